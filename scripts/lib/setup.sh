@@ -1,0 +1,33 @@
+# Sourced by scripts/run and scripts/test: installs what the build, the tests and the demo need
+# (only when something is missing), then configures and builds in parallel.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="${ORBEX_BUILD_DIR:-$ROOT/build}"
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-serialport-dev
+  libgl-dev
+  libshp-dev shapelib
+)
+
+orbex_install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+orbex_build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$BUILD" --parallel "$(nproc)"
+}

@@ -1,0 +1,109 @@
+#include "platform/codepage.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// Converters are costly to create (ICU); one per thread, reset before each use.
+QStringEncoder& encoder() {
+  thread_local QStringEncoder e("windows-31j", QStringConverter::Flag::Stateless);
+  return e;
+}
+
+QStringDecoder& decoder() {
+  thread_local QStringDecoder d("windows-31j", QStringConverter::Flag::Stateless);
+  return d;
+}
+
+bool isAscii(QByteArrayView bytes) {
+  for (char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool isAscii(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+QByteArray ToAnsi(const QString& text) {
+  if (isAscii(text)) return text.toLatin1();
+  QStringEncoder& e = encoder();
+  e.resetState();
+  QByteArray out = e.encode(text);
+  // The converter substitutes 0xFC 0xFC (no character of the code page) for what it cannot map;
+  // the ANSI API gives "?" there, and so do we.
+  if (out.contains("\xFC\xFC")) {
+    QByteArray fixed;
+    fixed.reserve(out.size());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+      const auto b = static_cast<unsigned char>(out[i]);
+      if (b == 0xFC && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) == 0xFC) {
+        fixed.append('?');
+        ++i;
+      } else if (IsAnsiLeadByte(b) && i + 1 < out.size()) {
+        fixed.append(out[i]).append(out[i + 1]);
+        ++i;
+      } else {
+        fixed.append(out[i]);
+      }
+    }
+    out = fixed;
+  }
+  return out;
+}
+
+QString FromAnsi(QByteArrayView bytes) {
+  if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
+  QStringDecoder& d = decoder();
+  d.resetState();
+  QString out = d.decode(bytes);
+  return out;
+}
+
+bool IsAnsiLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+int AscAnsi(const QString& text) {
+  if (text.isEmpty()) return 0;
+  // The first character may be a surrogate pair; take the whole code point.
+  const int n = text.at(0).isHighSurrogate() && text.size() > 1 ? 2 : 1;
+  const QByteArray b = ToAnsi(text.left(n));
+  if (b.isEmpty()) return 0;
+  const auto lead = static_cast<unsigned char>(b.at(0));
+  if (IsAnsiLeadByte(lead) && b.size() >= 2) {
+    const auto trail = static_cast<unsigned char>(b.at(1));
+    return static_cast<int16_t>(static_cast<uint16_t>(lead << 8 | trail));
+  }
+  return lead;
+}
+
+int AnsiLen(const QString& text) { return isAscii(text) ? text.size() : ToAnsi(text).size(); }
+
+QByteArray CutAnsiBytes(QByteArrayView bytes, int limit) {
+  if (limit <= 0) return {};
+  if (bytes.size() <= limit) return bytes.toByteArray();
+  // Walk character by character so that a trail byte that looks like a lead byte is never mistaken.
+  qsizetype i = 0;
+  while (i < bytes.size()) {
+    const int step = IsAnsiLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+    if (i + step > limit) break;
+    i += step;
+  }
+  return bytes.first(i).toByteArray();
+}
+
+QString CutToAnsiBytes(const QString& text, int limit) {
+  if (limit <= 0) return {};
+  if (isAscii(text)) return text.left(limit);
+  return FromAnsi(CutAnsiBytes(ToAnsi(text), limit));
+}
+
+QByteArray FixedAnsi(const QString& text, int width) {
+  QByteArray b = CutAnsiBytes(ToAnsi(text), width);
+  if (b.size() < width) b.append(width - b.size(), ' ');
+  return b;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Text in the Japanese ANSI code page (Windows-31J, code page 932).
+//
+// QString is the text type everywhere; files, fixed-width records and byte limits cross to bytes here.
+// Windows-31J, not plain Shift_JIS: the two differ on characters such as "～" and the NEC/IBM extensions.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Text -> Windows-31J bytes. A character the code page lacks becomes "?" (as the ANSI API does).
+QByteArray ToAnsi(const QString& text);
+
+// Windows-31J bytes -> text. Invalid or truncated sequences become U+FFFD; never fails.
+QString FromAnsi(QByteArrayView bytes);
+
+// True for a first byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
+bool IsAnsiLeadByte(unsigned char b);
+
+// VB's Asc: the code of the first character in the ANSI code page; a double-byte character gives the
+// negative 16-bit value (lead * 256 + trail as a signed Integer). 0 for an empty text.
+int AscAnsi(const QString& text);
+
+// Length in ANSI bytes (VB's LenB(StrConv(text, vbFromUnicode))).
+int AnsiLen(const QString& text);
+
+// The longest prefix of `bytes` that is at most `limit` bytes and does not end in half a character.
+QByteArray CutAnsiBytes(QByteArrayView bytes, int limit);
+
+// The text cut to at most `limit` ANSI bytes, never splitting a double-byte character.
+QString CutToAnsiBytes(const QString& text, int limit);
+
+// The text as exactly `width` ANSI bytes: cut (never mid-character) and padded with blanks.
+QByteArray FixedAnsi(const QString& text, int width);

@@ -1,0 +1,1 @@
+// The tool's library: filled with create / master / import / generate / dump.
