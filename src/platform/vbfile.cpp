@@ -1,0 +1,380 @@
+#include "platform/vbfile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+
+#include "platform/paths.h"
+
+namespace {
+
+constexpr int64_t kPrintZone = 14;
+constexpr qsizetype kBufferLimit = 1 << 20;
+
+// Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
+bool commitSaveFile(QSaveFile& f) {
+  if (!f.flush() || ::fsync(f.handle()) != 0) {
+    f.cancelWriting();
+    return false;
+  }
+  if (!f.commit()) return false;
+  const QByteArray folder = QFile::encodeName(QFileInfo(f.fileName()).absolutePath());
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
+// VB's text of a number (Str$ without its sign blank): "12", "-1.5", ".5", "1E+20".
+QByteArray vbNumberText(double x) {
+  if (!std::isfinite(x)) return "0";
+  if (x == std::floor(x) && std::fabs(x) < 1e15) return QByteArray::number(static_cast<long long>(x));
+  QByteArray s = QByteArray::number(x, 'g', 15);
+  s.replace('e', 'E');
+  if (s.startsWith("0."))
+    s.remove(0, 1);
+  else if (s.startsWith("-0."))
+    s.remove(1, 1);
+  return s;
+}
+
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes) {
+  const QString real = RealPath(path);
+  if (real.isEmpty() || QFileInfo(real).isDir()) return false;
+  QSaveFile f(real);
+  f.setDirectWriteFallback(false);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  if (f.write(bytes.data(), bytes.size()) != bytes.size()) {
+    f.cancelWriting();
+    return false;
+  }
+  return commitSaveFile(f);
+}
+
+bool ReadWholeFile(const QString& path, QByteArray& bytes) {
+  bytes.clear();
+  const QString real = RealPath(path);
+  QFile f(real);
+  if (!QFileInfo(real).isFile() || !f.open(QIODevice::ReadOnly)) return false;
+  bytes = f.readAll();
+  return f.error() == QFileDevice::NoError;
+}
+
+VbItem::VbItem(long long n) : kind_(Kind::Number), bytes_(QByteArray::number(n)), negative_(n < 0) {}
+
+VbItem::VbItem(double x) : kind_(Kind::Number), bytes_(vbNumberText(x)), negative_(x < 0) {}
+
+VbFile::VbFile(const QString& path, VbMode mode, int recordLength, VbAccess access) {
+  Open(path, mode, recordLength, access);
+}
+
+VbFile::~VbFile() {
+  if (open_ && mode_ == VbMode::Output)
+    Abandon();
+  else if (open_)
+    Close();
+}
+
+void VbFile::reset() {
+  device_.reset();
+  data_.clear();
+  pos_ = 0;
+  written_ = 0;
+  column_ = 0;
+  afterComma_ = false;
+  failed_ = false;
+  open_ = false;
+}
+
+bool VbFile::fail(const QString& why) {
+  error_ = why;
+  failed_ = true;
+  return false;
+}
+
+bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess access) {
+  if (open_) Close();
+  reset();
+  error_.clear();
+  path_ = RealPath(path);
+  mode_ = mode;
+  recordLength_ = recordLength;
+  const QFileInfo info(path_);
+  if (path_.isEmpty()) return fail(QStringLiteral("no file name"));
+  if (info.isDir()) return fail(QStringLiteral("a folder, not a file: ") + path_);
+
+  switch (mode) {
+    case VbMode::Input: {
+      if (!info.exists()) return fail(QStringLiteral("file not found: ") + path_);
+      if (!ReadWholeFile(path_, data_)) return fail(QStringLiteral("cannot read: ") + path_);
+      break;
+    }
+    case VbMode::Output: {
+      auto f = std::make_unique<QSaveFile>(path_);
+      f->setDirectWriteFallback(false);
+      if (!f->open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write: ") + path_);
+      device_ = std::move(f);
+      break;
+    }
+    case VbMode::Append: {
+      auto f = std::make_unique<QFile>(path_);
+      if (!f->open(QIODevice::WriteOnly | QIODevice::Append))
+        return fail(QStringLiteral("cannot append to: ") + path_);
+      written_ = f->size();
+      device_ = std::move(f);
+      break;
+    }
+    case VbMode::Binary:
+    case VbMode::Random: {
+      if (mode == VbMode::Random && recordLength <= 0)
+        return fail(QStringLiteral("a random file needs a record length"));
+      if (access == VbAccess::Read && !info.exists()) return fail(QStringLiteral("file not found: ") + path_);
+      auto f = std::make_unique<QFile>(path_);
+      const bool ok = (access == VbAccess::ReadWrite && f->open(QIODevice::ReadWrite)) ||
+                      (info.exists() && f->open(QIODevice::ReadOnly));
+      if (!ok) return fail(QStringLiteral("cannot open: ") + path_);
+      device_ = std::move(f);
+      break;
+    }
+  }
+  failed_ = false;
+  open_ = true;
+  return true;
+}
+
+bool VbFile::flushBuffer() {
+  if (data_.isEmpty() || !device_) return !failed_;
+  if (device_->write(data_) != data_.size()) fail(QStringLiteral("write failed: ") + path_);
+  data_.clear();
+  return !failed_;
+}
+
+bool VbFile::Close() {
+  if (!open_) return !failed_;
+  bool ok = true;
+  if (mode_ == VbMode::Output) {
+    auto* f = static_cast<QSaveFile*>(device_.get());
+    ok = flushBuffer() && commitSaveFile(*f);
+    if (!ok) {
+      f->cancelWriting();
+      error_ = QStringLiteral("could not replace: ") + path_;
+    }
+  } else if (mode_ == VbMode::Append) {
+    ok = flushBuffer() && device_->flush();
+  }
+  reset();
+  return ok;
+}
+
+void VbFile::Abandon() {
+  if (!open_) return;
+  if (mode_ == VbMode::Output) {
+    static_cast<QSaveFile*>(device_.get())->cancelWriting();
+    reset();
+    return;
+  }
+  Close();
+}
+
+// --- Input
+
+bool VbFile::Eof() const { return !open_ || mode_ != VbMode::Input || pos_ >= data_.size(); }
+
+bool VbFile::LineInputBytes(QByteArray& line) {
+  line.clear();
+  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("not open for input"));
+  const qsizetype n = data_.size();
+  if (pos_ >= n) return fail(QStringLiteral("input past end of file"));
+  const char* d = data_.constData();
+  qsizetype i = pos_;
+  while (i < n && d[i] != '\r') ++i;
+  line = data_.mid(pos_, i - pos_);
+  if (i < n) ++i;
+  if (i < n && d[i] == '\n') ++i;
+  pos_ = i;
+  afterComma_ = false;
+  return true;
+}
+
+bool VbFile::LineInput(QString& line) {
+  QByteArray bytes;
+  const bool ok = LineInputBytes(bytes);
+  line = FromAnsi(bytes);
+  return ok;
+}
+
+bool VbFile::Input(QString& field) {
+  field.clear();
+  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("not open for input"));
+  const char* d = data_.constData();
+  const qsizetype n = data_.size();
+  qsizetype i = pos_;
+  // Blanks before a field are skipped; so are line ends, unless a comma has just opened a field
+  // (then a line end closes it empty).
+  while (i < n && (isBlank(d[i]) || (!afterComma_ && isLineEnd(d[i])))) ++i;
+  if (i >= n) {
+    pos_ = n;
+    if (!afterComma_) return fail(QStringLiteral("input past end of file"));
+    afterComma_ = false;
+    return true;  // "a," at the very end: the last field is empty
+  }
+  qsizetype start, end;
+  if (d[i] == '"') {
+    // A quoted field ends at its closing quote; a missing one ends it at the line end, so a stray
+    // quote never swallows the rest of the file. What follows the quote up to the comma is dropped.
+    start = ++i;
+    while (i < n && d[i] != '"' && !isLineEnd(d[i])) ++i;
+    end = i;
+    while (i < n && d[i] != ',' && !isLineEnd(d[i])) ++i;
+  } else {
+    start = i;
+    while (i < n && d[i] != ',' && !isLineEnd(d[i])) ++i;
+    end = i;
+    while (end > start && isBlank(d[end - 1])) --end;
+  }
+  field = FromAnsi(QByteArrayView(d + start, end - start));
+  afterComma_ = i < n && d[i] == ',';
+  if (afterComma_) {
+    ++i;
+  } else if (i < n && d[i] == '\r') {
+    ++i;
+    if (i < n && d[i] == '\n') ++i;
+  } else if (i < n) {
+    ++i;  // a lone LF
+  }
+  pos_ = i;
+  return true;
+}
+
+// --- Output and Append
+
+bool VbFile::writable() {
+  if (!open_ || (mode_ != VbMode::Output && mode_ != VbMode::Append))
+    return fail(QStringLiteral("not open for output"));
+  return !failed_;
+}
+
+void VbFile::append(QByteArrayView bytes) {
+  data_.append(bytes);
+  written_ += bytes.size();
+  const qsizetype nl = bytes.lastIndexOf('\n');
+  column_ = nl < 0 ? column_ + bytes.size() : bytes.size() - nl - 1;
+  if (data_.size() >= kBufferLimit) flushBuffer();
+}
+
+template <class Items>
+bool VbFile::printItems(const Items& items) {
+  if (!writable()) return false;
+  bool endLine = true;
+  for (const VbItem& item : items) {
+    switch (item.kind()) {
+      case VbItem::Kind::Separator:
+        if (item.zone()) {
+          const int64_t next = (column_ / kPrintZone + 1) * kPrintZone;
+          append(QByteArray(next - column_, ' '));
+        }
+        endLine = false;
+        break;
+      case VbItem::Kind::Number:
+        if (!item.negative()) append(" ");
+        append(item.bytes());
+        append(" ");
+        endLine = true;
+        break;
+      case VbItem::Kind::Text:
+        append(item.bytes());
+        endLine = true;
+        break;
+    }
+  }
+  if (endLine) append("\r\n");
+  return !failed_;
+}
+
+template <class Items>
+bool VbFile::writeItems(const Items& items) {
+  if (!writable()) return false;
+  bool first = true;
+  for (const VbItem& item : items) {
+    if (item.kind() == VbItem::Kind::Separator) continue;
+    if (!first) append(",");
+    first = false;
+    if (item.kind() == VbItem::Kind::Text) {
+      append("\"");
+      append(item.bytes());
+      append("\"");
+    } else {
+      append(item.bytes());
+    }
+  }
+  append("\r\n");
+  return !failed_;
+}
+
+bool VbFile::Print(std::initializer_list<VbItem> items) { return printItems(items); }
+bool VbFile::Print(const QList<VbItem>& items) { return printItems(items); }
+bool VbFile::Write(std::initializer_list<VbItem> items) { return writeItems(items); }
+bool VbFile::Write(const QList<VbItem>& items) { return writeItems(items); }
+
+// --- Binary and Random
+
+int64_t VbFile::Lof() const {
+  if (!open_) return 0;
+  switch (mode_) {
+    case VbMode::Input:
+      return data_.size();
+    case VbMode::Output:
+    case VbMode::Append:
+      return written_;
+    default:
+      return device_->size();
+  }
+}
+
+QByteArray VbFile::Get(int64_t position, int64_t count) {
+  if (!open_ || (mode_ != VbMode::Binary && mode_ != VbMode::Random)) {
+    fail(QStringLiteral("not open for binary access"));
+    return {};
+  }
+  if (position < 1 || count <= 0 || position > device_->size() || !device_->seek(position - 1)) return {};
+  return device_->read(count);
+}
+
+bool VbFile::Put(int64_t position, QByteArrayView bytes) {
+  if (!open_ || (mode_ != VbMode::Binary && mode_ != VbMode::Random))
+    return fail(QStringLiteral("not open for binary access"));
+  if (position < 1 || !device_->isWritable() || !device_->seek(position - 1))
+    return fail(QStringLiteral("cannot write at this position: ") + path_);
+  if (device_->write(bytes.data(), bytes.size()) != bytes.size() || !device_->flush())
+    return fail(QStringLiteral("write failed: ") + path_);
+  return true;
+}
+
+bool VbFile::GetRecord(int64_t k, QByteArray& record) {
+  record.clear();
+  if (mode_ != VbMode::Random || k < 1) return false;
+  record = Get((k - 1) * recordLength_ + 1, recordLength_);
+  return record.size() == recordLength_;
+}
+
+bool VbFile::PutRecord(int64_t k, QByteArrayView record) {
+  if (mode_ != VbMode::Random || k < 1) return fail(QStringLiteral("no such record"));
+  QByteArray fixed = CutAnsiBytes(record, recordLength_);
+  fixed.append(recordLength_ - fixed.size(), ' ');
+  return Put((k - 1) * recordLength_ + 1, fixed);
+}
+
+int64_t VbFile::RecordCount() const {
+  return mode_ == VbMode::Random && recordLength_ > 0 ? Lof() / recordLength_ : 0;
+}

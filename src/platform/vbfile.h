@@ -1,0 +1,148 @@
+#pragma once
+// VB's file statements on Windows-31J text with CR LF line ends, and the one atomic rewrite that every
+// file holding the operator's data goes through.
+//
+//   VbFile f(path, VbMode::Input);          Line Input / Input # / EOF
+//   VbFile f(path, VbMode::Output);         Print # / Write #, committed atomically by Close()
+//   VbFile f(path, VbMode::Append);         Print # / Write # at the end of the file
+//   VbFile f(path, VbMode::Binary);         Get / Put at 1-based byte positions, LOF
+//   VbFile f(path, VbMode::Random, 33);     GetRecord / PutRecord of fixed-length records
+//
+// Paths are Windows-style texts resolved through RealPath (paths.h). No call ever throws or crashes on a
+// missing, empty, truncated or binary file: it answers false (or an empty result) and ErrorText() says why.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+
+#include "platform/codepage.h"
+
+class QFileDevice;
+
+// Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
+// The old file is left as it was when anything fails.
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes);
+
+// Reads a whole file; false (and `bytes` empty) when it cannot be read.
+bool ReadWholeFile(const QString& path, QByteArray& bytes);
+
+enum class VbMode { Input, Output, Append, Binary, Random };
+// Binary and Random files open for reading and writing (created when missing) unless Read is asked.
+enum class VbAccess { ReadWrite, Read };
+
+// The separators of a Print # list: "," (next 14-column print zone) and ";" (adjacent).
+struct VbSeparator {
+  bool zone;
+};
+inline constexpr VbSeparator PrintZone{true};
+inline constexpr VbSeparator PrintNext{false};
+
+// One item of a Print # or Write # list: a text, a number, raw Windows-31J bytes or a separator.
+class VbItem {
+ public:
+  enum class Kind { Text, Number, Separator };
+  VbItem(const QString& text) : kind_(Kind::Text), bytes_(ToAnsi(text)) {}
+  VbItem(const char* utf8) : VbItem(QString::fromUtf8(utf8)) {}
+  VbItem(const QByteArray& ansiBytes) : kind_(Kind::Text), bytes_(ansiBytes) {}
+  VbItem(int n) : VbItem(static_cast<long long>(n)) {}
+  VbItem(long n) : VbItem(static_cast<long long>(n)) {}
+  VbItem(long long n);
+  VbItem(double x);
+  VbItem(VbSeparator s) : kind_(Kind::Separator), zone_(s.zone) {}
+  VbItem(bool) = delete;  // VB would print True/False; nothing here wants that
+
+  Kind kind() const { return kind_; }
+  bool negative() const { return negative_; }
+  bool zone() const { return zone_; }
+  // The item's bytes: the text as it stands, a number in VB's form without the sign blank ("-1.5", ".5").
+  const QByteArray& bytes() const { return bytes_; }
+
+ private:
+  Kind kind_;
+  QByteArray bytes_;
+  bool negative_ = false;
+  bool zone_ = false;
+};
+
+class VbFile {
+ public:
+  VbFile() = default;
+  VbFile(const QString& path, VbMode mode, int recordLength = 0, VbAccess access = VbAccess::ReadWrite);
+  // An Output file that was not closed is abandoned: the old file stays as it was. Others are closed.
+  ~VbFile();
+  VbFile(const VbFile&) = delete;
+  VbFile& operator=(const VbFile&) = delete;
+
+  bool Open(const QString& path, VbMode mode, int recordLength = 0, VbAccess access = VbAccess::ReadWrite);
+  bool IsOpen() const { return open_; }
+  // Output: writes the file atomically (false when that failed, and the old file is kept).
+  bool Close();
+  // Output: drops what was written; the old file stays. Other modes: the same as Close.
+  void Abandon();
+  QString ErrorText() const { return error_; }
+  QString Path() const { return path_; }
+
+  // --- Input
+  // True at the end of the data (and for a file that is not open for input).
+  bool Eof() const;
+  // One line: up to CR LF or a lone CR; a lone LF stays inside the line. False at the end of the file.
+  bool LineInput(QString& line);
+  bool LineInputBytes(QByteArray& line);
+  // One comma-separated field as VB's Input # reads it into a String. False past the end of the file.
+  bool Input(QString& field);
+  template <class... More>
+  bool Input(QString& first, QString& second, More&... more) {
+    const bool a = Input(first);
+    const bool b = Input(second, more...);
+    return a && b;
+  }
+
+  // --- Output and Append
+  // Print #: items at 14-column print zones after PrintZone, adjacent after PrintNext or with no
+  // separator; a list that ends in a separator leaves the line open. Widths count in bytes.
+  bool Print(std::initializer_list<VbItem> items = {});
+  bool Print(const QList<VbItem>& items);
+  // Write #: texts in double quotes, numbers bare, commas between, CR LF after.
+  bool Write(std::initializer_list<VbItem> items = {});
+  bool Write(const QList<VbItem>& items);
+
+  // --- Binary and Random
+  // Length of the file in bytes (Input: of the data read; Output: of what was written so far).
+  int64_t Lof() const;
+  // Up to `count` bytes from the 1-based `position`; shorter (or empty) at the end of the file.
+  QByteArray Get(int64_t position, int64_t count);
+  bool Put(int64_t position, QByteArrayView bytes);
+  // Record k (1-based) of a Random file. False when the record is not wholly in the file.
+  bool GetRecord(int64_t k, QByteArray& record);
+  // Writes record k, cut or padded with blanks to the record length; the file grows as needed.
+  bool PutRecord(int64_t k, QByteArrayView record);
+  int64_t RecordCount() const;
+
+ private:
+  template <class Items>
+  bool printItems(const Items& items);
+  template <class Items>
+  bool writeItems(const Items& items);
+  bool writable();
+  void append(QByteArrayView bytes);
+  bool flushBuffer();
+  bool fail(const QString& why);
+  void reset();
+
+  QString path_;
+  QString error_;
+  VbMode mode_ = VbMode::Input;
+  bool open_ = false;
+  int recordLength_ = 0;
+  std::unique_ptr<QFileDevice> device_;
+  QByteArray data_;  // Input: the whole file; Output/Append: bytes not yet handed to the device
+  qsizetype pos_ = 0;
+  int64_t written_ = 0;
+  int64_t column_ = 0;       // bytes since the last line end, for print zones
+  bool afterComma_ = false;  // Input #: the last field ended at a comma
+  bool failed_ = false;
+};
