@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "platform/codepage.h"
+#include "platform/profile.h"
+#include "support/temp_home.h"
+
+namespace {
+
+QByteArray sjis(const char* utf8) { return ToAnsi(QString::fromUtf8(utf8)); }
+
+}  // namespace
+
+TEST(ProfileRead, NamesWithoutCaseDefaultsAndTrimmedValues) {
+  TempHome home;
+  const QString ini = home.write("ORBEX5.INI",
+                                 "; settings\r\n"
+                                 "[ORB]\r\n"
+                                 "  MyCall  =  JA1ABC  \r\n"
+                                 "Empty=\r\n"
+                                 "Quoted=\" spaced \"\r\n"
+                                 "garbage line without equals\r\n"
+                                 "DataFol=" +
+                                     sjis("/home/op/データ") +
+                                     "\r\n"
+                                     "[other]\r\n"
+                                     "MyCall=JA9ZZZ\r\n"
+                                     "[orb]\r\n"
+                                     "MyCall=second section of the same name is not read");
+  EXPECT_EQ(GetPrivateProfileString("orb", "MYCALL", "ORB", ini), "JA1ABC");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "Empty", "ORB", ini), "");  // empty is not missing
+  EXPECT_EQ(GetPrivateProfileString("ORB", "Quoted", "ORB", ini), " spaced ");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "DataFol", "", ini), QString::fromUtf8("/home/op/データ"));
+  EXPECT_EQ(GetPrivateProfileString("ORB", "Nothing", "ORB", ini), "ORB");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "garbage line without equals", "d", ini), "d");
+  EXPECT_EQ(GetPrivateProfileString("Other", "mycall", "", ini), "JA9ZZZ");
+  EXPECT_EQ(GetPrivateProfileString("None", "MyCall", "None", ini), "None");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "MyCall", "ORB", home.file("missing.ini")), "ORB");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "x", "ORB", home.path()), "ORB");  // a folder, not a file
+
+  // LF-only lines, no final newline, an overlong value.
+  const QByteArray longValue(100000, 'v');
+  const QString lf = home.write("lf.ini", "[A]\nk=1\nlong=" + longValue + "\n[B]\nk=2");
+  EXPECT_EQ(GetPrivateProfileString("a", "k", "", lf), "1");
+  EXPECT_EQ(GetPrivateProfileString("b", "K", "", lf), "2");
+  EXPECT_EQ(GetPrivateProfileString("a", "long", "", lf).size(), longValue.size());
+}
+
+TEST(ProfileWrite, ChangesOnlyItsOwnLine) {
+  TempHome home;
+  const QByteArray before =
+      "; comment\r\n"
+      "\r\n"
+      "[ORB]\r\n"
+      "MyCall=JA1ABC\r\n"
+      "junk ]]] ===\r\n"
+      "LASTP=10\r\n"
+      "\r\n"
+      "[RIG]\r\n"
+      "Port=COM1";  // no final newline
+  const QString ini = home.write("ORBEX5.INI", before);
+
+  ASSERT_TRUE(WritePrivateProfileString("orb", "lastp", "20", ini));
+  QByteArray expected = before;
+  expected.replace("LASTP=10", "LASTP=20");  // the key keeps its spelling in the file
+  EXPECT_EQ(home.read("ORBEX5.INI"), expected);
+
+  ASSERT_TRUE(WritePrivateProfileString("ORB", "NewKey", QString::fromUtf8("値"), ini));
+  expected.replace("LASTP=20\r\n", "LASTP=20\r\nNewKey=" + sjis("値") + "\r\n");
+  EXPECT_EQ(home.read("ORBEX5.INI"), expected);
+
+  ASSERT_TRUE(WritePrivateProfileString("RIG", "Baud", "9600", ini));
+  expected.append("\r\nBaud=9600\r\n");
+  EXPECT_EQ(home.read("ORBEX5.INI"), expected);
+
+  ASSERT_TRUE(WritePrivateProfileString("E-QSL", "eQSLFOL", "a\r\nb", ini));  // no line injected
+  expected.append("[E-QSL]\r\neQSLFOL=a  b\r\n");
+  EXPECT_EQ(home.read("ORBEX5.INI"), expected);
+  EXPECT_EQ(GetPrivateProfileString("e-qsl", "eqslfol", "", ini), "a  b");
+}
+
+TEST(ProfileWrite, CreatesTheFileAndDeletesKeysAndSections) {
+  TempHome home;
+  const QString ini = home.file("New.ini");
+  ASSERT_TRUE(WritePrivateProfileString("ORB", "A", "1", ini));
+  ASSERT_TRUE(WritePrivateProfileString("ORB", "B", "", ini));
+  ASSERT_TRUE(WritePrivateProfileString("POS", "Top", "100", ini));
+  EXPECT_EQ(home.read("New.ini"), "[ORB]\r\nA=1\r\nB=\r\n[POS]\r\nTop=100\r\n");
+  EXPECT_EQ(GetPrivateProfileString("ORB", "B", "ORB", ini), "");
+
+  ASSERT_TRUE(DeletePrivateProfileKey("orb", "a", ini));
+  EXPECT_EQ(home.read("New.ini"), "[ORB]\r\nB=\r\n[POS]\r\nTop=100\r\n");
+  ASSERT_TRUE(DeletePrivateProfileSection("Orb", ini));
+  EXPECT_EQ(home.read("New.ini"), "[POS]\r\nTop=100\r\n");
+  EXPECT_TRUE(DeletePrivateProfileKey("None", "x", ini));
+  EXPECT_EQ(home.read("New.ini"), "[POS]\r\nTop=100\r\n");
+
+  // A folder that does not exist: a clear failure, nothing created.
+  EXPECT_FALSE(WritePrivateProfileString("ORB", "A", "1", home.file("no/such.ini")));
+  EXPECT_FALSE(QDir(home.file("no")).exists());
+}
