@@ -1,0 +1,154 @@
+#include "platform/ksort.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <vector>
+
+#include "platform/vbfile.h"
+
+namespace {
+
+struct SortKey {
+  qsizetype column;  // 0-based
+  qsizetype length;
+};
+
+struct Command {
+  std::vector<SortKey> keys;
+  bool dropEmptyLines = false;
+  QString path;
+  QString error;
+};
+
+constexpr qsizetype kMaxKeyBytes = 4096;
+constexpr qsizetype kMaxKeyTableBytes = qsizetype(1) << 30;
+
+bool isOptionEnd(const QString& s, qsizetype i) {
+  return i >= s.size() || s[i].isSpace() || s[i] == '\'' || s[i] == '"' || s[i] == '/';
+}
+
+// Reads "(col:len)" groups from `i`; false when there is none or one is malformed.
+bool readKeys(const QString& s, qsizetype& i, std::vector<SortKey>& keys) {
+  bool any = false;
+  for (;;) {
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (i >= s.size() || s[i] != '(') return any;
+    const qsizetype close = s.indexOf(')', i);
+    if (close < 0) return false;
+    const QStringList pair = s.mid(i + 1, close - i - 1).split(':');
+    bool okCol = false, okLen = false;
+    const long long col = pair.size() == 2 ? pair[0].trimmed().toLongLong(&okCol) : 0;
+    const long long len = pair.size() == 2 ? pair[1].trimmed().toLongLong(&okLen) : 0;
+    if (!okCol || !okLen || col < 1 || len < 1 || col > kMaxKeyBytes * 256 || len > kMaxKeyBytes)
+      return false;
+    keys.push_back({qsizetype(col - 1), qsizetype(len)});
+    any = true;
+    i = close + 1;
+  }
+}
+
+Command parseCommand(const QString& spec) {
+  Command c;
+  qsizetype i = 0;
+  while (i < spec.size()) {
+    if (spec[i].isSpace()) {
+      ++i;
+      continue;
+    }
+    const QChar opt = i + 1 < spec.size() ? spec[i + 1].toLower() : QChar();
+    if (spec[i] == '/' && opt == 'k' && i + 2 < spec.size() && (spec[i + 2] == '(' || spec[i + 2] == ' ')) {
+      i += 2;
+      if (!readKeys(spec, i, c.keys)) {
+        c.error = QStringLiteral("bad key list");
+        return c;
+      }
+    } else if (spec[i] == '/' && opt == 'e' && isOptionEnd(spec, i + 2)) {
+      c.dropEmptyLines = true;
+      i += 2;
+    } else if (spec[i] == '\'' || spec[i] == '"') {
+      const qsizetype close = spec.indexOf(spec[i], i + 1);
+      if (close < 0) {
+        c.error = QStringLiteral("unclosed quote around the file name");
+        return c;
+      }
+      c.path = spec.mid(i + 1, close - i - 1);
+      i = close + 1;
+    } else {
+      c.path = spec.mid(i).trimmed();  // an unquoted file name runs to the end
+      break;
+    }
+  }
+  if (c.keys.empty()) c.error = QStringLiteral("no sort key");
+  if (c.path.trimmed().isEmpty() && c.error.isEmpty()) c.error = QStringLiteral("no file name");
+  return c;
+}
+
+}  // namespace
+
+int ksort(const QString& spec, QString& reply) {
+  const Command cmd = parseCommand(spec);
+  if (!cmd.error.isEmpty()) {
+    reply = QStringLiteral("ksort: ") + cmd.error;
+    return KsortGaveUp;
+  }
+  QByteArray data;
+  if (!ReadWholeFile(cmd.path, data)) {
+    reply = QStringLiteral("ksort: cannot read the file");
+    return KsortGaveUp;
+  }
+
+  // Lines: content [begin[i], end[i]); they end at LF, a CR before it is part of the line end.
+  std::vector<qsizetype> begin, end;
+  const char* d = data.constData();
+  const qsizetype n = data.size();
+  for (qsizetype at = 0; at < n;) {
+    const char* nl = static_cast<const char*>(std::memchr(d + at, '\n', n - at));
+    const qsizetype stop = nl ? nl - d : n;
+    const qsizetype contentEnd = stop > at && d[stop - 1] == '\r' ? stop - 1 : stop;
+    if (!(cmd.dropEmptyLines && contentEnd == at)) {
+      begin.push_back(at);
+      end.push_back(contentEnd);
+    }
+    at = stop + 1;
+  }
+  const size_t lines = begin.size();
+  qsizetype keyBytes = 0;
+  for (const SortKey& k : cmd.keys) keyBytes += k.length;
+  if (keyBytes > kMaxKeyBytes || lines >= std::numeric_limits<uint32_t>::max() ||
+      qsizetype(lines) * keyBytes > kMaxKeyTableBytes) {
+    reply = QStringLiteral("ksort: keys too long for this file");
+    return KsortGaveUp;
+  }
+
+  // Each line's key bytes side by side, blank-padded, so that one memcmp orders two lines.
+  std::vector<char> keys(lines * keyBytes, ' ');
+  for (size_t i = 0; i < lines; ++i) {
+    char* out = keys.data() + i * keyBytes;
+    const qsizetype len = end[i] - begin[i];
+    for (const SortKey& k : cmd.keys) {
+      if (k.column < len) std::memcpy(out, d + begin[i] + k.column, std::min(k.length, len - k.column));
+      out += k.length;
+    }
+  }
+  std::vector<uint32_t> order(lines);
+  std::iota(order.begin(), order.end(), 0u);
+  const char* kb = keys.data();
+  std::stable_sort(order.begin(), order.end(), [kb, keyBytes](uint32_t a, uint32_t b) {
+    return std::memcmp(kb + a * keyBytes, kb + b * keyBytes, keyBytes) < 0;
+  });
+
+  QByteArray sorted;
+  sorted.reserve(n + qsizetype(lines) * 2);
+  for (uint32_t i : order) {
+    sorted.append(d + begin[i], end[i] - begin[i]);
+    sorted.append("\r\n", 2);
+  }
+  if (sorted != data && !AtomicWriteFile(cmd.path, sorted)) {
+    reply = QStringLiteral("ksort: cannot write the file");
+    return KsortGaveUp;
+  }
+  reply = QStringLiteral("ksort: %1 lines sorted").arg(lines);
+  return KsortDone;
+}
