@@ -99,19 +99,19 @@ int ksort(const QString& spec, QString& reply) {
     return KsortGaveUp;
   }
 
-  // Lines: content [begin[i], end[i]); they end at LF, a CR before it is part of the line end.
+  // Lines end as Line Input ends them: at CR LF or a lone CR; a lone LF stays inside its line.
   std::vector<qsizetype> begin, end;
   const char* d = data.constData();
   const qsizetype n = data.size();
   for (qsizetype at = 0; at < n;) {
-    const char* nl = static_cast<const char*>(std::memchr(d + at, '\n', n - at));
-    const qsizetype stop = nl ? nl - d : n;
-    const qsizetype contentEnd = stop > at && d[stop - 1] == '\r' ? stop - 1 : stop;
-    if (!(cmd.dropEmptyLines && contentEnd == at)) {
+    const char* cr = static_cast<const char*>(std::memchr(d + at, '\r', n - at));
+    const qsizetype stop = cr ? cr - d : n;
+    if (!(cmd.dropEmptyLines && stop == at)) {
       begin.push_back(at);
-      end.push_back(contentEnd);
+      end.push_back(stop);
     }
     at = stop + 1;
+    if (at < n && d[at] == '\n') ++at;
   }
   const size_t lines = begin.size();
   qsizetype keyBytes = 0;

@@ -9,8 +9,9 @@
 // Option "/e": empty lines are left out of the sorted file.
 //
 // The sort is stable and bytewise; a line shorter than a key compares as if padded with blanks
-// (0x20), so "AB" sorts with "AB  ". Lines end at LF or CR LF and are all written back with CR LF
-// (a last line without one gets it). The file is replaced atomically: on any failure it is untouched.
+// (0x20), so "AB" sorts with "AB  ". Lines end where Line Input ends them (CR LF or a lone CR; a lone
+// LF stays inside its line) and are all written back with CR LF (a last line without one gets it). The file
+// is replaced atomically: on any failure it is untouched.
 
 #include <QString>
 

@@ -45,13 +45,14 @@ TEST(Ksort, ComparesWindows31JBytesWithShortLinesPaddedByBlanks) {
 
 TEST(Ksort, WorkFileCommandWithTheEOptionAndLineEnds) {
   TempHome home;
-  home.write("DMYDBS.DAT", "01b\n\r\n00a\r\n\r\n00c");
+  home.write("DMYDBS.DAT", "01b\r\n\r\n00a\r\n\r\n00c\r");
   EXPECT_EQ(sortFile("/k(2:2)(1:1)(4:4)(8:4)(14:10) /e'" + home.path() + "\\DMYDBS.DAT' "), KsortDone);
   EXPECT_EQ(home.read("DMYDBS.DAT"), "00a\r\n00c\r\n01b\r\n");  // empty lines left out
 
-  home.write("keep.txt", "b\r\n\r\na\r\n");
+  home.write("keep.txt", "b\r\n\r\na\nz\r\n");
   EXPECT_EQ(sortFile("/k(1:1) '" + home.file("keep.txt") + "'"), KsortDone);
-  EXPECT_EQ(home.read("keep.txt"), "\r\na\r\nb\r\n");  // without /e they stay, sorted as blanks
+  // Without /e empty lines stay (sorted as blanks); a lone LF does not end a line.
+  EXPECT_EQ(home.read("keep.txt"), "\r\na\nz\r\nb\r\n");
 
   home.write("empty.txt", "");
   EXPECT_EQ(sortFile("/k(1:20) '" + home.file("empty.txt") + "' "), KsortDone);
