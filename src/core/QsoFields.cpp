@@ -1,0 +1,3 @@
+#include "core/QsoFields.h"
+
+QsoFieldsState Qso;

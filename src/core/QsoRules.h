@@ -1,0 +1,33 @@
+#pragma once
+// Band, call-sign and QSL-flag rules shared by every reader of the log.
+
+#include <QString>
+#include <cstdint>
+
+struct QsoRulesState {
+  int32_t FreqErrorFound = 0;  // 1 once a frequency that fits no band was reported
+  QString CallBase;
+  QString CallAffix;
+  QString CallDxFlag;            // "DX" or ""
+  QString QslFlagCode = "0";     // HAMLOG's numeric QSL flag code as decimal text
+  QString QslFlagText = "    ";  // its four-character form: "D", "C", "1", "2" at fixed places
+};
+
+extern QsoRulesState QsoRules;
+
+// Calls whose first two characters are one of these are Japanese.
+extern const QString JapanesePrefixes;
+
+// The band label of a frequency text in MHz as HAMLOG stores it ("" when no band fits).
+QString BandLabelOf(const QString& freq, bool extendedBandSet);
+
+// Sets Qso.QsoBand (padded to 4) from Qso.QsoFreq; a frequency that fits no band is reported.
+void FreqToBand();
+void AppendFreqErrorReport(const QString& line);
+// Tells the operator that frequencies were reported and opens the report.
+void ShowFreqErrorReport();  // in FreqErrorReport.cpp
+
+void SplitCallSign(const QString& call);
+
+void QslFlagsToText(const QString& code);
+QString QslTextToFlags(const QString& text);

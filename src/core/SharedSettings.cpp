@@ -1,0 +1,3 @@
+#include "core/SharedSettings.h"
+
+SharedSettingsState Settings;

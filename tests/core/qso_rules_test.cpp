@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "support/temp_home.h"
+
+TEST(BandRules, StandardBandsAndTheirBoundaries) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.9125", "1.9"},  {"3.535", "3.5"},     {"7.025", "7"},     {"10.120", "10"},   {"14.200", "14"},
+      {"18.100", "18"},   {"21.010", "21"},     {"24.940", "24"},   {"28.500", "28"},   {"29.600", "28"},
+      {"50.100", "50"},   {"54.000", "50"},     {"145.000", "144"}, {"144.100", "144"}, {"433.000", "430"},
+      {"1295.0", "1200"}, {"2400.100", "2400"}, {"2450.0", "2400"}, {"5760.1", "5600"}, {"435/145", "SAT"},
+      {"9999", "SAT"},
+  };
+  for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
+  // Texts that look close to a band but are none of them.
+  for (const char* freq : {"", "0.1375", "*10.368", "146.0/", "55.0", "99.0", "4.0"})
+    if (QString(freq).contains('/'))
+      EXPECT_EQ(BandLabelOf(freq, false), "SAT");
+    else
+      EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
+}
+
+TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"},
+      {"*24.048", "24G"}, {"*47.088", "47G"}, {"*77.500", "77G"},
+  };
+  for (const auto& [freq, band] : cases) {
+    EXPECT_EQ(BandLabelOf(freq, true), band) << freq;
+    EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
+  }
+  EXPECT_EQ(BandLabelOf("0.9", true), "");
+  // "7" wins before everything, in both sets.
+  EXPECT_EQ(BandLabelOf("7.0", true), "7");
+}
+
+TEST(CallSigns, SplitsAtTheLastSlash) {
+  struct Case {
+    const char* call;
+    const char* base;
+    const char* affix;
+    const char* dx;
+  };
+  const Case cases[] = {
+      {"JA1ABC", "JA1ABC", "", ""},          {"JA1ABC/3", "JA1ABC", "3", ""},
+      {"JA1ABC/P", "JA1ABC", "", ""},        {"JA1ABC/QRP", "JA1ABC", "", ""},
+      {"KH6/JA1ABC", "JA1ABC", "KH6", "DX"}, {"JD1/JA1ABC", "JA1ABC", "JD1", ""},
+      {"JA1ABC/KH6", "JA1ABC", "KH6", "DX"}, {"ABCD/EFGH", "EFGH", "ABCD", "DX"},
+      {"W1AW/VE", "W1AW", "VE", "DX"},       {"JA1ABC/7J", "JA1ABC", "7J", ""},
+  };
+  for (const Case& c : cases) {
+    SplitCallSign(c.call);
+    EXPECT_EQ(QsoRules.CallBase, c.base) << c.call;
+    EXPECT_EQ(QsoRules.CallAffix, c.affix) << c.call;
+    EXPECT_EQ(QsoRules.CallDxFlag, c.dx) << c.call;
+  }
+}
+
+TEST(QslFlags, TableBothWaysIncludingTheStoredHundred) {
+  QsoRules = {};
+  QslFlagsToText("100");
+  EXPECT_EQ(QsoRules.QslFlagText, "D 12");
+  EXPECT_EQ(QslTextToFlags("D 12"), "100");
+  QslFlagsToText("104");  // not a stored code: text unchanged
+  EXPECT_EQ(QsoRules.QslFlagText, "D 12");
+  for (int code : {0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88, 96, 112, 120}) {
+    QslFlagsToText(QString::number(code));
+    EXPECT_EQ(QslTextToFlags(QsoRules.QslFlagText), QString::number(code));
+  }
+  EXPECT_EQ(QsoRules.QslFlagText, "DC12");
+  QslFlagsToText("  8");
+  EXPECT_EQ(QsoRules.QslFlagText, "D   ");
+  QslFlagsToText("   ");  // a blank stored field reads as no flag
+  EXPECT_EQ(QsoRules.QslFlagText, "    ");
+  EXPECT_EQ(QslTextToFlags("X   "), "120");  // no row: the previous code stays
+  EXPECT_EQ(QslTextToFlags("D"), "120");
+}
+
+TEST(BandRules, AFrequencyWithNoBandIsReportedInTheDataFolder) {
+  TempHome home;
+  Settings.DataFolder = home.path();
+  Settings.ExtendedBandSet = 0;
+  QsoRules.FreqErrorFound = 0;
+  Qso.QsoRecNo = 12;
+  Qso.QsoFreq = "0.1375";
+  FreqToBand();
+  EXPECT_EQ(Qso.QsoBand, "    ");
+  Qso.QsoRecNo = 13;
+  Qso.QsoFreq = "";
+  FreqToBand();
+  Qso.QsoFreq = "145.00";
+  FreqToBand();
+  EXPECT_EQ(Qso.QsoBand, "144 ");
+  EXPECT_EQ(QsoRules.FreqErrorFound, 1);
+  EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")),
+            QString::fromUtf8("\"交信番号=12 の交信周波数=0.1375 は無効です\"\r\n"
+                              "\"交信番号=13 の交信周波数= は無効です\"\r\n"));
+}
