@@ -4,6 +4,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "support/qt_print.h"
 #include "support/temp_home.h"
 
 TEST(BandRules, StandardBandsAndTheirBoundaries) {

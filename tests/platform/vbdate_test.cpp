@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/vbdate.h"
+#include "support/qt_print.h"
 
 TEST(VbDate, TwoDigitYearsFollowTheRuntimeWindow) {
   EXPECT_EQ(VbDateValue("85/03/12"), QDate(1985, 3, 12));
