@@ -1,3 +1,5 @@
 #include "core/SharedSettings.h"
 
 SharedSettingsState Settings;
+ReadConditionsState ReadConditions;
+StartFlagsState StartFlags;
