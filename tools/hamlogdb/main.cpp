@@ -1,6 +1,14 @@
+// hamlogdb: see hamlogdb.h.
+#include <QCoreApplication>
+#include <QTextStream>
 #include <cstdio>
 
-int main() {
-  std::fputs("hamlogdb: not built yet\n", stderr);
-  return 2;
+#include "hamlogdb.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout), err(stderr);
+  QStringList args = app.arguments();
+  args.removeFirst();
+  return hamlogdb::RunCommandLine(args, out, err);
 }

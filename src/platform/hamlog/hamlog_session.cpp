@@ -127,11 +127,19 @@ void QsoDatabase::Close() {
   path_.clear();
 }
 
+// Missing or disagreeing indexes are rebuilt; long change logs are merged (the one costly index
+// write, done here at open rather than in the middle of a save).
 int32_t QsoDatabase::ensureHdbIndexes() {
   int32_t result = HAMLOG_OK;
-  for (const IndexKind* kind : kHdbIndexes)
-    if (const int32_t r = session_.EnsureIndexFile(CompanionPath(path_, kind->suffix), *kind); r != HAMLOG_OK)
+  for (const IndexKind* kind : kHdbIndexes) {
+    const QString path = CompanionPath(path_, kind->suffix);
+    if (const int32_t r = session_.EnsureIndexFile(path, *kind); r != HAMLOG_OK) {
       result = r;
+    } else if (table_.Writable()) {
+      WriteGuard guard(lock_);
+      if (guard.Held()) CompactIndex(path, *kind);
+    }
+  }
   return result;
 }
 
@@ -169,18 +177,18 @@ int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
   });
 }
 
-int32_t QsoDatabase::AppendMany(const unsigned char* images, size_t count, void (*progress)(size_t, void*),
-                                void* context) {
+int32_t QsoDatabase::AppendMany(size_t count, const BulkFill& fill, const BulkProgress& progress) {
   return write([&](std::vector<IndexChange>* changes, bool& rebuild) {
     const uint32_t first = table_.Count() + 1;
     constexpr size_t kChunk = 65536;  // one write and one count commit per chunk
-    bool ok = true;
-    for (size_t done = 0; ok && done < count; done += kChunk) {
+    std::vector<unsigned char> images;
+    for (size_t done = 0; done < count; done += kChunk) {
       const size_t n = std::min(kChunk, count - done);
-      ok = table_.AppendMany(images + done * kHdbRecordLength, n, n);
-      if (progress) progress(done + n, context);
+      images.resize(n * kHdbRecordLength);
+      fill(images.data(), done, n);
+      if (!table_.AppendMany(images.data(), n, n)) return int32_t(HAMLOG_IO_ERROR);
+      if (progress) progress(done + n);
     }
-    if (!ok) return int32_t(HAMLOG_IO_ERROR);
     // A few records go to the indexes' logs; a large load rebuilds them in one sort.
     rebuild = count > 4096;
     for (uint32_t r = first; !rebuild && r <= table_.Count(); ++r)

@@ -4,6 +4,7 @@
 // Also the write operations shared by the library calls and the hamlogdb tool.
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,9 +36,12 @@ class QsoDatabase {
   const QString& Path() const { return path_; }
 
   int32_t Append(const unsigned char* image, int64_t* recNo = nullptr);
-  // Bulk append for the tool; `progress` gets the number written so far.
-  int32_t AppendMany(const unsigned char* images, size_t count, void (*progress)(size_t, void*) = nullptr,
-                     void* context = nullptr);
+  // Bulk append for the tool: `fill` writes `n` record images for the records `first` .. first + n - 1
+  // (0-based within the load), chunk by chunk; `progress` gets the number written so far. The
+  // indexes are brought in step once, at the end.
+  using BulkFill = std::function<void(unsigned char* images, size_t first, size_t n)>;
+  using BulkProgress = std::function<void(size_t done)>;
+  int32_t AppendMany(size_t count, const BulkFill& fill, const BulkProgress& progress = {});
   // Replaces record recNo when it still equals `oldImage`; HAMLOG_STALE when it does not.
   int32_t Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage);
   // One of the three QSL characters (0 via, 1 sent, 2 received).

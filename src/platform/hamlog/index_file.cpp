@@ -146,8 +146,9 @@ bool writeAll(const QString& path, const IndexKind& kind, const Header& h,
   return AtomicWriteFile(path, bytes);
 }
 
-// The log may grow to this many entries before it is merged into the base.
+// The log may grow to this many entries before the next open merges it into the base.
 uint32_t logLimit(uint32_t baseCount) { return std::clamp<uint32_t>(baseCount / 64, 1024, 16384); }
+constexpr uint32_t kHardLogLimit = 1u << 18;
 
 }  // namespace
 
@@ -201,51 +202,43 @@ bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexSt
     std::memcpy(&add[i * entry], changes[i].key.constData(), h.width);
     putBig(&add[i * entry + h.width], changes[i].record | (changes[i].remove ? kRemoveBit : 0));
   }
-
-  if (h.logCount + changes.size() > logLimit(h.baseCount)) {
-    // Merge: the entries the index holds now, with the new changes folded over them, become the base.
-    IndexView view;
-    if (!view.Open(path, kind)) return false;
-    std::vector<unsigned char> current;
-    current.reserve((size_t(h.baseCount) + h.logCount) * entry);
-    IndexView::Cursor c;
-    const unsigned char* key;
-    uint32_t rec;
-    while (view.Next(c, key, rec)) {
-      const size_t at = current.size();
-      current.resize(at + entry);
-      std::memcpy(&current[at], key, h.width);
-      putBig(&current[at + h.width], rec);
-    }
-    IndexEntries merged(h.width);
-    merged.Reserve(current.size() / entry + changes.size());
-    const std::vector<unsigned char> fresh = foldLog(add.data(), uint32_t(changes.size()), h.width);
-    size_t i = 0, j = 0;
-    while (i < current.size() || j < fresh.size()) {
-      const int cmp = i >= current.size() ? 1
-                      : j >= fresh.size() ? -1
-                                          : compareEntries(&current[i], &fresh[j], h.width);
-      if (cmp < 0) {
-        merged.Add(&current[i], getBig(&current[i + h.width]));
-        i += entry;
-      } else {
-        const bool remove = getBig(&fresh[j + h.width]) & kRemoveBit;
-        if (!remove) merged.Add(&fresh[j], getBig(&fresh[j + h.width]));
-        if (cmp == 0) i += entry;
-        j += entry;
-      }
-    }
-    f.Close();
-    return WriteIndex(path, kind, merged, after);
-  }
-
   // Log entries first, then the header that counts them and carries the new stamp.
   const int64_t end = kHeaderLength + (int64_t(h.baseCount) + h.logCount) * entry;
   if (!add.empty() && (!f.WriteAt(end, add.data(), add.size()) || !f.Sync())) return false;
   h.logCount += uint32_t(changes.size());
   h.stamp = after;
   const auto head = encodeHeader(kind, h);
-  return f.WriteAt(0, head.data(), head.size()) && f.Sync();
+  if (!f.WriteAt(0, head.data(), head.size()) || !f.Sync()) return false;
+  // Merging costs a rewrite of the whole index: it waits for the next open (CompactIndex), unless a
+  // process that never reopens lets the log grow without bound.
+  return h.logCount <= kHardLogLimit || CompactIndex(path, kind);
+}
+
+bool CompactIndex(const QString& path, const IndexKind& kind) {
+  IndexView view;
+  if (!view.Open(path, kind)) return false;
+  if (view.logCount_ <= logLimit(uint32_t(view.baseCount_))) return true;
+  const int entry = kind.keyWidth + 4;
+  QByteArray bytes(kHeaderLength, '\0');
+  bytes.reserve(kHeaderLength + qsizetype(view.baseCount_ + view.logCount_) * entry);
+  IndexView::Cursor c;
+  const unsigned char* key;
+  uint32_t rec;
+  uint32_t count = 0;
+  unsigned char number[4];
+  while (view.Next(c, key, rec)) {
+    bytes.append(reinterpret_cast<const char*>(key), kind.keyWidth);
+    putBig(number, rec);
+    bytes.append(reinterpret_cast<const char*>(number), 4);
+    ++count;
+  }
+  Header h;
+  h.width = kind.keyWidth;
+  h.baseCount = count;
+  h.stamp = view.Stamp();
+  const auto head = encodeHeader(kind, h);
+  std::memcpy(bytes.data(), head.data(), kHeaderLength);
+  return AtomicWriteFile(path, bytes);
 }
 
 bool IndexView::Open(const QString& path, const IndexKind& kind) {

@@ -11,10 +11,11 @@
 // the source file the index agrees with (identity, change counter, record count, size and
 // modification time of HAMLOG.HDB or HAMLOG.MST). An entry is the key bytes and the record number
 // big-endian, so that plain byte order is (key, record number) order; a log entry with the top bit of
-// the number set removes that entry. An append adds its entries to the log and rewrites the stamp last;
-// when the log grows past a share of the base, base and log are merged into a new file that replaces
-// the old one. An index whose stamp is not the source's current one (a write cut short, a file copied
-// from elsewhere, a database changed by another program) is rebuilt from the source.
+// the number set removes that entry. A write adds its entries to the log and rewrites the stamp last,
+// so it costs a few small writes however large the index is; the next open of the database merges a
+// log grown past a share of the base into a new file that replaces the old one. An index whose stamp is not
+// the source's current one (a write cut short, a file copied from elsewhere, a database changed by another
+// program) is rebuilt from the source.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -77,6 +78,8 @@ struct IndexChange {
 // not agree with `before` (or cannot be written): the caller then rebuilds it.
 bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexStamp& before,
                        const std::vector<IndexChange>& changes, const IndexStamp& after);
+// Merges a log grown past its share of the base into a new base (the stamp stays).
+bool CompactIndex(const QString& path, const IndexKind& kind);
 // Gives an index that agrees with `before` the stamp `after` (a write that moved no key).
 bool RestampIndex(const QString& path, const IndexKind& kind, const IndexStamp& before,
                   const IndexStamp& after);
@@ -104,6 +107,7 @@ class IndexView {
   bool Next(Cursor& c, const unsigned char*& key, uint32_t& record) const;
 
  private:
+  friend bool CompactIndex(const QString& path, const IndexKind& kind);
   template <class Before>
   Cursor partition(Before before) const;
   const unsigned char* baseEntry(uint64_t i) const { return base_ + i * (width_ + 4); }

@@ -1,9 +1,8 @@
 #include "hamlog_fixture.h"
 
-#include <QFile>
-
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/hdb_table.h"
+#include "platform/vbfile.h"
 
 void HamlogFolder::SetUp() {
   hamlogLib = HamlogLib{};
@@ -75,12 +74,9 @@ std::vector<int32_t> HamlogFolder::CallWalk(const QString& call) {
 }
 
 QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  QByteArray bytes;
+  ReadWholeFile(path, bytes);
+  return bytes;
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
-}
+void WriteFile(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(AtomicWriteFile(path, bytes)); }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QtEndian>
 
 #include "hamlog_fixture.h"
 #include "platform/hamlog/unix_file.h"
@@ -183,12 +184,19 @@ TEST_F(HamlogIndex, AnIndexThatDisagreesWithTheDatabaseIsRebuilt) {
   EXPECT_EQ(Run("dx2", "1101"), V{});
 }
 
-TEST_F(HamlogIndex, ManyWritesFoldTheChangeLogIntoTheBase) {
+TEST_F(HamlogIndex, ChangeLogGrowsWithWritesAndIsMergedAtTheNextOpen) {
   hamlog::durableWrites = false;  // flushes to the disk do not matter here
   std::vector<TestQso> qsos;
   for (int i = 0; i < 1500; ++i)
     qsos.push_back({QString("JA1A%1").arg(i, 4, 10, QChar('0')), i % 2 ? "1101" : "1102"});
-  AddQsos(qsos);
+  AddQsos(qsos);  // one open: 1,500 entries in the log of each QSO index
+  // Base and log counts of the index header (little-endian at bytes 12 and 16).
+  auto counts = [&] {
+    const QByteArray h = ReadFile(Index("dx1"));
+    auto at = [&](int i) { return qFromLittleEndian<quint32>(h.constData() + i); };
+    return std::pair<quint32, quint32>(at(12), at(16));
+  };
+  EXPECT_EQ(counts().second, 1500u);
   const V odd = Run("dx1", "1101", 4);
   ASSERT_EQ(odd.size(), 750u);
   EXPECT_EQ(odd.front(), 2);
@@ -196,6 +204,9 @@ TEST_F(HamlogIndex, ManyWritesFoldTheChangeLogIntoTheBase) {
   ASSERT_EQ(Open(), 0);
   EXPECT_EQ(CallWalk("JA1A1499"), (V{1500}));
   Close();
+  // The open merged the log into the base.
+  EXPECT_EQ(counts(), std::make_pair(1500u, 0u));
+  EXPECT_EQ(Run("dx1", "1101", 4), odd);
   hamlog::durableWrites = true;
 }
 

@@ -1,0 +1,139 @@
+// The HAMLOG stand-in on a log of 1,000,000 QSOs: generating it, reading every record as the progress
+// sheet does, and appending one QSO with its indexes.
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <memory>
+
+#include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
+
+namespace {
+
+constexpr int64_t kQsos = 1000000;
+
+QString masterList() { return QString(ORBEX_DATA_DIR) + "/master.csv"; }
+
+// The log of the last generate run, made on first use when the generate bench did not run.
+std::unique_ptr<QTemporaryDir>& logFolder() {
+  static std::unique_ptr<QTemporaryDir> dir;
+  return dir;
+}
+
+QString makeLog(std::unique_ptr<QTemporaryDir>& dir) {
+  dir = std::make_unique<QTemporaryDir>();
+  const QString path = dir->filePath("HAMLOG");
+  hamlogdb::Create(path);
+  hamlogdb::LoadMaster(path, masterList());
+  return path;
+}
+
+QString logPath() {
+  if (!logFolder()) {
+    const QString path = makeLog(logFolder());
+    hamlogdb::Generate(path, kQsos, 1);
+  }
+  return logFolder()->filePath("HAMLOG");
+}
+
+void BM_Generate1M(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    hamlogLib = HamlogLib{};
+    const QString path = makeLog(logFolder());
+    state.ResumeTiming();
+    const hamlogdb::Outcome o = hamlogdb::Generate(path, kQsos, 1);
+    if (!o.Ok()) state.SkipWithError(o.message.toStdString().c_str());
+  }
+  state.SetItemsProcessed(state.iterations() * kQsos);
+}
+BENCHMARK(BM_Generate1M)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ReadQsoBasic with depth 0 for every record: call, date, mode, frequency, code, grid, QSL.
+void BM_ReadAllForTheSheet(benchmark::State& state) {
+  const QString path = logPath();
+  hamlogLib = HamlogLib{};
+  ThwRecord thw{};
+  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  QString call(20, ' '), date(8, ' '), mode(16, ' '), freq(16, ' '), code(6, ' '), grid(6, ' '), qsl(3, ' ');
+  int64_t chars = 0;
+  for (auto _ : state) {
+    for (int32_t r = 1; r <= kQsos; ++r) {
+      if (THW_read(thw, r, 3) != 0) continue;
+      ThwString(call, thw, 0);
+      ThwString(date, thw, 2);
+      ThwString(mode, thw, 7);
+      ThwString(freq, thw, 6);
+      ThwString(code, thw, 8);
+      ThwString(grid, thw, 9);
+      ThwString(qsl, thw, 10);
+      chars += call.trimmed().size() + mode.trimmed().size() + freq.trimmed().size() + code.trimmed().size();
+    }
+  }
+  benchmark::DoNotOptimize(chars);
+  HamlogClose(thw, 0);
+  state.SetItemsProcessed(state.iterations() * kQsos);
+}
+BENCHMARK(BM_ReadAllForTheSheet)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// One QSO as the entry window saves it: fifteen fields, then the append (record, count, dx1, call index).
+void BM_AppendOneTo1M(benchmark::State& state) {
+  const QString path = logPath();
+  hamlogLib = HamlogLib{};
+  ThwRecord thw{};
+  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  int32_t confirm = 0, n = 0;
+  double slowest = 0;
+  for (auto _ : state) {
+    ++n;
+    SetThBuffer(thw, QString("JA1B%1").arg(n % 1000, 3, 10, QChar('0')), 0);
+    SetThBuffer(thw, "24/05/06", 2);
+    SetThBuffer(thw, "21:05J", 3);
+    SetThBuffer(thw, "599", 4);
+    SetThBuffer(thw, "599", 5);
+    SetThBuffer(thw, "7.025", 6);
+    SetThBuffer(thw, "CW", 7);
+    SetThBuffer(thw, "1101", 8);
+    SetThBuffer(thw, "PM95", 9);
+    SetThBuffer(thw, "J  ", 10);
+    SetThBuffer(thw, QString::fromUtf8("太郎"), 11);
+    SetThBuffer(thw, QString::fromUtf8("横浜市"), 12);
+    SetThBuffer(thw, "", 13);
+    SetThBuffer(thw, "", 14);
+    SetThBuffer(thw, "0", 16);
+    const auto start = std::chrono::steady_clock::now();
+    if (THW_append(thw, 16, confirm) != 0) state.SkipWithError("append failed");
+    slowest = std::max(
+        slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  HamlogClose(thw, 0);
+  state.SetItemsProcessed(state.iterations());
+  state.counters["slowest_ms"] = slowest;
+}
+BENCHMARK(BM_AppendOneTo1M)->Unit(benchmark::kMillisecond)->Iterations(20000);
+
+// Open and close, as the program does around every use. The first open after the appends above merges
+// their index logs (reported as first_open_ms); the later ones only check the files.
+void BM_OpenClose1M(benchmark::State& state) {
+  const QString path = logPath();
+  hamlogLib = HamlogLib{};
+  ThwRecord thw{};
+  static double first = -1;  // the bench runs more than once; the merge happens in the first run
+  const auto start = std::chrono::steady_clock::now();
+  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  HamlogClose(thw, 0);
+  if (first < 0)
+    first = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  state.counters["first_open_ms"] = first;
+  for (auto _ : state) {
+    if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+    HamlogClose(thw, 0);
+  }
+}
+BENCHMARK(BM_OpenClose1M)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,279 @@
+// The hamlogdb tool: what its commands leave in the HAMLOG folder and what they refuse.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <map>
+#include <set>
+
+#include "hamlogdb/hamlogdb.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hamlog_session.h"
+#include "platform/hamlog/program_file.h"
+#include "platform/vbfile.h"
+
+namespace {
+
+QString dataFile(const char* name) { return QString(ORBEX_DATA_DIR) + "/" + name; }
+
+QByteArray readAll(const QString& path) {
+  QByteArray bytes;
+  ReadWholeFile(path, bytes);
+  return bytes;
+}
+
+class Hamlogdb : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hamlogLib = HamlogLib{};
+    dir_ = tmp_.filePath("HAMLOG");
+    ASSERT_TRUE(hamlogdb::Create(dir_).Ok());
+  }
+  void TearDown() override { hamlogLib = HamlogLib{}; }
+
+  QString File(const QString& name) const { return dir_ + "/" + name; }
+  QString Csv(const QByteArray& lines) {
+    const QString p = tmp_.filePath("in.csv");
+    EXPECT_TRUE(AtomicWriteFile(p, lines));
+    return p;
+  }
+  int32_t Count() {
+    int32_t h = 0;
+    if (dbf_open(hamlogdb::DatabasePath(dir_), h) != 0) return -1;
+    const int32_t n = dbf_rcount(h);
+    dbf_close(h);
+    return n;
+  }
+  // Fields of record recNo through the library, trimmed.
+  QString Field(int32_t recNo, int field) {
+    ThwRecord thw{};
+    QString text;
+    if (HamlogOpen(0, thw, dir_ + "/HAMLOG", 1) == 0 && THW_read(thw, recNo, 3) == 0)
+      ThwString(text, thw, field);
+    HamlogClose(thw, 0);
+    return text.trimmed();
+  }
+  int32_t FirstHit(const char* suffix, const QString& key) {
+    IndexHandle h{};
+    if (idx_open(File(QString("HAMLOG.") + suffix), h) != 0) return -1;
+    const int32_t r = idx_search(h, key, 0);
+    idx_close(h);
+    return r;
+  }
+
+  QTemporaryDir tmp_;
+  QString dir_;
+};
+
+TEST_F(Hamlogdb, CreateLeavesAnEmptyLogTheStartUpAccepts) {
+  for (const char* f : {"HAMLOG.HDB", "HAMLOG.MST", "HAMLOG.dx1", "HAMLOG.dx2", "HAMLOG.dx4", "HAMLOG.dxc"})
+    EXPECT_TRUE(QFile::exists(File(f))) << f;
+  EXPECT_EQ(Count(), 0);
+  // The program file the start-up looks for: HAMLOG.HDB less ".HDB" followed by "W.EXE", any case.
+  EXPECT_EQ(ReadProgramVersion(File("HAMLOGW.EXE")), "5.40");
+  EXPECT_EQ(readAll(File("HAMLOG.MST")).size(), 290);
+  // A second create keeps the log that is there.
+  const hamlogdb::Outcome again = hamlogdb::Create(dir_);
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_TRUE(again.message.contains("already"));
+}
+
+TEST_F(Hamlogdb, MasterFromTheSampleCodeListHasTheLayoutTheProgramReads) {
+  const hamlogdb::Outcome o = hamlogdb::LoadMaster(dir_, dataFile("master.csv"));
+  ASSERT_TRUE(o.Ok()) << o.message.toStdString();
+  const QByteArray mst = readAll(File("HAMLOG.MST"));
+  const int records = (mst.size() - 290) / 56;
+  EXPECT_EQ((mst.size() - 290) % 56, 0);
+  EXPECT_EQ(records, 2637);
+  // Record k at 1-based position k x 56 + 235 (HAMLOG 5.35 and later).
+  auto record = [&](int k) { return mst.mid(k * 56 + 235 - 1, 56); };
+  EXPECT_EQ(record(1).left(6), "0101  ");
+  EXPECT_EQ(FromAnsi(record(1).mid(6, 34)).trimmed(), QString::fromUtf8("札幌市"));
+  EXPECT_EQ(record(1).mid(40, 1), "4");
+  EXPECT_EQ(FromAnsi(record(1).mid(41, 2)), QString::fromUtf8("さ"));
+  EXPECT_EQ(record(1).mid(43, 1), "8");
+  const int32_t japan = FirstHit("dx2", "500A");
+  ASSERT_GT(japan, 0);
+  EXPECT_EQ(record(japan).left(6), "500A  ");
+  EXPECT_EQ(FirstHit("dx4", "3JA"), japan);
+  const int32_t hawaii = FirstHit("dx4", "3KH6");
+  ASSERT_GT(hawaii, 0);
+  EXPECT_EQ(FromAnsi(record(hawaii).mid(6, 34)).trimmed(), "Hawaii");
+  EXPECT_GT(FirstHit("dx4", "4" + QString::fromUtf8("さ") + "8"), 0);
+}
+
+TEST_F(Hamlogdb, BadCodeListIsRefusedAndTheOldMasterStays) {
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv")).Ok());
+  const QByteArray before = readAll(File("HAMLOG.MST"));
+  hamlogdb::Outcome o = hamlogdb::LoadMaster(
+      dir_, Csv("\"0101\",\"a\",\"4\",\"x\",\"8\"\r\n\"0102345\",\"b\",\"4\",\"x\",\"8\"\r\n"));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("code 2")) << o.message.toStdString();
+  o = hamlogdb::LoadMaster(dir_, Csv("\"0101\",\"a\",\"4\"\r\n"));
+  EXPECT_EQ(o.exitCode, 1);
+  o = hamlogdb::LoadMaster(dir_, tmp_.filePath("none.csv"));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(readAll(File("HAMLOG.MST")), before);
+}
+
+TEST_F(Hamlogdb, ImportAppendsTheSampleLogFieldForField) {
+  const hamlogdb::Outcome o = hamlogdb::Import(dir_, dataFile("sample_log.csv"));
+  ASSERT_TRUE(o.Ok()) << o.message.toStdString();
+  EXPECT_EQ(Count(), 3000);
+  // "JA2FT","1975/01/08","19:55J","579","599","7.025","CW","20009","","D**","太田","丹羽郡","","FT-101 100W"
+  EXPECT_EQ(Field(1, 0), "JA2FT");
+  EXPECT_EQ(Field(1, 2), "75/01/08");
+  EXPECT_EQ(Field(1, 3), "19:55J");
+  EXPECT_EQ(Field(1, 6), "7.025");
+  EXPECT_EQ(Field(1, 8), "20009");
+  EXPECT_EQ(Field(1, 10), "D**");
+  EXPECT_EQ(Field(1, 11), QString::fromUtf8("太田"));
+  EXPECT_EQ(Field(1, 12), QString::fromUtf8("丹羽郡"));
+  EXPECT_EQ(Field(1, 14), "FT-101 100W");
+  EXPECT_EQ(Field(1, 16), "0");
+  // A second import goes on after the first.
+  ASSERT_TRUE(
+      hamlogdb::Import(dir_, Csv("W1AW,24/05/06,21:05u,599,599,14.025,CW,784A,FN31,J  ,Hiram,USA,,\r\n"))
+          .Ok());
+  EXPECT_EQ(Count(), 3001);
+  EXPECT_EQ(Field(3001, 3), "21:05U");
+  EXPECT_EQ(Field(3001, 16), "8");  // the DX flag of a DX code
+}
+
+TEST_F(Hamlogdb, BadQsoFileIsRefusedWholeWithTheQsoAndFieldNamed) {
+  const QByteArray good =
+      "\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+      "\",\"\",\"\",\"\",\"\"\r\n";
+  const std::pair<QByteArray, const char*> bad[] = {
+      {"\"JA1ABC\",\"2024/13/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+       "\",\"\",\"\",\"\",\"\"\r\n",
+       "date"},
+      {"\"JA1ABC\",\"2024/05/06\",\"25:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+       "\",\"\",\"\",\"\",\"\"\r\n",
+       "time"},
+      {"\"JA1ABC\",\"2024/05/06\",\"21:05\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+       "\",\"\",\"\",\"\",\"\"\r\n",
+       "time"},
+      {"\"\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+       "\",\"\",\"\",\"\",\"\"\r\n",
+       "call"},
+      {"\"JA1ABC\",\"2024/05/"
+       "06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J**X\",\"\",\"\",\"\",\"\"\r\n",
+       "QSL"},
+      {"\"JA1ABC\",\"2024/05/06\",\"21:05J\"\r\n", "fields"},
+  };
+  for (const auto& [line, word] : bad) {
+    const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(good + good + line + good));
+    EXPECT_EQ(o.exitCode, 1) << word;
+    EXPECT_TRUE(o.message.contains("QSO 3")) << o.message.toStdString();
+    EXPECT_TRUE(o.message.contains(word)) << o.message.toStdString();
+  }
+  EXPECT_EQ(Count(), 0);
+  EXPECT_EQ(hamlogdb::Import(tmp_.filePath("nowhere"), Csv(good)).exitCode, 1);
+}
+
+TEST_F(Hamlogdb, GenerateGivesARealisticReproducibleLog) {
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv")).Ok());
+  const int n = 20000;
+  ASSERT_TRUE(hamlogdb::Generate(dir_, n, 11).Ok());
+  ASSERT_EQ(Count(), n);
+
+  ThwRecord thw{};
+  ASSERT_EQ(HamlogOpen(0, thw, dir_ + "/HAMLOG", 1), 0);
+  std::map<int32_t, int> bands;
+  std::set<int> years;
+  int dx = 0, confirmed = 0, workedOnly = 0, portable = 0, noBand = 0, ft8Early = 0;
+  std::set<QString> calls;
+  for (int32_t r = 1; r <= n; ++r) {
+    ASSERT_EQ(THW_read(thw, r, 3), 0);
+    QString call, date, freq, mode, code, qsl, flag;
+    ThwString(call, thw, 0);
+    ThwString(date, thw, 2);
+    ThwString(freq, thw, 6);
+    ThwString(mode, thw, 7);
+    ThwString(code, thw, 8);
+    ThwString(qsl, thw, 10);
+    ThwString(flag, thw, 16);
+    calls.insert(call.trimmed());
+    const int yy = date.left(2).toInt();
+    const int year = yy < 30 ? 2000 + yy : 1900 + yy;
+    years.insert(year);
+    dx += flag.trimmed() == "8";
+    (qsl[2] == '*' || qsl[2] == 'E' ? confirmed : workedOnly)++;
+    portable += call.contains('/');
+    const int32_t band = FreqPCheck(freq);
+    noBand += band < 0;
+    ++bands[band];
+    ft8Early += mode.trimmed() == "FT8" && year < 2017;
+  }
+  HamlogClose(thw, 0);
+  EXPECT_GT(dx, n / 20);
+  EXPECT_LT(dx, n / 4);
+  EXPECT_GT(confirmed, n / 4);
+  EXPECT_GT(workedOnly, n / 4);
+  EXPECT_GT(portable, n / 100);
+  EXPECT_GT(noBand, 0);
+  EXPECT_LT(noBand, n / 50);
+  EXPECT_EQ(ft8Early, 0);
+  EXPECT_GT(bands[15], 0);  // satellite
+  for (int b = 0; b <= 14; ++b) EXPECT_GT(bands[b], 0) << b;
+  for (int b = 0; b <= 14; ++b) EXPECT_LE(bands[b], bands[2]) << b;  // 7 MHz leads
+  EXPECT_LE(*years.begin(), 1976);
+  EXPECT_GE(*years.rbegin(), 2023);
+  EXPECT_LT(calls.size(), size_t(n) * 3 / 4);  // stations come back
+
+  // The same seed gives the same records.
+  QTemporaryDir other;
+  const QString dir2 = other.filePath("HAMLOG");
+  ASSERT_TRUE(hamlogdb::Create(dir2).Ok());
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir2, dataFile("master.csv")).Ok());
+  ASSERT_TRUE(hamlogdb::Generate(dir2, n, 11).Ok());
+  EXPECT_EQ(readAll(hamlogdb::DatabasePath(dir_)).mid(545), readAll(hamlogdb::DatabasePath(dir2)).mid(545));
+}
+
+TEST_F(Hamlogdb, GenerateNeedsAMaster) {
+  const hamlogdb::Outcome o = hamlogdb::Generate(dir_, 10, 1);
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("master"));
+}
+
+TEST_F(Hamlogdb, CommandLineDumpsAndRefusesBadArguments) {
+  QString outText, errText;
+  QTextStream out(&outText), err(&errText);
+  ASSERT_EQ(hamlogdb::RunCommandLine({"import", dir_, dataFile("sample_log.csv")}, out, err), 0);
+  outText.clear();
+  ASSERT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "2", "3"}, out, err), 0);
+  const QStringList lines = outText.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].startsWith("2,\"JR5TYU\",\"1975/01/23\",\"01:28J\"")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].startsWith("3,\"JA3OAA\""));
+  EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "5000"}, out, err), 1);
+  EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "x"}, out, err), 1);
+  EXPECT_EQ(hamlogdb::RunCommandLine({"generate", dir_}, out, err), 1);
+  EXPECT_EQ(hamlogdb::RunCommandLine({"generate", dir_, "--qsos", "-5"}, out, err), 1);
+  EXPECT_EQ(hamlogdb::RunCommandLine({"frobnicate", dir_}, out, err), 2);
+  EXPECT_EQ(hamlogdb::RunCommandLine({}, out, err), 2);
+  EXPECT_TRUE(errText.contains("usage"));
+}
+
+TEST_F(Hamlogdb, AToolWrittenLogOpensInAnOrdinaryDbaseReader) {
+  const QString dbfdump = QStandardPaths::findExecutable("dbfdump");
+  if (dbfdump.isEmpty()) GTEST_SKIP() << "dbfdump (shapelib) not installed";
+  ASSERT_TRUE(hamlogdb::Import(dir_, dataFile("sample_log.csv")).Ok());
+  ASSERT_TRUE(QFile::copy(hamlogdb::DatabasePath(dir_), tmp_.filePath("log.dbf")));  // shapelib wants .dbf
+  QProcess p;
+  p.start(dbfdump, {tmp_.filePath("log.dbf")});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const QList<QByteArray> rows = p.readAllStandardOutput().split('\n');
+  ASSERT_GE(rows.size(), 3001);
+  EXPECT_TRUE(rows[0].startsWith("CALL"));
+  EXPECT_TRUE(rows[1].startsWith("JA2FT "));
+  EXPECT_TRUE(FromAnsi(rows[1]).contains(QString::fromUtf8("丹羽郡")));
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// create, master and dump.
+#include <QDate>
+
+#include "hamlogdb.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog_session.h"
+#include "platform/hamlog/index_build.h"
+#include "platform/hamlog/master_file.h"
+#include "platform/hamlog/program_file.h"
+#include "platform/paths.h"
+#include "platform/vbfile.h"
+#include "record_image.h"
+#include "tool_support.h"
+
+namespace hamlogdb {
+
+QString DatabasePath(const QString& dir) { return JoinPath(dir, "HAMLOG.HDB"); }
+QString MasterPath(const QString& dir) { return JoinPath(dir, "HAMLOG.MST"); }
+QString ProgramPath(const QString& dir) { return JoinPath(dir, kProgramFileName); }
+
+Outcome Create(const QString& dir) {
+  if (IsFile(DatabasePath(dir))) return {1, dir + ": there is a HAMLOG database here already"};
+  if (!MakeSureDirectoryPathExists(RealPath(dir) + "/")) return {2, dir + ": cannot make the folder"};
+  if (!hamlog::HdbTable::CreateEmpty(DatabasePath(dir))) return {2, DatabasePath(dir) + ": cannot write"};
+  if (!IsFile(MasterPath(dir)) && !hamlog::WriteMasterFile(MasterPath(dir), {}))
+    return {2, MasterPath(dir) + ": cannot write"};
+  if (!IsFile(ProgramPath(dir)) && !WriteProgramFile(ProgramPath(dir)))
+    return {2, ProgramPath(dir) + ": cannot write"};
+  OpenedLog log;
+  if (const Outcome o = log.Open(dir); !o.Ok()) return o;
+  return {0,
+          "created " + DatabasePath(dir) + " (program version " + ReadProgramVersion(ProgramPath(dir)) + ")"};
+}
+
+namespace {
+
+// A code-list record: the five fields checked against the master record's widths.
+QString checkCode(const hamlog::MasterEntry& e) {
+  if (e.code.isEmpty()) return "the code is empty";
+  const std::pair<const QString*, std::pair<const char*, int>> fields[] = {
+      {&e.code, {"code", 6}}, {&e.name, {"QTH name", 34}}, {&e.kind, {"kind", 1}},
+      {&e.idx, {"IDX", 2}},   {&e.area, {"AREA", 1}},
+  };
+  for (const auto& [text, spec] : fields)
+    if (AnsiLen(*text) > spec.second)
+      return QString("%1 \"%2\" is longer than %3 bytes").arg(spec.first, *text).arg(spec.second);
+  return {};
+}
+
+}  // namespace
+
+Outcome LoadMaster(const QString& dir, const QString& codeList) {
+  VbFile in(codeList, VbMode::Input);
+  if (!in.IsOpen()) return {1, codeList + ": cannot read (" + in.ErrorText() + ")"};
+  if (const Outcome shape = CheckLineShape(codeList, 5, "code"); !shape.Ok()) return shape;
+  std::vector<hamlog::MasterEntry> entries;
+  while (!in.Eof()) {
+    hamlog::MasterEntry e;
+    const bool whole = in.Input(e.code, e.name, e.kind, e.idx, e.area);
+    const int n = int(entries.size()) + 1;
+    if (!whole) return {1, QString("%1: code %2 has fewer than 5 fields").arg(codeList).arg(n)};
+    e.code = e.code.trimmed();
+    if (const QString why = checkCode(e); !why.isEmpty())
+      return {1, QString("%1: code %2: %3").arg(codeList).arg(n).arg(why)};
+    entries.push_back(e);
+  }
+  if (entries.empty()) return {1, codeList + ": no codes"};
+  if (!MakeSureDirectoryPathExists(RealPath(dir) + "/")) return {2, dir + ": cannot make the folder"};
+  {
+    // Under the database's write lock, so that nobody rebuilds the master's indexes half way.
+    hamlog::WriteGuard guard(hamlog::CurrentSession().LockFor(DatabasePath(dir)));
+    if (!hamlog::WriteMasterFile(MasterPath(dir), entries)) return {2, MasterPath(dir) + ": cannot write"};
+  }
+  for (const hamlog::IndexKind* kind : {&hamlog::kMasterByCode, &hamlog::kMasterByKind})
+    if (hamlog::CurrentSession().EnsureIndexFile(hamlog::CompanionPath(DatabasePath(dir), kind->suffix),
+                                                 *kind) != HAMLOG_OK)
+      return {2, QString("%1: cannot write the index %2").arg(dir, kind->suffix)};
+  return {0, QString("%1 codes written to %2").arg(entries.size()).arg(MasterPath(dir))};
+}
+
+namespace {
+
+// The stored "YY/MM/DD" as "YYYY/MM/DD": years 00 to 29 are 2000 to 2029, the others 19xx.
+QString fullDate(const QString& yymmdd) {
+  if (yymmdd.size() != 8 || yymmdd[2] != '/') return yymmdd;
+  const int yy = yymmdd.left(2).toInt();
+  return QString::number(yy < 30 ? 2000 + yy : 1900 + yy) + yymmdd.mid(2);
+}
+
+QString quoted(const QString& text) { return '"' + text + '"'; }
+
+}  // namespace
+
+Outcome Dump(const QString& dir, int64_t from, int64_t to, QTextStream& out) {
+  OpenedLog log;
+  if (const Outcome o = log.Open(dir); !o.Ok()) return o;
+  hamlog::HdbTable& table = log.Db().Table();
+  const int64_t count = table.Count();
+  if (to <= 0 || to > count) to = count;
+  if (from < 1) from = 1;
+  if (from > count && count > 0) return {1, QString("%1: there are only %2 records").arg(dir).arg(count)};
+  static const int kColumns[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+  for (int64_t r = from; r <= to; ++r) {
+    const unsigned char* rec = table.Record(r);
+    QStringList line{QString::number(r)};
+    for (int f : kColumns) {
+      QString text = FieldText(rec, f, f == 10);  // the QSL marks keep their places
+      if (f == 2) text = fullDate(text);
+      line << quoted(text);
+    }
+    if (rec[0] == '*') line << quoted("deleted");
+    out << line.join(',') << '\n';
+  }
+  out.flush();
+  return {};
+}
+
+}  // namespace hamlogdb

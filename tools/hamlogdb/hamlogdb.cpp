@@ -1,1 +1,0 @@
-// The tool's library: filled with create / master / import / generate / dump.

@@ -1,0 +1,51 @@
+#pragma once
+// hamlogdb: creates and fills a HAMLOG folder of the stand-in library (HAMLOG.HDB, HAMLOG.MST, the
+// index files and the program file Hamlogw.exe) for the demo, the tests and the benches.
+//
+//   hamlogdb create DIR                          empty database, empty code master, indexes, program file
+//   hamlogdb master DIR FILE                     code master from a code list
+//   hamlogdb import DIR FILE                     appends the QSOs of a CSV file
+//   hamlogdb generate DIR --qsos N [--seed S]    appends N synthetic QSOs
+//   hamlogdb dump DIR [FROM [TO]]                lists records FROM..TO (UTF-8 on standard output)
+//
+// Input files are Windows-31J text, fields as VB's Input # reads them (quoted or bare, comma-separated):
+// - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file);
+// - QSO CSV: call, date ("YYYY/MM/DD" or "YY/MM/DD"), time ("hh:mm" + "J" or "U"), his RST, my RST,
+//   frequency in MHz, mode, code, grid, QSL (via, sent mark, received mark), name, QTH, remarks 1,
+//   remarks 2 per record.
+// A bad file is refused whole, with the record and the field named, before anything is written.
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <cstdint>
+#include <functional>
+
+namespace hamlogdb {
+
+struct Outcome {
+  int exitCode = 0;  // 0 done, 1 bad input, 2 a file could not be written
+  QString message;
+  bool Ok() const { return exitCode == 0; }
+};
+
+// Long runs report now and then: records done and the total.
+using Progress = std::function<void(int64_t done, int64_t total)>;
+
+// File names inside DIR.
+QString DatabasePath(const QString& dir);
+QString MasterPath(const QString& dir);
+QString ProgramPath(const QString& dir);
+
+Outcome Create(const QString& dir);
+Outcome LoadMaster(const QString& dir, const QString& codeList);
+Outcome Import(const QString& dir, const QString& csv, const Progress& progress = {});
+// A reproducible log: the same count and seed give the same records.
+Outcome Generate(const QString& dir, int64_t count, uint32_t seed, const Progress& progress = {});
+// One line per record: the number, then the fourteen CSV fields quoted, the date as "YYYY/MM/DD".
+Outcome Dump(const QString& dir, int64_t from, int64_t to, QTextStream& out);
+
+// The command line (arguments without the program name); returns the exit code.
+int RunCommandLine(const QStringList& args, QTextStream& out, QTextStream& err);
+
+}  // namespace hamlogdb

@@ -1,0 +1,29 @@
+#pragma once
+// The tool's open database: the stand-in opened in shared mode (the program may have it open too).
+
+#include <QString>
+
+#include "hamlogdb.h"
+#include "platform/hamlog/hamlog_session.h"
+
+namespace hamlogdb {
+
+class OpenedLog {
+ public:
+  OpenedLog();
+  ~OpenedLog();
+  Outcome Open(const QString& dir);
+  hamlog::QsoDatabase& Db() { return db_; }
+
+ private:
+  hamlog::QsoDatabase db_;
+};
+
+// One record a line with exactly `fields` fields (blank lines passed over), as the input files are
+// written; so that a missing field is reported on its own line and not as a shift of the next records.
+Outcome CheckLineShape(const QString& file, int fields, const char* recordName);
+
+// A library result as a sentence for the user.
+QString ResultText(int32_t result);
+
+}  // namespace hamlogdb
