@@ -106,6 +106,26 @@ TEST_F(Hamlogdb, MasterFromTheSampleCodeListHasTheLayoutTheProgramReads) {
   EXPECT_GT(FirstHit("dx4", "4" + QString::fromUtf8("さ") + "8"), 0);
 }
 
+TEST_F(Hamlogdb, DxPrefixListLetsTheKindIndexFindAnEntityByEveryPrefix) {
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv"), dataFile("dx_prefixes.csv")).Ok());
+  const int32_t usa = FirstHit("dx2", "784A");
+  ASSERT_GT(usa, 0);
+  EXPECT_EQ(FirstHit("dx4", "3K"), usa);  // the record's own prefix
+  EXPECT_EQ(FirstHit("dx4", "3W"), usa);  // further prefixes from the list
+  EXPECT_EQ(FirstHit("dx4", "3AA"), usa);
+  EXPECT_EQ(FirstHit("dx4", "3JH"), FirstHit("dx2", "500A"));
+  // A prefix list naming no entity of the code list is refused.
+  const hamlogdb::Outcome o =
+      hamlogdb::LoadMaster(dir_, dataFile("master.csv"), Csv("\"784A\",\"W\"\r\n\"0101\",\"X\"\r\n"));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("prefix 2")) << o.message.toStdString();
+  EXPECT_EQ(FirstHit("dx4", "3W"), usa);
+  // The master loaded again without the list: its prefixes go with it.
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv")).Ok());
+  EXPECT_EQ(FirstHit("dx4", "3W"), 0);
+  EXPECT_EQ(FirstHit("dx4", "3K"), usa);
+}
+
 TEST_F(Hamlogdb, BadCodeListIsRefusedAndTheOldMasterStays) {
   ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv")).Ok());
   const QByteArray before = readAll(File("HAMLOG.MST"));

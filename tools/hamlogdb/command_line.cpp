@@ -7,7 +7,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: hamlogdb create DIR\n"
-    "       hamlogdb master DIR FILE\n"
+    "       hamlogdb master DIR FILE [PREFIXES]\n"
     "       hamlogdb import DIR FILE\n"
     "       hamlogdb generate DIR --qsos N [--seed S]\n"
     "       hamlogdb dump DIR [FROM [TO]]\n";
@@ -38,8 +38,8 @@ int RunCommandLine(const QStringList& args, QTextStream& out, QTextStream& err) 
   int64_t a = 0, b = 0;
   if (command == "create" && args.size() == 2) {
     o = Create(dir);
-  } else if (command == "master" && args.size() == 3) {
-    o = LoadMaster(dir, args[2]);
+  } else if (command == "master" && (args.size() == 3 || args.size() == 4)) {
+    o = LoadMaster(dir, args[2], args.value(3));
   } else if (command == "import" && args.size() == 3) {
     o = Import(dir, args[2], counter(err, "import"));
   } else if (command == "generate" && args.size() >= 2) {

@@ -1,5 +1,6 @@
 // create, master and dump.
 #include <QDate>
+#include <QSet>
 
 #include "hamlogdb.h"
 #include "platform/codepage.h"
@@ -47,9 +48,34 @@ QString checkCode(const hamlog::MasterEntry& e) {
   return {};
 }
 
+// The DX prefix list, checked against the entities of the code list.
+Outcome readPrefixes(const QString& file, const std::vector<hamlog::MasterEntry>& codes,
+                     std::vector<hamlog::PrefixEntry>& out) {
+  VbFile in(file, VbMode::Input);
+  if (!in.IsOpen()) return {1, file + ": cannot read (" + in.ErrorText() + ")"};
+  if (const Outcome shape = CheckLineShape(file, 2, "prefix"); !shape.Ok()) return shape;
+  QSet<QString> entities;
+  for (const hamlog::MasterEntry& e : codes)
+    if (e.kind == "3") entities.insert(e.code);
+  while (!in.Eof()) {
+    hamlog::PrefixEntry p;
+    if (!in.Input(p.code, p.prefix)) break;
+    p.code = p.code.trimmed();
+    p.prefix = p.prefix.trimmed();
+    const int n = int(out.size()) + 1;
+    if (!entities.contains(p.code))
+      return {1,
+              QString("%1: prefix %2: \"%3\" is no DX entity of the code list").arg(file).arg(n).arg(p.code)};
+    if (p.prefix.isEmpty() || AnsiLen(p.prefix) > 3)
+      return {1, QString("%1: prefix %2: \"%3\" is not 1 to 3 characters").arg(file).arg(n).arg(p.prefix)};
+    out.push_back(p);
+  }
+  return {};
+}
+
 }  // namespace
 
-Outcome LoadMaster(const QString& dir, const QString& codeList) {
+Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& prefixList) {
   VbFile in(codeList, VbMode::Input);
   if (!in.IsOpen()) return {1, codeList + ": cannot read (" + in.ErrorText() + ")"};
   if (const Outcome shape = CheckLineShape(codeList, 5, "code"); !shape.Ok()) return shape;
@@ -65,17 +91,24 @@ Outcome LoadMaster(const QString& dir, const QString& codeList) {
     entries.push_back(e);
   }
   if (entries.empty()) return {1, codeList + ": no codes"};
+  std::vector<hamlog::PrefixEntry> prefixes;
+  if (!prefixList.isEmpty())
+    if (const Outcome o = readPrefixes(prefixList, entries, prefixes); !o.Ok()) return o;
   if (!MakeSureDirectoryPathExists(RealPath(dir) + "/")) return {2, dir + ": cannot make the folder"};
   {
     // Under the database's write lock, so that nobody rebuilds the master's indexes half way.
     hamlog::WriteGuard guard(hamlog::CurrentSession().LockFor(DatabasePath(dir)));
+    const QString prefixPath = hamlog::CompanionPath(MasterPath(dir), "PFX");
+    if (!hamlog::WritePrefixFile(prefixPath, prefixes)) return {2, prefixPath + ": cannot write"};
     if (!hamlog::WriteMasterFile(MasterPath(dir), entries)) return {2, MasterPath(dir) + ": cannot write"};
   }
   for (const hamlog::IndexKind* kind : {&hamlog::kMasterByCode, &hamlog::kMasterByKind})
     if (hamlog::CurrentSession().EnsureIndexFile(hamlog::CompanionPath(DatabasePath(dir), kind->suffix),
                                                  *kind) != HAMLOG_OK)
       return {2, QString("%1: cannot write the index %2").arg(dir, kind->suffix)};
-  return {0, QString("%1 codes written to %2").arg(entries.size()).arg(MasterPath(dir))};
+  QString done = QString("%1 codes written to %2").arg(entries.size()).arg(MasterPath(dir));
+  if (!prefixes.empty()) done += QString(", with %1 DX prefixes").arg(prefixes.size());
+  return {0, done};
 }
 
 namespace {

@@ -3,13 +3,14 @@
 // index files and the program file Hamlogw.exe) for the demo, the tests and the benches.
 //
 //   hamlogdb create DIR                          empty database, empty code master, indexes, program file
-//   hamlogdb master DIR FILE                     code master from a code list
+//   hamlogdb master DIR FILE [PREFIXES]          code master from a code list (and the DX prefix list)
 //   hamlogdb import DIR FILE                     appends the QSOs of a CSV file
 //   hamlogdb generate DIR --qsos N [--seed S]    appends N synthetic QSOs
 //   hamlogdb dump DIR [FROM [TO]]                lists records FROM..TO (UTF-8 on standard output)
 //
 // Input files are Windows-31J text, fields as VB's Input # reads them (quoted or bare, comma-separated):
 // - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file);
+// - DX prefix list: entity code, prefix (1 to 3 characters) per record, every prefix of each entity;
 // - QSO CSV: call, date ("YYYY/MM/DD" or "YY/MM/DD"), time ("hh:mm" + "J" or "U"), his RST, my RST,
 //   frequency in MHz, mode, code, grid, QSL (via, sent mark, received mark), name, QTH, remarks 1,
 //   remarks 2 per record.
@@ -38,7 +39,8 @@ QString MasterPath(const QString& dir);
 QString ProgramPath(const QString& dir);
 
 Outcome Create(const QString& dir);
-Outcome LoadMaster(const QString& dir, const QString& codeList);
+// Without a prefix list an earlier one is removed: the master is replaced whole.
+Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& prefixList = {});
 Outcome Import(const QString& dir, const QString& csv, const Progress& progress = {});
 // A reproducible log: the same count and seed give the same records.
 Outcome Generate(const QString& dir, int64_t count, uint32_t seed, const Progress& progress = {});

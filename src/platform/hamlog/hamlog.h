@@ -5,6 +5,7 @@
 // Files (all beside the database; "<stem>" is its path less the last three characters, "HDB"):
 //   HAMLOG.HDB   the log, a plain dBase III table (layout: hdb_layout.h)
 //   HAMLOG.MST   the code master, fixed 56-byte records (layout: master_file.h)
+//   HAMLOG.PFX   optional further DX prefixes of the master's entities, for "dx4" (master_file.h)
 //   <stem>dx1    QSOs by code, <stem>dxc QSOs by call sign, <stem>dx2 master by code, <stem>dx4 master
 //                by kind + IDX + AREA (format: index_file.h); any missing or disagreeing one is rebuilt
 //   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an update under way (hdb_table.h)

@@ -1,5 +1,8 @@
 #include "platform/hamlog/index_build.h"
 
+#include <QHash>
+#include <QSet>
+
 #include "platform/hamlog/master_file.h"
 #include "platform/paths.h"
 
@@ -29,7 +32,11 @@ bool openMaster(const QString& masterPath, UnixFile& f, MasterHeader& header, In
   const auto parsed = ParseMasterHeader(head, st.size);
   if (!parsed) return false;
   header = *parsed;
-  stamp = {header.identity, 0, header.count, st.size, st.mtimeNs};
+  // The prefix list counts in the stamp too: any change of it rebuilds "dx4".
+  const FileStat prefixes = StatPath(CompanionPath(masterPath, "PFX"));
+  const int64_t both[2] = {prefixes.size, prefixes.mtimeNs};
+  const uint32_t prefixStamp = prefixes.exists ? uint32_t(Fnv1a(both, sizeof both)) | 1 : 0;
+  stamp = {header.identity, prefixStamp, header.count, st.size, st.mtimeNs};
   return true;
 }
 
@@ -51,8 +58,26 @@ bool BuildMasterIndex(const QString& masterPath, const IndexKind& kind, const QS
     return false;
   IndexEntries entries(kind.keyWidth);
   entries.Reserve(header.count);
-  for (uint32_t k = 1; k <= header.count; ++k)
-    entries.Add(map.Data() + kMasterFirstRecord + size_t(k - 1) * kMasterRecordLength + kind.keyOffset, k);
+  auto record = [&](uint32_t k) {
+    return map.Data() + kMasterFirstRecord + size_t(k - 1) * kMasterRecordLength;
+  };
+  for (uint32_t k = 1; k <= header.count; ++k) entries.Add(record(k) + kind.keyOffset, k);
+  if (&kind == &kMasterByKind) {
+    // Further DX prefixes: kind "3" and the prefix, pointing at the entity's record.
+    QHash<QByteArray, uint32_t> recordOfCode;
+    for (uint32_t k = header.count; k >= 1; --k)
+      recordOfCode.insert(QByteArray(reinterpret_cast<const char*>(record(k)), 6), k);
+    QSet<QByteArray> seen;
+    for (const auto& [code, prefix] : ReadPrefixFile(CompanionPath(masterPath, "PFX"))) {
+      const uint32_t k = recordOfCode.value(code);
+      if (k == 0) continue;
+      const QByteArray key = "3" + prefix;
+      const QByteArray own(reinterpret_cast<const char*>(record(k) + kind.keyOffset), kind.keyWidth);
+      if (key == own || seen.contains(key + code)) continue;
+      seen.insert(key + code);
+      entries.Add(reinterpret_cast<const unsigned char*>(key.constData()), k);
+    }
+  }
   return WriteIndex(indexPath, kind, entries, stamp);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "platform/vbfile.h"
 
 namespace hamlog {
@@ -11,6 +12,8 @@ namespace hamlog {
 namespace {
 
 constexpr char kMagic[8] = {'O', 'X', 'M', 'S', 'T', '0', '0', '1'};
+constexpr char kPrefixMagic[8] = {'O', 'X', 'P', 'F', 'X', '0', '0', '1'};
+constexpr int kPrefixEntry = 6 + 3;
 
 void put32(char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = char((v >> (8 * i)) & 0xFF);
@@ -60,6 +63,30 @@ bool WriteMasterFile(const QString& path, const std::vector<MasterEntry>& entrie
   for (const MasterEntry& e : entries) out += BuildMasterRecord(e);
 
   return AtomicWriteFile(path, out);
+}
+
+bool WritePrefixFile(const QString& path, const std::vector<PrefixEntry>& entries) {
+  if (entries.empty()) return !IsFile(path) || Kill(path);
+  QByteArray out(12, '\0');
+  std::memcpy(out.data(), kPrefixMagic, 8);
+  put32(out.data() + 8, uint32_t(entries.size()));
+  for (const PrefixEntry& e : entries) out += FixedAnsi(e.code, 6) + FixedAnsi(e.prefix, 3);
+  return AtomicWriteFile(path, out);
+}
+
+std::vector<std::pair<QByteArray, QByteArray>> ReadPrefixFile(const QString& path) {
+  std::vector<std::pair<QByteArray, QByteArray>> out;
+  QByteArray bytes;
+  if (!ReadWholeFile(path, bytes) || bytes.size() < 12 ||
+      std::memcmp(bytes.constData(), kPrefixMagic, 8) != 0)
+    return out;
+  const uint32_t count = get32(bytes.constData() + 8);
+  if (bytes.size() < 12 + qsizetype(count) * kPrefixEntry) return out;
+  for (uint32_t i = 0; i < count; ++i) {
+    const qsizetype at = 12 + qsizetype(i) * kPrefixEntry;
+    out.emplace_back(bytes.mid(at, 6), bytes.mid(at + 6, 3));
+  }
+  return out;
 }
 
 }  // namespace hamlog

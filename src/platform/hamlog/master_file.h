@@ -11,6 +11,11 @@
 // 5.40. The 290 bytes before record 1 are our header: "OXMST001", then little-endian record length
 // (56), offset of record 1 (290), record count and the master's identity (random per write); the rest
 // is zero. The file is always header + count x 56 bytes and is replaced whole, never edited in place.
+//
+// HAMLOG.PFX, optional, beside it: the further call-sign prefixes of DX entities (a record holds only
+// one), so that the kind index "dx4" finds an entity by any of its prefixes ("W" and "AA" as well as
+// "K"). "OXPFX001", little-endian count, then per prefix the entity's code (6 bytes) and the prefix
+// (3 bytes), blank-padded. Written together with the master.
 
 #include <QByteArray>
 #include <QString>
@@ -46,6 +51,15 @@ struct MasterHeader {
 };
 // Checks magic, lengths and that the file holds all its records; nothing for any other file.
 std::optional<MasterHeader> ParseMasterHeader(QByteArrayView first290, int64_t fileSize);
+
+struct PrefixEntry {
+  QString code;
+  QString prefix;  // 1 to 3 characters
+};
+// Replaces the prefix list; an empty list removes the file.
+bool WritePrefixFile(const QString& path, const std::vector<PrefixEntry>& entries);
+// Code (6 bytes) and prefix (3 bytes) pairs; empty for a missing or foreign file.
+std::vector<std::pair<QByteArray, QByteArray>> ReadPrefixFile(const QString& path);
 
 // Replaces the master with these entries (temporary file, fsync, rename). False when it failed; the
 // old master is then left as it was.
