@@ -1,0 +1,62 @@
+// FreqPCheck: band numbers by the first characters of the frequency text, the rules the band labels
+// follow as well, so that a QSO marked on a band is found again under that band's number.
+#include "platform/hamlog/hamlog.h"
+
+namespace {
+
+enum Band : int32_t {
+  B1_9,
+  B3_5,
+  B7,
+  B10,
+  B14,
+  B18,
+  B21,
+  B24,
+  B28,
+  B50,
+  B144,
+  B430,
+  B1200,
+  B2400,
+  B5600,
+  BSat,
+  B135K,
+  B475K,
+  B10G,
+  B24G,
+  B47G,
+  B77G,
+  BNone = -1
+};
+
+}  // namespace
+
+int32_t FreqPCheck(const QString& freq) {
+  const QString f = freq.trimmed();
+  if (f == QLatin1String("9999") || f.contains('/')) return BSat;
+  if (f.startsWith('7')) return B7;
+  const QString two = f.left(2);
+  const QChar third = f.size() > 2 ? f.at(2) : QChar();
+  if (two == QLatin1String("10")) return B10;
+  if (two == QLatin1String("3.")) return B3_5;
+  if (two == QLatin1String("1.")) return B1_9;
+  if (two >= QLatin1String("50") && two <= QLatin1String("54")) return B50;
+  if (two == QLatin1String("14")) return third == '4' || third == '5' ? B144 : B14;
+  if (two == QLatin1String("18")) return B18;
+  if (two == QLatin1String("21")) return B21;
+  if (two == QLatin1String("24")) return third >= '0' && third <= '5' ? B2400 : B24;
+  if (two == QLatin1String("28") || two == QLatin1String("29")) return B28;
+  if (two == QLatin1String("43")) return B430;
+  if (two == QLatin1String("12")) return B1200;
+  if (two == QLatin1String("56") || two == QLatin1String("57") || two == QLatin1String("58")) return B5600;
+  if (two == QLatin1String("*1")) return B10G;
+  if (two == QLatin1String("*2")) return B24G;
+  if (two == QLatin1String("*4")) return B47G;
+  if (two == QLatin1String("*7")) return B77G;
+  if (two == QLatin1String("0.")) {
+    if (third == '1') return B135K;
+    if (third == '4') return B475K;
+  }
+  return BNone;
+}

@@ -1,0 +1,136 @@
+#pragma once
+// HAMLOG's libraries (Hamlog50.dll and Thdll2Vb.dll) as our own code: the calls by the names, arguments
+// and results the program uses, over files of our own design beside HAMLOG.HDB.
+//
+// Files (all beside the database; "<stem>" is its path less the last three characters, "HDB"):
+//   HAMLOG.HDB   the log, a plain dBase III table (layout: hdb_layout.h)
+//   HAMLOG.MST   the code master, fixed 56-byte records (layout: master_file.h)
+//   <stem>dx1    QSOs by code, <stem>dxc QSOs by call sign, <stem>dx2 master by code, <stem>dx4 master
+//                by kind + IDX + AREA (format: index_file.h); any missing or disagreeing one is rebuilt
+//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an update under way (hdb_table.h)
+//   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
+//
+// Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a
+// closed database or with a bad argument answers with a non-zero result, never a crash.
+//
+// Values the program passes and the stand-in does not need: the first and last arguments of
+// HamlogOpen (0, 1), the flag of HamlogClose, the read mode 3 of THW_read, the 16 of THW_append,
+// THW_update, Vidx_search and Vidx_next, the confirmation of THW_append/THW_update (it never asks), the
+// text and 58 of Vdbf_packwk. They are accepted and ignored.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+// The record block the program owns and passes to every call. Opaque: the library keeps the current
+// record's image (the dBase record, deletion flag included), its number and the call-sign search
+// position in it. A copy of the block is a copy of the record as read (THW_update compares with it).
+struct ThwRecord {
+  alignas(8) unsigned char bytes[3928];
+};
+static_assert(sizeof(ThwRecord) == 3928);
+
+// An opened index file. Opaque.
+struct IndexHandle {
+  alignas(8) unsigned char bytes[272];
+};
+static_assert(sizeof(IndexHandle) == 272);
+
+// Results (0 = done). The program only tells 0 from the rest.
+enum HamlogResult : int32_t {
+  HAMLOG_OK = 0,
+  HAMLOG_BAD_ARGUMENT = 1,
+  HAMLOG_MISSING = 2,     // no such file
+  HAMLOG_FOREIGN = 3,     // not our table, master or index, or a truncated one
+  HAMLOG_IN_USE = 4,      // opened by someone else (unshared), or shared while we ask for it alone
+  HAMLOG_IO_ERROR = 5,    // a read or write of the file failed
+  HAMLOG_STALE = 6,       // THW_update: the stored record is no longer the one the old block holds
+  HAMLOG_NOT_OPEN = 7,    // the database is not open
+  HAMLOG_NO_RECORD = 8,   // record number outside 1..count
+  HAMLOG_DELETED = 9,     // the record is marked deleted
+  HAMLOG_READ_ONLY = 10,  // the database cannot be written
+  HAMLOG_NOT_QSO = 11,    // SetQsoOrMaster selected something other than the QSO database
+};
+
+namespace hamlog {
+class Session;
+}
+
+// The library's shared state, one instance. `hamlogLib = HamlogLib{}` closes everything and starts
+// afresh (tests).
+struct HamlogLib {
+  int32_t share = 0;               // SetDbsShare
+  int32_t qsoOrMaster = 1;         // SetQsoOrMaster; 1 = the QSO database (the only one served)
+  int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
+  std::unique_ptr<hamlog::Session> session;
+
+  HamlogLib();
+  ~HamlogLib();
+  HamlogLib(HamlogLib&&) noexcept;
+  HamlogLib& operator=(HamlogLib&&) noexcept;
+};
+extern HamlogLib hamlogLib;
+
+// ---- Hamlog50.dll
+
+// 1 = later opens share the database with other processes (the program, the hamlogdb tool); 0 = an
+// open holds it alone. Returns 1 (done).
+int32_t SetDbsShare(int32_t share);
+// Opens `basePath` + ".HDB" (name matched without case) for the record calls; closes one opened
+// before. Replays an interrupted update and rebuilds missing or disagreeing indexes.
+int32_t HamlogOpen(int32_t mode, ThwRecord& thw, const QString& basePath, int32_t flag);
+int32_t HamlogClose(ThwRecord& thw, int32_t flag);
+// A counting handle on a database file (full path); needs no open database.
+int32_t dbf_open(const QString& hdbPath, int32_t& handle);
+int32_t dbf_rcount(int32_t handle);  // the record count as it is now; -1 for a bad handle
+int32_t dbf_close(int32_t handle);
+// Loads record recNo into the block. HAMLOG_DELETED for a record marked deleted.
+int32_t THW_read(ThwRecord& thw, int32_t recNo, int32_t mode);
+// Appends the block's record as number count + 1 (written and flushed before the count changes).
+int32_t THW_append(ThwRecord& thw, int32_t mode, int32_t& confirm);
+// Replaces record recNo with the block's record when the stored record still equals the record in
+// `old` (the copy taken when it was shown); HAMLOG_STALE otherwise.
+int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t mode, int32_t& confirm);
+// Index files by path: "<stem>dx1", "dxc", "dx2", "dx4". Work without an open database.
+int32_t idx_open(const QString& path, IndexHandle& handle);
+// First record number whose key begins with `key` (its first `length` characters; the whole key when
+// length is 0); 0 when none. Entries run in key order, equal keys by record number.
+int32_t idx_search(IndexHandle& handle, const QString& key, int32_t length);
+// Next record number of the same run (key still beginning with the searched text); 0 at the end.
+int32_t idx_next(IndexHandle& handle);
+int32_t idx_close(IndexHandle& handle);
+// QSL marks: the received (third) or sent (second) character of field 10 := the character `mark`
+// (a one-byte code, as VB's Asc gives it).
+int32_t QSL_Rcv(ThwRecord& thw, int32_t recNo, int32_t mark);
+int32_t QSL_Send(ThwRecord& thw, int32_t recNo, int32_t mark);
+// Band number of a frequency text in MHz, in the order of the progress sheet's band columns:
+// 0 1.9, 1 3.5, 2 7, 3 10, 4 14, 5 18, 6 21, 7 24, 8 28, 9 50, 10 144, 11 430, 12 1200, 13 2400,
+// 14 5600, 15 satellite, then 16 135 kHz, 17 475 kHz, 18 10 GHz, 19 24 GHz, 20 47 GHz, 21 77 GHz;
+// -1 for a text that fits no band. The same first-characters rules as the band labels ("7" anything
+// starting with 7, "/" or "9999" satellite, "*1" 10 GHz and so on), so a marked cell finds its QSOs.
+int32_t FreqPCheck(const QString& freq);
+// 0x54000: hexadecimal digits 54000, version 5.40.
+int32_t GetThdllVersion();
+
+// ---- Thdll2Vb.dll
+
+int32_t SetQsoOrMaster(int32_t which);
+// The buffer becomes the text of the loaded record's field (its stored width, blank-padded);
+// field 27 gives the record number as text and as the result. Other fields answer 0, an unknown
+// field (1, 15, ...) leaves the buffer as it was and answers HAMLOG_BAD_ARGUMENT.
+int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field);
+// Puts a field's text into the block (cut or blank-padded to the field's width in Windows-31J).
+int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field);
+// Record count of the open database; 0 when it is not open.
+int32_t Vdbf_rcount(ThwRecord& thw);
+// Loads the record like THW_read; `text` receives "<call> <date> <time>" of it.
+int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text);
+// Marks the record deleted (it stays until Vdbf_packwk).
+int32_t Vdbf_delete(ThwRecord& thw, int32_t recNo);
+// Removes the deleted records; the records behind them move up one number each.
+int32_t Vdbf_packwk(ThwRecord& thw, const QString& text, int32_t mode);
+// Call-sign order: the first QSO whose call sign begins with `call` (0 when none); Vidx_next gives
+// the following QSO in call-sign order, to the end of the log (0 at the end). Calls with an equal
+// call sign run by record number. Needs the open database.
+int32_t Vidx_search(ThwRecord& thw, const QString& call, int32_t mode);
+int32_t Vidx_next(ThwRecord& thw, int32_t mode);

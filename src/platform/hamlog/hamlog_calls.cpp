@@ -1,0 +1,213 @@
+// The record calls: open, close, count, read, write, QSL marks, fields, version.
+#include <cstring>
+
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hamlog_session.h"
+#include "platform/hamlog/index_build.h"
+#include "platform/hamlog/thw_block.h"
+
+using namespace hamlog;
+
+HamlogLib hamlogLib;
+
+HamlogLib::HamlogLib() = default;
+HamlogLib::~HamlogLib() = default;
+HamlogLib::HamlogLib(HamlogLib&&) noexcept = default;
+HamlogLib& HamlogLib::operator=(HamlogLib&&) noexcept = default;
+
+namespace {
+
+Session& session() { return CurrentSession(); }
+
+void loaded(ThwRecord& thw, int32_t recNo, const unsigned char* stored) {
+  ThwHead h = ReadHead(thw);
+  if (h.magic != kThwMagic) h = ThwHead{};
+  h.magic = kThwMagic;
+  h.recNo = recNo;
+  WriteHead(thw, h);
+  std::memcpy(Image(thw), stored, kHdbRecordLength);
+}
+
+int32_t qslMark(int32_t recNo, int position, int32_t mark) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  if (mark < 1 || mark > 255) return HAMLOG_BAD_ARGUMENT;
+  return session().db.PutQslMark(recNo, position, static_cast<unsigned char>(mark));
+}
+
+}  // namespace
+
+int32_t SetDbsShare(int32_t share) {
+  hamlogLib.share = share ? 1 : 0;
+  return 1;
+}
+
+int32_t HamlogOpen(int32_t, ThwRecord& thw, const QString& basePath, int32_t) {
+  if (basePath.isEmpty()) return HAMLOG_BAD_ARGUMENT;
+  const QString hdb = CompanionPath(basePath + ".HDB", "HDB");
+  const int32_t r = session().db.Open(hdb, hamlogLib.share == 0);
+  if (r == HAMLOG_OK) PrepareBlock(thw);
+  return r;
+}
+
+int32_t HamlogClose(ThwRecord&, int32_t) {
+  if (hamlogLib.session) hamlogLib.session->db.Close();
+  return HAMLOG_OK;
+}
+
+int32_t dbf_open(const QString& hdbPath, int32_t& handle) {
+  handle = 0;
+  if (hdbPath.isEmpty()) return HAMLOG_BAD_ARGUMENT;
+  const QString path = CompanionPath(hdbPath, hdbPath.right(3));
+  auto slot = std::make_unique<Session::DbfSlot>();
+  const TableStatus s = slot->table.Open(path);
+  if (s == TableStatus::Missing) return HAMLOG_MISSING;
+  if (s == TableStatus::Foreign || s == TableStatus::Truncated) return HAMLOG_FOREIGN;
+  if (s != TableStatus::Ok) return HAMLOG_IO_ERROR;
+  // Someone holding the database alone makes it unavailable, as HamlogOpen would find.
+  if (DbLock* lock = session().LockFor(path); lock && !lock->HeldOpen()) {
+    if (!lock->HoldOpen(false)) return HAMLOG_IN_USE;
+    lock->ReleaseOpen();
+  }
+  auto& open = session().dbfSlots;
+  size_t i = 0;
+  while (i < open.size() && open[i]) ++i;
+  if (i == open.size()) open.emplace_back();
+  open[i] = std::move(slot);
+  handle = int32_t(i + 1);
+  return HAMLOG_OK;
+}
+
+namespace {
+
+Session::DbfSlot* dbfSlot(int32_t handle) {
+  if (!hamlogLib.session) return nullptr;
+  auto& open = hamlogLib.session->dbfSlots;
+  return handle >= 1 && size_t(handle) <= open.size() ? open[handle - 1].get() : nullptr;
+}
+
+}  // namespace
+
+int32_t dbf_rcount(int32_t handle) {
+  Session::DbfSlot* slot = dbfSlot(handle);
+  if (!slot || slot->table.Refresh() != TableStatus::Ok) return -1;
+  return int32_t(slot->table.Count());
+}
+
+int32_t dbf_close(int32_t handle) {
+  if (!dbfSlot(handle)) return HAMLOG_BAD_ARGUMENT;
+  hamlogLib.session->dbfSlots[handle - 1].reset();
+  return HAMLOG_OK;
+}
+
+int32_t THW_read(ThwRecord& thw, int32_t recNo, int32_t) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  QsoDatabase& db = session().db;
+  if (!db.IsOpen()) return HAMLOG_NOT_OPEN;
+  const unsigned char* stored = db.Table().Record(recNo);
+  if (!stored && recNo >= 1) {
+    db.Table().Refresh();  // another process may have appended since
+    stored = db.Table().Record(recNo);
+  }
+  if (!stored) return HAMLOG_NO_RECORD;
+  if (stored[0] == '*') return HAMLOG_DELETED;
+  loaded(thw, recNo, stored);
+  return HAMLOG_OK;
+}
+
+int32_t THW_append(ThwRecord& thw, int32_t, int32_t&) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  PrepareBlock(thw);
+  QsoDatabase& db = session().db;
+  int64_t recNo = 0;
+  const int32_t r = db.Append(Image(thw), &recNo);
+  if (r == HAMLOG_OK) loaded(thw, int32_t(recNo), db.Table().Record(recNo));
+  return r;
+}
+
+int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t, int32_t&) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  if (ReadHead(old).magic != kThwMagic) return HAMLOG_BAD_ARGUMENT;
+  PrepareBlock(thw);
+  QsoDatabase& db = session().db;
+  const int32_t r = db.Update(recNo, Image(old), Image(thw));
+  if (r == HAMLOG_OK) loaded(thw, recNo, db.Table().Record(recNo));
+  return r;
+}
+
+int32_t QSL_Rcv(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 2, mark); }
+
+int32_t QSL_Send(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 1, mark); }
+
+int32_t GetThdllVersion() { return hamlogLib.thdllVersion; }
+
+int32_t SetQsoOrMaster(int32_t which) {
+  hamlogLib.qsoOrMaster = which;
+  return HAMLOG_OK;
+}
+
+int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field) {
+  const ThwHead h = ReadHead(thw);
+  if (field == 27) {
+    const int32_t recNo = h.magic == kThwMagic ? h.recNo : 0;
+    buffer = QString::number(recNo);
+    return recNo;
+  }
+  const auto span = RecordFieldSpan(field);
+  if (!span) return HAMLOG_BAD_ARGUMENT;
+  if (h.magic != kThwMagic) {
+    buffer.fill(' ', span->width);
+    return HAMLOG_NO_RECORD;
+  }
+  const unsigned char* p = Image(thw) + span->offset;
+  const int n = span->width;
+  bool ascii = true;
+  for (int i = 0; i < n && ascii; ++i) ascii = p[i] < 0x80;
+  if (!ascii) {
+    buffer = FromAnsi(QByteArrayView(reinterpret_cast<const char*>(p), n));
+    return HAMLOG_OK;
+  }
+  // Most fields are ASCII: fill the caller's buffer in place, no allocation once it is large enough.
+  buffer.resize(n);
+  QChar* d = buffer.data();
+  for (int i = 0; i < n; ++i) d[i] = QChar(char16_t(p[i]));
+  return HAMLOG_OK;
+}
+
+int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field) {
+  const auto span = RecordFieldSpan(field);
+  if (!span) return HAMLOG_BAD_ARGUMENT;
+  PrepareBlock(thw);
+  const QByteArray bytes = FixedAnsi(text, span->width);
+  std::memcpy(Image(thw) + span->offset, bytes.constData(), span->width);
+  return HAMLOG_OK;
+}
+
+int32_t Vdbf_rcount(ThwRecord&) {
+  if (!hamlogLib.session || !hamlogLib.session->db.IsOpen()) return 0;
+  HdbTable& table = hamlogLib.session->db.Table();
+  table.Refresh();
+  return int32_t(table.Count());
+}
+
+int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text) {
+  text.clear();
+  const int32_t r = THW_read(thw, recNo, 3);
+  if (r != HAMLOG_OK) return r;
+  QString call, date, time;
+  ThwString(call, thw, 0);
+  ThwString(date, thw, 2);
+  ThwString(time, thw, 3);
+  text = call.trimmed() + ' ' + date.trimmed() + ' ' + time.trimmed();
+  return HAMLOG_OK;
+}
+
+int32_t Vdbf_delete(ThwRecord&, int32_t recNo) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  return session().db.Delete(recNo);
+}
+
+int32_t Vdbf_packwk(ThwRecord&, const QString&, int32_t) {
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  return session().db.Pack();
+}

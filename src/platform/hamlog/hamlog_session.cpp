@@ -1,0 +1,256 @@
+#include "platform/hamlog/hamlog_session.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+#include "platform/hamlog/index_build.h"
+
+namespace hamlog {
+
+namespace {
+
+const IndexKind* const kHdbIndexes[] = {&kQsoByCode, &kQsoByCall};
+const IndexKind* const kMasterIndexes[] = {&kMasterByCode, &kMasterByKind};
+
+int32_t fromStatus(TableStatus s) {
+  switch (s) {
+    case TableStatus::Ok:
+      return HAMLOG_OK;
+    case TableStatus::Missing:
+      return HAMLOG_MISSING;
+    case TableStatus::Foreign:
+    case TableStatus::Truncated:
+      return HAMLOG_FOREIGN;
+    case TableStatus::Failed:
+      break;
+  }
+  return HAMLOG_IO_ERROR;
+}
+
+QByteArray keyOf(const unsigned char* image, const IndexKind& kind) {
+  return QByteArray(reinterpret_cast<const char*>(image + kind.keyOffset), kind.keyWidth);
+}
+
+}  // namespace
+
+// ---- Session
+
+Session::Session() = default;
+Session::~Session() = default;
+
+DbLock* Session::LockFor(const QString& hdbPath) {
+  const QString path = QFileInfo(CompanionPath(hdbPath, "lck")).absoluteFilePath();
+  auto& lock = locks_[path];
+  if (!lock) lock = std::make_unique<DbLock>();
+  return lock->Open(path) ? lock.get() : nullptr;
+}
+
+int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind) {
+  IndexStamp stamp;
+  if (kind.source == IndexSource::Master) {
+    const QString master = CompanionPath(indexPath, "MST");
+    if (!MasterStamp(master, stamp)) return StatPath(master).exists ? HAMLOG_FOREIGN : HAMLOG_MISSING;
+    IndexStamp have;
+    if (ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
+    WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")));
+    if (!guard.Held()) return HAMLOG_IO_ERROR;
+    if (ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
+      return HAMLOG_OK;
+    return BuildMasterIndex(master, kind, indexPath) ? HAMLOG_OK : HAMLOG_IO_ERROR;
+  }
+  const QString hdbPath = CompanionPath(indexPath, "HDB");
+  // The database opened by HamlogOpen serves; else a table of our own for the check.
+  HdbTable own;
+  HdbTable* table = &own;
+  if (db.IsOpen() && QFileInfo(db.Path()) == QFileInfo(hdbPath)) {
+    table = &db.Table();
+    if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
+  } else if (const int32_t r = fromStatus(own.Open(hdbPath)); r != HAMLOG_OK) {
+    return r;
+  }
+  IndexStamp have;
+  if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
+  WriteGuard guard(LockFor(hdbPath));
+  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  // Another process may have finished its write (and its index) while we waited for the lock.
+  if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
+  if (table->Writable()) table->RecoverJournal();
+  if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
+  return BuildHdbIndex(*table, kind, indexPath) ? HAMLOG_OK : HAMLOG_IO_ERROR;
+}
+
+Session& CurrentSession() {
+  if (!hamlogLib.session) hamlogLib.session = std::make_unique<Session>();
+  return *hamlogLib.session;
+}
+
+// ---- QsoDatabase
+
+int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
+  Close();
+  if (const int32_t r = fromStatus(table_.Open(hdbPath)); r != HAMLOG_OK) return r;
+  path_ = hdbPath;
+  lock_ = session_.LockFor(hdbPath);
+  if (lock_) {
+    if (!lock_->HoldOpen(exclusive)) {
+      Close();
+      return HAMLOG_IN_USE;
+    }
+    holdsOpen_ = true;
+  } else if (table_.Writable()) {
+    // A writable database whose folder takes no lock file: refuse rather than write unguarded.
+    Close();
+    return HAMLOG_IO_ERROR;
+  }
+  if (table_.Writable()) {
+    WriteGuard guard(lock_);
+    if (table_.Refresh() != TableStatus::Ok || !table_.RecoverJournal()) {
+      Close();
+      return HAMLOG_IO_ERROR;
+    }
+  }
+  // Indexes are derived data: a database whose indexes cannot be written still opens.
+  ensureHdbIndexes();
+  for (const IndexKind* kind : kMasterIndexes)
+    if (StatPath(CompanionPath(path_, "MST")).exists)
+      session_.EnsureIndexFile(CompanionPath(path_, kind->suffix), *kind);
+  return HAMLOG_OK;
+}
+
+void QsoDatabase::Close() {
+  if (holdsOpen_ && lock_) lock_->ReleaseOpen();
+  holdsOpen_ = false;
+  lock_ = nullptr;
+  table_.Close();
+  callIndex_ = IndexView();
+  callLoaded_ = false;
+  path_.clear();
+}
+
+int32_t QsoDatabase::ensureHdbIndexes() {
+  int32_t result = HAMLOG_OK;
+  for (const IndexKind* kind : kHdbIndexes)
+    if (const int32_t r = session_.EnsureIndexFile(CompanionPath(path_, kind->suffix), *kind); r != HAMLOG_OK)
+      result = r;
+  return result;
+}
+
+// Runs one write under the write lock: `op` writes the table and fills the changes per index
+// (dx1, dxc); the indexes then take those changes, or are rebuilt when they did not agree before.
+template <class Write>
+int32_t QsoDatabase::write(Write&& op) {
+  if (!IsOpen()) return HAMLOG_NOT_OPEN;
+  if (!table_.Writable()) return HAMLOG_READ_ONLY;
+  WriteGuard guard(lock_);
+  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) return r;
+  if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
+  const IndexStamp before = table_.Stamp();
+  std::vector<IndexChange> changes[2];
+  bool rebuild = false;
+  if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) return r;
+  const IndexStamp after = table_.Stamp();
+  for (int i = 0; i < 2; ++i) {
+    const QString path = CompanionPath(path_, kHdbIndexes[i]->suffix);
+    if (rebuild || !ApplyIndexChanges(path, *kHdbIndexes[i], before, changes[i], after))
+      BuildHdbIndex(table_, *kHdbIndexes[i], path);
+  }
+  return HAMLOG_OK;
+}
+
+int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
+  return write([&](std::vector<IndexChange>* changes, bool&) {
+    if (!table_.Append(image)) return int32_t(HAMLOG_IO_ERROR);
+    const uint32_t r = table_.Count();
+    const unsigned char* stored = table_.Record(r);
+    for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), r, false});
+    if (recNo) *recNo = r;
+    return int32_t(HAMLOG_OK);
+  });
+}
+
+int32_t QsoDatabase::AppendMany(const unsigned char* images, size_t count, void (*progress)(size_t, void*),
+                                void* context) {
+  return write([&](std::vector<IndexChange>* changes, bool& rebuild) {
+    const uint32_t first = table_.Count() + 1;
+    constexpr size_t kChunk = 65536;  // one write and one count commit per chunk
+    bool ok = true;
+    for (size_t done = 0; ok && done < count; done += kChunk) {
+      const size_t n = std::min(kChunk, count - done);
+      ok = table_.AppendMany(images + done * kHdbRecordLength, n, n);
+      if (progress) progress(done + n, context);
+    }
+    if (!ok) return int32_t(HAMLOG_IO_ERROR);
+    // A few records go to the indexes' logs; a large load rebuilds them in one sort.
+    rebuild = count > 4096;
+    for (uint32_t r = first; !rebuild && r <= table_.Count(); ++r)
+      for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(table_.Record(r), *kHdbIndexes[i]), r, false});
+    return int32_t(HAMLOG_OK);
+  });
+}
+
+int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage) {
+  return write([&](std::vector<IndexChange>* changes, bool&) {
+    const unsigned char* stored = table_.Record(recNo);
+    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    if (std::memcmp(stored, oldImage, kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
+    const QByteArray oldKeys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
+    if (!table_.Overwrite(recNo, newImage)) return int32_t(HAMLOG_IO_ERROR);
+    stored = table_.Record(recNo);
+    for (int i = 0; i < 2; ++i) {
+      const QByteArray now = keyOf(stored, *kHdbIndexes[i]);
+      if (now == oldKeys[i]) continue;
+      changes[i].push_back({oldKeys[i], uint32_t(recNo), true});
+      changes[i].push_back({now, uint32_t(recNo), false});
+    }
+    return int32_t(HAMLOG_OK);
+  });
+}
+
+int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark) {
+  return write([&](std::vector<IndexChange>*, bool&) {
+    const unsigned char* stored = table_.Record(recNo);
+    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    if (stored[0] == '*') return int32_t(HAMLOG_DELETED);
+    return int32_t(table_.PutByte(recNo, kQslOffset + position, mark) ? HAMLOG_OK : HAMLOG_IO_ERROR);
+  });
+}
+
+int32_t QsoDatabase::Delete(int64_t recNo) {
+  return write([&](std::vector<IndexChange>* changes, bool&) {
+    const unsigned char* stored = table_.Record(recNo);
+    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    if (stored[0] == '*') return int32_t(HAMLOG_OK);
+    const QByteArray keys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
+    if (!table_.MarkDeleted(recNo)) return int32_t(HAMLOG_IO_ERROR);
+    for (int i = 0; i < 2; ++i) changes[i].push_back({keys[i], uint32_t(recNo), true});
+    return int32_t(HAMLOG_OK);
+  });
+}
+
+int32_t QsoDatabase::Pack() {
+  return write([&](std::vector<IndexChange>*, bool& rebuild) {
+    const uint32_t before = table_.Count();
+    if (!table_.Pack()) return int32_t(HAMLOG_IO_ERROR);
+    rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
+    return int32_t(HAMLOG_OK);
+  });
+}
+
+const IndexView* QsoDatabase::CallIndex(uint32_t* serial) {
+  if (!IsOpen()) return nullptr;
+  if (table_.Refresh() != TableStatus::Ok) return nullptr;
+  if (!callLoaded_ || !(callIndex_.Stamp() == table_.Stamp())) {
+    const QString path = CompanionPath(path_, kQsoByCall.suffix);
+    if (session_.EnsureIndexFile(path, kQsoByCall) != HAMLOG_OK || !callIndex_.Open(path, kQsoByCall)) {
+      callLoaded_ = false;
+      return nullptr;
+    }
+    callLoaded_ = true;
+    callSerial_ = session_.NextSerial();
+  }
+  if (serial) *serial = callSerial_;
+  return &callIndex_;
+}
+
+}  // namespace hamlog

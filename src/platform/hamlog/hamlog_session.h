@@ -1,0 +1,97 @@
+#pragma once
+// What the library keeps between calls: the database opened by HamlogOpen with its lock and its
+// call-sign index, the handles of dbf_open and idx_open, and one lock object per database.
+// Also the write operations shared by the library calls and the hamlogdb tool.
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/hamlog/db_lock.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_table.h"
+#include "platform/hamlog/index_file.h"
+
+namespace hamlog {
+
+class Session;
+
+// HAMLOG.HDB opened for use: the table, its lock and its indexes kept in step with every write.
+class QsoDatabase {
+ public:
+  explicit QsoDatabase(Session& session) : session_(session) {}
+  ~QsoDatabase() { Close(); }
+  QsoDatabase(const QsoDatabase&) = delete;
+  QsoDatabase& operator=(const QsoDatabase&) = delete;
+
+  // Opens the table; `exclusive` refuses (and is refused by) any other open of the database.
+  // Replays a journal and rebuilds missing or disagreeing indexes (the master's too, when present).
+  int32_t Open(const QString& hdbPath, bool exclusive);
+  void Close();
+  bool IsOpen() const { return table_.IsOpen(); }
+  HdbTable& Table() { return table_; }
+  const QString& Path() const { return path_; }
+
+  int32_t Append(const unsigned char* image, int64_t* recNo = nullptr);
+  // Bulk append for the tool; `progress` gets the number written so far.
+  int32_t AppendMany(const unsigned char* images, size_t count, void (*progress)(size_t, void*) = nullptr,
+                     void* context = nullptr);
+  // Replaces record recNo when it still equals `oldImage`; HAMLOG_STALE when it does not.
+  int32_t Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage);
+  // One of the three QSL characters (0 via, 1 sent, 2 received).
+  int32_t PutQslMark(int64_t recNo, int position, unsigned char mark);
+  int32_t Delete(int64_t recNo);
+  int32_t Pack();
+  // The call-sign index as it agrees with the table now; nullptr when it cannot be had.
+  const IndexView* CallIndex(uint32_t* serial);
+
+ private:
+  template <class Write>
+  int32_t write(Write&& op);
+  int32_t ensureHdbIndexes();
+
+  Session& session_;
+  QString path_;
+  HdbTable table_;
+  DbLock* lock_ = nullptr;
+  bool holdsOpen_ = false;
+  IndexView callIndex_;
+  bool callLoaded_ = false;
+  uint32_t callSerial_ = 0;
+};
+
+class Session {
+  // Declared first so that the database and the handles are closed before their locks go.
+  std::map<QString, std::unique_ptr<DbLock>> locks_;
+  uint32_t serial_ = 0;
+
+ public:
+  Session();
+  ~Session();
+
+  // One lock object per database in this process; nullptr when the lock file cannot be made.
+  DbLock* LockFor(const QString& hdbPath);
+  uint32_t NextSerial() { return ++serial_; }
+
+  // Brings an index file in step with its source (HAMLOG.HDB or HAMLOG.MST beside it).
+  int32_t EnsureIndexFile(const QString& indexPath, const IndexKind& kind);
+
+  QsoDatabase db{*this};
+
+  struct DbfSlot {
+    HdbTable table;
+  };
+  std::vector<std::unique_ptr<DbfSlot>> dbfSlots;
+
+  struct IndexSlot {
+    IndexView view;
+    uint32_t serial = 0;
+  };
+  std::vector<std::unique_ptr<IndexSlot>> indexSlots;
+};
+
+Session& CurrentSession();
+
+}  // namespace hamlog

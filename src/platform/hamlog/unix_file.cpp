@@ -1,0 +1,187 @@
+#include "platform/hamlog/unix_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace hamlog {
+
+namespace {
+
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+FileStat fromStat(const struct stat& st) {
+  FileStat s;
+  s.exists = true;
+  s.device = st.st_dev;
+  s.inode = st.st_ino;
+  s.size = st.st_size;
+  s.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return s;
+}
+
+}  // namespace
+
+FileStat StatPath(const QString& path) {
+  struct stat st;
+  if (path.isEmpty() || ::stat(native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return fromStat(st);
+}
+
+UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
+  if (this != &o) {
+    Close();
+    fd_ = o.fd_;
+    writable_ = o.writable_;
+    o.fd_ = -1;
+  }
+  return *this;
+}
+
+bool UnixFile::Open(const QString& path, bool create) {
+  Close();
+  const QByteArray p = native(path);
+  fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+  writable_ = fd_ >= 0;
+  if (fd_ < 0 && (errno == EACCES || errno == EROFS)) fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+  return keepRegularFile();
+}
+
+bool UnixFile::OpenReadOnly(const QString& path) {
+  Close();
+  fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+  return keepRegularFile();
+}
+
+// Folders and devices are not files of ours.
+bool UnixFile::keepRegularFile() {
+  struct stat st;
+  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) Close();
+  return fd_ >= 0;
+}
+
+void UnixFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  writable_ = false;
+}
+
+bool UnixFile::ReadAt(int64_t offset, void* buffer, size_t count) const {
+  auto* p = static_cast<char*>(buffer);
+  while (count > 0) {
+    const ssize_t n = ::pread(fd_, p, count, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n, offset += n, count -= size_t(n);
+  }
+  return true;
+}
+
+bool UnixFile::WriteAt(int64_t offset, const void* buffer, size_t count) {
+  auto* p = static_cast<const char*>(buffer);
+  while (count > 0) {
+    const ssize_t n = ::pwrite(fd_, p, count, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n, offset += n, count -= size_t(n);
+  }
+  return true;
+}
+
+bool UnixFile::Sync() { return !durableWrites || ::fdatasync(fd_) == 0; }
+
+bool UnixFile::Truncate(int64_t size) { return ::ftruncate(fd_, size) == 0; }
+
+FileStat UnixFile::Stat() const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return {};
+  return fromStat(st);
+}
+
+bool UnixFile::LockByte(int64_t byte, bool exclusive, bool wait) {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = byte;
+  fl.l_len = 1;
+  for (;;) {
+    if (::fcntl(fd_, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+void UnixFile::UnlockByte(int64_t byte) {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = F_UNLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = byte;
+  fl.l_len = 1;
+  ::fcntl(fd_, F_OFD_SETLK, &fl);
+}
+
+FileMap& FileMap::operator=(FileMap&& o) noexcept {
+  if (this != &o) {
+    Unmap();
+    data_ = o.data_, size_ = o.size_, fd_ = o.fd_;
+    o.data_ = nullptr, o.size_ = 0;
+  }
+  return *this;
+}
+
+bool FileMap::Map(int fd, size_t size) {
+  if (size == 0) {
+    Unmap();
+    return true;
+  }
+  if (data_ && fd != fd_) Unmap();
+  if (data_ && size == size_) return true;
+  void* p;
+  if (data_)
+    p = ::mremap(data_, size_, size, MREMAP_MAYMOVE);
+  else
+    p = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  if (p == MAP_FAILED) {
+    Unmap();
+    return false;
+  }
+  data_ = static_cast<unsigned char*>(p);
+  size_ = size;
+  fd_ = fd;
+  return true;
+}
+
+void FileMap::Unmap() {
+  if (data_) ::munmap(data_, size_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+bool ReplaceFile(const QString& from, const QString& to) {
+  if (::rename(native(from).constData(), native(to).constData()) != 0) return false;
+  const int dir =
+      ::open(native(QFileInfo(to).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+bool RemoveFile(const QString& path) { return ::unlink(native(path).constData()) == 0 || errno == ENOENT; }
+
+uint64_t Fnv1a(const void* data, size_t count) {
+  uint64_t h = 1469598103934665603ull;
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < count; ++i) h = (h ^ p[i]) * 1099511628211ull;
+  return h;
+}
+
+}  // namespace hamlog

@@ -1,0 +1,91 @@
+#pragma once
+// The few POSIX file services the HAMLOG stand-in needs and Qt does not give: positioned reads and
+// writes, fdatasync, read-only maps, file identity and open-file-description byte locks (which, unlike
+// classic fcntl locks, belong to the open file and not to the whole process).
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+namespace hamlog {
+
+// Every write step is flushed to the disk (fdatasync) when true, the default. Off, the order of the
+// writes still keeps the log whole when a process dies, not when the machine does: for synthetic
+// bulk loads and tests only.
+inline bool durableWrites = true;
+
+struct FileStat {
+  bool exists = false;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t size = 0;
+  int64_t mtimeNs = 0;
+};
+FileStat StatPath(const QString& path);
+
+class UnixFile {
+ public:
+  UnixFile() = default;
+  ~UnixFile() { Close(); }
+  UnixFile(UnixFile&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  UnixFile& operator=(UnixFile&& o) noexcept;
+  UnixFile(const UnixFile&) = delete;
+  UnixFile& operator=(const UnixFile&) = delete;
+
+  // Read and write when allowed, else read only. `create` makes a missing file.
+  bool Open(const QString& path, bool create = false);
+  bool OpenReadOnly(const QString& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Writable() const { return writable_; }
+  int Fd() const { return fd_; }
+
+  bool ReadAt(int64_t offset, void* buffer, size_t count) const;   // all bytes or false
+  bool WriteAt(int64_t offset, const void* buffer, size_t count);  // all bytes or false
+  bool Sync();                                                     // fdatasync when durableWrites
+  bool Truncate(int64_t size);
+  FileStat Stat() const;
+
+  // Open-file-description locks on single bytes of this file.
+  bool LockByte(int64_t byte, bool exclusive, bool wait);
+  void UnlockByte(int64_t byte);
+
+ private:
+  bool keepRegularFile();
+
+  int fd_ = -1;
+  bool writable_ = false;
+};
+
+// A read-only shared map of the first `size` bytes of a file; follows growth with Remap.
+class FileMap {
+ public:
+  FileMap() = default;
+  ~FileMap() { Unmap(); }
+  FileMap(FileMap&& o) noexcept : data_(o.data_), size_(o.size_), fd_(o.fd_) {
+    o.data_ = nullptr, o.size_ = 0;
+  }
+  FileMap& operator=(FileMap&& o) noexcept;
+  FileMap(const FileMap&) = delete;
+  FileMap& operator=(const FileMap&) = delete;
+
+  // Maps the first `size` bytes of `fd`; a map of the same file is grown or shrunk in place.
+  bool Map(int fd, size_t size);
+  void Unmap();
+  const unsigned char* Data() const { return data_; }
+  size_t Size() const { return size_; }
+
+ private:
+  unsigned char* data_ = nullptr;
+  size_t size_ = 0;
+  int fd_ = -1;
+};
+
+// rename(2) of `from` over `to`, then fsync of the folder so the new name survives a crash.
+bool ReplaceFile(const QString& from, const QString& to);
+bool RemoveFile(const QString& path);
+
+// 64-bit FNV-1a over bytes: enough to tell a torn journal from a whole one.
+uint64_t Fnv1a(const void* data, size_t count);
+
+}  // namespace hamlog

@@ -1,0 +1,170 @@
+// Writes cut short by a killed process, and two processes on one database.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <functional>
+
+#include "hamlog_fixture.h"
+#include "platform/hamlog/hdb_table.h"
+#include "platform/hamlog/unix_file.h"
+
+namespace {
+
+using V = std::vector<int32_t>;
+using hamlog::HdbTable;
+
+// A child starts with its own library state: the parent's descriptors (and the locks on them) are left
+// alone, not closed, so nothing the parent holds is released.
+void detachFromParent() {
+  (void)hamlogLib.session.release();
+  hamlogLib = HamlogLib{};
+}
+
+class HamlogCrash : public HamlogFolder {
+ protected:
+  // Runs `work` in a child process and returns its wait status.
+  int InChild(const std::function<void()>& work) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      detachFromParent();
+      work();
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+  }
+};
+
+bool killedBySigkill(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL; }
+
+TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCount) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  const int status = InChild([this] {
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == HdbTable::WriteStep::RecordWritten) raise(SIGKILL);
+    };
+    if (Open() != 0) _exit(3);
+    FillQso(thw_, {"JA1KIL", "1101"});
+    int32_t confirm = 0;
+    THW_append(thw_, 16, confirm);
+    _exit(4);
+  });
+  ASSERT_TRUE(killedBySigkill(status)) << status;
+
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(Vdbf_rcount(thw_), 2);
+  Close();
+  EXPECT_EQ(Field(1, 0), "JA1AAA");
+  EXPECT_EQ(Field(2, 0), "JA1BBB");
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1}));
+  // The next append takes the place of the lost one.
+  AddQsos({{"JA1CCC", "1101"}});
+  EXPECT_EQ(Field(3, 0), "JA1CCC");
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 3}));
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(CallWalk("JA1CCC"), (V{3}));
+  EXPECT_EQ(Vidx_search(thw_, "JA1KIL", 16), 0);
+  Close();
+}
+
+TEST_F(HamlogCrash, UpdateKilledAfterItsJournalIsCompletedAtTheNextOpen) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  const int status = InChild([this] {
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == HdbTable::WriteStep::JournalWritten) raise(SIGKILL);
+    };
+    if (Open() != 0 || THW_read(thw_, 2, 3) != 0) _exit(3);
+    const ThwRecord old = thw_;
+    SetThBuffer(thw_, "1101", 8);
+    int32_t confirm = 0;
+    THW_update(thw_, old, 2, 16, confirm);
+    _exit(4);
+  });
+  ASSERT_TRUE(killedBySigkill(status)) << status;
+  EXPECT_TRUE(QFile::exists(Path("HAMLOG.jnl")));
+  EXPECT_EQ(Field(2, 8), "1101");
+  EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
+}
+
+TEST_F(HamlogCrash, TornJournalIsDroppedAndTheRecordStaysAsItWas) {
+  AddQsos({{"JA1AAA", "1101"}});
+  QByteArray journal("OXJNL001");
+  journal.append(QByteArray(30, '\x01'));  // cut short long before the image
+  WriteFile(Path("HAMLOG.jnl"), journal);
+  EXPECT_EQ(Field(1, 0), "JA1AAA");
+  EXPECT_EQ(Field(1, 8), "1101");
+  EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+}
+
+TEST_F(HamlogCrash, UnsharedOpenHoldsTheDatabaseAlone) {
+  AddQsos({{"JA1AAA"}});
+  int toChild[2], toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    detachFromParent();
+    char c = Open() == 0 ? 'o' : 'x';
+    (void)!write(toParent[1], &c, 1);
+    (void)!read(toChild[0], &c, 1);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(toParent[0], &c, 1), 1);
+  ASSERT_EQ(c, 'o');
+  EXPECT_EQ(Open(), HAMLOG_IN_USE);
+  int32_t h = 0;
+  EXPECT_NE(dbf_open(Db(), h), 0);
+  SetDbsShare(1);
+  EXPECT_EQ(Open(), HAMLOG_IN_USE);  // shared or not, it waits for the one that holds it alone
+  (void)!write(toChild[1], "g", 1);
+  waitpid(pid, nullptr, 0);
+  EXPECT_EQ(Open(), 0);
+  Close();
+}
+
+TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
+  hamlog::durableWrites = false;
+  AddQsos({{"JA1AAA", "1101"}});
+  SetDbsShare(1);
+  ASSERT_EQ(Open(), 0);  // the parent keeps the database open, shared, while the children write
+  auto writer = [this](const char* prefix) {
+    return [this, prefix] {
+      detachFromParent();
+      SetDbsShare(1);
+      if (Open() != 0) _exit(3);
+      for (int i = 0; i < 300; ++i) {
+        FillQso(thw_, {QString("%1%2").arg(prefix).arg(i, 3, 10, QChar('0')), i % 2 ? "1101" : "1102"});
+        int32_t confirm = 0;
+        if (THW_append(thw_, 16, confirm) != 0) _exit(5);
+      }
+      _exit(0);
+    };
+  };
+  const pid_t a = fork();
+  if (a == 0) writer("JA2A")();
+  const pid_t b = fork();
+  if (b == 0) writer("JA3B")();
+  int sa = 0, sb = 0;
+  waitpid(a, &sa, 0);
+  waitpid(b, &sb, 0);
+  EXPECT_EQ(WEXITSTATUS(sa), 0);
+  EXPECT_EQ(WEXITSTATUS(sb), 0);
+
+  EXPECT_EQ(Vdbf_rcount(thw_), 601);
+  EXPECT_EQ(CallWalk("JA2A").size(), 600u);  // from JA2A000 to the end: every child QSO
+  V mine;
+  for (int32_t r = Vidx_search(thw_, "JA3B", 16); r > 0; r = Vidx_next(thw_, 16)) mine.push_back(r);
+  EXPECT_EQ(mine.size(), 300u);
+  Close();
+  EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
+  EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
+  hamlog::durableWrites = true;
+}
+
+}  // namespace

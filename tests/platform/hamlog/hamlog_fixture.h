@@ -1,0 +1,61 @@
+#pragma once
+// A HAMLOG folder in a temporary directory, filled through the library's own calls.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/master_file.h"
+
+struct TestQso {
+  TestQso(QString call_, QString code_ = "1001", QString freq_ = "7.025", QString mode_ = "CW",
+          QString date_ = "24/05/06", QString time_ = "21:05J", QString qsl_ = "J  ", QString name_ = {},
+          QString qth_ = {})
+      : call(call_),
+        code(code_),
+        freq(freq_),
+        mode(mode_),
+        date(date_),
+        time(time_),
+        qsl(qsl_),
+        name(name_),
+        qth(qth_) {}
+  QString call, code, freq, mode, date, time, qsl, name, qth;
+};
+
+class HamlogFolder : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Db() const { return Path("HAMLOG.HDB"); }
+  QString Base() const { return Path("HAMLOG"); }
+  QString Index(const char* suffix) const { return Path(QString("HAMLOG.") + suffix); }
+
+  void WriteMaster(const std::vector<hamlog::MasterEntry>& entries);
+  // Opens, appends the QSOs (numbers 1..n after an empty start) and closes again.
+  void AddQsos(const std::vector<TestQso>& qsos);
+  int32_t Open();
+  void Close();
+  // A field of record recNo as ThwString gives it, trimmed (opens and closes when needed).
+  QString Field(int32_t recNo, int field);
+  // All record numbers of an index run for the key.
+  std::vector<int32_t> Run(const char* suffix, const QString& key, int32_t length = 0);
+  // All record numbers of the call-sign walk from `call` to the end.
+  std::vector<int32_t> CallWalk(const QString& call);
+
+  ThwRecord thw_{};
+  IndexHandle handle_{};
+
+ private:
+  QTemporaryDir dir_;
+};
+
+void FillQso(ThwRecord& thw, const TestQso& q);
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);

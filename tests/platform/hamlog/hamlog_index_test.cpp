@@ -1,0 +1,202 @@
+// Index searches as the area list, the station list, the code lookups and the DX code search walk them.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "hamlog_fixture.h"
+#include "platform/hamlog/unix_file.h"
+
+namespace {
+
+using V = std::vector<int32_t>;
+
+class HamlogIndex : public HamlogFolder {
+ protected:
+  void SetUp() override {
+    HamlogFolder::SetUp();
+    const QString a = QString::fromUtf8("あ"), i = QString::fromUtf8("い");
+    WriteMaster({
+        {"0101", QString::fromUtf8("札幌市"), "4", QString::fromUtf8("さ"), "8"},    // 1
+        {"1001", QString::fromUtf8("東京23区"), "4", QString::fromUtf8("と"), "1"},  // 2
+        {"1101", QString::fromUtf8("横浜市"), "4", QString::fromUtf8("よ"), "1"},    // 3
+        {"1102", QString::fromUtf8("厚木市"), "4", a, "1"},                          // 4
+        {"2201", QString::fromUtf8("綾部市"), "4", a, "3"},                          // 5
+        {"1103", QString::fromUtf8("伊勢原市"), "4", i, "1"},                        // 6
+        {"1109", QString::fromUtf8("愛甲市"), "4", a, "1"},                          // 7
+        {"11009", QString::fromUtf8("愛甲郡"), "5", a, "1"},                         // 8
+        {"500A", "Japan", "3", "JA", ""},                                            // 9
+        {"784A", "United States", "3", "K", ""},                                     // 10
+        {"704A", "Hawaii", "3", "KH", "6"},                                          // 11
+        {"705A", QString::fromUtf8("*Kure Island"), "3", "KH", "7"},                 // 12
+    });
+  }
+};
+
+TEST_F(HamlogIndex, AreaIndexRunsByCodePrefixAndWorksWhileTheDatabaseIsClosed) {
+  AddQsos({{"JA1AAA", "11009"},     // 1 gun
+           {"JA1BBB", "11009A"},    // 2 town in it
+           {"JA1CCC", "1101"},      // 3 city
+           {"JA1DDD", "110101"},    // 4 ward of it
+           {"JA1EEE", "11009B"},    // 5 village in the gun
+           {"JA1FFF", "11009"},     // 6
+           {"JA1GGG", "110109"}});  // 7
+  // Gun key of 5 characters with its length: the gun, its towns and villages; equal codes by number.
+  EXPECT_EQ(Run("dx1", "11009", 5), (V{1, 6, 2, 5}));
+  // City key: the city and its wards (the area list drops the wards itself).
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{3, 4, 7}));
+  EXPECT_EQ(Run("dx1", "110101", 6), (V{4}));
+  EXPECT_EQ(Run("dx1", "2501", 4), V{});
+  // Only the first `length` characters of the key count.
+  EXPECT_EQ(Run("dx1", "11019999", 4), (V{3, 4, 7}));
+}
+
+TEST_F(HamlogIndex, KindIndexMatchesKindInitialAndAreaExactly) {
+  const QString a = QString::fromUtf8("あ");
+  // Cities of area 1 with the initial "あ", in record order within the key.
+  EXPECT_EQ(Run("dx4", "4" + a + "1"), (V{4, 7}));
+  // Without an area: every area's cities with that initial, area by area.
+  EXPECT_EQ(Run("dx4", "4" + a), (V{4, 7, 5}));
+  EXPECT_EQ(Run("dx4", "5" + a + "1"), (V{8}));
+  // Two initials can match no one-character IDX.
+  EXPECT_EQ(Run("dx4", "4" + a + QString::fromUtf8("い") + "1"), V{});
+  // DX prefixes: "3" + up to three characters; the longest search that hits wins in the caller.
+  EXPECT_EQ(Run("dx4", "3KH6"), (V{11}));
+  EXPECT_EQ(Run("dx4", "3KH7"), (V{12}));
+  EXPECT_EQ(Run("dx4", "3K1A"), V{});
+  EXPECT_EQ(Run("dx4", "3K1"), V{});
+  EXPECT_EQ(Run("dx4", "3K"), (V{10, 11, 12}));  // "K  " sorts before "KH6"
+  EXPECT_EQ(Run("dx4", "3JA"), (V{9}));
+}
+
+TEST_F(HamlogIndex, CodeIndexFindsMasterRecords) {
+  EXPECT_EQ(Run("dx2", "1101", 4), (V{3}));
+  EXPECT_EQ(Run("dx2", "784A"), (V{10}));
+  EXPECT_EQ(Run("dx2", "110"), (V{8, 3, 4, 6, 7}));  // "11009 " before "1101  "
+  EXPECT_EQ(Run("dx2", "9999"), V{});
+}
+
+TEST_F(HamlogIndex, IndexCallsOnBadHandlesAndFilesGiveNothing) {
+  IndexHandle fresh{};
+  EXPECT_EQ(idx_search(fresh, "1101", 4), 0);
+  EXPECT_EQ(idx_next(fresh), 0);
+  EXPECT_EQ(idx_close(fresh), 0);
+  EXPECT_NE(idx_open(Path("HAMLOG.txt"), handle_), 0);
+  // A foreign master: its indexes cannot be had.
+  WriteFile(Path("HAMLOG.MST"), QByteArray(500, 'x'));
+  EXPECT_NE(idx_open(Index("dx2"), handle_), 0);
+  EXPECT_EQ(idx_search(handle_, "1101", 4), 0);
+  QFile::remove(Path("HAMLOG.MST"));
+  EXPECT_NE(idx_open(Index("dx4"), handle_), 0);
+  // No database: no QSO index.
+  QFile::remove(Db());
+  EXPECT_NE(idx_open(Index("dx1"), handle_), 0);
+}
+
+TEST_F(HamlogIndex, CallOrderFindsTheStationAndWalksOnToTheEndOfTheLog) {
+  AddQsos({{"JA1ABC/3"},      // 1
+           {"W1AW"},          // 2
+           {"JA1ABC"},        // 3
+           {"JA1ABD"},        // 4
+           {"JA1ABC/P"},      // 5
+           {"JA1ABC"},        // 6
+           {"KH6/JA1ABC"}});  // 7
+  ASSERT_EQ(Open(), 0);
+  // Plain call first (blank sorts before "/"), equal calls by number, then its "/" forms, then on.
+  EXPECT_EQ(CallWalk("JA1ABC"), (V{3, 6, 1, 5, 4, 7, 2}));
+  // A search finds the first call that begins with the text.
+  EXPECT_EQ(CallWalk("JA1AB").front(), 3);
+  EXPECT_EQ(Vidx_search(thw_, "JA2", 16), 0);
+  EXPECT_EQ(Vidx_search(thw_, "ZZ9ZZ", 16), 0);
+  // Reading records between the calls does not lose the place.
+  ASSERT_EQ(Vidx_search(thw_, "JA1ABD", 16), 4);
+  ASSERT_EQ(THW_read(thw_, 1, 3), 0);
+  EXPECT_EQ(Vidx_next(thw_, 16), 7);
+  EXPECT_EQ(Vidx_next(thw_, 16), 2);
+  EXPECT_EQ(Vidx_next(thw_, 16), 0);
+  Close();
+  EXPECT_LE(Vidx_search(thw_, "JA1ABC", 16), 0);  // needs the open database
+}
+
+TEST_F(HamlogIndex, IndexesFollowAppendUpdateDeleteAndPack) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1101"}});
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(CallWalk("JA1CCC"), (V{3}));
+  // Append while a call-sign walk is under way: the walk goes on and sees the new record.
+  ASSERT_EQ(Vidx_search(thw_, "JA1BBB", 16), 2);
+  FillQso(thw_, {"JA1BBZ", "1101"});
+  int32_t confirm = 0;
+  ASSERT_EQ(THW_append(thw_, 16, confirm), 0);
+  EXPECT_EQ(Vidx_next(thw_, 16), 4);
+  EXPECT_EQ(Vidx_next(thw_, 16), 3);
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 3, 4}));
+
+  // Update that changes code and call.
+  ASSERT_EQ(THW_read(thw_, 1, 3), 0);
+  const ThwRecord old = thw_;
+  SetThBuffer(thw_, "JA1ZZZ", 0);
+  SetThBuffer(thw_, "1102", 8);
+  ASSERT_EQ(THW_update(thw_, old, 1, 16, confirm), 0);
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{3, 4}));
+  EXPECT_EQ(Run("dx1", "1102", 4), (V{1, 2}));
+  EXPECT_EQ(CallWalk("JA1AAA"), V{});
+  EXPECT_EQ(CallWalk("JA1ZZZ"), (V{1}));
+
+  // Delete, then pack: record 3 goes and record 4 becomes 3.
+  ASSERT_EQ(Vdbf_delete(thw_, 3), 0);
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{4}));
+  ASSERT_EQ(Vdbf_packwk(thw_, "", 58), 0);
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{3}));
+  EXPECT_EQ(Run("dx1", "1102", 4), (V{1, 2}));
+  EXPECT_EQ(CallWalk("JA1BBZ"), (V{3, 1}));
+  Close();
+}
+
+TEST_F(HamlogIndex, MissingIndexesAreBuiltAgainOnOpen) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  for (const char* s : {"dx1", "dx2", "dx4", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s))) << s;
+  ASSERT_EQ(Open(), 0);
+  Close();
+  for (const char* s : {"dx1", "dx2", "dx4", "dxc"}) EXPECT_TRUE(QFile::exists(Index(s))) << s;
+  EXPECT_EQ(Run("dx1", "1102", 4), (V{2}));
+}
+
+TEST_F(HamlogIndex, AnIndexThatDisagreesWithTheDatabaseIsRebuilt) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  const QByteArray older = ReadFile(Index("dx1"));
+  AddQsos({{"JA1CCC", "1102"}});
+  // An index left from an earlier state of the log.
+  WriteFile(Index("dx1"), older);
+  EXPECT_EQ(Run("dx1", "1102", 4), (V{2, 3}));
+  // Garbage in place of an index.
+  WriteFile(Index("dx1"), QByteArray(300, '\x55'));
+  EXPECT_EQ(Run("dx1", "1102", 4), (V{2, 3}));
+  // The database changed by another program (a byte of a code edited in place).
+  QByteArray db = ReadFile(Db());
+  const int code2 = db.indexOf("1102  ");
+  ASSERT_GT(code2, 0);
+  db[code2 + 3] = '1';
+  WriteFile(Db(), db);
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
+  // A new master replaces the master's indexes' contents.
+  WriteMaster({{"4701", QString::fromUtf8("那覇市"), "4", QString::fromUtf8("な"), "6"}});
+  EXPECT_EQ(Run("dx2", "4701"), (V{1}));
+  EXPECT_EQ(Run("dx2", "1101"), V{});
+}
+
+TEST_F(HamlogIndex, ManyWritesFoldTheChangeLogIntoTheBase) {
+  hamlog::durableWrites = false;  // flushes to the disk do not matter here
+  std::vector<TestQso> qsos;
+  for (int i = 0; i < 1500; ++i)
+    qsos.push_back({QString("JA1A%1").arg(i, 4, 10, QChar('0')), i % 2 ? "1101" : "1102"});
+  AddQsos(qsos);
+  const V odd = Run("dx1", "1101", 4);
+  ASSERT_EQ(odd.size(), 750u);
+  EXPECT_EQ(odd.front(), 2);
+  EXPECT_EQ(odd.back(), 1500);
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(CallWalk("JA1A1499"), (V{1500}));
+  Close();
+  hamlog::durableWrites = true;
+}
+
+}  // namespace
