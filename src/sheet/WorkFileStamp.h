@@ -9,7 +9,12 @@
 // A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
 // The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
 
-// Writes the three keys for the HAMLOG.HDB of the settings and the DMYDBS.DAT now on disk.
+// Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
+// taken for read).
+void NoteHamlogBeforeReading();
+
+// Writes the three keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
+// noted) and the DMYDBS.DAT now on disk.
 void RecordWorkFileComplete();
 
 // True when DMYDBS.DAT exists with the recorded size and HAMLOG.HDB still has the recorded
