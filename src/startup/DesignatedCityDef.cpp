@@ -1,6 +1,7 @@
 #include "startup/DesignatedCityDef.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <optional>
 
 #include "platform/paths.h"
@@ -34,49 +35,41 @@ QString definitionPath() { return JoinPath(ProgramFolder(), QString::fromUtf8(kD
 
 int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine) {
   DesignatedCityDef = {};
-  const QString path = definitionPath();
 
-  // First pass: every data line must be "name,code,date".
-  int32_t dataLines = 0;
+  // Every data line must be "name,code,date"; the first that is not is reported by its number.
+  QStringList dataLines;
   {
-    VbFile in(path, VbMode::Input);
+    VbFile in(definitionPath(), VbMode::Input);
     if (!in.IsOpen()) return 0;
     QString line;
     while (in.LineInput(line)) {
       QCoreApplication::processEvents();
       if (isComment(line)) continue;
-      ++dataLines;
+      dataLines << line;
       if (line.count(u',') != 2) {
-        badDefinitionLine = dataLines;
+        badDefinitionLine = static_cast<int32_t>(dataLines.size());
         return -1;
       }
     }
   }
-  if (dataLines == 0) return 0;
+  if (dataLines.isEmpty()) return 0;
 
   std::vector<DesignatedCity> cities;
-  cities.reserve(dataLines);
-  VbFile in(path, VbMode::Input);
-  if (!in.IsOpen()) return 0;
-  QString line;
-  while (in.LineInput(line)) {
-    QCoreApplication::processEvents();
-    if (isComment(line)) continue;
+  cities.reserve(dataLines.size());
+  for (const QString& line : dataLines) {
     const qsizetype p1 = line.indexOf(u',');
     const qsizetype p2 = line.indexOf(u',', p1 + 1);
-    if (p1 < 0 || p2 < 0) return 0;  // the file changed between the passes
     const std::optional<int32_t> date = wholeNumber(trimBlanks(line.mid(p2 + 1)));
     if (!date) return 0;
     cities.push_back({line.left(p1), trimBlanks(line.mid(p1 + 1, p2 - p1 - 1)), *date});
   }
-  if (cities.size() != static_cast<size_t>(dataLines)) return 0;
 
   DesignatedCityDef.DesignatedCities = std::move(cities);
-  DesignatedCityDef.DesignatedCityCount = dataLines;
+  DesignatedCityDef.DesignatedCityCount = static_cast<int32_t>(dataLines.size());
   for (const DesignatedCity& c : DesignatedCityDef.DesignatedCities)
     DesignatedCityDef.DesignatedCityCodes += c.Code + ",";
   DesignatedCityDef.DesignatedCityCodes += "1001";
-  return dataLines;
+  return DesignatedCityDef.DesignatedCityCount;
 }
 
 bool IsDesignatedCityCode(const QString& code) {
