@@ -1,0 +1,148 @@
+#include "platform/ui/control.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+
+#include "platform/codepage.h"
+
+namespace {
+
+// The text of one ANSI code as a handler may write it (negative or above 255: double-byte).
+QString TextOfAnsiCode(int code) {
+  QByteArray b;
+  if (code < 0 || code > 0xFF) {
+    b.append(static_cast<char>((code >> 8) & 0xFF));
+    b.append(static_cast<char>(code & 0xFF));
+  } else {
+    b.append(static_cast<char>(code));
+  }
+  return FromAnsi(b);
+}
+
+Qt::Key KeyOfText(const QString& t) {
+  if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F)
+    return static_cast<Qt::Key>(t[0].toUpper().unicode());
+  return Qt::Key_unknown;
+}
+
+}  // namespace
+
+QString FilterTypedText(const QString& text, const KeyAsciiHandler& keyPress) {
+  if (!keyPress) return text;
+  QString out;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
+    const QString ch = text.mid(i, n);
+    i += n;
+    const char16_t u = ch[0].unicode();
+    if (u == 0x7F) {  // Delete is a key, not a character
+      out += ch;
+      continue;
+    }
+    int code = (n == 1 && u < 0x20) ? u : AscAnsi(ch);
+    const int original = code;
+    keyPress(code);
+    if (code == 0) continue;
+    if (code == original) {
+      out += ch;  // unchanged: keep the character itself, even one the code page lacks
+      continue;
+    }
+    if (code > 0 && code < 0x20) continue;  // rewritten into a control code: nothing to insert
+    out += TextOfAnsiCode(code);
+  }
+  return out;
+}
+
+void ReleaseMemberControls(QWidget& container) {
+  const auto children = container.children();
+  for (QObject* o : children) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w) continue;
+    auto* c = dynamic_cast<VbControlBase*>(w);
+    if (c && !c->heapOwned_) {
+      w->setParent(nullptr);  // its own destructor runs when the window's members go
+    } else {
+      ReleaseMemberControls(*w);  // deleted with the container: free the members inside it first
+    }
+  }
+}
+
+namespace ui_detail {
+
+bool Quiet(const QWidget& w) { return w.signalsBlocked(); }
+
+namespace {
+
+// The window's KeyPress first, then the control's, as long as the character lives.
+KeyAsciiHandler Chain(const KeyAsciiHandler& first, const KeyAsciiHandler& second) {
+  if (!first) return second;
+  if (!second) return first;
+  return [first, second](int& k) {
+    first(k);
+    if (k != 0) second(k);
+  };
+}
+
+}  // namespace
+
+bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const KeyAsciiHandler& keyPress,
+                 std::unique_ptr<QKeyEvent>& out) {
+  if (Quiet(w)) return true;
+  const KeyPreview preview = PreviewOf(w);
+  int code = VbKeyCode(e);
+  if (code != 0) {
+    const int shift = VbShift(e.modifiers());
+    if (preview.down) preview.down(code, shift);
+    if (code == 0 || Quiet(w)) return false;
+    if (keyDown) keyDown(code, shift);
+    if (code == 0) return false;
+  }
+  const KeyAsciiHandler press = Chain(preview.press, keyPress);
+  if (!press || e.text().isEmpty()) return true;
+  const QString kept = FilterTypedText(e.text(), press);
+  if (kept == e.text()) return true;
+  if (kept.isEmpty()) return false;
+  out = std::make_unique<QKeyEvent>(e.type(), KeyOfText(kept), e.modifiers(), kept, e.isAutoRepeat(),
+                                    static_cast<quint16>(kept.size()));
+  return true;
+}
+
+void RunKeyUp(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyUp) {
+  if (e.isAutoRepeat() || Quiet(w)) return;
+  int code = VbKeyCode(e);
+  if (code == 0) return;
+  const int shift = VbShift(e.modifiers());
+  if (const KeyPreview preview = PreviewOf(w); preview.up) preview.up(code, shift);
+  if (code != 0 && keyUp && !Quiet(w)) keyUp(code, shift);
+}
+
+std::unique_ptr<QInputMethodEvent> RunImeCommit(QWidget& w, QInputMethodEvent& e,
+                                                const KeyAsciiHandler& keyPress) {
+  if (e.commitString().isEmpty() || Quiet(w)) return nullptr;
+  const KeyAsciiHandler press = Chain(PreviewOf(w).press, keyPress);
+  if (!press) return nullptr;
+  const QString kept = FilterTypedText(e.commitString(), press);
+  if (kept == e.commitString()) return nullptr;
+  auto r = std::make_unique<QInputMethodEvent>(e.preeditString(), e.attributes());
+  r->setCommitString(kept, e.replacementStart(), e.replacementLength());
+  return r;
+}
+
+void RunMouse(QWidget& w, const MouseHandler& h, const QMouseEvent& e, bool move) {
+  if (!h || Quiet(w)) return;
+  QPointF p = e.position();
+  // Scroll areas get their viewport's events; the handlers count from the control's own corner.
+  if (auto* sa = qobject_cast<QAbstractScrollArea*>(&w)) p += sa->viewport()->mapTo(sa, QPoint(0, 0));
+  const int button = move ? VbButtons(e.buttons()) : VbButton(e.button());
+  h(button, VbShift(e.modifiers()), static_cast<float>(PxToTwipsF(p.x())),
+    static_cast<float>(PxToTwipsF(p.y())));
+}
+
+bool FocusCounts(const QFocusEvent& e, bool in) {
+  if (e.reason() == Qt::PopupFocusReason) return false;
+  // Leaving for another program is not a focus change inside the program.
+  if (!in && e.reason() == Qt::ActiveWindowFocusReason) return QApplication::activeWindow() != nullptr;
+  return true;
+}
+
+}  // namespace ui_detail

@@ -1,0 +1,59 @@
+#pragma once
+// Letting pending events run during long jobs, and keeping the window safe meanwhile.
+//
+//   {
+//     LongJobGuard guard(*this, {MENU, RTNMN, Command1, Frame5});   // disabled until the block ends
+//     MousePointerGuard hourglass(*this);                          // hourglass until the block ends
+//     for (...) { ...; if (++n % 2000 == 0) DoEvents(); }
+//   }                                                              // every way out restores both
+//
+// While a LongJobGuard lives, the operator's close box of its window is refused and the listed
+// controls and menus are disabled; each gets back the state it had before (one that was disabled
+// stays disabled). A window unloaded meanwhile is simply skipped.
+
+#include <QAction>
+#include <QPointer>
+#include <QWidget>
+#include <initializer_list>
+#include <vector>
+
+#include "platform/ui/form.h"
+#include "platform/ui/menu.h"
+
+// Runs the events that are waiting (clicks, key strokes, timers, repaints) and returns.
+void DoEvents();
+
+class LockItem {
+ public:
+  LockItem(QWidget& w) : widget_(&w) {}       // NOLINT: implicit on purpose, for brace lists
+  LockItem(Menu& m) : action_(m.action()) {}  // NOLINT
+ private:
+  friend class LongJobGuard;
+  QPointer<QWidget> widget_;
+  QPointer<QAction> action_;
+  bool wasEnabled_ = true;
+};
+
+class LongJobGuard {
+ public:
+  explicit LongJobGuard(VbForm& form, std::initializer_list<LockItem> items = {});
+  ~LongJobGuard();
+  LongJobGuard(const LongJobGuard&) = delete;
+  LongJobGuard& operator=(const LongJobGuard&) = delete;
+
+ private:
+  QPointer<VbForm> form_;
+  std::vector<LockItem> items_;
+};
+
+class MousePointerGuard {
+ public:
+  explicit MousePointerGuard(VbForm& form, int pointer = vbHourglass);
+  ~MousePointerGuard();
+  MousePointerGuard(const MousePointerGuard&) = delete;
+  MousePointerGuard& operator=(const MousePointerGuard&) = delete;
+
+ private:
+  QPointer<VbForm> form_;
+  int previous_;
+};

@@ -1,0 +1,177 @@
+#pragma once
+// Windows ("forms"): one instance per window class, loaded on first touch, unloaded on request.
+//
+//   class CWSHEET : public VbForm {
+//    public:
+//     CWSHEET() { Command1.Click = [this] { Command1_Click(); }; Text2.Move(120, 240, 1500, 300); }
+//     void Form_Load() override { ... }
+//     void Form_QueryUnload(int& cancel, int unloadMode) override { if (unloadMode == vbFormControlMenu) ...;
+//     } void Form_KeyDown(int& keyCode, int shift) override { ... }   // with KeyPreview: before the controls
+//     CommandButton Command1{this, "CLR"};
+//     TextBox Text2{this};
+//    private:
+//     void Command1_Click();
+//   };
+//
+//   Form<CWSHEET>().Text2.setText("1001");   // creates and loads the window, hidden, the first time
+//   Form<CWSHEET>().Show();                  // modeless; Show(vbModal) returns when it is hidden or unloaded
+//   UnloadForm<CWSHEET>();                   // query-unload and unload handlers, then it is gone
+//   if (IsLoaded<TEMP_LOG>()) ...            // never creates it
+//   if (auto* log = LoadedForm<TEMP_LOG>()) log->Text8.setText(f);
+//   Unload();                                // inside a window: "Unload Me"
+//   UnloadAllForms(vbAppWindows);            // program end
+//
+// Never keep a pointer or reference to a window across an event loop (a message box, DoEvents): after
+// an unload the next Form<T>() is a new window, and the old object is deleted when the loop is idle.
+// Geometry (Left, Top, Width, Height, Move) is in twips and includes the window frame.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <typeindex>
+#include <vector>
+
+constexpr int vbModeless = 0;
+constexpr int vbModal = 1;
+
+// Why a window is being unloaded (the unloadMode of Form_QueryUnload).
+constexpr int vbFormControlMenu = 0;  // the operator closed it (close box, system menu, Alt+F4)
+constexpr int vbFormCode = 1;         // the program unloaded it
+constexpr int vbAppWindows = 2;       // the desktop session ends
+constexpr int vbAppTaskManager = 3;   // the program is being ended from outside
+
+constexpr int vbDefault = 0;
+constexpr int vbArrow = 1;
+constexpr int vbHourglass = 11;
+
+constexpr int vbNormal = 0;
+constexpr int vbMinimized = 1;
+constexpr int vbMaximized = 2;
+
+class VbForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  VbForm();
+  ~VbForm() override;
+
+  virtual void Form_Load() {}
+  virtual void Form_Activate() {}
+  virtual void Form_Deactivate() {}
+  virtual void Form_QueryUnload(int& cancel, int unloadMode) { (void)cancel, (void)unloadMode; }
+  virtual void Form_Unload(int& cancel) { (void)cancel; }
+  virtual void Form_Resize() {}
+  virtual void Form_KeyDown(int& keyCode, int shift) { (void)keyCode, (void)shift; }
+  virtual void Form_KeyUp(int& keyCode, int shift) { (void)keyCode, (void)shift; }
+  virtual void Form_KeyPress(int& keyAscii) { (void)keyAscii; }
+  virtual void Form_MouseDown(int button, int shift, float x, float y) {
+    (void)button, (void)shift, (void)x, (void)y;
+  }
+  virtual void Form_MouseUp(int button, int shift, float x, float y) {
+    (void)button, (void)shift, (void)x, (void)y;
+  }
+  virtual void Form_MouseMove(int button, int shift, float x, float y) {
+    (void)button, (void)shift, (void)x, (void)y;
+  }
+  virtual void Form_Click() {}
+
+  // The window sees key strokes before the control that has the focus.
+  bool KeyPreview = false;
+
+  void Show(int modal = vbModeless);
+  void Hide() { hide(); }
+  // Unloads this window ("Unload Me"). False when a handler cancelled.
+  bool Unload(int unloadMode = vbFormCode);
+  bool IsUnloaded() const { return unloaded_; }
+  // Where the controls live (below the menu bar, above the status bar).
+  QWidget* ClientArea() const { return client_; }
+
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void Move(int left, int top, int width = -1, int height = -1);
+  void SetLeft(int tw) { Move(tw, Top()); }
+  void SetTop(int tw) { Move(Left(), tw); }
+  void SetWidth(int tw) { Move(Left(), Top(), tw, -1); }
+  void SetHeight(int tw) { Move(Left(), Top(), -1, tw); }
+  // The client area's size in twips.
+  int ScaleWidth() const;
+  int ScaleHeight() const;
+  int WindowState() const;
+  void SetWindowState(int state);
+  // Brings the window in front of the others, without activating it.
+  void ZOrder();
+  // Keeps the window above all others (no move, no resize).
+  void SetTopmost(bool on);
+  int MousePointer() const { return mousePointer_; }
+  void SetMousePointer(int pointer);
+  // The operator's close box is refused while a long job runs (doevents.h).
+  void LockClose() { ++closeLocks_; }
+  void UnlockClose() { --closeLocks_; }
+
+ signals:
+  void hiddenOrUnloaded();
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  friend struct FormRegistry;
+  QWidget* client_;
+  bool unloaded_ = false;
+  bool inUnload_ = false;
+  bool loaded_ = false;
+  int closeLocks_ = 0;
+  int mousePointer_ = vbDefault;
+};
+
+// The registry behind Form<T>() (not for direct use).
+struct FormRegistry {
+  static VbForm* Find(std::type_index type);
+  static void Add(std::type_index type, VbForm* form);
+  static void Load(VbForm& form);
+};
+
+template <class T>
+T& Form() {
+  static_assert(std::is_base_of_v<VbForm, T>, "Form<T>: T must be a VbForm");
+  if (VbForm* f = FormRegistry::Find(typeid(T))) return static_cast<T&>(*f);
+  T* f = new T();
+  FormRegistry::Add(typeid(T), f);
+  FormRegistry::Load(*f);
+  return *f;
+}
+
+template <class T>
+T* LoadedForm() {
+  return static_cast<T*>(FormRegistry::Find(typeid(T)));
+}
+
+template <class T>
+bool IsLoaded() {
+  return LoadedForm<T>() != nullptr;
+}
+
+// Unloads the window of class T when it is loaded. False when one of its handlers cancelled.
+template <class T>
+bool UnloadForm(int unloadMode = vbFormCode) {
+  T* f = LoadedForm<T>();
+  return !f || f->Unload(unloadMode);
+}
+
+// Every loaded window, in the order they were loaded.
+std::vector<VbForm*> LoadedForms();
+// Unloads every loaded window. False when one of them refused.
+bool UnloadAllForms(int unloadMode = vbFormCode);
+// The program's main() turns this on: the event loop ends when the last window is unloaded.
+void EndProgramWhenAllUnloaded(bool on);
+
+// Test hook (responders.h installs it): runs in place of the nested event loop of Show(vbModal).
+using ModalFormHook = std::function<void(VbForm& form)>;
+ModalFormHook SetModalFormHook(ModalFormHook hook);

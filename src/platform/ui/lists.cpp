@@ -1,0 +1,146 @@
+#include "platform/ui/lists.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace {
+
+struct Hold {
+  int& n;
+  explicit Hold(int& c) : n(c) { ++n; }
+  ~Hold() { --n; }
+};
+
+}  // namespace
+
+ComboBox::ComboBox(QWidget* parent, bool editable) : VbControl(parent) {
+  setEditable(editable);
+  setInsertPolicy(QComboBox::NoInsert);
+  connect(this, &QComboBox::currentIndexChanged, this, [this] {
+    if (quiet_ == 0 && Click && !ui_detail::Quiet(*this)) Click();
+  });
+  if (QLineEdit* e = lineEdit()) {
+    connect(e, &QLineEdit::textEdited, this, [this] {
+      if (Change && !ui_detail::Quiet(*this)) Change();
+    });
+  }
+}
+
+void ComboBox::AddItem(const QString& item, int index) {
+  Hold h(quiet_);
+  const int before = currentIndex();
+  const QString text = currentText();
+  insertItem(index < 0 || index > count() ? count() : index, item);
+  // Qt chooses the first item added to an empty box; a VB list keeps no choice.
+  if (before == -1 && currentIndex() != -1) {
+    setCurrentIndex(-1);
+    if (isEditable()) setEditText(text);
+  }
+}
+
+void ComboBox::RemoveItem(int index) {
+  Hold h(quiet_);
+  removeItem(index);
+}
+
+void ComboBox::Clear() {
+  Hold h(quiet_);
+  const QString text = currentText();
+  clear();
+  if (isEditable()) setEditText(text);
+}
+
+void ComboBox::SetText(const QString& text) {
+  if (!isEditable()) {
+    setCurrentIndex(findText(text, Qt::MatchExactly));
+    return;
+  }
+  if (currentText() == text) return;
+  setEditText(text);
+  if (Change && !ui_detail::Quiet(*this)) Change();
+}
+
+ListBox::ListBox(QWidget* parent) : VbControl(parent) {
+  connect(this, &QListWidget::currentRowChanged, this, [this] {
+    if (quiet_ == 0 && Click && !ui_detail::Quiet(*this)) Click();
+  });
+}
+
+void ListBox::AddItem(const QString& item, int index) {
+  Hold h(quiet_);
+  insertItem(index < 0 || index > count() ? count() : index, item);
+}
+
+void ListBox::RemoveItem(int index) {
+  Hold h(quiet_);
+  delete takeItem(index);
+}
+
+void ListBox::Clear() {
+  Hold h(quiet_);
+  clear();
+}
+
+QString ListBox::List(int index) const {
+  const QListWidgetItem* i = item(index);
+  return i ? i->text() : QString();
+}
+
+void ListBox::SetList(int index, const QString& text) {
+  if (QListWidgetItem* i = item(index)) i->setText(text);
+}
+
+void ListBox::SetListIndex(int index) {
+  if (index < 0) {
+    setCurrentRow(-1);
+    clearSelection();
+    return;
+  }
+  setCurrentRow(index);
+}
+
+QString ListBox::Text() const {
+  const QListWidgetItem* i = currentItem();
+  return i ? i->text() : QString();
+}
+
+void ListBox::SetMultiSelect(int mode) {
+  setSelectionMode(mode == 1   ? QAbstractItemView::MultiSelection
+                   : mode == 2 ? QAbstractItemView::ExtendedSelection
+                               : QAbstractItemView::SingleSelection);
+}
+
+bool ListBox::Selected(int index) const {
+  const QListWidgetItem* i = item(index);
+  return i && i->isSelected();
+}
+
+void ListBox::SetSelected(int index, bool on) {
+  if (QListWidgetItem* i = item(index)) i->setSelected(on);
+}
+
+int ListBox::SelCount() const { return static_cast<int>(selectedItems().size()); }
+
+int ListBox::TopIndex() const {
+  const QModelIndex i = indexAt(QPoint(1, 1));
+  return i.isValid() ? i.row() : (count() ? 0 : -1);
+}
+
+void ListBox::SetTopIndex(int index) {
+  if (QListWidgetItem* i = item(index)) scrollToItem(i, QAbstractItemView::PositionAtTop);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* e) {
+  rowAtPress_ = currentRow();
+  VbControl::mousePressEvent(e);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* e) {
+  VbControl::mouseReleaseEvent(e);
+  // A click on the item that was current already is a click all the same.
+  const bool same = rowAtPress_ == currentRow();
+  rowAtPress_ = -2;
+  if (same && e->button() == Qt::LeftButton && itemAt(e->position().toPoint()) && Click &&
+      !ui_detail::Quiet(*this))
+    Click();
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Combo boxes and list boxes with VB's item API (indexes from 0, -1 = nothing chosen).
+//
+//   ComboBox Combo1{this};                 // editable; ComboBox{this, false} is a drop-down list
+//   Combo1.AddItem("CW");  Combo1.SetText("MIX");  Combo1.SetListIndex(2);
+//   Combo1.Click  = [this] { ... };        // the chosen item changed (operator or code)
+//   Combo1.Change = [this] { ... };        // the edit text was typed, or set with SetText
+//
+//   ListBox List1{this};
+//   List1.AddItem("JA1ABC");  List1.List(0);  List1.ListCount();  List1.RemoveItem(0);
+//   List1.Click = [this] { ... };          // the current item changed, or the operator clicked an item
+//   List1.SetMultiSelect(2);  List1.Selected(3);  List1.SetSelected(3, true);
+//
+// Adding, removing and clearing items never runs Click by itself.
+
+#include <QComboBox>
+#include <QListWidget>
+
+#include "platform/ui/control.h"
+
+class ComboBox : public VbControl<QComboBox> {
+ public:
+  explicit ComboBox(QWidget* parent, bool editable = true);
+  Handler Click;
+  Handler Change;
+
+  void AddItem(const QString& item, int index = -1);
+  void RemoveItem(int index);
+  void Clear();  // removes the items; an editable box keeps its text
+  int ListCount() const { return count(); }
+  QString List(int index) const { return itemText(index); }
+  int ListIndex() const { return currentIndex(); }
+  void SetListIndex(int index) { setCurrentIndex(index); }
+  QString Text() const { return currentText(); }
+  // Editable: the edit text (runs Change when it differs). Drop-down list: chooses the item of that text.
+  void SetText(const QString& text);
+
+ private:
+  int quiet_ = 0;  // structural changes in progress
+};
+
+class ListBox : public VbControl<QListWidget> {
+ public:
+  explicit ListBox(QWidget* parent);
+  Handler Click;
+
+  void AddItem(const QString& item, int index = -1);
+  void RemoveItem(int index);
+  void Clear();
+  int ListCount() const { return count(); }
+  QString List(int index) const;
+  void SetList(int index, const QString& text);
+  int ListIndex() const { return currentRow(); }
+  void SetListIndex(int index);
+  // The current item's text ("" when none).
+  QString Text() const;
+  // 0 one item, 1 each click toggles, 2 Shift and Ctrl extend.
+  void SetMultiSelect(int mode);
+  bool Selected(int index) const;
+  void SetSelected(int index, bool on);
+  int SelCount() const;
+  int TopIndex() const;
+  void SetTopIndex(int index);
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  int quiet_ = 0;
+  int rowAtPress_ = -2;
+};

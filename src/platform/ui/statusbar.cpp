@@ -1,0 +1,52 @@
+#include "platform/ui/statusbar.h"
+
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QStatusBar>
+
+#include "platform/ui/twips.h"
+
+StatusBar::StatusBar(QMainWindow* window, int panels) : bar_(window->statusBar()) {
+  bar_->setSizeGripEnabled(true);
+  for (int i = 1; i <= panels; ++i) {
+    auto* l = new QLabel(bar_);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setTextFormat(Qt::PlainText);
+    l->installEventFilter(this);
+    bar_->addPermanentWidget(l, i == panels ? 1 : 0);
+    panels_.push_back(l);
+  }
+}
+
+QLabel* StatusBar::Panel(int panel) const {
+  return panel >= 1 && panel <= PanelCount() ? panels_[panel - 1].data() : nullptr;
+}
+
+QString StatusBar::PanelText(int panel) const {
+  const QLabel* l = Panel(panel);
+  return l ? l->text() : QString();
+}
+
+void StatusBar::SetPanelText(int panel, const QString& text) {
+  if (QLabel* l = Panel(panel)) l->setText(text);
+}
+
+void StatusBar::SetPanelWidth(int panel, int twips) {
+  if (QLabel* l = Panel(panel)) l->setMinimumWidth(TwipsToPx(twips));
+}
+
+void StatusBar::SetVisible(bool on) {
+  if (bar_) bar_->setVisible(on);
+}
+
+bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease && PanelClick && !watched->signalsBlocked()) {
+    const auto* e = static_cast<QMouseEvent*>(event);
+    if (e->button() == Qt::LeftButton) {
+      for (int i = 0; i < PanelCount(); ++i)
+        if (panels_[i] == watched) PanelClick(i + 1);
+    }
+  }
+  return false;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The status bar of a window, with numbered panels (from 1) that show text and can be clicked.
+//
+//   StatusBar StatusBar1{this, 5};                    // five panels
+//   StatusBar1.SetPanelWidth(1, 2400);                // twips; the last panel takes the rest
+//   StatusBar1.SetPanelText(3, "7.025");  StatusBar1.PanelText(3);
+//   StatusBar1.PanelClick = [this](int panel) { ... };
+
+#include <QLabel>
+#include <QObject>
+#include <QPointer>
+#include <QStatusBar>
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QMainWindow;
+
+class StatusBar : public QObject {
+ public:
+  StatusBar(QMainWindow* window, int panels);
+  std::function<void(int panel)> PanelClick;
+
+  int PanelCount() const { return static_cast<int>(panels_.size()); }
+  QString PanelText(int panel) const;
+  void SetPanelText(int panel, const QString& text);
+  void SetPanelWidth(int panel, int twips);
+  void SetVisible(bool on);
+  QStatusBar* widget() const { return bar_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLabel* Panel(int panel) const;
+  QPointer<QStatusBar> bar_;
+  std::vector<QPointer<QLabel>> panels_;
+};

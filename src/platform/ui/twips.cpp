@@ -1,0 +1,44 @@
+#include "platform/ui/twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace {
+
+double LogicalDpi() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+  return dpi > 0 ? dpi : 96.0;
+}
+
+}  // namespace
+
+int TwipsPerPixel() { return std::max(1, static_cast<int>(std::lround(1440.0 / LogicalDpi()))); }
+
+int PxToTwips(int px) { return px * TwipsPerPixel(); }
+
+double PxToTwipsF(double px) { return px * TwipsPerPixel(); }
+
+int TwipsToPx(int twips) {
+  const int t = TwipsPerPixel();
+  // Round half away from zero so that 7 twips at 15 per pixel still shows as nothing, 8 as one pixel.
+  return twips >= 0 ? (twips + t / 2) / t : -((-twips + t / 2) / t);
+}
+
+int ScreenWidthTwips() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return PxToTwips(s ? s->geometry().width() : 1024);
+}
+
+int ScreenHeightTwips() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return PxToTwips(s ? s->geometry().height() : 768);
+}
+
+QPoint PlaceOnScreen(std::optional<int32_t> top, int32_t left) {
+  if (!top || *top < 0) return QPoint(0, 0);
+  const int y = *top >= ScreenHeightTwips() ? 0 : *top;
+  const int x = left >= ScreenWidthTwips() ? 0 : left;
+  return QPoint(x, y);
+}

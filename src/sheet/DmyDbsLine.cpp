@@ -1,0 +1,110 @@
+#include "sheet/DmyDbsLine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/paths.h"
+
+QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
+
+char DmyDbsKindFlag(const QString& code) {
+  const qsizetype len = code.size();
+  if (len == 5) return '1';
+  if (len == 6) return code.back().unicode() < 58 ? '0' : '1';
+  return '0';
+}
+
+namespace {
+
+// Exactly `width` bytes of single-byte text: wider characters become "?", control characters blanks.
+void appendField(QByteArray& out, const QString& text, int width) {
+  int n = 0;
+  for (qsizetype i = 0; i < text.size() && n < width; ++i, ++n) {
+    const char16_t u = text[i].unicode();
+    char c;
+    if (u < 0x80) {
+      c = static_cast<char>(u);  // the common case, without a trip through the code page
+    } else {
+      const QByteArray b = ToAnsi(text.mid(i, 1));
+      c = b.size() == 1 ? b[0] : '?';
+    }
+    out.append(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+  }
+  for (; n < width; ++n) out.append(' ');
+}
+
+}  // namespace
+
+void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
+                      const QString& via, int32_t recordNumber, const QString& yyyymmdd) {
+  out.append(DmyDbsKindFlag(code));
+  appendField(out, code, 6);
+  appendField(out, band, 4);
+  appendField(out, received, 1);
+  appendField(out, via, 1);
+  char digits[11];
+  uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
+  for (int i = 9; i >= 0; --i, v /= 10) digits[i] = static_cast<char>('0' + v % 10);
+  out.append(digits, 10);
+  appendField(out, yyyymmdd, 8);
+  out.append("\r\n", 2);
+}
+
+int64_t VbValBytes(QByteArrayView text) {
+  qsizetype i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int64_t v = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (v > (int64_t(1) << 56)) break;  // far beyond any record number or date
+    v = v * 10 + (text[i] - '0');
+  }
+  return negative ? -v : v;
+}
+
+bool IsPlainDmyDbs(QByteArrayView data) {
+  if (data.size() % kDmyDbsRecordBytes != 0) return false;
+  for (qsizetype at = 0; at < data.size(); at += kDmyDbsRecordBytes) {
+    const char* r = data.data() + at;
+    if (r[31] != '\r' || r[32] != '\n' || std::memchr(r, '\r', 31)) return false;
+  }
+  return true;
+}
+
+QByteArray SortDmyDbsBytes(QByteArrayView data) {
+  const size_t n = static_cast<size_t>(data.size() / kDmyDbsRecordBytes);
+  // The 21 key bytes (2:2)(1:1)(4:4)(8:4)(14:10) as three big-endian words, then the line number
+  // for stability.
+  struct Entry {
+    uint64_t a, b, c;
+    uint32_t line;
+  };
+  auto word = [](const unsigned char* p, std::initializer_list<int> at) {
+    uint64_t w = 0;
+    for (int i : at) w = (w << 8) | p[i];
+    return w;
+  };
+  std::vector<Entry> keys(n);
+  const auto* d = reinterpret_cast<const unsigned char*>(data.data());
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char* p = d + i * kDmyDbsRecordBytes;
+    keys[i] = {word(p, {1, 2, 0, 3, 4, 5, 6, 7}), word(p, {8, 9, 10, 13, 14, 15, 16, 17}),
+               word(p, {18, 19, 20, 21, 22}), static_cast<uint32_t>(i)};
+  }
+  std::sort(keys.begin(), keys.end(), [](const Entry& x, const Entry& y) {
+    if (x.a != y.a) return x.a < y.a;
+    if (x.b != y.b) return x.b < y.b;
+    if (x.c != y.c) return x.c < y.c;
+    return x.line < y.line;
+  });
+  QByteArray out(data.size(), Qt::Uninitialized);
+  char* o = out.data();
+  for (const Entry& e : keys) {
+    std::memcpy(o, data.data() + size_t(e.line) * kDmyDbsRecordBytes, kDmyDbsRecordBytes);
+    o += kDmyDbsRecordBytes;
+  }
+  return out;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Whether the progress work file DMYDBS.DAT can stand in for a fresh reading of HAMLOG.
+//
+// The sheet records, in the same step that commits a newly built or extended work file, the
+// modification time and size of HAMLOG.HDB and the size of the work file, in section "ORB":
+//   DBSStampTime  HAMLOG.HDB's modification time, milliseconds since 1970-01-01 UTC
+//   DBSStampSize  HAMLOG.HDB's size in bytes
+//   DBSStampWork  DMYDBS.DAT's size in bytes
+// A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
+// The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
+
+// Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
+// taken for read).
+void NoteHamlogBeforeReading();
+
+// Writes the three keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
+// noted) and the DMYDBS.DAT now on disk.
+void RecordWorkFileComplete();
+
+// True when DMYDBS.DAT exists with the recorded size and HAMLOG.HDB still has the recorded
+// modification time and size.
+bool WorkFileStillValid();

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <QInputMethodEvent>
+#include <QTest>
+
+#include "platform/codepage.h"
+#include "platform/ui/buttons.h"
+#include "platform/ui/color.h"
+#include "platform/ui/control_array.h"
+#include "platform/ui/form.h"
+#include "platform/ui/label.h"
+#include "platform/ui/lists.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/responders.h"
+#include "platform/ui/statusbar.h"
+#include "platform/ui/textbox.h"
+#include "ui_test.h"
+
+namespace {
+
+class Sheet : public VbForm {
+ public:
+  Sheet() {
+    Check1.Bind(&CheckBox::Click,
+                [this](int i) { log << QString("check %1=%2").arg(i).arg(Check1[i].Value()); });
+    Option1.Bind(&OptionButton::Click, [this](int i) { log << QString("option %1").arg(i); });
+    Text2.Change = [this] { log << "change " + Text2.text(); };
+    Text2.KeyPress = [](int& k) {
+      if (k >= 'a' && k <= 'z') k -= 32;
+      if (k == '*') k = 0;
+    };
+    Text2.KeyDown = [this](int& code, int shift) {
+      log << QString("down %1 %2").arg(code).arg(shift);
+      if (code == vbKeyF12) code = 0;
+    };
+    Text2.KeyUp = [this](int& code, int) { log << QString("up %1").arg(code); };
+    RTNMN.Click = [this] { log << "return"; };
+    CCTY.Click = [this] { log << "city"; };
+    StatusBar1.PanelClick = [this](int p) { log << QString("panel %1").arg(p); };
+    Combo1.Click = [this] { log << QString("combo %1").arg(Combo1.ListIndex()); };
+    Combo1.Change = [this] { log << "combo text " + Combo1.Text(); };
+    List1.Click = [this] { log << QString("list %1").arg(List1.ListIndex()); };
+    Label4.Click = [this] { log << "label"; };
+    Text2.Move(0, 0, 3000, 300);
+    Text3.Move(0, 400, 3000, 300);
+    List1.Move(0, 800, 3000, 1500);
+  }
+  void Form_KeyDown(int& code, int shift) override {
+    log << QString("form down %1 %2").arg(code).arg(shift);
+    if (code == vbKeyEscape) code = 0;
+  }
+  void Form_KeyPress(int& k) override {
+    if (k == '#') k = 0;
+  }
+
+  QStringList log;
+  TextBox Text2{this};
+  TextBox Text3{this};
+  ControlArray<CheckBox> Check1{this, 0, 22};
+  ControlArray<OptionButton> Option1{this, 0, 1};
+  ComboBox Combo1{this};
+  ListBox List1{this};
+  Label Label4{this, "Time(F3)"};
+  Menu MENU{this, "Menu(&M)"};
+  Menu RTNMN{&MENU, "起動画面に戻る(&B)"};
+  Menu JCCG{this, "市郡区"};
+  Menu CCTY{&JCCG, "市"};
+  Menu CGUN{&JCCG, "郡"};
+  StatusBar StatusBar1{this, 5};
+};
+
+class Controls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w = &Form<Sheet>();
+    w->KeyPreview = true;
+    w->Show();
+    w->Text2.setFocus();
+    w->log.clear();
+  }
+  void TearDown() override {
+    UnloadAllForms();
+    FlushDeletes();
+  }
+  Sheet* w = nullptr;
+};
+
+TEST_F(Controls, TypingRunsKeyDownKeyPressChangeKeyUpAndTheFilterRewritesOrSwallows) {
+  QTest::keyClick(&w->Text2, Qt::Key_A);
+  EXPECT_EQ(w->log, QStringList({"form down 65 0", "down 65 0", "change A", "up 65"}));
+  QTest::keyClicks(&w->Text2, "b*1#");
+  EXPECT_EQ(w->Text2.text(), "AB1");
+  w->log.clear();
+  QTest::keyClick(&w->Text2, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&w->Text2, Qt::Key_F12);
+  EXPECT_EQ(w->log, QStringList({"form down 16 1", "down 16 1", "form down 40 1", "down 40 1", "up 40",
+                                 "up 16", "form down 123 0", "down 123 0", "up 123"}));
+  w->log.clear();
+  // The window sees keys first and can swallow them before the control.
+  QTest::keyClick(&w->Text2, Qt::Key_Escape);
+  EXPECT_EQ(w->log, QStringList({"form down 27 0", "up 27"}));
+  w->KeyPreview = false;
+  w->log.clear();
+  QTest::keyClick(&w->Text2, Qt::Key_Escape);
+  EXPECT_EQ(w->log, QStringList({"down 27 0", "up 27"}));
+}
+
+TEST_F(Controls, TextFromTheInputMethodPassesTheSameFilter) {
+  w->Text2.KeyPress = [](int& k) {
+    if (k == AscAnsi(QString::fromUtf8("ａ"))) k = 'A';  // a full-width letter rewritten
+    if (k == AscAnsi(QString::fromUtf8("＊"))) k = 0;    // swallowed
+  };
+  QInputMethodEvent commit;
+  commit.setCommitString(QString::fromUtf8("東ａ＊京"));
+  QCoreApplication::sendEvent(&w->Text2, &commit);
+  EXPECT_EQ(w->Text2.text(), QString::fromUtf8("東A京"));
+  QInputMethodEvent hash;
+  hash.setCommitString("#x");  // the window's own filter drops "#"
+  QCoreApplication::sendEvent(&w->Text2, &hash);
+  EXPECT_EQ(w->Text2.text(), QString::fromUtf8("東A京x"));
+}
+
+TEST_F(Controls, OverwriteByTakingTheCharacterAtTheCaret) {
+  w->Text3.setText("2024-01-02");
+  w->Text3.setFocus();
+  w->Text3.KeyPress = [this](int& k) {
+    if (k != 8) w->Text3.SetSelLength(1);
+  };
+  w->Text3.SetSelStart(5);
+  QTest::keyClicks(&w->Text3, "05");
+  EXPECT_EQ(w->Text3.text(), "2024-05-02");
+  EXPECT_EQ(w->Text3.SelStart(), 7);
+}
+
+TEST_F(Controls, ValuesSetInCodeRunTheHandlersWhenTheyReallyChange) {
+  w->Text2.setText("1001");
+  w->Text2.setText("1001");
+  w->Check1[3].SetValue(1);
+  w->Check1[3].SetValue(1);
+  w->Check1[3].SetValue(0);
+  QTest::mouseClick(&w->Check1[4], Qt::LeftButton);
+  EXPECT_EQ(w->log, QStringList({"change 1001", "check 3=1", "check 3=0", "check 4=1"}));
+}
+
+TEST_F(Controls, SelectingAnOptionInCodeRunsItsClickEvenWhenSelected) {
+  w->Option1[1].SetValue(true);
+  w->Option1[1].SetValue(true);
+  w->Option1[0].SetValue(true);
+  EXPECT_FALSE(w->Option1[1].Value());
+  QTest::mouseClick(&w->Option1[0], Qt::LeftButton);
+  EXPECT_EQ(w->log, QStringList({"option 1", "option 1", "option 0", "option 0"}));
+  w->Option1[0].SetValue(false);
+  EXPECT_FALSE(w->Option1[0].Value());
+  EXPECT_FALSE(w->Option1[1].Value());
+}
+
+TEST_F(Controls, ArraysLoadElementsLaterWithTheirHandlers) {
+  EXPECT_EQ(w->Check1.LBound(), 0);
+  EXPECT_EQ(w->Check1.UBound(), 22);
+  w->Check1.Load(30).SetValue(1);
+  EXPECT_EQ(w->Check1[30].Index(), 30);
+  EXPECT_FALSE(w->Check1.Exists(25));
+  w->Check1.Unload(30);
+  EXPECT_FALSE(w->Check1.Exists(30));
+  EXPECT_EQ(w->log, QStringList({"check 30=1"}));
+}
+
+TEST_F(Controls, ComboAndListChangesByCodeAndByTheOperator) {
+  w->Combo1.SetText("MIX");
+  w->Combo1.AddItem("CW");
+  w->Combo1.AddItem("SSB");
+  EXPECT_EQ(w->Combo1.ListIndex(), -1);
+  EXPECT_EQ(w->Combo1.Text(), "MIX");
+  w->Combo1.SetListIndex(1);
+  EXPECT_EQ(w->Combo1.Text(), "SSB");
+  w->Combo1.Clear();
+  w->List1.AddItem("JA1ABC");
+  w->List1.AddItem("JA2XYZ");
+  w->List1.SetListIndex(1);
+  EXPECT_EQ(w->List1.Text(), "JA2XYZ");
+  const QRect r = w->List1.visualItemRect(w->List1.item(1));
+  QTest::mouseClick(w->List1.viewport(), Qt::LeftButton, {}, r.center());  // the current one again
+  w->List1.RemoveItem(0);
+  w->List1.Clear();
+  EXPECT_EQ(w->log, QStringList({"combo text MIX", "combo 1", "list 1", "list 1"}));
+  w->List1.SetMultiSelect(2);
+  for (const char* c : {"a", "b", "c"}) w->List1.AddItem(c);
+  w->List1.SetSelected(0, true);
+  w->List1.SetSelected(2, true);
+  EXPECT_EQ(w->List1.SelCount(), 2);
+  EXPECT_TRUE(w->List1.Selected(2));
+  EXPECT_FALSE(w->List1.Selected(1));
+}
+
+TEST_F(Controls, MenusPopUpsStatusPanelsAndLabels) {
+  w->RTNMN.Trigger();
+  w->RTNMN.SetEnabled(false);
+  w->RTNMN.Trigger();
+  w->RTNMN.SetChecked(true);
+  EXPECT_TRUE(w->RTNMN.Checked());
+  w->JCCG.SetVisible(false);  // a hidden menu can still pop up
+  {
+    PopupMenuResponder popup;
+    popup.Pick("市").Dismiss();
+    PopupMenu(w->JCCG);
+    PopupMenu(w->JCCG);
+    EXPECT_EQ(popup.shown(), QStringList({"市郡区", "市郡区"}));
+  }
+  w->StatusBar1.SetPanelText(3, "7.025");
+  EXPECT_EQ(w->StatusBar1.PanelText(3), "7.025");
+  EXPECT_EQ(w->StatusBar1.PanelText(9), "");
+  QTest::mouseClick(w->StatusBar1.widget()->findChildren<QLabel*>().at(1), Qt::LeftButton);
+  QTest::mouseClick(&w->Label4, Qt::LeftButton);
+  EXPECT_EQ(w->log, QStringList({"return", "city", "panel 2", "label"}));
+}
+
+TEST(ControlLook, ColoursAreVbValues) {
+  TextBox t(nullptr);
+  SetBackColor(t, 0xC0FFC0);
+  EXPECT_EQ(BackColor(t), 0xC0FFC0);
+  const QColor orange = VbColor(0x80C0FF);
+  EXPECT_EQ(orange, QColor(0xFF, 0xC0, 0x80));
+  CommandButton b(nullptr);
+  SetBackColor(b, 0xE0E0E0);
+  EXPECT_EQ(b.palette().color(QPalette::Button), QColor(0xE0, 0xE0, 0xE0));
+  Label l(nullptr);
+  SetForeColor(l, vbRed);
+  EXPECT_EQ(l.palette().color(QPalette::WindowText), Qt::red);
+  EXPECT_EQ(VbColor(vbButtonFace), QApplication::palette().color(QPalette::Button));
+}
+
+TEST(ControlLook, KeyCodesAreVirtualKeys) {
+  EXPECT_EQ(VbKeyCode(QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {})), 13);
+  EXPECT_EQ(VbKeyCode(QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, {})), 34);
+  EXPECT_EQ(VbKeyCode(QKeyEvent(QEvent::KeyPress, Qt::Key_F12, {})), 123);
+  EXPECT_EQ(VbKeyCode(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier)), 101);
+  EXPECT_EQ(VbKeyCode(QKeyEvent(QEvent::KeyPress, Qt::Key_Minus, {})), 189);
+  EXPECT_EQ(VbShift(Qt::ControlModifier | Qt::AltModifier), 6);
+  EXPECT_EQ(QtKeyOf(44), Qt::Key_Print);
+  EXPECT_EQ(QtKeyOf(80), Qt::Key_P);
+}
+
+}  // namespace

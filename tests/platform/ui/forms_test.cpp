@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "platform/ui/buttons.h"
+#include "platform/ui/doevents.h"
+#include "platform/ui/form.h"
+#include "platform/ui/frame.h"
+#include "platform/ui/responders.h"
+#include "platform/ui/textbox.h"
+#include "platform/ui/timer.h"
+#include "ui_test.h"
+
+namespace {
+
+struct Log {
+  QStringList events;
+  int loads = 0;
+  int cancelQuery = 0;
+  int cancelUnload = 0;
+};
+Log g;
+
+class SettingsDialog : public VbForm {
+ public:
+  SettingsDialog() {
+    setWindowTitle("settings");
+    OK.Click = [this] { Hide(); };
+  }
+  TextBox Text1{this};
+  CommandButton OK{this, "OK"};
+};
+
+class StartWindow : public VbForm {
+ public:
+  StartWindow() {
+    setWindowTitle("start");
+    Command1.Click = [this] {
+      g.events << "click";
+      Form<SettingsDialog>().Show(vbModal);
+      g.events << "after modal:" + Form<SettingsDialog>().Text1.text();
+    };
+  }
+  void Form_Load() override {
+    ++g.loads;
+    g.events << "load";
+  }
+  void Form_QueryUnload(int& cancel, int mode) override {
+    g.events << QString("query %1").arg(mode);
+    cancel = g.cancelQuery;
+  }
+  void Form_Unload(int& cancel) override {
+    g.events << "unload";
+    cancel = g.cancelUnload;
+  }
+  CommandButton Command1{this, "読み込み開始"};
+  TextBox Text2{this};
+};
+
+// A frame declared after a control that sits inside it: the frame must not delete the member.
+class FramedWindow : public VbForm {
+ public:
+  FramedWindow() { Text2.setParent(&Frame5); }
+  TextBox Text2{this};
+  Frame Frame5{this, "検索"};
+  CheckBox Check1{&Frame5, "a"};
+};
+
+class Counting : public VbForm {
+ public:
+  Counting() {
+    Timer1.Timer = [] { g.events << "tick"; };
+  }
+  VbTimer Timer1{this, 1, true};
+};
+
+class Forms : public ::testing::Test {
+ protected:
+  void SetUp() override { g = Log(); }
+  void TearDown() override {
+    g.cancelQuery = g.cancelUnload = 0;
+    UnloadAllForms();
+    FlushDeletes();
+  }
+};
+
+TEST_F(Forms, TouchingAWindowLoadsItOnceAndHidden) {
+  EXPECT_FALSE(IsLoaded<StartWindow>());
+  EXPECT_EQ(LoadedForm<StartWindow>(), nullptr);
+  StartWindow& w = Form<StartWindow>();
+  EXPECT_TRUE(IsLoaded<StartWindow>());
+  EXPECT_FALSE(w.isVisible());
+  Form<StartWindow>().Text2.setText("x");
+  EXPECT_EQ(&Form<StartWindow>(), &w);
+  EXPECT_EQ(g.loads, 1);
+  w.Show();
+  EXPECT_TRUE(w.isVisible());
+  w.Hide();
+  EXPECT_TRUE(IsLoaded<StartWindow>());
+}
+
+TEST_F(Forms, UnloadRunsQueryThenUnloadWithTheReasonAndCanBeCancelled) {
+  Form<StartWindow>();
+  g.cancelQuery = 1;
+  EXPECT_FALSE(UnloadForm<StartWindow>());
+  EXPECT_TRUE(IsLoaded<StartWindow>());
+  g.cancelQuery = 0;
+  g.cancelUnload = 1;
+  EXPECT_FALSE(UnloadForm<StartWindow>());
+  EXPECT_TRUE(IsLoaded<StartWindow>());
+  g.cancelUnload = 0;
+  Form<StartWindow>().Show();
+  Form<StartWindow>().close();  // the close box
+  EXPECT_FALSE(IsLoaded<StartWindow>());
+  EXPECT_EQ(g.events, QStringList({"load", "query 1", "query 1", "unload", "query 0", "unload"}));
+}
+
+TEST_F(Forms, AnUnloadedWindowIsGoneAndTheNextTouchLoadsAFreshOne) {
+  QPointer<StartWindow> first = &Form<StartWindow>();
+  first->Text2.setText("old");
+  QString changed;
+  first->Text2.Change = [&] { changed = "ran"; };
+  EXPECT_TRUE(UnloadForm<StartWindow>());
+  EXPECT_FALSE(IsLoaded<StartWindow>());
+  // Until the event loop is idle the old object still exists, but none of its handlers run.
+  ASSERT_TRUE(first);
+  first->Text2.setText("late");
+  EXPECT_TRUE(changed.isEmpty());
+  FlushDeletes();
+  EXPECT_TRUE(first.isNull());
+  EXPECT_EQ(Form<StartWindow>().Text2.text(), "");
+  EXPECT_EQ(g.loads, 2);
+}
+
+TEST_F(Forms, AWindowThatUnloadsItselfInsideItsHandlerSurvivesTheHandler) {
+  StartWindow& w = Form<StartWindow>();
+  w.Command1.Click = [&w] {
+    w.Unload();
+    w.Text2.setText("after unload");  // still a valid object while the handler runs
+  };
+  w.Show();
+  QTest::mouseClick(&w.Command1, Qt::LeftButton);
+  EXPECT_FALSE(IsLoaded<StartWindow>());
+  FlushDeletes();
+  EXPECT_TRUE(LoadedForms().empty());
+}
+
+TEST_F(Forms, AModalWindowShownFromAHandlerIsAnsweredByTheResponder) {
+  ModalFormResponder modal;
+  modal.Then([](VbForm& f) {
+    auto& d = static_cast<SettingsDialog&>(f);
+    EXPECT_TRUE(d.isVisible());
+    d.Text1.setText("JA1ZZZ");
+    QTest::mouseClick(&d.OK, Qt::LeftButton);
+  });
+  StartWindow& w = Form<StartWindow>();
+  w.Show();
+  QTest::mouseClick(&w.Command1, Qt::LeftButton);
+  EXPECT_EQ(g.events, QStringList({"load", "click", "after modal:JA1ZZZ"}));
+  EXPECT_EQ(modal.shown(), QStringList({"settings"}));
+}
+
+TEST_F(Forms, AModalWindowNobodyAnswersFailsInsteadOfBlocking) {
+  CapturedUiFailures failures;
+  {
+    ModalFormResponder modal;
+    modal.Then([](VbForm&) {});  // leaves the window open
+    Form<SettingsDialog>().Show(vbModal);
+    Form<SettingsDialog>().Show(vbModal);  // nothing queued at all
+  }
+  ASSERT_EQ(failures.messages.size(), 2);
+  EXPECT_TRUE(failures.messages[0].contains("still open"));
+  EXPECT_TRUE(failures.messages[1].contains("no step queued"));
+  Form<SettingsDialog>().Show(vbModal);  // no responder, no screen
+  EXPECT_EQ(failures.messages.size(), 3);
+}
+
+TEST_F(Forms, UnloadAllReportsAWindowThatRefused) {
+  Form<StartWindow>();
+  Form<SettingsDialog>();
+  g.cancelQuery = 1;
+  EXPECT_FALSE(UnloadAllForms(vbAppWindows));
+  EXPECT_TRUE(IsLoaded<StartWindow>());
+  EXPECT_FALSE(IsLoaded<SettingsDialog>());
+  EXPECT_TRUE(g.events.contains("query 2"));
+}
+
+TEST_F(Forms, MemberControlsInsideAFrameSurviveTheWindowsEnd) {
+  QPointer<FramedWindow> w = &Form<FramedWindow>();
+  EXPECT_EQ(w->Text2.parentWidget(), &w->Frame5);
+  w->Frame5.setEnabled(false);
+  EXPECT_FALSE(w->Text2.isEnabled());
+  EXPECT_FALSE(w->Check1.isEnabled());
+  w->Check1.setEnabled(false);  // its own state survives the frame's
+  w->Frame5.setEnabled(true);
+  EXPECT_TRUE(w->Text2.isEnabled());
+  EXPECT_FALSE(w->Check1.isEnabled());
+  UnloadForm<FramedWindow>();
+  FlushDeletes();
+  EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(Forms, TimersStopWithTheirWindow) {
+  QPointer<Counting> w = &Form<Counting>();
+  QEventLoop loop;
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);  // only if the timer never fires
+  w->Timer1.Timer = [&] {
+    g.events << "tick";
+    loop.quit();
+  };
+  loop.exec();
+  EXPECT_EQ(g.events, QStringList({"tick"}));
+  UnloadForm<Counting>();
+  QTimer::singleShot(20, &loop, &QEventLoop::quit);
+  loop.exec();
+  EXPECT_EQ(g.events, QStringList({"tick"}));
+}
+
+TEST_F(Forms, ALongJobKeepsTheWindowAndItsControlsLockedAndRestoresThem) {
+  StartWindow& w = Form<StartWindow>();
+  w.Show();
+  w.Text2.setEnabled(false);
+  {
+    LongJobGuard guard(w, {w.Command1, w.Text2});
+    MousePointerGuard hourglass(w);
+    EXPECT_FALSE(w.Command1.isEnabled());
+    EXPECT_EQ(w.MousePointer(), vbHourglass);
+    w.close();  // the operator's close box while the job pumps events
+    DoEvents();
+    EXPECT_TRUE(IsLoaded<StartWindow>());
+  }
+  EXPECT_TRUE(w.Command1.isEnabled());
+  EXPECT_FALSE(w.Text2.isEnabled());
+  EXPECT_EQ(w.MousePointer(), vbDefault);
+  w.close();
+  EXPECT_FALSE(IsLoaded<StartWindow>());
+}
+
+TEST_F(Forms, GeometryIsInTwips) {
+  StartWindow& w = Form<StartWindow>();
+  w.Move(1500, 3000, 9000, 6000);
+  EXPECT_EQ(w.Left(), 1500);
+  EXPECT_EQ(w.Top(), 3000);
+  EXPECT_EQ(w.Width(), 9000);
+  EXPECT_EQ(w.Height(), 6000);
+  w.Text2.Move(150, 300, 1500, 300);
+  EXPECT_EQ(w.Text2.x(), 10);
+  EXPECT_EQ(w.Text2.Width(), 1500);
+}
+
+}  // namespace

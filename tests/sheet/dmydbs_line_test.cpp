@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include "platform/ksort.h"
+#include "platform/vbfile.h"
+#include "sheet/DmyDbsLine.h"
+#include "support/temp_home.h"
+
+namespace {
+
+TEST(DmyDbsLine, WorkedExampleAndKindFlags) {
+  QByteArray out;
+  AppendDmyDbsLine(out, "1001", "7   ", "*", "J", 42, "20230115");
+  EXPECT_EQ(out, QByteArray("01001  7   *J000000004220230115\r\n"));
+  AppendDmyDbsLine(out, "10001", "SAT ", " ", "", 7, "19991231");
+  AppendDmyDbsLine(out, "100105", "430 ", "E", "D", 8, "20100401");
+  AppendDmyDbsLine(out, "10001A", "1.9", "", "", 9, "20100401");
+  ASSERT_EQ(out.size(), 4 * kDmyDbsRecordBytes);
+  EXPECT_EQ(out.mid(33, 13), QByteArray("110001 SAT   "));
+  EXPECT_EQ(out.mid(66, 1), "0");  // ward: six characters ending in a digit
+  EXPECT_EQ(out.mid(99, 1), "1");  // town: ending in a capital letter
+  EXPECT_TRUE(IsPlainDmyDbs(out));
+}
+
+TEST(DmyDbsLine, TextThatDoesNotFitOneByteKeepsTheLineWidth) {
+  QByteArray out;
+  AppendDmyDbsLine(out, "10日01", "7", "\r", "受", 1, "20230115");
+  ASSERT_EQ(out.size(), kDmyDbsRecordBytes);
+  EXPECT_EQ(out.mid(0, 13), QByteArray("110?01 7    ?"));
+  EXPECT_TRUE(IsPlainDmyDbs(out));
+}
+
+TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
+  TempHome home;
+  QRandomGenerator rng(7);
+  static const char* codes[] = {"1001", "100101", "1002", "10001", "10001A", "10001B", "500A", "0101",
+                                "12",   "9999",   "01A",  "1101",  "110101", "99999Z", "733A"};
+  static const char* bands[] = {"1.9", "7", "SAT", "430", "10G", "", "14", "144"};
+  QByteArray data;
+  for (int i = 0; i < 5000; ++i)
+    AppendDmyDbsLine(data, codes[rng.bounded(15)], bands[rng.bounded(8)], "*", "J",
+                     int32_t(rng.bounded(3000)), "20200101");  // record numbers repeat: stability counts
+  const QString path = home.write("sort.dat", data);
+  QString reply;
+  ASSERT_EQ(ksort(QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ", reply), KsortDone);
+  EXPECT_EQ(SortDmyDbsBytes(data), home.read("sort.dat"));
+}
+
+TEST(DmyDbsLine, OnlyWholeCrLfLinesArePlain) {
+  QByteArray out;
+  AppendDmyDbsLine(out, "1001", "7", "*", "J", 1, "20230115");
+  EXPECT_FALSE(IsPlainDmyDbs(out.left(32)));
+  QByteArray lone = out;
+  lone[5] = '\r';
+  EXPECT_FALSE(IsPlainDmyDbs(lone));
+  EXPECT_EQ(VbValBytes(" 0000000042"), 42);
+  EXPECT_EQ(VbValBytes("20230115\r\n"), 20230115);
+}
+
+}  // namespace
