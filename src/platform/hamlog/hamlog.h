@@ -12,7 +12,13 @@
 //   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
 //
 // Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a
-// closed database or with a bad argument answers with a non-zero result, never a crash.
+// closed database, a missing, truncated or foreign file, or a bad argument answers with a non-zero
+// result, never a crash. (The table is mapped while open: another program cutting the file short
+// under an open database is the one thing not guarded against.)
+//
+// HAMLOG's product version: the core's GetHamlogVersion calls ReadProgramVersion (program_file.h)
+// with HamlogExePath, or with the database path less ".HDB" followed by "W.EXE"; names match without
+// case, so HAMLOG.HDB finds the Hamlogw.exe that `hamlogdb create` writes beside it.
 //
 // Values the program passes and the stand-in does not need: the first and last arguments of
 // HamlogOpen (0, 1), the flag of HamlogClose, the read mode 3 of THW_read, the 16 of THW_append,

@@ -59,6 +59,10 @@ TEST_F(HamlogRecords, AppendNumbersFromOneAndFieldsComeBackBlankPaddedToTheirWid
   EXPECT_NE(ThwString(b, thw_, 15), 0);  // not a stored field
   EXPECT_NE(THW_read(thw_, 3, 3), 0);
   EXPECT_NE(THW_read(thw_, 0, 3), 0);
+  SetQsoOrMaster(0);  // only the QSO database is served
+  EXPECT_NE(THW_read(thw_, 1, 3), 0);
+  SetQsoOrMaster(1);
+  EXPECT_EQ(THW_read(thw_, 1, 3), 0);
   Close();
   EXPECT_NE(THW_read(thw_, 1, 3), 0);  // closed
 }
