@@ -73,6 +73,14 @@ std::unique_ptr<QInputMethodEvent> RunImeCommit(QWidget& w, QInputMethodEvent& e
 void RunMouse(QWidget& w, const MouseHandler& h, const QMouseEvent& e, bool move);
 bool FocusCounts(const QFocusEvent& e, bool in);
 bool Quiet(const QWidget& w);
+// Counts a nesting level for as long as it lives.
+struct Hold {
+  int& n;
+  explicit Hold(int& counter) : n(counter) { ++n; }
+  ~Hold() { --n; }
+  Hold(const Hold&) = delete;
+  Hold& operator=(const Hold&) = delete;
+};
 }  // namespace ui_detail
 
 template <class Base>

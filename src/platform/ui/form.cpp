@@ -99,11 +99,7 @@ bool UnloadAllForms(int unloadMode) {
 
 void EndProgramWhenAllUnloaded(bool on) { EndWhenNoForms() = on; }
 
-ModalFormHook SetModalFormHook(ModalFormHook hook) {
-  ModalFormHook previous = std::move(ModalHook());
-  ModalHook() = std::move(hook);
-  return previous;
-}
+ModalFormHook SetModalFormHook(ModalFormHook hook) { return ReplaceHook(ModalHook(), std::move(hook)); }
 
 VbForm::VbForm() : client_(new QWidget(this)) {
   setCentralWidget(client_);

@@ -3,16 +3,6 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
-namespace {
-
-struct Hold {
-  int& n;
-  explicit Hold(int& c) : n(c) { ++n; }
-  ~Hold() { --n; }
-};
-
-}  // namespace
-
 ComboBox::ComboBox(QWidget* parent, bool editable) : VbControl(parent) {
   setEditable(editable);
   setInsertPolicy(QComboBox::NoInsert);
@@ -27,7 +17,7 @@ ComboBox::ComboBox(QWidget* parent, bool editable) : VbControl(parent) {
 }
 
 void ComboBox::AddItem(const QString& item, int index) {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   const int before = currentIndex();
   const QString text = currentText();
   insertItem(index < 0 || index > count() ? count() : index, item);
@@ -39,12 +29,12 @@ void ComboBox::AddItem(const QString& item, int index) {
 }
 
 void ComboBox::RemoveItem(int index) {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   removeItem(index);
 }
 
 void ComboBox::Clear() {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   const QString text = currentText();
   clear();
   if (isEditable()) setEditText(text);
@@ -67,17 +57,17 @@ ListBox::ListBox(QWidget* parent) : VbControl(parent) {
 }
 
 void ListBox::AddItem(const QString& item, int index) {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   insertItem(index < 0 || index > count() ? count() : index, item);
 }
 
 void ListBox::RemoveItem(int index) {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   delete takeItem(index);
 }
 
 void ListBox::Clear() {
-  Hold h(quiet_);
+  ui_detail::Hold h(quiet_);
   clear();
 }
 

@@ -98,11 +98,7 @@ Menu* MenuOfAction(QAction* action) {
   return action ? static_cast<Menu*>(action->property(kMenuProperty).value<void*>()) : nullptr;
 }
 
-PopupMenuHook SetPopupMenuHook(PopupMenuHook hook) {
-  PopupMenuHook previous = std::move(Hook());
-  Hook() = std::move(hook);
-  return previous;
-}
+PopupMenuHook SetPopupMenuHook(PopupMenuHook hook) { return ReplaceHook(Hook(), std::move(hook)); }
 
 void PopupMenu(Menu& menu) {
   if (Hook()) {

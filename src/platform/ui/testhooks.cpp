@@ -19,9 +19,7 @@ bool HeadlessUi() {
 }
 
 UiFailureReporter SetUiFailureReporter(UiFailureReporter reporter) {
-  UiFailureReporter previous = std::move(Reporter());
-  Reporter() = std::move(reporter);
-  return previous;
+  return ReplaceHook(Reporter(), std::move(reporter));
 }
 
 void ReportUiFailure(const QString& message) {

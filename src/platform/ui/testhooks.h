@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <functional>
+#include <utility>
 
 // True when there is no screen to show windows on (the offscreen and minimal platforms).
 bool HeadlessUi();
@@ -20,3 +21,11 @@ using UiFailureReporter = std::function<void(const QString& message)>;
 // Installs a reporter; an empty one restores the default (print and abort). Returns the previous one.
 UiFailureReporter SetUiFailureReporter(UiFailureReporter reporter);
 void ReportUiFailure(const QString& message);
+
+// Puts `hook` in `slot` and gives back what was there (every Set...Hook function).
+template <class F>
+F ReplaceHook(F& slot, F hook) {
+  F previous = std::move(slot);
+  slot = std::move(hook);
+  return previous;
+}

@@ -1,0 +1,85 @@
+#include "platform/ui/shell.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+#include "platform/codepage.h"
+#include "platform/ui/testhooks.h"
+
+namespace {
+
+ShellHook& Hook() {
+  static ShellHook h;
+  return h;
+}
+
+bool IsWebAddress(const QString& t) {
+  return t.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+         t.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+// "mailto:", "file:", "javascript:" ... but not a drive letter such as "C:".
+bool HasOtherScheme(const QString& t) {
+  const qsizetype colon = t.indexOf(QLatin1Char(':'));
+  if (colon < 2) return false;
+  for (qsizetype i = 0; i < colon; ++i) {
+    const QChar c = t[i];
+    if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('+') && c != QLatin1Char('-') &&
+        c != QLatin1Char('.'))
+      return false;
+  }
+  return true;
+}
+
+int64_t Act(const ShellCall& call) {
+  if (Hook()) return Hook()(call);
+  if (HeadlessUi()) return call.kind == ShellCall::Open ? kShellDone : 1;
+  if (call.kind == ShellCall::Start) {
+    qint64 pid = 0;
+    return QProcess::startDetached(call.target, call.arguments, QString(), &pid) ? pid : 0;
+  }
+  const QUrl url = IsWebAddress(call.target) ? QUrl(call.target) : QUrl::fromLocalFile(call.target);
+  return QDesktopServices::openUrl(url) ? kShellDone : SE_ERR_NOASSOC;
+}
+
+int OpenAddress(const QString& address) {
+  if (!IsWebAddress(address) || !QUrl(address).isValid()) return SE_ERR_NOASSOC;
+  return static_cast<int>(Act({ShellCall::Open, address, {}}));
+}
+
+}  // namespace
+
+ShellHook SetShellHook(ShellHook hook) { return ReplaceHook(Hook(), std::move(hook)); }
+
+QString UrlOfShortcut(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  for (const QByteArray& raw : f.readAll().split('\n')) {
+    const QString line = FromAnsi(raw).trimmed();
+    if (line.startsWith(QLatin1String("URL="), Qt::CaseInsensitive)) return line.mid(4).trimmed();
+  }
+  return QString();
+}
+
+int ShellOpen(const QString& target) {
+  const QString t = target.trimmed();
+  if (IsWebAddress(t)) return OpenAddress(t);
+  if (t.isEmpty()) return SE_ERR_FNF;
+  if (HasOtherScheme(t)) return SE_ERR_NOASSOC;
+  const QFileInfo info(t);
+  if (!info.exists()) return QFileInfo(info.absolutePath()).isDir() ? SE_ERR_FNF : SE_ERR_PNF;
+  if (info.isFile() && info.suffix().compare(QLatin1String("url"), Qt::CaseInsensitive) == 0)
+    return OpenAddress(UrlOfShortcut(info.absoluteFilePath()));
+  return static_cast<int>(Act({ShellCall::Open, info.absoluteFilePath(), {}}));
+}
+
+int64_t ShellStart(const QString& program, const QStringList& arguments) {
+  if (program.trimmed().isEmpty()) return 0;
+  return Act({ShellCall::Start, program, arguments});
+}
+
+int OpenHelpFile(const QString& path) { return ShellOpen(path); }

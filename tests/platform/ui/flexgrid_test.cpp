@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/form.h"
+#include "ui_test.h"
+
+namespace {
+
+class GridWindow : public VbForm {
+ public:
+  GridWindow() {
+    Grid.Move(0, 0, 9000, 4500);
+    Grid.MouseDown = [this](int b, int s, float, float) {
+      log << QString("down %1 %2 %3,%4").arg(b).arg(s).arg(Grid.MouseRow()).arg(Grid.MouseCol());
+    };
+    Grid.MouseUp = [this](int b, int, float, float) {
+      log << QString("up %1 %2,%3").arg(b).arg(Grid.MouseRow()).arg(Grid.MouseCol());
+    };
+    Grid.Click = [this] { log << "click"; };
+    Grid.DblClick = [this] { log << "dblclick"; };
+    Grid.RowColChange = [this] { log << QString("rowcol %1,%2").arg(Grid.Row()).arg(Grid.Col()); };
+    Grid.SelChange = [this] {
+      log << QString("sel %1,%2-%3,%4").arg(Grid.Row()).arg(Grid.Col()).arg(Grid.RowSel()).arg(Grid.ColSel());
+    };
+    Grid.KeyDown = [this](int& k, int s) { log << QString("key %1 %2").arg(k).arg(s); };
+  }
+  FlexGrid Grid{this};
+  QStringList log;
+};
+
+class Grid : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w = &Form<GridWindow>();
+    w->resize(700, 400);
+    w->Show();
+    g = &w->Grid;
+  }
+  void TearDown() override {
+    UnloadAllForms();
+    FlushDeletes();
+  }
+  // A sheet-like grid: heading row, `rows` data rows, numbered cells "r:c".
+  void Fill(int rows, int cols, int fixedCols = 0) {
+    g->SetRedraw(false);
+    g->SetCols(cols);
+    g->SetRows(1 + rows);
+    g->SetFixedRows(1);
+    g->SetFixedCols(fixedCols);
+    for (int c = 0; c < cols; ++c) g->SetTextMatrix(0, c, QString("H%1").arg(c));
+    for (int r = 1; r <= rows; ++r)
+      for (int c = 0; c < cols; ++c) g->SetTextMatrix(r, c, QString("%1:%2").arg(r).arg(c));
+    g->SetRedraw(true);
+  }
+  QPoint CellCentre(int row, int col) const {
+    return g->visualRect(g->gridModel().index(row - 1, col)).center();
+  }
+  GridWindow* w = nullptr;
+  FlexGrid* g = nullptr;
+};
+
+TEST_F(Grid, ABatchFillWithRedrawOffIsOneResetAndRowZeroIsTheHeading) {
+  QSignalSpy resets(&g->gridModel(), &QAbstractItemModel::modelReset);
+  QSignalSpy inserts(&g->gridModel(), &QAbstractItemModel::rowsInserted);
+  QSignalSpy changes(&g->gridModel(), &QAbstractItemModel::dataChanged);
+  Fill(5000, 30);
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(inserts.count(), 0);
+  EXPECT_EQ(changes.count(), 0);
+  EXPECT_EQ(g->Rows(), 5001);
+  EXPECT_EQ(g->gridModel().rowCount(), 5000);
+  EXPECT_EQ(g->TextMatrix(0, 3), "H3");
+  EXPECT_EQ(g->gridModel().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "H3");
+  EXPECT_EQ(g->gridModel().index(0, 3).data().toString(), "1:3");
+  g->SetTextMatrix(0, 3, "CODE");
+  EXPECT_EQ(g->horizontalHeader()->model()->headerData(3, Qt::Horizontal).toString(), "CODE");
+}
+
+TEST_F(Grid, RowsAddedOneByOneFromTabSeparatedText) {
+  g->SetCols(3);
+  g->SetRows(1);
+  g->SetTextMatrix(0, 0, "件数");
+  g->AddItem("1\tJA1ABC\t2024");
+  g->AddItem("2\tJA2XYZ");
+  g->AddItem("0\tfirst", 1);
+  EXPECT_EQ(g->Rows(), 4);
+  EXPECT_EQ(g->TextMatrix(1, 1), "first");
+  EXPECT_EQ(g->TextMatrix(2, 2), "2024");
+  EXPECT_EQ(g->TextMatrix(3, 2), "");
+  g->RemoveItem(1);
+  EXPECT_EQ(g->TextMatrix(1, 1), "JA1ABC");
+  g->Clear();
+  EXPECT_EQ(g->Rows(), 3);
+  EXPECT_EQ(g->TextMatrix(0, 0), "");
+  EXPECT_EQ(g->TextMatrix(1, 1), "");
+}
+
+TEST_F(Grid, HiddenRowsKeepTheirNumbersAndAnyRowCanStandAtTheTop) {
+  Fill(200, 6);
+  g->SetRowHeight(5, 0);
+  g->SetRowHeight(6, 0);
+  EXPECT_EQ(g->RowHeight(5), 0);
+  EXPECT_GT(g->RowHeight(7), 0);
+  g->SetTopRow(5);
+  EXPECT_EQ(g->TopRow(), 5);
+  // The first row the operator sees is 7, and it is row 7 that the mouse reports.
+  QTest::mouseMove(g->viewport(), QPoint(5, 2));
+  EXPECT_EQ(g->MouseRow(), 7);
+  EXPECT_EQ(g->TextMatrix(7, 0), "7:0");
+  g->SetTopRow(200);  // the last row, beyond what scrolling alone reaches
+  EXPECT_EQ(g->TopRow(), 200);
+  g->SetTopRow(0);  // the heading row cannot scroll
+  EXPECT_EQ(g->TopRow(), 200);
+  g->SetRowHeight(5, -1);
+  EXPECT_EQ(g->RowHeight(5), g->RowHeight(8));
+}
+
+TEST_F(Grid, HiddenRowsSurviveABatchAndASort) {
+  Fill(10, 3);
+  g->SetRedraw(false);
+  g->SetRowHeight(3, 0);
+  g->SetTopRow(4);
+  g->SetRedraw(true);
+  EXPECT_EQ(g->verticalHeader()->sectionSize(2), 0);
+  EXPECT_EQ(g->TopRow(), 4);
+  g->SetCol(0);
+  g->Sort(flexSortStringDescending);  // "9:0" .. "2:0", "10:0", "1:0": row 3's text moves to row 7
+  EXPECT_EQ(g->TextMatrix(7, 0), "3:0");
+  EXPECT_EQ(g->RowHeight(7), 0);
+  EXPECT_EQ(g->verticalHeader()->sectionSize(6), 0);
+  EXPECT_GT(g->RowHeight(3), 0);
+}
+
+TEST_F(Grid, FixedColumnsStayWhileLeftColScrollsTheRest) {
+  Fill(20, 30, 2);
+  g->SetColWidth(0, 0);
+  EXPECT_EQ(g->LeftCol(), 2);
+  EXPECT_TRUE(g->findChild<QScrollBar*>() != nullptr);
+  g->SetLeftCol(10);
+  EXPECT_EQ(g->LeftCol(), 10);
+  EXPECT_EQ(g->ColWidth(5), 960);  // scrolled off, still its width
+  EXPECT_EQ(g->ColWidth(0), 0);
+  const int afterFixed = g->columnViewportPosition(1) + g->columnWidth(1) + 2;
+  QTest::mouseMove(g->viewport(), QPoint(afterFixed, 5));
+  EXPECT_EQ(g->MouseCol(), 10);
+  QTest::mouseMove(g->viewport(), QPoint(2, 5));
+  EXPECT_EQ(g->MouseCol(), 1);
+  g->SetLeftCol(1);  // a fixed column cannot scroll
+  EXPECT_EQ(g->LeftCol(), 10);
+}
+
+TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
+  Fill(20, 6);
+  w->log.clear();
+  g->SetRow(3);
+  g->SetCol(2);
+  g->SetRowSel(6);
+  EXPECT_EQ(w->log, QStringList({"rowcol 3,1", "sel 3,1-3,1", "rowcol 3,2", "sel 3,2-3,2", "sel 3,2-6,2"}));
+  const auto selected = g->selectionModel()->selectedIndexes();
+  EXPECT_EQ(selected.size(), 4);
+  w->log.clear();
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(5, 4));
+  EXPECT_EQ(g->Row(), 5);
+  EXPECT_EQ(g->ColSel(), 4);
+  EXPECT_EQ(w->log, QStringList({"down 1 0 5,4", "rowcol 5,4", "sel 5,4-5,4", "up 1 5,4", "click"}));
+  w->log.clear();
+  // The right button reports where it is but leaves the selection alone.
+  QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::ShiftModifier, CellCentre(8, 1));
+  EXPECT_EQ(w->log, QStringList({"down 2 1 8,1", "up 2 8,1"}));
+  EXPECT_EQ(g->Row(), 5);
+  w->log.clear();
+  QTest::mouseClick(g->horizontalHeader()->viewport(), Qt::RightButton, {},
+                    QPoint(g->columnViewportPosition(3) + 5, 5));
+  EXPECT_EQ(w->log, QStringList({"down 2 0 0,3", "up 2 0,3"}));
+  w->log.clear();
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(3, 1));
+  w->log.clear();
+  QTest::keyClick(g, Qt::Key_Down, Qt::ShiftModifier);  // extends the selection from row 3
+  EXPECT_TRUE(w->log.contains("key 40 1"));
+  EXPECT_EQ(g->Row(), 3);
+  EXPECT_EQ(g->RowSel(), 4);
+  w->log.clear();
+  QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, CellCentre(2, 1));
+  EXPECT_TRUE(w->log.contains("dblclick"));
+}
+
+TEST_F(Grid, ByRowSelectionSpansTheScrollableColumns) {
+  Fill(10, 5, 1);
+  g->SetSelectionMode(flexSelectionByRow);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(4, 3));
+  EXPECT_EQ(g->Row(), 4);
+  EXPECT_EQ(g->RowSel(), 4);
+  EXPECT_EQ(g->Col(), 1);
+  EXPECT_EQ(g->ColSel(), 4);
+  EXPECT_EQ(g->MouseCol(), 3);
+}
+
+TEST_F(Grid, SortsTheChosenRowsOnTheChosenColumns) {
+  g->SetCols(3);
+  g->SetRows(1);
+  for (const char* r : {"10\tb\tx", "9\ta\ty", "abc\tc\tz", "100\ta\tw", "-5\tB\tv"}) g->AddItem(r);
+  g->SetCol(0);
+  g->SetRow(1);
+  g->Sort(flexSortGenericAscending);  // numbers as numbers; text after them in code-page order
+  QStringList col0;
+  for (int r = 1; r < g->Rows(); ++r) col0 << g->TextMatrix(r, 0);
+  EXPECT_EQ(col0, QStringList({"-5", "9", "10", "100", "abc"}));
+  g->Sort(flexSortNumericDescending);  // "abc" counts as 0
+  col0.clear();
+  for (int r = 1; r < g->Rows(); ++r) col0 << g->TextMatrix(r, 0);
+  EXPECT_EQ(col0, QStringList({"100", "10", "9", "abc", "-5"}));
+  // Columns 1..2 as keys, rows 2..4 only.
+  g->SetCol(1);
+  g->SetColSel(2);
+  g->SetRow(2);
+  g->SetRowSel(4);
+  g->Sort(flexSortStringNoCaseAscending);
+  EXPECT_EQ(g->TextMatrix(1, 0), "100");
+  EXPECT_EQ(g->TextMatrix(2, 1), "a");
+  EXPECT_EQ(g->TextMatrix(2, 2), "y");
+  EXPECT_EQ(g->TextMatrix(4, 1), "c");
+  EXPECT_EQ(g->TextMatrix(5, 0), "-5");
+  g->Compare = [this](int a, int b) { return g->TextMatrix(a, 2).compare(g->TextMatrix(b, 2)); };
+  g->SetRow(1);
+  g->Sort(flexSortCustom);
+  EXPECT_EQ(g->TextMatrix(1, 2), "v");
+  EXPECT_EQ(g->TextMatrix(5, 2), "z");
+}
+
+TEST_F(Grid, WidthsAlignmentColoursAndTips) {
+  Fill(5, 4, 1);
+  g->SetColWidth(2, 1500);
+  EXPECT_EQ(g->columnWidth(2), 100);
+  g->SetColAlignment(2, flexAlignRightCenter);
+  EXPECT_EQ(g->gridModel().index(0, 2).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+            Qt::AlignRight | Qt::AlignVCenter);
+  EXPECT_TRUE(g->gridModel().index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
+  g->SetTextMatrix(1, 3, "123");  // general alignment: numbers to the right
+  EXPECT_TRUE(g->gridModel().index(0, 3).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+  g->SetRow(2);
+  g->SetCol(3);
+  g->SetCellBackColor(0xC0FFC0);
+  EXPECT_EQ(g->CellBackColor(), 0xC0FFC0);
+  EXPECT_EQ(g->gridModel().index(1, 3).data(Qt::BackgroundRole).value<QBrush>().color(),
+            QColor(0xC0, 0xFF, 0xC0));
+  EXPECT_EQ(g->gridModel().index(1, 0).data(Qt::BackgroundRole).value<QBrush>(),
+            QApplication::palette().button());
+  g->SetToolTipText("ダブルクリックで前回値を修正出来ます");
+  EXPECT_EQ(g->gridModel().index(2, 2).data(Qt::ToolTipRole).toString(),
+            QString::fromUtf8("ダブルクリックで前回値を修正出来ます"));
+  g->SetToolTipText("");
+  EXPECT_FALSE(g->gridModel().index(2, 2).data(Qt::ToolTipRole).isValid());
+}
+
+TEST(GridValues, ValAndNumbersAsVbReadsThem) {
+  EXPECT_DOUBLE_EQ(VbVal("  12.5abc"), 12.5);
+  EXPECT_DOUBLE_EQ(VbVal("-3"), -3);
+  EXPECT_DOUBLE_EQ(VbVal("abc"), 0);
+  EXPECT_DOUBLE_EQ(VbVal("1e3x"), 1000);
+  EXPECT_TRUE(IsNumericText(" 42 "));
+  EXPECT_FALSE(IsNumericText("4 2"));
+  EXPECT_FALSE(IsNumericText(""));
+}
+
+}  // namespace
