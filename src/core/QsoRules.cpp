@@ -6,6 +6,8 @@
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "platform/paths.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/shell.h"
 #include "platform/vbfile.h"
 
 QsoRulesState QsoRules;
@@ -58,6 +60,12 @@ void AppendFreqErrorReport(const QString& line) {
   // A report that cannot be written must not stop the reading; the flag is set all the same.
   VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
   if (f.IsOpen()) f.Write({line});
+}
+
+void ShowFreqErrorReport() {
+  MsgBox(QString::fromUtf8("異常な周波数データを発見しました、周波数異常レポートを表示します"));
+  QsoRules.FreqErrorFound = 0;
+  ShellOpen(JoinPath(Settings.DataFolder, "FreqError_Report.txt"));
 }
 
 void SplitCallSign(const QString& call) {

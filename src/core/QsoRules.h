@@ -25,7 +25,7 @@ QString BandLabelOf(const QString& freq, bool extendedBandSet);
 void FreqToBand();
 void AppendFreqErrorReport(const QString& line);
 // Tells the operator that frequencies were reported and opens the report.
-void ShowFreqErrorReport();  // in FreqErrorReport.cpp
+void ShowFreqErrorReport();
 
 void SplitCallSign(const QString& call);
 

@@ -1,0 +1,55 @@
+#pragma once
+// The HAMLOG access layer: open and close the log, count its records, read one record into the shared
+// QSO fields, switch to shared access, find HAMLOG's version. Every other part of the program reaches
+// the log through here and through the library calls in platform/hamlog.
+//
+//   if (HamlogOpenDb() == 1) { HamlogCloseDb(0); MsgBox("HAMLOGデータがOpen出来ません。"); return; }
+//   for (...) { Qso.QsoRecNo = n; if (ReadQsoBasic(n, 0) != 0) break; ... }
+//   HamlogCloseDb(0);
+//
+// The log is never held open between two operations of the operator, so HAMLOG can run beside us.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "platform/hamlog/hamlog.h"
+
+struct HamlogAccessState {
+  ThwRecord Thw{};             // the library's record block
+  int32_t HamlogClosed = 1;    // 1 while the log is closed
+  int32_t LastResult = 0;      // last library result (also message-box answers elsewhere)
+  QString HamlogDbPath;        // full path of HAMLOG.HDB
+  QString HamlogExePath;       // HAMLOG's program file; may be empty
+  QString HdbFileName;         // "\" + upper-cased file name of HAMLOG.HDB
+  int32_t HdbRecordCount = 0;  // counted at start-up and before each reading
+  int32_t DbfHandle = 0;
+  // Length bytes of the first 16 field descriptors of HAMLOG.HDB; [0] = [1] + [2].
+  std::array<int32_t, 17> HdbFieldLengths{};
+};
+
+extern HamlogAccessState Hamlog;
+
+// Widths of the fields the program reads, by field number (0 where a field is never read).
+int FieldWidth(int field);
+
+int32_t SetHamlogShare();
+// 0 = open (also when it was open already), 1 = not opened. Shows nothing.
+int32_t HamlogOpenDb();
+void HamlogCloseDb(int32_t flag);
+// Number of records, 0 after its message when the log cannot be counted.
+int32_t CountHdbRecords();
+
+// The readers put the fields into Qso (core/QsoFields.h). 0 = read, 1 = failed (after a message when
+// the record could not be read). A failed read never leaves fields of another record behind as if
+// they were the one asked for: the result says so.
+int32_t ReadQsoMode(int32_t recNo);
+// Depth 1: call and date; 2: and mode; 3: and frequency and band; anything else: and code, grid, QSL.
+int32_t ReadQsoBasic(int32_t recNo, int32_t depth);
+int32_t ReadQsoFull(int32_t recNo);
+void ClearQsoFieldBuffers();
+
+// HAMLOG's product version text ("5.40"), "" when it cannot be read.
+QString GetHamlogVersion();
+// Reads the field lengths of the header of HAMLOG.HDB; their sum, 0 after a message on failure.
+int32_t ReadHdbFieldLengths(const QString& path);

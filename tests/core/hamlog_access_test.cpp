@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "core/ORB_HAMLOGDLL.h"
+#include "core/QsoFields.h"
+#include "core/SharedSettings.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/program_file.h"
+#include "platform/paths.h"
+#include "platform/ui/responders.h"
+#include "support/qt_print.h"
+#include "support/temp_home.h"
+
+namespace {
+
+class HamlogAccessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hamlogLib = HamlogLib{};
+    Hamlog = HamlogAccessState{};
+    Settings = {};
+    Settings.DataFolder = home.path();
+    dir = home.file("HAMLOG");
+    ASSERT_TRUE(hamlogdb::Create(dir).Ok());
+    Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
+  }
+  void import(const QString& csv) {
+    const QString path = home.write("qsos.csv", ToAnsi(csv));
+    const auto outcome = hamlogdb::Import(dir, path);
+    ASSERT_TRUE(outcome.Ok()) << outcome.message.toStdString();
+  }
+  TempHome home;
+  QString dir;
+};
+
+const char* kTwoQsos =
+    "\"JA1ABC\",\"1985/03/"
+    "12\",\"21:05J\",\"599\",\"579\",\"7.025\",\"CW\",\"1001\",\"PM95\",\"J*E\",\"太郎\","
+    "\"東京都\",\"r1\",\"r2\"\r\n"
+    "\"JH3XYZ/3\",\"2012/11/30\",\"03:10U\",\"59\",\"59\",\"4.630\",\"SSB\",\"25001A\",\"\",\"B  "
+    "\",\"\",\"\",\"\",\"\"\r\n";
+
+}  // namespace
+
+TEST_F(HamlogAccessTest, OpensOnceAndReadsRecordsAtEachDepth) {
+  import(QString::fromUtf8(kTwoQsos));
+  EXPECT_EQ(CountHdbRecords(), 2);
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);
+  EXPECT_EQ(HamlogOpenDb(), 0);  // already open: no second open
+
+  Qso.QsoRecNo = 1;
+  ASSERT_EQ(ReadQsoBasic(1, 0), 0);
+  EXPECT_EQ(Qso.QsoCall, "JA1ABC");
+  EXPECT_EQ(Qso.RawDate, "85/03/12");
+  EXPECT_EQ(Qso.QsoDate, "1985-03-12");
+  EXPECT_EQ(Qso.QsoMode, "CW");
+  EXPECT_EQ(Qso.QsoBand, "7   ");
+  EXPECT_EQ(Qso.QsoCode, "1001");
+  EXPECT_EQ(Qso.CodeFixed, "1001");
+  EXPECT_EQ(Qso.QslVia, "J");
+  EXPECT_EQ(Qso.QslReceived, "E");
+
+  // Depth 1 takes call and date only: mode and band stay as they were.
+  ASSERT_EQ(ReadQsoBasic(2, 1), 0);
+  EXPECT_EQ(Qso.QsoCall, "JH3XYZ/3");
+  EXPECT_EQ(Qso.QsoDate, "2012-11-30");
+  EXPECT_EQ(Qso.QsoMode, "CW");
+  EXPECT_EQ(Qso.QsoBand, "7   ");
+
+  ASSERT_EQ(ReadQsoFull(1), 0);
+  EXPECT_EQ(Qso.QsoTime, "21:05J");
+  EXPECT_EQ(Qso.HisRst, "599");
+  EXPECT_EQ(Qso.QsoName, QString::fromUtf8("太郎"));
+  EXPECT_EQ(Qso.QslSent, "*");
+  EXPECT_EQ(Qso.Remarks2, "r2");
+  HamlogCloseDb(0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
+TEST_F(HamlogAccessTest, FailuresAreReportedWithTheirMessages) {
+  import(QString::fromUtf8(kTwoQsos));
+  MsgBoxResponder boxes;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  Qso.QsoCall = "KEEP";
+  boxes.Answer(vbOK);
+  EXPECT_EQ(ReadQsoBasic(99, 0), 1);
+  EXPECT_EQ(Qso.QsoCall, "KEEP");
+  boxes.Answer(vbOK);
+  EXPECT_EQ(ReadQsoFull(99), 1);
+  boxes.Answer(vbOK);
+  EXPECT_EQ(ReadQsoMode(0), 1);
+  HamlogCloseDb(0);
+
+  // A frequency with no band is written to the report with the record number.
+  Qso.QsoRecNo = 2;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(ReadQsoBasic(2, 3), 0);
+  HamlogCloseDb(0);
+  EXPECT_EQ(Qso.QsoBand, "    ");
+  EXPECT_TRUE(FromAnsi(home.read("FreqError_Report.txt"))
+                  .contains(QString::fromUtf8("交信番号=2 の交信周波数=4.630")));
+
+  // A database that is not there: the open fails and can be tried again.
+  Hamlog.HamlogDbPath = home.file("NONE\\HAMLOG.HDB");
+  EXPECT_EQ(HamlogOpenDb(), 1);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  boxes.Answer(vbOK);
+  EXPECT_EQ(CountHdbRecords(), 0);
+  boxes.Answer(vbOK);
+  EXPECT_EQ(ReadHdbFieldLengths(Hamlog.HamlogDbPath), 0);
+  EXPECT_EQ(boxes.texts(),
+            QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2"),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。1"),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。3"),
+                         QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"),
+                         QString::fromUtf8("HAMLOGが使用中ではありませんか？")}));
+}
+
+TEST_F(HamlogAccessTest, EmptyLogAndHeaderAndVersion) {
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(CountHdbRecords(), 0);
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("HAMLOG.HDBのデータ件数がゼロです。")}));
+  // The entry window sizes its boxes by these widths.
+  const int sum = ReadHdbFieldLengths(Hamlog.HamlogDbPath);
+  // The call sign is stored as two fields; element 0 gives the box its whole width.
+  EXPECT_EQ(Hamlog.HdbFieldLengths[0], 20);
+  EXPECT_EQ(Hamlog.HdbFieldLengths[0], Hamlog.HdbFieldLengths[1] + Hamlog.HdbFieldLengths[2]);
+  EXPECT_GT(sum, 20);
+  // With no program path stored, the version comes from Hamlogw.exe beside the database.
+  EXPECT_EQ(GetHamlogVersion(), QString::fromLatin1(kStandInVersion));
+  Hamlog.HamlogExePath = home.file("missing\\Hamlogw.exe");
+  EXPECT_EQ(GetHamlogVersion(), "");
+}

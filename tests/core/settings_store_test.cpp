@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "core/ORBEX_INI_MOD.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/ui/responders.h"
+#include "support/qt_print.h"
+#include "support/temp_home.h"
+
+TEST(SettingsStore, MissingKeysReadAsTheSectionAndValuesAreCut) {
+  TempHome home;
+  home.write("ORBEX5.INI",
+             ToAnsi(QString::fromUtf8("[ORB]\r\nMYCALL=JA1ABC\r\nEmpty=\r\nLong=") + QString(100, 'x') +
+                    QString::fromUtf8("あいうえおかきくけこさしすせそ") + "\r\n"));
+  QString v = "junk";
+  IniMod.IniSection = "ORB";
+  ReadIni("mycall", v);
+  EXPECT_EQ(v, "JA1ABC");
+  ReadIni("NoSuchKey", v);
+  EXPECT_EQ(v, "ORB");
+  ReadIni("Empty", v);
+  EXPECT_EQ(v, "");
+  ReadIni("Long", v);  // 100 + 30 bytes: cut to 127 without halving the 14th character
+  EXPECT_EQ(AnsiLen(v), 126);
+  IniMod.IniSection = "LASTCONDX";
+  ReadIni("MYCALL", v);
+  EXPECT_EQ(v, "LASTCONDX");
+
+  WriteIni("SELMODE", "MIX");
+  ReadIni("SELMODE", v);
+  EXPECT_EQ(v, "MIX");
+  EXPECT_TRUE(FromAnsi(home.read("ORBEX5.INI")).contains("[LASTCONDX]\r\nSELMODE=MIX\r\n"));
+
+  WriteIni("NEW", "");  // resets to the first-run state
+  EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
+  WriteIni("NEW", "");  // nothing to delete: nothing happens, nothing written
+  EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
+}
+
+TEST(SettingsStore, FileHelpers) {
+  TempHome home;
+  QDir(home.path()).mkdir("GeneData");
+  EXPECT_EQ(FileExists(home.file("GeneData")), 0);  // a folder is no file
+  home.write("ORBEX_TopTips.TXT", "tip\r\n");
+  EXPECT_EQ(FileExists(home.path() + "\\orbex_toptips.txt"), 1);
+  EXPECT_EQ(FindFileOnPath("ORBEX_TopTips.TXT"), home.file("ORBEX_TopTips.TXT"));
+  EXPECT_EQ(FindFileOnPath("NoSuchTips.TXT"), "");
+
+  AppendDataCheckLog(QString::fromUtf8("集計 1"));
+  AppendDataCheckLog("2");
+  EXPECT_EQ(FromAnsi(home.read("1_Datacheck.txt")), QString::fromUtf8("\"集計 1\"\r\n\"2\"\r\n"));
+
+  EXPECT_EQ(IsShortListFile(home.write("crlf.txt", "a\r\nb\r\nc\r\n")), 0);
+  EXPECT_EQ(IsShortListFile(home.write("lf.txt", "a\nb\nc\n")), 1);
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(IsShortListFile(home.file("missing.txt")), 9);
+  EXPECT_EQ(boxes.texts(), QStringList{"FCCerr"});
+}
+
+TEST(SettingsStore, FrequencyReportIsAnnouncedAndOpened) {
+  TempHome home;
+  Settings.DataFolder = home.path();
+  AppendFreqErrorReport("line");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ShellRecorder shell;
+  ShowFreqErrorReport();
+  EXPECT_EQ(
+      boxes.texts(),
+      QStringList{QString::fromUtf8("異常な周波数データを発見しました、周波数異常レポートを表示します")});
+  EXPECT_EQ(QsoRules.FreqErrorFound, 0);
+  ASSERT_EQ(shell.opened().size(), 1);
+  EXPECT_TRUE(shell.opened()[0].endsWith("FreqError_Report.txt"));
+}
