@@ -14,7 +14,7 @@ constexpr int kDefaultColTwips = 960;
 
 FlexGrid::FlexGrid(QWidget* parent)
     : VbControl(parent), model_(*new FlexGridModel(this)), hbar_(Qt::Horizontal, this) {
-  defaultRowPx_ = std::max(TwipsToPx(240), fontMetrics().height() + 4);
+  defaultRowPx_ = std::max(TwipsToPx(240), fontMetrics().height() + 2);
   defaultColPx_ = TwipsToPx(kDefaultColTwips);
   setModel(&model_);
   setEditTriggers(NoEditTriggers);
