@@ -185,6 +185,12 @@ TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
   EXPECT_TRUE(w->log.contains("key 40 1"));
   EXPECT_EQ(g->Row(), 3);
   EXPECT_EQ(g->RowSel(), 4);
+  QTest::keyClicks(g, "15");  // no jump to a row whose text starts so
+  EXPECT_EQ(g->RowSel(), 4);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                    QPoint(g->viewport()->width() - 2, 5));  // beyond the columns
+  EXPECT_EQ(g->Row(), 3);
+  EXPECT_EQ(g->RowSel(), 4);
   w->log.clear();
   QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, CellCentre(2, 1));
   EXPECT_TRUE(w->log.contains("dblclick"));
