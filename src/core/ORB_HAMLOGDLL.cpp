@@ -1,5 +1,7 @@
 #include "core/ORB_HAMLOGDLL.h"
 
+#include <algorithm>
+
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "platform/hamlog/program_file.h"
@@ -17,28 +19,48 @@ constexpr int kFieldWidths[17] = {20, 0, 8, 6, 12, 12, 16, 16, 6, 6, 3, 64, 128,
 // The buffers ThwString fills, one per field, each as wide as its field.
 std::array<QString, 17> FieldBuffers;
 
-void emptyBuffer(int field) { FieldBuffers[field] = QString(kFieldWidths[field], ' '); }
+void emptyBuffer(int field) { FieldBuffers[field].fill(u' ', kFieldWidths[field]); }
 
-// Takes a field as delivered (fixed-width fields: date, time, QSL). False when the library refused.
+// Copies the text into `out`, reusing its storage: the readers run once per record of the log.
+void assign(QString& out, QStringView text) {
+  out.resize(text.size());
+  std::copy(text.begin(), text.end(), out.begin());
+}
+
+// Takes a field as delivered (fixed-width fields: date, time, QSL). False when the library refused;
+// the buffer then stays blank.
 bool takeRaw(int field, QString& out) {
-  emptyBuffer(field);
-  Hamlog.LastResult = ThwString(FieldBuffers[field], Hamlog.Thw, field);
-  out = FieldBuffers[field];
+  QString& buffer = FieldBuffers[field];
+  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  if (Hamlog.LastResult != 0) emptyBuffer(field);
+  assign(out, buffer);
   return Hamlog.LastResult == 0;
 }
 
 // Takes a field with NUL characters removed and blanks trimmed.
 bool take(int field, QString& out) {
-  const bool ok = takeRaw(field, out);
-  out = out.remove(QChar(0)).trimmed();
-  return ok;
+  QString& buffer = FieldBuffers[field];
+  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  if (Hamlog.LastResult != 0) emptyBuffer(field);
+  if (buffer.contains(QChar(0))) buffer.remove(QChar(0));
+  assign(out, QStringView(buffer).trimmed());
+  return Hamlog.LastResult == 0;
 }
 
 void takeDate() {
   takeRaw(2, Qso.RawDate);
   // A text that is no date stays as it is, as the runtime's date formatting leaves it.
   const auto d = VbDateValue(Qso.RawDate);
-  Qso.QsoDate = d ? d->toString("yyyy-MM-dd") : Qso.RawDate;
+  if (!d) {
+    Qso.QsoDate = Qso.RawDate;
+    return;
+  }
+  char16_t text[10];
+  const int y = d->year(), m = d->month(), day = d->day();
+  const int parts[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, day / 10, day % 10};
+  int k = 0;
+  for (int i = 0; i < 10; ++i) text[i] = (i == 4 || i == 7) ? u'-' : char16_t(u'0' + parts[k++]);
+  assign(Qso.QsoDate, QStringView(text, 10));
 }
 
 void takeQsl(bool withSent) {

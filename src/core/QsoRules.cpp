@@ -15,41 +15,57 @@ QsoRulesState QsoRules;
 const QString JapanesePrefixes =
     "JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N";
 
-QString BandLabelOf(const QString& f, bool extendedBandSet) {
+namespace {
+
+// The labels, padded to the 4 characters of QsoBand; static texts, so a reading allocates nothing.
+QString padded(const char* label) { return QString::fromLatin1(label).leftJustified(4, ' '); }
+
+const QString& bandOf(QStringView f, bool extendedBandSet) {
+  static const QString none = padded(""), sat = padded("SAT"), b7 = padded("7"), b10 = padded("10"),
+                       b35 = padded("3.5"), b19 = padded("1.9"), b50 = padded("50"), b144 = padded("144"),
+                       b14 = padded("14"), b18 = padded("18"), b21 = padded("21"), b2400 = padded("2400"),
+                       b24 = padded("24"), b28 = padded("28"), b430 = padded("430"), b1200 = padded("1200"),
+                       b5600 = padded("5600"), g10 = padded("10G"), g24 = padded("24G"), g47 = padded("47G"),
+                       g77 = padded("77G"), k135 = padded("135K"), k475 = padded("475K");
   // The first rule that matches wins; the order matters ("7" before everything, "14" vs "144").
-  if (f == "9999" || f.contains('/')) return "SAT";
-  if (f.startsWith('7')) return "7";
-  const QString two = f.left(2);
+  if (f == u"9999" || f.contains(u'/')) return sat;
+  if (f.startsWith(u'7')) return b7;
+  const QStringView two = f.left(2);
   const QChar third = f.size() > 2 ? f.at(2) : QChar();
-  if (two == "10") return "10";
-  if (two == "3.") return "3.5";
-  if (two == "1.") return "1.9";
-  if (two == "50" || two == "51" || two == "52" || two == "53" || two == "54") return "50";
-  if (two == "14") return third == '4' || third == '5' ? "144" : "14";
-  if (two == "18") return "18";
-  if (two == "21") return "21";
-  if (two == "24") return third >= '0' && third <= '5' ? "2400" : "24";
-  if (two == "28" || two == "29") return "28";
-  if (two == "43") return "430";
-  if (two == "12") return "1200";
-  if (two == "56" || two == "57" || two == "58") return "5600";
-  if (!extendedBandSet) return {};
+  if (two == u"10") return b10;
+  if (two == u"3.") return b35;
+  if (two == u"1.") return b19;
+  if (two == u"50" || two == u"51" || two == u"52" || two == u"53" || two == u"54") return b50;
+  if (two == u"14") return third == u'4' || third == u'5' ? b144 : b14;
+  if (two == u"18") return b18;
+  if (two == u"21") return b21;
+  if (two == u"24") return third >= u'0' && third <= u'5' ? b2400 : b24;
+  if (two == u"28" || two == u"29") return b28;
+  if (two == u"43") return b430;
+  if (two == u"12") return b1200;
+  if (two == u"56" || two == u"57" || two == u"58") return b5600;
+  if (!extendedBandSet) return none;
   // Above 10 GHz HAMLOG writes the frequency with a leading "*".
-  if (two == "*1") return "10G";
-  if (two == "*2") return "24G";
-  if (two == "*4") return "47G";
-  if (two == "*7") return "77G";
-  if (two == "0.") {
-    if (f.startsWith("0.1")) return "135K";
-    if (f.startsWith("0.4")) return "475K";
+  if (two == u"*1") return g10;
+  if (two == u"*2") return g24;
+  if (two == u"*4") return g47;
+  if (two == u"*7") return g77;
+  if (two == u"0.") {
+    if (f.startsWith(u"0.1")) return k135;
+    if (f.startsWith(u"0.4")) return k475;
   }
-  return {};
+  return none;
+}
+
+}  // namespace
+
+QString BandLabelOf(const QString& freq, bool extendedBandSet) {
+  return bandOf(freq, extendedBandSet).trimmed();
 }
 
 void FreqToBand() {
-  const QString label = BandLabelOf(Qso.QsoFreq, Settings.ExtendedBandSet == 1);
-  Qso.QsoBand = label.leftJustified(4, ' ');
-  if (label.isEmpty())
+  Qso.QsoBand = bandOf(Qso.QsoFreq, Settings.ExtendedBandSet == 1);
+  if (Qso.QsoBand.at(0) == u' ')
     AppendFreqErrorReport(QString::fromUtf8("交信番号=") + QString::number(Qso.QsoRecNo) +
                           QString::fromUtf8(" の交信周波数=") + Qso.QsoFreq +
                           QString::fromUtf8(" は無効です"));

@@ -1,33 +1,34 @@
 #include "platform/vbdate.h"
 
-#include <QStringList>
-
 int VbCentury(int twoDigitYear) { return twoDigitYear < 30 ? 2000 + twoDigitYear : 1900 + twoDigitYear; }
 
 std::optional<QDate> VbDateValue(const QString& text) {
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return std::nullopt;
-  const QChar sep = t.contains('/')   ? QChar('/')
-                    : t.contains('-') ? QChar('-')
-                    : t.contains('.') ? QChar('.')
-                                      : QChar();
-  if (sep.isNull()) return std::nullopt;
-  const QStringList parts = t.split(sep);
-  if (parts.size() != 3) return std::nullopt;
-  int v[3];
-  for (int i = 0; i < 3; ++i) {
-    const QString& p = parts[i];
-    if (p.isEmpty() || p.size() > 4) return std::nullopt;
-    for (QChar c : p)
-      if (!c.isDigit() || c.unicode() > '9') return std::nullopt;
-    v[i] = p.toInt();
+  // Three runs of digits joined by one kind of separator ("/", "-" or "."); read without allocating,
+  // as every record of the log passes here.
+  const QStringView t = QStringView(text).trimmed();
+  int value[3] = {0, 0, 0};
+  int digits[3] = {0, 0, 0};
+  int part = 0;
+  QChar sep;
+  for (QChar c : t) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9') {
+      if (++digits[part] > 4) return std::nullopt;
+      value[part] = value[part] * 10 + (u - u'0');
+    } else if (u == u'/' || u == u'-' || u == u'.') {
+      if (sep.isNull()) sep = c;
+      if (c != sep || digits[part] == 0 || ++part > 2) return std::nullopt;
+    } else {
+      return std::nullopt;
+    }
   }
-  int year = v[0];
-  if (parts[0].size() <= 2)
+  if (part != 2 || digits[2] == 0) return std::nullopt;
+  int year = value[0];
+  if (digits[0] <= 2)
     year = VbCentury(year);
-  else if (parts[0].size() != 4)
+  else if (digits[0] != 4)
     return std::nullopt;
-  const QDate d(year, v[1], v[2]);
+  const QDate d(year, value[1], value[2]);
   if (!d.isValid()) return std::nullopt;
   return d;
 }

@@ -1,11 +1,15 @@
-// Every test executable starts here: a QApplication exists for the whole run, headless.
+// Every test executable starts here: a QApplication exists for the whole run, headless, and a box
+// nobody answers (or an answer nobody used) fails the running test instead of hanging it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+
+#include "platform/ui/testhooks.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  SetUiFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
   return RUN_ALL_TESTS();
 }

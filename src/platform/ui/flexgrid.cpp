@@ -14,7 +14,7 @@ constexpr int kDefaultColTwips = 960;
 
 FlexGrid::FlexGrid(QWidget* parent)
     : VbControl(parent), model_(*new FlexGridModel(this)), hbar_(Qt::Horizontal, this) {
-  defaultRowPx_ = std::max(TwipsToPx(240), fontMetrics().height() + 4);
+  defaultRowPx_ = std::max(TwipsToPx(240), fontMetrics().height() + 2);
   defaultColPx_ = TwipsToPx(kDefaultColTwips);
   setModel(&model_);
   setEditTriggers(NoEditTriggers);
@@ -580,8 +580,8 @@ void FlexGrid::mousePressEvent(QMouseEvent* e) {
   const QPointF at = e->position() + QPointF(viewport()->pos());
   FireMouse(MouseDown, VbButton(e->button()), e->modifiers(), at);
   leftPressed_ = e->button() == Qt::LeftButton;
-  // The right button and the fixed columns leave the selection where it is.
-  if (e->button() == Qt::LeftButton && !IsFixedCol(mouseCol_)) {
+  // The right button, the fixed columns and the empty space leave the selection where it is.
+  if (e->button() == Qt::LeftButton && mouseRow_ >= 0 && mouseCol_ >= 0 && !IsFixedCol(mouseCol_)) {
     {
       ui_detail::Hold h(viewInput_);
       QTableView::mousePressEvent(e);

@@ -162,6 +162,8 @@ class FlexGrid : public VbControl<QTableView> {
   void updateGeometries() override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+  // Typed letters are for KeyPress; the grid does not jump to a matching row by itself.
+  void keyboardSearch(const QString&) override {}
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   bool eventFilter(QObject* watched, QEvent* e) override;

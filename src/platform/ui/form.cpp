@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 #include "platform/ui/control.h"
 #include "platform/ui/testhooks.h"
@@ -276,6 +277,11 @@ void VbForm::keyReleaseEvent(QKeyEvent* e) {
   }
   int code = VbKeyCode(*e);
   if (code) Form_KeyUp(code, VbShift(e->modifiers()));
+}
+
+void VbForm::wheelEvent(QWheelEvent* e) {
+  e->accept();
+  if (!unloaded_ && loaded_) Form_MouseWheel(e->angleDelta().y(), VbShift(e->modifiers()));
 }
 
 bool VbForm::eventFilter(QObject* watched, QEvent* e) {

@@ -73,6 +73,8 @@ class VbForm : public QMainWindow {
     (void)button, (void)shift, (void)x, (void)y;
   }
   virtual void Form_Click() {}
+  // A wheel turn that no control of the window used (delta 120 per notch, positive away from the user).
+  virtual void Form_MouseWheel(int delta, int shift) { (void)delta, (void)shift; }
 
   // The window sees key strokes before the control that has the focus.
   bool KeyPreview = false;
@@ -119,6 +121,7 @@ class VbForm : public QMainWindow {
   void resizeEvent(QResizeEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:

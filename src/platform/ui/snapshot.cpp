@@ -9,9 +9,9 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
-#include "platform/ui/testhooks.h"
 
 #include "platform/ui/keys.h"
+#include "platform/ui/testhooks.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "platform/codepage.h"
 #include "platform/ui/buttons.h"
@@ -52,6 +53,7 @@ class Sheet : public VbForm {
   void Form_KeyPress(int& k) override {
     if (k == '#') k = 0;
   }
+  void Form_MouseWheel(int delta, int shift) override { log << QString("wheel %1 %2").arg(delta).arg(shift); }
 
   QStringList log;
   TextBox Text2{this};
@@ -67,6 +69,8 @@ class Sheet : public VbForm {
   Menu CCTY{&JCCG, "市"};
   Menu CGUN{&JCCG, "郡"};
   StatusBar StatusBar1{this, 5};
+  Menu DAREA1{&JCCG, "１"};
+  ControlArray<Menu> JA1Kenbetsu{&DAREA1, 0, 2};
 };
 
 class Controls : public ::testing::Test {
@@ -75,6 +79,7 @@ class Controls : public ::testing::Test {
     w = &Form<Sheet>();
     w->KeyPreview = true;
     w->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     w->Text2.setFocus();
     w->log.clear();
   }
@@ -212,6 +217,27 @@ TEST_F(Controls, MenusPopUpsStatusPanelsAndLabels) {
   QTest::mouseClick(w->StatusBar1.widget()->findChildren<QLabel*>().at(1), Qt::LeftButton);
   QTest::mouseClick(&w->Label4, Qt::LeftButton);
   EXPECT_EQ(w->log, QStringList({"return", "city", "panel 2", "label"}));
+}
+
+TEST_F(Controls, MenuArraysAndFocusAndTheWheel) {
+  const char* captions[] = {"JA1全て", "東京都", "神奈川県"};
+  for (int i = 0; i <= 2; ++i) w->JA1Kenbetsu[i].SetCaption(QString::fromUtf8(captions[i]));
+  w->JA1Kenbetsu.Bind(&Menu::Click, [this](int i) {
+    w->log << QString("pref %1 %2").arg(i).arg(w->JA1Kenbetsu[i].Caption());
+  });
+  w->JA1Kenbetsu[1].Trigger();
+  w->JA1Kenbetsu.Load(3).SetCaption("千葉県");
+  w->JA1Kenbetsu[3].Trigger();
+  EXPECT_EQ(w->DAREA1.submenu()->actions().size(), 4);
+  w->Text2.LostFocus = [this] { w->log << "lost 2"; };
+  w->Text3.GotFocus = [this] { w->log << "got 3"; };
+  w->Text3.setFocus();
+  QWheelEvent wheel(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::ShiftModifier, Qt::NoScrollPhase, false);
+  // (The desktop's wheel events travel from a label up to its window; a test's go to the window.)
+  QCoreApplication::sendEvent(w, &wheel);
+  EXPECT_EQ(w->log, QStringList({QString::fromUtf8("pref 1 東京都"), QString::fromUtf8("pref 3 千葉県"),
+                                 "lost 2", "got 3", "wheel -120 1"}));
 }
 
 TEST(ControlLook, ColoursAreVbValues) {

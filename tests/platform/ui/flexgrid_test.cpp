@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
@@ -38,6 +39,7 @@ class Grid : public ::testing::Test {
     w = &Form<GridWindow>();
     w->resize(700, 400);
     w->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
     g = &w->Grid;
   }
   void TearDown() override {
@@ -183,6 +185,12 @@ TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
   EXPECT_TRUE(w->log.contains("key 40 1"));
   EXPECT_EQ(g->Row(), 3);
   EXPECT_EQ(g->RowSel(), 4);
+  QTest::keyClicks(g, "15");  // no jump to a row whose text starts so
+  EXPECT_EQ(g->RowSel(), 4);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                    QPoint(g->viewport()->width() - 2, 5));  // beyond the columns
+  EXPECT_EQ(g->Row(), 3);
+  EXPECT_EQ(g->RowSel(), 4);
   w->log.clear();
   QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, CellCentre(2, 1));
   EXPECT_TRUE(w->log.contains("dblclick"));
@@ -254,6 +262,28 @@ TEST_F(Grid, WidthsAlignmentColoursAndTips) {
             QString::fromUtf8("ダブルクリックで前回値を修正出来ます"));
   g->SetToolTipText("");
   EXPECT_FALSE(g->gridModel().index(2, 2).data(Qt::ToolTipRole).isValid());
+}
+
+TEST_F(Grid, TheWheelCanBeTakenOverAndFocusIsReported) {
+  Fill(50, 3);
+  QStringList seen;
+  g->clearFocus();
+  g->GotFocus = [&] { seen << "got"; };
+  g->LostFocus = [&] { seen << "lost"; };
+  g->setFocus();
+  QWheelEvent down(QPointF(5, 5), g->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(g->viewport(), &down);
+  EXPECT_GT(g->TopRow(), 1);  // the grid's own scrolling
+  g->SetTopRow(1);
+  g->MouseWheel = [&](int delta, int shift) {
+    seen << QString("wheel %1 %2").arg(delta).arg(shift);
+    g->SetTopRow(g->TopRow() + 1);  // one row per turn, as the sheet windows scroll
+  };
+  QCoreApplication::sendEvent(g->viewport(), &down);
+  EXPECT_EQ(g->TopRow(), 2);
+  g->clearFocus();
+  EXPECT_EQ(seen, QStringList({"got", "wheel -120 0", "lost"}));
 }
 
 TEST(GridValues, ValAndNumbersAsVbReadsThem) {
