@@ -223,3 +223,38 @@ TEST(StartWindowCaption, VersionDigits) {
   EXPECT_EQ(StartWindowCaption(1, 18, 0), "ORBEX5    Ver 1.18");
   EXPECT_EQ(StartWindowCaption(5, 3, 10), "ORBEX5    Ver 5.03A");
 }
+
+TEST_F(StartWindowTest, ClosingDeletesTheWorkFilesButKeepsTheProgressData) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  const QStringList work = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT",
+                            "DMYMST.dat",   "DMYSBMST.dat",   "dmyQTHdata.dat"};
+  for (const QString& name : work + QStringList{"DMYDBS.DAT"}) home.write(name, "x\r\n");
+  EXPECT_TRUE(top->Unload(vbFormControlMenu));
+  for (const QString& name : work) EXPECT_FALSE(QFile::exists(home.file(name))) << name.toStdString();
+  EXPECT_TRUE(QFile::exists(home.file("DMYDBS.DAT")));
+}
+
+TEST_F(StartWindowTest, ClosedByTheProgramLeavesTheWorkFiles) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  home.write("DMYMST.dat", "x\r\n");
+  EXPECT_TRUE(top->Unload(vbFormCode));
+  EXPECT_TRUE(QFile::exists(home.file("DMYMST.dat")));
+}
+
+TEST_F(StartWindowTest, FailedMasterSortUnticksPreviousData) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  top->Check1.SetValue(1);
+  ASSERT_TRUE(MasterList.ClearStartWithPreviousData);
+  MasterList.ClearStartWithPreviousData();
+  EXPECT_EQ(top->Check1.Value(), 0);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
