@@ -1,6 +1,7 @@
 #include "sheet/BuildDmyDbs.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 #include "core/ORBEX_INI_MOD.h"
 #include "core/ORB_HAMLOGDLL.h"
@@ -93,15 +94,20 @@ void reusePreviousFile() {
 // most) as it stands.
 bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' && d[7] == u'-'; }
 
-QString yyyymmddOf(const QString& isoDate) {
-  QString d = isoDate;
-  return d.remove('-');
-}
+// "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
+struct Yyyymmdd {
+  char16_t text[8];
+  explicit Yyyymmdd(const QString& iso) {
+    static constexpr int from[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    for (int i = 0; i < 8; ++i) text[i] = iso[from[i]].unicode();
+  }
+  QStringView view() const { return QStringView(text, 8); }
+};
 
 }  // namespace
 
 bool QsoPassesConditions() {
-  if (Qso.QsoBand.trimmed().isEmpty()) return false;
+  if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return false;
   if (Qso.QsoCode.size() < 4 || Qso.QsoCode == QLatin1String("0100")) return false;
   const QString& mode = ReadConditions.SelMode;
   if (mode == QLatin1String("DIGITAL")) {
@@ -134,7 +140,9 @@ void BuildDmyDbs() {
   ShowStartStatus(QStringLiteral("読込中"));
 
   QByteArray lines;
-  QString lastTaken = Settings.LastExtractedRecord;
+  lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
+                kDmyDbsRecordBytes);
+  int32_t lastTaken = 0;
   bool tookLine = false;
   const int32_t total = Hamlog.HdbRecordCount;
   QElapsedTimer pumpClock;
@@ -154,7 +162,8 @@ void BuildDmyDbs() {
       fail(kReadRecordFailed);
       return;
     }
-    if (++sincePump >= 4096 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
+    // Esc and the counter get through every 8192 records, and at least every 50 ms.
+    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
       ShowReadCounter(t.ReadPosition, total);
       sincePump = 0;
       pumpClock.restart();
@@ -166,12 +175,14 @@ void BuildDmyDbs() {
              vbOKOnly);
       continue;
     }
-    const QString date = yyyymmddOf(Qso.QsoDate);
-    if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) continue;
-    lastTaken = QString::number(t.ReadPosition);
+    const Yyyymmdd date(Qso.QsoDate);
+    if (date.view().compare(ReadConditions.StartDate) < 0 || date.view().compare(ReadConditions.EndDate) > 0)
+      continue;
+    lastTaken = t.ReadPosition;
     tookLine = true;
     t.NewLinesWritten = 1;
-    AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, t.ReadPosition, date);
+    AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, t.ReadPosition,
+                     date.view());
   }
   closeHamlog();
   if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
@@ -195,13 +206,14 @@ void BuildDmyDbs() {
     fail(kReadFileError);
     return;
   }
-  Settings.LastExtractedRecord = lastTaken;
+  // A rewrite that took no line writes the previous LASTP back.
+  if (tookLine) Settings.LastExtractedRecord = QString::number(lastTaken);
   IniMod.IniSection = "ORB";
-  WriteIni("LASTP", lastTaken);
+  WriteIni("LASTP", Settings.LastExtractedRecord);
   QString check;
   IniMod.IniSection = "ORB";
   ReadIni("LASTP", check);
-  if (check != lastTaken) {
+  if (check != Settings.LastExtractedRecord) {
     fail(kReadFileError);
     return;
   }

@@ -41,7 +41,7 @@ struct CollationMarksTest : ::testing::Test {
   }
   void line(const char* code, const char* band, const char* received, int record,
             const char* date = "20200101") {
-    AppendDmyDbsLine(lines, code, band, received, "J", record, date);
+    AppendDmyDbsLine(lines, code, band, received, "J", record, QString::fromLatin1(date));
   }
   void collate(ConfirmRule rule) { CollateDmyDbs(SortDmyDbsBytes(lines), rule); }
   static QString cell(int row, int column) { return MasterTable(column, row); }
