@@ -39,7 +39,8 @@ QString groupFlag(const QString& code, const QString& ownFlag, bool& listed) {
   if (len == 6 && last < 58) return "0";
   if (len == 5) return "1";
   if (len == 6 && last > 64) return "1";
-  return ownFlag;
+  // A short record has no last byte: a blank keeps the sort key's columns in place.
+  return ownFlag.isEmpty() ? QStringLiteral(" ") : ownFlag;
 }
 
 struct WorkLine {

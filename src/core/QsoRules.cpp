@@ -104,8 +104,13 @@ void SplitCallSign(const QString& call) {
     QsoRules.CallAffix = right;
     return;
   }
-  // An empty part before the "/" leaves the values set so far, as the runtime error did.
-  if (left.isEmpty()) return;
+  // Nothing before the "/": the text after it is the call. (Stopping here, as a runtime error would,
+  // left the previous call's base and affix in place for this one.)
+  if (left.isEmpty()) {
+    QsoRules.CallBase = right;
+    QsoRules.CallAffix.clear();
+    return;
+  }
   if (left.back().isDigit()) {
     QsoRules.CallBase = right;
     QsoRules.CallAffix = left;

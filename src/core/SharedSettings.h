@@ -64,6 +64,10 @@ struct StartFlagsState {
   int32_t ReadStatusCode = 0;
   int32_t InterruptCode = 0;
   int32_t CfgFromSettings = 0;
+  // The tips window's opener sets these before showing it.
+  QString TipsPath;           // "ORBEX_TopTips.TXT" or "ORBEX_Tips.TXT", in the program folder
+  int32_t TipsMode = 0;       // 1 start-window tips (TopTips_DISP), 2 sheet tips (Tips_DISP)
+  int32_t TipsOnRequest = 0;  // 1 opened from a menu: shown whatever the switch says
 };
 
 extern StartFlagsState StartFlags;

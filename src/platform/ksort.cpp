@@ -68,8 +68,10 @@ Command parseCommand(const QString& spec) {
       c.dropEmptyLines = true;
       i += 2;
     } else if (spec[i] == '\'' || spec[i] == '"') {
-      const qsizetype close = spec.indexOf(spec[i], i + 1);
-      if (close < 0) {
+      // The file name is the last item: it runs to the last quote of its kind, so a folder such as
+      // "/home/o'neil" keeps its own quote.
+      const qsizetype close = spec.lastIndexOf(spec[i]);
+      if (close <= i) {
         c.error = QStringLiteral("unclosed quote around the file name");
         return c;
       }

@@ -6,6 +6,7 @@
 // double quotes (or bare, when it holds no blank), e.g.
 //   "/k(6:2)(2:1)(8:4) 'C:\folder\DMYMST.dat' "
 //   "/k(2:2)(1:1)(4:4)(8:4)(14:10) /e'/home/op/ORBEX5\DMYDBS.DAT' "
+// The quoted path runs to the last quote of its kind, so it may hold that quote itself.
 // Option "/e": empty lines are left out of the sorted file.
 //
 // The sort is stable and bytewise; a line shorter than a key compares as if padded with blanks

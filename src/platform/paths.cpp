@@ -189,11 +189,10 @@ bool Kill(const QString& path) {
 
 bool FileCopy(const QString& source, const QString& destination) {
   const QString from = RealPath(source);
-  QFile in(from);
-  if (!QFileInfo(from).isFile() || !in.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = in.readAll();
+  QByteArray bytes;
+  // A read cut short must not become a short copy.
+  if (!ReadWholeFile(from, bytes)) return false;
   const QDateTime modified = QFileInfo(from).lastModified();
-  in.close();
   if (!AtomicWriteFile(destination, bytes)) return false;
   QFile out(RealPath(destination));
   if (out.open(QIODevice::Append)) out.setFileTime(modified, QFileDevice::FileModificationTime);

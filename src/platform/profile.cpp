@@ -1,8 +1,10 @@
 #include "platform/profile.h"
 
+#include <QFileInfo>
 #include <QList>
 
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "platform/vbfile.h"
 
 // Works on the file's bytes: names are compared as Windows-31J bytes (ASCII letters without case,
@@ -145,7 +147,8 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path) {
   QByteArray data;
-  ReadWholeFile(path, data);  // a missing file is created
+  // A missing file is created; one that is there but cannot be read is never replaced by a new one.
+  if (!ReadWholeFile(path, data) && QFileInfo::exists(RealPath(path))) return false;
   const QByteArray sec = oneLine(section).trimmed();
   const QByteArray k = oneLine(key).trimmed();
   const QByteArray v = oneLine(value);

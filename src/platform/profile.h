@@ -14,7 +14,7 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 
 // Sets `key` of `section` to `value`, creating the file, the section (at the end of the file) and the
 // key (after the last line of its section) as needed. Line breaks in the value become blanks.
-// False when the file could not be written.
+// False when the file could not be written, or is there but cannot be read (it is then left alone).
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path);
 

@@ -74,6 +74,11 @@ TEST_F(HamlogAccessTest, OpensOnceAndReadsRecordsAtEachDepth) {
   EXPECT_EQ(Qso.QsoName, QString::fromUtf8("太郎"));
   EXPECT_EQ(Qso.QslSent, "*");
   EXPECT_EQ(Qso.Remarks2, "r2");
+
+  // The mode reader takes the mode and nothing else.
+  ASSERT_EQ(ReadQsoMode(2), 0);
+  EXPECT_EQ(Qso.QsoMode, "SSB");
+  EXPECT_EQ(Qso.QsoCall, "JA1ABC");
   HamlogCloseDb(0);
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
 }

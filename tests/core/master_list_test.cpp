@@ -81,6 +81,16 @@ TEST_F(MasterListTest, JapaneseOnlyStopsAtTheFirstDxCode) {
   EXPECT_EQ(MasterList.FirstDxRow, 77);
 }
 
+TEST_F(MasterListTest, ShortRecordsOfAnOlderLayoutKeepTheSortColumns) {
+  // 55-byte records have no last byte: a code no rule covers gets a blank flag, not an empty one.
+  MasterList.MasterHeaderLen = 236;
+  QByteArray bytes(55 + 235, '\0');
+  for (const char* code : {"01001", "0102", "01010@"}) bytes += masterRecord(code, "x").left(55);
+  home.write("HAMLOG.MST", bytes);
+  ASSERT_EQ(LoadMasterList(55), 3);
+  EXPECT_EQ(codes(3), QStringList({"01010@", "0102  ", "01001 "}));
+}
+
 TEST_F(MasterListTest, EmptyOrMissingMasterLoadsNothing) {
   writeMaster(home, {});
   EXPECT_EQ(LoadMasterList(56), 0);

@@ -16,12 +16,10 @@ TEST(BandRules, StandardBandsAndTheirBoundaries) {
       {"9999", "SAT"},
   };
   for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
-  // Texts that look close to a band but are none of them.
-  for (const char* freq : {"", "0.1375", "*10.368", "146.0/", "55.0", "99.0", "4.0"})
-    if (QString(freq).contains('/'))
-      EXPECT_EQ(BandLabelOf(freq, false), "SAT");
-    else
-      EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
+  // A "/" anywhere makes a satellite frequency; texts close to a band but in none of them fit none.
+  EXPECT_EQ(BandLabelOf("146.0/", false), "SAT");
+  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.0"})
+    EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
 }
 
 TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
@@ -58,6 +56,12 @@ TEST(CallSigns, SplitsAtTheLastSlash) {
     EXPECT_EQ(QsoRules.CallAffix, c.affix) << c.call;
     EXPECT_EQ(QsoRules.CallDxFlag, c.dx) << c.call;
   }
+  // Nothing before the "/": never the previous call's values.
+  SplitCallSign("KH6/JA1ABC");
+  SplitCallSign("/JH3XYZ");
+  EXPECT_EQ(QsoRules.CallBase, "JH3XYZ");
+  EXPECT_EQ(QsoRules.CallAffix, "");
+  EXPECT_EQ(QsoRules.CallDxFlag, "");
 }
 
 TEST(QslFlags, TableBothWaysIncludingTheStoredHundred) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "platform/codepage.h"
 #include "platform/ksort.h"
 #include "support/temp_home.h"
@@ -57,6 +59,12 @@ TEST(Ksort, WorkFileCommandWithTheEOptionAndLineEnds) {
   home.write("empty.txt", "");
   EXPECT_EQ(sortFile("/k(1:20) '" + home.file("empty.txt") + "' "), KsortDone);
   EXPECT_EQ(home.read("empty.txt"), "");
+
+  // A folder name with the quote character in it.
+  QDir(home.path()).mkdir("o'neil");
+  home.write("o'neil/w.dat", "2\r\n1\r\n");
+  EXPECT_EQ(sortFile("/k(1:1) '" + home.path() + "\\o'neil\\w.dat' "), KsortDone);
+  EXPECT_EQ(home.read("o'neil/w.dat"), "1\r\n2\r\n");
 }
 
 TEST(Ksort, GivesUpWithoutTouchingTheFile) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "platform/codepage.h"
 #include "platform/profile.h"
@@ -99,4 +103,10 @@ TEST(ProfileWrite, CreatesTheFileAndDeletesKeysAndSections) {
   // A folder that does not exist: a clear failure, nothing created.
   EXPECT_FALSE(WritePrivateProfileString("ORB", "A", "1", home.file("no/such.ini")));
   EXPECT_FALSE(QDir(home.file("no")).exists());
+
+  // Something is there that cannot be read as a file: it is not replaced by a one-key file.
+  const QString fifo = home.file("Busy.ini");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(WritePrivateProfileString("ORB", "A", "1", fifo));
+  EXPECT_FALSE(QFileInfo(fifo).isFile());
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/vbfile.h"
 
 namespace hamlog {
@@ -99,7 +100,7 @@ bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration) {
   HdbHeader next = header_;
   next.count = count;
   if (bumpGeneration) ++next.generation;
-  StampHdbHeader(head, next, QDate::currentDate());
+  StampHdbHeader(head, next, TodayJst());
   if (!file_.WriteAt(0, head, sizeof head)) return false;
   if (!file_.Sync()) return false;
   header_ = next;
@@ -197,7 +198,7 @@ bool HdbTable::Pack() {
   const QString temp = path_ + ".pack";
   UnixFile out;
   bool ok = out.Open(temp, true) && out.Writable() && out.Truncate(0);
-  const QByteArray head = BuildHdbHeader(next, QDate::currentDate());
+  const QByteArray head = BuildHdbHeader(next, TodayJst());
   ok = ok && out.WriteAt(0, head.constData(), head.size());
   std::vector<unsigned char> chunk;
   chunk.reserve(size_t(4096) * kHdbRecordLength);
@@ -227,7 +228,7 @@ bool HdbTable::CreateEmpty(const QString& path) {
   HdbHeader h;
   h.generation = 1;
   h.identity = QRandomGenerator::system()->generate();
-  QByteArray bytes = BuildHdbHeader(h, QDate::currentDate());
+  QByteArray bytes = BuildHdbHeader(h, TodayJst());
   bytes.append(char(kDbfEof));
   return AtomicWriteFile(path, bytes);
 }

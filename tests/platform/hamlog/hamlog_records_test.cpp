@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "hamlog_fixture.h"
+#include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hdb_layout.h"
 
@@ -31,6 +32,17 @@ TEST_F(HamlogRecords, HeaderGivesTheWidthsTheEntryWindowSizesItsBoxesBy) {
   EXPECT_EQ(lengthByte(file, 16), 254);                      // remarks 2
   EXPECT_EQ(file.at(hamlog::kHdbHeaderLength - 1), 0x0D);
   EXPECT_EQ(file.at(file.size() - 1), 0x1A);
+}
+
+TEST_F(HamlogRecords, HeaderDateOfTheLastWriteIsTheDateInJapan) {
+  // 20:00 UTC on 1 March is already 2 March in Japan, whatever the machine's zone.
+  SetFixedClock(QDateTime(QDate(2024, 3, 1), QTime(20, 0), Qt::UTC));
+  AddQsos({{"JA1ABC"}});
+  ResetClock();
+  const QByteArray file = ReadFile(Db());
+  EXPECT_EQ(static_cast<unsigned char>(file.at(1)), 124);  // years since 1900
+  EXPECT_EQ(file.at(2), 3);
+  EXPECT_EQ(file.at(3), 2);
 }
 
 TEST_F(HamlogRecords, AppendNumbersFromOneAndFieldsComeBackBlankPaddedToTheirWidths) {

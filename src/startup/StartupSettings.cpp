@@ -1,0 +1,303 @@
+#include "startup/StartupSettings.h"
+
+#include <QByteArray>
+#include <QList>
+#include <cmath>
+
+#include "core/MASLST1.h"
+#include "core/ORBEX_INI_MOD.h"
+#include "core/ORB_HAMLOGDLL.h"
+#include "core/SharedSettings.h"
+#include "platform/paths.h"
+#include "platform/vbfile.h"
+#include "rig/RigPortState.h"
+#include "sheet/BandLayout.h"
+
+namespace {
+
+// Hosts of the shortcut files; only scheme and path are fixed.
+constexpr char kMakerHomePage[] = "http://orbex5.example.jp";
+constexpr char kEqslPage[] = "http://www.eqsl.cc/jp/index.cfm";
+constexpr char kQsoBankPage[] = "http://www.qsobank.com/user/";
+
+// Reads `key` of the current section; nothing when it is missing (the store gives the section name).
+std::optional<QString> read(const QString& key) {
+  QString value;
+  ReadIni(key, value);
+  if (value == IniMod.IniSection) return std::nullopt;
+  return value;
+}
+
+QString readOr(const QString& key, const QString& fallback) { return read(key).value_or(fallback); }
+
+QString section(const char* name) {
+  IniMod.IniSection = QString::fromLatin1(name);
+  return IniMod.IniSection;
+}
+
+// A stored whole number, or `fallback` with a line in `failures`.
+int32_t number(const QString& key, const QString& text, int32_t fallback, QStringList& failures) {
+  if (const std::optional<int32_t> n = WholeNumber(text)) return *n;
+  failures << QString("[%1] %2=%3").arg(IniMod.IniSection, key, text);
+  return fallback;
+}
+
+// The last path component: after the last "\" or "/".
+QString fileNameOf(const QString& path) {
+  const qsizetype k = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
+  return path.mid(k + 1);
+}
+
+void readDisplayItems(QStringList& failures) {
+  section("DISPCG_ITEM");
+  DisplayItemsState& d = DisplayItems;
+  for (QString* item : {&d.City, &d.Gun, &d.Ku, &d.Town, &d.Vill, &d.Dx}) *item = QString();
+  const QList<std::pair<const char*, QString*>> kinds = {{"CITY", &d.City}, {"GUN", &d.Gun},   {"KU", &d.Ku},
+                                                         {"TOWN", &d.Town}, {"VILL", &d.Vill}, {"DX", &d.Dx}};
+  for (const auto& [key, item] : kinds) *item = readOr(key, "1");
+  d.DelQTH = readOr("DelQTH", "0");
+  const QList<std::tuple<const char*, QString*, int32_t*>> copies = {
+      {"CITY", &d.City, &d.CityOn}, {"KU", &d.Ku, &d.KuOn},       {"GUN", &d.Gun, &d.GunOn},
+      {"TOWN", &d.Town, &d.TownOn}, {"VILL", &d.Vill, &d.VillOn}, {"DX", &d.Dx, &d.DxOn}};
+  for (const auto& [key, item, on] : copies) *on = number(key, *item, 1, failures);
+}
+
+void readShownBands() {
+  section("DISPBAND_ITEM");
+  for (int i = 0; i < kBandCount; ++i) ShownBands[i] = readOr(Bands[i].key, "1");
+  for (int i = 0; i < kBandCount; ++i) WriteIni(Bands[i].key, ShownBands[i]);
+}
+
+// Rows from HAMLOGPOS on; only read when the HAMLOG program is known.
+void readHamlogAndConditions(StartupReading& r) {
+  SharedSettingsState& s = Settings;
+  section("ORB");
+  const std::optional<QString> hdb = read("HAMLOGPOS");
+  r.HamlogPosMissing = !hdb;
+  Hamlog.HamlogDbPath = hdb.value_or(QString());
+  Hamlog.HdbFileName = ("\\" + fileNameOf(Hamlog.HamlogDbPath)).toUpper();
+
+  s.UseOwnQthData = readOr("UseorgQTH", "") == "1" ? 1 : 0;
+  const std::optional<QString> qth = read("QTHdatPOS");
+  MasterList.QthDataPath = qth.value_or(QString());
+  if (!qth) s.UseOwnQthData = 0;
+  r.Boxes.OwnQthLabel = s.UseOwnQthData == 1;
+
+  s.QslReceivedMarks[0] = readOr("QSL_RCV", "*");
+  for (int i = 1; i <= 14; ++i) s.QslReceivedMarks[i] = readOr(QString("QSL_RCV%1").arg(i), "");
+  s.QslProgramPath = readOr("HLQSL", "ORB");
+  s.EditorPath = readOr("Editor", "NOTEPAD.EXE");
+  s.StoredHdbDate = readOr("DBSDate", "ORB");
+  s.MmqslDefFile = readOr("MMQSL", "");
+  s.QslSendMark = readOr("QSLSendMark", "");
+  const QString program = s.QslProgramPath.toUpper();
+  s.QslProgramSet = program.contains("HLQSLN.EXE") || program.contains("MMQSL.EXE") ? 1 : 0;
+  s.ModeCount = readOr("MODEC", "0");
+  const int32_t modeCount = number("MODEC", s.ModeCount, 0, r.Failures);
+
+  section("LASTCONDX");
+  for (int i = 0; i < 5; ++i)
+    ReadConditions.ExcludedQslKinds[i] = readOr(QString("QSL%1").arg(i + 1), "LASTCONDX");
+  const std::optional<QString> mode = read("SELMODE");
+  ReadConditions.SelMode = mode.value_or("LASTCONDX");
+  if (mode) {
+    r.Boxes.QslBoxes = ReadConditions.ExcludedQslKinds;
+    r.Boxes.ModeBox = modeCount > 0 ? *mode : "MIX";
+    r.Boxes.ModeListText = r.Boxes.ModeBox;
+  }
+  QString start = readOr("STARTdate", "");
+  if (start.size() != 8) start = "19520729";
+  ReadConditions.StartDate = start;
+  r.Boxes.StartDateBox = start;
+  r.LoadedStartDate = start;
+
+  section("ORB");
+  s.HamLogQslMark = readOr("HamLogQSLMK", "");
+  const QString hlyn = readOr("HLYN", "YES");
+  s.Hlyn = hlyn == "YES" ? "YES" : "NO";
+  s.HlynConfirm = s.Hlyn == "YES" ? 1 : 0;
+  section("E-QSL");
+  const std::optional<QString> put = read("PutQSOData");
+  s.PutQsoData = put.value_or("E-QSL");
+  s.EqslReady = put ? 1 : 0;
+  section("LASTCONDX");
+  s.HisRstDefault = readOr("HisRST", "") == "1" ? 1 : 0;
+  s.MyRstDefault = readOr("MyRST", "") == "1" ? 1 : 0;
+  section("E-QSL");
+  s.EqslType = readOr("eQSL_type", "") == "1" ? "1" : "0";
+  s.EqslMark = readOr("eQSL_Mark", "N");
+
+  section("ORB");
+  for (int32_t i = 1; i <= modeCount; ++i) r.Boxes.ModeListItems << readOr(QString("MODE%1").arg(i), "ORB");
+  if (modeCount > 0) r.Boxes.ModeListItems << "DIGITAL";
+  s.DigitalModes = readOr("DigitalMode", "");
+}
+
+}  // namespace
+
+std::optional<int32_t> WholeNumber(const QString& text) {
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return std::nullopt;
+  for (QChar c : t)
+    if (!(c.isDigit() || c == u'.' || c == u'-' || c == u'+')) return std::nullopt;
+  bool ok = false;
+  const double x = t.toDouble(&ok);
+  if (!ok) return std::nullopt;
+  const double r = std::nearbyint(x);  // half to even
+  if (r < INT32_MIN || r > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(r);
+}
+
+std::optional<int32_t> ThdllVersionNumber(int32_t raw) {
+  const QString digits = QString::number(static_cast<uint32_t>(raw), 16);
+  bool ok = false;
+  const qlonglong decimal = digits.toLongLong(&ok, 10);
+  if (!ok) return std::nullopt;
+  qlonglong q = decimal / 100;
+  const qlonglong rest = decimal % 100;
+  if (rest > 50 || (rest == 50 && q % 2 == 1)) ++q;
+  return static_cast<int32_t>(q);
+}
+
+void CleanIniViewPos() {
+  section("ORB");
+  if (readOr("IM", "") == "1") return;
+  const QString path = IniFilePath();
+  if (FileExists(path) == 1) {
+    static const char* const kOld[] = {
+        "[VIEWwwwPOS]", "VIEWwwwPOSTop=", "VIEWwwwPOSLeft=", "VIEWwwwPOSWidth=", "VIEWwwwPOSHeight=",
+        "VIEWwwwFW=",   "VIEWwwwFH=",     "VIEWwwwTW=",      "VIEWwwwTH="};
+    auto isOld = [](const QString& line) {
+      for (const char* t : kOld)
+        if (line.contains(QLatin1String(t))) return true;
+      return false;
+    };
+    // The bytes of each line are written back as read; the text is only for the tests.
+    QList<QByteArray> bytes;
+    QStringList lines;
+    {
+      VbFile in(path, VbMode::Input);
+      if (!in.IsOpen()) return;
+      QByteArray line;
+      while (in.LineInputBytes(line)) {
+        bytes << line;
+        lines << FromAnsi(line);
+      }
+    }
+    qsizetype oldLines = 0;
+    for (const QString& l : lines) oldLines += isOld(l) ? 1 : 0;
+    if (oldLines > 0) {
+      VbFile out(path, VbMode::Output);
+      if (!out.IsOpen()) return;
+      for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (isOld(lines[i])) continue;
+        if (i > 0 && lines[i].contains(u'[') && !lines[i - 1].isEmpty()) out.Print({});
+        out.Print({bytes[i]});
+      }
+      if (!out.Close()) return;
+    }
+  }
+  section("ORB");
+  WriteIni("IM", "1");
+}
+
+void WriteInternetShortcuts() {
+  const QList<std::pair<const char*, const char*>> files = {
+      {"go_MOX.url", kMakerHomePage}, {"eQSLcchomepage.url", kEqslPage}, {"QSOBANK.url", kQsoBankPage}};
+  for (const auto& [name, url] : files) {
+    VbFile out(JoinPath(ProgramFolder(), name), VbMode::Output);
+    out.Print({"[InternetShortcut]"});
+    out.Print({QString("URL=") + url});
+    out.Close();
+  }
+}
+
+StartupReading ReadStartupSettings() {
+  StartupReading r;
+  SharedSettingsState& s = Settings;
+
+  section("ORB");
+  if (const std::optional<QString> data = read("DataFol")) {
+    s.DataFolder = *data;
+  } else {
+    s.DataFolder = ProgramFolder() + "/GeneData/";
+    WriteIni("DataFol", s.DataFolder);
+  }
+  MakeSureDirectoryPathExists(s.DataFolder);
+  s.ExtendedBandSet = readOr("exp_Band", "") == "1" ? 1 : 0;
+  ApplyBandSetLayout();
+  s.FreqErrReport = readOr("FreqErrReport", "") == "1" ? "1" : "0";
+
+  section("JARL");
+  const std::optional<QString> award = read("JARLwebS");
+  if (!award || award->contains("/Japanese/1_Tanoshimo/")) {
+    s.AwardEntryPageUrl = kAwardEntryPageUrl;
+    WriteIni("JARLwebS", s.AwardEntryPageUrl);
+  } else {
+    s.AwardEntryPageUrl = *award;
+  }
+
+  section("ORB");
+  s.QslRcvOnly = readOr("QSL_RCVa", "") == "YES" ? "YES" : "NO";
+  s.LastExtractedRecord = readOr("LASTP", "ORB");
+  s.Rst599 = readOr("RST599", "599");
+  readDisplayItems(r.Failures);
+  readShownBands();
+
+  section("ORB");
+  const std::optional<QString> call = read("MYCALL");
+  r.MyCallMissing = !call;
+  s.MyCall = call.value_or(QString());
+  const QString wanted = readOr("WNTP", "1");
+  s.WantedListType = wanted == "0" ? "1" : wanted;
+
+  const std::optional<QString> exe = read("HAMLOGexePOS");
+  if (!exe || !exe->toUpper().contains("W.EXE")) {
+    Hamlog.HamlogExePath.clear();
+    r.HamlogExeMissing = true;
+    return r;
+  }
+  Hamlog.HamlogExePath = *exe;
+  readHamlogAndConditions(r);
+  return r;
+}
+
+void ReadHamlogShareSetting() {
+  section("ORB");
+  Settings.HamlogShare = readOr("HL share", "") == "1" ? "1" : "0";
+}
+
+void ReadRigSettings(QStringList& failures) {
+  RigPortStateData& p = RigPortState;
+  section("RIG_CON_CFG");
+  const QString interval = readOr("Interval", "100");
+  p.PostWriteWaitMs = number("Interval", interval, 100, failures);
+  // A missing address reads as the section name cut to two characters, "RI".
+  auto address = [](const char* key) {
+    const QString a = readOr(key, "RIG_CON_CFG").left(2).leftJustified(2, u' ');
+    return a == "RI" ? QString("00") : a;
+  };
+  p.Rig1.CivAddress = address("ICOM_RIGadrs");
+  p.PollMode = readOr("VFOCHECK", "") == "YesP" ? 2 : 0;
+  const QString trv = readOr("TRVIFfreq", "22");
+  p.TrvIfFreqMhz = number("TRVIFfreq", trv, 22, failures);
+  p.TransverterOffsetHz = int64_t{p.TrvIfFreqMhz} * 1'000'000;
+
+  auto rig = [&](RigSetting& rig, const char* port, const char* type, const char* baud, const char* stop,
+                 const char* oneStopBit) {
+    const QString portName = readOr(port, "0");
+    rig.PortName = portName == "0" ? "NONE" : portName;
+    const std::optional<QString> model = read(type);
+    rig.RigModel = model.value_or("Not Use");
+    if (!model) rig.PortName = "NONE";
+    rig.BaudText = readOr(baud, "4800");
+    rig.StopBitText = readOr(stop, oneStopBit);
+  };
+  rig(p.Rig1, "RIGCOMCONT", "RIG_TYPE", "BAUD_RATE", "STOP_BIT", "0");
+  p.Rig2.CivAddress = address("ICOM_RIGadrs2");
+  rig(p.Rig2, "RIGCOMCONT2", "RIG_TYPE2", "BAUD_RATE2", "STOP_BIT2", "1");
+  p.TwoRig = readOr("TWORIG", "") == "YES" ? "YES" : "NO";
+  const std::optional<QString> poll = read("Poll_Time");
+  p.PollPeriodMs = poll ? number("Poll_Time", *poll, 500, failures) : 500;
+  p.UseRig(p.Rig1);
+}
