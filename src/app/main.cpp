@@ -1,10 +1,14 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "platform/ui/form.h"
+#include "startup/StartProgram.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ORBEX5");
-  QLabel placeholder("ORBEX5");
-  placeholder.show();
-  return app.exec();
+  EndProgramWhenAllUnloaded(true);
+  if (!StartProgram()) return 0;
+  const int result = app.exec();
+  ReleaseProgramLock();
+  return result;
 }

@@ -1,0 +1,36 @@
+#include "startup/StartProgram.h"
+
+#include <QLockFile>
+#include <memory>
+
+#include "platform/paths.h"
+#include "platform/ui/form.h"
+#include "startup/ORBTOP.h"
+#include "startup/OrbexTips.h"
+
+namespace {
+
+std::unique_ptr<QLockFile>& programLock() {
+  static std::unique_ptr<QLockFile> lock;
+  return lock;
+}
+
+}  // namespace
+
+bool StartProgram() {
+  auto lock = std::make_unique<QLockFile>(JoinPath(ProgramFolder(), "ORBEX5.lock"));
+  // Only a lock of a process that has ended is stale, however old it is.
+  lock->setStaleLockTime(0);
+  if (!lock->tryLock(0)) return false;
+  programLock() = std::move(lock);
+
+  Form<ORBTOP>();
+  ORBTOP* top = LoadedForm<ORBTOP>();
+  if (!top) return false;
+  top->Show();
+  // The tips opened by the start-up stay in front of the start window.
+  if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();
+  return true;
+}
+
+void ReleaseProgramLock() { programLock().reset(); }
