@@ -1,6 +1,7 @@
 // Speed of the progress sheet's load on synthetic logs over the sample master: extraction through the
 // HAMLOG stand-in, work file, sort, collation, marks, fill and totals.
 //
+//   BM_SheetLoad/N        the whole load of the sheet window (master, reading, tally, grid)
 //   BM_BuildDmyDbs/N      the reading and the tally without a window
 //   BM_CollateAndFill/N   collation, kinds and totals of an extracted work file
 // Counters: QSOs per second, and the peak of the process's own memory (MB) during the runs.
@@ -24,9 +25,11 @@
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/paths.h"
+#include "platform/ui/form.h"
 #include "platform/vbfile.h"
 #include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
+#include "sheet/CWSHEET.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
@@ -111,6 +114,23 @@ void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
   state.counters["QSOs/s"] = benchmark::Counter(double(qsos), benchmark::Counter::kIsIterationInvariantRate);
   state.counters["peakMB"] = double(peak.PeakMb());
 }
+
+void BM_SheetLoad(benchmark::State& state) {
+  const QString dir = logFolder(state.range(0));
+  PeakSampler peak;
+  for (auto _ : state) {
+    state.PauseTiming();
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    prepare(dir);
+    state.ResumeTiming();
+    Form<CWSHEET>();
+    if (SheetTally.ReadFailed) state.SkipWithError("the load failed");
+  }
+  finish(state, state.range(0), peak);
+  UnloadForm<CWSHEET>();
+}
+BENCHMARK(BM_SheetLoad)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_BuildDmyDbs(benchmark::State& state) {
   const QString dir = logFolder(state.range(0));
