@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "core/MASLST1.h"
 #include "core/MasterTable.h"
@@ -297,6 +298,10 @@ void CWSHEET::abandonLoad(const QString& message) {
   MsgBox(message, vbOKOnly);
   Unload();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Show();
+  // Once more after the start button's handler has finished, which hides the start window.
+  QTimer::singleShot(0, [] {
+    if (ORBTOP* top = LoadedForm<ORBTOP>(); top && !IsLoaded<CWSHEET>()) top->Show();
+  });
 }
 
 void CWSHEET::RestoreGeometry() {
