@@ -1,6 +1,8 @@
 #include "sheet/BandLayout.h"
 
+#include "core/ORBEX_INI_MOD.h"
 #include "core/SharedSettings.h"
+#include "platform/ui/flexgrid_model.h"
 
 BandLayoutState BandLayout;
 BandLayoutHooksState BandLayoutHooks;
@@ -80,4 +82,38 @@ int32_t BandColumnOfLabel(const QString& label) {
 QString BandHeading(int32_t column) {
   const int i = BandIndexOfColumn(column);
   return i < 0 ? QString() : QString::fromUtf8(Bands[i].heading);
+}
+
+namespace {
+
+// One kind flag: the stored text ("1" for a missing key) and its number copy.
+void readKind(const char* key, QString& text, int32_t& number) {
+  IniMod.IniSection = "DISPCG_ITEM";
+  ReadIni(key, text);
+  if (text == QLatin1String("DISPCG_ITEM")) text = "1";
+  number = static_cast<int32_t>(VbVal(text));
+}
+
+}  // namespace
+
+void ReadDisplayItemFlags(bool withDelQth) {
+  DisplayItemsState& d = DisplayItems;
+  readKind("CITY", d.City, d.CityOn);
+  readKind("GUN", d.Gun, d.GunOn);
+  readKind("KU", d.Ku, d.KuOn);
+  readKind("TOWN", d.Town, d.TownOn);
+  readKind("VILL", d.Vill, d.VillOn);
+  readKind("DX", d.Dx, d.DxOn);
+  if (!withDelQth) return;
+  IniMod.IniSection = "DISPCG_ITEM";
+  ReadIni("DelQTH", d.DelQTH);
+  if (d.DelQTH == QLatin1String("DISPCG_ITEM")) d.DelQTH = "0";
+}
+
+void ReadShownBands() {
+  for (int i = 0; i < kBandCount; ++i) {
+    IniMod.IniSection = "DISPBAND_ITEM";
+    ReadIni(Bands[i].key, ShownBands[i]);
+    if (ShownBands[i] == QLatin1String("DISPBAND_ITEM")) ShownBands[i] = "1";
+  }
 }

@@ -52,6 +52,12 @@ struct DisplayItemsState {
 };
 extern DisplayItemsState DisplayItems;
 
+// Reads [DISPCG_ITEM] CITY, GUN, KU, TOWN, VILL, DX (a missing key gives "1") with their number copies;
+// with `withDelQth` also DelQTH (missing gives "0").
+void ReadDisplayItemFlags(bool withDelQth);
+// Reads [DISPBAND_ITEM] DB1R9 .. DBsat into ShownBands (a missing key gives "1").
+void ReadShownBands();
+
 // Per band index: the settings key in [DISPBAND_ITEM], the HAMLOG band label that FreqToBand gives,
 // the grid heading, and the one-band menu entry's name and caption.
 struct BandInfo {

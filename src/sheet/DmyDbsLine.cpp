@@ -18,8 +18,9 @@ char DmyDbsKindFlag(const QString& code) {
 
 namespace {
 
-// Exactly `width` bytes of single-byte text: wider characters become "?", control characters blanks.
-void appendField(QByteArray& out, const QString& text, int width) {
+// Exactly `width` bytes of single-byte text at `out`: wider characters become "?", control characters
+// blanks, the rest blank-padded.
+char* putField(char* out, QStringView text, int width) {
   int n = 0;
   for (qsizetype i = 0; i < text.size() && n < width; ++i, ++n) {
     const char16_t u = text[i].unicode();
@@ -27,29 +28,32 @@ void appendField(QByteArray& out, const QString& text, int width) {
     if (u < 0x80) {
       c = static_cast<char>(u);  // the common case, without a trip through the code page
     } else {
-      const QByteArray b = ToAnsi(text.mid(i, 1));
+      const QByteArray b = ToAnsi(text.mid(i, 1).toString());
       c = b.size() == 1 ? b[0] : '?';
     }
-    out.append(static_cast<unsigned char>(c) < 0x20 ? ' ' : c);
+    *out++ = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
   }
-  for (; n < width; ++n) out.append(' ');
+  for (; n < width; ++n) *out++ = ' ';
+  return out;
 }
 
 }  // namespace
 
 void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
-                      const QString& via, int32_t recordNumber, const QString& yyyymmdd) {
-  out.append(DmyDbsKindFlag(code));
-  appendField(out, code, 6);
-  appendField(out, band, 4);
-  appendField(out, received, 1);
-  appendField(out, via, 1);
-  char digits[11];
+                      const QString& via, int32_t recordNumber, QStringView yyyymmdd) {
+  char line[kDmyDbsRecordBytes];
+  char* p = line;
+  *p++ = DmyDbsKindFlag(code);
+  p = putField(p, code, 6);
+  p = putField(p, band, 4);
+  p = putField(p, received, 1);
+  p = putField(p, via, 1);
   uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
-  for (int i = 9; i >= 0; --i, v /= 10) digits[i] = static_cast<char>('0' + v % 10);
-  out.append(digits, 10);
-  appendField(out, yyyymmdd, 8);
-  out.append("\r\n", 2);
+  for (int i = 9; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+  p = putField(p + 10, yyyymmdd, 8);
+  *p++ = '\r';
+  *p = '\n';
+  out.append(line, kDmyDbsRecordBytes);
 }
 
 int64_t VbValBytes(QByteArrayView text) {

@@ -27,7 +27,7 @@ char DmyDbsKindFlag(const QString& code);
 // Appends one line (33 bytes). Characters that do not fit one byte, and control characters, become
 // "?" and blank so that every line keeps its width.
 void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
-                      const QString& via, int32_t recordNumber, const QString& yyyymmdd);
+                      const QString& via, int32_t recordNumber, QStringView yyyymmdd);
 
 // Fields of one fixed record (33 bytes; the last field holds the date and the line end).
 struct DmyDbsRecord {

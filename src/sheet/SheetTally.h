@@ -65,6 +65,7 @@ struct SheetTallyState {
   int32_t MasterRowCount = 0;  // MasterTable rows loaded
   int32_t GridDataRows = 0;    // code rows of the grid after the last fill (the 60 empty rows apart)
   int32_t FirstDxGridRow = 0;  // grid row of the first DX row of the last fill; 0 when none
+  int32_t SheetOpen = 0;       // 1 while the sheet is up (the transceiver pollers read it)
 
   // Reading state.
   int32_t AppendRead = 0;       // 1 while the append read runs

@@ -11,11 +11,11 @@ namespace {
 
 TEST(DmyDbsLine, WorkedExampleAndKindFlags) {
   QByteArray out;
-  AppendDmyDbsLine(out, "1001", "7   ", "*", "J", 42, "20230115");
+  AppendDmyDbsLine(out, "1001", "7   ", "*", "J", 42, u"20230115");
   EXPECT_EQ(out, QByteArray("01001  7   *J000000004220230115\r\n"));
-  AppendDmyDbsLine(out, "10001", "SAT ", " ", "", 7, "19991231");
-  AppendDmyDbsLine(out, "100105", "430 ", "E", "D", 8, "20100401");
-  AppendDmyDbsLine(out, "10001A", "1.9", "", "", 9, "20100401");
+  AppendDmyDbsLine(out, "10001", "SAT ", " ", "", 7, u"19991231");
+  AppendDmyDbsLine(out, "100105", "430 ", "E", "D", 8, u"20100401");
+  AppendDmyDbsLine(out, "10001A", "1.9", "", "", 9, u"20100401");
   ASSERT_EQ(out.size(), 4 * kDmyDbsRecordBytes);
   EXPECT_EQ(out.mid(33, 13), QByteArray("110001 SAT   "));
   EXPECT_EQ(out.mid(66, 1), "0");  // ward: six characters ending in a digit
@@ -25,7 +25,7 @@ TEST(DmyDbsLine, WorkedExampleAndKindFlags) {
 
 TEST(DmyDbsLine, TextThatDoesNotFitOneByteKeepsTheLineWidth) {
   QByteArray out;
-  AppendDmyDbsLine(out, "10日01", "7", "\r", "受", 1, "20230115");
+  AppendDmyDbsLine(out, "10日01", "7", "\r", "受", 1, u"20230115");
   ASSERT_EQ(out.size(), kDmyDbsRecordBytes);
   EXPECT_EQ(out.mid(0, 13), QByteArray("110?01 7    ?"));
   EXPECT_TRUE(IsPlainDmyDbs(out));
@@ -40,7 +40,7 @@ TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
   QByteArray data;
   for (int i = 0; i < 5000; ++i)
     AppendDmyDbsLine(data, codes[rng.bounded(15)], bands[rng.bounded(8)], "*", "J",
-                     int32_t(rng.bounded(3000)), "20200101");  // record numbers repeat: stability counts
+                     int32_t(rng.bounded(3000)), u"20200101");  // record numbers repeat: stability counts
   const QString path = home.write("sort.dat", data);
   QString reply;
   ASSERT_EQ(ksort(QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ", reply), KsortDone);
@@ -49,7 +49,7 @@ TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
 
 TEST(DmyDbsLine, OnlyWholeCrLfLinesArePlain) {
   QByteArray out;
-  AppendDmyDbsLine(out, "1001", "7", "*", "J", 1, "20230115");
+  AppendDmyDbsLine(out, "1001", "7", "*", "J", 1, u"20230115");
   EXPECT_FALSE(IsPlainDmyDbs(out.left(32)));
   QByteArray lone = out;
   lone[5] = '\r';

@@ -1,0 +1,222 @@
+#include "sheet/BuildDmyDbs.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+
+#include "core/ORBEX_INI_MOD.h"
+#include "core/ORB_HAMLOGDLL.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "platform/ksort.h"
+#include "platform/paths.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "sheet/Collation.h"
+#include "sheet/DmyDbsLine.h"
+#include "sheet/SheetFill.h"
+#include "sheet/SheetLink.h"
+#include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
+
+namespace {
+
+void closeHamlog() { HamlogCloseDb(0); }
+
+// Every way out of a failed build: nothing committed, the reason kept for the sheet load.
+void fail(int32_t statusCode) {
+  HideSheetBusyFrame();
+  SheetTally.ReadFailed = 1;
+  StartFlags.ReadStatusCode = statusCode;
+  SheetTally.AppendRead = 0;
+}
+
+// The file sort on a file, repeated while it is busy. False when it gave up.
+bool ksortFile(const QString& path) {
+  const QString command = QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ";
+  QString reply;
+  int result;
+  do {
+    PumpSheetEvents();
+    result = ksort(command, reply);
+  } while (result == KsortBusy);
+  return result != KsortGaveUp;
+}
+
+// Sorts work-file bytes by the file's key. Lines of the form the builder writes are sorted here;
+// anything else (a file edited by hand) goes through the file sort, which splits lines its own way.
+bool sortBytes(QByteArray& data) {
+  if (IsPlainDmyDbs(data)) {
+    data = SortDmyDbsBytes(data);
+    return true;
+  }
+  const QString scratch = JoinPath(ProgramFolder(), "DMYDBS.srt");
+  bool sorted = AtomicWriteFile(scratch, data) && ksortFile(scratch) && ReadWholeFile(scratch, data);
+  Kill(scratch);
+  return sorted;
+}
+
+void collateAndFill(const QByteArray& sorted) {
+  ShowStartStatus(QStringLiteral("照合中"));
+  SetGridRedraw(false);
+  CollateDmyDbs(sorted, CurrentConfirmRule());
+  FillProgressSheet();
+  SetGridRedraw(true);
+  if (Settings.FreqErrReport == QLatin1String("1") && QsoRules.FreqErrorFound == 1) ShowFreqErrorReport();
+}
+
+// "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
+void reusePreviousFile() {
+  ShowStartStatus(QStringLiteral("SORT中"));
+  QByteArray data;
+  if (!IsFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
+    UntickStartWithPreviousData();
+    fail(kReadSortGaveUp);
+    return;
+  }
+  if (IsPlainDmyDbs(data)) {
+    const QByteArray sorted = SortDmyDbsBytes(data);
+    if (sorted != data && !AtomicWriteFile(DmyDbsPath(), sorted)) {
+      UntickStartWithPreviousData();
+      fail(kReadSortGaveUp);
+      return;
+    }
+    data = sorted;
+  } else if (!ksortFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
+    UntickStartWithPreviousData();
+    fail(kReadSortGaveUp);
+    return;
+  }
+  collateAndFill(data);
+}
+
+// The reader gives "YYYY-MM-DD" for a date and leaves a raw text that is no date (eight characters at
+// most) as it stands.
+bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' && d[7] == u'-'; }
+
+// "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
+struct Yyyymmdd {
+  char16_t text[8];
+  explicit Yyyymmdd(const QString& iso) {
+    static constexpr int from[8] = {0, 1, 2, 3, 5, 6, 8, 9};
+    for (int i = 0; i < 8; ++i) text[i] = iso[from[i]].unicode();
+  }
+  QStringView view() const { return QStringView(text, 8); }
+};
+
+}  // namespace
+
+bool QsoPassesConditions() {
+  if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return false;
+  if (Qso.QsoCode.size() < 4 || Qso.QsoCode == QLatin1String("0100")) return false;
+  const QString& mode = ReadConditions.SelMode;
+  if (mode == QLatin1String("DIGITAL")) {
+    if (!Settings.DigitalModes.contains(Qso.QsoMode)) return false;
+  } else if (mode != QLatin1String("MIX") && Qso.QsoMode != mode) {
+    return false;
+  }
+  for (const QString& kind : ReadConditions.ExcludedQslKinds)
+    if (!kind.isEmpty() && kind == Qso.QslVia) return false;
+  return true;
+}
+
+void BuildDmyDbs() {
+  SheetTallyState& t = SheetTally;
+  SheetJobLock lock;
+  if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {
+    reusePreviousFile();
+    return;
+  }
+  const bool append = t.AppendRead == 1;
+
+  // HAMLOG first: when it does not open, the previous work file is not touched.
+  if (HamlogOpenDb() != 0) {
+    closeHamlog();
+    fail(append ? kReadAppendNoHamlog : kReadNoHamlog);
+    return;
+  }
+  NoteHamlogBeforeReading();
+  t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
+  ShowStartStatus(QStringLiteral("読込中"));
+
+  QByteArray lines;
+  lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
+                kDmyDbsRecordBytes);
+  int32_t lastTaken = 0;
+  bool tookLine = false;
+  const int32_t total = Hamlog.HdbRecordCount;
+  QElapsedTimer pumpClock;
+  pumpClock.start();
+  int32_t sincePump = 0;
+  for (;;) {
+    if (StartFlags.AbortReading == 1) {
+      closeHamlog();
+      fail(kReadStoppedByEsc);
+      return;
+    }
+    if (t.ReadPosition >= total) break;  // never past the last record
+    ++t.ReadPosition;
+    Qso.QsoRecNo = t.ReadPosition;
+    if (ReadQsoBasic(Qso.QsoRecNo, 0) == 1) {  // it has told the operator
+      closeHamlog();
+      fail(kReadRecordFailed);
+      return;
+    }
+    // Esc and the counter get through every 8192 records, and at least every 50 ms.
+    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
+      ShowReadCounter(t.ReadPosition, total);
+      sincePump = 0;
+      pumpClock.restart();
+    }
+    if (!QsoPassesConditions()) continue;
+    if (!isConvertedDate(Qso.QsoDate)) {
+      MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(t.ReadPosition) +
+                 QStringLiteral(") は\r\n日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"),
+             vbOKOnly);
+      continue;
+    }
+    const Yyyymmdd date(Qso.QsoDate);
+    if (date.view().compare(ReadConditions.StartDate) < 0 || date.view().compare(ReadConditions.EndDate) > 0)
+      continue;
+    lastTaken = t.ReadPosition;
+    tookLine = true;
+    t.NewLinesWritten = 1;
+    AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, t.ReadPosition,
+                     date.view());
+  }
+  closeHamlog();
+  if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
+
+  ShowStartStatus(QStringLiteral("SORT中"));
+  QByteArray all;
+  if (append) {
+    ReadWholeFile(DmyDbsPath(), all);  // a missing file is an empty one
+    all += lines;
+    lines.clear();
+  } else {
+    all.swap(lines);
+  }
+  if (!sortBytes(all)) {
+    UntickStartWithPreviousData();
+    fail(kReadSortGaveUp);
+    return;
+  }
+  // The file and LASTP go together: the file is replaced in one step, then LASTP follows it.
+  if (!AtomicWriteFile(DmyDbsPath(), all)) {
+    fail(kReadFileError);
+    return;
+  }
+  // A rewrite that took no line writes the previous LASTP back.
+  if (tookLine) Settings.LastExtractedRecord = QString::number(lastTaken);
+  IniMod.IniSection = "ORB";
+  WriteIni("LASTP", Settings.LastExtractedRecord);
+  QString check;
+  IniMod.IniSection = "ORB";
+  ReadIni("LASTP", check);
+  if (check != Settings.LastExtractedRecord) {
+    fail(kReadFileError);
+    return;
+  }
+  RecordWorkFileComplete();
+  collateAndFill(all);
+}

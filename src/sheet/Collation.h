@@ -1,0 +1,27 @@
+#pragma once
+// Collation of the sorted progress work file with MasterTable: the W/C mark of each band cell, the
+// QSOs per cell, the record number (and date) of the QSO behind each mark and the Tokyo wards' QSOs
+// from 2010-04-01 on.
+//
+// Work file and master share one order, so one walk serves: each line finds its code's first row at
+// or after the walk's start row through an index of the master's codes; a town line first marks its
+// gun's row when that comes earlier, and the walk's start row moves to that gun row.
+
+#include <QByteArrayView>
+#include <cstdint>
+
+enum class ConfirmRule {
+  ListedMarks,  // the received mark must be one of the fifteen configured marks
+  AnyMark,      // any non-blank received mark confirms ([ORB] QSL_RCVa = "YES")
+};
+
+// The rule of the settings in force.
+ConfirmRule CurrentConfirmRule();
+
+// Collates work-file bytes (fixed 33-byte records) into MasterTable and the sheet's cell arrays.
+// Marks, record numbers and ward records already there stay unless a line improves them; counts add up.
+void CollateDmyDbs(QByteArrayView records, ConfirmRule rule);
+
+// The two walks of the sheet over DMYDBS.DAT on disk, each ending in the sheet fill.
+void ReadDmyDbsCount();
+void ReadDmyDbsMark();

@@ -1,0 +1,270 @@
+// The reading of a hand-checked log into the progress work file and the marks it leaves: reading
+// conditions, the three ways of building the file, Esc and failures.
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include "core/MASLST1.h"
+#include "core/MasterTable.h"
+#include "core/ORBEX_INI_MOD.h"
+#include "core/ORB_HAMLOGDLL.h"
+#include "core/SharedSettings.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/ui/responders.h"
+#include "platform/vbfile.h"
+#include "sheet/BandLayout.h"
+#include "sheet/BuildDmyDbs.h"
+#include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
+#include "sheet_log.h"
+
+namespace {
+
+// call, date, frequency, mode, code, QSL
+const QStringList kLog = {
+    "JA1AAA,2020/01/01,7.025,CW,1002,J *",     // 1  1002 7 MHz confirmed
+    "JA1AAB,2020/01/02,14.050,CW,1002,J  ",    // 2  1002 14 MHz worked
+    "JA1AAC,2020/01/03,14.060,SSB,1002,J M",   // 3  "M" is no configured mark
+    "JA1AAD,2020/01/04,21.020,FT8,1002,P *",   // 4  QSL kind P excluded
+    "JA1AAE,2020/01/05,4.630,CW,1002,J *",     // 5  no band
+    "JA1AAF,2020/01/06,7.030,CW,0100,J *",     // 6  code 0100
+    "JA1AAG,2020/01/07,7.030,CW,123,J *",      // 7  code too short
+    "JA1AAH,2020/01/08,7.030,CW,10001A,J *",   // 8  town and its gun
+    "JA1AAI,2020/01/09,7.030,CW,1001,J *",     // 9  Tokyo's 23 wards as a whole: nothing
+    "JA1AAJ,1956/08/31,7.030,CW,1101,J *",     // 10 designated city the day before
+    "JA1AAK,1956/09/01,14.030,CW,1101,J *",    // 11 and on its first day: nothing
+    "JA1AAL,1956/09/01,14.030,CW,110101,J *",  // 12 its ward
+    "JA1AAM,2010/03/31,7.030,CW,100101,J *",   // 13 Tokyo ward before 2010-04-01
+    "JA1AAN,2010/04/01,14.030,CW,100105,J  ",  // 14 and from that day
+    "W1AW,2020/02/01,14.025,CW,501A,D *",      // 15 DX
+    "JA0AAA,2020/03/01,435/145,FM,0901,J E",   // 16 satellite, eQSL mark
+    "JA1AAO,2020/01/10,7.030,RTTY,1002,J  ",   // 17 digital mode
+};
+
+QString readOrb(const QString& key) {
+  QString v;
+  IniMod.IniSection = "ORB";
+  ReadIni(key, v);
+  return v;
+}
+
+struct BuildDmyDbsTest : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+
+  void SetUp() override {
+    log.Add(kLog);
+    log.Prepare();
+  }
+  void TearDown() override {
+    MasterTable = {};
+    SheetTally = {};
+    Settings = {};
+    ReadConditions = {};
+    StartFlags = {};
+    Hamlog = HamlogAccessState{};
+    BandLayout = {};
+  }
+  static QString cell(int row, int column) { return MasterTable(column, row); }
+  QByteArray work() const { return log.home.read("DMYDBS.DAT"); }
+  QList<int> recordsInFile() const {
+    QList<int> out;
+    const QByteArray w = work();
+    for (qsizetype at = 0; at + 33 <= w.size(); at += 33) out << w.mid(at + 13, 10).toInt();
+    return out;
+  }
+};
+
+TEST_F(BuildDmyDbsTest, ConditionsLinesAndMarksOfAFreshReading) {
+  log.Load();
+  ASSERT_EQ(SheetTally.ReadFailed, 0);
+  // Sorted by prefecture, kind flag, code, band, record number; no line for records 4 to 7.
+  // ("14  " sorts before "7   ").
+  EXPECT_EQ(recordsInFile(), (QList<int>{16, 9, 13, 14, 2, 3, 1, 17, 8, 11, 10, 12, 15}));
+  EXPECT_EQ(work().left(33), QByteArray("00901  SAT EJ000000001620200301\r\n"));
+  EXPECT_EQ(work().mid(6 * 33, 33), QByteArray("01002  7   *J000000000120200101\r\n"));
+  EXPECT_EQ(readOrb("LASTP"), "17");
+  EXPECT_EQ(Settings.LastExtractedRecord, "17");
+  EXPECT_TRUE(log.home.read("FreqError_Report.txt").contains("4.630"));
+
+  EXPECT_EQ(cell(kRow0901, kColSat), "C");
+  EXPECT_EQ(cell(kRow1001, kCol7), "");
+  EXPECT_EQ(cell(kRow100101, kCol7), "C");
+  EXPECT_EQ(cell(kRow100105, kCol14), "W");
+  EXPECT_EQ(cell(kRow1002, kCol7), "C");
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 2);
+  EXPECT_EQ(cell(kRow1002, kCol14), "W");
+  EXPECT_EQ(SheetTally.CellRecordNumbers(kCol14, kRow1002), "0000000002");
+  EXPECT_EQ(cell(kRow1002, kCol21), "");
+  EXPECT_EQ(cell(kRowGun, kCol7), "C");
+  EXPECT_EQ(cell(kRowTown, kCol7), "C");
+  EXPECT_EQ(cell(kRow1101, kCol7), "C");
+  EXPECT_EQ(cell(kRow1101, kCol14), "");
+  EXPECT_EQ(cell(kRow110101, kCol14), "C");
+  EXPECT_EQ(cell(kRow501A, kCol14), "C");
+  EXPECT_EQ(SheetTally.TokyoWardRecords(100105, kCol14), -14);
+
+  EXPECT_EQ(MasterTable(BandLayout.KindColumn, kRowTown), "T");
+  EXPECT_EQ(BandTotals.CityWorked[2], 2);  // 1002, 1101
+  EXPECT_EQ(BandTotals.CityWorked[4], 2);  // 1002 and the Tokyo ward of 2010-04-01
+  EXPECT_EQ(BandTotals.CityConfirmed[4], 0);
+  EXPECT_EQ(BandTotals.WardConfirmed[2], 1);   // the Tokyo ward of 2010-03-31
+  EXPECT_EQ(BandTotals.WardConfirmed[4], 1);   // 110101
+  EXPECT_EQ(BandTotals.CityConfirmed[15], 1);  // the abolished city on the satellite
+  EXPECT_EQ(BandTotals.GunConfirmed[2], 1);
+  EXPECT_EQ(BandTotals.TownConfirmed[2], 1);
+  EXPECT_EQ(BandTotals.DxConfirmed[4], 1);
+  EXPECT_TRUE(WorkFileStillValid());
+}
+
+TEST_F(BuildDmyDbsTest, OneModeDigitalModesAndThePeriodBounds) {
+  ReadConditions.SelMode = "CW";
+  log.Load();
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 1);
+  EXPECT_EQ(cell(kRow0901, kColSat), "");
+
+  log.Prepare();
+  ReadConditions.SelMode = "DIGITAL";
+  Settings.DigitalModes = "FT8,RTTY,";
+  log.Load();
+  EXPECT_EQ(recordsInFile(), QList<int>{17});
+  EXPECT_EQ(cell(kRow1002, kCol7), "W");
+
+  log.Prepare();
+  ReadConditions.StartDate = "19560901";
+  ReadConditions.EndDate = "20100401";
+  log.Load();
+  EXPECT_EQ(recordsInFile(), (QList<int>{13, 14, 11, 12}));
+  EXPECT_EQ(readOrb("LASTP"), "14");
+}
+
+TEST_F(BuildDmyDbsTest, AnyReceivedMarkConfirmsWhenSoSet) {
+  Settings.QslRcvOnly = "YES";
+  log.Load();
+  EXPECT_EQ(cell(kRow1002, kCol14), "C");
+  EXPECT_EQ(SheetTally.CellRecordNumbers(kCol14, kRow1002), "0000000003");
+  EXPECT_EQ(SheetTally.TokyoWardRecords(100105, kCol14), 14);
+}
+
+TEST_F(BuildDmyDbsTest, ARecordWithoutADateIsReportedAndSkipped) {
+  log.AddRaw("23/02/30");
+  log.Prepare();
+  boxes.Answer(vbOK);
+  log.Load();
+  EXPECT_EQ(boxes.texts(),
+            QStringList{"HAMLOGデータ　レコードナンバー (18) は\r\n日付(23/02/30)異常です、無視しました。"});
+  EXPECT_EQ(SheetTally.ReadFailed, 0);
+  EXPECT_FALSE(recordsInFile().contains(18));
+}
+
+TEST_F(BuildDmyDbsTest, JapaneseCodesOnlyLeaveTheDxLineWithoutARow) {
+  Settings.JaOnly = "1";
+  log.Load();
+  EXPECT_EQ(SheetTally.MasterRowCount, kRow110101);
+  EXPECT_TRUE(recordsInFile().contains(15));
+  EXPECT_EQ(BandTotals.DxWorked[4], 0);
+}
+
+TEST_F(BuildDmyDbsTest, ExtendedBandSetColumns) {
+  log.Add({"JA1ZZZ,2021/01/01,0.1375,CW,1002,J *"});
+  log.Prepare();
+  Settings.ExtendedBandSet = 1;
+  ApplyBandSetLayout();
+  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
+  log.Load();
+  EXPECT_EQ(cell(kRow1002, 20), "C");  // 135 kHz
+  EXPECT_EQ(cell(kRow0901, 26), "C");  // satellite
+  EXPECT_EQ(BandTotals.CityConfirmed[21], 1);
+}
+
+TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
+  log.Load();
+  const QByteArray first = work();
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *", "JA1NEX,2021/05/06,21.010,CW,1003,P *"});
+  EXPECT_FALSE(WorkFileStillValid());  // HAMLOG.HDB changed
+
+  // Append: only the records after LASTP are read; the whole file is collated again.
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  SheetTally.CellQsoCounts.Redim(BandLayout.LastBandColumn, MasterList.MasterRowCap);
+  SheetTally.AppendRead = 1;
+  BuildDmyDbs();
+  EXPECT_EQ(SheetTally.ReadFailed, 0);
+  EXPECT_EQ(SheetTally.NewLinesWritten, 1);
+  EXPECT_EQ(work().size(), first.size() + 33);
+  EXPECT_EQ(readOrb("LASTP"), "18");
+  EXPECT_EQ(cell(kRow1002, kCol21), "C");
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol21, kRow1002), 1);
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 2);  // counted afresh over the whole file
+  EXPECT_EQ(cell(kRow1002, kCol7), "C");
+  EXPECT_TRUE(WorkFileStillValid());
+
+  // Nothing new: no line, no collation, LASTP as it was.
+  const QByteArray second = work();
+  SheetTally.AppendRead = 1;
+  SheetTally.NewLinesWritten = 0;
+  SheetTally.CellQsoCounts.Redim(BandLayout.LastBandColumn, MasterList.MasterRowCap);
+  BuildDmyDbs();
+  EXPECT_EQ(SheetTally.NewLinesWritten, 0);
+  EXPECT_EQ(work(), second);
+  EXPECT_EQ(readOrb("LASTP"), "18");
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol21, kRow1002), 0);
+
+  // The previous file, without HAMLOG at all.
+  log.Prepare();
+  Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
+  StartFlags.StartWithPreviousData = 1;
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 0);
+  EXPECT_EQ(cell(kRow1002, kCol21), "C");
+  EXPECT_EQ(readOrb("LASTP"), "18");
+}
+
+TEST_F(BuildDmyDbsTest, PreviousDataWithoutAFileFails) {
+  StartFlags.StartWithPreviousData = 1;
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadSortGaveUp);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {
+  log.Load();
+  const QByteArray before = work();
+  log.Prepare();
+  Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadNoHamlog);
+  EXPECT_EQ(work(), before);
+  EXPECT_EQ(readOrb("LASTP"), "17");
+
+  SheetTally.AppendRead = 1;
+  SheetTally.ReadFailed = 0;
+  BuildDmyDbs();
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadAppendNoHamlog);
+  EXPECT_EQ(SheetTally.AppendRead, 0);
+}
+
+TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {
+  log.Load();
+  const QByteArray before = work();
+  ASSERT_TRUE(hamlogdb::Generate(log.dir, 20000, 5).Ok());
+  log.Prepare();
+  // Esc on the start window, pressed once the extraction has begun.
+  QTimer esc;
+  QObject::connect(&esc, &QTimer::timeout, [&] {
+    if (SheetTally.ReadPosition > 0) StartFlags.AbortReading = 1;
+  });
+  esc.start(0);
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadStoppedByEsc);
+  EXPECT_GT(SheetTally.ReadPosition, 17);
+  EXPECT_LT(SheetTally.ReadPosition, Hamlog.HdbRecordCount);
+  EXPECT_EQ(work(), before);
+  EXPECT_EQ(readOrb("LASTP"), "17");
+  EXPECT_EQ(cell(kRow1002, kCol7), "");  // nothing collated
+}
+
+}  // namespace
