@@ -19,6 +19,8 @@
 #include "platform/vbfile.h"
 #include "rig/RigPortState.h"
 #include "sheet/BandLayout.h"
+#include "sheet/CWSHEET.h"
+#include "sheet/WorkFileStamp.h"
 #include "startup/DesignatedCityDef.h"
 #include "startup/OrbexTips.h"
 #include "startup/StartupSettings.h"
@@ -259,7 +261,7 @@ void ORBTOP::Form_Load() {
   if (hdbFound_) {
     IniMod.IniSection = "ORB";
     WriteIni("DBSDate", Settings.CurrentHdbDate);
-    Check1.SetValue(0);
+    Check1.SetValue(WorkFileStillValid() ? 1 : 0);
   } else {
     Label5.setText("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
@@ -279,6 +281,7 @@ void ORBTOP::resetSharedFlags() {
   QsoRules.FreqErrorFound = 0;
   StartFlags.TipsOnRequest = 0;
   StartFlags.AbortReading = 0;
+  StartFlags.StartWithPreviousData = 0;
   Label9.setText(kCounter);
 }
 
@@ -560,18 +563,24 @@ void ORBTOP::Command1_Click() {
   Command1.setText("読み込み中です" + kCrLf + "ＱＲＸ！");
   DoEvents();
 
+  // A sheet whose load failed has told why and unloaded itself; the start window then stays.
   QString failure;
+  bool sheetUp = true;
   try {
-    if (StartWindowHooks.ShowProgressSheet) StartWindowHooks.ShowProgressSheet();
+    if (StartWindowHooks.ShowProgressSheet) {
+      StartWindowHooks.ShowProgressSheet();
+    } else {
+      Form<CWSHEET>().Show();
+      sheetUp = IsLoaded<CWSHEET>();
+    }
   } catch (const std::exception& e) {
     failure = QString::fromUtf8(e.what());
   }
-  ORBTOP* self = LoadedForm<ORBTOP>();
-  if (!self) return;
-  if (failure.isEmpty())
-    Hide();
-  else
+  if (!LoadedForm<ORBTOP>()) return;
+  if (!failure.isEmpty())
     MsgBox(failure);
+  else if (sheetUp)
+    Hide();
   SetBackColor(Command1, kIdleButton);
   Command1.setText(kStartCaption);
   StartFlags.CfgFromSettings = 0;

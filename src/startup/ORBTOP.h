@@ -24,7 +24,7 @@ struct StartupReading;
 // Windows that come later plug in here; while a hook is empty its menu entry stays disabled.
 struct StartWindowHooksState {
   std::function<void()> ShowSettingsDialog;  // SETCFG "環境設定(&C)"
-  std::function<void()> ShowProgressSheet;   // the start button's sheet
+  std::function<void()> ShowProgressSheet;   // in place of the progress sheet
 };
 extern StartWindowHooksState StartWindowHooks;
 

@@ -12,6 +12,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
 #include "sheet/BandLayout.h"
+#include "sheet/CWSHEET.h"
 #include "start_window_fixture.h"
 #include "support/qt_print.h"
 
@@ -231,4 +232,14 @@ TEST_F(ReadingConditionsTest, OwnQthDataIsCountedByLines) {
   boxes.Answer(vbOK);
   EXPECT_EQ(top->CheckHamlogReady(), 1);
   EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("File Open Error です")}));
+}
+
+TEST_F(ReadingConditionsTest, StartButtonHandsOverToTheProgressSheet) {
+  top->Show();
+  MsgBoxResponder boxes;
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(LoadedForm<CWSHEET>()->isVisible());
+  EXPECT_FALSE(top->isVisible());
+  EXPECT_EQ(top->Command1.text(), QString::fromUtf8("読み込み開始"));
 }

@@ -11,6 +11,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
+#include "sheet/WorkFileStamp.h"
 #include "start_window_fixture.h"
 #include "startup/OrbexTips.h"
 #include "startup/StartProgram.h"
@@ -256,5 +257,33 @@ TEST_F(StartWindowTest, FailedMasterSortUnticksPreviousData) {
   ASSERT_TRUE(MasterList.ClearStartWithPreviousData);
   MasterList.ClearStartWithPreviousData();
   EXPECT_EQ(top->Check1.Value(), 0);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  Hamlog.HamlogDbPath = hdbPath;
+  home.write("DMYDBS.DAT", "previous reading\r\n");
+  RecordWorkFileComplete();
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->Check1.Value(), 1);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 1);
+
+  UnloadAllForms();
+  home.write("DMYDBS.DAT", "cut short\r\n");
+  EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed";
+
+  UnloadAllForms();
+  home.write("DMYDBS.DAT", "previous reading\r\n");
+  ASSERT_EQ(load()->Check1.Value(), 1);
+  UnloadAllForms();
+  const QString more =
+      home.write("more.csv",
+                 "\"JA4DDD\",\"2023/05/01\",\"10:00J\",\"59\",\"59\",\"7.045\",\"SSB\",\"3001\",\"\",\"J *\","
+                 "\"\",\"\",\"\",\"\"\r\n");
+  ASSERT_TRUE(hamlogdb::Import(hamlogDir, more).Ok());
+  EXPECT_EQ(load()->Check1.Value(), 0) << "a QSO logged since";
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
 }

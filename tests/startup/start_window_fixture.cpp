@@ -1,5 +1,6 @@
 #include "start_window_fixture.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimeZone>
 
@@ -61,6 +62,7 @@ void StartWindowTest::SetUp() {
 
 void StartWindowTest::TearDown() {
   UnloadAllForms();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ReleaseProgramLock();
   ResetClock();
   hamlogLib = HamlogLib{};
