@@ -1,10 +1,10 @@
 #include "startup/DesignatedCityDef.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 #include <optional>
 
 #include "platform/paths.h"
+#include "platform/ui/doevents.h"
 #include "platform/vbfile.h"
 
 DesignatedCityDefState DesignatedCityDef;
@@ -43,7 +43,7 @@ int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine) {
     if (!in.IsOpen()) return 0;
     QString line;
     while (in.LineInput(line)) {
-      QCoreApplication::processEvents();
+      DoEvents();
       if (isComment(line)) continue;
       dataLines << line;
       if (line.count(u',') != 2) {
