@@ -1,6 +1,5 @@
 #include "sheet/CWSHEET.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,6 +15,7 @@
 #include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
+#include "platform/ui/snapshot.h"
 #include "rig/RigPortState.h"
 #include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
@@ -505,6 +505,14 @@ void CWSHEET::Form_KeyDown(int& keyCode, int shift) {
     Text2.setText(QString());
     Text3.setText(QString());
     Text3.setFocus();
+  } else if (keyCode == vbKeyP && shift == vbAltMask) {
+    // The window snapshot's second half: the bitmap on the clipboard goes into a file.
+    if (ClipboardHasBitmap()) {
+      SaveClipboardBitmap(JoinPath(Settings.DataFolder, "ORBEX_CFMWKD.bmp"));
+      ClearClipboard();
+    }
+  } else if (keyCode == vbKeyZ && shift == (vbCtrlMask | vbAltMask)) {
+    QCoreApplication::quit();
   }
 }
 
@@ -541,7 +549,7 @@ void CWSHEET::RTNMN_Click() {
   Frame1.show();
   Frame1.raise();
   DoEvents();
-  if (QGuiApplication::clipboard()) QGuiApplication::clipboard()->clear();
+  ClearClipboard();
   const bool previousUsable = WorkFileStillValid();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) {
     top->Check1.SetValue(previousUsable ? 1 : 0);

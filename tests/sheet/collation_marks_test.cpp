@@ -64,16 +64,6 @@ TEST_F(CollationMarksTest, ATownMarksItsGunAndItselfAndTokyoAsAWholeNothing) {
   EXPECT_EQ(count(1, k7), 0);
 }
 
-TEST_F(CollationMarksTest, ADesignatedCityCountsOnlyBeforeItsFirstDay) {
-  line("1101", "7", "*", 1, "19560831");
-  line("1101", "14", "*", 2, "19560901");
-  line("110101", "14", "*", 3, "19560901");
-  collate(ConfirmRule::ListedMarks);
-  EXPECT_EQ(cell(5, k7), "C");
-  EXPECT_EQ(cell(5, k14), "");
-  EXPECT_EQ(cell(6, k14), "C");
-}
-
 TEST_F(CollationMarksTest, WorkedThenConfirmedAndConfirmedThenWorked) {
   line("1002", "7", " ", 10);
   line("1002", "7", "*", 11);

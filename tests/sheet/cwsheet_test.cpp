@@ -12,6 +12,7 @@
 #include "core/ORB_HAMLOGDLL.h"
 #include "core/SharedSettings.h"
 #include "platform/ui/responders.h"
+#include "rig/RigPortState.h"
 #include "sheet/BandLayout.h"
 #include "sheet/CWSHEET.h"
 #include "sheet/SheetFill.h"
@@ -44,6 +45,7 @@ struct CWSHEETTest : ::testing::Test {
     BandLayout = {};
     Settings = {};
     StartFlags = {};
+    RigPortState = {};
   }
   CWSHEET& sheet() { return Form<CWSHEET>(); }
   // Grid row of a master row.
@@ -81,6 +83,38 @@ TEST_F(CWSHEETTest, TheLoadFillsTheGridOneRowPerCodeAndSixtyEmptyRows) {
   EXPECT_FALSE(sheet().Frame1.isVisible());
   EXPECT_EQ(sheet().BandColumnTitles.value(15), "ｻﾃﾗｲﾄ");
   EXPECT_EQ(SheetTally.SheetOpen, 1);
+}
+
+TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
+  IniMod.IniSection = "ORBEXPOS";
+  WriteIni("ACPOSTop", "-5");
+  WriteIni("ACPOSLeft", "3000");
+  IniMod.IniSection = "RIG_CON_CFG";
+  WriteIni("USE_TRV", "yes");
+  WriteIni("TWORIG", "YES");
+  IniMod.IniSection = "JCcfg";
+  WriteIni("JCspotURL", "http://jcv-spot.example.jp/");
+  CWSHEET& s = sheet();
+  EXPECT_EQ(s.Top(), 0);
+  EXPECT_EQ(s.Left(), 0);
+  EXPECT_EQ(s.Width(), 12000);
+  EXPECT_EQ(s.Height(), 7905);
+  EXPECT_EQ(s.Check8.Value(), 0);
+  EXPECT_EQ(RigPortState.TransverterOn, "0");
+  EXPECT_FALSE(s.Check9.isHidden());
+  EXPECT_TRUE(s.RigSel.Visible());
+  EXPECT_EQ(readIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　国　");
+  UnloadForm<CWSHEET>();
+
+  IniMod.IniSection = "JCcfg";
+  WriteIni("JCspotURL", "https://JCV-SPOT.example.jp/spot");
+  IniMod.IniSection = "RIG_CON_CFG";
+  WriteIni("USE_TRV", "Yes");
+  log.Prepare();
+  EXPECT_EQ(sheet().SpotUrl, "https://JCV-SPOT.example.jp/spot");
+  EXPECT_EQ(sheet().Check8.Value(), 1);
+  EXPECT_EQ(RigPortState.TransverterOn, "1");
 }
 
 TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
