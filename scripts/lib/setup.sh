@@ -8,7 +8,7 @@ BUILD="${ORBEX_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-serialport-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev
   libshp-dev shapelib
 )

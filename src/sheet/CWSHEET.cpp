@@ -27,10 +27,6 @@
 
 SheetHooksState SheetHooks;
 
-void InstallProgressSheet() {
-  StartWindowHooks.ShowProgressSheet = [] { Form<CWSHEET>().Show(); };
-}
-
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
@@ -298,10 +294,6 @@ void CWSHEET::abandonLoad(const QString& message) {
   MsgBox(message, vbOKOnly);
   Unload();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Show();
-  // Once more after the start button's handler has finished, which hides the start window.
-  QTimer::singleShot(0, [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>(); top && !IsLoaded<CWSHEET>()) top->Show();
-  });
 }
 
 void CWSHEET::RestoreGeometry() {

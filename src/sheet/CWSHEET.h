@@ -34,9 +34,6 @@ struct SheetHooksState {
 };
 extern SheetHooksState SheetHooks;
 
-// Gives the start window's start button this sheet to show (the program's start-up calls it once).
-void InstallProgressSheet();
-
 class CWSHEET : public VbForm {
  public:
   CWSHEET();

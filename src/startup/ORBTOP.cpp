@@ -565,10 +565,10 @@ void ORBTOP::Command1_Click() {
 
   // A sheet whose load failed has told why and unloaded itself; the start window then stays.
   QString failure;
-  bool sheetUp = true;
+  bool sheetUp = false;
   try {
     if (StartWindowHooks.ShowProgressSheet) {
-      StartWindowHooks.ShowProgressSheet();
+      sheetUp = StartWindowHooks.ShowProgressSheet();
     } else {
       Form<CWSHEET>().Show();
       sheetUp = IsLoaded<CWSHEET>();

@@ -24,7 +24,8 @@ struct StartupReading;
 // Windows that come later plug in here; while a hook is empty its menu entry stays disabled.
 struct StartWindowHooksState {
   std::function<void()> ShowSettingsDialog;  // SETCFG "環境設定(&C)"
-  std::function<void()> ShowProgressSheet;   // in place of the progress sheet
+  // In place of the progress sheet (tests): true when the sheet is up, so the start window hides.
+  std::function<bool()> ShowProgressSheet;
 };
 extern StartWindowHooksState StartWindowHooks;
 

@@ -40,7 +40,6 @@ struct StartToSheetTest : ::testing::Test {
     StartFlags = {};
     RigPortState = {};
     StartWindowHooks = {};
-    InstallProgressSheet();
     ASSERT_NE(start(), nullptr);
   }
   void TearDown() override {

@@ -128,7 +128,7 @@ TEST_F(ReadingConditionsTest, BeginAndEndReading) {
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesAnOldLibrary) {
   int sheets = 0;
-  StartWindowHooks.ShowProgressSheet = [&] { ++sheets; };
+  StartWindowHooks.ShowProgressSheet = [&] { return ++sheets > 0; };
   hamlogLib.thdllVersion = 0x50249;
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
@@ -145,7 +145,7 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAnOldLibrary) {
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesAMissingMaster) {
   int sheets = 0;
-  StartWindowHooks.ShowProgressSheet = [&] { ++sheets; };
+  StartWindowHooks.ShowProgressSheet = [&] { return ++sheets > 0; };
   QFile::remove(hamlogdb::MasterPath(hamlogDir));
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
@@ -160,7 +160,7 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAMissingMaster) {
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
   int sheets = 0;
-  StartWindowHooks.ShowProgressSheet = [&] { ++sheets; };
+  StartWindowHooks.ShowProgressSheet = [&] { return ++sheets > 0; };
   const QString report = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
   QFile f(report);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -187,6 +187,7 @@ TEST_F(ReadingConditionsTest, StartButtonStoresTheConditionsAndShowsTheSheet) {
   StartWindowHooks.ShowProgressSheet = [&] {
     captionDuringLoad = top->Command1.text();
     EXPECT_EQ(top->Label9.text(), QString::fromUtf8("読込中"));
+    return true;
   };
   QTest::keyClick(top, Qt::Key_Escape);
   MsgBoxResponder boxes;
@@ -210,7 +211,7 @@ TEST_F(ReadingConditionsTest, StartButtonStoresTheConditionsAndShowsTheSheet) {
 }
 
 TEST_F(ReadingConditionsTest, MasterHeaderFollowsHamlogsProductVersion) {
-  StartWindowHooks.ShowProgressSheet = [] {};
+  StartWindowHooks.ShowProgressSheet = [] { return true; };
   const QString exe = hamlogdb::ProgramPath(hamlogDir);
   for (const auto& [version, header] :
        std::vector<std::pair<QString, int>>{{"5.34", 347}, {"5.35", 235}, {"beta", 347}}) {
