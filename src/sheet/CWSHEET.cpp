@@ -488,8 +488,11 @@ void CWSHEET::Form_KeyDown(int& keyCode, int shift) {
   if (keyCode < 16 || keyCode > 90) return;
   if (keyCode == vbKeyEscape) {
     StartFlags.InterruptCode = 1;
-    if (SheetJobRunning != 0) SheetJobRunning = 0;
-    HamlogCloseDb(0);
+    // A running sheet job still reads HAMLOG: it is asked to stop and closes HAMLOG itself.
+    if (SheetJobRunning != 0)
+      SheetJobRunning = 0;
+    else
+      HamlogCloseDb(0);
   } else if (keyCode == vbKeyInsert) {
     InsertMode = InsertMode == 1 ? 0 : 1;
     StatusBar1.SetPanelText(2, InsertMode == 1 ? QStringLiteral("挿入") : QStringLiteral("上書き"));

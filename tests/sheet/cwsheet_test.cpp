@@ -208,6 +208,19 @@ TEST_F(CWSHEETTest, VersionAndDisplaySettingsMessages) {
             (QStringList{"ORBEX5 Ver 1.18", "ORBEX5 Ver 5.00A", "町村リスト作成モードにつき変更出来ません"}));
 }
 
+TEST_F(CWSHEETTest, EscStopsARunningSheetJobBeforeItClosesHamlog) {
+  sheet();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  sheet().SheetJobRunning = 1;
+  int key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(sheet().SheetJobRunning, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);  // the job still reading HAMLOG keeps it
+  key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
 TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   StartFlags.StartWithPreviousData = 1;
   boxes.Answer(vbOK);
