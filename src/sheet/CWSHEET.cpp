@@ -20,6 +20,7 @@
 #include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
+#include "sheet/SheetLink.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "startup/ORBTOP.h"
@@ -536,6 +537,8 @@ void CWSHEET::UnloadCompanionWindows() {
 }
 
 void CWSHEET::RTNMN_Click() {
+  // The busy notice lets events run: no second return or exit may start inside this one.
+  SheetJobLock lock;
   if (SheetHooks.RigPortClose) SheetHooks.RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
@@ -575,6 +578,7 @@ void CWSHEET::BYE_Click() { ExitProgram(false); }
 
 void CWSHEET::ExitProgram(bool fromCloseBox) {
   exiting_ = true;
+  SheetJobLock lock;
   Label2.setText(kExitText);
   if (fromCloseBox && SheetHooks.RigPortClose) SheetHooks.RigPortClose();
   Frame1.show();

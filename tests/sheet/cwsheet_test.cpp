@@ -291,7 +291,16 @@ TEST_F(CWSHEETTest, TheCloseBoxAlsoRemovesTheMasterWorkFiles) {
 TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) {
   sheet().Move(1500, 900, 10500, 7200);
   const int width = sheet().Width();
+  bool menusOffDuringReturn = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && !menusOffDuringReturn)
+      menusOffDuringReturn = !s->MENU.Enabled();
+  });
+  probe.start(0);
   sheet().RTNMN.Trigger();
+  probe.stop();
+  EXPECT_TRUE(menusOffDuringReturn);
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
   EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
