@@ -269,7 +269,7 @@ void CWSHEET::LoadSheet() {
   Command5.setVisible(model == "FT2000" || model == "FT991" || model == "FT817" || model == "ICOM");
   if (RigPortState.Rig1.PortName != "NONE" && SheetHooks.RigPortOpen) SheetHooks.RigPortOpen();
   // 31-32.
-  StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(t.GridDataRows));
+  ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // 34-36: optional buttons and menus by the files present.
   Command4.setEnabled(
@@ -345,11 +345,10 @@ void CWSHEET::LayoutSheetGrid() {
   }
   BandColumnTitles.clear();
   for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
-    const int band = BandIndexOfColumn(c);
-    SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
     g.SetTextMatrix(0, c, BandHeading(c));
     BandColumnTitles << BandHeading(c);
   }
+  ApplyShownBands();
   g.SetTextMatrix(0, BandLayout.KindColumn, QStringLiteral("FLG"));
   g.SetTextMatrix(0, BandLayout.QsoCountColumn, QStringLiteral("QSO数"));
   g.SetColWidth(BandLayout.KindColumn, 0);
@@ -365,11 +364,15 @@ void CWSHEET::LayoutSheetGrid() {
   g.SetFixedCols(5);
 }
 
-void CWSHEET::ALLB_Click() {
+void CWSHEET::ApplyShownBands() {
   for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
     const int band = BandIndexOfColumn(c);
     SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
   }
+}
+
+void CWSHEET::ALLB_Click() {
+  ApplyShownBands();
   ResetQsoPanel();
 }
 
@@ -384,12 +387,13 @@ void CWSHEET::READAGN() {
   MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 0);
   MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
   MSFlexGrid2.SetRedraw(false);
-  for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
-    const int band = BandIndexOfColumn(c);
-    SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
-  }
+  ApplyShownBands();
   FillProgressSheet();
   MSFlexGrid2.SetRedraw(true);
+  ShowCodeRowCount();
+}
+
+void CWSHEET::ShowCodeRowCount() {
   StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(SheetTally.GridDataRows));
 }
 
@@ -397,7 +401,7 @@ void CWSHEET::ReadDispItems() {
   ReadDisplayItemFlags(false);
   ReadShownBands();
   FillProgressSheet();
-  StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(SheetTally.GridDataRows));
+  ShowCodeRowCount();
 }
 
 void CWSHEET::ResetQsoPanel() {

@@ -162,6 +162,10 @@ class CWSHEET : public VbForm {
   // Unloads every other window but the start window.
   void UnloadCompanionWindows();
   void SetBandColumn(int32_t column, bool shown, int width);
+  // Width and alignment of every band column from ShownBands.
+  void ApplyShownBands();
+  // Status bar panel 4: the code rows of the grid, the 60 empty rows apart.
+  void ShowCodeRowCount();
 
   bool exiting_ = false;
 };
