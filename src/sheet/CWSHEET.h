@@ -139,6 +139,8 @@ class CWSHEET : public VbForm {
   void buildLayout();
   void wireHandlers();
   void LoadSheet();
+  // A fresh sheet: no reading under way, no failure, no area view.
+  void resetReadingAndViewState();
   // Ends the load when the master or the reading failed: the sheet goes, the start window comes back.
   void abandonLoad(const QString& message);
   void LayoutSheetGrid();
