@@ -94,6 +94,28 @@ void reusePreviousFile() {
 // most) as it stands.
 bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' && d[7] == u'-'; }
 
+// [ORB] LASTP := value; false when the settings file does not hold it afterwards.
+bool writeLastp(const QString& value) {
+  IniMod.IniSection = "ORB";
+  WriteIni("LASTP", value);
+  QString stored;
+  IniMod.IniSection = "ORB";
+  ReadIni("LASTP", stored);
+  return stored == value;
+}
+
+// The work file and LASTP go together. LASTP goes first because its old value is at hand to put
+// back when the file cannot be replaced; the old file is not.
+bool commitWorkFile(const QByteArray& bytes, const QString& lastp) {
+  const QString previous = Settings.LastExtractedRecord;
+  if (!writeLastp(lastp) || !AtomicWriteFile(DmyDbsPath(), bytes)) {
+    writeLastp(previous);
+    return false;
+  }
+  Settings.LastExtractedRecord = lastp;
+  return true;
+}
+
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
 struct Yyyymmdd {
   char16_t text[8];
@@ -190,7 +212,11 @@ void BuildDmyDbs() {
   ShowStartStatus(QStringLiteral("SORT中"));
   QByteArray all;
   if (append) {
-    ReadWholeFile(DmyDbsPath(), all);  // a missing file is an empty one
+    // The lines already there stay: a file that is there but cannot be read stops the append.
+    if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
+      fail(kReadFileError);
+      return;
+    }
     all += lines;
     lines.clear();
   } else {
@@ -201,19 +227,8 @@ void BuildDmyDbs() {
     fail(kReadSortGaveUp);
     return;
   }
-  // The file and LASTP go together: the file is replaced in one step, then LASTP follows it.
-  if (!AtomicWriteFile(DmyDbsPath(), all)) {
-    fail(kReadFileError);
-    return;
-  }
   // A rewrite that took no line writes the previous LASTP back.
-  if (tookLine) Settings.LastExtractedRecord = QString::number(lastTaken);
-  IniMod.IniSection = "ORB";
-  WriteIni("LASTP", Settings.LastExtractedRecord);
-  QString check;
-  IniMod.IniSection = "ORB";
-  ReadIni("LASTP", check);
-  if (check != Settings.LastExtractedRecord) {
+  if (!commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
     fail(kReadFileError);
     return;
   }

@@ -20,6 +20,7 @@
 #include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
+#include "sheet/SheetLink.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "startup/ORBTOP.h"
@@ -54,6 +55,19 @@ void writeIni(const QString& section, const QString& key, const QString& value) 
 
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
+
+// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
+// window saw it, not as a file that would not open.
+QString readFailureMessage(int32_t code) {
+  if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
+    return QStringLiteral("処理が中断されました");
+  if (code == kReadSortGaveUp)
+    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
+           programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
+  if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
+    return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
+  return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
+}
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -156,16 +170,15 @@ void CWSHEET::Form_Load() { LoadSheet(); }
 
 void CWSHEET::LoadSheet() {
   SheetTallyState& t = SheetTally;
-  // 1-3: the cell arrays of the band set, key preview, the notice label.
+  // The cell arrays for the band set; keys reach the form before its controls.
   t.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
   KeyPreview = true;
   Label1.hide();
   Label1.setText(QString());
-  // 4-5.
   RigPortState.CatBusy = 0;
   AwardCheckMode = 0;
   FUKUGEN.SetEnabled(false);
-  // 6-8: transceiver-related controls.
+  // Transceiver controls.
   const QString twoRig = readIni("RIG_CON_CFG", "TWORIG");
   if (twoRig == "YES") {
     Check9.show();
@@ -177,9 +190,7 @@ void CWSHEET::LoadSheet() {
   Frame4.setVisible(RigPortState.Rig1.PortName != "NONE");
   Text1.setText(QString());
   Frame10.Move(8400, 960);
-  // 9-10.
   RestoreGeometry();
-  // 11.
   if (readIni("RIG_CON_CFG", "USE_TRV") == "Yes") {
     Check8.SetValue(1);
     RigPortState.TransverterOn = "1";
@@ -187,32 +198,18 @@ void CWSHEET::LoadSheet() {
     Check8.SetValue(0);
     RigPortState.TransverterOn = "0";
   }
-  // 12-14.
   t.CurrentAreaLabel = kAllJapan;
   Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + kCrLf +
                   QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + kCrLf +
                   QStringLiteral("その上のチェック部分は任意です") + kCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
-  // 15: the spot site's address, over HTTPS.
+  // The spot site's address, over HTTPS.
   SpotUrl = readIni("JCcfg", "JCspotURL");
   if (!SpotUrl.toUpper().contains("HTTPS://" + kSpotSiteHost.toUpper())) {
     SpotUrl = "https://" + kSpotSiteHost.toLower();
     writeIni("JCcfg", "JCspotURL", SpotUrl);
   }
-  // 16: the state of a fresh sheet.
-  StartFlags.ReadStatusCode = 0;
-  ChousonListMode = 0;
-  t.AppendRead = 0;
-  t.ReadFailed = 0;
-  t.NewLinesWritten = 0;
-  t.AreaViewActive = 0;
-  t.AreaFilter.clear();
-  t.AreaCaption.clear();
-  t.PrefectureFilter.clear();
-  InsertMode = 0;
-  NoBandYet = 1;
-  StartFlags.InterruptCode = 0;
-  // 17-19.
+  resetReadingAndViewState();
   const int format = static_cast<int>(VbVal(Settings.WantedListType));
   if (Option2.Exists(format)) Option2[format].SetValue(true);
   Frame1.hide();
@@ -226,35 +223,20 @@ void CWSHEET::LoadSheet() {
   SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
   RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
   HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
-  // 20-21.
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
-  // 22-23: the code master.
   t.MasterRowCount =
       Settings.UseOwnQthData != 0 ? LoadQTHMasterList(0) : LoadMasterList(MasterList.MasterRecLen);
   if (t.MasterRowCount == 0) {
     abandonLoad(QStringLiteral("HAMLOG.MST/QTH data READ ERROR"));
     return;
   }
-  // 24-25: the reading.
   BuildDmyDbs();
   if (t.ReadFailed == 1) {
-    const int32_t code = StartFlags.ReadStatusCode;
-    QString message;
-    if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
-      message = QStringLiteral("処理が中断されました");
-    else if (code == kReadSortGaveUp)
-      message = QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
-                programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
-    else if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
-      message = QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
-    else
-      message = programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") +
-                QString::number(code);
-    abandonLoad(message);
+    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
-  // 26-30: menus of the companion programs and the transceiver.
+  // Menus of the companion programs and the transceiver.
   const bool mmqsl = Settings.QslProgramPath.contains("MMQSL.EXE", Qt::CaseInsensitive);
   mmqLine.SetVisible(mmqsl);
   exMMQSL.SetVisible(mmqsl);
@@ -267,16 +249,14 @@ void CWSHEET::LoadSheet() {
   const QString& model = RigPortState.RigModel;
   Command5.setVisible(model == "FT2000" || model == "FT991" || model == "FT817" || model == "ICOM");
   if (RigPortState.Rig1.PortName != "NONE" && SheetHooks.RigPortOpen) SheetHooks.RigPortOpen();
-  // 31-32.
-  StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(t.GridDataRows));
+  ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
-  // 34-36: optional buttons and menus by the files present.
+  // Optional buttons and menus by the files present.
   Command4.setEnabled(
       !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty());
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
-  // 37-39: the sheet tips, the DXCC table.
   StartFlags.TipsPath = QStringLiteral("ORBEX_Tips.TXT");
   if (!FindFileOnPath(JoinPath(ProgramFolder(), StartFlags.TipsPath)).isEmpty()) {
     StartFlags.TipsMode = 2;
@@ -287,6 +267,22 @@ void CWSHEET::LoadSheet() {
   }
   RigBkup.SetVisible(false);
   if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+}
+
+void CWSHEET::resetReadingAndViewState() {
+  SheetTallyState& t = SheetTally;
+  StartFlags.ReadStatusCode = 0;
+  StartFlags.InterruptCode = 0;
+  ChousonListMode = 0;
+  t.AppendRead = 0;
+  t.ReadFailed = 0;
+  t.NewLinesWritten = 0;
+  t.AreaViewActive = 0;
+  t.AreaFilter.clear();
+  t.AreaCaption.clear();
+  t.PrefectureFilter.clear();
+  InsertMode = 0;
+  NoBandYet = 1;
 }
 
 void CWSHEET::abandonLoad(const QString& message) {
@@ -344,11 +340,10 @@ void CWSHEET::LayoutSheetGrid() {
   }
   BandColumnTitles.clear();
   for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
-    const int band = BandIndexOfColumn(c);
-    SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
     g.SetTextMatrix(0, c, BandHeading(c));
     BandColumnTitles << BandHeading(c);
   }
+  ApplyShownBands();
   g.SetTextMatrix(0, BandLayout.KindColumn, QStringLiteral("FLG"));
   g.SetTextMatrix(0, BandLayout.QsoCountColumn, QStringLiteral("QSO数"));
   g.SetColWidth(BandLayout.KindColumn, 0);
@@ -364,11 +359,15 @@ void CWSHEET::LayoutSheetGrid() {
   g.SetFixedCols(5);
 }
 
-void CWSHEET::ALLB_Click() {
+void CWSHEET::ApplyShownBands() {
   for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
     const int band = BandIndexOfColumn(c);
     SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
   }
+}
+
+void CWSHEET::ALLB_Click() {
+  ApplyShownBands();
   ResetQsoPanel();
 }
 
@@ -383,12 +382,13 @@ void CWSHEET::READAGN() {
   MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 0);
   MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
   MSFlexGrid2.SetRedraw(false);
-  for (int32_t c = kFirstBandColumn; c <= BandLayout.LastBandColumn; ++c) {
-    const int band = BandIndexOfColumn(c);
-    SetBandColumn(c, ShownBands[band] == "1", band == k430Band ? k430Width : kBandWidth);
-  }
+  ApplyShownBands();
   FillProgressSheet();
   MSFlexGrid2.SetRedraw(true);
+  ShowCodeRowCount();
+}
+
+void CWSHEET::ShowCodeRowCount() {
   StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(SheetTally.GridDataRows));
 }
 
@@ -396,7 +396,7 @@ void CWSHEET::ReadDispItems() {
   ReadDisplayItemFlags(false);
   ReadShownBands();
   FillProgressSheet();
-  StatusBar1.SetPanelText(4, QStringLiteral("QTHdata= ") + QString::number(SheetTally.GridDataRows));
+  ShowCodeRowCount();
 }
 
 void CWSHEET::ResetQsoPanel() {
@@ -488,8 +488,11 @@ void CWSHEET::Form_KeyDown(int& keyCode, int shift) {
   if (keyCode < 16 || keyCode > 90) return;
   if (keyCode == vbKeyEscape) {
     StartFlags.InterruptCode = 1;
-    if (SheetJobRunning != 0) SheetJobRunning = 0;
-    HamlogCloseDb(0);
+    // A running sheet job still reads HAMLOG: it is asked to stop and closes HAMLOG itself.
+    if (SheetJobRunning != 0)
+      SheetJobRunning = 0;
+    else
+      HamlogCloseDb(0);
   } else if (keyCode == vbKeyInsert) {
     InsertMode = InsertMode == 1 ? 0 : 1;
     StatusBar1.SetPanelText(2, InsertMode == 1 ? QStringLiteral("挿入") : QStringLiteral("上書き"));
@@ -533,6 +536,8 @@ void CWSHEET::UnloadCompanionWindows() {
 }
 
 void CWSHEET::RTNMN_Click() {
+  // The busy notice lets events run: no second return or exit may start inside this one.
+  SheetJobLock lock;
   if (SheetHooks.RigPortClose) SheetHooks.RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
@@ -572,6 +577,7 @@ void CWSHEET::BYE_Click() { ExitProgram(false); }
 
 void CWSHEET::ExitProgram(bool fromCloseBox) {
   exiting_ = true;
+  SheetJobLock lock;
   Label2.setText(kExitText);
   if (fromCloseBox && SheetHooks.RigPortClose) SheetHooks.RigPortClose();
   Frame1.show();

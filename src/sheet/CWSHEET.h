@@ -139,6 +139,8 @@ class CWSHEET : public VbForm {
   void buildLayout();
   void wireHandlers();
   void LoadSheet();
+  // A fresh sheet: no reading under way, no failure, no area view.
+  void resetReadingAndViewState();
   // Ends the load when the master or the reading failed: the sheet goes, the start window comes back.
   void abandonLoad(const QString& message);
   void LayoutSheetGrid();
@@ -162,6 +164,10 @@ class CWSHEET : public VbForm {
   // Unloads every other window but the start window.
   void UnloadCompanionWindows();
   void SetBandColumn(int32_t column, bool shown, int width);
+  // Width and alignment of every band column from ShownBands.
+  void ApplyShownBands();
+  // Status bar panel 4: the code rows of the grid, the 60 empty rows apart.
+  void ShowCodeRowCount();
 
   bool exiting_ = false;
 };

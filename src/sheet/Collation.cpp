@@ -44,9 +44,11 @@ class Walk {
  public:
   Walk(ConfirmRule rule) : rule_(rule) {
     const int32_t rows = std::min(SheetTally.MasterRowCount, MasterTable.Rows());
+    // Every array the walk writes bounds it, so a line never reaches past one of them.
     lastColumn_ =
         std::min({BandLayout.LastBandColumn, MasterTable.Columns(), SheetTally.CellQsoCounts.LastColumn(),
-                  SheetTally.CellRecordNumbers.LastColumn()});
+                  SheetTally.CellRecordNumbers.LastColumn(), SheetTally.CellRecordDates.LastColumn(),
+                  SheetTally.TokyoWardRecordsTable.LastColumn()});
     rows_ = std::min({rows, SheetTally.CellQsoCounts.Rows(), SheetTally.CellRecordNumbers.Rows(),
                       SheetTally.CellRecordDates.Rows()});
     for (int32_t r = 1; r <= rows_; ++r) rowsByCode_[MasterTable(1, r).trimmed()].push_back(r);

@@ -20,8 +20,8 @@ inline constexpr char kDmyDbsSortKey[] = "/k(2:2)(1:1)(4:4)(8:4)(14:10) /e";
 // Program folder + "\DMYDBS.DAT".
 QString DmyDbsPath();
 
-// "0" or "1" by the code's length and last character (a six-character code ending in anything but a
-// digit sorts with the towns, as the code master does).
+// "0" or "1" by the code's length and last character; a six-character code ends in a digit or a
+// lower character for "0", as in the code master, and in anything else for "1".
 char DmyDbsKindFlag(const QString& code);
 
 // Appends one line (33 bytes). Characters that do not fit one byte, and control characters, become

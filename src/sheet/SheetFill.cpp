@@ -153,6 +153,9 @@ std::vector<SheetViewRow> SelectViewRows() {
 }
 
 void FillProgressSheet() {
+  // The fill lets events run between its steps; a view change clicked meanwhile must not start a
+  // second fill inside this one.
+  SheetJobLock lock;
   BeginSheetFill();
   AssignKindLetters();
   CountBandTotals();

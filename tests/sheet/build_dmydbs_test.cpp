@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTimer>
 
 #include "core/MASLST1.h"
@@ -244,6 +246,19 @@ TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {
   BuildDmyDbs();
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadAppendNoHamlog);
   EXPECT_EQ(SheetTally.AppendRead, 0);
+}
+
+TEST_F(BuildDmyDbsTest, AWorkFileWhoseLastpCannotBeStoredIsNotReplaced) {
+  log.Load();
+  const QByteArray before = work();
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  log.Prepare();
+  ASSERT_TRUE(QFile::remove(log.home.file("ORBEX5.INI")));
+  ASSERT_TRUE(QDir().mkpath(log.home.file("ORBEX5.INI")));
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadFileError);
+  EXPECT_EQ(work(), before);
 }
 
 TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {

@@ -208,6 +208,19 @@ TEST_F(CWSHEETTest, VersionAndDisplaySettingsMessages) {
             (QStringList{"ORBEX5 Ver 1.18", "ORBEX5 Ver 5.00A", "町村リスト作成モードにつき変更出来ません"}));
 }
 
+TEST_F(CWSHEETTest, EscStopsARunningSheetJobBeforeItClosesHamlog) {
+  sheet();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  sheet().SheetJobRunning = 1;
+  int key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(sheet().SheetJobRunning, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);  // the job still reading HAMLOG keeps it
+  key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
 TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   StartFlags.StartWithPreviousData = 1;
   boxes.Answer(vbOK);
@@ -278,7 +291,16 @@ TEST_F(CWSHEETTest, TheCloseBoxAlsoRemovesTheMasterWorkFiles) {
 TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) {
   sheet().Move(1500, 900, 10500, 7200);
   const int width = sheet().Width();
+  bool menusOffDuringReturn = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && !menusOffDuringReturn)
+      menusOffDuringReturn = !s->MENU.Enabled();
+  });
+  probe.start(0);
   sheet().RTNMN.Trigger();
+  probe.stop();
+  EXPECT_TRUE(menusOffDuringReturn);
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
   EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
