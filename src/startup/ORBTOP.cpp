@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
+#include <QScopeGuard>
 
 #include "core/MASLST1.h"
 #include "core/MasterTable.h"
@@ -466,7 +467,13 @@ void ORBTOP::Text7_Change() {
 
 // ---- Reading
 
+// While reading, the operator's close box is refused: the job pumps events and must not find its
+// windows gone when it resumes.
 void ORBTOP::BeginReading() {
+  if (!reading_) {
+    reading_ = true;
+    LockClose();
+  }
   StartFlags.AbortReading = 0;
   SetMousePointer(vbHourglass);
   DoEvents();
@@ -481,6 +488,10 @@ void ORBTOP::BeginReading() {
 }
 
 void ORBTOP::EndReading() {
+  if (reading_) {
+    reading_ = false;
+    UnlockClose();
+  }
   SetMousePointer(vbDefault);
   Label9.setText(kCounter);
   setReadingInputsEnabled(true);
@@ -538,6 +549,16 @@ int32_t ORBTOP::CheckHamlogReady() {
 }
 
 void ORBTOP::Command1_Click() {
+  // The checks pump events before the button is disabled: a second click then must not start a second
+  // reading, nor a close unload the window under this handler.
+  if (starting_) return;
+  starting_ = true;
+  LockClose();
+  const auto done = qScopeGuard([this] {
+    starting_ = false;
+    UnlockClose();
+  });
+
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
     MsgBox("Digitalモードの内訳設定がありません" + kCrLf + "「環境設定」から選択設定下さい。");

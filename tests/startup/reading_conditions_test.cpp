@@ -1,4 +1,6 @@
+#include <QCoreApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "core/MASLST1.h"
@@ -243,4 +245,29 @@ TEST_F(ReadingConditionsTest, StartButtonHandsOverToTheProgressSheet) {
   EXPECT_TRUE(LoadedForm<CWSHEET>()->isVisible());
   EXPECT_FALSE(top->isVisible());
   EXPECT_EQ(top->Command1.text(), QString::fromUtf8("読み込み開始"));
+}
+
+TEST_F(ReadingConditionsTest, WhileTheStartButtonRunsASecondClickAndACloseAreRefused) {
+  top->Show();
+  int sheets = 0;
+  StartWindowHooks.ShowProgressSheet = [&] {
+    ++sheets;
+    top->close();
+    EXPECT_TRUE(IsLoaded<ORBTOP>()) << "closed while the sheet loads";
+    return true;
+  };
+  // A second click waiting in the queue; the checks before the reading let it through.
+  const QPoint at = top->Command1.rect().center();
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    QCoreApplication::postEvent(
+        &top->Command1, new QMouseEvent(t, at, top->Command1.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                                        Qt::NoModifier));
+  MsgBoxResponder boxes;
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sheets, 1);
+  ASSERT_TRUE(IsLoaded<ORBTOP>());
+  top->Show();
+  top->close();
+  EXPECT_FALSE(IsLoaded<ORBTOP>()) << "idle again: the close box works";
 }
