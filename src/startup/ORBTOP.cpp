@@ -62,10 +62,11 @@ QString settingsHint() {
          "  HAMLOGPOS=HAMLOG.HDB の場所" + kCrLf + "を書いてから起動し直して下さい。";
 }
 
-// Up to and including the last separator of the path, and the rest.
-std::pair<QString, QString> splitFolder(const QString& path, const QString& byPath) {
-  const qsizetype k = std::max(byPath.lastIndexOf(u'\\'), byPath.lastIndexOf(u'/')) + 1;
-  return {path.left(k), path.mid(k)};
+// HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
+// and the master's file name.
+QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
+  const qsizetype k = std::max(hdbPath.lastIndexOf(u'\\'), hdbPath.lastIndexOf(u'/')) + 1;
+  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + kCrLf + masterPath.mid(k) + "が必要です";
 }
 
 // HAMLOG's code master beside the database: "HDB" at the end becomes "MST".
@@ -314,10 +315,8 @@ void ORBTOP::normalStart() {
     Label11.setText(QString::number(Hamlog.HdbRecordCount));
 
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
-    if (FindFileOnPath(MasterList.MasterFilePath).isEmpty()) {
-      const auto [folder, file] = splitFolder(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
-      MsgBox("指定されたデータフォルダ " + folder + " に" + kCrLf + file + "が必要です");
-    }
+    if (FindFileOnPath(MasterList.MasterFilePath).isEmpty())
+      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
   }
 
   ReadRigSettings(failures_);
@@ -527,11 +526,12 @@ int32_t ORBTOP::CheckHamlogReady() {
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
     const QString found = FindFileOnPath(MasterList.MasterFilePath);
     if (found.isEmpty()) {
-      const auto [folder, file] = splitFolder(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
-      MsgBox("指定されたデータフォルダ " + folder + " に" + kCrLf + file + "が必要です");
+      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
       return 1;
     }
     MasterList.MasterRowCap = static_cast<int32_t>((FileLen(found) - 290) / MasterList.MasterRecLen);
+    // Shorter than its header and one record: no code to read, and no table to size.
+    if (MasterList.MasterRowCap < 1) return 1;
   } else {
     VbFile in(MasterList.QthDataPath, VbMode::Input);
     if (!in.IsOpen()) {

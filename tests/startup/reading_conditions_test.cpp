@@ -158,6 +158,15 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAMissingMaster) {
                                   QString::fromUtf8(".MSTが必要です"));
   EXPECT_EQ(sheets, 0);
   EXPECT_EQ(top->Label11.text(), "3");
+
+  QFile master(hamlogdb::MasterPath(hamlogDir));
+  ASSERT_TRUE(master.open(QIODevice::WriteOnly));
+  master.write(QByteArray(200, ' '));
+  master.close();
+  MsgBoxResponder cut;
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(sheets, 0) << "a master cut short of its header";
+  EXPECT_TRUE(top->Command1.isEnabled());
 }
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
