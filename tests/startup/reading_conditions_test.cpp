@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QTest>
+#include <stdexcept>
 
 #include "core/MASLST1.h"
 #include "core/MasterTable.h"
@@ -279,4 +280,17 @@ TEST_F(ReadingConditionsTest, WhileTheStartButtonRunsASecondClickAndACloseAreRef
   top->Show();
   top->close();
   EXPECT_FALSE(IsLoaded<ORBTOP>()) << "idle again: the close box works";
+}
+
+TEST_F(ReadingConditionsTest, FailedSheetLoadIsToldAndTheStartWindowStays) {
+  top->Show();
+  StartWindowHooks.ShowProgressSheet = []() -> bool { throw std::runtime_error("53 File not found"); };
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(boxes.texts(), QStringList({"53 File not found"}));
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_TRUE(top->Command1.isEnabled());
+  EXPECT_EQ(top->Command1.text(), QString::fromUtf8("読み込み開始"));
+  EXPECT_EQ(top->Label9.text(), QString::fromUtf8("ｶｳﾝﾀ"));
 }
