@@ -195,35 +195,10 @@ TextBox& ORBTOP::categoryBox(int box) {
 // ---- Start-up
 
 void ORBTOP::Form_Load() {
-  MasterList.ClearStartWithPreviousData = [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
-  };
-  BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
-    ORBTOP* top = LoadedForm<ORBTOP>();
-    if (!top) return;
-    for (Menu* m : {&top->v135K, &top->v475K, &top->v10G, &top->v24G, &top->v47G, &top->v77G})
-      m->SetVisible(extended == 1);
-    if (extended == 1) {
-      top->v135K.SetEnabled(false);
-      top->v475K.SetEnabled(false);
-    }
-  };
-
+  installHooks();
   SETCFG.SetEnabled(static_cast<bool>(StartWindowHooks.ShowSettingsDialog));
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
-  const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
-  if (definitions == 0) {
-    endProgramWithMessage(
-        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
-        "この先進めませんので終了します");
-    return;
-  }
-  if (definitions == -1) {
-    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
-                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
-                          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
-    return;
-  }
+  if (!loadDesignatedCities()) return;
   CleanIniViewPos();
   HamlogDllVersion = ThdllVersionNumber(GetThdllVersion()).value_or(0);
 
@@ -242,15 +217,7 @@ void ORBTOP::Form_Load() {
     incompleteSetupStart();
     return;
   }
-
-  // The HAMLOG database.
-  Label1.setText(Settings.MyCall);
-  Text8.setText(today());
-  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
-  SetForeColor(Label5, vbBlack);
-  Frame1.setVisible(true);
-  Frame2.setVisible(true);
-  Check1.setVisible(true);
+  showDatabase();
   if (reading.HamlogPosMissing) {
     Label5.setText(kUnregistered);
     SetForeColor(Label5, vbRed);
@@ -258,6 +225,61 @@ void ORBTOP::Form_Load() {
     incompleteSetupStart();
     return;
   }
+  checkDatabaseFile();
+  if (reading.MyCallMissing) {
+    Label1.setText("設定を！");
+    firstRunStart();
+    return;
+  }
+  normalStart();
+}
+
+void ORBTOP::installHooks() {
+  MasterList.ClearStartWithPreviousData = [] {
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+  };
+  BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
+    ORBTOP* top = LoadedForm<ORBTOP>();
+    if (!top) return;
+    for (Menu* m : {&top->v135K, &top->v475K, &top->v10G, &top->v24G, &top->v47G, &top->v77G})
+      m->SetVisible(extended == 1);
+    if (extended == 1) {
+      top->v135K.SetEnabled(false);
+      top->v475K.SetEnabled(false);
+    }
+  };
+}
+
+// False when the definitions are unusable: the operator was told and the program ends.
+bool ORBTOP::loadDesignatedCities() {
+  const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
+  if (definitions == 0) {
+    endProgramWithMessage(
+        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
+        "この先進めませんので終了します");
+    return false;
+  }
+  if (definitions == -1) {
+    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
+                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
+                          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
+    return false;
+  }
+  return true;
+}
+
+void ORBTOP::showDatabase() {
+  Label1.setText(Settings.MyCall);
+  Text8.setText(today());
+  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
+  SetForeColor(Label5, vbBlack);
+  Frame1.setVisible(true);
+  Frame2.setVisible(true);
+  Check1.setVisible(true);
+}
+
+// A database that is not there is shown in red and told later; its stored date is kept.
+void ORBTOP::checkDatabaseFile() {
   Settings.CurrentHdbDate = FileDateTime(Hamlog.HamlogDbPath);
   hdbFound_ = !Settings.CurrentHdbDate.isEmpty();
   if (hdbFound_) {
@@ -268,13 +290,6 @@ void ORBTOP::Form_Load() {
     Label5.setText("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
   }
-
-  if (reading.MyCallMissing) {
-    Label1.setText("設定を！");
-    firstRunStart();
-    return;
-  }
-  normalStart();
 }
 
 void ORBTOP::resetSharedFlags() {

@@ -124,6 +124,10 @@ class ORBTOP : public VbForm {
  private:
   void buildLayout();
   void wireHandlers();
+  void installHooks();
+  bool loadDesignatedCities();
+  void showDatabase();
+  void checkDatabaseFile();
   void resetSharedFlags();
   void applyBoxes(const StartupReading& r);
   void normalStart();

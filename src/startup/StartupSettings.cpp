@@ -51,7 +51,6 @@ QString fileNameOf(const QString& path) {
 void readDisplayItems(QStringList& failures) {
   section("DISPCG_ITEM");
   DisplayItemsState& d = DisplayItems;
-  for (QString* item : {&d.City, &d.Gun, &d.Ku, &d.Town, &d.Vill, &d.Dx}) *item = QString();
   const QList<std::pair<const char*, QString*>> kinds = {{"CITY", &d.City}, {"GUN", &d.Gun},   {"KU", &d.Ku},
                                                          {"TOWN", &d.Town}, {"VILL", &d.Vill}, {"DX", &d.Dx}};
   for (const auto& [key, item] : kinds) *item = readOr(key, "1");
