@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
+#include <QScopeGuard>
 
 #include "core/MASLST1.h"
 #include "core/MasterTable.h"
@@ -61,10 +62,11 @@ QString settingsHint() {
          "  HAMLOGPOS=HAMLOG.HDB の場所" + kCrLf + "を書いてから起動し直して下さい。";
 }
 
-// Up to and including the last separator of the path, and the rest.
-std::pair<QString, QString> splitFolder(const QString& path, const QString& byPath) {
-  const qsizetype k = std::max(byPath.lastIndexOf(u'\\'), byPath.lastIndexOf(u'/')) + 1;
-  return {path.left(k), path.mid(k)};
+// HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
+// and the master's file name.
+QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
+  const qsizetype k = std::max(hdbPath.lastIndexOf(u'\\'), hdbPath.lastIndexOf(u'/')) + 1;
+  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + kCrLf + masterPath.mid(k) + "が必要です";
 }
 
 // HAMLOG's code master beside the database: "HDB" at the end becomes "MST".
@@ -193,35 +195,10 @@ TextBox& ORBTOP::categoryBox(int box) {
 // ---- Start-up
 
 void ORBTOP::Form_Load() {
-  MasterList.ClearStartWithPreviousData = [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
-  };
-  BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
-    ORBTOP* top = LoadedForm<ORBTOP>();
-    if (!top) return;
-    for (Menu* m : {&top->v135K, &top->v475K, &top->v10G, &top->v24G, &top->v47G, &top->v77G})
-      m->SetVisible(extended == 1);
-    if (extended == 1) {
-      top->v135K.SetEnabled(false);
-      top->v475K.SetEnabled(false);
-    }
-  };
-
+  installHooks();
   SETCFG.SetEnabled(static_cast<bool>(StartWindowHooks.ShowSettingsDialog));
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
-  const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
-  if (definitions == 0) {
-    endProgramWithMessage(
-        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
-        "この先進めませんので終了します");
-    return;
-  }
-  if (definitions == -1) {
-    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
-                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
-                          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
-    return;
-  }
+  if (!loadDesignatedCities()) return;
   CleanIniViewPos();
   HamlogDllVersion = ThdllVersionNumber(GetThdllVersion()).value_or(0);
 
@@ -240,15 +217,7 @@ void ORBTOP::Form_Load() {
     incompleteSetupStart();
     return;
   }
-
-  // The HAMLOG database.
-  Label1.setText(Settings.MyCall);
-  Text8.setText(today());
-  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
-  SetForeColor(Label5, vbBlack);
-  Frame1.setVisible(true);
-  Frame2.setVisible(true);
-  Check1.setVisible(true);
+  showDatabase();
   if (reading.HamlogPosMissing) {
     Label5.setText(kUnregistered);
     SetForeColor(Label5, vbRed);
@@ -256,6 +225,61 @@ void ORBTOP::Form_Load() {
     incompleteSetupStart();
     return;
   }
+  checkDatabaseFile();
+  if (reading.MyCallMissing) {
+    Label1.setText("設定を！");
+    firstRunStart();
+    return;
+  }
+  normalStart();
+}
+
+void ORBTOP::installHooks() {
+  MasterList.ClearStartWithPreviousData = [] {
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+  };
+  BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
+    ORBTOP* top = LoadedForm<ORBTOP>();
+    if (!top) return;
+    for (Menu* m : {&top->v135K, &top->v475K, &top->v10G, &top->v24G, &top->v47G, &top->v77G})
+      m->SetVisible(extended == 1);
+    if (extended == 1) {
+      top->v135K.SetEnabled(false);
+      top->v475K.SetEnabled(false);
+    }
+  };
+}
+
+// False when the definitions are unusable: the operator was told and the program ends.
+bool ORBTOP::loadDesignatedCities() {
+  const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
+  if (definitions == 0) {
+    endProgramWithMessage(
+        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
+        "この先進めませんので終了します");
+    return false;
+  }
+  if (definitions == -1) {
+    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
+                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
+                          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
+    return false;
+  }
+  return true;
+}
+
+void ORBTOP::showDatabase() {
+  Label1.setText(Settings.MyCall);
+  Text8.setText(today());
+  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
+  SetForeColor(Label5, vbBlack);
+  Frame1.setVisible(true);
+  Frame2.setVisible(true);
+  Check1.setVisible(true);
+}
+
+// A database that is not there is shown in red and told later; its stored date is kept.
+void ORBTOP::checkDatabaseFile() {
   Settings.CurrentHdbDate = FileDateTime(Hamlog.HamlogDbPath);
   hdbFound_ = !Settings.CurrentHdbDate.isEmpty();
   if (hdbFound_) {
@@ -266,13 +290,6 @@ void ORBTOP::Form_Load() {
     Label5.setText("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
   }
-
-  if (reading.MyCallMissing) {
-    Label1.setText("設定を！");
-    firstRunStart();
-    return;
-  }
-  normalStart();
 }
 
 void ORBTOP::resetSharedFlags() {
@@ -313,10 +330,8 @@ void ORBTOP::normalStart() {
     Label11.setText(QString::number(Hamlog.HdbRecordCount));
 
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
-    if (FindFileOnPath(MasterList.MasterFilePath).isEmpty()) {
-      const auto [folder, file] = splitFolder(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
-      MsgBox("指定されたデータフォルダ " + folder + " に" + kCrLf + file + "が必要です");
-    }
+    if (FindFileOnPath(MasterList.MasterFilePath).isEmpty())
+      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
   }
 
   ReadRigSettings(failures_);
@@ -466,7 +481,13 @@ void ORBTOP::Text7_Change() {
 
 // ---- Reading
 
+// While reading, the operator's close box is refused: the job pumps events and must not find its
+// windows gone when it resumes.
 void ORBTOP::BeginReading() {
+  if (!reading_) {
+    reading_ = true;
+    LockClose();
+  }
   StartFlags.AbortReading = 0;
   SetMousePointer(vbHourglass);
   DoEvents();
@@ -481,6 +502,10 @@ void ORBTOP::BeginReading() {
 }
 
 void ORBTOP::EndReading() {
+  if (reading_) {
+    reading_ = false;
+    UnlockClose();
+  }
   SetMousePointer(vbDefault);
   Label9.setText(kCounter);
   setReadingInputsEnabled(true);
@@ -516,11 +541,12 @@ int32_t ORBTOP::CheckHamlogReady() {
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
     const QString found = FindFileOnPath(MasterList.MasterFilePath);
     if (found.isEmpty()) {
-      const auto [folder, file] = splitFolder(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
-      MsgBox("指定されたデータフォルダ " + folder + " に" + kCrLf + file + "が必要です");
+      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
       return 1;
     }
     MasterList.MasterRowCap = static_cast<int32_t>((FileLen(found) - 290) / MasterList.MasterRecLen);
+    // Shorter than its header and one record: no code to read, and no table to size.
+    if (MasterList.MasterRowCap < 1) return 1;
   } else {
     VbFile in(MasterList.QthDataPath, VbMode::Input);
     if (!in.IsOpen()) {
@@ -538,6 +564,16 @@ int32_t ORBTOP::CheckHamlogReady() {
 }
 
 void ORBTOP::Command1_Click() {
+  // The checks pump events before the button is disabled: a second click then must not start a second
+  // reading, nor a close unload the window under this handler.
+  if (starting_) return;
+  starting_ = true;
+  LockClose();
+  const auto done = qScopeGuard([this] {
+    starting_ = false;
+    UnlockClose();
+  });
+
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
     MsgBox("Digitalモードの内訳設定がありません" + kCrLf + "「環境設定」から選択設定下さい。");

@@ -124,6 +124,10 @@ class ORBTOP : public VbForm {
  private:
   void buildLayout();
   void wireHandlers();
+  void installHooks();
+  bool loadDesignatedCities();
+  void showDatabase();
+  void checkDatabaseFile();
   void resetSharedFlags();
   void applyBoxes(const StartupReading& r);
   void normalStart();
@@ -146,7 +150,9 @@ class ORBTOP : public VbForm {
   void clearStartWithPreviousData() { Check1.SetValue(0); }
 
   bool hdbFound_ = false;
-  QStringList failures_;  // settings that could not be used, told once the start-up has ended
+  bool reading_ = false;   // between BeginReading and EndReading
+  bool starting_ = false;  // the start button's handler runs
+  QStringList failures_;   // settings that could not be used, told once the start-up has ended
 };
 
 // The caption "ORBEX5    Ver 1.18" of a version; a revision other than 0 adds its hexadecimal digits.

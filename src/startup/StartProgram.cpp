@@ -19,8 +19,10 @@ std::unique_ptr<QLockFile>& programLock() {
 
 bool StartProgram() {
   auto lock = std::make_unique<QLockFile>(JoinPath(ProgramFolder(), "ORBEX5.lock"));
-  // Only a lock of a process that has ended is stale, however old it is.
-  lock->setStaleLockTime(0);
+  // A running copy keeps the system's lock on the file, so it is never taken over. A file left by a copy
+  // that crashed is taken over once it is older than the stale time, even when it names another host
+  // (a renamed machine, a container, a shared folder), which a process check alone would never clear.
+  lock->setStaleLockTime(30'000);
   if (!lock->tryLock(0)) return false;
   programLock() = std::move(lock);
 

@@ -51,7 +51,6 @@ QString fileNameOf(const QString& path) {
 void readDisplayItems(QStringList& failures) {
   section("DISPCG_ITEM");
   DisplayItemsState& d = DisplayItems;
-  for (QString* item : {&d.City, &d.Gun, &d.Ku, &d.Town, &d.Vill, &d.Dx}) *item = QString();
   const QList<std::pair<const char*, QString*>> kinds = {{"CITY", &d.City}, {"GUN", &d.Gun},   {"KU", &d.Ku},
                                                          {"TOWN", &d.Town}, {"VILL", &d.Vill}, {"DX", &d.Dx}};
   for (const auto& [key, item] : kinds) *item = readOr(key, "1");
@@ -96,12 +95,17 @@ void readHamlogAndConditions(StartupReading& r) {
   const int32_t modeCount = number("MODEC", s.ModeCount, 0, r.Failures);
 
   section("LASTCONDX");
-  for (int i = 0; i < 5; ++i)
-    ReadConditions.ExcludedQslKinds[i] = readOr(QString("QSL%1").arg(i + 1), "LASTCONDX");
+  std::array<std::optional<QString>, 5> kinds;
+  for (int i = 0; i < 5; ++i) {
+    kinds[i] = read(QString("QSL%1").arg(i + 1));
+    ReadConditions.ExcludedQslKinds[i] = kinds[i].value_or("LASTCONDX");
+  }
   const std::optional<QString> mode = read("SELMODE");
   ReadConditions.SelMode = mode.value_or("LASTCONDX");
   if (mode) {
-    r.Boxes.QslBoxes = ReadConditions.ExcludedQslKinds;
+    // A missing category shows as an empty box: the one-character box would cut the section name to
+    // its first letter, and QSOs of that category would be left out.
+    for (int i = 0; i < 5; ++i) r.Boxes.QslBoxes[i] = kinds[i].value_or(QString());
     r.Boxes.ModeBox = modeCount > 0 ? *mode : "MIX";
     r.Boxes.ModeListText = r.Boxes.ModeBox;
   }

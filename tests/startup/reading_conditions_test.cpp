@@ -1,5 +1,8 @@
+#include <QCoreApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTest>
+#include <stdexcept>
 
 #include "core/MASLST1.h"
 #include "core/MasterTable.h"
@@ -156,6 +159,15 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAMissingMaster) {
                                   QString::fromUtf8(".MSTが必要です"));
   EXPECT_EQ(sheets, 0);
   EXPECT_EQ(top->Label11.text(), "3");
+
+  QFile master(hamlogdb::MasterPath(hamlogDir));
+  ASSERT_TRUE(master.open(QIODevice::WriteOnly));
+  master.write(QByteArray(200, ' '));
+  master.close();
+  MsgBoxResponder cut;
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(sheets, 0) << "a master cut short of its header";
+  EXPECT_TRUE(top->Command1.isEnabled());
 }
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
@@ -243,4 +255,42 @@ TEST_F(ReadingConditionsTest, StartButtonHandsOverToTheProgressSheet) {
   EXPECT_TRUE(LoadedForm<CWSHEET>()->isVisible());
   EXPECT_FALSE(top->isVisible());
   EXPECT_EQ(top->Command1.text(), QString::fromUtf8("読み込み開始"));
+}
+
+TEST_F(ReadingConditionsTest, WhileTheStartButtonRunsASecondClickAndACloseAreRefused) {
+  top->Show();
+  int sheets = 0;
+  StartWindowHooks.ShowProgressSheet = [&] {
+    ++sheets;
+    top->close();
+    EXPECT_TRUE(IsLoaded<ORBTOP>()) << "closed while the sheet loads";
+    return true;
+  };
+  // A second click waiting in the queue; the checks before the reading let it through.
+  const QPoint at = top->Command1.rect().center();
+  for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    QCoreApplication::postEvent(
+        &top->Command1, new QMouseEvent(t, at, top->Command1.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                                        Qt::NoModifier));
+  MsgBoxResponder boxes;
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sheets, 1);
+  ASSERT_TRUE(IsLoaded<ORBTOP>());
+  top->Show();
+  top->close();
+  EXPECT_FALSE(IsLoaded<ORBTOP>()) << "idle again: the close box works";
+}
+
+TEST_F(ReadingConditionsTest, FailedSheetLoadIsToldAndTheStartWindowStays) {
+  top->Show();
+  StartWindowHooks.ShowProgressSheet = []() -> bool { throw std::runtime_error("53 File not found"); };
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(boxes.texts(), QStringList({"53 File not found"}));
+  EXPECT_TRUE(top->isVisible());
+  EXPECT_TRUE(top->Command1.isEnabled());
+  EXPECT_EQ(top->Command1.text(), QString::fromUtf8("読み込み開始"));
+  EXPECT_EQ(top->Label9.text(), QString::fromUtf8("ｶｳﾝﾀ"));
 }

@@ -1,3 +1,4 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -215,6 +216,21 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);
   first.unlock();
 
+  MsgBoxResponder none;
+  EXPECT_TRUE(StartProgram());
+  EXPECT_TRUE(IsLoaded<ORBTOP>());
+}
+
+TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  // What a copy that crashed on another host name (a renamed machine, a container) leaves behind.
+  QFile lock(home.file("ORBEX5.lock"));
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  lock.write("4194301\norbex5\nsome-other-host\n");
+  lock.flush();
+  lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+  lock.close();
   MsgBoxResponder none;
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());

@@ -105,6 +105,7 @@ TEST_F(StartupSettingsTest, StoredValuesAndTheirRules) {
 
   EXPECT_EQ(r.Boxes.QslBoxes[0], "P");
   EXPECT_EQ(r.Boxes.QslBoxes[1], "N");
+  EXPECT_EQ(r.Boxes.QslBoxes[2], "") << "a missing category excludes nothing";
   EXPECT_EQ(r.Boxes.ModeBox, "CW");
   EXPECT_EQ(r.Boxes.ModeListText, "CW");
   EXPECT_EQ(r.Boxes.ModeListItems, QStringList({"CW", "SSB", "DIGITAL"}));
