@@ -9,6 +9,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/vbfile.h"
+#include "platform/vbnumber.h"
 
 QsoRulesState QsoRules;
 
@@ -150,11 +151,7 @@ constexpr std::array<std::pair<int, const char*>, 16> kQslFlagTable{{
 }  // namespace
 
 void QslFlagsToText(const QString& code) {
-  // The numeric value as the runtime's Val reads it: leading digits, blank or none giving 0.
-  const QString t = code.trimmed();
-  qsizetype n = 0;
-  while (n < t.size() && t.at(n).isDigit() && t.at(n).unicode() <= '9') ++n;
-  const int value = t.left(n).toInt();
+  const int value = static_cast<int>(VbVal(code));
   for (const auto& [c, text] : kQslFlagTable)
     if (c == value) {
       QsoRules.QslFlagText = QString::fromLatin1(text);

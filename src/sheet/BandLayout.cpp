@@ -3,6 +3,7 @@
 #include "core/ORBEX_INI_MOD.h"
 #include "core/SharedSettings.h"
 #include "platform/ui/flexgrid_model.h"
+#include "platform/vbnumber.h"
 
 BandLayoutState BandLayout;
 BandLayoutHooksState BandLayoutHooks;

@@ -16,6 +16,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
+#include "platform/vbnumber.h"
 #include "rig/RigPortState.h"
 #include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"

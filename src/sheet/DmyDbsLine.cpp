@@ -56,19 +56,6 @@ void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band,
   out.append(line, kDmyDbsRecordBytes);
 }
 
-int64_t VbValBytes(QByteArrayView text) {
-  qsizetype i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  int64_t v = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (v > (int64_t(1) << 56)) break;  // far beyond any record number or date
-    v = v * 10 + (text[i] - '0');
-  }
-  return negative ? -v : v;
-}
-
 bool IsPlainDmyDbs(QByteArrayView data) {
   if (data.size() % kDmyDbsRecordBytes != 0) return false;
   for (qsizetype at = 0; at < data.size(); at += kDmyDbsRecordBytes) {

@@ -12,6 +12,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/vbnumber.h"
+
 inline constexpr int kDmyDbsRecordBytes = 33;
 inline constexpr char kDmyDbsFileName[] = "DMYDBS.DAT";
 // The key the file is sorted by: prefecture, kind flag, rest of the code, band, record number.
@@ -40,9 +42,6 @@ struct DmyDbsRecord {
   QByteArrayView RecordNumber() const { return bytes.sliced(13, 10); }
   QByteArrayView DateAndEnd() const { return bytes.sliced(23, 10); }
 };
-
-// VB's Val on bytes: leading blanks skipped, optional sign, then digits up to the first other byte.
-int64_t VbValBytes(QByteArrayView text);
 
 // True when the bytes are whole 33-byte lines that each end in CR LF and hold no other CR: the form
 // that BuildDmyDbs writes, which the line-based and the fixed-record readings split alike.

@@ -139,19 +139,6 @@ void readHamlogAndConditions(StartupReading& r) {
 
 }  // namespace
 
-std::optional<int32_t> WholeNumber(const QString& text) {
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return std::nullopt;
-  for (QChar c : t)
-    if (!(c.isDigit() || c == u'.' || c == u'-' || c == u'+')) return std::nullopt;
-  bool ok = false;
-  const double x = t.toDouble(&ok);
-  if (!ok) return std::nullopt;
-  const double r = std::nearbyint(x);  // half to even
-  if (r < INT32_MIN || r > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(r);
-}
-
 std::optional<int32_t> ThdllVersionNumber(int32_t raw) {
   const QString digits = QString::number(static_cast<uint32_t>(raw), 16);
   bool ok = false;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/vbnumber.h"
+
 // What the settings ask the start window to show.
 struct StartupBoxes {
   std::array<QString, 5> QslBoxes{"P", "", "", "", ""};  // Text1 .. Text5: excluded QSL categories
@@ -52,10 +54,6 @@ void WriteInternetShortcuts();
 // The HAMLOG library version as a whole number (503 for 5.03): the hexadecimal digits of the library's
 // answer read as a decimal number, divided by 100, rounded half to even. Digits A-F give nothing.
 std::optional<int32_t> ThdllVersionNumber(int32_t raw);
-
-// A stored number as the runtime's whole-number conversion reads it: blanks around it, a sign, a
-// decimal fraction rounded half to even. Nothing for empty or other text, or beyond 32 bits.
-std::optional<int32_t> WholeNumber(const QString& text);
 
 // Addresses the start-up writes and restores.
 inline constexpr char kAwardEntryPageUrl[] = "https://www.jarl.org/page/award/AwardEntry.aspx";

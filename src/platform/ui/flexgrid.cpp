@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/codepage.h"
+#include "platform/vbnumber.h"
 
 namespace {
 

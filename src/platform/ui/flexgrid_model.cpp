@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "platform/ui/color.h"
+#include "platform/vbnumber.h"
 
 namespace {
 
@@ -35,39 +36,6 @@ Qt::Alignment AlignmentOf(int code, const QString& text) {
 }
 
 }  // namespace
-
-double VbVal(const QString& text) {
-  qsizetype i = 0;
-  const qsizetype n = text.size();
-  while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
-  const qsizetype start = i;
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  bool digits = false;
-  while (i < n && text[i].isDigit() && text[i].unicode() < 128) ++i, digits = true;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) ++i, digits = true;
-  }
-  if (!digits) return 0;
-  qsizetype end = i;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    qsizetype j = i + 1;
-    if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
-    if (j < n && text[j].isDigit()) {
-      while (j < n && text[j].isDigit()) ++j;
-      end = j;
-    }
-  }
-  return QStringView(text).mid(start, end - start).toDouble();
-}
-
-bool IsNumericText(const QString& text) {
-  bool ok = false;
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return false;
-  t.toDouble(&ok);
-  return ok;
-}
 
 FlexGridModel::FlexGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 

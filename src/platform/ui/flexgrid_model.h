@@ -85,8 +85,3 @@ class FlexGridModel : public QAbstractTableModel {
   bool shapeDirty_ = false, dataDirty_ = false;
   int shownRows_ = 0, shownCols_ = 0;  // what the view knows while suspended
 };
-
-// VB's Val: the number at the start of the text (blanks skipped), 0 when there is none.
-double VbVal(const QString& text);
-// True when the whole text (blanks around it allowed) is a number.
-bool IsNumericText(const QString& text);

@@ -7,6 +7,7 @@
 
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
+#include "platform/vbnumber.h"
 #include "ui_test.h"
 
 namespace {
