@@ -19,6 +19,15 @@ void ReadIni(const QString& key, QString& value) {
   value = CutToAnsiBytes(v.section(QChar(0), 0, 0), kIniValueLimit);
 }
 
+std::optional<QString> ReadIniKey(const QString& key) {
+  QString value;
+  ReadIni(key, value);
+  if (value == IniMod.IniSection) return std::nullopt;
+  return value;
+}
+
+QString ReadIniOr(const QString& key, const QString& fallback) { return ReadIniKey(key).value_or(fallback); }
+
 void WriteIni(const QString& key, const QString& value) {
   if (key == "NEW") {
     // Resets every setting to the first-run state.

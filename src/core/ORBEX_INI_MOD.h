@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 struct IniModState {
   QString IniSection;  // section of the next ReadIni / WriteIni
@@ -27,6 +28,10 @@ QString IniFilePath();
 // Reads `key` of section IniSection; a missing key (or section or file) gives the section name, a
 // stored empty value gives "". Values are cut to 127 bytes, never inside a character.
 void ReadIni(const QString& key, QString& value);
+// ReadIni with the missing-key test done: nothing when the key is missing.
+std::optional<QString> ReadIniKey(const QString& key);
+// ReadIni with the caller's default in place of a missing key.
+QString ReadIniOr(const QString& key, const QString& fallback);
 // Writes `value` under `key` of section IniSection. The key "NEW" deletes the whole file instead.
 void WriteIni(const QString& key, const QString& value);
 

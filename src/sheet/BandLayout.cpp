@@ -88,33 +88,32 @@ QString BandHeading(int32_t column) {
 namespace {
 
 // One kind flag: the stored text ("1" for a missing key) and its number copy.
-void readKind(const char* key, QString& text, int32_t& number) {
-  IniMod.IniSection = "DISPCG_ITEM";
-  ReadIni(key, text);
-  if (text == QLatin1String("DISPCG_ITEM")) text = "1";
-  number = static_cast<int32_t>(VbVal(text));
+void readKind(const char* key, QString& text, int32_t& number, QStringList* failures) {
+  text = ReadIniOr(key, "1");
+  if (!failures) {
+    number = static_cast<int32_t>(VbVal(text));
+    return;
+  }
+  const std::optional<int32_t> n = WholeNumber(text);
+  if (!n) *failures << QString("[%1] %2=%3").arg(IniMod.IniSection, key, text);
+  number = n.value_or(1);
 }
 
 }  // namespace
 
-void ReadDisplayItemFlags(bool withDelQth) {
+void ReadDisplayItemFlags(bool withDelQth, QStringList* failures) {
   DisplayItemsState& d = DisplayItems;
-  readKind("CITY", d.City, d.CityOn);
-  readKind("GUN", d.Gun, d.GunOn);
-  readKind("KU", d.Ku, d.KuOn);
-  readKind("TOWN", d.Town, d.TownOn);
-  readKind("VILL", d.Vill, d.VillOn);
-  readKind("DX", d.Dx, d.DxOn);
-  if (!withDelQth) return;
   IniMod.IniSection = "DISPCG_ITEM";
-  ReadIni("DelQTH", d.DelQTH);
-  if (d.DelQTH == QLatin1String("DISPCG_ITEM")) d.DelQTH = "0";
+  readKind("CITY", d.City, d.CityOn, failures);
+  readKind("GUN", d.Gun, d.GunOn, failures);
+  readKind("KU", d.Ku, d.KuOn, failures);
+  readKind("TOWN", d.Town, d.TownOn, failures);
+  readKind("VILL", d.Vill, d.VillOn, failures);
+  readKind("DX", d.Dx, d.DxOn, failures);
+  if (withDelQth) d.DelQTH = ReadIniOr("DelQTH", "0");
 }
 
 void ReadShownBands() {
-  for (int i = 0; i < kBandCount; ++i) {
-    IniMod.IniSection = "DISPBAND_ITEM";
-    ReadIni(Bands[i].key, ShownBands[i]);
-    if (ShownBands[i] == QLatin1String("DISPBAND_ITEM")) ShownBands[i] = "1";
-  }
+  IniMod.IniSection = "DISPBAND_ITEM";
+  for (int i = 0; i < kBandCount; ++i) ShownBands[i] = ReadIniOr(Bands[i].key, "1");
 }

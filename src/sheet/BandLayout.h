@@ -5,6 +5,7 @@
 // window, the settings dialog, the sheet and the award views all read these values.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -53,8 +54,9 @@ struct DisplayItemsState {
 extern DisplayItemsState DisplayItems;
 
 // Reads [DISPCG_ITEM] CITY, GUN, KU, TOWN, VILL, DX (a missing key gives "1") with their number copies;
-// with `withDelQth` also DelQTH (missing gives "0").
-void ReadDisplayItemFlags(bool withDelQth);
+// with `withDelQth` also DelQTH (missing gives "0"). With `failures`, a flag that is no whole number
+// counts as 1 and is named there ("[DISPCG_ITEM] KU=x"); without, it counts as its leading number.
+void ReadDisplayItemFlags(bool withDelQth, QStringList* failures = nullptr);
 // Reads [DISPBAND_ITEM] DB1R9 .. DBsat into ShownBands (a missing key gives "1").
 void ReadShownBands();
 

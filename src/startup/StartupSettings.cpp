@@ -20,16 +20,6 @@ constexpr char kMakerHomePage[] = "http://orbex5.example.jp";
 constexpr char kEqslPage[] = "http://www.eqsl.cc/jp/index.cfm";
 constexpr char kQsoBankPage[] = "http://www.qsobank.com/user/";
 
-// Reads `key` of the current section; nothing when it is missing (the store gives the section name).
-std::optional<QString> read(const QString& key) {
-  QString value;
-  ReadIni(key, value);
-  if (value == IniMod.IniSection) return std::nullopt;
-  return value;
-}
-
-QString readOr(const QString& key, const QString& fallback) { return read(key).value_or(fallback); }
-
 QString section(const char* name) {
   IniMod.IniSection = QString::fromLatin1(name);
   return IniMod.IniSection;
@@ -48,59 +38,40 @@ QString fileNameOf(const QString& path) {
   return path.mid(k + 1);
 }
 
-void readDisplayItems(QStringList& failures) {
-  section("DISPCG_ITEM");
-  DisplayItemsState& d = DisplayItems;
-  const QList<std::pair<const char*, QString*>> kinds = {{"CITY", &d.City}, {"GUN", &d.Gun},   {"KU", &d.Ku},
-                                                         {"TOWN", &d.Town}, {"VILL", &d.Vill}, {"DX", &d.Dx}};
-  for (const auto& [key, item] : kinds) *item = readOr(key, "1");
-  d.DelQTH = readOr("DelQTH", "0");
-  const QList<std::tuple<const char*, QString*, int32_t*>> copies = {
-      {"CITY", &d.City, &d.CityOn}, {"KU", &d.Ku, &d.KuOn},       {"GUN", &d.Gun, &d.GunOn},
-      {"TOWN", &d.Town, &d.TownOn}, {"VILL", &d.Vill, &d.VillOn}, {"DX", &d.Dx, &d.DxOn}};
-  for (const auto& [key, item, on] : copies) *on = number(key, *item, 1, failures);
-}
-
-void readShownBands() {
-  section("DISPBAND_ITEM");
-  for (int i = 0; i < kBandCount; ++i) ShownBands[i] = readOr(Bands[i].key, "1");
-  for (int i = 0; i < kBandCount; ++i) WriteIni(Bands[i].key, ShownBands[i]);
-}
-
 // Rows from HAMLOGPOS on; only read when the HAMLOG program is known.
 void readHamlogAndConditions(StartupReading& r) {
   SharedSettingsState& s = Settings;
   section("ORB");
-  const std::optional<QString> hdb = read("HAMLOGPOS");
+  const std::optional<QString> hdb = ReadIniKey("HAMLOGPOS");
   r.HamlogPosMissing = !hdb;
   Hamlog.HamlogDbPath = hdb.value_or(QString());
   Hamlog.HdbFileName = ("\\" + fileNameOf(Hamlog.HamlogDbPath)).toUpper();
 
-  s.UseOwnQthData = readOr("UseorgQTH", "") == "1" ? 1 : 0;
-  const std::optional<QString> qth = read("QTHdatPOS");
+  s.UseOwnQthData = ReadIniOr("UseorgQTH", "") == "1" ? 1 : 0;
+  const std::optional<QString> qth = ReadIniKey("QTHdatPOS");
   MasterList.QthDataPath = qth.value_or(QString());
   if (!qth) s.UseOwnQthData = 0;
   r.Boxes.OwnQthLabel = s.UseOwnQthData == 1;
 
-  s.QslReceivedMarks[0] = readOr("QSL_RCV", "*");
-  for (int i = 1; i <= 14; ++i) s.QslReceivedMarks[i] = readOr(QString("QSL_RCV%1").arg(i), "");
-  s.QslProgramPath = readOr("HLQSL", "ORB");
-  s.EditorPath = readOr("Editor", "NOTEPAD.EXE");
-  s.StoredHdbDate = readOr("DBSDate", "ORB");
-  s.MmqslDefFile = readOr("MMQSL", "");
-  s.QslSendMark = readOr("QSLSendMark", "");
+  s.QslReceivedMarks[0] = ReadIniOr("QSL_RCV", "*");
+  for (int i = 1; i <= 14; ++i) s.QslReceivedMarks[i] = ReadIniOr(QString("QSL_RCV%1").arg(i), "");
+  s.QslProgramPath = ReadIniOr("HLQSL", "ORB");
+  s.EditorPath = ReadIniOr("Editor", "NOTEPAD.EXE");
+  s.StoredHdbDate = ReadIniOr("DBSDate", "ORB");
+  s.MmqslDefFile = ReadIniOr("MMQSL", "");
+  s.QslSendMark = ReadIniOr("QSLSendMark", "");
   const QString program = s.QslProgramPath.toUpper();
   s.QslProgramSet = program.contains("HLQSLN.EXE") || program.contains("MMQSL.EXE") ? 1 : 0;
-  s.ModeCount = readOr("MODEC", "0");
+  s.ModeCount = ReadIniOr("MODEC", "0");
   const int32_t modeCount = number("MODEC", s.ModeCount, 0, r.Failures);
 
   section("LASTCONDX");
   std::array<std::optional<QString>, 5> kinds;
   for (int i = 0; i < 5; ++i) {
-    kinds[i] = read(QString("QSL%1").arg(i + 1));
+    kinds[i] = ReadIniKey(QString("QSL%1").arg(i + 1));
     ReadConditions.ExcludedQslKinds[i] = kinds[i].value_or("LASTCONDX");
   }
-  const std::optional<QString> mode = read("SELMODE");
+  const std::optional<QString> mode = ReadIniKey("SELMODE");
   ReadConditions.SelMode = mode.value_or("LASTCONDX");
   if (mode) {
     // A missing category shows as an empty box: the one-character box would cut the section name to
@@ -109,32 +80,33 @@ void readHamlogAndConditions(StartupReading& r) {
     r.Boxes.ModeBox = modeCount > 0 ? *mode : "MIX";
     r.Boxes.ModeListText = r.Boxes.ModeBox;
   }
-  QString start = readOr("STARTdate", "");
+  QString start = ReadIniOr("STARTdate", "");
   if (start.size() != 8) start = "19520729";
   ReadConditions.StartDate = start;
   r.Boxes.StartDateBox = start;
   r.LoadedStartDate = start;
 
   section("ORB");
-  s.HamLogQslMark = readOr("HamLogQSLMK", "");
-  const QString hlyn = readOr("HLYN", "YES");
+  s.HamLogQslMark = ReadIniOr("HamLogQSLMK", "");
+  const QString hlyn = ReadIniOr("HLYN", "YES");
   s.Hlyn = hlyn == "YES" ? "YES" : "NO";
   s.HlynConfirm = s.Hlyn == "YES" ? 1 : 0;
   section("E-QSL");
-  const std::optional<QString> put = read("PutQSOData");
+  const std::optional<QString> put = ReadIniKey("PutQSOData");
   s.PutQsoData = put.value_or("E-QSL");
   s.EqslReady = put ? 1 : 0;
   section("LASTCONDX");
-  s.HisRstDefault = readOr("HisRST", "") == "1" ? 1 : 0;
-  s.MyRstDefault = readOr("MyRST", "") == "1" ? 1 : 0;
+  s.HisRstDefault = ReadIniOr("HisRST", "") == "1" ? 1 : 0;
+  s.MyRstDefault = ReadIniOr("MyRST", "") == "1" ? 1 : 0;
   section("E-QSL");
-  s.EqslType = readOr("eQSL_type", "") == "1" ? "1" : "0";
-  s.EqslMark = readOr("eQSL_Mark", "N");
+  s.EqslType = ReadIniOr("eQSL_type", "") == "1" ? "1" : "0";
+  s.EqslMark = ReadIniOr("eQSL_Mark", "N");
 
   section("ORB");
-  for (int32_t i = 1; i <= modeCount; ++i) r.Boxes.ModeListItems << readOr(QString("MODE%1").arg(i), "ORB");
+  for (int32_t i = 1; i <= modeCount; ++i)
+    r.Boxes.ModeListItems << ReadIniOr(QString("MODE%1").arg(i), "ORB");
   if (modeCount > 0) r.Boxes.ModeListItems << "DIGITAL";
-  s.DigitalModes = readOr("DigitalMode", "");
+  s.DigitalModes = ReadIniOr("DigitalMode", "");
 }
 
 }  // namespace
@@ -152,7 +124,7 @@ std::optional<int32_t> ThdllVersionNumber(int32_t raw) {
 
 void CleanIniViewPos() {
   section("ORB");
-  if (readOr("IM", "") == "1") return;
+  if (ReadIniOr("IM", "") == "1") return;
   const QString path = IniFilePath();
   if (FileExists(path) == 1) {
     static const char* const kOld[] = {
@@ -208,19 +180,19 @@ StartupReading ReadStartupSettings() {
   SharedSettingsState& s = Settings;
 
   section("ORB");
-  if (const std::optional<QString> data = read("DataFol")) {
+  if (const std::optional<QString> data = ReadIniKey("DataFol")) {
     s.DataFolder = *data;
   } else {
     s.DataFolder = ProgramFolder() + "/GeneData/";
     WriteIni("DataFol", s.DataFolder);
   }
   MakeSureDirectoryPathExists(s.DataFolder);
-  s.ExtendedBandSet = readOr("exp_Band", "") == "1" ? 1 : 0;
+  s.ExtendedBandSet = ReadIniOr("exp_Band", "") == "1" ? 1 : 0;
   ApplyBandSetLayout();
-  s.FreqErrReport = readOr("FreqErrReport", "") == "1" ? "1" : "0";
+  s.FreqErrReport = ReadIniOr("FreqErrReport", "") == "1" ? "1" : "0";
 
   section("JARL");
-  const std::optional<QString> award = read("JARLwebS");
+  const std::optional<QString> award = ReadIniKey("JARLwebS");
   if (!award || award->contains("/Japanese/1_Tanoshimo/")) {
     s.AwardEntryPageUrl = kAwardEntryPageUrl;
     WriteIni("JARLwebS", s.AwardEntryPageUrl);
@@ -229,20 +201,21 @@ StartupReading ReadStartupSettings() {
   }
 
   section("ORB");
-  s.QslRcvOnly = readOr("QSL_RCVa", "") == "YES" ? "YES" : "NO";
-  s.LastExtractedRecord = readOr("LASTP", "ORB");
-  s.Rst599 = readOr("RST599", "599");
-  readDisplayItems(r.Failures);
-  readShownBands();
+  s.QslRcvOnly = ReadIniOr("QSL_RCVa", "") == "YES" ? "YES" : "NO";
+  s.LastExtractedRecord = ReadIniOr("LASTP", "ORB");
+  s.Rst599 = ReadIniOr("RST599", "599");
+  ReadDisplayItemFlags(true, &r.Failures);
+  ReadShownBands();
+  for (int i = 0; i < kBandCount; ++i) WriteIni(Bands[i].key, ShownBands[i]);
 
   section("ORB");
-  const std::optional<QString> call = read("MYCALL");
+  const std::optional<QString> call = ReadIniKey("MYCALL");
   r.MyCallMissing = !call;
   s.MyCall = call.value_or(QString());
-  const QString wanted = readOr("WNTP", "1");
+  const QString wanted = ReadIniOr("WNTP", "1");
   s.WantedListType = wanted == "0" ? "1" : wanted;
 
-  const std::optional<QString> exe = read("HAMLOGexePOS");
+  const std::optional<QString> exe = ReadIniKey("HAMLOGexePOS");
   if (!exe || !exe->toUpper().contains("W.EXE")) {
     Hamlog.HamlogExePath.clear();
     r.HamlogExeMissing = true;
@@ -255,40 +228,40 @@ StartupReading ReadStartupSettings() {
 
 void ReadHamlogShareSetting() {
   section("ORB");
-  Settings.HamlogShare = readOr("HL share", "") == "1" ? "1" : "0";
+  Settings.HamlogShare = ReadIniOr("HL share", "") == "1" ? "1" : "0";
 }
 
 void ReadRigSettings(QStringList& failures) {
   RigPortStateData& p = RigPortState;
   section("RIG_CON_CFG");
-  const QString interval = readOr("Interval", "100");
+  const QString interval = ReadIniOr("Interval", "100");
   p.PostWriteWaitMs = number("Interval", interval, 100, failures);
   // A missing address reads as the section name cut to two characters, "RI".
   auto address = [](const char* key) {
-    const QString a = readOr(key, "RIG_CON_CFG").left(2).leftJustified(2, u' ');
+    const QString a = ReadIniOr(key, "RIG_CON_CFG").left(2).leftJustified(2, u' ');
     return a == "RI" ? QString("00") : a;
   };
   p.Rig1.CivAddress = address("ICOM_RIGadrs");
-  p.PollMode = readOr("VFOCHECK", "") == "YesP" ? 2 : 0;
-  const QString trv = readOr("TRVIFfreq", "22");
+  p.PollMode = ReadIniOr("VFOCHECK", "") == "YesP" ? 2 : 0;
+  const QString trv = ReadIniOr("TRVIFfreq", "22");
   p.TrvIfFreqMhz = number("TRVIFfreq", trv, 22, failures);
   p.TransverterOffsetHz = int64_t{p.TrvIfFreqMhz} * 1'000'000;
 
   auto rig = [&](RigSetting& rig, const char* port, const char* type, const char* baud, const char* stop,
                  const char* oneStopBit) {
-    const QString portName = readOr(port, "0");
+    const QString portName = ReadIniOr(port, "0");
     rig.PortName = portName == "0" ? "NONE" : portName;
-    const std::optional<QString> model = read(type);
+    const std::optional<QString> model = ReadIniKey(type);
     rig.RigModel = model.value_or("Not Use");
     if (!model) rig.PortName = "NONE";
-    rig.BaudText = readOr(baud, "4800");
-    rig.StopBitText = readOr(stop, oneStopBit);
+    rig.BaudText = ReadIniOr(baud, "4800");
+    rig.StopBitText = ReadIniOr(stop, oneStopBit);
   };
   rig(p.Rig1, "RIGCOMCONT", "RIG_TYPE", "BAUD_RATE", "STOP_BIT", "0");
   p.Rig2.CivAddress = address("ICOM_RIGadrs2");
   rig(p.Rig2, "RIGCOMCONT2", "RIG_TYPE2", "BAUD_RATE2", "STOP_BIT2", "1");
-  p.TwoRig = readOr("TWORIG", "") == "YES" ? "YES" : "NO";
-  const std::optional<QString> poll = read("Poll_Time");
+  p.TwoRig = ReadIniOr("TWORIG", "") == "YES" ? "YES" : "NO";
+  const std::optional<QString> poll = ReadIniKey("Poll_Time");
   p.PollPeriodMs = poll ? number("Poll_Time", *poll, 500, failures) : 500;
   p.UseRig(p.Rig1);
 }
