@@ -537,23 +537,10 @@ void CWSHEET::RTNMN_Click() {
   DoEvents();
   ClearClipboard();
   const bool previousUsable = WorkFileStillValid();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Check1.SetValue(previousUsable ? 1 : 0);
-    if (previousUsable) {
-      top->Text6.setText(ReadConditions.SelMode);
-      top->Combo1.SetText(ReadConditions.SelMode);
-    }
-  }
   FreeSheetTables();
   SaveGeometry();
   UnloadCompanionWindows();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
-    top->Command1.setEnabled(true);
-    Hamlog.HdbRecordCount = CountHdbRecords();
-    top->Label11.setText(QString::number(Hamlog.HdbRecordCount));
-    top->Show();
-  }
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();
 }

@@ -169,9 +169,9 @@ void ORBTOP::wireHandlers() {
     t.GotFocus = [&t] { t.SetSelStart(0); };
     if (box == 1) {
       t.KeyPress = [this](int& k) { Text1_KeyPress(k); };
-      t.Change = [this] { clearStartWithPreviousData(); };
+      t.Change = [this] { ClearStartWithPreviousData(); };
       t.KeyDown = [this](int& keyCode, int) {
-        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) clearStartWithPreviousData();
+        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) ClearStartWithPreviousData();
       };
     } else {
       t.KeyPress = [this, box](int& k) { CategoryBox_KeyPress(box, k); };
@@ -184,7 +184,7 @@ void ORBTOP::wireHandlers() {
   Text8.KeyPress = [this](int& k) {
     const bool backspace = k == vbKeyBack;
     DateBox_KeyPress(Text8, k);
-    if (!backspace) clearStartWithPreviousData();
+    if (!backspace) ClearStartWithPreviousData();
   };
 }
 
@@ -235,9 +235,22 @@ void ORBTOP::Form_Load() {
   normalStart();
 }
 
+void ORBTOP::ReturnFromSheet(bool previousUsable) {
+  Check1.SetValue(previousUsable ? 1 : 0);
+  if (previousUsable) {
+    Text6.setText(ReadConditions.SelMode);
+    Combo1.SetText(ReadConditions.SelMode);
+  }
+  Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
+  Command1.setEnabled(true);
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  Show();
+}
+
 void ORBTOP::installHooks() {
   MasterList.ClearStartWithPreviousData = [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ClearStartWithPreviousData();
   };
   BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
     ORBTOP* top = LoadedForm<ORBTOP>();
@@ -461,7 +474,7 @@ void ORBTOP::CategoryBox_Change(int box) {
     SetBackColor(t, kCategoryBack);
     t.setToolTip(QString());
   }
-  clearStartWithPreviousData();
+  ClearStartWithPreviousData();
 }
 
 void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
@@ -475,7 +488,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
 
 void ORBTOP::Text7_Change() {
   ReadConditions.StartDate = Text7.text();
-  if (Text7.text() != LoadedStartDate) clearStartWithPreviousData();
+  if (Text7.text() != LoadedStartDate) ClearStartWithPreviousData();
 }
 
 // ---- Reading
