@@ -151,6 +151,7 @@ void CWSHEET::wireHandlers() {
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
+  wireEntryBoxes();
 }
 
 // ---- Load
@@ -271,6 +272,8 @@ void CWSHEET::resetReadingAndViewState() {
   t.AreaCaption.clear();
   t.PrefectureFilter.clear();
   InsertMode = 0;
+  TypedSelLength = 0;
+  SheetSearch = {};
   NoBandYet = 1;
 }
 

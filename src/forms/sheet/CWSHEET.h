@@ -22,6 +22,7 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "sheet/SheetSearch.h"
 
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
@@ -59,9 +60,12 @@ class CWSHEET : public VbForm {
 
   // Form-level state.
   QString SpotUrl;
-  int32_t AwardCheckMode = 0;    // what the list dialog is set up for; 0 = wanted list
-  int32_t ChousonListMode = 0;   // 1 while the town/village frame is open
-  int32_t InsertMode = 0;        // 1 insert, 0 overwrite
+  int32_t AwardCheckMode = 0;   // what the list dialog is set up for; 0 = wanted list
+  int32_t ChousonListMode = 0;  // 1 while the town/village frame is open
+  int32_t InsertMode = 0;       // 1 insert, 0 overwrite
+  // Characters each typed one replaces in overwrite mode; 0 (insert) until a mouse release in the
+  // search or call box.
+  int32_t TypedSelLength = 0;
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
   int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
@@ -171,6 +175,13 @@ class CWSHEET : public VbForm {
   void ApplyShownBands();
   // Status bar panel 4: the code rows of the grid, the 60 empty rows apart.
   void ShowCodeRowCount();
+
+  // The search box and the typing rules of the entry boxes.
+  void wireEntryBoxes();
+  void EntryBox_KeyPress(TextBox& box, int& keyAscii);
+  void Text2_Change();
+  void Text2_KeyDown(int keyCode);
+  void applySearch(const SearchOutcome& out);
 
   bool exiting_ = false;
   SheetWindowProgress progress_;

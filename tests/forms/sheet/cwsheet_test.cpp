@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTest>
 #include <QTimer>
 
 #include "core/BandLayout.h"
@@ -296,3 +297,32 @@ TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) 
 }
 
 }  // namespace
+
+TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  QTest::keyClicks(&s.Text2, "1002");
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(g.TopRow(), gridRow(kRow1002));
+  EXPECT_TRUE(s.Command6.isEnabled());
+  EXPECT_EQ(s.Label1.text(), "1002");
+  s.Text2.setText("9999");
+  EXPECT_EQ(s.Label2.text(), "このコードは存在しません。");
+  EXPECT_TRUE(s.Frame1.isVisible());
+  s.Text2.setText(QString());
+  EXPECT_FALSE(s.Command6.isEnabled());
+  EXPECT_TRUE(g.Redraw());
+
+  // Typing rules: lower case becomes upper case; the frequency box takes digits and "." only.
+  QTest::keyClicks(&s.Text3, "ja1abc");
+  EXPECT_EQ(s.Text3.text(), "JA1ABC");
+  s.Frame4.show();
+  QTest::keyClicks(&s.Text1, "7.0a2");
+  EXPECT_EQ(s.Text1.text(), "7.02");
+  // Overwrite mode after a click without a selection: each character replaces one.
+  s.TypedSelLength = 1;
+  s.Text3.SetSelStart(0);
+  QTest::keyClicks(&s.Text3, "7k");
+  EXPECT_EQ(s.Text3.text(), "7K1ABC");
+}
