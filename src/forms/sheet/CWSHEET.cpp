@@ -21,6 +21,7 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
@@ -31,7 +32,6 @@ SheetHooksState SheetHooks;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
@@ -51,8 +51,8 @@ QString readFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (code == kReadSortGaveUp)
-    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
-           programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
+    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
+           programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
   if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
@@ -152,6 +152,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
   wireEntryBoxes();
+  wireAreaViews();
 }
 
 // ---- Load
@@ -189,9 +190,9 @@ void CWSHEET::LoadSheet() {
     RigPortState.TransverterOn = "0";
   }
   t.CurrentAreaLabel = kAllJapan;
-  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + kCrLf +
-                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + kCrLf +
-                  QStringLiteral("その上のチェック部分は任意です") + kCrLf);
+  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + vbCrLf +
+                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + vbCrLf +
+                  QStringLiteral("その上のチェック部分は任意です") + vbCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
   // The spot site's address, over HTTPS.
   SpotUrl = ReadIni("JCcfg", "JCspotURL");

@@ -83,6 +83,47 @@ class CWSHEET : public VbForm {
   Menu BYE{&MENU, "ORBEXの終了(&X)"};
   Menu DAREA{this, "AREA"};
   Menu SALL{&DAREA, "ALL"};
+  // AREA: a sub-menu per call area with its whole-area entry and its prefectures, indexed by number.
+  Menu JA1{&DAREA, "１"};
+  Menu SALL1{&JA1, "関東全て"};
+  Menu JA1Sep{&JA1, "-"};
+  ControlArray<Menu> JA1Kenbetsu{&JA1, 1, 0};
+  Menu JA2{&DAREA, "２"};
+  Menu SALL2{&JA2, "中部全て"};
+  Menu JA2Sep{&JA2, "-"};
+  ControlArray<Menu> JA2Kenbetsu{&JA2, 1, 0};
+  Menu JA3{&DAREA, "３"};
+  Menu SALL3{&JA3, "近畿全て"};
+  Menu JA3Sep{&JA3, "-"};
+  ControlArray<Menu> JA3Kenbetsu{&JA3, 1, 0};
+  Menu JA4{&DAREA, "４"};
+  Menu SALL4{&JA4, "中国全て"};
+  Menu JA4Sep{&JA4, "-"};
+  ControlArray<Menu> JA4Kenbetsu{&JA4, 1, 0};
+  Menu JA5{&DAREA, "５"};
+  Menu SALL5{&JA5, "四国全て"};
+  Menu JA5Sep{&JA5, "-"};
+  ControlArray<Menu> JA5Kenbetsu{&JA5, 1, 0};
+  Menu JA6{&DAREA, "６"};
+  Menu SALL6{&JA6, "九州全て"};
+  Menu JA6Sep{&JA6, "-"};
+  ControlArray<Menu> JA6Kenbetsu{&JA6, 1, 0};
+  Menu JA7{&DAREA, "７"};
+  Menu SALL7{&JA7, "東北全て"};
+  Menu JA7Sep{&JA7, "-"};
+  ControlArray<Menu> JA7Kenbetsu{&JA7, 1, 0};
+  Menu JA8{&DAREA, "８"};
+  Menu SALL8{&JA8, "北海道全て"};
+  Menu JA8Sep{&JA8, "-"};
+  ControlArray<Menu> JA8Kenbetsu{&JA8, 1, 0};
+  Menu JA9{&DAREA, "９"};
+  Menu SALL9{&JA9, "北陸全て"};
+  Menu JA9Sep{&JA9, "-"};
+  ControlArray<Menu> JA9Kenbetsu{&JA9, 1, 0};
+  Menu JA0{&DAREA, "０"};
+  Menu SALL0{&JA0, "信越全て"};
+  Menu JA0Sep{&JA0, "-"};
+  ControlArray<Menu> JA0Kenbetsu{&JA0, 1, 0};
   Menu DISPBAND{this, "BAND"};
   Menu dmy1{&DISPBAND, "表示項目 ↑ で選択"};
   Menu dmy2{&DISPBAND, "したBandを見た目"};
@@ -175,6 +216,13 @@ class CWSHEET : public VbForm {
   void ApplyShownBands();
   // Status bar panel 4: the code rows of the grid, the 60 empty rows apart.
   void ShowCodeRowCount();
+
+  // Area and prefecture views.
+  void wireAreaViews();
+  void AreaView_Click(int area);
+  void PrefectureView_Click(int prefecture);
+  void SALL_Click();
+  void Option1_Click(int index);
 
   // The search box and the typing rules of the entry boxes.
   void wireEntryBoxes();

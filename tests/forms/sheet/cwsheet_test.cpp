@@ -326,3 +326,37 @@ TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
   QTest::keyClicks(&s.Text3, "7k");
   EXPECT_EQ(s.Text3.text(), "7K1ABC");
 }
+
+TEST_F(CWSHEETTest, AreaAndPrefectureViewsNarrowOneFill) {
+  CWSHEET& s = sheet();
+  FlexGrid& g = s.MSFlexGrid2;
+  EXPECT_EQ(s.JA1Kenbetsu[10].Caption(), "10 東京都");
+  EXPECT_EQ(s.JA7Kenbetsu[2].Caption(), "02 青森県");
+  EXPECT_FALSE(s.JA8Kenbetsu.Exists(1));
+
+  s.SALL0.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 1);
+  EXPECT_EQ(g.TextMatrix(1, 1), "0901  ");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "０エリア");
+  EXPECT_TRUE(SheetTally.AreaFilter.isEmpty()) << "a view is one fill, not a standing filter";
+  EXPECT_TRUE(s.SALL.Visible());
+
+  s.JA1Kenbetsu[11].Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "codes beginning 11 and no DX entity";
+  EXPECT_EQ(g.TextMatrix(1, 1), "1101  ");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "神奈川県(11)");
+  EXPECT_TRUE(s.Option1[1].Value());
+  EXPECT_TRUE(s.Label10.text().startsWith("「AREA」で指定した"));
+
+  s.SALL1.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 9) << "area 1: every Japanese row but the one of area 0";
+  s.READAGN();
+  EXPECT_EQ(SheetTally.GridDataRows, 12) << "the next refill lists every code again";
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "１エリア");
+
+  s.SALL.Trigger();
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　県　");
+  EXPECT_TRUE(s.Option1[0].Value());
+  EXPECT_FALSE(s.SALL.Visible());
+  EXPECT_EQ(SheetTally.AreaViewActive, 0);
+}
