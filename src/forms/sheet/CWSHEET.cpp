@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -152,6 +153,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
   wireEntryBoxes();
+  Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
 }
 
@@ -212,7 +214,6 @@ void CWSHEET::LoadSheet() {
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
   SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
   HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
@@ -274,6 +275,7 @@ void CWSHEET::resetReadingAndViewState() {
   t.PrefectureFilter.clear();
   InsertMode = 0;
   TypedSelLength = 0;
+  Cfg.DisplayChanged = 0;
   SheetSearch = {};
   NoBandYet = 1;
 }
@@ -438,6 +440,14 @@ void CWSHEET::VERDISP_Click() {
   MsgBox(text, vbOKOnly);
 }
 
+void CWSHEET::Check8_Click() {
+  const bool on = Check8.Value() == 1;
+  RigPortState.UseTrv = on ? "Yes" : "No";
+  RigPortState.TransverterOn = on ? "1" : "0";
+  WriteIni("RIG_CON_CFG", "USE_TRV", RigPortState.UseTrv);
+  Text3.setFocus();
+}
+
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
   if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
@@ -448,7 +458,8 @@ void CWSHEET::RDAGN_Click() {
     MsgBox(QStringLiteral("町村リスト作成モードにつき変更出来ません"), vbOKOnly);
     return;
   }
-  if (SheetHooks.ShowDisplaySettings) SheetHooks.ShowDisplaySettings();
+  Cfg.CfgMode = 0;
+  Form<CFG>().Show();
 }
 
 void CWSHEET::SheetHelp() {

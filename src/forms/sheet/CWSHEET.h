@@ -27,12 +27,11 @@
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
-  std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
-  std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
-  std::function<void()> RigPortOpen;          // transceiver port, opened by the load
-  std::function<void()> RigPortClose;         // and closed by the exits and the return
-  std::function<void()> LoadDXCCTable;        // DXCC entity table, loaded at the end of the load
+  std::function<void()> ShowTotals;     // SYUDSP "集計表示": the totals window
+  std::function<void()> AppendHamlog;   // HLAPD "HAMLOG追加読込(表の更新)"
+  std::function<void()> RigPortOpen;    // transceiver port, opened by the load
+  std::function<void()> RigPortClose;   // and closed by the exits and the return
+  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
 
@@ -228,6 +227,8 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void Command1_Click();
+  void Check8_Click();
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 

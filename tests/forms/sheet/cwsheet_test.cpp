@@ -13,6 +13,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
@@ -182,11 +183,9 @@ TEST_F(CWSHEETTest, VersionAndDisplaySettingsMessages) {
   QCoreApplication::setApplicationVersion("5.0.10");
   sheet().VERDISP.Trigger();
   QCoreApplication::setApplicationVersion(QString());
-  SheetHooks.ShowDisplaySettings = [] {};
-  sheet().RDAGN.SetEnabled(true);
   sheet().ChousonListMode = 1;
   sheet().RDAGN.Trigger();
-  SheetHooks = {};
+  EXPECT_FALSE(IsLoaded<CFG>());
   EXPECT_EQ(boxes.texts(),
             (QStringList{"ORBEX5 Ver 1.18", "ORBEX5 Ver 5.00A", "町村リスト作成モードにつき変更出来ません"}));
 }
@@ -359,4 +358,77 @@ TEST_F(CWSHEETTest, AreaAndPrefectureViewsNarrowOneFill) {
   EXPECT_TRUE(s.Option1[0].Value());
   EXPECT_FALSE(s.SALL.Visible());
   EXPECT_EQ(SheetTally.AreaViewActive, 0);
+}
+
+TEST_F(CWSHEETTest, DisplaySettingsAreStoredAtOnceAndRedisplayTheSheetOnce) {
+  CWSHEET& s = sheet();
+  s.JA1Kenbetsu[11].Trigger();  // a narrowed view shows whether the sheet was filled again
+  ASSERT_EQ(SheetTally.GridDataRows, 2);
+  s.RDAGN.Trigger();
+  ASSERT_TRUE(IsLoaded<CFG>());
+  CFG& cfg = Form<CFG>();
+  EXPECT_EQ(cfg.Frame1.title(), "表示項目設定");
+  EXPECT_FALSE(cfg.Check1[15].isVisibleTo(&cfg)) << "standard band set: 135kHz .. 77GHz hidden";
+  EXPECT_EQ(cfg.Check1[21].Top(), 1320) << "ｻﾃﾗｲﾄ under 5600MHz";
+  cfg.Unload();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "opening and closing changes nothing";
+
+  Form<CFG>().Show();
+  QTest::mouseClick(&Form<CFG>().Check1[2], Qt::LeftButton);  // 7MHz off
+  QTest::mouseClick(&Form<CFG>().Check2[2], Qt::LeftButton);  // guns off
+  EXPECT_EQ(ReadIni("DISPBAND_ITEM", "DB7"), "0");
+  EXPECT_EQ(ReadIni("DISPCG_ITEM", "GUN"), "0");
+  Form<CFG>().CFGOK.Trigger();
+  EXPECT_FALSE(IsLoaded<CFG>());
+  EXPECT_EQ(SheetTally.GridDataRows, 11) << "every code but the gun";
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(7), 0) << "7MHz column hidden";
+
+  StartFlags.CfgFromSettings = 1;
+  s.JA1Kenbetsu[11].Trigger();
+  Form<CFG>().Show();
+  QTest::mouseClick(&Form<CFG>().Check3, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("DISPCG_ITEM", "DelQTH"), "1");
+  Form<CFG>().CFGOK.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "opened from the settings dialog: stored, not redisplayed";
+}
+
+TEST_F(CWSHEETTest, DisplaySettingsDialogAsABandPicker) {
+  Cfg.CfgMode = 1;
+  CFG& cfg = Form<CFG>();
+  cfg.Show();
+  EXPECT_EQ(cfg.Frame1.title(), "周波数帯指定");
+  EXPECT_EQ(cfg.Check1[22].text(), "ALL Band ( 除 SAT)");
+  EXPECT_EQ(Cfg.CfgBandChoice, 22);
+  QTest::mouseClick(&cfg.Check1[6], Qt::LeftButton);
+  EXPECT_EQ(Cfg.CfgBandChoice, 6);
+  QTest::mouseClick(&cfg.Check1[22], Qt::LeftButton);
+  EXPECT_EQ(Cfg.CfgBandChoice, 22);
+  EXPECT_EQ(cfg.Check1[6].Value(), 0);
+  EXPECT_EQ(cfg.Check1[22].Value(), 1);
+  EXPECT_EQ(ReadIni("DISPBAND_ITEM", "DB21"), "DISPBAND_ITEM") << "the picker stores nothing";
+  cfg.CFGOK.Trigger();
+  EXPECT_EQ(Cfg.CfgMode, 2);
+  UnloadForm<CFG>();
+  Cfg.CfgMode = 1;
+  Form<CFG>().Unload(vbFormControlMenu);
+  EXPECT_EQ(Cfg.CfgMode, 0) << "closed without a choice";
+}
+
+TEST_F(CWSHEETTest, ClearButtonAndTransverterSwitch) {
+  CWSHEET& s = sheet();
+  s.Show();
+  s.Text2.setText("1101");
+  ASSERT_GT(s.MSFlexGrid2.TopRow(), 1);
+  QTest::mouseClick(&s.Command1, Qt::LeftButton);
+  EXPECT_EQ(s.Text2.text(), "");
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), 1);
+  EXPECT_EQ(SheetSearch.SearchStartRow, 1);
+
+  s.Frame4.show();
+  QTest::mouseClick(&s.Check8, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "Yes");
+  EXPECT_EQ(RigPortState.TransverterOn, "1");
+  QTest::mouseClick(&s.Check8, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "No");
+  EXPECT_EQ(RigPortState.TransverterOn, "0");
 }
