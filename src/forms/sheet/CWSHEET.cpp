@@ -153,6 +153,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
   wireEntryBoxes();
+  wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
 }

@@ -65,6 +65,11 @@ class CWSHEET : public VbForm {
   // Characters each typed one replaces in overwrite mode; 0 (insert) until a mouse release in the
   // search or call box.
   int32_t TypedSelLength = 0;
+  // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
+  int32_t ClickRow = 0, ClickCol = 0;
+  int32_t LastCellRow = 0, LastCellCol = 0;
+  int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
+  std::vector<QString> SavedRowCells;
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
   int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
@@ -227,6 +232,14 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  // The grid under the mouse: the QSO panel and the count row.
+  void wireGridClicks();
+  void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_LeaveFocus();
+  void showCellQso(const QString& qth);
+  void disarmQslPrint();
+  void showCountRow(int32_t row);
+  void hideCountRow(int32_t row);
   void Command1_Click();
   void Check8_Click();
   void Text2_KeyDown(int keyCode);

@@ -432,3 +432,35 @@ TEST_F(CWSHEETTest, ClearButtonAndTransverterSwitch) {
   EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "No");
   EXPECT_EQ(RigPortState.TransverterOn, "0");
 }
+
+TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  const int row = gridRow(kRow1002);
+  auto click = [&](int col) {
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                      g.visualRect(g.gridModel().index(row - 1, col)).center());
+  };
+  click(9);  // 14 MHz: worked, JA1AAB
+  EXPECT_EQ(s.Label3.text(), "JA1AAB");
+  EXPECT_EQ(s.Label4.text(), "2020-01-02");
+  EXPECT_EQ(s.Label5.text(), "CW");
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_FALSE(s.Command3.isEnabled()) << "no QSL program set";
+  s.Label3.setText("unchanged");
+  click(9);
+  EXPECT_EQ(s.Label3.text(), "unchanged") << "the cell already shown is not read again";
+  click(7);  // 7 MHz: confirmed, JA1AAA
+  EXPECT_EQ(s.Label3.text(), "JA1AAA");
+
+  click(2);  // the QTH cell: marks become counts
+  EXPECT_EQ(g.TextMatrix(row, 7), "1");
+  EXPECT_EQ(g.TextMatrix(row, 5), "0");
+  EXPECT_EQ(g.TextMatrix(row, 22), "2");
+  EXPECT_EQ(g.ColWidth(22), 700);
+  click(2);  // again: the marks come back
+  EXPECT_EQ(g.TextMatrix(row, 7), "C");
+  EXPECT_EQ(g.TextMatrix(row, 9), "W");
+  EXPECT_EQ(g.ColWidth(22), 0);
+}
