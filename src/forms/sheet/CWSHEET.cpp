@@ -46,9 +46,9 @@ constexpr int k430Band = 11;
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
 
-// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
-// window saw it, not as a file that would not open.
-QString readFailureMessage(int32_t code) {
+}  // namespace
+
+QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (code == kReadSortGaveUp)
@@ -58,6 +58,8 @@ QString readFailureMessage(int32_t code) {
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
+
+namespace {
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -144,9 +146,7 @@ void CWSHEET::wireHandlers() {
   VERDISP.Click = [this] { VERDISP_Click(); };
   SYUDSP.Click = [this] { SYUDSP_Click(); };
   RDAGN.Click = [this] { RDAGN_Click(); };
-  HLAPD.Click = [] {
-    if (SheetHooks.AppendHamlog) SheetHooks.AppendHamlog();
-  };
+  HLAPD.Click = [this] { HLAPD_Click(); };
   HELP.Click = [this] { SheetHelp(); };
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
@@ -215,7 +215,6 @@ void CWSHEET::LoadSheet() {
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
   SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -226,7 +225,7 @@ void CWSHEET::LoadSheet() {
   }
   BuildDmyDbs(progress_);
   if (t.ReadFailed == 1) {
-    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
+    abandonLoad(ReadFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
   // Menus of the companion programs and the transceiver.

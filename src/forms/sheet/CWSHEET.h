@@ -28,12 +28,15 @@
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
   std::function<void()> ShowTotals;     // SYUDSP "集計表示": the totals window
-  std::function<void()> AppendHamlog;   // HLAPD "HAMLOG追加読込(表の更新)"
   std::function<void()> RigPortOpen;    // transceiver port, opened by the load
   std::function<void()> RigPortClose;   // and closed by the exits and the return
   std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
+
+// What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
+// counts as an interruption whichever window saw it, not as a file that would not open.
+QString ReadFailureMessage(int32_t code);
 
 class CWSHEET : public VbForm {
  public:
@@ -232,6 +235,7 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void HLAPD_Click();
   // The grid under the mouse: the QSO panel and the count row.
   void wireGridClicks();
   void MSFlexGrid2_MouseUp(int button);

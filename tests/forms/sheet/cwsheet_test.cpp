@@ -15,6 +15,7 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "platform/clock.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -463,4 +464,46 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
   EXPECT_EQ(g.TextMatrix(row, 7), "C");
   EXPECT_EQ(g.TextMatrix(row, 9), "W");
   EXPECT_EQ(g.ColWidth(22), 0);
+}
+
+TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
+  CWSHEET& s = sheet();
+  FlexGrid& g = s.MSFlexGrid2;
+  ReadConditions.EndDate = "20991231";
+  boxes.Answer(vbOK);
+  s.HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().value(0), "HAMLOG.HDB は前回より増えていません。");
+  EXPECT_EQ(ReadConditions.EndDate, TodayJst().toString("yyyyMMdd")) << "the period is brought up to today";
+
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *", "JA1NEW,2021/05/06,50.100,FM,1002,P  "});
+  boxes.Answer(vbOK);
+  s.HLAPD.Trigger();
+  EXPECT_TRUE(
+      boxes.texts().value(1).startsWith("現在の読込みフィルタは \r\n  MODE   -> MIX\r\n  QSLﾌﾗｸﾞ-> P"));
+  EXPECT_EQ(boxes.texts().size(), 2) << "new QSOs: no message after the confirmation";
+  const int row = gridRow(kRow1002);
+  EXPECT_EQ(g.TextMatrix(row, 11), "C");
+  EXPECT_EQ(g.TextMatrix(row, 14), "") << "the portable QSO is excluded by the reading conditions";
+  QStringList appended;
+  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
+    for (int c = 1; c <= 22; ++c) appended << g.TextMatrix(r, c);
+
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  log.Prepare();
+  FlexGrid& reloaded = sheet().MSFlexGrid2;
+  QStringList full;
+  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
+    for (int c = 1; c <= 22; ++c) full << reloaded.TextMatrix(r, c);
+  EXPECT_EQ(appended, full);
+
+  log.Add({"JA1OLD,2021/05/07,21.010,CW,1101,P *"});  // excluded: nothing new for the sheet
+  boxes.Answer(vbOK).Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB は前回より増えていませんでした。");
+
+  Settings.LastExtractedRecord = "99";
+  boxes.Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.HDB は前回より減っていますので"));
 }
