@@ -25,6 +25,9 @@ constexpr int kCountColumnWidth = 700;
 void CWSHEET::wireGridClicks() {
   MSFlexGrid2.MouseUp = [this](int button, int, float, float) { MSFlexGrid2_MouseUp(button); };
   MSFlexGrid2.LostFocus = [this] { MSFlexGrid2_LeaveFocus(); };
+  MSFlexGrid2.MouseWheel = [this](int delta, int shift) {
+    ScrollGridOneStep(MSFlexGrid2, delta, (shift & vbShiftMask) != 0, true);
+  };
 }
 
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -541,4 +543,29 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
             QStringList{"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm"});
   EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
   EXPECT_FALSE(s.LOGOPEN.Enabled()) << "the log window is not part of the program yet";
+}
+
+TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  auto wheel = [&](int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const QPointF at(10, 10);
+    QWheelEvent e(at, g.viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g.viewport(), &e);
+  };
+  ASSERT_EQ(gridRow(kRow1001), 2);
+  g.SetTopRow(1);
+  wheel(-120);
+  EXPECT_EQ(g.TopRow(), 3) << "the hidden row of 1001 is passed over";
+  wheel(-360);
+  EXPECT_EQ(g.TopRow(), 4) << "one row per notch, whatever the amount";
+  wheel(120);
+  wheel(120);
+  EXPECT_EQ(g.TopRow(), 1);
+  const int left = g.LeftCol();
+  wheel(-120, Qt::ShiftModifier);
+  EXPECT_EQ(g.LeftCol(), left + 1);
+  EXPECT_EQ(g.TopRow(), 1);
 }
