@@ -112,13 +112,19 @@ HttpAnswer HttpGet(const QString& address) {
   return answer;
 }
 
-QByteArray InternetTransfer::OpenURLBytes(const QString& url) {
+HttpAnswer InternetTransfer::Request(const QString& url) {
   last_ = HttpGet(url);
-  if (StateChanged) StateChanged(last_.ok ? icResponseCompleted : icError);
-  return last_.ok ? last_.body : QByteArray();
+  const HttpAnswer answer = last_;
+  if (StateChanged) StateChanged(answer.ok ? icResponseCompleted : icError);
+  return answer;
+}
+
+QByteArray InternetTransfer::OpenURLBytes(const QString& url) {
+  const HttpAnswer a = Request(url);
+  return a.ok ? a.body : QByteArray();
 }
 
 QString InternetTransfer::OpenURLText(const QString& url) {
-  const QByteArray body = OpenURLBytes(url);
-  return last_.ok ? last_.Text() : QString();
+  const HttpAnswer a = Request(url);
+  return a.ok ? a.Text() : QString();
 }

@@ -44,6 +44,8 @@ constexpr int icError = 11;
 
 class InternetTransfer {
  public:
+  // The whole answer, returned by value: the state handler may close the window that owns this control.
+  HttpAnswer Request(const QString& url);
   // The body of a successful answer; "" after a failure, when StateChanged has been told icError.
   QByteArray OpenURLBytes(const QString& url);
   QString OpenURLText(const QString& url);
