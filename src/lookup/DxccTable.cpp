@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "core/ORBEX_INI_MOD.h"
+#include "core/SettingsStore.h"
 #include "platform/codepage.h"
 #include "platform/resources.h"
 #include "platform/ui/msgbox.h"

@@ -5,7 +5,7 @@
 #include <QXmlStreamReader>
 #include <map>
 
-#include "core/ORBEX_INI_MOD.h"
+#include "core/SettingsStore.h"
 #include "platform/http.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -22,8 +22,7 @@ const QStringList kJapanesePrefixes =
 constexpr int kLongestCall = 20;
 
 QString Base(const QString& key, const QString& fallback) {
-  IniMod.IniSection = QStringLiteral("WEBHOST");
-  QString base = ReadIniOr(key, fallback).trimmed();
+  QString base = ReadIniOr(QStringLiteral("WEBHOST"), key, fallback).trimmed();
   while (base.endsWith(QLatin1Char('/'))) base.chop(1);
   return base;
 }

@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "core/ORBEX_INI_MOD.h"
+#include "core/SettingsStore.h"
 #include "platform/http.h"
 #include "platform/profile.h"
 #include "support/local_http_server.h"
