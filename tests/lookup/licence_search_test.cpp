@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lookup/LicenceSearch.h"
-#include "lookup/recorded_service.h"
+#include "support/recorded_service.h"
 #include "platform/ui/responders.h"
 #include "support/qt_print.h"
 

@@ -44,8 +44,16 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
     hanging_ << socket;
     return;
   }
-  Reply reply = replies_.value(path, Reply{404, "text/html; charset=UTF-8",
-                                           "<html><body><h1>404 Not Found</h1></body></html>", {}});
+  Reply reply{404, "text/html; charset=UTF-8", "<html><body><h1>404 Not Found</h1></body></html>", {}};
+  qsizetype matched = -1;
+  for (auto it = replies_.cbegin(); it != replies_.cend(); ++it) {
+    const QString& key = it.key();
+    const bool hits = key.contains(QLatin1Char('?')) ? QString::fromLatin1(target).startsWith(key) : key == path;
+    if (hits && key.size() > matched) {
+      matched = key.size();
+      reply = it.value();
+    }
+  }
   QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " X\r\n";
   out += "Content-Type: " + reply.contentType + "\r\n";
   if (!reply.location.isEmpty()) out += "Location: " + reply.location + "\r\n";

@@ -5,11 +5,13 @@
 //   LocalHttpServer server;
 //   server.Answer("/musen/list", LocalHttpServer::Xml(bytes));        // by path, any query
 //   server.Answer("/musen/SearchServlet", {200, "text/html; charset=UTF-8", page});
+//   server.Answer("/musen/SearchServlet?pageID=4", LocalHttpServer::Html(detail));  // longest start wins
 //   server.Silent("/slow");                                          // accepts, never answers
 //   HttpGet(server.Url("/musen/list?MA=JA1AA"));
 //   server.requests()   -> {"/musen/list?MA=JA1AA"}
 //
-// A path without an answer gets 404 with a small HTML page.
+// An answer is found by the request's path, or by the start of path and query when its key holds a
+// "?" (the longest such key wins). A request without an answer gets 404 with a small HTML page.
 
 #include <QByteArray>
 #include <QList>

@@ -11,6 +11,9 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "lookup/DxccTable.h"
+#include "lookup/LicenceSearch.h"
+#include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
 
@@ -34,4 +37,7 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  LicenceAnswer = {};
+  DxccTable = {};
+  HttpSettings = {};
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The licence service played by a local server from recorded answers (answers/ beside this file),
+// The licence service played by a local server from recorded answers (tests/lookup/answers/),
 // in a fresh program folder whose settings point the service's address at it.
 
 #include <QFile>
@@ -10,10 +10,8 @@
 #include "support/local_http_server.h"
 #include "support/temp_home.h"
 
-#define ORBEX_SOURCE_TESTS_LOOKUP ORBEX_DATA_DIR "/../tests/lookup"
-
 inline QByteArray Recorded(const QString& name) {
-  QFile f(QString(ORBEX_SOURCE_TESTS_LOOKUP) + "/answers/" + name);
+  QFile f(QStringLiteral(ORBEX_DATA_DIR "/../tests/lookup/answers/") + name);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing recorded answer");
 }
 
@@ -25,6 +23,11 @@ struct RecordedService {
   }
   ~RecordedService() { HttpSettings = {}; }
   void List(const QString& file) { server.Answer("/musen/list", LocalHttpServer::Xml(Recorded(file))); }
+  // The search servlet: its page of links (pageID=3) and every detail page (pageID=4).
+  void Pages(const QString& searchPage, const QString& detailPage) {
+    server.Answer("/musen/SearchServlet?SC=1&pageID=3", LocalHttpServer::Html(Recorded(searchPage)));
+    server.Answer("/musen/SearchServlet?pageID=4", LocalHttpServer::Html(Recorded(detailPage)));
+  }
 
   TempHome home;
   LocalHttpServer server;
