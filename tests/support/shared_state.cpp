@@ -11,6 +11,7 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
 #include "platform/http.h"
@@ -39,5 +40,6 @@ void ResetSharedState() {
   SheetHooks = {};
   LicenceAnswer = {};
   DxccTable = {};
+  CodeListShared = {};
   HttpSettings = {};
 }
