@@ -11,12 +11,7 @@ namespace {
 
 const QString kSection = QStringLiteral("CFGPOS");
 
-struct Column {
-  const char* header;
-  int width;
-  int alignment;
-};
-constexpr Column kColumns[] = {{"", 0, -1},
+constexpr ListColumn kColumns[] = {{"", 0, -1},
                                {"Prefix", 1250, flexAlignLeftCenter},
                                {"Entity", 2760, flexAlignLeftCenter},
                                {"Cont.", 705, flexAlignCenterCenter},
@@ -44,6 +39,22 @@ void SaveCodeListPosition(const VbForm& window) {
   WriteIni(kSection, QStringLiteral("CDLSTPOSLeft"), VbStr(window.Left()));
 }
 
+int LayOutListColumns(FlexGrid& grid, std::span<const ListColumn> columns) {
+  int width = 0;
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    grid.SetColWidth(c, columns[c].width);
+    width += columns[c].width;
+    grid.SetTextMatrix(0, c, QString::fromUtf8(columns[c].header));
+    if (columns[c].alignment >= 0) grid.SetColAlignment(c, columns[c].alignment);
+  }
+  return width;
+}
+
+void FitListGrid(const VbForm& window, FlexGrid& grid, int margin) {
+  grid.SetWidth(std::max(0, window.Width() - margin));
+  grid.SetHeight(window.ScaleHeight() == 0 ? 0 : std::max(0, window.ScaleHeight() - 30));
+}
+
 newCODE_LIST::newCODE_LIST() {
   setWindowTitle(QStringLiteral("DX Code List"));
   Move(0, 0, 8345, 3600);
@@ -65,16 +76,7 @@ void newCODE_LIST::Form_Load() {
   PlaceCodeListWindow(*this);
   FlexGrid& g = MSFlexGrid1;
   g.SetCols(8);
-  int width = 0;
-  for (int c = 0; c < 8; ++c) {
-    g.SetColWidth(c, kColumns[c].width);
-    width += kColumns[c].width;
-  }
-  SetWidth(width + 600);
-  for (int c = 0; c < 8; ++c) {
-    g.SetTextMatrix(0, c, QString::fromLatin1(kColumns[c].header));
-    if (kColumns[c].alignment >= 0) g.SetColAlignment(c, kColumns[c].alignment);
-  }
+  SetWidth(LayOutListColumns(g, kColumns) + 600);
   g.SetFixedCols(1);
 }
 
@@ -83,10 +85,7 @@ void newCODE_LIST::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode == vbFormControlMenu && Top() > 0) SaveCodeListPosition(*this);
 }
 
-void newCODE_LIST::Form_Resize() {
-  MSFlexGrid1.SetWidth(std::max(0, Width() - 205));
-  MSFlexGrid1.SetHeight(ScaleHeight() == 0 ? 0 : std::max(0, ScaleHeight() - 30));
-}
+void newCODE_LIST::Form_Resize() { FitListGrid(*this, MSFlexGrid1, 205); }
 
 QString newCODE_LIST::CellUnderMouse() const {
   const int r = MSFlexGrid1.MouseRow();

@@ -3,6 +3,8 @@
 // entity a row; a click hands the entity's HAMLOG code to the progress sheet's search box. Placed from
 // [CFGPOS] CDLSTPOSTop / CDLSTPOSLeft, which it shares with the code list window.
 
+#include <span>
+
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
@@ -29,3 +31,13 @@ void ShowDXCCHits(int32_t hitCount);
 // The window's placement rule, shared with the code list window: [CFGPOS] CDLSTPOSTop / CDLSTPOSLeft.
 void PlaceCodeListWindow(VbForm& window);
 void SaveCodeListPosition(const VbForm& window);
+// A column of the list windows' grids; alignment -1 leaves the grid's own.
+struct ListColumn {
+  const char* header;  // UTF-8
+  int width;           // twips
+  int alignment;
+};
+// Widths, headings (row 0) and alignments of the first columns; the sum of their widths.
+int LayOutListColumns(FlexGrid& grid, std::span<const ListColumn> columns);
+// The list windows' grid fills the window: its width less `margin`, the inner height less 30 twips.
+void FitListGrid(const VbForm& window, FlexGrid& grid, int margin);
