@@ -9,6 +9,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
 #include "lookup/CodeListState.h"
@@ -38,6 +39,7 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};
   CodeListShared = {};
