@@ -26,6 +26,7 @@ DxccEntity EntityOf(const QString& text) {
   DxccEntity e;
   e.present = true;
   e.Prefix = QString(f[0]).replace(QLatin1Char(';'), QLatin1Char(','));
+  if (!e.Prefix.isEmpty()) e.prefixKeys = e.Prefix.toUpper().split(QLatin1Char(','));
   e.Entity = QString(f[1]).remove(QLatin1Char(';'));
   e.Cont = QString(f[2]).replace(QLatin1Char(';'), QLatin1Char(','));
   e.ITU = QString(f[3]).replace(QLatin1Char(';'), QLatin1Char(','));
@@ -42,11 +43,9 @@ bool ListHolds(const QString& list, const QString& item) {
   return (QLatin1Char(',') + list + QLatin1Char(',')).contains(QLatin1Char(',') + item + QLatin1Char(','));
 }
 
-bool PrefixHits(const DxccEntity& e, const QString& key) {
-  if (e.Prefix.isEmpty()) return false;
-  const QString k = key.toUpper();
-  for (const QString& p : e.Prefix.split(QLatin1Char(',')))
-    if (p.left(k.size()).toUpper() == k) return true;
+bool PrefixHits(const DxccEntity& e, const QString& upperKey) {
+  for (const QString& p : e.prefixKeys)
+    if (p.startsWith(upperKey)) return true;
   return false;
 }
 
@@ -122,7 +121,7 @@ QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode) {
 
   switch (mode) {
     case 0:
-      scan([&](const DxccEntity& e) { return PrefixHits(e, key); });
+      scan([&](const DxccEntity& e) { return PrefixHits(e, upperKey); });
       break;
     case 1:
       scan([&](const DxccEntity& e) { return e.Entity.toUpper().contains(upperKey); });

@@ -8,6 +8,7 @@
 //   QString dxcc = DXCCCodeSearch(code, 101, 6);      // HAMLOG code -> DXCC number, or "unKnown"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -21,6 +22,7 @@ struct DxccEntity {
   QString CQ;
   QString DXCC;  // three digits at least
   QString HLcode;
+  QStringList prefixKeys;  // the prefixes in upper case, for the prefix search
 };
 
 struct DxccTableState {
