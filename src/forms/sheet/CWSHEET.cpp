@@ -86,6 +86,8 @@ void CWSHEET::buildLayout() {
   Frame2.Move(2900, 0, 2700, 660);
   Text3.Move(120, 240, 1800, 300);
   Command2.Move(2000, 240, 600, 300);
+  Command7.Move(3200, 700, 600, 300);
+  Command11.Move(3850, 700, 1700, 300);
   Command8.Move(5700, 120, 900, 300);
   Command6.Move(5700, 420, 900, 300);
   Command4.Move(6700, 120, 1200, 300);
@@ -156,6 +158,7 @@ void CWSHEET::wireHandlers() {
   wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
+  wireMenus();
 }
 
 // ---- Load

@@ -16,6 +16,7 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -506,4 +507,38 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   boxes.Answer(vbOK);
   sheet().HLAPD.Trigger();
   EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.HDB は前回より減っていますので"));
+}
+
+TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
+  CWSHEET& s = sheet();
+  s.Show();
+  Settings.DataFolder = log.home.path();
+  boxes.Answer(vbOK);
+  s.QcntL.Trigger();
+  EXPECT_EQ(boxes.texts().last(), log.home.path() + " に QSO_Count.TXT を保存しました。");
+  const QStringList lines = FromAnsi(log.home.read("QSO_Count.TXT")).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 11) << "every code row but 1001";
+  EXPECT_FALSE(lines.join("\n").contains("\"1001  \""));
+  const QString row1002 = lines.filter("\"1002  \"").value(0);
+  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"八王子市")) << qPrintable(row1002);
+  EXPECT_TRUE(row1002.endsWith(",0,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0")) << "16 counts: 7 MHz and 14 MHz";
+
+  s.List1.AddItem("JA1ABC");
+  s.List1.AddItem("JA2XYZ");
+  s.List1.SetListIndex(1);
+  EXPECT_EQ(s.Text3.text(), "JA2XYZ");
+  EXPECT_FALSE(s.Frame10.isVisible());
+  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  EXPECT_TRUE(s.Frame10.isVisible());
+  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  EXPECT_FALSE(s.Frame10.isVisible());
+
+  ShellRecorder shell;
+  s.goJARLaward.Trigger();
+  boxes.Answer(vbOK);
+  s.goJARL.Trigger();
+  EXPECT_EQ(shell.opened(),
+            QStringList{"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm"});
+  EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
+  EXPECT_FALSE(s.LOGOPEN.Enabled()) << "the log window is not part of the program yet";
 }
