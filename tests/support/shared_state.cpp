@@ -12,6 +12,10 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "lookup/CodeListState.h"
+#include "lookup/DxccTable.h"
+#include "lookup/LicenceSearch.h"
+#include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
 
@@ -36,4 +40,8 @@ void ResetSharedState() {
   StartWindowHooks = {};
   SheetHooks = {};
   Cfg = {};
+  LicenceAnswer = {};
+  DxccTable = {};
+  CodeListShared = {};
+  HttpSettings = {};
 }
