@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
@@ -22,6 +23,7 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
@@ -30,8 +32,6 @@ struct SheetHooksState {
   std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
   std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
   std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
-  std::function<void()> RigPortOpen;          // transceiver port, opened by the load
-  std::function<void()> RigPortClose;         // and closed by the exits and the return
   std::function<void()> LoadDXCCTable;        // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
@@ -51,6 +51,8 @@ class CWSHEET : public VbForm {
   void ReadDispItems();
   // What the sheet's engine reports to while it fills this window.
   SheetProgress& Progress() { return progress_; }
+  // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
+  void SetRigFreq(int64_t& hz);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
@@ -138,6 +140,8 @@ class CWSHEET : public VbForm {
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
   Menu RigBkup{&RigSel, "リグデータ保守"};
+  Menu CMDtest{&RigSel, "退避＆復元"};
+  Menu RigConMon{&RigSel, "RigMonitor"};
   Menu SNDIF{this, "SendInfo(&S)"};
   Menu WFopn{this, "WF"};
   Menu mmqLine{this, "-"};
@@ -165,6 +169,7 @@ class CWSHEET : public VbForm {
   CheckBox Check8{&Frame4, "ﾄﾗﾝｽﾊﾞｰﾀ on"};
   CheckBox Check9{&Frame4, "Rig#2"};
   CommandButton Command5{&Frame4, "VFOchg"};
+  CommandButton Command15{&Frame4, "QSY"};
   Label Label1{this};
   Label Label8{this, "QSL受領処理中"};
   Frame Frame10{this, "Call List"};
@@ -231,6 +236,18 @@ class CWSHEET : public VbForm {
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 
+  // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
+  void wireRigPanel();
+  void SelectRig(int rig);
+  void ApplyRigModelRule();
+  void Check9_Click();
+  void Rig1_Click();
+  void Rig2_Click();
+  void StatusBar1_PanelClick(int panel);
+  void Command5_Click();
+  void Command15_Click();
+
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<RigListener> rigListener_;
 };
