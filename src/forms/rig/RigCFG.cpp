@@ -195,28 +195,10 @@ void RigCFG::Form_Load() {
   keys.TrvIfFreq = ReadIniOr(kSection, "TRVIFfreq", "22");
   Text16.setText(keys.TrvIfFreq);
 
-  auto port = [](const char* key) {
-    const QString p = ReadIniOr(kSection, key, "0");
-    return p == "0" ? QString("NONE") : p;
-  };
-  keys.Port = port("RIGCOMCONT");
-  FillPortBox(Combo3, keys.Port, PortState1);
-  if (keys.Port == "NONE") Check1.SetValue(0);
-  const std::optional<QString> model = ReadIniKey(kSection, "RIG_TYPE");
-  if (!model) keys.Port = "NONE";
-  keys.RigType = model.value_or("Not Use");
-  selectModel(Combo1, keys.RigType);
-  Text11.setEnabled(keys.RigType == "ICOM");
-  keys.BaudRate = ReadIniOr(kSection, "BAUD_RATE", "4800");
-  for (int i = 0; i <= 4; ++i)
-    if (keys.BaudRate == kBauds[i]) Option4[i].SetValue(true);
-  keys.StopBit = ReadIniOr(kSection, "STOP_BIT", "0");
-  if (keys.StopBit == "0") Option5[0].SetValue(true);
-  if (keys.StopBit == "2") Option5[1].SetValue(true);
-
+  loadRig(1);
+  s.Rig1 = settingOf(keys.Port, keys.RigType, keys.BaudRate, keys.StopBit, keys.IcomAddress);
   const QString interval = ReadIniOr(kSection, "Interval", "100");
-  const QString poll = ReadIniOr(kSection, "Poll_Time", "500");
-  const std::optional<int32_t> pollMs = WholeNumber(poll);
+  const std::optional<int32_t> pollMs = WholeNumber(ReadIniOr(kSection, "Poll_Time", "500"));
   if (!WholeNumber(interval) || !pollMs || *pollMs < HScroll3.minimum() || *pollMs > HScroll3.maximum()) {
     MsgBox(QStringLiteral("ORBEX CFG ERROR"));
     return;
@@ -224,33 +206,47 @@ void RigCFG::Form_Load() {
   Text5.setText(interval);
   keys.Interval = interval;
   s.PostWriteWaitMs = *WholeNumber(interval);
-  auto address = [](const char* key) {
-    const QString a = ReadIni(kSection, key).left(2).leftJustified(2, u' ');
-    return a == "RI" ? QString("00") : a;
-  };
-  keys.IcomAddress = address("ICOM_RIGadrs");
-  Text11.setText(keys.IcomAddress);
-  s.Rig1 = settingOf(keys.Port, keys.RigType, keys.BaudRate, keys.StopBit, keys.IcomAddress);
   HScroll3.setValue(*pollMs);
   s.PollPeriodMs = *pollMs;
   Label41.setText(QString::number(*pollMs));
-
-  keys.Port2 = port("RIGCOMCONT2");
-  FillPortBox(Combo4, keys.Port2, PortState2);
-  const std::optional<QString> model2 = ReadIniKey(kSection, "RIG_TYPE2");
-  if (!model2) keys.Port2 = "NONE";
-  keys.RigType2 = model2.value_or("Not Use");
-  selectModel(Combo2, keys.RigType2);
-  Text1.setEnabled(keys.RigType2 == "ICOM");
-  keys.BaudRate2 = ReadIniOr(kSection, "BAUD_RATE2", "4800");
-  for (int i = 0; i <= 4; ++i)
-    if (keys.BaudRate2 == kBauds[i]) Option7[i].SetValue(true);
-  keys.StopBit2 = ReadIniOr(kSection, "STOP_BIT2", "1");
-  if (keys.StopBit2 == "1") Option8[0].SetValue(true);
-  if (keys.StopBit2 == "2") Option8[1].SetValue(true);
-  keys.IcomAddress2 = address("ICOM_RIGadrs2");
-  Text1.setText(keys.IcomAddress2);
+  loadRig(2);
   loaded_ = true;
+}
+
+void RigCFG::loadRig(int rig) {
+  const bool one = rig == 1;
+  const QString n = one ? "" : "2";
+  ComboBox& portBox = one ? Combo3 : Combo4;
+  ComboBox& modelBox = one ? Combo1 : Combo2;
+  TextBox& addressBox = one ? Text11 : Text1;
+  ControlArray<OptionButton>& baud = one ? Option4 : Option7;
+  ControlArray<OptionButton>& stop = one ? Option5 : Option8;
+  QString& port = one ? keys.Port : keys.Port2;
+  QString& type = one ? keys.RigType : keys.RigType2;
+  QString& rate = one ? keys.BaudRate : keys.BaudRate2;
+  QString& bits = one ? keys.StopBit : keys.StopBit2;
+  QString& address = one ? keys.IcomAddress : keys.IcomAddress2;
+  const QString oneStopBit = one ? "0" : "1";
+
+  const QString stored = ReadIniOr(kSection, "RIGCOMCONT" + n, "0");
+  port = stored == "0" ? QString("NONE") : stored;
+  FillPortBox(portBox, port, one ? PortState1 : PortState2);
+  if (one && port == "NONE") Check1.SetValue(0);
+  const std::optional<QString> model = ReadIniKey(kSection, "RIG_TYPE" + n);
+  if (!model) port = "NONE";
+  type = model.value_or("Not Use");
+  selectModel(modelBox, type);
+  addressBox.setEnabled(type == "ICOM");
+  rate = ReadIniOr(kSection, "BAUD_RATE" + n, "4800");
+  for (int i = 0; i <= 4; ++i)
+    if (rate == kBauds[i]) baud[i].SetValue(true);
+  bits = ReadIniOr(kSection, "STOP_BIT" + n, oneStopBit);
+  if (bits == oneStopBit) stop[0].SetValue(true);
+  if (bits == "2") stop[1].SetValue(true);
+  // A missing address reads as the section name cut to two characters.
+  const QString a = ReadIni(kSection, "ICOM_RIGadrs" + n).left(2).leftJustified(2, u' ');
+  address = a == "RI" ? QString("00") : a;
+  addressBox.setText(address);
 }
 
 void RigCFG::Combo1_Click() {

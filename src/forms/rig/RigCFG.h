@@ -72,6 +72,8 @@ class RigCFG : public VbForm {
  private:
   void buildLayout();
   void Close(bool fromMenu);
+  // Rig 1's or rig 2's keys into their boxes.
+  void loadRig(int rig);
   void Combo1_Click();
   void Combo2_Click();
   void Text5_KeyPress(int& keyAscii);
