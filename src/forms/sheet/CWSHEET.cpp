@@ -98,7 +98,8 @@ void CWSHEET::buildLayout() {
   Label6.Move(120, 420, 2600, 240);
   Command3.Move(2800, 220, 900, 360);
   Frame4.Move(120, 700, 3015, 600);
-  Text1.Move(120, 240, 1200, 300);
+  Text1.Move(120, 240, 800, 300);
+  Command15.Move(940, 240, 420, 300);
   Check8.Move(1400, 200, 1500, 200);
   Check9.Move(1400, 380, 800, 200);
   Command5.Move(2200, 360, 700, 220);
@@ -159,6 +160,7 @@ void CWSHEET::wireHandlers() {
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
   wireMenus();
+  wireRigPanel();
 }
 
 // ---- Load
@@ -241,9 +243,8 @@ void CWSHEET::LoadSheet() {
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
   Rig2.SetChecked(false);
   RigSel.SetVisible(twoRig == "YES");
-  const QString& model = RigPortState.RigModel;
-  Command5.setVisible(model == "FT2000" || model == "FT991" || model == "FT817" || model == "ICOM");
-  if (RigPortState.Rig1.PortName != "NONE" && SheetHooks.RigPortOpen) SheetHooks.RigPortOpen();
+  ApplyRigModelRule();
+  if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
@@ -545,7 +546,7 @@ void CWSHEET::UnloadCompanionWindows() {
 void CWSHEET::RTNMN_Click() {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
-  if (SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
   UnloadForm<OrbexTips>();
@@ -573,7 +574,7 @@ void CWSHEET::ExitProgram(bool fromCloseBox) {
   exiting_ = true;
   const auto lock = progress_.LockJobs();
   Label2.setText(kExitText);
-  if (fromCloseBox && SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  if (fromCloseBox) RigPortClose();
   Frame1.show();
   Frame1.raise();
   DoEvents();

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
@@ -22,14 +23,13 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
   std::function<void()> ShowTotals;     // SYUDSP "集計表示": the totals window
-  std::function<void()> RigPortOpen;    // transceiver port, opened by the load
-  std::function<void()> RigPortClose;   // and closed by the exits and the return
   std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
@@ -53,6 +53,8 @@ class CWSHEET : public VbForm {
   void ReadDispItems();
   // What the sheet's engine reports to while it fills this window.
   SheetProgress& Progress() { return progress_; }
+  // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
+  void SetRigFreq(int64_t& hz);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
@@ -149,6 +151,8 @@ class CWSHEET : public VbForm {
   Menu Rig2{&RigSel, "Rig2"};
   Menu RigBkup{&RigSel, "リグデータ保守"};
   Menu openRCONcfg{&RigSel, "リグコン設定"};
+  Menu CMDtest{&RigSel, "退避＆復元"};
+  Menu RigConMon{&RigSel, "RigMonitor"};
   Menu SNDIF{this, "SendInfo(&S)"};
   Menu WFopn{this, "WF"};
   Menu mmqLine{this, "-"};
@@ -191,6 +195,7 @@ class CWSHEET : public VbForm {
   CheckBox Check8{&Frame4, "ﾄﾗﾝｽﾊﾞｰﾀ on"};
   CheckBox Check9{&Frame4, "Rig#2"};
   CommandButton Command5{&Frame4, "VFOchg"};
+  CommandButton Command15{&Frame4, "QSY"};
   Label Label1{this};
   Label Label8{this, "QSL受領処理中"};
   Frame Frame10{this, "Call List"};
@@ -278,6 +283,18 @@ class CWSHEET : public VbForm {
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 
+  // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
+  void wireRigPanel();
+  void SelectRig(int rig);
+  void ApplyRigModelRule();
+  void Check9_Click();
+  void Rig1_Click();
+  void Rig2_Click();
+  void StatusBar1_PanelClick(int panel);
+  void Command5_Click();
+  void Command15_Click();
+
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<RigListener> rigListener_;
 };
