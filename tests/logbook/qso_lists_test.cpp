@@ -6,7 +6,7 @@
 #include "core/QsoRules.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoLists.h"
-#include "logbook_fixture.h"
+#include "support/logbook_log.h"
 #include "support/qt_print.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "logbook_fixture.h"
+#include "support/logbook_log.h"
 
 #include <QTextStream>
 
