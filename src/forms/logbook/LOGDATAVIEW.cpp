@@ -47,6 +47,13 @@ LOGDATAVIEW::LOGDATAVIEW() {
   MSFlexGrid1.MouseWheel = [this](int delta, int) { ScrollByWheel(MSFlexGrid1, delta, ShiftHeld); };
 }
 
+void LOGDATAVIEW::OpenViewer() {
+  LOGDATAVIEW& v = Form<LOGDATAVIEW>();
+  if (v.IsUnloaded()) return;  // HAMLOG could not be opened (said)
+  v.Show();
+  LogWindowState.LogViewerOpen = 1;
+}
+
 void LOGDATAVIEW::Form_Load() {
   EqslMode = 0;
   const std::optional<QString> top = ReadIniKey("CFGPOS", "HLDVPOSTop");

@@ -13,6 +13,9 @@ class LOGDATAVIEW : public VbForm {
  public:
   LOGDATAVIEW();
 
+  // What the sheet's LOGDATV menu does: shows the viewer on the newest page and marks it open.
+  static void OpenViewer();
+
   void Form_Load() override;
   void Form_Resize() override;
   void Form_KeyDown(int& keyCode, int shift) override;
