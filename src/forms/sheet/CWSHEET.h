@@ -26,7 +26,6 @@
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
   std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
   std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
   std::function<void()> RigPortOpen;          // transceiver port, opened by the load
