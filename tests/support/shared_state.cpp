@@ -1,5 +1,6 @@
 #include "support/shared_state.h"
 
+#include "awards/LeagueStationCheck.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -10,6 +11,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/awards/LeagueStationRun.h"
 #include "forms/startup/ORBTOP.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -34,4 +36,6 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  LeagueStation = {};
+  LeagueStationHooks = {};
 }

@@ -14,6 +14,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/LeagueStationRun.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
@@ -163,6 +164,9 @@ void ORBTOP::wireHandlers() {
   SETCFG.Click = [] {
     if (StartWindowHooks.ShowSettingsDialog) StartWindowHooks.ShowSettingsDialog();
   };
+  // Award views.
+  stnAWARD.Click = [this] { JARLstn.SetEnabled(static_cast<bool>(LeagueStationHooks.ChooseBand)); };
+  JARLstn.Click = [] { ChooseLeagueStationBand(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);
