@@ -1,5 +1,6 @@
 #include "support/shared_state.h"
 
+#include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
@@ -11,6 +12,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/awards/ACCSheet.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/startup/ORBTOP.h"
 #include "rig/RigPortState.h"
@@ -36,6 +38,8 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  AwardSheets = {};
+  AwardSheetHooks = {};
   LeagueStation = {};
   LeagueStationHooks = {};
 }
