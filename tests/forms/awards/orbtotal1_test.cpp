@@ -1,7 +1,10 @@
 // The totals window as the operator uses it: the table from the sheet's tally, the range dragged
 // across the bands, the CSV export, the snapshot and the way to the application book.
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
 #include <QTest>
 
 #include "award_window_fixture.h"
@@ -10,6 +13,7 @@
 #include "core/SharedSettings.h"
 #include "forms/awards/ORBBOOK.h"
 #include "forms/awards/ORBTOTAL1.h"
+#include "platform/ui/snapshot.h"
 #include "sheet/SheetTally.h"
 
 namespace {
@@ -121,6 +125,16 @@ TEST_F(ORBTOTAL1Test, SnapshotPlaceCloseAndTheBook) {
   EXPECT_FALSE(IsLoaded<ORBTOTAL1>());
   EXPECT_EQ(ReadIni("ORBEXPOS", "ATPOSTop"), top);
   EXPECT_EQ(ReadIni("ORBEXPOS", "ATPOSLeft"), left);
+}
+
+TEST_F(ORBTOTAL1Test, AltPSavesTheClipboardPicture) {
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QGuiApplication::clipboard()->setImage(image);
+  window().Show();
+  QTest::keyClick(&window().MSFlexGrid1, Qt::Key_P, Qt::AltModifier);
+  EXPECT_TRUE(QFile::exists(home.file("ORBEX_TOTAL.bmp")));
+  EXPECT_FALSE(ClipboardHasBitmap());
 }
 
 TEST_F(ORBTOTAL1Test, ANegativeStoredTopPutsTheWindowInTheCorner) {
