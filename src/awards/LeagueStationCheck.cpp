@@ -139,7 +139,7 @@ void CheckJARLStationAward(int32_t bandIndex) {
   // One open of HAMLOG serves the whole list: every station is a call-index lookup.
   HamlogCloseDb(0);
   if (HamlogOpenDb() != 0) {
-    report.Abandon();
+    report.Close();
     MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
     return;
   }

@@ -101,13 +101,17 @@ void ACCSheet::Form_Load() {
 }
 
 void ACCSheet::Form_Activate() {
-  if (SheetFilled != 0 || IsUnloaded()) return;
+  if (SheetFilled != 0 || filling_ || IsUnloaded()) return;
+  filling_ = true;
+  LockClose();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Hide();
   Frame3.show();
   Frame3.raise();
   DoEvents();
   if (const AwardSheetKind* kind = kindOf(AwardSheets.SheetKind); kind && kind->Fill) kind->Fill(*this);
   Frame3.hide();
+  UnlockClose();
+  filling_ = false;
 }
 
 void ACCSheet::CenterBusyFrame() {

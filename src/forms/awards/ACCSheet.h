@@ -111,6 +111,7 @@ class ACCSheet : public VbForm {
   void ClearQsoPanel();
 
   Menu* bandMenusOfExtendedSet_[6];
+  bool filling_ = false;  // the filling step lets events run: an activation then must not start another
 };
 
 // "#,#": thousands separated, 0 as an empty text.

@@ -24,8 +24,9 @@ void SnapshotToDataFolder(VbForm& window, const QString& fileName) {
     MsgBox(path + QStringLiteral(" を書き込めませんでした。データフォルダを確かめて下さい。"));
 }
 
-void SaveClipboardSnapshot(const QString& fileName) {
+void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName) {
   if (!ClipboardHasBitmap()) return;
+  picture.SetPicture(ClipboardBitmap());
   if (SaveClipboardBitmap(JoinPath(Settings.DataFolder, fileName)))
     ClearClipboard();
   else

@@ -8,12 +8,13 @@
 #include "awards/TextTable.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
+#include "platform/ui/frame.h"
 
 // Saves a picture of the window as DataFolder\<fileName> and tells the operator where it went, or that
 // it could not be written.
 void SnapshotToDataFolder(VbForm& window, const QString& fileName);
-// Alt+P in the window: a picture on the clipboard becomes DataFolder\<fileName>.
-void SaveClipboardSnapshot(const QString& fileName);
+// Alt+P in the window: a picture on the clipboard goes into `picture` and becomes DataFolder\<fileName>.
+void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName);
 // The place stored under [ORBEXPOS] <prefix>Top / <prefix>Left, in twips: a missing or negative top
 // gives 0, 0; a top or left beyond the screen gives 0.
 QPoint StoredWindowPlace(const QString& prefix);

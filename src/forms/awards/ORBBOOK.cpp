@@ -228,5 +228,5 @@ void ORBBOOK::Form_QueryUnload(int& cancel, int unloadMode) {
 }
 
 void ORBBOOK::Form_KeyDown(int& keyCode, int shift) {
-  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot("ORBEX_BOOKdat.bmp");
+  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot(Picture1, "ORBEX_BOOKdat.bmp");
 }

@@ -112,5 +112,5 @@ void ORBTOTAL1::CLSCNT_Click() {
 void ORBTOTAL1::ORBBK_Click() { Form<ORBBOOK>().Show(); }
 
 void ORBTOTAL1::Form_KeyDown(int& keyCode, int shift) {
-  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot("ORBEX_TOTAL.bmp");
+  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot(Picture1, "ORBEX_TOTAL.bmp");
 }

@@ -38,6 +38,7 @@ struct ACCSheetTest : AwardWindowTest {
     };
     square.Fill = [this](ACCSheet& s) {
       ++fills;
+      s.Form_Activate();  // the step lets events run: an activation arriving now starts nothing
       s.SheetFilled = 1;
     };
     square.RecordOfCell = [this](ACCSheet&, int, int col) { return col == 7 ? record : 0; };
