@@ -11,9 +11,9 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/awards/ACCSheet.h"
-#include "forms/awards/LeagueStationRun.h"
 #include "forms/startup/ORBTOP.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -41,5 +41,5 @@ void ResetSharedState() {
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
-  LeagueStationHooks = {};
+  Cfg = {};
 }

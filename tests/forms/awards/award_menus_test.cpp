@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 
 #include "../startup/start_window_fixture.h"
 #include "award_window_fixture.h"
@@ -11,7 +12,7 @@
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/ACCset.h"
-#include "forms/awards/LeagueStationRun.h"
+#include "forms/sheet/CFG.h"
 #include "forms/awards/ORBBOOK.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CWSHEET.h"
@@ -35,31 +36,35 @@ struct StartWindowAwardMenus : StartWindowTest {
 };
 
 TEST_F(StartWindowAwardMenus, TheBandChoiceAnswersAndTheCheckRunsWhileTheWindowIsBusy) {
-  top->stnAWARD.Trigger();
-  EXPECT_FALSE(top->JARLstn.Enabled());  // no band choice to ask yet
   QStringList seen;
-  int32_t answer = -1;
-  LeagueStationHooks.ChooseBand = [&] {
+  ModalFormResponder modal;
+  modal.Then([&](VbForm& f) {  // closed without a choice
     seen << top->Label9.text() << (top->Command1.isEnabled() ? "enabled" : "disabled");
-    return answer;
-  };
-  top->stnAWARD.Trigger();
-  ASSERT_TRUE(top->JARLstn.Enabled());
-  top->JARLstn.Trigger();  // closed without a choice
-  EXPECT_EQ(seen, QStringList({"設定待", "disabled"}));
+    seen << (static_cast<CFG&>(f).Frame3.isEnabled() ? "kinds" : "no kinds");
+    f.Unload(vbFormControlMenu);
+  });
+  top->JARLstn.Trigger();
+  EXPECT_EQ(seen, QStringList({"設定待", "disabled", "no kinds"}));
   EXPECT_FALSE(QFile::exists(home.file("allBand-cfm_JARLstation.TXT")));
   EXPECT_TRUE(top->Command1.isEnabled());
+  EXPECT_FALSE(IsLoaded<CFG>());
 
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   ShellRecorder shell;
-  answer = 2;  // 7 MHz: the SSB QSO with JA1AAA, confirmed
+  modal.Then([](VbForm& f) {
+    CFG& cfg = static_cast<CFG&>(f);
+    QTest::mouseClick(&cfg.Check1[2], Qt::LeftButton);  // 7 MHz: the SSB QSO with JA1AAA, confirmed
+    cfg.CFGOK.Trigger();
+  });
   top->JARLstn.Trigger();
   EXPECT_EQ(LeagueStation.LeaguePointCount, 1);
   EXPECT_TRUE(boxes.texts().value(0).startsWith("もう一頑張りの  1ポイントです。"));
   EXPECT_EQ(shell.opened(), QStringList({home.file("7-cfm_JARLstation.TXT")}));
   EXPECT_TRUE(top->Command1.isEnabled());
   EXPECT_EQ(top->Label9.text(), "ｶｳﾝﾀ");
+  EXPECT_FALSE(IsLoaded<CFG>());
+  EXPECT_EQ(Cfg.CfgMode, 0);
 }
 
 TEST_F(StartWindowAwardMenus, ModeSettingsHideTheStartWindowWhileOpen) {
