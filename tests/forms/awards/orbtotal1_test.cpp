@@ -78,6 +78,19 @@ TEST_F(ORBTOTAL1Test, DraggingAcrossBandsSetsAndStoresTheRange) {
   EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
+TEST_F(ORBTOTAL1Test, ADragEndingOffTheGridIsToldAndKeepsTheRange) {
+  FlexGrid& g = window().MSFlexGrid1;
+  Drag(g, 3, 8, 3, 4);
+  boxes.Answer(vbOK);
+  QTest::mousePress(g.viewport(), Qt::LeftButton, {}, CellCentre(g, 3, 6));
+  QTest::mouseRelease(g.viewport(), Qt::LeftButton, {}, QPoint(-5, 10));
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts()[0], "集計する範囲は、表のバンドの列の上でドラッグして指定して下さい。");
+  EXPECT_EQ(ReadIni("ORB", "BANDST"), "4");
+  EXPECT_EQ(ReadIni("ORB", "BANDED"), "8");
+  EXPECT_EQ(window().Label1.text(), "7MHz-21MHz帯までの合計を表示しています。");
+}
+
 TEST_F(ORBTOTAL1Test, CsvGoesWhereTheOperatorSaysAndIsOpened) {
   FileDialogResponder files;
   files.Cancel();
