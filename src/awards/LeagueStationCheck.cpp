@@ -14,6 +14,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/vbfile.h"
+#include "sheet/BuildDmyDbs.h"
 
 LeagueStationState LeagueStation;
 
@@ -47,7 +48,7 @@ void countStation(const QString& callKey, const QString& bandKey, VbFile& report
     const QString year = Qso.QsoDate.left(4);
     if (!LeagueYearAllowed(callKey, year)) continue;
     if (bandKey != "allBand" && Qso.QsoBand.trimmed() != bandKey) continue;
-    if (ReadConditions.SelMode != "MIX" && Qso.QsoMode != ReadConditions.SelMode) continue;
+    if (!ModeIsSelected(Qso.QsoMode)) continue;
     const QString mark = Qso.QslReceived.trimmed();
     bool confirmed = false;
     if (Settings.QslRcvOnly == "YES") {

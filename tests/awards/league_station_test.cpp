@@ -85,6 +85,14 @@ TEST_F(LeagueStationTest, OneBandModeAndConfirmationNarrowTheCount) {
   CheckJARLStationAward(kAllBandsChoice);
   EXPECT_EQ(LeagueStation.LeaguePointCount, 4);
 
+  // "DIGITAL" takes the digital modes of the settings, as the sheet does.
+  ReadConditions.SelMode = "DIGITAL";
+  Settings.DigitalModes = "SSB,";
+  boxes.Answer(vbOK);
+  CheckJARLStationAward(kAllBandsChoice);
+  EXPECT_EQ(LeagueStation.LeaguePointCount, 1);
+  ReadConditions.SelMode = "CW";
+
   Settings.QslRcvOnly = "YES";  // the 28 MHz QSO marked "X" counts too
   boxes.Answer(vbOK);
   CheckJARLStationAward(kAllBandsChoice);
@@ -94,7 +102,7 @@ TEST_F(LeagueStationTest, OneBandModeAndConfirmationNarrowTheCount) {
   CheckJARLStationAward(13);  // 2400 MHz: nothing
   EXPECT_EQ(LeagueStation.LeaguePointCount, 0);
   EXPECT_EQ(boxes.texts().back(), "対象局が見つかりませんでした。");
-  EXPECT_EQ(shell.opened().size(), 3);  // the empty run's report is not shown
+  EXPECT_EQ(shell.opened().size(), 4);  // the empty run's report is not shown
 }
 
 TEST_F(LeagueStationTest, YearRulesOfTheCommemorativeStations) {
