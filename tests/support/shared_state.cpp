@@ -1,5 +1,7 @@
 #include "support/shared_state.h"
 
+#include "awards/AwardSheets.h"
+#include "awards/LeagueStationCheck.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -11,6 +13,7 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/awards/ACCSheet.h"
 #include "forms/startup/ORBTOP.h"
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
@@ -39,6 +42,9 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  AwardSheets = {};
+  AwardSheetHooks = {};
+  LeagueStation = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};

@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
@@ -219,7 +220,6 @@ void CWSHEET::LoadSheet() {
   Frame5.setToolTip(QStringLiteral(
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
-  SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -454,7 +454,7 @@ void CWSHEET::Check8_Click() {
 
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
-  if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
+  Form<ORBTOTAL1>().Show();
 }
 
 void CWSHEET::RDAGN_Click() {

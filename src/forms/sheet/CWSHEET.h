@@ -29,7 +29,6 @@
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;     // SYUDSP "集計表示": the totals window
   std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
