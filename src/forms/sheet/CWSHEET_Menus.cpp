@@ -7,6 +7,10 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/lookup/CODE_LIST.h"
+#include "forms/lookup/LicenceSearchWindows.h"
+#include "forms/lookup/ViewMenkyo.h"
+#include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -57,7 +61,13 @@ void CWSHEET::wireMenus() {
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
   for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL, &openRCONcfg}) m->SetEnabled(false);
-  Command11.setEnabled(false);
+  Command11.Click = [this] {
+    SetMsgBoxCentre(*this);
+    Text3.setFocus();
+    UnloadForm<ViewMenkyo>();
+    QString call = Text3.text().trimmed().toUpper();
+    if (!call.isEmpty()) SearchLicence(call);
+  };
 }
 
 void CWSHEET::List1_Click() {
@@ -77,6 +87,7 @@ void CWSHEET::Command2_Click() {
   Frame6.setTitle(kQsoPanelCaption);
   Frame10.hide();
   Text3.setFocus();
+  UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
 
@@ -84,6 +95,8 @@ void CWSHEET::Command8_Click() {
   Text2.setText(QString());
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<CODE_LIST>();
+  UnloadForm<newCODE_LIST>();
   Text3.setFocus();
   SheetSearch.SearchStartRow = 1;
   MSFlexGrid2.SetTopRow(1);
