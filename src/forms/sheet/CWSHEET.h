@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -54,8 +55,6 @@ class CWSHEET : public VbForm {
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
-  // The wanted-list format of the list dialog's option buttons (0 or 1 text, 2 listening list, 3 CSV).
-  void SelectListFormat(int index);
 
   // Form-level state.
   QString SpotUrl;
@@ -64,7 +63,6 @@ class CWSHEET : public VbForm {
   int32_t InsertMode = 0;        // 1 insert, 0 overwrite
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
-  int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
   QStringList BandColumnTitles;  // heading of band column c at index c - 5
 
   // Menus.
@@ -73,6 +71,8 @@ class CWSHEET : public VbForm {
   Menu HLAPD{&MENU, "HAMLOG追加読込(表の更新)"};
   Menu menuSep1{&MENU, "-"};
   Menu WNT{&MENU, "Wanted-List"};
+  Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
+  Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
   Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
@@ -89,6 +89,21 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The list dialog's menus (forms/outputs/ListDialog).
+  Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
+  Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep1{&JccGchkSelect, "-"};
+  Menu JCGchk{&JccGchkSelect, "JCG QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep2{&JccGchkSelect, "-"};
+  Menu WAKUchkF{&JccGchkSelect, "WAKU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu ORBKUchkF{&JccGchkSelect, "ORB-KU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep3{&JccGchkSelect, "-"};
+  Menu WAJAchk{&JccGchkSelect, "WAJA QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep4{&JccGchkSelect, "-"};
+  Menu DXCCchk{&JccGchkSelect, "DX Check"};
+  Menu wtd{this, "Ｗａｎｔｅｄ"};
+  Menu WNTPRN{&wtd, "Wantedの作成"};
+  Menu seiribo{&wtd, "新市 整理簿"};
   Menu RigSel{this, "Rig切替"};
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
@@ -130,8 +145,7 @@ class CWSHEET : public VbForm {
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
-  Frame Frame8{this, "Wanted-LIST 作成項目選択"};
-  ControlArray<OptionButton> Option2{&Frame8, 0, 3};
+  ListDialog Frame8{this};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
