@@ -12,7 +12,7 @@
 #include "core/SharedSettings.h"
 #include "outputs/AwardLists.h"
 #include "outputs/ListChoices.h"
-#include "outputs/outputs_log.h"
+#include "support/outputs_log.h"
 #include "platform/ui/responders.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"

@@ -10,7 +10,7 @@
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "outputs/TextExports.h"
-#include "outputs/outputs_log.h"
+#include "support/outputs_log.h"
 #include "platform/clock.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"

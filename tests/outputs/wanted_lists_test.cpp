@@ -9,7 +9,7 @@
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "outputs/WantedLists.h"
-#include "outputs/outputs_log.h"
+#include "support/outputs_log.h"
 #include "support/shared_state.h"
 
 namespace {

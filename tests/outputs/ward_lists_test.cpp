@@ -10,7 +10,7 @@
 #include "outputs/AwardLists.h"
 #include "outputs/ListChoices.h"
 #include "outputs/WardLists.h"
-#include "outputs/outputs_log.h"
+#include "support/outputs_log.h"
 #include "support/shared_state.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
 #include "rig/RigPortState.h"
@@ -34,4 +35,5 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  OutputHooks = {};
 }

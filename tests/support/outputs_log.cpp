@@ -1,4 +1,4 @@
-#include "outputs/outputs_log.h"
+#include "support/outputs_log.h"
 
 #include "core/DesignatedCities.h"
 #include "outputs/Seiribo.h"
