@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QFile>
 
@@ -95,11 +97,4 @@ BENCHMARK(BM_TextExport)->ArgNames({"file", "qsos"})->ArgsProduct({{0, 1}, {1000
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }
