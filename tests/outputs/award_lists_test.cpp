@@ -128,6 +128,14 @@ TEST_F(AwardListsTest, ARowOfAnUnknownKindIsSkippedNotTheEndOfTheScan) {
   EXPECT_EQ(table("7MHz_MIX-JCC.txt").size(), 3);
   ASSERT_TRUE(WriteAwardLists(kAwardWaja, 7, dxcc).ok);
   EXPECT_EQ(table("7MHz_MIX-WAJA.txt").size(), 3);
+
+  // WAJA ends at the first DX row, even with a Japanese row after it.
+  MasterTable(1, kRow501A) = "4701  ";
+  MasterTable(21, kRow501A) = "C";
+  MasterTable(7, kRow501A) = "C";
+  SheetTally.CellRecordNumbers(7, kRow501A) = "0000000003";
+  ASSERT_TRUE(WriteAwardLists(kAwardWaja, 7, dxcc).ok);
+  EXPECT_EQ(table("7MHz_MIX-WAJA.txt").size(), 3);
 }
 
 TEST_F(AwardListsTest, OneHundredCitiesAndFortySevenPrefecturesAreCongratulated) {

@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
+#include <map>
 
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/paths.h"
 #include "outputs/TextExports.h"
 #include "support/outputs_log.h"
 #include "platform/clock.h"
@@ -55,6 +59,35 @@ TEST_F(TextExportsTest, AcagDatHasTheContestLoggersLayout) {
   for (const char* l : kReferenceLines) reference << QString::fromUtf8(l);
   EXPECT_EQ(lines.mid(1, lines.size() - 2), reference);
   EXPECT_EQ(lines.last(), QString::fromUtf8(kReferenceEnd));
+}
+
+TEST_F(TextExportsTest, TheSampleMasterGivesTheCodesOfTheContestLoggersFile) {
+  // The contest logger's file holds 772 cities, 379 guns and 194 wards; the sample master is made from
+  // the same facts.
+  const QString dir = log.home.file("SAMPLE");
+  ASSERT_TRUE(hamlogdb::Create(dir).Ok());
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir, QString(ORBEX_DATA_DIR) + "/master.csv").Ok());
+  log.Prepare();
+  QFile::copy(QString(ORBEX_DATA_DIR) + "/home/" + QString::fromUtf8(kDesignatedCityFile),
+              log.home.file(QString::fromUtf8(kDesignatedCityFile)));
+  int32_t bad = 0;
+  ASSERT_GT(LoadDesignatedCityDef(bad), 0);
+  MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
+  MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
+  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
+  SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
+  ASSERT_TRUE(WriteAcagDat(log.home.file("acag.dat"), QDate(2023, 12, 1)));
+  const QStringList lines = log.Lines("acag.dat");
+  std::map<int, int> byLength;
+  const QRegularExpression layout("^([0-9]{4,6}) +(\\S.*)$");
+  for (const QString& line : lines.mid(1, lines.size() - 2)) {
+    const QRegularExpressionMatch m = layout.match(line);
+    ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+    EXPECT_EQ(m.capturedStart(2), 11) << line.toStdString();
+    ++byLength[int(m.captured(1).size())];
+  }
+  EXPECT_EQ(byLength, (std::map<int, int>{{4, 772}, {5, 379}, {6, 194}}));
+  for (const char* l : kReferenceLines) EXPECT_TRUE(lines.contains(QString::fromUtf8(l))) << l;
 }
 
 TEST_F(TextExportsTest, NamesOutsideTheCodePageAreWrittenAsQuestionMarks) {
