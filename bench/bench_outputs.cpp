@@ -12,7 +12,7 @@
 #include "core/DesignatedCities.h"
 #include "outputs/AwardLists.h"
 #include "outputs/ListChoices.h"
-#include "outputs/SheetRows.h"
+#include "outputs/MasterTableRows.h"
 #include "outputs/TextExports.h"
 #include "outputs/WantedLists.h"
 #include "platform/vbfile.h"

@@ -8,6 +8,7 @@
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
+#include "outputs/MasterTableRows.h"
 #include "outputs/WantedLists.h"
 #include "support/outputs_log.h"
 #include "support/shared_state.h"

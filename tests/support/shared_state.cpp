@@ -10,6 +10,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/outputs/ListDialog.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
 #include "rig/RigPortState.h"
@@ -36,4 +37,5 @@ void ResetSharedState() {
   StartWindowHooks = {};
   SheetHooks = {};
   OutputHooks = {};
+  Cfg = {};
 }

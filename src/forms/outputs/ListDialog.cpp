@@ -5,8 +5,8 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/sheet/SheetGridRows.h"
 #include "outputs/Seiribo.h"
-#include "outputs/SheetRows.h"
 #include "outputs/TextExports.h"
 #include "outputs/WantedLists.h"
 #include "platform/clock.h"
@@ -27,20 +27,6 @@ constexpr int kExtendedSatelliteTop = 2752;
 constexpr int kBoxHeight = 238;
 
 bool extendedSet() { return Settings.ExtendedBandSet == 1; }
-
-// The sheet grid as the lists read it: its code rows, never the empty rows after them.
-class GridRows : public SheetRows {
- public:
-  explicit GridRows(FlexGrid& grid) : grid_(grid) {}
-  int32_t DataRows() const override { return std::min<int32_t>(SheetTally.GridDataRows, grid_.Rows() - 1); }
-  QString Text(int32_t row, int32_t column) const override {
-    if (row < 0 || row >= grid_.Rows() || column < 0 || column >= grid_.Cols()) return {};
-    return grid_.TextMatrix(row, column);
-  }
-
- private:
-  FlexGrid& grid_;
-};
 
 }  // namespace
 
@@ -140,7 +126,6 @@ void ListDialog::enableMenu(Menu& m, bool on) {
   CWSHEET& s = *sheet_;
   bool available = true;
   if (&m == &s.SYUDSP) available = static_cast<bool>(SheetHooks.ShowTotals);
-  if (&m == &s.RDAGN) available = static_cast<bool>(SheetHooks.ShowDisplaySettings);
   if (&m == &s.seiribo) available = static_cast<bool>(OutputHooks.ShowSeiriboSheet);
   m.SetEnabled(on && available);
 }
@@ -343,7 +328,7 @@ void ListDialog::runWantedList() {
   hide();
   setGoRunning(true);
   CWSHEET& s = *sheet_;
-  const GridRows rows(s.MSFlexGrid2);
+  const SheetGridRows rows(s.MSFlexGrid2);
   const QString format = Settings.WantedListType;
   QString path, error;
   bool ok = false;

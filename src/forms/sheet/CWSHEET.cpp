@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -21,6 +22,7 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
@@ -31,7 +33,6 @@ SheetHooksState SheetHooks;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
@@ -45,18 +46,20 @@ constexpr int k430Band = 11;
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
 
-// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
-// window saw it, not as a file that would not open.
-QString readFailureMessage(int32_t code) {
+}  // namespace
+
+QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (code == kReadSortGaveUp)
-    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
-           programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
+    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
+           programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
   if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
+
+namespace {
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -133,14 +136,16 @@ void CWSHEET::wireHandlers() {
   VERDISP.Click = [this] { VERDISP_Click(); };
   SYUDSP.Click = [this] { SYUDSP_Click(); };
   RDAGN.Click = [this] { RDAGN_Click(); };
-  HLAPD.Click = [] {
-    if (SheetHooks.AppendHamlog) SheetHooks.AppendHamlog();
-  };
+  HLAPD.Click = [this] { HLAPD_Click(); };
   HELP.Click = [this] { SheetHelp(); };
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
+  wireEntryBoxes();
+  wireGridClicks();
+  Check8.Click = [this] { Check8_Click(); };
+  wireAreaViews();
 }
 
 // ---- Load
@@ -178,9 +183,9 @@ void CWSHEET::LoadSheet() {
     RigPortState.TransverterOn = "0";
   }
   t.CurrentAreaLabel = kAllJapan;
-  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + kCrLf +
-                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + kCrLf +
-                  QStringLiteral("その上のチェック部分は任意です") + kCrLf);
+  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + vbCrLf +
+                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + vbCrLf +
+                  QStringLiteral("その上のチェック部分は任意です") + vbCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
   // The spot site's address, over HTTPS.
   SpotUrl = ReadIni("JCcfg", "JCspotURL");
@@ -200,8 +205,6 @@ void CWSHEET::LoadSheet() {
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
   SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
-  HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -212,7 +215,7 @@ void CWSHEET::LoadSheet() {
   }
   BuildDmyDbs(progress_);
   if (t.ReadFailed == 1) {
-    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
+    abandonLoad(ReadFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
   // Menus of the companion programs and the transceiver.
@@ -261,6 +264,9 @@ void CWSHEET::resetReadingAndViewState() {
   t.AreaCaption.clear();
   t.PrefectureFilter.clear();
   InsertMode = 0;
+  TypedSelLength = 0;
+  Cfg.DisplayChanged = 0;
+  SheetSearch = {};
 }
 
 void CWSHEET::abandonLoad(const QString& message) {
@@ -418,6 +424,14 @@ void CWSHEET::VERDISP_Click() {
   MsgBox(text, vbOKOnly);
 }
 
+void CWSHEET::Check8_Click() {
+  const bool on = Check8.Value() == 1;
+  RigPortState.UseTrv = on ? "Yes" : "No";
+  RigPortState.TransverterOn = on ? "1" : "0";
+  WriteIni("RIG_CON_CFG", "USE_TRV", RigPortState.UseTrv);
+  Text3.setFocus();
+}
+
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
   if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
@@ -428,7 +442,8 @@ void CWSHEET::RDAGN_Click() {
     MsgBox(QStringLiteral("町村リスト作成モードにつき変更出来ません"), vbOKOnly);
     return;
   }
-  if (SheetHooks.ShowDisplaySettings) SheetHooks.ShowDisplaySettings();
+  Cfg.CfgMode = 0;
+  Form<CFG>().Show();
 }
 
 void CWSHEET::SheetHelp() {
@@ -521,23 +536,10 @@ void CWSHEET::RTNMN_Click() {
   DoEvents();
   ClearClipboard();
   const bool previousUsable = WorkFileStillValid();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Check1.SetValue(previousUsable ? 1 : 0);
-    if (previousUsable) {
-      top->Text6.setText(ReadConditions.SelMode);
-      top->Combo1.SetText(ReadConditions.SelMode);
-    }
-  }
   FreeSheetTables();
   SaveGeometry();
   UnloadCompanionWindows();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
-    top->Command1.setEnabled(true);
-    Hamlog.HdbRecordCount = CountHdbRecords();
-    top->Label11.setText(QString::number(Hamlog.HdbRecordCount));
-    top->Show();
-  }
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();
 }

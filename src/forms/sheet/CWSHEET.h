@@ -23,18 +23,21 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "sheet/SheetSearch.h"
 
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
-  std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
-  std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
-  std::function<void()> RigPortOpen;          // transceiver port, opened by the load
-  std::function<void()> RigPortClose;         // and closed by the exits and the return
-  std::function<void()> LoadDXCCTable;        // DXCC entity table, loaded at the end of the load
+  std::function<void()> ShowTotals;     // SYUDSP "集計表示": the totals window
+  std::function<void()> RigPortOpen;    // transceiver port, opened by the load
+  std::function<void()> RigPortClose;   // and closed by the exits and the return
+  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
+
+// What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
+// counts as an interruption whichever window saw it, not as a file that would not open.
+QString ReadFailureMessage(int32_t code);
 
 class CWSHEET : public VbForm {
  public:
@@ -58,9 +61,17 @@ class CWSHEET : public VbForm {
 
   // Form-level state.
   QString SpotUrl;
-  int32_t AwardCheckMode = 0;    // what the list dialog is set up for; 0 = wanted list
-  int32_t ChousonListMode = 0;   // 1 while the town/village frame is open
-  int32_t InsertMode = 0;        // 1 insert, 0 overwrite
+  int32_t AwardCheckMode = 0;   // what the list dialog is set up for; 0 = wanted list
+  int32_t ChousonListMode = 0;  // 1 while the town/village frame is open
+  int32_t InsertMode = 0;       // 1 insert, 0 overwrite
+  // Characters each typed one replaces in overwrite mode; 0 (insert) until a mouse release in the
+  // search or call box.
+  int32_t TypedSelLength = 0;
+  // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
+  int32_t ClickRow = 0, ClickCol = 0;
+  int32_t LastCellRow = 0, LastCellCol = 0;
+  int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
+  std::vector<QString> SavedRowCells;
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
   QStringList BandColumnTitles;  // heading of band column c at index c - 5
@@ -79,6 +90,47 @@ class CWSHEET : public VbForm {
   Menu BYE{&MENU, "ORBEXの終了(&X)"};
   Menu DAREA{this, "AREA"};
   Menu SALL{&DAREA, "ALL"};
+  // AREA: a sub-menu per call area with its whole-area entry and its prefectures, indexed by number.
+  Menu JA1{&DAREA, "１"};
+  Menu SALL1{&JA1, "関東全て"};
+  Menu JA1Sep{&JA1, "-"};
+  ControlArray<Menu> JA1Kenbetsu{&JA1, 1, 0};
+  Menu JA2{&DAREA, "２"};
+  Menu SALL2{&JA2, "中部全て"};
+  Menu JA2Sep{&JA2, "-"};
+  ControlArray<Menu> JA2Kenbetsu{&JA2, 1, 0};
+  Menu JA3{&DAREA, "３"};
+  Menu SALL3{&JA3, "近畿全て"};
+  Menu JA3Sep{&JA3, "-"};
+  ControlArray<Menu> JA3Kenbetsu{&JA3, 1, 0};
+  Menu JA4{&DAREA, "４"};
+  Menu SALL4{&JA4, "中国全て"};
+  Menu JA4Sep{&JA4, "-"};
+  ControlArray<Menu> JA4Kenbetsu{&JA4, 1, 0};
+  Menu JA5{&DAREA, "５"};
+  Menu SALL5{&JA5, "四国全て"};
+  Menu JA5Sep{&JA5, "-"};
+  ControlArray<Menu> JA5Kenbetsu{&JA5, 1, 0};
+  Menu JA6{&DAREA, "６"};
+  Menu SALL6{&JA6, "九州全て"};
+  Menu JA6Sep{&JA6, "-"};
+  ControlArray<Menu> JA6Kenbetsu{&JA6, 1, 0};
+  Menu JA7{&DAREA, "７"};
+  Menu SALL7{&JA7, "東北全て"};
+  Menu JA7Sep{&JA7, "-"};
+  ControlArray<Menu> JA7Kenbetsu{&JA7, 1, 0};
+  Menu JA8{&DAREA, "８"};
+  Menu SALL8{&JA8, "北海道全て"};
+  Menu JA8Sep{&JA8, "-"};
+  ControlArray<Menu> JA8Kenbetsu{&JA8, 1, 0};
+  Menu JA9{&DAREA, "９"};
+  Menu SALL9{&JA9, "北陸全て"};
+  Menu JA9Sep{&JA9, "-"};
+  ControlArray<Menu> JA9Kenbetsu{&JA9, 1, 0};
+  Menu JA0{&DAREA, "０"};
+  Menu SALL0{&JA0, "信越全て"};
+  Menu JA0Sep{&JA0, "-"};
+  ControlArray<Menu> JA0Kenbetsu{&JA0, 1, 0};
   Menu DISPBAND{this, "BAND"};
   Menu dmy1{&DISPBAND, "表示項目 ↑ で選択"};
   Menu dmy2{&DISPBAND, "したBandを見た目"};
@@ -185,6 +237,31 @@ class CWSHEET : public VbForm {
   void ApplyShownBands();
   // Status bar panel 4: the code rows of the grid, the 60 empty rows apart.
   void ShowCodeRowCount();
+
+  // Area and prefecture views.
+  void wireAreaViews();
+  void AreaView_Click(int area);
+  void PrefectureView_Click(int prefecture);
+  void SALL_Click();
+  void Option1_Click(int index);
+
+  // The search box and the typing rules of the entry boxes.
+  void wireEntryBoxes();
+  void EntryBox_KeyPress(TextBox& box, int& keyAscii);
+  void Text2_Change();
+  void HLAPD_Click();
+  // The grid under the mouse: the QSO panel and the count row.
+  void wireGridClicks();
+  void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_LeaveFocus();
+  void showCellQso(const QString& qth);
+  void disarmQslPrint();
+  void showCountRow(int32_t row);
+  void hideCountRow(int32_t row);
+  void Command1_Click();
+  void Check8_Click();
+  void Text2_KeyDown(int keyCode);
+  void applySearch(const SearchOutcome& out);
 
   bool exiting_ = false;
   SheetWindowProgress progress_;

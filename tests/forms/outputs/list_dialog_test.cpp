@@ -267,6 +267,12 @@ TEST_F(ListDialogTest, AwardMenusLayTheDialogOutForOneBand) {
   d.Command14.click();
   EXPECT_EQ(boxes.texts().value(2), "バンドを一つ選んでからGOを押して下さい");
 
+  // The grid does not answer clicks while an award is set up.
+  FlexGrid& g = s.MSFlexGrid2;
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(4, 7)).center());
+  EXPECT_EQ(s.Label3.text(), "");
+  EXPECT_EQ(s.Text2.text(), "");
+
   s.ORBKUchkF.Trigger();
   d.Command13.click();  // CLOSE
   EXPECT_EQ(s.AwardCheckMode, 0);
