@@ -102,6 +102,6 @@ void CWSHEET::applySearch(const SearchOutcome& out) {
   }
   if (!out.notice.isEmpty()) ShowNotice(out.notice);
   g.SetRedraw(true);
-  // The new-city record book's line for the searched code; with no record book there is nothing to show.
-  if (out.lookUp) StatusBar1.SetPanelText(5, QString());
+  // The municipal register's note for the searched code.
+  if (out.lookUp) Frame8.FindInSeiribo(out.lookUpText);
 }

@@ -304,10 +304,11 @@ TEST_F(ListDialogTest, DxCheckAndTheRegisterNeedTheirServices) {
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(s.Label2.text(), "読み込み中です　ＱＲＸ");
 
+  // The search box names the searched code's register entry in the status bar.
   log.WriteRegister({"20160101,1002"});
-  dialog().FindInSeiribo("1002");
+  s.Text2.setText("1002");
   EXPECT_EQ(s.StatusBar1.PanelText(5), "2016/01/01 に 新設(合併)");
-  dialog().FindInSeiribo("1003");
+  s.Text2.setText("1003");
   EXPECT_EQ(s.StatusBar1.PanelText(5), "");
 }
 
