@@ -25,6 +25,7 @@ const QString kWantedCaption = QStringLiteral("Wanted-LIST 作成項目選択");
 constexpr int kStandardSatelliteTop = 1320;
 constexpr int kExtendedSatelliteTop = 2752;
 constexpr int kBoxHeight = 238;
+constexpr int kBandColumnC = 2900;  // "ALL Band", the extended bands and the satellite
 
 bool extendedSet() { return Settings.ExtendedBandSet == 1; }
 
@@ -43,34 +44,36 @@ ListDialog::ListDialog(CWSHEET* sheet) : Frame(sheet, kWantedCaption), sheet_(sh
 ListDialog::~ListDialog() = default;
 
 void ListDialog::buildLayout() {
-  Move(1400, 1400, 9200, 3900);
+  // A panel over the grid: it paints its own background.
+  setAutoFillBackground(true);
+  Move(800, 1400, 10300, 3900);
   hide();
-  Frame11.Move(120, 240, 4200, 3500);
+  Frame11.Move(120, 240, 4800, 3500);
   for (int i = 0; i <= 14; ++i) {
     Check1[i].setText(QString::fromUtf8(Bands[size_t(i)].caption));
-    Check1[i].Move(i < 8 ? 120 : 1460, 240 + (i % 8) * kBoxHeight * 7 / 6, 1300, 240);
+    Check1[i].Move(i < 8 ? 120 : 1500, 240 + (i % 8) * 278, 1350, 240);
   }
   for (int i = 15; i <= 20; ++i) {
     Check1[i].setText(QString::fromUtf8(Bands[size_t(i)].caption));
-    Check1[i].Move(2800, kStandardSatelliteTop + (i - 15) * kBoxHeight, 1300, 240);
+    Check1[i].Move(kBandColumnC, kStandardSatelliteTop + (i - 15) * kBoxHeight, 1350, 240);
   }
   Check1[21].setText(QStringLiteral("ｻﾃﾗｲﾄ"));
   Check1[22].setText(QStringLiteral("ALL Band"));
   Check1[22].setStyleSheet(QStringLiteral("color: red"));
-  Check1[22].Move(2800, 240, 1350, 240);
+  Check1[22].Move(kBandColumnC, 240, 1850, 240);
   placeBandBoxes();
-  Command20.Move(2800, 600, 900, 300);
-  Frame9.Move(4440, 240, 1700, 2500);
+  Command20.Move(kBandColumnC, 600, 900, 300);
+  Frame9.Move(5040, 240, 1700, 2500);
   static const char* kinds[] = {"市", "区", "郡", "町", "村", "ＤＸ"};
   for (int i = 0; i < kKindBoxCount; ++i) {
     Check2[i].setText(QString::fromUtf8(kinds[i]));
     Check2[i].Move(120, 240 + i * 300, 900, 240);
   }
   Command21.Move(900, 240, 700, 300);
-  Check6.Move(6300, 240, 1200, 240);
+  Check6.Move(6900, 240, 1200, 240);
   Check6.SetValue(1);
-  Check7.Move(7600, 240, 1200, 240);
-  Label16.Move(6300, 600, 1500, 240);
+  Check7.Move(8200, 240, 1200, 240);
+  Label16.Move(6900, 600, 1500, 240);
   Option2[0].setText(QStringLiteral("印刷"));
   Option2[0].hide();
   Option2[0].setEnabled(false);
@@ -78,9 +81,9 @@ void ListDialog::buildLayout() {
   Option2[2].setText(QStringLiteral("HWCV/JCV用"));
   Option2[2].setToolTip(QStringLiteral("430MHzまでの選択有効(DX対象外)"));
   Option2[3].setText(QStringLiteral("Wanted(CSV形式 ALL Band のみ)"));
-  for (int i = 1; i <= 3; ++i) Option2[i].Move(6300, 900 + (i - 1) * 300, 2800, 280);
-  Command14.Move(6300, 2900, 1200, 500);
-  Command13.Move(7700, 2900, 1200, 500);
+  for (int i = 1; i <= 3; ++i) Option2[i].Move(6900, 900 + (i - 1) * 300, 3300, 280);
+  Command14.Move(6900, 2900, 1300, 500);
+  Command13.Move(8400, 2900, 1300, 500);
 }
 
 // The satellite box takes the first extended box's place in the standard set.
@@ -90,7 +93,7 @@ void ListDialog::placeBandBoxes() {
     Check1[i].setVisible(extended);
     Check1[i].SetValue(0);
   }
-  Check1[21].Move(2800, extended ? kExtendedSatelliteTop : kStandardSatelliteTop);
+  Check1[21].Move(kBandColumnC, extended ? kExtendedSatelliteTop : kStandardSatelliteTop);
 }
 
 void ListDialog::WireSheetMenus() {
