@@ -133,6 +133,8 @@ void ListDialog::enableMenu(Menu& m, bool on) {
   m.SetEnabled(on && available);
 }
 
+// The sheet's menus "Excel Sheet作成" (Mksheet) and "メモ帳" (MEMOVIEW) join the two lock lists below
+// when the sheet has them.
 void ListDialog::setWantedListLock(bool on) {
   CWSHEET& s = *sheet_;
   for (Menu* m : {&s.JccGchkSelect, &s.seiribo, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN})
