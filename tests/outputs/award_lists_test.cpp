@@ -81,7 +81,7 @@ TEST_F(AwardListsTest, AllBandJccTakesTheFirstConfirmedBandAndNeverTheSatellite)
   EXPECT_EQ(table("ｻﾃﾗｲﾄ_MIX-WACA残.txt").size(), 5);
 }
 
-TEST_F(AwardListsTest, JcgWithNothingLeftAndABandWithNoQsoAtAll) {
+TEST_F(AwardListsTest, JcgRemainingListsAndABandWithNoQsoAtAll) {
   OutputRun run = WriteAwardLists(kAwardJcg, 9, dxcc);
   ASSERT_TRUE(run.ok);
   EXPECT_EQ(table("14MHz_MIX-JCG.txt").value(1), (QStringList{"1", "10001", "JA1AAD", "2016-02-02", "14", "SSB"}));
@@ -91,6 +91,7 @@ TEST_F(AwardListsTest, JcgWithNothingLeftAndABandWithNoQsoAtAll) {
                                        "Cong! 最終(cfm)交信日基準でWAGA的に残っている所はありません"}));
   EXPECT_EQ(run.opened, QStringList{log.home.file("14MHz_MIX-JCG.txt")});
 
+
   // No confirmed gun on 1.9 MHz: the list holds its heading, and with no listed QSO no gun is dropped
   // for its founding date.
   run = WriteAwardLists(kAwardJcg, 5, dxcc);
@@ -98,6 +99,16 @@ TEST_F(AwardListsTest, JcgWithNothingLeftAndABandWithNoQsoAtAll) {
   EXPECT_EQ(log.Lines("1.9MHz_MIX-JCG.txt").size(), 1);
   EXPECT_EQ(table("1.9MHz_MIX-WAGA残.txt").value(1), (QStringList{"1", "10001", "大島支庁", "2020-01-01"}));
   EXPECT_EQ(run.messages.value(0), "JCG 1.9MHz/MIX = 0ポイント ");
+  EXPECT_EQ(run.opened.size(), 2);
+
+  // Two more guns, founded before and after the latest listed QSO (2016-02-02).
+  log.WriteRegister({"20100101,10002", "20200101,10003"});
+  MasterTable(1, kRowTown) = "10002 ";
+  MasterTable(1, kRowVillage) = "10003 ";
+  MasterTable(21, kRowTown) = MasterTable(21, kRowVillage) = "G";
+  run = WriteAwardLists(kAwardJcg, 9, dxcc);
+  EXPECT_EQ(table("14MHz_MIX-WAGA残.txt").mid(1), (QList<QStringList>{{"1", "10002", "大島町", "2010-01-01"},
+                                                                      {"最終交信日", "2016-02-02"}}));
   EXPECT_EQ(run.opened.size(), 2);
 }
 
