@@ -31,7 +31,8 @@ void CWSHEET::wireGridClicks() {
 }
 
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {
-  if (button != vbLeftButton) return;
+  // While the list dialog is set up for an award the grid stays as it is.
+  if (button != vbLeftButton || AwardCheckMode > 0) return;
   FlexGrid& g = MSFlexGrid2;
   if (g.MouseRow() <= 0) return;
   ClickCol = g.MouseCol();
