@@ -16,6 +16,7 @@
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "lookup/DxccTable.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -29,8 +30,6 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-
-SheetHooksState SheetHooks;
 
 namespace {
 
@@ -147,6 +146,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireCallBox();
   wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
@@ -252,7 +252,7 @@ void CWSHEET::LoadSheet() {
     StartFlags.TipsMode = 0;
   }
   RigBkup.SetVisible(false);
-  if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+  LoadDXCCTable();
 }
 
 void CWSHEET::resetReadingAndViewState() {

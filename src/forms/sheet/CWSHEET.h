@@ -27,13 +27,6 @@
 #include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
-// Windows and services that come with later work plug in here. A menu whose hook is empty stays
-// disabled; an empty service hook is skipped.
-struct SheetHooksState {
-  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
-};
-extern SheetHooksState SheetHooks;
-
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
 QString ReadFailureMessage(int32_t code);
@@ -272,6 +265,9 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void wireCallBox();
+  void Text3_Change();
+  void Text3_KeyDown(int keyCode);
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
