@@ -1,5 +1,6 @@
 #include "rig/RigLink.h"
 
+#include <QPointer>
 #include <algorithm>
 #include <deque>
 #include <vector>
@@ -16,7 +17,8 @@ namespace {
 
 struct LinkState {
   SerialPort* port = nullptr;
-  VbTimer* timer = nullptr;
+  VbTimer* timer = nullptr;          // the link's own
+  QPointer<VbTimer> handedTimer;     // a window's
   std::vector<RigListener*> listeners;
   bool running = false;
   int32_t generation = 0;          // counts opens and closes
@@ -105,11 +107,20 @@ void RigSetStatus(const QString& text) {
 
 VbTimer& RigPollTimer() {
   LinkState& l = link();
+  if (l.handedTimer) return *l.handedTimer;
   if (!l.timer) {
     l.timer = new VbTimer(nullptr, 0, false);
     l.timer->Timer = [] { RigPollTick(); };
   }
   return *l.timer;
+}
+
+void SetRigPollTimer(VbTimer* timer) {
+  VbTimer& before = RigPollTimer();
+  const bool running = before.Enabled() && before.Interval() > 0;
+  before.SetEnabled(false);
+  link().handedTimer = timer;
+  if (running) RigPollStart();
 }
 
 void RigPortOpen() {

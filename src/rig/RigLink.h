@@ -44,8 +44,10 @@ void RigPollStop();
 void RigPollTick();
 // One poll cycle with the current model's reader.
 void RigPoll();
-// The timer the poll runs on (for the windows that show whether it runs, and for tests).
+// The timer the poll runs on: the one a window handed over (the start window's), else the link's own.
 VbTimer& RigPollTimer();
+// The start window hands its timer over (its tick runs RigPollTick); nullptr gives the link's own back.
+void SetRigPollTimer(VbTimer* timer);
 
 // Runs `body` as one exchange: now, or when the running exchange ends. After it, a port that went away
 // is reported and opened again.
