@@ -11,6 +11,8 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBTOTAL1.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -45,9 +47,9 @@ constexpr int k430Band = 11;
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
 
-// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
-// window saw it, not as a file that would not open.
-QString readFailureMessage(int32_t code) {
+}  // namespace
+
+QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (code == kReadSortGaveUp)
@@ -57,6 +59,8 @@ QString readFailureMessage(int32_t code) {
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
+
+namespace {
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -83,6 +87,8 @@ void CWSHEET::buildLayout() {
   Frame2.Move(2900, 0, 2700, 660);
   Text3.Move(120, 240, 1800, 300);
   Command2.Move(2000, 240, 600, 300);
+  Command7.Move(3200, 700, 600, 300);
+  Command11.Move(3850, 700, 1700, 300);
   Command8.Move(5700, 120, 900, 300);
   Command6.Move(5700, 420, 900, 300);
   Command4.Move(6700, 120, 1200, 300);
@@ -144,16 +150,17 @@ void CWSHEET::wireHandlers() {
   VERDISP.Click = [this] { VERDISP_Click(); };
   SYUDSP.Click = [this] { SYUDSP_Click(); };
   RDAGN.Click = [this] { RDAGN_Click(); };
-  HLAPD.Click = [] {
-    if (SheetHooks.AppendHamlog) SheetHooks.AppendHamlog();
-  };
+  HLAPD.Click = [this] { HLAPD_Click(); };
   HELP.Click = [this] { SheetHelp(); };
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
   wireEntryBoxes();
+  wireGridClicks();
+  Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
+  wireMenus();
   wireRigPanel();
 }
 
@@ -213,9 +220,6 @@ void CWSHEET::LoadSheet() {
   Frame5.setToolTip(QStringLiteral(
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
-  SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
-  HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -226,7 +230,7 @@ void CWSHEET::LoadSheet() {
   }
   BuildDmyDbs(progress_);
   if (t.ReadFailed == 1) {
-    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
+    abandonLoad(ReadFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
   // Menus of the companion programs and the transceiver.
@@ -275,6 +279,7 @@ void CWSHEET::resetReadingAndViewState() {
   t.PrefectureFilter.clear();
   InsertMode = 0;
   TypedSelLength = 0;
+  Cfg.DisplayChanged = 0;
   SheetSearch = {};
   NoBandYet = 1;
 }
@@ -439,9 +444,17 @@ void CWSHEET::VERDISP_Click() {
   MsgBox(text, vbOKOnly);
 }
 
+void CWSHEET::Check8_Click() {
+  const bool on = Check8.Value() == 1;
+  RigPortState.UseTrv = on ? "Yes" : "No";
+  RigPortState.TransverterOn = on ? "1" : "0";
+  WriteIni("RIG_CON_CFG", "USE_TRV", RigPortState.UseTrv);
+  Text3.setFocus();
+}
+
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
-  if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
+  Form<ORBTOTAL1>().Show();
 }
 
 void CWSHEET::RDAGN_Click() {
@@ -449,7 +462,8 @@ void CWSHEET::RDAGN_Click() {
     MsgBox(QStringLiteral("町村リスト作成モードにつき変更出来ません"), vbOKOnly);
     return;
   }
-  if (SheetHooks.ShowDisplaySettings) SheetHooks.ShowDisplaySettings();
+  Cfg.CfgMode = 0;
+  Form<CFG>().Show();
 }
 
 void CWSHEET::SheetHelp() {

@@ -29,12 +29,13 @@
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
-  std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
-  std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
-  std::function<void()> LoadDXCCTable;        // DXCC entity table, loaded at the end of the load
+  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
+
+// What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
+// counts as an interruption whichever window saw it, not as a file that would not open.
+QString ReadFailureMessage(int32_t code);
 
 class CWSHEET : public VbForm {
  public:
@@ -68,6 +69,13 @@ class CWSHEET : public VbForm {
   // Characters each typed one replaces in overwrite mode; 0 (insert) until a mouse release in the
   // search or call box.
   int32_t TypedSelLength = 0;
+  // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
+  int32_t ClickRow = 0, ClickCol = 0;
+  int32_t LastCellRow = 0, LastCellCol = 0;
+  int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
+  std::vector<QString> SavedRowCells;
+  int32_t CallListIndex = -1;    // the call list's entry last clicked
+  int64_t SpotProgramTask = 0;   // the spot program started from here; 0 none
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
   int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
@@ -82,6 +90,7 @@ class CWSHEET : public VbForm {
   Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
+  Menu OnePointHelp{&MENU, "ﾜﾝﾎﾟｲﾝﾄﾍﾙﾌﾟの表示"};
   Menu BYE{&MENU, "ORBEXの終了(&X)"};
   Menu DAREA{this, "AREA"};
   Menu SALL{&DAREA, "ALL"};
@@ -140,12 +149,26 @@ class CWSHEET : public VbForm {
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
   Menu RigBkup{&RigSel, "リグデータ保守"};
+  Menu openRCONcfg{&RigSel, "リグコン設定"};
   Menu CMDtest{&RigSel, "退避＆復元"};
   Menu RigConMon{&RigSel, "RigMonitor"};
   Menu SNDIF{this, "SendInfo(&S)"};
   Menu WFopn{this, "WF"};
   Menu mmqLine{this, "-"};
   Menu exMMQSL{this, "MMQSLを起動"};
+  Menu LOGMENU{this, "LOG"};
+  Menu LOGOPEN{&LOGMENU, "LOG帳を開く"};
+  Menu LOGDATV{&LOGMENU, "HAMLOG DATA表示(&V)"};
+  Menu QSLCHK{&LOGMENU, "QSL受領処理(&Q)"};
+  Menu MEMOVIEW{&LOGMENU, "メモ帳"};
+  Menu SHOWDAT{&LOGMENU, "各種保存データ閲覧"};
+  Menu MEMV{&SHOWDAT, "ﾒﾓ帳"};
+  Menu QSL{&SHOWDAT, "QSL再発行状況"};
+  Menu QcntL{&LOGMENU, "QSO数リストの保存"};
+  Menu JARLMENU{this, "JARL"};
+  Menu goJARLaward{&JARLMENU, "JARL ｱﾜｰﾄﾞのﾍﾟｰｼﾞ"};
+  Menu goJARL{&JARLMENU, "JARLｱﾜｰﾄﾞ委員会のﾍﾟｰｼﾞ"};
+  Menu jarlweb{&JARLMENU, "JARLｱﾜｰﾄﾞWeb申請ｻｲﾄ"};
   Menu HELP{this, "Help"};
 
   // Controls.
@@ -158,6 +181,8 @@ class CWSHEET : public VbForm {
   CommandButton Command8{this, "<= AC =>"};
   CommandButton Command4{this, "道の駅検索"};
   CommandButton Command6{this, "QSO 一覧"};
+  CommandButton Command7{this, "List"};
+  CommandButton Command11{this, "総務省無線局検索"};
   Frame Frame6{this, "QSO ﾃﾞｰﾀ"};
   Label Label3{&Frame6};
   Label Label4{&Frame6};
@@ -233,6 +258,27 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void HLAPD_Click();
+  void wireMenus();
+  void List1_Click();
+  void Command2_Click();
+  void Command8_Click();
+  void QcntL_Click();
+  void MEMV_Click();
+  void OnePointHelp_Click();
+  void SNDIF_Click();
+  // Opens a web address the settings hold; says so when none is set.
+  void openStoredAddress(const QString& address);
+  // The grid under the mouse: the QSO panel and the count row.
+  void wireGridClicks();
+  void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_LeaveFocus();
+  void showCellQso(const QString& qth);
+  void disarmQslPrint();
+  void showCountRow(int32_t row);
+  void hideCountRow(int32_t row);
+  void Command1_Click();
+  void Check8_Click();
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 

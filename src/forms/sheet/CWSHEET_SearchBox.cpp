@@ -35,6 +35,7 @@ void CWSHEET::wireEntryBoxes() {
       QStringLiteral("JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D "
                      "の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索(ﾀﾞﾌﾞﾙｸﾘｯｸで次候補検索)"));
   Text2.Change = [this] { Text2_Change(); };
+  Command1.Click = [this] { Command1_Click(); };
   Text2.KeyDown = [this](int& keyCode, int) { Text2_KeyDown(keyCode); };
   Text2.DblClick = [this] { applySearch(SearchNextDxCandidate(Text2.text(), GridRows(MSFlexGrid2))); };
   Text1.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text1, keyAscii); };
@@ -47,6 +48,16 @@ void CWSHEET::wireEntryBoxes() {
   };
   Text2.MouseUp = selection(Text2);
   Text3.MouseUp = selection(Text3);
+}
+
+void CWSHEET::Command1_Click() {
+  Text2.setText(QString());
+  SheetSearch.SearchStartRow = 1;
+  MSFlexGrid2.SetRowSel(1);
+  MSFlexGrid2.SetTopRow(1);
+  Text2.setFocus();
+  ResetQsoPanel();
+  update();
 }
 
 void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
