@@ -256,7 +256,8 @@ QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)
 }
 
 QString RigReadText(int32_t max, char terminator) {
-  const QByteArray bytes = RigReadBytes(max, [terminator](const QByteArray& got) { return got.endsWith(terminator); });
+  const QByteArray bytes = RigReadBytes(
+      max, [terminator](const QByteArray& got) { return terminator != '\0' && got.endsWith(terminator); });
   RigPortState.RxText = FromAnsi(bytes);
   return RigPortState.RxText;
 }

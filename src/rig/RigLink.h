@@ -63,7 +63,7 @@ void RigPurgeInput();
 // Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is
 // whole; returns them.
 QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
-// Reads text (Windows-31J) into RxText, ending early at `terminator`.
+// Reads text (Windows-31J) into RxText, ending early at `terminator` (none: '\0').
 QString RigReadText(int32_t max, char terminator);
 
 // Publishes a reading of `rigHz` Hz (before the transverter offset): FreqHz, FreqText, the listeners.
