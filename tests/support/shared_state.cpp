@@ -11,6 +11,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/awards/ACCSheet.h"
@@ -45,6 +46,7 @@ void ResetSharedState() {
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  OutputHooks = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};

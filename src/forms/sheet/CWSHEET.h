@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -58,8 +59,6 @@ class CWSHEET : public VbForm {
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
-  // The wanted-list format of the list dialog's option buttons (0 or 1 text, 2 listening list, 3 CSV).
-  void SelectListFormat(int index);
 
   // Form-level state.
   QString SpotUrl;
@@ -78,7 +77,6 @@ class CWSHEET : public VbForm {
   int64_t SpotProgramTask = 0;   // the spot program started from here; 0 none
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
-  int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
   QStringList BandColumnTitles;  // heading of band column c at index c - 5
 
   // Menus.
@@ -87,6 +85,8 @@ class CWSHEET : public VbForm {
   Menu HLAPD{&MENU, "HAMLOG追加読込(表の更新)"};
   Menu menuSep1{&MENU, "-"};
   Menu WNT{&MENU, "Wanted-List"};
+  Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
+  Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
   Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
@@ -145,6 +145,21 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The list dialog's menus (forms/outputs/ListDialog).
+  Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
+  Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep1{&JccGchkSelect, "-"};
+  Menu JCGchk{&JccGchkSelect, "JCG QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep2{&JccGchkSelect, "-"};
+  Menu WAKUchkF{&JccGchkSelect, "WAKU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu ORBKUchkF{&JccGchkSelect, "ORB-KU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep3{&JccGchkSelect, "-"};
+  Menu WAJAchk{&JccGchkSelect, "WAJA QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep4{&JccGchkSelect, "-"};
+  Menu DXCCchk{&JccGchkSelect, "DX Check"};
+  Menu wtd{this, "Ｗａｎｔｅｄ"};
+  Menu WNTPRN{&wtd, "Wantedの作成"};
+  Menu seiribo{&wtd, "新市 整理簿"};
   Menu RigSel{this, "Rig切替"};
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
@@ -160,11 +175,11 @@ class CWSHEET : public VbForm {
   Menu LOGOPEN{&LOGMENU, "LOG帳を開く"};
   Menu LOGDATV{&LOGMENU, "HAMLOG DATA表示(&V)"};
   Menu QSLCHK{&LOGMENU, "QSL受領処理(&Q)"};
-  Menu MEMOVIEW{&LOGMENU, "メモ帳"};
   Menu SHOWDAT{&LOGMENU, "各種保存データ閲覧"};
   Menu MEMV{&SHOWDAT, "ﾒﾓ帳"};
   Menu QSL{&SHOWDAT, "QSL再発行状況"};
   Menu QcntL{&LOGMENU, "QSO数リストの保存"};
+  Menu MEMOVIEW{this, "メモ帳"};
   Menu JARLMENU{this, "JARL"};
   Menu goJARLaward{&JARLMENU, "JARL ｱﾜｰﾄﾞのﾍﾟｰｼﾞ"};
   Menu goJARL{&JARLMENU, "JARLｱﾜｰﾄﾞ委員会のﾍﾟｰｼﾞ"};
@@ -205,8 +220,7 @@ class CWSHEET : public VbForm {
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
-  Frame Frame8{this, "Wanted-LIST 作成項目選択"};
-  ControlArray<OptionButton> Option2{&Frame8, 0, 3};
+  ListDialog Frame8{this};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};

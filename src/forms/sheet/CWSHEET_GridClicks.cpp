@@ -31,6 +31,8 @@ void CWSHEET::wireGridClicks() {
 }
 
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {
+  // While the list dialog is set up for an award the grid stays as it is.
+  if (AwardCheckMode > 0) return;
   FlexGrid& g = MSFlexGrid2;
   if (button == vbRightButton && g.MouseRow() == 0) {
     BandHeading_RightClick(g.MouseCol());
