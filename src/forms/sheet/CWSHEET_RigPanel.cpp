@@ -17,6 +17,10 @@ class SheetRigListener : public RigListener {
   void RigFrequency(int64_t, const QString&, const QString& statusText) override {
     sheet_.StatusBar1.SetPanelText(3, statusText);
   }
+  // A failing link says so where the frequency stood; the next reading replaces it.
+  void RigStatus(const QString& text) override {
+    if (!text.isEmpty()) sheet_.StatusBar1.SetPanelText(3, text);
+  }
 
  private:
   CWSHEET& sheet_;

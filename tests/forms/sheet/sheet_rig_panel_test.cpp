@@ -147,6 +147,13 @@ TEST_F(SheetRigPanel, RightClickOnABandHeadingPutsTheFt991OnThatBand) {
   EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"BS03;"}));
 }
 
+TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
+  RigPortState.Rig1.PortName = "COM3";
+  CWSHEET& s = sheet();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "RIG Control Port-COM3 が見つかりません");
+}
+
 TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
   CWSHEET& s = sheet();
   s.Check9.SetValue(1);
