@@ -302,6 +302,8 @@ class CWSHEET : public VbForm {
   void StatusBar1_PanelClick(int panel);
   void Command5_Click();
   void Command15_Click();
+  // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
+  bool BandHeading_RightClick(int column);
 
   bool exiting_ = false;
   SheetWindowProgress progress_;
