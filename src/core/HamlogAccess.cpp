@@ -175,6 +175,17 @@ void ClearQsoFieldBuffers() {
   for (int f : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) emptyBuffer(f);
 }
 
+QString HamlogDatabaseProblem(const QString& path) {
+  if (!IsFile(path)) return QString::fromUtf8("ファイルがありません");
+  int32_t handle = 0;
+  const int32_t r = dbf_open(path, handle);
+  dbf_close(handle);
+  if (r == HAMLOG_OK || r == HAMLOG_IN_USE) return {};
+  if (r == HAMLOG_MISSING) return QString::fromUtf8("ファイルがありません");
+  if (r == HAMLOG_IO_ERROR) return QString::fromUtf8("ファイルが読めません");
+  return QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません");
+}
+
 QString GetHamlogVersion() {
   const QString exe = !Hamlog.HamlogExePath.isEmpty()
                           ? Hamlog.HamlogExePath

@@ -49,6 +49,10 @@ int32_t ReadQsoBasic(int32_t recNo, int32_t depth);
 int32_t ReadQsoFull(int32_t recNo);
 void ClearQsoFieldBuffers();
 
+// Why the file cannot serve as HAMLOG's database ("" when it can): missing, a folder, not a HAMLOG
+// table. A database that HAMLOG holds right now is still one.
+QString HamlogDatabaseProblem(const QString& path);
+
 // HAMLOG's product version text ("5.40"), "" when it cannot be read.
 QString GetHamlogVersion();
 // Reads the field lengths of the header of HAMLOG.HDB; their sum, 0 after a message on failure.

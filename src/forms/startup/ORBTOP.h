@@ -21,11 +21,11 @@
 
 struct StartupReading;
 
-// Windows that come later plug in here; while a hook is empty its menu entry stays disabled.
+// Services that come with later work plug in here; an empty hook is skipped.
 struct StartWindowHooksState {
-  std::function<void()> ShowSettingsDialog;  // SETCFG "環境設定(&C)"
   // In place of the progress sheet (tests): true when the sheet is up, so the start window hides.
   std::function<bool()> ShowProgressSheet;
+  std::function<void()> RigPoll;  // one transceiver poll, first thing on every tick of Timer2
 };
 extern StartWindowHooksState StartWindowHooks;
 
@@ -43,8 +43,18 @@ class ORBTOP : public VbForm {
   // 1 after the reason was shown.
   int32_t CheckHamlogReady();
 
+  // Mode list: an Enter in Combo1's edit field adds the typed mode, or deletes the chosen one when
+  // the field is empty. MODCH collects the modes of HAMLOG.
+  void Combo1_KeyPress(int& keyAscii);
+  void MODCH_Click();
+  // Ends the program as "終了(&X)" does: work files, clipboard, every other window, then this one.
+  void PEND_Click();
+  // One tick of Timer2: the transceiver poll, then the spot relay.
+  void Timer2_Timer();
+
   // Window state.
   int32_t HamlogDllVersion = 0;  // 503 for 5.03
+  int32_t ModeChosen = 0;        // Combo1's item that an Enter on an empty field deletes
   int32_t BadDefinitionLine = 0;
   QString LoadedStartDate;
 
@@ -137,6 +147,20 @@ class ORBTOP : public VbForm {
   void showStartWindowTips(int32_t onRequest);
   void setReadingInputsEnabled(bool on);
   void endProgramWithMessage(const QString& text);
+  void showSettingsDialog();
+  void deleteWorkFiles();
+  bool unloadOtherWindows();
+  void OnePointHelp_Click();
+  void JCCchk_Click();
+  void Combo1_Click();
+  void addMode(const QString& typed);
+  void deleteChosenMode();
+  // Combo1's stored modes: the items after "MIX" up to Settings.ModeCount.
+  QStringList storedModes() const;
+  // Puts a new stored mode after the others (before "DIGITAL", which follows once there is one) and
+  // counts it in Settings.ModeCount; the new count.
+  int32_t insertStoredMode(const QString& mode);
+  void reportIniWriteFailure();
 
   void Command1_Click();
   void Check1_Click();
