@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
+#include "awards/BandStationList.h"
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
 #include "core/HamlogAccess.h"
@@ -173,6 +174,14 @@ void ORBTOP::wireHandlers() {
   PEND.Click = [this] { PEND_Click(); };
   Timer2.Timer = [this] { Timer2_Timer(); };
   Combo1.Click = [this] { Combo1_Click(); };
+  const std::pair<Menu*, const char*> bandLists[] = {
+      {&w10, "10"},     {&w18, "18"},     {&w24, "24"},     {&w1000, "ALL"}, {&v50, "50"},
+      {&v144, "144"},   {&v430, "430"},   {&v1000, "VUALL"}, {&v1200, "1200"}, {&v2400, "2400"},
+      {&v5600, "5600"}, {&v10G, "10G"},   {&v24G, "24G"},   {&v47G, "47G"},  {&v77G, "77G"}};
+  for (const auto& [menu, key] : bandLists) {
+    const QString bandKey = QString::fromLatin1(key);
+    menu->Click = [this, bandKey] { MakeBandStationList(bandKey); };
+  }
   Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
 
   for (int box = 1; box <= 5; ++box) {
@@ -502,6 +511,37 @@ void ORBTOP::Timer2_Timer() {
     code = sheet->Label1.text();
   }
   RelaySpot(RigPortState.FreqHz, call, code, RigPortState.ModeText);
+}
+
+void ORBTOP::MakeBandStationList(const QString& bandKey) {
+  const BandStationListDef* def = FindBandStationList(bandKey);
+  if (!def) return;
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  DoEvents();
+  if (HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    return;
+  }
+  BeginReading();
+  BandStationScan scan;
+  {
+    const auto done = qScopeGuard([this] {
+      HamlogCloseDb(0);
+      EndReading();
+    });
+    scan = ScanBandStations(*def);
+  }
+  if (!scan.AnyPassed) return;
+  const QString path = BandStationListPath(*def);
+  if (!scan.FileWritten) {
+    MsgBox(path + kCrLf + "が書き込めませんでした。", vbOKOnly | vbExclamation, kTitle);
+    return;
+  }
+  if (!SortBandStationList(*def)) return;
+  if (const QString text = BandStationCountMessage(*def, scan.Count); !text.isEmpty()) MsgBox(text, vbOKOnly, kTitle);
+  Hamlog.LastResult = ShellOpen(path);
 }
 
 // ---- Mode list

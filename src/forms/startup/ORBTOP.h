@@ -49,6 +49,9 @@ class ORBTOP : public VbForm {
   void MODCH_Click();
   // Ends the program as "終了(&X)" does: work files, clipboard, every other window, then this one.
   void PEND_Click();
+  // The station-count list of a band key ("10", "ALL", "VUALL", ...): scanned, written, sorted,
+  // counted and opened.
+  void MakeBandStationList(const QString& bandKey);
   // One tick of Timer2: the transceiver poll, then the spot relay.
   void Timer2_Timer();
 

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "core/HamlogAccess.h"
 #include "core/PollTimer.h"
 #include "core/SharedSettings.h"
 #include "forms/startup/OrbexTips.h"
@@ -151,4 +152,29 @@ TEST_F(StartWindowMenusTest, ThePollTimerPollsAndRelaysToTheSpotProgram) {
   }
   EXPECT_EQ(polls, 2);
   EXPECT_EQ(received, QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
+}
+
+TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  MsgBoxResponder boxes;
+  ShellRecorder shell;
+  boxes.Answer(vbOK);
+  top->v430.Trigger();  // JA3CCC/3 is confirmed on 430 MHz, but its QSL kind P is left out
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("現在のところ 0 局です")}));
+  EXPECT_EQ(shell.opened(), QStringList({home.file("GeneData/430MHz-100.txt")}));
+  EXPECT_TRUE(top->Command1.isEnabled()) << "the reading state has ended";
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+
+  top->Text1.setText("");
+  boxes.Answer(vbOK);
+  top->v430.Trigger();
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("現在のところ 1 局です"));
+  EXPECT_TRUE(home.read("GeneData/430MHz-100.txt").startsWith("\"JA3CCC              \",\"2023-04-03\""));
+
+  Hamlog.HamlogDbPath = home.file("nowhere/HAMLOG.HDB");
+  boxes.Answer(vbOK).Answer(vbOK);
+  top->v144.Trigger();
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("HAMLOGデータがOpen出来ません。"));
+  EXPECT_EQ(shell.opened().size(), 2);
 }
