@@ -11,12 +11,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <map>
 #include <thread>
 
 #include "core/BandLayout.h"
@@ -26,6 +24,8 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
+#include "support/qt_benchmark_main.h"
+#include "support/synthetic_log.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
 #include "platform/vbfile.h"
@@ -37,39 +37,9 @@
 
 namespace {
 
-QTemporaryDir& root() {
-  static QTemporaryDir dir;
-  return dir;
-}
-
-// One HAMLOG folder per log size, generated once.
-QString logFolder(int64_t qsos) {
-  static std::map<int64_t, QString> made;
-  auto it = made.find(qsos);
-  if (it != made.end()) return it->second;
-  const QString dir = root().filePath(QString("log%1").arg(qsos));
-  QDir().mkpath(dir);
-  hamlogdb::Create(dir);
-  hamlogdb::LoadMaster(dir, QString(ORBEX_DATA_DIR) + "/master.csv");
-  hamlogdb::Generate(dir, qsos, 20240607);
-  made[qsos] = dir;
-  return dir;
-}
-
 // Settings of a program folder that reads the log of `dir` afresh.
 void prepare(const QString& dir) {
-  const QString home = root().filePath("home");
-  QDir().mkpath(home);
-  qputenv("ORBEX_HOME", home.toLocal8Bit());
-  Settings = {};
-  Settings.DataFolder = home;
-  Settings.QslReceivedMarks[0] = "*";
-  Settings.QslReceivedMarks[1] = "E";
-  ReadConditions = {};
-  StartFlags = {};
-  Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
-  Hamlog.HamlogClosed = 1;
-  Hamlog.HdbRecordCount = CountHdbRecords();
+  PrepareSyntheticReading(dir);
   MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
   MasterList.MasterRecLen = 56;
   MasterList.MasterHeaderLen = 235;
@@ -116,7 +86,7 @@ void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
 }
 
 void BM_SheetLoad(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
+  const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
   for (auto _ : state) {
     state.PauseTiming();
@@ -133,7 +103,7 @@ void BM_SheetLoad(benchmark::State& state) {
 BENCHMARK(BM_SheetLoad)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_BuildDmyDbs(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
+  const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
   for (auto _ : state) {
     state.PauseTiming();
@@ -150,7 +120,7 @@ void BM_BuildDmyDbs(benchmark::State& state) {
 BENCHMARK(BM_BuildDmyDbs)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_CollateAndFill(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
+  const QString dir = SyntheticLogFolder(state.range(0));
   prepare(dir);
   SheetTally = {};
   SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
@@ -174,11 +144,4 @@ BENCHMARK(BM_CollateAndFill)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillis
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+ORBEX_QT_BENCHMARK_MAIN()

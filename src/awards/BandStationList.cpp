@@ -96,27 +96,39 @@ BandStationScan ScanBandStations(const BandStationListDef& def) {
   for (QSet<QString>& s : seen) s.reserve(def.Capacity);
   const int32_t total = Hamlog.HdbRecordCount;
   QString call;
+  // Fields are taken as the checks need them: once a QSO has passed, a record of another band has
+  // nothing more to tell than its band and, when that is no date, its date.
   for (int32_t n = 1; n <= total; ++n) {
     Qso.QsoRecNo = n;
-    if (ReadQsoBasic(n, 0) != 0) continue;  // the reader told the operator; the record adds nothing
+    // A record that cannot be read (the reader told the operator) adds nothing.
+    if (ReadQsoRecord(n) != 0 || TakeQsoCall() != 0) continue;
+    TakeQsoBand();
     const QStringView band = QStringView(Qso.QsoBand).trimmed();
     if (band.isEmpty()) continue;
+    TakeQsoDate();
     if (!QsoDateIsValid(Qso.QsoDate)) {
       MsgBox(BadQsoDateMessage(n, Qso.RawDate));
       continue;
     }
+    const qsizetype row = def.Bands.indexOf(band);
+    if (row < 0 && scan.AnyPassed) continue;
     const int32_t date = dateNumber(Qso.QsoDate);
     if (date < def.EarliestDate) continue;
     const QString dateKey = QString::number(date);
     if (dateKey < rc.StartDate || dateKey > rc.EndDate) continue;
-    if (!allModes && Qso.QsoMode != rc.SelMode) continue;
+    if (!allModes) {
+      TakeQsoMode();
+      if (Qso.QsoMode != rc.SelMode) continue;
+    }
+    TakeQsoQsl();
     bool excluded = false;
     for (const QString& kind : rc.ExcludedQslKinds) excluded = excluded || (!kind.isEmpty() && kind == Qso.QslVia);
     if (excluded || !confirmed(Qso.QslReceived)) continue;
     scan.AnyPassed = true;
-
-    const qsizetype row = def.Bands.indexOf(band);
     if (row < 0) continue;
+
+    TakeQsoMode();
+    TakeQsoCode();
     call = Qso.QsoCall;
     call.remove(QStringLiteral("/SO2005"));
     SplitCallSign(call);
