@@ -389,11 +389,12 @@ void ORBEX_CFG::Text1_KeyPress(int& k) {
   Text1.SetSelLength(10);
 }
 
-// Text that arrives other than by typing (pasted) is held to the same characters.
+// Text that arrives other than by typing (pasted) is held to the same characters; a stored call sign
+// is shown as it stands.
 void ORBEX_CFG::Text1_Change() {
   const QString text = Text1.text();
   for (QChar c : text) {
-    if (!isCallSignCharacter(c)) {
+    if (!loading_ && !isCallSignCharacter(c)) {
       MsgBox(kCallSignRule);
       Text1.setText(acceptedCall_);
       return;

@@ -176,8 +176,13 @@ TEST_F(SettingsDialogTest, TheCloseBoxStoresWhatTheMenuStoresAndAnUnloadByThePro
 
 TEST_F(SettingsDialogTest, TypingFiltersAndABadCallSign) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
+  setUpOperator();
+  set("ORB", "MYCALL", "ja1zzz");  // written by hand
+  ASSERT_NE(load(), nullptr);
+  load()->SETCFG.Trigger();
+  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
   ASSERT_NE(cfg, nullptr);
+  EXPECT_EQ(cfg->Text1.text(), "ja1zzz") << "a stored call sign is shown as it stands";
   cfg->Text1.setText("");
   QTest::keyClicks(&cfg->Text1, "ja1");
   boxes.Answer(vbOK);
