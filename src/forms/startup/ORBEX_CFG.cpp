@@ -5,10 +5,12 @@
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
-#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/AwardWindows.h"
+#include "forms/rig/RigCFG.h"
+#include "forms/sheet/CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
@@ -16,10 +18,10 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/twips.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 
 namespace {
 
-const QString kCrLf = "\r\n";
 constexpr int32_t kSetColor = 0xC0FFC0;
 constexpr int kPickerFlags = cdlOFNHideReadOnly | cdlOFNFileMustExist;  // 4100
 
@@ -130,10 +132,6 @@ void ORBEX_CFG::buildLayout() {
   Frame5.setVisible(false);
   Frame5.raise();
   Picture1.setVisible(false);
-
-  // Their windows are not part of the program yet.
-  Command4.setEnabled(false);
-  CallRigCFG.SetEnabled(false);
 }
 
 void ORBEX_CFG::wireHandlers() {
@@ -145,7 +143,13 @@ void ORBEX_CFG::wireHandlers() {
     };
   };
   CFGEND.Click = act(&ORBEX_CFG::CFGEND_Click);
-  CFGHLP.Click = [] { OpenProgramHelp(); };
+  CFGHLP.Click = [] { OpenAwardHelp(); };
+  CallRigCFG.Click = [] { Form<RigCFG>().Show(); };
+  Command4.Click = [] {
+    StartFlags.CfgFromSettings = 1;
+    Cfg.CfgMode = 0;
+    Form<CFG>().Show();
+  };
   Command5.Click = [this] { Command5_Click(); };
 
   Text1.KeyPress = [this](int& k) { Text1_KeyPress(k); };
@@ -361,13 +365,13 @@ void ORBEX_CFG::reportFailedWrites() {
   if (failedWrites_.isEmpty()) return;
   const QStringList failed = failedWrites_;
   failedWrites_.clear();
-  MsgBox("設定ファイル " + IniFilePath() + " に書き込めませんでした。" + kCrLf +
-             "次の設定は今回の起動の間だけ有効です。" + kCrLf + failed.join(kCrLf),
+  MsgBox("設定ファイル " + IniFilePath() + " に書き込めませんでした。" + vbCrLf +
+             "次の設定は今回の起動の間だけ有効です。" + vbCrLf + failed.join(vbCrLf),
          vbOKOnly | vbExclamation);
 }
 
 void ORBEX_CFG::Form_KeyDown(int& keyCode, int shift) {
-  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot("ORBEX_CFG.bmp");
+  if (keyCode == vbKeyP && shift == vbAltMask) SaveClipboardSnapshot(Picture1, "ORBEX_CFG.bmp");
 }
 
 void ORBEX_CFG::Command5_Click() {
@@ -532,7 +536,7 @@ void ORBEX_CFG::Command6_Click() {
   }
   // Refused before it is stored: a file HAMLOG's library cannot open as its database.
   if (const QString problem = HamlogDatabaseProblem(p); !problem.isEmpty()) {
-    MsgBox("HAMLOG のデータベースとして使えません。" + kCrLf + problem + kCrLf + p + kCrLf + kCrLf +
+    MsgBox("HAMLOG のデータベースとして使えません。" + vbCrLf + problem + vbCrLf + p + vbCrLf + vbCrLf +
                "設定は変更していません。",
            vbOKOnly | vbExclamation);
     return;
@@ -623,8 +627,8 @@ void ORBEX_CFG::Command18_Click() {
   store("ORB", "MMQSL", p);
   markButton(Command18, true);
   Label9.setText(p);
-  const QString answer = InputBox("QSL発行済みマークを指定して下さい" + kCrLf + "半角一文字です（厳守）" + kCrLf +
-                                      kCrLf + "これはHAMLOGにQSL発行済みマークを送る為のものです",
+  const QString answer = InputBox("QSL発行済みマークを指定して下さい" + vbCrLf + "半角一文字です（厳守）" + vbCrLf +
+                                      vbCrLf + "これはHAMLOGにQSL発行済みマークを送る為のものです",
                                   "QSL発行済みマークの指定", Settings.QslSendMark);
   Settings.QslSendMark = answer.isEmpty() ? QString("*") : answer.left(1);
   Text23.setText(Settings.QslSendMark);

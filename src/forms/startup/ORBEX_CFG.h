@@ -4,10 +4,8 @@
 // mode list and the switches. Most controls store their setting the moment they change; the rest are
 // stored when the dialog closes, by "設定完了" or by the close box alike.
 //
-// Not wired yet (their windows come with other work; the controls stay disabled until then):
-//   Command4 "表示項目設定"  -> the display-settings dialog CFG (CfgFromSettings = 1, modeless)
-//   CallRigCFG               -> the rig settings window RigCFG (modeless)
-//   Command6's pick          -> also the QSO entry window's caption and browse buttons (TEMP_LOG)
+// Not wired yet (the QSO entry window comes with other work): Command6's pick also sets the entry
+// window TEMP_LOG's caption "ORBEX5ログ LogData=>" & HamlogDbPath and shows its four browse buttons.
 
 #include <QString>
 #include <array>

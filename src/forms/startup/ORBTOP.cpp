@@ -13,13 +13,14 @@
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/ModeList.h"
-#include "core/PollTimer.h"
-#include "core/ProgramHelp.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/SpotRelay.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/ACCset.h"
+#include "forms/awards/AwardWindows.h"
+#include "forms/awards/LeagueStationRun.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/OrbexTips.h"
@@ -32,7 +33,9 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
+#include "platform/vbstrings.h"
 #include "platform/vbnumber.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSettings.h"
 #include "sheet/WorkFileStamp.h"
@@ -46,7 +49,6 @@ constexpr int kVersionMinor = 0;
 constexpr int kVersionRevision = 0;
 
 const QString kTitle = "ORBEX5";
-const QString kCrLf = "\r\n";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
 const QString kWelcome = "ご利用ありがとうございます、まず環境設定をお願いします。";
 const QString kIncomplete = "環境設定が不完全です、HAMLOGﾃﾞｰﾀの指定漏れと思われます。";
@@ -69,7 +71,7 @@ QString today() { return TodayJst().toString("yyyyMMdd"); }
 // and the master's file name.
 QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
   const qsizetype k = std::max(hdbPath.lastIndexOf(u'\\'), hdbPath.lastIndexOf(u'/')) + 1;
-  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + kCrLf + masterPath.mid(k) + "が必要です";
+  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + vbCrLf + masterPath.mid(k) + "が必要です";
 }
 
 // HAMLOG's code master beside the database: "HDB" at the end becomes "MST".
@@ -85,10 +87,27 @@ QString StartWindowCaption(int major, int minor, int revision) {
   return caption;
 }
 
+namespace {
+
+class SpotRelayListener : public RigListener {
+ public:
+  explicit SpotRelayListener(ORBTOP& top) : top_(top) {}
+  void RigPolled() override { top_.RelaySpotAfterPoll(); }
+
+ private:
+  ORBTOP& top_;
+};
+
+}  // namespace
+
 ORBTOP::ORBTOP() {
   buildLayout();
   wireHandlers();
+  spotRelay_ = std::make_unique<SpotRelayListener>(*this);
+  AddRigListener(spotRelay_.get());
 }
+
+ORBTOP::~ORBTOP() { RemoveRigListener(spotRelay_.get()); }
 
 void ORBTOP::buildLayout() {
   setWindowTitle(kTitle);
@@ -154,10 +173,9 @@ void ORBTOP::buildLayout() {
   // Entries that never were available, and the two bands that have no list.
   for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk, ACCmodeset (ACC/JAG member check and its settings), aGrigSrh, aGrigSrh100, aGrigSrhDX
-  // (grid-locator sheets), JARLstn (league stations), MichiGet (roadside stations), myMemo (the memo
-  // window MemoDAT on ORBEX_MyHelp.TXT, with MemoHelpMode = 1).
-  for (Menu* m : {&ACCchk, &ACCmodeset, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &JARLstn, &MichiGet, &myMemo})
+  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), MichiGet
+  // (roadside stations), myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
+  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &MichiGet, &myMemo})
     m->SetEnabled(false);
 }
 
@@ -170,9 +188,8 @@ void ORBTOP::wireHandlers() {
   JCCchk.Click = [this] { JCCchk_Click(); };
   jarlweb.Click = [] { ShellOpen(Settings.AwardEntryPageUrl); };
   OnePointHelp.Click = [this] { OnePointHelp_Click(); };
-  hlp.Click = [] { OpenProgramHelp(); };
+  hlp.Click = [] { OpenAwardHelp(); };
   PEND.Click = [this] { PEND_Click(); };
-  Timer2.Timer = [this] { Timer2_Timer(); };
   Combo1.Click = [this] { Combo1_Click(); };
   const std::pair<Menu*, const char*> bandLists[] = {
       {&w10, "10"},     {&w18, "18"},     {&w24, "24"},     {&w1000, "ALL"}, {&v50, "50"},
@@ -183,15 +200,18 @@ void ORBTOP::wireHandlers() {
     menu->Click = [this, bandKey] { MakeBandStationList(bandKey); };
   }
   Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
+  // Award views.
+  ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  JARLstn.Click = [] { ChooseLeagueStationBand(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);
     t.GotFocus = [&t] { t.SetSelStart(0); };
     if (box == 1) {
       t.KeyPress = [this](int& k) { Text1_KeyPress(k); };
-      t.Change = [this] { clearStartWithPreviousData(); };
+      t.Change = [this] { ClearStartWithPreviousData(); };
       t.KeyDown = [this](int& keyCode, int) {
-        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) clearStartWithPreviousData();
+        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) ClearStartWithPreviousData();
       };
     } else {
       t.KeyPress = [this, box](int& k) { CategoryBox_KeyPress(box, k); };
@@ -204,7 +224,7 @@ void ORBTOP::wireHandlers() {
   Text8.KeyPress = [this](int& k) {
     const bool backspace = k == vbKeyBack;
     DateBox_KeyPress(Text8, k);
-    if (!backspace) clearStartWithPreviousData();
+    if (!backspace) ClearStartWithPreviousData();
   };
 }
 
@@ -254,15 +274,22 @@ void ORBTOP::Form_Load() {
   normalStart();
 }
 
+void ORBTOP::ReturnFromSheet(bool previousUsable) {
+  Check1.SetValue(previousUsable ? 1 : 0);
+  if (previousUsable) {
+    Text6.setText(ReadConditions.SelMode);
+    Combo1.SetText(ReadConditions.SelMode);
+  }
+  Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
+  Command1.setEnabled(true);
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  Show();
+}
+
 void ORBTOP::installHooks() {
-  PollTimerHooks.Switch = [](int32_t intervalMs) {
-    ORBTOP* top = LoadedForm<ORBTOP>();
-    if (!top) return;
-    top->Timer2.SetInterval(intervalMs);
-    top->Timer2.SetEnabled(intervalMs > 0);
-  };
   MasterList.ClearStartWithPreviousData = [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ClearStartWithPreviousData();
   };
   BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
     ORBTOP* top = LoadedForm<ORBTOP>();
@@ -281,13 +308,13 @@ bool ORBTOP::loadDesignatedCities() {
   const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
   if (definitions == 0) {
     endProgramWithMessage(
-        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
+        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + vbCrLf +
         "この先進めませんので終了します");
     return false;
   }
   if (definitions == -1) {
     endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
-                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
+                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + vbCrLf +
                           "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
     return false;
   }
@@ -297,7 +324,7 @@ bool ORBTOP::loadDesignatedCities() {
 void ORBTOP::showDatabase() {
   Label1.setText(Settings.MyCall);
   Text8.setText(today());
-  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
+  Label5.setText("HAMLOG.HDB = " + vbCrLf + Hamlog.HamlogDbPath);
   SetForeColor(Label5, vbBlack);
   Frame1.setVisible(true);
   Frame2.setVisible(true);
@@ -312,7 +339,7 @@ void ORBTOP::checkDatabaseFile() {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
     Check1.SetValue(WorkFileStillValid() ? 1 : 0);
   } else {
-    Label5.setText("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath);
+    Label5.setText("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
   }
 }
@@ -364,7 +391,7 @@ void ORBTOP::normalStart() {
   ReadRigSettings(failures_);
 
   if (!hdbFound_)
-    MsgBox("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath + kCrLf +
+    MsgBox("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath + vbCrLf +
            "HAMLOG.HDB の場所 ([ORB] HAMLOGPOS) を確認下さい。設定はそのまま残してあります。");
   reportFailures();
   showStartWindowTips(0);
@@ -389,7 +416,7 @@ void ORBTOP::firstRunStart() {
   }
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kWelcome + kCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
+    MsgBox(kWelcome + vbCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
   else
     MsgBox(kWelcome);
   reportFailures();
@@ -400,9 +427,9 @@ void ORBTOP::firstRunStart() {
 void ORBTOP::incompleteSetupStart() {
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kIncomplete + kCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
+    MsgBox(kIncomplete + vbCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
   else
-    MsgBox(kIncomplete + kCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定");
+    MsgBox(kIncomplete + vbCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定");
   reportFailures();
   showSettingsDialog();
 }
@@ -417,7 +444,7 @@ void ORBTOP::showSettingsDialog() {
 
 void ORBTOP::reportFailures() {
   if (failures_.isEmpty()) return;
-  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + kCrLf + failures_.join(kCrLf));
+  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures_.join(vbCrLf));
   failures_.clear();
 }
 
@@ -476,7 +503,7 @@ void ORBTOP::Form_KeyDown(int& keyCode, int shift) {
     StartFlags.InterruptCode = 1;
     StartFlags.AbortReading = 1;
   } else if (keyCode == vbKeyP && shift == vbAltMask) {
-    SaveClipboardSnapshot("ORBEX_TOP.bmp");
+    SaveClipboardSnapshot(Picture1, "ORBEX_TOP.bmp");
   }
 }
 
@@ -498,13 +525,12 @@ void ORBTOP::JCCchk_Click() {
   MsgBox(QStringList{"JCC / JCG のチェックは「読み込み開始」で", "進捗状況表を作成してから可能となります",
                      "注！ 東京２３区は　区コードデータがあるもののみ「東京23区」へ変換されます。",
                      "ORBEX5の特性？として諦めて下さい　m(__)m"}
-             .join(kCrLf),
+             .join(vbCrLf),
          vbOKOnly, kTitle);
 }
 
-// The sheet is only read, never loaded, for the relay: the timer runs while the sheet has the port.
-void ORBTOP::Timer2_Timer() {
-  if (StartWindowHooks.RigPoll) StartWindowHooks.RigPoll();
+// The sheet is only read, never loaded, for the relay: the poll runs while the sheet has the port.
+void ORBTOP::RelaySpotAfterPoll() {
   QString call, code;
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
     call = sheet->Text3.text();
@@ -536,7 +562,7 @@ void ORBTOP::MakeBandStationList(const QString& bandKey) {
   if (!scan.AnyPassed) return;
   const QString path = BandStationListPath(*def);
   if (!scan.FileWritten) {
-    MsgBox(path + kCrLf + "が書き込めませんでした。", vbOKOnly | vbExclamation, kTitle);
+    MsgBox(path + vbCrLf + "が書き込めませんでした。", vbOKOnly | vbExclamation, kTitle);
     return;
   }
   if (!SortBandStationList(*def)) return;
@@ -562,7 +588,7 @@ int32_t ORBTOP::insertStoredMode(const QString& mode) {
 }
 
 void ORBTOP::reportIniWriteFailure() {
-  MsgBox("設定ファイル " + IniFilePath() + " に書き込めませんでした。" + kCrLf + "モードの一覧は今回の起動の間だけ有効です。",
+  MsgBox("設定ファイル " + IniFilePath() + " に書き込めませんでした。" + vbCrLf + "モードの一覧は今回の起動の間だけ有効です。",
          vbOKOnly | vbExclamation, kTitle);
 }
 
@@ -571,7 +597,7 @@ void ORBTOP::Combo1_Click() {
   if (index < 0) return;
   Text6.setText(Combo1.List(index).toUpper());
   ModeChosen = index;
-  clearStartWithPreviousData();
+  ClearStartWithPreviousData();
   Command1.setFocus();
 }
 
@@ -599,7 +625,7 @@ void ORBTOP::Combo1_KeyPress(int& k) {
 void ORBTOP::addMode(const QString& typed) {
   const QString name = typed.toUpper();
   if (const QString problem = ModeNameProblem(name); !problem.isEmpty()) {
-    MsgBox(problem + kCrLf + "「" + typed + "」は登録しませんでした。", vbOKOnly, kTitle);
+    MsgBox(problem + vbCrLf + "「" + typed + "」は登録しませんでした。", vbOKOnly, kTitle);
     return;
   }
   // The new key and the count only: the keys before it stay as they are.
@@ -699,7 +725,7 @@ void ORBTOP::CategoryBox_Change(int box) {
     SetBackColor(t, kCategoryBack);
     t.setToolTip(QString());
   }
-  clearStartWithPreviousData();
+  ClearStartWithPreviousData();
 }
 
 void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
@@ -713,7 +739,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
 
 void ORBTOP::Text7_Change() {
   ReadConditions.StartDate = Text7.text();
-  if (Text7.text() != LoadedStartDate) clearStartWithPreviousData();
+  if (Text7.text() != LoadedStartDate) ClearStartWithPreviousData();
 }
 
 // ---- Reading
@@ -813,7 +839,7 @@ void ORBTOP::Command1_Click() {
 
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
-    MsgBox("Digitalモードの内訳設定がありません" + kCrLf + "「環境設定」から選択設定下さい。");
+    MsgBox("Digitalモードの内訳設定がありません" + vbCrLf + "「環境設定」から選択設定下さい。");
     return;
   }
   for (const QString& path :
@@ -832,7 +858,7 @@ void ORBTOP::Command1_Click() {
   WriteIni("LASTCONDX", "SELMODE", ReadConditions.SelMode);
   WriteIni("LASTCONDX", "STARTdate", ReadConditions.StartDate);
   SetBackColor(Command1, kBusyButton);
-  Command1.setText("読み込み中です" + kCrLf + "ＱＲＸ！");
+  Command1.setText("読み込み中です" + vbCrLf + "ＱＲＸ！");
   DoEvents();
 
   // A sheet whose load failed has told why and unloaded itself; the start window then stays.

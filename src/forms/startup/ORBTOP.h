@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -17,21 +18,21 @@
 #include "platform/ui/lists.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/textbox.h"
-#include "platform/ui/timer.h"
 
 struct StartupReading;
+class RigListener;
 
 // Services that come with later work plug in here; an empty hook is skipped.
 struct StartWindowHooksState {
   // In place of the progress sheet (tests): true when the sheet is up, so the start window hides.
   std::function<bool()> ShowProgressSheet;
-  std::function<void()> RigPoll;  // one transceiver poll, first thing on every tick of Timer2
 };
 extern StartWindowHooksState StartWindowHooks;
 
 class ORBTOP : public VbForm {
  public:
   ORBTOP();
+  ~ORBTOP() override;
   void Form_Load() override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
   void Form_KeyDown(int& keyCode, int shift) override;
@@ -43,6 +44,12 @@ class ORBTOP : public VbForm {
   // 1 after the reason was shown.
   int32_t CheckHamlogReady();
 
+  // What the progress sheet asks of the start window: the status line, "前回データで起動" unticked,
+  // and the window shown again after the sheet closed (the box ticked when the previous data still
+  // serves, the log's record count counted anew).
+  void ShowReadStatus(const QString& text) { Label9.setText(text); }
+  void ClearStartWithPreviousData() { Check1.SetValue(0); }
+  void ReturnFromSheet(bool previousUsable);
   // Mode list: an Enter in Combo1's edit field adds the typed mode, or deletes the chosen one when
   // the field is empty. MODCH collects the modes of HAMLOG.
   void Combo1_KeyPress(int& keyAscii);
@@ -52,8 +59,8 @@ class ORBTOP : public VbForm {
   // The station-count list of a band key ("10", "ALL", "VUALL", ...): scanned, written, sorted,
   // counted and opened.
   void MakeBandStationList(const QString& bandKey);
-  // One tick of Timer2: the transceiver poll, then the spot relay.
-  void Timer2_Timer();
+  // After each tick of the transceiver poll: frequency, call, code and mode to the spot program.
+  void RelaySpotAfterPoll();
 
   // Window state.
   int32_t HamlogDllVersion = 0;  // 503 for 5.03
@@ -132,7 +139,6 @@ class ORBTOP : public VbForm {
   CommandButton Command1{this, "読み込み開始"};
   Label Label9{this, "ｶｳﾝﾀ"};
   PictureBox Picture1{this};
-  VbTimer Timer2{this, 0, false};
 
  private:
   void buildLayout();
@@ -174,8 +180,8 @@ class ORBTOP : public VbForm {
   void Text7_Change();
 
   TextBox& categoryBox(int box);  // 1 .. 5
-  void clearStartWithPreviousData() { Check1.SetValue(0); }
 
+  std::unique_ptr<RigListener> spotRelay_;  // relays after every poll tick while the window lives
   bool hdbFound_ = false;
   bool reading_ = false;   // between BeginReading and EndReading
   bool starting_ = false;  // the start button's handler runs

@@ -9,6 +9,8 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/SharedSettings.h"
+#include "forms/rig/RigCFG.h"
+#include "forms/sheet/CFG.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/ui/color.h"
@@ -323,4 +325,17 @@ TEST_F(SettingsDialogTest, AltPSavesTheClipboardPicture) {
   cfg->Form_KeyDown(key, vbAltMask);
   EXPECT_TRUE(QFile::exists(home.file("GeneData/ORBEX_CFG.bmp")));
   EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull()) << "the clipboard is emptied";
+}
+
+TEST_F(SettingsDialogTest, TheDisplayAndRigSettingsOpenFromTheDialog) {
+  ORBEX_CFG* cfg = open();
+  ASSERT_NE(cfg, nullptr);
+  cfg->Command4.click();
+  ASSERT_TRUE(IsLoaded<CFG>());
+  EXPECT_TRUE(LoadedForm<CFG>()->isVisible());
+  EXPECT_EQ(StartFlags.CfgFromSettings, 1) << "its OK leaves the sheet as it is";
+  EXPECT_EQ(Cfg.CfgMode, 0);
+  cfg->CallRigCFG.Trigger();
+  ASSERT_TRUE(IsLoaded<RigCFG>());
+  EXPECT_TRUE(LoadedForm<RigCFG>()->isVisible());
 }

@@ -4,11 +4,11 @@
 #include <QImage>
 
 #include "core/HamlogAccess.h"
-#include "core/PollTimer.h"
 #include "core/SharedSettings.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
 #include "support/qt_print.h"
@@ -66,9 +66,9 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
-                  &top->hlp, &top->w10, &top->v1000, &top->v144})
+                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn})
     EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
-  for (Menu* m : {&top->ACCchk, &top->ACCmodeset, &top->aGrigSrh, &top->JARLstn, &top->MichiGet, &top->myMemo,
+  for (Menu* m : {&top->ACCchk, &top->aGrigSrh, &top->MichiGet, &top->myMemo,
                   &top->aGrigFLDSrh, &top->ELDER_AWARD, &top->xDXCC})
     EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
 
@@ -120,25 +120,13 @@ TEST_F(StartWindowMenusTest, EscAndAltP) {
   EXPECT_TRUE(QFile::exists(home.file("GeneData/ORBEX_TOP.bmp")));
 }
 
-TEST_F(StartWindowMenusTest, ThePollTimerPollsAndRelaysToTheSpotProgram) {
+TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   TestRuntimeFolder runtime;
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
-
-  EXPECT_FALSE(top->Timer2.Enabled() && top->Timer2.Interval() > 0) << "off until the transceiver poll starts";
-  StartPollTimer(500);
-  EXPECT_EQ(top->Timer2.Interval(), 500);
-  EXPECT_TRUE(top->Timer2.Enabled());
-  StopPollTimer();
-  EXPECT_EQ(top->Timer2.Interval(), 0);
-  EXPECT_FALSE(top->Timer2.Enabled());
-
-  int polls = 0;
-  StartWindowHooks.RigPoll = [&] { ++polls; };
   RigPortState.FreqHz = 14'025'000;
   RigPortState.ModeText = "CW";
-  top->Timer2_Timer();  // nobody listens: the poll alone
-  EXPECT_EQ(polls, 1);
+  RigPollTick();  // nobody listens: nothing sent, nothing told
 
   QList<QByteArray> received;
   {
@@ -148,10 +136,13 @@ TEST_F(StartWindowMenusTest, ThePollTimerPollsAndRelaysToTheSpotProgram) {
       received << m;
       return 1;
     };
-    top->Timer2_Timer();
+    RigPollTick();
   }
-  EXPECT_EQ(polls, 2);
   EXPECT_EQ(received, QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
+
+  UnloadForm<ORBTOP>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  RigPollTick();  // the start window is gone and listens no more
 }
 
 TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
