@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
+#include "sheet/BuildDmyDbs.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ BandStationScan ScanBandStations(const BandStationListDef& def) {
     if (dateKey < rc.StartDate || dateKey > rc.EndDate) continue;
     if (!allModes) {
       TakeQsoMode();
-      if (Qso.QsoMode != rc.SelMode) continue;
+      if (!ModeIsSelected(Qso.QsoMode)) continue;
     }
     TakeQsoQsl();
     bool excluded = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The league's per-band station-count lists: the distinct stations with a confirmed QSO on one band
-// (or on each band of a group), under the reading conditions of the start window, written into a text
-// file of the data folder, sorted by call sign, counted.
+// (or on each band of a group), under the reading conditions of the start window (the mode as the
+// sheet's reading selects it: "DIGITAL" takes the digital modes), written into a text file of the data
+// folder, sorted by call sign, counted.
 //
 //   const BandStationListDef* def = FindBandStationList("144");
 //   if (HamlogOpenDb() != 0) ...;

@@ -109,6 +109,11 @@ TEST_F(BandStationListTest, ReadingConditionsApply) {
   const BandStationScan scan = ScanBandStations(*def);
   HamlogCloseDb(0);
   EXPECT_EQ(scan.Count, 1) << "JA3CCC only";
+  ReadConditions.SelMode = "DIGITAL";
+  Settings.DigitalModes = "SSB,";
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  EXPECT_EQ(ScanBandStations(*def).Count, 1) << "JA2BBB: the group takes its modes";
+  HamlogCloseDb(0);
   ReadConditions.SelMode = "CW";
   ASSERT_EQ(HamlogOpenDb(), 0);
   const BandStationScan none = ScanBandStations(*def);
