@@ -8,13 +8,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <thread>
 
 #include "core/BandLayout.h"
@@ -24,8 +28,6 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
-#include "support/qt_benchmark_main.h"
-#include "support/synthetic_log.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
 #include "platform/vbfile.h"
@@ -34,19 +36,9 @@
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
+#include "synthetic_log.h"
 
 namespace {
-
-// Settings of a program folder that reads the log of `dir` afresh.
-void prepare(const QString& dir) {
-  PrepareSyntheticReading(dir);
-  MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
-  MasterList.MasterRecLen = 56;
-  MasterList.MasterHeaderLen = 235;
-  MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
-  ApplyBandSetLayout();
-  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
-}
 
 // Memory of the process's own (anonymous) pages, sampled every 2 ms while the timed work runs. The
 // resident size alone would also count the pages of HAMLOG.HDB that the library maps and touches.
@@ -92,7 +84,7 @@ void BM_SheetLoad(benchmark::State& state) {
     state.PauseTiming();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    prepare(dir);
+    PrepareSyntheticLog(dir);
     state.ResumeTiming();
     Form<CWSHEET>();
     if (SheetTally.ReadFailed) state.SkipWithError("the load failed");
@@ -107,7 +99,7 @@ void BM_BuildDmyDbs(benchmark::State& state) {
   PeakSampler peak;
   for (auto _ : state) {
     state.PauseTiming();
-    prepare(dir);
+    PrepareSyntheticLog(dir);
     SheetTally = {};
     SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
     SheetTally.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
@@ -121,7 +113,7 @@ BENCHMARK(BM_BuildDmyDbs)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark
 
 void BM_CollateAndFill(benchmark::State& state) {
   const QString dir = SyntheticLogFolder(state.range(0));
-  prepare(dir);
+  PrepareSyntheticLog(dir);
   SheetTally = {};
   SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
   SheetTally.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
@@ -144,4 +136,4 @@ BENCHMARK(BM_CollateAndFill)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillis
 
 }  // namespace
 
-ORBEX_QT_BENCHMARK_MAIN()
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -11,23 +11,23 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
+
+#include "bench_main.h"
+#include "synthetic_log.h"
 
 #include "awards/BandStationList.h"
 #include "core/HamlogAccess.h"
 #include "core/ModeList.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
-#include "support/qt_benchmark_main.h"
-#include "support/synthetic_log.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/msgbox.h"
 
 namespace {
 
 void prepare(const QString& dir) {
-  PrepareSyntheticReading(dir);
+  PrepareSyntheticLog(dir);
   ReadConditions.ExcludedQslKinds[0] = "P";
 }
 
@@ -89,4 +89,4 @@ BENCHMARK(BM_CollectModes)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisec
 
 }  // namespace
 
-ORBEX_QT_BENCHMARK_MAIN()
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

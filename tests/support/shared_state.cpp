@@ -11,9 +11,10 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ACCSheet.h"
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
-#include "forms/awards/ACCSheet.h"
 #include "forms/startup/ORBTOP.h"
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
@@ -35,16 +36,17 @@ void ResetSharedState() {
   BandLayout = {};
   BandLayoutHooks = {};
   ShownBands.fill("1");
+  CallBox = {};
   DisplayItems = {};
   DesignatedCityDef = {};
   RigPortState = {};
   SheetTally = {};
   BandTotals = {};
   StartWindowHooks = {};
-  SheetHooks = {};
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  OutputHooks = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};

@@ -60,7 +60,7 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL, &openRCONcfg}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL}) m->SetEnabled(false);
   Command11.Click = [this] {
     SetMsgBoxCentre(*this);
     Text3.setFocus();
