@@ -124,6 +124,7 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   TestRuntimeFolder runtime;
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
+  EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
   RigPortState.FreqHz = 14'025'000;
   RigPortState.ModeText = "CW";
   RigPollTick();  // nobody listens: nothing sent, nothing told
@@ -143,6 +144,7 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   UnloadForm<ORBTOP>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   RigPollTick();  // the start window is gone and listens no more
+  EXPECT_FALSE(RigPollTimer().Running()) << "the link has its own timer back, not the window's";
 }
 
 TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
