@@ -23,13 +23,16 @@ const Companion kCompanion[] = {
 ProgramMessage companion(const QString& m) {
   ProgramMessage out;
   for (const Companion& c : kCompanion) {
-    const QString command = QString::fromLatin1(c.command);
-    if (!m.contains(command)) continue;
+    // The message arrives trimmed, so a command with nothing after it has lost its trailing blank.
+    const QString command = QString::fromLatin1(c.command).trimmed();
+    const qsizetype at = m.indexOf(command);
+    if (at < 0) continue;
     out.kind = c.kind;
-    out.text = c.kind == ProgramMessage::Kind::CwMessage ? QString(m).remove("ORBEX5wf_CWM + ")
-                                                          : QString(m).remove(command);
+    QString rest = m.mid(at + command.size());
+    if (rest.startsWith(" + ")) rest.remove(0, 3);
+    out.text = c.kind == ProgramMessage::Kind::CwMessage ? rest : rest.trimmed();
     if (c.kind == ProgramMessage::Kind::ZeroIn || c.kind == ProgramMessage::Kind::TxShift) {
-      const std::optional<int32_t> hz = WholeNumber(out.text.trimmed());
+      const std::optional<int32_t> hz = WholeNumber(out.text);
       if (!hz) return {};
       out.hz = *hz;
     }

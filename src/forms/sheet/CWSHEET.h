@@ -27,6 +27,11 @@
 #include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
+// The name other programs send their commands to.
+inline constexpr char kProgramMessageTitle[] = "ORBEX5";
+
+class IpcReceiver;
+
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
 QString ReadFailureMessage(int32_t code);
@@ -48,6 +53,8 @@ class CWSHEET : public VbForm {
   SheetProgress& Progress() { return progress_; }
   // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
   void SetRigFreq(int64_t& hz);
+  // Carries out one command received from another program.
+  void HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
@@ -265,6 +272,8 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  // Commands from other programs (while the sheet is loaded).
+  void listenToOtherPrograms();
   void wireCallBox();
   void Text3_Change();
   void Text3_KeyDown(int keyCode);
@@ -307,5 +316,6 @@ class CWSHEET : public VbForm {
 
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;
 };

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -21,6 +22,7 @@
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -605,4 +607,40 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   s.Text3.setText("DEBUGOFF");
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 0);
   SetDxccHitsListener(nullptr);
+}
+
+TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
+  CWSHEET& s = sheet();
+  s.Show();
+  auto send = [](const QString& text) {
+    QProcess sender;
+    sender.start(ORBEXSEND_PATH, {text});
+    // The sheet answers on this thread: let it run while the sender waits.
+    while (sender.state() != QProcess::NotRunning) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      sender.waitForFinished(5);
+    }
+    return sender.exitCode();
+  };
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 0);
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(s.Text3.text(), "JA1XYZ");
+  EXPECT_EQ(s.Text1.text(), "7.025");
+  EXPECT_EQ(RigPortState.SatMateMode, "CW");
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow1002));
+
+  RigPortState.ManualFreqFlag = 1;
+  EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1ABC+1101"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101") << "the code is looked up";
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 0) << "no tenth field: the hand-over fails";
+  s.Check9.show();
+  EXPECT_EQ(send("ORBEX5wfclose"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101");
+
+  // A message over the size limit never reaches the sheet.
+  int32_t answer = -1;
+  EXPECT_FALSE(IpcSend("ORBEX5", QByteArray(kIpcMaxMessage + 1, 'A'), &answer));
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 1) << "nobody listens once the sheet is closed";
 }
