@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <memory>
 
+#include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -26,6 +27,7 @@ bool StartProgram() {
   if (!lock->tryLock(0)) return false;
   programLock() = std::move(lock);
 
+  ConnectLookupWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;

@@ -11,6 +11,8 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBTOTAL1.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -21,6 +23,7 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
@@ -31,7 +34,6 @@ SheetHooksState SheetHooks;
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
@@ -45,18 +47,20 @@ constexpr int k430Band = 11;
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
 
-// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
-// window saw it, not as a file that would not open.
-QString readFailureMessage(int32_t code) {
+}  // namespace
+
+QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (code == kReadSortGaveUp)
-    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
-           programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
+    return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
+           programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
   if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
+
+namespace {
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -83,6 +87,8 @@ void CWSHEET::buildLayout() {
   Frame2.Move(2900, 0, 2700, 660);
   Text3.Move(120, 240, 1800, 300);
   Command2.Move(2000, 240, 600, 300);
+  Command7.Move(3200, 700, 600, 300);
+  Command11.Move(3850, 700, 1700, 300);
   Command8.Move(5700, 120, 900, 300);
   Command6.Move(5700, 420, 900, 300);
   Command4.Move(6700, 120, 1200, 300);
@@ -93,7 +99,8 @@ void CWSHEET::buildLayout() {
   Label6.Move(120, 420, 2600, 240);
   Command3.Move(2800, 220, 900, 360);
   Frame4.Move(120, 700, 3015, 600);
-  Text1.Move(120, 240, 1200, 300);
+  Text1.Move(120, 240, 800, 300);
+  Command15.Move(940, 240, 420, 300);
   Check8.Move(1400, 200, 1500, 200);
   Check9.Move(1400, 380, 800, 200);
   Command5.Move(2200, 360, 700, 220);
@@ -143,14 +150,18 @@ void CWSHEET::wireHandlers() {
   VERDISP.Click = [this] { VERDISP_Click(); };
   SYUDSP.Click = [this] { SYUDSP_Click(); };
   RDAGN.Click = [this] { RDAGN_Click(); };
-  HLAPD.Click = [] {
-    if (SheetHooks.AppendHamlog) SheetHooks.AppendHamlog();
-  };
+  HLAPD.Click = [this] { HLAPD_Click(); };
   HELP.Click = [this] { SheetHelp(); };
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
+  wireEntryBoxes();
+  wireGridClicks();
+  Check8.Click = [this] { Check8_Click(); };
+  wireAreaViews();
+  wireMenus();
+  wireRigPanel();
 }
 
 // ---- Load
@@ -188,9 +199,9 @@ void CWSHEET::LoadSheet() {
     RigPortState.TransverterOn = "0";
   }
   t.CurrentAreaLabel = kAllJapan;
-  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + kCrLf +
-                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + kCrLf +
-                  QStringLiteral("その上のチェック部分は任意です") + kCrLf);
+  Label10.setText(QStringLiteral("上の「全国一括町村リスト」か「エリア・都道府県別町村リスト」を") + vbCrLf +
+                  QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + vbCrLf +
+                  QStringLiteral("その上のチェック部分は任意です") + vbCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
   // The spot site's address, over HTTPS.
   SpotUrl = ReadIni("JCcfg", "JCspotURL");
@@ -209,9 +220,6 @@ void CWSHEET::LoadSheet() {
   Frame5.setToolTip(QStringLiteral(
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
-  SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
-  HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -222,7 +230,7 @@ void CWSHEET::LoadSheet() {
   }
   BuildDmyDbs(progress_);
   if (t.ReadFailed == 1) {
-    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
+    abandonLoad(ReadFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
   // Menus of the companion programs and the transceiver.
@@ -235,9 +243,8 @@ void CWSHEET::LoadSheet() {
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
   Rig2.SetChecked(false);
   RigSel.SetVisible(twoRig == "YES");
-  const QString& model = RigPortState.RigModel;
-  Command5.setVisible(model == "FT2000" || model == "FT991" || model == "FT817" || model == "ICOM");
-  if (RigPortState.Rig1.PortName != "NONE" && SheetHooks.RigPortOpen) SheetHooks.RigPortOpen();
+  ApplyRigModelRule();
+  if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
@@ -271,6 +278,9 @@ void CWSHEET::resetReadingAndViewState() {
   t.AreaCaption.clear();
   t.PrefectureFilter.clear();
   InsertMode = 0;
+  TypedSelLength = 0;
+  Cfg.DisplayChanged = 0;
+  SheetSearch = {};
   NoBandYet = 1;
 }
 
@@ -434,9 +444,17 @@ void CWSHEET::VERDISP_Click() {
   MsgBox(text, vbOKOnly);
 }
 
+void CWSHEET::Check8_Click() {
+  const bool on = Check8.Value() == 1;
+  RigPortState.UseTrv = on ? "Yes" : "No";
+  RigPortState.TransverterOn = on ? "1" : "0";
+  WriteIni("RIG_CON_CFG", "USE_TRV", RigPortState.UseTrv);
+  Text3.setFocus();
+}
+
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
-  if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
+  Form<ORBTOTAL1>().Show();
 }
 
 void CWSHEET::RDAGN_Click() {
@@ -444,7 +462,8 @@ void CWSHEET::RDAGN_Click() {
     MsgBox(QStringLiteral("町村リスト作成モードにつき変更出来ません"), vbOKOnly);
     return;
   }
-  if (SheetHooks.ShowDisplaySettings) SheetHooks.ShowDisplaySettings();
+  Cfg.CfgMode = 0;
+  Form<CFG>().Show();
 }
 
 void CWSHEET::SheetHelp() {
@@ -527,7 +546,7 @@ void CWSHEET::UnloadCompanionWindows() {
 void CWSHEET::RTNMN_Click() {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
-  if (SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
   UnloadForm<OrbexTips>();
@@ -537,23 +556,10 @@ void CWSHEET::RTNMN_Click() {
   DoEvents();
   ClearClipboard();
   const bool previousUsable = WorkFileStillValid();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Check1.SetValue(previousUsable ? 1 : 0);
-    if (previousUsable) {
-      top->Text6.setText(ReadConditions.SelMode);
-      top->Combo1.SetText(ReadConditions.SelMode);
-    }
-  }
   FreeSheetTables();
   SaveGeometry();
   UnloadCompanionWindows();
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
-    top->Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
-    top->Command1.setEnabled(true);
-    Hamlog.HdbRecordCount = CountHdbRecords();
-    top->Label11.setText(QString::number(Hamlog.HdbRecordCount));
-    top->Show();
-  }
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();
 }
@@ -568,7 +574,7 @@ void CWSHEET::ExitProgram(bool fromCloseBox) {
   exiting_ = true;
   const auto lock = progress_.LockJobs();
   Label2.setText(kExitText);
-  if (fromCloseBox && SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  if (fromCloseBox) RigPortClose();
   Frame1.show();
   Frame1.raise();
   DoEvents();

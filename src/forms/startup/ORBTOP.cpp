@@ -14,6 +14,8 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/ACCset.h"
+#include "forms/awards/LeagueStationRun.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
@@ -23,6 +25,7 @@
 #include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSettings.h"
 #include "sheet/WorkFileStamp.h"
@@ -36,7 +39,6 @@ constexpr int kVersionMinor = 0;
 constexpr int kVersionRevision = 0;
 
 const QString kTitle = "ORBEX5";
-const QString kCrLf = "\r\n";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
 const QString kWelcome = "ご利用ありがとうございます、まず環境設定をお願いします。";
 const QString kIncomplete = "環境設定が不完全です、HAMLOGﾃﾞｰﾀの指定漏れと思われます。";
@@ -58,16 +60,16 @@ QString today() { return TodayJst().toString("yyyyMMdd"); }
 // What to set while the settings dialog is not there to ask for it.
 QString settingsHint() {
   if (StartWindowHooks.ShowSettingsDialog) return {};
-  return kCrLf + kCrLf + "設定ファイル " + IniFilePath() + " の [ORB] に" + kCrLf +
-         "  MYCALL=自局のコールサイン" + kCrLf + "  HAMLOGexePOS=Hamlogw.exe の場所" + kCrLf +
-         "  HAMLOGPOS=HAMLOG.HDB の場所" + kCrLf + "を書いてから起動し直して下さい。";
+  return vbCrLf + vbCrLf + "設定ファイル " + IniFilePath() + " の [ORB] に" + vbCrLf +
+         "  MYCALL=自局のコールサイン" + vbCrLf + "  HAMLOGexePOS=Hamlogw.exe の場所" + vbCrLf +
+         "  HAMLOGPOS=HAMLOG.HDB の場所" + vbCrLf + "を書いてから起動し直して下さい。";
 }
 
 // HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
 // and the master's file name.
 QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
   const qsizetype k = std::max(hdbPath.lastIndexOf(u'\\'), hdbPath.lastIndexOf(u'/')) + 1;
-  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + kCrLf + masterPath.mid(k) + "が必要です";
+  return "指定されたデータフォルダ " + masterPath.left(k) + " に" + vbCrLf + masterPath.mid(k) + "が必要です";
 }
 
 // HAMLOG's code master beside the database: "HDB" at the end becomes "MST".
@@ -148,10 +150,10 @@ void ORBTOP::buildLayout() {
   Picture1.setVisible(false);
 
   // Entries of windows that are not part of the program yet, and the ones that never were.
-  for (Menu* m : {&SETCFG,      &MODCH,   &ACCchk,   &ACCmodeset, &aGrigFLDSrh, &aGrigSrh,     &aGrigSrh100,
+  for (Menu* m : {&SETCFG,      &MODCH,   &ACCchk,   &aGrigFLDSrh, &aGrigSrh,     &aGrigSrh100,
                   &aGrigSrhDX,  &w10,     &w18,      &w24,        &w1000,       &v50,          &v144,
                   &v430,        &v1000,   &v1200,    &v2400,      &v5600,       &v10G,         &v24G,
-                  &v47G,        &v77G,    &v135K,    &v475K,      &JARLstn,     &JCCchk,       &xDXCC,
+                  &v47G,        &v77G,    &v135K,    &v475K,      &JCCchk,       &xDXCC,
                   &ELDER_AWARD, &jarlweb, &MichiGet, &myMemo,     &PEND,        &OnePointHelp, &hlp})
     m->SetEnabled(false);
 }
@@ -163,15 +165,18 @@ void ORBTOP::wireHandlers() {
   SETCFG.Click = [] {
     if (StartWindowHooks.ShowSettingsDialog) StartWindowHooks.ShowSettingsDialog();
   };
+  // Award views.
+  ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  JARLstn.Click = [] { ChooseLeagueStationBand(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);
     t.GotFocus = [&t] { t.SetSelStart(0); };
     if (box == 1) {
       t.KeyPress = [this](int& k) { Text1_KeyPress(k); };
-      t.Change = [this] { clearStartWithPreviousData(); };
+      t.Change = [this] { ClearStartWithPreviousData(); };
       t.KeyDown = [this](int& keyCode, int) {
-        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) clearStartWithPreviousData();
+        if (keyCode == vbKeyBack || keyCode == vbKeyDelete) ClearStartWithPreviousData();
       };
     } else {
       t.KeyPress = [this, box](int& k) { CategoryBox_KeyPress(box, k); };
@@ -184,7 +189,7 @@ void ORBTOP::wireHandlers() {
   Text8.KeyPress = [this](int& k) {
     const bool backspace = k == vbKeyBack;
     DateBox_KeyPress(Text8, k);
-    if (!backspace) clearStartWithPreviousData();
+    if (!backspace) ClearStartWithPreviousData();
   };
 }
 
@@ -235,9 +240,22 @@ void ORBTOP::Form_Load() {
   normalStart();
 }
 
+void ORBTOP::ReturnFromSheet(bool previousUsable) {
+  Check1.SetValue(previousUsable ? 1 : 0);
+  if (previousUsable) {
+    Text6.setText(ReadConditions.SelMode);
+    Combo1.SetText(ReadConditions.SelMode);
+  }
+  Label9.setText(QStringLiteral("ｶｳﾝﾀ"));
+  Command1.setEnabled(true);
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  Show();
+}
+
 void ORBTOP::installHooks() {
   MasterList.ClearStartWithPreviousData = [] {
-    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ClearStartWithPreviousData();
   };
   BandLayoutHooks.StartWindowBandMenus = [](int32_t extended) {
     ORBTOP* top = LoadedForm<ORBTOP>();
@@ -256,13 +274,13 @@ bool ORBTOP::loadDesignatedCities() {
   const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
   if (definitions == 0) {
     endProgramWithMessage(
-        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + kCrLf +
+        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + vbCrLf +
         "この先進めませんので終了します");
     return false;
   }
   if (definitions == -1) {
     endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
-                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + kCrLf +
+                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + vbCrLf +
                           "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
     return false;
   }
@@ -272,7 +290,7 @@ bool ORBTOP::loadDesignatedCities() {
 void ORBTOP::showDatabase() {
   Label1.setText(Settings.MyCall);
   Text8.setText(today());
-  Label5.setText("HAMLOG.HDB = " + kCrLf + Hamlog.HamlogDbPath);
+  Label5.setText("HAMLOG.HDB = " + vbCrLf + Hamlog.HamlogDbPath);
   SetForeColor(Label5, vbBlack);
   Frame1.setVisible(true);
   Frame2.setVisible(true);
@@ -287,7 +305,7 @@ void ORBTOP::checkDatabaseFile() {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
     Check1.SetValue(WorkFileStillValid() ? 1 : 0);
   } else {
-    Label5.setText("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath);
+    Label5.setText("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
   }
 }
@@ -337,7 +355,7 @@ void ORBTOP::normalStart() {
   ReadRigSettings(failures_);
 
   if (!hdbFound_)
-    MsgBox("HAMLOG.HDB が見つかりません" + kCrLf + Hamlog.HamlogDbPath + kCrLf +
+    MsgBox("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath + vbCrLf +
            "HAMLOG.HDB の場所 ([ORB] HAMLOGPOS) を確認下さい。設定はそのまま残してあります。");
   reportFailures();
   showStartWindowTips(0);
@@ -362,7 +380,7 @@ void ORBTOP::firstRunStart() {
   }
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kWelcome + kCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
+    MsgBox(kWelcome + vbCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
   else
     MsgBox(kWelcome + settingsHint());
   reportFailures();
@@ -372,15 +390,15 @@ void ORBTOP::firstRunStart() {
 void ORBTOP::incompleteSetupStart() {
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kIncomplete + kCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
+    MsgBox(kIncomplete + vbCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
   else
-    MsgBox(kIncomplete + kCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定" + settingsHint());
+    MsgBox(kIncomplete + vbCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定" + settingsHint());
   reportFailures();
 }
 
 void ORBTOP::reportFailures() {
   if (failures_.isEmpty()) return;
-  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + kCrLf + failures_.join(kCrLf));
+  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures_.join(vbCrLf));
   failures_.clear();
 }
 
@@ -461,7 +479,7 @@ void ORBTOP::CategoryBox_Change(int box) {
     SetBackColor(t, kCategoryBack);
     t.setToolTip(QString());
   }
-  clearStartWithPreviousData();
+  ClearStartWithPreviousData();
 }
 
 void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
@@ -475,7 +493,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
 
 void ORBTOP::Text7_Change() {
   ReadConditions.StartDate = Text7.text();
-  if (Text7.text() != LoadedStartDate) clearStartWithPreviousData();
+  if (Text7.text() != LoadedStartDate) ClearStartWithPreviousData();
 }
 
 // ---- Reading
@@ -575,7 +593,7 @@ void ORBTOP::Command1_Click() {
 
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
-    MsgBox("Digitalモードの内訳設定がありません" + kCrLf + "「環境設定」から選択設定下さい。");
+    MsgBox("Digitalモードの内訳設定がありません" + vbCrLf + "「環境設定」から選択設定下さい。");
     return;
   }
   for (const QString& path :
@@ -594,7 +612,7 @@ void ORBTOP::Command1_Click() {
   WriteIni("LASTCONDX", "SELMODE", ReadConditions.SelMode);
   WriteIni("LASTCONDX", "STARTdate", ReadConditions.StartDate);
   SetBackColor(Command1, kBusyButton);
-  Command1.setText("読み込み中です" + kCrLf + "ＱＲＸ！");
+  Command1.setText("読み込み中です" + vbCrLf + "ＱＲＸ！");
   DoEvents();
 
   // A sheet whose load failed has told why and unloaded itself; the start window then stays.

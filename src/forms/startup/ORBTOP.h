@@ -43,6 +43,13 @@ class ORBTOP : public VbForm {
   // 1 after the reason was shown.
   int32_t CheckHamlogReady();
 
+  // What the progress sheet asks of the start window: the status line, "前回データで起動" unticked,
+  // and the window shown again after the sheet closed (the box ticked when the previous data still
+  // serves, the log's record count counted anew).
+  void ShowReadStatus(const QString& text) { Label9.setText(text); }
+  void ClearStartWithPreviousData() { Check1.SetValue(0); }
+  void ReturnFromSheet(bool previousUsable);
+
   // Window state.
   int32_t HamlogDllVersion = 0;  // 503 for 5.03
   int32_t BadDefinitionLine = 0;
@@ -147,7 +154,6 @@ class ORBTOP : public VbForm {
   void Text7_Change();
 
   TextBox& categoryBox(int box);  // 1 .. 5
-  void clearStartWithPreviousData() { Check1.SetValue(0); }
 
   bool hdbFound_ = false;
   bool reading_ = false;   // between BeginReading and EndReading
