@@ -14,7 +14,12 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/awards/ACCSheet.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/startup/ORBTOP.h"
+#include "logbook/LocalTime.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QslCheck.h"
+#include "logbook/QsoLists.h"
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
@@ -50,4 +55,10 @@ void ResetSharedState() {
   DxccTable = {};
   CodeListShared = {};
   HttpSettings = {};
+  LogWindowState = {};
+  EntryWindowHooks = {};
+  LocalTime = {};
+  QslCheck = {};
+  QsoListShared = {};
+  QsoWindowState = {};
 }
