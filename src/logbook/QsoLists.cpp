@@ -160,6 +160,12 @@ QsoList ListStationQsos(QString& call) {
     return list;
   }
   if (call.isEmpty()) return list;
+  for (const QChar c : call)
+    if (!(c.isDigit() || c == '/' || (c.unicode() < 0x80 && c.isLetter()))) {
+      MsgBox(u8("コールサインに使えない文字が含まれています。（") + call + u8("）"));
+      list.outcome = QsoList::BadCall;
+      return list;
+    }
   const bool japanese = IsJapaneseCall(NormaliseCallSign(call, false));
   call = NormaliseCallSign(call, japanese);
   const bool checkMode = LogWindowState.QslCheckMode == 1;

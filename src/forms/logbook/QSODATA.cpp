@@ -157,7 +157,8 @@ void QSODATA::ShowStationQsos(QString& call) {
   UnloadForm<QSODATA>();
   QsoWindowState.AreaListMode = 0;
   const QsoList list = ListStationQsos(call);
-  if (list.outcome == QsoList::Busy || list.outcome == QsoList::OpenFailed) return;
+  if (list.outcome == QsoList::Busy || list.outcome == QsoList::OpenFailed || list.outcome == QsoList::BadCall)
+    return;
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
     sheet->Frame1.hide();
     sheet->Label2.setText(u8("データ読み込み中です  ＱＲＸ"));

@@ -136,7 +136,7 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   HamlogCloseDb(0);
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2)")});
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）")});
   EXPECT_EQ(grid().TextMatrix(1, 15), " ");
 }
 
