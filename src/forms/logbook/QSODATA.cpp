@@ -280,18 +280,24 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
     return;
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));
-  if (keyCode == vbKeyReturn) {
-    if (EntryWindowHooks.ShowStoredQso) openQso(recNo, false);
+  bool marked = false;
+  if (keyCode == vbKeyReturn && EntryWindowHooks.ShowStoredQso) {
+    openQso(recNo, false);
+    if (Hamlog.LastResult == 0) return;  // open for the entry window
   } else if (keyCode == vbKeyInsert) {
     // A mark HAMLOG did not take is said and not shown.
-    if (!MarkQslReceived(recNo)) return;
-    MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
-    // The progress data kept from the last reading no longer match HAMLOG.
-    if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
-    StartFlags.StartWithPreviousData = 0;
-    if (QslCheck.SkipNewBandCheck == 0)
-      QSLCHECK(MSFlexGrid1.TextMatrix(row, 7).trimmed(), MSFlexGrid1.TextMatrix(row, 8).trimmed());
+    marked = MarkQslReceived(recNo);
+    if (marked) {
+      MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
+      // The progress data kept from the last reading no longer match HAMLOG.
+      if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
+      StartFlags.StartWithPreviousData = 0;
+    }
   }
+  // Left open, HAMLOG would turn away the next station list (it runs only while HAMLOG is closed).
+  HamlogCloseDb(0);
+  if (marked && QslCheck.SkipNewBandCheck == 0)
+    QSLCHECK(MSFlexGrid1.TextMatrix(row, 7).trimmed(), MSFlexGrid1.TextMatrix(row, 8).trimmed());
 }
 
 void QSODATA::FollowCodeOnSheet() {

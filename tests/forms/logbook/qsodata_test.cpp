@@ -13,6 +13,7 @@
 #include "logbook/QslCheck.h"
 #include "logbook/QsoLists.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/twips.h"
 #include "platform/vbfile.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
@@ -110,6 +111,7 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   click(2);
   QTest::keyClick(&grid(), Qt::Key_Insert);
   EXPECT_EQ(grid().TextMatrix(2, 15), "*");
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);  // the next station list may run
   EXPECT_EQ(cleared, 1);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
   HamlogCloseDb(0);
@@ -203,6 +205,20 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+}
+
+TEST_F(QsoWindow, ThePlaceKeptIsUsedWhenItIsOnTheScreen) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(LoadedForm<QSODATA>()->Top(), 0);
+  EXPECT_EQ(LoadedForm<QSODATA>()->Left(), 0);
+  EXPECT_NEAR(LoadedForm<QSODATA>()->Width(), 9135, 90);  // the frame drawn around it aside
+  WriteIni("CFGPOS", "QSODATTop", QString::number(ScreenHeightTwips() + 150));
+  WriteIni("CFGPOS", "QSODATLeft", "300");
+  WriteIni("CFGPOS", "QSODATWidth", "7500");
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(LoadedForm<QSODATA>()->Top(), 0);  // beyond the screen
+  EXPECT_EQ(LoadedForm<QSODATA>()->Left(), 300);
+  EXPECT_NEAR(LoadedForm<QSODATA>()->Width(), 7500, 90);
 }
 
 TEST_F(QsoWindow, LogclKeepsPositionAndWidths) {
