@@ -103,8 +103,9 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
   const bool gunKey = key.size() == 5;
   NumberedRows rows;
   rows.reserve(hits.size());
+  // The rows are read into texts of their own; the shared field buffers are left blank once.
+  ClearQsoFieldBuffers();
   for (const int32_t recNo : hits) {
-    ClearQsoFieldBuffers();
     if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
       ++list.unreadable;
       continue;
@@ -184,11 +185,11 @@ QsoList ListStationQsos(QString& call) {
   // designator) is passed over, so that the portable forms behind it are still found.
   const QString slashForm = call + "/";
   NumberedRows rows;
+  ClearQsoFieldBuffers();
   bool first = true;
   for (int32_t recNo = Vidx_search(Hamlog.Thw, call, 16); recNo > 0; recNo = Vidx_next(Hamlog.Thw, 16)) {
     const bool wasFirst = first;
     first = false;
-    ClearQsoFieldBuffers();
     if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
       ++list.unreadable;
       continue;
