@@ -126,7 +126,7 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
   HamlogCloseDb(0);
 
   if (rows.empty()) {
-    list.notice = u8("この地域とは1st QSO です。");
+    list.notice = u8("この地域とは1st QSO です。") + unreadableNote(list.unreadable);
     return list;
   }
   list.rows = byRecordNumber(rows);
@@ -211,7 +211,7 @@ QsoList ListStationQsos(QString& call) {
   HamlogCloseDb(0);
 
   if (rows.empty()) {
-    list.notice = none;
+    list.notice = none + unreadableNote(list.unreadable);
     return list;
   }
   list.rows = byRecordNumber(rows);
