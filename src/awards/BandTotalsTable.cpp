@@ -66,28 +66,28 @@ QString RangeEndName(int32_t column, int32_t set) {
   return band == kSatelliteBand ? QStringLiteral("ｻﾃﾗｲﾄ") : QString::fromUtf8(Bands[band].caption) + "帯";
 }
 
-BandRange ReadBandRange(int32_t set) {
+TotalsBandRange ReadBandRange(int32_t set) {
   const QString st = ReadIniOr("ORB", "BANDST", "");
   const QString ed = ReadIniOr("ORB", "BANDED", "");
-  BandRange r;
+  TotalsBandRange r;
   r.first = st.isEmpty() ? kFirstTotalsBandColumn : storedColumn(st);
   r.last = ed.isEmpty() ? TotalsLastBandColumn(set) : storedColumn(ed);
   return r;
 }
 
-void StoreBandRange(const BandRange& range) {
+void StoreBandRange(const TotalsBandRange& range) {
   WriteIni("ORB", "BANDST", QString::number(range.first));
   WriteIni("ORB", "BANDED", QString::number(range.last));
 }
 
-BandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t set) {
+TotalsBandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t set) {
   const int32_t last = TotalsLastBandColumn(set);
   const int32_t start = downRow == kTotalsRows - 1 && downCol == last ? kFirstTotalsBandColumn : downCol;
   if (upCol == 0) return {kFirstTotalsBandColumn, last};
   return {std::min(start, upCol), std::max(start, upCol)};
 }
 
-QString BandRangeCaption(const BandRange& range, int32_t set) {
+QString BandRangeCaption(const TotalsBandRange& range, int32_t set) {
   const int32_t last = TotalsLastBandColumn(set);
   const int32_t first = range.first < kFirstTotalsBandColumn && range.last >= kFirstTotalsBandColumn
                             ? kFirstTotalsBandColumn
@@ -97,7 +97,7 @@ QString BandRangeCaption(const BandRange& range, int32_t set) {
   return RangeStartName(first, set) + "-" + RangeEndName(end, set) + "までの合計を表示しています。";
 }
 
-TextTable BuildTotalsTable(const BandTotalsState& totals, const BandRange& range, int32_t set) {
+TextTable BuildTotalsTable(const BandTotalsState& totals, const TotalsBandRange& range, int32_t set) {
   const int32_t last = TotalsLastBandColumn(set);
   TextTable t(kTotalsRows, last + 1);
   t.Set(0, kTotalColumn, QStringLiteral("　　合　計"));

@@ -21,25 +21,25 @@ QString TotalsBandHeading(int32_t column, int32_t extendedBandSet);
 QString RangeStartName(int32_t column, int32_t extendedBandSet);
 QString RangeEndName(int32_t column, int32_t extendedBandSet);
 
-struct BandRange {
+struct TotalsBandRange {
   int32_t first = 2;
   int32_t last = 17;
-  bool operator==(const BandRange&) const = default;
+  bool operator==(const TotalsBandRange&) const = default;
 };
 
 // The stored range; a missing or empty key gives the whole band set.
-BandRange ReadBandRange(int32_t extendedBandSet);
-void StoreBandRange(const BandRange& range);
+TotalsBandRange ReadBandRange(int32_t extendedBandSet);
+void StoreBandRange(const TotalsBandRange& range);
 // The range of a drag from (downRow, downCol) to upCol. Releasing over the label column gives every
 // band; pressing on the last row's satellite cell starts at the first band.
-BandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t extendedBandSet);
+TotalsBandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t extendedBandSet);
 // "7MHz-21MHz帯までの合計を表示しています。", or "21MHz帯の合計を表示しています。" for one band.
 // A column that names no band: the first band for a start before the bands, the last band for an end
 // beyond them, else nothing.
-QString BandRangeCaption(const BandRange& range, int32_t extendedBandSet);
+QString BandRangeCaption(const TotalsBandRange& range, int32_t extendedBandSet);
 
 // The whole table of the band set: headings, row labels, counts, range totals and ORB rows.
-TextTable BuildTotalsTable(const BandTotalsState& totals, const BandRange& range, int32_t extendedBandSet);
+TextTable BuildTotalsTable(const BandTotalsState& totals, const TotalsBandRange& range, int32_t extendedBandSet);
 
 // The table as CSV: one line per row, columns 0 .. last band column joined by ",", CR LF, Windows-31J.
 // False (with the reason in `error`) when the file could not be written; an old file then stays.

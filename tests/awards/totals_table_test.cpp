@@ -126,29 +126,29 @@ TEST_F(TotalsTableTest, CaptionNamesTheRange) {
 }
 
 TEST_F(TotalsTableTest, DraggingChoosesTheRange) {
-  EXPECT_EQ(DraggedBandRange(3, 8, 4, 0), (BandRange{4, 8}));
-  EXPECT_EQ(DraggedBandRange(3, 4, 8, 0), (BandRange{4, 8}));
-  EXPECT_EQ(DraggedBandRange(5, 9, 9, 0), (BandRange{9, 9}));
+  EXPECT_EQ(DraggedBandRange(3, 8, 4, 0), (TotalsBandRange{4, 8}));
+  EXPECT_EQ(DraggedBandRange(3, 4, 8, 0), (TotalsBandRange{4, 8}));
+  EXPECT_EQ(DraggedBandRange(5, 9, 9, 0), (TotalsBandRange{9, 9}));
   // Releasing over the label column gives every band, whatever the start.
-  EXPECT_EQ(DraggedBandRange(5, 9, 0, 0), (BandRange{2, 17}));
-  EXPECT_EQ(DraggedBandRange(5, 9, 0, 1), (BandRange{2, 23}));
+  EXPECT_EQ(DraggedBandRange(5, 9, 0, 0), (TotalsBandRange{2, 17}));
+  EXPECT_EQ(DraggedBandRange(5, 9, 0, 1), (TotalsBandRange{2, 23}));
   // Pressing on the last row's satellite cell starts at the first band.
-  EXPECT_EQ(DraggedBandRange(16, 17, 17, 0), (BandRange{2, 17}));
-  EXPECT_EQ(DraggedBandRange(16, 23, 23, 1), (BandRange{2, 23}));
-  EXPECT_EQ(DraggedBandRange(15, 17, 17, 0), (BandRange{17, 17}));
+  EXPECT_EQ(DraggedBandRange(16, 17, 17, 0), (TotalsBandRange{2, 17}));
+  EXPECT_EQ(DraggedBandRange(16, 23, 23, 1), (TotalsBandRange{2, 23}));
+  EXPECT_EQ(DraggedBandRange(15, 17, 17, 0), (TotalsBandRange{17, 17}));
 }
 
 TEST_F(TotalsTableTest, TheRangeIsStoredAndEmptyKeysGiveEveryBand) {
-  EXPECT_EQ(ReadBandRange(0), (BandRange{2, 17}));
-  EXPECT_EQ(ReadBandRange(1), (BandRange{2, 23}));
+  EXPECT_EQ(ReadBandRange(0), (TotalsBandRange{2, 17}));
+  EXPECT_EQ(ReadBandRange(1), (TotalsBandRange{2, 23}));
   StoreBandRange({4, 8});
   EXPECT_EQ(ReadIni("ORB", "BANDST"), "4");
   EXPECT_EQ(ReadIni("ORB", "BANDED"), "8");
-  EXPECT_EQ(ReadBandRange(0), (BandRange{4, 8}));
+  EXPECT_EQ(ReadBandRange(0), (TotalsBandRange{4, 8}));
   // The settings dialog empties both when the band set changes.
   WriteIni("ORB", "BANDST", "");
   WriteIni("ORB", "BANDED", "");
-  EXPECT_EQ(ReadBandRange(1), (BandRange{2, 23}));
+  EXPECT_EQ(ReadBandRange(1), (TotalsBandRange{2, 23}));
   WriteIni("ORB", "BANDST", "abc");
   EXPECT_EQ(ReadBandRange(0).first, 0);
 }

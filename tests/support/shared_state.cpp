@@ -11,10 +11,11 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
-#include "forms/sheet/CFG.h"
-#include "forms/sheet/CWSHEET.h"
 #include "forms/awards/ACCSheet.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/outputs/ListDialog.h"
+#include "forms/sheet/CFG.h"
+#include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
@@ -40,16 +41,17 @@ void ResetSharedState() {
   BandLayout = {};
   BandLayoutHooks = {};
   ShownBands.fill("1");
+  CallBox = {};
   DisplayItems = {};
   DesignatedCityDef = {};
   RigPortState = {};
   SheetTally = {};
   BandTotals = {};
   StartWindowHooks = {};
-  SheetHooks = {};
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  OutputHooks = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};

@@ -20,7 +20,7 @@ class ORBTOTAL1 : public VbForm {
 
   // Fills the grid and the caption from the tally and the stored band range.
   void ShowBandRangeTotals();
-  const BandRange& Range() const { return range_; }
+  const TotalsBandRange& Range() const { return range_; }
 
   Menu fMenu{this, "ファイル(&F)"};
   Menu MakeBMP{&fMenu, "ｽﾅｯﾌﾟｼｮｯﾄ(&P)"};
@@ -43,7 +43,7 @@ class ORBTOTAL1 : public VbForm {
   void MSFlexGrid1_MouseUp();
 
   int32_t lastBandColumn_ = 17;
-  BandRange range_;
+  TotalsBandRange range_;
   TextTable table_;
   int downRow_ = -1;
   int downCol_ = -1;

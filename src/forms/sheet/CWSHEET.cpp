@@ -16,6 +16,7 @@
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "lookup/DxccTable.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -29,8 +30,6 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-
-SheetHooksState SheetHooks;
 
 namespace {
 
@@ -120,16 +119,6 @@ void CWSHEET::buildLayout() {
   Option1[1].Move(3000, 1200, 2900, 300);
   Command9.Move(3000, 1800, 1200, 400);
   Command10.Move(4400, 1800, 1200, 400);
-  Frame8.Move(2000, 1500, 7000, 3000);
-  Frame8.hide();
-  Option2[0].setText(QStringLiteral("印刷"));
-  Option2[0].hide();
-  Option2[0].setEnabled(false);
-  Option2[1].setText(QStringLiteral("Wanted"));
-  Option2[2].setText(QStringLiteral("HWCV/JCV用"));
-  Option2[2].setToolTip(QStringLiteral("430MHzまでの選択有効(DX対象外)"));
-  Option2[3].setText(QStringLiteral("Wanted(CSV形式 ALL Band のみ)"));
-  for (int i = 1; i <= 3; ++i) Option2[i].Move(120, 240 + (i - 1) * 300, 3500, 300);
   Frame1.Move(3000, 3400, 6000, 1100);
   Frame1.hide();
   Label2.Move(240, 360, 5500, 495);
@@ -155,8 +144,9 @@ void CWSHEET::wireHandlers() {
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
-  Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
+  Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireCallBox();
   wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
@@ -211,7 +201,7 @@ void CWSHEET::LoadSheet() {
   }
   resetReadingAndViewState();
   const int format = static_cast<int>(VbVal(Settings.WantedListType));
-  if (Option2.Exists(format)) Option2[format].SetValue(true);
+  if (Frame8.Option2.Exists(format)) Frame8.Option2[format].SetValue(true);
   Frame1.hide();
   Frame1.Move(Width() / 2 - 3000, Height() / 2 - 550);
   Frame8.hide();
@@ -262,7 +252,7 @@ void CWSHEET::LoadSheet() {
     StartFlags.TipsMode = 0;
   }
   RigBkup.SetVisible(false);
-  if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+  LoadDXCCTable();
 }
 
 void CWSHEET::resetReadingAndViewState() {
@@ -281,7 +271,6 @@ void CWSHEET::resetReadingAndViewState() {
   TypedSelLength = 0;
   Cfg.DisplayChanged = 0;
   SheetSearch = {};
-  NoBandYet = 1;
 }
 
 void CWSHEET::abandonLoad(const QString& message) {
@@ -403,11 +392,6 @@ void CWSHEET::ResetQsoPanel() {
   Command3.setEnabled(false);
   for (Label* l : {&Label3, &Label4, &Label5, &Label6}) l->setText(QString());
   DoEvents();
-}
-
-void CWSHEET::SelectListFormat(int index) {
-  Settings.WantedListType = index == 2 ? "2" : index == 3 ? "3" : "1";
-  WriteIni("ORB", "WNTP", Settings.WantedListType);
 }
 
 // ---- Notice frame

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -25,13 +26,6 @@
 #include "platform/ui/timer.h"
 #include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
-
-// Windows and services that come with later work plug in here. A menu whose hook is empty stays
-// disabled; an empty service hook is skipped.
-struct SheetHooksState {
-  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
-};
-extern SheetHooksState SheetHooks;
 
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
@@ -58,8 +52,6 @@ class CWSHEET : public VbForm {
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
-  // The wanted-list format of the list dialog's option buttons (0 or 1 text, 2 listening list, 3 CSV).
-  void SelectListFormat(int index);
 
   // Form-level state.
   QString SpotUrl;
@@ -78,7 +70,6 @@ class CWSHEET : public VbForm {
   int64_t SpotProgramTask = 0;   // the spot program started from here; 0 none
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
-  int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
   QStringList BandColumnTitles;  // heading of band column c at index c - 5
 
   // Menus.
@@ -87,6 +78,8 @@ class CWSHEET : public VbForm {
   Menu HLAPD{&MENU, "HAMLOG追加読込(表の更新)"};
   Menu menuSep1{&MENU, "-"};
   Menu WNT{&MENU, "Wanted-List"};
+  Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
+  Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
   Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
@@ -145,6 +138,21 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The list dialog's menus (forms/outputs/ListDialog).
+  Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
+  Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep1{&JccGchkSelect, "-"};
+  Menu JCGchk{&JccGchkSelect, "JCG QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep2{&JccGchkSelect, "-"};
+  Menu WAKUchkF{&JccGchkSelect, "WAKU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu ORBKUchkF{&JccGchkSelect, "ORB-KU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep3{&JccGchkSelect, "-"};
+  Menu WAJAchk{&JccGchkSelect, "WAJA QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep4{&JccGchkSelect, "-"};
+  Menu DXCCchk{&JccGchkSelect, "DX Check"};
+  Menu wtd{this, "Ｗａｎｔｅｄ"};
+  Menu WNTPRN{&wtd, "Wantedの作成"};
+  Menu seiribo{&wtd, "新市 整理簿"};
   Menu RigSel{this, "Rig切替"};
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
@@ -160,11 +168,11 @@ class CWSHEET : public VbForm {
   Menu LOGOPEN{&LOGMENU, "LOG帳を開く"};
   Menu LOGDATV{&LOGMENU, "HAMLOG DATA表示(&V)"};
   Menu QSLCHK{&LOGMENU, "QSL受領処理(&Q)"};
-  Menu MEMOVIEW{&LOGMENU, "メモ帳"};
   Menu SHOWDAT{&LOGMENU, "各種保存データ閲覧"};
   Menu MEMV{&SHOWDAT, "ﾒﾓ帳"};
   Menu QSL{&SHOWDAT, "QSL再発行状況"};
   Menu QcntL{&LOGMENU, "QSO数リストの保存"};
+  Menu MEMOVIEW{this, "メモ帳"};
   Menu JARLMENU{this, "JARL"};
   Menu goJARLaward{&JARLMENU, "JARL ｱﾜｰﾄﾞのﾍﾟｰｼﾞ"};
   Menu goJARL{&JARLMENU, "JARLｱﾜｰﾄﾞ委員会のﾍﾟｰｼﾞ"};
@@ -205,8 +213,7 @@ class CWSHEET : public VbForm {
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
-  Frame Frame8{this, "Wanted-LIST 作成項目選択"};
-  ControlArray<OptionButton> Option2{&Frame8, 0, 3};
+  ListDialog Frame8{this};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
@@ -258,6 +265,9 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void wireCallBox();
+  void Text3_Change();
+  void Text3_KeyDown(int keyCode);
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
@@ -292,6 +302,8 @@ class CWSHEET : public VbForm {
   void StatusBar1_PanelClick(int panel);
   void Command5_Click();
   void Command15_Click();
+  // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
+  bool BandHeading_RightClick(int column);
 
   bool exiting_ = false;
   SheetWindowProgress progress_;

@@ -62,7 +62,7 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW, &openRCONcfg}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW}) m->SetEnabled(false);
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
     const bool wasOpen = IsLoaded<LOGDATAVIEW>();

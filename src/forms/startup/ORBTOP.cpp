@@ -26,6 +26,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
 #include "platform/vbstrings.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSettings.h"
 #include "sheet/WorkFileStamp.h"
@@ -88,6 +89,9 @@ QString StartWindowCaption(int major, int minor, int revision) {
 ORBTOP::ORBTOP() {
   buildLayout();
   wireHandlers();
+  // The rig is polled on this window's timer.
+  Timer2.Timer = [] { RigPollTick(); };
+  SetRigPollTimer(&Timer2);
 }
 
 void ORBTOP::buildLayout() {

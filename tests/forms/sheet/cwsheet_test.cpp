@@ -15,8 +15,10 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
@@ -568,4 +570,39 @@ TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {
   wheel(-120, Qt::ShiftModifier);
   EXPECT_EQ(g.LeftCol(), left + 1);
   EXPECT_EQ(g.TopRow(), 1);
+}
+
+TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
+  log.home.write("CodeLib.txt", ToAnsi(QStringList({"100\t2", "101\tJA;JE;7J,Japan,AS,45,25,339,500A",
+                                                    "102\tK;W,United States,NA,08,05,291,501A"})
+                                           .join("\r\n")));
+  ConnectLookupWindows();
+  CWSHEET& s = sheet();
+  s.Show();
+  QTest::keyClicks(&s.Text3, "w1aw");
+  EXPECT_EQ(CallBox.StationCall, "W1AW");
+  EXPECT_EQ(s.Text2.text(), "501A") << "the entity of the longest matching prefix";
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow501A));
+  s.Text2.setText(QString());
+  s.Text3.setText("JA1ABC");
+  EXPECT_EQ(s.Text2.text(), "") << "a Japanese call is not looked up";
+  s.Text3.setText("JA1ABC/MM");
+  EXPECT_EQ(s.Text2.text(), "");
+
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  QTest::keyClick(&s.Text3, Qt::Key_Down);
+  EXPECT_EQ(s.List1.ListCount(), 1) << "a call is listed once however often it is looked up";
+  EXPECT_EQ(s.List1.List(0), "JA1ABC/MM");
+  s.Text3.setText(QString());
+  boxes.Answer(vbOK);
+  s.Text3.setText(" ");
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  EXPECT_EQ(boxes.texts().last(), "CallSign を記入してください");
+
+  s.Text3.setText("DEBUGON");
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 400);
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(22), 700);
+  s.Text3.setText("DEBUGOFF");
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 0);
+  SetDxccHitsListener(nullptr);
 }
