@@ -3,14 +3,14 @@
 // the end (under 10 ms), and marking a QSL received (under 50 ms).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <memory>
+
+#include "bench_main.h"
+#include "synthetic_log.h"
 
 #include "core/HamlogAccess.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
-#include "hamlogdb/hamlogdb.h"
 #include "logbook/LogPage.h"
 #include "logbook/QslCheck.h"
 #include "logbook/QsoLists.h"
@@ -23,7 +23,6 @@ namespace {
 constexpr int64_t kQsos = 1000000;
 
 struct Log {
-  QTemporaryDir dir;
   QString code;  // the code whose run is longest without passing 2,000
   int codeHits = 0;
   QString exactCode;  // the same among guns, towns and wards, whose runs are all listed
@@ -46,11 +45,7 @@ Log& log1M() {
   static std::unique_ptr<Log> log;
   if (log) return *log;
   log = std::make_unique<Log>();
-  const QString path = log->dir.filePath("HAMLOG");
-  hamlogdb::Create(path);
-  hamlogdb::LoadMaster(path, QString(ORBEX_DATA_DIR) + "/master.csv");
-  hamlogdb::Generate(path, kQsos, 1);
-  Hamlog.HamlogDbPath = hamlogdb::DatabasePath(path);
+  PrepareSyntheticLog(SyntheticLogFolder(kQsos));
   const QString dx1 = Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + "dx1";
   VbFile codes(QString(ORBEX_DATA_DIR) + "/master.csv", VbMode::Input);
   QString code, name, kind, idx, area;
@@ -166,11 +161,7 @@ BENCHMARK(BM_MarkQslReceived1M)->Unit(benchmark::kMillisecond)->Iterations(200);
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
   // A box would wait for an operator who is not there.
   SetMsgBoxHook([](const MsgBoxCall&) { return MsgBoxAnswer{}; });
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunWindowBenchmarks(argc, argv);
 }
