@@ -2,6 +2,7 @@
 // the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 
 #include "core/HamlogAccess.h"
@@ -205,6 +206,15 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+}
+
+TEST_F(QsoWindow, TheHeadingsTipTellsWhatAClickDoesAndEscCloses) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  QTest::mouseMove(grid().horizontalHeader()->viewport(),
+                   QPoint(grid().horizontalHeader()->sectionViewportPosition(1) + 5, 5));
+  EXPECT_EQ(grid().ToolTipText(), QString::fromUtf8("右ｸﾘｯｸするとﾃﾞｰﾀをソート表示します"));
+  QTest::keyClick(&grid(), Qt::Key_Escape);
+  EXPECT_FALSE(IsLoaded<QSODATA>());
 }
 
 TEST_F(QsoWindow, ThePlaceKeptIsUsedWhenItIsOnTheScreen) {
