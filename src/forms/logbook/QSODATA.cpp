@@ -150,12 +150,14 @@ bool QSODATA::showList(const QsoList& list) {
 void QSODATA::ShowAreaQsos(const QString& key, int32_t band, const QString& mode) {
   UnloadForm<QSODATA>();
   QsoWindowState.AreaListMode = 1;
+  QsoWindowState.ReissueHistoryMode = 0;  // a history unloaded by the program would still say 1
   showList(ListAreaQsos(key, band, mode));
 }
 
 void QSODATA::ShowStationQsos(QString& call) {
   UnloadForm<QSODATA>();
   QsoWindowState.AreaListMode = 0;
+  QsoWindowState.ReissueHistoryMode = 0;
   const QsoList list = ListStationQsos(call);
   if (list.outcome == QsoList::Busy || list.outcome == QsoList::OpenFailed || list.outcome == QsoList::BadCall)
     return;
@@ -170,6 +172,7 @@ void QSODATA::ShowStationQsos(QString& call) {
 
 void QSODATA::ShowReissueHistory() {
   UnloadForm<QSODATA>();
+  QsoWindowState.AreaListMode = 0;
   QsoWindowState.ReissueHistoryMode = 1;
   Form<QSODATA>().Show();
 }

@@ -206,6 +206,9 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+  // A code's list after the history, which the program unloaded, is a list again.
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(grid().Cols(), 19);
 }
 
 TEST_F(QsoWindow, TheHeadingsTipTellsWhatAClickDoesAndEscCloses) {
