@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <memory>
 
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
@@ -29,6 +30,7 @@ bool StartProgram() {
   programLock() = std::move(lock);
 
   ConnectLookupWindows();
+  ConnectLogbookWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;
