@@ -12,7 +12,6 @@
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
 #include "support/qt_print.h"
-#include "support/runtime_folder.h"
 
 namespace {
 
@@ -121,7 +120,6 @@ TEST_F(StartWindowMenusTest, EscAndAltP) {
 }
 
 TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
-  TestRuntimeFolder runtime;
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
