@@ -70,6 +70,7 @@ class CWSHEET : public VbForm {
   int32_t TypedSelLength = 0;
   // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
   int32_t ClickRow = 0, ClickCol = 0;
+  int32_t RightClickPending = 0;  // a right click came last: the double click does nothing
   int32_t LastCellRow = 0, LastCellCol = 0;
   int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
   std::vector<QString> SavedRowCells;
@@ -294,6 +295,11 @@ class CWSHEET : public VbForm {
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();
+  // While the entry window shows a stored record or QSL cards are being checked the grid shows no QSO:
+  // says so and answers true.
+  bool logWindowBusy();
+  // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
+  void listCodeQsos(int32_t row, int32_t column);
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();

@@ -53,6 +53,13 @@ void CWSHEET::wireMenus() {
       Text3.setFocus();
   };
   Command2.MouseUp = [this](int, int, float, float) { Command2_Click(); };
+  Command6.setToolTip(QStringLiteral("右クリックで全モード"));
+  Command6.MouseUp = [this](int button, int, float, float) {
+    if (button != vbLeftButton && button != vbRightButton) return;
+    QSODATA::ShowAreaQsos(Text2.text().trimmed(), kAllBands,
+                          button == vbLeftButton ? ReadConditions.SelMode : "MIX");
+    Text3.setFocus();
+  };
   Command8.MouseUp = [this](int, int, float, float) { Command8_Click(); };
   QcntL.Click = [this] { QcntL_Click(); };
   MEMV.Click = [this] { MEMV_Click(); };
@@ -90,6 +97,8 @@ void CWSHEET::List1_Click() {
   Frame10.hide();
   Label6.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
+  UnloadForm<CODE_LIST>();
   Text3.setFocus();
 }
 
@@ -99,6 +108,7 @@ void CWSHEET::Command2_Click() {
   Frame6.setTitle(kQsoPanelCaption);
   Frame10.hide();
   Text3.setFocus();
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
@@ -107,6 +117,7 @@ void CWSHEET::Command8_Click() {
   Text2.setText(QString());
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   UnloadForm<newCODE_LIST>();
   Text3.setFocus();
