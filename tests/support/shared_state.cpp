@@ -24,6 +24,7 @@
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -62,5 +63,7 @@ void ResetSharedState() {
   LocalTime = {};
   QslCheck = {};
   QsoListShared = {};
+  // The tools that built the test log ran in this process: their index builds are not the program's.
+  hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
 }
