@@ -242,8 +242,7 @@ void CWSHEET::LoadSheet() {
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
-  Command4.setEnabled(
-      !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty());
+  Command4.setEnabled(roadsideListFound());
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -389,6 +388,10 @@ void CWSHEET::ReadDispItems() {
   ReadShownBands();
   FillProgressSheet(progress_);
   ShowCodeRowCount();
+}
+
+bool CWSHEET::roadsideListFound() const {
+  return !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty();
 }
 
 void CWSHEET::ResetQsoPanel() {

@@ -281,6 +281,9 @@ class CWSHEET : public VbForm {
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
+  void QSLCHK_Click();
+  // The roadside-station search has its station file.
+  bool roadsideListFound() const;
   void Command2_Click();
   void Command8_Click();
   void QcntL_Click();

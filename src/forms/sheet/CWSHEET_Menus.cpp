@@ -15,6 +15,7 @@
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
+#include "logbook/LogWindowState.h"
 #include "platform/paths.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -69,7 +70,8 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &MEMOVIEW}) m->SetEnabled(false);
+  QSLCHK.Click = [this] { QSLCHK_Click(); };
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
     const bool wasOpen = IsLoaded<LOGDATAVIEW>();
@@ -87,6 +89,34 @@ void CWSHEET::wireMenus() {
     QString call = Text3.text().trimmed().toUpper();
     if (!call.isEmpty()) SearchLicence(call);
   };
+}
+
+void CWSHEET::QSLCHK_Click() {
+  LogWindowStateValues& w = LogWindowState;
+  if (w.LogWindowOpen == 1) {
+    MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
+    return;
+  }
+  // The menu's mark has toggled itself already: it says which way the operator switched.
+  const bool on = w.QslCheckMode == 0;
+  QSLCHK.SetChecked(on);
+  w.QslCheckMode = on ? 1 : 0;
+  w.EditMode = on ? 1 : 0;
+  LOGOPEN.SetEnabled(false);  // stays greyed either way until the entry window is part of the program
+  Label8.setVisible(on);
+  if (on) {
+    Label8.SetTop(240);
+    for (Label* l : {&Label3, &Label4, &Label5, &Label6}) l->setText(QString());
+  } else {
+    SheetSearch.SearchStartRow = 1;
+  }
+  Text3.setText(QString());
+  Command1.setVisible(!on);
+  Command6.setVisible(!on);
+  Text2.setEnabled(!on);
+  Command4.setEnabled(!on && roadsideListFound());
+  Text3.setFocus();
+  if (!on) UnloadForm<QSODATA>();
 }
 
 void CWSHEET::List1_Click() {

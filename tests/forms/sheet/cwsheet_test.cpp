@@ -676,3 +676,24 @@ TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
   EXPECT_EQ(boxes.texts().last(), "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
   LogWindowState = {};
 }
+
+TEST_F(CWSHEETTest, QslReceiptModeListsTheCardsNotYetCome) {
+  CWSHEET& s = sheet();
+  s.Show();
+  s.QSLCHK.Trigger();
+  EXPECT_TRUE(s.QSLCHK.Checked());
+  EXPECT_EQ(LogWindowState.QslCheckMode, 1);
+  EXPECT_TRUE(s.Label8.isVisible());
+  EXPECT_FALSE(s.Text2.isEnabled());
+  EXPECT_FALSE(s.Command6.isVisible());
+  QTest::keyClicks(&s.Text3, "JA1AAB");
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(LoadedForm<QSODATA>()->windowTitle().startsWith("JA1AAB局のＱＳＬ未ＣＦＭは 1枚"));
+  s.QSLCHK.Trigger();
+  EXPECT_FALSE(s.QSLCHK.Checked());
+  EXPECT_EQ(LogWindowState.QslCheckMode, 0);
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(s.Text2.isEnabled());
+  LogWindowState = {};
+}
