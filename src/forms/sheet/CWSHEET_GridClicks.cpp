@@ -32,7 +32,12 @@ void CWSHEET::wireGridClicks() {
 
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {
   // While the list dialog is set up for an award the grid stays as it is.
-  if (button != vbLeftButton || AwardCheckMode > 0) return;
+  if (AwardCheckMode > 0) return;
+  if (button == vbRightButton) {
+    fillRecordEditor(MSFlexGrid2.MouseRow());
+    return;
+  }
+  if (button != vbLeftButton) return;
   FlexGrid& g = MSFlexGrid2;
   if (g.MouseRow() <= 0) return;
   ClickCol = g.MouseCol();

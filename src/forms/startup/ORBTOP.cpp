@@ -16,6 +16,7 @@
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
 #include "forms/awards/LeagueStationRun.h"
+#include "forms/awards/MichinoekiSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
@@ -154,7 +155,7 @@ void ORBTOP::buildLayout() {
                   &aGrigSrhDX,  &w10,     &w18,      &w24,        &w1000,       &v50,          &v144,
                   &v430,        &v1000,   &v1200,    &v2400,      &v5600,       &v10G,         &v24G,
                   &v47G,        &v77G,    &v135K,    &v475K,      &JCCchk,       &xDXCC,
-                  &ELDER_AWARD, &jarlweb, &MichiGet, &myMemo,     &PEND,        &OnePointHelp, &hlp})
+                  &ELDER_AWARD, &jarlweb, &myMemo,     &PEND,        &OnePointHelp, &hlp})
     m->SetEnabled(false);
 }
 
@@ -168,6 +169,7 @@ void ORBTOP::wireHandlers() {
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
+  MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);
