@@ -266,6 +266,16 @@ void SeiriboSheet::sNotChoSon_Click() {
 void SeiriboSheet::RestoreLoadOrder() {
   FlexGrid& g = MSFlexGrid2;
   if (g.Rows() < 3) return;
+  // Mostly the list is in load order already; one look saves the sort.
+  bool inOrder = true;
+  int previous = 0;
+  for (int r = 1; r < g.Rows() && inOrder; ++r) {
+    bool numbered = false;
+    const int n = QStringView(g.TextMatrix(r, 0)).trimmed().toInt(&numbered);
+    inOrder = numbered ? previous >= 0 && n >= previous : true;
+    previous = numbered ? n : -1;
+  }
+  if (inOrder) return;
   // Rows the editor added carry no number: they keep their order after the loaded ones.
   g.Compare = [&g](int a, int b) {
     const QString x = g.TextMatrix(a, 0).trimmed(), y = g.TextMatrix(b, 0).trimmed();
