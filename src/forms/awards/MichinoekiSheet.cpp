@@ -340,9 +340,11 @@ void MichinoekiSheet::Form_Unload(int& /*cancel*/) {
   Scan = RoadsideScan{};
   SavePlace();
   SetMousePointer(vbDefault);
-  ORBTOP& top = Form<ORBTOP>();
-  top.Show();
-  top.EndReading();
+  // At the program's end the start window may be gone already: it is not made again then.
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) {
+    top->Show();
+    top->EndReading();
+  }
 }
 
 void OpenMichinoekiSheet() {
