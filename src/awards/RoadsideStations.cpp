@@ -260,7 +260,10 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
     const char* text = nullptr;
     const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
     const int station = matcher.Match(text, length);
-    if (station < 0) continue;
+    if (station < 0) {
+      ++scan.unlisted;
+      continue;
+    }
     const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
     if (column == 0) continue;
     const size_t cell = size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column));

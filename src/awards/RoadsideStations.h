@@ -86,6 +86,7 @@ struct RoadsideScan {
   std::vector<char> marks;
   std::vector<int32_t> records;
   int32_t cfm = 0, wkd = 0;
+  int32_t unlisted = 0;   // QSOs whose "□" names no station of the list (or no number at all)
   bool opened = false;    // HAMLOG could be opened
   bool complete = false;  // every record was read
 

@@ -90,6 +90,7 @@ TEST_F(RoadsideTest, TheScanMarksEachStationAndBandByTheRemarks) {
   EXPECT_EQ(marked, 4);
   EXPECT_EQ(scan.cfm, 3);
   EXPECT_EQ(scan.wkd, 5);
+  EXPECT_EQ(scan.unlisted, 2);  // "□99999" and "□ のみ"
 }
 
 TEST_F(RoadsideTest, TheModeAndAMissingLogLimitTheScan) {

@@ -147,6 +147,9 @@ void MichinoekiSheet::Form_Load() {
   Scan = ScanHamlogForStations(Stations);
   Frame3.hide();
   ShowScanMarks();
+  if (Scan.unlisted > 0)
+    MsgBox(QStringLiteral("備考の「□」が道の駅リストにない番号を指す交信が %1 件あります（読み飛ばしました）")
+               .arg(Scan.unlisted));
 }
 
 void MichinoekiSheet::FillStations() {
