@@ -77,8 +77,8 @@ void BM_RoadsideScan(benchmark::State& state) {
   const std::vector<RoadsideStation> list = stations();
   RoadsideScan scan;
   for (auto _ : state) scan = ScanHamlogForStations(list);
-  state.counters["wkd"] = scan.wkd;
-  state.counters["cfm"] = scan.cfm;
+  state.counters["wkd"] = scan.ScanWkdCount;
+  state.counters["cfm"] = scan.ScanCfmCount;
 }
 BENCHMARK(BM_RoadsideScan)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

@@ -64,7 +64,7 @@ StationListRead ReadStationList(const QString& path, bool keepMark) {
   return read;
 }
 
-StationImport ImportStationList(const QString& source) {
+StationImport ImportMichinoekiCsv(const QString& source) {
   StationImport import;
   VbFile in(source, VbMode::Input, 0, VbAccess::Read);
   if (!in.IsOpen()) {
@@ -181,7 +181,7 @@ char RoadsideScan::Mark(int station, int column) const {
 
 int32_t RoadsideScan::Record(int station, int column) const {
   if (Mark(station, column) == 0) return 0;
-  return records[size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column))];
+  return CellRecordNo[size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column))];
 }
 
 int RoadsideColumnOfBand(const QString& band) {
@@ -222,11 +222,26 @@ bool passesConditions() {
 
 }  // namespace
 
+void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bool confirmed) {
+  if (station < 0 || station >= scan.stations || column < kRoadsideFirstBandColumn || column > kRoadsideLastBandColumn)
+    return;
+  const size_t cell = size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column));
+  if (scan.marks[cell] == 'C') return;
+  scan.CellRecordNo[cell] = recNo;
+  if (confirmed) {
+    scan.marks[cell] = 'C';
+    ++scan.ScanCfmCount;
+  } else {
+    scan.marks[cell] = 'W';
+  }
+  ++scan.ScanWkdCount;
+}
+
 RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations) {
   RoadsideScan scan;
   scan.stations = static_cast<int32_t>(stations.size());
   scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
-  scan.records.assign(scan.marks.size(), 0);
+  scan.CellRecordNo.assign(scan.marks.size(), 0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
     MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
@@ -261,21 +276,12 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
     const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
     const int station = matcher.Match(text, length);
     if (station < 0) {
-      ++scan.unlisted;
+      ++scan.UnlistedCount;
       continue;
     }
     const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
     if (column == 0) continue;
-    const size_t cell = size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column));
-    if (scan.marks[cell] == 'C') continue;
-    scan.records[cell] = r;
-    if (!Qso.QslReceived.trimmed().isEmpty()) {
-      scan.marks[cell] = 'C';
-      ++scan.cfm;
-    } else {
-      scan.marks[cell] = 'W';
-    }
-    ++scan.wkd;
+    MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
   }
   HamlogCloseDb(0);
   scan.complete = true;

@@ -53,7 +53,7 @@ struct StationImport {
 };
 // Converts the operator's list into michinoeki.txt in the HAMLOG folder, in one step: a conversion
 // that fails leaves the earlier file as it was.
-StationImport ImportStationList(const QString& source);
+StationImport ImportMichinoekiCsv(const QString& source);
 // The operator's note on lines the import left out; "" when none.
 QString StationImportNotice(const StationImport& import);
 
@@ -84,9 +84,9 @@ bool HasBoxMark(const char* bytes, int length);
 struct RoadsideScan {
   int32_t stations = 0;
   std::vector<char> marks;
-  std::vector<int32_t> records;
-  int32_t cfm = 0, wkd = 0;
-  int32_t unlisted = 0;   // QSOs whose "□" names no station of the list (or no number at all)
+  std::vector<int32_t> CellRecordNo;
+  int32_t ScanCfmCount = 0, ScanWkdCount = 0;
+  int32_t UnlistedCount = 0;  // QSOs whose "□" names no station of the list (or no number at all)
   bool opened = false;    // HAMLOG could be opened
   bool complete = false;  // every record was read
 
@@ -95,6 +95,9 @@ struct RoadsideScan {
 };
 // The sheet's band column of a band label ("430" -> 18); 0 for none.
 int RoadsideColumnOfBand(const QString& band);
+// Marks the cell of a QSO (record `recNo`, confirmed or not) on the station's band column; a "C" cell
+// keeps its QSO.
+void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bool confirmed);
 // One pass over HAMLOG under the reading conditions (messages as the sheet shows them).
 RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations);
 

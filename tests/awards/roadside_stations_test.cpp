@@ -88,15 +88,15 @@ TEST_F(RoadsideTest, TheScanMarksEachStationAndBandByTheRemarks) {
   for (int st = 0; st < 4; ++st)
     for (int c = 7; c <= 21; ++c) marked += scan.Mark(st, c) != 0;
   EXPECT_EQ(marked, 4);
-  EXPECT_EQ(scan.cfm, 3);
-  EXPECT_EQ(scan.wkd, 5);
-  EXPECT_EQ(scan.unlisted, 2);  // "□99999" and "□ のみ"
+  EXPECT_EQ(scan.ScanCfmCount, 3);
+  EXPECT_EQ(scan.ScanWkdCount, 5);
+  EXPECT_EQ(scan.UnlistedCount, 2);  // "□99999" and "□ のみ"
 }
 
 TEST_F(RoadsideTest, TheModeAndAMissingLogLimitTheScan) {
   ReadConditions.SelMode = "SSB";
   RoadsideScan scan = ScanHamlogForStations(stations());
-  EXPECT_EQ(scan.wkd, 1);
+  EXPECT_EQ(scan.ScanWkdCount, 1);
   EXPECT_EQ(scan.Mark(2, 11), 'C');
   const std::vector<RoadsideStation> listed = stations();
   Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
@@ -134,7 +134,7 @@ TEST_F(RoadsideTest, ImportAppendsTheMissingItemAndReportsLongLines) {
                                       "\r\n"
                                       "□13003,う,1001\r\n"
                                       "□13004,え,1001,東京,x,y\r\n"));
-  const StationImport import = ImportStationList(log.home.file("道の駅.mcsv"));
+  const StationImport import = ImportMichinoekiCsv(log.home.file("道の駅.mcsv"));
   ASSERT_TRUE(import.ok);
   EXPECT_EQ(import.stations, 3);
   EXPECT_EQ(import.longLines, QList<int32_t>({6}));
@@ -145,11 +145,11 @@ TEST_F(RoadsideTest, ImportAppendsTheMissingItemAndReportsLongLines) {
 
 TEST_F(RoadsideTest, AFailedImportKeepsTheListAndAnEmptyListIsReported) {
   const QByteArray before = log.home.read("HAMLOG/michinoeki.txt");
-  EXPECT_FALSE(ImportStationList(log.home.file("missing.mcsv")).ok);
+  EXPECT_FALSE(ImportMichinoekiCsv(log.home.file("missing.mcsv")).ok);
   EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), before);
 
   log.home.write("道の駅.mcsv", ToAnsi("番号,名前,コード,QTH,予備\r\n"));
-  ASSERT_TRUE(ImportStationList(log.home.file("道の駅.mcsv")).ok);
+  ASSERT_TRUE(ImportMichinoekiCsv(log.home.file("道の駅.mcsv")).ok);
   EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), "");
   boxes.Answer(vbOK);
   EXPECT_EQ(LoadMichinoekiTxt(MichinoekiTxtPath()), 0);

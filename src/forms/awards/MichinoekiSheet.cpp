@@ -127,19 +127,13 @@ void MichinoekiSheet::Form_Load() {
   outFormat[0].SetChecked(OutputFormat == u"T");
   outFormat[1].SetChecked(OutputFormat == u"C");
 
-  const StationListRead list = ReadStationList(Roadside.MichinoekiPath, false);
-  if (!list.ok) MsgBox(QStringLiteral("Serr Michinoeki.txt不備 ") + list.error);
-  if (list.longLines > 0)
-    MsgBox(QStringLiteral("michinoeki.txt の %1 行は項目が５つを超えています（先頭の５項目を読みました）").arg(list.longLines));
-  Stations = list.stations;
-  Roadside.RoadsideStations = list.stations;
-  Roadside.RoadsideStationCount = static_cast<int32_t>(Stations.size());
-  if (Stations.empty()) {
+  int32_t count = 0;
+  LoadMichinoekiList(Roadside.MichinoekiPath, count);
+  if (count < 1) {
     MsgBox(QStringLiteral("道の駅データなし"), vbOKOnly);
     return;
   }
   loaded_ = true;
-  FillStations();
   SetupMichiGrid();
   Frame3.show();
   Frame3.raise();
@@ -147,12 +141,21 @@ void MichinoekiSheet::Form_Load() {
   Scan = ScanHamlogForStations(Stations);
   Frame3.hide();
   ShowScanMarks();
-  if (Scan.unlisted > 0)
+  if (Scan.UnlistedCount > 0)
     MsgBox(QStringLiteral("備考の「□」が道の駅リストにない番号を指す交信が %1 件あります（読み飛ばしました）")
-               .arg(Scan.unlisted));
+               .arg(Scan.UnlistedCount));
 }
 
-void MichinoekiSheet::FillStations() {
+void MichinoekiSheet::LoadMichinoekiList(const QString& path, int32_t& count) {
+  const StationListRead list = ReadStationList(path, false);
+  if (!list.ok || list.stations.empty())
+    MsgBox(QStringLiteral("Serr Michinoeki.txt不備 ") + (list.ok ? QStringLiteral("0") : list.error));
+  if (list.longLines > 0)
+    MsgBox(QStringLiteral("michinoeki.txt の %1 行は項目が５つを超えています（先頭の５項目を読みました）").arg(list.longLines));
+  Stations = list.stations;
+  Roadside.RoadsideStations = list.stations;
+  Roadside.RoadsideStationCount = static_cast<int32_t>(Stations.size());
+  count = Roadside.RoadsideStationCount;
   FlexGrid& g = MSFlexGrid2;
   g.SetRedraw(false);
   g.SetCols(kColumns);
@@ -195,7 +198,7 @@ void MichinoekiSheet::ShowScanMarks() {
     for (int c = kRoadsideFirstBandColumn; c <= kRoadsideLastBandColumn; ++c)
       if (const char m = Scan.Mark(i, c)) g.SetTextMatrix(i + 1, c, QString(QChar(m)));
   g.SetRedraw(true);
-  if (Scan.opened) Label4.setText(QString::number(Scan.cfm) + "/" + QString::number(Scan.wkd));
+  if (Scan.opened) Label4.setText(QString::number(Scan.ScanCfmCount) + "/" + QString::number(Scan.ScanWkdCount));
 }
 
 void MichinoekiSheet::CenterBusyFrame() {
@@ -307,7 +310,7 @@ void MichinoekiSheet::MSFlexGrid2_MouseUp(int button) {
     Recount(col, col);
     Label3.setText(g.TextMatrix(0, col) + QStringLiteral("合計"));
   } else if (row == 0 && col <= 5) {
-    Label4.setText(QString::number(Scan.cfm) + "/" + QString::number(Scan.wkd));
+    Label4.setText(QString::number(Scan.ScanCfmCount) + "/" + QString::number(Scan.ScanWkdCount));
     Label3.setText(QStringLiteral("総合計"));
   }
 }
@@ -370,7 +373,7 @@ void OpenMichinoekiSheet() {
       fail(QStringLiteral("32755"));  // the dialog's own code for a cancel
       return;
     }
-    const StationImport import = ImportStationList(d.FileName);
+    const StationImport import = ImportMichinoekiCsv(d.FileName);
     if (!import.ok) MsgBox(QStringLiteral("エラーです　") + import.error);
     const QString notice = StationImportNotice(import);
     if (!notice.isEmpty()) MsgBox(notice);

@@ -116,7 +116,8 @@ class MichinoekiSheet : public VbForm {
  private:
   void wireMenus();
   void SetupMichiGrid();
-  void FillStations();
+  // Reads the list (numbers without "□") into the shared table and the grid; count = stations read.
+  void LoadMichinoekiList(const QString& path, int32_t& count);
   void ShowScanMarks();
   void CenterBusyFrame();
   void SelectFormat(int index);
