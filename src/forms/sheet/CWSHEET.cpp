@@ -17,6 +17,8 @@
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "lookup/DxccTable.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -30,8 +32,6 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-
-SheetHooksState SheetHooks;
 
 namespace {
 
@@ -148,6 +148,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireCallBox();
   wireGridClicks();
   wireRecordBookLinks();
   Check8.Click = [this] { Check8_Click(); };
@@ -158,7 +159,10 @@ void CWSHEET::wireHandlers() {
 
 // ---- Load
 
-void CWSHEET::Form_Load() { LoadSheet(); }
+void CWSHEET::Form_Load() {
+  listenToOtherPrograms();
+  LoadSheet();
+}
 
 void CWSHEET::LoadSheet() {
   SheetTallyState& t = SheetTally;
@@ -254,7 +258,7 @@ void CWSHEET::LoadSheet() {
     StartFlags.TipsMode = 0;
   }
   RigBkup.SetVisible(false);
-  if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+  LoadDXCCTable();
 }
 
 void CWSHEET::resetReadingAndViewState() {

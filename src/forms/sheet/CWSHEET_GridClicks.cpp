@@ -33,12 +33,14 @@ void CWSHEET::wireGridClicks() {
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {
   // While the list dialog is set up for an award the grid stays as it is.
   if (AwardCheckMode > 0) return;
+  FlexGrid& g = MSFlexGrid2;
   if (button == vbRightButton) {
-    fillRecordEditor(MSFlexGrid2.MouseRow());
+    // While the record book is open a right click on a row goes to its editor.
+    if (fillRecordEditor(g.MouseRow())) return;
+    if (g.MouseRow() == 0) BandHeading_RightClick(g.MouseCol());
     return;
   }
   if (button != vbLeftButton) return;
-  FlexGrid& g = MSFlexGrid2;
   if (g.MouseRow() <= 0) return;
   ClickCol = g.MouseCol();
   ClickRow = g.RowSel();

@@ -27,8 +27,8 @@ void CWSHEET::linkRecordBook(const QString& text) {
   if (SeiriboSheet* book = LoadedForm<SeiriboSheet>()) book->Text2.setText(text);
 }
 
-void CWSHEET::fillRecordEditor(int32_t row) {
-  if (RecordBook.RecordBookLinked != 1 || row < 1) return;
+bool CWSHEET::fillRecordEditor(int32_t row) {
+  if (RecordBook.RecordBookLinked != 1 || row < 1) return false;
   const bool keep = RecordBook.RecordEditorOpen == 1;
   Editor& e = Form<Editor>();
   if (!keep)
@@ -40,6 +40,7 @@ void CWSHEET::fillRecordEditor(int32_t row) {
   e.Text1[1].setText(rightTrimmed(MSFlexGrid2.TextMatrix(row, 1)));
   e.Text1[2].setText(rightTrimmed(MSFlexGrid2.TextMatrix(row, 2)));
   e.Show();
+  return true;
 }
 
 void CWSHEET::Command4_Click() {
