@@ -147,6 +147,24 @@ TEST_F(RecordBookWindowTest, SearchBoxFindsCodesAndPlacesAndStepsWithTheArrows) 
   EXPECT_TRUE(b.Text2.text().isEmpty());
 }
 
+TEST_F(RecordBookWindowTest, TypingOverwritesUntilInsertAndTheMergerSiteOpens) {
+  SeiriboSheet& b = book();
+  b.activateWindow();
+  b.Text2.setFocus();
+  QTest::keyClicks(&b.Text2, "1101");
+  b.Text2.SetSelStart(0);
+  QTest::keyClicks(&b.Text2, "a");
+  EXPECT_EQ(b.Text2.text(), "A101");
+  QTest::keyClick(&b.Text2, Qt::Key_Insert);
+  b.Text2.SetSelStart(0);
+  QTest::keyClicks(&b.Text2, "1");
+  EXPECT_EQ(b.Text2.text(), "1A101");
+  log.home.write("合併情報.url", "[InternetShortcut]\r\nURL=https://gappei.example/\r\n");
+  b.Gappei.Trigger();
+  ASSERT_FALSE(shell.opened().isEmpty());
+  EXPECT_EQ(shell.opened().back(), "https://gappei.example/");
+}
+
 TEST_F(RecordBookWindowTest, TheSheetAndTheBookSearchInStep) {
   ConnectAwardWindows();
   CWSHEET& sheet = Form<CWSHEET>();
