@@ -2,6 +2,8 @@
 
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
+#include "awards/RecordBook.h"
+#include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -52,6 +54,8 @@ void ResetSharedState() {
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  RecordBook = {};
+  Roadside = {};
   OutputHooks = {};
   Cfg = {};
   LicenceAnswer = {};

@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
@@ -149,6 +150,7 @@ void CWSHEET::wireHandlers() {
   wireEntryBoxes();
   wireCallBox();
   wireGridClicks();
+  wireRecordBookLinks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
   wireMenus();
@@ -424,16 +426,7 @@ void CWSHEET::Timer1_Timer() {
 
 // ---- Small menus
 
-void CWSHEET::VERDISP_Click() {
-  const QStringList parts = QCoreApplication::applicationVersion().split('.');
-  const int major = parts.value(0, "5").toInt();
-  const int minor = parts.value(1, "0").toInt();
-  const int revision = parts.value(2, "0").toInt();
-  QString text = QStringLiteral("ORBEX5 Ver ") + QString::number(major) + "." +
-                 QString::number(minor).rightJustified(2, '0');
-  if (revision != 0) text += QString::number(revision, 16).toUpper();
-  MsgBox(text, vbOKOnly);
-}
+void CWSHEET::VERDISP_Click() { MsgBox(ProgramVersionText(), vbOKOnly); }
 
 void CWSHEET::Check8_Click() {
   const bool on = Check8.Value() == 1;

@@ -222,6 +222,8 @@ class CWSHEET : public VbForm {
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
   ListDialog Frame8{this};
+  Frame Frame7{this, "道の駅 List"};
+  ListBox List2{&Frame7};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
@@ -310,6 +312,16 @@ class CWSHEET : public VbForm {
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 
+  // The record book beside the sheet (CWSHEET_RecordBook.cpp): the search text mirrored into its box,
+  // a right click filling its row editor; the roadside stations of the searched code.
+  void wireRecordBookLinks();
+  void linkRecordBook(const QString& text);
+  // False when the record book is not open or the row is no data row.
+  bool fillRecordEditor(int32_t row);
+  void Command4_Click();
+  void List2_DblClick();
+  void List2_MouseUp(int button);
+
   // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
   void wireRigPanel();
   void SelectRig(int rig);
@@ -323,6 +335,7 @@ class CWSHEET : public VbForm {
   // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
   bool BandHeading_RightClick(int column);
 
+  std::vector<int> roadsideItems_;  // station of each List2 item
   bool exiting_ = false;
   SheetWindowProgress progress_;
   std::unique_ptr<IpcReceiver> messages_;

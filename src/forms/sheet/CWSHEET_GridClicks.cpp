@@ -38,6 +38,8 @@ void CWSHEET::MSFlexGrid2_MouseUp(int button) {
   FlexGrid& g = MSFlexGrid2;
   if (button == vbRightButton) {
     RightClickPending = 1;
+    // While the record book is open a right click on a row goes to its editor.
+    if (fillRecordEditor(g.MouseRow())) return;
     if (g.MouseRow() == 0)
       BandHeading_RightClick(g.MouseCol());
     else if (g.MouseRow() > 0 && !logWindowBusy())
