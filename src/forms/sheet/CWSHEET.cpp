@@ -152,6 +152,7 @@ void CWSHEET::wireHandlers() {
   wireAreaViews();
   wireMenus();
   wireRigPanel();
+  wireQslPrint();
 }
 
 // ---- Load

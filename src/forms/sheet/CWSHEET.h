@@ -285,6 +285,9 @@ class CWSHEET : public VbForm {
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();
+  // QSL printing from the QSO panel (Command3) and the MMQSL menu.
+  void wireQslPrint();
+  void Command3_Click();
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();
