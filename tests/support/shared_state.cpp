@@ -1,5 +1,7 @@
 #include "support/shared_state.h"
 
+#include <QCoreApplication>
+
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
 #include "core/BandLayout.h"
@@ -13,6 +15,8 @@
 #include "core/SharedSettings.h"
 #include "forms/awards/ACCSheet.h"
 #include "forms/outputs/ListDialog.h"
+#include "outputs/QslPrint.h"
+#include "platform/clock.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
@@ -47,9 +51,17 @@ void ResetSharedState() {
   AwardSheetHooks = {};
   LeagueStation = {};
   OutputHooks = {};
+  QslPrint = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};
   CodeListShared = {};
   HttpSettings = {};
+}
+
+void CloseSheetAndResetState() {
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ResetClock();
+  ResetSharedState();
 }

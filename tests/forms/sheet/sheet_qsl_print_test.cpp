@@ -29,10 +29,7 @@ struct SheetQslPrintTest : ::testing::Test {
     SetFixedClock(QDateTime(QDate(2025, 2, 3), QTime(12, 0), QTimeZone(9 * 3600)));
   }
   void TearDown() override {
-    UnloadForm<CWSHEET>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetClock();
-    ResetSharedState();
+    CloseSheetAndResetState();
   }
   void clickCell(CWSHEET& s, int masterRow, int col) {
     FlexGrid& g = s.MSFlexGrid2;
