@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "outputs/Spreadsheets.h"
+#include "support/automation_recorders.h"
 
 namespace {
 
@@ -42,6 +43,46 @@ TEST(SpreadsheetReports, ShellAndRunTimeFailuresInTheOperatorsWords) {
   EXPECT_EQ(ExcelErrorText(424), "Excel が終了されました。");
   EXPECT_EQ(ExcelErrorText(1004), "Excelのｾｷｭﾘﾃｨ設定ﾚﾍﾞﾙの問題です\r\nｾｷｭﾘﾃｨﾚﾍﾞﾙを下げてください");
   EXPECT_EQ(ExcelErrorText(429), "何らかのエラー　429");
+}
+
+// Rows of a sheet without QSOs behind them: code, QTH, and nothing confirmed.
+class PlainRows : public SearchRows {
+ public:
+  explicit PlainRows(QStringList codes) : codes_(std::move(codes)) {}
+  QString Cell(int32_t row, int32_t column) const override {
+    if (row < 1 || row > codes_.size()) return QString();
+    return column == 1 ? codes_[row - 1] + "  " : column == 2 ? QStringLiteral("名 ") + codes_[row - 1] : QString();
+  }
+  bool Hidden(int32_t) const override { return false; }
+  int32_t LastDataRow() const override { return int32_t(codes_.size()); }
+
+ private:
+  QStringList codes_;
+};
+
+TEST(OrbBookCells, TokyoTakesNoRowsAndEscStopsAfterTheCurrentCode) {
+  WorkbookRecorder excel;
+  std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
+  const PlainRows rows({"1002", "1001", "1003", "1004"});
+  int asked = 0;
+  const OrbBookResult r = WriteOrbBookCells(*book, rows, [&] { return ++asked < 2; });
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(r.confirmed, 0);
+  EXPECT_EQ(excel.cell(4, 1), "1002");
+  EXPECT_EQ(excel.cell(4, 2), "名 1002");
+  EXPECT_EQ(excel.cell(6, 1), "1003") << "1001 is skipped without a row step";
+  EXPECT_EQ(excel.cell(8, 1), "") << "stopped after 1003";
+  EXPECT_EQ(excel.cell(4, 34), "") << "the satellite's call cell is written empty";
+  EXPECT_TRUE(excel.calls().contains("Cell 4,34="));
+  EXPECT_FALSE(excel.calls().contains("Cell 4,36="));
+}
+
+TEST(TownListCells, AnEmptySheetGetsOnlyTheFrameOfTheList) {
+  WorkbookRecorder excel;
+  std::unique_ptr<Workbook> book = NewWorkbook(kChousonWorkbook);
+  const ChousonResult r = WriteChousonCells(*book, PlainRows({}), false, false);
+  EXPECT_EQ(r.written, 0);
+  EXPECT_EQ(excel.calls(), QStringList({"Cell 4,1=1", "Cell 5,1=1", "Cell 6,14= cfm 合　計  = 0/0", "Cell 7,1=SUM"}));
 }
 
 }  // namespace
