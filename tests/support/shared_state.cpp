@@ -1,5 +1,7 @@
 #include "support/shared_state.h"
 
+#include <QCoreApplication>
+
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
 #include "awards/RecordBook.h"
@@ -16,6 +18,8 @@
 #include "forms/awards/ACCSheet.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/outputs/ListDialog.h"
+#include "outputs/QslPrint.h"
+#include "platform/clock.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
@@ -57,6 +61,7 @@ void ResetSharedState() {
   RecordBook = {};
   Roadside = {};
   OutputHooks = {};
+  QslPrint = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};
@@ -70,4 +75,11 @@ void ResetSharedState() {
   // The tools that built the test log ran in this process: their index builds are not the program's.
   hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
+}
+
+void CloseSheetAndResetState() {
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ResetClock();
+  ResetSharedState();
 }

@@ -119,6 +119,8 @@ void CWSHEET::buildLayout() {
   Option1[0].Move(120, 1200, 2800, 300);
   Option1[1].setText(QStringLiteral("エリア・都道府県別町村リスト"));
   Option1[1].Move(3000, 1200, 2900, 300);
+  Check4.Move(120, 1560, 2800, 240);
+  Check5.Move(3000, 1560, 2900, 240);
   Command9.Move(3000, 1800, 1200, 400);
   Command10.Move(4400, 1800, 1200, 400);
   Frame1.Move(3000, 3400, 6000, 1100);
@@ -147,6 +149,7 @@ void CWSHEET::wireHandlers() {
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
+  Workbooks.WireSheetMenus();
   wireEntryBoxes();
   wireCallBox();
   wireGridClicks();
@@ -155,6 +158,7 @@ void CWSHEET::wireHandlers() {
   wireAreaViews();
   wireMenus();
   wireRigPanel();
+  wireQslPrint();
 }
 
 // ---- Load

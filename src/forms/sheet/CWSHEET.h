@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "forms/outputs/ListDialog.h"
+#include "forms/outputs/SheetWorkbooks.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -88,7 +89,6 @@ class CWSHEET : public VbForm {
   Menu WNT{&MENU, "Wanted-List"};
   Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
   Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
-  Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
   Menu OnePointHelp{&MENU, "ﾜﾝﾎﾟｲﾝﾄﾍﾙﾌﾟの表示"};
@@ -146,6 +146,13 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The spreadsheet outputs (forms/outputs/SheetWorkbooks).
+  Menu Mksheet{this, "Excel Sheet作成"};
+  Menu ORB_SHEET{&Mksheet, "ORB本の作成"};
+  Menu MKchouson{&Mksheet, "町村リストの作成"};
+  Menu FUKUGEN{&Mksheet, "元の表示項目へ戻す"};
+  Menu MKACA{&Mksheet, "ACAリストの作成"};
+  Menu EXCC{&Mksheet, "cfm/wkdリストの作成"};
   // The list dialog's menus (forms/outputs/ListDialog).
   Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
   Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
@@ -216,9 +223,11 @@ class CWSHEET : public VbForm {
   Frame Frame10{this, "Call List"};
   ListBox List1{&Frame10};
   FlexGrid MSFlexGrid2{this};
-  Frame Frame3{this, "町村リスト"};
+  Frame Frame3{this, "作成リストの設定"};
   Label Label10{&Frame3};
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
+  CheckBox Check4{&Frame3, "消滅ＱＴＨは書き込みしない"};
+  CheckBox Check5{&Frame3, "町村コードをJAGのそれに変換する"};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
   ListDialog Frame8{this};
@@ -229,6 +238,7 @@ class CWSHEET : public VbForm {
   StatusBar StatusBar1{this, 5};
   VbTimer Timer1{this, 0, false};
   CommonDialog CommonDialog1{this};
+  SheetWorkbooks Workbooks{this};
 
  private:
   void buildLayout();
@@ -305,6 +315,9 @@ class CWSHEET : public VbForm {
   bool logWindowBusy();
   // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
   void listCodeQsos(int32_t row, int32_t column);
+  // QSL printing from the QSO panel (Command3) and the MMQSL menu.
+  void wireQslPrint();
+  void Command3_Click();
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();
