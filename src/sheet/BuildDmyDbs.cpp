@@ -1,14 +1,19 @@
 #include "sheet/BuildDmyDbs.h"
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ksort.h"
+#include "platform/vbdate.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
@@ -125,6 +130,253 @@ struct Yyyymmdd {
   QStringView view() const { return QStringView(text, 8); }
 };
 
+bool inDateRange(QStringView yyyymmdd) {
+  return yyyymmdd.compare(ReadConditions.StartDate) >= 0 && yyyymmdd.compare(ReadConditions.EndDate) <= 0;
+}
+
+void showBadDate(int32_t recNo, const QString& rawDate) {
+  MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(recNo) +
+             QStringLiteral(") は\r\n日付(") + rawDate + QStringLiteral(")異常です、無視しました。"),
+         vbOKOnly);
+}
+
+enum class QsoLine { Taken, Passed, BadDate };
+
+// The line of the QSO now in Qso when it passes the reading conditions and the date range.
+QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
+  if (!QsoPassesConditions()) return QsoLine::Passed;
+  if (!isConvertedDate(Qso.QsoDate)) return QsoLine::BadDate;
+  const Yyyymmdd date(Qso.QsoDate);
+  if (!inDateRange(date.view())) return QsoLine::Passed;
+  AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, recNo, date.view());
+  return QsoLine::Taken;
+}
+
+// What an extraction found besides its lines.
+struct Extraction {
+  QByteArray lines;
+  int32_t lastTaken = 0;
+  std::vector<std::pair<int32_t, QString>> freqErrors;  // record number, report line
+  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
+};
+
+// ---- The record-by-record extraction through the access layer's readers.
+
+enum class ReadEnd { Done, Stopped, Failed };
+
+ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
+  SheetTallyState& t = SheetTally;
+  const int32_t total = Hamlog.HdbRecordCount;
+  QElapsedTimer pumpClock;
+  pumpClock.start();
+  int32_t sincePump = 0;
+  for (;;) {
+    if (progress.StopRequested()) return ReadEnd::Stopped;
+    if (t.ReadPosition >= total) return ReadEnd::Done;  // never past the last record
+    ++t.ReadPosition;
+    Qso.QsoRecNo = t.ReadPosition;
+    const int32_t read = ReadQsoBasic(Qso.QsoRecNo, 0);
+    if (read == 1) return ReadEnd::Failed;  // it has told the operator
+    // Esc and the counter get through every 8192 records, and at least every 50 ms.
+    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
+      progress.Counter(t.ReadPosition, total);
+      sincePump = 0;
+      pumpClock.restart();
+    }
+    if (read == kQsoDeleted) continue;
+    switch (lineOfQso(t.ReadPosition, x.lines)) {
+      case QsoLine::Taken:
+        x.lastTaken = t.ReadPosition;
+        break;
+      case QsoLine::BadDate:
+        showBadDate(t.ReadPosition, Qso.RawDate);
+        break;
+      case QsoLine::Passed:
+        break;
+    }
+  }
+}
+
+// ---- The whole-log extraction: the records read in parallel ranges and their lines made straight
+// from the record bytes. A record with a byte outside ASCII in a field read, or a date not in the
+// stored "YY/MM/DD" form, goes through the access layer's reader afterwards, on this thread, so both
+// extractions give the same lines.
+
+// Field bytes with NULs taken out and ASCII blanks trimmed, as the readers leave an ASCII field.
+struct FieldBytes {
+  char text[16];
+  int size = 0;
+  FieldBytes(const unsigned char* p, int width) {
+    for (int i = 0; i < width; ++i)
+      if (p[i] != 0) text[size++] = char(p[i]);
+    auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
+    int b = 0;
+    while (b < size && blank(text[b])) ++b;
+    while (size > b && blank(text[size - 1])) --size;
+    std::memmove(text, text + b, size_t(size - b));
+    size -= b;
+  }
+  QByteArrayView view() const { return QByteArrayView(text, size); }
+  QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
+};
+
+struct Span {
+  int offset, width;
+};
+const Span kDate{hamlog::SpanOf(2).offset, hamlog::SpanOf(2).width};
+const Span kMode{hamlog::SpanOf(7).offset, hamlog::SpanOf(7).width};
+const Span kFreq{hamlog::SpanOf(6).offset, hamlog::SpanOf(6).width};
+const Span kCode{hamlog::SpanOf(8).offset, hamlog::SpanOf(8).width};
+const Span kQsl{hamlog::SpanOf(10).offset, hamlog::SpanOf(10).width};
+
+// The reading conditions as the worker threads test them (read only while they run).
+struct Conditions {
+  bool extendedBands = Settings.ExtendedBandSet == 1;
+  bool allModes = ReadConditions.SelMode == QLatin1String("MIX");
+  bool digital = ReadConditions.SelMode == QLatin1String("DIGITAL");
+  std::vector<char16_t> excludedVia;
+  Conditions() {
+    for (const QString& kind : ReadConditions.ExcludedQslKinds)
+      if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
+  }
+};
+
+struct Part {
+  Extraction x;
+  struct Later {
+    int32_t recNo;
+    qsizetype at;  // its place in x.lines, 33 bytes held
+    std::vector<unsigned char> image;
+  };
+  std::vector<Later> later;
+};
+
+constexpr char kDroppedLine = '\0';
+
+// One record on a worker thread; false when it is left for the reader.
+bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x) {
+  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl})
+    for (int i = 0; i < s.width; ++i)
+      if (image[s.offset + i] >= 0x80) return false;
+  const unsigned char* d = image + kDate.offset;
+  auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
+  if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7)))
+    return false;
+  const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
+  const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
+  if (!QDate::isValid(year, month, day)) return false;
+
+  const FieldBytes freq(image + kFreq.offset, kFreq.width);
+  const QString& band = PaddedBandOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
+                                          c.extendedBands);
+  if (band[0] == u' ') {
+    x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
+    return true;
+  }
+  const FieldBytes code(image + kCode.offset, kCode.width);
+  if (code.size < 4 || code.view() == "0100") return true;
+  const FieldBytes mode(image + kMode.offset, kMode.width);
+  if (c.digital) {
+    if (!Settings.DigitalModes.contains(mode.latin1())) return true;
+  } else if (!c.allModes && mode.latin1() != ReadConditions.SelMode) {
+    return true;
+  }
+  const unsigned char via = image[kQsl.offset], received = image[kQsl.offset + 2];
+  for (char16_t kind : c.excludedVia)
+    if (kind == via) return true;
+  const char16_t date16[8] = {char16_t('0' + year / 1000),     char16_t('0' + year / 100 % 10),
+                              char16_t('0' + year / 10 % 10),  char16_t('0' + year % 10),
+                              char16_t('0' + month / 10),      char16_t('0' + month % 10),
+                              char16_t('0' + day / 10),        char16_t('0' + day % 10)};
+  if (!inDateRange(QStringView(date16, 8))) return true;
+  char date8[8], band4[4];
+  for (int i = 0; i < 8; ++i) date8[i] = char(date16[i]);
+  for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
+  const qsizetype at = x.lines.size();
+  x.lines.resize(at + kDmyDbsRecordBytes);
+  WriteDmyDbsLine(x.lines.data() + at,
+                  {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'),
+                   code.view(), QByteArrayView(band4, 4), char(received), char(via), recNo,
+                   QByteArrayView(date8, 8)});
+  x.lastTaken = recNo;
+  return true;
+}
+
+void onWorker(const unsigned char* image, int32_t recNo, const Conditions& c, Part& part) {
+  if (takeRecord(image, recNo, c, part.x)) return;
+  const qsizetype at = part.x.lines.size();
+  part.x.lines.append(kDmyDbsRecordBytes, kDroppedLine);
+  part.later.push_back({recNo, at, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
+}
+
+// The parts joined in record order; the records left for the reader take their places.
+Extraction joinParts(std::vector<Part>& parts) {
+  Extraction x;
+  qsizetype size = 0;
+  for (const Part& p : parts) size += p.x.lines.size();
+  x.lines.reserve(size);
+  bool dropped = false;
+  for (Part& p : parts) {
+    const qsizetype base = x.lines.size();
+    x.lines += p.x.lines;
+    p.x.lines = QByteArray();
+    x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
+    for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
+    for (const Part::Later& l : p.later) {
+      TakeQsoBasicFromImage(l.image.data(), l.recNo);
+      if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
+      QByteArray one;
+      const QsoLine outcome = lineOfQso(l.recNo, one);
+      if (outcome == QsoLine::Taken) {
+        std::memcpy(x.lines.data() + base + l.at, one.constData(), kDmyDbsRecordBytes);
+        x.lastTaken = std::max(x.lastTaken, l.recNo);
+      } else {
+        dropped = true;
+        if (outcome == QsoLine::BadDate) x.badDates.emplace_back(l.recNo, Qso.RawDate);
+      }
+    }
+  }
+  if (dropped) {
+    QByteArray kept;
+    kept.reserve(x.lines.size());
+    for (qsizetype at = 0; at < x.lines.size(); at += kDmyDbsRecordBytes)
+      if (x.lines[at] != kDroppedLine) kept.append(x.lines.constData() + at, kDmyDbsRecordBytes);
+    x.lines.swap(kept);
+  }
+  auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
+  std::stable_sort(x.freqErrors.begin(), x.freqErrors.end(), byRecord);
+  std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
+  return x;
+}
+
+// HAMLOG's answer when the pass did not run through: the status code for the sheet.
+int32_t passFailure(int32_t result) {
+  if (result == kHdbScanStopped) return kReadStoppedByEsc;
+  if (result == HAMLOG_CHANGED) return kReadHamlogChanged;
+  if (result == HAMLOG_BAD_COUNT) return kReadHamlogBadCount;
+  return kReadRecordFailed;
+}
+
+int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
+  SheetTallyState& t = SheetTally;
+  if (progress.StopRequested()) return kReadStoppedByEsc;
+  const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
+  const Conditions conditions;
+  std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  const int32_t result = ScanHdbRecords(
+      first, total, int(parts.size()),
+      [&](int part, int32_t recNo, const unsigned char* image) { onWorker(image, recNo, conditions, parts[part]); },
+      [&](int32_t done) {
+        t.ReadPosition = first - 1 + done;
+        progress.Counter(t.ReadPosition, total);
+        return !progress.StopRequested();
+      });
+  if (result != HAMLOG_OK) return passFailure(result);
+  t.ReadPosition = std::max(t.ReadPosition, total);
+  x = joinParts(parts);
+  return 0;
+}
+
 }  // namespace
 
 bool QsoPassesConditions() {
@@ -160,51 +412,31 @@ void BuildDmyDbs(SheetProgress& progress) {
   t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
   progress.Status(QStringLiteral("読込中"));
 
-  QByteArray lines;
-  lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
-                kDmyDbsRecordBytes);
-  int32_t lastTaken = 0;
-  bool tookLine = false;
-  const int32_t total = Hamlog.HdbRecordCount;
-  QElapsedTimer pumpClock;
-  pumpClock.start();
-  int32_t sincePump = 0;
-  for (;;) {
-    if (progress.StopRequested()) {
+  Extraction x;
+  if (DmyDbsExtractionPath == DmyDbsExtraction::PerRecord) {
+    x.lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
+                    kDmyDbsRecordBytes);
+    const ReadEnd end = extractPerRecord(progress, x);
+    if (end != ReadEnd::Done) {
       closeHamlog();
-      fail(progress, kReadStoppedByEsc);
+      fail(progress, end == ReadEnd::Stopped ? kReadStoppedByEsc : kReadRecordFailed);
       return;
     }
-    if (t.ReadPosition >= total) break;  // never past the last record
-    ++t.ReadPosition;
-    Qso.QsoRecNo = t.ReadPosition;
-    if (ReadQsoBasic(Qso.QsoRecNo, 0) == 1) {  // it has told the operator
-      closeHamlog();
-      fail(progress, kReadRecordFailed);
-      return;
-    }
-    // Esc and the counter get through every 8192 records, and at least every 50 ms.
-    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
-      progress.Counter(t.ReadPosition, total);
-      sincePump = 0;
-      pumpClock.restart();
-    }
-    if (!QsoPassesConditions()) continue;
-    if (!isConvertedDate(Qso.QsoDate)) {
-      MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(t.ReadPosition) +
-                 QStringLiteral(") は\r\n日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"),
-             vbOKOnly);
-      continue;
-    }
-    const Yyyymmdd date(Qso.QsoDate);
-    if (date.view().compare(ReadConditions.StartDate) < 0 || date.view().compare(ReadConditions.EndDate) > 0)
-      continue;
-    lastTaken = t.ReadPosition;
-    tookLine = true;
-    t.NewLinesWritten = 1;
-    AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, t.ReadPosition,
-                     date.view());
+  } else if (const int32_t failure = extractWholeLog(progress, x); failure != 0) {
+    closeHamlog();
+    fail(progress, failure);
+    return;
   }
+  AppendFreqErrorReport([&] {
+    QStringList report;
+    for (const auto& e : x.freqErrors) report << e.second;
+    return report;
+  }());
+  for (const auto& [recNo, raw] : x.badDates) showBadDate(recNo, raw);
+  const bool tookLine = !x.lines.isEmpty();
+  const int32_t lastTaken = x.lastTaken;
+  if (tookLine) t.NewLinesWritten = 1;
+  QByteArray& lines = x.lines;
   closeHamlog();
   if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
 

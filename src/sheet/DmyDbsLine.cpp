@@ -9,11 +9,14 @@
 
 QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
 
-char DmyDbsKindFlag(const QString& code) {
-  const qsizetype len = code.size();
-  if (len == 5) return '1';
-  if (len == 6) return code.back().unicode() < 58 ? '0' : '1';
+char DmyDbsKindFlag(qsizetype length, char16_t last) {
+  if (length == 5) return '1';
+  if (length == 6) return last < 58 ? '0' : '1';
   return '0';
+}
+
+char DmyDbsKindFlag(const QString& code) {
+  return DmyDbsKindFlag(code.size(), code.isEmpty() ? u'\0' : code.back().unicode());
 }
 
 namespace {
@@ -37,6 +40,22 @@ char* putField(char* out, QStringView text, int width) {
   return out;
 }
 
+// Exactly `width` bytes of ASCII text: control characters become blanks, the rest blank-padded.
+char* putBytes(char* out, QByteArrayView text, int width) {
+  int n = 0;
+  for (; n < text.size() && n < width; ++n) {
+    const char c = text[n];
+    *out++ = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+  }
+  for (; n < width; ++n) *out++ = ' ';
+  return out;
+}
+
+void putRecordNumber(char* p, int32_t recordNumber) {
+  uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
+  for (int i = 9; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+}
+
 }  // namespace
 
 void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
@@ -48,12 +67,24 @@ void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band,
   p = putField(p, band, 4);
   p = putField(p, received, 1);
   p = putField(p, via, 1);
-  uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
-  for (int i = 9; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+  putRecordNumber(p, recordNumber);
   p = putField(p + 10, yyyymmdd, 8);
   *p++ = '\r';
   *p = '\n';
   out.append(line, kDmyDbsRecordBytes);
+}
+
+void WriteDmyDbsLine(char* line, const DmyDbsAsciiFields& f) {
+  char* p = line;
+  *p++ = f.kindFlag;
+  p = putBytes(p, f.code, 6);
+  p = putBytes(p, f.band, 4);
+  p = putBytes(p, QByteArrayView(&f.received, 1), 1);
+  p = putBytes(p, QByteArrayView(&f.via, 1), 1);
+  putRecordNumber(p, f.recordNumber);
+  p = putBytes(p + 10, f.yyyymmdd, 8);
+  *p++ = '\r';
+  *p = '\n';
 }
 
 bool IsPlainDmyDbs(QByteArrayView data) {

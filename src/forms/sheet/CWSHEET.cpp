@@ -53,6 +53,8 @@ QString readFailureMessage(int32_t code) {
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + kCrLf +
            programFile("DMYDBS.DAT") + kCrLf + QStringLiteral("が開けませんでした。");
+  if (code == kReadHamlogChanged) return HamlogChangedText();
+  if (code == kReadHamlogBadCount) return HamlogProblem();
   if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);

@@ -155,6 +155,8 @@ int32_t SetQsoOrMaster(int32_t which);
 // field 27 gives the record number as text and as the result. Other fields answer 0, an unknown
 // field (1, 15, ...) leaves the buffer as it was and answers HAMLOG_BAD_ARGUMENT.
 int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field);
+// ThwString on a record image as HdbScan reads it (field 27 is not in the image).
+int32_t ImageString(QString& buffer, const unsigned char* image, int32_t field);
 // Puts a field's text into the block (cut or blank-padded to the field's width in Windows-31J).
 int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field);
 // Record count of the open database; 0 when it is not open.

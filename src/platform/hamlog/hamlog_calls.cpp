@@ -200,13 +200,19 @@ int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field) {
     buffer = QString::number(recNo);
     return recNo;
   }
-  const auto span = RecordFieldSpan(field);
-  if (!span) return HAMLOG_BAD_ARGUMENT;
   if (h.magic != kThwMagic) {
+    const auto span = RecordFieldSpan(field);
+    if (!span) return HAMLOG_BAD_ARGUMENT;
     buffer.fill(' ', span->width);
     return HAMLOG_NO_RECORD;
   }
-  const unsigned char* p = Image(thw) + span->offset;
+  return ImageString(buffer, Image(thw), field);
+}
+
+int32_t ImageString(QString& buffer, const unsigned char* image, int32_t field) {
+  const auto span = RecordFieldSpan(field);
+  if (!span) return HAMLOG_BAD_ARGUMENT;
+  const unsigned char* p = image + span->offset;
   const int n = span->width;
   bool ascii = true;
   for (int i = 0; i < n && ascii; ++i) ascii = p[i] < 0x80;
