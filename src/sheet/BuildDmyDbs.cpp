@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/HamlogAccess.h"
@@ -108,17 +111,41 @@ bool writeLastp(const QString& value) {
   return stored == value;
 }
 
-// The work file and LASTP go together. LASTP goes first because its old value is at hand to put
-// back when the file cannot be replaced; the old file is not.
-bool commitWorkFile(const QByteArray& bytes, const QString& lastp) {
-  const QString previous = Settings.LastExtractedRecord;
-  if (!writeLastp(lastp) || !AtomicWriteFile(DmyDbsPath(), bytes)) {
-    writeLastp(previous);
-    return false;
+// The new work file, written durably under a scratch name while the marks are collated from the same
+// bytes; `Commit` then makes it the work file together with LASTP.
+class WorkFileWriter {
+ public:
+  explicit WorkFileWriter(const QByteArray& bytes)
+      : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
+        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes); }) {}
+  ~WorkFileWriter() {
+    if (thread_.joinable()) thread_.join();
+    if (!committed_) Kill(scratch_);
   }
-  Settings.LastExtractedRecord = lastp;
-  return true;
-}
+  WorkFileWriter(const WorkFileWriter&) = delete;
+  WorkFileWriter& operator=(const WorkFileWriter&) = delete;
+
+  // LASTP goes first because its old value is at hand to put back when the file cannot take its
+  // place; the old file is not.
+  bool Commit(const QString& lastp) {
+    thread_.join();
+    if (!written_) return false;
+    const QString previous = Settings.LastExtractedRecord;
+    if (!writeLastp(lastp) || !MoveFileOver(scratch_, DmyDbsPath())) {
+      writeLastp(previous);
+      return false;
+    }
+    committed_ = true;
+    Settings.LastExtractedRecord = lastp;
+    return true;
+  }
+
+ private:
+  QString scratch_;
+  bool written_ = false;
+  bool committed_ = false;
+  std::thread thread_;
+};
 
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
 struct Yyyymmdd {
@@ -235,14 +262,35 @@ struct Conditions {
   bool allModes = ReadConditions.SelMode == QLatin1String("MIX");
   bool digital = ReadConditions.SelMode == QLatin1String("DIGITAL");
   std::vector<char16_t> excludedVia;
+  // The period as bytes when both ends are ASCII (compared bytewise as the texts compare), else empty.
+  std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
   Conditions() {
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
+    auto ascii = [](const QString& t) {
+      return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
+    };
+    if (ascii(ReadConditions.StartDate) && ascii(ReadConditions.EndDate))
+      asciiPeriod.emplace(ReadConditions.StartDate.toLatin1(), ReadConditions.EndDate.toLatin1());
+  }
+  bool InPeriod(const char* yyyymmdd) const {
+    if (!asciiPeriod) {
+      char16_t wide[8];
+      std::copy(yyyymmdd, yyyymmdd + 8, wide);
+      return inDateRange(QStringView(wide, 8));
+    }
+    const std::string_view d(yyyymmdd, 8);
+    return d >= std::string_view(asciiPeriod->first.constData(), size_t(asciiPeriod->first.size())) &&
+           d <= std::string_view(asciiPeriod->second.constData(), size_t(asciiPeriod->second.size()));
   }
 };
 
+// A part's lines go into one buffer for the whole pass, from the place of its first record on (a
+// record gives one line at most), so the parts are joined in place.
 struct Part {
-  Extraction x;
+  Extraction x;  // x.lines unused: the lines are at `base` in the shared buffer
+  qsizetype base = -1;
+  qsizetype used = 0;
   struct Later {
     int32_t recNo;
     qsizetype at;  // its place in x.lines, 33 bytes held
@@ -253,8 +301,11 @@ struct Part {
 
 constexpr char kDroppedLine = '\0';
 
-// One record on a worker thread; false when it is left for the reader.
-bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x) {
+// One record on a worker thread, its line (if any) written at `line`; false when the record is left
+// for the reader. `taken` tells whether a line was written.
+bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x, char* line,
+                bool& taken) {
+  taken = false;
   for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl})
     for (int i = 0; i < s.width; ++i)
       if (image[s.offset + i] >= 0x80) return false;
@@ -284,69 +335,73 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   const unsigned char via = image[kQsl.offset], received = image[kQsl.offset + 2];
   for (char16_t kind : c.excludedVia)
     if (kind == via) return true;
-  const char16_t date16[8] = {char16_t('0' + year / 1000),     char16_t('0' + year / 100 % 10),
-                              char16_t('0' + year / 10 % 10),  char16_t('0' + year % 10),
-                              char16_t('0' + month / 10),      char16_t('0' + month % 10),
-                              char16_t('0' + day / 10),        char16_t('0' + day % 10)};
-  if (!inDateRange(QStringView(date16, 8))) return true;
-  char date8[8], band4[4];
-  for (int i = 0; i < 8; ++i) date8[i] = char(date16[i]);
+  const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                         char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
+                         char('0' + day / 10),    char('0' + day % 10)};
+  if (!c.InPeriod(date8)) return true;
+  char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
-  const qsizetype at = x.lines.size();
-  x.lines.resize(at + kDmyDbsRecordBytes);
-  WriteDmyDbsLine(x.lines.data() + at,
+  WriteDmyDbsLine(line,
                   {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'),
                    code.view(), QByteArrayView(band4, 4), char(received), char(via), recNo,
                    QByteArrayView(date8, 8)});
   x.lastTaken = recNo;
+  taken = true;
   return true;
 }
 
-void onWorker(const unsigned char* image, int32_t recNo, const Conditions& c, Part& part) {
-  if (takeRecord(image, recNo, c, part.x)) return;
-  const qsizetype at = part.x.lines.size();
-  part.x.lines.append(kDmyDbsRecordBytes, kDroppedLine);
-  part.later.push_back({recNo, at, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
+void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Conditions& c, Part& part,
+              char* buffer) {
+  if (part.base < 0) part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
+  char* line = buffer + part.base + part.used;
+  bool taken;
+  if (takeRecord(image, recNo, c, part.x, line, taken)) {
+    if (taken) part.used += kDmyDbsRecordBytes;
+    return;
+  }
+  line[0] = kDroppedLine;
+  part.later.push_back({recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
+  part.used += kDmyDbsRecordBytes;
 }
 
-// The parts joined in record order; the records left for the reader take their places.
-Extraction joinParts(std::vector<Part>& parts) {
-  Extraction x;
-  qsizetype size = 0;
-  for (const Part& p : parts) size += p.x.lines.size();
-  x.lines.reserve(size);
-  bool dropped = false;
+// The parts joined in record order in the shared buffer; the records left for the reader take their
+// places.
+void joinParts(std::vector<Part>& parts, Extraction& x) {
+  char* lines = x.lines.data();
+  qsizetype end = 0;
   for (Part& p : parts) {
-    const qsizetype base = x.lines.size();
-    x.lines += p.x.lines;
-    p.x.lines = QByteArray();
+    if (p.base < 0) continue;
     x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
     for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
+    bool dropped = false;
     for (const Part::Later& l : p.later) {
       TakeQsoBasicFromImage(l.image.data(), l.recNo);
       if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
       QByteArray one;
       const QsoLine outcome = lineOfQso(l.recNo, one);
       if (outcome == QsoLine::Taken) {
-        std::memcpy(x.lines.data() + base + l.at, one.constData(), kDmyDbsRecordBytes);
+        std::memcpy(lines + p.base + l.at, one.constData(), kDmyDbsRecordBytes);
         x.lastTaken = std::max(x.lastTaken, l.recNo);
       } else {
         dropped = true;
         if (outcome == QsoLine::BadDate) x.badDates.emplace_back(l.recNo, Qso.RawDate);
       }
     }
+    if (!dropped) {
+      std::memmove(lines + end, lines + p.base, size_t(p.used));
+      end += p.used;
+      continue;
+    }
+    for (qsizetype at = 0; at < p.used; at += kDmyDbsRecordBytes)
+      if (lines[p.base + at] != kDroppedLine) {
+        std::memmove(lines + end, lines + p.base + at, kDmyDbsRecordBytes);
+        end += kDmyDbsRecordBytes;
+      }
   }
-  if (dropped) {
-    QByteArray kept;
-    kept.reserve(x.lines.size());
-    for (qsizetype at = 0; at < x.lines.size(); at += kDmyDbsRecordBytes)
-      if (x.lines[at] != kDroppedLine) kept.append(x.lines.constData() + at, kDmyDbsRecordBytes);
-    x.lines.swap(kept);
-  }
+  x.lines.truncate(end);
   auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
   std::stable_sort(x.freqErrors.begin(), x.freqErrors.end(), byRecord);
   std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
-  return x;
 }
 
 // HAMLOG's answer when the pass did not run through: the status code for the sheet.
@@ -363,9 +418,14 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  // Room for a line per record; the pages no line reaches are never touched.
+  x.lines = QByteArray(qsizetype(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes, Qt::Uninitialized);
+  char* buffer = x.lines.data();
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),
-      [&](int part, int32_t recNo, const unsigned char* image) { onWorker(image, recNo, conditions, parts[part]); },
+      [&](int part, int32_t recNo, const unsigned char* image) {
+        onWorker(image, recNo, first, conditions, parts[part], buffer);
+      },
       [&](int32_t done) {
         t.ReadPosition = first - 1 + done;
         progress.Counter(t.ReadPosition, total);
@@ -373,7 +433,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
       });
   if (result != HAMLOG_OK) return passFailure(result);
   t.ReadPosition = std::max(t.ReadPosition, total);
-  x = joinParts(parts);
+  joinParts(parts, x);
   return 0;
 }
 
@@ -458,11 +518,13 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
-  // A rewrite that took no line writes the previous LASTP back.
-  if (!commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
+  // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
+  // line writes the previous LASTP back.
+  WorkFileWriter writer(all);
+  collateAndFill(progress, all);
+  if (!writer.Commit(tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
     fail(progress, kReadFileError);
     return;
   }
   RecordWorkFileComplete();
-  collateAndFill(progress, all);
 }
