@@ -1,8 +1,10 @@
 #include "app/StartProgram.h"
 
+#include <QCoreApplication>
 #include <QLockFile>
 #include <memory>
 
+#include "core/StartupSettings.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -26,6 +28,7 @@ bool StartProgram() {
   if (!lock->tryLock(0)) return false;
   programLock() = std::move(lock);
 
+  QCoreApplication::setApplicationVersion(ProgramVersionText());
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;

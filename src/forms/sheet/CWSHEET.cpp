@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "core/StartupSettings.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -35,8 +36,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
-// The spot site that [JCcfg] JCspotURL must point to.
-const QString kSpotSiteHost = QStringLiteral("jcv-spot.example.jp");
 
 constexpr int kBandWidth = 680;
 constexpr int k430Width = 730;
@@ -194,12 +193,10 @@ void CWSHEET::LoadSheet() {
                   QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + kCrLf +
                   QStringLiteral("その上のチェック部分は任意です") + kCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
-  // The spot site's address, over HTTPS.
-  SpotUrl = ReadIni("JCcfg", "JCspotURL");
-  if (!SpotUrl.toUpper().contains("HTTPS://" + kSpotSiteHost.toUpper())) {
-    SpotUrl = "https://" + kSpotSiteHost.toLower();
-    WriteIni("JCcfg", "JCspotURL", SpotUrl);
-  }
+  // The spot site's address as the operator stored it, over HTTPS.
+  const QString storedSpotUrl = ReadIni("JCcfg", "JCspotURL");
+  SpotUrl = KeptWebAddress(storedSpotUrl);
+  if (SpotUrl != storedSpotUrl && !SpotUrl.isEmpty()) WriteIni("JCcfg", "JCspotURL", SpotUrl);
   resetReadingAndViewState();
   const int format = static_cast<int>(VbVal(Settings.WantedListType));
   if (Option2.Exists(format)) Option2[format].SetValue(true);

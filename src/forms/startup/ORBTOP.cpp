@@ -31,10 +31,6 @@ StartWindowHooksState StartWindowHooks;
 
 namespace {
 
-constexpr int kVersionMajor = 5;
-constexpr int kVersionMinor = 0;
-constexpr int kVersionRevision = 0;
-
 const QString kTitle = "ORBEX5";
 const QString kCrLf = "\r\n";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
@@ -206,7 +202,7 @@ void ORBTOP::Form_Load() {
   SetHeight(4560);
   KeyPreview = true;
   resetSharedFlags();
-  setWindowTitle(StartWindowCaption(kVersionMajor, kVersionMinor, kVersionRevision));
+  setWindowTitle(StartWindowCaption(kProgramVersionMajor, kProgramVersionMinor, kProgramVersionRevision));
   WriteInternetShortcuts();
 
   const StartupReading reading = ReadStartupSettings();

@@ -2,8 +2,9 @@
 // HAMLOG.HDB as a file: open and check it, read it, and write it so that no write can damage a QSO
 // already stored.
 //
-// - Reading: positioned reads into the caller's buffer, never a map, so a file cut short or replaced
-//   by another program under us gives a failed read, not a fault.
+// - Reading: single records through a map of the counted records, copied out under a guard; runs of
+//   records with positioned reads. Either way a file cut short or replaced by another program under
+//   us gives a failed read, not a fault.
 // - The header's count must fit the file's length (header + count records + the end-of-file byte or
 //   not); a table where they disagree does not open (BadCount, Problem() names both counts): reading
 //   it would guess, and an append would overwrite records the count does not cover.
@@ -50,7 +51,7 @@ class HdbTable {
   // Records first .. first + n - 1 (n x kHdbRecordLength bytes) into `out`; false when a number is out
   // of range or the file no longer holds them. Safe from several threads at once.
   bool ReadRecords(int64_t first, int64_t n, unsigned char* out) const;
-  bool ReadRecord(int64_t recNo, unsigned char* out) const { return ReadRecords(recNo, 1, out); }
+  bool ReadRecord(int64_t recNo, unsigned char* out) const;
   FileStat FileNow() const { return file_.Stat(); }
   // The stamp its indexes carry while they agree with the table as it is now.
   IndexStamp Stamp() const;
@@ -80,10 +81,12 @@ class HdbTable {
   // Reads the header and checks its count against the length (waiting for the lock when they disagree).
   TableStatus readHeader();
   bool rollBackAppend();
+  bool remap();
   QString journalPath() const;
 
   QString path_;
   UnixFile file_;
+  FileMap map_;
   DbLock* lock_ = nullptr;
   HdbHeader header_;
   QString problem_;

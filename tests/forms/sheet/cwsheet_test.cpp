@@ -89,14 +89,21 @@ TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
   EXPECT_EQ(RigPortState.TransverterOn, "0");
   EXPECT_FALSE(s.Check9.isHidden());
   EXPECT_TRUE(s.RigSel.Visible());
-  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp/");
   EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　国　");
   UnloadForm<CWSHEET>();
 
-  WriteIni("JCcfg", "JCspotURL", "https://JCV-SPOT.example.jp/spot");
+  // An address copied from Windows is kept; plain HTTP becomes HTTPS of the same host.
+  WriteIni("JCcfg", "JCspotURL", "http://spot.example.org/cw?x=1");
   WriteIni("RIG_CON_CFG", "USE_TRV", "Yes");
   log.Prepare();
-  EXPECT_EQ(sheet().SpotUrl, "https://JCV-SPOT.example.jp/spot");
+  EXPECT_EQ(sheet().SpotUrl, "https://spot.example.org/cw?x=1");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://spot.example.org/cw?x=1");
+  UnloadForm<CWSHEET>();
+  WriteIni("JCcfg", "JCspotURL", "");  // nothing stored: nothing made up
+  log.Prepare();
+  EXPECT_EQ(sheet().SpotUrl, "");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "");
   EXPECT_EQ(sheet().Check8.Value(), 1);
   EXPECT_EQ(RigPortState.TransverterOn, "1");
 }

@@ -43,12 +43,15 @@ class HamlogGuard : public HamlogFolder {
 };
 
 TEST_F(HamlogGuard, AFileCutShortUnderAnOpenDatabaseGivesChangedNeverAFault) {
+  AddQsos(std::vector<TestQso>(16, TestQso("JA1XYZ")));  // 20 records: pages beyond the first
   ASSERT_EQ(Open(), 0);
-  ASSERT_EQ(THW_read(thw_, 4, 3), 0);
+  ASSERT_EQ(THW_read(thw_, 20, 3), 0);
   cutTo(Db(), endOf(1));
-  EXPECT_EQ(THW_read(thw_, 4, 3), HAMLOG_CHANGED);
+  EXPECT_EQ(THW_read(thw_, 20, 3), HAMLOG_CHANGED);  // beyond the file's last page
+  EXPECT_EQ(THW_read(thw_, 4, 3), HAMLOG_CHANGED);   // in its last page, past its end
   EXPECT_EQ(THW_read(thw_, 2, 3), HAMLOG_CHANGED);
   EXPECT_EQ(THW_read(thw_, 1, 3), 0);
+  EXPECT_EQ(Field(1, 0), "JA1AAA");
   Close();
 }
 
