@@ -129,6 +129,12 @@ void CWSHEET::buildLayout() {
   Label2.Move(240, 360, 5500, 495);
   for (int i = 0; i < kBandCount; ++i) BandView[i].SetCaption(QString::fromUtf8(Bands[i].caption));
   for (Menu* m : {&dmy1, &dmy2, &dmy3}) m->SetEnabled(false);
+  // Controls whose jobs are not part of the program yet: shown as the window has them, greyed.
+  for (QWidget* w : std::initializer_list<QWidget*>{&Text1, &Text2, &Text3, &Command1, &Command2, &Command4,
+                                                    &Command5, &Command6, &Command8, &Command9, &Command10,
+                                                    &Check8, &Check9, &List1, &Option1[0], &Option1[1]})
+    w->setEnabled(false);
+  for (Menu* m : {&Rig1, &Rig2, &RigBkup, &SNDIF, &exMMQSL}) m->SetEnabled(false);
   StatusBar1.SetPanelWidth(1, 2400);
   StatusBar1.SetPanelWidth(2, 800);
   StatusBar1.SetPanelWidth(3, 1400);
@@ -240,8 +246,7 @@ void CWSHEET::LoadSheet() {
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
-  Command4.setEnabled(
-      !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty());
+  // (道の駅検索 would follow 道の駅_整理簿.TXT; it stays greyed until its search is built.)
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;

@@ -303,3 +303,23 @@ TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) 
 }
 
 }  // namespace
+
+namespace {
+
+// Nothing on the sheet looks clickable and does nothing: the controls whose jobs are not built yet are
+// greyed even when the files they would use are there; the built ones answer.
+TEST_F(CWSHEETTest, ControlsOfJobsNotBuiltYetAreGreyed) {
+  log.home.write("GeneData/道の駅_整理簿.TXT", "x\r\n");
+  Settings.DataFolder = log.home.file("GeneData");
+  CWSHEET& s = sheet();
+  s.show();
+  for (QWidget* w : std::initializer_list<QWidget*>{&s.Text1, &s.Text2, &s.Text3, &s.Command1, &s.Command2,
+                                                    &s.Command4, &s.Command5, &s.Command6, &s.Command8,
+                                                    &s.Check8, &s.Check9})
+    EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+  for (Menu* m : {&s.Rig1, &s.Rig2, &s.RigBkup, &s.SNDIF, &s.exMMQSL}) EXPECT_FALSE(m->Enabled());
+  for (Menu* m : {&s.RTNMN, &s.VERDISP, &s.BYE, &s.ALLB}) EXPECT_TRUE(m->Enabled());
+  UnloadForm<CWSHEET>();
+}
+
+}  // namespace
