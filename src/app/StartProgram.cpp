@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "core/StartupSettings.h"
+#include "forms/lookup/LookupWindows.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -29,12 +31,14 @@ bool StartProgram() {
   programLock() = std::move(lock);
 
   QCoreApplication::setApplicationVersion(ProgramVersionText());
+  ConnectLookupWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;
   top->Show();
-  // The tips opened by the start-up stay in front of the start window.
+  // The tips and the settings dialog opened by the start-up stay in front of the start window.
   if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();
+  if (ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>()) cfg->raise();
   return true;
 }
 

@@ -111,22 +111,21 @@ int32_t load(int32_t recNo, const char* message) {
 // Fields of ReadQsoBasic from the loaded record; `report` sends a frequency that fits no band to the
 // frequency report.
 int32_t takeBasic(int32_t depth, bool report) {
-  for (int f : {0, 6, 8, 7, 2, 10}) emptyBuffer(f);
-  if (!take(0, Qso.QsoCall)) return failedInside("THDLL2VB.DLLが見つかりません。3");
-  takeDate();
+  if (TakeQsoCall() != 0) return 1;
+  TakeQsoDate();
   if (depth == 1) return 0;
-  take(7, Qso.QsoMode);
+  TakeQsoMode();
   if (depth == 2) return 0;
-  take(6, Qso.QsoFreq);
-  if (report)
-    FreqToBand();
-  else
+  if (report) {
+    TakeQsoBand();
+  } else {
+    take(6, Qso.QsoFreq);
     SetBandOfFreq();
+  }
   if (depth == 3) return 0;
-  take(8, Qso.CodeFixed);
-  Qso.QsoCode = Qso.CodeFixed.trimmed();
+  TakeQsoCode();
   take(9, Qso.GridLocator);
-  takeQsl(false);
+  TakeQsoQsl();
   return 0;
 }
 
@@ -174,9 +173,11 @@ int32_t ReadQsoMode(int32_t recNo) {
 }
 
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth) {
-  if (const int32_t r = load(recNo, "HAMLOGデータが読めませんでした。2"); r != 0) return r;
+  if (const int32_t r = ReadQsoRecord(recNo); r != 0) return r;
   return takeBasic(depth, true);
 }
+
+int32_t ReadQsoRecord(int32_t recNo) { return load(recNo, "HAMLOGデータが読めませんでした。2"); }
 
 int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
   Qso.QsoRecNo = recNo;
@@ -252,6 +253,27 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
   return scan.End();
 }
 
+int32_t TakeQsoCall() {
+  if (!take(0, Qso.QsoCall)) return failedInside("THDLL2VB.DLLが見つかりません。3");
+  return 0;
+}
+
+void TakeQsoDate() { takeDate(); }
+
+void TakeQsoMode() { take(7, Qso.QsoMode); }
+
+void TakeQsoBand() {
+  take(6, Qso.QsoFreq);
+  FreqToBand();
+}
+
+void TakeQsoCode() {
+  take(8, Qso.CodeFixed);
+  Qso.QsoCode = Qso.CodeFixed.trimmed();
+}
+
+void TakeQsoQsl() { takeQsl(false); }
+
 int32_t ReadQsoFull(int32_t recNo) {
   if (const int32_t r = load(recNo, "HAMLOGデータが読めませんでした。1"); r != 0) return r;
   ClearQsoFieldBuffers();
@@ -276,6 +298,17 @@ int32_t ReadQsoFull(int32_t recNo) {
 
 void ClearQsoFieldBuffers() {
   for (int f : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) emptyBuffer(f);
+}
+
+QString HamlogDatabaseProblem(const QString& path) {
+  if (!IsFile(path)) return QString::fromUtf8("ファイルがありません");
+  int32_t handle = 0;
+  const int32_t r = dbf_open(path, handle);
+  dbf_close(handle);
+  if (r == HAMLOG_OK || r == HAMLOG_IN_USE) return {};
+  if (r == HAMLOG_MISSING) return QString::fromUtf8("ファイルがありません");
+  if (r == HAMLOG_IO_ERROR) return QString::fromUtf8("ファイルが読めません");
+  return QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません");
 }
 
 QString GetHamlogVersion() {

@@ -67,7 +67,22 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
 int HdbScanParts();
 // "HAMLOG.HDB was changed while it was being read"
 QString HamlogChangedText();
+
+// For scans that look at a few fields of every record: ReadQsoRecord loads the record (1 after the
+// same message as ReadQsoBasic when it cannot be read, kQsoDeleted for a deleted one), then each Take puts its fields into Qso as
+// ReadQsoBasic does. TakeQsoCall is 1 after a message when the library gives no call sign.
+int32_t ReadQsoRecord(int32_t recNo);
+int32_t TakeQsoCall();
+void TakeQsoDate();
+void TakeQsoMode();
+void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
+void TakeQsoCode();
+void TakeQsoQsl();   // via and received mark
 void ClearQsoFieldBuffers();
+
+// Why the file cannot serve as HAMLOG's database ("" when it can): missing, a folder, not a HAMLOG
+// table. A database that HAMLOG holds right now is still one.
+QString HamlogDatabaseProblem(const QString& path);
 
 // HAMLOG's product version text ("5.40"), "" when it cannot be read.
 QString GetHamlogVersion();

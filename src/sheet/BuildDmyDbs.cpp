@@ -99,10 +99,6 @@ void reusePreviousFile(SheetProgress& progress) {
   collateAndFill(progress, data);
 }
 
-// The reader gives "YYYY-MM-DD" for a date and leaves a raw text that is no date (eight characters at
-// most) as it stands.
-bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' && d[7] == u'-'; }
-
 // [ORB] LASTP := value; false when the settings file does not hold it afterwards.
 bool writeLastp(const QString& value) {
   WriteIni("ORB", "LASTP", value);
@@ -161,18 +157,14 @@ bool inDateRange(QStringView yyyymmdd) {
   return yyyymmdd.compare(ReadConditions.StartDate) >= 0 && yyyymmdd.compare(ReadConditions.EndDate) <= 0;
 }
 
-void showBadDate(int32_t recNo, const QString& rawDate) {
-  MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(recNo) +
-             QStringLiteral(") は\r\n日付(") + rawDate + QStringLiteral(")異常です、無視しました。"),
-         vbOKOnly);
-}
+void showBadDate(int32_t recNo, const QString& rawDate) { MsgBox(BadQsoDateMessage(recNo, rawDate), vbOKOnly); }
 
 enum class QsoLine { Taken, Passed, BadDate };
 
 // The line of the QSO now in Qso when it passes the reading conditions and the date range.
 QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
   if (!QsoPassesConditions()) return QsoLine::Passed;
-  if (!isConvertedDate(Qso.QsoDate)) return QsoLine::BadDate;
+  if (!QsoDateIsValid(Qso.QsoDate)) return QsoLine::BadDate;
   const Yyyymmdd date(Qso.QsoDate);
   if (!inDateRange(date.view())) return QsoLine::Passed;
   AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, recNo, date.view());
@@ -439,15 +431,16 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
 
 }  // namespace
 
+bool ModeIsSelected(const QString& mode) {
+  const QString& selected = ReadConditions.SelMode;
+  if (selected == QLatin1String("DIGITAL")) return Settings.DigitalModes.contains(mode);
+  return selected == QLatin1String("MIX") || mode == selected;
+}
+
 bool QsoPassesConditions() {
   if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return false;
   if (Qso.QsoCode.size() < 4 || Qso.QsoCode == QLatin1String("0100")) return false;
-  const QString& mode = ReadConditions.SelMode;
-  if (mode == QLatin1String("DIGITAL")) {
-    if (!Settings.DigitalModes.contains(Qso.QsoMode)) return false;
-  } else if (mode != QLatin1String("MIX") && Qso.QsoMode != mode) {
-    return false;
-  }
+  if (!ModeIsSelected(Qso.QsoMode)) return false;
   for (const QString& kind : ReadConditions.ExcludedQslKinds)
     if (!kind.isEmpty() && kind == Qso.QslVia) return false;
   return true;

@@ -12,12 +12,12 @@
 void SheetWindowProgress::Pump() { DoEvents(); }
 
 void SheetWindowProgress::Status(const QString& text) {
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Label9.setText(text);
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ShowReadStatus(text);
   DoEvents();
 }
 
 void SheetWindowProgress::PreviousDataUnusable() {
-  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Check1.SetValue(0);
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ClearStartWithPreviousData();
   SheetProgress::PreviousDataUnusable();
 }
 
