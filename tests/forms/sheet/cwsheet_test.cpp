@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -21,6 +22,8 @@
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -238,6 +241,20 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.MST/QTH data READ ERROR");
+
+  // HAMLOG.HDB cut short by another program while the sheet reads it: said as such, no crash, the
+  // previous work file kept.
+  log.Prepare();
+  const QByteArray before = log.home.read("DMYDBS.DAT");
+  static QString hdb;
+  hdb = log.Hdb();
+  HdbScan::afterBeginForTest = [] { QFile(hdb).resize(hamlog::HdbRecordOffset(2)); };
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  HdbScan::afterBeginForTest = nullptr;
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB was changed while it was being read");
+  EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
 }
 
 TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
