@@ -250,9 +250,13 @@ const Span kQsl{hamlog::SpanOf(10).offset, hamlog::SpanOf(10).width};
 
 // The reading conditions as the worker threads test them (read only while they run).
 struct Conditions {
+  // Copies: the settings may change on the window thread while the workers run.
+  const QString selMode = ReadConditions.SelMode;
+  const QString digitalModes = Settings.DigitalModes;
+  const QString startDate = ReadConditions.StartDate, endDate = ReadConditions.EndDate;
   bool extendedBands = Settings.ExtendedBandSet == 1;
-  bool allModes = ReadConditions.SelMode == QLatin1String("MIX");
-  bool digital = ReadConditions.SelMode == QLatin1String("DIGITAL");
+  bool allModes = selMode == QLatin1String("MIX");
+  bool digital = selMode == QLatin1String("DIGITAL");
   std::vector<char16_t> excludedVia;
   // The period as bytes when both ends are ASCII (compared bytewise as the texts compare), else empty.
   std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
@@ -262,14 +266,14 @@ struct Conditions {
     auto ascii = [](const QString& t) {
       return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
     };
-    if (ascii(ReadConditions.StartDate) && ascii(ReadConditions.EndDate))
-      asciiPeriod.emplace(ReadConditions.StartDate.toLatin1(), ReadConditions.EndDate.toLatin1());
+    if (ascii(startDate) && ascii(endDate)) asciiPeriod.emplace(startDate.toLatin1(), endDate.toLatin1());
   }
   bool InPeriod(const char* yyyymmdd) const {
     if (!asciiPeriod) {
       char16_t wide[8];
       std::copy(yyyymmdd, yyyymmdd + 8, wide);
-      return inDateRange(QStringView(wide, 8));
+      const QStringView d(wide, 8);
+      return d.compare(startDate) >= 0 && d.compare(endDate) <= 0;
     }
     const std::string_view d(yyyymmdd, 8);
     return d >= std::string_view(asciiPeriod->first.constData(), size_t(asciiPeriod->first.size())) &&
@@ -320,8 +324,8 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   if (code.size < 4 || code.view() == "0100") return true;
   const FieldBytes mode(image + kMode.offset, kMode.width);
   if (c.digital) {
-    if (!Settings.DigitalModes.contains(mode.latin1())) return true;
-  } else if (!c.allModes && mode.latin1() != ReadConditions.SelMode) {
+    if (!c.digitalModes.contains(mode.latin1())) return true;
+  } else if (!c.allModes && mode.latin1() != c.selMode) {
     return true;
   }
   const unsigned char via = image[kQsl.offset], received = image[kQsl.offset + 2];

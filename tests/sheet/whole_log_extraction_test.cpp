@@ -124,6 +124,7 @@ TEST_F(WholeLogExtraction, GivesTheWorkFileReportAndMessagesOfTheRecordByRecordR
          ApplyBandSetLayout();
          MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
        }},
+      {"a period end that is no date", [] { ReadConditions.EndDate = QString::fromUtf8("２０１０0101"); }},
   };
   for (const auto& [name, set] : conditions) {
     const Result perRecord = Read(DmyDbsExtraction::PerRecord, set);
