@@ -11,8 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
+
+#include "bench_main.h"
+#include "synthetic_log.h"
 
 #include "awards/BandStationList.h"
 #include "core/HamlogAccess.h"

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/StartupSettings.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
@@ -32,6 +33,7 @@ bool StartProgram() {
 
   QCoreApplication::setApplicationVersion(ProgramVersionText());
   ConnectLookupWindows();
+  ConnectLogbookWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;

@@ -1,5 +1,6 @@
 #include "tool_support.h"
 
+#include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
 
 namespace hamlogdb {
@@ -58,6 +59,15 @@ Outcome OpenedLog::Open(const QString& dir) {
   if (r == HAMLOG_OK) return {};
   if (r == HAMLOG_BAD_COUNT) return {1, HamlogProblem() + "; nothing is written until it is repaired"};
   return {r == HAMLOG_MISSING || r == HAMLOG_FOREIGN ? 1 : 2, DatabasePath(dir) + ": " + ResultText(r)};
+}
+
+Outcome OpenedLog::RefreshIndexes() {
+  for (const hamlog::IndexKind* kind : {&hamlog::kQsoByCode, &hamlog::kQsoByCall}) {
+    const QString path = hamlog::CompanionPath(db_.Path(), kind->suffix);
+    if (const int32_t r = hamlog::CurrentSession().EnsureIndexFile(path, *kind); r != HAMLOG_OK)
+      return {2, path + ": " + ResultText(r)};
+  }
+  return {};
 }
 
 QString ResultText(int32_t result) {

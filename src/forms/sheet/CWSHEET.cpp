@@ -18,6 +18,7 @@
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "lookup/DxccTable.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -160,7 +161,10 @@ void CWSHEET::wireHandlers() {
 
 // ---- Load
 
-void CWSHEET::Form_Load() { LoadSheet(); }
+void CWSHEET::Form_Load() {
+  listenToOtherPrograms();
+  LoadSheet();
+}
 
 void CWSHEET::LoadSheet() {
   SheetTallyState& t = SheetTally;

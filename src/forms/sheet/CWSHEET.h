@@ -27,6 +27,11 @@
 #include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
+// The name other programs send their commands to.
+inline constexpr char kProgramMessageTitle[] = "ORBEX5";
+
+class IpcReceiver;
+
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
 QString ReadFailureMessage(int32_t code);
@@ -48,6 +53,8 @@ class CWSHEET : public VbForm {
   SheetProgress& Progress() { return progress_; }
   // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
   void SetRigFreq(int64_t& hz);
+  // Carries out one command received from another program.
+  void HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
@@ -63,6 +70,7 @@ class CWSHEET : public VbForm {
   int32_t TypedSelLength = 0;
   // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
   int32_t ClickRow = 0, ClickCol = 0;
+  int32_t RightClickPending = 0;  // a right click came last: the double click does nothing
   int32_t LastCellRow = 0, LastCellCol = 0;
   int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
   std::vector<QString> SavedRowCells;
@@ -265,6 +273,8 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  // Commands from other programs (while the sheet is loaded).
+  void listenToOtherPrograms();
   void wireCallBox();
   void Text3_Change();
   void Text3_KeyDown(int keyCode);
@@ -285,6 +295,11 @@ class CWSHEET : public VbForm {
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();
+  // While the entry window shows a stored record or QSL cards are being checked the grid shows no QSO:
+  // says so and answers true.
+  bool logWindowBusy();
+  // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
+  void listCodeQsos(int32_t row, int32_t column);
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();
@@ -307,5 +322,6 @@ class CWSHEET : public VbForm {
 
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;
 };

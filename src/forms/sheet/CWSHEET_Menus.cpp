@@ -7,6 +7,8 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/lookup/LicenceSearchWindows.h"
 #include "forms/lookup/ViewMenkyo.h"
@@ -51,6 +53,13 @@ void CWSHEET::wireMenus() {
       Text3.setFocus();
   };
   Command2.MouseUp = [this](int, int, float, float) { Command2_Click(); };
+  Command6.setToolTip(QStringLiteral("右クリックで全モード"));
+  Command6.MouseUp = [this](int button, int, float, float) {
+    if (button != vbLeftButton && button != vbRightButton) return;
+    QSODATA::ShowAreaQsos(Text2.text().trimmed(), kAllBands,
+                          button == vbLeftButton ? ReadConditions.SelMode : "MIX");
+    Text3.setFocus();
+  };
   Command8.MouseUp = [this](int, int, float, float) { Command8_Click(); };
   QcntL.Click = [this] { QcntL_Click(); };
   MEMV.Click = [this] { MEMV_Click(); };
@@ -60,7 +69,17 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW}) m->SetEnabled(false);
+  LOGDATV.Click = [this] {
+    // The mark follows the viewer (a checked entry toggles itself before this runs).
+    const bool wasOpen = IsLoaded<LOGDATAVIEW>();
+    UnloadForm<LOGDATAVIEW>();
+    LOGDATV.SetChecked(false);
+    if (wasOpen) return;
+    LOGDATV.SetChecked(true);
+    LOGDATAVIEW::OpenViewer();
+  };
+  QSL.Click = [] { QSODATA::ShowReissueHistory(); };
   Command11.Click = [this] {
     SetMsgBoxCentre(*this);
     Text3.setFocus();
@@ -78,6 +97,8 @@ void CWSHEET::List1_Click() {
   Frame10.hide();
   Label6.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
+  UnloadForm<CODE_LIST>();
   Text3.setFocus();
 }
 
@@ -87,6 +108,7 @@ void CWSHEET::Command2_Click() {
   Frame6.setTitle(kQsoPanelCaption);
   Frame10.hide();
   Text3.setFocus();
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
@@ -95,6 +117,7 @@ void CWSHEET::Command8_Click() {
   Text2.setText(QString());
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   UnloadForm<newCODE_LIST>();
   Text3.setFocus();

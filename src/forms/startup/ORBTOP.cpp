@@ -99,12 +99,18 @@ class SpotRelayListener : public RigListener {
 ORBTOP::ORBTOP() {
   buildLayout();
   wireHandlers();
-  // The spot relay listens to the rig's readings.
+  // The rig is polled on this window's timer.
+  Timer2.Timer = [] { RigPollTick(); };
+  SetRigPollTimer(&Timer2);
   spotRelay_ = std::make_unique<SpotRelayListener>(*this);
   AddRigListener(spotRelay_.get());
 }
 
-ORBTOP::~ORBTOP() { RemoveRigListener(spotRelay_.get()); }
+// The link must not keep a timer that goes with this window.
+ORBTOP::~ORBTOP() {
+  RemoveRigListener(spotRelay_.get());
+  if (&RigPollTimer() == &Timer2) SetRigPollTimer(nullptr);
+}
 
 void ORBTOP::buildLayout() {
   setWindowTitle(kTitle);

@@ -18,6 +18,7 @@
 #include "platform/ui/lists.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/textbox.h"
+#include "platform/ui/timer.h"
 
 struct StartupReading;
 class RigListener;
@@ -59,7 +60,7 @@ class ORBTOP : public VbForm {
   // The station-count list of a band key ("10", "ALL", "VUALL", ...): scanned, written, sorted,
   // counted and opened.
   void MakeBandStationList(const QString& bandKey);
-  // After each tick of the transceiver poll: frequency, call, code and mode to the spot program.
+  // After each poll tick (Timer2): frequency, call, code and mode to the spot program.
   void RelaySpotAfterPoll();
 
   // Window state.
@@ -139,6 +140,7 @@ class ORBTOP : public VbForm {
   CommandButton Command1{this, "読み込み開始"};
   Label Label9{this, "ｶｳﾝﾀ"};
   PictureBox Picture1{this};
+  VbTimer Timer2{this, 0, false};  // the transceiver's poll; each tick also relays the spot
 
  private:
   void buildLayout();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -16,14 +17,17 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -629,6 +633,72 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   s.Text3.setText("DEBUGOFF");
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 0);
   SetDxccHitsListener(nullptr);
+}
+
+TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
+  CWSHEET& s = sheet();
+  s.Show();
+  auto send = [](const QString& text) {
+    QProcess sender;
+    sender.start(ORBEXSEND_PATH, {text});
+    // The sheet answers on this thread: let it run while the sender waits.
+    while (sender.state() != QProcess::NotRunning) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      sender.waitForFinished(5);
+    }
+    return sender.exitCode();
+  };
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 0);
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(s.Text3.text(), "JA1XYZ");
+  EXPECT_EQ(s.Text1.text(), "7.025");
+  EXPECT_EQ(RigPortState.SatMateMode, "CW");
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow1002));
+
+  RigPortState.ManualFreqFlag = 1;
+  EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1ABC+1101"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101") << "the code is looked up";
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 0) << "no tenth field: the hand-over fails";
+  s.Check9.show();
+  EXPECT_EQ(send("ORBEX5wfclose"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101");
+
+  // A message over the size limit never reaches the sheet.
+  int32_t answer = -1;
+  EXPECT_FALSE(IpcSend("ORBEX5", QByteArray(kIpcMaxMessage + 1, 'A'), &answer));
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 1) << "nobody listens once the sheet is closed";
+}
+
+TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  const int row = gridRow(kRow1002);
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 1回") << "7 MHz only";
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 2)).center());
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 2回") << "off the bands: every band";
+
+  s.Text3.setText("JA1AAB");
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr) << "typing a call closes the list";
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(LoadedForm<QSODATA>()->windowTitle().contains("JA1AAB"));
+  QTest::mouseClick(&s.Command8, Qt::LeftButton);
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+
+  LogWindowState.StoredRecordShown = 1;
+  boxes.Answer(vbOK);
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(boxes.texts().last(), "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
+  LogWindowState = {};
 }
 
 namespace {

@@ -222,6 +222,9 @@ TEST_F(SettingsDialogTest, PickersRefuseWhatIsNoDatabaseAndTellACancel) {
   EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません")));
   EXPECT_EQ(stored("ORB", "HAMLOGPOS"), hdbPath) << "the previous setting is kept";
   EXPECT_EQ(Hamlog.HamlogDbPath, hdbPath);
+  ASSERT_EQ(files.shown().size(), 1u);
+  EXPECT_EQ(files.shown()[0].initDir, hamlogDir) << "the picker opens where the database is";
+  EXPECT_EQ(files.shown()[0].filter, QString::fromUtf8("hamlog データベース(*.HDB)|*.HDB|"));
 
   files.Cancel();
   boxes.Answer(vbOK);

@@ -12,7 +12,6 @@
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
 #include "support/qt_print.h"
-#include "support/runtime_folder.h"
 
 namespace {
 
@@ -121,9 +120,9 @@ TEST_F(StartWindowMenusTest, EscAndAltP) {
 }
 
 TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
-  TestRuntimeFolder runtime;
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
+  EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
   RigPortState.FreqHz = 14'025'000;
   RigPortState.ModeText = "CW";
   RigPollTick();  // nobody listens: nothing sent, nothing told
@@ -143,6 +142,7 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   UnloadForm<ORBTOP>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   RigPollTick();  // the start window is gone and listens no more
+  EXPECT_FALSE(RigPollTimer().Running()) << "the link has its own timer back, not the window's";
 }
 
 TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
