@@ -1,0 +1,220 @@
+#include "awards/LocatorTables.h"
+
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbdate.h"
+#include "sheet/BuildDmyDbs.h"
+
+GridTablesState GridTables;
+
+namespace {
+
+constexpr int kSquareCells = 18 * 18 * 10 * 10;
+constexpr int kSubSquareCells = 2 * 3 * 10 * 10 * 24 * 24;
+constexpr int kEntities = kLastEntity - kFirstEntity + 1;
+const QString kLocatorStart = "19850101";
+const QString kCrLf = "\r\n";
+
+const char* const kSlotLabels[] = {"1.9", "3.5", "7",   "10",   "14",   "18",  "21", "24",
+                                   "28",  "50",  "144", "430", "1200", "2400", "5600"};
+const char* const kExtendedLabels[] = {"135K", "475K", "10G", "24G", "47G", "77G", "SAT"};
+
+int slotsOf(bool extended) { return extended ? 23 : 17; }
+
+void size(std::vector<int32_t>& table, int cells, bool extended) {
+  ReleaseGridTables();
+  GridTables.Slots = slotsOf(extended);
+  table.assign(static_cast<size_t>(cells) * GridTables.Slots, 0);
+}
+
+// Index of a character within [low, high], -1 outside.
+int within(QChar c, char low, char high) {
+  return c.unicode() >= uchar(low) && c.unicode() <= uchar(high) ? c.unicode() - uchar(low) : -1;
+}
+
+// Cell number of a locator, -1 when a character is out of range.
+int squareIndex(const QString& loc) {
+  if (loc.size() < 4) return -1;
+  const int a = within(loc[0], 'A', 'R'), b = within(loc[1], 'A', 'R'), c = within(loc[2], '0', '9'),
+            d = within(loc[3], '0', '9');
+  if (a < 0 || b < 0 || c < 0 || d < 0) return -1;
+  return ((a * 18 + b) * 10 + c) * 10 + d;
+}
+
+int subSquareIndex(const QString& loc) {
+  if (loc.size() < 6) return -1;
+  const int a = within(loc[0], 'P', 'Q'), b = within(loc[1], 'L', 'N'), c = within(loc[2], '0', '9'),
+            d = within(loc[3], '0', '9'), e = within(loc[4], 'A', 'X'), f = within(loc[5], 'A', 'X');
+  if (a < 0 || b < 0 || c < 0 || d < 0 || e < 0 || f < 0) return -1;
+  return ((((a * 3 + b) * 10 + c) * 10 + d) * 24 + e) * 24 + f;
+}
+
+int32_t cell(const std::vector<int32_t>& table, int index, int slot) {
+  if (index < 0 || slot < 0 || slot >= GridTables.Slots) return 0;
+  const size_t at = static_cast<size_t>(index) * GridTables.Slots + slot;
+  return at < table.size() ? table[at] : 0;
+}
+
+// Keeps the lowest passing record number: the scan runs upwards, so the first one stays.
+void keepFirst(std::vector<int32_t>& table, int index, int slot, int32_t rec) {
+  const size_t at = static_cast<size_t>(index) * GridTables.Slots + slot;
+  if (at < table.size() && table[at] < 1) table[at] = rec;
+}
+
+QString recordHead(int32_t n) {
+  return QStringLiteral("HAMLOGデータ　レコードナンバー ( ") + QString::number(n) + QStringLiteral(" ) の") + kCrLf;
+}
+
+// The QSO's date as "yyyymmdd"; empty after the message for a record whose date is no date.
+QString dateOrTell(int32_t n) {
+  const std::optional<QDate> d = VbDateValue(Qso.RawDate);
+  if (d) return d->toString("yyyyMMdd");
+  MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(n) + QStringLiteral(") は") + kCrLf +
+         QStringLiteral("日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"));
+  return {};
+}
+
+// Period, mode, excluded QSL kinds (a satellite QSO passes those when `satelliteExempt`) and the
+// received mark.
+bool passesConditions(const QString& date, bool satelliteExempt) {
+  if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) return false;
+  if (!ModeIsSelected(Qso.QsoMode)) return false;
+  if (!(satelliteExempt && Qso.QsoBand.trimmed() == "SAT"))
+    for (const QString& kind : ReadConditions.ExcludedQslKinds)
+      if (!kind.isEmpty() && kind == Qso.QslVia) return false;
+  if (Settings.QslRcvOnly == "YES") return !Qso.QslReceived.trimmed().isEmpty();
+  for (const QString& m : Settings.QslReceivedMarks)
+    if (!m.isEmpty() && m == Qso.QslReceived) return true;
+  return false;
+}
+
+// SQUARE-75 and SUBSQUARE-100 count Japanese stations only, not the league's own stations, and a
+// portable affix only for Japanese areas.
+bool japaneseStation() {
+  const QString& base = QsoRules.CallBase;
+  if (!JapanesePrefixes.split(',').contains(base.left(2))) return false;
+  for (const char* own : {"8J1RL", "8J1RM", "8J1RF"})
+    if (QString::fromLatin1(own).contains(base)) return false;
+  const QString& affix = QsoRules.CallAffix;
+  return affix.size() <= 1 || affix.contains("JR") || affix.contains("JD") || affix.contains("SO2005");
+}
+
+// The slot of the QSO's band; -1 after the message for a band that has none.
+int slotOrTell(int32_t n) {
+  const int slot = GridBandSlot(Qso.QsoBand.trimmed(), Settings.ExtendedBandSet == 1);
+  if (slot < 0)
+    MsgBox(recordHead(n) + "[ " + Qso.QsoFreq.leftJustified(16) + QStringLiteral(" ] は 周波数データ不正です、パスします"));
+  return slot;
+}
+
+// One pass over the log; `take` examines the QSO now in Qso (record n) and says whether it passed
+// the conditions.
+template <class Take>
+TableScan scan(int32_t recordCount, Take take) {
+  if (HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    return TableScan::NotOpened;
+  }
+  bool found = false;
+  for (int32_t n = 1; n <= recordCount; ++n) {
+    Qso.QsoRecNo = n;
+    if (ReadQsoBasic(n, 0) != 0) {
+      HamlogCloseDb(0);
+      return TableScan::ReadFailed;
+    }
+    if (Qso.QsoBand.trimmed().isEmpty()) continue;
+    SplitCallSign(Qso.QsoCall);
+    found = take(n) || found;
+  }
+  HamlogCloseDb(0);
+  return found ? TableScan::Found : TableScan::NothingFound;
+}
+
+}  // namespace
+
+int GridBandSlot(const QString& label, bool extended) {
+  for (int i = 0; i < 15; ++i)
+    if (label == QLatin1String(kSlotLabels[i])) return i;
+  if (!extended) return label == QLatin1String("SAT") ? 15 : -1;
+  for (int i = 0; i < 7; ++i)
+    if (label == QLatin1String(kExtendedLabels[i])) return 15 + i;
+  return -1;
+}
+
+int LastBandSlot(bool extended) { return extended ? 21 : 15; }
+
+void SizeSquareTable(bool extended) { size(GridTables.SquareTable, kSquareCells, extended); }
+void SizeSubSquareTable(bool extended) { size(GridTables.SubSquareTable, kSubSquareCells, extended); }
+void SizeDxccTable(bool extended) { size(GridTables.DxccTable, kEntities, extended); }
+
+void ReleaseGridTables() {
+  for (std::vector<int32_t>* t : {&GridTables.SquareTable, &GridTables.SubSquareTable, &GridTables.DxccTable}) {
+    t->clear();
+    t->shrink_to_fit();
+  }
+}
+
+int32_t SquareCell(const QString& loc, int slot) { return cell(GridTables.SquareTable, squareIndex(loc), slot); }
+int32_t SubSquareCell(const QString& loc, int slot) {
+  return cell(GridTables.SubSquareTable, subSquareIndex(loc), slot);
+}
+int32_t DxccCell(int entity, int slot) {
+  return entity < kFirstEntity || entity > kLastEntity ? 0 : cell(GridTables.DxccTable, entity - kFirstEntity, slot);
+}
+
+int BadLocatorPosition(const QString& loc, int kind) {
+  struct Range {
+    char low, high;
+  };
+  static const Range kSquare75[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}};
+  static const Range kWasa[] = {{'A', 'R'}, {'A', 'R'}, {'0', '9'}, {'0', '9'}};
+  static const Range kSub[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}, {'A', 'X'}, {'A', 'X'}};
+  const Range* ranges = kind == 3 ? kSub : kind == 4 ? kWasa : kSquare75;
+  const int count = kind == 3 ? 6 : 4;
+  int bad = 0;
+  for (int i = 0; i < count; ++i)
+    if (i >= loc.size() || within(loc[i], ranges[i].low, ranges[i].high) < 0) bad = i + 1;
+  return bad;
+}
+
+TableScan ScanLocatorTable(int kind, int32_t recordCount) {
+  const bool sub = kind == 3;
+  std::vector<int32_t>& table = sub ? GridTables.SubSquareTable : GridTables.SquareTable;
+  const QString suspect = kind == 4 ? QStringLiteral(" 桁目は怪しいナンバーです、パスします")
+                                    : QStringLiteral(" 桁目は JA としては怪しいナンバーです、パスします");
+  return scan(recordCount, [&](int32_t n) {
+    if (sub && !japaneseStation()) return false;
+    const QString date = dateOrTell(n);
+    if (date.isEmpty()) return false;
+    if (kind == 2 && (date < kLocatorStart || !japaneseStation())) return false;
+    if (date < kLocatorStart || !passesConditions(date, !sub)) return false;
+    const QString& grid = Qso.GridLocator;
+    if (sub ? grid.size() != 6 : grid.size() < 4) return true;
+    const QString loc = grid.left(sub ? 6 : 4);
+    if (const int p = BadLocatorPosition(loc, kind); p > 0) {
+      MsgBox(recordHead(n) + "[ " + loc + " ] " + QString::number(p) + suspect);
+      return true;
+    }
+    const int slot = slotOrTell(n);
+    if (slot >= 0) keepFirst(table, sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
+    return true;
+  });
+}
+
+TableScan ScanDxccTable(int32_t recordCount) {
+  return scan(recordCount, [](int32_t n) {
+    const QString date = dateOrTell(n);
+    if (date.isEmpty() || !passesConditions(date, true)) return false;
+    if (Qso.QsoCode.size() != 4) return true;
+    bool numeric = false;
+    const int entity = Qso.QsoCode.left(3).toInt(&numeric);
+    // A code whose first three characters are no number is no entity: passed over silently.
+    if (!numeric || entity < kFirstEntity) return true;
+    const int slot = slotOrTell(n);
+    if (slot >= 0) keepFirst(GridTables.DxccTable, entity - kFirstEntity, slot, n);
+    return true;
+  });
+}
