@@ -417,7 +417,9 @@ void CWSHEET::Timer1_Timer() {
 
 // ---- Small menus
 
-void CWSHEET::VERDISP_Click() {
+void CWSHEET::VERDISP_Click() { ShowProgramVersion(); }
+
+void ShowProgramVersion() {
   const QStringList parts = QCoreApplication::applicationVersion().split('.');
   const int major = parts.value(0, "5").toInt();
   const int minor = parts.value(1, "0").toInt();

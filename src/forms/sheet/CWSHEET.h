@@ -311,3 +311,6 @@ class CWSHEET : public VbForm {
   SheetWindowProgress progress_;
   std::unique_ptr<RigListener> rigListener_;
 };
+
+// The program's version in a message box ("ORBEX5 Ver 5.00"), for the windows' version menus.
+void ShowProgramVersion();
