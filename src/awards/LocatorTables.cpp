@@ -1,11 +1,12 @@
 #include "awards/LocatorTables.h"
 
+#include <QStringList>
+
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/ui/msgbox.h"
-#include "platform/vbdate.h"
 #include "sheet/BuildDmyDbs.h"
 
 GridTablesState GridTables;
@@ -68,10 +69,14 @@ QString recordHead(int32_t n) {
   return QStringLiteral("HAMLOGデータ　レコードナンバー ( ") + QString::number(n) + QStringLiteral(" ) の") + kCrLf;
 }
 
-// The QSO's date as "yyyymmdd"; empty after the message for a record whose date is no date.
+// The QSO's date as "yyyymmdd"; empty after the message for a record whose date is no date (the
+// reader then leaves the raw text in place of "YYYY-MM-DD").
 QString dateOrTell(int32_t n) {
-  const std::optional<QDate> d = VbDateValue(Qso.RawDate);
-  if (d) return d->toString("yyyyMMdd");
+  const QString& d = Qso.QsoDate;
+  if (d.size() == 10 && d[4] == u'-' && d[7] == u'-') {
+    const QChar digits[] = {d[0], d[1], d[2], d[3], d[5], d[6], d[8], d[9]};
+    return QString(digits, 8);
+  }
   MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(n) + QStringLiteral(") は") + kCrLf +
          QStringLiteral("日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"));
   return {};
@@ -82,7 +87,7 @@ QString dateOrTell(int32_t n) {
 bool passesConditions(const QString& date, bool satelliteExempt) {
   if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) return false;
   if (!ModeIsSelected(Qso.QsoMode)) return false;
-  if (!(satelliteExempt && Qso.QsoBand.trimmed() == "SAT"))
+  if (!(satelliteExempt && QStringView(Qso.QsoBand).trimmed() == u"SAT"))
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (!kind.isEmpty() && kind == Qso.QslVia) return false;
   if (Settings.QslRcvOnly == "YES") return !Qso.QslReceived.trimmed().isEmpty();
@@ -94,10 +99,13 @@ bool passesConditions(const QString& date, bool satelliteExempt) {
 // SQUARE-75 and SUBSQUARE-100 count Japanese stations only, not the league's own stations, and a
 // portable affix only for Japanese areas.
 bool japaneseStation() {
+  static const QStringList prefixes = JapanesePrefixes.split(',');
+  static const QString own[] = {"8J1RL", "8J1RM", "8J1RF"};
+  SplitCallSign(Qso.QsoCall);
   const QString& base = QsoRules.CallBase;
-  if (!JapanesePrefixes.split(',').contains(base.left(2))) return false;
-  for (const char* own : {"8J1RL", "8J1RM", "8J1RF"})
-    if (QString::fromLatin1(own).contains(base)) return false;
+  if (!prefixes.contains(QStringView(base).left(2))) return false;
+  for (const QString& o : own)
+    if (o.contains(base)) return false;
   const QString& affix = QsoRules.CallAffix;
   return affix.size() <= 1 || affix.contains("JR") || affix.contains("JD") || affix.contains("SO2005");
 }
@@ -125,8 +133,8 @@ TableScan scan(int32_t recordCount, Take take) {
       HamlogCloseDb(0);
       return TableScan::ReadFailed;
     }
-    if (Qso.QsoBand.trimmed().isEmpty()) continue;
-    SplitCallSign(Qso.QsoCall);
+    // (The call is split only where the sheet looks at it.)
+    if (QStringView(Qso.QsoBand).trimmed().isEmpty()) continue;
     found = take(n) || found;
   }
   HamlogCloseDb(0);
@@ -186,11 +194,10 @@ TableScan ScanLocatorTable(int kind, int32_t recordCount) {
   const QString suspect = kind == 4 ? QStringLiteral(" 桁目は怪しいナンバーです、パスします")
                                     : QStringLiteral(" 桁目は JA としては怪しいナンバーです、パスします");
   return scan(recordCount, [&](int32_t n) {
-    if (sub && !japaneseStation()) return false;
+    // Every kind tells a record without a date; the silent tests then run cheapest first.
     const QString date = dateOrTell(n);
-    if (date.isEmpty()) return false;
-    if (kind == 2 && (date < kLocatorStart || !japaneseStation())) return false;
-    if (date < kLocatorStart || !passesConditions(date, !sub)) return false;
+    if (date.isEmpty() || date < kLocatorStart || !passesConditions(date, !sub)) return false;
+    if (kind != 4 && !japaneseStation()) return false;
     const QString& grid = Qso.GridLocator;
     if (sub ? grid.size() != 6 : grid.size() < 4) return true;
     const QString loc = grid.left(sub ? 6 : 4);
