@@ -243,12 +243,6 @@ void selectLocatorSheet(int kind) {
   Hamlog.HdbRecordCount = CountHdbRecords();
   top.Label11.setText(QString::number(Hamlog.HdbRecordCount));
   DoEvents();
-  if (HamlogOpenDb() != 0) {
-    HamlogCloseDb(0);
-    top.EndReading();
-    return;
-  }
-  HamlogCloseDb(0);
   top.BeginReading();
   const TableScan outcome = ScanLocatorTable(kind, Hamlog.HdbRecordCount);
   if (outcome != TableScan::Found) {
