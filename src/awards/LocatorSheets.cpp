@@ -17,6 +17,7 @@ int lastBandColumn(bool extended) { return kSheetBandColumn + LastBandSlot(exten
 struct SheetRow {
   QString key;
   std::vector<int> bands;  // grid columns holding "C"
+  QString name;            // DXCC: the entity's name
 };
 
 // Rows, then the totals row: column 0 " Band計" (locators) or column 2 "    合    計" (DXCC), and the
@@ -31,6 +32,7 @@ int putRows(FlexGrid& grid, const std::vector<SheetRow>& rows, bool numbered, bo
   for (int i = 0; i < n; ++i) {
     if (numbered) grid.SetTextMatrix(i + 1, 0, " " + QString::number(i + 1));
     grid.SetTextMatrix(i + 1, 1, rows[i].key);
+    if (!rows[i].name.isEmpty()) grid.SetTextMatrix(i + 1, 2, rows[i].name);
     for (int c : rows[i].bands) {
       grid.SetTextMatrix(i + 1, c, "C");
       if (c < grid.Cols()) ++totals[c];
@@ -83,7 +85,7 @@ int FillLocatorRows(FlexGrid& grid, int kind, bool extended) {
     const QString loc = sub ? subSquareOf(i) : squareOf(i);
     std::vector<int> cols =
         confirmedColumns(extended, [&](int s) { return sub ? SubSquareCell(loc, s) : SquareCell(loc, s); });
-    if (!cols.empty()) rows.push_back({loc, std::move(cols)});
+    if (!cols.empty()) rows.push_back({loc, std::move(cols), {}});
   }
   return putRows(grid, rows, true, extended);
 }
@@ -92,7 +94,8 @@ int FillDxccRows(FlexGrid& grid, bool extended) {
   std::vector<SheetRow> rows;
   for (int entity = kFirstEntity; entity <= kLastEntity; ++entity) {
     std::vector<int> cols = confirmedColumns(extended, [&](int s) { return DxccCell(entity, s); });
-    if (!cols.empty()) rows.push_back({QString::number(entity), std::move(cols)});
+    if (!cols.empty())
+      rows.push_back({QString::number(entity), std::move(cols), GridTables.DxEntityNames.value(entity)});
   }
   return putRows(grid, rows, false, extended);
 }

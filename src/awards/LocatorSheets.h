@@ -12,7 +12,8 @@ class FlexGrid;
 constexpr int kSheetBandColumn = 7;  // band slot s is grid column s + 7
 
 // Data rows (from row 1) and a totals row for kinds 2 and 4 (SquareTable), 3 (SubSquareTable) or 5
-// (DxccTable); rows shown before are dropped first. The number of data rows.
+// (DxccTable, with the entity's name in column 2); rows shown before are dropped first. The number of
+// data rows.
 int FillLocatorRows(FlexGrid& grid, int sheetKind, bool extendedBandSet);
 int FillDxccRows(FlexGrid& grid, bool extendedBandSet);
 

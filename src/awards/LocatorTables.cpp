@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "core/HamlogAccess.h"
+#include "core/MasterTable.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
@@ -162,6 +163,19 @@ void ReleaseGridTables() {
   for (std::vector<int32_t>* t : {&GridTables.SquareTable, &GridTables.SubSquareTable, &GridTables.DxccTable}) {
     t->clear();
     t->shrink_to_fit();
+  }
+  GridTables.DxEntityNames.clear();
+}
+
+void TakeDxEntityNames(int32_t firstDxRow, int32_t lastRow) {
+  GridTables.DxEntityNames.clear();
+  if (firstDxRow < 1) return;
+  for (int32_t row = firstDxRow; row <= lastRow && row <= MasterTable.Rows(); ++row) {
+    const QString name = MasterTable(2, row).trimmed();
+    bool numeric = false;
+    const int entity = MasterTable(1, row).left(3).toInt(&numeric);
+    if (!numeric || name.contains('*') || GridTables.DxEntityNames.contains(entity)) continue;
+    GridTables.DxEntityNames.insert(entity, name);
   }
 }
 

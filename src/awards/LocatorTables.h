@@ -3,6 +3,7 @@
 // the HAMLOG record number of the first QSO that passes the reading conditions and is confirmed.
 // One pass over the log fills a table; the award sheet shows it and writes band lists from it.
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -12,6 +13,7 @@ struct GridTablesState {
   std::vector<int32_t> SubSquareTable;  // "PL00AA".."QN99XX" x band slot
   std::vector<int32_t> DxccTable;       // entity 500..999 x band slot
   int Slots = 0;                        // band slots of the table in use: 17 or 23
+  QHash<int, QString> DxEntityNames;    // entity number -> name, from the code master's DX rows
 };
 extern GridTablesState GridTables;
 
@@ -29,6 +31,9 @@ void SizeSquareTable(bool extendedBandSet);
 void SizeSubSquareTable(bool extendedBandSet);
 void SizeDxccTable(bool extendedBandSet);
 void ReleaseGridTables();
+// The names of the entities that the code master holds from `firstDxRow` to `lastRow` (abolished
+// ones, marked "*", left out).
+void TakeDxEntityNames(int32_t firstDxRow, int32_t lastRow);
 
 // A cell of a table; 0 for a locator or entity outside the table's range.
 int32_t SquareCell(const QString& locator4, int slot);

@@ -347,6 +347,7 @@ void ShowDxccSheet() {
       MsgBox(QStringLiteral("DXマスターがありません"));
       return;
     }
+    TakeDxEntityNames(MasterList.FirstDxRow, Hamlog.LastResult);
     ScanDxccTable(Hamlog.HdbRecordCount);
     top.EndReading();
   }();

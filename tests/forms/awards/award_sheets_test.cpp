@@ -92,6 +92,29 @@ TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
   EXPECT_TRUE(top->Command1.isEnabled());
 }
 
+TEST_F(AwardSheets_, AJagListInTheExtendedBandSetCountsWorkedQsosWhenAsked) {
+  Settings.ExtendedBandSet = 1;
+  AwardSheets.MemberWkdMode = 1;
+  files.Choose(home.write("jag.txt", "JAG MEMBER LIST\r\n\r\n JA2BBB JAG#0007\r\n JA3CCC JAG#0008\r\n"));
+  top->ACCchk.Trigger();
+  ASSERT_TRUE(IsLoaded<ACCSheet>());
+  ACCSheet& s = sheet();
+  EXPECT_EQ(s.windowTitle(), "ＪＡＧメンバーとのＱＳＯ実績");
+  EXPECT_FALSE(s.DispAMA.Visible());
+  FlexGrid& g = s.MSFlexGrid2;
+  ASSERT_EQ(g.Cols(), 31);
+  EXPECT_EQ(g.TextMatrix(0, 28), "ｻﾃﾗｲﾄ");
+  EXPECT_EQ(g.TextMatrix(0, 30), "Point");
+  EXPECT_EQ(g.ColWidth(30), 0);
+  EXPECT_EQ(g.TextMatrix(1, 11), "C");  // worked counts as confirmed in worked mode
+  EXPECT_EQ(g.TextMatrix(2, 18), "P");  // 430 MHz from JA3CCC/3
+  EXPECT_EQ(g.TextMatrix(1, 30), "");
+  EXPECT_EQ(s.Label6.text(), "wkd局数＝ 2");
+  EXPECT_EQ(lines("wkdJAGstn.txt").size(), 2);
+  EXPECT_FALSE(QFile::exists(home.file("cfmAMA.txt")));
+  EXPECT_EQ(shell.opened(), QStringList({home.file("wkdJAGstn.txt")}));
+}
+
 TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
   files.Choose(home.write("other.txt", "QSO LIST\r\n\r\n JA1AAA 0001\r\n"));
   boxes.Answer(vbOK);
@@ -156,6 +179,7 @@ TEST_F(AwardSheets_, WasaAsksFirstAndDxccListsEntities) {
   FlexGrid& g = s.MSFlexGrid2;
   ASSERT_EQ(s.SheetRowCount, 1);
   EXPECT_EQ(g.TextMatrix(1, 1), "501");
+  EXPECT_EQ(g.TextMatrix(1, 2), "Sov Mil Order of Malta");
   EXPECT_EQ(g.TextMatrix(1, 11), "C");
   EXPECT_EQ(g.TextMatrix(2, 2), "    合    計");
   clickCell(1, 11);
