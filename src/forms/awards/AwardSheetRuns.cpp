@@ -297,7 +297,7 @@ void SelectMemberList() {
   }
   AwardSheets.MemberTag = list.tag;
   if (list.tag.isEmpty()) {
-    MsgBox(notChosen);
+    MsgBox(notChosen + "\r\n" + QStringLiteral("（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）"));
     top.EndReading();
     return;
   }

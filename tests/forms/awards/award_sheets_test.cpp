@@ -122,7 +122,8 @@ TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
   files.Cancel();
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
-  EXPECT_EQ(boxes.texts(), QStringList({"ACC/JAGメンバーリストが指定されませんでした",
+  EXPECT_EQ(boxes.texts(), QStringList({"ACC/JAGメンバーリストが指定されませんでした\r\n"
+                                        "（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）",
                                         "ACC/JAGメンバーリストが指定されませんでした"}));
   files.Choose(home.write("one.txt", "JAG MEMBER LIST"));
   boxes.Answer(vbOK);
