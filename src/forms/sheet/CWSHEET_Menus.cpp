@@ -7,6 +7,8 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/lookup/LicenceSearchWindows.h"
 #include "forms/lookup/ViewMenkyo.h"
@@ -60,7 +62,17 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL, &openRCONcfg}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW}) m->SetEnabled(false);
+  LOGDATV.Click = [this] {
+    // The mark follows the viewer (a checked entry toggles itself before this runs).
+    const bool wasOpen = IsLoaded<LOGDATAVIEW>();
+    UnloadForm<LOGDATAVIEW>();
+    LOGDATV.SetChecked(false);
+    if (wasOpen) return;
+    LOGDATV.SetChecked(true);
+    LOGDATAVIEW::OpenViewer();
+  };
+  QSL.Click = [] { QSODATA::ShowReissueHistory(); };
   Command11.Click = [this] {
     SetMsgBoxCentre(*this);
     Text3.setFocus();
