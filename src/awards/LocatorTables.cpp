@@ -83,18 +83,23 @@ QString dateOrTell(int32_t n) {
   return {};
 }
 
-// Period, mode, excluded QSL kinds (a satellite QSO passes those when `satelliteExempt`) and the
-// received mark.
+// Received mark, excluded QSL kinds (a satellite QSO passes those when `satelliteExempt`), period and
+// mode; the QSL and mode fields are taken here.
 bool passesConditions(const QString& date, bool satelliteExempt) {
-  if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) return false;
-  if (!ModeIsSelected(Qso.QsoMode)) return false;
+  TakeQsoQsl();
+  if (Settings.QslRcvOnly == "YES") {
+    if (QStringView(Qso.QslReceived).trimmed().isEmpty()) return false;
+  } else {
+    bool received = false;
+    for (const QString& m : Settings.QslReceivedMarks) received = received || (!m.isEmpty() && m == Qso.QslReceived);
+    if (!received) return false;
+  }
   if (!(satelliteExempt && QStringView(Qso.QsoBand).trimmed() == u"SAT"))
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (!kind.isEmpty() && kind == Qso.QslVia) return false;
-  if (Settings.QslRcvOnly == "YES") return !Qso.QslReceived.trimmed().isEmpty();
-  for (const QString& m : Settings.QslReceivedMarks)
-    if (!m.isEmpty() && m == Qso.QslReceived) return true;
-  return false;
+  if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) return false;
+  TakeQsoMode();
+  return ModeIsSelected(Qso.QsoMode);
 }
 
 // SQUARE-75 and SUBSQUARE-100 count Japanese stations only, not the league's own stations, and a
@@ -102,6 +107,7 @@ bool passesConditions(const QString& date, bool satelliteExempt) {
 bool japaneseStation() {
   static const QStringList prefixes = JapanesePrefixes.split(',');
   static const QString own[] = {"8J1RL", "8J1RM", "8J1RF"};
+  if (TakeQsoCall() != 0) return false;
   SplitCallSign(Qso.QsoCall);
   const QString& base = QsoRules.CallBase;
   if (!prefixes.contains(QStringView(base).left(2))) return false;
@@ -119,8 +125,8 @@ int slotOrTell(int32_t n) {
   return slot;
 }
 
-// One pass over the log; `take` examines the QSO now in Qso (record n) and says whether it passed
-// the conditions.
+// One pass over the log; `take` examines record n, whose band and date are in Qso, takes the other
+// fields it looks at, and says whether it passed the conditions.
 template <class Take>
 TableScan scan(int32_t recordCount, Take take) {
   if (HamlogOpenDb() != 0) {
@@ -130,12 +136,13 @@ TableScan scan(int32_t recordCount, Take take) {
   bool found = false;
   for (int32_t n = 1; n <= recordCount; ++n) {
     Qso.QsoRecNo = n;
-    if (ReadQsoBasic(n, 0) != 0) {
+    if (ReadQsoRecord(n) != 0) {
       HamlogCloseDb(0);
       return TableScan::ReadFailed;
     }
-    // (The call is split only where the sheet looks at it.)
+    TakeQsoBand();
     if (QStringView(Qso.QsoBand).trimmed().isEmpty()) continue;
+    TakeQsoDate();
     found = take(n) || found;
   }
   HamlogCloseDb(0);
@@ -212,6 +219,7 @@ TableScan ScanLocatorTable(int kind, int32_t recordCount) {
     const QString date = dateOrTell(n);
     if (date.isEmpty() || date < kLocatorStart || !passesConditions(date, !sub)) return false;
     if (kind != 4 && !japaneseStation()) return false;
+    TakeQsoGrid();
     const QString& grid = Qso.GridLocator;
     if (sub ? grid.size() != 6 : grid.size() < 4) return true;
     const QString loc = grid.left(sub ? 6 : 4);
@@ -229,6 +237,7 @@ TableScan ScanDxccTable(int32_t recordCount) {
   return scan(recordCount, [](int32_t n) {
     const QString date = dateOrTell(n);
     if (date.isEmpty() || !passesConditions(date, true)) return false;
+    TakeQsoCode();
     if (Qso.QsoCode.size() != 4) return true;
     bool numeric = false;
     const int entity = Qso.QsoCode.left(3).toInt(&numeric);

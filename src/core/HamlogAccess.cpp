@@ -133,7 +133,7 @@ int32_t ReadQsoBasic(int32_t recNo, int32_t depth) {
   TakeQsoBand();
   if (depth == 3) return 0;
   TakeQsoCode();
-  take(9, Qso.GridLocator);
+  TakeQsoGrid();
   TakeQsoQsl();
   return 0;
 }
@@ -165,6 +165,8 @@ void TakeQsoCode() {
   take(8, Qso.CodeFixed);
   Qso.QsoCode = Qso.CodeFixed.trimmed();
 }
+
+void TakeQsoGrid() { take(9, Qso.GridLocator); }
 
 void TakeQsoQsl() { takeQsl(false); }
 
