@@ -148,7 +148,8 @@ void ACCSheet::ClearQsoPanel() {
 }
 
 void ACCSheet::ShowCellQso(int button) {
-  if (button != vbLeftButton) return;
+  // While the sheet fills (the member check lets events run) a sort would move rows under the run.
+  if (button != vbLeftButton || filling_) return;
   const int r = MSFlexGrid2.MouseRow();
   const int c = MSFlexGrid2.MouseCol();
   const int32_t kindNumber = AwardSheets.SheetKind;
