@@ -88,7 +88,7 @@ void scanBench(benchmark::State& state, int kind) {
       SizeSubSquareTable(false);
     else
       SizeSquareTable(false);
-    outcome = kind == 5 ? ScanDxccTable(Hamlog.HdbRecordCount) : ScanLocatorTable(kind, Hamlog.HdbRecordCount);
+    outcome = kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);
   }
   if (outcome != TableScan::Found) state.SkipWithError("nothing found");
   state.counters["messages"] = messages / static_cast<double>(state.iterations());

@@ -209,7 +209,7 @@ int BadLocatorPosition(const QString& loc, int kind) {
   return bad;
 }
 
-TableScan ScanLocatorTable(int kind, int32_t recordCount) {
+TableScan MakeGridTable(int kind, int32_t recordCount) {
   const bool sub = kind == 3;
   std::vector<int32_t>& table = sub ? GridTables.SubSquareTable : GridTables.SquareTable;
   const QString suspect = kind == 4 ? QStringLiteral(" 桁目は怪しいナンバーです、パスします")
@@ -233,7 +233,7 @@ TableScan ScanLocatorTable(int kind, int32_t recordCount) {
   });
 }
 
-TableScan ScanDxccTable(int32_t recordCount) {
+TableScan MakeDXCCTable(int32_t recordCount) {
   return scan(recordCount, [](int32_t n) {
     const QString date = dateOrTell(n);
     if (date.isEmpty() || !passesConditions(date, true)) return false;

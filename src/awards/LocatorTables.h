@@ -52,6 +52,7 @@ enum class TableScan {
   NotOpened,    // HAMLOG could not be opened
   ReadFailed,   // a record could not be read (after its message)
 };
-// SquareTable for kinds 2 (SQUARE-75, Japanese stations) and 4 (WASA); SubSquareTable for kind 3.
-TableScan ScanLocatorTable(int sheetKind, int32_t recordCount);
-TableScan ScanDxccTable(int32_t recordCount);
+// SquareTable for kinds 2 (SQUARE-75, Japanese stations) and 4 (WASA); SubSquareTable for kind 3
+// (SUBSQUARE-100, Japanese stations).
+TableScan MakeGridTable(int sheetKind, int32_t recordCount);
+TableScan MakeDXCCTable(int32_t recordCount);

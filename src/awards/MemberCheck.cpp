@@ -270,10 +270,10 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
     if (qualifies) print(amaList_, line);
     return;
   }
-  if (col > 0) mergeMark(letter, row, col, qualifies, line);
+  if (col > 0) FormatModeMarks(letter, row, col, qualifies, line);
 }
 
-void MemberCheck::mergeMark(const QString& letter, int row, int col, bool qualifies, const Line& line) {
+void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line) {
   QString cell = grid_.TextMatrix(row, col);
   const QString worked = "(" + letter.toLower() + ")";
   if (cell.contains(letter)) return;

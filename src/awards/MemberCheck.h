@@ -107,7 +107,7 @@ class MemberCheck {
     QString code, call, date, band, mode, number;
   };
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
-  void mergeMark(const QString& letter, int row, int col, bool qualifies, const Line& line);
+  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line);
   void print(VbFile* file, const Line& line);
 
   FlexGrid& grid_;

@@ -53,7 +53,7 @@ struct LocatorTablesTest : ::testing::Test {
     else
       SizeSquareTable(extended);
     grid.SetCols(extended ? 31 : 25);
-    return kind == 5 ? ScanDxccTable(Hamlog.HdbRecordCount) : ScanLocatorTable(kind, Hamlog.HdbRecordCount);
+    return kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);
   }
   // Data rows and the totals row: column 1 and the marked band columns.
   QStringList rows(int count) {

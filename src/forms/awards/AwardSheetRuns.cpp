@@ -78,7 +78,7 @@ void showQsoPanel(ACCSheet& s) {
 
 // ---- ACC/JAG member sheet
 
-void buildMemberSheet(ACCSheet& s) {
+void BuildMemberSheet(ACCSheet& s) {
   const bool acc = AwardSheets.MemberTag == "ACC#";
   s.setWindowTitle(acc ? QStringLiteral("ＡＣＣメンバーとのＱＳＯ実績(1979/11/01 以降)")
                        : QStringLiteral("ＪＡＧメンバーとのＱＳＯ実績"));
@@ -96,7 +96,7 @@ void buildMemberSheet(ACCSheet& s) {
   layoutGrid(s.MSFlexGrid2, kFirst, accPointWidth(), "Point", 7);
 }
 
-void runMemberCheck(ACCSheet& s) {
+void RunMemberCheck(ACCSheet& s) {
   s.DispAMA.SetEnabled(false);
   const bool acc = AwardSheets.MemberTag == "ACC#";
   const bool worked = AwardSheets.MemberWkdMode == 1;
@@ -173,7 +173,7 @@ void runMemberCheck(ACCSheet& s) {
 
 // ---- Grid-locator sheets
 
-void buildLocatorSheet(ACCSheet& s) {
+void BuildGridLocSheet(ACCSheet& s) {
   const int kind = AwardSheets.SheetKind;
   const QString head = QStringLiteral("グリッドローケータＱＳＯ実績(1985/01/01 以降) for ");
   s.setWindowTitle(head + (kind == 4 ? "WASA(JARL)" : kind == 3 ? "SUBSQUARE-100(ACC)" : "SQUARE-75(ACC)"));
@@ -196,6 +196,7 @@ void buildLocatorSheet(ACCSheet& s) {
   layoutGrid(s.MSFlexGrid2, kFirst, accPointWidth(), "", 2);
 }
 
+// FillSquareRows (kinds 2 and 4) and FillSubSquareRows (kind 3).
 void fillLocatorRows(ACCSheet& s) {
   s.SheetRowCount = FillLocatorRows(s.MSFlexGrid2, AwardSheets.SheetKind, extendedSet());
   if (s.SheetRowCount > 0) s.MSFlexGrid2.SetTopRow(s.SheetRowCount);
@@ -206,7 +207,7 @@ void fillLocatorRows(ACCSheet& s) {
 
 // ---- DXCC sheet
 
-void buildDxccSheet(ACCSheet& s) {
+void BuildDxccSheet(ACCSheet& s) {
   s.DispAMA.SetVisible(false);
   for (QWidget* w : std::initializer_list<QWidget*>{&s.Frame1, &s.Frame2, &s.Label5, &s.Label6}) w->hide();
   s.setWindowTitle(QStringLiteral("DXCC実績"));
@@ -220,7 +221,7 @@ void buildDxccSheet(ACCSheet& s) {
   s.SheetFilled = 0;
 }
 
-void addTotalsRow(ACCSheet& s) {
+void AddTotalsRow(ACCSheet& s) {
   s.SheetRowCount = FillDxccRows(s.MSFlexGrid2, extendedSet());
   s.SheetFilled = 1;
 }
@@ -244,7 +245,7 @@ void selectLocatorSheet(int kind) {
   top.Label11.setText(QString::number(Hamlog.HdbRecordCount));
   DoEvents();
   top.BeginReading();
-  const TableScan outcome = ScanLocatorTable(kind, Hamlog.HdbRecordCount);
+  const TableScan outcome = MakeGridTable(kind, Hamlog.HdbRecordCount);
   if (outcome != TableScan::Found) {
     top.EndReading();
     return;
@@ -258,17 +259,17 @@ void selectLocatorSheet(int kind) {
 
 void ConnectAwardSheets() {
   AwardSheetKind members;
-  members.Build = buildMemberSheet;
-  members.Fill = runMemberCheck;
+  members.Build = BuildMemberSheet;
+  members.Fill = RunMemberCheck;
   AwardSheetHooks.Kinds[1] = members;
   AwardSheetKind locators;
-  locators.Build = buildLocatorSheet;
+  locators.Build = BuildGridLocSheet;
   locators.Fill = fillLocatorRows;
   locators.RecordOfCell = recordOfCell;
   for (int kind : {2, 3, 4}) AwardSheetHooks.Kinds[kind] = locators;
   AwardSheetKind dxcc;
-  dxcc.Build = buildDxccSheet;
-  dxcc.Fill = addTotalsRow;
+  dxcc.Build = BuildDxccSheet;
+  dxcc.Fill = AddTotalsRow;
   dxcc.RecordOfCell = recordOfCell;
   AwardSheetHooks.Kinds[5] = dxcc;
   AwardSheetHooks.ReleaseTables = ReleaseGridTables;
@@ -348,7 +349,7 @@ void ShowDxccSheet() {
       return;
     }
     TakeDxEntityNames(MasterList.FirstDxRow, Hamlog.LastResult);
-    ScanDxccTable(Hamlog.HdbRecordCount);
+    MakeDXCCTable(Hamlog.HdbRecordCount);
     top.EndReading();
   }();
   openSheet();  // also after a failed scan: an empty sheet
