@@ -73,18 +73,18 @@ struct LocatorTablesTest : ::testing::Test {
 };
 
 TEST_F(LocatorTablesTest, Square75CountsConfirmedJapaneseSquaresFrom1985) {
-  log.Add({"JA1AAA,1990/01/01,7.025,CW,1001,J *,PM95",      // 1
-           "JA1BBB,1991/01/01,7.010,CW,1001,J *,PM95XX",    // 2 same square and band: 1 stays
-           "JA1CCC,1992/01/01,435.0/145.9,FM,1001,P *,PM95",  // 3 satellite: the excluded kind passes
-           "JA1DDD,1993/01/01,14.2,SSB,1001,J E,QM05",      // 4
-           "JA1EEE,1993/01/01,14.2,SSB,1001,J *,OM95",      // 5 out of range: told
-           "W1AW,1993/01/01,14.2,SSB,1001,J *,FN31",        // 6 not Japanese: silent
-           "JA1FFF,1984/12/31,21.0,CW,1001,J *,PM96",       // 7 before 1985
-           "JA1GGG,1994/01/01,21.0,CW,1001,J  ,PM97",       // 8 not confirmed
-           "JA1HHH,1994/01/01,21.0,CW,1001,J *,pm95",       // 9 lower case: told
-           "8J1RL,1994/01/01,21.0,CW,1001,J *,PM98",        // 10 the league's station
-           "JA1III,1994/01/01,21.0,CW,1001,P *,PM99",       // 11 excluded kind
-           "JA1JJJ,1994/01/01,21.0,CW,1001,J *,PM9"});     // 12 too short: silent
+  log.Add({"JA1AAA,1990/01/01,7.025,CW,1001,J *,,,PM95",      // 1
+           "JA1BBB,1991/01/01,7.010,CW,1001,J *,,,PM95XX",    // 2 same square and band: 1 stays
+           "JA1CCC,1992/01/01,435.0/145.9,FM,1001,P *,,,PM95",  // 3 satellite: the excluded kind passes
+           "JA1DDD,1993/01/01,14.2,SSB,1001,J E,,,QM05",      // 4
+           "JA1EEE,1993/01/01,14.2,SSB,1001,J *,,,OM95",      // 5 out of range: told
+           "W1AW,1993/01/01,14.2,SSB,1001,J *,,,FN31",        // 6 not Japanese: silent
+           "JA1FFF,1984/12/31,21.0,CW,1001,J *,,,PM96",       // 7 before 1985
+           "JA1GGG,1994/01/01,21.0,CW,1001,J  ,,,PM97",       // 8 not confirmed
+           "JA1HHH,1994/01/01,21.0,CW,1001,J *,,,pm95",       // 9 lower case: told
+           "8J1RL,1994/01/01,21.0,CW,1001,J *,,,PM98",        // 10 the league's station
+           "JA1III,1994/01/01,21.0,CW,1001,P *,,,PM99",       // 11 excluded kind
+           "JA1JJJ,1994/01/01,21.0,CW,1001,J *,,,PM9"});     // 12 too short: silent
   boxes.Answer(vbOK).Answer(vbOK);
   EXPECT_EQ(scan(2), TableScan::Found);
   EXPECT_EQ(boxes.texts(),
@@ -103,9 +103,9 @@ TEST_F(LocatorTablesTest, Square75CountsConfirmedJapaneseSquaresFrom1985) {
 }
 
 TEST_F(LocatorTablesTest, WasaTakesTheWholeWorldAndSubSquaresSixCharacters) {
-  log.Add({"W1AW,1990/01/01,14.2,SSB,,J *,IO91", "JA1AAA,1990/01/01,14.2,SSB,1001,J *,SM95",
-           "JA1AAA,1991/01/01,3.5,CW,1001,J *,PM95AB", "JA1BBB,1991/01/01,3.5,CW,1001,J *,PM95AA",
-           "JA1CCC,1991/01/01,3.5,CW,1001,J *,PM95ab", "JA1DDD,1991/01/01,435.0/145.9,FM,1001,P *,PM95AC"});
+  log.Add({"W1AW,1990/01/01,14.2,SSB,,J *,,,IO91", "JA1AAA,1990/01/01,14.2,SSB,1001,J *,,,SM95",
+           "JA1AAA,1991/01/01,3.5,CW,1001,J *,,,PM95AB", "JA1BBB,1991/01/01,3.5,CW,1001,J *,,,PM95AA",
+           "JA1CCC,1991/01/01,3.5,CW,1001,J *,,,PM95ab", "JA1DDD,1991/01/01,435.0/145.9,FM,1001,P *,,,PM95AC"});
   boxes.Answer(vbOK);
   EXPECT_EQ(scan(4), TableScan::Found);
   EXPECT_EQ(boxes.texts().value(0),
@@ -123,7 +123,7 @@ TEST_F(LocatorTablesTest, WasaTakesTheWholeWorldAndSubSquaresSixCharacters) {
 }
 
 TEST_F(LocatorTablesTest, AnEmptyTableGivesOnlyTheTotalsRow) {
-  log.Add({"JA1AAA,1990/01/01,7.025,CW,1001,J  ,PM95"});
+  log.Add({"JA1AAA,1990/01/01,7.025,CW,1001,J  ,,,PM95"});
   EXPECT_EQ(scan(2), TableScan::NothingFound);
   EXPECT_EQ(FillLocatorRows(grid, 2, false), 0);
   EXPECT_EQ(grid.TextMatrix(1, 0), " Band計");
@@ -157,8 +157,8 @@ TEST_F(LocatorTablesTest, TheDxccTableTakesEntitiesOfConfirmedDxCodes) {
 }
 
 TEST_F(LocatorTablesTest, BandListsOfOneBandAndOfABandGroup) {
-  log.Add({"JA1AAA,1990/01/01,3.5,CW,1001,J *,PM95", "JA1BBB,1990/01/02,14.2,SSB,1001,J *,PM95",
-           "JA1CCC,1990/01/03,1.9,CW,1001,J *,QN01", "JA1DDD,1990/01/04,50.1,FM,1001,J *,PM96"});
+  log.Add({"JA1AAA,1990/01/01,3.5,CW,1001,J *,,,PM95", "JA1BBB,1990/01/02,14.2,SSB,1001,J *,,,PM95",
+           "JA1CCC,1990/01/03,1.9,CW,1001,J *,,,QN01", "JA1DDD,1990/01/04,50.1,FM,1001,J *,,,PM96"});
   ASSERT_EQ(scan(2), TableScan::Found);
   int n = FillLocatorRows(grid, 2, false);
   BandListOutcome hf = WriteBandList(2, "HF", grid, n, false);

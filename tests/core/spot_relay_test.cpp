@@ -4,12 +4,10 @@
 #include "core/SpotRelay.h"
 #include "platform/codepage.h"
 #include "platform/ipc/ipc.h"
-#include "support/runtime_folder.h"
 
 namespace {
 
 class SpotRelayTest : public ::testing::Test {
-  TestRuntimeFolder runtime_;
 };
 
 }  // namespace

@@ -6,12 +6,10 @@
 #include <QtEndian>
 
 #include "platform/ipc/ipc.h"
-#include "support/runtime_folder.h"
 
 namespace {
 
 class IpcTest : public ::testing::Test {
-  TestRuntimeFolder runtime_;
 };
 
 }  // namespace

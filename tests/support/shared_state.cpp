@@ -2,6 +2,8 @@
 
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
+#include "awards/RecordBook.h"
+#include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -24,6 +26,7 @@
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -51,6 +54,8 @@ void ResetSharedState() {
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  RecordBook = {};
+  Roadside = {};
   OutputHooks = {};
   Cfg = {};
   LicenceAnswer = {};
@@ -62,5 +67,7 @@ void ResetSharedState() {
   LocalTime = {};
   QslCheck = {};
   QsoListShared = {};
+  // The tools that built the test log ran in this process: their index builds are not the program's.
+  hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
 }

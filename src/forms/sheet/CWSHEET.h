@@ -70,6 +70,7 @@ class CWSHEET : public VbForm {
   int32_t TypedSelLength = 0;
   // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
   int32_t ClickRow = 0, ClickCol = 0;
+  int32_t RightClickPending = 0;  // a right click came last: the double click does nothing
   int32_t LastCellRow = 0, LastCellCol = 0;
   int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
   std::vector<QString> SavedRowCells;
@@ -221,6 +222,8 @@ class CWSHEET : public VbForm {
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
   ListDialog Frame8{this};
+  Frame Frame7{this, "道の駅 List"};
+  ListBox List2{&Frame7};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
@@ -280,6 +283,9 @@ class CWSHEET : public VbForm {
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
+  void QSLCHK_Click();
+  // The roadside-station search has its station file.
+  bool roadsideListFound() const;
   void Command2_Click();
   void Command8_Click();
   void QcntL_Click();
@@ -294,12 +300,27 @@ class CWSHEET : public VbForm {
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();
+  // While the entry window shows a stored record or QSL cards are being checked the grid shows no QSO:
+  // says so and answers true.
+  bool logWindowBusy();
+  // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
+  void listCodeQsos(int32_t row, int32_t column);
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();
   void Check8_Click();
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
+
+  // The record book beside the sheet (CWSHEET_RecordBook.cpp): the search text mirrored into its box,
+  // a right click filling its row editor; the roadside stations of the searched code.
+  void wireRecordBookLinks();
+  void linkRecordBook(const QString& text);
+  // False when the record book is not open or the row is no data row.
+  bool fillRecordEditor(int32_t row);
+  void Command4_Click();
+  void List2_DblClick();
+  void List2_MouseUp(int button);
 
   // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
   void wireRigPanel();
@@ -314,11 +335,9 @@ class CWSHEET : public VbForm {
   // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
   bool BandHeading_RightClick(int column);
 
+  std::vector<int> roadsideItems_;  // station of each List2 item
   bool exiting_ = false;
   SheetWindowProgress progress_;
   std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;
 };
-
-// The program's version in a message box ("ORBEX5 Ver 5.00"), for the windows' version menus.
-void ShowProgramVersion();

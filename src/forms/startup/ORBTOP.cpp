@@ -22,6 +22,7 @@
 #include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
+#include "forms/awards/MichinoekiSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/OrbexTips.h"
@@ -181,8 +182,8 @@ void ORBTOP::buildLayout() {
   // Entries that never were available, and the two bands that have no list.
   for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // MichiGet (roadside stations), myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
-  for (Menu* m : {&MichiGet, &myMemo})
+  // myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
+  for (Menu* m : {&myMemo})
     m->SetEnabled(false);
 }
 
@@ -215,6 +216,7 @@ void ORBTOP::wireHandlers() {
   aGrigSrhDX.Click = [] { SelectWasaSheet(); };
   xDXCC.Click = [] { ShowDxccSheet(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
+  MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);

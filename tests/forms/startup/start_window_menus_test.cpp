@@ -12,7 +12,6 @@
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
 #include "support/qt_print.h"
-#include "support/runtime_folder.h"
 
 namespace {
 
@@ -66,10 +65,10 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
-                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn,
+                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet,
                   &top->ACCchk, &top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC})
     EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
-  for (Menu* m : {&top->MichiGet, &top->myMemo, &top->aGrigFLDSrh, &top->ELDER_AWARD})
+  for (Menu* m : {&top->myMemo, &top->aGrigFLDSrh, &top->ELDER_AWARD})
     EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
 
   MsgBoxResponder boxes;
@@ -121,7 +120,6 @@ TEST_F(StartWindowMenusTest, EscAndAltP) {
 }
 
 TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
-  TestRuntimeFolder runtime;
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
