@@ -124,7 +124,7 @@ int32_t takeBasic(int32_t depth, bool report) {
   }
   if (depth == 3) return 0;
   TakeQsoCode();
-  take(9, Qso.GridLocator);
+  TakeQsoGrid();
   TakeQsoQsl();
   return 0;
 }
@@ -271,6 +271,8 @@ void TakeQsoCode() {
   take(8, Qso.CodeFixed);
   Qso.QsoCode = Qso.CodeFixed.trimmed();
 }
+
+void TakeQsoGrid() { take(9, Qso.GridLocator); }
 
 void TakeQsoQsl() { takeQsl(false); }
 

@@ -77,6 +77,7 @@ void TakeQsoDate();
 void TakeQsoMode();
 void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
 void TakeQsoCode();
+void TakeQsoGrid();
 void TakeQsoQsl();   // via and received mark
 void ClearQsoFieldBuffers();
 

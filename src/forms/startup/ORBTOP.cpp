@@ -19,6 +19,7 @@
 #include "core/SpotRelay.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
+#include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/awards/MichinoekiSheet.h"
@@ -175,11 +176,10 @@ void ORBTOP::buildLayout() {
   Combo1.setToolTip("ﾓｰﾄﾞ追加はここに書いてEnterを押せば追加できます");
 
   // Entries that never were available, and the two bands that have no list.
-  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
+  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), myMemo
-  // (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
-  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &myMemo})
+  // myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
+  for (Menu* m : {&myMemo})
     m->SetEnabled(false);
 }
 
@@ -206,6 +206,11 @@ void ORBTOP::wireHandlers() {
   Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  ACCchk.Click = [] { SelectMemberList(); };
+  aGrigSrh.Click = [] { SelectSquareSheet(); };
+  aGrigSrh100.Click = [] { SelectSubSquareSheet(); };
+  aGrigSrhDX.Click = [] { SelectWasaSheet(); };
+  xDXCC.Click = [] { ShowDxccSheet(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
   MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
