@@ -78,7 +78,7 @@ std::vector<std::pair<QByteArray, QByteArray>> ReadPrefixFile(const QString& pat
   std::vector<std::pair<QByteArray, QByteArray>> out;
   QByteArray bytes;
   if (!ReadWholeFile(path, bytes) || bytes.size() < 12 ||
-      std::memcmp(bytes.constData(), kPrefixMagic, 8) != 0)
+      !bytes.startsWith(QByteArrayView(kPrefixMagic, sizeof kPrefixMagic)))
     return out;
   const uint32_t count = get32(bytes.constData() + 8);
   if (bytes.size() < 12 + qsizetype(count) * kPrefixEntry) return out;
