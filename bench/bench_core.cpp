@@ -4,9 +4,9 @@
 
 #include <QTemporaryDir>
 
-#include "core/MASLST1.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
 #include "core/MasterTable.h"
-#include "core/ORB_HAMLOGDLL.h"
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"

@@ -19,17 +19,17 @@
 #include <map>
 #include <thread>
 
-#include "core/MASLST1.h"
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
 #include "core/MasterTable.h"
-#include "core/ORB_HAMLOGDLL.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
 #include "platform/vbfile.h"
-#include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
-#include "sheet/CWSHEET.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"

@@ -1,7 +1,7 @@
 #include <QApplication>
 
+#include "app/StartProgram.h"
 #include "platform/ui/form.h"
-#include "startup/StartProgram.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

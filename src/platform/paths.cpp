@@ -6,8 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/vbfile.h"
-
 namespace {
 
 QString withoutTrailingSlash(QString dir) {
@@ -185,18 +183,6 @@ bool Kill(const QString& path) {
     if (!QFileInfo(full).isFile() || !QFile::remove(full)) ok = false;
   }
   return ok;
-}
-
-bool FileCopy(const QString& source, const QString& destination) {
-  const QString from = RealPath(source);
-  QByteArray bytes;
-  // A read cut short must not become a short copy.
-  if (!ReadWholeFile(from, bytes)) return false;
-  const QDateTime modified = QFileInfo(from).lastModified();
-  if (!AtomicWriteFile(destination, bytes)) return false;
-  QFile out(RealPath(destination));
-  if (out.open(QIODevice::Append)) out.setFileTime(modified, QFileDevice::FileModificationTime);
-  return true;
 }
 
 QString Dir(const QString& pattern) {

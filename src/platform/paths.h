@@ -37,9 +37,6 @@ bool MakeSureDirectoryPathExists(const QString& path);
 // False when nothing matched or a delete failed. Folders are never deleted.
 bool Kill(const QString& path);
 
-// Copies a file, replacing the destination atomically; the copy keeps the source's modification time.
-bool FileCopy(const QString& source, const QString& destination);
-
 // VB's Dir: with a pattern ("folder\*.TXT", wildcards * and ? in the name part, without case) gives
 // the first matching file name (name only, as on disk); called again without a pattern gives the next
 // one, "" at the end. Files only, in case-insensitive name order.

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -69,6 +70,18 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes) {
   if (!QFileInfo(real).isFile() || !f.open(QIODevice::ReadOnly)) return false;
   bytes = f.readAll();
   return f.error() == QFileDevice::NoError;
+}
+
+bool FileCopy(const QString& source, const QString& destination) {
+  const QString from = RealPath(source);
+  QByteArray bytes;
+  // A read cut short must not become a short copy.
+  if (!ReadWholeFile(from, bytes)) return false;
+  const QDateTime modified = QFileInfo(from).lastModified();
+  if (!AtomicWriteFile(destination, bytes)) return false;
+  QFile out(RealPath(destination));
+  if (out.open(QIODevice::Append)) out.setFileTime(modified, QFileDevice::FileModificationTime);
+  return true;
 }
 
 VbItem::VbItem(long long n) : kind_(Kind::Number), bytes_(QByteArray::number(n)), negative_(n < 0) {}

@@ -30,6 +30,9 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes);
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);
 
+// Copies a file, replacing the destination atomically; the copy keeps the source's modification time.
+bool FileCopy(const QString& source, const QString& destination);
+
 enum class VbMode { Input, Output, Append, Binary, Random };
 // Binary and Random files open for reading and writing (created when missing) unless Read is asked.
 enum class VbAccess { ReadWrite, Read };

@@ -3,10 +3,10 @@
 #include <QElapsedTimer>
 #include <algorithm>
 
-#include "core/ORBEX_INI_MOD.h"
-#include "core/ORB_HAMLOGDLL.h"
+#include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
@@ -15,7 +15,7 @@
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
-#include "sheet/SheetLink.h"
+#include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 
@@ -24,20 +24,20 @@ namespace {
 void closeHamlog() { HamlogCloseDb(0); }
 
 // Every way out of a failed build: nothing committed, the reason kept for the sheet load.
-void fail(int32_t statusCode) {
-  HideSheetBusyFrame();
+void fail(SheetProgress& progress, int32_t statusCode) {
+  progress.HideBusyFrame();
   SheetTally.ReadFailed = 1;
   StartFlags.ReadStatusCode = statusCode;
   SheetTally.AppendRead = 0;
 }
 
 // The file sort on a file, repeated while it is busy. False when it gave up.
-bool ksortFile(const QString& path) {
+bool ksortFile(SheetProgress& progress, const QString& path) {
   const QString command = QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ";
   QString reply;
   int result;
   do {
-    PumpSheetEvents();
+    progress.Pump();
     result = ksort(command, reply);
   } while (result == KsortBusy);
   return result != KsortGaveUp;
@@ -45,49 +45,50 @@ bool ksortFile(const QString& path) {
 
 // Sorts work-file bytes by the file's key. Lines of the form the builder writes are sorted here;
 // anything else (a file edited by hand) goes through the file sort, which splits lines its own way.
-bool sortBytes(QByteArray& data) {
+bool sortBytes(SheetProgress& progress, QByteArray& data) {
   if (IsPlainDmyDbs(data)) {
     data = SortDmyDbsBytes(data);
     return true;
   }
   const QString scratch = JoinPath(ProgramFolder(), "DMYDBS.srt");
-  bool sorted = AtomicWriteFile(scratch, data) && ksortFile(scratch) && ReadWholeFile(scratch, data);
+  bool sorted =
+      AtomicWriteFile(scratch, data) && ksortFile(progress, scratch) && ReadWholeFile(scratch, data);
   Kill(scratch);
   return sorted;
 }
 
-void collateAndFill(const QByteArray& sorted) {
-  ShowStartStatus(QStringLiteral("照合中"));
-  SetGridRedraw(false);
-  CollateDmyDbs(sorted, CurrentConfirmRule());
-  FillProgressSheet();
-  SetGridRedraw(true);
+void collateAndFill(SheetProgress& progress, const QByteArray& sorted) {
+  progress.Status(QStringLiteral("照合中"));
+  progress.SetGridRedraw(false);
+  CollateDmyDbs(sorted, CurrentConfirmRule(), progress);
+  FillProgressSheet(progress);
+  progress.SetGridRedraw(true);
   if (Settings.FreqErrReport == QLatin1String("1") && QsoRules.FreqErrorFound == 1) ShowFreqErrorReport();
 }
 
 // "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
-void reusePreviousFile() {
-  ShowStartStatus(QStringLiteral("SORT中"));
+void reusePreviousFile(SheetProgress& progress) {
+  progress.Status(QStringLiteral("SORT中"));
   QByteArray data;
   if (!IsFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
-    UntickStartWithPreviousData();
-    fail(kReadSortGaveUp);
+    progress.PreviousDataUnusable();
+    fail(progress, kReadSortGaveUp);
     return;
   }
   if (IsPlainDmyDbs(data)) {
     const QByteArray sorted = SortDmyDbsBytes(data);
     if (sorted != data && !AtomicWriteFile(DmyDbsPath(), sorted)) {
-      UntickStartWithPreviousData();
-      fail(kReadSortGaveUp);
+      progress.PreviousDataUnusable();
+      fail(progress, kReadSortGaveUp);
       return;
     }
     data = sorted;
-  } else if (!ksortFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
-    UntickStartWithPreviousData();
-    fail(kReadSortGaveUp);
+  } else if (!ksortFile(progress, DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
+    progress.PreviousDataUnusable();
+    fail(progress, kReadSortGaveUp);
     return;
   }
-  collateAndFill(data);
+  collateAndFill(progress, data);
 }
 
 // The reader gives "YYYY-MM-DD" for a date and leaves a raw text that is no date (eight characters at
@@ -96,11 +97,9 @@ bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' &
 
 // [ORB] LASTP := value; false when the settings file does not hold it afterwards.
 bool writeLastp(const QString& value) {
-  IniMod.IniSection = "ORB";
-  WriteIni("LASTP", value);
+  WriteIni("ORB", "LASTP", value);
   QString stored;
-  IniMod.IniSection = "ORB";
-  ReadIni("LASTP", stored);
+  ReadIni("ORB", "LASTP", stored);
   return stored == value;
 }
 
@@ -142,11 +141,11 @@ bool QsoPassesConditions() {
   return true;
 }
 
-void BuildDmyDbs() {
+void BuildDmyDbs(SheetProgress& progress) {
   SheetTallyState& t = SheetTally;
-  SheetJobLock lock;
+  const auto lock = progress.LockJobs();
   if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {
-    reusePreviousFile();
+    reusePreviousFile(progress);
     return;
   }
   const bool append = t.AppendRead == 1;
@@ -154,12 +153,12 @@ void BuildDmyDbs() {
   // HAMLOG first: when it does not open, the previous work file is not touched.
   if (HamlogOpenDb() != 0) {
     closeHamlog();
-    fail(append ? kReadAppendNoHamlog : kReadNoHamlog);
+    fail(progress, append ? kReadAppendNoHamlog : kReadNoHamlog);
     return;
   }
   NoteHamlogBeforeReading();
   t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
-  ShowStartStatus(QStringLiteral("読込中"));
+  progress.Status(QStringLiteral("読込中"));
 
   QByteArray lines;
   lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
@@ -171,9 +170,9 @@ void BuildDmyDbs() {
   pumpClock.start();
   int32_t sincePump = 0;
   for (;;) {
-    if (StartFlags.AbortReading == 1) {
+    if (progress.StopRequested()) {
       closeHamlog();
-      fail(kReadStoppedByEsc);
+      fail(progress, kReadStoppedByEsc);
       return;
     }
     if (t.ReadPosition >= total) break;  // never past the last record
@@ -181,12 +180,12 @@ void BuildDmyDbs() {
     Qso.QsoRecNo = t.ReadPosition;
     if (ReadQsoBasic(Qso.QsoRecNo, 0) == 1) {  // it has told the operator
       closeHamlog();
-      fail(kReadRecordFailed);
+      fail(progress, kReadRecordFailed);
       return;
     }
     // Esc and the counter get through every 8192 records, and at least every 50 ms.
     if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
-      ShowReadCounter(t.ReadPosition, total);
+      progress.Counter(t.ReadPosition, total);
       sincePump = 0;
       pumpClock.restart();
     }
@@ -209,12 +208,12 @@ void BuildDmyDbs() {
   closeHamlog();
   if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
 
-  ShowStartStatus(QStringLiteral("SORT中"));
+  progress.Status(QStringLiteral("SORT中"));
   QByteArray all;
   if (append) {
     // The lines already there stay: a file that is there but cannot be read stops the append.
     if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
-      fail(kReadFileError);
+      fail(progress, kReadFileError);
       return;
     }
     all += lines;
@@ -222,16 +221,16 @@ void BuildDmyDbs() {
   } else {
     all.swap(lines);
   }
-  if (!sortBytes(all)) {
-    UntickStartWithPreviousData();
-    fail(kReadSortGaveUp);
+  if (!sortBytes(progress, all)) {
+    progress.PreviousDataUnusable();
+    fail(progress, kReadSortGaveUp);
     return;
   }
   // A rewrite that took no line writes the previous LASTP back.
   if (!commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
-    fail(kReadFileError);
+    fail(progress, kReadFileError);
     return;
   }
   RecordWorkFileComplete();
-  collateAndFill(all);
+  collateAndFill(progress, all);
 }

@@ -6,7 +6,10 @@
 // The new file and LASTP are committed together only when the extraction ran to its end: an Esc or a
 // failure leaves the previous file and LASTP as they were, sets SheetTally.ReadFailed to 1 and
 // StartFlags.ReadStatusCode to its reason (SheetTally.h).
-void BuildDmyDbs();
+
+#include "sheet/SheetProgress.h"
+
+void BuildDmyDbs(SheetProgress& progress = SilentSheetProgress());
 
 // Whether a QSO now in Qso passes the reading conditions (band, code, mode, excluded QSL kinds;
 // the date is tested apart).

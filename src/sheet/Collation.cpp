@@ -7,16 +7,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/BandLayout.h"
+#include "core/DesignatedCities.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
-#include "sheet/BandLayout.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
-#include "sheet/SheetLink.h"
+#include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
-#include "startup/DesignatedCityDef.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ class Walk {
     }
   }
 
-  void Run(QByteArrayView data) {
+  void Run(QByteArrayView data, SheetProgress& progress) {
     data_ = data;
     const qsizetype n = data.size() / kDmyDbsRecordBytes;
     SheetTally.CollationStartRow = 1;
@@ -76,7 +76,7 @@ class Walk {
     pumpClock.start();
     for (qsizetype i = 0; i < n; ++i) {
       if ((i & 4095) == 4095 && pumpClock.elapsed() >= 50) {
-        PumpSheetEvents();
+        progress.Pump();
         pumpClock.restart();
       }
       line(i);
@@ -220,13 +220,13 @@ class Walk {
   const std::vector<int32_t>* pendingRows_ = nullptr;
 };
 
-void readAndCollate(ConfirmRule rule) {
-  SetGridRedraw(false);
+void readAndCollate(ConfirmRule rule, SheetProgress& progress) {
+  progress.SetGridRedraw(false);
   QByteArray data;
   ReadWholeFile(DmyDbsPath(), data);  // a missing file collates as an empty one
-  CollateDmyDbs(data, rule);
-  FillProgressSheet();
-  SetGridRedraw(true);
+  CollateDmyDbs(data, rule, progress);
+  FillProgressSheet(progress);
+  progress.SetGridRedraw(true);
 }
 
 }  // namespace
@@ -235,10 +235,10 @@ ConfirmRule CurrentConfirmRule() {
   return Settings.QslRcvOnly == QLatin1String("YES") ? ConfirmRule::AnyMark : ConfirmRule::ListedMarks;
 }
 
-void CollateDmyDbs(QByteArrayView records, ConfirmRule rule) {
+void CollateDmyDbs(QByteArrayView records, ConfirmRule rule, SheetProgress& progress) {
   Walk walk(rule);
-  walk.Run(records);
+  walk.Run(records, progress);
 }
 
-void ReadDmyDbsCount() { readAndCollate(ConfirmRule::ListedMarks); }
-void ReadDmyDbsMark() { readAndCollate(ConfirmRule::AnyMark); }
+void ReadDmyDbsCount(SheetProgress& progress) { readAndCollate(ConfirmRule::ListedMarks, progress); }
+void ReadDmyDbsMark(SheetProgress& progress) { readAndCollate(ConfirmRule::AnyMark, progress); }

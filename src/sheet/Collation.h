@@ -10,6 +10,8 @@
 #include <QByteArrayView>
 #include <cstdint>
 
+#include "sheet/SheetProgress.h"
+
 enum class ConfirmRule {
   ListedMarks,  // the received mark must be one of the fifteen configured marks
   AnyMark,      // any non-blank received mark confirms ([ORB] QSL_RCVa = "YES")
@@ -20,8 +22,8 @@ ConfirmRule CurrentConfirmRule();
 
 // Collates work-file bytes (fixed 33-byte records) into MasterTable and the sheet's cell arrays.
 // Marks, record numbers and ward records already there stay unless a line improves them; counts add up.
-void CollateDmyDbs(QByteArrayView records, ConfirmRule rule);
+void CollateDmyDbs(QByteArrayView records, ConfirmRule rule, SheetProgress& progress = SilentSheetProgress());
 
 // The two walks of the sheet over DMYDBS.DAT on disk, each ending in the sheet fill.
-void ReadDmyDbsCount();
-void ReadDmyDbsMark();
+void ReadDmyDbsCount(SheetProgress& progress = SilentSheetProgress());
+void ReadDmyDbsMark(SheetProgress& progress = SilentSheetProgress());

@@ -2,13 +2,13 @@
 
 #include <QDate>
 
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
-#include "core/ORB_HAMLOGDLL.h"
 #include "core/QsoFields.h"
 #include "platform/vbdate.h"
-#include "sheet/BandLayout.h"
 #include "sheet/DmyDbsLine.h"
-#include "sheet/SheetLink.h"
+#include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
 
 namespace {
@@ -152,14 +152,14 @@ std::vector<SheetViewRow> SelectViewRows() {
   return rows;
 }
 
-void FillProgressSheet() {
+void FillProgressSheet(SheetProgress& progress) {
   // The fill lets events run between its steps; a view change clicked meanwhile must not start a
   // second fill inside this one.
-  SheetJobLock lock;
-  BeginSheetFill();
+  const auto lock = progress.LockJobs();
+  progress.BeginFill();
   AssignKindLetters();
   CountBandTotals();
-  ShowStartStatus(QStringLiteral("書込中"));
+  progress.Status(QStringLiteral("書込中"));
   const std::vector<SheetViewRow> rows = SelectViewRows();
   const int32_t last = lastBandColumn();
   int32_t gridRow = 0;
@@ -178,6 +178,6 @@ void FillProgressSheet() {
   for (int32_t r = gridRow + 1; r <= SheetTally.GridCellRecordNumbers.Rows(); ++r)
     for (int32_t c = 5; c <= SheetTally.GridCellRecordNumbers.LastColumn(); ++c)
       SheetTally.GridCellRecordNumbers(c, r).clear();
-  WriteSheetGrid(rows);
-  EndSheetFill();
+  progress.WriteRows(rows);
+  progress.EndFill();
 }

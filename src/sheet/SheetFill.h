@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sheet/SheetProgress.h"
+
 // The kind letter of a code ("C", "K", "G", "T", "V", "DX", or "" for none) from its trimmed code and
 // its QTH name.
 QString KindLetterOf(const QString& code, const QString& qthName);
@@ -27,4 +29,4 @@ std::vector<SheetViewRow> SelectViewRows();
 
 // The sheet's refill: kind letters, totals, view rows, GridCellRecordNumbers and the grid (with its 60
 // empty rows at the end).
-void FillProgressSheet();
+void FillProgressSheet(SheetProgress& progress = SilentSheetProgress());

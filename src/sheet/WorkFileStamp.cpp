@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-#include "core/ORBEX_INI_MOD.h"
-#include "core/ORB_HAMLOGDLL.h"
+#include "core/HamlogAccess.h"
+#include "core/SettingsStore.h"
 #include "platform/paths.h"
 #include "sheet/DmyDbsLine.h"
 
@@ -17,15 +17,11 @@ QString modifiedMs(const QString& path) {
 
 QString readOrb(const QString& key) {
   QString value;
-  IniMod.IniSection = "ORB";
-  ReadIni(key, value);
+  ReadIni("ORB", key, value);
   return value;
 }
 
-void writeOrb(const QString& key, const QString& value) {
-  IniMod.IniSection = "ORB";
-  WriteIni(key, value);
-}
+void writeOrb(const QString& key, const QString& value) { WriteIni("ORB", key, value); }
 
 QString notedTime, notedSize;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/CodeConv.h"
+#include "core/CodeConversion.h"
 #include "platform/codepage.h"
 #include "support/qt_print.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ORB_HAMLOGDLL.h"
+#include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
 #include "support/qt_print.h"
+#include "support/shared_state.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -17,8 +18,7 @@ class HamlogAccessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     hamlogLib = HamlogLib{};
-    Hamlog = HamlogAccessState{};
-    Settings = {};
+    ResetSharedState();
     Settings.DataFolder = home.path();
     dir = home.file("HAMLOG");
     ASSERT_TRUE(hamlogdb::Create(dir).Ok());

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/MASLST1.h"
+#include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "core/ORBEX_INI_MOD.h"
 #include "core/QsoRules.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
@@ -16,27 +16,25 @@ TEST(SettingsStore, MissingKeysReadAsTheSectionAndValuesAreCut) {
              ToAnsi(QString::fromUtf8("[ORB]\r\nMYCALL=JA1ABC\r\nEmpty=\r\nLong=") + QString(100, 'x') +
                     QString::fromUtf8("あいうえおかきくけこさしすせそ") + "\r\n"));
   QString v = "junk";
-  IniMod.IniSection = "ORB";
-  ReadIni("mycall", v);
+  ReadIni("ORB", "mycall", v);
   EXPECT_EQ(v, "JA1ABC");
-  ReadIni("NoSuchKey", v);
+  ReadIni("ORB", "NoSuchKey", v);
   EXPECT_EQ(v, "ORB");
-  ReadIni("Empty", v);
+  ReadIni("ORB", "Empty", v);
   EXPECT_EQ(v, "");
-  ReadIni("Long", v);  // 100 + 30 bytes: cut to 127 without halving the 14th character
+  ReadIni("ORB", "Long", v);  // 100 + 30 bytes: cut to 127 without halving the 14th character
   EXPECT_EQ(AnsiLen(v), 126);
-  IniMod.IniSection = "LASTCONDX";
-  ReadIni("MYCALL", v);
+  ReadIni("LASTCONDX", "MYCALL", v);
   EXPECT_EQ(v, "LASTCONDX");
 
-  WriteIni("SELMODE", "MIX");
-  ReadIni("SELMODE", v);
+  WriteIni("LASTCONDX", "SELMODE", "MIX");
+  ReadIni("LASTCONDX", "SELMODE", v);
   EXPECT_EQ(v, "MIX");
   EXPECT_TRUE(FromAnsi(home.read("ORBEX5.INI")).contains("[LASTCONDX]\r\nSELMODE=MIX\r\n"));
 
-  WriteIni("NEW", "");  // resets to the first-run state
+  WriteIni("LASTCONDX", "NEW", "");  // resets to the first-run state
   EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
-  WriteIni("NEW", "");  // nothing to delete: nothing happens, nothing written
+  WriteIni("LASTCONDX", "NEW", "");  // nothing to delete: nothing happens, nothing written
   EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
 }
 

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "platform/paths.h"
+#include "platform/vbfile.h"
 #include "support/temp_home.h"
 
 namespace {

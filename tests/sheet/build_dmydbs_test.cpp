@@ -3,23 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTimer>
 
-#include "core/MASLST1.h"
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
 #include "core/MasterTable.h"
-#include "core/ORBEX_INI_MOD.h"
-#include "core/ORB_HAMLOGDLL.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
-#include "sheet/BandLayout.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-#include "sheet_log.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
 
 namespace {
 
@@ -46,8 +48,7 @@ const QStringList kLog = {
 
 QString readOrb(const QString& key) {
   QString v;
-  IniMod.IniSection = "ORB";
-  ReadIni(key, v);
+  ReadIni("ORB", key, v);
   return v;
 }
 
@@ -59,15 +60,7 @@ struct BuildDmyDbsTest : ::testing::Test {
     log.Add(kLog);
     log.Prepare();
   }
-  void TearDown() override {
-    MasterTable = {};
-    SheetTally = {};
-    Settings = {};
-    ReadConditions = {};
-    StartFlags = {};
-    Hamlog = HamlogAccessState{};
-    BandLayout = {};
-  }
+  void TearDown() override { ResetSharedState(); }
   static QString cell(int row, int column) { return MasterTable(column, row); }
   QByteArray work() const { return log.home.read("DMYDBS.DAT"); }
   QList<int> recordsInFile() const {
@@ -272,7 +265,10 @@ TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {
     if (SheetTally.ReadPosition > 0) StartFlags.AbortReading = 1;
   });
   esc.start(0);
-  log.Load();
+  struct : SheetProgress {
+    void Pump() override { QCoreApplication::processEvents(); }
+  } pumping;
+  log.Load(pumping);
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadStoppedByEsc);
   EXPECT_GT(SheetTally.ReadPosition, 17);

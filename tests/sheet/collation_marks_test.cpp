@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "core/BandLayout.h"
+#include "core/DesignatedCities.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
-#include "sheet/BandLayout.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
-#include "startup/DesignatedCityDef.h"
+#include "support/shared_state.h"
 
 namespace {
 
@@ -19,13 +20,10 @@ struct CollationMarksTest : ::testing::Test {
   QByteArray lines;
 
   void SetUp() override {
-    Settings = {};
+    ResetSharedState();
     Settings.QslReceivedMarks[0] = "*";
     Settings.QslReceivedMarks[14] = "M";
-    BandLayout = {};
-    DesignatedCityDef = {};
     DesignatedCityDef.DesignatedCities = {{"横浜市", "1101", 19560901}};
-    SheetTally = {};
     const char* codes[] = {"1001",   "100101", "100105", "1002",   "1101",
                            "110101", "10001",  "10001A", "10001B", "500A"};
     MasterTable.Redim(BandLayout.KindColumn, 10);
@@ -33,12 +31,7 @@ struct CollationMarksTest : ::testing::Test {
     SheetTally.MasterRowCount = 10;
     SheetTally.SizeCellArrays(BandLayout.LastBandColumn, 10);
   }
-  void TearDown() override {
-    MasterTable = {};
-    SheetTally = {};
-    DesignatedCityDef = {};
-    Settings = {};
-  }
+  void TearDown() override { ResetSharedState(); }
   void line(const char* code, const char* band, const char* received, int record,
             const char* date = "20200101") {
     AppendDmyDbsLine(lines, code, band, received, "J", record, QString::fromLatin1(date));

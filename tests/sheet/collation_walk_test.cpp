@@ -7,13 +7,14 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include "core/BandLayout.h"
+#include "core/DesignatedCities.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
-#include "sheet/BandLayout.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
-#include "startup/DesignatedCityDef.h"
+#include "support/shared_state.h"
 
 namespace {
 
@@ -127,21 +128,12 @@ struct CollationWalkTest : ::testing::Test {
   QStringList pool;
 
   void SetUp() override {
-    Settings = {};
+    ResetSharedState();
     Settings.QslReceivedMarks[0] = "*";
     Settings.QslReceivedMarks[3] = "M";
-    DesignatedCityDef = {};
     DesignatedCityDef.DesignatedCities = {{"横浜市", "1101", 19560901}, {"浜松市", "1823", 20070401}};
-    BandLayout = {};
-    SheetTally = {};
   }
-  void TearDown() override {
-    Settings = {};
-    DesignatedCityDef = {};
-    MasterTable = {};
-    SheetTally = {};
-    BandLayout = {};
-  }
+  void TearDown() override { ResetSharedState(); }
 
   void makeMaster(bool shuffled) {
     // In master order; some codes twice, a gun without towns, towns whose gun is missing.

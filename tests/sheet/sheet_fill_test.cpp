@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/BandLayout.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
-#include "sheet/BandLayout.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
+#include "support/shared_state.h"
 
 namespace {
 
@@ -17,19 +18,8 @@ struct Row {
 };
 
 struct SheetFillTest : ::testing::Test {
-  void SetUp() override {
-    Settings = {};
-    BandLayout = {};
-    DisplayItems = {};
-    SheetTally = {};
-    BandTotals = {};
-  }
-  void TearDown() override {
-    MasterTable = {};
-    SheetTally = {};
-    BandTotals = {};
-    DisplayItems = {};
-  }
+  void SetUp() override { ResetSharedState(); }
+  void TearDown() override { ResetSharedState(); }
 
   void load(std::initializer_list<Row> rows) {
     MasterTable.Redim(BandLayout.KindColumn, int32_t(rows.size()));

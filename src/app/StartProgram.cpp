@@ -1,0 +1,38 @@
+#include "app/StartProgram.h"
+
+#include <QLockFile>
+#include <memory>
+
+#include "forms/startup/ORBTOP.h"
+#include "forms/startup/OrbexTips.h"
+#include "platform/paths.h"
+#include "platform/ui/form.h"
+
+namespace {
+
+std::unique_ptr<QLockFile>& programLock() {
+  static std::unique_ptr<QLockFile> lock;
+  return lock;
+}
+
+}  // namespace
+
+bool StartProgram() {
+  auto lock = std::make_unique<QLockFile>(JoinPath(ProgramFolder(), "ORBEX5.lock"));
+  // A running copy keeps the system's lock on the file, so it is never taken over. A file left by a copy
+  // that crashed is taken over once it is older than the stale time, even when it names another host
+  // (a renamed machine, a container, a shared folder), which a process check alone would never clear.
+  lock->setStaleLockTime(30'000);
+  if (!lock->tryLock(0)) return false;
+  programLock() = std::move(lock);
+
+  Form<ORBTOP>();
+  ORBTOP* top = LoadedForm<ORBTOP>();
+  if (!top) return false;
+  top->Show();
+  // The tips opened by the start-up stay in front of the start window.
+  if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();
+  return true;
+}
+
+void ReleaseProgramLock() { programLock().reset(); }

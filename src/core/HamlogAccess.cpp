@@ -1,0 +1,201 @@
+#include "core/HamlogAccess.h"
+
+#include <algorithm>
+
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "platform/hamlog/program_file.h"
+#include "platform/paths.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbdate.h"
+#include "platform/vbfile.h"
+
+HamlogAccessState Hamlog;
+
+namespace {
+
+constexpr int kFieldWidths[17] = {20, 0, 8, 6, 12, 12, 16, 16, 6, 6, 3, 64, 128, 254, 254, 0, 3};
+
+// The buffers ThwString fills, one per field, each as wide as its field.
+std::array<QString, 17> FieldBuffers;
+
+void emptyBuffer(int field) { FieldBuffers[field].fill(u' ', kFieldWidths[field]); }
+
+// Copies the text into `out`, reusing its storage: the readers run once per record of the log.
+void assign(QString& out, QStringView text) {
+  out.resize(text.size());
+  std::copy(text.begin(), text.end(), out.begin());
+}
+
+// Takes a field as delivered (fixed-width fields: date, time, QSL). False when the library refused;
+// the buffer then stays blank.
+bool takeRaw(int field, QString& out) {
+  QString& buffer = FieldBuffers[field];
+  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  if (Hamlog.LastResult != 0) emptyBuffer(field);
+  assign(out, buffer);
+  return Hamlog.LastResult == 0;
+}
+
+// Takes a field with NUL characters removed and blanks trimmed.
+bool take(int field, QString& out) {
+  QString& buffer = FieldBuffers[field];
+  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  if (Hamlog.LastResult != 0) emptyBuffer(field);
+  if (buffer.contains(QChar(0))) buffer.remove(QChar(0));
+  assign(out, QStringView(buffer).trimmed());
+  return Hamlog.LastResult == 0;
+}
+
+void takeDate() {
+  takeRaw(2, Qso.RawDate);
+  // A text that is no date stays as it is, as the runtime's date formatting leaves it.
+  const auto d = VbDateValue(Qso.RawDate);
+  if (!d) {
+    Qso.QsoDate = Qso.RawDate;
+    return;
+  }
+  char16_t text[10];
+  const int y = d->year(), m = d->month(), day = d->day();
+  const int parts[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, day / 10, day % 10};
+  int k = 0;
+  for (int i = 0; i < 10; ++i) text[i] = (i == 4 || i == 7) ? u'-' : char16_t(u'0' + parts[k++]);
+  assign(Qso.QsoDate, QStringView(text, 10));
+}
+
+void takeQsl(bool withSent) {
+  QString qsl;
+  takeRaw(10, qsl);
+  Qso.QslVia = qsl.left(1);
+  if (withSent) Qso.QslSent = qsl.mid(1, 1);
+  Qso.QslReceived = qsl.right(1);
+}
+
+// A field the library could not give: the record's values are not trusted, so none are left behind.
+int32_t failedInside(const char* message) {
+  const int32_t recNo = Qso.QsoRecNo;
+  Qso = QsoFieldsState{};
+  Qso.QsoRecNo = recNo;
+  if (message) MsgBox(QString::fromUtf8(message));
+  return 1;
+}
+
+}  // namespace
+
+int FieldWidth(int field) { return field >= 0 && field < 17 ? kFieldWidths[field] : 0; }
+
+int32_t SetHamlogShare() { return SetDbsShare(1); }
+
+int32_t HamlogOpenDb() {
+  if (Hamlog.HamlogClosed == 1) {
+    Hamlog.LastResult =
+        HamlogOpen(0, Hamlog.Thw, Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 4), 1);
+    Hamlog.HamlogClosed = Hamlog.LastResult != 0 ? 1 : 0;
+  }
+  return Hamlog.HamlogClosed;
+}
+
+void HamlogCloseDb(int32_t flag) {
+  HamlogClose(Hamlog.Thw, flag);
+  Hamlog.HamlogClosed = 1;
+}
+
+int32_t CountHdbRecords() {
+  Hamlog.LastResult = dbf_open(Hamlog.HamlogDbPath, Hamlog.DbfHandle);
+  if (Hamlog.LastResult != 0) {
+    dbf_close(Hamlog.DbfHandle);
+    MsgBox(QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+    return 0;
+  }
+  const int32_t n = dbf_rcount(Hamlog.DbfHandle);
+  if (n < 1) MsgBox(QString::fromUtf8("HAMLOG.HDBのデータ件数がゼロです。"));
+  dbf_close(Hamlog.DbfHandle);
+  return n < 0 ? 0 : n;
+}
+
+int32_t ReadQsoMode(int32_t recNo) {
+  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。3"));
+    return 1;
+  }
+  if (!take(7, Qso.QsoMode)) return failedInside(nullptr);
+  return 0;
+}
+
+int32_t ReadQsoBasic(int32_t recNo, int32_t depth) {
+  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。2"));
+    return 1;
+  }
+  for (int f : {0, 6, 8, 7, 2, 10}) emptyBuffer(f);
+  if (!take(0, Qso.QsoCall)) return failedInside("THDLL2VB.DLLが見つかりません。3");
+  takeDate();
+  if (depth == 1) return 0;
+  take(7, Qso.QsoMode);
+  if (depth == 2) return 0;
+  take(6, Qso.QsoFreq);
+  FreqToBand();
+  if (depth == 3) return 0;
+  take(8, Qso.CodeFixed);
+  Qso.QsoCode = Qso.CodeFixed.trimmed();
+  take(9, Qso.GridLocator);
+  takeQsl(false);
+  return 0;
+}
+
+int32_t ReadQsoFull(int32_t recNo) {
+  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。1"));
+    return 1;
+  }
+  ClearQsoFieldBuffers();
+  if (!take(0, Qso.QsoCall)) return failedInside(nullptr);
+  takeDate();
+  takeRaw(3, Qso.QsoTime);
+  take(4, Qso.HisRst);
+  take(5, Qso.MyRst);
+  take(6, Qso.QsoFreq);
+  FreqToBand();
+  take(7, Qso.QsoMode);
+  take(8, Qso.CodeFixed);
+  Qso.QsoCode = Qso.CodeFixed.trimmed();
+  take(9, Qso.GridLocator);
+  take(11, Qso.QsoName);
+  take(12, Qso.QsoQth);
+  takeQsl(true);
+  take(13, Qso.Remarks1);
+  take(14, Qso.Remarks2);
+  return 0;
+}
+
+void ClearQsoFieldBuffers() {
+  for (int f : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) emptyBuffer(f);
+}
+
+QString GetHamlogVersion() {
+  const QString exe = !Hamlog.HamlogExePath.isEmpty()
+                          ? Hamlog.HamlogExePath
+                          : Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 4) + "W.EXE";
+  return ReadProgramVersion(exe);
+}
+
+int32_t ReadHdbFieldLengths(const QString& path) {
+  VbFile f(path, VbMode::Binary, 0, VbAccess::Read);
+  if (!f.IsOpen()) {
+    MsgBox(QString::fromUtf8("HAMLOGが使用中ではありませんか？"));
+    return 0;
+  }
+  Hamlog.HdbFieldLengths.fill(0);
+  int32_t sum = 0;
+  for (int i = 0; i < 16; ++i) {
+    const QByteArray b = f.Get(49 + 32 * i, 1);
+    if (b.isEmpty()) break;
+    Hamlog.HdbFieldLengths[i + 1] = static_cast<unsigned char>(b[0]);
+    if (i == 1) Hamlog.HdbFieldLengths[0] = Hamlog.HdbFieldLengths[1] + Hamlog.HdbFieldLengths[2];
+    sum += Hamlog.HdbFieldLengths[i + 1];
+  }
+  return sum;
+}

@@ -1,0 +1,156 @@
+#include "core/MasterList.h"
+
+#include <QCoreApplication>
+
+#include "core/MasterTable.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/ksort.h"
+#include "platform/paths.h"
+#include "platform/vbfile.h"
+
+MasterListState MasterList;
+
+namespace {
+
+QString field(QByteArrayView record, int from, int length) {
+  if (from >= record.size()) return {};
+  QByteArray bytes = record.sliced(from, std::min<qsizetype>(length, record.size() - from)).toByteArray();
+  return FromAnsi(bytes);
+}
+
+QString withoutNuls(QString text) { return text.remove(QChar(0)); }
+
+// The group flag that sorts cities and wards ("0") before guns, towns and villages ("1").
+// Empty when the code is not listed; `ownFlag` for codes no rule covers.
+QString groupFlag(const QString& code, const QString& ownFlag, bool& listed) {
+  listed = true;
+  const qsizetype len = code.size();
+  if (len < 4) {
+    listed = false;
+    return {};
+  }
+  const ushort last = code.back().unicode();
+  if (len == 4) {
+    // Codes 1051..1073 are not award codes of their own.
+    if (code >= "1051" && code <= "1073") listed = false;
+    return "0";
+  }
+  if (len == 6 && last < 58) return "0";
+  if (len == 5) return "1";
+  if (len == 6 && last > 64) return "1";
+  // A short record has no last byte: a blank keeps the sort key's columns in place.
+  return ownFlag.isEmpty() ? QStringLiteral(" ") : ownFlag;
+}
+
+struct WorkLine {
+  QString code;
+  QString name;
+  QString idx;
+  QString area;
+  QString kind;
+};
+
+void writeWorkLine(VbFile& out, const QString& flag, const WorkLine& w) {
+  out.Write({flag, w.code.leftJustified(6, ' '), w.name, w.idx, w.area, w.kind});
+}
+
+// Sorts the work file and reads it into MasterTable; the number of rows loaded, 0 when the sort gave up.
+int32_t sortAndLoad(const QString& workPath) {
+  const QString spec = QString::fromLatin1(kMasterSortKey) + "'" + workPath + "'";
+  QString reply;
+  int result;
+  do {
+    QCoreApplication::processEvents();
+    result = ksort(spec, reply);
+  } while (result == KsortBusy);
+  if (result == KsortGaveUp) {
+    if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
+    return 0;
+  }
+
+  VbFile in(workPath, VbMode::Input);
+  if (!in.IsOpen()) return 0;
+  MasterList.WardCodeCount = 0;
+  MasterList.AbolishedWardCount = 0;
+  int32_t n = 0;
+  while (!in.Eof()) {
+    QString flag, code, name, idx, area, kind;
+    if (!in.Input(flag, code, name, idx, area, kind)) break;
+    if (kind == "3" && Settings.JaOnly == "1") break;
+    // A table sized too small ends the load instead of writing past its end.
+    if (n + 1 > MasterTable.Rows() || MasterTable.Columns() < 4) break;
+    ++n;
+    const QString code6 = code.left(6).leftJustified(6, ' ');
+    MasterTable(1, n) = code6;
+    if (code6 == "500A  ") MasterList.FirstDxRow = n;
+    MasterTable(2, n) = name.left(34).leftJustified(34, ' ');
+    MasterTable(3, n) = idx;
+    MasterTable(4, n) = area;
+    const QString trimmed = code.trimmed();
+    if (trimmed.size() == 6 && trimmed.back().isDigit()) {
+      ++MasterList.WardCodeCount;
+      if (name.contains('*')) ++MasterList.AbolishedWardCount;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+MasterRecord ParseMasterRecord(QByteArrayView bytes) {
+  MasterRecord r;
+  r.Code = field(bytes, 0, 6);
+  r.Name = field(bytes, 6, 34);
+  r.Kind = field(bytes, 40, 1);
+  r.Idx = field(bytes, 41, 2);
+  r.Area = field(bytes, 43, 1);
+  if (bytes.size() > 44) r.Spare = bytes.sliced(44, std::min<qsizetype>(11, bytes.size() - 44)).toByteArray();
+  r.Last = field(bytes, 55, 1);
+  return r;
+}
+
+int32_t LoadMasterList(int32_t recordLength) {
+  QByteArray master;
+  const QString workPath = JoinPath(ProgramFolder(), "DMYMST.dat");
+  VbFile out(workPath, VbMode::Output);
+  if (!ReadWholeFile(MasterList.MasterFilePath, master) || !out.IsOpen() || recordLength <= 0) return 0;
+
+  int32_t recordsRead = 0;
+  for (int64_t k = 1;; ++k) {
+    // Record k starts at 1-based position k x length + header; a partial record at the end is not one.
+    const int64_t start = k * recordLength + MasterList.MasterHeaderLen - 1;
+    if (start < 0 || start + recordLength > master.size()) break;
+    const QByteArrayView rec = QByteArrayView(master).sliced(start, recordLength);
+    ++recordsRead;
+    const MasterRecord r = ParseMasterRecord(rec);
+    const QString code = withoutNuls(r.Code).trimmed();
+    bool listed = false;
+    const QString flag = groupFlag(code, r.Last, listed);
+    if (!listed) continue;
+    writeWorkLine(out, flag, {code, withoutNuls(r.Name).leftJustified(34, ' '), r.Idx, r.Area, r.Kind});
+  }
+  if (!out.Close() || recordsRead == 0) return 0;
+  return sortAndLoad(workPath);
+}
+
+int32_t LoadQTHMasterList(int32_t /*unused*/) {
+  VbFile in(MasterList.QthDataPath, VbMode::Input);
+  if (!in.IsOpen()) return 0;
+  const QString workPath = JoinPath(ProgramFolder(), "dmyQTHdata.dat");
+  VbFile out(workPath, VbMode::Output);
+  if (!out.IsOpen()) return 0;
+  int32_t recordsRead = 0;
+  while (!in.Eof()) {
+    WorkLine w;
+    if (!in.Input(w.code, w.name, w.kind, w.idx, w.area)) break;
+    ++recordsRead;
+    w.code = w.code.trimmed();
+    bool listed = false;
+    const QString flag = groupFlag(w.code, " ", listed);  // a blank keeps the key columns in place
+    if (!listed) continue;
+    writeWorkLine(out, flag, w);
+  }
+  if (!out.Close() || recordsRead == 0) return 0;
+  return sortAndLoad(workPath);
+}

@@ -1,0 +1,83 @@
+#include "core/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/codepage.h"
+#include "platform/paths.h"
+#include "platform/profile.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "platform/vbnumber.h"
+
+QString IniFilePath() { return JoinPath(ProgramFolder(), "ORBEX5.INI"); }
+
+void ReadIni(const QString& section, const QString& key, QString& value) {
+  const QString v = GetPrivateProfileString(section, key, section, IniFilePath());
+  // The value ends at a NUL, as the fixed read buffer did.
+  value = CutToAnsiBytes(v.section(QChar(0), 0, 0), kIniValueLimit);
+}
+
+QString ReadIni(const QString& section, const QString& key) {
+  QString value;
+  ReadIni(section, key, value);
+  return value;
+}
+
+std::optional<QString> ReadIniKey(const QString& section, const QString& key) {
+  QString value = ReadIni(section, key);
+  if (value == section) return std::nullopt;
+  return value;
+}
+
+QString ReadIniOr(const QString& section, const QString& key, const QString& fallback) {
+  return ReadIniKey(section, key).value_or(fallback);
+}
+
+void WriteIni(const QString& section, const QString& key, const QString& value) {
+  if (key == "NEW") {
+    // Resets every setting to the first-run state.
+    if (FileExists(IniFilePath()) == 1) Kill(IniFilePath());
+    return;
+  }
+  WritePrivateProfileString(section, key, value, IniFilePath());
+}
+
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     QStringList& failures) {
+  if (const std::optional<int32_t> n = WholeNumber(text)) return *n;
+  failures << QString("[%1] %2=%3").arg(section, key, text);
+  return fallback;
+}
+
+int32_t FileExists(const QString& path) { return IsFile(path) ? 1 : 0; }
+
+QString FindFileOnPath(const QString& fileName) {
+  if (fileName.isEmpty()) return {};
+  const QString asGiven = RealPath(fileName);
+  if (QFileInfo(asGiven).isAbsolute()) return IsFile(asGiven) ? asGiven : QString();
+  QStringList folders{ProgramFolder(), QDir::currentPath()};
+  folders += qEnvironmentVariable("PATH").split(':', Qt::SkipEmptyParts);
+  for (const QString& folder : folders) {
+    const QString candidate = JoinPath(folder, fileName);
+    if (IsFile(candidate)) return candidate;
+  }
+  return {};
+}
+
+void AppendDataCheckLog(const QString& line) {
+  VbFile f(JoinPath(ProgramFolder(), "1_Datacheck.txt"), VbMode::Append);
+  if (f.IsOpen()) f.Write({line});
+}
+
+int32_t IsShortListFile(const QString& path) {
+  VbFile f(path, VbMode::Input);
+  if (!f.IsOpen()) {
+    MsgBox("FCCerr");
+    return 9;
+  }
+  int lines = 0;
+  QString line;
+  while (lines < 3 && f.LineInput(line)) ++lines;
+  return lines < 3 ? 1 : 0;
+}

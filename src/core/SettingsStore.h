@@ -1,0 +1,48 @@
+#pragma once
+// The settings store over ORBEX5.INI in the program folder, and the small file helpers that several
+// windows share.
+//
+//   QString v;
+//   ReadIni("ORB", "MYCALL", v);
+//   if (v == "ORB") v = "";   // a missing key reads back as the section name
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+// Longest value a read gives back, in bytes of the file's code page.
+inline constexpr int kIniValueLimit = 127;
+
+// Full path of ORBEX5.INI.
+QString IniFilePath();
+
+// Reads `key` of `section`; a missing key (or section or file) gives the section name, a stored empty
+// value gives "". Values are cut to 127 bytes, never inside a character.
+void ReadIni(const QString& section, const QString& key, QString& value);
+QString ReadIni(const QString& section, const QString& key);
+// ReadIni with the missing-key test done: nothing when the key is missing.
+std::optional<QString> ReadIniKey(const QString& section, const QString& key);
+// ReadIni with the caller's default in place of a missing key.
+QString ReadIniOr(const QString& section, const QString& key, const QString& fallback);
+// Writes `value` under `key` of `section`. The key "NEW" deletes the whole file instead.
+void WriteIni(const QString& section, const QString& key, const QString& value);
+
+// A stored whole number, or `fallback` with "[section] key=text" added to `failures`: an unusable
+// value is named and its default taken, the file left as it is.
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     QStringList& failures);
+
+// 1 when a file (not a folder) exists at the path, 0 otherwise.
+int32_t FileExists(const QString& path);
+
+// Full path of the first file of that name: a full path is tried as given, else the program folder,
+// then the current folder, then the folders of PATH. "" when there is none.
+QString FindFileOnPath(const QString& fileName);
+
+// Appends one quoted line to 1_Datacheck.txt in the program folder.
+void AppendDataCheckLog(const QString& line);
+
+// 1 when the text file has fewer than 3 lines (a lone LF does not end a line), 0 otherwise; 9 after
+// the message "FCCerr" when it cannot be read.
+int32_t IsShortListFile(const QString& path);

@@ -1,0 +1,56 @@
+#pragma once
+// The start-up's work on the settings file ORBEX5.INI: the one-time clean-up of an old file, the three
+// internet-shortcut files, and reading every shared setting with its default (and the few write-backs)
+// into the shared state. No window code: what the start window shows comes back in StartupReading.
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "platform/vbnumber.h"
+
+// What the settings ask the start window to show.
+struct StartupBoxes {
+  std::array<QString, 5> QslBoxes{"P", "", "", "", ""};  // Text1 .. Text5: excluded QSL categories
+  QString ModeBox = "MIX";                               // Text6
+  QString ModeListText = "MIX";                          // Combo1's text
+  QStringList ModeListItems;                             // Combo1's items: stored modes, "DIGITAL"
+  QString StartDateBox = "19520729";                     // Text7
+  bool OwnQthLabel = false;                              // Label4 "独自のQTHデータが「有効」"
+};
+
+struct StartupReading {
+  StartupBoxes Boxes;
+  bool HamlogExeMissing = false;  // [ORB] HAMLOGexePOS names no HAMLOG program: the rest was not read
+  bool HamlogPosMissing = false;  // [ORB] HAMLOGPOS absent
+  bool MyCallMissing = false;     // [ORB] MYCALL absent: a first run
+  QString LoadedStartDate;
+  // Stored values that could not be used, one "[SECTION] key=value" line each; their defaults were
+  // taken and the file was left as it is.
+  QStringList Failures;
+};
+
+// Reads the settings in their order, from [ORB] DataFol to [ORB] DigitalMode, into Settings,
+// ReadConditions, Hamlog, MasterList, DisplayItems and ShownBands; creates the data folder; writes back
+// DataFol, JARLwebS and [DISPBAND_ITEM] where the rules say so. Runs ApplyBandSetLayout once the band
+// set is known.
+StartupReading ReadStartupSettings();
+
+// [ORB] "HL share" into Settings.HamlogShare ("1" or "0").
+void ReadHamlogShareSetting();
+
+// Removes the keys of an old viewer window section ([VIEWwwwPOS]) from ORBEX5.INI, once: [ORB] IM = "1"
+// marks it done. A failed read or write leaves IM unset, so the next start tries again.
+void CleanIniViewPos();
+
+// go_MOX.url, eQSLcchomepage.url and QSOBANK.url in the program folder.
+void WriteInternetShortcuts();
+
+// The HAMLOG library version as a whole number (503 for 5.03): the hexadecimal digits of the library's
+// answer read as a decimal number, divided by 100, rounded half to even. Digits A-F give nothing.
+std::optional<int32_t> ThdllVersionNumber(int32_t raw);
+
+// Addresses the start-up writes and restores.
+inline constexpr char kAwardEntryPageUrl[] = "https://www.jarl.org/page/award/AwardEntry.aspx";

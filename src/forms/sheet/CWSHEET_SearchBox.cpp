@@ -1,0 +1,107 @@
+// The progress sheet's search box Text2 and the typing rules of its three entry boxes (frequency,
+// search, call sign).
+
+#include "core/BandLayout.h"
+#include "forms/sheet/CWSHEET.h"
+#include "sheet/SheetSearch.h"
+#include "sheet/SheetTally.h"
+
+namespace {
+
+// The sheet grid as the search reads it.
+class GridRows : public SearchRows {
+ public:
+  explicit GridRows(const FlexGrid& g) : g_(g) {}
+  QString Cell(int32_t row, int32_t column) const override { return g_.TextMatrix(row, column); }
+  bool Hidden(int32_t row) const override { return g_.RowHeight(row) == 0; }
+  int32_t LastDataRow() const override { return std::min<int32_t>(SheetTally.GridDataRows, g_.Rows() - 1); }
+
+ private:
+  const FlexGrid& g_;
+};
+
+SearchView currentView() {
+  SearchView v;
+  v.townsAndVillagesShown = DisplayItems.Town != "0" && DisplayItems.Vill != "0";
+  v.abolishedHidden = DisplayItems.DelQTH == "1";
+  v.firstDxRow = SheetTally.FirstDxGridRow;
+  return v;
+}
+
+}  // namespace
+
+void CWSHEET::wireEntryBoxes() {
+  Text2.setToolTip(
+      QStringLiteral("JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D "
+                     "の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索(ﾀﾞﾌﾞﾙｸﾘｯｸで次候補検索)"));
+  Text2.Change = [this] { Text2_Change(); };
+  Text2.KeyDown = [this](int& keyCode, int) { Text2_KeyDown(keyCode); };
+  Text2.DblClick = [this] { applySearch(SearchNextDxCandidate(Text2.text(), GridRows(MSFlexGrid2))); };
+  Text1.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text1, keyAscii); };
+  Text2.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text2, keyAscii); };
+  Text3.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text3, keyAscii); };
+  // A mouse release in the search or call box sets how many characters each typed one replaces.
+  auto selection = [this](TextBox& box) {
+    return
+        [this, &box](int, int, float, float) { TypedSelLength = box.SelLength() > 0 ? box.SelLength() : 1; };
+  };
+  Text2.MouseUp = selection(Text2);
+  Text3.MouseUp = selection(Text3);
+}
+
+void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
+  const bool frequency = &box == &Text1;
+  if (keyAscii == 8) return;  // Backspace: nothing more
+  if (keyAscii == 13) {
+    if (&box != &Text3) Text3.setFocus();
+  } else if (keyAscii >= 'a' && keyAscii <= 'z') {
+    keyAscii = frequency ? 0 : keyAscii - 32;
+  } else if (frequency && !(keyAscii >= '0' && keyAscii <= '9') && keyAscii != '.') {
+    keyAscii = 0;
+  }
+  if (keyAscii == 0 || InsertMode != 0) return;
+  // Overwrite: the typed character replaces the character(s) at the caret.
+  box.SetSelLength(frequency ? 1 : TypedSelLength);
+}
+
+void CWSHEET::Text2_Change() {
+  const QString text = Text2.text();
+  Label1.setText(text);
+  Command6.setEnabled(!text.isEmpty());
+  ResetQsoPanel();
+  FlexGrid& g = MSFlexGrid2;
+  g.SetRedraw(false);
+  SheetSearch.SearchStartRow = 1;
+  if (text.isEmpty()) {
+    StatusBar1.SetPanelText(5, QString());
+    g.SetRedraw(true);
+    return;
+  }
+  applySearch(SearchBoxChanged(text, GridRows(g), currentView()));
+}
+
+void CWSHEET::Text2_KeyDown(int keyCode) {
+  const bool next = keyCode == 34 || keyCode == 40;
+  if (!next && keyCode != 33 && keyCode != 38) return;
+  if (Text2.text().isEmpty()) return;
+  const SearchOutcome out = SearchStep(Text2.text(), next, GridRows(MSFlexGrid2), currentView());
+  Text2.SetSelStart(SheetSearch.SearchLength);
+  applySearch(out);
+}
+
+void CWSHEET::applySearch(const SearchOutcome& out) {
+  FlexGrid& g = MSFlexGrid2;
+  if (out.topRow > 0) {
+    g.SetTopRow(out.topRow);
+    g.SetRowSel(out.topRow);
+  }
+  if (out.setPanel) {
+    Label3.setText(out.label3);
+    Label4.setText(out.label4);
+    Label6.setText(out.label6);
+  }
+  if (!out.notice.isEmpty()) ShowNotice(out.notice);
+  g.SetRedraw(true);
+  // The new-city record book's line for the searched code; with no record book there is nothing to show.
+  if (out.lookUp) StatusBar1.SetPanelText(5, QString());
+}

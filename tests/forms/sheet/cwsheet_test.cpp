@@ -1,0 +1,362 @@
+// The sheet window as the operator meets it: the grid after the load, the band views, the notice
+// frame, the load's failure messages, and what the exits and the return leave on disk.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/MasterTable.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/sheet/CWSHEET.h"
+#include "platform/ui/responders.h"
+#include "rig/RigPortState.h"
+#include "sheet/SheetFill.h"
+#include "sheet/SheetTally.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+struct CWSHEETTest : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *", "JA1AAB,2020/01/02,14.050,CW,1002,J  ",
+             "JA1AAC,2020/01/03,7.030,CW,1001,J *", "JA0AAA,2020/03/01,435/145,FM,0901,J E"});
+    log.Prepare();
+  }
+  void TearDown() override {
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetSharedState();
+  }
+  CWSHEET& sheet() { return Form<CWSHEET>(); }
+  // Grid row of a master row.
+  int gridRow(int masterRow) {
+    FlexGrid& g = sheet().MSFlexGrid2;
+    for (int r = 1; r < g.Rows(); ++r)
+      if (g.TextMatrix(r, 0) == " " + QString::number(masterRow)) return r;
+    return -1;
+  }
+};
+
+TEST_F(CWSHEETTest, TheLoadFillsTheGridOneRowPerCodeAndSixtyEmptyRows) {
+  FlexGrid& g = sheet().MSFlexGrid2;
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+  EXPECT_EQ(g.Cols(), 23);
+  EXPECT_EQ(g.TextMatrix(0, 1), "CODE");
+  EXPECT_EQ(g.TextMatrix(0, 5), "1.9MHz");
+  EXPECT_EQ(g.TextMatrix(0, 17), "1.2GHz");
+  EXPECT_EQ(g.TextMatrix(0, 20), "ｻﾃﾗｲﾄ");
+  EXPECT_EQ(g.TextMatrix(0, 22), "QSO数");
+  EXPECT_EQ(g.Rows(), 1 + 12 + 60);
+  EXPECT_EQ(sheet().StatusBar1.PanelText(4), "QTHdata= 12");
+  EXPECT_EQ(sheet().StatusBar1.PanelText(1), "抽出モード = MIX");
+  const int r = gridRow(kRow1002);
+  EXPECT_EQ(g.TextMatrix(r, 1), "1002  ");
+  EXPECT_EQ(g.TextMatrix(r, 7), "C");
+  EXPECT_EQ(g.TextMatrix(r, 9), "W");
+  EXPECT_EQ(g.TextMatrix(r, 21), "C");  // kind
+  EXPECT_EQ(SheetTally.GridCellRecordNumbers(9, r), "0000000002");
+  EXPECT_EQ(g.TextMatrix(gridRow(kRow0901), 20), "C");
+  EXPECT_EQ(g.RowHeight(gridRow(kRow1001)), 0);
+  EXPECT_GT(g.RowHeight(r), 0);
+  EXPECT_EQ(g.ColWidth(21), 0);
+  EXPECT_EQ(g.ColWidth(16), 730);
+  EXPECT_FALSE(sheet().Frame1.isVisible());
+  EXPECT_EQ(sheet().BandColumnTitles.value(15), "ｻﾃﾗｲﾄ");
+  EXPECT_EQ(SheetTally.SheetOpen, 1);
+}
+
+TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
+  WriteIni("ORBEXPOS", "ACPOSTop", "-5");
+  WriteIni("ORBEXPOS", "ACPOSLeft", "3000");
+  WriteIni("RIG_CON_CFG", "USE_TRV", "yes");
+  WriteIni("RIG_CON_CFG", "TWORIG", "YES");
+  WriteIni("JCcfg", "JCspotURL", "http://jcv-spot.example.jp/");
+  CWSHEET& s = sheet();
+  EXPECT_EQ(s.Top(), 0);
+  EXPECT_EQ(s.Left(), 0);
+  EXPECT_EQ(s.Width(), 12000);
+  EXPECT_EQ(s.Height(), 7905);
+  EXPECT_EQ(s.Check8.Value(), 0);
+  EXPECT_EQ(RigPortState.TransverterOn, "0");
+  EXPECT_FALSE(s.Check9.isHidden());
+  EXPECT_TRUE(s.RigSel.Visible());
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　国　");
+  UnloadForm<CWSHEET>();
+
+  WriteIni("JCcfg", "JCspotURL", "https://JCV-SPOT.example.jp/spot");
+  WriteIni("RIG_CON_CFG", "USE_TRV", "Yes");
+  log.Prepare();
+  EXPECT_EQ(sheet().SpotUrl, "https://JCV-SPOT.example.jp/spot");
+  EXPECT_EQ(sheet().Check8.Value(), 1);
+  EXPECT_EQ(RigPortState.TransverterOn, "1");
+}
+
+TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
+  Settings.ExtendedBandSet = 1;
+  ApplyBandSetLayout();
+  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
+  ShownBands[kSatelliteBand] = "0";
+  ShownBands[0] = " 1";  // anything but exactly "1" hides
+  FlexGrid& g = sheet().MSFlexGrid2;
+  EXPECT_EQ(g.Cols(), 29);
+  EXPECT_EQ(g.TextMatrix(0, 20), "135kHz");
+  EXPECT_EQ(g.TextMatrix(0, 26), "ｻﾃﾗｲﾄ");
+  EXPECT_EQ(g.TextMatrix(0, 27), "FLG");
+  EXPECT_EQ(sheet().BandColumnTitles.value(21), "ｻﾃﾗｲﾄ");
+  EXPECT_TRUE(sheet().BandView[15].Visible());
+  EXPECT_EQ(g.ColWidth(26), 0);
+  EXPECT_EQ(g.ColWidth(5), 0);
+  EXPECT_EQ(g.ColWidth(25), 680);
+  EXPECT_EQ(g.TextMatrix(gridRow(kRow0901), 26), "C");
+
+  sheet().Label3.setText("JA1AAA");  // a QSO shown in the panel, its print button armed
+  sheet().Command3.setEnabled(true);
+  sheet().BandView[11].Trigger();  // 430 MHz alone
+  EXPECT_EQ(sheet().Label3.text(), "");
+  EXPECT_FALSE(sheet().Command3.isEnabled());
+  for (int c = 5; c <= 26; ++c) EXPECT_EQ(g.ColWidth(c), c == 16 ? 730 : 0) << c;
+  sheet().ALLB.Trigger();
+  EXPECT_EQ(g.ColWidth(5), 0);
+  EXPECT_EQ(g.ColWidth(6), 680);
+  EXPECT_EQ(g.ColWidth(26), 0);
+  EXPECT_EQ(g.ColWidth(28), 0);
+}
+
+TEST_F(CWSHEETTest, DisplayItemsReadAgainFromTheSettings) {
+  sheet();
+  WriteIni("DISPCG_ITEM", "GUN", "0");
+  WriteIni("DISPBAND_ITEM", "DB7", "0");
+  ShownBands.fill("0");
+  sheet().ReadDispItems();
+  EXPECT_EQ(ShownBands[2], "0");
+  EXPECT_EQ(ShownBands[3], "1");  // a missing key shows the band
+  EXPECT_EQ(DisplayItems.GunOn, 0);
+  EXPECT_EQ(gridRow(kRowGun), -1);
+  EXPECT_EQ(sheet().StatusBar1.PanelText(4), "QTHdata= 11");
+}
+
+TEST_F(CWSHEETTest, AViewWithoutRowsShowsAnEmptyGrid) {
+  FlexGrid& g = sheet().MSFlexGrid2;
+  SheetTally.PrefectureFilter = "47";
+  FillProgressSheet(sheet().Progress());
+  EXPECT_EQ(g.Rows(), 61);
+  EXPECT_EQ(g.TextMatrix(1, 1), "");
+  EXPECT_EQ(SheetTally.GridDataRows, 0);
+  EXPECT_EQ(SheetTally.GridCellRecordNumbers(9, 1), "");
+  SheetTally.PrefectureFilter.clear();
+  sheet().READAGN();
+  EXPECT_EQ(g.Rows(), 73);
+  EXPECT_EQ(sheet().StatusBar1.PanelText(4), "QTHdata= 12");
+}
+
+TEST_F(CWSHEETTest, ANoticeStaysUntilTheTimerPutsTheBusyFrameBack) {
+  CWSHEET& s = sheet();
+  s.ShowNotice("この局とは1st QSO です。");
+  EXPECT_TRUE(s.Frame1.isVisibleTo(&s));
+  EXPECT_EQ(s.Frame1.title(), "Information !");
+  EXPECT_EQ(s.Timer1.Interval(), 2000);
+  s.Timer1.Timer();
+  EXPECT_FALSE(s.Frame1.isVisibleTo(&s));
+  EXPECT_EQ(s.Frame1.title(), "BUSY");
+  EXPECT_EQ(s.Label2.text(), "整理中です　ＱＲＸ");
+  EXPECT_EQ(s.Timer1.Interval(), 0);
+  EXPECT_FALSE(s.Timer1.Enabled());
+}
+
+TEST_F(CWSHEETTest, VersionAndDisplaySettingsMessages) {
+  QCoreApplication::setApplicationVersion("1.18.0");
+  boxes.Answer(vbOK).Answer(vbOK).Answer(vbOK);
+  sheet().VERDISP.SetEnabled(true);
+  sheet().VERDISP.Trigger();
+  QCoreApplication::setApplicationVersion("5.0.10");
+  sheet().VERDISP.Trigger();
+  QCoreApplication::setApplicationVersion(QString());
+  SheetHooks.ShowDisplaySettings = [] {};
+  sheet().RDAGN.SetEnabled(true);
+  sheet().ChousonListMode = 1;
+  sheet().RDAGN.Trigger();
+  SheetHooks = {};
+  EXPECT_EQ(boxes.texts(),
+            (QStringList{"ORBEX5 Ver 1.18", "ORBEX5 Ver 5.00A", "町村リスト作成モードにつき変更出来ません"}));
+}
+
+TEST_F(CWSHEETTest, EscStopsARunningSheetJobBeforeItClosesHamlog) {
+  sheet();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  sheet().SheetJobRunning = 1;
+  int key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(sheet().SheetJobRunning, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);  // the job still reading HAMLOG keeps it
+  key = vbKeyEscape;
+  sheet().Form_KeyDown(key, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
+TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
+  StartFlags.StartWithPreviousData = 1;
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith("まだ一度もHAMLOG.HDBを読み込んでいない為か？で\r\n"));
+  EXPECT_TRUE(boxes.texts()[0].endsWith("/DMYDBS.DAT\r\nが開けませんでした。"));
+
+  log.Prepare();
+  Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().endsWith("/DMYDBS.DAT が開けませんでした。err code=6"));
+
+  log.Prepare();
+  MasterList.MasterFilePath = log.home.file("nowhere/HAMLOG.MST");
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.MST/QTH data READ ERROR");
+}
+
+TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
+  bool menusOffDuringLoad = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && SheetTally.MasterRowCount > 0 && !menusOffDuringLoad)
+      menusOffDuringLoad = !s->MENU.Enabled() && !s->DISPBAND.Enabled();
+  });
+  probe.start(0);
+  sheet();
+  probe.stop();
+  EXPECT_TRUE(menusOffDuringLoad);
+  EXPECT_TRUE(sheet().MENU.Enabled());
+  EXPECT_TRUE(sheet().RTNMN.Enabled());
+}
+
+TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndTheMasterWorkFiles) {
+  sheet().Move(1500, 900, 10500, 7200);
+  const int top = sheet().Top(), left = sheet().Left(), width = sheet().Width(), height = sheet().Height();
+  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT"}) log.home.write(f, "x");
+  sheet().BYE.Trigger();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT"})
+    EXPECT_FALSE(QFile::exists(log.home.file(f))) << f;
+  EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
+  EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSTop"), QString::number(top));
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSLeft"), QString::number(left));
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), QString::number(width));
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSHeight"), QString::number(height));
+  EXPECT_EQ(MasterTable.Rows(), 0);
+}
+
+TEST_F(CWSHEETTest, TheCloseBoxAlsoRemovesTheMasterWorkFiles) {
+  sheet();
+  log.home.write("dmyQTHdata.dat", "x");
+  sheet().Unload(vbFormControlMenu);
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_FALSE(QFile::exists(log.home.file("DMYMST.dat")));
+  EXPECT_FALSE(QFile::exists(log.home.file("dmyQTHdata.dat")));
+  EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
+  EXPECT_NE(ReadIni("ORBEXPOS", "ACPOSWidth"), "ORBEXPOS");
+}
+
+TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) {
+  sheet().Move(1500, 900, 10500, 7200);
+  const int width = sheet().Width();
+  bool menusOffDuringReturn = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && !menusOffDuringReturn)
+      menusOffDuringReturn = !s->MENU.Enabled();
+  });
+  probe.start(0);
+  sheet().RTNMN.Trigger();
+  probe.stop();
+  EXPECT_TRUE(menusOffDuringReturn);
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
+  EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
+  EXPECT_EQ(SheetTally.SheetOpen, 0);
+  EXPECT_EQ(SheetTally.CellRecordNumbers.Rows(), 0);
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), QString::number(width));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  log.Prepare();
+  EXPECT_EQ(sheet().Width(), width);
+}
+
+}  // namespace
+
+TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  QTest::keyClicks(&s.Text2, "1002");
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(g.TopRow(), gridRow(kRow1002));
+  EXPECT_TRUE(s.Command6.isEnabled());
+  EXPECT_EQ(s.Label1.text(), "1002");
+  s.Text2.setText("9999");
+  EXPECT_EQ(s.Label2.text(), "このコードは存在しません。");
+  EXPECT_TRUE(s.Frame1.isVisible());
+  s.Text2.setText(QString());
+  EXPECT_FALSE(s.Command6.isEnabled());
+  EXPECT_TRUE(g.Redraw());
+
+  // Typing rules: lower case becomes upper case; the frequency box takes digits and "." only.
+  QTest::keyClicks(&s.Text3, "ja1abc");
+  EXPECT_EQ(s.Text3.text(), "JA1ABC");
+  s.Frame4.show();
+  QTest::keyClicks(&s.Text1, "7.0a2");
+  EXPECT_EQ(s.Text1.text(), "7.02");
+  // Overwrite mode after a click without a selection: each character replaces one.
+  s.TypedSelLength = 1;
+  s.Text3.SetSelStart(0);
+  QTest::keyClicks(&s.Text3, "7k");
+  EXPECT_EQ(s.Text3.text(), "7K1ABC");
+}
+
+TEST_F(CWSHEETTest, AreaAndPrefectureViewsNarrowOneFill) {
+  CWSHEET& s = sheet();
+  FlexGrid& g = s.MSFlexGrid2;
+  EXPECT_EQ(s.JA1Kenbetsu[10].Caption(), "10 東京都");
+  EXPECT_EQ(s.JA7Kenbetsu[2].Caption(), "02 青森県");
+  EXPECT_FALSE(s.JA8Kenbetsu.Exists(1));
+
+  s.SALL0.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 1);
+  EXPECT_EQ(g.TextMatrix(1, 1), "0901  ");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "０エリア");
+  EXPECT_TRUE(SheetTally.AreaFilter.isEmpty()) << "a view is one fill, not a standing filter";
+  EXPECT_TRUE(s.SALL.Visible());
+
+  s.JA1Kenbetsu[11].Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "codes beginning 11 and no DX entity";
+  EXPECT_EQ(g.TextMatrix(1, 1), "1101  ");
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "神奈川県(11)");
+  EXPECT_TRUE(s.Option1[1].Value());
+  EXPECT_TRUE(s.Label10.text().startsWith("「AREA」で指定した"));
+
+  s.SALL1.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 9) << "area 1: every Japanese row but the one of area 0";
+  s.READAGN();
+  EXPECT_EQ(SheetTally.GridDataRows, 12) << "the next refill lists every code again";
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "１エリア");
+
+  s.SALL.Trigger();
+  EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　県　");
+  EXPECT_TRUE(s.Option1[0].Value());
+  EXPECT_FALSE(s.SALL.Visible());
+  EXPECT_EQ(SheetTally.AreaViewActive, 0);
+}

@@ -1,0 +1,305 @@
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+
+#include "app/StartProgram.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/SharedSettings.h"
+#include "forms/startup/OrbexTips.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/ui/color.h"
+#include "platform/ui/responders.h"
+#include "rig/RigPortState.h"
+#include "sheet/WorkFileStamp.h"
+#include "start_window_fixture.h"
+#include "support/qt_print.h"
+
+namespace {
+
+const QString kWelcome = QString::fromUtf8("ご利用ありがとうございます、まず環境設定をお願いします。");
+const QString kIncomplete = QString::fromUtf8("環境設定が不完全です、HAMLOGﾃﾞｰﾀの指定漏れと思われます。");
+
+}  // namespace
+
+TEST_F(StartWindowTest, NormalStartShowsTheDatabaseAndTheTips) {
+  setUpOperator();
+  set("LASTCONDX", "QSL1", "P");
+  set("LASTCONDX", "QSL2", "N");
+  set("LASTCONDX", "SELMODE", "MIX");
+  set("LASTCONDX", "STARTdate", "20000101");
+  MsgBoxResponder boxes;  // any box would be a failure
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->windowTitle(), "ORBEX5    Ver 5.00");
+  EXPECT_EQ(top->Label1.text(), "JA1ZZZ");
+  EXPECT_EQ(top->Label5.text(), "HAMLOG.HDB = \r\n" + hdbPath);
+  EXPECT_EQ(ForeColor(top->Label5), vbBlack);
+  EXPECT_EQ(top->Label11.text(), "3");
+  EXPECT_EQ(top->Label9.text(), QString::fromUtf8("ｶｳﾝﾀ"));
+  EXPECT_EQ(top->Text1.text(), "P");
+  EXPECT_EQ(top->Text2.text(), "N");
+  EXPECT_EQ(top->Text6.text(), "MIX");
+  EXPECT_EQ(top->Text7.text(), "20000101");
+  EXPECT_EQ(top->Text8.text(), "20240501");
+  EXPECT_EQ(top->Check1.Value(), 0) << "no work file yet";
+  EXPECT_FALSE(top->Label13.isVisibleTo(top));
+  EXPECT_EQ(stored("ORB", "DBSDate"), Settings.CurrentHdbDate);
+  EXPECT_FALSE(Settings.CurrentHdbDate.isEmpty());
+  EXPECT_EQ(stored("ORB", "IM"), "1");
+  EXPECT_TRUE(QFile::exists(home.file("QSOBANK.url")));
+  EXPECT_TRUE(MasterList.MasterFilePath.endsWith("MST"));
+  EXPECT_EQ(RigPortState.PortName, "NONE");
+  EXPECT_EQ(StartFlags.CfgFromSettings, 0);
+
+  OrbexTips* tips = LoadedForm<OrbexTips>();
+  ASSERT_NE(tips, nullptr);
+  EXPECT_EQ(StartFlags.TipsMode, 1);
+  EXPECT_EQ(StartFlags.TipsOnRequest, 0);
+  EXPECT_EQ(tips->Label2.text(), "1");
+  EXPECT_FALSE(tips->lblTipText.text().isEmpty());
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(StartWindowTest, NormalStartWarnings) {
+  setUpOperator();
+  hamlogLib.thdllVersion = 0x49900;
+  set("ORB", "HL share", "1");
+  QFile::remove(hamlogdb::MasterPath(hamlogDir));
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK).Answer(vbOK);
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(boxes.texts()[0], QString::fromUtf8("HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい"));
+  EXPECT_EQ(boxes.shown()[0].style, vbOKOnly | vbCritical);
+  EXPECT_EQ(boxes.shown()[0].title, "ORBEX5");
+  EXPECT_EQ(boxes.texts()[1], QString::fromUtf8("指定されたデータフォルダ ") + hamlogDir + "/ に\r\n" +
+                                  QFileInfo(hdbPath).completeBaseName() + ".MST" +
+                                  QString::fromUtf8("が必要です"));
+  EXPECT_TRUE(top->Label13.isVisibleTo(top)) << "share mode on";
+  EXPECT_EQ(hamlogLib.share, 1);
+}
+
+TEST_F(StartWindowTest, FirstRunAsksForTheSettingsAndStoresFirstConditions) {
+  set("ORB", "HAMLOGexePOS", hamlogdb::ProgramPath(hamlogDir));
+  set("ORB", "HAMLOGPOS", hdbPath);
+  set("ORB", "WNTP", "3");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(kWelcome));
+  EXPECT_TRUE(boxes.texts()[0].contains("MYCALL=")) << "says what to set while the dialog is missing";
+  EXPECT_EQ(top->Label1.text(), QString::fromUtf8("設定を！"));
+  EXPECT_EQ(stored("LASTCONDX", "QSL1"), "P");
+  EXPECT_EQ(stored("LASTCONDX", "QSL2"), "");
+  EXPECT_EQ(stored("LASTCONDX", "SELMODE"), "MIX");
+  EXPECT_EQ(stored("ORB", "WNTP"), "1");
+  EXPECT_EQ(top->Combo1.Text(), "MIX");
+  ASSERT_TRUE(IsLoaded<OrbexTips>());
+  EXPECT_EQ(StartFlags.TipsOnRequest, 1);
+
+  UnloadAllForms();
+  StartWindowHooks.ShowSettingsDialog = [] {};
+  MsgBoxResponder again;
+  again.Answer(vbOK);
+  ASSERT_NE(load(), nullptr);
+  EXPECT_EQ(again.texts(), QStringList({kWelcome}));
+  EXPECT_TRUE(load()->SETCFG.Enabled());
+}
+
+TEST_F(StartWindowTest, IncompleteSetupWithoutSettingsFile) {
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(kIncomplete + "\r\n" +
+                                          QString::fromUtf8("Hamlogw.exe や Hamlog.hdb の場所とかの指定")));
+  EXPECT_EQ(top->Label1.text(), QString::fromUtf8("設定を！"));
+  EXPECT_TRUE(QDir(home.file("GeneData")).exists());
+  EXPECT_EQ(stored("DISPBAND_ITEM", "DBsat"), "1");
+  EXPECT_EQ(stored("ORB", "IM"), "1");
+  EXPECT_FALSE(IsLoaded<OrbexTips>());
+  EXPECT_FALSE(top->SETCFG.Enabled());
+}
+
+TEST_F(StartWindowTest, IncompleteSetupWithOldLibraryAndUnsetDatabase) {
+  set("ORB", "MYCALL", "JA1ZZZ");
+  set("ORB", "HAMLOGexePOS", hamlogdb::ProgramPath(hamlogDir));
+  hamlogLib.thdllVersion = 0x49900;
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(
+      kIncomplete + "\r\n" + QString::fromUtf8("HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい")));
+  EXPECT_EQ(boxes.shown()[0].style, vbOKOnly | vbCritical);
+  EXPECT_EQ(top->Label5.text(), QString::fromUtf8("HAMLOG.HDB の場所未登録"));
+  EXPECT_EQ(ForeColor(top->Label5), vbRed);
+  EXPECT_EQ(top->Label1.text(), "JA1ZZZ");
+}
+
+TEST_F(StartWindowTest, MissingDatabaseIsReportedAndTheSettingsKept) {
+  setUpOperator();
+  set("ORB", "HAMLOGPOS", home.file("nowhere/HAMLOG.HDB"));
+  set("LASTCONDX", "QSL1", "X");
+  set("LASTCONDX", "SELMODE", "CW");
+  set("ORB", "WNTP", "3");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].contains(home.file("nowhere/HAMLOG.HDB")));
+  EXPECT_FALSE(boxes.texts()[0].startsWith(kWelcome));
+  EXPECT_EQ(ForeColor(top->Label5), vbRed);
+  EXPECT_EQ(stored("LASTCONDX", "QSL1"), "X");
+  EXPECT_EQ(stored("LASTCONDX", "SELMODE"), "CW");
+  EXPECT_EQ(stored("ORB", "WNTP"), "3");
+  EXPECT_EQ(top->Label1.text(), "JA1ZZZ");
+}
+
+TEST_F(StartWindowTest, UnusableSettingIsNamedAndKept) {
+  setUpOperator();
+  set("RIG_CON_CFG", "Interval", "abc");
+  set("LASTCONDX", "SELMODE", "CW");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  ASSERT_NE(load(), nullptr);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].contains("[RIG_CON_CFG] Interval=abc"));
+  EXPECT_EQ(stored("RIG_CON_CFG", "Interval"), "abc");
+  EXPECT_EQ(stored("LASTCONDX", "SELMODE"), "CW");
+  EXPECT_EQ(RigPortState.PostWriteWaitMs, 100);
+}
+
+TEST_F(StartWindowTest, MissingDefinitionFileEndsTheProgram) {
+  QFile::remove(home.file(QString::fromUtf8("政令指定都市定義.txt")));
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(load(), nullptr);
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8(
+                               "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しく"
+                               "ありません\r\nこの先進めませんので終了します")}));
+  EXPECT_EQ(boxes.shown()[0].style, vbOKOnly | vbCritical);
+  EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
+}
+
+TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
+  home.write(QString::fromUtf8("政令指定都市定義.txt"),
+             ToAnsi(QString::fromUtf8("# 注釈\r\n横浜市,1101,19560901\r\n名古屋市,2001\r\n")));
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(load(), nullptr);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts()[0],
+            QString::fromUtf8(
+                "政令指定都市定義ファイル (政令指定都市定義.txt) の 2 行目(コメント行は除く)が異常です\r\n"
+                "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。"));
+}
+
+TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
+  setUpOperator();
+  QLockFile first(home.file("ORBEX5.lock"));
+  ASSERT_TRUE(first.tryLock(0));
+  const QStringList before = QDir(home.path()).entryList(QDir::Files);
+  MsgBoxResponder boxes;
+  EXPECT_FALSE(StartProgram());
+  EXPECT_FALSE(IsLoaded<ORBTOP>());
+  EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);
+  first.unlock();
+
+  MsgBoxResponder none;
+  EXPECT_TRUE(StartProgram());
+  EXPECT_TRUE(IsLoaded<ORBTOP>());
+}
+
+TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  // What a copy that crashed on another host name (a renamed machine, a container) leaves behind.
+  QFile lock(home.file("ORBEX5.lock"));
+  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+  lock.write("4194301\norbex5\nsome-other-host\n");
+  lock.flush();
+  lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+  lock.close();
+  MsgBoxResponder none;
+  EXPECT_TRUE(StartProgram());
+  EXPECT_TRUE(IsLoaded<ORBTOP>());
+}
+
+TEST(StartWindowCaption, VersionDigits) {
+  EXPECT_EQ(StartWindowCaption(1, 18, 0), "ORBEX5    Ver 1.18");
+  EXPECT_EQ(StartWindowCaption(5, 3, 10), "ORBEX5    Ver 5.03A");
+}
+
+TEST_F(StartWindowTest, ClosingDeletesTheWorkFilesButKeepsTheProgressData) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  const QStringList work = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT",
+                            "DMYMST.dat",   "DMYSBMST.dat",   "dmyQTHdata.dat"};
+  for (const QString& name : work + QStringList{"DMYDBS.DAT"}) home.write(name, "x\r\n");
+  EXPECT_TRUE(top->Unload(vbFormControlMenu));
+  for (const QString& name : work) EXPECT_FALSE(QFile::exists(home.file(name))) << name.toStdString();
+  EXPECT_TRUE(QFile::exists(home.file("DMYDBS.DAT")));
+}
+
+TEST_F(StartWindowTest, ClosedByTheProgramLeavesTheWorkFiles) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  home.write("DMYMST.dat", "x\r\n");
+  EXPECT_TRUE(top->Unload(vbFormCode));
+  EXPECT_TRUE(QFile::exists(home.file("DMYMST.dat")));
+}
+
+TEST_F(StartWindowTest, FailedMasterSortUnticksPreviousData) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  top->Check1.SetValue(1);
+  ASSERT_TRUE(MasterList.ClearStartWithPreviousData);
+  MasterList.ClearStartWithPreviousData();
+  EXPECT_EQ(top->Check1.Value(), 0);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  Hamlog.HamlogDbPath = hdbPath;
+  home.write("DMYDBS.DAT", "previous reading\r\n");
+  RecordWorkFileComplete();
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->Check1.Value(), 1);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 1);
+
+  UnloadAllForms();
+  home.write("DMYDBS.DAT", "cut short\r\n");
+  EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed";
+
+  UnloadAllForms();
+  home.write("DMYDBS.DAT", "previous reading\r\n");
+  ASSERT_EQ(load()->Check1.Value(), 1);
+  UnloadAllForms();
+  const QString more =
+      home.write("more.csv",
+                 "\"JA4DDD\",\"2023/05/01\",\"10:00J\",\"59\",\"59\",\"7.045\",\"SSB\",\"3001\",\"\",\"J *\","
+                 "\"\",\"\",\"\",\"\"\r\n");
+  ASSERT_TRUE(hamlogdb::Import(hamlogDir, more).Ok());
+  EXPECT_EQ(load()->Check1.Value(), 0) << "a QSO logged since";
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
