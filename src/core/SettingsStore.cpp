@@ -7,6 +7,7 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbstrings.h"
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
 
@@ -45,9 +46,20 @@ void WriteIni(const QString& section, const QString& key, const QString& value) 
 
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      QStringList& failures) {
-  if (const std::optional<int32_t> n = WholeNumber(text)) return *n;
+  return StoredNumber(section, key, text, fallback, INT32_MIN, INT32_MAX, failures);
+}
+
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     int32_t least, int32_t most, QStringList& failures) {
+  if (const std::optional<int32_t> n = WholeNumber(text); n && *n >= least && *n <= most) return *n;
   failures << QString("[%1] %2=%3").arg(section, key, text);
   return fallback;
+}
+
+void ReportUnusableSettings(QStringList& failures) {
+  if (failures.isEmpty()) return;
+  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures.join(vbCrLf));
+  failures.clear();
 }
 
 int32_t FileExists(const QString& path) { return IsFile(path) ? 1 : 0; }

@@ -32,6 +32,13 @@ void WriteIni(const QString& section, const QString& key, const QString& value);
 // value is named and its default taken, the file left as it is.
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      QStringList& failures);
+// The same for a number that must lie in [least, most]: a value outside is unusable as well.
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     int32_t least, int32_t most, QStringList& failures);
+
+// Shows the operator the settings that could not be used ("[SECTION] key=value" each) and that their
+// defaults were taken; empties the list. Nothing when it is empty.
+void ReportUnusableSettings(QStringList& failures);
 
 // 1 when a file (not a folder) exists at the path, 0 otherwise.
 int32_t FileExists(const QString& path);

@@ -49,7 +49,9 @@ void readHamlogAndConditions(StartupReading& r) {
   const QString program = s.QslProgramPath.toUpper();
   s.QslProgramSet = program.contains("HLQSLN.EXE") || program.contains("MMQSL.EXE") ? 1 : 0;
   s.ModeCount = ReadIniOr("ORB", "MODEC", "0");
-  const int32_t modeCount = StoredNumber("ORB", "MODEC", s.ModeCount, 0, r.Failures);
+  const qsizetype failuresBefore = r.Failures.size();
+  const int32_t modeCount = StoredNumber("ORB", "MODEC", s.ModeCount, 0, 0, kModeCountLimit, r.Failures);
+  if (r.Failures.size() > failuresBefore) s.ModeCount = "0";  // the list is edited from this count
 
   std::array<std::optional<QString>, 5> kinds;
   for (int i = 0; i < 5; ++i) {

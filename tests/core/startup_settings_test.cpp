@@ -152,6 +152,22 @@ TEST_F(StartupSettingsTest, UnusableNumbersAreListedAndTheFileKept) {
   EXPECT_EQ(stored("LASTCONDX", "SELMODE"), "<missing>");
 }
 
+TEST_F(StartupSettingsTest, AModeCountBeyondItsLimitIsNamedAndNoModeRead) {
+  setUpHamlog();
+  set("ORB", "MODEC", "99999999");
+  set("ORB", "MODE1", "CW");
+  set("LASTCONDX", "SELMODE", "CW");
+  StartupReading r = ReadStartupSettings();
+  EXPECT_EQ(r.Failures, QStringList({"[ORB] MODEC=99999999"}));
+  EXPECT_TRUE(r.Boxes.ModeListItems.isEmpty());
+  EXPECT_EQ(r.Boxes.ModeBox, "MIX");
+  EXPECT_EQ(Settings.ModeCount, "0");
+  set("ORB", "MODEC", "-1");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[ORB] MODEC=-1"}));
+  set("ORB", "MODEC", QString::number(kModeCountLimit));
+  EXPECT_TRUE(ReadStartupSettings().Failures.isEmpty());
+}
+
 TEST_F(StartupSettingsTest, OldViewerSectionIsRemovedOnce) {
   const QByteArray before =
       "[ORB]\r\nMYCALL=JA1ZZZ\r\n[VIEWwwwPOS]\r\nVIEWwwwPOSTop=100\r\nVIEWwwwFW=3\r\n[LASTCONDX]\r\n"

@@ -38,6 +38,10 @@ const QString kAllJapan = QStringLiteral("　全　国　");
 // The spot site that [JCcfg] JCspotURL must point to.
 const QString kSpotSiteHost = QStringLiteral("jcv-spot.example.jp");
 
+// The window's size, in twips, when none is stored.
+constexpr int kDefaultWidth = 12000;
+constexpr int kDefaultHeight = 7905;
+
 constexpr int kBandWidth = 680;
 constexpr int k430Width = 730;
 constexpr int k430Band = 11;
@@ -286,24 +290,38 @@ void CWSHEET::abandonLoad(const QString& message) {
 }
 
 void CWSHEET::RestoreGeometry() {
-  const QRect screen =
-      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+  QScreen* primary = QGuiApplication::primaryScreen();
+  const QRect screen = primary ? primary->geometry() : QRect();
+  const QRect desktop = primary ? primary->virtualGeometry() : QRect();
   const int screenHeight = PxToTwips(screen.height());
   const int screenWidth = PxToTwips(screen.width());
+  // A stored value that is no number, or a size no screen can show (a damaged file), is named and
+  // its default taken; a window that size could not even be painted.
+  QStringList failures;
+  auto stored = [&](const char* key, const QString& text, int fallback, int least, int most) {
+    return StoredNumber("ORBEXPOS", key, text, fallback, least, most, failures);
+  };
   int top = 0, left = 0;
   const QString storedTop = ReadIni("ORBEXPOS", "ACPOSTop");
   if (storedTop != "ORBEXPOS" && VbVal(storedTop) >= 0) {
-    top = static_cast<int>(VbVal(storedTop));
+    top = stored("ACPOSTop", storedTop, 0, 0, INT32_MAX);
     if (top >= screenHeight) top = 0;
-    left = static_cast<int>(VbVal(ReadIni("ORBEXPOS", "ACPOSLeft")));
+    const QString storedLeft = ReadIni("ORBEXPOS", "ACPOSLeft");
+    if (storedLeft != "ORBEXPOS")
+      left = stored("ACPOSLeft", storedLeft, 0, -PxToTwips(desktop.width()), INT32_MAX);
     if (left >= screenWidth) left = 0;
   }
   const QString w = ReadIni("ORBEXPOS", "ACPOSWidth");
   const QString h = ReadIni("ORBEXPOS", "ACPOSHeight");
-  if (w != "ORBEXPOS" && h != "ORBEXPOS")
-    Move(left, top, static_cast<int>(VbVal(w)), static_cast<int>(VbVal(h)));
-  else
-    Move(left, top, 12000, 7905);
+  int width = kDefaultWidth, height = kDefaultHeight;
+  if (w != "ORBEXPOS" && h != "ORBEXPOS") {
+    // A window may stand out over the screens' edges, but not by more than their own size.
+    width = stored("ACPOSWidth", w, kDefaultWidth, 0, 2 * std::max(kDefaultWidth, PxToTwips(desktop.width())));
+    height = stored("ACPOSHeight", h, kDefaultHeight, 0,
+                    2 * std::max(kDefaultHeight, PxToTwips(desktop.height())));
+  }
+  Move(left, top, width, height);
+  ReportUnusableSettings(failures);
 }
 
 void CWSHEET::SaveGeometry() {

@@ -391,11 +391,7 @@ void ORBTOP::incompleteSetupStart() {
   reportFailures();
 }
 
-void ORBTOP::reportFailures() {
-  if (failures_.isEmpty()) return;
-  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures_.join(vbCrLf));
-  failures_.clear();
-}
+void ORBTOP::reportFailures() { ReportUnusableSettings(failures_); }
 
 void ORBTOP::showStartWindowTips(int32_t onRequest) {
   StartFlags.TipsPath = "ORBEX_TopTips.TXT";

@@ -102,6 +102,28 @@ TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
   EXPECT_EQ(RigPortState.TransverterOn, "1");
 }
 
+TEST_F(CWSHEETTest, AStoredGeometryNoScreenCanShowIsNamedAndTheDefaultTaken) {
+  WriteIni("ORBEXPOS", "ACPOSTop", "1500");
+  WriteIni("ORBEXPOS", "ACPOSLeft", "-999999999");
+  WriteIni("ORBEXPOS", "ACPOSWidth", "999999999");
+  WriteIni("ORBEXPOS", "ACPOSHeight", "-40");
+  boxes.Answer(vbOK);
+  CWSHEET& s = sheet();
+  ASSERT_EQ(boxes.texts().size(), 1);
+  const QString text = boxes.texts()[0];
+  EXPECT_TRUE(text.startsWith("ORBEX5.INI の次の設定値は使えないので既定値で起動します。")) << text.toStdString();
+  for (const char* named : {"[ORBEXPOS] ACPOSLeft=-999999999", "[ORBEXPOS] ACPOSWidth=999999999",
+                            "[ORBEXPOS] ACPOSHeight=-40"})
+    EXPECT_TRUE(text.contains(named)) << named;
+  EXPECT_FALSE(text.contains("ACPOSTop"));
+  EXPECT_EQ(s.Top(), 1500);
+  EXPECT_EQ(s.Left(), 0);
+  EXPECT_EQ(s.Width(), 12000);
+  EXPECT_EQ(s.Height(), 7905);
+  s.MSFlexGrid2.grab();  // paints
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), "999999999") << "the file is left as it is";
+}
+
 TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
   Settings.ExtendedBandSet = 1;
   ApplyBandSetLayout();
