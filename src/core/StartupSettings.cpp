@@ -10,6 +10,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/paths.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 
 namespace {
@@ -68,6 +69,11 @@ void readHamlogAndConditions(StartupReading& r) {
     r.Boxes.ModeListText = r.Boxes.ModeBox;
   }
   QString start = ReadIniOr("LASTCONDX", "STARTdate", "");
+  if (start.size() == 8 && !IsEightDigitDate(start)) {
+    // Eight characters but no date: every QSO would compare outside the period.
+    r.Failures << "[LASTCONDX] STARTdate=" + start;
+    start.clear();
+  }
   if (start.size() != 8) start = "19520729";
   ReadConditions.StartDate = start;
   r.Boxes.StartDateBox = start;

@@ -168,6 +168,15 @@ TEST_F(StartupSettingsTest, AModeCountBeyondItsLimitIsNamedAndNoModeRead) {
   EXPECT_TRUE(ReadStartupSettings().Failures.isEmpty());
 }
 
+TEST_F(StartupSettingsTest, AStartDateOfEightCharactersThatIsNoDateIsNamed) {
+  setUpHamlog();
+  set("LASTCONDX", "STARTdate", "abcdefgh");
+  const StartupReading r = ReadStartupSettings();
+  EXPECT_EQ(r.Failures, QStringList({"[LASTCONDX] STARTdate=abcdefgh"}));
+  EXPECT_EQ(ReadConditions.StartDate, "19520729");
+  EXPECT_EQ(r.Boxes.StartDateBox, "19520729");
+}
+
 TEST_F(StartupSettingsTest, OldViewerSectionIsRemovedOnce) {
   const QByteArray before =
       "[ORB]\r\nMYCALL=JA1ZZZ\r\n[VIEWwwwPOS]\r\nVIEWwwwPOSTop=100\r\nVIEWwwwFW=3\r\n[LASTCONDX]\r\n"

@@ -22,6 +22,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 #include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
@@ -582,6 +583,22 @@ void ORBTOP::Command1_Click() {
     UnlockClose();
   });
 
+  // The conditions are checked before anything is written: a period that is no period would read no
+  // QSO and leave an empty work file in place of the last one.
+  for (TextBox* box : {&Text7, &Text8})
+    if (!IsEightDigitDate(box->text())) {
+      MsgBox("読込期間の日付「" + box->text() + "」が正しくありません。" + vbCrLf +
+                 "年月日を８桁の数字で入れて下さい (例 19520729)。",
+             vbOKOnly | vbExclamation, kTitle);
+      box->setFocus();
+      return;
+    }
+  if (Text7.text() > Text8.text()) {
+    MsgBox("読込期間の初め (" + Text7.text() + ") が終わり (" + Text8.text() + ") より後です。",
+           vbOKOnly | vbExclamation, kTitle);
+    Text7.setFocus();
+    return;
+  }
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
     MsgBox("Digitalモードの内訳設定がありません" + vbCrLf + "「環境設定」から選択設定下さい。");
