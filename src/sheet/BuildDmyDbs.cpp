@@ -69,6 +69,11 @@ void collateAndFill(SheetProgress& progress, const QByteArray& sorted) {
 // "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
 void reusePreviousFile(SheetProgress& progress) {
   progress.Status(QStringLiteral("SORT中"));
+  if (CheckWorkFile() == WorkFileState::Damaged) {
+    progress.PreviousDataUnusable();
+    fail(progress, kReadWorkFileDamaged);
+    return;
+  }
   QByteArray data;
   if (!IsFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
     progress.PreviousDataUnusable();

@@ -99,6 +99,7 @@ inline constexpr int32_t kReadStoppedByEsc = 4;    // the extraction saw the Esc
 inline constexpr int32_t kReadAppendNoHamlog = 5;  // HAMLOG did not open for the append read
 inline constexpr int32_t kReadNoHamlog = 6;        // HAMLOG did not open for the rewrite
 inline constexpr int32_t kReadRecordFailed = 7;    // a HAMLOG record could not be read
+inline constexpr int32_t kReadWorkFileDamaged = 8;  // the previous work file is not the one completed
 
 // Worked and confirmed codes per kind and band slot (band column - 5), filled by every sheet fill.
 struct BandTotalsState {

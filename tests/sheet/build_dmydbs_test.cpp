@@ -18,6 +18,7 @@
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
+#include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "support/shared_state.h"
@@ -221,6 +222,24 @@ TEST_F(BuildDmyDbsTest, PreviousDataWithoutAFileFails) {
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadSortGaveUp);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+TEST_F(BuildDmyDbsTest, PreviousDataDamagedAtTheSameSizeIsRefusedAndKept) {
+  log.Load();
+  ASSERT_TRUE(WorkFileStillValid());
+  QByteArray damaged = work();
+  ASSERT_GT(damaged.size(), 10);
+  damaged[5] = damaged[5] == 'x' ? 'y' : 'x';
+  ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), damaged));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Damaged);
+  log.Prepare();
+  StartFlags.StartWithPreviousData = 1;
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadWorkFileDamaged);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+  EXPECT_EQ(work(), damaged) << "the file is left for the operator to look at";
+  EXPECT_TRUE(WorkFileDamagedText().contains("DMYDBS.DAT"));
 }
 
 TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {

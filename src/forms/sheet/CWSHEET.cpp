@@ -54,6 +54,7 @@ QString programFile(const QString& name) { return ProgramFolder() + "/" + name; 
 QString readFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
+  if (code == kReadWorkFileDamaged) return WorkFileDamagedText();
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
            programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");

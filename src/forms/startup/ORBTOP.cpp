@@ -299,7 +299,9 @@ void ORBTOP::checkDatabaseFile() {
   hdbFound_ = !Settings.CurrentHdbDate.isEmpty();
   if (hdbFound_) {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
-    Check1.SetValue(WorkFileStillValid() ? 1 : 0);
+    const WorkFileState work = CheckWorkFile();
+    Check1.SetValue(work == WorkFileState::Valid ? 1 : 0);
+    if (work == WorkFileState::Damaged) MsgBox(WorkFileDamagedText(), vbOKOnly | vbExclamation, kTitle);
   } else {
     Label5.setText("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);

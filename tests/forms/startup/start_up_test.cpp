@@ -288,8 +288,16 @@ TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
   EXPECT_EQ(StartFlags.StartWithPreviousData, 1);
 
   UnloadAllForms();
-  home.write("DMYDBS.DAT", "cut short\r\n");
-  EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed";
+  MsgBoxResponder boxes;
+  for (const char* damaged : {"cut short\r\n", "previous readinG\r\n"}) {
+    home.write("DMYDBS.DAT", damaged);
+    boxes.Answer(vbOK);
+    EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed: " << damaged;
+    UnloadAllForms();
+  }
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_TRUE(boxes.texts()[1].contains(QString::fromUtf8("DMYDBS.DAT は前回の読込の後で書き換えられたか壊れています")))
+      << boxes.texts()[1].toStdString();
 
   UnloadAllForms();
   home.write("DMYDBS.DAT", "previous reading\r\n");
