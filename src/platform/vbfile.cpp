@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "platform/paths.h"
 
@@ -17,12 +19,16 @@ constexpr int64_t kPrintZone = 14;
 constexpr qsizetype kBufferLimit = 1 << 20;
 
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
-bool commitSaveFile(QSaveFile& f) {
+bool commitSaveFile(QSaveFile& f, QString* why = nullptr) {
   if (!f.flush() || ::fsync(f.handle()) != 0) {
+    if (why) *why = f.error() != QFileDevice::NoError ? f.errorString() : QString::fromLocal8Bit(strerror(errno));
     f.cancelWriting();
     return false;
   }
-  if (!f.commit()) return false;
+  if (!f.commit()) {
+    if (why) *why = f.errorString();
+    return false;
+  }
   const QByteArray folder = QFile::encodeName(QFileInfo(f.fileName()).absolutePath());
   const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
   if (fd >= 0) {
@@ -50,17 +56,24 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-bool AtomicWriteFile(const QString& path, QByteArrayView bytes) {
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
-  if (real.isEmpty() || QFileInfo(real).isDir()) return false;
+  if (real.isEmpty() || QFileInfo(real).isDir()) {
+    if (why) *why = QStringLiteral("not a file name");
+    return false;
+  }
   QSaveFile f(real);
   f.setDirectWriteFallback(false);
-  if (!f.open(QIODevice::WriteOnly)) return false;
+  if (!f.open(QIODevice::WriteOnly)) {
+    if (why) *why = f.errorString();
+    return false;
+  }
   if (f.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (why) *why = f.errorString();
     f.cancelWriting();
     return false;
   }
-  return commitSaveFile(f);
+  return commitSaveFile(f, why);
 }
 
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {

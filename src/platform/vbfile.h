@@ -24,8 +24,8 @@
 class QFileDevice;
 
 // Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
-// The old file is left as it was when anything fails.
-bool AtomicWriteFile(const QString& path, QByteArrayView bytes);
+// The old file is left as it was when anything fails; `why` then holds the system's reason.
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);

@@ -8,6 +8,7 @@
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -24,11 +25,29 @@ namespace {
 void closeHamlog() { HamlogCloseDb(0); }
 
 // Every way out of a failed build: nothing committed, the reason kept for the sheet load.
-void fail(SheetProgress& progress, int32_t statusCode) {
+void fail(SheetProgress& progress, int32_t statusCode, const QString& cause = {}) {
   progress.HideBusyFrame();
   SheetTally.ReadFailed = 1;
+  SheetTally.ReadFailureCause = cause;
   StartFlags.ReadStatusCode = statusCode;
   SheetTally.AppendRead = 0;
+}
+
+// Why record `recNo` stopped the reading.
+QString recordFailureText(int32_t recNo, int32_t result) {
+  QString why;
+  switch (result) {
+    case HAMLOG_DELETED:
+      why = QStringLiteral("削除されたレコードです");
+      break;
+    case HAMLOG_NO_RECORD:
+      why = QStringLiteral("レコードがありません (読込中に HAMLOG.HDB が変わりました)");
+      break;
+    default:
+      why = QStringLiteral("読めません (エラー番号 ") + QString::number(result) + ")";
+  }
+  return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) + QStringLiteral(" は") +
+         why + QStringLiteral("。読込を中止しました。");
 }
 
 // The file sort on a file, repeated while it is busy. False when it gave up.
@@ -109,15 +128,18 @@ bool writeLastp(const QString& value) {
 }
 
 // The work file and LASTP go together. LASTP goes first because its old value is at hand to put
-// back when the file cannot be replaced; the old file is not.
-bool commitWorkFile(const QByteArray& bytes, const QString& lastp) {
+// back when the file cannot be replaced; the old file is not. The file and the reason when it failed.
+QString commitWorkFile(const QByteArray& bytes, const QString& lastp) {
   const QString previous = Settings.LastExtractedRecord;
-  if (!writeLastp(lastp) || !AtomicWriteFile(DmyDbsPath(), bytes)) {
+  if (!writeLastp(lastp))
+    return IniFilePath() + QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
+  QString why;
+  if (!AtomicWriteFile(DmyDbsPath(), bytes, &why)) {
     writeLastp(previous);
-    return false;
+    return DmyDbsPath() + QStringLiteral(" を書き込めません (") + why + ")。";
   }
   Settings.LastExtractedRecord = lastp;
-  return true;
+  return {};
 }
 
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
@@ -184,8 +206,9 @@ void BuildDmyDbs(SheetProgress& progress) {
     ++t.ReadPosition;
     Qso.QsoRecNo = t.ReadPosition;
     if (ReadQsoBasic(Qso.QsoRecNo, 0) == 1) {  // it has told the operator
+      const int32_t result = Hamlog.LastResult;
       closeHamlog();
-      fail(progress, kReadRecordFailed);
+      fail(progress, kReadRecordFailed, recordFailureText(t.ReadPosition, result));
       return;
     }
     // Esc and the counter get through every 8192 records, and at least every 50 ms.
@@ -218,7 +241,7 @@ void BuildDmyDbs(SheetProgress& progress) {
   if (append) {
     // The lines already there stay: a file that is there but cannot be read stops the append.
     if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
-      fail(progress, kReadFileError);
+      fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
     all += lines;
@@ -232,8 +255,9 @@ void BuildDmyDbs(SheetProgress& progress) {
     return;
   }
   // A rewrite that took no line writes the previous LASTP back.
-  if (!commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
-    fail(progress, kReadFileError);
+  if (const QString why = commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord);
+      !why.isEmpty()) {
+    fail(progress, kReadFileError, why);
     return;
   }
   RecordWorkFileComplete();

@@ -72,6 +72,7 @@ struct SheetTallyState {
   int32_t ReadPosition = 0;     // last record number read
   int32_t NewLinesWritten = 0;  // 1 once this run took a line
   int32_t ReadFailed = 0;       // 1 when the builder stopped (Esc, failure); read by the sheet load
+  QString ReadFailureCause;     // which file and why, for a failure the code alone does not tell
 
   // Collation walk state.
   int32_t CollationStartRow = 1;

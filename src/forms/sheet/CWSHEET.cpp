@@ -58,8 +58,10 @@ QString readFailureMessage(int32_t code) {
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
            programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
-  if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
-    return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
+  if (code == kReadNoHamlog || code == kReadAppendNoHamlog)
+    return Hamlog.LastResult == HAMLOG_IN_USE ? QStringLiteral("先客です、既にHAMLOG.HDBが使われています。")
+                                              : HamlogOpenFailureText(Hamlog.LastResult);
+  if (!SheetTally.ReadFailureCause.isEmpty()) return SheetTally.ReadFailureCause;
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
 
@@ -272,6 +274,7 @@ void CWSHEET::resetReadingAndViewState() {
   ChousonListMode = 0;
   t.AppendRead = 0;
   t.ReadFailed = 0;
+  t.ReadFailureCause.clear();
   t.NewLinesWritten = 0;
   t.AreaViewActive = 0;
   t.AreaFilter.clear();

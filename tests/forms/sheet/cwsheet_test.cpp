@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -16,6 +18,7 @@
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
+#include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"
@@ -240,7 +243,7 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().endsWith("/DMYDBS.DAT が開けませんでした。err code=6"));
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
 
   log.Prepare();
   MasterList.MasterFilePath = log.home.file("nowhere/HAMLOG.MST");
@@ -248,6 +251,29 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.MST/QTH data READ ERROR");
+}
+
+TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCause) {
+  // A folder where the file should be refuses the write as a read-only or full folder would.
+  QDir(log.home.path()).mkdir("DMYDBS.DAT");
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].contains(DmyDbsPath() + " を書き込めません (")) << boxes.texts()[0].toStdString();
+  EXPECT_FALSE(boxes.texts()[0].contains("err code"));
+  QDir(log.home.path()).rmdir("DMYDBS.DAT");
+
+  log.Prepare();
+  const QString ini = IniFilePath();
+  QFile::remove(ini);
+  QDir().mkdir(ini);
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().startsWith(ini + " に書き込めません")) << boxes.texts().last().toStdString();
+  EXPECT_FALSE(QFile::exists(DmyDbsPath())) << "no work file without its LASTP";
+  QDir().rmdir(ini);
 }
 
 TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
