@@ -221,6 +221,24 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   EXPECT_TRUE(IsLoaded<ORBTOP>());
 }
 
+TEST_F(StartWindowTest, AProgramFolderThatTakesNoFileIsToldAndTheProgramEndsWithAnError) {
+  // A plain file where the program folder's parent should be: no file can be made in it, as in a
+  // read-only or full folder.
+  const QString blocker = home.write("blocker", "x");
+  const QByteArray previous = qgetenv("ORBEX_HOME");
+  qputenv("ORBEX_HOME", (blocker + "/ORBEX5").toUtf8());
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  qputenv("ORBEX_HOME", previous);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_FALSE(IsLoaded<ORBTOP>());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith("プログラムフォルダー\r\n" + blocker + "/ORBEX5\r\nにファイルを作れないので起動できません ("))
+      << boxes.texts()[0].toStdString();
+}
+
 TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   setUpOperator();
   set("ORB", "TopTips_DISP", "NO");
