@@ -13,6 +13,13 @@
 
 QString IniFilePath() { return JoinPath(ProgramFolder(), "ORBEX5.INI"); }
 
+QString IniForeignEncoding() {
+  QByteArray bytes;
+  if (!ReadWholeFile(IniFilePath(), bytes)) return {};
+  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  return LooksLikeUtf8(bytes) ? QStringLiteral("UTF-8") : QString();
+}
+
 void ReadIni(const QString& section, const QString& key, QString& value) {
   const QString v = GetPrivateProfileString(section, key, section, IniFilePath());
   // The value ends at a NUL, as the fixed read buffer did.

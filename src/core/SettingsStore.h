@@ -17,6 +17,11 @@ inline constexpr int kIniValueLimit = 127;
 // Full path of ORBEX5.INI.
 QString IniFilePath();
 
+// The encoding ORBEX5.INI was saved in when it is not Windows-31J ("UTF-8", "UTF-16LE", ...): its
+// Japanese values would read garbled and a rewrite would mix two encodings. Empty when it is fine or
+// missing.
+QString IniForeignEncoding();
+
 // Reads `key` of `section`; a missing key (or section or file) gives the section name, a stored empty
 // value gives "". Values are cut to 127 bytes, never inside a character.
 void ReadIni(const QString& section, const QString& key, QString& value);

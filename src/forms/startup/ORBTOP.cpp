@@ -201,6 +201,13 @@ void ORBTOP::Form_Load() {
   SETCFG.SetEnabled(static_cast<bool>(StartWindowHooks.ShowSettingsDialog));
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
   if (!loadDesignatedCities()) return;
+  if (const QString encoding = IniForeignEncoding(); !encoding.isEmpty()) {
+    // Read as it is, a Japanese path comes out garbled and the settings look incomplete.
+    endProgramWithMessage(IniFilePath() + " は " + encoding + " で保存されています。" + vbCrLf +
+                          "ORBEX5.INI は Windows-31J (Shift_JIS) で保存して下さい。" + vbCrLf +
+                          "この先進めませんので終了します");
+    return;
+  }
   CleanIniViewPos();
   HamlogDllVersion = ThdllVersionNumber(GetThdllVersion()).value_or(0);
 

@@ -192,6 +192,29 @@ TEST_F(StartWindowTest, MissingDefinitionFileEndsTheProgram) {
   EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
 }
 
+TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
+  setUpOperator();
+  const QByteArray ansi = home.read("ORBEX5.INI");
+  const QByteArray utf8 = FromAnsi(ansi).toUtf8() + QString::fromUtf8("DataFol=C:\\ハムログ\\\r\n").toUtf8();
+  for (const QByteArray& bytes : {utf8, QByteArray("\xEF\xBB\xBF") + ansi}) {
+    home.write("ORBEX5.INI", bytes);
+    MsgBoxResponder boxes;
+    boxes.Answer(vbOK);
+    EXPECT_EQ(load(), nullptr);
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") + " は UTF-8 で保存されています。\r\n"
+                                            "ORBEX5.INI は Windows-31J (Shift_JIS) で保存して下さい。"))
+        << boxes.texts()[0].toStdString();
+    EXPECT_FALSE(boxes.texts()[0].contains(QString::fromUtf8("設定が不完全です")));
+    EXPECT_EQ(home.read("ORBEX5.INI"), bytes);
+  }
+  // The same settings in Windows-31J start as usual.
+  home.write("ORBEX5.INI", ansi);
+  set("ORB", "TopTips_DISP", "NO");
+  MsgBoxResponder none;
+  EXPECT_NE(load(), nullptr);
+}
+
 TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
   home.write(QString::fromUtf8("政令指定都市定義.txt"),
              ToAnsi(QString::fromUtf8("# 注釈\r\n横浜市,1101,19560901\r\n名古屋市,2001\r\n")));
