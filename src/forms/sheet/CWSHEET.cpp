@@ -226,7 +226,9 @@ void CWSHEET::LoadSheet() {
   t.MasterRowCount =
       Settings.UseOwnQthData != 0 ? LoadQTHMasterList(0) : LoadMasterList(MasterList.MasterRecLen);
   if (t.MasterRowCount == 0) {
-    abandonLoad(QStringLiteral("HAMLOG.MST/QTH data READ ERROR"));
+    QString text = QStringLiteral("HAMLOG.MST/QTH data READ ERROR");
+    if (!MasterList.LoadProblem.isEmpty()) text += vbCrLf + MasterList.MasterFilePath + vbCrLf + MasterList.LoadProblem;
+    abandonLoad(text);
     return;
   }
   BuildDmyDbs(progress_);

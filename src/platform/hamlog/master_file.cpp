@@ -41,6 +41,8 @@ QByteArray BuildMasterRecord(const MasterEntry& e) {
   return r;
 }
 
+bool HasMasterHeader(QByteArrayView head) { return head.startsWith(QByteArrayView(kMagic, sizeof kMagic)); }
+
 std::optional<MasterHeader> ParseMasterHeader(QByteArrayView head, int64_t fileSize) {
   if (head.size() < kMasterFirstRecord || std::memcmp(head.data(), kMagic, 8) != 0) return std::nullopt;
   if (get32(head.data() + 8) != kMasterRecordLength || get32(head.data() + 12) != kMasterFirstRecord)

@@ -17,6 +17,7 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "rig/RigPortState.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
@@ -251,6 +252,18 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.MST/QTH data READ ERROR");
+
+  // A master cut short says so.
+  log.Prepare();
+  QByteArray master;
+  ASSERT_TRUE(ReadWholeFile(MasterList.MasterFilePath, master));
+  ASSERT_TRUE(AtomicWriteFile(MasterList.MasterFilePath, master.left(master.size() - 30)));
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" + MasterList.MasterFilePath +
+                                               "\r\n長さ "))
+      << boxes.texts().last().toStdString();
 }
 
 TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCause) {
