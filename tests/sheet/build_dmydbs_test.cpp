@@ -15,6 +15,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
@@ -240,6 +241,23 @@ TEST_F(BuildDmyDbsTest, PreviousDataDamagedAtTheSameSizeIsRefusedAndKept) {
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
   EXPECT_EQ(work(), damaged) << "the file is left for the operator to look at";
   EXPECT_TRUE(WorkFileDamagedText().contains("DMYDBS.DAT"));
+}
+
+TEST_F(BuildDmyDbsTest, ADeletedRecordStopsTheReadingWithTheRecordAndTheCauseNamed) {
+  log.Load();
+  const QByteArray before = work();
+  ThwRecord thw{};
+  ASSERT_EQ(HamlogOpen(0, thw, Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 4), 1), 0);
+  ASSERT_EQ(Vdbf_delete(thw, 4), 0);
+  HamlogClose(thw, 0);
+  log.Prepare();
+  boxes.Answer(vbOK);  // the reader's own message
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadRecordFailed);
+  EXPECT_EQ(SheetTally.ReadFailureCause,
+            Hamlog.HamlogDbPath + QString::fromUtf8(" のレコード 4 は削除されたレコードです。読込を中止しました。"));
+  EXPECT_EQ(work(), before);
 }
 
 TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {
