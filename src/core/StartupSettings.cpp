@@ -195,7 +195,9 @@ StartupReading ReadStartupSettings() {
   r.MyCallMissing = !call;
   s.MyCall = call.value_or(QString());
   const QString wanted = ReadIniOr("ORB", "WNTP", "1");
-  s.WantedListType = wanted == "0" ? "1" : wanted;
+  // "1" text, "2" listening list, "3" CSV; "0" is an old way of saying "1".
+  const int32_t listType = StoredNumber("ORB", "WNTP", wanted, 1, 0, 3, r.Failures);
+  s.WantedListType = listType == 0 ? "1" : QString::number(listType);
 
   const std::optional<QString> exe = ReadIniKey("ORB", "HAMLOGexePOS");
   if (!exe || !exe->toUpper().contains("W.EXE")) {

@@ -184,7 +184,21 @@ void BuildDmyDbs(SheetProgress& progress) {
     return;
   }
   NoteHamlogBeforeReading();
-  t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
+  t.ReadPosition = 0;
+  if (append) {
+    // Where the last reading stopped; a value outside the log would read the wrong records.
+    QStringList unusable;
+    t.ReadPosition =
+        StoredNumber("ORB", "LASTP", Settings.LastExtractedRecord, 0, 0, Hamlog.HdbRecordCount, unusable);
+    if (!unusable.isEmpty()) {
+      closeHamlog();
+      fail(progress, kReadAppendNoHamlog,
+           IniFilePath() + QStringLiteral(" の ") + unusable[0] +
+               QStringLiteral(" が HAMLOG.HDB のレコード数 (") + QString::number(Hamlog.HdbRecordCount) +
+               QStringLiteral(") に合いません。HAMLOG.HDB から読み直して下さい。"));
+      return;
+    }
+  }
   progress.Status(QStringLiteral("読込中"));
 
   QByteArray lines;

@@ -177,6 +177,18 @@ TEST_F(StartupSettingsTest, AStartDateOfEightCharactersThatIsNoDateIsNamed) {
   EXPECT_EQ(r.Boxes.StartDateBox, "19520729");
 }
 
+TEST_F(StartupSettingsTest, AWantedListFormatThatIsNoneOfTheThreeIsNamed) {
+  set("ORB", "WNTP", "0");
+  EXPECT_TRUE(ReadStartupSettings().Failures.isEmpty());
+  EXPECT_EQ(Settings.WantedListType, "1");
+  set("ORB", "WNTP", "3");
+  ReadStartupSettings();
+  EXPECT_EQ(Settings.WantedListType, "3");
+  set("ORB", "WNTP", "77777777777");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[ORB] WNTP=77777777777"}));
+  EXPECT_EQ(Settings.WantedListType, "1");
+}
+
 TEST_F(StartupSettingsTest, OldViewerSectionIsRemovedOnce) {
   const QByteArray before =
       "[ORB]\r\nMYCALL=JA1ZZZ\r\n[VIEWwwwPOS]\r\nVIEWwwwPOSTop=100\r\nVIEWwwwFW=3\r\n[LASTCONDX]\r\n"

@@ -217,6 +217,23 @@ TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
   EXPECT_EQ(readOrb("LASTP"), "18");
 }
 
+TEST_F(BuildDmyDbsTest, AnAppendFromAStoredPositionOutsideTheLogIsRefusedAndNothingWritten) {
+  log.Load();
+  const QByteArray first = work();
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  for (const char* lastp : {"-5", "99999999", "x"}) {
+    Settings.LastExtractedRecord = lastp;
+    SheetTally.AppendRead = 1;
+    SheetTally.ReadFailed = 0;
+    BuildDmyDbs();
+    EXPECT_EQ(SheetTally.ReadFailed, 1) << lastp;
+    EXPECT_TRUE(SheetTally.ReadFailureCause.contains(QString("[ORB] LASTP=") + lastp))
+        << SheetTally.ReadFailureCause.toStdString();
+    EXPECT_EQ(work(), first);
+    EXPECT_EQ(readOrb("LASTP"), "17");
+  }
+}
+
 TEST_F(BuildDmyDbsTest, PreviousDataWithoutAFileFails) {
   StartFlags.StartWithPreviousData = 1;
   log.Load();

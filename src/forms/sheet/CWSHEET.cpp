@@ -54,6 +54,7 @@ QString programFile(const QString& name) { return ProgramFolder() + "/" + name; 
 QString readFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
+  if (!SheetTally.ReadFailureCause.isEmpty()) return SheetTally.ReadFailureCause;
   if (code == kReadWorkFileDamaged) return WorkFileDamagedText();
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
@@ -61,7 +62,6 @@ QString readFailureMessage(int32_t code) {
   if (code == kReadNoHamlog || code == kReadAppendNoHamlog)
     return Hamlog.LastResult == HAMLOG_IN_USE ? QStringLiteral("先客です、既にHAMLOG.HDBが使われています。")
                                               : HamlogOpenFailureText(Hamlog.LastResult);
-  if (!SheetTally.ReadFailureCause.isEmpty()) return SheetTally.ReadFailureCause;
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
 
