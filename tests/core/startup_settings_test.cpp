@@ -189,6 +189,14 @@ TEST_F(StartupSettingsTest, AWantedListFormatThatIsNoneOfTheThreeIsNamed) {
   EXPECT_EQ(Settings.WantedListType, "1");
 }
 
+TEST_F(StartupSettingsTest, ADisplayFlagThatIsNeitherOnNorOffIsNamed) {
+  set("DISPCG_ITEM", "GUN", "5");
+  set("DISPCG_ITEM", "TOWN", "1e30");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[DISPCG_ITEM] GUN=5", "[DISPCG_ITEM] TOWN=1e30"}));
+  EXPECT_EQ(DisplayItems.GunOn, 1);
+  EXPECT_EQ(DisplayItems.TownOn, 1);
+}
+
 TEST_F(StartupSettingsTest, OldViewerSectionIsRemovedOnce) {
   const QByteArray before =
       "[ORB]\r\nMYCALL=JA1ZZZ\r\n[VIEWwwwPOS]\r\nVIEWwwwPOSTop=100\r\nVIEWwwwFW=3\r\n[LASTCONDX]\r\n"
