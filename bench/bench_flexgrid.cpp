@@ -2,6 +2,8 @@
 // (target: under 50 ms), the same through AddItem, hiding every other row, and a sort.
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 
 #include "platform/ui/flexgrid.h"
@@ -94,11 +96,4 @@ BENCHMARK(BM_SortGenericOnOneColumn)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

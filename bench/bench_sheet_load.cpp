@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -34,49 +36,9 @@
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
+#include "synthetic_log.h"
 
 namespace {
-
-QTemporaryDir& root() {
-  static QTemporaryDir dir;
-  return dir;
-}
-
-// One HAMLOG folder per log size, generated once.
-QString logFolder(int64_t qsos) {
-  static std::map<int64_t, QString> made;
-  auto it = made.find(qsos);
-  if (it != made.end()) return it->second;
-  const QString dir = root().filePath(QString("log%1").arg(qsos));
-  QDir().mkpath(dir);
-  hamlogdb::Create(dir);
-  hamlogdb::LoadMaster(dir, QString(ORBEX_DATA_DIR) + "/master.csv");
-  hamlogdb::Generate(dir, qsos, 20240607);
-  made[qsos] = dir;
-  return dir;
-}
-
-// Settings of a program folder that reads the log of `dir` afresh.
-void prepare(const QString& dir) {
-  const QString home = root().filePath("home");
-  QDir().mkpath(home);
-  qputenv("ORBEX_HOME", home.toLocal8Bit());
-  Settings = {};
-  Settings.DataFolder = home;
-  Settings.QslReceivedMarks[0] = "*";
-  Settings.QslReceivedMarks[1] = "E";
-  ReadConditions = {};
-  StartFlags = {};
-  Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
-  Hamlog.HamlogClosed = 1;
-  Hamlog.HdbRecordCount = CountHdbRecords();
-  MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
-  MasterList.MasterRecLen = 56;
-  MasterList.MasterHeaderLen = 235;
-  MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
-  ApplyBandSetLayout();
-  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
-}
 
 // Memory of the process's own (anonymous) pages, sampled every 2 ms while the timed work runs. The
 // resident size alone would also count the pages of HAMLOG.HDB that the library maps and touches.
@@ -116,13 +78,13 @@ void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
 }
 
 void BM_SheetLoad(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
+  const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
   for (auto _ : state) {
     state.PauseTiming();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    prepare(dir);
+    PrepareSyntheticLog(dir);
     state.ResumeTiming();
     Form<CWSHEET>();
     if (SheetTally.ReadFailed) state.SkipWithError("the load failed");
@@ -133,11 +95,11 @@ void BM_SheetLoad(benchmark::State& state) {
 BENCHMARK(BM_SheetLoad)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_BuildDmyDbs(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
+  const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
   for (auto _ : state) {
     state.PauseTiming();
-    prepare(dir);
+    PrepareSyntheticLog(dir);
     SheetTally = {};
     SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
     SheetTally.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
@@ -150,8 +112,8 @@ void BM_BuildDmyDbs(benchmark::State& state) {
 BENCHMARK(BM_BuildDmyDbs)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_CollateAndFill(benchmark::State& state) {
-  const QString dir = logFolder(state.range(0));
-  prepare(dir);
+  const QString dir = SyntheticLogFolder(state.range(0));
+  PrepareSyntheticLog(dir);
   SheetTally = {};
   SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
   SheetTally.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
@@ -174,11 +136,4 @@ BENCHMARK(BM_CollateAndFill)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillis
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

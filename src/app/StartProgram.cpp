@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <memory>
 
+#include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -50,6 +51,7 @@ bool StartProgram(int* exitCode) {
   }
   programLock() = std::move(lock);
 
+  ConnectLookupWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;

@@ -180,6 +180,9 @@ int32_t LoadQTHMasterList(int32_t /*unused*/) {
     if (!in.Input(w.code, w.name, w.kind, w.idx, w.area)) break;
     ++recordsRead;
     w.code = w.code.trimmed();
+    // The file's fields are trimmed; the table holds them at the code master's widths (bytes).
+    w.idx = FromAnsi(FixedAnsi(w.idx, 2));
+    w.area = FromAnsi(FixedAnsi(w.area, 1));
     bool listed = false;
     const QString flag = groupFlag(w.code, " ", listed);  // a blank keeps the key columns in place
     if (!listed) continue;

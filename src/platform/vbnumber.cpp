@@ -60,3 +60,5 @@ std::optional<int32_t> WholeNumber(const QString& text) {
   if (r < INT32_MIN || r > INT32_MAX) return std::nullopt;
   return static_cast<int32_t>(r);
 }
+
+QString VbStr(int64_t n) { return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n); }

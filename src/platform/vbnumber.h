@@ -16,3 +16,5 @@ bool IsNumericText(const QString& text);
 // A stored number as the runtime's whole-number conversion reads it: blanks around it, a sign, a
 // decimal fraction rounded half to even. Nothing for empty or other text, or beyond 32 bits.
 std::optional<int32_t> WholeNumber(const QString& text);
+// VB's Str on a whole number: a leading blank where the sign of a negative number stands (" 7785", "-15").
+QString VbStr(int64_t n);

@@ -42,13 +42,16 @@ struct RigPortStateData {
   int64_t FreqHz = 0;     // last frequency read, transverter offset included
   QString FreqText;       // last frequency as written into the QSO entry window
   QString ModeText;       // last mode read ("LSB", "USB", "CW")
-  QString ModeKind;       // "CW" or "SSB", by frequency
-  QString ModeCode;       // the current model's code for ModeKind
   QString UseTrv = "No";  // USE_TRV: "Yes" / "No"
   QString TransverterOn = "0";
   int64_t TransverterOffsetHz = 22'000'000;  // TrvIfFreqMhz x 1,000,000
   int32_t ManualFreqFlag = 0;                // 1 while a typed or received frequency must not be overwritten
   int32_t LastPurgeResult = 0;
+  QString KenwoodRxVfo;     // "1" after the KENWOOD answered FR1; (receiving on VFO B)
+  QString ModeByFreqCode;   // the model's mode code that ModeByFreq chose
+  QString SatMateMode;      // mode field of the last message from the satellite program
+  int32_t TxShiftHz = 0;    // transmit offset last asked for by the companion program
+  int32_t ZeroInHz = 0;     // zero-in offset of its last zero-in command
   int32_t WriteCount = 0;
   int32_t ReadCount = 0;
   QByteArray TxFrame;

@@ -154,15 +154,16 @@ struct Yyyymmdd {
 
 }  // namespace
 
+bool ModeIsSelected(const QString& mode) {
+  const QString& selected = ReadConditions.SelMode;
+  if (selected == QLatin1String("DIGITAL")) return Settings.DigitalModes.contains(mode);
+  return selected == QLatin1String("MIX") || mode == selected;
+}
+
 bool QsoPassesConditions() {
   if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return false;
   if (Qso.QsoCode.size() < 4 || Qso.QsoCode == QLatin1String("0100")) return false;
-  const QString& mode = ReadConditions.SelMode;
-  if (mode == QLatin1String("DIGITAL")) {
-    if (!Settings.DigitalModes.contains(Qso.QsoMode)) return false;
-  } else if (mode != QLatin1String("MIX") && Qso.QsoMode != mode) {
-    return false;
-  }
+  if (!ModeIsSelected(Qso.QsoMode)) return false;
   for (const QString& kind : ReadConditions.ExcludedQslKinds)
     if (!kind.isEmpty() && kind == Qso.QslVia) return false;
   return true;

@@ -7,6 +7,8 @@
 // failure leaves the previous file and LASTP as they were, sets SheetTally.ReadFailed to 1 and
 // StartFlags.ReadStatusCode to its reason (SheetTally.h).
 
+#include <QString>
+
 #include "sheet/SheetProgress.h"
 
 void BuildDmyDbs(SheetProgress& progress = SilentSheetProgress());
@@ -14,3 +16,6 @@ void BuildDmyDbs(SheetProgress& progress = SilentSheetProgress());
 // Whether a QSO now in Qso passes the reading conditions (band, code, mode, excluded QSL kinds;
 // the date is tested apart).
 bool QsoPassesConditions();
+// Whether a logged mode is one the reading conditions select: any for "MIX", one of the digital
+// modes for "DIGITAL", else that mode alone.
+bool ModeIsSelected(const QString& mode);

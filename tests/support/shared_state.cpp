@@ -1,5 +1,7 @@
 #include "support/shared_state.h"
 
+#include "awards/AwardSheets.h"
+#include "awards/LeagueStationCheck.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -9,8 +11,15 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/outputs/ListDialog.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/awards/ACCSheet.h"
 #include "forms/startup/ORBTOP.h"
+#include "lookup/CodeListState.h"
+#include "lookup/DxccTable.h"
+#include "lookup/LicenceSearch.h"
+#include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
 
@@ -34,4 +43,13 @@ void ResetSharedState() {
   BandTotals = {};
   StartWindowHooks = {};
   SheetHooks = {};
+  AwardSheets = {};
+  AwardSheetHooks = {};
+  LeagueStation = {};
+  OutputHooks = {};
+  Cfg = {};
+  LicenceAnswer = {};
+  DxccTable = {};
+  CodeListShared = {};
+  HttpSettings = {};
 }

@@ -792,7 +792,7 @@ def main():
                 + ["%s,%s,%s" % d for d in DESIGNATED])
     write_lines(os.path.join(home, "ORBEX_TopTips.TXT"), TOP_TIPS)
     write_lines(os.path.join(home, "ORBEX_Tips.TXT"), SHEET_TIPS)
-    write_lines(os.path.join(args.out, "dxcc_table.txt"), dxcc_table_lines(entities))
+    write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities))
     write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities))
     qsos = build_log(japan, entities)
     write_lines(os.path.join(args.out, "sample_log.csv"), list(log_lines(qsos)))

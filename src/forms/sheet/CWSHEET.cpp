@@ -11,6 +11,8 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBTOTAL1.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -49,9 +51,9 @@ constexpr int k430Band = 11;
 // The program folder's own file, as a path to show in a message.
 QString programFile(const QString& name) { return ProgramFolder() + "/" + name; }
 
-// What the operator is told when the reading stopped. An Esc counts as an interruption whichever
-// window saw it, not as a file that would not open.
-QString readFailureMessage(int32_t code) {
+}  // namespace
+
+QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
   if (!SheetTally.ReadFailureCause.isEmpty()) return SheetTally.ReadFailureCause;
@@ -64,6 +66,8 @@ QString readFailureMessage(int32_t code) {
                                               : HamlogOpenFailureText(Hamlog.LastResult);
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
+
+namespace {
 
 void deleteProgramFiles(std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -90,6 +94,8 @@ void CWSHEET::buildLayout() {
   Frame2.Move(2900, 0, 2700, 660);
   Text3.Move(120, 240, 1800, 300);
   Command2.Move(2000, 240, 600, 300);
+  Command7.Move(3200, 700, 600, 300);
+  Command11.Move(3850, 700, 1700, 300);
   Command8.Move(5700, 120, 900, 300);
   Command6.Move(5700, 420, 900, 300);
   Command4.Move(6700, 120, 1200, 300);
@@ -100,7 +106,8 @@ void CWSHEET::buildLayout() {
   Label6.Move(120, 420, 2600, 240);
   Command3.Move(2800, 220, 900, 360);
   Frame4.Move(120, 700, 3015, 600);
-  Text1.Move(120, 240, 1200, 300);
+  Text1.Move(120, 240, 800, 300);
+  Command15.Move(940, 240, 420, 300);
   Check8.Move(1400, 200, 1500, 200);
   Check9.Move(1400, 380, 800, 200);
   Command5.Move(2200, 360, 700, 220);
@@ -120,16 +127,6 @@ void CWSHEET::buildLayout() {
   Option1[1].Move(3000, 1200, 2900, 300);
   Command9.Move(3000, 1800, 1200, 400);
   Command10.Move(4400, 1800, 1200, 400);
-  Frame8.Move(2000, 1500, 7000, 3000);
-  Frame8.hide();
-  Option2[0].setText(QStringLiteral("印刷"));
-  Option2[0].hide();
-  Option2[0].setEnabled(false);
-  Option2[1].setText(QStringLiteral("Wanted"));
-  Option2[2].setText(QStringLiteral("HWCV/JCV用"));
-  Option2[2].setToolTip(QStringLiteral("430MHzまでの選択有効(DX対象外)"));
-  Option2[3].setText(QStringLiteral("Wanted(CSV形式 ALL Band のみ)"));
-  for (int i = 1; i <= 3; ++i) Option2[i].Move(120, 240 + (i - 1) * 300, 3500, 300);
   Frame1.Move(3000, 3400, 6000, 1100);
   Frame1.hide();
   Label2.Move(240, 360, 5500, 495);
@@ -150,16 +147,18 @@ void CWSHEET::wireHandlers() {
   VERDISP.Click = [this] { VERDISP_Click(); };
   SYUDSP.Click = [this] { SYUDSP_Click(); };
   RDAGN.Click = [this] { RDAGN_Click(); };
-  HLAPD.Click = [] {
-    if (SheetHooks.AppendHamlog) SheetHooks.AppendHamlog();
-  };
+  HLAPD.Click = [this] { HLAPD_Click(); };
   HELP.Click = [this] { SheetHelp(); };
   WFopn.Click = [this] { WFopn_Click(); };
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
-  Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
+  Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireGridClicks();
+  Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
+  wireMenus();
+  wireRigPanel();
 }
 
 // ---- Load
@@ -209,7 +208,7 @@ void CWSHEET::LoadSheet() {
   }
   resetReadingAndViewState();
   const int format = static_cast<int>(VbVal(Settings.WantedListType));
-  if (Option2.Exists(format)) Option2[format].SetValue(true);
+  if (Frame8.Option2.Exists(format)) Frame8.Option2[format].SetValue(true);
   Frame1.hide();
   Frame1.Move(Width() / 2 - 3000, Height() / 2 - 550);
   Frame8.hide();
@@ -218,9 +217,6 @@ void CWSHEET::LoadSheet() {
   Frame5.setToolTip(QStringLiteral(
       "ｴﾘｱ・JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索します"));
   Frame6.setToolTip(QStringLiteral("Ｗ(Wkd)のセルをクリックすると、そのQSOデータを表示します"));
-  SYUDSP.SetEnabled(static_cast<bool>(SheetHooks.ShowTotals));
-  RDAGN.SetEnabled(static_cast<bool>(SheetHooks.ShowDisplaySettings));
-  HLAPD.SetEnabled(static_cast<bool>(SheetHooks.AppendHamlog));
   LayoutSheetGrid();
   if (Settings.ModeCount == "ORB") Settings.ModeCount = "0";
   t.MasterRowCount =
@@ -233,7 +229,7 @@ void CWSHEET::LoadSheet() {
   }
   BuildDmyDbs(progress_);
   if (t.ReadFailed == 1) {
-    abandonLoad(readFailureMessage(StartFlags.ReadStatusCode));
+    abandonLoad(ReadFailureMessage(StartFlags.ReadStatusCode));
     return;
   }
   // Menus of the companion programs and the transceiver.
@@ -246,9 +242,8 @@ void CWSHEET::LoadSheet() {
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
   Rig2.SetChecked(false);
   RigSel.SetVisible(twoRig == "YES");
-  const QString& model = RigPortState.RigModel;
-  Command5.setVisible(model == "FT2000" || model == "FT991" || model == "FT817" || model == "ICOM");
-  if (RigPortState.Rig1.PortName != "NONE" && SheetHooks.RigPortOpen) SheetHooks.RigPortOpen();
+  ApplyRigModelRule();
+  if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
@@ -284,8 +279,8 @@ void CWSHEET::resetReadingAndViewState() {
   t.PrefectureFilter.clear();
   InsertMode = 0;
   TypedSelLength = 0;
+  Cfg.DisplayChanged = 0;
   SheetSearch = {};
-  NoBandYet = 1;
 }
 
 void CWSHEET::abandonLoad(const QString& message) {
@@ -423,11 +418,6 @@ void CWSHEET::ResetQsoPanel() {
   DoEvents();
 }
 
-void CWSHEET::SelectListFormat(int index) {
-  Settings.WantedListType = index == 2 ? "2" : index == 3 ? "3" : "1";
-  WriteIni("ORB", "WNTP", Settings.WantedListType);
-}
-
 // ---- Notice frame
 
 void CWSHEET::ShowNotice(const QString& text, int milliseconds) {
@@ -462,9 +452,17 @@ void CWSHEET::VERDISP_Click() {
   MsgBox(text, vbOKOnly);
 }
 
+void CWSHEET::Check8_Click() {
+  const bool on = Check8.Value() == 1;
+  RigPortState.UseTrv = on ? "Yes" : "No";
+  RigPortState.TransverterOn = on ? "1" : "0";
+  WriteIni("RIG_CON_CFG", "USE_TRV", RigPortState.UseTrv);
+  Text3.setFocus();
+}
+
 void CWSHEET::SYUDSP_Click() {
   ResetQsoPanel();
-  if (SheetHooks.ShowTotals) SheetHooks.ShowTotals();
+  Form<ORBTOTAL1>().Show();
 }
 
 void CWSHEET::RDAGN_Click() {
@@ -472,7 +470,8 @@ void CWSHEET::RDAGN_Click() {
     MsgBox(QStringLiteral("町村リスト作成モードにつき変更出来ません"), vbOKOnly);
     return;
   }
-  if (SheetHooks.ShowDisplaySettings) SheetHooks.ShowDisplaySettings();
+  Cfg.CfgMode = 0;
+  Form<CFG>().Show();
 }
 
 void CWSHEET::SheetHelp() {
@@ -555,7 +554,7 @@ void CWSHEET::UnloadCompanionWindows() {
 void CWSHEET::RTNMN_Click() {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
-  if (SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
   UnloadForm<OrbexTips>();
@@ -583,7 +582,7 @@ void CWSHEET::ExitProgram(bool fromCloseBox) {
   exiting_ = true;
   const auto lock = progress_.LockJobs();
   Label2.setText(kExitText);
-  if (fromCloseBox && SheetHooks.RigPortClose) SheetHooks.RigPortClose();
+  if (fromCloseBox) RigPortClose();
   Frame1.show();
   Frame1.raise();
   DoEvents();

@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -22,19 +24,19 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
 // Windows and services that come with later work plug in here. A menu whose hook is empty stays
 // disabled; an empty service hook is skipped.
 struct SheetHooksState {
-  std::function<void()> ShowTotals;           // SYUDSP "集計表示": the totals window
-  std::function<void()> ShowDisplaySettings;  // RDAGN "表示項目変更": the display-settings dialog
-  std::function<void()> AppendHamlog;         // HLAPD "HAMLOG追加読込(表の更新)"
-  std::function<void()> RigPortOpen;          // transceiver port, opened by the load
-  std::function<void()> RigPortClose;         // and closed by the exits and the return
-  std::function<void()> LoadDXCCTable;        // DXCC entity table, loaded at the end of the load
+  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
 };
 extern SheetHooksState SheetHooks;
+
+// What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
+// counts as an interruption whichever window saw it, not as a file that would not open.
+QString ReadFailureMessage(int32_t code);
 
 class CWSHEET : public VbForm {
  public:
@@ -51,12 +53,12 @@ class CWSHEET : public VbForm {
   void ReadDispItems();
   // What the sheet's engine reports to while it fills this window.
   SheetProgress& Progress() { return progress_; }
+  // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
+  void SetRigFreq(int64_t& hz);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
-  // The wanted-list format of the list dialog's option buttons (0 or 1 text, 2 listening list, 3 CSV).
-  void SelectListFormat(int index);
 
   // Form-level state.
   QString SpotUrl;
@@ -66,9 +68,15 @@ class CWSHEET : public VbForm {
   // Characters each typed one replaces in overwrite mode; 0 (insert) until a mouse release in the
   // search or call box.
   int32_t TypedSelLength = 0;
+  // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
+  int32_t ClickRow = 0, ClickCol = 0;
+  int32_t LastCellRow = 0, LastCellCol = 0;
+  int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
+  std::vector<QString> SavedRowCells;
+  int32_t CallListIndex = -1;    // the call list's entry last clicked
+  int64_t SpotProgramTask = 0;   // the spot program started from here; 0 none
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
-  int32_t NoBandYet = 1;         // the wanted-list writer's flag that a row got no band yet
   QStringList BandColumnTitles;  // heading of band column c at index c - 5
 
   // Menus.
@@ -77,9 +85,12 @@ class CWSHEET : public VbForm {
   Menu HLAPD{&MENU, "HAMLOG追加読込(表の更新)"};
   Menu menuSep1{&MENU, "-"};
   Menu WNT{&MENU, "Wanted-List"};
+  Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
+  Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
   Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
+  Menu OnePointHelp{&MENU, "ﾜﾝﾎﾟｲﾝﾄﾍﾙﾌﾟの表示"};
   Menu BYE{&MENU, "ORBEXの終了(&X)"};
   Menu DAREA{this, "AREA"};
   Menu SALL{&DAREA, "ALL"};
@@ -134,14 +145,45 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The list dialog's menus (forms/outputs/ListDialog).
+  Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
+  Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep1{&JccGchkSelect, "-"};
+  Menu JCGchk{&JccGchkSelect, "JCG QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep2{&JccGchkSelect, "-"};
+  Menu WAKUchkF{&JccGchkSelect, "WAKU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu ORBKUchkF{&JccGchkSelect, "ORB-KU QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep3{&JccGchkSelect, "-"};
+  Menu WAJAchk{&JccGchkSelect, "WAJA QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
+  Menu awardSep4{&JccGchkSelect, "-"};
+  Menu DXCCchk{&JccGchkSelect, "DX Check"};
+  Menu wtd{this, "Ｗａｎｔｅｄ"};
+  Menu WNTPRN{&wtd, "Wantedの作成"};
+  Menu seiribo{&wtd, "新市 整理簿"};
   Menu RigSel{this, "Rig切替"};
   Menu Rig1{&RigSel, "Rig1"};
   Menu Rig2{&RigSel, "Rig2"};
   Menu RigBkup{&RigSel, "リグデータ保守"};
+  Menu openRCONcfg{&RigSel, "リグコン設定"};
+  Menu CMDtest{&RigSel, "退避＆復元"};
+  Menu RigConMon{&RigSel, "RigMonitor"};
   Menu SNDIF{this, "SendInfo(&S)"};
   Menu WFopn{this, "WF"};
   Menu mmqLine{this, "-"};
   Menu exMMQSL{this, "MMQSLを起動"};
+  Menu LOGMENU{this, "LOG"};
+  Menu LOGOPEN{&LOGMENU, "LOG帳を開く"};
+  Menu LOGDATV{&LOGMENU, "HAMLOG DATA表示(&V)"};
+  Menu QSLCHK{&LOGMENU, "QSL受領処理(&Q)"};
+  Menu SHOWDAT{&LOGMENU, "各種保存データ閲覧"};
+  Menu MEMV{&SHOWDAT, "ﾒﾓ帳"};
+  Menu QSL{&SHOWDAT, "QSL再発行状況"};
+  Menu QcntL{&LOGMENU, "QSO数リストの保存"};
+  Menu MEMOVIEW{this, "メモ帳"};
+  Menu JARLMENU{this, "JARL"};
+  Menu goJARLaward{&JARLMENU, "JARL ｱﾜｰﾄﾞのﾍﾟｰｼﾞ"};
+  Menu goJARL{&JARLMENU, "JARLｱﾜｰﾄﾞ委員会のﾍﾟｰｼﾞ"};
+  Menu jarlweb{&JARLMENU, "JARLｱﾜｰﾄﾞWeb申請ｻｲﾄ"};
   Menu HELP{this, "Help"};
 
   // Controls.
@@ -154,6 +196,8 @@ class CWSHEET : public VbForm {
   CommandButton Command8{this, "<= AC =>"};
   CommandButton Command4{this, "道の駅検索"};
   CommandButton Command6{this, "QSO 一覧"};
+  CommandButton Command7{this, "List"};
+  CommandButton Command11{this, "総務省無線局検索"};
   Frame Frame6{this, "QSO ﾃﾞｰﾀ"};
   Label Label3{&Frame6};
   Label Label4{&Frame6};
@@ -165,6 +209,7 @@ class CWSHEET : public VbForm {
   CheckBox Check8{&Frame4, "ﾄﾗﾝｽﾊﾞｰﾀ on"};
   CheckBox Check9{&Frame4, "Rig#2"};
   CommandButton Command5{&Frame4, "VFOchg"};
+  CommandButton Command15{&Frame4, "QSY"};
   Label Label1{this};
   Label Label8{this, "QSL受領処理中"};
   Frame Frame10{this, "Call List"};
@@ -175,8 +220,7 @@ class CWSHEET : public VbForm {
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
-  Frame Frame8{this, "Wanted-LIST 作成項目選択"};
-  ControlArray<OptionButton> Option2{&Frame8, 0, 3};
+  ListDialog Frame8{this};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
@@ -228,9 +272,42 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  void HLAPD_Click();
+  void wireMenus();
+  void List1_Click();
+  void Command2_Click();
+  void Command8_Click();
+  void QcntL_Click();
+  void MEMV_Click();
+  void OnePointHelp_Click();
+  void SNDIF_Click();
+  // Opens a web address the settings hold; says so when none is set.
+  void openStoredAddress(const QString& address);
+  // The grid under the mouse: the QSO panel and the count row.
+  void wireGridClicks();
+  void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_LeaveFocus();
+  void showCellQso(const QString& qth);
+  void disarmQslPrint();
+  void showCountRow(int32_t row);
+  void hideCountRow(int32_t row);
+  void Command1_Click();
+  void Check8_Click();
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
 
+  // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
+  void wireRigPanel();
+  void SelectRig(int rig);
+  void ApplyRigModelRule();
+  void Check9_Click();
+  void Rig1_Click();
+  void Rig2_Click();
+  void StatusBar1_PanelClick(int panel);
+  void Command5_Click();
+  void Command15_Click();
+
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<RigListener> rigListener_;
 };

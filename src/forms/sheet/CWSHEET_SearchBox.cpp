@@ -3,22 +3,11 @@
 
 #include "core/BandLayout.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/sheet/SheetGridRows.h"
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 
 namespace {
-
-// The sheet grid as the search reads it.
-class GridRows : public SearchRows {
- public:
-  explicit GridRows(const FlexGrid& g) : g_(g) {}
-  QString Cell(int32_t row, int32_t column) const override { return g_.TextMatrix(row, column); }
-  bool Hidden(int32_t row) const override { return g_.RowHeight(row) == 0; }
-  int32_t LastDataRow() const override { return std::min<int32_t>(SheetTally.GridDataRows, g_.Rows() - 1); }
-
- private:
-  const FlexGrid& g_;
-};
 
 SearchView currentView() {
   SearchView v;
@@ -35,8 +24,9 @@ void CWSHEET::wireEntryBoxes() {
       QStringLiteral("JCCGｺｰﾄﾞの数字又はQTHの漢字を入力します。先頭１文字目が D "
                      "の時はＤＸのﾌﾟﾘﾌｨｯｸｽを検索(ﾀﾞﾌﾞﾙｸﾘｯｸで次候補検索)"));
   Text2.Change = [this] { Text2_Change(); };
+  Command1.Click = [this] { Command1_Click(); };
   Text2.KeyDown = [this](int& keyCode, int) { Text2_KeyDown(keyCode); };
-  Text2.DblClick = [this] { applySearch(SearchNextDxCandidate(Text2.text(), GridRows(MSFlexGrid2))); };
+  Text2.DblClick = [this] { applySearch(SearchNextDxCandidate(Text2.text(), SheetGridRows(MSFlexGrid2))); };
   Text1.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text1, keyAscii); };
   Text2.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text2, keyAscii); };
   Text3.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text3, keyAscii); };
@@ -47,6 +37,16 @@ void CWSHEET::wireEntryBoxes() {
   };
   Text2.MouseUp = selection(Text2);
   Text3.MouseUp = selection(Text3);
+}
+
+void CWSHEET::Command1_Click() {
+  Text2.setText(QString());
+  SheetSearch.SearchStartRow = 1;
+  MSFlexGrid2.SetRowSel(1);
+  MSFlexGrid2.SetTopRow(1);
+  Text2.setFocus();
+  ResetQsoPanel();
+  update();
 }
 
 void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
@@ -77,14 +77,14 @@ void CWSHEET::Text2_Change() {
     g.SetRedraw(true);
     return;
   }
-  applySearch(SearchBoxChanged(text, GridRows(g), currentView()));
+  applySearch(SearchBoxChanged(text, SheetGridRows(g), currentView()));
 }
 
 void CWSHEET::Text2_KeyDown(int keyCode) {
   const bool next = keyCode == 34 || keyCode == 40;
   if (!next && keyCode != 33 && keyCode != 38) return;
   if (Text2.text().isEmpty()) return;
-  const SearchOutcome out = SearchStep(Text2.text(), next, GridRows(MSFlexGrid2), currentView());
+  const SearchOutcome out = SearchStep(Text2.text(), next, SheetGridRows(MSFlexGrid2), currentView());
   Text2.SetSelStart(SheetSearch.SearchLength);
   applySearch(out);
 }
@@ -102,6 +102,6 @@ void CWSHEET::applySearch(const SearchOutcome& out) {
   }
   if (!out.notice.isEmpty()) ShowNotice(out.notice);
   g.SetRedraw(true);
-  // The new-city record book's line for the searched code; with no record book there is nothing to show.
-  if (out.lookUp) StatusBar1.SetPanelText(5, QString());
+  // The municipal register's note for the searched code.
+  if (out.lookUp) Frame8.FindInSeiribo(out.lookUpText);
 }

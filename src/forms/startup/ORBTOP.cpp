@@ -14,6 +14,8 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/ACCset.h"
+#include "forms/awards/LeagueStationRun.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
@@ -149,10 +151,10 @@ void ORBTOP::buildLayout() {
   Picture1.setVisible(false);
 
   // Entries of windows that are not part of the program yet, and the ones that never were.
-  for (Menu* m : {&SETCFG,      &MODCH,   &ACCchk,   &ACCmodeset, &aGrigFLDSrh, &aGrigSrh,     &aGrigSrh100,
+  for (Menu* m : {&SETCFG,      &MODCH,   &ACCchk,   &aGrigFLDSrh, &aGrigSrh,     &aGrigSrh100,
                   &aGrigSrhDX,  &w10,     &w18,      &w24,        &w1000,       &v50,          &v144,
                   &v430,        &v1000,   &v1200,    &v2400,      &v5600,       &v10G,         &v24G,
-                  &v47G,        &v77G,    &v135K,    &v475K,      &JARLstn,     &JCCchk,       &xDXCC,
+                  &v47G,        &v77G,    &v135K,    &v475K,      &JCCchk,       &xDXCC,
                   &ELDER_AWARD, &jarlweb, &MichiGet, &myMemo,     &PEND,        &OnePointHelp, &hlp})
     m->SetEnabled(false);
 }
@@ -164,6 +166,9 @@ void ORBTOP::wireHandlers() {
   SETCFG.Click = [] {
     if (StartWindowHooks.ShowSettingsDialog) StartWindowHooks.ShowSettingsDialog();
   };
+  // Award views.
+  ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  JARLstn.Click = [] { ChooseLeagueStationBand(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);

@@ -69,6 +69,7 @@ struct HamlogLib {
   int32_t share = 0;               // SetDbsShare
   int32_t qsoOrMaster = 1;         // SetQsoOrMaster; 1 = the QSO database (the only one served)
   int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
+  int32_t indexRebuilds = 0;       // index files built again because missing or out of step with their source
   std::unique_ptr<hamlog::Session> session;
 
   HamlogLib();

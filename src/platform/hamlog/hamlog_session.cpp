@@ -56,7 +56,9 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
     if (!guard.Held()) return HAMLOG_IO_ERROR;
     if (ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
       return HAMLOG_OK;
-    return BuildMasterIndex(master, kind, indexPath) ? HAMLOG_OK : HAMLOG_IO_ERROR;
+    if (!BuildMasterIndex(master, kind, indexPath)) return HAMLOG_IO_ERROR;
+    ++hamlogLib.indexRebuilds;
+    return HAMLOG_OK;
   }
   const QString hdbPath = CompanionPath(indexPath, "HDB");
   // The database opened by HamlogOpen serves; else a table of our own for the check.
@@ -76,7 +78,9 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
   if (table->Writable()) table->RecoverJournal();
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
-  return BuildHdbIndex(*table, kind, indexPath) ? HAMLOG_OK : HAMLOG_IO_ERROR;
+  if (!BuildHdbIndex(*table, kind, indexPath)) return HAMLOG_IO_ERROR;
+  ++hamlogLib.indexRebuilds;
+  return HAMLOG_OK;
 }
 
 Session& CurrentSession() {

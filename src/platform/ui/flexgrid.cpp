@@ -659,3 +659,17 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* e) {
   // The heading row is cells, not buttons; only column borders stay draggable when allowed.
   return !(allowResizing_ & flexResizeColumns);
 }
+
+void ScrollGridOneStep(FlexGrid& grid, int delta, bool sideways, bool skipHidden) {
+  const int step = delta > 0 ? -1 : 1;
+  const int first = sideways ? grid.FixedCols() : grid.FixedRows();
+  const int count = sideways ? grid.Cols() : grid.Rows();
+  int to = (sideways ? grid.LeftCol() : grid.TopRow()) + step;
+  auto hidden = [&](int i) { return sideways ? grid.ColWidth(i) == 0 : grid.RowHeight(i) == 0; };
+  while (skipHidden && to >= first && to < count && hidden(to)) to += step;
+  if (to < first || to >= count) return;
+  if (sideways)
+    grid.SetLeftCol(to);
+  else
+    grid.SetTopRow(to);
+}

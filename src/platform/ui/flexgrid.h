@@ -209,3 +209,8 @@ class FlexGrid : public VbControl<QTableView> {
   int viewInput_ = 0;             // Qt is moving the selection for a click or key: read it once after
   bool leftPressed_ = false;
 };
+
+// One wheel notch on a grid window: the first shown row (or, sideways, the first shown scrollable
+// column) moves by exactly one, away from the user for a positive delta. With `skipHidden`, rows of
+// height 0 (columns of width 0 sideways) are passed over in the same direction.
+void ScrollGridOneStep(FlexGrid& grid, int delta, bool sideways, bool skipHidden);

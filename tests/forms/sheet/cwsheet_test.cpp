@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -15,7 +17,10 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "rig/RigPortState.h"
@@ -208,11 +213,9 @@ TEST_F(CWSHEETTest, VersionAndDisplaySettingsMessages) {
   QCoreApplication::setApplicationVersion("5.0.10");
   sheet().VERDISP.Trigger();
   QCoreApplication::setApplicationVersion(QString());
-  SheetHooks.ShowDisplaySettings = [] {};
-  sheet().RDAGN.SetEnabled(true);
   sheet().ChousonListMode = 1;
   sheet().RDAGN.Trigger();
-  SheetHooks = {};
+  EXPECT_FALSE(IsLoaded<CFG>());
   EXPECT_EQ(boxes.texts(),
             (QStringList{"ORBEX5 Ver 1.18", "ORBEX5 Ver 5.00A", "町村リスト作成モードにつき変更出来ません"}));
 }
@@ -420,4 +423,210 @@ TEST_F(CWSHEETTest, AreaAndPrefectureViewsNarrowOneFill) {
   EXPECT_TRUE(s.Option1[0].Value());
   EXPECT_FALSE(s.SALL.Visible());
   EXPECT_EQ(SheetTally.AreaViewActive, 0);
+}
+
+TEST_F(CWSHEETTest, DisplaySettingsAreStoredAtOnceAndRedisplayTheSheetOnce) {
+  CWSHEET& s = sheet();
+  s.JA1Kenbetsu[11].Trigger();  // a narrowed view shows whether the sheet was filled again
+  ASSERT_EQ(SheetTally.GridDataRows, 2);
+  s.RDAGN.Trigger();
+  ASSERT_TRUE(IsLoaded<CFG>());
+  CFG& cfg = Form<CFG>();
+  EXPECT_EQ(cfg.Frame1.title(), "表示項目設定");
+  EXPECT_FALSE(cfg.Check1[15].isVisibleTo(&cfg)) << "standard band set: 135kHz .. 77GHz hidden";
+  EXPECT_EQ(cfg.Check1[21].Top(), 1320) << "ｻﾃﾗｲﾄ under 5600MHz";
+  cfg.Unload();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "opening and closing changes nothing";
+
+  Form<CFG>().Show();
+  QTest::mouseClick(&Form<CFG>().Check1[2], Qt::LeftButton);  // 7MHz off
+  QTest::mouseClick(&Form<CFG>().Check2[2], Qt::LeftButton);  // guns off
+  EXPECT_EQ(ReadIni("DISPBAND_ITEM", "DB7"), "0");
+  EXPECT_EQ(ReadIni("DISPCG_ITEM", "GUN"), "0");
+  Form<CFG>().CFGOK.Trigger();
+  EXPECT_FALSE(IsLoaded<CFG>());
+  EXPECT_EQ(SheetTally.GridDataRows, 11) << "every code but the gun";
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(7), 0) << "7MHz column hidden";
+
+  StartFlags.CfgFromSettings = 1;
+  s.JA1Kenbetsu[11].Trigger();
+  Form<CFG>().Show();
+  QTest::mouseClick(&Form<CFG>().Check3, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("DISPCG_ITEM", "DelQTH"), "1");
+  Form<CFG>().CFGOK.Trigger();
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "opened from the settings dialog: stored, not redisplayed";
+}
+
+TEST_F(CWSHEETTest, DisplaySettingsDialogAsABandPicker) {
+  Cfg.CfgMode = 1;
+  CFG& cfg = Form<CFG>();
+  cfg.Show();
+  EXPECT_EQ(cfg.Frame1.title(), "周波数帯指定");
+  EXPECT_EQ(cfg.Check1[22].text(), "ALL Band ( 除 SAT)");
+  EXPECT_EQ(Cfg.CfgBandChoice, 22);
+  QTest::mouseClick(&cfg.Check1[6], Qt::LeftButton);
+  EXPECT_EQ(Cfg.CfgBandChoice, 6);
+  QTest::mouseClick(&cfg.Check1[22], Qt::LeftButton);
+  EXPECT_EQ(Cfg.CfgBandChoice, 22);
+  EXPECT_EQ(cfg.Check1[6].Value(), 0);
+  EXPECT_EQ(cfg.Check1[22].Value(), 1);
+  EXPECT_EQ(ReadIni("DISPBAND_ITEM", "DB21"), "DISPBAND_ITEM") << "the picker stores nothing";
+  cfg.CFGOK.Trigger();
+  EXPECT_EQ(Cfg.CfgMode, 2);
+  UnloadForm<CFG>();
+  Cfg.CfgMode = 1;
+  Form<CFG>().Unload(vbFormControlMenu);
+  EXPECT_EQ(Cfg.CfgMode, 0) << "closed without a choice";
+}
+
+TEST_F(CWSHEETTest, ClearButtonAndTransverterSwitch) {
+  CWSHEET& s = sheet();
+  s.Show();
+  s.Text2.setText("1101");
+  ASSERT_GT(s.MSFlexGrid2.TopRow(), 1);
+  QTest::mouseClick(&s.Command1, Qt::LeftButton);
+  EXPECT_EQ(s.Text2.text(), "");
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), 1);
+  EXPECT_EQ(SheetSearch.SearchStartRow, 1);
+
+  s.Frame4.show();
+  QTest::mouseClick(&s.Check8, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "Yes");
+  EXPECT_EQ(RigPortState.TransverterOn, "1");
+  QTest::mouseClick(&s.Check8, Qt::LeftButton);
+  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "No");
+  EXPECT_EQ(RigPortState.TransverterOn, "0");
+}
+
+TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  const int row = gridRow(kRow1002);
+  auto click = [&](int col) {
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                      g.visualRect(g.gridModel().index(row - 1, col)).center());
+  };
+  click(9);  // 14 MHz: worked, JA1AAB
+  EXPECT_EQ(s.Label3.text(), "JA1AAB");
+  EXPECT_EQ(s.Label4.text(), "2020-01-02");
+  EXPECT_EQ(s.Label5.text(), "CW");
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_FALSE(s.Command3.isEnabled()) << "no QSL program set";
+  s.Label3.setText("unchanged");
+  click(9);
+  EXPECT_EQ(s.Label3.text(), "unchanged") << "the cell already shown is not read again";
+  click(7);  // 7 MHz: confirmed, JA1AAA
+  EXPECT_EQ(s.Label3.text(), "JA1AAA");
+
+  click(2);  // the QTH cell: marks become counts
+  EXPECT_EQ(g.TextMatrix(row, 7), "1");
+  EXPECT_EQ(g.TextMatrix(row, 5), "0");
+  EXPECT_EQ(g.TextMatrix(row, 22), "2");
+  EXPECT_EQ(g.ColWidth(22), 700);
+  click(2);  // again: the marks come back
+  EXPECT_EQ(g.TextMatrix(row, 7), "C");
+  EXPECT_EQ(g.TextMatrix(row, 9), "W");
+  EXPECT_EQ(g.ColWidth(22), 0);
+}
+
+TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
+  CWSHEET& s = sheet();
+  FlexGrid& g = s.MSFlexGrid2;
+  ReadConditions.EndDate = "20991231";
+  boxes.Answer(vbOK);
+  s.HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().value(0), "HAMLOG.HDB は前回より増えていません。");
+  EXPECT_EQ(ReadConditions.EndDate, TodayJst().toString("yyyyMMdd")) << "the period is brought up to today";
+
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *", "JA1NEW,2021/05/06,50.100,FM,1002,P  "});
+  boxes.Answer(vbOK);
+  s.HLAPD.Trigger();
+  EXPECT_TRUE(
+      boxes.texts().value(1).startsWith("現在の読込みフィルタは \r\n  MODE   -> MIX\r\n  QSLﾌﾗｸﾞ-> P"));
+  EXPECT_EQ(boxes.texts().size(), 2) << "new QSOs: no message after the confirmation";
+  const int row = gridRow(kRow1002);
+  EXPECT_EQ(g.TextMatrix(row, 11), "C");
+  EXPECT_EQ(g.TextMatrix(row, 14), "") << "the portable QSO is excluded by the reading conditions";
+  QStringList appended;
+  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
+    for (int c = 1; c <= 22; ++c) appended << g.TextMatrix(r, c);
+
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  log.Prepare();
+  FlexGrid& reloaded = sheet().MSFlexGrid2;
+  QStringList full;
+  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
+    for (int c = 1; c <= 22; ++c) full << reloaded.TextMatrix(r, c);
+  EXPECT_EQ(appended, full);
+
+  log.Add({"JA1OLD,2021/05/07,21.010,CW,1101,P *"});  // excluded: nothing new for the sheet
+  boxes.Answer(vbOK).Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB は前回より増えていませんでした。");
+
+  Settings.LastExtractedRecord = "99";
+  boxes.Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.HDB は前回より減っていますので"));
+}
+
+TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
+  CWSHEET& s = sheet();
+  s.Show();
+  Settings.DataFolder = log.home.path();
+  boxes.Answer(vbOK);
+  s.QcntL.Trigger();
+  EXPECT_EQ(boxes.texts().last(), log.home.path() + " に QSO_Count.TXT を保存しました。");
+  const QStringList lines = FromAnsi(log.home.read("QSO_Count.TXT")).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 11) << "every code row but 1001";
+  EXPECT_FALSE(lines.join("\n").contains("\"1001  \""));
+  const QString row1002 = lines.filter("\"1002  \"").value(0);
+  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"八王子市")) << qPrintable(row1002);
+  EXPECT_TRUE(row1002.endsWith(",0,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0")) << "16 counts: 7 MHz and 14 MHz";
+
+  s.List1.AddItem("JA1ABC");
+  s.List1.AddItem("JA2XYZ");
+  s.List1.SetListIndex(1);
+  EXPECT_EQ(s.Text3.text(), "JA2XYZ");
+  EXPECT_FALSE(s.Frame10.isVisible());
+  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  EXPECT_TRUE(s.Frame10.isVisible());
+  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  EXPECT_FALSE(s.Frame10.isVisible());
+
+  ShellRecorder shell;
+  s.goJARLaward.Trigger();
+  boxes.Answer(vbOK);
+  s.goJARL.Trigger();
+  EXPECT_EQ(shell.opened(),
+            QStringList{"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm"});
+  EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
+  EXPECT_FALSE(s.LOGOPEN.Enabled()) << "the log window is not part of the program yet";
+}
+
+TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  auto wheel = [&](int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const QPointF at(10, 10);
+    QWheelEvent e(at, g.viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g.viewport(), &e);
+  };
+  ASSERT_EQ(gridRow(kRow1001), 2);
+  g.SetTopRow(1);
+  wheel(-120);
+  EXPECT_EQ(g.TopRow(), 3) << "the hidden row of 1001 is passed over";
+  wheel(-360);
+  EXPECT_EQ(g.TopRow(), 4) << "one row per notch, whatever the amount";
+  wheel(120);
+  wheel(120);
+  EXPECT_EQ(g.TopRow(), 1);
+  const int left = g.LeftCol();
+  wheel(-120, Qt::ShiftModifier);
+  EXPECT_EQ(g.LeftCol(), left + 1);
+  EXPECT_EQ(g.TopRow(), 1);
 }

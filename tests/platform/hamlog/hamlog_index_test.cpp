@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 
 #include "hamlog_fixture.h"
 #include "platform/hamlog/unix_file.h"
@@ -155,8 +156,13 @@ TEST_F(HamlogIndex, IndexesFollowAppendUpdateDeleteAndPack) {
 TEST_F(HamlogIndex, MissingIndexesAreBuiltAgainOnOpen) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
   for (const char* s : {"dx1", "dx2", "dx4", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s))) << s;
+  hamlogLib.indexRebuilds = 0;
   ASSERT_EQ(Open(), 0);
   Close();
+  EXPECT_EQ(hamlogLib.indexRebuilds, 4);  // counted, so that the program can say so
+  ASSERT_EQ(Open(), 0);
+  Close();
+  EXPECT_EQ(hamlogLib.indexRebuilds, 4);  // indexes in step are not built again
   for (const char* s : {"dx1", "dx2", "dx4", "dxc"}) EXPECT_TRUE(QFile::exists(Index(s))) << s;
   EXPECT_EQ(Run("dx1", "1102", 4), (V{2}));
 }
@@ -208,6 +214,71 @@ TEST_F(HamlogIndex, ChangeLogGrowsWithWritesAndIsMergedAtTheNextOpen) {
   EXPECT_EQ(counts(), std::make_pair(1500u, 0u));
   EXPECT_EQ(Run("dx1", "1101", 4), odd);
   hamlog::durableWrites = true;
+}
+
+}  // namespace
+
+namespace {
+
+// A log where one code has more QSOs than the area list's 2,001 slots, and calls that share a prefix.
+class HamlogIndexLongRuns : public HamlogFolder {
+ protected:
+  void SetUp() override {
+    HamlogFolder::SetUp();
+    hamlog::durableWrites = false;
+    std::vector<TestQso> qsos;
+    for (int i = 1; i <= 2600; ++i) {
+      // 1101 on 2,500 records, its ward 110101 on every 26th, 1102 on every 100th.
+      const QString code = i % 100 == 0 ? "1102" : i % 26 == 0 ? "110101" : "1101";
+      qsos.push_back({QString("JA1X%1").arg(i, 4, 10, QChar('0')), code});
+    }
+    for (const char* call : {"JA1ABCD", "JA1ABC/1", "JA1ABC", "JA1ABC/P", "JA1ABCD", "JA1ABC"})
+      qsos.push_back({call, "1001"});  // records 2601 .. 2606
+    AddQsos(qsos);
+  }
+  void TearDown() override {
+    hamlog::durableWrites = true;
+    HamlogFolder::TearDown();
+  }
+};
+
+TEST_F(HamlogIndexLongRuns, ARunLongerThanTheAreaListsCapGoesOnToItsEndAndStopsThere) {
+  ASSERT_EQ(idx_open(Index("dx1"), handle_), 0);
+  int32_t r = idx_search(handle_, "1101", 4);
+  std::vector<int32_t> run;
+  for (; r > 0; r = idx_next(handle_)) run.push_back(r);
+  // Every 1101 and 110101 record, nothing of 1102 beside it; the numbers rise within the equal codes.
+  EXPECT_EQ(run.size(), 2600u - 26u);
+  // 2,476 city records by number, then the 98 ward records by number.
+  EXPECT_TRUE(std::is_sorted(run.begin(), run.begin() + 2476));
+  EXPECT_TRUE(std::is_sorted(run.begin() + 2476, run.end()));
+  EXPECT_EQ(run[2476], 26);
+  EXPECT_EQ(run.front(), 1);
+  EXPECT_EQ(std::count(run.begin(), run.end(), 100), 0);
+  // After the end the run stays ended.
+  EXPECT_EQ(idx_next(handle_), 0);
+  EXPECT_EQ(idx_next(handle_), 0);
+  // A new search on the same handle starts a new run.
+  EXPECT_EQ(idx_search(handle_, "1102", 4), 100);
+  EXPECT_EQ(idx_next(handle_), 200);
+  idx_close(handle_);
+  EXPECT_EQ(idx_next(handle_), 0);  // a closed handle gives nothing
+  // The ward key alone: every 26th record that is not a 100th one.
+  EXPECT_EQ(Run("dx1", "110101", 6).size(), 98u);
+}
+
+TEST_F(HamlogIndexLongRuns, CallsSharingAPrefixStandInCallOrder) {
+  ASSERT_EQ(Open(), 0);
+  // The plain call (blank-padded) first, then its "/" forms, then the longer call.
+  const V walk = CallWalk("JA1ABC");
+  ASSERT_GE(walk.size(), 6u);
+  EXPECT_EQ(V(walk.begin(), walk.begin() + 6), (V{2603, 2606, 2602, 2604, 2601, 2605}));
+  // A search for the longer call starts at it; one for a call that no stored call begins with gives 0.
+  EXPECT_EQ(Vidx_search(thw_, "JA1ABCD", 16), 2601);
+  EXPECT_EQ(Vidx_next(thw_, 16), 2605);
+  EXPECT_EQ(Vidx_search(thw_, "JA1ABCE", 16), 0);
+  EXPECT_EQ(Vidx_next(thw_, 16), 0);  // a search that found nothing leaves no walk behind
+  Close();
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#include "awards/PrevCountsFile.h"
+
+#include <QStringList>
+#include <vector>
+
+#include "awards/ApplicationBook.h"
+#include "platform/paths.h"
+#include "platform/vbfile.h"
+
+namespace {
+
+// The fields of one line: separated by commas, each trimmed of blanks and of its double quotes.
+QStringList fieldsOf(const QString& line) {
+  QStringList fields = line.split(',');
+  for (QString& f : fields) {
+    f = f.trimmed();
+    if (f.size() >= 2 && f.startsWith('"') && f.endsWith('"')) f = f.mid(1, f.size() - 2).trimmed();
+  }
+  return fields;
+}
+
+}  // namespace
+
+PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t set) {
+  const QString path = base + ".DAT";
+  if (!IsFile(path)) return PrevCountsRead::Missing;
+  VbFile f(path, VbMode::Input, 0, VbAccess::Read);
+  if (!f.IsOpen()) return PrevCountsRead::Incomplete;
+  std::vector<QStringList> records;
+  QString line;
+  while (f.LineInput(line))
+    if (!line.trimmed().isEmpty()) records.push_back(fieldsOf(line));
+  const int32_t last = BookLastBandColumn(set);
+  const int bands = last - 1;  // 16 or 22
+  if (records.size() != 3) return PrevCountsRead::Incomplete;
+  const qsizetype width = records[0].size();
+  const bool spread = set == 1 && width == 16;
+  if (width != bands && !spread) return PrevCountsRead::Incomplete;
+  for (const QStringList& r : records)
+    if (r.size() != width) return PrevCountsRead::Incomplete;
+  for (int k = 0; k < 3; ++k) {
+    const QStringList& r = records[static_cast<size_t>(k)];
+    const int row = kPrevRows[k];
+    for (int32_t c = 2; c <= last; ++c) {
+      QString field;
+      if (!spread)
+        field = r[c - 2];
+      else if (c <= 16)
+        field = r[c - 2];
+      else if (c == last)
+        field = r[15];
+      else
+        field = QStringLiteral("0");
+      book.Set(row, c, CellText(CellValue(field)));
+    }
+  }
+  return PrevCountsRead::Read;
+}
+
+bool SavePrevCounts(const TextTable& book, const int (&rows)[3], const QString& base, int32_t set,
+                    QString* error) {
+  QStringList lines;
+  for (int row : rows) {
+    QStringList cells;
+    for (int32_t c = 2; c <= BookLastBandColumn(set); ++c) cells << '"' + book.At(row, c) + '"';
+    lines << cells.join(',');
+  }
+  return WriteTextLines(base + ".DAT", lines, error);
+}
+
+bool BackupPrevDat(const QString& base) {
+  const QString path = base + ".DAT";
+  if (!IsFile(path)) return true;
+  return FileCopy(path, base + ".bak");
+}

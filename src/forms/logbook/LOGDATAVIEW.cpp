@@ -1,0 +1,218 @@
+#include "forms/logbook/LOGDATAVIEW.h"
+
+#include "core/HamlogAccess.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/LogGridLayout.h"
+#include "logbook/LogPage.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QsoRow.h"
+#include "platform/paths.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/shell.h"
+#include "platform/ui/twips.h"
+#include "platform/vbnumber.h"
+
+namespace {
+
+QString u8(const char* text) { return QString::fromUtf8(text); }
+
+const char* const kTitle = "HAMLOG Data　Viewer";
+
+// The version as the messages show it: the hexadecimal digits read as a decimal number / 10000.
+QString libraryVersion() {
+  return QString::number(QString::number(GetThdllVersion(), 16).toDouble() / 10000);
+}
+
+}  // namespace
+
+LOGDATAVIEW::LOGDATAVIEW() {
+  setWindowTitle(u8(kTitle));
+  Move(0, 0, 9135, 3135);
+  KeyPreview = true;
+  LOGCL.Click = [this] { Unload(); };
+  GOBACK.Click = [this] { GOBACK_Click(); };
+  GOFOWARD.Click = [this] { GOFOWARD_Click(); };
+  LOG_JUMP.Click = [this] { LOG_JUMP_Click(); };
+  QSODat_HELP.Click = [this] { QSODat_HELP_Click(); };
+  for (Menu* off : {&QSLprnt, &eQSLmode, &eQSLsend, &LOGtoADIF}) off->SetEnabled(false);
+  QSLform.SetVisible(false);
+  eQSLtype.SetVisible(false);
+  MSFlexGrid1.SetFixedCols(0);
+  MSFlexGrid1.SetSelectionMode(flexSelectionByRow);
+  MSFlexGrid1.SetAllowUserResizing(flexResizeColumns);
+  MSFlexGrid1.Click = [this] { MSFlexGrid1_Click(); };
+  MSFlexGrid1.DblClick = [this] { MSFlexGrid1_DblClick(); };
+  MSFlexGrid1.MouseWheel = [this](int delta, int) { ScrollByWheel(MSFlexGrid1, delta, ShiftHeld); };
+}
+
+void LOGDATAVIEW::OpenViewer() {
+  LOGDATAVIEW& v = Form<LOGDATAVIEW>();
+  if (v.IsUnloaded()) return;  // HAMLOG could not be opened (said)
+  v.Show();
+  LogWindowState.LogViewerOpen = 1;
+}
+
+void LOGDATAVIEW::Form_Load() {
+  EqslMode = 0;
+  const std::optional<QString> top = ReadIniKey("CFGPOS", "HLDVPOSTop");
+  if (!top || VbVal(*top) < 0) {
+    Move(0, 0, 9135, 3135);
+  } else {
+    const QPoint at = PlaceOnScreen(int32_t(VbVal(*top)), int32_t(VbVal(ReadIniOr("CFGPOS", "HLDVPOSLeft", "0"))));
+    Move(at.x(), at.y(), int(VbVal(ReadIniOr("CFGPOS", "HLDVPOSWidth", "9135"))),
+         int(VbVal(ReadIniOr("CFGPOS", "HLDVPOSHeight", "3135"))));
+  }
+  Form_Resize();
+  SetLogGridHeader();
+  SetQsoOrMaster(1);
+  HamlogCloseDb(0);
+  if (HamlogOpenDb() != 0) {
+    openFailed();
+    return;
+  }
+  LogWindowState.LogRecordCount = Vdbf_rcount(Hamlog.Thw);
+  LogPageEnd = LogWindowState.LogRecordCount;
+  FillLogPage(LogPageEnd);
+  HamlogCloseDb(0);
+}
+
+void LOGDATAVIEW::openFailed() {
+  MsgBox(u8("HAMLOGのデータがOPEN出来ませんでした\r\nHAMLOG50.DLL=") + libraryVersion());
+  HamlogCloseDb(0);
+  Unload();
+}
+
+void LOGDATAVIEW::SetLogGridHeader() {
+  FlexGrid& g = MSFlexGrid1;
+  g.SetCols(19);
+  g.SetRows(1);
+  ApplyStoredColumnWidths(g, true, 0);
+  SetLogGridHeadings(g, "Rec No", "Rec No");
+  for (int c = 0; c < 19; ++c)
+    if (c != 2) g.SetColAlignment(c, c >= 13 && c <= 15 ? flexAlignCenterCenter : flexAlignLeftCenter);
+}
+
+void LOGDATAVIEW::FillLogPage(int32_t n) {
+  const LogPage page = ReadLogPage(n);
+  FlexGrid& g = MSFlexGrid1;
+  g.SetRedraw(false);
+  const int first = g.Rows();
+  g.SetRows(first + int(page.rows.size()));
+  for (int r = 0; r < int(page.rows.size()); ++r)
+    for (int c = 0; c < kQsoRowColumns; ++c)
+      if (c != 2) g.SetTextMatrix(first + r, c, page.rows[r][c]);
+  g.SetRedraw(true);
+  setWindowTitle(page.unreadable > 0 ? u8(kTitle) + u8("　（読めなかったデータ ") +
+                                           QString::number(page.unreadable) + u8(" 件）")
+                                     : u8(kTitle));
+  if (page.rows.empty()) return;
+  g.SetTopRow(g.Rows() - 1);
+  g.SetRow(g.Rows() - 1);
+  g.SetCol(0);
+}
+
+bool LOGDATAVIEW::reopenAndFill(int32_t n) {
+  LogPageEnd = n;
+  MSFlexGrid1.SetRows(1);
+  HamlogCloseDb(0);
+  if (HamlogOpenDb() != 0) {
+    openFailed();
+    return false;
+  }
+  FillLogPage(n);
+  HamlogCloseDb(0);
+  return true;
+}
+
+void LOGDATAVIEW::GOBACK_Click() {
+  if (MSFlexGrid1.Rows() < 2) return;
+  reopenAndFill(PageEndBefore(RecordNumberOf(MSFlexGrid1.TextMatrix(1, 18))));
+}
+
+void LOGDATAVIEW::GOFOWARD_Click() {
+  // Only a full page has a page after it.
+  if (MSFlexGrid1.Rows() <= kLogPageSize) return;
+  reopenAndFill(PageEndAfter(RecordNumberOf(MSFlexGrid1.TextMatrix(kLogPageSize, 18)),
+                             LogWindowState.LogRecordCount));
+}
+
+
+void LOGDATAVIEW::LOG_JUMP_Click() {
+  const QString answer = InputBox(u8("指定された交信番号に移動します"), u8("Jump先の指定")).trimmed();
+  if (answer.isEmpty()) return;  // Cancel
+  bool number = false;
+  const qlonglong target = answer.toLongLong(&number);
+  const int32_t count = LogWindowState.LogRecordCount;
+  if (!number) {
+    MsgBox(u8("交信番号は数字で指定して下さい。"));
+    return;
+  }
+  if (target < 1 || target > count) {
+    MsgBox(u8("交信番号は 1 から ") + QString::number(count) + u8(" の間で指定して下さい。"));
+    return;
+  }
+  reopenAndFill(PageEndOfJump(int32_t(target), count));
+}
+
+void LOGDATAVIEW::QSODat_HELP_Click() {
+  OpenHelpFile(!Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
+}
+
+void LOGDATAVIEW::MSFlexGrid1_Click() {
+  LogSelectedRow = MSFlexGrid1.RowSel();
+  if (LogSelectedRow < 1) return;
+  QslPrintRecNo = RecordNumberOf(MSFlexGrid1.TextMatrix(LogSelectedRow, 0));
+  QslPrintCall = MSFlexGrid1.TextMatrix(LogSelectedRow, 1);
+}
+
+void LOGDATAVIEW::MSFlexGrid1_DblClick() {
+  if (!EntryWindowHooks.ShowStoredQso) return;  // no entry window to open it in
+  LogSelectedRow = MSFlexGrid1.RowSel();
+  if (LogSelectedRow < 1) return;
+  SetQsoOrMaster(1);
+  if (HamlogOpenDb() != 0) {
+    MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+    return;
+  }
+  const int32_t r = RecordNumberOf(MSFlexGrid1.TextMatrix(LogSelectedRow, 18));
+  QslPrintRecNo = r;
+  Hamlog.LastResult = THW_read(Hamlog.Thw, r, 3);
+  if (Hamlog.LastResult != 0) {
+    MsgBox(u8("LOG帳が開けませんでした"));
+    HamlogCloseDb(0);
+    return;
+  }
+  // HAMLOG stays open for the entry window.
+  EntryWindowHooks.ShowStoredQso(r);
+  LogWindowState.LogRecNo = r;
+  LogWindowState.StoredRecordShown = 1;
+}
+
+void LOGDATAVIEW::Form_Resize() {
+  const int inner = ScaleHeight();
+  MSFlexGrid1.Move(0, 0, std::max(0, Width() - 220), inner > 30 ? inner - 30 : 0);
+}
+
+void LOGDATAVIEW::Form_KeyDown(int& keyCode, int shift) {
+  if (keyCode == vbKeyShift) ShiftHeld = 1;
+  if (keyCode == 'L' && shift == vbCtrlMask && EntryWindowHooks.OpenLogWindow) EntryWindowHooks.OpenLogWindow();
+}
+
+void LOGDATAVIEW::Form_KeyUp(int& keyCode, int) {
+  if (keyCode == vbKeyShift) ShiftHeld = 0;
+}
+
+void LOGDATAVIEW::Form_QueryUnload(int&, int) {}
+
+void LOGDATAVIEW::Form_Unload(int&) {
+  LogWindowState.LogViewerOpen = 0;
+  SaveColumnWidths(MSFlexGrid1, 17);
+  if (Top() > 0) {
+    WriteIni("CFGPOS", "HLDVPOSTop", QString::number(Top()));
+    WriteIni("CFGPOS", "HLDVPOSLeft", QString::number(Left()));
+    WriteIni("CFGPOS", "HLDVPOSWidth", QString::number(Width()));
+    WriteIni("CFGPOS", "HLDVPOSHeight", QString::number(Height()));
+  }
+}

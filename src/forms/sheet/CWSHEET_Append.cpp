@@ -1,0 +1,81 @@
+// "HAMLOG追加読込(表の更新)": the QSOs logged since the last reading are added to the open sheet
+// without a full reading.
+
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/SharedSettings.h"
+#include "forms/sheet/CWSHEET.h"
+#include "forms/startup/ORBTOP.h"
+#include "platform/clock.h"
+#include "platform/ui/color.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
+#include "sheet/BuildDmyDbs.h"
+#include "sheet/SheetTally.h"
+
+void CWSHEET::HLAPD_Click() {
+  SheetTallyState& t = SheetTally;
+  const QString today = TodayJst().toString("yyyyMMdd");
+  if (ReadConditions.EndDate != today) {
+    if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Text8.setText(today);
+    ReadConditions.EndDate = today;
+  }
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  const std::optional<int32_t> last = WholeNumber(Settings.LastExtractedRecord);
+  if (!last) {
+    MsgBox(QStringLiteral("前回の読込位置 (LASTP=") + Settings.LastExtractedRecord +
+               QStringLiteral(") が読めません。") + vbCrLf +
+               QStringLiteral(" 起動画面に戻って HAMLOG データを読み直してください"),
+           vbOKOnly);
+    return;
+  }
+  if (Hamlog.HdbRecordCount == *last) {
+    MsgBox(QStringLiteral("HAMLOG.HDB は前回より増えていません。"), vbOKOnly);
+    return;
+  }
+  if (Hamlog.HdbRecordCount < *last) {
+    MsgBox(QStringLiteral("HAMLOG.HDB は前回より減っていますので") + vbCrLf +
+               QStringLiteral(" 起動画面に戻って HAMLOG データを読み直してください"),
+           vbOKOnly);
+    return;
+  }
+  QString qslFlags;
+  for (const QString& kind : ReadConditions.ExcludedQslKinds) qslFlags += kind;
+  Hamlog.LastResult = MsgBox(QStringLiteral("現在の読込みフィルタは ") + vbCrLf + "  MODE   -> " +
+                                 ReadConditions.SelMode + vbCrLf + QStringLiteral("  QSLﾌﾗｸﾞ-> ") + qslFlags +
+                                 vbCrLf + QStringLiteral("ですが宜しいですか"),
+                             vbOKCancel | vbExclamation, "ORBEX5");
+  if (Hamlog.LastResult != vbOK) {
+    MsgBox(QStringLiteral("起動画面に戻り[前回データで起動] のチェックを外して") + vbCrLf +
+               QStringLiteral(" 再度 HAMLOG データを読み直してください"),
+           vbOKOnly);
+    return;
+  }
+  t.CellQsoCounts.Erase();
+  SavedRowCells.clear();
+  t.CellQsoCounts.Redim(BandLayout.LastBandColumn, MasterList.MasterRowCap);
+  MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
+  CountRowTotal = 0;
+  ClickRow = 0;
+  CountRowShown = 0;
+  t.AppendRead = 1;
+  t.NewLinesWritten = 0;
+  ResetQsoPanel();
+  Frame1.show();
+  Frame1.raise();
+  BuildDmyDbs(progress_);
+  Frame1.hide();
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ShowReadStatus(QStringLiteral("ｶｳﾝﾀ"));
+  if (t.ReadFailed == 1) {
+    t.ReadFailed = 0;
+    MsgBox(ReadFailureMessage(StartFlags.ReadStatusCode), vbOKOnly);
+  } else if (t.NewLinesWritten != 0) {
+    Text2_Change();
+  } else {
+    MsgBox(QStringLiteral("HAMLOG.HDB は前回より増えていませんでした。"), vbOKOnly);
+  }
+  t.NewLinesWritten = 0;
+  t.AppendRead = 0;
+}

@@ -1,0 +1,152 @@
+// The progress sheet's grid under the mouse: a band cell shows the QSO behind its mark in the QSO
+// panel, the QTH cell flips its row between marks and per-band QSO counts.
+
+#include <QRegularExpression>
+
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/SharedSettings.h"
+#include "forms/sheet/CWSHEET.h"
+#include "platform/ui/color.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/msgbox.h"
+#include "sheet/SheetTally.h"
+
+namespace {
+
+constexpr int32_t kQthColumn = 2;
+constexpr int32_t kFirstCellColumn = 5;
+constexpr int32_t kLastCellColumn = 26;  // the satellite column of the extended band set
+constexpr int kCountColumnWidth = 700;
+
+}  // namespace
+
+void CWSHEET::wireGridClicks() {
+  MSFlexGrid2.MouseUp = [this](int button, int, float, float) { MSFlexGrid2_MouseUp(button); };
+  MSFlexGrid2.LostFocus = [this] { MSFlexGrid2_LeaveFocus(); };
+  MSFlexGrid2.MouseWheel = [this](int delta, int shift) {
+    ScrollGridOneStep(MSFlexGrid2, delta, (shift & vbShiftMask) != 0, true);
+  };
+}
+
+void CWSHEET::MSFlexGrid2_MouseUp(int button) {
+  // While the list dialog is set up for an award the grid stays as it is.
+  if (button != vbLeftButton || AwardCheckMode > 0) return;
+  FlexGrid& g = MSFlexGrid2;
+  if (g.MouseRow() <= 0) return;
+  ClickCol = g.MouseCol();
+  ClickRow = g.RowSel();
+  if (ClickCol != kQthColumn) {
+    if (CountRowShown == 1 && ClickRow >= 1) hideCountRow(LastCellRow);
+  } else {
+    if (CountRowShown == 1 && ClickRow != LastCellRow && ClickRow >= 1) hideCountRow(LastCellRow);
+    CountRowMaster = g.TextMatrix(ClickRow, 0).trimmed().toInt();
+    if (CountRowShown == 0)
+      showCountRow(ClickRow);
+    else
+      hideCountRow(ClickRow);
+  }
+  const QString qth = g.TextMatrix(ClickRow, kQthColumn);
+  Text2.setText(g.TextMatrix(ClickRow, 1).section(QRegularExpression("\\s+$"), 0, 0));
+  Label6.setText(qth);
+  if (ClickCol < kFirstCellColumn || ClickCol > kLastCellColumn) {
+    // A click off the band cells remembers column 5: a click there next counts as a repeat.
+    ClickCol = kFirstCellColumn;
+    LastCellCol = kFirstCellColumn;
+    LastCellRow = ClickRow;
+    return;
+  }
+  showCellQso(qth);
+}
+
+void CWSHEET::showCellQso(const QString& qth) {
+  const BandCellArray<QString>& numbers = SheetTally.GridCellRecordNumbers;
+  const QString number = numbers.Contains(ClickCol, ClickRow) ? numbers(ClickCol, ClickRow) : QString();
+  if (number.isEmpty()) {
+    Qso.QsoRecNo = 0;
+    LastCellCol = ClickCol;
+    LastCellRow = ClickRow;
+    for (Label* l : {&Label3, &Label4, &Label5}) l->setText(QString());
+    Label6.setText(qth);
+    return;
+  }
+  if (ClickRow == LastCellRow && ClickCol == LastCellCol) return;
+  Qso.QsoRecNo = number.toInt();
+  LastCellRow = ClickRow;
+  LastCellCol = ClickCol;
+  Frame5.setEnabled(true);
+  Frame6.setEnabled(true);
+  for (Menu* m : {&MENU, &DAREA, &DISPBAND, &SYUDSP, &RDAGN}) m->SetEnabled(true);
+  if (Qso.QsoRecNo <= 0) {
+    HamlogCloseDb(0);
+    Qso.QsoRecNo = 0;
+    disarmQslPrint();
+    for (Label* l : {&Label3, &Label4, &Label5}) l->setText(QString());
+    return;
+  }
+  const QString mark = MSFlexGrid2.TextMatrix(ClickRow, ClickCol);
+  if (mark == "C" || Settings.QslProgramPath == "ORB" || Settings.QslProgramPath.isEmpty()) {
+    disarmQslPrint();
+  } else {
+    SetBackColor(Command3, 0x80C0FF);
+    Command3.setEnabled(true);
+  }
+  MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
+  CountRowTotal = 0;
+  CountRowShown = 0;
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"), vbOKOnly);
+  } else {
+    SetMousePointer(vbHourglass);
+    ReadQsoFull(Qso.QsoRecNo);
+  }
+  HamlogCloseDb(0);
+  Label3.setText(Qso.QsoCall);
+  Label4.setText(Qso.QsoDate);
+  Label5.setText(Qso.QsoMode);
+  Label6.setText(Qso.QsoQth);
+  SetMousePointer(vbDefault);
+}
+
+void CWSHEET::disarmQslPrint() {
+  SetBackColor(Command3, 0xE0E0E0);
+  Command3.setEnabled(false);
+}
+
+void CWSHEET::showCountRow(int32_t row) {
+  FlexGrid& g = MSFlexGrid2;
+  const bool redraw = g.Redraw();
+  g.SetRedraw(false);
+  CountRowShown = 1;
+  const int32_t last = BandLayout.LastBandColumn;
+  SavedRowCells.assign(size_t(last + 1), QString());
+  const BandCellArray<int32_t>& counts = SheetTally.CellQsoCounts;
+  for (int32_t c = kFirstCellColumn; c <= last; ++c) {
+    SavedRowCells[size_t(c)] = g.TextMatrix(row, c);
+    const int32_t n = counts.Contains(c, CountRowMaster) ? counts(c, CountRowMaster) : 0;
+    CountRowTotal += n;
+    g.SetTextMatrix(row, c, QString::number(n));
+  }
+  g.SetTextMatrix(row, BandLayout.QsoCountColumn, QString::number(CountRowTotal));
+  g.SetColWidth(BandLayout.QsoCountColumn, kCountColumnWidth);
+  g.SetRedraw(redraw);
+}
+
+void CWSHEET::hideCountRow(int32_t row) {
+  FlexGrid& g = MSFlexGrid2;
+  const bool redraw = g.Redraw();
+  g.SetRedraw(false);
+  CountRowShown = 0;
+  if (row >= 1)
+    for (int32_t c = kFirstCellColumn; c < static_cast<int32_t>(SavedRowCells.size()); ++c)
+      g.SetTextMatrix(row, c, SavedRowCells[size_t(c)]);
+  g.SetColWidth(BandLayout.QsoCountColumn, 0);
+  CountRowTotal = 0;
+  g.SetRedraw(redraw);
+}
+
+void CWSHEET::MSFlexGrid2_LeaveFocus() {
+  if (CountRowShown == 1 && ClickRow >= 1) hideCountRow(ClickRow);
+}

@@ -1,0 +1,106 @@
+// The sheet's transceiver panel: which of the two configured rigs is in use, the VFO exchange, the
+// QSY box, and the rig's frequency in panel 3 of the status bar.
+#include <cmath>
+
+#include "forms/sheet/CWSHEET.h"
+#include "platform/vbnumber.h"
+#include "rig/RigPortState.h"
+#include "rig/RigSetters.h"
+
+namespace {
+
+class SheetRigListener : public RigListener {
+ public:
+  explicit SheetRigListener(CWSHEET& sheet) : sheet_(sheet) {}
+  void RigFrequency(int64_t, const QString&, const QString& statusText) override {
+    sheet_.StatusBar1.SetPanelText(3, statusText);
+  }
+
+ private:
+  CWSHEET& sheet_;
+};
+
+}  // namespace
+
+void CWSHEET::wireRigPanel() {
+  rigListener_ = std::make_unique<SheetRigListener>(*this);
+  AddRigListener(rigListener_.get());
+  connect(this, &QObject::destroyed, [l = rigListener_.get()] { RemoveRigListener(l); });
+  Check9.Click = [this] { Check9_Click(); };
+  Rig1.Click = [this] { Rig1_Click(); };
+  Rig2.Click = [this] { Rig2_Click(); };
+  StatusBar1.PanelClick = [this](int panel) { StatusBar1_PanelClick(panel); };
+  Command5.Click = [this] { Command5_Click(); };
+  Command15.Click = [this] { Command15_Click(); };
+  Text1.setText(QStringLiteral("??.XXXXX"));
+}
+
+void CWSHEET::SelectRig(int rig) { RigPortState.UseRig(rig == 2 ? RigPortState.Rig2 : RigPortState.Rig1); }
+
+void CWSHEET::ApplyRigModelRule() {
+  const QString& m = RigPortState.RigModel;
+  Command5.setVisible(m == "FT2000" || m == "FT991" || m == "FT817" || m == "ICOM");
+}
+
+void CWSHEET::Check9_Click() {
+  if (RigPortState.PortOpen != 1) return;
+  RigPortClose();
+  if (Check9.Value() == 1) {
+    if (RigPortState.Rig2.PortName != "NONE") SelectRig(2);
+  } else {
+    SelectRig(1);
+  }
+  ApplyRigModelRule();
+  RigPortOpen();
+  Text3.setFocus();
+}
+
+void CWSHEET::Rig1_Click() {
+  if (RigPortState.PortOpen != 1) return;
+  RigPortClose();
+  SelectRig(1);
+  Rig1.SetChecked(true);
+  Rig2.SetChecked(false);
+  Check9.SetValue(0);
+  ApplyRigModelRule();
+  RigPortOpen();
+}
+
+void CWSHEET::Rig2_Click() {
+  if (RigPortState.PortOpen != 1) return;
+  RigPortClose();
+  if (RigPortState.Rig2.PortName != "NONE") {
+    SelectRig(2);
+    Rig1.SetChecked(false);
+    Rig2.SetChecked(true);
+    Check9.SetValue(1);  // finds the port closed: nothing more
+  }
+  ApplyRigModelRule();
+  RigPortOpen();
+}
+
+void CWSHEET::StatusBar1_PanelClick(int panel) {
+  if (panel == 3 && RigPortState.TwoRig == "YES") PopupMenu(RigSel);
+}
+
+void CWSHEET::Command5_Click() {
+  RigSwapVFO();
+  Text3.setFocus();
+}
+
+void CWSHEET::Command15_Click() {
+  const QString text = Text1.text().trimmed();
+  if (text.isEmpty()) return;
+  // Text that is no number, or a frequency no rig takes, sends nothing.
+  if (!IsNumericText(text)) return;
+  const double mhz = VbVal(text);
+  if (!(mhz > 0) || mhz >= 1e6) return;
+  int64_t hz = std::llround(mhz * 1'000'000);
+  SetRigFreq(hz);
+}
+
+void CWSHEET::SetRigFreq(int64_t& hz) {
+  RigTuneTo(hz);
+  if (RigPortState.TransverterOn == "1") hz -= RigPortState.TransverterOffsetHz;
+  Text3.setFocus();
+}

@@ -1,0 +1,163 @@
+#include "logbook/DxCodeSearch.h"
+
+#include <QByteArray>
+
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/QsoRules.h"
+#include "logbook/LocalTime.h"
+#include "platform/paths.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "platform/vbnumber.h"
+
+namespace {
+
+QString companion(const char* suffix) {
+  return RealPath(Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + suffix);
+}
+
+// One index open at a time, closed on every path.
+class Index {
+ public:
+  explicit Index(const char* suffix) { open_ = idx_open(companion(suffix), handle_) == 0; }
+  ~Index() { Close(); }
+  bool IsOpen() const { return open_; }
+  int32_t Search(const QString& key) { return open_ ? idx_search(handle_, key, 0) : 0; }
+  int32_t Next() { return open_ ? idx_next(handle_) : 0; }
+  void Close() {
+    if (open_) idx_close(handle_);
+    open_ = false;
+  }
+
+ private:
+  IndexHandle handle_{};
+  bool open_ = false;
+};
+
+// The master read once; record n at the 1-based position MasterRecLen x n + MasterHeaderLen.
+class Master {
+ public:
+  Master() { ReadWholeFile(companion("mst"), bytes_); }
+  bool Has(int32_t n) const { return n >= 1 && start(n) >= 0 && start(n) + kMasterRecordBytes <= bytes_.size(); }
+  MasterRecord Read(int32_t n) const {
+    return ParseMasterRecord(QByteArrayView(bytes_).sliced(start(n), kMasterRecordBytes));
+  }
+
+ private:
+  qsizetype start(int32_t n) const {
+    return qsizetype(MasterList.MasterRecLen) * n + MasterList.MasterHeaderLen - 1;
+  }
+  QByteArray bytes_;
+};
+
+DxEntityRow rowOf(const MasterRecord& r) {
+  DxEntityRow row;
+  row.code = QString(r.Code).remove(QChar(0)).trimmed();
+  QString name = r.Name.left(28);
+  while (name.endsWith(' ')) name.chop(1);
+  row.name = name;
+  row.head = r.Idx;
+  row.tail = r.Area;
+  const auto byte = [&](int i) { return i < r.Spare.size() ? static_cast<unsigned char>(r.Spare[i]) : 0; };
+  row.degrees = byte(7);                                                      // byte 52 of the record
+  row.side = QString::fromUtf8(byte(9) >= 128 ? "西経" : "東経");  // byte 54
+  return row;
+}
+
+int codeNumber(const QString& code) { return static_cast<int>(VbVal(code.left(3))); }
+
+// Longitudes chosen by the lowest digit that occurs in the key (not the first by position).
+void digitLongitude(const QString& code, const QString& key) {
+  static const int k758[10] = {0, 75, 75, 90, 105, 105, 120, 120, 105, 75};
+  static const int k784[10] = {105, 77, 77, 77, 90, 105, 120, 120, 90, 90};
+  const int* table = code.startsWith("758") ? k758 : codeNumber(code) == 784 ? k784 : nullptr;
+  if (!table) return;
+  for (int d = table == k758 ? 1 : 0; d <= 9; ++d)
+    if (key.contains(QChar('0' + d))) {
+      LocalTime.LongitudeOverride = table[d];
+      LocalTime.LongitudeOverrideSet = 1;
+      return;
+    }
+}
+
+DxCodeSearchResult notFound() {
+  MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
+  MsgBoxTimeout(QString::fromUtf8("このﾌﾟﾘﾌｨｯｸｽはﾏｽﾀﾃﾞｰﾀに存在しません"), QString::fromUtf8("DX Code検索"), 1);
+  DxCodeSearchResult r;
+  r.outcome = DxCodeSearchResult::NotFound;
+  return r;
+}
+
+// The code index's record for `code`; 0 when it has none.
+int32_t byCode(const QString& code) {
+  Index dx2("dx2");
+  return dx2.Search(code);
+}
+
+}  // namespace
+
+DxCodeSearchResult SearchDxCode(const QString& callText) {
+  DxCodeSearchResult result;
+  LocalTime.LongitudeOverrideSet = 0;
+  const QString text = callText.trimmed();
+  SplitCallSign(text);
+  const QString key =
+      text.contains('/') && QsoRules.CallAffix.size() > 1 ? QsoRules.CallAffix : QsoRules.CallBase;
+  if (key.isEmpty()) return result;
+
+  Index dx4("dx4");
+  if (!dx4.IsOpen()) return result;
+  int32_t r = 0;
+  int n = 3;
+  for (; n >= 1 && r < 1; --n) r = dx4.Search("3" + key.left(n));
+  ++n;  // the length asked for in the search that hit
+  if (r < 1) {
+    dx4.Close();
+    return notFound();
+  }
+  const Master master;
+  MasterRecord rec;
+  // An abolished entity hands on to the next entry of the same prefix; the end of the prefix's run
+  // ends the search (reading "record 0" there would go round for ever).
+  for (;;) {
+    if (!master.Has(r)) return notFound();
+    rec = master.Read(r);
+    if (codeNumber(rec.Code) == 500) return result;
+    if (!rec.Name.contains('*')) break;
+    r = dx4.Next();
+    if (r < 1) return notFound();
+  }
+  dx4.Close();
+
+  // Placeholder records stand for an entity found under another code.
+  if (rec.Code.startsWith("732")) {
+    const QChar c = n <= key.size() ? key.at(n - 1) : QChar();
+    if (c == '7') return notFound();
+    const QString other = QString("13456").contains(c) && !c.isNull() ? "733A"
+                          : QString("890").contains(c) && !c.isNull() ? "732A"
+                                                                       : QString();
+    if (!other.isEmpty()) r = byCode(other);
+  } else if (rec.Code.size() >= 4 && rec.Code.at(3) == '_') {
+    r = byCode(rec.Code.left(3) + "A");
+  }
+  if (r < 1 || !master.Has(r)) return notFound();
+  rec = master.Read(r);
+  result.rows.push_back(rowOf(rec));
+  digitLongitude(result.rows[0].code, key);
+
+  // Every later entity of the master whose prefix begins as the key does.
+  const QString want = key.left(n);
+  for (int32_t k = r + 1; master.Has(k); ++k) {
+    const MasterRecord m = master.Read(k);
+    if ((m.Idx + m.Area).left(n) == want && !(m.Code.size() >= 4 && m.Code.at(3) == '_'))
+      result.rows.push_back(rowOf(m));
+  }
+  result.outcome = DxCodeSearchResult::Found;
+  if (result.rows.size() == 1) {
+    LocalTime.LongitudeDegrees = result.rows[0].degrees;
+    LocalTime.LongitudeSide = result.rows[0].side;
+    CalcLocalTimeGreeting();
+  }
+  return result;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Finds the DX entity of a call's prefix in HAMLOG's code master through its kind index ("dx4") and
+// code index ("dx2"), reading master records by position. One entity sets the longitude and the
+// local time at once; several are left for the operator to pick in the code list.
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+struct DxEntityRow {
+  QString code;     // trimmed
+  QString name;     // first 28 characters
+  QString head;     // prefix head (2)
+  QString tail;     // prefix tail (1)
+  QString side;     // "東経" or "西経"
+  int32_t degrees;  // longitude in whole degrees
+};
+
+struct DxCodeSearchResult {
+  enum Outcome {
+    Found,     // rows[0] and any further entities of the prefix
+    NotFound,  // said with a box that closes itself
+    Silent,    // empty key, no index, Japan itself: nothing is said
+  };
+  Outcome outcome = Silent;
+  std::vector<DxEntityRow> rows;
+};
+
+// `callText`: the entry window's call box. Clears LocalTime.LongitudeOverrideSet first and sets the
+// override for the entities whose longitude a digit of the call decides. With exactly one entity it
+// also sets LocalTime's longitude and runs CalcLocalTimeGreeting.
+DxCodeSearchResult SearchDxCode(const QString& callText);

@@ -1,0 +1,4 @@
+#include "logbook/LogWindowState.h"
+
+LogWindowStateValues LogWindowState;
+EntryWindowHooksState EntryWindowHooks;

@@ -1,0 +1,33 @@
+#pragma once
+// What the QSO entry window shares with the lists and viewers beside it, and what it lends them.
+// Every hook is empty until the entry window installs it; a feature whose hook is empty is off (its
+// menu or key does nothing), never faked.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+struct LogWindowStateValues {
+  int32_t LogWindowOpen = 0;      // 1 while the entry window is open
+  int32_t StoredRecordShown = 0;  // 1 while it shows a record read from HAMLOG
+  int32_t LogRecNo = 0;           // the record it shows
+  int32_t EditMode = 0;           // 1 = its save updates ShownRecordNo, 0 = appends
+  int32_t QslCheckMode = 0;       // 1 while QSL cards are being marked received
+  int32_t LogRecordCount = 0;     // HAMLOG's record count as last taken
+  int32_t ShownRecordNo = 0;
+  int32_t LogViewerOpen = 0;  // 1 while the log viewer is open
+};
+extern LogWindowStateValues LogWindowState;
+
+struct EntryWindowHooksState {
+  // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it).
+  std::function<void(int32_t recNo)> ShowStoredQso;
+  // Reads the shown record again after a list used the shared record block.
+  std::function<void()> ReloadCurrentQso;
+  // Opens the entry window for a new QSO with the focus on its time box.
+  std::function<void()> OpenLogWindow;
+  // The entry window's name box (Text12).
+  std::function<QString()> NameText;
+  std::function<void(const QString&)> SetNameText;
+};
+extern EntryWindowHooksState EntryWindowHooks;

@@ -1,0 +1,209 @@
+#include "logbook/QsoLists.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/HamlogAccess.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QsoRow.h"
+#include "platform/ui/doevents.h"
+#include "platform/ui/msgbox.h"
+
+QsoListState QsoListShared;
+
+namespace {
+
+const char* const kOpenFailed = "HAMLOGデータがOpen出来ません。";
+
+QString u8(const char* text) { return QString::fromUtf8(text); }
+
+QString indexPath(const char* suffix) {
+  return Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + suffix;
+}
+
+// The index is closed on every path once it was opened.
+struct OpenIndex {
+  IndexHandle handle{};
+  bool open = false;
+  explicit OpenIndex(const QString& path) { open = idx_open(path, handle) == 0; }
+  ~OpenIndex() { Close(); }
+  void Close() {
+    if (open) idx_close(handle);
+    open = false;
+  }
+};
+
+QString unreadableNote(int32_t n) {
+  return n > 0 ? u8("　（読めなかったデータ ") + QString::number(n) + u8(" 件）") : QString();
+}
+
+void byRecordNumber(std::vector<QStringList>& rows) {
+  std::stable_sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
+    return RecordNumberOf(a[0]) < RecordNumberOf(b[0]);
+  });
+}
+
+bool countsAsReceived(const QString& mark) {
+  for (const QString& m : Settings.QslReceivedMarks)
+    if (!m.isEmpty() && m == mark) return true;
+  return false;
+}
+
+}  // namespace
+
+QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
+  QsoList list;
+  HamlogCloseDb(0);
+  DoEvents();
+
+  // The record numbers of the run, up to the 2,001 hits.
+  std::vector<int32_t> hits;
+  {
+    OpenIndex index(indexPath("dx1"));
+    if (!index.open) {
+      list.outcome = QsoList::NoIndex;
+      return list;
+    }
+    TellIndexRebuildOnce();
+    const int32_t first = key.isEmpty() ? 0 : idx_search(index.handle, key, int32_t(key.size()));
+    if (first < 1) {
+      list.notice = u8("この地域のQSOデータはありません");
+      return list;
+    }
+    hits.reserve(kAreaListSlots);
+    hits.push_back(first);
+    while (int(hits.size()) < kAreaListSlots) {
+      const int32_t next = idx_next(index.handle);
+      if (next < 1) break;
+      hits.push_back(next);
+    }
+    list.capped = int(hits.size()) == kAreaListSlots;
+  }
+  if (list.capped) MsgBox(u8("大量のデータがありますので打ち止め・・・m(__)m"));
+
+  if (HamlogOpenDb() != 0) {
+    MsgBox(u8(kOpenFailed));
+    list.outcome = QsoList::OpenFailed;
+    return list;
+  }
+  // A town or village (six characters ending in a letter) counts for the gun of its first five.
+  const bool gunKey = key.size() == 5;
+  for (const int32_t recNo : hits) {
+    ClearQsoFieldBuffers();
+    if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
+      ++list.unreadable;
+      continue;
+    }
+    QStringList row = QsoRowOfRecord(recNo, {'-', false});
+    const QString code = row[9].trimmed();
+    const bool inGun = gunKey && code.size() == 6 && !code.back().isDigit();
+    if ((inGun ? code.left(5) : code) != key) continue;
+    if (mode != "MIX" && row[8].trimmed() != mode) continue;
+    if (band != kAllBands && FreqPCheck(row[7].trimmed()) != band) continue;
+    row[1] = row[1].trimmed();
+    row[7] = row[7].trimmed();
+    row[8] = row[8].trimmed();
+    row[9] = code;
+    list.rows.push_back(std::move(row));
+  }
+  HamlogCloseDb(0);
+
+  if (list.rows.empty()) {
+    list.notice = u8("この地域とは1st QSO です。");
+    return list;
+  }
+  byRecordNumber(list.rows);
+  list.outcome = QsoList::Listed;
+  list.caption = key + u8("とのＱＳＯ一覧 ") + QString::number(list.rows.size()) + u8("回") +
+                 unreadableNote(list.unreadable);
+  return list;
+}
+
+bool IsJapaneseCall(const QString& call) {
+  return call.size() >= 2 && JapanesePrefixes.split(',').contains(call.left(2));
+}
+
+QString NormaliseCallSign(const QString& call, bool japanese) {
+  QString c = call;
+  for (const char* suffix : {"/P", "/R", "/MM", "/QRP"})
+    if (c.endsWith(QLatin1String(suffix))) {
+      c.remove(QLatin1String(suffix));
+      break;
+    }
+  if (japanese) {
+    const qsizetype slash = c.indexOf('/');
+    if (slash >= 0) c.truncate(slash);
+  }
+  return c;
+}
+
+QsoList ListStationQsos(QString& call) {
+  QsoList list;
+  if (Hamlog.HamlogClosed == 0) {
+    list.outcome = QsoList::Busy;
+    return list;
+  }
+  if (call.isEmpty()) return list;
+  const bool japanese = IsJapaneseCall(NormaliseCallSign(call, false));
+  call = NormaliseCallSign(call, japanese);
+  const bool checkMode = LogWindowState.QslCheckMode == 1;
+  const QString none = checkMode ? u8("この局の未回収QSLはありません。") : u8("この局とは1st QSO です。");
+
+  HamlogCloseDb(0);
+  if (HamlogOpenDb() != 0) {
+    MsgBox(u8(kOpenFailed));
+    HamlogCloseDb(0);
+    list.outcome = QsoList::OpenFailed;
+    return list;
+  }
+  TellIndexRebuildOnce();
+  // The station's records stand together in call order: the call itself, then its "/" forms. A
+  // record past them ends the run; a "/" form that is another station (a foreign call's area
+  // designator) is passed over, so that the portable forms behind it are still found.
+  const QString slashForm = call + "/";
+  bool first = true;
+  for (int32_t recNo = Vidx_search(Hamlog.Thw, call, 16); recNo > 0; recNo = Vidx_next(Hamlog.Thw, 16)) {
+    const bool wasFirst = first;
+    first = false;
+    ClearQsoFieldBuffers();
+    if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
+      ++list.unreadable;
+      continue;
+    }
+    QStringList row = QsoRowOfRecord(recNo, {'/', false});
+    QString stored = row[1];
+    stored.remove(' ');
+    if (stored != call && !stored.startsWith(slashForm)) {
+      if (wasFirst) continue;
+      break;
+    }
+    if (NormaliseCallSign(stored, japanese) != call) continue;
+    if (checkMode && countsAsReceived(row[15])) continue;
+    row[1] = stored;
+    QString flags;
+    if (ThwString(flags, Hamlog.Thw, 16) == 0) QslFlagsToText(flags.remove(QChar(0)).trimmed());
+    list.rows.push_back(std::move(row));
+  }
+  HamlogCloseDb(0);
+
+  if (list.rows.empty()) {
+    list.notice = none;
+    return list;
+  }
+  byRecordNumber(list.rows);
+  list.outcome = QsoList::Listed;
+  const QString n = QString::number(list.rows.size());
+  list.caption = checkMode ? call + u8("局のＱＳＬ未ＣＦＭは ") + n +
+                                 u8("枚　　ﾃﾞｰﾀ選択し「Insert」キーで受領ﾏｰｸ入ります")
+                           : call + u8("局とのＱＳＯ  ") + n + u8("回");
+  list.caption += unreadableNote(list.unreadable);
+  return list;
+}
+
+void TellIndexRebuildOnce() {
+  if (QsoListShared.IndexRebuildTold || hamlogLib.indexRebuilds == 0) return;
+  QsoListShared.IndexRebuildTold = true;
+  MsgBox(u8("HAMLOGの索引ファイルが無いか古くなっていたため、作り直しました。"));
+}

@@ -1,0 +1,3 @@
+#include "lookup/CodeListState.h"
+
+CodeListSharedState CodeListShared;

@@ -1,0 +1,158 @@
+#include "lookup/DxccTable.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "core/SettingsStore.h"
+#include "platform/codepage.h"
+#include "platform/resources.h"
+#include "platform/ui/msgbox.h"
+
+DxccTableState DxccTable;
+
+namespace {
+
+const QString kLibrary = QStringLiteral("CodeLib");
+
+std::function<void(int32_t)>& HitsListener() {
+  static std::function<void(int32_t)> listener;
+  return listener;
+}
+
+// The record as the table stores it; nothing when the string does not have exactly seven fields.
+DxccEntity EntityOf(const QString& text) {
+  const QStringList f = text.split(QLatin1Char(','));
+  if (f.size() != 7) return {};
+  DxccEntity e;
+  e.present = true;
+  e.Prefix = QString(f[0]).replace(QLatin1Char(';'), QLatin1Char(','));
+  if (!e.Prefix.isEmpty()) e.prefixKeys = e.Prefix.toUpper().split(QLatin1Char(','));
+  e.Entity = QString(f[1]).remove(QLatin1Char(';'));
+  e.Cont = QString(f[2]).replace(QLatin1Char(';'), QLatin1Char(','));
+  e.ITU = QString(f[3]).replace(QLatin1Char(';'), QLatin1Char(','));
+  e.CQ = QString(f[4]).replace(QLatin1Char(';'), QLatin1Char(','));
+  bool number = false;
+  const int dxcc = f[5].trimmed().toInt(&number);
+  e.DXCC = number ? QStringLiteral("%1").arg(dxcc, 3, 10, QLatin1Char('0')) : f[5];
+  e.HLcode = f[6];
+  return e;
+}
+
+// Is `item` one entry of the comma list?
+bool ListHolds(const QString& list, const QString& item) {
+  return (QLatin1Char(',') + list + QLatin1Char(',')).contains(QLatin1Char(',') + item + QLatin1Char(','));
+}
+
+bool PrefixHits(const DxccEntity& e, const QString& upperKey) {
+  for (const QString& p : e.prefixKeys)
+    if (p.startsWith(upperKey)) return true;
+  return false;
+}
+
+// The zone range that stands for a single zone in some entities' lists ("20-26"); "" for none.
+QString ZoneRange(const QString& key, int32_t mode) {
+  bool number = false;
+  const int z = key.trimmed().toInt(&number);
+  if (!number) return QString();
+  if (mode == 3) {
+    if (z >= 20 && z <= 26) return QStringLiteral("20-26");
+    if (z >= 30 && z <= 35) return QStringLiteral("30-35");
+    if (z >= 69 && z <= 74) return QStringLiteral("69-74");
+  } else if (mode == 4 && z >= 16 && z <= 19) {
+    return QStringLiteral("16-19");
+  }
+  return QString();
+}
+
+}  // namespace
+
+void SetDxccHitsListener(std::function<void(int32_t)> listener) { HitsListener() = std::move(listener); }
+
+QString LoadCodeLibString(int32_t id) {
+  return CutToAnsiBytes(LoadResString(kLibrary, id), 149).remove(QChar(0));
+}
+
+int32_t LoadDXCCTable() {
+  DxccTable.DxccEntityTable.clear();
+  DxccTable.DxccEntityCount = 0;
+  if (FileExists(ResourceFilePath(kLibrary)) == 0) return 0;
+  bool number = false;
+  const int32_t n = LoadCodeLibString(kFirstEntityId - 1).trimmed().toInt(&number);
+  if (!number || n < 0) return 0;
+  DxccTable.DxccEntityCount = n;
+  if (n == 0) {
+    MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
+    MsgBox(QStringLiteral("eds  "));
+    return -1;
+  }
+  int skipped = 0;
+  for (int32_t id = kFirstEntityId; id < kFirstEntityId + n; ++id) {
+    DxccEntity e = EntityOf(LoadCodeLibString(id));
+    if (!e.present) {
+      ++skipped;
+      continue;
+    }
+    if (DxccTable.DxccEntityTable.size() <= static_cast<size_t>(id)) DxccTable.DxccEntityTable.resize(id + 1);
+    DxccTable.DxccEntityTable[id] = std::move(e);
+  }
+  return skipped == 0 ? kFirstEntityId + n : -1;
+}
+
+QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode) {
+  if (startId == 0) return QString();
+  DxccTable.DxccSearchResult.clear();
+  DxccTable.DxccHitCount = 0;
+  DxccTable.DxccHitList.clear();
+  if (mode < 0 || mode > 6) return QString();
+
+  // The table ends early when its last strings were malformed.
+  const int32_t last = std::min<int32_t>(kFirstEntityId + DxccTable.DxccEntityCount - 1,
+                                         static_cast<int32_t>(DxccTable.DxccEntityTable.size()) - 1);
+  const QString upperKey = key.toUpper();
+  auto scan = [&](auto&& hits) {
+    for (int32_t id = std::max(startId, 0); id <= last; ++id) {
+      const DxccEntity& e = DxccTable.DxccEntityTable[id];
+      if (!e.present || !hits(e)) continue;
+      DxccTable.DxccSearchResult = QStringLiteral("Hit!");
+      ++DxccTable.DxccHitCount;
+      DxccTable.DxccHitList.push_back(id);
+    }
+  };
+
+  switch (mode) {
+    case 0:
+      scan([&](const DxccEntity& e) { return PrefixHits(e, upperKey); });
+      break;
+    case 1:
+      scan([&](const DxccEntity& e) { return e.Entity.toUpper().contains(upperKey); });
+      break;
+    case 2:
+      scan([&](const DxccEntity& e) { return ListHolds(e.Cont.toUpper(), upperKey); });
+      break;
+    case 3:
+    case 4: {
+      auto zones = [mode](const DxccEntity& e) -> const QString& { return mode == 3 ? e.ITU : e.CQ; };
+      scan([&](const DxccEntity& e) { return ListHolds(zones(e), key); });
+      const QString range = ZoneRange(key, mode);
+      if (!range.isEmpty()) {
+        key = range;
+        scan([&](const DxccEntity& e) { return ListHolds(zones(e), range); });
+      }
+      break;
+    }
+    case 5:
+      scan([&](const DxccEntity& e) { return e.DXCC == key; });
+      break;
+    case 6:
+      for (int32_t id = std::max(startId, 0); id <= last; ++id) {
+        const DxccEntity& e = DxccTable.DxccEntityTable[id];
+        if (!e.present || e.HLcode.toUpper() != upperKey) continue;
+        DxccTable.DxccSearchResult = e.DXCC;
+        ++DxccTable.DxccHitCount;
+      }
+      if (DxccTable.DxccHitCount == 0) DxccTable.DxccSearchResult = QStringLiteral("unKnown");
+      break;
+  }
+  if (mode == 0 && DxccTable.DxccHitCount > 0 && HitsListener()) HitsListener()(DxccTable.DxccHitCount);
+  return DxccTable.DxccSearchResult;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The DXCC entity table: every entity with its prefixes, continent, zones, DXCC number and HAMLOG
+// code, read from the string library "CodeLib" of the program folder, and its searches.
+//
+//   LoadDXCCTable();                                  // at the progress sheet's load
+//   QString key = "VK9";
+//   DXCCCodeSearch(key, 101, 0);                      // prefix search; the hits go to the listener
+//   QString dxcc = DXCCCodeSearch(code, 101, 6);      // HAMLOG code -> DXCC number, or "unKnown"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct DxccEntity {
+  bool present = false;  // ids whose string was missing or malformed hold nothing
+  QString Prefix;        // comma list
+  QString Entity;
+  QString Cont;
+  QString ITU;
+  QString CQ;
+  QString DXCC;  // three digits at least
+  QString HLcode;
+  QStringList prefixKeys;  // the prefixes in upper case, for the prefix search
+};
+
+struct DxccTableState {
+  std::vector<DxccEntity> DxccEntityTable;  // indexed by string id (101 ..)
+  int32_t DxccEntityCount = 0;
+  int32_t DxccHitCount = 0;
+  std::vector<int32_t> DxccHitList;  // ids of the hits in search order
+  QString DxccSearchResult;
+};
+extern DxccTableState DxccTable;
+
+// The string id 100 holds the entity count; entities follow from this id.
+inline constexpr int32_t kFirstEntityId = 101;
+
+// The string with that id from the library, cut to 149 bytes, NULs removed; "" when there is none.
+QString LoadCodeLibString(int32_t id);
+
+// Builds the table. 0 without the library (or with an unreadable count), -1 when the count is 0 or a
+// string was malformed (skipped), else the id after the last entity.
+int32_t LoadDXCCTable();
+
+// Searches from `startId` in mode 0 (prefix), 1 (entity name), 2 (continent), 3 (ITU zone),
+// 4 (CQ zone), 5 (DXCC number) or 6 (HAMLOG code -> DXCC number). Modes 3 and 4 may replace the key
+// by its zone range. A mode-0 search with hits hands their count to the hits listener.
+QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
+
+// The window that lists prefix-search hits registers here; empty = nobody listens.
+void SetDxccHitsListener(std::function<void(int32_t hitCount)> listener);

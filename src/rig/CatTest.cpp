@@ -1,0 +1,181 @@
+#include "rig/CatTest.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "platform/vbnumber.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+
+namespace {
+
+// One command out and its answer back, as the CAT test window does it.
+QString ask(const QString& command, int32_t length) {
+  RigPurgeInput();
+  RigPortState.TxCommand = command + ";";
+  if (!RigSendText()) return {};
+  return RigReadText(length, ';');
+}
+
+QString cleaned(const QString& answer) { return answer.trimmed().remove(u';'); }
+
+// Runs `body` with CatBusy 5, which always goes back to 0.
+void busyExchange(const std::function<void()>& body) {
+  RigExchange([body] {
+    RigPortState.CatBusy = 5;
+    body();
+    RigPortState.CatBusy = 0;
+  });
+}
+
+QString three(int32_t k) { return QString::number(k).rightJustified(3, u'0'); }
+
+}  // namespace
+
+void CatCommandTest(const QString& command, const QString& lengthText,
+                    const std::function<void(std::optional<QString>)>& done) {
+  busyExchange([=] {
+    RigPurgeInput();
+    RigPortState.TxCommand = command.trimmed() + ";";
+    RigSendText();
+    const std::optional<int32_t> length = WholeNumber(lengthText);
+    if (!length || *length < 0) {
+      done(std::nullopt);
+      return;
+    }
+    done(cleaned(RigReadText(*length, ';')));
+  });
+}
+
+std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path) {
+  VbFile in(path, VbMode::Input);
+  if (!in.IsOpen()) return std::nullopt;
+  std::vector<CatListEntry> list;
+  bool heading = true;
+  while (!in.Eof()) {
+    QString command, length, count;
+    in.Input(command, length, count);
+    if (heading) {
+      heading = false;
+      continue;
+    }
+    list.push_back({command.trimmed(), WholeNumber(length).value_or(0), WholeNumber(count).value_or(0)});
+  }
+  return list;
+}
+
+QString RewriteBackupAnswer(const QString& a, bool& aiRewritten) {
+  auto from = [&](int position, int count) { return a.mid(position - 1, count); };
+  if (a.startsWith("AI")) {
+    if (from(3, 1) == "1") {
+      aiRewritten = true;
+      return "AI0";
+    }
+  } else if (a.startsWith("AN")) {
+    const QString v = from(4, 2);
+    if (v == "10") return "AN01";
+    if (v == "11" || v == "21") return "AN05";
+    if (v == "20") return "AN02";
+  } else if (a.startsWith("FT")) {
+    if (from(3, 1) == "0") return "FT2";
+    if (from(3, 1) == "1") return "FT3";
+  } else if (a.startsWith("GT")) {
+    const QString v = from(3, 2);
+    if (v == "05" || v == "06") return "GT04";
+    if (v == "15" || v == "16") return "GT14";
+  } else if (a.startsWith("RF")) {
+    const QString v = from(4, 1);
+    if (v == "4" || v == "5" || v == "6") return "RF00";
+  } else if (a.startsWith("RO")) {
+    return a.left(3);
+  } else if (a.startsWith("VF")) {
+    return a.left(4) + "+0";
+  }
+  return a;
+}
+
+void CatBackup(const std::vector<CatListEntry>& list, const QString& backupPath,
+               const std::function<void(const CatBackupResult&)>& done) {
+  busyExchange([=] {
+    CatBackupResult r;
+    const QFileInfo info(backupPath);
+    VbFile backup(backupPath, VbMode::Output);
+    VbFile org(info.dir().filePath("org" + info.fileName()), VbMode::Output);
+    auto both = [&](const QString& line) {
+      backup.Print({line});
+      org.Print({line});
+    };
+    for (const CatListEntry& e : list) {
+      if (e.Command == "EX") {
+        for (int32_t k = 1; k <= e.Count; ++k) {
+          const QString a = cleaned(ask("EX" + three(k), e.Length));
+          if (a.startsWith("EX")) both(a);
+        }
+      } else if (e.Command == "MR" || e.Command == "MT") {
+        for (int32_t k = 1; k <= e.Count; ++k) {
+          QString a = ask(e.Command + three(k), e.Length);
+          if (a.size() != e.Length) continue;
+          const QString asRead = e.Command + three(k) + a.mid(5).remove(u';');
+          if (e.Command == "MR") {
+            // The sixth character from the end (";" counted) marks a locked-out channel.
+            if (a.size() >= 6 && a[a.size() - 6] == u'1') a[a.size() - 6] = u'0';
+            backup.Print({"MW" + three(k) + a.mid(5).remove(u';')});
+            org.Print({asRead});
+          } else {
+            both(asRead);
+          }
+        }
+      } else {
+        const QString a = cleaned(ask(e.Command, e.Length));
+        if (a.contains(u'?')) {
+          r.Failed += e.Command + ";\r\n";
+          continue;
+        }
+        org.Print({a});
+        backup.Print({RewriteBackupAnswer(a, r.AiRewritten)});
+      }
+    }
+    r.Written = backup.Close() & org.Close();
+    done(r);
+  });
+}
+
+QString CatBackupMessage(const CatBackupResult& r) {
+  QString m = "読み込み可能な形で保存しました。\r\n   ex MRxxx → MWxxx\r\n";
+  if (r.AiRewritten) m += "   AIｺﾏﾝﾄﾞは　1　でしたが　0　に変更しています。\r\n";
+  return m + "\r\n念の為、ｵﾘｼﾞﾅﾙの読出しﾃﾞｰﾀを　ﾌｧｲﾙ名の頭に　org　を付加して保存しました。";
+}
+
+QString CatBackupFileName(const QString& model, const QDateTime& now, const QString& extension) {
+  return model + "_MemoryBackUp_data_" + now.toString("yyMMddhhmmss") + extension;
+}
+
+QString CatModelOfListFile(const QString& path) {
+  const QString name = QFileInfo(path).fileName();
+  return name.left(name.indexOf(u'_') < 0 ? name.size() : name.indexOf(u'_'));
+}
+
+std::optional<MemoryBackup> ReadMemoryBackupFile(const QString& path) {
+  VbFile in(path, VbMode::Input);
+  if (!in.IsOpen()) {
+    MsgBox(in.ErrorText() + "\r\nerr");
+    return std::nullopt;
+  }
+  MemoryBackup b;
+  QString line;
+  while (in.LineInput(line)) {
+    b.Lines << line;
+    b.Longest = std::max<int32_t>(b.Longest, static_cast<int32_t>(line.size()));
+  }
+  if (b.Lines.isEmpty()) return std::nullopt;
+  return b;
+}
+
+void CatWriteBack(const MemoryBackup& backup, const std::function<void()>& done) {
+  busyExchange([=] {
+    for (const QString& line : backup.Lines) ask(line, backup.Longest);
+    done();
+  });
+}

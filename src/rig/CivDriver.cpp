@@ -1,0 +1,140 @@
+// ICOM's CI-V: frames FE FE, to-address, from-address, command, data, FD. The controller is E0. Replies
+// are taken frame by frame from the bytes read, so the bus echo of our own command is passed over.
+#include <QList>
+#include <optional>
+
+#include "rig/RigDriver.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+
+namespace {
+
+constexpr char kController = '\xE0';
+constexpr int32_t kBusRead = 64;
+
+struct Frame {
+  unsigned char to, from, command;
+  QByteArray data;
+};
+
+QList<Frame> framesIn(const QByteArray& bytes) {
+  QList<Frame> frames;
+  qsizetype i = 0;
+  while ((i = bytes.indexOf("\xFE\xFE", i)) >= 0) {
+    qsizetype start = i + 2;
+    while (start < bytes.size() && bytes[start] == '\xFE') ++start;  // a longer preamble
+    const qsizetype end = bytes.indexOf('\xFD', start);
+    if (end < 0) break;
+    if (end - start >= 3) {
+      const QByteArray body = bytes.mid(start, end - start);
+      frames.push_back({static_cast<unsigned char>(body[0]), static_cast<unsigned char>(body[1]),
+                        static_cast<unsigned char>(body[2]), body.mid(3)});
+    }
+    i = end + 1;
+  }
+  return frames;
+}
+
+std::optional<unsigned char> rigAddress() {
+  bool ok = false;
+  const uint value = RigPortState.CivAddress.trimmed().toUInt(&ok, 16);
+  if (!ok || value > 0xFF || RigPortState.CivAddress.trimmed().size() != 2) {
+    RigSetStatus("RIG Control ICOM アドレス " + RigPortState.CivAddress + " が不正です");
+    return std::nullopt;
+  }
+  return static_cast<unsigned char>(value);
+}
+
+// The rig's answer to `command` among the frames read; nothing while it has not come.
+std::optional<QByteArray> answer(const QByteArray& bytes, unsigned char address, unsigned char command) {
+  for (const Frame& f : framesIn(bytes))
+    if (f.to == static_cast<unsigned char>(kController) && f.from == address && f.command == command)
+      return f.data;
+  return std::nullopt;
+}
+
+// Packed BCD, least significant byte first; nothing when a nibble is not a decimal digit.
+std::optional<int64_t> bcdLittleEndian(const QByteArray& data) {
+  int64_t value = 0;
+  for (qsizetype i = data.size() - 1; i >= 0; --i) {
+    const auto b = static_cast<unsigned char>(data[i]);
+    if ((b >> 4) > 9 || (b & 0x0F) > 9) return std::nullopt;
+    value = value * 100 + (b >> 4) * 10 + (b & 0x0F);
+  }
+  return value;
+}
+
+QString modeName(unsigned char b) {
+  switch (b) {
+    case 0x00: return "LSB";
+    case 0x01: return "USB";
+    case 0x02: return "AM";
+    case 0x03: return "CW";
+    case 0x04: return "RTTY";
+    case 0x05: return "FM";
+    case 0x06: return "FM WIDE";
+    case 0x07: return "CW-R";
+    case 0x08: return "RTTY-R";
+    case 0x17: return "DV";
+    default: return {};
+  }
+}
+
+// Sends one command and reads until the rig's answer to it came (or the read time-out).
+std::optional<QByteArray> ask(unsigned char address, unsigned char command, int32_t readMax) {
+  if (!RigSendCiv(QByteArray(1, static_cast<char>(command)))) return std::nullopt;
+  const QByteArray got =
+      RigReadBytes(readMax, [&](const QByteArray& b) { return answer(b, address, command).has_value(); });
+  return answer(got, address, command);
+}
+
+class Civ : public RigDriver {
+ public:
+  void Poll(const RigModelInfo&) override {
+    const std::optional<unsigned char> a = rigAddress();
+    if (!a) return;
+    // The read ends as soon as the answer is whole; room for the echo and other stations' frames.
+    const std::optional<QByteArray> freq = ask(*a, 0x03, kBusRead);
+    const std::optional<int64_t> hz = freq && freq->size() == 5 ? bcdLittleEndian(*freq) : std::nullopt;
+    if (!hz) {
+      RigReadFailed();
+      return;
+    }
+    RigReadGood();
+    RigPublishFrequency(*hz, false);
+    const std::optional<QByteArray> mode = ask(*a, 0x04, kBusRead);
+    if (!mode || mode->isEmpty()) return;
+    const QString name = modeName(static_cast<unsigned char>(mode->at(0)));
+    if (!name.isEmpty()) RigPublishMode(name);
+  }
+
+  void SetMode(const RigModelInfo&, const QString& code) override {
+    bool ok = false;
+    const uint m = code.toUInt(&ok, 16);
+    if (!ok || m > 0xFF) return;
+    RigSendCiv(QByteArray("\x06") + static_cast<char>(m));
+  }
+
+  void SetFreq(const RigModelInfo&, const QString& digits) override {
+    if (digits.size() != 10) return;
+    QByteArray body("\x05");
+    for (int k = 8; k >= 0; k -= 2) body += static_cast<char>(digits.mid(k, 2).toUInt(nullptr, 16));
+    RigSendCiv(body);
+  }
+
+  void SwapVfo(const RigModelInfo&) override { RigSendCiv(QByteArray::fromHex("07B0")); }
+};
+
+}  // namespace
+
+bool RigSendCiv(const QByteArray& commandAndData) {
+  const std::optional<unsigned char> a = rigAddress();
+  if (!a) return false;
+  RigPortState.TxFrame = QByteArray("\xFE\xFE") + static_cast<char>(*a) + kController + commandAndData + '\xFD';
+  return RigSendBytes();
+}
+
+RigDriver& CivDriver() {
+  static Civ driver;
+  return driver;
+}

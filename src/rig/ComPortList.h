@@ -1,0 +1,24 @@
+#pragma once
+// The list of serial ports for the rig settings dialog: this machine's serial devices and the names
+// the operator gave, each tried once to tell whether it is free.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "platform/serial.h"
+
+struct ComPortEntry {
+  QString Name;
+  SerialProbe Probe;
+};
+
+// Every serial device of this machine that is free or in use, then each of `given` (the ports in the
+// settings, names typed) whatever its state; each name once. The CAT link's own port is listed in use
+// and keeps working.
+std::vector<ComPortEntry> ComPortList(const QStringList& given);
+
+// The list item: name & " > 使用可能", " > 他で使用中" or " > 見つかりません".
+QString ComPortItemText(const ComPortEntry& entry);
+// The port name of a list item.
+QString ComPortOfItem(const QString& item);

@@ -1,0 +1,30 @@
+#pragma once
+// One driver per protocol family, behind one interface. A driver talks through the link's senders and
+// readers (RigLink.h), so every frame goes through the one port and the one exchange at a time.
+
+#include <QByteArray>
+#include <QString>
+
+#include "rig/RigModels.h"
+
+class RigDriver {
+ public:
+  virtual ~RigDriver() = default;
+  // One poll: read frequency (and mode, where the model tells it) and publish them.
+  virtual void Poll(const RigModelInfo& model) = 0;
+  // The model's set-mode command for one of its mode codes; nothing for models without one.
+  virtual void SetMode(const RigModelInfo& model, const QString& code) = 0;
+  // The set-frequency command(s) for the frequency in Hz written with the model's digits.
+  virtual void SetFreq(const RigModelInfo& model, const QString& digits) = 0;
+  // Exchange VFO A and B, where the model has it.
+  virtual void SwapVfo(const RigModelInfo& model) = 0;
+};
+
+// Sends FE FE, the rig's CI-V address, E0, `commandAndData`, FD. False when the address setting is not
+// two hexadecimal digits (StatusText then says so) or the port is not usable.
+bool RigSendCiv(const QByteArray& commandAndData);
+
+RigDriver& CivDriver();
+RigDriver& YaesuBinaryDriver();
+RigDriver& TextCommandDriver();
+RigDriver& DriverOf(const RigModelInfo& model);

@@ -1,0 +1,287 @@
+#include "rig/RigLink.h"
+
+#include <algorithm>
+#include <deque>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/serial.h"
+#include "platform/ui/timer.h"
+#include "platform/vbnumber.h"
+#include "rig/RigDriver.h"
+#include "rig/RigModels.h"
+#include "rig/RigPortState.h"
+
+namespace {
+
+struct LinkState {
+  SerialPort* port = nullptr;
+  VbTimer* timer = nullptr;
+  std::vector<RigListener*> listeners;
+  bool running = false;
+  int32_t generation = 0;          // counts opens and closes
+  int32_t exchangeGeneration = 0;  // the port the running exchange began on
+  bool ownFrame = false;           // the open's or the close's own frame is going out
+  std::deque<std::function<void()>> queued;
+};
+
+LinkState& link() {
+  static LinkState s;
+  return s;
+}
+
+// Lives as long as the program: closing it at exit is the sheet's business.
+SerialPort& port() {
+  LinkState& l = link();
+  if (!l.port) l.port = new SerialPort;
+  return *l.port;
+}
+
+template <typename F>
+void tell(F f) {
+  const std::vector<RigListener*> now = link().listeners;
+  for (RigListener* r : now)
+    if (std::find(link().listeners.begin(), link().listeners.end(), r) != link().listeners.end()) f(*r);
+}
+
+bool usable() {
+  const LinkState& l = link();
+  return RigPortState.PortOpen == 1 && port().IsOpen() &&
+         (l.ownFrame || !l.running || l.exchangeGeneration == l.generation);
+}
+
+void writeOut(const QByteArray& bytes) {
+  port().PurgeOutput();
+  port().PurgeInput();
+  RigPortState.WriteCount = static_cast<int32_t>(bytes.size());
+  port().Write(bytes);
+  RigWaitAfterSend();
+}
+
+// The model's own frame at the open or the close, which goes out also in the middle of an exchange.
+void ownFrame(const std::function<void()>& send) {
+  link().ownFrame = true;
+  RigPurgeInput();
+  send();
+  link().ownFrame = false;
+}
+
+void openFailed(const QString& what) {
+  RigPollStop();
+  RigPortState.PortHandle = -1;
+  RigPortState.PortOpen = 0;
+  RigSetStatus(RigPortFailureText(what));
+}
+
+QString openFailureText(const SerialPort& p) {
+  switch (p.Error()) {
+    case QSerialPort::DeviceNotFoundError:
+      return " が見つかりません";
+    case QSerialPort::PermissionError:
+      return " は他で使用中です";
+    default:
+      return " を開けません (" + p.ErrorText() + ")";
+  }
+}
+
+bool isModel(const char* name) { return RigPortState.RigModel == QLatin1String(name); }
+
+}  // namespace
+
+void AddRigListener(RigListener* listener) {
+  auto& v = link().listeners;
+  if (std::find(v.begin(), v.end(), listener) == v.end()) v.push_back(listener);
+}
+
+void RemoveRigListener(RigListener* listener) { std::erase(link().listeners, listener); }
+
+QString RigPortFailureText(const QString& what) { return "RIG Control Port-" + RigPortState.PortName + what; }
+
+void RigSetStatus(const QString& text) {
+  if (RigPortState.StatusText == text) return;
+  RigPortState.StatusText = text;
+  tell([&](RigListener& r) { r.RigStatus(text); });
+}
+
+VbTimer& RigPollTimer() {
+  LinkState& l = link();
+  if (!l.timer) {
+    l.timer = new VbTimer(nullptr, 0, false);
+    l.timer->Timer = [] { RigPollTick(); };
+  }
+  return *l.timer;
+}
+
+void RigPortOpen() {
+  RigPortStateData& s = RigPortState;
+  if (s.PortOpen == 1) RigPortClose();
+  RigModelTable();
+  ++link().generation;
+  const std::optional<int32_t> baud = WholeNumber(s.BaudText);
+  if (!baud || *baud <= 0) {
+    openFailed(" の通信速度 " + s.BaudText + " は使えません");
+    return;
+  }
+  if (!port().Open(s.PortName, *baud, s.StopBitText == "2")) {
+    openFailed(openFailureText(port()));
+    return;
+  }
+  s.PortHandle = 1;
+  s.PortOpen = 1;
+  if (isModel("FT847")) {
+    ownFrame([] {
+      RigPortState.TxFrame = QByteArray(5, '\0');
+      RigSendBytes();
+    });
+  } else if (isModel("FT2000") || isModel("FT991")) {
+    ownFrame([] {
+      RigPortState.TxCommand = "AI0;";
+      RigSendText();
+    });
+  }
+  RigSetStatus("");
+  if (s.PollMode == 2) {
+    RigPollStart();
+  } else if (s.PollMode == 0) {
+    RigPoll();
+  }
+}
+
+void RigPortClose() {
+  RigPortStateData& s = RigPortState;
+  RigSetStatus("");
+  RigPollStop();
+  if (s.PortOpen == 1 && isModel("FT847")) {
+    ownFrame([] {
+      RigPortState.TxFrame = QByteArray::fromHex("0000000080");
+      RigSendBytes();
+    });
+  }
+  port().Close();
+  ++link().generation;
+  s.PortHandle = -1;
+  s.PortOpen = 0;
+}
+
+void RigPollStart() {
+  if (RigPortState.PollMode == 2) {
+    VbTimer& t = RigPollTimer();
+    t.SetInterval(std::max<int32_t>(RigPortState.PollPeriodMs, 0));
+    t.SetEnabled(true);
+  } else if (RigPortState.PollMode == 0) {
+    RigPoll();
+  }
+}
+
+void RigPollStop() {
+  VbTimer& t = RigPollTimer();
+  t.SetInterval(0);
+  t.SetEnabled(false);
+}
+
+void RigPollTick() {
+  RigPoll();
+  tell([](RigListener& r) { r.RigPolled(); });
+}
+
+void RigPoll() {
+  if (link().running || RigPortState.PortOpen != 1) return;
+  const RigModelInfo* m = FindRigModel(RigPortState.RigModel);
+  if (!m) return;
+  // The CAT test window talks to these two on the same line.
+  if ((isModel("FT2000") || isModel("FT991")) && RigPortState.CatBusy != 0) return;
+  RigExchange([m] { DriverOf(*m).Poll(*m); });
+}
+
+bool RigExchangeRunning() { return link().running; }
+
+void RigExchange(const std::function<void()>& body) {
+  LinkState& l = link();
+  if (l.running) {
+    l.queued.push_back(body);
+    return;
+  }
+  l.running = true;
+  std::function<void()> next = body;
+  for (;;) {
+    l.exchangeGeneration = l.generation;
+    next();
+    if (RigPortState.PortOpen == 1 && port().Lost()) {
+      // Unplugged or failed: say so and try the port again; if it does not come back polling stays off.
+      RigSetStatus(RigPortFailureText(" 異常ですrc"));
+      RigPortOpen();
+    }
+    if (l.queued.empty()) break;
+    next = std::move(l.queued.front());
+    l.queued.pop_front();
+  }
+  l.running = false;
+}
+
+bool RigSendBytes() {
+  if (!usable()) return false;
+  writeOut(RigPortState.TxFrame);
+  return usable();
+}
+
+bool RigSendText() {
+  if (!usable()) return false;
+  writeOut(ToAnsi(RigPortState.TxCommand));
+  return usable();
+}
+
+void RigWaitAfterSend() { WaitWithEvents(std::clamp<int32_t>(RigPortState.PostWriteWaitMs, 0, 10'000)); }
+
+void RigPurgeInput() {
+  if (usable()) port().PurgeInput();
+}
+
+QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete) {
+  RigPortStateData& s = RigPortState;
+  s.RxBytes = usable() ? port().Read(max, complete) : QByteArray();
+  if (!usable()) s.RxBytes.clear();
+  s.ReadCount = static_cast<int32_t>(s.RxBytes.size());
+  return s.RxBytes;
+}
+
+QString RigReadText(int32_t max, char terminator) {
+  const QByteArray bytes = RigReadBytes(max, [terminator](const QByteArray& got) { return got.endsWith(terminator); });
+  RigPortState.RxText = FromAnsi(bytes);
+  return RigPortState.RxText;
+}
+
+void RigPublishFrequency(int64_t rigHz, bool requirePositive) {
+  RigPortStateData& s = RigPortState;
+  const RigModelInfo* m = FindRigModel(s.RigModel);
+  if (!m) return;
+  int64_t hz = rigHz;
+  if (s.TransverterOn == "1") hz += s.TransverterOffsetHz;
+  if (hz < 0 || (requirePositive && hz == 0)) return;
+  s.FreqHz = hz;
+  s.FreqText = RigEntryText(hz, *m);
+  const QString status = RigStatusText(hz, *m);
+  tell([&](RigListener& r) { r.RigFrequency(hz, s.FreqText, status); });
+}
+
+void RigPublishMode(const QString& mode) {
+  RigPortState.ModeText = mode;
+  tell([&](RigListener& r) { r.RigMode(mode); });
+}
+
+void RigReadFailed() {
+  if (usable()) RigSetStatus(RigPortFailureText(" 応答がありません"));
+}
+
+void RigReadGood() { RigSetStatus(""); }
+
+RigDriver& DriverOf(const RigModelInfo& model) {
+  switch (model.Family) {
+    case RigFamily::CiV:
+      return CivDriver();
+    case RigFamily::YaesuBinary:
+      return YaesuBinaryDriver();
+    case RigFamily::TextCommands:
+      break;
+  }
+  return TextCommandDriver();
+}

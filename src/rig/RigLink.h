@@ -1,0 +1,80 @@
+#pragma once
+// The CAT link: opening and closing the port for the current rig of RigPortState, the two senders,
+// the poll timer and the poll cycle, and how a reading reaches the windows (through RigListener).
+//
+// One exchange with the rig at a time: a poll tick that comes while an exchange runs (a poll, a
+// setter, the CAT test window) is skipped; a setter that comes meanwhile runs right after it.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class VbTimer;
+
+// Told what the rig reads and how the link fares. Windows register one while they are open.
+class RigListener {
+ public:
+  virtual ~RigListener() = default;
+  // A frequency was read (Hz, transverter offset included), with its entry-window and status texts.
+  virtual void RigFrequency(int64_t hz, const QString& entryText, const QString& statusText) {
+    (void)hz, (void)entryText, (void)statusText;
+  }
+  // A mode was read ("LSB", "USB", "CW", ...).
+  virtual void RigMode(const QString& mode) { (void)mode; }
+  // The link failed (a text for the operator) or is healthy again ("").
+  virtual void RigStatus(const QString& text) { (void)text; }
+  // One poll tick has run.
+  virtual void RigPolled() {}
+};
+void AddRigListener(RigListener* listener);
+void RemoveRigListener(RigListener* listener);
+
+// Opens the port of the current rig (closing it first when open), sends the model's start frame and
+// starts polling (poll mode 2) or reads once (poll mode 0). A port that cannot be opened leaves
+// PortOpen 0 and says why in StatusText.
+void RigPortOpen();
+// Stops polling, sends the model's closing frame and closes the port.
+void RigPortClose();
+
+// Poll mode 2: the poll timer runs every PollPeriodMs; poll mode 0: one poll now.
+void RigPollStart();
+void RigPollStop();
+// The poll timer's tick: one poll, then the listeners' RigPolled.
+void RigPollTick();
+// One poll cycle with the current model's reader.
+void RigPoll();
+// The timer the poll runs on (for the windows that show whether it runs, and for tests).
+VbTimer& RigPollTimer();
+
+// Runs `body` as one exchange: now, or when the running exchange ends. After it, a port that went away
+// is reported and opened again.
+void RigExchange(const std::function<void()>& body);
+bool RigExchangeRunning();
+
+// TxFrame / TxCommand out: both queues cleared first, then the wait after a write. False when the port
+// is closed or was closed or reopened since the running exchange began: the caller then stops.
+bool RigSendBytes();
+bool RigSendText();
+void RigWaitAfterSend();
+void RigPurgeInput();
+// Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is
+// whole; returns them.
+QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
+// Reads text (Windows-31J) into RxText, ending early at `terminator`.
+QString RigReadText(int32_t max, char terminator);
+
+// Publishes a reading of `rigHz` Hz (before the transverter offset): FreqHz, FreqText, the listeners.
+// `requirePositive`: a reading of 0 Hz or less is not published.
+void RigPublishFrequency(int64_t rigHz, bool requirePositive);
+// ModeText := mode, and the listeners are told.
+void RigPublishMode(const QString& mode);
+// The read failed: StatusText says so (once) and nothing is published.
+void RigReadFailed();
+// A good read: a failure text shown before goes.
+void RigReadGood();
+// StatusText := text, listeners told when it changed.
+void RigSetStatus(const QString& text);
+
+// Texts of the link's status.
+QString RigPortFailureText(const QString& what);  // "RIG Control Port-" & PortName & what

@@ -1,0 +1,33 @@
+#pragma once
+// Tuning the rig: CW or SSB by band segment, the mode and frequency setters, the VFO exchange, and the
+// companion program's RIT/XIT shifts and CW messages. Each runs as one exchange (RigLink.h) and sends
+// nothing while the port is closed.
+
+#include <QString>
+#include <cstdint>
+
+// ModeByFreqCode := the model's CW, LSB or USB code for the frequency (MHz as text).
+void ModeByFreq(const QString& mhzText);
+// Hz as MHz with six decimals, the text ModeByFreq takes.
+QString MhzText(int64_t hz);
+
+// The model's set-mode command; with SatMateMode "CW" the CW code replaces `code` (for the caller too).
+void RigSetMode(QString& code);
+// Sends the frequency with the model's digits, then starts polling again. A frequency the model cannot
+// take (0 or below, or more digits than its commands carry) is not sent: StatusText says so, false.
+bool RigSetFreqHz(int64_t hz);
+// The model's set-frequency command(s) for the digits.
+void RigSetFreq(const QString& digits);
+void RigSwapVFO();
+// Tunes the rig to `hz`: polling stopped, the mode chosen for `hz` set, the transverter's offset taken
+// off, the frequency sent (polling restarts).
+void RigTuneTo(int64_t hz);
+
+// XIT on with the offset (Hz), or off for 0: KENWOOD, FT2000 and FT991 only.
+void RigShiftRitXit(int32_t hz);
+// The companion program's CW text or keyer-memory request for the current model's family.
+void RigSendCwMessage(const QString& text);
+// The companion program's commands.
+void RigZeroIn(int32_t hz);
+void RigTxShift(int32_t hz);
+void RigXitOff();

@@ -1,0 +1,175 @@
+// The log viewer as the operator meets it: pages at the start, the middle and the end of the log, the
+// jump box, records that cannot be read, the double click, and what it keeps on closing.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/HamlogAccess.h"
+#include "core/SettingsStore.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QsoRow.h"
+#include "support/logbook_log.h"
+#include "support/qt_print.h"
+
+namespace {
+
+class LogViewer : public LogbookTest {
+ protected:
+  void Fill(int n) {
+    std::vector<LogQso> qsos;
+    for (int i = 1; i <= n; ++i) qsos.push_back({QString("JA1V%1").arg(i, 4, 10, QChar('0'))});
+    AddQsos(qsos);
+  }
+  void TearDown() override {
+    UnloadForm<LOGDATAVIEW>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    LogbookTest::TearDown();
+  }
+  LOGDATAVIEW& viewer() { return *LoadedForm<LOGDATAVIEW>(); }
+  FlexGrid& grid() { return viewer().MSFlexGrid1; }
+  // First and last record number of the page shown, "first-last".
+  QString page() {
+    const FlexGrid& g = grid();
+    if (g.Rows() < 2) return "empty";
+    return QString::number(RecordNumberOf(g.TextMatrix(1, 18))) + "-" +
+           QString::number(RecordNumberOf(g.TextMatrix(g.Rows() - 1, 18)));
+  }
+};
+
+TEST_F(LogViewer, OpensOnTheNewestPageAndPagesBackAndForth) {
+  Fill(250);
+  LOGDATAVIEW::OpenViewer();
+  ASSERT_TRUE(IsLoaded<LOGDATAVIEW>());
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 1);
+  EXPECT_EQ(viewer().windowTitle(), QString::fromUtf8("HAMLOG Data　Viewer"));
+  EXPECT_EQ(page(), "151-250");
+  EXPECT_EQ(grid().Rows(), 101);
+  EXPECT_EQ(grid().Row(), 100);
+  EXPECT_EQ(grid().Col(), 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "51-150");
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "1-100");
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "1-100");
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "101-200");
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "151-250");
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "151-250");
+  EXPECT_EQ(viewer().LogPageEnd, 250);
+}
+
+TEST_F(LogViewer, ARowShowsTheRecordWithItsFieldsAsStored) {
+  Fill(3);
+  LOGDATAVIEW::OpenViewer();
+  EXPECT_EQ(page(), "1-3");
+  const QStringList heads = {"Rec No", "CallSign", "", "Date", "Time", "His", "My", "Band", "Mode", "Code",
+                             "GLoc", "Name", "QTH", "QSL", "S", "R", "Rem1", "Rem2", "Rec No"};
+  for (int c = 0; c < 19; ++c) EXPECT_EQ(grid().TextMatrix(0, c), heads[c]) << c;
+  EXPECT_EQ(grid().TextMatrix(3, 0), " 03");
+  EXPECT_EQ(grid().TextMatrix(3, 1), "JA1V0003            ");  // the field's width
+  EXPECT_EQ(grid().TextMatrix(3, 3), "2024-05-06");
+  EXPECT_EQ(grid().TextMatrix(3, 13), "J");
+  EXPECT_EQ(grid().ColWidth(18), 0);
+  // A small log has no page after it.
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "1-3");
+}
+
+TEST_F(LogViewer, TheJumpBoxTakesARecordNumberOfTheLogAndRefusesOthers) {
+  Fill(250);
+  LOGDATAVIEW::OpenViewer();
+  boxes.Type("175");
+  viewer().LOG_JUMP.Trigger();
+  EXPECT_EQ(page(), "76-175");
+  boxes.Type("30");
+  viewer().LOG_JUMP.Trigger();
+  EXPECT_EQ(page(), "1-100");
+  boxes.Type("");  // Cancel
+  viewer().LOG_JUMP.Trigger();
+  boxes.Type("abc").Answer(vbOK);
+  viewer().LOG_JUMP.Trigger();
+  boxes.Type("251").Answer(vbOK);
+  viewer().LOG_JUMP.Trigger();
+  boxes.Type("0").Answer(vbOK);
+  viewer().LOG_JUMP.Trigger();
+  EXPECT_EQ(page(), "1-100");
+  EXPECT_EQ(boxes.texts(), (QStringList{QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("交信番号は数字で指定して下さい。"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("交信番号は 1 から 250 の間で指定して下さい。"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("交信番号は 1 から 250 の間で指定して下さい。")}));
+}
+
+TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
+  Fill(120);
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 110), 0);
+  HamlogCloseDb(0);
+  LOGDATAVIEW::OpenViewer();
+  EXPECT_EQ(page(), "21-120");
+  EXPECT_EQ(grid().Rows(), 100);
+  EXPECT_EQ(grid().TextMatrix(90, 18), " 111");
+  EXPECT_EQ(viewer().windowTitle(), QString::fromUtf8("HAMLOG Data　Viewer　（読めなかったデータ 1 件）"));
+}
+
+TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {
+  Fill(5);
+  std::vector<int32_t> shown;
+  LOGDATAVIEW::OpenViewer();
+  const auto cell = [&](int row) { return grid().visualRect(grid().gridModel().index(row - 1, 1)).center(); };
+  // No entry window: nothing happens.
+  QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cell(2));
+  QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(2));
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  EXPECT_EQ(viewer().QslPrintRecNo, 2);
+  EntryWindowHooks.ShowStoredQso = [&](int32_t r) { shown.push_back(r); };
+  QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
+  QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
+  EXPECT_EQ(shown, (std::vector<int32_t>{4}));
+  EXPECT_EQ(LogWindowState.LogRecNo, 4);
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);
+  HamlogCloseDb(0);
+}
+
+TEST_F(LogViewer, ClosingKeepsTheWidthsAndAPlacedWindowsPosition) {
+  Fill(5);
+  LOGDATAVIEW::OpenViewer();
+  grid().SetColWidth(12, 1500);
+  viewer().Move(0, 0, 9000, 3000);
+  viewer().LOGCL.Trigger();
+  EXPECT_EQ(ReadIni("LogDisp", "COLWIDTH12"), "1500");
+  EXPECT_EQ(ReadIni("LogDisp", "COLWIDTH17"), "1920");
+  EXPECT_FALSE(ReadIniKey("LogDisp", "COLWIDTH18").has_value());
+  EXPECT_FALSE(ReadIniKey("CFGPOS", "HLDVPOSTop").has_value());  // top 0: not stored
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 0);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // All 18 widths stored: they are used.
+  LOGDATAVIEW::OpenViewer();
+  EXPECT_EQ(grid().ColWidth(12), 1500);
+  viewer().Move(600, 450, 9000, 3000);
+  viewer().LOGCL.Trigger();
+  EXPECT_EQ(ReadIni("CFGPOS", "HLDVPOSTop"), "450");
+  EXPECT_EQ(ReadIni("CFGPOS", "HLDVPOSLeft"), "600");
+}
+
+TEST_F(LogViewer, HamlogThatCannotBeOpenedIsSaidAndTheViewerGoes) {
+  Fill(5);
+  Hamlog.HamlogDbPath = dir + "/NONE.HDB";
+  boxes.Answer(vbOK);
+  LOGDATAVIEW::OpenViewer();
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("HAMLOGのデータがOPEN出来ませんでした\r\nHAMLOG50.DLL=5.4")});
+  EXPECT_FALSE(IsLoaded<LOGDATAVIEW>());
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 0);
+}
+
+}  // namespace

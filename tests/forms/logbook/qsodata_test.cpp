@@ -1,0 +1,218 @@
+// The QSO window as the operator meets it: the lists it shows, the name it hands to the entry window,
+// the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QslCheck.h"
+#include "logbook/QsoLists.h"
+#include "platform/ui/keys.h"
+#include "platform/vbfile.h"
+#include "support/logbook_log.h"
+#include "support/qt_print.h"
+
+namespace {
+
+class QsoWindow : public LogbookTest {
+ protected:
+  void SetUp() override {
+    LogbookTest::SetUp();
+    QsoWindowState = {};
+    AddQsos({{"JA1AAA", "11009", "7.025", "CW", "J  ", "Taro"},     // 1
+             {"JA1ABC", "1001", "14.025", "SSB", "J  ", "Jiro"},    // 2
+             {"JA1ABC/1", "11009A", "7.025", "CW", "J *", ""},      // 3
+             {"JA1ABC", "1101", "21.025", "CW", "J  ", "Saburo"}}); // 4
+  }
+  void TearDown() override {
+    UnloadForm<QSODATA>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QsoWindowState = {};
+    LogbookTest::TearDown();
+  }
+  FlexGrid& grid() { return LoadedForm<QSODATA>()->MSFlexGrid1; }
+  QPoint cell(int row, int col) {
+    FlexGrid& g = grid();
+    return g.visualRect(g.gridModel().index(row - 1, col)).center();
+  }
+  void click(int row, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(grid().viewport(), button, {}, cell(row, 1));
+  }
+  QStringList column(int c) {
+    QStringList out;
+    for (int r = 1; r < grid().Rows(); ++r) out << grid().TextMatrix(r, c);
+    return out;
+  }
+};
+
+TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  QSODATA* w = LoadedForm<QSODATA>();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("11009とのＱＳＯ一覧 2回"));
+  EXPECT_EQ(grid().Cols(), 19);
+  EXPECT_EQ(grid().TextMatrix(0, 0), QString::fromUtf8("件数"));
+  EXPECT_EQ(grid().TextMatrix(0, 18), "DX");
+  EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
+  EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
+  EXPECT_EQ(QsoWindowState.AreaListMode, 1);
+  // Default widths: column 2 hidden.
+  EXPECT_EQ(grid().ColWidth(2), 0);
+  EXPECT_EQ(grid().ColWidth(12), 1920);
+}
+
+TEST_F(QsoWindow, NothingToListOpensNoWindow) {
+  QSODATA::ShowAreaQsos("1101", 0, "MIX");
+  EXPECT_FALSE(IsLoaded<QSODATA>());
+  QString call = "JA9ZZZ";
+  QSODATA::ShowStationQsos(call);
+  EXPECT_FALSE(IsLoaded<QSODATA>());
+}
+
+TEST_F(QsoWindow, AStationListHandsTheLastNameToAnEmptyNameBoxAndAPickCopiesItsName) {
+  QString name;
+  EntryWindowHooks.NameText = [&] { return name; };
+  EntryWindowHooks.SetNameText = [&](const QString& n) { name = n; };
+  QString call = "JA1ABC/P";
+  QSODATA::ShowStationQsos(call);
+  ASSERT_TRUE(IsLoaded<QSODATA>());
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), QString::fromUtf8("JA1ABC局とのＱＳＯ  3回"));
+  EXPECT_EQ(name, "Saburo");  // the highest record number's name
+  click(1);
+  EXPECT_EQ(name, "Jiro");
+  EXPECT_EQ(QsoWindowState.QsoWindowRow, 1);
+  EXPECT_EQ(LoadedForm<QSODATA>()->PrintRecNo, 2);
+  // A name already typed stays.
+  name = "Hanako";
+  QSODATA::ShowStationQsos(call);
+  EXPECT_EQ(name, "Hanako");
+}
+
+TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
+  LogWindowState.QslCheckMode = 1;
+  int cleared = 0;
+  MasterList.ClearStartWithPreviousData = [&] { ++cleared; };
+  StartFlags.StartWithPreviousData = 1;
+  const QStringList before = Dump();
+  QString call = "JA1ABC";
+  QSODATA::ShowStationQsos(call);
+  ASSERT_EQ(column(0), (QStringList{" 02", " 04"}));  // record 3's card has come
+  // A key before any pick asks for one.
+  boxes.Answer(vbOK);
+  QTest::keyClick(&grid(), Qt::Key_Insert);
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSOデータを選択（クリック）して下さい。")});
+  click(2);
+  QTest::keyClick(&grid(), Qt::Key_Insert);
+  EXPECT_EQ(grid().TextMatrix(2, 15), "*");
+  EXPECT_EQ(cleared, 1);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+  HamlogCloseDb(0);
+  const QStringList after = Dump();
+  ASSERT_EQ(after.size(), before.size());
+  for (int i = 0; i < before.size(); ++i) {
+    if (i == 3) {
+      EXPECT_EQ(after[i], QString(before[i]).replace("\"J  \"", "\"J *\""));
+      EXPECT_NE(after[i], before[i]);
+    } else {
+      EXPECT_EQ(after[i], before[i]) << i;
+    }
+  }
+}
+
+TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
+  LogWindowState.QslCheckMode = 1;
+  QString call = "JA1ABC";
+  QSODATA::ShowStationQsos(call);
+  click(1);
+  // Another program deleted the record meanwhile.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 2), 0);
+  HamlogCloseDb(0);
+  boxes.Answer(vbOK);
+  QTest::keyClick(&grid(), Qt::Key_Insert);
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2)")});
+  EXPECT_EQ(grid().TextMatrix(1, 15), " ");
+}
+
+TEST_F(QsoWindow, EnterAndDoubleClickOpenTheQsoInTheEntryWindowWhenThereIsOne) {
+  std::vector<int32_t> shown;
+  EntryWindowHooks.ShowStoredQso = [&](int32_t r) { shown.push_back(r); };
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  click(2);
+  QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(2, 1));
+  EXPECT_EQ(shown, (std::vector<int32_t>{3}));
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_EQ(LogWindowState.LogRecNo, 3);
+  EXPECT_EQ(Hamlog.HamlogClosed, 0);  // open for the entry window
+  HamlogCloseDb(0);
+  // In QSL-check mode Enter opens the picked QSO as well.
+  LogWindowState.QslCheckMode = 1;
+  click(1);
+  QTest::keyClick(&grid(), Qt::Key_Return);
+  EXPECT_EQ(shown, (std::vector<int32_t>{3, 1}));
+  // The double click kept the layout.
+  EXPECT_EQ(ReadIni("LogDisp", "COLWIDTH12"), "1920");
+  EXPECT_TRUE(ReadIniKey("CFGPOS", "QSODATTop").has_value());
+  HamlogCloseDb(0);
+}
+
+TEST_F(QsoWindow, StoredWidthsAndAMissingOne) {
+  for (int i = 0; i < 18; ++i) WriteIni("LogDisp", "COLWIDTH" + QString::number(i), QString::number(100 + i));
+  WriteIni("LogDisp", "COLWIDTH5", "");
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(grid().ColWidth(0), 100);
+  EXPECT_EQ(grid().ColWidth(17), 117);
+  EXPECT_EQ(grid().ColWidth(5), 0);
+}
+
+TEST_F(QsoWindow, RightClickSortsTheColumnDownThenUpAndSkipsTheNewBandCheck) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, cell(1, 1));
+  EXPECT_EQ(column(1), (QStringList{"JA1ABC/1", "JA1AAA"}));
+  EXPECT_EQ(QslCheck.SkipNewBandCheck, 1);
+  QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, cell(1, 1));
+  EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
+}
+
+TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
+  VbFile f(home.file("QSLAGN.DAT"), VbMode::Output);
+  f.Write({"2024-06-01", "12", "JA1ABC", "2024-05-06", "CW", "1001", QString::fromUtf8("東京23区")});
+  f.Write({"2024-06-02", "13", "JA1XYZ", "2024-05-07", "SSB", "1101", QString::fromUtf8("横浜市")});
+  ASSERT_TRUE(f.Close());
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), QString::fromUtf8("ＱＳＬ再発行状況"));
+  EXPECT_EQ(grid().Cols(), 8);
+  EXPECT_EQ(column(0), (QStringList{" 01", " 02"}));
+  EXPECT_EQ(column(7), (QStringList{QString::fromUtf8("東京23区"), QString::fromUtf8("横浜市")}));
+  // Closing it keeps no layout.
+  LoadedForm<QSODATA>()->LOGCL.Trigger();
+  EXPECT_FALSE(ReadIniKey("CFGPOS", "QSODATTop").has_value());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // An empty file: the heading alone; a missing one: said.
+  VbFile empty(home.file("QSLAGN.DAT"), VbMode::Output);
+  ASSERT_TRUE(empty.Close());
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(grid().Rows(), 1);
+  ASSERT_TRUE(QFile::remove(home.file("QSLAGN.DAT")));
+  boxes.Answer(vbOK);
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+}
+
+TEST_F(QsoWindow, LogclKeepsPositionAndWidths) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  LoadedForm<QSODATA>()->Move(0, 0, 7500);
+  LoadedForm<QSODATA>()->LOGCL.Trigger();
+  EXPECT_EQ(ReadIni("CFGPOS", "QSODATTop"), "0");
+  EXPECT_EQ(ReadIni("CFGPOS", "QSODATWidth"), "7500");
+  EXPECT_EQ(ReadIni("LogDisp", "COLWIDTH18"), "330");
+  EXPECT_EQ(QsoWindowState.AreaListMode, 0);
+}
+
+}  // namespace

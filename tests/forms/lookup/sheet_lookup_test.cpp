@@ -1,0 +1,76 @@
+// The sheet's ways into the lookups: the licence search button and the clear buttons that close the
+// code lists.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include "core/SettingsStore.h"
+#include "forms/lookup/CODE_LIST.h"
+#include "forms/lookup/ViewMenkyo.h"
+#include "forms/lookup/newCODE_LIST.h"
+#include "forms/sheet/CWSHEET.h"
+#include "platform/http.h"
+#include "platform/ui/responders.h"
+#include "support/qt_print.h"
+#include "support/recorded_service.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+class SheetLookupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *"});
+    log.Prepare();
+    HttpSettings.TimeoutMs = 400;
+    WriteIni("WEBHOST", "MUSEN", server.Base());
+    server.Answer("/musen/list", LocalHttpServer::Xml(Recorded("list_one.xml")));
+    server.Answer("/musen/SearchServlet?SC=1&pageID=3", LocalHttpServer::Html(Recorded("search_page.html")));
+    server.Answer("/musen/SearchServlet?pageID=4", LocalHttpServer::Html(Recorded("detail_page.html")));
+  }
+  void TearDown() override {
+    UnloadForm<ViewMenkyo>();
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetSharedState();
+  }
+
+  SheetLog log;
+  LocalHttpServer server;
+  MsgBoxResponder boxes;
+};
+
+TEST_F(SheetLookupTest, TheLicenceButtonSearchesTheCallBoxInUpperCase) {
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Text3.setText("  ja1abc/p ");
+  QTest::mouseClick(&sheet.Command11, Qt::LeftButton);
+  ASSERT_TRUE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(Form<ViewMenkyo>().Text1.text(), "JA1ABC");
+  EXPECT_TRUE(sheet.Frame1.isHidden());
+  EXPECT_EQ(server.requests().first(), "/musen/list?ST=1&DA=1&SC=1&DC=1&OF=3&OW=AT&MA=JA1ABC");
+
+  // An empty box closes the viewer and asks nothing.
+  sheet.Text3.setText("   ");
+  QTest::mouseClick(&sheet.Command11, Qt::LeftButton);
+  EXPECT_FALSE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(server.requests().size(), 3);
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(SheetLookupTest, TheClearButtonsCloseTheCodeLists) {
+  CWSHEET& sheet = Form<CWSHEET>();
+  Form<CODE_LIST>();
+  QTest::mouseClick(&sheet.Command2, Qt::LeftButton);
+  EXPECT_FALSE(IsLoaded<CODE_LIST>());
+  Form<CODE_LIST>();
+  Form<newCODE_LIST>();
+  QTest::mouseClick(&sheet.Command8, Qt::LeftButton);
+  EXPECT_FALSE(IsLoaded<CODE_LIST>());
+  EXPECT_FALSE(IsLoaded<newCODE_LIST>());
+  EXPECT_FALSE(ReadIniKey("CFGPOS", "CDLSTPOSTop"));  // such closes store no place
+}
+
+}  // namespace

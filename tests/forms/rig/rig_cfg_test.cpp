@@ -1,0 +1,151 @@
+// The rig settings dialog: its round trip through [RIG_CON_CFG], its controls' effects, and the port
+// list against a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include "core/SettingsStore.h"
+#include "forms/rig/RigCFG.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/responders.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+#include "support/pty_transceiver.h"
+#include "support/shared_state.h"
+#include "support/temp_home.h"
+
+namespace {
+
+struct RigCFGTest : ::testing::Test {
+  TempHome home;
+  void TearDown() override {
+    RigPortClose();
+    UnloadForm<RigCFG>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetSharedState();
+  }
+  QString key(const char* k) { return ReadIni("RIG_CON_CFG", k); }
+};
+
+TEST_F(RigCFGTest, EmptySectionOpensWithDefaultsAndCfgendWritesThemAll) {
+  RigCFG& d = Form<RigCFG>();
+  EXPECT_EQ(d.Check2.Value(), 0);
+  EXPECT_EQ(d.Height(), 4095);
+  EXPECT_EQ(d.Check1.Value(), 0);
+  EXPECT_EQ(d.Combo3.Text(), "NONE");
+  EXPECT_EQ(d.Combo1.Text(), "Not Use");
+  EXPECT_TRUE(d.Option4[0].Value());
+  EXPECT_TRUE(d.Option5[0].Value());
+  EXPECT_EQ(d.Text5.text(), "100");
+  EXPECT_EQ(d.Text11.text(), "00");
+  EXPECT_FALSE(d.Text11.isEnabled());
+  EXPECT_EQ(d.Label41.text(), "500");
+  EXPECT_EQ(d.Text16.text(), "22");
+  d.CFGEND.Click();
+  const QList<std::pair<const char*, const char*>> written = {
+      {"Interval", "100"},  {"ICOM_RIGadrs", "00"}, {"VFOCHECK", "RIG_CON_CFG"}, {"TRVIFfreq", "22"},
+      {"RIG_TYPE", "Not Use"}, {"STOP_BIT", "0"},   {"RIGCOMCONT", "NONE"},    {"BAUD_RATE", "4800"},
+      {"Poll_Time", "500"}, {"ICOM_RIGadrs2", "00"}, {"RIG_TYPE2", "Not Use"}, {"STOP_BIT2", "1"},
+      {"RIGCOMCONT2", "NONE"}, {"BAUD_RATE2", "4800"}, {"TWORIG", "NO"}};
+  for (const auto& [k, v] : written) EXPECT_EQ(key(k), v) << k;
+  EXPECT_FALSE(IsLoaded<RigCFG>());
+}
+
+TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
+  PtyTransceiver rig("ICOM");
+  WriteIni("RIG_CON_CFG", "RIG_TYPE", "ICOM");
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT", rig.PortName());
+  WriteIni("RIG_CON_CFG", "BAUD_RATE", "19200");
+  WriteIni("RIG_CON_CFG", "STOP_BIT", "2");
+  WriteIni("RIG_CON_CFG", "ICOM_RIGadrs", "94");
+  WriteIni("RIG_CON_CFG", "VFOCHECK", "YesP");
+  WriteIni("RIG_CON_CFG", "TWORIG", "YES");
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT2", "COM3");  // from Windows
+  WriteIni("RIG_CON_CFG", "RIG_TYPE2", "TS590");
+  RigCFG& d = Form<RigCFG>();
+  EXPECT_EQ(d.Combo3.Text(), rig.PortName());
+  EXPECT_EQ(d.Combo1.Text(), "ICOM");
+  EXPECT_TRUE(d.Text11.isEnabled());
+  EXPECT_TRUE(d.Option4[2].Value());
+  EXPECT_TRUE(d.Option5[1].Value());
+  EXPECT_EQ(d.Check1.Value(), 1);
+  EXPECT_EQ(d.Height(), 7470);
+  EXPECT_EQ(d.Combo4.Text(), "COM3");
+  EXPECT_EQ(d.PortState2.text(), "COM3 は見つかりません");
+  EXPECT_EQ(d.Combo2.Text(), "TS590");
+  EXPECT_EQ(RigPortState.Rig1.PortName, rig.PortName());
+
+  d.Combo1.SetListIndex(2);  // KENWOOD: no address
+  EXPECT_FALSE(d.Text11.isEnabled());
+  d.Option4[1].SetValue(true);
+  d.Text16.setText("116");
+  EXPECT_EQ(RigPortState.TransverterOffsetHz, 116'000'000);
+  d.Text5.setText("");
+  EXPECT_EQ(RigPortState.PostWriteWaitMs, 50);
+  d.HScroll3.setValue(800);
+  d.Check2.SetValue(0);
+  EXPECT_EQ(d.Height(), 4095);
+  d.CFGEND.Click();
+  EXPECT_EQ(key("RIG_TYPE"), "KENWOOD");
+  EXPECT_EQ(key("BAUD_RATE"), "9600");
+  EXPECT_EQ(key("TRVIFfreq"), "116");
+  EXPECT_EQ(key("Interval"), "50");
+  EXPECT_EQ(key("Poll_Time"), "800");
+  EXPECT_EQ(key("TWORIG"), "NO");
+  EXPECT_EQ(key("RIGCOMCONT2"), "COM3");
+  EXPECT_EQ(key("RIG_TYPE2"), "TS590");
+  EXPECT_EQ(RigPortState.Rig1.RigModel, "KENWOOD");
+
+  // Choosing no port switches polling off.
+  Form<RigCFG>().Combo3.SetListIndex(0);
+  EXPECT_EQ(Form<RigCFG>().Check1.Value(), 0);
+  EXPECT_EQ(RigPortState.PollMode, 0);
+}
+
+TEST_F(RigCFGTest, EnterInTheWaitBoxReopensThePortAndLettersAreRefused) {
+  PtyTransceiver rig("FT991");
+  WriteIni("RIG_CON_CFG", "RIG_TYPE", "FT991");
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT", rig.PortName());
+  RigCFG& d = Form<RigCFG>();
+  int k = 'a';
+  d.Text5.KeyPress(k);
+  EXPECT_EQ(k, 0);
+  k = '7';
+  d.Text5.KeyPress(k);
+  EXPECT_EQ(k, '7');
+  k = vbKeyReturn;
+  d.Text5.KeyPress(k);
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+  EXPECT_EQ(rig.TextCommands().value(0), "AI0;");
+}
+
+TEST_F(RigCFGTest, PortListShowsThePseudoTerminalAndAPickFillsThePortBox) {
+  PtyTransceiver rig("ICOM");
+  RigCFG& d = Form<RigCFG>();
+  d.Combo3.SetText(rig.PortName());  // typed by the operator
+  d.Command1.Click();
+  EXPECT_TRUE(d.Frame7.isVisibleTo(&d));
+  const QString item = rig.PortName() + " > 使用可能";
+  int row = -1;
+  for (int i = 0; i < d.List1.ListCount(); ++i)
+    if (d.List1.List(i) == item) row = i;
+  ASSERT_GE(row, 0);
+  d.Combo3.SetListIndex(0);
+  d.List1.SetListIndex(row);
+  d.List1.Click();
+  EXPECT_EQ(d.Combo3.Text(), rig.PortName());
+  EXPECT_EQ(d.keys.Port, rig.PortName());
+  d.Command3.Click();
+  EXPECT_FALSE(d.Frame7.isVisibleTo(&d));
+  EXPECT_EQ(d.ComListTarget, 0);
+}
+
+TEST_F(RigCFGTest, UnreadableNumbersStopTheLoadWithAMessage) {
+  WriteIni("RIG_CON_CFG", "Poll_Time", "fast");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  Form<RigCFG>();
+  EXPECT_EQ(boxes.texts(), QStringList({"ORBEX CFG ERROR"}));
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// The sheet's transceiver panel against two simulated rigs on pseudo-terminals.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "core/SettingsStore.h"
+#include "forms/sheet/CWSHEET.h"
+#include "platform/ui/responders.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+#include "support/pty_transceiver.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+QByteArray Hex(const char* h) { return QByteArray::fromHex(h); }
+
+struct SheetRigPanel : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+  PtyTransceiver icom{"ICOM"};
+  PtyTransceiver kenwood{"KENWOOD"};
+
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *"});
+    log.Prepare();
+    WriteIni("RIG_CON_CFG", "TWORIG", "YES");
+    RigPortStateData& s = RigPortState;
+    s.Rig1 = {icom.PortName(), "ICOM", "9600", "0", "94"};
+    s.Rig2 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+    s.TwoRig = "YES";
+    s.PostWriteWaitMs = 5;
+    s.PollMode = 0;  // one reading after each open
+  }
+  void TearDown() override {
+    RigPortClose();
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetSharedState();
+  }
+  CWSHEET& sheet() { return Form<CWSHEET>(); }
+};
+
+TEST_F(SheetRigPanel, LoadOpensRigOneAndTheStatusBarFollowsIt) {
+  CWSHEET& s = sheet();
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+  EXPECT_EQ(icom.Commands().value(0), Hex("FEFE94E003FD"));
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
+  EXPECT_TRUE(s.Frame4.isVisibleTo(&s));
+  EXPECT_TRUE(s.Command5.isVisibleTo(&s));
+  EXPECT_TRUE(s.Rig1.Checked());
+}
+
+TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel) {
+  CWSHEET& s = sheet();
+  kenwood.FreqHz = 21'025'000;
+  s.Check9.SetValue(1);
+  EXPECT_EQ(RigPortState.RigModel, "KENWOOD");
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+  EXPECT_FALSE(s.Command5.isVisibleTo(&s));
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "21.025.000");
+  s.Rig1.Click();
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");
+  EXPECT_EQ(s.Check9.Value(), 0);
+  EXPECT_TRUE(s.Command5.isVisibleTo(&s));
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
+
+  // Rig 2 without a port: the same rig again, marks unchanged.
+  RigPortState.Rig2.PortName = "NONE";
+  icom.ClearReceived();
+  s.Rig2.Click();
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");
+  EXPECT_TRUE(s.Rig1.Checked());
+  EXPECT_FALSE(s.Rig2.Checked());
+  EXPECT_EQ(s.Check9.Value(), 0);
+  EXPECT_EQ(icom.Commands().value(0), Hex("FEFE94E003FD"));  // opened and read again
+
+  // Port closed: the box keeps its tick and nothing changes.
+  RigPortClose();
+  s.Check9.SetValue(1);
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+}
+
+TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
+  CWSHEET& s = sheet();
+  icom.ClearReceived();
+  s.Text1.setText("7.012");
+  s.Command15.Click();
+  EXPECT_EQ(icom.Commands().mid(0, 2), QList<QByteArray>({Hex("FEFE94E00603FD"), Hex("FEFE94E0050020010700FD")}));
+  EXPECT_EQ(icom.FreqHz, 7'012'000);
+
+  s.Check8.SetValue(1);
+  RigPortState.TransverterOn = "1";
+  RigPortState.TransverterOffsetHz = 22'000'000;
+  icom.ClearReceived();
+  s.Text1.setText("144.100");
+  s.Command15.Click();
+  EXPECT_EQ(icom.Mode, "CW");
+  EXPECT_EQ(icom.FreqHz, 122'100'000);
+
+  icom.ClearReceived();
+  for (const char* text : {"", "  ", "abc", "-7"}) {
+    s.Text1.setText(text);
+    s.Command15.Click();
+  }
+  EXPECT_TRUE(icom.Commands().isEmpty());
+
+  s.Command5.Click();
+  EXPECT_EQ(icom.VfoSwaps, 1);
+}
+
+TEST_F(SheetRigPanel, StatusBarPanelThreeOpensTheRigMenuOnlyWithTwoRigs) {
+  CWSHEET& s = sheet();
+  PopupMenuResponder popup;
+  popup.Pick("KENWOOD");  // the load names the items after the models
+  s.StatusBar1.PanelClick(3);
+  EXPECT_EQ(popup.shown(), QStringList({"Rig切替"}));
+  EXPECT_EQ(RigPortState.RigModel, "KENWOOD");
+  EXPECT_EQ(s.Check9.Value(), 1);
+  EXPECT_TRUE(s.Rig2.Checked());
+
+  RigPortState.TwoRig = "NO";
+  s.StatusBar1.PanelClick(3);
+  s.StatusBar1.PanelClick(2);
+  EXPECT_EQ(popup.shown().size(), 1);
+}
+
+}  // namespace

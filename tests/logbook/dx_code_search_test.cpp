@@ -1,0 +1,157 @@
+// The DX code search and the station's local time: which entities a call's prefix finds in the code
+// master, the longitude each gives, and the time of day that follows from it.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include "logbook/DxCodeSearch.h"
+#include "logbook/LocalTime.h"
+#include "platform/clock.h"
+#include "support/logbook_log.h"
+#include "support/qt_print.h"
+
+namespace {
+
+using hamlog::MasterEntry;
+
+// The Japan clock at hh:mm.
+void clockAt(int h, int m) {
+  SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(h, m), QTimeZone(9 * 3600)));
+}
+
+class DxSearch : public LogbookTest {
+ protected:
+  void SetUp() override {
+    LogbookTest::SetUp();
+    AddQsos({{"JA1AAA"}});
+    MasterEntry e;
+    auto dx = [](const char* code, const char* name, const char* head, const char* tail, int lon) {
+      MasterEntry m{code, name, "3", head, tail};
+      m.longitude = lon;
+      return m;
+    };
+    WriteMaster({
+        {"1001", QString::fromUtf8("東京23区"), "4", QString::fromUtf8("と"), "1"},  // 1
+        dx("500A", "Japan", "JA", "", 135),                                          // 2
+        dx("784A", "United States", "K", "", -90),                                   // 3
+        dx("704A", "Hawaii", "KH", "6", -157),                                       // 4
+        dx("705A", "*Kure Island", "KH", "7", -178),                                 // 5
+        dx("706A", "Mariana Is.", "KH", "0", 146),                                   // 6
+        dx("758A", "Russia (Asia)", "UA", "9", 90),                                  // 7
+        dx("759A", "Russia (Europe)", "UA", "", 40),                                 // 8
+        dx("732A", "Australia West", "VJ", "6", 115),                                // 9
+        dx("733A", "Australia East", "VJ", "2", 151),                                // 10
+        dx("732B", "Australia VK6", "VK", "6", 0),                                   // 11
+        dx("732C", "Australia VK9", "VK", "9", 0),                                   // 12
+        dx("732D", "Australia VK7", "VK", "7", 0),                                   // 13
+        dx("732E", "Australia VK2", "VK", "2", 0),                                   // 14
+        dx("708_", "Other placeholder", "ZL", "", 0),                                // 15
+        dx("708A", "New Zealand", "ZL", "7", 175),                                   // 16
+        dx("709A", "Chatham", "ZL", "8", -176),                                      // 17
+        dx("710A", "Kermadec", "ZL", "9", -178),                                     // 18
+    });
+    clockAt(21, 0);  // 12:00 UTC
+  }
+  QStringList codes(const DxCodeSearchResult& r) {
+    QStringList out;
+    for (const DxEntityRow& row : r.rows) out << row.code;
+    return out;
+  }
+};
+
+TEST_F(DxSearch, OneEntitySetsTheLongitudeAndTheLocalTimeAtOnce) {
+  QString caption;
+  LocalTime.ShowLocalTime = [&](const QString& c) { caption = c; };
+  const DxCodeSearchResult r = SearchDxCode(" KH6XX ");
+  ASSERT_EQ(r.outcome, DxCodeSearchResult::Found);
+  ASSERT_EQ(codes(r), QStringList{"704A"});
+  EXPECT_EQ(r.rows[0].name, "Hawaii");
+  EXPECT_EQ(r.rows[0].head, "KH");
+  EXPECT_EQ(r.rows[0].tail, "6");
+  EXPECT_EQ(r.rows[0].side, QString::fromUtf8("西経"));
+  EXPECT_EQ(LocalTime.LongitudeDegrees, 157);
+  EXPECT_EQ(LocalTime.LocalTimeText, "02:00");  // 12:00 UTC less 10 hours
+  EXPECT_EQ(caption, "Local Time(Abt)=> 02:00");
+}
+
+TEST_F(DxSearch, AShortPrefixListsEveryLaterEntityThatBeginsLikeIt) {
+  // "ZL1ABC": "3ZL1" and "3ZL" miss, "3Z" hits the placeholder, which stands for 708A.
+  const DxCodeSearchResult r = SearchDxCode("ZL1ABC");
+  EXPECT_EQ(codes(r), (QStringList{"708A", "709A", "710A"}));
+  EXPECT_EQ(LocalTime.LocalTimeText, "");  // several: the operator picks first
+}
+
+TEST_F(DxSearch, AnAbolishedEntityHandsOnWithinItsPrefixOnly) {
+  const DxCodeSearchResult r = SearchDxCode("KH7K");
+  EXPECT_EQ(r.outcome, DxCodeSearchResult::NotFound);
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("このﾌﾟﾘﾌｨｯｸｽはﾏｽﾀﾃﾞｰﾀに存在しません")});
+  EXPECT_EQ(boxes.shown()[0].title, QString::fromUtf8("DX Code検索"));
+  EXPECT_EQ(boxes.shown()[0].timeoutSeconds, 1);
+}
+
+TEST_F(DxSearch, NoPrefixJapanAndAnEmptyCall) {
+  EXPECT_EQ(SearchDxCode("QQ1A").outcome, DxCodeSearchResult::NotFound);
+  EXPECT_EQ(SearchDxCode("JA1ABC").outcome, DxCodeSearchResult::Silent);
+  EXPECT_EQ(SearchDxCode("  ").outcome, DxCodeSearchResult::Silent);
+  EXPECT_EQ(boxes.texts().size(), 1);
+}
+
+TEST_F(DxSearch, APrefixOperatedUnderWinsOverTheHomeCall) {
+  // Two characters or more after the "/" are searched; a single area digit is not.
+  EXPECT_EQ(codes(SearchDxCode("JA1ABC/KH6")), QStringList{"704A"});
+  EXPECT_EQ(SearchDxCode("KH6XX/7").rows.size(), 1u);
+}
+
+TEST_F(DxSearch, RussianAndAmericanLongitudesComeFromTheLowestDigitOfTheCall) {
+  // "UA9" finds 758A; of the digits 5 and 9 the lower decides.
+  SearchDxCode("UA9AB5");
+  EXPECT_EQ(LocalTime.LongitudeOverrideSet, 1);
+  EXPECT_EQ(LocalTime.LongitudeOverride, 105);  // digit 5 (0 is not tried for 758)
+  SearchDxCode("UA9AA");
+  EXPECT_EQ(LocalTime.LongitudeOverride, 75);
+  SearchDxCode("K7ABC2");
+  EXPECT_EQ(LocalTime.LongitudeOverride, 77);  // digit 2 before 7
+  SearchDxCode("KH6XX");
+  EXPECT_EQ(LocalTime.LongitudeOverrideSet, 0);  // cleared by every search
+}
+
+TEST_F(DxSearch, AustralianRecordsChooseByTheThirdCharacter) {
+  // Records coded 732 stand for one of two entities by the third character of the key.
+  EXPECT_EQ(codes(SearchDxCode("VK9XX")).value(0), "732A");
+  EXPECT_EQ(codes(SearchDxCode("VK6XX")).value(0), "733A");
+  EXPECT_EQ(codes(SearchDxCode("VK2XX")).value(0), "732E");  // 2: the record found stays
+  EXPECT_EQ(SearchDxCode("VK7XX").outcome, DxCodeSearchResult::NotFound);
+}
+
+TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {
+  LocalTime = {};
+  const auto at = [](int degrees, const char* side) {
+    LocalTime.LongitudeDegrees = degrees;
+    LocalTime.LongitudeSide = QString::fromUtf8(side);
+    CalcLocalTimeGreeting();
+    return LocalTime.LocalTimeText;
+  };
+  clockAt(21, 0);  // 12:00 UTC
+  EXPECT_EQ(at(135, "東経"), "21:00");
+  EXPECT_EQ(at(0, "東経"), "12:00");
+  EXPECT_EQ(at(75, "西経"), "07:00");
+  EXPECT_EQ(at(7, "西経"), "12:00");    // toward zero
+  EXPECT_EQ(at(29, ""), "13:00");       // no side counts as east
+  EXPECT_EQ(at(181, "西経"), "00:00");  // either side of 180 degrees: 12 hours
+  EXPECT_EQ(at(180, "東経"), "00:00");
+  EXPECT_EQ(at(182, "西経"), "21:00");  // out of range: 135 east
+  EXPECT_EQ(LocalTime.LongitudeSide, QString::fromUtf8("東経"));
+  clockAt(11, 30);  // 02:30 UTC
+  EXPECT_EQ(at(75, "西経"), "21:30");
+  clockAt(5, 0);  // 20:00 UTC the day before
+  EXPECT_EQ(at(135, "東経"), "05:00");
+  // A digit override outlives the pick of another longitude.
+  LocalTime.LongitudeOverride = 120;
+  LocalTime.LongitudeOverrideSet = 1;
+  EXPECT_EQ(at(30, "東経"), "04:00");
+  ResetClock();
+  LocalTime = {};
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "lookup/DxccTable.h"
+#include "platform/codepage.h"
+#include "platform/ui/responders.h"
+#include "support/qt_print.h"
+#include "support/temp_home.h"
+
+namespace {
+
+class DxccTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DxccTable = {};
+    SetDxccHitsListener([this](int32_t n) { shown.push_back(n); });
+  }
+  void TearDown() override { SetDxccHitsListener(nullptr); }
+
+  // A string library of the given lines ("id<TAB>text").
+  void Library(const QStringList& lines) { home.write("CodeLib.txt", ToAnsi(lines.join("\r\n") + "\r\n")); }
+
+  QStringList Prefixes() const {
+    QStringList out;
+    for (int32_t id : DxccTable.DxccHitList) out << DxccTable.DxccEntityTable[id].Prefix;
+    return out;
+  }
+
+  TempHome home;
+  std::vector<int32_t> shown;
+};
+
+const QStringList kSmall = {
+    "100\t7",
+    "101\tJA;JE;7J,Japan,AS,45,25,339,500A",
+    "102\tVK9C,Cocos (Keeling) Islands,OC,54,29,038,520A",
+    "103\tVK9L;VK9M,Lord Howe;Mellish,OC,60,30,147,521A",
+    "104\tVK9X,Christmas Island,OC,54,29,35,522A",
+    "105\t,Conway Reef,OC,56,32,489,523A",
+    "106\tUA9;UA0,Asiatic Russia,AS,20-26;30-35,16-19,15,732A",
+    "107\tKH6,Hawaii,OC,61;63,31,110,601A",
+};
+
+TEST_F(DxccTableTest, TheShippedLibraryLoadsEveryEntity) {
+  QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", home.file("CodeLib.txt"));
+  EXPECT_EQ(LoadDXCCTable(), 101 + 340);
+  EXPECT_EQ(DxccTable.DxccEntityCount, 340);
+  const DxccEntity& japan = DxccTable.DxccEntityTable[101];
+  EXPECT_EQ(japan.Entity, "Japan");
+  EXPECT_EQ(japan.HLcode, "500A");
+  EXPECT_TRUE(japan.Prefix.split(',').contains("JA"));
+  QString code = "500A";
+  EXPECT_EQ(DXCCCodeSearch(code, 101, 6), "339");
+}
+
+TEST_F(DxccTableTest, FieldsAreStoredInTheTablesForm) {
+  Library(kSmall);
+  EXPECT_EQ(LoadDXCCTable(), 108);
+  const DxccEntity& r = DxccTable.DxccEntityTable[103];
+  EXPECT_EQ(r.Prefix, "VK9L,VK9M");
+  EXPECT_EQ(r.Entity, "Lord HoweMellish");
+  EXPECT_EQ(r.DXCC, "147");
+  EXPECT_EQ(DxccTable.DxccEntityTable[104].DXCC, "035");
+  EXPECT_EQ(DxccTable.DxccEntityTable[106].ITU, "20-26,30-35");
+  EXPECT_EQ(DxccTable.DxccEntityTable[107].ITU, "61,63");
+}
+
+TEST_F(DxccTableTest, APrefixSearchListsEachEntityOnceAndHandsTheHitsOn) {
+  Library(kSmall);
+  LoadDXCCTable();
+  QString key = "vk9";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "Hit!");
+  EXPECT_EQ(Prefixes(), QStringList({"VK9C", "VK9L,VK9M", "VK9X"}));
+  key = "VK9L";
+  DXCCCodeSearch(key, 101, 0);
+  EXPECT_EQ(DxccTable.DxccHitCount, 1);
+  key = "J";  // the common first letter of two prefixes of one entity: one hit
+  DXCCCodeSearch(key, 101, 0);
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({101}));
+  EXPECT_EQ(shown, std::vector<int32_t>({3, 1, 1}));
+
+  key = "ZZ";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "");
+  EXPECT_EQ(DxccTable.DxccHitCount, 0);
+  EXPECT_EQ(shown.size(), 3u);  // no hits: the list is not touched
+  key = "";                      // the entity without a prefix is never listed
+  DXCCCodeSearch(key, 101, 0);
+  EXPECT_EQ(DxccTable.DxccHitCount, 6);
+}
+
+TEST_F(DxccTableTest, TheOtherSearchesFindTheirField) {
+  Library(kSmall);
+  LoadDXCCTable();
+  QString key = "island";
+  DXCCCodeSearch(key, 101, 1);
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({102, 104}));
+  key = "oc";
+  DXCCCodeSearch(key, 103, 2);  // from a later start id
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({103, 104, 105, 107}));
+  key = "63";
+  DXCCCodeSearch(key, 101, 3);
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({107}));
+  key = "1";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 5), "");  // numbers are three digits
+  key = "038";
+  DXCCCodeSearch(key, 101, 5);
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({102}));
+  key = "522a";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 6), "035");
+  key = "999A";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 6), "unKnown");
+  EXPECT_TRUE(shown.empty());  // only prefix searches are listed
+
+  key = "JA";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 7), "");
+  EXPECT_EQ(DxccTable.DxccHitCount, 0);
+  EXPECT_EQ(DXCCCodeSearch(key, 0, 0), "");
+}
+
+TEST_F(DxccTableTest, AZoneInsideARangeAlsoFindsTheRange) {
+  Library(kSmall);
+  LoadDXCCTable();
+  QString key = "22";
+  DXCCCodeSearch(key, 101, 3);
+  EXPECT_EQ(key, "20-26");
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({106}));
+  key = "17";
+  DXCCCodeSearch(key, 101, 4);
+  EXPECT_EQ(key, "16-19");
+  EXPECT_EQ(DxccTable.DxccHitCount, 1);
+  key = "29";  // no range: the key stays
+  DXCCCodeSearch(key, 101, 4);
+  EXPECT_EQ(key, "29");
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({102, 104}));
+}
+
+TEST_F(DxccTableTest, AMalformedLibraryLoadsWhatItCanAndSaysSo) {
+  Library({"100\t4", "101\tJA,Japan,AS,45,25,339,500A", "102\tVK9C,Cocos,OC,54,29,038",
+           "103\tKH6,Hawaii,OC,61,31,110,601A", "104\tA,B,C,D,E,F,G,H"});
+  EXPECT_EQ(LoadDXCCTable(), -1);
+  // The ids after the last good one and the skipped ones are never searched.
+  QString key = "";
+  DXCCCodeSearch(key, 101, 5);
+  EXPECT_EQ(DxccTable.DxccHitCount, 0);
+  key = "KH6";
+  DXCCCodeSearch(key, 101, 0);
+  EXPECT_EQ(DxccTable.DxccHitList, std::vector<int32_t>({103}));
+}
+
+TEST_F(DxccTableTest, WithoutAUsableLibraryTheTableStaysEmpty) {
+  EXPECT_EQ(LoadDXCCTable(), 0);  // none at all: no message
+  QString key = "JA";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "");
+
+  Library({"100\tmany"});
+  EXPECT_EQ(LoadDXCCTable(), 0);
+
+  Library({"100\t0"});
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(LoadDXCCTable(), -1);
+  EXPECT_EQ(boxes.texts(), QStringList({"eds  "}));
+}
+
+TEST_F(DxccTableTest, LongStringsAreCutAtTheirLastWholeCharacter) {
+  const QString longName = QString(150, QChar(u'諸'));
+  Library({"100\t1", "101\tA," + longName + ",AS,1,1,1,1A"});
+  EXPECT_EQ(AnsiLen(LoadCodeLibString(101)), 148);  // "A," and 73 double-byte characters: a 74th would not fit
+  EXPECT_EQ(LoadCodeLibString(102), "");
+  EXPECT_EQ(LoadDXCCTable(), -1);  // the cut string lost its last fields
+}
+
+}  // namespace

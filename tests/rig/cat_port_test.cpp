@@ -1,0 +1,234 @@
+// Opening and closing the CAT port, the poll timer and what a failing line does to the program.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <QTimer>
+
+#include "platform/serial.h"
+#include "platform/ui/timer.h"
+#include "rig/RigSetters.h"
+#include "rig/RigModels.h"
+#include "rig_fixture.h"
+
+using CatPort = RigLinkTest;
+
+TEST_F(CatPort, OpensWithTheLinkSettings) {
+  RigPortState.BaudText = "9600";
+  RigPortState.StopBitText = "2";
+  PtyTransceiver& r = Connect("ICOM");
+  EXPECT_EQ(r.Baud(), 9600);
+  EXPECT_TRUE(r.TwoStopBits());
+  EXPECT_TRUE(r.EightDataBits());
+  EXPECT_EQ(RigPortState.StatusText, "");
+
+  // Only "2" gives two stop bits.
+  for (const char* stop : {"1", "0", ""}) {
+    RigPortState.StopBitText = stop;
+    RigPortOpen();
+    EXPECT_EQ(RigPortState.PortOpen, 1);
+    EXPECT_FALSE(r.TwoStopBits()) << stop;
+  }
+}
+
+TEST_F(CatPort, ModelTableFillsReplyLengthAndModeCodes) {
+  Connect("FT767");
+  EXPECT_EQ(RigPortState.ReplyLength, 86);
+  EXPECT_EQ(QStringList({RigPortState.ModeCodeLsb, RigPortState.ModeCodeUsb, RigPortState.ModeCodeCw}),
+            QStringList({"10", "11", "12"}));
+  // A model outside the table opens the port, keeps the last values and polls nothing.
+  RigPortState.RigModel = "IC-705";
+  RigPortOpen();
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+  EXPECT_EQ(RigPortState.ReplyLength, 86);
+  EXPECT_TRUE(Poll().isEmpty());
+  EXPECT_TRUE(heard.hz.isEmpty());
+}
+
+TEST_F(CatPort, StartAndEndFramesOfTheModels) {
+  RigPortState.RigModel = "FT847";
+  rig = std::make_unique<PtyTransceiver>("FT847");
+  RigPortState.PortName = rig->PortName();
+  RigPortOpen();
+  RigPortClose();
+  EXPECT_EQ(rig->Commands(), QList<QByteArray>({Hex("0000000000"), Hex("0000000080")}));
+
+  rig = std::make_unique<PtyTransceiver>("FT991");
+  RigPortState.RigModel = "FT991";
+  RigPortState.PortName = rig->PortName();
+  RigPortOpen();
+  EXPECT_EQ(rig->Commands(), QList<QByteArray>({"AI0;"}));
+}
+
+TEST_F(CatPort, PollModeZeroReadsOnceAfterEachOpenAndTwoStartsTheTimer) {
+  RigPortState.PollMode = 0;
+  Connect("FT817");
+  EXPECT_FALSE(RigPollTimer().Running());
+  RigPortOpen();
+  EXPECT_EQ(rig->Commands(), QList<QByteArray>({Hex("0000000003")}));
+  EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000, 7'025'000}));
+
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 300;
+  RigPortOpen();
+  EXPECT_TRUE(RigPollTimer().Running());
+  EXPECT_EQ(RigPollTimer().Interval(), 300);
+  RigPortClose();
+  EXPECT_FALSE(RigPollTimer().Running());
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+}
+
+TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 20;
+  Connect("FT817");
+  rig->FreqHz = 14'074'000;
+  QElapsedTimer clock;
+  clock.start();
+  while (heard.polls < 2 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_GE(heard.polls, 2);
+  EXPECT_EQ(heard.hz.last(), 14'074'000);
+  EXPECT_EQ(heard.statusBarTexts.last(), "14.074.00");
+  EXPECT_EQ(heard.entryTexts.last(), "14.0740");
+}
+
+TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
+  RigPortState.RigModel = "ICOM";
+  RigPortState.PortName = "COM3";  // from a settings file copied from Windows
+  RigPortOpen();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-COM3 が見つかりません");
+  RigPoll();  // nothing to do, nothing breaks
+  QString code = "03";
+  RigSetMode(code);
+
+  PtyTransceiver other("ICOM");
+  SerialPort holder;
+  ASSERT_TRUE(holder.Open(other.PortName(), 4800, false));
+  RigPortState.PortName = other.PortName();
+  RigPortOpen();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + other.PortName() + " は他で使用中です");
+
+  holder.Close();
+  RigPortState.BaudText = "fast";
+  RigPortOpen();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + other.PortName() + " の通信速度 fast は使えません");
+  EXPECT_EQ(heard.statuses.last(), RigPortState.StatusText);
+}
+
+TEST_F(CatPort, SilentRigCostsOneTimeoutAndPublishesNothing) {
+  PtyTransceiver& r = Connect("ICOM");
+  r.Silent = true;
+  QElapsedTimer clock;
+  clock.start();
+  RigPoll();
+  const qint64 took = clock.elapsed();
+  EXPECT_LT(took, SerialPort::kTimeoutMs + RigPortState.PostWriteWaitMs + 150);
+  EXPECT_TRUE(heard.hz.isEmpty());
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+
+  // It answers again: the reading comes and the failure text goes.
+  r.Silent = false;
+  RigPoll();
+  EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000}));
+  EXPECT_EQ(RigPortState.StatusText, "");
+}
+
+TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 1000;
+  PtyTransceiver& r = Connect("KENWOOD");
+  const QString name = r.PortName();
+  r.Unplug();
+  RigPoll();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_FALSE(RigPollTimer().Running());
+  EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常ですrc"));
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + " が見つかりません");
+  EXPECT_TRUE(heard.hz.isEmpty());
+}
+
+TEST_F(CatPort, SlowAnswerWithinTheTimeoutIsRead) {
+  PtyTransceiver& r = Connect("FT2000");
+  r.ReplyDelayMs = 60;
+  RigPoll();
+  EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000}));
+  r.ReplyDelayMs = 400;  // too late: that poll fails
+  RigPoll();
+  EXPECT_EQ(heard.hz.size(), 1);
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+}
+
+TEST_F(CatPort, ExchangesNeverInterleave) {
+  PtyTransceiver& r = Connect("ICOM");
+  r.ReplyDelayMs = 30;
+  // A click that comes while the poll waits for the rig: its command goes after the poll's.
+  bool clicked = false;
+  QTimer::singleShot(2, [&] {
+    clicked = true;
+    RigPoll();  // a tick meanwhile is skipped
+    QString code = "01";
+    RigSetMode(code);
+  });
+  RigPoll();
+  EXPECT_TRUE(clicked);
+  const QList<QByteArray> sent = r.Commands();
+  ASSERT_EQ(sent.size(), 3);
+  EXPECT_EQ(sent[0], Hex("FEFE94E003FD"));
+  EXPECT_EQ(sent[1], Hex("FEFE94E004FD"));
+  EXPECT_EQ(sent[2], Hex("FEFE94E00601FD"));
+  EXPECT_FALSE(RigExchangeRunning());
+}
+
+TEST_F(CatPort, ClosingWhileAPollWaitsEndsThePollQuietly) {
+  PtyTransceiver& r = Connect("FT1000MP");
+  r.ReplyDelayMs = 50;
+  QTimer::singleShot(5, [] { RigPortClose(); });
+  RigPoll();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(RigPortState.StatusText, "");
+  EXPECT_TRUE(heard.hz.isEmpty());
+}
+
+TEST_F(CatPort, TransverterOffsetAndZeroReadings) {
+  PtyTransceiver& r = Connect("FT847");
+  RigPortState.TransverterOn = "1";
+  RigPortState.TransverterOffsetHz = 22'000'000;
+  r.FreqHz = 144'100'000;
+  RigPoll();
+  EXPECT_EQ(heard.hz.last(), 166'100'000);
+  EXPECT_EQ(RigPortState.FreqText, "166.1000");
+
+  // 2.4 GHz through a 430 MHz IF: no overflow.
+  RigPortState.TransverterOffsetHz = 2'000'000'000;
+  r.FreqHz = 430'100'000;
+  RigPoll();
+  EXPECT_EQ(heard.hz.last(), 2'430'100'000);
+  EXPECT_EQ(heard.statusBarTexts.last(), "2430.100.00");
+
+  // A reading of zeros changes nothing.
+  RigPortState.TransverterOn = "0";
+  r.FreqHz = 0;
+  const qsizetype before = heard.hz.size();
+  RigPoll();
+  EXPECT_EQ(heard.hz.size(), before);
+  EXPECT_EQ(RigPortState.FreqHz, 2'430'100'000);
+}
+
+TEST(RigModelTexts, FrequencyFormats) {
+  const RigModelInfo& icom = *FindRigModel("ICOM");
+  const RigModelInfo& ft991 = *FindRigModel("FT991");
+  const RigModelInfo& ft817 = *FindRigModel("FT817");
+  EXPECT_EQ(RigEntryText(7'025'000, icom), "7.025");
+  EXPECT_EQ(RigStatusText(7'025'000, icom), "7.025.000");
+  EXPECT_EQ(RigEntryText(7'025'000, ft991), "7.025000");
+  EXPECT_EQ(RigEntryText(7'025'000, ft817), "7.0250");
+  EXPECT_EQ(RigStatusText(7'025'000, ft817), "7.025.00");
+  EXPECT_EQ(RigStatusText(1'294'123'450, ft817), "1294.123.45");
+  EXPECT_EQ(RigModelChoices(), QStringList({"Not Use", "ICOM", "KENWOOD", "FT767", "FT817", "FT847", "FT900",
+                                            "FT920", "FT1000MP", "JST-245", "FT2000", "FT991"}));
+  EXPECT_EQ(FindRigModel("Not Use"), nullptr);
+  EXPECT_EQ(FindRigModel("icom"), nullptr);
+}

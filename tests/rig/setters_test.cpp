@@ -1,0 +1,126 @@
+// Mode by band segment, tuning from the sheet, and the companion program's XIT and CW commands.
+#include "platform/ui/responders.h"
+#include "platform/ui/timer.h"
+#include "rig/RigModels.h"
+#include "rig/RigSetters.h"
+#include "rig_fixture.h"
+
+TEST(ModeByFrequency, BandSegments) {
+  RigPortState = {};
+  RigPortState.RigModel = "FT2000";
+  RigModelTable();
+  const QList<std::pair<const char*, const char*>> cases = {
+      {"1.9", "03"},     {"3.526", "01"},   {"3.7", "01"},     {"3.805", "01"},    {"3.806", "02"},
+      {"5.0", "02"},     {"7.0", "03"},     {"7.029999", "03"}, {"7.0299995", "02"}, {"7.03", "01"},
+      {"7.1", "01"},     {"7.2", "01"},     {"10.12", "03"},   {"14.1", "03"},     {"14.2", "02"},
+      {"18.068", "03"},  {"21.15", "03"},   {"24.91", "03"},   {"28.2", "03"},     {"28.5", "02"},
+      {"50.1", "03"},    {"144.1", "03"},   {"430.05", "03"},  {"1294.2", "03"},   {"1295.0", "02"}};
+  for (const auto& [mhz, code] : cases) {
+    ModeByFreq(mhz);
+    EXPECT_EQ(RigPortState.ModeByFreqCode, code) << mhz;
+  }
+  EXPECT_EQ(MhzText(7'012'000), "7.012000");
+  EXPECT_EQ(MhzText(500'000), "0.500000");
+}
+
+using Tuning = RigLinkTest;
+
+TEST_F(Tuning, TuneSetsModeForTheFrequencyThenTheFrequency) {
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 500;
+  PtyTransceiver& r = Connect("FT991");
+  RigTuneTo(7'012'000);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;", "FA007012000;"}));
+  EXPECT_TRUE(RigPollTimer().Running());  // polling again after the set
+
+  // Transverter: the mode is chosen for 144.1 MHz, the rig gets the IF.
+  r.ClearReceived();
+  RigPortState.TransverterOn = "1";
+  RigPortState.TransverterOffsetHz = 22'000'000;
+  RigTuneTo(144'100'000);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;", "FA122100000;"}));
+
+  // An offset larger than the frequency: nothing goes out as a frequency.
+  r.ClearReceived();
+  RigTuneTo(14'000'000);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;"}));
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control FT991 に -8.000000 MHz は設定できません");
+
+  // The satellite program asked for CW: every mode set is CW.
+  r.ClearReceived();
+  RigPortState.TransverterOn = "0";
+  RigPortState.SatMateMode = "CW";
+  QString code = "02";
+  RigSetMode(code);
+  EXPECT_EQ(code, "03");
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;"}));
+}
+
+TEST_F(Tuning, NothingGoesOutWhileThePortIsClosed) {
+  PtyTransceiver& r = Connect("KENWOOD");
+  RigPortClose();
+  RigTuneTo(7'012'000);
+  RigSwapVFO();
+  RigTxShift(100);
+  RigSendCwMessage("CQ");
+  EXPECT_TRUE(r.Commands().isEmpty());
+}
+
+TEST_F(Tuning, XitShiftsOfTheTextModels) {
+  PtyTransceiver& kenwood = Connect("KENWOOD");
+  RigTxShift(120);
+  RigXitOff();
+  EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT1;", "RC;", "RU00120;", "XT0;"}));
+  EXPECT_EQ(RigPortState.TxShiftHz, 0);
+
+  PtyTransceiver& ft991 = Connect("FT991");
+  RigTxShift(-50);
+  RigTxShift(123456);  // wider than the command's digits
+  EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"XT1;", "RC;", "RD0050;"}));
+
+  PtyTransceiver& icom = Connect("ICOM");
+  RigXitOff();
+  EXPECT_TRUE(icom.Commands().isEmpty());
+}
+
+TEST_F(Tuning, ZeroInRetunesByTheOffset) {
+  PtyTransceiver& r = Connect("FT2000");
+  RigPoll();
+  r.ClearReceived();
+  RigZeroIn(-300);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"XT0;", "FA07024700;", "AN01;"}));
+  EXPECT_EQ(RigPortState.ZeroInHz, -300);
+}
+
+TEST_F(Tuning, CwMessagesPerFamily) {
+  PtyTransceiver& kenwood = Connect("KENWOOD");
+  RigSendCwMessage("CQ");
+  RigSendCwMessage("#3");           // "#" first: sent as text
+  RigSendCwMessage("CQ TEST#5");    // not a memory: nothing
+  RigSendCwMessage("L=10");
+  RigSendCwMessage("B4CQ");         // not for this family
+  RigSendCwMessage("CQ;PS0");       // cannot end the command and start another
+  EXPECT_EQ(kenwood.TextCommands(),
+            QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";", "KY #3" + QByteArray(22, ' ') + ";", "PB3;",
+                               "PB0;", "KY CQPS0" + QByteArray(19, ' ') + ";"}));
+  {
+    MsgBoxResponder boxes;
+    boxes.Answer(vbOK);
+    RigSendCwMessage("CQ CQ CQ DE JA1XYZ JA1XYZ K");  // longer than the 24 characters of KY
+    EXPECT_EQ(boxes.texts(), QStringList({"5 プロシージャの呼び出し、または引数が不正です。"}));
+  }
+
+  PtyTransceiver& ft991 = Connect("FT991");
+  RigSendCwMessage("B4CQ TEST#2");
+  RigSendCwMessage("CQ#2");
+  RigSendCwMessage("L=10");
+  RigSendCwMessage("B4CQ};KY1#3");
+  EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"KM2CQ TEST};", "KY7;", "KM5};", "KYA;", "KM3CQKY1};"}));
+
+  PtyTransceiver& icom = Connect("ICOM");
+  RigSendCwMessage(QString(40, u'A'));
+  RigSendCwMessage("L=10");
+  RigSendCwMessage("5NN\xFD");
+  EXPECT_EQ(icom.Commands(), QList<QByteArray>({Hex("FEFE94E017") + QByteArray(30, 'A') + Hex("FD"),
+                                                Hex("FEFE94E017FFFD"), Hex("FEFE94E017") + "5NN" + Hex("FD")}));
+}

@@ -1,0 +1,107 @@
+// Yaesu's binary models against the simulated rig.
+#include "rig/RigSetters.h"
+#include "rig_fixture.h"
+
+using YaesuBinary = RigLinkTest;
+
+TEST_F(YaesuBinary, EachModelPollsAndDecodesFrequencyAndMode) {
+  struct Case {
+    const char* model;
+    QList<QByteArray> frames;
+    int64_t hz;
+    const char* mode;
+    const char* expectMode;  // what ModeText becomes
+  };
+  const QList<Case> cases = {
+      {"FT767", {Hex("0000000000"), Hex("000000000B"), Hex("0000000001"), Hex("000000000B")}, 14'025'000, "CW", "CW"},
+      {"FT920", {Hex("0000000210")}, 7'024'400, "USB", "USB"},
+      {"FT900", {Hex("0000000210")}, 21'300'000, "AM", "AM"},
+      {"FT1000MP", {Hex("0000000210")}, 3'520'000, "FM", "FM"},
+      {"FT847", {Hex("0000000003")}, 430'100'000, "FM", "FM"},
+      {"FT817", {Hex("0000000003")}, 50'150'000, "USB", "kept"},  // the FT817's mode is not read
+  };
+  for (const Case& c : cases) {
+    PtyTransceiver& r = Connect(c.model);
+    r.FreqHz = c.hz;
+    r.Mode = c.mode;
+    RigPortState.ModeText = "kept";
+    EXPECT_EQ(Poll(), c.frames) << c.model;
+    EXPECT_EQ(RigPortState.FreqHz, c.hz) << c.model;
+    EXPECT_EQ(RigPortState.FreqText, QString::number(c.hz / 1e6, 'f', 4)) << c.model;
+    EXPECT_EQ(RigPortState.ModeText, c.expectMode) << c.model;
+    RigPortClose();
+  }
+}
+
+TEST_F(YaesuBinary, RepliesOfTheParts) {
+  PtyTransceiver& r = Connect("FT847");
+  const QList<std::pair<QByteArray, std::pair<int64_t, const char*>>> replies = {
+      {Hex("0070250008"), {7'025'000, "FM"}}, {Hex("1407400082"), {140'740'000, "CW(N)"}}};
+  for (const auto& [reply, expect] : replies) {
+    r.Answer = [reply](const QByteArray&) { return std::optional<QByteArray>(reply); };
+    Poll();
+    EXPECT_EQ(RigPortState.FreqHz, expect.first);
+    EXPECT_EQ(RigPortState.ModeText, expect.second);
+  }
+  Connect("FT920");
+  rig->Answer = [](const QByteArray&) { return std::optional<QByteArray>(Hex("0000AB7E80") + QByteArray(23, '\0')); };
+  Poll();
+  EXPECT_EQ(RigPortState.FreqHz, 7'024'400);
+}
+
+TEST_F(YaesuBinary, ShortOrZeroRepliesPublishNothing) {
+  PtyTransceiver& r = Connect("FT1000MP");
+  r.CutReplyTo = 15;
+  RigPortState.ModeText = "USB";
+  Poll();
+  EXPECT_TRUE(heard.hz.isEmpty());
+  EXPECT_EQ(RigPortState.ModeText, "USB");
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+
+  r.CutReplyTo.reset();
+  r.FreqHz = 0;
+  Poll();
+  EXPECT_TRUE(heard.hz.isEmpty());
+  EXPECT_EQ(RigPortState.StatusText, "");
+
+  // The FT817 with a reply that is not BCD.
+  PtyTransceiver& ft817 = Connect("FT817");
+  ft817.Answer = [](const QByteArray&) { return std::optional<QByteArray>(Hex("0A70250000")); };
+  Poll();
+  EXPECT_TRUE(heard.hz.isEmpty());
+}
+
+TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {
+  struct Case {
+    const char* model;
+    const char* code;
+    QList<QByteArray> frames;  // mode, then frequency 7.025 MHz
+  };
+  const QList<Case> cases = {
+      {"FT817", "00", {Hex("0000000007"), Hex("0070250001")}},
+      {"FT847", "02", {Hex("0200000007"), Hex("0070250001")}},
+      {"FT1000MP", "01", {Hex("000000010C"), Hex("002570000A")}},
+      {"FT920", "02", {Hex("000000020C"), Hex("002570000A")}},
+      {"FT900", "00", {Hex("000000000C"), Hex("002570000A")}},
+      {"FT767", "10", {Hex("000000100A"), Hex("0025700008"), Hex("000000000B"), Hex("0000000100"), Hex("000000000B")}},
+  };
+  for (const Case& c : cases) {
+    PtyTransceiver& r = Connect(c.model);
+    r.FreqHz = 14'000'000;
+    QString code = c.code;
+    RigSetMode(code);
+    RigSetFreqHz(7'025'000);
+    EXPECT_EQ(r.Commands(), c.frames) << c.model;
+    EXPECT_EQ(r.FreqHz, 7'025'000) << c.model;
+    RigPortClose();
+  }
+  PtyTransceiver& r = Connect("FT817");
+  RigSwapVFO();
+  EXPECT_EQ(r.Commands(), QList<QByteArray>({Hex("0000000081")}));
+  PtyTransceiver& ft1000 = Connect("FT1000MP");
+  RigSwapVFO();
+  EXPECT_TRUE(ft1000.Commands().isEmpty());
+  // 2.4 GHz has more digits than these models' commands carry: nothing is sent.
+  EXPECT_FALSE(RigSetFreqHz(2'400'100'000));
+  EXPECT_TRUE(ft1000.Commands().isEmpty());
+}
