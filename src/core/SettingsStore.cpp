@@ -7,9 +7,9 @@
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/ui/msgbox.h"
-#include "platform/vbstrings.h"
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 
 QString IniFilePath() { return JoinPath(ProgramFolder(), "ORBEX5.INI"); }
 

@@ -350,6 +350,11 @@ TEST_F(Hamlogdb, ImportRefusesBytesThatAreNoTextWithTheLine) {
     EXPECT_TRUE(o.message.contains("Windows-31J")) << o.message.toStdString();
   }
   EXPECT_EQ(Count(), 0);
+  // A UTF-8 file (told by its mark) with a line that is not UTF-8.
+  const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv("\xEF\xBB\xBF" + good + "JA\xFF" + good.mid(6)));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("line 2 holds bytes that are not UTF-8")) << o.message.toStdString();
+  EXPECT_EQ(Count(), 0);
 }
 
 TEST_F(Hamlogdb, ImportTakesDoubledQuotesInsideAQuotedField) {

@@ -60,7 +60,10 @@ QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
     const QByteArrayView line = QByteArrayView(bytes).sliced(i, e - i);
     ++lineNo;
     if (utf8) {
-      lines << QString::fromUtf8(line);
+      const QString text = QString::fromUtf8(line);
+      if (text.contains(QChar::ReplacementCharacter) && !line.contains("\xEF\xBF\xBD"))
+        return QString("%1: line %2 holds bytes that are not UTF-8, as the rest of the file is").arg(file).arg(lineNo);
+      lines << text;
     } else if (!IsValidAnsi(line)) {
       return QString("%1: line %2 holds bytes that are neither Windows-31J nor UTF-8").arg(file).arg(lineNo);
     } else {
