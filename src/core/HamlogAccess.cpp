@@ -114,8 +114,9 @@ QString HamlogOpenFailureText(int32_t result) {
     case HAMLOG_IO_ERROR:
     case HAMLOG_READ_ONLY:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
-             QStringLiteral("\r\nファイルが読めないか、HAMLOG のフォルダーに書き込めません"
-                            " (読み取り専用、空きがない、ロックファイルが作れない)。");
+             QStringLiteral(
+                 "\r\nファイルが読めないか、HAMLOG のフォルダーに書き込めません"
+                 " (読み取り専用、空きがない、ロックファイルが作れない)。");
     default:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\nエラー番号 ") +
              QString::number(result);

@@ -109,9 +109,12 @@ QString masterFileProblem(const QByteArray& master) {
   const qsizetype records = (size - head) / len;
   if (hamlog::HasMasterHeader(master)) {
     const std::optional<hamlog::MasterHeader> header = hamlog::ParseMasterHeader(master, size);
-    if (!header) return QStringLiteral("見出しが壊れているか、見出しのレコード数よりファイルが短くなっています。");
+    if (!header)
+      return QStringLiteral("見出しが壊れているか、見出しのレコード数よりファイルが短くなっています。");
     if (header->count != records)
-      return QString("見出しのレコード数 %1 とファイルのレコード数 %2 が合いません。").arg(header->count).arg(records);
+      return QString("見出しのレコード数 %1 とファイルのレコード数 %2 が合いません。")
+          .arg(header->count)
+          .arg(records);
   }
   for (qsizetype k = 0; k < records; ++k) {
     const QByteArrayView rec = QByteArrayView(master).sliced(head + k * len, len);
@@ -119,8 +122,7 @@ QString masterFileProblem(const QByteArray& master) {
     for (char c : rec.first(6)) plain = plain && (c == '\0' || (c >= 0x20 && c < 0x7F));
     QByteArray name = rec.sliced(6, 34).toByteArray();
     name.replace('\0', ' ');
-    if (!plain || !IsValidAnsi(name))
-      return QString("レコード %1 が壊れています。").arg(k + 1);
+    if (!plain || !IsValidAnsi(name)) return QString("レコード %1 が壊れています。").arg(k + 1);
   }
   return {};
 }

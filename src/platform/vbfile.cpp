@@ -21,7 +21,8 @@ constexpr qsizetype kBufferLimit = 1 << 20;
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
 bool commitSaveFile(QSaveFile& f, QString* why = nullptr) {
   if (!f.flush() || ::fsync(f.handle()) != 0) {
-    if (why) *why = f.error() != QFileDevice::NoError ? f.errorString() : QString::fromLocal8Bit(strerror(errno));
+    if (why)
+      *why = f.error() != QFileDevice::NoError ? f.errorString() : QString::fromLocal8Bit(strerror(errno));
     f.cancelWriting();
     return false;
   }

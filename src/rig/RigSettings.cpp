@@ -43,6 +43,7 @@ void ReadRigSettings(QStringList& failures) {
   rig(p.Rig2, "RIGCOMCONT2", "RIG_TYPE2", "BAUD_RATE2", "STOP_BIT2", "1");
   p.TwoRig = ReadIniOr("RIG_CON_CFG", "TWORIG", "") == "YES" ? "YES" : "NO";
   const std::optional<QString> poll = ReadIniKey("RIG_CON_CFG", "Poll_Time");
-  p.PollPeriodMs = poll ? StoredNumber("RIG_CON_CFG", "Poll_Time", *poll, 500, 1, kLongestWaitMs, failures) : 500;
+  p.PollPeriodMs =
+      poll ? StoredNumber("RIG_CON_CFG", "Poll_Time", *poll, 500, 1, kLongestWaitMs, failures) : 500;
   p.UseRig(p.Rig1);
 }

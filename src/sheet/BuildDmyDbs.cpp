@@ -46,8 +46,8 @@ QString recordFailureText(int32_t recNo, int32_t result) {
     default:
       why = QStringLiteral("読めません (エラー番号 ") + QString::number(result) + ")";
   }
-  return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) + QStringLiteral(" は") +
-         why + QStringLiteral("。読込を中止しました。");
+  return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) +
+         QStringLiteral(" は") + why + QStringLiteral("。読込を中止しました。");
 }
 
 // The file sort on a file, repeated while it is busy. False when it gave up.
@@ -132,7 +132,8 @@ bool writeLastp(const QString& value) {
 QString commitWorkFile(const QByteArray& bytes, const QString& lastp) {
   const QString previous = Settings.LastExtractedRecord;
   if (!writeLastp(lastp))
-    return IniFilePath() + QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
+    return IniFilePath() +
+           QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
   QString why;
   if (!AtomicWriteFile(DmyDbsPath(), bytes, &why)) {
     writeLastp(previous);
@@ -270,7 +271,8 @@ void BuildDmyDbs(SheetProgress& progress) {
     return;
   }
   // A rewrite that took no line writes the previous LASTP back.
-  if (const QString why = commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord);
+  if (const QString why =
+          commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord);
       !why.isEmpty()) {
     fail(progress, kReadFileError, why);
     return;

@@ -94,12 +94,12 @@ extern SheetTallyState SheetTally;
 
 // ReadStatusCode values the builder sets (the start window's Esc sets 1).
 inline constexpr int32_t kReadAbortedByStartWindow = 1;
-inline constexpr int32_t kReadFileError = 2;       // the work file could not be written or read
-inline constexpr int32_t kReadSortGaveUp = 3;      // no work file to start from, or the sort gave up
-inline constexpr int32_t kReadStoppedByEsc = 4;    // the extraction saw the Esc flag
-inline constexpr int32_t kReadAppendNoHamlog = 5;  // HAMLOG did not open for the append read
-inline constexpr int32_t kReadNoHamlog = 6;        // HAMLOG did not open for the rewrite
-inline constexpr int32_t kReadRecordFailed = 7;    // a HAMLOG record could not be read
+inline constexpr int32_t kReadFileError = 2;        // the work file could not be written or read
+inline constexpr int32_t kReadSortGaveUp = 3;       // no work file to start from, or the sort gave up
+inline constexpr int32_t kReadStoppedByEsc = 4;     // the extraction saw the Esc flag
+inline constexpr int32_t kReadAppendNoHamlog = 5;   // HAMLOG did not open for the append read
+inline constexpr int32_t kReadNoHamlog = 6;         // HAMLOG did not open for the rewrite
+inline constexpr int32_t kReadRecordFailed = 7;     // a HAMLOG record could not be read
 inline constexpr int32_t kReadWorkFileDamaged = 8;  // the previous work file is not the one completed
 
 // Worked and confirmed codes per kind and band slot (band column - 5), filled by every sheet fill.

@@ -56,7 +56,8 @@ WorkFileState CheckWorkFile() {
   const QString time = modifiedMs(Hamlog.HamlogDbPath);
   const QString storedWork = readOrb("DBSStampWork");
   if (work < 0 || time.isEmpty() || storedWork == "ORB") return WorkFileState::None;
-  if (readOrb("DBSStampTime") != time || readOrb("DBSStampSize") != QString::number(FileLen(Hamlog.HamlogDbPath)))
+  if (readOrb("DBSStampTime") != time ||
+      readOrb("DBSStampSize") != QString::number(FileLen(Hamlog.HamlogDbPath)))
     return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");
   if (storedWork != QString::number(work) || hash == "ORB" || hash != contentHash(DmyDbsPath()))

@@ -135,7 +135,8 @@ TEST_F(HamlogAccessTest, EachReasonALogDoesNotOpenForHasItsOwnMessage) {
   EXPECT_EQ(CountHdbRecords(), 0);
   std::swap(hamlogLib, other);
   HamlogCloseDb(0);
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+  EXPECT_EQ(boxes.texts().last(),
+            QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
 
   // A settings path naming another file, an empty file and a log cut inside its header.
   const QString notes = home.write("notes.txt", "not a log\r\n");
@@ -147,7 +148,8 @@ TEST_F(HamlogAccessTest, EachReasonALogDoesNotOpenForHasItsOwnMessage) {
     Hamlog.HamlogDbPath = path;
     boxes.Answer(vbOK);
     EXPECT_EQ(CountHdbRecords(), 0);
-    EXPECT_TRUE(boxes.texts().last().contains(QString::fromUtf8("HAMLOG のデータファイルではないか、壊れているか途中で切れています")))
+    EXPECT_TRUE(boxes.texts().last().contains(
+        QString::fromUtf8("HAMLOG のデータファイルではないか、壊れているか途中で切れています")))
         << boxes.texts().last().toStdString();
     EXPECT_TRUE(boxes.texts().last().contains(path));
     EXPECT_FALSE(boxes.texts().last().contains(QString::fromUtf8("先客")));

@@ -122,7 +122,8 @@ TEST_F(MasterListTest, ACutOrGarbledMasterIsRefusedWithWhatIsWrong) {
   ASSERT_TRUE(ReadWholeFile(path, whole));
   home.write("HAMLOG.MST", whole.left(whole.size() - 20));
   EXPECT_EQ(LoadMasterList(56), 0);
-  EXPECT_TRUE(MasterList.LoadProblem.contains(QString::fromUtf8("途中で切れています"))) << MasterList.LoadProblem.toStdString();
+  EXPECT_TRUE(MasterList.LoadProblem.contains(QString::fromUtf8("途中で切れています")))
+      << MasterList.LoadProblem.toStdString();
   home.write("HAMLOG.MST", whole.left(100));
   EXPECT_EQ(LoadMasterList(56), 0);
   EXPECT_TRUE(MasterList.LoadProblem.contains(QString::fromUtf8("見出しの途中で切れています")));
@@ -144,7 +145,8 @@ TEST_F(MasterListTest, ACutOrGarbledMasterIsRefusedWithWhatIsWrong) {
   EXPECT_EQ(LoadMasterList(56), 2);
   home.write("HAMLOG.MST", whole + records[2]);
   EXPECT_EQ(LoadMasterList(56), 0);
-  EXPECT_EQ(MasterList.LoadProblem, QString::fromUtf8("見出しのレコード数 2 とファイルのレコード数 3 が合いません。"));
+  EXPECT_EQ(MasterList.LoadProblem,
+            QString::fromUtf8("見出しのレコード数 2 とファイルのレコード数 3 が合いません。"));
   home.write("HAMLOG.MST", whole.left(whole.size() - 56));
   EXPECT_EQ(LoadMasterList(56), 0);
   EXPECT_TRUE(MasterList.LoadProblem.startsWith(QString::fromUtf8("見出しが壊れているか")));

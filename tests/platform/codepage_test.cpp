@@ -52,7 +52,7 @@ TEST(Codepage, TellsWindows31JFromUtf8) {
   EXPECT_FALSE(LooksLikeUtf8("plain ASCII"));
   EXPECT_TRUE(IsValidAnsi("plain ASCII"));
   EXPECT_FALSE(IsValidAnsi("JA\xFD"));
-  EXPECT_FALSE(IsValidAnsi("\x82"));      // a lead byte with no trail byte
+  EXPECT_FALSE(IsValidAnsi("\x82"));        // a lead byte with no trail byte
   EXPECT_FALSE(LooksLikeUtf8("\xC0\xAF"));  // an overlong form
   int size = 0;
   EXPECT_EQ(ByteOrderMark("\xEF\xBB\xBFx", &size), "UTF-8");

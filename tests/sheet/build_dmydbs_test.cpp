@@ -273,7 +273,8 @@ TEST_F(BuildDmyDbsTest, ADeletedRecordStopsTheReadingWithTheRecordAndTheCauseNam
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadRecordFailed);
   EXPECT_EQ(SheetTally.ReadFailureCause,
-            Hamlog.HamlogDbPath + QString::fromUtf8(" のレコード 4 は削除されたレコードです。読込を中止しました。"));
+            Hamlog.HamlogDbPath +
+                QString::fromUtf8(" のレコード 4 は削除されたレコードです。読込を中止しました。"));
   EXPECT_EQ(work(), before);
 }
 

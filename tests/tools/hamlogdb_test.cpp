@@ -315,12 +315,14 @@ TEST_F(Hamlogdb, ImportRefusesDatesItWouldMoveACenturyAndTakesTheEdges) {
 }
 
 TEST_F(Hamlogdb, ImportReadsUtf8WithOrWithoutAByteOrderMarkAndRefusesUtf16) {
-  const QByteArray utf8 = QString::fromUtf8("JA2FT,1975/01/08,19:55J,579,599,7.025,CW,20009,,J  ,太田,丹羽郡,,\n")
-                              .toUtf8();
+  const QByteArray utf8 =
+      QString::fromUtf8("JA2FT,1975/01/08,19:55J,579,599,7.025,CW,20009,,J  ,太田,丹羽郡,,\n").toUtf8();
   ASSERT_TRUE(hamlogdb::Import(dir_, Csv(utf8)).Ok());
   ASSERT_TRUE(hamlogdb::Import(dir_, Csv("\xEF\xBB\xBF" + utf8)).Ok());
   // A byte-order mark before a plain ASCII file is no part of the call.
-  ASSERT_TRUE(hamlogdb::Import(dir_, Csv("\xEF\xBB\xBFW1AW,24/05/06,21:05U,599,599,14.025,CW,784A,,J  ,,,,\r\n")).Ok());
+  ASSERT_TRUE(
+      hamlogdb::Import(dir_, Csv("\xEF\xBB\xBFW1AW,24/05/06,21:05U,599,599,14.025,CW,784A,,J  ,,,,\r\n"))
+          .Ok());
   EXPECT_EQ(Count(), 3);
   for (int r : {1, 2}) {
     EXPECT_EQ(Field(r, 11), QString::fromUtf8("太田")) << r;
@@ -332,7 +334,8 @@ TEST_F(Hamlogdb, ImportReadsUtf8WithOrWithoutAByteOrderMarkAndRefusesUtf16) {
   EXPECT_EQ(Field(4, 12), QString::fromUtf8("丹羽郡"));
 
   QByteArray utf16("\xFF\xFE", 2);
-  for (QChar c : QString::fromUtf8(utf8)) utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+  for (QChar c : QString::fromUtf8(utf8))
+    utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
   const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(utf16));
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_TRUE(o.message.contains("UTF-16LE")) << o.message.toStdString();
@@ -358,10 +361,11 @@ TEST_F(Hamlogdb, ImportRefusesBytesThatAreNoTextWithTheLine) {
 }
 
 TEST_F(Hamlogdb, ImportTakesDoubledQuotesInsideAQuotedField) {
-  ASSERT_TRUE(hamlogdb::Import(dir_, Csv("\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\","
-                                         "\"1001\",\"\",\"J  \",\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\","
-                                         "\"x\"\r\n"))
-                  .Ok());
+  ASSERT_TRUE(
+      hamlogdb::Import(dir_, Csv("\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\","
+                                 "\"1001\",\"\",\"J  \",\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\","
+                                 "\"x\"\r\n"))
+          .Ok());
   EXPECT_EQ(Field(1, 11), "say \"hi\"");
   EXPECT_EQ(Field(1, 12), "a, \"b\"");
   EXPECT_EQ(Field(1, 13), "\"");

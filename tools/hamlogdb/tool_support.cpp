@@ -62,7 +62,9 @@ QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
     if (utf8) {
       const QString text = QString::fromUtf8(line);
       if (text.contains(QChar::ReplacementCharacter) && !line.contains("\xEF\xBF\xBD"))
-        return QString("%1: line %2 holds bytes that are not UTF-8, as the rest of the file is").arg(file).arg(lineNo);
+        return QString("%1: line %2 holds bytes that are not UTF-8, as the rest of the file is")
+            .arg(file)
+            .arg(lineNo);
       lines << text;
     } else if (!IsValidAnsi(line)) {
       return QString("%1: line %2 holds bytes that are neither Windows-31J nor UTF-8").arg(file).arg(lineNo);

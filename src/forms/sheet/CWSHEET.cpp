@@ -223,7 +223,8 @@ void CWSHEET::LoadSheet() {
       Settings.UseOwnQthData != 0 ? LoadQTHMasterList(0) : LoadMasterList(MasterList.MasterRecLen);
   if (t.MasterRowCount == 0) {
     QString text = QStringLiteral("HAMLOG.MST/QTH data READ ERROR");
-    if (!MasterList.LoadProblem.isEmpty()) text += vbCrLf + MasterList.MasterFilePath + vbCrLf + MasterList.LoadProblem;
+    if (!MasterList.LoadProblem.isEmpty())
+      text += vbCrLf + MasterList.MasterFilePath + vbCrLf + MasterList.LoadProblem;
     abandonLoad(text);
     return;
   }
@@ -317,7 +318,8 @@ void CWSHEET::RestoreGeometry() {
   int width = kDefaultWidth, height = kDefaultHeight;
   if (w != "ORBEXPOS" && h != "ORBEXPOS") {
     // A window may stand out over the screens' edges, but not by more than their own size.
-    width = stored("ACPOSWidth", w, kDefaultWidth, 0, 2 * std::max(kDefaultWidth, PxToTwips(desktop.width())));
+    width =
+        stored("ACPOSWidth", w, kDefaultWidth, 0, 2 * std::max(kDefaultWidth, PxToTwips(desktop.width())));
     height = stored("ACPOSHeight", h, kDefaultHeight, 0,
                     2 * std::max(kDefaultHeight, PxToTwips(desktop.height())));
   }

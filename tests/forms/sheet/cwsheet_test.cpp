@@ -120,9 +120,10 @@ TEST_F(CWSHEETTest, AStoredGeometryNoScreenCanShowIsNamedAndTheDefaultTaken) {
   CWSHEET& s = sheet();
   ASSERT_EQ(boxes.texts().size(), 1);
   const QString text = boxes.texts()[0];
-  EXPECT_TRUE(text.startsWith("ORBEX5.INI の次の設定値は使えないので既定値で起動します。")) << text.toStdString();
-  for (const char* named : {"[ORBEXPOS] ACPOSLeft=-999999999", "[ORBEXPOS] ACPOSWidth=999999999",
-                            "[ORBEXPOS] ACPOSHeight=-40"})
+  EXPECT_TRUE(text.startsWith("ORBEX5.INI の次の設定値は使えないので既定値で起動します。"))
+      << text.toStdString();
+  for (const char* named :
+       {"[ORBEXPOS] ACPOSLeft=-999999999", "[ORBEXPOS] ACPOSWidth=999999999", "[ORBEXPOS] ACPOSHeight=-40"})
     EXPECT_TRUE(text.contains(named)) << named;
   EXPECT_FALSE(text.contains("ACPOSTop"));
   EXPECT_EQ(s.Top(), 1500);
@@ -264,8 +265,8 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" + MasterList.MasterFilePath +
-                                               "\r\n長さ "))
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" +
+                                              MasterList.MasterFilePath + "\r\n長さ "))
       << boxes.texts().last().toStdString();
 }
 
@@ -276,7 +277,8 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].contains(DmyDbsPath() + " を書き込めません (")) << boxes.texts()[0].toStdString();
+  EXPECT_TRUE(boxes.texts()[0].contains(DmyDbsPath() + " を書き込めません ("))
+      << boxes.texts()[0].toStdString();
   EXPECT_FALSE(boxes.texts()[0].contains("err code"));
   QDir(log.home.path()).rmdir("DMYDBS.DAT");
 
@@ -287,7 +289,8 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(ini + " に書き込めません")) << boxes.texts().last().toStdString();
+  EXPECT_TRUE(boxes.texts().last().startsWith(ini + " に書き込めません"))
+      << boxes.texts().last().toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath())) << "no work file without its LASTP";
   QDir().rmdir(ini);
 }

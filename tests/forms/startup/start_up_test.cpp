@@ -202,7 +202,8 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
     boxes.Answer(vbOK);
     EXPECT_EQ(load(), nullptr);
     ASSERT_EQ(boxes.texts().size(), 1);
-    EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") + " は UTF-8 で保存されています。\r\n"
+    EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") +
+                                            " は UTF-8 で保存されています。\r\n"
                                             "ORBEX5.INI は Windows-31J (Shift_JIS) で保存して下さい。"))
         << boxes.texts()[0].toStdString();
     EXPECT_FALSE(boxes.texts()[0].contains(QString::fromUtf8("設定が不完全です")));
@@ -258,7 +259,8 @@ TEST_F(StartWindowTest, AProgramFolderThatTakesNoFileIsToldAndTheProgramEndsWith
   EXPECT_EQ(exitCode, 1);
   EXPECT_FALSE(IsLoaded<ORBTOP>());
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("プログラムフォルダー\r\n" + blocker + "/ORBEX5\r\nにファイルを作れないので起動できません ("))
+  EXPECT_TRUE(boxes.texts()[0].startsWith("プログラムフォルダー\r\n" + blocker +
+                                          "/ORBEX5\r\nにファイルを作れないので起動できません ("))
       << boxes.texts()[0].toStdString();
 }
 
@@ -337,7 +339,8 @@ TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
     UnloadAllForms();
   }
   ASSERT_EQ(boxes.texts().size(), 2);
-  EXPECT_TRUE(boxes.texts()[1].contains(QString::fromUtf8("DMYDBS.DAT は前回の読込の後で書き換えられたか壊れています")))
+  EXPECT_TRUE(boxes.texts()[1].contains(
+      QString::fromUtf8("DMYDBS.DAT は前回の読込の後で書き換えられたか壊れています")))
       << boxes.texts()[1].toStdString();
 
   UnloadAllForms();
