@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
@@ -137,6 +140,16 @@ TEST_F(HamlogAccessTest, EachReasonALogDoesNotOpenForHasItsOwnMessage) {
   HamlogCloseDb(0);
   EXPECT_EQ(boxes.texts().last(),
             QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+
+  // A HAMLOG folder that takes no lock file (a folder in the lock file's place stands for it).
+  hamlogLib = HamlogLib{};  // a new session: no lock file held open
+  ASSERT_TRUE(QFile::remove(dir + "/HAMLOG.lck"));
+  ASSERT_TRUE(QDir(dir).mkdir("HAMLOG.lck"));
+  EXPECT_EQ(HamlogOpenDb(), 1);
+  EXPECT_TRUE(
+      HamlogOpenFailureText(Hamlog.LastResult).contains(QString::fromUtf8("ロックファイルが作れない")))
+      << HamlogOpenFailureText(Hamlog.LastResult).toStdString();
+  ASSERT_TRUE(QDir(dir).rmdir("HAMLOG.lck"));
 
   // A settings path naming another file, an empty file and a log cut inside its header.
   const QString notes = home.write("notes.txt", "not a log\r\n");
