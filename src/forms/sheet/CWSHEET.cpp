@@ -16,6 +16,8 @@
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "lookup/DxccTable.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -29,8 +31,6 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-
-SheetHooksState SheetHooks;
 
 namespace {
 
@@ -154,6 +154,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireCallBox();
   wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
@@ -163,7 +164,10 @@ void CWSHEET::wireHandlers() {
 
 // ---- Load
 
-void CWSHEET::Form_Load() { LoadSheet(); }
+void CWSHEET::Form_Load() {
+  listenToOtherPrograms();
+  LoadSheet();
+}
 
 void CWSHEET::LoadSheet() {
   SheetTallyState& t = SheetTally;
@@ -248,8 +252,7 @@ void CWSHEET::LoadSheet() {
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
-  Command4.setEnabled(
-      !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty());
+  Command4.setEnabled(roadsideListFound());
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -262,7 +265,7 @@ void CWSHEET::LoadSheet() {
     StartFlags.TipsMode = 0;
   }
   RigBkup.SetVisible(false);
-  if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+  LoadDXCCTable();
 }
 
 void CWSHEET::resetReadingAndViewState() {
@@ -411,6 +414,10 @@ void CWSHEET::ReadDispItems() {
   ReadShownBands();
   FillProgressSheet(progress_);
   ShowCodeRowCount();
+}
+
+bool CWSHEET::roadsideListFound() const {
+  return !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty();
 }
 
 void CWSHEET::ResetQsoPanel() {

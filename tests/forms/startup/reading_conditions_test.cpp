@@ -207,6 +207,11 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAPeriodThatIsNoDatesBeforeWritin
   EXPECT_TRUE(boxes.texts()[3].contains(QString::fromUtf8("より後です")));
   EXPECT_EQ(sheets, 0);
   EXPECT_EQ(stored("LASTCONDX", "STARTdate"), "20000101") << "nothing written";
+  // The end box's design text "99999999" stands for no end.
+  top->Text7.setText("20000101");
+  top->Text8.setText("99999999");
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(sheets, 1);
 }
 
 TEST_F(ReadingConditionsTest, StartButtonStoresTheConditionsAndShowsTheSheet) {
