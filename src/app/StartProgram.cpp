@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <memory>
 
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
@@ -28,6 +29,7 @@ bool StartProgram() {
   programLock() = std::move(lock);
 
   ConnectLookupWindows();
+  ConnectLogbookWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;

@@ -59,6 +59,9 @@ class CWSHEET : public VbForm {
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
+  // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
+  // selects it; its row, 0 when none.
+  int32_t BringCodeRowUp(const QString& code, int32_t fromRow = 1);
 
   // Form-level state.
   QString SpotUrl;
