@@ -63,6 +63,8 @@ TEMP_LOG::TEMP_LOG() {
   Command5.Click = [this] { browse(-100); };
   Command6.Click = [this] { browse(100); };
   Command4.Click = [this] { NewRecord(); };
+  // Alt+A reaches the window's key map (new record, then the frequency), not the caption's mnemonic.
+  Command4.setShortcut(QKeySequence());
   StatusBar1.MouseUp = [this](int button) {
     if (button == vbRightButton) rebuildIndexes();
   };
