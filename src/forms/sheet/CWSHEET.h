@@ -289,6 +289,7 @@ class CWSHEET : public VbForm {
   // The grid under the mouse: the QSO panel and the count row.
   void wireGridClicks();
   void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_DblClick();
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();

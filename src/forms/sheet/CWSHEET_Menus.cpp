@@ -7,6 +7,8 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/MemoDAT.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/lookup/LicenceSearchWindows.h"
 #include "forms/lookup/ViewMenkyo.h"
@@ -19,6 +21,7 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
+#include "logbook/LogWindowState.h"
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 
@@ -59,8 +62,20 @@ void CWSHEET::wireMenus() {
   goJARLaward.Click = [] { ShellOpen(kLeaguePage); };
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
+  LOGOPEN.Click = [] {
+    if (LogWindowState.LogWindowOpen == 1) {
+      if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+      return;
+    }
+    OpenLogWindow();
+  };
+  MEMOVIEW.Click = [this] {
+    MEMOVIEW.SetEnabled(false);
+    Form<MemoDAT>().Show();
+    MEMOVIEW.SetEnabled(true);
+  };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &LOGDATV, &QSLCHK, &MEMOVIEW, &QSL, &openRCONcfg}) m->SetEnabled(false);
+  for (Menu* m : {&LOGDATV, &QSLCHK, &QSL, &openRCONcfg}) m->SetEnabled(false);
   Command11.Click = [this] {
     SetMsgBoxCentre(*this);
     Text3.setFocus();

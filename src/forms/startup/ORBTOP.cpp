@@ -16,6 +16,7 @@
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
 #include "forms/awards/LeagueStationRun.h"
+#include "forms/logbook/MemoDAT.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
@@ -154,11 +155,15 @@ void ORBTOP::buildLayout() {
                   &aGrigSrhDX,  &w10,     &w18,      &w24,        &w1000,       &v50,          &v144,
                   &v430,        &v1000,   &v1200,    &v2400,      &v5600,       &v10G,         &v24G,
                   &v47G,        &v77G,    &v135K,    &v475K,      &JCCchk,       &xDXCC,
-                  &ELDER_AWARD, &jarlweb, &MichiGet, &myMemo,     &PEND,        &OnePointHelp, &hlp})
+                  &ELDER_AWARD, &jarlweb, &MichiGet, &PEND,        &OnePointHelp, &hlp})
     m->SetEnabled(false);
 }
 
 void ORBTOP::wireHandlers() {
+  myMemo.Click = [this] {
+    myMemo.SetEnabled(false);
+    MemoDAT::ShowHelpMemo();
+  };
   Command1.Click = [this] { Command1_Click(); };
   Check1.Click = [this] { Check1_Click(); };
   Label7.DblClick = [this] { Text7.setText("19520729"); };
