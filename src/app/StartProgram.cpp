@@ -3,8 +3,9 @@
 #include <QLockFile>
 #include <memory>
 
-#include "forms/logbook/TEMP_LOG.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
@@ -34,8 +35,9 @@ bool StartProgram() {
   ORBTOP* top = LoadedForm<ORBTOP>();
   if (!top) return false;
   top->Show();
-  // The tips opened by the start-up stay in front of the start window.
+  // The tips and the settings dialog opened by the start-up stay in front of the start window.
   if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();
+  if (ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>()) cfg->raise();
   return true;
 }
 

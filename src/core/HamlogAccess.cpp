@@ -124,26 +124,49 @@ int32_t ReadQsoMode(int32_t recNo) {
 }
 
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth) {
+  if (ReadQsoRecord(recNo) != 0) return 1;
+  if (TakeQsoCall() != 0) return 1;
+  TakeQsoDate();
+  if (depth == 1) return 0;
+  TakeQsoMode();
+  if (depth == 2) return 0;
+  TakeQsoBand();
+  if (depth == 3) return 0;
+  TakeQsoCode();
+  take(9, Qso.GridLocator);
+  TakeQsoQsl();
+  return 0;
+}
+
+int32_t ReadQsoRecord(int32_t recNo) {
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (Hamlog.LastResult != 0) {
     MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。2"));
     return 1;
   }
-  for (int f : {0, 6, 8, 7, 2, 10}) emptyBuffer(f);
-  if (!take(0, Qso.QsoCall)) return failedInside("THDLL2VB.DLLが見つかりません。3");
-  takeDate();
-  if (depth == 1) return 0;
-  take(7, Qso.QsoMode);
-  if (depth == 2) return 0;
-  take(6, Qso.QsoFreq);
-  FreqToBand();
-  if (depth == 3) return 0;
-  take(8, Qso.CodeFixed);
-  Qso.QsoCode = Qso.CodeFixed.trimmed();
-  take(9, Qso.GridLocator);
-  takeQsl(false);
   return 0;
 }
+
+int32_t TakeQsoCall() {
+  if (!take(0, Qso.QsoCall)) return failedInside("THDLL2VB.DLLが見つかりません。3");
+  return 0;
+}
+
+void TakeQsoDate() { takeDate(); }
+
+void TakeQsoMode() { take(7, Qso.QsoMode); }
+
+void TakeQsoBand() {
+  take(6, Qso.QsoFreq);
+  FreqToBand();
+}
+
+void TakeQsoCode() {
+  take(8, Qso.CodeFixed);
+  Qso.QsoCode = Qso.CodeFixed.trimmed();
+}
+
+void TakeQsoQsl() { takeQsl(false); }
 
 int32_t ReadQsoFull(int32_t recNo) {
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
@@ -173,6 +196,17 @@ int32_t ReadQsoFull(int32_t recNo) {
 
 void ClearQsoFieldBuffers() {
   for (int f : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) emptyBuffer(f);
+}
+
+QString HamlogDatabaseProblem(const QString& path) {
+  if (!IsFile(path)) return QString::fromUtf8("ファイルがありません");
+  int32_t handle = 0;
+  const int32_t r = dbf_open(path, handle);
+  dbf_close(handle);
+  if (r == HAMLOG_OK || r == HAMLOG_IN_USE) return {};
+  if (r == HAMLOG_MISSING) return QString::fromUtf8("ファイルがありません");
+  if (r == HAMLOG_IO_ERROR) return QString::fromUtf8("ファイルが読めません");
+  return QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません");
 }
 
 QString GetHamlogVersion() {

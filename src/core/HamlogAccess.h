@@ -47,7 +47,21 @@ int32_t ReadQsoMode(int32_t recNo);
 // Depth 1: call and date; 2: and mode; 3: and frequency and band; anything else: and code, grid, QSL.
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth);
 int32_t ReadQsoFull(int32_t recNo);
+// For scans that look at a few fields of every record: ReadQsoRecord loads the record (1 after the
+// same message as ReadQsoBasic when it cannot be read), then each Take puts its fields into Qso as
+// ReadQsoBasic does. TakeQsoCall is 1 after a message when the library gives no call sign.
+int32_t ReadQsoRecord(int32_t recNo);
+int32_t TakeQsoCall();
+void TakeQsoDate();
+void TakeQsoMode();
+void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
+void TakeQsoCode();
+void TakeQsoQsl();   // via and received mark
 void ClearQsoFieldBuffers();
+
+// Why the file cannot serve as HAMLOG's database ("" when it can): missing, a folder, not a HAMLOG
+// table. A database that HAMLOG holds right now is still one.
+QString HamlogDatabaseProblem(const QString& path);
 
 // HAMLOG's product version text ("5.40"), "" when it cannot be read.
 QString GetHamlogVersion();

@@ -29,3 +29,11 @@ struct QsoFieldsState {
 };
 
 extern QsoFieldsState Qso;
+
+// True when the reader turned the record's date into "YYYY-MM-DD" (a text that is no date is left raw).
+inline bool QsoDateIsValid(const QString& qsoDate) {
+  return qsoDate.size() == 10 && qsoDate[4] == u'-' && qsoDate[7] == u'-';
+}
+
+// What the operator is told of a record whose date is no date; the record is passed over.
+QString BadQsoDateMessage(int32_t recNo, const QString& rawDate);

@@ -34,13 +34,12 @@ QString ReadIniOr(const QString& section, const QString& key, const QString& fal
   return ReadIniKey(section, key).value_or(fallback);
 }
 
-void WriteIni(const QString& section, const QString& key, const QString& value) {
+bool WriteIni(const QString& section, const QString& key, const QString& value) {
   if (key == "NEW") {
     // Resets every setting to the first-run state.
-    if (FileExists(IniFilePath()) == 1) Kill(IniFilePath());
-    return;
+    return FileExists(IniFilePath()) == 0 || Kill(IniFilePath());
   }
-  WritePrivateProfileString(section, key, value, IniFilePath());
+  return WritePrivateProfileString(section, key, value, IniFilePath());
 }
 
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,

@@ -25,8 +25,9 @@ QString ReadIni(const QString& section, const QString& key);
 std::optional<QString> ReadIniKey(const QString& section, const QString& key);
 // ReadIni with the caller's default in place of a missing key.
 QString ReadIniOr(const QString& section, const QString& key, const QString& fallback);
-// Writes `value` under `key` of `section`. The key "NEW" deletes the whole file instead.
-void WriteIni(const QString& section, const QString& key, const QString& value);
+// Writes `value` under `key` of `section`. The key "NEW" deletes the whole file instead. False when
+// the file could not be written (it is then as it was).
+bool WriteIni(const QString& section, const QString& key, const QString& value);
 
 // A stored whole number, or `fallback` with "[section] key=text" added to `failures`: an unusable
 // value is named and its default taken, the file left as it is.

@@ -3,3 +3,4 @@
 SharedSettingsState Settings;
 ReadConditionsState ReadConditions;
 StartFlagsState StartFlags;
+CallBoxState CallBox;

@@ -71,3 +71,11 @@ struct StartFlagsState {
 };
 
 extern StartFlagsState StartFlags;
+
+// The call sign of the progress sheet's call box, upper case and trimmed, as its last non-empty change
+// left it; the entry and QSO windows read it.
+struct CallBoxState {
+  QString StationCall;
+};
+
+extern CallBoxState CallBox;

@@ -46,8 +46,7 @@ void readHamlogAndConditions(StartupReading& r) {
   s.StoredHdbDate = ReadIniOr("ORB", "DBSDate", "ORB");
   s.MmqslDefFile = ReadIniOr("ORB", "MMQSL", "");
   s.QslSendMark = ReadIniOr("ORB", "QSLSendMark", "");
-  const QString program = s.QslProgramPath.toUpper();
-  s.QslProgramSet = program.contains("HLQSLN.EXE") || program.contains("MMQSL.EXE") ? 1 : 0;
+  s.QslProgramSet = QslProgramSetOf(s.QslProgramPath);
   s.ModeCount = ReadIniOr("ORB", "MODEC", "0");
   const int32_t modeCount = StoredNumber("ORB", "MODEC", s.ModeCount, 0, r.Failures);
 
@@ -198,6 +197,11 @@ StartupReading ReadStartupSettings() {
   Hamlog.HamlogExePath = *exe;
   readHamlogAndConditions(r);
   return r;
+}
+
+int32_t QslProgramSetOf(const QString& qslProgramPath) {
+  const QString program = qslProgramPath.toUpper();
+  return program.contains("HLQSLN.EXE") || program.contains("MMQSL.EXE") ? 1 : 0;
 }
 
 void ReadHamlogShareSetting() { Settings.HamlogShare = ReadIniOr("ORB", "HL share", "") == "1" ? "1" : "0"; }

@@ -38,6 +38,9 @@ struct StartupReading {
 // set is known.
 StartupReading ReadStartupSettings();
 
+// 1 when the QSL program is one the program can drive (HLQSLN.EXE or MMQSL.EXE in the path), else 0.
+int32_t QslProgramSetOf(const QString& qslProgramPath);
+
 // [ORB] "HL share" into Settings.HamlogShare ("1" or "0").
 void ReadHamlogShareSetting();
 

@@ -7,6 +7,7 @@
 #include "core/QsoRules.h"
 #include "logbook/CodeMaster.h"
 #include "logbook/LocalTime.h"
+#include "lookup/CodeListState.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
@@ -118,8 +119,8 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   }
   result.outcome = DxCodeSearchResult::Found;
   if (result.rows.size() == 1) {
-    LocalTime.LongitudeDegrees = result.rows[0].degrees;
-    LocalTime.LongitudeSide = result.rows[0].side;
+    CodeListShared.LocalLongitude = result.rows[0].degrees;
+    CodeListShared.LocalLongitudeSide = result.rows[0].side;
     CalcLocalTimeGreeting();
   }
   return result;

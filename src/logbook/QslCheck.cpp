@@ -16,7 +16,7 @@ bool MarkQslReceived(int32_t recNo) {
   Hamlog.LastResult = mark.isEmpty() ? int32_t(HAMLOG_BAD_ARGUMENT)
                                      : QSL_Rcv(Hamlog.Thw, recNo, static_cast<unsigned char>(ansi[0]));
   if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=") + QString::number(recNo) + ")");
+    MsgBox(QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=") + QString::number(recNo) + QString::fromUtf8("）"));
     return false;
   }
   return true;

@@ -39,10 +39,21 @@ QString unreadableNote(int32_t n) {
   return n > 0 ? u8("　（読めなかったデータ ") + QString::number(n) + u8(" 件）") : QString();
 }
 
-void byRecordNumber(std::vector<QStringList>& rows) {
-  std::stable_sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
-    return RecordNumberOf(a[0]) < RecordNumberOf(b[0]);
-  });
+// Rows with the record number each was read from.
+using NumberedRows = std::vector<std::pair<int32_t, QStringList>>;
+
+std::vector<QStringList> byRecordNumber(NumberedRows& rows) {
+  std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<QStringList> out;
+  out.reserve(rows.size());
+  for (auto& r : rows) out.push_back(std::move(r.second));
+  return out;
+}
+
+QString trimmedField(int field) {
+  QString text;
+  if (ThwString(text, Hamlog.Thw, field) != 0) return {};
+  return text.remove(QChar(0)).trimmed();
 }
 
 bool countsAsReceived(const QString& mark) {
@@ -90,31 +101,35 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
   }
   // A town or village (six characters ending in a letter) counts for the gun of its first five.
   const bool gunKey = key.size() == 5;
+  NumberedRows rows;
+  rows.reserve(hits.size());
+  // The rows are read into texts of their own; the shared field buffers are left blank once.
+  ClearQsoFieldBuffers();
   for (const int32_t recNo : hits) {
-    ClearQsoFieldBuffers();
     if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
       ++list.unreadable;
       continue;
     }
-    QStringList row = QsoRowOfRecord(recNo, {'-', false});
-    const QString code = row[9].trimmed();
+    // The filter's three fields first: most records of a long run fail it.
+    const QString code = trimmedField(8);
     const bool inGun = gunKey && code.size() == 6 && !code.back().isDigit();
     if ((inGun ? code.left(5) : code) != key) continue;
-    if (mode != "MIX" && row[8].trimmed() != mode) continue;
-    if (band != kAllBands && FreqPCheck(row[7].trimmed()) != band) continue;
+    if (mode != "MIX" && trimmedField(7) != mode) continue;
+    if (band != kAllBands && FreqPCheck(trimmedField(6)) != band) continue;
+    QStringList row = QsoRowOfRecord(recNo, {'-', false});
     row[1] = row[1].trimmed();
     row[7] = row[7].trimmed();
     row[8] = row[8].trimmed();
     row[9] = code;
-    list.rows.push_back(std::move(row));
+    rows.emplace_back(recNo, std::move(row));
   }
   HamlogCloseDb(0);
 
-  if (list.rows.empty()) {
-    list.notice = u8("この地域とは1st QSO です。");
+  if (rows.empty()) {
+    list.notice = u8("この地域とは1st QSO です。") + unreadableNote(list.unreadable);
     return list;
   }
-  byRecordNumber(list.rows);
+  list.rows = byRecordNumber(rows);
   list.outcome = QsoList::Listed;
   list.caption = key + u8("とのＱＳＯ一覧 ") + QString::number(list.rows.size()) + u8("回") +
                  unreadableNote(list.unreadable);
@@ -146,6 +161,12 @@ QsoList ListStationQsos(QString& call) {
     return list;
   }
   if (call.isEmpty()) return list;
+  for (const QChar c : call)
+    if (!(c.isDigit() || c == '/' || (c.unicode() < 0x80 && c.isLetter()))) {
+      MsgBox(u8("コールサインに使えない文字が含まれています。（") + call + u8("）"));
+      list.outcome = QsoList::BadCall;
+      return list;
+    }
   const bool japanese = IsJapaneseCall(NormaliseCallSign(call, false));
   call = NormaliseCallSign(call, japanese);
   const bool checkMode = LogWindowState.QslCheckMode == 1;
@@ -163,11 +184,12 @@ QsoList ListStationQsos(QString& call) {
   // record past them ends the run; a "/" form that is another station (a foreign call's area
   // designator) is passed over, so that the portable forms behind it are still found.
   const QString slashForm = call + "/";
+  NumberedRows rows;
+  ClearQsoFieldBuffers();
   bool first = true;
   for (int32_t recNo = Vidx_search(Hamlog.Thw, call, 16); recNo > 0; recNo = Vidx_next(Hamlog.Thw, 16)) {
     const bool wasFirst = first;
     first = false;
-    ClearQsoFieldBuffers();
     if (THW_read(Hamlog.Thw, recNo, 3) != 0) {
       ++list.unreadable;
       continue;
@@ -184,15 +206,15 @@ QsoList ListStationQsos(QString& call) {
     row[1] = stored;
     QString flags;
     if (ThwString(flags, Hamlog.Thw, 16) == 0) QslFlagsToText(flags.remove(QChar(0)).trimmed());
-    list.rows.push_back(std::move(row));
+    rows.emplace_back(recNo, std::move(row));
   }
   HamlogCloseDb(0);
 
-  if (list.rows.empty()) {
-    list.notice = none;
+  if (rows.empty()) {
+    list.notice = none + unreadableNote(list.unreadable);
     return list;
   }
-  byRecordNumber(list.rows);
+  list.rows = byRecordNumber(rows);
   list.outcome = QsoList::Listed;
   const QString n = QString::number(list.rows.size());
   list.caption = checkMode ? call + u8("局のＱＳＬ未ＣＦＭは ") + n +

@@ -18,6 +18,7 @@ struct QsoList {
     NoIndex,     // the code index could not be opened: nothing is said
     OpenFailed,  // HAMLOG could not be opened (already said)
     Busy,        // HAMLOG was open for another operation: nothing is done
+    BadCall,     // the call holds characters no call sign has (said)
   };
   Outcome outcome = NoQso;
   std::vector<QStringList> rows;  // 19 cells each, in record order

@@ -1,5 +1,6 @@
 #include "rig/RigLink.h"
 
+#include <QPointer>
 #include <algorithm>
 #include <deque>
 #include <vector>
@@ -16,7 +17,8 @@ namespace {
 
 struct LinkState {
   SerialPort* port = nullptr;
-  VbTimer* timer = nullptr;
+  VbTimer* timer = nullptr;          // the link's own
+  QPointer<VbTimer> handedTimer;     // a window's
   std::vector<RigListener*> listeners;
   bool running = false;
   int32_t generation = 0;          // counts opens and closes
@@ -105,11 +107,20 @@ void RigSetStatus(const QString& text) {
 
 VbTimer& RigPollTimer() {
   LinkState& l = link();
+  if (l.handedTimer) return *l.handedTimer;
   if (!l.timer) {
     l.timer = new VbTimer(nullptr, 0, false);
     l.timer->Timer = [] { RigPollTick(); };
   }
   return *l.timer;
+}
+
+void SetRigPollTimer(VbTimer* timer) {
+  VbTimer& before = RigPollTimer();
+  const bool running = before.Enabled() && before.Interval() > 0;
+  before.SetEnabled(false);
+  link().handedTimer = timer;
+  if (running) RigPollStart();
 }
 
 void RigPortOpen() {
@@ -245,7 +256,8 @@ QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)
 }
 
 QString RigReadText(int32_t max, char terminator) {
-  const QByteArray bytes = RigReadBytes(max, [terminator](const QByteArray& got) { return got.endsWith(terminator); });
+  const QByteArray bytes = RigReadBytes(
+      max, [terminator](const QByteArray& got) { return terminator != '\0' && got.endsWith(terminator); });
   RigPortState.RxText = FromAnsi(bytes);
   return RigPortState.RxText;
 }

@@ -44,8 +44,10 @@ void RigPollStop();
 void RigPollTick();
 // One poll cycle with the current model's reader.
 void RigPoll();
-// The timer the poll runs on (for the windows that show whether it runs, and for tests).
+// The timer the poll runs on: the one a window handed over (the start window's), else the link's own.
 VbTimer& RigPollTimer();
+// The start window hands its timer over (its tick runs RigPollTick); nullptr gives the link's own back.
+void SetRigPollTimer(VbTimer* timer);
 
 // Runs `body` as one exchange: now, or when the running exchange ends. After it, a port that went away
 // is reported and opened again.
@@ -61,7 +63,7 @@ void RigPurgeInput();
 // Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is
 // whole; returns them.
 QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
-// Reads text (Windows-31J) into RxText, ending early at `terminator`.
+// Reads text (Windows-31J) into RxText, ending early at `terminator` (none: '\0').
 QString RigReadText(int32_t max, char terminator);
 
 // Publishes a reading of `rigHz` Hz (before the transverter offset): FreqHz, FreqText, the listeners.

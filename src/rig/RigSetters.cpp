@@ -112,6 +112,25 @@ void RigTuneTo(int64_t hz) {
   RigSetFreqHz(hz);
 }
 
+bool RigSendBandCommand(const QString& heading) {
+  const QString& m = RigPortState.RigModel;
+  if (m != "FT991" && m != "FT2000") return false;
+  static const QList<std::pair<const char*, const char*>> kBands = {
+      {"1.9MHZ", "00"}, {"3.5MHZ", "01"}, {"7MHZ", "03"},  {"10MHZ", "04"},  {"14MHZ", "05"},  {"18MHZ", "06"},
+      {"21MHZ", "07"},  {"24MHZ", "08"},  {"28MHZ", "09"}, {"50MHZ", "10"},  {"144MHZ", "15"}, {"430MHZ", "16"}};
+  const QString key = heading.toUpper();
+  for (const auto& [band, code] : kBands) {
+    if (key != QLatin1String(band)) continue;
+    if (RigPortState.PortOpen != 1) return false;
+    RigExchange([c = QString(code)] {
+      RigPurgeInput();
+      sendText("BS" + c + ";");
+    });
+    return true;
+  }
+  return false;
+}
+
 void RigShiftRitXit(int32_t hz) {
   const RigModelInfo* m = model();
   if (!m || m->RitDigits == 0) return;

@@ -23,6 +23,10 @@ void RigSwapVFO();
 // off, the frequency sent (polling restarts).
 void RigTuneTo(int64_t hz);
 
+// The band command of an FT2000 / FT991 for a band column's heading ("7MHz" sends "BS03;"); other
+// headings, other models and a closed port send nothing. True when the command is on its way.
+bool RigSendBandCommand(const QString& heading);
+
 // XIT on with the offset (Hz), or off for 0: KENWOOD, FT2000 and FT991 only.
 void RigShiftRitXit(int32_t hz);
 // The companion program's CW text or keyer-memory request for the current model's family.

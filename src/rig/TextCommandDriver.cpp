@@ -115,7 +115,8 @@ class TextCommands : public RigDriver {
 
   static void pollJst(const RigModelInfo& m) {
     if (!send("H1\r") || !send("I1\r")) return;
-    const QString answer = RigReadText(m.ReplyLength, '\r');
+    // Its fixed-length status, read whole.
+    const QString answer = RigReadText(m.ReplyLength, '\0');
     if (!send("I0\r") || !send("H0\r")) return;
     const std::optional<int64_t> hz = digitsAt(answer, 5, 12);
     if (!hz) {

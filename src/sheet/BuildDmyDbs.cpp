@@ -91,10 +91,6 @@ void reusePreviousFile(SheetProgress& progress) {
   collateAndFill(progress, data);
 }
 
-// The reader gives "YYYY-MM-DD" for a date and leaves a raw text that is no date (eight characters at
-// most) as it stands.
-bool isConvertedDate(const QString& d) { return d.size() == 10 && d[4] == u'-' && d[7] == u'-'; }
-
 // [ORB] LASTP := value; false when the settings file does not hold it afterwards.
 bool writeLastp(const QString& value) {
   WriteIni("ORB", "LASTP", value);
@@ -191,10 +187,8 @@ void BuildDmyDbs(SheetProgress& progress) {
       pumpClock.restart();
     }
     if (!QsoPassesConditions()) continue;
-    if (!isConvertedDate(Qso.QsoDate)) {
-      MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(t.ReadPosition) +
-                 QStringLiteral(") は\r\n日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"),
-             vbOKOnly);
+    if (!QsoDateIsValid(Qso.QsoDate)) {
+      MsgBox(BadQsoDateMessage(t.ReadPosition, Qso.RawDate), vbOKOnly);
       continue;
     }
     const Yyyymmdd date(Qso.QsoDate);

@@ -138,3 +138,15 @@ TEST_F(HamlogAccessTest, EmptyLogAndHeaderAndVersion) {
   Hamlog.HamlogExePath = home.file("missing\\Hamlogw.exe");
   EXPECT_EQ(GetHamlogVersion(), "");
 }
+
+TEST(HamlogDatabaseProblem, NamesWhyAFileIsNoDatabase) {
+  TempHome home;
+  hamlogLib = HamlogLib{};
+  const QString dir = home.file("HAMLOG");
+  ASSERT_TRUE(hamlogdb::Create(dir).Ok());
+  EXPECT_EQ(HamlogDatabaseProblem(hamlogdb::DatabasePath(dir)), "");
+  EXPECT_EQ(HamlogDatabaseProblem(home.file("gone/HAMLOG.HDB")), QString::fromUtf8("ファイルがありません"));
+  EXPECT_EQ(HamlogDatabaseProblem(dir), QString::fromUtf8("ファイルがありません")) << "a folder";
+  EXPECT_EQ(HamlogDatabaseProblem(home.write("x/HAMLOG.HDB", "plain text, no table")),
+            QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません"));
+}

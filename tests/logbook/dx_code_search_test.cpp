@@ -7,6 +7,7 @@
 
 #include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
+#include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
@@ -70,8 +71,8 @@ TEST_F(DxSearch, OneEntitySetsTheLongitudeAndTheLocalTimeAtOnce) {
   EXPECT_EQ(r.rows[0].head, "KH");
   EXPECT_EQ(r.rows[0].tail, "6");
   EXPECT_EQ(r.rows[0].side, QString::fromUtf8("西経"));
-  EXPECT_EQ(LocalTime.LongitudeDegrees, 157);
-  EXPECT_EQ(LocalTime.LocalTimeText, "02:00");  // 12:00 UTC less 10 hours
+  EXPECT_EQ(CodeListShared.LocalLongitude, 157);
+  EXPECT_EQ(CodeListShared.LocalTimeText, "02:00");  // 12:00 UTC less 10 hours
   EXPECT_EQ(caption, "Local Time(Abt)=> 02:00");
 }
 
@@ -79,7 +80,7 @@ TEST_F(DxSearch, AShortPrefixListsEveryLaterEntityThatBeginsLikeIt) {
   // "ZL1ABC": "3ZL1" and "3ZL" miss, "3Z" hits the placeholder, which stands for 708A.
   const DxCodeSearchResult r = SearchDxCode("ZL1ABC");
   EXPECT_EQ(codes(r), (QStringList{"708A", "709A", "710A"}));
-  EXPECT_EQ(LocalTime.LocalTimeText, "");  // several: the operator picks first
+  EXPECT_EQ(CodeListShared.LocalTimeText, "");  // several: the operator picks first
 }
 
 TEST_F(DxSearch, AnAbolishedEntityHandsOnWithinItsPrefixOnly) {
@@ -126,11 +127,12 @@ TEST_F(DxSearch, AustralianRecordsChooseByTheThirdCharacter) {
 
 TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {
   LocalTime = {};
+  CodeListShared = {};
   const auto at = [](int degrees, const char* side) {
-    LocalTime.LongitudeDegrees = degrees;
-    LocalTime.LongitudeSide = QString::fromUtf8(side);
+    CodeListShared.LocalLongitude = degrees;
+    CodeListShared.LocalLongitudeSide = QString::fromUtf8(side);
     CalcLocalTimeGreeting();
-    return LocalTime.LocalTimeText;
+    return CodeListShared.LocalTimeText;
   };
   clockAt(21, 0);  // 12:00 UTC
   EXPECT_EQ(at(135, "東経"), "21:00");
@@ -141,7 +143,7 @@ TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {
   EXPECT_EQ(at(181, "西経"), "00:00");  // either side of 180 degrees: 12 hours
   EXPECT_EQ(at(180, "東経"), "00:00");
   EXPECT_EQ(at(182, "西経"), "21:00");  // out of range: 135 east
-  EXPECT_EQ(LocalTime.LongitudeSide, QString::fromUtf8("東経"));
+  EXPECT_EQ(CodeListShared.LocalLongitudeSide, QString::fromUtf8("東経"));
   clockAt(11, 30);  // 02:30 UTC
   EXPECT_EQ(at(75, "西経"), "21:30");
   clockAt(5, 0);  // 20:00 UTC the day before
@@ -152,6 +154,7 @@ TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {
   EXPECT_EQ(at(30, "東経"), "04:00");
   ResetClock();
   LocalTime = {};
+  CodeListShared = {};
 }
 
 }  // namespace

@@ -181,6 +181,11 @@ TEST_F(StationList, AnUnknownStationIsAFirstQsoAndABusyLogIsLeftAlone) {
   QString empty;
   EXPECT_EQ(ListStationQsos(empty).outcome, QsoList::NoQso);
   EXPECT_TRUE(boxes.texts().isEmpty());
+  // Characters no call sign has: said, nothing searched.
+  boxes.Answer(vbOK);
+  QString odd = QString::fromUtf8("JA1あ");
+  EXPECT_EQ(ListStationQsos(odd).outcome, QsoList::BadCall);
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("コールサインに使えない文字が含まれています。（JA1あ）")});
 }
 
 TEST_F(StationList, TheLastListedQsosFlagsStayInTheSharedQslText) {

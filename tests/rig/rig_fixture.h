@@ -47,6 +47,8 @@ class RigLinkTest : public ::testing::Test {
   }
   // A simulated `model` on its own pseudo-terminal, and the link opened to it.
   PtyTransceiver& Connect(const QString& model, const QString& civAddress = "94") {
+    // The port goes before its terminal: a pseudo-terminal's number is free again once its rig goes.
+    RigPortClose();
     rig = std::make_unique<PtyTransceiver>(model, static_cast<unsigned char>(civAddress.toUInt(nullptr, 16)));
     RigPortState.RigModel = model;
     RigPortState.PortName = rig->PortName();

@@ -124,3 +124,12 @@ TEST_F(Tuning, CwMessagesPerFamily) {
   EXPECT_EQ(icom.Commands(), QList<QByteArray>({Hex("FEFE94E017") + QByteArray(30, 'A') + Hex("FD"),
                                                 Hex("FEFE94E017FFFD"), Hex("FEFE94E017") + "5NN" + Hex("FD")}));
 }
+
+TEST_F(Tuning, BandCommandsFromTheSheetsHeadings) {
+  PtyTransceiver& r = Connect("FT2000");
+  for (const char* h : {"7MHz", "144MHz", "1.9MHz", "1.2GHz", "ｻﾃﾗｲﾄ", "CODE"}) RigSendBandCommand(h);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"BS03;", "BS15;", "BS00;"}));
+  PtyTransceiver& k = Connect("KENWOOD");
+  EXPECT_FALSE(RigSendBandCommand("7MHz"));
+  EXPECT_TRUE(k.Commands().isEmpty());
+}

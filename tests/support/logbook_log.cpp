@@ -6,31 +6,14 @@
 #include "core/MasterList.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
-#include "logbook/LocalTime.h"
-#include "logbook/LogWindowState.h"
-#include "logbook/QslCheck.h"
-#include "logbook/QsoLists.h"
 #include "logbook/QsoRow.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/vbfile.h"
 #include "support/shared_state.h"
 
-namespace {
-
-void resetLogbookState() {
-  ResetSharedState();
-  LogWindowState = {};
-  EntryWindowHooks = {};
-  LocalTime = {};
-  QslCheck = {};
-  QsoListShared = {};
-}
-
-}  // namespace
-
 void LogbookTest::SetUp() {
-  resetLogbookState();
+  ResetSharedState();
   hamlogLib = HamlogLib{};
   dir = home.file("HAMLOG");
   ASSERT_TRUE(hamlogdb::Create(dir).Ok());
@@ -57,7 +40,7 @@ void LogbookTest::TearDown() {
   HamlogCloseDb(0);
   ResetClock();
   hamlogLib = HamlogLib{};
-  resetLogbookState();
+  ResetSharedState();
 }
 
 void LogbookTest::WriteMaster(const std::vector<hamlog::MasterEntry>& entries) {

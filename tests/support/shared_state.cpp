@@ -11,11 +11,16 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ACCSheet.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
-#include "forms/awards/ACCSheet.h"
 #include "forms/startup/ORBTOP.h"
+#include "logbook/LocalTime.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QslCheck.h"
+#include "logbook/QsoLists.h"
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
@@ -36,13 +41,13 @@ void ResetSharedState() {
   BandLayout = {};
   BandLayoutHooks = {};
   ShownBands.fill("1");
+  CallBox = {};
   DisplayItems = {};
   DesignatedCityDef = {};
   RigPortState = {};
   SheetTally = {};
   BandTotals = {};
   StartWindowHooks = {};
-  SheetHooks = {};
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
@@ -52,4 +57,10 @@ void ResetSharedState() {
   DxccTable = {};
   CodeListShared = {};
   HttpSettings = {};
+  LogWindowState = {};
+  EntryWindowHooks = {};
+  LocalTime = {};
+  QslCheck = {};
+  QsoListShared = {};
+  QsoWindowState = {};
 }

@@ -1,13 +1,17 @@
-// Every test executable starts here: a QApplication exists for the whole run, headless, and a box
-// nobody answers (or an answer nobody used) fails the running test instead of hanging it.
+// Every test executable starts here: a QApplication exists for the whole run, headless, with a runtime
+// folder of its own (so the local sockets of tests running side by side never meet), and a box nobody
+// answers (or an answer nobody used) fails the running test instead of hanging it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include "platform/ui/testhooks.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir runtime;
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   SetUiFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });

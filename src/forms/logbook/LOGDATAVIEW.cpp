@@ -4,6 +4,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LogGridLayout.h"
+#include "forms/sheet/CWSHEET.h"
 #include "logbook/LogPage.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
@@ -49,7 +50,7 @@ LOGDATAVIEW::LOGDATAVIEW() {
 
 void LOGDATAVIEW::OpenViewer() {
   LOGDATAVIEW& v = Form<LOGDATAVIEW>();
-  if (v.IsUnloaded()) return;  // HAMLOG could not be opened (said)
+  if (v.IsUnloaded()) return;  // HAMLOG could not be opened (said; the unload took the sheet's mark)
   v.Show();
   LogWindowState.LogViewerOpen = 1;
 }
@@ -208,6 +209,7 @@ void LOGDATAVIEW::Form_QueryUnload(int&, int) {}
 
 void LOGDATAVIEW::Form_Unload(int&) {
   LogWindowState.LogViewerOpen = 0;
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->LOGDATV.SetChecked(false);
   SaveColumnWidths(MSFlexGrid1, 17);
   if (Top() > 0) {
     WriteIni("CFGPOS", "HLDVPOSTop", QString::number(Top()));

@@ -1,8 +1,10 @@
-// How the other windows reach the entry window: opening it for a new QSO, showing a stored one, and
-// the hooks that the lists, the code list and the local-time greeting call.
+#include "forms/logbook/LogbookWindows.h"
+
 #include "core/HamlogAccess.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
+#include "forms/sheet/CWSHEET.h"
+#include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/CodeListState.h"
@@ -33,6 +35,8 @@ void ShowStoredQso(int32_t recNo) {
 }
 
 void ConnectLogbookWindows() {
+  CodeListHooks.CalcLocalTimeGreeting = [] { CalcLocalTimeGreeting(); };
+  CodeListHooks.QslCheckMode = [] { return LogWindowState.QslCheckMode; };
   EntryWindowHooks.ShowStoredQso = ShowStoredQso;
   EntryWindowHooks.OpenLogWindow = OpenLogWindow;
   EntryWindowHooks.NameText = [] {
@@ -48,15 +52,8 @@ void ConnectLogbookWindows() {
       w->Text13.setText(qth);
     }
   };
-  CodeListHooks.QslCheckMode = [] { return LogWindowState.QslCheckMode; };
   CodeListHooks.SetEntryCaption = [](const QString& caption) {
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->setWindowTitle(caption);
-  };
-  CodeListHooks.CalcLocalTimeGreeting = [] {
-    LocalTime.LongitudeDegrees = CodeListShared.LocalLongitude;
-    LocalTime.LongitudeSide = CodeListShared.LocalLongitudeSide;
-    CalcLocalTimeGreeting();
-    CodeListShared.LocalTimeText = LocalTime.LocalTimeText;
   };
   LocalTime.ShowLocalTime = [](const QString& caption) {
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) {
@@ -64,4 +61,38 @@ void ConnectLogbookWindows() {
       w->LT.SetVisible(LogWindowState.QslCheckMode != 1);
     }
   };
+}
+
+void SearchDxCodeToWindows(const QString& callText) {
+  // A list left from an earlier search is not mixed with this one.
+  UnloadForm<CODE_LIST>();
+  const DxCodeSearchResult result = SearchDxCode(callText);
+  if (result.outcome != DxCodeSearchResult::Found) return;
+  const DxEntityRow& first = result.rows.front();
+  if (result.rows.size() == 1) {
+    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(first.code);
+    if (CodeListHooks.PutCodeAndQth) CodeListHooks.PutCodeAndQth(first.code, first.name);
+    return;
+  }
+  CodeListShared.JaCodeListMode = 0;
+  CODE_LIST& list = Form<CODE_LIST>();
+  list.SetWidth(5215);
+  FlexGrid& g = list.MSFlexGrid1;
+  g.SetFixedCols(1);
+  g.SetLeftCol(1);  // the load's five fixed columns had scrolled the first ones out of view
+  g.Move(g.Left(), g.Top(), 5000, g.Height());
+  for (int c = 5; c <= 20; ++c) g.SetColWidth(c, 0);
+  g.SetRows(1);
+  for (size_t i = 0; i < result.rows.size(); ++i) {
+    const DxEntityRow& e = result.rows[i];
+    const int r = int(i) + 1;
+    g.AddItem(r == 1 ? QString() : QString::number(r));
+    g.SetTextMatrix(r, 1, e.code);
+    g.SetTextMatrix(r, 2, e.name);
+    g.SetTextMatrix(r, 3, e.head);
+    g.SetTextMatrix(r, 4, e.tail);
+    g.SetTextMatrix(r, 22, e.side);
+    g.SetTextMatrix(r, 23, QString::number(e.degrees));
+  }
+  list.Show();
 }

@@ -150,14 +150,17 @@ bool QSODATA::showList(const QsoList& list) {
 void QSODATA::ShowAreaQsos(const QString& key, int32_t band, const QString& mode) {
   UnloadForm<QSODATA>();
   QsoWindowState.AreaListMode = 1;
+  QsoWindowState.ReissueHistoryMode = 0;  // a history unloaded by the program would still say 1
   showList(ListAreaQsos(key, band, mode));
 }
 
 void QSODATA::ShowStationQsos(QString& call) {
   UnloadForm<QSODATA>();
   QsoWindowState.AreaListMode = 0;
+  QsoWindowState.ReissueHistoryMode = 0;
   const QsoList list = ListStationQsos(call);
-  if (list.outcome == QsoList::Busy || list.outcome == QsoList::OpenFailed) return;
+  if (list.outcome == QsoList::Busy || list.outcome == QsoList::OpenFailed || list.outcome == QsoList::BadCall)
+    return;
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
     sheet->Frame1.hide();
     sheet->Label2.setText(u8("データ読み込み中です  ＱＲＸ"));
@@ -169,6 +172,7 @@ void QSODATA::ShowStationQsos(QString& call) {
 
 void QSODATA::ShowReissueHistory() {
   UnloadForm<QSODATA>();
+  QsoWindowState.AreaListMode = 0;
   QsoWindowState.ReissueHistoryMode = 1;
   Form<QSODATA>().Show();
 }
@@ -279,18 +283,24 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
     return;
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));
-  if (keyCode == vbKeyReturn) {
-    if (EntryWindowHooks.ShowStoredQso) openQso(recNo, false);
+  bool marked = false;
+  if (keyCode == vbKeyReturn && EntryWindowHooks.ShowStoredQso) {
+    openQso(recNo, false);
+    if (Hamlog.LastResult == 0) return;  // open for the entry window
   } else if (keyCode == vbKeyInsert) {
     // A mark HAMLOG did not take is said and not shown.
-    if (!MarkQslReceived(recNo)) return;
-    MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
-    // The progress data kept from the last reading no longer match HAMLOG.
-    if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
-    StartFlags.StartWithPreviousData = 0;
-    if (QslCheck.SkipNewBandCheck == 0)
-      QSLCHECK(MSFlexGrid1.TextMatrix(row, 7).trimmed(), MSFlexGrid1.TextMatrix(row, 8).trimmed());
+    marked = MarkQslReceived(recNo);
+    if (marked) {
+      MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
+      // The progress data kept from the last reading no longer match HAMLOG.
+      if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
+      StartFlags.StartWithPreviousData = 0;
+    }
   }
+  // Left open, HAMLOG would turn away the next station list (it runs only while HAMLOG is closed).
+  HamlogCloseDb(0);
+  if (marked && QslCheck.SkipNewBandCheck == 0)
+    QSLCHECK(MSFlexGrid1.TextMatrix(row, 7).trimmed(), MSFlexGrid1.TextMatrix(row, 8).trimmed());
 }
 
 void QSODATA::FollowCodeOnSheet() {

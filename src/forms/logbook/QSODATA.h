@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "logbook/QsoLists.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
@@ -56,8 +57,8 @@ class QSODATA : public VbForm {
   FlexGrid MSFlexGrid1{this};
 
  private:
-  static bool showList(const struct QsoList& list);
-  void fillRows(const struct QsoList& list);
+  static bool showList(const QsoList& list);
+  void fillRows(const QsoList& list);
   void saveLayout(bool position);
   void copyName(int row, bool fullTrim);
   void openQso(int32_t recNo, bool sayFailure);

@@ -15,6 +15,7 @@
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
+#include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
@@ -177,7 +178,7 @@ void TEMP_LOG::Form_Load() {
   RecordSaved = 0;
   LogWindowState.StoredRecordShown = 0;
   if (LogWindowState.QslCheckMode != 1) {
-    LT.SetVisible(!LocalTime.LocalTimeText.isEmpty());
+    LT.SetVisible(!CodeListShared.LocalTimeText.isEmpty());
     Qrcv.SetVisible(false);
     setReportLock(5, Settings.HisRstDefault == 1);
     setReportLock(6, Settings.MyRstDefault == 1);

@@ -185,5 +185,3 @@ class TEMP_LOG : public VbForm, public RigListener {
 void OpenLogWindow();
 // Shows the record just read into Hamlog.Thw in the entry window (opened when needed).
 void ShowStoredQso(int32_t recNo);
-// Installs the entry window's hooks in the lists, the code list and the local-time greeting.
-void ConnectLogbookWindows();

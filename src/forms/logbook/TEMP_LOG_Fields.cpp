@@ -6,12 +6,12 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/CodeMaster.h"
-#include "logbook/DxCodeSearch.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
 #include "lookup/CodeListState.h"
@@ -92,26 +92,7 @@ void TEMP_LOG::wireFields() {
     HamlogCloseDb(0);
     QString call = Text1.text().trimmed();
     QSODATA::ShowStationQsos(call);
-    const DxCodeSearchResult dx = SearchDxCode(Text1.text());
-    if (dx.outcome == DxCodeSearchResult::Found && dx.rows.size() > 1) {
-      CodeListShared.JaCodeListMode = 0;
-      UnloadForm<CODE_LIST>();
-      CODE_LIST& list = Form<CODE_LIST>();
-      list.SetWidth(5215);
-      FlexGrid& g = list.MSFlexGrid1;
-      g.SetRows(1 + int(dx.rows.size()));
-      for (int i = 0; i < int(dx.rows.size()); ++i) {
-        const DxEntityRow& row = dx.rows[i];
-        g.SetTextMatrix(i + 1, 0, QString::number(i + 1));
-        g.SetTextMatrix(i + 1, 1, row.code);
-        g.SetTextMatrix(i + 1, 2, row.name);
-        g.SetTextMatrix(i + 1, 3, row.head);
-        g.SetTextMatrix(i + 1, 4, row.tail);
-        g.SetTextMatrix(i + 1, 22, row.side);
-        g.SetTextMatrix(i + 1, 23, QString::number(row.degrees));
-      }
-      list.Show();
-    }
+    SearchDxCodeToWindows(Text1.text());
     Text4.setFocus();
   };
 

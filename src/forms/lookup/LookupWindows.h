@@ -1,4 +1,3 @@
 #pragma once
-// Connects the lookups to the windows: the sheet's load builds the DXCC table, and a prefix search's
-// hits are listed in the DXCC prefix list.
+// Connects the lookups to the windows: a prefix search's hits are listed in the DXCC prefix list.
 void ConnectLookupWindows();

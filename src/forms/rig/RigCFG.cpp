@@ -94,21 +94,24 @@ RigCFG::RigCFG() {
 }
 
 void RigCFG::buildLayout() {
-  Frame1.Move(120, 120, 3240, 700);
-  Combo1.Move(120, 240, 1800, 300);
-  Text11.Move(2040, 240, 600, 300);
-  Text11.setToolTip(QStringLiteral("機種ｱﾄﾞﾚｽをSETして下さい"));
-  Text1.setToolTip(QStringLiteral("機種ｱﾄﾞﾚｽをSETして下さい"));
-  Frame3.Move(120, 900, 3240, 560);
-  Frame13.Move(120, 4260, 3240, 560);
-  for (int i = 0; i <= 4; ++i) {
-    Option4[i].setText(QString(kBauds[i]) + "bps");
-    Option4[i].Move(120 + i * 620, 240, 620, 240);
-    Option7[i].setText(QString(kBauds[i]) + "bps");
-    Option7[i].Move(120 + i * 620, 240, 620, 240);
+  // Rig 1 on the left, the shared settings on the right; rig 2 below, shown with "Rig 2台を使う".
+  Frame1.Move(120, 120, 3600, 700);
+  Frame11.Move(120, 4000, 3600, 700);
+  for (auto [model, address] : {std::pair{&Combo1, &Text11}, std::pair{&Combo2, &Text1}}) {
+    model->Move(120, 240, 1800, 300);
+    address->Move(2040, 240, 600, 300);
+    address->setToolTip(QStringLiteral("機種ｱﾄﾞﾚｽをSETして下さい"));
   }
-  Frame4.Move(120, 1540, 3240, 900);
-  Frame14.Move(120, 4900, 3240, 900);
+  Frame3.Move(120, 900, 3600, 820);
+  Frame13.Move(120, 4780, 3600, 820);
+  for (int i = 0; i <= 4; ++i) {
+    for (ControlArray<OptionButton>* o : {&Option4, &Option7}) {
+      (*o)[i].setText(QString(kBauds[i]) + "bps");
+      (*o)[i].Move(120 + (i % 3) * 1150, 240 + (i / 3) * 260, 1140, 240);
+    }
+  }
+  Frame4.Move(120, 1800, 3600, 1180);
+  Frame14.Move(120, 5680, 3600, 1180);
   for (ControlArray<OptionButton>* o : {&Option5, &Option8}) {
     (*o)[0].setText("1bit");
     (*o)[1].setText("2bit");
@@ -116,40 +119,37 @@ void RigCFG::buildLayout() {
     (*o)[1].Move(960, 240, 800, 240);
   }
   for (Frame* f : {&Frame4, &Frame14}) {
-    int y = 500;
+    int k = 0;
     for (const char* hint : {"JST-245 = 1", "CI-V    = 1", "TS-850 = 2", "TS-870 = 1 or 2", "CAT    =  2"}) {
       auto* l = new Label(f, QString::fromUtf8(hint));
-      l->Move(120 + (y - 500) / 80 * 600, 540, 600, 240);
-      y += 80;
+      l->Move(120 + (k % 2) * 1700, 520 + (k / 2) * 200, 1680, 200);
+      ++k;
     }
   }
-  Frame5.Move(3480, 120, 3000, 1000);
+  Frame5.Move(3840, 120, 3120, 1000);
   Combo3.Move(120, 240, 1800, 300);
-  Command1.Move(2000, 240, 900, 300);
+  Command1.Move(1980, 240, 1060, 300);
   PortState1.Move(120, 620, 2800, 240);
-  Frame15.Move(120, 6000, 3000, 1000);
+  Frame15.Move(3840, 4000, 3120, 1000);
   Combo4.Move(120, 240, 1800, 300);
-  Command2.Move(2000, 240, 900, 300);
+  Command2.Move(1980, 240, 1060, 300);
   PortState2.Move(120, 620, 2800, 240);
-  Frame6.Move(3480, 1200, 3000, 1300);
+  Frame6.Move(3840, 1200, 3000, 1300);
   Check1.Move(120, 240, 1400, 240);
   Label40.Move(120, 560, 1400, 240);
   Text5.Move(1600, 520, 700, 300);
   Text5.setToolTip(QStringLiteral("リターンで決定します"));
   HScroll3.Move(120, 900, 2000, 240);
-  HScroll3.setRange(100, 5000);
+  HScroll3.setRange(50, 30000);
   HScroll3.setSingleStep(100);
   HScroll3.setPageStep(500);
   Label41.Move(2200, 900, 500, 240);
   Label42.Move(2700, 900, 200, 240);
-  Frame2.Move(3480, 2600, 3000, 600);
+  Frame2.Move(3840, 2600, 3000, 600);
   Text16.Move(120, 240, 800, 300);
   Label43.Move(960, 260, 600, 240);
-  Label44.Move(3480, 3300, 3000, 240);
-  Check2.Move(3480, 3600, 2000, 240);
-  Frame11.Move(120, 3540, 3240, 700);
-  Combo2.Move(120, 240, 1800, 300);
-  Text1.Move(2040, 240, 600, 300);
+  Label44.Move(3840, 3300, 3000, 240);
+  Check2.Move(3840, 3600, 2000, 240);
   Frame7.Move(5280, 8280, 3000, 2400);
   List1.Move(120, 240, 2760, 1700);
   Command3.Move(120, 2000, 900, 300);
@@ -159,7 +159,7 @@ void RigCFG::buildLayout() {
     Combo2.AddItem(m);
   }
   Combo1.setToolTip(QStringLiteral("Select Rig"));
-  SetWidth(6720);
+  SetWidth(7080);
   SetHeight(kShortHeight);
 }
 

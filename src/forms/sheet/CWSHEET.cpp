@@ -16,6 +16,8 @@
 #include "forms/sheet/SheetWindowProgress.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "lookup/DxccTable.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
@@ -29,8 +31,6 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
-
-SheetHooksState SheetHooks;
 
 namespace {
 
@@ -147,6 +147,7 @@ void CWSHEET::wireHandlers() {
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
   wireEntryBoxes();
+  wireCallBox();
   wireGridClicks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
@@ -156,7 +157,10 @@ void CWSHEET::wireHandlers() {
 
 // ---- Load
 
-void CWSHEET::Form_Load() { LoadSheet(); }
+void CWSHEET::Form_Load() {
+  listenToOtherPrograms();
+  LoadSheet();
+}
 
 void CWSHEET::LoadSheet() {
   SheetTallyState& t = SheetTally;
@@ -252,7 +256,7 @@ void CWSHEET::LoadSheet() {
     StartFlags.TipsMode = 0;
   }
   RigBkup.SetVisible(false);
-  if (SheetHooks.LoadDXCCTable) SheetHooks.LoadDXCCTable();
+  LoadDXCCTable();
 }
 
 void CWSHEET::resetReadingAndViewState() {

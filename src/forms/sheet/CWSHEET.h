@@ -27,12 +27,10 @@
 #include "rig/RigLink.h"
 #include "sheet/SheetSearch.h"
 
-// Windows and services that come with later work plug in here. A menu whose hook is empty stays
-// disabled; an empty service hook is skipped.
-struct SheetHooksState {
-  std::function<void()> LoadDXCCTable;  // DXCC entity table, loaded at the end of the load
-};
-extern SheetHooksState SheetHooks;
+// The name other programs send their commands to.
+inline constexpr char kProgramMessageTitle[] = "ORBEX5";
+
+class IpcReceiver;
 
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
@@ -55,6 +53,8 @@ class CWSHEET : public VbForm {
   SheetProgress& Progress() { return progress_; }
   // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
   void SetRigFreq(int64_t& hz);
+  // Carries out one command received from another program.
+  void HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
@@ -275,6 +275,11 @@ class CWSHEET : public VbForm {
   void wireEntryBoxes();
   void EntryBox_KeyPress(TextBox& box, int& keyAscii);
   void Text2_Change();
+  // Commands from other programs (while the sheet is loaded).
+  void listenToOtherPrograms();
+  void wireCallBox();
+  void Text3_Change();
+  void Text3_KeyDown(int keyCode);
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
@@ -310,8 +315,11 @@ class CWSHEET : public VbForm {
   void StatusBar1_PanelClick(int panel);
   void Command5_Click();
   void Command15_Click();
+  // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
+  bool BandHeading_RightClick(int column);
 
   bool exiting_ = false;
   SheetWindowProgress progress_;
+  std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;
 };

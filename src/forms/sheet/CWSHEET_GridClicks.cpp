@@ -52,8 +52,13 @@ void CWSHEET::MSFlexGrid2_MouseUp(int button) {
     return;
   }
   // While the list dialog is set up for an award the grid stays as it is.
-  if (button != vbLeftButton || AwardCheckMode > 0) return;
+  if (AwardCheckMode > 0) return;
   FlexGrid& g = MSFlexGrid2;
+  if (button == vbRightButton && g.MouseRow() == 0) {
+    BandHeading_RightClick(g.MouseCol());
+    return;
+  }
+  if (button != vbLeftButton) return;
   if (g.MouseRow() <= 0) return;
   ClickCol = g.MouseCol();
   ClickRow = g.RowSel();

@@ -7,7 +7,9 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/MemoDAT.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/lookup/LicenceSearchWindows.h"
@@ -75,7 +77,17 @@ void CWSHEET::wireMenus() {
     MEMOVIEW.SetEnabled(true);
   };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGDATV, &QSLCHK, &QSL, &openRCONcfg}) m->SetEnabled(false);
+  QSLCHK.SetEnabled(false);
+  LOGDATV.Click = [this] {
+    // The mark follows the viewer (a checked entry toggles itself before this runs).
+    const bool wasOpen = IsLoaded<LOGDATAVIEW>();
+    UnloadForm<LOGDATAVIEW>();
+    LOGDATV.SetChecked(false);
+    if (wasOpen) return;
+    LOGDATV.SetChecked(true);
+    LOGDATAVIEW::OpenViewer();
+  };
+  QSL.Click = [] { QSODATA::ShowReissueHistory(); };
   Command11.Click = [this] {
     SetMsgBoxCentre(*this);
     Text3.setFocus();

@@ -2,7 +2,9 @@
 // QSY box, and the rig's frequency in panel 3 of the status bar.
 #include <cmath>
 
+#include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "platform/vbnumber.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSetters.h"
@@ -14,6 +16,10 @@ class SheetRigListener : public RigListener {
   explicit SheetRigListener(CWSHEET& sheet) : sheet_(sheet) {}
   void RigFrequency(int64_t, const QString&, const QString& statusText) override {
     sheet_.StatusBar1.SetPanelText(3, statusText);
+  }
+  // A failing link says so where the frequency stood; the next reading replaces it.
+  void RigStatus(const QString& text) override {
+    if (!text.isEmpty()) sheet_.StatusBar1.SetPanelText(3, text);
   }
 
  private:
@@ -32,7 +38,18 @@ void CWSHEET::wireRigPanel() {
   StatusBar1.PanelClick = [this](int panel) { StatusBar1_PanelClick(panel); };
   Command5.Click = [this] { Command5_Click(); };
   Command15.Click = [this] { Command15_Click(); };
+  openRCONcfg.Click = [this] {
+    Check9.SetValue(0);
+    RigPortClose();
+    Form<RigCFG>().Show();
+  };
   Text1.setText(QStringLiteral("??.XXXXX"));
+}
+
+bool CWSHEET::BandHeading_RightClick(int column) {
+  // While the entry window shows a stored record or QSL cards are being checked, the click is theirs.
+  if (LogWindowState.StoredRecordShown == 1 || LogWindowState.QslCheckMode == 1) return false;
+  return RigSendBandCommand(MSFlexGrid2.TextMatrix(0, column));
 }
 
 void CWSHEET::SelectRig(int rig) { RigPortState.UseRig(rig == 2 ? RigPortState.Rig2 : RigPortState.Rig1); }

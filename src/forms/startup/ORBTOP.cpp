@@ -3,21 +3,27 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
+#include <QLineEdit>
 #include <QScopeGuard>
 
+#include "awards/BandStationList.h"
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
+#include "core/ModeList.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "core/SpotRelay.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
+#include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/logbook/MemoDAT.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
@@ -25,8 +31,12 @@
 #include "platform/ui/color.h"
 #include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/shell.h"
+#include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
 #include "platform/vbstrings.h"
+#include "platform/vbnumber.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSettings.h"
 #include "sheet/WorkFileStamp.h"
@@ -58,14 +68,6 @@ const char* const kWorkFiles[] = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.
 
 QString today() { return TodayJst().toString("yyyyMMdd"); }
 
-// What to set while the settings dialog is not there to ask for it.
-QString settingsHint() {
-  if (StartWindowHooks.ShowSettingsDialog) return {};
-  return vbCrLf + vbCrLf + "設定ファイル " + IniFilePath() + " の [ORB] に" + vbCrLf +
-         "  MYCALL=自局のコールサイン" + vbCrLf + "  HAMLOGexePOS=Hamlogw.exe の場所" + vbCrLf +
-         "  HAMLOGPOS=HAMLOG.HDB の場所" + vbCrLf + "を書いてから起動し直して下さい。";
-}
-
 // HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
 // and the master's file name.
 QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
@@ -86,9 +88,33 @@ QString StartWindowCaption(int major, int minor, int revision) {
   return caption;
 }
 
+namespace {
+
+class SpotRelayListener : public RigListener {
+ public:
+  explicit SpotRelayListener(ORBTOP& top) : top_(top) {}
+  void RigPolled() override { top_.RelaySpotAfterPoll(); }
+
+ private:
+  ORBTOP& top_;
+};
+
+}  // namespace
+
 ORBTOP::ORBTOP() {
   buildLayout();
   wireHandlers();
+  // The rig is polled on this window's timer.
+  Timer2.Timer = [] { RigPollTick(); };
+  SetRigPollTimer(&Timer2);
+  spotRelay_ = std::make_unique<SpotRelayListener>(*this);
+  AddRigListener(spotRelay_.get());
+}
+
+// The link must not keep a timer that goes with this window.
+ORBTOP::~ORBTOP() {
+  RemoveRigListener(spotRelay_.get());
+  if (&RigPollTimer() == &Timer2) SetRigPollTimer(nullptr);
 }
 
 void ORBTOP::buildLayout() {
@@ -150,12 +176,14 @@ void ORBTOP::buildLayout() {
   Label9.Move(240, 3240, 3600, 300);
   Picture1.setVisible(false);
 
-  // Entries of windows that are not part of the program yet, and the ones that never were.
-  for (Menu* m : {&SETCFG,      &MODCH,   &ACCchk,   &aGrigFLDSrh, &aGrigSrh,     &aGrigSrh100,
-                  &aGrigSrhDX,  &w10,     &w18,      &w24,        &w1000,       &v50,          &v144,
-                  &v430,        &v1000,   &v1200,    &v2400,      &v5600,       &v10G,         &v24G,
-                  &v47G,        &v77G,    &v135K,    &v475K,      &JCCchk,       &xDXCC,
-                  &ELDER_AWARD, &jarlweb, &MichiGet, &PEND,        &OnePointHelp, &hlp})
+  Combo1.setToolTip("ﾓｰﾄﾞ追加はここに書いてEnterを押せば追加できます");
+
+  // Entries that never were available, and the two bands that have no list.
+  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
+  // Entries of windows that are not part of the program yet; each is wired as its window lands:
+  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), MichiGet
+  // (roadside stations).
+  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &MichiGet})
     m->SetEnabled(false);
 }
 
@@ -167,9 +195,23 @@ void ORBTOP::wireHandlers() {
   Command1.Click = [this] { Command1_Click(); };
   Check1.Click = [this] { Check1_Click(); };
   Label7.DblClick = [this] { Text7.setText("19520729"); };
-  SETCFG.Click = [] {
-    if (StartWindowHooks.ShowSettingsDialog) StartWindowHooks.ShowSettingsDialog();
-  };
+  SETCFG.Click = [this] { showSettingsDialog(); };
+  MODCH.Click = [this] { MODCH_Click(); };
+  JCCchk.Click = [this] { JCCchk_Click(); };
+  jarlweb.Click = [] { ShellOpen(Settings.AwardEntryPageUrl); };
+  OnePointHelp.Click = [this] { OnePointHelp_Click(); };
+  hlp.Click = [] { OpenAwardHelp(); };
+  PEND.Click = [this] { PEND_Click(); };
+  Combo1.Click = [this] { Combo1_Click(); };
+  const std::pair<Menu*, const char*> bandLists[] = {
+      {&w10, "10"},     {&w18, "18"},     {&w24, "24"},     {&w1000, "ALL"}, {&v50, "50"},
+      {&v144, "144"},   {&v430, "430"},   {&v1000, "VUALL"}, {&v1200, "1200"}, {&v2400, "2400"},
+      {&v5600, "5600"}, {&v10G, "10G"},   {&v24G, "24G"},   {&v47G, "47G"},  {&v77G, "77G"}};
+  for (const auto& [menu, key] : bandLists) {
+    const QString bandKey = QString::fromLatin1(key);
+    menu->Click = [this, bandKey] { MakeBandStationList(bandKey); };
+  }
+  Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
@@ -207,7 +249,6 @@ TextBox& ORBTOP::categoryBox(int box) {
 
 void ORBTOP::Form_Load() {
   installHooks();
-  SETCFG.SetEnabled(static_cast<bool>(StartWindowHooks.ShowSettingsDialog));
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
   if (!loadDesignatedCities()) return;
   CleanIniViewPos();
@@ -330,7 +371,9 @@ void ORBTOP::applyBoxes(const StartupReading& r) {
   for (int box = 1; box <= 5; ++box) categoryBox(box).setText(b.QslBoxes[box - 1]);
   Text6.setText(b.ModeBox);
   Combo1.Clear();
+  Combo1.AddItem("MIX");
   for (const QString& item : b.ModeListItems) Combo1.AddItem(item);
+  ModeChosen = static_cast<int32_t>(WholeNumber(Settings.ModeCount).value_or(0));
   Combo1.SetText(b.ModeListText);
   Text7.setText(b.StartDateBox);
   Label4.setVisible(b.OwnQthLabel);
@@ -385,20 +428,30 @@ void ORBTOP::firstRunStart() {
   }
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kWelcome + vbCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
+    MsgBox(kWelcome + vbCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
   else
-    MsgBox(kWelcome + settingsHint());
+    MsgBox(kWelcome);
   reportFailures();
   showStartWindowTips(1);
+  showSettingsDialog();
 }
 
 void ORBTOP::incompleteSetupStart() {
   StartFlags.CfgFromSettings = 0;
   if (HamlogDllVersion < 500)
-    MsgBox(kIncomplete + vbCrLf + kOldHamlog + settingsHint(), vbOKOnly | vbCritical, kTitle);
+    MsgBox(kIncomplete + vbCrLf + kOldHamlog, vbOKOnly | vbCritical, kTitle);
   else
-    MsgBox(kIncomplete + vbCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定" + settingsHint());
+    MsgBox(kIncomplete + vbCrLf + "Hamlogw.exe や Hamlog.hdb の場所とかの指定");
   reportFailures();
+  showSettingsDialog();
+}
+
+// The settings dialog, modeless, in front of the start window.
+void ORBTOP::showSettingsDialog() {
+  ORBEX_CFG& cfg = Form<ORBEX_CFG>();
+  if (!LoadedForm<ORBEX_CFG>()) return;
+  cfg.Show();
+  cfg.raise();
 }
 
 void ORBTOP::reportFailures() {
@@ -425,27 +478,227 @@ void ORBTOP::endProgramWithMessage(const QString& text) {
 
 // ---- Closing and keys
 
+// Help windows belong to the desktop's viewer here and stay; only the operator's close ends the rest.
 void ORBTOP::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
+  deleteWorkFiles();
+  ClearClipboard();
+  if (!unloadOtherWindows()) cancel = 1;
+}
+
+void ORBTOP::deleteWorkFiles() {
   for (const char* name : kWorkFiles) {
     const QString path = JoinPath(ProgramFolder(), name);
     if (FileExists(path) == 1) Kill(path);
   }
-  QApplication::clipboard()->clear();
-  for (VbForm* f : LoadedForms()) {
-    if (f == this) continue;
-    if (!f->Unload(vbFormCode)) {
-      cancel = 1;
-      return;
-    }
-  }
 }
 
-void ORBTOP::Form_KeyDown(int& keyCode, int /*shift*/) {
+// Each window's own unload handling runs (the sheet closes its port and HAMLOG). False when one of
+// them refused, for a job of its own that still runs.
+bool ORBTOP::unloadOtherWindows() {
+  for (VbForm* f : LoadedForms()) {
+    if (f == this) continue;
+    if (!f->Unload(vbFormCode)) return false;
+  }
+  return true;
+}
+
+void ORBTOP::PEND_Click() {
+  deleteWorkFiles();
+  ClearClipboard();
+  if (!unloadOtherWindows()) return;
+  Unload(vbFormCode);
+}
+
+void ORBTOP::Form_KeyDown(int& keyCode, int shift) {
   if (keyCode == vbKeyEscape) {
     StartFlags.InterruptCode = 1;
     StartFlags.AbortReading = 1;
+  } else if (keyCode == vbKeyP && shift == vbAltMask) {
+    SaveClipboardSnapshot(Picture1, "ORBEX_TOP.bmp");
   }
+}
+
+// ---- Menus
+
+void ORBTOP::OnePointHelp_Click() {
+  StartFlags.TipsMode = 1;
+  StartFlags.TipsOnRequest = 1;
+  StartFlags.TipsPath = "ORBEX_TopTips.TXT";
+  if (FindFileOnPath(StartFlags.TipsPath).isEmpty()) {
+    StartFlags.TipsMode = 0;
+    MsgBox("Tips File " + StartFlags.TipsPath + " が見つかりませんでした。", vbOKOnly, kTitle);
+    return;
+  }
+  if (OrbexTips* tips = &Form<OrbexTips>(); LoadedForm<OrbexTips>() == tips) tips->Show();
+}
+
+void ORBTOP::JCCchk_Click() {
+  MsgBox(QStringList{"JCC / JCG のチェックは「読み込み開始」で", "進捗状況表を作成してから可能となります",
+                     "注！ 東京２３区は　区コードデータがあるもののみ「東京23区」へ変換されます。",
+                     "ORBEX5の特性？として諦めて下さい　m(__)m"}
+             .join(vbCrLf),
+         vbOKOnly, kTitle);
+}
+
+// The sheet is only read, never loaded, for the relay: the poll runs while the sheet has the port.
+void ORBTOP::RelaySpotAfterPoll() {
+  QString call, code;
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
+    call = sheet->Text3.text();
+    code = sheet->Label1.text();
+  }
+  RelaySpot(RigPortState.FreqHz, call, code, RigPortState.ModeText);
+}
+
+void ORBTOP::MakeBandStationList(const QString& bandKey) {
+  const BandStationListDef* def = FindBandStationList(bandKey);
+  if (!def) return;
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  DoEvents();
+  if (HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    return;
+  }
+  BeginReading();
+  BandStationScan scan;
+  {
+    const auto done = qScopeGuard([this] {
+      HamlogCloseDb(0);
+      EndReading();
+    });
+    scan = ScanBandStations(*def);
+  }
+  if (!scan.AnyPassed) return;
+  const QString path = BandStationListPath(*def);
+  if (!scan.FileWritten) {
+    MsgBox(path + vbCrLf + "が書き込めませんでした。", vbOKOnly | vbExclamation, kTitle);
+    return;
+  }
+  if (!SortBandStationList(*def)) return;
+  if (const QString text = BandStationCountMessage(*def, scan.Count); !text.isEmpty()) MsgBox(text, vbOKOnly, kTitle);
+  Hamlog.LastResult = ShellOpen(path);
+}
+
+// ---- Mode list
+
+QStringList ORBTOP::storedModes() const {
+  QStringList modes;
+  const int32_t count = WholeNumber(Settings.ModeCount).value_or(0);
+  for (int i = 1; i <= count && i < Combo1.ListCount(); ++i) modes << Combo1.List(i);
+  return modes;
+}
+
+int32_t ORBTOP::insertStoredMode(const QString& mode) {
+  const int32_t count = WholeNumber(Settings.ModeCount).value_or(0);
+  Combo1.AddItem(mode, count + 1);
+  if (Combo1.ListCount() == count + 2) Combo1.AddItem("DIGITAL");
+  Settings.ModeCount = QString::number(count + 1);
+  return count + 1;
+}
+
+void ORBTOP::reportIniWriteFailure() {
+  MsgBox("設定ファイル " + IniFilePath() + " に書き込めませんでした。" + vbCrLf + "モードの一覧は今回の起動の間だけ有効です。",
+         vbOKOnly | vbExclamation, kTitle);
+}
+
+void ORBTOP::Combo1_Click() {
+  const int index = Combo1.ListIndex();
+  if (index < 0) return;
+  Text6.setText(Combo1.List(index).toUpper());
+  ModeChosen = index;
+  ClearStartWithPreviousData();
+  Command1.setFocus();
+}
+
+void ORBTOP::Combo1_KeyPress(int& k) {
+  if (k == vbKeyReturn) {
+    k = 0;
+    const QString typed = Combo1.Text();
+    if (typed.isEmpty())
+      deleteChosenMode();
+    else
+      addMode(typed);
+    return;
+  }
+  if (k == vbKeyBack) return;
+  if (k >= 'a' && k <= 'z') k -= 32;
+  if (!isUpperOrDigit(k)) {
+    k = 0;
+    return;
+  }
+  // A name never grows past four characters while it is typed.
+  const QLineEdit* edit = Combo1.lineEdit();
+  if (edit && edit->text().size() >= kModeNameLength && !edit->hasSelectedText()) k = 0;
+}
+
+void ORBTOP::addMode(const QString& typed) {
+  const QString name = typed.toUpper();
+  if (const QString problem = ModeNameProblem(name); !problem.isEmpty()) {
+    MsgBox(problem + vbCrLf + "「" + typed + "」は登録しませんでした。", vbOKOnly, kTitle);
+    return;
+  }
+  // The new key and the count only: the keys before it stay as they are.
+  ModeChosen = insertStoredMode(name);
+  const bool countStored = WriteIni("ORB", "MODEC", Settings.ModeCount);
+  if (!WriteIni("ORB", "MODE" + Settings.ModeCount, name) || !countStored) reportIniWriteFailure();
+  if (QLineEdit* edit = Combo1.lineEdit()) edit->selectAll();
+}
+
+void ORBTOP::deleteChosenMode() {
+  if (Text6.text() == "MIX") {
+    MsgBox("これは削除できません", vbOKOnly, kTitle);
+    Combo1.SetText("MIX");
+    return;
+  }
+  const int32_t count = WholeNumber(Settings.ModeCount).value_or(0);
+  // "MIX" and "DIGITAL" are not stored modes.
+  if (Combo1.ListCount() <= 1 || ModeChosen < 1 || ModeChosen > count) {
+    MsgBox("これは削除できません", vbOKOnly, kTitle);
+    return;
+  }
+  Combo1.RemoveItem(ModeChosen);
+  QStringList modes;
+  for (int i = 1; i < count && i < Combo1.ListCount(); ++i) modes << Combo1.List(i).toUpper();
+  if (!StoreModes(modes)) reportIniWriteFailure();
+  ModeChosen = static_cast<int32_t>(modes.size());
+}
+
+void ORBTOP::MODCH_Click() {
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  Label11.setText(QString::number(Hamlog.HdbRecordCount));
+  if (HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    return;
+  }
+  BeginReading();
+  bool completed = false;
+  {
+    const auto done = qScopeGuard([this] {
+      HamlogCloseDb(0);
+      EndReading();
+    });
+    QStringList known;
+    for (int i = 1; i < Combo1.ListCount(); ++i) known << Combo1.List(i);
+    bool writeFailed = false;
+    completed = CollectHamlogModes(known, [&](const QString& mode) {
+      insertStoredMode(mode);
+      writeFailed |= !WriteIni("ORB", "MODEC", Settings.ModeCount);
+      writeFailed |= !WriteIni("ORB", "MODE" + Settings.ModeCount, mode);
+    });
+    if (writeFailed) reportIniWriteFailure();
+  }
+  if (!completed) return;
+  ModeChosen = WholeNumber(Settings.ModeCount).value_or(0);
+  const std::optional<QString> selMode = ReadIniKey("LASTCONDX", "SELMODE");
+  const QString shown = selMode && ModeChosen >= 1 ? *selMode : QString("MIX");
+  ReadConditions.SelMode = selMode.value_or("LASTCONDX");
+  Text6.setText(shown);
+  Combo1.SetText(shown);
+  MsgBox("モードの読み込み＆設定が完了しました。", vbOKOnly, kTitle);
 }
 
 // ---- Reading conditions

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -20,10 +21,10 @@
 #include "platform/ui/timer.h"
 
 struct StartupReading;
+class RigListener;
 
-// Windows that come later plug in here; while a hook is empty its menu entry stays disabled.
+// Services that come with later work plug in here; an empty hook is skipped.
 struct StartWindowHooksState {
-  std::function<void()> ShowSettingsDialog;  // SETCFG "環境設定(&C)"
   // In place of the progress sheet (tests): true when the sheet is up, so the start window hides.
   std::function<bool()> ShowProgressSheet;
 };
@@ -32,6 +33,7 @@ extern StartWindowHooksState StartWindowHooks;
 class ORBTOP : public VbForm {
  public:
   ORBTOP();
+  ~ORBTOP() override;
   void Form_Load() override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
   void Form_KeyDown(int& keyCode, int shift) override;
@@ -49,9 +51,21 @@ class ORBTOP : public VbForm {
   void ShowReadStatus(const QString& text) { Label9.setText(text); }
   void ClearStartWithPreviousData() { Check1.SetValue(0); }
   void ReturnFromSheet(bool previousUsable);
+  // Mode list: an Enter in Combo1's edit field adds the typed mode, or deletes the chosen one when
+  // the field is empty. MODCH collects the modes of HAMLOG.
+  void Combo1_KeyPress(int& keyAscii);
+  void MODCH_Click();
+  // Ends the program as "終了(&X)" does: work files, clipboard, every other window, then this one.
+  void PEND_Click();
+  // The station-count list of a band key ("10", "ALL", "VUALL", ...): scanned, written, sorted,
+  // counted and opened.
+  void MakeBandStationList(const QString& bandKey);
+  // After each poll tick (Timer2): frequency, call, code and mode to the spot program.
+  void RelaySpotAfterPoll();
 
   // Window state.
   int32_t HamlogDllVersion = 0;  // 503 for 5.03
+  int32_t ModeChosen = 0;        // Combo1's item that an Enter on an empty field deletes
   int32_t BadDefinitionLine = 0;
   QString LoadedStartDate;
 
@@ -126,7 +140,7 @@ class ORBTOP : public VbForm {
   CommandButton Command1{this, "読み込み開始"};
   Label Label9{this, "ｶｳﾝﾀ"};
   PictureBox Picture1{this};
-  VbTimer Timer2{this, 0, false};
+  VbTimer Timer2{this, 0, false};  // the transceiver's poll; each tick also relays the spot
 
  private:
   void buildLayout();
@@ -144,6 +158,20 @@ class ORBTOP : public VbForm {
   void showStartWindowTips(int32_t onRequest);
   void setReadingInputsEnabled(bool on);
   void endProgramWithMessage(const QString& text);
+  void showSettingsDialog();
+  void deleteWorkFiles();
+  bool unloadOtherWindows();
+  void OnePointHelp_Click();
+  void JCCchk_Click();
+  void Combo1_Click();
+  void addMode(const QString& typed);
+  void deleteChosenMode();
+  // Combo1's stored modes: the items after "MIX" up to Settings.ModeCount.
+  QStringList storedModes() const;
+  // Puts a new stored mode after the others (before "DIGITAL", which follows once there is one) and
+  // counts it in Settings.ModeCount; the new count.
+  int32_t insertStoredMode(const QString& mode);
+  void reportIniWriteFailure();
 
   void Command1_Click();
   void Check1_Click();
@@ -155,6 +183,7 @@ class ORBTOP : public VbForm {
 
   TextBox& categoryBox(int box);  // 1 .. 5
 
+  std::unique_ptr<RigListener> spotRelay_;  // relays after every poll tick while the window lives
   bool hdbFound_ = false;
   bool reading_ = false;   // between BeginReading and EndReading
   bool starting_ = false;  // the start button's handler runs

@@ -1,5 +1,6 @@
 #include "platform/ui/lists.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -13,7 +14,43 @@ ComboBox::ComboBox(QWidget* parent, bool editable) : VbControl(parent) {
     connect(e, &QLineEdit::textEdited, this, [this] {
       if (Change && !ui_detail::Quiet(*this)) Change();
     });
+    e->installEventFilter(this);
   }
+}
+
+bool ComboBox::eventFilter(QObject* watched, QEvent* e) {
+  QLineEdit* edit = lineEdit();
+  if (watched != edit || editKey_) return VbControl::eventFilter(watched, e);
+  if (e->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(e);
+    std::unique_ptr<QKeyEvent> replaced;
+    if (!ui_detail::RunKeyPress(*this, *key, KeyDown, KeyPress, replaced)) return true;
+    // The field gets the key (or what KeyPress made of it); what it leaves goes on up to the box,
+    // which does not run the handlers again.
+    editKey_ = true;
+    QCoreApplication::sendEvent(edit, replaced ? replaced.get() : key);
+    editKey_ = false;
+    return true;
+  }
+  if (e->type() == QEvent::InputMethod) {
+    auto* im = static_cast<QInputMethodEvent*>(e);
+    if (auto replaced = ui_detail::RunImeCommit(*this, *im, KeyPress)) {
+      editKey_ = true;
+      QCoreApplication::sendEvent(edit, replaced.get());
+      editKey_ = false;
+      return true;
+    }
+  }
+  return VbControl::eventFilter(watched, e);
+}
+
+void ComboBox::keyPressEvent(QKeyEvent* e) {
+  if (editKey_) {
+    QComboBox::keyPressEvent(e);
+    e->accept();  // keys end at the control, as everywhere
+    return;
+  }
+  VbControl::keyPressEvent(e);
 }
 
 void ComboBox::AddItem(const QString& item, int index) {

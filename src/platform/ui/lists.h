@@ -11,7 +11,8 @@
 //   List1.Click = [this] { ... };          // the current item changed, or the operator clicked an item
 //   List1.SetMultiSelect(2);  List1.Selected(3);  List1.SetSelected(3, true);
 //
-// Adding, removing and clearing items never runs Click by itself.
+// Adding, removing and clearing items never runs Click by itself. The keys and the input method's text
+// typed into an editable box's field go through KeyDown and KeyPress first, as in a text box.
 
 #include <QComboBox>
 #include <QListWidget>
@@ -35,8 +36,13 @@ class ComboBox : public VbControl<QComboBox> {
   // Editable: the edit text (runs Change when it differs). Drop-down list: chooses the item of that text.
   void SetText(const QString& text);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
-  int quiet_ = 0;  // structural changes in progress
+  int quiet_ = 0;      // structural changes in progress
+  bool editKey_ = false;  // a key of the field, handled already, on its way up to the box
 };
 
 class ListBox : public VbControl<QListWidget> {

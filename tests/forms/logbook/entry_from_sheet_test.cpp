@@ -8,6 +8,7 @@
 #include "core/SharedSettings.h"
 #include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"

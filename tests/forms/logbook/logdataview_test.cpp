@@ -141,6 +141,22 @@ TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {
   HamlogCloseDb(0);
 }
 
+TEST_F(LogViewer, CtrlLOpensTheEntryWindowForANewQsoAndTheWheelScrollsARow) {
+  Fill(150);
+  int opened = 0;
+  LOGDATAVIEW::OpenViewer();
+  QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier);  // no entry window yet: nothing
+  EntryWindowHooks.OpenLogWindow = [&] { ++opened; };
+  QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(opened, 0);
+  QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(opened, 1);
+  // One notch forward: one row towards the first.
+  const int top = grid().TopRow();
+  grid().MouseWheel(120, 0);
+  EXPECT_EQ(grid().TopRow(), top - 1);
+}
+
 TEST_F(LogViewer, ClosingKeepsTheWidthsAndAPlacedWindowsPosition) {
   Fill(5);
   LOGDATAVIEW::OpenViewer();

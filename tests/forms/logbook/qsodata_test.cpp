@@ -2,6 +2,7 @@
 // the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 
 #include "core/HamlogAccess.h"
@@ -13,6 +14,7 @@
 #include "logbook/QslCheck.h"
 #include "logbook/QsoLists.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/twips.h"
 #include "platform/vbfile.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
@@ -110,6 +112,7 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   click(2);
   QTest::keyClick(&grid(), Qt::Key_Insert);
   EXPECT_EQ(grid().TextMatrix(2, 15), "*");
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);  // the next station list may run
   EXPECT_EQ(cleared, 1);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
   HamlogCloseDb(0);
@@ -136,7 +139,7 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   HamlogCloseDb(0);
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2)")});
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）")});
   EXPECT_EQ(grid().TextMatrix(1, 15), " ");
 }
 
@@ -203,6 +206,32 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+  // A code's list after the history, which the program unloaded, is a list again.
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(grid().Cols(), 19);
+}
+
+TEST_F(QsoWindow, TheHeadingsTipTellsWhatAClickDoesAndEscCloses) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  QTest::mouseMove(grid().horizontalHeader()->viewport(),
+                   QPoint(grid().horizontalHeader()->sectionViewportPosition(1) + 5, 5));
+  EXPECT_EQ(grid().ToolTipText(), QString::fromUtf8("右ｸﾘｯｸするとﾃﾞｰﾀをソート表示します"));
+  QTest::keyClick(&grid(), Qt::Key_Escape);
+  EXPECT_FALSE(IsLoaded<QSODATA>());
+}
+
+TEST_F(QsoWindow, ThePlaceKeptIsUsedWhenItIsOnTheScreen) {
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(LoadedForm<QSODATA>()->Top(), 0);
+  EXPECT_EQ(LoadedForm<QSODATA>()->Left(), 0);
+  EXPECT_NEAR(LoadedForm<QSODATA>()->Width(), 9135, 90);  // the frame drawn around it aside
+  WriteIni("CFGPOS", "QSODATTop", QString::number(ScreenHeightTwips() + 150));
+  WriteIni("CFGPOS", "QSODATLeft", "300");
+  WriteIni("CFGPOS", "QSODATWidth", "7500");
+  QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
+  EXPECT_EQ(LoadedForm<QSODATA>()->Top(), 0);  // beyond the screen
+  EXPECT_EQ(LoadedForm<QSODATA>()->Left(), 300);
+  EXPECT_NEAR(LoadedForm<QSODATA>()->Width(), 7500, 90);
 }
 
 TEST_F(QsoWindow, LogclKeepsPositionAndWidths) {

@@ -14,6 +14,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "logbook/LogWindowState.h"

@@ -117,6 +117,7 @@ TEST_F(RigCFGTest, EnterInTheWaitBoxReopensThePortAndLettersAreRefused) {
   d.Text5.KeyPress(k);
   EXPECT_EQ(RigPortState.PortOpen, 1);
   EXPECT_EQ(rig.TextCommands().value(0), "AI0;");
+  RigPortClose();  // before its terminal goes
 }
 
 TEST_F(RigCFGTest, PortListShowsThePseudoTerminalAndAPickFillsThePortBox) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -15,10 +16,13 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetFill.h"
@@ -568,4 +572,75 @@ TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {
   wheel(-120, Qt::ShiftModifier);
   EXPECT_EQ(g.LeftCol(), left + 1);
   EXPECT_EQ(g.TopRow(), 1);
+}
+
+TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
+  log.home.write("CodeLib.txt", ToAnsi(QStringList({"100\t2", "101\tJA;JE;7J,Japan,AS,45,25,339,500A",
+                                                    "102\tK;W,United States,NA,08,05,291,501A"})
+                                           .join("\r\n")));
+  ConnectLookupWindows();
+  CWSHEET& s = sheet();
+  s.Show();
+  QTest::keyClicks(&s.Text3, "w1aw");
+  EXPECT_EQ(CallBox.StationCall, "W1AW");
+  EXPECT_EQ(s.Text2.text(), "501A") << "the entity of the longest matching prefix";
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow501A));
+  s.Text2.setText(QString());
+  s.Text3.setText("JA1ABC");
+  EXPECT_EQ(s.Text2.text(), "") << "a Japanese call is not looked up";
+  s.Text3.setText("JA1ABC/MM");
+  EXPECT_EQ(s.Text2.text(), "");
+
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  QTest::keyClick(&s.Text3, Qt::Key_Down);
+  EXPECT_EQ(s.List1.ListCount(), 1) << "a call is listed once however often it is looked up";
+  EXPECT_EQ(s.List1.List(0), "JA1ABC/MM");
+  s.Text3.setText(QString());
+  boxes.Answer(vbOK);
+  s.Text3.setText(" ");
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  EXPECT_EQ(boxes.texts().last(), "CallSign を記入してください");
+
+  s.Text3.setText("DEBUGON");
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 400);
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(22), 700);
+  s.Text3.setText("DEBUGOFF");
+  EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 0);
+  SetDxccHitsListener(nullptr);
+}
+
+TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
+  CWSHEET& s = sheet();
+  s.Show();
+  auto send = [](const QString& text) {
+    QProcess sender;
+    sender.start(ORBEXSEND_PATH, {text});
+    // The sheet answers on this thread: let it run while the sender waits.
+    while (sender.state() != QProcess::NotRunning) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      sender.waitForFinished(5);
+    }
+    return sender.exitCode();
+  };
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 0);
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(s.Text3.text(), "JA1XYZ");
+  EXPECT_EQ(s.Text1.text(), "7.025");
+  EXPECT_EQ(RigPortState.SatMateMode, "CW");
+  EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow1002));
+
+  RigPortState.ManualFreqFlag = 1;
+  EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1ABC+1101"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101") << "the code is looked up";
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 0) << "no tenth field: the hand-over fails";
+  s.Check9.show();
+  EXPECT_EQ(send("ORBEX5wfclose"), 0);
+  EXPECT_EQ(s.Text2.text(), "1101");
+
+  // A message over the size limit never reaches the sheet.
+  int32_t answer = -1;
+  EXPECT_FALSE(IpcSend("ORBEX5", QByteArray(kIpcMaxMessage + 1, 'A'), &answer));
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 1) << "nobody listens once the sheet is closed";
 }

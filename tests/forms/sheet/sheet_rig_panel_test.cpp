@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QTest>
 #include <memory>
 
 #include "core/SettingsStore.h"
+#include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
@@ -22,6 +25,7 @@ struct SheetRigPanel : ::testing::Test {
   MsgBoxResponder boxes;
   PtyTransceiver icom{"ICOM"};
   PtyTransceiver kenwood{"KENWOOD"};
+  PtyTransceiver ft991{"FT991"};
 
   void SetUp() override {
     log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *"});
@@ -126,6 +130,40 @@ TEST_F(SheetRigPanel, StatusBarPanelThreeOpensTheRigMenuOnlyWithTwoRigs) {
   s.StatusBar1.PanelClick(3);
   s.StatusBar1.PanelClick(2);
   EXPECT_EQ(popup.shown().size(), 1);
+}
+
+TEST_F(SheetRigPanel, RightClickOnABandHeadingPutsTheFt991OnThatBand) {
+  RigPortState.Rig1 = {ft991.PortName(), "FT991", "4800", "2", "00"};
+  CWSHEET& s = sheet();
+  s.Show();
+  ft991.ClearReceived();
+  QHeaderView* h = s.MSFlexGrid2.horizontalHeader();
+  auto rightClick = [&](int col) {
+    QTest::mouseClick(h->viewport(), Qt::RightButton, {}, QPoint(h->sectionViewportPosition(col) + 4, 4));
+  };
+  ASSERT_EQ(s.MSFlexGrid2.TextMatrix(0, 7), "7MHz");
+  rightClick(7);
+  rightClick(1);  // CODE: no band
+  EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"BS03;"}));
+}
+
+TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
+  RigPortState.Rig1.PortName = "COM3";
+  CWSHEET& s = sheet();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "RIG Control Port-COM3 が見つかりません");
+}
+
+TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
+  CWSHEET& s = sheet();
+  s.Check9.SetValue(1);
+  EXPECT_EQ(RigPortState.RigModel, "KENWOOD");
+  s.openRCONcfg.Click();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(s.Check9.Value(), 0);
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");  // rig 1 again
+  EXPECT_TRUE(IsLoaded<RigCFG>());
+  UnloadForm<RigCFG>();
 }
 
 }  // namespace

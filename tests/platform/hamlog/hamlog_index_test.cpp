@@ -273,6 +273,7 @@ TEST_F(HamlogIndexLongRuns, CallsSharingAPrefixStandInCallOrder) {
   const V walk = CallWalk("JA1ABC");
   ASSERT_GE(walk.size(), 6u);
   EXPECT_EQ(V(walk.begin(), walk.begin() + 6), (V{2603, 2606, 2602, 2604, 2601, 2605}));
+  EXPECT_EQ(Vidx_next(thw_, 16), 0);  // the walk went to the end of the log: it stays there
   // A search for the longer call starts at it; one for a call that no stored call begins with gives 0.
   EXPECT_EQ(Vidx_search(thw_, "JA1ABCD", 16), 2601);
   EXPECT_EQ(Vidx_next(thw_, 16), 2605);

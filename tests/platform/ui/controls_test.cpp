@@ -40,6 +40,11 @@ class Sheet : public VbForm {
     StatusBar1.PanelClick = [this](int p) { log << QString("panel %1").arg(p); };
     Combo1.Click = [this] { log << QString("combo %1").arg(Combo1.ListIndex()); };
     Combo1.Change = [this] { log << "combo text " + Combo1.Text(); };
+    Combo1.KeyPress = [this](int& k) {
+      if (k == vbKeyReturn) log << "combo enter " + Combo1.Text();
+      if (k >= 'a' && k <= 'z') k -= 32;
+      if (k == ',') k = 0;
+    };
     List1.Click = [this] { log << QString("list %1").arg(List1.ListIndex()); };
     Label4.Click = [this] { log << "label"; };
     Text2.Move(0, 0, 3000, 300);
@@ -168,6 +173,18 @@ TEST_F(Controls, ArraysLoadElementsLaterWithTheirHandlers) {
   w->Check1.Unload(30);
   EXPECT_FALSE(w->Check1.Exists(30));
   EXPECT_EQ(w->log, QStringList({"check 30=1"}));
+}
+
+TEST_F(Controls, KeysTypedIntoAComboFieldGoThroughItsKeyPressOnce) {
+  QTest::keyClicks(w->Combo1.lineEdit(), "f,t8");
+  QTest::keyClick(w->Combo1.lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(w->Combo1.Text(), "FT8");
+  EXPECT_EQ(w->log.filter("combo enter"), QStringList({"combo enter FT8"}));
+  EXPECT_EQ(w->log.filter("form down 13"), QStringList({"form down 13 0"})) << "the window's preview once too";
+  QInputMethodEvent commit;
+  commit.setCommitString("a,b");
+  QCoreApplication::sendEvent(w->Combo1.lineEdit(), &commit);
+  EXPECT_EQ(w->Combo1.Text(), "FT8AB");
 }
 
 TEST_F(Controls, ComboAndListChangesByCodeAndByTheOperator) {

@@ -1,0 +1,75 @@
+// The progress sheet's call-sign box Text3: a typed call is prepared for the log, a foreign call's
+// prefix is looked up in the DXCC table (the prefix list shows the candidates and the search box jumps
+// to the entity), and Enter or Down keeps the call in the call list.
+
+#include "core/BandLayout.h"
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "forms/sheet/CWSHEET.h"
+#include "lookup/DxccTable.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/msgbox.h"
+
+namespace {
+
+const QString kJapanesePrefixList =
+    QStringLiteral("JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N");
+
+// The longest leading part of `text` that still matches a prefix decides: every part is searched,
+// each search with hits hands its candidates on.
+void searchLeadingParts(const QString& text) {
+  for (qsizetype k = 1; k <= text.size(); ++k) {
+    QString key = text.left(k);
+    DXCCCodeSearch(key, kFirstEntityId, 0);
+  }
+}
+
+}  // namespace
+
+void CWSHEET::wireCallBox() {
+  Text3.setToolTip(QStringLiteral("↓でCall検索、EnterでCall-Listに追加"));
+  Text3.Change = [this] { Text3_Change(); };
+  Text3.KeyDown = [this](int& keyCode, int) { Text3_KeyDown(keyCode); };
+}
+
+void CWSHEET::Text3_Change() {
+  const QString text = Text3.text();
+  if (text.isEmpty()) return;
+  SetMsgBoxCentre(*this);
+  Frame6.setTitle(QStringLiteral("QSO ﾃﾞｰﾀ"));
+  Frame10.hide();
+  const QString call = text.trimmed().toUpper();
+  CallBox.StationCall = call;
+  if (!kJapanesePrefixList.contains(call.left(2))) {
+    if (call.contains(u'/')) {
+      SplitCallSign(call);
+      searchLeadingParts(QsoRules.CallAffix);
+      if (call.contains("/MM")) Text2.setText(QString());
+    } else {
+      searchLeadingParts(call);
+    }
+    Text3.setFocus();
+  }
+  // Keywords that show or hide the grid's two working columns.
+  const QString upper = text.toUpper();
+  if (upper == "DEBUGON") {
+    MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 400);
+    MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 700);
+  } else if (upper == "DEBUGOFF") {
+    MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 0);
+    MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
+  }
+}
+
+void CWSHEET::Text3_KeyDown(int keyCode) {
+  if (keyCode != vbKeyReturn && keyCode != vbKeyDown) return;
+  if (Text3.text().trimmed().isEmpty() || CallBox.StationCall.isEmpty()) {
+    MsgBox(QStringLiteral("CallSign を記入してください"), vbOKOnly);
+    Text3.setFocus();
+    return;
+  }
+  const QString call = Text3.text().trimmed().toUpper();
+  for (int i = 0; i < List1.ListCount(); ++i)
+    if (List1.List(i).trimmed() == call) return;
+  List1.AddItem(call);
+}

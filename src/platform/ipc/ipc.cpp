@@ -1,0 +1,119 @@
+#include "platform/ipc/ipc.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+constexpr qsizetype kHeader = 4;
+
+// The folder of the sockets: the user's runtime folder is private already, ours is made private too.
+QString socketFolder() {
+  QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (base.isEmpty()) base = QDir::tempPath();
+  const QString folder = base + "/orbex5-ipc";
+  QDir().mkpath(folder);
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return folder;
+}
+
+QByteArray header(uint32_t n) {
+  QByteArray b(kHeader, '\0');
+  qToLittleEndian<uint32_t>(n, b.data());
+  return b;
+}
+
+}  // namespace
+
+QString IpcSocketPath(const QString& title) {
+  QString name;
+  for (QChar c : title) name += (c.isLetterOrNumber() && c.unicode() < 128) ? c : QChar(u'_');
+  return socketFolder() + "/" + name;
+}
+
+bool IpcFind(const QString& title) {
+  QLocalSocket socket;
+  socket.connectToServer(IpcSocketPath(title));
+  const bool up = socket.waitForConnected(200);
+  socket.abort();
+  return up;
+}
+
+bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, int timeoutMs) {
+  if (message.size() > kIpcMaxMessage) return false;
+  QLocalSocket socket;
+  socket.connectToServer(IpcSocketPath(title));
+  if (!socket.waitForConnected(200)) return false;
+  socket.write(header(uint32_t(message.size())) + message);
+
+  // The receiver may live in this process: its socket needs our events to run while we wait.
+  QEventLoop loop;
+  QTimer timeout;
+  timeout.setSingleShot(true);
+  QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+  QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
+    if (socket.bytesAvailable() >= kHeader) loop.quit();
+  });
+  QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+  timeout.start(timeoutMs);
+  if (socket.bytesAvailable() < kHeader) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (socket.bytesAvailable() < kHeader) {
+    socket.abort();
+    return false;
+  }
+  const QByteArray reply = socket.read(kHeader);
+  if (answer) *answer = qFromLittleEndian<int32_t>(reply.constData());
+  socket.disconnectFromServer();
+  return true;
+}
+
+IpcReceiver::IpcReceiver(const QString& title, QObject* parent)
+    : QObject(parent), server_(std::make_unique<QLocalServer>()) {
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  const QString path = IpcSocketPath(title);
+  // A socket left by a receiver that died answers nobody: it is replaced. A live one is kept.
+  if (!IpcFind(title)) QLocalServer::removeServer(path);
+  if (server_->listen(path))
+    connect(server_.get(), &QLocalServer::newConnection, this, &IpcReceiver::accept);
+}
+
+IpcReceiver::~IpcReceiver() {
+  if (server_->isListening()) server_->close();
+}
+
+bool IpcReceiver::Listening() const { return server_->isListening(); }
+
+void IpcReceiver::accept() {
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+    if (socket->bytesAvailable() > 0) readFrom(socket);
+  }
+}
+
+void IpcReceiver::readFrom(QLocalSocket* socket) {
+  while (socket->bytesAvailable() >= kHeader) {
+    QByteArray head = socket->peek(kHeader);
+    const uint32_t n = qFromLittleEndian<uint32_t>(head.constData());
+    if (n > uint32_t(kIpcMaxMessage)) {
+      ++refused_;
+      qWarning("ipc: a message of %u bytes was refused (limit %d)", n, kIpcMaxMessage);
+      socket->abort();
+      return;
+    }
+    if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
+    socket->read(kHeader);
+    const QByteArray message = socket->read(n);
+    const int32_t result = Received ? Received(message) : 0;
+    socket->write(header(uint32_t(result)));
+    socket->flush();
+  }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Text messages between programs of this user over local sockets: the stand-in for finding another
+// program's window by its title and sending it WM_COPYDATA.
+//
+//   IpcReceiver spot("SendSpot for JCV/HWCV");          // listens while it lives
+//   spot.Received = [](const QByteArray& text) { ...; return 1; };
+//
+//   int32_t answer = 0;
+//   if (IpcFind("SendSpot for JCV/HWCV")) IpcSend("SendSpot for JCV/HWCV", ToAnsi(text), &answer);
+//
+// One socket per receiver, named after its title, in a folder of the user's runtime folder that only
+// the user can enter; the socket itself is the user's alone. A message is a 4-byte little-endian
+// length and that many bytes (Windows-31J text); the receiver answers with a 4-byte little-endian
+// result once its handler returned. A length above kIpcMaxMessage, or a connection that sends less
+// than it announced, is dropped without reaching the handler.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+inline constexpr int32_t kIpcMaxMessage = 64 * 1024;
+
+// Full path of the socket of a receiver with this title.
+QString IpcSocketPath(const QString& title);
+
+// True when a receiver with this title listens now.
+bool IpcFind(const QString& title);
+
+// Sends one message and waits (letting timers and sockets run, not the operator's input) until the
+// receiver answered or `timeoutMs` passed. False when nobody listens, the message is too long, or no
+// answer came.
+bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer = nullptr, int timeoutMs = 2000);
+
+class IpcReceiver : public QObject {
+  Q_OBJECT
+ public:
+  explicit IpcReceiver(const QString& title, QObject* parent = nullptr);
+  ~IpcReceiver() override;
+  IpcReceiver(const IpcReceiver&) = delete;
+  IpcReceiver& operator=(const IpcReceiver&) = delete;
+
+  // False when the socket could not be made (another receiver of that title is alive).
+  bool Listening() const;
+  // The handler's answer goes back to the sender.
+  std::function<int32_t(const QByteArray& message)> Received;
+  // Messages refused for their size or shape, for the log line and the tests.
+  int Refused() const { return refused_; }
+
+ private:
+  void accept();
+  void readFrom(QLocalSocket* socket);
+
+  std::unique_ptr<QLocalServer> server_;
+  int refused_ = 0;
+};

@@ -1,0 +1,60 @@
+#include "sheet/ProgramMessages.h"
+
+#include "platform/codepage.h"
+#include "platform/vbnumber.h"
+
+namespace {
+
+struct Companion {
+  const char* command;
+  ProgramMessage::Kind kind;
+};
+
+// The first command text found anywhere in the message wins, in this order.
+const Companion kCompanion[] = {
+    {"ORBEX5wf_RigNum + ", ProgramMessage::Kind::RigNumber},
+    {"ORBEX5wf_CarZeroin + ", ProgramMessage::Kind::ZeroIn},
+    {"ORBEX5wf_TXshift + ", ProgramMessage::Kind::TxShift},
+    {"ORBEX5wf_XIToff + ", ProgramMessage::Kind::XitOff},
+    {"ORBEX5wfclose", ProgramMessage::Kind::CompanionClosed},
+    {"ORBEX5wf_CWM", ProgramMessage::Kind::CwMessage},
+};
+
+ProgramMessage companion(const QString& m) {
+  ProgramMessage out;
+  for (const Companion& c : kCompanion) {
+    // The message arrives trimmed, so a command with nothing after it has lost its trailing blank.
+    const QString command = QString::fromLatin1(c.command).trimmed();
+    const qsizetype at = m.indexOf(command);
+    if (at < 0) continue;
+    out.kind = c.kind;
+    QString rest = m.mid(at + command.size());
+    if (rest.startsWith(" + ")) rest.remove(0, 3);
+    out.text = c.kind == ProgramMessage::Kind::CwMessage ? rest : rest.trimmed();
+    if (c.kind == ProgramMessage::Kind::ZeroIn || c.kind == ProgramMessage::Kind::TxShift) {
+      const std::optional<int32_t> hz = WholeNumber(out.text);
+      if (!hz) return {};
+      out.hz = *hz;
+    }
+    return out;
+  }
+  return out;
+}
+
+}  // namespace
+
+ProgramMessage ParseProgramMessage(const QByteArray& bytes) {
+  const QString m = FromAnsi(QByteArray(bytes).replace('\0', QByteArray())).trimmed();
+  if (m.left(7) == QLatin1String("ORBEX5w")) return companion(m);
+  ProgramMessage out;
+  out.fields = m.split(u'+');
+  if (m.left(7) == QLatin1String("SatMate")) {
+    // Fields 0 .. 8 are always read; the tenth decides whether the QSO goes to the log.
+    if (out.fields.size() <= kSatMateCodeField) return {};
+    out.kind = ProgramMessage::Kind::SatMate;
+    return out;
+  }
+  if (out.fields.size() <= kSpotModeField) return {};
+  out.kind = ProgramMessage::Kind::Spot;
+  return out;
+}

@@ -1,0 +1,74 @@
+// The DX code search from the entry window's call box: one entity straight into the entry window,
+// several into the code list, whose pick gives the station's local time.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QTest>
+#include <QTimeZone>
+
+#include "forms/logbook/LogbookWindows.h"
+#include "forms/lookup/CODE_LIST.h"
+#include "lookup/CodeListState.h"
+#include "platform/clock.h"
+#include "support/logbook_log.h"
+#include "support/qt_print.h"
+
+namespace {
+
+class DxCodeWindow : public LogbookTest {
+ protected:
+  void SetUp() override {
+    LogbookTest::SetUp();
+    AddQsos({{"JA1AAA"}});
+    auto dx = [](const char* code, const char* name, const char* head, const char* tail, int lon) {
+      hamlog::MasterEntry m{code, name, "3", head, tail};
+      m.longitude = lon;
+      return m;
+    };
+    WriteMaster({dx("704A", "Hawaii", "KH", "6", -157), dx("708A", "New Zealand", "ZL", "", 175),
+                 dx("709A", "Chatham", "ZL", "7", -176)});
+    ConnectLogbookWindows();
+    CodeListHooks.PutCodeAndQth = [this](const QString& code, const QString& qth) { entry << code + "|" + qth; };
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(21, 0), QTimeZone(9 * 3600)));
+  }
+  void TearDown() override {
+    UnloadForm<CODE_LIST>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    CodeListHooks = {};
+    LogbookTest::TearDown();
+  }
+  QStringList entry;
+};
+
+TEST_F(DxCodeWindow, OneEntityGoesStraightIntoTheEntryWindow) {
+  SearchDxCodeToWindows("KH6ABC");
+  EXPECT_EQ(entry, QStringList{"704A|Hawaii"});
+  EXPECT_FALSE(IsLoaded<CODE_LIST>());
+  EXPECT_EQ(CodeListShared.LocalTimeText, "02:00");
+}
+
+TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
+  SearchDxCodeToWindows("ZL1ABC");
+  ASSERT_TRUE(IsLoaded<CODE_LIST>());
+  CODE_LIST& list = *LoadedForm<CODE_LIST>();
+  EXPECT_TRUE(list.isVisible());
+  const FlexGrid& g = list.MSFlexGrid1;
+  ASSERT_EQ(g.Rows(), 3);
+  EXPECT_EQ(g.TextMatrix(1, 1), "708A");
+  EXPECT_EQ(g.LeftCol(), 1);  // the code and name columns in view
+  EXPECT_EQ(g.TextMatrix(2, 0), "2");
+  EXPECT_EQ(g.TextMatrix(2, 2), "Chatham");
+  EXPECT_EQ(g.TextMatrix(2, 22), QString::fromUtf8("西経"));
+  EXPECT_EQ(g.TextMatrix(2, 23), "176");
+  EXPECT_TRUE(entry.isEmpty());
+  // The operator's pick runs the local time of the logbook.
+  QTest::mouseClick(list.MSFlexGrid1.viewport(), Qt::LeftButton, {},
+                    list.MSFlexGrid1.visualRect(list.MSFlexGrid1.gridModel().index(1, 1)).center());
+  EXPECT_EQ(list.MSFlexGrid1.RowSel(), 2);
+  EXPECT_EQ(CodeListShared.LocalTimeText, "01:00");  // 12:00 UTC, 176 west: 11 hours less
+  // A search that finds nothing closes the list of the last one.
+  SearchDxCodeToWindows("QQ1A");
+  EXPECT_FALSE(IsLoaded<CODE_LIST>());
+}
+
+}  // namespace

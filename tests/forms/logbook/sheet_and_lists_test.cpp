@@ -1,0 +1,121 @@
+// The QSO window and the log viewer beside the progress sheet: the sheet's menus that open them, the
+// sheet following a picked QSO's code in QSL-check mode, and the greeting of a band not yet confirmed.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/HamlogAccess.h"
+#include "platform/hamlog/hamlog.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QslCheck.h"
+#include "platform/ui/responders.h"
+#include "support/qt_print.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+struct ListsBesideTheSheet : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *",    // 1 confirmed on 7 MHz
+             "JA1AAA,2020/01/02,14.050,CW,1002,J  ",   // 2 worked on 14 MHz
+             "JA1AAA,2020/01/03,21.030,CW,1101,J  ",   // 3
+             "JA1BBB,2020/03/01,7.030,CW,1001,J  "});  // 4
+    log.Prepare();
+    hamlogLib.indexRebuilds = 0;  // the indexes made with the test's log are no news
+  }
+  void TearDown() override {
+    UnloadForm<QSODATA>();
+    UnloadForm<LOGDATAVIEW>();
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetSharedState();
+  }
+  CWSHEET& sheet() {
+    CWSHEET& s = Form<CWSHEET>();
+    if (!s.isVisible()) s.Show();
+    return s;
+  }
+  FlexGrid& list() { return LoadedForm<QSODATA>()->MSFlexGrid1; }
+  void pick(int row) {
+    FlexGrid& g = list();
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(row - 1, 1)).center());
+  }
+};
+
+TEST_F(ListsBesideTheSheet, TheViewerMenuOpensAndClosesTheViewerWithItsMark) {
+  sheet();
+  sheet().LOGDATV.Trigger();
+  ASSERT_TRUE(IsLoaded<LOGDATAVIEW>());
+  EXPECT_TRUE(sheet().LOGDATV.Checked());
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 1);
+  EXPECT_EQ(LoadedForm<LOGDATAVIEW>()->MSFlexGrid1.Rows(), 5);
+  sheet().LOGDATV.Trigger();
+  EXPECT_FALSE(IsLoaded<LOGDATAVIEW>());
+  EXPECT_FALSE(sheet().LOGDATV.Checked());
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 0);
+  // Closed from its own menu: the mark goes as well.
+  sheet().LOGDATV.Trigger();
+  LoadedForm<LOGDATAVIEW>()->LOGCL.Trigger();
+  EXPECT_FALSE(sheet().LOGDATV.Checked());
+}
+
+TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {
+  sheet();
+  QSODATA::ShowAreaQsos("100105", kAllBands, "MIX");
+  EXPECT_FALSE(IsLoaded<QSODATA>());
+  EXPECT_TRUE(sheet().Frame1.isVisible());
+  EXPECT_EQ(sheet().Label2.text(), QString::fromUtf8("この地域のQSOデータはありません"));
+  EXPECT_EQ(sheet().Frame1.title(), "Information !");
+}
+
+TEST_F(ListsBesideTheSheet, QslCheckModeFollowsTheCodeAndGreetsANewBand) {
+  sheet();
+  sheet().Text3.setText("JA1AAA");
+  LogWindowState.QslCheckMode = 1;
+  QString call = "JA1AAA";
+  QSODATA::ShowStationQsos(call);
+  ASSERT_TRUE(IsLoaded<QSODATA>());
+  ASSERT_EQ(list().Rows(), 3);  // record 1 is confirmed already
+  // Picking record 3 (code 1101) puts the sheet's 1101 row at the top.
+  pick(2);
+  const FlexGrid& g = sheet().MSFlexGrid2;
+  ASSERT_GT(QslCheck.SheetFoundRow, 0);
+  EXPECT_TRUE(g.TextMatrix(QslCheck.SheetFoundRow, 1).startsWith("1101"));
+  EXPECT_EQ(g.TopRow(), QslCheck.SheetFoundRow);
+  // Its card: 21 MHz is not confirmed for 1101, so the sheet greets the station.
+  QTest::keyClick(&list(), Qt::Key_Insert);
+  EXPECT_EQ(list().TextMatrix(2, 15), "*");
+  EXPECT_TRUE(sheet().Frame1.isVisible());
+  EXPECT_EQ(sheet().Label2.text(), QString::fromUtf8("ＮｅｗＯｎｅ！ＴＫＳ JA1AAA さん！"));
+  // Record 2 (1002 on 14 MHz, the sheet shows W there): also new.
+  sheet().Frame1.hide();
+  pick(1);
+  QTest::keyClick(&list(), Qt::Key_Insert);
+  EXPECT_TRUE(sheet().Frame1.isVisible());
+}
+
+TEST_F(ListsBesideTheSheet, ABandAlreadyConfirmedOrARightClickGivesNoGreeting) {
+  sheet();
+  log.Add({"JA1CCC,2020/04/01,7.040,CW,1002,J  "});  // 5: 1002 on 7 MHz, which the sheet shows C
+  LogWindowState.QslCheckMode = 1;
+  QString call = "JA1CCC";
+  QSODATA::ShowStationQsos(call);
+  ASSERT_TRUE(IsLoaded<QSODATA>());
+  pick(1);
+  QTest::keyClick(&list(), Qt::Key_Insert);
+  EXPECT_FALSE(sheet().Frame1.isVisible());
+  // A right click sorts and switches the check off until the next pick.
+  QTest::mouseClick(list().viewport(), Qt::RightButton, {},
+                    list().visualRect(list().gridModel().index(0, 1)).center());
+  EXPECT_EQ(QslCheck.SkipNewBandCheck, 1);
+}
+
+}  // namespace

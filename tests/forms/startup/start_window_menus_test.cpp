@@ -1,0 +1,171 @@
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+
+#include "core/HamlogAccess.h"
+#include "core/SharedSettings.h"
+#include "forms/startup/OrbexTips.h"
+#include "platform/ipc/ipc.h"
+#include "platform/ui/responders.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+#include "start_window_fixture.h"
+#include "support/qt_print.h"
+
+namespace {
+
+const QStringList kWorkFiles = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT",
+                                "DMYMST.dat",   "DMYSBMST.dat",   "dmyQTHdata.dat"};
+
+class StartWindowMenusTest : public StartWindowTest {
+ protected:
+  ORBTOP* start() {
+    setUpOperator();
+    for (const QString& name : kWorkFiles + QStringList{"DMYDBS.DAT", "other.dat"}) home.write(name, "x");
+    return load();
+  }
+  QStringList workFilesLeft() {
+    QStringList left;
+    for (const QString& name : kWorkFiles + QStringList{"DMYDBS.DAT", "other.dat"})
+      if (QFile::exists(home.file(name))) left << name;
+    return left;
+  }
+};
+
+}  // namespace
+
+TEST_F(StartWindowMenusTest, TheCloseBoxDeletesTheWorkFilesAndEndsEveryWindow) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  ASSERT_TRUE(IsLoaded<OrbexTips>());
+  QGuiApplication::clipboard()->setText("left over");
+  top->close();
+  EXPECT_FALSE(IsLoaded<ORBTOP>());
+  EXPECT_FALSE(IsLoaded<OrbexTips>());
+  EXPECT_EQ(workFilesLeft(), QStringList({"DMYDBS.DAT", "other.dat"}));
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+}
+
+TEST_F(StartWindowMenusTest, PendDoesTheSameAndAnUnloadByTheProgramDeletesNothing) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  top->PEND.Trigger();
+  EXPECT_FALSE(IsLoaded<ORBTOP>());
+  EXPECT_FALSE(IsLoaded<OrbexTips>());
+  EXPECT_EQ(workFilesLeft(), QStringList({"DMYDBS.DAT", "other.dat"}));
+
+  for (const QString& name : kWorkFiles) home.write(name, "x");
+  ASSERT_NE(load(), nullptr);
+  UnloadForm<ORBTOP>();
+  EXPECT_EQ(workFilesLeft().size(), 8) << "only the operator's close and PEND delete";
+}
+
+TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
+                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->myMemo})
+    EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
+  for (Menu* m : {&top->ACCchk, &top->aGrigSrh, &top->MichiGet,
+                  &top->aGrigFLDSrh, &top->ELDER_AWARD, &top->xDXCC})
+    EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
+
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  top->JCCchk.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts()[0].split("\r\n").size(), 4);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(QString::fromUtf8("JCC / JCG のチェックは「読み込み開始」で\r\n")));
+
+  ShellRecorder shell;
+  home.write("ORBEX5.chm", "help");
+  top->jarlweb.Trigger();
+  top->hlp.Trigger();
+  EXPECT_EQ(shell.opened(), QStringList({"https://www.jarl.org/page/award/AwardEntry.aspx", Settings.HelpFilePath}));
+
+  UnloadForm<OrbexTips>();
+  top->OnePointHelp.Trigger();
+  EXPECT_TRUE(IsLoaded<OrbexTips>());
+  EXPECT_EQ(StartFlags.TipsOnRequest, 1);
+  UnloadForm<OrbexTips>();
+  QFile::remove(home.file("ORBEX_TopTips.TXT"));
+  boxes.Answer(vbOK);
+  top->OnePointHelp.Trigger();
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("Tips File ORBEX_TopTips.TXT が見つかりませんでした。"));
+  EXPECT_EQ(StartFlags.TipsMode, 0);
+  EXPECT_FALSE(IsLoaded<OrbexTips>());
+}
+
+TEST_F(StartWindowMenusTest, EscAndAltP) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  int key = vbKeyEscape;
+  top->Form_KeyDown(key, 0);
+  EXPECT_EQ(StartFlags.AbortReading, 1);
+  EXPECT_EQ(StartFlags.InterruptCode, 1);
+
+  key = vbKeyP;
+  top->Form_KeyDown(key, vbAltMask);  // nothing on the clipboard: nothing saved, no message
+  EXPECT_FALSE(QFile::exists(home.file("GeneData/ORBEX_TOP.bmp")));
+  QImage picture(4, 4, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  QGuiApplication::clipboard()->setImage(picture);
+  key = vbKeyP;
+  top->Form_KeyDown(key, vbAltMask | vbShiftMask);
+  EXPECT_FALSE(QFile::exists(home.file("GeneData/ORBEX_TOP.bmp"))) << "Alt alone";
+  key = vbKeyP;
+  top->Form_KeyDown(key, vbAltMask);
+  EXPECT_TRUE(QFile::exists(home.file("GeneData/ORBEX_TOP.bmp")));
+}
+
+TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
+  RigPortState.FreqHz = 14'025'000;
+  RigPortState.ModeText = "CW";
+  RigPollTick();  // nobody listens: nothing sent, nothing told
+
+  QList<QByteArray> received;
+  {
+    IpcReceiver spot("SendSpot for JCV/HWCV");
+    ASSERT_TRUE(spot.Listening());
+    spot.Received = [&](const QByteArray& m) {
+      received << m;
+      return 1;
+    };
+    RigPollTick();
+  }
+  EXPECT_EQ(received, QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
+
+  UnloadForm<ORBTOP>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  RigPollTick();  // the start window is gone and listens no more
+  EXPECT_FALSE(RigPollTimer().Running()) << "the link has its own timer back, not the window's";
+}
+
+TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  MsgBoxResponder boxes;
+  ShellRecorder shell;
+  boxes.Answer(vbOK);
+  top->v430.Trigger();  // JA3CCC/3 is confirmed on 430 MHz, but its QSL kind P is left out
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("現在のところ 0 局です")}));
+  EXPECT_EQ(shell.opened(), QStringList({home.file("GeneData/430MHz-100.txt")}));
+  EXPECT_TRUE(top->Command1.isEnabled()) << "the reading state has ended";
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+
+  top->Text1.setText("");
+  boxes.Answer(vbOK);
+  top->v430.Trigger();
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("現在のところ 1 局です"));
+  EXPECT_TRUE(home.read("GeneData/430MHz-100.txt").startsWith("\"JA3CCC              \",\"2023-04-03\""));
+
+  Hamlog.HamlogDbPath = home.file("nowhere/HAMLOG.HDB");
+  boxes.Answer(vbOK).Answer(vbOK);
+  top->v144.Trigger();
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("HAMLOGデータがOpen出来ません。"));
+  EXPECT_EQ(shell.opened().size(), 2);
+}

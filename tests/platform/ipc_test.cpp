@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QtEndian>
+
+#include "platform/ipc/ipc.h"
+
+namespace {
+
+class IpcTest : public ::testing::Test {
+};
+
+}  // namespace
+
+TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
+  EXPECT_FALSE(IpcFind("Receiver A"));
+  int32_t answer = -1;
+  EXPECT_FALSE(IpcSend("Receiver A", "hello", &answer)) << "nobody listens";
+
+  IpcReceiver receiver("Receiver A");
+  ASSERT_TRUE(receiver.Listening());
+  QByteArray got;
+  receiver.Received = [&](const QByteArray& m) {
+    got = m;
+    return 42;
+  };
+  EXPECT_TRUE(IpcFind("Receiver A"));
+  EXPECT_FALSE(IpcFind("Receiver B"));
+  ASSERT_TRUE(IpcSend("Receiver A", QByteArray("ORBEXCall\x82\xa0", 11), &answer));
+  EXPECT_EQ(got, QByteArray("ORBEXCall\x82\xa0", 11));
+  EXPECT_EQ(answer, 42);
+
+  // Only this user may reach the socket.
+  const QFileInfo socket(IpcSocketPath("Receiver A"));
+  EXPECT_EQ(socket.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+            QFile::Permissions());
+  const QFileInfo folder(socket.path());
+  EXPECT_EQ(folder.permissions() & (QFile::ExeGroup | QFile::ExeOther | QFile::ReadOther), QFile::Permissions());
+}
+
+TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
+  IpcReceiver receiver("Receiver C");
+  int handled = 0;
+  receiver.Received = [&](const QByteArray&) { return ++handled; };
+  EXPECT_FALSE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage + 1, 'x'))) << "the sender will not send it";
+
+  // A sender that announces more than the limit is cut off unread.
+  QLocalSocket raw;
+  raw.connectToServer(IpcSocketPath("Receiver C"));
+  ASSERT_TRUE(raw.waitForConnected(1000));
+  QByteArray head(4, '\0');
+  qToLittleEndian<uint32_t>(uint32_t(kIpcMaxMessage) + 1, head.data());
+  raw.write(head + QByteArray(100, 'y'));
+  raw.flush();
+  for (int i = 0; i < 200 && receiver.Refused() == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  EXPECT_EQ(receiver.Refused(), 1);
+  EXPECT_EQ(handled, 0);
+
+  int32_t answer = 0;
+  EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer)) << "the limit itself passes";
+  EXPECT_EQ(answer, 1);
+}

@@ -1,0 +1,44 @@
+// Text commands of other programs as the sheet reads them.
+
+#include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+#include "sheet/ProgramMessages.h"
+#include "support/qt_print.h"
+
+namespace {
+
+ProgramMessage parse(const char* text) { return ParseProgramMessage(ToAnsi(QString::fromUtf8(text))); }
+
+}  // namespace
+
+TEST(ProgramMessages, CompanionCommandsAndTheirArguments) {
+  using Kind = ProgramMessage::Kind;
+  EXPECT_EQ(parse("ORBEX5wf_RigNum + 1").kind, Kind::RigNumber);
+  EXPECT_EQ(parse("ORBEX5wf_RigNum + 1").text, "1");
+  const ProgramMessage zero = parse("ORBEX5wf_CarZeroin + -250");
+  EXPECT_EQ(zero.kind, Kind::ZeroIn);
+  EXPECT_EQ(zero.hz, -250);
+  EXPECT_EQ(parse("  ORBEX5wf_TXshift + 300\0").hz, 300) << "blanks and NULs around are dropped";
+  EXPECT_EQ(parse("ORBEX5wf_TXshift + lots").kind, Kind::Unusable);
+  EXPECT_EQ(parse("ORBEX5wf_XIToff + ").kind, Kind::XitOff);
+  EXPECT_EQ(parse("ORBEX5wfclose").kind, Kind::CompanionClosed);
+  const ProgramMessage cw = parse("ORBEX5wf_CWM + CQ TEST");
+  EXPECT_EQ(cw.kind, Kind::CwMessage);
+  EXPECT_EQ(cw.text, "CQ TEST");
+  EXPECT_EQ(parse("ORBEX5wfSomethingElse").kind, Kind::Unusable);
+}
+
+TEST(ProgramMessages, SatelliteMessagesAndSpots) {
+  using Kind = ProgramMessage::Kind;
+  const ProgramMessage sat = parse("SatMate+435.100+FM+r1+r2+x+y+JA1ABC+1002+T");
+  EXPECT_EQ(sat.kind, Kind::SatMate);
+  EXPECT_EQ(sat.fields[kSatMateCallField], "JA1ABC");
+  EXPECT_EQ(sat.fields[kSatMateCodeField], "1002");
+  EXPECT_EQ(parse("SatMate+435.100+FM").kind, Kind::Unusable) << "too few fields to reach the code";
+  const ProgramMessage spot = parse("JA1ABC+1002+x+7.025+CW");
+  EXPECT_EQ(spot.kind, Kind::Spot);
+  EXPECT_EQ(spot.fields[kSpotFreqField], "7.025");
+  EXPECT_EQ(parse("JA1ABC").kind, Kind::Unusable) << "a spot without any + is not carried out";
+  EXPECT_EQ(parse("東京+1001+x+7.0+CW").fields[0], "東京") << "Windows-31J text";
+}

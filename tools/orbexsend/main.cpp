@@ -1,0 +1,42 @@
+// orbexsend: sends one text command to a running ORBEX5, as the companion rig program, the satellite
+// program or a spot sender would.
+//
+//   orbexsend "ORBEX5wf_TXshift + 300"
+//   orbexsend "SatMate+435.100+FM+rem1+rem2+x+y+JA1ABC+1002+T"
+//   orbexsend "JA1ABC+1002+x+7.025+CW"
+//   orbexsend --to "SendSpot for JCV/HWCV" "..."
+//
+// The text is sent in Windows-31J. Exit status: 0 handled, 1 nobody listens or no answer came,
+// 2 a usage error or a text the receiver would refuse.
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include "platform/codepage.h"
+#include "platform/ipc/ipc.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  QString to = QStringLiteral("ORBEX5");
+  QTextStream err(stderr);
+  if (args.size() >= 2 && args[0] == "--to") {
+    to = args[1];
+    args = args.mid(2);
+  }
+  if (args.size() != 1) {
+    err << "usage: orbexsend [--to TITLE] TEXT\n";
+    return 2;
+  }
+  const QByteArray message = ToAnsi(args[0]);
+  if (message.size() > kIpcMaxMessage) {
+    err << "orbexsend: the text is longer than " << kIpcMaxMessage << " bytes\n";
+    return 2;
+  }
+  int32_t answer = 0;
+  if (!IpcSend(to, message, &answer)) {
+    err << "orbexsend: no answer from \"" << to << "\" (is it running?)\n";
+    return 1;
+  }
+  return 0;
+}
