@@ -21,6 +21,7 @@
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/vbfile.h"
 #include "rig/RigPortState.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
@@ -416,6 +417,89 @@ TEST_F(EntryWindow, EscClosesAtOnceWhenNothingIsTypedAndAsksOtherwise) {
   press(again.Text4, Qt::Key_Escape);
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
   EXPECT_EQ(boxes.texts(), (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
+}
+
+TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotTyped) {
+  TEMP_LOG& w = open();
+  w.RigFrequency(7025000, "7.025", "7.025.00");
+  EXPECT_EQ(w.Text8.text(), "7.025");
+  QTest::keyClicks(&w.Text8, "0");  // the operator types: the rig leaves it alone
+  w.RigFrequency(14025000, "14.025", "14.025.00");
+  EXPECT_EQ(w.Text8.text(), "7.0250");
+  w.Text1.setText(QString());
+  w.Command2.click();  // a stored record keeps its own
+  w.RigFrequency(21025000, "21.025", "21.025.00");
+  EXPECT_EQ(w.Text8.text(), "14.025");
+}
+
+TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
+  TEMP_LOG& w = open();
+  EXPECT_EQ(w.Text5.text(), "");
+  w.Label5.Click();
+  EXPECT_EQ(w.Text5.text(), "599");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "1");
+  w.Command4.click();
+  EXPECT_EQ(w.Text5.text(), "599");
+  EXPECT_EQ(w.Text6.text(), "");
+  w.Label5.Click();
+  EXPECT_EQ(w.Text5.text(), "");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "0");
+  w.Text1.setText(QString());
+  w.Command2.click();  // not while a stored record is shown
+  w.Label6.Click();
+  EXPECT_EQ(w.Text6.text(), "579");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "MyRST", "?"), "?");
+}
+
+TEST_F(EntryWindow, RoadsideStationsOfTheCodeGoIntoTheRemarks) {
+  {
+    VbFile f(dir + "/michinoeki.txt", VbMode::Output);
+    f.Write({u8("□あいかわ"), u8("あいかわ公園"), "11009A", u8("愛川町"), "x"});
+    f.Write({u8("□きよかわ"), u8("清川"), "11009A", u8("愛川町"), "x"});
+    f.Write({u8("□よこはま"), u8("横浜"), "1101", u8("横浜市"), "x"});
+    ASSERT_TRUE(f.Close());
+  }
+  TEMP_LOG& w = open();
+  w.Text9.setText("11009A");
+  w.Text14.setText(u8("前"));
+  w.Label14.Click();
+  EXPECT_TRUE(w.Frame7.isVisible());
+  ASSERT_EQ(w.List2.ListCount(), 2);
+  EXPECT_EQ(w.List2.List(1), u8("きよかわ 清川 11009A"));
+  w.List2.SetListIndex(1);
+  w.List2.DblClick();
+  EXPECT_EQ(w.Text14.text(), u8("前□きよかわ 清川"));
+  EXPECT_FALSE(w.Frame7.isVisible());
+  w.Text9.setText("1001");
+  w.Label15.Click();  // no station of this code: straight to the remark
+  EXPECT_FALSE(w.Frame7.isVisible());
+  EXPECT_EQ(w.focusWidget(), &w.Text15);
+}
+
+TEST_F(EntryWindow, ARightClickOnTheStatusBarRebuildsTheIndexes) {
+  TEMP_LOG& w = open();
+  const QString dx1 = Hamlog.HamlogDbPath.chopped(3) + "dx1";
+  QFile::remove(dx1);
+  QTest::mouseClick(w.StatusBar1.widget(), Qt::LeftButton);
+  EXPECT_FALSE(QFile::exists(dx1));
+  QTest::mouseClick(w.StatusBar1.widget(), Qt::RightButton);
+  EXPECT_TRUE(QFile::exists(dx1));
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
+TEST_F(EntryWindow, TheCloseMenuAsksOnlyForAnUnsavedNewQso) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  boxes.Answer(vbNo);
+  w.LCan.Trigger();
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  w.Text1.setText(QString());
+  w.Command2.click();
+  w.Text12.setText("edited");
+  w.LCan.Trigger();  // a stored record closes without a question
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
 }
 
 }  // namespace
