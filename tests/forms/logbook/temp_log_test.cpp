@@ -502,4 +502,36 @@ TEST_F(EntryWindow, TheCloseMenuAsksOnlyForAnUnsavedNewQso) {
   EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
 }
 
+TEST_F(EntryWindow, F12InQslCheckModeMarksTheShownQsoReceived) {
+  LogWindowState.QslCheckMode = 1;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  ShowStoredQso(1);
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  EXPECT_FALSE(w.LSave.Enabled());  // only the received mark is written in this mode
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  press(w.Text1, Qt::Key_F12);
+  EXPECT_EQ(w.Text17.text(), "*");
+  const QStringList dump = Dump();
+  EXPECT_TRUE(dump[0].contains("\"J *\"")) << dump[0].toStdString();
+  EXPECT_TRUE(dump[1].contains("\"J *\""));  // record 2 had its card already
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_EQ(LogWindowState.LogRecNo, 1);
+}
+
+TEST_F(EntryWindow, APickInTheCodeListFillsCodeAndQth) {
+  TEMP_LOG& w = open();
+  CodeListShared.JaCodeListMode = 1;
+  CODE_LIST& list = Form<CODE_LIST>();
+  list.MSFlexGrid1.SetRows(3);
+  list.MSFlexGrid1.SetTextMatrix(1, 1, "1001  ");
+  list.MSFlexGrid1.SetTextMatrix(1, 2, u8("東京23区"));
+  list.MSFlexGrid1.SetTextMatrix(2, 1, "1101  ");
+  list.MSFlexGrid1.SetTextMatrix(2, 2, u8("横浜市  "));
+  list.Show();
+  list.MSFlexGrid1.SetRow(2);
+  EXPECT_EQ(w.Text9.text(), "1101");
+  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+}
+
 }  // namespace
