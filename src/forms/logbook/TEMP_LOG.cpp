@@ -526,8 +526,8 @@ void TEMP_LOG::SaveQso() {
   }
   storeModeIndex();
   RecordSaved = 1;
-  refreshLogViewer();
   readBack();
+  refreshLogViewer();
   RigPortState.ManualFreqFlag = 0;
   UnloadForm<QSODATA>();
   SaveLogWindowPos();

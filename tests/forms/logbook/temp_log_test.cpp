@@ -14,6 +14,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
@@ -532,6 +533,21 @@ TEST_F(EntryWindow, APickInTheCodeListFillsCodeAndQth) {
   list.MSFlexGrid1.SetRow(2);
   EXPECT_EQ(w.Text9.text(), "1101");
   EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+}
+
+TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
+  LOGDATAVIEW::OpenViewer();
+  ASSERT_EQ(LogWindowState.LogViewerOpen, 1);
+  TEMP_LOG& w = open();
+  typeQso(w);
+  press(w.Text1, Qt::Key_F1);
+  LOGDATAVIEW* viewer = LoadedForm<LOGDATAVIEW>();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 1);
+  QStringList calls;
+  for (int r = 1; r < viewer->MSFlexGrid1.Rows(); ++r) calls << viewer->MSFlexGrid1.TextMatrix(r, 1).trimmed();
+  EXPECT_TRUE(calls.contains("JA1XYZ")) << calls.join(',').toStdString();
+  UnloadForm<LOGDATAVIEW>();
 }
 
 }  // namespace
