@@ -234,13 +234,13 @@ void TEMP_LOG::pickFrequency(bool hide, bool toMode) {
 
 void TEMP_LOG::showRoadsideStations(int target) {
   RemarkTarget = 0;
-  if (RoadsideStations.Stations.empty()) {
-    const QString& db = Hamlog.HamlogDbPath;
-    LoadMichinoekiTxt(db.left(db.lastIndexOf('/') + 1) + "michinoeki.txt");
+  if (Roadside.RoadsideStationCount < 1) {
+    Roadside.MichinoekiPath = MichinoekiTxtPath();
+    LoadMichinoekiTxt(Roadside.MichinoekiPath);
   }
   List2.Clear();
-  for (const RoadsideStation& s : RoadsideStations.Stations)
-    if (s.code == Text9.text()) List2.AddItem(QString(s.key).remove(u8("□")) + ' ' + s.name + ' ' + s.code);
+  for (const RoadsideStation& s : Roadside.RoadsideStations)
+    if (s.code == Text9.text()) List2.AddItem(QString(s.number).remove(u8("□")) + ' ' + s.name + ' ' + s.code);
   if (List2.ListCount() == 0) {
     (target == 1 ? Text14 : Text15).setFocus();
     return;

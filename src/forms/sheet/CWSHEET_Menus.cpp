@@ -17,6 +17,7 @@
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
+#include "logbook/LogWindowState.h"
 #include "platform/paths.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -56,6 +57,13 @@ void CWSHEET::wireMenus() {
       Text3.setFocus();
   };
   Command2.MouseUp = [this](int, int, float, float) { Command2_Click(); };
+  Command6.setToolTip(QStringLiteral("右クリックで全モード"));
+  Command6.MouseUp = [this](int button, int, float, float) {
+    if (button != vbLeftButton && button != vbRightButton) return;
+    QSODATA::ShowAreaQsos(Text2.text().trimmed(), kAllBands,
+                          button == vbLeftButton ? ReadConditions.SelMode : "MIX");
+    Text3.setFocus();
+  };
   Command8.MouseUp = [this](int, int, float, float) { Command8_Click(); };
   QcntL.Click = [this] { QcntL_Click(); };
   MEMV.Click = [this] { MEMV_Click(); };
@@ -77,7 +85,7 @@ void CWSHEET::wireMenus() {
     MEMOVIEW.SetEnabled(true);
   };
   // Windows not part of this program yet keep their entries greyed.
-  QSLCHK.SetEnabled(false);
+  QSLCHK.Click = [this] { QSLCHK_Click(); };
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
     const bool wasOpen = IsLoaded<LOGDATAVIEW>();
@@ -97,6 +105,39 @@ void CWSHEET::wireMenus() {
   };
 }
 
+void CWSHEET::QSLCHK_Click() {
+  LogWindowStateValues& w = LogWindowState;
+  if (w.LogWindowOpen == 1) {
+    if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+    MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
+    return;
+  }
+  UnloadForm<TEMP_LOG>();
+  // The menu's mark has toggled itself already: it says which way the operator switched.
+  const bool on = w.QslCheckMode == 0;
+  QSLCHK.SetChecked(on);
+  w.QslCheckMode = on ? 1 : 0;
+  w.EditMode = on ? 1 : 0;
+  LOGOPEN.SetEnabled(!on);
+  Label8.setVisible(on);
+  if (on) {
+    Label8.SetTop(240);
+    for (Label* l : {&Label3, &Label4, &Label5, &Label6}) l->setText(QString());
+  } else {
+    SheetSearch.SearchStartRow = 1;
+  }
+  Text3.setText(QString());
+  Command1.setVisible(!on);
+  Command6.setVisible(!on);
+  Text2.setEnabled(!on);
+  Command4.setEnabled(!on && roadsideListFound());
+  Text3.setFocus();
+  if (!on) {
+    UnloadForm<QSODATA>();
+    UnloadForm<TEMP_LOG>();
+  }
+}
+
 void CWSHEET::List1_Click() {
   if (List1.ListIndex() < 0) return;
   CallListIndex = List1.ListIndex();
@@ -105,6 +146,8 @@ void CWSHEET::List1_Click() {
   Frame10.hide();
   Label6.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
+  UnloadForm<CODE_LIST>();
   Text3.setFocus();
 }
 
@@ -114,6 +157,7 @@ void CWSHEET::Command2_Click() {
   Frame6.setTitle(kQsoPanelCaption);
   Frame10.hide();
   Text3.setFocus();
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
@@ -122,6 +166,7 @@ void CWSHEET::Command8_Click() {
   Text2.setText(QString());
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   UnloadForm<newCODE_LIST>();
   Text3.setFocus();

@@ -22,6 +22,7 @@
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/logbook/MemoDAT.h"
+#include "forms/awards/MichinoekiSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/OrbexTips.h"
@@ -181,9 +182,8 @@ void ORBTOP::buildLayout() {
   // Entries that never were available, and the two bands that have no list.
   for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), MichiGet
-  // (roadside stations).
-  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &MichiGet})
+  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets).
+  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX})
     m->SetEnabled(false);
 }
 
@@ -215,6 +215,7 @@ void ORBTOP::wireHandlers() {
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
+  MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);

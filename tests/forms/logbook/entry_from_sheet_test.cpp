@@ -91,9 +91,10 @@ TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   CWSHEET& s = sheet();
   LogWindowState.StoredRecordShown = 1;
   FlexGrid& g = s.MSFlexGrid2;
-  boxes.Answer(vbOK);
+  boxes.Answer(vbOK).Answer(vbOK);  // the click on the QSO's cell says it too
   doubleClick(g, gridRow(g, "1002"), 9);
-  EXPECT_EQ(boxes.texts(), QStringList{u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません1-0")});
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_EQ(boxes.texts()[1], u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません1-0"));
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
 }
 
