@@ -7,6 +7,7 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/SeiriboSheet.h"
 #include "forms/outputs/ListDialog.h"
 #include "platform/paths.h"
@@ -104,7 +105,7 @@ void FitWindowToGrid(VbForm& window, FlexGrid& grid, int gridWidth) {
   }
 }
 
-QString ProgramVersionText() {
+QString VersionMessageText() {
   const QStringList parts = QCoreApplication::applicationVersion().split('.');
   const int major = parts.value(0, "5").toInt();
   const int minor = parts.value(1, "0").toInt();
@@ -117,4 +118,5 @@ QString ProgramVersionText() {
 
 void ConnectAwardWindows() {
   OutputHooks.ShowSeiriboSheet = [] { Form<SeiriboSheet>().Show(); };
+  ConnectAwardSheets();
 }

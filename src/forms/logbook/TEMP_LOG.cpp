@@ -506,7 +506,7 @@ void TEMP_LOG::SaveQso() {
   if (w.result != 0) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
-    MsgBox(w.result == HAMLOG_STALE
+    MsgBox(w.result == HAMLOG_STALE || w.result == HAMLOG_CHANGED
                ? u8("書き込みに失敗しました") + "\r\n" +
                      u8("このデータはHAMLOGで変更（または削除）されています。表示し直してください")
                : u8("書き込みに失敗しました"));

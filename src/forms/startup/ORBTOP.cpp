@@ -19,6 +19,7 @@
 #include "core/SpotRelay.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
+#include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/logbook/MemoDAT.h"
@@ -45,10 +46,6 @@
 StartWindowHooksState StartWindowHooks;
 
 namespace {
-
-constexpr int kVersionMajor = 5;
-constexpr int kVersionMinor = 0;
-constexpr int kVersionRevision = 0;
 
 const QString kTitle = "ORBEX5";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
@@ -180,11 +177,7 @@ void ORBTOP::buildLayout() {
   Combo1.setToolTip("ﾓｰﾄﾞ追加はここに書いてEnterを押せば追加できます");
 
   // Entries that never were available, and the two bands that have no list.
-  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
-  // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets).
-  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX})
-    m->SetEnabled(false);
+  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &v135K, &v475K}) m->SetEnabled(false);
 }
 
 void ORBTOP::wireHandlers() {
@@ -214,6 +207,11 @@ void ORBTOP::wireHandlers() {
   Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  ACCchk.Click = [] { SelectMemberList(); };
+  aGrigSrh.Click = [] { SelectSquareSheet(); };
+  aGrigSrh100.Click = [] { SelectSubSquareSheet(); };
+  aGrigSrhDX.Click = [] { SelectWasaSheet(); };
+  xDXCC.Click = [] { ShowDxccSheet(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
   MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
@@ -258,7 +256,7 @@ void ORBTOP::Form_Load() {
   SetHeight(4560);
   KeyPreview = true;
   resetSharedFlags();
-  setWindowTitle(StartWindowCaption(kVersionMajor, kVersionMinor, kVersionRevision));
+  setWindowTitle(StartWindowCaption(kProgramVersionMajor, kProgramVersionMinor, kProgramVersionRevision));
   WriteInternetShortcuts();
 
   const StartupReading reading = ReadStartupSettings();
