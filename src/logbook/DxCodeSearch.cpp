@@ -5,6 +5,7 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/QsoRules.h"
+#include "logbook/CodeMaster.h"
 #include "logbook/LocalTime.h"
 #include "lookup/CodeListState.h"
 #include "platform/paths.h"
@@ -13,44 +14,6 @@
 #include "platform/vbnumber.h"
 
 namespace {
-
-QString companion(const char* suffix) {
-  return RealPath(Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + suffix);
-}
-
-// One index open at a time, closed on every path.
-class Index {
- public:
-  explicit Index(const char* suffix) { open_ = idx_open(companion(suffix), handle_) == 0; }
-  ~Index() { Close(); }
-  bool IsOpen() const { return open_; }
-  int32_t Search(const QString& key) { return open_ ? idx_search(handle_, key, 0) : 0; }
-  int32_t Next() { return open_ ? idx_next(handle_) : 0; }
-  void Close() {
-    if (open_) idx_close(handle_);
-    open_ = false;
-  }
-
- private:
-  IndexHandle handle_{};
-  bool open_ = false;
-};
-
-// The master read once; record n at the 1-based position MasterRecLen x n + MasterHeaderLen.
-class Master {
- public:
-  Master() { ReadWholeFile(companion("mst"), bytes_); }
-  bool Has(int32_t n) const { return n >= 1 && start(n) >= 0 && start(n) + kMasterRecordBytes <= bytes_.size(); }
-  MasterRecord Read(int32_t n) const {
-    return ParseMasterRecord(QByteArrayView(bytes_).sliced(start(n), kMasterRecordBytes));
-  }
-
- private:
-  qsizetype start(int32_t n) const {
-    return qsizetype(MasterList.MasterRecLen) * n + MasterList.MasterHeaderLen - 1;
-  }
-  QByteArray bytes_;
-};
 
 DxEntityRow rowOf(const MasterRecord& r) {
   DxEntityRow row;
@@ -92,7 +55,7 @@ DxCodeSearchResult notFound() {
 
 // The code index's record for `code`; 0 when it has none.
 int32_t byCode(const QString& code) {
-  Index dx2("dx2");
+  CodeMasterIndex dx2("dx2");
   return dx2.Search(code);
 }
 
@@ -107,7 +70,7 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
       text.contains('/') && QsoRules.CallAffix.size() > 1 ? QsoRules.CallAffix : QsoRules.CallBase;
   if (key.isEmpty()) return result;
 
-  Index dx4("dx4");
+  CodeMasterIndex dx4("dx4");
   if (!dx4.IsOpen()) return result;
   int32_t r = 0;
   int n = 3;
@@ -117,7 +80,7 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
     dx4.Close();
     return notFound();
   }
-  const Master master;
+  const CodeMasterFile master;
   MasterRecord rec;
   // An abolished entity hands on to the next entry of the same prefix; the end of the prefix's run
   // ends the search (reading "record 0" there would go round for ever).

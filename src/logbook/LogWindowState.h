@@ -16,6 +16,8 @@ struct LogWindowStateValues {
   int32_t LogRecordCount = 0;     // HAMLOG's record count as last taken
   int32_t ShownRecordNo = 0;
   int32_t LogViewerOpen = 0;  // 1 while the log viewer is open
+  int32_t UtcMode = 0;        // 1 = a new QSO's time is entered in UTC
+  QString DxFlagText = "0";   // "8" = the D flag (DX) of the last code typed or ticked
 };
 extern LogWindowStateValues LogWindowState;
 

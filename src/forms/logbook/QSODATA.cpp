@@ -315,15 +315,7 @@ void QSODATA::FollowCodeOnSheet() {
   }
   CWSHEET* sheet = LoadedForm<CWSHEET>();
   if (!sheet || QslCheck.QslCheckCode.isEmpty()) return;
-  FlexGrid& g = sheet->MSFlexGrid2;
-  const int end = std::min(SheetTally.GridDataRows, g.Rows() - 1);
-  for (int r = 1; r <= end; ++r)
-    if (g.TextMatrix(r, 1).startsWith(QslCheck.QslCheckCode)) {
-      g.SetTopRow(r);
-      g.SetRowSel(r);
-      QslCheck.SheetFoundRow = r;
-      return;
-    }
+  if (const int32_t r = sheet->BringCodeRowUp(QslCheck.QslCheckCode)) QslCheck.SheetFoundRow = r;
 }
 
 void QSODATA::QSLCHECK(const QString& freq, const QString& mode) {

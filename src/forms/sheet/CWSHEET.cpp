@@ -443,6 +443,18 @@ void CWSHEET::ShowNotice(const QString& text, int milliseconds) {
   Timer1.SetEnabled(true);
 }
 
+int32_t CWSHEET::BringCodeRowUp(const QString& code, int32_t fromRow) {
+  FlexGrid& g = MSFlexGrid2;
+  const int end = std::min(SheetTally.GridDataRows, g.Rows() - 1);
+  for (int r = std::max(fromRow, 1); r <= end; ++r)
+    if (g.TextMatrix(r, 1).startsWith(code)) {
+      g.SetTopRow(r);
+      g.SetRowSel(r);
+      return r;
+    }
+  return 0;
+}
+
 void CWSHEET::Timer1_Timer() {
   Timer1.SetInterval(0);
   Timer1.SetEnabled(false);

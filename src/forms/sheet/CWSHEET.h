@@ -60,6 +60,9 @@ class CWSHEET : public VbForm {
   void ResetQsoPanel();
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
+  // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
+  // selects it; its row, 0 when none.
+  int32_t BringCodeRowUp(const QString& code, int32_t fromRow = 1);
 
   // Form-level state.
   QString SpotUrl;
@@ -307,6 +310,7 @@ class CWSHEET : public VbForm {
   // The grid under the mouse: the QSO panel and the count row.
   void wireGridClicks();
   void MSFlexGrid2_MouseUp(int button);
+  void MSFlexGrid2_DblClick();
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();

@@ -1,5 +1,6 @@
 // The progress sheet's grid under the mouse: a band cell shows the QSO behind its mark in the QSO
-// panel, the QTH cell flips its row between marks and per-band QSO counts.
+// panel, the QTH cell flips its row between marks and per-band QSO counts, a double click on a band
+// cell opens the entry window for a new QSO of that code and band.
 
 #include <QRegularExpression>
 
@@ -8,6 +9,7 @@
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
 #include "platform/ui/color.h"
@@ -22,17 +24,33 @@ constexpr int32_t kFirstCellColumn = 5;
 constexpr int32_t kLastCellColumn = 26;  // the satellite column of the extended band set
 constexpr int kCountColumnWidth = 700;
 
+// The frequency text of a band column's heading, as the entry window's frequency field takes it
+// ("135kHz" 0.135, "7MHz" 7, "1.2GHz" 1200, "10GHz" *10); empty for the satellite and other columns.
+QString headingFrequency(const QString& heading) {
+  const QString unit = heading.right(3);
+  const QString number = heading.chopped(std::min<qsizetype>(3, heading.size()));
+  if (unit == "kHz") return "0." + number;
+  if (unit == "MHz") return number;
+  if (unit == "GHz") return number.contains('.') ? QString::number(qRound(number.toDouble() * 1000)) : "*" + number;
+  return {};
+}
+
 }  // namespace
 
 void CWSHEET::wireGridClicks() {
   MSFlexGrid2.MouseUp = [this](int button, int, float, float) { MSFlexGrid2_MouseUp(button); };
   MSFlexGrid2.LostFocus = [this] { MSFlexGrid2_LeaveFocus(); };
+  MSFlexGrid2.DblClick = [this] { MSFlexGrid2_DblClick(); };
   MSFlexGrid2.MouseWheel = [this](int delta, int shift) {
     ScrollGridOneStep(MSFlexGrid2, delta, (shift & vbShiftMask) != 0, true);
   };
 }
 
 void CWSHEET::MSFlexGrid2_MouseUp(int button) {
+  if (LogWindowState.LogWindowOpen == 1) {
+    if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+    return;
+  }
   // While the list dialog is set up for an award the grid stays as it is.
   if (AwardCheckMode > 0) return;
   FlexGrid& g = MSFlexGrid2;
@@ -186,4 +204,37 @@ void CWSHEET::hideCountRow(int32_t row) {
 
 void CWSHEET::MSFlexGrid2_LeaveFocus() {
   if (CountRowShown == 1 && ClickRow >= 1) hideCountRow(ClickRow);
+}
+
+void CWSHEET::MSFlexGrid2_DblClick() {
+  FlexGrid& g = MSFlexGrid2;
+  const int col = g.ColSel();
+  if (LogWindowState.LogWindowOpen == 1 || AwardCheckMode > 0 || col < kFirstCellColumn ||
+      col > BandLayout.LastBandColumn)
+    return;
+  if (LogWindowState.StoredRecordShown == 1 || LogWindowState.QslCheckMode == 1) {
+    MsgBox(QString::fromUtf8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません") +
+           QString::number(LogWindowState.StoredRecordShown) + "-" + QString::number(LogWindowState.QslCheckMode));
+    if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+    return;
+  }
+  const int row = g.RowSel();
+  const bool onRow = g.MouseRow() > 0 && row >= 1;
+  TEMP_LOG& log = Form<TEMP_LOG>();
+  log.Text9.setText(onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString());
+  log.Text13.setText(onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0) : QString());
+  OpenLogWindow();
+  TEMP_LOG* shown = LoadedForm<TEMP_LOG>();
+  if (!shown) return;
+  if (QString call = Text3.text().trimmed().toUpper(); !call.isEmpty()) QSODATA::ShowStationQsos(call);
+  if ((shown = LoadedForm<TEMP_LOG>()) == nullptr) return;
+  const QString heading = g.TextMatrix(0, col);
+  if (heading.endsWith(QString::fromUtf8("ﾗｲﾄ"))) {
+    shown->List1.show();
+    shown->List1.setFocus();
+    return;
+  }
+  const QString freq = headingFrequency(heading);
+  if (!freq.isEmpty()) shown->Text8.setText(freq);
+  shown->Text4.setFocus();
 }

@@ -8,7 +8,9 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/lookup/LicenceSearchWindows.h"
 #include "forms/lookup/ViewMenkyo.h"
@@ -22,6 +24,7 @@
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
+#include "logbook/LogWindowState.h"
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 
@@ -69,8 +72,19 @@ void CWSHEET::wireMenus() {
   goJARLaward.Click = [] { ShellOpen(kLeaguePage); };
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
+  LOGOPEN.Click = [] {
+    if (LogWindowState.LogWindowOpen == 1) {
+      if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+      return;
+    }
+    OpenLogWindow();
+  };
+  MEMOVIEW.Click = [this] {
+    MEMOVIEW.SetEnabled(false);
+    Form<MemoDAT>().Show();
+    MEMOVIEW.SetEnabled(true);
+  };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &MEMOVIEW}) m->SetEnabled(false);
   QSLCHK.Click = [this] { QSLCHK_Click(); };
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
@@ -94,15 +108,17 @@ void CWSHEET::wireMenus() {
 void CWSHEET::QSLCHK_Click() {
   LogWindowStateValues& w = LogWindowState;
   if (w.LogWindowOpen == 1) {
+    if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
     MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
     return;
   }
+  UnloadForm<TEMP_LOG>();
   // The menu's mark has toggled itself already: it says which way the operator switched.
   const bool on = w.QslCheckMode == 0;
   QSLCHK.SetChecked(on);
   w.QslCheckMode = on ? 1 : 0;
   w.EditMode = on ? 1 : 0;
-  LOGOPEN.SetEnabled(false);  // stays greyed either way until the entry window is part of the program
+  LOGOPEN.SetEnabled(!on);
   Label8.setVisible(on);
   if (on) {
     Label8.SetTop(240);
@@ -116,7 +132,10 @@ void CWSHEET::QSLCHK_Click() {
   Text2.setEnabled(!on);
   Command4.setEnabled(!on && roadsideListFound());
   Text3.setFocus();
-  if (!on) UnloadForm<QSODATA>();
+  if (!on) {
+    UnloadForm<QSODATA>();
+    UnloadForm<TEMP_LOG>();
+  }
 }
 
 void CWSHEET::List1_Click() {

@@ -22,6 +22,7 @@
 #include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
+#include "forms/logbook/MemoDAT.h"
 #include "forms/awards/MichinoekiSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBEX_CFG.h"
@@ -180,13 +181,13 @@ void ORBTOP::buildLayout() {
 
   // Entries that never were available, and the two bands that have no list.
   for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &v135K, &v475K}) m->SetEnabled(false);
-  // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
-  for (Menu* m : {&myMemo})
-    m->SetEnabled(false);
 }
 
 void ORBTOP::wireHandlers() {
+  myMemo.Click = [this] {
+    myMemo.SetEnabled(false);
+    MemoDAT::ShowHelpMemo();
+  };
   Command1.Click = [this] { Command1_Click(); };
   Check1.Click = [this] { Check1_Click(); };
   Label7.DblClick = [this] { Text7.setText("19520729"); };

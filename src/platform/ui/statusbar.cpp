@@ -4,10 +4,12 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 
+#include "platform/ui/keys.h"
 #include "platform/ui/twips.h"
 
 StatusBar::StatusBar(QMainWindow* window, int panels) : bar_(window->statusBar()) {
   bar_->setSizeGripEnabled(true);
+  bar_->installEventFilter(this);
   for (int i = 1; i <= panels; ++i) {
     auto* l = new QLabel(bar_);
     l->setFrameShape(QFrame::Panel);
@@ -41,12 +43,14 @@ void StatusBar::SetVisible(bool on) {
 }
 
 bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease && PanelClick && !watched->signalsBlocked()) {
-    const auto* e = static_cast<QMouseEvent*>(event);
-    if (e->button() == Qt::LeftButton) {
-      for (int i = 0; i < PanelCount(); ++i)
-        if (panels_[i] == watched) PanelClick(i + 1);
-    }
+  if (event->type() != QEvent::MouseButtonRelease || watched->signalsBlocked()) return false;
+  const auto* e = static_cast<QMouseEvent*>(event);
+  if (PanelClick && e->button() == Qt::LeftButton) {
+    for (int i = 0; i < PanelCount(); ++i)
+      if (panels_[i] == watched) PanelClick(i + 1);
   }
-  return false;
+  if (!MouseUp) return false;
+  MouseUp(VbButton(e->button()));
+  // Told once: a release on a panel goes no further to the bar.
+  return watched != bar_.data();
 }

@@ -5,6 +5,7 @@
 //   StatusBar1.SetPanelWidth(1, 2400);                // twips; the last panel takes the rest
 //   StatusBar1.SetPanelText(3, "7.025");  StatusBar1.PanelText(3);
 //   StatusBar1.PanelClick = [this](int panel) { ... };
+//   StatusBar1.MouseUp = [this](int button) { ... };
 
 #include <QLabel>
 #include <QObject>
@@ -20,6 +21,8 @@ class StatusBar : public QObject {
  public:
   StatusBar(QMainWindow* window, int panels);
   std::function<void(int panel)> PanelClick;
+  // Any mouse button released over the bar (1 left, 2 right, 4 middle).
+  std::function<void(int button)> MouseUp;
 
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   QString PanelText(int panel) const;

@@ -1,0 +1,93 @@
+// The QSO entry window on a log of 1,000,000 QSOs: saving a new QSO (checks, append with its indexes,
+// the read-back into the window), opening a stored record for editing, and the initial-letter search
+// of the code master.
+
+#include <benchmark/benchmark.h>
+
+#include <QRandomGenerator>
+
+#include "bench_main.h"
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/TEMP_LOG.h"
+#include "logbook/CodeMaster.h"
+#include "logbook/LogWindowState.h"
+#include "platform/hamlog/hamlog.h"
+#include "synthetic_log.h"
+
+namespace {
+
+constexpr int64_t kQsos = 1000000;
+
+TEMP_LOG& entryWindow() {
+  PrepareSyntheticLog(SyntheticLogFolder(kQsos));
+  hamlogLib = HamlogLib{};
+  Settings.ModeCount = "0";
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Combo1.AddItem("CW");
+  return w;
+}
+
+// F1 on a typed QSO: the checks, the append (record, count, code and call indexes) and the read-back.
+void BM_SaveNewQsoInto1M(benchmark::State& state) {
+  TEMP_LOG& w = entryWindow();
+  double slowest = 0;
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.NewRecord();
+    w.Text1.setText(QString("JA1B%1").arg(++n % 1000, 3, 10, QChar('0')));
+    w.Text8.setText("7.025");
+    w.Combo1.SetListIndex(0);
+    w.Text9.setText("1101");
+    w.Text12.setText(QString::fromUtf8("太郎"));
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    w.SaveQso();
+    slowest = std::max(slowest,
+                       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    if (LogWindowState.EditMode != 1) state.SkipWithError("not saved");
+  }
+  state.counters["slowest_ms"] = slowest;
+  UnloadForm<TEMP_LOG>();
+}
+BENCHMARK(BM_SaveNewQsoInto1M)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// A stored record opened for editing, as the lists and the log viewer open one.
+void BM_OpenStoredRecord1M(benchmark::State& state) {
+  TEMP_LOG& w = entryWindow();
+  QRandomGenerator random(7);
+  for (auto _ : state) {
+    const int32_t n = int32_t(random.bounded(1, int(kQsos)));
+    HamlogCloseDb(0);
+    if (HamlogOpenDb() != 0 || THW_read(Hamlog.Thw, n, 3) != 0) state.SkipWithError("read failed");
+    ShowStoredQso(n);
+  }
+  if (w.Text1.text().isEmpty()) state.SkipWithError("nothing shown");
+  UnloadForm<TEMP_LOG>();
+}
+BENCHMARK(BM_OpenStoredRecord1M)->Unit(benchmark::kMillisecond);
+
+// The initial-letter search of the cities of one area, with the master's list of hits.
+void BM_InitialLetterSearch(benchmark::State& state) {
+  PrepareSyntheticLog(SyntheticLogFolder(kQsos));
+  const CodeMasterFile master;
+  QString key;
+  for (int32_t n = 1; master.Has(n) && key.isEmpty(); ++n) {
+    const MasterRecord r = master.Read(n);
+    if (r.Kind == "4") key = InitialSearchKey(4, r.Idx.left(1), r.Area, 1);
+  }
+  size_t hits = 0;
+  for (auto _ : state) {
+    HamlogCloseDb(0);
+    hits = SearchCodeByInitial(key, true).size();
+  }
+  if (hits == 0) state.SkipWithError("nothing found");
+  state.counters["hits"] = double(hits);
+}
+BENCHMARK(BM_InitialLetterSearch)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -1,0 +1,147 @@
+#include "forms/logbook/MemoDAT.h"
+
+#include <QFileInfo>
+
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/startup/ORBTOP.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "platform/vbfile.h"
+#include "platform/vbnumber.h"
+
+MemoStateValues MemoState;
+
+namespace {
+
+QString u8(const char* text) { return QString::fromUtf8(text); }
+
+const char* const kFilter = "ﾒﾓﾃﾞｰﾀ (*.TXT)|*.TXT";
+
+QString helpMemoPath() { return JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"); }
+
+// Every line of the file, each followed by CR LF; nothing when it cannot be read.
+std::optional<QString> readMemo(const QString& path) {
+  VbFile f(path, VbMode::Input);
+  if (!f.IsOpen()) return std::nullopt;
+  QString text, line;
+  while (!f.Eof()) {
+    if (!f.LineInput(line)) return std::nullopt;
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+MemoDAT::MemoDAT() {
+  setWindowTitle(u8("メモ帳"));
+  MEMOPEN.Click = [this] { MEMOPEN_Click(); };
+  RCVMEMO.Click = [this] { RCVMEMO_Click(); };
+  RCVMEMOue.Click = [this] { RCVMEMOue_Click(); };
+  MEMCLR.Click = [this] { Text1.setText(QString()); };
+  Send.Click = [this] {
+    if (!MemoFileName.isEmpty()) writeMemo(MemoFileName);
+    Unload();
+  };
+  RDEND.Click = [this] { Unload(); };
+}
+
+void MemoDAT::ShowHelpMemo() {
+  MemoState.HelpMemoMode = 1;
+  MemoDAT& w = Form<MemoDAT>();
+  w.Text1.setText(readMemo(helpMemoPath()).value_or(QString()));
+  w.Show();
+}
+
+void MemoDAT::Form_Load() {
+  const std::optional<QString> top = ReadIniKey("CFGPOS", "MEMPOSTop");
+  if (!top || VbVal(*top) < 0) {
+    Move(0, 0, 10920, 3375);
+  } else {
+    const QPoint at = PlaceOnScreen(int32_t(VbVal(*top)), int32_t(VbVal(ReadIniOr("CFGPOS", "MEMPOSLeft", "0"))));
+    Move(at.x(), at.y(), int(VbVal(ReadIniOr("CFGPOS", "MEMPOSWidth", "10920"))),
+         int(VbVal(ReadIniOr("CFGPOS", "MEMPOSHeight", "3375"))));
+  }
+  if (MemoState.HelpMemoMode == 1) {
+    setWindowTitle(u8("覚え書き"));
+    for (Menu* m : {&MEMOPEN, &RCVMEMO, &MEMCLR, &L1, &L2}) m->SetVisible(false);
+  }
+  Form_Resize();
+}
+
+void MemoDAT::Form_Resize() {
+  const int inner = ScaleHeight();
+  Text1.Move(0, 0, std::max(0, Width() - 235), inner > 0 ? std::max(0, inner - 30) : 0);
+}
+
+void MemoDAT::Form_Unload(int&) {
+  if (Top() >= 0 && WindowState() != vbMinimized) {
+    WriteIni("CFGPOS", "MEMPOSTop", QString::number(Top()));
+    WriteIni("CFGPOS", "MEMPOSLeft", QString::number(Left()));
+    WriteIni("CFGPOS", "MEMPOSWidth", QString::number(Width()));
+    WriteIni("CFGPOS", "MEMPOSHeight", QString::number(Height()));
+  }
+  MemoState.HelpMemoMode = 0;
+  if (ORBTOP* top = LoadedForm<ORBTOP>()) top->myMemo.SetEnabled(true);
+}
+
+QString MemoDAT::memoFolder(const QString& fallback) const { return ReadIniOr("ORB", "RCVDFOL", fallback); }
+
+bool MemoDAT::writeMemo(const QString& path) {
+  VbFile f(path, VbMode::Output);
+  if (!f.IsOpen()) return false;
+  // The box keeps its lines with LF; the file gets CR LF.
+  QString text = Text1.text();
+  text.remove('\r');
+  f.Print({text.replace('\n', "\r\n")});
+  return f.Close();
+}
+
+void MemoDAT::MEMOPEN_Click() {
+  MEMOPEN.SetEnabled(false);
+  CommonDialog1.InitDir = memoFolder(Settings.DataFolder);
+  CommonDialog1.Filter = u8(kFilter);
+  CommonDialog1.DialogTitle = u8("ﾒﾓﾃﾞｰﾀ閲覧");
+  CommonDialog1.FileName.clear();
+  CommonDialog1.Flags = cdlOFNFileMustExist;
+  if (CommonDialog1.ShowOpen()) {
+    if (const std::optional<QString> text = readMemo(CommonDialog1.FileName)) {
+      MemoFileName = CommonDialog1.FileName;
+      Text1.setText(*text);
+      WriteIni("ORB", "RCVDFOL", QFileInfo(MemoFileName).absolutePath());
+      Fname.SetCaption(MemoFileName);
+    }
+  }
+  MEMOPEN.SetEnabled(true);
+}
+
+void MemoDAT::RCVMEMO_Click() {
+  CommonDialog1.InitDir = memoFolder(ProgramFolder());
+  CommonDialog1.Filter = u8(kFilter);
+  CommonDialog1.DialogTitle = u8("ﾒﾓﾃﾞｰﾀ保存");
+  CommonDialog1.FileName = "ORBEX_MEMO" + TodayJst().toString("yyMMdd");
+  CommonDialog1.DefaultExt = "TXT";
+  CommonDialog1.Flags = cdlOFNOverwritePrompt;
+  if (!CommonDialog1.ShowSave()) return;
+  MemoFileName = CommonDialog1.FileName;
+  if (!writeMemo(MemoFileName)) return;
+  WriteIni("ORB", "RCVDFOL", QFileInfo(MemoFileName).absolutePath());
+  Fname.SetCaption(MemoFileName);
+}
+
+void MemoDAT::RCVMEMOue_Click() {
+  if (MemoState.HelpMemoMode == 1) {
+    MemoFileName = helpMemoPath();
+    writeMemo(MemoFileName);
+    Unload();
+    return;
+  }
+  if (MemoFileName.isEmpty()) {
+    MsgBox(u8("ファイル名がありません"));
+    return;
+  }
+  writeMemo(MemoFileName);
+}

@@ -1,0 +1,668 @@
+#include "forms/logbook/TEMP_LOG.h"
+
+#include <QCoreApplication>
+
+#include "core/HamlogAccess.h"
+#include "core/MasterList.h"
+#include "core/QsoRules.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/lookup/CODE_LIST.h"
+#include "forms/sheet/CWSHEET.h"
+#include "logbook/HamlogRecordWriter.h"
+#include "logbook/LocalTime.h"
+#include "logbook/LogWindowState.h"
+#include "logbook/QslCheck.h"
+#include "lookup/CodeListState.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/ui/color.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/shell.h"
+#include "platform/ui/snapshot.h"
+#include "platform/ui/twips.h"
+#include "platform/vbnumber.h"
+#include "rig/RigPortState.h"
+
+namespace {
+
+QString u8(const char* text) { return QString::fromUtf8(text); }
+
+const char* const kSaveCaption = "Ｌog保存(F1)";
+const char* const kOpenFailed = "HAMLOGデータがOpen出来ません。";
+
+}  // namespace
+
+TEMP_LOG::TEMP_LOG() {
+  setWindowTitle(u8("ORBEXログ"));
+  KeyPreview = true;
+  layOut();
+  LSave.Click = [this] { SaveQso(); };
+  LCan.Click = [this] { closeFromMenu(); };
+  RECENDTIME.Click = [this] {
+    const QTime now = NowJst().time();
+    EndTimeText = LogWindowState.UtcMode == 1 ? TimeText(now.addSecs(-9 * 3600), 'U') : TimeText(now, 'J');
+    EndTimeRecorded = 1;
+  };
+  IDXAGN.Click = [this] { rebuildIndexes(); };
+  DATDEL.Click = [this] { deleteShownRecord(); };
+  CODECHK.Click = [this] {
+    List1.hide();
+    CodeCheck();
+  };
+  LOGHLP.Click = [] {
+    if (!Settings.HelpFilePath.isEmpty())
+      OpenHelpFile(Settings.HelpFilePath);
+    else
+      Hamlog.LastResult = OpenHelpFile(JoinPath(ProgramFolder(), "ORBEX5.HLP"));
+  };
+  Command2.Click = [this] { browse(-1); };
+  Command3.Click = [this] { browse(1); };
+  Command5.Click = [this] { browse(-100); };
+  Command6.Click = [this] { browse(100); };
+  Command4.Click = [this] { NewRecord(); };
+  // Alt+A reaches the window's key map (new record, then the frequency), not the caption's mnemonic.
+  Command4.setShortcut(QKeySequence());
+  StatusBar1.MouseUp = [this](int button) {
+    if (button == vbRightButton) rebuildIndexes();
+  };
+  // Electronic QSL and QSL printing are not part of this program yet: their controls stay greyed.
+  for (Menu* m : {&HLQ, &GOEQSL, &GOQSOBANK}) m->SetEnabled(false);
+  for (CommandButton* b : {&Command7, &Command8, &Command9}) b->setEnabled(false);
+  CDX.SetEnabled(false);
+  QSLform.SetVisible(false);
+  JCCG.SetVisible(false);
+  wireFields();
+  wireCodeField();
+  AddRigListener(this);
+}
+
+TEMP_LOG::~TEMP_LOG() { RemoveRigListener(this); }
+
+void TEMP_LOG::layOut() {
+  struct Cell {
+    QWidget* label;
+    QWidget* field;
+    int width;
+  };
+  int left = 60;
+  const auto row = [&left](int top, std::initializer_list<Cell> cells) {
+    left = 60;
+    for (const Cell& c : cells) {
+      if (c.label) {
+        c.label->move(TwipsToPx(left), TwipsToPx(top));
+        c.label->resize(TwipsToPx(c.width), TwipsToPx(240));
+      }
+      c.field->move(TwipsToPx(left), TwipsToPx(top + 240));
+      c.field->resize(TwipsToPx(c.width), TwipsToPx(315));
+      left += c.width + 60;
+    }
+  };
+  row(0, {{&Label1, &Text1, 1500}, {&Label3, &Text3, 1200}, {&Label4, &Text4, 800}, {&Label5, &Text5, 600},
+          {&Label6, &Text6, 600}, {&Label7, &Text8, 1000}, {&Label8, &Combo1, 1100}, {&Label9, &Text9, 900},
+          {nullptr, &Check1, 450}, {&Label10, &Text10, 800}});
+  Label17.move(TwipsToPx(7000), TwipsToPx(0));
+  Label17.hide();
+  row(660, {{&Label12, &Text12, 1600}, {&Label13, &Text13, 2900}, {&Label11, &Text11, 300},
+            {nullptr, &Text16, 300}, {nullptr, &Text17, 300}, {&Label14, &Text14, 2100}, {&Label15, &Text15, 2100}});
+  int x = 60;
+  for (CommandButton* b : {&Command5, &Command2, &Command3, &Command6, &Command4, &Command7, &Command8, &Command9}) {
+    b->Move(x, 1380, b == &Command7 ? 1000 : 560, 375);
+    x += (b == &Command7 ? 1000 : 560) + 60;
+  }
+  Command2.setToolTip("-1");
+  Command3.setToolTip("+1");
+  Command5.setToolTip("-100");
+  Command6.setToolTip("+100");
+  Command4.setToolTip(u8("新規データ"));
+  Label4.setToolTip(u8("ここをｸﾘｯｸするとJST/UTCを切り替えます"));
+  Text4.setToolTip(u8("↓で現在時刻"));
+  Text9.setToolTip(u8("ダブルクリックで頭文字入力"));
+  Label14.setToolTip(u8("道の駅選択"));
+  Label15.setToolTip(u8("道の駅選択"));
+  StatusBar1.widget()->setToolTip(u8("右クリックでIndex再構築"));
+  List1.Move(6200, 555, 1000, 1800);
+  List1.hide();
+  for (const char* f : {"1.9", "3.5", "7", "10", "14", "18", "21", "24", "28", "50", "144", "430", "1200", "2400",
+                        "5600", "145/435", "435/145", "145/29", "0.135", "0.475", "10G", "24G", "47G", "77G"})
+    List1.AddItem(QString::fromLatin1(f));
+  Frame7.Move(1080, 0, 4200, 1700);
+  List2.Move(60, 240, 4080, 1400);
+  List2.setToolTip(u8("ダブルクリックで選択  右クリックで閉じる"));
+  Frame7.hide();
+  Frame2.Move(6840, 360, 2600, 1000);
+  Label16.Move(60, 240, 2480, 240);
+  Text18.Move(60, 540, 1200, 315);
+  Command1.Move(1400, 520, 900, 360);
+  Frame2.hide();
+  Picture1.hide();
+  StatusBar1.SetPanelWidth(1, 2000);
+  StatusBar1.SetPanelWidth(2, 3000);
+  // Enter and Tab walk the same way.
+  QWidget* chain[] = {&Text1, &Text4, &Text5, &Text6, &Text8, &Combo1, &Text9, &Text10,
+                      &Text12, &Text13, &Text11, &Text16, &Text17, &Text14, &Text15, &Text3};
+  for (size_t i = 0; i + 1 < std::size(chain); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
+
+void TEMP_LOG::Form_Load() {
+  Move(Left(), Top(), 14200, 3255);
+  Frame7.hide();
+  if (Hamlog.HdbFieldLengths[1] == 0 && !Hamlog.HamlogDbPath.isEmpty()) ReadHdbFieldLengths(Hamlog.HamlogDbPath);
+  const auto& len = Hamlog.HdbFieldLengths;
+  const std::pair<TextBox*, int> widths[] = {{&Text1, 0},   {&Text5, 9},   {&Text6, 10},  {&Text8, 11},
+                                             {&Text12, 13}, {&Text13, 14}, {&Text14, 15}, {&Text15, 16}};
+  for (const auto& [box, f] : widths)
+    if (len[f] > 0) box->setMaxLength(len[f]);
+  for (auto [box, n] : {std::pair{&Text3, 10}, {&Text4, 6}, {&Text9, 6}, {&Text10, 6}, {&Text11, 1},
+                        {&Text16, 1}, {&Text17, 1}})
+    box->setMaxLength(n);
+  RigPortState.ManualFreqFlag = 0;
+  InsertMode = 0;
+  LSave.SetEnabled(true);
+  LastSavedCall.clear();
+  const std::optional<QString> top = ReadIniKey("CFGPOS", "LOGPOSTop");
+  const QPoint at = PlaceOnScreen(top ? std::optional<int32_t>(int32_t(VbVal(*top))) : std::nullopt,
+                                  top ? int32_t(VbVal(ReadIniOr("CFGPOS", "LOGPOSLeft", "0"))) : 0);
+  Move(at.x(), at.y());
+  Command7.setText(Settings.EqslType == "1" ? "QSOBank" : "eQSLcc");
+  SetForeColor(Label9, VbRgb(255, 0, 255));
+  fillModeList();
+  LastModeIndex = ReadIniOr("Hamlog", "LastMode", "0");
+  Combo1.SetListIndex(int(VbVal(LastModeIndex)));
+  Label17.setText(Combo1.Text());
+  Text11.setText(Settings.HamLogQslMark);
+  LogWindowState.UtcMode = 0;
+  RecordSaved = 0;
+  LogWindowState.StoredRecordShown = 0;
+  if (LogWindowState.QslCheckMode != 1) {
+    LT.SetVisible(!CodeListShared.LocalTimeText.isEmpty());
+    Qrcv.SetVisible(false);
+    setReportLock(5, Settings.HisRstDefault == 1);
+    setReportLock(6, Settings.MyRstDefault == 1);
+  } else {
+    LSave.SetEnabled(false);
+    LT.SetVisible(false);
+    Qrcv.SetVisible(true);
+  }
+  StatusBar1.SetPanelText(3, u8("上書き"));
+}
+
+void TEMP_LOG::fillModeList() {
+  Combo1.Clear();
+  const int count = int(VbVal(Settings.ModeCount));
+  for (int i = 1; i <= count; ++i) Combo1.AddItem(ReadIniOr("ORB", "MODE" + QString::number(i), QString()));
+}
+
+void TEMP_LOG::storeModeIndex() {
+  Label17.setText(Combo1.Text());
+  LastModeIndex = QString::number(Combo1.ListIndex());
+  WriteIni("Hamlog", "LastMode", LastModeIndex);
+}
+
+void TEMP_LOG::setReportLock(int which, bool locked) {
+  Label& label = which == 5 ? Label5 : Label6;
+  TextBox& box = which == 5 ? Text5 : Text6;
+  QFont f = label.font();
+  f.setBold(locked);
+  f.setUnderline(locked);
+  label.setFont(f);
+  box.setText(locked ? Settings.Rst599 : QString());
+}
+
+void TEMP_LOG::Form_Activate() { LogWindowState.LogWindowOpen = 1; }
+
+void TEMP_LOG::Form_Unload(int&) {
+  HamlogCloseDb(0);
+  LogWindowState.LogWindowOpen = 0;
+  RigPortState.ManualFreqFlag = 0;
+  storeModeIndex();
+  RemoveRigListener(this);
+}
+
+void TEMP_LOG::SaveLogWindowPos() {
+  if (!isVisible() || WindowState() != vbNormal) return;
+  WriteIni("CFGPOS", "LOGPOSTop", QString::number(Top()));
+  WriteIni("CFGPOS", "LOGPOSLeft", QString::number(Left()));
+}
+
+bool TEMP_LOG::askUnsaved(const QString& text) {
+  Hamlog.LastResult = MsgBox(text, vbYesNo + vbExclamation, "ORBEX5");
+  return Hamlog.LastResult == vbYes;
+}
+
+void TEMP_LOG::closeWindowAndLists(bool unloadSelf) {
+  SaveLogWindowPos();
+  CODECHK.SetVisible(false);
+  LogWindowState.StoredRecordShown = 0;
+  HamlogCloseDb(0);
+  UnloadForm<CODE_LIST>();
+  UnloadForm<QSODATA>();
+  if (unloadSelf) Unload();
+}
+
+void TEMP_LOG::closeFromMenu() {
+  Command4.hide();
+  storeModeIndex();
+  if (!Text1.text().trimmed().isEmpty() && LogWindowState.EditMode != 1 && RecordSaved == 0 &&
+      !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
+    return;
+  closeWindowAndLists(true);
+}
+
+void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
+  if (unloadMode != vbFormControlMenu) return;
+  Command4.hide();
+  if (LogWindowState.EditMode != 1 && RecordSaved == 0 && !Text1.text().trimmed().isEmpty() &&
+      !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"))) {
+    cancel = 1;
+    return;
+  }
+  RecordSaved = 0;
+  closeWindowAndLists(false);
+}
+
+void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
+  const int key = keyCode;
+  if (key == vbKeyEscape) {
+    // Esc inside the initial-letter panel closes the panel only.
+    if (Frame2.isVisible() && Text18.hasFocus()) return;
+    keyCode = 0;
+    if (!Text1.text().trimmed().isEmpty() && RecordSaved == 0 &&
+        !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
+      return;
+    SaveLogWindowPos();
+    RecordSaved = 0;
+    Unload();
+    return;
+  }
+  const auto focus = [&keyCode](QWidget& w) {
+    w.setFocus();
+    keyCode = 0;
+  };
+  if (shift == vbAltMask) {
+    switch (key) {
+      case 'A':
+        keyCode = 0;
+        NewRecord();
+        QCoreApplication::processEvents();
+        if (!IsUnloaded()) Text8.setFocus();
+        break;
+      case 'C': focus(Text1); break;
+      case 'D': focus(Text3); break;
+      case 'E': focus(Text9); break;
+      case 'F': focus(Text8); break;
+      case 'G': focus(Text10); break;
+      case 'H': focus(Text5); break;
+      case 'K': focus(Text15); break;
+      case 'L': focus(Text11); break;
+      case 'M': focus(Combo1); break;
+      case 'N': focus(Text12); break;
+      case 'P':
+        keyCode = 0;
+        snapshot();
+        break;
+      case 'Q': focus(Text13); break;
+      case 'R': focus(Text14); break;
+      case 'T': focus(Text4); break;
+      case 'Y': focus(Text6); break;
+      default: break;
+    }
+  } else {
+    switch (key) {
+      case vbKeyPageUp:
+        keyCode = 0;
+        focusNextPrevChild(false);
+        break;
+      case vbKeyPageDown:
+        keyCode = 0;
+        focusNextPrevChild(true);
+        break;
+      case vbKeyHome: focus(Text1); break;
+      case vbKeyInsert:
+        keyCode = 0;
+        InsertMode = InsertMode == 0 ? 1 : 0;
+        StatusBar1.SetPanelText(3, InsertMode == 1 ? u8("挿入") : u8("上書き"));
+        break;
+      case vbKeyF1:
+        keyCode = 0;
+        if (LSave.Enabled()) SaveQso();
+        break;
+      case vbKeyF12:
+        keyCode = 0;
+        if (LogWindowState.QslCheckMode == 1) markQslReceived();
+        break;
+      default:
+        if (key > vbKeyF1 && key < vbKeyF12) {
+          // F5 to F9 in the code field open its initial-letter search instead.
+          if (Text9.hasFocus() && key >= vbKeyF1 + 4 && key <= vbKeyF1 + 8) break;
+          QWidget* targets[] = {&Text1, &Text4, &Text5, &Text8, &Text9, &Text10, &Text12, &Text13, &Text14, &Text15};
+          focus(*targets[key - vbKeyF1 - 1]);
+        }
+        break;
+    }
+  }
+  if (!IsUnloaded()) SaveLogWindowPos();
+}
+
+void TEMP_LOG::snapshot() {
+  if (!ClipboardHasBitmap()) return;
+  Picture1.SetPicture(ClipboardBitmap());
+  if (SaveClipboardBitmap(JoinPath(Settings.DataFolder, "ORBEX_LOG.bmp"))) ClearClipboard();
+}
+
+// ---- the QSO and HAMLOG
+
+QsoEntry TEMP_LOG::Entry() const {
+  QsoEntry e;
+  e.call = Text1.text();
+  e.date = Text3.text();
+  e.time = Text4.text();
+  e.hisRst = Text5.text();
+  e.myRst = Text6.text();
+  e.freq = Text8.text();
+  e.mode = Label17.text();
+  e.code = Text9.text();
+  e.grid = Text10.text();
+  e.qslVia = Text11.text();
+  e.qslSent = Text16.text();
+  e.qslRcvd = Text17.text();
+  e.name = Text12.text();
+  e.qth = Text13.text();
+  e.remarks1 = Text14.text();
+  e.remarks2 = Text15.text();
+  e.dFlag = Check1.Value() == 1;
+  return e;
+}
+
+void TEMP_LOG::SetEntry(const QsoEntry& e) {
+  Text1.setText(e.call);
+  Text3.setText(e.date);
+  Text4.setText(e.time);
+  Text5.setText(e.hisRst);
+  Text6.setText(e.myRst);
+  Text8.setText(e.freq);
+  // A stored mode missing from the list is offered, so that the save keeps it.
+  int index = Combo1.findText(e.mode);
+  if (index < 0 && !e.mode.isEmpty()) {
+    Combo1.AddItem(e.mode);
+    index = Combo1.ListCount() - 1;
+  }
+  Combo1.SetListIndex(index);
+  Label17.setText(e.mode);
+  Text9.setText(e.code);
+  Check1.SetValue(e.dFlag ? 1 : 0);
+  Text10.setText(e.grid);
+  Text11.setText(e.qslVia);
+  Text16.setText(e.qslSent);
+  Text17.setText(e.qslRcvd);
+  Text12.setText(e.name);
+  Text13.setText(e.qth);
+  Text14.setText(e.remarks1);
+  Text15.setText(e.remarks2);
+}
+
+bool TEMP_LOG::openHamlogOrSay() {
+  SetQsoOrMaster(1);
+  HamlogCloseDb(0);
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult == 0) return true;
+  MsgBox(u8(kOpenFailed));
+  return false;
+}
+
+void TEMP_LOG::ShowQsoInLogWindow() {
+  QString number;
+  const int32_t recNo = ThwString(number, Hamlog.Thw, 27);
+  const QsoEntry e = EntryOfRecord(Hamlog.Thw);
+  ShownRecordBackup = Hamlog.Thw;
+  SetEntry(e);
+  LogWindowState.EditMode = 1;
+  LogWindowState.ShownRecordNo = recNo;
+  LSave.SetCaption(u8(kSaveCaption));
+  StatusBar1.SetPanelText(1, "Recorde No=" + QString::number(recNo));
+  StatusBar1.SetPanelText(2, QString());
+  // The record is kept in the window; HAMLOG is not held open while the operator edits it.
+  HamlogCloseDb(0);
+}
+
+bool TEMP_LOG::NewRecord() {
+  LSave.SetCaption(u8(kSaveCaption));
+  LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
+  Combo1.SetListIndex(int(VbVal(LastModeIndex)));
+  Label17.setText(Combo1.Text());
+  // The station of the last save stays for its next QSO; nothing of a record only browsed to does.
+  if (Text1.text().trimmed() != LastSavedCall || (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0)) {
+    for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14, &Text15}) t->setText(QString());
+  }
+  for (TextBox* t : {&Text8, &Text16, &Text17}) t->setText(QString());
+  Text11.setText(Settings.HamLogQslMark);
+  setReportLock(5, Settings.HisRstDefault == 1);
+  setReportLock(6, Settings.MyRstDefault == 1);
+  // A new QSO carries none of the QSL flags of the record shown before.
+  QsoRules.QslFlagText = "    ";
+  QsoRules.QslFlagCode = "0";
+  Check1.SetValue(DxFlagOfCode(Text9.text()).value_or(false) ? 1 : 0);
+  ShownRecordBackup = ThwRecord{};
+  RecordSaved = 0;
+  RigPortState.ManualFreqFlag = 0;
+  LogWindowState.StoredRecordShown = 0;
+  CODECHK.SetVisible(false);
+  LogWindowState.EditMode = 0;
+  HLQ.SetEnabled(false);
+  if (!openHamlogOrSay()) return false;
+  const int32_t count = Vdbf_rcount(Hamlog.Thw);
+  LogWindowState.LogRecordCount = count;
+  LogWindowState.ShownRecordNo = count + 1;
+  HamlogCloseDb(0);
+  EntryTime = NowJst().time();
+  LogWindowState.UtcMode = 0;
+  Text3.setText(DateText(TodayJst()));
+  Text4.setText(TimeText(EntryTime, 'J'));
+  StatusBar1.SetPanelText(1, "Record No=" + QString::number(LogWindowState.ShownRecordNo));
+  StatusBar1.SetPanelText(2, QString());
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  Text1.setText(sheet ? sheet->Text3.text() : QString());
+  Text15.setText(QString());
+  Command4.hide();
+  Text1.setFocus();
+  return true;
+}
+
+void TEMP_LOG::SaveQso() {
+  const QsoEntry typed = Entry();
+  QsoEntry e = typed;
+  List1.hide();
+  Label17.setText(QString());
+  Label17.setText(Combo1.Text());
+  e.mode = Label17.text();
+  e.call = typed.call.trimmed().isEmpty() ? QString() : typed.call;
+  if (const EntryCheck c = CheckEntry(e); c != EntryCheck::Ok) {
+    MsgBox(EntryCheckMessage(c), vbOKOnly + (c == EntryCheck::BadDate || c == EntryCheck::BadTime ? vbCritical : 0),
+           "ORBEX5");
+    if (c == EntryCheck::BadDate) Text3.setFocus();
+    if (c == EntryCheck::BadTime) Text4.setFocus();
+    return;
+  }
+  LastSavedCall = Text1.text().trimmed();
+  const AreaCheck area = CheckCallArea(LastSavedCall, Text9.text());
+  if (area.unformable) {
+    MsgBox(u8("エラーです、LOGデータは保存されませんでした"));
+    return;
+  }
+  if (area.mismatch && MsgBox(AreaMismatchQuestion(area), vbYesNo + vbQuestion) == vbNo) return;
+
+  if (Hamlog.HamlogClosed != 0) {
+    Hamlog.LastResult = HamlogOpenDb();
+    if (Hamlog.LastResult != 0) {
+      MsgBox(u8(kOpenFailed));
+      return;
+    }
+  }
+  const bool stored = LogWindowState.EditMode != 0;
+  const EntryWrite w = WriteHamlogRecord(e, stored, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result != 0) {
+    // Nothing is carried on as saved: the window keeps every field as typed.
+    if (!stored) RecordSaved = 0;
+    MsgBox(w.result == HAMLOG_STALE || w.result == HAMLOG_CHANGED
+               ? u8("書き込みに失敗しました") + "\r\n" +
+                     u8("このデータはHAMLOGで変更（または削除）されています。表示し直してください")
+               : u8("書き込みに失敗しました"));
+    return;
+  }
+  LogWindowState.LogRecNo = w.recNo;
+  Command4.show();
+  if (!stored) {
+    if (!w.added) {
+      LSave.SetCaption(u8(kSaveCaption));
+      LSave.SetEnabled(true);
+    } else {
+      LogWindowState.ShownRecordNo += 1;
+      LSave.SetCaption(u8("保存完了"));
+      LSave.SetEnabled(false);
+    }
+  }
+  storeModeIndex();
+  RecordSaved = 1;
+  readBack();
+  refreshLogViewer();
+  RigPortState.ManualFreqFlag = 0;
+  UnloadForm<QSODATA>();
+  SaveLogWindowPos();
+}
+
+void TEMP_LOG::refreshLogViewer() {
+  if (LogWindowState.LogViewerOpen != 1) return;
+  UnloadForm<LOGDATAVIEW>();
+  LOGDATAVIEW::OpenViewer();
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->LOGDATV.SetChecked(true);
+  LogWindowState.LogViewerOpen = 1;
+  activateWindow();
+}
+
+// The record just written, as HAMLOG holds it now.
+void TEMP_LOG::readBack() {
+  HamlogCloseDb(0);
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult != 0) {
+    MsgBox(u8(kOpenFailed));
+    return;
+  }
+  Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
+  if (Hamlog.LastResult == 0) {
+    ShowQsoInLogWindow();
+    LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
+    LogWindowState.StoredRecordShown = 1;
+  }
+  HamlogCloseDb(0);
+}
+
+void TEMP_LOG::browse(int step) {
+  if (RecordSaved == 0 && LogWindowState.StoredRecordShown == 0 && !Text1.text().trimmed().isEmpty() &&
+      !askUnsaved(u8("現在のLOGﾃﾞｰﾀが未保存です") + "\r\n" + u8("スクロールすると消えますが宜しいですか")))
+    return;
+  LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
+  CODECHK.SetVisible(true);
+  LogWindowState.StoredRecordShown = 1;
+  if (step < 0) {
+    BrowseRecNo = LogWindowState.ShownRecordNo + step;
+    if (step == -1 && BrowseRecNo <= 0) return;
+    BrowseRecNo = std::max<int32_t>(BrowseRecNo, 1);
+  }
+  if (!openHamlogOrSay()) return;
+  if (step > 0) {
+    LogWindowState.LogRecordCount = Vdbf_rcount(Hamlog.Thw);
+    BrowseRecNo = std::min<int32_t>(LogWindowState.ShownRecordNo + step, LogWindowState.LogRecordCount);
+  }
+  Hamlog.LastResult = THW_read(Hamlog.Thw, BrowseRecNo, 3);
+  if (Hamlog.LastResult != 0) {
+    HamlogCloseDb(0);
+    return;
+  }
+  ShowQsoInLogWindow();
+  RecordSaved = 0;
+  LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
+  LogWindowState.StoredRecordShown = 1;
+}
+
+void TEMP_LOG::deleteShownRecord() {
+  if (LogWindowState.EditMode != 1 || LogWindowState.ShownRecordNo < 1) {
+    MsgBox(u8("削除するデータを表示してから選んでください"));
+    return;
+  }
+  const int32_t recNo = LogWindowState.ShownRecordNo;
+  if (!openHamlogOrSay()) return;
+  QString text;
+  Hamlog.LastResult = Vdbf_read(Hamlog.Thw, recNo, text);
+  HamlogCloseDb(0);
+  if (MsgBox("Record No=" + QString::number(recNo) + "  " + text + "\r\n" + u8("このデータを削除しますか？"),
+             vbYesNo + vbExclamation + vbDefaultButton2, "ORBEX5") != vbYes)
+    return;
+  if (!openHamlogOrSay()) return;
+  const DeleteOutcome outcome = DeleteShownRecord(recNo, ShownRecordBackup);
+  HamlogCloseDb(0);
+  if (outcome == DeleteOutcome::Changed) {
+    MsgBox(u8("このデータはHAMLOGで変更されています。削除しませんでした"));
+    return;
+  }
+  if (outcome == DeleteOutcome::Failed) {
+    MsgBox(u8("削除に失敗しました"));
+    return;
+  }
+  MsgBox(QString::number(recNo) + u8(" を削除しました"));
+  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed.
+  LastSavedCall.clear();
+  LogWindowState.LogRecNo = 0;
+  UnloadForm<QSODATA>();
+  refreshLogViewer();
+  NewRecord();
+}
+
+void TEMP_LOG::rebuildIndexes() {
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  if (sheet) {
+    sheet->Label2.setText(u8("INDEX再構築中です"));
+    sheet->Frame1.show();
+    sheet->Frame1.raise();
+    QCoreApplication::processEvents();
+  }
+  if (!RebuildHamlogIndexes()) {
+    MsgBox(u8(kOpenFailed));
+    return;
+  }
+  if ((sheet = LoadedForm<CWSHEET>())) {
+    sheet->Timer1.SetInterval(2000);
+    sheet->Timer1.SetEnabled(true);
+  }
+}
+
+void TEMP_LOG::markQslReceived() {
+  Text17.setText(Settings.QslReceivedMarks[0]);
+  if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
+  StartFlags.StartWithPreviousData = 0;
+  if (QSODATA* list = LoadedForm<QSODATA>()) {
+    const int row = QsoWindowState.QsoWindowRow;
+    if (row >= 1 && row < list->MSFlexGrid1.Rows()) list->MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
+    if (QslCheck.SkipNewBandCheck == 0) list->QSLCHECK(Text8.text().trimmed(), Label17.text().trimmed());
+  }
+  // Only the record shown is marked: without one there is nothing to update.
+  if (LogWindowState.EditMode != 1 || LogWindowState.ShownRecordNo < 1) return;
+  if (Hamlog.HamlogClosed != 0 && HamlogOpenDb() != 0) {
+    MsgBox(u8(kOpenFailed));
+    return;
+  }
+  const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result != 0) {
+    MsgBox(u8("書き込みに失敗しました"));
+    return;
+  }
+  LogWindowState.LogRecNo = w.recNo;
+  readBack();
+}
+
+void TEMP_LOG::RigFrequency(int64_t, const QString& entryText, const QString&) {
+  if (LogWindowState.StoredRecordShown == 1 || RigPortState.ManualFreqFlag == 1) return;
+  Text8.setText(entryText);
+}

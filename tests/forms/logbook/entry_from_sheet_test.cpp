@@ -1,0 +1,178 @@
+// The entry window reached from the progress sheet: "LOG帳を開く" and a double click on a band cell,
+// which opens a new QSO of that code and band; the memo window of the sheet and of the start window.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/MemoDAT.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
+#include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/paths.h"
+#include "platform/ui/responders.h"
+#include "platform/vbfile.h"
+#include "support/qt_print.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+struct EntryFromSheet : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *", "JA1AAB,2020/01/02,14.050,CW,1002,J  "});
+    log.Prepare();
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(12, 30), Qt::UTC));
+    ConnectLogbookWindows();
+  }
+  void TearDown() override {
+    UnloadForm<QSODATA>();
+    UnloadForm<MemoDAT>();
+    UnloadForm<TEMP_LOG>();
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetClock();
+    ResetSharedState();
+    LogWindowState = {};
+    EntryWindowHooks = {};
+  }
+  CWSHEET& sheet() {
+    CWSHEET& s = Form<CWSHEET>();
+    s.Show();
+    hamlogLib.indexRebuilds = 0;  // built by the test's log, not news for the operator
+    return s;
+  }
+  int gridRow(FlexGrid& g, const QString& code) {
+    for (int r = 1; r < g.Rows(); ++r)
+      if (g.TextMatrix(r, 1).trimmed() == code) return r;
+    return -1;
+  }
+  void doubleClick(FlexGrid& g, int row, int col) {
+    const QPoint at = g.visualRect(g.gridModel().index(row - 1, col)).center();
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, at);
+  }
+};
+
+TEST_F(EntryFromSheet, ADoubleClickOnABandCellOpensANewQsoOfThatCodeAndBand) {
+  CWSHEET& s = sheet();
+  s.Text3.setText("ja1aab");
+  FlexGrid& g = s.MSFlexGrid2;
+  doubleClick(g, gridRow(g, "1002"), 9);  // 14 MHz
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 1);
+  EXPECT_EQ(w->Text9.text(), "1002");
+  EXPECT_EQ(w->Text8.text(), "14");
+  EXPECT_EQ(w->Text1.text(), "ja1aab");  // the sheet's call box, as it stands
+  EXPECT_EQ(w->Text3.text(), "2024-05-06");
+  EXPECT_EQ(w->focusWidget(), &w->Text4);
+  // The station's earlier QSOs are listed.
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1AAB");
+  // While the entry window is open the grid's clicks only bring it forward.
+  doubleClick(g, gridRow(g, "1001"), 7);
+  EXPECT_EQ(w->Text9.text(), "1002");
+}
+
+TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
+  CWSHEET& s = sheet();
+  LogWindowState.StoredRecordShown = 1;
+  FlexGrid& g = s.MSFlexGrid2;
+  boxes.Answer(vbOK).Answer(vbOK);  // the click on the QSO's cell says it too
+  doubleClick(g, gridRow(g, "1002"), 9);
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_EQ(boxes.texts()[1], u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません1-0"));
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+}
+
+TEST_F(EntryFromSheet, TheSheetsMenuOpensTheEntryWindowAndTheMemo) {
+  CWSHEET& s = sheet();
+  ASSERT_TRUE(s.LOGOPEN.Enabled());
+  s.LOGOPEN.Trigger();
+  ASSERT_NE(LoadedForm<TEMP_LOG>(), nullptr);
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->StatusBar1.PanelText(1), "Record No=3");
+  s.MEMOVIEW.Trigger();
+  ASSERT_NE(LoadedForm<MemoDAT>(), nullptr);
+  EXPECT_TRUE(LoadedForm<MemoDAT>()->isVisible());
+  EXPECT_TRUE(s.MEMOVIEW.Enabled());
+}
+
+TEST_F(EntryFromSheet, TheMemoOpensOverwritesSavesUnderANameAndClears) {
+  FileDialogResponder files;
+  MemoDAT& m = Form<MemoDAT>();
+  EXPECT_EQ(m.Width(), 10920);  // first run: the default place and size
+  boxes.Answer(vbOK);
+  m.RCVMEMOue.Trigger();
+  EXPECT_EQ(boxes.texts(), QStringList{u8("ファイル名がありません")});
+  const QString path = log.home.file("memo.txt");
+  {
+    VbFile f(path, VbMode::Output);
+    f.Print({u8("一行目")});
+    f.Print({"two"});
+    ASSERT_TRUE(f.Close());
+  }
+  files.Choose(path);
+  m.MEMOPEN.Trigger();
+  EXPECT_EQ(m.Text1.text(), u8("一行目\ntwo\n"));
+  EXPECT_EQ(ReadIniOr("ORB", "RCVDFOL", "?"), log.home.path());
+  EXPECT_EQ(m.Fname.Caption(), path);
+  m.Text1.setText(m.Text1.text() + "three");
+  m.RCVMEMOue.Trigger();
+  QByteArray bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\nthree\r\n"));
+  EXPECT_TRUE(IsLoaded<MemoDAT>());
+  const QString other = log.home.file("other.txt");
+  files.Choose(other);
+  m.RCVMEMO.Trigger();
+  ASSERT_EQ(files.shown().size(), 2u);
+  EXPECT_EQ(files.shown()[1].fileName, "ORBEX_MEMO240506");
+  ASSERT_TRUE(ReadWholeFile(other, bytes));
+  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\nthree\r\n"));
+  m.MEMCLR.Trigger();
+  EXPECT_EQ(m.Text1.text(), "");
+  ASSERT_TRUE(ReadWholeFile(other, bytes));
+  EXPECT_FALSE(bytes.isEmpty());  // clearing leaves the file alone
+  m.Send.Trigger();
+  EXPECT_FALSE(IsLoaded<MemoDAT>());
+  ASSERT_TRUE(ReadWholeFile(other, bytes));
+  EXPECT_EQ(bytes, "\r\n");
+}
+
+TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
+  {
+    VbFile f(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), VbMode::Output);
+    f.Print({"note"});
+    ASSERT_TRUE(f.Close());
+  }
+  MemoDAT::ShowHelpMemo();
+  MemoDAT* m = LoadedForm<MemoDAT>();
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->windowTitle(), u8("覚え書き"));
+  EXPECT_FALSE(m->MEMOPEN.Visible());
+  EXPECT_FALSE(m->RCVMEMO.Visible());
+  EXPECT_FALSE(m->MEMCLR.Visible());
+  EXPECT_TRUE(m->RCVMEMOue.Visible());
+  m->Text1.setText("note\nmore");
+  m->RCVMEMOue.Trigger();
+  EXPECT_FALSE(IsLoaded<MemoDAT>());
+  EXPECT_EQ(MemoState.HelpMemoMode, 0);
+  QByteArray bytes;
+  ASSERT_TRUE(ReadWholeFile(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), bytes));
+  EXPECT_EQ(bytes, "note\r\nmore\r\n");
+}
+
+}  // namespace

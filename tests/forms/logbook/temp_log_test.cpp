@@ -1,0 +1,553 @@
+// The QSO entry window as the operator uses it: a new QSO typed and saved, a stored one browsed to,
+// edited and deleted, with HAMLOG checked field by field after each; the Enter chain, the typing
+// filters, the date and time, the code lookups, and the close questions.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/HamlogAccess.h"
+#include "core/QsoRules.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
+#include "forms/lookup/CODE_LIST.h"
+#include "logbook/LogWindowState.h"
+#include "lookup/CodeListState.h"
+#include "platform/clock.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/vbfile.h"
+#include "rig/RigPortState.h"
+#include "support/logbook_log.h"
+#include "support/qt_print.h"
+
+namespace {
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+class EntryWindow : public LogbookTest {
+ protected:
+  void SetUp() override {
+    LogbookTest::SetUp();
+    AddQsos({{"JA1AAA", "1001"}, {"JA1BBB", "1101", "14.025", "SSB", "J *", "Jiro"}});
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(12, 30), Qt::UTC));  // 21:30 JST
+    Settings.ModeCount = "3";
+    WriteIni("ORB", "MODE1", "CW");
+    WriteIni("ORB", "MODE2", "SSB");
+    WriteIni("ORB", "MODE3", "FT8");
+    Settings.Rst599 = "599";
+    Settings.HamLogQslMark = "J";
+    RigPortState = {};
+    CodeListShared = {};
+    ConnectLogbookWindows();
+  }
+  void TearDown() override {
+    UnloadForm<CODE_LIST>();
+    UnloadForm<QSODATA>();
+    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    LogbookTest::TearDown();
+  }
+  TEMP_LOG& open() {
+    OpenLogWindow();
+    TEMP_LOG& w = Form<TEMP_LOG>();
+    QApplication::setActiveWindow(&w);
+    return w;
+  }
+  // A new QSO typed as the operator types it.
+  void typeQso(TEMP_LOG& w) {
+    QTest::keyClicks(&w.Text1, "ja1xyz");
+    w.Text8.setText("7.025");
+    w.Combo1.SetListIndex(0);
+    w.Text9.setText("11009");
+    w.Text12.setText("Taro");
+  }
+  void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(&target, key, mods); }
+  QWidget* focused(TEMP_LOG& w) { return w.focusWidget(); }
+};
+
+TEST_F(EntryWindow, ANewQsoStartsCleanWithTodaysDateTimeAndTheNextRecordNumber) {
+  TEMP_LOG& w = open();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 1);
+  EXPECT_EQ(w.windowTitle(), u8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
+  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  EXPECT_EQ(w.Text4.text(), "21:30J");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=3");
+  EXPECT_EQ(w.Text11.text(), "J");
+  EXPECT_EQ(w.Combo1.ListCount(), 3);
+  EXPECT_EQ(w.Label17.text(), "CW");
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);  // not held open while the operator types
+}
+
+TEST_F(EntryWindow, F1SavesTheNewQsoIntoHamlogAndShowsItAsStored) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  press(w.Text12, Qt::Key_F1);
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 3);
+  EXPECT_EQ(dump[2], u8("3,\"JA1XYZ\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"7.025\",\"CW\",\"11009\",\"\","
+                        "\"J  \",\"Taro\",\"\",\"\",\"\""));
+  EXPECT_EQ(LogWindowState.EditMode, 1);
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_EQ(LogWindowState.LogRecNo, 3);
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=3");
+  EXPECT_EQ(w.RecordSaved, 1);
+  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "0");
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  // The QSO lists find it at once.
+  press(w.Text1, Qt::Key_Down);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1XYZ");
+}
+
+TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
+  TEMP_LOG& w = open();
+  boxes.Answer(vbOK).Answer(vbOK).Answer(vbNo);
+  press(w.Text1, Qt::Key_F1);
+  typeQso(w);
+  w.Text8.setText("8.5");
+  press(w.Text1, Qt::Key_F1);
+  w.Text8.setText("7.025");
+  w.Text9.setText("2501");  // a 3-area code for a 1-area call
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_EQ(boxes.texts(), (QStringList{u8("CALL DATA がありません"), u8("この周波数は正常ではありません"),
+                                        u8("QTHcode =25 と、局の（移動）エリア=1 が一致しません\r\nこのまま登録しますか？")}));
+  EXPECT_EQ(Dump().size(), 2);
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");  // everything typed stays
+}
+
+TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  const QStringList before = Dump();
+  // Another program holds the log alone: the open lock of its lock file, taken exclusively.
+  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_start = 0;
+  lock.l_len = 1;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  boxes.Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  ::close(fd);
+  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。")});
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(w.RecordSaved, 0);
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  // Once it lets go, the same QSO is saved.
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_EQ(Dump().size(), 3);
+}
+
+TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  w.Command2.click();  // "<" from the new record 3: record 2
+  EXPECT_TRUE(boxes.texts().isEmpty());
+  EXPECT_EQ(w.Text1.text(), "JA1BBB");
+  EXPECT_EQ(w.Text12.text(), "Jiro");
+  EXPECT_EQ(w.Text17.text(), "*");
+  EXPECT_EQ(w.Label17.text(), "SSB");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=2");
+  EXPECT_EQ(LogWindowState.EditMode, 1);
+  w.Command5.click();  // "<<" stops at record 1
+  EXPECT_EQ(w.Text1.text(), "JA1AAA");
+  w.Command2.click();  // nothing before record 1
+  EXPECT_EQ(w.Text1.text(), "JA1AAA");
+  w.Command6.click();  // ">>" stops at the last record
+  EXPECT_EQ(w.Text1.text(), "JA1BBB");
+  w.Text12.setText("Hanako");
+  press(w.Text12, Qt::Key_F1);
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 2);
+  EXPECT_EQ(dump[1], u8("2,\"JA1BBB\",\"2024/05/06\",\"21:05J\",\"599\",\"579\",\"14.025\",\"SSB\",\"1101\","
+                        "\"PM95\",\"J *\",\"Hanako\",\"QTH\",\"rem1\",\"rem2\""));
+  EXPECT_TRUE(dump[0].startsWith("1,\"JA1AAA\""));
+}
+
+TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereIsRefusedAndKeptInTheWindow) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  w.Command2.click();
+  ASSERT_EQ(w.Text1.text(), "JA1BBB");
+  ASSERT_EQ(HamlogOpenDb(), 0);  // HAMLOG marks the card meanwhile
+  ASSERT_EQ(QSL_Rcv(Hamlog.Thw, 2, 'E'), 0);
+  HamlogCloseDb(0);
+  const QStringList before = Dump();
+  w.Text12.setText("Hanako");
+  boxes.Answer(vbOK);
+  press(w.Text12, Qt::Key_F1);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(u8("書き込みに失敗しました")));
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(w.Text12.text(), "Hanako");
+}
+
+TEST_F(EntryWindow, BrowsingAwayFromAnUnsavedQsoAsksAndNoKeepsIt) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  boxes.Answer(vbNo);
+  w.Command2.click();
+  EXPECT_EQ(boxes.texts(), QStringList{u8("現在のLOGﾃﾞｰﾀが未保存です\r\nスクロールすると消えますが宜しいですか")});
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+}
+
+TEST_F(EntryWindow, ANewRecordAfterASaveKeepsTheStationButNoQslMarks) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  w.Command2.click();  // record 2: its card has come
+  w.Command4.click();  // a new QSO: nothing of record 2 comes along
+  EXPECT_EQ(w.Text9.text(), "");
+  EXPECT_EQ(w.Text12.text(), "");
+  EXPECT_EQ(w.Text17.text(), "");
+  EXPECT_EQ(QsoRules.QslFlagText, "    ");
+  typeQso(w);
+  w.Text14.setText("rem");
+  w.Text15.setText("rem2");
+  press(w.Text1, Qt::Key_F1);
+  press(w.Text1, Qt::Key_A, Qt::AltModifier);  // the same station again
+  EXPECT_EQ(w.Text9.text(), "11009");
+  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(w.Text14.text(), "rem");
+  EXPECT_EQ(w.Text15.text(), "");
+  EXPECT_EQ(w.Text8.text(), "");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=4");
+  EXPECT_EQ(w.focusWidget(), &w.Text8);
+  // A QSO typed after the save is asked about again before it could be lost.
+  QTest::keyClicks(&w.Text1, "ja3abc");
+  boxes.Answer(vbNo);
+  press(w.Text1, Qt::Key_Escape);
+  EXPECT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+}
+
+TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  w.Command2.click();
+  w.Command2.click();  // record 1
+  ASSERT_EQ(w.Text1.text(), "JA1AAA");
+  boxes.Answer(vbNo);
+  w.DATDEL.Trigger();
+  EXPECT_EQ(Dump().size(), 2);
+  boxes.Answer(vbYes).Answer(vbOK);
+  w.DATDEL.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 3);
+  EXPECT_EQ(boxes.texts()[1], u8("Record No=1  JA1AAA 24/05/06 21:05J\r\nこのデータを削除しますか？"));
+  EXPECT_EQ(boxes.texts()[2], u8("1 を削除しました"));
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 1);
+  EXPECT_TRUE(dump[0].startsWith("1,\"JA1BBB\""));
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  EXPECT_EQ(w.Text1.text(), "");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=2");
+  // A new QSO has nothing to delete.
+  boxes.Answer(vbOK);
+  w.DATDEL.Trigger();
+  EXPECT_EQ(Dump().size(), 1);
+}
+
+TEST_F(EntryWindow, EnterWalksTheChainAndTheKeyMapJumps) {
+  TEMP_LOG& w = open();
+  QWidget* chain[] = {&w.Text1, &w.Text4, &w.Text5, &w.Text6, &w.Text8, &w.Combo1, &w.Text9, &w.Text10,
+                      &w.Text12, &w.Text13, &w.Text11, &w.Text16, &w.Text17, &w.Text14, &w.Text15, &w.Text4};
+  w.Text1.setFocus();
+  for (size_t i = 0; i + 1 < std::size(chain); ++i) {
+    press(*chain[i], Qt::Key_Return);
+    EXPECT_EQ(focused(w), chain[i + 1]) << i;
+  }
+  press(w.Text3, Qt::Key_Return);
+  EXPECT_EQ(focused(w), &w.Text4);
+  press(w.Text4, Qt::Key_F2);
+  EXPECT_EQ(focused(w), &w.Text1);
+  press(w.Text1, Qt::Key_F6);
+  EXPECT_EQ(focused(w), &w.Text9);
+  press(w.Text9, Qt::Key_N, Qt::AltModifier);
+  EXPECT_EQ(focused(w), &w.Text12);
+  press(w.Text12, Qt::Key_Home);
+  EXPECT_EQ(focused(w), &w.Text1);
+  press(w.Text1, Qt::Key_Insert);
+  EXPECT_EQ(w.StatusBar1.PanelText(3), u8("挿入"));
+  EXPECT_EQ(w.InsertMode, 1);
+}
+
+TEST_F(EntryWindow, TypingFiltersApplyToKeysAndToCommittedInputMethodText) {
+  TEMP_LOG& w = open();
+  QTest::keyClicks(&w.Text1, "ja1-ab*c");
+  EXPECT_EQ(w.Text1.text(), "JA1ABC");
+  QTest::keyClicks(&w.Text5, "5a9");
+  EXPECT_EQ(w.Text5.text(), "59");
+  QTest::keyClicks(&w.Text9, "10-a");
+  EXPECT_EQ(w.Text9.text(), "10A");
+  QTest::keyClicks(&w.Text8, "7.025");
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
+  w.Text10.setFocus();
+  QInputMethodEvent grid;
+  grid.setCommitString(u8("pm９5"));  // a full-width digit is no grid character
+  QApplication::sendEvent(&w.Text10, &grid);
+  EXPECT_EQ(w.Text10.text(), "PM5");
+  w.Text12.setFocus();
+  QInputMethodEvent name;
+  name.setCommitString(u8("田中\U0001F600さん"));
+  QApplication::sendEvent(&w.Text12, &name);
+  EXPECT_EQ(w.Text12.text(), u8("田中さん"));
+}
+
+TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefused) {
+  TEMP_LOG& w = open();
+  w.Text3.setFocus();
+  w.Text3.setText("240507");
+  w.Text4.setFocus();
+  EXPECT_EQ(w.Text3.text(), "2024-05-07");
+  w.Text4.setText("0815");
+  w.Text5.setFocus();
+  EXPECT_EQ(w.Text4.text(), "08:15J");
+  w.Text3.setFocus();
+  w.Text3.setText("2026-02-30");
+  boxes.Answer(vbOK);
+  w.Text4.setFocus();
+  EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
+  EXPECT_EQ(focused(w), &w.Text3);
+  // A save made before the field is left is refused as well.
+  typeQso(w);
+  boxes.Answer(vbOK);
+  w.LSave.Trigger();
+  EXPECT_EQ(boxes.texts().last(), u8("不正な日付です"));
+  EXPECT_EQ(Dump().size(), 2);
+  w.Text3.setText("2024-05-07");
+  w.Text4.setText("25:61J");
+  boxes.Answer(vbOK);
+  w.LSave.Trigger();
+  EXPECT_EQ(boxes.texts().last(), u8("不正な時刻です"));
+  EXPECT_EQ(Dump().size(), 2);
+}
+
+TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtc) {
+  TEMP_LOG& w = open();
+  SetFixedClock(QDateTime(QDate(2024, 5, 5), QTime(23, 30), Qt::UTC));  // 08:30 JST on the 6th
+  w.Text4.setFocus();
+  press(w.Text4, Qt::Key_Down);
+  EXPECT_EQ(w.Text4.text(), "08:30J");
+  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  w.Label4.Click();
+  EXPECT_EQ(w.Text4.text(), "23:30U");
+  EXPECT_EQ(w.Text3.text(), "2024-05-05");
+  w.Label4.Click();
+  EXPECT_EQ(w.Text4.text(), "08:30J");
+  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+}
+
+TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
+  TEMP_LOG& w = open();
+  w.Text9.setText("1101");
+  w.Text9.setFocus();
+  press(w.Text9, Qt::Key_Down);
+  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+  EXPECT_EQ(focused(w), &w.Text10);
+  w.Text9.setText("9999");
+  boxes.Answer(vbOK);
+  press(w.Text9, Qt::Key_Down);
+  EXPECT_EQ(boxes.texts(), QStringList{u8("このコードはマスタデータに存在しません")});
+  w.Text9.setText("500A");
+  EXPECT_EQ(w.Check1.Value(), 1);
+  EXPECT_EQ(LogWindowState.DxFlagText, "8");
+  w.Text9.setText("4999");
+  EXPECT_EQ(w.Check1.Value(), 0);
+
+  w.Text1.setText("JA1ABC");
+  w.Text9.setFocus();
+  press(w.Text9, Qt::Key_F8);  // towns
+  EXPECT_TRUE(w.Frame2.isVisible());
+  EXPECT_EQ(w.Label16.text(), u8("1ｴﾘｱの町名"));
+  w.Text18.setText(u8("あ"));
+  press(w.Text18, Qt::Key_Return);
+  EXPECT_FALSE(w.Frame2.isVisible());
+  EXPECT_EQ(w.Text9.text(), "11009A");
+  EXPECT_EQ(w.Text13.text(), u8("愛川町"));
+  CODE_LIST* list = LoadedForm<CODE_LIST>();
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->isVisible());
+  EXPECT_EQ(list->MSFlexGrid1.TextMatrix(1, 1), "11009A");
+  EXPECT_EQ(list->MSFlexGrid1.TextMatrix(0, 3), "IDX");
+  press(w.Text9, Qt::Key_F9);  // villages: none with あ
+  w.Text18.setText(u8("あ"));
+  boxes.Answer(vbOK);
+  press(w.Text18, Qt::Key_Return);
+  EXPECT_EQ(boxes.texts().last(), u8("その頭文字は見つかりません。"));
+}
+
+TEST_F(EntryWindow, TheFrequencyPickListFillsTheField) {
+  TEMP_LOG& w = open();
+  w.Text8.setFocus();
+  press(w.Text8, Qt::Key_Down);
+  EXPECT_TRUE(w.List1.isVisible());
+  w.List1.SetListIndex(20);  // "10G"
+  press(w.List1, Qt::Key_Return);
+  EXPECT_EQ(w.Text8.text(), "*10");
+  EXPECT_FALSE(w.List1.isVisible());
+  EXPECT_EQ(focused(w), &w.Combo1);
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
+}
+
+TEST_F(EntryWindow, EscClosesAtOnceWhenNothingIsTypedAndAsksOtherwise) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  press(w.Text4, Qt::Key_Escape);
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+  EXPECT_TRUE(boxes.texts().isEmpty());
+  TEMP_LOG& again = open();
+  typeQso(again);
+  boxes.Answer(vbNo);
+  press(again.Text4, Qt::Key_Escape);
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  boxes.Answer(vbYes);
+  press(again.Text4, Qt::Key_Escape);
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts(), (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
+}
+
+TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotTyped) {
+  TEMP_LOG& w = open();
+  w.RigFrequency(7025000, "7.025", "7.025.00");
+  EXPECT_EQ(w.Text8.text(), "7.025");
+  QTest::keyClicks(&w.Text8, "0");  // the operator types: the rig leaves it alone
+  w.RigFrequency(14025000, "14.025", "14.025.00");
+  EXPECT_EQ(w.Text8.text(), "7.0250");
+  w.Text1.setText(QString());
+  w.Command2.click();  // a stored record keeps its own
+  w.RigFrequency(21025000, "21.025", "21.025.00");
+  EXPECT_EQ(w.Text8.text(), "14.025");
+}
+
+TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
+  TEMP_LOG& w = open();
+  EXPECT_EQ(w.Text5.text(), "");
+  w.Label5.Click();
+  EXPECT_EQ(w.Text5.text(), "599");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "1");
+  w.Command4.click();
+  EXPECT_EQ(w.Text5.text(), "599");
+  EXPECT_EQ(w.Text6.text(), "");
+  w.Label5.Click();
+  EXPECT_EQ(w.Text5.text(), "");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "0");
+  w.Text1.setText(QString());
+  w.Command2.click();  // not while a stored record is shown
+  w.Label6.Click();
+  EXPECT_EQ(w.Text6.text(), "579");
+  EXPECT_EQ(ReadIniOr("LASTCONDX", "MyRST", "?"), "?");
+}
+
+TEST_F(EntryWindow, RoadsideStationsOfTheCodeGoIntoTheRemarks) {
+  {
+    VbFile f(dir + "/michinoeki.txt", VbMode::Output);
+    f.Write({u8("□あいかわ"), u8("あいかわ公園"), "11009A", u8("愛川町"), "x"});
+    f.Write({u8("□きよかわ"), u8("清川"), "11009A", u8("愛川町"), "x"});
+    f.Write({u8("□よこはま"), u8("横浜"), "1101", u8("横浜市"), "x"});
+    ASSERT_TRUE(f.Close());
+  }
+  TEMP_LOG& w = open();
+  w.Text9.setText("11009A");
+  w.Text14.setText(u8("前"));
+  w.Label14.Click();
+  EXPECT_TRUE(w.Frame7.isVisible());
+  ASSERT_EQ(w.List2.ListCount(), 2);
+  EXPECT_EQ(w.List2.List(1), u8("きよかわ 清川 11009A"));
+  w.List2.SetListIndex(1);
+  w.List2.DblClick();
+  EXPECT_EQ(w.Text14.text(), u8("前□きよかわ 清川"));
+  EXPECT_FALSE(w.Frame7.isVisible());
+  w.Text9.setText("1001");
+  w.Label15.Click();  // no station of this code: straight to the remark
+  EXPECT_FALSE(w.Frame7.isVisible());
+  EXPECT_EQ(w.focusWidget(), &w.Text15);
+}
+
+TEST_F(EntryWindow, ARightClickOnTheStatusBarRebuildsTheIndexes) {
+  TEMP_LOG& w = open();
+  const QString dx1 = Hamlog.HamlogDbPath.chopped(3) + "dx1";
+  QFile::remove(dx1);
+  QTest::mouseClick(w.StatusBar1.widget(), Qt::LeftButton);
+  EXPECT_FALSE(QFile::exists(dx1));
+  QTest::mouseClick(w.StatusBar1.widget(), Qt::RightButton);
+  EXPECT_TRUE(QFile::exists(dx1));
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
+TEST_F(EntryWindow, TheCloseMenuAsksOnlyForAnUnsavedNewQso) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  boxes.Answer(vbNo);
+  w.LCan.Trigger();
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  w.Text1.setText(QString());
+  w.Command2.click();
+  w.Text12.setText("edited");
+  w.LCan.Trigger();  // a stored record closes without a question
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
+}
+
+TEST_F(EntryWindow, F12InQslCheckModeMarksTheShownQsoReceived) {
+  LogWindowState.QslCheckMode = 1;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  ShowStoredQso(1);
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  EXPECT_FALSE(w.LSave.Enabled());  // only the received mark is written in this mode
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  press(w.Text1, Qt::Key_F12);
+  EXPECT_EQ(w.Text17.text(), "*");
+  const QStringList dump = Dump();
+  EXPECT_TRUE(dump[0].contains("\"J *\"")) << dump[0].toStdString();
+  EXPECT_TRUE(dump[1].contains("\"J *\""));  // record 2 had its card already
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_EQ(LogWindowState.LogRecNo, 1);
+}
+
+TEST_F(EntryWindow, APickInTheCodeListFillsCodeAndQth) {
+  TEMP_LOG& w = open();
+  CodeListShared.JaCodeListMode = 1;
+  CODE_LIST& list = Form<CODE_LIST>();
+  list.MSFlexGrid1.SetRows(3);
+  list.MSFlexGrid1.SetTextMatrix(1, 1, "1001  ");
+  list.MSFlexGrid1.SetTextMatrix(1, 2, u8("東京23区"));
+  list.MSFlexGrid1.SetTextMatrix(2, 1, "1101  ");
+  list.MSFlexGrid1.SetTextMatrix(2, 2, u8("横浜市  "));
+  list.Show();
+  list.MSFlexGrid1.SetRow(2);
+  EXPECT_EQ(w.Text9.text(), "1101");
+  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+}
+
+TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
+  LOGDATAVIEW::OpenViewer();
+  ASSERT_EQ(LogWindowState.LogViewerOpen, 1);
+  TEMP_LOG& w = open();
+  typeQso(w);
+  press(w.Text1, Qt::Key_F1);
+  LOGDATAVIEW* viewer = LoadedForm<LOGDATAVIEW>();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_EQ(LogWindowState.LogViewerOpen, 1);
+  QStringList calls;
+  for (int r = 1; r < viewer->MSFlexGrid1.Rows(); ++r) calls << viewer->MSFlexGrid1.TextMatrix(r, 1).trimmed();
+  EXPECT_TRUE(calls.contains("JA1XYZ")) << calls.join(',').toStdString();
+  UnloadForm<LOGDATAVIEW>();
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+// The entry window's checks: the save's messages in their order, the call area against the code's
+// prefecture, the date and time forms, the JST/UTC switch, the call area of the code searches.
+#include <gtest/gtest.h>
+
+#include "core/QsoRules.h"
+#include "core/SharedSettings.h"
+#include "logbook/QsoEntry.h"
+#include "support/qt_print.h"
+#include "support/shared_state.h"
+#include "support/temp_home.h"
+
+namespace {
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+QsoEntry valid() {
+  QsoEntry e;
+  e.call = "JA1ABC";
+  e.date = "2024-05-06";
+  e.time = "21:05J";
+  e.freq = "7.025";
+  e.mode = "CW";
+  e.code = "1001";
+  return e;
+}
+
+class EntryChecks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetSharedState();
+    Settings.DataFolder = home.path();
+  }
+  TempHome home;
+};
+
+TEST_F(EntryChecks, TheFirstMissingOrWrongFieldNamesTheMessage) {
+  EXPECT_EQ(CheckEntry(valid()), EntryCheck::Ok);
+  QsoEntry e = valid();
+  e.call.clear();
+  e.freq.clear();
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("CALL DATA がありません"));
+  e = valid();
+  e.freq.clear();
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Band DATA がありません"));
+  e.freq = "99999.9x";
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("この周波数は正常ではありません"));
+  e = valid();
+  e.mode.clear();
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Mode データがありません"));
+  e = valid();
+  e.code = "A123";
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Code欄の値が変です"));
+  e = valid();
+  e.date = "2024-02-30";
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("不正な日付です"));
+  e = valid();
+  e.time = "25:61J";
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("不正な時刻です"));
+  e.time = "21:05";  // no zone: not HAMLOG's form
+  EXPECT_EQ(CheckEntry(e), EntryCheck::BadTime);
+}
+
+TEST_F(EntryChecks, AFrequencyWithoutBandIsReported) {
+  QsoEntry e = valid();
+  e.freq = "8.5";
+  EXPECT_EQ(CheckEntry(e), EntryCheck::BadFreq);
+  EXPECT_EQ(QsoRules.FreqErrorFound, 1);
+  e.freq = "145/435";
+  EXPECT_EQ(CheckEntry(e), EntryCheck::Ok);
+}
+
+TEST_F(EntryChecks, CallAreaAgainstTheCodesPrefecture) {
+  EXPECT_FALSE(CheckCallArea("JA1ABC/3", "2501").mismatch);
+  AreaCheck a = CheckCallArea("JA1ABC/3", "1001");
+  EXPECT_TRUE(a.mismatch);
+  EXPECT_EQ(a.area, "3");
+  EXPECT_EQ(a.prefecture, 10);
+  EXPECT_EQ(AreaMismatchQuestion(a),
+            u8("QTHcode =10 と、局の（移動）エリア=3 が一致しません\r\nこのまま登録しますか？"));
+  EXPECT_FALSE(CheckCallArea("7K3XYZ", "1001").mismatch);  // 7K is area 1
+  EXPECT_TRUE(CheckCallArea("7K3XYZ", "2501").mismatch);
+  EXPECT_FALSE(CheckCallArea("JA8ABC", "0101").mismatch);
+  EXPECT_FALSE(CheckCallArea("JA1ABC/QRP", "1001").mismatch);
+  EXPECT_EQ(CheckCallArea("JA1ABC/QRP", "2501").area, "1");
+  EXPECT_TRUE(CheckCallArea("JA7ABC", "0801").mismatch);
+  EXPECT_FALSE(CheckCallArea("JA0ABC", "0801").mismatch);
+  // Not tested: DX calls, short codes, a letter after the "/".
+  EXPECT_FALSE(CheckCallArea("W1AW", "2501").mismatch);
+  EXPECT_FALSE(CheckCallArea("JA1ABC", "250").mismatch);
+  EXPECT_FALSE(CheckCallArea("JA1ABC/P", "2501").mismatch);
+  // A prefecture that is no number cannot be checked: the save stops.
+  EXPECT_TRUE(CheckCallArea("JA1ABC", "1A23").unformable);
+  EXPECT_FALSE(CheckCallArea("W1AW", "1A23").unformable);
+}
+
+TEST(EntryDates, CompactFormsBecomeTheFieldsFormAndImpossibleDatesAreRefused) {
+  EXPECT_EQ(NormalisedDate("2024-05-06"), u8("2024-05-06"));
+  EXPECT_EQ(NormalisedDate("20240506"), u8("2024-05-06"));
+  EXPECT_EQ(NormalisedDate("240506"), u8("2024-05-06"));
+  EXPECT_EQ(NormalisedDate("2024/05/06"), u8("2024-05-06"));
+  EXPECT_EQ(NormalisedDate("2024-02-29"), u8("2024-02-29"));
+  for (const char* bad : {"2026-02-30", "2023-02-29", "20241301", "2024-5-6", "", "ABCDEF", "2024-05-06X", "2035-01-01"})
+    EXPECT_EQ(NormalisedDate(u8(bad)), std::nullopt) << bad;
+  EXPECT_EQ(HamlogDateText("2024-05-06"), "24/05/06");
+  EXPECT_EQ(EntryDateText("24/05/06"), "2024-05-06");
+  EXPECT_EQ(EntryDateText("99/12/31"), "1999-12-31");
+}
+
+TEST(EntryTimes, CompactFormsTakeTheColonAndZoneAndImpossibleTimesAreRefused) {
+  EXPECT_EQ(NormalisedTime("21:05J"), u8("21:05J"));
+  EXPECT_EQ(NormalisedTime("2105"), u8("21:05J"));
+  EXPECT_EQ(NormalisedTime("2105", 'U'), u8("21:05U"));
+  EXPECT_EQ(NormalisedTime("0930U"), u8("09:30U"));
+  EXPECT_EQ(NormalisedTime("09:30"), u8("09:30J"));
+  for (const char* bad : {"25:61J", "24:00J", "12:60", "1:05J", "", "AB:CDJ", "210"})
+    EXPECT_EQ(NormalisedTime(u8(bad)), std::nullopt) << bad;
+}
+
+TEST(EntryTimes, StoredTimesSwitchZoneAcrossMidnight) {
+  using P = std::pair<QString, QString>;
+  EXPECT_EQ(SwitchZone("2024-01-01", "23:30U"), (P{"2024-01-02", "08:30J"}));
+  EXPECT_EQ(SwitchZone("2024-01-01", "05:00J"), (P{"2023-12-31", "20:00U"}));
+  EXPECT_EQ(SwitchZone("2024-01-01", "12:00J"), (P{"2024-01-01", "03:00U"}));
+  EXPECT_EQ(SwitchZone("garbage", "12:00J"), std::nullopt);
+}
+
+TEST(EntryCallArea, SmallestDigitOfThePortablePartOr7KAsArea1) {
+  ResetSharedState();
+  EXPECT_EQ(CallAreaOf("JA1ABC/3").digit, "3");
+  EXPECT_EQ(CallAreaOf("7K1XYZ").digit, "1");
+  EXPECT_EQ(CallAreaOf("JR6ABC").digit, "6");
+  const CallArea none = CallAreaOf("");
+  EXPECT_EQ(none.digit, u8("全"));
+  EXPECT_EQ(none.pos, 0);
+  EXPECT_EQ(CallAreaOf("ABCDEF").digit, u8("全"));
+}
+
+TEST(EntryCodeField, DxFlagFromTheCodesNumberAndPicksOfTheFrequencyList) {
+  EXPECT_EQ(DxFlagOfCode("500A"), true);
+  EXPECT_EQ(DxFlagOfCode("4999"), false);
+  EXPECT_EQ(DxFlagOfCode("499"), false);
+  EXPECT_EQ(DxFlagOfCode("ABC"), std::nullopt);
+  EXPECT_EQ(DxFlagOfCode(""), std::nullopt);
+  EXPECT_EQ(FreqOfPick("10G"), "*10");
+  EXPECT_EQ(FreqOfPick("77G"), "*77");
+  EXPECT_EQ(FreqOfPick("145/435"), "145/435");
+  EXPECT_EQ(FreqOfPick("0.135"), "0.135");
+}
+
+TEST(EntryText, CharactersOutsideWindows31JAreDropped) {
+  EXPECT_EQ(WithoutNonAnsi(u8("東京～タワー")), u8("東京～タワー"));
+  EXPECT_EQ(WithoutNonAnsi(u8("Caf\u00e9 \U0001F600ok")), u8("Caf ok"));
+}
+
+}  // namespace
