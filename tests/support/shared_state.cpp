@@ -17,6 +17,7 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "logbook/EqslExport.h"
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
@@ -42,6 +43,7 @@ void ResetSharedState() {
   BandLayoutHooks = {};
   ShownBands.fill("1");
   CallBox = {};
+  Eqsl = {};
   DisplayItems = {};
   DesignatedCityDef = {};
   RigPortState = {};

@@ -1,0 +1,91 @@
+#include "logbook/EqslExport.h"
+
+#include "core/HamlogAccess.h"
+#include "core/SharedSettings.h"
+#include "logbook/QsoRow.h"
+
+EqslState Eqsl;
+
+void ClearEqslMarks() {
+  Eqsl.EqslStartMark = 0;
+  Eqsl.EqslEndMark = 0;
+}
+
+QString SetEqslStartMark(int32_t shownRecNo) {
+  Eqsl.EqslStartMark = shownRecNo;
+  if (Eqsl.EqslEndMark > 0) {
+    if (Eqsl.EqslStartMark > Eqsl.EqslEndMark) std::swap(Eqsl.EqslStartMark, Eqsl.EqslEndMark);
+    return QString("e-QSL No=%1 to %2").arg(Eqsl.EqslStartMark).arg(Eqsl.EqslEndMark);
+  }
+  return QString("e-QSL No=%1").arg(Eqsl.EqslStartMark);
+}
+
+QString SetEqslEndMark(int32_t shownRecNo) {
+  Eqsl.EqslEndMark = shownRecNo;
+  if (Eqsl.EqslEndMark >= 1 && Eqsl.EqslStartMark > Eqsl.EqslEndMark) std::swap(Eqsl.EqslStartMark, Eqsl.EqslEndMark);
+  if (Eqsl.EqslStartMark == 0) Eqsl.EqslStartMark = Eqsl.EqslEndMark;
+  return QString("e-QSL No=%1 to %2").arg(Eqsl.EqslStartMark).arg(Eqsl.EqslEndMark);
+}
+
+void NormaliseEqslMarks() {
+  if (Eqsl.EqslEndMark > 0 && Eqsl.EqslStartMark > Eqsl.EqslEndMark) std::swap(Eqsl.EqslStartMark, Eqsl.EqslEndMark);
+  if (Eqsl.EqslEndMark == 0) Eqsl.EqslEndMark = Eqsl.EqslStartMark;
+}
+
+EqslExportResult ReadEqslRecords(int32_t first, int32_t last, const QString& skipMark, std::vector<EqslQso>& qsos) {
+  EqslExportResult r;
+  qsos.reserve(qsos.size() + size_t(std::max(0, last - first + 1)));
+  for (int32_t n = first; n <= last; ++n) {
+    Eqsl.EqslCurrentRecNo = n;
+    const int32_t read = THW_read(Hamlog.Thw, n, 3);
+    Hamlog.LastResult = read;
+    if (read == HAMLOG_DELETED || read == HAMLOG_NO_RECORD) {
+      r.skipped.push_back(n);
+      continue;
+    }
+    if (read != 0) {
+      r.ok = false;
+      r.failedRecNo = n;
+      r.failure = QString::fromUtf8("No.%1 のデータが読めませんでした。").arg(n);
+      return r;
+    }
+    const QStringList row = QsoRowOfRecord(n, {'-', false});
+    if (row[13] == skipMark) continue;
+    std::optional<EqslQso> q = EqslQsoOfRow(row, n, false);
+    if (!q) {
+      r.ok = false;
+      r.failedRecNo = n;
+      r.failure = QString::fromUtf8("No.%1 (%2) の日付 (%3) が読めません。").arg(n).arg(row[1], row[3]);
+      return r;
+    }
+    qsos.push_back(std::move(*q));
+  }
+  return r;
+}
+
+EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const EqslQso& shown,
+                                   int32_t shownRecNo) {
+  const QString message = EqslMessage(format, Settings.EqslMesg);
+  EqslExportResult r;
+  std::vector<EqslQso> qsos;
+  if (Eqsl.EqslStartMark < 1) {
+    Eqsl.EqslStartMark = Eqsl.EqslEndMark = Eqsl.EqslCurrentRecNo = shownRecNo;
+    qsos.push_back(shown);
+  } else {
+    NormaliseEqslMarks();
+    SetQsoOrMaster(1);
+    HamlogCloseDb(0);
+    Hamlog.LastResult = HamlogOpenDb();
+    if (Hamlog.LastResult != 0) {
+      HamlogCloseDb(0);
+      r.ok = false;
+      r.failure = HamlogOpenFailureText();
+      return r;
+    }
+    r = ReadEqslRecords(Eqsl.EqslStartMark, Eqsl.EqslEndMark, Settings.EqslMark, qsos);
+    HamlogCloseDb(0);
+    if (!r.ok) return r;
+  }
+  static_cast<EqslWriteResult&>(r) = WriteEqslFile(path, format, qsos, message);
+  return r;
+}
