@@ -1,7 +1,5 @@
 #include "logbook/EqslFiles.h"
 
-#include <QDateTime>
-
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
 
@@ -11,11 +9,32 @@ namespace {
 constexpr char kEqslHeader[] = "ORBEX5 eQSL upload";
 constexpr char kLogHeader[] = "ORBEX5 log export";
 
+bool isAscii(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() >= 0x80) return false;
+  return true;
+}
+
+// Appends an ASCII text without a temporary copy (the common case of every field but the free texts).
+void appendAscii(QByteArray& out, const QString& text) {
+  const qsizetype at = out.size();
+  out.resize(at + text.size());
+  char* d = out.data() + at;
+  for (QChar c : text) *d++ = char(c.unicode());
+}
+
 void adifField(QByteArray& out, const char* name, const QString& value, const char* type = nullptr) {
-  const QByteArray bytes = ToAnsi(value);
   out += '<';
   out += name;
   out += ':';
+  if (isAscii(value)) {
+    out += QByteArray::number(value.size());
+    if (type) out += ':', out += type;
+    out += '>';
+    appendAscii(out, value);
+    return;
+  }
+  const QByteArray bytes = ToAnsi(value);
   out += QByteArray::number(bytes.size());
   if (type) out += ':', out += type;
   out += '>';
@@ -44,15 +63,25 @@ void xmlElement(QByteArray& out, const char* name, const QString& value) {
   out += '<';
   out += name;
   out += '>';
-  out += ToAnsi(xmlText(value));
+  bool plain = isAscii(value);
+  for (QChar c : value)
+    if (!plain || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c.unicode() < 0x20) plain = false;
+  if (plain)
+    appendAscii(out, value);
+  else
+    out += ToAnsi(xmlText(value));
   out += "</";
   out += name;
   out += '>';
 }
 
-QString yyyymmdd(const QDate& d) {
-  return QString("%1%2%3").arg(d.year(), 4, 10, QChar('0')).arg(d.month(), 2, 10, QChar('0')).arg(d.day(), 2, 10, QChar('0'));
+QString digits(int value, int width) {
+  QString out(width, u'0');
+  for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10) out[i] = QChar(u'0' + value % 10);
+  return out;
 }
+
+QString yyyymmdd(const QDate& d) { return digits(d.year(), 4) + digits(d.month(), 2) + digits(d.day(), 2); }
 
 QString whose(const EqslQso& q) {
   return q.recNo > 0 ? QString::fromUtf8("No.%1 (%2)").arg(q.recNo).arg(q.call)
@@ -78,14 +107,14 @@ std::optional<UtcStamp> EqslUtcStamp(const EqslQso& q) {
   const int h = q.time.mid(0, 2).toInt(&okH);
   const int m = q.time.mid(3, 2).toInt(&okM);
   if (!okH || !okM || h < 0 || h > 23 || m < 0 || m > 59) return std::nullopt;
-  const QDateTime utc = QDateTime(q.date, QTime(h, m), Qt::UTC).addSecs(-9 * 3600);
-  return UtcStamp{yyyymmdd(utc.date()), utc.time().toString("HHmm")};
+  const int u = (h + 24 - 9) % 24;
+  return UtcStamp{yyyymmdd(h < 9 ? q.date.addDays(-1) : q.date), digits(u, 2) + digits(m, 2)};
 }
 
 QString QsoBankDaytime(const EqslQso& q) {
   QString t = q.time;
   t.replace(u'J', QLatin1String(":00 JST")).replace(u'U', QLatin1String(":00 UTC"));
-  return q.date.toString("yyyy-MM-dd") + ' ' + t;
+  return digits(q.date.year(), 4) + '-' + digits(q.date.month(), 2) + '-' + digits(q.date.day(), 2) + ' ' + t;
 }
 
 QString AdifMode(const QString& mode) {
