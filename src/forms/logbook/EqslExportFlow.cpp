@@ -73,6 +73,10 @@ QString StartQsoBankUpload(const QString& path, int64_t& task) {
 
 int OpenServiceShortcut(const QString& name) { return ShellOpen(JoinPath(ProgramFolder(), name)); }
 
+void GoToServiceSite(const QString& shortcutName) {
+  if (OpenServiceShortcut(shortcutName) < 33) MsgBox(u8("ＵＲＬが開けませんでした"));
+}
+
 bool OfferEqslSite(const QString& path, const QString& savedSuffix) {
   const int answer = MsgBox(u8("ADIF形式でLOG-DATAを作成しました\r\n今すぐeQSLccのサイトへ接続しますか？"),
                             vbYesNo + vbQuestion, u8("ORBEX5 電子QSL"));

@@ -37,6 +37,8 @@ bool OfferEqslSite(const QString& path, const QString& savedSuffix);
 // Opens one of the program folder's internet shortcuts ("eQSLcchomepage.url", "QSOBANK.url"); the
 // shell's result (above 32 = opened).
 int OpenServiceShortcut(const QString& name);
+// The entry window's menus GOEQSL and GOQSOBANK: the shortcut opened, or "ＵＲＬが開けませんでした".
+void GoToServiceSite(const QString& shortcutName);
 
 // The entry window's export (its Command7, left button): the shown QSO or the marked run of records
 // to the current service's file, then the upload program or the eQSL question. `shown` holds the

@@ -297,3 +297,13 @@ TEST_F(EqslExport, AnEntryExportThatFailsStartsNothingAndSaysWhichRecord) {
   EXPECT_TRUE(boxes.texts()[0].contains("entry.xml"));
   EXPECT_FALSE(QFile::exists(xml));
 }
+
+TEST_F(EqslExport, TheServiceSitesOpenFromTheirShortcuts) {
+  GoToServiceSite("QSOBANK.url");
+  GoToServiceSite("eQSLcchomepage.url");
+  EXPECT_EQ(shell.opened(), QStringList({"http://www.qsobank.com/user/", "http://www.eqsl.cc/jp/index.cfm"}));
+  QFile::remove(JoinPath(ProgramFolder(), "QSOBANK.url"));
+  boxes.Answer(vbOK);
+  GoToServiceSite("QSOBANK.url");
+  EXPECT_EQ(boxes.texts(), QStringList({u8("ＵＲＬが開けませんでした")}));
+}
