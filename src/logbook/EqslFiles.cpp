@@ -88,6 +88,17 @@ QString whose(const EqslQso& q) {
                      : QString::fromUtf8("表示中の交信 (%1)").arg(q.call);
 }
 
+// A QSO whose date or time cannot be written: the file is not made.
+EqslWriteResult unreadable(EqslWriteResult& r, const EqslQso& q, QByteArray& bytes) {
+  r.ok = false;
+  r.written = 0;
+  r.failedRecNo = q.recNo;
+  r.failure = whose(q) + QString::fromUtf8(" の日付か時刻 (%1 %2) が読めません。")
+                             .arg(q.date.isValid() ? q.date.toString("yyyy-MM-dd") : QString("?"), q.time);
+  bytes.clear();
+  return r;
+}
+
 }  // namespace
 
 QString EqslMessage(EqslFormat format, const QString& setting) {
@@ -143,17 +154,25 @@ QString AdifBand(const QString& freq) {
   return QString();
 }
 
-std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode) {
+EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& time, const QString& his,
+                       const QString& my, const QString& freq, const QString& mode) {
   EqslQso q;
-  q.recNo = recNo;
-  q.date = QDate::fromString(cells.value(3).trimmed(), "yyyy-MM-dd");
+  q.call = call.trimmed();
+  q.date = QDate::fromString(date.trimmed(), "yyyy-MM-dd");
+  q.time = time.trimmed();
+  q.his = his.trimmed();
+  q.my = my.trimmed();
+  q.freq = freq.trimmed();
+  q.mode = mode.trimmed();
+  return q;
+}
+
+std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode) {
+  const QString mode = cells.value(8).trimmed();
+  EqslQso q = EqslQsoOfEntry(cells.value(1), cells.value(3), cells.value(4), cells.value(5), cells.value(6),
+                             cells.value(7), adifMode ? AdifMode(mode) : mode);
   if (!q.date.isValid()) return std::nullopt;
-  q.call = cells.value(1).trimmed();
-  q.time = cells.value(4).trimmed();
-  q.his = cells.value(5).trimmed();
-  q.my = cells.value(6).trimmed();
-  q.freq = cells.value(7).trimmed();
-  q.mode = adifMode ? AdifMode(cells.value(8).trimmed()) : cells.value(8).trimmed();
+  q.recNo = recNo;
   q.grid = cells.value(10).trimmed();
   q.name = cells.value(11).trimmed();
   q.qth = cells.value(12).trimmed();
@@ -172,6 +191,7 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
   if (format == EqslFormat::QsoBankXml) {
     bytes += "<?xml version=\"1.0\" encoding=\"Windows-31J\"?>\r\n<putqsodata_body>\r\n";
     for (const EqslQso& q : qsos) {
+      if (!q.date.isValid()) return unreadable(r, q, bytes);
       bytes += "<qso_record>\r\n";
       xmlElement(bytes, "daytime", QsoBankDaytime(q));
       bytes += "\r\n";
@@ -197,14 +217,7 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
   adifField(fixed, full ? "OPERATOR" : "QSLMSG", message);
   for (const EqslQso& q : qsos) {
     const std::optional<UtcStamp> utc = EqslUtcStamp(q);
-    if (!utc) {
-      r.ok = false;
-      r.failedRecNo = q.recNo;
-      r.failure = whose(q) + QString::fromUtf8(" の日付か時刻 (%1 %2) が読めません。")
-                                 .arg(q.date.isValid() ? q.date.toString("yyyy-MM-dd") : QString("?"), q.time);
-      bytes.clear();
-      return r;
-    }
+    if (!utc) return unreadable(r, q, bytes);
     if (full) bytes += fixed;
     adifField(bytes, "CALL", q.call);
     adifField(bytes, "QSO_DATE", utc->date, "d");

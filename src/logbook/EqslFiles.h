@@ -49,6 +49,11 @@ QString AdifMode(const QString& mode);
 // The band label of a frequency in MHz ("40M", "23CM"), "" for a frequency of no band.
 QString AdifBand(const QString& freq);
 
+// The QSO the entry window shows, from its boxes: call, date "YYYY-MM-DD", time "hh:mm" + "J"/"U", his
+// and my report, frequency, mode. A date that is no date stays invalid, and the writers refuse it.
+EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& time, const QString& his,
+                       const QString& my, const QString& freq, const QString& mode);
+
 // A QSO from the 19 cells of a log-viewer row (QsoRow.h); the date cell "YYYY-MM-DD". Nothing when the
 // date is not a date. The mode is taken as ADIF names it when `adifMode` is set.
 std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode);

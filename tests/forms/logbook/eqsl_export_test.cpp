@@ -276,6 +276,22 @@ TEST_F(EqslExport, TheEntryWindowExportsItsQsoOrItsMarkedRun) {
   EXPECT_EQ(shell.started().size(), 1);
 }
 
+TEST_F(EqslExport, AnEntryQsoWithoutADateIsRefusedAndNoFileIsMade) {
+  Settings.EqslType = "1";
+  const EqslQso shown = EqslQsoOfEntry(" JA9NEW ", "2024-02-30", "10:00J", "59", "57", "7.1", "SSB");
+  EXPECT_EQ(shown.call, "JA9NEW");
+  CommonDialog dialog;
+  const QString xml = home.file("nodate.xml");
+  files.Choose(xml);
+  boxes.Answer(vbOK);
+  ExportEqslFromEntry(dialog, shown, 12);
+  EXPECT_FALSE(QFile::exists(xml));
+  EXPECT_TRUE(shell.calls().empty());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith("EQSL_ERROR!!!  STRT=12  END=12 stop >>12\r\n")) << boxes.texts()[0].toStdString();
+  EXPECT_TRUE(boxes.texts()[0].contains("JA9NEW"));
+}
+
 TEST_F(EqslExport, AnEntryExportThatFailsStartsNothingAndSaysWhichRecord) {
   Fill(3);
   Settings.EqslType = "1";
