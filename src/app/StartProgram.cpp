@@ -3,6 +3,7 @@
 #include <QLockFile>
 #include <memory>
 
+#include "forms/awards/AwardWindows.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBEX_CFG.h"
@@ -30,6 +31,7 @@ bool StartProgram() {
   programLock() = std::move(lock);
 
   ConnectLookupWindows();
+  ConnectAwardWindows();
   ConnectLogbookWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();

@@ -1,7 +1,11 @@
 #include "support/shared_state.h"
 
+#include <QCoreApplication>
+
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
+#include "awards/RecordBook.h"
+#include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
 #include "core/CodeConversion.h"
 #include "core/DesignatedCities.h"
@@ -14,6 +18,8 @@
 #include "forms/awards/ACCSheet.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/outputs/ListDialog.h"
+#include "outputs/QslPrint.h"
+#include "platform/clock.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
@@ -25,6 +31,7 @@
 #include "lookup/CodeListState.h"
 #include "lookup/DxccTable.h"
 #include "lookup/LicenceSearch.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -53,7 +60,10 @@ void ResetSharedState() {
   AwardSheets = {};
   AwardSheetHooks = {};
   LeagueStation = {};
+  RecordBook = {};
+  Roadside = {};
   OutputHooks = {};
+  QslPrint = {};
   Cfg = {};
   LicenceAnswer = {};
   DxccTable = {};
@@ -64,5 +74,14 @@ void ResetSharedState() {
   LocalTime = {};
   QslCheck = {};
   QsoListShared = {};
+  // The tools that built the test log ran in this process: their index builds are not the program's.
+  hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
+}
+
+void CloseSheetAndResetState() {
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ResetClock();
+  ResetSharedState();
 }

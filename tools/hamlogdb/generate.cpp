@@ -314,6 +314,7 @@ Outcome Generate(const QString& dir, int64_t count, uint32_t seed, const Progres
         if (progress) progress(int64_t(done), count);
       });
   if (r != HAMLOG_OK) return {2, DatabasePath(dir) + ": " + ResultText(r)};
+  if (const Outcome o = log.RefreshIndexes(); !o.Ok()) return o;
   return {0, QString("%1 QSOs generated as records %2 to %3").arg(count).arg(first).arg(first + count - 1)};
 }
 

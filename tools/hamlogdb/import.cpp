@@ -97,6 +97,7 @@ Outcome Import(const QString& dir, const QString& csv, const Progress& progress)
         if (progress) progress(int64_t(done), n);
       });
   if (r != HAMLOG_OK) return {2, DatabasePath(dir) + ": " + ResultText(r)};
+  if (const Outcome o = log.RefreshIndexes(); !o.Ok()) return o;
   return {0, QString("%1 QSOs appended as records %2 to %3").arg(n).arg(first).arg(first + n - 1)};
 }
 

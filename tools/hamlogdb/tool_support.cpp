@@ -1,5 +1,6 @@
 #include "tool_support.h"
 
+#include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
 
 namespace hamlogdb {
@@ -57,6 +58,15 @@ Outcome OpenedLog::Open(const QString& dir) {
   const int32_t r = db_.Open(DatabasePath(dir), false);
   if (r == HAMLOG_OK) return {};
   return {r == HAMLOG_MISSING || r == HAMLOG_FOREIGN ? 1 : 2, DatabasePath(dir) + ": " + ResultText(r)};
+}
+
+Outcome OpenedLog::RefreshIndexes() {
+  for (const hamlog::IndexKind* kind : {&hamlog::kQsoByCode, &hamlog::kQsoByCall}) {
+    const QString path = hamlog::CompanionPath(db_.Path(), kind->suffix);
+    if (const int32_t r = hamlog::CurrentSession().EnsureIndexFile(path, *kind); r != HAMLOG_OK)
+      return {2, path + ": " + ResultText(r)};
+  }
+  return {};
 }
 
 QString ResultText(int32_t result) {

@@ -13,6 +13,9 @@ class OpenedLog {
   OpenedLog();
   ~OpenedLog();
   Outcome Open(const QString& dir);
+  // After a bulk append: the QSO indexes brought in step with the log, as HAMLOG keeps them, so that
+  // the program finds them current.
+  Outcome RefreshIndexes();
   hamlog::QsoDatabase& Db() { return db_; }
 
  private:

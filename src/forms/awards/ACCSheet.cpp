@@ -36,12 +36,7 @@ QString FormatSheetTotal(int32_t total) { return total == 0 ? QString() : QLocal
 ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a47G, &a77G} {
   setWindowTitle(QStringLiteral("ACCSheet"));
   Move(0, 0, kDefaultWidth, kDefaultHeight);
-  Frame6.Move(120, 60, 6000, 900);
-  Label10.Move(120, 240, 1800, 300);
-  Label9.Move(2000, 240, 1400, 300);
-  Label8.Move(3500, 240, 1000, 300);
-  Label11.Move(4600, 240, 1300, 300);
-  Label7.Move(120, 560, 5700, 300);
+  LayOutQsoPanel(Frame6, Label10, Label9, Label8, Label11, Label7);
   Frame1.Move(6240, 60, 3400, 900);
   Label1.Move(120, 240, 1500, 300);
   Label2.Move(1700, 240, 1500, 300);
@@ -77,13 +72,7 @@ void ACCSheet::Form_Load() {
   aHFall.SetCaption(extended ? QStringLiteral("ＨＦａｌｌ (0.135kHz-28MHz)") : QStringLiteral("ＨＦａｌｌ (1.9MHz-28MHz)"));
   for (Menu* m : bandMenusOfExtendedSet_) m->SetVisible(extended);
 
-  const QPoint place = StoredWindowPlace("SBPOS");
-  const std::optional<QString> w = ReadIniKey("ORBEXPOS", "SBPOSWidth");
-  const std::optional<QString> h = ReadIniKey("ORBEXPOS", "SBPOSHeight");
-  if (w && h)
-    Move(place.x(), place.y(), static_cast<int>(VbVal(*w)), static_cast<int>(VbVal(*h)));
-  else
-    Move(place.x(), place.y(), kDefaultWidth, kDefaultHeight);
+  PlaceAndSizeStoredWindow(*this, "SBPOS", kDefaultWidth, kDefaultHeight);
   CenterBusyFrame();
   ModeClasses = ReadModeClassLists();
 

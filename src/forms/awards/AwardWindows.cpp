@@ -1,10 +1,14 @@
 #include "forms/awards/AwardWindows.h"
 
+#include <QCoreApplication>
+#include <QStringList>
 #include <optional>
 
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/SeiriboSheet.h"
+#include "forms/outputs/ListDialog.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
@@ -50,6 +54,32 @@ void StoreWindowPlace(const VbForm& window, const QString& prefix) {
   WriteIni("ORBEXPOS", prefix + "Left", QString::number(window.Left()));
 }
 
+void PlaceAndSizeStoredWindow(VbForm& window, const QString& prefix, int defaultWidth, int defaultHeight,
+                              QString* width, QString* height) {
+  const QPoint p = StoredWindowPlace(prefix);
+  const std::optional<QString> w = ReadIniKey("ORBEXPOS", prefix + "Width");
+  const std::optional<QString> h = ReadIniKey("ORBEXPOS", prefix + "Height");
+  if (width) *width = w.value_or(QString());
+  if (height) *height = h.value_or(QString());
+  if (w && h)
+    window.Move(p.x(), p.y(), static_cast<int>(VbVal(*w)), static_cast<int>(VbVal(*h)));
+  else
+    window.Move(p.x(), p.y(), defaultWidth, defaultHeight);
+}
+
+void LayOutQsoPanel(QWidget& frame, QWidget& call, QWidget& date, QWidget& mode, QWidget& band, QWidget& qth) {
+  const auto place = [](QWidget& w, int left, int top, int width, int height) {
+    w.move(TwipsToPx(left), TwipsToPx(top));
+    w.resize(TwipsToPx(width), TwipsToPx(height));
+  };
+  place(frame, 120, 60, 6000, 900);
+  place(call, 120, 240, 1800, 300);
+  place(date, 2000, 240, 1400, 300);
+  place(mode, 3500, 240, 1000, 300);
+  place(band, 4600, 240, 1300, 300);
+  place(qth, 120, 560, 5700, 300);
+}
+
 void OpenAwardHelp() {
   Hamlog.LastResult = OpenHelpFile(!Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath
                                                                     : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
@@ -72,4 +102,19 @@ void FitWindowToGrid(VbForm& window, FlexGrid& grid, int gridWidth) {
     grid.SetWidth(gridWidth);
     window.SetWidth(gridWidth + kGridMargin);
   }
+}
+
+QString ProgramVersionText() {
+  const QStringList parts = QCoreApplication::applicationVersion().split('.');
+  const int major = parts.value(0, "5").toInt();
+  const int minor = parts.value(1, "0").toInt();
+  const int revision = parts.value(2, "0").toInt();
+  QString text = QStringLiteral("ORBEX5 Ver ") + QString::number(major) + "." +
+                 QString::number(minor).rightJustified(2, '0');
+  if (revision != 0) text += QString::number(revision, 16).toUpper();
+  return text;
+}
+
+void ConnectAwardWindows() {
+  OutputHooks.ShowSeiriboSheet = [] { Form<SeiriboSheet>().Show(); };
 }

@@ -20,9 +20,20 @@ void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName);
 QPoint StoredWindowPlace(const QString& prefix);
 void PlaceStoredWindow(VbForm& window, const QString& prefix);
 void StoreWindowPlace(const VbForm& window, const QString& prefix);
+// The stored place, and the size stored under <prefix>Width / <prefix>Height when both are there (else
+// the default size). The stored texts of the size, "" when missing, go to `width` and `height`.
+void PlaceAndSizeStoredWindow(VbForm& window, const QString& prefix, int defaultWidth, int defaultHeight,
+                              QString* width = nullptr, QString* height = nullptr);
+// The QSO panel of an award sheet: call, date, mode and band on the first line, the QTH below.
+void LayOutQsoPanel(QWidget& frame, QWidget& call, QWidget& date, QWidget& mode, QWidget& band, QWidget& qth);
 // The compiled help when there is one, else ORBEX5.HLP of the program folder.
 void OpenAwardHelp();
 // Every cell of the table into the grid, in one pass.
 void CopyTableToGrid(const TextTable& table, FlexGrid& grid);
 // The window is as wide as the grid and its margin, or the screen with the grid narrowed to fit.
 void FitWindowToGrid(VbForm& window, FlexGrid& grid, int gridWidth);
+// The text of the version boxes: "ORBEX5 Ver " major "." minor (two digits), then the revision in
+// hexadecimal when it is not 0.
+QString ProgramVersionText();
+// Hands the sheet's outputs the windows of the award views (the record book).
+void ConnectAwardWindows();

@@ -31,7 +31,8 @@ ORBBOOK::ORBBOOK() {
   Text1.setToolTip(QStringLiteral("前回申請時の値を入れてEnter"));
   Picture1.Move(0, 0, 0, 0);
   Picture1.hide();
-  // The hand-over to the spreadsheet comes with the spreadsheet stand-in.
+  // Posting into ORB_SHEET.xlsx would need the spreadsheet stand-in to keep the cells the ORB book
+  // wrote there; it writes whole workbooks, so the posting would wipe the book. Off until it can.
   KICHOU_EXCEL.SetEnabled(false);
   MakeBMP.Click = [this] { SnapshotToDataFolder(*this, "ORBEX_BOOKdat.bmp"); };
   CLSCNT.Click = [this] { CLSCNT_Click(); };

@@ -134,11 +134,10 @@ void ListDialog::enableMenu(Menu& m, bool on) {
   m.SetEnabled(on && available);
 }
 
-// The sheet's menu "Excel Sheet作成" (Mksheet) joins the two lock lists below when the sheet has it.
 void ListDialog::setWantedListLock(bool on) {
   CWSHEET& s = *sheet_;
   for (Menu* m :
-       {&s.JccGchkSelect, &s.seiribo, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN})
+       {&s.JccGchkSelect, &s.seiribo, &s.Mksheet, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN})
     enableMenu(*m, on);
   for (QWidget* w : {static_cast<QWidget*>(&s.Command1), static_cast<QWidget*>(&s.Command2),
                      static_cast<QWidget*>(&s.Command8), static_cast<QWidget*>(&s.Frame5),
@@ -148,7 +147,7 @@ void ListDialog::setWantedListLock(bool on) {
 
 void ListDialog::setAwardLock(bool on) {
   CWSHEET& s = *sheet_;
-  for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.RDAGN, &s.SYUDSP, &s.wtd, &s.SNDIF, &s.MEMOVIEW})
+  for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.RDAGN, &s.SYUDSP, &s.Mksheet, &s.wtd, &s.SNDIF, &s.MEMOVIEW})
     enableMenu(*m, on);
   for (QWidget* w :
        {static_cast<QWidget*>(&s.Command8), static_cast<QWidget*>(&s.Frame2),
@@ -277,6 +276,7 @@ void ListDialog::CloseChousonFrame() {
   s.Frame1.hide();
   s.Frame3.hide();
   s.ChousonListMode = 0;
+  s.DisplayForced = 0;
   s.ReadDispItems();
 }
 
@@ -314,7 +314,7 @@ void ListDialog::enableAfterWantedList() {
   CWSHEET& s = *sheet_;
   s.Frame5.setEnabled(true);
   s.Frame6.setEnabled(true);
-  for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN}) enableMenu(*m, true);
+  for (Menu* m : {&s.Mksheet, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN}) enableMenu(*m, true);
   s.SetMousePointer(vbDefault);
 }
 

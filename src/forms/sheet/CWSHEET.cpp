@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/SheetWindowProgress.h"
@@ -118,6 +119,8 @@ void CWSHEET::buildLayout() {
   Option1[0].Move(120, 1200, 2800, 300);
   Option1[1].setText(QStringLiteral("エリア・都道府県別町村リスト"));
   Option1[1].Move(3000, 1200, 2900, 300);
+  Check4.Move(120, 1560, 2800, 240);
+  Check5.Move(3000, 1560, 2900, 240);
   Command9.Move(3000, 1800, 1200, 400);
   Command10.Move(4400, 1800, 1200, 400);
   Frame1.Move(3000, 3400, 6000, 1100);
@@ -146,13 +149,16 @@ void CWSHEET::wireHandlers() {
   WNT.Click = [this] { WNT_Click(); };
   FUKUGEN.Click = [this] { FUKUGEN_Click(); };
   Frame8.WireSheetMenus();
+  Workbooks.WireSheetMenus();
   wireEntryBoxes();
   wireCallBox();
   wireGridClicks();
+  wireRecordBookLinks();
   Check8.Click = [this] { Check8_Click(); };
   wireAreaViews();
   wireMenus();
   wireRigPanel();
+  wireQslPrint();
 }
 
 // ---- Load
@@ -242,8 +248,7 @@ void CWSHEET::LoadSheet() {
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
-  Command4.setEnabled(
-      !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty());
+  Command4.setEnabled(roadsideListFound());
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -391,6 +396,10 @@ void CWSHEET::ReadDispItems() {
   ShowCodeRowCount();
 }
 
+bool CWSHEET::roadsideListFound() const {
+  return !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty();
+}
+
 void CWSHEET::ResetQsoPanel() {
   SetBackColor(Command3, 0xE0E0E0);
   Command3.setEnabled(false);
@@ -421,16 +430,7 @@ void CWSHEET::Timer1_Timer() {
 
 // ---- Small menus
 
-void CWSHEET::VERDISP_Click() {
-  const QStringList parts = QCoreApplication::applicationVersion().split('.');
-  const int major = parts.value(0, "5").toInt();
-  const int minor = parts.value(1, "0").toInt();
-  const int revision = parts.value(2, "0").toInt();
-  QString text = QStringLiteral("ORBEX5 Ver ") + QString::number(major) + "." +
-                 QString::number(minor).rightJustified(2, '0');
-  if (revision != 0) text += QString::number(revision, 16).toUpper();
-  MsgBox(text, vbOKOnly);
-}
+void CWSHEET::VERDISP_Click() { MsgBox(ProgramVersionText(), vbOKOnly); }
 
 void CWSHEET::Check8_Click() {
   const bool on = Check8.Value() == 1;

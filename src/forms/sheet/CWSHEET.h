@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "forms/outputs/ListDialog.h"
+#include "forms/outputs/SheetWorkbooks.h"
 #include "forms/sheet/SheetWindowProgress.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/control_array.h"
@@ -70,6 +71,7 @@ class CWSHEET : public VbForm {
   int32_t TypedSelLength = 0;
   // The last left click on a data row, the cell the QSO panel shows, and the row shown as counts.
   int32_t ClickRow = 0, ClickCol = 0;
+  int32_t RightClickPending = 0;  // a right click came last: the double click does nothing
   int32_t LastCellRow = 0, LastCellCol = 0;
   int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
   std::vector<QString> SavedRowCells;
@@ -87,7 +89,6 @@ class CWSHEET : public VbForm {
   Menu WNT{&MENU, "Wanted-List"};
   Menu mkACAGdat{&MENU, "ZLOG用 acag.dat の作成"};
   Menu mkQTHdat{&MENU, "全QTHデータCSV出力"};
-  Menu FUKUGEN{&MENU, "元の表示項目へ戻す"};
   Menu menuSep2{&MENU, "-"};
   Menu VERDISP{&MENU, "バージョン"};
   Menu OnePointHelp{&MENU, "ﾜﾝﾎﾟｲﾝﾄﾍﾙﾌﾟの表示"};
@@ -145,6 +146,13 @@ class CWSHEET : public VbForm {
   ControlArray<Menu> BandView{&DISPBAND, 0, 21};  // B1R9D .. BsatD, by band index
   Menu RDAGN{this, "表示項目変更"};
   Menu SYUDSP{this, "集計表示"};
+  // The spreadsheet outputs (forms/outputs/SheetWorkbooks).
+  Menu Mksheet{this, "Excel Sheet作成"};
+  Menu ORB_SHEET{&Mksheet, "ORB本の作成"};
+  Menu MKchouson{&Mksheet, "町村リストの作成"};
+  Menu FUKUGEN{&Mksheet, "元の表示項目へ戻す"};
+  Menu MKACA{&Mksheet, "ACAリストの作成"};
+  Menu EXCC{&Mksheet, "cfm/wkdリストの作成"};
   // The list dialog's menus (forms/outputs/ListDialog).
   Menu JccGchkSelect{this, "JCC/JCG/KU/WAJA"};
   Menu JCCchk{&JccGchkSelect, "JCC QSL-Listの作成(ﾃｷｽﾄﾃﾞｰﾀ)"};
@@ -215,17 +223,22 @@ class CWSHEET : public VbForm {
   Frame Frame10{this, "Call List"};
   ListBox List1{&Frame10};
   FlexGrid MSFlexGrid2{this};
-  Frame Frame3{this, "町村リスト"};
+  Frame Frame3{this, "作成リストの設定"};
   Label Label10{&Frame3};
   ControlArray<OptionButton> Option1{&Frame3, 0, 1};
+  CheckBox Check4{&Frame3, "消滅ＱＴＨは書き込みしない"};
+  CheckBox Check5{&Frame3, "町村コードをJAGのそれに変換する"};
   CommandButton Command9{&Frame3, "Go"};
   CommandButton Command10{&Frame3, "End"};
   ListDialog Frame8{this};
+  Frame Frame7{this, "道の駅 List"};
+  ListBox List2{&Frame7};
   Frame Frame1{this, "BUSY"};
   Label Label2{&Frame1, "整理中です　ＱＲＸ"};
   StatusBar StatusBar1{this, 5};
   VbTimer Timer1{this, 0, false};
   CommonDialog CommonDialog1{this};
+  SheetWorkbooks Workbooks{this};
 
  private:
   void buildLayout();
@@ -280,6 +293,9 @@ class CWSHEET : public VbForm {
   void HLAPD_Click();
   void wireMenus();
   void List1_Click();
+  void QSLCHK_Click();
+  // The roadside-station search has its station file.
+  bool roadsideListFound() const;
   void Command2_Click();
   void Command8_Click();
   void QcntL_Click();
@@ -294,12 +310,30 @@ class CWSHEET : public VbForm {
   void MSFlexGrid2_LeaveFocus();
   void showCellQso(const QString& qth);
   void disarmQslPrint();
+  // While the entry window shows a stored record or QSL cards are being checked the grid shows no QSO:
+  // says so and answers true.
+  bool logWindowBusy();
+  // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
+  void listCodeQsos(int32_t row, int32_t column);
+  // QSL printing from the QSO panel (Command3) and the MMQSL menu.
+  void wireQslPrint();
+  void Command3_Click();
   void showCountRow(int32_t row);
   void hideCountRow(int32_t row);
   void Command1_Click();
   void Check8_Click();
   void Text2_KeyDown(int keyCode);
   void applySearch(const SearchOutcome& out);
+
+  // The record book beside the sheet (CWSHEET_RecordBook.cpp): the search text mirrored into its box,
+  // a right click filling its row editor; the roadside stations of the searched code.
+  void wireRecordBookLinks();
+  void linkRecordBook(const QString& text);
+  // False when the record book is not open or the row is no data row.
+  bool fillRecordEditor(int32_t row);
+  void Command4_Click();
+  void List2_DblClick();
+  void List2_MouseUp(int button);
 
   // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
   void wireRigPanel();
@@ -314,6 +348,7 @@ class CWSHEET : public VbForm {
   // A right click on a band heading puts an FT2000 / FT991 on that band; true when a command went.
   bool BandHeading_RightClick(int column);
 
+  std::vector<int> roadsideItems_;  // station of each List2 item
   bool exiting_ = false;
   SheetWindowProgress progress_;
   std::unique_ptr<IpcReceiver> messages_;

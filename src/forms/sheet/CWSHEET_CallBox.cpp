@@ -5,7 +5,9 @@
 #include "core/BandLayout.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -33,8 +35,9 @@ void CWSHEET::wireCallBox() {
 }
 
 void CWSHEET::Text3_Change() {
+  UnloadForm<QSODATA>();
   const QString text = Text3.text();
-  if (text.isEmpty()) return;
+  if (LogWindowState.StoredRecordShown == 1 || text.isEmpty()) return;
   SetMsgBoxCentre(*this);
   Frame6.setTitle(QStringLiteral("QSO ﾃﾞｰﾀ"));
   Frame10.hide();
@@ -63,11 +66,14 @@ void CWSHEET::Text3_Change() {
 
 void CWSHEET::Text3_KeyDown(int keyCode) {
   if (keyCode != vbKeyReturn && keyCode != vbKeyDown) return;
+  if (LogWindowState.QslCheckMode == 0 && LogWindowState.StoredRecordShown == 1) return;
   if (Text3.text().trimmed().isEmpty() || CallBox.StationCall.isEmpty()) {
     MsgBox(QStringLiteral("CallSign を記入してください"), vbOKOnly);
     Text3.setFocus();
     return;
   }
+  QString station = CallBox.StationCall;
+  QSODATA::ShowStationQsos(station);
   const QString call = Text3.text().trimmed().toUpper();
   for (int i = 0; i < List1.ListCount(); ++i)
     if (List1.List(i).trimmed() == call) return;

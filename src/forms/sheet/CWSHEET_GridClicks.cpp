@@ -7,7 +7,9 @@
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "platform/ui/color.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -34,11 +36,18 @@ void CWSHEET::MSFlexGrid2_MouseUp(int button) {
   // While the list dialog is set up for an award the grid stays as it is.
   if (AwardCheckMode > 0) return;
   FlexGrid& g = MSFlexGrid2;
-  if (button == vbRightButton && g.MouseRow() == 0) {
-    BandHeading_RightClick(g.MouseCol());
+  if (button == vbRightButton) {
+    RightClickPending = 1;
+    // While the record book is open a right click on a row goes to its editor.
+    if (fillRecordEditor(g.MouseRow())) return;
+    if (g.MouseRow() == 0)
+      BandHeading_RightClick(g.MouseCol());
+    else if (g.MouseRow() > 0 && !logWindowBusy())
+      listCodeQsos(g.MouseRow(), g.MouseCol());
     return;
   }
   if (button != vbLeftButton) return;
+  RightClickPending = 0;
   if (g.MouseRow() <= 0) return;
   ClickCol = g.MouseCol();
   ClickRow = g.RowSel();
@@ -80,6 +89,7 @@ void CWSHEET::showCellQso(const QString& qth) {
   Qso.QsoRecNo = number.toInt();
   LastCellRow = ClickRow;
   LastCellCol = ClickCol;
+  if (logWindowBusy()) return;
   Frame5.setEnabled(true);
   Frame6.setEnabled(true);
   for (Menu* m : {&MENU, &DAREA, &DISPBAND, &SYUDSP, &RDAGN}) m->SetEnabled(true);
@@ -113,6 +123,28 @@ void CWSHEET::showCellQso(const QString& qth) {
   Label5.setText(Qso.QsoMode);
   Label6.setText(Qso.QsoQth);
   SetMousePointer(vbDefault);
+}
+
+bool CWSHEET::logWindowBusy() {
+  const LogWindowStateValues& w = LogWindowState;
+  if (w.StoredRecordShown != 1 && w.QslCheckMode != 1) return false;
+  MsgBox(QStringLiteral("LOG帳open中　あるいは") + "\r\n" +
+             QStringLiteral("QSL受領処理中はQSOデータを表示出来ません") +
+             QString::number(w.StoredRecordShown) + QString::number(w.QslCheckMode),
+         vbOKOnly);
+  return true;
+}
+
+void CWSHEET::listCodeQsos(int32_t row, int32_t column) {
+  int32_t band = column >= kFirstCellColumn ? column - kFirstCellColumn : kAllBands;
+  if (Settings.ExtendedBandSet == 1 && band >= 15 && band <= 20) {
+    MsgBox(QStringLiteral("この周波数帯はHamlogの管理外です -> ") + MSFlexGrid2.TextMatrix(0, column),
+           vbOKOnly);
+    return;
+  }
+  if (Settings.ExtendedBandSet == 1 && band == 21) band = 15;  // the satellite's number in HAMLOG
+  const QString code = MSFlexGrid2.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0);
+  QSODATA::ShowAreaQsos(code, band, ReadConditions.SelMode);
 }
 
 void CWSHEET::disarmQslPrint() {

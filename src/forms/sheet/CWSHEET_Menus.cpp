@@ -15,6 +15,7 @@
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
+#include "logbook/LogWindowState.h"
 #include "platform/paths.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -53,6 +54,13 @@ void CWSHEET::wireMenus() {
       Text3.setFocus();
   };
   Command2.MouseUp = [this](int, int, float, float) { Command2_Click(); };
+  Command6.setToolTip(QStringLiteral("右クリックで全モード"));
+  Command6.MouseUp = [this](int button, int, float, float) {
+    if (button != vbLeftButton && button != vbRightButton) return;
+    QSODATA::ShowAreaQsos(Text2.text().trimmed(), kAllBands,
+                          button == vbLeftButton ? ReadConditions.SelMode : "MIX");
+    Text3.setFocus();
+  };
   Command8.MouseUp = [this](int, int, float, float) { Command8_Click(); };
   QcntL.Click = [this] { QcntL_Click(); };
   MEMV.Click = [this] { MEMV_Click(); };
@@ -62,7 +70,8 @@ void CWSHEET::wireMenus() {
   goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   // Windows not part of this program yet keep their entries greyed.
-  for (Menu* m : {&LOGOPEN, &QSLCHK, &MEMOVIEW}) m->SetEnabled(false);
+  for (Menu* m : {&LOGOPEN, &MEMOVIEW}) m->SetEnabled(false);
+  QSLCHK.Click = [this] { QSLCHK_Click(); };
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
     const bool wasOpen = IsLoaded<LOGDATAVIEW>();
@@ -82,6 +91,34 @@ void CWSHEET::wireMenus() {
   };
 }
 
+void CWSHEET::QSLCHK_Click() {
+  LogWindowStateValues& w = LogWindowState;
+  if (w.LogWindowOpen == 1) {
+    MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
+    return;
+  }
+  // The menu's mark has toggled itself already: it says which way the operator switched.
+  const bool on = w.QslCheckMode == 0;
+  QSLCHK.SetChecked(on);
+  w.QslCheckMode = on ? 1 : 0;
+  w.EditMode = on ? 1 : 0;
+  LOGOPEN.SetEnabled(false);  // stays greyed either way until the entry window is part of the program
+  Label8.setVisible(on);
+  if (on) {
+    Label8.SetTop(240);
+    for (Label* l : {&Label3, &Label4, &Label5, &Label6}) l->setText(QString());
+  } else {
+    SheetSearch.SearchStartRow = 1;
+  }
+  Text3.setText(QString());
+  Command1.setVisible(!on);
+  Command6.setVisible(!on);
+  Text2.setEnabled(!on);
+  Command4.setEnabled(!on && roadsideListFound());
+  Text3.setFocus();
+  if (!on) UnloadForm<QSODATA>();
+}
+
 void CWSHEET::List1_Click() {
   if (List1.ListIndex() < 0) return;
   CallListIndex = List1.ListIndex();
@@ -90,6 +127,8 @@ void CWSHEET::List1_Click() {
   Frame10.hide();
   Label6.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
+  UnloadForm<CODE_LIST>();
   Text3.setFocus();
 }
 
@@ -99,6 +138,7 @@ void CWSHEET::Command2_Click() {
   Frame6.setTitle(kQsoPanelCaption);
   Frame10.hide();
   Text3.setFocus();
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
@@ -107,6 +147,7 @@ void CWSHEET::Command8_Click() {
   Text2.setText(QString());
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
+  UnloadForm<QSODATA>();
   UnloadForm<CODE_LIST>();
   UnloadForm<newCODE_LIST>();
   Text3.setFocus();

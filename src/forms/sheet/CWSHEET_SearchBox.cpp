@@ -72,6 +72,7 @@ void CWSHEET::Text2_Change() {
   FlexGrid& g = MSFlexGrid2;
   g.SetRedraw(false);
   SheetSearch.SearchStartRow = 1;
+  linkRecordBook(text);
   if (text.isEmpty()) {
     StatusBar1.SetPanelText(5, QString());
     g.SetRedraw(true);

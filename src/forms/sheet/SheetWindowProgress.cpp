@@ -90,7 +90,7 @@ std::unique_ptr<SheetProgress::JobLock> SheetWindowProgress::LockJobs() {
   CWSHEET* s = LoadedForm<CWSHEET>();
   if (!s) return lock;
   lock->guard = std::make_unique<LongJobGuard>(
-      *s, std::initializer_list<LockItem>{s->MENU, s->DAREA, s->DISPBAND, s->RDAGN, s->SYUDSP, s->RigSel,
+      *s, std::initializer_list<LockItem>{s->MENU, s->Mksheet, s->DAREA, s->DISPBAND, s->RDAGN, s->SYUDSP, s->RigSel,
                                           s->SNDIF, s->WFopn, s->exMMQSL, s->Frame5, s->Frame2, s->Frame6,
                                           s->Frame3, s->Frame8, s->Command4, s->Command6, s->Command8,
                                           s->MSFlexGrid2});

@@ -21,6 +21,7 @@
 #include "forms/awards/ACCset.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
+#include "forms/awards/MichinoekiSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/OrbexTips.h"
@@ -180,9 +181,9 @@ void ORBTOP::buildLayout() {
   // Entries that never were available, and the two bands that have no list.
   for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), MichiGet
-  // (roadside stations), myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
-  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &MichiGet, &myMemo})
+  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), myMemo
+  // (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
+  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &myMemo})
     m->SetEnabled(false);
 }
 
@@ -210,6 +211,7 @@ void ORBTOP::wireHandlers() {
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
+  MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
   for (int box = 1; box <= 5; ++box) {
     TextBox& t = categoryBox(box);

@@ -25,6 +25,7 @@
 // THW_update, Vidx_search and Vidx_next, the confirmation of THW_append/THW_update (it never asks), the
 // text and 58 of Vdbf_packwk. They are accepted and ignored.
 
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -127,6 +128,10 @@ int32_t SetQsoOrMaster(int32_t which);
 // field 27 gives the record number as text and as the result. Other fields answer 0, an unknown
 // field (1, 15, ...) leaves the buffer as it was and answers HAMLOG_BAD_ARGUMENT.
 int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field);
+// The loaded record's field as stored: its Windows-31J bytes, blank-padded to the field's width.
+// Empty for an unknown field or a block holding no record; valid until the block is read again. For
+// passes over the whole log that look at a field before taking any text from it.
+QByteArrayView ThwBytes(const ThwRecord& thw, int32_t field);
 // Puts a field's text into the block (cut or blank-padded to the field's width in Windows-31J).
 int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field);
 // Record count of the open database; 0 when it is not open.

@@ -146,6 +146,12 @@ int32_t SetQsoOrMaster(int32_t which) {
   return HAMLOG_OK;
 }
 
+QByteArrayView ThwBytes(const ThwRecord& thw, int32_t field) {
+  const auto span = RecordFieldSpan(field);
+  if (!span || ReadHead(thw).magic != kThwMagic) return {};
+  return QByteArrayView(reinterpret_cast<const char*>(Image(thw)) + span->offset, span->width);
+}
+
 int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field) {
   const ThwHead h = ReadHead(thw);
   if (field == 27) {

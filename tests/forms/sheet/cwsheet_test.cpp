@@ -16,9 +16,11 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -643,4 +645,55 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   UnloadForm<CWSHEET>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 1) << "nobody listens once the sheet is closed";
+}
+
+TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
+  CWSHEET& s = sheet();
+  s.Show();
+  FlexGrid& g = s.MSFlexGrid2;
+  const int row = gridRow(kRow1002);
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 1回") << "7 MHz only";
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 2)).center());
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 2回") << "off the bands: every band";
+
+  s.Text3.setText("JA1AAB");
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr) << "typing a call closes the list";
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(LoadedForm<QSODATA>()->windowTitle().contains("JA1AAB"));
+  QTest::mouseClick(&s.Command8, Qt::LeftButton);
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+
+  LogWindowState.StoredRecordShown = 1;
+  boxes.Answer(vbOK);
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
+                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(boxes.texts().last(), "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
+  LogWindowState = {};
+}
+
+TEST_F(CWSHEETTest, QslReceiptModeListsTheCardsNotYetCome) {
+  CWSHEET& s = sheet();
+  s.Show();
+  s.QSLCHK.Trigger();
+  EXPECT_TRUE(s.QSLCHK.Checked());
+  EXPECT_EQ(LogWindowState.QslCheckMode, 1);
+  EXPECT_TRUE(s.Label8.isVisible());
+  EXPECT_FALSE(s.Text2.isEnabled());
+  EXPECT_FALSE(s.Command6.isVisible());
+  QTest::keyClicks(&s.Text3, "JA1AAB");
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(LoadedForm<QSODATA>()->windowTitle().startsWith("JA1AAB局のＱＳＬ未ＣＦＭは 1枚"));
+  s.QSLCHK.Trigger();
+  EXPECT_FALSE(s.QSLCHK.Checked());
+  EXPECT_EQ(LogWindowState.QslCheckMode, 0);
+  EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_TRUE(s.Text2.isEnabled());
+  LogWindowState = {};
 }

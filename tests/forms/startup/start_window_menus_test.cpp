@@ -65,9 +65,9 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
-                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn})
+                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet})
     EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
-  for (Menu* m : {&top->ACCchk, &top->aGrigSrh, &top->MichiGet, &top->myMemo,
+  for (Menu* m : {&top->ACCchk, &top->aGrigSrh, &top->myMemo,
                   &top->aGrigFLDSrh, &top->ELDER_AWARD, &top->xDXCC})
     EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
 

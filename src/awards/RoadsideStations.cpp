@@ -1,0 +1,410 @@
+#include "awards/RoadsideStations.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "awards/CsvFields.h"
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
+#include "platform/ui/doevents.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "sheet/BuildDmyDbs.h"
+
+RoadsideStationsState Roadside;
+
+namespace {
+
+constexpr int kStationItems = 5;
+constexpr int kYieldEvery = 500;  // lines between two looks at the window messages
+const QString kBox = QStringLiteral("□");
+constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
+
+const char* const kBandNames[kRoadsideMarkedBands] = {"1.9", "3.5", "7",  "10",  "14",   "18",   "21",  "24",
+                                                      "28",  "50",  "144", "430", "1200", "2400", "5600"};
+
+int bandIndex(int column) { return column - kRoadsideFirstBandColumn; }
+
+}  // namespace
+
+QString HamlogFolder() {
+  const QString& p = Hamlog.HamlogDbPath;
+  const qsizetype k = std::max(p.lastIndexOf(u'\\'), p.lastIndexOf(u'/'));
+  return k < 0 ? QStringLiteral(".") : p.left(k);
+}
+
+QString MichinoekiTxtPath() { return JoinPath(HamlogFolder(), QString::fromUtf8(kMichinoekiFile)); }
+
+StationListRead ReadStationList(const QString& path, bool keepMark) {
+  StationListRead read;
+  VbFile in(path, VbMode::Input, 0, VbAccess::Read);
+  if (!in.IsOpen()) {
+    read.error = in.ErrorText();
+    return read;
+  }
+  QByteArray bytes;
+  int32_t lines = 0;
+  while (in.LineInputBytes(bytes)) {
+    if (++lines % kYieldEvery == 0) DoEvents();
+    if (bytes.trimmed().isEmpty()) {
+      ++read.blankLines;
+      continue;
+    }
+    QList<QByteArray> items = SplitCsvBytes(bytes);
+    if (items.size() > kStationItems) ++read.longLines;
+    items.resize(kStationItems);
+    RoadsideStation s{FromAnsi(items[0]), FromAnsi(items[1]), FromAnsi(items[2]), FromAnsi(items[3])};
+    if (!keepMark) s.number.remove(kBox);
+    read.stations.push_back(std::move(s));
+  }
+  read.ok = true;
+  return read;
+}
+
+StationImport ImportMichinoekiCsv(const QString& source) {
+  StationImport import;
+  VbFile in(source, VbMode::Input, 0, VbAccess::Read);
+  if (!in.IsOpen()) {
+    import.error = in.ErrorText();
+    return import;
+  }
+  VbFile out(MichinoekiTxtPath(), VbMode::Output);
+  if (!out.IsOpen()) {
+    import.error = out.ErrorText();
+    return import;
+  }
+  QByteArray bytes;
+  int32_t number = 0;
+  while (in.LineInputBytes(bytes)) {
+    if (++number % kYieldEvery == 0) DoEvents();
+    if (number == 1) continue;  // the heading
+    if (bytes.trimmed().isEmpty()) {
+      ++import.blankLines;
+      continue;
+    }
+    const qsizetype items = SplitCsvBytes(bytes).size();
+    if (items > kStationItems) {
+      import.longLines << number;
+      continue;
+    }
+    // A line that stops after its fourth item gets the empty fifth one.
+    if (items < kStationItems) bytes.append(',');
+    if (!out.Print({bytes})) break;
+    ++import.stations;
+  }
+  if (!out.Close()) {
+    import.error = out.ErrorText();
+    return import;
+  }
+  import.ok = true;
+  return import;
+}
+
+QString StationImportNotice(const StationImport& import) {
+  QStringList parts;
+  if (!import.longLines.isEmpty()) {
+    QStringList numbers;
+    for (int32_t n : import.longLines) numbers << QString::number(n);
+    parts << QStringLiteral("項目が５つを超える行は読み込みませんでした（%1 行目）").arg(numbers.join(u','));
+  }
+  if (import.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(import.blankLines);
+  return parts.join(QStringLiteral("\r\n"));
+}
+
+int32_t LoadMichinoekiTxt(const QString& path) {
+  Roadside.RoadsideStationCount = 0;
+  StationListRead read = ReadStationList(path, true);
+  if (!read.ok || read.stations.empty()) {
+    Roadside.RoadsideStations.clear();
+    MsgBox(HamlogFolder() + QStringLiteral("/ にMichinoeki.txtがありますか？"));
+    return 0;
+  }
+  Roadside.RoadsideStations = std::move(read.stations);
+  Roadside.RoadsideStationCount = static_cast<int32_t>(Roadside.RoadsideStations.size());
+  return Roadside.RoadsideStationCount;
+}
+
+// ---- Stations named in remarks
+
+StationMatcher::StationMatcher(const std::vector<RoadsideStation>& stations) {
+  numbers_.reserve(stations.size());
+  for (const RoadsideStation& s : stations) {
+    QString n = s.number;
+    n.remove(kBox);
+    numbers_.push_back(ToAnsi(n));
+  }
+  for (int i = 0; i < static_cast<int>(numbers_.size()); ++i) {
+    const QByteArray& n = numbers_[size_t(i)];
+    if (n.isEmpty()) {
+      if (emptyNumber_ < 0) emptyNumber_ = i;
+      continue;
+    }
+    first_.try_emplace(std::string_view(n.constData(), size_t(n.size())), i);
+    if (std::find(lengths_.begin(), lengths_.end(), int(n.size())) == lengths_.end())
+      lengths_.push_back(int(n.size()));
+  }
+}
+
+int StationMatcher::Match(const char* remark, int length) const {
+  int best = emptyNumber_ < 0 ? INT32_MAX : emptyNumber_;
+  // A number occurs in the text when its bytes start at a character boundary.
+  for (int i = 0; i < length && best > 0;) {
+    for (int len : lengths_) {
+      if (i + len > length) continue;
+      auto it = first_.find(std::string_view(remark + i, size_t(len)));
+      if (it != first_.end() && it->second < best) best = it->second;
+    }
+    i += IsAnsiLeadByte(static_cast<unsigned char>(remark[i])) ? 2 : 1;
+  }
+  return best == INT32_MAX ? -1 : best;
+}
+
+bool HasBoxMark(const char* bytes, int length) {
+  // Most remarks hold no double-byte character at all: look for the lead byte first.
+  if (!std::memchr(bytes, kBoxLead, size_t(length))) return false;
+  for (int i = 0; i + 1 < length;) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b == kBoxLead && static_cast<unsigned char>(bytes[i + 1]) == kBoxTrail) return true;
+    i += IsAnsiLeadByte(b) ? 2 : 1;
+  }
+  return false;
+}
+
+char RoadsideScan::Mark(int station, int column) const {
+  if (station < 0 || station >= stations || column < kRoadsideFirstBandColumn || column > kRoadsideLastBandColumn)
+    return 0;
+  return marks[size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column))];
+}
+
+int32_t RoadsideScan::Record(int station, int column) const {
+  if (Mark(station, column) == 0) return 0;
+  return CellRecordNo[size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column))];
+}
+
+int RoadsideColumnOfBand(const QString& band) {
+  for (int i = 0; i < kRoadsideMarkedBands; ++i)
+    if (band == QLatin1String(kBandNames[i])) return kRoadsideFirstBandColumn + i;
+  return 0;
+}
+
+namespace {
+
+// The remark as the comparison sees it: NUL characters out, blanks around it off. `buffer` holds a copy
+// only when the field has a NUL in it.
+int cleanRemark(QByteArrayView field, char* buffer, const char*& start) {
+  const char* p = field.data();
+  int n = int(field.size());
+  if (std::memchr(p, 0, size_t(n))) {
+    int k = 0;
+    for (int i = 0; i < n; ++i)
+      if (p[i] != 0) buffer[k++] = p[i];
+    p = buffer;
+    n = k;
+  }
+  while (n > 0 && p[n - 1] == ' ') --n;
+  while (n > 0 && *p == ' ') ++p, --n;
+  start = p;
+  return n;
+}
+
+bool passesConditions() {
+  QString date = Qso.QsoDate;
+  date.remove(u'-');
+  if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) return false;
+  if (!ModeIsSelected(Qso.QsoMode)) return false;
+  for (const QString& kind : ReadConditions.ExcludedQslKinds)
+    if (!kind.isEmpty() && kind == Qso.QslVia) return false;
+  return true;
+}
+
+}  // namespace
+
+void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bool confirmed) {
+  if (station < 0 || station >= scan.stations || column < kRoadsideFirstBandColumn || column > kRoadsideLastBandColumn)
+    return;
+  const size_t cell = size_t(station) * kRoadsideMarkedBands + size_t(bandIndex(column));
+  if (scan.marks[cell] == 'C') return;
+  scan.CellRecordNo[cell] = recNo;
+  if (confirmed) {
+    scan.marks[cell] = 'C';
+    ++scan.ScanCfmCount;
+  } else {
+    scan.marks[cell] = 'W';
+  }
+  ++scan.ScanWkdCount;
+}
+
+RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations) {
+  RoadsideScan scan;
+  scan.stations = static_cast<int32_t>(stations.size());
+  scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
+  scan.CellRecordNo.assign(scan.marks.size(), 0);
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    return scan;
+  }
+  scan.opened = true;
+  const StationMatcher matcher(stations);
+  char buffer[256];
+  const int32_t total = Hamlog.HdbRecordCount;
+  for (int32_t r = 1; r <= total; ++r) {
+    Qso.QsoRecNo = r;
+    if (THW_read(Hamlog.Thw, r, 3) != 0) {
+      MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+      HamlogCloseDb(0);
+      return scan;
+    }
+    int remark = 0;
+    for (int field : {13, 14}) {
+      const QByteArrayView f = ThwBytes(Hamlog.Thw, field);
+      if (HasBoxMark(f.data(), int(f.size()))) {
+        remark = field;
+        break;
+      }
+    }
+    if (remark == 0) continue;
+    if (ReadQsoBasic(r, 0) != 0) {
+      HamlogCloseDb(0);
+      return scan;
+    }
+    if (!passesConditions()) continue;
+    const char* text = nullptr;
+    const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
+    const int station = matcher.Match(text, length);
+    if (station < 0) {
+      ++scan.UnlistedCount;
+      continue;
+    }
+    const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
+    if (column == 0) continue;
+    MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
+  }
+  HamlogCloseDb(0);
+  scan.complete = true;
+  return scan;
+}
+
+// ---- Outputs
+
+BandKeyColumns RoadsideBandKeyColumns(const QString& key) {
+  static const char* const keys[] = {"1R9", "3R5", "7",   "10",   "14",   "18",   "21",  "24",
+                                     "28",  "50",  "144", "430",  "1200", "2400", "5600"};
+  for (int i = 0; i < kRoadsideMarkedBands; ++i)
+    if (key == QLatin1String(keys[i])) return {kRoadsideFirstBandColumn + i, kRoadsideFirstBandColumn + i};
+  if (key == u"SAT") return {kRoadsideSatColumn, kRoadsideSatColumn};
+  if (key == u"ALL(1R9to5600)") return {kRoadsideFirstBandColumn, kRoadsideLastBandColumn};
+  if (key == u"ALL(1R9to5600_and_SAT)") return {kRoadsideFirstBandColumn, kRoadsideSatColumn};
+  return {};
+}
+
+bool WriteBandStationList(const BandListRequest& request, const std::vector<RoadsideStation>& stations,
+                          const RoadsideScan& scan) {
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult != 0) {
+    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    return false;
+  }
+  struct Line {
+    QString number, name, call, date, band, mode;
+  };
+  std::vector<Line> lines;
+  bool readAll = true;
+  for (int station : request.shownStations) {
+    if (station < 0 || station >= static_cast<int>(stations.size())) continue;
+    for (int c = request.firstColumn; c > 0 && c <= request.lastColumn; ++c) {
+      const int32_t rec = scan.Mark(station, c) == 'C' ? scan.Record(station, c) : 0;
+      if (rec <= 0) continue;
+      Qso.QsoRecNo = rec;
+      if (ReadQsoFull(rec) != 0) {
+        readAll = false;
+        break;
+      }
+      const RoadsideStation& s = stations[size_t(station)];
+      lines.push_back({s.number, s.name, Qso.QsoCall, Qso.QsoDate, Qso.QsoBand.trimmed(), Qso.QsoMode});
+    }
+    if (!readAll) break;
+  }
+  HamlogCloseDb(0);
+  // Columns wide enough for the longest name and call of the list, two blanks between.
+  int nameWidth = 0, callWidth = 0;
+  for (const Line& l : lines) {
+    nameWidth = std::max(nameWidth, AnsiLen(l.name));
+    callWidth = std::max(callWidth, int(l.call.size()));
+  }
+  VbFile out(request.path, VbMode::Output);
+  for (const Line& l : lines) {
+    if (request.format == u"T")
+      out.Print({l.number + QStringLiteral("  ") + l.name + QString(nameWidth - AnsiLen(l.name) + 2, u' ') +
+                 l.call.leftJustified(callWidth + 2) + l.date + QStringLiteral("  ") + l.band.leftJustified(4) +
+                 QStringLiteral("  ") + l.mode});
+    else
+      out.Print({CsvLine({l.number, l.name, l.call, l.date, l.band, l.mode})});
+  }
+  if (!out.Close() || !readAll) {
+    MsgBox(QStringLiteral("すみません、エラーが発生しました>") + QString::number(readAll ? 2 : 1));
+    return false;
+  }
+  return true;
+}
+
+bool WriteRoadsideTable(const QString& path, const QStringList& headings, const std::vector<RoadsideStation>& stations,
+                        const RoadsideScan& scan, QString& error) {
+  VbFile out(path, VbMode::Output);
+  out.Print({CsvLine(headings)});
+  for (int i = 0; i < static_cast<int>(stations.size()); ++i) {
+    const RoadsideStation& s = stations[size_t(i)];
+    QStringList items{s.number, s.name, s.code, s.qth};
+    for (int c = kRoadsideFirstBandColumn; c <= kRoadsideSatColumn; ++c) {
+      const char m = scan.Mark(i, c);
+      items << (m ? QString(QChar(m)) : QString());
+    }
+    out.Print({CsvLine(items)});
+  }
+  if (!out.Close()) {
+    error = out.ErrorText();
+    return false;
+  }
+  return true;
+}
+
+// ---- The progress sheet's look-up
+
+std::vector<StationOfCode> StationsInCode(const QString& code) {
+  std::vector<StationOfCode> found;
+  if (code.isEmpty()) return found;
+  for (int i = 0; i < Roadside.RoadsideStationCount && i < static_cast<int>(Roadside.RoadsideStations.size()); ++i) {
+    const RoadsideStation& s = Roadside.RoadsideStations[size_t(i)];
+    const bool match = code.size() == 5 ? s.code.left(5) == code : s.code == code;
+    if (!match) continue;
+    QString number = s.number;
+    number.remove(kBox);
+    found.push_back({i, number + u' ' + s.name + u' ' + s.code});
+  }
+  return found;
+}
+
+RoadsideBands RoadsideBandsOf(const QString& key) {
+  RoadsideBands bands;
+  VbFile in(JoinPath(Settings.DataFolder, QString::fromUtf8(kRoadsideTableFile)), VbMode::Input, 0, VbAccess::Read);
+  if (!in.IsOpen() || key.isEmpty()) return bands;
+  QByteArray bytes;
+  constexpr int kItems = 4 + kRoadsideMarkedBands + 1;
+  while (in.LineInputBytes(bytes)) {
+    const QList<QByteArray> items = SplitCsvBytes(bytes);
+    if (!FromAnsi(items.value(0)).contains(key)) continue;
+    if (items.size() < kItems) return bands;  // a short record: no answer
+    for (int k = 0; k <= kRoadsideMarkedBands; ++k) {
+      const QByteArray& cell = items[4 + k];
+      const QString name = k < kRoadsideMarkedBands ? QLatin1String(kBandNames[k]) + QStringLiteral("MHz") : QStringLiteral("Sat");
+      if (cell == "C") bands.cfm += name + u',';
+      if (cell == "W") bands.wkd += name + u',';
+    }
+    bands.found = true;
+    return bands;
+  }
+  return bands;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The two automation servers the outputs drive: a spreadsheet (the progress sheet's workbooks) and
+// MMQSL (QSL card printing).
+//
+// Spreadsheet: the outputs write cells and call the workbook's macros in the order they always did.
+// Here the workbook becomes a real .xlsx in the program folder, named as the workbook with the .xlsx
+// ending ("ORB_SHEET.XLS" -> "ORB_SHEET.xlsx"), opened with the desktop's handler when published.
+// Every macro call is logged on the workbook's sheet "マクロ"; a macro that hands the operator data
+// (a data file, a row count) gets a stand-in that puts it on the first sheet (DefineMacro).
+//
+//   std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
+//   int r = book->Open();                  // like the shell: above 32 done, else a failure code
+//   if (int e = book->Attach()) ...        // 0, or a run-time error number (424: the book is gone)
+//   book->SelectSheet("ACAデータ");          // "" = the first sheet
+//   book->SetCell(4, 1, "1002");           // rows and columns from 1; "" empties the cell
+//   int32_t result; book->Run("Main", {rows, ext}, result);
+//   if (!book->Publish(error)) MsgBox(error);   // written whole or not at all, then opened
+//
+// MMQSL: NewMmqsl(why) gives nothing on Linux, and `why` says so in words for the operator.
+//
+// Tests install recording implementations (SetWorkbookFactory, SetMmqslFactory).
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class Workbook {
+ public:
+  using Macro = std::function<int32_t(Workbook& book, const QVariantList& args)>;
+  virtual ~Workbook() = default;
+
+  // The shell's open of the workbook; above 32 = the workbook can be written. ErrorText() says more
+  // about a refusal.
+  virtual int Open() = 0;
+  // The spreadsheet application behind the open workbook: 0, or a run-time error number.
+  virtual int Attach() = 0;
+  // Makes a worksheet active: "" the first one; a name is created when the workbook lacks it.
+  virtual void SelectSheet(const QString& name) = 0;
+  // A cell of the active sheet. Text or a number; an empty text empties the cell.
+  virtual void SetCell(int32_t row, int32_t column, const QVariant& value) = 0;
+  virtual void SetScreenUpdating(bool on) = 0;
+  // Runs a workbook macro: 0, or a run-time error number; `result` receives its return value.
+  virtual int Run(const QString& macro, const QVariantList& args, int32_t& result) = 0;
+  // The stand-in for a macro of this workbook (run after the call is logged).
+  virtual void DefineMacro(const QString& macro, Macro body) = 0;
+  // Writes the workbook and hands it to the operator; false with `error` when it could not be written.
+  virtual bool Publish(QString& error) = 0;
+  virtual QString ErrorText() const = 0;
+};
+
+// A workbook by the name the outputs know it by (a file of the program folder).
+std::unique_ptr<Workbook> NewWorkbook(const QString& name);
+// The .xlsx that a workbook name gives: "ORB_SHEET.XLS" -> "ORB_SHEET.xlsx".
+QString XlsxFileName(const QString& workbookName);
+
+using WorkbookFactory = std::function<std::unique_ptr<Workbook>(const QString& name)>;
+WorkbookFactory SetWorkbookFactory(WorkbookFactory factory);
+
+// MMQSL's automation object "MMQSL.Application". Every call answers 0, or an automation error number.
+class Mmqsl {
+ public:
+  virtual ~Mmqsl() = default;
+  virtual int OpenDoc(const QString& layoutFile) = 0;
+  virtual int DeleteLog() = 0;
+  virtual int AddLog(const QString& line) = 0;
+  virtual int SortLog97(int32_t order) = 0;
+  virtual int SetPrintMax() = 0;
+  virtual int SetEnableLogFile(int16_t value) = 0;
+  virtual int SetDisableExit(int16_t value) = 0;
+  virtual int Foreground() = 0;
+  virtual int SetPrintStat(int16_t value) = 0;
+  virtual int GetPrintStat(int16_t& value) = 0;
+  virtual int DoPrint() = 0;
+  virtual int GetPrintedPos(int16_t which, int16_t& position) = 0;
+};
+
+// Creates the object; nothing, with the reason in `why`, when MMQSL cannot be driven.
+std::unique_ptr<Mmqsl> NewMmqsl(QString& why);
+
+using MmqslFactory = std::function<std::unique_ptr<Mmqsl>(QString& why)>;
+MmqslFactory SetMmqslFactory(MmqslFactory factory);

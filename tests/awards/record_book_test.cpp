@@ -1,0 +1,190 @@
+// The new-city record book file: codes normalised and sorted, values cut to the book's widths, lines
+// the book cannot hold counted, the filters of the AREA menu, and the write-back with its backup.
+
+#include <gtest/gtest.h>
+
+#include "awards/CsvFields.h"
+#include "awards/RecordBook.h"
+#include <QFile>
+
+#include "platform/codepage.h"
+#include "platform/paths.h"
+#include "support/temp_home.h"
+
+namespace {
+
+struct RecordBookTest : ::testing::Test {
+  TempHome home;
+
+  QString book() const { return home.file("ORBEX_整理簿.txt"); }
+  QString work() const { return home.file("DMYSBMST.dat"); }
+  void writeBook(const QString& text) { home.write("ORBEX_整理簿.txt", ToAnsi(text)); }
+  RecordBookLoad load() { return LoadRecordBook(book(), work()); }
+  static QStringList codes(const RecordBookLoad& l) {
+    QStringList c;
+    for (const RecordBookRow& r : l.rows) c << r.code;
+    return c;
+  }
+};
+
+TEST(RecordBookCodes, NormalisedKindAndArea) {
+  EXPECT_EQ(NormalizeBookCode("13440*"), "134409");
+  EXPECT_EQ(NormalizeBookCode("01234*"), "01234Z");
+  EXPECT_EQ(NormalizeBookCode("100*"), "1009");
+  EXPECT_EQ(NormalizeBookCode("100129"), "10012Z");
+  EXPECT_EQ(NormalizeBookCode("10010*"), "100109");
+  EXPECT_EQ(BookKindFlag("1001"), "0");
+  EXPECT_EQ(BookKindFlag("100101"), "0");
+  EXPECT_EQ(BookKindFlag("10012Z"), "1");
+  EXPECT_EQ(BookKindFlag("10001"), "1");
+  EXPECT_EQ(BookAreaDigit("0101"), "8");
+  EXPECT_EQ(BookAreaDigit("0901"), "0");
+  EXPECT_EQ(BookAreaDigit("2101"), "2");
+  EXPECT_EQ(BookAreaDigit("4701"), "6");
+  EXPECT_EQ(BookAreaDigit("4801"), "");
+  EXPECT_EQ(BookAreaDigit("X1"), "");
+}
+
+TEST_F(RecordBookTest, LoadSortsByPrefectureThenCitiesBeforeGunsTownsAndVillages) {
+  writeBook(
+      "\"20050401\",\"11001A\",\"埼玉県ときがわ町\",\"\",\"\",\"告\"\r\n"
+      "\"20050101\",\"100129\",\"東京都某区\",\"\",\"\",\"\"\r\n"
+      "\"20050301\",\"1101\",\"埼玉県さいたま市\",\"\",\"\",\"\"\r\n"
+      "\"20060101\",\"1005\",\"東京都新市\",\"消滅\",\"合併\",\"議\"\r\n");
+  const RecordBookLoad l = load();
+  ASSERT_TRUE(l.complete);
+  // 100129 ends in a letter now: it sorts with the guns, towns and villages of its prefecture.
+  EXPECT_EQ(codes(l), QStringList({"1005", "10012Z", "1101", "11001A"}));
+  EXPECT_EQ(l.rows[0].mark, "消滅");
+  EXPECT_EQ(l.rows[0].remark, "合併");
+  EXPECT_EQ(l.rows[0].status, "議");
+  EXPECT_EQ(l.rows[0].area, "1");
+  EXPECT_TRUE(IsFile(work()));
+}
+
+TEST_F(RecordBookTest, EmptyMissingAndOverlongBooks) {
+  writeBook("");
+  RecordBookLoad l = load();
+  EXPECT_TRUE(l.complete);
+  EXPECT_TRUE(l.rows.empty());
+  EXPECT_TRUE(RecordBookLoadNotice(l).isEmpty());
+
+  const QString remark = QString("あ").repeated(40);
+  writeBook("\"20050101\",\"1001\",\"東京都\",\"\",\"" + remark + "\",\"\"\r\n");
+  l = load();
+  ASSERT_EQ(l.rows.size(), 1u);
+  EXPECT_EQ(l.rows[0].remark, remark.left(34));
+  EXPECT_EQ(l.cutFields, 1);
+  EXPECT_TRUE(l.complete);
+  EXPECT_TRUE(RecordBookLoadNotice(l).contains(".bak"));
+
+  QFile::remove(book());
+  l = load();
+  EXPECT_FALSE(l.complete);
+  EXPECT_FALSE(l.error.isEmpty());
+}
+
+TEST_F(RecordBookTest, CarelessLinesAreCountedAndAnUnsafeBookIsNotForWriting) {
+  writeBook("\r\n\"20050101\",\"1001\"\r\n   \r\n\"20050101\",\"1002\",\"東京都\",\"\",\"\",\"\"\r\n");
+  RecordBookLoad l = load();
+  EXPECT_EQ(l.blankLines, 2);
+  EXPECT_EQ(l.shortLines, 1);
+  EXPECT_EQ(l.rows.size(), 2u);
+  EXPECT_TRUE(l.complete);  // nothing in these lines would be lost by writing the list back
+
+  writeBook("\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\",\"余分\"\r\n");
+  l = load();
+  EXPECT_EQ(l.longLines, 1);
+  EXPECT_FALSE(l.complete);
+  EXPECT_TRUE(RecordBookLoadNotice(l).contains("書き戻しません"));
+
+  home.write("ORBEX_整理簿.txt", QByteArray("\"20050101\",\"1001\",\"\x85\xFF\",\"\",\"\",\"\"\r\n"));
+  l = load();
+  EXPECT_EQ(l.unreadable, 1);
+  EXPECT_FALSE(l.complete);
+}
+
+TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
+  writeBook("\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\"\r\n");
+  QString error;
+  ASSERT_TRUE(WriteRecordBook(book(), {{"20060101", "1002", "東京都八王子市", "消滅", "備考, 一", "告"}}, error));
+  EXPECT_EQ(FromAnsi(home.read("ORBEX_整理簿.txt")),
+            "\"20060101\",\"1002\",\"東京都八王子市\",\"消滅\",\"備考, 一\",\"告\"\r\n");
+  EXPECT_EQ(FromAnsi(home.read("ORBEX_整理簿.bak")), "\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\"\r\n");
+  // The written book loads back as it was written.
+  const RecordBookLoad l = load();
+  ASSERT_EQ(l.rows.size(), 1u);
+  EXPECT_EQ(l.rows[0].remark, "備考, 一");
+}
+
+struct BookFilterTest : ::testing::Test {
+  std::vector<RecordBookRow> rows = {
+      {"1001", "東京都", "20050131", "", "", "", "1"},
+      {"0101", "北海道札幌", "20050201", "", "", "告", "8"},
+      {"31001A", "岡山県ある町", "20041215", "消滅", "", "法", "4"},
+      {"2001", "愛知県名古屋", "20051231", "", "", "法 ", "2"},
+      {"2002", "愛知県某市", "20060101", "", "", "法議", "2"},
+  };
+  QStringList shown(const BookSelection& s, const QString& date = {}) {
+    QStringList c;
+    const BookDayWindow day = BookDayWindowOf(date);
+    for (const RecordBookRow& r : rows)
+      if (BookRowShown(r, s, date, day)) c << r.code;
+    return c;
+  }
+};
+
+TEST_F(BookFilterTest, AreaPrefectureStatusAndKinds) {
+  BookSelection s;
+  EXPECT_EQ(shown(s).size(), 5);
+  s.area = "8";
+  s.text = "北海道";
+  EXPECT_EQ(shown(s), QStringList({"0101"}));
+  s = {};
+  s.text = "愛知県";
+  EXPECT_EQ(shown(s), QStringList({"2001", "2002"}));
+  s = {};
+  s.text = "法";
+  s.mode = kBookStatus;
+  EXPECT_EQ(shown(s), QStringList({"31001A", "2001"}));  // "法議" is another status
+  s = {};
+  s.text = "消";
+  s.mode = kBookDisappearing;
+  EXPECT_EQ(shown(s), QStringList({"31001A"}));
+  s = {};
+  s.mode = kBookNewCities;
+  EXPECT_EQ(shown(s), QStringList({"1001"}));
+  s = {};
+  s.noTownsOrVillages = true;
+  EXPECT_EQ(shown(s), QStringList({"1001", "0101", "2001", "2002"}));
+  s.area = "4";
+  EXPECT_TRUE(shown(s).isEmpty());
+}
+
+TEST_F(BookFilterTest, MonthAndDayWindows) {
+  BookSelection s;
+  s.mode = kBookDate;
+  EXPECT_EQ(shown(s, "200412"), QStringList({"31001A"}));
+  EXPECT_EQ(shown(s, "20050201-"), QStringList({"1001", "0101"}));
+  EXPECT_EQ(shown(s, "20051231+"), QStringList({"2001", "2002"}));
+  EXPECT_EQ(shown(s, "").size(), 5);
+  EXPECT_TRUE(shown(s, "20051340+").isEmpty());  // no such day
+  EXPECT_EQ(BookDayWindowOf("20050301-").neighbour, "20050228");
+}
+
+TEST(CsvFieldsTest, QuotedFieldsComeBackAsWritten) {
+  const QString line = CsvLine({"01", "道の駅,一", "say \"hi\"", " x", ""});
+  EXPECT_EQ(line, "01,\"道の駅,一\",\"say \"\"hi\"\"\",\" x\",");
+  const QList<QByteArray> f = SplitCsvBytes(ToAnsi(line));
+  ASSERT_EQ(f.size(), 5);
+  EXPECT_EQ(FromAnsi(f[1]), "道の駅,一");
+  EXPECT_EQ(FromAnsi(f[2]), "say \"hi\"");
+  EXPECT_EQ(FromAnsi(f[3]), " x");
+  EXPECT_EQ(f[4], "");
+  EXPECT_EQ(SplitCsvBytes("  a  , \"b\"junk ,c").size(), 3);
+  EXPECT_EQ(SplitCsvBytes("  a  , \"b\"junk ,c")[1], "b");
+  EXPECT_TRUE(FitsAnsi("東京都～"));
+  EXPECT_FALSE(FitsAnsi("😀"));
+}
+
+}  // namespace

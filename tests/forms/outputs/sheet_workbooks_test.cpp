@@ -1,0 +1,245 @@
+// The sheet's "Excel Sheet作成" outputs as the operator meets them: the data file, the workbooks read
+// back from the program folder, the display switches and what a failure leaves behind.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimeZone>
+
+#include "core/BandLayout.h"
+#include "core/SharedSettings.h"
+#include "forms/outputs/ListDialog.h"
+#include "forms/sheet/CWSHEET.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/ui/responders.h"
+#include "sheet/SheetTally.h"
+#include "support/automation_recorders.h"
+#include "support/shared_state.h"
+#include "support/sheet_log.h"
+#include "support/xlsx_reader.h"
+
+namespace {
+
+struct SheetWorkbooksTest : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+  ShellRecorder shell;
+  int pollStops = 0, pollStarts = 0;
+
+  void SetUp() override {
+    log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *", "JA1AAB,2020/01/02,14.050,SSB,1002,J  ",
+             "JA7TWN,2021/05/06,21.100,CW,10001A,J *", "JA7TWO,2021/05/07,7.010,CW,10001A,J *",
+             "JA7VIL,2022/01/02,435/145,FM,10001B,J *", "JA0AAA,2020/03/01,7.025,CW,0901,J E",
+             "JA1WRD,2019/02/03,7.025,CW,100101,J *"});
+    log.Prepare();
+    OutputHooks.RigPollStop = [this] { ++pollStops; };
+    OutputHooks.RigPollStart = [this] { ++pollStarts; };
+    SetFixedClock(QDateTime(QDate(2025, 2, 3), QTime(12, 0), QTimeZone(9 * 3600)));
+  }
+  void TearDown() override {
+    CloseSheetAndResetState();
+  }
+  CWSHEET& sheet() { return Form<CWSHEET>(); }
+  // The row of column A that holds `code` in a sheet of the workbook; 0 when none.
+  static int rowOf(const XlsxFile& x, const QString& sheetName, const QString& code) {
+    for (int r = 1; r < 200; ++r)
+      if (x.Cell(sheetName, r, 1) == code) return r;
+    return 0;
+  }
+};
+
+TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows) {
+  CWSHEET& s = sheet();
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.EXCC.Trigger();
+  EXPECT_EQ(boxes.texts(), QStringList({"作表にかかります\r\n次のORBEX5からのメッセージが出るまで　　ＱＲＸ",
+                                        "作表完了です\r\n"}));
+  const QStringList lines = FromAnsi(log.home.read("FOREXCEL.DAT")).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 11) << "twelve codes but Tokyo's 1001";
+  QStringList line1002;
+  for (const QString& l : lines) {
+    EXPECT_EQ(l.split(',').size(), 20);
+    EXPECT_FALSE(l.startsWith("\"1001 ")) << l.toStdString();
+    if (l.startsWith("\"1002")) line1002 = l.split(',');
+  }
+  ASSERT_EQ(line1002.size(), 20);
+  EXPECT_EQ(line1002[0], "\"1002  \"");
+  EXPECT_TRUE(line1002[1].startsWith("\"八王子市 ")) << "as the sheet shows it, not trimmed";
+  EXPECT_EQ(line1002[6], "\"C\"");   // 7 MHz
+  EXPECT_EQ(line1002[8], "\"W\"");   // 14 MHz
+  EXPECT_EQ(line1002[19], "\"\"");   // satellite
+  EXPECT_TRUE(lines.join('\n').contains("\"*旧市"));
+
+  const XlsxFile x(log.home.file("ORBEX5.xlsx"));
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(shell.opened(), QStringList({log.home.file("ORBEX5.xlsx")}));
+  EXPECT_EQ(x.Cell("Sheet1", "A1"), "CODE");
+  EXPECT_EQ(x.Cell("Sheet1", "E1"), "1.9MHz");
+  EXPECT_EQ(x.Cell("Sheet1", "T1"), "ｻﾃﾗｲﾄ");
+  const int r = rowOf(x, "Sheet1", "1002  ");
+  ASSERT_GT(r, 1);
+  EXPECT_EQ(x.Cell("Sheet1", r, 7), "C");
+  EXPECT_EQ(x.Cell("Sheet1", r, 9), "W");
+  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
+  EXPECT_EQ(x.Cell("マクロ", "B1"), "0");
+  EXPECT_TRUE(s.EXCC.Enabled());
+  EXPECT_TRUE(s.Frame5.isEnabled());
+  EXPECT_FALSE(s.Frame1.isVisible());
+  EXPECT_EQ(pollStops, 1);
+  EXPECT_EQ(pollStarts, 1);
+
+  // Abolished QTHs hidden: they leave the data file too.
+  DisplayItems.DelQTH = "1";
+  WorkbookRecorder excel;
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.EXCC.Trigger();
+  EXPECT_FALSE(FromAnsi(log.home.read("FOREXCEL.DAT")).contains("旧市"));
+  EXPECT_EQ(excel.calls(), QStringList({"Open ORBEX5.XLS", "Attach", "Run Main(0)", "Publish"}));
+}
+
+TEST_F(SheetWorkbooksTest, AnOpenWorkbookOrAFailingSpreadsheetIsReportedAndTheSheetUnlocked) {
+  CWSHEET& s = sheet();
+  log.home.write(".~lock.ORBEX5.xlsx#", "another program");
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.EXCC.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_TRUE(boxes.texts()[1].startsWith("何故かアクセスが拒否されました\r\n"));
+  EXPECT_TRUE(boxes.texts()[1].contains("開かれています"));
+  EXPECT_TRUE(log.home.read("ORBEX5.xlsx").isEmpty());
+  EXPECT_FALSE(log.home.read("FOREXCEL.DAT").isEmpty()) << "the data file stays written";
+  EXPECT_TRUE(s.EXCC.Enabled());
+  EXPECT_TRUE(s.MENU.Enabled());
+  EXPECT_TRUE(s.Frame6.isEnabled());
+  EXPECT_EQ(s.Label2.text(), "データ読み込み中です  ＱＲＸ");
+  EXPECT_EQ(pollStarts, 1);
+
+  WorkbookRecorder excel;
+  excel.attachError = 424;
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.EXCC.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "Excel が終了されました。");
+  excel.attachError = 0;
+  excel.publishOk = false;
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.EXCC.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "書き込めませんでした") << "never followed by the success message";
+  EXPECT_EQ(pollStarts, 3);
+}
+
+TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
+  CWSHEET& s = sheet();
+  boxes.Answer(vbOK).Answer(vbYes).Answer(vbOK);
+  s.ORB_SHEET.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 3);
+  EXPECT_EQ(boxes.shown()[1].title, "ORB本の作成");
+  EXPECT_EQ(boxes.texts()[2],
+            "ORB Total Count = 6 でした。\r\n「集計表示」→「ORB本の手引き」→「集計表の転記」と進んで下さい\r\n"
+            "申請用の集計（累計）表を作ることが出来ます。\r\nEXCELを一旦上書き保存する事をお奨めします\r\n所用時間 = 0:00:00");
+  const XlsxFile x(log.home.file("ORB_SHEET.xlsx"));
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(rowOf(x, "Sheet1", "1001"), 0);
+  EXPECT_EQ(rowOf(x, "Sheet1", "10001A"), 0) << "towns are not in the book";
+  const int r = rowOf(x, "Sheet1", "1002");
+  ASSERT_GE(r, 4);
+  EXPECT_EQ((r - 4) % 2, 0);
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "八王子市");
+  EXPECT_EQ(x.Cell("Sheet1", r, 7), "CW");  // 7 MHz: the third band, column 3 + 2 * 2
+  EXPECT_EQ(x.Cell("Sheet1", r, 8), "JA1AAA");
+  EXPECT_EQ(x.Cell("Sheet1", r + 1, 8), "2020-01-01");
+  EXPECT_EQ(x.Cell("Sheet1", r, 11), "") << "14 MHz only worked";
+  EXPECT_EQ(x.Cell("Sheet1", r + 1, 1), "");
+  const int gun = rowOf(x, "Sheet1", "10001");
+  ASSERT_GT(gun, 0);
+  EXPECT_EQ(x.Cell("Sheet1", gun, 2), "大島支庁");
+  EXPECT_EQ(x.Cell("Sheet1", gun, 33), "FM") << "the satellite column is in the book";
+  EXPECT_EQ(x.Cell("Sheet1", gun, 34), "JA7VIL");
+  const int yokohama = rowOf(x, "Sheet1", "1101");
+  ASSERT_GT(yokohama, 0);
+  EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "横浜市") << "a code without confirmation keeps its rows";
+  EXPECT_EQ(x.Cell("Sheet1", "B2"), "8") << "the code rows handed to Main";
+  EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
+  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
+  EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
+  // The operator's display is back: towns shown again, FUKUGEN off, polling restarted.
+  EXPECT_EQ(DisplayItems.TownOn, 1);
+  EXPECT_FALSE(s.FUKUGEN.Enabled());
+  EXPECT_EQ(s.ChousonListMode, 0);
+  EXPECT_EQ(pollStarts, 1);
+
+  // Cancel at the second question: nothing switched, polling untouched.
+  WorkbookRecorder excel;
+  boxes.Answer(vbOK).Answer(vbCancel);
+  s.ORB_SHEET.Trigger();
+  EXPECT_EQ(excel.calls(), QStringList({"Open ORB_SHEET.XLS"}));
+  EXPECT_EQ(DisplayItems.TownOn, 1);
+  EXPECT_EQ(pollStops, 1);
+}
+
+TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) {
+  CWSHEET& s = sheet();
+  s.MKchouson.Trigger();
+  EXPECT_TRUE(s.Frame3.isVisibleTo(&s));
+  EXPECT_EQ(s.Frame3.title(), "作成リストの設定");
+  EXPECT_EQ(s.ChousonListMode, 1);
+  EXPECT_EQ(DisplayItems.CityOn, 0);
+  EXPECT_EQ(SheetTally.GridDataRows, 2) << "a town and a village";
+  s.Check5.SetValue(1);
+  boxes.Answer(vbNo).Answer(vbOK);
+  s.Command9.click();
+  EXPECT_EQ(boxes.texts().last(), "町村 Total Count = 1\r\n でした。\r\n所用時間 = 0:00:00");
+  const XlsxFile x(log.home.file("町村管理.xlsx"));
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(x.Cell("Sheet1", "A4"), "1");
+  EXPECT_EQ(x.Cell("Sheet1", "A5"), "1");
+  EXPECT_EQ(x.Cell("Sheet1", "B4"), "大島町");
+  EXPECT_EQ(x.Cell("Sheet1", "C4"), "10001\n    -1");
+  EXPECT_EQ(x.Cell("Sheet1", "D4"), "CW");
+  EXPECT_EQ(x.Cell("Sheet1", "E4"), "JA7TWO") << "the lowest confirmed band";
+  EXPECT_EQ(x.Cell("Sheet1", "D5"), "7   ");
+  EXPECT_EQ(x.Cell("Sheet1", "E5"), "2021-05-07");
+  EXPECT_EQ(x.Cell("Sheet1", "F4"), "利島村");
+  EXPECT_EQ(x.Cell("Sheet1", "G4"), "10001\n    -2");
+  EXPECT_EQ(x.Cell("Sheet1", "H4"), "") << "the satellite column is not searched";
+  EXPECT_EQ(x.Cell("Sheet1", "N6"), " cfm 合　計  = 1/2");
+  EXPECT_EQ(x.Cell("Sheet1", "A7"), "SUM");
+  EXPECT_EQ(x.Cell("マクロ", "A1"), "DataCls");
+  EXPECT_EQ(x.Cell("マクロ", "B1"), "　全　国　");
+  EXPECT_EQ(x.Cell("マクロ", "A2"), "keisen1");
+  EXPECT_EQ(s.ChousonListMode, 0);
+  EXPECT_TRUE(s.FUKUGEN.Enabled());
+  EXPECT_TRUE(s.Frame3.isVisibleTo(&s)) << "Go can be pressed again";
+
+  s.Command10.click();
+  EXPECT_FALSE(s.Frame3.isVisibleTo(&s));
+  EXPECT_EQ(DisplayItems.CityOn, 1);
+}
+
+TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
+  WorkbookRecorder excel;
+  CWSHEET& s = sheet();
+  boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK);
+  s.MKACA.Trigger();
+  EXPECT_EQ(boxes.texts().last(), " Total Count = 5\r\n でした。\r\n所用時間 = 0:00:00");
+  EXPECT_EQ(excel.calls().mid(0, 3), QStringList({"Open ACA特定申請書.xls", "Attach", "Sheet ACAデータ"}));
+  EXPECT_EQ(excel.cell(1, 2, "ACAデータ"), "1952");
+  // 1002 (prefecture 10) after the ward 100101: same prefecture, no gap.
+  int ward = 0, city = 0;
+  for (int r = 4; r < 40; r += 2) {
+    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 3, "ACAデータ") == "01") ward = r;
+    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 2, "ACAデータ") == "02") city = r;
+  }
+  ASSERT_EQ(ward, 6) << "prefecture 10 after the starting 01 leaves one empty row pair";
+  EXPECT_EQ(city, 8);
+  EXPECT_EQ(excel.cell(ward + 1, 1, "ACAデータ"), "東京");
+  EXPECT_EQ(excel.cell(ward + 1, 2, "ACAデータ"), "２３区");
+  EXPECT_EQ(excel.cell(ward, 6, "ACAデータ"), "JA1WRD");  // 7 MHz: sheet column 6
+  EXPECT_EQ(excel.cell(ward + 1, 6, "ACAデータ"), "2/3");
+  EXPECT_EQ(excel.cell(city, 8, "ACAデータ"), "JA1AAB") << "worked-only bands are written too";
+  EXPECT_EQ(excel.cell(city + 1, 8, "ACAデータ"), "1/2");
+  EXPECT_EQ(excel.published(), 1);
+  EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
+  EXPECT_EQ(pollStarts, 1);
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// The pieces of the spreadsheet outputs that need no window: the name rules of the ACA form, the JAG
+// form of town codes and the texts of the failure reports.
+
+#include <gtest/gtest.h>
+
+#include "outputs/Spreadsheets.h"
+#include "support/automation_recorders.h"
+
+namespace {
+
+TEST(AcaNames, PrefectureCityGunAndWardFromTheQth) {
+  auto names = [](const QString& code, const QString& qth) {
+    const AcaNames n = AcaNamesOf(code, qth);
+    return QStringList({n.prefecture, n.city, n.ward});
+  };
+  EXPECT_EQ(names("0102", "北海道旭川市"), QStringList({"北海道", "旭川", ""}));
+  EXPECT_EQ(names("01001", "北海道阿寒郡(釧路)"), QStringList({"北海道", "阿寒", "(釧路)"}));
+  EXPECT_EQ(names("01002", "北海道石狩支庁"), QStringList({"北海道", "石狩", ""}));
+  EXPECT_EQ(names("1002", "東京都八王子市"), QStringList({"東京", "八王子", ""}));
+  EXPECT_EQ(names("2201", "京都府京都市"), QStringList({"京都", "京都", ""}));
+  EXPECT_EQ(names("12001", "千葉県香取郡"), QStringList({"千葉", "香取", ""}));
+  EXPECT_EQ(names("110101", "横浜市鶴見区"), QStringList({"神奈川", "横浜", "鶴見"}));
+  EXPECT_EQ(names("100101", "東京都千代田区"), QStringList({"東京", "２３区", "千代田"}));
+  // A QTH without the character a rule looks for gives empty names, never a piece of another one.
+  EXPECT_EQ(names("0101", "札幌市"), QStringList({"", "", ""}));
+  EXPECT_EQ(names("1301", "さいたま"), QStringList({"", "", ""}));
+}
+
+TEST(TownCodes, JagFormTurnsEachLetterIntoItsPlaceInTheAlphabet) {
+  EXPECT_EQ(JagTownCode("01001A"), "01001\n    -1");
+  EXPECT_EQ(JagTownCode("13004X"), "13004\n    -24");
+  EXPECT_EQ(JagTownCode("130041"), "130041");
+  EXPECT_EQ(JagTownCode("01001Y"), "01001Y");
+}
+
+TEST(SpreadsheetReports, ShellAndRunTimeFailuresInTheOperatorsWords) {
+  EXPECT_EQ(ShellOpenFailureText(2, kAcaWorkbook), "ACA特定申請書.xlsが見つかりません");
+  EXPECT_EQ(ShellOpenFailureText(32, kCfmWkdWorkbook), "ORBEX5.XLSが開けませんでした");
+  EXPECT_EQ(ShellOpenFailureText(26, kAcaWorkbook), "ACA特定申請書.xls が開けませんでした");
+  EXPECT_EQ(ShellOpenFailureText(1, kChousonWorkbook), "町村管理.XLS が開けませんでした");
+  EXPECT_EQ(ShellOpenFailureText(5, kOrbBookWorkbook), "何故かアクセスが拒否されました");
+  EXPECT_EQ(ShellOpenFailureText(31, kOrbBookWorkbook), "．ＸＬＳが関連付けが指定されておりません");
+  EXPECT_EQ(ExcelErrorText(424), "Excel が終了されました。");
+  EXPECT_EQ(ExcelErrorText(1004), "Excelのｾｷｭﾘﾃｨ設定ﾚﾍﾞﾙの問題です\r\nｾｷｭﾘﾃｨﾚﾍﾞﾙを下げてください");
+  EXPECT_EQ(ExcelErrorText(429), "何らかのエラー　429");
+}
+
+// Rows of a sheet without QSOs behind them: code, QTH, and nothing confirmed.
+class PlainRows : public SearchRows {
+ public:
+  explicit PlainRows(QStringList codes) : codes_(std::move(codes)) {}
+  QString Cell(int32_t row, int32_t column) const override {
+    if (row < 1 || row > codes_.size()) return QString();
+    return column == 1 ? codes_[row - 1] + "  " : column == 2 ? QStringLiteral("名 ") + codes_[row - 1] : QString();
+  }
+  bool Hidden(int32_t) const override { return false; }
+  int32_t LastDataRow() const override { return int32_t(codes_.size()); }
+
+ private:
+  QStringList codes_;
+};
+
+TEST(OrbBookCells, TokyoTakesNoRowsAndEscStopsAfterTheCurrentCode) {
+  WorkbookRecorder excel;
+  std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
+  const PlainRows rows({"1002", "1001", "1003", "1004"});
+  int asked = 0;
+  const OrbBookResult r = WriteOrbBookCells(*book, rows, [&] { return ++asked < 2; });
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(r.confirmed, 0);
+  EXPECT_EQ(excel.cell(4, 1), "1002");
+  EXPECT_EQ(excel.cell(4, 2), "名 1002");
+  EXPECT_EQ(excel.cell(6, 1), "1003") << "1001 is skipped without a row step";
+  EXPECT_EQ(excel.cell(8, 1), "") << "stopped after 1003";
+  EXPECT_EQ(excel.cell(4, 34), "") << "the satellite's call cell is written empty";
+  EXPECT_TRUE(excel.calls().contains("Cell 4,34="));
+  EXPECT_FALSE(excel.calls().contains("Cell 4,36="));
+}
+
+TEST(TownListCells, AnEmptySheetGetsOnlyTheFrameOfTheList) {
+  WorkbookRecorder excel;
+  std::unique_ptr<Workbook> book = NewWorkbook(kChousonWorkbook);
+  const ChousonResult r = WriteChousonCells(*book, PlainRows({}), false, false);
+  EXPECT_EQ(r.written, 0);
+  EXPECT_EQ(excel.calls(), QStringList({"Cell 4,1=1", "Cell 5,1=1", "Cell 6,14= cfm 合　計  = 0/0", "Cell 7,1=SUM"}));
+}
+
+}  // namespace
