@@ -317,7 +317,8 @@ void LOGDATAVIEW::LOGtoADIF_Click() {
   CommonDialog1.DialogTitle = u8("電子LOGﾃﾞｰﾀ保存(ADIF形式)");
   CommonDialog1.Flags = cdlOFNOverwritePrompt | cdlOFNHideReadOnly;
   CommonDialog1.DefaultExt.clear();
-  CommonDialog1.FileName = QString("ELOG_%1to%2").arg(LogPageEnd - 99).arg(LogPageEnd);
+  // A log shorter than a page starts at record 1, not at a negative number.
+  CommonDialog1.FileName = QString("ELOG_%1to%2").arg(std::max(1, LogPageEnd - 99)).arg(LogPageEnd);
   if (!CommonDialog1.ShowSave()) return;
   ViewerFilePath = CommonDialog1.FileName;
   ViewerExportFolder = FolderOfChosenFile(ViewerFilePath);

@@ -227,6 +227,14 @@ TEST_F(EqslExport, ThePageExportWritesEveryRowAsAFullAdifRecord) {
   EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
+TEST_F(EqslExport, AShortLogProposesItsOwnRecordRange) {
+  Fill(40);
+  LOGDATAVIEW::OpenViewer();
+  files.Cancel();
+  viewer().LOGtoADIF.Trigger();
+  EXPECT_EQ(files.shown()[0].fileName, "ELOG_1to40");
+}
+
 TEST_F(EqslExport, TheEntryWindowExportsItsQsoOrItsMarkedRun) {
   Fill(8);
   EqslQso shown;
