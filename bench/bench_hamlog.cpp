@@ -1,14 +1,18 @@
-// The HAMLOG stand-in on a log of 1,000,000 QSOs: generating it, reading every record as the progress
-// sheet does, and appending one QSO with its indexes.
+// The HAMLOG stand-in on a log of 1,000,000 QSOs: generating it, reading every record one by one as
+// the windows do and in one whole-log pass as the progress sheet does, and appending one QSO with its
+// indexes.
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <vector>
 
+#include "core/HamlogAccess.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 
 namespace {
 
@@ -77,6 +81,26 @@ void BM_ReadAllForTheSheet(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kQsos);
 }
 BENCHMARK(BM_ReadAllForTheSheet)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The whole-log pass of the access layer: every record read in parallel ranges, its code looked at.
+void BM_ScanAllInParallel(benchmark::State& state) {
+  const QString path = logPath();
+  hamlogLib = HamlogLib{};
+  ThwRecord thw{};
+  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  std::vector<int64_t> sums(size_t(state.range(0)), 0);
+  for (auto _ : state) {
+    const int32_t r = ScanHdbRecords(
+        1, kQsos, int(state.range(0)),
+        [&](int part, int32_t, const unsigned char* image) { sums[size_t(part)] += image[hamlog::kCodeOffset]; },
+        {});
+    if (r != 0) state.SkipWithError("the pass failed");
+  }
+  benchmark::DoNotOptimize(sums);
+  HamlogClose(thw, 0);
+  state.SetItemsProcessed(state.iterations() * kQsos);
+}
+BENCHMARK(BM_ScanAllInParallel)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // One QSO as the entry window saves it: fifteen fields, then the append (record, count, dx1, call index).
 void BM_AppendOneTo1M(benchmark::State& state) {

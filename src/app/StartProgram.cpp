@@ -1,9 +1,11 @@
 #include "app/StartProgram.h"
 
+#include <QCoreApplication>
 #include <QLockFile>
 #include <memory>
 
 #include "forms/awards/AwardWindows.h"
+#include "core/StartupSettings.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBEX_CFG.h"
@@ -30,6 +32,7 @@ bool StartProgram() {
   if (!lock->tryLock(0)) return false;
   programLock() = std::move(lock);
 
+  QCoreApplication::setApplicationVersion(ProgramVersionText());
   ConnectLookupWindows();
   ConnectAwardWindows();
   ConnectLogbookWindows();

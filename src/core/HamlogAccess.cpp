@@ -1,9 +1,16 @@
 #include "core/HamlogAccess.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -27,11 +34,18 @@ void assign(QString& out, QStringView text) {
   std::copy(text.begin(), text.end(), out.begin());
 }
 
+// The record image the readers take their fields from instead of the block, while one is given.
+const unsigned char* imageSource = nullptr;
+
+int32_t fetch(QString& buffer, int field) {
+  return imageSource ? ImageString(buffer, imageSource, field) : ThwString(buffer, Hamlog.Thw, field);
+}
+
 // Takes a field as delivered (fixed-width fields: date, time, QSL). False when the library refused;
 // the buffer then stays blank.
 bool takeRaw(int field, QString& out) {
   QString& buffer = FieldBuffers[field];
-  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  Hamlog.LastResult = fetch(buffer, field);
   if (Hamlog.LastResult != 0) emptyBuffer(field);
   assign(out, buffer);
   return Hamlog.LastResult == 0;
@@ -40,7 +54,7 @@ bool takeRaw(int field, QString& out) {
 // Takes a field with NUL characters removed and blanks trimmed.
 bool take(int field, QString& out) {
   QString& buffer = FieldBuffers[field];
-  Hamlog.LastResult = ThwString(buffer, Hamlog.Thw, field);
+  Hamlog.LastResult = fetch(buffer, field);
   if (Hamlog.LastResult != 0) emptyBuffer(field);
   if (buffer.contains(QChar(0))) buffer.remove(QChar(0));
   assign(out, QStringView(buffer).trimmed());
@@ -80,7 +94,44 @@ int32_t failedInside(const char* message) {
   return 1;
 }
 
+// THW_read of the record into the block. A deleted record is no QSO: its fields are cleared and the
+// readers answer kQsoDeleted without a word.
+int32_t load(int32_t recNo, const char* message) {
+  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
+  if (Hamlog.LastResult == HAMLOG_OK) return 0;
+  if (Hamlog.LastResult == HAMLOG_DELETED) {
+    Qso = QsoFieldsState{};
+    Qso.QsoRecNo = recNo;
+    return kQsoDeleted;
+  }
+  MsgBox(Hamlog.LastResult == HAMLOG_CHANGED ? HamlogChangedText() : QString::fromUtf8(message));
+  return 1;
+}
+
+// Fields of ReadQsoBasic from the loaded record; `report` sends a frequency that fits no band to the
+// frequency report.
+int32_t takeBasic(int32_t depth, bool report) {
+  if (TakeQsoCall() != 0) return 1;
+  TakeQsoDate();
+  if (depth == 1) return 0;
+  TakeQsoMode();
+  if (depth == 2) return 0;
+  if (report) {
+    TakeQsoBand();
+  } else {
+    take(6, Qso.QsoFreq);
+    SetBandOfFreq();
+  }
+  if (depth == 3) return 0;
+  TakeQsoCode();
+  take(9, Qso.GridLocator);
+  TakeQsoQsl();
+  return 0;
+}
+
 }  // namespace
+
+QString HamlogChangedText() { return QStringLiteral("HAMLOG.HDB was changed while it was being read"); }
 
 int FieldWidth(int field) { return field >= 0 && field < 17 ? kFieldWidths[field] : 0; }
 
@@ -104,7 +155,9 @@ int32_t CountHdbRecords() {
   Hamlog.LastResult = dbf_open(Hamlog.HamlogDbPath, Hamlog.DbfHandle);
   if (Hamlog.LastResult != 0) {
     dbf_close(Hamlog.DbfHandle);
-    MsgBox(QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+    MsgBox(Hamlog.LastResult == HAMLOG_BAD_COUNT
+               ? HamlogProblem()
+               : QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
     return 0;
   }
   const int32_t n = dbf_rcount(Hamlog.DbfHandle);
@@ -114,37 +167,90 @@ int32_t CountHdbRecords() {
 }
 
 int32_t ReadQsoMode(int32_t recNo) {
-  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
-  if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。3"));
-    return 1;
-  }
+  if (const int32_t r = load(recNo, "HAMLOGデータが読めませんでした。3"); r != 0) return r;
   if (!take(7, Qso.QsoMode)) return failedInside(nullptr);
   return 0;
 }
 
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth) {
-  if (ReadQsoRecord(recNo) != 0) return 1;
-  if (TakeQsoCall() != 0) return 1;
-  TakeQsoDate();
-  if (depth == 1) return 0;
-  TakeQsoMode();
-  if (depth == 2) return 0;
-  TakeQsoBand();
-  if (depth == 3) return 0;
-  TakeQsoCode();
-  take(9, Qso.GridLocator);
-  TakeQsoQsl();
-  return 0;
+  if (const int32_t r = ReadQsoRecord(recNo); r != 0) return r;
+  return takeBasic(depth, true);
 }
 
-int32_t ReadQsoRecord(int32_t recNo) {
-  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
-  if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。2"));
-    return 1;
+int32_t ReadQsoRecord(int32_t recNo) { return load(recNo, "HAMLOGデータが読めませんでした。2"); }
+
+int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
+  Qso.QsoRecNo = recNo;
+  if (image[0] == '*') {
+    Qso = QsoFieldsState{};
+    Qso.QsoRecNo = recNo;
+    return kQsoDeleted;
   }
-  return 0;
+  imageSource = image;
+  const int32_t r = takeBasic(0, false);
+  imageSource = nullptr;
+  return r;
+}
+
+int HdbScanParts() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 8); }
+
+int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump) {
+  HdbScan scan;
+  if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
+  first = std::max(first, 1);
+  last = std::min(last, scan.Count());
+  if (last < first) return scan.End();
+  const int64_t total = int64_t(last) - first + 1;
+  constexpr int32_t kRun = 1024;  // records per read: 809 KB
+  parts = int(std::clamp<int64_t>(parts, 1, std::max<int64_t>(1, total / (4 * kRun))));
+
+  std::atomic<bool> stop{false};
+  std::atomic<int32_t> done{0}, failure{HAMLOG_OK};
+  std::mutex m;
+  std::condition_variable finished;
+  int running = parts;
+  auto run = [&](int part) {
+    const int32_t from = first + int32_t(total * part / parts);
+    const int32_t to = first + int32_t(total * (part + 1) / parts) - 1;
+    std::vector<unsigned char> buffer(size_t(kRun) * hamlog::kHdbRecordLength);
+    for (int32_t r = from; r <= to && !stop; r += kRun) {
+      const int32_t n = std::min(kRun, to - r + 1);
+      if (const int32_t e = scan.Read(r, n, buffer.data()); e != HAMLOG_OK) {
+        failure = e;
+        stop = true;
+        break;
+      }
+      for (int32_t i = 0; i < n; ++i) {
+        const unsigned char* image = buffer.data() + size_t(i) * hamlog::kHdbRecordLength;
+        if (image[0] != '*') visit(part, r + i, image);
+      }
+      done += n;
+    }
+    std::lock_guard<std::mutex> g(m);
+    --running;
+    finished.notify_one();
+  };
+  // The pump runs before, during and after the reading, so a stop request reaches even a short pass.
+  if (pump && !pump(0)) return kHdbScanStopped;
+  std::vector<std::thread> threads;
+  threads.reserve(size_t(parts));
+  for (int p = 0; p < parts; ++p) threads.emplace_back(run, p);
+  bool stopped = false;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(m);
+      if (finished.wait_for(lock, std::chrono::milliseconds(30), [&] { return running == 0; })) break;
+    }
+    if (!stopped && pump && !pump(done)) {
+      stopped = true;
+      stop = true;
+    }
+  }
+  for (std::thread& t : threads) t.join();
+  if (stopped) return kHdbScanStopped;
+  if (failure != HAMLOG_OK) return failure;
+  if (pump && !pump(done)) return kHdbScanStopped;
+  return scan.End();
 }
 
 int32_t TakeQsoCall() {
@@ -169,11 +275,7 @@ void TakeQsoCode() {
 void TakeQsoQsl() { takeQsl(false); }
 
 int32_t ReadQsoFull(int32_t recNo) {
-  Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
-  if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("HAMLOGデータが読めませんでした。1"));
-    return 1;
-  }
+  if (const int32_t r = load(recNo, "HAMLOGデータが読めませんでした。1"); r != 0) return r;
   ClearQsoFieldBuffers();
   if (!take(0, Qso.QsoCall)) return failedInside(nullptr);
   takeDate();

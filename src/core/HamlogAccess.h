@@ -12,6 +12,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "platform/hamlog/hamlog.h"
 
@@ -41,14 +42,34 @@ void HamlogCloseDb(int32_t flag);
 int32_t CountHdbRecords();
 
 // The readers put the fields into Qso (core/QsoFields.h). 0 = read, 1 = failed (after a message when
-// the record could not be read). A failed read never leaves fields of another record behind as if
-// they were the one asked for: the result says so.
+// the record could not be read), kQsoDeleted = the record is marked deleted (not yet packed away): no
+// QSO, skipped by every reader, no message. A failed read never leaves fields of another record behind
+// as if they were the one asked for: the result says so.
+inline constexpr int32_t kQsoDeleted = 2;
 int32_t ReadQsoMode(int32_t recNo);
 // Depth 1: call and date; 2: and mode; 3: and frequency and band; anything else: and code, grid, QSL.
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth);
 int32_t ReadQsoFull(int32_t recNo);
+// ReadQsoBasic(recNo, 0) on a record image read by a whole-log pass; a frequency that fits no band is
+// left for the caller to report.
+int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo);
+
+// Whole-log passes: records first .. last of the open log split into `parts` ranges read on as many
+// threads; `visit(part, recNo, image)` runs on the part's thread for each record not marked deleted,
+// in record order within a part. `pump(done)` runs on the calling thread before the reading, about
+// every 30 ms during it and after it, with the records read so far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the
+// file was cut short, replaced or written during the pass), HAMLOG_BAD_COUNT or another library result.
+inline constexpr int32_t kHdbScanStopped = -1;
+using HdbVisit = std::function<void(int part, int32_t recNo, const unsigned char* image)>;
+using HdbPump = std::function<bool(int32_t done)>;
+int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump);
+// The parts a pass uses on this machine.
+int HdbScanParts();
+// "HAMLOG.HDB was changed while it was being read"
+QString HamlogChangedText();
+
 // For scans that look at a few fields of every record: ReadQsoRecord loads the record (1 after the
-// same message as ReadQsoBasic when it cannot be read), then each Take puts its fields into Qso as
+// same message as ReadQsoBasic when it cannot be read, kQsoDeleted for a deleted one), then each Take puts its fields into Qso as
 // ReadQsoBasic does. TakeQsoCall is 1 after a message when the library gives no call sign.
 int32_t ReadQsoRecord(int32_t recNo);
 int32_t TakeQsoCall();

@@ -34,7 +34,9 @@ bool CollectHamlogModes(const QStringList& known, const std::function<void(const
   const int32_t total = Hamlog.HdbRecordCount;
   for (int32_t r = 1; r <= total; ++r) {
     Qso.QsoRecNo = r;
-    if (ReadQsoMode(r) != 0) return false;
+    const int32_t read = ReadQsoMode(r);
+    if (read == kQsoDeleted) continue;
+    if (read != 0) return false;
     if (Qso.QsoMode.isEmpty() || seen.contains(Qso.QsoMode)) continue;
     seen.insert(Qso.QsoMode);
     found(Qso.QsoMode);

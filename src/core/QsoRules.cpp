@@ -21,62 +21,96 @@ namespace {
 // The labels, padded to the 4 characters of QsoBand; static texts, so a reading allocates nothing.
 QString padded(const char* label) { return QString::fromLatin1(label).leftJustified(4, ' '); }
 
-const QString& bandOf(QStringView f, bool extendedBandSet) {
-  static const QString none = padded(""), sat = padded("SAT"), b7 = padded("7"), b10 = padded("10"),
-                       b35 = padded("3.5"), b19 = padded("1.9"), b50 = padded("50"), b144 = padded("144"),
-                       b14 = padded("14"), b18 = padded("18"), b21 = padded("21"), b2400 = padded("2400"),
-                       b24 = padded("24"), b28 = padded("28"), b430 = padded("430"), b1200 = padded("1200"),
-                       b5600 = padded("5600"), g10 = padded("10G"), g24 = padded("24G"), g47 = padded("47G"),
-                       g77 = padded("77G"), k135 = padded("135K"), k475 = padded("475K");
-  // The first rule that matches wins; the order matters ("7" before everything, "14" vs "144").
-  if (f == u"9999" || f.contains(u'/')) return sat;
-  if (f.startsWith(u'7')) return b7;
-  const QStringView two = f.left(2);
-  const QChar third = f.size() > 2 ? f.at(2) : QChar();
-  if (two == u"10") return b10;
-  if (two == u"3.") return b35;
-  if (two == u"1.") return b19;
-  if (two == u"50" || two == u"51" || two == u"52" || two == u"53" || two == u"54") return b50;
-  if (two == u"14") return third == u'4' || third == u'5' ? b144 : b14;
-  if (two == u"18") return b18;
-  if (two == u"21") return b21;
-  if (two == u"24") return third >= u'0' && third <= u'5' ? b2400 : b24;
-  if (two == u"28" || two == u"29") return b28;
-  if (two == u"43") return b430;
-  if (two == u"12") return b1200;
-  if (two == u"56" || two == u"57" || two == u"58") return b5600;
-  if (!extendedBandSet) return none;
+enum Band { None, Sat, B7, B10, B35, B19, B50, B144, B14, B18, B21, B2400, B24, B28, B430, B1200, B5600,
+            G10, G24, G47, G77, K135, K475, BandCount };
+
+char16_t unit(QChar c) { return c.unicode(); }
+char16_t unit(unsigned char c) { return c; }
+
+// The first rule that matches wins; the order matters ("7" before everything, "14" vs "144").
+// `F` gives size() and at(i) as UTF-16 code units: a QStringView, or the bytes of an ASCII field.
+template <class F>
+Band bandOf(const F& f, bool extendedBandSet) {
+  const qsizetype n = f.size();
+  auto at = [&](qsizetype i) -> char16_t { return i < n ? unit(f.at(i)) : u'\0'; };
+  auto two = [&](char a, char b) { return n >= 2 && at(0) == char16_t(a) && at(1) == char16_t(b); };
+  bool slash = false;
+  for (qsizetype i = 0; i < n && !slash; ++i) slash = at(i) == u'/';
+  if ((n == 4 && at(0) == u'9' && at(1) == u'9' && at(2) == u'9' && at(3) == u'9') || slash) return Sat;
+  if (at(0) == u'7') return B7;
+  const char16_t third = at(2);
+  if (two('1', '0')) return B10;
+  if (two('3', '.')) return B35;
+  if (two('1', '.')) return B19;
+  if (n >= 2 && at(0) == u'5' && at(1) >= u'0' && at(1) <= u'4') return B50;
+  if (two('1', '4')) return third == u'4' || third == u'5' ? B144 : B14;
+  if (two('1', '8')) return B18;
+  if (two('2', '1')) return B21;
+  if (two('2', '4')) return third >= u'0' && third <= u'5' ? B2400 : B24;
+  if (two('2', '8') || two('2', '9')) return B28;
+  if (two('4', '3')) return B430;
+  if (two('1', '2')) return B1200;
+  if (two('5', '6') || two('5', '7') || two('5', '8')) return B5600;
+  if (!extendedBandSet) return None;
   // Above 10 GHz HAMLOG writes the frequency with a leading "*".
-  if (two == u"*1") return g10;
-  if (two == u"*2") return g24;
-  if (two == u"*4") return g47;
-  if (two == u"*7") return g77;
-  if (two == u"0.") {
-    if (f.startsWith(u"0.1")) return k135;
-    if (f.startsWith(u"0.4")) return k475;
+  if (two('*', '1')) return G10;
+  if (two('*', '2')) return G24;
+  if (two('*', '4')) return G47;
+  if (two('*', '7')) return G77;
+  if (two('0', '.')) {
+    if (third == u'1') return K135;
+    if (third == u'4') return K475;
   }
-  return none;
+  return None;
 }
+
+const QString& label(Band b) {
+  static const std::array<QString, BandCount> labels = {
+      padded(""),     padded("SAT"),  padded("7"),   padded("10"),   padded("3.5"), padded("1.9"),
+      padded("50"),   padded("144"),  padded("14"),  padded("18"),   padded("21"),  padded("2400"),
+      padded("24"),   padded("28"),   padded("430"), padded("1200"), padded("5600"), padded("10G"),
+      padded("24G"),  padded("47G"),  padded("77G"), padded("135K"), padded("475K")};
+  return labels[b];
+}
+
+struct AsciiView {
+  const unsigned char* p;
+  qsizetype n;
+  qsizetype size() const { return n; }
+  unsigned char at(qsizetype i) const { return p[i]; }
+};
 
 }  // namespace
 
 QString BandLabelOf(const QString& freq, bool extendedBandSet) {
-  return bandOf(freq, extendedBandSet).trimmed();
+  return label(bandOf(QStringView(freq), extendedBandSet)).trimmed();
+}
+
+const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool extendedBandSet) {
+  return label(bandOf(AsciiView{freq, length}, extendedBandSet));
+}
+
+bool SetBandOfFreq() {
+  Qso.QsoBand = label(bandOf(QStringView(Qso.QsoFreq), Settings.ExtendedBandSet == 1));
+  return Qso.QsoBand.at(0) != u' ';
+}
+
+QString FreqErrorLine(int32_t recNo, QStringView freq) {
+  return QString::fromUtf8("交信番号=") + QString::number(recNo) + QString::fromUtf8(" の交信周波数=") +
+         freq.toString() + QString::fromUtf8(" は無効です");
 }
 
 void FreqToBand() {
-  Qso.QsoBand = bandOf(Qso.QsoFreq, Settings.ExtendedBandSet == 1);
-  if (Qso.QsoBand.at(0) == u' ')
-    AppendFreqErrorReport(QString::fromUtf8("交信番号=") + QString::number(Qso.QsoRecNo) +
-                          QString::fromUtf8(" の交信周波数=") + Qso.QsoFreq +
-                          QString::fromUtf8(" は無効です"));
+  if (!SetBandOfFreq()) AppendFreqErrorReport({FreqErrorLine(Qso.QsoRecNo, Qso.QsoFreq)});
 }
 
-void AppendFreqErrorReport(const QString& line) {
+void AppendFreqErrorReport(const QStringList& lines) {
+  if (lines.isEmpty()) return;
   QsoRules.FreqErrorFound = 1;
   // A report that cannot be written must not stop the reading; the flag is set all the same.
   VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
-  if (f.IsOpen()) f.Write({line});
+  if (f.IsOpen())
+    for (const QString& line : lines) f.Write({line});
 }
 
 void ShowFreqErrorReport() {

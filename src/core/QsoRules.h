@@ -2,6 +2,7 @@
 // Band, call-sign and QSL-flag rules shared by every reader of the log.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct QsoRulesState {
@@ -21,9 +22,17 @@ extern const QString JapanesePrefixes;
 // The band label of a frequency text in MHz as HAMLOG stores it ("" when no band fits).
 QString BandLabelOf(const QString& freq, bool extendedBandSet);
 
-// Sets Qso.QsoBand (padded to 4) from Qso.QsoFreq; a frequency that fits no band is reported.
+// The band label padded to 4 ("    " when no band fits) of an ASCII frequency text, trimmed.
+const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool extendedBandSet);
+
+// Sets Qso.QsoBand (padded to 4) from Qso.QsoFreq; false when no band fits.
+bool SetBandOfFreq();
+// Sets Qso.QsoBand; a frequency that fits no band is reported.
 void FreqToBand();
-void AppendFreqErrorReport(const QString& line);
+// The report's line for a frequency that fits no band.
+QString FreqErrorLine(int32_t recNo, QStringView freq);
+// Appends lines to the frequency report (one open of the file for all of them).
+void AppendFreqErrorReport(const QStringList& lines);
 // Tells the operator that frequencies were reported and opens the report.
 void ShowFreqErrorReport();
 

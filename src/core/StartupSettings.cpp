@@ -14,10 +14,16 @@
 
 namespace {
 
-// Hosts of the shortcut files; only scheme and path are fixed.
-constexpr char kMakerHomePage[] = "http://orbex5.example.jp";
 constexpr char kEqslPage[] = "http://www.eqsl.cc/jp/index.cfm";
-constexpr char kQsoBankPage[] = "http://www.qsobank.com/user/";
+
+// The address on the URL= line of an internet shortcut file; "" when there is none.
+QString shortcutAddress(const QString& path) {
+  VbFile in(path, VbMode::Input);
+  QString line;
+  while (in.IsOpen() && !in.Eof() && in.LineInput(line))
+    if (line.startsWith(QLatin1String("URL="), Qt::CaseInsensitive)) return line.mid(4);
+  return {};
+}
 
 // The last path component: after the last "\" or "/".
 QString fileNameOf(const QString& path) {
@@ -142,9 +148,21 @@ void CleanIniViewPos() {
   WriteIni("ORB", "IM", "1");
 }
 
+QString ProgramVersionText() {
+  return QString("%1.%2.%3").arg(kProgramVersionMajor).arg(kProgramVersionMinor).arg(kProgramVersionRevision);
+}
+
+QString KeptWebAddress(const QString& stored) {
+  const QString t = stored.trimmed();
+  if (t.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) return "https://" + t.mid(7);
+  return t;
+}
+
 void WriteInternetShortcuts() {
-  const QList<std::pair<const char*, const char*>> files = {
-      {"go_MOX.url", kMakerHomePage}, {"eQSLcchomepage.url", kEqslPage}, {"QSOBANK.url", kQsoBankPage}};
+  // The maker's page and the QSOBank page: whatever the operator has there, never a host of ours.
+  const auto kept = [](const char* name) { return KeptWebAddress(shortcutAddress(JoinPath(ProgramFolder(), name))); };
+  const QList<std::pair<const char*, QString>> files = {
+      {"go_MOX.url", kept("go_MOX.url")}, {"eQSLcchomepage.url", kEqslPage}, {"QSOBANK.url", kept("QSOBANK.url")}};
   for (const auto& [name, url] : files) {
     VbFile out(JoinPath(ProgramFolder(), name), VbMode::Output);
     out.Print({"[InternetShortcut]"});

@@ -48,7 +48,19 @@ void ReadHamlogShareSetting();
 // marks it done. A failed read or write leaves IM unset, so the next start tries again.
 void CleanIniViewPos();
 
-// go_MOX.url, eQSLcchomepage.url and QSOBANK.url in the program folder.
+// This program's version: major, minor, revision.
+inline constexpr int kProgramVersionMajor = 5;
+inline constexpr int kProgramVersionMinor = 0;
+inline constexpr int kProgramVersionRevision = 0;
+// The application's version text ("5.0.0"), set once at start for every window that shows it.
+QString ProgramVersionText();
+
+// A web address whose real host is not known here, as stored by the operator: an https address as it
+// stands, an http one as https of the same host, "" when nothing is stored. Never a made-up host.
+QString KeptWebAddress(const QString& stored);
+
+// go_MOX.url, eQSLcchomepage.url and QSOBANK.url in the program folder; the maker's page and the
+// QSOBank page keep the address their files hold (KeptWebAddress), empty when there is none.
 void WriteInternetShortcuts();
 
 // The HAMLOG library version as a whole number (503 for 5.03): the hexadecimal digits of the library's

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/paths.h"
 
@@ -16,6 +17,15 @@ namespace {
 constexpr int64_t kPrintZone = 14;
 constexpr qsizetype kBufferLimit = 1 << 20;
 
+void syncFolderOf(const QString& path) {
+  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
 bool commitSaveFile(QSaveFile& f) {
   if (!f.flush() || ::fsync(f.handle()) != 0) {
@@ -23,12 +33,7 @@ bool commitSaveFile(QSaveFile& f) {
     return false;
   }
   if (!f.commit()) return false;
-  const QByteArray folder = QFile::encodeName(QFileInfo(f.fileName()).absolutePath());
-  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+  syncFolderOf(f.fileName());
   return true;
 }
 
@@ -61,6 +66,14 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes) {
     return false;
   }
   return commitSaveFile(f);
+}
+
+bool MoveFileOver(const QString& from, const QString& to) {
+  const QString source = RealPath(from), target = RealPath(to);
+  if (source.isEmpty() || target.isEmpty() || QFileInfo(target).isDir()) return false;
+  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) return false;
+  syncFolderOf(target);
+  return true;
 }
 
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {

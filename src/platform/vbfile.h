@@ -27,6 +27,10 @@ class QFileDevice;
 // The old file is left as it was when anything fails.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes);
 
+// Renames `from` over `to` and syncs the folder, so that a file written durably under a scratch name
+// takes its place in one step that survives a power cut.
+bool MoveFileOver(const QString& from, const QString& to);
+
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);
 

@@ -1,14 +1,22 @@
 #include "sheet/BuildDmyDbs.h"
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ksort.h"
+#include "platform/vbdate.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
@@ -99,17 +107,41 @@ bool writeLastp(const QString& value) {
   return stored == value;
 }
 
-// The work file and LASTP go together. LASTP goes first because its old value is at hand to put
-// back when the file cannot be replaced; the old file is not.
-bool commitWorkFile(const QByteArray& bytes, const QString& lastp) {
-  const QString previous = Settings.LastExtractedRecord;
-  if (!writeLastp(lastp) || !AtomicWriteFile(DmyDbsPath(), bytes)) {
-    writeLastp(previous);
-    return false;
+// The new work file, written durably under a scratch name while the marks are collated from the same
+// bytes; `Commit` then makes it the work file together with LASTP.
+class WorkFileWriter {
+ public:
+  explicit WorkFileWriter(const QByteArray& bytes)
+      : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
+        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes); }) {}
+  ~WorkFileWriter() {
+    if (thread_.joinable()) thread_.join();
+    if (!committed_) Kill(scratch_);
   }
-  Settings.LastExtractedRecord = lastp;
-  return true;
-}
+  WorkFileWriter(const WorkFileWriter&) = delete;
+  WorkFileWriter& operator=(const WorkFileWriter&) = delete;
+
+  // LASTP goes first because its old value is at hand to put back when the file cannot take its
+  // place; the old file is not.
+  bool Commit(const QString& lastp) {
+    thread_.join();
+    if (!written_) return false;
+    const QString previous = Settings.LastExtractedRecord;
+    if (!writeLastp(lastp) || !MoveFileOver(scratch_, DmyDbsPath())) {
+      writeLastp(previous);
+      return false;
+    }
+    committed_ = true;
+    Settings.LastExtractedRecord = lastp;
+    return true;
+  }
+
+ private:
+  QString scratch_;
+  bool written_ = false;
+  bool committed_ = false;
+  std::thread thread_;
+};
 
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
 struct Yyyymmdd {
@@ -120,6 +152,286 @@ struct Yyyymmdd {
   }
   QStringView view() const { return QStringView(text, 8); }
 };
+
+bool inDateRange(QStringView yyyymmdd) {
+  return yyyymmdd.compare(ReadConditions.StartDate) >= 0 && yyyymmdd.compare(ReadConditions.EndDate) <= 0;
+}
+
+void showBadDate(int32_t recNo, const QString& rawDate) { MsgBox(BadQsoDateMessage(recNo, rawDate), vbOKOnly); }
+
+enum class QsoLine { Taken, Passed, BadDate };
+
+// The line of the QSO now in Qso when it passes the reading conditions and the date range.
+QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
+  if (!QsoPassesConditions()) return QsoLine::Passed;
+  if (!QsoDateIsValid(Qso.QsoDate)) return QsoLine::BadDate;
+  const Yyyymmdd date(Qso.QsoDate);
+  if (!inDateRange(date.view())) return QsoLine::Passed;
+  AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, recNo, date.view());
+  return QsoLine::Taken;
+}
+
+// What an extraction found besides its lines.
+struct Extraction {
+  QByteArray lines;
+  int32_t lastTaken = 0;
+  std::vector<std::pair<int32_t, QString>> freqErrors;  // record number, report line
+  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
+};
+
+// ---- The record-by-record extraction through the access layer's readers.
+
+enum class ReadEnd { Done, Stopped, Failed };
+
+ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
+  SheetTallyState& t = SheetTally;
+  const int32_t total = Hamlog.HdbRecordCount;
+  QElapsedTimer pumpClock;
+  pumpClock.start();
+  int32_t sincePump = 0;
+  for (;;) {
+    if (progress.StopRequested()) return ReadEnd::Stopped;
+    if (t.ReadPosition >= total) return ReadEnd::Done;  // never past the last record
+    ++t.ReadPosition;
+    Qso.QsoRecNo = t.ReadPosition;
+    const int32_t read = ReadQsoBasic(Qso.QsoRecNo, 0);
+    if (read == 1) return ReadEnd::Failed;  // it has told the operator
+    // Esc and the counter get through every 8192 records, and at least every 50 ms.
+    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
+      progress.Counter(t.ReadPosition, total);
+      sincePump = 0;
+      pumpClock.restart();
+    }
+    if (read == kQsoDeleted) continue;
+    switch (lineOfQso(t.ReadPosition, x.lines)) {
+      case QsoLine::Taken:
+        x.lastTaken = t.ReadPosition;
+        break;
+      case QsoLine::BadDate:
+        showBadDate(t.ReadPosition, Qso.RawDate);
+        break;
+      case QsoLine::Passed:
+        break;
+    }
+  }
+}
+
+// ---- The whole-log extraction: the records read in parallel ranges and their lines made straight
+// from the record bytes. A record with a byte outside ASCII in a field read, or a date not in the
+// stored "YY/MM/DD" form, goes through the access layer's reader afterwards, on this thread, so both
+// extractions give the same lines.
+
+// Field bytes with NULs taken out and ASCII blanks trimmed, as the readers leave an ASCII field.
+struct FieldBytes {
+  char text[16];
+  int size = 0;
+  FieldBytes(const unsigned char* p, int width) {
+    for (int i = 0; i < width; ++i)
+      if (p[i] != 0) text[size++] = char(p[i]);
+    auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
+    int b = 0;
+    while (b < size && blank(text[b])) ++b;
+    while (size > b && blank(text[size - 1])) --size;
+    std::memmove(text, text + b, size_t(size - b));
+    size -= b;
+  }
+  QByteArrayView view() const { return QByteArrayView(text, size); }
+  QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
+};
+
+struct Span {
+  int offset, width;
+};
+const Span kDate{hamlog::SpanOf(2).offset, hamlog::SpanOf(2).width};
+const Span kMode{hamlog::SpanOf(7).offset, hamlog::SpanOf(7).width};
+const Span kFreq{hamlog::SpanOf(6).offset, hamlog::SpanOf(6).width};
+const Span kCode{hamlog::SpanOf(8).offset, hamlog::SpanOf(8).width};
+const Span kQsl{hamlog::SpanOf(10).offset, hamlog::SpanOf(10).width};
+
+// The reading conditions as the worker threads test them (read only while they run).
+struct Conditions {
+  // Copies: the settings may change on the window thread while the workers run.
+  const QString selMode = ReadConditions.SelMode;
+  const QString digitalModes = Settings.DigitalModes;
+  const QString startDate = ReadConditions.StartDate, endDate = ReadConditions.EndDate;
+  bool extendedBands = Settings.ExtendedBandSet == 1;
+  bool allModes = selMode == QLatin1String("MIX");
+  bool digital = selMode == QLatin1String("DIGITAL");
+  std::vector<char16_t> excludedVia;
+  // The period as bytes when both ends are ASCII (compared bytewise as the texts compare), else empty.
+  std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
+  Conditions() {
+    for (const QString& kind : ReadConditions.ExcludedQslKinds)
+      if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
+    auto ascii = [](const QString& t) {
+      return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
+    };
+    if (ascii(startDate) && ascii(endDate)) asciiPeriod.emplace(startDate.toLatin1(), endDate.toLatin1());
+  }
+  bool InPeriod(const char* yyyymmdd) const {
+    if (!asciiPeriod) {
+      char16_t wide[8];
+      std::copy(yyyymmdd, yyyymmdd + 8, wide);
+      const QStringView d(wide, 8);
+      return d.compare(startDate) >= 0 && d.compare(endDate) <= 0;
+    }
+    const std::string_view d(yyyymmdd, 8);
+    return d >= std::string_view(asciiPeriod->first.constData(), size_t(asciiPeriod->first.size())) &&
+           d <= std::string_view(asciiPeriod->second.constData(), size_t(asciiPeriod->second.size()));
+  }
+};
+
+// A part's lines go into one buffer for the whole pass, from the place of its first record on (a
+// record gives one line at most), so the parts are joined in place.
+struct Part {
+  Extraction x;  // x.lines unused: the lines are at `base` in the shared buffer
+  qsizetype base = -1;
+  qsizetype used = 0;
+  struct Later {
+    int32_t recNo;
+    qsizetype at;  // its place in x.lines, 33 bytes held
+    std::vector<unsigned char> image;
+  };
+  std::vector<Later> later;
+};
+
+constexpr char kDroppedLine = '\0';
+
+// One record on a worker thread, its line (if any) written at `line`; false when the record is left
+// for the reader. `taken` tells whether a line was written.
+bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x, char* line,
+                bool& taken) {
+  taken = false;
+  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl})
+    for (int i = 0; i < s.width; ++i)
+      if (image[s.offset + i] >= 0x80) return false;
+  const unsigned char* d = image + kDate.offset;
+  auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
+  if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7)))
+    return false;
+  const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
+  const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
+  if (!QDate::isValid(year, month, day)) return false;
+
+  const FieldBytes freq(image + kFreq.offset, kFreq.width);
+  const QString& band = PaddedBandOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
+                                          c.extendedBands);
+  if (band[0] == u' ') {
+    x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
+    return true;
+  }
+  const FieldBytes code(image + kCode.offset, kCode.width);
+  if (code.size < 4 || code.view() == "0100") return true;
+  const FieldBytes mode(image + kMode.offset, kMode.width);
+  if (c.digital) {
+    if (!c.digitalModes.contains(mode.latin1())) return true;
+  } else if (!c.allModes && mode.latin1() != c.selMode) {
+    return true;
+  }
+  const unsigned char via = image[kQsl.offset], received = image[kQsl.offset + 2];
+  for (char16_t kind : c.excludedVia)
+    if (kind == via) return true;
+  const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                         char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
+                         char('0' + day / 10),    char('0' + day % 10)};
+  if (!c.InPeriod(date8)) return true;
+  char band4[4];
+  for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
+  WriteDmyDbsLine(line,
+                  {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'),
+                   code.view(), QByteArrayView(band4, 4), char(received), char(via), recNo,
+                   QByteArrayView(date8, 8)});
+  x.lastTaken = recNo;
+  taken = true;
+  return true;
+}
+
+void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Conditions& c, Part& part,
+              char* buffer) {
+  if (part.base < 0) part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
+  char* line = buffer + part.base + part.used;
+  bool taken;
+  if (takeRecord(image, recNo, c, part.x, line, taken)) {
+    if (taken) part.used += kDmyDbsRecordBytes;
+    return;
+  }
+  line[0] = kDroppedLine;
+  part.later.push_back({recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
+  part.used += kDmyDbsRecordBytes;
+}
+
+// The parts joined in record order in the shared buffer; the records left for the reader take their
+// places.
+void joinParts(std::vector<Part>& parts, Extraction& x) {
+  char* lines = x.lines.data();
+  qsizetype end = 0;
+  for (Part& p : parts) {
+    if (p.base < 0) continue;
+    x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
+    for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
+    bool dropped = false;
+    for (const Part::Later& l : p.later) {
+      TakeQsoBasicFromImage(l.image.data(), l.recNo);
+      if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
+      QByteArray one;
+      const QsoLine outcome = lineOfQso(l.recNo, one);
+      if (outcome == QsoLine::Taken) {
+        std::memcpy(lines + p.base + l.at, one.constData(), kDmyDbsRecordBytes);
+        x.lastTaken = std::max(x.lastTaken, l.recNo);
+      } else {
+        dropped = true;
+        if (outcome == QsoLine::BadDate) x.badDates.emplace_back(l.recNo, Qso.RawDate);
+      }
+    }
+    if (!dropped) {
+      std::memmove(lines + end, lines + p.base, size_t(p.used));
+      end += p.used;
+      continue;
+    }
+    for (qsizetype at = 0; at < p.used; at += kDmyDbsRecordBytes)
+      if (lines[p.base + at] != kDroppedLine) {
+        std::memmove(lines + end, lines + p.base + at, kDmyDbsRecordBytes);
+        end += kDmyDbsRecordBytes;
+      }
+  }
+  x.lines.truncate(end);
+  auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
+  std::stable_sort(x.freqErrors.begin(), x.freqErrors.end(), byRecord);
+  std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
+}
+
+// HAMLOG's answer when the pass did not run through: the status code for the sheet.
+int32_t passFailure(int32_t result) {
+  if (result == kHdbScanStopped) return kReadStoppedByEsc;
+  if (result == HAMLOG_CHANGED) return kReadHamlogChanged;
+  if (result == HAMLOG_BAD_COUNT) return kReadHamlogBadCount;
+  return kReadRecordFailed;
+}
+
+int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
+  SheetTallyState& t = SheetTally;
+  if (progress.StopRequested()) return kReadStoppedByEsc;
+  const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
+  const Conditions conditions;
+  std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  // Room for a line per record; the pages no line reaches are never touched.
+  x.lines = QByteArray(qsizetype(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes, Qt::Uninitialized);
+  char* buffer = x.lines.data();
+  const int32_t result = ScanHdbRecords(
+      first, total, int(parts.size()),
+      [&](int part, int32_t recNo, const unsigned char* image) {
+        onWorker(image, recNo, first, conditions, parts[part], buffer);
+      },
+      [&](int32_t done) {
+        t.ReadPosition = first - 1 + done;
+        progress.Counter(t.ReadPosition, total);
+        return !progress.StopRequested();
+      });
+  if (result != HAMLOG_OK) return passFailure(result);
+  t.ReadPosition = std::max(t.ReadPosition, total);
+  joinParts(parts, x);
+  return 0;
+}
 
 }  // namespace
 
@@ -157,49 +469,31 @@ void BuildDmyDbs(SheetProgress& progress) {
   t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
   progress.Status(QStringLiteral("読込中"));
 
-  QByteArray lines;
-  lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
-                kDmyDbsRecordBytes);
-  int32_t lastTaken = 0;
-  bool tookLine = false;
-  const int32_t total = Hamlog.HdbRecordCount;
-  QElapsedTimer pumpClock;
-  pumpClock.start();
-  int32_t sincePump = 0;
-  for (;;) {
-    if (progress.StopRequested()) {
+  Extraction x;
+  if (DmyDbsExtractionPath == DmyDbsExtraction::PerRecord) {
+    x.lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
+                    kDmyDbsRecordBytes);
+    const ReadEnd end = extractPerRecord(progress, x);
+    if (end != ReadEnd::Done) {
       closeHamlog();
-      fail(progress, kReadStoppedByEsc);
+      fail(progress, end == ReadEnd::Stopped ? kReadStoppedByEsc : kReadRecordFailed);
       return;
     }
-    if (t.ReadPosition >= total) break;  // never past the last record
-    ++t.ReadPosition;
-    Qso.QsoRecNo = t.ReadPosition;
-    if (ReadQsoBasic(Qso.QsoRecNo, 0) == 1) {  // it has told the operator
-      closeHamlog();
-      fail(progress, kReadRecordFailed);
-      return;
-    }
-    // Esc and the counter get through every 8192 records, and at least every 50 ms.
-    if (++sincePump >= 8192 || ((sincePump & 255) == 0 && pumpClock.elapsed() >= 50)) {
-      progress.Counter(t.ReadPosition, total);
-      sincePump = 0;
-      pumpClock.restart();
-    }
-    if (!QsoPassesConditions()) continue;
-    if (!QsoDateIsValid(Qso.QsoDate)) {
-      MsgBox(BadQsoDateMessage(t.ReadPosition, Qso.RawDate), vbOKOnly);
-      continue;
-    }
-    const Yyyymmdd date(Qso.QsoDate);
-    if (date.view().compare(ReadConditions.StartDate) < 0 || date.view().compare(ReadConditions.EndDate) > 0)
-      continue;
-    lastTaken = t.ReadPosition;
-    tookLine = true;
-    t.NewLinesWritten = 1;
-    AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, t.ReadPosition,
-                     date.view());
+  } else if (const int32_t failure = extractWholeLog(progress, x); failure != 0) {
+    closeHamlog();
+    fail(progress, failure);
+    return;
   }
+  AppendFreqErrorReport([&] {
+    QStringList report;
+    for (const auto& e : x.freqErrors) report << e.second;
+    return report;
+  }());
+  for (const auto& [recNo, raw] : x.badDates) showBadDate(recNo, raw);
+  const bool tookLine = !x.lines.isEmpty();
+  const int32_t lastTaken = x.lastTaken;
+  if (tookLine) t.NewLinesWritten = 1;
+  QByteArray& lines = x.lines;
   closeHamlog();
   if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
 
@@ -221,11 +515,13 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
-  // A rewrite that took no line writes the previous LASTP back.
-  if (!commitWorkFile(all, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
+  // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
+  // line writes the previous LASTP back.
+  WorkFileWriter writer(all);
+  collateAndFill(progress, all);
+  if (!writer.Commit(tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
     fail(progress, kReadFileError);
     return;
   }
   RecordWorkFileComplete();
-  collateAndFill(progress, all);
 }

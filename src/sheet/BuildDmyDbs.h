@@ -13,6 +13,12 @@
 
 void BuildDmyDbs(SheetProgress& progress = SilentSheetProgress());
 
+// How the QSOs are taken from HAMLOG: the whole-log reader (the records read in parallel ranges, the
+// lines made from their bytes) or record by record through the access layer's readers. Both give the
+// same work file; the second is kept as the reference the first is checked against.
+enum class DmyDbsExtraction { WholeLog, PerRecord };
+inline DmyDbsExtraction DmyDbsExtractionPath = DmyDbsExtraction::WholeLog;
+
 // Whether a QSO now in Qso passes the reading conditions (band, code, mode, excluded QSL kinds;
 // the date is tested apart).
 bool QsoPassesConditions();

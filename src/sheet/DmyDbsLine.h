@@ -25,11 +25,26 @@ QString DmyDbsPath();
 // "0" or "1" by the code's length and last character; a six-character code ends in a digit or a
 // lower character for "0", as in the code master, and in anything else for "1".
 char DmyDbsKindFlag(const QString& code);
+// The same from the code's length and last character.
+char DmyDbsKindFlag(qsizetype length, char16_t last);
 
 // Appends one line (33 bytes). Characters that do not fit one byte, and control characters, become
 // "?" and blank so that every line keeps its width.
 void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
                       const QString& via, int32_t recordNumber, QStringView yyyymmdd);
+
+// The same line from fields already in single-byte ASCII form (the whole-log reader's): 33 bytes
+// written at `line`.
+struct DmyDbsAsciiFields {
+  char kindFlag;
+  QByteArrayView code;
+  QByteArrayView band;
+  char received;
+  char via;
+  int32_t recordNumber;
+  QByteArrayView yyyymmdd;
+};
+void WriteDmyDbsLine(char* line, const DmyDbsAsciiFields& fields);
 
 // Fields of one fixed record (33 bytes; the last field holds the date and the line end).
 struct DmyDbsRecord {

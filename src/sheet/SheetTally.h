@@ -99,6 +99,8 @@ inline constexpr int32_t kReadStoppedByEsc = 4;    // the extraction saw the Esc
 inline constexpr int32_t kReadAppendNoHamlog = 5;  // HAMLOG did not open for the append read
 inline constexpr int32_t kReadNoHamlog = 6;        // HAMLOG did not open for the rewrite
 inline constexpr int32_t kReadRecordFailed = 7;    // a HAMLOG record could not be read
+inline constexpr int32_t kReadHamlogChanged = 8;   // HAMLOG.HDB was cut short, replaced or written meanwhile
+inline constexpr int32_t kReadHamlogBadCount = 9;  // its header count does not fit its length
 
 // Worked and confirmed codes per kind and band slot (band column - 5), filled by every sheet fill.
 struct BandTotalsState {

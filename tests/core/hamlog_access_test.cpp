@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/HamlogAccess.h"
+#include "core/ModeList.h"
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
@@ -149,4 +150,25 @@ TEST(HamlogDatabaseProblem, NamesWhyAFileIsNoDatabase) {
   EXPECT_EQ(HamlogDatabaseProblem(dir), QString::fromUtf8("ファイルがありません")) << "a folder";
   EXPECT_EQ(HamlogDatabaseProblem(home.write("x/HAMLOG.HDB", "plain text, no table")),
             QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません"));
+}
+
+// A QSO marked deleted in HAMLOG but not yet packed away is no QSO for any reader: skipped without a
+// word, no field of another record left behind.
+TEST_F(HamlogAccessTest, ADeletedRecordIsSkippedByEveryReader) {
+  import(QString::fromUtf8(kTwoQsos));
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 1), 0);
+  MsgBoxResponder none;
+  ASSERT_EQ(ReadQsoBasic(2, 0), 0);
+  EXPECT_EQ(ReadQsoBasic(1, 0), kQsoDeleted);
+  EXPECT_EQ(Qso.QsoCall, "");
+  EXPECT_EQ(Qso.QsoRecNo, 1);
+  EXPECT_EQ(ReadQsoFull(1), kQsoDeleted);
+  EXPECT_EQ(ReadQsoMode(1), kQsoDeleted);
+  EXPECT_EQ(ReadQsoRecord(1), kQsoDeleted);
+  QStringList modes;
+  EXPECT_TRUE(CollectHamlogModes({}, [&](const QString& m) { modes << m; }));
+  EXPECT_EQ(modes, QStringList{"SSB"});
+  HamlogCloseDb(0);
 }

@@ -62,7 +62,7 @@ TEST(SettingsStore, FileHelpers) {
 TEST(SettingsStore, FrequencyReportIsAnnouncedAndOpened) {
   TempHome home;
   Settings.DataFolder = home.path();
-  AppendFreqErrorReport("line");
+  AppendFreqErrorReport({"line"});
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   ShellRecorder shell;

@@ -175,17 +175,25 @@ TEST_F(StartupSettingsTest, CleanUpMarksItselfDone) {
   EXPECT_EQ(home.read("ORBEX5.INI"), marked);
 }
 
-TEST_F(StartupSettingsTest, InternetShortcutsHoldTwoLines) {
+TEST_F(StartupSettingsTest, InternetShortcutsHoldTwoLinesAndNeverAMadeUpHost) {
   WriteInternetShortcuts();
   for (const char* name : {"go_MOX.url", "eQSLcchomepage.url", "QSOBANK.url"}) {
     const QList<QByteArray> lines = home.read(name).split('\n');
     ASSERT_EQ(lines.size(), 3) << name;
     EXPECT_EQ(lines[0], "[InternetShortcut]\r");
-    EXPECT_TRUE(lines[1].startsWith("URL=http://")) << name;
     EXPECT_EQ(lines[2], "");
   }
-  EXPECT_TRUE(home.read("eQSLcchomepage.url").contains("/jp/index.cfm\r\n"));
-  EXPECT_TRUE(home.read("QSOBANK.url").contains("/user/\r\n"));
+  EXPECT_TRUE(home.read("eQSLcchomepage.url").contains("URL=http://www.eqsl.cc/jp/index.cfm\r\n"));
+  // Nothing stored: the maker's page and the QSOBank page stay empty.
+  EXPECT_EQ(home.read("go_MOX.url"), "[InternetShortcut]\r\nURL=\r\n");
+  EXPECT_EQ(home.read("QSOBANK.url"), "[InternetShortcut]\r\nURL=\r\n");
+  // Stored ones are kept, plain HTTP turned into HTTPS of the same host.
+  home.write("go_MOX.url", "[InternetShortcut]\r\nURL=http://maker.example.net/orbex\r\n");
+  home.write("QSOBANK.url", "[InternetShortcut]\r\nURL=https://qsobank.example.org/user/\r\n");
+  WriteInternetShortcuts();
+  EXPECT_EQ(home.read("go_MOX.url"), "[InternetShortcut]\r\nURL=https://maker.example.net/orbex\r\n");
+  EXPECT_EQ(home.read("QSOBANK.url"), "[InternetShortcut]\r\nURL=https://qsobank.example.org/user/\r\n");
+  EXPECT_EQ(KeptWebAddress(" HTTP://Spot.example.com/x "), "https://Spot.example.com/x");
 }
 
 TEST(StartupNumbers, LibraryVersionAndStoredNumbers) {

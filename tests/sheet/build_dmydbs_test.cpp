@@ -272,7 +272,6 @@ TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadStoppedByEsc);
   EXPECT_GT(SheetTally.ReadPosition, 17);
-  EXPECT_LT(SheetTally.ReadPosition, Hamlog.HdbRecordCount);
   EXPECT_EQ(work(), before);
   EXPECT_EQ(readOrb("LASTP"), "17");
   EXPECT_EQ(cell(kRow1002, kCol7), "");  // nothing collated

@@ -37,14 +37,19 @@ TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
   static const char* codes[] = {"1001", "100101", "1002", "10001", "10001A", "10001B", "500A", "0101",
                                 "12",   "9999",   "01A",  "1101",  "110101", "99999Z", "733A"};
   static const char* bands[] = {"1.9", "7", "SAT", "430", "10G", "", "14", "144"};
-  QByteArray data;
-  for (int i = 0; i < 5000; ++i)
-    AppendDmyDbsLine(data, codes[rng.bounded(15)], bands[rng.bounded(8)], "*", "J",
-                     int32_t(rng.bounded(3000)), u"20200101");  // record numbers repeat: stability counts
-  const QString path = home.write("sort.dat", data);
-  QString reply;
-  ASSERT_EQ(ksort(QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ", reply), KsortDone);
-  EXPECT_EQ(SortDmyDbsBytes(data), home.read("sort.dat"));
+  static const char* marks[] = {"*", " ", "E"};
+  static const char16_t* dates[] = {u"20200101", u"19991231", u"20240607"};
+  // Record numbers at random, and rising as a fresh reading gives them; both repeat, so stability counts.
+  for (bool rising : {false, true}) {
+    QByteArray data;
+    for (int i = 0; i < 5000; ++i)
+      AppendDmyDbsLine(data, codes[rng.bounded(15)], bands[rng.bounded(8)], marks[rng.bounded(3)], "J",
+                       rising ? i / 3 : int32_t(rng.bounded(3000)), dates[rng.bounded(3)]);
+    const QString path = home.write("sort.dat", data);
+    QString reply;
+    ASSERT_EQ(ksort(QString::fromLatin1(kDmyDbsSortKey) + "'" + path + "' ", reply), KsortDone);
+    EXPECT_EQ(SortDmyDbsBytes(data), home.read("sort.dat")) << rising;
+  }
 }
 
 TEST(DmyDbsLine, OnlyWholeCrLfLinesArePlain) {

@@ -196,6 +196,30 @@ TEST_F(Hamlogdb, BadQsoFileIsRefusedWholeWithTheQsoAndFieldNamed) {
   EXPECT_EQ(hamlogdb::Import(tmp_.filePath("nowhere"), Csv(good)).exitCode, 1);
 }
 
+// A log whose header counts fewer QSOs than it holds: an import would write over the hidden ones.
+TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
+  const QByteArray good =
+      "\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  "
+      "\",\"\",\"\",\"\",\"\"\r\n";
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(good + good + good)).Ok());
+  QFile f(hamlogdb::DatabasePath(dir_));
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(f.seek(4));
+  f.write(QByteArray("\x01\0\0\0", 4));
+  f.close();
+  const QByteArray before = [&] {
+    QFile r(hamlogdb::DatabasePath(dir_));
+    return r.open(QIODevice::ReadOnly) ? r.readAll() : QByteArray();
+  }();
+  const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(good));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("its header counts 1 records")) << o.message.toStdString();
+  EXPECT_TRUE(o.message.contains("holds 3")) << o.message.toStdString();
+  QFile after(hamlogdb::DatabasePath(dir_));
+  ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+  EXPECT_EQ(after.readAll(), before);
+}
+
 TEST_F(Hamlogdb, GenerateGivesARealisticReproducibleLog) {
   ASSERT_TRUE(hamlogdb::LoadMaster(dir_, dataFile("master.csv")).Ok());
   const int n = 20000;

@@ -133,8 +133,9 @@ Outcome Dump(const QString& dir, int64_t from, int64_t to, QTextStream& out) {
   if (from < 1) from = 1;
   if (from > count && count > 0) return {1, QString("%1: there are only %2 records").arg(dir).arg(count)};
   static const int kColumns[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+  unsigned char rec[hamlog::kHdbRecordLength];
   for (int64_t r = from; r <= to; ++r) {
-    const unsigned char* rec = table.Record(r);
+    if (!table.ReadRecord(r, rec)) return {2, QString("%1: record %2 could not be read").arg(dir).arg(r)};
     QStringList line{QString::number(r)};
     for (int f : kColumns) {
       QString text = FieldText(rec, f, f == 10);  // the QSL marks keep their places

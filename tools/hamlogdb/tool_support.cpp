@@ -57,6 +57,7 @@ OpenedLog::~OpenedLog() { db_.Close(); }
 Outcome OpenedLog::Open(const QString& dir) {
   const int32_t r = db_.Open(DatabasePath(dir), false);
   if (r == HAMLOG_OK) return {};
+  if (r == HAMLOG_BAD_COUNT) return {1, HamlogProblem() + "; nothing is written until it is repaired"};
   return {r == HAMLOG_MISSING || r == HAMLOG_FOREIGN ? 1 : 2, DatabasePath(dir) + ": " + ResultText(r)};
 }
 

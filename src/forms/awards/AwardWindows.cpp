@@ -104,7 +104,7 @@ void FitWindowToGrid(VbForm& window, FlexGrid& grid, int gridWidth) {
   }
 }
 
-QString ProgramVersionText() {
+QString VersionMessageText() {
   const QStringList parts = QCoreApplication::applicationVersion().split('.');
   const int major = parts.value(0, "5").toInt();
   const int minor = parts.value(1, "0").toInt();

@@ -34,6 +34,6 @@ void CopyTableToGrid(const TextTable& table, FlexGrid& grid);
 void FitWindowToGrid(VbForm& window, FlexGrid& grid, int gridWidth);
 // The text of the version boxes: "ORBEX5 Ver " major "." minor (two digits), then the revision in
 // hexadecimal when it is not 0.
-QString ProgramVersionText();
+QString VersionMessageText();
 // Hands the sheet's outputs the windows of the award views (the record book).
 void ConnectAwardWindows();

@@ -150,7 +150,7 @@ void SeiriboSheet::wireMenus() {
   sNotChoSon.Click = [this] { sNotChoSon_Click(); };
   ListEdit.Click = [this] { OpenEditor(false); };
   Gappei.Click = [] { Hamlog.LastResult = ShellOpen(JoinPath(ProgramFolder(), QStringLiteral("合併情報.url"))); };
-  VERDISP.Click = [] { MsgBox(ProgramVersionText(), vbOKOnly); };
+  VERDISP.Click = [] { MsgBox(VersionMessageText(), vbOKOnly); };
   HELP.Click = [] { OpenAwardHelp(); };
 }
 

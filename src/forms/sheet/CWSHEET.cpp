@@ -11,6 +11,7 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "core/StartupSettings.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
@@ -38,8 +39,6 @@ namespace {
 const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
-// The spot site that [JCcfg] JCspotURL must point to.
-const QString kSpotSiteHost = QStringLiteral("jcv-spot.example.jp");
 
 constexpr int kBandWidth = 680;
 constexpr int k430Width = 730;
@@ -56,6 +55,8 @@ QString ReadFailureMessage(int32_t code) {
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
            programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
+  if (code == kReadHamlogChanged) return HamlogChangedText();
+  if (code == kReadHamlogBadCount) return HamlogProblem();
   if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
     return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
@@ -203,12 +204,10 @@ void CWSHEET::LoadSheet() {
                   QStringLiteral("クリックして選択後「Go」釦をクリックして下さい。") + vbCrLf +
                   QStringLiteral("その上のチェック部分は任意です") + vbCrLf);
   StatusBar1.SetPanelText(1, QStringLiteral("抽出モード = ") + ReadConditions.SelMode);
-  // The spot site's address, over HTTPS.
-  SpotUrl = ReadIni("JCcfg", "JCspotURL");
-  if (!SpotUrl.toUpper().contains("HTTPS://" + kSpotSiteHost.toUpper())) {
-    SpotUrl = "https://" + kSpotSiteHost.toLower();
-    WriteIni("JCcfg", "JCspotURL", SpotUrl);
-  }
+  // The spot site's address as the operator stored it, over HTTPS.
+  const QString storedSpotUrl = ReadIni("JCcfg", "JCspotURL");
+  SpotUrl = KeptWebAddress(storedSpotUrl);
+  if (SpotUrl != storedSpotUrl && !SpotUrl.isEmpty()) WriteIni("JCcfg", "JCspotURL", SpotUrl);
   resetReadingAndViewState();
   const int format = static_cast<int>(VbVal(Settings.WantedListType));
   if (Frame8.Option2.Exists(format)) Frame8.Option2[format].SetValue(true);
@@ -430,7 +429,7 @@ void CWSHEET::Timer1_Timer() {
 
 // ---- Small menus
 
-void CWSHEET::VERDISP_Click() { MsgBox(ProgramVersionText(), vbOKOnly); }
+void CWSHEET::VERDISP_Click() { MsgBox(VersionMessageText(), vbOKOnly); }
 
 void CWSHEET::Check8_Click() {
   const bool on = Check8.Value() == 1;

@@ -45,10 +45,6 @@ StartWindowHooksState StartWindowHooks;
 
 namespace {
 
-constexpr int kVersionMajor = 5;
-constexpr int kVersionMinor = 0;
-constexpr int kVersionRevision = 0;
-
 const QString kTitle = "ORBEX5";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
 const QString kWelcome = "ご利用ありがとうございます、まず環境設定をお願いします。";
@@ -254,7 +250,7 @@ void ORBTOP::Form_Load() {
   SetHeight(4560);
   KeyPreview = true;
   resetSharedFlags();
-  setWindowTitle(StartWindowCaption(kVersionMajor, kVersionMinor, kVersionRevision));
+  setWindowTitle(StartWindowCaption(kProgramVersionMajor, kProgramVersionMinor, kProgramVersionRevision));
   WriteInternetShortcuts();
 
   const StartupReading reading = ReadStartupSettings();

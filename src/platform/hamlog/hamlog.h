@@ -12,9 +12,8 @@
 //   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
 //
 // Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a
-// closed database, a missing, truncated or foreign file, or a bad argument answers with a non-zero
-// result, never a crash. (The table is mapped while open: another program cutting the file short
-// under an open database is the one thing not guarded against.)
+// closed database, a missing, truncated or foreign file, a file cut short or replaced by another
+// program while open, or a bad argument answers with a non-zero result, never a crash.
 //
 // HAMLOG's product version: the core's GetHamlogVersion calls ReadProgramVersion (program_file.h)
 // with HamlogExePath, or with the database path less ".HDB" followed by "W.EXE"; names match without
@@ -27,6 +26,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -58,6 +58,8 @@ enum HamlogResult : int32_t {
   HAMLOG_DELETED = 9,     // the record is marked deleted
   HAMLOG_READ_ONLY = 10,  // the database cannot be written
   HAMLOG_NOT_QSO = 11,    // SetQsoOrMaster selected something other than the QSO database
+  HAMLOG_CHANGED = 12,    // the file was cut short or replaced while it was being read
+  HAMLOG_BAD_COUNT = 13,  // the header's record count does not fit the file's length (HamlogProblem)
 };
 
 namespace hamlog {
@@ -121,6 +123,33 @@ int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();
 
+// Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), "" otherwise.
+QString HamlogProblem();
+
+// ---- Whole-log passes (the calls above read one record at a time)
+
+// One pass over the records of the database opened by HamlogOpen, read in runs with positioned reads:
+// a file cut short or replaced during the pass ends it with HAMLOG_CHANGED, never a fault. Begin notes
+// the file (identity, size, time) and its count; Read may run on several threads at once; End answers
+// HAMLOG_CHANGED when the file is no longer the one noted or a read fell short.
+class HdbScan {
+ public:
+  int32_t Begin();
+  int32_t Count() const { return count_; }
+  // Record images (deletion flag at byte 0) of first .. first + n - 1 into `out` (n x 809 bytes).
+  int32_t Read(int32_t first, int32_t n, unsigned char* out) const;
+  int32_t End() const;
+
+  // Tests change the file at this point (right after Begin noted it); null otherwise.
+  static inline void (*afterBeginForTest)() = nullptr;
+
+ private:
+  int32_t count_ = 0;
+  int64_t size_ = 0, mtimeNs_ = 0;
+  uint64_t device_ = 0, inode_ = 0;
+  mutable std::atomic<bool> fellShort_{false};
+};
+
 // ---- Thdll2Vb.dll
 
 int32_t SetQsoOrMaster(int32_t which);
@@ -132,6 +161,8 @@ int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field);
 // Empty for an unknown field or a block holding no record; valid until the block is read again. For
 // passes over the whole log that look at a field before taking any text from it.
 QByteArrayView ThwBytes(const ThwRecord& thw, int32_t field);
+// ThwString on a record image as HdbScan reads it (field 27 is not in the image).
+int32_t ImageString(QString& buffer, const unsigned char* image, int32_t field);
 // Puts a field's text into the block (cut or blank-padded to the field's width in Windows-31J).
 int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field);
 // Record count of the open database; 0 when it is not open.

@@ -29,6 +29,14 @@ void loaded(ThwRecord& thw, int32_t recNo, const unsigned char* stored) {
   std::memcpy(Image(thw), stored, kHdbRecordLength);
 }
 
+// The block takes the record as stored (cleaned) after a write.
+int32_t reload(ThwRecord& thw, int64_t recNo) {
+  unsigned char stored[kHdbRecordLength];
+  if (!session().db.Table().ReadRecord(recNo, stored)) return HAMLOG_CHANGED;
+  loaded(thw, int32_t(recNo), stored);
+  return HAMLOG_OK;
+}
+
 int32_t qslMark(int32_t recNo, int position, int32_t mark) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   if (mark < 1 || mark > 255) return HAMLOG_BAD_ARGUMENT;
@@ -60,9 +68,11 @@ int32_t dbf_open(const QString& hdbPath, int32_t& handle) {
   if (hdbPath.isEmpty()) return HAMLOG_BAD_ARGUMENT;
   const QString path = CompanionPath(hdbPath, hdbPath.right(3));
   auto slot = std::make_unique<Session::DbfSlot>();
-  const TableStatus s = slot->table.Open(path);
+  const TableStatus s = slot->table.Open(path, session().LockFor(path));
+  session().problem = slot->table.Problem();
   if (s == TableStatus::Missing) return HAMLOG_MISSING;
-  if (s == TableStatus::Foreign || s == TableStatus::Truncated) return HAMLOG_FOREIGN;
+  if (s == TableStatus::Foreign) return HAMLOG_FOREIGN;
+  if (s == TableStatus::BadCount) return HAMLOG_BAD_COUNT;
   if (s != TableStatus::Ok) return HAMLOG_IO_ERROR;
   // Someone holding the database alone makes it unavailable, as HamlogOpen would find.
   if (DbLock* lock = session().LockFor(path); lock && !lock->HeldOpen()) {
@@ -104,12 +114,11 @@ int32_t THW_read(ThwRecord& thw, int32_t recNo, int32_t) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   QsoDatabase& db = session().db;
   if (!db.IsOpen()) return HAMLOG_NOT_OPEN;
-  const unsigned char* stored = db.Table().Record(recNo);
-  if (!stored && recNo >= 1) {
-    db.Table().Refresh();  // another process may have appended since
-    stored = db.Table().Record(recNo);
-  }
-  if (!stored) return HAMLOG_NO_RECORD;
+  HdbTable& table = db.Table();
+  if (!table.Has(recNo) && recNo >= 1) table.Refresh();  // another process may have appended since
+  if (!table.Has(recNo)) return HAMLOG_NO_RECORD;
+  unsigned char stored[kHdbRecordLength];
+  if (!table.ReadRecord(recNo, stored)) return HAMLOG_CHANGED;
   if (stored[0] == '*') return HAMLOG_DELETED;
   loaded(thw, recNo, stored);
   return HAMLOG_OK;
@@ -121,8 +130,7 @@ int32_t THW_append(ThwRecord& thw, int32_t, int32_t&) {
   QsoDatabase& db = session().db;
   int64_t recNo = 0;
   const int32_t r = db.Append(Image(thw), &recNo);
-  if (r == HAMLOG_OK) loaded(thw, int32_t(recNo), db.Table().Record(recNo));
-  return r;
+  return r == HAMLOG_OK ? reload(thw, recNo) : r;
 }
 
 int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t, int32_t&) {
@@ -131,13 +139,52 @@ int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t,
   PrepareBlock(thw);
   QsoDatabase& db = session().db;
   const int32_t r = db.Update(recNo, Image(old), Image(thw));
-  if (r == HAMLOG_OK) loaded(thw, recNo, db.Table().Record(recNo));
-  return r;
+  return r == HAMLOG_OK ? reload(thw, recNo) : r;
 }
 
 int32_t QSL_Rcv(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 2, mark); }
 
 int32_t QSL_Send(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 1, mark); }
+
+QString HamlogProblem() { return hamlogLib.session ? session().problem : QString(); }
+
+int32_t HdbScan::Begin() {
+  count_ = 0;
+  fellShort_ = false;
+  if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
+  QsoDatabase& db = session().db;
+  if (!db.IsOpen()) return HAMLOG_NOT_OPEN;
+  HdbTable& table = db.Table();
+  if (const TableStatus s = table.Refresh(); s != TableStatus::Ok) {
+    session().problem = table.Problem();
+    return s == TableStatus::BadCount ? HAMLOG_BAD_COUNT : HAMLOG_CHANGED;
+  }
+  const FileStat st = table.FileNow();
+  count_ = int32_t(table.Count());
+  size_ = st.size, mtimeNs_ = st.mtimeNs, device_ = st.device, inode_ = st.inode;
+  if (afterBeginForTest) afterBeginForTest();
+  return HAMLOG_OK;
+}
+
+int32_t HdbScan::Read(int32_t first, int32_t n, unsigned char* out) const {
+  if (n <= 0) return HAMLOG_OK;
+  if (first < 1 || int64_t(first) + n - 1 > count_) return HAMLOG_NO_RECORD;
+  if (!hamlogLib.session || !hamlogLib.session->db.IsOpen()) return HAMLOG_NOT_OPEN;
+  if (hamlogLib.session->db.Table().ReadRecords(first, n, out)) return HAMLOG_OK;
+  fellShort_ = true;
+  return HAMLOG_CHANGED;
+}
+
+int32_t HdbScan::End() const {
+  if (fellShort_) return HAMLOG_CHANGED;
+  if (!hamlogLib.session || !hamlogLib.session->db.IsOpen()) return HAMLOG_NOT_OPEN;
+  const QsoDatabase& db = hamlogLib.session->db;
+  const FileStat now = db.Table().FileNow();
+  const FileStat named = StatPath(db.Path());
+  const bool same = now.size == size_ && now.mtimeNs == mtimeNs_ && named.exists && named.device == device_ &&
+                    named.inode == inode_;
+  return same ? HAMLOG_OK : HAMLOG_CHANGED;
+}
 
 int32_t GetThdllVersion() { return hamlogLib.thdllVersion; }
 
@@ -159,13 +206,19 @@ int32_t ThwString(QString& buffer, const ThwRecord& thw, int32_t field) {
     buffer = QString::number(recNo);
     return recNo;
   }
-  const auto span = RecordFieldSpan(field);
-  if (!span) return HAMLOG_BAD_ARGUMENT;
   if (h.magic != kThwMagic) {
+    const auto span = RecordFieldSpan(field);
+    if (!span) return HAMLOG_BAD_ARGUMENT;
     buffer.fill(' ', span->width);
     return HAMLOG_NO_RECORD;
   }
-  const unsigned char* p = Image(thw) + span->offset;
+  return ImageString(buffer, Image(thw), field);
+}
+
+int32_t ImageString(QString& buffer, const unsigned char* image, int32_t field) {
+  const auto span = RecordFieldSpan(field);
+  if (!span) return HAMLOG_BAD_ARGUMENT;
+  const unsigned char* p = image + span->offset;
   const int n = span->width;
   bool ascii = true;
   for (int i = 0; i < n && ascii; ++i) ascii = p[i] < 0x80;

@@ -19,8 +19,9 @@ int32_t fromStatus(TableStatus s) {
     case TableStatus::Missing:
       return HAMLOG_MISSING;
     case TableStatus::Foreign:
-    case TableStatus::Truncated:
       return HAMLOG_FOREIGN;
+    case TableStatus::BadCount:
+      return HAMLOG_BAD_COUNT;
     case TableStatus::Failed:
       break;
   }
@@ -67,7 +68,7 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (db.IsOpen() && QFileInfo(db.Path()) == QFileInfo(hdbPath)) {
     table = &db.Table();
     if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  } else if (const int32_t r = fromStatus(own.Open(hdbPath)); r != HAMLOG_OK) {
+  } else if (const int32_t r = fromStatus(own.Open(hdbPath, LockFor(hdbPath))); r != HAMLOG_OK) {
     return r;
   }
   IndexStamp have;
@@ -92,9 +93,14 @@ Session& CurrentSession() {
 
 int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   Close();
-  if (const int32_t r = fromStatus(table_.Open(hdbPath)); r != HAMLOG_OK) return r;
-  path_ = hdbPath;
   lock_ = session_.LockFor(hdbPath);
+  if (const int32_t r = fromStatus(table_.Open(hdbPath, lock_)); r != HAMLOG_OK) {
+    session_.problem = table_.Problem();
+    lock_ = nullptr;
+    return r;
+  }
+  session_.problem.clear();
+  path_ = hdbPath;
   if (lock_) {
     if (!lock_->HoldOpen(exclusive)) {
       Close();
@@ -155,7 +161,10 @@ int32_t QsoDatabase::write(Write&& op) {
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock_);
   if (!guard.Held()) return HAMLOG_IO_ERROR;
-  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) return r;
+  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
+    session_.problem = table_.Problem();
+    return r;
+  }
   if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
   const IndexStamp before = table_.Stamp();
   std::vector<IndexChange> changes[2];
@@ -174,7 +183,8 @@ int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
   return write([&](std::vector<IndexChange>* changes, bool&) {
     if (!table_.Append(image)) return int32_t(HAMLOG_IO_ERROR);
     const uint32_t r = table_.Count();
-    const unsigned char* stored = table_.Record(r);
+    unsigned char stored[kHdbRecordLength];
+    if (!table_.ReadRecord(r, stored)) return int32_t(HAMLOG_CHANGED);
     for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), r, false});
     if (recNo) *recNo = r;
     return int32_t(HAMLOG_OK);
@@ -195,20 +205,24 @@ int32_t QsoDatabase::AppendMany(size_t count, const BulkFill& fill, const BulkPr
     }
     // A few records go to the indexes' logs; a large load rebuilds them in one sort.
     rebuild = count > 4096;
-    for (uint32_t r = first; !rebuild && r <= table_.Count(); ++r)
-      for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(table_.Record(r), *kHdbIndexes[i]), r, false});
+    unsigned char stored[kHdbRecordLength];
+    for (uint32_t r = first; !rebuild && r <= table_.Count(); ++r) {
+      if (!table_.ReadRecord(r, stored)) return int32_t(HAMLOG_CHANGED);
+      for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), r, false});
+    }
     return int32_t(HAMLOG_OK);
   });
 }
 
 int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage) {
   return write([&](std::vector<IndexChange>* changes, bool&) {
-    const unsigned char* stored = table_.Record(recNo);
-    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    unsigned char stored[kHdbRecordLength];
+    if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
+    if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     if (std::memcmp(stored, oldImage, kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
     const QByteArray oldKeys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
     if (!table_.Overwrite(recNo, newImage)) return int32_t(HAMLOG_IO_ERROR);
-    stored = table_.Record(recNo);
+    if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     for (int i = 0; i < 2; ++i) {
       const QByteArray now = keyOf(stored, *kHdbIndexes[i]);
       if (now == oldKeys[i]) continue;
@@ -221,8 +235,9 @@ int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const 
 
 int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark) {
   return write([&](std::vector<IndexChange>*, bool&) {
-    const unsigned char* stored = table_.Record(recNo);
-    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    unsigned char stored[kHdbRecordLength];
+    if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
+    if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     if (stored[0] == '*') return int32_t(HAMLOG_DELETED);
     return int32_t(table_.PutByte(recNo, kQslOffset + position, mark) ? HAMLOG_OK : HAMLOG_IO_ERROR);
   });
@@ -230,8 +245,9 @@ int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark)
 
 int32_t QsoDatabase::Delete(int64_t recNo) {
   return write([&](std::vector<IndexChange>* changes, bool&) {
-    const unsigned char* stored = table_.Record(recNo);
-    if (!stored) return int32_t(HAMLOG_NO_RECORD);
+    unsigned char stored[kHdbRecordLength];
+    if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
+    if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     if (stored[0] == '*') return int32_t(HAMLOG_OK);
     const QByteArray keys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
     if (!table_.MarkDeleted(recNo)) return int32_t(HAMLOG_IO_ERROR);

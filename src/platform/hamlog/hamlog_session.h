@@ -33,6 +33,7 @@ class QsoDatabase {
   void Close();
   bool IsOpen() const { return table_.IsOpen(); }
   HdbTable& Table() { return table_; }
+  const HdbTable& Table() const { return table_; }
   const QString& Path() const { return path_; }
 
   int32_t Append(const unsigned char* image, int64_t* recNo = nullptr);
@@ -83,6 +84,8 @@ class Session {
   int32_t EnsureIndexFile(const QString& indexPath, const IndexKind& kind);
 
   QsoDatabase db{*this};
+  // HamlogProblem's text.
+  QString problem;
 
   struct DbfSlot {
     HdbTable table;

@@ -1,6 +1,7 @@
 #include "platform/hamlog/hdb_layout.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace hamlog {
@@ -50,6 +51,7 @@ void StampHdbHeader(unsigned char* h, const HdbHeader& v, QDate written) {
   put32(h + 4, v.count);
   put32(h + 16, v.generation);
   put32(h + 20, v.identity);
+  put32(h + 24, v.pending);
 }
 
 QByteArray BuildHdbHeader(const HdbHeader& v, QDate written) {
@@ -88,7 +90,23 @@ std::optional<HdbHeader> ParseHdbHeader(QByteArrayView bytes) {
   v.count = get32(h + 4);
   v.generation = get32(h + 16);
   v.identity = get32(h + 20);
+  v.pending = get32(h + 24);
   return v;
+}
+
+int64_t RecordsInLength(int64_t fileSize) {
+  return fileSize < kHdbHeaderLength ? 0 : (fileSize - kHdbHeaderLength) / kHdbRecordLength;
+}
+
+CountFit FitCountToLength(const HdbHeader& h, int64_t fileSize) {
+  // Record numbers are 32-bit signed in every call.
+  if (h.count > uint32_t(INT32_MAX)) return CountFit::Disagrees;
+  const int64_t end = HdbRecordOffset(int64_t(h.count) + 1);
+  if (fileSize == end || fileSize == end + 1) return CountFit::Agrees;
+  if (h.pending > h.count && h.pending <= uint32_t(INT32_MAX) && fileSize >= end &&
+      fileSize <= HdbRecordOffset(int64_t(h.pending) + 1) + 1)
+    return CountFit::AppendUnderWay;
+  return CountFit::Disagrees;
 }
 
 void BlankRecord(unsigned char* image) { std::memset(image, ' ', kHdbRecordLength); }

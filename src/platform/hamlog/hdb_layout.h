@@ -28,8 +28,9 @@
 // Header (32 bytes, little-endian): 0 version 0x03; 1-3 date of the last write (year - 1900, month,
 // day); 4-7 record count; 8-9 header length (545); 10-11 record length (809: deletion flag + 808);
 // 12-15 zero; 16-19 our change counter (bumped by every write that moves a record or a key); 20-23 the
-// database's identity (random, set by create); 24-28 zero; 29 language driver 0x13 (code page 932);
-// 30-31 zero. Then 16 descriptors of 32 bytes and the terminator 0x0D; the records follow, each a
+// database's identity (random, set by create); 24-27 the count an append under way will commit (0 when
+// none: a non-zero value found under the write lock is an append cut short); 28 zero; 29 language
+// driver 0x13 (code page 932); 30-31 zero. Then 16 descriptors of 32 bytes and the terminator 0x0D; the records follow, each a
 // deletion flag (" " or "*") and the fields; 0x1A after the last record.
 
 #include <QByteArray>
@@ -107,7 +108,18 @@ struct HdbHeader {
   uint32_t count = 0;
   uint32_t generation = 0;
   uint32_t identity = 0;
+  uint32_t pending = 0;  // count of an append under way, 0 when none
 };
+
+// Where record recNo (1-based) begins; record count + 1 is where the end-of-file byte goes.
+constexpr int64_t HdbRecordOffset(int64_t recNo) { return kHdbHeaderLength + (recNo - 1) * kHdbRecordLength; }
+
+// How a header's count fits the file's length: the file holds exactly the counted records (and the
+// end-of-file byte or not), or an append under way explains the rest, or the two disagree.
+enum class CountFit { Agrees, AppendUnderWay, Disagrees };
+CountFit FitCountToLength(const HdbHeader& h, int64_t fileSize);
+// Records a file of this length holds (whole records after the header).
+int64_t RecordsInLength(int64_t fileSize);
 
 // The whole header (545 bytes) for the given values.
 QByteArray BuildHdbHeader(const HdbHeader& h, QDate written);

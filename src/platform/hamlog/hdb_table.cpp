@@ -1,7 +1,9 @@
 #include "platform/hamlog/hdb_table.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -24,7 +26,6 @@ void step(HdbTable::WriteStep s) {
   if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(s);
 }
 
-int64_t recordOffset(int64_t recNo) { return kHdbHeaderLength + (recNo - 1) * kHdbRecordLength; }
 
 }  // namespace
 
@@ -33,40 +34,77 @@ void CleanRecord(unsigned char* image) {
   std::replace(image + 1, image + kHdbRecordLength, '\0', ' ');
 }
 
-TableStatus HdbTable::Open(const QString& path) {
+TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
   Close();
   if (!StatPath(path).exists) return TableStatus::Missing;
   if (!file_.Open(path)) return TableStatus::Failed;
-  QByteArray head(kHdbHeaderLength, '\0');
-  if (!file_.ReadAt(0, head.data(), head.size())) {
-    Close();
-    return TableStatus::Foreign;
-  }
-  const auto parsed = ParseHdbHeader(head);
-  if (!parsed) {
-    Close();
-    return TableStatus::Foreign;
-  }
-  header_ = *parsed;
-  if (file_.Stat().size < recordOffset(int64_t(header_.count) + 1)) {
-    Close();
-    return TableStatus::Truncated;
-  }
   path_ = path;
-  if (!remap()) {
+  lock_ = lock;
+  const TableStatus s = readHeader();
+  if (s != TableStatus::Ok) {
+    const QString problem = problem_;
     Close();
-    return TableStatus::Failed;
+    problem_ = problem;
   }
-  return TableStatus::Ok;
+  return s;
 }
 
 void HdbTable::Close() {
   map_.Unmap();
   file_.Close();
   header_ = {};
+  lock_ = nullptr;
+  problem_.clear();
 }
 
-bool HdbTable::remap() { return map_.Map(file_.Fd(), size_t(recordOffset(int64_t(header_.count) + 1))); }
+TableStatus HdbTable::readHeader() {
+  auto read = [this](HdbHeader& h, int64_t& size) {
+    QByteArray head(kHdbHeaderLength, '\0');
+    size = file_.Stat().size;
+    const auto parsed = file_.ReadAt(0, head.data(), head.size()) ? ParseHdbHeader(head) : std::nullopt;
+    if (parsed) h = *parsed;
+    return parsed.has_value();
+  };
+  HdbHeader h;
+  int64_t size = 0;
+  if (!read(h, size)) return TableStatus::Foreign;
+  if (FitCountToLength(h, size) == CountFit::Disagrees && lock_) {
+    // Another process may be between the steps of its append: look again once it is through.
+    WriteGuard guard(lock_);
+    if (!read(h, size)) return TableStatus::Foreign;
+  }
+  if (FitCountToLength(h, size) == CountFit::Disagrees) {
+    const QString name = QFileInfo(path_).fileName();
+    if (h.count > uint32_t(INT32_MAX))
+      problem_ = QString("%1: its header counts %2 records, more than record numbers reach (%3)")
+                     .arg(name)
+                     .arg(h.count)
+                     .arg(INT32_MAX);
+    else
+      problem_ = QString("%1: its header counts %2 records, but its length (%3 bytes) holds %4")
+                     .arg(name)
+                     .arg(h.count)
+                     .arg(size)
+                     .arg(RecordsInLength(size));
+    return TableStatus::BadCount;
+  }
+  problem_.clear();
+  header_ = h;
+  return remap() ? TableStatus::Ok : TableStatus::Failed;
+}
+
+bool HdbTable::remap() { return map_.Map(file_.Fd(), size_t(HdbRecordOffset(int64_t(header_.count) + 1))); }
+
+bool HdbTable::ReadRecord(int64_t recNo, unsigned char* out) const {
+  if (!Has(recNo)) return false;
+  const size_t at = size_t(HdbRecordOffset(recNo));
+  // Past the end of a file cut short the map gives zeros up to the page's end, then the fault; a
+  // record whose flag is neither " " nor "*" is read again from the file, which tells the truth.
+  if (map_.Data() && at + kHdbRecordLength <= map_.Size() && GuardedCopy(out, map_.Data() + at, kHdbRecordLength) &&
+      (out[0] == ' ' || out[0] == '*'))
+    return true;
+  return ReadRecords(recNo, 1, out);
+}
 
 TableStatus HdbTable::Refresh() {
   if (!IsOpen()) return TableStatus::Missing;
@@ -74,19 +112,14 @@ TableStatus HdbTable::Refresh() {
   const FileStat mine = file_.Stat();
   if (!onDisk.exists || onDisk.inode != mine.inode || onDisk.device != mine.device) {
     const QString p = path_;
-    return Open(p);
+    return Open(p, lock_);
   }
-  QByteArray head(kHdbHeaderLength, '\0');
-  const auto parsed = file_.ReadAt(0, head.data(), head.size()) ? ParseHdbHeader(head) : std::nullopt;
-  if (!parsed) return TableStatus::Foreign;
-  if (mine.size < recordOffset(int64_t(parsed->count) + 1)) return TableStatus::Truncated;
-  header_ = *parsed;
-  return remap() ? TableStatus::Ok : TableStatus::Failed;
+  return readHeader();
 }
 
-const unsigned char* HdbTable::Record(int64_t recNo) const {
-  if (recNo < 1 || recNo > header_.count || !map_.Data()) return nullptr;
-  return map_.Data() + recordOffset(recNo);
+bool HdbTable::ReadRecords(int64_t first, int64_t n, unsigned char* out) const {
+  if (n <= 0 || !Has(first) || !Has(first + n - 1)) return false;
+  return file_.ReadAt(HdbRecordOffset(first), out, size_t(n) * kHdbRecordLength);
 }
 
 IndexStamp HdbTable::Stamp() const {
@@ -94,11 +127,12 @@ IndexStamp HdbTable::Stamp() const {
   return {header_.identity, header_.generation, header_.count, s.size, s.mtimeNs};
 }
 
-bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration) {
+bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending) {
   unsigned char head[32];
   if (!file_.ReadAt(0, head, sizeof head)) return false;
   HdbHeader next = header_;
   next.count = count;
+  next.pending = pending;
   if (bumpGeneration) ++next.generation;
   StampHdbHeader(head, next, TodayJst());
   if (!file_.WriteAt(0, head, sizeof head)) return false;
@@ -110,7 +144,7 @@ bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration) {
 bool HdbTable::Append(const unsigned char* image) { return AppendMany(image, 1); }
 
 bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t commitEvery) {
-  if (!Writable()) return false;
+  if (!Writable() || int64_t(header_.count) + int64_t(count) > INT32_MAX) return false;
   commitEvery = std::max<size_t>(commitEvery, 1);
   std::vector<unsigned char> chunk;
   for (size_t done = 0; done < count;) {
@@ -119,10 +153,12 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
     std::memcpy(chunk.data(), images + done * kHdbRecordLength, n * kHdbRecordLength);
     for (size_t i = 0; i < n; ++i) CleanRecord(chunk.data() + i * kHdbRecordLength);
     chunk.back() = kDbfEof;
-    if (!file_.WriteAt(recordOffset(int64_t(header_.count) + 1), chunk.data(), chunk.size())) return false;
+    const uint32_t next = header_.count + uint32_t(n);
+    if (!commitHeader(header_.count, false, next)) return false;
+    if (!file_.WriteAt(HdbRecordOffset(int64_t(header_.count) + 1), chunk.data(), chunk.size())) return false;
     if (!file_.Sync()) return false;
     step(WriteStep::RecordWritten);
-    if (!commitHeader(header_.count + uint32_t(n), true)) return false;
+    if (!commitHeader(next, true)) return false;
     done += n;
   }
   return true;
@@ -131,7 +167,7 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
 QString HdbTable::journalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
-  if (!Writable() || !Record(recNo)) return false;
+  if (!Writable() || !Has(recNo)) return false;
   std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
   unsigned char* clean = j.data() + kJournalHead;
   std::memcpy(clean, image, kHdbRecordLength);
@@ -149,13 +185,21 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
     return false;
   journal.Close();
   step(WriteStep::JournalWritten);
-  if (!file_.WriteAt(recordOffset(recNo), clean, kHdbRecordLength)) return false;
+  if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
   if (!file_.Sync()) return false;
   if (!commitHeader(header_.count, true)) return false;
   return RemoveFile(journalPath());
 }
 
+bool HdbTable::rollBackAppend() {
+  const unsigned char eof = kDbfEof;
+  const int64_t end = HdbRecordOffset(int64_t(header_.count) + 1);
+  return file_.Truncate(end) && file_.WriteAt(end, &eof, 1) && file_.Sync() &&
+         commitHeader(header_.count, false, 0);
+}
+
 bool HdbTable::RecoverJournal() {
+  if (header_.pending != 0 && (!Writable() || !rollBackAppend())) return false;
   const QString jp = journalPath();
   if (!StatPath(jp).exists) return true;
   if (!Writable()) return false;
@@ -168,17 +212,17 @@ bool HdbTable::RecoverJournal() {
   const uint64_t hash = get32(j.data() + 16) | uint64_t(get32(j.data() + 20)) << 32;
   const int64_t recNo = get32(j.data() + 8);
   whole = whole && get32(j.data() + 12) == header_.identity && hash == Fnv1a(image, kHdbRecordLength) &&
-          Record(recNo) != nullptr;
+          Has(recNo);
   if (whole) {
-    if (!file_.WriteAt(recordOffset(recNo), image, kHdbRecordLength) || !file_.Sync()) return false;
+    if (!file_.WriteAt(HdbRecordOffset(recNo), image, kHdbRecordLength) || !file_.Sync()) return false;
     if (!commitHeader(header_.count, true)) return false;
   }
   return RemoveFile(jp);
 }
 
 bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
-  if (!Writable() || !Record(recNo) || offset < 0 || offset >= kHdbRecordLength) return false;
-  if (!file_.WriteAt(recordOffset(recNo) + offset, &value, 1)) return false;
+  if (!Writable() || !Has(recNo) || offset < 0 || offset >= kHdbRecordLength) return false;
+  if (!file_.WriteAt(HdbRecordOffset(recNo) + offset, &value, 1)) return false;
   if (!file_.Sync()) return false;
   return commitHeader(header_.count, offset == 0);
 }
@@ -187,13 +231,21 @@ bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
 
 bool HdbTable::Pack() {
   if (!Writable()) return false;
+  constexpr int64_t kRun = 4096;
+  std::vector<unsigned char> run(size_t(kRun) * kHdbRecordLength);
+  const int64_t count = header_.count;
   uint32_t kept = 0;
-  for (int64_t r = 1; r <= header_.count; ++r)
-    if (Record(r)[0] != '*') ++kept;
+  for (int64_t r = 1; r <= count; r += kRun) {
+    const int64_t n = std::min(kRun, count - r + 1);
+    if (!ReadRecords(r, n, run.data())) return false;
+    for (int64_t i = 0; i < n; ++i)
+      if (run[size_t(i) * kHdbRecordLength] != '*') ++kept;
+  }
   if (kept == header_.count) return true;
 
   HdbHeader next = header_;
   next.count = kept;
+  next.pending = 0;
   ++next.generation;
   const QString temp = path_ + ".pack";
   UnixFile out;
@@ -201,17 +253,19 @@ bool HdbTable::Pack() {
   const QByteArray head = BuildHdbHeader(next, TodayJst());
   ok = ok && out.WriteAt(0, head.constData(), head.size());
   std::vector<unsigned char> chunk;
-  chunk.reserve(size_t(4096) * kHdbRecordLength);
+  chunk.reserve(run.size() + 1);
   int64_t at = kHdbHeaderLength;
-  for (int64_t r = 1; ok && r <= header_.count + 1; ++r) {
-    const bool last = r == header_.count + 1;
-    if (!last && Record(r)[0] != '*') chunk.insert(chunk.end(), Record(r), Record(r) + kHdbRecordLength);
-    if (last) chunk.push_back(kDbfEof);
-    if (last || chunk.size() >= size_t(4096) * kHdbRecordLength) {
-      ok = out.WriteAt(at, chunk.data(), chunk.size());
-      at += int64_t(chunk.size());
-      chunk.clear();
+  for (int64_t r = 1; ok && r <= count; r += kRun) {
+    const int64_t n = std::min(kRun, count - r + 1);
+    ok = ReadRecords(r, n, run.data());
+    chunk.clear();
+    for (int64_t i = 0; ok && i < n; ++i) {
+      const unsigned char* rec = run.data() + size_t(i) * kHdbRecordLength;
+      if (rec[0] != '*') chunk.insert(chunk.end(), rec, rec + kHdbRecordLength);
     }
+    if (r + n > count) chunk.push_back(kDbfEof);
+    ok = ok && out.WriteAt(at, chunk.data(), chunk.size());
+    at += int64_t(chunk.size());
   }
   ok = ok && out.Sync();
   out.Close();
@@ -220,7 +274,7 @@ bool HdbTable::Pack() {
     return false;
   }
   const QString p = path_;
-  return Open(p) == TableStatus::Ok;
+  return Open(p, lock_) == TableStatus::Ok;
 }
 
 bool HdbTable::CreateEmpty(const QString& path) {

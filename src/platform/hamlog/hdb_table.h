@@ -1,9 +1,17 @@
 #pragma once
-// HAMLOG.HDB as a file: open and check it, map it for reading, and write it so that no write can
-// damage a QSO already stored.
+// HAMLOG.HDB as a file: open and check it, read it, and write it so that no write can damage a QSO
+// already stored.
 //
-// - Append: the record (and the end-of-file byte after it) is written and flushed first; only then the
-//   header's record count, so a write cut short leaves the old count and every earlier QSO readable.
+// - Reading: single records through a map of the counted records, copied out under a guard; runs of
+//   records with positioned reads. Either way a file cut short or replaced by another program under
+//   us gives a failed read, not a fault.
+// - The header's count must fit the file's length (header + count records + the end-of-file byte or
+//   not); a table where they disagree does not open (BadCount, Problem() names both counts): reading
+//   it would guess, and an append would overwrite records the count does not cover.
+// - Append: the header first notes the count to come ("pending"), flushed; then the records (and the
+//   end-of-file byte after them) are written and flushed; only then the header's record count. A write
+//   cut short leaves the old count, every earlier QSO readable and the pending note, by which the next
+//   writer (under the write lock, so the appender is known dead) cuts the unfinished records off.
 // - Overwrite of a stored record: the new image goes to a journal ("<stem>jnl": "OXJNL001", record
 //   number, database identity, FNV-1a of the image, the image) that is flushed before the record is
 //   written in place; the next open or write replays a whole journal and drops a torn one.
@@ -14,17 +22,20 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/index_file.h"
 #include "platform/hamlog/unix_file.h"
 
 namespace hamlog {
 
-enum class TableStatus { Ok, Missing, Foreign, Truncated, Failed };
+enum class TableStatus { Ok, Missing, Foreign, BadCount, Failed };
 
 class HdbTable {
  public:
-  TableStatus Open(const QString& path);
+  // `lock` (the database's, may be null) is waited for before a count that does not fit the length is
+  // taken for damage: a writer in another process may be between its steps.
+  TableStatus Open(const QString& path, DbLock* lock = nullptr);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
   const QString& Path() const { return path_; }
@@ -32,10 +43,16 @@ class HdbTable {
 
   uint32_t Count() const { return header_.count; }
   const HdbHeader& Header() const { return header_; }
-  // Follows what other processes did: a replaced file is reopened, a grown one mapped further.
+  // What is wrong with the table after BadCount, in words naming the counts.
+  const QString& Problem() const { return problem_; }
+  // Follows what other processes did: a replaced file is reopened, a new count taken.
   TableStatus Refresh();
-  // The record image (kHdbRecordLength bytes) or nullptr when the number is out of range.
-  const unsigned char* Record(int64_t recNo) const;
+  bool Has(int64_t recNo) const { return recNo >= 1 && recNo <= int64_t(header_.count); }
+  // Records first .. first + n - 1 (n x kHdbRecordLength bytes) into `out`; false when a number is out
+  // of range or the file no longer holds them. Safe from several threads at once.
+  bool ReadRecords(int64_t first, int64_t n, unsigned char* out) const;
+  bool ReadRecord(int64_t recNo, unsigned char* out) const;
+  FileStat FileNow() const { return file_.Stat(); }
   // The stamp its indexes carry while they agree with the table as it is now.
   IndexStamp Stamp() const;
 
@@ -48,7 +65,8 @@ class HdbTable {
   bool MarkDeleted(int64_t recNo);
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
-  // Replays or drops a journal left by an overwrite that was cut short.
+  // Under the write lock: replays or drops a journal left by an overwrite that was cut short, and cuts
+  // off the records of an append that was.
   bool RecoverJournal();
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
@@ -59,14 +77,19 @@ class HdbTable {
   static bool CreateEmpty(const QString& path);
 
  private:
-  bool commitHeader(uint32_t count, bool bumpGeneration);
+  bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0);
+  // Reads the header and checks its count against the length (waiting for the lock when they disagree).
+  TableStatus readHeader();
+  bool rollBackAppend();
   bool remap();
   QString journalPath() const;
 
   QString path_;
   UnixFile file_;
   FileMap map_;
+  DbLock* lock_ = nullptr;
   HdbHeader header_;
+  QString problem_;
 };
 
 // Every record image is written through this: NUL bytes become blanks and the flag is " ".

@@ -2,6 +2,8 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
+#include <vector>
 
 #include "platform/hamlog/master_file.h"
 #include "platform/paths.h"
@@ -14,10 +16,17 @@ QString CompanionPath(const QString& hdbPath, const QString& suffix) {
 
 bool BuildHdbIndex(const HdbTable& table, const IndexKind& kind, const QString& indexPath) {
   IndexEntries entries(kind.keyWidth);
-  entries.Reserve(table.Count());
-  for (int64_t r = 1; r <= table.Count(); ++r) {
-    const unsigned char* rec = table.Record(r);
-    if (rec[0] != '*') entries.Add(rec + kind.keyOffset, uint32_t(r));
+  const int64_t count = table.Count();
+  entries.Reserve(count);
+  constexpr int64_t kRun = 4096;
+  std::vector<unsigned char> run(size_t(kRun) * kHdbRecordLength);
+  for (int64_t r = 1; r <= count; r += kRun) {
+    const int64_t n = std::min(kRun, count - r + 1);
+    if (!table.ReadRecords(r, n, run.data())) return false;
+    for (int64_t i = 0; i < n; ++i) {
+      const unsigned char* rec = run.data() + size_t(i) * kHdbRecordLength;
+      if (rec[0] != '*') entries.Add(rec + kind.keyOffset, uint32_t(r + i));
+    }
   }
   return WriteIndex(indexPath, kind, entries, table.Stamp());
 }

@@ -1,6 +1,8 @@
 #include "platform/hamlog/unix_file.h"
 
 #include <fcntl.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace hamlog {
 
@@ -162,6 +166,48 @@ void FileMap::Unmap() {
   if (data_) ::munmap(data_, size_);
   data_ = nullptr;
   size_ = 0;
+}
+
+namespace {
+
+// Volatile: the handler reads it between the stores around the copy.
+thread_local sigjmp_buf* volatile activeGuard = nullptr;
+struct sigaction previousBusAction;
+
+void onBus(int, siginfo_t*, void*) {
+  if (sigjmp_buf* guard = activeGuard) {
+    activeGuard = nullptr;
+    siglongjmp(*guard, 1);
+  }
+  // A fault outside a guarded copy: the handler in place before ours takes the repeated fault.
+  sigaction(SIGBUS, &previousBusAction, nullptr);
+}
+
+void installBusGuard() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_sigaction = onBus;
+    sigemptyset(&action.sa_mask);
+    // Not blocked while it runs, so the jump out leaves the signal mask as it was.
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigaction(SIGBUS, &action, &previousBusAction);
+  });
+}
+
+}  // namespace
+
+bool GuardedCopy(void* to, const void* from, size_t count) {
+  installBusGuard();
+  sigjmp_buf env;
+  if (sigsetjmp(env, 0) != 0) return false;
+  activeGuard = &env;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  std::memcpy(to, from, count);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  activeGuard = nullptr;
+  return true;
 }
 
 bool ReplaceFile(const QString& from, const QString& to) {

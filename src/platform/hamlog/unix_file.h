@@ -81,6 +81,10 @@ class FileMap {
   int fd_ = -1;
 };
 
+// Copies bytes out of a FileMap; false instead of a fault (SIGBUS) when the file was cut short under
+// the map by another program.
+bool GuardedCopy(void* to, const void* from, size_t count);
+
 // rename(2) of `from` over `to`, then fsync of the folder so the new name survives a crash.
 bool ReplaceFile(const QString& from, const QString& to);
 bool RemoveFile(const QString& path);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +25,8 @@
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigPortState.h"
@@ -101,14 +104,21 @@ TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
   EXPECT_EQ(RigPortState.TransverterOn, "0");
   EXPECT_FALSE(s.Check9.isHidden());
   EXPECT_TRUE(s.RigSel.Visible());
-  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://jcv-spot.example.jp/");
   EXPECT_EQ(SheetTally.CurrentAreaLabel, "　全　国　");
   UnloadForm<CWSHEET>();
 
-  WriteIni("JCcfg", "JCspotURL", "https://JCV-SPOT.example.jp/spot");
+  // An address copied from Windows is kept; plain HTTP becomes HTTPS of the same host.
+  WriteIni("JCcfg", "JCspotURL", "http://spot.example.org/cw?x=1");
   WriteIni("RIG_CON_CFG", "USE_TRV", "Yes");
   log.Prepare();
-  EXPECT_EQ(sheet().SpotUrl, "https://JCV-SPOT.example.jp/spot");
+  EXPECT_EQ(sheet().SpotUrl, "https://spot.example.org/cw?x=1");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "https://spot.example.org/cw?x=1");
+  UnloadForm<CWSHEET>();
+  WriteIni("JCcfg", "JCspotURL", "");  // nothing stored: nothing made up
+  log.Prepare();
+  EXPECT_EQ(sheet().SpotUrl, "");
+  EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "");
   EXPECT_EQ(sheet().Check8.Value(), 1);
   EXPECT_EQ(RigPortState.TransverterOn, "1");
 }
@@ -235,6 +245,20 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.MST/QTH data READ ERROR");
+
+  // HAMLOG.HDB cut short by another program while the sheet reads it: said as such, no crash, the
+  // previous work file kept.
+  log.Prepare();
+  const QByteArray before = log.home.read("DMYDBS.DAT");
+  static QString hdb;
+  hdb = log.Hdb();
+  HdbScan::afterBeginForTest = [] { QFile(hdb).resize(hamlog::HdbRecordOffset(2)); };
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  HdbScan::afterBeginForTest = nullptr;
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB was changed while it was being read");
+  EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
 }
 
 TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {

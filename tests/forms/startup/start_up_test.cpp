@@ -1,4 +1,5 @@
 #include <QDateTime>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -212,8 +213,12 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   first.unlock();
 
   MsgBoxResponder none;
+  QCoreApplication::setApplicationVersion(QString());
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
+  // The version every window shows (the sheet's version box reads it), as the title gives it.
+  EXPECT_EQ(QCoreApplication::applicationVersion(), "5.0.0");
+  EXPECT_EQ(LoadedForm<ORBTOP>()->windowTitle(), "ORBEX5    Ver 5.00");
 }
 
 TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {

@@ -1,0 +1,184 @@
+// A log file that changes under the library, or whose header count does not fit its length.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cstring>
+#include <vector>
+
+#include "hamlog_fixture.h"
+#include "platform/hamlog/hdb_layout.h"
+
+namespace {
+
+using hamlog::kHdbRecordLength;
+
+constexpr int64_t endOf(int64_t records) { return hamlog::HdbRecordOffset(records + 1); }
+
+// The header's record count := count, in place.
+void setHeaderCount(const QString& path, uint32_t count) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  unsigned char le[4];
+  for (int i = 0; i < 4; ++i) le[i] = (count >> (8 * i)) & 0xFF;
+  ASSERT_TRUE(f.seek(4));
+  ASSERT_EQ(f.write(reinterpret_cast<const char*>(le), 4), 4);
+}
+
+void cutTo(const QString& path, int64_t size) { ASSERT_EQ(::truncate(QFile::encodeName(path), size), 0); }
+
+QString scannedPath;
+
+class HamlogGuard : public HamlogFolder {
+ protected:
+  void SetUp() override {
+    HamlogFolder::SetUp();
+    AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}, {"JA1DDD", "1104"}});
+    scannedPath = Db();
+  }
+  void TearDown() override {
+    HdbScan::afterBeginForTest = nullptr;
+    HamlogFolder::TearDown();
+  }
+};
+
+TEST_F(HamlogGuard, AFileCutShortUnderAnOpenDatabaseGivesChangedNeverAFault) {
+  AddQsos(std::vector<TestQso>(16, TestQso("JA1XYZ")));  // 20 records: pages beyond the first
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(THW_read(thw_, 20, 3), 0);
+  cutTo(Db(), endOf(1));
+  EXPECT_EQ(THW_read(thw_, 20, 3), HAMLOG_CHANGED);  // beyond the file's last page
+  EXPECT_EQ(THW_read(thw_, 4, 3), HAMLOG_CHANGED);   // in its last page, past its end
+  EXPECT_EQ(THW_read(thw_, 2, 3), HAMLOG_CHANGED);
+  EXPECT_EQ(THW_read(thw_, 1, 3), 0);
+  EXPECT_EQ(Field(1, 0), "JA1AAA");
+  Close();
+}
+
+TEST_F(HamlogGuard, AScanReadsTheRecordsAsStoredAndNoticesAFileCutShortDuringIt) {
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(Vdbf_delete(thw_, 2), 0);
+  HdbScan scan;
+  ASSERT_EQ(scan.Begin(), 0);
+  ASSERT_EQ(scan.Count(), 4);
+  std::vector<unsigned char> images(4 * kHdbRecordLength);
+  ASSERT_EQ(scan.Read(1, 4, images.data()), 0);
+  EXPECT_EQ(images[kHdbRecordLength], '*');  // the deleted one, flag and all
+  EXPECT_EQ(std::memcmp(images.data() + 3 * kHdbRecordLength + 1, "JA1DDD", 6), 0);
+  EXPECT_EQ(scan.End(), 0);
+
+  HdbScan::afterBeginForTest = [] { cutTo(scannedPath, endOf(2)); };
+  ASSERT_EQ(scan.Begin(), 0);
+  EXPECT_EQ(scan.Read(1, 2, images.data()), 0);
+  EXPECT_EQ(scan.Read(3, 2, images.data()), HAMLOG_CHANGED);
+  EXPECT_EQ(scan.End(), HAMLOG_CHANGED);
+  Close();
+}
+
+TEST_F(HamlogGuard, AScanNoticesAFileReplacedOrWrittenDuringIt) {
+  WriteFile(Path("copy.HDB"), ReadFile(Db()));
+  ASSERT_EQ(Open(), 0);
+  HdbScan scan;
+  HdbScan::afterBeginForTest = [] {
+    const QString copy = scannedPath.left(scannedPath.size() - 10) + "copy.HDB";
+    ASSERT_EQ(::rename(QFile::encodeName(copy).constData(), QFile::encodeName(scannedPath).constData()), 0);
+  };
+  ASSERT_EQ(scan.Begin(), 0);
+  std::vector<unsigned char> images(4 * kHdbRecordLength);
+  EXPECT_EQ(scan.Read(1, 4, images.data()), 0);  // the file first opened, still whole
+  EXPECT_EQ(scan.End(), HAMLOG_CHANGED);
+  Close();
+
+  // Another process appending during the pass: size and time move.
+  ASSERT_EQ(Open(), 0);
+  HdbScan::afterBeginForTest = [] {
+    QFile f(scannedPath);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QByteArray(kHdbRecordLength, ' '));
+  };
+  ASSERT_EQ(scan.Begin(), 0);
+  EXPECT_EQ(scan.End(), HAMLOG_CHANGED);
+  Close();
+}
+
+TEST_F(HamlogGuard, AHeaderCountingFewerRecordsThanTheFileHoldsIsRefusedBeforeAnyWrite) {
+  setHeaderCount(Db(), 2);
+  const QByteArray before = ReadFile(Db());
+  EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
+  EXPECT_EQ(HamlogProblem(), "HAMLOG.HDB: its header counts 2 records, but its length (" +
+                                 QString::number(endOf(4) + 1) + " bytes) holds 4");
+  FillQso(thw_, {"JA1NEW"});
+  int32_t confirm = 0;
+  EXPECT_NE(THW_append(thw_, 16, confirm), 0);
+  EXPECT_EQ(ReadFile(Db()), before);  // the records the count hides are not overwritten
+  int32_t h = 0;
+  EXPECT_EQ(dbf_open(Db(), h), HAMLOG_BAD_COUNT);
+}
+
+TEST_F(HamlogGuard, AHeaderCountingMoreRecordsThanTheFileHoldsIsRefused) {
+  setHeaderCount(Db(), 6);
+  EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
+  EXPECT_TRUE(HamlogProblem().contains("counts 6 records")) << HamlogProblem().toStdString();
+  EXPECT_TRUE(HamlogProblem().contains("holds 4")) << HamlogProblem().toStdString();
+  // A count that only fits when a size is taken modulo 2^32, or that no 32-bit record number reaches.
+  for (uint32_t count : {0xFFFFFFFFu, 0x80000001u, 4u + 5308983u}) {
+    setHeaderCount(Db(), count);
+    EXPECT_EQ(Open(), HAMLOG_BAD_COUNT) << count;
+    EXPECT_TRUE(HamlogProblem().contains(QString("counts %1 records").arg(count)))
+        << HamlogProblem().toStdString();
+  }
+  // Repaired, it opens again.
+  setHeaderCount(Db(), 4);
+  EXPECT_EQ(Open(), 0);
+  EXPECT_EQ(HamlogProblem(), "");
+  Close();
+}
+
+TEST_F(HamlogGuard, ALengthThatIsNotWholeRecordsIsRefused) {
+  const QByteArray whole = ReadFile(Db());
+  WriteFile(Db(), whole + QByteArray(100, ' '));
+  EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
+  // The end-of-file byte may be there or not.
+  WriteFile(Db(), whole.left(int(endOf(4))));
+  EXPECT_EQ(Open(), 0);
+  EXPECT_EQ(Vdbf_rcount(thw_), 4);
+  Close();
+}
+
+TEST_F(HamlogGuard, ACountDamagedWhileOpenIsReportedByTheNextWrite) {
+  ASSERT_EQ(Open(), 0);
+  setHeaderCount(Db(), 3);
+  FillQso(thw_, {"JA1NEW"});
+  int32_t confirm = 0;
+  EXPECT_EQ(THW_append(thw_, 16, confirm), HAMLOG_BAD_COUNT);
+  EXPECT_TRUE(HamlogProblem().contains("counts 3 records"));
+  Close();
+}
+
+}  // namespace
+
+namespace {
+
+// An append that died between its steps: the header notes the count to come, the records are half there.
+TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter) {
+  QByteArray bytes = ReadFile(Db());
+  bytes.chop(1);                                  // the end-of-file byte
+  bytes += QByteArray(kHdbRecordLength + 300, 'X');  // one record whole, one torn
+  const uint32_t pending = 6;
+  for (int i = 0; i < 4; ++i) bytes[24 + i] = char((pending >> (8 * i)) & 0xFF);
+  WriteFile(Db(), bytes);
+
+  int32_t h = 0;
+  ASSERT_EQ(dbf_open(Db(), h), 0);  // a reader takes the committed count
+  EXPECT_EQ(dbf_rcount(h), 4);
+  dbf_close(h);
+  ASSERT_EQ(Open(), 0);  // a writer cuts the unfinished records off
+  EXPECT_EQ(Vdbf_rcount(thw_), 4);
+  Close();
+  EXPECT_EQ(QFile(Db()).size(), endOf(4) + 1);
+  AddQsos({{"JA1EEE"}});
+  EXPECT_EQ(Field(5, 0), "JA1EEE");
+  EXPECT_EQ(QFile(Db()).size(), endOf(5) + 1);
+}
+
+}  // namespace
