@@ -323,6 +323,7 @@ TEST_F(EqslExport, AnEntryExportThatFailsStartsNothingAndSaysWhichRecord) {
 }
 
 TEST_F(EqslExport, TheServiceSitesOpenFromTheirShortcuts) {
+  home.write("QSOBANK.url", "[InternetShortcut]\r\nURL=http://www.qsobank.com/user/\r\n");
   GoToServiceSite("QSOBANK.url");
   GoToServiceSite("eQSLcchomepage.url");
   EXPECT_EQ(shell.opened(), QStringList({"http://www.qsobank.com/user/", "http://www.eqsl.cc/jp/index.cfm"}));
