@@ -15,6 +15,7 @@
 
 #include "awards/BandTotalsTable.h"
 #include "awards/LeagueStationCheck.h"
+#include "bench_main.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -32,52 +33,14 @@
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
+#include "synthetic_log.h"
 
 namespace {
-
-QTemporaryDir& root() {
-  static QTemporaryDir dir;
-  return dir;
-}
-
-QString logFolder(int64_t qsos) {
-  static std::map<int64_t, QString> made;
-  auto it = made.find(qsos);
-  if (it != made.end()) return it->second;
-  const QString dir = root().filePath(QString("log%1").arg(qsos));
-  QDir().mkpath(dir);
-  hamlogdb::Create(dir);
-  hamlogdb::LoadMaster(dir, QString(ORBEX_DATA_DIR) + "/master.csv");
-  hamlogdb::Generate(dir, qsos, 20240607);
-  made[qsos] = dir;
-  return dir;
-}
-
-void prepare(const QString& dir) {
-  const QString home = root().filePath("home");
-  QDir().mkpath(home);
-  qputenv("ORBEX_HOME", home.toLocal8Bit());
-  Settings = {};
-  Settings.DataFolder = home;
-  Settings.QslReceivedMarks[0] = "*";
-  Settings.QslReceivedMarks[1] = "E";
-  ReadConditions = {};
-  StartFlags = {};
-  Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
-  Hamlog.HamlogClosed = 1;
-  Hamlog.HdbRecordCount = CountHdbRecords();
-  MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
-  MasterList.MasterRecLen = 56;
-  MasterList.MasterHeaderLen = 235;
-  MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
-  ApplyBandSetLayout();
-  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
-}
 
 // The sheet's tally of the log, as the totals window finds it.
 void tallyOf(int64_t qsos) {
   static int64_t done = -1;
-  prepare(logFolder(qsos));
+  PrepareSyntheticLog(SyntheticLogFolder(qsos));
   if (done == qsos) return;
   SheetTally = {};
   BandTotals = {};
@@ -137,7 +100,7 @@ void writeStationList(int count) {
 }
 
 void BM_LeagueStationCheck(benchmark::State& state) {
-  prepare(logFolder(state.range(0)));
+  PrepareSyntheticLog(SyntheticLogFolder(state.range(0)));
   writeStationList(1000);
   SetMsgBoxHook([](const MsgBoxCall&) { return MsgBoxAnswer{}; });
   SetShellHook([](const ShellCall&) { return int64_t(kShellDone); });
@@ -150,11 +113,4 @@ BENCHMARK(BM_LeagueStationCheck)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -4,6 +4,8 @@
 // the window's events keep running: "event_gap_ms" is the longest pause between two 5 ms timer ticks.
 #include <benchmark/benchmark.h>
 
+#include "bench_main.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -35,9 +37,7 @@ void Polls(benchmark::State& state, Link& link) {
   QElapsedTimer sinceTick;
   qint64 longest = 0;
   QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&] {
-    longest = std::max(longest, sinceTick.restart());
-  });
+  QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
   ticker.start(5);
   sinceTick.start();
   for (auto _ : state) RigPoll();
@@ -68,11 +68,4 @@ BENCHMARK(BM_SilentRigPoll)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -4,6 +4,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="${ORBEX_BUILD_DIR:-$ROOT/build}"
+ASAN_BUILD="${ORBEX_ASAN_BUILD_DIR:-$ROOT/build-asan}"
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config
@@ -31,4 +32,11 @@ orbex_install_missing() {
 orbex_build() {
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$BUILD" --parallel "$(nproc)"
+}
+
+# The tests' second build: AddressSanitizer and UBSan, lightly optimised, without the benches.
+orbex_build_sanitized() {
+  cmake -S "$ROOT" -B "$ASAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBEX_SANITIZE=ON \
+    -DORBEX_BENCHES=OFF >/dev/null
+  cmake --build "$ASAN_BUILD" --parallel "$(nproc)"
 }

@@ -13,6 +13,9 @@
 #include "forms/startup/OrbexTips.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "platform/vbstrings.h"
 
 namespace {
 
@@ -21,15 +24,36 @@ std::unique_ptr<QLockFile>& programLock() {
   return lock;
 }
 
+// Why the program folder cannot be used, with the system's reason.
+QString programFolderText() {
+  const QString folder = ProgramFolder();
+  QString why;
+  const QString probe = JoinPath(folder, "ORBEX5.probe");
+  if (AtomicWriteFile(probe, "x", &why)) {
+    Kill(probe);
+    why.clear();
+  }
+  return "プログラムフォルダー" + vbCrLf + folder + vbCrLf + "にファイルを作れないので起動できません" +
+         (why.isEmpty() ? QString() : " (" + why + ")") + "。" + vbCrLf +
+         "読み取り専用でないか、ディスクに空きがあるかを確認下さい。";
+}
+
 }  // namespace
 
-bool StartProgram() {
+bool StartProgram(int* exitCode) {
+  if (exitCode) *exitCode = 0;
   auto lock = std::make_unique<QLockFile>(JoinPath(ProgramFolder(), "ORBEX5.lock"));
   // A running copy keeps the system's lock on the file, so it is never taken over. A file left by a copy
   // that crashed is taken over once it is older than the stale time, even when it names another host
   // (a renamed machine, a container, a shared folder), which a process check alone would never clear.
   lock->setStaleLockTime(30'000);
-  if (!lock->tryLock(0)) return false;
+  if (!lock->tryLock(0)) {
+    if (lock->error() == QLockFile::LockFailedError) return false;  // another copy runs
+    // The folder takes no file: settings and work files could not be kept either.
+    if (exitCode) *exitCode = 1;
+    MsgBox(programFolderText(), vbOKOnly | vbCritical, "ORBEX5");
+    return false;
+  }
   programLock() = std::move(lock);
 
   QCoreApplication::setApplicationVersion(ProgramVersionText());

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("ORBEX5");
   EndProgramWhenAllUnloaded(true);
-  if (!StartProgram()) return 0;
+  if (int code = 0; !StartProgram(&code)) return code;
   const int result = app.exec();
   ReleaseProgramLock();
   return result;

@@ -1,5 +1,7 @@
 #include "core/BandLayout.h"
 
+#include <algorithm>
+
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/ui/flexgrid_model.h"
@@ -91,12 +93,12 @@ namespace {
 void readKind(const char* key, QString& text, int32_t& number, QStringList* failures) {
   text = ReadIniOr("DISPCG_ITEM", key, "1");
   if (!failures) {
-    number = static_cast<int32_t>(VbVal(text));
+    // Clamped first: a damaged value far beyond 32 bits has no whole-number value.
+    number = static_cast<int32_t>(std::clamp(VbVal(text), -2e9, 2e9));
     return;
   }
-  const std::optional<int32_t> n = WholeNumber(text);
-  if (!n) *failures << QString("[%1] %2=%3").arg("DISPCG_ITEM", key, text);
-  number = n.value_or(1);
+  // A box is ticked ("1") or not ("0").
+  number = StoredNumber("DISPCG_ITEM", key, text, 1, 0, 1, *failures);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "core/DesignatedCities.h"
 
 #include <QStringList>
-#include <optional>
 
 #include "platform/paths.h"
 #include "platform/ui/doevents.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 
 DesignatedCityDefState DesignatedCityDef;
@@ -21,13 +21,6 @@ QString trimBlanks(const QString& s) {
 }
 
 bool isComment(const QString& line) { return trimBlanks(line).startsWith(u'#'); }
-
-std::optional<int32_t> wholeNumber(const QString& text) {
-  bool ok = false;
-  const int32_t n = text.toInt(&ok);
-  if (!ok) return std::nullopt;
-  return n;
-}
 
 QString definitionPath() { return JoinPath(ProgramFolder(), QString::fromUtf8(kDesignatedCityFile)); }
 
@@ -56,12 +49,21 @@ int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine) {
 
   std::vector<DesignatedCity> cities;
   cities.reserve(dataLines.size());
-  for (const QString& line : dataLines) {
+  for (qsizetype k = 0; k < dataLines.size(); ++k) {
+    const QString& line = dataLines[k];
     const qsizetype p1 = line.indexOf(u',');
     const qsizetype p2 = line.indexOf(u',', p1 + 1);
-    const std::optional<int32_t> date = wholeNumber(trimBlanks(line.mid(p2 + 1)));
-    if (!date) return 0;
-    cities.push_back({line.left(p1), trimBlanks(line.mid(p1 + 1, p2 - p1 - 1)), *date});
+    const QString code = trimBlanks(line.mid(p1 + 1, p2 - p1 - 1));
+    const QString dateText = trimBlanks(line.mid(p2 + 1));
+    bool number = false;
+    dateText.toInt(&number);
+    if (!number) return 0;
+    // A line cut short ("神戸市,2701,19") would otherwise count as a date in the year 19.
+    if (code.isEmpty() || !IsEightDigitDate(dateText)) {
+      badDefinitionLine = static_cast<int32_t>(k + 1);
+      return -1;
+    }
+    cities.push_back({line.left(p1), code, dateText.toInt()});
   }
 
   DesignatedCityDef.DesignatedCities = std::move(cities);

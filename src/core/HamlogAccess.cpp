@@ -10,6 +10,7 @@
 
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
@@ -124,7 +125,7 @@ int32_t takeBasic(int32_t depth, bool report) {
   }
   if (depth == 3) return 0;
   TakeQsoCode();
-  take(9, Qso.GridLocator);
+  TakeQsoGrid();
   TakeQsoQsl();
   return 0;
 }
@@ -151,13 +152,34 @@ void HamlogCloseDb(int32_t flag) {
   Hamlog.HamlogClosed = 1;
 }
 
+QString HamlogOpenFailureText(int32_t result) {
+  const QString path = Hamlog.HamlogDbPath;
+  switch (result) {
+    case HAMLOG_IN_USE:
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます");
+    case HAMLOG_MISSING:
+      return QStringLiteral("HAMLOG.HDB が見つかりません\r\n") + path;
+    case HAMLOG_FOREIGN:
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
+             QStringLiteral("\r\nHAMLOG のデータファイルではないか、壊れているか途中で切れています。");
+    case HAMLOG_IO_ERROR:
+    case HAMLOG_READ_ONLY:
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
+             QStringLiteral(
+                 "\r\nファイルが読めないか、HAMLOG のフォルダーに書き込めません"
+                 " (読み取り専用、空きがない、ロックファイルが作れない)。");
+    default:
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\nエラー番号 ") +
+             QString::number(result);
+  }
+}
+
 int32_t CountHdbRecords() {
   Hamlog.LastResult = dbf_open(Hamlog.HamlogDbPath, Hamlog.DbfHandle);
   if (Hamlog.LastResult != 0) {
     dbf_close(Hamlog.DbfHandle);
-    MsgBox(Hamlog.LastResult == HAMLOG_BAD_COUNT
-               ? HamlogProblem()
-               : QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+    MsgBox(Hamlog.LastResult == HAMLOG_BAD_COUNT ? HamlogProblem()
+                                                 : HamlogOpenFailureText(Hamlog.LastResult));
     return 0;
   }
   const int32_t n = dbf_rcount(Hamlog.DbfHandle);
@@ -272,6 +294,8 @@ void TakeQsoCode() {
   Qso.QsoCode = Qso.CodeFixed.trimmed();
 }
 
+void TakeQsoGrid() { take(9, Qso.GridLocator); }
+
 void TakeQsoQsl() { takeQsl(false); }
 
 int32_t ReadQsoFull(int32_t recNo) {
@@ -321,7 +345,8 @@ QString GetHamlogVersion() {
 int32_t ReadHdbFieldLengths(const QString& path) {
   VbFile f(path, VbMode::Binary, 0, VbAccess::Read);
   if (!f.IsOpen()) {
-    MsgBox(QString::fromUtf8("HAMLOGが使用中ではありませんか？"));
+    MsgBox(IsFile(path) ? QStringLiteral("HAMLOGが使用中ではありませんか？")
+                        : HamlogOpenFailureText(HAMLOG_MISSING));
     return 0;
   }
   Hamlog.HdbFieldLengths.fill(0);

@@ -40,6 +40,10 @@ int32_t HamlogOpenDb();
 void HamlogCloseDb(int32_t flag);
 // Number of records, 0 after its message when the log cannot be counted.
 int32_t CountHdbRecords();
+// Why HAMLOG.HDB (Hamlog.HamlogDbPath) did not open, for the operator, from the library's result: a
+// log held by another program, a missing file, a file that is no log or is cut short, a folder that
+// takes no lock file.
+QString HamlogOpenFailureText(int32_t result);
 
 // The readers put the fields into Qso (core/QsoFields.h). 0 = read, 1 = failed (after a message when
 // the record could not be read), kQsoDeleted = the record is marked deleted (not yet packed away): no
@@ -77,6 +81,7 @@ void TakeQsoDate();
 void TakeQsoMode();
 void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
 void TakeQsoCode();
+void TakeQsoGrid();
 void TakeQsoQsl();   // via and received mark
 void ClearQsoFieldBuffers();
 

@@ -5,6 +5,7 @@
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/master_file.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -96,6 +97,36 @@ int32_t sortAndLoad(const QString& workPath) {
   return n;
 }
 
+// What is wrong with a code master of 56-byte records, for the operator; empty when it is whole. A cut
+// or garbled master would give a sheet with part of the codes and no word about it.
+QString masterFileProblem(const QByteArray& master) {
+  constexpr int len = hamlog::kMasterRecordLength;
+  constexpr int head = hamlog::kMasterFirstRecord;
+  const qsizetype size = master.size();
+  if (size < head) return QString("%1 バイトしかなく、見出しの途中で切れています。").arg(size);
+  if ((size - head) % len != 0)
+    return QString("長さ %1 バイトがレコード長 %2 に合わず、途中で切れています。").arg(size).arg(len);
+  const qsizetype records = (size - head) / len;
+  if (hamlog::HasMasterHeader(master)) {
+    const std::optional<hamlog::MasterHeader> header = hamlog::ParseMasterHeader(master, size);
+    if (!header)
+      return QStringLiteral("見出しが壊れているか、見出しのレコード数よりファイルが短くなっています。");
+    if (header->count != records)
+      return QString("見出しのレコード数 %1 とファイルのレコード数 %2 が合いません。")
+          .arg(header->count)
+          .arg(records);
+  }
+  for (qsizetype k = 0; k < records; ++k) {
+    const QByteArrayView rec = QByteArrayView(master).sliced(head + k * len, len);
+    bool plain = true;
+    for (char c : rec.first(6)) plain = plain && (c == '\0' || (c >= 0x20 && c < 0x7F));
+    QByteArray name = rec.sliced(6, 34).toByteArray();
+    name.replace('\0', ' ');
+    if (!plain || !IsValidAnsi(name)) return QString("レコード %1 が壊れています。").arg(k + 1);
+  }
+  return {};
+}
+
 }  // namespace
 
 MasterRecord ParseMasterRecord(QByteArrayView bytes) {
@@ -112,9 +143,14 @@ MasterRecord ParseMasterRecord(QByteArrayView bytes) {
 
 int32_t LoadMasterList(int32_t recordLength) {
   QByteArray master;
+  MasterList.LoadProblem.clear();
   const QString workPath = JoinPath(ProgramFolder(), "DMYMST.dat");
   VbFile out(workPath, VbMode::Output);
   if (!ReadWholeFile(MasterList.MasterFilePath, master) || !out.IsOpen() || recordLength <= 0) return 0;
+  if (recordLength == hamlog::kMasterRecordLength) {
+    MasterList.LoadProblem = masterFileProblem(master);
+    if (!MasterList.LoadProblem.isEmpty()) return 0;
+  }
 
   int32_t recordsRead = 0;
   for (int64_t k = 1;; ++k) {

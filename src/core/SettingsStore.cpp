@@ -9,8 +9,16 @@
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 
 QString IniFilePath() { return JoinPath(ProgramFolder(), "ORBEX5.INI"); }
+
+QString IniForeignEncoding() {
+  QByteArray bytes;
+  if (!ReadWholeFile(IniFilePath(), bytes)) return {};
+  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  return LooksLikeUtf8(bytes) ? QStringLiteral("UTF-8") : QString();
+}
 
 void ReadIni(const QString& section, const QString& key, QString& value) {
   const QString v = GetPrivateProfileString(section, key, section, IniFilePath());
@@ -44,9 +52,20 @@ bool WriteIni(const QString& section, const QString& key, const QString& value) 
 
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      QStringList& failures) {
-  if (const std::optional<int32_t> n = WholeNumber(text)) return *n;
+  return StoredNumber(section, key, text, fallback, INT32_MIN, INT32_MAX, failures);
+}
+
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     int32_t least, int32_t most, QStringList& failures) {
+  if (const std::optional<int32_t> n = WholeNumber(text); n && *n >= least && *n <= most) return *n;
   failures << QString("[%1] %2=%3").arg(section, key, text);
   return fallback;
+}
+
+void ReportUnusableSettings(QStringList& failures) {
+  if (failures.isEmpty()) return;
+  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures.join(vbCrLf));
+  failures.clear();
 }
 
 int32_t FileExists(const QString& path) { return IsFile(path) ? 1 : 0; }

@@ -17,6 +17,11 @@ inline constexpr int kIniValueLimit = 127;
 // Full path of ORBEX5.INI.
 QString IniFilePath();
 
+// The encoding ORBEX5.INI was saved in when it is not Windows-31J ("UTF-8", "UTF-16LE", ...): its
+// Japanese values would read garbled and a rewrite would mix two encodings. Empty when it is fine or
+// missing.
+QString IniForeignEncoding();
+
 // Reads `key` of `section`; a missing key (or section or file) gives the section name, a stored empty
 // value gives "". Values are cut to 127 bytes, never inside a character.
 void ReadIni(const QString& section, const QString& key, QString& value);
@@ -33,6 +38,13 @@ bool WriteIni(const QString& section, const QString& key, const QString& value);
 // value is named and its default taken, the file left as it is.
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      QStringList& failures);
+// The same for a number that must lie in [least, most]: a value outside is unusable as well.
+int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                     int32_t least, int32_t most, QStringList& failures);
+
+// Shows the operator the settings that could not be used ("[SECTION] key=value" each) and that their
+// defaults were taken; empties the list. Nothing when it is empty.
+void ReportUnusableSettings(QStringList& failures);
 
 // 1 when a file (not a folder) exists at the path, 0 otherwise.
 int32_t FileExists(const QString& path);

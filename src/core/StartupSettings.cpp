@@ -10,6 +10,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/paths.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 
 namespace {
@@ -54,7 +55,9 @@ void readHamlogAndConditions(StartupReading& r) {
   s.QslSendMark = ReadIniOr("ORB", "QSLSendMark", "");
   s.QslProgramSet = QslProgramSetOf(s.QslProgramPath);
   s.ModeCount = ReadIniOr("ORB", "MODEC", "0");
-  const int32_t modeCount = StoredNumber("ORB", "MODEC", s.ModeCount, 0, r.Failures);
+  const qsizetype failuresBefore = r.Failures.size();
+  const int32_t modeCount = StoredNumber("ORB", "MODEC", s.ModeCount, 0, 0, kModeCountLimit, r.Failures);
+  if (r.Failures.size() > failuresBefore) s.ModeCount = "0";  // the list is edited from this count
 
   std::array<std::optional<QString>, 5> kinds;
   for (int i = 0; i < 5; ++i) {
@@ -71,6 +74,11 @@ void readHamlogAndConditions(StartupReading& r) {
     r.Boxes.ModeListText = r.Boxes.ModeBox;
   }
   QString start = ReadIniOr("LASTCONDX", "STARTdate", "");
+  if (start.size() == 8 && !IsEightDigitDate(start)) {
+    // Eight characters but no date: every QSO would compare outside the period.
+    r.Failures << "[LASTCONDX] STARTdate=" + start;
+    start.clear();
+  }
   if (start.size() != 8) start = "19520729";
   ReadConditions.StartDate = start;
   r.Boxes.StartDateBox = start;
@@ -205,7 +213,9 @@ StartupReading ReadStartupSettings() {
   r.MyCallMissing = !call;
   s.MyCall = call.value_or(QString());
   const QString wanted = ReadIniOr("ORB", "WNTP", "1");
-  s.WantedListType = wanted == "0" ? "1" : wanted;
+  // "1" text, "2" listening list, "3" CSV; "0" is an old way of saying "1".
+  const int32_t listType = StoredNumber("ORB", "WNTP", wanted, 1, 0, 3, r.Failures);
+  s.WantedListType = listType == 0 ? "1" : QString::number(listType);
 
   const std::optional<QString> exe = ReadIniKey("ORB", "HAMLOGexePOS");
   if (!exe || !exe->toUpper().contains("W.EXE")) {

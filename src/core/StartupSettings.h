@@ -67,5 +67,8 @@ void WriteInternetShortcuts();
 // answer read as a decimal number, divided by 100, rounded half to even. Digits A-F give nothing.
 std::optional<int32_t> ThdllVersionNumber(int32_t raw);
 
+// Most stored modes ([ORB] MODEC) the start-up reads; a larger count is taken for a damaged value.
+inline constexpr int32_t kModeCountLimit = 999;
+
 // Addresses the start-up writes and restores.
 inline constexpr char kAwardEntryPageUrl[] = "https://www.jarl.org/page/award/AwardEntry.aspx";

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cstring>
 
 namespace {
 
@@ -106,4 +107,63 @@ QByteArray FixedAnsi(const QString& text, int width) {
   QByteArray b = CutAnsiBytes(ToAnsi(text), width);
   if (b.size() < width) b.append(width - b.size(), ' ');
   return b;
+}
+
+bool IsValidAnsi(QByteArrayView bytes) {
+  qsizetype i = 0;
+  const qsizetype n = bytes.size();
+  while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+  if (i == n) return true;
+  QStringDecoder& d = decoder();
+  d.resetState();
+  const QString text = d.decode(bytes.sliced(i));
+  return !d.hasError() && !text.contains(QChar::ReplacementCharacter) && !text.contains(QChar(0x1A));
+}
+
+bool LooksLikeUtf8(QByteArrayView bytes) {
+  bool wide = false;
+  const qsizetype n = bytes.size();
+  for (qsizetype i = 0; i < n;) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    int more;
+    char32_t cp;
+    if (b >= 0xC2 && b <= 0xDF) {
+      more = 1, cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      more = 2, cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      more = 3, cp = b & 0x07;
+    } else {
+      return false;
+    }
+    for (int k = 1; k <= more; ++k) {
+      if (i + k >= n) return false;
+      const auto c = static_cast<unsigned char>(bytes[i + k]);
+      if ((c & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if (more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return false;
+    if (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) return false;
+    wide = true;
+    i += more + 1;
+  }
+  return wide;
+}
+
+QString ByteOrderMark(QByteArrayView bytes, int* size) {
+  auto starts = [&](const char* mark, int len) {
+    if (bytes.size() < len || memcmp(bytes.data(), mark, len) != 0) return false;
+    if (size) *size = len;
+    return true;
+  };
+  if (size) *size = 0;
+  if (starts("\xEF\xBB\xBF", 3)) return QStringLiteral("UTF-8");
+  if (starts("\xFF\xFE", 2)) return QStringLiteral("UTF-16LE");
+  if (starts("\xFE\xFF", 2)) return QStringLiteral("UTF-16BE");
+  return {};
 }

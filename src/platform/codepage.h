@@ -32,3 +32,14 @@ QString CutToAnsiBytes(const QString& text, int limit);
 
 // The text as exactly `width` ANSI bytes: cut (never mid-character) and padded with blanks.
 QByteArray FixedAnsi(const QString& text, int width);
+
+// True when every byte sequence is a character of Windows-31J (a file can be checked before its text
+// is trusted: FromAnsi never fails, it substitutes).
+bool IsValidAnsi(QByteArrayView bytes);
+
+// True for bytes that are well-formed UTF-8 holding at least one non-ASCII character: a text file
+// saved as UTF-8 rather than Windows-31J (Japanese text in Windows-31J is practically never valid UTF-8).
+bool LooksLikeUtf8(QByteArrayView bytes);
+
+// The byte-order mark a file starts with: "UTF-8", "UTF-16LE", "UTF-16BE" or empty; its length in `size`.
+QString ByteOrderMark(QByteArrayView bytes, int* size = nullptr);

@@ -32,3 +32,10 @@ std::optional<QDate> VbDateValue(const QString& text) {
   if (!d.isValid()) return std::nullopt;
   return d;
 }
+
+bool IsEightDigitDate(const QString& text) {
+  if (text.size() != 8) return false;
+  for (QChar c : text)
+    if (c < u'0' || c > u'9') return false;
+  return QDate(text.left(4).toInt(), text.mid(4, 2).toInt(), text.mid(6, 2).toInt()).isValid();
+}

@@ -13,3 +13,6 @@ std::optional<QDate> VbDateValue(const QString& text);
 
 // The year of a two-digit year by the runtime's window.
 int VbCentury(int twoDigitYear);
+
+// True for exactly eight digits "yyyymmdd" that name a day of the calendar.
+bool IsEightDigitDate(const QString& text);

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/paths.h"
 
@@ -27,12 +29,17 @@ void syncFolderOf(const QString& path) {
 }
 
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
-bool commitSaveFile(QSaveFile& f) {
+bool commitSaveFile(QSaveFile& f, QString* why = nullptr) {
   if (!f.flush() || ::fsync(f.handle()) != 0) {
+    if (why)
+      *why = f.error() != QFileDevice::NoError ? f.errorString() : QString::fromLocal8Bit(strerror(errno));
     f.cancelWriting();
     return false;
   }
-  if (!f.commit()) return false;
+  if (!f.commit()) {
+    if (why) *why = f.errorString();
+    return false;
+  }
   syncFolderOf(f.fileName());
   return true;
 }
@@ -55,23 +62,35 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-bool AtomicWriteFile(const QString& path, QByteArrayView bytes) {
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
-  if (real.isEmpty() || QFileInfo(real).isDir()) return false;
+  if (real.isEmpty() || QFileInfo(real).isDir()) {
+    if (why) *why = QStringLiteral("not a file name");
+    return false;
+  }
   QSaveFile f(real);
   f.setDirectWriteFallback(false);
-  if (!f.open(QIODevice::WriteOnly)) return false;
+  if (!f.open(QIODevice::WriteOnly)) {
+    if (why) *why = f.errorString();
+    return false;
+  }
   if (f.write(bytes.data(), bytes.size()) != bytes.size()) {
+    if (why) *why = f.errorString();
     f.cancelWriting();
     return false;
   }
-  return commitSaveFile(f);
+  return commitSaveFile(f, why);
 }
 
 bool MoveFileOver(const QString& from, const QString& to) {
   const QString source = RealPath(from), target = RealPath(to);
-  if (source.isEmpty() || target.isEmpty() || QFileInfo(target).isDir()) return false;
-  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) return false;
+  if (source.isEmpty() || target.isEmpty()) return false;
+  if (QFileInfo(target).isDir()) {
+    errno = EISDIR;
+    return false;
+  }
+  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+    return false;
   syncFolderOf(target);
   return true;
 }

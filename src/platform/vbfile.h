@@ -24,11 +24,12 @@
 class QFileDevice;
 
 // Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
-// The old file is left as it was when anything fails.
-bool AtomicWriteFile(const QString& path, QByteArrayView bytes);
+// The old file is left as it was when anything fails; `why` then holds the system's reason.
+bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
 // Renames `from` over `to` and syncs the folder, so that a file written durably under a scratch name
 // takes its place in one step that survives a power cut.
+// errno says why when it fails.
 bool MoveFileOver(const QString& from, const QString& to);
 
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.

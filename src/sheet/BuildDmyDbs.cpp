@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -14,11 +15,12 @@
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/ksort.h"
-#include "platform/vbdate.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
@@ -32,11 +34,29 @@ namespace {
 void closeHamlog() { HamlogCloseDb(0); }
 
 // Every way out of a failed build: nothing committed, the reason kept for the sheet load.
-void fail(SheetProgress& progress, int32_t statusCode) {
+void fail(SheetProgress& progress, int32_t statusCode, const QString& cause = {}) {
   progress.HideBusyFrame();
   SheetTally.ReadFailed = 1;
+  SheetTally.ReadFailureCause = cause;
   StartFlags.ReadStatusCode = statusCode;
   SheetTally.AppendRead = 0;
+}
+
+// Why record `recNo` stopped the reading.
+QString recordFailureText(int32_t recNo, int32_t result) {
+  QString why;
+  switch (result) {
+    case HAMLOG_DELETED:
+      why = QStringLiteral("削除されたレコードです");
+      break;
+    case HAMLOG_NO_RECORD:
+      why = QStringLiteral("レコードがありません (読込中に HAMLOG.HDB が変わりました)");
+      break;
+    default:
+      why = QStringLiteral("読めません (エラー番号 ") + QString::number(result) + ")";
+  }
+  return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) +
+         QStringLiteral(" は") + why + QStringLiteral("。読込を中止しました。");
 }
 
 // The file sort on a file, repeated while it is busy. False when it gave up.
@@ -77,6 +97,11 @@ void collateAndFill(SheetProgress& progress, const QByteArray& sorted) {
 // "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
 void reusePreviousFile(SheetProgress& progress) {
   progress.Status(QStringLiteral("SORT中"));
+  if (CheckWorkFile() == WorkFileState::Damaged) {
+    progress.PreviousDataUnusable();
+    fail(progress, kReadWorkFileDamaged);
+    return;
+  }
   QByteArray data;
   if (!IsFile(DmyDbsPath()) || !ReadWholeFile(DmyDbsPath(), data)) {
     progress.PreviousDataUnusable();
@@ -113,7 +138,7 @@ class WorkFileWriter {
  public:
   explicit WorkFileWriter(const QByteArray& bytes)
       : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
-        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes); }) {}
+        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes, &why_); }) {}
   ~WorkFileWriter() {
     if (thread_.joinable()) thread_.join();
     if (!committed_) Kill(scratch_);
@@ -122,22 +147,29 @@ class WorkFileWriter {
   WorkFileWriter& operator=(const WorkFileWriter&) = delete;
 
   // LASTP goes first because its old value is at hand to put back when the file cannot take its
-  // place; the old file is not.
-  bool Commit(const QString& lastp) {
+  // place; the old file is not. Empty when done, else the file and the reason.
+  QString Commit(const QString& lastp) {
     thread_.join();
-    if (!written_) return false;
+    if (!written_) return DmyDbsPath() + QStringLiteral(" を書き込めません (") + why_ + ")。";
     const QString previous = Settings.LastExtractedRecord;
-    if (!writeLastp(lastp) || !MoveFileOver(scratch_, DmyDbsPath())) {
+    if (!writeLastp(lastp))
+      return IniFilePath() +
+             QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
+    if (!MoveFileOver(scratch_, DmyDbsPath())) {
+      const int cause = errno;
       writeLastp(previous);
-      return false;
+      errno = cause;
+      return DmyDbsPath() + QStringLiteral(" を書き込めません (") +
+             QString::fromLocal8Bit(std::strerror(errno)) + ")。";
     }
     committed_ = true;
     Settings.LastExtractedRecord = lastp;
-    return true;
+    return {};
   }
 
  private:
   QString scratch_;
+  QString why_;
   bool written_ = false;
   bool committed_ = false;
   std::thread thread_;
@@ -157,7 +189,9 @@ bool inDateRange(QStringView yyyymmdd) {
   return yyyymmdd.compare(ReadConditions.StartDate) >= 0 && yyyymmdd.compare(ReadConditions.EndDate) <= 0;
 }
 
-void showBadDate(int32_t recNo, const QString& rawDate) { MsgBox(BadQsoDateMessage(recNo, rawDate), vbOKOnly); }
+void showBadDate(int32_t recNo, const QString& rawDate) {
+  MsgBox(BadQsoDateMessage(recNo, rawDate), vbOKOnly);
+}
 
 enum class QsoLine { Taken, Passed, BadDate };
 
@@ -314,8 +348,8 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   if (!QDate::isValid(year, month, day)) return false;
 
   const FieldBytes freq(image + kFreq.offset, kFreq.width);
-  const QString& band = PaddedBandOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
-                                          c.extendedBands);
+  const QString& band =
+      PaddedBandOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size, c.extendedBands);
   if (band[0] == u' ') {
     x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
     return true;
@@ -337,10 +371,9 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   if (!c.InPeriod(date8)) return true;
   char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
-  WriteDmyDbsLine(line,
-                  {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'),
-                   code.view(), QByteArrayView(band4, 4), char(received), char(via), recNo,
-                   QByteArrayView(date8, 8)});
+  WriteDmyDbsLine(
+      line, {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'), code.view(),
+             QByteArrayView(band4, 4), char(received), char(via), recNo, QByteArrayView(date8, 8)});
   x.lastTaken = recNo;
   taken = true;
   return true;
@@ -356,7 +389,8 @@ void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Co
     return;
   }
   line[0] = kDroppedLine;
-  part.later.push_back({recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
+  part.later.push_back(
+      {recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
   part.used += kDmyDbsRecordBytes;
 }
 
@@ -466,7 +500,21 @@ void BuildDmyDbs(SheetProgress& progress) {
     return;
   }
   NoteHamlogBeforeReading();
-  t.ReadPosition = append ? static_cast<int32_t>(VbValBytes(Settings.LastExtractedRecord.toLatin1())) : 0;
+  t.ReadPosition = 0;
+  if (append) {
+    // Where the last reading stopped; a value outside the log would read the wrong records.
+    QStringList unusable;
+    t.ReadPosition =
+        StoredNumber("ORB", "LASTP", Settings.LastExtractedRecord, 0, 0, Hamlog.HdbRecordCount, unusable);
+    if (!unusable.isEmpty()) {
+      closeHamlog();
+      fail(progress, kReadAppendNoHamlog,
+           IniFilePath() + QStringLiteral(" の ") + unusable[0] +
+               QStringLiteral(" が HAMLOG.HDB のレコード数 (") + QString::number(Hamlog.HdbRecordCount) +
+               QStringLiteral(") に合いません。HAMLOG.HDB から読み直して下さい。"));
+      return;
+    }
+  }
   progress.Status(QStringLiteral("読込中"));
 
   Extraction x;
@@ -475,8 +523,12 @@ void BuildDmyDbs(SheetProgress& progress) {
                     kDmyDbsRecordBytes);
     const ReadEnd end = extractPerRecord(progress, x);
     if (end != ReadEnd::Done) {
+      const int32_t result = Hamlog.LastResult;
       closeHamlog();
-      fail(progress, end == ReadEnd::Stopped ? kReadStoppedByEsc : kReadRecordFailed);
+      if (end == ReadEnd::Stopped)
+        fail(progress, kReadStoppedByEsc);
+      else
+        fail(progress, kReadRecordFailed, recordFailureText(t.ReadPosition, result));
       return;
     }
   } else if (const int32_t failure = extractWholeLog(progress, x); failure != 0) {
@@ -502,7 +554,7 @@ void BuildDmyDbs(SheetProgress& progress) {
   if (append) {
     // The lines already there stay: a file that is there but cannot be read stops the append.
     if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
-      fail(progress, kReadFileError);
+      fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
     all += lines;
@@ -519,8 +571,9 @@ void BuildDmyDbs(SheetProgress& progress) {
   // line writes the previous LASTP back.
   WorkFileWriter writer(all);
   collateAndFill(progress, all);
-  if (!writer.Commit(tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord)) {
-    fail(progress, kReadFileError);
+  if (const QString why = writer.Commit(tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord);
+      !why.isEmpty()) {
+    fail(progress, kReadFileError, why);
     return;
   }
   RecordWorkFileComplete();

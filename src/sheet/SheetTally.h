@@ -72,6 +72,7 @@ struct SheetTallyState {
   int32_t ReadPosition = 0;     // last record number read
   int32_t NewLinesWritten = 0;  // 1 once this run took a line
   int32_t ReadFailed = 0;       // 1 when the builder stopped (Esc, failure); read by the sheet load
+  QString ReadFailureCause;     // which file and why, for a failure the code alone does not tell
 
   // Collation walk state.
   int32_t CollationStartRow = 1;
@@ -101,6 +102,7 @@ inline constexpr int32_t kReadNoHamlog = 6;        // HAMLOG did not open for th
 inline constexpr int32_t kReadRecordFailed = 7;    // a HAMLOG record could not be read
 inline constexpr int32_t kReadHamlogChanged = 8;   // HAMLOG.HDB was cut short, replaced or written meanwhile
 inline constexpr int32_t kReadHamlogBadCount = 9;  // its header count does not fit its length
+inline constexpr int32_t kReadWorkFileDamaged = 10;  // the previous work file is not the one completed
 
 // Worked and confirmed codes per kind and band slot (band column - 5), filled by every sheet fill.
 struct BandTotalsState {

@@ -2,21 +2,36 @@
 // Whether the progress work file DMYDBS.DAT can stand in for a fresh reading of HAMLOG.
 //
 // The sheet records, in the same step that commits a newly built or extended work file, the
-// modification time and size of HAMLOG.HDB and the size of the work file, in section "ORB":
+// modification time and size of HAMLOG.HDB and the size and hash of the work file, in section "ORB":
 //   DBSStampTime  HAMLOG.HDB's modification time, milliseconds since 1970-01-01 UTC
 //   DBSStampSize  HAMLOG.HDB's size in bytes
 //   DBSStampWork  DMYDBS.DAT's size in bytes
+//   DBSStampHash  DMYDBS.DAT's content hash (MD5, hexadecimal), which tells a file damaged at the same
+//                 size from the one completed
 // A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
 // The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
+
+#include <QString>
 
 // Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
 // taken for read).
 void NoteHamlogBeforeReading();
 
-// Writes the three keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
+// Writes the four keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
 // noted) and the DMYDBS.DAT now on disk.
 void RecordWorkFileComplete();
 
-// True when DMYDBS.DAT exists with the recorded size and HAMLOG.HDB still has the recorded
-// modification time and size.
+enum class WorkFileState {
+  Valid,       // the completed file, and HAMLOG.HDB as it was read
+  None,        // no work file, no HAMLOG.HDB, or no stamp
+  LogChanged,  // HAMLOG.HDB has changed since
+  Damaged,     // DMYDBS.DAT is not the file that was completed (changed, cut short or damaged)
+};
+WorkFileState CheckWorkFile();
+
+// True when DMYDBS.DAT exists with the recorded size and content and HAMLOG.HDB still has the
+// recorded modification time and size.
 bool WorkFileStillValid();
+
+// What the operator is told about a damaged work file.
+QString WorkFileDamagedText();

@@ -72,6 +72,16 @@ TEST_F(DesignatedCityTest, MalformedLineIsNamedByItsDataLineNumber) {
 
   writeDefinitions("横浜市，1101，19560901\r\n");
   EXPECT_EQ(load(), -1) << "full-width commas are no separators";
+
+  for (const char* cut :
+       {"神戸市,2701,19", "神戸市,2701,1956090", "神戸市,2701,19561301", "神戸市,,19560901"}) {
+    writeDefinitions(
+        (QByteArray("横浜市,1101,19560901\r\n") + cut + "\r\n名古屋市,2001,19560901\r\n").constData());
+    badLine = 0;
+    EXPECT_EQ(load(), -1) << cut;
+    EXPECT_EQ(badLine, 2) << cut;
+    EXPECT_EQ(DesignatedCityDef.DesignatedCityCount, 0) << cut;
+  }
 }
 
 TEST_F(DesignatedCityTest, WardCountingFollowsTheFirstDay) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include "core/HamlogAccess.h"
 #include "core/ModeList.h"
 #include "core/QsoFields.h"
@@ -9,6 +12,7 @@
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/temp_home.h"
@@ -119,8 +123,51 @@ TEST_F(HamlogAccessTest, FailuresAreReportedWithTheirMessages) {
             QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2"),
                          QString::fromUtf8("HAMLOGデータが読めませんでした。1"),
                          QString::fromUtf8("HAMLOGデータが読めませんでした。3"),
-                         QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"),
-                         QString::fromUtf8("HAMLOGが使用中ではありませんか？")}));
+                         QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath,
+                         QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath}));
+}
+
+TEST_F(HamlogAccessTest, EachReasonALogDoesNotOpenForHasItsOwnMessage) {
+  MsgBoxResponder boxes;
+  // A log held alone by another program is the one that is "in use".
+  hamlogLib.share = 0;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  hamlogLib.share = 1;
+  HamlogLib other;
+  std::swap(hamlogLib, other);
+  boxes.Answer(vbOK);
+  EXPECT_EQ(CountHdbRecords(), 0);
+  std::swap(hamlogLib, other);
+  HamlogCloseDb(0);
+  EXPECT_EQ(boxes.texts().last(),
+            QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+
+  // A HAMLOG folder that takes no lock file (a folder in the lock file's place stands for it).
+  hamlogLib = HamlogLib{};  // a new session: no lock file held open
+  ASSERT_TRUE(QFile::remove(dir + "/HAMLOG.lck"));
+  ASSERT_TRUE(QDir(dir).mkdir("HAMLOG.lck"));
+  EXPECT_EQ(HamlogOpenDb(), 1);
+  EXPECT_TRUE(
+      HamlogOpenFailureText(Hamlog.LastResult).contains(QString::fromUtf8("ロックファイルが作れない")))
+      << HamlogOpenFailureText(Hamlog.LastResult).toStdString();
+  ASSERT_TRUE(QDir(dir).rmdir("HAMLOG.lck"));
+
+  // A settings path naming another file, an empty file and a log cut inside its header.
+  const QString notes = home.write("notes.txt", "not a log\r\n");
+  const QString empty = home.write("EMPTY.HDB", "");
+  QByteArray header;
+  ASSERT_TRUE(ReadWholeFile(Hamlog.HamlogDbPath, header));
+  const QString cut = home.write("CUT.HDB", header.left(20));
+  for (const QString& path : {notes, empty, cut}) {
+    Hamlog.HamlogDbPath = path;
+    boxes.Answer(vbOK);
+    EXPECT_EQ(CountHdbRecords(), 0);
+    EXPECT_TRUE(boxes.texts().last().contains(
+        QString::fromUtf8("HAMLOG のデータファイルではないか、壊れているか途中で切れています")))
+        << boxes.texts().last().toStdString();
+    EXPECT_TRUE(boxes.texts().last().contains(path));
+    EXPECT_FALSE(boxes.texts().last().contains(QString::fromUtf8("先客")));
+  }
 }
 
 TEST_F(HamlogAccessTest, EmptyLogAndHeaderAndVersion) {

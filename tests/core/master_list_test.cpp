@@ -4,7 +4,9 @@
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/master_file.h"
 #include "platform/paths.h"
+#include "platform/vbfile.h"
 #include "support/qt_print.h"
 #include "support/temp_home.h"
 
@@ -107,4 +109,45 @@ TEST_F(MasterListTest, OwnQthDataFileIsLoadedTheSameWay) {
   EXPECT_EQ(codes(3), QStringList({"1201  ", "1301  ", "13001 "}));
   MasterList.QthDataPath = home.file("missing.csv");
   EXPECT_EQ(LoadQTHMasterList(0), 0);
+}
+
+TEST_F(MasterListTest, ACutOrGarbledMasterIsRefusedWithWhatIsWrong) {
+  const QList<QByteArray> records = {masterRecord("0102", "旭川市"), masterRecord("0103", "札幌市"),
+                                     masterRecord("500A", "ALASKA", "3", "KL", "7")};
+  const QString path = writeMaster(home, records);
+  ASSERT_EQ(LoadMasterList(56), 3);
+  EXPECT_TRUE(MasterList.LoadProblem.isEmpty());
+
+  QByteArray whole;
+  ASSERT_TRUE(ReadWholeFile(path, whole));
+  home.write("HAMLOG.MST", whole.left(whole.size() - 20));
+  EXPECT_EQ(LoadMasterList(56), 0);
+  EXPECT_TRUE(MasterList.LoadProblem.contains(QString::fromUtf8("途中で切れています")))
+      << MasterList.LoadProblem.toStdString();
+  home.write("HAMLOG.MST", whole.left(100));
+  EXPECT_EQ(LoadMasterList(56), 0);
+  EXPECT_TRUE(MasterList.LoadProblem.contains(QString::fromUtf8("見出しの途中で切れています")));
+
+  QByteArray garbled = whole;
+  for (int i = 0; i < 40; ++i) garbled[290 + 56 + i] = char(0xFD - i % 3);
+  home.write("HAMLOG.MST", garbled);
+  EXPECT_EQ(LoadMasterList(56), 0);
+  EXPECT_EQ(MasterList.LoadProblem, QString::fromUtf8("レコード 2 が壊れています。"));
+
+  // A master of this library whose header counts other records than the file holds.
+  std::vector<hamlog::MasterEntry> entries(2);
+  entries[0].code = "0102";
+  entries[0].name = QString::fromUtf8("旭川市");
+  entries[1].code = "0103";
+  entries[1].name = QString::fromUtf8("札幌市");
+  ASSERT_TRUE(hamlog::WriteMasterFile(path, entries));
+  ASSERT_TRUE(ReadWholeFile(path, whole));
+  EXPECT_EQ(LoadMasterList(56), 2);
+  home.write("HAMLOG.MST", whole + records[2]);
+  EXPECT_EQ(LoadMasterList(56), 0);
+  EXPECT_EQ(MasterList.LoadProblem,
+            QString::fromUtf8("見出しのレコード数 2 とファイルのレコード数 3 が合いません。"));
+  home.write("HAMLOG.MST", whole.left(whole.size() - 56));
+  EXPECT_EQ(LoadMasterList(56), 0);
+  EXPECT_TRUE(MasterList.LoadProblem.startsWith(QString::fromUtf8("見出しが壊れているか")));
 }

@@ -152,6 +152,51 @@ TEST_F(StartupSettingsTest, UnusableNumbersAreListedAndTheFileKept) {
   EXPECT_EQ(stored("LASTCONDX", "SELMODE"), "<missing>");
 }
 
+TEST_F(StartupSettingsTest, AModeCountBeyondItsLimitIsNamedAndNoModeRead) {
+  setUpHamlog();
+  set("ORB", "MODEC", "99999999");
+  set("ORB", "MODE1", "CW");
+  set("LASTCONDX", "SELMODE", "CW");
+  StartupReading r = ReadStartupSettings();
+  EXPECT_EQ(r.Failures, QStringList({"[ORB] MODEC=99999999"}));
+  EXPECT_TRUE(r.Boxes.ModeListItems.isEmpty());
+  EXPECT_EQ(r.Boxes.ModeBox, "MIX");
+  EXPECT_EQ(Settings.ModeCount, "0");
+  set("ORB", "MODEC", "-1");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[ORB] MODEC=-1"}));
+  set("ORB", "MODEC", QString::number(kModeCountLimit));
+  EXPECT_TRUE(ReadStartupSettings().Failures.isEmpty());
+}
+
+TEST_F(StartupSettingsTest, AStartDateOfEightCharactersThatIsNoDateIsNamed) {
+  setUpHamlog();
+  set("LASTCONDX", "STARTdate", "abcdefgh");
+  const StartupReading r = ReadStartupSettings();
+  EXPECT_EQ(r.Failures, QStringList({"[LASTCONDX] STARTdate=abcdefgh"}));
+  EXPECT_EQ(ReadConditions.StartDate, "19520729");
+  EXPECT_EQ(r.Boxes.StartDateBox, "19520729");
+}
+
+TEST_F(StartupSettingsTest, AWantedListFormatThatIsNoneOfTheThreeIsNamed) {
+  set("ORB", "WNTP", "0");
+  EXPECT_TRUE(ReadStartupSettings().Failures.isEmpty());
+  EXPECT_EQ(Settings.WantedListType, "1");
+  set("ORB", "WNTP", "3");
+  ReadStartupSettings();
+  EXPECT_EQ(Settings.WantedListType, "3");
+  set("ORB", "WNTP", "77777777777");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[ORB] WNTP=77777777777"}));
+  EXPECT_EQ(Settings.WantedListType, "1");
+}
+
+TEST_F(StartupSettingsTest, ADisplayFlagThatIsNeitherOnNorOffIsNamed) {
+  set("DISPCG_ITEM", "GUN", "5");
+  set("DISPCG_ITEM", "TOWN", "1e30");
+  EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[DISPCG_ITEM] GUN=5", "[DISPCG_ITEM] TOWN=1e30"}));
+  EXPECT_EQ(DisplayItems.GunOn, 1);
+  EXPECT_EQ(DisplayItems.TownOn, 1);
+}
+
 TEST_F(StartupSettingsTest, OldViewerSectionIsRemovedOnce) {
   const QByteArray before =
       "[ORB]\r\nMYCALL=JA1ZZZ\r\n[VIEWwwwPOS]\r\nVIEWwwwPOSTop=100\r\nVIEWwwwFW=3\r\n[LASTCONDX]\r\n"

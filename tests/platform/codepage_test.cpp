@@ -43,3 +43,21 @@ TEST(Codepage, CutsNeverSplitACharacter) {
   EXPECT_EQ(FixedAnsi(QString::fromUtf8("あいう"), 5), ToAnsi(QString::fromUtf8("あい ")));
   EXPECT_EQ(FixedAnsi("AB", 4), QByteArray("AB  "));
 }
+
+TEST(Codepage, TellsWindows31JFromUtf8) {
+  const QString text = QString::fromUtf8("丹羽郡 ～ ①");
+  EXPECT_TRUE(IsValidAnsi(ToAnsi(text)));
+  EXPECT_FALSE(LooksLikeUtf8(ToAnsi(text)));
+  EXPECT_TRUE(LooksLikeUtf8(text.toUtf8()));
+  EXPECT_FALSE(LooksLikeUtf8("plain ASCII"));
+  EXPECT_TRUE(IsValidAnsi("plain ASCII"));
+  EXPECT_FALSE(IsValidAnsi("JA\xFD"));
+  EXPECT_FALSE(IsValidAnsi("\x82"));        // a lead byte with no trail byte
+  EXPECT_FALSE(LooksLikeUtf8("\xC0\xAF"));  // an overlong form
+  int size = 0;
+  EXPECT_EQ(ByteOrderMark("\xEF\xBB\xBFx", &size), "UTF-8");
+  EXPECT_EQ(size, 3);
+  EXPECT_EQ(ByteOrderMark("\xFF\xFEx\0", &size), "UTF-16LE");
+  EXPECT_EQ(ByteOrderMark("x", &size), "");
+  EXPECT_EQ(size, 0);
+}

@@ -64,3 +64,23 @@ TEST_F(RigSettingsTest, RigSettingsAsStored) {
   EXPECT_EQ(p.PollPeriodMs, 500);
   EXPECT_EQ(failures, QStringList({"[RIG_CON_CFG] Poll_Time=fast"}));
 }
+
+TEST_F(RigSettingsTest, WaitsAndTheTransverterIfBeyondTheirRangeAreNamedAndTheDefaultsTaken) {
+  set("RIG_CON_CFG", "Interval", "-5");
+  set("RIG_CON_CFG", "TRVIFfreq", "99999999");
+  set("RIG_CON_CFG", "Poll_Time", "0");
+  QStringList failures;
+  ReadRigSettings(failures);
+  EXPECT_EQ(RigPortState.PostWriteWaitMs, 100);
+  EXPECT_EQ(RigPortState.TrvIfFreqMhz, 22);
+  EXPECT_EQ(RigPortState.PollPeriodMs, 500);
+  EXPECT_EQ(failures, QStringList({"[RIG_CON_CFG] Interval=-5", "[RIG_CON_CFG] TRVIFfreq=99999999",
+                                   "[RIG_CON_CFG] Poll_Time=0"}));
+  set("RIG_CON_CFG", "Interval", "65535");
+  set("RIG_CON_CFG", "TRVIFfreq", "0");
+  set("RIG_CON_CFG", "Poll_Time", "1");
+  failures.clear();
+  ReadRigSettings(failures);
+  EXPECT_TRUE(failures.isEmpty());
+  EXPECT_EQ(RigPortState.PollPeriodMs, 1);
+}

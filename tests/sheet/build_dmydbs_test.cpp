@@ -15,9 +15,11 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
+#include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "support/shared_state.h"
@@ -215,12 +217,47 @@ TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
   EXPECT_EQ(readOrb("LASTP"), "18");
 }
 
+TEST_F(BuildDmyDbsTest, AnAppendFromAStoredPositionOutsideTheLogIsRefusedAndNothingWritten) {
+  log.Load();
+  const QByteArray first = work();
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  for (const char* lastp : {"-5", "99999999", "x"}) {
+    Settings.LastExtractedRecord = lastp;
+    SheetTally.AppendRead = 1;
+    SheetTally.ReadFailed = 0;
+    BuildDmyDbs();
+    EXPECT_EQ(SheetTally.ReadFailed, 1) << lastp;
+    EXPECT_TRUE(SheetTally.ReadFailureCause.contains(QString("[ORB] LASTP=") + lastp))
+        << SheetTally.ReadFailureCause.toStdString();
+    EXPECT_EQ(work(), first);
+    EXPECT_EQ(readOrb("LASTP"), "17");
+  }
+}
+
 TEST_F(BuildDmyDbsTest, PreviousDataWithoutAFileFails) {
   StartFlags.StartWithPreviousData = 1;
   log.Load();
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(StartFlags.ReadStatusCode, kReadSortGaveUp);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+TEST_F(BuildDmyDbsTest, PreviousDataDamagedAtTheSameSizeIsRefusedAndKept) {
+  log.Load();
+  ASSERT_TRUE(WorkFileStillValid());
+  QByteArray damaged = work();
+  ASSERT_GT(damaged.size(), 10);
+  damaged[5] = damaged[5] == 'x' ? 'y' : 'x';
+  ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), damaged));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Damaged);
+  log.Prepare();
+  StartFlags.StartWithPreviousData = 1;
+  log.Load();
+  EXPECT_EQ(SheetTally.ReadFailed, 1);
+  EXPECT_EQ(StartFlags.ReadStatusCode, kReadWorkFileDamaged);
+  EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+  EXPECT_EQ(work(), damaged) << "the file is left for the operator to look at";
+  EXPECT_TRUE(WorkFileDamagedText().contains("DMYDBS.DAT"));
 }
 
 TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {

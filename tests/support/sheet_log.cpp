@@ -45,7 +45,8 @@ void SheetLog::Add(const QStringList& qsos) {
   VbFile csv(home.file("qsos.csv"), VbMode::Output);
   for (const QString& q : qsos) {
     const QStringList f = q.split(',');
-    csv.Write({f[0], f[1], "12:00J", "599", "599", f[2], f[3], f[4], "", f[5], "", "", f.value(6), f.value(7)});
+    csv.Write({f[0], f[1], "12:00J", "599", "599", f[2], f[3], f[4], f.value(8), f[5], "", "", f.value(6),
+               f.value(7)});
   }
   EXPECT_TRUE(csv.Close());
   const hamlogdb::Outcome o = hamlogdb::Import(dir, home.file("qsos.csv"));

@@ -15,8 +15,8 @@ class SheetLog {
   //   (village)  9 1101 (designated from 1956-09-01)  10 110101  11 500A  12 501A
   SheetLog();
 
-  // Appends QSOs: call, date, frequency, mode, code, QSL (via, sent, received) each, and remarks 1
-  // and 2 when given.
+  // Appends QSOs: call, date, frequency, mode, code, QSL (via, sent, received) each, then remarks 1
+  // and 2 and a grid locator when given.
   void Add(const QStringList& qsos);
   // Appends a QSO whose stored date is `rawDate` (no date at all), through the library itself.
   void AddRaw(const QString& rawDate);

@@ -321,3 +321,77 @@ TEST_F(Hamlogdb, AToolWrittenLogOpensInAnOrdinaryDbaseReader) {
 }
 
 }  // namespace
+
+TEST_F(Hamlogdb, ImportRefusesDatesItWouldMoveACenturyAndTakesTheEdges) {
+  const auto line = [](const char* date) {
+    return QByteArray("JA1ABC,") + date + ",21:05J,599,599,7.025,CW,1001,,J  ,,,,\r\n";
+  };
+  for (const char* date : {"1929/12/31", "2030/01/01", "1899/05/06", "2124/05/06"}) {
+    const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(line("1975/01/08") + line(date)));
+    EXPECT_EQ(o.exitCode, 1) << date;
+    EXPECT_TRUE(o.message.contains("QSO 2 (line 2)")) << o.message.toStdString();
+    EXPECT_TRUE(o.message.contains("1930 to 2029")) << o.message.toStdString();
+  }
+  EXPECT_EQ(Count(), 0);
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(line("1930/01/01") + line("2029/12/31"))).Ok());
+  EXPECT_EQ(Field(1, 2), "30/01/01");
+  EXPECT_EQ(Field(2, 2), "29/12/31");
+}
+
+TEST_F(Hamlogdb, ImportReadsUtf8WithOrWithoutAByteOrderMarkAndRefusesUtf16) {
+  const QByteArray utf8 =
+      QString::fromUtf8("JA2FT,1975/01/08,19:55J,579,599,7.025,CW,20009,,J  ,太田,丹羽郡,,\n").toUtf8();
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(utf8)).Ok());
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv("\xEF\xBB\xBF" + utf8)).Ok());
+  // A byte-order mark before a plain ASCII file is no part of the call.
+  ASSERT_TRUE(
+      hamlogdb::Import(dir_, Csv("\xEF\xBB\xBFW1AW,24/05/06,21:05U,599,599,14.025,CW,784A,,J  ,,,,\r\n"))
+          .Ok());
+  EXPECT_EQ(Count(), 3);
+  for (int r : {1, 2}) {
+    EXPECT_EQ(Field(r, 11), QString::fromUtf8("太田")) << r;
+    EXPECT_EQ(Field(r, 12), QString::fromUtf8("丹羽郡")) << r;
+  }
+  EXPECT_EQ(Field(3, 0), "W1AW");
+  // The same text in Windows-31J still reads as Windows-31J.
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(ToAnsi(QString::fromUtf8(utf8)))).Ok());
+  EXPECT_EQ(Field(4, 12), QString::fromUtf8("丹羽郡"));
+
+  QByteArray utf16("\xFF\xFE", 2);
+  for (QChar c : QString::fromUtf8(utf8))
+    utf16.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+  const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(utf16));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("UTF-16LE")) << o.message.toStdString();
+  EXPECT_EQ(Count(), 4);
+}
+
+TEST_F(Hamlogdb, ImportRefusesBytesThatAreNoTextWithTheLine) {
+  const QByteArray good = "JA1ABC,2024/05/06,21:05J,599,599,7.025,CW,1001,,J  ,,,,\r\n";
+  // 0x85 0x40 is an unassigned Windows-31J code, 0xFD no lead byte; neither is UTF-8.
+  for (const QByteArray& call : {QByteArray("\x85\x40"), QByteArray("JA\xFD"), QByteArray("\x82")}) {
+    const QByteArray bad = call + ",2024/05/06,21:05J,599,599,7.025,CW,1001,,J  ,,,,\r\n";
+    const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(good + "\r\n" + bad + good));
+    EXPECT_EQ(o.exitCode, 1) << call.toHex().toStdString();
+    EXPECT_TRUE(o.message.contains("line 3")) << o.message.toStdString();
+    EXPECT_TRUE(o.message.contains("Windows-31J")) << o.message.toStdString();
+  }
+  EXPECT_EQ(Count(), 0);
+  // A UTF-8 file (told by its mark) with a line that is not UTF-8.
+  const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv("\xEF\xBB\xBF" + good + "JA\xFF" + good.mid(6)));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("line 2 holds bytes that are not UTF-8")) << o.message.toStdString();
+  EXPECT_EQ(Count(), 0);
+}
+
+TEST_F(Hamlogdb, ImportTakesDoubledQuotesInsideAQuotedField) {
+  ASSERT_TRUE(
+      hamlogdb::Import(dir_, Csv("\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\","
+                                 "\"1001\",\"\",\"J  \",\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\","
+                                 "\"x\"\r\n"))
+          .Ok());
+  EXPECT_EQ(Field(1, 11), "say \"hi\"");
+  EXPECT_EQ(Field(1, 12), "a, \"b\"");
+  EXPECT_EQ(Field(1, 13), "\"");
+  EXPECT_EQ(Field(1, 14), "x");
+}

@@ -9,7 +9,6 @@
 #include "platform/hamlog/master_file.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
-#include "platform/vbfile.h"
 #include "record_image.h"
 #include "tool_support.h"
 
@@ -51,17 +50,15 @@ QString checkCode(const hamlog::MasterEntry& e) {
 // The DX prefix list, checked against the entities of the code list.
 Outcome readPrefixes(const QString& file, const std::vector<hamlog::MasterEntry>& codes,
                      std::vector<hamlog::PrefixEntry>& out) {
-  VbFile in(file, VbMode::Input);
-  if (!in.IsOpen()) return {1, file + ": cannot read (" + in.ErrorText() + ")"};
-  if (const Outcome shape = CheckLineShape(file, 2, "prefix"); !shape.Ok()) return shape;
+  std::vector<Record> records;
+  if (const Outcome read = ReadRecords(file, 2, "prefix", records); !read.Ok()) return read;
   QSet<QString> entities;
   for (const hamlog::MasterEntry& e : codes)
     if (e.kind == "3") entities.insert(e.code);
-  while (!in.Eof()) {
+  for (const Record& r : records) {
     hamlog::PrefixEntry p;
-    if (!in.Input(p.code, p.prefix)) break;
-    p.code = p.code.trimmed();
-    p.prefix = p.prefix.trimmed();
+    p.code = r.fields[0].trimmed();
+    p.prefix = r.fields[1].trimmed();
     const int n = int(out.size()) + 1;
     if (!entities.contains(p.code))
       return {1,
@@ -76,16 +73,17 @@ Outcome readPrefixes(const QString& file, const std::vector<hamlog::MasterEntry>
 }  // namespace
 
 Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& prefixList) {
-  VbFile in(codeList, VbMode::Input);
-  if (!in.IsOpen()) return {1, codeList + ": cannot read (" + in.ErrorText() + ")"};
-  if (const Outcome shape = CheckLineShape(codeList, 5, "code"); !shape.Ok()) return shape;
+  std::vector<Record> records;
+  if (const Outcome read = ReadRecords(codeList, 5, "code", records); !read.Ok()) return read;
   std::vector<hamlog::MasterEntry> entries;
-  while (!in.Eof()) {
+  for (const Record& r : records) {
     hamlog::MasterEntry e;
-    const bool whole = in.Input(e.code, e.name, e.kind, e.idx, e.area);
+    e.code = r.fields[0].trimmed();
+    e.name = r.fields[1];
+    e.kind = r.fields[2];
+    e.idx = r.fields[3];
+    e.area = r.fields[4];
     const int n = int(entries.size()) + 1;
-    if (!whole) return {1, QString("%1: code %2 has fewer than 5 fields").arg(codeList).arg(n)};
-    e.code = e.code.trimmed();
     if (const QString why = checkCode(e); !why.isEmpty())
       return {1, QString("%1: code %2: %3").arg(codeList).arg(n).arg(why)};
     entries.push_back(e);

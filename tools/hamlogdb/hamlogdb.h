@@ -8,12 +8,13 @@
 //   hamlogdb generate DIR --qsos N [--seed S]    appends N synthetic QSOs
 //   hamlogdb dump DIR [FROM [TO]]                lists records FROM..TO (UTF-8 on standard output)
 //
-// Input files are Windows-31J text, fields as VB's Input # reads them (quoted or bare, comma-separated):
+// Input files are Windows-31J or UTF-8 text (with or without a byte-order mark; UTF-16 is refused), one
+// record a line, fields comma-separated, quoted or bare; "" inside a quoted field is one quote:
 // - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file);
 // - DX prefix list: entity code, prefix (1 to 3 characters) per record, every prefix of each entity;
 // - QSO CSV: call, date ("YYYY/MM/DD" or "YY/MM/DD"), time ("hh:mm" + "J" or "U"), his RST, my RST,
 //   frequency in MHz, mode, code, grid, QSL (via, sent mark, received mark), name, QTH, remarks 1,
-//   remarks 2 per record.
+//   remarks 2 per record; dates from 1930 to 2029 (the log keeps two-digit years).
 // A bad file is refused whole, with the record and the field named, before anything is written.
 
 #include <QString>

@@ -6,7 +6,6 @@
 
 #include "hamlogdb.h"
 #include "platform/codepage.h"
-#include "platform/vbfile.h"
 #include "record_image.h"
 #include "tool_support.h"
 
@@ -21,15 +20,20 @@ constexpr std::array<const char*, kCsvFields> kColumnName = {
     "call", "date", "time", "his RST", "my RST", "frequency", "mode",
     "code", "grid", "QSL",  "name",    "QTH",    "remarks 1", "remarks 2"};
 
-// "YYYY/MM/DD" or "YY/MM/DD" as the stored "YY/MM/DD"; empty when it is no date.
-QString storedDate(const QString& text) {
+// "YYYY/MM/DD" or "YY/MM/DD" as the stored "YY/MM/DD"; the reason when it cannot be stored. The log
+// keeps two-digit years, read as 1930 to 2029; a year outside would come back a century off.
+QString storedDate(const QString& text, QString& stored) {
   static const QRegularExpression form("^(\\d{2}|\\d{4})/(\\d{1,2})/(\\d{1,2})$");
   const auto m = form.match(text);
-  if (!m.hasMatch()) return {};
+  if (!m.hasMatch()) return QString("date \"%1\" is not YYYY/MM/DD or YY/MM/DD").arg(text);
   int year = m.captured(1).toInt();
   if (m.captured(1).size() == 2) year += year < 30 ? 2000 : 1900;
+  if (year < 1930 || year > 2029)
+    return QString("date \"%1\" is outside 1930 to 2029, the years the log can hold").arg(text);
   const QDate d(year, m.captured(2).toInt(), m.captured(3).toInt());
-  return d.isValid() ? d.toString("yy/MM/dd") : QString();
+  if (!d.isValid()) return QString("date \"%1\" is no date of the calendar").arg(text);
+  stored = d.toString("yy/MM/dd");
+  return {};
 }
 
 // "hh:mm" + "J" or "U" (either case); empty when it is not that.
@@ -40,13 +44,13 @@ QString storedTime(const QString& text) {
 }
 
 // Checks one record and writes its image; the reason when it is refused.
-QString buildRecord(std::array<QString, kCsvFields> f, unsigned char* image) {
+QString buildRecord(QStringList f, unsigned char* image) {
   f[0] = f[0].trimmed();
   f[5] = f[5].trimmed();
   f[7] = f[7].trimmed();
   if (f[0].isEmpty()) return "the call is empty";
-  const QString date = storedDate(f[1].trimmed());
-  if (date.isEmpty()) return QString("date \"%1\" is not YYYY/MM/DD or YY/MM/DD").arg(f[1]);
+  QString date;
+  if (const QString why = storedDate(f[1].trimmed(), date); !why.isEmpty()) return why;
   const QString time = storedTime(f[2].trimmed());
   if (time.isEmpty()) return QString("time \"%1\" is not hh:mm followed by J or U").arg(f[2]);
   f[1] = date;
@@ -67,23 +71,15 @@ QString buildRecord(std::array<QString, kCsvFields> f, unsigned char* image) {
 }  // namespace
 
 Outcome Import(const QString& dir, const QString& csv, const Progress& progress) {
-  VbFile in(csv, VbMode::Input);
-  if (!in.IsOpen()) return {1, csv + ": cannot read (" + in.ErrorText() + ")"};
-  if (const Outcome shape = CheckLineShape(csv, kCsvFields, "QSO"); !shape.Ok()) return shape;
-  std::vector<unsigned char> images;
-  int64_t n = 0;
-  while (!in.Eof()) {
-    std::array<QString, kCsvFields> f;
-    int got = 0;
-    while (got < kCsvFields && in.Input(f[got])) ++got;
-    ++n;
-    if (got < kCsvFields)
-      return {1, QString("%1: QSO %2 has %3 of %4 fields").arg(csv).arg(n).arg(got).arg(kCsvFields)};
-    images.resize(size_t(n) * hamlog::kHdbRecordLength);
-    if (const QString why = buildRecord(f, &images[size_t(n - 1) * hamlog::kHdbRecordLength]); !why.isEmpty())
-      return {1, QString("%1: QSO %2: %3").arg(csv).arg(n).arg(why)};
-  }
+  std::vector<Record> records;
+  if (const Outcome read = ReadRecords(csv, kCsvFields, "QSO", records); !read.Ok()) return read;
+  const int64_t n = int64_t(records.size());
   if (n == 0) return {1, csv + ": no QSOs"};
+  std::vector<unsigned char> images(size_t(n) * hamlog::kHdbRecordLength);
+  for (int64_t k = 0; k < n; ++k)
+    if (const QString why = buildRecord(records[k].fields, &images[size_t(k) * hamlog::kHdbRecordLength]);
+        !why.isEmpty())
+      return {1, QString("%1: QSO %2 (line %3): %4").arg(csv).arg(k + 1).arg(records[k].line).arg(why)};
 
   OpenedLog log;
   if (const Outcome o = log.Open(dir); !o.Ok()) return o;

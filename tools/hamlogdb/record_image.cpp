@@ -13,7 +13,7 @@ void PutField(unsigned char* image, int field, QByteArrayView ansi) {
   QByteArrayView bytes = ansi;
   if (bytes.size() > span->width) bytes = cut = CutAnsiBytes(ansi, span->width);
   unsigned char* p = image + span->offset;
-  std::memcpy(p, bytes.data(), bytes.size());
+  if (!bytes.isEmpty()) std::memcpy(p, bytes.data(), bytes.size());
   std::memset(p + bytes.size(), ' ', span->width - bytes.size());
 }
 

@@ -1,5 +1,6 @@
 #include "tool_support.h"
 
+#include "platform/codepage.h"
 #include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
 
@@ -7,45 +8,96 @@ namespace hamlogdb {
 
 namespace {
 
-// The number of fields Input # finds on one line: commas outside quoted fields, plus one; 0 for a
-// blank line, which Input # passes over.
-int fieldsOnLine(QByteArrayView line) {
-  qsizetype i = 0;
+// The fields of one line: comma-separated, each bare (blanks around it dropped) or quoted (a doubled
+// quote inside stands for one quote; what follows the closing quote up to the comma is dropped).
+// Empty for a blank line.
+QStringList splitFields(const QString& line) {
+  QStringList fields;
   const qsizetype n = line.size();
   auto blank = [&](qsizetype k) { return line[k] == ' ' || line[k] == '\t'; };
+  qsizetype i = 0;
   while (i < n && blank(i)) ++i;
-  if (i == n) return 0;
-  int fields = 1;
+  if (i == n) return fields;
   for (;;) {
     while (i < n && blank(i)) ++i;
+    QString field;
     if (i < n && line[i] == '"') {
-      ++i;
-      while (i < n && line[i] != '"') ++i;
+      for (++i; i < n; ++i) {
+        if (line[i] != '"') {
+          field += line[i];
+        } else if (i + 1 < n && line[i + 1] == '"') {
+          field += '"';
+          ++i;
+        } else {
+          break;
+        }
+      }
+      while (i < n && line[i] != ',') ++i;
+    } else {
+      const qsizetype start = i;
+      while (i < n && line[i] != ',') ++i;
+      field = line.mid(start, i - start);
+      while (!field.isEmpty() && (field.back() == ' ' || field.back() == '\t')) field.chop(1);
     }
-    while (i < n && line[i] != ',') ++i;
+    fields << field;
     if (i >= n) return fields;
     ++i;
-    ++fields;
   }
+}
+
+// The text of the file in the encoding it was written in; the reason when it is none the tool reads.
+QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
+  int markSize = 0;
+  const QString mark = ByteOrderMark(bytes, &markSize);
+  if (!mark.isEmpty() && mark != "UTF-8")
+    return file + ": the file is " + mark + "; save it as Windows-31J (Shift_JIS) or UTF-8";
+  bytes.remove(0, markSize);
+  const bool utf8 = !mark.isEmpty() || LooksLikeUtf8(bytes);
+  // Line ends: CR LF, a lone CR or a lone LF.
+  qsizetype lineNo = 0;
+  for (qsizetype i = 0; i < bytes.size();) {
+    qsizetype e = i;
+    while (e < bytes.size() && bytes[e] != '\r' && bytes[e] != '\n') ++e;
+    const QByteArrayView line = QByteArrayView(bytes).sliced(i, e - i);
+    ++lineNo;
+    if (utf8) {
+      const QString text = QString::fromUtf8(line);
+      if (text.contains(QChar::ReplacementCharacter) && !line.contains("\xEF\xBF\xBD"))
+        return QString("%1: line %2 holds bytes that are not UTF-8, as the rest of the file is")
+            .arg(file)
+            .arg(lineNo);
+      lines << text;
+    } else if (!IsValidAnsi(line)) {
+      return QString("%1: line %2 holds bytes that are neither Windows-31J nor UTF-8").arg(file).arg(lineNo);
+    } else {
+      lines << FromAnsi(line);
+    }
+    if (e < bytes.size() && bytes[e] == '\r') ++e;
+    if (e < bytes.size() && bytes[e] == '\n') ++e;
+    i = e;
+  }
+  return {};
 }
 
 }  // namespace
 
-Outcome CheckLineShape(const QString& file, int fields, const char* recordName) {
-  VbFile lines(file, VbMode::Input);
-  if (!lines.IsOpen()) return {1, file + ": cannot read (" + lines.ErrorText() + ")"};
-  QByteArray line;
-  for (int64_t lineNo = 1, record = 0; lines.LineInputBytes(line); ++lineNo) {
-    const int found = fieldsOnLine(line);
-    if (found == 0) continue;
-    ++record;
-    if (found != fields)
+Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records) {
+  records.clear();
+  QByteArray bytes;
+  if (!ReadWholeFile(file, bytes)) return {1, file + ": cannot read"};
+  QStringList lines;
+  if (const QString why = decode(file, std::move(bytes), lines); !why.isEmpty()) return {1, why};
+  for (qsizetype k = 0; k < lines.size(); ++k) {
+    QStringList f = splitFields(lines[k]);
+    if (f.isEmpty()) continue;
+    if (f.size() != fields)
       return {1, QString("%1: %2 %3 (line %4) has %5 fields, not %6")
                      .arg(file, recordName)
-                     .arg(record)
-                     .arg(lineNo)
-                     .arg(found)
+                     .arg(records.size() + 1)
+                     .arg(k + 1)
+                     .arg(f.size())
                      .arg(fields)};
+    records.push_back({std::move(f), int64_t(k + 1)});
   }
   return {};
 }

@@ -2,6 +2,8 @@
 // The tool's open database: the stand-in opened in shared mode (the program may have it open too).
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 #include "hamlogdb.h"
 #include "platform/hamlog/hamlog_session.h"
@@ -22,9 +24,16 @@ class OpenedLog {
   hamlog::QsoDatabase db_;
 };
 
-// One record a line with exactly `fields` fields (blank lines passed over), as the input files are
-// written; so that a missing field is reported on its own line and not as a shift of the next records.
-Outcome CheckLineShape(const QString& file, int fields, const char* recordName);
+// One record of an input file: its fields and the line it stands on.
+struct Record {
+  QStringList fields;
+  int64_t line = 0;
+};
+
+// The records of an input file in Windows-31J or UTF-8 (told by its byte-order mark or its bytes): one
+// a line with exactly `fields` fields (blank lines passed over), so that a missing field is reported on
+// its own line and not as a shift of the next records. Refused whole on the first bad line.
+Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records);
 
 // A library result as a sentence for the user.
 QString ResultText(int32_t result);

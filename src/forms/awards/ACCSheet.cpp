@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "awards/LocatorSheets.h"
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
 #include "core/SettingsStore.h"
@@ -50,10 +51,21 @@ ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a4
   Frame3.Move(0, 0, 4200, 900);
   Label12.Move(240, 360, 3800, 300);
   Frame3.hide();
-  // The band lists and the help entries come with the sheets that write them.
-  DOUT.SetEnabled(false);
-  VERDISP.SetEnabled(false);
-  HELP.SetEnabled(false);
+  const std::pair<Menu*, const char*> bandMenus[] = {
+      {&a19, "1R9"},   {&a35, "3R5"},   {&a7, "7"},       {&a10, "10"},     {&a14, "14"},     {&a18, "18"},
+      {&a21, "21"},    {&a24, "24"},    {&a28, "28"},     {&a50, "50"},     {&a144, "144"},   {&a430, "430"},
+      {&a1200, "1200"}, {&a2400, "2400"}, {&a5600, "5600"}, {&a135k, "135k"}, {&a475k, "475k"}, {&a10G, "10G"},
+      {&a24G, "24G"},  {&a47G, "47G"},  {&a77G, "77G"},   {&aSat, "SAT"},   {&aHFall, "HF"},  {&aVUonly, "VUS"},
+      {&aVUSAT, "VUS_and_SAT"}};
+  for (const auto& [menu, key] : bandMenus) menu->Click = [this, key] { SelectBandList(QString::fromLatin1(key)); };
+  aALLBAND.Click = [this] {
+    SelectBandList(Settings.ExtendedBandSet == 1 ? "ALL(0R135to77G)" : "ALL(1R9to5600)");
+  };
+  aALLSAT.Click = [this] {
+    SelectBandList(Settings.ExtendedBandSet == 1 ? "ALL(0R135to77G_and_SAT)" : "ALL(1R9to5600_and_SAT)");
+  };
+  VERDISP.Click = [] { MsgBox(VersionMessageText(), vbOKOnly); };
+  HELP.Click = [] { OpenAwardHelp(); };
   RTNMN.Click = [this] { Unload(); };
   DispAMA.Click = [this] { Hamlog.LastResult = ShellOpen(AmaListPath); };
   MSFlexGrid2.MouseUp = [this](int button, int, float, float) { ShowCellQso(button); };
@@ -124,7 +136,8 @@ void ACCSheet::ClearQsoPanel() {
 }
 
 void ACCSheet::ShowCellQso(int button) {
-  if (button != vbLeftButton) return;
+  // While the sheet fills (the member check lets events run) a sort would move rows under the run.
+  if (button != vbLeftButton || filling_) return;
   const int r = MSFlexGrid2.MouseRow();
   const int c = MSFlexGrid2.MouseCol();
   const int32_t kindNumber = AwardSheets.SheetKind;
@@ -178,4 +191,37 @@ void ACCSheet::Form_Unload(int& /*cancel*/) {
     top->Show();
     top->EndReading();
   }
+}
+
+void ACCSheet::SelectBandList(const QString& key) {
+  BandListKey = key;
+  WriteBandList();
+}
+
+void ACCSheet::WriteBandList() {
+  Label6.hide();
+  const int32_t kind = AwardSheets.SheetKind;
+  if (kind < 2 || kind > 5 || BandListKey.isEmpty()) return;
+  Frame3.show();
+  Frame3.raise();
+  DoEvents();
+  const BandListOutcome out =
+      ::WriteBandList(kind, BandListKey, MSFlexGrid2, SheetRowCount, Settings.ExtendedBandSet == 1);
+  if (!out.opened) {
+    Frame3.hide();
+    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    return;
+  }
+  if (out.unreadable > 0)
+    MsgBox(QStringLiteral("読めないHAMLOGレコードが ") + QString::number(out.unreadable) +
+           QStringLiteral(" 件あり、リストから外しました。"));
+  if (kind == 5) MsgBox("DXCC=" + QString::number(out.count) + "Point");
+  Frame3.hide();
+  if (!out.written) {
+    MsgBox(out.path + QStringLiteral(" を書き込めませんでした。"));
+    return;
+  }
+  Label6.setText(BandListKey + QStringLiteral(" cfm局数＝ ") + QString::number(out.count));
+  Label6.show();
+  Hamlog.LastResult = ShellOpen(out.path);
 }

@@ -50,6 +50,8 @@ class ACCSheet : public VbForm {
   int32_t MemberSortToggle = 0;  // 0: the next heading sort is descending
   VbFile MemberListFile;
   VbFile AmaListFile;
+  int32_t SheetRowCount = 0;  // data rows of the grid-locator and DXCC sheets
+  QString BandListKey;        // the band list asked for last ("1R9", "HF", ...)
 
   Menu RTNMN{this, "閉じる(&X)"};
   Menu DispAMA{this, "AMA表示"};
@@ -109,6 +111,9 @@ class ACCSheet : public VbForm {
   void CenterBusyFrame();
   void ShowCellQso(int button);
   void ClearQsoPanel();
+  // A band menu: the key, then the list of the sheet's confirmed rows on those bands.
+  void SelectBandList(const QString& key);
+  void WriteBandList();
 
   Menu* bandMenusOfExtendedSet_[6];
   bool filling_ = false;  // the filling step lets events run: an activation then must not start another

@@ -7,6 +7,7 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/SeiriboSheet.h"
 #include "forms/outputs/ListDialog.h"
 #include "platform/paths.h"
@@ -117,4 +118,5 @@ QString VersionMessageText() {
 
 void ConnectAwardWindows() {
   OutputHooks.ShowSeiriboSheet = [] { Form<SeiriboSheet>().Show(); };
+  ConnectAwardSheets();
 }

@@ -40,6 +40,10 @@ const QString kBusyText = QStringLiteral("整理中です　ＱＲＸ");
 const QString kExitText = QStringLiteral("終了処理中です　ＱＲＸ");
 const QString kAllJapan = QStringLiteral("　全　国　");
 
+// The window's size, in twips, when none is stored.
+constexpr int kDefaultWidth = 12000;
+constexpr int kDefaultHeight = 7905;
+
 constexpr int kBandWidth = 680;
 constexpr int k430Width = 730;
 constexpr int k430Band = 11;
@@ -52,13 +56,16 @@ QString programFile(const QString& name) { return ProgramFolder() + "/" + name; 
 QString ReadFailureMessage(int32_t code) {
   if (code == kReadAbortedByStartWindow || code == kReadStoppedByEsc)
     return QStringLiteral("処理が中断されました");
+  if (!SheetTally.ReadFailureCause.isEmpty()) return SheetTally.ReadFailureCause;
+  if (code == kReadWorkFileDamaged) return WorkFileDamagedText();
   if (code == kReadSortGaveUp)
     return QStringLiteral("まだ一度もHAMLOG.HDBを読み込んでいない為か？で") + vbCrLf +
            programFile("DMYDBS.DAT") + vbCrLf + QStringLiteral("が開けませんでした。");
   if (code == kReadHamlogChanged) return HamlogChangedText();
   if (code == kReadHamlogBadCount) return HamlogProblem();
-  if ((code == kReadNoHamlog || code == kReadAppendNoHamlog) && Hamlog.LastResult == HAMLOG_IN_USE)
-    return QStringLiteral("先客です、既にHAMLOG.HDBが使われています。");
+  if (code == kReadNoHamlog || code == kReadAppendNoHamlog)
+    return Hamlog.LastResult == HAMLOG_IN_USE ? QStringLiteral("先客です、既にHAMLOG.HDBが使われています。")
+                                              : HamlogOpenFailureText(Hamlog.LastResult);
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
 
@@ -224,7 +231,10 @@ void CWSHEET::LoadSheet() {
   t.MasterRowCount =
       Settings.UseOwnQthData != 0 ? LoadQTHMasterList(0) : LoadMasterList(MasterList.MasterRecLen);
   if (t.MasterRowCount == 0) {
-    abandonLoad(QStringLiteral("HAMLOG.MST/QTH data READ ERROR"));
+    QString text = QStringLiteral("HAMLOG.MST/QTH data READ ERROR");
+    if (!MasterList.LoadProblem.isEmpty())
+      text += vbCrLf + MasterList.MasterFilePath + vbCrLf + MasterList.LoadProblem;
+    abandonLoad(text);
     return;
   }
   BuildDmyDbs(progress_);
@@ -270,6 +280,7 @@ void CWSHEET::resetReadingAndViewState() {
   ChousonListMode = 0;
   t.AppendRead = 0;
   t.ReadFailed = 0;
+  t.ReadFailureCause.clear();
   t.NewLinesWritten = 0;
   t.AreaViewActive = 0;
   t.AreaFilter.clear();
@@ -289,24 +300,39 @@ void CWSHEET::abandonLoad(const QString& message) {
 }
 
 void CWSHEET::RestoreGeometry() {
-  const QRect screen =
-      QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry() : QRect();
+  QScreen* primary = QGuiApplication::primaryScreen();
+  const QRect screen = primary ? primary->geometry() : QRect();
+  const QRect desktop = primary ? primary->virtualGeometry() : QRect();
   const int screenHeight = PxToTwips(screen.height());
   const int screenWidth = PxToTwips(screen.width());
+  // A stored value that is no number, or a size no screen can show (a damaged file), is named and
+  // its default taken; a window that size could not even be painted.
+  QStringList failures;
+  auto stored = [&](const char* key, const QString& text, int fallback, int least, int most) {
+    return StoredNumber("ORBEXPOS", key, text, fallback, least, most, failures);
+  };
   int top = 0, left = 0;
   const QString storedTop = ReadIni("ORBEXPOS", "ACPOSTop");
   if (storedTop != "ORBEXPOS" && VbVal(storedTop) >= 0) {
-    top = static_cast<int>(VbVal(storedTop));
+    top = stored("ACPOSTop", storedTop, 0, 0, INT32_MAX);
     if (top >= screenHeight) top = 0;
-    left = static_cast<int>(VbVal(ReadIni("ORBEXPOS", "ACPOSLeft")));
+    const QString storedLeft = ReadIni("ORBEXPOS", "ACPOSLeft");
+    if (storedLeft != "ORBEXPOS")
+      left = stored("ACPOSLeft", storedLeft, 0, -PxToTwips(desktop.width()), INT32_MAX);
     if (left >= screenWidth) left = 0;
   }
   const QString w = ReadIni("ORBEXPOS", "ACPOSWidth");
   const QString h = ReadIni("ORBEXPOS", "ACPOSHeight");
-  if (w != "ORBEXPOS" && h != "ORBEXPOS")
-    Move(left, top, static_cast<int>(VbVal(w)), static_cast<int>(VbVal(h)));
-  else
-    Move(left, top, 12000, 7905);
+  int width = kDefaultWidth, height = kDefaultHeight;
+  if (w != "ORBEXPOS" && h != "ORBEXPOS") {
+    // A window may stand out over the screens' edges, but not by more than their own size.
+    width =
+        stored("ACPOSWidth", w, kDefaultWidth, 0, 2 * std::max(kDefaultWidth, PxToTwips(desktop.width())));
+    height = stored("ACPOSHeight", h, kDefaultHeight, 0,
+                    2 * std::max(kDefaultHeight, PxToTwips(desktop.height())));
+  }
+  Move(left, top, width, height);
+  ReportUnusableSettings(failures);
 }
 
 void CWSHEET::SaveGeometry() {

@@ -19,6 +19,7 @@
 #include "core/SpotRelay.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/ACCset.h"
+#include "forms/awards/AwardSheetRuns.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/LeagueStationRun.h"
 #include "forms/awards/MichinoekiSheet.h"
@@ -33,6 +34,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
+#include "platform/vbdate.h"
 #include "platform/vbfile.h"
 #include "platform/vbstrings.h"
 #include "platform/vbnumber.h"
@@ -46,6 +48,8 @@ StartWindowHooksState StartWindowHooks;
 namespace {
 
 const QString kTitle = "ORBEX5";
+// The end box's design text: no end to the reading period.
+const QString kOpenEnd = "99999999";
 const QString kOldHamlog = "HAMLOGのバージョンが古いです、Ver5.00までは上げて下さい";
 const QString kWelcome = "ご利用ありがとうございます、まず環境設定をお願いします。";
 const QString kIncomplete = "環境設定が不完全です、HAMLOGﾃﾞｰﾀの指定漏れと思われます。";
@@ -175,11 +179,10 @@ void ORBTOP::buildLayout() {
   Combo1.setToolTip("ﾓｰﾄﾞ追加はここに書いてEnterを押せば追加できます");
 
   // Entries that never were available, and the two bands that have no list.
-  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &xDXCC, &v135K, &v475K}) m->SetEnabled(false);
+  for (Menu* m : {&aGrigFLDSrh, &ELDER_AWARD, &v135K, &v475K}) m->SetEnabled(false);
   // Entries of windows that are not part of the program yet; each is wired as its window lands:
-  // ACCchk (ACC/JAG member check), aGrigSrh, aGrigSrh100, aGrigSrhDX (grid-locator sheets), myMemo
-  // (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
-  for (Menu* m : {&ACCchk, &aGrigSrh, &aGrigSrh100, &aGrigSrhDX, &myMemo})
+  // myMemo (the memo window MemoDAT on ORBEX_MyHelp.TXT, MemoHelpMode = 1).
+  for (Menu* m : {&myMemo})
     m->SetEnabled(false);
 }
 
@@ -206,6 +209,11 @@ void ORBTOP::wireHandlers() {
   Combo1.KeyPress = [this](int& k) { Combo1_KeyPress(k); };
   // Award views.
   ACCmodeset.Click = [] { Form<ACCset>().Show(); };
+  ACCchk.Click = [] { SelectMemberList(); };
+  aGrigSrh.Click = [] { SelectSquareSheet(); };
+  aGrigSrh100.Click = [] { SelectSubSquareSheet(); };
+  aGrigSrhDX.Click = [] { SelectWasaSheet(); };
+  xDXCC.Click = [] { ShowDxccSheet(); };
   JARLstn.Click = [] { ChooseLeagueStationBand(); };
   MichiGet.Click = [] { OpenMichinoekiSheet(); };
 
@@ -244,6 +252,13 @@ void ORBTOP::Form_Load() {
   installHooks();
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
   if (!loadDesignatedCities()) return;
+  if (const QString encoding = IniForeignEncoding(); !encoding.isEmpty()) {
+    // Read as it is, a Japanese path comes out garbled and the settings look incomplete.
+    endProgramWithMessage(IniFilePath() + " は " + encoding + " で保存されています。" + vbCrLf +
+                          "ORBEX5.INI は Windows-31J (Shift_JIS) で保存して下さい。" + vbCrLf +
+                          "この先進めませんので終了します");
+    return;
+  }
   CleanIniViewPos();
   HamlogDllVersion = ThdllVersionNumber(GetThdllVersion()).value_or(0);
 
@@ -342,7 +357,9 @@ void ORBTOP::checkDatabaseFile() {
   hdbFound_ = !Settings.CurrentHdbDate.isEmpty();
   if (hdbFound_) {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
-    Check1.SetValue(WorkFileStillValid() ? 1 : 0);
+    const WorkFileState work = CheckWorkFile();
+    Check1.SetValue(work == WorkFileState::Valid ? 1 : 0);
+    if (work == WorkFileState::Damaged) MsgBox(WorkFileDamagedText(), vbOKOnly | vbExclamation, kTitle);
   } else {
     Label5.setText("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath);
     SetForeColor(Label5, vbRed);
@@ -447,11 +464,7 @@ void ORBTOP::showSettingsDialog() {
   cfg.raise();
 }
 
-void ORBTOP::reportFailures() {
-  if (failures_.isEmpty()) return;
-  MsgBox("ORBEX5.INI の次の設定値は使えないので既定値で起動します。" + vbCrLf + failures_.join(vbCrLf));
-  failures_.clear();
-}
+void ORBTOP::reportFailures() { ReportUnusableSettings(failures_); }
 
 void ORBTOP::showStartWindowTips(int32_t onRequest) {
   StartFlags.TipsPath = "ORBEX_TopTips.TXT";
@@ -842,6 +855,22 @@ void ORBTOP::Command1_Click() {
     UnlockClose();
   });
 
+  // The conditions are checked before anything is written: a period that is no period would read no
+  // QSO and leave an empty work file in place of the last one.
+  for (TextBox* box : {&Text7, &Text8})
+    if (!IsEightDigitDate(box->text()) && !(box == &Text8 && box->text() == kOpenEnd)) {
+      MsgBox("読込期間の日付「" + box->text() + "」が正しくありません。" + vbCrLf +
+                 "年月日を８桁の数字で入れて下さい (例 19520729)。",
+             vbOKOnly | vbExclamation, kTitle);
+      box->setFocus();
+      return;
+    }
+  if (Text7.text() > Text8.text()) {
+    MsgBox("読込期間の初め (" + Text7.text() + ") が終わり (" + Text8.text() + ") より後です。",
+           vbOKOnly | vbExclamation, kTitle);
+    Text7.setFocus();
+    return;
+  }
   if (CheckHamlogReady() == 1) return;
   if (Text6.text() == "DIGITAL" && Settings.DigitalModes.isEmpty()) {
     MsgBox("Digitalモードの内訳設定がありません" + vbCrLf + "「環境設定」から選択設定下さい。");

@@ -41,6 +41,8 @@ QByteArray BuildMasterRecord(const MasterEntry& e) {
   return r;
 }
 
+bool HasMasterHeader(QByteArrayView head) { return head.startsWith(QByteArrayView(kMagic, sizeof kMagic)); }
+
 std::optional<MasterHeader> ParseMasterHeader(QByteArrayView head, int64_t fileSize) {
   if (head.size() < kMasterFirstRecord || std::memcmp(head.data(), kMagic, 8) != 0) return std::nullopt;
   if (get32(head.data() + 8) != kMasterRecordLength || get32(head.data() + 12) != kMasterFirstRecord)
@@ -78,7 +80,7 @@ std::vector<std::pair<QByteArray, QByteArray>> ReadPrefixFile(const QString& pat
   std::vector<std::pair<QByteArray, QByteArray>> out;
   QByteArray bytes;
   if (!ReadWholeFile(path, bytes) || bytes.size() < 12 ||
-      std::memcmp(bytes.constData(), kPrefixMagic, 8) != 0)
+      !bytes.startsWith(QByteArrayView(kPrefixMagic, sizeof kPrefixMagic)))
     return out;
   const uint32_t count = get32(bytes.constData() + 8);
   if (bytes.size() < 12 + qsizetype(count) * kPrefixEntry) return out;

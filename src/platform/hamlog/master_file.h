@@ -49,6 +49,8 @@ struct MasterHeader {
   uint32_t count = 0;
   uint32_t identity = 0;
 };
+// True when the file starts with this library's header (other masters have none to check against).
+bool HasMasterHeader(QByteArrayView head);
 // Checks magic, lengths and that the file holds all its records; nothing for any other file.
 std::optional<MasterHeader> ParseMasterHeader(QByteArrayView first290, int64_t fileSize);
 

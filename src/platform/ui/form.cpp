@@ -231,8 +231,11 @@ void VbForm::SetMousePointer(int pointer) {
 }
 
 bool VbForm::event(QEvent* e) {
+  // The event may delete the window (the deferred delete after an unload, or a nested event loop that
+  // runs it): nothing of it may be read afterwards.
+  QPointer<VbForm> self(this);
   const bool r = QMainWindow::event(e);
-  if (!unloaded_ && loaded_) {
+  if (self && !unloaded_ && loaded_) {
     if (e->type() == QEvent::WindowActivate) Form_Activate();
     if (e->type() == QEvent::WindowDeactivate) Form_Deactivate();
   }

@@ -126,12 +126,13 @@ class VbForm : public QMainWindow {
 
  private:
   friend struct FormRegistry;
-  QWidget* client_;
+  // The flags come first: making the client area already sends this window events that read them.
   bool unloaded_ = false;
   bool inUnload_ = false;
   bool loaded_ = false;
   int closeLocks_ = 0;
   int mousePointer_ = vbDefault;
+  QWidget* client_;
 };
 
 // The registry behind Form<T>() (not for direct use).

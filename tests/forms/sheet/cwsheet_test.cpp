@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -29,7 +30,9 @@
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "rig/RigPortState.h"
+#include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"
@@ -121,6 +124,29 @@ TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
   EXPECT_EQ(ReadIni("JCcfg", "JCspotURL"), "");
   EXPECT_EQ(sheet().Check8.Value(), 1);
   EXPECT_EQ(RigPortState.TransverterOn, "1");
+}
+
+TEST_F(CWSHEETTest, AStoredGeometryNoScreenCanShowIsNamedAndTheDefaultTaken) {
+  WriteIni("ORBEXPOS", "ACPOSTop", "1500");
+  WriteIni("ORBEXPOS", "ACPOSLeft", "-999999999");
+  WriteIni("ORBEXPOS", "ACPOSWidth", "999999999");
+  WriteIni("ORBEXPOS", "ACPOSHeight", "-40");
+  boxes.Answer(vbOK);
+  CWSHEET& s = sheet();
+  ASSERT_EQ(boxes.texts().size(), 1);
+  const QString text = boxes.texts()[0];
+  EXPECT_TRUE(text.startsWith("ORBEX5.INI の次の設定値は使えないので既定値で起動します。"))
+      << text.toStdString();
+  for (const char* named :
+       {"[ORBEXPOS] ACPOSLeft=-999999999", "[ORBEXPOS] ACPOSWidth=999999999", "[ORBEXPOS] ACPOSHeight=-40"})
+    EXPECT_TRUE(text.contains(named)) << named;
+  EXPECT_FALSE(text.contains("ACPOSTop"));
+  EXPECT_EQ(s.Top(), 1500);
+  EXPECT_EQ(s.Left(), 0);
+  EXPECT_EQ(s.Width(), 12000);
+  EXPECT_EQ(s.Height(), 7905);
+  s.MSFlexGrid2.grab();  // paints
+  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), "999999999") << "the file is left as it is";
 }
 
 TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
@@ -237,7 +263,7 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().endsWith("/DMYDBS.DAT が開けませんでした。err code=6"));
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
 
   log.Prepare();
   MasterList.MasterFilePath = log.home.file("nowhere/HAMLOG.MST");
@@ -252,6 +278,8 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   const QByteArray before = log.home.read("DMYDBS.DAT");
   static QString hdb;
   hdb = log.Hdb();
+  QByteArray whole;
+  ASSERT_TRUE(ReadWholeFile(hdb, whole));
   HdbScan::afterBeginForTest = [] { QFile(hdb).resize(hamlog::HdbRecordOffset(2)); };
   boxes.Answer(vbOK);
   Form<CWSHEET>();
@@ -259,6 +287,43 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB was changed while it was being read");
   EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
+  ASSERT_TRUE(AtomicWriteFile(hdb, whole));
+  // A master cut short says so.
+  log.Prepare();
+  QByteArray master;
+  ASSERT_TRUE(ReadWholeFile(MasterList.MasterFilePath, master));
+  ASSERT_TRUE(AtomicWriteFile(MasterList.MasterFilePath, master.left(master.size() - 30)));
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" +
+                                              MasterList.MasterFilePath + "\r\n長さ "))
+      << boxes.texts().last().toStdString();
+}
+
+TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCause) {
+  // A folder where the file should be refuses the write as a read-only or full folder would.
+  QDir(log.home.path()).mkdir("DMYDBS.DAT");
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].contains(DmyDbsPath() + " を書き込めません ("))
+      << boxes.texts()[0].toStdString();
+  EXPECT_FALSE(boxes.texts()[0].contains("err code"));
+  QDir(log.home.path()).rmdir("DMYDBS.DAT");
+
+  log.Prepare();
+  const QString ini = IniFilePath();
+  QFile::remove(ini);
+  QDir().mkdir(ini);
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().startsWith(ini + " に書き込めません"))
+      << boxes.texts().last().toStdString();
+  EXPECT_FALSE(QFile::exists(DmyDbsPath())) << "no work file without its LASTP";
+  QDir().rmdir(ini);
 }
 
 TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {

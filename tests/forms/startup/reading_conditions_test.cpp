@@ -187,6 +187,33 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
   EXPECT_TRUE(QFile::exists(report));
 }
 
+TEST_F(ReadingConditionsTest, StartButtonRefusesAPeriodThatIsNoDatesBeforeWritingAnything) {
+  int sheets = 0;
+  StartWindowHooks.ShowProgressSheet = [&] { return ++sheets > 0; };
+  MsgBoxResponder boxes;
+  const std::pair<QString, QString> periods[] = {
+      {"abcdefgh", "20240501"}, {"20240230", "20240501"}, {"20000101", "2024050"}, {"20240502", "20240501"}};
+  for (const auto& [from, to] : periods) {
+    top->Text7.setText(from);
+    top->Text8.setText(to);
+    boxes.Answer(vbOK);
+    QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  }
+  ASSERT_EQ(boxes.texts().size(), 4);
+  EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("「abcdefgh」が正しくありません")))
+      << boxes.texts()[0].toStdString();
+  EXPECT_TRUE(boxes.texts()[1].contains("20240230"));
+  EXPECT_TRUE(boxes.texts()[2].contains("2024050"));
+  EXPECT_TRUE(boxes.texts()[3].contains(QString::fromUtf8("より後です")));
+  EXPECT_EQ(sheets, 0);
+  EXPECT_EQ(stored("LASTCONDX", "STARTdate"), "20000101") << "nothing written";
+  // The end box's design text "99999999" stands for no end.
+  top->Text7.setText("20000101");
+  top->Text8.setText("99999999");
+  QTest::mouseClick(&top->Command1, Qt::LeftButton);
+  EXPECT_EQ(sheets, 1);
+}
+
 TEST_F(ReadingConditionsTest, StartButtonStoresTheConditionsAndShowsTheSheet) {
   top->Text2.setText("N");
   top->Text6.setText("CW");

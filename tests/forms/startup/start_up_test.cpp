@@ -188,6 +188,30 @@ TEST_F(StartWindowTest, MissingDefinitionFileEndsTheProgram) {
   EXPECT_FALSE(QFile::exists(home.file("ORBEX5.INI")));
 }
 
+TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
+  setUpOperator();
+  const QByteArray ansi = home.read("ORBEX5.INI");
+  const QByteArray utf8 = FromAnsi(ansi).toUtf8() + QString::fromUtf8("DataFol=C:\\ハムログ\\\r\n").toUtf8();
+  for (const QByteArray& bytes : {utf8, QByteArray("\xEF\xBB\xBF") + ansi}) {
+    home.write("ORBEX5.INI", bytes);
+    MsgBoxResponder boxes;
+    boxes.Answer(vbOK);
+    EXPECT_EQ(load(), nullptr);
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") +
+                                            " は UTF-8 で保存されています。\r\n"
+                                            "ORBEX5.INI は Windows-31J (Shift_JIS) で保存して下さい。"))
+        << boxes.texts()[0].toStdString();
+    EXPECT_FALSE(boxes.texts()[0].contains(QString::fromUtf8("設定が不完全です")));
+    EXPECT_EQ(home.read("ORBEX5.INI"), bytes);
+  }
+  // The same settings in Windows-31J start as usual.
+  home.write("ORBEX5.INI", ansi);
+  set("ORB", "TopTips_DISP", "NO");
+  MsgBoxResponder none;
+  EXPECT_NE(load(), nullptr);
+}
+
 TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
   home.write(QString::fromUtf8("政令指定都市定義.txt"),
              ToAnsi(QString::fromUtf8("# 注釈\r\n横浜市,1101,19560901\r\n名古屋市,2001\r\n")));
@@ -219,6 +243,25 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   // The version every window shows (the sheet's version box reads it), as the title gives it.
   EXPECT_EQ(QCoreApplication::applicationVersion(), "5.0.0");
   EXPECT_EQ(LoadedForm<ORBTOP>()->windowTitle(), "ORBEX5    Ver 5.00");
+}
+
+TEST_F(StartWindowTest, AProgramFolderThatTakesNoFileIsToldAndTheProgramEndsWithAnError) {
+  // A plain file where the program folder's parent should be: no file can be made in it, as in a
+  // read-only or full folder.
+  const QString blocker = home.write("blocker", "x");
+  const QByteArray previous = qgetenv("ORBEX_HOME");
+  qputenv("ORBEX_HOME", (blocker + "/ORBEX5").toUtf8());
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  qputenv("ORBEX_HOME", previous);
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_FALSE(IsLoaded<ORBTOP>());
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith("プログラムフォルダー\r\n" + blocker +
+                                          "/ORBEX5\r\nにファイルを作れないので起動できません ("))
+      << boxes.texts()[0].toStdString();
 }
 
 TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
@@ -288,8 +331,17 @@ TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
   EXPECT_EQ(StartFlags.StartWithPreviousData, 1);
 
   UnloadAllForms();
-  home.write("DMYDBS.DAT", "cut short\r\n");
-  EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed";
+  MsgBoxResponder boxes;
+  for (const char* damaged : {"cut short\r\n", "previous readinG\r\n"}) {
+    home.write("DMYDBS.DAT", damaged);
+    boxes.Answer(vbOK);
+    EXPECT_EQ(load()->Check1.Value(), 0) << "not the work file that was completed: " << damaged;
+    UnloadAllForms();
+  }
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_TRUE(boxes.texts()[1].contains(
+      QString::fromUtf8("DMYDBS.DAT は前回の読込の後で書き換えられたか壊れています")))
+      << boxes.texts()[1].toStdString();
 
   UnloadAllForms();
   home.write("DMYDBS.DAT", "previous reading\r\n");

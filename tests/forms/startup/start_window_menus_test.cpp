@@ -65,10 +65,10 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
-                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet})
+                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet,
+                  &top->ACCchk, &top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC})
     EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
-  for (Menu* m : {&top->ACCchk, &top->aGrigSrh, &top->myMemo,
-                  &top->aGrigFLDSrh, &top->ELDER_AWARD, &top->xDXCC})
+  for (Menu* m : {&top->myMemo, &top->aGrigFLDSrh, &top->ELDER_AWARD})
     EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
 
   MsgBoxResponder boxes;

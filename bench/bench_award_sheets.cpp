@@ -1,0 +1,110 @@
+// The award sheets on a synthetic log of 1,000,000 QSOs.
+//
+//   BM_MemberCheck/N      the member check of a 5,000-member list (half of them in the log): the pass
+//                         over the log's calls, then each member through the call index
+//   BM_SquareTable/N      the SQUARE-75 scan of the log (one pass)
+//   BM_WasaTable/N        the WASA scan (one pass; the DX stations' odd locators are told and passed)
+//   BM_SubSquareTable/N   the SUBSQUARE-100 scan
+//   BM_DxccTable/N        the DXCC scan
+
+#include <benchmark/benchmark.h>
+
+#include <QSet>
+
+#include "awards/LocatorTables.h"
+#include "awards/MemberCheck.h"
+#include "bench_main.h"
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
+#include "synthetic_log.h"
+
+namespace {
+
+constexpr int kMembers = 5000;
+
+// Member rows: base calls of the log's first QSOs, then calls the log does not hold.
+QStringList memberCalls() {
+  QSet<QString> seen;
+  QStringList calls;
+  HamlogOpenDb();
+  for (int32_t rec = 1; rec <= Hamlog.HdbRecordCount && calls.size() < kMembers / 2; ++rec) {
+    ReadQsoBasic(rec, 1);
+    SplitCallSign(Qso.QsoCall);
+    if (QsoRules.CallBase.size() <= 6 && !seen.contains(QsoRules.CallBase)) {
+      seen.insert(QsoRules.CallBase);
+      calls << QsoRules.CallBase;
+    }
+  }
+  HamlogCloseDb(0);
+  for (int i = 0; calls.size() < kMembers; ++i) calls << QString("8N%1ZZ").arg(i);
+  return calls;
+}
+
+void BM_MemberCheck(benchmark::State& state) {
+  PrepareSyntheticLog(SyntheticLogFolder(state.range(0)));
+  const QStringList calls = memberCalls();
+  FlexGrid grid(nullptr);
+  int32_t listed = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    grid.SetRows(1);
+    grid.SetCols(25);
+    for (int i = 0; i < calls.size(); ++i)
+      grid.AddItem(" " + QString::number(i + 1) + "\t" + QString::number(i % 9999 + 1) + "\t" + calls[i]);
+    state.ResumeTiming();
+    VbFile list(JoinPath(Settings.DataFolder, "cfmACCstn.txt"), VbMode::Output);
+    VbFile ama(JoinPath(Settings.DataFolder, "cfmAMA.txt"), VbMode::Output);
+    HamlogOpenDb();
+    MemberQsoFinder finder;
+    finder.Prepare(Hamlog.HdbRecordCount);
+    MemberCheck check(grid, {"ACC#", false, false, {}}, list, &ama);
+    const MemberRecordSource source = finder.Source();
+    for (int row = 1; row <= kMembers; ++row) check.CheckMember(row, source);
+    HamlogCloseDb(0);
+    list.Close();
+    ama.Close();
+    listed = check.ListedCount;
+  }
+  state.counters["listed"] = listed;
+}
+BENCHMARK(BM_MemberCheck)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void scanBench(benchmark::State& state, int kind) {
+  PrepareSyntheticLog(SyntheticLogFolder(state.range(0)));
+  int messages = 0;
+  SetMsgBoxHook([&messages](const MsgBoxCall&) {
+    ++messages;
+    return MsgBoxAnswer{};
+  });
+  TableScan outcome{};
+  for (auto _ : state) {
+    if (kind == 5)
+      SizeDxccTable(false);
+    else if (kind == 3)
+      SizeSubSquareTable(false);
+    else
+      SizeSquareTable(false);
+    outcome = kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);
+  }
+  if (outcome != TableScan::Found) state.SkipWithError("nothing found");
+  state.counters["messages"] = messages / static_cast<double>(state.iterations());
+  SetMsgBoxHook({});
+  ReleaseGridTables();
+}
+
+void BM_SquareTable(benchmark::State& state) { scanBench(state, 2); }
+void BM_SubSquareTable(benchmark::State& state) { scanBench(state, 3); }
+void BM_WasaTable(benchmark::State& state) { scanBench(state, 4); }
+void BM_DxccTable(benchmark::State& state) { scanBench(state, 5); }
+BENCHMARK(BM_SquareTable)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SubSquareTable)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WasaTable)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DxccTable)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunWindowBenchmarks(argc, argv); }

@@ -1,0 +1,301 @@
+#include "awards/MemberCheck.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/vbdate.h"
+#include "platform/vbfile.h"
+
+namespace {
+
+constexpr int kFirstBandColumn = 7;
+constexpr qsizetype kMemberCallChars = 6;
+constexpr int32_t kAccFirstDate = 19791101;
+
+// The lines of a file as Line Input reads them (CR LF or CR); false when it cannot be read.
+bool readLines(const QString& path, QStringList& lines) {
+  VbFile in(path, VbMode::Input);
+  if (!in.IsOpen()) return false;
+  QString line;
+  while (in.LineInput(line)) lines.push_back(line);
+  return true;
+}
+
+bool looksLikeCall(const QString& call) {
+  bool letter = false, digit = false;
+  for (QChar c : call) {
+    if (c >= u'A' && c <= u'Z')
+      letter = true;
+    else if (c >= u'0' && c <= u'9')
+      digit = true;
+    else if (c != u'/')
+      return false;
+  }
+  return letter && digit;
+}
+
+QString noNul(QString text) {
+  if (text.contains(QChar(0))) text.remove(QChar(0));
+  return text;
+}
+
+bool isReceivedMark(const QString& mark) {
+  for (const QString& m : Settings.QslReceivedMarks)
+    if (!m.isEmpty() && m == mark) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---- The member list file
+
+QString MemberTagOfHeader(const QString& header) {
+  const QString upper = header.toUpper();
+  if (upper.contains("ACC MEMBER")) return "ACC#";
+  if (upper.contains("JAG MEMBER")) return "JAG#";
+  return {};
+}
+
+MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
+  MemberListLoad load;
+  QStringList lines;
+  if (!readLines(path, lines)) {
+    load.outcome = MemberListLoad::Unreadable;
+    return load;
+  }
+  load.tag = lines.isEmpty() ? previousTag : MemberTagOfHeader(lines.first());
+  if (load.tag.isEmpty()) return load;
+  // Lines that end in LF alone arrive as one line: the last line read holds them all. (Two lines that
+  // end in CR LF are a list without members, not such a file.)
+  if (lines.isEmpty()) lines.push_back(QString());
+  if (lines.size() < 3 && lines.last().contains('\n')) {
+    QString all = lines.last();
+    all.replace("\r\n", "\n").replace('\r', '\n');
+    lines = all.split('\n');
+  }
+  QStringList seen;
+  for (const QString& line : lines) {
+    ++load.lineCount;
+    if (load.lineCount <= 2) continue;
+    if (line.size() < 2) {
+      --load.lineCount;
+      continue;
+    }
+    MemberRow m;
+    m.call = line.mid(1, kMemberCallChars).trimmed().toUpper();
+    const qsizetype tagAt = line.toUpper().lastIndexOf(load.tag);
+    m.number = (tagAt >= 0 ? line.mid(tagAt + load.tag.size(), 4) : line.mid(3, 4)).trimmed();
+    // Column headings, rules and a member listed twice are no further members.
+    if (!looksLikeCall(m.call) || seen.contains(m.call)) {
+      --load.lineCount;
+      ++load.skipped;
+      continue;
+    }
+    seen.push_back(m.call);
+    load.members.push_back(m);
+  }
+  load.outcome = load.lineCount == 1 ? MemberListLoad::SingleLine : MemberListLoad::Loaded;
+  return load;
+}
+
+// ---- The search
+
+QString MemberBaseCall(const QString& call) {
+  const qsizetype p = call.lastIndexOf('/');
+  if (p < 0) return call;
+  const QString left = call.left(p);
+  const QString right = call.mid(p + 1);
+  return right.size() > left.size() ? right : left;
+}
+
+QString ModeClassLetter(const ModeClassLists& lists, const QString& mode) {
+  const std::pair<const QString*, const char*> classes[] = {{&lists.PhoneModes, "P"},
+                                                            {&lists.CwModes, "C"},
+                                                            {&lists.SstvModes, "S"},
+                                                            {&lists.RttyModes, "R"},
+                                                            {&lists.FaxModes, "F"}};
+  for (const auto& [list, letter] : classes)
+    if (list->contains(mode, Qt::CaseSensitive) && !list->isEmpty()) return letter;
+  return "N";
+}
+
+int MemberBandColumn(const QString& freqText, bool extended) {
+  QString freq = freqText;
+  if (freq.contains('/')) freq = "9999";
+  freq.replace("G", "000");
+  bool ok = false;
+  const double mhz = noNul(freq).trimmed().toDouble(&ok);
+  // Not a number: no band (the band label's report names the frequency).
+  if (!ok || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
+  const long f = std::lrint(mhz);  // half to even
+  struct Range {
+    long low, high;
+    int column;
+  };
+  static const Range kBands[] = {{2, 2, 7},         {4, 4, 8},       {7, 7, 9},         {10, 10, 10},
+                                 {14, 14, 11},      {18, 18, 12},    {21, 22, 13},      {24, 25, 14},
+                                 {28, 30, 15},      {50, 54, 16},    {144, 146, 17},    {430, 440, 18},
+                                 {1200, 1300, 19},  {2400, 2450, 20}, {5600, 5850, 21}};
+  for (const Range& r : kBands)
+    if (f >= r.low && f <= r.high) return r.column;
+  if (f == 9999) return extended ? 28 : 22;
+  if (!extended) return 0;
+  if (f == 10000) return 24;
+  if (f == 24000) return 25;
+  if (f == 47000) return 26;
+  if (f >= 75000 && f <= 77000) return 27;
+  return 0;
+}
+
+void MemberQsoFinder::Prepare(int32_t recordCount) {
+  prefixed_.clear();
+  QString call;
+  for (int32_t n = 1; n <= recordCount; ++n) {
+    if (THW_read(Hamlog.Thw, n, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0) continue;
+    if (!call.contains('/')) continue;
+    const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
+    if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+    prefixed_[base].push_back({ToAnsi(call), n});
+  }
+  for (auto& list : prefixed_)
+    std::sort(list.begin(), list.end(), [](const Slashed& a, const Slashed& b) {
+      return a.key != b.key ? a.key < b.key : a.rec < b.rec;
+    });
+}
+
+std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
+  std::vector<int32_t> records;
+  const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
+  if (first <= 0) return records;
+  records.push_back(first);
+  QString call;
+  for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
+    // A record that cannot be read is examined (and counted) by the check; the run goes on.
+    if (THW_read(Hamlog.Thw, r, 3) == 0 && ThwString(call, Hamlog.Thw, 0) == 0 && !call.startsWith(callBase))
+      break;
+    records.push_back(r);
+  }
+  // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
+  const auto it = prefixed_.constFind(callBase);
+  if (it != prefixed_.constEnd()) {
+    const QByteArray key = ToAnsi(callBase);
+    for (const Slashed& s : *it)
+      if (s.key > key) records.push_back(s.rec);
+  }
+  return records;
+}
+
+// ---- The check
+
+MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList)
+    : grid_(grid), setup_(setup), memberList_(memberList), amaList_(amaList) {}
+
+void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
+  const QString call = grid_.TextMatrix(row, 2).trimmed().toUpper();
+  if (!call.isEmpty()) {
+    SplitCallSign(call);
+    const QString callBase = QsoRules.CallBase;
+    bool listed = false;
+    const std::vector<int32_t> records = source(callBase);
+    for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
+  }
+  int marks = 0;
+  for (int c = kFirstBandColumn; c <= LastBandColumn(); ++c) {
+    const QString cell = grid_.TextMatrix(row, c);
+    for (QChar letter : QStringLiteral("CPSRF")) marks += cell.contains(letter) ? 1 : 0;
+  }
+  if (setup_.tag != "ACC#") return;
+  // A member number that is not a number earns no points (and stops nothing).
+  int32_t points = grid_.TextMatrix(row, 1).trimmed().toInt() * marks;
+  if (!JapanesePrefixes.split(',').contains(call.left(2))) points *= 10;
+  grid_.SetTextMatrix(row, PointColumn(), QString::number(points));
+  SheetTotal += points;
+}
+
+void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed) {
+  ClearQsoFieldBuffers();
+  if (THW_read(Hamlog.Thw, rec, 3) != 0) {
+    ++Unreadable;
+    return;
+  }
+  for (int f : {0, 2, 6, 7, 8, 10})
+    if (ThwString(fields_[f], Hamlog.Thw, f) != 0) {
+      ++Unreadable;
+      return;
+    }
+  const QString qsl = noNul(fields_[10]);
+  const bool qualifies = setup_.worked || isReceivedMark(qsl.right(1));
+  Line line;
+  line.call = noNul(fields_[0]).trimmed();
+  if (MemberBaseCall(line.call).trimmed() != callBase) return;
+  if (firstHit) grid_.SetTopRow(row);
+
+  const std::optional<QDate> date = VbDateValue(fields_[2]);
+  if (!date) return;  // no date: not a QSO to count
+  if (setup_.tag == "ACC#" && date->toString("yyyyMMdd").toInt() < kAccFirstDate) return;
+
+  QString freq = fields_[6];
+  if (freq.contains('/')) freq = "9999";
+  freq.replace("G", "000");
+  line.mode = noNul(fields_[7]).trimmed();
+  line.code = noNul(fields_[8]).trimmed();
+  Qso.QsoRecNo = rec;
+  Qso.QsoFreq = noNul(freq).trimmed();
+  FreqToBand();
+  line.date = date->toString("yyyy/MM/dd");
+  line.band = Qso.QsoBand;
+  line.number = grid_.TextMatrix(row, 1);
+
+  if (qualifies && !listed) {
+    print(&memberList_, line);
+    listed = true;
+    ++ListedCount;
+  }
+  const QString letter = ModeClassLetter(setup_.modes, line.mode);
+  if (letter == "N") return;
+  const int col = MemberBandColumn(freq, setup_.extendedBandSet);
+  if (firstHit) {
+    if (col > 0) {
+      grid_.SetTextMatrix(row, col, qualifies ? letter : "(" + letter.toLower() + ")");
+      ++(qualifies ? CfmMarkCount : WkdMarkCount);
+    }
+    if (qualifies) print(amaList_, line);
+    return;
+  }
+  if (col > 0) FormatModeMarks(letter, row, col, qualifies, line);
+}
+
+void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line) {
+  QString cell = grid_.TextMatrix(row, col);
+  const QString worked = "(" + letter.toLower() + ")";
+  if (cell.contains(letter)) return;
+  if (cell.contains(letter.toLower())) {
+    if (!qualifies) return;
+    cell.replace(worked, letter);
+    ++CfmMarkCount;
+    --WkdMarkCount;
+    print(amaList_, line);
+  } else if (qualifies) {
+    cell += letter;
+    ++CfmMarkCount;
+    print(amaList_, line);
+  } else {
+    cell += worked;
+    ++WkdMarkCount;
+  }
+  grid_.SetTextMatrix(row, col, cell);
+}
+
+void MemberCheck::print(VbFile* file, const Line& l) {
+  if (!file || !file->IsOpen()) return;
+  file->Print({l.code, PrintZone, l.call, PrintZone, l.date, PrintZone, l.band, PrintZone, l.mode, PrintZone,
+               l.number});
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The ACC/JAG member check: the member list file, the search of each member's QSOs through HAMLOG's
+// call-sign order, the mode-class marks per band, the points, and the two list files.
+//
+//   MemberListLoad list = ReadMemberList(path, AwardSheets.MemberTag);
+//   ... one grid row per list.members entry ...
+//   MemberQsoFinder finder;  finder.Prepare(Hamlog.HdbRecordCount);    // log open
+//   MemberCheck check(grid, setup, memberFile, amaFile);
+//   for (int row = 1; row <= count; ++row) check.CheckMember(row, finder.Source());
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "awards/AwardSheets.h"
+
+class FlexGrid;
+class VbFile;
+
+// ---- The member list file
+
+struct MemberRow {
+  QString number;  // the member number as listed ("0012")
+  QString call;    // upper case, as listed (6 characters at most)
+};
+
+struct MemberListLoad {
+  enum Outcome { Loaded, NotAList, Unreadable, SingleLine };
+  Outcome outcome = NotAList;
+  QString tag;  // "ACC#", "JAG#", or the previous tag for an empty file
+  std::vector<MemberRow> members;
+  int32_t lineCount = 0;  // lines read: members + 2 (skipped lines do not count)
+  int32_t skipped = 0;    // member lines that name no call sign, and repeated members
+};
+
+// "ACC#" when the upper-cased header holds "ACC MEMBER", else "JAG#" for "JAG MEMBER", else "".
+QString MemberTagOfHeader(const QString& header);
+// Reads the list. Lines end at CR LF or CR; a list of fewer than three such lines whose last line holds
+// LFs (lines that end in LF alone) is split at its LFs. Line 1 names the list, line 2 is ignored, each further line is a
+// member: the call sign at characters 2 to 7, the member number after the list's tag (else characters
+// 4 to 7). Lines shorter than 2 characters are skipped.
+MemberListLoad ReadMemberList(const QString& path, const QString& previousTag);
+
+// ---- The search
+
+// The base call of a logged call sign as the member check compares it: the longer part either side
+// of the last "/", the left one when both are as long.
+QString MemberBaseCall(const QString& call);
+// "P", "C", "S", "R", "F" by the first list that contains the mode text, else "N".
+QString ModeClassLetter(const ModeClassLists& lists, const QString& mode);
+// The member sheet's grid column of a frequency text (MHz), 0 when it has none: whole MHz rounded
+// half to even, "/" anywhere = satellite, "G" = "000".
+int MemberBandColumn(const QString& freq, bool extendedBandSet);
+
+// Record numbers to examine for one member's base call: the first is the call's first place in
+// call-sign order (examined as the first hit even when it is another call's), then the later ones.
+using MemberRecordSource = std::function<std::vector<int32_t>(const QString& callBase)>;
+
+// Finds a member's QSOs without walking the rest of the call-sign order: the run of records whose
+// call begins with the base call (the call and its "/" forms), then those logged as "<prefix>/<call>"
+// that sort after that run, which one pass over the log's calls has set aside.
+class MemberQsoFinder {
+ public:
+  // One pass over the log's call signs; the log is open.
+  void Prepare(int32_t recordCount);
+  std::vector<int32_t> Records(const QString& callBase) const;
+  MemberRecordSource Source() const {
+    return [this](const QString& callBase) { return Records(callBase); };
+  }
+
+ private:
+  struct Slashed {
+    QByteArray key;  // the call as stored, for call-sign order
+    int32_t rec;
+  };
+  QHash<QString, std::vector<Slashed>> prefixed_;  // by base call
+};
+
+struct MemberCheckSetup {
+  QString tag;          // "ACC#" or "JAG#"
+  bool worked = false;  // every QSO counts, not only confirmed ones
+  bool extendedBandSet = false;
+  ModeClassLists modes;
+};
+
+// Fills the band cells and points of the member rows of the grid (row i: number in column 1, call in
+// column 2) and writes the member list and AMA list lines.
+class MemberCheck {
+ public:
+  MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList);
+  void CheckMember(int row, const MemberRecordSource& source);
+
+  int32_t SheetTotal = 0;
+  int32_t CfmMarkCount = 0;
+  int32_t WkdMarkCount = 0;
+  int32_t ListedCount = 0;
+  int32_t Unreadable = 0;  // records that could not be read, passed over
+
+  int PointColumn() const { return setup_.extendedBandSet ? 30 : 24; }
+  int LastBandColumn() const { return setup_.extendedBandSet ? 28 : 22; }
+
+ private:
+  struct Line {
+    QString code, call, date, band, mode, number;
+  };
+  void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
+  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line);
+  void print(VbFile* file, const Line& line);
+
+  FlexGrid& grid_;
+  MemberCheckSetup setup_;
+  VbFile& memberList_;
+  VbFile* amaList_;
+  QString fields_[11];
+};

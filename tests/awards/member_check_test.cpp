@@ -1,0 +1,241 @@
+// The ACC/JAG member check: reading the member list, the marks, classes and points of a hand-checked
+// log, and the index search against a walk to the end of the call-sign order on a varied log.
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include "awards/MemberCheck.h"
+#include "core/HamlogAccess.h"
+#include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/ui/flexgrid.h"
+#include "platform/vbfile.h"
+#include "support/sheet_log.h"
+
+namespace {
+
+// ---- The member list file
+
+struct MemberListTest : ::testing::Test {
+  TempHome home;
+  MemberListLoad read(const QByteArray& bytes, const QString& previousTag = {}) {
+    return ReadMemberList(home.write("list.txt", bytes), previousTag);
+  }
+  static QStringList calls(const MemberListLoad& l) {
+    QStringList c;
+    for (const MemberRow& m : l.members) c << m.call + "=" + m.number;
+    return c;
+  }
+};
+
+TEST_F(MemberListTest, MembersAreReadFromTheThirdLineWithTheirNumbers) {
+  const MemberListLoad l = read(
+      "acc member list 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n w1aw   acc#0005 x\r\n JA1LONGER 0777\r\n"
+      " -------------\r\n JA1AAA ACC#0012\r\n JA2BB  9999ACC#0003\r\n");
+  EXPECT_EQ(l.outcome, MemberListLoad::Loaded);
+  EXPECT_EQ(l.tag, "ACC#");
+  // A lower-case call is taken in upper case; without the tag the number is characters 4 to 7; the
+  // number follows the last tag; a rule line and a repeated member are no members.
+  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0012", "W1AW=0005", "JA1LON=1LON", "JA2BB=0003"}));
+  EXPECT_EQ(l.lineCount, 6);
+  EXPECT_EQ(l.skipped, 2);
+}
+
+TEST_F(MemberListTest, ALineFeedOnlyListIsSplitAtItsLineFeeds) {
+  const MemberListLoad l = read("JAG MEMBER\nheading\n JA1AAA JAG#0001\n JA3CCC JAG#0002\n");
+  EXPECT_EQ(l.tag, "JAG#");
+  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0001", "JA3CCC=0002"}));
+  EXPECT_EQ(l.lineCount, 4);
+}
+
+TEST_F(MemberListTest, ForeignEmptyAndHeaderOnlyFiles) {
+  EXPECT_EQ(read("MEMBER LIST\r\n\r\n JA1AAA 0001\r\n").outcome, MemberListLoad::NotAList);
+  EXPECT_TRUE(read("").tag.isEmpty());
+  // An empty file after an ACC list keeps its tag and is one empty line.
+  const MemberListLoad empty = read("", "ACC#");
+  EXPECT_EQ(empty.outcome, MemberListLoad::SingleLine);
+  EXPECT_EQ(empty.lineCount, 1);
+  // Two lines that end in CR LF are a list without members, not one line without CR.
+  const MemberListLoad headers = read("ACC MEMBER\r\nline 2\r\n");
+  EXPECT_EQ(headers.outcome, MemberListLoad::Loaded);
+  EXPECT_TRUE(headers.members.empty());
+  EXPECT_EQ(headers.lineCount, 2);
+  EXPECT_EQ(read("ACC MEMBER JA1AAA 0001").outcome, MemberListLoad::SingleLine);
+  EXPECT_EQ(ReadMemberList(home.file("missing.txt"), "ACC#").outcome, MemberListLoad::Unreadable);
+}
+
+// ---- Rules of the search
+
+TEST(MemberRulesTest, ModeClassesBaseCallsAndBandColumns) {
+  const ModeClassLists lists;
+  EXPECT_EQ(ModeClassLetter(lists, "FM"), "P");
+  EXPECT_EQ(ModeClassLetter(lists, ""), "P");
+  EXPECT_EQ(ModeClassLetter(lists, "CW"), "C");
+  EXPECT_EQ(ModeClassLetter(lists, "PSK31"), "R");
+  EXPECT_EQ(ModeClassLetter(lists, "cw"), "N");
+  EXPECT_EQ(ModeClassLetter(lists, "JT65"), "N");
+
+  EXPECT_EQ(MemberBaseCall("KH6/JA1AAA"), "JA1AAA");
+  EXPECT_EQ(MemberBaseCall("JA1AAA/KH6"), "JA1AAA");
+  EXPECT_EQ(MemberBaseCall("ABC/XYZ"), "ABC");
+  EXPECT_EQ(MemberBaseCall("JA1AAA"), "JA1AAA");
+
+  EXPECT_EQ(MemberBandColumn("1.9", false), 7);
+  EXPECT_EQ(MemberBandColumn("3.5", false), 8);   // rounds to 4
+  EXPECT_EQ(MemberBandColumn("21.5", false), 13);  // 22
+  EXPECT_EQ(MemberBandColumn("144.5", false), 17);
+  EXPECT_EQ(MemberBandColumn("435.1/145.9", false), 22);
+  EXPECT_EQ(MemberBandColumn("435.1/145.9", true), 28);
+  EXPECT_EQ(MemberBandColumn("10G", false), 0);
+  EXPECT_EQ(MemberBandColumn("10G", true), 24);
+  EXPECT_EQ(MemberBandColumn("0.1357", true), 0);
+  EXPECT_EQ(MemberBandColumn("7.0x", false), 0);
+}
+
+// ---- The check on a log
+
+struct MemberCheckTest : ::testing::Test {
+  SheetLog log;
+  FlexGrid grid{nullptr};
+  VbFile memberList, amaList;
+
+  void open() {
+    log.Prepare();
+    ASSERT_EQ(HamlogOpenDb(), 0);
+  }
+  void TearDown() override { HamlogCloseDb(0); }
+  void members(const QStringList& rows) {
+    grid.SetCols(25);
+    grid.SetRows(1);
+    for (const QString& r : rows) grid.AddItem(r);
+  }
+  QString lines(VbFile& f) {
+    f.Close();
+    return FromAnsi(log.home.read(QFileInfo(f.Path()).fileName()));
+  }
+  QStringList row(int r) {
+    QStringList cells;
+    for (int c = 7; c < grid.Cols(); ++c)
+      if (!grid.TextMatrix(r, c).isEmpty()) cells << QString::number(c) + ":" + grid.TextMatrix(r, c);
+    return cells;
+  }
+};
+
+TEST_F(MemberCheckTest, MarksClassesAndPointsOfAHandCheckedLog) {
+  log.Add({"JA1AAA,2001/01/01,7.025,SSB,1001,J  ",      // 1 first hit: phone worked only
+           "JA1AAA,2002/01/01,7.010,CW,1001,J *",       // 2 CW confirmed: the member's list line
+           "JA1AAA/1,2003/01/01,7.030,SSB,1001,J E",    // 3 phone confirmed now
+           "JA1AAA,1978/01/01,14.050,CW,1001,J *",      // 4 before the ACC's start
+           "KH6/JA1AAA,2004/01/01,14.2,SSB,1001,J *",   // 5 sorts after the call's run
+           "JA1AAA,2005/01/01,10.1,JT65,1001,J *",      // 6 no class
+           "JA1AAA,2005/02/01,0.1357,CW,1001,J *",      // 7 no band column
+           "W1AW,2010/01/01,21.5,RTTY,,J *",            // 8
+           "W1AW,2010/01/02,435.1/145.9,CW,,J *",       // 9 satellite
+           "JA2BBA,2010/01/01,7.0,CW,1001,J *",         // 10 another station, first in JA2BB's place
+           "VK9/JA2BB,2011/01/01,21.0,CW,1001,J *",     // 11
+           "7J1/JA2BB,2012/01/01,14.0,CW,1001,J *"});  // 12 sorts before the call: never reached
+  open();
+  members({" 1\t0012\tJA1AAA", " 2\t0005\tW1AW", " 3\t0003\tJA2BB", " 4\t0001\tJA9ZZZ"});
+  ASSERT_TRUE(memberList.Open(log.home.file("cfmACCstn.txt"), VbMode::Output));
+  ASSERT_TRUE(amaList.Open(log.home.file("cfmAMA.txt"), VbMode::Output));
+  MemberQsoFinder finder;
+  finder.Prepare(Hamlog.HdbRecordCount);
+  MemberCheck check(grid, {"ACC#", false, false, {}}, memberList, &amaList);
+  for (int r = 1; r <= 4; ++r) check.CheckMember(r, finder.Source());
+
+  EXPECT_EQ(row(1), QStringList({"9:PC", "11:P", "24:36"}));
+  EXPECT_EQ(row(2), QStringList({"13:R", "22:C", "24:100"}));  // not Japanese: ten times
+  EXPECT_EQ(row(3), QStringList({"13:C", "24:3"}));
+  EXPECT_EQ(row(4), QStringList({"24:0"}));
+  EXPECT_EQ(check.SheetTotal, 139);
+  EXPECT_EQ(check.CfmMarkCount, 6);
+  EXPECT_EQ(check.WkdMarkCount, 0);
+  EXPECT_EQ(check.ListedCount, 3);
+  EXPECT_EQ(lines(memberList),
+            "1001          JA1AAA        2002/01/01    7             CW            0012\r\n"
+            "              W1AW          2010/01/01    21            RTTY          0005\r\n"
+            "1001          VK9/JA2BB     2011/01/01    21            CW            0003\r\n");
+  const QStringList ama = lines(amaList).split("\r\n", Qt::SkipEmptyParts);
+  ASSERT_EQ(ama.size(), 6);
+  EXPECT_TRUE(ama[1].startsWith("1001          JA1AAA/1      2003/01/01"));
+  EXPECT_TRUE(ama[2].startsWith("1001          KH6/JA1AAA    2004/01/01"));
+  EXPECT_TRUE(ama[4].contains("SAT"));
+}
+
+TEST_F(MemberCheckTest, WorkedModeAndAJagList) {
+  log.Add({"JA1AAA,2001/01/01,7.025,SSB,1001,J  ", "JA1AAA,1970/01/01,14.0,CW,1001,J  ",
+           "JA1AAA,2002/01/01,7.025,SSB,1001,J  "});
+  open();
+  members({" 1\t0001\tja1aaa"});
+  ASSERT_TRUE(memberList.Open(log.home.file("wkdJAGstn.txt"), VbMode::Output));
+  MemberQsoFinder finder;
+  finder.Prepare(Hamlog.HdbRecordCount);
+  MemberCheck check(grid, {"JAG#", true, false, {}}, memberList, nullptr);
+  check.CheckMember(1, finder.Source());
+  // Every QSO counts, of any date; no points on a JAG list.
+  EXPECT_EQ(row(1), QStringList({"9:P", "11:C"}));
+  EXPECT_EQ(check.ListedCount, 1);
+  EXPECT_EQ(check.SheetTotal, 0);
+}
+
+// A log of calls that share beginnings, portable forms either side of the call, and QSOs of every
+// kind; the index search must give what a walk to the end of the call-sign order gives.
+TEST_F(MemberCheckTest, TheIndexSearchGivesWhatAWalkToTheEndGives) {
+  const QStringList stations = {"JA1ABC", "JA1AB", "JA1ABCD", "W1AW", "JR1XYZ", "JA2ZZ", "K1A", "JH1QQQ"};
+  const QStringList forms = {"%1", "%1", "%1/1", "%1/P", "KH6/%1", "JD1/%1", "7J1/%1", "%1/KH6", "AB/%1"};
+  const QStringList freqs = {"7.025", "3.5", "14.2", "21.5", "50.1", "145.0", "435.0/145.9", "1295", "10G",
+                             "0.1357", "x"};
+  const QStringList modes = {"CW", "SSB", "FM", "RTTY", "SSTV", "FAX", "JT65", ""};
+  const QStringList qsls = {"J *", "J E", "J  ", "J  ", "P *"};
+  QRandomGenerator random(20240607);
+  QStringList qsos;
+  for (int i = 0; i < 600; ++i) {
+    const QString call = forms[random.bounded(forms.size())].arg(stations[random.bounded(stations.size())]);
+    const int year = 1975 + random.bounded(40);
+    qsos << QString("%1,%2/0%3/1%4,%5,%6,1001,%7")
+                .arg(call)
+                .arg(year)
+                .arg(1 + random.bounded(9))
+                .arg(random.bounded(10))
+                .arg(freqs[random.bounded(freqs.size())], modes[random.bounded(modes.size())],
+                     qsls[random.bounded(qsls.size())]);
+  }
+  log.Add(qsos);
+  open();
+  const auto walk = [](const QString& callBase) {
+    std::vector<int32_t> all;
+    for (int32_t r = Vidx_search(Hamlog.Thw, callBase, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) all.push_back(r);
+    return all;
+  };
+  MemberQsoFinder finder;
+  finder.Prepare(Hamlog.HdbRecordCount);
+
+  for (bool worked : {false, true}) {
+    for (bool extended : {false, true}) {
+      QStringList results;
+      for (const MemberRecordSource& source : {MemberRecordSource(walk), finder.Source()}) {
+        members({" 1\t0012\tJA1ABC", " 2\t0001\tJA1AB", " 3\t0100\tW1AW", " 4\t0002\tJR1XYZ", " 5\t0003\tJA2ZZ",
+                 " 6\t0004\tK1A", " 7\t0005\tJH1QQQ", " 8\t0006\tJA9NOT"});
+        grid.SetCols(extended ? 31 : 25);
+        VbFile list(log.home.file("list.txt"), VbMode::Output), ama(log.home.file("ama.txt"), VbMode::Output);
+        MemberCheck check(grid, {"ACC#", worked, extended, {}}, list, &ama);
+        for (int r = 1; r <= 8; ++r) check.CheckMember(r, source);
+        QString result = QString("%1 %2 %3 %4 %5\n")
+                             .arg(check.SheetTotal)
+                             .arg(check.CfmMarkCount)
+                             .arg(check.WkdMarkCount)
+                             .arg(check.ListedCount)
+                             .arg(check.Unreadable);
+        for (int r = 1; r <= 8; ++r) result += row(r).join(' ') + "\n";
+        result += lines(list) + lines(ama);
+        results << result;
+      }
+      EXPECT_EQ(results[0], results[1]) << "worked " << worked << " extended " << extended;
+      EXPECT_GT(results[1].size(), 1000);  // the log gave the members plenty of marks and lines
+    }
+  }
+}
+
+}  // namespace
