@@ -360,3 +360,8 @@ int32_t ReadHdbFieldLengths(const QString& path) {
   }
   return sum;
 }
+
+QString HamlogOpenFailureText() {
+  return QString::fromUtf8("HAMLOGのデータがOPEN出来ませんでした\r\nHAMLOG50.DLL=") +
+         QString::number(QString::number(GetThdllVersion(), 16).toDouble() / 10000);
+}

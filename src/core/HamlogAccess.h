@@ -93,3 +93,7 @@ QString HamlogDatabaseProblem(const QString& path);
 QString GetHamlogVersion();
 // Reads the field lengths of the header of HAMLOG.HDB; their sum, 0 after a message on failure.
 int32_t ReadHdbFieldLengths(const QString& path);
+
+// "HAMLOGのデータがOPEN出来ませんでした" with the library version (hexadecimal digits read as a
+// decimal number / 10000, e.g. 5.4), as the windows that open the log report a failed open.
+QString HamlogOpenFailureText();

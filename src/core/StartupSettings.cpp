@@ -95,6 +95,7 @@ void readHamlogAndConditions(StartupReading& r) {
   s.MyRstDefault = ReadIniOr("LASTCONDX", "MyRST", "") == "1" ? 1 : 0;
   s.EqslType = ReadIniOr("E-QSL", "eQSL_type", "") == "1" ? "1" : "0";
   s.EqslMark = ReadIniOr("E-QSL", "eQSL_Mark", "N");
+  s.EqslMesg = ReadIniOr("E-QSL", "eQSL_Mesg", "");
 
   for (int32_t i = 1; i <= modeCount; ++i)
     r.Boxes.ModeListItems << ReadIniOr("ORB", QString("MODE%1").arg(i), "ORB");

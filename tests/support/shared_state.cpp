@@ -23,6 +23,7 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "logbook/EqslExport.h"
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
@@ -49,6 +50,7 @@ void ResetSharedState() {
   BandLayoutHooks = {};
   ShownBands.fill("1");
   CallBox = {};
+  Eqsl = {};
   DisplayItems = {};
   DesignatedCityDef = {};
   RigPortState = {};

@@ -3,11 +3,13 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/EqslExportFlow.h"
 #include "forms/logbook/LogGridLayout.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogPage.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
+#include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -21,11 +23,6 @@ QString u8(const char* text) { return QString::fromUtf8(text); }
 
 const char* const kTitle = "HAMLOG Data　Viewer";
 
-// The version as the messages show it: the hexadecimal digits read as a decimal number / 10000.
-QString libraryVersion() {
-  return QString::number(QString::number(GetThdllVersion(), 16).toDouble() / 10000);
-}
-
 }  // namespace
 
 LOGDATAVIEW::LOGDATAVIEW() {
@@ -37,7 +34,11 @@ LOGDATAVIEW::LOGDATAVIEW() {
   GOFOWARD.Click = [this] { GOFOWARD_Click(); };
   LOG_JUMP.Click = [this] { LOG_JUMP_Click(); };
   QSODat_HELP.Click = [this] { QSODat_HELP_Click(); };
-  for (Menu* off : {&QSLprnt, &eQSLmode, &eQSLsend, &LOGtoADIF}) off->SetEnabled(false);
+  eQSLmode.Click = [this] { ToggleEqslMode(); };
+  eQSLtype.Click = [this] { ToggleEqslType(); };
+  eQSLsend.Click = [this] { SendEqsl(); };
+  LOGtoADIF.Click = [this] { LOGtoADIF_Click(); };
+  for (Menu* off : {&QSLprnt, &eQSLsend}) off->SetEnabled(false);
   QSLform.SetVisible(false);
   eQSLtype.SetVisible(false);
   MSFlexGrid1.SetFixedCols(0);
@@ -80,7 +81,7 @@ void LOGDATAVIEW::Form_Load() {
 }
 
 void LOGDATAVIEW::openFailed() {
-  MsgBox(u8("HAMLOGのデータがOPEN出来ませんでした\r\nHAMLOG50.DLL=") + libraryVersion());
+  MsgBox(HamlogOpenFailureText());
   HamlogCloseDb(0);
   Unload();
 }
@@ -162,6 +163,13 @@ void LOGDATAVIEW::QSODat_HELP_Click() {
 }
 
 void LOGDATAVIEW::MSFlexGrid1_Click() {
+  FlexGrid& g = MSFlexGrid1;
+  if (EqslMode != 0) {
+    const int from = std::min(g.Row(), g.RowSel()), to = std::max(g.Row(), g.RowSel());
+    for (int r = std::max(from, 1); r <= to && r < g.Rows(); ++r)
+      g.SetTextMatrix(r, 0, g.TextMatrix(r, 0) == "eQSL" ? g.TextMatrix(r, 18) : QString("eQSL"));
+    return;
+  }
   LogSelectedRow = MSFlexGrid1.RowSel();
   if (LogSelectedRow < 1) return;
   QslPrintRecNo = RecordNumberOf(MSFlexGrid1.TextMatrix(LogSelectedRow, 0));
@@ -217,4 +225,104 @@ void LOGDATAVIEW::Form_Unload(int&) {
     WriteIni("CFGPOS", "HLDVPOSWidth", QString::number(Width()));
     WriteIni("CFGPOS", "HLDVPOSHeight", QString::number(Height()));
   }
+}
+
+void LOGDATAVIEW::ToggleEqslMode() {
+  const bool entering = EqslMode != 1;
+  eQSLmode.SetCaption(entering ? u8("電子QSLモード中") : u8("電子QSLモードへ"));
+  eQSLsend.SetEnabled(entering);
+  eQSLtype.SetVisible(entering);
+  LOGtoADIF.SetEnabled(!entering);
+  EqslMode = entering ? 1 : 0;
+  if (entering) {
+    eQSLtype.SetCaption(EqslServiceCaption());
+    return;
+  }
+  FlexGrid& g = MSFlexGrid1;
+  for (int r = 1; r < g.Rows(); ++r)
+    if (g.TextMatrix(r, 0) == "eQSL") g.SetTextMatrix(r, 0, g.TextMatrix(r, 18));
+}
+
+void LOGDATAVIEW::ToggleEqslType() { eQSLtype.SetCaption(SwitchEqslService()); }
+
+EqslWriteResult LOGDATAVIEW::pageQsos(bool markedOnly, std::vector<EqslQso>& qsos) {
+  EqslWriteResult r;
+  const FlexGrid& g = MSFlexGrid1;
+  for (int row = 1; row < g.Rows(); ++row) {
+    if (markedOnly && (g.TextMatrix(row, 0) != "eQSL" || g.TextMatrix(row, 13) == Settings.EqslMark)) continue;
+    QStringList cells;
+    for (int c = 0; c < kQsoRowColumns; ++c) cells << g.TextMatrix(row, c);
+    const int32_t recNo = RecordNumberOf(cells[18]);
+    std::optional<EqslQso> q = EqslQsoOfRow(cells, recNo, true);
+    if (!q) {
+      r.ok = false;
+      r.failedRecNo = recNo;
+      r.failure = QString::fromUtf8("No.%1 (%2) の日付 (%3) が読めません。").arg(recNo).arg(cells[1].trimmed(), cells[3].trimmed());
+      return r;
+    }
+    qsos.push_back(std::move(*q));
+  }
+  return r;
+}
+
+EqslWriteResult LOGDATAVIEW::WriteADIF() {
+  const bool eqsl = EqslMode != 0;
+  std::vector<EqslQso> qsos;
+  const EqslWriteResult r = pageQsos(eqsl, qsos);
+  if (!r.ok) return r;
+  return eqsl ? WriteEqslFile(ViewerFilePath, EqslFormat::EqslAdif, qsos, EqslMessage(EqslFormat::EqslAdif, Settings.EqslMesg))
+              : WriteEqslFile(ViewerFilePath, EqslFormat::LogAdif, qsos, Settings.MyCall.trimmed());
+}
+
+void LOGDATAVIEW::SendEqsl() {
+  const FlexGrid& g = MSFlexGrid1;
+  EqslMarkedRows = 0;
+  for (int r = 1; r < g.Rows(); ++r)
+    if (g.TextMatrix(r, 0) == "eQSL") ++EqslMarkedRows;
+  if (EqslMarkedRows == 0) {
+    Hamlog.LastResult = MsgBox(u8("送信するデータがありません、送信するデータを選択して下さい。"), vbExclamation);
+    return;
+  }
+  const QString path = ChooseEqslFile(CommonDialog1, TodayJst().toString("yyMMdd") + "ORBEX_EQSL");
+  if (path.isEmpty()) {
+    MsgBox(u8("電子QSLデータの保存を中止しました。"));
+    return;
+  }
+  ViewerFilePath = path;
+  const QString unreachable = u8("接続不可、環境設定をご確認下さい。");
+  if (Settings.EqslType == "1") {
+    std::vector<EqslQso> qsos;
+    EqslWriteResult r = pageQsos(true, qsos);
+    if (r.ok) r = WriteEqslFile(path, EqslFormat::QsoBankXml, qsos, EqslMessage(EqslFormat::QsoBankXml, Settings.EqslMesg));
+    if (!r.ok) {
+      MsgBox(unreachable + "\r\n" + r.failure);
+      return;
+    }
+    const QString failed = StartQsoBankUpload(path, EqslUploaderTask);
+    if (!failed.isEmpty()) MsgBox(unreachable + "\r\n" + failed);
+    return;
+  }
+  const EqslWriteResult r = WriteADIF();
+  if (!r.ok) {
+    MsgBox(unreachable + "\r\n" + r.failure);
+    return;
+  }
+  if (!OfferEqslSite(path, u8("のファイルを作成保存しました。"))) MsgBox(unreachable);
+}
+
+void LOGDATAVIEW::LOGtoADIF_Click() {
+  ViewerExportFolder = ReadIniOr("E-LOG", "eLOGFOL", ProgramFolder());
+  CommonDialog1.InitDir = ViewerExportFolder;
+  CommonDialog1.Filter = u8("電子LOGﾃﾞｰﾀ(ADIF形式) (*.ADI)|*.ADI");
+  CommonDialog1.DialogTitle = u8("電子LOGﾃﾞｰﾀ保存(ADIF形式)");
+  CommonDialog1.Flags = cdlOFNOverwritePrompt | cdlOFNHideReadOnly;
+  CommonDialog1.DefaultExt.clear();
+  // A log shorter than a page starts at record 1, not at a negative number.
+  CommonDialog1.FileName = QString("ELOG_%1to%2").arg(std::max(1, LogPageEnd - 99)).arg(LogPageEnd);
+  if (!CommonDialog1.ShowSave()) return;
+  ViewerFilePath = CommonDialog1.FileName;
+  ViewerExportFolder = FolderOfChosenFile(ViewerFilePath);
+  WriteIni("E-LOG", "eLOGFOL", ViewerExportFolder);
+  const EqslWriteResult r = WriteADIF();
+  if (!r.ok) MsgBox(r.failure);
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "logbook/EqslFiles.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
@@ -27,6 +29,9 @@ class LOGDATAVIEW : public VbForm {
   void SetLogGridHeader();
   // Appends the page ending at record n (HAMLOG open).
   void FillLogPage(int32_t n);
+  // Writes the page to ViewerFilePath: outside the eQSL mode every row as a full export record, in it
+  // the rows marked "eQSL" (those whose QSL via is eQSL_Mark left out) as eQSL records.
+  EqslWriteResult WriteADIF();
 
   int32_t LogPageEnd = 0;
   int32_t LogSelectedRow = 0;
@@ -34,12 +39,16 @@ class LOGDATAVIEW : public VbForm {
   QString QslPrintCall;
   int32_t EqslMode = 0;
   int32_t ShiftHeld = 0;
+  QString ViewerExportFolder;  // [E-LOG] eLOGFOL
+  QString ViewerFilePath;      // the file the save dialogs chose
+  int64_t EqslUploaderTask = 0;
+  int32_t EqslMarkedRows = 0;
 
   Menu LOGCL{this, "閉じる(&X)"};
   Menu GOBACK{this, "<<(&B)"};
   Menu LOG_JUMP{this, "JUMP(&J)"};
   Menu GOFOWARD{this, ">>(&F)"};
-  // QSL printing, electronic QSL and the ADIF export are not part of this program yet: they stay off.
+  // QSL printing is not part of this program yet: it stays off.
   Menu QSLprnt{this, "QSL印刷(&Q)"};
   Menu QSLform{this, "QSL定義体"};
   Menu eQSLmode{this, "電子QSLモードへ(&E)"};
@@ -48,6 +57,7 @@ class LOGDATAVIEW : public VbForm {
   Menu LOGtoADIF{this, "ADIF化(&A)"};
   Menu QSODat_HELP{this, "Help"};
   FlexGrid MSFlexGrid1{this};
+  CommonDialog CommonDialog1{this};
 
  private:
   // Closes HAMLOG, opens it again and shows the page ending at n; false (window unloaded) when HAMLOG
@@ -60,4 +70,10 @@ class LOGDATAVIEW : public VbForm {
   void QSODat_HELP_Click();
   void MSFlexGrid1_Click();
   void MSFlexGrid1_DblClick();
+  void ToggleEqslMode();
+  void ToggleEqslType();
+  void SendEqsl();
+  void LOGtoADIF_Click();
+  // The QSOs of the page's rows (marked ones only when `markedOnly`), as the files take them.
+  EqslWriteResult pageQsos(bool markedOnly, std::vector<EqslQso>& qsos);
 };

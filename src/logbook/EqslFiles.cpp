@@ -1,0 +1,257 @@
+#include "logbook/EqslFiles.h"
+
+#include "platform/codepage.h"
+#include "platform/vbfile.h"
+
+namespace {
+
+// ADIF readers take the line without a header as header-less; this text line makes "<EOH>" a header end.
+constexpr char kEqslHeader[] = "ORBEX5 eQSL upload";
+constexpr char kLogHeader[] = "ORBEX5 log export";
+
+bool isAscii(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() >= 0x80) return false;
+  return true;
+}
+
+// Appends an ASCII text without a temporary copy (the common case of every field but the free texts).
+void appendAscii(QByteArray& out, const QString& text) {
+  const qsizetype at = out.size();
+  out.resize(at + text.size());
+  char* d = out.data() + at;
+  for (QChar c : text) *d++ = char(c.unicode());
+}
+
+void adifField(QByteArray& out, const char* name, const QString& value, const char* type = nullptr) {
+  out += '<';
+  out += name;
+  out += ':';
+  if (isAscii(value)) {
+    out += QByteArray::number(value.size());
+    if (type) out += ':', out += type;
+    out += '>';
+    appendAscii(out, value);
+    return;
+  }
+  const QByteArray bytes = ToAnsi(value);
+  out += QByteArray::number(bytes.size());
+  if (type) out += ':', out += type;
+  out += '>';
+  out += bytes;
+}
+
+// Characters XML 1.0 cannot carry at all (controls other than tab, CR, LF) are dropped.
+QString xmlText(const QString& text) {
+  QString out;
+  out.reserve(text.size() + 8);
+  for (QChar c : text) {
+    switch (c.unicode()) {
+      case '&': out += QLatin1String("&amp;"); break;
+      case '<': out += QLatin1String("&lt;"); break;
+      case '>': out += QLatin1String("&gt;"); break;
+      case '"': out += QLatin1String("&quot;"); break;
+      case '\'': out += QLatin1String("&apos;"); break;
+      default:
+        if (c.unicode() >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n') out += c;
+    }
+  }
+  return out;
+}
+
+void xmlElement(QByteArray& out, const char* name, const QString& value) {
+  out += '<';
+  out += name;
+  out += '>';
+  bool plain = isAscii(value);
+  for (QChar c : value)
+    if (!plain || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c.unicode() < 0x20) plain = false;
+  if (plain)
+    appendAscii(out, value);
+  else
+    out += ToAnsi(xmlText(value));
+  out += "</";
+  out += name;
+  out += '>';
+}
+
+QString digits(int value, int width) {
+  QString out(width, u'0');
+  for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10) out[i] = QChar(u'0' + value % 10);
+  return out;
+}
+
+QString yyyymmdd(const QDate& d) { return digits(d.year(), 4) + digits(d.month(), 2) + digits(d.day(), 2); }
+
+QString whose(const EqslQso& q) {
+  return q.recNo > 0 ? QString::fromUtf8("No.%1 (%2)").arg(q.recNo).arg(q.call)
+                     : QString::fromUtf8("表示中の交信 (%1)").arg(q.call);
+}
+
+// A QSO whose date or time cannot be written: the file is not made.
+EqslWriteResult unreadable(EqslWriteResult& r, const EqslQso& q, QByteArray& bytes) {
+  r.ok = false;
+  r.written = 0;
+  r.failedRecNo = q.recNo;
+  r.failure = whose(q) + QString::fromUtf8(" の日付か時刻 (%1 %2) が読めません。")
+                             .arg(q.date.isValid() ? q.date.toString("yyyy-MM-dd") : QString("?"), q.time);
+  bytes.clear();
+  return r;
+}
+
+}  // namespace
+
+QString EqslMessage(EqslFormat format, const QString& setting) {
+  if (!setting.isEmpty()) return setting;
+  return format == EqslFormat::QsoBankXml ? QStringLiteral("Mny Tks FB QSO and CUL.")
+                                          : QStringLiteral("Mny Tks FB QSO & CUL.");
+}
+
+std::optional<UtcStamp> EqslUtcStamp(const EqslQso& q) {
+  if (!q.date.isValid()) return std::nullopt;
+  if (!q.time.contains(u'J')) {
+    QString t = q.time;
+    t.remove(u':');
+    return UtcStamp{yyyymmdd(q.date), t.left(4)};
+  }
+  bool okH = false, okM = false;
+  const int h = q.time.mid(0, 2).toInt(&okH);
+  const int m = q.time.mid(3, 2).toInt(&okM);
+  if (!okH || !okM || h < 0 || h > 23 || m < 0 || m > 59) return std::nullopt;
+  const int u = (h + 24 - 9) % 24;
+  return UtcStamp{yyyymmdd(h < 9 ? q.date.addDays(-1) : q.date), digits(u, 2) + digits(m, 2)};
+}
+
+QString QsoBankDaytime(const EqslQso& q) {
+  QString t = q.time;
+  t.replace(u'J', QLatin1String(":00 JST")).replace(u'U', QLatin1String(":00 UTC"));
+  return digits(q.date.year(), 4) + '-' + digits(q.date.month(), 2) + '-' + digits(q.date.day(), 2) + ' ' + t;
+}
+
+QString AdifMode(const QString& mode) {
+  if (mode.contains(QLatin1String("PK")) || mode.contains(QLatin1String("SK"))) return "PSK31";
+  if (mode.contains(QLatin1String("RT")) || mode.contains(QLatin1String("TY"))) return "RTTY";
+  if (mode.contains(QLatin1String("STV"))) return "SSTV";
+  return mode;
+}
+
+QString AdifBand(const QString& freq) {
+  const QString f = freq.trimmed();
+  const QString two = f.left(2), three = f.left(3);
+  if (two == "1.") return "160M";
+  if (two == "3.") return "80M";
+  if (two == "7." || two == "70") return "40M";
+  if (two == "10") return "30M";
+  if (two == "14") return three == "144" || three == "145" ? "2M" : "20M";
+  if (two == "18") return "17M";
+  if (two == "21") return "15M";
+  if (two == "24") return three == "240" ? "13CM" : "12M";
+  if (two == "28") return "10M";
+  if (two == "50" || two == "51" || two == "52" || two == "53") return "6M";
+  if (two == "43") return "70CM";
+  if (two == "12") return "23CM";
+  if (two == "56") return "6CM";
+  return QString();
+}
+
+EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& time, const QString& his,
+                       const QString& my, const QString& freq, const QString& mode) {
+  EqslQso q;
+  q.call = call.trimmed();
+  q.date = QDate::fromString(date.trimmed(), "yyyy-MM-dd");
+  q.time = time.trimmed();
+  q.his = his.trimmed();
+  q.my = my.trimmed();
+  q.freq = freq.trimmed();
+  q.mode = mode.trimmed();
+  return q;
+}
+
+std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode) {
+  const QString mode = cells.value(8).trimmed();
+  EqslQso q = EqslQsoOfEntry(cells.value(1), cells.value(3), cells.value(4), cells.value(5), cells.value(6),
+                             cells.value(7), adifMode ? AdifMode(mode) : mode);
+  if (!q.date.isValid()) return std::nullopt;
+  q.recNo = recNo;
+  q.grid = cells.value(10).trimmed();
+  q.name = cells.value(11).trimmed();
+  q.qth = cells.value(12).trimmed();
+  q.qslVia = cells.value(13).trimmed();
+  q.qslSent = cells.value(14).trimmed();
+  q.qslRcvd = cells.value(15).trimmed();
+  q.remarks1 = cells.value(16).trimmed();
+  return q;
+}
+
+EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qsos, const QString& message,
+                              QByteArray& bytes) {
+  EqslWriteResult r;
+  bytes.clear();
+  bytes.reserve(qsizetype(qsos.size()) * (format == EqslFormat::LogAdif ? 320 : 200) + 128);
+  if (format == EqslFormat::QsoBankXml) {
+    bytes += "<?xml version=\"1.0\" encoding=\"Windows-31J\"?>\r\n<putqsodata_body>\r\n";
+    for (const EqslQso& q : qsos) {
+      if (!q.date.isValid()) return unreadable(r, q, bytes);
+      bytes += "<qso_record>\r\n";
+      xmlElement(bytes, "daytime", QsoBankDaytime(q));
+      bytes += "\r\n";
+      xmlElement(bytes, "callsign", q.call);
+      bytes += "\r\n";
+      xmlElement(bytes, "frequency", q.freq);
+      xmlElement(bytes, "mode", q.mode);
+      bytes += "\r\n";
+      xmlElement(bytes, "his_rpt", q.his);
+      xmlElement(bytes, "my_rpt", q.my);
+      bytes += "\r\n";
+      xmlElement(bytes, "qsl_remarks", message);
+      bytes += "\r\n</qso_record>\r\n";
+      ++r.written;
+    }
+    bytes += "</putqsodata_body>\r\n";
+    return r;
+  }
+  const bool full = format == EqslFormat::LogAdif;
+  bytes += full ? kLogHeader : kEqslHeader;
+  bytes += "\r\n<EOH>\r\n";
+  QByteArray fixed;  // the element every line ends with (QSL message) or begins with (operator)
+  adifField(fixed, full ? "OPERATOR" : "QSLMSG", message);
+  for (const EqslQso& q : qsos) {
+    const std::optional<UtcStamp> utc = EqslUtcStamp(q);
+    if (!utc) return unreadable(r, q, bytes);
+    if (full) bytes += fixed;
+    adifField(bytes, "CALL", q.call);
+    adifField(bytes, "QSO_DATE", utc->date, "d");
+    adifField(bytes, "TIME_ON", utc->time);
+    adifField(bytes, "FREQ", q.freq);
+    if (full) adifField(bytes, "BAND", AdifBand(q.freq));
+    adifField(bytes, "MODE", q.mode);
+    adifField(bytes, "RST_SENT", q.his);
+    adifField(bytes, "RST_RCVD", q.my);
+    if (full) {
+      adifField(bytes, "QTH", q.qth);
+      adifField(bytes, "NAME", q.name);
+      adifField(bytes, "GRIDSQUARE", q.grid);
+      adifField(bytes, "QSL_VIA", q.qslVia);
+      adifField(bytes, "QSL_SENT", q.qslSent);
+      adifField(bytes, "QSL_RCVD", q.qslRcvd);
+      adifField(bytes, "COMMENT", q.remarks1);
+    } else {
+      bytes += fixed;
+    }
+    bytes += "<eor>\r\n";
+    ++r.written;
+  }
+  return r;
+}
+
+EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std::vector<EqslQso>& qsos,
+                              const QString& message) {
+  QByteArray bytes;
+  EqslWriteResult r = EqslFileBytes(format, qsos, message, bytes);
+  if (!r.ok) return r;
+  if (!AtomicWriteFile(path, bytes)) {
+    r.ok = false;
+    r.failure = path + QString::fromUtf8(" に書き込めませんでした。");
+  }
+  return r;
+}
