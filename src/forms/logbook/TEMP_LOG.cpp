@@ -1,5 +1,10 @@
 #include "forms/logbook/TEMP_LOG.h"
 
+#include "forms/logbook/EqslExportFlow.h"
+#include "logbook/EqslExport.h"
+#include "logbook/EqslFiles.h"
+#include "platform/ui/dialogs.h"
+
 #include <QCoreApplication>
 
 #include "core/HamlogAccess.h"
@@ -69,9 +74,9 @@ TEMP_LOG::TEMP_LOG() {
   StatusBar1.MouseUp = [this](int button) {
     if (button == vbRightButton) rebuildIndexes();
   };
-  // Electronic QSL and QSL printing are not part of this program yet: their controls stay greyed.
-  for (Menu* m : {&HLQ, &GOEQSL, &GOQSOBANK}) m->SetEnabled(false);
-  for (CommandButton* b : {&Command7, &Command8, &Command9}) b->setEnabled(false);
+  // QSL printing from this window is not part of this program yet: its menu stays greyed.
+  HLQ.SetEnabled(false);
+  wireEqsl();
   CDX.SetEnabled(false);
   QSLform.SetVisible(false);
   JCCG.SetVisible(false);
@@ -101,15 +106,28 @@ void TEMP_LOG::layOut() {
       left += c.width + 60;
     }
   };
-  row(0, {{&Label1, &Text1, 1500}, {&Label3, &Text3, 1200}, {&Label4, &Text4, 800}, {&Label5, &Text5, 600},
-          {&Label6, &Text6, 600}, {&Label7, &Text8, 1000}, {&Label8, &Combo1, 1100}, {&Label9, &Text9, 900},
-          {nullptr, &Check1, 450}, {&Label10, &Text10, 800}});
+  row(0, {{&Label1, &Text1, 1500},
+          {&Label3, &Text3, 1200},
+          {&Label4, &Text4, 800},
+          {&Label5, &Text5, 600},
+          {&Label6, &Text6, 600},
+          {&Label7, &Text8, 1000},
+          {&Label8, &Combo1, 1100},
+          {&Label9, &Text9, 900},
+          {nullptr, &Check1, 450},
+          {&Label10, &Text10, 800}});
   Label17.move(TwipsToPx(7000), TwipsToPx(0));
   Label17.hide();
-  row(660, {{&Label12, &Text12, 1600}, {&Label13, &Text13, 2900}, {&Label11, &Text11, 300},
-            {nullptr, &Text16, 300}, {nullptr, &Text17, 300}, {&Label14, &Text14, 2100}, {&Label15, &Text15, 2100}});
+  row(660, {{&Label12, &Text12, 1600},
+            {&Label13, &Text13, 2900},
+            {&Label11, &Text11, 300},
+            {nullptr, &Text16, 300},
+            {nullptr, &Text17, 300},
+            {&Label14, &Text14, 2100},
+            {&Label15, &Text15, 2100}});
   int x = 60;
-  for (CommandButton* b : {&Command5, &Command2, &Command3, &Command6, &Command4, &Command7, &Command8, &Command9}) {
+  for (CommandButton* b :
+       {&Command5, &Command2, &Command3, &Command6, &Command4, &Command7, &Command8, &Command9}) {
     b->Move(x, 1380, b == &Command7 ? 1000 : 560, 375);
     x += (b == &Command7 ? 1000 : 560) + 60;
   }
@@ -126,8 +144,9 @@ void TEMP_LOG::layOut() {
   StatusBar1.widget()->setToolTip(u8("右クリックでIndex再構築"));
   List1.Move(6200, 555, 1000, 1800);
   List1.hide();
-  for (const char* f : {"1.9", "3.5", "7", "10", "14", "18", "21", "24", "28", "50", "144", "430", "1200", "2400",
-                        "5600", "145/435", "435/145", "145/29", "0.135", "0.475", "10G", "24G", "47G", "77G"})
+  for (const char* f :
+       {"1.9",  "3.5",  "7",    "10",      "14",      "18",     "21",    "24",    "28",  "50",  "144", "430",
+        "1200", "2400", "5600", "145/435", "435/145", "145/29", "0.135", "0.475", "10G", "24G", "47G", "77G"})
     List1.AddItem(QString::fromLatin1(f));
   Frame7.Move(1080, 0, 4200, 1700);
   List2.Move(60, 240, 4080, 1400);
@@ -142,7 +161,7 @@ void TEMP_LOG::layOut() {
   StatusBar1.SetPanelWidth(1, 2000);
   StatusBar1.SetPanelWidth(2, 3000);
   // Enter and Tab walk the same way.
-  QWidget* chain[] = {&Text1, &Text4, &Text5, &Text6, &Text8, &Combo1, &Text9, &Text10,
+  QWidget* chain[] = {&Text1,  &Text4,  &Text5,  &Text6,  &Text8,  &Combo1, &Text9,  &Text10,
                       &Text12, &Text13, &Text11, &Text16, &Text17, &Text14, &Text15, &Text3};
   for (size_t i = 0; i + 1 < std::size(chain); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
@@ -150,14 +169,20 @@ void TEMP_LOG::layOut() {
 void TEMP_LOG::Form_Load() {
   Move(Left(), Top(), 14200, 3255);
   Frame7.hide();
-  if (Hamlog.HdbFieldLengths[1] == 0 && !Hamlog.HamlogDbPath.isEmpty()) ReadHdbFieldLengths(Hamlog.HamlogDbPath);
+  if (Hamlog.HdbFieldLengths[1] == 0 && !Hamlog.HamlogDbPath.isEmpty())
+    ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   const auto& len = Hamlog.HdbFieldLengths;
   const std::pair<TextBox*, int> widths[] = {{&Text1, 0},   {&Text5, 9},   {&Text6, 10},  {&Text8, 11},
                                              {&Text12, 13}, {&Text13, 14}, {&Text14, 15}, {&Text15, 16}};
   for (const auto& [box, f] : widths)
     if (len[f] > 0) box->setMaxLength(len[f]);
-  for (auto [box, n] : {std::pair{&Text3, 10}, {&Text4, 6}, {&Text9, 6}, {&Text10, 6}, {&Text11, 1},
-                        {&Text16, 1}, {&Text17, 1}})
+  for (auto [box, n] : {std::pair{&Text3, 10},
+                        {&Text4, 6},
+                        {&Text9, 6},
+                        {&Text10, 6},
+                        {&Text11, 1},
+                        {&Text16, 1},
+                        {&Text17, 1}})
     box->setMaxLength(n);
   RigPortState.ManualFreqFlag = 0;
   InsertMode = 0;
@@ -290,25 +315,54 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         QCoreApplication::processEvents();
         if (!IsUnloaded()) Text8.setFocus();
         break;
-      case 'C': focus(Text1); break;
-      case 'D': focus(Text3); break;
-      case 'E': focus(Text9); break;
-      case 'F': focus(Text8); break;
-      case 'G': focus(Text10); break;
-      case 'H': focus(Text5); break;
-      case 'K': focus(Text15); break;
-      case 'L': focus(Text11); break;
-      case 'M': focus(Combo1); break;
-      case 'N': focus(Text12); break;
+      case 'C':
+        focus(Text1);
+        break;
+      case 'D':
+        focus(Text3);
+        break;
+      case 'E':
+        focus(Text9);
+        break;
+      case 'F':
+        focus(Text8);
+        break;
+      case 'G':
+        focus(Text10);
+        break;
+      case 'H':
+        focus(Text5);
+        break;
+      case 'K':
+        focus(Text15);
+        break;
+      case 'L':
+        focus(Text11);
+        break;
+      case 'M':
+        focus(Combo1);
+        break;
+      case 'N':
+        focus(Text12);
+        break;
       case 'P':
         keyCode = 0;
         snapshot();
         break;
-      case 'Q': focus(Text13); break;
-      case 'R': focus(Text14); break;
-      case 'T': focus(Text4); break;
-      case 'Y': focus(Text6); break;
-      default: break;
+      case 'Q':
+        focus(Text13);
+        break;
+      case 'R':
+        focus(Text14);
+        break;
+      case 'T':
+        focus(Text4);
+        break;
+      case 'Y':
+        focus(Text6);
+        break;
+      default:
+        break;
     }
   } else {
     switch (key) {
@@ -320,7 +374,9 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         keyCode = 0;
         focusNextPrevChild(true);
         break;
-      case vbKeyHome: focus(Text1); break;
+      case vbKeyHome:
+        focus(Text1);
+        break;
       case vbKeyInsert:
         keyCode = 0;
         InsertMode = InsertMode == 0 ? 1 : 0;
@@ -338,7 +394,8 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         if (key > vbKeyF1 && key < vbKeyF12) {
           // F5 to F9 in the code field open its initial-letter search instead.
           if (Text9.hasFocus() && key >= vbKeyF1 + 4 && key <= vbKeyF1 + 8) break;
-          QWidget* targets[] = {&Text1, &Text4, &Text5, &Text8, &Text9, &Text10, &Text12, &Text13, &Text14, &Text15};
+          QWidget* targets[] = {&Text1,  &Text4,  &Text5,  &Text8,  &Text9,
+                                &Text10, &Text12, &Text13, &Text14, &Text15};
           focus(*targets[key - vbKeyF1 - 1]);
         }
         break;
@@ -413,12 +470,49 @@ bool TEMP_LOG::openHamlogOrSay() {
   return false;
 }
 
+void TEMP_LOG::wireEqsl() {
+  ClearEqslMarks();
+  showEqslButtons(false);
+  GOEQSL.Click = [] { GoToServiceSite("eQSLcchomepage.url"); };
+  GOQSOBANK.Click = [] { GoToServiceSite("QSOBANK.url"); };
+  Command7.MouseUp = [this](int button, int, float, float) {
+    if (button == vbRightButton) {
+      Command7.setText(SwitchEqslService());
+      return;
+    }
+    if (button != vbLeftButton) return;
+    CommonDialog dialog(this);
+    ExportEqslFromEntry(dialog,
+                        EqslQsoOfEntry(Text1.text(), Text3.text(), Text4.text(), Text5.text(), Text6.text(),
+                                       Text8.text(), Label17.text()),
+                        LogWindowState.ShownRecordNo);
+  };
+  Command8.Click = [this] {
+    Command8.setText("Strt");
+    StatusBar1.SetPanelText(2, SetEqslStartMark(LogWindowState.ShownRecordNo));
+    Command7.setEnabled(true);
+  };
+  Command9.Click = [this] {
+    Command9.setText("End");
+    StatusBar1.SetPanelText(2, SetEqslEndMark(LogWindowState.ShownRecordNo));
+    Command7.setEnabled(true);
+  };
+}
+
+void TEMP_LOG::showEqslButtons(bool storedRecord) {
+  // A stored record is marked as the start or end of a run; a new one exports the run (or itself).
+  Command7.setEnabled(!storedRecord);
+  Command8.setEnabled(storedRecord);
+  Command9.setEnabled(storedRecord);
+}
+
 void TEMP_LOG::ShowQsoInLogWindow() {
   QString number;
   const int32_t recNo = ThwString(number, Hamlog.Thw, 27);
   const QsoEntry e = EntryOfRecord(Hamlog.Thw);
   ShownRecordBackup = Hamlog.Thw;
   SetEntry(e);
+  showEqslButtons(true);
   LogWindowState.EditMode = 1;
   LogWindowState.ShownRecordNo = recNo;
   LSave.SetCaption(u8(kSaveCaption));
@@ -434,7 +528,8 @@ bool TEMP_LOG::NewRecord() {
   Combo1.SetListIndex(int(VbVal(LastModeIndex)));
   Label17.setText(Combo1.Text());
   // The station of the last save stays for its next QSO; nothing of a record only browsed to does.
-  if (Text1.text().trimmed() != LastSavedCall || (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0)) {
+  if (Text1.text().trimmed() != LastSavedCall ||
+      (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0)) {
     for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14, &Text15}) t->setText(QString());
   }
   for (TextBox* t : {&Text8, &Text16, &Text17}) t->setText(QString());
@@ -452,6 +547,8 @@ bool TEMP_LOG::NewRecord() {
   CODECHK.SetVisible(false);
   LogWindowState.EditMode = 0;
   HLQ.SetEnabled(false);
+  ClearEqslMarks();
+  showEqslButtons(false);
   if (!openHamlogOrSay()) return false;
   const int32_t count = Vdbf_rcount(Hamlog.Thw);
   LogWindowState.LogRecordCount = count;
@@ -480,8 +577,8 @@ void TEMP_LOG::SaveQso() {
   e.mode = Label17.text();
   e.call = typed.call.trimmed().isEmpty() ? QString() : typed.call;
   if (const EntryCheck c = CheckEntry(e); c != EntryCheck::Ok) {
-    MsgBox(EntryCheckMessage(c), vbOKOnly + (c == EntryCheck::BadDate || c == EntryCheck::BadTime ? vbCritical : 0),
-           "ORBEX5");
+    MsgBox(EntryCheckMessage(c),
+           vbOKOnly + (c == EntryCheck::BadDate || c == EntryCheck::BadTime ? vbCritical : 0), "ORBEX5");
     if (c == EntryCheck::BadDate) Text3.setFocus();
     if (c == EntryCheck::BadTime) Text4.setFocus();
     return;
@@ -644,7 +741,8 @@ void TEMP_LOG::markQslReceived() {
   StartFlags.StartWithPreviousData = 0;
   if (QSODATA* list = LoadedForm<QSODATA>()) {
     const int row = QsoWindowState.QsoWindowRow;
-    if (row >= 1 && row < list->MSFlexGrid1.Rows()) list->MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
+    if (row >= 1 && row < list->MSFlexGrid1.Rows())
+      list->MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
     if (QslCheck.SkipNewBandCheck == 0) list->QSLCHECK(Text8.text().trimmed(), Label17.text().trimmed());
   }
   // Only the record shown is marked: without one there is nothing to update.

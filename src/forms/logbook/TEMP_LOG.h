@@ -15,10 +15,10 @@
 #include "logbook/QsoEntry.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/buttons.h"
+#include "platform/ui/form.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/label.h"
 #include "platform/ui/lists.h"
-#include "platform/ui/form.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
@@ -146,6 +146,9 @@ class TEMP_LOG : public VbForm, public RigListener {
  private:
   friend void OpenLogWindow();
   void wireFields();
+  // Electronic QSL files of the shown QSO or of a marked run of records.
+  void wireEqsl();
+  void showEqslButtons(bool storedRecord);
   void wireCodeField();
   void layOut();
   void fillModeList();

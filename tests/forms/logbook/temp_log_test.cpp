@@ -3,19 +3,19 @@
 // filters, the date and time, the code lookups, and the close questions.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
-#include "forms/logbook/QSODATA.h"
 #include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "logbook/LogWindowState.h"
@@ -68,7 +68,9 @@ class EntryWindow : public LogbookTest {
     w.Text9.setText("11009");
     w.Text12.setText("Taro");
   }
-  void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(&target, key, mods); }
+  void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
+    QTest::keyClick(&target, key, mods);
+  }
   QWidget* focused(TEMP_LOG& w) { return w.focusWidget(); }
 };
 
@@ -119,8 +121,10 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   w.Text8.setText("7.025");
   w.Text9.setText("2501");  // a 3-area code for a 1-area call
   press(w.Text1, Qt::Key_F1);
-  EXPECT_EQ(boxes.texts(), (QStringList{u8("CALL DATA がありません"), u8("この周波数は正常ではありません"),
-                                        u8("QTHcode =25 と、局の（移動）エリア=1 が一致しません\r\nこのまま登録しますか？")}));
+  EXPECT_EQ(
+      boxes.texts(),
+      (QStringList{u8("CALL DATA がありません"), u8("この周波数は正常ではありません"),
+                   u8("QTHcode =25 と、局の（移動）エリア=1 が一致しません\r\nこのまま登録しますか？")}));
   EXPECT_EQ(Dump().size(), 2);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");  // everything typed stays
 }
@@ -130,7 +134,8 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   typeQso(w);
   const QStringList before = Dump();
   // Another program holds the log alone: the open lock of its lock file, taken exclusively.
-  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR | O_CREAT, 0644);
+  const int fd =
+      ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR | O_CREAT, 0644);
   ASSERT_GE(fd, 0);
   struct flock lock {};
   lock.l_type = F_WRLCK;
@@ -200,7 +205,8 @@ TEST_F(EntryWindow, BrowsingAwayFromAnUnsavedQsoAsksAndNoKeepsIt) {
   typeQso(w);
   boxes.Answer(vbNo);
   w.Command2.click();
-  EXPECT_EQ(boxes.texts(), QStringList{u8("現在のLOGﾃﾞｰﾀが未保存です\r\nスクロールすると消えますが宜しいですか")});
+  EXPECT_EQ(boxes.texts(),
+            QStringList{u8("現在のLOGﾃﾞｰﾀが未保存です\r\nスクロールすると消えますが宜しいですか")});
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   EXPECT_EQ(LogWindowState.EditMode, 0);
 }
@@ -262,7 +268,7 @@ TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
 
 TEST_F(EntryWindow, EnterWalksTheChainAndTheKeyMapJumps) {
   TEMP_LOG& w = open();
-  QWidget* chain[] = {&w.Text1, &w.Text4, &w.Text5, &w.Text6, &w.Text8, &w.Combo1, &w.Text9, &w.Text10,
+  QWidget* chain[] = {&w.Text1,  &w.Text4,  &w.Text5,  &w.Text6,  &w.Text8,  &w.Combo1, &w.Text9,  &w.Text10,
                       &w.Text12, &w.Text13, &w.Text11, &w.Text16, &w.Text17, &w.Text14, &w.Text15, &w.Text4};
   w.Text1.setFocus();
   for (size_t i = 0; i + 1 < std::size(chain); ++i) {
@@ -417,7 +423,8 @@ TEST_F(EntryWindow, EscClosesAtOnceWhenNothingIsTypedAndAsksOtherwise) {
   boxes.Answer(vbYes);
   press(again.Text4, Qt::Key_Escape);
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(boxes.texts(), (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
+  EXPECT_EQ(boxes.texts(),
+            (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
 }
 
 TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotTyped) {
@@ -545,9 +552,28 @@ TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
   ASSERT_NE(viewer, nullptr);
   EXPECT_EQ(LogWindowState.LogViewerOpen, 1);
   QStringList calls;
-  for (int r = 1; r < viewer->MSFlexGrid1.Rows(); ++r) calls << viewer->MSFlexGrid1.TextMatrix(r, 1).trimmed();
+  for (int r = 1; r < viewer->MSFlexGrid1.Rows(); ++r)
+    calls << viewer->MSFlexGrid1.TextMatrix(r, 1).trimmed();
   EXPECT_TRUE(calls.contains("JA1XYZ")) << calls.join(',').toStdString();
   UnloadForm<LOGDATAVIEW>();
 }
 
 }  // namespace
+
+TEST_F(EntryWindow, StoredRecordsMarkAnElectronicQslRunAndANewRecordExportsIt) {
+  TEMP_LOG& w = open();
+  EXPECT_TRUE(w.Command7.isEnabled()) << "a new QSO can be exported as it stands";
+  EXPECT_FALSE(w.Command8.isEnabled());
+  EXPECT_TRUE(w.GOEQSL.Enabled());
+  EXPECT_TRUE(w.GOQSOBANK.Enabled());
+  QTest::mouseClick(&w.Command2, Qt::LeftButton);  // back to the last stored record
+  ASSERT_EQ(LogWindowState.StoredRecordShown, 1);
+  EXPECT_FALSE(w.Command7.isEnabled());
+  ASSERT_TRUE(w.Command8.isEnabled());
+  QTest::mouseClick(&w.Command8, Qt::LeftButton);
+  EXPECT_EQ(w.Command8.text(), "Strt");
+  EXPECT_TRUE(w.StatusBar1.PanelText(2).startsWith("e-QSL No=")) << qPrintable(w.StatusBar1.PanelText(2));
+  w.NewRecord();
+  EXPECT_TRUE(w.Command7.isEnabled());
+  EXPECT_FALSE(w.Command9.isEnabled());
+}
