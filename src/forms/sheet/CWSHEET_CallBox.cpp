@@ -6,6 +6,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
@@ -43,6 +44,7 @@ void CWSHEET::Text3_Change() {
   Frame10.hide();
   const QString call = text.trimmed().toUpper();
   CallBox.StationCall = call;
+  if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->Text1.setText(call);
   if (!kJapanesePrefixList.contains(call.left(2))) {
     if (call.contains(u'/')) {
       SplitCallSign(call);
@@ -52,6 +54,10 @@ void CWSHEET::Text3_Change() {
       searchLeadingParts(call);
     }
     Text3.setFocus();
+  }
+  if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) {
+    log->Text12.setText(QString());
+    log->Text14.setText(QString());
   }
   // Keywords that show or hide the grid's two working columns.
   const QString upper = text.toUpper();

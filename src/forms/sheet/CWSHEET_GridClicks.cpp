@@ -31,7 +31,8 @@ QString headingFrequency(const QString& heading) {
   const QString number = heading.chopped(std::min<qsizetype>(3, heading.size()));
   if (unit == "kHz") return "0." + number;
   if (unit == "MHz") return number;
-  if (unit == "GHz") return number.contains('.') ? QString::number(qRound(number.toDouble() * 1000)) : "*" + number;
+  if (unit == "GHz")
+    return number.contains('.') ? QString::number(qRound(number.toDouble() * 1000)) : "*" + number;
   return {};
 }
 
@@ -214,7 +215,8 @@ void CWSHEET::MSFlexGrid2_DblClick() {
     return;
   if (LogWindowState.StoredRecordShown == 1 || LogWindowState.QslCheckMode == 1) {
     MsgBox(QString::fromUtf8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません") +
-           QString::number(LogWindowState.StoredRecordShown) + "-" + QString::number(LogWindowState.QslCheckMode));
+           QString::number(LogWindowState.StoredRecordShown) + "-" +
+           QString::number(LogWindowState.QslCheckMode));
     if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
     return;
   }
@@ -222,11 +224,16 @@ void CWSHEET::MSFlexGrid2_DblClick() {
   const bool onRow = g.MouseRow() > 0 && row >= 1;
   TEMP_LOG& log = Form<TEMP_LOG>();
   log.Text9.setText(onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString());
-  log.Text13.setText(onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0) : QString());
+  log.Text13.setText(onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0)
+                           : QString());
   OpenLogWindow();
   TEMP_LOG* shown = LoadedForm<TEMP_LOG>();
   if (!shown) return;
-  if (QString call = Text3.text().trimmed().toUpper(); !call.isEmpty()) QSODATA::ShowStationQsos(call);
+  if (!Text3.text().trimmed().isEmpty()) {
+    Text3_Change();  // prepares the station as typing does
+    QString call = CallBox.StationCall;
+    QSODATA::ShowStationQsos(call);
+  }
   if ((shown = LoadedForm<TEMP_LOG>()) == nullptr) return;
   const QString heading = g.TextMatrix(0, col);
   if (heading.endsWith(QString::fromUtf8("ﾗｲﾄ"))) {

@@ -76,7 +76,7 @@ TEST_F(EntryFromSheet, ADoubleClickOnABandCellOpensANewQsoOfThatCodeAndBand) {
   EXPECT_EQ(LogWindowState.LogWindowOpen, 1);
   EXPECT_EQ(w->Text9.text(), "1002");
   EXPECT_EQ(w->Text8.text(), "14");
-  EXPECT_EQ(w->Text1.text(), "ja1aab");  // the sheet's call box, as it stands
+  EXPECT_EQ(w->Text1.text(), "JA1AAB");  // the call box prepared the station
   EXPECT_EQ(w->Text3.text(), "2024-05-06");
   EXPECT_EQ(w->focusWidget(), &w->Text4);
   // The station's earlier QSOs are listed.
