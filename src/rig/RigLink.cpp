@@ -17,8 +17,8 @@ namespace {
 
 struct LinkState {
   SerialPort* port = nullptr;
-  VbTimer* timer = nullptr;          // the link's own
-  QPointer<VbTimer> handedTimer;     // a window's
+  VbTimer* timer = nullptr;       // the link's own
+  QPointer<VbTimer> handedTimer;  // a window's
   std::vector<RigListener*> listeners;
   bool running = false;
   int32_t generation = 0;          // counts opens and closes
@@ -188,6 +188,14 @@ void RigPollStop() {
   VbTimer& t = RigPollTimer();
   t.SetInterval(0);
   t.SetEnabled(false);
+}
+
+RigPollPause::RigPollPause() : wasPolling_(RigPollTimer().Enabled() && RigPollTimer().Interval() > 0) {
+  RigPollStop();
+}
+
+RigPollPause::~RigPollPause() {
+  if (wasPolling_) RigPollStart();
 }
 
 void RigPollTick() {

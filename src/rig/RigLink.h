@@ -40,6 +40,18 @@ void RigPortClose();
 // Poll mode 2: the poll timer runs every PollPeriodMs; poll mode 0: one poll now.
 void RigPollStart();
 void RigPollStop();
+// Stops the poll while it lives and starts it again afterwards only when it was running, so a job
+// that pauses the poll never switches on one the operator had off.
+class RigPollPause {
+ public:
+  RigPollPause();
+  ~RigPollPause();
+  RigPollPause(const RigPollPause&) = delete;
+  RigPollPause& operator=(const RigPollPause&) = delete;
+
+ private:
+  bool wasPolling_;
+};
 // The poll timer's tick: one poll, then the listeners' RigPolled.
 void RigPollTick();
 // One poll cycle with the current model's reader.

@@ -5,6 +5,7 @@
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/doevents.h"
+#include "rig/RigLink.h"
 
 CfgState Cfg;
 
@@ -129,9 +130,12 @@ void CFG::CFGOK_Click() {
     return;
   }
   Cfg.CfgMode = 0;
-  Hide();
-  DoEvents();
-  redisplayIfChanged();
+  {
+    const RigPollPause pause;
+    Hide();
+    DoEvents();
+    redisplayIfChanged();
+  }
   Unload();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
+#include "rig/RigLink.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
 
@@ -53,6 +54,7 @@ void CWSHEET::HLAPD_Click() {
            vbOKOnly);
     return;
   }
+  const RigPollPause pause;
   t.CellQsoCounts.Erase();
   SavedRowCells.clear();
   t.CellQsoCounts.Redim(BandLayout.LastBandColumn, MasterList.MasterRowCap);

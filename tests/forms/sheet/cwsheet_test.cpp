@@ -32,6 +32,7 @@
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
@@ -575,11 +576,16 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   EXPECT_EQ(ReadConditions.EndDate, TodayJst().toString("yyyyMMdd")) << "the period is brought up to today";
 
   log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *", "JA1NEW,2021/05/06,50.100,FM,1002,P  "});
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 60'000;
+  RigPollStart();  // the operator's poll runs: the append pauses it and starts it again
   boxes.Answer(vbOK);
   s.HLAPD.Trigger();
   EXPECT_TRUE(
       boxes.texts().value(1).startsWith("現在の読込みフィルタは \r\n  MODE   -> MIX\r\n  QSLﾌﾗｸﾞ-> P"));
   EXPECT_EQ(boxes.texts().size(), 2) << "new QSOs: no message after the confirmation";
+  EXPECT_TRUE(RigPollTimer().Enabled());
+  RigPollStop();
   const int row = gridRow(kRow1002);
   EXPECT_EQ(g.TextMatrix(row, 11), "C");
   EXPECT_EQ(g.TextMatrix(row, 14), "") << "the portable QSO is excluded by the reading conditions";
