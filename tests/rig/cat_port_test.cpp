@@ -6,8 +6,8 @@
 
 #include "platform/serial.h"
 #include "platform/ui/timer.h"
-#include "rig/RigSetters.h"
 #include "rig/RigModels.h"
+#include "rig/RigSetters.h"
 #include "rig_fixture.h"
 
 using CatPort = RigLinkTest;
@@ -84,7 +84,8 @@ TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
   rig->FreqHz = 14'074'000;
   QElapsedTimer clock;
   clock.start();
-  while (heard.polls < 2 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  while (heard.polls < 2 && clock.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   EXPECT_GE(heard.polls, 2);
   EXPECT_EQ(heard.hz.last(), 14'074'000);
   EXPECT_EQ(heard.statusBarTexts.last(), "14.074.00");
@@ -113,7 +114,8 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
   RigPortState.BaudText = "fast";
   RigPortOpen();
   EXPECT_EQ(RigPortState.PortOpen, 0);
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + other.PortName() + " の通信速度 fast は使えません");
+  EXPECT_EQ(RigPortState.StatusText,
+            "RIG Control Port-" + other.PortName() + " の通信速度 fast は使えません");
   EXPECT_EQ(heard.statuses.last(), RigPortState.StatusText);
 }
 
@@ -143,7 +145,11 @@ TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
   EXPECT_EQ(RigPortState.PortOpen, 0);
   EXPECT_FALSE(RigPollTimer().Running());
   EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常ですrc"));
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + " が見つかりません");
+  // The reopen finds the device gone, or (tests running side by side) its number already taken by
+  // another program's pseudo-terminal.
+  EXPECT_TRUE(RigPortState.StatusText == "RIG Control Port-" + name + " が見つかりません" ||
+              RigPortState.StatusText == "RIG Control Port-" + name + " は他で使用中です")
+      << RigPortState.StatusText.toStdString();
   EXPECT_TRUE(heard.hz.isEmpty());
 }
 

@@ -290,6 +290,8 @@ class CWSHEET : public VbForm {
   void Text2_Change();
   // Commands from other programs (while the sheet is loaded).
   void listenToOtherPrograms();
+  // A satellite QSO handed to the entry window as a new QSO.
+  void satelliteQsoToLog(const QStringList& fields);
   void wireCallBox();
   void Text3_Change();
   void Text3_KeyDown(int keyCode);

@@ -1,8 +1,12 @@
 // Commands from other programs while the sheet is up: the companion rig program's zero-in, shifts,
 // CW messages and rig choice, a spot to look at, and a satellite QSO's code.
 
+#include "core/SharedSettings.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ipc/ipc.h"
+#include "platform/vbnumber.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSetters.h"
 #include "sheet/ProgramMessages.h"
@@ -13,6 +17,31 @@ void CWSHEET::listenToOtherPrograms() {
     HandleProgramMessage(bytes);
     return 0;
   };
+}
+
+void CWSHEET::satelliteQsoToLog(const QStringList& f) {
+  OpenLogWindow();
+  TEMP_LOG* log = LoadedForm<TEMP_LOG>();
+  if (!log) return;
+  RigPortState.ManualFreqFlag = 1;  // the rig's poll must not overwrite the satellite's frequency
+  log->Text1.setText(f[kSatMateCallField]);
+  QString call = f[kSatMateCallField];
+  QSODATA::ShowStationQsos(call);
+  log->Text8.setText(f[kSatMateFreqField]);
+  log->Text14.setText(f[kSatMateRemarks1Field]);
+  log->Text15.setText(f[kSatMateRemarks2Field]);
+  log->Text9.setText(f[kSatMateCodeField]);
+  if (!f[kSatMateCodeField].isEmpty())
+    log->Text13.setText(MSFlexGrid2.TextMatrix(MSFlexGrid2.RowSel(), 2).trimmed());
+  // A mode the list does not hold leaves the mode as it is.
+  const int stored = static_cast<int>(VbVal(Settings.ModeCount));
+  for (int i = 0; i < std::min(stored, log->Combo1.ListCount()); ++i) {
+    if (log->Combo1.List(i) != f[kSatMateModeField]) continue;
+    log->Combo1.SetListIndex(i);
+    log->Combo1.SetText(log->Combo1.List(i));
+    log->Label17.setText(log->Combo1.Text());
+    break;
+  }
 }
 
 void CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
@@ -38,8 +67,11 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
       return;
     case Kind::SatMate:
       Text2.setText(m.fields[kSatMateCodeField]);
-      // Handing the QSO to the log needs the entry window; without one only the code is looked up.
-      if (m.fields.size() <= kSatMateLogField) RigPortState.ManualFreqFlag = 0;
+      if (m.fields.size() <= kSatMateLogField) {
+        RigPortState.ManualFreqFlag = 0;
+        return;
+      }
+      if (m.fields[kSatMateLogField] == "T") satelliteQsoToLog(m.fields);
       return;
     case Kind::Spot:
       Text3.setText(QString());

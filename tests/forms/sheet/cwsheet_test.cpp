@@ -19,6 +19,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
@@ -732,9 +733,16 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1ABC+1101"), 0);
   EXPECT_EQ(s.Text2.text(), "1101") << "the code is looked up";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 0) << "no tenth field: the hand-over fails";
+  EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1AAB+1002+T"), 0);
+  ASSERT_NE(LoadedForm<TEMP_LOG>(), nullptr) << "the satellite QSO goes to the entry window";
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text8.text(), "435.100");
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
+  EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
+  LoadedForm<TEMP_LOG>()->Unload();
   s.Check9.show();
   EXPECT_EQ(send("ORBEX5wfclose"), 0);
-  EXPECT_EQ(s.Text2.text(), "1101");
+  EXPECT_EQ(s.Text2.text(), "1002") << "the companion's closing changes nothing";
 
   // A message over the size limit never reaches the sheet.
   int32_t answer = -1;
