@@ -5,6 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
+#include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -69,11 +73,25 @@ const ModeCodes& codes(const QString& mode) {
 
 PtyTransceiver::PtyTransceiver(const QString& model, unsigned char civAddress)
     : model_(model), address_(civAddress) {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-  grantpt(master_);
-  unlockpt(master_);
-  portName_ = QString::fromLocal8Bit(ptsname(master_));
-  slave_ = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
+  // A pseudo-terminal's number is free again the moment its last descriptor closes, but the serial
+  // library drops its lock file for that name a moment later; with tests running side by side a new
+  // terminal can get a number whose lock another process has not dropped yet. Such a terminal is held
+  // (so the next one gets another number) until a free one is found.
+  std::vector<std::pair<int, int>> held;
+  for (int tries = 0; tries < 50; ++tries) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    grantpt(master_);
+    unlockpt(master_);
+    portName_ = QString::fromLocal8Bit(ptsname(master_));
+    slave_ = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
+    QSerialPort probe(portName_);
+    if (probe.open(QIODevice::ReadWrite) || probe.error() != QSerialPort::PermissionError) break;
+    held.emplace_back(master_, slave_);
+  }
+  for (auto [m, s] : held) {
+    ::close(s);
+    ::close(m);
+  }
   termios t{};
   tcgetattr(slave_, &t);
   cfmakeraw(&t);
