@@ -24,6 +24,7 @@
 #include "platform/vbfile.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
+#include "sheet/DmyDbsMerge.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
@@ -85,13 +86,17 @@ bool sortBytes(SheetProgress& progress, QByteArray& data) {
   return sorted;
 }
 
+void reportFreqErrors() {
+  if (Settings.FreqErrReport == QLatin1String("1") && QsoRules.FreqErrorFound == 1) ShowFreqErrorReport();
+}
+
 void collateAndFill(SheetProgress& progress, const QByteArray& sorted) {
   progress.Status(QStringLiteral("照合中"));
   progress.SetGridRedraw(false);
   CollateDmyDbs(sorted, CurrentConfirmRule(), progress);
   FillProgressSheet(progress);
   progress.SetGridRedraw(true);
-  if (Settings.FreqErrReport == QLatin1String("1") && QsoRules.FreqErrorFound == 1) ShowFreqErrorReport();
+  reportFreqErrors();
 }
 
 // "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
@@ -174,6 +179,32 @@ class WorkFileWriter {
   bool committed_ = false;
   std::thread thread_;
 };
+
+// The append's usual way, at a cost that follows the new lines: they are sorted alone and merged into
+// the sorted file, and only the cells they reach are collated again and redrawn. False, with nothing
+// done, when the file is not in the form the builder writes or not sorted (edited by hand): the append
+// then goes the whole way.
+bool appendInOrder(SheetProgress& progress, const QByteArray& previous, const QByteArray& lines,
+                   int32_t lastTaken) {
+  if (!IsPlainDmyDbs(previous) || !IsPlainDmyDbs(lines) || !DmyDbsIsSorted(previous)) return false;
+  std::vector<qsizetype> added;
+  const QByteArray merged = MergeSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
+  WorkFileWriter writer(merged);
+  QString hash;
+  std::thread hasher([&] { hash = WorkFileHash(merged); });
+  progress.Status(QStringLiteral("照合中"));
+  progress.SetGridRedraw(false);
+  RefreshProgressCells(CollateNewDmyDbsLines(merged, added, CurrentConfirmRule(), progress), progress);
+  progress.SetGridRedraw(true);
+  reportFreqErrors();
+  hasher.join();
+  if (const QString why = writer.Commit(QString::number(lastTaken)); !why.isEmpty()) {
+    fail(progress, kReadFileError, why);
+    return true;
+  }
+  RecordWorkFileComplete(hash);
+  return true;
+}
 
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
 struct Yyyymmdd {
@@ -557,8 +588,11 @@ void BuildDmyDbs(SheetProgress& progress) {
       fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
+    if (appendInOrder(progress, all, lines, lastTaken)) return;
     all += lines;
     lines.clear();
+    // Every line is collated again: the counts start from nothing.
+    SheetTally.CellQsoCounts.Redim(SheetTally.CellQsoCounts.LastColumn(), SheetTally.CellQsoCounts.Rows());
   } else {
     all.swap(lines);
   }

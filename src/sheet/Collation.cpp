@@ -68,34 +68,81 @@ class Walk {
   }
 
   void Run(QByteArrayView data, SheetProgress& progress) {
+    pass(data, progress, nullptr);
+    writeBack();
+  }
+
+  // Only the lines `added` (ascending) are new: their counts and ward records are added, and the cells
+  // they reach get their mark and record number worked out again from every line that reaches them
+  // (which line sets a mark depends on the file order, not on which lines came first).
+  void RunAdded(QByteArrayView data, const std::vector<qsizetype>& added, SheetProgress& progress) {
+    touched_.assign(marks_.size(), false);
+    rowTouched_.assign(size_t(rows_) + 1, false);
+    mode_ = Mode::Counts;
+    pass(data, progress, &added);
+    for (size_t k = 0; k < marks_.size(); ++k)
+      if (touched_[k] && marks_[k] != kOther) {
+        marks_[k] = kEmpty;
+        rowTouched_[k / size_t(width_) + 1] = true;
+      } else {
+        touched_[k] = false;
+      }
+    mode_ = Mode::Marks;
+    pass(data, progress, nullptr);
+    writeBack();
+  }
+
+  // The cells whose mark or record number the walk set.
+  std::vector<SheetCell> Changed() const {
+    std::vector<SheetCell> cells;
+    for (int32_t r = 1; r <= rows_; ++r)
+      for (int32_t col = 5; col <= lastColumn_; ++col)
+        if (lastLine_[cell(col, r)] >= 0) cells.push_back({col, r});
+    return cells;
+  }
+
+ private:
+  enum class Mode {
+    All,     // marks, counts and ward records from every line
+    Counts,  // counts and ward records of the listed lines; the cells they reach are noted
+    Marks,   // marks of the noted cells only
+  };
+
+  // One walk over the lines; with `only`, the other lines just move the walk on, so that each listed
+  // line lands where a walk of all lines puts it.
+  void pass(QByteArrayView data, SheetProgress& progress, const std::vector<qsizetype>* only) {
     data_ = data;
+    lastField_ = QByteArray(1, '\0');
     const qsizetype n = data.size() / kDmyDbsRecordBytes;
     SheetTally.CollationStartRow = 1;
     SheetTally.PendingGunCode.clear();
     QElapsedTimer pumpClock;
     pumpClock.start();
+    size_t next = 0;  // in `only`
     for (qsizetype i = 0; i < n; ++i) {
       if ((i & 4095) == 4095 && pumpClock.elapsed() >= 50) {
         progress.Pump();
         pumpClock.restart();
       }
-      line(i);
+      const bool listed = !only || (next < only->size() && (*only)[next] == i);
+      if (listed && only) ++next;
+      line(i, listed);
     }
-    writeBack();
   }
 
- private:
   size_t cell(int32_t column, int32_t row) const { return size_t(row - 1) * width_ + (column - 5); }
 
-  void line(qsizetype i) {
+  void line(qsizetype i, bool listed) {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
     if (field != QByteArrayView(lastField_)) {
       lastField_ = field.toByteArray();
       info_ = describe(FromAnsi(field).trimmed());
     }
-    const int32_t date = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
+    // A line not listed matters only where it moves the walk's start row.
+    if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return;
     if (info_.neverCounts) return;
+    const int32_t date = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
     if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return;
     if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
 
@@ -109,12 +156,12 @@ class Walk {
       }
       const int32_t gun = firstAtOrAfter(pendingRows_, start);
       if (gun > 0 && (own == 0 || gun < own)) {
-        apply(gun, rec, date, i);
+        if (listed) apply(gun, rec, date, i);
         SheetTally.CollationStartRow = gun;
         SheetTally.PendingGunCode.clear();
       }
     }
-    if (own > 0) apply(own, rec, date, i);
+    if (own > 0 && listed) apply(own, rec, date, i);
   }
 
   static int32_t firstAtOrAfter(const std::vector<int32_t>* rows, int32_t start) {
@@ -151,44 +198,48 @@ class Walk {
   }
 
   void apply(int32_t row, const DmyDbsRecord& rec, int32_t date, qsizetype line) {
+    if (row > rows_ || (mode_ == Mode::Marks && !rowTouched_[size_t(row)])) return;
     auto band = bandColumns_.find(std::string(rec.Band().data(), 4));
     if (band == bandColumns_.end()) return;  // no band column: the line marks nothing
     const int32_t col = band->second;
-    if (col > lastColumn_ || row > rows_) return;
+    if (col > lastColumn_) return;
     const size_t k = cell(col, row);
     const char received = rec.Received();
-    const auto recordNumber = static_cast<int32_t>(VbValBytes(rec.RecordNumber()));
+    const bool confirmed =
+        rule_ == ConfirmRule::ListedMarks ? listed_[static_cast<unsigned char>(received)] : received != ' ';
+    if (mode_ == Mode::Marks) {
+      if (touched_[k]) setMark(k, confirmed, line);
+      return;
+    }
+    // The count rule's cells that hold another text count nothing; the mark rule's count every line.
+    if (rule_ == ConfirmRule::AnyMark || marks_[k] != kOther) ++SheetTally.CellQsoCounts(col, row);
+    if (mode_ == Mode::All)
+      setMark(k, confirmed, line);
+    else
+      touched_[k] = true;
+    if (info_.tokyoWard && date >= kTokyoWardCityDate) {
+      const auto recordNumber = static_cast<int32_t>(VbValBytes(rec.RecordNumber()));
+      int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
+      if (rule_ == ConfirmRule::ListedMarks) {
+        if (entry < 1) entry = confirmed ? recordNumber : -recordNumber;
+      } else if (entry < 1) {
+        entry = recordNumber;
+      }
+    }
+  }
+
+  // The count rule keeps the first line of the best mark; the mark rule the last line until one is
+  // confirmed.
+  void setMark(size_t k, bool confirmed, qsizetype line) {
     Mark& m = marks_[k];
-    int32_t& count = SheetTally.CellQsoCounts(col, row);
     if (rule_ == ConfirmRule::ListedMarks) {
-      const bool confirmed = listed_[static_cast<unsigned char>(received)];
-      if (m == kEmpty) {
-        ++count;
+      if (m == kEmpty || (m == kWorked && confirmed)) {
         m = confirmed ? kConfirmed : kWorked;
         lastLine_[k] = static_cast<int32_t>(line);
-      } else if (m == kWorked) {
-        ++count;
-        if (confirmed) {
-          m = kConfirmed;
-          lastLine_[k] = static_cast<int32_t>(line);
-        }
-      } else if (m == kConfirmed) {
-        ++count;
       }
-      if (info_.tokyoWard && date >= kTokyoWardCityDate) {
-        int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
-        if (entry < 1) entry = confirmed ? recordNumber : -recordNumber;
-      }
-    } else {
-      ++count;
-      if (m != kConfirmed) {
-        m = received != ' ' ? kConfirmed : kWorked;
-        lastLine_[k] = static_cast<int32_t>(line);
-      }
-      if (info_.tokyoWard && date >= kTokyoWardCityDate) {
-        int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
-        if (entry < 1) entry = recordNumber;
-      }
+    } else if (m != kConfirmed) {
+      m = confirmed ? kConfirmed : kWorked;
+      lastLine_[k] = static_cast<int32_t>(line);
     }
   }
 
@@ -216,6 +267,9 @@ class Walk {
   std::array<bool, 256> listed_{};
   QByteArray lastField_ = QByteArray(1, '\0');  // never equal to a six-byte code field
   CodeInfo info_;
+  Mode mode_ = Mode::All;
+  std::vector<bool> touched_;     // cells reached by a listed line
+  std::vector<bool> rowTouched_;  // rows holding such a cell
   QString pendingLookedUp_;
   const std::vector<int32_t>* pendingRows_ = nullptr;
 };
@@ -238,6 +292,13 @@ ConfirmRule CurrentConfirmRule() {
 void CollateDmyDbs(QByteArrayView records, ConfirmRule rule, SheetProgress& progress) {
   Walk walk(rule);
   walk.Run(records, progress);
+}
+
+std::vector<SheetCell> CollateNewDmyDbsLines(QByteArrayView records, const std::vector<qsizetype>& newLines,
+                                             ConfirmRule rule, SheetProgress& progress) {
+  Walk walk(rule);
+  walk.RunAdded(records, newLines, progress);
+  return walk.Changed();
 }
 
 void ReadDmyDbsCount(SheetProgress& progress) { readAndCollate(ConfirmRule::ListedMarks, progress); }

@@ -9,6 +9,7 @@
 
 #include <QByteArrayView>
 #include <cstdint>
+#include <vector>
 
 #include "sheet/SheetProgress.h"
 
@@ -23,6 +24,18 @@ ConfirmRule CurrentConfirmRule();
 // Collates work-file bytes (fixed 33-byte records) into MasterTable and the sheet's cell arrays.
 // Marks, record numbers and ward records already there stay unless a line improves them; counts add up.
 void CollateDmyDbs(QByteArrayView records, ConfirmRule rule, SheetProgress& progress = SilentSheetProgress());
+
+// A band cell of MasterTable.
+struct SheetCell {
+  int32_t column, masterRow;
+  bool operator==(const SheetCell&) const = default;
+};
+
+// Collates only the lines `newLines` (0-based, ascending) of work-file bytes onto the marks, counts and
+// record numbers that a collation of the other lines left: the result equals collating all of them
+// afresh. The cells whose mark or record number changed are returned.
+std::vector<SheetCell> CollateNewDmyDbsLines(QByteArrayView records, const std::vector<qsizetype>& newLines,
+                                             ConfirmRule rule, SheetProgress& progress = SilentSheetProgress());
 
 // The two walks of the sheet over DMYDBS.DAT on disk, each ending in the sheet fill.
 void ReadDmyDbsCount(SheetProgress& progress = SilentSheetProgress());

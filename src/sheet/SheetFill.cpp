@@ -1,6 +1,7 @@
 #include "sheet/SheetFill.h"
 
 #include <QDate>
+#include <algorithm>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -18,6 +19,15 @@ int32_t loadedRows() { return std::min(SheetTally.MasterRowCount, MasterTable.Ro
 int32_t kindColumn() { return std::min(BandLayout.KindColumn, MasterTable.Columns()); }
 
 int32_t lastBandColumn() { return std::min(BandLayout.LastBandColumn, MasterTable.Columns()); }
+
+// The rows the last fill wrote.
+std::vector<SheetViewRow> filledRows;
+
+bool sameRows(const std::vector<SheetViewRow>& a, const std::vector<SheetViewRow>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const SheetViewRow& x, const SheetViewRow& y) {
+    return x.masterRow == y.masterRow && x.hidden == y.hidden;
+  });
+}
 
 bool isTokyoWardRow(const QString& code) {
   return code.size() == 6 && code.startsWith(QLatin1String("1001"));
@@ -179,5 +189,34 @@ void FillProgressSheet(SheetProgress& progress) {
     for (int32_t c = 5; c <= SheetTally.GridCellRecordNumbers.LastColumn(); ++c)
       SheetTally.GridCellRecordNumbers(c, r).clear();
   progress.WriteRows(rows);
+  filledRows = rows;
+  progress.EndFill();
+}
+
+void RefreshProgressCells(const std::vector<SheetCell>& cells, SheetProgress& progress) {
+  std::vector<SheetViewRow> rows = SelectViewRows();
+  if (!sameRows(rows, filledRows) || int32_t(rows.size()) != SheetTally.GridDataRows) {
+    FillProgressSheet(progress);
+    return;
+  }
+  const auto lock = progress.LockJobs();
+  progress.BeginFill();
+  CountBandTotals();
+  progress.Status(QStringLiteral("書込中"));
+  std::vector<int32_t> gridRowOf(size_t(loadedRows()) + 1, 0);
+  for (size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].masterRow < int32_t(gridRowOf.size())) gridRowOf[size_t(rows[i].masterRow)] = int32_t(i) + 1;
+  std::vector<SheetCellText> texts;
+  texts.reserve(cells.size());
+  for (const SheetCell& c : cells) {
+    if (c.masterRow < 1 || c.masterRow >= int32_t(gridRowOf.size()) || c.column > lastBandColumn()) continue;
+    const int32_t gridRow = gridRowOf[size_t(c.masterRow)];
+    if (gridRow == 0) continue;
+    if (SheetTally.GridCellRecordNumbers.Contains(c.column, gridRow) &&
+        SheetTally.CellRecordNumbers.Contains(c.column, c.masterRow))
+      SheetTally.GridCellRecordNumbers(c.column, gridRow) = SheetTally.CellRecordNumbers(c.column, c.masterRow);
+    texts.push_back({gridRow, c.column, MasterTable(c.column, c.masterRow)});
+  }
+  progress.WriteCells(texts);
   progress.EndFill();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sheet/Collation.h"
 #include "sheet/SheetProgress.h"
 
 // The kind letter of a code ("C", "K", "G", "T", "V", "DX", or "" for none) from its trimmed code and
@@ -30,3 +31,8 @@ std::vector<SheetViewRow> SelectViewRows();
 // The sheet's refill: kind letters, totals, view rows, GridCellRecordNumbers and the grid (with its 60
 // empty rows at the end).
 void FillProgressSheet(SheetProgress& progress = SilentSheetProgress());
+
+// After a collation that changed only `cells`: totals, GridCellRecordNumbers and the grid cells of the
+// view rows that show them, as a refill would leave them. A refill runs instead when the rows of a refill
+// would not be the rows the grid shows (a view that was filled once and left).
+void RefreshProgressCells(const std::vector<SheetCell>& cells, SheetProgress& progress = SilentSheetProgress());

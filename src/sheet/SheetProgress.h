@@ -10,6 +10,12 @@
 
 struct SheetViewRow;
 
+// A grid cell's new text.
+struct SheetCellText {
+  int32_t row, column;
+  QString text;
+};
+
 class SheetProgress {
  public:
   // Held while a job runs: controls that would start another job, return or exit stay locked.
@@ -36,6 +42,8 @@ class SheetProgress {
   virtual void HideBusyFrame() {}
   virtual void BeginFill() {}
   virtual void WriteRows(const std::vector<SheetViewRow>& /*rows*/) {}
+  // Cells of the rows the last WriteRows wrote.
+  virtual void WriteCells(const std::vector<SheetCellText>& /*cells*/) {}
   virtual void EndFill() {}
 };
 

@@ -31,7 +31,7 @@ QString notedTime, notedSize;
 QString contentHash(const QString& path) {
   QByteArray bytes;
   if (!ReadWholeFile(path, bytes)) return {};
-  return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+  return WorkFileHash(bytes);
 }
 
 }  // namespace
@@ -41,12 +41,18 @@ void NoteHamlogBeforeReading() {
   notedSize = QString::number(FileLen(Hamlog.HamlogDbPath));
 }
 
-void RecordWorkFileComplete() {
+QString WorkFileHash(QByteArrayView bytes) {
+  return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+void RecordWorkFileComplete() { RecordWorkFileComplete(contentHash(DmyDbsPath())); }
+
+void RecordWorkFileComplete(const QString& workFileHash) {
   if (notedTime.isEmpty()) NoteHamlogBeforeReading();
   writeOrb("DBSStampTime", notedTime);
   writeOrb("DBSStampSize", notedSize);
   writeOrb("DBSStampWork", QString::number(FileLen(DmyDbsPath())));
-  writeOrb("DBSStampHash", contentHash(DmyDbsPath()));
+  writeOrb("DBSStampHash", workFileHash);
   notedTime.clear();
   notedSize.clear();
 }

@@ -11,6 +11,7 @@
 // A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
 // The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
 
+#include <QByteArrayView>
 #include <QString>
 
 // Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
@@ -20,6 +21,10 @@ void NoteHamlogBeforeReading();
 // Writes the four keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
 // noted) and the DMYDBS.DAT now on disk.
 void RecordWorkFileComplete();
+// The same with the work file's hash already taken from the bytes it was written from.
+void RecordWorkFileComplete(const QString& workFileHash);
+// The hash of work-file bytes, as the stamp holds it.
+QString WorkFileHash(QByteArrayView bytes);
 
 enum class WorkFileState {
   Valid,       // the completed file, and HAMLOG.HDB as it was read

@@ -319,6 +319,8 @@ class CWSHEET : public VbForm {
   // While the entry window shows a stored record or QSL cards are being checked the grid shows no QSO:
   // says so and answers true.
   bool logWindowBusy();
+  // The entry window in front of the others when it is shown.
+  void bringLogWindowForward();
   // The QSO window lists the QSOs of the row's code on the column's band (all bands off the band columns).
   void listCodeQsos(int32_t row, int32_t column);
   // QSL printing from the QSO panel (Command3) and the MMQSL menu.

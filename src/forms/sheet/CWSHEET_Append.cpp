@@ -5,7 +5,9 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LogWindowState.h"
 #include "forms/startup/ORBTOP.h"
 #include "platform/clock.h"
 #include "platform/ui/color.h"
@@ -18,6 +20,12 @@
 
 void CWSHEET::HLAPD_Click() {
   SheetTallyState& t = SheetTally;
+  if (LogWindowState.LogWindowOpen == 1) {
+    bringLogWindowForward();
+    MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
+    return;
+  }
+  UnloadForm<TEMP_LOG>();
   const QString today = TodayJst().toString("yyyyMMdd");
   if (ReadConditions.EndDate != today) {
     if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Text8.setText(today);
@@ -55,9 +63,13 @@ void CWSHEET::HLAPD_Click() {
     return;
   }
   const RigPollPause pause;
-  t.CellQsoCounts.Erase();
+  // Only the cells the new QSOs reach are redrawn: a row showing its counts gets its marks back first.
+  // The counts stay; the builder adds the new QSOs' (or counts everything again when it reads all).
+  if (CountRowShown == 1 && LastCellRow >= 1) {
+    hideCountRow(LastCellRow);
+    MSFlexGrid2.SetTextMatrix(LastCellRow, BandLayout.QsoCountColumn, QString());
+  }
   SavedRowCells.clear();
-  t.CellQsoCounts.Redim(BandLayout.LastBandColumn, MasterList.MasterRowCap);
   MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
   CountRowTotal = 0;
   ClickRow = 0;

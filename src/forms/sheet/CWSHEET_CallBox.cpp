@@ -44,7 +44,9 @@ void CWSHEET::Text3_Change() {
   Frame10.hide();
   const QString call = text.trimmed().toUpper();
   CallBox.StationCall = call;
-  if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->Text1.setText(call);
+  // The entry window takes the call even before it is opened: it is loaded unseen to hold it.
+  TEMP_LOG& log = Form<TEMP_LOG>();
+  log.Text1.setText(call);
   if (!kJapanesePrefixList.contains(call.left(2))) {
     if (call.contains(u'/')) {
       SplitCallSign(call);
@@ -55,9 +57,10 @@ void CWSHEET::Text3_Change() {
     }
     Text3.setFocus();
   }
-  if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) {
-    log->Text12.setText(QString());
-    log->Text14.setText(QString());
+  // Found anew: a look-up may show a message box, and no window reference outlives one.
+  if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>()) {
+    shown->Text12.setText(QString());
+    shown->Text14.setText(QString());
   }
   // Keywords that show or hide the grid's two working columns.
   const QString upper = text.toUpper();

@@ -59,9 +59,10 @@ void CWSHEET::MSFlexGrid2_MouseUp(int button) {
     RightClickPending = 1;
     // While the record book is open a right click on a row goes to its editor.
     if (fillRecordEditor(g.MouseRow())) return;
+    if (logWindowBusy()) return;
     if (g.MouseRow() == 0)
       BandHeading_RightClick(g.MouseCol());
-    else if (g.MouseRow() > 0 && !logWindowBusy())
+    else if (g.MouseRow() > 0)
       listCodeQsos(g.MouseRow(), g.MouseCol());
     return;
   }
@@ -109,6 +110,9 @@ void CWSHEET::showCellQso(const QString& qth) {
   LastCellRow = ClickRow;
   LastCellCol = ClickCol;
   if (logWindowBusy()) return;
+  // The band goes to the entry window's frequency, loaded unseen when it is not open.
+  if (const QString freq = headingFrequency(MSFlexGrid2.TextMatrix(0, ClickCol)); !freq.isEmpty())
+    Form<TEMP_LOG>().Text8.setText(freq);
   Frame5.setEnabled(true);
   Frame6.setEnabled(true);
   for (Menu* m : {&MENU, &DAREA, &DISPBAND, &SYUDSP, &RDAGN}) m->SetEnabled(true);
@@ -117,10 +121,13 @@ void CWSHEET::showCellQso(const QString& qth) {
     Qso.QsoRecNo = 0;
     disarmQslPrint();
     for (Label* l : {&Label3, &Label4, &Label5}) l->setText(QString());
+    RightClickPending = 0;
+    bringLogWindowForward();
     return;
   }
   const QString mark = MSFlexGrid2.TextMatrix(ClickRow, ClickCol);
   if (mark == "C" || Settings.QslProgramPath == "ORB" || Settings.QslProgramPath.isEmpty()) {
+    bringLogWindowForward();
     disarmQslPrint();
   } else {
     SetBackColor(Command3, 0x80C0FF);
@@ -142,6 +149,7 @@ void CWSHEET::showCellQso(const QString& qth) {
   Label5.setText(Qso.QsoMode);
   Label6.setText(Qso.QsoQth);
   SetMousePointer(vbDefault);
+  bringLogWindowForward();
 }
 
 bool CWSHEET::logWindowBusy() {
@@ -151,7 +159,12 @@ bool CWSHEET::logWindowBusy() {
              QStringLiteral("QSL受領処理中はQSOデータを表示出来ません") +
              QString::number(w.StoredRecordShown) + QString::number(w.QslCheckMode),
          vbOKOnly);
+  bringLogWindowForward();
   return true;
+}
+
+void CWSHEET::bringLogWindowForward() {
+  if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->ZOrder();
 }
 
 void CWSHEET::listCodeQsos(int32_t row, int32_t column) {
@@ -204,7 +217,11 @@ void CWSHEET::hideCountRow(int32_t row) {
 }
 
 void CWSHEET::MSFlexGrid2_LeaveFocus() {
-  if (CountRowShown == 1 && ClickRow >= 1) hideCountRow(ClickRow);
+  if (AwardCheckMode < 1 && CountRowShown == 1) {
+    if (ClickRow < 1) return;
+    hideCountRow(ClickRow);
+  }
+  bringLogWindowForward();
 }
 
 void CWSHEET::MSFlexGrid2_DblClick() {
@@ -217,18 +234,23 @@ void CWSHEET::MSFlexGrid2_DblClick() {
     MsgBox(QString::fromUtf8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません") +
            QString::number(LogWindowState.StoredRecordShown) + "-" +
            QString::number(LogWindowState.QslCheckMode));
-    if (TEMP_LOG* log = LoadedForm<TEMP_LOG>()) log->raise();
+    bringLogWindowForward();
     return;
   }
   const int row = g.RowSel();
   const bool onRow = g.MouseRow() > 0 && row >= 1;
+  const QString code = onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString();
+  const QString qth = onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0) : QString();
   TEMP_LOG& log = Form<TEMP_LOG>();
-  log.Text9.setText(onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString());
-  log.Text13.setText(onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0)
-                           : QString());
+  log.Text9.setText(code);
+  log.Text13.setText(qth);
   OpenLogWindow();
   TEMP_LOG* shown = LoadedForm<TEMP_LOG>();
   if (!shown) return;
+  // A call the call box put there already is a new station to the entry window, whose fields it
+  // clears: the cell's code and QTH are this QSO's all the same.
+  if (shown->Text9.text() != code) shown->Text9.setText(code);
+  if (shown->Text13.text() != qth) shown->Text13.setText(qth);
   if (!Text3.text().trimmed().isEmpty()) {
     Text3_Change();  // prepares the station as typing does
     QString call = CallBox.StationCall;

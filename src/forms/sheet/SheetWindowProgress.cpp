@@ -77,6 +77,13 @@ void SheetWindowProgress::WriteRows(const std::vector<SheetViewRow>& rows) {
   g.SetRedraw(redraw);
 }
 
+void SheetWindowProgress::WriteCells(const std::vector<SheetCellText>& cells) {
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  if (!sheet) return;
+  FlexGridModel& m = sheet->MSFlexGrid2.gridModel();
+  for (const SheetCellText& c : cells) m.setText(c.row, c.column, c.text);
+}
+
 namespace {
 
 struct SheetJobLock : SheetProgress::JobLock {

@@ -15,5 +15,6 @@ class SheetWindowProgress : public SheetProgress {
   void HideBusyFrame() override;
   void BeginFill() override;
   void WriteRows(const std::vector<SheetViewRow>& rows) override;
+  void WriteCells(const std::vector<SheetCellText>& cells) override;
   void EndFill() override;
 };

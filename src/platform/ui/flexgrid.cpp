@@ -581,7 +581,7 @@ void FlexGrid::mousePressEvent(QMouseEvent* e) {
   const QPointF at = e->position() + QPointF(viewport()->pos());
   FireMouse(MouseDown, VbButton(e->button()), e->modifiers(), at);
   leftPressed_ = e->button() == Qt::LeftButton;
-  // The right button, the fixed columns and the empty space leave the selection where it is.
+  // The right button and the empty space leave the selection where it is.
   if (e->button() == Qt::LeftButton && mouseRow_ >= 0 && mouseCol_ >= 0 && !IsFixedCol(mouseCol_)) {
     {
       ui_detail::Hold h(viewInput_);
@@ -589,6 +589,12 @@ void FlexGrid::mousePressEvent(QMouseEvent* e) {
     }
     ReadSelectionFromView();
   } else {
+    // A fixed column's cell selects its row across the other columns (MSFlexGrid's big selection).
+    if (e->button() == Qt::LeftButton && mouseRow_ >= fixedRows_ && IsFixedCol(mouseCol_) &&
+        Cols() > fixedCols_) {
+      SetState(mouseRow_, fixedCols_, mouseRow_, Cols() - 1);
+      ApplySelection();
+    }
     setFocus(Qt::MouseFocusReason);
   }
   e->accept();

@@ -199,7 +199,9 @@ void VbForm::SetWindowState(int state) {
 }
 
 void VbForm::ZOrder() {
+  if (!isVisible()) return;
   if (!HeadlessUi()) raise();
+  emit broughtForward();
 }
 
 void VbForm::SetTopmost(bool on) {

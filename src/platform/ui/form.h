@@ -101,7 +101,7 @@ class VbForm : public QMainWindow {
   int ScaleHeight() const;
   int WindowState() const;
   void SetWindowState(int state);
-  // Brings the window in front of the others, without activating it.
+  // Brings the window in front of the others, without activating it (a hidden window stays hidden).
   void ZOrder();
   // Keeps the window above all others (no move, no resize).
   void SetTopmost(bool on);
@@ -113,6 +113,8 @@ class VbForm : public QMainWindow {
 
  signals:
   void hiddenOrUnloaded();
+  // ZOrder() ran on the shown window.
+  void broughtForward();
 
  protected:
   bool event(QEvent* e) override;

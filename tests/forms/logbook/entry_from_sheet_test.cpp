@@ -2,6 +2,8 @@
 // which opens a new QSO of that code and band; the memo window of the sheet and of the start window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "core/SettingsStore.h"
@@ -85,6 +87,45 @@ TEST_F(EntryFromSheet, ADoubleClickOnABandCellOpensANewQsoOfThatCodeAndBand) {
   // While the entry window is open the grid's clicks only bring it forward.
   doubleClick(g, gridRow(g, "1001"), 7);
   EXPECT_EQ(w->Text9.text(), "1002");
+}
+
+TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForward) {
+  CWSHEET& s = sheet();
+  FlexGrid& g = s.MSFlexGrid2;
+  QTest::keyClicks(&s.Text3, "ja1aab");
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_NE(w, nullptr) << "loaded to hold the call";
+  EXPECT_FALSE(w->isVisible()) << "typing a call opens no window";
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+  EXPECT_EQ(w->Text1.text(), "JA1AAB");
+  // A QSO's cell gives its band to the entry window's frequency, still unseen.
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                    g.visualRect(g.gridModel().index(gridRow(g, "1002") - 1, 9)).center());
+  EXPECT_EQ(s.Label3.text(), "JA1AAB");
+  EXPECT_EQ(w->Text8.text(), "14");
+  EXPECT_FALSE(w->isVisible());
+
+  s.LOGOPEN.Trigger();
+  w = LoadedForm<TEMP_LOG>();
+  ASSERT_TRUE(w && w->isVisible());
+  EXPECT_EQ(w->Text1.text(), "JA1AAB");
+  s.Text3.setText("JA1XYZ");
+  EXPECT_EQ(w->Text1.text(), "JA1XYZ") << "the open window follows the call box";
+  // Leaving the grid brings the entry window in front of the sheet.
+  QSignalSpy forward(w, &VbForm::broughtForward);
+  s.activateWindow();
+  QApplication::setActiveWindow(&s);
+  g.setFocus();
+  g.clearFocus();
+  EXPECT_EQ(forward.count(), 1);
+  // So does a QSO shown while the window holds a stored record, with the reason why.
+  LogWindowState.StoredRecordShown = 1;
+  LogWindowState.LogWindowOpen = 0;
+  boxes.Answer(vbOK);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                    g.visualRect(g.gridModel().index(gridRow(g, "1002") - 1, 7)).center());
+  EXPECT_EQ(boxes.texts().last(), u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10"));
+  EXPECT_EQ(forward.count(), 2);
 }
 
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {

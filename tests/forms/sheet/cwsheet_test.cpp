@@ -24,6 +24,7 @@
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "hamlogdb/hamlogdb.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "platform/clock.h"
@@ -38,6 +39,7 @@
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -58,6 +60,63 @@ struct CWSHEETTest : ::testing::Test {
     ResetSharedState();
   }
   CWSHEET& sheet() { return Form<CWSHEET>(); }
+  // What the operator can see of a filled sheet and what its files hold: the grid, the QSO behind each
+  // cell, the counts a QTH click shows, the totals, the Tokyo wards' QSOs, the work file and LASTP.
+  struct SheetState {
+    QStringList grid, recordNumbers;
+    std::vector<int32_t> counts, totals, wards;
+    QByteArray workFile;
+    QString lastp;
+  };
+  // Names the first difference.
+  static void expectSame(const SheetState& got, const SheetState& want) {
+    auto first = [](const auto& a, const auto& b) {
+      for (qsizetype i = 0; i < qsizetype(std::min<size_t>(size_t(a.size()), size_t(b.size()))); ++i)
+        if (a[i] != b[i]) return i;
+      return a.size() == b.size() ? qsizetype(-1) : qsizetype(std::min<size_t>(size_t(a.size()), size_t(b.size())));
+    };
+    const qsizetype cellAt = first(got.grid, want.grid);
+    EXPECT_EQ(cellAt, -1) << "grid cell " << got.grid.value(cellAt).toStdString() << " / "
+                          << want.grid.value(cellAt).toStdString();
+    EXPECT_EQ(first(got.recordNumbers, want.recordNumbers), -1) << "QSO behind a cell";
+    EXPECT_EQ(first(got.counts, want.counts), -1) << "QSO count";
+    EXPECT_EQ(got.totals, want.totals);
+    EXPECT_EQ(got.wards, want.wards);
+    EXPECT_EQ(first(got.workFile, want.workFile), -1) << "work file byte";
+    EXPECT_EQ(got.lastp, want.lastp);
+  }
+  SheetState state() {
+    SheetState st;
+    FlexGrid& g = sheet().MSFlexGrid2;
+    for (int r = 0; r < g.Rows(); ++r)
+      for (int c = 0; c < g.Cols(); ++c) st.grid << g.TextMatrix(r, c);
+    for (int r = 1; r <= SheetTally.GridDataRows; ++r)
+      for (int c = 5; c <= BandLayout.LastBandColumn; ++c) {
+        st.recordNumbers << SheetTally.GridCellRecordNumbers(c, r);
+        st.counts.push_back(SheetTally.CellQsoCounts(c, g.TextMatrix(r, 0).toInt()));
+      }
+    const BandTotalsState& t = BandTotals;
+    for (const auto* kind : {&t.CityWorked, &t.CityConfirmed, &t.GunWorked, &t.GunConfirmed, &t.WardWorked,
+                              &t.WardConfirmed, &t.TownWorked, &t.TownConfirmed, &t.VillageWorked,
+                              &t.VillageConfirmed, &t.DxWorked, &t.DxConfirmed})
+      st.totals.insert(st.totals.end(), kind->begin(), kind->end());
+    for (int32_t w = kFirstTokyoWard; w <= kLastTokyoWard; ++w)
+      for (int c = 5; c <= SheetTally.TokyoWardRecordsTable.LastColumn(); ++c)
+        st.wards.push_back(SheetTally.TokyoWardRecords(w, c));
+    st.workFile = log.home.read("DMYDBS.DAT");
+    st.lastp = ReadIni("ORB", "LASTP");
+    return st;
+  }
+  // The sheet read afresh from HAMLOG, as the start window's reading does it.
+  SheetState reloaded() {
+    UnloadForm<CWSHEET>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString rule = Settings.QslRcvOnly;
+    log.Prepare();
+    Settings.QslRcvOnly = rule;
+    ReadConditions.EndDate = TodayJst().toString("yyyyMMdd");
+    return state();
+  }
   // Grid row of a master row.
   int gridRow(int masterRow) {
     FlexGrid& g = sheet().MSFlexGrid2;
@@ -590,18 +649,10 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   const int row = gridRow(kRow1002);
   EXPECT_EQ(g.TextMatrix(row, 11), "C");
   EXPECT_EQ(g.TextMatrix(row, 14), "") << "the portable QSO is excluded by the reading conditions";
-  QStringList appended;
-  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
-    for (int c = 1; c <= 22; ++c) appended << g.TextMatrix(r, c);
-
-  UnloadForm<CWSHEET>();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  log.Prepare();
-  FlexGrid& reloaded = sheet().MSFlexGrid2;
-  QStringList full;
-  for (int r = 1; r <= SheetTally.GridDataRows; ++r)
-    for (int c = 1; c <= 22; ++c) full << reloaded.TextMatrix(r, c);
-  EXPECT_EQ(appended, full);
+  const SheetState appended = state();
+  EXPECT_EQ(appended.lastp, "5") << "the excluded QSO is not taken";
+  EXPECT_TRUE(WorkFileStillValid()) << "the stamp describes the extended file";
+  expectSame(appended, reloaded());
 
   log.Add({"JA1OLD,2021/05/07,21.010,CW,1101,P *"});  // excluded: nothing new for the sheet
   boxes.Answer(vbOK).Answer(vbOK);
@@ -612,6 +663,76 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   boxes.Answer(vbOK);
   sheet().HLAPD.Trigger();
   EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.HDB は前回より減っていますので"));
+
+  // The entry window open: nothing is read. Only loaded, unseen: it is closed before the reading.
+  LogWindowState.LogWindowOpen = 1;
+  boxes.Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
+  LogWindowState.LogWindowOpen = 0;
+  Form<TEMP_LOG>();
+  boxes.Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+}
+
+TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRules) {
+  ASSERT_TRUE(hamlogdb::Generate(log.dir, 3000, 7).Ok());
+  uint32_t seed = 11;
+  for (const char* rule : {"NO", "YES"}) {
+    SCOPED_TRACE(rule);
+    Settings.QslRcvOnly = rule;
+    reloaded();
+    CWSHEET& s = sheet();
+    s.Show();
+    QCoreApplication::processEvents();
+    // A row showing its counts: the append gives it its marks back.
+    FlexGrid& g = s.MSFlexGrid2;
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                      g.visualRect(g.gridModel().index(gridRow(kRowGun) - 1, 2)).center());
+    ASSERT_EQ(s.CountRowShown, 1);
+    for (int round = 0; round < 2; ++round, ++seed) {
+      ASSERT_TRUE(hamlogdb::Generate(log.dir, 400, seed).Ok());
+      // An area view on screen: the append shows every code again, as a refill does.
+      if (round == 1) sheet().SALL1.Trigger();
+      boxes.Answer(vbOK);
+      sheet().HLAPD.Trigger();
+      ASSERT_EQ(SheetTally.ReadFailed, 0);
+      const SheetState appended = state();
+      SCOPED_TRACE(round);
+      expectSame(appended, reloaded());
+    }
+  }
+}
+
+TEST_F(CWSHEETTest, TheMarkOfAGunStaysWithItsOwnFirstQsoWhenItComesLater) {
+  log.Add({"JA1TWN,2020/02/02,7.010,CW,10001A,J  "});  // the town marks its gun too
+  log.Prepare();
+  CWSHEET& s = sheet();
+  const int gun = gridRow(kRowGun);
+  EXPECT_EQ(s.MSFlexGrid2.TextMatrix(gun, kCol7), "W");
+  EXPECT_EQ(SheetTally.GridCellRecordNumbers(kCol7, gun), "0000000005");
+  log.Add({"JA1GUN,2021/02/02,7.010,CW,10001,J  "});
+  boxes.Answer(vbOK);
+  s.HLAPD.Trigger();
+  // The gun's own lines come first in the work file: its QSO is the one behind the mark.
+  EXPECT_EQ(SheetTally.GridCellRecordNumbers(kCol7, gun), "0000000006");
+  const SheetState appended = state();
+  expectSame(appended, reloaded());
+}
+
+TEST_F(CWSHEETTest, AWorkFileEditedOutOfOrderIsSortedWholeByTheAppend) {
+  sheet();
+  QByteArray work = log.home.read("DMYDBS.DAT");
+  ASSERT_GE(work.size(), 66);
+  work = work.right(33) + work.chopped(33);  // the last line moved to the top
+  log.home.write("DMYDBS.DAT", work);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  boxes.Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  ASSERT_EQ(SheetTally.ReadFailed, 0);
+  const SheetState appended = state();
+  expectSame(appended, reloaded());
 }
 
 TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {

@@ -1,0 +1,14 @@
+#pragma once
+// New work-file lines put into an already sorted DMYDBS.DAT: the cost follows the new lines, not the
+// file, so that an append to a large log sorts only what it read.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <vector>
+
+// True when plain work-file bytes (IsPlainDmyDbs) are in the file's sorted order.
+bool DmyDbsIsSorted(QByteArrayView data);
+
+// `sorted` and `sortedNew`, both plain and sorted, as one sorted file: what sorting their joined
+// bytes stably gives. The line numbers (0-based, ascending) that the new lines take go to `newLines`.
+QByteArray MergeSortedDmyDbs(QByteArrayView sorted, QByteArrayView sortedNew, std::vector<qsizetype>& newLines);
