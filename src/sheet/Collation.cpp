@@ -142,7 +142,10 @@ class Walk {
     // A line not listed matters only where it moves the walk's start row.
     if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return;
     if (info_.neverCounts) return;
-    const int32_t date = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
+    // Only a designated city's lines and the Tokyo wards' look at the date.
+    const int32_t date = info_.designatedFrom >= 0 || info_.tokyoWard
+                             ? static_cast<int32_t>(VbValBytes(rec.DateAndEnd()))
+                             : 0;
     if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return;
     if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
 
