@@ -268,20 +268,22 @@ void TEMP_LOG::closeWindowAndLists(bool unloadSelf) {
   if (unloadSelf) Unload();
 }
 
+bool TEMP_LOG::MayDropNewQso() {
+  return Text1.text().trimmed().isEmpty() || LogWindowState.EditMode == 1 || RecordSaved != 0 ||
+         askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"));
+}
+
 void TEMP_LOG::closeFromMenu() {
   Command4.hide();
   storeModeIndex();
-  if (!Text1.text().trimmed().isEmpty() && LogWindowState.EditMode != 1 && RecordSaved == 0 &&
-      !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
-    return;
+  if (!MayDropNewQso()) return;
   closeWindowAndLists(true);
 }
 
 void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
   Command4.hide();
-  if (LogWindowState.EditMode != 1 && RecordSaved == 0 && !Text1.text().trimmed().isEmpty() &&
-      !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"))) {
+  if (!MayDropNewQso()) {
     cancel = 1;
     return;
   }

@@ -46,6 +46,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   QsoEntry Entry() const;
   void SetEntry(const QsoEntry& e);
   void SaveLogWindowPos();
+  // True when no new QSO typed here is left unsaved, or the operator lets it go when asked.
+  bool MayDropNewQso();
   // The code field's search on the progress sheet (menu "Ｃode Check").
   void CodeCheck();
 

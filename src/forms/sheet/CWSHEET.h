@@ -303,6 +303,9 @@ class CWSHEET : public VbForm {
   bool roadsideListFound() const;
   void Command2_Click();
   void Command8_Click();
+  // The buttons that start over close the entry window, its call and name emptied unless it shows a
+  // stored record; a new QSO left unsaved there is asked about and may keep it open.
+  void closeEntryWindow();
   void QcntL_Click();
   void MEMV_Click();
   void OnePointHelp_Click();

@@ -147,8 +147,21 @@ void CWSHEET::List1_Click() {
   Label6.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
   UnloadForm<QSODATA>();
+  closeEntryWindow();
   UnloadForm<CODE_LIST>();
   Text3.setFocus();
+}
+
+void CWSHEET::closeEntryWindow() {
+  TEMP_LOG* log = LoadedForm<TEMP_LOG>();
+  if (!log) return;
+  if (LogWindowState.StoredRecordShown == 0) {
+    // Asked before its call is emptied, which would let an unsaved QSO go unasked.
+    if (log->isVisible() && !log->MayDropNewQso()) return;
+    log->Text1.setText(QString());
+    log->Text12.setText(QString());
+  }
+  UnloadForm<TEMP_LOG>();
 }
 
 void CWSHEET::Command2_Click() {
@@ -158,6 +171,7 @@ void CWSHEET::Command2_Click() {
   Frame10.hide();
   Text3.setFocus();
   UnloadForm<QSODATA>();
+  closeEntryWindow();
   UnloadForm<CODE_LIST>();
   Frame1.hide();
 }
@@ -167,12 +181,14 @@ void CWSHEET::Command8_Click() {
   Text3.setText(QString());
   Frame6.setTitle(kQsoPanelCaption);
   UnloadForm<QSODATA>();
+  closeEntryWindow();
   UnloadForm<CODE_LIST>();
   UnloadForm<newCODE_LIST>();
   Text3.setFocus();
   SheetSearch.SearchStartRow = 1;
   MSFlexGrid2.SetTopRow(1);
   MSFlexGrid2.SetRowSel(1);
+  Frame7.hide();
   Frame1.hide();
 }
 

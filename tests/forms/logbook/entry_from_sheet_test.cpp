@@ -128,6 +128,37 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
   EXPECT_EQ(forward.count(), 2);
 }
 
+TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingForAnUnsavedQso) {
+  CWSHEET& s = sheet();
+  // Only holding the call: closed without a word.
+  s.Text3.setText("JA1AAB");
+  ASSERT_TRUE(IsLoaded<TEMP_LOG>());
+  QTest::mouseClick(&s.Command2, Qt::LeftButton);
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(s.Text3.text(), "");
+
+  // A new QSO typed in the open window and not saved: asked; "No" keeps it as it was.
+  s.Text3.setText("JA1AAB");
+  s.LOGOPEN.Trigger();
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_TRUE(w && w->isVisible());
+  w->Text12.setText(u8("太郎"));
+  boxes.Answer(vbNo);
+  QTest::mouseClick(&s.Command8, Qt::LeftButton);
+  EXPECT_EQ(boxes.texts().last(), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"));
+  ASSERT_EQ(LoadedForm<TEMP_LOG>(), w);
+  EXPECT_EQ(w->Text1.text(), "JA1AAB");
+  EXPECT_EQ(w->Text12.text(), u8("太郎"));
+  EXPECT_EQ(s.Text2.text(), "") << "the button's own clearing is done all the same";
+  // A call taken from the call list: "Yes" lets the unsaved QSO go.
+  s.List1.AddItem("JA2XYZ");
+  boxes.Answer(vbYes);
+  s.List1.SetListIndex(0);
+  EXPECT_EQ(s.Text3.text(), "JA2XYZ");
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+}
+
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   CWSHEET& s = sheet();
   LogWindowState.StoredRecordShown = 1;
