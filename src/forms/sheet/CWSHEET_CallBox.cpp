@@ -3,6 +3,7 @@
 // to the entity), and Enter or Down keeps the call in the call list.
 
 #include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
@@ -79,6 +80,10 @@ void CWSHEET::Text3_KeyDown(int keyCode) {
   if (Text3.text().trimmed().isEmpty() || CallBox.StationCall.isEmpty()) {
     MsgBox(QStringLiteral("CallSign を記入してください"), vbOKOnly);
     Text3.setFocus();
+    return;
+  }
+  if (Hamlog.HamlogDbPath.trimmed().isEmpty()) {
+    MsgBox(QStringLiteral("HAMLOGの設定がありません"), vbOKOnly);
     return;
   }
   QString station = CallBox.StationCall;

@@ -822,6 +822,16 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   QTest::keyClick(&s.Text3, Qt::Key_Return);
   EXPECT_EQ(boxes.texts().last(), "CallSign を記入してください");
 
+  // Without HAMLOG's place no QSO can be listed: said, and the call is not kept.
+  const QString hamlog = Hamlog.HamlogDbPath;
+  Hamlog.HamlogDbPath.clear();
+  boxes.Answer(vbOK);
+  s.Text3.setText("JA1NOP");
+  QTest::keyClick(&s.Text3, Qt::Key_Return);
+  EXPECT_EQ(boxes.texts().last(), "HAMLOGの設定がありません");
+  EXPECT_EQ(s.List1.ListCount(), 1);
+  Hamlog.HamlogDbPath = hamlog;
+
   s.Text3.setText("DEBUGON");
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 400);
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(22), 700);
