@@ -1,6 +1,7 @@
 // Commands from other programs while the sheet is up: the companion rig program's zero-in, shifts,
 // CW messages and rig choice, a spot to look at, and a satellite QSO's code.
 
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
@@ -30,9 +31,12 @@ void CWSHEET::satelliteQsoToLog(const QStringList& f) {
   log->Text8.setText(f[kSatMateFreqField]);
   log->Text14.setText(f[kSatMateRemarks1Field]);
   log->Text15.setText(f[kSatMateRemarks2Field]);
-  log->Text9.setText(f[kSatMateCodeField]);
-  if (!f[kSatMateCodeField].isEmpty())
-    log->Text13.setText(MSFlexGrid2.TextMatrix(MSFlexGrid2.RowSel(), 2).trimmed());
+  const QString code = f[kSatMateCodeField];
+  log->Text9.setText(code);
+  // The QTH of the row the code search found; a code the sheet does not hold takes none.
+  const int row = MSFlexGrid2.RowSel();
+  if (!code.isEmpty() && row >= 1 && MSFlexGrid2.TextMatrix(row, 1).trimmed() == code.trimmed())
+    log->Text13.setText(MSFlexGrid2.TextMatrix(row, 2).trimmed());
   // A mode the list does not hold leaves the mode as it is.
   const int stored = static_cast<int>(VbVal(Settings.ModeCount));
   for (int i = 0; i < std::min(stored, log->Combo1.ListCount()); ++i) {
@@ -66,6 +70,7 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
       RigSendCwMessage(m.text);
       return;
     case Kind::SatMate:
+      QsoRules.QslFlagCode = "0";
       Text2.setText(m.fields[kSatMateCodeField]);
       if (m.fields.size() <= kSatMateLogField) {
         RigPortState.ManualFreqFlag = 0;

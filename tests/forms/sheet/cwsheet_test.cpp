@@ -17,6 +17,7 @@
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
@@ -869,11 +870,20 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text8.text(), "435.100");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "八王子市") << "the QTH of the code's row";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
+  LoadedForm<TEMP_LOG>()->Unload();
+  // A code the sheet does not hold: no QTH of the row that happens to be selected.
+  QsoRules.QslFlagCode = "4";
+  EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1AAB+4999+T"), 0);
+  ASSERT_NE(LoadedForm<TEMP_LOG>(), nullptr);
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "4999");
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "");
+  EXPECT_EQ(QsoRules.QslFlagCode, "0");
   LoadedForm<TEMP_LOG>()->Unload();
   s.Check9.show();
   EXPECT_EQ(send("ORBEX5wfclose"), 0);
-  EXPECT_EQ(s.Text2.text(), "1002") << "the companion's closing changes nothing";
+  EXPECT_EQ(s.Text2.text(), "4999") << "the companion's closing changes nothing";
 
   // A message over the size limit never reaches the sheet.
   int32_t answer = -1;
