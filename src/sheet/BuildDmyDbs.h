@@ -1,7 +1,9 @@
 #pragma once
 // The progress work file's builder: extracts the HAMLOG QSOs that pass the reading conditions into
 // DMYDBS.DAT (anew, or after [ORB] LASTP when SheetTally.AppendRead is 1), or keeps the previous file
-// when "前回データで起動" is ticked; sorts it, collates it with MasterTable and fills the sheet.
+// when "前回データで起動" is ticked; sorts it, collates it with MasterTable and fills the sheet. An append
+// to a file in the builder's own sorted form sorts only its new lines, merges them in, and collates and
+// redraws only the cells they reach.
 //
 // The new file and LASTP are committed together only when the extraction ran to its end: an Esc or a
 // failure leaves the previous file and LASTP as they were, sets SheetTally.ReadFailed to 1 and

@@ -3,12 +3,11 @@
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
-#include "core/MasterList.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
-#include "logbook/LogWindowState.h"
 #include "forms/startup/ORBTOP.h"
+#include "logbook/LogWindowState.h"
 #include "platform/clock.h"
 #include "platform/ui/color.h"
 #include "platform/ui/msgbox.h"
