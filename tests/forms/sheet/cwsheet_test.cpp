@@ -625,6 +625,23 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
   EXPECT_EQ(g.TextMatrix(row, 7), "C");
   EXPECT_EQ(g.TextMatrix(row, 9), "W");
   EXPECT_EQ(g.ColWidth(22), 0);
+
+  // The QTH cells of two rows one after the other: the first gets its marks back, the second counts.
+  const int other = gridRow(kRow0901);
+  auto clickAt = [&](int r, int col) {
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(r - 1, col)).center());
+  };
+  clickAt(row, 2);
+  clickAt(other, 2);
+  EXPECT_EQ(g.TextMatrix(row, 7), "C");
+  EXPECT_EQ(g.TextMatrix(other, kColSat), "1");
+  EXPECT_EQ(g.TextMatrix(0, 5), "1.9MHz") << "the heading row never shows counts";
+  clickAt(other, 2);
+  EXPECT_EQ(g.TextMatrix(other, kColSat), "C");
+  // A click on another row's code cell takes that row.
+  clickAt(row, 1);
+  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(g.RowSel(), row);
 }
 
 TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {

@@ -197,6 +197,19 @@ TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
   EXPECT_TRUE(w->log.contains("dblclick"));
 }
 
+TEST_F(Grid, AFixedColumnsCellSelectsItsRowAcrossTheOtherColumns) {
+  Fill(20, 6, 2);
+  g->SetRow(3);
+  g->SetCol(4);
+  QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(7, 1));
+  EXPECT_EQ(g->Row(), 7);
+  EXPECT_EQ(g->RowSel(), 7);
+  EXPECT_EQ(g->Col(), 2);
+  EXPECT_EQ(g->ColSel(), 5);
+  QTest::mouseClick(g->viewport(), Qt::RightButton, {}, CellCentre(9, 0));
+  EXPECT_EQ(g->Row(), 7) << "the right button leaves it";
+}
+
 TEST_F(Grid, ByRowSelectionSpansTheScrollableColumns) {
   Fill(10, 5, 1);
   g->SetSelectionMode(flexSelectionByRow);
