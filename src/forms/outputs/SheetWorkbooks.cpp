@@ -50,13 +50,9 @@ void SheetWorkbooks::WireSheetMenus() {
   s.Command9.Click = [this] { MakeChousonExcel(); };
 }
 
-void SheetWorkbooks::rigPollStop() {
-  if (OutputHooks.RigPollStop) OutputHooks.RigPollStop();
-}
+void SheetWorkbooks::rigPollStop() { pollPause_.emplace(); }
 
-void SheetWorkbooks::rigPollStart() {
-  if (OutputHooks.RigPollStart) OutputHooks.RigPollStart();
-}
+void SheetWorkbooks::rigPollStart() { pollPause_.reset(); }
 
 bool SheetWorkbooks::keepGoing() {
   DoEvents();
