@@ -10,6 +10,7 @@
 #include "core/SharedSettings.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CWSHEET.h"
+#include "outputs/Spreadsheets.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
@@ -161,6 +162,17 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
   EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
+  EXPECT_EQ(x.SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"})) << "the award book posts into 集計表";
+  // Opened again to be kept, the workbook comes back with every sheet and value.
+  {
+    std::unique_ptr<Workbook> again = NewWorkbook(kOrbBookWorkbook);
+    ASSERT_EQ(again->OpenExisting(), 42) << again->ErrorText().toStdString();
+    QString error;
+    ASSERT_TRUE(again->Publish(error)) << error.toStdString();
+    const XlsxFile back(log.home.file("ORB_SHEET.xlsx"));
+    EXPECT_EQ(back.SheetNames(), x.SheetNames());
+    for (const QString& name : x.SheetNames()) EXPECT_EQ(back.Cells(name), x.Cells(name)) << name.toStdString();
+  }
   // The operator's display is back: towns shown again, FUKUGEN off, polling restarted.
   EXPECT_EQ(DisplayItems.TownOn, 1);
   EXPECT_FALSE(s.FUKUGEN.Enabled());
