@@ -529,12 +529,15 @@ bool TEMP_LOG::NewRecord() {
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   Combo1.SetListIndex(int(VbVal(LastModeIndex)));
   Label17.setText(Combo1.Text());
-  // The station of the last save stays for its next QSO; nothing of a record only browsed to does.
-  if (Text1.text().trimmed() != LastSavedCall ||
-      (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0)) {
+  // The station of the last save stays for its next QSO; nothing of a record only browsed to does. A
+  // window not shown yet holds only what the sheet put there for this QSO (call, name, band, code).
+  const bool prepared = !shownOnce_;
+  if (!prepared && (Text1.text().trimmed() != LastSavedCall ||
+                    (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0))) {
     for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14, &Text15}) t->setText(QString());
   }
-  for (TextBox* t : {&Text8, &Text16, &Text17}) t->setText(QString());
+  for (TextBox* t : {&Text8, &Text16, &Text17})
+    if (!prepared || t != &Text8) t->setText(QString());
   Text11.setText(Settings.HamLogQslMark);
   setReportLock(5, Settings.HisRstDefault == 1);
   setReportLock(6, Settings.MyRstDefault == 1);

@@ -68,6 +68,14 @@ class TEMP_LOG : public VbForm, public RigListener {
   int32_t RemarkTarget = 0;
   ThwRecord ShownRecordBackup{};  // the stored record as it was shown: the update's old record
 
+ protected:
+  void showEvent(QShowEvent* e) override {
+    shownOnce_ = true;
+    VbForm::showEvent(e);
+  }
+
+ public:
+
   // Menus.
   Menu LSave{this, "Ｌog保存(F1)"};
   Menu RECENDTIME{this, "終了時間記録"};
@@ -147,6 +155,7 @@ class TEMP_LOG : public VbForm, public RigListener {
 
  private:
   friend void OpenLogWindow();
+  bool shownOnce_ = false;  // shown since it was loaded
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
   void wireEqsl();

@@ -239,18 +239,13 @@ void CWSHEET::MSFlexGrid2_DblClick() {
   }
   const int row = g.RowSel();
   const bool onRow = g.MouseRow() > 0 && row >= 1;
-  const QString code = onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString();
-  const QString qth = onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0) : QString();
   TEMP_LOG& log = Form<TEMP_LOG>();
-  log.Text9.setText(code);
-  log.Text13.setText(qth);
+  log.Text9.setText(onRow ? g.TextMatrix(row, 1).section(QRegularExpression("\\s+$"), 0, 0) : QString());
+  log.Text13.setText(onRow ? g.TextMatrix(row, kQthColumn).section(QRegularExpression("\\s+$"), 0, 0)
+                           : QString());
   OpenLogWindow();
   TEMP_LOG* shown = LoadedForm<TEMP_LOG>();
   if (!shown) return;
-  // A call the call box put there already is a new station to the entry window, whose fields it
-  // clears: the cell's code and QTH are this QSO's all the same.
-  if (shown->Text9.text() != code) shown->Text9.setText(code);
-  if (shown->Text13.text() != qth) shown->Text13.setText(qth);
   if (!Text3.text().trimmed().isEmpty()) {
     Text3_Change();  // prepares the station as typing does
     QString call = CallBox.StationCall;

@@ -109,6 +109,7 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
   w = LoadedForm<TEMP_LOG>();
   ASSERT_TRUE(w && w->isVisible());
   EXPECT_EQ(w->Text1.text(), "JA1AAB");
+  EXPECT_EQ(w->Text8.text(), "14") << "the band clicked on the sheet";
   s.Text3.setText("JA1XYZ");
   EXPECT_EQ(w->Text1.text(), "JA1XYZ") << "the open window follows the call box";
   // Leaving the grid brings the entry window in front of the sheet.
