@@ -125,11 +125,10 @@ ListChoices ListDialog::Choices() const {
 
 // ---- Sheet controls
 
-// A menu whose window or service is not there yet stays disabled.
+// A menu whose window is not connected (no register window in this run) stays disabled.
 void ListDialog::enableMenu(Menu& m, bool on) {
   CWSHEET& s = *sheet_;
   bool available = true;
-  if (&m == &s.MEMOVIEW) available = false;  // the memo window is not part of the program yet
   if (&m == &s.seiribo) available = static_cast<bool>(OutputHooks.ShowSeiriboSheet);
   m.SetEnabled(on && available);
 }

@@ -59,7 +59,7 @@ struct ListDialogTest : ::testing::Test {
   void expectSheetFree() {
     CWSHEET& s = sheet();
     EXPECT_FALSE(dialog().isVisibleTo(&s));
-    for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.JccGchkSelect, &s.WNTPRN, &s.wtd})
+    for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.JccGchkSelect, &s.WNTPRN, &s.wtd, &s.MEMOVIEW})
       EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
     EXPECT_TRUE(s.SYUDSP.Enabled());
     EXPECT_FALSE(s.seiribo.Enabled());  // nor a register window
