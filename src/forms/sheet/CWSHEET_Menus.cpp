@@ -84,7 +84,6 @@ void CWSHEET::wireMenus() {
     Form<MemoDAT>().Show();
     MEMOVIEW.SetEnabled(true);
   };
-  // Windows not part of this program yet keep their entries greyed.
   QSLCHK.Click = [this] { QSLCHK_Click(); };
   LOGDATV.Click = [this] {
     // The mark follows the viewer (a checked entry toggles itself before this runs).
