@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev
   libshp-dev shapelib
-  libxlsxwriter-dev unzip
+  libxlsxwriter-dev libminizip-dev unzip
 )
 
 orbex_install_missing() {

@@ -113,3 +113,19 @@ bool WriteBookCsv(const TextTable& b, int32_t set, QString* error) {
   }
   return WriteTextLines(BookCsvPath(set), lines, error);
 }
+
+void PutBookOnSheet(Workbook& sheet, const TextTable& b, const QString& title) {
+  constexpr int32_t kTop = 3;
+  const int32_t widest = BookTotalColumn(1) + 1;
+  sheet.SetCell(1, 1, title);
+  for (int r = 0; r < b.Rows(); ++r)
+    for (int32_t c = 0; c < widest; ++c) {
+      const QString text = b.At(r, c);
+      bool number = false;
+      const double value = r > 0 && c >= 2 ? text.trimmed().toDouble(&number) : 0;
+      if (number)
+        sheet.SetCell(kTop + r, c + 1, value);
+      else
+        sheet.SetCell(kTop + r, c + 1, text.trimmed().isEmpty() ? QString() : text);
+    }
+}

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "awards/TextTable.h"
+#include "platform/automation/automation.h"
 #include "sheet/SheetTally.h"
 
 inline constexpr int kBookRows = 13;  // rows 0 .. 12
@@ -43,3 +44,8 @@ QString BookCsvPath(int32_t extendedBandSet);
 // Additions and current counts (rows 2, 3, 5, 6, 8, 9, 11, 12), columns 2 .. total, each cell
 // followed by ",". False (reason in `error`) when it could not be written; an old file then stays.
 bool WriteBookCsv(const TextTable& book, int32_t extendedBandSet, QString* error = nullptr);
+
+// The book on the active sheet of a workbook: `title` in A1, the table from A3 as the window shows
+// it, its counts as numbers. The cells right of a standard-set table are emptied out to the extended
+// set's width, so nothing of an earlier posting of the other set is left beside it.
+void PutBookOnSheet(Workbook& sheet, const TextTable& book, const QString& title);

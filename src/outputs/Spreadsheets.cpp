@@ -59,6 +59,11 @@ QString ShellOpenFailureText(int result, const QString& name) {
   }
 }
 
+QString WorkbookOpenFailureText(const Workbook& book, int result, const QString& name) {
+  const QString why = book.ErrorText();
+  return ShellOpenFailureText(result, name) + (why.isEmpty() ? QString() : "\r\n" + why);
+}
+
 QString ExcelErrorText(int error) {
   switch (error) {
     case 0:
@@ -125,6 +130,8 @@ void DefineMacroStandIns(Workbook& book, const QString& name) {
       b.SetCell(1, 1, QStringLiteral("ORB本"));
       b.SetCell(2, 1, QStringLiteral("コード行数"));
       b.SetCell(2, 2, args.value(0).toInt());
+      b.SelectSheet(kOrbPostingSheet);
+      b.SetCell(1, 1, QStringLiteral("ORB本用 集計の「この集計表を転記」でここに集計（累積）表を転記します"));
       return 0;
     });
   } else if (name == kChousonWorkbook) {

@@ -18,12 +18,16 @@
 inline const QString kCfmWkdWorkbook = QStringLiteral("ORBEX5.XLS");
 inline const QString kAcaWorkbook = QStringLiteral("ACA特定申請書.xls");
 inline const QString kOrbBookWorkbook = QStringLiteral("ORB_SHEET.XLS");
+// The second sheet of ORB_SHEET.XLS, where the award book is posted.
+inline const QString kOrbPostingSheet = QStringLiteral("集計表");
 inline const QString kChousonWorkbook = QStringLiteral("町村管理.XLS");
 
 using KeepGoing = std::function<bool()>;
 
 // What the operator is told when the shell would not open a workbook (result 32 or less).
 QString ShellOpenFailureText(int result, const QString& workbookName);
+// The same with what the workbook knows about the refusal, on a line of its own.
+QString WorkbookOpenFailureText(const Workbook& book, int result, const QString& workbookName);
 // What the operator is told when the spreadsheet side failed with a run-time error number.
 QString ExcelErrorText(int error);
 
@@ -34,7 +38,8 @@ QString ExcelDataFilePath(bool extended);
 bool WriteExcelDataFile(const SearchRows& rows, bool extended, const QString& delQth, QString& error);
 
 // The macros whose data the operator needs on the first sheet: "Main" of ORBEX5.XLS (the data file),
-// "Main" of ORB_SHEET.XLS (its row count), "DataCls" of 町村管理.XLS (the area as the list's title).
+// "Main" of ORB_SHEET.XLS (its row count; it also lays out the second sheet "集計表" that the award
+// book posts into), "DataCls" of 町村管理.XLS (the area as the list's title).
 void DefineMacroStandIns(Workbook& book, const QString& workbookName);
 
 struct OrbBookResult {

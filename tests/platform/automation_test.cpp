@@ -1,16 +1,94 @@
-// The spreadsheet stand-in writes a real workbook that another reader opens; MMQSL says plainly that it
-// cannot be driven here.
+// The spreadsheet stand-in writes a real workbook that another reader opens, and opens one it or
+// another program wrote without losing its sheets and values; MMQSL says plainly that it cannot be
+// driven here.
 
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <QFile>
+#include <utility>
+#include <vector>
 
 #include "platform/automation/automation.h"
 #include "platform/ui/responders.h"
+#include "support/qt_print.h"
 #include "support/temp_home.h"
 #include "support/xlsx_reader.h"
 
 namespace {
+
+using Members = std::vector<std::pair<QString, QByteArray>>;
+
+// A zip made as another program would make it, member by member.
+void WriteZip(const QString& path, const Members& members) {
+  zipFile z = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+  ASSERT_NE(z, nullptr);
+  for (const auto& [name, bytes] : members) {
+    zip_fileinfo info{};
+    ASSERT_EQ(zipOpenNewFileInZip64(z, name.toUtf8().constData(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                    Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0),
+              ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(z, bytes.constData(), unsigned(bytes.size())), ZIP_OK);
+    ASSERT_EQ(zipCloseFileInZip(z), ZIP_OK);
+  }
+  ASSERT_EQ(zipClose(z, nullptr), ZIP_OK);
+}
+
+const QByteArray kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+const QByteArray kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+QByteArray Worksheet(const QByteArray& rows) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><worksheet xmlns=\"" + kMain + "\"><sheetData>" + rows +
+         "</sheetData></worksheet>";
+}
+
+// The parts of a workbook another program saved: its sheets listed in another order than their
+// files, one part named by an absolute path, a chart sheet, rich and phonetic shared strings, inline
+// and formula strings, truth values, error values and rows and cells without their positions.
+Members OtherProgramsWorkbook() {
+  const QByteArray workbook =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook xmlns=\"" + kMain + "\" xmlns:r=\"" + kRel +
+      "\"><sheets>"
+      "<sheet name=\"一覧\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"集計表\" sheetId=\"1\" r:id=\"rId1\"/>"
+      "<sheet name=\"グラフ\" sheetId=\"4\" r:id=\"rId4\"/><sheet name=\"マクロ\" sheetId=\"5\" r:id=\"rId5\"/>"
+      "</sheets></workbook>";
+  const QByteArray rels =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+      "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+      "<Relationship Id=\"rId1\" Type=\"" + kRel + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+      "<Relationship Id=\"rId2\" Type=\"" + kRel + "/worksheet\" Target=\"/xl/worksheets/sheet2.xml\"/>"
+      "<Relationship Id=\"rId3\" Type=\"" + kRel + "/sharedStrings\" Target=\"sharedStrings.xml\"/>"
+      "<Relationship Id=\"rId4\" Type=\"" + kRel + "/chartsheet\" Target=\"chartsheets/sheet1.xml\"/>"
+      "<Relationship Id=\"rId5\" Type=\"" + kRel + "/worksheet\" Target=\"worksheets/sheet3.xml\"/>"
+      "</Relationships>";
+  const QByteArray shared =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"" + kMain + "\" count=\"2\" uniqueCount=\"2\">"
+      "<si><t>八王子市</t><rPh sb=\"0\" eb=\"4\"><t>ハチオウジシ</t></rPh><phoneticPr fontId=\"1\"/></si>"
+      "<si><r><t>ORB</t></r><r><rPr><b/></rPr><t xml:space=\"preserve\"> 本</t></r></si></sst>";
+  const QByteArray list = Worksheet(
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"s\"><v>1</v></c></row>"
+      "<row r=\"2\"><c r=\"A2\"><v>12.5</v></c><c r=\"B2\" t=\"inlineStr\"><is><t>直接</t></is></c>"
+      "<c r=\"C2\" t=\"str\"><f>A1&amp;\"x\"</f><v>八王子市x</v></c><c r=\"D2\" t=\"b\"><v>1</v></c>"
+      "<c r=\"E2\" t=\"e\"><v>#DIV/0!</v></c><c r=\"F2\" s=\"1\"/></row>"
+      "<row><c><v>7</v></c><c t=\"s\"><v>0</v></c></row>");
+  return {{"[Content_Types].xml", "<Types/>"},
+          {"xl/workbook.xml", workbook},
+          {"xl/_rels/workbook.xml.rels", rels},
+          {"xl/sharedStrings.xml", shared},
+          {"xl/worksheets/sheet1.xml", Worksheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>旧</t></is></c></row>")},
+          {"xl/worksheets/sheet2.xml", list},
+          {"xl/worksheets/sheet3.xml", Worksheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Main</t></is></c>"
+                                                 "<c r=\"B1\"><v>3</v></c></row>")}};
+}
+
+// Every sheet with its values, as another reader sees the file.
+QMap<QString, QMap<QString, QString>> Contents(const QString& path) {
+  QMap<QString, QMap<QString, QString>> out;
+  const XlsxFile x(path);
+  EXPECT_TRUE(x.ok());
+  for (const QString& name : x.SheetNames()) out[name] = x.Cells(name);
+  return out;
+}
 
 TEST(SpreadsheetStandIn, CellsAndMacroCallsLandInTheXlsxOfTheProgramFolder) {
   TempHome home;
@@ -75,6 +153,143 @@ TEST(SpreadsheetStandIn, AnOpenOrWriteProtectedWorkbookIsRefusedAndLeftAsItWas) 
   EXPECT_EQ(home.read("ORB_SHEET.xlsx"), "old");
   EXPECT_TRUE(shell.opened().isEmpty());
 
+}
+
+TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
+  TempHome home;
+  ShellRecorder shell;
+  std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
+  ASSERT_GT(book->Open(), 32);
+  book->SelectSheet(QString());
+  book->SetCell(1, 1, QStringLiteral("ORB本"));
+  book->SetCell(2, 2, 8);
+  book->SetCell(3, 1, QStringLiteral("10001") + "\n" + QStringLiteral("    -1"));
+  book->SetCell(3, 3, -2.25);
+  book->SetCell(4, 30, true);
+  book->SelectSheet(QStringLiteral("集計表"));
+  book->SetCell(1, 1, QStringLiteral("転記先"));
+  int32_t result = 0;
+  ASSERT_EQ(book->Run("Main", {8, 0}, result), 0);
+  QString error;
+  ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+  const QString path = home.file("ORB_SHEET.xlsx");
+  const auto written = Contents(path);
+  ASSERT_EQ(written.keys().size(), 3);
+
+  // Opened to be kept and written again untouched: the same workbook.
+  book = NewWorkbook("ORB_SHEET.XLS");
+  ASSERT_EQ(book->OpenExisting(), 42) << book->ErrorText().toStdString();
+  ASSERT_EQ(book->Attach(), 0);
+  ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+  EXPECT_EQ(Contents(path), written);
+  EXPECT_EQ(XlsxFile(path).SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"}));
+
+  // Once more with a change on the second sheet and a macro call: the rest stays, the log goes on.
+  book = NewWorkbook("ORB_SHEET.XLS");
+  ASSERT_EQ(book->OpenExisting(), 42);
+  EXPECT_EQ(book->SelectSheetAt(3), 9) << "the macro log is no worksheet of the book";
+  ASSERT_EQ(book->SelectSheetAt(2), 0);
+  book->SetCell(2, 1, 12);
+  ASSERT_EQ(book->Run("totalMain", {0, 1}, result), 0);
+  ASSERT_TRUE(book->Publish(error));
+  auto expected = written;
+  expected["集計表"]["A2"] = "12";
+  expected["マクロ"]["A2"] = "totalMain";
+  expected["マクロ"]["B2"] = "0";
+  expected["マクロ"]["C2"] = "1";
+  EXPECT_EQ(Contents(path), expected);
+  EXPECT_EQ(shell.opened(), QStringList({path, path, path}));
+}
+
+TEST(SpreadsheetStandIn, AWorkbookOfAnotherProgramKeepsItsWorksheetsAndValues) {
+  TempHome home;
+  ShellRecorder shell;
+  const QString path = home.file("ORB_SHEET.xlsx");
+  WriteZip(path, OtherProgramsWorkbook());
+  std::unique_ptr<Workbook> book = NewWorkbook("orb_sheet.xls");
+  ASSERT_EQ(book->OpenExisting(), 42) << book->ErrorText().toStdString();
+  ASSERT_EQ(book->SelectSheetAt(2), 0);
+  book->SetCell(2, 1, QStringLiteral("新"));
+  int32_t result = 0;
+  ASSERT_EQ(book->Run("totalMain", {0, 0}, result), 0);
+  QString error;
+  ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+
+  const XlsxFile x(path);
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(x.SheetNames(), QStringList({"一覧", "集計表", "マクロ"})) << "a chart sheet holds no values";
+  const QMap<QString, QString> list{{"A1", "八王子市"}, {"B1", "ORB 本"},      {"A2", "12.5"},    {"B2", "直接"},
+                                    {"C2", "八王子市x"}, {"D2", "1"},           {"E2", "#DIV/0!"}, {"A3", "7"},
+                                    {"B3", "八王子市"}};
+  EXPECT_EQ(x.Cells("一覧"), list);
+  EXPECT_EQ(x.Cells("集計表"), (QMap<QString, QString>{{"A1", "旧"}, {"A2", "新"}}));
+  EXPECT_EQ(x.Cells("マクロ"),
+            (QMap<QString, QString>{{"A1", "Main"}, {"B1", "3"}, {"A2", "totalMain"}, {"B2", "0"}, {"C2", "0"}}));
+}
+
+TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
+  TempHome home;
+  ShellRecorder shell;
+  const QString path = home.file("ORB_SHEET.xlsx");
+  QString error;
+  std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
+  EXPECT_EQ(book->OpenExisting(), 2);
+  EXPECT_EQ(book->Attach(), 424);
+  EXPECT_FALSE(book->Publish(error));
+  EXPECT_FALSE(QFile::exists(path)) << "a missing workbook is not made up";
+
+  WriteZip(path, OtherProgramsWorkbook());
+  QByteArray good;
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    good = f.readAll();
+  }
+  Members noStrings = OtherProgramsWorkbook();
+  noStrings.erase(noStrings.begin() + 3);
+  Members badXml = OtherProgramsWorkbook();
+  badXml[5].second = Worksheet("<row r=\"1\"><c r=\"A1\"><v>1</v></row>");
+  Members badNumber = OtherProgramsWorkbook();
+  badNumber[5].second = Worksheet("<row r=\"1\"><c r=\"A1\"><v>zwölf</v></c></row>");
+  QByteArray flipped = good;
+  const qsizetype data = flipped.indexOf("xl/worksheets/sheet2.xml") + 24;
+  for (qsizetype i = data + 8; i < data + 24; ++i) flipped[i] = char(flipped[i] ^ 0x5a);
+
+  const std::vector<std::pair<QByteArray, QString>> damaged{
+      {"old", "zip"},
+      {good.left(good.size() / 2), "zip"},
+      {flipped, "xl/worksheets/sheet2.xml"},
+  };
+  const std::vector<std::pair<Members, QString>> partsWrong{
+      {{{"a.txt", "x"}}, "xl/workbook.xml がありません"},
+      {noStrings, "xl/sharedStrings.xml がありません"},
+      {badXml, "xl/worksheets/sheet2.xml"},
+      {badNumber, "zwölf"},
+  };
+  std::vector<std::pair<QByteArray, QString>> all = damaged;
+  for (const auto& [members, why] : partsWrong) {
+    QFile::remove(path);
+    WriteZip(path, members);
+    all.emplace_back(home.read("ORB_SHEET.xlsx"), why);
+  }
+  for (const auto& [bytes, why] : all) {
+    home.write("ORB_SHEET.xlsx", bytes);
+    book = NewWorkbook("ORB_SHEET.XLS");
+    EXPECT_EQ(book->OpenExisting(), 11) << why.toStdString();
+    EXPECT_TRUE(book->ErrorText().contains(why)) << book->ErrorText().toStdString();
+    EXPECT_EQ(book->Attach(), 424);
+    book->SetCell(1, 1, "x");
+    EXPECT_FALSE(book->Publish(error));
+    EXPECT_EQ(home.read("ORB_SHEET.xlsx"), bytes) << why.toStdString();
+  }
+
+  // A workbook open in another program is not read either.
+  home.write("ORB_SHEET.xlsx", good);
+  home.write(".~lock.ORB_SHEET.xlsx#", "someone");
+  book = NewWorkbook("ORB_SHEET.XLS");
+  EXPECT_EQ(book->OpenExisting(), 5);
+  EXPECT_TRUE(book->ErrorText().contains("他のプログラムで開かれています"));
+  EXPECT_TRUE(shell.opened().isEmpty());
 }
 
 TEST(MmqslStandIn, SaysPlainlyThatItCannotBeDrivenHere) {

@@ -19,6 +19,10 @@ class RecordingWorkbook : public Workbook {
     *calls_ << "Open " + name_;
     return s_.openResult;
   }
+  int OpenExisting() override {
+    *calls_ << "OpenExisting " + name_;
+    return s_.openResult;
+  }
   int Attach() override {
     *calls_ << "Attach";
     return s_.attachError;
@@ -26,6 +30,11 @@ class RecordingWorkbook : public Workbook {
   void SelectSheet(const QString& name) override {
     *calls_ << "Sheet " + name;
     sheet_ = name;
+  }
+  int SelectSheetAt(int32_t index) override {
+    *calls_ << QStringLiteral("SheetAt %1").arg(index);
+    sheet_ = QStringLiteral("#%1").arg(index);
+    return s_.sheetError;
   }
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
     *calls_ << QStringLiteral("Cell %1,%2=%3").arg(row).arg(column).arg(Text(value));

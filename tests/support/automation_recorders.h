@@ -26,11 +26,12 @@ class WorkbookRecorder {
 
   int openResult = 42;
   int attachError = 0;
+  int sheetError = 0;  // what SelectSheetAt answers
   int runError = 0;
   bool publishOk = true;
 
   const QStringList& calls() const { return *calls_; }
-  // The cells written, "sheet!row,column" -> text ("" sheet = the first).
+  // The cells written, "sheet!row,column" -> text ("" sheet = the first, "#2" the second by place).
   const QMap<QString, QString>& cells() const { return *cells_; }
   QString cell(int row, int column, const QString& sheet = QString()) const;
   int published() const { return *published_; }

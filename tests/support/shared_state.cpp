@@ -17,7 +17,6 @@
 #include "core/SharedSettings.h"
 #include "forms/awards/ACCSheet.h"
 #include "forms/logbook/QSODATA.h"
-#include "forms/outputs/ListDialog.h"
 #include "outputs/QslPrint.h"
 #include "platform/clock.h"
 #include "forms/sheet/CFG.h"
@@ -33,6 +32,7 @@
 #include "lookup/LicenceSearch.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
+#include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
 
@@ -53,6 +53,7 @@ void ResetSharedState() {
   Eqsl = {};
   DisplayItems = {};
   DesignatedCityDef = {};
+  RigPollStop();
   RigPortState = {};
   SheetTally = {};
   BandTotals = {};
@@ -62,7 +63,6 @@ void ResetSharedState() {
   LeagueStation = {};
   RecordBook = {};
   Roadside = {};
-  OutputHooks = {};
   QslPrint = {};
   Cfg = {};
   LicenceAnswer = {};

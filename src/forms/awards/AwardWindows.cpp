@@ -8,8 +8,6 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardSheetRuns.h"
-#include "forms/awards/SeiriboSheet.h"
-#include "forms/outputs/ListDialog.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
@@ -117,6 +115,5 @@ QString VersionMessageText() {
 }
 
 void ConnectAwardWindows() {
-  OutputHooks.ShowSeiriboSheet = [] { Form<SeiriboSheet>().Show(); };
   ConnectAwardSheets();
 }

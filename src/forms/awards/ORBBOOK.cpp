@@ -1,11 +1,16 @@
 #include "forms/awards/ORBBOOK.h"
 
+#include <QStringList>
+#include <initializer_list>
+
 #include "awards/ApplicationBook.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
+#include "outputs/Spreadsheets.h"
+#include "platform/automation/automation.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
@@ -18,6 +23,16 @@ namespace {
 constexpr int kGridHeight = 3300;
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kUpdateTitle = QStringLiteral("実績値書き換え");
+const QString kPostingTitle = QStringLiteral("集計（累積）表の作成");
+constexpr int kSilentExcelError = 1004;
+
+// Message parts, two line breaks apart.
+QString Parts(std::initializer_list<const char*> parts) {
+  QStringList texts;
+  for (const char* p : parts) texts << QString::fromUtf8(p);
+  return texts.join(kCrLf + kCrLf);
+}
+
 const int32_t kGroupColors[4] = {VbRgb(192, 192, 255), VbRgb(192, 255, 255), VbRgb(192, 255, 192),
                                  VbRgb(255, 192, 192)};
 
@@ -31,9 +46,7 @@ ORBBOOK::ORBBOOK() {
   Text1.setToolTip(QStringLiteral("前回申請時の値を入れてEnter"));
   Picture1.Move(0, 0, 0, 0);
   Picture1.hide();
-  // Posting into ORB_SHEET.xlsx would need the spreadsheet stand-in to keep the cells the ORB book
-  // wrote there; it writes whole workbooks, so the posting would wipe the book. Off until it can.
-  KICHOU_EXCEL.SetEnabled(false);
+  KICHOU_EXCEL.Click = [this] { PostBookToWorkbook(); };
   MakeBMP.Click = [this] { SnapshotToDataFolder(*this, "ORBEX_BOOKdat.bmp"); };
   CLSCNT.Click = [this] { CLSCNT_Click(); };
   B4UPDT.Click = [this] { B4UPDT_Click(); };
@@ -167,6 +180,52 @@ void ORBBOOK::StorePrevValue(int& keyAscii) {
     Frame1.hide();
     Text1.setText(QString());
   }
+}
+
+// ---- Posting into the ORB book workbook
+
+void ORBBOOK::PostBookToWorkbook() {
+  Frame1.hide();
+  Hamlog.LastResult =
+      MsgBox(Parts({"EXCEL版ORB本が開いていなければここでEXCELを起動しますので「はい」をクリックして下さい",
+                    "既にEXCEL版ORB本が開いていたら「いいえ」をクリックして下さい",
+                    "記帳を中止する場合は「キャンセル」をクリックして下さい",
+                    "二重起動すると保存前の状態に戻ってしまいますのでご確認を！", "如何致しましょうか？"}),
+             vbYesNoCancel + vbExclamation, kPostingTitle);
+  if (Hamlog.LastResult == vbCancel) {
+    MsgBox(QStringLiteral("記帳を中止しました。"));
+    return;
+  }
+  if (Hamlog.LastResult == vbNo) {
+    MsgBox(Parts({"EXCELの方へ移動して（EXCELシートを画面前面にする事です）", "シート「集計表」を選択して下さい。",
+                  "後はシート内のコメントを参照下さい。", "セル A5 にマウスポインタを合わせるとコメントが出ます",
+                  "セル A5 をダブルクリックすると記帳を開始します"}));
+    return;
+  }
+  MsgBox(Parts({"これより ORB_SHEET.XLS を起動致します。", "EXCELが起動しましたら", "シート内のコメントを参照下さい。",
+                "セル A5 にマウスポインタを合わせるとコメントが出ます", "セル A5 をダブルクリックすると記帳を開始します"}));
+  // The workbook holds the ORB book the sheet wrote: it is opened to be kept, never started afresh.
+  std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
+  book->DefineMacro("totalMain", [this](Workbook& b, const QVariantList&) {
+    PutBookOnSheet(b, book_, windowTitle());
+    return 0;
+  });
+  PostingShellResult = book->OpenExisting();
+  if (PostingShellResult <= 32) {
+    MsgBox(WorkbookOpenFailureText(*book, PostingShellResult, kOrbBookWorkbook));
+    return;
+  }
+  int32_t result = 0;
+  int err = book->Attach();
+  if (err == 0) err = book->SelectSheetAt(2);
+  if (err == 0) err = book->Run("totalMain", {0, Settings.ExtendedBandSet}, result);
+  if (err != 0) {
+    if (err != kSilentExcelError)
+      MsgBox(QStringLiteral("EXCEL Error ") + QString::number(err) + " " + QString::number(PostingShellResult));
+    return;
+  }
+  QString error;
+  if (!book->Publish(error)) MsgBox(error);
 }
 
 // ---- "申請完"

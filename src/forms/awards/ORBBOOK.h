@@ -1,7 +1,8 @@
 #pragma once
 // The ORB award application book "ORB本用 集計": previous application, additions and current
 // confirmed counts of cities, guns and wards per band, the previous counts file of the mode and band
-// set with its backup, the book CSV, corrections of previous counts and "申請完".
+// set with its backup, the book CSV, corrections of previous counts, the posting into the ORB book
+// workbook and "申請完".
 
 #include <QString>
 
@@ -40,6 +41,8 @@ class ORBBOOK : public VbForm {
   // The cell being corrected: kind letter ("C", "G", "K") and band key ("1R9" ...).
   QString BookKindLetter;
   QString BookBandKey;
+  // The open's result of the last posting (above 32: the workbook was opened).
+  int PostingShellResult = 0;
 
  private:
   void LayoutGrid();
@@ -52,6 +55,7 @@ class ORBBOOK : public VbForm {
   void BeginPrevValueEdit();
   void HidePrevValueEdit();
   void StorePrevValue(int& keyAscii);
+  void PostBookToWorkbook();
   void B4UPDT_Click();
   void CLSCNT_Click();
 

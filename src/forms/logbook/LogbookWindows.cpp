@@ -8,6 +8,7 @@
 #include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
+#include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 
 void OpenLogWindow() {
@@ -36,11 +37,26 @@ void ShowStoredQso(int32_t recNo) {
   LogWindowState.LogWindowOpen = 1;
 }
 
+namespace {
+
+// A QSO list used the shared record block for its own QSOs: the stored record the entry window shows
+// is read again, so that a save writes what the window shows.
+void ReloadCurrentQso() {
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
+  w->ShowQsoInLogWindow();
+  LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
+  LogWindowState.StoredRecordShown = 1;
+}
+
+}  // namespace
+
 void ConnectLogbookWindows() {
   CodeListHooks.CalcLocalTimeGreeting = [] { CalcLocalTimeGreeting(); };
   CodeListHooks.QslCheckMode = [] { return LogWindowState.QslCheckMode; };
   EntryWindowHooks.ShowStoredQso = ShowStoredQso;
   EntryWindowHooks.OpenLogWindow = OpenLogWindow;
+  EntryWindowHooks.ReloadCurrentQso = ReloadCurrentQso;
   EntryWindowHooks.NameText = [] {
     const TEMP_LOG* w = LoadedForm<TEMP_LOG>();
     return w ? w->Text12.text() : QString();

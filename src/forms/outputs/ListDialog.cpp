@@ -4,7 +4,9 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/SeiriboSheet.h"
 #include "forms/sheet/CWSHEET.h"
+#include "lookup/DxccTable.h"
 #include "forms/sheet/SheetGridRows.h"
 #include "outputs/Seiribo.h"
 #include "outputs/TextExports.h"
@@ -15,8 +17,6 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "sheet/SheetTally.h"
-
-OutputHooksState OutputHooks;
 
 namespace {
 
@@ -110,8 +110,6 @@ void ListDialog::WireSheetMenus() {
   s.mkQTHdat.Click = [this] { MakeQthData(); };
   s.seiribo.Click = [this] { OpenSeiribo(); };
   s.Command10.Click = [this] { CloseChousonFrame(); };
-  s.seiribo.SetEnabled(static_cast<bool>(OutputHooks.ShowSeiriboSheet));
-  s.DXCCchk.SetEnabled(static_cast<bool>(OutputHooks.DxccCodeOf));
 }
 
 ListChoices ListDialog::Choices() const {
@@ -125,19 +123,11 @@ ListChoices ListDialog::Choices() const {
 
 // ---- Sheet controls
 
-// A menu whose window is not connected (no register window in this run) stays disabled.
-void ListDialog::enableMenu(Menu& m, bool on) {
-  CWSHEET& s = *sheet_;
-  bool available = true;
-  if (&m == &s.seiribo) available = static_cast<bool>(OutputHooks.ShowSeiriboSheet);
-  m.SetEnabled(on && available);
-}
-
 void ListDialog::setWantedListLock(bool on) {
   CWSHEET& s = *sheet_;
   for (Menu* m :
        {&s.JccGchkSelect, &s.seiribo, &s.Mksheet, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN})
-    enableMenu(*m, on);
+    m->SetEnabled(on);
   for (QWidget* w : {static_cast<QWidget*>(&s.Command1), static_cast<QWidget*>(&s.Command2),
                      static_cast<QWidget*>(&s.Command8), static_cast<QWidget*>(&s.Frame5),
                      static_cast<QWidget*>(&s.Frame6)})
@@ -147,7 +137,7 @@ void ListDialog::setWantedListLock(bool on) {
 void ListDialog::setAwardLock(bool on) {
   CWSHEET& s = *sheet_;
   for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.RDAGN, &s.SYUDSP, &s.Mksheet, &s.wtd, &s.SNDIF, &s.MEMOVIEW})
-    enableMenu(*m, on);
+    m->SetEnabled(on);
   for (QWidget* w :
        {static_cast<QWidget*>(&s.Command8), static_cast<QWidget*>(&s.Frame2),
         static_cast<QWidget*>(&s.Frame5), static_cast<QWidget*>(&s.Frame6), static_cast<QWidget*>(&Frame9)})
@@ -303,7 +293,10 @@ void ListDialog::runAwardList() {
   OutputRun run;
   {
     MousePointerGuard hourglass(*sheet_);
-    run = WriteAwardLists(sheet_->AwardCheckMode, column, OutputHooks.DxccCodeOf);
+    run = WriteAwardLists(sheet_->AwardCheckMode, column, [](const QString& hamlogCode) {
+      QString key = hamlogCode;
+      return DXCCCodeSearch(key, kFirstEntityId, 6);
+    });
   }
   showRun(run);
   setGoRunning(false);
@@ -313,7 +306,7 @@ void ListDialog::enableAfterWantedList() {
   CWSHEET& s = *sheet_;
   s.Frame5.setEnabled(true);
   s.Frame6.setEnabled(true);
-  for (Menu* m : {&s.Mksheet, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN}) enableMenu(*m, true);
+  for (Menu* m : {&s.Mksheet, &s.MENU, &s.DAREA, &s.DISPBAND, &s.SYUDSP, &s.RDAGN, &s.WNTPRN}) m->SetEnabled(true);
   s.SetMousePointer(vbDefault);
 }
 
@@ -323,9 +316,9 @@ void ListDialog::closingSteps(const QString& openPath) {
   for (QWidget* w : {static_cast<QWidget*>(&s.Command1), static_cast<QWidget*>(&s.Command2),
                      static_cast<QWidget*>(&s.Command8)})
     w->setEnabled(true);
-  enableMenu(s.seiribo, true);
+  s.seiribo.SetEnabled(true);
   setGoRunning(false);
-  if (OutputHooks.RigPollStart) OutputHooks.RigPollStart();
+  pollPause_.reset();
 }
 
 void ListDialog::runWantedList() {
@@ -334,7 +327,7 @@ void ListDialog::runWantedList() {
     MsgBox(QStringLiteral("「未QSO」「Wkd」どちらもチェック無しでは作成出来ません　(^^ゞ"), vbOKOnly);
     return;
   }
-  if (OutputHooks.RigPollStop) OutputHooks.RigPollStop();
+  pollPause_.emplace();
   hide();
   setGoRunning(true);
   CWSHEET& s = *sheet_;
@@ -413,12 +406,11 @@ void ListDialog::MakeQthData() {
 
 void ListDialog::OpenSeiribo() {
   CWSHEET& s = *sheet_;
-  if (!OutputHooks.ShowSeiriboSheet) return;
   s.Label2.setText(QStringLiteral("読み込み中です　ＱＲＸ"));
   s.Frame1.show();
   s.Frame1.raise();
   DoEvents();
-  OutputHooks.ShowSeiriboSheet();
+  Form<SeiriboSheet>().Show();
 }
 
 void ListDialog::FindInSeiribo(const QString& code) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "outputs/AwardLists.h"
 #include "outputs/ListChoices.h"
@@ -15,18 +16,10 @@
 #include "platform/ui/control_array.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/label.h"
+#include "rig/RigLink.h"
 
 class CWSHEET;
 class Menu;
-
-// Services of later work. An empty hook leaves its menu disabled or its step out.
-struct OutputHooksState {
-  std::function<void()> RigPollStop;       // transceiver polling paused around a wanted list
-  std::function<void()> RigPollStart;      // and started again on every way out
-  std::function<void()> ShowSeiriboSheet;  // seiribo "新市 整理簿": the municipal register window
-  DxccLookup DxccCodeOf;                   // DXCCchk "DX Check": the DXCC table's search
-};
-extern OutputHooksState OutputHooks;
 
 class ListDialog : public Frame {
  public:
@@ -89,8 +82,8 @@ class ListDialog : public Frame {
   void closingSteps(const QString& openPath);
   void setAwardLock(bool on);
   void setGoRunning(bool running);
-  void enableMenu(Menu& m, bool on);
   void showRun(const OutputRun& run);
 
   CWSHEET* sheet_;
+  std::optional<RigPollPause> pollPause_;  // the transceiver poll, held off while a wanted list runs
 };

@@ -18,12 +18,6 @@ const QString kQrx = QStringLiteral("Excelシートへデータ転送中 ＱＲ�
 const QString kReading = QStringLiteral("データ読み込み中です  ＱＲＸ");
 const QString kOrbTitle = QStringLiteral("ORB本の作成");
 
-// The open failure in the table's words, with what the stand-in knows about it.
-QString OpenFailure(const Workbook& book, int result, const QString& name) {
-  const QString why = book.ErrorText();
-  return ShellOpenFailureText(result, name) + (why.isEmpty() ? QString() : "\r\n" + why);
-}
-
 void SetDisplayItems(bool cityGunWard, bool townVillage) {
   DisplayItemsState& d = DisplayItems;
   const QString on = cityGunWard ? "1" : "0", tv = townVillage ? "1" : "0";
@@ -50,13 +44,9 @@ void SheetWorkbooks::WireSheetMenus() {
   s.Command9.Click = [this] { MakeChousonExcel(); };
 }
 
-void SheetWorkbooks::rigPollStop() {
-  if (OutputHooks.RigPollStop) OutputHooks.RigPollStop();
-}
+void SheetWorkbooks::rigPollStop() { pollPause_.emplace(); }
 
-void SheetWorkbooks::rigPollStart() {
-  if (OutputHooks.RigPollStart) OutputHooks.RigPollStart();
-}
+void SheetWorkbooks::rigPollStart() { pollPause_.reset(); }
 
 bool SheetWorkbooks::keepGoing() {
   DoEvents();
@@ -107,7 +97,7 @@ void SheetWorkbooks::MakeCfmWkdList() {
   if (ShellResult <= 32) {
     s.Frame1.hide();
     s.Label2.setText(kReading);
-    MsgBox(OpenFailure(*book, ShellResult, kCfmWkdWorkbook), vbOKOnly);
+    MsgBox(WorkbookOpenFailureText(*book, ShellResult, kCfmWkdWorkbook), vbOKOnly);
     lockForDataFile(false);
     rigPollStart();
     return;
@@ -172,7 +162,7 @@ void SheetWorkbooks::MakeOrbBook() {
   };
   if (ShellResult <= 32) {
     s.Frame1.hide();
-    MsgBox(OpenFailure(*book, ShellResult, kOrbBookWorkbook), vbOKOnly + vbSystemModal);
+    MsgBox(WorkbookOpenFailureText(*book, ShellResult, kOrbBookWorkbook), vbOKOnly + vbSystemModal);
     restoreDisplay();
     return;
   }
@@ -285,7 +275,7 @@ void SheetWorkbooks::MakeChousonExcel() {
   };
   if (ShellResult <= 32) {
     s.Frame1.hide();
-    MsgBox(OpenFailure(*book, ShellResult, kChousonWorkbook), vbOKOnly + vbSystemModal);
+    MsgBox(WorkbookOpenFailureText(*book, ShellResult, kChousonWorkbook), vbOKOnly + vbSystemModal);
     s.FUKUGEN.SetEnabled(false);
     return end();
   }
@@ -365,7 +355,7 @@ void SheetWorkbooks::MakeAcaExcel() {
          vbOKOnly);
   JobStartTime = NowJst().time();
   if (ShellResult <= 32) {
-    MsgBox(OpenFailure(*book, ShellResult, kAcaWorkbook), vbOKOnly);
+    MsgBox(WorkbookOpenFailureText(*book, ShellResult, kAcaWorkbook), vbOKOnly);
     return rigPollStart();
   }
   if (const int err = book->Attach()) {

@@ -7,8 +7,10 @@
 #include <QTime>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/automation/automation.h"
+#include "rig/RigLink.h"
 
 class CWSHEET;
 
@@ -44,4 +46,5 @@ class SheetWorkbooks {
 
   CWSHEET* sheet_;
   std::unique_ptr<Workbook> chousonBook_;
+  std::optional<RigPollPause> pollPause_;  // the transceiver poll, held off while a workbook is made
 };

@@ -12,9 +12,15 @@
 //   int r = book->Open();                  // like the shell: above 32 done, else a failure code
 //   if (int e = book->Attach()) ...        // 0, or a run-time error number (424: the book is gone)
 //   book->SelectSheet("ACAデータ");          // "" = the first sheet
+//   book->SelectSheetAt(2);                // the second worksheet: 0, or 9 when there is none
 //   book->SetCell(4, 1, "1002");           // rows and columns from 1; "" empties the cell
 //   int32_t result; book->Run("Main", {rows, ext}, result);
 //   if (!book->Publish(error)) MsgBox(error);   // written whole or not at all, then opened
+//
+// Open starts an empty workbook that replaces the file when published. OpenExisting starts from the
+// worksheets and cell values the file holds (not its formats or formulas) and writes them back with
+// the changes: 2 when the file is missing, 11 when it is no workbook that can be read whole, 5 when
+// it is open in another program; the file is then left as it is.
 //
 // MMQSL: NewMmqsl(why) gives nothing on Linux, and `why` says so in words for the operator.
 //
@@ -35,18 +41,23 @@ class Workbook {
   // The shell's open of the workbook; above 32 = the workbook can be written. ErrorText() says more
   // about a refusal.
   virtual int Open() = 0;
+  // The same for a workbook whose file is kept: its sheets and values are read first.
+  virtual int OpenExisting() = 0;
   // The spreadsheet application behind the open workbook: 0, or a run-time error number.
   virtual int Attach() = 0;
   // Makes a worksheet active: "" the first one; a name is created when the workbook lacks it.
   virtual void SelectSheet(const QString& name) = 0;
-  // A cell of the active sheet. Text or a number; an empty text empties the cell.
+  // Makes the index-th worksheet active (from 1; the macro log is not one): 0, or 9 when there is none.
+  virtual int SelectSheetAt(int32_t index) = 0;
+  // A cell of the active sheet. Text, a number or a truth value; an empty text empties the cell.
   virtual void SetCell(int32_t row, int32_t column, const QVariant& value) = 0;
   virtual void SetScreenUpdating(bool on) = 0;
   // Runs a workbook macro: 0, or a run-time error number; `result` receives its return value.
   virtual int Run(const QString& macro, const QVariantList& args, int32_t& result) = 0;
   // The stand-in for a macro of this workbook (run after the call is logged).
   virtual void DefineMacro(const QString& macro, Macro body) = 0;
-  // Writes the workbook and hands it to the operator; false with `error` when it could not be written.
+  // Writes the workbook and hands it to the operator; false with `error` when it could not be written
+  // or was never opened.
   virtual bool Publish(QString& error) = 0;
   virtual QString ErrorText() const = 0;
 };

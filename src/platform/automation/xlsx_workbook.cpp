@@ -1,6 +1,6 @@
 // The spreadsheet stand-in: the cells and macro calls of one output kept in memory, then written as
 // one .xlsx through libxlsxwriter and renamed into place, so the program folder never holds half a
-// workbook.
+// workbook. A workbook opened to be kept starts from the sheets and values the file holds.
 
 #include <xlsxwriter.h>
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/automation/automation.h"
+#include "platform/automation/xlsx_contents.h"
 #include "platform/paths.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/testhooks.h"
@@ -21,6 +22,8 @@ namespace {
 
 constexpr int kAccessDenied = 5;  // the shell's SE_ERR_ACCESSDENIED
 constexpr int kNoPath = 3;
+constexpr int kBadFormat = 11;   // the shell's ERROR_BAD_FORMAT
+constexpr int kNoSuchSheet = 9;  // subscript out of range
 constexpr int kBookClosed = 424;
 const QString kFirstSheet = QStringLiteral("Sheet1");
 const QString kMacroSheet = QStringLiteral("マクロ");
@@ -29,11 +32,6 @@ WorkbookFactory& Factory() {
   static WorkbookFactory f;
   return f;
 }
-
-struct Sheet {
-  QString name;
-  std::map<std::pair<int32_t, int32_t>, QVariant> cells;
-};
 
 bool IsNumber(const QVariant& v) {
   switch (v.typeId()) {
@@ -62,6 +60,38 @@ class XlsxWorkbook : public Workbook {
     return r;
   }
 
+  int OpenExisting() override {
+    sheets_.clear();
+    priorLog_.clear();
+    opened_ = false;
+    if (!QFileInfo::exists(path_)) {
+      error_ = path_ + QStringLiteral(" がありません");
+      return SE_ERR_FNF;
+    }
+    if (const int r = checkWritable(); r <= 32) return r;
+    if (!QFileInfo(path_).isReadable()) {
+      error_ = path_ + QStringLiteral(" を読み込めません");
+      return kAccessDenied;
+    }
+    QString why;
+    std::vector<XlsxSheet> sheets;
+    if (!ReadXlsxSheets(path_, sheets, why)) {
+      error_ = path_ + QStringLiteral(" を読めませんでした（") + why + QStringLiteral("）");
+      return kBadFormat;
+    }
+    // The log of earlier macro calls goes on below its last row.
+    for (XlsxSheet& s : sheets) {
+      if (s.name == kMacroSheet)
+        priorLog_ = std::move(s.cells);
+      else
+        sheets_.push_back(std::move(s));
+    }
+    if (sheets_.empty()) sheets_.push_back({kFirstSheet, {}});
+    active_ = 0;
+    opened_ = true;
+    return kShellDone;
+  }
+
   int Attach() override { return opened_ ? 0 : kBookClosed; }
 
   void SelectSheet(const QString& name) override {
@@ -78,6 +108,13 @@ class XlsxWorkbook : public Workbook {
       }
     sheets_.push_back({wanted, {}});
     active_ = sheets_.size() - 1;
+  }
+
+  int SelectSheetAt(int32_t index) override {
+    if (sheets_.empty()) SelectSheet(QString());
+    if (index < 1 || size_t(index) > sheets_.size()) return kNoSuchSheet;
+    active_ = size_t(index) - 1;
+    return 0;
   }
 
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
@@ -110,6 +147,10 @@ class XlsxWorkbook : public Workbook {
   void DefineMacro(const QString& macro, Macro body) override { macros_[macro] = std::move(body); }
 
   bool Publish(QString& error) override {
+    if (!opened_) {
+      error = error_.isEmpty() ? path_ + QStringLiteral(" は開かれていません") : error_;
+      return false;
+    }
     if (checkWritable() <= 32) {
       error = error_;
       return false;
@@ -166,17 +207,18 @@ class XlsxWorkbook : public Workbook {
     if (!wb) return false;
     lxw_format* wrap = workbook_add_format(wb);
     format_set_text_wrap(wrap);
-    std::vector<Sheet> sheets = sheets_;
+    std::vector<XlsxSheet> sheets = sheets_;
     if (sheets.empty()) sheets.push_back({kFirstSheet, {}});
-    if (!macroCalls_.empty()) {
-      Sheet log{kMacroSheet, {}};
+    if (!macroCalls_.empty() || !priorLog_.empty()) {
+      XlsxSheet log{kMacroSheet, priorLog_};
+      const int32_t below = priorLog_.empty() ? 0 : priorLog_.rbegin()->first.first;
       for (size_t i = 0; i < macroCalls_.size(); ++i)
         for (int c = 0; c < macroCalls_[i].size(); ++c)
-          log.cells[{int32_t(i) + 1, c + 1}] = macroCalls_[i][c];
+          log.cells[{below + int32_t(i) + 1, c + 1}] = macroCalls_[i][c];
       sheets.push_back(std::move(log));
     }
     bool ok = true;
-    for (const Sheet& s : sheets) {
+    for (const XlsxSheet& s : sheets) {
       lxw_worksheet* ws = workbook_add_worksheet(wb, s.name.toUtf8().constData());
       if (!ws) {
         ok = false;
@@ -186,7 +228,9 @@ class XlsxWorkbook : public Workbook {
         const lxw_row_t row = lxw_row_t(at.first - 1);
         const lxw_col_t col = lxw_col_t(at.second - 1);
         lxw_error e;
-        if (IsNumber(value)) {
+        if (value.typeId() == QMetaType::Bool) {
+          e = worksheet_write_boolean(ws, row, col, value.toBool(), nullptr);
+        } else if (IsNumber(value)) {
           e = worksheet_write_number(ws, row, col, value.toDouble(), nullptr);
         } else {
           const QString text = value.toString();
@@ -202,8 +246,9 @@ class XlsxWorkbook : public Workbook {
 
   QString name_, path_, error_;
   bool opened_ = false;
-  std::vector<Sheet> sheets_;
+  std::vector<XlsxSheet> sheets_;
   size_t active_ = 0;
+  std::map<std::pair<int32_t, int32_t>, QVariant> priorLog_;  // the macro log the file already held
   std::vector<QVariantList> macroCalls_;
   std::map<QString, Macro> macros_;
 };

@@ -1,5 +1,6 @@
 // The application book as the operator uses it: the first opening of a mode, two applications in a
-// row with "申請完", corrections of previous counts, hand-damaged counts files and the ways to close.
+// row with "申請完", corrections of previous counts, the posting into the ORB book workbook,
+// hand-damaged counts files and the ways to close.
 
 #include <QTest>
 
@@ -8,13 +9,26 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/ORBBOOK.h"
+#include "outputs/Spreadsheets.h"
 #include "platform/clock.h"
 #include "sheet/SheetTally.h"
+#include "support/automation_recorders.h"
+#include "support/qt_print.h"
+#include "support/xlsx_reader.h"
 
 namespace {
 
 const QString kDat = "ORB-MIX前回申請数.DAT";
 const QString kBak = "ORB-MIX前回申請数.bak";
+const QString kWorkbook = "ORB_SHEET.xlsx";
+const QString kQuestion =
+    "EXCEL版ORB本が開いていなければここでEXCELを起動しますので「はい」をクリックして下さい\r\n\r\n"
+    "既にEXCEL版ORB本が開いていたら「いいえ」をクリックして下さい\r\n\r\n"
+    "記帳を中止する場合は「キャンセル」をクリックして下さい\r\n\r\n"
+    "二重起動すると保存前の状態に戻ってしまいますのでご確認を！\r\n\r\n如何致しましょうか？";
+const QString kStarting =
+    "これより ORB_SHEET.XLS を起動致します。\r\n\r\nEXCELが起動しましたら\r\n\r\nシート内のコメントを参照下さい。\r\n\r\n"
+    "セル A5 にマウスポインタを合わせるとコメントが出ます\r\n\r\nセル A5 をダブルクリックすると記帳を開始します";
 
 struct ORBBOOKTest : AwardWindowTest {
   void SetUp() override {
@@ -41,6 +55,40 @@ struct ORBBOOKTest : AwardWindowTest {
     grid().SetCol(col);
     grid().DblClick();
   }
+  // ORB_SHEET.xlsx as the sheet's ORB-book output leaves it: the codes on the first sheet, the
+  // posting sheet second, the macro log. `withMain` false: a workbook of one sheet.
+  void writeOrbWorkbook(bool withMain = true) {
+    std::unique_ptr<Workbook> w = NewWorkbook(kOrbBookWorkbook);
+    DefineMacroStandIns(*w, kOrbBookWorkbook);
+    ASSERT_GT(w->Open(), 32);
+    w->SelectSheet(QString());
+    int32_t result = 0;
+    if (withMain) {
+      ASSERT_EQ(w->Run("Main", {2, 0}, result), 0);
+    }
+    w->SetCell(4, 1, "1002");
+    w->SetCell(4, 2, QStringLiteral("八王子市"));
+    w->SetCell(4, 7, "CW");
+    w->SetCell(5, 8, "2020-01-01");
+    QString error;
+    ASSERT_TRUE(w->Publish(error)) << error.toStdString();
+  }
+  // Answers the question and, for Yes, the explanation; any further box gets OK.
+  void post(int answer, int moreBoxes = 0) {
+    boxes.Answer(answer).Answer(vbOK);
+    for (int i = 0; i < moreBoxes; ++i) boxes.Answer(vbOK);
+    book().KICHOU_EXCEL.Trigger();
+  }
+  // The book's grid against the posting sheet: title in A1, grid row r column c in row r + 3, column c + 1.
+  void expectPostedGrid(const XlsxFile& x) {
+    EXPECT_EQ(x.Cell("集計表", "A1"), book().windowTitle());
+    for (int r = 0; r < grid().Rows(); ++r)
+      for (int c = 0; c < grid().Cols(); ++c) {
+        const QString shown = grid().TextMatrix(r, c);
+        EXPECT_EQ(x.Cell("集計表", r + 3, c + 1), shown.trimmed().isEmpty() ? QString() : shown)
+            << r << "," << c;
+      }
+  }
   void applicationDone() {
     boxes.Answer(vbOK).Answer(vbOK).Answer(vbOK);
     book().B4UPDT.Trigger();
@@ -57,7 +105,7 @@ TEST_F(ORBBOOKTest, FirstOpeningOfAModeShowsEverythingAsAdded) {
   EXPECT_EQ(grid().TextMatrix(8, 17), "1");
   EXPECT_EQ(grid().TextMatrix(11, 18), "8");
   EXPECT_TRUE(book().Frame1.isHidden());
-  EXPECT_FALSE(book().KICHOU_EXCEL.Enabled());
+  EXPECT_TRUE(book().KICHOU_EXCEL.Enabled());
   EXPECT_EQ(lines("ORBEX_BOOK.CSV").size(), 8);
   EXPECT_TRUE(lines("ORBEX_BOOK.CSV")[0].startsWith("5,0,0,"));
   EXPECT_FALSE(QFile::exists(home.file(kDat)));
@@ -128,6 +176,127 @@ TEST_F(ORBBOOKTest, ACorrectedPreviousCountIsStoredAndRecounted) {
   // The correction reaches the counts file when the book closes.
   book().CLSCNT.Trigger();
   EXPECT_TRUE(lines(kDat).value(0).startsWith("\"2\","));
+}
+
+TEST_F(ORBBOOKTest, PostingPutsTheBookOnTheSecondSheetAndKeepsTheOrbBook) {
+  writeOrbWorkbook();
+  const QString path = home.file(kWorkbook);
+  const QMap<QString, QString> orbBook = XlsxFile(path).Cells("Sheet1");
+  ASSERT_EQ(orbBook.value("B2"), "2");  // the code rows handed to Main
+  const int openedBefore = shell.opened().size();
+  // A corrected previous count is posted as the grid shows it.
+  book().Show();
+  doubleClickCell(1, 2);
+  QTest::keyClicks(&book().Text1, "2");
+  QTest::keyClick(&book().Text1, Qt::Key_Return);
+  book().Frame1.show();
+
+  post(vbYes);
+  EXPECT_TRUE(book().Frame1.isHidden());
+  ASSERT_EQ(boxes.texts(), QStringList({kQuestion, kStarting}));
+  EXPECT_EQ(boxes.shown()[0].title, "集計（累積）表の作成");
+  EXPECT_EQ(boxes.shown()[0].style, vbYesNoCancel + vbExclamation);
+  EXPECT_EQ(book().PostingShellResult, 42);
+  const XlsxFile x(path);
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(x.SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"}));
+  EXPECT_EQ(x.Cells("Sheet1"), orbBook);
+  expectPostedGrid(x);
+  EXPECT_EQ(x.Cell("集計表", "C5"), "3") << "the city additions on 1.9 MHz after the correction";
+  EXPECT_EQ(x.Cell("集計表", "S14"), "6") << "all additions";
+  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
+  EXPECT_EQ(x.Cell("マクロ", "A2"), "totalMain");
+  EXPECT_EQ(x.Cell("マクロ", "B2"), "0");
+  EXPECT_EQ(x.Cell("マクロ", "C2"), "0");
+  EXPECT_EQ(shell.opened().mid(openedBefore), QStringList({path}));
+
+  // The extended set's book, then the standard one again: nothing of the wider table is left.
+  reopen();
+  Settings.ExtendedBandSet = 1;
+  ApplyBandSetLayout();
+  post(vbYes);
+  EXPECT_EQ(XlsxFile(path).Cell("集計表", "Y3"), "  合 計");
+  reopen();
+  Settings.ExtendedBandSet = 0;
+  ApplyBandSetLayout();
+  post(vbYes);
+  const XlsxFile again(path);
+  expectPostedGrid(again);
+  for (int r = 3; r <= 15; ++r)
+    for (int c = 20; c <= 25; ++c) EXPECT_EQ(again.Cell("集計表", r, c), "") << r << "," << c;
+  EXPECT_EQ(again.Cells("Sheet1"), orbBook);
+  EXPECT_EQ(again.Cell("マクロ", "C3"), "1");
+  EXPECT_EQ(again.Cell("マクロ", "A4"), "totalMain");
+}
+
+TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
+  writeOrbWorkbook();
+  const QByteArray before = home.read(kWorkbook);
+  const int openedBefore = shell.opened().size();
+  post(vbCancel);
+  post(vbNo);
+  ASSERT_EQ(boxes.texts().size(), 4);
+  EXPECT_EQ(boxes.texts()[1], "記帳を中止しました。");
+  EXPECT_EQ(boxes.texts()[3],
+            "EXCELの方へ移動して（EXCELシートを画面前面にする事です）\r\n\r\nシート「集計表」を選択して下さい。\r\n\r\n"
+            "後はシート内のコメントを参照下さい。\r\n\r\nセル A5 にマウスポインタを合わせるとコメントが出ます\r\n\r\n"
+            "セル A5 をダブルクリックすると記帳を開始します");
+  EXPECT_EQ(home.read(kWorkbook), before);
+  EXPECT_EQ(shell.opened().size(), openedBefore);
+}
+
+TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
+  post(vbYes, 1);
+  ASSERT_EQ(boxes.texts().size(), 3);
+  EXPECT_TRUE(boxes.texts()[2].startsWith("ORB_SHEET.XLSが見つかりません")) << boxes.texts()[2].toStdString();
+  EXPECT_EQ(book().PostingShellResult, 2);
+  EXPECT_FALSE(QFile::exists(home.file(kWorkbook)));
+
+  home.write(kWorkbook, "not a workbook");
+  post(vbYes, 1);
+  EXPECT_TRUE(boxes.texts()[5].startsWith("不正な形式とみなされました\r\n")) << boxes.texts()[5].toStdString();
+  EXPECT_TRUE(boxes.texts()[5].contains("ORB_SHEET.xlsx を読めませんでした"));
+  EXPECT_EQ(home.read(kWorkbook), "not a workbook");
+
+  // A workbook of one sheet has no second sheet to post into.
+  QFile::remove(home.file(kWorkbook));
+  writeOrbWorkbook(false);
+  const QByteArray oneSheet = home.read(kWorkbook);
+  post(vbYes, 1);
+  EXPECT_EQ(boxes.texts()[8], "EXCEL Error 9 42");
+  EXPECT_EQ(home.read(kWorkbook), oneSheet);
+
+  home.write(".~lock.ORB_SHEET.xlsx#", "LibreOffice");
+  post(vbYes, 1);
+  EXPECT_TRUE(boxes.texts()[11].startsWith("何故かアクセスが拒否されました\r\n")) << boxes.texts()[11].toStdString();
+  EXPECT_TRUE(boxes.texts()[11].contains("他のプログラムで開かれています"));
+  EXPECT_EQ(home.read(kWorkbook), oneSheet);
+  EXPECT_EQ(boxes.texts().size(), 12);
+  EXPECT_TRUE(shell.opened().filter("ORB_SHEET").size() == 1) << "only the setup's own workbook was opened";
+}
+
+TEST_F(ORBBOOKTest, SpreadsheetErrorsAreToldByNumberExceptTheSilentOne) {
+  WorkbookRecorder excel;
+  post(vbYes);
+  EXPECT_EQ(excel.calls(), QStringList({"OpenExisting ORB_SHEET.XLS", "Attach", "SheetAt 2",
+                                        "Run totalMain(0,0)", "Publish"}));
+  EXPECT_EQ(boxes.texts().size(), 2);
+
+  excel.runError = 1004;
+  post(vbYes);
+  EXPECT_EQ(boxes.texts().size(), 4) << "1004 ends quietly";
+  EXPECT_EQ(excel.calls().count("Publish"), 1);
+
+  excel.runError = 0;
+  excel.attachError = 424;
+  post(vbYes, 1);
+  EXPECT_EQ(boxes.texts().value(6), "EXCEL Error 424 42");
+
+  excel.attachError = 0;
+  excel.publishOk = false;
+  post(vbYes, 1);
+  EXPECT_EQ(boxes.texts().value(9), "書き込めませんでした") << "a failed write is told, never passed over";
+  EXPECT_EQ(excel.published(), 1);
 }
 
 TEST_F(ORBBOOKTest, ClosingWaysAndWhatTheySave) {

@@ -8,7 +8,9 @@
 #include "platform/hamlog/hamlog.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
@@ -33,6 +35,7 @@ struct ListsBesideTheSheet : ::testing::Test {
   }
   void TearDown() override {
     UnloadForm<QSODATA>();
+    UnloadForm<TEMP_LOG>();
     UnloadForm<LOGDATAVIEW>();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -65,6 +68,23 @@ TEST_F(ListsBesideTheSheet, TheViewerMenuOpensAndClosesTheViewerWithItsMark) {
   sheet().LOGDATV.Trigger();
   LoadedForm<LOGDATAVIEW>()->LOGCL.Trigger();
   EXPECT_FALSE(sheet().LOGDATV.Checked());
+}
+
+TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock) {
+  ConnectLogbookWindows();
+  sheet();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 4, 3), 0);
+  ShowStoredQso(4);
+  QSODATA::ShowAreaQsos("1002", kAllBands, "MIX");  // reads records 1 and 2 into the block
+  ASSERT_EQ(list().Rows(), 3);
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  EXPECT_EQ(w.Text1.text().trimmed(), "JA1BBB");
+  EXPECT_EQ(LogWindowState.LogRecNo, 4);
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
+  QString call;
+  ThwString(call, Hamlog.Thw, 0);
+  EXPECT_EQ(call.trimmed(), "JA1BBB") << "a save now would write another QSO's fields";
 }
 
 TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {

@@ -14,12 +14,14 @@
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/SeiriboSheet.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/clock.h"
 #include "platform/ui/responders.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
+#include "support/rig_poll_watch.h"
 #include "support/outputs_log.h"
 #include "support/shared_state.h"
 
@@ -32,14 +34,13 @@ struct ListDialogTest : ::testing::Test {
   MsgBoxResponder boxes;
   ShellRecorder shell;
   FileDialogResponder files;
-  int pollStops = 0, pollStarts = 0;
+  RigPollWatch poll{boxes};
 
   void SetUp() override {
     log.Prepare();
+    poll.Start();
     DesignatedCityDef.DesignatedCityCodes = "1101,1001";
     Settings.MyCall = "JA1ZZZ";
-    OutputHooks.RigPollStop = [this] { ++pollStops; };
-    OutputHooks.RigPollStart = [this] { ++pollStarts; };
   }
   void TearDown() override {
     UnloadForm<CWSHEET>();
@@ -59,10 +60,11 @@ struct ListDialogTest : ::testing::Test {
   void expectSheetFree() {
     CWSHEET& s = sheet();
     EXPECT_FALSE(dialog().isVisibleTo(&s));
-    for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.JccGchkSelect, &s.WNTPRN, &s.wtd, &s.MEMOVIEW})
+    for (Menu* m : {&s.MENU, &s.DAREA, &s.DISPBAND, &s.JccGchkSelect, &s.WNTPRN, &s.wtd})
       EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
     EXPECT_TRUE(s.SYUDSP.Enabled());
-    EXPECT_FALSE(s.seiribo.Enabled());  // nor a register window
+    EXPECT_TRUE(s.seiribo.Enabled());
+    EXPECT_TRUE(s.MEMOVIEW.Enabled());
     for (QWidget* w : std::initializer_list<QWidget*>{&s.Command1, &s.Command2, &s.Command8, &s.Frame5, &s.Frame6})
       EXPECT_TRUE(w->isEnabled());
     EXPECT_EQ(dialog().Command14.text(), "GO !");
@@ -96,7 +98,7 @@ TEST_F(ListDialogTest, OpeningForAWantedListMirrorsTheDisplayAndLocksTheSheet) {
   EXPECT_EQ(boxes.texts(), QStringList{"「未QSO」「Wkd」どちらもチェック無しでは作成出来ません　(^^ゞ"});
   EXPECT_TRUE(d.isVisibleTo(&s));
   EXPECT_FALSE(s.MENU.Enabled());
-  EXPECT_EQ(pollStops, 0);
+  EXPECT_FALSE(poll.offDuringABox);
 
   d.Command20.click();  // "全解除" of the bands
   EXPECT_TRUE(ticked().isEmpty());
@@ -144,7 +146,10 @@ TEST_F(ListDialogTest, GoWritesTheTextListAndGivesTheSheetBack) {
   d.Check7.SetValue(1);
   const QString path = log.home.file("wanted.txt");
   files.Choose(path);
-  boxes.OnShow = [&](const MsgBoxCall&) { EXPECT_EQ(s.Frame8.Command14.text(), "QRX"); };
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    EXPECT_EQ(s.Frame8.Command14.text(), "QRX");
+    poll.Note();
+  };
   boxes.Answer(vbOK);
   d.Command14.click();
   ASSERT_EQ(files.shown().size(), 1u);
@@ -163,8 +168,8 @@ TEST_F(ListDialogTest, GoWritesTheTextListAndGivesTheSheetBack) {
   EXPECT_EQ(lines.value(0), "JA1ZZZ ------  Wanted-LIST   ------");
   EXPECT_EQ(lines.value(3), "1002  ,八王子市,Wkd 7MHz");
   EXPECT_EQ(shell.opened(), QStringList{path});
-  EXPECT_EQ(pollStops, 1);
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(poll.offDuringABox);
+  EXPECT_TRUE(RigPollWatch::Polling());
   EXPECT_EQ(s.AwardCheckMode, 0);
   expectSheetFree();
 }
@@ -177,7 +182,7 @@ TEST_F(ListDialogTest, ACancelledDialogOrAFileThatCannotBeWrittenEndsTheListAndS
   dialog().Command14.click();
   EXPECT_EQ(boxes.texts(), QStringList{"Wanted List のファイル書き込みは中止されました "});
   EXPECT_TRUE(shell.opened().isEmpty());
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(RigPollWatch::Polling());
   expectSheetFree();
 
   // A folder where the list should go: no success message, nothing opened.
@@ -189,6 +194,18 @@ TEST_F(ListDialogTest, ACancelledDialogOrAFileThatCannotBeWrittenEndsTheListAndS
   EXPECT_TRUE(boxes.texts().value(1).startsWith("Wanted List のファイル書き込みは中止されました "));
   EXPECT_EQ(boxes.texts().size(), 2);
   EXPECT_TRUE(shell.opened().isEmpty());
+  expectSheetFree();
+}
+
+TEST_F(ListDialogTest, APollTheOperatorHadOffStaysOff) {
+  RigPollStop();
+  CWSHEET& s = sheet();
+  s.WNTPRN.Trigger();
+  files.Choose(log.home.file("wanted.txt"));
+  boxes.Answer(vbOK);
+  dialog().Command14.click();
+  EXPECT_EQ(log.Lines("wanted.txt").size(), 8);
+  EXPECT_FALSE(RigPollWatch::Polling());
   expectSheetFree();
 }
 
@@ -215,7 +232,7 @@ TEST_F(ListDialogTest, TheCsvAndTheListeningListFromGo) {
   EXPECT_EQ(boxes.texts().value(1), log.home.path() + " にMachiList.txt　を作成しました\r\nこのファイルをHWCV/JCV のフォルダへ置いて下さい。");
   EXPECT_EQ(log.Lines("MachiList.txt").value(1), "\"7\",\"\",\"100101\",\"\"");
   EXPECT_EQ(shell.opened().value(1), log.home.file("MachiList.txt"));
-  EXPECT_EQ(pollStarts, 2);
+  EXPECT_TRUE(RigPollWatch::Polling());
   expectSheetFree();
 }
 
@@ -260,7 +277,7 @@ TEST_F(ListDialogTest, AwardMenusLayTheDialogOutForOneBand) {
   EXPECT_TRUE(d.isVisible());  // stays open for the next band
   EXPECT_EQ(d.Command14.text(), "GO !");
   EXPECT_TRUE(s.JccGchkSelect.Enabled());
-  EXPECT_EQ(pollStops, 0);
+  EXPECT_FALSE(poll.offDuringABox);
 
   d.Command20.click();
   boxes.Answer(vbOK);
@@ -286,14 +303,7 @@ TEST_F(ListDialogTest, AwardMenusLayTheDialogOutForOneBand) {
   expectSheetFree();
 }
 
-TEST_F(ListDialogTest, DxCheckAndTheRegisterNeedTheirServices) {
-  EXPECT_FALSE(sheet().DXCCchk.Enabled());
-  UnloadForm<CWSHEET>();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  log.Prepare();
-  OutputHooks.DxccCodeOf = [](const QString&) { return QString("291"); };
-  int shown = 0;
-  OutputHooks.ShowSeiriboSheet = [&] { ++shown; };
+TEST_F(ListDialogTest, DxCheckAndTheRegisterWindow) {
   CWSHEET& s = sheet();
   EXPECT_TRUE(s.DXCCchk.Enabled());
   s.DXCCchk.Trigger();
@@ -301,7 +311,7 @@ TEST_F(ListDialogTest, DxCheckAndTheRegisterNeedTheirServices) {
   EXPECT_EQ(ticked(), QStringList{"1.9MHz"});
   dialog().Command13.click();
   s.seiribo.Trigger();
-  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(IsLoaded<SeiriboSheet>());
   EXPECT_EQ(s.Label2.text(), "読み込み中です　ＱＲＸ");
 
   // The search box names the searched code's register entry in the status bar.

@@ -10,10 +10,12 @@
 #include "core/SharedSettings.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CWSHEET.h"
+#include "outputs/Spreadsheets.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "sheet/SheetTally.h"
+#include "support/rig_poll_watch.h"
 #include "support/automation_recorders.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -25,7 +27,7 @@ struct SheetWorkbooksTest : ::testing::Test {
   SheetLog log;
   MsgBoxResponder boxes;
   ShellRecorder shell;
-  int pollStops = 0, pollStarts = 0;
+  RigPollWatch poll{boxes};
 
   void SetUp() override {
     log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *", "JA1AAB,2020/01/02,14.050,SSB,1002,J  ",
@@ -33,8 +35,7 @@ struct SheetWorkbooksTest : ::testing::Test {
              "JA7VIL,2022/01/02,435/145,FM,10001B,J *", "JA0AAA,2020/03/01,7.025,CW,0901,J E",
              "JA1WRD,2019/02/03,7.025,CW,100101,J *"});
     log.Prepare();
-    OutputHooks.RigPollStop = [this] { ++pollStops; };
-    OutputHooks.RigPollStart = [this] { ++pollStarts; };
+    poll.Start();
     SetFixedClock(QDateTime(QDate(2025, 2, 3), QTime(12, 0), QTimeZone(9 * 3600)));
   }
   void TearDown() override {
@@ -86,8 +87,8 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   EXPECT_TRUE(s.EXCC.Enabled());
   EXPECT_TRUE(s.Frame5.isEnabled());
   EXPECT_FALSE(s.Frame1.isVisible());
-  EXPECT_EQ(pollStops, 1);
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(poll.offDuringABox);
+  EXPECT_TRUE(RigPollWatch::Polling());
 
   // Abolished QTHs hidden: they leave the data file too.
   DisplayItems.DelQTH = "1";
@@ -112,7 +113,7 @@ TEST_F(SheetWorkbooksTest, AnOpenWorkbookOrAFailingSpreadsheetIsReportedAndTheSh
   EXPECT_TRUE(s.MENU.Enabled());
   EXPECT_TRUE(s.Frame6.isEnabled());
   EXPECT_EQ(s.Label2.text(), "データ読み込み中です  ＱＲＸ");
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(RigPollWatch::Polling());
 
   WorkbookRecorder excel;
   excel.attachError = 424;
@@ -124,7 +125,7 @@ TEST_F(SheetWorkbooksTest, AnOpenWorkbookOrAFailingSpreadsheetIsReportedAndTheSh
   boxes.Answer(vbOK).Answer(vbOK);
   s.EXCC.Trigger();
   EXPECT_EQ(boxes.texts().last(), "書き込めませんでした") << "never followed by the success message";
-  EXPECT_EQ(pollStarts, 3);
+  EXPECT_TRUE(RigPollWatch::Polling());
 }
 
 TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
@@ -161,11 +162,22 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
   EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
+  EXPECT_EQ(x.SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"})) << "the award book posts into 集計表";
+  // Opened again to be kept, the workbook comes back with every sheet and value.
+  {
+    std::unique_ptr<Workbook> again = NewWorkbook(kOrbBookWorkbook);
+    ASSERT_EQ(again->OpenExisting(), 42) << again->ErrorText().toStdString();
+    QString error;
+    ASSERT_TRUE(again->Publish(error)) << error.toStdString();
+    const XlsxFile back(log.home.file("ORB_SHEET.xlsx"));
+    EXPECT_EQ(back.SheetNames(), x.SheetNames());
+    for (const QString& name : x.SheetNames()) EXPECT_EQ(back.Cells(name), x.Cells(name)) << name.toStdString();
+  }
   // The operator's display is back: towns shown again, FUKUGEN off, polling restarted.
   EXPECT_EQ(DisplayItems.TownOn, 1);
   EXPECT_FALSE(s.FUKUGEN.Enabled());
   EXPECT_EQ(s.ChousonListMode, 0);
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(RigPollWatch::Polling());
 
   // Cancel at the second question: nothing switched, polling untouched.
   WorkbookRecorder excel;
@@ -173,7 +185,7 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   s.ORB_SHEET.Trigger();
   EXPECT_EQ(excel.calls(), QStringList({"Open ORB_SHEET.XLS"}));
   EXPECT_EQ(DisplayItems.TownOn, 1);
-  EXPECT_EQ(pollStops, 1);
+  EXPECT_TRUE(poll.offDuringABox);
 }
 
 TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) {
@@ -239,7 +251,7 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   EXPECT_EQ(excel.cell(city + 1, 8, "ACAデータ"), "1/2");
   EXPECT_EQ(excel.published(), 1);
   EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
-  EXPECT_EQ(pollStarts, 1);
+  EXPECT_TRUE(RigPollWatch::Polling());
 }
 
 }  // namespace
