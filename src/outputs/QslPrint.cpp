@@ -50,23 +50,24 @@ PrintWait WaitForPrintEnd(Mmqsl& m) {
   }
 }
 
-void MarkQslSent(int32_t recNo) {
+bool MarkQslSent(int32_t recNo) {
   HamlogCloseDb(0);
   DoEvents();
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
-    return;
+    return false;
   }
   const int sent = QSL_Send(Hamlog.Thw, recNo, AscAnsi(Settings.QslSendMark));
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (sent != 0) {
     HamlogCloseDb(0);
     MsgBox(QStringLiteral("HAMLOG に Sendマークを付けられませんでした。"), vbOKOnly);
-    return;
+    return false;
   }
   if (Hamlog.LastResult == 0 && LogWindowState.LogWindowOpen == 1 && EntryWindowHooks.ShowStoredQso)
     EntryWindowHooks.ShowStoredQso(recNo);
   HamlogCloseDb(0);
+  return true;
 }
 
 }  // namespace
@@ -92,7 +93,9 @@ QString MmqslVia(const QString& via, const QString& remarks1, const QString& rem
 }
 
 QString MmqslLogLine(const QslCardQso& q) {
-  QDateTime when(QDate::fromString(q.Date.left(10), "yyyy-MM-dd"), QTime::fromString(q.Time.left(5), "hh:mm"));
+  QString date = q.Date.left(10);
+  date.replace('/', '-');
+  QDateTime when(QDate::fromString(date, "yyyy-MM-dd"), QTime::fromString(q.Time.left(5), "hh:mm"));
   if (!when.isValid()) return QString();
   if (q.Time.endsWith('U')) when = when.addSecs(9 * 3600);
   const QStringList fields = {when.toString("yy.MM.dd"),
@@ -110,54 +113,54 @@ QString MmqslLogLine(const QslCardQso& q) {
   return fields.join(',') + ",";
 }
 
-void PrintQslWithMmqsl(const QslCardQso& qso) {
+bool PrintQslWithMmqsl(const QslCardQso& qso) {
   if (!Settings.MmqslDefFile.toUpper().contains(".MQL")) {
     MsgBox(QStringLiteral("QSL定義ﾌｧｲﾙが設定されていません、環境設定で*.MQLﾌｧｲﾙを指定して下さい。"), vbOKOnly);
-    return;
+    return false;
   }
   const QString line = MmqslLogLine(qso);
   if (line.isEmpty()) {
     HamlogCloseDb(0);
     MsgBox(kTransferError, vbOKOnly);
-    return;
+    return false;
   }
   QString why;
   std::unique_ptr<Mmqsl> mmqsl = NewMmqsl(why);
   if (!mmqsl) {
     MsgBox(why, vbOKOnly, QStringLiteral("ＱＳＬ印刷"));
-    return;
+    return false;
   }
   int16_t printedPos = -1;
   if (!DriveMmqsl(*mmqsl, line, printedPos)) {
     mmqsl.reset();
     HamlogCloseDb(0);
     MsgBox(kTransferError, vbOKOnly);
-    return;
+    return false;
   }
-  if (printedPos != 0) return;
+  if (printedPos != 0) return false;
   const PrintWait wait = WaitForPrintEnd(*mmqsl);
   mmqsl.reset();
   if (wait == PrintWait::Failed) {
     HamlogCloseDb(0);
     MsgBox(kTransferError, vbOKOnly);
-    return;
+    return false;
   }
   if (wait == PrintWait::TimedOut) {
     MsgBox(QStringLiteral("MMQSLから印刷終了の知らせがありません。交信番号") + QString::number(qso.RecNo) +
                QStringLiteral(" の Sendマークは付けていません。"),
            vbOKOnly, QStringLiteral("ＱＳＬ印刷"));
-    return;
+    return false;
   }
   Hamlog.LastResult = MsgBox(QStringLiteral("交信番号") + QString::number(qso.RecNo) +
                                  QStringLiteral("をＭＭＱＳＬで差込印刷しました.") + "\r\n" +
                                  QStringLiteral("HAMLOG に Sendマークをつけますか？"),
                              vbYesNo + vbQuestion, QStringLiteral("ＱＳＬ印刷"));
-  if (Hamlog.LastResult != vbYes) return;
+  if (Hamlog.LastResult != vbYes) return false;
   if (Settings.QslSendMark.isEmpty()) {
     MsgBox(kTransferError, vbOKOnly);
-    return;
+    return false;
   }
-  MarkQslSent(qso.RecNo);
+  return MarkQslSent(qso.RecNo);
 }
 
 QslPrintResult PrintQslCard(const QslCardQso& qso) {
@@ -166,8 +169,7 @@ QslPrintResult PrintQslCard(const QslCardQso& qso) {
   q.Qth = QthBeforeAbolishedMark(q.Qth);
   const QString program = Settings.QslProgramPath;
   if (IsMmqslProgram(program)) {
-    PrintQslWithMmqsl(q);
-    return QslPrintResult::Mmqsl;
+    return PrintQslWithMmqsl(q) ? QslPrintResult::MarkedSent : QslPrintResult::Mmqsl;
   }
   const QFileInfo file(RealPath(program));
   if (program.trimmed().isEmpty() || !file.isFile()) {

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 struct QslCardQso {
-  QString Date;  // "YYYY-MM-DD"
+  QString Date;  // "YYYY-MM-DD" (the station list's "YYYY/MM/DD" is taken as well)
   QString Time;  // "hh:mm" followed by "J" (JST) or "U" (UTC)
   QString Call, HisRst, Freq, Mode, Name, Qth;
   QString Via, Sent, Received;  // the three QSL characters
@@ -29,7 +29,8 @@ extern QslPrintState QslPrint;
 
 enum class QslPrintResult {
   Failed,       // a message said why; nothing was handed over
-  Mmqsl,        // the MMQSL path ran (printed, declined or told why not)
+  Mmqsl,        // the MMQSL path ran (printed, declined or told why not); the QSO is unmarked
+  MarkedSent,   // printed through MMQSL and the operator had the sent mark set in HAMLOG
   HandedOver,   // WORK2.DAT written and the other QSL program started
 };
 
@@ -49,7 +50,8 @@ QString MmqslVia(const QString& via, const QString& remarks1, const QString& rem
 
 // Prints through the program of Settings.QslProgramPath. HAMLOG is closed first.
 QslPrintResult PrintQslCard(const QslCardQso& qso);
-void PrintQslWithMmqsl(const QslCardQso& qso);
+// True when the QSL-sent mark was set in HAMLOG.
+bool PrintQslWithMmqsl(const QslCardQso& qso);
 
 // One line of the print history QSLAGN.DAT in the data folder. False when it could not be written.
 struct QslReissueRecord {

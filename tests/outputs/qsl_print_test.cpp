@@ -38,6 +38,8 @@ TEST(QslCardValues, MmqslLogLineInJst) {
   EXPECT_EQ(MmqslLogLine(Card("2024-12-31", "23:30U")),
             QStringLiteral("25.01.01,0830,JA1ABC,599,7.025,CW,,Taro,千代田区,J,,*,"));
   EXPECT_TRUE(MmqslLogLine(Card("2024-06-01", "08:30J")).startsWith("24.06.01,0830,"));
+  // The station list writes its dates with slashes.
+  EXPECT_TRUE(MmqslLogLine(Card("2024/06/01", "08:30J")).startsWith("24.06.01,0830,"));
   EXPECT_EQ(MmqslLogLine(Card("2024-13-01", "08:30J")), "");
 }
 
@@ -121,7 +123,7 @@ TEST_F(QslPrintTest, MmqslIsDrivenInOrderAndYesSetsTheSentMark) {
   LogWindowState.LogWindowOpen = 1;
   EntryWindowHooks.ShowStoredQso = [&](int32_t recNo) { shown = recNo; };
   boxes.Answer(vbYes);
-  EXPECT_EQ(PrintQslCard(Card("2024-12-31", "23:30U")), QslPrintResult::Mmqsl);
+  EXPECT_EQ(PrintQslCard(Card("2024-12-31", "23:30U")), QslPrintResult::MarkedSent);
   EXPECT_EQ(mmqsl.calls,
             QStringList({"OpenDoc /home/op/card.mql", "DeleteLog", QStringLiteral("AddLog 25.01.01,0830,JA1ABC,599,7.025,CW,,Taro,千代田区,J,,*,"),
                          "SortLog97 1", "SetPrintMax", "EnableLogFile=0", "DisableExit=3", "Foreground", "PrintStat=0",

@@ -5,6 +5,7 @@
 #include "core/SharedSettings.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "forms/logbook/LogGridLayout.h"
+#include "forms/outputs/QslPrintMenus.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogPage.h"
 #include "logbook/LogWindowState.h"
@@ -38,6 +39,8 @@ LOGDATAVIEW::LOGDATAVIEW() {
   eQSLtype.Click = [this] { ToggleEqslType(); };
   eQSLsend.Click = [this] { SendEqsl(); };
   LOGtoADIF.Click = [this] { LOGtoADIF_Click(); };
+  QSLprnt.Click = [this] { QSLprnt_Click(); };
+  QSLform.Click = [this] { ChooseMmqslLayoutFile(CommonDialog1); };
   for (Menu* off : {&QSLprnt, &eQSLsend}) off->SetEnabled(false);
   QSLform.SetVisible(false);
   eQSLtype.SetVisible(false);
@@ -58,6 +61,8 @@ void LOGDATAVIEW::OpenViewer() {
 
 void LOGDATAVIEW::Form_Load() {
   EqslMode = 0;
+  QSLprnt.SetEnabled(false);
+  QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
   const std::optional<QString> top = ReadIniKey("CFGPOS", "HLDVPOSTop");
   if (!top || VbVal(*top) < 0) {
     Move(0, 0, 9135, 3135);
@@ -171,9 +176,18 @@ void LOGDATAVIEW::MSFlexGrid1_Click() {
     return;
   }
   LogSelectedRow = MSFlexGrid1.RowSel();
+  QSLprnt.SetEnabled(LogSelectedRow >= 1);
   if (LogSelectedRow < 1) return;
   QslPrintRecNo = RecordNumberOf(MSFlexGrid1.TextMatrix(LogSelectedRow, 0));
   QslPrintCall = MSFlexGrid1.TextMatrix(LogSelectedRow, 1);
+}
+
+void LOGDATAVIEW::QSLprnt_Click() {
+  if (QslPrintRecNo == 0) return;
+  if (LogSelectedRow >= 1 && LogSelectedRow < MSFlexGrid1.Rows())
+    QslPrintCall = MSFlexGrid1.TextMatrix(LogSelectedRow, 1);
+  // Column 18 keeps the number while the eQSL mode marks column 0.
+  if (PrintQslOfPickedRow(MSFlexGrid1, 18, QslPrintRecNo)) QSLprnt.SetEnabled(false);
 }
 
 void LOGDATAVIEW::MSFlexGrid1_DblClick() {

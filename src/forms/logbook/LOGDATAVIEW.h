@@ -48,7 +48,6 @@ class LOGDATAVIEW : public VbForm {
   Menu GOBACK{this, "<<(&B)"};
   Menu LOG_JUMP{this, "JUMP(&J)"};
   Menu GOFOWARD{this, ">>(&F)"};
-  // QSL printing is not part of this program yet: it stays off.
   Menu QSLprnt{this, "QSL印刷(&Q)"};
   Menu QSLform{this, "QSL定義体"};
   Menu eQSLmode{this, "電子QSLモードへ(&E)"};
@@ -69,6 +68,7 @@ class LOGDATAVIEW : public VbForm {
   void LOG_JUMP_Click();
   void QSODat_HELP_Click();
   void MSFlexGrid1_Click();
+  void QSLprnt_Click();
   void MSFlexGrid1_DblClick();
   void ToggleEqslMode();
   void ToggleEqslType();

@@ -1,6 +1,7 @@
 #include "forms/logbook/LogbookWindows.h"
 
 #include "core/HamlogAccess.h"
+#include "core/SharedSettings.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
@@ -28,6 +29,7 @@ void ShowStoredQso(int32_t recNo) {
   w.RecordSaved = 0;
   w.LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   w.CODECHK.SetVisible(true);
+  if (Settings.QslProgramSet == 1) w.HLQ.SetEnabled(true);
   LogWindowState.StoredRecordShown = 1;
   LogWindowState.LogRecNo = recNo;
   w.Show();

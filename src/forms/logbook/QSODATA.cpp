@@ -6,6 +6,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LogGridLayout.h"
+#include "forms/outputs/QslPrintMenus.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
@@ -46,6 +47,11 @@ QSODATA::QSODATA() {
     QsoWindowState.ReissueHistoryMode = 0;
     Unload();
   };
+  QSLPRN.Click = [this] {
+    // The pick is found by its number: a sort since then has moved it.
+    if (PrintRecNo != 0 && PrintQslOfPickedRow(MSFlexGrid1, 0, PrintRecNo)) QSLPRN.SetEnabled(false);
+  };
+  QSLform.Click = [this] { ChooseMmqslLayoutFile(CommonDialog1); };
   QSLPRN.SetEnabled(false);
   QSLform.SetVisible(false);
   MSFlexGrid1.SetFixedCols(0);
@@ -73,8 +79,7 @@ void QSODATA::Form_Load() {
     ShowQSLReissueHistory();
   else
     ShowStationQSOs();
-  // QSL printing through MMQSL is not part of this program yet.
-  QSLform.SetVisible(false);
+  QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
   Form_Resize();
 }
 
@@ -210,7 +215,10 @@ void QSODATA::MSFlexGrid1_MouseUp(int button) {
       return;
     }
     if (QsoWindowState.AreaListMode == 0) copyName(QsoWindowState.QsoWindowRow, true);
-    if (QsoWindowState.QsoWindowRow > 0) {
+    // The history's rows hold no QSO to print: their first column is a running number.
+    const bool pick = QsoWindowState.QsoWindowRow > 0 && QsoWindowState.ReissueHistoryMode == 0;
+    QSLPRN.SetEnabled(pick);
+    if (pick) {
       PrintRecNo = RecordNumberOf(g.TextMatrix(QsoWindowState.QsoWindowRow, 0));
       PrintCall = g.TextMatrix(QsoWindowState.QsoWindowRow, 1);
     }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "logbook/QsoLists.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
@@ -52,9 +53,10 @@ class QSODATA : public VbForm {
   QString PrintCall;
 
   Menu LOGCL{this, "閉じる(&X)"};
-  Menu QSLPRN{this, "QSL印刷(&Q)"};  // QSL printing is not part of this program yet: stays disabled
+  Menu QSLPRN{this, "QSL印刷(&Q)"};
   Menu QSLform{this, "QSL定義体"};
   FlexGrid MSFlexGrid1{this};
+  CommonDialog CommonDialog1{this};
 
  private:
   static bool showList(const QsoList& list);

@@ -14,6 +14,7 @@
 #include "core/SharedSettings.h"
 #include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/outputs/QslPrintMenus.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/HamlogRecordWriter.h"
@@ -74,7 +75,11 @@ TEMP_LOG::TEMP_LOG() {
   StatusBar1.MouseUp = [this](int button) {
     if (button == vbRightButton) rebuildIndexes();
   };
-  // QSL printing from this window is not part of this program yet: its menu stays greyed.
+  HLQ.Click = [this] { PrintShownQsl(); };
+  QSLform.Click = [this] {
+    CommonDialog dialog(this);
+    ChooseMmqslLayoutFile(dialog);
+  };
   HLQ.SetEnabled(false);
   wireEqsl();
   CDX.SetEnabled(false);
@@ -185,9 +190,11 @@ void TEMP_LOG::Form_Load() {
                         {&Text17, 1}})
     box->setMaxLength(n);
   RigPortState.ManualFreqFlag = 0;
+  HLQ.SetEnabled(false);
   InsertMode = 0;
   LSave.SetEnabled(true);
   LastSavedCall.clear();
+  QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
   const std::optional<QString> top = ReadIniKey("CFGPOS", "LOGPOSTop");
   const QPoint at = PlaceOnScreen(top ? std::optional<int32_t>(int32_t(VbVal(*top))) : std::nullopt,
                                   top ? int32_t(VbVal(ReadIniOr("CFGPOS", "LOGPOSLeft", "0"))) : 0);
@@ -658,6 +665,8 @@ void TEMP_LOG::readBack() {
     LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
     LogWindowState.StoredRecordShown = 1;
   }
+  // The record is in HAMLOG now, read back or not: its card can be printed.
+  HLQ.SetEnabled(true);
   HamlogCloseDb(0);
 }
 
@@ -684,9 +693,26 @@ void TEMP_LOG::browse(int step) {
     return;
   }
   ShowQsoInLogWindow();
+  if (Settings.QslProgramSet == 1) HLQ.SetEnabled(true);
   RecordSaved = 0;
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
   LogWindowState.StoredRecordShown = 1;
+}
+
+void TEMP_LOG::PrintShownQsl() {
+  List1.hide();
+  storeModeIndex();
+  if (LogWindowState.LogRecNo == 0) {
+    MsgBox(u8("このLOG は未だ登録されていません"));
+    return;
+  }
+  const QsoEntry e = Entry();  // the mode as the list shows it (just put into Label17)
+  const QslCardQso q{.Date = e.date, .Time = e.time, .Call = e.call, .HisRst = e.hisRst, .Freq = e.freq,
+                     .Mode = e.mode, .Name = e.name, .Qth = e.qth, .Via = e.qslVia, .Sent = e.qslSent,
+                     .Received = e.qslRcvd, .Remarks1 = e.remarks1, .Remarks2 = e.remarks2,
+                     .RecNo = LogWindowState.LogRecNo};
+  if (PrintQslCard(q) == QslPrintResult::Failed) return;
+  LSave.SetEnabled(false);
 }
 
 void TEMP_LOG::deleteShownRecord() {

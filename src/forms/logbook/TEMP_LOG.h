@@ -50,6 +50,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   bool MayDropNewQso();
   // The code field's search on the progress sheet (menu "Ｃode Check").
   void CodeCheck();
+  // The shown record's QSL card (menu HLQ).
+  void PrintShownQsl();
 
   void RigFrequency(int64_t hz, const QString& entryText, const QString& statusText) override;
 
