@@ -10,7 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/MasterTable.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -132,15 +134,18 @@ bool writeLastp(const QString& value) {
   return stored == value;
 }
 
-// The new work file, written durably under a scratch name while the marks are collated from the same
-// bytes; `Commit` then makes it the work file together with LASTP.
+// The new work file, written durably under a scratch name and hashed for its stamp while the marks
+// are collated from the same bytes; `Commit` then makes it the work file together with LASTP.
 class WorkFileWriter {
  public:
   explicit WorkFileWriter(const QByteArray& bytes)
       : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
-        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes, &why_); }) {}
+        size_(bytes.size()),
+        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes, &why_); }),
+        hasher_([this, bytes] { hash_ = WorkFileHash(bytes); }) {}
   ~WorkFileWriter() {
     if (thread_.joinable()) thread_.join();
+    if (hasher_.joinable()) hasher_.join();
     if (!committed_) Kill(scratch_);
   }
   WorkFileWriter(const WorkFileWriter&) = delete;
@@ -167,12 +172,19 @@ class WorkFileWriter {
     return {};
   }
 
+  // The stamp of the committed file.
+  void RecordComplete() {
+    hasher_.join();
+    RecordWorkFileComplete(size_, hash_);
+  }
+
  private:
   QString scratch_;
-  QString why_;
+  qsizetype size_;
+  QString why_, hash_;
   bool written_ = false;
   bool committed_ = false;
-  std::thread thread_;
+  std::thread thread_, hasher_;
 };
 
 // "YYYY-MM-DD" as the eight characters yyyymmdd, without allocating.
@@ -208,6 +220,7 @@ QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
 // What an extraction found besides its lines.
 struct Extraction {
   QByteArray lines;
+  bool sorted = false;  // the lines already in the work file's order
   int32_t lastTaken = 0;
   std::vector<std::pair<int32_t, QString>> freqErrors;  // record number, report line
   std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
@@ -315,21 +328,27 @@ struct Conditions {
   }
 };
 
+// The leading bytes of a record that the pass looks at: every field the reader takes as well.
+constexpr int kHeadWidth = [] {
+  int end = 0;
+  for (int f : {0, 2, 6, 7, 8, 9, 10}) end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
+  return end;
+}();
+
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
-// record gives one line at most), so the parts are joined in place.
+// record gives one line at most), and are grouped by their sort key as they come; the parts then go
+// to their places in the sorted file side by side.
 struct Part {
   Extraction x;  // x.lines unused: the lines are at `base` in the shared buffer
   qsizetype base = -1;
-  qsizetype used = 0;
+  DmyDbsRun run;
   struct Later {
     int32_t recNo;
-    qsizetype at;  // its place in x.lines, 33 bytes held
+    size_t line;  // its place among the part's lines
     std::vector<unsigned char> image;
   };
   std::vector<Later> later;
 };
-
-constexpr char kDroppedLine = '\0';
 
 // One record on a worker thread, its line (if any) written at `line`; false when the record is left
 // for the reader. `taken` tells whether a line was written.
@@ -381,54 +400,72 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
 
 void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Conditions& c, Part& part,
               char* buffer) {
-  if (part.base < 0) part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
-  char* line = buffer + part.base + part.used;
+  if (part.base < 0) {
+    part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
+    part.run.lines = buffer + part.base;
+  }
+  const size_t at = part.run.groupOfLine.size();
+  char* line = buffer + part.base + qsizetype(at) * kDmyDbsRecordBytes;
   bool taken;
   if (takeRecord(image, recNo, c, part.x, line, taken)) {
-    if (taken) part.used += kDmyDbsRecordBytes;
+    if (taken) part.run.groupOfLine.push_back(part.run.groups.Add(line));
     return;
   }
-  line[0] = kDroppedLine;
-  part.later.push_back(
-      {recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
-  part.used += kDmyDbsRecordBytes;
+  // The reader takes the record afterwards: its fields beyond the head are blanks it does not read.
+  std::vector<unsigned char> whole(hamlog::kHdbRecordLength, ' ');
+  std::copy(image, image + kHeadWidth, whole.begin());
+  part.later.push_back({recNo, at, std::move(whole)});
+  part.run.groupOfLine.push_back(kDmyDbsNoGroup);
 }
 
-// The parts joined in record order in the shared buffer; the records left for the reader take their
-// places.
+// The groups a reading expects: the master's codes on the band labels.
+DmyDbsKeyBook keyBookOfMaster() {
+  std::vector<uint64_t> codes;
+  std::vector<uint32_t> bands;
+  char line[kDmyDbsRecordBytes];
+  auto lineOf = [&](const QByteArray& code, const QByteArray& band) {
+    WriteDmyDbsLine(line, {DmyDbsKindFlag(code.size(), code.isEmpty() ? u'\0' : char16_t(code.back())), code, band,
+                           ' ', ' ', 0, "00000000"});
+    return line;
+  };
+  const int32_t rows = std::min(SheetTally.MasterRowCount, MasterTable.Rows());
+  for (int32_t r = 1; r <= rows; ++r) {
+    const QString code = MasterTable(1, r).trimmed();
+    if (code.size() >= 4 && code.size() <= 6 && std::all_of(code.begin(), code.end(), [](QChar c) {
+          return c.unicode() > 0x20 && c.unicode() < 0x80;
+        }))
+      codes.push_back(DmyDbsGroupKey::CodeOf(lineOf(code.toLatin1(), "    ")));
+  }
+  for (int i = 0; i < kBandCount; ++i)
+    bands.push_back(DmyDbsGroupKey::BandOf(lineOf("0000", QByteArray(Bands[i].label).leftJustified(4, ' '))));
+  return DmyDbsKeyBook(std::move(codes), std::move(bands));
+}
+
+// The records left for the reader take their places, then the parts' lines go out sorted.
 void joinParts(std::vector<Part>& parts, Extraction& x) {
-  char* lines = x.lines.data();
-  qsizetype end = 0;
+  std::vector<DmyDbsRun> runs;
   for (Part& p : parts) {
     if (p.base < 0) continue;
     x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
     for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
-    bool dropped = false;
     for (const Part::Later& l : p.later) {
       TakeQsoBasicFromImage(l.image.data(), l.recNo);
       if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
       QByteArray one;
       const QsoLine outcome = lineOfQso(l.recNo, one);
       if (outcome == QsoLine::Taken) {
-        std::memcpy(lines + p.base + l.at, one.constData(), kDmyDbsRecordBytes);
+        char* line = const_cast<char*>(p.run.lines) + l.line * kDmyDbsRecordBytes;
+        std::memcpy(line, one.constData(), kDmyDbsRecordBytes);
+        p.run.groupOfLine[l.line] = p.run.groups.Add(line);
         x.lastTaken = std::max(x.lastTaken, l.recNo);
-      } else {
-        dropped = true;
-        if (outcome == QsoLine::BadDate) x.badDates.emplace_back(l.recNo, Qso.RawDate);
+      } else if (outcome == QsoLine::BadDate) {
+        x.badDates.emplace_back(l.recNo, Qso.RawDate);
       }
     }
-    if (!dropped) {
-      std::memmove(lines + end, lines + p.base, size_t(p.used));
-      end += p.used;
-      continue;
-    }
-    for (qsizetype at = 0; at < p.used; at += kDmyDbsRecordBytes)
-      if (lines[p.base + at] != kDroppedLine) {
-        std::memmove(lines + end, lines + p.base + at, kDmyDbsRecordBytes);
-        end += kDmyDbsRecordBytes;
-      }
+    runs.push_back(std::move(p.run));
   }
-  x.lines.truncate(end);
+  x.lines = SortDmyDbsRuns(runs);
+  x.sorted = true;
   auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
   std::stable_sort(x.freqErrors.begin(), x.freqErrors.end(), byRecord);
   std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
@@ -447,7 +484,9 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   if (progress.StopRequested()) return kReadStoppedByEsc;
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
+  const DmyDbsKeyBook book = keyBookOfMaster();
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  for (Part& p : parts) p.run = DmyDbsRun(&book);
   // Room for a line per record; the pages no line reaches are never touched.
   x.lines = QByteArray(qsizetype(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes, Qt::Uninitialized);
   char* buffer = x.lines.data();
@@ -460,7 +499,8 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
         t.ReadPosition = first - 1 + done;
         progress.Counter(t.ReadPosition, total);
         return !progress.StopRequested();
-      });
+      },
+      kHeadWidth);
   if (result != HAMLOG_OK) return passFailure(result);
   t.ReadPosition = std::max(t.ReadPosition, total);
   joinParts(parts, x);
@@ -562,7 +602,7 @@ void BuildDmyDbs(SheetProgress& progress) {
   } else {
     all.swap(lines);
   }
-  if (!sortBytes(progress, all)) {
+  if ((append || !x.sorted) && !sortBytes(progress, all)) {
     progress.PreviousDataUnusable();
     fail(progress, kReadSortGaveUp);
     return;
@@ -576,5 +616,5 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadFileError, why);
     return;
   }
-  RecordWorkFileComplete();
+  writer.RecordComplete();
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -63,7 +64,11 @@ class Walk {
     }
     for (int i = 0; i < kBandCount; ++i) {
       const int32_t col = i == kSatelliteBand ? BandLayout.SatelliteColumn : kFirstBandColumn + i;
-      bandColumns_.emplace(QByteArray(Bands[i].label).leftJustified(4, ' ').toStdString(), col);
+      const QByteArray label = QByteArray(Bands[i].label).leftJustified(4, ' ');
+      if (label.size() != 4) continue;
+      const uint32_t band = bandWord(label.constData());
+      if (std::none_of(bandColumns_.begin(), bandColumns_.end(), [&](const auto& b) { return b.first == band; }))
+        bandColumns_.emplace_back(band, col);
     }
   }
 
@@ -87,6 +92,34 @@ class Walk {
  private:
   size_t cell(int32_t column, int32_t row) const { return size_t(row - 1) * width_ + (column - 5); }
 
+  static uint32_t bandWord(const char* b) {
+    uint32_t w;
+    std::memcpy(&w, b, 4);
+    return w;
+  }
+
+  // The band's column, 0 when it has none; the last band looked up is kept, as lines come by band.
+  int32_t columnOf(const char* band) {
+    const uint32_t w = bandWord(band);
+    if (w == lastBand_) return bandColumnFound_;
+    lastBand_ = w;
+    bandColumnFound_ = 0;
+    for (const auto& [b, col] : bandColumns_)
+      if (b == w) bandColumnFound_ = col;
+    return bandColumnFound_;
+  }
+
+  // The date of "yyyymmdd" + CR, as VbVal reads it.
+  static int32_t dateOf(QByteArrayView dateAndEnd) {
+    const char* d = dateAndEnd.data();
+    int32_t v = 0;
+    for (int i = 0; i < 8; ++i) {
+      if (d[i] < '0' || d[i] > '9') return static_cast<int32_t>(VbValBytes(dateAndEnd));
+      v = v * 10 + (d[i] - '0');
+    }
+    return d[8] == '\r' ? v : static_cast<int32_t>(VbValBytes(dateAndEnd));
+  }
+
   void line(qsizetype i) {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
@@ -94,7 +127,7 @@ class Walk {
       lastField_ = field.toByteArray();
       info_ = describe(FromAnsi(field).trimmed());
     }
-    const int32_t date = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
+    const int32_t date = dateOf(rec.DateAndEnd());
     if (info_.neverCounts) return;
     if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return;
     if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
@@ -151,13 +184,12 @@ class Walk {
   }
 
   void apply(int32_t row, const DmyDbsRecord& rec, int32_t date, qsizetype line) {
-    auto band = bandColumns_.find(std::string(rec.Band().data(), 4));
-    if (band == bandColumns_.end()) return;  // no band column: the line marks nothing
-    const int32_t col = band->second;
+    const int32_t col = columnOf(rec.Band().data());
+    if (col == 0) return;  // no band column: the line marks nothing
     if (col > lastColumn_ || row > rows_) return;
     const size_t k = cell(col, row);
     const char received = rec.Received();
-    const auto recordNumber = static_cast<int32_t>(VbValBytes(rec.RecordNumber()));
+    auto recordNumber = [&] { return static_cast<int32_t>(VbValBytes(rec.RecordNumber())); };
     Mark& m = marks_[k];
     int32_t& count = SheetTally.CellQsoCounts(col, row);
     if (rule_ == ConfirmRule::ListedMarks) {
@@ -177,7 +209,7 @@ class Walk {
       }
       if (info_.tokyoWard && date >= kTokyoWardCityDate) {
         int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
-        if (entry < 1) entry = confirmed ? recordNumber : -recordNumber;
+        if (entry < 1) entry = confirmed ? recordNumber() : -recordNumber();
       }
     } else {
       ++count;
@@ -187,7 +219,7 @@ class Walk {
       }
       if (info_.tokyoWard && date >= kTokyoWardCityDate) {
         int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
-        if (entry < 1) entry = recordNumber;
+        if (entry < 1) entry = recordNumber();
       }
     }
   }
@@ -202,7 +234,7 @@ class Walk {
         const DmyDbsRecord rec{
             data_.sliced(qsizetype(lastLine_[k]) * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
         SheetTally.CellRecordNumbers(col, r) = QString::fromLatin1(rec.RecordNumber());
-        SheetTally.CellRecordDates(col, r) = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
+        SheetTally.CellRecordDates(col, r) = dateOf(rec.DateAndEnd());
       }
   }
 
@@ -210,7 +242,9 @@ class Walk {
   int32_t lastColumn_ = 0, rows_ = 0, width_ = 0;
   QByteArrayView data_;
   std::unordered_map<QString, std::vector<int32_t>> rowsByCode_;
-  std::unordered_map<std::string, int32_t> bandColumns_;
+  std::vector<std::pair<uint32_t, int32_t>> bandColumns_;  // band bytes, column
+  uint32_t lastBand_ = 0;  // never four band bytes: they hold no NUL
+  int32_t bandColumnFound_ = 0;
   std::vector<Mark> marks_;
   std::vector<int32_t> lastLine_;  // line that set the cell's current mark in this walk; -1 none
   std::array<bool, 256> listed_{};
