@@ -82,6 +82,31 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   return commitSaveFile(f, why);
 }
 
+bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
+  const QString real = RealPath(path);
+  const int fd = real.isEmpty() ? -1
+                                : ::open(QFile::encodeName(real).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                                         0666);
+  bool ok = fd >= 0;
+  for (qsizetype at = 0; ok && at < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + at, size_t(bytes.size() - at));
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    at += n > 0 ? n : 0;
+  }
+  ok = ok && ::fsync(fd) == 0;
+  int cause = errno;
+  if (fd >= 0 && ::close(fd) != 0 && ok) {
+    ok = false;
+    cause = errno;
+  }
+  if (!ok) {
+    if (why) *why = real.isEmpty() ? QStringLiteral("not a file name") : QString::fromLocal8Bit(strerror(cause));
+    if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
+  }
+  return ok;
+}
+
 bool MoveFileOver(const QString& from, const QString& to) {
   const QString source = RealPath(from), target = RealPath(to);
   if (source.isEmpty() || target.isEmpty()) return false;

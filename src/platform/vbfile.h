@@ -27,6 +27,10 @@ class QFileDevice;
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
+// Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
+// its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure.
+bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
+
 // Renames `from` over `to` and syncs the folder, so that a file written durably under a scratch name
 // takes its place in one step that survives a power cut.
 // errno says why when it fails.

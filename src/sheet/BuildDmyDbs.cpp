@@ -1,6 +1,5 @@
 #include "sheet/BuildDmyDbs.h"
 
-#include <QDate>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
@@ -141,7 +140,7 @@ class WorkFileWriter {
   explicit WorkFileWriter(const QByteArray& bytes)
       : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
         size_(bytes.size()),
-        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes, &why_); }),
+        thread_([this, bytes] { written_ = WriteScratchFile(scratch_, bytes, &why_); }),
         hasher_([this, bytes] { hash_ = WorkFileHash(bytes); }) {}
   ~WorkFileWriter() {
     if (thread_.joinable()) thread_.join();
@@ -307,6 +306,8 @@ struct Conditions {
   std::vector<char16_t> excludedVia;
   // The period as bytes when both ends are ASCII (compared bytewise as the texts compare), else empty.
   std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
+  // The period as numbers when both ends are eight digits (then the numbers compare as the texts).
+  std::optional<std::pair<int32_t, int32_t>> numericPeriod;
   Conditions() {
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
@@ -314,8 +315,13 @@ struct Conditions {
       return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
     };
     if (ascii(startDate) && ascii(endDate)) asciiPeriod.emplace(startDate.toLatin1(), endDate.toLatin1());
+    auto eightDigits = [](const QString& t) {
+      return t.size() == 8 && std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+    };
+    if (eightDigits(startDate) && eightDigits(endDate)) numericPeriod.emplace(startDate.toInt(), endDate.toInt());
   }
-  bool InPeriod(const char* yyyymmdd) const {
+  bool InPeriod(int32_t date, const char* yyyymmdd) const {
+    if (numericPeriod) return date >= numericPeriod->first && date <= numericPeriod->second;
     if (!asciiPeriod) {
       char16_t wide[8];
       std::copy(yyyymmdd, yyyymmdd + 8, wide);
@@ -350,21 +356,40 @@ struct Part {
   std::vector<Later> later;
 };
 
+// Whether the fields the pass reads hold ASCII bytes only, eight bytes at a time.
+bool asciiFields(const unsigned char* image) {
+  uint64_t high = 0;
+  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl}) {
+    int i = 0;
+    for (; i + 8 <= s.width; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, image + s.offset + i, 8);
+      high |= w;
+    }
+    for (; i < s.width; ++i) high |= image[s.offset + i];
+  }
+  return (high & 0x8080808080808080ull) == 0;
+}
+
+bool isDate(int year, int month, int day) {
+  static constexpr int kDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
+  return month != 2 || day < 29 || (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
+}
+
 // One record on a worker thread, its line (if any) written at `line`; false when the record is left
 // for the reader. `taken` tells whether a line was written.
 bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x, char* line,
                 bool& taken) {
   taken = false;
-  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl})
-    for (int i = 0; i < s.width; ++i)
-      if (image[s.offset + i] >= 0x80) return false;
+  if (!asciiFields(image)) return false;
   const unsigned char* d = image + kDate.offset;
   auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
   if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7)))
     return false;
   const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
   const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
-  if (!QDate::isValid(year, month, day)) return false;
+  if (!isDate(year, month, day)) return false;
 
   const FieldBytes freq(image + kFreq.offset, kFreq.width);
   const QString& band =
@@ -374,7 +399,7 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
     return true;
   }
   const FieldBytes code(image + kCode.offset, kCode.width);
-  if (code.size < 4 || code.view() == "0100") return true;
+  if (code.size < 4 || (code.size == 4 && std::memcmp(code.text, "0100", 4) == 0)) return true;
   const FieldBytes mode(image + kMode.offset, kMode.width);
   if (c.digital) {
     if (!c.digitalModes.contains(mode.latin1())) return true;
@@ -387,7 +412,7 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
                          char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
                          char('0' + day / 10),    char('0' + day % 10)};
-  if (!c.InPeriod(date8)) return true;
+  if (!c.InPeriod(year * 10000 + month * 100 + day, date8)) return true;
   char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
   WriteDmyDbsLine(
