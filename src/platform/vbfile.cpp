@@ -191,6 +191,12 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
       break;
     }
     case VbMode::Output: {
+      if (access == VbAccess::Scratch) {
+        auto f = std::make_unique<QFile>(path_);
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate)) return fail(QStringLiteral("cannot write: ") + path_);
+        device_ = std::move(f);
+        break;
+      }
       auto f = std::make_unique<QSaveFile>(path_);
       f->setDirectWriteFallback(false);
       if (!f->open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write: ") + path_);
@@ -233,7 +239,10 @@ bool VbFile::flushBuffer() {
 bool VbFile::Close() {
   if (!open_) return !failed_;
   bool ok = true;
-  if (mode_ == VbMode::Output) {
+  if (mode_ == VbMode::Output && !qobject_cast<QSaveFile*>(device_.get())) {
+    ok = flushBuffer() && device_->flush();
+    if (!ok) error_ = QStringLiteral("could not write: ") + path_;
+  } else if (mode_ == VbMode::Output) {
     auto* f = static_cast<QSaveFile*>(device_.get());
     ok = flushBuffer() && commitSaveFile(*f);
     if (!ok) {
@@ -249,8 +258,8 @@ bool VbFile::Close() {
 
 void VbFile::Abandon() {
   if (!open_) return;
-  if (mode_ == VbMode::Output) {
-    static_cast<QSaveFile*>(device_.get())->cancelWriting();
+  if (auto* f = qobject_cast<QSaveFile*>(device_.get()); mode_ == VbMode::Output && f) {
+    f->cancelWriting();
     reset();
     return;
   }

@@ -44,7 +44,9 @@ bool FileCopy(const QString& source, const QString& destination);
 
 enum class VbMode { Input, Output, Append, Binary, Random };
 // Binary and Random files open for reading and writing (created when missing) unless Read is asked.
-enum class VbAccess { ReadWrite, Read };
+// Scratch: an Output file that is made afresh each time it is used, written in place without waiting
+// for the disk (a cut-short one is simply made again).
+enum class VbAccess { ReadWrite, Read, Scratch };
 
 // The separators of a Print # list: "," (next 14-column print zone) and ";" (adjacent).
 struct VbSeparator {
