@@ -22,11 +22,11 @@
 #include <map>
 #include <thread>
 
+#include "app/StartProgram.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
-#include "app/StartProgram.h"
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
@@ -147,7 +147,8 @@ void BM_StartToFilledSheet(benchmark::State& state) {
   PrepareSyntheticLog(dir);
   const QString home = Settings.DataFolder;
   QFile::remove(JoinPath(home, "ORBEX5.INI"));
-  QFile::copy(QStringLiteral(ORBEX_DATA_DIR "/home/政令指定都市定義.txt"), JoinPath(home, "政令指定都市定義.txt"));
+  QFile::copy(QStringLiteral(ORBEX_DATA_DIR "/home/政令指定都市定義.txt"),
+              JoinPath(home, "政令指定都市定義.txt"));
   const QString ini = JoinPath(home, "ORBEX5.INI");
   WritePrivateProfileString("ORB", "MYCALL", "JA1ZZZ", ini);
   WritePrivateProfileString("ORB", "TopTips_DISP", "NO", ini);

@@ -240,8 +240,7 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
     std::vector<unsigned char> buffer(size_t(kRun) * size_t(width));
     for (int32_t r = from; r <= to && !stop; r += kRun) {
       const int32_t n = std::min(kRun, to - r + 1);
-      const int32_t e =
-          whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data());
+      const int32_t e = whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data());
       if (e != HAMLOG_OK) {
         failure = e;
         stop = true;

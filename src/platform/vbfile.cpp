@@ -85,8 +85,8 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
 bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
   const int fd = real.isEmpty() ? -1
-                                : ::open(QFile::encodeName(real).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                                         0666);
+                                : ::open(QFile::encodeName(real).constData(),
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   bool ok = fd >= 0;
   for (qsizetype at = 0; ok && at < bytes.size();) {
     const ssize_t n = ::write(fd, bytes.data() + at, size_t(bytes.size() - at));
@@ -101,7 +101,8 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
     cause = errno;
   }
   if (!ok) {
-    if (why) *why = real.isEmpty() ? QStringLiteral("not a file name") : QString::fromLocal8Bit(strerror(cause));
+    if (why)
+      *why = real.isEmpty() ? QStringLiteral("not a file name") : QString::fromLocal8Bit(strerror(cause));
     if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
   }
   return ok;
@@ -193,7 +194,8 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
     case VbMode::Output: {
       if (access == VbAccess::Scratch) {
         auto f = std::make_unique<QFile>(path_);
-        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate)) return fail(QStringLiteral("cannot write: ") + path_);
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate))
+          return fail(QStringLiteral("cannot write: ") + path_);
         device_ = std::move(f);
         break;
       }

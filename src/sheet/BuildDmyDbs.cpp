@@ -316,9 +316,11 @@ struct Conditions {
     };
     if (ascii(startDate) && ascii(endDate)) asciiPeriod.emplace(startDate.toLatin1(), endDate.toLatin1());
     auto eightDigits = [](const QString& t) {
-      return t.size() == 8 && std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+      return t.size() == 8 &&
+             std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
     };
-    if (eightDigits(startDate) && eightDigits(endDate)) numericPeriod.emplace(startDate.toInt(), endDate.toInt());
+    if (eightDigits(startDate) && eightDigits(endDate))
+      numericPeriod.emplace(startDate.toInt(), endDate.toInt());
   }
   bool InPeriod(int32_t date, const char* yyyymmdd) const {
     if (numericPeriod) return date >= numericPeriod->first && date <= numericPeriod->second;
@@ -337,7 +339,8 @@ struct Conditions {
 // The leading bytes of a record that the pass looks at: every field the reader takes as well.
 constexpr int kHeadWidth = [] {
   int end = 0;
-  for (int f : {0, 2, 6, 7, 8, 9, 10}) end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
+  for (int f : {0, 2, 6, 7, 8, 9, 10})
+    end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
   return end;
 }();
 
@@ -449,8 +452,8 @@ DmyDbsKeyBook keyBookOfMaster() {
   std::vector<uint32_t> bands;
   char line[kDmyDbsRecordBytes];
   auto lineOf = [&](const QByteArray& code, const QByteArray& band) {
-    WriteDmyDbsLine(line, {DmyDbsKindFlag(code.size(), code.isEmpty() ? u'\0' : char16_t(code.back())), code, band,
-                           ' ', ' ', 0, "00000000"});
+    WriteDmyDbsLine(line, {DmyDbsKindFlag(code.size(), code.isEmpty() ? u'\0' : char16_t(code.back())), code,
+                           band, ' ', ' ', 0, "00000000"});
     return line;
   };
   const int32_t rows = std::min(SheetTally.MasterRowCount, MasterTable.Rows());

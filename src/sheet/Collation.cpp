@@ -67,7 +67,8 @@ class Walk {
       const QByteArray label = QByteArray(Bands[i].label).leftJustified(4, ' ');
       if (label.size() != 4) continue;
       const uint32_t band = bandWord(label.constData());
-      if (std::none_of(bandColumns_.begin(), bandColumns_.end(), [&](const auto& b) { return b.first == band; }))
+      if (std::none_of(bandColumns_.begin(), bandColumns_.end(),
+                       [&](const auto& b) { return b.first == band; }))
         bandColumns_.emplace_back(band, col);
     }
   }
@@ -243,7 +244,7 @@ class Walk {
   QByteArrayView data_;
   std::unordered_map<QString, std::vector<int32_t>> rowsByCode_;
   std::vector<std::pair<uint32_t, int32_t>> bandColumns_;  // band bytes, column
-  uint32_t lastBand_ = 0;  // never four band bytes: they hold no NUL
+  uint32_t lastBand_ = 0;                                  // never four band bytes: they hold no NUL
   int32_t bandColumnFound_ = 0;
   std::vector<Mark> marks_;
   std::vector<int32_t> lastLine_;  // line that set the cell's current mark in this walk; -1 none

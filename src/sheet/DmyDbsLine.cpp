@@ -1,8 +1,8 @@
 #include "sheet/DmyDbsLine.h"
 
 #include <algorithm>
-#include <thread>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -252,9 +252,8 @@ QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
   for (uint32_t r = 0; r < runs.size(); ++r)
     for (uint32_t g = runs[r].groups.BookSize(); g < runs[r].groups.Count(); ++g)
       others.push_back({runs[r].groups.KeyOfGroup(g), r, g});
-  std::sort(others.begin(), others.end(), [](const Entry& x, const Entry& y) {
-    return x.key != y.key ? x.key < y.key : x.run < y.run;
-  });
+  std::sort(others.begin(), others.end(),
+            [](const Entry& x, const Entry& y) { return x.key != y.key ? x.key < y.key : x.run < y.run; });
   // Where each run's group begins in the output (in lines).
   std::vector<std::vector<uint32_t>> next(runs.size());
   for (size_t r = 0; r < runs.size(); ++r) next[r].resize(runs[r].groups.Count());

@@ -100,8 +100,8 @@ class DmyDbsKeyBook {
   }
 
  private:
-  std::vector<uint64_t> codes_;  // ascending
-  std::vector<uint32_t> bands_;  // ascending
+  std::vector<uint64_t> codes_;                           // ascending
+  std::vector<uint32_t> bands_;                           // ascending
   std::vector<std::pair<uint64_t, uint32_t>> codeTable_;  // code + 1 (0 free), its place in codes_
   std::vector<std::pair<uint32_t, uint32_t>> bandTable_;  // band, its place + 1 (0 free)
 };

@@ -60,7 +60,8 @@ QString WorkFileHash(QByteArrayView bytes) {
       digests[size_t(i)] = QCryptographicHash::hash(
           bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
   };
-  const qsizetype threads = std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
+  const qsizetype threads =
+      std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
   std::vector<std::thread> helpers;
   for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
   hashFrom(0, threads);

@@ -265,7 +265,8 @@ TEST_F(BuildDmyDbsTest, AWorkFileOfManyPiecesIsKnownByItsContentAndEarlierStamps
   log.Load();
   // 3.3 MB of lines, hashed piece by piece.
   QByteArray big;
-  for (int i = 0; i < 100000; ++i) big += "01002  7   *J" + QByteArray::number(1000000000 + i) + "20200101\r\n";
+  for (int i = 0; i < 100000; ++i)
+    big += "01002  7   *J" + QByteArray::number(1000000000 + i) + "20200101\r\n";
   ASSERT_GT(big.size(), 3 << 20);
   ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), big));
   RecordWorkFileComplete();

@@ -55,7 +55,8 @@ TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
 TEST(DmyDbsLine, RunsGroupedByABookOfCodesAndBandsSortAsTheWholeFile) {
   QRandomGenerator rng(11);
   // The book holds some of the codes and bands; the rest are grouped by their own keys.
-  static const char* codes[] = {"1001", "100101", "1002", "10001", "10001A", "500A", "0101", "9999", "4701ZZ"};
+  static const char* codes[] = {"1001", "100101", "1002", "10001", "10001A",
+                                "500A", "0101",   "9999", "4701ZZ"};
   static const char* bands[] = {"1.9", "7", "SAT", "430", "10G", "14", "144"};
   auto lineOf = [](const char* code, const char* band) {
     QByteArray line;
@@ -65,7 +66,8 @@ TEST(DmyDbsLine, RunsGroupedByABookOfCodesAndBandsSortAsTheWholeFile) {
   std::vector<uint64_t> bookCodes;
   std::vector<uint32_t> bookBands;
   for (int i = 0; i < 6; ++i) bookCodes.push_back(DmyDbsGroupKey::CodeOf(lineOf(codes[i], "7").constData()));
-  for (int i = 0; i < 4; ++i) bookBands.push_back(DmyDbsGroupKey::BandOf(lineOf("1001", bands[i]).constData()));
+  for (int i = 0; i < 4; ++i)
+    bookBands.push_back(DmyDbsGroupKey::BandOf(lineOf("1001", bands[i]).constData()));
   const DmyDbsKeyBook book(bookCodes, bookBands);
   EXPECT_EQ(book.Size(), 24u);
   EXPECT_EQ(book.Find(lineOf("4701ZZ", "7").constData()), kDmyDbsNoGroup);

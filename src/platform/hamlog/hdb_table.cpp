@@ -26,7 +26,6 @@ void step(HdbTable::WriteStep s) {
   if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(s);
 }
 
-
 }  // namespace
 
 void CleanRecord(unsigned char* image) {
@@ -100,8 +99,8 @@ bool HdbTable::ReadRecord(int64_t recNo, unsigned char* out) const {
   const size_t at = size_t(HdbRecordOffset(recNo));
   // Past the end of a file cut short the map gives zeros up to the page's end, then the fault; a
   // record whose flag is neither " " nor "*" is read again from the file, which tells the truth.
-  if (map_.Data() && at + kHdbRecordLength <= map_.Size() && GuardedCopy(out, map_.Data() + at, kHdbRecordLength) &&
-      (out[0] == ' ' || out[0] == '*'))
+  if (map_.Data() && at + kHdbRecordLength <= map_.Size() &&
+      GuardedCopy(out, map_.Data() + at, kHdbRecordLength) && (out[0] == ' ' || out[0] == '*'))
     return true;
   return ReadRecords(recNo, 1, out);
 }

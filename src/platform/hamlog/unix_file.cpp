@@ -9,8 +9,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
