@@ -26,8 +26,6 @@ QString readOrb(const QString& key) {
   return value;
 }
 
-void writeOrb(const QString& key, const QString& value) { WriteIni("ORB", key, value); }
-
 QString notedTime, notedSize;
 
 QString md5Hex(QByteArrayView bytes) {
@@ -73,10 +71,11 @@ QString WorkFileHash(QByteArrayView bytes) {
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
   if (notedTime.isEmpty()) NoteHamlogBeforeReading();
-  writeOrb("DBSStampTime", notedTime);
-  writeOrb("DBSStampSize", notedSize);
-  writeOrb("DBSStampWork", QString::number(workSize));
-  writeOrb("DBSStampHash", workHash);
+  // One rewrite of the settings file for the four keys.
+  WriteIniKeys("ORB", {{"DBSStampTime", notedTime},
+                       {"DBSStampSize", notedSize},
+                       {"DBSStampWork", QString::number(workSize)},
+                       {"DBSStampHash", workHash}});
   notedTime.clear();
   notedSize.clear();
 }
