@@ -1,9 +1,12 @@
 #include "sheet/BuildDmyDbs.h"
 
+#include <sys/mman.h>
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -446,6 +449,28 @@ void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Co
   part.run.groupOfLine.push_back(kDmyDbsNoGroup);
 }
 
+// Room for the unsorted lines of a pass, given back to the system when the sorted lines are made: a
+// heap block of that size would stay with the process after it is freed.
+class LineRoom {
+ public:
+  explicit LineRoom(size_t bytes) : size_(bytes) {
+    if (size_ == 0) return;
+    void* p = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<char*>(p);
+  }
+  ~LineRoom() {
+    if (data_) ::munmap(data_, size_);
+  }
+  LineRoom(const LineRoom&) = delete;
+  LineRoom& operator=(const LineRoom&) = delete;
+  char* Data() const { return data_; }
+
+ private:
+  size_t size_;
+  char* data_ = nullptr;
+};
+
 // The groups a reading expects: the master's codes on the band labels.
 DmyDbsKeyBook keyBookOfMaster() {
   std::vector<uint64_t> codes;
@@ -516,8 +541,8 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
   for (Part& p : parts) p.run = DmyDbsRun(&book);
   // Room for a line per record; the pages no line reaches are never touched.
-  x.lines = QByteArray(qsizetype(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes, Qt::Uninitialized);
-  char* buffer = x.lines.data();
+  const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
+  char* buffer = room.Data();
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),
       [&](int part, int32_t recNo, const unsigned char* image) {
