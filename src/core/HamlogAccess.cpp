@@ -216,7 +216,8 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
 
 int HdbScanParts() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 8); }
 
-int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump) {
+int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
+                       int width) {
   HdbScan scan;
   if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
   first = std::max(first, 1);
@@ -225,6 +226,8 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
   const int64_t total = int64_t(last) - first + 1;
   constexpr int32_t kRun = 1024;  // records per read: 809 KB
   parts = int(std::clamp<int64_t>(parts, 1, std::max<int64_t>(1, total / (4 * kRun))));
+  width = std::clamp(width, 1, hamlog::kHdbRecordLength);
+  const bool whole = width == hamlog::kHdbRecordLength;
 
   std::atomic<bool> stop{false};
   std::atomic<int32_t> done{0}, failure{HAMLOG_OK};
@@ -234,16 +237,17 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
   auto run = [&](int part) {
     const int32_t from = first + int32_t(total * part / parts);
     const int32_t to = first + int32_t(total * (part + 1) / parts) - 1;
-    std::vector<unsigned char> buffer(size_t(kRun) * hamlog::kHdbRecordLength);
+    std::vector<unsigned char> buffer(size_t(kRun) * size_t(width));
     for (int32_t r = from; r <= to && !stop; r += kRun) {
       const int32_t n = std::min(kRun, to - r + 1);
-      if (const int32_t e = scan.Read(r, n, buffer.data()); e != HAMLOG_OK) {
+      const int32_t e = whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data());
+      if (e != HAMLOG_OK) {
         failure = e;
         stop = true;
         break;
       }
       for (int32_t i = 0; i < n; ++i) {
-        const unsigned char* image = buffer.data() + size_t(i) * hamlog::kHdbRecordLength;
+        const unsigned char* image = buffer.data() + size_t(i) * size_t(width);
         if (image[0] != '*') visit(part, r + i, image);
       }
       done += n;

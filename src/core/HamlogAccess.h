@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 
 struct HamlogAccessState {
   ThwRecord Thw{};             // the library's record block
@@ -60,21 +61,25 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo);
 
 // Whole-log passes: records first .. last of the open log split into `parts` ranges read on as many
 // threads; `visit(part, recNo, image)` runs on the part's thread for each record not marked deleted,
-// in record order within a part. `pump(done)` runs on the calling thread before the reading, about
-// every 30 ms during it and after it, with the records read so far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the
-// file was cut short, replaced or written during the pass), HAMLOG_BAD_COUNT or another library result.
+// in record order within a part. With `width` below the record length the image holds only the
+// record's first `width` bytes (a pass over a few leading fields then reads only those). `pump(done)` runs on
+// the calling thread before the reading, about every 30 ms during it and after it, with the records read so
+// far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the file was cut short,
+// replaced or written during the pass), HAMLOG_BAD_COUNT or another library result.
 inline constexpr int32_t kHdbScanStopped = -1;
 using HdbVisit = std::function<void(int part, int32_t recNo, const unsigned char* image)>;
 using HdbPump = std::function<bool(int32_t done)>;
-int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump);
+int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
+                       int width = hamlog::kHdbRecordLength);
 // The parts a pass uses on this machine.
 int HdbScanParts();
 // "HAMLOG.HDB was changed while it was being read"
 QString HamlogChangedText();
 
 // For scans that look at a few fields of every record: ReadQsoRecord loads the record (1 after the
-// same message as ReadQsoBasic when it cannot be read, kQsoDeleted for a deleted one), then each Take puts its fields into Qso as
-// ReadQsoBasic does. TakeQsoCall is 1 after a message when the library gives no call sign.
+// same message as ReadQsoBasic when it cannot be read, kQsoDeleted for a deleted one), then each Take puts
+// its fields into Qso as ReadQsoBasic does. TakeQsoCall is 1 after a message when the library gives no call
+// sign.
 int32_t ReadQsoRecord(int32_t recNo);
 int32_t TakeQsoCall();
 void TakeQsoDate();
@@ -82,7 +87,7 @@ void TakeQsoMode();
 void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
 void TakeQsoCode();
 void TakeQsoGrid();
-void TakeQsoQsl();   // via and received mark
+void TakeQsoQsl();  // via and received mark
 void ClearQsoFieldBuffers();
 
 // Why the file cannot serve as HAMLOG's database ("" when it can): missing, a folder, not a HAMLOG

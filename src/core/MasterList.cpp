@@ -145,7 +145,7 @@ int32_t LoadMasterList(int32_t recordLength) {
   QByteArray master;
   MasterList.LoadProblem.clear();
   const QString workPath = JoinPath(ProgramFolder(), "DMYMST.dat");
-  VbFile out(workPath, VbMode::Output);
+  VbFile out(workPath, VbMode::Output, 0, VbAccess::Scratch);
   if (!ReadWholeFile(MasterList.MasterFilePath, master) || !out.IsOpen() || recordLength <= 0) return 0;
   if (recordLength == hamlog::kMasterRecordLength) {
     MasterList.LoadProblem = masterFileProblem(master);
@@ -174,7 +174,7 @@ int32_t LoadQTHMasterList(int32_t /*unused*/) {
   VbFile in(MasterList.QthDataPath, VbMode::Input);
   if (!in.IsOpen()) return 0;
   const QString workPath = JoinPath(ProgramFolder(), "dmyQTHdata.dat");
-  VbFile out(workPath, VbMode::Output);
+  VbFile out(workPath, VbMode::Output, 0, VbAccess::Scratch);
   if (!out.IsOpen()) return 0;
   int32_t recordsRead = 0;
   while (!in.Eof()) {

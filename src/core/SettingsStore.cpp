@@ -50,6 +50,10 @@ bool WriteIni(const QString& section, const QString& key, const QString& value) 
   return WritePrivateProfileString(section, key, value, IniFilePath());
 }
 
+bool WriteIniKeys(const QString& section, const QList<std::pair<QString, QString>>& values) {
+  return WritePrivateProfileStrings(section, values, IniFilePath());
+}
+
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      QStringList& failures) {
   return StoredNumber(section, key, text, fallback, INT32_MIN, INT32_MAX, failures);

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 // Longest value a read gives back, in bytes of the file's code page.
 inline constexpr int kIniValueLimit = 127;
@@ -33,6 +34,8 @@ QString ReadIniOr(const QString& section, const QString& key, const QString& fal
 // Writes `value` under `key` of `section`. The key "NEW" deletes the whole file instead. False when
 // the file could not be written (it is then as it was).
 bool WriteIni(const QString& section, const QString& key, const QString& value);
+// Several keys of one section in one write of the file (none of them "NEW").
+bool WriteIniKeys(const QString& section, const QList<std::pair<QString, QString>>& values);
 
 // A stored whole number, or `fallback` with "[section] key=text" added to `failures`: an unusable
 // value is named and its default taken, the file left as it is.

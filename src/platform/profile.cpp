@@ -146,28 +146,35 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path) {
+  return WritePrivateProfileStrings(section, {{key, value}}, path);
+}
+
+bool WritePrivateProfileStrings(const QString& section, const QList<std::pair<QString, QString>>& values,
+                                const QString& path) {
   QByteArray data;
   // A missing file is created; one that is there but cannot be read is never replaced by a new one.
   if (!ReadWholeFile(path, data) && QFileInfo::exists(RealPath(path))) return false;
   const QByteArray sec = oneLine(section).trimmed();
-  const QByteArray k = oneLine(key).trimmed();
-  const QByteArray v = oneLine(value);
-  const SectionSpan s = locate(data, sec, k, true);
   QByteArray out = data;
-  if (s.keyFound) {
-    const QByteArray line = s.keyName.toByteArray() + '=' + v;
-    if (QByteArrayView(data).sliced(s.key.begin, s.key.end - s.key.begin) == line) return true;
-    out.replace(s.key.begin, s.key.end - s.key.begin, line);
-  } else if (s.found) {
-    // After the section's last non-blank line; that line gets a line end if it is the file's last.
-    QByteArray insert = k + '=' + v + "\r\n";
-    if (s.lastFilledNext == s.lastFilledEnd) insert.prepend("\r\n");
-    out.insert(s.lastFilledNext, insert);
-  } else {
-    if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r')) out.append("\r\n");
-    out.append('[' + sec + "]\r\n" + k + '=' + v + "\r\n");
+  for (const auto& [key, value] : values) {
+    const QByteArray k = oneLine(key).trimmed();
+    const QByteArray v = oneLine(value);
+    const SectionSpan s = locate(out, sec, k, true);
+    if (s.keyFound) {
+      const QByteArray line = s.keyName.toByteArray() + '=' + v;
+      if (QByteArrayView(out).sliced(s.key.begin, s.key.end - s.key.begin) != line)
+        out.replace(s.key.begin, s.key.end - s.key.begin, line);
+    } else if (s.found) {
+      // After the section's last non-blank line; that line gets a line end if it is the file's last.
+      QByteArray insert = k + '=' + v + "\r\n";
+      if (s.lastFilledNext == s.lastFilledEnd) insert.prepend("\r\n");
+      out.insert(s.lastFilledNext, insert);
+    } else {
+      if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r')) out.append("\r\n");
+      out.append('[' + sec + "]\r\n" + k + '=' + v + "\r\n");
+    }
   }
-  return AtomicWriteFile(path, out);
+  return out == data || AtomicWriteFile(path, out);
 }
 
 bool DeletePrivateProfileKey(const QString& section, const QString& key, const QString& path) {

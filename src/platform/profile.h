@@ -4,7 +4,9 @@
 // Every other line (comments, blank lines, lines that are neither, other sections) keeps its place and
 // its bytes; a write goes through the atomic rewrite, so a failed write leaves the old file.
 
+#include <QList>
 #include <QString>
+#include <utility>
 
 // The value of `key` in `section`: trimmed of blanks, one pair of enclosing quotes ("..." or '...')
 // removed; "" for an empty value; `defaultValue` when the file, the section or the key is missing.
@@ -17,6 +19,9 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
 // False when the file could not be written, or is there but cannot be read (it is then left alone).
 bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
                                const QString& path);
+// Several keys of one section in one rewrite of the file, each as WritePrivateProfileString sets it.
+bool WritePrivateProfileStrings(const QString& section, const QList<std::pair<QString, QString>>& values,
+                                const QString& path);
 
 // What Windows does for a null value: removes the key's line. True also when there was no such key.
 bool DeletePrivateProfileKey(const QString& section, const QString& key, const QString& path);

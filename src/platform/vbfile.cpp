@@ -82,6 +82,32 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   return commitSaveFile(f, why);
 }
 
+bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
+  const QString real = RealPath(path);
+  const int fd = real.isEmpty() ? -1
+                                : ::open(QFile::encodeName(real).constData(),
+                                         O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  bool ok = fd >= 0;
+  for (qsizetype at = 0; ok && at < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + at, size_t(bytes.size() - at));
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    at += n > 0 ? n : 0;
+  }
+  ok = ok && ::fsync(fd) == 0;
+  int cause = errno;
+  if (fd >= 0 && ::close(fd) != 0 && ok) {
+    ok = false;
+    cause = errno;
+  }
+  if (!ok) {
+    if (why)
+      *why = real.isEmpty() ? QStringLiteral("not a file name") : QString::fromLocal8Bit(strerror(cause));
+    if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
+  }
+  return ok;
+}
+
 bool MoveFileOver(const QString& from, const QString& to) {
   const QString source = RealPath(from), target = RealPath(to);
   if (source.isEmpty() || target.isEmpty()) return false;
@@ -166,6 +192,13 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
       break;
     }
     case VbMode::Output: {
+      if (access == VbAccess::Scratch) {
+        auto f = std::make_unique<QFile>(path_);
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate))
+          return fail(QStringLiteral("cannot write: ") + path_);
+        device_ = std::move(f);
+        break;
+      }
       auto f = std::make_unique<QSaveFile>(path_);
       f->setDirectWriteFallback(false);
       if (!f->open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write: ") + path_);
@@ -208,7 +241,10 @@ bool VbFile::flushBuffer() {
 bool VbFile::Close() {
   if (!open_) return !failed_;
   bool ok = true;
-  if (mode_ == VbMode::Output) {
+  if (mode_ == VbMode::Output && !qobject_cast<QSaveFile*>(device_.get())) {
+    ok = flushBuffer() && device_->flush();
+    if (!ok) error_ = QStringLiteral("could not write: ") + path_;
+  } else if (mode_ == VbMode::Output) {
     auto* f = static_cast<QSaveFile*>(device_.get());
     ok = flushBuffer() && commitSaveFile(*f);
     if (!ok) {
@@ -224,8 +260,8 @@ bool VbFile::Close() {
 
 void VbFile::Abandon() {
   if (!open_) return;
-  if (mode_ == VbMode::Output) {
-    static_cast<QSaveFile*>(device_.get())->cancelWriting();
+  if (auto* f = qobject_cast<QSaveFile*>(device_.get()); mode_ == VbMode::Output && f) {
+    f->cancelWriting();
     reset();
     return;
   }

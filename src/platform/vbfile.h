@@ -27,6 +27,10 @@ class QFileDevice;
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
+// Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
+// its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure.
+bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
+
 // Renames `from` over `to` and syncs the folder, so that a file written durably under a scratch name
 // takes its place in one step that survives a power cut.
 // errno says why when it fails.
@@ -40,7 +44,9 @@ bool FileCopy(const QString& source, const QString& destination);
 
 enum class VbMode { Input, Output, Append, Binary, Random };
 // Binary and Random files open for reading and writing (created when missing) unless Read is asked.
-enum class VbAccess { ReadWrite, Read };
+// Scratch: an Output file that is made afresh each time it is used, written in place without waiting
+// for the disk (a cut-short one is simply made again).
+enum class VbAccess { ReadWrite, Read, Scratch };
 
 // The separators of a Print # list: "," (next 14-column print zone) and ";" (adjacent).
 struct VbSeparator {

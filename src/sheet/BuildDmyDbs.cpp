@@ -1,16 +1,20 @@
 #include "sheet/BuildDmyDbs.h"
 
-#include <QDate>
+#include <sys/mman.h>
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/MasterTable.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -137,15 +141,18 @@ bool writeLastp(const QString& value) {
   return stored == value;
 }
 
-// The new work file, written durably under a scratch name while the marks are collated from the same
-// bytes; `Commit` then makes it the work file together with LASTP.
+// The new work file, written durably under a scratch name and hashed for its stamp while the marks
+// are collated from the same bytes; `Commit` then makes it the work file together with LASTP.
 class WorkFileWriter {
  public:
   explicit WorkFileWriter(const QByteArray& bytes)
       : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
-        thread_([this, bytes] { written_ = AtomicWriteFile(scratch_, bytes, &why_); }) {}
+        size_(bytes.size()),
+        thread_([this, bytes] { written_ = WriteScratchFile(scratch_, bytes, &why_); }),
+        hasher_([this, bytes] { hash_ = WorkFileHash(bytes); }) {}
   ~WorkFileWriter() {
     if (thread_.joinable()) thread_.join();
+    if (hasher_.joinable()) hasher_.join();
     if (!committed_) Kill(scratch_);
   }
   WorkFileWriter(const WorkFileWriter&) = delete;
@@ -172,12 +179,19 @@ class WorkFileWriter {
     return {};
   }
 
+  // The stamp of the committed file.
+  void RecordComplete() {
+    hasher_.join();
+    RecordWorkFileComplete(size_, hash_);
+  }
+
  private:
   QString scratch_;
-  QString why_;
+  qsizetype size_;
+  QString why_, hash_;
   bool written_ = false;
   bool committed_ = false;
-  std::thread thread_;
+  std::thread thread_, hasher_;
 };
 
 // The append's usual way, at a cost that follows the new lines: they are sorted alone and merged into
@@ -202,7 +216,7 @@ bool appendInOrder(SheetProgress& progress, const QByteArray& previous, const QB
     fail(progress, kReadFileError, why);
     return true;
   }
-  RecordWorkFileComplete(hash);
+  RecordWorkFileComplete(merged.size(), hash);
   return true;
 }
 
@@ -239,6 +253,7 @@ QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
 // What an extraction found besides its lines.
 struct Extraction {
   QByteArray lines;
+  bool sorted = false;  // the lines already in the work file's order
   int32_t lastTaken = 0;
   std::vector<std::pair<int32_t, QString>> freqErrors;  // record number, report line
   std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
@@ -325,6 +340,8 @@ struct Conditions {
   std::vector<char16_t> excludedVia;
   // The period as bytes when both ends are ASCII (compared bytewise as the texts compare), else empty.
   std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
+  // The period as numbers when both ends are eight digits (then the numbers compare as the texts).
+  std::optional<std::pair<int32_t, int32_t>> numericPeriod;
   Conditions() {
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
@@ -332,8 +349,15 @@ struct Conditions {
       return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
     };
     if (ascii(startDate) && ascii(endDate)) asciiPeriod.emplace(startDate.toLatin1(), endDate.toLatin1());
+    auto eightDigits = [](const QString& t) {
+      return t.size() == 8 &&
+             std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+    };
+    if (eightDigits(startDate) && eightDigits(endDate))
+      numericPeriod.emplace(startDate.toInt(), endDate.toInt());
   }
-  bool InPeriod(const char* yyyymmdd) const {
+  bool InPeriod(int32_t date, const char* yyyymmdd) const {
+    if (numericPeriod) return date >= numericPeriod->first && date <= numericPeriod->second;
     if (!asciiPeriod) {
       char16_t wide[8];
       std::copy(yyyymmdd, yyyymmdd + 8, wide);
@@ -346,37 +370,63 @@ struct Conditions {
   }
 };
 
+// The leading bytes of a record that the pass looks at: every field the reader takes as well.
+constexpr int kHeadWidth = [] {
+  int end = 0;
+  for (int f : {0, 2, 6, 7, 8, 9, 10})
+    end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
+  return end;
+}();
+
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
-// record gives one line at most), so the parts are joined in place.
+// record gives one line at most), and are grouped by their sort key as they come; the parts then go
+// to their places in the sorted file side by side.
 struct Part {
   Extraction x;  // x.lines unused: the lines are at `base` in the shared buffer
   qsizetype base = -1;
-  qsizetype used = 0;
+  DmyDbsRun run;
   struct Later {
     int32_t recNo;
-    qsizetype at;  // its place in x.lines, 33 bytes held
+    size_t line;  // its place among the part's lines
     std::vector<unsigned char> image;
   };
   std::vector<Later> later;
 };
 
-constexpr char kDroppedLine = '\0';
+// Whether the fields the pass reads hold ASCII bytes only, eight bytes at a time.
+bool asciiFields(const unsigned char* image) {
+  uint64_t high = 0;
+  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl}) {
+    int i = 0;
+    for (; i + 8 <= s.width; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, image + s.offset + i, 8);
+      high |= w;
+    }
+    for (; i < s.width; ++i) high |= image[s.offset + i];
+  }
+  return (high & 0x8080808080808080ull) == 0;
+}
+
+bool isDate(int year, int month, int day) {
+  static constexpr int kDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
+  return month != 2 || day < 29 || (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
+}
 
 // One record on a worker thread, its line (if any) written at `line`; false when the record is left
 // for the reader. `taken` tells whether a line was written.
 bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x, char* line,
                 bool& taken) {
   taken = false;
-  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl})
-    for (int i = 0; i < s.width; ++i)
-      if (image[s.offset + i] >= 0x80) return false;
+  if (!asciiFields(image)) return false;
   const unsigned char* d = image + kDate.offset;
   auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
   if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7)))
     return false;
   const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
   const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
-  if (!QDate::isValid(year, month, day)) return false;
+  if (!isDate(year, month, day)) return false;
 
   const FieldBytes freq(image + kFreq.offset, kFreq.width);
   const QString& band =
@@ -386,7 +436,7 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
     return true;
   }
   const FieldBytes code(image + kCode.offset, kCode.width);
-  if (code.size < 4 || code.view() == "0100") return true;
+  if (code.size < 4 || (code.size == 4 && std::memcmp(code.text, "0100", 4) == 0)) return true;
   const FieldBytes mode(image + kMode.offset, kMode.width);
   if (c.digital) {
     if (!c.digitalModes.contains(mode.latin1())) return true;
@@ -399,7 +449,7 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
   const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
                          char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
                          char('0' + day / 10),    char('0' + day % 10)};
-  if (!c.InPeriod(date8)) return true;
+  if (!c.InPeriod(year * 10000 + month * 100 + day, date8)) return true;
   char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
   WriteDmyDbsLine(
@@ -412,54 +462,94 @@ bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, 
 
 void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Conditions& c, Part& part,
               char* buffer) {
-  if (part.base < 0) part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
-  char* line = buffer + part.base + part.used;
+  if (part.base < 0) {
+    part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
+    part.run.lines = buffer + part.base;
+  }
+  const size_t at = part.run.groupOfLine.size();
+  char* line = buffer + part.base + qsizetype(at) * kDmyDbsRecordBytes;
   bool taken;
   if (takeRecord(image, recNo, c, part.x, line, taken)) {
-    if (taken) part.used += kDmyDbsRecordBytes;
+    if (taken) part.run.groupOfLine.push_back(part.run.groups.Add(line));
     return;
   }
-  line[0] = kDroppedLine;
-  part.later.push_back(
-      {recNo, part.used, std::vector<unsigned char>(image, image + hamlog::kHdbRecordLength)});
-  part.used += kDmyDbsRecordBytes;
+  // The reader takes the record afterwards: its fields beyond the head are blanks it does not read.
+  std::vector<unsigned char> whole(hamlog::kHdbRecordLength, ' ');
+  std::copy(image, image + kHeadWidth, whole.begin());
+  part.later.push_back({recNo, at, std::move(whole)});
+  part.run.groupOfLine.push_back(kDmyDbsNoGroup);
 }
 
-// The parts joined in record order in the shared buffer; the records left for the reader take their
-// places.
+// Room for the unsorted lines of a pass, given back to the system when the sorted lines are made: a
+// heap block of that size would stay with the process after it is freed.
+class LineRoom {
+ public:
+  explicit LineRoom(size_t bytes) : size_(bytes) {
+    if (size_ == 0) return;
+    void* p = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    data_ = static_cast<char*>(p);
+  }
+  ~LineRoom() {
+    if (data_) ::munmap(data_, size_);
+  }
+  LineRoom(const LineRoom&) = delete;
+  LineRoom& operator=(const LineRoom&) = delete;
+  char* Data() const { return data_; }
+
+ private:
+  size_t size_;
+  char* data_ = nullptr;
+};
+
+// The groups a reading expects: the master's codes on the band labels.
+DmyDbsKeyBook keyBookOfMaster() {
+  std::vector<uint64_t> codes;
+  std::vector<uint32_t> bands;
+  char line[kDmyDbsRecordBytes];
+  auto lineOf = [&](const QByteArray& code, const QByteArray& band) {
+    WriteDmyDbsLine(line, {DmyDbsKindFlag(code.size(), code.isEmpty() ? u'\0' : char16_t(code.back())), code,
+                           band, ' ', ' ', 0, "00000000"});
+    return line;
+  };
+  const int32_t rows = std::min(SheetTally.MasterRowCount, MasterTable.Rows());
+  for (int32_t r = 1; r <= rows; ++r) {
+    const QString code = MasterTable(1, r).trimmed();
+    if (code.size() >= 4 && code.size() <= 6 && std::all_of(code.begin(), code.end(), [](QChar c) {
+          return c.unicode() > 0x20 && c.unicode() < 0x80;
+        }))
+      codes.push_back(DmyDbsGroupKey::CodeOf(lineOf(code.toLatin1(), "    ")));
+  }
+  for (int i = 0; i < kBandCount; ++i)
+    bands.push_back(DmyDbsGroupKey::BandOf(lineOf("0000", QByteArray(Bands[i].label).leftJustified(4, ' '))));
+  return DmyDbsKeyBook(std::move(codes), std::move(bands));
+}
+
+// The records left for the reader take their places, then the parts' lines go out sorted.
 void joinParts(std::vector<Part>& parts, Extraction& x) {
-  char* lines = x.lines.data();
-  qsizetype end = 0;
+  std::vector<DmyDbsRun> runs;
   for (Part& p : parts) {
     if (p.base < 0) continue;
     x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
     for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
-    bool dropped = false;
     for (const Part::Later& l : p.later) {
       TakeQsoBasicFromImage(l.image.data(), l.recNo);
       if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
       QByteArray one;
       const QsoLine outcome = lineOfQso(l.recNo, one);
       if (outcome == QsoLine::Taken) {
-        std::memcpy(lines + p.base + l.at, one.constData(), kDmyDbsRecordBytes);
+        char* line = const_cast<char*>(p.run.lines) + l.line * kDmyDbsRecordBytes;
+        std::memcpy(line, one.constData(), kDmyDbsRecordBytes);
+        p.run.groupOfLine[l.line] = p.run.groups.Add(line);
         x.lastTaken = std::max(x.lastTaken, l.recNo);
-      } else {
-        dropped = true;
-        if (outcome == QsoLine::BadDate) x.badDates.emplace_back(l.recNo, Qso.RawDate);
+      } else if (outcome == QsoLine::BadDate) {
+        x.badDates.emplace_back(l.recNo, Qso.RawDate);
       }
     }
-    if (!dropped) {
-      std::memmove(lines + end, lines + p.base, size_t(p.used));
-      end += p.used;
-      continue;
-    }
-    for (qsizetype at = 0; at < p.used; at += kDmyDbsRecordBytes)
-      if (lines[p.base + at] != kDroppedLine) {
-        std::memmove(lines + end, lines + p.base + at, kDmyDbsRecordBytes);
-        end += kDmyDbsRecordBytes;
-      }
+    runs.push_back(std::move(p.run));
   }
-  x.lines.truncate(end);
+  x.lines = SortDmyDbsRuns(runs);
+  x.sorted = true;
   auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
   std::stable_sort(x.freqErrors.begin(), x.freqErrors.end(), byRecord);
   std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
@@ -478,10 +568,12 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   if (progress.StopRequested()) return kReadStoppedByEsc;
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
+  const DmyDbsKeyBook book = keyBookOfMaster();
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  for (Part& p : parts) p.run = DmyDbsRun(&book);
   // Room for a line per record; the pages no line reaches are never touched.
-  x.lines = QByteArray(qsizetype(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes, Qt::Uninitialized);
-  char* buffer = x.lines.data();
+  const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
+  char* buffer = room.Data();
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),
       [&](int part, int32_t recNo, const unsigned char* image) {
@@ -491,7 +583,8 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
         t.ReadPosition = first - 1 + done;
         progress.Counter(t.ReadPosition, total);
         return !progress.StopRequested();
-      });
+      },
+      kHeadWidth);
   if (result != HAMLOG_OK) return passFailure(result);
   t.ReadPosition = std::max(t.ReadPosition, total);
   joinParts(parts, x);
@@ -596,7 +689,7 @@ void BuildDmyDbs(SheetProgress& progress) {
   } else {
     all.swap(lines);
   }
-  if (!sortBytes(progress, all)) {
+  if ((append || !x.sorted) && !sortBytes(progress, all)) {
     progress.PreviousDataUnusable();
     fail(progress, kReadSortGaveUp);
     return;
@@ -610,5 +703,5 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadFileError, why);
     return;
   }
-  RecordWorkFileComplete();
+  writer.RecordComplete();
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -63,7 +64,12 @@ class Walk {
     }
     for (int i = 0; i < kBandCount; ++i) {
       const int32_t col = i == kSatelliteBand ? BandLayout.SatelliteColumn : kFirstBandColumn + i;
-      bandColumns_.emplace(QByteArray(Bands[i].label).leftJustified(4, ' ').toStdString(), col);
+      const QByteArray label = QByteArray(Bands[i].label).leftJustified(4, ' ');
+      if (label.size() != 4) continue;
+      const uint32_t band = bandWord(label.constData());
+      if (std::none_of(bandColumns_.begin(), bandColumns_.end(),
+                       [&](const auto& b) { return b.first == band; }))
+        bandColumns_.emplace_back(band, col);
     }
   }
 
@@ -132,6 +138,34 @@ class Walk {
 
   size_t cell(int32_t column, int32_t row) const { return size_t(row - 1) * width_ + (column - 5); }
 
+  static uint32_t bandWord(const char* b) {
+    uint32_t w;
+    std::memcpy(&w, b, 4);
+    return w;
+  }
+
+  // The band's column, 0 when it has none; the last band looked up is kept, as lines come by band.
+  int32_t columnOf(const char* band) {
+    const uint32_t w = bandWord(band);
+    if (w == lastBand_) return bandColumnFound_;
+    lastBand_ = w;
+    bandColumnFound_ = 0;
+    for (const auto& [b, col] : bandColumns_)
+      if (b == w) bandColumnFound_ = col;
+    return bandColumnFound_;
+  }
+
+  // The date of "yyyymmdd" + CR, as VbVal reads it.
+  static int32_t dateOf(QByteArrayView dateAndEnd) {
+    const char* d = dateAndEnd.data();
+    int32_t v = 0;
+    for (int i = 0; i < 8; ++i) {
+      if (d[i] < '0' || d[i] > '9') return static_cast<int32_t>(VbValBytes(dateAndEnd));
+      v = v * 10 + (d[i] - '0');
+    }
+    return d[8] == '\r' ? v : static_cast<int32_t>(VbValBytes(dateAndEnd));
+  }
+
   void line(qsizetype i, bool listed) {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
@@ -143,9 +177,7 @@ class Walk {
     if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return;
     if (info_.neverCounts) return;
     // Only a designated city's lines and the Tokyo wards' look at the date.
-    const int32_t date = info_.designatedFrom >= 0 || info_.tokyoWard
-                             ? static_cast<int32_t>(VbValBytes(rec.DateAndEnd()))
-                             : 0;
+    const int32_t date = info_.designatedFrom >= 0 || info_.tokyoWard ? dateOf(rec.DateAndEnd()) : 0;
     if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return;
     if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
 
@@ -202,9 +234,8 @@ class Walk {
 
   void apply(int32_t row, const DmyDbsRecord& rec, int32_t date, qsizetype line) {
     if (row > rows_ || (mode_ == Mode::Marks && !rowTouched_[size_t(row)])) return;
-    auto band = bandColumns_.find(std::string(rec.Band().data(), 4));
-    if (band == bandColumns_.end()) return;  // no band column: the line marks nothing
-    const int32_t col = band->second;
+    const int32_t col = columnOf(rec.Band().data());
+    if (col == 0) return;  // no band column: the line marks nothing
     if (col > lastColumn_) return;
     const size_t k = cell(col, row);
     const char received = rec.Received();
@@ -256,7 +287,7 @@ class Walk {
         const DmyDbsRecord rec{
             data_.sliced(qsizetype(lastLine_[k]) * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
         SheetTally.CellRecordNumbers(col, r) = QString::fromLatin1(rec.RecordNumber());
-        SheetTally.CellRecordDates(col, r) = static_cast<int32_t>(VbValBytes(rec.DateAndEnd()));
+        SheetTally.CellRecordDates(col, r) = dateOf(rec.DateAndEnd());
       }
   }
 
@@ -264,7 +295,9 @@ class Walk {
   int32_t lastColumn_ = 0, rows_ = 0, width_ = 0;
   QByteArrayView data_;
   std::unordered_map<QString, std::vector<int32_t>> rowsByCode_;
-  std::unordered_map<std::string, int32_t> bandColumns_;
+  std::vector<std::pair<uint32_t, int32_t>> bandColumns_;  // band bytes, column
+  uint32_t lastBand_ = 0;                                  // never four band bytes: they hold no NUL
+  int32_t bandColumnFound_ = 0;
   std::vector<Mark> marks_;
   std::vector<int32_t> lastLine_;  // line that set the cell's current mark in this walk; -1 none
   std::array<bool, 256> listed_{};

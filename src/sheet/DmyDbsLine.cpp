@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -107,75 +108,188 @@ uint64_t word(const unsigned char* p, std::initializer_list<int> at) {
 }
 
 // Lines already in record-number order (a fresh reading) need only a stable grouping by the rest of
-// the key, prefecture, kind flag, code and band: each distinct group gets a number, the few groups are
-// sorted, and the lines are counted out into their places. False (nothing done) for lines that are
-// not in record-number order.
+// the key, prefecture, kind flag, code and band. False (nothing done) for lines that are not in
+// record-number order.
 bool sortByGroups(QByteArrayView data, QByteArray& out) {
   const size_t n = static_cast<size_t>(data.size() / kDmyDbsRecordBytes);
   const auto* d = reinterpret_cast<const unsigned char*>(data.data());
-  struct Group {
-    uint64_t a;
-    uint32_t b;
-  };
-  std::vector<Group> groups;
-  std::vector<uint32_t> groupOf(n);
-  // Open addressing on the 11 key bytes; a slot holds its group's number + 1.
-  std::vector<uint32_t> table(1024, 0);
-  auto slotOf = [&](uint64_t a, uint32_t b) {
-    return size_t(((a * 0x9E3779B97F4A7C15ull) ^ (uint64_t(b) * 0xC2B2AE3D27D4EB4Full)) >> 20) &
-           (table.size() - 1);
-  };
+  std::vector<DmyDbsRun> runs(1);
+  DmyDbsRun& run = runs[0];
+  run.lines = data.data();
+  run.groupOfLine.resize(n);
   std::pair<uint64_t, uint64_t> previous{0, 0};
   for (size_t i = 0; i < n; ++i) {
     const unsigned char* p = d + i * kDmyDbsRecordBytes;
     const std::pair<uint64_t, uint64_t> record{word(p, {13, 14, 15, 16, 17, 18, 19, 20}), word(p, {21, 22})};
     if (record < previous) return false;
     previous = record;
-    const uint64_t a = word(p, {1, 2, 0, 3, 4, 5, 6, 7});
-    const uint32_t b = uint32_t(word(p, {8, 9, 10}));
-    size_t s = slotOf(a, b);
-    while (table[s] != 0 && (groups[table[s] - 1].a != a || groups[table[s] - 1].b != b))
-      s = (s + 1) & (table.size() - 1);
-    if (table[s] == 0) {
-      groups.push_back({a, b});
-      table[s] = uint32_t(groups.size());
-      if (groups.size() * 2 > table.size()) {
-        std::vector<uint32_t> wider(table.size() * 4, 0);
-        table.swap(wider);
-        for (uint32_t g = 0; g < groups.size(); ++g) {
-          size_t t = slotOf(groups[g].a, groups[g].b);
-          while (table[t] != 0) t = (t + 1) & (table.size() - 1);
-          table[t] = g + 1;
-        }
-      }
-      groupOf[i] = uint32_t(groups.size() - 1);
-    } else {
-      groupOf[i] = table[s] - 1;
-    }
+    run.groupOfLine[i] = run.groups.Add(data.data() + i * kDmyDbsRecordBytes);
   }
-  std::vector<uint32_t> order(groups.size());
-  for (uint32_t g = 0; g < order.size(); ++g) order[g] = g;
-  std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
-    return groups[x].a != groups[y].a ? groups[x].a < groups[y].a : groups[x].b < groups[y].b;
-  });
-  // Where each group's lines begin in the output.
-  std::vector<size_t> start(groups.size(), 0);
-  for (uint32_t g : groupOf) ++start[g];
-  size_t at = 0;
-  for (uint32_t g : order) {
-    const size_t count = start[g];
-    start[g] = at;
-    at += count;
-  }
-  out = QByteArray(data.size(), Qt::Uninitialized);
-  char* o = out.data();
-  for (size_t i = 0; i < n; ++i)
-    std::memcpy(o + start[groupOf[i]]++ * kDmyDbsRecordBytes, data.data() + i * kDmyDbsRecordBytes,
-                kDmyDbsRecordBytes);
+  out = SortDmyDbsRuns(runs);
   return true;
 }
 
 }  // namespace
+
+uint64_t DmyDbsGroupKey::CodeOf(const char* line) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line);
+  uint64_t c = uint64_t(p[1]) << 48 | uint64_t(p[2]) << 40 | uint64_t(p[0]) << 32;
+  for (int i = 3; i < 7; ++i) c |= uint64_t(p[i]) << (8 * (6 - i));
+  return c;
+}
+
+uint32_t DmyDbsGroupKey::BandOf(const char* line) {
+  const auto* p = reinterpret_cast<const unsigned char*>(line);
+  return uint32_t(p[7]) << 24 | uint32_t(p[8]) << 16 | uint32_t(p[9]) << 8 | p[10];
+}
+
+DmyDbsGroupKey DmyDbsGroupKey::Of(const char* line) { return Of(CodeOf(line), BandOf(line)); }
+
+namespace {
+
+uint64_t mix(uint64_t h) {
+  h *= 0x9E3779B97F4A7C15ull;
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return h ^ (h >> 32);
+}
+
+size_t tableSizeFor(size_t n) {
+  size_t size = 16;
+  while (size < 2 * n) size *= 2;
+  return size;
+}
+
+}  // namespace
+
+DmyDbsKeyBook::DmyDbsKeyBook(std::vector<uint64_t> codes, std::vector<uint32_t> bands)
+    : codes_(std::move(codes)), bands_(std::move(bands)) {
+  std::sort(codes_.begin(), codes_.end());
+  codes_.erase(std::unique(codes_.begin(), codes_.end()), codes_.end());
+  std::sort(bands_.begin(), bands_.end());
+  bands_.erase(std::unique(bands_.begin(), bands_.end()), bands_.end());
+  if (codes_.empty() || bands_.empty() || codes_.size() * bands_.size() >= kDmyDbsNoGroup) {
+    codes_.clear();
+    bands_.clear();
+    return;
+  }
+  codeTable_.assign(tableSizeFor(codes_.size()), {0, 0});
+  for (uint32_t i = 0; i < codes_.size(); ++i) {
+    size_t s = mix(codes_[i]) & (codeTable_.size() - 1);
+    while (codeTable_[s].first != 0) s = (s + 1) & (codeTable_.size() - 1);
+    codeTable_[s] = {codes_[i] + 1, i};
+  }
+  bandTable_.assign(tableSizeFor(bands_.size()), {0, 0});
+  for (uint32_t i = 0; i < bands_.size(); ++i) {
+    size_t s = mix(bands_[i]) & (bandTable_.size() - 1);
+    while (bandTable_[s].second != 0) s = (s + 1) & (bandTable_.size() - 1);
+    bandTable_[s] = {bands_[i], i + 1};
+  }
+}
+
+uint32_t DmyDbsKeyBook::Find(const char* line) const {
+  if (codes_.empty()) return kDmyDbsNoGroup;
+  const uint64_t code = DmyDbsGroupKey::CodeOf(line) + 1;
+  size_t s = mix(code - 1) & (codeTable_.size() - 1);
+  while (codeTable_[s].first != code) {
+    if (codeTable_[s].first == 0) return kDmyDbsNoGroup;
+    s = (s + 1) & (codeTable_.size() - 1);
+  }
+  const uint32_t codePlace = codeTable_[s].second;
+  const uint32_t band = DmyDbsGroupKey::BandOf(line);
+  size_t b = mix(band) & (bandTable_.size() - 1);
+  while (bandTable_[b].first != band || bandTable_[b].second == 0) {
+    if (bandTable_[b].second == 0) return kDmyDbsNoGroup;
+    b = (b + 1) & (bandTable_.size() - 1);
+  }
+  return codePlace * uint32_t(bands_.size()) + bandTable_[b].second - 1;
+}
+
+DmyDbsGroups::DmyDbsGroups(const DmyDbsKeyBook* book)
+    : book_(book), bookSize_(book ? book->Size() : 0), counts_(bookSize_, 0) {}
+
+size_t DmyDbsGroups::slotOf(const DmyDbsGroupKey& k) const {
+  // Every key byte reaches the low bits: codes that differ only in their prefecture spread too.
+  return size_t(mix(k.a ^ (uint64_t(k.b) << 7))) & (table_.size() - 1);
+}
+
+uint32_t DmyDbsGroups::Add(const char* line) {
+  if (bookSize_ != 0) {
+    if (const uint32_t g = book_->Find(line); g != kDmyDbsNoGroup) {
+      ++counts_[g];
+      return g;
+    }
+  }
+  const DmyDbsGroupKey k = DmyDbsGroupKey::Of(line);
+  size_t s = slotOf(k);
+  while (table_[s] != 0 && keys_[table_[s] - 1] != k) s = (s + 1) & (table_.size() - 1);
+  if (table_[s] != 0) {
+    ++counts_[bookSize_ + table_[s] - 1];
+    return bookSize_ + table_[s] - 1;
+  }
+  keys_.push_back(k);
+  counts_.push_back(1);
+  table_[s] = uint32_t(keys_.size());
+  if (keys_.size() * 2 > table_.size()) {
+    table_.assign(table_.size() * 4, 0);
+    for (uint32_t g = 0; g < keys_.size(); ++g) {
+      size_t t = slotOf(keys_[g]);
+      while (table_[t] != 0) t = (t + 1) & (table_.size() - 1);
+      table_[t] = g + 1;
+    }
+  }
+  return bookSize_ + uint32_t(keys_.size() - 1);
+}
+
+QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
+  // The groups outside the book by key, and a key's groups by run; the book's groups are in key order
+  // by their numbers already.
+  struct Entry {
+    DmyDbsGroupKey key;
+    uint32_t run, group;
+  };
+  std::vector<Entry> others;
+  for (uint32_t r = 0; r < runs.size(); ++r)
+    for (uint32_t g = runs[r].groups.BookSize(); g < runs[r].groups.Count(); ++g)
+      others.push_back({runs[r].groups.KeyOfGroup(g), r, g});
+  std::sort(others.begin(), others.end(),
+            [](const Entry& x, const Entry& y) { return x.key != y.key ? x.key < y.key : x.run < y.run; });
+  // Where each run's group begins in the output (in lines).
+  std::vector<std::vector<uint32_t>> next(runs.size());
+  for (size_t r = 0; r < runs.size(); ++r) next[r].resize(runs[r].groups.Count());
+  uint32_t at = 0;
+  auto place = [&](uint32_t r, uint32_t g) {
+    next[r][g] = at;
+    at += runs[r].groups.LinesOf(g);
+  };
+  size_t o = 0;
+  const uint32_t book = runs.empty() ? 0 : runs[0].groups.BookSize();
+  for (uint32_t g = 0; g < book; ++g) {
+    bool any = false;
+    for (const DmyDbsRun& run : runs) any = any || run.groups.LinesOf(g) != 0;
+    if (!any) continue;
+    const DmyDbsGroupKey key = runs[0].groups.KeyOfGroup(g);
+    for (; o < others.size() && others[o].key < key; ++o) place(others[o].run, others[o].group);
+    for (uint32_t r = 0; r < runs.size(); ++r) place(r, g);
+  }
+  for (; o < others.size(); ++o) place(others[o].run, others[o].group);
+
+  QByteArray out(qsizetype(at) * kDmyDbsRecordBytes, Qt::Uninitialized);
+  char* to = out.data();
+  auto fill = [&](size_t r) {
+    const DmyDbsRun& run = runs[r];
+    std::vector<uint32_t>& places = next[r];
+    for (size_t i = 0; i < run.groupOfLine.size(); ++i)
+      if (const uint32_t g = run.groupOfLine[i]; g != kDmyDbsNoGroup)
+        std::memcpy(to + size_t(places[g]++) * kDmyDbsRecordBytes, run.lines + i * kDmyDbsRecordBytes,
+                    kDmyDbsRecordBytes);
+  };
+  std::vector<std::thread> helpers;
+  for (size_t r = 1; r < runs.size(); ++r) helpers.emplace_back(fill, r);
+  if (!runs.empty()) fill(0);
+  for (std::thread& h : helpers) h.join();
+  return out;
+}
 
 QByteArray SortDmyDbsBytes(QByteArrayView data) {
   QByteArray out;

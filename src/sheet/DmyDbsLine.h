@@ -11,6 +11,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "platform/vbnumber.h"
 
@@ -64,3 +65,79 @@ bool IsPlainDmyDbs(QByteArrayView data);
 
 // Sorts plain work-file bytes (IsPlainDmyDbs) by the work file's key, stably, as the file sort does.
 QByteArray SortDmyDbsBytes(QByteArrayView data);
+
+// The sort key of a line up to the record number (prefecture, kind flag, code, band) as two
+// big-endian words in the key's order: the 7 bytes of the kind flag and code, then the 4 band bytes.
+struct DmyDbsGroupKey {
+  uint64_t a;
+  uint32_t b;
+  bool operator==(const DmyDbsGroupKey&) const = default;
+  auto operator<=>(const DmyDbsGroupKey&) const = default;
+  static DmyDbsGroupKey Of(const char* line);
+  static DmyDbsGroupKey Of(uint64_t code, uint32_t band) {
+    return {code << 8 | band >> 24, band & 0xFFFFFFu};
+  }
+  // The kind flag and code bytes (key order), and the band bytes, of a line.
+  static uint64_t CodeOf(const char* line);
+  static uint32_t BandOf(const char* line);
+};
+
+inline constexpr uint32_t kDmyDbsNoGroup = UINT32_MAX;
+
+// Dense numbers in key order for the groups a reading expects, every code of the master on every band
+// label, so that lines are grouped without a table of their own keys. Read-only once made: the runs
+// of a reading share it.
+class DmyDbsKeyBook {
+ public:
+  DmyDbsKeyBook() = default;
+  // Codes as CodeOf gives them, band bytes as BandOf; repeats are dropped.
+  DmyDbsKeyBook(std::vector<uint64_t> codes, std::vector<uint32_t> bands);
+  // The number of the line's group; kDmyDbsNoGroup when its code or band is not in the book.
+  uint32_t Find(const char* line) const;
+  uint32_t Size() const { return uint32_t(codes_.size() * bands_.size()); }
+  DmyDbsGroupKey KeyOf(uint32_t group) const {
+    return DmyDbsGroupKey::Of(codes_[group / bands_.size()], bands_[group % bands_.size()]);
+  }
+
+ private:
+  std::vector<uint64_t> codes_;                           // ascending
+  std::vector<uint32_t> bands_;                           // ascending
+  std::vector<std::pair<uint64_t, uint32_t>> codeTable_;  // code + 1 (0 free), its place in codes_
+  std::vector<std::pair<uint32_t, uint32_t>> bandTable_;  // band, its place + 1 (0 free)
+};
+
+// Groups of lines that share the key up to the record number: the book's groups by their numbers,
+// others numbered after them in the order they are first met; with the count of lines of each.
+class DmyDbsGroups {
+ public:
+  explicit DmyDbsGroups(const DmyDbsKeyBook* book = nullptr);
+  // The group of the 33-byte line at `line`, counted once more.
+  uint32_t Add(const char* line);
+  uint32_t Count() const { return uint32_t(counts_.size()); }
+  uint32_t BookSize() const { return bookSize_; }
+  DmyDbsGroupKey KeyOfGroup(uint32_t group) const {
+    return group < bookSize_ ? book_->KeyOf(group) : keys_[group - bookSize_];
+  }
+  uint32_t LinesOf(uint32_t group) const { return counts_[group]; }
+
+ private:
+  size_t slotOf(const DmyDbsGroupKey& k) const;
+  const DmyDbsKeyBook* book_;
+  uint32_t bookSize_;
+  std::vector<DmyDbsGroupKey> keys_;  // the groups outside the book
+  std::vector<uint32_t> counts_;
+  std::vector<uint32_t> table_ = std::vector<uint32_t>(64, 0);  // group outside the book + 1; 0 free
+};
+
+// Lines in record-number order cut into runs that follow each other: each run's lines (33 bytes each,
+// `groupOfLine[i]` the group of line i, kDmyDbsNoGroup for a place left empty) and their groups (of
+// one book for all runs).
+struct DmyDbsRun {
+  explicit DmyDbsRun(const DmyDbsKeyBook* book = nullptr) : groups(book) {}
+  const char* lines = nullptr;
+  std::vector<uint32_t> groupOfLine;
+  DmyDbsGroups groups;
+};
+// All runs' lines in the work file's order (SortDmyDbsBytes of the runs joined), each run's lines put
+// in place on a thread of its own.
+QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs);

@@ -3,6 +3,9 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
+#include <algorithm>
+#include <thread>
+#include <vector>
 
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
@@ -23,15 +26,18 @@ QString readOrb(const QString& key) {
   return value;
 }
 
-void writeOrb(const QString& key, const QString& value) { WriteIni("ORB", key, value); }
-
 QString notedTime, notedSize;
 
-// "" when the file cannot be read.
-QString contentHash(const QString& path) {
+QString md5Hex(QByteArrayView bytes) {
+  return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+// Whether the file holds the stamped content: by its hash, or by the whole-file MD5 that earlier
+// versions stored.
+bool hashMatches(const QString& path, const QString& stored) {
   QByteArray bytes;
-  if (!ReadWholeFile(path, bytes)) return {};
-  return WorkFileHash(bytes);
+  if (!ReadWholeFile(path, bytes)) return false;
+  return stored == WorkFileHash(bytes) || stored == md5Hex(bytes);
 }
 
 }  // namespace
@@ -42,19 +48,42 @@ void NoteHamlogBeforeReading() {
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
-  return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+  constexpr qsizetype kPiece = 1 << 20;
+  const qsizetype pieces = (bytes.size() + kPiece - 1) / kPiece;
+  if (pieces <= 1) return md5Hex(bytes);
+  // The pieces are hashed side by side; the stamp is the hash of their hashes in order.
+  std::vector<QByteArray> digests(static_cast<size_t>(pieces));
+  auto hashFrom = [&](qsizetype first, qsizetype step) {
+    for (qsizetype i = first; i < pieces; i += step)
+      digests[size_t(i)] = QCryptographicHash::hash(
+          bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
+  };
+  const qsizetype threads =
+      std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
+  std::vector<std::thread> helpers;
+  for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
+  hashFrom(0, threads);
+  for (std::thread& h : helpers) h.join();
+  QCryptographicHash all(QCryptographicHash::Md5);
+  for (const QByteArray& d : digests) all.addData(d);
+  return QString::fromLatin1(all.result().toHex());
 }
 
-void RecordWorkFileComplete() { RecordWorkFileComplete(contentHash(DmyDbsPath())); }
-
-void RecordWorkFileComplete(const QString& workFileHash) {
+void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
   if (notedTime.isEmpty()) NoteHamlogBeforeReading();
-  writeOrb("DBSStampTime", notedTime);
-  writeOrb("DBSStampSize", notedSize);
-  writeOrb("DBSStampWork", QString::number(FileLen(DmyDbsPath())));
-  writeOrb("DBSStampHash", workFileHash);
+  // One rewrite of the settings file for the four keys.
+  WriteIniKeys("ORB", {{"DBSStampTime", notedTime},
+                       {"DBSStampSize", notedSize},
+                       {"DBSStampWork", QString::number(workSize)},
+                       {"DBSStampHash", workHash}});
   notedTime.clear();
   notedSize.clear();
+}
+
+void RecordWorkFileComplete() {
+  QByteArray bytes;
+  const bool read = ReadWholeFile(DmyDbsPath(), bytes);
+  RecordWorkFileComplete(FileLen(DmyDbsPath()), read ? WorkFileHash(bytes) : QString());
 }
 
 WorkFileState CheckWorkFile() {
@@ -66,7 +95,7 @@ WorkFileState CheckWorkFile() {
       readOrb("DBSStampSize") != QString::number(FileLen(Hamlog.HamlogDbPath)))
     return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");
-  if (storedWork != QString::number(work) || hash == "ORB" || hash != contentHash(DmyDbsPath()))
+  if (storedWork != QString::number(work) || hash == "ORB" || !hashMatches(DmyDbsPath(), hash))
     return WorkFileState::Damaged;
   return WorkFileState::Valid;
 }

@@ -6,25 +6,28 @@
 //   DBSStampTime  HAMLOG.HDB's modification time, milliseconds since 1970-01-01 UTC
 //   DBSStampSize  HAMLOG.HDB's size in bytes
 //   DBSStampWork  DMYDBS.DAT's size in bytes
-//   DBSStampHash  DMYDBS.DAT's content hash (MD5, hexadecimal), which tells a file damaged at the same
-//                 size from the one completed
+//   DBSStampHash  DMYDBS.DAT's content hash (WorkFileHash, hexadecimal), which tells a file damaged at
+//                 the same size from the one completed
 // A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
 // The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
 
 #include <QByteArrayView>
 #include <QString>
+#include <cstdint>
 
 // Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
 // taken for read).
 void NoteHamlogBeforeReading();
 
-// Writes the four keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
-// noted) and the DMYDBS.DAT now on disk.
-void RecordWorkFileComplete();
-// The same with the work file's hash already taken from the bytes it was written from.
-void RecordWorkFileComplete(const QString& workFileHash);
-// The hash of work-file bytes, as the stamp holds it.
+// The work file's hash: MD5 for a file up to 1 MiB, else the MD5 of the MD5s of its 1 MiB pieces, which
+// are hashed side by side. A stamp that holds the whole file's MD5 (earlier versions) is accepted too.
 QString WorkFileHash(QByteArrayView bytes);
+
+// Writes the four keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
+// noted) and the work file of `workSize` bytes and hash `workHash` just made durable.
+void RecordWorkFileComplete(int64_t workSize, const QString& workHash);
+// The same for the DMYDBS.DAT now on disk.
+void RecordWorkFileComplete();
 
 enum class WorkFileState {
   Valid,       // the completed file, and HAMLOG.HDB as it was read

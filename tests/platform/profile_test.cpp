@@ -84,6 +84,28 @@ TEST(ProfileWrite, ChangesOnlyItsOwnLine) {
   EXPECT_EQ(GetPrivateProfileString("e-qsl", "eqslfol", "", ini), "a  b");
 }
 
+TEST(ProfileWrite, SeveralKeysInOneRewriteAsOneByOne) {
+  TempHome home;
+  const QByteArray before = "[ORB]\r\nLASTP=10\r\n\r\n[RIG]\r\nPort=COM1\r\n";
+  const QString one = home.write("one.ini", before), many = home.write("many.ini", before);
+  const QList<std::pair<QString, QString>> keys = {
+      {"DBSStampTime", "1700000000000"}, {"lastp", "20"}, {"DBSStampHash", "ab\r\ncd"}};
+  for (const auto& [key, value] : keys) ASSERT_TRUE(WritePrivateProfileString("ORB", key, value, one));
+  ASSERT_TRUE(WritePrivateProfileStrings("ORB", keys, many));
+  EXPECT_EQ(home.read("many.ini"), home.read("one.ini"));
+  EXPECT_EQ(GetPrivateProfileString("ORB", "DBSStampHash", "", many), "ab  cd");
+  // Values already stored: the file is not rewritten (it keeps its inode).
+  struct stat a {
+  }, b{};
+  ASSERT_EQ(::stat(QFile::encodeName(many).constData(), &a), 0);
+  ASSERT_TRUE(WritePrivateProfileStrings("ORB", keys, many));
+  ASSERT_EQ(::stat(QFile::encodeName(many).constData(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+  // A new section with them when there is none.
+  ASSERT_TRUE(WritePrivateProfileStrings("NEWSEC", {{"A", "1"}, {"B", "2"}}, many));
+  EXPECT_TRUE(home.read("many.ini").endsWith("[NEWSEC]\r\nA=1\r\nB=2\r\n"));
+}
+
 TEST(ProfileWrite, CreatesTheFileAndDeletesKeysAndSections) {
   TempHome home;
   const QString ini = home.file("New.ini");

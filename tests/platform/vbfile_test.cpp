@@ -162,6 +162,28 @@ TEST(VbFileOutput, AnOutputThatIsNotClosedLeavesTheOldFile) {
   EXPECT_FALSE(AtomicWriteFile(home.path(), "a folder is not replaced"));
 }
 
+TEST(VbFileOutput, AScratchFileIsWrittenInPlaceAndAScratchNameTakesItsBytesDurably) {
+  TempHome home;
+  const QString path = home.write("DMYMST.dat", "a longer file from the last load\r\n");
+  {
+    VbFile f(path, VbMode::Output, 0, VbAccess::Scratch);
+    f.Write({"0", "1002"});
+    EXPECT_TRUE(f.Close());
+  }
+  EXPECT_EQ(home.read("DMYMST.dat"), "\"0\",\"1002\"\r\n");
+  VbFile folder(home.path(), VbMode::Output, 0, VbAccess::Scratch);
+  EXPECT_FALSE(folder.IsOpen());
+
+  QString why;
+  EXPECT_TRUE(WriteScratchFile(home.file("work.new"), "lines\r\n", &why));
+  EXPECT_EQ(home.read("work.new"), "lines\r\n");
+  EXPECT_TRUE(MoveFileOver(home.file("work.new"), home.file("work.dat")));
+  EXPECT_EQ(home.read("work.dat"), "lines\r\n");
+  QDir(home.path()).mkdir("taken.new");
+  EXPECT_FALSE(WriteScratchFile(home.file("taken.new"), "x", &why));
+  EXPECT_EQ(why, "Is a directory");
+}
+
 TEST(VbFileOutput, AppendAddsAtTheEnd) {
   TempHome home;
   for (int i = 0; i < 2; ++i) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTimer>
@@ -257,6 +258,30 @@ TEST_F(BuildDmyDbsTest, PreviousDataDamagedAtTheSameSizeIsRefusedAndKept) {
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
   EXPECT_EQ(work(), damaged) << "the file is left for the operator to look at";
   EXPECT_TRUE(WorkFileDamagedText().contains("DMYDBS.DAT"));
+}
+
+TEST_F(BuildDmyDbsTest, AWorkFileOfManyPiecesIsKnownByItsContentAndEarlierStampsStillHold) {
+  log.Load();
+  // 3.3 MB of lines, hashed piece by piece.
+  QByteArray big;
+  for (int i = 0; i < 100000; ++i)
+    big += "01002  7   *J" + QByteArray::number(1000000000 + i) + "20200101\r\n";
+  ASSERT_GT(big.size(), 3 << 20);
+  ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), big));
+  RecordWorkFileComplete();
+  EXPECT_EQ(readOrb("DBSStampHash"), WorkFileHash(big));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  QByteArray damaged = big;
+  damaged[(2 << 20) + 5] = 'x';  // in the third piece
+  ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), damaged));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Damaged);
+  // The whole file's MD5, as stamped by earlier versions.
+  ASSERT_TRUE(AtomicWriteFile(DmyDbsPath(), big));
+  WriteIni("ORB", "DBSStampHash",
+           QString::fromLatin1(QCryptographicHash::hash(big, QCryptographicHash::Md5).toHex()));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  // A file of one piece has its MD5 as its hash.
+  EXPECT_EQ(WorkFileHash("abc"), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 TEST_F(BuildDmyDbsTest, HamlogThatDoesNotOpenLeavesTheFileAndLastpAlone) {

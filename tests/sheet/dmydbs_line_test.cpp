@@ -52,6 +52,49 @@ TEST(DmyDbsLine, SortsExactlyAsTheFileSortDoes) {
   }
 }
 
+TEST(DmyDbsLine, RunsGroupedByABookOfCodesAndBandsSortAsTheWholeFile) {
+  QRandomGenerator rng(11);
+  // The book holds some of the codes and bands; the rest are grouped by their own keys.
+  static const char* codes[] = {"1001", "100101", "1002", "10001", "10001A",
+                                "500A", "0101",   "9999", "4701ZZ"};
+  static const char* bands[] = {"1.9", "7", "SAT", "430", "10G", "14", "144"};
+  auto lineOf = [](const char* code, const char* band) {
+    QByteArray line;
+    AppendDmyDbsLine(line, code, band, " ", "J", 0, u"20200101");
+    return line;
+  };
+  std::vector<uint64_t> bookCodes;
+  std::vector<uint32_t> bookBands;
+  for (int i = 0; i < 6; ++i) bookCodes.push_back(DmyDbsGroupKey::CodeOf(lineOf(codes[i], "7").constData()));
+  for (int i = 0; i < 4; ++i)
+    bookBands.push_back(DmyDbsGroupKey::BandOf(lineOf("1001", bands[i]).constData()));
+  const DmyDbsKeyBook book(bookCodes, bookBands);
+  EXPECT_EQ(book.Size(), 24u);
+  EXPECT_EQ(book.Find(lineOf("4701ZZ", "7").constData()), kDmyDbsNoGroup);
+  EXPECT_EQ(book.Find(lineOf("1001", "144").constData()), kDmyDbsNoGroup);
+
+  QByteArray data;
+  for (int i = 0; i < 6000; ++i)
+    AppendDmyDbsLine(data, codes[rng.bounded(9)], bands[rng.bounded(7)], i % 3 ? "*" : " ", "J", i,
+                     u"20200101");
+  // Three runs in record order, one of them with places left empty.
+  std::vector<DmyDbsRun> runs;
+  QByteArray kept;
+  for (int from : {0, 2500, 4000}) {
+    DmyDbsRun run(&book);
+    run.lines = data.constData() + qsizetype(from) * kDmyDbsRecordBytes;
+    const int to = from == 0 ? 2500 : from == 2500 ? 4000 : 6000;
+    for (int i = from; i < to; ++i) {
+      const char* line = data.constData() + qsizetype(i) * kDmyDbsRecordBytes;
+      const bool empty = from == 2500 && i % 7 == 0;
+      run.groupOfLine.push_back(empty ? kDmyDbsNoGroup : run.groups.Add(line));
+      if (!empty) kept.append(line, kDmyDbsRecordBytes);
+    }
+    runs.push_back(std::move(run));
+  }
+  EXPECT_EQ(SortDmyDbsRuns(runs), SortDmyDbsBytes(kept));
+}
+
 TEST(DmyDbsLine, OnlyWholeCrLfLinesArePlain) {
   QByteArray out;
   AppendDmyDbsLine(out, "1001", "7", "*", "J", 1, u"20230115");

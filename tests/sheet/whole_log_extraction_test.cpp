@@ -1,4 +1,5 @@
-// The whole-log reader against the record-by-record reading on a log with every kind of odd field:
+// The whole-log reader against the record-by-record reading on a log with every kind of odd field
+// (codes outside the master among them):
 // the same work file, frequency report and messages, under several reading conditions; deleted
 // records skipped; a log changed or damaged under the reading stops it and keeps the previous file.
 
@@ -40,7 +41,7 @@ const QList<QByteArray> kFreqs = {"7.025",  " 7.025", "4.630",   "",          "4
 const QList<QByteArray> kModes = {"CW", "FT8", "RTTY", sj("ｼｰﾀﾞﾌﾞﾘｭ"), "", " CW ", raw("C\0W", 3), "SSB"};
 const QList<QByteArray> kCodes = {"1002",   "10001A", "0100",     "123",    "100105", "1101",   "110101",
                                   "501A",   sj("東京"), "10001",  "1002 ", raw("\0" "1002", 5), "10\x01" "02",
-                                  sj("ｱｲｳｴ"), "1001\t", "100101", "10001B", "0901"};
+                                  sj("ｱｲｳｴ"), "1001\t", "100101", "10001B", "0901", "4701", "2502AB", "0501"};
 const QList<QByteArray> kQsls = {"J *", "P *", "J E", raw("\0\0\0", 3), "D M", sj("ﾃ *"), "J\x01*", sj("受 "),
                                  "J  "};
 

@@ -26,7 +26,6 @@ void step(HdbTable::WriteStep s) {
   if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(s);
 }
 
-
 }  // namespace
 
 void CleanRecord(unsigned char* image) {
@@ -100,8 +99,8 @@ bool HdbTable::ReadRecord(int64_t recNo, unsigned char* out) const {
   const size_t at = size_t(HdbRecordOffset(recNo));
   // Past the end of a file cut short the map gives zeros up to the page's end, then the fault; a
   // record whose flag is neither " " nor "*" is read again from the file, which tells the truth.
-  if (map_.Data() && at + kHdbRecordLength <= map_.Size() && GuardedCopy(out, map_.Data() + at, kHdbRecordLength) &&
-      (out[0] == ' ' || out[0] == '*'))
+  if (map_.Data() && at + kHdbRecordLength <= map_.Size() &&
+      GuardedCopy(out, map_.Data() + at, kHdbRecordLength) && (out[0] == ' ' || out[0] == '*'))
     return true;
   return ReadRecords(recNo, 1, out);
 }
@@ -120,6 +119,24 @@ TableStatus HdbTable::Refresh() {
 bool HdbTable::ReadRecords(int64_t first, int64_t n, unsigned char* out) const {
   if (n <= 0 || !Has(first) || !Has(first + n - 1)) return false;
   return file_.ReadAt(HdbRecordOffset(first), out, size_t(n) * kHdbRecordLength);
+}
+
+bool HdbTable::ReadRecordHeads(int64_t first, int64_t n, int width, unsigned char* out) const {
+  if (n <= 0 || width <= 0 || width > kHdbRecordLength || !Has(first) || !Has(first + n - 1)) return false;
+  const size_t at = size_t(HdbRecordOffset(first)), length = size_t(n) * kHdbRecordLength;
+  if (map_.Data() && at + length <= map_.Size() &&
+      GuardedGather(out, map_.Data() + at, size_t(n), kHdbRecordLength, size_t(width))) {
+    // A file cut short under the map reads as zeros to the end of its last page: such a flag sends the
+    // run to the file, which tells the truth.
+    bool flags = true;
+    for (int64_t i = 0; i < n && flags; ++i) flags = out[i * width] == ' ' || out[i * width] == '*';
+    if (flags) return true;
+  }
+  std::vector<unsigned char> whole(length);
+  if (!ReadRecords(first, n, whole.data())) return false;
+  for (int64_t i = 0; i < n; ++i)
+    std::memcpy(out + i * width, whole.data() + i * kHdbRecordLength, size_t(width));
+  return true;
 }
 
 IndexStamp HdbTable::Stamp() const {

@@ -9,8 +9,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -198,16 +198,21 @@ void installBusGuard() {
 
 }  // namespace
 
-bool GuardedCopy(void* to, const void* from, size_t count) {
+bool GuardedGather(unsigned char* to, const unsigned char* from, size_t count, size_t stride, size_t width) {
   installBusGuard();
   sigjmp_buf env;
   if (sigsetjmp(env, 0) != 0) return false;
   activeGuard = &env;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  std::memcpy(to, from, count);
+  for (size_t i = 0; i < count; ++i) std::memcpy(to + i * width, from + i * stride, width);
   std::atomic_signal_fence(std::memory_order_seq_cst);
   activeGuard = nullptr;
   return true;
+}
+
+bool GuardedCopy(void* to, const void* from, size_t count) {
+  return GuardedGather(static_cast<unsigned char*>(to), static_cast<const unsigned char*>(from), 1, count,
+                       count);
 }
 
 bool ReplaceFile(const QString& from, const QString& to) {

@@ -84,6 +84,8 @@ class FileMap {
 // Copies bytes out of a FileMap; false instead of a fault (SIGBUS) when the file was cut short under
 // the map by another program.
 bool GuardedCopy(void* to, const void* from, size_t count);
+// The first `width` bytes of each of `count` items `stride` bytes apart, packed at `to`; the same guard.
+bool GuardedGather(unsigned char* to, const unsigned char* from, size_t count, size_t stride, size_t width);
 
 // rename(2) of `from` over `to`, then fsync of the folder so the new name survives a crash.
 bool ReplaceFile(const QString& from, const QString& to);

@@ -376,6 +376,17 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   EXPECT_FALSE(boxes.texts()[0].contains("err code"));
   QDir(log.home.path()).rmdir("DMYDBS.DAT");
 
+  // Nor can the scratch file it is written under first.
+  log.Prepare();
+  QDir(log.home.path()).mkdir("DMYDBS.new");
+  boxes.Answer(vbOK);
+  Form<CWSHEET>();
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (Is a directory)"))
+      << boxes.texts().last().toStdString();
+  EXPECT_FALSE(QFile::exists(DmyDbsPath()));
+  QDir(log.home.path()).rmdir("DMYDBS.new");
+
   log.Prepare();
   const QString ini = IniFilePath();
   QFile::remove(ini);
