@@ -3,8 +3,22 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QTimer>
+
+namespace {
+
+// The serial library takes the port's lock file before it opens the device, so a missing device that
+// another program probes at the same moment would be reported as in use: a missing one is told first.
+bool deviceMissing(const QString& name) {
+  if (name.trimmed().isEmpty()) return true;
+  // The library's own rule: a bare name is a device of /dev.
+  const QString device = name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
+  return !QFileInfo::exists(device);
+}
+
+}  // namespace
 
 SerialPort::SerialPort() {
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::Failed);
@@ -18,8 +32,13 @@ bool SerialPort::Open(const QString& name, int32_t baud, bool twoStopBits) {
   error_ = QSerialPort::NoError;
   errorText_.clear();
   port_.setPortName(name);
-  if (name.trimmed().isEmpty() || !port_.open(QIODevice::ReadWrite)) {
-    error_ = name.trimmed().isEmpty() ? QSerialPort::DeviceNotFoundError : port_.error();
+  if (deviceMissing(name)) {
+    error_ = QSerialPort::DeviceNotFoundError;
+    errorText_ = QStringLiteral("No such file or directory");
+    return false;
+  }
+  if (!port_.open(QIODevice::ReadWrite)) {
+    error_ = port_.error();
     errorText_ = port_.errorString();
     port_.clearError();
     return false;
@@ -139,9 +158,12 @@ SerialProbe ProbeSerialPort(const QString& name) {
   SerialProbe r;
   QSerialPort probe;
   probe.setPortName(name);
-  r.opened = !name.trimmed().isEmpty() && probe.open(QIODevice::ReadWrite);
-  r.error = r.opened ? QSerialPort::NoError
-                     : (name.trimmed().isEmpty() ? QSerialPort::DeviceNotFoundError : probe.error());
+  if (deviceMissing(name)) {
+    r.error = QSerialPort::DeviceNotFoundError;
+    return r;
+  }
+  r.opened = probe.open(QIODevice::ReadWrite);
+  r.error = r.opened ? QSerialPort::NoError : probe.error();
   probe.close();
   return r;
 }

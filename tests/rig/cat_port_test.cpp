@@ -1,6 +1,7 @@
 // Opening and closing the CAT port, the poll timer and what a failing line does to the program.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 
 #include <QTimer>
 
@@ -82,11 +83,7 @@ TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
   RigPortState.PollPeriodMs = 20;
   Connect("FT817");
   rig->FreqHz = 14'074'000;
-  QElapsedTimer clock;
-  clock.start();
-  while (heard.polls < 2 && clock.elapsed() < 5000)
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  EXPECT_GE(heard.polls, 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return heard.polls >= 2; }, 5000)) << RigPortState.StatusText.toStdString();
   EXPECT_EQ(heard.hz.last(), 14'074'000);
   EXPECT_EQ(heard.statusBarTexts.last(), "14.074.00");
   EXPECT_EQ(heard.entryTexts.last(), "14.0740");
