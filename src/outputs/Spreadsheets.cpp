@@ -127,11 +127,15 @@ void DefineMacroStandIns(Workbook& book, const QString& name) {
   } else if (name == kOrbBookWorkbook) {
     book.DefineMacro("Main", [](Workbook& b, const QVariantList& args) {
       b.SelectSheet(QString());
+      b.ClearSheet();
       b.SetCell(1, 1, QStringLiteral("ORB本"));
       b.SetCell(2, 1, QStringLiteral("コード行数"));
       b.SetCell(2, 2, args.value(0).toInt());
-      b.SelectSheet(kOrbPostingSheet);
-      b.SetCell(1, 1, QStringLiteral("ORB本用 集計の「この集計表を転記」でここに集計（累積）表を転記します"));
+      // A table posted from the application book stays on its sheet.
+      if (b.SelectSheetAt(2) != 0) {
+        b.SelectSheet(kOrbPostingSheet);
+        b.SetCell(1, 1, QStringLiteral("ORB本用 集計の「この集計表を転記」でここに集計（累積）表を転記します"));
+      }
       return 0;
     });
   } else if (name == kChousonWorkbook) {

@@ -36,6 +36,7 @@ class RecordingWorkbook : public Workbook {
     sheet_ = QStringLiteral("#%1").arg(index);
     return s_.sheetError;
   }
+  void ClearSheet() override { *calls_ << "Clear " + sheet_; }
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
     *calls_ << QStringLiteral("Cell %1,%2=%3").arg(row).arg(column).arg(Text(value));
     (*cells_)[QStringLiteral("%1!%2,%3").arg(sheet_).arg(row).arg(column)] = Text(value);

@@ -123,7 +123,10 @@ void SheetWorkbooks::MakeOrbBook() {
   CWSHEET& s = *sheet_;
   std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
   DefineMacroStandIns(*book, kOrbBookWorkbook);
-  ShellResult = book->Open();
+  // The operator's workbook, with a table posted from the application book, is kept as it stands;
+  // only a missing one is started afresh.
+  ShellResult = book->OpenExisting();
+  if (ShellResult == 2) ShellResult = book->Open();
   if (ShellResult == 2) {
     MsgBox(QStringLiteral("ORB_SHEET.XLS が開けませんでした"), vbOKOnly + vbSystemModal);
     return;

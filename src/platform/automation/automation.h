@@ -49,6 +49,8 @@ class Workbook {
   virtual void SelectSheet(const QString& name) = 0;
   // Makes the index-th worksheet active (from 1; the macro log is not one): 0, or 9 when there is none.
   virtual int SelectSheetAt(int32_t index) = 0;
+  // Empties every cell of the active sheet.
+  virtual void ClearSheet() = 0;
   // A cell of the active sheet. Text, a number or a truth value; an empty text empties the cell.
   virtual void SetCell(int32_t row, int32_t column, const QVariant& value) = 0;
   virtual void SetScreenUpdating(bool on) = 0;

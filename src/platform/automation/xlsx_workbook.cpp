@@ -117,6 +117,10 @@ class XlsxWorkbook : public Workbook {
     return 0;
   }
 
+  void ClearSheet() override {
+    if (!sheets_.empty()) sheets_[active_].cells.clear();
+  }
+
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
     if (row < 1 || column < 1 || row > 1048576 || column > 16384) return;
     if (sheets_.empty()) SelectSheet(QString());

@@ -183,9 +183,47 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   WorkbookRecorder excel;
   boxes.Answer(vbOK).Answer(vbCancel);
   s.ORB_SHEET.Trigger();
-  EXPECT_EQ(excel.calls(), QStringList({"Open ORB_SHEET.XLS"}));
+  EXPECT_EQ(excel.calls(), QStringList({"OpenExisting ORB_SHEET.XLS"}));
   EXPECT_EQ(DisplayItems.TownOn, 1);
   EXPECT_TRUE(poll.offDuringABox);
+}
+
+TEST_F(SheetWorkbooksTest, AnOrbBookMadeAgainKeepsThePostedTableAndRewritesItsOwnSheet) {
+  CWSHEET& s = sheet();
+  boxes.Answer(vbOK).Answer(vbYes).Answer(vbOK);
+  s.ORB_SHEET.Trigger();
+  {
+    // The application book's posting, and a row the book no longer has.
+    std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
+    ASSERT_EQ(book->OpenExisting(), 42);
+    ASSERT_EQ(book->SelectSheetAt(2), 0);
+    book->SetCell(1, 1, "ORB本用 集計");
+    book->SetCell(5, 3, 12);
+    book->SelectSheet(QString());
+    book->SetCell(900, 1, "9999");
+    QString error;
+    ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+  }
+  boxes.Answer(vbOK).Answer(vbYes).Answer(vbOK);
+  s.ORB_SHEET.Trigger();
+  const XlsxFile x(log.home.file("ORB_SHEET.xlsx"));
+  ASSERT_TRUE(x.ok());
+  EXPECT_EQ(x.SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"}));
+  EXPECT_EQ(x.Cell("集計表", "A1"), "ORB本用 集計");
+  EXPECT_EQ(x.Cell("集計表", "C5"), "12");
+  EXPECT_EQ(x.Cell("Sheet1", 900, 1), "") << "the book's own sheet is written afresh";
+  EXPECT_GT(rowOf(x, "Sheet1", "1002"), 0);
+  EXPECT_EQ(x.Cell("マクロ", "A2"), "Main") << "the second run's call follows the first";
+
+  // A damaged workbook is reported and left as it is, never replaced.
+  QFile::remove(log.home.file("ORB_SHEET.xlsx"));
+  log.home.write("ORB_SHEET.xlsx", "not a workbook");
+  boxes.Answer(vbOK).Answer(vbYes).Answer(vbOK);
+  s.ORB_SHEET.Trigger();
+  EXPECT_TRUE(boxes.texts().last().startsWith("不正な形式とみなされました")) << boxes.texts().last().toStdString();
+  QFile f(log.home.file("ORB_SHEET.xlsx"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "not a workbook");
 }
 
 TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) {
