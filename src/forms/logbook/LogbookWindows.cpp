@@ -45,6 +45,7 @@ void ReloadCurrentQso() {
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
   if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
   w->ShowQsoInLogWindow();
+  if (Settings.QslProgramSet == 1) w->HLQ.SetEnabled(true);
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
   LogWindowState.StoredRecordShown = 1;
 }

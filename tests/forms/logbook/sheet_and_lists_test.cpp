@@ -72,6 +72,7 @@ TEST_F(ListsBesideTheSheet, TheViewerMenuOpensAndClosesTheViewerWithItsMark) {
 
 TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock) {
   ConnectLogbookWindows();
+  Settings.QslProgramSet = 1;
   sheet();
   ASSERT_EQ(HamlogOpenDb(), 0);
   ASSERT_EQ(THW_read(Hamlog.Thw, 4, 3), 0);
@@ -85,6 +86,7 @@ TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock)
   QString call;
   ThwString(call, Hamlog.Thw, 0);
   EXPECT_EQ(call.trimmed(), "JA1BBB") << "a save now would write another QSO's fields";
+  EXPECT_TRUE(w.HLQ.Enabled()) << "its card can be printed";
 }
 
 TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {
