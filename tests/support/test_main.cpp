@@ -8,6 +8,18 @@
 
 #include "platform/ui/testhooks.h"
 
+// Read by the sanitizer runtimes of the sanitizer build before main; unused otherwise. Fontconfig
+// keeps its font cache for the life of the process (Qt never calls FcFini): not a leak of ours.
+extern "C" __attribute__((used, visibility("default"))) const char* __asan_default_options() {
+  return "halt_on_error=1:detect_leaks=1:abort_on_error=0";
+}
+extern "C" __attribute__((used, visibility("default"))) const char* __ubsan_default_options() {
+  return "halt_on_error=1:print_stacktrace=1";
+}
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir runtime;
