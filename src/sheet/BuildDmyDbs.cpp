@@ -204,19 +204,16 @@ bool appendInOrder(SheetProgress& progress, const QByteArray& previous, const QB
   std::vector<qsizetype> added;
   const QByteArray merged = MergeSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
   WorkFileWriter writer(merged);
-  QString hash;
-  std::thread hasher([&] { hash = WorkFileHash(merged); });
   progress.Status(QStringLiteral("照合中"));
   progress.SetGridRedraw(false);
   RefreshProgressCells(CollateNewDmyDbsLines(merged, added, CurrentConfirmRule(), progress), progress);
   progress.SetGridRedraw(true);
   reportFreqErrors();
-  hasher.join();
   if (const QString why = writer.Commit(QString::number(lastTaken)); !why.isEmpty()) {
     fail(progress, kReadFileError, why);
     return true;
   }
-  RecordWorkFileComplete(merged.size(), hash);
+  writer.RecordComplete();
   return true;
 }
 
