@@ -4,6 +4,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/paths.h"
+#include "platform/vbstrings.h"
 
 namespace {
 
@@ -11,11 +12,6 @@ namespace {
 QString qslChar(const QString& text) {
   const QString t = text.trimmed();
   return t.isEmpty() ? QStringLiteral(" ") : t.left(1);
-}
-
-QString rightTrimmed(QString s) {
-  while (s.endsWith(' ')) s.chop(1);
-  return s;
 }
 
 QString field(const ThwRecord& thw, int number) {
@@ -41,7 +37,7 @@ EntryWrite WriteHamlogRecord(const QsoEntry& e, bool storedRecord, int32_t shown
       {2, HamlogDateText(e.date)},
       {3, e.time},
       {4, e.hisRst},
-      {5, rightTrimmed(e.myRst)},
+      {5, RTrim(e.myRst)},
       {6, e.freq},
       {7, e.mode},
       {8, e.code},
@@ -89,10 +85,10 @@ QsoEntry EntryOfRecord(const ThwRecord& thw) {
   e.qslVia = qsl.mid(0, 1).trimmed();
   e.qslSent = qsl.mid(1, 1).trimmed();
   e.qslRcvd = qsl.mid(2, 1).trimmed();
-  e.name = rightTrimmed(field(thw, 11));
-  e.qth = rightTrimmed(field(thw, 12));
-  e.remarks1 = rightTrimmed(field(thw, 13));
-  e.remarks2 = rightTrimmed(field(thw, 14));
+  e.name = RTrim(field(thw, 11));
+  e.qth = RTrim(field(thw, 12));
+  e.remarks1 = RTrim(field(thw, 13));
+  e.remarks2 = RTrim(field(thw, 14));
   QslFlagsToText(field(thw, 16).trimmed());
   e.dFlag = QsoRules.QslFlagText.startsWith('D');
   return e;

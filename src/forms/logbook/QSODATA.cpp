@@ -19,17 +19,13 @@
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
 #include "sheet/SheetTally.h"
+#include "platform/vbstrings.h"
 
 QsoWindowStateValues QsoWindowState;
 
 namespace {
 
 QString u8(const char* text) { return QString::fromUtf8(text); }
-
-QString rightTrimmed(QString s) {
-  while (s.endsWith(' ')) s.chop(1);
-  return s;
-}
 
 // The list's end on the sheet: its notice frame, when the sheet is open.
 void sheetNotice(const QString& text) {
@@ -172,7 +168,7 @@ void QSODATA::ShowStationQsos(QString& call) {
   }
   if (!showList(list)) return;
   if (EntryWindowHooks.NameText && EntryWindowHooks.SetNameText && EntryWindowHooks.NameText().trimmed().isEmpty())
-    EntryWindowHooks.SetNameText(rightTrimmed(list.rows.back()[11]));
+    EntryWindowHooks.SetNameText(RTrim(list.rows.back()[11]));
 }
 
 void QSODATA::ShowReissueHistory() {
@@ -193,7 +189,7 @@ void QSODATA::saveLayout(bool position) {
 void QSODATA::copyName(int row, bool fullTrim) {
   if (!EntryWindowHooks.SetNameText || row < 1 || row >= MSFlexGrid1.Rows()) return;
   const QString name = MSFlexGrid1.TextMatrix(row, 11);
-  EntryWindowHooks.SetNameText(fullTrim ? name.trimmed() : rightTrimmed(name));
+  EntryWindowHooks.SetNameText(fullTrim ? name.trimmed() : RTrim(name));
 }
 
 void QSODATA::MSFlexGrid1_MouseMove() {

@@ -4,6 +4,7 @@
 #include "forms/sheet/CWSHEET.h"
 #include "lookup/CodeListState.h"
 #include "platform/vbnumber.h"
+#include "platform/vbstrings.h"
 
 CodeListHooksState CodeListHooks;
 
@@ -27,11 +28,6 @@ void PutCodeAndQth(const QString& code, const QString& qth) {
 
 void CalcLocalTimeGreeting() {
   if (CodeListHooks.CalcLocalTimeGreeting) CodeListHooks.CalcLocalTimeGreeting();
-}
-
-QString RightTrimmed(QString s) {
-  while (s.endsWith(QLatin1Char(' '))) s.chop(1);
-  return s;
 }
 
 }  // namespace
@@ -93,7 +89,7 @@ void CODE_LIST::MSFlexGrid1_RowColChange() {
   if (!isVisible() || QslCheckMode() == 1) return;
   rowPicked_ = 1;
   pickedRow_ = MSFlexGrid1.RowSel();
-  PutCodeAndQth(RightTrimmed(MSFlexGrid1.TextMatrix(pickedRow_, 1)), RightTrimmed(MSFlexGrid1.TextMatrix(pickedRow_, 2)));
+  PutCodeAndQth(RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 1)), RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 2)));
   if (DxList()) LocalTimeOfRow(pickedRow_);
 }
 

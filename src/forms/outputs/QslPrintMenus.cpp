@@ -5,6 +5,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "logbook/QsoRow.h"
+#include "platform/vbstrings.h"
 
 bool ChooseMmqslLayoutFile(CommonDialog& d) {
   d.DialogTitle = QStringLiteral("MMQSL定義ﾌｧｲﾙを指定します");
@@ -21,13 +22,7 @@ bool ChooseMmqslLayoutFile(CommonDialog& d) {
 
 namespace {
 
-QString cell(const FlexGrid& g, int row, int column) {
-  QString text = g.TextMatrix(row, column);
-  qsizetype end = text.size();
-  while (end > 0 && text.at(end - 1) == u' ') --end;
-  text.truncate(end);
-  return text;
-}
+QString cell(const FlexGrid& g, int row, int column) { return RTrim(g.TextMatrix(row, column)); }
 
 constexpr int kSentColumn = 14;
 
