@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
@@ -64,6 +66,27 @@ int32_t StoredNumber(const QString& section, const QString& key, const QString& 
   if (const std::optional<int32_t> n = WholeNumber(text); n && *n >= least && *n <= most) return *n;
   failures << QString("[%1] %2=%3").arg(section, key, text);
   return fallback;
+}
+
+int32_t StoredWindowTwips(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                          WindowTwips what, QStringList& failures) {
+  switch (what) {
+    case WindowTwips::Top:
+      return StoredNumber(section, key, text, fallback, failures);
+    case WindowTwips::Left:
+      return StoredNumber(section, key, text, fallback, -DesktopWidthTwips(), INT32_MAX, failures);
+    case WindowTwips::Width:
+      return StoredNumber(section, key, text, fallback, 0, 2 * std::max(fallback, DesktopWidthTwips()), failures);
+    case WindowTwips::Height:
+      return StoredNumber(section, key, text, fallback, 0, 2 * std::max(fallback, DesktopHeightTwips()), failures);
+  }
+  return fallback;
+}
+
+int32_t ReadWindowTwips(const QString& section, const QString& key, int32_t fallback, WindowTwips what,
+                        QStringList& failures) {
+  const std::optional<QString> text = ReadIniKey(section, key);
+  return text ? StoredWindowTwips(section, key, *text, fallback, what, failures) : fallback;
 }
 
 void ReportUnusableSettings(QStringList& failures) {

@@ -45,6 +45,17 @@ int32_t StoredNumber(const QString& section, const QString& key, const QString& 
 int32_t StoredNumber(const QString& section, const QString& key, const QString& text, int32_t fallback,
                      int32_t least, int32_t most, QStringList& failures);
 
+// A stored window place or size in twips, checked against the screens as StoredNumber checks: a left
+// further off the screens than the desktop is wide, or a width / height over twice the desktop's (or
+// the default's), would put the window out of reach or could not even be painted. A top is any number:
+// a negative one means "not placed" to the windows that store it.
+enum class WindowTwips { Top, Left, Width, Height };
+int32_t StoredWindowTwips(const QString& section, const QString& key, const QString& text, int32_t fallback,
+                          WindowTwips what, QStringList& failures);
+// The same read from ORBEX5.INI; a missing key gives `fallback` unnamed.
+int32_t ReadWindowTwips(const QString& section, const QString& key, int32_t fallback, WindowTwips what,
+                        QStringList& failures);
+
 // Shows the operator the settings that could not be used ("[SECTION] key=value" each) and that their
 // defaults were taken; empties the list. Nothing when it is empty.
 void ReportUnusableSettings(QStringList& failures);

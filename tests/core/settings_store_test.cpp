@@ -6,6 +6,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/ui/twips.h"
 #include "platform/ui/responders.h"
 #include "support/qt_print.h"
 #include "support/temp_home.h"
@@ -73,4 +74,34 @@ TEST(SettingsStore, FrequencyReportIsAnnouncedAndOpened) {
   EXPECT_EQ(QsoRules.FreqErrorFound, 0);
   ASSERT_EQ(shell.opened().size(), 1);
   EXPECT_TRUE(shell.opened()[0].endsWith("FreqError_Report.txt"));
+}
+
+TEST(SettingsStore, StoredWindowTwipsBeyondTheScreensAreNamedAndTheirDefaultsTaken) {
+  TempHome home;
+  const int desktopWidth = DesktopWidthTwips(), desktopHeight = DesktopHeightTwips();
+  QStringList failures;
+  auto width = [&](const QString& text) {
+    return StoredWindowTwips("CFGPOS", "W", text, 9135, WindowTwips::Width, failures);
+  };
+  EXPECT_EQ(width("10000"), 10000);
+  EXPECT_EQ(width(QString::number(2 * desktopWidth)), 2 * desktopWidth) << "up to twice the desktop";
+  EXPECT_EQ(width("999999999"), 9135);
+  EXPECT_EQ(width("-40"), 9135);
+  EXPECT_EQ(width("1e30"), 9135);
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "H", "99999999", 3135, WindowTwips::Height, failures), 3135);
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "H", QString::number(desktopHeight), 3135, WindowTwips::Height, failures),
+            desktopHeight);
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "L", "-999999999", 0, WindowTwips::Left, failures), 0);
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "L", "-300", 0, WindowTwips::Left, failures), -300);
+  // A negative top is the windows' own "not placed"; only a top that is no number is unusable.
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "T", "-1", 0, WindowTwips::Top, failures), -1);
+  EXPECT_EQ(StoredWindowTwips("CFGPOS", "T", "abc", 0, WindowTwips::Top, failures), 0);
+  EXPECT_EQ(failures, QStringList({"[CFGPOS] W=999999999", "[CFGPOS] W=-40", "[CFGPOS] W=1e30",
+                                   "[CFGPOS] H=99999999", "[CFGPOS] L=-999999999", "[CFGPOS] T=abc"}));
+
+  failures.clear();
+  WriteIni("CFGPOS", "W", "888888888");
+  EXPECT_EQ(ReadWindowTwips("CFGPOS", "W", 9135, WindowTwips::Width, failures), 9135);
+  EXPECT_EQ(ReadWindowTwips("CFGPOS", "Missing", 9135, WindowTwips::Width, failures), 9135);
+  EXPECT_EQ(failures, QStringList({"[CFGPOS] W=888888888"})) << "a missing key is no failure";
 }

@@ -4,6 +4,7 @@
 
 #include "awards/AwardSheets.h"
 #include "awards/LeagueStationCheck.h"
+#include "awards/LocatorTables.h"
 #include "awards/RecordBook.h"
 #include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
@@ -16,7 +17,9 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/ACCSheet.h"
+#include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/lookup/CODE_LIST.h"
 #include "outputs/QslPrint.h"
 #include "platform/clock.h"
 #include "forms/sheet/CFG.h"
@@ -32,8 +35,10 @@
 #include "lookup/LicenceSearch.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
+#include "platform/ui/msgbox.h"
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
+#include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 
 void ResetSharedState() {
@@ -77,6 +82,11 @@ void ResetSharedState() {
   // The tools that built the test log ran in this process: their index builds are not the program's.
   hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
+  MemoState = {};
+  CodeListHooks = {};
+  GridTables = {};
+  SheetSearch = {};
+  MsgBoxCentre = {};
 }
 
 void CloseSheetAndResetState() {

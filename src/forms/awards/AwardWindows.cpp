@@ -36,16 +36,18 @@ void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName) {
     MsgBox(JoinPath(Settings.DataFolder, fileName) + QStringLiteral(" を書き込めませんでした。"));
 }
 
-QPoint StoredWindowPlace(const QString& prefix) {
+QPoint StoredWindowPlace(const QString& prefix, QStringList& unusable) {
   const std::optional<QString> top = ReadIniKey("ORBEXPOS", prefix + "Top");
   std::optional<int32_t> topValue;
-  if (top) topValue = static_cast<int32_t>(VbVal(*top));
-  return PlaceOnScreen(topValue, static_cast<int32_t>(VbVal(ReadIniOr("ORBEXPOS", prefix + "Left", ""))));
+  if (top) topValue = StoredWindowTwips("ORBEXPOS", prefix + "Top", *top, -1, WindowTwips::Top, unusable);
+  return PlaceOnScreen(topValue, ReadWindowTwips("ORBEXPOS", prefix + "Left", 0, WindowTwips::Left, unusable));
 }
 
 void PlaceStoredWindow(VbForm& window, const QString& prefix) {
-  const QPoint p = StoredWindowPlace(prefix);
+  QStringList unusable;
+  const QPoint p = StoredWindowPlace(prefix, unusable);
   window.Move(p.x(), p.y());
+  ReportUnusableSettings(unusable);
 }
 
 void StoreWindowPlace(const VbForm& window, const QString& prefix) {
@@ -55,15 +57,19 @@ void StoreWindowPlace(const VbForm& window, const QString& prefix) {
 
 void PlaceAndSizeStoredWindow(VbForm& window, const QString& prefix, int defaultWidth, int defaultHeight,
                               QString* width, QString* height) {
-  const QPoint p = StoredWindowPlace(prefix);
+  QStringList unusable;
+  const QPoint p = StoredWindowPlace(prefix, unusable);
   const std::optional<QString> w = ReadIniKey("ORBEXPOS", prefix + "Width");
   const std::optional<QString> h = ReadIniKey("ORBEXPOS", prefix + "Height");
   if (width) *width = w.value_or(QString());
   if (height) *height = h.value_or(QString());
   if (w && h)
-    window.Move(p.x(), p.y(), static_cast<int>(VbVal(*w)), static_cast<int>(VbVal(*h)));
+    window.Move(p.x(), p.y(),
+                StoredWindowTwips("ORBEXPOS", prefix + "Width", *w, defaultWidth, WindowTwips::Width, unusable),
+                StoredWindowTwips("ORBEXPOS", prefix + "Height", *h, defaultHeight, WindowTwips::Height, unusable));
   else
     window.Move(p.x(), p.y(), defaultWidth, defaultHeight);
+  ReportUnusableSettings(unusable);
 }
 
 void LayOutQsoPanel(QWidget& frame, QWidget& call, QWidget& date, QWidget& mode, QWidget& band, QWidget& qth) {

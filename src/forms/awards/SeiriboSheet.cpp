@@ -159,9 +159,11 @@ void SeiriboSheet::Form_Load() {
   RecordBook.RecordEditorOpen = 0;
   selection_ = BookSelection{};
   sNotChoSon.SetChecked(false);
-  const QPoint place = StoredWindowPlace(QStringLiteral("SBPOS"));
-  const std::optional<QString> h = ReadIniKey("ORBEXPOS", "SBPOSHeight");
-  Move(place.x(), place.y(), kWidth, h ? static_cast<int>(VbVal(*h)) : kDefaultHeight);
+  QStringList unusable;
+  const QPoint place = StoredWindowPlace(QStringLiteral("SBPOS"), unusable);
+  Move(place.x(), place.y(), kWidth,
+       ReadWindowTwips("ORBEXPOS", "SBPOSHeight", kDefaultHeight, WindowTwips::Height, unusable));
+  ReportUnusableSettings(unusable);
   sortToggle_ = 0;
   insertMode_ = 0;
   nextStartRow_ = 1;

@@ -63,14 +63,16 @@ void LOGDATAVIEW::Form_Load() {
   EqslMode = 0;
   QSLprnt.SetEnabled(false);
   QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
-  const std::optional<QString> top = ReadIniKey("CFGPOS", "HLDVPOSTop");
-  if (!top || VbVal(*top) < 0) {
+  QStringList unusable;
+  const int32_t top = ReadWindowTwips("CFGPOS", "HLDVPOSTop", -1, WindowTwips::Top, unusable);
+  if (top < 0) {
     Move(0, 0, 9135, 3135);
   } else {
-    const QPoint at = PlaceOnScreen(int32_t(VbVal(*top)), int32_t(VbVal(ReadIniOr("CFGPOS", "HLDVPOSLeft", "0"))));
-    Move(at.x(), at.y(), int(VbVal(ReadIniOr("CFGPOS", "HLDVPOSWidth", "9135"))),
-         int(VbVal(ReadIniOr("CFGPOS", "HLDVPOSHeight", "3135"))));
+    const QPoint at = PlaceOnScreen(top, ReadWindowTwips("CFGPOS", "HLDVPOSLeft", 0, WindowTwips::Left, unusable));
+    Move(at.x(), at.y(), ReadWindowTwips("CFGPOS", "HLDVPOSWidth", 9135, WindowTwips::Width, unusable),
+         ReadWindowTwips("CFGPOS", "HLDVPOSHeight", 3135, WindowTwips::Height, unusable));
   }
+  ReportUnusableSettings(unusable);
   Form_Resize();
   SetLogGridHeader();
   SetQsoOrMaster(1);

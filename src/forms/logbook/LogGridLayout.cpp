@@ -35,8 +35,14 @@ bool ApplyStoredColumnWidths(FlexGrid& grid, bool allOrNothing, int column18Defa
     grid.SetColWidth(18, column18Default);
     return false;
   }
+  // An empty width hides its column, as a missing one does.
+  QStringList unusable;
   for (int i = 0; i < 18; ++i)
-    grid.SetColWidth(i, stored[i] ? static_cast<int>(std::lround(VbVal(*stored[i]))) : 0);
+    grid.SetColWidth(i, stored[i] && !stored[i]->trimmed().isEmpty()
+                            ? StoredWindowTwips("LogDisp", key(i), *stored[i], kLogGridWidths[i], WindowTwips::Width,
+                                                unusable)
+                            : 0);
+  ReportUnusableSettings(unusable);
   return true;
 }
 

@@ -57,14 +57,16 @@ void MemoDAT::ShowHelpMemo() {
 }
 
 void MemoDAT::Form_Load() {
-  const std::optional<QString> top = ReadIniKey("CFGPOS", "MEMPOSTop");
-  if (!top || VbVal(*top) < 0) {
+  QStringList unusable;
+  const int32_t top = ReadWindowTwips("CFGPOS", "MEMPOSTop", -1, WindowTwips::Top, unusable);
+  if (top < 0) {
     Move(0, 0, 10920, 3375);
   } else {
-    const QPoint at = PlaceOnScreen(int32_t(VbVal(*top)), int32_t(VbVal(ReadIniOr("CFGPOS", "MEMPOSLeft", "0"))));
-    Move(at.x(), at.y(), int(VbVal(ReadIniOr("CFGPOS", "MEMPOSWidth", "10920"))),
-         int(VbVal(ReadIniOr("CFGPOS", "MEMPOSHeight", "3375"))));
+    const QPoint at = PlaceOnScreen(top, ReadWindowTwips("CFGPOS", "MEMPOSLeft", 0, WindowTwips::Left, unusable));
+    Move(at.x(), at.y(), ReadWindowTwips("CFGPOS", "MEMPOSWidth", 10920, WindowTwips::Width, unusable),
+         ReadWindowTwips("CFGPOS", "MEMPOSHeight", 3375, WindowTwips::Height, unusable));
   }
+  ReportUnusableSettings(unusable);
   if (MemoState.HelpMemoMode == 1) {
     setWindowTitle(u8("覚え書き"));
     for (Menu* m : {&MEMOPEN, &RCVMEMO, &MEMCLR, &L1, &L2}) m->SetVisible(false);

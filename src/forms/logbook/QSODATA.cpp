@@ -65,12 +65,15 @@ void QSODATA::Form_Load() {
   QsoWindowState.QsoWindowRow = 0;
   QSLPRN.SetEnabled(false);
   sortDescending_ = 1;
-  const std::optional<QString> top = ReadIniKey("CFGPOS", "QSODATTop");
-  const bool placed = top && VbVal(*top) >= 0;
-  const QPoint at = PlaceOnScreen(placed ? std::optional<int32_t>(int32_t(VbVal(*top))) : std::nullopt,
-                                  placed ? int32_t(VbVal(ReadIniOr("CFGPOS", "QSODATLeft", "0"))) : 0);
-  const int width = placed ? int(VbVal(ReadIniOr("CFGPOS", "QSODATWidth", "9135"))) : 9135;
+  QStringList unusable;
+  const int32_t top = ReadWindowTwips("CFGPOS", "QSODATTop", -1, WindowTwips::Top, unusable);
+  const bool placed = top >= 0;
+  const QPoint at =
+      PlaceOnScreen(placed ? std::optional<int32_t>(top) : std::nullopt,
+                    placed ? ReadWindowTwips("CFGPOS", "QSODATLeft", 0, WindowTwips::Left, unusable) : 0);
+  const int width = placed ? ReadWindowTwips("CFGPOS", "QSODATWidth", 9135, WindowTwips::Width, unusable) : 9135;
   Move(at.x(), at.y(), width);
+  ReportUnusableSettings(unusable);
   if (QsoWindowState.ReissueHistoryMode == 1)
     ShowQSLReissueHistory();
   else

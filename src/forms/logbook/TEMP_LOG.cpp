@@ -6,6 +6,7 @@
 #include "platform/ui/dialogs.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -195,14 +196,20 @@ void TEMP_LOG::Form_Load() {
   LSave.SetEnabled(true);
   LastSavedCall.clear();
   QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
+  QStringList unusable;
   const std::optional<QString> top = ReadIniKey("CFGPOS", "LOGPOSTop");
-  const QPoint at = PlaceOnScreen(top ? std::optional<int32_t>(int32_t(VbVal(*top))) : std::nullopt,
-                                  top ? int32_t(VbVal(ReadIniOr("CFGPOS", "LOGPOSLeft", "0"))) : 0);
+  const QPoint at = PlaceOnScreen(
+      top ? std::optional<int32_t>(StoredWindowTwips("CFGPOS", "LOGPOSTop", *top, -1, WindowTwips::Top, unusable))
+          : std::nullopt,
+      top ? ReadWindowTwips("CFGPOS", "LOGPOSLeft", 0, WindowTwips::Left, unusable) : 0);
   Move(at.x(), at.y());
   Command7.setText(Settings.EqslType == "1" ? "QSOBank" : "eQSLcc");
   SetForeColor(Label9, VbRgb(255, 0, 255));
   fillModeList();
-  LastModeIndex = ReadIniOr("Hamlog", "LastMode", "0");
+  // The mode last used, a line of the mode list (a shorter list since makes it unusable).
+  LastModeIndex = QString::number(StoredNumber("Hamlog", "LastMode", ReadIniOr("Hamlog", "LastMode", "0"), 0, -1,
+                                               std::max(0, Combo1.ListCount() - 1), unusable));
+  ReportUnusableSettings(unusable);
   Combo1.SetListIndex(int(VbVal(LastModeIndex)));
   Label17.setText(Combo1.Text());
   Text11.setText(Settings.HamLogQslMark);

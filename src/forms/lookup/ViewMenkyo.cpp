@@ -13,9 +13,8 @@ namespace {
 
 const QString kSection = QStringLiteral("MSRpos");
 
-int32_t Stored(const QString& key, int32_t fallback) {
-  const std::optional<QString> v = ReadIniKey(kSection, key);
-  return v ? static_cast<int32_t>(VbVal(*v)) : fallback;
+int32_t Stored(const QString& key, int32_t fallback, WindowTwips what, QStringList& unusable) {
+  return ReadWindowTwips(kSection, key, fallback, what, unusable);
 }
 
 }  // namespace
@@ -70,19 +69,22 @@ void ViewMenkyo::Form_Load() {
   Label5.setText(QString());
   Label5.hide();
 
+  QStringList unusable;
   int32_t top = 0;
   int32_t left = 0;
   if (ReadIniKey(kSection, QStringLiteral("MSRposT"))) {
-    top = Stored(QStringLiteral("MSRposT"), 0);
+    top = Stored(QStringLiteral("MSRposT"), 0, WindowTwips::Top, unusable);
     if (top < 0 || top >= ScreenHeightTwips()) top = 0;
-    left = Stored(QStringLiteral("MSRposL"), 0);
+    left = Stored(QStringLiteral("MSRposL"), 0, WindowTwips::Left, unusable);
     if (left < 0 || left >= ScreenWidthTwips()) left = 0;
   }
-  Move(left, top, Stored(QStringLiteral("MSRposW"), 7785), Stored(QStringLiteral("MSRposH"), 6600));
-  Frame1.Move(Frame1.Left(), Frame1.Top(), Stored(QStringLiteral("MSRposFW"), 7335),
-              Stored(QStringLiteral("MSRposFH"), 5295));
-  Text7.Move(Text7.Left(), Text7.Top(), Stored(QStringLiteral("MSRposTW"), 6735),
-             Stored(QStringLiteral("MSRposTH"), 2175));
+  Move(left, top, Stored(QStringLiteral("MSRposW"), 7785, WindowTwips::Width, unusable),
+       Stored(QStringLiteral("MSRposH"), 6600, WindowTwips::Height, unusable));
+  Frame1.Move(Frame1.Left(), Frame1.Top(), Stored(QStringLiteral("MSRposFW"), 7335, WindowTwips::Width, unusable),
+              Stored(QStringLiteral("MSRposFH"), 5295, WindowTwips::Height, unusable));
+  Text7.Move(Text7.Left(), Text7.Top(), Stored(QStringLiteral("MSRposTW"), 6735, WindowTwips::Width, unusable),
+             Stored(QStringLiteral("MSRposTH"), 2175, WindowTwips::Height, unusable));
+  ReportUnusableSettings(unusable);
   lastWidth_ = Width();
   lastHeight_ = Height();
 }

@@ -27,11 +27,14 @@ void HandToSheet(const QString& code) {
 }  // namespace
 
 void PlaceCodeListWindow(VbForm& window) {
+  QStringList unusable;
   std::optional<int32_t> top;
-  if (const std::optional<QString> t = ReadIniKey(kSection, QStringLiteral("CDLSTPOSTop"))) top = VbVal(*t);
-  const int32_t left = static_cast<int32_t>(VbVal(ReadIni(kSection, QStringLiteral("CDLSTPOSLeft"))));
+  if (const std::optional<QString> t = ReadIniKey(kSection, QStringLiteral("CDLSTPOSTop")))
+    top = StoredWindowTwips(kSection, QStringLiteral("CDLSTPOSTop"), *t, -1, WindowTwips::Top, unusable);
+  const int32_t left = ReadWindowTwips(kSection, QStringLiteral("CDLSTPOSLeft"), 0, WindowTwips::Left, unusable);
   const QPoint p = PlaceOnScreen(top, left);
   window.Move(p.x(), p.y());
+  ReportUnusableSettings(unusable);
 }
 
 void SaveCodeListPosition(const VbForm& window) {

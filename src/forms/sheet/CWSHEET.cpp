@@ -1,8 +1,6 @@
 #include "forms/sheet/CWSHEET.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTimer>
 
 #include "core/BandLayout.h"
@@ -26,6 +24,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
+#include "platform/ui/twips.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
@@ -300,36 +299,29 @@ void CWSHEET::abandonLoad(const QString& message) {
 }
 
 void CWSHEET::RestoreGeometry() {
-  QScreen* primary = QGuiApplication::primaryScreen();
-  const QRect screen = primary ? primary->geometry() : QRect();
-  const QRect desktop = primary ? primary->virtualGeometry() : QRect();
-  const int screenHeight = PxToTwips(screen.height());
-  const int screenWidth = PxToTwips(screen.width());
+  const int screenHeight = ScreenHeightTwips();
+  const int screenWidth = ScreenWidthTwips();
   // A stored value that is no number, or a size no screen can show (a damaged file), is named and
   // its default taken; a window that size could not even be painted.
   QStringList failures;
-  auto stored = [&](const char* key, const QString& text, int fallback, int least, int most) {
-    return StoredNumber("ORBEXPOS", key, text, fallback, least, most, failures);
+  auto stored = [&](const char* key, const QString& text, int fallback, WindowTwips what) {
+    return StoredWindowTwips("ORBEXPOS", key, text, fallback, what, failures);
   };
   int top = 0, left = 0;
   const QString storedTop = ReadIni("ORBEXPOS", "ACPOSTop");
   if (storedTop != "ORBEXPOS" && VbVal(storedTop) >= 0) {
-    top = stored("ACPOSTop", storedTop, 0, 0, INT32_MAX);
+    top = stored("ACPOSTop", storedTop, 0, WindowTwips::Top);
     if (top >= screenHeight) top = 0;
     const QString storedLeft = ReadIni("ORBEXPOS", "ACPOSLeft");
-    if (storedLeft != "ORBEXPOS")
-      left = stored("ACPOSLeft", storedLeft, 0, -PxToTwips(desktop.width()), INT32_MAX);
+    if (storedLeft != "ORBEXPOS") left = stored("ACPOSLeft", storedLeft, 0, WindowTwips::Left);
     if (left >= screenWidth) left = 0;
   }
   const QString w = ReadIni("ORBEXPOS", "ACPOSWidth");
   const QString h = ReadIni("ORBEXPOS", "ACPOSHeight");
   int width = kDefaultWidth, height = kDefaultHeight;
   if (w != "ORBEXPOS" && h != "ORBEXPOS") {
-    // A window may stand out over the screens' edges, but not by more than their own size.
-    width =
-        stored("ACPOSWidth", w, kDefaultWidth, 0, 2 * std::max(kDefaultWidth, PxToTwips(desktop.width())));
-    height = stored("ACPOSHeight", h, kDefaultHeight, 0,
-                    2 * std::max(kDefaultHeight, PxToTwips(desktop.height())));
+    width = stored("ACPOSWidth", w, kDefaultWidth, WindowTwips::Width);
+    height = stored("ACPOSHeight", h, kDefaultHeight, WindowTwips::Height);
   }
   Move(left, top, width, height);
   ReportUnusableSettings(failures);

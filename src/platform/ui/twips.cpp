@@ -36,6 +36,16 @@ int ScreenHeightTwips() {
   return PxToTwips(s ? s->geometry().height() : 768);
 }
 
+int DesktopWidthTwips() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return PxToTwips(s ? s->virtualGeometry().width() : 1024);
+}
+
+int DesktopHeightTwips() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return PxToTwips(s ? s->virtualGeometry().height() : 768);
+}
+
 QPoint PlaceOnScreen(std::optional<int32_t> top, int32_t left) {
   if (!top || *top < 0) return QPoint(0, 0);
   const int y = *top >= ScreenHeightTwips() ? 0 : *top;

@@ -21,6 +21,9 @@ double PxToTwipsF(double px);
 // The primary screen's size in twips (VB's Screen.Width / Screen.Height).
 int ScreenWidthTwips();
 int ScreenHeightTwips();
+// The size in twips of the desktop all screens make together.
+int DesktopWidthTwips();
+int DesktopHeightTwips();
 
 // The place rule for windows that remember their position: a missing or negative top puts the window
 // at 0, 0; a top at or beyond the screen height becomes 0, and so does a left at or beyond the screen
