@@ -7,8 +7,11 @@
 #include <QCoreApplication>
 
 #include "core/SettingsStore.h"
+#include "core/SharedSettings.h"
 #include "forms/logbook/MemoDAT.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/ViewMenkyo.h"
 #include "forms/lookup/newCODE_LIST.h"
 #include "logbook/QsoLists.h"
@@ -100,6 +103,7 @@ class StoredQsoWindowGeometry : public LogbookTest {
  protected:
   void TearDown() override {
     UnloadForm<QSODATA>();
+    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     LogbookTest::TearDown();
   }
@@ -122,6 +126,26 @@ TEST_F(StoredQsoWindowGeometry, AWidthAndAColumnNoScreenCanShowAreNamed) {
   EXPECT_TRUE(said.contains("[CFGPOS] QSODATWidth=999999999")) << said.toStdString();
   EXPECT_TRUE(said.contains("[LogDisp] COLWIDTH3=77777777")) << said.toStdString();
   w.grab();
+}
+
+TEST_F(StoredQsoWindowGeometry, TheEntryWindowsPlaceAndALastModeBeyondTheModeListAreNamed) {
+  AddQsos({{"JA1AAA", "1001"}});
+  Settings.ModeCount = "2";
+  WriteIni("ORB", "MODE1", "CW");
+  WriteIni("ORB", "MODE2", "SSB");
+  WriteIni("Hamlog", "LastMode", "7");
+  WriteIni("CFGPOS", "LOGPOSTop", "1e99");
+  boxes.Answer(vbOK);
+  ConnectLogbookWindows();
+  OpenLogWindow();
+  ASSERT_TRUE(IsLoaded<TEMP_LOG>());
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  EXPECT_EQ(w.Combo1.ListIndex(), 0);
+  EXPECT_EQ(w.Combo1.Text(), "CW");
+  EXPECT_EQ(w.Top(), 0);
+  const QString said = boxes.texts().join("|");
+  EXPECT_TRUE(said.contains("[Hamlog] LastMode=7")) << said.toStdString();
+  EXPECT_TRUE(said.contains("[CFGPOS] LOGPOSTop=1e99")) << said.toStdString();
 }
 
 }  // namespace
