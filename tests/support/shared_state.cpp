@@ -19,7 +19,6 @@
 #include "forms/awards/ACCSheet.h"
 #include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
-#include "forms/lookup/CODE_LIST.h"
 #include "outputs/QslPrint.h"
 #include "platform/clock.h"
 #include "forms/sheet/CFG.h"
@@ -83,7 +82,6 @@ void ResetSharedState() {
   hamlogLib.indexRebuilds = 0;
   QsoWindowState = {};
   MemoState = {};
-  CodeListHooks = {};
   GridTables = {};
   SheetSearch = {};
   MsgBoxCentre = {};

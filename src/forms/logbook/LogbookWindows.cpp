@@ -53,8 +53,6 @@ void ReloadCurrentQso() {
 }  // namespace
 
 void ConnectLogbookWindows() {
-  CodeListHooks.CalcLocalTimeGreeting = [] { CalcLocalTimeGreeting(); };
-  CodeListHooks.QslCheckMode = [] { return LogWindowState.QslCheckMode; };
   EntryWindowHooks.ShowStoredQso = ShowStoredQso;
   EntryWindowHooks.OpenLogWindow = OpenLogWindow;
   EntryWindowHooks.ReloadCurrentQso = ReloadCurrentQso;
@@ -64,15 +62,6 @@ void ConnectLogbookWindows() {
   };
   EntryWindowHooks.SetNameText = [](const QString& name) {
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Text12.setText(name);
-  };
-  CodeListHooks.PutCodeAndQth = [](const QString& code, const QString& qth) {
-    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) {
-      w->Text9.setText(code);
-      w->Text13.setText(qth);
-    }
-  };
-  CodeListHooks.SetEntryCaption = [](const QString& caption) {
-    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->setWindowTitle(caption);
   };
   LocalTime.ShowLocalTime = [](const QString& caption) {
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) {
@@ -90,7 +79,7 @@ void SearchDxCodeToWindows(const QString& callText) {
   const DxEntityRow& first = result.rows.front();
   if (result.rows.size() == 1) {
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(first.code);
-    if (CodeListHooks.PutCodeAndQth) CodeListHooks.PutCodeAndQth(first.code, first.name);
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(first.code, first.name);
     return;
   }
   CodeListShared.JaCodeListMode = 0;

@@ -450,6 +450,11 @@ QsoEntry TEMP_LOG::Entry() const {
   return e;
 }
 
+void TEMP_LOG::PutCodeAndQth(const QString& code, const QString& qth) {
+  Text9.setText(code);
+  Text13.setText(qth);
+}
+
 void TEMP_LOG::SetEntry(const QsoEntry& e) {
   Text1.setText(e.call);
   Text3.setText(e.date);

@@ -45,6 +45,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   // The fields as they would be written.
   QsoEntry Entry() const;
   void SetEntry(const QsoEntry& e);
+  // A code and its QTH picked in a code list.
+  void PutCodeAndQth(const QString& code, const QString& qth);
   void SaveLogWindowPos();
   // True when no new QSO typed here is left unsaved, or the operator lets it go when asked.
   bool MayDropNewQso();

@@ -1,12 +1,13 @@
 #include "forms/lookup/CODE_LIST.h"
 
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LocalTime.h"
+#include "logbook/LogWindowState.h"
 #include "lookup/CodeListState.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
-
-CodeListHooksState CodeListHooks;
 
 namespace {
 
@@ -20,14 +21,10 @@ constexpr ListColumn kShown[] = {{"件数", 0, -1},
                              {"Prfx", 480, flexAlignCenterCenter},
                              {"AREA", 600, flexAlignCenterCenter}};
 
-int32_t QslCheckMode() { return CodeListHooks.QslCheckMode ? CodeListHooks.QslCheckMode() : 0; }
+int32_t QslCheckMode() { return LogWindowState.QslCheckMode; }
 
 void PutCodeAndQth(const QString& code, const QString& qth) {
-  if (CodeListHooks.PutCodeAndQth) CodeListHooks.PutCodeAndQth(code, qth);
-}
-
-void CalcLocalTimeGreeting() {
-  if (CodeListHooks.CalcLocalTimeGreeting) CodeListHooks.CalcLocalTimeGreeting();
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(code, qth);
 }
 
 }  // namespace
@@ -99,9 +96,10 @@ void CODE_LIST::MSFlexGrid1_Click() {
   if (QslCheckMode() == 1) PutCodeAndQth(MSFlexGrid1.TextMatrix(pickedRow_, 1), MSFlexGrid1.TextMatrix(pickedRow_, 2));
   if (!DxList()) return;
   LocalTimeOfRow(pickedRow_);
-  if (!CodeListShared.LocalTimeText.isEmpty() && CodeListHooks.SetEntryCaption)
-    CodeListHooks.SetEntryCaption(QStringLiteral("ORBEXログ　") + QStringLiteral("Local Time=> ") +
-                                  CodeListShared.LocalTimeText);
+  TEMP_LOG* entry = LoadedForm<TEMP_LOG>();
+  if (!CodeListShared.LocalTimeText.isEmpty() && entry)
+    entry->setWindowTitle(QStringLiteral("ORBEXログ　") + QStringLiteral("Local Time=> ") +
+                          CodeListShared.LocalTimeText);
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(MSFlexGrid1.TextMatrix(pickedRow_, 1));
 }
 

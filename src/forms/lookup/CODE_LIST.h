@@ -7,21 +7,10 @@
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
-
-// What the list needs of the entry window, which plugs in here; an empty hook is skipped.
-struct CodeListHooksState {
-  std::function<void(const QString& code, const QString& qth)> PutCodeAndQth;  // Text9 and Text13
-  std::function<int32_t()> QslCheckMode;                                       // 1 in QSL-check mode
-  std::function<void(const QString& caption)> SetEntryCaption;
-  // LocalLongitude and LocalLongitudeSide -> LocalTimeText, shown on the entry window.
-  std::function<void()> CalcLocalTimeGreeting;
-};
-extern CodeListHooksState CodeListHooks;
 
 class CODE_LIST : public VbForm {
  public:

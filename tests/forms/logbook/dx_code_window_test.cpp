@@ -7,6 +7,7 @@
 #include <QTimeZone>
 
 #include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
@@ -28,21 +29,25 @@ class DxCodeWindow : public LogbookTest {
     WriteMaster({dx("704A", "Hawaii", "KH", "6", -157), dx("708A", "New Zealand", "ZL", "", 175),
                  dx("709A", "Chatham", "ZL", "7", -176)});
     ConnectLogbookWindows();
-    CodeListHooks.PutCodeAndQth = [this](const QString& code, const QString& qth) { entry << code + "|" + qth; };
+    Form<TEMP_LOG>();  // the search starts from its call box
     SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(21, 0), QTimeZone(9 * 3600)));
   }
   void TearDown() override {
     UnloadForm<CODE_LIST>();
+    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    CodeListHooks = {};
     LogbookTest::TearDown();
   }
-  QStringList entry;
+  // The entry window's code and QTH.
+  QString entry() {
+    const TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+    return w ? w->Text9.text() + "|" + w->Text13.text() : QString();
+  }
 };
 
 TEST_F(DxCodeWindow, OneEntityGoesStraightIntoTheEntryWindow) {
   SearchDxCodeToWindows("KH6ABC");
-  EXPECT_EQ(entry, QStringList{"704A|Hawaii"});
+  EXPECT_EQ(entry(), "704A|Hawaii");
   EXPECT_FALSE(IsLoaded<CODE_LIST>());
   EXPECT_EQ(CodeListShared.LocalTimeText, "02:00");
 }
@@ -60,7 +65,7 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   EXPECT_EQ(g.TextMatrix(2, 2), "Chatham");
   EXPECT_EQ(g.TextMatrix(2, 22), QString::fromUtf8("西経"));
   EXPECT_EQ(g.TextMatrix(2, 23), "176");
-  EXPECT_TRUE(entry.isEmpty());
+  EXPECT_EQ(entry(), "|");
   // The operator's pick runs the local time of the logbook.
   QTest::mouseClick(list.MSFlexGrid1.viewport(), Qt::LeftButton, {},
                     list.MSFlexGrid1.visualRect(list.MSFlexGrid1.gridModel().index(1, 1)).center());

@@ -6,10 +6,16 @@
 #include <QCoreApplication>
 #include <QTest>
 
+#include <QTimeZone>
+
 #include "core/SettingsStore.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
+#include "logbook/LocalTime.h"
+#include "logbook/LogWindowState.h"
 #include "lookup/CodeListState.h"
+#include "platform/clock.h"
 #include "platform/ui/responders.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
@@ -22,21 +28,21 @@ class CodeListTest : public ::testing::Test {
   void SetUp() override {
     log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *"});
     log.Prepare();
-    CodeListHooks.PutCodeAndQth = [this](const QString& code, const QString& qth) { entry << code + "|" + qth; };
-    CodeListHooks.QslCheckMode = [this] { return qslCheck; };
-    CodeListHooks.SetEntryCaption = [this](const QString& c) { caption = c; };
-    CodeListHooks.CalcLocalTimeGreeting = [this] {
-      ++greetings;
-      CodeListShared.LocalTimeText = CodeListShared.LocalLongitudeSide + QString::number(CodeListShared.LocalLongitude);
-    };
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(21, 0), QTimeZone(9 * 3600)));  // 12:00 UTC
+    Form<TEMP_LOG>().setWindowTitle("ORBEXログ");  // the list picks for the entry window
+    LocalTime.ShowLocalTime = [this](const QString&) { ++greetings; };
   }
   void TearDown() override {
     UnloadForm<CODE_LIST>();
+    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    CodeListHooks = {};
+    ResetClock();
     ResetSharedState();
   }
+  TEMP_LOG& entryWindow() { return *LoadedForm<TEMP_LOG>(); }
+  // The entry window's code and QTH.
+  QString entry() { return entryWindow().Text9.text() + "|" + entryWindow().Text13.text(); }
   // Opens the list as a filling procedure does: rows of code, QTH, prefix or index, area and, for DX
   // rows, the longitude's side and degrees.
   CODE_LIST& Open(int jaMode, const QList<QStringList>& rows) {
@@ -48,7 +54,7 @@ class CodeListTest : public ::testing::Test {
       for (int c = 0; c < 4; ++c) g.SetTextMatrix(r + 1, c + 1, rows[r][c]);
       if (rows[r].size() > 4) g.SetTextMatrix(r + 1, 22, rows[r][4]), g.SetTextMatrix(r + 1, 23, rows[r][5]);
     }
-    entry.clear();
+    entryWindow().PutCodeAndQth({}, {});
     list.Show();
     return list;
   }
@@ -62,9 +68,6 @@ class CodeListTest : public ::testing::Test {
   }
 
   SheetLog log;
-  QStringList entry;
-  QString caption;
-  int qslCheck = 0;
   int greetings = 0;
 };
 
@@ -90,20 +93,19 @@ TEST_F(CodeListTest, MovingThroughADxListCopiesEachRowAndItsLocalTime) {
   FlexGrid& g = OpenDx().MSFlexGrid1;
   g.setFocus();
   QTest::keyClick(&g, Qt::Key_Down);
-  EXPECT_EQ(entry, QStringList({"601A|Hawaii"}));
-  EXPECT_EQ(CodeListShared.LocalTimeText, "西経156");
+  EXPECT_EQ(entry(), "601A|Hawaii");
+  EXPECT_EQ(CodeListShared.LocalTimeText, "02:00");  // 156 west: 10 hours less
   QTest::keyClick(&g, Qt::Key_Up);
-  EXPECT_EQ(entry.last(), "520A|Cocos (Keeling) Is.");  // right-trimmed
-  EXPECT_EQ(CodeListShared.LocalTimeText, "東経97");
+  EXPECT_EQ(entry(), "520A|Cocos (Keeling) Is.");  // right-trimmed
+  EXPECT_EQ(CodeListShared.LocalTimeText, "18:00");  // 97 east: 6 hours more
 }
 
 TEST_F(CodeListTest, AClickOnADxRowSetsTheEntryCaptionAndMovesTheSheet) {
   Form<CWSHEET>();
   FlexGrid& g = OpenDx().MSFlexGrid1;
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, CellCentre(g, 3, 2));
-  ASSERT_FALSE(entry.isEmpty());
-  EXPECT_EQ(entry.last(), "522A|Christmas Is.");
-  EXPECT_EQ(caption, "ORBEXログ　Local Time=> 東経106");
+  EXPECT_EQ(entry(), "522A|Christmas Is.");
+  EXPECT_EQ(entryWindow().windowTitle(), "ORBEXログ　Local Time=> 19:00");
   EXPECT_EQ(Form<CWSHEET>().Text2.text(), "522A");
   EXPECT_TRUE(IsLoaded<CODE_LIST>());
 }
@@ -111,22 +113,22 @@ TEST_F(CodeListTest, AClickOnADxRowSetsTheEntryCaptionAndMovesTheSheet) {
 TEST_F(CodeListTest, AJaListGivesNoLocalTime) {
   FlexGrid& g = Open(1, {{"1001", "札幌市", "さ", "8"}, {"1002", "札幌市*旧", "さ", "8"}}).MSFlexGrid1;
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, CellCentre(g, 2, 2));
-  EXPECT_EQ(entry, QStringList({"1002|札幌市*旧"}));
+  EXPECT_EQ(entry(), "1002|札幌市*旧");
   EXPECT_EQ(greetings, 0);
-  EXPECT_EQ(caption, "");
+  EXPECT_EQ(entryWindow().windowTitle(), "ORBEXログ");
   Form<CODE_LIST>().CLSCD.Click();
   EXPECT_EQ(greetings, 0);
   EXPECT_EQ(CodeListShared.JaCodeListMode, 0);
 }
 
 TEST_F(CodeListTest, InQslCheckModeOnlyAClickCopies) {
-  qslCheck = 1;
+  LogWindowState.QslCheckMode = 1;
   FlexGrid& g = OpenDx().MSFlexGrid1;
   g.setFocus();
   QTest::keyClick(&g, Qt::Key_Down);
-  EXPECT_TRUE(entry.isEmpty());
+  EXPECT_EQ(entry(), "|");
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, CellCentre(g, 1, 2));
-  EXPECT_EQ(entry, QStringList({"520A  |Cocos (Keeling) Is.  "}));  // as the cells hold them
+  EXPECT_EQ(entry(), "520A  |Cocos (Keeling) Is.  ");  // as the cells hold them
 }
 
 TEST_F(CodeListTest, EnterRightAfterOpeningGivesTheFirstRowsTimeAndCloses) {
@@ -137,7 +139,7 @@ TEST_F(CodeListTest, EnterRightAfterOpeningGivesTheFirstRowsTimeAndCloses) {
   QTest::keyClick(&list.MSFlexGrid1, Qt::Key_Return);
   EXPECT_FALSE(IsLoaded<CODE_LIST>());
   EXPECT_EQ(greetings, 1);
-  EXPECT_EQ(CodeListShared.LocalTimeText, "東経97");
+  EXPECT_EQ(CodeListShared.LocalTimeText, "18:00");
   EXPECT_EQ(CodeListShared.JaCodeListMode, 0);
   EXPECT_EQ(ReadIni("CFGPOS", "CDLSTPOSTop"), "300");
   EXPECT_EQ(ReadIni("CFGPOS", "CDLSTPOSLeft"), "600");
