@@ -1,7 +1,7 @@
 #pragma once
-// What the QSO entry window shares with the lists and viewers beside it, and what it lends them.
-// Every hook is empty until the entry window installs it; a feature whose hook is empty is off (its
-// menu or key does nothing), never faked.
+// What the QSO entry window shares with the lists and viewers beside it, and the hook through which the
+// logic below it (QSL printing) shows it a stored QSO. The hook is empty until the entry window
+// installs it; then nothing is shown.
 
 #include <QString>
 #include <cstdint>
@@ -24,12 +24,5 @@ extern LogWindowStateValues LogWindowState;
 struct EntryWindowHooksState {
   // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it).
   std::function<void(int32_t recNo)> ShowStoredQso;
-  // Reads the shown record again after a list used the shared record block.
-  std::function<void()> ReloadCurrentQso;
-  // Opens the entry window for a new QSO with the focus on its time box.
-  std::function<void()> OpenLogWindow;
-  // The entry window's name box (Text12).
-  std::function<QString()> NameText;
-  std::function<void(const QString&)> SetNameText;
 };
 extern EntryWindowHooksState EntryWindowHooks;

@@ -5,6 +5,7 @@
 #include "core/SharedSettings.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "forms/logbook/LogGridLayout.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/outputs/QslPrintMenus.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogPage.h"
@@ -193,7 +194,6 @@ void LOGDATAVIEW::QSLprnt_Click() {
 }
 
 void LOGDATAVIEW::MSFlexGrid1_DblClick() {
-  if (!EntryWindowHooks.ShowStoredQso) return;  // no entry window to open it in
   LogSelectedRow = MSFlexGrid1.RowSel();
   if (LogSelectedRow < 1) return;
   SetQsoOrMaster(1);
@@ -209,8 +209,8 @@ void LOGDATAVIEW::MSFlexGrid1_DblClick() {
     HamlogCloseDb(0);
     return;
   }
-  // HAMLOG stays open for the entry window.
-  EntryWindowHooks.ShowStoredQso(r);
+  // The entry window takes the record read and closes HAMLOG.
+  ShowStoredQso(r);
   LogWindowState.LogRecNo = r;
   LogWindowState.StoredRecordShown = 1;
 }
@@ -222,7 +222,7 @@ void LOGDATAVIEW::Form_Resize() {
 
 void LOGDATAVIEW::Form_KeyDown(int& keyCode, int shift) {
   if (keyCode == vbKeyShift) ShiftHeld = 1;
-  if (keyCode == 'L' && shift == vbCtrlMask && EntryWindowHooks.OpenLogWindow) EntryWindowHooks.OpenLogWindow();
+  if (keyCode == 'L' && shift == vbCtrlMask) OpenLogWindow();
 }
 
 void LOGDATAVIEW::Form_KeyUp(int& keyCode, int) {

@@ -37,10 +37,6 @@ void ShowStoredQso(int32_t recNo) {
   LogWindowState.LogWindowOpen = 1;
 }
 
-namespace {
-
-// A QSO list used the shared record block for its own QSOs: the stored record the entry window shows
-// is read again, so that a save writes what the window shows.
 void ReloadCurrentQso() {
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
   if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
@@ -50,19 +46,8 @@ void ReloadCurrentQso() {
   LogWindowState.StoredRecordShown = 1;
 }
 
-}  // namespace
-
 void ConnectLogbookWindows() {
   EntryWindowHooks.ShowStoredQso = ShowStoredQso;
-  EntryWindowHooks.OpenLogWindow = OpenLogWindow;
-  EntryWindowHooks.ReloadCurrentQso = ReloadCurrentQso;
-  EntryWindowHooks.NameText = [] {
-    const TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-    return w ? w->Text12.text() : QString();
-  };
-  EntryWindowHooks.SetNameText = [](const QString& name) {
-    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Text12.setText(name);
-  };
   LocalTime.ShowLocalTime = [](const QString& caption) {
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) {
       w->LT.SetCaption(caption);

@@ -6,6 +6,8 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LogGridLayout.h"
+#include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/outputs/QslPrintMenus.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
@@ -147,7 +149,7 @@ bool QSODATA::showList(const QsoList& list) {
   QSODATA& w = Form<QSODATA>();
   w.fillRows(list);
   w.Show();
-  if (LogWindowState.StoredRecordShown == 1 && EntryWindowHooks.ReloadCurrentQso) EntryWindowHooks.ReloadCurrentQso();
+  if (LogWindowState.StoredRecordShown == 1) ReloadCurrentQso();
   return true;
 }
 
@@ -170,8 +172,8 @@ void QSODATA::ShowStationQsos(QString& call) {
     sheet->Label2.setText(u8("データ読み込み中です  ＱＲＸ"));
   }
   if (!showList(list)) return;
-  if (EntryWindowHooks.NameText && EntryWindowHooks.SetNameText && EntryWindowHooks.NameText().trimmed().isEmpty())
-    EntryWindowHooks.SetNameText(RTrim(list.rows.back()[11]));
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); entry && entry->Text12.text().trimmed().isEmpty())
+    entry->Text12.setText(RTrim(list.rows.back()[11]));
 }
 
 void QSODATA::ShowReissueHistory() {
@@ -190,9 +192,10 @@ void QSODATA::saveLayout(bool position) {
 }
 
 void QSODATA::copyName(int row, bool fullTrim) {
-  if (!EntryWindowHooks.SetNameText || row < 1 || row >= MSFlexGrid1.Rows()) return;
+  TEMP_LOG* entry = LoadedForm<TEMP_LOG>();
+  if (!entry || row < 1 || row >= MSFlexGrid1.Rows()) return;
   const QString name = MSFlexGrid1.TextMatrix(row, 11);
-  EntryWindowHooks.SetNameText(fullTrim ? name.trimmed() : RTrim(name));
+  entry->Text12.setText(fullTrim ? name.trimmed() : RTrim(name));
 }
 
 void QSODATA::MSFlexGrid1_MouseMove() {
@@ -245,11 +248,11 @@ void QSODATA::MSFlexGrid1_SelChange() {
     copyName(QsoWindowState.QsoWindowRow, false);
 }
 
-// Opens HAMLOG, reads the record and hands it to the entry window, which keeps HAMLOG open.
+// Reads the record from the opened HAMLOG and hands it to the entry window, which closes HAMLOG.
 void QSODATA::openQso(int32_t recNo, bool sayFailure) {
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (Hamlog.LastResult == 0) {
-    EntryWindowHooks.ShowStoredQso(recNo);
+    ShowStoredQso(recNo);
     LogWindowState.StoredRecordShown = 1;
     LogWindowState.LogRecNo = recNo;
     return;
@@ -264,7 +267,7 @@ void QSODATA::MSFlexGrid1_DblClick() {
   QsoWindowState.QsoWindowRow = row;
   if (QsoWindowState.AreaListMode == 0 && LogWindowState.QslCheckMode == 0) {
     copyName(row, true);
-  } else if (EntryWindowHooks.ShowStoredQso && row > 0) {
+  } else if (row > 0) {
     SetQsoOrMaster(1);
     HamlogCloseDb(0);
     if (HamlogOpenDb() != 0) {
@@ -291,9 +294,9 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));
   bool marked = false;
-  if (keyCode == vbKeyReturn && EntryWindowHooks.ShowStoredQso) {
+  if (keyCode == vbKeyReturn) {
     openQso(recNo, false);
-    if (Hamlog.LastResult == 0) return;  // open for the entry window
+    if (Hamlog.LastResult == 0) return;  // shown in the entry window
   } else if (keyCode == vbKeyInsert) {
     // A mark HAMLOG did not take is said and not shown.
     marked = MarkQslReceived(recNo);

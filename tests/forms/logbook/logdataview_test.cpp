@@ -7,6 +7,7 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
 #include "support/logbook_log.h"
@@ -23,6 +24,7 @@ class LogViewer : public LogbookTest {
   }
   void TearDown() override {
     UnloadForm<LOGDATAVIEW>();
+    if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     LogbookTest::TearDown();
   }
@@ -123,34 +125,33 @@ TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
 
 TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {
   Fill(5);
-  std::vector<int32_t> shown;
+  TEMP_LOG& entry = Form<TEMP_LOG>();
   LOGDATAVIEW::OpenViewer();
   const auto cell = [&](int row) { return grid().visualRect(grid().gridModel().index(row - 1, 1)).center(); };
-  // No entry window: nothing happens.
   QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cell(2));
-  QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(2));
-  EXPECT_EQ(Hamlog.HamlogClosed, 1);
   EXPECT_EQ(viewer().QslPrintRecNo, 2);
-  EntryWindowHooks.ShowStoredQso = [&](int32_t r) { shown.push_back(r); };
+  EXPECT_EQ(entry.Text1.text(), "") << "a click only picks";
   QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
   QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
-  EXPECT_EQ(shown, (std::vector<int32_t>{4}));
+  ASSERT_TRUE(IsLoaded<TEMP_LOG>());
+  EXPECT_TRUE(LoadedForm<TEMP_LOG>()->isVisible());
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text().trimmed(), "JA1V0004");
+  EXPECT_EQ(viewer().QslPrintRecNo, 4);
   EXPECT_EQ(LogWindowState.LogRecNo, 4);
   EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
-  EXPECT_EQ(Hamlog.HamlogClosed, 0);
-  HamlogCloseDb(0);
+  EXPECT_EQ(Hamlog.HamlogClosed, 1) << "the entry window keeps the record, not the log";
 }
 
 TEST_F(LogViewer, CtrlLOpensTheEntryWindowForANewQsoAndTheWheelScrollsARow) {
   Fill(150);
-  int opened = 0;
   LOGDATAVIEW::OpenViewer();
-  QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier);  // no entry window yet: nothing
-  EntryWindowHooks.OpenLogWindow = [&] { ++opened; };
   QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(opened, 0);
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
   QTest::keyClick(&grid(), Qt::Key_L, Qt::ControlModifier);
-  EXPECT_EQ(opened, 1);
+  ASSERT_TRUE(IsLoaded<TEMP_LOG>());
+  EXPECT_TRUE(LoadedForm<TEMP_LOG>()->isVisible());
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "") << "a new QSO";
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 1);
   // One notch forward: one row towards the first.
   const int top = grid().TopRow();
   grid().MouseWheel(120, 0);
