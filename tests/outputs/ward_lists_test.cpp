@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include "core/MasterList.h"
@@ -94,6 +95,18 @@ TEST_F(WardListsTest, AllBandsLeaveTheSatelliteOutAndAMissingWorkFileIsReported)
   const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
   EXPECT_FALSE(run.ok);
   EXPECT_TRUE(run.error.startsWith("WAKU error"));
+}
+
+TEST_F(WardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
+  log.LoadSheet();
+  log.home.write("7MHz_MIX-WAKU.txt", "old list\r\n");
+  QDir(log.home.path()).mkdir("7MHz_MIX-WAKU残.txt");  // a folder where the remaining list goes
+  const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
+  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.error, "WAKU error");
+  EXPECT_TRUE(run.messages.isEmpty());
+  EXPECT_TRUE(run.opened.isEmpty());
+  EXPECT_EQ(log.home.read("7MHz_MIX-WAKU.txt"), "old list\r\n");
 }
 
 }  // namespace
