@@ -358,6 +358,20 @@ TEST_F(ORBBOOKTest, FailedWritesAreToldAndNeverReportedAsDone) {
   EXPECT_FALSE(ReadIniKey("ORBEXPOS", "ABPOSTop").has_value());
 }
 
+TEST_F(ORBBOOKTest, WithoutItsBackupTheCountsFileIsNotReplaced) {
+  home.write(kDat, (QString("\"1\",").repeated(15) + "\"1\"\r\n").repeated(3).toUtf8());
+  const QByteArray before = home.read(kDat);
+  QDir().mkdir(home.file(kBak));  // something that is no file stands where the backup goes
+  ASSERT_EQ(grid().TextMatrix(1, 2), "1");
+  applicationDone();
+  ASSERT_EQ(boxes.texts().size(), 3);
+  EXPECT_TRUE(boxes.texts()[2].contains("ORB-MIX前回申請数.bak を作れませんでした。")) << boxes.texts()[2].toStdString();
+  EXPECT_TRUE(boxes.texts()[2].endsWith("前回申請数は書き換えていません。"));
+  EXPECT_EQ(home.read(kDat), before);
+  EXPECT_EQ(grid().TextMatrix(1, 2), "1");
+  EXPECT_EQ(grid().TextMatrix(2, 2), "4");
+}
+
 TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {
   const QByteArray damaged = "\"3\",\"4\"\r\nnonsense\r\n";
   home.write(kDat, damaged);
