@@ -9,6 +9,7 @@
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/AwardWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
 #include "forms/startup/ORBTOP.h"
@@ -545,6 +546,12 @@ void ORBEX_CFG::Command6_Click() {
   MasterList.MasterFilePath = p.left(p.size() - 3) + "MST";
   store("ORB", "HAMLOGPOS", p);
   Hamlog.HdbFileName = ("\\" + fileNameOf(p)).toUpper();
+  // An entry window already open now writes into the new database: its caption says which. One not
+  // open yet takes the path when it opens.
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) {
+    entry->setWindowTitle("ORBEX5ログ LogData=>" + Hamlog.HamlogDbPath);
+    for (CommandButton* b : {&entry->Command6, &entry->Command3, &entry->Command2, &entry->Command5}) b->setVisible(true);
+  }
   markButton(Command6, true);
   Label2.setText(p);
   if (ORBTOP* top = LoadedForm<ORBTOP>()) {
