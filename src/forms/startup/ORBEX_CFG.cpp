@@ -454,8 +454,11 @@ void ORBEX_CFG::Check5_Click() {
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Label4.setVisible(Settings.UseOwnQthData == 1);
 }
 
-// The stored tally no longer fits another band set: the next reading starts afresh.
+// The stored tally no longer fits another band set: the next reading starts afresh. The load only
+// shows the set in force: nothing switches then, so the totals' band range and the frequency report
+// survive an opening of the dialog.
 void ORBEX_CFG::Check6_Click() {
+  if (loading_) return;
   Settings.ExtendedBandSet = Check6.Value() == 1 ? 1 : 0;
   store("ORB", "exp_Band", QString::number(Settings.ExtendedBandSet));
   ApplyBandSetLayout();

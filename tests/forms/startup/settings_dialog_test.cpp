@@ -382,3 +382,29 @@ TEST_F(SettingsDialogTest, TheSettingsFileOpensInTheEditor) {
   EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("環境ﾌｧｲﾙがOPEN出来ませんでした、") + home.file("ORBEX5.INI") +
                                         QString::fromUtf8(" をﾃｷｽﾄｴﾃﾞｨﾀで編集してください")}));
 }
+
+TEST_F(SettingsDialogTest, OpeningWithTheExtendedBandSetSwitchesNothing) {
+  setUpOperator();
+  set("ORB", "exp_Band", "1");
+  set("ORB", "BANDST", "3");
+  set("ORB", "BANDED", "12");
+  home.write("GeneData/FreqError_Report.txt", "x");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  top->Check1.SetValue(1);
+  top->SETCFG.Trigger();
+  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
+  ASSERT_NE(cfg, nullptr);
+  EXPECT_EQ(cfg->Check6.Value(), 1);
+  EXPECT_EQ(stored("ORB", "BANDST"), "3") << "the totals window's band range is kept";
+  EXPECT_EQ(stored("ORB", "BANDED"), "12");
+  EXPECT_TRUE(QFile::exists(home.file("GeneData/FreqError_Report.txt")));
+  EXPECT_EQ(top->Check1.Value(), 1);
+
+  cfg->Check6.click();
+  EXPECT_EQ(stored("ORB", "exp_Band"), "0");
+  EXPECT_EQ(BandLayout.KindColumn, BandLayoutState{}.KindColumn) << "the standard set";
+  EXPECT_EQ(stored("ORB", "BANDST"), "");
+  EXPECT_FALSE(QFile::exists(home.file("GeneData/FreqError_Report.txt")));
+  EXPECT_EQ(top->Check1.Value(), 0);
+}
