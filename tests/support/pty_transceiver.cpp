@@ -100,14 +100,16 @@ PtyTransceiver::PtyTransceiver(const QString& model, unsigned char civAddress)
   connect(notifier_, &QSocketNotifier::activated, this, &PtyTransceiver::Readable);
 }
 
-PtyTransceiver::~PtyTransceiver() { Unplug(); }
+PtyTransceiver::~PtyTransceiver() {
+  Unplug();
+  if (slave_ >= 0) ::close(slave_);
+}
 
 void PtyTransceiver::Unplug() {
   delete notifier_;
   notifier_ = nullptr;
   if (master_ >= 0) ::close(master_);
-  if (slave_ >= 0) ::close(slave_);
-  master_ = slave_ = -1;
+  master_ = -1;
 }
 
 int PtyTransceiver::Baud() const {
