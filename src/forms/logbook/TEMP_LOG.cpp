@@ -282,6 +282,8 @@ bool TEMP_LOG::MayDropNewQso() {
 
 void TEMP_LOG::closeFromMenu() {
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   storeModeIndex();
   if (!MayDropNewQso()) return;
   closeWindowAndLists(true);
@@ -290,6 +292,8 @@ void TEMP_LOG::closeFromMenu() {
 void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   if (!MayDropNewQso()) {
     cancel = 1;
     return;
@@ -393,7 +397,9 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         break;
       case vbKeyF1:
         keyCode = 0;
-        if (LSave.Enabled()) SaveQso();
+        // The greyed "保存完了" only says the shown record is as stored: an edit made to it after the
+        // save must still reach HAMLOG. QSL-check mode writes the received mark only (F12).
+        if (LSave.Enabled() || LogWindowState.QslCheckMode != 1) SaveQso();
         break;
       case vbKeyF12:
         keyCode = 0;
@@ -640,6 +646,7 @@ void TEMP_LOG::SaveQso() {
   RigPortState.ManualFreqFlag = 0;
   UnloadForm<QSODATA>();
   SaveLogWindowPos();
+  RefreshHamlogWindow();
 }
 
 void TEMP_LOG::refreshLogViewer() {
@@ -676,6 +683,7 @@ void TEMP_LOG::browse(int step) {
     return;
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   CODECHK.SetVisible(true);
+  showEqslButtons(true);
   LogWindowState.StoredRecordShown = 1;
   if (step < 0) {
     BrowseRecNo = LogWindowState.ShownRecordNo + step;
