@@ -397,9 +397,10 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         break;
       case vbKeyF1:
         keyCode = 0;
-        // The greyed "保存完了" only says the shown record is as stored: an edit made to it after the
-        // save must still reach HAMLOG. QSL-check mode writes the received mark only (F12).
-        if (LSave.Enabled() || LogWindowState.QslCheckMode != 1) SaveQso();
+        // The greyed "保存完了" only says the stored record shown is as saved: an edit made to it
+        // afterwards must still reach HAMLOG. A new QSO is never appended twice, and QSL-check mode
+        // writes the received mark only (F12).
+        if (LSave.Enabled() || (LogWindowState.EditMode == 1 && LogWindowState.QslCheckMode != 1)) SaveQso();
         break;
       case vbKeyF12:
         keyCode = 0;
@@ -587,6 +588,10 @@ bool TEMP_LOG::NewRecord() {
 }
 
 void TEMP_LOG::SaveQso() {
+  // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it.
+  if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
+  if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
+    Text4.setText(*t);
   const QsoEntry typed = Entry();
   QsoEntry e = typed;
   List1.hide();

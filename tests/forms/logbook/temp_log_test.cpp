@@ -364,6 +364,18 @@ TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefu
   w.LSave.Trigger();
   EXPECT_EQ(boxes.texts().last(), u8("不正な時刻です"));
   EXPECT_EQ(Dump().size(), 2);
+  // Compact forms typed just before F1, the caret still in the box, are stored in the normal form.
+  w.Text3.setText("240507");
+  w.Text4.setText("0815");
+  w.Text4.setFocus();
+  press(w.Text4, Qt::Key_F1);
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 3);
+  EXPECT_TRUE(dump[2].startsWith("3,\"JA1XYZ\",\"2024/05/07\",\"08:15J\"")) << dump[2].toStdString();
+  EXPECT_EQ(w.Text3.text(), "2024-05-07");
+  // F1 again on the QSO just saved appends nothing more.
+  press(w.Text4, Qt::Key_F1);
+  EXPECT_EQ(Dump().size(), 3);
 }
 
 TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtcAndDownFillsOnlyANewQsosTime) {
