@@ -261,6 +261,23 @@ TEST_F(EntryFromSheet, TheMemoOpensOverwritesSavesUnderANameAndClears) {
   EXPECT_EQ(bytes, "\r\n");
 }
 
+TEST_F(EntryFromSheet, TheMemoComesBackOnTheScreenAndAMinimisedCloseKeepsItsPlace) {
+  WriteIni("CFGPOS", "MEMPOSTop", "999999");  // left below the screen
+  WriteIni("CFGPOS", "MEMPOSLeft", "300");
+  WriteIni("CFGPOS", "MEMPOSWidth", "6000");
+  WriteIni("CFGPOS", "MEMPOSHeight", "2400");
+  MemoDAT& m = Form<MemoDAT>();
+  EXPECT_EQ(m.Top(), 0);
+  EXPECT_EQ(m.Left(), 300);
+  EXPECT_EQ(m.Width(), 6000);
+  m.Show();
+  m.SetWindowState(vbMinimized);
+  m.RDEND.Trigger();
+  EXPECT_FALSE(IsLoaded<MemoDAT>());
+  EXPECT_EQ(ReadIniOr("CFGPOS", "MEMPOSTop", "?"), "999999");
+  EXPECT_EQ(ReadIniOr("CFGPOS", "MEMPOSWidth", "?"), "6000");
+}
+
 TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
   {
     VbFile f(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), VbMode::Output);
