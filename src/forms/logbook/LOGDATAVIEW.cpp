@@ -208,7 +208,7 @@ void LOGDATAVIEW::MSFlexGrid1_DblClick() {
     return;
   }
   // HAMLOG stays open for the entry window.
-  EntryWindowHooks.ShowStoredQso(r);
+  if (!EntryWindowHooks.ShowStoredQso(r)) return;  // the entry window keeps a QSO not saved yet
   LogWindowState.LogRecNo = r;
   LogWindowState.StoredRecordShown = 1;
 }

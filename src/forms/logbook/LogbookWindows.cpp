@@ -11,19 +11,38 @@
 #include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 
-void OpenLogWindow() {
+namespace {
+
+// A new QSO typed in the shown entry window and not saved is replaced only when the operator lets it go.
+bool mayReplaceShownQso() {
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  if (!w || !w->isVisible() || w->MayDropNewQso()) return true;
+  w->raise();
+  w->activateWindow();
+  return false;
+}
+
+}  // namespace
+
+bool OpenLogWindow() {
+  if (!mayReplaceShownQso()) return false;
   TEMP_LOG& w = Form<TEMP_LOG>();
   // Nothing of a stored record shown before goes into the new QSO.
   if (LogWindowState.StoredRecordShown == 1) w.SetEntry(QsoEntry{});
-  if (!w.NewRecord()) return;
+  if (!w.NewRecord()) return false;
   if (LogWindowState.DxFlagText != "0") w.toggleZone();
   w.setWindowTitle(QString::fromUtf8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
   w.Show();
   w.activateWindow();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
-void ShowStoredQso(int32_t recNo) {
+bool ShowStoredQso(int32_t recNo) {
+  if (!mayReplaceShownQso()) {
+    HamlogCloseDb(0);
+    return false;
+  }
   TEMP_LOG& w = Form<TEMP_LOG>();
   w.ShowQsoInLogWindow();
   w.RecordSaved = 0;
@@ -35,6 +54,7 @@ void ShowStoredQso(int32_t recNo) {
   w.Show();
   w.activateWindow();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
 namespace {

@@ -156,7 +156,7 @@ class TEMP_LOG : public VbForm, public RigListener {
   StatusBar StatusBar1{this, 3};
 
  private:
-  friend void OpenLogWindow();
+  friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
@@ -197,7 +197,9 @@ class TEMP_LOG : public VbForm, public RigListener {
 };
 
 // Opens the entry window for a new QSO (its time in UTC when the D flag of the last code is set) and
-// shows it; HAMLOG's open failure is said.
-void OpenLogWindow();
-// Shows the record just read into Hamlog.Thw in the entry window (opened when needed).
-void ShowStoredQso(int32_t recNo);
+// shows it; HAMLOG's open failure is said. False when the window keeps a new QSO typed there and not
+// saved (the operator was asked) or HAMLOG could not be opened.
+bool OpenLogWindow();
+// Shows the record just read into Hamlog.Thw in the entry window (opened when needed); false, HAMLOG
+// closed, when the window keeps a new QSO typed there and not saved (the operator was asked).
+bool ShowStoredQso(int32_t recNo);
