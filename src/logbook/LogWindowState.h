@@ -22,8 +22,9 @@ struct LogWindowStateValues {
 extern LogWindowStateValues LogWindowState;
 
 struct EntryWindowHooksState {
-  // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it).
-  std::function<void(int32_t recNo)> ShowStoredQso;
+  // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it). False
+  // (said) when the record could not be handed over: the window and its state are as they were.
+  std::function<bool(int32_t recNo)> ShowStoredQso;
   // Reads the shown record again after a list used the shared record block.
   std::function<void()> ReloadCurrentQso;
   // Opens the entry window for a new QSO with the focus on its time box.

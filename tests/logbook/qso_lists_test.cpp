@@ -141,7 +141,6 @@ TEST_F(StationList, AJapaneseCallListsItsAreaAndPortableFormsButNotALongerCall) 
             (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
   EXPECT_EQ(l.caption, QString::fromUtf8("JA1ABC局とのＱＳＯ  5回"));
   EXPECT_EQ(l.rows[0][3], "2024/05/06");  // the station list writes the date with slashes
-  EXPECT_EQ(l.rows[0][18], "");
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   QString longer = "JA1ABCD";
   EXPECT_EQ(NumbersAndCalls(ListStationQsos(longer).rows), (L{"1 JA1ABCD"}));
@@ -188,11 +187,19 @@ TEST_F(StationList, AnUnknownStationIsAFirstQsoAndABusyLogIsLeftAlone) {
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("コールサインに使えない文字が含まれています。（JA1あ）")});
 }
 
-TEST_F(StationList, TheLastListedQsosFlagsStayInTheSharedQslText) {
+TEST_F(StationList, EachRowShowsItsOwnFlagsAndTheLastListedStayInTheSharedQslText) {
+  // Record 4 ("JA1ABC/P", the last of the station in call order) carries the D and C flags (code 24).
+  ChangeStoredField(4, 16, "24");
   QString call = "JA1ABC";
-  QsoRules.QslFlagText = "DC12";
-  ListStationQsos(call);
-  EXPECT_EQ(QsoRules.QslFlagText, "    ");  // imported QSOs carry flag code 0
+  QsoRules.QslFlagText = "  12";
+  const QsoList l = ListStationQsos(call);
+  QStringList flags;
+  for (const QStringList& row : l.rows) flags << row[18];
+  EXPECT_EQ(NumbersAndCalls(l.rows), (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
+  EXPECT_EQ(flags, (L{"    ", "    ", "DC  ", "    ", "    "}));  // imported QSOs carry flag code 0
+  EXPECT_EQ(QsoRules.QslFlagText, "DC  ");
+  // The area list has no flag column.
+  EXPECT_EQ(ListAreaQsos("1001", kAllBands, "MIX").rows[0][18], "");
 }
 
 TEST(CallSigns, PortableSuffixesAndJapaneseDesignators) {

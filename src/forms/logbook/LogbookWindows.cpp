@@ -23,9 +23,9 @@ void OpenLogWindow() {
   LogWindowState.LogWindowOpen = 1;
 }
 
-void ShowStoredQso(int32_t recNo) {
+bool ShowStoredQso(int32_t recNo) {
   TEMP_LOG& w = Form<TEMP_LOG>();
-  w.ShowQsoInLogWindow();
+  if (!w.ShowQsoInLogWindow()) return false;
   w.RecordSaved = 0;
   w.LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   w.CODECHK.SetVisible(true);
@@ -35,6 +35,7 @@ void ShowStoredQso(int32_t recNo) {
   w.Show();
   w.activateWindow();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
 namespace {
@@ -43,8 +44,7 @@ namespace {
 // is read again, so that a save writes what the window shows.
 void ReloadCurrentQso() {
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
-  w->ShowQsoInLogWindow();
+  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo) || !w->ShowQsoInLogWindow()) return;
   if (Settings.QslProgramSet == 1) w->HLQ.SetEnabled(true);
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
   LogWindowState.StoredRecordShown = 1;
