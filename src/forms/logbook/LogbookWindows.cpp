@@ -20,6 +20,8 @@ void OpenLogWindow() {
   w.setWindowTitle(QString::fromUtf8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
   w.Show();
   w.activateWindow();
+  // The call is usually there already: the time is what the operator types first.
+  w.Text4.setFocus();
   LogWindowState.LogWindowOpen = 1;
 }
 

@@ -115,6 +115,20 @@ TEST_F(ListsBesideTheSheet, AHandOverThatFailsLeavesTheEntryWindowAsItWasAndSays
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
 }
 
+TEST_F(ListsBesideTheSheet, CtrlLInTheViewerOpensANewQsoWithTheFocusOnItsTime) {
+  ConnectLogbookWindows();
+  sheet().LOGDATV.Trigger();
+  LOGDATAVIEW* v = LoadedForm<LOGDATAVIEW>();
+  ASSERT_NE(v, nullptr);
+  QTest::keyClick(&v->MSFlexGrid1, Qt::Key_L, Qt::ControlModifier);
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  EXPECT_EQ(LogWindowState.ShownRecordNo, 5);
+  EXPECT_EQ(w->focusWidget(), &w->Text4);
+}
+
 TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {
   sheet();
   QSODATA::ShowAreaQsos("100105", kAllBands, "MIX");
