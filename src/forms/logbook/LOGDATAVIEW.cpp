@@ -95,7 +95,8 @@ void LOGDATAVIEW::SetLogGridHeader() {
   FlexGrid& g = MSFlexGrid1;
   g.SetCols(19);
   g.SetRows(1);
-  ApplyStoredColumnWidths(g, true, 0);
+  // The copy of the record number stays hidden under stored widths too (they cover columns 0 to 17).
+  if (ApplyStoredColumnWidths(g, true, 0)) g.SetColWidth(18, 0);
   SetLogGridHeadings(g, "Rec No", "Rec No");
   for (int c = 0; c < 19; ++c)
     if (c != 2) g.SetColAlignment(c, c >= 13 && c <= 15 ? flexAlignCenterCenter : flexAlignLeftCenter);

@@ -194,6 +194,7 @@ TEST_F(LogViewer, ClosingKeepsTheWidthsAndAPlacedWindowsPosition) {
   // All 18 widths stored: they are used.
   LOGDATAVIEW::OpenViewer();
   EXPECT_EQ(grid().ColWidth(12), 1500);
+  EXPECT_EQ(grid().ColWidth(18), 0);  // the record number's copy stays out of sight
   viewer().Move(600, 450, 9000, 3000);
   viewer().LOGCL.Trigger();
   EXPECT_EQ(ReadIni("CFGPOS", "HLDVPOSTop"), "450");
