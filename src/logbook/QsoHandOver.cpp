@@ -26,5 +26,8 @@ bool ReadRecordAgain(int32_t recNo) {
     return false;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
-  return Hamlog.LastResult == 0;
+  if (Hamlog.LastResult == 0) return true;
+  // Left open, HAMLOG would turn the next station list away as busy.
+  HamlogCloseDb(0);
+  return false;
 }

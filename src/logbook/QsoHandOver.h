@@ -21,5 +21,6 @@ struct StoredQso {
 std::optional<StoredQso> TakeStoredQso();
 
 // What ReloadCurrentQso reads: HAMLOG closed, opened again ("HAMLOGデータがOpen出来ません。" when it
-// does not open) and the record read into Hamlog.Thw; HAMLOG stays open. False when either failed.
+// does not open) and the record read into Hamlog.Thw; HAMLOG stays open. False when either failed
+// (HAMLOG closed again, the read failure unsaid).
 bool ReadRecordAgain(int32_t recNo);

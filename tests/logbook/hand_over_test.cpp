@@ -71,6 +71,7 @@ TEST_F(HandOver, ReadingTheShownRecordAgain) {
   EXPECT_EQ(Hamlog.HamlogClosed, 0);  // left open for the entry window
   EXPECT_EQ(TakeStoredQso()->entry.call, "W1AW");
   EXPECT_FALSE(ReadRecordAgain(99));  // silently
+  EXPECT_EQ(Hamlog.HamlogClosed, 1) << "the next station list would find HAMLOG busy";
   HamlogCloseDb(0);
   Hamlog.HamlogDbPath = dir + "/NONE.HDB";
   boxes.Answer(vbOK);
