@@ -11,11 +11,25 @@
 #include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 
-void OpenLogWindow() {
+namespace {
+
+// A new QSO typed in the shown entry window and not saved is replaced only when the operator lets it go.
+bool mayReplaceShownQso() {
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  if (!w || !w->isVisible() || w->MayDropNewQso()) return true;
+  w->raise();
+  w->activateWindow();
+  return false;
+}
+
+}  // namespace
+
+bool OpenLogWindow() {
+  if (!mayReplaceShownQso()) return false;
   TEMP_LOG& w = Form<TEMP_LOG>();
   // Nothing of a stored record shown before goes into the new QSO.
   if (LogWindowState.StoredRecordShown == 1) w.SetEntry(QsoEntry{});
-  if (!w.NewRecord()) return;
+  if (!w.NewRecord()) return false;
   if (LogWindowState.DxFlagText != "0") w.toggleZone();
   w.setWindowTitle(QString::fromUtf8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
   w.Show();
@@ -23,9 +37,14 @@ void OpenLogWindow() {
   // The call is usually there already: the time is what the operator types first.
   w.Text4.setFocus();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
 bool ShowStoredQso(int32_t recNo) {
+  if (!mayReplaceShownQso()) {
+    HamlogCloseDb(0);
+    return false;
+  }
   TEMP_LOG& w = Form<TEMP_LOG>();
   if (!w.ShowQsoInLogWindow()) return false;
   w.RecordSaved = 0;

@@ -283,6 +283,8 @@ bool TEMP_LOG::MayDropNewQso() {
 
 void TEMP_LOG::closeFromMenu() {
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   storeModeIndex();
   if (!MayDropNewQso()) return;
   closeWindowAndLists(true);
@@ -291,6 +293,8 @@ void TEMP_LOG::closeFromMenu() {
 void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   if (!MayDropNewQso()) {
     cancel = 1;
     return;
@@ -394,7 +398,10 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         break;
       case vbKeyF1:
         keyCode = 0;
-        if (LSave.Enabled()) SaveQso();
+        // The greyed "保存完了" only says the stored record shown is as saved: an edit made to it
+        // afterwards must still reach HAMLOG. A new QSO is never appended twice, and QSL-check mode
+        // writes the received mark only (F12).
+        if (LSave.Enabled() || (LogWindowState.EditMode == 1 && LogWindowState.QslCheckMode != 1)) SaveQso();
         break;
       case vbKeyF12:
         keyCode = 0;
@@ -589,6 +596,10 @@ bool TEMP_LOG::NewRecord() {
 }
 
 void TEMP_LOG::SaveQso() {
+  // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it.
+  if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
+  if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
+    Text4.setText(*t);
   const QsoEntry typed = Entry();
   QsoEntry e = typed;
   List1.hide();
@@ -648,6 +659,7 @@ void TEMP_LOG::SaveQso() {
   RigPortState.ManualFreqFlag = 0;
   UnloadForm<QSODATA>();
   SaveLogWindowPos();
+  RefreshHamlogWindow();
 }
 
 void TEMP_LOG::refreshLogViewer() {
@@ -683,6 +695,7 @@ void TEMP_LOG::browse(int step) {
     return;
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   CODECHK.SetVisible(true);
+  showEqslButtons(true);
   LogWindowState.StoredRecordShown = 1;
   if (step < 0) {
     BrowseRecNo = LogWindowState.ShownRecordNo + step;

@@ -157,7 +157,7 @@ class TEMP_LOG : public VbForm, public RigListener {
   StatusBar StatusBar1{this, 3};
 
  private:
-  friend void OpenLogWindow();
+  friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
@@ -198,7 +198,10 @@ class TEMP_LOG : public VbForm, public RigListener {
 };
 
 // Opens the entry window for a new QSO (its time in UTC when the D flag of the last code is set) and
-// shows it; HAMLOG's open failure is said.
-void OpenLogWindow();
-// Shows the record just read into Hamlog.Thw in the entry window (opened when needed).
+// shows it; HAMLOG's open failure is said. False when the window keeps a new QSO typed there and not
+// saved (the operator was asked) or HAMLOG could not be opened.
+bool OpenLogWindow();
+// Shows the record just read into Hamlog.Thw in the entry window (opened when needed); false, HAMLOG
+// closed, when the window keeps a new QSO typed there and not saved (the operator was asked) or the
+// record could not be handed over whole (said; the window as it was).
 bool ShowStoredQso(int32_t recNo);

@@ -153,7 +153,10 @@ TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {
   QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(2));
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   EXPECT_EQ(viewer().QslPrintRecNo, 2);
-  EntryWindowHooks.ShowStoredQso = [&](int32_t r) { shown.push_back(r); return true; };
+  EntryWindowHooks.ShowStoredQso = [&](int32_t r) {
+    shown.push_back(r);
+    return true;
+  };
   QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
   QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(4));
   EXPECT_EQ(shown, (std::vector<int32_t>{4}));

@@ -145,7 +145,10 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
 
 TEST_F(QsoWindow, EnterAndDoubleClickOpenTheQsoInTheEntryWindowWhenThereIsOne) {
   std::vector<int32_t> shown;
-  EntryWindowHooks.ShowStoredQso = [&](int32_t r) { shown.push_back(r); return true; };
+  EntryWindowHooks.ShowStoredQso = [&](int32_t r) {
+    shown.push_back(r);
+    return true;
+  };
   QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
   click(2);
   QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cell(2, 1));
