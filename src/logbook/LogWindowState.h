@@ -23,7 +23,8 @@ extern LogWindowStateValues LogWindowState;
 
 struct EntryWindowHooksState {
   // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it). False
-  // when the window keeps a new QSO not saved yet (the operator said so; HAMLOG is closed then).
+  // when the window keeps a new QSO not saved yet (the operator said so) or the record could not be
+  // handed over whole (said); HAMLOG is closed then, and the window and its state are as they were.
   std::function<bool(int32_t recNo)> ShowStoredQso;
   // Reads the shown record again after a list used the shared record block.
   std::function<void()> ReloadCurrentQso;

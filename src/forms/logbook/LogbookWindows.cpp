@@ -34,6 +34,8 @@ bool OpenLogWindow() {
   w.setWindowTitle(QString::fromUtf8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
   w.Show();
   w.activateWindow();
+  // The call is usually there already: the time is what the operator types first.
+  w.Text4.setFocus();
   LogWindowState.LogWindowOpen = 1;
   return true;
 }
@@ -44,7 +46,7 @@ bool ShowStoredQso(int32_t recNo) {
     return false;
   }
   TEMP_LOG& w = Form<TEMP_LOG>();
-  w.ShowQsoInLogWindow();
+  if (!w.ShowQsoInLogWindow()) return false;
   w.RecordSaved = 0;
   w.LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   w.CODECHK.SetVisible(true);
@@ -63,8 +65,7 @@ namespace {
 // is read again, so that a save writes what the window shows.
 void ReloadCurrentQso() {
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
-  w->ShowQsoInLogWindow();
+  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo) || !w->ShowQsoInLogWindow()) return;
   if (Settings.QslProgramSet == 1) w->HLQ.SetEnabled(true);
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
   LogWindowState.StoredRecordShown = 1;

@@ -246,7 +246,7 @@ void QSODATA::MSFlexGrid1_SelChange() {
 void QSODATA::openQso(int32_t recNo, bool sayFailure) {
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (Hamlog.LastResult == 0) {
-    if (!EntryWindowHooks.ShowStoredQso(recNo)) return;  // the entry window keeps a QSO not saved yet
+    if (!EntryWindowHooks.ShowStoredQso(recNo)) return;  // said; the entry window is as it was
     LogWindowState.StoredRecordShown = 1;
     LogWindowState.LogRecNo = recNo;
     return;

@@ -21,6 +21,7 @@
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
+#include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -503,13 +504,14 @@ void TEMP_LOG::wireEqsl() {
                                        Text8.text(), Label17.text()),
                         LogWindowState.ShownRecordNo);
   };
+  Command7.setToolTip(u8("このデータをQsoBankへ送ります"));
+  Command8.setToolTip(u8("e-QSLへのデータ抽出開始点をSETします"));
+  Command9.setToolTip(u8("e-QSLへのデータ抽出終了点をSETします"));
   Command8.Click = [this] {
-    Command8.setText("Strt");
     StatusBar1.SetPanelText(2, SetEqslStartMark(LogWindowState.ShownRecordNo));
     Command7.setEnabled(true);
   };
   Command9.Click = [this] {
-    Command9.setText("End");
     StatusBar1.SetPanelText(2, SetEqslEndMark(LogWindowState.ShownRecordNo));
     Command7.setEnabled(true);
   };
@@ -522,12 +524,17 @@ void TEMP_LOG::showEqslButtons(bool storedRecord) {
   Command9.setEnabled(storedRecord);
 }
 
-void TEMP_LOG::ShowQsoInLogWindow() {
-  QString number;
-  const int32_t recNo = ThwString(number, Hamlog.Thw, 27);
-  const QsoEntry e = EntryOfRecord(Hamlog.Thw);
-  ShownRecordBackup = Hamlog.Thw;
-  SetEntry(e);
+bool TEMP_LOG::ShowQsoInLogWindow() {
+  const std::optional<StoredQso> q = TakeStoredQso();
+  if (!q) {
+    HamlogCloseDb(0);
+    MsgBox(u8("LOGﾃﾞｰﾀを読み取れませんでした。表示中のデータはそのままです。"));
+    Text1.setFocus();
+    return false;
+  }
+  const int32_t recNo = q->recNo;
+  ShownRecordBackup = q->backup;
+  SetEntry(q->entry);
   showEqslButtons(true);
   LogWindowState.EditMode = 1;
   LogWindowState.ShownRecordNo = recNo;
@@ -536,6 +543,7 @@ void TEMP_LOG::ShowQsoInLogWindow() {
   StatusBar1.SetPanelText(2, QString());
   // The record is kept in the window; HAMLOG is not held open while the operator edits it.
   HamlogCloseDb(0);
+  return true;
 }
 
 bool TEMP_LOG::NewRecord() {
@@ -672,8 +680,7 @@ void TEMP_LOG::readBack() {
     return;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
-  if (Hamlog.LastResult == 0) {
-    ShowQsoInLogWindow();
+  if (Hamlog.LastResult == 0 && ShowQsoInLogWindow()) {
     LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
     LogWindowState.StoredRecordShown = 1;
   }
@@ -705,7 +712,7 @@ void TEMP_LOG::browse(int step) {
     HamlogCloseDb(0);
     return;
   }
-  ShowQsoInLogWindow();
+  if (!ShowQsoInLogWindow()) return;
   if (Settings.QslProgramSet == 1) HLQ.SetEnabled(true);
   RecordSaved = 0;
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
