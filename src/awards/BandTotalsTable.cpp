@@ -88,12 +88,13 @@ TotalsBandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t se
 }
 
 QString BandRangeCaption(const TotalsBandRange& range, int32_t set) {
-  const int32_t last = TotalsLastBandColumn(set);
-  const int32_t first = range.first < kFirstTotalsBandColumn && range.last >= kFirstTotalsBandColumn
-                            ? kFirstTotalsBandColumn
-                            : range.first;
-  const int32_t end = range.last > last && range.first <= last ? last : range.last;
-  if (range.first == range.last) return RangeEndName(end, set) + "の合計を表示しています。";
+  // Columns that name no band give way to the band the sums start or end at.
+  const int32_t first = std::max(range.first, kFirstTotalsBandColumn);
+  const int32_t end = std::min(range.last, TotalsLastBandColumn(set));
+  // Only the label or total column, or a range turned round by hand: there is no band to name.
+  if (first > end)
+    return QStringLiteral("合計するバンドがありません。表のバンドの列の上でドラッグして範囲を指定して下さい。");
+  if (first == end) return RangeEndName(end, set) + "の合計を表示しています。";
   return RangeStartName(first, set) + "-" + RangeEndName(end, set) + "までの合計を表示しています。";
 }
 

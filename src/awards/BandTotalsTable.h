@@ -35,7 +35,7 @@ void StoreBandRange(const TotalsBandRange& range);
 TotalsBandRange DraggedBandRange(int downRow, int downCol, int upCol, int32_t extendedBandSet);
 // "7MHz-21MHz帯までの合計を表示しています。", or "21MHz帯の合計を表示しています。" for one band.
 // A column that names no band: the first band for a start before the bands, the last band for an end
-// beyond them, else nothing.
+// beyond them. A range without a band column says so and how to choose one.
 QString BandRangeCaption(const TotalsBandRange& range, int32_t extendedBandSet);
 
 // The whole table of the band set: headings, row labels, counts, range totals and ORB rows.

@@ -3,15 +3,18 @@
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "platform/codepage.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/vbstrings.h"
 
 namespace {
 
-// The first character of the trimmed text, a blank when there is none.
+// The first character of the trimmed text, a blank when there is none. The three marks share a
+// three-byte field: a double-byte character would push the next mark out of it.
 QString qslChar(const QString& text) {
-  const QString t = text.trimmed();
-  return t.isEmpty() ? QStringLiteral(" ") : t.left(1);
+  const QString t = text.trimmed().left(1);
+  return t.isEmpty() || AnsiLen(t) != 1 ? QStringLiteral(" ") : t;
 }
 
 QString field(const ThwRecord& thw, int number) {
@@ -122,4 +125,9 @@ bool RebuildHamlogIndexes() {
   if (Hamlog.LastResult != 0) return false;
   HamlogCloseDb(0);
   return true;
+}
+
+void RefreshHamlogWindow() {
+  // HAMLOG's own window reads its data again on Alt+R; without a running HAMLOG nothing happens.
+  if (IpcFind(kHamlogWindowClass)) IpcSend(kHamlogWindowClass, ToAnsi(QStringLiteral("%R")));
 }

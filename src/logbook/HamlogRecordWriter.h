@@ -37,3 +37,9 @@ DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown);
 // Removes the index files beside HAMLOG.HDB ("<stem>dx*") and opens the log, which builds them
 // again; the log is closed afterwards. False when it could not be opened.
 bool RebuildHamlogIndexes();
+
+// The window class of a running HAMLOG, the name it takes messages under.
+inline constexpr const char* kHamlogWindowClass = "TThwin";
+// Asks a running HAMLOG to read its data again ("%R", its Alt+R), so that it shows a QSO written here;
+// nothing when HAMLOG does not run.
+void RefreshHamlogWindow();

@@ -9,8 +9,9 @@ LogPage ReadLogPage(int32_t end) {
   LogPage page;
   page.rows.reserve(kLogPageSize);
   for (int32_t r = std::max(1, end - (kLogPageSize - 1)); r <= end; ++r) {
-    if (THW_read(Hamlog.Thw, r, 3) != 0) {
-      ++page.unreadable;
+    if (const int32_t read = THW_read(Hamlog.Thw, r, 3); read != 0) {
+      // A number past the end of the log is no record that failed: a short log's page asks for them.
+      if (read != HAMLOG_NO_RECORD) ++page.unreadable;
       continue;
     }
     QStringList row = QsoRowOfRecord(r, {'-', true});

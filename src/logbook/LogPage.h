@@ -9,7 +9,7 @@ inline constexpr int32_t kLogPageSize = 100;
 
 struct LogPage {
   std::vector<QStringList> rows;  // 19 cells each (column 18 = column 0), ascending record order
-  int32_t unreadable = 0;         // records of the range that could not be read (left out)
+  int32_t unreadable = 0;         // records of the log in the range that could not be read (left out)
 };
 
 // The records end - 99 .. end that can be read; HAMLOG must be open. Cells keep the fields' padding.

@@ -22,7 +22,9 @@ struct LogWindowStateValues {
 extern LogWindowStateValues LogWindowState;
 
 struct EntryWindowHooksState {
-  // Shows the record just read into Hamlog.Thw in the entry window (HAMLOG stays open for it).
-  std::function<void(int32_t recNo)> ShowStoredQso;
+  // Shows the record just read into Hamlog.Thw in the entry window. False when the window keeps a new
+  // QSO not saved yet (the operator said so) or the record could not be handed over whole (said);
+  // HAMLOG is closed then, and the window and its state are as they were.
+  std::function<bool(int32_t recNo)> ShowStoredQso;
 };
 extern EntryWindowHooksState EntryWindowHooks;

@@ -5,6 +5,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "logbook/QsoLists.h"
+#include "lookup/DateCheck.h"
 #include "platform/codepage.h"
 #include "platform/vbdate.h"
 
@@ -99,9 +100,9 @@ std::optional<QString> NormalisedDate(const QString& text) {
   if (t.size() == 10 && (t[4] == '-' || t[4] == '/') && t[7] == t[4] && allDigits(QStringView(t).left(4)) &&
       allDigits(QStringView(t).mid(5, 2)) && allDigits(QStringView(t).mid(8, 2))) {
     y = t.left(4).toInt(), m = t.mid(5, 2).toInt(), d = t.mid(8, 2).toInt();
-  } else if (t.size() == 8 && allDigits(t)) {
+  } else if (t.size() == 8 && CheckDateText(t)) {  // the compact forms: the one date check of the lookups
     y = t.left(4).toInt(), m = t.mid(4, 2).toInt(), d = t.mid(6, 2).toInt();
-  } else if (t.size() == 6 && allDigits(t)) {
+  } else if (t.size() == 6 && CheckDateText(t)) {
     y = VbCentury(t.left(2).toInt()), m = t.mid(2, 2).toInt(), d = t.mid(4, 2).toInt();
   } else {
     return std::nullopt;

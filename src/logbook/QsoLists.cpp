@@ -204,8 +204,11 @@ QsoList ListStationQsos(QString& call) {
     if (NormaliseCallSign(stored, japanese) != call) continue;
     if (checkMode && countsAsReceived(row[15])) continue;
     row[1] = stored;
+    // The row's own flags, never those of the row before (a code outside the table leaves them blank).
+    QsoRules.QslFlagText = "    ";
     QString flags;
     if (ThwString(flags, Hamlog.Thw, 16) == 0) QslFlagsToText(flags.remove(QChar(0)).trimmed());
+    row[18] = QsoRules.QslFlagText;
     rows.emplace_back(recNo, std::move(row));
   }
   HamlogCloseDb(0);

@@ -21,7 +21,7 @@ struct QsoList {
     BadCall,     // the call holds characters no call sign has (said)
   };
   Outcome outcome = NoQso;
-  std::vector<QStringList> rows;  // 19 cells each, in record order
+  std::vector<QStringList> rows;  // 19 cells each, in record order (the station list's 18: QSL flags)
   QString caption;                // the window's caption for the rows
   QString notice;
   int32_t unreadable = 0;  // records the index named that could not be read (skipped, counted in the caption)

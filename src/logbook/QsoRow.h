@@ -2,7 +2,8 @@
 // One QSO as a row of the QSO window or the log viewer: 19 cells taken from the record in Hamlog.Thw.
 //   0 " " + record number ("00" at least), 1 call, 2 "", 3 date, 4 time, 5 his RST, 6 my RST,
 //   7 frequency as stored, 8 mode, 9 code, 10 grid, 11 name, 12 QTH, 13-15 QSL via, sent, received,
-//   16 remarks 1, 17 remarks 2, 18 "" (the viewer puts the record-number text there).
+//   16 remarks 1, 17 remarks 2, 18 "" (the viewer puts the record-number text there, the station list
+//   the QSL flag text).
 
 #include <QString>
 #include <QStringList>

@@ -133,7 +133,8 @@ OutputRun WriteKuLists(int32_t bandColumn, int32_t mode) {
     }
   }
   HamlogCloseDb(0);
-  ok = ok && list.Close() && remain.Close();
+  // The list goes in last: a run that fails leaves the old list, the one with the score, in place.
+  ok = ok && remain.Close() && list.Close();
   if (!ok) {
     run.error = error;
     return run;

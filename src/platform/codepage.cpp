@@ -12,8 +12,12 @@ QStringEncoder& encoder() {
   return e;
 }
 
+// Reset for use. Qt 6.4 keeps an earlier input's error flag through resetState(), which would make
+// every later check of valid text fail on this thread; a fresh converter is made then.
 QStringDecoder& decoder() {
   thread_local QStringDecoder d("windows-31j", QStringConverter::Flag::Stateless);
+  d.resetState();
+  if (d.hasError()) d = QStringDecoder("windows-31j", QStringConverter::Flag::Stateless);
   return d;
 }
 
@@ -61,7 +65,6 @@ QByteArray ToAnsi(const QString& text) {
 QString FromAnsi(QByteArrayView bytes) {
   if (isAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
   QStringDecoder& d = decoder();
-  d.resetState();
   QString out = d.decode(bytes);
   return out;
 }
@@ -115,7 +118,6 @@ bool IsValidAnsi(QByteArrayView bytes) {
   while (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
   if (i == n) return true;
   QStringDecoder& d = decoder();
-  d.resetState();
   const QString text = d.decode(bytes.sliced(i));
   return !d.hasError() && !text.contains(QChar::ReplacementCharacter) && !text.contains(QChar(0x1A));
 }

@@ -11,11 +11,12 @@
 
 namespace {
 
-// One command out and its answer back, as the CAT test window does it.
-QString ask(const QString& command, int32_t length) {
+// One command out and its answer back, as the CAT test window does it; nothing when the port is closed
+// or went away.
+std::optional<QString> ask(const QString& command, int32_t length) {
   RigPurgeInput();
   RigPortState.TxCommand = command + ";";
-  if (!RigSendText()) return {};
+  if (!RigSendText()) return std::nullopt;
   return RigReadText(length, ';');
 }
 
@@ -107,15 +108,22 @@ void CatBackup(const std::vector<CatListEntry>& list, const QString& backupPath,
       backup.Print({line});
       org.Print({line});
     };
+    // The answer, or nothing once the link is gone (the list then ends).
+    auto answer = [&](const QString& command, int32_t length) {
+      const std::optional<QString> a = ask(command, length);
+      if (!a) r.LinkLost = true;
+      return a.value_or(QString());
+    };
     for (const CatListEntry& e : list) {
+      if (r.LinkLost) break;
       if (e.Command == "EX") {
-        for (int32_t k = 1; k <= e.Count; ++k) {
-          const QString a = cleaned(ask("EX" + three(k), e.Length));
+        for (int32_t k = 1; k <= e.Count && !r.LinkLost; ++k) {
+          const QString a = cleaned(answer("EX" + three(k), e.Length));
           if (a.startsWith("EX")) both(a);
         }
       } else if (e.Command == "MR" || e.Command == "MT") {
-        for (int32_t k = 1; k <= e.Count; ++k) {
-          QString a = ask(e.Command + three(k), e.Length);
+        for (int32_t k = 1; k <= e.Count && !r.LinkLost; ++k) {
+          QString a = answer(e.Command + three(k), e.Length);
           if (a.size() != e.Length) continue;
           const QString asRead = e.Command + three(k) + a.mid(5).remove(u';');
           if (e.Command == "MR") {
@@ -128,8 +136,10 @@ void CatBackup(const std::vector<CatListEntry>& list, const QString& backupPath,
           }
         }
       } else {
-        const QString a = cleaned(ask(e.Command, e.Length));
-        if (a.contains(u'?')) {
+        const QString a = cleaned(answer(e.Command, e.Length));
+        if (r.LinkLost) break;
+        // No answer is a refusal too: an empty line would be written back as a bare ";".
+        if (a.isEmpty() || a.contains(u'?')) {
           r.Failed += e.Command + ";\r\n";
           continue;
         }
@@ -173,9 +183,15 @@ std::optional<MemoryBackup> ReadMemoryBackupFile(const QString& path) {
   return b;
 }
 
-void CatWriteBack(const MemoryBackup& backup, const std::function<void()>& done) {
+void CatWriteBack(const MemoryBackup& backup, const std::function<void(bool allSent)>& done) {
   busyExchange([=] {
-    for (const QString& line : backup.Lines) ask(line, backup.Longest);
-    done();
+    bool allSent = true;
+    for (const QString& line : backup.Lines) {
+      if (!ask(line, backup.Longest)) {
+        allSent = false;
+        break;
+      }
+    }
+    done(allSent);
   });
 }

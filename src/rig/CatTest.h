@@ -30,12 +30,13 @@ std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path)
 QString RewriteBackupAnswer(const QString& answer, bool& aiRewritten);
 
 struct CatBackupResult {
-  bool Written = false;  // both files written
-  QString Failed;        // commands the rig refused, each with ";" and a line break
+  bool Written = false;   // both files written
+  bool LinkLost = false;  // the port was closed or went away: the list was not run to its end
+  QString Failed;         // commands the rig refused or left unanswered, each with ";" and a line break
   bool AiRewritten = false;
 };
 // Runs the list and writes the backup file and, beside it, "org" & its name with the answers as read.
-// `done` gets the result when the exchange has run.
+// `done` gets the result when the exchange has run. A command without an answer is no backup line.
 void CatBackup(const std::vector<CatListEntry>& list, const QString& backupPath,
                const std::function<void(const CatBackupResult&)>& done);
 // The final message of a backup.
@@ -51,5 +52,6 @@ struct MemoryBackup {
 };
 // All lines of a backup file; nothing (after a message box) when it cannot be read or is empty.
 std::optional<MemoryBackup> ReadMemoryBackupFile(const QString& path);
-// Sends every line & ";" and lets the rig take it (answers are not used).
-void CatWriteBack(const MemoryBackup& backup, const std::function<void()>& done);
+// Sends every line & ";" and lets the rig take it (answers are not used). `done` gets false when the
+// port was closed or went away before every line had gone out.
+void CatWriteBack(const MemoryBackup& backup, const std::function<void(bool allSent)>& done);

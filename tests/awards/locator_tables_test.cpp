@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "awards/LocatorSheets.h"
 #include "awards/LocatorTables.h"
 #include "core/HamlogAccess.h"
@@ -183,6 +185,25 @@ TEST_F(LocatorTablesTest, BandListsOfOneBandAndOfABandGroup) {
   EXPECT_EQ(BandListColumns("VUS", true), std::vector<int>({16, 17, 18, 19, 20, 21, 24, 25, 26, 27}));
   EXPECT_EQ(BandListColumns("VUS_and_SAT", false), std::vector<int>({16, 17, 18, 19, 20, 21, 22}));
   EXPECT_TRUE(BandListColumns("ALL(1R9to5600)", true).empty());
+}
+
+TEST_F(LocatorTablesTest, ARecordThatCannotBeReadGivesNoLineOfAnotherQso) {
+  log.Add({"JA1AAA,1990/01/01,3.5,CW,1001,J *,,,PM95", "JA1BBB,1990/01/02,14.2,SSB,1001,J *,,,PM95",
+           "JA1CCC,1990/01/03,7.0,CW,1001,J *,,,QN01"});
+  ASSERT_EQ(scan(2), TableScan::Found);
+  const int n = FillLocatorRows(grid, 2, false);
+  // The 3.5 MHz QSO of PM95 is gone from the log since the scan.
+  auto first = std::find(GridTables.SquareTable.begin(), GridTables.SquareTable.end(), 1);
+  ASSERT_NE(first, GridTables.SquareTable.end());
+  *first = 999;
+  boxes.Answer(vbOK);
+  const BandListOutcome hf = WriteBandList(2, "HF", grid, n, false);
+  EXPECT_EQ(boxes.texts().size(), 1);  // the reader's own message
+  EXPECT_EQ(hf.unreadable, 1);
+  EXPECT_EQ(hf.count, 2);
+  EXPECT_TRUE(hf.written);
+  EXPECT_EQ(listLines("SQUARE_HF.TXT"), QStringList({"PM95          JA1BBB        1990-01-02    14            SSB",
+                                                     "QN01          JA1CCC        1990-01-03    7             CW"}));
 }
 
 }  // namespace

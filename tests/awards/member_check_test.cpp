@@ -180,6 +180,23 @@ TEST_F(MemberCheckTest, WorkedModeAndAJagList) {
   EXPECT_EQ(check.SheetTotal, 0);
 }
 
+TEST_F(MemberCheckTest, ARecordThatCannotBeReadIsCountedAndTheSearchGoesOn) {
+  log.Add({"JA1AAA,2001/01/01,7.025,SSB,1001,J  ", "JA1AAA,2002/01/01,14.0,CW,1001,J *",
+           "JA1AAA,2003/01/01,7.025,SSB,1001,J *"});
+  open();
+  members({" 1\t0010\tJA1AAA"});
+  ASSERT_TRUE(memberList.Open(log.home.file("cfmACCstn.txt"), VbMode::Output));
+  MemberCheck check(grid, {"ACC#", false, false, {}}, memberList, nullptr);
+  // The member's records with one in their midst that the log does not hold.
+  check.CheckMember(1, [](const QString&) { return std::vector<int32_t>{1, 999, 2, 3}; });
+  EXPECT_EQ(check.Unreadable, 1);
+  EXPECT_EQ(row(1), QStringList({"9:P", "11:C", "24:20"}));
+  EXPECT_EQ(check.CfmMarkCount, 2);
+  EXPECT_EQ(check.WkdMarkCount, 0);
+  EXPECT_EQ(check.ListedCount, 1);
+  EXPECT_EQ(lines(memberList), "1001          JA1AAA        2002/01/01    14            CW            0010\r\n");
+}
+
 // A log of calls that share beginnings, portable forms either side of the call, and QSOs of every
 // kind; the index search must give what a walk to the end of the call-sign order gives.
 TEST_F(MemberCheckTest, TheIndexSearchGivesWhatAWalkToTheEndGives) {

@@ -123,6 +123,12 @@ TEST_F(TotalsTableTest, CaptionNamesTheRange) {
   // Columns that name no band take the band the sums start or end at.
   EXPECT_EQ(BandRangeCaption({0, 5}, 0), "1.9MHz-10MHz帯までの合計を表示しています。");
   EXPECT_EQ(BandRangeCaption({3, 40}, 0), "3.5MHz-ｻﾃﾗｲﾄまでの合計を表示しています。");
+  // No band in the range: the total column alone, a range turned round, one beyond the bands.
+  const QString none = "合計するバンドがありません。表のバンドの列の上でドラッグして範囲を指定して下さい。";
+  EXPECT_EQ(BandRangeCaption({1, 1}, 0), none);
+  EXPECT_EQ(BandRangeCaption({8, 4}, 0), none);
+  EXPECT_EQ(BandRangeCaption({18, 23}, 0), none);
+  EXPECT_EQ(BandRangeCaption({0, 2}, 0), "1.9MHz帯の合計を表示しています。");
 }
 
 TEST_F(TotalsTableTest, DraggingChoosesTheRange) {

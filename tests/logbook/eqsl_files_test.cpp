@@ -268,13 +268,7 @@ TEST_F(EqslRecords, DeletedRecordsAreSkippedAndNamedNeverWrittenFromAnotherRecor
 TEST_F(EqslRecords, AFailureLeavesNoPartFileBehind) {
   Fill(3);
   // A time HAMLOG would not have taken, as another program may leave it.
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 2, 3), 0);
-  const ThwRecord old = Hamlog.Thw;
-  SetThBuffer(Hamlog.Thw, "  :  J", 3);
-  int32_t confirm = 0;
-  ASSERT_EQ(THW_update(Hamlog.Thw, old, 2, 16, confirm), 0);
-  HamlogCloseDb(0);
+  ChangeStoredField(2, 3, "  :  J");
   const QString path = home.file("bad.ADI");
   Eqsl.EqslStartMark = 1;
   Eqsl.EqslEndMark = 3;

@@ -17,13 +17,9 @@ class HandOver : public LogbookTest {
   void SetUp() override {
     LogbookTest::SetUp();
     AddQsos({{"JA1ABC", "1101", "7.025", "CW", "J* ", "Taro"}, {"W1AW", "", "14.025", "SSB", "JE*", ""}});
-    ASSERT_EQ(HamlogOpenDb(), 0);
     // Record 2 carries the D and C flags (code 24).
-    ASSERT_EQ(THW_read(Hamlog.Thw, 2, 3), 0);
-    const ThwRecord old = Hamlog.Thw;
-    SetThBuffer(Hamlog.Thw, "24", 16);
-    int32_t confirm = 0;
-    ASSERT_EQ(THW_update(Hamlog.Thw, old, 2, 16, confirm), 0);
+    ChangeStoredField(2, 16, "24");
+    ASSERT_EQ(HamlogOpenDb(), 0);
   }
 };
 
@@ -32,22 +28,23 @@ TEST_F(HandOver, EveryFieldComesOverWithTheRecordCopy) {
   const std::optional<StoredQso> q = TakeStoredQso();
   ASSERT_TRUE(q.has_value());
   EXPECT_EQ(q->recNo, 1);
-  EXPECT_EQ(q->call, "JA1ABC");
-  EXPECT_EQ(q->date, "2024-05-06");
-  EXPECT_EQ(q->time, "21:05J");
-  EXPECT_EQ(q->hisRst, "599");
-  EXPECT_EQ(q->myRst, "579");
-  EXPECT_EQ(q->freq, "7.025");
-  EXPECT_EQ(q->mode, QString("CW").leftJustified(16, ' '));
-  EXPECT_EQ(q->code, "1101");
-  EXPECT_EQ(q->grid, "PM95");
-  EXPECT_EQ(q->qslVia, "J");
-  EXPECT_EQ(q->qslSent, "*");
-  EXPECT_EQ(q->qslReceived, "");  // a blank third character leaves the box empty
-  EXPECT_EQ(q->name, "Taro");
-  EXPECT_EQ(q->qth, "QTH");
-  EXPECT_EQ(q->remarks1, "rem1");
-  EXPECT_FALSE(q->dxFlag);
+  const QsoEntry& e = q->entry;
+  EXPECT_EQ(e.call, "JA1ABC");
+  EXPECT_EQ(e.date, "2024-05-06");
+  EXPECT_EQ(e.time, "21:05J");
+  EXPECT_EQ(e.hisRst, "599");
+  EXPECT_EQ(e.myRst, "579");
+  EXPECT_EQ(e.freq, "7.025");
+  EXPECT_EQ(e.mode, "CW");
+  EXPECT_EQ(e.code, "1101");
+  EXPECT_EQ(e.grid, "PM95");
+  EXPECT_EQ(e.qslVia, "J");
+  EXPECT_EQ(e.qslSent, "*");
+  EXPECT_EQ(e.qslRcvd, "");  // a blank third character leaves the box empty
+  EXPECT_EQ(e.name, "Taro");
+  EXPECT_EQ(e.qth, "QTH");
+  EXPECT_EQ(e.remarks1, "rem1");
+  EXPECT_FALSE(e.dFlag);
   EXPECT_EQ(std::memcmp(q->backup.bytes, Hamlog.Thw.bytes, sizeof q->backup.bytes), 0);
 }
 
@@ -55,12 +52,13 @@ TEST_F(HandOver, TheFlagsAreTheRecordsOwn) {
   ASSERT_EQ(THW_read(Hamlog.Thw, 2, 3), 0);
   std::optional<StoredQso> q = TakeStoredQso();
   ASSERT_TRUE(q.has_value());
-  EXPECT_EQ(q->qslFlagText, "DC  ");
-  EXPECT_TRUE(q->dxFlag);
+  EXPECT_EQ(QsoRules.QslFlagText, "DC  ");
+  EXPECT_TRUE(q->entry.dFlag);
   // The next record's flags are not those of the one before.
   ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
   q = TakeStoredQso();
-  EXPECT_EQ(q->qslFlagText, "    ");
+  EXPECT_EQ(QsoRules.QslFlagText, "    ");
+  EXPECT_FALSE(q->entry.dFlag);
 }
 
 TEST_F(HandOver, ABlockWithoutARecordHandsNothingOver) {
@@ -71,8 +69,9 @@ TEST_F(HandOver, ABlockWithoutARecordHandsNothingOver) {
 TEST_F(HandOver, ReadingTheShownRecordAgain) {
   EXPECT_TRUE(ReadRecordAgain(2));
   EXPECT_EQ(Hamlog.HamlogClosed, 0);  // left open for the entry window
-  EXPECT_EQ(TakeStoredQso()->call, "W1AW");
+  EXPECT_EQ(TakeStoredQso()->entry.call, "W1AW");
   EXPECT_FALSE(ReadRecordAgain(99));  // silently
+  EXPECT_EQ(Hamlog.HamlogClosed, 1) << "the next station list would find HAMLOG busy";
   HamlogCloseDb(0);
   Hamlog.HamlogDbPath = dir + "/NONE.HDB";
   boxes.Answer(vbOK);

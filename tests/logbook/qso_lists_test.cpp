@@ -2,6 +2,11 @@
 // order, with what caption, and what the sheet's notice says when there is nothing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QFile>
+
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "logbook/LogWindowState.h"
@@ -141,7 +146,6 @@ TEST_F(StationList, AJapaneseCallListsItsAreaAndPortableFormsButNotALongerCall) 
             (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
   EXPECT_EQ(l.caption, QString::fromUtf8("JA1ABC局とのＱＳＯ  5回"));
   EXPECT_EQ(l.rows[0][3], "2024/05/06");  // the station list writes the date with slashes
-  EXPECT_EQ(l.rows[0][18], "");
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   QString longer = "JA1ABCD";
   EXPECT_EQ(NumbersAndCalls(ListStationQsos(longer).rows), (L{"1 JA1ABCD"}));
@@ -188,11 +192,53 @@ TEST_F(StationList, AnUnknownStationIsAFirstQsoAndABusyLogIsLeftAlone) {
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("コールサインに使えない文字が含まれています。（JA1あ）")});
 }
 
-TEST_F(StationList, TheLastListedQsosFlagsStayInTheSharedQslText) {
+TEST_F(StationList, EachRowShowsItsOwnFlagsAndTheLastListedStayInTheSharedQslText) {
+  // Record 4 ("JA1ABC/P", the last of the station in call order) carries the D and C flags (code 24).
+  ChangeStoredField(4, 16, "24");
   QString call = "JA1ABC";
-  QsoRules.QslFlagText = "DC12";
-  ListStationQsos(call);
-  EXPECT_EQ(QsoRules.QslFlagText, "    ");  // imported QSOs carry flag code 0
+  QsoRules.QslFlagText = "  12";
+  const QsoList l = ListStationQsos(call);
+  QStringList flags;
+  for (const QStringList& row : l.rows) flags << row[18];
+  EXPECT_EQ(NumbersAndCalls(l.rows), (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
+  EXPECT_EQ(flags, (L{"    ", "    ", "DC  ", "    ", "    "}));  // imported QSOs carry flag code 0
+  EXPECT_EQ(QsoRules.QslFlagText, "DC  ");
+  // The area list has no flag column.
+  EXPECT_EQ(ListAreaQsos("1001", kAllBands, "MIX").rows[0][18], "");
+}
+
+// A record marked deleted behind HAMLOG's back, the file's time kept to the nanosecond: the indexes
+// still name it.
+void MarkDeletedInFile(const QString& hdb, int32_t recNo) {
+  const QByteArray path = QFile::encodeName(hdb);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.constData(), &before), 0);
+  {
+    QFile f(hdb);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.seek(545 + qint64(recNo - 1) * 809));
+    ASSERT_EQ(f.write("*", 1), 1);
+  }
+  const struct timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+}
+
+TEST_F(StationList, ARecordThatCannotBeReadIsLeftOutAndCountedInBothLists) {
+  MarkDeletedInFile(dir + "/HAMLOG.HDB", 3);
+  QString call = "JA1ABC";
+  QsoList l = ListStationQsos(call);
+  EXPECT_EQ(NumbersAndCalls(l.rows), (L{"2 JA1ABC/1", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
+  EXPECT_EQ(l.unreadable, 1);
+  EXPECT_EQ(l.caption, QString::fromUtf8("JA1ABC局とのＱＳＯ  4回　（読めなかったデータ 1 件）"));
+  l = ListAreaQsos("1001", kAllBands, "MIX");
+  EXPECT_EQ(l.unreadable, 1);
+  EXPECT_FALSE(NumbersAndCalls(l.rows).contains("3 JA1ABC"));
+  EXPECT_TRUE(l.caption.endsWith(QString::fromUtf8("　（読めなかったデータ 1 件）"))) << qPrintable(l.caption);
+  // Only that record: nothing else to list is still a first QSO, with the count.
+  MarkDeletedInFile(dir + "/HAMLOG.HDB", 5);
+  l = ListAreaQsos("1101", kAllBands, "MIX");
+  EXPECT_EQ(l.outcome, QsoList::NoQso);
+  EXPECT_EQ(l.notice, QString::fromUtf8("この地域とは1st QSO です。　（読めなかったデータ 1 件）"));
 }
 
 TEST(CallSigns, PortableSuffixesAndJapaneseDesignators) {

@@ -97,9 +97,15 @@ TEST_F(RecordWriter, OverlongTextIsCutAtTheFieldsByteWidthWithoutSplittingAChara
   EXPECT_EQ(rawField(3, 0), "JA2XYZ/1234567890ABC");
   EXPECT_EQ(rawField(3, 11), QString(32, QChar(0x3042)));
   EXPECT_EQ(rawField(3, 10), "J  ");  // one character each of via, sent and received
+  // A double-byte mark would push the received mark out of the three-byte field: it is left blank.
+  e.qslSent = QString::fromUtf8("済");
+  e.qslRcvd = "*";
+  ASSERT_EQ(append(e).result, 0);
+  EXPECT_EQ(rawField(4, 10), "J *");
+  e.qslSent.clear();
   e.name = "A" + QString(40, QChar(0x3042));  // the 32nd double-byte character would straddle the width
   ASSERT_EQ(append(e).result, 0);
-  EXPECT_EQ(rawField(4, 11), "A" + QString(31, QChar(0x3042)) + " ");
+  EXPECT_EQ(rawField(5, 11), "A" + QString(31, QChar(0x3042)) + " ");
 }
 
 TEST_F(RecordWriter, TheDFlagGoesWithTheFlagsOfTheRecordShown) {

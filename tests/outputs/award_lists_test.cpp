@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
@@ -168,6 +169,62 @@ TEST_F(AwardListsTest, OneHundredCitiesAndFortySevenPrefecturesAreCongratulated)
   EXPECT_EQ(run.messages.value(0), "Cong!  JCC 7MHz/MIX = 100ポイント ");
 }
 
+TEST_F(AwardListsTest, WajaIsCompleteAtFortySevenPrefecturesExactly) {
+  // Two cities in each of the 47 prefectures, in prefecture order, each confirmed on 7 MHz.
+  MasterTable.Redim(21, 94);
+  SheetTally.MasterRowCount = 94;
+  SheetTally.SizeCellArrays(20, 94);
+  for (int r = 1; r <= 94; ++r) {
+    MasterTable(1, r) = QString("%1%2  ").arg((r + 1) / 2, 2, 10, QChar('0')).arg(r % 2 + 1, 2, 10, QChar('0'));
+    MasterTable(2, r) = "市";
+    MasterTable(7, r) = "C";
+    MasterTable(21, r) = "C";
+    SheetTally.CellRecordNumbers(7, r) = "0000000001";
+  }
+  OutputRun run = WriteAwardLists(kAwardWaja, 7, dxcc);
+  EXPECT_EQ(run.messages, QStringList{"Cong!  WAJA 完成 7MHz/MIX = 47ポイント "});
+  EXPECT_EQ(log.Lines("7MHz_MIX-WAJA.txt").size(), 1 + 47);
+  // Prefecture 47 worked only: 46 and no congratulation.
+  MasterTable(7, 93) = MasterTable(7, 94) = "W";
+  run = WriteAwardLists(kAwardWaja, 7, dxcc);
+  EXPECT_EQ(run.messages, QStringList{"WAJA 7MHz/MIX = 46ポイント "});
+}
+
+TEST_F(AwardListsTest, ADesignatedCityCountsOnceAndTheDxRemainingListTakesOnlyCodesWithA) {
+  // Yokohama's second ward, confirmed on 7 MHz like the first: one line for the city.
+  MasterTable(1, kRowVillage) = "110102";
+  MasterTable(2, kRowVillage) = "横浜市西区";
+  MasterTable(21, kRowVillage) = "K";
+  MasterTable(7, kRowVillage) = "C";
+  SheetTally.CellRecordNumbers(7, kRowVillage) = SheetTally.CellRecordNumbers(7, kRow110101);
+  // A DX row whose code holds no "A" is never a remaining entity.
+  MasterTable(1, kRowTown) = "5020  ";
+  MasterTable(21, kRowTown) = "DX";
+  OutputRun run = WriteAwardLists(kAwardJcc, 7, dxcc);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(table("7MHz_MIX-JCC.txt").size(), 3);
+  EXPECT_EQ(table("7MHz_MIX-JCC.txt").value(2).value(1), "1101");
+
+  // DX on one band: 501A on 14 MHz; 500A remains, 5020 does not.
+  run = WriteAwardLists(kAwardDx, 9, dxcc);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(table("14MHz_MIX-DX.txt").mid(1), (QList<QStringList>{{"1", "501A", "W1AW", "2019-01-01", "14", "CW", "291"}}));
+  EXPECT_EQ(table("14MHz_MIX-DX残.txt").mid(1), (QList<QStringList>{{"1", "500A", "339", "Japan"}}));
+  // Nothing confirmed on 7 MHz: the list holds its heading, both are opened, no message.
+  run = WriteAwardLists(kAwardDx, 7, dxcc);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(table("7MHz_MIX-DX.txt").size(), 1);
+  EXPECT_EQ(table("7MHz_MIX-DX残.txt").size(), 3);
+  EXPECT_TRUE(run.messages.isEmpty());
+}
+
+TEST_F(AwardListsTest, AllBandJcgTakesTheGunFromAnyBand) {
+  const OutputRun run = WriteAwardLists(kAwardJcg, kAllBandColumn, dxcc);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(table("allBand_MIX-JCG.txt").mid(1), (QList<QStringList>{{"1", "10001", "JA1AAD", "2016-02-02", "14", "SSB"}}));
+  EXPECT_EQ(run.messages.value(0), "JCG allBand/MIX = 1ポイント ");
+}
+
 TEST_F(AwardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
   log.home.write("7MHz_MIX-JCC.txt", "old list\r\n");
   QDir(log.home.path()).mkdir("7MHz_MIX-WACA残.txt");  // a folder where the remaining list goes
@@ -191,6 +248,35 @@ TEST_F(AwardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
   run = WriteAwardLists(kAwardJcg, 9, dxcc);
   EXPECT_EQ(run.error, "HAMLOGデータがOpen出来ません。");
   EXPECT_EQ(WriteAwardLists(kAwardJcc, kNoBandColumn, dxcc).error, "バンドを一つ選んでからGOを押して下さい");
+}
+
+// GO's band column: the first ticked box, the satellite by the band set in force, "ALL Band" 27, none 28.
+TEST(AwardBandColumnTest, TheFirstTickedBoxInEachBandSet) {
+  std::array<int32_t, kBandBoxCount> ticks{};
+  EXPECT_EQ(AwardBandColumn(ticks), kNoBandColumn);
+  ticks[21] = 1;
+  EXPECT_EQ(AwardBandColumn(ticks), 20);
+  ticks[22] = 1;
+  EXPECT_EQ(AwardBandColumn(ticks), 20);
+  ticks[21] = 0;
+  EXPECT_EQ(AwardBandColumn(ticks), kAllBandColumn);
+  ticks[3] = 1;
+  EXPECT_EQ(AwardBandColumn(ticks), 8);
+  EXPECT_EQ(AwardBandRange(8).label, "10MHz");
+  EXPECT_EQ(AwardBandRange(17).label, "1200MHz");
+  EXPECT_EQ(AwardBandRange(kAllBandColumn).last, 19);
+  EXPECT_FALSE(AwardBandRange(kNoBandColumn).Valid());
+
+  Settings.ExtendedBandSet = 1;
+  ApplyBandSetLayout();
+  ticks = {};
+  ticks[21] = 1;
+  EXPECT_EQ(AwardBandColumn(ticks), 26);
+  ticks[16] = 1;
+  EXPECT_EQ(AwardBandColumn(ticks), 21);
+  EXPECT_EQ(AwardBandRange(21).label, "475kHz");
+  EXPECT_EQ(AwardBandRange(kAllBandColumn).last, 25);
+  ResetSharedState();
 }
 
 }  // namespace

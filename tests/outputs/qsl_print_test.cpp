@@ -121,7 +121,10 @@ TEST_F(QslPrintTest, MmqslIsDrivenInOrderAndYesSetsTheSentMark) {
   Settings.QslSendMark = "S";
   int shown = 0;
   LogWindowState.LogWindowOpen = 1;
-  EntryWindowHooks.ShowStoredQso = [&](int32_t recNo) { shown = recNo; };
+  EntryWindowHooks.ShowStoredQso = [&](int32_t recNo) {
+    shown = recNo;
+    return true;
+  };
   boxes.Answer(vbYes);
   EXPECT_EQ(PrintQslCard(Card("2024-12-31", "23:30U")), QslPrintResult::MarkedSent);
   EXPECT_EQ(mmqsl.calls,

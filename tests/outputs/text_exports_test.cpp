@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <map>
+#include <vector>
 
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
@@ -16,6 +17,7 @@
 #include "outputs/TextExports.h"
 #include "support/outputs_log.h"
 #include "platform/clock.h"
+#include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"
 
@@ -61,9 +63,8 @@ TEST_F(TextExportsTest, AcagDatHasTheContestLoggersLayout) {
   EXPECT_EQ(lines.last(), QString::fromUtf8(kReferenceEnd));
 }
 
-TEST_F(TextExportsTest, TheSampleMasterGivesTheCodesOfTheContestLoggersFile) {
-  // The contest logger's file holds 772 cities, 379 guns and 194 wards; the sample master is made from
-  // the same facts.
+// The sample code master loaded as the sheet loads HAMLOG's, with the sample designated cities.
+void loadSampleMaster(OutputsLog& log) {
   const QString dir = log.home.file("SAMPLE");
   ASSERT_TRUE(hamlogdb::Create(dir).Ok());
   ASSERT_TRUE(hamlogdb::LoadMaster(dir, QString(ORBEX_DATA_DIR) + "/master.csv").Ok());
@@ -76,6 +77,13 @@ TEST_F(TextExportsTest, TheSampleMasterGivesTheCodesOfTheContestLoggersFile) {
   MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
   MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
   SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
+  ASSERT_GT(SheetTally.MasterRowCount, 2000);
+}
+
+TEST_F(TextExportsTest, TheSampleMasterGivesTheCodesOfTheContestLoggersFile) {
+  // The contest logger's file holds 772 cities, 379 guns and 194 wards; the sample master is made from
+  // the same facts.
+  ASSERT_NO_FATAL_FAILURE(loadSampleMaster(log));
   ASSERT_TRUE(WriteAcagDat(log.home.file("acag.dat"), QDate(2023, 12, 1)));
   const QStringList lines = log.Lines("acag.dat");
   std::map<int, int> byLength;
@@ -121,6 +129,31 @@ TEST_F(TextExportsTest, TheQthDataFileIsReadBackToTheSameCodeTable) {
   EXPECT_EQ(KindNumberOf("T"), 7);
   EXPECT_EQ(KindNumberOf("V"), 8);
   EXPECT_EQ(KindNumberOf(""), 0);
+}
+
+TEST_F(TextExportsTest, TheWholeSampleMasterComesBackFromItsQthDataFile) {
+  ASSERT_NO_FATAL_FAILURE(loadSampleMaster(log));
+  AssignKindLetters();
+  const int32_t rows = SheetTally.MasterRowCount;
+  std::vector<QStringList> before;
+  for (int32_t r = 1; r <= rows; ++r)
+    before.push_back({MasterTable(1, r), MasterTable(2, r), MasterTable(3, r), MasterTable(4, r),
+                      MasterTable(BandLayout.KindColumn, r)});
+  const int32_t wards = MasterList.WardCodeCount, abolished = MasterList.AbolishedWardCount;
+  const QString path = log.home.file("OriginalQTHdata.TXT");
+  ASSERT_TRUE(WriteQthDataFile(path));
+
+  MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
+  MasterList.QthDataPath = path;
+  ASSERT_EQ(LoadQTHMasterList(0), rows);
+  AssignKindLetters();
+  for (int32_t r = 1; r <= rows; ++r)
+    ASSERT_EQ((QStringList{MasterTable(1, r), MasterTable(2, r), MasterTable(3, r), MasterTable(4, r),
+                           MasterTable(BandLayout.KindColumn, r)}),
+              before[size_t(r - 1)])
+        << r;
+  EXPECT_EQ(MasterList.WardCodeCount, wards);
+  EXPECT_EQ(MasterList.AbolishedWardCount, abolished);
 }
 
 }  // namespace

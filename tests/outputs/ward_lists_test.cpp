@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QRegularExpression>
 
+#include "core/DesignatedCities.h"
 #include "core/MasterList.h"
 #include "core/SharedSettings.h"
 #include "outputs/AwardLists.h"
@@ -94,6 +96,42 @@ TEST_F(WardListsTest, AllBandsLeaveTheSatelliteOutAndAMissingWorkFileIsReported)
   const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
   EXPECT_FALSE(run.ok);
   EXPECT_TRUE(run.error.startsWith("WAKU error"));
+}
+
+TEST_F(WardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
+  log.LoadSheet();
+  log.home.write("7MHz_MIX-WAKU.txt", "old list\r\n");
+  QDir(log.home.path()).mkdir("7MHz_MIX-WAKU残.txt");  // a folder where the remaining list goes
+  const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
+  EXPECT_FALSE(run.ok);
+  EXPECT_EQ(run.error, "WAKU error");
+  EXPECT_TRUE(run.messages.isEmpty());
+  EXPECT_TRUE(run.opened.isEmpty());
+  EXPECT_EQ(log.home.read("7MHz_MIX-WAKU.txt"), "old list\r\n");
+}
+
+TEST_F(WardListsTest, AModeWithNoQsoGivesTheListsWithTheirHeadings) {
+  log.Prepare();
+  DesignatedCityDef.DesignatedCityCodes = "1101,1001";
+  ReadConditions.SelMode = "RTTY";
+  log.Load();
+  OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
+  ASSERT_TRUE(run.ok) << run.error.toStdString();
+  EXPECT_EQ(table("7MHz_RTTY-WAKU.txt").size(), 1);
+  EXPECT_EQ(table("7MHz_RTTY-WAKU残.txt").mid(1), (QList<QStringList>{{"1", "110101", "横浜市鶴見区"}}));
+  EXPECT_TRUE(run.messages.value(0).startsWith("WAKU 7MHz/RTTY = 0ポイント /"));
+  EXPECT_EQ(run.opened.size(), 2);
+
+  run = WriteAwardLists(kAwardJcc, 7, nullptr);
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(table("7MHz_RTTY-JCC.txt").size(), 1);
+  EXPECT_EQ(run.messages.value(0), "JCC 7MHz/RTTY = 0ポイント ");
+  // No QSO listed: no city is dropped for its founding date; Tokyo's wards count from 2010-04-01.
+  EXPECT_EQ(table("7MHz_RTTY-WACA残.txt").mid(1),
+            (QList<QStringList>{{"1", "100101", "千代田区", "2010-04-01"},
+                                {"2", "100105", "文京区", "2010-04-01"},
+                                {"3", "1002", "八王子市"},
+                                {"最終交信日"}}));
 }
 
 }  // namespace

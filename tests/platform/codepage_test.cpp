@@ -54,6 +54,10 @@ TEST(Codepage, TellsWindows31JFromUtf8) {
   EXPECT_FALSE(IsValidAnsi("JA\xFD"));
   EXPECT_FALSE(IsValidAnsi("\x82"));        // a lead byte with no trail byte
   EXPECT_FALSE(LooksLikeUtf8("\xC0\xAF"));  // an overlong form
+  // Bad bytes met before, checked or only read, leave later good text good.
+  EXPECT_TRUE(IsValidAnsi(ToAnsi(text)));
+  FromAnsi("\x85\xFF");
+  EXPECT_TRUE(IsValidAnsi(ToAnsi(text)));
   int size = 0;
   EXPECT_EQ(ByteOrderMark("\xEF\xBB\xBFx", &size), "UTF-8");
   EXPECT_EQ(size, 3);

@@ -66,11 +66,51 @@ TEST_F(CatTestWindow, BackupRewritesAnswersAndKeepsTheOriginal) {
   const std::optional<MemoryBackup> b = ReadMemoryBackupFile(backup);
   ASSERT_TRUE(b);
   EXPECT_EQ(b->Longest, 27);
-  bool done = false;
-  CatWriteBack(*b, [&] { done = true; });
-  EXPECT_TRUE(done);
+  bool allSent = false;
+  CatWriteBack(*b, [&](bool all) { allSent = all; });
+  EXPECT_TRUE(allSent);
   EXPECT_EQ(r.TextCommands(),
             QList<QByteArray>({"MW001007025000+000000000000;", "AI0;", "AN01;", "EX0010001;"}));
+}
+
+TEST_F(CatTestWindow, UnansweredCommandsAreRefusalsAndALostLinkEndsTheRun) {
+  TempHome home;
+  PtyTransceiver& r = Connect("FT991");
+  r.Answers["AI;"] = "AI0;";
+  std::optional<CatBackupResult> result;
+  auto backup = [&](const std::vector<CatListEntry>& list) {
+    result.reset();
+    CatBackup(list, home.file("b.TXT"), [&](const CatBackupResult& got) { result = got; });
+    return *result;
+  };
+  // "NA;" gets no answer at all: no empty line that would go back to the rig as a bare ";".
+  const CatBackupResult silent = backup({{"NA", 4, 0}, {"AI", 4, 0}});
+  EXPECT_EQ(silent.Failed, "NA;\r\n");
+  EXPECT_FALSE(silent.LinkLost);
+  EXPECT_EQ(home.read("b.TXT"), "AI0\r\n");
+
+  // The port goes while the list runs: the rest is not asked and the run says so.
+  r.ClearReceived();
+  r.Answer = [](const QByteArray& c) -> std::optional<QByteArray> {
+    if (c == "AI;") RigPortClose();
+    return std::nullopt;
+  };
+  const CatBackupResult lost = backup({{"AI", 4, 0}, {"EX", 9, 3}, {"MR", 28, 2}});
+  EXPECT_TRUE(lost.LinkLost);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"AI;"}));
+  EXPECT_EQ(RigPortState.CatBusy, 0);
+
+  // A write-back that loses the port is not reported as done.
+  RigPortOpen();
+  r.ClearReceived();
+  r.Answer = [](const QByteArray& c) -> std::optional<QByteArray> {
+    if (c == "FA007025000;") RigPortClose();
+    return std::nullopt;
+  };
+  std::optional<bool> allSent;
+  CatWriteBack({{"FA007025000", "MD03", "AI0"}, 11}, [&](bool all) { allSent = all; });
+  EXPECT_EQ(allSent, false);
+  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"FA007025000;"}));
 }
 
 TEST(BackupAnswers, Rewriting) {

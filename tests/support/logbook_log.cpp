@@ -63,6 +63,16 @@ void LogbookTest::AddQsos(const std::vector<LogQso>& qsos) {
   hamlogLib.indexRebuilds = 0;
 }
 
+void LogbookTest::ChangeStoredField(int32_t recNo, int32_t field, const QString& text) {
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, recNo, 3), 0);
+  const ThwRecord old = Hamlog.Thw;
+  ASSERT_EQ(SetThBuffer(Hamlog.Thw, text, field), 0);
+  int32_t confirm = 0;
+  ASSERT_EQ(THW_update(Hamlog.Thw, old, recNo, 16, confirm), 0);
+  HamlogCloseDb(0);
+}
+
 QStringList LogbookTest::Dump() {
   QString text;
   QTextStream out(&text);

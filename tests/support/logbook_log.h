@@ -27,6 +27,8 @@ class LogbookTest : public ::testing::Test {
   // Replaces the code master (the default one: a few cities, a gun with a town and a village, DX).
   void WriteMaster(const std::vector<hamlog::MasterEntry>& entries);
   void AddQsos(const std::vector<LogQso>& qsos);
+  // Record recNo with one field changed (as another program may leave it); HAMLOG closed afterwards.
+  void ChangeStoredField(int32_t recNo, int32_t field, const QString& text);
   // Every record as the hamlogdb tool dumps it, one line each.
   QStringList Dump();
 

@@ -78,14 +78,14 @@ PtyTransceiver::PtyTransceiver(const QString& model, unsigned char civAddress)
   // terminal can get a number whose lock another process has not dropped yet. Such a terminal is held
   // (so the next one gets another number) until a free one is found.
   std::vector<std::pair<int, int>> held;
-  for (int tries = 0; tries < 50; ++tries) {
+  for (int tries = 1;; ++tries) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     grantpt(master_);
     unlockpt(master_);
     portName_ = QString::fromLocal8Bit(ptsname(master_));
     slave_ = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
     QSerialPort probe(portName_);
-    if (probe.open(QIODevice::ReadWrite) || probe.error() != QSerialPort::PermissionError) break;
+    if (probe.open(QIODevice::ReadWrite) || probe.error() != QSerialPort::PermissionError || tries == 50) break;
     held.emplace_back(master_, slave_);
   }
   for (auto [m, s] : held) {
@@ -100,14 +100,16 @@ PtyTransceiver::PtyTransceiver(const QString& model, unsigned char civAddress)
   connect(notifier_, &QSocketNotifier::activated, this, &PtyTransceiver::Readable);
 }
 
-PtyTransceiver::~PtyTransceiver() { Unplug(); }
+PtyTransceiver::~PtyTransceiver() {
+  Unplug();
+  if (slave_ >= 0) ::close(slave_);
+}
 
 void PtyTransceiver::Unplug() {
   delete notifier_;
   notifier_ = nullptr;
   if (master_ >= 0) ::close(master_);
-  if (slave_ >= 0) ::close(slave_);
-  master_ = slave_ = -1;
+  master_ = -1;
 }
 
 int PtyTransceiver::Baud() const {

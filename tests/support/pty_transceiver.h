@@ -59,7 +59,9 @@ class PtyTransceiver : public QObject {
   bool TwoStopBits() const;
   bool EightDataBits() const;
 
-  // Pulls the plug: the pseudo-terminal goes away under the program.
+  // Pulls the plug: the pseudo-terminal goes away under the program and its device name with it. The
+  // name's number stays taken until this object goes, so a terminal made meanwhile (by a test running
+  // beside this one) never gets it and the program's reopen finds nothing, as after a USB unplug.
   void Unplug();
 
  private:

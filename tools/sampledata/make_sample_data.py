@@ -97,6 +97,9 @@ KIND_DX, KIND_CITY, KIND_GUN, KIND_WARD, KIND_TOWN, KIND_VILLAGE = "3", "4", "5"
 FIXED_DX_NUMBERS = {"UA9": 732, "UA": 733, "VE": 758, "K": 784}
 FIRST_DX_NUMBER = 500  # Japan; the DX rows start here
 
+# The record book's "合併最新情報サイト" opens this shortcut: the ministry's pages on municipal mergers.
+MERGER_SITE = "https://www.soumu.go.jp/gapei/"
+
 TOP_TIPS = [
     "最初に「環境設定」で自局のコールサインと HAMLOG.HDB の場所を指定してください。",
     "「抽出条件」で期間(YYYYMMDD)とモードを選べます。モードを MIX にすると全モードを集計します。",
@@ -793,6 +796,7 @@ def main():
     write_lines(os.path.join(home, "ORBEX_TopTips.TXT"), TOP_TIPS)
     write_lines(os.path.join(home, "ORBEX_Tips.TXT"), SHEET_TIPS)
     write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities))
+    write_lines(os.path.join(home, "合併情報.url"), ["[InternetShortcut]", "URL=" + MERGER_SITE])
     write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities))
     qsos = build_log(japan, entities)
     write_lines(os.path.join(args.out, "sample_log.csv"), list(log_lines(qsos)))

@@ -69,6 +69,10 @@ ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a4
   RTNMN.Click = [this] { Unload(); };
   DispAMA.Click = [this] { Hamlog.LastResult = ShellOpen(AmaListPath); };
   MSFlexGrid2.MouseUp = [this](int button, int, float, float) { ShowCellQso(button); };
+  // One row a notch, one column with Shift, passing the hidden ones.
+  MSFlexGrid2.MouseWheel = [this](int delta, int shift) {
+    ScrollGridOneStep(MSFlexGrid2, delta, (shift & vbShiftMask) != 0, true);
+  };
 }
 
 ACCSheet::~ACCSheet() = default;

@@ -14,6 +14,7 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
+#include "platform/ui/snapshot.h"
 #include "platform/vbnumber.h"
 
 namespace {
@@ -39,6 +40,7 @@ MichinoekiSheet::MichinoekiSheet() {
   Move(0, 0, kDefaultWidth, kDefaultHeight);
   LayOutQsoPanel(Frame6, Label10, Label9, Label8, Label11, Label7);
   Label7.setToolTip(QStringLiteral("ｸﾘｯｸするとｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰします。"));
+  Label7.Click = [this] { SetClipboardText(Label7.text().trimmed()); };
   Frame1.Move(6240, 60, 3400, 900);
   Label3.Move(120, 300, 1400, 300);
   Label4.Move(1600, 300, 1700, 300);

@@ -98,7 +98,8 @@ void LOGDATAVIEW::SetLogGridHeader() {
   FlexGrid& g = MSFlexGrid1;
   g.SetCols(19);
   g.SetRows(1);
-  ApplyStoredColumnWidths(g, true, 0);
+  // The copy of the record number stays hidden under stored widths too (they cover columns 0 to 17).
+  if (ApplyStoredColumnWidths(g, true, 0)) g.SetColWidth(18, 0);
   SetLogGridHeadings(g, "Rec No", "Rec No");
   for (int c = 0; c < 19; ++c)
     if (c != 2) g.SetColAlignment(c, c >= 13 && c <= 15 ? flexAlignCenterCenter : flexAlignLeftCenter);
@@ -136,18 +137,17 @@ bool LOGDATAVIEW::reopenAndFill(int32_t n) {
   return true;
 }
 
+// The pages step from the end of the page shown, not from its first or last row: a record that
+// cannot be read leaves a page short, and the page after it must still be reachable.
 void LOGDATAVIEW::GOBACK_Click() {
-  if (MSFlexGrid1.Rows() < 2) return;
-  reopenAndFill(PageEndBefore(RecordNumberOf(MSFlexGrid1.TextMatrix(1, 18))));
+  if (LogPageEnd < 1) return;
+  reopenAndFill(PageEndBefore(LogPageEnd - (kLogPageSize - 1)));
 }
 
 void LOGDATAVIEW::GOFOWARD_Click() {
-  // Only a full page has a page after it.
-  if (MSFlexGrid1.Rows() <= kLogPageSize) return;
-  reopenAndFill(PageEndAfter(RecordNumberOf(MSFlexGrid1.TextMatrix(kLogPageSize, 18)),
-                             LogWindowState.LogRecordCount));
+  if (LogPageEnd < 1) return;
+  reopenAndFill(PageEndAfter(LogPageEnd, LogWindowState.LogRecordCount));
 }
-
 
 void LOGDATAVIEW::LOG_JUMP_Click() {
   const QString answer = InputBox(u8("指定された交信番号に移動します"), u8("Jump先の指定")).trimmed();
@@ -210,7 +210,7 @@ void LOGDATAVIEW::MSFlexGrid1_DblClick() {
     return;
   }
   // The entry window takes the record read and closes HAMLOG.
-  ShowStoredQso(r);
+  if (!ShowStoredQso(r)) return;  // said; the entry window is as it was
   LogWindowState.LogRecNo = r;
   LogWindowState.StoredRecordShown = 1;
 }

@@ -11,21 +11,42 @@
 #include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 
-void OpenLogWindow() {
+namespace {
+
+// A new QSO typed in the shown entry window and not saved is replaced only when the operator lets it go.
+bool mayReplaceShownQso() {
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  if (!w || !w->isVisible() || w->MayDropNewQso()) return true;
+  w->raise();
+  w->activateWindow();
+  return false;
+}
+
+}  // namespace
+
+bool OpenLogWindow() {
+  if (!mayReplaceShownQso()) return false;
   TEMP_LOG& w = Form<TEMP_LOG>();
   // Nothing of a stored record shown before goes into the new QSO.
   if (LogWindowState.StoredRecordShown == 1) w.SetEntry(QsoEntry{});
-  if (!w.NewRecord()) return;
+  if (!w.NewRecord()) return false;
   if (LogWindowState.DxFlagText != "0") w.toggleZone();
   w.setWindowTitle(QString::fromUtf8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
   w.Show();
   w.activateWindow();
+  // The call is usually there already: the time is what the operator types first.
+  w.Text4.setFocus();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
-void ShowStoredQso(int32_t recNo) {
+bool ShowStoredQso(int32_t recNo) {
+  if (!mayReplaceShownQso()) {
+    HamlogCloseDb(0);
+    return false;
+  }
   TEMP_LOG& w = Form<TEMP_LOG>();
-  w.ShowQsoInLogWindow();
+  if (!w.ShowQsoInLogWindow()) return false;
   w.RecordSaved = 0;
   w.LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   w.CODECHK.SetVisible(true);
@@ -35,12 +56,12 @@ void ShowStoredQso(int32_t recNo) {
   w.Show();
   w.activateWindow();
   LogWindowState.LogWindowOpen = 1;
+  return true;
 }
 
 void ReloadCurrentQso() {
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo)) return;
-  w->ShowQsoInLogWindow();
+  if (!w || !ReadRecordAgain(LogWindowState.LogRecNo) || !w->ShowQsoInLogWindow()) return;
   if (Settings.QslProgramSet == 1) w->HLQ.SetEnabled(true);
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
   LogWindowState.StoredRecordShown = 1;

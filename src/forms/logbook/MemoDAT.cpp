@@ -95,9 +95,11 @@ QString MemoDAT::memoFolder(const QString& fallback) const { return ReadIniOr("O
 bool MemoDAT::writeMemo(const QString& path) {
   VbFile f(path, VbMode::Output);
   if (!f.IsOpen()) return false;
-  // The box keeps its lines with LF; the file gets CR LF.
+  // The box keeps its lines with LF; the file gets CR LF. A text read from a file ends with its last
+  // line's break already: one more would add an empty line at every open and save.
   QString text = Text1.text();
   text.remove('\r');
+  if (text.endsWith('\n')) text.chop(1);
   f.Print({text.replace('\n', "\r\n")});
   return f.Close();
 }

@@ -252,7 +252,7 @@ void QSODATA::MSFlexGrid1_SelChange() {
 void QSODATA::openQso(int32_t recNo, bool sayFailure) {
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (Hamlog.LastResult == 0) {
-    ShowStoredQso(recNo);
+    if (!ShowStoredQso(recNo)) return;  // said; the entry window is as it was
     LogWindowState.StoredRecordShown = 1;
     LogWindowState.LogRecNo = recNo;
     return;

@@ -22,6 +22,7 @@
 #include "logbook/LocalTime.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
+#include "logbook/QsoHandOver.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -289,6 +290,8 @@ bool TEMP_LOG::MayDropNewQso() {
 
 void TEMP_LOG::closeFromMenu() {
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   storeModeIndex();
   if (!MayDropNewQso()) return;
   closeWindowAndLists(true);
@@ -297,6 +300,8 @@ void TEMP_LOG::closeFromMenu() {
 void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
   Command4.hide();
+  Command8.setEnabled(false);
+  Command9.setEnabled(false);
   if (!MayDropNewQso()) {
     cancel = 1;
     return;
@@ -400,7 +405,10 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         break;
       case vbKeyF1:
         keyCode = 0;
-        if (LSave.Enabled()) SaveQso();
+        // The greyed "保存完了" only says the stored record shown is as saved: an edit made to it
+        // afterwards must still reach HAMLOG. A new QSO is never appended twice, and QSL-check mode
+        // writes the received mark only (F12).
+        if (LSave.Enabled() || (LogWindowState.EditMode == 1 && LogWindowState.QslCheckMode != 1)) SaveQso();
         break;
       case vbKeyF12:
         keyCode = 0;
@@ -508,13 +516,14 @@ void TEMP_LOG::wireEqsl() {
                                        Text8.text(), Label17.text()),
                         LogWindowState.ShownRecordNo);
   };
+  Command7.setToolTip(u8("このデータをQsoBankへ送ります"));
+  Command8.setToolTip(u8("e-QSLへのデータ抽出開始点をSETします"));
+  Command9.setToolTip(u8("e-QSLへのデータ抽出終了点をSETします"));
   Command8.Click = [this] {
-    Command8.setText("Strt");
     StatusBar1.SetPanelText(2, SetEqslStartMark(LogWindowState.ShownRecordNo));
     Command7.setEnabled(true);
   };
   Command9.Click = [this] {
-    Command9.setText("End");
     StatusBar1.SetPanelText(2, SetEqslEndMark(LogWindowState.ShownRecordNo));
     Command7.setEnabled(true);
   };
@@ -527,12 +536,17 @@ void TEMP_LOG::showEqslButtons(bool storedRecord) {
   Command9.setEnabled(storedRecord);
 }
 
-void TEMP_LOG::ShowQsoInLogWindow() {
-  QString number;
-  const int32_t recNo = ThwString(number, Hamlog.Thw, 27);
-  const QsoEntry e = EntryOfRecord(Hamlog.Thw);
-  ShownRecordBackup = Hamlog.Thw;
-  SetEntry(e);
+bool TEMP_LOG::ShowQsoInLogWindow() {
+  const std::optional<StoredQso> q = TakeStoredQso();
+  if (!q) {
+    HamlogCloseDb(0);
+    MsgBox(u8("LOGﾃﾞｰﾀを読み取れませんでした。表示中のデータはそのままです。"));
+    Text1.setFocus();
+    return false;
+  }
+  const int32_t recNo = q->recNo;
+  ShownRecordBackup = q->backup;
+  SetEntry(q->entry);
   showEqslButtons(true);
   LogWindowState.EditMode = 1;
   LogWindowState.ShownRecordNo = recNo;
@@ -541,6 +555,7 @@ void TEMP_LOG::ShowQsoInLogWindow() {
   StatusBar1.SetPanelText(2, QString());
   // The record is kept in the window; HAMLOG is not held open while the operator edits it.
   HamlogCloseDb(0);
+  return true;
 }
 
 bool TEMP_LOG::NewRecord() {
@@ -593,6 +608,10 @@ bool TEMP_LOG::NewRecord() {
 }
 
 void TEMP_LOG::SaveQso() {
+  // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it.
+  if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
+  if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
+    Text4.setText(*t);
   const QsoEntry typed = Entry();
   QsoEntry e = typed;
   List1.hide();
@@ -652,6 +671,7 @@ void TEMP_LOG::SaveQso() {
   RigPortState.ManualFreqFlag = 0;
   UnloadForm<QSODATA>();
   SaveLogWindowPos();
+  RefreshHamlogWindow();
 }
 
 void TEMP_LOG::refreshLogViewer() {
@@ -672,8 +692,7 @@ void TEMP_LOG::readBack() {
     return;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
-  if (Hamlog.LastResult == 0) {
-    ShowQsoInLogWindow();
+  if (Hamlog.LastResult == 0 && ShowQsoInLogWindow()) {
     LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
     LogWindowState.StoredRecordShown = 1;
   }
@@ -688,6 +707,7 @@ void TEMP_LOG::browse(int step) {
     return;
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
   CODECHK.SetVisible(true);
+  showEqslButtons(true);
   LogWindowState.StoredRecordShown = 1;
   if (step < 0) {
     BrowseRecNo = LogWindowState.ShownRecordNo + step;
@@ -704,7 +724,7 @@ void TEMP_LOG::browse(int step) {
     HamlogCloseDb(0);
     return;
   }
-  ShowQsoInLogWindow();
+  if (!ShowQsoInLogWindow()) return;
   if (Settings.QslProgramSet == 1) HLQ.SetEnabled(true);
   RecordSaved = 0;
   LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;

@@ -38,8 +38,9 @@ class TEMP_LOG : public VbForm, public RigListener {
   // Prepares a new QSO (button "新"): clean fields but the station of the last save, today's date and
   // time, the next record number. False when HAMLOG could not be opened (said).
   bool NewRecord();
-  // Fills the window from the record in Hamlog.Thw and keeps a copy of it for the update.
-  void ShowQsoInLogWindow();
+  // Fills the window from the record in Hamlog.Thw and keeps a copy of it for the update. False (said,
+  // HAMLOG closed, the window as it was) when the block did not hold a whole record.
+  bool ShowQsoInLogWindow();
   // The save (menu LSave, F1).
   void SaveQso();
   // The fields as they would be written.
@@ -92,8 +93,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   Menu CODECHK{this, "Ｃode Check"};
   Menu LOGHLPmenu{this, "ﾍﾙﾌﾟ"};
   Menu LOGHLP{&LOGHLPmenu, "ﾍﾙﾌﾟ"};
-  Menu GOEQSL{this, "eQSL"};
-  Menu GOQSOBANK{this, "QSOBank"};
+  Menu GOEQSL{this, "eQSLccのサイトへ"};
+  Menu GOQSOBANK{this, "ＱＳＯＢａｎｋのサイトへ"};
   Menu JCCG{this, "市郡区"};
   Menu CCTY{&JCCG, "市"};
   Menu CGUN{&JCCG, "郡"};
@@ -144,8 +145,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   CommandButton Command6{this, ">>"};
   CommandButton Command4{this, "新(&A)"};
   CommandButton Command7{this, "eQSLcc"};
-  CommandButton Command8{this, "S"};
-  CommandButton Command9{this, "E"};
+  CommandButton Command8{this, "Strt"};
+  CommandButton Command9{this, "End"};
 
   ListBox List1{this};  // frequency picks
   Frame Frame7{this, "道の駅 List"};
@@ -158,7 +159,7 @@ class TEMP_LOG : public VbForm, public RigListener {
   StatusBar StatusBar1{this, 3};
 
  private:
-  friend void OpenLogWindow();
+  friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
@@ -199,7 +200,10 @@ class TEMP_LOG : public VbForm, public RigListener {
 };
 
 // Opens the entry window for a new QSO (its time in UTC when the D flag of the last code is set) and
-// shows it; HAMLOG's open failure is said.
-void OpenLogWindow();
-// Shows the record just read into Hamlog.Thw in the entry window (opened when needed).
-void ShowStoredQso(int32_t recNo);
+// shows it; HAMLOG's open failure is said. False when the window keeps a new QSO typed there and not
+// saved (the operator was asked) or HAMLOG could not be opened.
+bool OpenLogWindow();
+// Shows the record just read into Hamlog.Thw in the entry window (opened when needed); false, HAMLOG
+// closed, when the window keeps a new QSO typed there and not saved (the operator was asked) or the
+// record could not be handed over whole (said; the window as it was).
+bool ShowStoredQso(int32_t recNo);

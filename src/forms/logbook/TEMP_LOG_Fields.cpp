@@ -71,11 +71,16 @@ void TEMP_LOG::wireFields() {
       if (!kept(k, r.keep)) k = 0;
       if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->SetSelLength(1);
     };
-    // Pasted and input-method text too: HAMLOG holds Windows-31J only.
+    // Pasted and input-method text too: HAMLOG holds Windows-31J only, and each field as many bytes
+    // as its width (the box's maximum length, from HAMLOG's header): what the box shows is what is
+    // stored, a double-byte character counting twice.
     if (r.keep & kAny)
       r.box->Change = [box = r.box] {
-        const QString clean = WithoutNonAnsi(box->text());
-        if (clean != box->text()) box->setText(clean);
+        const QString clean = CutToAnsiBytes(WithoutNonAnsi(box->text()), box->maxLength());
+        if (clean == box->text()) return;
+        const int at = box->cursorPosition();
+        box->setText(clean);
+        box->setCursorPosition(std::min(at, int(clean.size())));
       };
   }
 

@@ -13,6 +13,12 @@
 #include "rig/CatTest.h"
 #include "rig/RigPortState.h"
 
+namespace {
+
+const char kPortClosed[] = "リグのCATポートが開いていません";
+
+}  // namespace
+
 CATtestMod::CATtestMod() {
   setWindowTitle(QStringLiteral("CAT TEST"));
   Label5.Move(120, 60, 3600, 240);
@@ -67,6 +73,7 @@ void CATtestMod::SheetNotice(const QString& text) {
 }
 
 void CATtestMod::Command1_Click() {
+  if (!PortReady()) return;
   QPointer<CATtestMod> self(this);
   CatCommandTest(Text1.text(), Text3.text(), [self](std::optional<QString> answer) {
     if (!self) return;
@@ -79,7 +86,15 @@ void CATtestMod::Command1_Click() {
   });
 }
 
+bool CATtestMod::PortReady() {
+  if (RigPortState.PortOpen == 1) return true;
+  Message(QString::fromUtf8(kPortClosed));
+  return false;
+}
+
 void CATtestMod::memRead_Click() {
+  // With no rig to read there is nothing to save: no empty backup is made.
+  if (!PortReady()) return;
   const QString model = RigPortState.RigModel;
   CommonDialog1.DialogTitle = model + QStringLiteral(" のCATｺﾏﾝﾄﾞﾌｧｲﾙ( *CMD.TXT )を指定します");
   CommonDialog1.Filter = model + "(_CMD.TXT)|*CMD.TXT|";
@@ -105,6 +120,10 @@ void CATtestMod::memRead_Click() {
   CatBackup(*list, backup, [self, backup](const CatBackupResult& r) {
     if (!self) return;
     self->SheetNotice(QString());
+    if (r.LinkLost) {
+      self->Message(QStringLiteral("リグとの通信が途切れたため、退避を中止しました"));
+      return;
+    }
     if (!r.Written) {
       self->Message(backup + "\r\nerr");
       return;
@@ -116,6 +135,7 @@ void CATtestMod::memRead_Click() {
 }
 
 void CATtestMod::memWrt_Click() {
+  if (!PortReady()) return;
   const QString model = RigPortState.RigModel;
   CommonDialog1.DialogTitle = model + QStringLiteral(" への書き込みデータファイルを指定します");
   CommonDialog1.Filter = model + "(*.TXT)|*.TXT|";
@@ -131,9 +151,10 @@ void CATtestMod::memWrt_Click() {
   }
   SheetNotice(QStringLiteral("バックアップデータを書込中 ＱＲＸ"));
   QPointer<CATtestMod> self(this);
-  CatWriteBack(*backup, [self] {
+  CatWriteBack(*backup, [self](bool allSent) {
     if (!self) return;
     self->SheetNotice(QString());
-    self->Message(QStringLiteral("バックアップデータ書き込み完了です。 "));
+    self->Message(allSent ? QStringLiteral("バックアップデータ書き込み完了です。 ")
+                          : QStringLiteral("リグとの通信が途切れたため、書き込みを中止しました"));
   });
 }

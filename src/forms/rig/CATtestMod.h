@@ -39,4 +39,6 @@ class CATtestMod : public VbForm {
   void SheetNotice(const QString& text);
   // A message box over the sheet.
   void Message(const QString& text);
+  // The CAT port is open; otherwise the operator is told so.
+  bool PortReady();
 };

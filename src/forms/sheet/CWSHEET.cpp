@@ -441,7 +441,7 @@ int32_t CWSHEET::BringCodeRowUp(const QString& code, int32_t fromRow) {
   for (int r = std::max(fromRow, 1); r <= end; ++r)
     if (g.TextMatrix(r, 1).startsWith(code)) {
       g.SetTopRow(r);
-      g.SetRowSel(r);
+      g.SetRow(r);  // the current row, and the selection with it: one row, not a run from the last one
       return r;
     }
   return 0;

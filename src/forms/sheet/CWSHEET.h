@@ -172,8 +172,8 @@ class CWSHEET : public VbForm {
   Menu WNTPRN{&wtd, "Wantedの作成"};
   Menu seiribo{&wtd, "新市 整理簿"};
   Menu RigSel{this, "Rig切替"};
-  Menu Rig1{&RigSel, "Rig1"};
-  Menu Rig2{&RigSel, "Rig2"};
+  Menu Rig1{&RigSel, "Ｒｉｇ＃１"};
+  Menu Rig2{&RigSel, "Ｒｉｇ＃２"};
   Menu RigBkup{&RigSel, "リグデータ保守"};
   Menu openRCONcfg{&RigSel, "リグコン設定"};
   Menu CMDtest{&RigSel, "退避＆復元"};

@@ -21,7 +21,7 @@ void CWSHEET::listenToOtherPrograms() {
 }
 
 void CWSHEET::satelliteQsoToLog(const QStringList& f) {
-  OpenLogWindow();
+  if (!OpenLogWindow()) return;  // a QSO typed there and not saved stays
   TEMP_LOG* log = LoadedForm<TEMP_LOG>();
   if (!log) return;
   RigPortState.ManualFreqFlag = 1;  // the rig's poll must not overwrite the satellite's frequency

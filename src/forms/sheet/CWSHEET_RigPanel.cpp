@@ -2,6 +2,7 @@
 // QSY box, and the rig's frequency in panel 3 of the status bar.
 #include <cmath>
 
+#include "forms/rig/CATtestMod.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
@@ -43,6 +44,10 @@ void CWSHEET::wireRigPanel() {
     RigPortClose();
     Form<RigCFG>().Show();
   };
+  // The rig's settings and memories saved and written back: the CAT test window.
+  CMDtest.Click = [] { Form<CATtestMod>().Show(); };
+  // There is no rig monitor window.
+  RigConMon.SetEnabled(false);
   Text1.setText(QStringLiteral("??.XXXXX"));
 }
 

@@ -9,6 +9,7 @@
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
 #include "forms/awards/AwardWindows.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
 #include "forms/startup/ORBTOP.h"
@@ -453,8 +454,11 @@ void ORBEX_CFG::Check5_Click() {
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Label4.setVisible(Settings.UseOwnQthData == 1);
 }
 
-// The stored tally no longer fits another band set: the next reading starts afresh.
+// The stored tally no longer fits another band set: the next reading starts afresh. The load only
+// shows the set in force: nothing switches then, so the totals' band range and the frequency report
+// survive an opening of the dialog.
 void ORBEX_CFG::Check6_Click() {
+  if (loading_) return;
   Settings.ExtendedBandSet = Check6.Value() == 1 ? 1 : 0;
   store("ORB", "exp_Band", QString::number(Settings.ExtendedBandSet));
   ApplyBandSetLayout();
@@ -545,6 +549,12 @@ void ORBEX_CFG::Command6_Click() {
   MasterList.MasterFilePath = p.left(p.size() - 3) + "MST";
   store("ORB", "HAMLOGPOS", p);
   Hamlog.HdbFileName = ("\\" + fileNameOf(p)).toUpper();
+  // An entry window already open now writes into the new database: its caption says which. One not
+  // open yet takes the path when it opens.
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) {
+    entry->setWindowTitle("ORBEX5ログ LogData=>" + Hamlog.HamlogDbPath);
+    for (CommandButton* b : {&entry->Command6, &entry->Command3, &entry->Command2, &entry->Command5}) b->setVisible(true);
+  }
   markButton(Command6, true);
   Label2.setText(p);
   if (ORBTOP* top = LoadedForm<ORBTOP>()) {

@@ -3,9 +3,6 @@
 // QSL marks and the QSL program, the electronic-QSL service, default report, text editor, the DIGITAL
 // mode list and the switches. Most controls store their setting the moment they change; the rest are
 // stored when the dialog closes, by "設定完了" or by the close box alike.
-//
-// Not wired yet (the QSO entry window comes with other work): Command6's pick also sets the entry
-// window TEMP_LOG's caption "ORBEX5ログ LogData=>" & HamlogDbPath and shows its four browse buttons.
 
 #include <QString>
 #include <array>

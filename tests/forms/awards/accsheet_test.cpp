@@ -1,8 +1,10 @@
 // The award sheet window's frame: which sheet it builds, when it fills, where it stands, the QSO
 // behind a confirmed cell, the member sheet's heading sort and what closing stores.
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "award_window_fixture.h"
 #include "awards/AwardSheets.h"
@@ -150,6 +152,38 @@ TEST_F(ACCSheetTest, TheMemberSheetSortsOnItsHeadings) {
   EXPECT_EQ(sheet().MemberSortToggle, 1);
   clickCell(2, 2);  // member cells show nothing
   EXPECT_EQ(sheet().Label10.text(), "");
+}
+
+TEST_F(ACCSheetTest, TheWheelMovesOneRowAndWithShiftOneShownColumn) {
+  AwardSheetKind tall;
+  tall.Build = [](ACCSheet& s) {
+    FlexGrid& g = s.MSFlexGrid2;
+    g.SetCols(31);
+    g.SetRows(80);
+    g.SetFixedCols(2);
+    for (int c = 2; c <= 6; ++c) g.SetColWidth(c, 0);
+  };
+  AwardSheetHooks.Kinds[3] = tall;
+  AwardSheets.SheetKind = 3;
+  sheet().Show();
+  FlexGrid& g = sheet().MSFlexGrid2;
+  auto wheel = [&](int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const QPointF at(10, 10);
+    QWheelEvent e(at, g.viewport()->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g.viewport(), &e);
+  };
+  g.SetTopRow(1);
+  wheel(-120);
+  EXPECT_EQ(g.TopRow(), 2);
+  wheel(-360);
+  EXPECT_EQ(g.TopRow(), 3);
+  wheel(120);
+  EXPECT_EQ(g.TopRow(), 2);
+  g.SetLeftCol(2);
+  wheel(-120, Qt::ShiftModifier);
+  EXPECT_EQ(g.LeftCol(), 7) << "the hidden columns are passed over";
+  EXPECT_EQ(g.TopRow(), 2);
 }
 
 }  // namespace

@@ -115,6 +115,20 @@ TEST_F(AwardSheets_, AJagListInTheExtendedBandSetCountsWorkedQsosWhenAsked) {
   EXPECT_EQ(shell.opened(), QStringList({home.file("wkdJAGstn.txt")}));
 }
 
+TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSheet) {
+  files.Choose(home.write("acc.txt", "ACC MEMBER LIST\r\n\r\n JA1AAA ACC#0012\r\n"));
+  top->ACCchk.Trigger();
+  ASSERT_TRUE(IsLoaded<ACCSheet>());
+  Settings.DataFolder = home.file("gone");  // the data folder went away
+  boxes.Answer(vbOK);
+  Form<ACCSheet>().Form_Activate();
+  EXPECT_EQ(boxes.texts(), QStringList({"ACCCG 中断されました"}));
+  EXPECT_FALSE(IsLoaded<ACCSheet>());
+  EXPECT_TRUE(shell.opened().isEmpty());
+  EXPECT_FALSE(top->isHidden());
+  EXPECT_TRUE(top->Command1.isEnabled());
+}
+
 TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
   files.Choose(home.write("other.txt", "QSO LIST\r\n\r\n JA1AAA 0001\r\n"));
   boxes.Answer(vbOK);

@@ -2,6 +2,7 @@
 // row with "申請完", corrections of previous counts, the posting into the ORB book workbook,
 // hand-damaged counts files and the ways to close.
 
+#include <QDir>
 #include <QTest>
 
 #include "award_window_fixture.h"
@@ -328,6 +329,47 @@ TEST_F(ORBBOOKTest, ExtendedSetReadsTheStandardFileAndWritesItsOwn) {
   EXPECT_EQ(home.read(kDat), standard);
   EXPECT_EQ(lines("ORB-MIX前回申請数sp.DAT").size(), 3);
   EXPECT_EQ(lines("ORBEX_BOOKsp.CSV").size(), 8);
+}
+
+TEST_F(ORBBOOKTest, FailedWritesAreToldAndNeverReportedAsDone) {
+  // Something that is no file stands where the book CSV and the counts file go.
+  QDir().mkdir(home.file("ORBEX_BOOK.CSV"));
+  QDir().mkdir(home.file(kDat));
+  boxes.Answer(vbOK);
+  ASSERT_EQ(grid().TextMatrix(2, 2), "5");
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts()[0], "ORB本用集計データエラー");
+
+  boxes.Answer(vbOK).Answer(vbOK).Answer(vbOK);
+  book().B4UPDT.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 4);
+  EXPECT_TRUE(boxes.texts()[3].contains("を書き込めませんでした。前回申請数は書き換えていません。"))
+      << boxes.texts()[3].toStdString();
+  EXPECT_FALSE(boxes.texts().join("|").contains("前回申請数を更新しました。"));
+  EXPECT_EQ(grid().TextMatrix(1, 2), "0") << "the previous counts stay as they were";
+  EXPECT_EQ(grid().TextMatrix(2, 2), "5");
+  EXPECT_FALSE(QFile::exists(home.file(kBak)));
+
+  // Closing cannot save the counts either: the book says so and stays open with what it shows.
+  boxes.Answer(vbOK);
+  book().CLSCNT.Trigger();
+  EXPECT_TRUE(boxes.texts().value(4).contains("を書き込めませんでした。"));
+  EXPECT_TRUE(IsLoaded<ORBBOOK>());
+  EXPECT_FALSE(ReadIniKey("ORBEXPOS", "ABPOSTop").has_value());
+}
+
+TEST_F(ORBBOOKTest, WithoutItsBackupTheCountsFileIsNotReplaced) {
+  home.write(kDat, (QString("\"1\",").repeated(15) + "\"1\"\r\n").repeated(3).toUtf8());
+  const QByteArray before = home.read(kDat);
+  QDir().mkdir(home.file(kBak));  // something that is no file stands where the backup goes
+  ASSERT_EQ(grid().TextMatrix(1, 2), "1");
+  applicationDone();
+  ASSERT_EQ(boxes.texts().size(), 3);
+  EXPECT_TRUE(boxes.texts()[2].contains("ORB-MIX前回申請数.bak を作れませんでした。")) << boxes.texts()[2].toStdString();
+  EXPECT_TRUE(boxes.texts()[2].endsWith("前回申請数は書き換えていません。"));
+  EXPECT_EQ(home.read(kDat), before);
+  EXPECT_EQ(grid().TextMatrix(1, 2), "1");
+  EXPECT_EQ(grid().TextMatrix(2, 2), "4");
 }
 
 TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {

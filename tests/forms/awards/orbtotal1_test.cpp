@@ -89,6 +89,12 @@ TEST_F(ORBTOTAL1Test, ADragEndingOffTheGridIsToldAndKeepsTheRange) {
   EXPECT_EQ(ReadIni("ORB", "BANDST"), "4");
   EXPECT_EQ(ReadIni("ORB", "BANDED"), "8");
   EXPECT_EQ(window().Label1.text(), "7MHz-21MHz帯までの合計を表示しています。");
+
+  // Over the total column alone there is no band: the caption says how to choose one.
+  Drag(g, 3, 1, 5, 1);
+  EXPECT_EQ(window().Label1.text(), "合計するバンドがありません。表のバンドの列の上でドラッグして範囲を指定して下さい。");
+  EXPECT_EQ(g.TextMatrix(1, 1), "0");
+  EXPECT_EQ(g.TextMatrix(4, 4), "5") << "the band cells stay";
 }
 
 TEST_F(ORBTOTAL1Test, CsvGoesWhereTheOperatorSaysAndIsOpened) {

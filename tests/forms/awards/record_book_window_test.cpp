@@ -165,6 +165,17 @@ TEST_F(RecordBookWindowTest, TypingOverwritesUntilInsertAndTheMergerSiteOpens) {
   EXPECT_EQ(shell.opened().back(), "https://gappei.example/");
 }
 
+TEST_F(RecordBookWindowTest, ANewProgramFolderHoldsTheMergerSitesShortcut) {
+  SeiriboSheet& b = book();
+  const QString fresh = log.home.path() + "/fresh";
+  qputenv("ORBEX_HOME", fresh.toLocal8Bit());
+  b.Gappei.Trigger();
+  qputenv("ORBEX_HOME", log.home.path().toLocal8Bit());
+  EXPECT_TRUE(QFile::exists(fresh + "/合併情報.url"));
+  ASSERT_FALSE(shell.opened().isEmpty());
+  EXPECT_EQ(shell.opened().back(), "https://www.soumu.go.jp/gapei/");
+}
+
 TEST_F(RecordBookWindowTest, TheSheetAndTheBookSearchInStep) {
   ConnectAwardWindows();
   CWSHEET& sheet = Form<CWSHEET>();

@@ -16,6 +16,7 @@
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
+#include "platform/ui/snapshot.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -166,6 +167,13 @@ TEST_F(RoadsideSheetTest, TheTableCsvAndTheCellClicks) {
   EXPECT_EQ(s.Label4.text(), "1/1");
   click(s, 0, 1);
   EXPECT_EQ(s.Label3.text(), "総合計");
+  // The QTH label's tip promises a copy: a click gives it.
+  s.MSFlexGrid2.SetTopRow(1);
+  click(s, 1, 9);
+  ASSERT_FALSE(s.Label7.text().isEmpty());
+  SetClipboardText(QString());
+  QTest::mouseClick(&s.Label7, Qt::LeftButton);
+  EXPECT_EQ(ClipboardText(), s.Label7.text());
 }
 
 struct SheetRoadsideLookUp : ::testing::Test {

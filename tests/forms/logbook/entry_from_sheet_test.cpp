@@ -171,6 +171,39 @@ TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
 }
 
+TEST_F(EntryFromSheet, CodeCheckBringsTheRowOfTheTypedCodeUpOnTheSheet) {
+  CWSHEET& s = sheet();
+  s.LOGOPEN.Trigger();
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Text1.setText(QString());
+  w.Command2.click();  // a stored QSO offers the check
+  ASSERT_EQ(w.Text9.text(), "1002");
+  FlexGrid& g = s.MSFlexGrid2;
+  const int row = gridRow(g, "1002");
+  ASSERT_GT(row, 1);
+  g.SetTopRow(1);
+  g.SetRow(1);
+  w.CODECHK.Trigger();
+  EXPECT_EQ(g.TopRow(), row);
+  EXPECT_EQ(g.Row(), row);
+  EXPECT_EQ(g.RowSel(), row);
+  // A code beginning with a letter, or none, leaves the sheet where it is.
+  g.SetTopRow(1);
+  g.SetRow(1);
+  for (const char* code : {"A100", ""}) {
+    w.Text9.setText(code);
+    w.CODECHK.Trigger();
+    EXPECT_EQ(g.TopRow(), 1) << code;
+    EXPECT_EQ(g.Row(), 1) << code;
+  }
+  // The D box switches the DX flag at once.
+  ASSERT_EQ(w.Check1.Value(), 0);
+  w.Check1.click();
+  EXPECT_EQ(LogWindowState.DxFlagText, "8");
+  w.Check1.click();
+  EXPECT_EQ(LogWindowState.DxFlagText, "0");
+}
+
 TEST_F(EntryFromSheet, TheSheetsMenuOpensTheEntryWindowAndTheMemo) {
   CWSHEET& s = sheet();
   ASSERT_TRUE(s.LOGOPEN.Enabled());
@@ -199,12 +232,15 @@ TEST_F(EntryFromSheet, TheMemoOpensOverwritesSavesUnderANameAndClears) {
   }
   files.Choose(path);
   m.MEMOPEN.Trigger();
+  QByteArray bytes;
   EXPECT_EQ(m.Text1.text(), u8("一行目\ntwo\n"));
   EXPECT_EQ(ReadIniOr("ORB", "RCVDFOL", "?"), log.home.path());
   EXPECT_EQ(m.Fname.Caption(), path);
+  m.RCVMEMOue.Trigger();  // saved unchanged: the file stays as it was, no empty line added
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\n"));
   m.Text1.setText(m.Text1.text() + "three");
   m.RCVMEMOue.Trigger();
-  QByteArray bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\nthree\r\n"));
   EXPECT_TRUE(IsLoaded<MemoDAT>());
@@ -223,6 +259,23 @@ TEST_F(EntryFromSheet, TheMemoOpensOverwritesSavesUnderANameAndClears) {
   EXPECT_FALSE(IsLoaded<MemoDAT>());
   ASSERT_TRUE(ReadWholeFile(other, bytes));
   EXPECT_EQ(bytes, "\r\n");
+}
+
+TEST_F(EntryFromSheet, TheMemoComesBackOnTheScreenAndAMinimisedCloseKeepsItsPlace) {
+  WriteIni("CFGPOS", "MEMPOSTop", "999999");  // left below the screen
+  WriteIni("CFGPOS", "MEMPOSLeft", "300");
+  WriteIni("CFGPOS", "MEMPOSWidth", "6000");
+  WriteIni("CFGPOS", "MEMPOSHeight", "2400");
+  MemoDAT& m = Form<MemoDAT>();
+  EXPECT_EQ(m.Top(), 0);
+  EXPECT_EQ(m.Left(), 300);
+  EXPECT_EQ(m.Width(), 6000);
+  m.Show();
+  m.SetWindowState(vbMinimized);
+  m.RDEND.Trigger();
+  EXPECT_FALSE(IsLoaded<MemoDAT>());
+  EXPECT_EQ(ReadIniOr("CFGPOS", "MEMPOSTop", "?"), "999999");
+  EXPECT_EQ(ReadIniOr("CFGPOS", "MEMPOSWidth", "?"), "6000");
 }
 
 TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {

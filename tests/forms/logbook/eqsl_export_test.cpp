@@ -14,6 +14,7 @@
 #include "core/StartupSettings.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "forms/logbook/LOGDATAVIEW.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "logbook/EqslExport.h"
 #include "logbook/QsoRow.h"
 #include "platform/clock.h"
@@ -39,6 +40,7 @@ class EqslExport : public LogbookTest {
   }
   void TearDown() override {
     UnloadForm<LOGDATAVIEW>();
+    UnloadForm<TEMP_LOG>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     LogbookTest::TearDown();
   }
@@ -331,4 +333,15 @@ TEST_F(EqslExport, TheServiceSitesOpenFromTheirShortcuts) {
   boxes.Answer(vbOK);
   GoToServiceSite("QSOBANK.url");
   EXPECT_EQ(boxes.texts(), QStringList({u8("ＵＲＬが開けませんでした")}));
+}
+
+TEST_F(EqslExport, TheEntryWindowsControlsSayWhatTheyDo) {
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  EXPECT_EQ(w.Command8.text(), "Strt");
+  EXPECT_EQ(w.Command9.text(), "End");
+  EXPECT_EQ(w.Command7.toolTip(), u8("このデータをQsoBankへ送ります"));
+  EXPECT_EQ(w.Command8.toolTip(), u8("e-QSLへのデータ抽出開始点をSETします"));
+  EXPECT_EQ(w.Command9.toolTip(), u8("e-QSLへのデータ抽出終了点をSETします"));
+  EXPECT_EQ(w.GOEQSL.Caption(), u8("eQSLccのサイトへ"));
+  EXPECT_EQ(w.GOQSOBANK.Caption(), u8("ＱＳＯＢａｎｋのサイトへ"));
 }

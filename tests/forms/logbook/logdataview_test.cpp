@@ -77,9 +77,12 @@ TEST_F(LogViewer, ARowShowsTheRecordWithItsFieldsAsStored) {
   EXPECT_EQ(grid().TextMatrix(3, 3), "2024-05-06");
   EXPECT_EQ(grid().TextMatrix(3, 13), "J");
   EXPECT_EQ(grid().ColWidth(18), 0);
-  // A small log has no page after it.
+  // A small log has no page after it, and no page before it.
   viewer().GOFOWARD.Trigger();
   EXPECT_EQ(page(), "1-3");
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "1-3");
+  EXPECT_EQ(viewer().windowTitle(), QString::fromUtf8("HAMLOG Data　Viewer"));  // nothing unreadable
 }
 
 TEST_F(LogViewer, TheJumpBoxTakesARecordNumberOfTheLogAndRefusesOthers) {
@@ -121,6 +124,25 @@ TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
   EXPECT_EQ(grid().Rows(), 100);
   EXPECT_EQ(grid().TextMatrix(90, 18), " 111");
   EXPECT_EQ(viewer().windowTitle(), QString::fromUtf8("HAMLOG Data　Viewer　（読めなかったデータ 1 件）"));
+}
+
+TEST_F(LogViewer, APageShortOfARecordStillPagesOnBothWays) {
+  Fill(350);
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 250), 0);  // the last record of the page 151..250
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 151), 0);  // and its first
+  HamlogCloseDb(0);
+  LOGDATAVIEW::OpenViewer();
+  EXPECT_EQ(page(), "251-350");
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "152-249");
+  EXPECT_EQ(viewer().LogPageEnd, 250);
+  viewer().GOBACK.Trigger();
+  EXPECT_EQ(page(), "51-150");
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "152-249");
+  viewer().GOFOWARD.Trigger();
+  EXPECT_EQ(page(), "251-350");
 }
 
 TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {
@@ -173,6 +195,7 @@ TEST_F(LogViewer, ClosingKeepsTheWidthsAndAPlacedWindowsPosition) {
   // All 18 widths stored: they are used.
   LOGDATAVIEW::OpenViewer();
   EXPECT_EQ(grid().ColWidth(12), 1500);
+  EXPECT_EQ(grid().ColWidth(18), 0);  // the record number's copy stays out of sight
   viewer().Move(600, 450, 9000, 3000);
   viewer().LOGCL.Trigger();
   EXPECT_EQ(ReadIni("CFGPOS", "HLDVPOSTop"), "450");

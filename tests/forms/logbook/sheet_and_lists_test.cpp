@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <cstring>
+
 #include "core/HamlogAccess.h"
 #include "platform/hamlog/hamlog.h"
 #include "core/SharedSettings.h"
@@ -87,6 +89,44 @@ TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock)
   ThwString(call, Hamlog.Thw, 0);
   EXPECT_EQ(call.trimmed(), "JA1BBB") << "a save now would write another QSO's fields";
   EXPECT_TRUE(w.HLQ.Enabled()) << "its card can be printed";
+}
+
+TEST_F(ListsBesideTheSheet, AHandOverThatFailsLeavesTheEntryWindowAsItWasAndSaysSo) {
+  ConnectLogbookWindows();
+  sheet();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 4, 3), 0);
+  ASSERT_TRUE(ShowStoredQso(4));
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  const ThwRecord shown = w.ShownRecordBackup;
+  // The block holds no record when the next QSO is handed over.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  Hamlog.Thw = ThwRecord{};
+  boxes.Answer(vbOK);
+  EXPECT_FALSE(ShowStoredQso(1));
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("LOGﾃﾞｰﾀを読み取れませんでした。表示中のデータはそのままです。")});
+  EXPECT_EQ(w.Text1.text().trimmed(), "JA1BBB");
+  EXPECT_EQ(w.Text9.text().trimmed(), "1001");
+  EXPECT_EQ(LogWindowState.LogRecNo, 4);
+  EXPECT_EQ(LogWindowState.ShownRecordNo, 4);
+  EXPECT_EQ(LogWindowState.EditMode, 1);
+  EXPECT_EQ(std::memcmp(w.ShownRecordBackup.bytes, shown.bytes, sizeof shown.bytes), 0)
+      << "a save would give HAMLOG another record as the old one";
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+}
+
+TEST_F(ListsBesideTheSheet, CtrlLInTheViewerOpensANewQsoWithTheFocusOnItsTime) {
+  ConnectLogbookWindows();
+  sheet().LOGDATV.Trigger();
+  LOGDATAVIEW* v = LoadedForm<LOGDATAVIEW>();
+  ASSERT_NE(v, nullptr);
+  QTest::keyClick(&v->MSFlexGrid1, Qt::Key_L, Qt::ControlModifier);
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  EXPECT_EQ(LogWindowState.ShownRecordNo, 5);
+  EXPECT_EQ(w->focusWidget(), &w->Text4);
 }
 
 TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {

@@ -22,8 +22,12 @@
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/ipc/ipc.h"
+#include "platform/paths.h"
+#include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
 #include "rig/RigPortState.h"
+#include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
 
@@ -182,7 +186,7 @@ TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
   EXPECT_TRUE(dump[0].startsWith("1,\"JA1AAA\""));
 }
 
-TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereIsRefusedAndKeptInTheWindow) {
+TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndKeptInTheWindow) {
   TEMP_LOG& w = open();
   w.Text1.setText(QString());
   w.Command2.click();
@@ -198,6 +202,27 @@ TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereIsRefusedAndKeptInTheWindow) 
   EXPECT_TRUE(boxes.texts()[0].startsWith(u8("書き込みに失敗しました")));
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text12.text(), "Hanako");
+  // Another program puts a log of other QSOs in its place: refused the same way.
+  const QString other = home.file("OTHER");
+  ASSERT_TRUE(hamlogdb::Create(other).Ok());
+  {
+    VbFile csv(home.file("other.csv"), VbMode::Output);
+    for (const char* call : {"JA1AAA", "JA9OTH"})
+      csv.Write({call, "2024/05/06", "21:05J", "599", "579", "7.025", "CW", "1001", "PM95", "J  ", "", "QTH", "", ""});
+    ASSERT_TRUE(csv.Close());
+  }
+  ASSERT_TRUE(hamlogdb::Import(other, home.file("other.csv")).Ok());
+  ASSERT_TRUE(MoveFileOver(hamlogdb::DatabasePath(other), Hamlog.HamlogDbPath));
+  const QStringList replaced = Dump();
+  boxes.Answer(vbOK);
+  press(w.Text12, Qt::Key_F1);
+  ASSERT_EQ(boxes.texts().size(), 2);
+  EXPECT_EQ(boxes.texts()[1],
+            u8("書き込みに失敗しました\r\nこのデータはHAMLOGで変更（または削除）されています。表示し直してください"));
+  EXPECT_EQ(Dump(), replaced);
+  EXPECT_EQ(w.Text1.text(), "JA1BBB");
+  EXPECT_EQ(w.Text12.text(), "Hanako");
+  EXPECT_EQ(LogWindowState.EditMode, 1);
 }
 
 TEST_F(EntryWindow, BrowsingAwayFromAnUnsavedQsoAsksAndNoKeepsIt) {
@@ -339,9 +364,21 @@ TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefu
   w.LSave.Trigger();
   EXPECT_EQ(boxes.texts().last(), u8("不正な時刻です"));
   EXPECT_EQ(Dump().size(), 2);
+  // Compact forms typed just before F1, the caret still in the box, are stored in the normal form.
+  w.Text3.setText("240507");
+  w.Text4.setText("0815");
+  w.Text4.setFocus();
+  press(w.Text4, Qt::Key_F1);
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 3);
+  EXPECT_TRUE(dump[2].startsWith("3,\"JA1XYZ\",\"2024/05/07\",\"08:15J\"")) << dump[2].toStdString();
+  EXPECT_EQ(w.Text3.text(), "2024-05-07");
+  // F1 again on the QSO just saved appends nothing more.
+  press(w.Text4, Qt::Key_F1);
+  EXPECT_EQ(Dump().size(), 3);
 }
 
-TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtc) {
+TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtcAndDownFillsOnlyANewQsosTime) {
   TEMP_LOG& w = open();
   SetFixedClock(QDateTime(QDate(2024, 5, 5), QTime(23, 30), Qt::UTC));  // 08:30 JST on the 6th
   w.Text4.setFocus();
@@ -353,6 +390,16 @@ TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtc) {
   EXPECT_EQ(w.Text3.text(), "2024-05-05");
   w.Label4.Click();
   EXPECT_EQ(w.Text4.text(), "08:30J");
+  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  // A stored QSO: Down leaves its time alone, the label switches its own date and time.
+  w.Text1.setText(QString());
+  w.Command2.click();
+  ASSERT_EQ(w.Text4.text(), "21:05J");
+  w.Text4.setFocus();
+  press(w.Text4, Qt::Key_Down);
+  EXPECT_EQ(w.Text4.text(), "21:05J");
+  w.Label4.Click();
+  EXPECT_EQ(w.Text4.text(), "12:05U");
   EXPECT_EQ(w.Text3.text(), "2024-05-06");
 }
 
@@ -556,6 +603,202 @@ TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
     calls << viewer->MSFlexGrid1.TextMatrix(r, 1).trimmed();
   EXPECT_TRUE(calls.contains("JA1XYZ")) << calls.join(',').toStdString();
   UnloadForm<LOGDATAVIEW>();
+}
+
+TEST_F(EntryWindow, WideCharactersCountTwiceAgainstAFieldsWidthSoTheBoxShowsWhatIsStored) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  w.Text12.setText(QString());
+  w.Text12.setFocus();
+  QInputMethodEvent name;
+  name.setCommitString(QString(40, QChar(0x3042)));  // 80 bytes for a 64-byte field
+  QApplication::sendEvent(&w.Text12, &name);
+  EXPECT_EQ(w.Text12.text(), QString(32, QChar(0x3042)));
+  w.Text14.setText("A" + QString(200, QChar(0x3044)));  // pasted: 401 bytes for 254
+  EXPECT_EQ(w.Text14.text(), "A" + QString(126, QChar(0x3044)));
+  // The sent and received marks share HAMLOG's three-byte QSL field with the via mark.
+  w.Text16.setFocus();
+  QInputMethodEvent sent;
+  sent.setCommitString(u8("済"));
+  QApplication::sendEvent(&w.Text16, &sent);
+  EXPECT_EQ(w.Text16.text(), "");
+  QTest::keyClicks(&w.Text16, "S");
+  QTest::keyClicks(&w.Text17, "*");
+  press(w.Text1, Qt::Key_F1);
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 3);
+  EXPECT_EQ(dump[2], "3,\"JA1XYZ\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"7.025\",\"CW\",\"11009\",\"\",\"JS*\",\"" +
+                         QString(32, QChar(0x3042)) + "\",\"\",\"A" + QString(126, QChar(0x3044)) + "\",\"\"");
+  EXPECT_EQ(w.Text12.text(), QString(32, QChar(0x3042)));  // read back as typed
+}
+
+TEST_F(EntryWindow, ASaveAsksARunningHamlogToReadItsDataAgain) {
+  IpcReceiver hamlog("TThwin");
+  ASSERT_TRUE(hamlog.Listening());
+  QList<QByteArray> got;
+  hamlog.Received = [&](const QByteArray& m) {
+    got << m;
+    EXPECT_EQ(Dump().size(), 3) << "the QSO is in the log before HAMLOG is asked";
+    return 0;
+  };
+  TEMP_LOG& w = open();
+  typeQso(w);
+  w.Text8.setText("8.5");
+  boxes.Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_TRUE(got.isEmpty()) << "nothing written, nothing to read again";
+  w.Text8.setText("7.025");
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_EQ(got, QList<QByteArray>{"%R"});
+}
+
+TEST_F(EntryWindow, AQsoSavedAfterAnotherProgramExtendedTheLogIsTheOneShownAndEdited) {
+  TEMP_LOG& w = open();
+  ASSERT_EQ(w.StatusBar1.PanelText(1), "Record No=3");
+  typeQso(w);
+  AddQsos({{"JA9OTH", "2801"}});  // HAMLOG logs a QSO of its own meanwhile
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  ASSERT_EQ(Dump().size(), 4);
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=4");
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  w.Text12.setText("Hanako");
+  press(w.Text1, Qt::Key_F1);
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 4);
+  EXPECT_TRUE(dump[2].startsWith("3,\"JA9OTH\"")) << dump[2].toStdString();
+  EXPECT_TRUE(dump[3].startsWith("4,\"JA1XYZ\"")) << dump[3].toStdString();
+  EXPECT_TRUE(dump[3].contains("\"Hanako\""));
+}
+
+TEST_F(EntryWindow, AQsoTypedAndNotSavedIsReplacedFromAnotherWindowOnlyWhenTheOperatorSaysSo) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  // The log viewer's or the QSO window's double click hands over a stored QSO; Ctrl+L a new one.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  boxes.Answer(vbNo).Answer(vbNo);
+  EXPECT_FALSE(ShowStoredQso(1));
+  EXPECT_EQ(Hamlog.HamlogClosed, 1);
+  EXPECT_FALSE(OpenLogWindow());
+  EXPECT_EQ(boxes.texts(),
+            (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  EXPECT_EQ(LogWindowState.StoredRecordShown, 0);
+  press(w.Text1, Qt::Key_F1);  // still the new QSO it was
+  ASSERT_EQ(Dump().size(), 3);
+  // Once saved, nothing is asked.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  EXPECT_TRUE(ShowStoredQso(1));
+  EXPECT_EQ(w.Text1.text(), "JA1AAA");
+  EXPECT_EQ(boxes.texts().size(), 2);
+}
+
+TEST_F(EntryWindow, TheDateCaretStepsOverItsDashesAndDeleteRemovesNothing) {
+  TEMP_LOG& w = open();
+  w.Text3.setText("2024-01-02");
+  w.Text3.setFocus();
+  w.Text3.SetSelStart(0);
+  press(w.Text3, Qt::Key_Delete);
+  EXPECT_EQ(w.Text3.text(), "2024-01-02");
+  QTest::keyClicks(&w.Text3, "20240506");
+  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  EXPECT_EQ(focused(w), &w.Text4);
+  // The time of a new QSO keeps its colon too; the report moves on after three digits.
+  w.Text4.SetSelStart(0);
+  press(w.Text4, Qt::Key_Delete);
+  EXPECT_EQ(w.Text4.text(), "21:30J");
+  QTest::keyClicks(&w.Text4, "0815");
+  EXPECT_EQ(w.Text4.text(), "08:15J");
+  w.Text5.setFocus();
+  QTest::keyClicks(&w.Text5, "599");
+  EXPECT_EQ(focused(w), &w.Text6);
+  EXPECT_EQ(w.Text5.text(), "599");
+}
+
+TEST_F(EntryWindow, TheCloseBoxAsksForAnUnsavedNewQsoButAnotherWindowsUnloadDoesNot) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  boxes.Answer(vbNo);
+  w.close();
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts(), QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")});
+  UnloadForm<TEMP_LOG>();  // the sheet going back to the menu
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+}
+
+TEST_F(EntryWindow, WithoutStoredModesTheModeListIsEmptyAndTheSaveSaysSo) {
+  Settings.ModeCount = "0";
+  TEMP_LOG& w = open();
+  EXPECT_EQ(w.Combo1.ListCount(), 0);
+  QTest::keyClicks(&w.Text1, "ja1xyz");
+  w.Text8.setText("7.025");
+  boxes.Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_EQ(boxes.texts(), QStringList{u8("Mode データがありません")});
+  EXPECT_EQ(Dump().size(), 2);
+}
+
+TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
+  TEMP_LOG& w = open();
+  w.Combo1.setFocus();
+  w.Combo1.SetListIndex(2);
+  press(w.Combo1, Qt::Key_Return);
+  EXPECT_EQ(w.Label17.text(), "FT8");
+  EXPECT_EQ(w.LastModeIndex, "2");
+  EXPECT_EQ(focused(w), &w.Text9);  // leaving the list stores the choice
+  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "2");
+  int k = 's';
+  w.Combo1.KeyPress(k);
+  EXPECT_EQ(k, 'S');
+  w.Unload();
+  EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "FT8");  // the next window starts with it
+}
+
+TEST_F(EntryWindow, F12OutsideQslCheckAndAltPWithoutAPictureDoNothing) {
+  TEMP_LOG& w = open();
+  w.Text1.setText(QString());
+  w.Command2.click();
+  const QStringList before = Dump();
+  ClearClipboard();
+  press(w.Text1, Qt::Key_F12);
+  press(w.Text1, Qt::Key_P, Qt::AltModifier);
+  EXPECT_EQ(w.Text17.text(), "*");
+  EXPECT_EQ(Dump(), before);
+  EXPECT_FALSE(QFile::exists(JoinPath(Settings.DataFolder, "ORBEX_LOG.bmp")));
+  EXPECT_NE(ReadIniOr("CFGPOS", "LOGPOSTop", "?"), "?");  // the place is kept after every key
+}
+
+TEST_F(EntryWindow, TheAreaOfTheCallNamesTheInitialSearchAndEscOrCancelCloseItsPanel) {
+  TEMP_LOG& w = open();
+  PopupMenuResponder popup;
+  popup.Pick(u8("市")).Pick(u8("村"));
+  w.Text1.setText("JA1ABC/3");
+  QTest::mouseDClick(&w.Text9, Qt::LeftButton);
+  EXPECT_EQ(popup.shown(), QStringList{u8("市郡区")});
+  ASSERT_TRUE(w.Frame2.isVisible());
+  EXPECT_EQ(w.Label16.text(), u8("3ｴﾘｱの市名"));
+  EXPECT_EQ(CodeListShared.JaCodeListMode, 1);
+  w.Text18.setText(u8("あ"));
+  press(w.Text18, Qt::Key_Escape);  // the panel goes, the window stays
+  EXPECT_FALSE(w.Frame2.isVisible());
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(w.Text18.text(), "");
+  EXPECT_EQ(focused(w), &w.Text9);
+  w.Text1.setText("JA");
+  w.Label9.Click();
+  EXPECT_EQ(w.Label16.text(), u8("全ｴﾘｱの村名"));
+  w.Text18.setText(u8("あ"));
+  w.Command1.click();
+  EXPECT_FALSE(w.Frame2.isVisible());
+  EXPECT_EQ(w.Text18.text(), "");
+  EXPECT_EQ(CodeListShared.JaCodeListMode, 0);
+  EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
 }  // namespace

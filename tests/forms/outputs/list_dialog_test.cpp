@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "core/BandLayout.h"
@@ -304,11 +306,20 @@ TEST_F(ListDialogTest, AwardMenusLayTheDialogOutForOneBand) {
 }
 
 TEST_F(ListDialogTest, DxCheckAndTheRegisterWindow) {
+  // The DXCC table the sheet loads names each entity's DXCC code.
+  ASSERT_TRUE(QFile::copy(QString(ORBEX_DATA_DIR) + "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
   CWSHEET& s = sheet();
   EXPECT_TRUE(s.DXCCchk.Enabled());
   s.DXCCchk.Trigger();
   EXPECT_EQ(dialog().title(), "ＤＸチェック ( MIX )");
   EXPECT_EQ(ticked(), QStringList{"1.9MHz"});
+  QTest::mouseClick(&dialog().Check1[4], Qt::LeftButton);  // 14MHz
+  dialog().Command14.click();
+  EXPECT_TRUE(boxes.texts().isEmpty());  // DX tells no score
+  EXPECT_EQ(shell.opened(), (QStringList{log.home.file("14MHz_MIX-DX.txt"), log.home.file("14MHz_MIX-DX残.txt")}));
+  EXPECT_TRUE(log.Lines("14MHz_MIX-DX.txt").value(1).contains(QRegularExpression("^1 +501A +W1AW .* 246 *$")))
+      << log.Lines("14MHz_MIX-DX.txt").value(1).toStdString();
+  EXPECT_TRUE(log.Lines("14MHz_MIX-DX残.txt").value(1).contains(QRegularExpression("^1 +500A +339 +Japan *$")));
   dialog().Command13.click();
   s.seiribo.Trigger();
   EXPECT_TRUE(IsLoaded<SeiriboSheet>());

@@ -90,4 +90,30 @@ TEST_F(CatTestWindow, BackupThenWriteBack) {
   EXPECT_EQ(RigPortState.CatBusy, 0);
 }
 
+TEST_F(CatTestWindow, ExchangesNeedAnOpenPort) {
+  CATtestMod& w = Form<CATtestMod>();
+  RigPortClose();
+  boxes.Answer(vbOK).Answer(vbOK).Answer(vbOK);
+  w.Text1.setText("FA");
+  w.Text3.setText("12");
+  w.Command1.Click();
+  w.memRead.Click();
+  w.memWrt.Click();
+  EXPECT_EQ(boxes.texts(), QStringList(3, "リグのCATポートが開いていません"));
+  EXPECT_TRUE(files.shown().empty());
+
+  // The port goes in the middle of a write-back: it is not reported as done.
+  RigPortOpen();
+  const QString backup = home.write("FT991_MemoryBackUp_data_261207213005.TXT", "MW001007025000\r\nAI0\r\n");
+  rig.Answer = [](const QByteArray&) -> std::optional<QByteArray> {
+    RigPortClose();
+    return std::nullopt;
+  };
+  files.Choose(backup);
+  boxes.Answer(vbOK);
+  w.memWrt.Click();
+  EXPECT_EQ(boxes.texts().last(), "リグとの通信が途切れたため、書き込みを中止しました");
+  EXPECT_EQ(RigPortState.CatBusy, 0);
+}
+
 }  // namespace

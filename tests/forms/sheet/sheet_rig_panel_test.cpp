@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/SettingsStore.h"
+#include "forms/rig/CATtestMod.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/responders.h"
@@ -154,6 +155,15 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
   EXPECT_EQ(s.StatusBar1.PanelText(3), "RIG Control Port-COM3 が見つかりません");
 }
 
+TEST_F(SheetRigPanel, BackupAndRestoreMenuOpensTheCatTestWindow) {
+  CWSHEET& s = sheet();
+  s.CMDtest.Click();
+  EXPECT_TRUE(IsLoaded<CATtestMod>());
+  EXPECT_EQ(Form<CATtestMod>().memRead.Caption(), "リグデータの退避");
+  EXPECT_FALSE(s.RigConMon.Enabled());
+  UnloadForm<CATtestMod>();
+}
+
 TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
   CWSHEET& s = sheet();
   s.Check9.SetValue(1);
@@ -164,6 +174,44 @@ TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
   EXPECT_EQ(RigPortState.RigModel, "ICOM");  // rig 1 again
   EXPECT_TRUE(IsLoaded<RigCFG>());
   UnloadForm<RigCFG>();
+}
+
+TEST_F(SheetRigPanel, ClosingTheRigSettingsAdjustsTheSheetsRigControls) {
+  CWSHEET& s = sheet();
+  WriteIni("RIG_CON_CFG", "RIG_TYPE", "KENWOOD");
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT", kenwood.PortName());
+  WriteIni("RIG_CON_CFG", "RIG_TYPE2", "ICOM");
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT2", icom.PortName());
+  s.openRCONcfg.Click();
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  s.RigSel.SetVisible(false);
+  kenwood.ClearReceived();
+  // "設定完了": rig 1 as just stored is opened and read; the menu and the VFO button follow the settings.
+  Form<RigCFG>().CFGEND.Click();
+  EXPECT_FALSE(IsLoaded<RigCFG>());
+  EXPECT_EQ(RigPortState.PortOpen, 1);
+  EXPECT_EQ(RigPortState.RigModel, "KENWOOD");
+  EXPECT_EQ(kenwood.TextCommands().value(0), "IF;");
+  EXPECT_TRUE(s.Frame4.isVisibleTo(&s));
+  EXPECT_EQ(s.Frame4.Width(), 3015);
+  EXPECT_TRUE(s.RigSel.Visible());
+  EXPECT_TRUE(s.Check9.isVisibleTo(&s));
+  EXPECT_FALSE(s.Command5.isEnabled());
+
+  // One rig, no port, closed with the close box: the rig frame and "Rig#2" go, the menu and the button
+  // stay as they were.
+  s.openRCONcfg.Click();
+  RigCFG& d = Form<RigCFG>();
+  d.Check2.SetValue(0);
+  d.Combo3.SetListIndex(0);
+  d.close();
+  EXPECT_FALSE(IsLoaded<RigCFG>());
+  EXPECT_EQ(ReadIni("RIG_CON_CFG", "RIGCOMCONT"), "NONE");
+  EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_FALSE(s.Frame4.isVisibleTo(&s));
+  EXPECT_TRUE(s.Check9.isHidden());
+  EXPECT_TRUE(s.RigSel.Visible());
+  EXPECT_FALSE(s.Command5.isEnabled());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
+#include "app/StartProgram.h"
+
 #include "core/SharedSettings.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
 #include "start_window_fixture.h"
@@ -29,6 +34,24 @@ class ModeListTest : public StartWindowTest {
     top->Combo1.lineEdit()->clear();
     QTest::keyClicks(top->Combo1.lineEdit(), text);
     QTest::keyClick(top->Combo1.lineEdit(), Qt::Key_Return);
+  }
+  // The start window of the next start, built from the settings file alone.
+  ORBTOP* restart() {
+    UnloadAllForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ReleaseProgramLock();
+    return load();
+  }
+  // What the settings dialog offers for the DIGITAL group.
+  QStringList digitalChoices() {
+    load()->SETCFG.Trigger();
+    ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
+    if (!cfg) return {};
+    cfg->Command3.click();
+    QStringList offered;
+    for (int i = 0; i < cfg->List1.ListCount(); ++i) offered << cfg->List1.List(i);
+    cfg->Command9.click();
+    return offered;
   }
 };
 
@@ -129,4 +152,52 @@ TEST_F(ModeListTest, CollectionAddsEveryModeOfTheLogOnce) {
   boxes.Answer(vbOK);
   top->MODCH.Trigger();
   EXPECT_EQ(stored("ORB", "MODEC"), "3") << "nothing new the second time";
+}
+
+TEST_F(ModeListTest, AddsDeletesAndTheCollectionComeBackAtTheNextStart) {
+  MsgBoxResponder boxes;
+  ORBTOP* top = start({"CW"});
+  ASSERT_NE(top, nullptr);
+  boxes.Answer(vbOK);
+  top->MODCH.Trigger();  // SSB and FM from the log
+  type(top, "ft8");
+  top->Combo1.SetListIndex(1);
+  type(top, "");  // CW goes
+  EXPECT_EQ(items(top), QStringList({"MIX", "SSB", "FM", "FT8", "DIGITAL"}));
+
+  top = restart();
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(items(top), QStringList({"MIX", "SSB", "FM", "FT8", "DIGITAL"}));
+  EXPECT_EQ(stored("ORB", "MODEC"), "3");
+  EXPECT_EQ(stored("ORB", "MODE4"), "FT8") << "a key past the count is left, and not read";
+}
+
+TEST_F(ModeListTest, TheModeCountStaysACountWhateverIsChosen) {
+  MsgBoxResponder boxes;
+  ORBTOP* top = start({"CW", "SSB", "FT8"});
+  ASSERT_NE(top, nullptr);
+  top->Combo1.SetListIndex(1);
+  EXPECT_EQ(Settings.ModeCount, "3");
+  EXPECT_EQ(digitalChoices(), QStringList({"MIX", "CW", "SSB", "FT8"})) << "every stored mode after a choice";
+
+  top->Combo1.SetListIndex(2);
+  type(top, "");
+  EXPECT_EQ(stored("ORB", "MODEC"), "2") << "a delete stores the count as an add does";
+  EXPECT_EQ(digitalChoices(), QStringList({"MIX", "CW", "FT8"}));
+  type(top, "rtty");
+  EXPECT_EQ(digitalChoices(), QStringList({"MIX", "CW", "FT8", "RTTY"}));
+  EXPECT_EQ(items(top), QStringList({"MIX", "CW", "FT8", "RTTY", "DIGITAL"}));
+}
+
+TEST_F(ModeListTest, ASettingsFileThatTakesNoWriteIsTold) {
+  MsgBoxResponder boxes;
+  ORBTOP* top = start({"CW"});
+  ASSERT_NE(top, nullptr);
+  QFile::remove(home.file("ORBEX5.INI"));
+  QDir().mkpath(home.file("ORBEX5.INI"));
+  boxes.Answer(vbOK);
+  type(top, "ft8");
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("書き込めませんでした")));
+  EXPECT_EQ(items(top), QStringList({"MIX", "CW", "FT8", "DIGITAL"})) << "in force for this run";
 }

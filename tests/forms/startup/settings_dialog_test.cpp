@@ -9,6 +9,7 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
 #include "forms/startup/ORBEX_CFG.h"
@@ -341,4 +342,69 @@ TEST_F(SettingsDialogTest, TheDisplayAndRigSettingsOpenFromTheDialog) {
   cfg->CallRigCFG.Trigger();
   ASSERT_TRUE(IsLoaded<RigCFG>());
   EXPECT_TRUE(LoadedForm<RigCFG>()->isVisible());
+}
+
+TEST_F(SettingsDialogTest, AnOpenEntryWindowNamesTheDatabasePickedForIt) {
+  MsgBoxResponder boxes;
+  ORBEX_CFG* cfg = open();
+  ASSERT_NE(cfg, nullptr);
+  TEMP_LOG& entry = Form<TEMP_LOG>();
+  const QString otherDir = home.file("HAMLOG2");
+  ASSERT_TRUE(hamlogdb::Create(otherDir).Ok());
+  const QString other = hamlogdb::DatabasePath(otherDir);
+
+  FileDialogResponder files;
+  files.Choose(other);
+  cfg->Command6.click();
+  EXPECT_EQ(stored("ORB", "HAMLOGPOS"), other);
+  EXPECT_EQ(entry.windowTitle(), QString::fromUtf8("ORBEX5ログ LogData=>") + other);
+  for (CommandButton* b : {&entry.Command6, &entry.Command3, &entry.Command2, &entry.Command5})
+    EXPECT_TRUE(b->isVisibleTo(&entry));
+
+  UnloadForm<TEMP_LOG>();
+  files.Choose(hdbPath);
+  cfg->Command6.click();
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>()) << "a window not open is not opened for it";
+}
+
+TEST_F(SettingsDialogTest, TheSettingsFileOpensInTheEditor) {
+  MsgBoxResponder boxes;
+  ORBEX_CFG* cfg = open();
+  ASSERT_NE(cfg, nullptr);
+  ShellRecorder shell;
+  cfg->Command5.click();
+  EXPECT_EQ(shell.opened(), QStringList({home.file("ORBEX5.INI")}));
+  EXPECT_TRUE(boxes.texts().isEmpty());
+
+  shell.SetOpenResult(2);
+  boxes.Answer(vbOK);
+  cfg->Command5.click();
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("環境ﾌｧｲﾙがOPEN出来ませんでした、") + home.file("ORBEX5.INI") +
+                                        QString::fromUtf8(" をﾃｷｽﾄｴﾃﾞｨﾀで編集してください")}));
+}
+
+TEST_F(SettingsDialogTest, OpeningWithTheExtendedBandSetSwitchesNothing) {
+  setUpOperator();
+  set("ORB", "exp_Band", "1");
+  set("ORB", "BANDST", "3");
+  set("ORB", "BANDED", "12");
+  home.write("GeneData/FreqError_Report.txt", "x");
+  ORBTOP* top = load();
+  ASSERT_NE(top, nullptr);
+  top->Check1.SetValue(1);
+  top->SETCFG.Trigger();
+  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
+  ASSERT_NE(cfg, nullptr);
+  EXPECT_EQ(cfg->Check6.Value(), 1);
+  EXPECT_EQ(stored("ORB", "BANDST"), "3") << "the totals window's band range is kept";
+  EXPECT_EQ(stored("ORB", "BANDED"), "12");
+  EXPECT_TRUE(QFile::exists(home.file("GeneData/FreqError_Report.txt")));
+  EXPECT_EQ(top->Check1.Value(), 1);
+
+  cfg->Check6.click();
+  EXPECT_EQ(stored("ORB", "exp_Band"), "0");
+  EXPECT_EQ(BandLayout.KindColumn, BandLayoutState{}.KindColumn) << "the standard set";
+  EXPECT_EQ(stored("ORB", "BANDST"), "");
+  EXPECT_FALSE(QFile::exists(home.file("GeneData/FreqError_Report.txt")));
+  EXPECT_EQ(top->Check1.Value(), 0);
 }

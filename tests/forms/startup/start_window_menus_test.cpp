@@ -5,6 +5,7 @@
 
 #include "core/HamlogAccess.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/MemoDAT.h"
 #include "forms/startup/OrbexTips.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
@@ -168,4 +169,18 @@ TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
   top->v144.Trigger();
   EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("HAMLOGデータがOpen出来ません。"));
   EXPECT_EQ(shell.opened().size(), 2);
+}
+
+TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
+  ORBTOP* top = start();
+  ASSERT_NE(top, nullptr);
+  home.write("ORBEX_MyHelp.TXT", "line 1\r\nline 2\r\n");
+  top->myMemo.Trigger();
+  MemoDAT* memo = LoadedForm<MemoDAT>();
+  ASSERT_NE(memo, nullptr);
+  EXPECT_TRUE(memo->isVisible());
+  EXPECT_EQ(memo->Text1.text(), "line 1\nline 2\n");
+  EXPECT_FALSE(top->myMemo.Enabled()) << "a second copy of the memo would be read over the first";
+  UnloadForm<MemoDAT>();
+  EXPECT_TRUE(top->myMemo.Enabled());
 }
