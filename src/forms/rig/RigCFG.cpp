@@ -118,11 +118,11 @@ void RigCFG::buildLayout() {
     (*o)[0].Move(120, 240, 800, 240);
     (*o)[1].Move(960, 240, 800, 240);
   }
-  for (Frame* f : {&Frame4, &Frame14}) {
+  for (ControlArray<Label>* hints : {&StopBitHints1, &StopBitHints2}) {
     int k = 0;
     for (const char* hint : {"JST-245 = 1", "CI-V    = 1", "TS-850 = 2", "TS-870 = 1 or 2", "CAT    =  2"}) {
-      auto* l = new Label(f, QString::fromUtf8(hint));
-      l->Move(120 + (k % 2) * 1700, 520 + (k / 2) * 200, 1680, 200);
+      (*hints)[k].setText(QString::fromUtf8(hint));
+      (*hints)[k].Move(120 + (k % 2) * 1700, 520 + (k / 2) * 200, 1680, 200);
       ++k;
     }
   }

@@ -38,6 +38,7 @@ class RigCFG : public VbForm {
   ControlArray<OptionButton> Option4{&Frame3, 0, 4};
   Frame Frame4{this, "Stop Bit   ( 8bit NoneParity )"};
   ControlArray<OptionButton> Option5{&Frame4, 0, 1};
+  ControlArray<Label> StopBitHints1{&Frame4, 0, 4};  // which models take which stop bits
   Frame Frame5{this, "RIG-ComPort"};
   ComboBox Combo3{&Frame5};
   CommandButton Command1{&Frame5, "COM ﾁｪｯｸ"};
@@ -61,6 +62,7 @@ class RigCFG : public VbForm {
   ControlArray<OptionButton> Option7{&Frame13, 0, 4};
   Frame Frame14{this, "Stop Bit   ( 8bit NoneParity )"};
   ControlArray<OptionButton> Option8{&Frame14, 0, 1};
+  ControlArray<Label> StopBitHints2{&Frame14, 0, 4};
   Frame Frame15{this, "RIG-ComPort"};
   ComboBox Combo4{&Frame15};
   CommandButton Command2{&Frame15, "COM ﾁｪｯｸ"};
