@@ -49,11 +49,18 @@ MemoDAT::MemoDAT() {
   RDEND.Click = [this] { Unload(); };
 }
 
-void MemoDAT::ShowHelpMemo() {
+bool MemoDAT::ShowHelpMemo() {
+  // The memo pad left open from the sheet may hold text not yet saved: it is never read over.
+  if (MemoDAT* open = LoadedForm<MemoDAT>(); open && MemoState.HelpMemoMode != 1) {
+    open->Show();
+    MsgBox(u8("メモ帳が開いています。メモ帳を閉じてから覚え書きを開いて下さい。"));
+    return false;
+  }
   MemoState.HelpMemoMode = 1;
   MemoDAT& w = Form<MemoDAT>();
   w.Text1.setText(readMemo(helpMemoPath()).value_or(QString()));
   w.Show();
+  return true;
 }
 
 void MemoDAT::Form_Load() {

@@ -22,7 +22,8 @@ extern MemoStateValues MemoState;
 class MemoDAT : public VbForm {
  public:
   MemoDAT();
-  static void ShowHelpMemo();
+  // False, with the reason told, while the memo pad is open with the operator's own memo.
+  static bool ShowHelpMemo();
 
   void Form_Load() override;
   void Form_Resize() override;

@@ -186,7 +186,7 @@ void ORBTOP::buildLayout() {
 void ORBTOP::wireHandlers() {
   myMemo.Click = [this] {
     myMemo.SetEnabled(false);
-    MemoDAT::ShowHelpMemo();
+    if (!MemoDAT::ShowHelpMemo()) myMemo.SetEnabled(true);
   };
   Command1.Click = [this] { Command1_Click(); };
   Check1.Click = [this] { Check1_Click(); };

@@ -183,4 +183,17 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
   EXPECT_FALSE(top->myMemo.Enabled()) << "a second copy of the memo would be read over the first";
   UnloadForm<MemoDAT>();
   EXPECT_TRUE(top->myMemo.Enabled());
+
+  // The memo pad left open from the sheet keeps what the operator typed there.
+  MsgBoxResponder boxes;
+  MemoDAT& pad = Form<MemoDAT>();
+  pad.Text1.setText("typed, not saved");
+  boxes.Answer(vbOK);
+  top->myMemo.Trigger();
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("メモ帳が開いています。メモ帳を閉じてから覚え書きを開いて下さい。"));
+  EXPECT_EQ(pad.Text1.text(), "typed, not saved");
+  EXPECT_EQ(pad.windowTitle(), QString::fromUtf8("メモ帳"));
+  EXPECT_TRUE(top->myMemo.Enabled());
+  UnloadForm<MemoDAT>();
 }
