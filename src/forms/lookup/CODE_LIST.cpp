@@ -21,8 +21,6 @@ constexpr ListColumn kShown[] = {{"件数", 0, -1},
                              {"Prfx", 480, flexAlignCenterCenter},
                              {"AREA", 600, flexAlignCenterCenter}};
 
-int32_t QslCheckMode() { return LogWindowState.QslCheckMode; }
-
 void PutCodeAndQth(const QString& code, const QString& qth) {
   if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(code, qth);
 }
@@ -83,7 +81,7 @@ void CODE_LIST::LocalTimeOnClose() {
 
 void CODE_LIST::MSFlexGrid1_RowColChange() {
   // The filling procedure moves the current cell while it builds the hidden list: no pick yet.
-  if (!isVisible() || QslCheckMode() == 1) return;
+  if (!isVisible() || LogWindowState.QslCheckMode == 1) return;
   rowPicked_ = 1;
   pickedRow_ = MSFlexGrid1.RowSel();
   PutCodeAndQth(RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 1)), RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 2)));
@@ -93,7 +91,7 @@ void CODE_LIST::MSFlexGrid1_RowColChange() {
 void CODE_LIST::MSFlexGrid1_Click() {
   rowPicked_ = 1;
   pickedRow_ = MSFlexGrid1.RowSel();
-  if (QslCheckMode() == 1) PutCodeAndQth(MSFlexGrid1.TextMatrix(pickedRow_, 1), MSFlexGrid1.TextMatrix(pickedRow_, 2));
+  if (LogWindowState.QslCheckMode == 1) PutCodeAndQth(MSFlexGrid1.TextMatrix(pickedRow_, 1), MSFlexGrid1.TextMatrix(pickedRow_, 2));
   if (!DxList()) return;
   LocalTimeOfRow(pickedRow_);
   TEMP_LOG* entry = LoadedForm<TEMP_LOG>();

@@ -12,6 +12,13 @@ double LogicalDpi() {
   return dpi > 0 ? dpi : 96.0;
 }
 
+// The primary screen's area, or the whole desktop across every screen; a common size with no screen.
+QRect screenArea(bool wholeDesktop) {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  if (!s) return QRect(0, 0, 1024, 768);
+  return wholeDesktop ? s->virtualGeometry() : s->geometry();
+}
+
 }  // namespace
 
 int TwipsPerPixel() { return std::max(1, static_cast<int>(std::lround(1440.0 / LogicalDpi()))); }
@@ -26,25 +33,10 @@ int TwipsToPx(int twips) {
   return twips >= 0 ? (twips + t / 2) / t : -((-twips + t / 2) / t);
 }
 
-int ScreenWidthTwips() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return PxToTwips(s ? s->geometry().width() : 1024);
-}
-
-int ScreenHeightTwips() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return PxToTwips(s ? s->geometry().height() : 768);
-}
-
-int DesktopWidthTwips() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return PxToTwips(s ? s->virtualGeometry().width() : 1024);
-}
-
-int DesktopHeightTwips() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return PxToTwips(s ? s->virtualGeometry().height() : 768);
-}
+int ScreenWidthTwips() { return PxToTwips(screenArea(false).width()); }
+int ScreenHeightTwips() { return PxToTwips(screenArea(false).height()); }
+int DesktopWidthTwips() { return PxToTwips(screenArea(true).width()); }
+int DesktopHeightTwips() { return PxToTwips(screenArea(true).height()); }
 
 QPoint PlaceOnScreen(std::optional<int32_t> top, int32_t left) {
   if (!top || *top < 0) return QPoint(0, 0);
