@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -36,8 +37,10 @@ bool Within(const QWidget* w, const QWidget* ancestor) {
 }
 
 // Where the keyboard's strokes arrive: an open pop-up first, else the window the platform gave the
-// keyboard to, else the active window.
+// keyboard to, else the active window. The operator acts on the screen as it stands: what the program
+// asked of the window system (a window shown, activated) has happened.
 QWindow* KeyboardWindow() {
+  QCoreApplication::processEvents();
   if (QWidget* popup = QApplication::activePopupWidget()) return popup->windowHandle();
   if (QWindow* w = QGuiApplication::focusWindow()) return w;
   if (QWidget* w = QApplication::activeWindow()) return w->windowHandle();
@@ -49,6 +52,7 @@ QPoint CentreOr(const QWidget& w, QPoint at) { return at.x() < 0 ? w.rect().cent
 // The top-level window of `control` made ready for the mouse: shown and, unless a pop-up of the
 // program holds the mouse, active (a window manager activates a window that is clicked).
 QWidget* MouseWindow(QWidget& control) {
+  QCoreApplication::processEvents();
   QWidget* top = control.window();
   if (!top->isVisible() || !control.isVisible()) {
     ADD_FAILURE() << "a click on " << Describe(&control).toStdString() << ", which is not shown";
@@ -144,6 +148,21 @@ void RightClick(QWidget& control, QPoint at) { Mouse(control, at, Qt::RightButto
 
 void DoubleClick(QWidget& control, QPoint at) { Mouse(control, at, Qt::LeftButton, Qt::NoModifier, true); }
 
+void ClickCaret(QLineEdit& box, int position) {
+  // The span of places that give that caret; its middle is where the operator aims.
+  int first = -1, last = -1;
+  for (int x = 0; x < box.width(); ++x)
+    if (box.cursorPositionAt(QPoint(x, box.height() / 2)) == position) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  if (first < 0) {
+    ADD_FAILURE() << "no place in " << Describe(&box).toStdString() << " puts the caret at " << position;
+    return;
+  }
+  Click(box, QPoint((first + last) / 2, box.height() / 2));
+}
+
 void Drag(QWidget& control, QPoint from, QPoint to) {
   QWidget* top = MouseWindow(control);
   if (!top) return;
@@ -216,12 +235,16 @@ void Wheel(QWidget& control, int notches) {
   QCoreApplication::processEvents();
 }
 
-void Pick(ComboBox& box, int index) {
+void Drop(ComboBox& box) {
   QStyleOptionComboBox opt;
   opt.initFrom(&box);
   opt.editable = box.isEditable();
   const QRect arrow = box.style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, &box);
   Click(box, arrow.isValid() ? arrow.center() : QPoint(-1, -1));
+}
+
+void Pick(ComboBox& box, int index) {
+  Drop(box);
   QAbstractItemView* view = box.view();
   if (!view->isVisible()) {
     ADD_FAILURE() << "the drop-down of " << Describe(&box).toStdString() << " did not open";
@@ -229,7 +252,12 @@ void Pick(ComboBox& box, int index) {
   }
   const QModelIndex item = view->model()->index(index, box.modelColumn(), view->rootIndex());
   view->scrollTo(item);
-  Click(*view->viewport(), view->visualRect(item).center());
+  // The hand moves onto the item: a list laid over the box takes a press-and-release that never
+  // moved for the click that opened it.
+  const QRect at = view->visualRect(item);
+  QWidget* popup = view->window();
+  QTest::mouseMove(popup->windowHandle(), view->viewport()->mapTo(popup, QPoint(at.left() + 2, at.center().y())));
+  Click(*view->viewport(), at.center());
 }
 
 void Pick(ListBox& list, int index) {

@@ -18,6 +18,7 @@
 #include <Qt>
 
 class QWidget;
+class QLineEdit;
 class FlexGrid;
 class ComboBox;
 class ListBox;
@@ -46,6 +47,8 @@ void Click(QWidget& control, QPoint at = {-1, -1}, Qt::MouseButton button = Qt::
            Qt::KeyboardModifiers mods = Qt::NoModifier);
 void RightClick(QWidget& control, QPoint at = {-1, -1});
 void DoubleClick(QWidget& control, QPoint at = {-1, -1});
+// A click in a one-line box where it leaves the caret before character `position` of the text shown.
+void ClickCaret(QLineEdit& box, int position);
 // Press at `from`, move, release at `to` (both inside `control`).
 void Drag(QWidget& control, QPoint from, QPoint to);
 // The widget a click at `at` inside `control` would land on.
@@ -59,6 +62,8 @@ void DoubleClickCell(FlexGrid& grid, int row, int col);
 // A wheel turn over the grid: positive notches away from the operator.
 void Wheel(QWidget& control, int notches);
 
+// A click on the box's arrow: its drop-down opens (Esc closes it again).
+void Drop(ComboBox& box);
 // Picks item `index` of a drop-down the way an operator does: a click on the box opens its list, a
 // click on the item picks it.
 void Pick(ComboBox& box, int index);
