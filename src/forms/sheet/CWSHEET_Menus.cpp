@@ -51,10 +51,12 @@ void CWSHEET::wireMenus() {
   };
   Command7.Click = [this] {
     Frame10.setVisible(Frame10.isHidden());
-    if (Frame10.isVisible())
+    if (Frame10.isVisible()) {
+      Frame10.raise();  // over the grid, which it overlaps
       List1.setFocus();
-    else
+    } else {
       Text3.setFocus();
+    }
   };
   Command2.MouseUp = [this](int, int, float, float) { Command2_Click(); };
   Command6.setToolTip(QStringLiteral("右クリックで全モード"));

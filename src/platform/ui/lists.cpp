@@ -7,15 +7,38 @@
 ComboBox::ComboBox(QWidget* parent, bool editable) : VbControl(parent) {
   setEditable(editable);
   setInsertPolicy(QComboBox::NoInsert);
+  // A new index, chosen by the program or by the operator's pick; a pick of the item already chosen
+  // comes only as activated.
   connect(this, &QComboBox::currentIndexChanged, this, [this] {
-    if (quiet_ == 0 && Click && !ui_detail::Quiet(*this)) Click();
+    if (quiet_ != 0) return;
+    clicked_ = true;
+    if (Click && !ui_detail::Quiet(*this)) Click();
+  });
+  connect(this, &QComboBox::activated, this, [this] {
+    const bool ran = clicked_;
+    clicked_ = false;
+    if (!ran && quiet_ == 0 && Click && !ui_detail::Quiet(*this)) Click();
   });
   if (QLineEdit* e = lineEdit()) {
     connect(e, &QLineEdit::textEdited, this, [this] {
       if (Change && !ui_detail::Quiet(*this)) Change();
     });
     e->installEventFilter(this);
+    // Qt would choose the item that the typed text reads like when the field loses the keyboard (Tab,
+    // a click elsewhere, the drop-down opening), and complete the typing with an item's text.
+    disconnect(e, &QLineEdit::editingFinished, this, nullptr);
+    setCompleter(nullptr);
   }
+}
+
+void ComboBox::showPopup() {
+  clicked_ = false;
+  QComboBox::showPopup();
+}
+
+void ComboBox::wheelEvent(QWheelEvent* e) {
+  clicked_ = false;
+  VbControl::wheelEvent(e);
 }
 
 bool ComboBox::eventFilter(QObject* watched, QEvent* e) {
@@ -45,6 +68,7 @@ bool ComboBox::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void ComboBox::keyPressEvent(QKeyEvent* e) {
+  clicked_ = false;
   if (editKey_) {
     QComboBox::keyPressEvent(e);
     e->accept();  // keys end at the control, as everywhere
@@ -160,6 +184,17 @@ void ListBox::SetTopIndex(int index) {
 void ListBox::mousePressEvent(QMouseEvent* e) {
   rowAtPress_ = currentRow();
   VbControl::mousePressEvent(e);
+}
+
+void ListBox::focusInEvent(QFocusEvent* e) {
+  const bool none = currentRow() < 0;
+  {
+    ui_detail::Hold h(quiet_);
+    QListWidget::focusInEvent(e);
+    // Qt makes the first item current when the keyboard arrives; nothing is picked yet.
+    if (none && currentRow() >= 0) selectionModel()->clearCurrentIndex();
+  }
+  if (GotFocus && ui_detail::FocusCounts(*e, true) && !ui_detail::Quiet(*this)) GotFocus();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* e) {

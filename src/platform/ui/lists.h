@@ -3,16 +3,27 @@
 //
 //   ComboBox Combo1{this};                 // editable; ComboBox{this, false} is a drop-down list
 //   Combo1.AddItem("CW");  Combo1.SetText("MIX");  Combo1.SetListIndex(2);
-//   Combo1.Click  = [this] { ... };        // the chosen item changed (operator or code)
+//   Combo1.Click  = [this] { ... };        // an item was picked (see below)
 //   Combo1.Change = [this] { ... };        // the edit text was typed, or set with SetText
 //
 //   ListBox List1{this};
 //   List1.AddItem("JA1ABC");  List1.List(0);  List1.ListCount();  List1.RemoveItem(0);
-//   List1.Click = [this] { ... };          // the current item changed, or the operator clicked an item
+//   List1.Click = [this] { ... };          // an item was picked (see below)
 //   List1.SetMultiSelect(2);  List1.Selected(3);  List1.SetSelected(3, true);
 //
-// Adding, removing and clearing items never runs Click by itself. The keys and the input method's text
-// typed into an editable box's field go through KeyDown and KeyPress first, as in a text box.
+// Click, one rule for both: it runs when the operator picks an item (a click on it, in the drop-down
+// or the list; the arrow keys, Page keys or a typed initial moving the choice; Enter on an item of
+// the open drop-down) and when the program chooses one (SetListIndex, SetText of a drop-down list).
+// Picking the item already chosen runs it again. It never runs because the control got or lost the
+// keyboard, because a drop-down opened or closed, or because the typed text of an editable box reads
+// like one of its items: what is typed stays text (Change) until an item is picked. A list that gets
+// the keyboard has no item chosen until one is picked (ListIndex -1), as before. Adding, removing and
+// clearing items never runs Click.
+//
+// Change runs when the edit text of an editable box is typed or set with SetText. GotFocus and
+// LostFocus as every control (control.h): opening the drop-down is no focus change. The keys and the
+// input method's text typed into an editable box's field go through KeyDown and KeyPress first, as in
+// a text box; an editable box completes nothing by itself.
 
 #include <QComboBox>
 #include <QListWidget>
@@ -39,10 +50,15 @@ class ComboBox : public VbControl<QComboBox> {
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+
+ public:
+  void showPopup() override;
 
  private:
   int quiet_ = 0;      // structural changes in progress
   bool editKey_ = false;  // a key of the field, handled already, on its way up to the box
+  bool clicked_ = false;  // Click ran for the index the operator's act set
 };
 
 class ListBox : public VbControl<QListWidget> {
@@ -71,6 +87,7 @@ class ListBox : public VbControl<QListWidget> {
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
 
  private:
   int quiet_ = 0;

@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -153,8 +154,9 @@ TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingFor
   EXPECT_EQ(s.Text2.text(), "") << "the button's own clearing is done all the same";
   // A call taken from the call list: "Yes" lets the unsaved QSO go.
   s.List1.AddItem("JA2XYZ");
+  Operator::Click(s.Command7);
   boxes.Answer(vbYes);
-  s.List1.SetListIndex(0);
+  Operator::Pick(s.List1, 0);
   EXPECT_EQ(s.Text3.text(), "JA2XYZ");
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);

@@ -29,6 +29,7 @@
 #include "rig/RigPortState.h"
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -442,13 +443,19 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   EXPECT_EQ(boxes.texts().last(), u8("その頭文字は見つかりません。"));
 }
 
-TEST_F(EntryWindow, TheFrequencyPickListFillsTheField) {
+TEST_F(EntryWindow, TheFrequencyPickListFillsTheFieldOnlyWithAPick) {
   TEMP_LOG& w = open();
-  w.Text8.setFocus();
-  press(w.Text8, Qt::Key_Down);
+  w.RigFrequency(7025000, "7.025", "7.025.00");
+  Operator::Activate(w);
+  Operator::Key(Qt::Key_F5);
+  Operator::Key(Qt::Key_Down);
   EXPECT_TRUE(w.List1.isVisible());
-  w.List1.SetListIndex(20);  // "10G"
-  press(w.List1, Qt::Key_Return);
+  EXPECT_EQ(Operator::Focus(), &w.List1);
+  EXPECT_EQ(w.Text8.text(), "7.025") << "nothing picked yet";
+  w.RigFrequency(14025000, "14.025", "14.025.00");
+  EXPECT_EQ(w.Text8.text(), "14.025") << "the rig still writes it";
+  Operator::Pick(w.List1, 20);  // "10G"
+  Operator::Key(Qt::Key_Return);
   EXPECT_EQ(w.Text8.text(), "*10");
   EXPECT_FALSE(w.List1.isVisible());
   EXPECT_EQ(focused(w), &w.Combo1);

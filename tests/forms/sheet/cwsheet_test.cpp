@@ -41,6 +41,7 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -487,15 +488,16 @@ TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
   EXPECT_TRUE(g.Redraw());
 
   // Typing rules: lower case becomes upper case; the frequency box takes digits and "." only.
-  QTest::keyClicks(&s.Text3, "ja1abc");
+  Operator::Click(s.Text3);
+  Operator::Type("ja1abc");
   EXPECT_EQ(s.Text3.text(), "JA1ABC");
   s.Frame4.show();
-  QTest::keyClicks(&s.Text1, "7.0a2");
+  Operator::Click(s.Text1);
+  Operator::Type("7.0a2");
   EXPECT_EQ(s.Text1.text(), "7.02");
   // Overwrite mode after a click without a selection: each character replaces one.
-  s.TypedSelLength = 1;
-  s.Text3.SetSelStart(0);
-  QTest::keyClicks(&s.Text3, "7k");
+  Operator::ClickCaret(s.Text3, 0);
+  Operator::Type("7k");
   EXPECT_EQ(s.Text3.text(), "7K1ABC");
 }
 
@@ -780,12 +782,15 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
 
   s.List1.AddItem("JA1ABC");
   s.List1.AddItem("JA2XYZ");
-  s.List1.SetListIndex(1);
+  Operator::Click(s.Command7);  // "List": over the grid, and opening it picks nothing
+  EXPECT_TRUE(s.Frame10.isVisible());
+  EXPECT_EQ(s.Text3.text(), "");
+  Operator::Pick(s.List1, 1);
   EXPECT_EQ(s.Text3.text(), "JA2XYZ");
   EXPECT_FALSE(s.Frame10.isVisible());
-  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  Operator::Click(s.Command7);
   EXPECT_TRUE(s.Frame10.isVisible());
-  QTest::mouseClick(&s.Command7, Qt::LeftButton);
+  Operator::Click(s.Command7);
   EXPECT_FALSE(s.Frame10.isVisible());
 
   ShellRecorder shell;

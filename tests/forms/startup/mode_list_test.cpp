@@ -9,6 +9,7 @@
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
 #include "start_window_fixture.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -22,18 +23,22 @@ class ModeListTest : public StartWindowTest {
     set("ORB", "MODEC", QString::number(modes.size()));
     for (int i = 0; i < modes.size(); ++i) set("ORB", QString("MODE%1").arg(i + 1).toLatin1(), modes[i]);
     set("LASTCONDX", "SELMODE", "MIX");
-    return load();
+    ORBTOP* top = load();
+    if (top) top->Show();
+    return top;
   }
   QStringList items(ORBTOP* top) {
     QStringList all;
     for (int i = 0; i < top->Combo1.ListCount(); ++i) all << top->Combo1.List(i);
     return all;
   }
-  // Types into the list's edit field, as the operator does, and presses Enter.
+  // Types into the list's edit field, as the operator does (its text rubbed out first), and Enter.
   void type(ORBTOP* top, const QString& text) {
-    top->Combo1.lineEdit()->clear();
-    QTest::keyClicks(top->Combo1.lineEdit(), text);
-    QTest::keyClick(top->Combo1.lineEdit(), Qt::Key_Return);
+    Operator::Click(*top->Combo1.lineEdit());
+    Operator::Key(Qt::Key_End);
+    for (qsizetype n = top->Combo1.Text().size(); n > 0; --n) Operator::Key(Qt::Key_Backspace);
+    Operator::Type(text);
+    Operator::Key(Qt::Key_Return);
   }
   // The start window of the next start, built from the settings file alone.
   ORBTOP* restart() {
@@ -76,6 +81,24 @@ TEST_F(ModeListTest, TypedModesAreAddedAndStored) {
   EXPECT_EQ(stored("ORB", "MODEC"), "4");
 }
 
+TEST_F(ModeListTest, TypingAModeOpeningTheListOrLeavingItChoosesNone) {
+  MsgBoxResponder boxes;
+  ORBTOP* top = start({"CW"});
+  ASSERT_NE(top, nullptr);
+  type(top, "ft8");  // added, not chosen
+  Operator::Key(Qt::Key_Tab);
+  EXPECT_EQ(top->Text6.text(), "MIX");
+  Operator::Click(*top->Combo1.lineEdit());
+  for (int i = 0; i < 3; ++i) Operator::Key(Qt::Key_Backspace);
+  Operator::Type("cw");
+  Operator::Drop(top->Combo1);
+  Operator::Key(Qt::Key_Escape);
+  Operator::Key(Qt::Key_Tab);
+  EXPECT_EQ(top->Text6.text(), "MIX") << "the reading mode is what was picked";
+  Operator::Pick(top->Combo1, 1);
+  EXPECT_EQ(top->Text6.text(), "CW");
+}
+
 TEST_F(ModeListTest, ANamePutInOtherThanByTypingIsCheckedBeforeItIsStored) {
   MsgBoxResponder boxes;
   ORBTOP* top = start({});
@@ -110,7 +133,7 @@ TEST_F(ModeListTest, DeletingTheChosenModeRewritesTheList) {
   EXPECT_EQ(boxes.texts(), QStringList({kNotDeletable}));
   EXPECT_EQ(top->Combo1.Text(), "MIX");
 
-  top->Combo1.SetListIndex(1);
+  Operator::Pick(top->Combo1, 1);
   EXPECT_EQ(top->Text6.text(), "CW");
   EXPECT_EQ(top->Check1.Value(), 0);
   type(top, "");
@@ -119,12 +142,12 @@ TEST_F(ModeListTest, DeletingTheChosenModeRewritesTheList) {
   EXPECT_EQ(stored("ORB", "MODE1"), "SSB");
   EXPECT_EQ(top->Text6.text(), "CW") << "the deleted name stays until another is chosen";
 
-  top->Combo1.SetListIndex(2);  // DIGITAL is not a stored mode
+  Operator::Pick(top->Combo1, 2);  // DIGITAL is not a stored mode
   boxes.Answer(vbOK);
   type(top, "");
   EXPECT_EQ(items(top), QStringList({"MIX", "SSB", "DIGITAL"}));
 
-  top->Combo1.SetListIndex(1);
+  Operator::Pick(top->Combo1, 1);
   type(top, "");
   EXPECT_EQ(items(top), QStringList({"MIX", "DIGITAL"}));
   EXPECT_EQ(stored("ORB", "MODEC"), "0");
@@ -161,7 +184,7 @@ TEST_F(ModeListTest, AddsDeletesAndTheCollectionComeBackAtTheNextStart) {
   boxes.Answer(vbOK);
   top->MODCH.Trigger();  // SSB and FM from the log
   type(top, "ft8");
-  top->Combo1.SetListIndex(1);
+  Operator::Pick(top->Combo1, 1);
   type(top, "");  // CW goes
   EXPECT_EQ(items(top), QStringList({"MIX", "SSB", "FM", "FT8", "DIGITAL"}));
 
@@ -176,11 +199,11 @@ TEST_F(ModeListTest, TheModeCountStaysACountWhateverIsChosen) {
   MsgBoxResponder boxes;
   ORBTOP* top = start({"CW", "SSB", "FT8"});
   ASSERT_NE(top, nullptr);
-  top->Combo1.SetListIndex(1);
+  Operator::Pick(top->Combo1, 1);
   EXPECT_EQ(Settings.ModeCount, "3");
   EXPECT_EQ(digitalChoices(), QStringList({"MIX", "CW", "SSB", "FT8"})) << "every stored mode after a choice";
 
-  top->Combo1.SetListIndex(2);
+  Operator::Pick(top->Combo1, 2);
   type(top, "");
   EXPECT_EQ(stored("ORB", "MODEC"), "2") << "a delete stores the count as an add does";
   EXPECT_EQ(digitalChoices(), QStringList({"MIX", "CW", "FT8"}));
