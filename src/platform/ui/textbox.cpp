@@ -7,6 +7,12 @@ TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   });
 }
 
+void TextBox::setText(const QString& text) {
+  if (text.left(maxLength()) == this->text()) return;
+  QLineEdit::setText(text);
+  setCursorPosition(0);
+}
+
 int TextBox::SelStart() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }
 
 void TextBox::SetSelStart(int pos) {

@@ -162,6 +162,21 @@ TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingFor
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
 }
 
+TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsThoughTheSheetCopiesItBack) {
+  CWSHEET& s = sheet();
+  s.LOGOPEN.Trigger();
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_TRUE(w && w->isVisible());
+  Operator::Activate(*w);
+  Operator::Key(Qt::Key_Home);
+  Operator::Key(Qt::Key_Insert);
+  Operator::Type("JA1XYZ");
+  Operator::ClickCaret(w->Text1, 3);
+  Operator::Type("AB");
+  EXPECT_EQ(w->Text1.text(), "JA1ABXYZ");
+  EXPECT_EQ(s.Text3.text(), "JA1ABXYZ");
+}
+
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   CWSHEET& s = sheet();
   LogWindowState.StoredRecordShown = 1;

@@ -65,13 +65,19 @@ class EntryWindow : public LogbookTest {
     QApplication::setActiveWindow(&w);
     return w;
   }
-  // A new QSO typed as the operator types it.
+  // A new QSO typed as the operator types it: call, frequency, mode, code and name.
   void typeQso(TEMP_LOG& w) {
-    QTest::keyClicks(&w.Text1, "ja1xyz");
-    w.Text8.setText("7.025");
-    w.Combo1.SetListIndex(0);
-    w.Text9.setText("11009");
-    w.Text12.setText("Taro");
+    Operator::Activate(w);
+    Operator::Key(Qt::Key_F2);
+    Operator::Type("ja1xyz");
+    Operator::Key(Qt::Key_F5);
+    Operator::Type("7.025");
+    Operator::Pick(w.Combo1, 0);
+    Operator::Key(Qt::Key_F6);
+    Operator::Type("11009");
+    Operator::Key(Qt::Key_Return);  // F5 to F9 in the code field search by initial
+    Operator::Key(Qt::Key_F8);
+    Operator::Type("Taro");
   }
   void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
     QTest::keyClick(&target, key, mods);
@@ -340,6 +346,7 @@ TEST_F(EntryWindow, TypingFiltersApplyToKeysAndToCommittedInputMethodText) {
 
 TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefused) {
   TEMP_LOG& w = open();
+  typeQso(w);
   w.Text3.setFocus();
   w.Text3.setText("240507");
   w.Text4.setFocus();
@@ -354,7 +361,6 @@ TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefu
   EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
   EXPECT_EQ(focused(w), &w.Text3);
   // A save made before the field is left is refused as well.
-  typeQso(w);
   boxes.Answer(vbOK);
   w.LSave.Trigger();
   EXPECT_EQ(boxes.texts().last(), u8("不正な日付です"));
@@ -485,7 +491,8 @@ TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotType
   TEMP_LOG& w = open();
   w.RigFrequency(7025000, "7.025", "7.025.00");
   EXPECT_EQ(w.Text8.text(), "7.025");
-  QTest::keyClicks(&w.Text8, "0");  // the operator types: the rig leaves it alone
+  Operator::ClickCaret(w.Text8, 5);
+  Operator::Type("0");  // the operator types: the rig leaves it alone
   w.RigFrequency(14025000, "14.025", "14.025.00");
   EXPECT_EQ(w.Text8.text(), "7.0250");
   w.Text1.setText(QString());
@@ -528,8 +535,7 @@ TEST_F(EntryWindow, RoadsideStationsOfTheCodeGoIntoTheRemarks) {
   EXPECT_TRUE(w.Frame7.isVisible());
   ASSERT_EQ(w.List2.ListCount(), 2);
   EXPECT_EQ(w.List2.List(1), u8("きよかわ 清川 11009A"));
-  w.List2.SetListIndex(1);
-  w.List2.DblClick();
+  Operator::DoubleClick(*w.List2.viewport(), w.List2.visualItemRect(w.List2.item(1)).center());
   EXPECT_EQ(w.Text14.text(), u8("前□きよかわ 清川"));
   EXPECT_FALSE(w.Frame7.isVisible());
   w.Text9.setText("1001");
@@ -707,23 +713,41 @@ TEST_F(EntryWindow, AQsoTypedAndNotSavedIsReplacedFromAnotherWindowOnlyWhenTheOp
 TEST_F(EntryWindow, TheDateCaretStepsOverItsDashesAndDeleteRemovesNothing) {
   TEMP_LOG& w = open();
   w.Text3.setText("2024-01-02");
-  w.Text3.setFocus();
-  w.Text3.SetSelStart(0);
-  press(w.Text3, Qt::Key_Delete);
+  Operator::ClickCaret(w.Text3, 0);
+  Operator::Key(Qt::Key_Delete);
   EXPECT_EQ(w.Text3.text(), "2024-01-02");
-  QTest::keyClicks(&w.Text3, "20240506");
+  Operator::Type("20240506");
   EXPECT_EQ(w.Text3.text(), "2024-05-06");
   EXPECT_EQ(focused(w), &w.Text4);
   // The time of a new QSO keeps its colon too; the report moves on after three digits.
-  w.Text4.SetSelStart(0);
-  press(w.Text4, Qt::Key_Delete);
+  Operator::ClickCaret(w.Text4, 0);
+  Operator::Key(Qt::Key_Delete);
   EXPECT_EQ(w.Text4.text(), "21:30J");
-  QTest::keyClicks(&w.Text4, "0815");
+  Operator::Type("0815");
   EXPECT_EQ(w.Text4.text(), "08:15J");
-  w.Text5.setFocus();
-  QTest::keyClicks(&w.Text5, "599");
+  Operator::Click(w.Text5);
+  Operator::Type("599");
   EXPECT_EQ(focused(w), &w.Text6);
   EXPECT_EQ(w.Text5.text(), "599");
+}
+
+TEST_F(EntryWindow, TheDateAndTimeAreTypedOverWhereverTheKeyboardArrives) {
+  TEMP_LOG& w = open();
+  Operator::Activate(w);
+  Operator::Type("0815");  // the window opens in the time
+  EXPECT_EQ(w.Text4.text(), "08:15J");
+  Operator::Key(Qt::Key_D, Qt::AltModifier);
+  Operator::Type("20240507");
+  EXPECT_EQ(w.Text3.text(), "2024-05-07");
+  EXPECT_EQ(Operator::Focus(), &w.Text4);
+  for (const auto& [key, mods] : {std::pair{Qt::Key_F3, Qt::KeyboardModifiers{}},
+                                  {Qt::Key_T, Qt::AltModifier}, {Qt::Key_Return, {}}}) {
+    Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO: the time now, the keyboard in the frequency
+    if (key == Qt::Key_Return) Operator::Key(Qt::Key_Home);  // Enter in the call leads to the time
+    Operator::Key(key, mods);
+    Operator::Type("0930");
+    EXPECT_EQ(w.Text4.text(), "09:30J") << key;
+  }
 }
 
 TEST_F(EntryWindow, TheCloseBoxAsksForAnUnsavedNewQsoButAnotherWindowsUnloadDoesNot) {
@@ -753,16 +777,16 @@ TEST_F(EntryWindow, WithoutStoredModesTheModeListIsEmptyAndTheSaveSaysSo) {
 
 TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
   TEMP_LOG& w = open();
-  w.Combo1.setFocus();
-  w.Combo1.SetListIndex(2);
-  press(w.Combo1, Qt::Key_Return);
+  Operator::Pick(w.Combo1, 2);
+  Operator::Key(Qt::Key_Return);
   EXPECT_EQ(w.Label17.text(), "FT8");
   EXPECT_EQ(w.LastModeIndex, "2");
   EXPECT_EQ(focused(w), &w.Text9);  // leaving the list stores the choice
   EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "2");
-  int k = 's';
-  w.Combo1.KeyPress(k);
-  EXPECT_EQ(k, 'S');
+  Operator::Key(Qt::Key_M, Qt::AltModifier);
+  Operator::Type("s");  // the initial typed in either case
+  EXPECT_EQ(w.Combo1.Text(), "SSB");
+  Operator::Pick(w.Combo1, 2);
   w.Unload();
   EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "FT8");  // the next window starts with it
 }
