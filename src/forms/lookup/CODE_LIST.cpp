@@ -1,5 +1,7 @@
 #include "forms/lookup/CODE_LIST.h"
 
+#include <QShowEvent>
+
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
@@ -29,6 +31,7 @@ void PutCodeAndQth(const QString& code, const QString& qth) {
 
 CODE_LIST::CODE_LIST() {
   setWindowTitle(QStringLiteral("Code List"));
+  TakesFocusOnShow = false;  // it comes up beside the entry window's fields, which keep the keyboard
   Move(0, 0, 5215, 3600);
   MSFlexGrid1.Move(0, 0, 5110, 3000);
   MSFlexGrid1.RowColChange = [this] { MSFlexGrid1_RowColChange(); };
@@ -62,6 +65,12 @@ void CODE_LIST::Form_Load() {
 
 void CODE_LIST::Form_Activate() {
   if (DxList()) LocalTimeOfRow(1);
+}
+
+void CODE_LIST::showEvent(QShowEvent* e) {
+  VbForm::showEvent(e);
+  // Shown without the keyboard, it is not activated: the first row's local time comes all the same.
+  if (!e->spontaneous() && DxList()) LocalTimeOfRow(1);
 }
 
 void CODE_LIST::LocalTimeOfRow(int row) {

@@ -24,6 +24,9 @@ class CODE_LIST : public VbForm {
   Menu CLSCD{this, "閉じる(&X)"};
   FlexGrid MSFlexGrid1{this};
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
   bool DxList() const { return !jaList_; }
   // The station's local time from the longitude columns of a row.

@@ -60,6 +60,7 @@ void FitListGrid(const VbForm& window, FlexGrid& grid, int margin) {
 
 newCODE_LIST::newCODE_LIST() {
   setWindowTitle(QStringLiteral("DX Code List"));
+  TakesFocusOnShow = false;  // it comes up while the operator types a call
   Move(0, 0, 8345, 3600);
   MSFlexGrid1.Move(0, 0, 8140, 3000);
   MSFlexGrid1.Click = [this] { HandToSheet(MSFlexGrid1.TextMatrix(MSFlexGrid1.RowSel(), 7)); };

@@ -56,7 +56,9 @@ void CWSHEET::Text3_Change() {
     } else {
       searchLeadingParts(call);
     }
-    Text3.setFocus();
+    // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
+    // here), it stays there.
+    if (isActiveWindow()) Text3.setFocus();
   }
   // Found anew: a look-up may show a message box, and no window reference outlives one.
   if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>()) {

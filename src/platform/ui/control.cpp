@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "platform/codepage.h"
+#include "platform/ui/testhooks.h"
 
 namespace {
 
@@ -143,6 +144,21 @@ bool FocusCounts(const QFocusEvent& e, bool in) {
   // Leaving for another program is not a focus change inside the program.
   if (!in && e.reason() == Qt::ActiveWindowFocusReason) return QApplication::activeWindow() != nullptr;
   return true;
+}
+
+void BringForward(QWidget& window) {
+  if (!HeadlessUi()) window.raise();  // the offscreen platform has no stacking order
+  window.activateWindow();
+}
+
+void SetFocus(QWidget& w, Qt::FocusReason reason) {
+  w.QWidget::setFocus(reason);
+  QWidget* top = w.window();
+  // A window behind a modal one stays where it is: the keyboard goes to it once the modal one is gone.
+  const QWidget* modal = QApplication::activeModalWidget();
+  if (!top->isVisible() || top->isActiveWindow() || (modal && modal != top) || QApplication::activePopupWidget())
+    return;
+  BringForward(*top);
 }
 
 }  // namespace ui_detail

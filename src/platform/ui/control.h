@@ -12,6 +12,11 @@
 // (0) or rewrite each one. Its code is the character's code in the Japanese ANSI code page (negative
 // for double-byte characters), control characters keep their code (8 Backspace, 13 Enter).
 // Handlers never run once the window is unloaded.
+//
+// GotFocus and LostFocus run when the keyboard moves between controls of the program (Tab, Enter,
+// a click, setFocus), not when a pop-up list opens over the control, nor when the operator turns to
+// another program and back. setFocus() on a control of a shown window that is not the active one
+// brings that window forward, as the operator would by clicking into it.
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -72,6 +77,10 @@ std::unique_ptr<QInputMethodEvent> RunImeCommit(QWidget& w, QInputMethodEvent& e
                                                 const KeyAsciiHandler& keyPress);
 void RunMouse(QWidget& w, const MouseHandler& h, const QMouseEvent& e, bool move);
 bool FocusCounts(const QFocusEvent& e, bool in);
+// Puts the keyboard on `w`; its window, shown but not active, comes forward to take it.
+void SetFocus(QWidget& w, Qt::FocusReason reason);
+// Raises and activates a shown top-level window.
+void BringForward(QWidget& window);
 bool Quiet(const QWidget& w);
 // Counts a nesting level for as long as it lives.
 struct Hold {
@@ -108,6 +117,9 @@ class VbControl : public Base, public VbControlBase {
   void SetTop(int tw) { this->move(this->x(), TwipsToPx(tw)); }
   void SetWidth(int tw) { this->resize(TwipsToPx(tw), this->height()); }
   void SetHeight(int tw) { this->resize(this->width(), TwipsToPx(tw)); }
+
+  void setFocus() { ui_detail::SetFocus(*this, Qt::OtherFocusReason); }
+  void setFocus(Qt::FocusReason reason) { ui_detail::SetFocus(*this, reason); }
 
  protected:
   // Buttons report MouseUp before their Click; other controls after their own release handling.

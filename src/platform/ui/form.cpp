@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "platform/ui/control.h"
 #include "platform/ui/testhooks.h"
@@ -31,11 +32,6 @@ ModalFormHook& ModalHook() {
 void Forget(const VbForm* form) {
   auto& r = Registry();
   std::erase_if(r, [form](const Entry& e) { return e.form.isNull() || e.form == form; });
-}
-
-void BringToFront(QWidget& w) {
-  if (!HeadlessUi()) w.raise();  // the offscreen platform has no stacking order
-  w.activateWindow();
 }
 
 bool& EndWhenNoForms() {
@@ -115,8 +111,9 @@ void VbForm::Show(int modal) {
   if (unloaded_) return;
   if (modal != vbModal) {
     if (isMinimized()) showNormal();
+    if (!TakesFocusOnShow) return showWithoutFocus();
     show();
-    BringToFront(*this);
+    ui_detail::BringForward(*this);
     return;
   }
   QPointer<VbForm> self(this);
@@ -137,12 +134,29 @@ void VbForm::Show(int modal) {
   if (isVisible()) hide();
   setWindowModality(Qt::ApplicationModal);
   show();
-  BringToFront(*this);
+  ui_detail::BringForward(*this);
   QEventLoop loop;
   connect(this, &VbForm::hiddenOrUnloaded, &loop, &QEventLoop::quit);
   connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
   if (isVisible()) loop.exec(QEventLoop::DialogExec);
   if (self) self->setWindowModality(Qt::NonModal);
+}
+
+void VbForm::showWithoutFocus() {
+  setAttribute(Qt::WA_ShowWithoutActivating);  // the window manager leaves the keyboard where it is
+  if (!isVisible() && HeadlessUi()) {
+    // The offscreen platform gives the keyboard to every window it shows, except a tool tip: the
+    // window is shown as one, then made an ordinary window again.
+    winId();
+    QWindow* w = windowHandle();
+    const Qt::WindowFlags flags = w->flags();
+    w->setFlags((flags & ~Qt::WindowType_Mask) | Qt::ToolTip);
+    show();
+    w->setFlags(flags);
+    return;
+  }
+  show();
+  if (!HeadlessUi()) raise();
 }
 
 bool VbForm::Unload(int unloadMode) {

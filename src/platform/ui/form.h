@@ -78,6 +78,9 @@ class VbForm : public QMainWindow {
 
   // The window sees key strokes before the control that has the focus.
   bool KeyPreview = false;
+  // False for a helper window shown beside the box the operator types in (a list of candidates):
+  // Show() brings it up without the keyboard, which stays in that box. A click activates it as usual.
+  bool TakesFocusOnShow = true;
 
   void Show(int modal = vbModeless);
   void Hide() { hide(); }
@@ -128,6 +131,7 @@ class VbForm : public QMainWindow {
 
  private:
   friend struct FormRegistry;
+  void showWithoutFocus();
   // The flags come first: making the client area already sends this window events that read them.
   bool unloaded_ = false;
   bool inUnload_ = false;

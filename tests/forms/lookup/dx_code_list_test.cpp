@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "core/SettingsStore.h"
+#include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/lookup/newCODE_LIST.h"
 #include "forms/sheet/CWSHEET.h"
@@ -16,6 +17,7 @@
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
 #include "platform/ui/twips.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -37,6 +39,7 @@ class DxCodeListTest : public ::testing::Test {
   }
   void TearDown() override {
     UnloadForm<newCODE_LIST>();
+    UnloadForm<TEMP_LOG>();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SetDxccHitsListener(nullptr);
@@ -121,6 +124,27 @@ TEST_F(DxCodeListTest, ClosingStoresThePositionThatTheNextListOpensAt) {
   Form<newCODE_LIST>().close();
   EXPECT_FALSE(IsLoaded<newCODE_LIST>());
   EXPECT_EQ(ReadIni("CFGPOS", "CDLSTPOSLeft"), "900");
+}
+
+TEST_F(DxCodeListTest, TheListComesUpBesideAForeignCallTypedAndTheKeyboardStaysInTheBox) {
+  CWSHEET& s = Form<CWSHEET>();
+  s.Show();
+  s.LOGOPEN.Trigger();
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  Operator::Activate(w);
+  Operator::Key(Qt::Key_Home);
+  Operator::Type("VK9X");  // the entry window copies each key's call to the sheet's call box
+  EXPECT_EQ(w.Text1.text(), "VK9X");
+  EXPECT_EQ(s.Text3.text(), "VK9X");
+  EXPECT_EQ(Operator::Focus(), &w.Text1);
+
+  Operator::Click(s.Text3);
+  for (int i = 0; i < 4; ++i) Operator::Key(Qt::Key_Backspace);
+  Operator::Type("VK9");
+  EXPECT_TRUE(Form<newCODE_LIST>().isVisible());
+  Operator::Type("L");
+  EXPECT_EQ(s.Text3.text(), "VK9L");
+  EXPECT_EQ(Operator::Focus(), &s.Text3);
 }
 
 TEST_F(DxCodeListTest, NoHitLeavesTheListAndTheSheetAlone) {

@@ -11,6 +11,7 @@
 #include "platform/ui/responders.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "support/operator.h"
 #include "ui_test.h"
 
 namespace {
@@ -236,6 +237,22 @@ TEST_F(Forms, ALongJobKeepsTheWindowAndItsControlsLockedAndRestoresThem) {
   EXPECT_EQ(w.MousePointer(), vbDefault);
   w.close();
   EXPECT_FALSE(IsLoaded<StartWindow>());
+}
+
+TEST_F(Forms, AHelperWindowLeavesTheKeyboardWhereItIsAndSetFocusBringsAWindowForward) {
+  StartWindow& w = Form<StartWindow>();
+  w.Show();
+  Operator::Click(w.Text2);
+  Operator::Type("ja");
+  SettingsDialog& d = Form<SettingsDialog>();
+  d.TakesFocusOnShow = false;
+  d.Show();
+  Operator::Type("1");
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(w.Text2.text(), "ja1");
+  d.Text1.setFocus();
+  Operator::Type("x");
+  EXPECT_EQ(d.Text1.text(), "x");
 }
 
 TEST_F(Forms, GeometryIsInTwips) {
