@@ -257,6 +257,8 @@ void TEMP_LOG::Form_Activate() { LogWindowState.LogWindowOpen = 1; }
 void TEMP_LOG::Form_Unload(int&) {
   HamlogCloseDb(0);
   LogWindowState.LogWindowOpen = 0;
+  // Whichever way it closed (Esc too), no stored QSO is shown any more: the sheet's call box works.
+  LogWindowState.StoredRecordShown = 0;
   RigPortState.ManualFreqFlag = 0;
   storeModeIndex();
   RemoveRigListener(this);

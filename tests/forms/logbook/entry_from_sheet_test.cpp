@@ -177,6 +177,23 @@ TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsThoughTheSheetCopiesItBack) 
   EXPECT_EQ(s.Text3.text(), "JA1ABXYZ");
 }
 
+TEST_F(EntryFromSheet, AfterEscClosesAStoredQsoTheCallBoxListsAgain) {
+  CWSHEET& s = sheet();
+  s.LOGOPEN.Trigger();
+  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+  ASSERT_TRUE(w && w->isVisible());
+  Operator::Click(w->Command2);  // "<": the last QSO stored
+  ASSERT_EQ(w->Text1.text(), "JA1AAB");
+  boxes.Answer(vbYes);
+  Operator::Key(Qt::Key_Escape);
+  ASSERT_FALSE(IsLoaded<TEMP_LOG>());
+  Operator::Click(s.Text3);
+  Operator::Type("ja1aaa");
+  Operator::Key(Qt::Key_Return);
+  ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
+  EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1AAA");
+}
+
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   CWSHEET& s = sheet();
   LogWindowState.StoredRecordShown = 1;
