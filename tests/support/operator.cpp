@@ -256,7 +256,8 @@ void Pick(ComboBox& box, int index) {
   // moved for the click that opened it.
   const QRect at = view->visualRect(item);
   QWidget* popup = view->window();
-  QTest::mouseMove(popup->windowHandle(), view->viewport()->mapTo(popup, QPoint(at.left() + 2, at.center().y())));
+  QTest::mouseMove(popup->windowHandle(),
+                   view->viewport()->mapTo(popup, QPoint(at.left() + 2, at.center().y())));
   Click(*view->viewport(), at.center());
 }
 

@@ -156,7 +156,8 @@ void SetFocus(QWidget& w, Qt::FocusReason reason) {
   QWidget* top = w.window();
   // A window behind a modal one stays where it is: the keyboard goes to it once the modal one is gone.
   const QWidget* modal = QApplication::activeModalWidget();
-  if (!top->isVisible() || top->isActiveWindow() || (modal && modal != top) || QApplication::activePopupWidget())
+  if (!top->isVisible() || top->isActiveWindow() || (modal && modal != top) ||
+      QApplication::activePopupWidget())
     return;
   BringForward(*top);
 }

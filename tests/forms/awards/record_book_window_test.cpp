@@ -17,6 +17,7 @@
 #include "platform/codepage.h"
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -149,15 +150,14 @@ TEST_F(RecordBookWindowTest, SearchBoxFindsCodesAndPlacesAndStepsWithTheArrows) 
 
 TEST_F(RecordBookWindowTest, TypingOverwritesUntilInsertAndTheMergerSiteOpens) {
   SeiriboSheet& b = book();
-  b.activateWindow();
-  b.Text2.setFocus();
-  QTest::keyClicks(&b.Text2, "1101");
-  b.Text2.SetSelStart(0);
-  QTest::keyClicks(&b.Text2, "a");
+  Operator::Click(b.Text2);
+  Operator::Type("1101");
+  Operator::ClickCaret(b.Text2, 0);
+  Operator::Type("a");
   EXPECT_EQ(b.Text2.text(), "A101");
-  QTest::keyClick(&b.Text2, Qt::Key_Insert);
-  b.Text2.SetSelStart(0);
-  QTest::keyClicks(&b.Text2, "1");
+  Operator::Key(Qt::Key_Insert);
+  Operator::ClickCaret(b.Text2, 0);
+  Operator::Type("1");
   EXPECT_EQ(b.Text2.text(), "1A101");
   log.home.write("合併情報.url", "[InternetShortcut]\r\nURL=https://gappei.example/\r\n");
   b.Gappei.Trigger();
@@ -223,9 +223,8 @@ TEST_F(RecordBookWindowTest, EditorOverwritesARowThroughThePickListAndCloses) {
   EXPECT_EQ(e.Text1[1].text(), "1002");
   EXPECT_EQ(e.Text1[5].text(), "合併");
   EXPECT_EQ(book().MSFlexGrid2.gridModel().cellBack(3, 1), VbRgb(255, 255, 192));
-  e.Label6.Click();
-  e.List1.SetListIndex(0);
-  e.List1.Click();
+  Operator::Click(e.Label6);
+  Operator::Pick(e.List1, 0);
   EXPECT_EQ(e.Text1[6].text(), "告");
   e.Label4.Click();
   boxes.Answer(vbYes);

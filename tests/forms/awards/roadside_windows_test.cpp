@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
 #include "platform/ui/snapshot.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -199,6 +200,10 @@ struct SheetRoadsideLookUp : ::testing::Test {
 
 TEST_F(SheetRoadsideLookUp, TheCodesStationsAreListedAndTheirBandsNoticed) {
   CWSHEET& s = Form<CWSHEET>();
+  s.Show();
+  const auto pick = [&s](int i) {
+    Operator::DoubleClick(*s.List2.viewport(), s.List2.visualItemRect(s.List2.item(i)).center());
+  };
   ASSERT_TRUE(s.Command4.isEnabled());
   s.Text2.setText("1101");
   s.Command4.click();
@@ -206,16 +211,14 @@ TEST_F(SheetRoadsideLookUp, TheCodesStationsAreListedAndTheirBandsNoticed) {
   EXPECT_EQ(s.List2.List(0), "11001 道の駅よこはま 1101");
   EXPECT_EQ(s.List2.List(1), "11003 道の駅みなと 1101");
   EXPECT_FALSE(s.Frame7.isHidden());
-  s.List2.SetListIndex(0);
-  s.List2.DblClick();
+  pick(0);
   EXPECT_EQ(s.Label2.text(), "cfm= 7MHz,\r\nwkd= 144MHz,");
   EXPECT_EQ(s.Frame1.title(), "道の駅 cfm/wkd");
   EXPECT_EQ(s.Label1.text(), "11001");
   EXPECT_TRUE(s.Frame7.isHidden());
 
   s.Command4.click();
-  s.List2.SetListIndex(1);
-  s.List2.DblClick();
+  pick(1);
   EXPECT_EQ(s.Label2.text(), "New です！");
 
   // Five characters find every station whose code begins with them; the table is read once.

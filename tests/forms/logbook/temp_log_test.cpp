@@ -740,8 +740,8 @@ TEST_F(EntryWindow, TheDateAndTimeAreTypedOverWhereverTheKeyboardArrives) {
   Operator::Type("20240507");
   EXPECT_EQ(w.Text3.text(), "2024-05-07");
   EXPECT_EQ(Operator::Focus(), &w.Text4);
-  for (const auto& [key, mods] : {std::pair{Qt::Key_F3, Qt::KeyboardModifiers{}},
-                                  {Qt::Key_T, Qt::AltModifier}, {Qt::Key_Return, {}}}) {
+  for (const auto& [key, mods] :
+       {std::pair{Qt::Key_F3, Qt::KeyboardModifiers{}}, {Qt::Key_T, Qt::AltModifier}, {Qt::Key_Return, {}}}) {
     Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO: the time now, the keyboard in the frequency
     if (key == Qt::Key_Return) Operator::Key(Qt::Key_Home);  // Enter in the call leads to the time
     Operator::Key(key, mods);

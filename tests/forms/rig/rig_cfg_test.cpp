@@ -10,6 +10,7 @@
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
+#include "support/operator.h"
 #include "support/pty_transceiver.h"
 #include "support/shared_state.h"
 #include "support/temp_home.h"
@@ -75,7 +76,8 @@ TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
   EXPECT_EQ(d.Combo2.Text(), "TS590");
   EXPECT_EQ(RigPortState.Rig1.PortName, rig.PortName());
 
-  d.Combo1.SetListIndex(2);  // KENWOOD: no address
+  d.Show();
+  Operator::Pick(d.Combo1, 2);  // KENWOOD: no address
   EXPECT_FALSE(d.Text11.isEnabled());
   d.Option4[1].SetValue(true);
   d.Text16.setText("116");
@@ -97,7 +99,8 @@ TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
   EXPECT_EQ(RigPortState.Rig1.RigModel, "KENWOOD");
 
   // Choosing no port switches polling off.
-  Form<RigCFG>().Combo3.SetListIndex(0);
+  Form<RigCFG>().Show();
+  Operator::Pick(Form<RigCFG>().Combo3, 0);
   EXPECT_EQ(Form<RigCFG>().Check1.Value(), 0);
   EXPECT_EQ(RigPortState.PollMode, 0);
 }
@@ -107,14 +110,13 @@ TEST_F(RigCFGTest, EnterInTheWaitBoxReopensThePortAndLettersAreRefused) {
   WriteIni("RIG_CON_CFG", "RIG_TYPE", "FT991");
   WriteIni("RIG_CON_CFG", "RIGCOMCONT", rig.PortName());
   RigCFG& d = Form<RigCFG>();
-  int k = 'a';
-  d.Text5.KeyPress(k);
-  EXPECT_EQ(k, 0);
-  k = '7';
-  d.Text5.KeyPress(k);
-  EXPECT_EQ(k, '7');
-  k = vbKeyReturn;
-  d.Text5.KeyPress(k);
+  d.Show();
+  Operator::Click(d.Text5);
+  Operator::Type("a");
+  EXPECT_FALSE(d.Text5.text().contains('a'));
+  Operator::Type("7");
+  EXPECT_TRUE(d.Text5.text().endsWith('7'));
+  Operator::Key(Qt::Key_Return);
   EXPECT_EQ(RigPortState.PortOpen, 1);
   EXPECT_EQ(rig.TextCommands().value(0), "AI0;");
   RigPortClose();  // before its terminal goes
@@ -137,9 +139,9 @@ TEST_F(RigCFGTest, PortListShowsThePseudoTerminalAndAPickFillsThePortBox) {
   }
   ASSERT_GE(row, 0);
   EXPECT_EQ(times, 1);
-  d.Combo3.SetListIndex(0);
-  d.List1.SetListIndex(row);
-  d.List1.Click();
+  d.Show();
+  Operator::Pick(d.Combo3, 0);
+  Operator::Pick(d.List1, row);
   EXPECT_EQ(d.Combo3.Text(), rig.PortName());
   EXPECT_EQ(d.keys.Port, rig.PortName());
   d.Command3.Click();

@@ -13,6 +13,7 @@
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
+#include "support/operator.h"
 #include "support/pty_transceiver.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -203,7 +204,7 @@ TEST_F(SheetRigPanel, ClosingTheRigSettingsAdjustsTheSheetsRigControls) {
   s.openRCONcfg.Click();
   RigCFG& d = Form<RigCFG>();
   d.Check2.SetValue(0);
-  d.Combo3.SetListIndex(0);
+  Operator::Pick(d.Combo3, 0);
   d.close();
   EXPECT_FALSE(IsLoaded<RigCFG>());
   EXPECT_EQ(ReadIni("RIG_CON_CFG", "RIGCOMCONT"), "NONE");

@@ -17,6 +17,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
 #include "start_window_fixture.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -30,6 +31,7 @@ class ReadingConditionsTest : public StartWindowTest {
     set("LASTCONDX", "STARTdate", "20000101");
     top = load();
     ASSERT_NE(top, nullptr);
+    top->Show();
   }
   // Ticks "前回データで起動" as a previous reading would have left it.
   void tick() {
@@ -60,11 +62,11 @@ TEST_F(ReadingConditionsTest, CategoryBoxesTakeOneLetterAndMoveOn) {
 }
 
 TEST_F(ReadingConditionsTest, FirstCategoryBoxIsOverwritten) {
-  top->Text1.SetSelStart(0);
-  QTest::keyClick(&top->Text1, Qt::Key_Q);
+  Operator::ClickCaret(top->Text1, 0);
+  Operator::Type("q");
   EXPECT_EQ(top->Text1.text(), "Q");
   tick();
-  QTest::keyClick(&top->Text1, Qt::Key_Backspace);
+  Operator::Key(Qt::Key_Backspace);
   EXPECT_EQ(top->Check1.Value(), 0);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
 }
@@ -83,18 +85,18 @@ TEST_F(ReadingConditionsTest, BlankCategoryTurnsTheBoxRed) {
 
 TEST_F(ReadingConditionsTest, DateBoxesKeepEightDigits) {
   tick();
-  top->Text7.SetSelStart(0);
-  QTest::keyClick(&top->Text7, Qt::Key_X);
+  Operator::ClickCaret(top->Text7, 0);
+  Operator::Type("x");
   EXPECT_EQ(top->Text7.text(), "20000101");
   EXPECT_EQ(top->Check1.Value(), 1) << "nothing changed";
-  QTest::keyClick(&top->Text7, Qt::Key_1);
+  Operator::Type("1");
   EXPECT_EQ(top->Text7.text(), "10000101") << "the digit at the caret is replaced";
   EXPECT_EQ(ReadConditions.StartDate, "10000101");
   EXPECT_EQ(top->Check1.Value(), 0);
 
   tick();
-  top->Text8.SetSelStart(0);
-  QTest::keyClick(&top->Text8, Qt::Key_X);
+  Operator::ClickCaret(top->Text8, 0);
+  Operator::Type("x");
   EXPECT_EQ(top->Text8.text(), "20240501");
   EXPECT_EQ(top->Check1.Value(), 0) << "any key but Backspace in the end date";
 

@@ -15,6 +15,7 @@
 #include "platform/ui/responders.h"
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
+#include "support/operator.h"
 #include "ui_test.h"
 
 namespace {
@@ -132,12 +133,11 @@ TEST_F(Controls, TextFromTheInputMethodPassesTheSameFilter) {
 
 TEST_F(Controls, OverwriteByTakingTheCharacterAtTheCaret) {
   w->Text3.setText("2024-01-02");
-  w->Text3.setFocus();
   w->Text3.KeyPress = [this](int& k) {
     if (k != 8) w->Text3.SetSelLength(1);
   };
-  w->Text3.SetSelStart(5);
-  QTest::keyClicks(&w->Text3, "05");
+  Operator::ClickCaret(w->Text3, 5);
+  Operator::Type("05");
   EXPECT_EQ(w->Text3.text(), "2024-05-02");
   EXPECT_EQ(w->Text3.SelStart(), 7);
 }
