@@ -162,7 +162,7 @@ TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingFor
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
 }
 
-TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsThoughTheSheetCopiesItBack) {
+TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsAndAfterEscTheCallBoxListsAgain) {
   CWSHEET& s = sheet();
   s.LOGOPEN.Trigger();
   TEMP_LOG* w = LoadedForm<TEMP_LOG>();
@@ -170,24 +170,18 @@ TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsThoughTheSheetCopiesItBack) 
   Operator::Activate(*w);
   Operator::Key(Qt::Key_Home);
   Operator::Key(Qt::Key_Insert);
-  Operator::Type("JA1XYZ");
+  Operator::Type("JA1XYZ");  // copied to the sheet's call box and back at each key
   Operator::ClickCaret(w->Text1, 3);
   Operator::Type("AB");
   EXPECT_EQ(w->Text1.text(), "JA1ABXYZ");
   EXPECT_EQ(s.Text3.text(), "JA1ABXYZ");
-}
-
-TEST_F(EntryFromSheet, AfterEscClosesAStoredQsoTheCallBoxListsAgain) {
-  CWSHEET& s = sheet();
-  s.LOGOPEN.Trigger();
-  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-  ASSERT_TRUE(w && w->isVisible());
-  Operator::Click(w->Command2);  // "<": the last QSO stored
+  // A stored QSO shown, then Esc.
+  boxes.Answer(vbYes).Answer(vbYes);
+  Operator::Click(w->Command2);
   ASSERT_EQ(w->Text1.text(), "JA1AAB");
-  boxes.Answer(vbYes);
   Operator::Key(Qt::Key_Escape);
   ASSERT_FALSE(IsLoaded<TEMP_LOG>());
-  Operator::Click(s.Text3);
+  Operator::DoubleClick(s.Text3);  // the call selected, typed over
   Operator::Type("ja1aaa");
   Operator::Key(Qt::Key_Return);
   ASSERT_NE(LoadedForm<QSODATA>(), nullptr);

@@ -239,17 +239,11 @@ TEST_F(Forms, ALongJobKeepsTheWindowAndItsControlsLockedAndRestoresThem) {
   EXPECT_FALSE(IsLoaded<StartWindow>());
 }
 
-TEST_F(Forms, AHelperWindowLeavesTheKeyboardWhereItIsAndSetFocusBringsAWindowForward) {
-  StartWindow& w = Form<StartWindow>();
-  w.Show();
-  Operator::Click(w.Text2);
-  Operator::Type("ja");
+TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
+  Form<StartWindow>().Show();
   SettingsDialog& d = Form<SettingsDialog>();
-  d.TakesFocusOnShow = false;
   d.Show();
-  Operator::Type("1");
-  EXPECT_TRUE(d.isVisible());
-  EXPECT_EQ(w.Text2.text(), "ja1");
+  Operator::Click(Form<StartWindow>().Text2);  // the start window in front again
   d.Text1.setFocus();
   Operator::Type("x");
   EXPECT_EQ(d.Text1.text(), "x");
