@@ -46,6 +46,8 @@ struct OrbBookResult {
   int32_t confirmed = 0;
   bool stopped = false;
 };
+// The ORB book's first column of a band column's pair (1.9 MHz: column 3), headed by the band's name.
+int32_t OrbBookColumn(int32_t bandColumn);
 // The ORB book's cells on the first sheet: two rows per code from row 4, mode / call / date of the
 // confirming QSO per band from column 3. HAMLOG must be open.
 OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const KeepGoing& keepGoing);
