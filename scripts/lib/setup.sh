@@ -13,6 +13,7 @@ PACKAGES=(
   libgl-dev
   libshp-dev shapelib
   libxlsxwriter-dev libminizip-dev unzip
+  libxml2-utils python3
 )
 
 orbex_install_missing() {
