@@ -1,7 +1,6 @@
 #include "logbook/EqslFiles.h"
 
 #include "logbook/AdifValues.h"
-
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
 
@@ -25,14 +24,7 @@ void appendAscii(QByteArray& out, const QString& text) {
   for (QChar c : text) *d++ = char(c.unicode());
 }
 
-void adifField(QByteArray& out, const char* name, const QString& value, const char* type = nullptr);
-
-// A field whose value ADIF may not have: left out when it has none.
-void adifValue(QByteArray& out, const char* name, const QString& value) {
-  if (!value.isEmpty()) adifField(out, name, value);
-}
-
-void adifField(QByteArray& out, const char* name, const QString& value, const char* type) {
+void adifField(QByteArray& out, const char* name, const QString& value, const char* type = nullptr) {
   out += '<';
   out += name;
   out += ':';
@@ -48,6 +40,11 @@ void adifField(QByteArray& out, const char* name, const QString& value, const ch
   if (type) out += ':', out += type;
   out += '>';
   out += bytes;
+}
+
+// A field whose value ADIF may not have: left out when it has none.
+void adifValue(QByteArray& out, const char* name, const QString& value) {
+  if (!value.isEmpty()) adifField(out, name, value);
 }
 
 // Whether a character's Windows-31J bytes read back as the same character in every Shift_JIS reader:

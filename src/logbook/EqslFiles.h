@@ -67,6 +67,7 @@ struct EqslWriteResult {
 // message (EqslMessage) or, for the full export, the operator's call sign.
 EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qsos, const QString& message,
                               QByteArray& bytes);
-// Writes the file in one step: a file that could not be written whole is not left behind.
+// Writes the file in one step: a file that could not be written whole is not left behind, and with no
+// QSO nothing is written (`nothing`, the old file left as it was).
 EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std::vector<EqslQso>& qsos,
                               const QString& message);

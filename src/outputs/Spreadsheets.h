@@ -38,8 +38,8 @@ QString ExcelDataFilePath(bool extended);
 bool WriteExcelDataFile(const SearchRows& rows, bool extended, const QString& delQth, QString& error);
 
 // The macros whose data the operator needs on the first sheet: "Main" of ORBEX5.XLS (the data file),
-// "Main" of ORB_SHEET.XLS (its row count; it also lays out the second sheet "集計表" that the award
-// book posts into), "DataCls" of 町村管理.XLS (the area as the list's title).
+// "Main" of ORB_SHEET.XLS (its row count; it also heads the band column pairs and lays out the second
+// sheet "集計表" that the award book posts into), "DataCls" of 町村管理.XLS (the area as the list's title).
 void DefineMacroStandIns(Workbook& book, const QString& workbookName);
 
 struct OrbBookResult {
