@@ -1,16 +1,10 @@
 #pragma once
-// An XML file read by two outside parsers, as the programs that take it read it: libxml2 (xmllint,
-// which decodes the file by its declared encoding and hands it on as UTF-8) and Python's ElementTree
-// (the bytes decoded with Python's codec of the declared name, then parsed). Both give the elements in
-// document order, each as "name=text" (text only for elements without children), or the parser's error.
+// An XML file as an outside parser reads it: libxml2 (xmllint decodes it by its declared encoding) or
+// Python's ElementTree (the bytes decoded by Python's codec of the declared name). The elements in
+// document order, "name=text" (text only for elements without children), or the parser's error.
 
 #include <QString>
 #include <QStringList>
 
-struct XmlRead {
-  QStringList elements;
-  QString error;  // "" when the parser read the file
-};
-
-XmlRead ReadXmlWithLibxml2(const QString& path);
-XmlRead ReadXmlWithPythonEtree(const QString& path);
+enum class XmlParser { Libxml2, PythonEtree };
+QStringList ReadXml(XmlParser parser, const QString& path, QString& error);

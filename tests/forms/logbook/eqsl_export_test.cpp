@@ -290,36 +290,27 @@ TEST_F(EqslExport, TheEntryWindowExportsItsQsoOrItsMarkedRun) {
 TEST_F(EqslExport, AnUnsavedEntryQsoExportedAgainWritesAndStartsNothingAndSaysWhy) {
   Fill(2);
   Settings.ModeCount = "1";
-  WriteIni("ORB", "MODE1", "BPSK");
+  WriteIni("ORB", "MODE1", "CW");
   OpenLogWindow();
   TEMP_LOG& w = Form<TEMP_LOG>();
-  Operator::Activate(w);
   Operator::Click(w.Text1);
   Operator::Type("JA9NEW");
   Operator::Click(w.Text8);
   Operator::Type("7.040");
-  // eQSL first: the QSO on the screen, its mode as ADIF names it.
-  const QString adi = home.file("first.ADI");
-  files.Choose(adi);
+  // eQSL first: the QSO on the screen.
+  files.Choose(home.file("first.ADI"));
   boxes.Answer(vbNo).Answer(vbOK);
   Operator::Click(w.Command7);
-  const AdifFile a = adif(adi);
-  ASSERT_EQ(calls(a), QStringList({"JA9NEW"}));
-  EXPECT_EQ(a.records[0]["MODE"] + "+" + a.records[0]["SUBMODE"], "PSK+PSK31");
-  EXPECT_EQ(a.records[0]["BAND"], "40m");
+  ASSERT_EQ(calls(adif(home.file("first.ADI"))), QStringList({"JA9NEW"}));
   // Then QSOBank: the marks name record 3, which was never saved.
   Operator::RightClick(w.Command7);
-  EXPECT_EQ(w.Command7.text(), "QSOBank");
-  const QString xml = home.file("second.xml");
-  files.Choose(xml);
+  files.Choose(home.file("second.xml"));
   boxes.Answer(vbOK);
   Operator::Click(w.Command7);
-  EXPECT_FALSE(QFile::exists(xml));
+  EXPECT_FALSE(QFile::exists(home.file("second.xml")));
   EXPECT_TRUE(shell.started().isEmpty());
-  ASSERT_EQ(boxes.texts().size(), 3);
-  EXPECT_TRUE(boxes.texts()[2].startsWith(u8("書き出す交信がありません (No.3 ～ No.3)。"))) << boxes.texts()[2].toStdString();
-  EXPECT_TRUE(boxes.texts()[2].contains(u8("保存されていないか削除されています")));
-  EXPECT_FALSE(boxes.texts()[2].contains("EQSL_ERROR"));
+  EXPECT_EQ(boxes.texts().last(), u8("書き出す交信がありません (No.3 ～ No.3)。\r\n1 件は HAMLOG にありません"
+                                     "（保存されていないか削除されています）。\r\nファイルは作成していません。"));
 }
 
 TEST_F(EqslExport, AnEntryQsoWithoutADateIsRefusedAndNoFileIsMade) {
