@@ -82,7 +82,7 @@ TEST(EqslTimes, JstMovesToUtcAcrossDaysMonthsYearsAndLeapDays) {
 
 namespace {
 
-// ADIF 3.1's tables as its specification gives them: the bands' edges in MHz, the modes, and the
+// ADIF 3.1's published tables: the bands' edges in MHz, the modes, and the
 // submodes with the mode each belongs to.
 const std::map<QString, std::pair<double, double>> kAdifBands = {
     {"2190m", {.1357, .1378}}, {"630m", {.472, .479}}, {"560m", {.501, .504}}, {"160m", {1.8, 2}},

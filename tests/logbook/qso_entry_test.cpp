@@ -147,5 +147,4 @@ TEST(EntryCodeField, DxFlagFromTheCodesNumberAndPicksOfTheFrequencyList) {
   EXPECT_EQ(FreqOfPick("0.135"), "0.135");
 }
 
-
 }  // namespace
