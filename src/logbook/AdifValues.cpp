@@ -40,7 +40,7 @@ constexpr std::array<BandEdge, 30> kBands = {{
     {"6mm", 47000 * kMHz, 47200 * kMHz},
     {"4mm", 75500 * kMHz, 81000 * kMHz},
     {"2.5mm", 119980 * kMHz, 120020 * kMHz},
-    {"2mm", 142000 * kMHz, 149000 * kMHz},
+    {"2mm", 134000 * kMHz, 149000 * kMHz},
     {"1mm", 241000 * kMHz, 250000 * kMHz},
 }};
 

@@ -91,7 +91,7 @@ const std::map<QString, std::pair<double, double>> kAdifBands = {
     {"4m", {70, 71}}, {"2m", {144, 148}}, {"1.25m", {222, 225}}, {"70cm", {420, 450}}, {"33cm", {902, 928}},
     {"23cm", {1240, 1300}}, {"13cm", {2300, 2450}}, {"9cm", {3300, 3500}}, {"6cm", {5650, 5925}},
     {"3cm", {10000, 10500}}, {"1.25cm", {24000, 24250}}, {"6mm", {47000, 47200}}, {"4mm", {75500, 81000}},
-    {"2.5mm", {119980, 120020}}, {"2mm", {142000, 149000}}, {"1mm", {241000, 250000}}};
+    {"2.5mm", {119980, 120020}}, {"2mm", {134000, 149000}}, {"1mm", {241000, 250000}}};
 const QStringList kAdifModes = {"AM", "ARDOP", "ATV", "C4FM", "CHIP", "CLO", "CONTESTI", "CW", "DIGITALVOICE",
     "DOMINO", "DSTAR", "FAX", "FM", "FSK441", "FT8", "HELL", "ISCAT", "JT4", "JT6M", "JT9", "JT44", "JT65", "MFSK",
     "MSK144", "MT63", "OLIVIA", "OPERA", "PAC", "PAX", "PKT", "PSK", "PSK2K", "Q15", "QRA64", "ROS", "RTTY", "RTTYM",
