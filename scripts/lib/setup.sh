@@ -13,6 +13,7 @@ PACKAGES=(
   libgl-dev
   libshp-dev shapelib
   libxlsxwriter-dev libminizip-dev unzip
+  hamradio-files
 )
 
 orbex_install_missing() {
