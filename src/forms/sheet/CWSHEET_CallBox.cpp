@@ -19,15 +19,6 @@ namespace {
 const QString kJapanesePrefixList =
     QStringLiteral("JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N");
 
-// The longest leading part of `text` that still matches a prefix decides: every part is searched,
-// each search with hits hands its candidates on.
-void searchLeadingParts(const QString& text) {
-  for (qsizetype k = 1; k <= text.size(); ++k) {
-    QString key = text.left(k);
-    DXCCCodeSearch(key, kFirstEntityId, 0);
-  }
-}
-
 }  // namespace
 
 void CWSHEET::wireCallBox() {
@@ -51,11 +42,13 @@ void CWSHEET::Text3_Change() {
   if (!kJapanesePrefixList.contains(call.left(2))) {
     if (call.contains(u'/')) {
       SplitCallSign(call);
-      searchLeadingParts(QsoRules.CallAffix);
+      DXCCSearchLeadingParts(QsoRules.CallAffix);
       if (call.contains("/MM")) Text2.setText(QString());
     } else {
-      searchLeadingParts(call);
+      DXCCSearchLeadingParts(call);
     }
+    // The prefix list shown by the look-up comes forward; the operator goes on typing the call here.
+    activateWindow();
     Text3.setFocus();
   }
   // Found anew: a look-up may show a message box, and no window reference outlives one.

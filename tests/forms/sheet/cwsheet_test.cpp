@@ -41,6 +41,8 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "support/cty_csv.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -864,6 +866,34 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(22), 700);
   s.Text3.setText("DEBUGOFF");
   EXPECT_EQ(s.MSFlexGrid2.ColWidth(21), 0);
+  SetDxccHitsListener(nullptr);
+}
+
+TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTable) {
+  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
+  ConnectLookupWindows();
+  CWSHEET& s = sheet();
+  s.Show();
+  const CtyCsv cty;
+  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+  Operator::Activate(s);
+  Operator::Click(s.Text3);
+  // Calls that begin as Japanese ones are not looked up; the others find their entity (a portable
+  // call by the prefix in front).
+  for (const QString call : {"JA1ABC/KH6", "JD1AB", "W1AW", "K1ABC", "KL7AA", "N2XX", "VK2ABC", "BV2AA", "UA3ABC",
+                             "UA9ABC", "RA2FA", "KH6/JA1ABC", "VP2E/W1AW", "3D2AB"}) {
+    Operator::Type(call);
+    QString code = s.Text2.text();  // where the sheet jumps: the entity's code in the master
+    if (call.startsWith('J')) {
+      EXPECT_EQ(code, "") << call.toStdString();
+    } else {
+      const int want = cty.Call(call.section('/', 0, 0));
+      ASSERT_GE(want, 0) << call.toStdString();
+      EXPECT_EQ(DXCCCodeSearch(code, kFirstEntityId, 6), QString::number(cty.Entities()[want].adif).rightJustified(3, '0'))
+          << call.toStdString() << " -> " << code.toStdString();
+    }
+    for (qsizetype i = 0; i < call.size(); ++i) Operator::Key(Qt::Key_Backspace);
+  }
   SetDxccHitsListener(nullptr);
 }
 
