@@ -11,7 +11,12 @@
 #include "forms/lookup/CODE_LIST.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
+#include "core/HamlogAccess.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
+#include "support/cty_csv.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -74,6 +79,61 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   // A search that finds nothing closes the list of the last one.
   SearchDxCodeToWindows("QQ1A");
   EXPECT_FALSE(IsLoaded<CODE_LIST>());
+}
+
+// The shipped master, as scripts/run loads it: the entry window gives the station's local time from the
+// entity's longitude, one hour for every full 15 degrees.
+class ShippedMasterLocalTime : public DxCodeWindow {
+ protected:
+  void SetUp() override {
+    DxCodeWindow::SetUp();
+    const hamlogdb::Outcome o = hamlogdb::LoadMaster(dir, ORBEX_DATA_DIR "/master.csv", ORBEX_DATA_DIR "/dx_prefixes.csv");
+    ASSERT_TRUE(o.Ok()) << o.message.toStdString();
+    ASSERT_EQ(HamlogOpenDb(), 0);  // the indexes in step with the new master, as HAMLOG keeps them
+    HamlogCloseDb(0);
+    hamlogLib.indexRebuilds = 0;
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(12, 0), QTimeZone(0)));
+  }
+  // The caption the entry window shows for the UTC offset of the call's entity in cty.csv.
+  QString expected(const CtyCsv& cty, const QString& call) {
+    EXPECT_FALSE(cty.IsWholeCall(call)) << call.toStdString();
+    const double offset = cty.Entities()[cty.Call(call)].utcOffset;
+    return "Local Time(Abt)=> " + QTime(12, 0).addSecs(int(offset * 3600)).toString("HH:mm");
+  }
+};
+
+TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) {
+  const CtyCsv cty;
+  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Show();
+  Operator::Activate(w);
+  auto lookUp = [&](const QString& call) {
+    Operator::Click(w.Text1);
+    Operator::Key(Qt::Key_End);
+    for (int i = 0; i < 8; ++i) Operator::Key(Qt::Key_Backspace);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_Down);
+  };
+  // One entity: straight into the entry window.
+  for (const QString call : {"KH6ZZZ", "DU1ZZZ", "YB1ZZZ"}) {
+    lookUp(call);
+    EXPECT_FALSE(IsLoaded<CODE_LIST>()) << call.toStdString();
+    EXPECT_EQ(w.Text13.text(), cty.Entities()[cty.Call(call)].name);
+    EXPECT_EQ(w.LT.Caption(), expected(cty, call));
+  }
+  // Several: the operator picks the entity in the code list.
+  for (const QString call : {"CE3ZZZ", "G4ZZZ"}) {
+    lookUp(call);
+    ASSERT_TRUE(IsLoaded<CODE_LIST>()) << call.toStdString();
+    FlexGrid& g = LoadedForm<CODE_LIST>()->MSFlexGrid1;
+    int row = 1;
+    while (row < g.Rows() && g.TextMatrix(row, 2) != cty.Entities()[cty.Call(call)].name) ++row;
+    ASSERT_LT(row, g.Rows()) << call.toStdString();
+    Operator::ClickCell(g, row, 2);
+    EXPECT_EQ(w.Text13.text(), cty.Entities()[cty.Call(call)].name);
+    EXPECT_EQ(w.LT.Caption(), expected(cty, call));
+  }
 }
 
 }  // namespace
