@@ -70,11 +70,11 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   }
   ASSERT_EQ(line1002.size(), 20);
   EXPECT_EQ(line1002[0], "\"1002  \"");
-  EXPECT_TRUE(line1002[1].startsWith("\"八王子市 ")) << "as the sheet shows it, not trimmed";
+  EXPECT_TRUE(line1002[1].startsWith("\"東京都八王子市 ")) << "as the sheet shows it, not trimmed";
   EXPECT_EQ(line1002[6], "\"C\"");   // 7 MHz
   EXPECT_EQ(line1002[8], "\"W\"");   // 14 MHz
   EXPECT_EQ(line1002[19], "\"\"");   // satellite
-  EXPECT_TRUE(lines.join('\n').contains("\"*旧市"));
+  EXPECT_TRUE(lines.join('\n').contains("\"長野県旧市*05/01"));
 
   const XlsxFile x(log.home.file("ORBEX5.xlsx"));
   ASSERT_TRUE(x.ok());
@@ -148,7 +148,7 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GE(r, 4);
   EXPECT_EQ((r - 4) % 2, 0);
-  EXPECT_EQ(x.Cell("Sheet1", r, 2), "八王子市");
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "CW");  // 7 MHz: the third band, column 3 + 2 * 2
   EXPECT_EQ(x.Cell("Sheet1", r, 8), "JA1AAA");
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 8), "2020-01-01");
@@ -156,12 +156,12 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 1), "");
   const int gun = rowOf(x, "Sheet1", "10001");
   ASSERT_GT(gun, 0);
-  EXPECT_EQ(x.Cell("Sheet1", gun, 2), "大島支庁");
+  EXPECT_EQ(x.Cell("Sheet1", gun, 2), "東京都大島支庁");
   EXPECT_EQ(x.Cell("Sheet1", gun, 33), "FM") << "the satellite column is in the book";
   EXPECT_EQ(x.Cell("Sheet1", gun, 34), "JA7VIL");
   const int yokohama = rowOf(x, "Sheet1", "1101");
   ASSERT_GT(yokohama, 0);
-  EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "横浜市") << "a code without confirmation keeps its rows";
+  EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "神奈川県横浜市") << "a code without confirmation keeps its rows";
   EXPECT_EQ(x.Cell("Sheet1", "B2"), "8") << "the code rows handed to Main";
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
@@ -246,13 +246,13 @@ TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) 
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(x.Cell("Sheet1", "A4"), "1");
   EXPECT_EQ(x.Cell("Sheet1", "A5"), "1");
-  EXPECT_EQ(x.Cell("Sheet1", "B4"), "大島町");
+  EXPECT_EQ(x.Cell("Sheet1", "B4"), "東京都大島町");
   EXPECT_EQ(x.Cell("Sheet1", "C4"), "10001\n    -1");
   EXPECT_EQ(x.Cell("Sheet1", "D4"), "CW");
   EXPECT_EQ(x.Cell("Sheet1", "E4"), "JA7TWO") << "the lowest confirmed band";
   EXPECT_EQ(x.Cell("Sheet1", "D5"), "7   ");
   EXPECT_EQ(x.Cell("Sheet1", "E5"), "2021-05-07");
-  EXPECT_EQ(x.Cell("Sheet1", "F4"), "利島村");
+  EXPECT_EQ(x.Cell("Sheet1", "F4"), "東京都利島村");
   EXPECT_EQ(x.Cell("Sheet1", "G4"), "10001\n    -2");
   EXPECT_EQ(x.Cell("Sheet1", "H4"), "") << "the satellite column is not searched";
   EXPECT_EQ(x.Cell("Sheet1", "N6"), " cfm 合　計  = 1/2");
@@ -287,6 +287,9 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   EXPECT_EQ(city, 8);
   EXPECT_EQ(excel.cell(ward + 1, 1, "ACAデータ"), "東京");
   EXPECT_EQ(excel.cell(ward + 1, 2, "ACAデータ"), "２３区");
+  EXPECT_EQ(excel.cell(ward + 1, 3, "ACAデータ"), "千代田");
+  EXPECT_EQ(excel.cell(city + 1, 1, "ACAデータ"), "東京");
+  EXPECT_EQ(excel.cell(city + 1, 2, "ACAデータ"), "八王子");
   EXPECT_EQ(excel.cell(ward, 6, "ACAデータ"), "JA1WRD");  // 7 MHz: sheet column 6
   EXPECT_EQ(excel.cell(ward + 1, 6, "ACAデータ"), "2/3");
   EXPECT_EQ(excel.cell(city, 8, "ACAデータ"), "JA1AAB") << "worked-only bands are written too";

@@ -777,7 +777,7 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   ASSERT_EQ(lines.size(), 11) << "every code row but 1001";
   EXPECT_FALSE(lines.join("\n").contains("\"1001  \""));
   const QString row1002 = lines.filter("\"1002  \"").value(0);
-  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"八王子市")) << qPrintable(row1002);
+  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"東京都八王子市")) << qPrintable(row1002);
   EXPECT_TRUE(row1002.endsWith(",0,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0")) << "16 counts: 7 MHz and 14 MHz";
 
   s.List1.AddItem("JA1ABC");
@@ -926,7 +926,7 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text8.text(), "435.100");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "八王子市") << "the QTH of the code's row";
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "東京都八王子市") << "the QTH of the code's row";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
   LoadedForm<TEMP_LOG>()->Unload();
   // A code the sheet does not hold: no QTH of the row that happens to be selected.
