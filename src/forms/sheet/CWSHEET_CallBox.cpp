@@ -2,9 +2,6 @@
 // prefix is looked up in the DXCC table (the prefix list shows the candidates and the search box jumps
 // to the entity), and Enter or Down keeps the call in the call list.
 
-#include <QApplication>
-#include <QPointer>
-
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -43,7 +40,6 @@ void CWSHEET::Text3_Change() {
   TEMP_LOG& log = Form<TEMP_LOG>();
   log.Text1.setText(call);
   if (!kJapanesePrefixList.contains(call.left(2))) {
-    const QPointer<QWidget> typing = QApplication::focusWidget();
     if (call.contains(u'/')) {
       SplitCallSign(call);
       DXCCSearchLeadingParts(QsoRules.CallAffix);
@@ -51,15 +47,7 @@ void CWSHEET::Text3_Change() {
     } else {
       DXCCSearchLeadingParts(call);
     }
-    // The prefix list shown by the look-up comes forward; the keyboard stays with the box the call
-    // is typed in, here or in the entry window that hands its call on.
-    if (typing && typing->window() != window()) {
-      typing->window()->activateWindow();
-      typing->setFocus();
-    } else {
-      if (typing) activateWindow();
-      Text3.setFocus();
-    }
+    Text3.setFocus();
   }
   // Found anew: a look-up may show a message box, and no window reference outlives one.
   if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>()) {
