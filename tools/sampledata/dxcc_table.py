@@ -349,15 +349,19 @@ def _linear_order(n, weight, first):
     return {v: k for k, v in enumerate(ordered)}
 
 
-def found_share(entities, lists, ordered):
-    """How many test calls the table finds, and the misses as (call, wanted, found)."""
+def found_share(entities, lists, ordered, calls=None):
+    """How many calls the table finds (the test calls, or (call, searched text) pairs given), and the
+    misses as (call, wanted, found)."""
     cty = Cty(entities)
     index = _Index(len(entities))
     for i, strings in enumerate(lists):
         for s in strings:
             index.add(i, s)
     rank = {v: k for k, v in enumerate(ordered)}
-    calls = [c for c in test_calls(entities, cty) if c[2] is not None]
+    if calls is None:
+        calls = [c for c in test_calls(entities, cty) if c[2] is not None]
+    else:
+        calls = [(call, key, cty.call(call)) for call, key in calls if cty.call(call) is not None]
     misses = [(call, want, got) for call, key, want in calls
               if (got := index.found(key, rank)) != want]
     return len(calls) - len(misses), len(calls), misses

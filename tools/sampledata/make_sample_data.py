@@ -776,6 +776,10 @@ def dxcc_table_lines(entities, calls_in_use):
     missed = sorted({entities[want]["name"] for _call, want, _got in misses})
     print("CodeLib.txt: the prefix search finds %d of %d test calls (%.1f %%); misses in: %s" % (
         found, total, 100.0 * found / total, ", ".join(missed)))
+    if calls_in_use:
+        found, total, _misses = dxcc_table.found_share(entities, prefixes, order,
+                                                       [(c, c) for c in calls_in_use])
+        print("CodeLib.txt: and %d of %d calls in use (%.1f %%)" % (found, total, 100.0 * found / total))
     lines = ["100\t%d" % len(entities)]
     for n, i in enumerate(order):
         line = ";".join(prefixes[i]) + tails[i]
