@@ -153,14 +153,20 @@ class _Index:
             if not c:
                 del self.count[s[:k]]
 
-    def found(self, key, rank):
-        """The entity the search finds for `key`, or None."""
+    def hits(self, key):
+        """The entities of the last search with hits for `key` (its longest leading part that a
+        listed prefix begins with), or None."""
         last = None
         for k in range(1, len(key) + 1):
             c = self.count.get(key[:k])
             if not c:
                 break
             last = c
+        return last
+
+    def found(self, key, rank):
+        """The entity the search finds for `key`, or None."""
+        last = self.hits(key)
         return None if last is None else min(last, key=rank.__getitem__)
 
 
@@ -260,12 +266,7 @@ def choose(entities, tails, used_calls=()):
     def order():
         weight = defaultdict(int)
         for key, want, w in goals:
-            last = None
-            for k in range(1, len(key) + 1):
-                c = index.count.get(key[:k])
-                if not c:
-                    break
-                last = c
+            last = index.hits(key)
             if last is None or want not in last:
                 continue
             for other in last:
