@@ -87,7 +87,7 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   EXPECT_EQ(x.Cell("Sheet1", "T1"), "ｻﾃﾗｲﾄ");
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GT(r, 1) << "codes as the other workbooks hold them, without the sheet's padding";
-  EXPECT_EQ(x.Cell("Sheet1", r, 2), "八王子市");
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
   for (const QString& v : x.Cells("Sheet1")) EXPECT_EQ(v, v.trimmed());
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "C");
   EXPECT_EQ(x.Cell("Sheet1", r, 9), "W");
