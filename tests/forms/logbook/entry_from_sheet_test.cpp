@@ -136,17 +136,12 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
 TEST_F(EntryFromSheet, AForeignCallTypedInTheEntryWindowIsLookedUpOnTheSheetAndTheKeysStayThere) {
   ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
   ConnectLookupWindows();
-  CWSHEET& s = sheet();
-  s.LOGOPEN.Trigger();
-  TEMP_LOG* w = LoadedForm<TEMP_LOG>();
-  ASSERT_TRUE(w && w->isVisible());
-  Operator::Activate(*w);
-  Operator::Click(w->Text1);
+  sheet().LOGOPEN.Trigger();
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  Operator::Click(w.Text1);
   Operator::Type("W1AW");
-  EXPECT_EQ(w->Text1.text(), "W1AW") << "the prefix list the sheet's look-up shows takes no key";
-  EXPECT_EQ(s.Text3.text(), "W1AW");
-  EXPECT_EQ(s.Text2.text(), "784A") << "the United States";
-  EXPECT_EQ(Operator::Focus(), &w->Text1);
+  EXPECT_EQ(w.Text1.text(), "W1AW") << "the prefix list the sheet's look-up shows takes no key";
+  EXPECT_EQ(Form<CWSHEET>().Text2.text(), "784A") << "the United States";
   SetDxccHitsListener(nullptr);
 }
 
