@@ -18,6 +18,7 @@
 #include "platform/ui/twips.h"
 #include "platform/vbfile.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -65,6 +66,7 @@ TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
   EXPECT_EQ(grid().TextMatrix(0, 18), "DX");
   EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
   EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
+  EXPECT_GE(Operator::CellCentre(grid(), 2, 0).x(), 0) << "the 件数 column in view";
   EXPECT_EQ(QsoWindowState.AreaListMode, 1);
   // Default widths: column 2 hidden.
   EXPECT_EQ(grid().ColWidth(2), 0);

@@ -29,6 +29,7 @@
 #include "rig/RigPortState.h"
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -435,6 +436,8 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(1, 1), "11009A");
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(0, 3), "IDX");
+  for (int c = 1; c <= 4; ++c)
+    EXPECT_GE(Operator::CellCentre(list->MSFlexGrid1, 1, c).x(), 0) << "column " << c << " in view";
   press(w.Text9, Qt::Key_F9);  // villages: none with あ
   w.Text18.setText(u8("あ"));
   boxes.Answer(vbOK);
