@@ -13,6 +13,7 @@ PACKAGES=(
   libgl-dev
   libshp-dev shapelib
   libxlsxwriter-dev libminizip-dev unzip
+  fonts-ipafont-gothic  # the windows' font: their layouts are drawn for its widths (tests measure them)
 )
 
 orbex_install_missing() {

@@ -3,16 +3,48 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+namespace {
+
+// One style on every desktop, with the check and option boxes of the Windows desktop the window
+// layouts were drawn on: a 13-pixel box and the caption 4 pixels after it.
+class DesktopStyle : public QProxyStyle {
+ public:
+  DesktopStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    switch (metric) {
+      case PM_IndicatorWidth:
+      case PM_IndicatorHeight:
+      case PM_ExclusiveIndicatorWidth:
+      case PM_ExclusiveIndicatorHeight:
+        return 13;
+      case PM_CheckBoxLabelSpacing:
+      case PM_RadioButtonLabelSpacing:
+        return 4;
+      default:
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+  }
+};
+
+}  // namespace
+
+QString DesktopFontFamily() {
+  // The windows' twips were laid out for the Windows desktop's Japanese font: IPA P Gothic has its
+  // widths and its line height; the others draw taller lines and wider text, so they only stand in.
+  for (const char* family : {"IPAPGothic", "TakaoPGothic", "VL PGothic", "Noto Sans CJK JP", "IPAGothic"}) {
+    if (QFontDatabase::hasFamily(QString::fromLatin1(family))) return QString::fromLatin1(family);
+  }
+  return QApplication::font().family();
+}
 
 void ApplyDesktopLook(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("ORBEX5"));
+  QApplication::setStyle(new DesktopStyle);
   QFont font = QApplication::font();
-  for (const char* family : {"Noto Sans CJK JP", "IPAPGothic", "IPAGothic", "VL PGothic", "TakaoPGothic"}) {
-    if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-      font.setFamily(QString::fromLatin1(family));
-      break;
-    }
-  }
+  font.setFamily(DesktopFontFamily());
   font.setPointSize(9);
   app.setFont(font);
 }
