@@ -79,6 +79,20 @@ QString Describe(const QWidget& w) {
   return name;
 }
 
+// What lies over the middle of a shown control with a caption (empty when nothing does).
+QString Covered(const QWidget& w) {
+  const bool captioned = (qobject_cast<const QLabel*>(&w) && !static_cast<const QLabel&>(w).text().isEmpty()) ||
+                         (qobject_cast<const QAbstractButton*>(&w) && !static_cast<const QAbstractButton&>(w).text().isEmpty());
+  if (!captioned || w.width() <= 0 || w.height() <= 0) return {};
+  QWidget* top = w.window();
+  const QPoint middle = w.mapTo(top, w.rect().center());
+  if (!top->rect().contains(middle)) return {};  // beyond the window's edge until the window grows
+  QWidget* hit = top->childAt(middle);
+  for (QWidget* p = hit; p; p = p->parentWidget())
+    if (p == &w) return {};
+  return hit ? Describe(*hit) : QStringLiteral("nothing");
+}
+
 }  // namespace
 
 DesktopLook::DesktopLook() : before_(QApplication::font()) {
@@ -109,7 +123,8 @@ QStringList CutCaptions(QWidget& window) {
   for (const QWidget* w : window.findChildren<QWidget*>()) {
     // Qt's own parts (scroll bars, headers, the menu bar's items) are not captions of the window.
     if (w->objectName().startsWith(QLatin1String("qt_"))) continue;
-    const QString why = CaptionCut(*w);
+    QString why = CaptionCut(*w);
+    if (why.isEmpty() && w->isVisible() && !Covered(*w).isEmpty()) why = QStringLiteral("under ") + Covered(*w);
     if (why.isEmpty()) continue;
     QString caption;
     if (const auto* l = qobject_cast<const QLabel*>(w)) caption = l->text();
