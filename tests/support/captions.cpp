@@ -15,6 +15,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 
+#include "platform/ui/flexgrid.h"
 #include "platform/ui/look.h"
 
 namespace {
@@ -141,4 +142,15 @@ QStringList CutCaptions(QWidget& window) {
     }
   }
   return out;
+}
+
+QString CellCut(const FlexGrid& grid, int row, int col) {
+  QString text = grid.TextMatrix(row, col);
+  while (text.endsWith(u' ')) text.chop(1);  // blanks after the text show nothing
+  // The item views' text margin on each side (the style's focus frame margin and one pixel).
+  const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+  const int need = grid.fontMetrics().horizontalAdvance(text) + 2 * margin;
+  const int have = TwipsToPx(grid.ColWidth(col));
+  if (need <= have) return {};
+  return QStringLiteral("'%1' needs %2 px, column %3 is %4 px").arg(text).arg(need).arg(col).arg(have);
 }

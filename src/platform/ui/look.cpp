@@ -9,7 +9,8 @@
 namespace {
 
 // One style on every desktop, with the check and option boxes of the Windows desktop the window
-// layouts were drawn on: a 13-pixel box and the caption 4 pixels after it.
+// layouts were drawn on (a 13-pixel box and the caption 4 pixels after it) and the grid's text 2
+// pixels from the cell's edges.
 class DesktopStyle : public QProxyStyle {
  public:
   DesktopStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -23,6 +24,8 @@ class DesktopStyle : public QProxyStyle {
       case PM_CheckBoxLabelSpacing:
       case PM_RadioButtonLabelSpacing:
         return 4;
+      case PM_FocusFrameHMargin:  // the item views' text margin is this and one pixel
+        return 1;
       default:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }

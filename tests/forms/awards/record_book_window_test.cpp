@@ -17,6 +17,7 @@
 #include "platform/codepage.h"
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
+#include "support/captions.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -124,6 +125,13 @@ TEST_F(RecordBookWindowTest, AreaMenusHideAndShowRowsAndAllBringsThemBack) {
   b.SALL.Trigger();
   EXPECT_EQ(shownCodes(), QStringList({"0101", "1001", "1002", "1101"}));  // towns still out
   EXPECT_FALSE(b.SALL.Visible());
+}
+
+TEST_F(RecordBookWindowTest, TheCodesAndDatesShowWhole) {
+  DesktopLook look;
+  FlexGrid& g = book().MSFlexGrid2;
+  for (int r = 1; r < g.Rows(); ++r)
+    for (int c : {1, 3}) EXPECT_TRUE(CellCut(g, r, c).isEmpty()) << CellCut(g, r, c).toStdString();
 }
 
 TEST_F(RecordBookWindowTest, HeadingClicksSortAndTheFilterRestoresTheLoadOrder) {
