@@ -200,11 +200,10 @@ void TEMP_LOG::Form_Load() {
   QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
   QStringList unusable;
   const std::optional<QString> top = ReadIniKey("CFGPOS", "LOGPOSTop");
-  const QPoint at = PlaceOnScreen(
+  MoveToStoredPlace(
       top ? std::optional<int32_t>(StoredWindowTwips("CFGPOS", "LOGPOSTop", *top, -1, WindowTwips::Top, unusable))
           : std::nullopt,
       top ? ReadWindowTwips("CFGPOS", "LOGPOSLeft", 0, WindowTwips::Left, unusable) : 0);
-  Move(at.x(), at.y());
   Command7.setText(Settings.EqslType == "1" ? "QSOBank" : "eQSLcc");
   SetForeColor(Label9, VbRgb(255, 0, 255));
   fillModeList();

@@ -183,9 +183,8 @@ void RigCFG::Form_Load() {
   RigPortStateData& s = RigPortState;
   const std::optional<QString> top = ReadIniKey("RCFGPOS", "CFGPOSTop");
   const std::optional<int32_t> topTw = top ? WholeNumber(*top) : std::nullopt;
-  const QPoint at = PlaceOnScreen(top ? topTw.value_or(0) : std::optional<int32_t>(),
-                                  WholeNumber(ReadIniOr("RCFGPOS", "CFGPOSLeft", "0")).value_or(0));
-  Move(at.x(), at.y());
+  MoveToStoredPlace(top ? topTw.value_or(0) : std::optional<int32_t>(),
+                    WholeNumber(ReadIniOr("RCFGPOS", "CFGPOSLeft", "0")).value_or(0));
 
   keys.TwoRig = ReadIniOr(kSection, "TWORIG", "") == "YES" ? "YES" : "NO";
   Check2.SetValue(keys.TwoRig == "YES" ? 1 : 0);
