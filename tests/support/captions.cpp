@@ -99,8 +99,8 @@ QString Covered(const QWidget& w) {
 DesktopLook::DesktopLook() : before_(QApplication::font()) {
   ApplyDesktopLook(*qApp);
   // The scripts install the font the layouts were drawn for; a stand-in would measure other widths.
-  if (DesktopFontFamily() != QLatin1String("IPAPGothic"))
-    ADD_FAILURE() << "the desktop font IPAPGothic (Debian fonts-ipafont-gothic) is not installed";
+  if (DesktopFontFamily() != QLatin1String("IPAGothic"))
+    ADD_FAILURE() << "the desktop font IPAGothic (Debian fonts-ipafont-gothic) is not installed";
 }
 
 DesktopLook::~DesktopLook() {

@@ -188,7 +188,7 @@ void SeiriboSheet::LayoutList() {
   g.SetRows(1);
   g.SetFixedCols(1);
   const char* headings[] = {"件数", "CODE", "QTH", "実施日", " ", "Rem", "区分", ""};
-  const int widths[] = {0, 780, 3500, 1000, 600, 3500, 600, 0};  // CODE: "11001A" whole
+  const int widths[] = {0, 720, 3500, 1000, 600, 3500, 600, 0};
   const int aligns[] = {flexAlignLeftCenter, flexAlignLeftCenter, flexAlignLeftCenter, flexAlignLeftCenter,
                         flexAlignCenterCenter, flexAlignLeftCenter, flexAlignCenterCenter, flexAlignLeftCenter};
   for (int c = 0; c < 8; ++c) {

@@ -9,8 +9,8 @@
 namespace {
 
 // One style on every desktop, with the check and option boxes of the Windows desktop the window
-// layouts were drawn on (a 13-pixel box and the caption 4 pixels after it) and the grid's text 2
-// pixels from the cell's edges.
+// layouts were drawn on (a 13-pixel box and the caption 4 pixels after it, menu-bar menus side by
+// side) and the grid's text 2 pixels from the cell's edges.
 class DesktopStyle : public QProxyStyle {
  public:
   DesktopStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -26,6 +26,8 @@ class DesktopStyle : public QProxyStyle {
         return 4;
       case PM_FocusFrameHMargin:  // the item views' text margin is this and one pixel
         return 1;
+      case PM_MenuBarItemSpacing:  // menu-bar menus side by side, their padding the only space
+        return 0;
       default:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
@@ -35,9 +37,10 @@ class DesktopStyle : public QProxyStyle {
 }  // namespace
 
 QString DesktopFontFamily() {
-  // The windows' twips were laid out for the Windows desktop's Japanese font: IPA P Gothic has its
-  // widths and its line height; the others draw taller lines and wider text, so they only stand in.
-  for (const char* family : {"IPAPGothic", "TakaoPGothic", "VL PGothic", "Noto Sans CJK JP", "IPAGothic"}) {
+  // The windows' twips were laid out for the Windows desktop's Japanese font: IPA Gothic has its line
+  // height and its 6-pixel digits at 9 pt; the others draw wider numbers or taller lines, so they only
+  // stand in.
+  for (const char* family : {"IPAGothic", "IPAPGothic", "TakaoPGothic", "VL PGothic", "Noto Sans CJK JP"}) {
     if (QFontDatabase::hasFamily(QString::fromLatin1(family))) return QString::fromLatin1(family);
   }
   return QApplication::font().family();
