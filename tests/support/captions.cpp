@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -132,6 +133,17 @@ QStringList CutCaptions(QWidget& window) {
     if (const auto* b = qobject_cast<const QAbstractButton*>(w)) caption = b->text();
     if (const auto* g = qobject_cast<const QGroupBox*>(w)) caption = g->title();
     report(Describe(*w), caption, why);
+  }
+  for (const FlexGrid* g : window.findChildren<FlexGrid*>()) {
+    const QHeaderView* h = g->horizontalHeader();
+    if (!h->isVisible()) continue;
+    const int margin = g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    for (int c = 0; c < g->Cols() && c < h->count(); ++c) {
+      const QString text = g->TextMatrix(0, c).trimmed();
+      const int need = h->fontMetrics().horizontalAdvance(text) + 2 * margin;
+      if (!text.isEmpty() && h->sectionSize(c) > 0 && need > h->sectionSize(c))
+        report(QStringLiteral("heading"), text, Cut(need, h->sectionSize(c), "wide"));
+    }
   }
   if (auto* main = qobject_cast<QMainWindow*>(&window); main && main->menuWidget()) {
     QMenuBar* bar = main->menuBar();
