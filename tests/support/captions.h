@@ -1,12 +1,12 @@
 #pragma once
-// What the operator cannot read of a window's captions: labels, buttons, check and option boxes, frame
-// titles and menu-bar menus whose text is cut off at the size the window has now, drawn with the
-// font the program installs (ApplyDesktopLook).
+// What the operator cannot read, with the program's font and style installed (DesktopLook): a caption
+// (label, button, check or option box, frame title) cut off or lying under another control, a grid
+// heading or cell wider than its column, a menu-bar menu off the bar.
 //
-//   DesktopLook look;                        // the program's font for as long as it lives
-//   EXPECT_EQ(CutCaptions(window), QStringList());
-//   EXPECT_TRUE(CaptionFits(sheet.Label6));  // one control, after the window wrote its text
-//   EXPECT_EQ(CellCut(grid, 1, 3), "");        // a grid cell's text within its column
+//   DesktopLook look;
+//   EXPECT_TRUE(CutCaptions(window).isEmpty());   // one line per fault: "title: 'caption' needs .."
+//   EXPECT_TRUE(CaptionFits(sheet.Label6));
+//   EXPECT_EQ(CellCut(grid, 1, 3), "");
 
 #include <QFont>
 #include <QStringList>
@@ -14,7 +14,7 @@
 class QWidget;
 class FlexGrid;
 
-// Installs the program's desktop font; puts back the one before when it goes.
+// The program's look for as long as it lives (the test fails when its font is not installed).
 class DesktopLook {
  public:
   DesktopLook();
@@ -26,13 +26,7 @@ class DesktopLook {
   QFont before_;
 };
 
-// Empty when the control's caption is shown whole (a control with no caption fits); else says why.
-QString CaptionCut(const QWidget& control);
+QString CaptionCut(const QWidget& control);  // empty when it shows whole
 inline bool CaptionFits(const QWidget& control) { return CaptionCut(control).isEmpty(); }
-// Every shown control of `window` whose caption is cut, and every menu-bar menu that does not fit on
-// the bar, one line each: "window: control 'caption': why".
 QStringList CutCaptions(QWidget& window);
-
-// Empty when the text of a grid cell shows whole in its column (as the grid draws it, with its
-// margins); else says why.
-QString CellCut(const FlexGrid& grid, int row, int col);
+QString CellCut(const FlexGrid& grid, int row, int col);  // row 0: the heading

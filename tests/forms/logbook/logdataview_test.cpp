@@ -10,7 +10,6 @@
 #include "forms/logbook/TEMP_LOG.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
-#include "support/captions.h"
 #include "support/logbook_log.h"
 #include "support/operator.h"
 #include "support/qt_print.h"
@@ -67,15 +66,6 @@ TEST_F(LogViewer, OpensOnTheNewestPageAndPagesBackAndForth) {
   viewer().GOFOWARD.Trigger();
   EXPECT_EQ(page(), "151-250");
   EXPECT_EQ(viewer().LogPageEnd, 250);
-}
-
-TEST_F(LogViewer, TheDefaultWidthsShowDatesFrequenciesAndCodesWhole) {
-  DesktopLook look;
-  AddQsos({{"JA1ABC/1", "110101", "1294.100", "FM"}, {"JA1ABC", "11009A", "10368.000", "SSB"}});
-  LOGDATAVIEW::OpenViewer();
-  ASSERT_TRUE(IsLoaded<LOGDATAVIEW>());
-  for (int r = 1; r < grid().Rows(); ++r)
-    for (int c : {0, 1, 3, 4, 7, 8, 9}) EXPECT_TRUE(CellCut(grid(), r, c).isEmpty()) << CellCut(grid(), r, c).toStdString();
 }
 
 TEST_F(LogViewer, ARowShowsTheRecordWithItsFieldsAsStored) {

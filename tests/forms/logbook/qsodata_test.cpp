@@ -74,6 +74,7 @@ TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
   EXPECT_EQ(grid().ColWidth(12), 1920);
 }
 
+// The log viewer has the same default widths.
 TEST_F(QsoWindow, TheDefaultWidthsShowDatesFrequenciesAndCodesWhole) {
   DesktopLook look;
   AddQsos({{"JA1ABC/1", "110101", "1294.100", "FM", "J *", ""}, {"JA1ABC", "11009A", "10368.000", "SSB", "J  ", ""}});

@@ -136,8 +136,7 @@ TEST_F(Grid, ARowAskedForAtTheTopNearTheEndShowsAFullLastPage) {
   auto [first, last] = RowsInView(*g, 1);
   EXPECT_EQ(last, 200) << "the last row, whole, above the sideways scroll bar";
   EXPECT_GT(last - first, 5) << "a full page, not the last row alone";
-  EXPECT_LE(g->TopRow(), first) << "TopRow is the first row drawn";
-  EXPECT_GE(g->TopRow(), first - 1);
+  EXPECT_TRUE(g->TopRow() == first || g->TopRow() == first - 1) << "TopRow is the first row drawn";
 
   Fill(3, 30, 1);  // filled again, shorter: nothing left scrolled past the end
   EXPECT_EQ(RowsInView(*g, 1), std::make_pair(1, 3));
@@ -150,17 +149,6 @@ TEST_F(Grid, ARowAskedForAtTheTopNearTheEndShowsAFullLastPage) {
   g->SetTopRow(150);
   EXPECT_EQ(RowsInView(*g, 1).second, 150);
   EXPECT_GT(RowsInView(*g, 1).first, 0);
-}
-
-TEST_F(Grid, FewerFixedColumnsBringTheFirstColumnsBackIntoView) {
-  Fill(20, 24, 5);  // a list laid out with five fixed columns, the rest hidden
-  for (int c = 5; c < 24; ++c) g->SetColWidth(c, 0);
-  g->SetFixedCols(1);
-  for (int c = 0; c <= 4; ++c) EXPECT_GE(Operator::CellCentre(*g, 1, c).x(), 0) << "column " << c;
-  EXPECT_EQ(g->LeftCol(), 1);
-  g->SetFixedCols(0);
-  EXPECT_GE(Operator::CellCentre(*g, 1, 0).x(), 0);
-  EXPECT_EQ(g->LeftCol(), 0);
 }
 
 TEST_F(Grid, HiddenRowsSurviveABatchAndASort) {
