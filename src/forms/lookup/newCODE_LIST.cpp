@@ -32,8 +32,7 @@ void PlaceCodeListWindow(VbForm& window) {
   if (const std::optional<QString> t = ReadIniKey(kSection, QStringLiteral("CDLSTPOSTop")))
     top = StoredWindowTwips(kSection, QStringLiteral("CDLSTPOSTop"), *t, -1, WindowTwips::Top, unusable);
   const int32_t left = ReadWindowTwips(kSection, QStringLiteral("CDLSTPOSLeft"), 0, WindowTwips::Left, unusable);
-  const QPoint p = PlaceOnScreen(top, left);
-  window.Move(p.x(), p.y());
+  window.MoveToStoredPlace(top, left);
   ReportUnusableSettings(unusable);
 }
 

@@ -457,6 +457,8 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(1, 1), "11009A");
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(0, 3), "IDX");
+  for (int c = 1; c <= 4; ++c)
+    EXPECT_GE(Operator::CellCentre(list->MSFlexGrid1, 1, c).x(), 0) << "column " << c << " in view";
   press(w.Text9, Qt::Key_F9);  // villages: none with あ
   w.Text18.setText(u8("あ"));
   boxes.Answer(vbOK);

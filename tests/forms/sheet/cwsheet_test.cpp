@@ -274,9 +274,16 @@ TEST_F(CWSHEETTest, AViewWithoutRowsShowsAnEmptyGrid) {
 
 TEST_F(CWSHEETTest, ANoticeStaysUntilTheTimerPutsTheBusyFrameBack) {
   CWSHEET& s = sheet();
+  s.Show();
   s.ShowNotice("この局とは1st QSO です。");
   EXPECT_TRUE(s.Frame1.isVisibleTo(&s));
   EXPECT_EQ(s.Frame1.title(), "Information !");
+  // Drawn over the grid whole: the grid's marks do not show through.
+  const QRect area = s.Frame1.geometry();
+  const QImage over = s.ClientArea()->grab(area).toImage();
+  s.MSFlexGrid2.hide();
+  EXPECT_TRUE(over == s.ClientArea()->grab(area).toImage()) << "the grid shows through the notice";
+  s.MSFlexGrid2.show();
   EXPECT_EQ(s.Timer1.Interval(), 2000);
   s.Timer1.Timer();
   EXPECT_FALSE(s.Frame1.isVisibleTo(&s));
