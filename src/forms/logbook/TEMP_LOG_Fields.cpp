@@ -425,5 +425,5 @@ void TEMP_LOG::searchByInitial(const QString& key) {
   }
   Text9.setText(hits[0].code);
   Text13.setText(hits[0].name);
-  list.Show();
+  list.ShowInactive();  // beside the code field, which keeps the keyboard
 }

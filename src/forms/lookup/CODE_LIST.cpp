@@ -31,7 +31,6 @@ void PutCodeAndQth(const QString& code, const QString& qth) {
 
 CODE_LIST::CODE_LIST() {
   setWindowTitle(QStringLiteral("Code List"));
-  TakesFocusOnShow = false;  // it comes up beside the entry window's fields, which keep the keyboard
   Move(0, 0, 5215, 3600);
   MSFlexGrid1.Move(0, 0, 5110, 3000);
   MSFlexGrid1.RowColChange = [this] { MSFlexGrid1_RowColChange(); };
@@ -69,7 +68,7 @@ void CODE_LIST::Form_Activate() {
 
 void CODE_LIST::showEvent(QShowEvent* e) {
   VbForm::showEvent(e);
-  // Shown without the keyboard, it is not activated: the first row's local time comes all the same.
+  // Shown inactive beside the entry window: the first row's local time comes all the same.
   if (!e->spontaneous() && DxList()) LocalTimeOfRow(1);
 }
 
