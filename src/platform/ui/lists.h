@@ -17,8 +17,8 @@
 // Picking the item already chosen runs it again. It never runs because the control got or lost the
 // keyboard, because a drop-down opened or closed, or because the typed text of an editable box reads
 // like one of its items: what is typed stays text (Change) until an item is picked. A list that gets
-// the keyboard has no item chosen until one is picked (ListIndex -1), as before. Adding, removing and
-// clearing items never runs Click.
+// the keyboard keeps its choice (ListIndex -1 when none was made). Adding, removing and clearing
+// items never runs Click.
 //
 // Change runs when the edit text of an editable box is typed or set with SetText. GotFocus and
 // LostFocus as every control (control.h): opening the drop-down is no focus change. The keys and the
