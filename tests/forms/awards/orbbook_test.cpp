@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "sheet/SheetTally.h"
 #include "support/automation_recorders.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/xlsx_reader.h"
 
@@ -383,6 +384,39 @@ TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {
   EXPECT_TRUE(boxes.texts().value(1).contains("上書きせずに残しました"));
   EXPECT_EQ(home.read(kDat), damaged);
   EXPECT_FALSE(IsLoaded<ORBBOOK>());
+}
+
+TEST_F(ORBBOOKTest, OnlyAWholeCountIsTakenAndTheCountsFileReadsBackWhole) {
+  book().Show();
+  Operator::DoubleClickCell(grid(), 1, 2);
+  Operator::Type("1,2");
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_Return);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith("「1,2」は前回申請数になりません。")) << boxes.texts()[0].toStdString();
+  EXPECT_TRUE(book().Frame1.isVisible()) << "the correction stays open to be typed again";
+  EXPECT_EQ(grid().TextMatrix(1, 2), "0");
+  Operator::Commit("１２");  // the input method's full-width digits, over the refused text
+  Operator::Key(Qt::Key_Return);
+  EXPECT_EQ(grid().TextMatrix(1, 2), "12");
+  EXPECT_EQ(grid().TextMatrix(2, 2), "-7");
+  EXPECT_EQ(ReadIni("ORB", "C1R9"), "12");
+  for (const char* refused : {"-3", "100000", "1.5"}) {
+    Operator::DoubleClickCell(grid(), 4, 3);
+    Operator::Type(refused);
+    boxes.Answer(vbOK);
+    Operator::Key(Qt::Key_Return);
+    Operator::Key(Qt::Key_Escape);
+    EXPECT_EQ(grid().TextMatrix(4, 3), "0") << refused;
+  }
+  book().CLSCNT.Trigger();
+  EXPECT_TRUE(lines(kDat).value(0).startsWith("\"12\",\"0\","));
+
+  // A field quoted around a comma is one field: the file reads whole.
+  home.write(kDat, ("\"1,2\"," + QString("\"3\",").repeated(14) + "\"3\"\r\n").repeated(3).toUtf8());
+  EXPECT_EQ(grid().TextMatrix(1, 2), "1");
+  EXPECT_EQ(grid().TextMatrix(7, 17), "3");
+  EXPECT_EQ(boxes.texts().size(), 4) << "no word of an unreadable file";
 }
 
 }  // namespace
