@@ -169,3 +169,27 @@ QString ByteOrderMark(QByteArrayView bytes, int* size) {
   if (starts("\xFE\xFF", 2)) return QStringLiteral("UTF-16BE");
   return {};
 }
+
+QString ForeignEncoding(QByteArrayView bytes) {
+  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  if (LooksLikeUtf8(bytes)) return QStringLiteral("UTF-8");
+  if (!IsValidAnsi(bytes)) return QStringLiteral("不明な文字コード");
+  return {};
+}
+
+QString ForeignEncodingText(const QString& path, const QString& encoding) {
+  if (encoding.isEmpty()) return {};
+  return path + QStringLiteral(" は ") + encoding +
+         QStringLiteral(" で保存されています（Windows-31J (Shift_JIS) ではありません）。");
+}
+
+QString CharactersNotInAnsi(const QString& text) {
+  QString out;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString ch = text.mid(i, n);
+    i += n;
+    if (ch.at(0).unicode() >= 0x80 && FromAnsi(ToAnsi(ch)) != ch && !out.contains(ch)) out += ch;
+  }
+  return out;
+}

@@ -36,6 +36,14 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = 
 // errno says why when it fails.
 bool MoveFileOver(const QString& from, const QString& to);
 
+// The system's error number of the last write here that failed on this thread (0 when none did), and
+// a cause in the operator's words ("ディスクの空きがありません" ...), for the messages that name it.
+int LastFileError();
+QString FileErrorText(int error);
+// Tests make the writes of files fail as a full disk or a read-only folder would: called with the path
+// about to be written, it returns the error number to fail with (0 = write).
+inline int (*writeFaultForTest)(const QString& path) = nullptr;
+
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);
 
