@@ -60,5 +60,3 @@ bool IsAnsiText(QByteArrayView bytes) {
   // A byte sequence foreign to the code page does not survive the way through text and back.
   return ToAnsi(FromAnsi(bytes)) == bytes;
 }
-
-bool FitsAnsi(const QString& text) { return FromAnsi(ToAnsi(text)) == text; }

@@ -26,5 +26,3 @@ QString QuotedCsvLine(const QStringList& fields);
 
 // True when the bytes decode to text without a sequence foreign to Windows-31J.
 bool IsAnsiText(QByteArrayView bytes);
-// True when the text has no character that Windows-31J cannot hold.
-bool FitsAnsi(const QString& text);

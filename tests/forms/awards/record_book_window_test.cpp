@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <cerrno>
 #include <QHeaderView>
 #include <QTest>
 
@@ -17,6 +19,8 @@
 #include "platform/codepage.h"
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -250,17 +254,13 @@ TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
   e.EditIns.click();
   EXPECT_EQ(column(1), QStringList({"0101", "1001", "2001", "2002", "1002", "1101", "11001A"}));
   e.Text1[1].setText("4701");
-  e.Text1[2].setText("沖縄県, 新市");
+  e.Text1[2].setText("沖縄県, \"新市\"");
   e.Eappend.click();
   FlexGrid& g = book().MSFlexGrid2;
   EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 1), "4701");
   EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 0), "");
   EXPECT_EQ(g.TopRow(), g.Rows() - 1);
   EXPECT_EQ(book().SeiriboCount, 8);
-  e.Text1[2].setText("say \"x\"");
-  boxes.Answer(vbOK);
-  e.Eappend.click();
-  EXPECT_TRUE(boxes.texts().back().contains("書けません"));
   e.EditEnd.click();
   EXPECT_EQ(g.gridModel().cellBack(5, 1), VbRgb(231, 254, 254));  // the picked row, two rows down
   // The area filter finds the added rows too; they follow the loaded ones.
@@ -285,9 +285,14 @@ TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
   EXPECT_EQ(lines[0], "\"20050201\",\"0101\",\"北海道札幌市\",\"消滅\",\"\",\"議\"");
   EXPECT_EQ(lines[1], "\"20041201\",\"1002\",\"東京都八王子市\",\"\",\"合併\",\"\"");
   EXPECT_EQ(lines[4], "\"\",\"2001\",\"愛知県新市\",\"\",\"\",\"\"");
-  EXPECT_EQ(lines[6], "\"\",\"4701\",\"沖縄県, 新市\",\"\",\"\",\"\"");
+  EXPECT_EQ(lines[6], "\"\",\"4701\",\"沖縄県, \"\"新市\"\"\",\"\",\"\",\"\"");
   EXPECT_EQ(FromAnsi(log.home.read("ORBEX_整理簿.bak")), before);
   EXPECT_EQ(ReadIniOr("ORBEXPOS", "SBPOSWidth", "-"), QString::number(width));
+  // Quotes come back as they were written, and stay so through another close.
+  EXPECT_EQ(column(2).last(), "沖縄県, \"新市\"");
+  const QString written = bookText();
+  book().RTNMN.Trigger();
+  EXPECT_EQ(bookText(), written);
 }
 
 TEST_F(RecordBookWindowTest, ABookThatWasNotReadWholeIsNeverWrittenBack) {
@@ -300,6 +305,74 @@ TEST_F(RecordBookWindowTest, ABookThatWasNotReadWholeIsNeverWrittenBack) {
   book().Unload(vbFormControlMenu);
   EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), damaged);
   EXPECT_EQ(ReadIniOr("ORBEXPOS", "SBPOSWidth", "-"), "-");  // the close box keeps no width
+}
+
+TEST_F(RecordBookWindowTest, ABookThatFailedToLoadIsToldTakesNoEditsAndIsLeftAsItIs) {
+  const QByteArray before = log.home.read("ORBEX_整理簿.txt");
+  QDir(log.home.path()).mkdir("DMYSBMST.dat");  // the work file cannot be written
+  boxes.Answer(vbOK);
+  SeiriboSheet& b = book();
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_TRUE(boxes.texts()[0].startsWith(log.home.file("DMYSBMST.dat") +
+                                          " を書き込めませんでした（同じ名前のフォルダがあります）。"))
+      << boxes.texts()[0].toStdString();
+  EXPECT_TRUE(boxes.texts()[0].endsWith("この一覧は編集できず、閉じる時にも書き戻しません"));
+  EXPECT_FALSE(b.ListEdit.Enabled());
+  // The sheet's right click still opens the editor; the list takes nothing from it.
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  Operator::ClickCell(sheet.MSFlexGrid2, 1, 2, Qt::RightButton);
+  Editor& e = Form<Editor>();
+  boxes.Answer(vbOK);
+  Operator::Click(e.Eappend);
+  EXPECT_TRUE(boxes.texts().back().endsWith("この一覧は編集できません。"));
+  EXPECT_EQ(book().MSFlexGrid2.Rows(), 1);
+  book().RTNMN.Trigger();
+  EXPECT_FALSE(IsLoaded<SeiriboSheet>());
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), before);
+}
+
+TEST_F(RecordBookWindowTest, AFailedWriteKeepsTheWindowAndTheEditsAndAChangedBookIsNotOverwrittenUnasked) {
+  book().ListEdit.Trigger();
+  Editor& e = Form<Editor>();
+  Operator::Click(e.Text1[1]);
+  Operator::Type("4701");
+  Operator::Click(e.Text1[5]);
+  Operator::Type(QString(40, 'x'));  // the book keeps 34 characters of a remark: the box takes no more
+  Operator::Click(e.Eappend);
+  Operator::Click(e.EditEnd);
+  FlexGrid& g = book().MSFlexGrid2;
+  EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 5), QString(34, 'x'));
+
+  writeFaultForTest = [](const QString& path) { return path.endsWith(".txt") ? ENOSPC : 0; };
+  boxes.Answer(vbNo);
+  book().RTNMN.Trigger();
+  writeFaultForTest = nullptr;
+  ASSERT_TRUE(IsLoaded<SeiriboSheet>());
+  EXPECT_TRUE(boxes.texts().back().startsWith(log.home.file("ORBEX_整理簿.txt") +
+                                              " を書き込めませんでした（ディスクの空きがありません）。"))
+      << boxes.texts().back().toStdString();
+  EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 1), "4701");
+
+  // Another editor adds a line meanwhile: the list asks before it goes over it.
+  const QByteArray other = log.home.read("ORBEX_整理簿.txt") + ToAnsi("\"20060101\",\"2001\",\"愛知県\",\"\",\"\",\"\"\r\n");
+  log.home.write("ORBEX_整理簿.txt", other);
+  boxes.Answer(vbCancel);
+  book().RTNMN.Trigger();
+  ASSERT_TRUE(IsLoaded<SeiriboSheet>());
+  EXPECT_TRUE(boxes.texts().back().contains("他のプログラムにより変更されています")) << boxes.texts().back().toStdString();
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), other);
+  boxes.Answer(vbYes);
+  book().RTNMN.Trigger();
+  EXPECT_FALSE(IsLoaded<SeiriboSheet>());
+  EXPECT_TRUE(bookText().contains("\"4701\""));
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.bak"), other);
+
+  // Unedited, a book changed by another program is left to it.
+  book();
+  log.home.write("ORBEX_整理簿.txt", other);
+  book().RTNMN.Trigger();
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), other);
 }
 
 }  // namespace
