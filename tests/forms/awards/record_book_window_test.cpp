@@ -347,7 +347,13 @@ TEST_F(RecordBookWindowTest, AFailedWriteKeepsTheWindowAndTheEditsAndAChangedBoo
   writeFaultForTest = [](const QString& path) { return path.endsWith(".txt") ? ENOSPC : 0; };
   boxes.Answer(vbNo);
   book().RTNMN.Trigger();
+  // Nor does the end of the program take the edits with it.
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  boxes.Answer(vbNo);
+  sheet.BYE.Trigger();
   writeFaultForTest = nullptr;
+  EXPECT_TRUE(IsLoaded<CWSHEET>());
   ASSERT_TRUE(IsLoaded<SeiriboSheet>());
   EXPECT_TRUE(boxes.texts().back().startsWith(log.home.file("ORBEX_整理簿.txt") +
                                               " を書き込めませんでした（ディスクの空きがありません）。"))
