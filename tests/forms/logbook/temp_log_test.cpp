@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
@@ -22,6 +25,7 @@
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/snapshot.h"
@@ -29,6 +33,7 @@
 #include "rig/RigPortState.h"
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -289,6 +294,27 @@ TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
   boxes.Answer(vbOK);
   w.DATDEL.Trigger();
   EXPECT_EQ(Dump().size(), 1);
+}
+
+TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Command2);
+  Operator::Click(w.Command2);  // record 1
+  ASSERT_EQ(w.Text1.text(), "JA1AAA");
+  const QStringList before = Dump();
+  // HAMLOG's disk nearly full: room for no file as large as the log, so no packed copy of it.
+  rlimit normal{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
+  const rlimit nearlyFull{rlim_t(hamlog::kHdbHeaderLength + hamlog::kHdbRecordLength), normal.rlim_max};
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &nearlyFull), 0);
+  boxes.Answer(vbYes).Answer(vbOK);
+  w.DATDEL.Trigger();
+  setrlimit(RLIMIT_FSIZE, &normal);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました"));
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(w.Text1.text(), "JA1AAA");
 }
 
 TEST_F(EntryWindow, EnterWalksTheChainAndTheKeyMapJumps) {
