@@ -37,6 +37,19 @@ bool kept(int code, int keep) {
   return false;
 }
 
+// The text as typing it would have left it: letters upper-cased where the field turns them, only the
+// characters the field keeps (no line ends, tabs or other control characters anywhere).
+QString typedForm(const QString& text, int keep) {
+  QString out;
+  out.reserve(text.size());
+  for (QChar c : text) {
+    int code = c.unicode();
+    if ((keep & kLetters) && code >= 'a' && code <= 'z') code -= 32;
+    if (code >= 0x20 && code != 0x7F && kept(code, keep)) out += QChar(char16_t(code));
+  }
+  return out;
+}
+
 }  // namespace
 
 void TEMP_LOG::enterMoves(int& keyAscii, QWidget& next) {
@@ -71,12 +84,22 @@ void TEMP_LOG::wireFields() {
       if (!kept(k, r.keep)) k = 0;
       if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->SetSelLength(1);
     };
+    // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
+    // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.
+    if (r.box != &Text3)
+      QObject::connect(r.box, &QLineEdit::textEdited, r.box, [box = r.box, keep = r.keep](const QString& text) {
+        const QString clean = typedForm(text, keep);
+        if (clean == text) return;
+        const int at = int(typedForm(text.left(box->cursorPosition()), keep).size());
+        box->setText(clean);
+        box->setCursorPosition(at);
+      });
     // Pasted and input-method text too: HAMLOG holds Windows-31J only, and each field as many bytes
     // as its width (the box's maximum length, from HAMLOG's header): what the box shows is what is
     // stored, a double-byte character counting twice.
     if (r.keep & kAny)
       r.box->Change = [box = r.box] {
-        const QString clean = CutToAnsiBytes(WithoutNonAnsi(box->text()), box->maxLength());
+        const QString clean = CutToAnsiBytes(WithoutNonAnsi(typedForm(box->text(), kAny)), box->maxLength());
         if (clean == box->text()) return;
         const int at = box->cursorPosition();
         box->setText(clean);

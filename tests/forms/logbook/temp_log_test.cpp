@@ -120,6 +120,25 @@ TEST_F(EntryWindow, F1SavesTheNewQsoIntoHamlogAndShowsItAsStored) {
   EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1XYZ");
 }
 
+TEST_F(EntryWindow, PastedTextIsCleanedAsTypedTextIs) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Text1);
+  Operator::Paste(" ja1xyz\n");
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  Operator::Click(w.Text8);
+  Operator::Type("7.025");
+  Operator::Click(w.Text12);
+  Operator::Paste("Ta\tro\r\n\x01\x1A");
+  Operator::Click(w.Text14);
+  Operator::Paste("note\r\nmore");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  const QStringList dump = Dump();
+  ASSERT_EQ(dump.size(), 3);
+  EXPECT_EQ(dump[2], u8("3,\"JA1XYZ\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"7.025\",\"CW\",\"\",\"\","
+                        "\"J  \",\"Taro\",\"\",\"notemore\",\"\""));
+}
+
 TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   TEMP_LOG& w = open();
   boxes.Answer(vbOK).Answer(vbOK).Answer(vbNo);
