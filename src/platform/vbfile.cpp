@@ -133,8 +133,19 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
   return ok;
 }
 
+QString ReplaceTarget(const QString& path) {
+  QString at = RealPath(path);
+  // A bounded walk: a loop of links ends it where it stands.
+  for (int hops = 0; hops < 40; ++hops) {
+    const QFileInfo link(at);
+    if (!link.isSymLink()) break;
+    at = link.symLinkTarget();
+  }
+  return at;
+}
+
 bool MoveFileOver(const QString& from, const QString& to) {
-  const QString source = RealPath(from), target = RealPath(to);
+  const QString source = RealPath(from), target = ReplaceTarget(to);
   if (source.isEmpty() || target.isEmpty()) return false;
   if (QFileInfo(target).isDir()) {
     errno = EISDIR;

@@ -3,6 +3,7 @@
 // hand-damaged counts files and the ways to close.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include "award_window_fixture.h"
@@ -229,6 +230,21 @@ TEST_F(ORBBOOKTest, PostingPutsTheBookOnTheSecondSheetAndKeepsTheOrbBook) {
   EXPECT_EQ(again.Cells("Sheet1"), orbBook);
   EXPECT_EQ(again.Cell("マクロ", "C3"), "1");
   EXPECT_EQ(again.Cell("マクロ", "A4"), "totalMain");
+}
+
+TEST_F(ORBBOOKTest, AWorkbookLinkedFromElsewhereStaysLinkedAndItsFileTakesThePosting) {
+  writeOrbWorkbook();
+  const QString kept = home.file("books/ORB_SHEET.xlsx");
+  ASSERT_TRUE(QDir().mkpath(home.file("books")));
+  ASSERT_TRUE(QFile::rename(home.file(kWorkbook), kept));
+  ASSERT_TRUE(QFile::link(kept, home.file(kWorkbook)));
+  post(vbYes);
+  EXPECT_TRUE(QFileInfo(home.file(kWorkbook)).isSymLink());
+  EXPECT_EQ(QFileInfo(home.file(kWorkbook)).symLinkTarget(), kept);
+  const XlsxFile x(kept);
+  ASSERT_TRUE(x.ok());
+  expectPostedGrid(x);
+  EXPECT_EQ(QDir(home.file("books")).entryList(QDir::Files | QDir::Hidden), QStringList{"ORB_SHEET.xlsx"});
 }
 
 TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
