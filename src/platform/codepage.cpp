@@ -4,6 +4,8 @@
 #include <QStringEncoder>
 #include <cstring>
 
+#include "platform/vbstrings.h"
+
 namespace {
 
 // Converters are costly to create (ICU); one per thread, reset before each use.
@@ -83,6 +85,23 @@ int AscAnsi(const QString& text) {
     return static_cast<int16_t>(static_cast<uint16_t>(lead << 8 | trail));
   }
   return lead;
+}
+
+QString ChrAnsi(int code) {
+  QByteArray b;
+  if (code < 0 || code > 0xFF) {
+    b.append(static_cast<char>((code >> 8) & 0xFF));
+    b.append(static_cast<char>(code & 0xFF));
+  } else {
+    b.append(static_cast<char>(code));
+  }
+  return FromAnsi(b);
+}
+
+int NarrowAnsiCode(int code) {
+  if (code >= 0) return code;
+  const QString typed = ChrAnsi(code), narrow = NarrowText(typed);
+  return narrow != typed && narrow.size() == 1 ? narrow[0].unicode() : code;
 }
 
 int AnsiLen(const QString& text) { return isAscii(text) ? text.size() : ToAnsi(text).size(); }

@@ -21,6 +21,14 @@ bool IsAnsiLeadByte(unsigned char b);
 // negative 16-bit value (lead * 256 + trail as a signed Integer). 0 for an empty text.
 int AscAnsi(const QString& text);
 
+// VB's Chr for a code AscAnsi gives: the character of that single-byte or (negative, or above 255)
+// double-byte code.
+QString ChrAnsi(int code);
+
+// The key code of a full-width letter, digit or mark typed through the input method (a negative,
+// double-byte code) as the half-width one it stands for; every other code as it is.
+int NarrowAnsiCode(int code);
+
 // Length in ANSI bytes (VB's LenB(StrConv(text, vbFromUnicode))).
 int AnsiLen(const QString& text);
 

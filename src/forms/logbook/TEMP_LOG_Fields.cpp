@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 
 namespace {
@@ -39,10 +40,10 @@ bool kept(int code, int keep) {
 
 // The text as typing it would have left it: letters upper-cased where the field turns them, only the
 // characters the field keeps (no line ends, tabs or other control characters anywhere).
-QString typedForm(const QString& text, int keep) {
+QString typedForm(const QString& text, int keep, bool narrow) {
   QString out;
   out.reserve(text.size());
-  for (QChar c : text) {
+  for (QChar c : narrow ? NarrowText(text) : text) {
     int code = c.unicode();
     if ((keep & kLetters) && code >= 'a' && code <= 'z') code -= 32;
     if (code >= 0x20 && code != 0x7F && kept(code, keep)) out += QChar(char16_t(code));
@@ -75,9 +76,12 @@ void TEMP_LOG::wireFields() {
       {&Text14, kAny, &Text15, false},                      {&Text15, kAny, &Text4, false},
   };
   for (const Rule& r : rules) {
-    r.box->KeyPress = [this, r](int& k) {
+    // The QSL marks, which HAMLOG keeps one byte each, take a full-width mark as the half-width one.
+    const bool narrows = r.box == &Text11 || r.box == &Text16 || r.box == &Text17;
+    r.box->KeyPress = [this, r, narrows](int& k) {
       if (r.box == &Text8) RigPortState.ManualFreqFlag = 1;
       if (k == 8) return;
+      if (narrows) k = NarrowAnsiCode(k);
       if (k == 13) return enterMoves(k, *r.next);
       const bool letters = (r.keep & kLetters) != 0;
       if (letters && k >= 'a' && k <= 'z') k -= 32;
@@ -87,10 +91,10 @@ void TEMP_LOG::wireFields() {
     // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
     // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.
     if (r.box != &Text3)
-      QObject::connect(r.box, &QLineEdit::textEdited, r.box, [box = r.box, keep = r.keep](const QString& text) {
-        const QString clean = typedForm(text, keep);
+      QObject::connect(r.box, &QLineEdit::textEdited, r.box, [box = r.box, keep = r.keep, narrows](const QString& text) {
+        const QString clean = typedForm(text, keep, narrows);
         if (clean == text) return;
-        const int at = int(typedForm(text.left(box->cursorPosition()), keep).size());
+        const int at = int(typedForm(text.left(box->cursorPosition()), keep, narrows).size());
         box->setText(clean);
         box->setCursorPosition(at);
       });
@@ -99,7 +103,7 @@ void TEMP_LOG::wireFields() {
     // stored, a double-byte character counting twice.
     if (r.keep & kAny)
       r.box->Change = [box = r.box] {
-        const QString clean = CutToAnsiBytes(WithoutNonAnsi(typedForm(box->text(), kAny)), box->maxLength());
+        const QString clean = CutToAnsiBytes(WithoutNonAnsi(typedForm(box->text(), kAny, false)), box->maxLength());
         if (clean == box->text()) return;
         const int at = box->cursorPosition();
         box->setText(clean);

@@ -120,7 +120,7 @@ TEST_F(EntryWindow, F1SavesTheNewQsoIntoHamlogAndShowsItAsStored) {
   EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1XYZ");
 }
 
-TEST_F(EntryWindow, PastedTextIsCleanedAsTypedTextIs) {
+TEST_F(EntryWindow, PastedAndFullWidthTextIsTakenAsTypedTextIs) {
   TEMP_LOG& w = open();
   Operator::Click(w.Text1);
   Operator::Paste(" ja1xyz\n");
@@ -131,12 +131,14 @@ TEST_F(EntryWindow, PastedTextIsCleanedAsTypedTextIs) {
   Operator::Paste("Ta\tro\r\n\x01\x1A");
   Operator::Click(w.Text14);
   Operator::Paste("note\r\nmore");
+  Operator::Click(w.Text17);
+  Operator::Commit("Ｅ");  // the received mark through the input method
   Operator::Key(Qt::Key_F1);
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
   const QStringList dump = Dump();
   ASSERT_EQ(dump.size(), 3);
   EXPECT_EQ(dump[2], u8("3,\"JA1XYZ\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"7.025\",\"CW\",\"\",\"\","
-                        "\"J  \",\"Taro\",\"\",\"notemore\",\"\""));
+                        "\"J E\",\"Taro\",\"\",\"notemore\",\"\""));
 }
 
 TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
