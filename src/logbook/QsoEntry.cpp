@@ -172,14 +172,3 @@ QString FreqOfPick(const QString& item) {
   if (!item.contains('G')) return item;
   return '*' + QString(item).remove('G');
 }
-
-QString WithoutNonAnsi(const QString& text) {
-  QString out;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString ch = text.mid(i, n);
-    i += n;
-    if (FromAnsi(ToAnsi(ch)) == ch) out += ch;
-  }
-  return out;
-}

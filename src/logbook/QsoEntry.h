@@ -85,6 +85,3 @@ std::optional<bool> DxFlagOfCode(const QString& code);
 
 // The frequency pick list's item as the frequency field takes it: "10G" -> "*10".
 QString FreqOfPick(const QString& item);
-
-// The text without the characters that Windows-31J cannot hold (HAMLOG stores nothing else).
-QString WithoutNonAnsi(const QString& text);

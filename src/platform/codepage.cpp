@@ -202,13 +202,23 @@ QString ForeignEncodingText(const QString& path, const QString& encoding) {
          QStringLiteral(" で保存されています（Windows-31J (Shift_JIS) ではありません）。");
 }
 
-QString CharactersNotInAnsi(const QString& text) {
+namespace {
+
+// The text's characters (a surrogate pair as one) that Windows-31J holds, or those it does not.
+QString charactersHeld(const QString& text, bool held, bool eachOnce) {
   QString out;
   for (qsizetype i = 0; i < text.size();) {
     const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
     const QString ch = text.mid(i, n);
     i += n;
-    if (ch.at(0).unicode() >= 0x80 && FromAnsi(ToAnsi(ch)) != ch && !out.contains(ch)) out += ch;
+    const bool fits = ch.at(0).unicode() < 0x80 || FromAnsi(ToAnsi(ch)) == ch;
+    if (fits == held && !(eachOnce && out.contains(ch))) out += ch;
   }
   return out;
 }
+
+}  // namespace
+
+QString CharactersNotInAnsi(const QString& text) { return charactersHeld(text, false, true); }
+
+QString WithoutNonAnsi(const QString& text) { return charactersHeld(text, true, false); }

@@ -61,3 +61,5 @@ QString ForeignEncoding(QByteArrayView bytes);
 QString ForeignEncodingText(const QString& path, const QString& encoding);
 // The characters of the text that Windows-31J cannot hold, each once, in their order ("" when none).
 QString CharactersNotInAnsi(const QString& text);
+// The text without those characters.
+QString WithoutNonAnsi(const QString& text);

@@ -5,6 +5,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "logbook/QsoEntry.h"
+#include "platform/codepage.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/temp_home.h"
