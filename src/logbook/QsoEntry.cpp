@@ -172,3 +172,16 @@ QString FreqOfPick(const QString& item) {
   if (!item.contains('G')) return item;
   return '*' + QString(item).remove('G');
 }
+
+QString UnstorableFields(const QsoEntry& e) {
+  const std::pair<const char*, const QString*> fields[] = {
+      {"Callsign", &e.call}, {"His", &e.hisRst},      {"mY", &e.myRst},         {"Fmhz", &e.freq},
+      {"Mode", &e.mode},     {"codE", &e.code},       {"Gl", &e.grid},          {"Name", &e.name},
+      {"Qth", &e.qth},       {"qsL", &e.qslVia},      {"qsL s", &e.qslSent},    {"qsL r", &e.qslRcvd},
+      {"Remk1", &e.remarks1}, {"remK2", &e.remarks2}};
+  QStringList lines;
+  for (const auto& [name, text] : fields)
+    if (const QString bad = NonAnsiCharacters(*text); !bad.isEmpty())
+      lines << QString::fromUtf8(name) + ": " + bad;
+  return lines.join("\r\n");
+}

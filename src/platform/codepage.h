@@ -35,8 +35,16 @@ int AnsiLen(const QString& text);
 // The longest prefix of `bytes` that is at most `limit` bytes and does not end in half a character.
 QByteArray CutAnsiBytes(QByteArrayView bytes, int limit);
 
-// The text cut to at most `limit` ANSI bytes, never splitting a double-byte character.
-QString CutToAnsiBytes(const QString& text, int limit);
+// The text cut to at most `limit` ANSI bytes, never splitting a double-byte character. A character
+// the code page lacks becomes "?", or with `keepOthers` stays as it is (counted as that one byte).
+QString CutToAnsiBytes(const QString& text, int limit, bool keepOthers = false);
+
+// Typed text with the input methods' look-alikes of Windows-31J characters replaced by them:
+// "〜" (U+301C) by "～", "−" (U+2212) by "－", and ‖ — ¢ £ ¬ ¦ ¥ ‾ by ∥ ― ￠ ￡ ￢ ￤ ￥ ￣.
+QString WithAnsiLookAlikes(const QString& text);
+
+// The characters of the text that Windows-31J cannot hold, each once, in the order they come.
+QString NonAnsiCharacters(const QString& text);
 
 // The text as exactly `width` ANSI bytes: cut (never mid-character) and padded with blanks.
 QByteArray FixedAnsi(const QString& text, int width);
@@ -59,7 +67,3 @@ QString ForeignEncoding(QByteArrayView bytes);
 // The operator's note on such a file: "<path> は UTF-8 で保存されています（Windows-31J (Shift_JIS)
 // ではありません）。"; "" when `encoding` is empty.
 QString ForeignEncodingText(const QString& path, const QString& encoding);
-// The characters of the text that Windows-31J cannot hold, each once, in their order ("" when none).
-QString CharactersNotInAnsi(const QString& text);
-// The text without those characters.
-QString WithoutNonAnsi(const QString& text);

@@ -5,7 +5,6 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "logbook/QsoEntry.h"
-#include "platform/codepage.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/temp_home.h"
@@ -146,11 +145,6 @@ TEST(EntryCodeField, DxFlagFromTheCodesNumberAndPicksOfTheFrequencyList) {
   EXPECT_EQ(FreqOfPick("77G"), "*77");
   EXPECT_EQ(FreqOfPick("145/435"), "145/435");
   EXPECT_EQ(FreqOfPick("0.135"), "0.135");
-}
-
-TEST(EntryText, CharactersOutsideWindows31JAreDropped) {
-  EXPECT_EQ(WithoutNonAnsi(u8("東京～タワー")), u8("東京～タワー"));
-  EXPECT_EQ(WithoutNonAnsi(u8("Caf\u00e9 \U0001F600ok")), u8("Caf ok"));
 }
 
 }  // namespace

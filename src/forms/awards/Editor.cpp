@@ -80,7 +80,7 @@ bool Editor::BoxesFit() {
     QString wrong;
     if (std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
       wrong = QStringLiteral("に改行やタブなどの制御文字は書けません");
-    else if (const QString lost = CharactersNotInAnsi(t); !lost.isEmpty())
+    else if (const QString lost = NonAnsiCharacters(t); !lost.isEmpty())
       wrong = QStringLiteral("に Windows-31J (Shift_JIS) にない文字は書けません: ") + lost;
     if (wrong.isEmpty()) continue;
     MsgBox(QString::fromUtf8(kBoxNames[i]) + QStringLiteral(" ") + wrong + QStringLiteral("。"),

@@ -118,7 +118,7 @@ bool MemoDAT::writeMemo(const QString& path) {
   QString text = Text1.text();
   text.remove('\r');
   if (text.endsWith('\n')) text.chop(1);
-  if (const QString lost = CharactersNotInAnsi(text); !lost.isEmpty()) {
+  if (const QString lost = NonAnsiCharacters(text); !lost.isEmpty()) {
     MsgBox(RealPath(path) + u8(" に保存しませんでした。") + "\r\n" +
                u8("次の文字は Windows-31J (Shift_JIS) のファイルに書けません: ") + lost + "\r\n" +
                u8("消すか別の文字にしてから保存して下さい。"),
