@@ -18,14 +18,8 @@ QStringList fieldsOf(QByteArrayView line) {
   return fields;
 }
 
-// A count as the file keeps it: a whole number, nothing else, so that it reads back as it was written.
-bool isWholeNumber(const QString& text) {
-  const QStringView digits = text.startsWith(u'-') ? QStringView(text).mid(1) : QStringView(text);
-  if (digits.isEmpty() || digits.size() > 9) return false;
-  for (QChar c : digits)
-    if (c < u'0' || c > u'9') return false;
-  return true;
-}
+// A count as the file keeps it: a number in the form the cells show, which reads back as it was written.
+bool readsBack(const QString& text) { return !text.isEmpty() && CellText(CellValue(text)) == text; }
 
 }  // namespace
 
@@ -75,10 +69,10 @@ bool SavePrevCounts(const TextTable& book, const int (&rows)[3], const QString& 
     for (int32_t c = 2; c <= BookLastBandColumn(set); ++c) {
       const QString text = book.At(row, c).trimmed();
       // A file the next opening could not read whole would lose every count in it.
-      if (!isWholeNumber(text)) {
+      if (!readsBack(text)) {
         if (error)
           *error = QString::fromUtf8(kinds[k]) + QStringLiteral(" ") + BookHeading(c, set) + QStringLiteral(" の「") +
-                   text + QStringLiteral("」は整数ではありません。");
+                   text + QStringLiteral("」は数として読み戻せません。");
         return false;
       }
       cells << text;

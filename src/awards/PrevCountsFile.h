@@ -24,7 +24,7 @@ PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t exte
 
 // Writes rows (three of them) as the counts file base + ".DAT": the cell texts of the band columns,
 // quoted. Replaces the old file in one step; false (reason in `error`) leaves it as it was, also when a
-// cell holds no whole number (such a file would not read back).
+// cell holds text that would not read back as it stands ("1,2" would come back as 1).
 bool SavePrevCounts(const TextTable& book, const int (&rows)[3], const QString& base, int32_t extendedBandSet,
                     QString* error = nullptr);
 

@@ -199,7 +199,7 @@ TEST_F(ApplicationBookTest, AFailedSaveKeepsTheOldFile) {
   const QByteArray good = home.read("ORB-MIX前回申請数.DAT");
   b.Set(4, 3, "1,2");
   EXPECT_FALSE(SavePrevCounts(b, kPrevRows, base(), 0, &error));
-  EXPECT_EQ(error, "郡 3.5MHz の「1,2」は整数ではありません。");
+  EXPECT_EQ(error, "郡 3.5MHz の「1,2」は数として読み戻せません。");
   EXPECT_EQ(home.read("ORB-MIX前回申請数.DAT"), good);
 }
 
