@@ -552,17 +552,21 @@ void CWSHEET::FreeSheetTables() {
   MSFlexGrid2.Clear();
 }
 
-void CWSHEET::UnloadCompanionWindows() {
+bool CWSHEET::UnloadCompanionWindows() {
   for (VbForm* f : LoadedForms()) {
     if (f == this || dynamic_cast<ORBTOP*>(f)) continue;
     QPointer<VbForm> guard(f);
-    if (guard) guard->Unload();
+    if (guard && !guard->Unload()) return false;
   }
+  return true;
 }
 
 void CWSHEET::RTNMN_Click() {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
+  // A window that keeps what the operator has not saved yet (a record book that could not be written)
+  // keeps the sheet as well.
+  if (!UnloadCompanionWindows()) return;
   RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
@@ -575,21 +579,21 @@ void CWSHEET::RTNMN_Click() {
   const bool previousUsable = WorkFileStillValid();
   FreeSheetTables();
   SaveGeometry();
-  UnloadCompanionWindows();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();
 }
 
-void CWSHEET::Form_QueryUnload(int& /*cancel*/, int unloadMode) {
-  if (unloadMode == vbFormControlMenu && !exiting_) ExitProgram(true);
+void CWSHEET::Form_QueryUnload(int& cancel, int unloadMode) {
+  if (unloadMode == vbFormControlMenu && !exiting_ && !ExitProgram(true)) cancel = 1;
 }
 
 void CWSHEET::BYE_Click() { ExitProgram(false); }
 
-void CWSHEET::ExitProgram(bool fromCloseBox) {
-  exiting_ = true;
+bool CWSHEET::ExitProgram(bool fromCloseBox) {
   const auto lock = progress_.LockJobs();
+  if (!UnloadCompanionWindows()) return false;  // the program stays with what that window keeps
+  exiting_ = true;
   Label2.setText(kExitText);
   if (fromCloseBox) RigPortClose();
   Frame1.show();
@@ -613,4 +617,5 @@ void CWSHEET::ExitProgram(bool fromCloseBox) {
   }
   if (!fromCloseBox) Unload();
   QCoreApplication::quit();
+  return true;
 }

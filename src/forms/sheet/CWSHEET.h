@@ -258,7 +258,8 @@ class CWSHEET : public VbForm {
   void BandView_Click(int band);
   void RTNMN_Click();
   void BYE_Click();
-  void ExitProgram(bool fromCloseBox);
+  // False when a window refused to close: nothing of the exit has happened then.
+  bool ExitProgram(bool fromCloseBox);
   void Timer1_Timer();
   void VERDISP_Click();
   void WFopn_Click();
@@ -269,8 +270,8 @@ class CWSHEET : public VbForm {
   void FUKUGEN_Click();
   // Frees the tables of the tally and empties the grid.
   void FreeSheetTables();
-  // Unloads every other window but the start window.
-  void UnloadCompanionWindows();
+  // Unloads every window but the sheet and the start window; false when one of them refused.
+  bool UnloadCompanionWindows();
   void SetBandColumn(int32_t column, bool shown, int width);
   // Width and alignment of every band column from ShownBands.
   void ApplyShownBands();

@@ -13,6 +13,7 @@
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
 #include "forms/startup/ORBTOP.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/msgbox.h"
@@ -410,6 +411,7 @@ void ORBEX_CFG::Text1_Change() {
 }
 
 void ORBEX_CFG::OverwriteKeyPress(TextBox& box, int& k) {
+  k = NarrowAnsiCode(k);  // these boxes hold one-byte marks
   if (k >= 'a' && k <= 'z') k -= 32;
   if (k == vbKeyBack) return;
   box.SetSelLength(1);
@@ -425,7 +427,13 @@ void ORBEX_CFG::Text24_KeyPress(int& k) {
 }
 
 void ORBEX_CFG::MarkBox_Change(int slot) {
-  const QString text = MarkBoxes()[slot]->text();
+  // A mark typed full-width through the input method is the half-width mark HAMLOG keeps.
+  TextBox& box = *MarkBoxes()[slot];
+  if (const QString narrow = NarrowText(box.text()); narrow != box.text()) {
+    box.setText(narrow);  // and its change stores it
+    return;
+  }
+  const QString text = box.text();
   Settings.QslReceivedMarks[slot] = text;
   store("ORB", slot == 0 ? QString("QSL_RCV") : QString("QSL_RCV%1").arg(slot), text);
 }
@@ -639,7 +647,7 @@ void ORBEX_CFG::Command18_Click() {
   const QString answer = InputBox("QSL発行済みマークを指定して下さい" + vbCrLf + "半角一文字です（厳守）" + vbCrLf +
                                       vbCrLf + "これはHAMLOGにQSL発行済みマークを送る為のものです",
                                   "QSL発行済みマークの指定", Settings.QslSendMark);
-  Settings.QslSendMark = answer.isEmpty() ? QString("*") : answer.left(1);
+  Settings.QslSendMark = answer.isEmpty() ? QString("*") : NarrowText(answer).left(1);
   Text23.setText(Settings.QslSendMark);
 }
 

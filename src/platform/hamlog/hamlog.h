@@ -173,7 +173,8 @@ int32_t Vdbf_rcount(ThwRecord& thw);
 int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text);
 // Marks the record deleted (it stays until Vdbf_packwk).
 int32_t Vdbf_delete(ThwRecord& thw, int32_t recNo);
-// Removes the deleted records; the records behind them move up one number each.
+// Removes the deleted records; the records behind them move up one number each. A pack that fails
+// (a full disk) takes back the marks Vdbf_delete made since HAMLOG was opened: those records stay.
 int32_t Vdbf_packwk(ThwRecord& thw, const QString& text, int32_t mode);
 // Call-sign order: the first QSO whose call sign begins with `call` (0 when none); Vidx_next gives
 // the following QSO in call-sign order, to the end of the log (0 at the end). Calls with an equal
