@@ -10,6 +10,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "awards/RoadsideStations.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
@@ -256,7 +257,7 @@ void CWSHEET::LoadSheet() {
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
   // Optional buttons and menus by the files present.
-  Command4.setEnabled(roadsideListFound());
+  Command4.setEnabled(true);
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -414,7 +415,7 @@ void CWSHEET::ReadDispItems() {
 }
 
 bool CWSHEET::roadsideListFound() const {
-  return !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty();
+  return !FindFileOnPath(JoinPath(Settings.DataFolder, QString::fromUtf8(kRoadsideTableFile))).isEmpty();
 }
 
 void CWSHEET::ResetQsoPanel() {

@@ -299,7 +299,7 @@ class CWSHEET : public VbForm {
   void wireMenus();
   void List1_Click();
   void QSLCHK_Click();
-  // The roadside-station search has its station file.
+  // The roadside sheet's table of the stations' bands is in the data folder.
   bool roadsideListFound() const;
   void Command2_Click();
   void Command8_Click();
