@@ -1,5 +1,6 @@
 #include "forms/logbook/TEMP_LOG.h"
 
+#include "core/ProgramHelp.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "logbook/EqslExport.h"
 #include "logbook/EqslFiles.h"
@@ -61,12 +62,7 @@ TEMP_LOG::TEMP_LOG() {
     List1.hide();
     CodeCheck();
   };
-  LOGHLP.Click = [] {
-    if (!Settings.HelpFilePath.isEmpty())
-      OpenHelpFile(Settings.HelpFilePath);
-    else
-      Hamlog.LastResult = OpenHelpFile(JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-  };
+  LOGHLP.Click = [] { OpenHelpPage(kHelpEntry); };
   Command2.Click = [this] { browse(-1); };
   Command3.Click = [this] { browse(1); };
   Command5.Click = [this] { browse(-100); };

@@ -7,6 +7,7 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
@@ -484,10 +485,7 @@ void CWSHEET::RDAGN_Click() {
   Form<CFG>().Show();
 }
 
-void CWSHEET::SheetHelp() {
-  Hamlog.LastResult = OpenHelpFile(
-      !Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-}
+void CWSHEET::SheetHelp() { OpenHelpPage(kHelpSheet); }
 
 void CWSHEET::WFopn_Click() { ShellStart(JoinPath(ProgramFolder(), "ORBEX5wf.exe")); }
 

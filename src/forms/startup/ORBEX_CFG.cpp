@@ -5,6 +5,7 @@
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
@@ -144,7 +145,7 @@ void ORBEX_CFG::wireHandlers() {
     };
   };
   CFGEND.Click = act(&ORBEX_CFG::CFGEND_Click);
-  CFGHLP.Click = [] { OpenAwardHelp(); };
+  CFGHLP.Click = [] { OpenHelpPage(kHelpSettings); };
   CallRigCFG.Click = [] { Form<RigCFG>().Show(); };
   Command4.Click = [] {
     StartFlags.CfgFromSettings = 1;

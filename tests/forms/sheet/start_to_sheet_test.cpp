@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 #include "app/StartProgram.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBBOOK.h"
+#include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
@@ -60,6 +64,43 @@ struct StartToSheetTest : ::testing::Test {
     QCoreApplication::processEvents();
   }
 };
+
+TEST_F(StartToSheetTest, EachWindowsHelpOpensItsShippedPageAndAMissingPageIsTold) {
+  // The program folder as a first start seeds it.
+  QDir().mkpath(log.home.file("help"));
+  for (const QFileInfo& f : QDir(QStringLiteral(ORBEX_DATA_DIR "/home/help")).entryInfoList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(f.filePath(), log.home.file("help/" + f.fileName())));
+  ShellRecorder shell;
+  QStringList titles;
+  auto help = [&](Menu& menu) {
+    menu.Trigger();
+    QFile page(shell.opened().value(shell.opened().size() - 1));
+    page.open(QIODevice::ReadOnly);
+    const QString html = QString::fromUtf8(page.readAll());
+    titles << html.section("<h1>", 1).section("</h1>", 0, 0);
+  };
+  help(top().hlp);
+  top().SETCFG.Trigger();
+  help(LoadedForm<ORBEX_CFG>()->CFGHLP);
+  LoadedForm<ORBEX_CFG>()->CFGEND.Trigger();
+  pressStart();
+  CWSHEET& sheet = *LoadedForm<CWSHEET>();
+  help(sheet.HELP);
+  sheet.SYUDSP.Trigger();
+  help(Form<ORBTOTAL1>().CNTHELP);
+  Form<ORBTOTAL1>().ORBBK.Trigger();
+  help(Form<ORBBOOK>().CNTHELP);
+  EXPECT_EQ(titles, QStringList({"The start window", "環境設定 (settings)", "The progress sheet",
+                                 "ORB 集計表 (totals)", "ORB本用 集計 (application book)"}));
+  for (const QString& opened : shell.opened()) EXPECT_TRUE(opened.startsWith(log.home.file("help/")));
+
+  QFile::remove(log.home.file("help/sheet.html"));
+  boxes.Answer(vbOK);
+  sheet.HELP.Trigger();
+  EXPECT_EQ(shell.opened().size(), 5);
+  EXPECT_EQ(boxes.texts().value(boxes.texts().size() - 1),
+            "ヘルプのページ " + log.home.file("help/sheet.html") + " がありません。");
+}
 
 TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   pressStart();
