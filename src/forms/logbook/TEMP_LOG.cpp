@@ -639,6 +639,11 @@ void TEMP_LOG::SaveQso() {
   }
   const bool stored = LogWindowState.EditMode != 0;
   const EntryWrite w = WriteHamlogRecord(e, stored, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result == HAMLOG_DECLINED) {
+    // HAMLOG asked and the operator said no: nothing was written, the window keeps the QSO.
+    if (!stored) RecordSaved = 0;
+    return;
+  }
   if (w.result != 0) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
@@ -811,6 +816,7 @@ void TEMP_LOG::markQslReceived() {
     return;
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result == HAMLOG_DECLINED) return;
   if (w.result != 0) {
     MsgBox(u8("書き込みに失敗しました"));
     return;

@@ -29,6 +29,7 @@
 #include "rig/RigPortState.h"
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -131,6 +132,37 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
                    u8("QTHcode =25 と、局の（移動）エリア=1 が一致しません\r\nこのまま登録しますか？")}));
   EXPECT_EQ(Dump().size(), 2);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");  // everything typed stays
+}
+
+TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQso) {
+  Settings.Hlyn = "YES";
+  TEMP_LOG& w = open();
+  Operator::Activate(w);
+  for (auto [box, text] : {std::pair{&w.Text1, "ja1xyz"}, {&w.Text8, "7.025"}, {&w.Text9, "11009"}, {&w.Text12, "Taro"}}) {
+    Operator::Click(*box);
+    Operator::Type(text);
+  }
+  boxes.Answer(vbNo).Answer(vbYes);
+  Operator::Key(Qt::Key_F1);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.texts()[0], u8("JA1XYZ  24/05/06\r\nこのQSOをHAMLOGに登録しますか？"));
+  EXPECT_EQ(boxes.shown()[0].title, "HAMLOG");
+  EXPECT_EQ(Dump().size(), 2);
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(LogWindowState.EditMode, 0);
+  Operator::Key(Qt::Key_F1);
+  ASSERT_EQ(Dump().size(), 3);
+  EXPECT_TRUE(Dump()[2].startsWith("3,\"JA1XYZ\""));
+
+  // An edit of the stored QSO is asked about as well.
+  Operator::Click(w.Text12);
+  Operator::Type("San");
+  boxes.Answer(vbNo);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(2), u8("JA1XYZ  24/05/06\r\nHAMLOGのレコード 3 をこの内容に更新しますか？"));
+  EXPECT_TRUE(Dump()[2].contains("\"Taro\""));
+  EXPECT_EQ(w.Text12.text(), "TaroSan");
 }
 
 TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
