@@ -252,7 +252,9 @@ void CWSHEET::LoadSheet() {
   Rig1.SetChecked(true);
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
   Rig2.SetChecked(false);
-  RigSel.SetVisible(twoRig == "YES");
+  // The rig menu holds the rig settings and the CAT test as well: shown to every operator with a rig.
+  RigSel.SetVisible(twoRig == "YES" || RigPortState.Rig1.PortName != "NONE");
+  Rig2.SetVisible(twoRig == "YES");
   ApplyRigModelRule();
   if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
