@@ -553,15 +553,19 @@ void CWSHEET::FreeSheetTables() {
   MSFlexGrid2.Clear();
 }
 
-void CWSHEET::UnloadCompanionWindows() {
+void CWSHEET::UnloadCompanionWindows(const VbForm* keep) {
   for (VbForm* f : LoadedForms()) {
-    if (f == this || dynamic_cast<ORBTOP*>(f)) continue;
+    if (f == this || f == keep || dynamic_cast<ORBTOP*>(f)) continue;
     QPointer<VbForm> guard(f);
     if (guard) guard->Unload();
   }
 }
 
-void CWSHEET::RTNMN_Click() {
+void CWSHEET::RTNMN_Click() { ReturnToStartWindow(); }
+
+bool CWSHEET::Busy() const { return SheetTally.SheetOpen != 1 || !MENU.Enabled() || !RTNMN.Enabled(); }
+
+void CWSHEET::ReturnToStartWindow(const VbForm* keep, bool offerPrevious) {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
   RigPortClose();
@@ -573,10 +577,10 @@ void CWSHEET::RTNMN_Click() {
   Frame1.raise();
   DoEvents();
   ClearClipboard();
-  const bool previousUsable = WorkFileStillValid();
+  const bool previousUsable = offerPrevious && WorkFileStillValid();
   FreeSheetTables();
   SaveGeometry();
-  UnloadCompanionWindows();
+  UnloadCompanionWindows(keep);
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();

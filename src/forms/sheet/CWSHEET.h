@@ -58,6 +58,11 @@ class CWSHEET : public VbForm {
   void HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
+  // Back to the start window as "起動画面に戻る" goes, the window `keep` left open. Without
+  // `offerPrevious` the start window does not offer the work file for the next start.
+  void ReturnToStartWindow(const VbForm* keep = nullptr, bool offerPrevious = true);
+  // The load, a long job or a panel holds the sheet's way back to the start window.
+  bool Busy() const;
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
   // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
@@ -269,8 +274,8 @@ class CWSHEET : public VbForm {
   void FUKUGEN_Click();
   // Frees the tables of the tally and empties the grid.
   void FreeSheetTables();
-  // Unloads every other window but the start window.
-  void UnloadCompanionWindows();
+  // Unloads every other window but the start window and `keep`.
+  void UnloadCompanionWindows(const VbForm* keep);
   void SetBandColumn(int32_t column, bool shown, int width);
   // Width and alignment of every band column from ShownBands.
   void ApplyShownBands();

@@ -9,10 +9,12 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/ACCSheet.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
+#include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
@@ -460,6 +462,14 @@ void ORBEX_CFG::Check5_Click() {
 // survive an opening of the dialog.
 void ORBEX_CFG::Check6_Click() {
   if (loading_) return;
+  if (bandSetViewsBusy()) {
+    MsgBox(QStringLiteral("読み込みや出力の処理中はバンド構成を切り替えられません。") + vbCrLf +
+           QStringLiteral("処理が終わってから切り替えて下さい。"));
+    loading_ = true;
+    Check6.SetValue(Settings.ExtendedBandSet == 1 ? 1 : 0);
+    loading_ = false;
+    return;
+  }
   Settings.ExtendedBandSet = Check6.Value() == 1 ? 1 : 0;
   store("ORB", "exp_Band", QString::number(Settings.ExtendedBandSet));
   ApplyBandSetLayout();
@@ -469,6 +479,35 @@ void ORBEX_CFG::Check6_Click() {
   if (FileExists(report) == 1) Kill(report);
   store("ORB", "BANDST", "");
   store("ORB", "BANDED", "");
+  closeBandSetViews();
+}
+
+bool ORBEX_CFG::bandSetViewsBusy() const {
+  const ORBTOP* top = LoadedForm<ORBTOP>();
+  const CWSHEET* sheet = LoadedForm<CWSHEET>();
+  const ACCSheet* award = LoadedForm<ACCSheet>();
+  return (top && top->Reading()) || (sheet && sheet->Busy()) || (award && award->Filling());
+}
+
+// The sheet, its totals and book, an award sheet and the display settings were laid out for the other
+// band set: they go, and the operator is told which.
+void ORBEX_CFG::closeBandSetViews() {
+  QStringList closed;
+  if (ACCSheet* award = LoadedForm<ACCSheet>()) {
+    closed << QStringLiteral("  ") + award->windowTitle();
+    award->Unload();
+  }
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
+    closed << QStringLiteral("  進捗シート (集計表、ORB本など)");
+    sheet->ReturnToStartWindow(this, false);
+  }
+  if (CFG* display = LoadedForm<CFG>()) {
+    closed << QStringLiteral("  表示項目設定");
+    display->Unload();
+  }
+  if (closed.isEmpty()) return;
+  MsgBox(QStringLiteral("バンド構成を切り替えたので、前のバンド構成で開いていた次の画面を閉じました。") + vbCrLf +
+         closed.join(vbCrLf) + vbCrLf + QStringLiteral("「読み込み開始」やメニューから開き直して下さい。"));
 }
 
 void ORBEX_CFG::Check7_Click() {

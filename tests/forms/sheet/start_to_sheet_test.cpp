@@ -22,6 +22,7 @@
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -100,6 +101,54 @@ TEST_F(StartToSheetTest, EachWindowsHelpOpensItsShippedPageAndAMissingPageIsTold
   EXPECT_EQ(shell.opened().size(), 5);
   EXPECT_EQ(boxes.texts().value(boxes.texts().size() - 1),
             "ヘルプのページ " + log.home.file("help/sheet.html") + " がありません。");
+}
+
+TEST_F(StartToSheetTest, ABandSetSwitchClosesTheViewsOfTheOtherSetAndTheNextReadingShowsTheNewOne) {
+  top().SETCFG.Trigger();
+  ORBEX_CFG& cfg = *LoadedForm<ORBEX_CFG>();
+  // While the reading runs, the set it reads with stays.
+  StartWindowHooks.ShowProgressSheet = [&] {
+    boxes.Answer(vbOK);
+    Operator::Click(cfg.Check6);
+    return false;
+  };
+  Operator::Click(top().Command1);
+  EXPECT_EQ(boxes.texts().value(0), "読み込みや出力の処理中はバンド構成を切り替えられません。\r\n"
+                                    "処理が終わってから切り替えて下さい。");
+  EXPECT_EQ(cfg.Check6.Value(), 0);
+  EXPECT_EQ(Settings.ExtendedBandSet, 0);
+  StartWindowHooks = {};
+  Operator::Click(top().Command1);
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+  LoadedForm<CWSHEET>()->SYUDSP.Trigger();
+  ASSERT_TRUE(IsLoaded<ORBTOTAL1>());
+  boxes.Answer(vbOK);
+  Operator::Click(cfg.Check6);
+  EXPECT_EQ(boxes.texts().value(1),
+            "バンド構成を切り替えたので、前のバンド構成で開いていた次の画面を閉じました。\r\n"
+            "  進捗シート (集計表、ORB本など)\r\n"
+            "「読み込み開始」やメニューから開き直して下さい。");
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_FALSE(IsLoaded<ORBTOTAL1>());
+  EXPECT_TRUE(top().isVisible());
+  EXPECT_EQ(top().Check1.Value(), 0);  // the work file was read in the other set
+  EXPECT_TRUE(cfg.isVisible());
+
+  Operator::Click(top().Command1);
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+  CWSHEET& sheet = *LoadedForm<CWSHEET>();
+  FlexGrid& g = sheet.MSFlexGrid2;
+  ASSERT_EQ(g.Cols(), 29);
+  EXPECT_EQ(g.TextMatrix(0, 21), "475kHz");
+  EXPECT_EQ(g.ColWidth(27), 0);  // the kind letters stay hidden
+  int row = 1;
+  while (row < g.Rows() && !g.TextMatrix(row, 1).startsWith("1002")) ++row;
+  EXPECT_EQ(g.TextMatrix(row, 7) + g.TextMatrix(row, 9) + g.TextMatrix(row, 21) + g.TextMatrix(row, 26), "CW");
+  sheet.SYUDSP.Trigger();
+  FlexGrid& t = Form<ORBTOTAL1>().MSFlexGrid1;
+  ASSERT_EQ(t.Cols(), 24);
+  EXPECT_EQ(t.TextMatrix(0, 18), "475kHz");
+  for (int r = 1; r < t.Rows(); ++r) EXPECT_TRUE(t.TextMatrix(r, 18) == "0" || t.TextMatrix(r, 18).isEmpty()) << r;
 }
 
 TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
