@@ -238,9 +238,7 @@ TEST_F(SheetRoadsideLookUp, TheStationsAreListedBeforeTheTableIsWrittenWhichTheN
   Operator::Type("1101");
   Operator::Click(s.Command4);
   ASSERT_EQ(s.List2.ListCount(), 2);
-  EXPECT_EQ(s.List2.List(1), "11003 道の駅みなと 1101");
   Operator::DoubleClick(s.List2, s.List2.visualItemRect(s.List2.item(1)).center());
-  EXPECT_TRUE(s.Frame1.isVisible());
   EXPECT_EQ(s.Label2.text(), "道の駅_整理簿.TXT がまだありません。\r\n「道の駅 整理簿」の「表のCSV形式出力」で作って下さい。");
 }
 
