@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <functional>
 #include <QTimeZone>
 
 #include "core/BandLayout.h"
@@ -19,6 +22,7 @@
 #include "support/automation_recorders.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/operator.h"
 #include "support/xlsx_reader.h"
 
 namespace {
@@ -78,8 +82,10 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "CODE");
   EXPECT_EQ(x.Cell("Sheet1", "E1"), "1.9MHz");
   EXPECT_EQ(x.Cell("Sheet1", "T1"), "ｻﾃﾗｲﾄ");
-  const int r = rowOf(x, "Sheet1", "1002  ");
-  ASSERT_GT(r, 1);
+  const int r = rowOf(x, "Sheet1", "1002");
+  ASSERT_GT(r, 1) << "codes as the other workbooks hold them, without the sheet's padding";
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "八王子市");
+  for (const QString& v : x.Cells("Sheet1")) EXPECT_EQ(v, v.trimmed());
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "C");
   EXPECT_EQ(x.Cell("Sheet1", r, 9), "W");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
@@ -134,9 +140,12 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   s.ORB_SHEET.Trigger();
   ASSERT_EQ(boxes.texts().size(), 3);
   EXPECT_EQ(boxes.shown()[1].title, "ORB本の作成");
+  // What holds for the .xlsx written here: no password, saved as it is.
+  EXPECT_TRUE(boxes.texts()[0].contains("ORB_SHEET.xlsx") && boxes.texts()[0].contains("保護はかかっていません"));
+  EXPECT_FALSE(boxes.texts().join("").contains("TRAWN") || boxes.texts().join("").contains("97-2003"));
   EXPECT_EQ(boxes.texts()[2],
             "ORB Total Count = 6 でした。\r\n「集計表示」→「ORB本の手引き」→「集計表の転記」と進んで下さい\r\n"
-            "申請用の集計（累計）表を作ることが出来ます。\r\nEXCELを一旦上書き保存する事をお奨めします\r\n所用時間 = 0:00:00");
+            "申請用の集計（累計）表を作ることが出来ます。\r\nORB_SHEET.xlsx に書き込み済みです\r\n所用時間 = 0:00:00");
   const XlsxFile x(log.home.file("ORB_SHEET.xlsx"));
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(rowOf(x, "Sheet1", "1001"), 0);
@@ -159,6 +168,8 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   ASSERT_GT(yokohama, 0);
   EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "横浜市") << "a code without confirmation keeps its rows";
   EXPECT_EQ(x.Cell("Sheet1", "B2"), "8") << "the code rows handed to Main";
+  // Each band's column pair is headed by the band: 1.9 MHz over C, 7 MHz over G, the satellite over AG.
+  EXPECT_EQ(x.Cell("Sheet1", "C3") + " " + x.Cell("Sheet1", "G3") + " " + x.Cell("Sheet1", "AG3"), "1.9MHz 7MHz ｻﾃﾗｲﾄ");
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
   EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
@@ -290,6 +301,48 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   EXPECT_EQ(excel.published(), 1);
   EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
   EXPECT_TRUE(RigPollWatch::Polling());
+}
+
+TEST_F(SheetWorkbooksTest, TheTownListOfAllJapanIsTitledSoAfterAnAreaView) {
+  CWSHEET& s = sheet();
+  s.show();
+  s.SALL3.Trigger();  // the sheet narrowed to area 3 first
+  s.MKchouson.Trigger();
+  Operator::Click(s.Option1[0]);  // "全国一括町村リスト"
+  boxes.Answer(vbNo).Answer(vbOK);
+  Operator::Click(s.Command9);
+  EXPECT_EQ(XlsxFile(log.home.file("町村管理.xlsx")).Cell("Sheet1", "B1"), "町村リスト 全　国");
+}
+
+TEST_F(SheetWorkbooksTest, TheAcaFormNamesTheBandOfEachColumn) {
+  boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK);
+  sheet().MKACA.Trigger();
+  const XlsxFile x(log.home.file("ACA特定申請書.xlsx"));
+  EXPECT_EQ(x.Cell("ACAデータ", "D3") + " " + x.Cell("ACAデータ", "F3") + " " + x.Cell("ACAデータ", "P3"), "1.9MHz 7MHz 1.2GHz");
+  EXPECT_EQ(x.Cell("ACAデータ", "Q3"), "") << "the form ends at 1200 MHz";
+}
+
+// Each output says when its workbook is open in another program or cannot be written, naming the file,
+// and leaves it as it was.
+TEST_F(SheetWorkbooksTest, EveryWorkbookOutputSaysWhenItsWorkbookIsBusyOrUnwritable) {
+  CWSHEET& s = sheet();
+  const std::vector<std::pair<QString, std::function<void()>>> outputs = {
+      {"ORBEX5.xlsx", [&] { boxes.Answer(vbOK).Answer(vbOK), s.EXCC.Trigger(); }},
+      {"ORB_SHEET.xlsx", [&] { boxes.Answer(vbOK).Answer(vbNo).Answer(vbOK), s.ORB_SHEET.Trigger(); }},
+      {"町村管理.xlsx", [&] { boxes.Answer(vbOK), s.MKchouson.Trigger(); }},
+      {"ACA特定申請書.xlsx", [&] { boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK), s.MKACA.Trigger(); }}};
+  for (const auto& [file, run] : outputs)
+    for (const bool busy : {true, false}) {
+      const QString path = log.home.file(file), lock = log.home.write(".~lock." + file + "#", "LibreOffice");
+      if (!busy) QFile::remove(lock), QDir().mkpath(path);  // something in its place that is no file
+      const qsizetype before = boxes.texts().size();
+      run();
+      const QString said = boxes.texts().mid(before).join("\n");
+      EXPECT_TRUE(said.contains(path) && said.contains(busy ? "他のプログラムで開かれています" : "書き込めません")) << said.toStdString();
+      EXPECT_EQ(QFileInfo::exists(path), !busy) << "left as it was";
+      EXPECT_TRUE(RigPollWatch::Polling() && !s.Frame3.isVisibleTo(&s));
+      QFile::remove(lock), QDir(path).removeRecursively();
+    }
 }
 
 }  // namespace
