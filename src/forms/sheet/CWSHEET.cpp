@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -11,7 +12,6 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
-#include "awards/RoadsideStations.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CFG.h"
@@ -259,8 +259,9 @@ void CWSHEET::LoadSheet() {
   if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
-  // Optional buttons and menus by the files present.
+  // The roadside search lists the stations of michinoeki.txt, whether or not their table was written.
   Command4.setEnabled(true);
+  // Optional menus by the programs present.
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -417,7 +418,7 @@ void CWSHEET::ReadDispItems() {
   ShowCodeRowCount();
 }
 
-bool CWSHEET::roadsideListFound() const {
+bool CWSHEET::roadsideTableFound() const {
   return !FindFileOnPath(JoinPath(Settings.DataFolder, QString::fromUtf8(kRoadsideTableFile))).isEmpty();
 }
 

@@ -305,7 +305,7 @@ class CWSHEET : public VbForm {
   void List1_Click();
   void QSLCHK_Click();
   // The roadside sheet's table of the stations' bands is in the data folder.
-  bool roadsideListFound() const;
+  bool roadsideTableFound() const;
   void Command2_Click();
   void Command8_Click();
   // The buttons that start over close the entry window, its call and name emptied unless it shows a

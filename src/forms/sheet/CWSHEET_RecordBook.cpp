@@ -89,7 +89,7 @@ void CWSHEET::List2_DblClick() {
     Frame1.raise();
     Timer1.SetInterval(5000);
     Timer1.SetEnabled(true);
-  } else if (!roadsideListFound()) {
+  } else if (!roadsideTableFound()) {
     // The stations come from michinoeki.txt; their bands only from the table the roadside sheet writes.
     Label2.Move(Label2.Left(), 240, Label2.Width(), 736);
     ShowNotice(QString::fromUtf8(kRoadsideTableFile) + QStringLiteral(" がまだありません。") + vbCrLf +
