@@ -14,6 +14,8 @@ PACKAGES=(
   libshp-dev shapelib
   libxlsxwriter-dev libminizip-dev unzip
   libxml2-utils python3
+  hamradio-files
+  fonts-ipafont-gothic  # the windows' font: their layouts are drawn for its widths (tests measure them)
 )
 
 orbex_install_missing() {

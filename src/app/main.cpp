@@ -2,10 +2,11 @@
 
 #include "app/StartProgram.h"
 #include "platform/ui/form.h"
+#include "platform/ui/look.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName("ORBEX5");
+  ApplyDesktopLook(app);
   EndProgramWhenAllUnloaded(true);
   if (int code = 0; !StartProgram(&code)) return code;
   const int result = app.exec();

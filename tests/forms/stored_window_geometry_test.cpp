@@ -9,6 +9,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/MemoDAT.h"
+#include "forms/logbook/LogGridLayout.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
@@ -120,7 +121,7 @@ TEST_F(StoredQsoWindowGeometry, AWidthAndAColumnNoScreenCanShowAreNamed) {
   ASSERT_TRUE(IsLoaded<QSODATA>());
   QSODATA& w = *LoadedForm<QSODATA>();
   EXPECT_NEAR(w.Width(), 9135, 90);  // the frame drawn around it aside
-  EXPECT_EQ(w.MSFlexGrid1.ColWidth(3), 885) << "the column's default width";
+  EXPECT_EQ(w.MSFlexGrid1.ColWidth(3), kLogGridWidths[3]) << "the column's default width";
   EXPECT_EQ(w.MSFlexGrid1.ColWidth(4), 300);
   const QString said = boxes.texts().join("|");
   EXPECT_TRUE(said.contains("[CFGPOS] QSODATWidth=999999999")) << said.toStdString();

@@ -39,14 +39,16 @@ ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a4
   setWindowTitle(QStringLiteral("ACCSheet"));
   Move(0, 0, kDefaultWidth, kDefaultHeight);
   LayOutQsoPanel(Frame6, Label10, Label9, Label8, Label11, Label7);
-  Frame1.Move(6240, 60, 3400, 900);
-  Label1.Move(120, 240, 1500, 300);
-  Label2.Move(1700, 240, 1500, 300);
+  // The result frame on the left, where the QSO panel takes its place; the counts frame beyond the
+  // panel's width, with room for "cfm/wkd=9999/9999" and the longest band list's count.
+  Frame1.Move(120, 60, 4200, 900);
+  Label1.Move(120, 240, 2600, 300);
+  Label2.Move(2800, 240, 1300, 300);
   Label3.Move(120, 560, 1000, 300);
   Label4.Move(1200, 560, 2000, 300);
-  Frame2.Move(9760, 60, 2000, 900);
-  Label6.Move(120, 240, 1800, 300);
-  Label5.Move(120, 540, 1800, 320);
+  Frame2.Move(6240, 60, 5480, 900);
+  Label6.Move(120, 240, 5240, 300);
+  Label5.Move(120, 540, 5240, 320);
   Label5.setWordWrap(true);
   MSFlexGrid2.Move(120, 1080, kDefaultWidth - 400, kDefaultHeight - 1960);
   Frame3.Move(0, 0, 4200, 900);

@@ -36,17 +36,16 @@ void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName) {
     MsgBox(JoinPath(Settings.DataFolder, fileName) + QStringLiteral(" を書き込めませんでした。"));
 }
 
-QPoint StoredWindowPlace(const QString& prefix, QStringList& unusable) {
+void MoveToStoredWindowPlace(VbForm& window, const QString& prefix, QStringList& unusable) {
   const std::optional<QString> top = ReadIniKey("ORBEXPOS", prefix + "Top");
   std::optional<int32_t> topValue;
   if (top) topValue = StoredWindowTwips("ORBEXPOS", prefix + "Top", *top, -1, WindowTwips::Top, unusable);
-  return PlaceOnScreen(topValue, ReadWindowTwips("ORBEXPOS", prefix + "Left", 0, WindowTwips::Left, unusable));
+  window.MoveToStoredPlace(topValue, ReadWindowTwips("ORBEXPOS", prefix + "Left", 0, WindowTwips::Left, unusable));
 }
 
 void PlaceStoredWindow(VbForm& window, const QString& prefix) {
   QStringList unusable;
-  const QPoint p = StoredWindowPlace(prefix, unusable);
-  window.Move(p.x(), p.y());
+  MoveToStoredWindowPlace(window, prefix, unusable);
   ReportUnusableSettings(unusable);
 }
 
@@ -58,17 +57,17 @@ void StoreWindowPlace(const VbForm& window, const QString& prefix) {
 void PlaceAndSizeStoredWindow(VbForm& window, const QString& prefix, int defaultWidth, int defaultHeight,
                               QString* width, QString* height) {
   QStringList unusable;
-  const QPoint p = StoredWindowPlace(prefix, unusable);
+  MoveToStoredWindowPlace(window, prefix, unusable);
   const std::optional<QString> w = ReadIniKey("ORBEXPOS", prefix + "Width");
   const std::optional<QString> h = ReadIniKey("ORBEXPOS", prefix + "Height");
   if (width) *width = w.value_or(QString());
   if (height) *height = h.value_or(QString());
   if (w && h)
-    window.Move(p.x(), p.y(),
+    window.Move(window.Left(), window.Top(),
                 StoredWindowTwips("ORBEXPOS", prefix + "Width", *w, defaultWidth, WindowTwips::Width, unusable),
                 StoredWindowTwips("ORBEXPOS", prefix + "Height", *h, defaultHeight, WindowTwips::Height, unusable));
   else
-    window.Move(p.x(), p.y(), defaultWidth, defaultHeight);
+    window.Move(window.Left(), window.Top(), defaultWidth, defaultHeight);
   ReportUnusableSettings(unusable);
 }
 

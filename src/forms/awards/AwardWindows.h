@@ -16,10 +16,11 @@
 void SnapshotToDataFolder(VbForm& window, const QString& fileName);
 // Alt+P in the window: a picture on the clipboard goes into `picture` and becomes DataFolder\<fileName>.
 void SaveClipboardSnapshot(PictureBox& picture, const QString& fileName);
-// The place stored under [ORBEXPOS] <prefix>Top / <prefix>Left, in twips: a missing or negative top
-// gives 0, 0; a top or left beyond the screen gives 0. A stored number out of its range is added to
-// `unusable` and its default taken; the other calls show such numbers themselves.
-QPoint StoredWindowPlace(const QString& prefix, QStringList& unusable);
+// Moves the window to the place stored under [ORBEXPOS] <prefix>Top / <prefix>Left, in twips: a top
+// or left beyond the screen gives 0; with a missing or negative top the window opens beside its opener
+// (VbForm::MoveToStoredPlace). A stored number out of its range is added to `unusable` and its default
+// taken; the other calls show such numbers themselves.
+void MoveToStoredWindowPlace(VbForm& window, const QString& prefix, QStringList& unusable);
 void PlaceStoredWindow(VbForm& window, const QString& prefix);
 void StoreWindowPlace(const VbForm& window, const QString& prefix);
 // The stored place, and the size stored under <prefix>Width / <prefix>Height when both are there (else

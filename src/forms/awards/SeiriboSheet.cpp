@@ -161,9 +161,8 @@ void SeiriboSheet::Form_Load() {
   selection_ = BookSelection{};
   sNotChoSon.SetChecked(false);
   QStringList unusable;
-  const QPoint place = StoredWindowPlace(QStringLiteral("SBPOS"), unusable);
-  Move(place.x(), place.y(), kWidth,
-       ReadWindowTwips("ORBEXPOS", "SBPOSHeight", kDefaultHeight, WindowTwips::Height, unusable));
+  MoveToStoredWindowPlace(*this, QStringLiteral("SBPOS"), unusable);
+  Move(Left(), Top(), kWidth, ReadWindowTwips("ORBEXPOS", "SBPOSHeight", kDefaultHeight, WindowTwips::Height, unusable));
   ReportUnusableSettings(unusable);
   sortToggle_ = 0;
   insertMode_ = 0;

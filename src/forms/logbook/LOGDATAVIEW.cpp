@@ -69,9 +69,10 @@ void LOGDATAVIEW::Form_Load() {
   const int32_t top = ReadWindowTwips("CFGPOS", "HLDVPOSTop", -1, WindowTwips::Top, unusable);
   if (top < 0) {
     Move(0, 0, 9135, 3135);
+    MoveToStoredPlace(std::nullopt, 0);
   } else {
-    const QPoint at = PlaceOnScreen(top, ReadWindowTwips("CFGPOS", "HLDVPOSLeft", 0, WindowTwips::Left, unusable));
-    Move(at.x(), at.y(), ReadWindowTwips("CFGPOS", "HLDVPOSWidth", 9135, WindowTwips::Width, unusable),
+    MoveToStoredPlace(top, ReadWindowTwips("CFGPOS", "HLDVPOSLeft", 0, WindowTwips::Left, unusable));
+    Move(Left(), Top(), ReadWindowTwips("CFGPOS", "HLDVPOSWidth", 9135, WindowTwips::Width, unusable),
          ReadWindowTwips("CFGPOS", "HLDVPOSHeight", 3135, WindowTwips::Height, unusable));
   }
   ReportUnusableSettings(unusable);

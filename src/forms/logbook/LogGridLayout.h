@@ -6,7 +6,8 @@
 
 #include "platform/ui/flexgrid.h"
 
-inline constexpr std::array<int, 19> kLogGridWidths = {815, 1290, 0,   885,  720, 405, 405,  480,  570, 720,
+// Date and Band wide enough for "2024/05/06" and "10368.000" in the desktop font.
+inline constexpr std::array<int, 19> kLogGridWidths = {815, 1290, 0,   960,  720, 405, 405,  870,  570, 720,
                                                        815, 960,  1920, 405, 330, 330, 1920, 1920, 0};
 
 // Headings of row 0; column 2 has none. `first` and `last` are the headings of columns 0 and 18.

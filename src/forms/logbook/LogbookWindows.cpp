@@ -93,7 +93,6 @@ void SearchDxCodeToWindows(const QString& callText) {
   list.SetWidth(5215);
   FlexGrid& g = list.MSFlexGrid1;
   g.SetFixedCols(1);
-  g.SetLeftCol(1);  // the load's five fixed columns had scrolled the first ones out of view
   g.Move(g.Left(), g.Top(), 5000, g.Height());
   for (int c = 5; c <= 20; ++c) g.SetColWidth(c, 0);
   g.SetRows(1);

@@ -68,9 +68,10 @@ void MemoDAT::Form_Load() {
   const int32_t top = ReadWindowTwips("CFGPOS", "MEMPOSTop", -1, WindowTwips::Top, unusable);
   if (top < 0) {
     Move(0, 0, 10920, 3375);
+    MoveToStoredPlace(std::nullopt, 0);
   } else {
-    const QPoint at = PlaceOnScreen(top, ReadWindowTwips("CFGPOS", "MEMPOSLeft", 0, WindowTwips::Left, unusable));
-    Move(at.x(), at.y(), ReadWindowTwips("CFGPOS", "MEMPOSWidth", 10920, WindowTwips::Width, unusable),
+    MoveToStoredPlace(top, ReadWindowTwips("CFGPOS", "MEMPOSLeft", 0, WindowTwips::Left, unusable));
+    Move(Left(), Top(), ReadWindowTwips("CFGPOS", "MEMPOSWidth", 10920, WindowTwips::Width, unusable),
          ReadWindowTwips("CFGPOS", "MEMPOSHeight", 3375, WindowTwips::Height, unusable));
   }
   ReportUnusableSettings(unusable);

@@ -70,11 +70,10 @@ void QSODATA::Form_Load() {
   QStringList unusable;
   const int32_t top = ReadWindowTwips("CFGPOS", "QSODATTop", -1, WindowTwips::Top, unusable);
   const bool placed = top >= 0;
-  const QPoint at =
-      PlaceOnScreen(placed ? std::optional<int32_t>(top) : std::nullopt,
-                    placed ? ReadWindowTwips("CFGPOS", "QSODATLeft", 0, WindowTwips::Left, unusable) : 0);
   const int width = placed ? ReadWindowTwips("CFGPOS", "QSODATWidth", 9135, WindowTwips::Width, unusable) : 9135;
-  Move(at.x(), at.y(), width);
+  SetWidth(width);
+  MoveToStoredPlace(placed ? std::optional<int32_t>(top) : std::nullopt,
+                    placed ? ReadWindowTwips("CFGPOS", "QSODATLeft", 0, WindowTwips::Left, unusable) : 0);
   ReportUnusableSettings(unusable);
   if (QsoWindowState.ReissueHistoryMode == 1)
     ShowQSLReissueHistory();

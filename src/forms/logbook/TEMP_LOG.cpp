@@ -95,6 +95,7 @@ void TEMP_LOG::layOut() {
     QWidget* label;
     QWidget* field;
     int width;
+    int labelWidth = 0;  // a caption over more than its own box (0: the box's width)
   };
   int left = 60;
   const auto row = [&left](int top, std::initializer_list<Cell> cells) {
@@ -102,7 +103,7 @@ void TEMP_LOG::layOut() {
     for (const Cell& c : cells) {
       if (c.label) {
         c.label->move(TwipsToPx(left), TwipsToPx(top));
-        c.label->resize(TwipsToPx(c.width), TwipsToPx(240));
+        c.label->resize(TwipsToPx(c.labelWidth > 0 ? c.labelWidth : c.width), TwipsToPx(240));
       }
       c.field->move(TwipsToPx(left), TwipsToPx(top + 240));
       c.field->resize(TwipsToPx(c.width), TwipsToPx(315));
@@ -112,7 +113,7 @@ void TEMP_LOG::layOut() {
   row(0, {{&Label1, &Text1, 1500},
           {&Label3, &Text3, 1200},
           {&Label4, &Text4, 800},
-          {&Label5, &Text5, 600},
+          {&Label5, &Text5, 660},
           {&Label6, &Text6, 600},
           {&Label7, &Text8, 1000},
           {&Label8, &Combo1, 1100},
@@ -123,7 +124,7 @@ void TEMP_LOG::layOut() {
   Label17.hide();
   row(660, {{&Label12, &Text12, 1600},
             {&Label13, &Text13, 2900},
-            {&Label11, &Text11, 300},
+            {&Label11, &Text11, 300, 1020},  // "qsL s  r" heads the three QSL boxes
             {nullptr, &Text16, 300},
             {nullptr, &Text17, 300},
             {&Label14, &Text14, 2100},
@@ -195,11 +196,10 @@ void TEMP_LOG::Form_Load() {
   QSLform.SetVisible(IsMmqslProgram(Settings.QslProgramPath));
   QStringList unusable;
   const std::optional<QString> top = ReadIniKey("CFGPOS", "LOGPOSTop");
-  const QPoint at = PlaceOnScreen(
+  MoveToStoredPlace(
       top ? std::optional<int32_t>(StoredWindowTwips("CFGPOS", "LOGPOSTop", *top, -1, WindowTwips::Top, unusable))
           : std::nullopt,
       top ? ReadWindowTwips("CFGPOS", "LOGPOSLeft", 0, WindowTwips::Left, unusable) : 0);
-  Move(at.x(), at.y());
   Command7.setText(Settings.EqslType == "1" ? "QSOBank" : "eQSLcc");
   SetForeColor(Label9, VbRgb(255, 0, 255));
   fillModeList();

@@ -32,8 +32,7 @@ void PlaceCodeListWindow(VbForm& window) {
   if (const std::optional<QString> t = ReadIniKey(kSection, QStringLiteral("CDLSTPOSTop")))
     top = StoredWindowTwips(kSection, QStringLiteral("CDLSTPOSTop"), *t, -1, WindowTwips::Top, unusable);
   const int32_t left = ReadWindowTwips(kSection, QStringLiteral("CDLSTPOSLeft"), 0, WindowTwips::Left, unusable);
-  const QPoint p = PlaceOnScreen(top, left);
-  window.Move(p.x(), p.y());
+  window.MoveToStoredPlace(top, left);
   ReportUnusableSettings(unusable);
 }
 
@@ -113,7 +112,7 @@ void ShowDXCCHits(int32_t hitCount) {
     g.SetTopRow(1);
     g.SetRow(1);
     g.SetCol(1);
-    list.Show();
+    list.ShowInactive();  // the call goes on being typed where it is typed
     HandToSheet(g.TextMatrix(1, 7));
   } else {
     HandToSheet(g.TextMatrix(g.Row(), 7));

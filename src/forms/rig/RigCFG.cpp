@@ -144,7 +144,7 @@ void RigCFG::buildLayout() {
   HScroll3.setSingleStep(100);
   HScroll3.setPageStep(500);
   Label41.Move(2200, 900, 500, 240);
-  Label42.Move(2700, 900, 200, 240);
+  Label42.Move(2700, 900, 280, 240);
   Frame2.Move(3840, 2600, 3000, 600);
   Text16.Move(120, 240, 800, 300);
   Label43.Move(960, 260, 600, 240);
@@ -183,9 +183,8 @@ void RigCFG::Form_Load() {
   RigPortStateData& s = RigPortState;
   const std::optional<QString> top = ReadIniKey("RCFGPOS", "CFGPOSTop");
   const std::optional<int32_t> topTw = top ? WholeNumber(*top) : std::nullopt;
-  const QPoint at = PlaceOnScreen(top ? topTw.value_or(0) : std::optional<int32_t>(),
-                                  WholeNumber(ReadIniOr("RCFGPOS", "CFGPOSLeft", "0")).value_or(0));
-  Move(at.x(), at.y());
+  MoveToStoredPlace(top ? topTw.value_or(0) : std::optional<int32_t>(),
+                    WholeNumber(ReadIniOr("RCFGPOS", "CFGPOSLeft", "0")).value_or(0));
 
   keys.TwoRig = ReadIniOr(kSection, "TWORIG", "") == "YES" ? "YES" : "NO";
   Check2.SetValue(keys.TwoRig == "YES" ? 1 : 0);

@@ -33,25 +33,26 @@ int boxValue(const QString& stored) { return stored.trimmed().toInt() != 0 ? 1 :
 
 CFG::CFG() {
   setWindowTitle(QStringLiteral("ORBEX表示設定"));
-  Move(2400, 1800, 3300, 4500);
-  Frame1.Move(120, 60, 2940, 3660);
-  Frame2.Move(120, 240, 2160, 3360);
+  // Wide enough for every caption in the desktop font: "5600MHz", "ALL Band ( 除 SAT)", "市区町村 (DX)".
+  Move(2400, 1800, 4800, 4500);
+  Frame1.Move(120, 60, 4440, 3660);
+  Frame2.Move(120, 240, 2800, 3360);
   for (int i = 0; i <= kAllBandsBox; ++i) {
     Check1[i].setText(i < kAllBandsBox ? QString::fromUtf8(Bands[i].caption) : QStringLiteral("ALL Band"));
     if (i <= 10)
       Check1[i].Move(120, 360 + 240 * i, 1080, 240);
     else if (i <= 14)
-      Check1[i].Move(1200, 360 + 240 * (i - 11), 960, 240);
+      Check1[i].Move(1200, 360 + 240 * (i - 11), 1200, 240);
     else if (i <= kSatelliteBox)
-      Check1[i].Move(1200, 1320 + 240 * (i - 15), 960, 240);
+      Check1[i].Move(1200, 1320 + 240 * (i - 15), 1200, 240);
     else
-      Check1[i].Move(840, 3000, 1300, 240);
+      Check1[i].Move(840, 3000, 1900, 240);
   }
-  Frame3.Move(2340, 240, 540, 1800);
+  Frame3.Move(2980, 240, 1380, 1800);
   const char* kinds[6] = {"市", "区", "郡", "町", "村", "ＤＸ"};
   for (int i = 0; i < 6; ++i) {
     Check2[i].setText(QString::fromUtf8(kinds[i]));
-    Check2[i].Move(60, 240 + 240 * i, 460, 240);
+    Check2[i].Move(120, 240 + 240 * i, 1200, 240);
   }
   Check3.Move(120, 3360, 2700, 240);
   Check1.Bind(&CheckBox::Click, [this](int index) { Check1_Click(index); });

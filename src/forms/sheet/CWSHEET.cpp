@@ -121,7 +121,7 @@ void CWSHEET::buildLayout() {
   Frame10.hide();
   List1.Move(120, 240, 1560, 1640);
   MSFlexGrid2.Move(60, 1340, 11700, 5735);
-  Frame3.Move(3000, 1800, 6000, 2400);
+  Frame3.Move(3000, 1800, 6300, 2400);
   Frame3.hide();
   Label10.Move(120, 240, 5700, 900);
   Option1[0].setText(QStringLiteral("全国一括町村リスト"));
@@ -129,7 +129,7 @@ void CWSHEET::buildLayout() {
   Option1[1].setText(QStringLiteral("エリア・都道府県別町村リスト"));
   Option1[1].Move(3000, 1200, 2900, 300);
   Check4.Move(120, 1560, 2800, 240);
-  Check5.Move(3000, 1560, 2900, 240);
+  Check5.Move(3000, 1560, 3200, 240);
   Command9.Move(3000, 1800, 1200, 400);
   Command10.Move(4400, 1800, 1200, 400);
   Frame1.Move(3000, 3400, 6000, 1100);

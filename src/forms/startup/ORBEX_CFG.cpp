@@ -148,7 +148,7 @@ void ORBEX_CFG::wireHandlers() {
   };
   CFGEND.Click = act(&ORBEX_CFG::CFGEND_Click);
   CFGHLP.Click = [] { OpenHelpPage(kHelpSettings); };
-  CallRigCFG.Click = [] { Form<RigCFG>().Show(); };
+  CallRigCFG.Click = [this] { Form<RigCFG>().Show(vbModeless, this); };
   Command4.Click = [] {
     StartFlags.CfgFromSettings = 1;
     Cfg.CfgMode = 0;
@@ -230,8 +230,7 @@ void ORBEX_CFG::loadSettings() {
   positionLeft_ = ReadIni("CFGPOS", "CFGPOSLeft");
   // A position that is no number counts as none.
   const std::optional<int32_t> top = WholeNumber(positionTop_);
-  const QPoint at = PlaceOnScreen(top, WholeNumber(positionLeft_).value_or(0));
-  Move(at.x(), at.y());
+  MoveToStoredPlace(top, WholeNumber(positionLeft_).value_or(0));
   SetHeight(9360);
 
   Hamlog.HamlogDbPath = ReadIniOr("ORB", "HAMLOGPOS", "");

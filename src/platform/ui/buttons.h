@@ -13,7 +13,8 @@
 //   Option2.Bind(&OptionButton::Click, [this](int index) { SelectListFormat(index); });
 //   Option2[1].SetValue(true);          // runs Click(1) as a click does, even when already selected
 //
-// Option buttons with the same container (window, frame) form one group.
+// Option buttons with the same container (window, frame) form one group. A click anywhere on a check
+// box or option button counts, beside its caption too, as on the Windows desktop.
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -42,6 +43,7 @@ class CheckBox : public VbControl<QCheckBox> {
 
  protected:
   bool MouseUpBeforeDefault() const override { return true; }
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 class OptionButton : public VbControl<QRadioButton> {
@@ -56,6 +58,7 @@ class OptionButton : public VbControl<QRadioButton> {
 
  protected:
   bool MouseUpBeforeDefault() const override { return true; }
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
  private:
   bool toggledByClick_ = false;

@@ -52,8 +52,8 @@ FlexGrid::FlexGrid(QWidget* parent)
   connect(&hbar_, &QScrollBar::valueChanged, this, [this](int v) {
     if (syncing_ == 0) SetLeftCol(v);
   });
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
-    if (syncing_ == 0 && topBeyond_ >= 0 && v <= baseTopMax_) topBeyond_ = -1;  // the operator scrolled back
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int) {
+    if (syncing_ == 0) wantedTop_ = -1;  // the operator scrolled
     if (Scroll && !model_.suspended() && !ui_detail::Quiet(*this)) Scroll();
   });
   connect(&model_, &QAbstractItemModel::modelReset, this, [this] { ApplyAll(); });
@@ -104,7 +104,8 @@ void FlexGrid::SetFixedCols(int n) {
   if (n == fixedCols_) return;
   fixedCols_ = n;
   model_.setShape(Rows(), Cols(), fixedRows_, fixedCols_);
-  leftCol_ = std::max(leftCol_, fixedCols_);
+  // Back to the first scrollable column: one left from an earlier layout would hide the new ones.
+  leftCol_ = std::min(fixedCols_, std::max(Cols() - 1, 0));
   if (col_ < fixedCols_ && Cols() > fixedCols_) SetState(row_, fixedCols_, rowSel_, fixedCols_);
   if (!model_.suspended()) {
     ApplyColumns();
@@ -272,14 +273,17 @@ void FlexGrid::SetTopRow(int row) {
 }
 
 void FlexGrid::ApplyTop(int row) {
-  const int v = std::max(row - Hdr(), 0);
+  wantedTop_ = row;
+  ApplyWantedTop();
+}
+
+// A row asked for at the top goes as far up as a full last page allows; the wish holds until the
+// operator scrolls, so rows added or a window grown later bring it closer.
+void FlexGrid::ApplyWantedTop() {
+  if (wantedTop_ < 0) return;
   QScrollBar* sb = verticalScrollBar();
   ui_detail::Hold h(syncing_);
-  if (v > sb->maximum()) {
-    topBeyond_ = v;  // further than the view scrolls by itself: keep the range open
-    sb->setMaximum(v);
-  }
-  sb->setValue(v);
+  sb->setValue(std::clamp(wantedTop_ - Hdr(), 0, sb->maximum()));
 }
 
 void FlexGrid::SetLeftCol(int col) {
@@ -312,30 +316,25 @@ void FlexGrid::UpdateHBar() {
     hbar_.setPageStep(1);
     hbar_.setValue(leftCol_);
   }
-  const int height = show ? hbar_.sizeHint().height() : 0;
-  if (contentsMargins().bottom() != height) setContentsMargins(0, 0, 0, height);
+  // Qt's own sideways bar (never scrolled) keeps the room below the rows; the grid's bar lies on it.
+  const Qt::ScrollBarPolicy policy = show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+  if (horizontalScrollBarPolicy() != policy) setHorizontalScrollBarPolicy(policy);
   if (!show) {
     hbar_.hide();
     return;
   }
-  const int fw = frameWidth();
-  const int vw = verticalScrollBar()->isVisible() ? verticalScrollBar()->width() : 0;
-  hbar_.setGeometry(fw, this->height() - fw - height, this->width() - 2 * fw - vw, height);
+  hbar_.setGeometry(horizontalScrollBar()->parentWidget()->geometry());
+  hbar_.raise();
   hbar_.show();
 }
 
 void FlexGrid::updateGeometries() {
-  const int keep = verticalScrollBar()->value();
   {
     ui_detail::Hold h(syncing_);
     QTableView::updateGeometries();
-    baseTopMax_ = verticalScrollBar()->maximum();
-    if (topBeyond_ > baseTopMax_) {
-      verticalScrollBar()->setMaximum(topBeyond_);
-      if (keep > baseTopMax_) verticalScrollBar()->setValue(std::min(keep, topBeyond_));
-    }
     horizontalScrollBar()->setRange(0, 0);  // sideways scrolling is the grid's own
   }
+  ApplyWantedTop();
   UpdateHBar();
 }
 

@@ -17,7 +17,9 @@
 // Numbers as the window code uses them: Rows/Cols count every row and column, fixed ones included;
 // FixedRows 0 or 1 (row 0 is then the heading, drawn as the header; more fixed rows are drawn as plain
 // rows with the fixed colour), FixedCols columns stay in view when the grid scrolls sideways; TopRow
-// and LeftCol are the first scrollable row and column shown; Row/Col is the current cell and
+// and LeftCol are the first scrollable row and column shown (a row asked for near the end stops where
+// the last page is full: the last row is always reachable, shown whole above the sideways scroll bar;
+// a change of FixedCols scrolls back to the first scrollable column); Row/Col is the current cell and
 // RowSel/ColSel the other end of the selection (setting Row or Col collapses the selection).
 // MouseRow/MouseCol are -1 away from any cell. Sizes are twips.
 //
@@ -177,6 +179,7 @@ class FlexGrid : public VbControl<QTableView> {
   void ApplyRowHeights();
   void ApplySelection();
   void ApplyTop(int row);
+  void ApplyWantedTop();
   void ApplyAll();
   void UpdateHBar();
   int MaxLeftCol() const;
@@ -203,8 +206,7 @@ class FlexGrid : public VbControl<QTableView> {
   std::vector<int> colWidthTw_;   // -1 default
   std::vector<int> rowHeightTw_;  // -1 default
   int savedTop_ = -1;             // TopRow to put back after a batch or a reset
-  int topBeyond_ = -1;            // scroll range kept open so that a late row can stand at the top
-  int baseTopMax_ = 0;            // the scroll range the view itself allows
+  int wantedTop_ = -1;            // the row the code asked for at the top, until the operator scrolls
   int syncing_ = 0;               // the grid itself is writing selection or scroll state
   int viewInput_ = 0;             // Qt is moving the selection for a click or key: read it once after
   bool leftPressed_ = false;

@@ -1,7 +1,15 @@
 #include "platform/ui/form.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+#include <QWindow>
+#include <algorithm>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -111,8 +119,11 @@ VbForm::VbForm() : client_(new QWidget(this)) {
 
 VbForm::~VbForm() { Forget(this); }
 
-void VbForm::Show(int modal) {
+void VbForm::Show(int modal, QWidget* owner) {
   if (unloaded_) return;
+  QWidget* opener = QApplication::activeWindow();
+  PlaceOnFirstShow(opener);
+  KeepInFrontOf(owner ? owner->window() : modal == vbModal ? opener : nullptr);
   if (modal != vbModal) {
     if (isMinimized()) showNormal();
     show();
@@ -185,6 +196,60 @@ void VbForm::Move(int left, int top, int width, int height) {
   resize(std::max(1, w), std::max(1, h));
 }
 
+void VbForm::MoveToStoredPlace(std::optional<int32_t> top, int32_t left) {
+  placeBesideOpener_ = !top || *top < 0;
+  const QPoint at = PlaceOnScreen(placeBesideOpener_ ? std::nullopt : top, left);
+  Move(at.x(), at.y());
+}
+
+void VbForm::KeepInFrontOf(QWidget* owner) {
+  if (!owner || owner == this || !owner->windowHandle()) return;
+  winId();  // the window's handle, to name its owner to the window manager
+  windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+void VbForm::PlaceBeside(const QWidget* opener) {
+  // Where the operator types in the opener: those stay in sight.
+  std::vector<QRect> boxes;
+  for (const QWidget* w : opener->findChildren<QWidget*>()) {
+    const bool input = qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
+                       qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QTextEdit*>(w) ||
+                       qobject_cast<const QPlainTextEdit*>(w);
+    if (input && w->isVisible() && !qobject_cast<const QComboBox*>(w->parentWidget()))
+      boxes.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+  }
+  const QScreen* screen = opener->screen() ? opener->screen() : QGuiApplication::primaryScreen();
+  const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QSize size = frameGeometry().size();
+  QRect inputs;
+  for (const QRect& b : boxes) inputs |= b;
+  const QRect frame = opener->frameGeometry();
+  constexpr int kGap = 8;
+  const QPoint tries[] = {{frame.left(), inputs.bottom() + kGap},   // below the boxes
+                          {inputs.right() + kGap, frame.top()},     // beside them
+                          {room.left(), room.bottom() - size.height() + 1},
+                          {room.right() - size.width() + 1, room.bottom() - size.height() + 1}};
+  auto onScreen = [&](QPoint p) {
+    return QPoint(std::clamp(p.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)),
+                  std::clamp(p.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
+  };
+  auto covered = [&](QPoint p) {
+    long long area = 0;
+    for (const QRect& b : boxes) {
+      const QRect over = b & QRect(p, size);
+      area += static_cast<long long>(over.width()) * over.height();
+    }
+    return area;
+  };
+  QPoint best = onScreen(tries[0]);
+  for (const QPoint& t : tries) {
+    const QPoint p = onScreen(t);
+    if (covered(p) < covered(best)) best = p;
+    if (covered(best) == 0) break;
+  }
+  move(best);
+}
+
 int VbForm::WindowState() const {
   if (isMinimized()) return vbMinimized;
   if (isMaximized()) return vbMaximized;
@@ -196,6 +261,26 @@ void VbForm::SetWindowState(int state) {
   if (state == vbMinimized) s |= Qt::WindowMinimized;
   if (state == vbMaximized) s |= Qt::WindowMaximized;
   setWindowState(s);
+}
+
+void VbForm::PlaceOnFirstShow(QWidget* opener) {
+  if (!placeBesideOpener_ || isVisible()) return;
+  placeBesideOpener_ = false;
+  if (opener && opener != this) PlaceBeside(opener);
+}
+
+void VbForm::ShowInactive() {
+  if (unloaded_) return;
+  const QPointer<QWidget> typing = QApplication::activeWindow();
+  PlaceOnFirstShow(typing);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  if (isMinimized()) showNormal();
+  show();
+  setAttribute(Qt::WA_ShowWithoutActivating, false);
+  // A platform that activates every window it shows is asked for the typing window back; then this
+  // one is raised above it again.
+  if (typing && typing != this) typing->activateWindow();
+  ZOrder();
 }
 
 void VbForm::ZOrder() {

@@ -15,6 +15,7 @@
 //
 //   Form<CWSHEET>().Text2.setText("1001");   // creates and loads the window, hidden, the first time
 //   Form<CWSHEET>().Show();                  // modeless; Show(vbModal) returns when it is hidden or unloaded
+//   Form<RigCFG>().Show(vbModeless, this);   // kept in front of this window
 //   UnloadForm<CWSHEET>();                   // query-unload and unload handlers, then it is gone
 //   if (IsLoaded<TEMP_LOG>()) ...            // never creates it
 //   if (auto* log = LoadedForm<TEMP_LOG>()) log->Text8.setText(f);
@@ -28,6 +29,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <optional>
 #include <typeindex>
 #include <vector>
 
@@ -79,7 +81,12 @@ class VbForm : public QMainWindow {
   // The window sees key strokes before the control that has the focus.
   bool KeyPreview = false;
 
-  void Show(int modal = vbModeless);
+  // With an owner (as VB's ownerform) the window stays in front of that window; a modal window stays in
+  // front of the window that was active when it was shown.
+  void Show(int modal = vbModeless, QWidget* owner = nullptr);
+  // Shows the window in front without taking the keyboard from the window the operator types in (a
+  // list that follows the typing).
+  void ShowInactive();
   void Hide() { hide(); }
   // Unloads this window ("Unload Me"). False when a handler cancelled.
   bool Unload(int unloadMode = vbFormCode);
@@ -96,6 +103,10 @@ class VbForm : public QMainWindow {
   void SetTop(int tw) { Move(Left(), tw); }
   void SetWidth(int tw) { Move(Left(), Top(), tw, -1); }
   void SetHeight(int tw) { Move(Left(), Top(), -1, tw); }
+  // The place the window keeps in the settings (twips, PlaceOnScreen's rule). With none stored (no
+  // top, or a negative one) the window opens, when first shown, beside the window that opens it:
+  // clear of that window's input boxes and inside the screen.
+  void MoveToStoredPlace(std::optional<int32_t> top, int32_t left);
   // The client area's size in twips.
   int ScaleWidth() const;
   int ScaleHeight() const;
@@ -128,10 +139,15 @@ class VbForm : public QMainWindow {
 
  private:
   friend struct FormRegistry;
+  // A window with no stored place opens beside the window it was opened from, the first time it shows.
+  void PlaceOnFirstShow(QWidget* opener);
+  void PlaceBeside(const QWidget* opener);
+  void KeepInFrontOf(QWidget* owner);
   // The flags come first: making the client area already sends this window events that read them.
   bool unloaded_ = false;
   bool inUnload_ = false;
   bool loaded_ = false;
+  bool placeBesideOpener_ = false;
   int closeLocks_ = 0;
   int mousePointer_ = vbDefault;
   QWidget* client_;

@@ -2,7 +2,16 @@
 
 #include <QPixmap>
 
-Frame::Frame(QWidget* parent, const QString& caption) : ClickControl(parent) { setTitle(caption); }
+Frame::Frame(QWidget* parent, const QString& caption) : ClickControl(parent) {
+  setTitle(caption);
+  setAutoFillBackground(true);
+}
+
+void Frame::setVisible(bool visible) {
+  const bool shownAgain = visible && isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide);
+  ClickControl::setVisible(visible);
+  if (shownAgain) raise();
+}
 
 Frame::~Frame() { ReleaseMemberControls(*this); }
 

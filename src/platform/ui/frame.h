@@ -11,6 +11,8 @@
 //
 // Declare a frame before the controls it holds (they need it when they are built). A frame never
 // deletes a control that is a member of the window, even one moved into it later with setParent.
+// A frame paints its own background, so nothing behind it shows through; one shown again after it was
+// hidden comes in front of the controls beside it (a notice or a panel raised over the grid).
 
 #include <QGroupBox>
 #include <QImage>
@@ -22,6 +24,7 @@ class Frame : public ClickControl<QGroupBox> {
  public:
   explicit Frame(QWidget* parent, const QString& caption = QString());
   ~Frame() override;
+  void setVisible(bool visible) override;
 };
 
 class PictureBox : public ClickControl<QLabel> {

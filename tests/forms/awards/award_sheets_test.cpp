@@ -14,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
+#include "support/operator.h"
 
 namespace {
 
@@ -209,6 +210,36 @@ TEST_F(AwardSheets_, WasaAsksFirstAndDxccListsEntities) {
   EXPECT_EQ(boxes.texts().value(1), "DXCC=1Point");
   EXPECT_EQ(lines("DXCC_ALL(1R9to5600_and_SAT).TXT"),
             QStringList({" 501          W1AW          1993-05-01    14            SSB"}));
+}
+
+// The sheets open scrolled to their end: the last row, the totals row of a locator sheet, is drawn
+// whole, not under the grid's sideways scroll bar.
+TEST_F(AwardSheets_, ALongSheetShowsItsLastMemberAndItsTotalsRow) {
+  VbFile csv(home.file("squares.csv"), VbMode::Output);
+  QString members = "ACC MEMBER LIST\r\n\r\n";
+  for (int i = 0; i < 40; ++i) {
+    const QString call = QString("JH1%1").arg(QChar('A' + i / 26)) + QChar('A' + i % 26) + "A";
+    csv.Write({call, "2000/01/01", "12:00J", "599", "599", "7.025", "CW", "1001",
+               QString("PM%1").arg(i, 2, 10, QChar('0')), "J *", "", "", "", ""});
+    members += " " + call + " ACC#" + QString::number(i) + "\r\n";
+  }
+  ASSERT_TRUE(csv.Close());
+  ASSERT_TRUE(hamlogdb::Import(hamlogDir, home.file("squares.csv")).Ok());
+
+  files.Choose(home.write("acc.txt", members.toLatin1()));
+  top->ACCchk.Trigger();
+  ASSERT_TRUE(IsLoaded<ACCSheet>());
+  FlexGrid& members_ = sheet().MSFlexGrid2;
+  ASSERT_EQ(members_.Rows(), 41);
+  EXPECT_GE(Operator::CellCentre(members_, 40, 2).x(), 0) << "the last member";
+  Form<ACCSheet>().RTNMN.Trigger();
+
+  top->aGrigSrh.Trigger();
+  ASSERT_TRUE(IsLoaded<ACCSheet>());
+  ACCSheet& s = sheet();
+  ASSERT_EQ(s.SheetRowCount, 42);
+  EXPECT_EQ(s.MSFlexGrid2.TextMatrix(43, 0), " Band計");
+  EXPECT_GE(Operator::CellCentre(s.MSFlexGrid2, 43, 0).x(), 0) << "the totals row";
 }
 
 }  // namespace

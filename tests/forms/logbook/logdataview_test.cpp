@@ -11,6 +11,7 @@
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -49,6 +50,8 @@ TEST_F(LogViewer, OpensOnTheNewestPageAndPagesBackAndForth) {
   EXPECT_EQ(grid().Rows(), 101);
   EXPECT_EQ(grid().Row(), 100);
   EXPECT_EQ(grid().Col(), 0);
+  EXPECT_EQ(grid().TextMatrix(0, 0), "Rec No");
+  EXPECT_GE(Operator::CellCentre(grid(), 100, 0).x(), 0) << "the Rec No column in view";
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   viewer().GOBACK.Trigger();
   EXPECT_EQ(page(), "51-150");

@@ -17,7 +17,9 @@
 #include "platform/ui/keys.h"
 #include "platform/ui/twips.h"
 #include "platform/vbfile.h"
+#include "support/captions.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -65,10 +67,22 @@ TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
   EXPECT_EQ(grid().TextMatrix(0, 18), "DX");
   EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
   EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
+  EXPECT_GE(Operator::CellCentre(grid(), 2, 0).x(), 0) << "the 件数 column in view";
   EXPECT_EQ(QsoWindowState.AreaListMode, 1);
   // Default widths: column 2 hidden.
   EXPECT_EQ(grid().ColWidth(2), 0);
   EXPECT_EQ(grid().ColWidth(12), 1920);
+}
+
+// The log viewer has the same default widths.
+TEST_F(QsoWindow, TheDefaultWidthsShowDatesFrequenciesAndCodesWhole) {
+  DesktopLook look;
+  AddQsos({{"JA1ABC/1", "110101", "1294.100", "FM", "J *", ""}, {"JA1ABC", "11009A", "10368.000", "SSB", "J  ", ""}});
+  QString call = "JA1ABC";
+  QSODATA::ShowStationQsos(call);
+  ASSERT_TRUE(IsLoaded<QSODATA>());
+  for (int r = 1; r < grid().Rows(); ++r)
+    for (int c : {0, 1, 3, 4, 7, 8, 9}) EXPECT_TRUE(CellCut(grid(), r, c).isEmpty()) << CellCut(grid(), r, c).toStdString();
 }
 
 TEST_F(QsoWindow, NothingToListOpensNoWindow) {

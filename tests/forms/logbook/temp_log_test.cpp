@@ -452,7 +452,7 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   w.Text9.setText("1101");
   w.Text9.setFocus();
   press(w.Text9, Qt::Key_Down);
-  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+  EXPECT_EQ(w.Text13.text(), u8("神奈川県横浜市"));
   EXPECT_EQ(focused(w), &w.Text10);
   w.Text9.setText("9999");
   boxes.Answer(vbOK);
@@ -473,12 +473,14 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   press(w.Text18, Qt::Key_Return);
   EXPECT_FALSE(w.Frame2.isVisible());
   EXPECT_EQ(w.Text9.text(), "11009A");
-  EXPECT_EQ(w.Text13.text(), u8("愛川町"));
+  EXPECT_EQ(w.Text13.text(), u8("神奈川県愛甲郡愛川町"));
   CODE_LIST* list = LoadedForm<CODE_LIST>();
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(1, 1), "11009A");
   EXPECT_EQ(list->MSFlexGrid1.TextMatrix(0, 3), "IDX");
+  for (int c = 1; c <= 4; ++c)
+    EXPECT_GE(Operator::CellCentre(list->MSFlexGrid1, 1, c).x(), 0) << "column " << c << " in view";
   press(w.Text9, Qt::Key_F9);  // villages: none with あ
   w.Text18.setText(u8("あ"));
   boxes.Answer(vbOK);

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QClipboard>
 #include <QTest>
+#include <QWindow>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -342,6 +343,9 @@ TEST_F(SettingsDialogTest, TheDisplayAndRigSettingsOpenFromTheDialog) {
   cfg->CallRigCFG.Trigger();
   ASSERT_TRUE(IsLoaded<RigCFG>());
   EXPECT_TRUE(LoadedForm<RigCFG>()->isVisible());
+  // The window manager keeps it in front of the settings dialog that opened it.
+  ASSERT_NE(LoadedForm<RigCFG>()->windowHandle(), nullptr);
+  EXPECT_EQ(LoadedForm<RigCFG>()->windowHandle()->transientParent(), cfg->windowHandle());
 }
 
 TEST_F(SettingsDialogTest, AnOpenEntryWindowNamesTheDatabasePickedForIt) {

@@ -8,6 +8,7 @@
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
 #include "platform/vbnumber.h"
+#include "support/operator.h"
 #include "ui_test.h"
 
 namespace {
@@ -114,16 +115,45 @@ TEST_F(Grid, HiddenRowsKeepTheirNumbersAndAnyRowCanStandAtTheTop) {
   QTest::mouseMove(g->viewport(), QPoint(5, 2));
   EXPECT_EQ(g->MouseRow(), 7);
   EXPECT_EQ(g->TextMatrix(7, 0), "7:0");
-  g->SetTopRow(200);  // the last row, beyond what scrolling alone reaches
-  EXPECT_EQ(g->TopRow(), 200);
+  const int top = g->TopRow();
   g->SetTopRow(0);  // the heading row cannot scroll
-  EXPECT_EQ(g->TopRow(), 200);
+  EXPECT_EQ(g->TopRow(), top);
   g->SetRowHeight(5, -1);
   EXPECT_EQ(g->RowHeight(5), g->RowHeight(8));
 }
 
+// The rows the operator sees whole, first and last (0, 0 when none).
+std::pair<int, int> RowsInView(FlexGrid& grid, int col) {
+  int first = 0, last = 0;
+  for (int r = 1; r < grid.Rows(); ++r)
+    if (Operator::CellCentre(grid, r, col).x() >= 0) (first ? last : first) = r, last = r;
+  return {first, last};
+}
+
+TEST_F(Grid, ARowAskedForAtTheTopNearTheEndShowsAFullLastPage) {
+  Fill(200, 30, 1);  // wide enough for the grid's own sideways scroll bar
+  g->SetTopRow(200);
+  auto [first, last] = RowsInView(*g, 1);
+  EXPECT_EQ(last, 200) << "the last row, whole, above the sideways scroll bar";
+  EXPECT_GT(last - first, 5) << "a full page, not the last row alone";
+  EXPECT_TRUE(g->TopRow() == first || g->TopRow() == first - 1) << "TopRow is the first row drawn";
+
+  Fill(3, 30, 1);  // filled again, shorter: nothing left scrolled past the end
+  EXPECT_EQ(RowsInView(*g, 1), std::make_pair(1, 3));
+  g->SetTopRow(2);  // every row fits: none can scroll
+  EXPECT_EQ(RowsInView(*g, 1), std::make_pair(1, 3));
+  EXPECT_EQ(g->TopRow(), 1);
+
+  Fill(200, 4, 1);  // the rows after 150 hidden, as an area view leaves them
+  for (int r = 151; r <= 200; ++r) g->SetRowHeight(r, 0);
+  g->SetTopRow(150);
+  EXPECT_EQ(RowsInView(*g, 1).second, 150);
+  EXPECT_GT(RowsInView(*g, 1).first, 0);
+}
+
 TEST_F(Grid, HiddenRowsSurviveABatchAndASort) {
   Fill(10, 3);
+  g->Move(0, 0, 9000, 1500);  // a few rows a page, so that row 4 can stand at the top
   g->SetRedraw(false);
   g->SetRowHeight(3, 0);
   g->SetTopRow(4);
