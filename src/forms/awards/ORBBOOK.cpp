@@ -6,6 +6,7 @@
 #include "awards/ApplicationBook.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
@@ -50,7 +51,7 @@ ORBBOOK::ORBBOOK() {
   MakeBMP.Click = [this] { SnapshotToDataFolder(*this, "ORBEX_BOOKdat.bmp"); };
   CLSCNT.Click = [this] { CLSCNT_Click(); };
   B4UPDT.Click = [this] { B4UPDT_Click(); };
-  CNTHELP.Click = [] { OpenAwardHelp(); };
+  CNTHELP.Click = [] { OpenHelpPage(kHelpBook); };
   MSFlexGrid1.MouseMove = [this](int, int, float, float) { BookGridHint(); };
   MSFlexGrid1.DblClick = [this] { BeginPrevValueEdit(); };
   MSFlexGrid1.SelChange = [this] { HidePrevValueEdit(); };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
@@ -151,7 +152,7 @@ void SeiriboSheet::wireMenus() {
   ListEdit.Click = [this] { OpenEditor(false); };
   Gappei.Click = [] { Hamlog.LastResult = ShellOpen(JoinPath(ProgramFolder(), QStringLiteral("合併情報.url"))); };
   VERDISP.Click = [] { MsgBox(VersionMessageText(), vbOKOnly); };
-  HELP.Click = [] { OpenAwardHelp(); };
+  HELP.Click = [] { OpenHelpPage(kHelpRecordBook); };
 }
 
 void SeiriboSheet::Form_Load() {

@@ -156,6 +156,28 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");  // everything typed stays
 }
 
+TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQso) {
+  Settings.Hlyn = "YES";
+  TEMP_LOG& w = open();
+  for (auto [box, text] : {std::pair{&w.Text1, "ja1xyz"}, {&w.Text8, "7.025"}, {&w.Text9, "11009"}, {&w.Text12, "Taro"}}) {
+    Operator::Click(*box);
+    Operator::Type(text);
+  }
+  boxes.Answer(vbNo).Answer(vbYes);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(0), u8("JA1XYZ  24/05/06\r\nこのQSOをHAMLOGに登録しますか？"));
+  EXPECT_EQ(Dump().size(), 2);
+  EXPECT_EQ(w.Text1.text() + w.Text12.text(), "JA1XYZTaro");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(2).startsWith("3,\"JA1XYZ\""));
+  Operator::Click(w.Text12);  // an edit of the stored QSO is asked about as well
+  Operator::Type("San");
+  boxes.Answer(vbNo);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(2), u8("JA1XYZ  24/05/06\r\nHAMLOGのレコード 3 をこの内容に更新しますか？"));
+  EXPECT_TRUE(Dump().value(2).contains("\"Taro\""));
+}
+
 TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   TEMP_LOG& w = open();
   typeQso(w);
