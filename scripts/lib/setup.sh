@@ -50,7 +50,7 @@ orbex_prepare_demo() {
   local home="$1" hamlog="$2" tool="${3:-$BUILD/tools/hamlogdb}"
   rm -rf "$hamlog"
   mkdir -p "$home"
-  cp -n "$ROOT"/data/home/* "$home"/
+  cp -rn "$ROOT"/data/home/. "$home"/
   "$tool" create "$hamlog"
   "$tool" master "$hamlog" "$ROOT/data/master.csv" "$ROOT/data/dx_prefixes.csv"
   "$tool" import "$hamlog" "$ROOT/data/sample_log.csv"

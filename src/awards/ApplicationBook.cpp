@@ -4,6 +4,7 @@
 
 #include "core/BandLayout.h"
 #include "platform/paths.h"
+#include "platform/vbstrings.h"
 
 namespace {
 
@@ -61,6 +62,18 @@ TextTable NewBookTable(int32_t set, const QDate& today) {
   for (int row : kPrevRows)
     for (int32_t c = 2; c <= BookLastBandColumn(set); ++c) t.Set(row, c, QStringLiteral("0"));
   return t;
+}
+
+std::optional<int32_t> PrevCountOfText(const QString& typed) {
+  const QString text = NarrowText(typed).trimmed();
+  if (text.isEmpty() || text.size() > 5) return std::nullopt;
+  int32_t n = 0;
+  for (QChar c : text) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    n = n * 10 + (c.unicode() - u'0');
+  }
+  if (n > kMostPrevCount) return std::nullopt;
+  return n;
 }
 
 void RecalcBookTotals(TextTable& b, const BandTotalsState& totals, int32_t set) {

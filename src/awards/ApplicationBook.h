@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "awards/TextTable.h"
 #include "platform/automation/automation.h"
@@ -29,6 +30,12 @@ QString BookBandKey(int32_t column, int32_t extendedBandSet);
 // A book of the band set with headings and row labels ("今回追加数 " with today's date), every
 // previous count "0", nothing computed yet.
 TextTable NewBookTable(int32_t extendedBandSet, const QDate& today);
+
+// The largest previous count a correction may give.
+inline constexpr int32_t kMostPrevCount = 99999;
+// A previous count as the operator typed it: a whole number from 0 to kMostPrevCount, blanks around it
+// allowed, full-width digits read as digits. Nothing for any other text.
+std::optional<int32_t> PrevCountOfText(const QString& typed);
 
 // Current counts from the tally, additions, sums and the total column, from the previous-count rows
 // as they stand (a cell counts by its leading number).

@@ -49,9 +49,14 @@ QString CsvLine(const QStringList& fields) {
   return out.join(u',');
 }
 
+QString QuotedCsvLine(const QStringList& fields) {
+  QStringList out;
+  out.reserve(fields.size());
+  for (const QString& f : fields) out << u'"' + QString(f).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
+  return out.join(u',');
+}
+
 bool IsAnsiText(QByteArrayView bytes) {
   // A byte sequence foreign to the code page does not survive the way through text and back.
   return ToAnsi(FromAnsi(bytes)) == bytes;
 }
-
-bool FitsAnsi(const QString& text) { return FromAnsi(ToAnsi(text)) == text; }

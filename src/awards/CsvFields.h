@@ -20,7 +20,9 @@ QList<QByteArray> SplitCsvBytes(QByteArrayView line);
 // blank) is enclosed in quotes with its quotes doubled.
 QString CsvLine(const QStringList& fields);
 
+// Every field in double quotes with its quotes doubled, joined by commas: the form of the files that
+// quote every field, which SplitCsvBytes reads back as it was.
+QString QuotedCsvLine(const QStringList& fields);
+
 // True when the bytes decode to text without a sequence foreign to Windows-31J.
 bool IsAnsiText(QByteArrayView bytes);
-// True when the text has no character that Windows-31J cannot hold.
-bool FitsAnsi(const QString& text);

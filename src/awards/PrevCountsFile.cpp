@@ -4,20 +4,22 @@
 #include <vector>
 
 #include "awards/ApplicationBook.h"
+#include "awards/CsvFields.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
 
 namespace {
 
-// The fields of one line: separated by commas, each trimmed of blanks and of its double quotes.
-QStringList fieldsOf(const QString& line) {
-  QStringList fields = line.split(',');
-  for (QString& f : fields) {
-    f = f.trimmed();
-    if (f.size() >= 2 && f.startsWith('"') && f.endsWith('"')) f = f.mid(1, f.size() - 2).trimmed();
-  }
+// The fields of one line: separated by commas outside quotes, each trimmed of blanks and its quotes.
+QStringList fieldsOf(QByteArrayView line) {
+  QStringList fields;
+  for (const QByteArray& f : SplitCsvBytes(line)) fields << FromAnsi(f).trimmed();
   return fields;
 }
+
+// A count as the file keeps it: a number in the form the cells show, which reads back as it was written.
+bool readsBack(const QString& text) { return !text.isEmpty() && CellText(CellValue(text)) == text; }
 
 }  // namespace
 
@@ -27,8 +29,8 @@ PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t set)
   VbFile f(path, VbMode::Input, 0, VbAccess::Read);
   if (!f.IsOpen()) return PrevCountsRead::Incomplete;
   std::vector<QStringList> records;
-  QString line;
-  while (f.LineInput(line))
+  QByteArray line;
+  while (f.LineInputBytes(line))
     if (!line.trimmed().isEmpty()) records.push_back(fieldsOf(line));
   const int32_t last = BookLastBandColumn(set);
   const int bands = last - 1;  // 16 or 22
@@ -59,11 +61,23 @@ PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t set)
 
 bool SavePrevCounts(const TextTable& book, const int (&rows)[3], const QString& base, int32_t set,
                     QString* error) {
+  const char* const kinds[3] = {"市", "郡", "区"};
   QStringList lines;
-  for (int row : rows) {
+  for (int k = 0; k < 3; ++k) {
+    const int row = rows[k];
     QStringList cells;
-    for (int32_t c = 2; c <= BookLastBandColumn(set); ++c) cells << '"' + book.At(row, c) + '"';
-    lines << cells.join(',');
+    for (int32_t c = 2; c <= BookLastBandColumn(set); ++c) {
+      const QString text = book.At(row, c).trimmed();
+      // A file the next opening could not read whole would lose every count in it.
+      if (!readsBack(text)) {
+        if (error)
+          *error = QString::fromUtf8(kinds[k]) + QStringLiteral(" ") + BookHeading(c, set) + QStringLiteral(" の「") +
+                   text + QStringLiteral("」は数として読み戻せません。");
+        return false;
+      }
+      cells << text;
+    }
+    lines << QuotedCsvLine(cells);
   }
   return WriteTextLines(base + ".DAT", lines, error);
 }

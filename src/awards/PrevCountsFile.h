@@ -17,12 +17,14 @@ enum class PrevCountsRead {
 
 // Fills the previous-count rows from base + ".DAT". In the extended set a standard-set file (16
 // fields) spreads over the bands: fields 1 .. 15 to the first fifteen, "0" to the six extra bands,
-// field 16 to the satellite. Fields may be quoted or not; each gives its leading number ("007" -> "7",
-// "" -> "0"). Blank lines are ignored. All or nothing: an incomplete file changes no cell.
+// field 16 to the satellite. Fields may be quoted or not (a comma inside quotes belongs to the field);
+// each gives its leading number ("007" -> "7", "" -> "0"). Blank lines are ignored. All or nothing: an
+// incomplete file changes no cell.
 PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t extendedBandSet);
 
 // Writes rows (three of them) as the counts file base + ".DAT": the cell texts of the band columns,
-// quoted. Replaces the old file in one step; false (reason in `error`) leaves it as it was.
+// quoted. Replaces the old file in one step; false (reason in `error`) leaves it as it was, also when a
+// cell holds text that would not read back as it stands ("1,2" would come back as 1).
 bool SavePrevCounts(const TextTable& book, const int (&rows)[3], const QString& base, int32_t extendedBandSet,
                     QString* error = nullptr);
 

@@ -1,6 +1,8 @@
 #include "awards/RecordBook.h"
 
+#include <QCryptographicHash>
 #include <QDate>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "awards/CsvFields.h"
@@ -60,16 +62,32 @@ QString BookAreaDigit(const QString& code) {
   return QString(QChar(kAreaOfPrefecture[prefecture]));
 }
 
+QByteArray RecordBookStamp(const QString& bookPath) {
+  QByteArray bytes;
+  if (!ReadWholeFile(bookPath, bytes)) return {};
+  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
 RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) {
   RecordBookLoad load;
-  VbFile in(bookPath, VbMode::Input, 0, VbAccess::Read);
-  if (!in.IsOpen()) {
-    load.error = in.ErrorText();
+  load.stamp = RecordBookStamp(bookPath);
+  // No book yet is an empty book: rows the editor adds make the first one.
+  if (!QFileInfo::exists(RealPath(bookPath))) {
+    load.complete = true;
     return load;
   }
+  VbFile in(bookPath, VbMode::Input, 0, VbAccess::Read);
+  if (!in.IsOpen()) {
+    load.error = RealPath(bookPath) + QStringLiteral(" を読めませんでした");
+    return load;
+  }
+  const auto workFailed = [&load, &workPath] {
+    load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorText(LastFileError()) +
+                 QStringLiteral("）");
+  };
   VbFile work(workPath, VbMode::Output);
   if (!work.IsOpen()) {
-    load.error = work.ErrorText();
+    workFailed();
     return load;
   }
   QByteArray bytes;
@@ -86,10 +104,10 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     QString f[kBookFields];
     for (int i = 0; i < kBookFields; ++i) f[i] = FromAnsi(raw[i]).trimmed();
     const QString code = NormalizeBookCode(f[1]);
-    work.Write({BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)});
+    work.Print({QuotedCsvLine({BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)})});
   }
   if (!work.Close()) {
-    load.error = work.ErrorText();
+    workFailed();
     return load;
   }
   const QString command = QStringLiteral("/k(6:2)(2:1)(8:4) '") + workPath + QStringLiteral("' ");
@@ -99,14 +117,14 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     const int r = ksort(command, reply);
     if (r == KsortBusy) continue;
     if (r == KsortGaveUp) {
-      load.error = reply;
+      load.error = RealPath(workPath) + QStringLiteral(" を並べ替えられませんでした（") + reply + QStringLiteral("）");
       return load;
     }
     break;
   }
   VbFile sorted(workPath, VbMode::Input, 0, VbAccess::Read);
   if (!sorted.IsOpen()) {
-    load.error = sorted.ErrorText();
+    load.error = RealPath(workPath) + QStringLiteral(" を読めませんでした");
     return load;
   }
   while (sorted.LineInputBytes(bytes)) {
@@ -122,7 +140,7 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     row.area = FromAnsi(raw[7]).left(1);
     load.rows.push_back(std::move(row));
   }
-  load.complete = load.longLines == 0 && load.unreadable == 0;
+  load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0;
   return load;
 }
 
@@ -131,30 +149,31 @@ QString RecordBookLoadNotice(const RecordBookLoad& load) {
   if (load.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(load.blankLines);
   if (load.shortLines > 0) parts << QStringLiteral("項目の足りない行 %1 行は空欄で補いました").arg(load.shortLines);
   if (load.cutFields > 0)
-    parts << QStringLiteral("長すぎる項目 %1 個を切り詰めました（元のファイルは閉じる時に .bak として残します）")
-                 .arg(load.cutFields);
+    parts << QStringLiteral("整理簿に収まらない長さの項目が %1 個あり、切り詰めて表示しています（QTH と Rem は %2 文字まで）")
+                 .arg(load.cutFields)
+                 .arg(kBookRemarkWidth);
   if (load.longLines > 0) parts << QStringLiteral("項目の多すぎる行が %1 行あります").arg(load.longLines);
   if (load.unreadable > 0) parts << QStringLiteral("読めない文字を含む行が %1 行あります").arg(load.unreadable);
-  if (!load.complete && (load.longLines > 0 || load.unreadable > 0))
-    parts << QStringLiteral("整理簿を傷めないよう、閉じる時に書き戻しません");
+  if (!load.error.isEmpty()) parts << load.error + QStringLiteral("。");
+  if (!load.complete && !parts.isEmpty())
+    parts << QStringLiteral("整理簿を傷めないよう、この一覧は編集できず、閉じる時にも書き戻しません");
   return parts.join(QStringLiteral("\r\n"));
 }
 
 bool WriteRecordBook(const QString& bookPath, const std::vector<std::array<QString, 6>>& lines, QString& error) {
-  if (IsFile(bookPath) && !FileCopy(bookPath, backupPath(bookPath))) {
-    error = QStringLiteral("backup failed");
+  const auto failed = [&error](const QString& path, const QString& what) {
+    error = RealPath(path) + what + QStringLiteral("（") + FileErrorText(LastFileError()) + QStringLiteral("）");
     return false;
-  }
+  };
+  if (IsFile(bookPath) && !FileCopy(bookPath, backupPath(bookPath)))
+    return failed(backupPath(bookPath), QStringLiteral(" を作れませんでした"));
   VbFile out(bookPath, VbMode::Output);
-  if (!out.IsOpen()) {
-    error = out.ErrorText();
-    return false;
+  bool ok = out.IsOpen();
+  for (size_t i = 0; ok && i < lines.size(); ++i) {
+    const auto& l = lines[i];
+    ok = out.Print({QuotedCsvLine({l[0], l[1], l[2], l[3], l[4], l[5]})});
   }
-  for (const auto& l : lines) out.Write({l[0], l[1], l[2], l[3], l[4], l[5]});
-  if (!out.Close()) {
-    error = out.ErrorText();
-    return false;
-  }
+  if (!ok || !out.Close()) return failed(bookPath, QStringLiteral(" を書き込めませんでした"));
   return true;
 }
 

@@ -13,7 +13,7 @@
 
 inline constexpr char kRecordBookWorkFile[] = "DMYSBMST.dat";
 
-// Widths the book keeps, in characters.
+// Widths the book keeps, in characters: a longer value is more than the book can hold.
 inline constexpr int kBookCodeWidth = 6;
 inline constexpr int kBookQthWidth = 34;
 inline constexpr int kBookDateWidth = 20;
@@ -28,14 +28,16 @@ struct RecordBookRow {
 
 struct RecordBookLoad {
   std::vector<RecordBookRow> rows;  // in sorted order
-  // The whole file was read and sorted: only then may the list be written back over it.
+  // The whole file was read and sorted and nothing in it had to be cut or left out: only then may the
+  // list be written back over it.
   bool complete = false;
   int32_t blankLines = 0;     // skipped
   int32_t shortLines = 0;     // fewer than six fields: the missing ones are empty
-  int32_t cutFields = 0;      // values longer than their width, cut
+  int32_t cutFields = 0;      // values longer than their width, shown cut: the book is not written back
   int32_t longLines = 0;      // more than six fields: the book is not written back
   int32_t unreadable = 0;     // bytes that are no Windows-31J text: the book is not written back
-  QString error;              // why the load stopped ("" when it did not)
+  QString error;              // why the load stopped, in the operator's words ("" when it did not)
+  QByteArray stamp;           // RecordBookStamp of the book as it was read
 };
 
 // Who is linked to the progress sheet: the record book window and its row editor.
@@ -52,14 +54,19 @@ QString BookKindFlag(const QString& code);
 // The call area of the code's prefecture ("01" -> "8", ...); "" for a prefecture outside 01-47.
 QString BookAreaDigit(const QString& code);
 
-// Reads the book at `bookPath` through the work file `workPath`.
+// What the book holds now, to tell whether another program changed it since it was read: a digest of
+// its bytes; empty when there is no book.
+QByteArray RecordBookStamp(const QString& bookPath);
+
+// Reads the book at `bookPath` through the work file `workPath`; a missing book reads as an empty one.
 RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath);
 
 // The operator's note on what the load skipped, completed or cut; "" when nothing.
 QString RecordBookLoadNotice(const RecordBookLoad& load);
 
-// Writes the lines (date, code, QTH, mark, remark, status) as the book, in one step; an existing book
-// is copied to .bak first. False (reason in `error`) leaves the book as it was.
+// Writes the lines (date, code, QTH, mark, remark, status) as the book, in one step, every field quoted
+// (a quote in a value doubled); an existing book is copied to .bak first. False (reason in `error`, in
+// the operator's words) leaves the book as it was.
 bool WriteRecordBook(const QString& bookPath, const std::vector<std::array<QString, 6>>& lines, QString& error);
 
 // ---- Filters

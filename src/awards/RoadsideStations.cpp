@@ -66,6 +66,15 @@ StationListRead ReadStationList(const QString& path, bool keepMark) {
 
 StationImport ImportMichinoekiCsv(const QString& source) {
   StationImport import;
+  const QString kept = QStringLiteral("\r\n") + MichinoekiTxtPath() + QStringLiteral(" は書き換えていません。");
+  // Read as Windows-31J, another code page's text would become names and numbers no remark holds.
+  QByteArray whole;
+  if (ReadWholeFile(source, whole)) {
+    if (const QString encoding = ForeignEncoding(whole); !encoding.isEmpty()) {
+      import.error = ForeignEncodingText(RealPath(source), encoding) + kept;
+      return import;
+    }
+  }
   VbFile in(source, VbMode::Input, 0, VbAccess::Read);
   if (!in.IsOpen()) {
     import.error = in.ErrorText();
@@ -85,15 +94,27 @@ StationImport ImportMichinoekiCsv(const QString& source) {
       ++import.blankLines;
       continue;
     }
-    const qsizetype items = SplitCsvBytes(bytes).size();
+    const QList<QByteArray> fields = SplitCsvBytes(bytes);
+    const qsizetype items = fields.size();
     if (items > kStationItems) {
       import.longLines << number;
+      continue;
+    }
+    // A station without a number would take every remark that holds "□".
+    if (FromAnsi(fields[0]).remove(kBox).trimmed().isEmpty()) {
+      import.unnumberedLines << number;
       continue;
     }
     // A line that stops after its fourth item gets the empty fifth one.
     if (items < kStationItems) bytes.append(',');
     if (!out.Print({bytes})) break;
     ++import.stations;
+  }
+  // Lines that were there but none usable: the earlier list is better than none.
+  if (import.stations == 0 && (!import.longLines.isEmpty() || !import.unnumberedLines.isEmpty())) {
+    out.Abandon();
+    import.error = RealPath(source) + QStringLiteral(" に読み込める道の駅がありません。") + kept;
+    return import;
   }
   if (!out.Close()) {
     import.error = out.ErrorText();
@@ -109,6 +130,11 @@ QString StationImportNotice(const StationImport& import) {
     QStringList numbers;
     for (int32_t n : import.longLines) numbers << QString::number(n);
     parts << QStringLiteral("項目が５つを超える行は読み込みませんでした（%1 行目）").arg(numbers.join(u','));
+  }
+  if (!import.unnumberedLines.isEmpty()) {
+    QStringList numbers;
+    for (int32_t n : import.unnumberedLines) numbers << QString::number(n);
+    parts << QStringLiteral("道の駅No のない行は読み込みませんでした（%1 行目）").arg(numbers.join(u','));
   }
   if (import.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(import.blankLines);
   return parts.join(QStringLiteral("\r\n"));

@@ -49,10 +49,12 @@ struct StationImport {
   int32_t stations = 0;          // lines written
   int32_t blankLines = 0;        // skipped
   QList<int32_t> longLines;      // line numbers of lines with more than five items, not written
+  QList<int32_t> unnumberedLines;  // line numbers of stations without a number, not written
   QString error;
 };
 // Converts the operator's list into michinoeki.txt in the HAMLOG folder, in one step: a conversion
-// that fails leaves the earlier file as it was.
+// that fails leaves the earlier file as it was. A list that is no Windows-31J text, or whose lines
+// are all unusable, is refused.
 StationImport ImportMichinoekiCsv(const QString& source);
 // The operator's note on lines the import left out; "" when none.
 QString StationImportNotice(const StationImport& import);

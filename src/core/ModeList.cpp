@@ -15,6 +15,11 @@ bool StoreModes(const QStringList& stored) {
   return WriteIni("ORB", "MODEC", Settings.ModeCount) && ok;
 }
 
+bool ModeInReadingMode(const QString& mode, const QString& readingMode) {
+  if (readingMode == QLatin1String("DIGITAL")) return Settings.DigitalModes.contains(mode);
+  return readingMode == QLatin1String("MIX") || mode == readingMode;
+}
+
 QString ModeNameProblem(const QString& name) {
   if (name.isEmpty()) return QString::fromUtf8("モード名がありません");
   if (name.size() > kModeNameLength)

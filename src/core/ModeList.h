@@ -19,6 +19,11 @@ bool StoreModes(const QStringList& stored);
 // holding anything but the letters A-Z and digits (a comma would break the DIGITAL list).
 QString ModeNameProblem(const QString& name);
 
+// Whether a QSO of `mode` falls under the reading mode `readingMode`: "MIX" takes every mode,
+// "DIGITAL" every mode named in the DIGITAL list (Settings.DigitalModes, a text search as the sheet's
+// tally does it), any other text only that mode.
+bool ModeInReadingMode(const QString& mode, const QString& readingMode);
+
 // Reads the mode of every HAMLOG record, 1 .. Hamlog.HdbRecordCount, and calls `found` with each mode
 // (trimmed, as HAMLOG holds it) that is neither empty nor in `known` nor found before, in order of
 // first occurrence. The log must be open. False when a record could not be read (the reader told the

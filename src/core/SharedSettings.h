@@ -8,7 +8,7 @@
 #include <cstdint>
 
 struct SharedSettingsState {
-  QString HelpFilePath;                      // program folder & "\ORBEX5.chm"
+  QString HelpFilePath;                      // program folder & "/help": the help pages
   QString DataFolder;                        // [ORB] DataFol: where reports and lists are written
   int32_t ExtendedBandSet = 0;               // [ORB] exp_Band: 1 = 135 kHz .. 77 GHz bands as well
   QString FreqErrReport = "0";               // [ORB] FreqErrReport: "1" = show the frequency-error report

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/vbdate.h"
 #include "platform/vbfile.h"
+#include "platform/vbstrings.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ void readHamlogAndConditions(StartupReading& r) {
   if (!qth) s.UseOwnQthData = 0;
   r.Boxes.OwnQthLabel = s.UseOwnQthData == 1;
 
-  s.QslReceivedMarks[0] = ReadIniOr("ORB", "QSL_RCV", "*");
-  for (int i = 1; i <= 14; ++i) s.QslReceivedMarks[i] = ReadIniOr("ORB", QString("QSL_RCV%1").arg(i), "");
+  // A mark stored full-width stands for the half-width one HAMLOG keeps.
+  s.QslReceivedMarks[0] = NarrowText(ReadIniOr("ORB", "QSL_RCV", "*"));
+  for (int i = 1; i <= 14; ++i) s.QslReceivedMarks[i] = NarrowText(ReadIniOr("ORB", QString("QSL_RCV%1").arg(i), ""));
   s.QslProgramPath = ReadIniOr("ORB", "HLQSL", "ORB");
   s.EditorPath = ReadIniOr("ORB", "Editor", "NOTEPAD.EXE");
   s.StoredHdbDate = ReadIniOr("ORB", "DBSDate", "ORB");

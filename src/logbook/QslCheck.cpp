@@ -2,6 +2,7 @@
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/ModeList.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
@@ -35,6 +36,6 @@ QString CodeAsSheetShows(const QString& code, bool& skip) {
 
 int32_t NewBandCheckColumn(const QString& code, const QString& freq, const QString& mode) {
   if (code.size() < 4) return 0;
-  if (ReadConditions.SelMode != "MIX" && ReadConditions.SelMode != mode) return 0;
+  if (!ModeInReadingMode(mode, ReadConditions.SelMode)) return 0;
   return BandColumnOfLabel(BandLabelOf(freq.trimmed(), Settings.ExtendedBandSet == 1));
 }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/HamlogAccess.h"
+#include "core/ModeList.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "logbook/LogWindowState.h"
@@ -114,7 +115,7 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
     const QString code = trimmedField(8);
     const bool inGun = gunKey && code.size() == 6 && !code.back().isDigit();
     if ((inGun ? code.left(5) : code) != key) continue;
-    if (mode != "MIX" && trimmedField(7) != mode) continue;
+    if (mode != "MIX" && !ModeInReadingMode(trimmedField(7), mode)) continue;
     if (band != kAllBands && FreqPCheck(trimmedField(6)) != band) continue;
     QStringList row = QsoRowOfRecord(recNo, {'-', false});
     row[1] = row[1].trimmed();

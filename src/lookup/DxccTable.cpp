@@ -5,6 +5,7 @@
 
 #include "core/SettingsStore.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "platform/resources.h"
 #include "platform/ui/msgbox.h"
 
@@ -82,27 +83,54 @@ QString LoadCodeLibString(int32_t id) {
 int32_t LoadDXCCTable() {
   DxccTable.DxccEntityTable.clear();
   DxccTable.DxccEntityCount = 0;
-  if (FileExists(ResourceFilePath(kLibrary)) == 0) return 0;
+  const QString path = RealPath(ResourceFilePath(kLibrary));
+  if (FileExists(path) == 0) return 0;
+  const auto tell = [&path](const QStringList& problems, const QString& outcome) {
+    MsgBox(path + QStringLiteral(" に誤りがあります。") + "\r\n" + problems.join(QStringLiteral("\r\n")) + "\r\n" +
+               outcome,
+           vbOKOnly | vbExclamation);
+  };
+  const QString countText = LoadCodeLibString(kFirstEntityId - 1).trimmed();
   bool number = false;
-  const int32_t n = LoadCodeLibString(kFirstEntityId - 1).trimmed().toInt(&number);
-  if (!number || n < 0) return 0;
-  DxccTable.DxccEntityCount = n;
-  if (n == 0) {
+  const qlonglong stated = countText.toLongLong(&number);
+  if (!number || stated < 0) {
+    tell({QStringLiteral("%1 番の件数「%2」が数ではありません。").arg(kFirstEntityId - 1).arg(countText)},
+         QStringLiteral("DX の表は作りませんでした。"));
+    return 0;
+  }
+  if (stated == 0) {
     MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
     MsgBox(QStringLiteral("eds  "));
     return -1;
   }
-  int skipped = 0;
+  // The count is bounded by the strings really there: a wrong one neither overflows nor makes the
+  // load walk through ids that hold nothing.
+  QStringList problems;
+  const int32_t there = std::max(0, LastResourceId(kLibrary) - (kFirstEntityId - 1));
+  const int32_t n = static_cast<int32_t>(std::min<qlonglong>(stated, there));
+  if (stated > there)
+    problems << QStringLiteral("%1 番の件数は %2 ですが、データは %3 件分しかありません。")
+                    .arg(kFirstEntityId - 1)
+                    .arg(stated)
+                    .arg(there);
+  DxccTable.DxccEntityCount = n;
+  QStringList skipped;
   for (int32_t id = kFirstEntityId; id < kFirstEntityId + n; ++id) {
     DxccEntity e = EntityOf(LoadCodeLibString(id));
     if (!e.present) {
-      ++skipped;
+      skipped << QString::number(id);
       continue;
     }
     if (DxccTable.DxccEntityTable.size() <= static_cast<size_t>(id)) DxccTable.DxccEntityTable.resize(id + 1);
     DxccTable.DxccEntityTable[id] = std::move(e);
   }
-  return skipped == 0 ? kFirstEntityId + n : -1;
+  if (!skipped.isEmpty())
+    problems << QStringLiteral("%1 件（%2 番）は 7 項目のデータになっていないため読み飛ばしました。")
+                    .arg(skipped.size())
+                    .arg(skipped.size() > 10 ? skipped.mid(0, 10).join(u',') + QStringLiteral(" ほか") : skipped.join(u','));
+  if (problems.isEmpty()) return kFirstEntityId + n;
+  tell(problems, QStringLiteral("DX の表は読めた %1 件で作りました。").arg(n - skipped.size()));
+  return -1;
 }
 
 QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/vbstrings.h"
+
 namespace {
 
 // Converters are costly to create (ICU); one per thread, reset before each use.
@@ -84,6 +86,23 @@ int AscAnsi(const QString& text) {
     return static_cast<int16_t>(static_cast<uint16_t>(lead << 8 | trail));
   }
   return lead;
+}
+
+QString ChrAnsi(int code) {
+  QByteArray b;
+  if (code < 0 || code > 0xFF) {
+    b.append(static_cast<char>((code >> 8) & 0xFF));
+    b.append(static_cast<char>(code & 0xFF));
+  } else {
+    b.append(static_cast<char>(code));
+  }
+  return FromAnsi(b);
+}
+
+int NarrowAnsiCode(int code) {
+  if (code >= 0) return code;
+  const QString typed = ChrAnsi(code), narrow = NarrowText(typed);
+  return narrow != typed && narrow.size() == 1 ? narrow[0].unicode() : code;
 }
 
 int AnsiLen(const QString& text) { return isAscii(text) ? text.size() : ToAnsi(text).size(); }
@@ -203,3 +222,18 @@ QString ByteOrderMark(QByteArrayView bytes, int* size) {
   if (starts("\xFE\xFF", 2)) return QStringLiteral("UTF-16BE");
   return {};
 }
+
+QString ForeignEncoding(QByteArrayView bytes) {
+  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  if (LooksLikeUtf8(bytes)) return QStringLiteral("UTF-8");
+  if (!IsValidAnsi(bytes)) return QStringLiteral("不明な文字コード");
+  return {};
+}
+
+QString ForeignEncodingText(const QString& path, const QString& encoding) {
+  if (encoding.isEmpty()) return {};
+  return path + QStringLiteral(" は ") + encoding +
+         QStringLiteral(" で保存されています（Windows-31J (Shift_JIS) ではありません）。");
+}
+
+

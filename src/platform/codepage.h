@@ -21,6 +21,14 @@ bool IsAnsiLeadByte(unsigned char b);
 // negative 16-bit value (lead * 256 + trail as a signed Integer). 0 for an empty text.
 int AscAnsi(const QString& text);
 
+// VB's Chr for a code AscAnsi gives: the character of that single-byte or (negative, or above 255)
+// double-byte code.
+QString ChrAnsi(int code);
+
+// The key code of a full-width letter, digit or mark typed through the input method (a negative,
+// double-byte code) as the half-width one it stands for; every other code as it is.
+int NarrowAnsiCode(int code);
+
 // Length in ANSI bytes (VB's LenB(StrConv(text, vbFromUnicode))).
 int AnsiLen(const QString& text);
 
@@ -51,3 +59,11 @@ bool LooksLikeUtf8(QByteArrayView bytes);
 
 // The byte-order mark a file starts with: "UTF-8", "UTF-16LE", "UTF-16BE" or empty; its length in `size`.
 QString ByteOrderMark(QByteArrayView bytes, int* size = nullptr);
+
+// What the bytes of a text file meant to be Windows-31J are instead: "UTF-8", "UTF-16LE" or "UTF-16BE"
+// (by the byte-order mark, or UTF-8 by its bytes), "不明な文字コード" for other bytes Windows-31J does
+// not hold; "" for Windows-31J text (plain ASCII included).
+QString ForeignEncoding(QByteArrayView bytes);
+// The operator's note on such a file: "<path> は UTF-8 で保存されています（Windows-31J (Shift_JIS)
+// ではありません）。"; "" when `encoding` is empty.
+QString ForeignEncodingText(const QString& path, const QString& encoding);

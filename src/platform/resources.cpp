@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -41,4 +42,12 @@ QString LoadResString(const QString& library, int id) {
   const QString path = ResourceFilePath(library);
   if (!IsFile(path)) return QString();
   return Strings(path).value(id);
+}
+
+int LastResourceId(const QString& library) {
+  const QString path = ResourceFilePath(library);
+  if (!IsFile(path)) return 0;
+  int last = 0;
+  for (auto it = Strings(path).keyBegin(); it != Strings(path).keyEnd(); ++it) last = std::max(last, *it);
+  return last;
 }

@@ -14,3 +14,5 @@ QString ResourceFilePath(const QString& library);
 
 // The string with that id; "" when the library or the id is missing.
 QString LoadResString(const QString& library, int id);
+// The largest id the library holds a string for; 0 when it holds none (or is missing).
+int LastResourceId(const QString& library);

@@ -57,6 +57,18 @@ QByteArray vbNumberText(double x) {
   return s;
 }
 
+thread_local int lastFileError = 0;
+
+// Keeps the cause of a failed write: errno where the system gave one, else what the path shows.
+void noteFailure(const QString& path, int error = 0) {
+  if (error == 0) error = errno;
+  if (error == 0 && QFileInfo(path).isDir()) error = EISDIR;
+  lastFileError = error != 0 ? error : EIO;
+}
+
+// The error a test asks this write to fail with; 0 normally.
+int injectedFault(const QString& path) { return writeFaultForTest ? writeFaultForTest(path) : 0; }
+
 bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -66,20 +78,33 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
   if (real.isEmpty() || QFileInfo(real).isDir()) {
     if (why) *why = QStringLiteral("not a file name");
+    noteFailure(real, real.isEmpty() ? ENOENT : EISDIR);
+    return false;
+  }
+  if (const int fault = injectedFault(real)) {
+    if (why) *why = QString::fromLocal8Bit(strerror(fault));
+    noteFailure(real, fault);
     return false;
   }
   QSaveFile f(real);
   f.setDirectWriteFallback(false);
+  errno = 0;
   if (!f.open(QIODevice::WriteOnly)) {
+    noteFailure(real);
     if (why) *why = f.errorString();
     return false;
   }
   if (f.write(bytes.data(), bytes.size()) != bytes.size()) {
+    noteFailure(real);
     if (why) *why = f.errorString();
     f.cancelWriting();
     return false;
   }
-  return commitSaveFile(f, why);
+  if (!commitSaveFile(f, why)) {
+    noteFailure(real);
+    return false;
+  }
+  return true;
 }
 
 bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
@@ -108,8 +133,19 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
   return ok;
 }
 
+QString ReplaceTarget(const QString& path) {
+  QString at = RealPath(path);
+  // A bounded walk: a loop of links ends it where it stands.
+  for (int hops = 0; hops < 40; ++hops) {
+    const QFileInfo link(at);
+    if (!link.isSymLink()) break;
+    at = link.symLinkTarget();
+  }
+  return at;
+}
+
 bool MoveFileOver(const QString& from, const QString& to) {
-  const QString source = RealPath(from), target = RealPath(to);
+  const QString source = RealPath(from), target = ReplaceTarget(to);
   if (source.isEmpty() || target.isEmpty()) return false;
   if (QFileInfo(target).isDir()) {
     errno = EISDIR;
@@ -119,6 +155,37 @@ bool MoveFileOver(const QString& from, const QString& to) {
     return false;
   syncFolderOf(target);
   return true;
+}
+
+int LastFileError() { return lastFileError; }
+
+QString FileErrorText(int error) {
+  switch (error) {
+    case 0:
+      return QStringLiteral("原因は分かりません");
+    case ENOSPC:
+      return QStringLiteral("ディスクの空きがありません");
+    case EDQUOT:
+      return QStringLiteral("ディスクの使用量の上限に達しています");
+    case EACCES:
+    case EPERM:
+      return QStringLiteral("書き込みが許可されていません");
+    case EROFS:
+      return QStringLiteral("読み取り専用の場所です");
+    case EISDIR:
+      return QStringLiteral("同じ名前のフォルダがあります");
+    case ENOENT:
+    case ENOTDIR:
+      return QStringLiteral("フォルダがありません");
+    case EFBIG:
+      return QStringLiteral("ファイルが大きすぎます");
+    case EIO:
+      return QStringLiteral("ディスクの読み書きに失敗しました");
+    case ENAMETOOLONG:
+      return QStringLiteral("ファイル名が長すぎます");
+    default:
+      return QStringLiteral("システムのエラー %1: %2").arg(error).arg(QString::fromLocal8Bit(strerror(error)));
+  }
 }
 
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {
@@ -183,7 +250,10 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
   recordLength_ = recordLength;
   const QFileInfo info(path_);
   if (path_.isEmpty()) return fail(QStringLiteral("no file name"));
-  if (info.isDir()) return fail(QStringLiteral("a folder, not a file: ") + path_);
+  if (info.isDir()) {
+    if (mode != VbMode::Input) noteFailure(path_, EISDIR);
+    return fail(QStringLiteral("a folder, not a file: ") + path_);
+  }
 
   switch (mode) {
     case VbMode::Input: {
@@ -192,16 +262,22 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
       break;
     }
     case VbMode::Output: {
+      errno = 0;
       if (access == VbAccess::Scratch) {
         auto f = std::make_unique<QFile>(path_);
-        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+          noteFailure(path_);
           return fail(QStringLiteral("cannot write: ") + path_);
+        }
         device_ = std::move(f);
         break;
       }
       auto f = std::make_unique<QSaveFile>(path_);
       f->setDirectWriteFallback(false);
-      if (!f->open(QIODevice::WriteOnly)) return fail(QStringLiteral("cannot write: ") + path_);
+      if (!f->open(QIODevice::WriteOnly)) {
+        noteFailure(path_);
+        return fail(QStringLiteral("cannot write: ") + path_);
+      }
       device_ = std::move(f);
       break;
     }
@@ -243,11 +319,17 @@ bool VbFile::Close() {
   bool ok = true;
   if (mode_ == VbMode::Output && !qobject_cast<QSaveFile*>(device_.get())) {
     ok = flushBuffer() && device_->flush();
-    if (!ok) error_ = QStringLiteral("could not write: ") + path_;
+    if (!ok) {
+      noteFailure(path_);
+      error_ = QStringLiteral("could not write: ") + path_;
+    }
   } else if (mode_ == VbMode::Output) {
     auto* f = static_cast<QSaveFile*>(device_.get());
-    ok = flushBuffer() && commitSaveFile(*f);
+    const int fault = injectedFault(path_);
+    errno = 0;
+    ok = fault == 0 && flushBuffer() && commitSaveFile(*f);
     if (!ok) {
+      noteFailure(path_, fault);
       f->cancelWriting();
       error_ = QStringLiteral("could not replace: ") + path_;
     }

@@ -27,14 +27,28 @@ class QFileDevice;
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
+// The file a replace of `path` puts its bytes into: the file at the end of its symbolic links (so that a
+// linked file stays a link and the file it points to takes the new content); `path` itself otherwise.
+// A scratch file for MoveFileOver belongs in this file's folder.
+QString ReplaceTarget(const QString& path);
+
 // Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
 // its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure.
 bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
-// Renames `from` over `to` and syncs the folder, so that a file written durably under a scratch name
-// takes its place in one step that survives a power cut.
+// Renames `from` over `to` (over the file its links end at, when `to` is a symbolic link) and syncs
+// the folder, so that a file written durably under a scratch name takes its place in one step that
+// survives a power cut.
 // errno says why when it fails.
 bool MoveFileOver(const QString& from, const QString& to);
+
+// The system's error number of the last write here that failed on this thread (0 when none did), and
+// a cause in the operator's words ("ディスクの空きがありません" ...), for the messages that name it.
+int LastFileError();
+QString FileErrorText(int error);
+// Tests make the writes of files fail as a full disk or a read-only folder would: called with the path
+// about to be written, it returns the error number to fail with (0 = write).
+inline int (*writeFaultForTest)(const QString& path) = nullptr;
 
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);

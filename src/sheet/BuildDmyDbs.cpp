@@ -15,6 +15,7 @@
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
+#include "core/ModeList.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -590,11 +591,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
 
 }  // namespace
 
-bool ModeIsSelected(const QString& mode) {
-  const QString& selected = ReadConditions.SelMode;
-  if (selected == QLatin1String("DIGITAL")) return Settings.DigitalModes.contains(mode);
-  return selected == QLatin1String("MIX") || mode == selected;
-}
+bool ModeIsSelected(const QString& mode) { return ModeInReadingMode(mode, ReadConditions.SelMode); }
 
 bool QsoPassesConditions() {
   if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return false;

@@ -26,8 +26,6 @@ QString readOrb(const QString& key) {
   return value;
 }
 
-QString notedTime, notedSize;
-
 QString md5Hex(QByteArrayView bytes) {
   return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
@@ -42,9 +40,11 @@ bool hashMatches(const QString& path, const QString& stored) {
 
 }  // namespace
 
+WorkFileStampState WorkFileStamp;
+
 void NoteHamlogBeforeReading() {
-  notedTime = modifiedMs(Hamlog.HamlogDbPath);
-  notedSize = QString::number(FileLen(Hamlog.HamlogDbPath));
+  WorkFileStamp.NotedTime = modifiedMs(Hamlog.HamlogDbPath);
+  WorkFileStamp.NotedSize = QString::number(FileLen(Hamlog.HamlogDbPath));
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
@@ -70,14 +70,14 @@ QString WorkFileHash(QByteArrayView bytes) {
 }
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
-  if (notedTime.isEmpty()) NoteHamlogBeforeReading();
+  WorkFileStampState& noted = WorkFileStamp;
+  if (noted.NotedTime.isEmpty()) NoteHamlogBeforeReading();
   // One rewrite of the settings file for the four keys.
-  WriteIniKeys("ORB", {{"DBSStampTime", notedTime},
-                       {"DBSStampSize", notedSize},
+  WriteIniKeys("ORB", {{"DBSStampTime", noted.NotedTime},
+                       {"DBSStampSize", noted.NotedSize},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
-  notedTime.clear();
-  notedSize.clear();
+  noted = {};
 }
 
 void RecordWorkFileComplete() {

@@ -15,6 +15,12 @@
 #include <QString>
 #include <cstdint>
 
+// HAMLOG.HDB's time and size as noted when the running reading started; empty between readings.
+struct WorkFileStampState {
+  QString NotedTime, NotedSize;
+};
+extern WorkFileStampState WorkFileStamp;
+
 // Notes HAMLOG.HDB's time and size as the reading starts (a QSO logged while it runs is then not
 // taken for read).
 void NoteHamlogBeforeReading();

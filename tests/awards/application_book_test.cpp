@@ -193,6 +193,14 @@ TEST_F(ApplicationBookTest, AFailedSaveKeepsTheOldFile) {
   QString error;
   EXPECT_FALSE(SavePrevCounts(b, kPrevRows, home.file("missing folder/ORB-MIX前回申請数"), 0, &error));
   EXPECT_FALSE(error.isEmpty());
+
+  // A cell that would not read back as its count never replaces a good file.
+  ASSERT_TRUE(SavePrevCounts(b, kPrevRows, base(), 0));
+  const QByteArray good = home.read("ORB-MIX前回申請数.DAT");
+  b.Set(4, 3, "1,2");
+  EXPECT_FALSE(SavePrevCounts(b, kPrevRows, base(), 0, &error));
+  EXPECT_EQ(error, "郡 3.5MHz の「1,2」は数として読み戻せません。");
+  EXPECT_EQ(home.read("ORB-MIX前回申請数.DAT"), good);
 }
 
 }  // namespace

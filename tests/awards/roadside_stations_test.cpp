@@ -157,6 +157,24 @@ TEST_F(RoadsideTest, AFailedImportKeepsTheListAndAnEmptyListIsReported) {
   EXPECT_EQ(Roadside.RoadsideStationCount, 0);
 }
 
+TEST_F(RoadsideTest, AListInAnotherCodePageOrWithoutNumbersIsCheckedBeforeTheStationsAreReplaced) {
+  const QByteArray before = log.home.read("HAMLOG/michinoeki.txt");
+  ASSERT_FALSE(before.isEmpty());
+  log.home.write("道の駅.mcsv", QString("番号,名前,コード,QTH,予備\r\n□13001,あ,1001,東京\r\n").toUtf8());
+  StationImport import = ImportMichinoekiCsv(log.home.file("道の駅.mcsv"));
+  EXPECT_TRUE(import.error.startsWith(log.home.file("道の駅.mcsv") + " は UTF-8 で保存されています"));
+  log.home.write("道の駅.mcsv", ToAnsi("番号,名前,コード,QTH,予備\r\n□,名無し,1001,東京\r\n"));
+  EXPECT_FALSE(ImportMichinoekiCsv(log.home.file("道の駅.mcsv")).ok);
+  EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), before);
+
+  // A station without a number is left out and named; it takes no remark's "□".
+  log.home.write("道の駅.mcsv", ToAnsi("番号,名前,コード,QTH,予備\r\n□,名無し,1001,東京\r\n□13001,あ,1001,東京\r\n"));
+  import = ImportMichinoekiCsv(log.home.file("道の駅.mcsv"));
+  ASSERT_TRUE(import.ok);
+  EXPECT_EQ(StationImportNotice(import), "道の駅No のない行は読み込みませんでした（2 行目）");
+  EXPECT_EQ(lines("HAMLOG/michinoeki.txt"), QStringList({"□13001,あ,1001,東京,"}));
+}
+
 TEST_F(RoadsideTest, BandListsHoldTheConfirmedCellsOfTheShownStations) {
   const std::vector<RoadsideStation> s = stations();
   const RoadsideScan scan = ScanHamlogForStations(s);

@@ -44,6 +44,12 @@ def close_tips():
             d.window_gone("ﾜﾝﾎﾟｲﾝﾄ")
 
 
+def answer_hamlogs_question(answer="はい"):
+    """HAMLOG asks before it writes (the setting HamLogへ登録時確認有 is on, as it is by default)."""
+    box = d.wait_for("HAMLOG's question", lambda: next((w for w in d.windows() if w.name == "HAMLOG"), None))
+    d.click(d.find(box, "push button", pred=lambda b: (b.name or "").startswith(answer)))
+
+
 def sheet_window():
     return d.window("進捗シート")
 
@@ -113,6 +119,10 @@ def entry_window_saves_a_typed_qso():
     d.key("F5")
     d.type_text("7.025")
     d.key("F1")
+    answer_hamlogs_question("いいえ")
+    check(len(dump_log()) == count, "a QSO was written after HAMLOG was told not to")
+    d.key("F1")
+    answer_hamlogs_question()
     d.wait_for("the saved QSO", lambda: len(dump_log()) == count + 1)
     rec = record(count + 1)
     check(rec[1:4] == ["JA1XYZ", "2024/12/25", "21:05J"], "saved %r" % rec[1:4])
@@ -134,6 +144,7 @@ def browse_back_and_correct_the_call_in_the_middle():
     d.type_text("ab")  # overwrite mode: AB takes the places of X and Y
     check(d.text_of(call) == "JA1ABZ", "call box shows %r" % d.text_of(call))
     d.key("F1")
+    answer_hamlogs_question()
     d.wait_for("the corrected call in HAMLOG", lambda: record(number)[1] == "JA1ABZ")
     d.key("Escape")
     d.window_gone("ORBEXログ")

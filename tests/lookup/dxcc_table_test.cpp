@@ -213,7 +213,12 @@ TEST_F(DxccTableTest, AZoneInsideARangeAlsoFindsTheRange) {
 TEST_F(DxccTableTest, AMalformedLibraryLoadsWhatItCanAndSaysSo) {
   Library({"100\t4", "101\tJA,Japan,AS,45,25,339,500A", "102\tVK9C,Cocos,OC,54,29,038",
            "103\tKH6,Hawaii,OC,61,31,110,601A", "104\tA,B,C,D,E,F,G,H"});
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), -1);
+  EXPECT_EQ(boxes.texts(), QStringList({home.file("CodeLib.txt") +
+                                        " に誤りがあります。\r\n2 件（102,104 番）は 7 項目のデータになっていないため"
+                                        "読み飛ばしました。\r\nDX の表は読めた 2 件で作りました。"}));
   // The ids after the last good one and the skipped ones are never searched.
   QString key = "";
   DXCCCodeSearch(key, 101, 5);
@@ -228,14 +233,28 @@ TEST_F(DxccTableTest, WithoutAUsableLibraryTheTableStaysEmpty) {
   QString key = "JA";
   EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "");
 
+  MsgBoxResponder boxes;
   Library({"100\tmany"});
+  boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), 0);
+  EXPECT_TRUE(boxes.texts().value(0).endsWith("100 番の件数「many」が数ではありません。\r\nDX の表は作りませんでした。"));
 
   Library({"100\t0"});
-  MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), -1);
-  EXPECT_EQ(boxes.texts(), QStringList({"eds  "}));
+  EXPECT_EQ(boxes.texts().value(1), "eds  ");
+}
+
+TEST_F(DxccTableTest, ACountBeyondTheLinesThereIsBoundedByThemAndSaid) {
+  MsgBoxResponder boxes;
+  QStringList lib = kSmall;
+  lib[0] = "100\t2147483600";
+  Library(lib);
+  boxes.Answer(vbOK);
+  EXPECT_EQ(LoadDXCCTable(), -1);
+  EXPECT_TRUE(boxes.texts().value(0).contains("100 番の件数は 2147483600 ですが、データは 7 件分しかありません。"));
+  QString key = "KH6";
+  EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "Hit!");
 }
 
 TEST_F(DxccTableTest, LongStringsAreCutAtTheirLastWholeCharacter) {
@@ -243,6 +262,8 @@ TEST_F(DxccTableTest, LongStringsAreCutAtTheirLastWholeCharacter) {
   Library({"100\t1", "101\tA," + longName + ",AS,1,1,1,1A"});
   EXPECT_EQ(AnsiLen(LoadCodeLibString(101)), 148);  // "A," and 73 double-byte characters: a 74th would not fit
   EXPECT_EQ(LoadCodeLibString(102), "");
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), -1);  // the cut string lost its last fields
 }
 

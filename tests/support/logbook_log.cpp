@@ -34,6 +34,8 @@ void LogbookTest::SetUp() {
   Settings.DataFolder = home.path();
   Settings.QslReceivedMarks[0] = "*";
   Settings.QslReceivedMarks[1] = "E";
+  // This operator has switched off HAMLOG's question before each write.
+  Settings.Hlyn = "NO";
 }
 
 void LogbookTest::TearDown() {
@@ -68,7 +70,7 @@ void LogbookTest::ChangeStoredField(int32_t recNo, int32_t field, const QString&
   ASSERT_EQ(THW_read(Hamlog.Thw, recNo, 3), 0);
   const ThwRecord old = Hamlog.Thw;
   ASSERT_EQ(SetThBuffer(Hamlog.Thw, text, field), 0);
-  int32_t confirm = 0;
+  int32_t confirm = 17;
   ASSERT_EQ(THW_update(Hamlog.Thw, old, recNo, 16, confirm), 0);
   HamlogCloseDb(0);
 }

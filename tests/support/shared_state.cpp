@@ -39,6 +39,7 @@
 #include "rig/RigPortState.h"
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
 
 void ResetSharedState() {
   Settings = {};
@@ -84,6 +85,7 @@ void ResetSharedState() {
   MemoState = {};
   GridTables = {};
   SheetSearch = {};
+  WorkFileStamp = {};
   MsgBoxCentre = {};
 }
 

@@ -6,6 +6,7 @@
 
 #include "awards/LocatorSheets.h"
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/QsoFields.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
@@ -67,7 +68,7 @@ ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a4
     SelectBandList(Settings.ExtendedBandSet == 1 ? "ALL(0R135to77G_and_SAT)" : "ALL(1R9to5600_and_SAT)");
   };
   VERDISP.Click = [] { MsgBox(VersionMessageText(), vbOKOnly); };
-  HELP.Click = [] { OpenAwardHelp(); };
+  HELP.Click = [] { OpenHelpPage(kHelpAwardSheets); };
   RTNMN.Click = [this] { Unload(); };
   DispAMA.Click = [this] { Hamlog.LastResult = ShellOpen(AmaListPath); };
   MSFlexGrid2.MouseUp = [this](int button, int, float, float) { ShowCellQso(button); };

@@ -41,6 +41,8 @@ class ACCSheet : public VbForm {
   void Form_Activate() override;
   void Form_Resize() override;
   void Form_Unload(int& cancel) override;
+  // The first activation's filling step runs.
+  bool Filling() const { return filling_; }
 
   // Window state the sheets share with the frame.
   int32_t SheetFilled = 0;

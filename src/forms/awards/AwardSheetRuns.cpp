@@ -156,11 +156,12 @@ void RunMemberCheck(ACCSheet& s) {
   }
   s.SheetTotal = check.SheetTotal;
   s.Label5.setText(kLegend);
-  if (acc) {
-    s.Label3.show();
-    s.Label4.show();
-    s.Label4.setText(FormatSheetTotal(s.SheetTotal));
-  }
+  // A JAG list has no points: its total is the marks, the confirmed ones of all.
+  s.Label3.show();
+  s.Label4.show();
+  s.Label4.setText(acc ? FormatSheetTotal(s.SheetTotal)
+                       : QString::number(check.CfmMarkCount) + "/" +
+                             QString::number(check.CfmMarkCount + check.WkdMarkCount));
   s.DispAMA.SetEnabled(true);
   s.Label6.setText(countCaption + " " + QString::number(check.ListedCount));
   if (check.Unreadable > 0)

@@ -84,11 +84,6 @@ void LayOutQsoPanel(QWidget& frame, QWidget& call, QWidget& date, QWidget& mode,
   place(qth, 120, 560, 5700, 300);
 }
 
-void OpenAwardHelp() {
-  Hamlog.LastResult = OpenHelpFile(!Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath
-                                                                    : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-}
-
 void CopyTableToGrid(const TextTable& table, FlexGrid& grid) {
   const bool redraw = grid.Redraw();
   grid.SetRedraw(false);

@@ -29,8 +29,6 @@ void PlaceAndSizeStoredWindow(VbForm& window, const QString& prefix, int default
                               QString* width = nullptr, QString* height = nullptr);
 // The QSO panel of an award sheet: call, date, mode and band on the first line, the QTH below.
 void LayOutQsoPanel(QWidget& frame, QWidget& call, QWidget& date, QWidget& mode, QWidget& band, QWidget& qth);
-// The compiled help when there is one, else ORBEX5.HLP of the program folder.
-void OpenAwardHelp();
 // Every cell of the table into the grid, in one pass.
 void CopyTableToGrid(const TextTable& table, FlexGrid& grid);
 // The window is as wide as the grid and its margin, or the screen with the grid narrowed to fit.

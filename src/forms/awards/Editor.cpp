@@ -1,8 +1,10 @@
 #include "forms/awards/Editor.h"
 
-#include "awards/CsvFields.h"
+#include <algorithm>
+
 #include "awards/RecordBook.h"
 #include "forms/awards/SeiriboSheet.h"
+#include "platform/codepage.h"
 #include "platform/ui/color.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
@@ -11,7 +13,10 @@ namespace {
 
 constexpr int32_t kCodeBack = VbRgb(231, 254, 254);
 constexpr int32_t kCodeFore = VbRgb(0, 0, 255);
-const int kLongest[7] = {0, 6, 34, 20, 2, 0, 2};  // by box; 0 = no limit
+// By box: the widths the book keeps (RecordBook.h); a box takes no more.
+const int kLongest[7] = {0, kBookCodeWidth, kBookQthWidth, kBookDateWidth, kBookMarkWidth, kBookRemarkWidth,
+                         kBookStatusWidth};
+const char* const kBoxNames[7] = {"", "Code", "QTH", "年月日", "消滅", "備考", "区分"};
 
 }  // namespace
 
@@ -22,7 +27,7 @@ Editor::Editor() {
   for (int i = 1; i <= 6; ++i) {
     labels[i - 1]->Move(120, 120 + (i - 1) * 380, 900, 300);
     Text1[i].Move(1080, 120 + (i - 1) * 380, i == 2 || i == 5 ? 5200 : 1600, 300);
-    if (kLongest[i] > 0) Text1[i].setMaxLength(kLongest[i]);
+    Text1[i].setMaxLength(kLongest[i]);
   }
   Label6.setToolTip(QStringLiteral("クリックでリスト表示"));
   List1.Move(2800, 2000, 800, 1300);
@@ -68,19 +73,20 @@ void Editor::Form_Load() {
 }
 
 bool Editor::BoxesFit() {
+  SeiriboSheet* book = LoadedForm<SeiriboSheet>();
+  if (!book || !book->TakesEdits()) return false;
   for (int i = 1; i <= 6; ++i) {
     const QString t = Text1[i].text();
-    // The book's lines are quoted fields: a quote would end a field early and spoil the line.
-    if (t.contains(u'"')) {
-      MsgBox(QStringLiteral("「\"」は整理簿に書けません。別の文字にして下さい。"), vbOKOnly | vbExclamation,
-             QStringLiteral("整理簿整理"));
-      return false;
-    }
-    if (!FitsAnsi(t)) {
-      MsgBox(QStringLiteral("整理簿に書けない文字が含まれています: ") + t, vbOKOnly | vbExclamation,
-             QStringLiteral("整理簿整理"));
-      return false;
-    }
+    QString wrong;
+    if (std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+      wrong = QStringLiteral("に改行やタブなどの制御文字は書けません");
+    else if (const QString lost = NonAnsiCharacters(t); !lost.isEmpty())
+      wrong = QStringLiteral("に Windows-31J (Shift_JIS) にない文字は書けません: ") + lost;
+    if (wrong.isEmpty()) continue;
+    MsgBox(QString::fromUtf8(kBoxNames[i]) + QStringLiteral(" ") + wrong + QStringLiteral("。"),
+           vbOKOnly | vbExclamation, QStringLiteral("整理簿整理"));
+    Text1[i].setFocus();
+    return false;
   }
   return true;
 }
@@ -102,7 +108,7 @@ void Editor::PutBoxesInto(int32_t row) {
 
 void Editor::Eappend_Click() {
   SeiriboSheet* book = LoadedForm<SeiriboSheet>();
-  if (!book || !BoxesFit()) return;
+  if (!BoxesFit()) return;
   FlexGrid& g = book->MSFlexGrid2;
   g.AddItem(QString());
   const int row = g.Rows() - 1;
@@ -134,6 +140,7 @@ void Editor::Esave_Click() {
 }
 
 void Editor::Edelete_Click() {
+  if (SeiriboSheet* open = LoadedForm<SeiriboSheet>(); open && !open->TakesEdits()) return;
   const int32_t row = PickedRow();
   if (row == 0) return;
   if (MsgBox(QStringLiteral("本当に削除しますか？"), vbYesNo | vbExclamation, QStringLiteral("整理簿整理")) != vbYes)

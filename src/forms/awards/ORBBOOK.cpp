@@ -6,6 +6,7 @@
 #include "awards/ApplicationBook.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
@@ -50,7 +51,7 @@ ORBBOOK::ORBBOOK() {
   MakeBMP.Click = [this] { SnapshotToDataFolder(*this, "ORBEX_BOOKdat.bmp"); };
   CLSCNT.Click = [this] { CLSCNT_Click(); };
   B4UPDT.Click = [this] { B4UPDT_Click(); };
-  CNTHELP.Click = [] { OpenAwardHelp(); };
+  CNTHELP.Click = [] { OpenHelpPage(kHelpBook); };
   MSFlexGrid1.MouseMove = [this](int, int, float, float) { BookGridHint(); };
   MSFlexGrid1.DblClick = [this] { BeginPrevValueEdit(); };
   MSFlexGrid1.SelChange = [this] { HidePrevValueEdit(); };
@@ -169,7 +170,18 @@ void ORBBOOK::StorePrevValue(int& keyAscii) {
   if (keyAscii == vbKeyReturn) {
     keyAscii = 0;
     if (!Frame1.isVisible() || editRow_ < 0) return;
-    const QString text = Text1.text();
+    // Only a count goes into the book: other text would be stored in the counts file as it stands.
+    const std::optional<int32_t> count = PrevCountOfText(Text1.text());
+    if (!count) {
+      MsgBox(QStringLiteral("「") + Text1.text() + QStringLiteral("」は前回申請数になりません。") + kCrLf +
+                 QStringLiteral("0 から ") + QString::number(kMostPrevCount) +
+                 QStringLiteral(" までの整数を入れて Enter を押して下さい（Esc で取り消し）。"),
+             vbOKOnly | vbExclamation);
+      Text1.selectAll();
+      Text1.setFocus();
+      return;
+    }
+    const QString text = QString::number(*count);
     book_.Set(editRow_, editCol_, text);
     Frame1.hide();
     WriteIni("ORB", BookKindLetter + BookBandKey, text);

@@ -2,6 +2,7 @@
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/awards/ORBBOOK.h"
@@ -30,7 +31,7 @@ ORBTOTAL1::ORBTOTAL1() {
   fPRN.Click = [this] { fPRN_Click(); };
   CLSCNT.Click = [this] { CLSCNT_Click(); };
   ORBBK.Click = [this] { ORBBK_Click(); };
-  CNTHELP.Click = [] { OpenAwardHelp(); };
+  CNTHELP.Click = [] { OpenHelpPage(kHelpTotals); };
   MSFlexGrid1.MouseDown = [this](int, int, float, float) { MSFlexGrid1_MouseDown(); };
   MSFlexGrid1.MouseUp = [this](int, int, float, float) { MSFlexGrid1_MouseUp(); };
 }

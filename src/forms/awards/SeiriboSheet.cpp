@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/AwardWindows.h"
@@ -151,7 +152,7 @@ void SeiriboSheet::wireMenus() {
   ListEdit.Click = [this] { OpenEditor(false); };
   Gappei.Click = [] { Hamlog.LastResult = ShellOpen(JoinPath(ProgramFolder(), QStringLiteral("合併情報.url"))); };
   VERDISP.Click = [] { MsgBox(VersionMessageText(), vbOKOnly); };
-  HELP.Click = [] { OpenAwardHelp(); };
+  HELP.Click = [] { OpenHelpPage(kHelpRecordBook); };
 }
 
 void SeiriboSheet::Form_Load() {
@@ -171,11 +172,13 @@ void SeiriboSheet::Form_Load() {
   SALL.SetVisible(false);
   LA1.SetVisible(false);
   LayoutList();
-  const QString path = bookPath();
-  const RecordBookLoad load = LoadRecordBook(path, JoinPath(ProgramFolder(), kRecordBookWorkFile));
-  // No book yet is an empty book: rows the editor adds make the first one.
-  loadedWhole_ = load.complete || !IsFile(path);
+  const RecordBookLoad load = LoadRecordBook(bookPath(), JoinPath(ProgramFolder(), kRecordBookWorkFile));
+  loadedWhole_ = load.complete;
+  stamp_ = load.stamp;
   if (load.error.isEmpty()) FillList(load);
+  loadedLines_ = listLines();
+  // A list that will not be written back takes no edits: they would be lost at the close.
+  ListEdit.SetEnabled(loadedWhole_);
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Frame1.hide();
   const QString notice = RecordBookLoadNotice(load);
   if (!notice.isEmpty()) MsgBox(notice, vbOKOnly);
@@ -440,6 +443,7 @@ void SeiriboSheet::MSFlexGrid2_MouseDown(int button) {
 }
 
 void SeiriboSheet::OpenEditor(bool fromRow) {
+  if (!TakesEdits()) return;
   Editor& e = Form<Editor>();
   for (int i = 1; i <= 6; ++i) e.Text1[i].setText(fromRow ? MSFlexGrid2.TextMatrix(EditRow, i) : QString());
   e.Show();
@@ -454,8 +458,17 @@ void SeiriboSheet::SavePlace(bool withWidth) {
   WriteIni("ORBEXPOS", "SBPOSHeight", QString::number(Height()));
 }
 
-void SeiriboSheet::Form_QueryUnload(int& /*cancel*/, int unloadMode) {
+void SeiriboSheet::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode == vbFormControlMenu) SavePlace(false);
+  if (!WriteBack()) cancel = 1;  // the list stays open with the operator's changes
+}
+
+bool SeiriboSheet::TakesEdits() const {
+  if (loadedWhole_) return true;
+  MsgBox(QStringLiteral("この整理簿は正しく読み込めなかったため、閉じる時に書き戻しません。") + "\r\n" +
+             QStringLiteral("変更が失われないよう、この一覧は編集できません。"),
+         vbOKOnly | vbExclamation, QStringLiteral("整理簿整理"));
+  return false;
 }
 
 void SeiriboSheet::Form_Resize() {
@@ -471,18 +484,43 @@ void SeiriboSheet::Form_Resize() {
 void SeiriboSheet::Form_Unload(int& /*cancel*/) {
   UnloadForm<Editor>();
   RecordBook.RecordBookLinked = 0;
-  WriteBack();
 }
 
-void SeiriboSheet::WriteBack() {
-  if (!loadedWhole_) return;
+std::vector<std::array<QString, 6>> SeiriboSheet::listLines() {
   FlexGrid& g = MSFlexGrid2;
   std::vector<std::array<QString, 6>> lines;
   lines.reserve(size_t(std::max(0, g.Rows() - 1)));
   for (int r = 1; r < g.Rows(); ++r)
     lines.push_back({g.TextMatrix(r, 3), g.TextMatrix(r, 1), g.TextMatrix(r, 2), g.TextMatrix(r, 4),
                      g.TextMatrix(r, 5), g.TextMatrix(r, 6)});
+  return lines;
+}
+
+bool SeiriboSheet::WriteBack() {
+  if (!loadedWhole_) return true;  // told at the load: the book stays as it is
+  const std::vector<std::array<QString, 6>> lines = listLines();
+  const bool edited = lines != loadedLines_;
+  const QString path = RealPath(bookPath());
+  const QString title = QStringLiteral("整理簿整理");
+  if (RecordBookStamp(bookPath()) != stamp_) {
+    if (!edited) return true;  // nothing of this list to keep: the other program's book stays
+    const int answer =
+        MsgBox(path + QStringLiteral(" は、この一覧を開いた後で他のプログラムにより変更されています。") + "\r\n" +
+                   QStringLiteral("この一覧で上書きすると、その変更は失われます（上書き前の整理簿は .bak に残ります）。") +
+                   "\r\n\r\n" + QStringLiteral("はい: この一覧で上書きする") + "\r\n" +
+                   QStringLiteral("いいえ: この一覧の変更を捨てて閉じる") + "\r\n" + QStringLiteral("キャンセル: 閉じない"),
+               vbYesNoCancel | vbExclamation | vbDefaultButton3, title);
+    if (answer == vbCancel) return false;
+    if (answer == vbNo) return true;
+  }
   QString error;
-  if (!WriteRecordBook(bookPath(), lines, error))
-    MsgBox(QStringLiteral("整理簿を書き込めませんでした。元の整理簿はそのままです。") + "\r\n" + error, vbOKOnly);
+  if (WriteRecordBook(bookPath(), lines, error)) return true;
+  if (!edited) {
+    MsgBox(error + QStringLiteral("。") + "\r\n" + QStringLiteral("整理簿は元のままです。"), vbOKOnly | vbExclamation, title);
+    return true;
+  }
+  return MsgBox(error + QStringLiteral("。") + "\r\n" +
+                    QStringLiteral("整理簿は元のままで、変更はこの一覧に残っています。") + "\r\n" +
+                    QStringLiteral("変更を捨てて閉じますか？"),
+                vbYesNo | vbExclamation | vbDefaultButton2, title) == vbYes;
 }

@@ -3,7 +3,9 @@
 // its filters (AREA), a search box in step with the sheet's own, a heading sort, the row editor, and the
 // write-back of the list when the window closes.
 
+#include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -34,6 +36,8 @@ class SeiriboSheet : public VbForm {
   int32_t SeiriboCount = 0;
   // False when the book was not read whole: the list then never replaces it.
   bool BookLoadedWhole() const { return loadedWhole_; }
+  // True when the list may be edited; else says why not.
+  bool TakesEdits() const;
 
   Menu RTNMN{this, "閉じる(&X)"};
   Menu DAREA{this, "AREA"};
@@ -127,7 +131,10 @@ class SeiriboSheet : public VbForm {
   void ThisMonth_Click();
   void sNotChoSon_Click();
   void OpenEditor(bool fromRow);
-  void WriteBack();
+  std::vector<std::array<QString, 6>> listLines();
+  // Writes the list back over the book; false when the window is to stay open (the operator said so,
+  // or the write failed and the changes would be lost).
+  bool WriteBack();
 
   BookSelection selection_;
   int32_t sortToggle_ = 0;
@@ -136,4 +143,6 @@ class SeiriboSheet : public VbForm {
   int32_t nextStartRow_ = 1;
   QString lastDirection_;
   bool loadedWhole_ = false;
+  QByteArray stamp_;                                  // the book as it was read
+  std::vector<std::array<QString, 6>> loadedLines_;   // the list as it was filled
 };

@@ -1,6 +1,7 @@
 #include "forms/logbook/LOGDATAVIEW.h"
 
 #include "core/HamlogAccess.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/EqslExportFlow.h"
@@ -167,9 +168,7 @@ void LOGDATAVIEW::LOG_JUMP_Click() {
   reopenAndFill(PageEndOfJump(int32_t(target), count));
 }
 
-void LOGDATAVIEW::QSODat_HELP_Click() {
-  OpenHelpFile(!Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-}
+void LOGDATAVIEW::QSODat_HELP_Click() { OpenHelpPage(kHelpLogViewer); }
 
 void LOGDATAVIEW::MSFlexGrid1_Click() {
   FlexGrid& g = MSFlexGrid1;

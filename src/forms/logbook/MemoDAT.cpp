@@ -6,6 +6,7 @@
 #include "core/SharedSettings.h"
 #include "forms/startup/ORBTOP.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
@@ -22,8 +23,18 @@ const char* const kFilter = "ﾒﾓﾃﾞｰﾀ (*.TXT)|*.TXT";
 
 QString helpMemoPath() { return JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"); }
 
-// Every line of the file, each followed by CR LF; nothing when it cannot be read.
+// Every line of the file, each followed by CR LF; nothing when it cannot be read. A file in another
+// code page is named to the operator and not taken: its text would come back from a save as "?".
 std::optional<QString> readMemo(const QString& path) {
+  QByteArray bytes;
+  if (ReadWholeFile(path, bytes)) {
+    if (const QString encoding = ForeignEncoding(bytes); !encoding.isEmpty()) {
+      MsgBox(ForeignEncodingText(RealPath(path), encoding) + "\r\n" +
+                 u8("文字が失われないよう、このメモ帳では開かず、書き換えもしません。"),
+             vbOKOnly | vbExclamation);
+      return std::nullopt;
+    }
+  }
   VbFile f(path, VbMode::Input);
   if (!f.IsOpen()) return std::nullopt;
   QString text, line;
@@ -43,7 +54,7 @@ MemoDAT::MemoDAT() {
   RCVMEMOue.Click = [this] { RCVMEMOue_Click(); };
   MEMCLR.Click = [this] { Text1.setText(QString()); };
   Send.Click = [this] {
-    if (!MemoFileName.isEmpty()) writeMemo(MemoFileName);
+    if (!MemoFileName.isEmpty() && !writeMemo(MemoFileName)) return;  // the text stays to be saved
     Unload();
   };
   RDEND.Click = [this] { Unload(); };
@@ -56,9 +67,11 @@ bool MemoDAT::ShowHelpMemo() {
     MsgBox(u8("メモ帳が開いています。メモ帳を閉じてから覚え書きを開いて下さい。"));
     return false;
   }
+  std::optional<QString> text;
+  if (IsFile(helpMemoPath()) && !(text = readMemo(helpMemoPath()))) return false;
   MemoState.HelpMemoMode = 1;
   MemoDAT& w = Form<MemoDAT>();
-  w.Text1.setText(readMemo(helpMemoPath()).value_or(QString()));
+  w.Text1.setText(text.value_or(QString()));
   w.Show();
   return true;
 }
@@ -101,15 +114,26 @@ void MemoDAT::Form_Unload(int&) {
 QString MemoDAT::memoFolder(const QString& fallback) const { return ReadIniOr("ORB", "RCVDFOL", fallback); }
 
 bool MemoDAT::writeMemo(const QString& path) {
-  VbFile f(path, VbMode::Output);
-  if (!f.IsOpen()) return false;
   // The box keeps its lines with LF; the file gets CR LF. A text read from a file ends with its last
   // line's break already: one more would add an empty line at every open and save.
   QString text = Text1.text();
   text.remove('\r');
   if (text.endsWith('\n')) text.chop(1);
-  f.Print({text.replace('\n', "\r\n")});
-  return f.Close();
+  if (const QString lost = NonAnsiCharacters(text); !lost.isEmpty()) {
+    MsgBox(RealPath(path) + u8(" に保存しませんでした。") + "\r\n" +
+               u8("次の文字は Windows-31J (Shift_JIS) のファイルに書けません: ") + lost + "\r\n" +
+               u8("消すか別の文字にしてから保存して下さい。"),
+           vbOKOnly | vbExclamation);
+    return false;
+  }
+  VbFile f(path, VbMode::Output);
+  bool written = f.IsOpen() && f.Print({text.replace('\n', "\r\n")});
+  written = f.IsOpen() && f.Close() && written;
+  if (!written)
+    MsgBox(RealPath(path) + u8(" に保存できませんでした（") + FileErrorText(LastFileError()) + u8("）。") + "\r\n" +
+               u8("メモはこの窓に残っています。"),
+           vbOKOnly | vbExclamation);
+  return written;
 }
 
 void MemoDAT::MEMOPEN_Click() {
@@ -138,8 +162,8 @@ void MemoDAT::RCVMEMO_Click() {
   CommonDialog1.DefaultExt = "TXT";
   CommonDialog1.Flags = cdlOFNOverwritePrompt;
   if (!CommonDialog1.ShowSave()) return;
+  if (!writeMemo(CommonDialog1.FileName)) return;
   MemoFileName = CommonDialog1.FileName;
-  if (!writeMemo(MemoFileName)) return;
   WriteIni("ORB", "RCVDFOL", QFileInfo(MemoFileName).absolutePath());
   Fname.SetCaption(MemoFileName);
 }
@@ -147,8 +171,7 @@ void MemoDAT::RCVMEMO_Click() {
 void MemoDAT::RCVMEMOue_Click() {
   if (MemoState.HelpMemoMode == 1) {
     MemoFileName = helpMemoPath();
-    writeMemo(MemoFileName);
-    Unload();
+    if (writeMemo(MemoFileName)) Unload();
     return;
   }
   if (MemoFileName.isEmpty()) {

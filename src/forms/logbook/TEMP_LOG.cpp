@@ -1,5 +1,6 @@
 #include "forms/logbook/TEMP_LOG.h"
 
+#include "core/ProgramHelp.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "logbook/EqslExport.h"
 #include "logbook/EqslFiles.h"
@@ -61,12 +62,7 @@ TEMP_LOG::TEMP_LOG() {
     List1.hide();
     CodeCheck();
   };
-  LOGHLP.Click = [] {
-    if (!Settings.HelpFilePath.isEmpty())
-      OpenHelpFile(Settings.HelpFilePath);
-    else
-      Hamlog.LastResult = OpenHelpFile(JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-  };
+  LOGHLP.Click = [] { OpenHelpPage(kHelpEntry); };
   Command2.Click = [this] { browse(-1); };
   Command3.Click = [this] { browse(1); };
   Command5.Click = [this] { browse(-100); };
@@ -651,6 +647,11 @@ void TEMP_LOG::SaveQso() {
   }
   const bool stored = LogWindowState.EditMode != 0;
   const EntryWrite w = WriteHamlogRecord(e, stored, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result == HAMLOG_DECLINED) {
+    // HAMLOG asked and the operator said no: nothing was written, the window keeps the QSO.
+    if (!stored) RecordSaved = 0;
+    return;
+  }
   if (w.result != 0) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
@@ -823,6 +824,7 @@ void TEMP_LOG::markQslReceived() {
     return;
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (w.result == HAMLOG_DECLINED) return;
   if (w.result != 0) {
     MsgBox(u8("書き込みに失敗しました"));
     return;

@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
 
 namespace {
@@ -35,6 +36,19 @@ bool kept(int code, int keep) {
   if ((keep & kColon) && code == ':') return true;
   if ((keep & kDot) && code == '.') return true;
   return false;
+}
+
+// The text as typing it would have left it: letters upper-cased where the field turns them, only the
+// characters the field keeps (no line ends, tabs or other control characters anywhere).
+QString typedForm(const QString& text, int keep, bool narrow) {
+  QString out;
+  out.reserve(text.size());
+  for (QChar c : narrow ? NarrowText(text) : text) {
+    int code = c.unicode();
+    if ((keep & kLetters) && code >= 'a' && code <= 'z') code -= 32;
+    if (code >= 0x20 && code != 0x7F && kept(code, keep)) out += QChar(char16_t(code));
+  }
+  return out;
 }
 
 }  // namespace
@@ -62,22 +76,35 @@ void TEMP_LOG::wireFields() {
       {&Text14, kAny, &Text15, false},                      {&Text15, kAny, &Text4, false},
   };
   for (const Rule& r : rules) {
-    r.box->KeyPress = [this, r](int& k) {
+    // The QSL marks, which HAMLOG keeps one byte each, take a full-width mark as the half-width one.
+    const bool narrows = r.box == &Text11 || r.box == &Text16 || r.box == &Text17;
+    r.box->KeyPress = [this, r, narrows](int& k) {
       if (r.box == &Text8) RigPortState.ManualFreqFlag = 1;
       if (k == 8) return;
+      if (narrows) k = NarrowAnsiCode(k);
       if (k == 13) return enterMoves(k, *r.next);
       const bool letters = (r.keep & kLetters) != 0;
       if (letters && k >= 'a' && k <= 'z') k -= 32;
       if (!kept(k, r.keep)) k = 0;
       if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->SetSelLength(1);
     };
+    // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
+    // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.
+    if (r.box != &Text3)
+      QObject::connect(r.box, &QLineEdit::textEdited, r.box, [box = r.box, keep = r.keep, narrows](const QString& text) {
+        const QString clean = typedForm(text, keep, narrows);
+        if (clean == text) return;
+        const int at = int(typedForm(text.left(box->cursorPosition()), keep, narrows).size());
+        box->setText(clean);
+        box->setCursorPosition(at);
+      });
     // Pasted and input-method text too: HAMLOG holds Windows-31J only, and each field as many bytes
     // as its width (the box's maximum length, from HAMLOG's header): what the box shows is what is
     // stored, a double-byte character counting twice. The input methods' look-alikes become their
     // Windows-31J characters; any other character stays in sight, and the save names it.
     if (r.keep & kAny)
       r.box->Change = [box = r.box] {
-        const QString clean = CutToAnsiBytes(WithAnsiLookAlikes(box->text()), box->maxLength(), true);
+        const QString clean = CutToAnsiBytes(WithAnsiLookAlikes(typedForm(box->text(), kAny, false)), box->maxLength(), true);
         if (clean == box->text()) return;
         const int at = box->cursorPosition();
         box->setText(clean);

@@ -331,11 +331,12 @@ void RigCFG::Close(bool fromMenu) {
       sheet->Frame4.show();
       s.UseRig(s.Rig1);
       RigPortOpen();
-      if (fromMenu) sheet->RigSel.SetVisible(keys.TwoRig == "YES");
+      if (fromMenu) sheet->RigSel.SetVisible(true);
     } else {
       sheet->Frame4.hide();
       if (fromMenu) sheet->RigSel.SetVisible(false);
     }
+    sheet->Rig2.SetVisible(keys.TwoRig == "YES");
     if (keys.TwoRig == "YES") {
       sheet->Check9.show();
     } else {

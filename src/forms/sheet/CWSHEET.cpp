@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "awards/RoadsideStations.h"
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
@@ -250,13 +252,16 @@ void CWSHEET::LoadSheet() {
   Rig1.SetChecked(true);
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
   Rig2.SetChecked(false);
-  RigSel.SetVisible(twoRig == "YES");
+  // The rig menu holds the rig settings and the CAT test as well: shown to every operator with a rig.
+  RigSel.SetVisible(twoRig == "YES" || RigPortState.Rig1.PortName != "NONE");
+  Rig2.SetVisible(twoRig == "YES");
   ApplyRigModelRule();
   if (RigPortState.Rig1.PortName != "NONE") RigPortOpen();
   ShowCodeRowCount();
   ReadHdbFieldLengths(Hamlog.HamlogDbPath);
-  // Optional buttons and menus by the files present.
-  Command4.setEnabled(roadsideListFound());
+  // The roadside search lists the stations of michinoeki.txt, whether or not their table was written.
+  Command4.setEnabled(true);
+  // Optional menus by the programs present.
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
@@ -413,8 +418,8 @@ void CWSHEET::ReadDispItems() {
   ShowCodeRowCount();
 }
 
-bool CWSHEET::roadsideListFound() const {
-  return !FindFileOnPath(JoinPath(Settings.DataFolder, QStringLiteral("道の駅_整理簿.TXT"))).isEmpty();
+bool CWSHEET::roadsideTableFound() const {
+  return !FindFileOnPath(JoinPath(Settings.DataFolder, QString::fromUtf8(kRoadsideTableFile))).isEmpty();
 }
 
 void CWSHEET::ResetQsoPanel() {
@@ -483,10 +488,7 @@ void CWSHEET::RDAGN_Click() {
   Form<CFG>().Show();
 }
 
-void CWSHEET::SheetHelp() {
-  Hamlog.LastResult = OpenHelpFile(
-      !Settings.HelpFilePath.isEmpty() ? Settings.HelpFilePath : JoinPath(ProgramFolder(), "ORBEX5.HLP"));
-}
+void CWSHEET::SheetHelp() { OpenHelpPage(kHelpSheet); }
 
 void CWSHEET::WFopn_Click() { ShellStart(JoinPath(ProgramFolder(), "ORBEX5wf.exe")); }
 
@@ -552,17 +554,25 @@ void CWSHEET::FreeSheetTables() {
   MSFlexGrid2.Clear();
 }
 
-void CWSHEET::UnloadCompanionWindows() {
+bool CWSHEET::UnloadCompanionWindows(const VbForm* keep) {
   for (VbForm* f : LoadedForms()) {
-    if (f == this || dynamic_cast<ORBTOP*>(f)) continue;
+    if (f == this || f == keep || dynamic_cast<ORBTOP*>(f)) continue;
     QPointer<VbForm> guard(f);
-    if (guard) guard->Unload();
+    if (guard && !guard->Unload()) return false;
   }
+  return true;
 }
 
-void CWSHEET::RTNMN_Click() {
+void CWSHEET::RTNMN_Click() { ReturnToStartWindow(); }
+
+bool CWSHEET::Busy() const { return SheetTally.SheetOpen != 1 || !MENU.Enabled() || !RTNMN.Enabled(); }
+
+bool CWSHEET::ReturnToStartWindow(const VbForm* keep, bool offerPrevious) {
   // The busy notice lets events run: no second return or exit may start inside this one.
   const auto lock = progress_.LockJobs();
+  // A window that keeps what the operator has not saved yet (a record book that could not be written)
+  // keeps the sheet as well.
+  if (!UnloadCompanionWindows(keep)) return false;
   RigPortClose();
   RigPortState.UseRig(RigPortState.Rig1);
   Check9.SetValue(0);
@@ -572,24 +582,25 @@ void CWSHEET::RTNMN_Click() {
   Frame1.raise();
   DoEvents();
   ClearClipboard();
-  const bool previousUsable = WorkFileStillValid();
+  const bool previousUsable = offerPrevious && WorkFileStillValid();
   FreeSheetTables();
   SaveGeometry();
-  UnloadCompanionWindows();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ReturnFromSheet(previousUsable);
   SheetTally.SheetOpen = 0;
   Unload();
+  return true;
 }
 
-void CWSHEET::Form_QueryUnload(int& /*cancel*/, int unloadMode) {
-  if (unloadMode == vbFormControlMenu && !exiting_) ExitProgram(true);
+void CWSHEET::Form_QueryUnload(int& cancel, int unloadMode) {
+  if (unloadMode == vbFormControlMenu && !exiting_ && !ExitProgram(true)) cancel = 1;
 }
 
 void CWSHEET::BYE_Click() { ExitProgram(false); }
 
-void CWSHEET::ExitProgram(bool fromCloseBox) {
-  exiting_ = true;
+bool CWSHEET::ExitProgram(bool fromCloseBox) {
   const auto lock = progress_.LockJobs();
+  if (!UnloadCompanionWindows()) return false;  // the program stays with what that window keeps
+  exiting_ = true;
   Label2.setText(kExitText);
   if (fromCloseBox) RigPortClose();
   Frame1.show();
@@ -613,4 +624,5 @@ void CWSHEET::ExitProgram(bool fromCloseBox) {
   }
   if (!fromCloseBox) Unload();
   QCoreApplication::quit();
+  return true;
 }

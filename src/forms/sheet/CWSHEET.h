@@ -58,6 +58,11 @@ class CWSHEET : public VbForm {
   void HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
+  // Back to the start window as "起動画面に戻る" goes, the window `keep` left open. Without
+  // `offerPrevious` the start window does not offer the work file for the next start.
+  bool ReturnToStartWindow(const VbForm* keep = nullptr, bool offerPrevious = true);
+  // The load, a long job or a panel holds the sheet's way back to the start window.
+  bool Busy() const;
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
   // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
@@ -258,7 +263,8 @@ class CWSHEET : public VbForm {
   void BandView_Click(int band);
   void RTNMN_Click();
   void BYE_Click();
-  void ExitProgram(bool fromCloseBox);
+  // False when a window refused to close: nothing of the exit has happened then.
+  bool ExitProgram(bool fromCloseBox);
   void Timer1_Timer();
   void VERDISP_Click();
   void WFopn_Click();
@@ -269,8 +275,8 @@ class CWSHEET : public VbForm {
   void FUKUGEN_Click();
   // Frees the tables of the tally and empties the grid.
   void FreeSheetTables();
-  // Unloads every other window but the start window.
-  void UnloadCompanionWindows();
+  // Unloads every window but the sheet, the start window and `keep`; false when one of them refused.
+  bool UnloadCompanionWindows(const VbForm* keep = nullptr);
   void SetBandColumn(int32_t column, bool shown, int width);
   // Width and alignment of every band column from ShownBands.
   void ApplyShownBands();
@@ -299,8 +305,8 @@ class CWSHEET : public VbForm {
   void wireMenus();
   void List1_Click();
   void QSLCHK_Click();
-  // The roadside-station search has its station file.
-  bool roadsideListFound() const;
+  // The roadside sheet's table of the stations' bands is in the data folder.
+  bool roadsideTableFound() const;
   void Command2_Click();
   void Command8_Click();
   // The buttons that start over close the entry window, its call and name emptied unless it shows a

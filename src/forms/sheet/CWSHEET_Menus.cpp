@@ -131,7 +131,7 @@ void CWSHEET::QSLCHK_Click() {
   Command1.setVisible(!on);
   Command6.setVisible(!on);
   Text2.setEnabled(!on);
-  Command4.setEnabled(!on && roadsideListFound());
+  Command4.setEnabled(!on);
   Text3.setFocus();
   if (!on) {
     UnloadForm<QSODATA>();

@@ -8,6 +8,7 @@
 #include "forms/awards/SeiriboSheet.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ui/keys.h"
+#include "platform/vbstrings.h"
 
 void CWSHEET::wireRecordBookLinks() {
   Command4.setToolTip(QStringLiteral("この街の「道の駅」は？"));
@@ -88,6 +89,12 @@ void CWSHEET::List2_DblClick() {
     Frame1.raise();
     Timer1.SetInterval(5000);
     Timer1.SetEnabled(true);
+  } else if (!roadsideTableFound()) {
+    // The stations come from michinoeki.txt; their bands only from the table the roadside sheet writes.
+    Label2.Move(Label2.Left(), 240, Label2.Width(), 736);
+    ShowNotice(QString::fromUtf8(kRoadsideTableFile) + QStringLiteral(" がまだありません。") + vbCrLf +
+                   QStringLiteral("「道の駅 整理簿」の「表のCSV形式出力」で作って下さい。"),
+               5000);
   }
   Frame7.hide();
   Text3.setFocus();

@@ -5,14 +5,18 @@
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
+#include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/ACCSheet.h"
 #include "forms/awards/AwardWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
+#include "forms/sheet/CWSHEET.h"
 #include "forms/startup/ORBTOP.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/msgbox.h"
@@ -144,7 +148,7 @@ void ORBEX_CFG::wireHandlers() {
     };
   };
   CFGEND.Click = act(&ORBEX_CFG::CFGEND_Click);
-  CFGHLP.Click = [] { OpenAwardHelp(); };
+  CFGHLP.Click = [] { OpenHelpPage(kHelpSettings); };
   CallRigCFG.Click = [this] { Form<RigCFG>().Show(vbModeless, this); };
   Command4.Click = [] {
     StartFlags.CfgFromSettings = 1;
@@ -410,6 +414,7 @@ void ORBEX_CFG::Text1_Change() {
 }
 
 void ORBEX_CFG::OverwriteKeyPress(TextBox& box, int& k) {
+  k = NarrowAnsiCode(k);  // these boxes hold one-byte marks
   if (k >= 'a' && k <= 'z') k -= 32;
   if (k == vbKeyBack) return;
   box.SetSelLength(1);
@@ -425,7 +430,13 @@ void ORBEX_CFG::Text24_KeyPress(int& k) {
 }
 
 void ORBEX_CFG::MarkBox_Change(int slot) {
-  const QString text = MarkBoxes()[slot]->text();
+  // A mark typed full-width through the input method is the half-width mark HAMLOG keeps.
+  TextBox& box = *MarkBoxes()[slot];
+  if (const QString narrow = NarrowText(box.text()); narrow != box.text()) {
+    box.setText(narrow);  // and its change stores it
+    return;
+  }
+  const QString text = box.text();
   Settings.QslReceivedMarks[slot] = text;
   store("ORB", slot == 0 ? QString("QSL_RCV") : QString("QSL_RCV%1").arg(slot), text);
 }
@@ -458,6 +469,24 @@ void ORBEX_CFG::Check5_Click() {
 // survive an opening of the dialog.
 void ORBEX_CFG::Check6_Click() {
   if (loading_) return;
+  const auto keepBandSet = [this] {
+    loading_ = true;
+    Check6.SetValue(Settings.ExtendedBandSet == 1 ? 1 : 0);
+    loading_ = false;
+  };
+  if (bandSetViewsBusy()) {
+    MsgBox(QStringLiteral("読み込みや出力の処理中はバンド構成を切り替えられません。") + vbCrLf +
+           QStringLiteral("処理が終わってから切り替えて下さい。"));
+    keepBandSet();
+    return;
+  }
+  // The views laid out for the old set go first; one that keeps unsaved work keeps the old set too.
+  if (!closeBandSetViews()) {
+    MsgBox(QStringLiteral("閉じられない画面があるため、バンド構成を切り替えませんでした。") + vbCrLf +
+           QStringLiteral("その画面の内容を保存してから切り替えて下さい。"));
+    keepBandSet();
+    return;
+  }
   Settings.ExtendedBandSet = Check6.Value() == 1 ? 1 : 0;
   store("ORB", "exp_Band", QString::number(Settings.ExtendedBandSet));
   ApplyBandSetLayout();
@@ -467,6 +496,36 @@ void ORBEX_CFG::Check6_Click() {
   if (FileExists(report) == 1) Kill(report);
   store("ORB", "BANDST", "");
   store("ORB", "BANDED", "");
+}
+
+bool ORBEX_CFG::bandSetViewsBusy() const {
+  const ORBTOP* top = LoadedForm<ORBTOP>();
+  const CWSHEET* sheet = LoadedForm<CWSHEET>();
+  const ACCSheet* award = LoadedForm<ACCSheet>();
+  return (top && top->Reading()) || (sheet && sheet->Busy()) || (award && award->Filling());
+}
+
+// The sheet, its totals and book, an award sheet and the display settings were laid out for the other
+// band set: they go, and the operator is told which.
+bool ORBEX_CFG::closeBandSetViews() {
+  QStringList closed;
+  if (ACCSheet* award = LoadedForm<ACCSheet>()) {
+    const QString title = award->windowTitle();
+    if (!award->Unload()) return false;
+    closed << QStringLiteral("  ") + title;
+  }
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
+    if (!sheet->ReturnToStartWindow(this, false)) return false;
+    closed << QStringLiteral("  進捗シート (集計表、ORB本など)");
+  }
+  if (CFG* display = LoadedForm<CFG>()) {
+    if (!display->Unload()) return false;
+    closed << QStringLiteral("  表示項目設定");
+  }
+  if (closed.isEmpty()) return true;
+  MsgBox(QStringLiteral("バンド構成を切り替えるため、前のバンド構成で開いていた次の画面を閉じました。") + vbCrLf +
+         closed.join(vbCrLf) + vbCrLf + QStringLiteral("「読み込み開始」やメニューから開き直して下さい。"));
+  return true;
 }
 
 void ORBEX_CFG::Check7_Click() {
@@ -639,7 +698,7 @@ void ORBEX_CFG::Command18_Click() {
   const QString answer = InputBox("QSL発行済みマークを指定して下さい" + vbCrLf + "半角一文字です（厳守）" + vbCrLf +
                                       vbCrLf + "これはHAMLOGにQSL発行済みマークを送る為のものです",
                                   "QSL発行済みマークの指定", Settings.QslSendMark);
-  Settings.QslSendMark = answer.isEmpty() ? QString("*") : answer.left(1);
+  Settings.QslSendMark = answer.isEmpty() ? QString("*") : NarrowText(answer).left(1);
   Text23.setText(Settings.QslSendMark);
 }
 

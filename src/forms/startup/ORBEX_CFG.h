@@ -132,6 +132,9 @@ class ORBEX_CFG : public VbForm {
   void Check4_Click();
   void Check5_Click();
   void Check6_Click();
+  // A reading or another long job uses the band set in force.
+  bool bandSetViewsBusy() const;
+  bool closeBandSetViews();
   void Check7_Click();
   void Check8_Click();
   void Option7_Click(int index);

@@ -13,6 +13,7 @@
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/ModeList.h"
+#include "core/ProgramHelp.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
@@ -196,7 +197,7 @@ void ORBTOP::wireHandlers() {
   JCCchk.Click = [this] { JCCchk_Click(); };
   jarlweb.Click = [] { ShellOpen(Settings.AwardEntryPageUrl); };
   OnePointHelp.Click = [this] { OnePointHelp_Click(); };
-  hlp.Click = [] { OpenAwardHelp(); };
+  hlp.Click = [] { OpenHelpPage(kHelpStartWindow); };
   PEND.Click = [this] { PEND_Click(); };
   Combo1.Click = [this] { Combo1_Click(); };
   const std::pair<Menu*, const char*> bandLists[] = {
@@ -251,7 +252,7 @@ TextBox& ORBTOP::categoryBox(int box) {
 
 void ORBTOP::Form_Load() {
   installHooks();
-  Settings.HelpFilePath = JoinPath(ProgramFolder(), "ORBEX5.chm");
+  Settings.HelpFilePath = JoinPath(ProgramFolder(), "help");
   if (!loadDesignatedCities()) return;
   if (const QString encoding = IniForeignEncoding(); !encoding.isEmpty()) {
     // Read as it is, a Japanese path comes out garbled and the settings look incomplete.

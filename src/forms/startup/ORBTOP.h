@@ -51,6 +51,8 @@ class ORBTOP : public VbForm {
   void ShowReadStatus(const QString& text) { Label9.setText(text); }
   void ClearStartWithPreviousData() { Check1.SetValue(0); }
   void ReturnFromSheet(bool previousUsable);
+  // The start button's reading runs.
+  bool Reading() const { return reading_ || starting_; }
   // Mode list: an Enter in Combo1's edit field adds the typed mode, or deletes the chosen one when
   // the field is empty. MODCH collects the modes of HAMLOG.
   void Combo1_KeyPress(int& keyAscii);

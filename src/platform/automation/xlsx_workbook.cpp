@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "platform/paths.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/testhooks.h"
+#include "platform/vbfile.h"
 
 namespace {
 
@@ -159,15 +159,11 @@ class XlsxWorkbook : public Workbook {
       error = error_;
       return false;
     }
-    const QString temp = QFileInfo(path_).dir().filePath(QStringLiteral(".") + QFileInfo(path_).fileName() +
-                                                         QStringLiteral(".part"));
+    // Written beside the file it replaces: a workbook linked from the program folder stays linked.
+    const QFileInfo target(ReplaceTarget(path_));
+    const QString temp = target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".part"));
     QFile::remove(temp);
-    if (!writeFile(temp)) {
-      QFile::remove(temp);
-      error = path_ + QStringLiteral(" を書き込めませんでした");
-      return false;
-    }
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path_).constData()) != 0) {
+    if (!writeFile(temp) || !MoveFileOver(temp, path_)) {
       QFile::remove(temp);
       error = path_ + QStringLiteral(" を書き込めませんでした");
       return false;

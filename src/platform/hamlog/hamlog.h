@@ -21,8 +21,11 @@
 //
 // Values the program passes and the stand-in does not need: the first and last arguments of
 // HamlogOpen (0, 1), the flag of HamlogClose, the read mode 3 of THW_read, the 16 of THW_append,
-// THW_update, Vidx_search and Vidx_next, the confirmation of THW_append/THW_update (it never asks), the
-// text and 58 of Vdbf_packwk. They are accepted and ignored.
+// THW_update, Vidx_search and Vidx_next, the text and 58 of Vdbf_packwk. They are accepted and ignored.
+//
+// The confirmation of THW_append (1) and of THW_update (0) asks the operator, as HAMLOG does, before the
+// record is written (any other value writes without asking); "いいえ" writes nothing and answers
+// HAMLOG_DECLINED.
 
 #include <QByteArrayView>
 #include <QString>
@@ -60,6 +63,7 @@ enum HamlogResult : int32_t {
   HAMLOG_NOT_QSO = 11,    // SetQsoOrMaster selected something other than the QSO database
   HAMLOG_CHANGED = 12,    // the file was cut short or replaced while it was being read
   HAMLOG_BAD_COUNT = 13,  // the header's record count does not fit the file's length (HamlogProblem)
+  HAMLOG_DECLINED = 14,   // THW_append / THW_update: the operator answered "いいえ" to the confirmation
 };
 
 namespace hamlog {
@@ -173,7 +177,8 @@ int32_t Vdbf_rcount(ThwRecord& thw);
 int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text);
 // Marks the record deleted (it stays until Vdbf_packwk).
 int32_t Vdbf_delete(ThwRecord& thw, int32_t recNo);
-// Removes the deleted records; the records behind them move up one number each.
+// Removes the deleted records; the records behind them move up one number each. A pack that fails
+// (a full disk) takes back the marks Vdbf_delete made since HAMLOG was opened: those records stay.
 int32_t Vdbf_packwk(ThwRecord& thw, const QString& text, int32_t mode);
 // Call-sign order: the first QSO whose call sign begins with `call` (0 when none); Vidx_next gives
 // the following QSO in call-sign order, to the end of the log (0 at the end). Calls with an equal

@@ -6,6 +6,7 @@
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/index_build.h"
 #include "platform/hamlog/thw_block.h"
+#include "platform/ui/msgbox.h"
 
 using namespace hamlog;
 
@@ -19,6 +20,15 @@ HamlogLib& HamlogLib::operator=(HamlogLib&&) noexcept = default;
 namespace {
 
 Session& session() { return CurrentSession(); }
+
+// HAMLOG's question before it writes the record in the block, when the caller asked for it.
+bool writeAgreed(const ThwRecord& thw, const QString& question) {
+  QString call, date;
+  ThwString(call, thw, 0);
+  ThwString(date, thw, 2);
+  return MsgBox(call.trimmed() + "  " + date.trimmed() + "\r\n" + question, vbYesNo + vbQuestion,
+                QStringLiteral("HAMLOG")) == vbYes;
+}
 
 void loaded(ThwRecord& thw, int32_t recNo, const unsigned char* stored) {
   ThwHead h = ReadHead(thw);
@@ -124,20 +134,26 @@ int32_t THW_read(ThwRecord& thw, int32_t recNo, int32_t) {
   return HAMLOG_OK;
 }
 
-int32_t THW_append(ThwRecord& thw, int32_t, int32_t&) {
+int32_t THW_append(ThwRecord& thw, int32_t, int32_t& confirm) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   PrepareBlock(thw);
   QsoDatabase& db = session().db;
+  if (confirm == 1 && db.IsOpen() && !writeAgreed(thw, QStringLiteral("このQSOをHAMLOGに登録しますか？")))
+    return HAMLOG_DECLINED;
   int64_t recNo = 0;
   const int32_t r = db.Append(Image(thw), &recNo);
   return r == HAMLOG_OK ? reload(thw, recNo) : r;
 }
 
-int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t, int32_t&) {
+int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t, int32_t& confirm) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   if (ReadHead(old).magic != kThwMagic) return HAMLOG_BAD_ARGUMENT;
   PrepareBlock(thw);
   QsoDatabase& db = session().db;
+  if (confirm == 0 && db.IsOpen() &&
+      !writeAgreed(thw, QStringLiteral("HAMLOGのレコード ") + QString::number(recNo) +
+                            QStringLiteral(" をこの内容に更新しますか？")))
+    return HAMLOG_DECLINED;
   const int32_t r = db.Update(recNo, Image(old), Image(thw));
   return r == HAMLOG_OK ? reload(thw, recNo) : r;
 }

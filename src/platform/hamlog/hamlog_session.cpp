@@ -128,6 +128,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
 }
 
 void QsoDatabase::Close() {
+  unpacked_.clear();
   if (holdsOpen_ && lock_) lock_->ReleaseOpen();
   holdsOpen_ = false;
   lock_ = nullptr;
@@ -252,17 +253,31 @@ int32_t QsoDatabase::Delete(int64_t recNo) {
     const QByteArray keys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
     if (!table_.MarkDeleted(recNo)) return int32_t(HAMLOG_IO_ERROR);
     for (int i = 0; i < 2; ++i) changes[i].push_back({keys[i], uint32_t(recNo), true});
+    unpacked_.push_back(recNo);
     return int32_t(HAMLOG_OK);
   });
 }
 
 int32_t QsoDatabase::Pack() {
-  return write([&](std::vector<IndexChange>*, bool& rebuild) {
+  bool packed = false;
+  const int32_t r = write([&](std::vector<IndexChange>* changes, bool& rebuild) {
     const uint32_t before = table_.Count();
-    if (!table_.Pack()) return int32_t(HAMLOG_IO_ERROR);
-    rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
+    packed = table_.Pack();
+    if (packed) {
+      rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
+      return int32_t(HAMLOG_OK);
+    }
+    // A deletion takes effect with its pack only: the records this open marked are marked no more.
+    unsigned char stored[kHdbRecordLength];
+    for (int64_t recNo : unpacked_) {
+      if (!table_.ReadRecord(recNo, stored) || stored[0] != '*') continue;
+      if (!table_.PutByte(recNo, 0, ' ')) return int32_t(HAMLOG_IO_ERROR);
+      for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), uint32_t(recNo), false});
+    }
     return int32_t(HAMLOG_OK);
   });
+  unpacked_.clear();
+  return r == HAMLOG_OK && !packed ? int32_t(HAMLOG_IO_ERROR) : r;
 }
 
 const IndexView* QsoDatabase::CallIndex(uint32_t* serial) {

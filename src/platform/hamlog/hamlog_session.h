@@ -48,6 +48,8 @@ class QsoDatabase {
   // One of the three QSL characters (0 via, 1 sent, 2 received).
   int32_t PutQslMark(int64_t recNo, int position, unsigned char mark);
   int32_t Delete(int64_t recNo);
+  // Drops the deleted records. When that fails the records that Delete marked since this open are
+  // restored, so that a deletion which could not be completed leaves its record as it was.
   int32_t Pack();
   // The call-sign index as it agrees with the table now; nullptr when it cannot be had.
   const IndexView* CallIndex(uint32_t* serial);
@@ -65,6 +67,7 @@ class QsoDatabase {
   IndexView callIndex_;
   bool callLoaded_ = false;
   uint32_t callSerial_ = 0;
+  std::vector<int64_t> unpacked_;  // records Delete marked that no Pack has dropped yet
 };
 
 class Session {

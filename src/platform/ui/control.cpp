@@ -8,18 +8,6 @@
 
 namespace {
 
-// The text of one ANSI code as a handler may write it (negative or above 255: double-byte).
-QString TextOfAnsiCode(int code) {
-  QByteArray b;
-  if (code < 0 || code > 0xFF) {
-    b.append(static_cast<char>((code >> 8) & 0xFF));
-    b.append(static_cast<char>(code & 0xFF));
-  } else {
-    b.append(static_cast<char>(code));
-  }
-  return FromAnsi(b);
-}
-
 Qt::Key KeyOfText(const QString& t) {
   if (t.size() == 1 && t[0].unicode() >= 0x20 && t[0].unicode() < 0x7F)
     return static_cast<Qt::Key>(t[0].toUpper().unicode());
@@ -49,7 +37,7 @@ QString FilterTypedText(const QString& text, const KeyAsciiHandler& keyPress) {
       continue;
     }
     if (code > 0 && code < 0x20) continue;  // rewritten into a control code: nothing to insert
-    out += TextOfAnsiCode(code);
+    out += ChrAnsi(code);
   }
   return out;
 }

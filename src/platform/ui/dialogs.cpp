@@ -51,6 +51,26 @@ bool MatchesVbPatterns(const QString& fileName, const QStringList& patterns) {
   return false;
 }
 
+QString QtNamePattern(const QString& pattern) {
+  // Qt's dialog takes a filter's patterns only when every character is one of these; one other
+  // character (a Japanese name, a blank) would leave the whole filter matching no file.
+  static const QString kTaken = QStringLiteral("_.,*?+;#-[]@{}/!<>$%&=^~:|");
+  QString out;
+  for (const QChar c : CaseFreePattern(pattern))
+    out += (c.unicode() < 128 && (c.isLetterOrNumber() || kTaken.contains(c))) ? c : QLatin1Char('?');
+  return out;
+}
+
+QStringList QtNameFilters(const QString& filter) {
+  QStringList names;
+  for (const VbFilter& f : ParseVbFilter(filter)) {
+    QStringList patterns;
+    for (const QString& p : f.patterns) patterns << QtNamePattern(p);
+    names << f.description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return names;
+}
+
 bool CommonDialog::ShowOpen() { return Run(false); }
 bool CommonDialog::ShowSave() { return Run(true); }
 
@@ -84,12 +104,7 @@ bool CommonDialog::Run(bool save) {
   d.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   d.setFileMode(!save && (Flags & cdlOFNFileMustExist) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (save && !(Flags & cdlOFNOverwritePrompt)) d.setOption(QFileDialog::DontConfirmOverwrite);
-  QStringList names;
-  for (const VbFilter& f : ParseVbFilter(Filter)) {
-    QStringList patterns;
-    for (const QString& p : f.patterns) patterns << CaseFreePattern(p);
-    names << f.description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
-  }
+  const QStringList names = QtNameFilters(Filter);
   if (!names.isEmpty()) {
     d.setNameFilters(names);
     d.selectNameFilter(names.value(std::max(FilterIndex, 1) - 1, names.first()));

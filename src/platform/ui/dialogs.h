@@ -61,6 +61,11 @@ std::vector<VbFilter> ParseVbFilter(const QString& filter);
 // A wildcard pattern that matches without regard to case: "*.TXT" -> "*.[tT][xX][tT]".
 QString CaseFreePattern(const QString& pattern);
 bool MatchesVbPatterns(const QString& fileName, const QStringList& patterns);
+// A pattern as Qt's dialog takes it: free of case, and each character Qt's dialog cannot take in a
+// pattern (Japanese, a blank) as "?": "道の駅.mcsv" -> "???.[mM][cC][sS][vV]".
+QString QtNamePattern(const QString& pattern);
+// The name filters of the Qt dialog for a VB filter: "text (pattern pattern)" each.
+QStringList QtNameFilters(const QString& filter);
 
 // Test hook (responders.h installs it).
 struct FileDialogCall {

@@ -111,6 +111,10 @@ TEST_F(AwardSheets_, AJagListInTheExtendedBandSetCountsWorkedQsosWhenAsked) {
   EXPECT_EQ(g.TextMatrix(2, 18), "P");  // 430 MHz from JA3CCC/3
   EXPECT_EQ(g.TextMatrix(1, 30), "");
   EXPECT_EQ(s.Label6.text(), "wkd局数＝ 2");
+  // No points on a JAG list: its total is the marks, confirmed / all.
+  EXPECT_TRUE(s.Label3.isVisibleTo(&s));
+  EXPECT_TRUE(s.Label4.isVisibleTo(&s));
+  EXPECT_EQ(s.Label3.text() + " " + s.Label4.text(), "総合計 2/2");
   EXPECT_EQ(lines("wkdJAGstn.txt").size(), 2);
   EXPECT_FALSE(QFile::exists(home.file("cfmAMA.txt")));
   EXPECT_EQ(shell.opened(), QStringList({home.file("wkdJAGstn.txt")}));

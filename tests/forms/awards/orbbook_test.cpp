@@ -3,6 +3,7 @@
 // hand-damaged counts files and the ways to close.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include "award_window_fixture.h"
@@ -14,6 +15,7 @@
 #include "platform/clock.h"
 #include "sheet/SheetTally.h"
 #include "support/automation_recorders.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/xlsx_reader.h"
 
@@ -230,6 +232,17 @@ TEST_F(ORBBOOKTest, PostingPutsTheBookOnTheSecondSheetAndKeepsTheOrbBook) {
   EXPECT_EQ(again.Cell("マクロ", "A4"), "totalMain");
 }
 
+TEST_F(ORBBOOKTest, AWorkbookLinkedFromElsewhereStaysLinkedAndItsFileTakesThePosting) {
+  writeOrbWorkbook();
+  const QString kept = home.file("books/ORB_SHEET.xlsx");
+  ASSERT_TRUE(QDir().mkpath(home.file("books")));
+  ASSERT_TRUE(QFile::rename(home.file(kWorkbook), kept));
+  ASSERT_TRUE(QFile::link(kept, home.file(kWorkbook)));
+  post(vbYes);
+  EXPECT_EQ(QFileInfo(home.file(kWorkbook)).symLinkTarget(), kept);
+  expectPostedGrid(XlsxFile(kept));
+}
+
 TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
   writeOrbWorkbook();
   const QByteArray before = home.read(kWorkbook);
@@ -383,6 +396,25 @@ TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {
   EXPECT_TRUE(boxes.texts().value(1).contains("上書きせずに残しました"));
   EXPECT_EQ(home.read(kDat), damaged);
   EXPECT_FALSE(IsLoaded<ORBBOOK>());
+}
+
+TEST_F(ORBBOOKTest, OnlyAWholeCountIsTakenAndTheCountsFileReadsBackWhole) {
+  book().Show();
+  Operator::DoubleClickCell(grid(), 1, 2);
+  Operator::Type("1,2");
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_Return);
+  EXPECT_TRUE(boxes.texts().value(0).startsWith("「1,2」は前回申請数になりません。"));
+  EXPECT_EQ(grid().TextMatrix(1, 2), "0");
+  Operator::Commit("１２");  // the input method's full-width digits, over the refused text
+  Operator::Key(Qt::Key_Return);
+  EXPECT_EQ(grid().TextMatrix(2, 2), "-7");
+  book().CLSCNT.Trigger();
+  EXPECT_TRUE(lines(kDat).value(0).startsWith("\"12\",\"0\","));
+  // A field quoted around a comma is one field: the file reads whole.
+  home.write(kDat, ("\"1,2\"," + QString("\"3\",").repeated(14) + "\"3\"\r\n").repeated(3).toUtf8());
+  EXPECT_EQ(grid().TextMatrix(7, 17), "3");
+  EXPECT_EQ(boxes.texts().size(), 1) << "no word of an unreadable file";
 }
 
 }  // namespace

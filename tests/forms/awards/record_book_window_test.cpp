@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <cerrno>
 #include <QHeaderView>
 #include <QTest>
 
@@ -17,6 +19,7 @@
 #include "platform/codepage.h"
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "support/captions.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
@@ -263,17 +266,13 @@ TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
   e.EditIns.click();
   EXPECT_EQ(column(1), QStringList({"0101", "1001", "2001", "2002", "1002", "1101", "11001A"}));
   e.Text1[1].setText("4701");
-  e.Text1[2].setText("沖縄県, 新市");
+  e.Text1[2].setText("沖縄県, \"新市\"");
   e.Eappend.click();
   FlexGrid& g = book().MSFlexGrid2;
   EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 1), "4701");
   EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 0), "");
   EXPECT_GE(Operator::CellCentre(g, g.Rows() - 1, 1).x(), 0) << "the appended row in view";
   EXPECT_EQ(book().SeiriboCount, 8);
-  e.Text1[2].setText("say \"x\"");
-  boxes.Answer(vbOK);
-  e.Eappend.click();
-  EXPECT_TRUE(boxes.texts().back().contains("書けません"));
   e.EditEnd.click();
   EXPECT_EQ(g.gridModel().cellBack(5, 1), VbRgb(231, 254, 254));  // the picked row, two rows down
   // The area filter finds the added rows too; they follow the loaded ones.
@@ -298,9 +297,14 @@ TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
   EXPECT_EQ(lines[0], "\"20050201\",\"0101\",\"北海道札幌市\",\"消滅\",\"\",\"議\"");
   EXPECT_EQ(lines[1], "\"20041201\",\"1002\",\"東京都八王子市\",\"\",\"合併\",\"\"");
   EXPECT_EQ(lines[4], "\"\",\"2001\",\"愛知県新市\",\"\",\"\",\"\"");
-  EXPECT_EQ(lines[6], "\"\",\"4701\",\"沖縄県, 新市\",\"\",\"\",\"\"");
+  EXPECT_EQ(lines[6], "\"\",\"4701\",\"沖縄県, \"\"新市\"\"\",\"\",\"\",\"\"");
   EXPECT_EQ(FromAnsi(log.home.read("ORBEX_整理簿.bak")), before);
   EXPECT_EQ(ReadIniOr("ORBEXPOS", "SBPOSWidth", "-"), QString::number(width));
+  // Quotes come back as they were written, and stay so through another close.
+  EXPECT_EQ(column(2).last(), "沖縄県, \"新市\"");
+  const QString written = bookText();
+  book().RTNMN.Trigger();
+  EXPECT_EQ(bookText(), written);
 }
 
 TEST_F(RecordBookWindowTest, ABookThatWasNotReadWholeIsNeverWrittenBack) {
@@ -313,6 +317,62 @@ TEST_F(RecordBookWindowTest, ABookThatWasNotReadWholeIsNeverWrittenBack) {
   book().Unload(vbFormControlMenu);
   EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), damaged);
   EXPECT_EQ(ReadIniOr("ORBEXPOS", "SBPOSWidth", "-"), "-");  // the close box keeps no width
+}
+
+TEST_F(RecordBookWindowTest, ABookThatFailedToLoadIsToldTakesNoEditsAndIsLeftAsItIs) {
+  const QByteArray before = log.home.read("ORBEX_整理簿.txt");
+  QDir(log.home.path()).mkdir("DMYSBMST.dat");  // the work file cannot be written
+  boxes.Answer(vbOK);
+  EXPECT_FALSE(book().ListEdit.Enabled());
+  EXPECT_TRUE(boxes.texts().value(0).startsWith(log.home.file("DMYSBMST.dat") +
+                                                " を書き込めませんでした（同じ名前のフォルダがあります）。"));
+  // The sheet's right click still opens the editor; the list takes nothing from it.
+  Form<CWSHEET>().Show();
+  Operator::ClickCell(Form<CWSHEET>().MSFlexGrid2, 1, 2, Qt::RightButton);
+  boxes.Answer(vbOK);
+  Operator::Click(Form<Editor>().Eappend);
+  EXPECT_EQ(book().MSFlexGrid2.Rows(), 1);
+  book().RTNMN.Trigger();
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), before);
+}
+
+TEST_F(RecordBookWindowTest, AFailedWriteKeepsTheWindowAndTheEditsAndAChangedBookIsNotOverwrittenUnasked) {
+  book().ListEdit.Trigger();
+  Editor& e = Form<Editor>();
+  Operator::Click(e.Text1[1]);
+  Operator::Type("4701");
+  Operator::Click(e.Text1[5]);
+  Operator::Type(QString(40, 'x'));  // the book keeps 34 characters of a remark: the box takes no more
+  Operator::Click(e.Eappend);
+  Operator::Click(e.EditEnd);
+  FlexGrid& g = book().MSFlexGrid2;
+  EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 5), QString(34, 'x'));
+
+  writeFaultForTest = [](const QString& path) { return path.endsWith(".txt") ? ENOSPC : 0; };
+  boxes.Answer(vbNo).Answer(vbNo);
+  book().RTNMN.Trigger();
+  Form<CWSHEET>().Show();
+  Form<CWSHEET>().BYE.Trigger();  // nor does the end of the program take the edits with it
+  writeFaultForTest = nullptr;
+  EXPECT_TRUE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().value(1).contains("を書き込めませんでした（ディスクの空きがありません）。"));
+  EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 1), "4701");
+
+  // Another editor adds a line meanwhile: the list asks before it goes over it.
+  const QByteArray other = log.home.read("ORBEX_整理簿.txt") + "\"20060101\",\"2001\",\"x\",\"\",\"\",\"\"\r\n";
+  log.home.write("ORBEX_整理簿.txt", other);
+  boxes.Answer(vbCancel).Answer(vbYes);
+  book().RTNMN.Trigger();
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), other);
+  book().RTNMN.Trigger();
+  EXPECT_TRUE(bookText().contains("\"4701\""));
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.bak"), other);
+
+  // Unedited, a book changed by another program is left to it.
+  book();
+  log.home.write("ORBEX_整理簿.txt", other);
+  book().RTNMN.Trigger();
+  EXPECT_EQ(log.home.read("ORBEX_整理簿.txt"), other);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the stations in a code.
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QTest>
 
@@ -220,6 +221,18 @@ TEST_F(SheetRoadsideLookUp, TheCodesStationsAreListedAndTheirBandsNoticed) {
   EXPECT_EQ(s.List2.List(0), "11002 道の駅つるみ 110101");
   s.Text2.setText("11011");
   EXPECT_TRUE(s.Frame7.isHidden());  // a new search closes the list
+}
+
+TEST_F(SheetRoadsideLookUp, TheStationsAreListedBeforeTheTableIsWrittenWhichTheNoticeAsksFor) {
+  QFile::remove(log.home.file("道の駅_整理簿.TXT"));
+  CWSHEET& s = Form<CWSHEET>();
+  s.Show();
+  Operator::Click(s.Text2);
+  Operator::Type("1101");
+  Operator::Click(s.Command4);
+  ASSERT_EQ(s.List2.ListCount(), 2);
+  Operator::DoubleClick(s.List2, s.List2.visualItemRect(s.List2.item(1)).center());
+  EXPECT_EQ(s.Label2.text(), "道の駅_整理簿.TXT がまだありません。\r\n「道の駅 整理簿」の「表のCSV形式出力」で作って下さい。");
 }
 
 }  // namespace

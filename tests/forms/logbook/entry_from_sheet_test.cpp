@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <cerrno>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -342,6 +343,33 @@ TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
   QByteArray bytes;
   ASSERT_TRUE(ReadWholeFile(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), bytes));
   EXPECT_EQ(bytes, "note\r\nmore\r\n");
+}
+
+TEST_F(EntryFromSheet, AMemoThatCannotBeSavedStaysWithItsTextAndAForeignFileIsLeftAlone) {
+  const QByteArray utf8 = "\xE3\x83\xA1\xE3\x83\xA2\r\n";  // "メモ" saved by a UTF-8 editor
+  log.home.write("ORBEX_MyHelp.TXT", utf8);
+  boxes.Answer(vbOK);
+  EXPECT_FALSE(MemoDAT::ShowHelpMemo());
+  EXPECT_TRUE(boxes.texts().value(0).contains(u8("ORBEX_MyHelp.TXT は UTF-8 で保存されています")));
+  log.home.write("ORBEX_MyHelp.TXT", "note\r\n");
+  ASSERT_TRUE(MemoDAT::ShowHelpMemo());
+  MemoDAT& m = *LoadedForm<MemoDAT>();
+  Operator::Click(m.Text1);
+  Operator::Commit(u8("😀"));
+  boxes.Answer(vbOK);
+  m.RCVMEMOue.Trigger();
+  EXPECT_TRUE(boxes.texts().value(1).contains(u8("書けません: 😀")));
+  Operator::Key(Qt::Key_Backspace);
+  Operator::Type("more");
+  writeFaultForTest = [](const QString&) { return ENOSPC; };
+  boxes.Answer(vbOK).Answer(vbOK);
+  m.RCVMEMOue.Trigger();
+  m.Send.Trigger();
+  writeFaultForTest = nullptr;
+  EXPECT_TRUE(boxes.texts().value(3).contains(u8("に保存できませんでした（ディスクの空きがありません）")));
+  ASSERT_TRUE(IsLoaded<MemoDAT>());
+  EXPECT_EQ(m.Text1.text(), "note\nmore");
+  EXPECT_EQ(log.home.read("ORBEX_MyHelp.TXT"), "note\r\n");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "logbook/LogWindowState.h"
 #include "logbook/QslCheck.h"
 #include "platform/ui/responders.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -136,6 +137,19 @@ TEST_F(ListsBesideTheSheet, AnEmptyListIsANoticeOnTheSheet) {
   EXPECT_TRUE(sheet().Frame1.isVisible());
   EXPECT_EQ(sheet().Label2.text(), QString::fromUtf8("この地域のQSOデータはありません"));
   EXPECT_EQ(sheet().Frame1.title(), "Information !");
+}
+
+TEST_F(ListsBesideTheSheet, ReadInDigitalModeARightClickListsTheCellsDigitalQsos) {
+  log.Add({"JA1DDD,2020/05/01,18.100,FT8,1002,J *", "JA1EEE,2020/05/02,18.090,CW,1002,J *"});
+  log.Prepare();
+  ReadConditions.SelMode = "DIGITAL";
+  Settings.DigitalModes = "FT8,RTTY,";
+  FlexGrid& g = sheet().MSFlexGrid2;
+  int row = 1;
+  while (row < g.Rows() && !g.TextMatrix(row, 1).startsWith("1002")) ++row;
+  Operator::ClickCell(g, row, 10, Qt::RightButton);  // 18 MHz
+  ASSERT_TRUE(IsLoaded<QSODATA>()) << sheet().Label2.text().toStdString();
+  EXPECT_EQ(QString::number(list().Rows()) + list().TextMatrix(1, 1), "2JA1DDD");
 }
 
 TEST_F(ListsBesideTheSheet, QslCheckModeFollowsTheCodeAndGreetsANewBand) {

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
@@ -22,6 +25,7 @@
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/snapshot.h"
@@ -122,6 +126,24 @@ TEST_F(EntryWindow, F1SavesTheNewQsoIntoHamlogAndShowsItAsStored) {
   EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1XYZ");
 }
 
+TEST_F(EntryWindow, PastedAndFullWidthTextIsTakenAsTypedTextIs) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Text1);
+  Operator::Paste(" ja1xyz\n");
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  Operator::Click(w.Text8);
+  Operator::Type("7.025");
+  Operator::Click(w.Text12);
+  Operator::Paste("Ta\tro\r\n\x01\x1A");
+  Operator::Click(w.Text14);
+  Operator::Paste("note\r\nmore");
+  Operator::Click(w.Text17);
+  Operator::Commit("Ｅ");  // the received mark through the input method
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(Dump().value(2), u8("3,\"JA1XYZ\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"7.025\",\"CW\",\"\",\"\","
+                        "\"J E\",\"Taro\",\"\",\"notemore\",\"\""));
+}
+
 TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   TEMP_LOG& w = open();
   boxes.Answer(vbOK).Answer(vbOK).Answer(vbNo);
@@ -138,6 +160,28 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
                    u8("QTHcode =25 と、局の（移動）エリア=1 が一致しません\r\nこのまま登録しますか？")}));
   EXPECT_EQ(Dump().size(), 2);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");  // everything typed stays
+}
+
+TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQso) {
+  Settings.Hlyn = "YES";
+  TEMP_LOG& w = open();
+  for (auto [box, text] : {std::pair{&w.Text1, "ja1xyz"}, {&w.Text8, "7.025"}, {&w.Text9, "11009"}, {&w.Text12, "Taro"}}) {
+    Operator::Click(*box);
+    Operator::Type(text);
+  }
+  boxes.Answer(vbNo).Answer(vbYes);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(0), u8("JA1XYZ  24/05/06\r\nこのQSOをHAMLOGに登録しますか？"));
+  EXPECT_EQ(Dump().size(), 2);
+  EXPECT_EQ(w.Text1.text() + w.Text12.text(), "JA1XYZTaro");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(2).startsWith("3,\"JA1XYZ\""));
+  Operator::Click(w.Text12);  // an edit of the stored QSO is asked about as well
+  Operator::Type("San");
+  boxes.Answer(vbNo);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(2), u8("JA1XYZ  24/05/06\r\nHAMLOGのレコード 3 をこの内容に更新しますか？"));
+  EXPECT_TRUE(Dump().value(2).contains("\"Taro\""));
 }
 
 TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
@@ -296,6 +340,26 @@ TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
   boxes.Answer(vbOK);
   w.DATDEL.Trigger();
   EXPECT_EQ(Dump().size(), 1);
+}
+
+TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Command2);
+  Operator::Click(w.Command2);  // record 1
+  ASSERT_EQ(w.Text1.text(), "JA1AAA");
+  const QStringList before = Dump();
+  // HAMLOG's disk nearly full: room for no file as large as the log, so no packed copy of it.
+  rlimit normal{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
+  const rlimit nearlyFull{rlim_t(hamlog::kHdbHeaderLength + hamlog::kHdbRecordLength), normal.rlim_max};
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &nearlyFull), 0);
+  boxes.Answer(vbYes).Answer(vbOK);
+  w.DATDEL.Trigger();
+  setrlimit(RLIMIT_FSIZE, &normal);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました"));
+  EXPECT_EQ(Dump(), before);
 }
 
 TEST_F(EntryWindow, EnterWalksTheChainAndTheKeyMapJumps) {

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QMenuBar>
 #include <QTest>
 #include <memory>
 
@@ -21,6 +22,13 @@
 namespace {
 
 QByteArray Hex(const char* h) { return QByteArray::fromHex(h); }
+
+// The operator clicks `menu` on the window's menu bar, then `item` in the menu that opens.
+void Choose(QMainWindow& window, Menu& menu, Menu* item = nullptr) {
+  ASSERT_TRUE(menu.action()->isVisible() && (!item || item->action()->isVisible())) << menu.Caption().toStdString();
+  Operator::Click(*window.menuBar(), window.menuBar()->actionGeometry(menu.action()).center());
+  if (item) Operator::Click(*menu.submenu(), menu.submenu()->actionGeometry(item->action()).center());
+}
 
 struct SheetRigPanel : ::testing::Test {
   SheetLog log;
@@ -213,6 +221,29 @@ TEST_F(SheetRigPanel, ClosingTheRigSettingsAdjustsTheSheetsRigControls) {
   EXPECT_TRUE(s.Check9.isHidden());
   EXPECT_TRUE(s.RigSel.Visible());
   EXPECT_FALSE(s.Command5.isEnabled());
+}
+
+TEST_F(SheetRigPanel, WithOneRigTheMenuHoldsTheRigSettingsAndTheCatTestAndSettingsReopenALostPort) {
+  for (auto [key, value] : {std::pair{"TWORIG", "NO"}, {"RIG_TYPE", "ICOM"}, {"BAUD_RATE", "9600"}, {"ICOM_RIGadrs", "94"}})
+    WriteIni("RIG_CON_CFG", key, value);
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT", icom.PortName());
+  RigPortState.TwoRig = "NO";
+  CWSHEET& s = sheet();
+  s.Show();
+  Choose(s, s.RigSel, &s.CMDtest);
+  EXPECT_TRUE(IsLoaded<CATtestMod>());
+  UnloadForm<CATtestMod>();
+  icom.Unplug();  // and it comes back under another name
+  RigPoll();
+  PtyTransceiver again{"ICOM"};
+  Choose(s, s.RigSel, &s.openRCONcfg);
+  RigCFG& d = *LoadedForm<RigCFG>();
+  Operator::Click(d.Combo3);
+  Operator::Key(Qt::Key_A, Qt::ControlModifier);
+  Operator::Type(again.PortName());
+  Choose(d, d.CFGEND);
+  EXPECT_EQ(again.Commands().value(0), Hex("FEFE94E003FD"));
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
 }
 
 }  // namespace

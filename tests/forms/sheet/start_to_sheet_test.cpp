@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 #include "app/StartProgram.h"
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
+#include "forms/awards/ORBBOOK.h"
+#include "forms/awards/ORBTOTAL1.h"
 #include "forms/sheet/CWSHEET.h"
+#include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
@@ -18,6 +22,7 @@
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -60,6 +65,64 @@ struct StartToSheetTest : ::testing::Test {
     QCoreApplication::processEvents();
   }
 };
+
+TEST_F(StartToSheetTest, EachWindowsHelpOpensItsShippedPageAndAMissingPageIsTold) {
+  QDir().mkpath(log.home.file("help"));  // as the first start seeds the program folder
+  for (const QFileInfo& f : QDir(QStringLiteral(ORBEX_DATA_DIR "/home/help")).entryInfoList(QDir::Files))
+    QFile::copy(f.filePath(), log.home.file("help/" + f.fileName()));
+  ShellRecorder shell;
+  top().hlp.Trigger();
+  top().SETCFG.Trigger();
+  LoadedForm<ORBEX_CFG>()->CFGHLP.Trigger();
+  pressStart();
+  for (Menu* m : {&LoadedForm<CWSHEET>()->HELP, &LoadedForm<CWSHEET>()->SYUDSP, &Form<ORBTOTAL1>().CNTHELP,
+                  &Form<ORBTOTAL1>().ORBBK, &Form<ORBBOOK>().CNTHELP})
+    m->Trigger();
+  QStringList titles;
+  for (const QString& page : shell.opened())
+    titles << QString::fromUtf8(log.home.read("help/" + QFileInfo(page).fileName())).section("<h1>", 1).section("</h1>", 0, 0);
+  EXPECT_EQ(titles, QStringList({"The start window", "環境設定 (settings)", "The progress sheet",
+                                 "ORB 集計表 (totals)", "ORB本用 集計 (application book)"}));
+  QFile::remove(log.home.file("help/sheet.html"));
+  boxes.Answer(vbOK);
+  LoadedForm<CWSHEET>()->HELP.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "ヘルプのページ " + log.home.file("help/sheet.html") + " がありません。");
+}
+
+TEST_F(StartToSheetTest, ABandSetSwitchClosesTheViewsOfTheOtherSetAndTheNextReadingShowsTheNewOne) {
+  top().SETCFG.Trigger();
+  ORBEX_CFG& cfg = *LoadedForm<ORBEX_CFG>();
+  StartWindowHooks.ShowProgressSheet = [&] {  // while the reading runs, the set it reads with stays
+    boxes.Answer(vbOK);
+    Operator::Click(cfg.Check6);
+    return false;
+  };
+  Operator::Click(top().Command1);
+  EXPECT_EQ(boxes.texts().value(0), "読み込みや出力の処理中はバンド構成を切り替えられません。\r\n"
+                                    "処理が終わってから切り替えて下さい。");
+  EXPECT_EQ(cfg.Check6.Value() + Settings.ExtendedBandSet, 0);
+  StartWindowHooks = {};
+  Operator::Click(top().Command1);
+  LoadedForm<CWSHEET>()->SYUDSP.Trigger();
+  boxes.Answer(vbOK);
+  Operator::Click(cfg.Check6);
+  EXPECT_EQ(boxes.texts().value(1), "バンド構成を切り替えるため、前のバンド構成で開いていた次の画面を閉じました。\r\n"
+                                    "  進捗シート (集計表、ORB本など)\r\n「読み込み開始」やメニューから開き直して下さい。");
+  EXPECT_FALSE(IsLoaded<CWSHEET>() || IsLoaded<ORBTOTAL1>());
+  EXPECT_TRUE(top().isVisible() && cfg.isVisible());
+  EXPECT_EQ(top().Check1.Value(), 0);  // the work file was read in the other set
+
+  Operator::Click(top().Command1);
+  FlexGrid& g = LoadedForm<CWSHEET>()->MSFlexGrid2;
+  int row = 1;
+  while (row < g.Rows() && !g.TextMatrix(row, 1).startsWith("1002")) ++row;
+  EXPECT_EQ(g.TextMatrix(0, 21) + g.TextMatrix(row, 7) + g.TextMatrix(row, 9) + g.TextMatrix(row, 21), "475kHzCW");
+  EXPECT_EQ(g.Cols() * 100 + g.ColWidth(27), 2900);  // the kind letters stay hidden
+  LoadedForm<CWSHEET>()->SYUDSP.Trigger();
+  FlexGrid& t = Form<ORBTOTAL1>().MSFlexGrid1;
+  EXPECT_EQ(t.TextMatrix(0, 18), "475kHz");
+  for (int r = 1; r < t.Rows(); ++r) EXPECT_TRUE(t.TextMatrix(r, 18) == "0" || t.TextMatrix(r, 18).isEmpty()) << r;
+}
 
 TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   pressStart();

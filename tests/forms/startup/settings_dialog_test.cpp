@@ -9,7 +9,9 @@
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "core/StartupSettings.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CFG.h"
@@ -18,6 +20,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
 #include "start_window_fixture.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -318,6 +321,19 @@ TEST_F(SettingsDialogTest, AFailedWriteOfTheSettingsFileIsTold) {
   EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("書き込めませんでした")));
   EXPECT_TRUE(boxes.texts()[0].contains("[ORB] FreqErrReport"));
   EXPECT_EQ(Settings.FreqErrReport, "1") << "still in force for this run";
+}
+
+TEST_F(SettingsDialogTest, AQslMarkTypedFullWidthIsTheHalfWidthMark) {
+  ORBEX_CFG* cfg = open();
+  ASSERT_NE(cfg, nullptr);
+  Operator::Click(cfg->Text4);
+  Operator::Commit("Ｅ");
+  EXPECT_EQ(Settings.QslReceivedMarks[1], "E");
+  EXPECT_EQ(stored("ORB", "QSL_RCV1"), "E");
+  // A mark stored full-width before reads as the mark it stands for.
+  WriteIni("ORB", "QSL_RCV2", "＊");
+  ReadStartupSettings();
+  EXPECT_EQ(Settings.QslReceivedMarks[2], "*");
 }
 
 TEST_F(SettingsDialogTest, AltPSavesTheClipboardPicture) {

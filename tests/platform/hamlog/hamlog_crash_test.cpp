@@ -80,7 +80,7 @@ TEST_F(HamlogCrash, UpdateKilledAfterItsJournalIsCompletedAtTheNextOpen) {
     if (Open() != 0 || THW_read(thw_, 2, 3) != 0) _exit(3);
     const ThwRecord old = thw_;
     SetThBuffer(thw_, "1101", 8);
-    int32_t confirm = 0;
+    int32_t confirm = 17;
     THW_update(thw_, old, 2, 16, confirm);
     _exit(4);
   });

@@ -137,7 +137,8 @@ TEST_F(HamlogIndex, IndexesFollowAppendUpdateDeleteAndPack) {
   const ThwRecord old = thw_;
   SetThBuffer(thw_, "JA1ZZZ", 0);
   SetThBuffer(thw_, "1102", 8);
-  ASSERT_EQ(THW_update(thw_, old, 1, 16, confirm), 0);
+  int32_t noQuestion = 17;
+  ASSERT_EQ(THW_update(thw_, old, 1, 16, noQuestion), 0);
   EXPECT_EQ(Run("dx1", "1101", 4), (V{3, 4}));
   EXPECT_EQ(Run("dx1", "1102", 4), (V{1, 2}));
   EXPECT_EQ(CallWalk("JA1AAA"), V{});

@@ -118,7 +118,7 @@ TEST_F(HamlogRecords, QslMarksChangeOneCharacterAndAStaleEditIsRefusedAfterwards
   EXPECT_EQ(Field(1, 10), "JS*");
   EXPECT_NE(QSL_Rcv(thw_, 1, AscAnsi(QString::fromUtf8("済"))), 0);  // no room for two bytes
   EXPECT_NE(QSL_Rcv(thw_, 2, '*'), 0);
-  int32_t confirm = 0;
+  int32_t confirm = 17;
   EXPECT_EQ(THW_update(thw_, shown, 1, 16, confirm), HAMLOG_STALE);
   Close();
 }

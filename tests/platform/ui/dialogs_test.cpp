@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
 
 #include "platform/ui/dialogs.h"
@@ -23,6 +26,19 @@ TEST(FileDialogs, VbFiltersAndPatternsWithoutCase) {
   EXPECT_FALSE(MatchesVbPatterns("hamlog.hdb.bak", {"*.HDB"}));
   EXPECT_EQ(CaseFreePattern("*W.EXE"), "*[wW].[eE][xX][eE]");
   EXPECT_EQ(CaseFreePattern("ORBEX*.TXT"), "[oO][rR][bB][eE][xX]*.[tT][xX][tT]");
+}
+
+TEST(FileDialogs, TheQtDialogListsFilesWhoseNamesOrPatternsAreJapanese) {
+  QFileDialog d;
+  d.setOption(QFileDialog::DontUseNativeDialog);
+  auto listed = [&](const QString& filter, const QString& name) {
+    d.setNameFilters(QtNameFilters(filter));
+    d.selectNameFilter(d.nameFilters().first());
+    return QDir::match(d.findChild<QFileSystemModel*>()->nameFilters(), name);
+  };
+  const QString station = "道の駅.mcsv(道の駅.mcsv)|道の駅.mcsv|";
+  EXPECT_TRUE(listed(station, "道の駅.mcsv") && listed(station, "道の駅.MCSV") && !listed(station, "michinoeki.txt"));
+  EXPECT_TRUE(listed("ﾒﾓﾃﾞｰﾀ (*.TXT)|*.TXT", "メモ帳.txt") && listed("(ORBEX*.TXT)|ORBEX*.TXT|", "ORBEX_整理簿.txt"));
 }
 
 TEST(FileDialogs, TheResponderAnswersAndRecordsWhatWasAsked) {
