@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/ui/doevents.h"
+
 namespace {
 
 constexpr qsizetype kHeader = 4;
@@ -90,6 +92,7 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   socket.write(header(uint32_t(message.size())) + message);
 
   // The receiver may live in this process: its socket needs our events to run while we wait.
+  const InputHold hold;
   QEventLoop loop;
   QTimer timeout;
   timeout.setSingleShot(true);
@@ -99,7 +102,7 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   });
   QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
   timeout.start(timeoutMs);
-  if (socket.bytesAvailable() < kHeader) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (socket.bytesAvailable() < kHeader) loop.exec(WaitFlags());
   if (socket.bytesAvailable() < kHeader) {
     socket.abort();
     return false;
