@@ -67,6 +67,7 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     load.error = in.ErrorText();
     return load;
   }
+  load.encoding = FileForeignEncoding(bookPath);
   VbFile work(workPath, VbMode::Output);
   if (!work.IsOpen()) {
     load.error = work.ErrorText();
@@ -122,12 +123,15 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     row.area = FromAnsi(raw[7]).left(1);
     load.rows.push_back(std::move(row));
   }
-  load.complete = load.longLines == 0 && load.unreadable == 0;
+  load.complete = load.longLines == 0 && load.unreadable == 0 && load.encoding.isEmpty();
   return load;
 }
 
 QString RecordBookLoadNotice(const RecordBookLoad& load) {
   QStringList parts;
+  if (!load.encoding.isEmpty())
+    parts << QStringLiteral("整理簿は %1 で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい")
+                 .arg(load.encoding);
   if (load.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(load.blankLines);
   if (load.shortLines > 0) parts << QStringLiteral("項目の足りない行 %1 行は空欄で補いました").arg(load.shortLines);
   if (load.cutFields > 0)
@@ -135,7 +139,7 @@ QString RecordBookLoadNotice(const RecordBookLoad& load) {
                  .arg(load.cutFields);
   if (load.longLines > 0) parts << QStringLiteral("項目の多すぎる行が %1 行あります").arg(load.longLines);
   if (load.unreadable > 0) parts << QStringLiteral("読めない文字を含む行が %1 行あります").arg(load.unreadable);
-  if (!load.complete && (load.longLines > 0 || load.unreadable > 0))
+  if (!load.complete && (load.longLines > 0 || load.unreadable > 0 || !load.encoding.isEmpty()))
     parts << QStringLiteral("整理簿を傷めないよう、閉じる時に書き戻しません");
   return parts.join(QStringLiteral("\r\n"));
 }

@@ -35,6 +35,7 @@ struct RecordBookLoad {
   int32_t cutFields = 0;      // values longer than their width, cut
   int32_t longLines = 0;      // more than six fields: the book is not written back
   int32_t unreadable = 0;     // bytes that are no Windows-31J text: the book is not written back
+  QString encoding;           // "UTF-8", "UTF-16LE", ... when the book was saved so: not written back
   QString error;              // why the load stopped ("" when it did not)
 };
 

@@ -169,3 +169,14 @@ QString ByteOrderMark(QByteArrayView bytes, int* size) {
   if (starts("\xFE\xFF", 2)) return QStringLiteral("UTF-16BE");
   return {};
 }
+
+QString ForeignEncoding(QByteArrayView bytes) {
+  if (QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  qsizetype evenNuls = 0, oddNuls = 0;
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\0') ++(i % 2 == 0 ? evenNuls : oddNuls);
+  // Windows-31J text holds no NUL at all; UTF-16 holds one in every ASCII character's unit.
+  if (oddNuls > 0 && oddNuls >= bytes.size() / 4 && oddNuls > 4 * evenNuls) return QStringLiteral("UTF-16LE");
+  if (evenNuls > 0 && evenNuls >= bytes.size() / 4 && evenNuls > 4 * oddNuls) return QStringLiteral("UTF-16BE");
+  return LooksLikeUtf8(bytes) ? QStringLiteral("UTF-8") : QString();
+}

@@ -43,3 +43,7 @@ bool LooksLikeUtf8(QByteArrayView bytes);
 
 // The byte-order mark a file starts with: "UTF-8", "UTF-16LE", "UTF-16BE" or empty; its length in `size`.
 QString ByteOrderMark(QByteArrayView bytes, int* size = nullptr);
+
+// The encoding text was saved in when it is not Windows-31J: "UTF-8", "UTF-16LE" or "UTF-16BE" by its
+// byte-order mark or its bytes (UTF-16 puts a NUL beside every ASCII character); "" for Windows-31J.
+QString ForeignEncoding(QByteArrayView bytes);

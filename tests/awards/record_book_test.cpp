@@ -102,6 +102,17 @@ TEST_F(RecordBookTest, CarelessLinesAreCountedAndAnUnsafeBookIsNotForWriting) {
   l = load();
   EXPECT_EQ(l.unreadable, 1);
   EXPECT_FALSE(l.complete);
+  // Saved by a Linux editor: LF line ends read as lines; in UTF-8: named, and not written back.
+  const QString two = "\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\"\n\"20050101\",\"1002\",\"東京都\",\"\",\"\",\"\"\n";
+  writeBook(two);
+  l = load();
+  EXPECT_EQ(codes(l), QStringList({"1001", "1002"}));
+  EXPECT_TRUE(l.complete);
+  home.write("ORBEX_整理簿.txt", two.toUtf8());
+  l = load();
+  EXPECT_FALSE(l.complete);
+  EXPECT_TRUE(RecordBookLoadNotice(l).startsWith(
+      "整理簿は UTF-8 で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい"));
 }
 
 TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {

@@ -387,7 +387,7 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (Is a directory)"))
+  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (フォルダーです)"))
       << boxes.texts().last().toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath()));
   QDir(log.home.path()).rmdir("DMYDBS.new");

@@ -218,6 +218,17 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
   EXPECT_NE(load(), nullptr);
 }
 
+TEST_F(StartWindowTest, ADefinitionFileInUtf8IsNamedAndEndsTheProgram) {
+  home.write(QString::fromUtf8("政令指定都市定義.txt"), QString::fromUtf8("横浜市,1101,19560901\r\n").toUtf8());
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(load(), nullptr);
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8(
+                               "政令指定都市定義ファイル (政令指定都市定義.txt) は UTF-8 で保存されています。\r\n"
+                               "Windows-31J (Shift_JIS) で保存して下さい (このままでは市名が化けます)。\r\n"
+                               "この先進めませんので終了します")}));
+}
+
 TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
   home.write(QString::fromUtf8("政令指定都市定義.txt"),
              ToAnsi(QString::fromUtf8("# 注釈\r\n横浜市,1101,19560901\r\n名古屋市,2001\r\n")));
