@@ -71,6 +71,7 @@ MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
     load.outcome = MemberListLoad::Unreadable;
     return load;
   }
+  load.encoding = FileForeignEncoding(path);
   load.tag = lines.isEmpty() ? previousTag : MemberTagOfHeader(lines.first());
   if (load.tag.isEmpty()) return load;
   if (lines.isEmpty()) lines.push_back(QString());
