@@ -82,7 +82,8 @@ int32_t LoadDXCCTable() {
   DxccTable.DxccEntityCount = n;
   if (n == 0) {
     MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-    MsgBox(QStringLiteral("eds  "));
+    MsgBox(QStringLiteral("eds  ") + "\r\n" + ResourceFilePath(kLibrary) +
+           QStringLiteral(" の件数が 0 です (DXCC の表が作れません)"));
     return -1;
   }
   int skipped = 0;

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "lookup/DxccTable.h"
+#include "platform/resources.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "support/qt_print.h"
@@ -160,7 +161,8 @@ TEST_F(DxccTableTest, WithoutAUsableLibraryTheTableStaysEmpty) {
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), -1);
-  EXPECT_EQ(boxes.texts(), QStringList({"eds  "}));
+  EXPECT_EQ(boxes.texts(), QStringList({"eds  \r\n" + ResourceFilePath("CodeLib") +
+                                        " の件数が 0 です (DXCC の表が作れません)"}));
 }
 
 TEST_F(DxccTableTest, LongStringsAreCutAtTheirLastWholeCharacter) {
