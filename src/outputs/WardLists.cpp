@@ -107,7 +107,7 @@ OutputRun WriteKuLists(int32_t bandColumn, int32_t mode) {
 
   if (HamlogOpenDb() == 1) {
     HamlogCloseDb(0);
-    run.error = kNoHamlogMessage;
+    run.error = WithOpenFailureCause(kNoHamlogMessage);
     return run;
   }
   const QString stem = waku ? QStringLiteral("-WAKU") : QStringLiteral("-ORB_KU");

@@ -127,7 +127,7 @@ void RunMemberCheck(ACCSheet& s) {
   if (HamlogOpenDb() != 0) {
     s.MemberListFile.Close();
     if (s.AmaListFile.IsOpen()) s.AmaListFile.Close();
-    MsgBox(kOpenFailed);
+    MsgBox(WithOpenFailureCause(kOpenFailed));
     return;
   }
   QsoRules.FreqErrorFound = 0;

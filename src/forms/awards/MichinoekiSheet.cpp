@@ -295,7 +295,7 @@ void MichinoekiSheet::MSFlexGrid2_MouseUp(int button) {
     } else {
       Hamlog.LastResult = HamlogOpenDb();
       if (Hamlog.LastResult != 0) {
-        MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+        MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
       } else if (ReadQsoFull(rec) == 0) {
         Label10.setText(Qso.QsoCall);
         Label9.setText(Qso.QsoDate);

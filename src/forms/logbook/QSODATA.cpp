@@ -271,7 +271,7 @@ void QSODATA::MSFlexGrid1_DblClick() {
     SetQsoOrMaster(1);
     HamlogCloseDb(0);
     if (HamlogOpenDb() != 0) {
-      MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+      MsgBox(WithOpenFailureCause(u8("HAMLOGデータがOpen出来ません。")));
       return;
     }
     openQso(RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0)), true);
@@ -289,7 +289,7 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   SetQsoOrMaster(1);
   HamlogCloseDb(0);
   if (HamlogOpenDb() != 0) {
-    MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(u8("HAMLOGデータがOpen出来ません。")));
     return;
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));

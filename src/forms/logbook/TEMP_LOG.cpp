@@ -495,7 +495,7 @@ bool TEMP_LOG::openHamlogOrSay() {
   HamlogCloseDb(0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult == 0) return true;
-  MsgBox(u8(kOpenFailed));
+  MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
   return false;
 }
 
@@ -637,7 +637,7 @@ void TEMP_LOG::SaveQso() {
   if (Hamlog.HamlogClosed != 0) {
     Hamlog.LastResult = HamlogOpenDb();
     if (Hamlog.LastResult != 0) {
-      MsgBox(u8(kOpenFailed));
+      MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
       return;
     }
   }
@@ -688,7 +688,7 @@ void TEMP_LOG::readBack() {
   HamlogCloseDb(0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
@@ -789,7 +789,7 @@ void TEMP_LOG::rebuildIndexes() {
     QCoreApplication::processEvents();
   }
   if (!RebuildHamlogIndexes()) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   if ((sheet = LoadedForm<CWSHEET>())) {
@@ -811,7 +811,7 @@ void TEMP_LOG::markQslReceived() {
   // Only the record shown is marked: without one there is nothing to update.
   if (LogWindowState.EditMode != 1 || LogWindowState.ShownRecordNo < 1) return;
   if (Hamlog.HamlogClosed != 0 && HamlogOpenDb() != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);

@@ -573,7 +573,7 @@ void ORBTOP::MakeBandStationList(const QString& bandKey) {
   DoEvents();
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
-    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    MsgBox(WithOpenFailureCause("HAMLOGデータがOpen出来ません。"), vbOKOnly, kTitle);
     return;
   }
   BeginReading();
@@ -685,7 +685,7 @@ void ORBTOP::MODCH_Click() {
   Label11.setText(QString::number(Hamlog.HdbRecordCount));
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
-    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    MsgBox(WithOpenFailureCause("HAMLOGデータがOpen出来ません。"), vbOKOnly, kTitle);
     return;
   }
   BeginReading();

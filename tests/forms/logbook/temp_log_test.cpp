@@ -149,7 +149,7 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   boxes.Answer(vbOK);
   press(w.Text1, Qt::Key_F1);
   ::close(fd);
-  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。")});
+  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます")});
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   EXPECT_EQ(w.Text12.text(), "Taro");

@@ -353,7 +353,8 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   HdbScan::afterBeginForTest = nullptr;
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB was changed while it was being read");
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。\r\n" +
+                                      hdb + "\r\nもう一度読み込んで下さい");
   EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
   ASSERT_TRUE(AtomicWriteFile(hdb, whole));
   // A master cut short says so.
