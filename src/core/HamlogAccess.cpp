@@ -154,6 +154,30 @@ int32_t HamlogOpenDb() {
   return Hamlog.HamlogClosed;
 }
 
+QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
+  const QString path = Hamlog.HamlogDbPath;
+  switch (result) {
+    case HAMLOG_READ_ONLY:
+      return path + QStringLiteral(" は読み取り専用で書き込めません");
+    case HAMLOG_NO_SPACE:
+      return path + QStringLiteral(" のディスクに空きがありません");
+    case HAMLOG_NO_RECORD:
+    case HAMLOG_DELETED:
+      return QStringLiteral("交信番号 %1 のレコードはもうありません (HAMLOG で削除されています)").arg(recNo);
+    case HAMLOG_STALE:
+    case HAMLOG_CHANGED:
+      return QStringLiteral("このデータはHAMLOGで変更（または削除）されています。表示し直してください");
+    case HAMLOG_BAD_COUNT:
+      return HamlogProblem();
+    case HAMLOG_IN_USE:
+      return QStringLiteral("他のプログラムが HAMLOG.HDB を使用中です");
+    case HAMLOG_IO_ERROR:
+      return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
+    default:
+      return QStringLiteral("エラー番号 %1").arg(result);
+  }
+}
+
 QString WithOpenFailureCause(const QString& text) {
   if (Hamlog.LastOpenResult == 0) return text;
   return text + QStringLiteral("\r\n") + HamlogOpenFailureText(Hamlog.LastOpenResult);

@@ -646,10 +646,8 @@ void TEMP_LOG::SaveQso() {
   if (w.result != 0) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
-    MsgBox(w.result == HAMLOG_STALE || w.result == HAMLOG_CHANGED
-               ? u8("書き込みに失敗しました") + "\r\n" +
-                     u8("このデータはHAMLOGで変更（または削除）されています。表示し直してください")
-               : u8("書き込みに失敗しました"));
+    MsgBox(u8("書き込みに失敗しました") + "\r\n" +
+           HamlogWriteFailureText(w.result, stored ? LogWindowState.ShownRecordNo : 0));
     return;
   }
   LogWindowState.LogRecNo = w.recNo;
@@ -816,7 +814,7 @@ void TEMP_LOG::markQslReceived() {
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
   if (w.result != 0) {
-    MsgBox(u8("書き込みに失敗しました"));
+    MsgBox(u8("書き込みに失敗しました") + "\r\n" + HamlogWriteFailureText(w.result, LogWindowState.ShownRecordNo));
     return;
   }
   LogWindowState.LogRecNo = w.recNo;

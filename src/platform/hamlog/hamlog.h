@@ -60,6 +60,7 @@ enum HamlogResult : int32_t {
   HAMLOG_NOT_QSO = 11,    // SetQsoOrMaster selected something other than the QSO database
   HAMLOG_CHANGED = 12,    // the file was cut short or replaced while it was being read
   HAMLOG_BAD_COUNT = 13,  // the header's record count does not fit the file's length (HamlogProblem)
+  HAMLOG_NO_SPACE = 14,   // a write found the disk full
 };
 
 namespace hamlog {
