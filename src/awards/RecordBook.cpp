@@ -145,8 +145,8 @@ QString RecordBookLoadNotice(const RecordBookLoad& load) {
 }
 
 bool WriteRecordBook(const QString& bookPath, const std::vector<std::array<QString, 6>>& lines, QString& error) {
-  if (IsFile(bookPath) && !FileCopy(bookPath, backupPath(bookPath))) {
-    error = QStringLiteral("backup failed");
+  if (QString why; IsFile(bookPath) && !FileCopy(bookPath, backupPath(bookPath), &why)) {
+    error = QStringLiteral("控え (.bak) を作れないので書き戻しませんでした: ") + why;
     return false;
   }
   VbFile out(bookPath, VbMode::Output);

@@ -95,7 +95,7 @@ QString FileErrorReason(int err) {
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
   if (real.isEmpty() || QFileInfo(real).isDir()) {
-    if (why) *why = QStringLiteral("ファイル名ではありません");
+    if (why) *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : QStringLiteral("同じ名前のフォルダーがあります");
     return false;
   }
   QSaveFile f(real);
@@ -165,13 +165,20 @@ QString FileForeignEncoding(const QString& path) {
   return ReadWholeFile(path, bytes) ? ForeignEncoding(bytes) : QString();
 }
 
-bool FileCopy(const QString& source, const QString& destination) {
+bool FileCopy(const QString& source, const QString& destination, QString* why) {
   const QString from = RealPath(source);
   QByteArray bytes;
   // A read cut short must not become a short copy.
-  if (!ReadWholeFile(from, bytes)) return false;
+  if (!ReadWholeFile(from, bytes)) {
+    if (why) *why = from + QStringLiteral(" を読めません (") + FileErrorReason(errno) + QStringLiteral(")");
+    return false;
+  }
   const QDateTime modified = QFileInfo(from).lastModified();
-  if (!AtomicWriteFile(destination, bytes)) return false;
+  QString cause;
+  if (!AtomicWriteFile(destination, bytes, &cause)) {
+    if (why) *why = RealPath(destination) + QStringLiteral(" に書き込めません (") + cause + QStringLiteral(")");
+    return false;
+  }
   QFile out(RealPath(destination));
   if (out.open(QIODevice::Append)) out.setFileTime(modified, QFileDevice::FileModificationTime);
   return true;

@@ -49,7 +49,8 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes);
 QString FileForeignEncoding(const QString& path);
 
 // Copies a file, replacing the destination atomically; the copy keeps the source's modification time.
-bool FileCopy(const QString& source, const QString& destination);
+// `why` names the file and the cause when it fails.
+bool FileCopy(const QString& source, const QString& destination, QString* why = nullptr);
 
 enum class VbMode { Input, Output, Append, Binary, Random };
 // Binary and Random files open for reading and writing (created when missing) unless Read is asked.

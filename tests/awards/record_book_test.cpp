@@ -5,6 +5,7 @@
 
 #include "awards/CsvFields.h"
 #include "awards/RecordBook.h"
+#include <QDir>
 #include <QFile>
 
 #include "platform/codepage.h"
@@ -126,6 +127,13 @@ TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
   const RecordBookLoad l = load();
   ASSERT_EQ(l.rows.size(), 1u);
   EXPECT_EQ(l.rows[0].remark, "備考, 一");
+  // A backup that cannot be made keeps the book and says which file and why, in Japanese.
+  QFile::remove(home.file("ORBEX_整理簿.bak"));
+  QDir(home.path()).mkdir("ORBEX_整理簿.bak");
+  EXPECT_FALSE(WriteRecordBook(book(), {}, error));
+  EXPECT_EQ(error, "控え (.bak) を作れないので書き戻しませんでした: " + home.file("ORBEX_整理簿.bak") +
+                       " に書き込めません (同じ名前のフォルダーがあります)");
+  EXPECT_EQ(load().rows.size(), 1u);
 }
 
 struct BookFilterTest : ::testing::Test {

@@ -109,10 +109,15 @@ void QSODATA::ShowQSLReissueHistory() {
     MSFlexGrid1.SetColAlignment(c, c == 0 ? flexAlignCenterTop : flexAlignLeftCenter);
   }
   MSFlexGrid1.SetCol(1);
-  VbFile f(JoinPath(Settings.DataFolder, "QSLAGN.DAT"), VbMode::Input);
+  const QString path = JoinPath(Settings.DataFolder, "QSLAGN.DAT");
+  VbFile f(path, VbMode::Input);
   bool failed = !f.IsOpen();
+  // A file that is there but holds no Windows-31J text, or ends inside a record, is damaged, not missing.
+  QByteArray bytes;
+  const bool damagedText = !failed && ReadWholeFile(path, bytes) && !IsValidAnsi(bytes);
+  int n = 1;
   MSFlexGrid1.SetRedraw(false);
-  for (int n = 1; !failed && !f.Eof(); ++n) {
+  for (; !failed && !damagedText && !f.Eof(); ++n) {
     QString fields[7];
     if (!f.Input(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6])) {
       failed = true;
@@ -123,7 +128,11 @@ void QSODATA::ShowQSLReissueHistory() {
   }
   MSFlexGrid1.SetRedraw(true);
   f.Close();
-  if (failed) MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした"));
+  if (damagedText || (failed && IsFile(path)))
+    MsgBox(u8("ＱＳＬ再発行歴 ") + path + u8(" が壊れています") +
+           (damagedText ? u8(" (文字として読めないバイトがあります)") : u8(" (%1 件目が途中で切れています)").arg(n)));
+  else if (failed)
+    MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした") + "\r\n" + path + u8(" がありません"));
 }
 
 void QSODATA::fillRows(const QsoList& list) {
