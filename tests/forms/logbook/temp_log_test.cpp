@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QTest>
 
@@ -457,6 +458,15 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   boxes.Answer(vbOK);
   press(w.Text9, Qt::Key_Down);
   EXPECT_EQ(boxes.texts(), QStringList{u8("このコードはマスタデータに存在しません")});
+  // Without its master the code is not said to be missing from it.
+  const QString mst = hamlogdb::MasterPath(dir);
+  const QByteArray master = home.read("HAMLOG/" + QFileInfo(mst).fileName());
+  ASSERT_TRUE(QFile::remove(mst));
+  w.Text9.setText("1101");
+  boxes.Answer(vbOK);
+  press(w.Text9, Qt::Key_Down);
+  EXPECT_EQ(boxes.texts().value(1), u8("コードを調べられません\r\n") + mst + u8(" (HAMLOG のコードマスタ) がありません"));
+  ASSERT_TRUE(AtomicWriteFile(mst, master));
   w.Text9.setText("500A");
   EXPECT_EQ(w.Check1.Value(), 1);
   EXPECT_EQ(LogWindowState.DxFlagText, "8");
