@@ -388,6 +388,7 @@ bool VbFile::Input(QString& field) {
 // --- Output and Append
 
 bool VbFile::writable() {
+  if (!open_ && failed_) return false;  // the open's own reason stays the one told
   if (!open_ || (mode_ != VbMode::Output && mode_ != VbMode::Append))
     return fail(QStringLiteral("書くために開いたファイルではありません"));
   return !failed_;

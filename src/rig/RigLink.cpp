@@ -81,8 +81,14 @@ QString openFailureText(const SerialPort& p) {
       return " が見つかりません";
     case QSerialPort::PermissionError:
       return " は他で使用中です";
+    case QSerialPort::OpenError:
+      return " は既に開かれています";
+    case QSerialPort::UnsupportedOperationError:
+      return " はこの通信設定を受け付けません";
+    case QSerialPort::ResourceError:
+      return " が抜かれたか応答しません";
     default:
-      return " を開けません (" + p.ErrorText() + ")";
+      return " を開けません (エラー番号 " + QString::number(int(p.Error())) + ")";
   }
 }
 
