@@ -48,9 +48,9 @@ Log& log1M() {
   PrepareSyntheticLog(SyntheticLogFolder(kQsos));
   const QString dx1 = Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + "dx1";
   VbFile codes(QString(ORBEX_DATA_DIR) + "/master.csv", VbMode::Input);
-  QString code, name, kind, idx, area;
+  QString code, name, kind, idx, area, longitude, side;
   int rareHits = 0;
-  while (!codes.Eof() && codes.Input(code, name, kind, idx, area)) {
+  while (!codes.Eof() && codes.Input(code, name, kind, idx, area, longitude, side)) {
     const int n = runLength(dx1, code);
     if (n <= 2000 && n > log->codeHits) log->code = code, log->codeHits = n;
     if (n > 0 && (log->rareCode.isEmpty() || n < rareHits) && code.size() == 6) log->rareCode = code, rareHits = n;

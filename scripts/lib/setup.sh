@@ -13,6 +13,8 @@ PACKAGES=(
   libgl-dev
   libshp-dev shapelib
   libxlsxwriter-dev libminizip-dev unzip
+  libxml2-utils python3
+  hamradio-files
 )
 
 orbex_install_missing() {
@@ -39,4 +41,30 @@ orbex_build_sanitized() {
   cmake -S "$ROOT" -B "$ASAN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORBEX_SANITIZE=ON \
     -DORBEX_BENCHES=OFF >/dev/null
   cmake --build "$ASAN_BUILD" --parallel "$(nproc)"
+}
+
+# A program folder and a HAMLOG folder holding the sample log, with the settings of an operator whose
+# set-up is complete (ASCII only, CR LF as the program writes). Used by scripts/run and the journey test.
+orbex_prepare_demo() {
+  local home="$1" hamlog="$2" tool="${3:-$BUILD/tools/hamlogdb}"
+  rm -rf "$hamlog"
+  mkdir -p "$home"
+  cp -n "$ROOT"/data/home/* "$home"/
+  "$tool" create "$hamlog"
+  "$tool" master "$hamlog" "$ROOT/data/master.csv" "$ROOT/data/dx_prefixes.csv"
+  "$tool" import "$hamlog" "$ROOT/data/sample_log.csv"
+  printf '%s\r\n' \
+    "[ORB]" \
+    "MYCALL=JA1ORB" \
+    "HAMLOGexePOS=$hamlog/Hamlogw.exe" \
+    "HAMLOGPOS=$hamlog/HAMLOG.HDB" \
+    "DataFol=$home/GeneData/" \
+    "MODEC=3" \
+    "MODE1=CW" \
+    "MODE2=SSB" \
+    "MODE3=FM" \
+    "[LASTCONDX]" \
+    "QSL1=P" "QSL2=" "QSL3=" "QSL4=" "QSL5=" \
+    "SELMODE=MIX" \
+    "STARTdate=19520729" >"$home/ORBEX5.INI"
 }

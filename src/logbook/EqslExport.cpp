@@ -72,7 +72,10 @@ EqslExportResult ReadEqslRecords(int32_t first, int32_t last, const QString& ski
     }
     if (ThwString(buffer, Hamlog.Thw, 10) != 0) buffer.clear();
     buffer.remove(QChar(0));
-    if (buffer.left(1) == skipMark) continue;
+    if (buffer.left(1) == skipMark) {
+      ++r.withEqslMark;
+      continue;
+    }
     EqslQso q;
     q.recNo = n;
     q.call = trimmedField(buffer, 0);
@@ -118,5 +121,16 @@ EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const
     if (!r.ok) return r;
   }
   static_cast<EqslWriteResult&>(r) = WriteEqslFile(path, format, qsos, message);
+  if (r.nothing) {
+    // Say why the run holds no QSO: records never saved or deleted, or all sent already.
+    QStringList why;
+    if (!r.skipped.empty())
+      why << QString::fromUtf8("%1 件は HAMLOG にありません（保存されていないか削除されています）。").arg(r.skipped.size());
+    if (r.withEqslMark > 0)
+      why << QString::fromUtf8("%1 件は電子QSLのマーク「%2」があるため除いています。").arg(r.withEqslMark).arg(Settings.EqslMark);
+    r.failure = QString::fromUtf8("書き出す交信がありません (No.%1 ～ No.%2)。").arg(Eqsl.EqslStartMark).arg(Eqsl.EqslEndMark) +
+                (why.isEmpty() ? QString() : "\r\n" + why.join("\r\n")) + "\r\n" +
+                QString::fromUtf8("ファイルは作成していません。");
+  }
   return r;
 }

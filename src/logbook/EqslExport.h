@@ -32,12 +32,14 @@ void NormaliseEqslMarks();
 
 struct EqslExportResult : EqslWriteResult {
   std::vector<int32_t> skipped;  // records of the run that are deleted or no longer in the log
+  int32_t withEqslMark = 0;      // records of the run left out for their eQSL mark
 };
 
 // Records EqslStartMark..EqslEndMark of HAMLOG (opened and closed here), leaving out those whose QSL
 // via mark is the setting's eQSL_Mark; without a start mark the `shown` QSO alone (both marks then take
 // its record number). The QSL message comes from the settings. Nothing is written when a record
-// cannot be read for another reason than being gone, or cannot be converted.
+// cannot be read for another reason than being gone, or cannot be converted, nor when no QSO is left
+// (`nothing`, with the reason in `failure`).
 EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const EqslQso& shown,
                                    int32_t shownRecNo);
 

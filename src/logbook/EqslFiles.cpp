@@ -1,5 +1,6 @@
 #include "logbook/EqslFiles.h"
 
+#include "logbook/AdifValues.h"
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
 
@@ -41,22 +42,61 @@ void adifField(QByteArray& out, const char* name, const QString& value, const ch
   out += bytes;
 }
 
-// Characters XML 1.0 cannot carry at all (controls other than tab, CR, LF) are dropped.
-QString xmlText(const QString& text) {
-  QString out;
-  out.reserve(text.size() + 8);
-  for (QChar c : text) {
-    switch (c.unicode()) {
-      case '&': out += QLatin1String("&amp;"); break;
-      case '<': out += QLatin1String("&lt;"); break;
-      case '>': out += QLatin1String("&gt;"); break;
-      case '"': out += QLatin1String("&quot;"); break;
-      case '\'': out += QLatin1String("&apos;"); break;
+// A field whose value ADIF may not have: left out when it has none.
+void adifValue(QByteArray& out, const char* name, const QString& value) {
+  if (!value.isEmpty()) adifField(out, name, value);
+}
+
+// Whether a character's Windows-31J bytes read back as the same character in every Shift_JIS reader:
+// JIS X 0208's rows (lead bytes 0x81-0x84, 0x88-0x9F, 0xE0-0xEA) less the cells that Windows maps to
+// other characters than JIS does (＼ ～ ∥ － ￠ ￡ ￢ ―), and the half-width katakana. The NEC and IBM
+// extensions and user-defined characters are Windows-31J's own.
+bool sharedWithShiftJis(const QByteArray& b) {
+  if (b.size() == 1) return static_cast<unsigned char>(b[0]) >= 0xA1 && static_cast<unsigned char>(b[0]) <= 0xDF;
+  if (b.size() != 2) return false;
+  const auto lead = static_cast<unsigned char>(b[0]);
+  if (!((lead >= 0x81 && lead <= 0x84) || (lead >= 0x88 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEA))) return false;
+  const int code = lead << 8 | static_cast<unsigned char>(b[1]);
+  for (int differs : {0x815C, 0x815F, 0x8160, 0x8161, 0x817C, 0x8191, 0x8192, 0x81CA})
+    if (code == differs) return false;
+  return true;
+}
+
+// XML text in the bytes of a file declared Shift_JIS: the markup characters escaped, every character
+// that Shift_JIS does not carry the same way for every reader as a numeric character reference ("\"
+// and "~" too: Shift_JIS's single bytes read as "¥" and "‾" in some readers). Characters XML 1.0 cannot
+// carry at all (controls other than tab, CR, LF) are dropped.
+void appendXmlText(QByteArray& out, const QString& text) {
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+    const QString ch = text.mid(i, n);
+    const char32_t cp = n == 2 ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+    i += n;
+    switch (cp) {
+      case '&': out += "&amp;"; continue;
+      case '<': out += "&lt;"; continue;
+      case '>': out += "&gt;"; continue;
+      case '"': out += "&quot;"; continue;
+      case '\'': out += "&apos;"; continue;
+      case '\\':
+      case '~': break;
       default:
-        if (c.unicode() >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n') out += c;
+        if ((cp < 0x20 && cp != '\t' && cp != '\r' && cp != '\n') || cp == 0xFFFE || cp == 0xFFFF) continue;
+        if (cp < 0x80) {
+          out += char(cp);
+          continue;
+        }
+        if (!QChar::isSurrogate(cp) || n == 2) {
+          const QByteArray b = ToAnsi(ch);
+          if (sharedWithShiftJis(b) && FromAnsi(b) == ch) {
+            out += b;
+            continue;
+          }
+        }
     }
+    if (QChar::isSurrogate(cp) && n == 1) continue;  // half a pair is no character
+    out += "&#" + QByteArray::number(uint(cp)) + ';';
   }
-  return out;
 }
 
 void xmlElement(QByteArray& out, const char* name, const QString& value) {
@@ -65,11 +105,13 @@ void xmlElement(QByteArray& out, const char* name, const QString& value) {
   out += '>';
   bool plain = isAscii(value);
   for (QChar c : value)
-    if (!plain || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c.unicode() < 0x20) plain = false;
+    if (!plain || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c == u'\\' || c == u'~' ||
+        c.unicode() < 0x20)
+      plain = false;
   if (plain)
     appendAscii(out, value);
   else
-    out += ToAnsi(xmlText(value));
+    appendXmlText(out, value);
   out += "</";
   out += name;
   out += '>';
@@ -128,32 +170,6 @@ QString QsoBankDaytime(const EqslQso& q) {
   return digits(q.date.year(), 4) + '-' + digits(q.date.month(), 2) + '-' + digits(q.date.day(), 2) + ' ' + t;
 }
 
-QString AdifMode(const QString& mode) {
-  if (mode.contains(QLatin1String("PK")) || mode.contains(QLatin1String("SK"))) return "PSK31";
-  if (mode.contains(QLatin1String("RT")) || mode.contains(QLatin1String("TY"))) return "RTTY";
-  if (mode.contains(QLatin1String("STV"))) return "SSTV";
-  return mode;
-}
-
-QString AdifBand(const QString& freq) {
-  const QString f = freq.trimmed();
-  const QString two = f.left(2), three = f.left(3);
-  if (two == "1.") return "160M";
-  if (two == "3.") return "80M";
-  if (two == "7." || two == "70") return "40M";
-  if (two == "10") return "30M";
-  if (two == "14") return three == "144" || three == "145" ? "2M" : "20M";
-  if (two == "18") return "17M";
-  if (two == "21") return "15M";
-  if (two == "24") return three == "240" ? "13CM" : "12M";
-  if (two == "28") return "10M";
-  if (two == "50" || two == "51" || two == "52" || two == "53") return "6M";
-  if (two == "43") return "70CM";
-  if (two == "12") return "23CM";
-  if (two == "56") return "6CM";
-  return QString();
-}
-
 EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& time, const QString& his,
                        const QString& my, const QString& freq, const QString& mode) {
   EqslQso q;
@@ -167,10 +183,9 @@ EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& 
   return q;
 }
 
-std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode) {
-  const QString mode = cells.value(8).trimmed();
+std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo) {
   EqslQso q = EqslQsoOfEntry(cells.value(1), cells.value(3), cells.value(4), cells.value(5), cells.value(6),
-                             cells.value(7), adifMode ? AdifMode(mode) : mode);
+                             cells.value(7), cells.value(8));
   if (!q.date.isValid()) return std::nullopt;
   q.recNo = recNo;
   q.grid = cells.value(10).trimmed();
@@ -189,7 +204,7 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
   bytes.clear();
   bytes.reserve(qsizetype(qsos.size()) * (format == EqslFormat::LogAdif ? 320 : 200) + 128);
   if (format == EqslFormat::QsoBankXml) {
-    bytes += "<?xml version=\"1.0\" encoding=\"Windows-31J\"?>\r\n<putqsodata_body>\r\n";
+    bytes += "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<putqsodata_body>\r\n";
     for (const EqslQso& q : qsos) {
       if (!q.date.isValid()) return unreadable(r, q, bytes);
       bytes += "<qso_record>\r\n";
@@ -222,9 +237,16 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
     adifField(bytes, "CALL", q.call);
     adifField(bytes, "QSO_DATE", utc->date, "d");
     adifField(bytes, "TIME_ON", utc->time);
-    adifField(bytes, "FREQ", q.freq);
-    if (full) adifField(bytes, "BAND", AdifBand(q.freq));
-    adifField(bytes, "MODE", q.mode);
+    const AdifFreq freq = AdifFrequency(q.freq);
+    const AdifMode mode = AdifModeOf(q.mode);
+    adifValue(bytes, "FREQ", freq.mhz);
+    adifValue(bytes, "BAND", freq.band);
+    adifValue(bytes, "MODE", mode.mode);
+    adifValue(bytes, "SUBMODE", mode.submode);
+    if (freq.band.isEmpty() || mode.mode.isEmpty())
+      r.leftOut << whose(q) + QString::fromUtf8(": ") +
+                       (freq.band.isEmpty() ? QString::fromUtf8("周波数 \"%1\" ").arg(q.freq) : QString()) +
+                       (mode.mode.isEmpty() ? QString::fromUtf8("モード \"%1\"").arg(q.mode) : QString());
     adifField(bytes, "RST_SENT", q.his);
     adifField(bytes, "RST_RCVD", q.my);
     if (full) {
@@ -232,8 +254,8 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
       adifField(bytes, "NAME", q.name);
       adifField(bytes, "GRIDSQUARE", q.grid);
       adifField(bytes, "QSL_VIA", q.qslVia);
-      adifField(bytes, "QSL_SENT", q.qslSent);
-      adifField(bytes, "QSL_RCVD", q.qslRcvd);
+      adifField(bytes, "QSL_SENT", AdifQslStatus(q.qslSent));
+      adifField(bytes, "QSL_RCVD", AdifQslStatus(q.qslRcvd));
       adifField(bytes, "COMMENT", q.remarks1);
     } else {
       bytes += fixed;
@@ -249,6 +271,13 @@ EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std:
   QByteArray bytes;
   EqslWriteResult r = EqslFileBytes(format, qsos, message, bytes);
   if (!r.ok) return r;
+  // A file without a QSO is no upload: nothing is written (an old file stays) and nothing started.
+  if (qsos.empty()) {
+    r.ok = false;
+    r.nothing = true;
+    r.failure = QString::fromUtf8("書き出す交信がありません。ファイルは作成していません。");
+    return r;
+  }
   if (!AtomicWriteFile(path, bytes)) {
     r.ok = false;
     r.failure = path + QString::fromUtf8(" に書き込めませんでした。");

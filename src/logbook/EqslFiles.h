@@ -6,8 +6,9 @@
 //   EqslWriteResult r = WriteEqslFile(path, EqslFormat::EqslAdif, qsos);
 //   if (!r.ok) MsgBox(r.failure);                          // nothing was written (an old file stays)
 //
-// ADIF lengths count the bytes the value takes in the file, so Japanese text reads back whole; the XML
-// declares its encoding and escapes its values.
+// ADIF lengths count the bytes the value takes in the file, so Japanese text reads back whole; FREQ,
+// BAND, MODE, SUBMODE and the QSL states take ADIF's values (AdifValues.h). The XML declares its
+// encoding and escapes its values.
 
 #include <QByteArray>
 #include <QDate>
@@ -44,31 +45,29 @@ struct UtcStamp {
 std::optional<UtcStamp> EqslUtcStamp(const EqslQso& q);
 // "2024-03-01 21:05:00 JST": the time as logged, its zone in words.
 QString QsoBankDaytime(const EqslQso& q);
-// The mode as ADIF names it: PSK31, RTTY, SSTV; other modes as they are.
-QString AdifMode(const QString& mode);
-// The band label of a frequency in MHz ("40M", "23CM"), "" for a frequency of no band.
-QString AdifBand(const QString& freq);
-
 // The QSO the entry window shows, from its boxes: call, date "YYYY-MM-DD", time "hh:mm" + "J"/"U", his
 // and my report, frequency, mode. A date that is no date stays invalid, and the writers refuse it.
 EqslQso EqslQsoOfEntry(const QString& call, const QString& date, const QString& time, const QString& his,
                        const QString& my, const QString& freq, const QString& mode);
 
 // A QSO from the 19 cells of a log-viewer row (QsoRow.h); the date cell "YYYY-MM-DD". Nothing when the
-// date is not a date. The mode is taken as ADIF names it when `adifMode` is set.
-std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo, bool adifMode);
+// date is not a date.
+std::optional<EqslQso> EqslQsoOfRow(const QStringList& cells, int32_t recNo);
 
 struct EqslWriteResult {
   bool ok = true;
   int32_t written = 0;      // QSOs in the file
   int32_t failedRecNo = 0;  // the record that stopped it (0: the file, or the entry window's QSO)
   QString failure;          // what the operator is told
+  bool nothing = false;      // no QSO to write: no file was made
+  QStringList leftOut;       // QSOs whose band or mode ADIF has no value for, those fields left out
 };
 
 // The whole file as bytes; fails on a QSO whose time cannot be converted. `message` is the QSL
 // message (EqslMessage) or, for the full export, the operator's call sign.
 EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qsos, const QString& message,
                               QByteArray& bytes);
-// Writes the file in one step: a file that could not be written whole is not left behind.
+// Writes the file in one step: a file that could not be written whole is not left behind, and with no
+// QSO nothing is written (`nothing`, the old file left as it was).
 EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std::vector<EqslQso>& qsos,
                               const QString& message);

@@ -173,13 +173,15 @@ QString FreqOfPick(const QString& item) {
   return '*' + QString(item).remove('G');
 }
 
-QString WithoutNonAnsi(const QString& text) {
-  QString out;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString ch = text.mid(i, n);
-    i += n;
-    if (FromAnsi(ToAnsi(ch)) == ch) out += ch;
-  }
-  return out;
+QString UnstorableFields(const QsoEntry& e) {
+  const std::pair<const char*, const QString*> fields[] = {
+      {"Callsign", &e.call}, {"His", &e.hisRst},      {"mY", &e.myRst},         {"Fmhz", &e.freq},
+      {"Mode", &e.mode},     {"codE", &e.code},       {"Gl", &e.grid},          {"Name", &e.name},
+      {"Qth", &e.qth},       {"qsL", &e.qslVia},      {"qsL s", &e.qslSent},    {"qsL r", &e.qslRcvd},
+      {"Remk1", &e.remarks1}, {"remK2", &e.remarks2}};
+  QStringList lines;
+  for (const auto& [name, text] : fields)
+    if (const QString bad = NonAnsiCharacters(*text); !bad.isEmpty())
+      lines << QString::fromUtf8(name) + ": " + bad;
+  return lines.join("\r\n");
 }

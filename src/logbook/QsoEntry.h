@@ -86,5 +86,6 @@ std::optional<bool> DxFlagOfCode(const QString& code);
 // The frequency pick list's item as the frequency field takes it: "10G" -> "*10".
 QString FreqOfPick(const QString& item);
 
-// The text without the characters that Windows-31J cannot hold (HAMLOG stores nothing else).
-QString WithoutNonAnsi(const QString& text);
+// HAMLOG stores Windows-31J only. The fields holding characters it cannot store, each by the name the
+// window gives it with those characters ("Name: 𠮷"), one a line; "" when every field can be stored.
+QString UnstorableFields(const QsoEntry& entry);

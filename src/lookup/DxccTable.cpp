@@ -68,6 +68,13 @@ QString ZoneRange(const QString& key, int32_t mode) {
 
 void SetDxccHitsListener(std::function<void(int32_t)> listener) { HitsListener() = std::move(listener); }
 
+void DXCCSearchLeadingParts(const QString& text) {
+  for (qsizetype k = 1; k <= text.size(); ++k) {
+    QString key = text.left(k);
+    DXCCCodeSearch(key, kFirstEntityId, 0);
+  }
+}
+
 QString LoadCodeLibString(int32_t id) {
   return CutToAnsiBytes(LoadResString(kLibrary, id), 149).remove(QChar(0));
 }

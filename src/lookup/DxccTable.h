@@ -49,5 +49,9 @@ int32_t LoadDXCCTable();
 // by its zone range. A mode-0 search with hits hands their count to the hits listener.
 QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
 
+// The look-up of a typed call: prefix searches of its first 1, 2, 3 ... characters in turn, each with
+// hits handing them on, so that the longest leading part that still matches a prefix decides.
+void DXCCSearchLeadingParts(const QString& text);
+
 // The window that lists prefix-search hits registers here; empty = nobody listens.
 void SetDxccHitsListener(std::function<void(int32_t hitCount)> listener);

@@ -116,10 +116,12 @@ void DefineMacroStandIns(Workbook& book, const QString& name) {
       QString line;
       for (int32_t r = 2; f.LineInput(line); ++r) {
         const QStringList fields = line.split(',');
+        // The data file keeps the sheet's padding; the workbook holds the values, so its codes match
+        // those of the other workbooks.
         for (int c = 0; c < fields.size(); ++c) {
           QString v = fields[c];
           if (v.startsWith('"') && v.endsWith('"') && v.size() >= 2) v = v.mid(1, v.size() - 2);
-          b.SetCell(r, c + 1, v);
+          b.SetCell(r, c + 1, v.trimmed());
         }
       }
       return 0;
@@ -131,6 +133,11 @@ void DefineMacroStandIns(Workbook& book, const QString& name) {
       b.SetCell(1, 1, QStringLiteral("ORB本"));
       b.SetCell(2, 1, QStringLiteral("コード行数"));
       b.SetCell(2, 2, args.value(0).toInt());
+      // Each band's column pair (mode | call, date below) under the band's name.
+      b.SetCell(3, 1, QStringLiteral("コード"));
+      b.SetCell(3, 2, QStringLiteral("QTH"));
+      for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band)
+        b.SetCell(3, OrbBookColumn(band), BandHeading(band));
       // A table posted from the application book stays on its sheet.
       if (b.SelectSheetAt(2) != 0) {
         b.SelectSheet(kOrbPostingSheet);
@@ -146,6 +153,8 @@ void DefineMacroStandIns(Workbook& book, const QString& name) {
   }
 }
 
+int32_t OrbBookColumn(int32_t bandColumn) { return 3 + 2 * (bandColumn - kFirstBand); }
+
 OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const KeepGoing& keepGoing) {
   OrbBookResult out;
   int32_t r = 4;
@@ -153,8 +162,8 @@ OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const Ke
     const QString code = rows.Cell(row, 1).trimmed();
     const QString name = rows.Cell(row, 2).trimmed();
     if (code == QLatin1String("1001")) continue;
-    int32_t c = 3;
-    for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band, c += 2) {
+    for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band) {
+      const int32_t c = OrbBookColumn(band);
       book.SetCell(r, 1, code);
       book.SetCell(r, 2, name);
       if (Mark(rows, row, band) == QLatin1String("C")) {
@@ -281,6 +290,11 @@ AcaResult WriteAcaCells(Workbook& book, const SearchRows& rows, const QString& s
   QString previous = QStringLiteral("01");
   const int startYear = startDate.left(4).toInt();
   book.SetCell(1, 2, startDate.left(4));
+  // The form's headings: the code and name columns, and the band of each call / date column.
+  book.SetCell(3, 1, QStringLiteral("県"));
+  book.SetCell(3, 2, QStringLiteral("市・郡"));
+  book.SetCell(3, 3, QStringLiteral("区"));
+  for (int32_t band = kFirstBand; band <= kAca1200Column; ++band) book.SetCell(3, band - 1, BandHeading(band));
   for (int32_t row = 2; row <= rows.LastDataRow(); ++row) {
     bool marked = false;
     for (int32_t band = kFirstBand; band <= kAca1200Column && !marked; ++band) marked = !Mark(rows, row, band).isEmpty();

@@ -38,14 +38,16 @@ QString ExcelDataFilePath(bool extended);
 bool WriteExcelDataFile(const SearchRows& rows, bool extended, const QString& delQth, QString& error);
 
 // The macros whose data the operator needs on the first sheet: "Main" of ORBEX5.XLS (the data file),
-// "Main" of ORB_SHEET.XLS (its row count; it also lays out the second sheet "集計表" that the award
-// book posts into), "DataCls" of 町村管理.XLS (the area as the list's title).
+// "Main" of ORB_SHEET.XLS (its row count; it also heads the band column pairs and lays out the second
+// sheet "集計表" that the award book posts into), "DataCls" of 町村管理.XLS (the area as the list's title).
 void DefineMacroStandIns(Workbook& book, const QString& workbookName);
 
 struct OrbBookResult {
   int32_t confirmed = 0;
   bool stopped = false;
 };
+// The ORB book's first column of a band column's pair (1.9 MHz: column 3), headed by the band's name.
+int32_t OrbBookColumn(int32_t bandColumn);
 // The ORB book's cells on the first sheet: two rows per code from row 4, mode / call / date of the
 // confirming QSO per band from column 3. HAMLOG must be open.
 OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const KeepGoing& keepGoing);

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -100,10 +101,43 @@ QByteArray CutAnsiBytes(QByteArrayView bytes, int limit) {
   return bytes.first(i).toByteArray();
 }
 
-QString CutToAnsiBytes(const QString& text, int limit) {
+QString CutToAnsiBytes(const QString& text, int limit, bool keepOthers) {
   if (limit <= 0) return {};
   if (isAscii(text)) return text.left(limit);
-  return FromAnsi(CutAnsiBytes(ToAnsi(text), limit));
+  if (!keepOthers) return FromAnsi(CutAnsiBytes(ToAnsi(text), limit));
+  int used = 0;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    used += int(ToAnsi(text.mid(i, n)).size());
+    if (used > limit) return text.left(i);
+    i += n;
+  }
+  return text;
+}
+
+QString WithAnsiLookAlikes(const QString& text) {
+  static const std::pair<char16_t, char16_t> kLookAlikes[] = {
+      {u'\u301C', u'\uFF5E'}, {u'\u2212', u'\uFF0D'}, {u'\u2016', u'\u2225'}, {u'\u2014', u'\u2015'},
+      {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'}, {u'\u00A6', u'\uFFE4'},
+      {u'\u00A5', u'\uFFE5'}, {u'\u203E', u'\uFFE3'}};
+  if (isAscii(text)) return text;
+  QString out = text;
+  for (QChar& c : out)
+    for (const auto& [from, to] : kLookAlikes)
+      if (c.unicode() == from) c = QChar(to);
+  return out;
+}
+
+QString NonAnsiCharacters(const QString& text) {
+  QString out;
+  if (isAscii(text)) return out;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString ch = text.mid(i, n);
+    i += n;
+    if (FromAnsi(ToAnsi(ch)) != ch && !out.contains(ch)) out += ch;
+  }
+  return out;
 }
 
 QByteArray FixedAnsi(const QString& text, int width) {

@@ -27,8 +27,16 @@ int AnsiLen(const QString& text);
 // The longest prefix of `bytes` that is at most `limit` bytes and does not end in half a character.
 QByteArray CutAnsiBytes(QByteArrayView bytes, int limit);
 
-// The text cut to at most `limit` ANSI bytes, never splitting a double-byte character.
-QString CutToAnsiBytes(const QString& text, int limit);
+// The text cut to at most `limit` ANSI bytes, never splitting a double-byte character. A character
+// the code page lacks becomes "?", or with `keepOthers` stays as it is (counted as that one byte).
+QString CutToAnsiBytes(const QString& text, int limit, bool keepOthers = false);
+
+// Typed text with the input methods' look-alikes of Windows-31J characters replaced by them:
+// "〜" (U+301C) by "～", "−" (U+2212) by "－", and ‖ — ¢ £ ¬ ¦ ¥ ‾ by ∥ ― ￠ ￡ ￢ ￤ ￥ ￣.
+QString WithAnsiLookAlikes(const QString& text);
+
+// The characters of the text that Windows-31J cannot hold, each once, in the order they come.
+QString NonAnsiCharacters(const QString& text);
 
 // The text as exactly `width` ANSI bytes: cut (never mid-character) and padded with blanks.
 QByteArray FixedAnsi(const QString& text, int width);

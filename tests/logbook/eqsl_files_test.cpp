@@ -1,18 +1,22 @@
 // Electronic QSL files as the outside readers see them: the eQSL ADIF and the full ADIF read by an
-// ADIF reader of the test's own, the QSOBank XML parsed back with QXmlStreamReader, from marked runs
-// of HAMLOG records and from the one QSO the entry window shows.
+// ADIF reader of the test's own and checked against ADIF's tables, the QSOBank XML parsed back by
+// libxml2 and Python, from marked runs of HAMLOG records and from the one QSO the entry window shows.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "logbook/AdifValues.h"
 #include "logbook/EqslExport.h"
 #include "logbook/EqslFiles.h"
 #include "support/adif_reader.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
+#include "support/xml_readers.h"
 
 namespace {
 
@@ -76,19 +80,70 @@ TEST(EqslTimes, JstMovesToUtcAcrossDaysMonthsYearsAndLeapDays) {
   EXPECT_EQ(QsoBankDaytime(qso("2024-03-01", "12:34U")), "2024-03-01 12:34:00 UTC");
 }
 
-TEST(EqslModesAndBands, AdifNamesAsTheExportWritesThem) {
-  EXPECT_EQ(AdifMode("BPSK"), "PSK31");
-  EXPECT_EQ(AdifMode("RTTY"), "RTTY");
-  EXPECT_EQ(AdifMode("TTY"), "RTTY");
-  EXPECT_EQ(AdifMode("SSTV"), "SSTV");
-  EXPECT_EQ(AdifMode("ssb"), "ssb");
-  EXPECT_EQ(AdifMode("FT8"), "FT8");
-  const std::vector<std::pair<QString, QString>> bands = {
-      {"1.910", "160M"}, {"3.525", "80M"},   {"7.025", "40M"},  {"10.120", "30M"},  {"14.050", "20M"},
-      {"144.100", "2M"}, {"145.000", "2M"},  {"18.080", "17M"}, {"21.050", "15M"},  {"24.940", "12M"},
-      {"2400.000", "13CM"}, {"28.100", "10M"}, {"50.150", "6M"}, {"433.000", "70CM"}, {"1296.000", "23CM"},
-      {"5650.0", "6CM"}, {"0.1357", ""}};
-  for (const auto& [f, b] : bands) EXPECT_EQ(AdifBand(f), b) << f.toStdString();
+namespace {
+
+// ADIF 3.1's published tables: the bands' edges in MHz, the modes, and the
+// submodes with the mode each belongs to.
+const std::map<QString, std::pair<double, double>> kAdifBands = {
+    {"2190m", {.1357, .1378}}, {"630m", {.472, .479}}, {"560m", {.501, .504}}, {"160m", {1.8, 2}},
+    {"80m", {3.5, 4}}, {"60m", {5.06, 5.45}}, {"40m", {7, 7.3}}, {"30m", {10.1, 10.15}}, {"20m", {14, 14.35}},
+    {"17m", {18.068, 18.168}}, {"15m", {21, 21.45}}, {"12m", {24.89, 24.99}}, {"10m", {28, 29.7}}, {"6m", {50, 54}},
+    {"4m", {70, 71}}, {"2m", {144, 148}}, {"1.25m", {222, 225}}, {"70cm", {420, 450}}, {"33cm", {902, 928}},
+    {"23cm", {1240, 1300}}, {"13cm", {2300, 2450}}, {"9cm", {3300, 3500}}, {"6cm", {5650, 5925}},
+    {"3cm", {10000, 10500}}, {"1.25cm", {24000, 24250}}, {"6mm", {47000, 47200}}, {"4mm", {75500, 81000}},
+    {"2.5mm", {119980, 120020}}, {"2mm", {134000, 149000}}, {"1mm", {241000, 250000}}};
+const QStringList kAdifModes = {"AM", "ARDOP", "ATV", "C4FM", "CHIP", "CLO", "CONTESTI", "CW", "DIGITALVOICE",
+    "DOMINO", "DSTAR", "FAX", "FM", "FSK441", "FT8", "HELL", "ISCAT", "JT4", "JT6M", "JT9", "JT44", "JT65", "MFSK",
+    "MSK144", "MT63", "OLIVIA", "OPERA", "PAC", "PAX", "PKT", "PSK", "PSK2K", "Q15", "QRA64", "ROS", "RTTY", "RTTYM",
+    "SSB", "SSTV", "T10", "THOR", "THRB", "TOR", "V4", "VOI", "WINMOR", "WSPR"};
+const QMap<QString, QString> kAdifSubmodes = {{"LSB", "SSB"}, {"USB", "SSB"}, {"PSK31", "PSK"}, {"PSK63", "PSK"},
+    {"PSK125", "PSK"}, {"QPSK31", "PSK"}, {"QPSK63", "PSK"}, {"FT4", "MFSK"}, {"JS8", "MFSK"}, {"FST4", "MFSK"},
+    {"Q65", "MFSK"}, {"MFSK16", "MFSK"}};
+
+// Frequencies as HAMLOG holds them, at the edges of each of the program's bands in Japan.
+const std::map<QString, QStringList> kLogged = {{"1.9", {"1.810", "1.9125"}}, {"3.5", {"3.500", "3.805"}},
+    {"7", {"7", "7.200"}}, {"10", {"10.100", "10.150"}}, {"14", {"14.000", "14.350"}}, {"18", {"18.068", "18.168"}},
+    {"21", {"21.000", "21.450"}}, {"24", {"24.890", "24.990"}}, {"28", {"28.000", "29.300", "29.700"}},
+    {"50", {"50.000", "54.000"}}, {"144", {"144.000", "145.990"}}, {"430", {"430.000", "439.990"}},
+    {"1200", {"1260.000", "1299.99"}}, {"2400", {"2400.000", "2427", "2450"}}, {"5600", {"5650", "5760", "5850.0"}},
+    {"135K", {"0.1357", "0.1378"}}, {"475K", {"0.472", "0.479"}}, {"10G", {"*10.024", "*10.45"}},
+    {"24G", {"*24.048"}}, {"47G", {"*47.088"}}, {"77G", {"*77.5", "*78.0"}}, {"SAT", {"435/145", "145.9/435.8"}}};
+
+}  // namespace
+
+TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
+  QStringList freqs, modes = AdifKnownModes() << "bpsk" << " FT4 " << "CW-R";  // as typed, and from the rigs
+  for (const BandInfo& b : Bands) {
+    ASSERT_TRUE(kLogged.count(b.label)) << "no frequency for the band " << b.label;
+    for (const QString& f : kLogged.at(b.label)) EXPECT_EQ(BandLabelOf(f, true), b.label) << f.toStdString();
+    freqs << kLogged.at(b.label);
+  }
+  std::vector<EqslQso> qsos(size_t(std::max(freqs.size(), modes.size())) + 1, qso("2024-03-01", "12:00U"));
+  for (size_t i = 0; i + 1 < qsos.size(); ++i) qsos[i].freq = freqs[i % freqs.size()], qsos[i].mode = modes[i % modes.size()];
+  qsos.back().freq = "9999", qsos.back().mode = "ZZZ";  // nothing ADIF has
+  for (const EqslFormat format : {EqslFormat::EqslAdif, EqslFormat::LogAdif}) {
+    QByteArray bytes;
+    const EqslWriteResult w = EqslFileBytes(format, qsos, "x", bytes);
+    const AdifFile a = ReadAdif(bytes);
+    ASSERT_EQ(a.error, "");
+    for (size_t i = 0; i + 1 < qsos.size(); ++i) {
+      const QMap<QString, QString>& r = a.records[i];
+      const std::string what = (qsos[i].freq + " " + qsos[i].mode + " -> " + QStringList(r.values()).join(' ')).toStdString();
+      ASSERT_TRUE(kAdifBands.count(r.value("BAND").toLower())) << what;
+      const auto [low, high] = kAdifBands.at(r["BAND"].toLower());
+      EXPECT_TRUE(r.value("FREQ").toDouble() >= low && r.value("FREQ").toDouble() <= high) << what;
+      EXPECT_TRUE(kAdifModes.contains(r.value("MODE"))) << what;
+      EXPECT_EQ(r.contains("SUBMODE") ? kAdifSubmodes.value(r["SUBMODE"]) : r["MODE"], r["MODE"]) << what;
+    }
+    for (const char* field : {"MODE", "SUBMODE", "FREQ", "BAND"}) EXPECT_FALSE(a.records.back().contains(field)) << field;
+    ASSERT_EQ(w.leftOut.size(), 1);
+    EXPECT_TRUE(w.leftOut[0].contains("ZZZ") && w.leftOut[0].contains("9999")) << w.leftOut[0].toStdString();
+  }
+  for (const auto& [f, band] : std::map<QString, QString>{{"2427", "13cm"}, {"29.300", "10m"}, {"7", "40m"},
+                                                          {"5760", "6cm"}, {"0.1357", "2190m"}, {"*10.024", "3cm"}})
+    EXPECT_EQ(AdifFrequency(f).band, band) << f.toStdString();
+  for (const auto& [m, adif] : std::map<QString, QString>{{"FT4", "MFSK FT4"}, {"PSK31", "PSK PSK31"}, {"BPSK", "PSK PSK31"}})
+    EXPECT_EQ(AdifModeOf(m).mode + " " + AdifModeOf(m).submode, adif);
 }
 
 TEST(EqslAdif, LengthsCountTheBytesOfTheFileSoJapaneseAndAmpersandsReadBack) {
@@ -100,7 +155,8 @@ TEST(EqslAdif, LengthsCountTheBytesOfTheFileSoJapaneseAndAmpersandsReadBack) {
   ASSERT_EQ(f.error, "");
   EXPECT_FALSE(f.header.trimmed().isEmpty());
   ASSERT_EQ(f.records.size(), 2u);
-  EXPECT_EQ(f.order[0], QStringList({"CALL", "QSO_DATE", "TIME_ON", "FREQ", "MODE", "RST_SENT", "RST_RCVD", "QSLMSG"}));
+  EXPECT_EQ(f.order[0],
+            QStringList({"CALL", "QSO_DATE", "TIME_ON", "FREQ", "BAND", "MODE", "RST_SENT", "RST_RCVD", "QSLMSG"}));
   EXPECT_EQ(f.records[0]["CALL"], "JA1ABC/1");
   EXPECT_EQ(f.records[0]["QSO_DATE"], "20240229");
   EXPECT_EQ(f.records[0]["TIME_ON"], "2330");
@@ -134,10 +190,14 @@ TEST(EqslAdif, TheFullExportCarriesEveryFieldTheOperatorAndTheBand) {
                                      "RST_RCVD", "QTH", "NAME", "GRIDSQUARE", "QSL_VIA", "QSL_SENT", "QSL_RCVD",
                                      "COMMENT"}));
   EXPECT_EQ(f.records[0]["OPERATOR"], "JA1ZZZ");
-  EXPECT_EQ(f.records[0]["BAND"], "23CM");
+  EXPECT_EQ(f.records[0]["BAND"], "23cm");
   EXPECT_EQ(f.records[0]["QTH"], q.qth);
-  EXPECT_EQ(f.records[0]["QSL_SENT"], "*");
-  EXPECT_EQ(f.records[0]["QSL_RCVD"], "");
+  EXPECT_EQ(f.records[0]["QSL_SENT"], "Y") << "HAMLOG's mark as ADIF's state";
+  EXPECT_EQ(f.records[0]["QSL_RCVD"], "N");
+  q.qslSent.clear();
+  q.qslRcvd = "E";
+  const AdifFile g = adifOf(EqslFormat::LogAdif, {q}, "JA1ZZZ");
+  EXPECT_EQ(g.records[0]["QSL_SENT"] + g.records[0]["QSL_RCVD"], "NY");
   EXPECT_EQ(f.records[0]["COMMENT"], u8("メモ"));
   QByteArray bytes;
   EqslFileBytes(EqslFormat::LogAdif, {q}, "JA1ZZZ", bytes);
@@ -146,31 +206,24 @@ TEST(EqslAdif, TheFullExportCarriesEveryFieldTheOperatorAndTheBand) {
   EXPECT_FALSE(bytes.contains("QSLMSG"));
 }
 
-TEST(QsoBankXml, ParsesBackFieldByFieldWithItsEncodingAndEscapedTexts) {
-  EqslQso a = qso("2024-03-01", "01:30J");
-  a.freq = "144.100";
-  a.mode = "FM";
-  EqslQso b = qso("2024-03-02", "12:34U", "JA1<&>");
-  const QString message = u8("ありがとう & <CUL> \"73\"");
+TEST(QsoBankXml, LibxmlAndPythonReadEveryFieldBackWhateverItsCharacters) {
+  TempHome home;
+  EqslQso a = qso("2024-03-01", "01:30J", "JA1<&>");
+  // Kana, kanji, the cells Windows and JIS map apart, Windows' own characters, characters of neither,
+  // the ASCII marks Shift_JIS's single bytes differ on, half-width kana, markup.
+  const QString message = u8("ありがとう ～－∥￢ ①髙 𠮷é ¥\\~ ｱﾘｶﾞﾄ & <CUL> \"73\"");
   QByteArray bytes;
-  ASSERT_TRUE(EqslFileBytes(EqslFormat::QsoBankXml, {a, b}, message, bytes).ok);
-  EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"Windows-31J\"?>\r\n<putqsodata_body>\r\n"));
-  const Xml x = parseXml(bytes);
-  ASSERT_EQ(x.error, "");
-  EXPECT_EQ(x.encoding, "Windows-31J");
-  const QStringList record = {"daytime=2024-03-01 01:30:00 JST", "callsign=JA1ABC", "frequency=144.100", "mode=FM",
-                              "his_rpt=599", "my_rpt=579", "qsl_remarks=" + message, "qso_record="};
-  EXPECT_EQ(x.elements.mid(0, 8), record);
-  EXPECT_EQ(x.elements[8], "daytime=2024-03-02 12:34:00 UTC");
-  EXPECT_EQ(x.elements[9], "callsign=JA1<&>");
-  EXPECT_EQ(x.elements.last(), "putqsodata_body=");
-  EXPECT_EQ(x.elements.size(), 17);
-  // Line by line as the upload program reads it.
-  EXPECT_TRUE(bytes.contains("\r\n<frequency>144.100</frequency><mode>FM</mode>\r\n<his_rpt>599</his_rpt><my_rpt>579</my_rpt>\r\n"));
-  // Nothing to send: the opening and closing lines alone, still a document.
-  ASSERT_TRUE(EqslFileBytes(EqslFormat::QsoBankXml, {}, "x", bytes).ok);
-  EXPECT_EQ(parseXml(bytes).error, "");
-  EXPECT_EQ(parseXml(bytes).elements, QStringList({"putqsodata_body="}));
+  ASSERT_TRUE(EqslFileBytes(EqslFormat::QsoBankXml, {a}, message, bytes).ok);
+  EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<putqsodata_body>\r\n"));
+  EXPECT_TRUE(bytes.contains("\r\n<frequency>7.025</frequency><mode>CW</mode>\r\n<his_rpt>599</his_rpt><my_rpt>579</my_rpt>\r\n"));
+  const QString path = home.write("q.xml", bytes);
+  for (const XmlParser parser : {XmlParser::Libxml2, XmlParser::PythonEtree}) {
+    QString error;
+    EXPECT_EQ(ReadXml(parser, path, error),
+              QStringList({"daytime=2024-03-01 01:30:00 JST", "callsign=JA1<&>", "frequency=7.025", "mode=CW", "his_rpt=599",
+                           "my_rpt=579", "qsl_remarks=" + message, "qso_record=", "putqsodata_body="}));
+    EXPECT_EQ(error, "");
+  }
 }
 
 class EqslRecords : public LogbookTest {
@@ -213,12 +266,14 @@ TEST_F(EqslRecords, AMarkedRunIsPutInOrderAndLeavesOutTheEqslMark) {
   EXPECT_EQ(Eqsl.EqslEndMark, 5);
   EXPECT_EQ(calls(path), QStringList({"JA1E002", "JA1E004", "JA1E005"}));
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
-  // A start mark alone: that one stored record, the mark test included.
+  // A start mark alone: that one stored record, the mark test included; it leaves nothing to write.
   Eqsl.EqslStartMark = 3;
   Eqsl.EqslEndMark = 0;
-  ASSERT_TRUE(ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 6).ok);
+  const EqslExportResult none = ExportEqslRecords(EqslFormat::EqslAdif, home.file("none.ADI"), shown(), 6);
   EXPECT_EQ(Eqsl.EqslEndMark, 3);
-  EXPECT_EQ(calls(path), QStringList());
+  EXPECT_TRUE(none.nothing);
+  EXPECT_FALSE(QFile::exists(home.file("none.ADI")));
+  EXPECT_TRUE(none.failure.contains(u8("電子QSLのマーク「N」"))) << none.failure.toStdString();
   // No marks: the QSO on the screen, whatever its QSL via.
   Eqsl = {};
   ASSERT_TRUE(ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 7).ok);

@@ -147,9 +147,4 @@ TEST(EntryCodeField, DxFlagFromTheCodesNumberAndPicksOfTheFrequencyList) {
   EXPECT_EQ(FreqOfPick("0.135"), "0.135");
 }
 
-TEST(EntryText, CharactersOutsideWindows31JAreDropped) {
-  EXPECT_EQ(WithoutNonAnsi(u8("東京～タワー")), u8("東京～タワー"));
-  EXPECT_EQ(WithoutNonAnsi(u8("Caf\u00e9 \U0001F600ok")), u8("Caf ok"));
-}
-
 }  // namespace

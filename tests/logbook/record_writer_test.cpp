@@ -187,7 +187,7 @@ TEST_F(RecordWriter, CodeMasterLookupsByCodeAndByInitial) {
   const auto hit = LookUpCode("11009");
   ASSERT_TRUE(hit);
   EXPECT_EQ(hit->code, "11009");
-  EXPECT_EQ(hit->name, u8("愛甲郡"));
+  EXPECT_EQ(hit->name, u8("神奈川県愛甲郡"));
   EXPECT_FALSE(LookUpCode("9999"));
   // Kind 7 (town), initial あ, area 1.
   const QString key = InitialSearchKey(7, u8("あ"), "1", 3);

@@ -51,10 +51,10 @@ TEST_F(AwardListsTest, JccOnOneBandNamesTheConfirmingQsoAndDropsCitiesFoundedAft
   // 1002 (founded 2016, after the latest listed QSO of 2015) is left out; 100101 stays from 2010-04-01.
   EXPECT_EQ(table("7MHz_MIX-WACA残.txt"),
             (QList<QStringList>{{"Count", "JCC_code", "QTH", "Remarks(発足日)"},
-                                {"1", "100101", "千代田区", "2010-04-01"},
+                                {"1", "100101", "東京都千代田区", "2010-04-01"},
                                 {"最終交信日", "2015-01-01"}}));
-  EXPECT_EQ(log.Lines("Work.txt"), (QStringList{"\"1\",\"100101\",\"千代田区\",\"2010-04-01\"",
-                                                "\"2\",\"1002\",\"八王子市\",\"2016-01-01\""}));
+  EXPECT_EQ(log.Lines("Work.txt"), (QStringList{"\"1\",\"100101\",\"東京都千代田区\",\"2010-04-01\"",
+                                                "\"2\",\"1002\",\"東京都八王子市\",\"2016-01-01\""}));
   EXPECT_EQ(run.messages, (QStringList{"JCC 7MHz/MIX = 2ポイント ",
                                        "JCCリストに続いて WACA 的に残っている市リストも表示します（表示が重なりますので要注）\r\n"
                                        "最終(cfm)交信日以降に発足した（する）市は割愛しています"}));
@@ -71,13 +71,13 @@ TEST_F(AwardListsTest, AllBandJccTakesTheFirstConfirmedBandAndNeverTheSatellite)
   EXPECT_EQ(t[2], (QStringList{"2", "1002", "JA1AAF", "2018-04-04", "14", "CW"}));
   EXPECT_EQ(t[3], (QStringList{"3", "1101", "JA1AAC", "2015-01-01", "7", "CW"}));  // 7 MHz before 21 MHz
   // 0901 is confirmed on the satellite only, and abolished: in neither list.
-  EXPECT_EQ(table("allBand_MIX-WACA残.txt").value(1), (QStringList{"1", "100101", "千代田区", "2010-04-01"}));
+  EXPECT_EQ(table("allBand_MIX-WACA残.txt").value(1), (QStringList{"1", "100101", "東京都千代田区", "2010-04-01"}));
   EXPECT_EQ(run.messages.value(0), "JCC allBand/MIX = 3ポイント ");
 
   const OutputRun sat = WriteAwardLists(kAwardJcc, 20, dxcc);
   ASSERT_TRUE(sat.ok);
   // An abolished city's name, blanks removed, is its remark.
-  EXPECT_EQ(table("ｻﾃﾗｲﾄ_MIX-JCC.txt").value(1), (QStringList{"1", "0901", "JA0AAA", "2020-03-01", "SAT", "FM", "*旧市"}));
+  EXPECT_EQ(table("ｻﾃﾗｲﾄ_MIX-JCC.txt").value(1), (QStringList{"1", "0901", "JA0AAA", "2020-03-01", "SAT", "FM", "長野県旧市*05/01"}));
   // 100101, 100105 and 1002 were all there by 2020-03-01.
   EXPECT_EQ(table("ｻﾃﾗｲﾄ_MIX-WACA残.txt").size(), 5);
 }
@@ -98,7 +98,7 @@ TEST_F(AwardListsTest, JcgRemainingListsAndABandWithNoQsoAtAll) {
   run = WriteAwardLists(kAwardJcg, 5, dxcc);
   ASSERT_TRUE(run.ok);
   EXPECT_EQ(log.Lines("1.9MHz_MIX-JCG.txt").size(), 1);
-  EXPECT_EQ(table("1.9MHz_MIX-WAGA残.txt").value(1), (QStringList{"1", "10001", "大島支庁", "2020-01-01"}));
+  EXPECT_EQ(table("1.9MHz_MIX-WAGA残.txt").value(1), (QStringList{"1", "10001", "東京都大島支庁", "2020-01-01"}));
   EXPECT_EQ(run.messages.value(0), "JCG 1.9MHz/MIX = 0ポイント ");
   EXPECT_EQ(run.opened.size(), 2);
 
@@ -108,7 +108,7 @@ TEST_F(AwardListsTest, JcgRemainingListsAndABandWithNoQsoAtAll) {
   MasterTable(1, kRowVillage) = "10003 ";
   MasterTable(21, kRowTown) = MasterTable(21, kRowVillage) = "G";
   run = WriteAwardLists(kAwardJcg, 9, dxcc);
-  EXPECT_EQ(table("14MHz_MIX-WAGA残.txt").mid(1), (QList<QStringList>{{"1", "10002", "大島町", "2010-01-01"},
+  EXPECT_EQ(table("14MHz_MIX-WAGA残.txt").mid(1), (QList<QStringList>{{"1", "10002", "東京都大島町", "2010-01-01"},
                                                                       {"最終交信日", "2016-02-02"}}));
   EXPECT_EQ(run.opened.size(), 2);
 }
@@ -118,7 +118,7 @@ TEST_F(AwardListsTest, WajaCountsOnePrefectureOnceAndDxNamesTheDxccCode) {
   ASSERT_TRUE(run.ok);
   EXPECT_EQ(table("allBand_MIX-WAJA.txt"),
             (QList<QStringList>{{"Count", "WAJA_code", "Callsign", "Date", "Band", "Mode", "Remarks"},
-                                {"1", "10", "JA1AAA", "2009-05-01", "7", "CW", "千代田区"},
+                                {"1", "10", "JA1AAA", "2009-05-01", "7", "CW", "東京都千代田区"},
                                 {"2", "11", "JA1AAC", "2015-01-01", "7", "CW", "横浜市鶴見区"}}));
   EXPECT_EQ(run.messages, QStringList{"WAJA allBand/MIX = 2ポイント "});
   EXPECT_FALSE(QFile::exists(log.home.file("Work.txt")));

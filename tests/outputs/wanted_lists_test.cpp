@@ -42,17 +42,17 @@ TEST_F(WantedListsTest, TheTextListNamesTheUnworkedAndTheWorkedBandsInColumnOrde
   tick({2, 4});  // 7MHz, 14MHz
   choices.WorkedTick = 1;
   EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST   ------",
-                                     "100101,千代田区,14MHz",
-                                     "100105,文京区,14MHz",
-                                     "1002  ,八王子市,Wkd 7MHz",
-                                     "10001 ,大島支庁,7MHz",
-                                     "10001A,大島町,7MHz,14MHz",
-                                     "10001B,利島村,7MHz,14MHz",
+                                     "100101,東京都千代田区,14MHz",
+                                     "100105,東京都文京区,14MHz",
+                                     "1002  ,東京都八王子市,Wkd 7MHz",
+                                     "10001 ,東京都大島支庁,7MHz",
+                                     "10001A,東京都大島町,7MHz,14MHz",
+                                     "10001B,東京都利島村,7MHz,14MHz",
                                      "110101,横浜市鶴見区,14MHz",
                                      "500A  ,Japan,7MHz,14MHz",
                                      "501A  ,Entity,7MHz"}));
   choices.UnworkedTick = 0;
-  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST   ------", "1002  ,八王子市,Wkd 7MHz"}));
+  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST   ------", "1002  ,東京都八王子市,Wkd 7MHz"}));
   choices.UnworkedTick = 1;
   choices.WorkedTick = 0;
   choices.KindTicks[3] = 0;  // 町
@@ -68,10 +68,10 @@ TEST_F(WantedListsTest, AllBandListsCodesWithNoQsoOrNoConfirmation) {
   tick({kAllBandBox});
   MasterTable(9, kRow1002) = "";  // 1002: worked on 7 MHz, confirmed nowhere
   choices.WorkedTick = 1;
-  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST (ALL Band)  ------", "1002  ,八王子市,未cfm",
-                                     "10001A,大島町,未QSO", "10001B,利島村,未QSO", "500A  ,Japan,未QSO"}));
+  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST (ALL Band)  ------", "1002  ,東京都八王子市,未cfm",
+                                     "10001A,東京都大島町,未QSO", "10001B,東京都利島村,未QSO", "500A  ,Japan,未QSO"}));
   choices.UnworkedTick = 0;
-  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST (ALL Band 未ｃｆｍ)  ------", "1002  ,八王子市,未cfm"}));
+  EXPECT_EQ(textList(), (QStringList{"JA1ZZZ ------  Wanted-LIST (ALL Band 未ｃｆｍ)  ------", "1002  ,東京都八王子市,未cfm"}));
   choices.UnworkedTick = 1;
   choices.WorkedTick = 0;
   EXPECT_EQ(textList().value(0), "JA1ZZZ ------  Wanted-LIST (ALL Band 未交信)  ------");
@@ -86,8 +86,8 @@ TEST_F(WantedListsTest, TheCsvListHasEveryBandColumnOfEveryRemainingRow) {
                             "1.2GHz,2.4GHz,5.6GHz,ｻﾃﾗｲﾄ,");
   // 0901 (abolished), 1001, 1101 (designated) and the village are left out; 100105 is confirmed, still listed.
   ASSERT_EQ(lines.size(), 1 + 8);
-  EXPECT_EQ(lines[1], "100101,千代田区,,,C,,,,,,,,,,,,,,");
-  EXPECT_EQ(lines[3], "1002,八王子市,,,W,,C,,,,,,,,,,,,");
+  EXPECT_EQ(lines[1], "100101,東京都千代田区,,,C,,,,,,,,,,,,,,");
+  EXPECT_EQ(lines[3], "1002,東京都八王子市,,,W,,C,,,,,,,,,,,,");
   EXPECT_EQ(lines[6], "110101,横浜市鶴見区,,,C,,,,C,,,,,,,,,,");
 }
 
@@ -101,7 +101,7 @@ TEST_F(WantedListsTest, ExtendedBandsAndTheSatelliteInTheTextList) {
   tick({16, 21});
   choices.WorkedTick = 1;
   choices.UnworkedTick = 0;
-  EXPECT_EQ(textList().value(1), "1002  ,八王子市,Wkd 475kHz,Wkd Sat");
+  EXPECT_EQ(textList().value(1), "1002  ,東京都八王子市,Wkd 475kHz,Wkd Sat");
 }
 
 TEST_F(WantedListsTest, TheListeningListCoversTheJapaneseCodesUpTo430MHz) {

@@ -68,7 +68,7 @@ TEST_F(WardListsTest, TheOrbWardListTakesEveryDateAndEveryWard) {
   const QList<QStringList> t = table("7MHz_MIX-ORB_KU.txt");
   ASSERT_EQ(t.size(), 4);
   EXPECT_EQ(t[0][1], "ORB_KU_code");
-  EXPECT_EQ(t[1], (QStringList{"1", "100101", "JA1AAA", "2009-05-01", "7", "CW", "千代田区"}));
+  EXPECT_EQ(t[1], (QStringList{"1", "100101", "JA1AAA", "2009-05-01", "7", "CW", "東京都千代田区"}));
   EXPECT_EQ(t[2][1], "100105");
   EXPECT_EQ(t[3][1], "110101");
   EXPECT_EQ(run.messages.value(0), "Cong!  ORB上の KU 完成 7MHz/MIX = 3ポイント ");
@@ -128,9 +128,9 @@ TEST_F(WardListsTest, AModeWithNoQsoGivesTheListsWithTheirHeadings) {
   EXPECT_EQ(run.messages.value(0), "JCC 7MHz/RTTY = 0ポイント ");
   // No QSO listed: no city is dropped for its founding date; Tokyo's wards count from 2010-04-01.
   EXPECT_EQ(table("7MHz_RTTY-WACA残.txt").mid(1),
-            (QList<QStringList>{{"1", "100101", "千代田区", "2010-04-01"},
-                                {"2", "100105", "文京区", "2010-04-01"},
-                                {"3", "1002", "八王子市"},
+            (QList<QStringList>{{"1", "100101", "東京都千代田区", "2010-04-01"},
+                                {"2", "100105", "東京都文京区", "2010-04-01"},
+                                {"3", "1002", "東京都八王子市"},
                                 {"最終交信日"}}));
 }
 

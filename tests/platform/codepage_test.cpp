@@ -65,3 +65,11 @@ TEST(Codepage, TellsWindows31JFromUtf8) {
   EXPECT_EQ(ByteOrderMark("x", &size), "");
   EXPECT_EQ(size, 0);
 }
+
+TEST(Codepage, InputMethodLookAlikesBecomeCharactersWindows31JHoldsAndTheRestAreNamed) {
+  const QString typed = QString::fromUtf8("〜−‖—¢£¬¦¥‾"), stored = WithAnsiLookAlikes(typed);
+  EXPECT_EQ(NonAnsiCharacters(typed), typed);
+  EXPECT_EQ(stored, QString::fromUtf8("～－∥―￠￡￢￤￥￣"));
+  EXPECT_EQ(FromAnsi(ToAnsi(stored)), stored);
+  EXPECT_EQ(NonAnsiCharacters(QString::fromUtf8("é𠮷田é")), QString::fromUtf8("é𠮷"));
+}

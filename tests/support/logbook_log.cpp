@@ -20,12 +20,12 @@ void LogbookTest::SetUp() {
   Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
   const QString a = QString::fromUtf8("あ");
   WriteMaster({
-      {"1001", QString::fromUtf8("東京23区"), "4", QString::fromUtf8("と"), "1"},
-      {"100101", QString::fromUtf8("千代田区"), "6", QString::fromUtf8("ち"), "1"},
-      {"1101", QString::fromUtf8("横浜市"), "4", QString::fromUtf8("よ"), "1"},
-      {"11009", QString::fromUtf8("愛甲郡"), "5", a, "1"},
-      {"11009A", QString::fromUtf8("愛川町"), "7", a, "1"},
-      {"11009B", QString::fromUtf8("清川村"), "8", QString::fromUtf8("き"), "1"},
+      {"1001", QString::fromUtf8("東京都23区"), "4", QString::fromUtf8("と"), "1"},
+      {"100101", QString::fromUtf8("東京都千代田区"), "6", QString::fromUtf8("ち"), "1"},
+      {"1101", QString::fromUtf8("神奈川県横浜市"), "4", QString::fromUtf8("よ"), "1"},
+      {"11009", QString::fromUtf8("神奈川県愛甲郡"), "5", a, "1"},
+      {"11009A", QString::fromUtf8("神奈川県愛甲郡愛川町"), "7", a, "1"},
+      {"11009B", QString::fromUtf8("神奈川県愛甲郡清川村"), "8", QString::fromUtf8("き"), "1"},
   });
   Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
   MasterList.MasterFilePath = hamlogdb::MasterPath(dir);

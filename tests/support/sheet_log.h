@@ -11,7 +11,7 @@
 class SheetLog {
  public:
   // The master, in its sorted order (MasterTable rows 1 ..):
-  //   1 0901 *旧市  2 1001  3 100101  4 100105  5 1002  6 10001 (gun)  7 10001A (town)  8 10001B
+  //   1 0901 旧市*05/01  2 1001  3 100101  4 100105  5 1002  6 10001 (gun)  7 10001A (town)  8 10001B
   //   (village)  9 1101 (designated from 1956-09-01)  10 110101  11 500A  12 501A
   SheetLog();
 

@@ -88,14 +88,16 @@ TEST_F(Hamlogdb, MasterFromTheSampleCodeListHasTheLayoutTheProgramReads) {
   const QByteArray mst = readAll(File("HAMLOG.MST"));
   const int records = (mst.size() - 290) / 56;
   EXPECT_EQ((mst.size() - 290) % 56, 0);
-  EXPECT_EQ(records, 2637);
+  EXPECT_EQ(records, 2646);
   // Record k at 1-based position k x 56 + 235 (HAMLOG 5.35 and later).
   auto record = [&](int k) { return mst.mid(k * 56 + 235 - 1, 56); };
   EXPECT_EQ(record(1).left(6), "0101  ");
-  EXPECT_EQ(FromAnsi(record(1).mid(6, 34)).trimmed(), QString::fromUtf8("札幌市"));
+  EXPECT_EQ(FromAnsi(record(1).mid(6, 34)).trimmed(), QString::fromUtf8("北海道札幌市"));
   EXPECT_EQ(record(1).mid(40, 1), "4");
   EXPECT_EQ(FromAnsi(record(1).mid(41, 2)), QString::fromUtf8("さ"));
   EXPECT_EQ(record(1).mid(43, 1), "8");
+  EXPECT_EQ(uint8_t(record(1)[51]), 141) << "the longitude of the prefecture's capital";
+  EXPECT_EQ(uint8_t(record(1)[53]), 0);
   const int32_t japan = FirstHit("dx2", "500A");
   ASSERT_GT(japan, 0);
   EXPECT_EQ(record(japan).left(6), "500A  ");
@@ -103,6 +105,8 @@ TEST_F(Hamlogdb, MasterFromTheSampleCodeListHasTheLayoutTheProgramReads) {
   const int32_t hawaii = FirstHit("dx4", "3KH6");
   ASSERT_GT(hawaii, 0);
   EXPECT_EQ(FromAnsi(record(hawaii).mid(6, 34)).trimmed(), "Hawaii");
+  EXPECT_EQ(uint8_t(record(hawaii)[51]), 157);
+  EXPECT_EQ(uint8_t(record(hawaii)[53]), 128) << "west";
   EXPECT_GT(FirstHit("dx4", "4" + QString::fromUtf8("さ") + "8"), 0);
 }
 
@@ -135,6 +139,10 @@ TEST_F(Hamlogdb, BadCodeListIsRefusedAndTheOldMasterStays) {
   EXPECT_TRUE(o.message.contains("code 2")) << o.message.toStdString();
   o = hamlogdb::LoadMaster(dir_, Csv("\"0101\",\"a\",\"4\"\r\n"));
   EXPECT_EQ(o.exitCode, 1);
+  o = hamlogdb::LoadMaster(dir_, Csv("\"0101\",\"a\",\"4\",\"x\",\"8\",\"141\",\"E\"\r\n"
+                                     "\"501A\",\"b\",\"3\",\"1A\",\"\",\"12\",\"N\"\r\n"));
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_TRUE(o.message.contains("code 2") && o.message.contains("longitude")) << o.message.toStdString();
   o = hamlogdb::LoadMaster(dir_, tmp_.filePath("none.csv"));
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(readAll(File("HAMLOG.MST")), before);
@@ -144,17 +152,21 @@ TEST_F(Hamlogdb, ImportAppendsTheSampleLogFieldForField) {
   const hamlogdb::Outcome o = hamlogdb::Import(dir_, dataFile("sample_log.csv"));
   ASSERT_TRUE(o.Ok()) << o.message.toStdString();
   EXPECT_EQ(Count(), 3000);
-  // "JA2FT","1975/01/08","19:55J","579","599","7.025","CW","20009","","D**","太田","丹羽郡","","FT-101 100W"
-  EXPECT_EQ(Field(1, 0), "JA2FT");
-  EXPECT_EQ(Field(1, 2), "75/01/08");
-  EXPECT_EQ(Field(1, 3), "19:55J");
-  EXPECT_EQ(Field(1, 6), "7.025");
-  EXPECT_EQ(Field(1, 8), "20009");
-  EXPECT_EQ(Field(1, 10), "D**");
-  EXPECT_EQ(Field(1, 11), QString::fromUtf8("太田"));
-  EXPECT_EQ(Field(1, 12), QString::fromUtf8("丹羽郡"));
-  EXPECT_EQ(Field(1, 14), "FT-101 100W");
-  EXPECT_EQ(Field(1, 16), "0");
+  // "BX6VS","1975/01/03","14:11U","57","57","21.292","SSB","569A","","N  ","Jose","Taiwan","",""
+  // "JH1AZW","1975/01/08","19:55J","599","599","3.521","CW","1011","","J *","Osamu","東京都小金井市",
+  //   "ALL JA コンテスト",""
+  EXPECT_EQ(Field(1, 0), "BX6VS");
+  EXPECT_EQ(Field(1, 2), "75/01/03");
+  EXPECT_EQ(Field(1, 3), "14:11U");
+  EXPECT_EQ(Field(1, 8), "569A");
+  EXPECT_EQ(Field(1, 12), "Taiwan");
+  EXPECT_EQ(Field(1, 16), "8");  // the DX flag of a DX code
+  EXPECT_EQ(Field(2, 6), "3.521");
+  EXPECT_EQ(Field(2, 10), "J *");
+  EXPECT_EQ(Field(2, 11), "Osamu");
+  EXPECT_EQ(Field(2, 12), QString::fromUtf8("東京都小金井市"));
+  EXPECT_EQ(Field(2, 13), QString::fromUtf8("ALL JA コンテスト"));
+  EXPECT_EQ(Field(2, 16), "0");
   // A second import goes on after the first.
   ASSERT_TRUE(
       hamlogdb::Import(dir_, Csv("W1AW,24/05/06,21:05u,599,599,14.025,CW,784A,FN31,J  ,Hiram,USA,,\r\n"))
@@ -293,8 +305,8 @@ TEST_F(Hamlogdb, CommandLineDumpsAndRefusesBadArguments) {
   ASSERT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "2", "3"}, out, err), 0);
   const QStringList lines = outText.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 2);
-  EXPECT_TRUE(lines[0].startsWith("2,\"JR5TYU\",\"1975/01/23\",\"01:28J\"")) << lines[0].toStdString();
-  EXPECT_TRUE(lines[1].startsWith("3,\"JA3OAA\""));
+  EXPECT_TRUE(lines[0].startsWith("2,\"JH1AZW\",\"1975/01/08\",\"19:55J\"")) << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].startsWith("3,\"JA3JGR/0\""));
   EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "5000"}, out, err), 1);
   EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "x"}, out, err), 1);
   EXPECT_EQ(hamlogdb::RunCommandLine({"generate", dir_}, out, err), 1);
@@ -316,8 +328,9 @@ TEST_F(Hamlogdb, AToolWrittenLogOpensInAnOrdinaryDbaseReader) {
   const QList<QByteArray> rows = p.readAllStandardOutput().split('\n');
   ASSERT_GE(rows.size(), 3001);
   EXPECT_TRUE(rows[0].startsWith("CALL"));
-  EXPECT_TRUE(rows[1].startsWith("JA2FT "));
-  EXPECT_TRUE(FromAnsi(rows[1]).contains(QString::fromUtf8("丹羽郡")));
+  EXPECT_TRUE(rows[1].startsWith("BX6VS "));
+  EXPECT_TRUE(rows[2].startsWith("JH1AZW "));
+  EXPECT_TRUE(FromAnsi(rows[2]).contains(QString::fromUtf8("東京都小金井市")));
 }
 
 }  // namespace

@@ -34,6 +34,18 @@ Outcome Create(const QString& dir) {
 
 namespace {
 
+// The longitude fields of a code-list record: whole degrees 0 to 180 and "E" or "W".
+QString readLongitude(const QString& degrees, const QString& side, int& longitude) {
+  bool number = false;
+  const int d = degrees.trimmed().toInt(&number);
+  if (!number || d < 0 || d > 180)
+    return QString("the longitude \"%1\" is not a whole number of degrees from 0 to 180").arg(degrees);
+  const QString s = side.trimmed().toUpper();
+  if (s != "E" && s != "W") return QString("the longitude side \"%1\" is neither E nor W").arg(side);
+  longitude = s == "W" ? -d : d;
+  return {};
+}
+
 // A code-list record: the five fields checked against the master record's widths.
 QString checkCode(const hamlog::MasterEntry& e) {
   if (e.code.isEmpty()) return "the code is empty";
@@ -74,7 +86,7 @@ Outcome readPrefixes(const QString& file, const std::vector<hamlog::MasterEntry>
 
 Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& prefixList) {
   std::vector<Record> records;
-  if (const Outcome read = ReadRecords(codeList, 5, "code", records); !read.Ok()) return read;
+  if (const Outcome read = ReadRecords(codeList, 5, "code", records, 7); !read.Ok()) return read;
   std::vector<hamlog::MasterEntry> entries;
   for (const Record& r : records) {
     hamlog::MasterEntry e;
@@ -84,8 +96,9 @@ Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& p
     e.idx = r.fields[3];
     e.area = r.fields[4];
     const int n = int(entries.size()) + 1;
-    if (const QString why = checkCode(e); !why.isEmpty())
-      return {1, QString("%1: code %2: %3").arg(codeList).arg(n).arg(why)};
+    QString why = checkCode(e);
+    if (why.isEmpty() && r.fields.size() == 7) why = readLongitude(r.fields[5], r.fields[6], e.longitude);
+    if (!why.isEmpty()) return {1, QString("%1: code %2: %3").arg(codeList).arg(n).arg(why)};
     entries.push_back(e);
   }
   if (entries.empty()) return {1, codeList + ": no codes"};

@@ -10,7 +10,9 @@
 //
 // Input files are Windows-31J or UTF-8 text (with or without a byte-order mark; UTF-16 is refused), one
 // record a line, fields comma-separated, quoted or bare; "" inside a quoted field is one quote:
-// - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file);
+// - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file), and
+//   optionally the longitude in whole degrees (0 to 180) and its side ("E" or "W"), which the master
+//   keeps for the station's local time (without them the longitude is 0);
 // - DX prefix list: entity code, prefix (1 to 3 characters) per record, every prefix of each entity;
 // - QSO CSV: call, date ("YYYY/MM/DD" or "YY/MM/DD"), time ("hh:mm" + "J" or "U"), his RST, my RST,
 //   frequency in MHz, mode, code, grid, QSL (via, sent mark, received mark), name, QTH, remarks 1,

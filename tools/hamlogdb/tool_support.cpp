@@ -81,7 +81,8 @@ QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
 
 }  // namespace
 
-Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records) {
+Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records,
+                    int longer) {
   records.clear();
   QByteArray bytes;
   if (!ReadWholeFile(file, bytes)) return {1, file + ": cannot read"};
@@ -90,13 +91,13 @@ Outcome ReadRecords(const QString& file, int fields, const char* recordName, std
   for (qsizetype k = 0; k < lines.size(); ++k) {
     QStringList f = splitFields(lines[k]);
     if (f.isEmpty()) continue;
-    if (f.size() != fields)
+    if (f.size() != fields && (longer == 0 || f.size() != longer))
       return {1, QString("%1: %2 %3 (line %4) has %5 fields, not %6")
                      .arg(file, recordName)
                      .arg(records.size() + 1)
                      .arg(k + 1)
                      .arg(f.size())
-                     .arg(fields)};
+                     .arg(longer == 0 ? QString::number(fields) : QString("%1 or %2").arg(fields).arg(longer))};
     records.push_back({std::move(f), int64_t(k + 1)});
   }
   return {};

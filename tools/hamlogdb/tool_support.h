@@ -31,9 +31,11 @@ struct Record {
 };
 
 // The records of an input file in Windows-31J or UTF-8 (told by its byte-order mark or its bytes): one
-// a line with exactly `fields` fields (blank lines passed over), so that a missing field is reported on
-// its own line and not as a shift of the next records. Refused whole on the first bad line.
-Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records);
+// a line with exactly `fields` fields, or `longer` when that is given (blank lines passed over), so
+// that a missing field is reported on its own line and not as a shift of the next records. Refused
+// whole on the first bad line.
+Outcome ReadRecords(const QString& file, int fields, const char* recordName, std::vector<Record>& records,
+                    int longer = 0);
 
 // A library result as a sentence for the user.
 QString ResultText(int32_t result);

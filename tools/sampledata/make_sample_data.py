@@ -17,10 +17,15 @@ import random
 import re
 import sys
 
+import dxcc_table
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 DEFAULT_SHARED = os.path.join(REPO, "..", "shared", "data")
 DEFAULT_CTY = "/usr/share/hamradio-files/cty.csv"
+# Calls in use (the contesters' check list of the same package), beside cty.csv: where a line of the
+# DXCC table cannot hold every prefix, it keeps those that decide the calls in use.
+CALLS_IN_USE = "MASTER.SCP"
 DEFAULT_OUT = os.path.join(REPO, "data")
 INITIALS = os.path.join(HERE, "initials.tsv")
 
@@ -73,6 +78,16 @@ TOKYO_WARDS_NAME = "東京23区"
 TOKYO_WARDS_AS_CITIES = "20100401"
 # The six wards of Hamamatsu that were merged away on this day.
 HAMAMATSU_REORGANISED = "20240101"
+
+# Cities merged away, with their JCC codes and the day they ceased (the codes the current list
+# leaves free). HAMLOG's master keeps such a place with "*" and the year and month after its name
+# ("埼玉県浦和市*01/05"): the sheet hides it on request and the ACA form skips it when the reading
+# period starts in a later year.
+VANISHED_CITIES = [
+    ("1017", "田無市", "20010121"), ("1018", "保谷市", "20010121"), ("1027", "秋川市", "19950901"),
+    ("1301", "浦和市", "20010501"), ("1305", "大宮市", "20010501"), ("1313", "岩槻市", "20050401"),
+    ("1320", "与野市", "20010501"), ("1326", "鳩ヶ谷市", "20111011"), ("2803", "新湊市", "20051101"),
+]
 
 # Slips in the reference lists, fixed here (address as listed -> addresses meant).
 ALLCITY_FIXES = {
@@ -163,6 +178,20 @@ def split_prefecture(address):
     raise ValueError("no prefecture in " + address)
 
 
+def master_name(code, name):
+    """The QTH name as HAMLOG's master holds it: cities, guns, towns, villages and Tokyo's wards
+    begin with their prefecture ("北海道旭川市", "長野県小県郡", "東京都千代田区"); the wards of the
+    designated cities begin with their city ("札幌市中央区"), the prefecture coming from the code."""
+    if len(code) == 6 and code[-1].isdigit() and not code.startswith(TOKYO_WARDS_CODE):
+        return name
+    return PREFECTURES[int(code[:2])][0] + name
+
+
+def gone_mark(day):
+    """The mark of a place that ceased on `day` (yyyymmdd): "*" and "yy/mm"."""
+    return "*%s/%s" % (day[2:4], day[4:6])
+
+
 def town_part(rest, gun_name):
     """The town or village name that follows its gun in an address."""
     base = re.sub(r"\(.*?\)", "", gun_name)
@@ -184,34 +213,6 @@ def read_initials(path):
     return initials
 
 
-def read_cty(path):
-    """DXCC entities of cty.csv (WAE-only rows left out)."""
-    entities = []
-    with open(path, encoding="ascii") as f:
-        for row in csv.reader(f):
-            if not row or row[0].startswith("*"):
-                continue
-            prefixes, zones_cq, zones_itu = [], set(), set()
-            for item in row[9].rstrip(";").split():
-                if item.startswith("="):
-                    continue
-                cq = re.search(r"\((\d+)\)", item)
-                itu = re.search(r"\[(\d+)\]", item)
-                if cq:
-                    zones_cq.add(int(cq.group(1)))
-                if itu:
-                    zones_itu.add(int(itu.group(1)))
-                prefixes.append(re.sub(r"[\(\[<{~].*$", "", item))
-            entities.append({
-                "prefix": row[0], "name": row[1], "adif": int(row[2]), "cont": row[3],
-                "cq": int(row[4]), "itu": int(row[5]), "lat": float(row[6]),
-                "lon": -float(row[7]), "prefixes": prefixes,
-                "cq_all": sorted(zones_cq | {int(row[4])}),
-                "itu_all": sorted(zones_itu | {int(row[5])}),
-            })
-    return entities
-
-
 # ---------------------------------------------------------------- master
 
 
@@ -225,33 +226,43 @@ def kind_of_town(name):
 
 
 def build_japan(acag, allcity):
-    """Rows {code, name, kind, pref} of every Japanese code, plus town details."""
+    """Rows {code, name, base, kind, pref} of every Japanese code, plus town details; `name` is the
+    master's QTH name, `base` the place's own name (whose reading gives the initial)."""
     rows = []
     for code, name in acag.items():
         kind = {4: KIND_CITY, 5: KIND_GUN, 6: KIND_WARD}[len(code)]
-        rows.append({"code": code, "name": name, "kind": kind})
+        rows.append({"code": code, "base": name, "kind": kind})
     for name, code, _start in DESIGNATED:
-        rows.append({"code": code, "name": name, "kind": KIND_CITY})
-    rows.append({"code": TOKYO_WARDS_CODE, "name": TOKYO_WARDS_NAME, "kind": KIND_CITY})
+        rows.append({"code": code, "base": name, "kind": KIND_CITY})
+    rows.append({"code": TOKYO_WARDS_CODE, "base": TOKYO_WARDS_NAME, "kind": KIND_CITY,
+                 "name": "東京都23区"})
+    for code, name, day in VANISHED_CITIES:
+        if code in acag:
+            raise ValueError("a current city has the code of " + name)
+        rows.append({"code": code, "base": name, "kind": KIND_CITY, "abolished_on": day})
 
     letters = {}
     for address, code in allcity:
         _pref, rest = split_prefecture(address)
         if len(code) == 6 and code not in acag:
             # A ward that the current list no longer has: abolished.
-            rows.append({"code": code, "name": "*" + rest, "kind": KIND_WARD,
-                         "abolished": True})
+            rows.append({"code": code, "base": rest, "kind": KIND_WARD,
+                         "abolished_on": HAMAMATSU_REORGANISED})
         elif len(code) == 5:
             town = town_part(rest, acag[code])
             if not town:
                 raise ValueError("no town name in " + address)
             n = letters.get(code, 0)
             letters[code] = n + 1
-            rows.append({"code": code + chr(ord("A") + n), "name": town,
+            # A town or village is named by its whole address, gun included ("北海道虻田郡ニセコ町").
+            rows.append({"code": code + chr(ord("A") + n), "base": town, "name": address,
                          "kind": kind_of_town(town), "gun": code})
     for r in rows:
         r["pref"] = int(r["code"][:2])
         r["area"] = PREFECTURES[r["pref"]][1]
+        r.setdefault("name", master_name(r["code"], r["base"]))
+        if r.get("abolished_on"):
+            r["name"] += gone_mark(r["abolished_on"])
     return rows
 
 
@@ -285,9 +296,14 @@ def build_dx(entities):
         idx, area = dx_prefix_field(e["prefix"])
         e["code"] = "%03dA" % numbers[e["prefix"]]
         rows.append({"code": e["code"], "name": e["name"], "kind": KIND_DX,
-                     "idx": idx, "area": area})
+                     "idx": idx, "area": area, "lon": e["lon"]})
     rows.sort(key=lambda r: r["code"])
     return rows
+
+
+def longitude_fields(lon):
+    """Longitude in whole degrees (rounded) and "E" or "W"."""
+    return ["%d" % int(abs(lon) + 0.5), "W" if lon < 0 else "E"]
 
 
 def quoted(fields):
@@ -305,8 +321,8 @@ def assign_initials(rows, initials):
     missing = []
     for r in rows:
         entry = initials.get(r["code"])
-        if entry is None or entry[0] != r["name"]:
-            missing.append("%s\t%s" % (r["code"], r["name"]))
+        if entry is None or entry[0] != r["base"]:
+            missing.append("%s\t%s" % (r["code"], r["base"]))
             continue
         r["idx"] = entry[1]
     if missing:
@@ -585,20 +601,20 @@ def build_log(japan_rows, entities):
         w = 60 if y < 1990 else 35 if y < 2000 else 25 if y < 2010 else 40 if y < 2018 else 80
         year_weights[y] = w
 
-    designated_by_code = {code: (name, code, start) for name, code, start in DESIGNATED}
+    designated_by_code = {code: (master_name(code, name), code, start) for name, code, start in DESIGNATED}
     places_by_area = {a: [] for a in "0123456789"}
     by_code = {r["code"]: r for r in japan_rows}
     for r in japan_rows:
         if r["code"] == TOKYO_WARDS_CODE or r["code"] in designated_by_code:
             continue
-        p = {"code": r["code"], "kind": r["kind"], "qth": r["name"].lstrip("*"), "pref": r["pref"]}
+        p = {"code": r["code"], "kind": r["kind"], "qth": r["name"].split("*")[0], "pref": r["pref"]}
         if r["kind"] in (KIND_TOWN, KIND_VILLAGE):
             gun_name = re.sub(r"\(.*?\)", "", by_code[r["gun"]]["name"])
-            p.update(gun=r["gun"], gun_name=gun_name,
-                     qth=(gun_name if gun_name.endswith("郡") else "") + r["name"])
-        if r.get("abolished"):
-            p["abolished_on"] = HAMAMATSU_REORGANISED
-            p["valid_from"] = "20070401"
+            p.update(gun=r["gun"], gun_name=gun_name)
+        if r.get("abolished_on"):
+            p["abolished_on"] = r["abolished_on"]
+            if r["kind"] == KIND_WARD:
+                p["valid_from"] = "20070401"
         elif r["code"] in ("180208", "180209"):
             p["valid_from"] = HAMAMATSU_REORGANISED
         share = {KIND_CITY: 6, KIND_WARD: 3, KIND_GUN: 2, KIND_TOWN: 2, KIND_VILLAGE: 2}[r["kind"]]
@@ -627,8 +643,8 @@ def build_log(japan_rows, entities):
         q.update(fields, qsl=qsl_field(rng, when, today, False, mode))
         qsos.append(q)
 
-    # Cases worth seeing in a demo: satellites, designated cities logged after
-    # their day, Tokyo's whole-area code, abolished wards, frequencies of no band.
+    # Cases worth seeing in a demo: satellites, designated cities logged after their day, Tokyo's
+    # whole-area code, abolished wards, cities worked before they vanished, frequencies of no band.
     for _ in range(6):
         add_ja(random_moment(rng, {y: 1 for y in range(1985, 2027)}, first, last),
                rng.choice(["FM", "SSB"]), band="SAT")
@@ -640,9 +656,13 @@ def build_log(japan_rows, entities):
     for _ in range(2):
         add_ja(random_moment(rng, {y: 1 for y in range(1980, 2000)}, first, last), "CW",
                TOKYO_WARDS_CODE, "東京都")
-    for r in [r for r in japan_rows if r.get("abolished")][::2]:
+    for r in [r for r in japan_rows if r.get("abolished_on") and r["kind"] == KIND_WARD][::2]:
         when = random_moment(rng, {y: 1 for y in range(2008, 2024)}, first, last)
-        add_ja(when, weighted(rng, modes_for(when.year)), r["code"], r["name"].lstrip("*"))
+        add_ja(when, weighted(rng, modes_for(when.year)), r["code"], r["name"].split("*")[0])
+    for r in [r for r in japan_rows if r.get("abolished_on") and r["kind"] == KIND_CITY]:
+        gone = datetime.datetime.strptime(r["abolished_on"], "%Y%m%d").date()
+        when = random_moment(rng, {y: 1 for y in range(1975, gone.year)}, first, gone)
+        add_ja(when, weighted(rng, modes_for(when.year)), r["code"], r["name"].split("*")[0])
     for freq, mode in ODD_FREQUENCIES:
         add_ja(random_moment(rng, {y: 1 for y in range(2012, 2027)}, first, last), mode, freq=freq)
 
@@ -736,17 +756,36 @@ def log_lines(qsos):
 # ---------------------------------------------------------------- outputs
 
 
-def dxcc_table_lines(entities):
-    """Strings of the DXCC entity table: id 100 the count, then one entity per id."""
+def read_calls_in_use(path):
+    """Whole calls of a check list (comment lines "#"), or none when the file is missing."""
+    if not os.path.exists(path):
+        print("note: %s is missing; the DXCC table weighs only the test calls" % path)
+        return []
+    with open(path, encoding="ascii", errors="replace") as f:
+        return [c for c in (line.strip() for line in f) if c and not c.startswith("#") and "/" not in c]
+
+
+def dxcc_table_lines(entities, calls_in_use):
+    """Strings of the DXCC entity table: id 100 the count, then one entity per id, in the order
+    and with the prefixes that let the prefix search find each entity (tools/sampledata/dxcc_table.py)."""
+    tails = [",%s,%s,%s,%s,%03d,%s" % (e["name"], e["cont"], ";".join(map(str, e["itu_all"])),
+                                       ";".join(map(str, e["cq_all"])), e["adif"], e["code"])
+             for e in entities]
+    prefixes, order = dxcc_table.choose(entities, tails, calls_in_use)
+    found, total, misses = dxcc_table.found_share(entities, prefixes, order)
+    missed = sorted({entities[want]["name"] for _call, want, _got in misses})
+    print("CodeLib.txt: the prefix search finds %d of %d test calls (%.1f %%); misses in: %s" % (
+        found, total, 100.0 * found / total, ", ".join(missed)))
+    if calls_in_use:
+        found, total, _misses = dxcc_table.found_share(entities, prefixes, order,
+                                                       [(c, c) for c in calls_in_use])
+        print("CodeLib.txt: and %d of %d calls in use (%.1f %%)" % (found, total, 100.0 * found / total))
     lines = ["100\t%d" % len(entities)]
-    for i, e in enumerate(sorted(entities, key=lambda e: e["code"])):
-        tail = ",%s,%s,%s,%s,%03d,%s" % (e["name"], e["cont"], ";".join(map(str, e["itu_all"])),
-                                         ";".join(map(str, e["cq_all"])), e["adif"], e["code"])
-        prefixes = []
-        for p in sorted(e["prefixes"], key=len):
-            if p not in prefixes and len(";".join(prefixes + [p]) + tail) <= 149:
-                prefixes.append(p)
-        lines.append("%d\t%s%s" % (101 + i, ";".join(prefixes), tail))
+    for n, i in enumerate(order):
+        line = ";".join(prefixes[i]) + tails[i]
+        if len(line.encode("ascii")) > dxcc_table.LINE_BYTES:
+            sys.exit("DXCC table line longer than %d bytes: %s" % (dxcc_table.LINE_BYTES, line))
+        lines.append("%d\t%s" % (101 + n, line))
     return lines
 
 
@@ -771,7 +810,8 @@ def main():
 
     acag = read_acag(os.path.join(args.shared, "ACAG.DAT"))
     allcity = read_allcity(os.path.join(args.shared, "allcity.dat"))
-    entities = read_cty(args.cty)
+    entities = dxcc_table.read_cty(args.cty)
+    calls_in_use = read_calls_in_use(os.path.join(os.path.dirname(args.cty), CALLS_IN_USE))
 
     japan = build_japan(acag, allcity)
     assign_initials(japan, read_initials(INITIALS))
@@ -784,8 +824,10 @@ def main():
         if len(r["name"].encode("cp932")) > 34:
             sys.exit("name longer than 34 bytes: " + r["name"])
 
-    master = [quoted([r["code"], r["name"], r["kind"], r["idx"], r.get("area", "")]) for r in japan]
-    master += [quoted([r["code"], r["name"], r["kind"], r["idx"], r["area"]]) for r in dx]
+    for r in japan:
+        r["lon"] = PREFECTURES[r["pref"]][3]
+    master = [quoted([r["code"], r["name"], r["kind"], r["idx"], r.get("area", "")] + longitude_fields(r["lon"]))
+              for r in japan + dx]
     write_lines(os.path.join(args.out, "master.csv"), master)
 
     home = os.path.join(args.out, "home")
@@ -795,7 +837,7 @@ def main():
                 + ["%s,%s,%s" % d for d in DESIGNATED])
     write_lines(os.path.join(home, "ORBEX_TopTips.TXT"), TOP_TIPS)
     write_lines(os.path.join(home, "ORBEX_Tips.TXT"), SHEET_TIPS)
-    write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities))
+    write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities, calls_in_use))
     write_lines(os.path.join(home, "合併情報.url"), ["[InternetShortcut]", "URL=" + MERGER_SITE])
     write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities))
     qsos = build_log(japan, entities)

@@ -25,10 +25,18 @@ QString skippedText(const std::vector<int32_t>& skipped) {
   QStringList numbers;
   for (size_t i = 0; i < skipped.size() && i < 20; ++i) numbers << QString::number(skipped[i]);
   if (skipped.size() > 20) numbers << QString("... (%1 件)").arg(skipped.size());
-  return u8("削除されていて読めなかったデータ No.") + numbers.join(", ") + u8(" はファイルに含めていません。");
+  return u8("保存されていないか削除されていて読めなかったデータ No.") + numbers.join(", ") +
+         u8(" はファイルに含めていません。");
 }
 
+
 }  // namespace
+
+QString AdifLeftOutText(const QStringList& leftOut) {
+  QStringList lines = leftOut.mid(0, 20);
+  if (leftOut.size() > 20) lines << QString("... (%1 件)").arg(leftOut.size());
+  return u8("次の交信はバンドかモードが ADIF にないため、その項目を書いていません。\r\n") + lines.join("\r\n");
+}
 
 QString FolderOfChosenFile(const QString& path) {
   const qsizetype k = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
@@ -99,11 +107,16 @@ void ExportEqslFromEntry(CommonDialog& dialog, const EqslQso& shown, int32_t sho
   if (Settings.EqslType != "0" && Settings.EqslType != "1") return;
   const EqslFormat format = Settings.EqslType == "1" ? EqslFormat::QsoBankXml : EqslFormat::EqslAdif;
   const EqslExportResult r = ExportEqslRecords(format, path, shown, shownRecNo);
+  if (r.nothing) {
+    MsgBox(r.failure, vbExclamation);
+    return;
+  }
   if (!r.ok) {
     MsgBox(entryErrorText() + "\r\n" + r.failure);
     return;
   }
   if (!r.skipped.empty()) MsgBox(skippedText(r.skipped));
+  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
   if (format == EqslFormat::QsoBankXml) {
     int64_t task = 0;
     const QString failed = StartQsoBankUpload(path, task);

@@ -269,7 +269,7 @@ EqslWriteResult LOGDATAVIEW::pageQsos(bool markedOnly, std::vector<EqslQso>& qso
     QStringList cells;
     for (int c = 0; c < kQsoRowColumns; ++c) cells << g.TextMatrix(row, c);
     const int32_t recNo = RecordNumberOf(cells[18]);
-    std::optional<EqslQso> q = EqslQsoOfRow(cells, recNo, true);
+    std::optional<EqslQso> q = EqslQsoOfRow(cells, recNo);
     if (!q) {
       r.ok = false;
       r.failedRecNo = recNo;
@@ -310,6 +310,7 @@ void LOGDATAVIEW::SendEqsl() {
     std::vector<EqslQso> qsos;
     EqslWriteResult r = pageQsos(true, qsos);
     if (r.ok) r = WriteEqslFile(path, EqslFormat::QsoBankXml, qsos, EqslMessage(EqslFormat::QsoBankXml, Settings.EqslMesg));
+    if (r.nothing) return nothingMarked(r);
     if (!r.ok) {
       MsgBox(unreachable + "\r\n" + r.failure);
       return;
@@ -319,10 +320,12 @@ void LOGDATAVIEW::SendEqsl() {
     return;
   }
   const EqslWriteResult r = WriteADIF();
+  if (r.nothing) return nothingMarked(r);
   if (!r.ok) {
     MsgBox(unreachable + "\r\n" + r.failure);
     return;
   }
+  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
   if (!OfferEqslSite(path, u8("のファイルを作成保存しました。"))) MsgBox(unreachable);
 }
 
@@ -341,4 +344,10 @@ void LOGDATAVIEW::LOGtoADIF_Click() {
   WriteIni("E-LOG", "eLOGFOL", ViewerExportFolder);
   const EqslWriteResult r = WriteADIF();
   if (!r.ok) MsgBox(r.failure);
+  if (r.ok && !r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+}
+
+// Every marked row carries the eQSL mark: nothing is written or started.
+void LOGDATAVIEW::nothingMarked(const EqslWriteResult& r) {
+  MsgBox(r.failure + "\r\n" + u8("（電子QSLのマーク「%1」の交信は送りません）").arg(Settings.EqslMark), vbExclamation);
 }

@@ -76,4 +76,5 @@ class LOGDATAVIEW : public VbForm {
   void LOGtoADIF_Click();
   // The QSOs of the page's rows (marked ones only when `markedOnly`), as the files take them.
   EqslWriteResult pageQsos(bool markedOnly, std::vector<EqslQso>& qsos);
+  void nothingMarked(const EqslWriteResult& r);
 };

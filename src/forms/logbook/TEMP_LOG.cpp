@@ -619,6 +619,12 @@ void TEMP_LOG::SaveQso() {
   Label17.setText(Combo1.Text());
   e.mode = Label17.text();
   e.call = typed.call.trimmed().isEmpty() ? QString() : typed.call;
+  // Nothing is written while a field holds what HAMLOG cannot store: the operator is told which.
+  if (const QString unstorable = UnstorableFields(e); !unstorable.isEmpty()) {
+    MsgBox(u8("次の文字はHAMLOGに保存できません。書き換えてから保存して下さい。") + "\r\n" + unstorable, vbExclamation,
+           "ORBEX5");
+    return;
+  }
   if (const EntryCheck c = CheckEntry(e); c != EntryCheck::Ok) {
     MsgBox(EntryCheckMessage(c),
            vbOKOnly + (c == EntryCheck::BadDate || c == EntryCheck::BadTime ? vbCritical : 0), "ORBEX5");

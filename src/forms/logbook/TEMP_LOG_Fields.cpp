@@ -73,10 +73,11 @@ void TEMP_LOG::wireFields() {
     };
     // Pasted and input-method text too: HAMLOG holds Windows-31J only, and each field as many bytes
     // as its width (the box's maximum length, from HAMLOG's header): what the box shows is what is
-    // stored, a double-byte character counting twice.
+    // stored, a double-byte character counting twice. The input methods' look-alikes become their
+    // Windows-31J characters; any other character stays in sight, and the save names it.
     if (r.keep & kAny)
       r.box->Change = [box = r.box] {
-        const QString clean = CutToAnsiBytes(WithoutNonAnsi(box->text()), box->maxLength());
+        const QString clean = CutToAnsiBytes(WithAnsiLookAlikes(box->text()), box->maxLength(), true);
         if (clean == box->text()) return;
         const int at = box->cursorPosition();
         box->setText(clean);

@@ -113,7 +113,7 @@ void ShowDXCCHits(int32_t hitCount) {
     g.SetTopRow(1);
     g.SetRow(1);
     g.SetCol(1);
-    list.Show();
+    list.ShowInactive();  // the call goes on being typed where it is typed
     HandToSheet(g.TextMatrix(1, 7));
   } else {
     HandToSheet(g.TextMatrix(g.Row(), 7));

@@ -132,11 +132,13 @@ void SheetWorkbooks::MakeOrbBook() {
     return;
   }
   s.FUKUGEN.SetEnabled(true);
-  MsgBox(QStringLiteral("Excelシートが完全に開いてから「OK」をクリックして下さい。") + "\r\n\r\n" +
-             QStringLiteral("ご使用のExcel　によってはシート保護解除のパスワードを求めされます") + "\r\n" +
-             QStringLiteral("その場合は大文字で　TRAWN　と入力して下さい") + "\r\n\r\n" +
-             QStringLiteral("また最後にシートを保存する場合はファイルの種類を　Excel97-2003 で保存して下さい") +
-             "\r\n\r\n" + QStringLiteral("この時ファイル名は変更しないで下さい。"),
+  // What holds for the workbook written here: no sheet protection, an .xlsx that the application book
+  // posts into under its own name.
+  const QString file = XlsxFileName(kOrbBookWorkbook);
+  MsgBox(QStringLiteral("ORB本を ") + file + QStringLiteral("（プログラムフォルダ）に書き出し、書き終えたら表計算ソフトで開きます。") +
+             "\r\n\r\n" + QStringLiteral("シートに保護はかかっていません（パスワードは不要です）。") + "\r\n\r\n" +
+             QStringLiteral("手を加えて保存する場合は、ファイル名を変えずに Excel ブック (.xlsx) のまま保存して下さい。") +
+             "\r\n" + QStringLiteral("「この集計表を転記」はこのファイルのシート「集計表」に転記します。"),
          vbOKOnly + vbSystemModal, kOrbTitle);
   Hamlog.LastResult = MsgBox(
       QStringLiteral("ORB本ライクな物を作りますが多少時間がかかります(PC能力次第です)") + "\r\n\r\n" +
@@ -220,7 +222,7 @@ void SheetWorkbooks::MakeOrbBook() {
     MsgBox(QStringLiteral("ORB Total Count = ") + QString::number(written.confirmed) + QStringLiteral(" でした。") +
                "\r\n" + QStringLiteral("「集計表示」→「ORB本の手引き」→「集計表の転記」と進んで下さい") + "\r\n" +
                QStringLiteral("申請用の集計（累計）表を作ることが出来ます。") + "\r\n" +
-               QStringLiteral("EXCELを一旦上書き保存する事をお奨めします") + "\r\n" + QStringLiteral("所用時間 = ") +
+               XlsxFileName(kOrbBookWorkbook) + QStringLiteral(" に書き込み済みです") + "\r\n" + QStringLiteral("所用時間 = ") +
                elapsed(),
            vbOKOnly + vbSystemModal);
   restoreDisplay();
@@ -242,12 +244,16 @@ void SheetWorkbooks::OpenChousonList() {
   chousonBook_ = NewWorkbook(kChousonWorkbook);
   DefineMacroStandIns(*chousonBook_, kChousonWorkbook);
   ShellResult = chousonBook_->Open();
-  if (ShellResult == 2) {
-    MsgBox(QStringLiteral("町村管理.XLS が開けませんでした"), vbOKOnly + vbSystemModal);
+  if (ShellResult <= 32) {
+    // Open elsewhere or not writable: said now, before the operator sets up the list.
+    MsgBox(ShellResult == 2 ? QStringLiteral("町村管理.XLS が開けませんでした")
+                            : WorkbookOpenFailureText(*chousonBook_, ShellResult, kChousonWorkbook),
+           vbOKOnly + vbSystemModal);
+    chousonBook_.reset();
     s.ChousonListMode = 0;
     s.FUKUGEN.SetEnabled(false);
     s.Frame3.hide();
-  } else if (ShellResult > 32) {
+  } else {
     SetChousonDisp();
     s.DisplayForced = 1;
     s.ChousonListMode = 1;

@@ -111,14 +111,16 @@ void CWSHEET::SALL_Click() {
   t.AreaFilter.clear();
   t.AreaCaption.clear();
   t.PrefectureFilter.clear();
+  Option1[0].SetValue(true);  // before the label: its click names the view "　全　国　"
   t.CurrentAreaLabel = QStringLiteral("　全　県　");
-  Option1[0].SetValue(true);
   FillProgressSheet(progress_);
   t.AreaViewActive = 0;
   SALL.SetVisible(false);
 }
 
 void CWSHEET::Option1_Click(int index) {
+  // All of Japan names the town list so; the other choice keeps the name of the area view.
+  if (index == 0) SheetTally.CurrentAreaLabel = QStringLiteral("　全　国　");
   if (index == 0)
     Label10.setText(QStringLiteral("全町村シートを作りますが多少時間がかかります (PC能力に依存)") + vbCrLf +
                     QStringLiteral("これより表示を　町村　だけに変更します。") + vbCrLf +

@@ -19,15 +19,6 @@ namespace {
 const QString kJapanesePrefixList =
     QStringLiteral("JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N");
 
-// The longest leading part of `text` that still matches a prefix decides: every part is searched,
-// each search with hits hands its candidates on.
-void searchLeadingParts(const QString& text) {
-  for (qsizetype k = 1; k <= text.size(); ++k) {
-    QString key = text.left(k);
-    DXCCCodeSearch(key, kFirstEntityId, 0);
-  }
-}
-
 }  // namespace
 
 void CWSHEET::wireCallBox() {
@@ -51,10 +42,10 @@ void CWSHEET::Text3_Change() {
   if (!kJapanesePrefixList.contains(call.left(2))) {
     if (call.contains(u'/')) {
       SplitCallSign(call);
-      searchLeadingParts(QsoRules.CallAffix);
+      DXCCSearchLeadingParts(QsoRules.CallAffix);
       if (call.contains("/MM")) Text2.setText(QString());
     } else {
-      searchLeadingParts(call);
+      DXCCSearchLeadingParts(call);
     }
     Text3.setFocus();
   }

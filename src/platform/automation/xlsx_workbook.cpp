@@ -202,6 +202,10 @@ class XlsxWorkbook : public Workbook {
       error_ = path_ + QStringLiteral(" は書き込み禁止です");
       return kAccessDenied;
     }
+    if (file.exists() && !file.isFile()) {
+      error_ = path_ + QStringLiteral(" はファイルではないため書き込めません");
+      return kAccessDenied;
+    }
     return kShellDone;
   }
 

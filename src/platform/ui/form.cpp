@@ -198,6 +198,19 @@ void VbForm::SetWindowState(int state) {
   setWindowState(s);
 }
 
+void VbForm::ShowInactive() {
+  if (unloaded_) return;
+  const QPointer<QWidget> typing = QApplication::activeWindow();
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  if (isMinimized()) showNormal();
+  show();
+  setAttribute(Qt::WA_ShowWithoutActivating, false);
+  // A platform that activates every window it shows is asked for the typing window back; then this
+  // one is raised above it again.
+  if (typing && typing != this) typing->activateWindow();
+  ZOrder();
+}
+
 void VbForm::ZOrder() {
   if (!isVisible()) return;
   if (!HeadlessUi()) raise();

@@ -80,6 +80,9 @@ class VbForm : public QMainWindow {
   bool KeyPreview = false;
 
   void Show(int modal = vbModeless);
+  // Shows the window in front without taking the keyboard from the window the operator types in (a
+  // list that follows the typing).
+  void ShowInactive();
   void Hide() { hide(); }
   // Unloads this window ("Unload Me"). False when a handler cancelled.
   bool Unload(int unloadMode = vbFormCode);

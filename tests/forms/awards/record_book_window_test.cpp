@@ -212,7 +212,7 @@ TEST_F(RecordBookWindowTest, ASheetRowRightClickedFillsTheEditor) {
   QTest::mouseClick(g.viewport(), Qt::RightButton, {}, at);
   Editor& e = Form<Editor>();
   EXPECT_EQ(e.Text1[1].text(), "1002");
-  EXPECT_EQ(e.Text1[2].text(), "八王子市");
+  EXPECT_EQ(e.Text1[2].text(), "東京都八王子市");
   EXPECT_EQ(e.Text1[3].text(), "20990101");  // an open editor keeps the rest
 }
 

@@ -11,7 +11,12 @@
 #include "forms/lookup/CODE_LIST.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
+#include "core/HamlogAccess.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
+#include "support/cty_csv.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -74,6 +79,46 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   // A search that finds nothing closes the list of the last one.
   SearchDxCodeToWindows("QQ1A");
   EXPECT_FALSE(IsLoaded<CODE_LIST>());
+}
+
+// The shipped master, as scripts/run loads it: the entry window gives the station's local time from the
+// entity's longitude, one hour for every full 15 degrees.
+class ShippedMasterLocalTime : public DxCodeWindow {
+ protected:
+  void SetUp() override {
+    DxCodeWindow::SetUp();
+    ASSERT_TRUE(hamlogdb::LoadMaster(dir, ORBEX_DATA_DIR "/master.csv", ORBEX_DATA_DIR "/dx_prefixes.csv").Ok());
+    ASSERT_EQ(HamlogOpenDb(), 0);  // the indexes in step with the new master, as HAMLOG keeps them
+    HamlogCloseDb(0);
+    hamlogLib.indexRebuilds = 0;
+    SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(12, 0), QTimeZone(0)));
+  }
+};
+
+TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) {
+  const CtyCsv cty;
+  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Show();
+  Operator::Activate(w);
+  // One entity goes straight into the entry window; of several the operator picks it in the code list.
+  for (const QString call : {"KH6ZZZ", "DU1ZZZ", "YB1ZZZ", "CE3ZZZ", "G4ZZZ"}) {
+    Operator::Click(w.Text1);
+    Operator::Key(Qt::Key_End);
+    for (int i = 0; i < 8; ++i) Operator::Key(Qt::Key_Backspace);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_Down);
+    ASSERT_FALSE(cty.IsWholeCall(call));
+    const CtyEntity& e = cty.Entities()[cty.Call(call)];
+    if (CODE_LIST* list = LoadedForm<CODE_LIST>()) {
+      int row = 1;
+      while (row < list->MSFlexGrid1.Rows() && list->MSFlexGrid1.TextMatrix(row, 2) != e.name) ++row;
+      Operator::ClickCell(list->MSFlexGrid1, row, 2);
+    }
+    EXPECT_EQ(w.Text13.text(), e.name);
+    EXPECT_EQ(w.LT.Caption(), "Local Time(Abt)=> " + QTime(12, 0).addSecs(int(e.utcOffset * 3600)).toString("HH:mm"))
+        << call.toStdString();
+  }
 }
 
 }  // namespace

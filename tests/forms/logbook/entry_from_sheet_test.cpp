@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -12,14 +13,17 @@
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
+#include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
+#include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/paths.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
@@ -127,6 +131,18 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
                     g.visualRect(g.gridModel().index(gridRow(g, "1002") - 1, 7)).center());
   EXPECT_EQ(boxes.texts().last(), u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10"));
   EXPECT_EQ(forward.count(), 2);
+}
+
+TEST_F(EntryFromSheet, AForeignCallTypedInTheEntryWindowIsLookedUpOnTheSheetAndTheKeysStayThere) {
+  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
+  ConnectLookupWindows();
+  sheet().LOGOPEN.Trigger();
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  Operator::Click(w.Text1);
+  Operator::Type("W1AW");
+  EXPECT_EQ(w.Text1.text(), "W1AW") << "the prefix list the sheet's look-up shows takes no key";
+  EXPECT_EQ(Form<CWSHEET>().Text2.text(), "784A") << "the United States";
+  SetDxccHitsListener(nullptr);
 }
 
 TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingForAnUnsavedQso) {

@@ -21,6 +21,7 @@
 #include "platform/paths.h"
 #include "support/adif_reader.h"
 #include "support/logbook_log.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -134,7 +135,7 @@ TEST_F(EqslExport, TheViewerSendsItsMarkedRowsAsAnEqslFileAndOffersTheSite) {
   const AdifFile a = adif(path);
   ASSERT_EQ(a.error, "");
   EXPECT_EQ(calls(a), QStringList({"JA1V002", "JA1V003", "JA1V005"}));
-  EXPECT_EQ(a.records[0]["MODE"], "PSK31");
+  EXPECT_EQ(a.records[0]["MODE"] + "+" + a.records[0]["SUBMODE"], "PSK+PSK31") << "BPSK as ADIF names it";
   EXPECT_EQ(a.records[0]["QSO_DATE"] + a.records[0]["TIME_ON"], "202405052330");
   EXPECT_EQ(a.records[1]["QSO_DATE"] + a.records[1]["TIME_ON"], "202405061234");
   EXPECT_EQ(a.records[0]["QSLMSG"], "Mny Tks FB QSO & CUL.");
@@ -220,8 +221,8 @@ TEST_F(EqslExport, ThePageExportWritesEveryRowAsAFullAdifRecord) {
   EXPECT_EQ(a.records[3]["CALL"], "JA1V004");  // written although its QSL via is the eQSL mark
   EXPECT_EQ(a.records[0]["OPERATOR"], "JA1ZZZ");
   EXPECT_EQ(a.records[0]["NAME"], u8("山田"));
-  EXPECT_EQ(a.records[0]["BAND"], "40M");
-  EXPECT_EQ(a.records[0]["QSL_SENT"], "*");
+  EXPECT_EQ(a.records[0]["BAND"], "40m");
+  EXPECT_EQ(a.records[0]["QSL_SENT"], "Y");
   EXPECT_EQ(a.records[0]["GRIDSQUARE"], "PM95");
   // Cancel: nothing.
   files.Cancel();
@@ -284,6 +285,32 @@ TEST_F(EqslExport, TheEntryWindowExportsItsQsoOrItsMarkedRun) {
   ExportEqslFromEntry(dialog, shown, 9);
   EXPECT_EQ(boxes.texts().size(), before);
   EXPECT_EQ(shell.started().size(), 1);
+}
+
+TEST_F(EqslExport, AnUnsavedEntryQsoExportedAgainWritesAndStartsNothingAndSaysWhy) {
+  Fill(2);
+  Settings.ModeCount = "1";
+  WriteIni("ORB", "MODE1", "CW");
+  OpenLogWindow();
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  Operator::Click(w.Text1);
+  Operator::Type("JA9NEW");
+  Operator::Click(w.Text8);
+  Operator::Type("7.040");
+  // eQSL first: the QSO on the screen.
+  files.Choose(home.file("first.ADI"));
+  boxes.Answer(vbNo).Answer(vbOK);
+  Operator::Click(w.Command7);
+  ASSERT_EQ(calls(adif(home.file("first.ADI"))), QStringList({"JA9NEW"}));
+  // Then QSOBank: the marks name record 3, which was never saved.
+  Operator::RightClick(w.Command7);
+  files.Choose(home.file("second.xml"));
+  boxes.Answer(vbOK);
+  Operator::Click(w.Command7);
+  EXPECT_FALSE(QFile::exists(home.file("second.xml")));
+  EXPECT_TRUE(shell.started().isEmpty());
+  EXPECT_EQ(boxes.texts().last(), u8("書き出す交信がありません (No.3 ～ No.3)。\r\n1 件は HAMLOG にありません"
+                                     "（保存されていないか削除されています）。\r\nファイルは作成していません。"));
 }
 
 TEST_F(EqslExport, AnEntryQsoWithoutADateIsRefusedAndNoFileIsMade) {

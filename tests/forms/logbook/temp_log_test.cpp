@@ -378,7 +378,28 @@ TEST_F(EntryWindow, TypingFiltersApplyToKeysAndToCommittedInputMethodText) {
   QInputMethodEvent name;
   name.setCommitString(u8("田中\U0001F600さん"));
   QApplication::sendEvent(&w.Text12, &name);
-  EXPECT_EQ(w.Text12.text(), u8("田中さん"));
+  EXPECT_EQ(w.Text12.text(), u8("田中\U0001F600さん")) << "kept in sight: the save names it";
+}
+
+TEST_F(EntryWindow, InputMethodLookAlikesAreStoredAsWindows31JAndOtherCharactersAreNamedBeforeAnythingIsWritten) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Text1);
+  Operator::Type("JA1XYZ");
+  Operator::Click(w.Text8);
+  Operator::Type("7.025");
+  Operator::Click(w.Text12);
+  Operator::Commit(u8("山田〜太郎"));
+  Operator::Click(w.Text13);
+  Operator::Commit(u8("横浜市−港北𠮷é"));
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts(), QStringList({u8("次の文字はHAMLOGに保存できません。書き換えてから保存して下さい。\r\nQth: 𠮷é")}));
+  EXPECT_EQ(Dump().size(), 2) << "nothing written";
+  // The operator takes the two characters out and saves.
+  Operator::Click(w.Text13);
+  for (const Qt::Key k : {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_F1}) Operator::Key(k);
+  ASSERT_EQ(Dump().size(), 3);
+  EXPECT_TRUE(Dump()[2].contains(u8("\"山田～太郎\",\"横浜市－港北\""))) << Dump()[2].toStdString();
 }
 
 TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefused) {
@@ -452,7 +473,7 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   w.Text9.setText("1101");
   w.Text9.setFocus();
   press(w.Text9, Qt::Key_Down);
-  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+  EXPECT_EQ(w.Text13.text(), u8("神奈川県横浜市"));
   EXPECT_EQ(focused(w), &w.Text10);
   w.Text9.setText("9999");
   boxes.Answer(vbOK);
@@ -482,7 +503,7 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   press(w.Text18, Qt::Key_Return);
   EXPECT_FALSE(w.Frame2.isVisible());
   EXPECT_EQ(w.Text9.text(), "11009A");
-  EXPECT_EQ(w.Text13.text(), u8("愛川町"));
+  EXPECT_EQ(w.Text13.text(), u8("神奈川県愛甲郡愛川町"));
   CODE_LIST* list = LoadedForm<CODE_LIST>();
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisible());

@@ -168,7 +168,7 @@ TEST_F(ListDialogTest, GoWritesTheTextListAndGivesTheSheetBack) {
   const QStringList lines = log.Lines("wanted.txt");
   EXPECT_EQ(lines.size(), 8);
   EXPECT_EQ(lines.value(0), "JA1ZZZ ------  Wanted-LIST   ------");
-  EXPECT_EQ(lines.value(3), "1002  ,八王子市,Wkd 7MHz");
+  EXPECT_EQ(lines.value(3), "1002  ,東京都八王子市,Wkd 7MHz");
   EXPECT_EQ(shell.opened(), QStringList{path});
   EXPECT_TRUE(poll.offDuringABox);
   EXPECT_TRUE(RigPollWatch::Polling());

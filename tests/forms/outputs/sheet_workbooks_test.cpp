@@ -4,9 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <map>
 #include <QTimeZone>
 
 #include "core/BandLayout.h"
+#include "hamlogdb/hamlogdb.h"
+#include "core/DesignatedCities.h"
 #include "core/SharedSettings.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CWSHEET.h"
@@ -17,6 +24,7 @@
 #include "sheet/SheetTally.h"
 #include "support/rig_poll_watch.h"
 #include "support/automation_recorders.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 #include "support/xlsx_reader.h"
@@ -66,11 +74,11 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   }
   ASSERT_EQ(line1002.size(), 20);
   EXPECT_EQ(line1002[0], "\"1002  \"");
-  EXPECT_TRUE(line1002[1].startsWith("\"八王子市 ")) << "as the sheet shows it, not trimmed";
+  EXPECT_TRUE(line1002[1].startsWith("\"東京都八王子市 ")) << "as the sheet shows it, not trimmed";
   EXPECT_EQ(line1002[6], "\"C\"");   // 7 MHz
   EXPECT_EQ(line1002[8], "\"W\"");   // 14 MHz
   EXPECT_EQ(line1002[19], "\"\"");   // satellite
-  EXPECT_TRUE(lines.join('\n').contains("\"*旧市"));
+  EXPECT_TRUE(lines.join('\n').contains("\"長野県旧市*05/01"));
 
   const XlsxFile x(log.home.file("ORBEX5.xlsx"));
   ASSERT_TRUE(x.ok());
@@ -78,8 +86,10 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "CODE");
   EXPECT_EQ(x.Cell("Sheet1", "E1"), "1.9MHz");
   EXPECT_EQ(x.Cell("Sheet1", "T1"), "ｻﾃﾗｲﾄ");
-  const int r = rowOf(x, "Sheet1", "1002  ");
-  ASSERT_GT(r, 1);
+  const int r = rowOf(x, "Sheet1", "1002");
+  ASSERT_GT(r, 1) << "codes as the other workbooks hold them, without the sheet's padding";
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
+  for (const QString& v : x.Cells("Sheet1")) EXPECT_EQ(v, v.trimmed());
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "C");
   EXPECT_EQ(x.Cell("Sheet1", r, 9), "W");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
@@ -134,9 +144,12 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   s.ORB_SHEET.Trigger();
   ASSERT_EQ(boxes.texts().size(), 3);
   EXPECT_EQ(boxes.shown()[1].title, "ORB本の作成");
+  // What holds for the .xlsx written here: no password, saved as it is.
+  EXPECT_TRUE(boxes.texts()[0].contains("ORB_SHEET.xlsx") && boxes.texts()[0].contains("保護はかかっていません"));
+  EXPECT_FALSE(boxes.texts().join("").contains("TRAWN") || boxes.texts().join("").contains("97-2003"));
   EXPECT_EQ(boxes.texts()[2],
             "ORB Total Count = 6 でした。\r\n「集計表示」→「ORB本の手引き」→「集計表の転記」と進んで下さい\r\n"
-            "申請用の集計（累計）表を作ることが出来ます。\r\nEXCELを一旦上書き保存する事をお奨めします\r\n所用時間 = 0:00:00");
+            "申請用の集計（累計）表を作ることが出来ます。\r\nORB_SHEET.xlsx に書き込み済みです\r\n所用時間 = 0:00:00");
   const XlsxFile x(log.home.file("ORB_SHEET.xlsx"));
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(rowOf(x, "Sheet1", "1001"), 0);
@@ -144,7 +157,7 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GE(r, 4);
   EXPECT_EQ((r - 4) % 2, 0);
-  EXPECT_EQ(x.Cell("Sheet1", r, 2), "八王子市");
+  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "CW");  // 7 MHz: the third band, column 3 + 2 * 2
   EXPECT_EQ(x.Cell("Sheet1", r, 8), "JA1AAA");
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 8), "2020-01-01");
@@ -152,13 +165,15 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 1), "");
   const int gun = rowOf(x, "Sheet1", "10001");
   ASSERT_GT(gun, 0);
-  EXPECT_EQ(x.Cell("Sheet1", gun, 2), "大島支庁");
+  EXPECT_EQ(x.Cell("Sheet1", gun, 2), "東京都大島支庁");
   EXPECT_EQ(x.Cell("Sheet1", gun, 33), "FM") << "the satellite column is in the book";
   EXPECT_EQ(x.Cell("Sheet1", gun, 34), "JA7VIL");
   const int yokohama = rowOf(x, "Sheet1", "1101");
   ASSERT_GT(yokohama, 0);
-  EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "横浜市") << "a code without confirmation keeps its rows";
+  EXPECT_EQ(x.Cell("Sheet1", yokohama, 2), "神奈川県横浜市") << "a code without confirmation keeps its rows";
   EXPECT_EQ(x.Cell("Sheet1", "B2"), "8") << "the code rows handed to Main";
+  // Each band's column pair is headed by the band: 1.9 MHz over C, 7 MHz over G, the satellite over AG.
+  EXPECT_EQ(x.Cell("Sheet1", "C3") + " " + x.Cell("Sheet1", "G3") + " " + x.Cell("Sheet1", "AG3"), "1.9MHz 7MHz ｻﾃﾗｲﾄ");
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
   EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
   EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
@@ -242,13 +257,13 @@ TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) 
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(x.Cell("Sheet1", "A4"), "1");
   EXPECT_EQ(x.Cell("Sheet1", "A5"), "1");
-  EXPECT_EQ(x.Cell("Sheet1", "B4"), "大島町");
+  EXPECT_EQ(x.Cell("Sheet1", "B4"), "東京都大島町");
   EXPECT_EQ(x.Cell("Sheet1", "C4"), "10001\n    -1");
   EXPECT_EQ(x.Cell("Sheet1", "D4"), "CW");
   EXPECT_EQ(x.Cell("Sheet1", "E4"), "JA7TWO") << "the lowest confirmed band";
   EXPECT_EQ(x.Cell("Sheet1", "D5"), "7   ");
   EXPECT_EQ(x.Cell("Sheet1", "E5"), "2021-05-07");
-  EXPECT_EQ(x.Cell("Sheet1", "F4"), "利島村");
+  EXPECT_EQ(x.Cell("Sheet1", "F4"), "東京都利島村");
   EXPECT_EQ(x.Cell("Sheet1", "G4"), "10001\n    -2");
   EXPECT_EQ(x.Cell("Sheet1", "H4"), "") << "the satellite column is not searched";
   EXPECT_EQ(x.Cell("Sheet1", "N6"), " cfm 合　計  = 1/2");
@@ -283,6 +298,9 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   EXPECT_EQ(city, 8);
   EXPECT_EQ(excel.cell(ward + 1, 1, "ACAデータ"), "東京");
   EXPECT_EQ(excel.cell(ward + 1, 2, "ACAデータ"), "２３区");
+  EXPECT_EQ(excel.cell(ward + 1, 3, "ACAデータ"), "千代田");
+  EXPECT_EQ(excel.cell(city + 1, 1, "ACAデータ"), "東京");
+  EXPECT_EQ(excel.cell(city + 1, 2, "ACAデータ"), "八王子");
   EXPECT_EQ(excel.cell(ward, 6, "ACAデータ"), "JA1WRD");  // 7 MHz: sheet column 6
   EXPECT_EQ(excel.cell(ward + 1, 6, "ACAデータ"), "2/3");
   EXPECT_EQ(excel.cell(city, 8, "ACAデータ"), "JA1AAB") << "worked-only bands are written too";
@@ -290,6 +308,125 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   EXPECT_EQ(excel.published(), 1);
   EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
   EXPECT_TRUE(RigPollWatch::Polling());
+}
+
+TEST_F(SheetWorkbooksTest, TheTownListOfAllJapanIsTitledSoAfterAnAreaView) {
+  CWSHEET& s = sheet();
+  s.show();
+  s.SALL3.Trigger();  // the sheet narrowed to area 3 first
+  s.MKchouson.Trigger();
+  Operator::Click(s.Option1[0]);  // "全国一括町村リスト"
+  boxes.Answer(vbNo).Answer(vbOK);
+  Operator::Click(s.Command9);
+  EXPECT_EQ(XlsxFile(log.home.file("町村管理.xlsx")).Cell("Sheet1", "B1"), "町村リスト 全　国");
+}
+
+TEST_F(SheetWorkbooksTest, TheAcaFormNamesTheBandOfEachColumn) {
+  boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK);
+  sheet().MKACA.Trigger();
+  const XlsxFile x(log.home.file("ACA特定申請書.xlsx"));
+  EXPECT_EQ(x.Cell("ACAデータ", "D3") + " " + x.Cell("ACAデータ", "F3") + " " + x.Cell("ACAデータ", "P3"), "1.9MHz 7MHz 1.2GHz");
+  EXPECT_EQ(x.Cell("ACAデータ", "Q3"), "") << "the form ends at 1200 MHz";
+}
+
+// Each output says when its workbook is open in another program or cannot be written, naming the file,
+// and leaves it as it was.
+TEST_F(SheetWorkbooksTest, EveryWorkbookOutputSaysWhenItsWorkbookIsBusyOrUnwritable) {
+  CWSHEET& s = sheet();
+  const std::vector<std::pair<QString, std::function<void()>>> outputs = {
+      {"ORBEX5.xlsx", [&] { boxes.Answer(vbOK).Answer(vbOK), s.EXCC.Trigger(); }},
+      {"ORB_SHEET.xlsx", [&] { boxes.Answer(vbOK).Answer(vbNo).Answer(vbOK), s.ORB_SHEET.Trigger(); }},
+      {"町村管理.xlsx", [&] { boxes.Answer(vbOK), s.MKchouson.Trigger(); }},
+      {"ACA特定申請書.xlsx", [&] { boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK), s.MKACA.Trigger(); }}};
+  for (const auto& [file, run] : outputs)
+    for (const bool busy : {true, false}) {
+      const QString path = log.home.file(file), lock = log.home.write(".~lock." + file + "#", "LibreOffice");
+      if (!busy) QFile::remove(lock), QDir().mkpath(path);  // something in its place that is no file
+      const qsizetype before = boxes.texts().size();
+      run();
+      const QString said = boxes.texts().mid(before).join("\n");
+      EXPECT_TRUE(said.contains(path) && said.contains(busy ? "他のプログラムで開かれています" : "書き込めません")) << said.toStdString();
+      EXPECT_EQ(QFileInfo::exists(path), !busy) << "left as it was";
+      EXPECT_TRUE(RigPollWatch::Polling() && !s.Frame3.isVisibleTo(&s));
+      QFile::remove(lock), QDir(path).removeRecursively();
+    }
+}
+
+// The shipped master, as scripts/run loads it, with the shipped designated cities and a QSO on every
+// city, gun and ward (after every designated city's first day).
+struct ShippedMasterOutputs : ::testing::Test {
+  SheetLog log;
+  MsgBoxResponder boxes;
+  ShellRecorder shell;
+
+  void SetUp() override {
+    ASSERT_TRUE(hamlogdb::LoadMaster(log.dir, ORBEX_DATA_DIR "/master.csv").Ok());
+    QFile master(ORBEX_DATA_DIR "/master.csv");
+    ASSERT_TRUE(master.open(QIODevice::ReadOnly));
+    QStringList qsos;
+    for (const QString& line : FromAnsi(master.readAll()).split("\r\n", Qt::SkipEmptyParts))
+      if (const QStringList f = line.split(','); f.value(2) >= "\"4\"" && f.value(2) <= "\"6\"")
+        qsos << "JA1AAA,2023/06/01,7.025,CW," + f[0].mid(1, f[0].size() - 2) + ",J *";
+    log.Add(qsos);
+    log.Prepare();
+    ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/" + QString::fromUtf8(kDesignatedCityFile),
+                            log.home.file(QString::fromUtf8(kDesignatedCityFile))));
+    int32_t bad = 0;
+    ASSERT_EQ(LoadDesignatedCityDef(bad), 20);
+  }
+  void TearDown() override { CloseSheetAndResetState(); }
+  // The ACA form written and read back: per code (columns A to C put together) the prefecture, city or
+  // gun and ward names below it.
+  QMap<QString, QStringList> acaRows() {
+    boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK);
+    Form<CWSHEET>().MKACA.Trigger();
+    const XlsxFile x(log.home.file("ACA特定申請書.xlsx"));
+    const QString sheet = QStringLiteral("ACAデータ");
+    QMap<QString, QStringList> rows;
+    for (int r = 4, empty = 0; empty < 4; r += 2)
+      if (const QString pref = x.Cell(sheet, r, 1); (empty = pref.isEmpty() ? empty + 1 : 0) == 0)
+        rows.insert(pref + x.Cell(sheet, r, 2) + x.Cell(sheet, r, 3),
+                    {x.Cell(sheet, r + 1, 1), x.Cell(sheet, r + 1, 2), x.Cell(sheet, r + 1, 3)});
+    return rows;
+  }
+};
+
+TEST_F(ShippedMasterOutputs, EveryCityGunAndWardGetsItsNamesAndVanishedCitiesFollowTheStartYear) {
+  QMap<QString, QStringList> rows = acaRows();
+  std::map<qsizetype, int> byLength;
+  for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
+    ++byLength[it.key().size()];
+    const QStringList& n = it.value();
+    EXPECT_FALSE(n[0].isEmpty() || n[1].isEmpty() || (it.key().size() == 6 && n[2].isEmpty())) << it.key().toStdString();
+  }
+  // 772 cities and the 9 vanished ones, 379 guns, 194 wards and Hamamatsu's 6 old ones.
+  EXPECT_EQ(byLength, (std::map<qsizetype, int>{{4, 781}, {5, 379}, {6, 200}}));
+  EXPECT_EQ(rows.value("0102"), QStringList({"北海道", "旭川", ""}));
+  EXPECT_EQ(rows.value("01006"), QStringList({"北海道", "虻田", "(後志)"}));
+  EXPECT_EQ(rows.value("09012"), QStringList({"長野", "小県", ""}));
+  EXPECT_EQ(rows.value("10004"), QStringList({"東京", "大島", ""}));
+  EXPECT_EQ(rows.value("100101"), QStringList({"東京", "２３区", "千代田"}));
+  EXPECT_EQ(rows.value("010101"), QStringList({"北海道", "札幌", "中央"}));
+  EXPECT_EQ(rows.value("180201"), QStringList({"静岡", "浜松", "中"}));
+  EXPECT_EQ(rows.value("1301"), QStringList({"埼玉", "浦和", ""}));
+  // A reading period from 2002 on: the cities gone in 2001 and before are left out.
+  ReadConditions.StartDate = "20020101";
+  rows = acaRows();
+  for (const char* gone : {"1017", "1018", "1027", "1301", "1305", "1320"}) EXPECT_FALSE(rows.contains(gone)) << gone;
+  for (const char* later : {"1313", "1326", "2803", "180201"}) EXPECT_TRUE(rows.contains(later)) << later;
+}
+
+TEST_F(ShippedMasterOutputs, VanishedCitiesAreHiddenOnRequestAndFoundWithTheirNotice) {
+  DisplayItems.DelQTH = "1";  // "消滅したQTHは表示しない", as the start window leaves it
+  CWSHEET& s = Form<CWSHEET>();
+  s.Show();
+  Operator::Activate(s);
+  Operator::Click(s.Text2);
+  Operator::Commit(QString::fromUtf8("浦和"));
+  const int row = s.MSFlexGrid2.TopRow();
+  EXPECT_EQ(s.MSFlexGrid2.TextMatrix(row, 1).trimmed(), "1301");
+  EXPECT_EQ(s.MSFlexGrid2.RowHeight(row), 0) << "hidden: the name holds its vanishing mark";
+  EXPECT_EQ(s.Label2.text(), QString::fromUtf8("1301   は消滅です。"));
 }
 
 }  // namespace

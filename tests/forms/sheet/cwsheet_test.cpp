@@ -42,6 +42,8 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "support/cty_csv.h"
+#include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/operator.h"
 #include "support/sheet_log.h"
@@ -781,7 +783,7 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   ASSERT_EQ(lines.size(), 11) << "every code row but 1001";
   EXPECT_FALSE(lines.join("\n").contains("\"1001  \""));
   const QString row1002 = lines.filter("\"1002  \"").value(0);
-  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"八王子市")) << qPrintable(row1002);
+  EXPECT_TRUE(row1002.startsWith("\"1002  \",\"東京都八王子市")) << qPrintable(row1002);
   EXPECT_TRUE(row1002.endsWith(",0,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0")) << "16 counts: 7 MHz and 14 MHz";
 
   s.List1.AddItem("JA1ABC");
@@ -926,6 +928,34 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   SetDxccHitsListener(nullptr);
 }
 
+TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTable) {
+  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
+  ConnectLookupWindows();
+  CWSHEET& s = sheet();
+  s.Show();
+  const CtyCsv cty;
+  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+  Operator::Activate(s);
+  Operator::Click(s.Text3);
+  // Calls that begin as Japanese ones are not looked up; the others find their entity (a portable
+  // call by the prefix in front).
+  for (const QString call : {"JA1ABC/KH6", "JD1AB", "W1AW", "K1ABC", "KL7AA", "N2XX", "VK2ABC", "BV2AA", "UA3ABC",
+                             "UA9ABC", "RA2FA", "KH6/JA1ABC", "VP2E/W1AW", "3D2AB"}) {
+    Operator::Type(call);
+    QString code = s.Text2.text();  // where the sheet jumps: the entity's code in the master
+    if (call.startsWith('J')) {
+      EXPECT_EQ(code, "") << call.toStdString();
+    } else {
+      const int want = cty.Call(call.section('/', 0, 0));
+      ASSERT_GE(want, 0) << call.toStdString();
+      EXPECT_EQ(DXCCCodeSearch(code, kFirstEntityId, 6), QString::number(cty.Entities()[want].adif).rightJustified(3, '0'))
+          << call.toStdString() << " -> " << code.toStdString();
+    }
+    for (qsizetype i = 0; i < call.size(); ++i) Operator::Key(Qt::Key_Backspace);
+  }
+  SetDxccHitsListener(nullptr);
+}
+
 TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   CWSHEET& s = sheet();
   s.Show();
@@ -955,7 +985,7 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text8.text(), "435.100");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "八王子市") << "the QTH of the code's row";
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "東京都八王子市") << "the QTH of the code's row";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
   LoadedForm<TEMP_LOG>()->Unload();
   // A code the sheet does not hold: no QTH of the row that happens to be selected.

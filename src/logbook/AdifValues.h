@@ -1,0 +1,33 @@
+#pragma once
+// The values of ADIF's typed and enumerated fields, from what HAMLOG holds, for every ADIF file the
+// program writes: FREQ as a number of MHz and BAND by ADIF 3.1's band table, MODE and SUBMODE from the
+// logged mode, QSL_SENT and QSL_RCVD from HAMLOG's marks. An empty value is one ADIF has no value for:
+// the writer leaves the field out rather than write something a reader would refuse.
+//
+//   AdifFrequency("*10.368")   // {"10368", "3cm"}
+//   AdifFrequency("435/145")   // {"435", "70cm"}: a satellite QSO by its first frequency
+//   AdifModeOf("FT4")          // {"MFSK", "FT4"}
+//   AdifModeOf("BPSK")         // {"PSK", "PSK31"}
+
+#include <QString>
+#include <QStringList>
+
+struct AdifFreq {
+  QString mhz;   // FREQ: "7.025"; "" when the text holds no frequency
+  QString band;  // BAND: "40m"; "" when the frequency lies in no band of ADIF's table
+};
+// The frequency as HAMLOG keeps it: MHz ("7", "0.1357", "2427"), GHz after "*" or before "G"
+// ("*10.368", "24G"), two frequencies of a satellite QSO ("435/145", the first taken), "9999" (none).
+AdifFreq AdifFrequency(const QString& logged);
+
+struct AdifMode {
+  QString mode;     // MODE: "" when ADIF has no mode for it
+  QString submode;  // SUBMODE: "" when none
+};
+// A logged mode (case and blanks ignored) as ADIF names it.
+AdifMode AdifModeOf(const QString& logged);
+// The logged mode names AdifModeOf knows.
+QStringList AdifKnownModes();
+
+// QSL_SENT / QSL_RCVD from HAMLOG's sent or received mark: any mark "Y", none "N".
+QString AdifQslStatus(const QString& mark);

@@ -1,0 +1,265 @@
+"""The operator's main journeys through the real program on a display, checked by what the windows
+show and what the files hold. Run by run_journey.sh; each step stops the run at its first failure and
+leaves a screenshot of the screen as it was."""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import traceback
+
+import desktop as d
+
+ARGS = None
+STEPS = []
+
+
+def step(fn):
+    STEPS.append(fn)
+    return fn
+
+
+def check(cond, message):
+    if not cond:
+        raise d.StepFailed(message)
+
+
+def dump_log():
+    """HAMLOG's records as the project's dump tool prints them, one CSV line a record."""
+    out = subprocess.run([ARGS.hamlogdb, "dump", ARGS.hamlog], capture_output=True, check=True)
+    return out.stdout.decode("utf-8").splitlines()
+
+
+def record(number):
+    line = next((l for l in dump_log() if l.startswith("%d," % number)), None)
+    check(line is not None, "record %d is not in HAMLOG" % number)
+    return [f.strip('"') for f in line.split(",")]
+
+
+def close_tips():
+    for w in d.windows():
+        if "ﾜﾝﾎﾟｲﾝﾄ" in (w.name or ""):
+            d.click(d.find(w, "push button", "閉じる(X)"))
+            d.window_gone("ﾜﾝﾎﾟｲﾝﾄ")
+
+
+def sheet_window():
+    return d.window("進捗シート")
+
+
+def call_box(sheet):
+    return d.find(sheet, "text", "Call Sign")
+
+
+def search_box(sheet):
+    return d.find(sheet, "text", "検索")
+
+
+def cell_rows(table):
+    return table.queryTable()
+
+
+def start_reading():
+    top = d.window("Ver 5.00")
+    close_tips()
+    d.click(d.find(top, "push button", "読み込み開始"))
+    sheet = sheet_window()
+    close_tips()
+    return sheet
+
+
+# ---- the journeys ----
+
+@step
+def start_to_sheet():
+    sheet = start_reading()
+    grid = d.find(sheet, "table")
+    t = grid.queryTable()
+    d.wait_for("the sheet's rows", lambda: t.nRows > 1000)
+    check(t.getAccessibleAt(0, 1).name.strip() == "0101", "the sheet does not start at code 0101")
+
+
+@step
+def call_box_takes_japanese_and_foreign_calls():
+    sheet = sheet_window()
+    box = call_box(sheet)
+    d.click(box)
+    d.type_text("ja1abc")
+    check(d.text_of(box) == "JA1ABC", "call box shows %r after typing ja1abc" % d.text_of(box))
+    # CLR beside the call box, then a foreign call: its prefix list comes up beside the sheet while
+    # every key stays in the call box.
+    d.click(d.find(sheet, "push button", "CLR", index=1))
+    d.type_text("w1aw")
+    d.window("DX Code List")
+    check(d.text_of(box) == "W1AW", "call box shows %r after typing w1aw" % d.text_of(box))
+    check("進捗シート" in d.active_window_title(), "the sheet lost the keyboard to %r" % d.active_window_title())
+    check(d.text_of(search_box(sheet)) != "", "the search box got no DX code for W1AW")
+    d.click(d.find(sheet, "push button", "CLR", index=1))
+
+
+@step
+def entry_window_saves_a_typed_qso():
+    sheet = sheet_window()
+    count = len(dump_log())
+    d.menu(sheet, "LOG", "LOG帳を開く")
+    log = d.window("ORBEXログ")
+    d.key("alt+c")
+    d.type_text("ja1xyz")
+    check(d.text_of(call_box(sheet)) == "JA1XYZ", "the sheet's call box did not follow the entry window")
+    d.key("alt+d")
+    d.type_text("20241225")
+    d.type_text("2105")
+    d.key("F5")
+    d.type_text("7.025")
+    d.key("F1")
+    d.wait_for("the saved QSO", lambda: len(dump_log()) == count + 1)
+    rec = record(count + 1)
+    check(rec[1:4] == ["JA1XYZ", "2024/12/25", "21:05J"], "saved %r" % rec[1:4])
+    check(rec[6] == "7.025", "saved frequency %r" % rec[6])
+    check("ORBEXログ" in log.name, "entry window closed")
+
+
+@step
+def browse_back_and_correct_the_call_in_the_middle():
+    log = d.window("ORBEXログ")
+    number = len(dump_log())
+    d.key("alt+a")  # a new QSO, then back to the one just saved
+    d.click(d.find(log, "push button", "<"))
+    boxes = [b for b in d.find_all(log, role="text") if d.text_of(b) == "JA1XYZ"]
+    check(boxes, "the entry window does not show JA1XYZ after '<'")
+    call = boxes[0]
+    x, y, w, h = call.queryText().getCharacterExtents(3, d.pyatspi.DESKTOP_COORDS)
+    d.click_at(x, y + h // 2)  # between "1" and "X"
+    d.type_text("ab")  # overwrite mode: AB takes the places of X and Y
+    check(d.text_of(call) == "JA1ABZ", "call box shows %r" % d.text_of(call))
+    d.key("F1")
+    d.wait_for("the corrected call in HAMLOG", lambda: record(number)[1] == "JA1ABZ")
+    d.key("Escape")
+    d.window_gone("ORBEXログ")
+
+
+@step
+def qso_window_of_a_confirmed_cell():
+    sheet = sheet_window()
+    t = d.find(sheet, "table").queryTable()
+    target = None
+    for r in range(min(t.nRows, 40)):
+        for c in range(5, 20):
+            cell = t.getAccessibleAt(r, c)
+            if cell.name == "C" and d.showing(cell):
+                target = (r, c, cell)
+                break
+        if target:
+            break
+    check(target, "no confirmed cell in view")
+    r, c, cell = target
+    code = t.getAccessibleAt(r, 1).name.strip()
+    d.click(cell, button=3)  # a right click lists the code's QSOs on that band
+    qso = d.window(code + "とのＱＳＯ一覧")
+    qt = d.find(qso, "table").queryTable()
+    d.wait_for("the QSOs of " + code, lambda: qt.nRows > 0)
+    codes = {qt.getAccessibleAt(i, j).name.strip() for i in range(qt.nRows) for j in range(qt.nColumns)}
+    check(code in codes, "the QSO window does not list code %s" % code)
+    d.click(d.find(qso, "menu item", "閉じる(X)"))
+    d.window_gone(code + "とのＱＳＯ一覧")
+
+
+@step
+def award_sheet_scrolls_to_its_totals_row():
+    sheet = sheet_window()
+    d.menu(sheet, "Menu(M)", "起動画面に戻る(B)")
+    top = d.window("Ver 5.00")
+    d.menu(top, "MENU(M)", "ORB 以外のアワード処理", "GridSquareLocater", "SQUARE 75(国内のみ）")
+    award = d.window("SQUARE-75")
+    grid = d.find(award, "table")
+    t = grid.queryTable()
+    d.wait_for("the award sheet's rows", lambda: t.nRows > 10)
+    d.click(t.getAccessibleAt(0, 0))
+    d.key("ctrl+End")
+    last = t.nRows - 1
+    label = " ".join(t.getAccessibleAt(last, c).name for c in range(3))
+    check("Band計" in label, "the last row is %r, not the totals" % label)
+    # Seen whole, the row takes a click: one under the grid's scroll bar does not.
+    cell = t.getAccessibleAt(last, 2)
+    d.click(cell)
+    check(t.isSelected(last, 2), "a click on the totals row does not reach it")
+    d.click(d.find(award, "menu item", "閉じる(X)"))
+    d.window_gone("SQUARE-75")
+
+
+@step
+def wanted_list_is_written():
+    sheet = next((w for w in d.windows() if "進捗シート" in w.name), None) or start_reading()
+    d.menu(sheet, "Ｗａｎｔｅｄ", "Wantedの作成")
+    # Only 7 MHz and only cities; "未QSO" (ticked by default) lists the cities not worked there.
+    d.click(d.find(sheet, "push button", "全解除", index=0))
+    d.click(d.find(sheet, "check box", "7MHz"))
+    d.click(d.find(sheet, "push button", "全解除", index=1))
+    d.click(d.find(sheet, "check box", "市"))
+    d.click(d.find(sheet, "push button", "GO !"))
+    d.window("Wanted List のﾌｧｲﾙ名を指定します")
+    d.key("Return")  # the offered name in the data folder
+    done = d.window("進捗状況")
+    d.click(d.find(done, "push button", "OK"))
+    path = os.path.join(ARGS.home, "GeneData", "ORBEX5_WantedList")
+    check(os.path.exists(path), "no wanted list at " + path)
+    raw = open(path, "rb").read()
+    check(raw.endswith(b"\r\n") and b"\n" not in raw.replace(b"\r\n", b""), "lines do not end in CR LF")
+    lines = raw.decode("cp932").split("\r\n")[:-1]
+    check(lines[0] == "JA1ORB ------  Wanted-LIST   ------", "header %r" % lines[0])
+    # What the list holds is what the sheet shows: every city without a mark on 7 MHz, and no other.
+    t = d.find(sheet, "table").queryTable()
+    band = next(c for c in range(t.nColumns) if t.getColumnHeader(c).name == "7MHz")
+    kind = next(c for c in range(t.nColumns) if t.getColumnHeader(c).name == "FLG")
+    definitions = open(os.path.join(ARGS.home, "政令指定都市定義.txt"), "rb").read().decode("cp932")
+    designated = {l.split(",")[1] for l in definitions.splitlines() if l and not l.startswith("#")}
+    wanted = set()
+    for r in range(t.nRows):
+        code = t.getAccessibleAt(r, 1).name.strip()
+        if (t.getAccessibleAt(r, kind).name.strip() == "C" and t.getAccessibleAt(r, band).name == ""
+                and code not in designated and code != "1001"):
+            wanted.add(code)
+    listed = {l.split(",")[0].strip() for l in lines[1:]}
+    check(listed == wanted, "listed but not wanted: %s; wanted but not listed: %s" % (
+        sorted(listed - wanted)[:5], sorted(wanted - listed)[:5]))
+    check(all(l.endswith(",7MHz") for l in lines[1:]), "a line names another band")
+
+
+def main():
+    global ARGS
+    p = argparse.ArgumentParser()
+    for a in ("--orbex", "--hamlogdb", "--home", "--hamlog", "--shots"):
+        p.add_argument(a, required=True)
+    p.add_argument("--keep-going", action="store_true", help="run the later steps after a failure")
+    p.add_argument("--only", default="", help="comma-separated steps to run (with start_to_sheet first)")
+    ARGS = p.parse_args()
+    program = subprocess.Popen([ARGS.orbex], stdout=open(os.path.join(ARGS.shots, "orbex5.log"), "w"),
+                               stderr=subprocess.STDOUT)
+    failed = None
+    try:
+        for fn in STEPS:
+            if ARGS.only and fn.__name__ not in ARGS.only.split(","):
+                continue
+            print("step:", fn.__name__, flush=True)
+            try:
+                fn()
+                if os.environ.get("JOURNEY_SHOT_EVERY_STEP"):
+                    d.screenshot(os.path.join(ARGS.shots, fn.__name__ + ".done.png"))
+            except Exception as e:
+                shot = d.screenshot(os.path.join(ARGS.shots, fn.__name__ + ".png"))
+                print("FAILED:", fn.__name__, "-", e, "\n  screenshot:", shot, flush=True)
+                if not isinstance(e, d.StepFailed):
+                    traceback.print_exc()
+                failed = fn.__name__
+                if not ARGS.keep_going:
+                    break
+    finally:
+        program.kill()
+    if program.poll() not in (None, 0, -9):
+        print("orbex5 ended with", program.returncode)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

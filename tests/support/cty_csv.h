@@ -1,0 +1,34 @@
+#pragma once
+// Debian's cty.csv (package hamradio-files), read at test time: the DXCC entities with their prefixes,
+// the whole calls listed with "=", the ADIF number and the UTC offset, and the file's own look-up.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct CtyEntity {
+  QString main;  // the row's prefix ("KH6", "FT/g")
+  QString name;
+  int adif = 0;
+  double utcOffset = 0;  // hours east of UTC
+  QStringList prefixes;  // without zone overrides, each once
+  QStringList exact;     // whole calls
+};
+
+class CtyCsv {
+ public:
+  // The WAE-only rows ("*") are left out; an unreadable file gives no entities.
+  explicit CtyCsv(const QString& path = QStringLiteral(ORBEX_CTY_CSV));
+  const std::vector<CtyEntity>& Entities() const { return entities_; }
+  // The entity of the longest prefix that begins `text`; -1 for none.
+  int Head(const QString& text) const;
+  // A whole call first, else as Head.
+  int Call(const QString& call) const;
+  bool IsWholeCall(const QString& call) const { return byCall_.contains(call); }
+  int Find(const QString& main) const;
+
+ private:
+  std::vector<CtyEntity> entities_;
+  QHash<QString, int> byPrefix_, byCall_;
+};
