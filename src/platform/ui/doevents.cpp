@@ -67,10 +67,13 @@ void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
 
 InputHold::InputHold() : heldBefore_(holds().windows.size()) {
   Holds& h = holds();
-  for (QWidget* w : QApplication::topLevelWidgets()) h.windows.emplace_back(w);
-  if (h.depth++ == 0 && qApp) {
+  // A tool without windows (the command sender) has nothing to hold.
+  QCoreApplication* app = QCoreApplication::instance();
+  if (qobject_cast<QApplication*>(app))
+    for (QWidget* w : QApplication::topLevelWidgets()) h.windows.emplace_back(w);
+  if (h.depth++ == 0 && app) {
     h.filter = new HoldFilter;
-    qApp->installEventFilter(h.filter);
+    app->installEventFilter(h.filter);
   }
 }
 
@@ -78,7 +81,7 @@ InputHold::~InputHold() {
   Holds& h = holds();
   h.windows.resize(heldBefore_);
   if (--h.depth == 0 && h.filter) {
-    if (qApp) qApp->removeEventFilter(h.filter);
+    if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(h.filter);
     delete h.filter;
     h.filter = nullptr;
   }
