@@ -47,10 +47,20 @@ bool StartProgram(int* exitCode) {
   // that crashed is taken over once it is older than the stale time, even when it names another host
   // (a renamed machine, a container, a shared folder), which a process check alone would never clear.
   lock->setStaleLockTime(30'000);
-  if (!lock->tryLock(0)) {
-    if (lock->error() == QLockFile::LockFailedError) return false;  // another copy runs
-    // The folder takes no file: settings and work files could not be kept either.
+  bool locked = lock->tryLock(0);
+  // A file nobody holds (its copy crashed, perhaps before it could write its name into it) is taken
+  // over at once: only a running copy holds the system's lock on it.
+  if (!locked && lock->error() == QLockFile::LockFailedError && lock->removeStaleLockFile())
+    locked = lock->tryLock(0);
+  if (!locked) {
     if (exitCode) *exitCode = 1;
+    if (lock->error() == QLockFile::LockFailedError) {
+      MsgBox("ORBEX5 は既に起動しています (" + JoinPath(ProgramFolder(), "ORBEX5.lock") + " を使用中)。" + vbCrLf +
+                 "起動している ORBEX5 をお使い下さい。",
+             vbOKOnly | vbExclamation, "ORBEX5");
+      return false;
+    }
+    // The folder takes no file: settings and work files could not be kept either.
     MsgBox(programFolderText(), vbOKOnly | vbCritical, "ORBEX5");
     return false;
   }
@@ -62,7 +72,12 @@ bool StartProgram(int* exitCode) {
   ConnectLogbookWindows();
   Form<ORBTOP>();
   ORBTOP* top = LoadedForm<ORBTOP>();
-  if (!top) return false;
+  if (!top) {
+    // The start-up refused to go on (its message said why): the program ends with an error.
+    if (exitCode) *exitCode = 1;
+    ReleaseProgramLock();
+    return false;
+  }
   top->Show();
   // The tips and the settings dialog opened by the start-up stay in front of the start window.
   if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();

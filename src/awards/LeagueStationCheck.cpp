@@ -141,7 +141,7 @@ void CheckJARLStationAward(int32_t bandIndex) {
   HamlogCloseDb(0);
   if (HamlogOpenDb() != 0) {
     report.Close();
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
     return;
   }
   for (const QString& call : list.calls) countStation(call, bandKey, report);

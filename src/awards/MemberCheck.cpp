@@ -20,7 +20,7 @@ constexpr int kFirstBandColumn = 7;
 constexpr qsizetype kMemberCallChars = 6;
 constexpr int32_t kAccFirstDate = 19791101;
 
-// The lines of a file as Line Input reads them (CR LF or CR); false when it cannot be read.
+// The lines of a file as Line Input reads them (CR LF, CR or LF); false when it cannot be read.
 bool readLines(const QString& path, QStringList& lines) {
   VbFile in(path, VbMode::Input);
   if (!in.IsOpen()) return false;
@@ -71,16 +71,10 @@ MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
     load.outcome = MemberListLoad::Unreadable;
     return load;
   }
+  load.encoding = FileForeignEncoding(path);
   load.tag = lines.isEmpty() ? previousTag : MemberTagOfHeader(lines.first());
   if (load.tag.isEmpty()) return load;
-  // Lines that end in LF alone arrive as one line: the last line read holds them all. (Two lines that
-  // end in CR LF are a list without members, not such a file.)
   if (lines.isEmpty()) lines.push_back(QString());
-  if (lines.size() < 3 && lines.last().contains('\n')) {
-    QString all = lines.last();
-    all.replace("\r\n", "\n").replace('\r', '\n');
-    lines = all.split('\n');
-  }
   QStringList seen;
   for (const QString& line : lines) {
     ++load.lineCount;

@@ -34,12 +34,12 @@ struct MemberListLoad {
   std::vector<MemberRow> members;
   int32_t lineCount = 0;  // lines read: members + 2 (skipped lines do not count)
   int32_t skipped = 0;    // member lines that name no call sign, and repeated members
+  QString encoding;       // "UTF-16LE", "UTF-8", ... when the list was not saved in Windows-31J
 };
 
 // "ACC#" when the upper-cased header holds "ACC MEMBER", else "JAG#" for "JAG MEMBER", else "".
 QString MemberTagOfHeader(const QString& header);
-// Reads the list. Lines end at CR LF or CR; a list of fewer than three such lines whose last line holds
-// LFs (lines that end in LF alone) is split at its LFs. Line 1 names the list, line 2 is ignored, each further line is a
+// Reads the list. Lines end at CR LF, CR or LF. Line 1 names the list, line 2 is ignored, each further line is a
 // member: the call sign at characters 2 to 7, the member number after the list's tag (else characters
 // 4 to 7). Lines shorter than 2 characters are skipped.
 MemberListLoad ReadMemberList(const QString& path, const QString& previousTag);

@@ -81,8 +81,9 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     load.error = RealPath(bookPath) + QStringLiteral(" を読めませんでした");
     return load;
   }
+  load.encoding = FileForeignEncoding(bookPath);
   const auto workFailed = [&load, &workPath] {
-    load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorText(LastFileError()) +
+    load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorReason(LastFileError()) +
                  QStringLiteral("）");
   };
   VbFile work(workPath, VbMode::Output);
@@ -140,12 +141,15 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     row.area = FromAnsi(raw[7]).left(1);
     load.rows.push_back(std::move(row));
   }
-  load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0;
+  load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0 && load.encoding.isEmpty();
   return load;
 }
 
 QString RecordBookLoadNotice(const RecordBookLoad& load) {
   QStringList parts;
+  if (!load.encoding.isEmpty())
+    parts << QStringLiteral("整理簿は %1 で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい")
+                 .arg(load.encoding);
   if (load.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(load.blankLines);
   if (load.shortLines > 0) parts << QStringLiteral("項目の足りない行 %1 行は空欄で補いました").arg(load.shortLines);
   if (load.cutFields > 0)
@@ -162,7 +166,7 @@ QString RecordBookLoadNotice(const RecordBookLoad& load) {
 
 bool WriteRecordBook(const QString& bookPath, const std::vector<std::array<QString, 6>>& lines, QString& error) {
   const auto failed = [&error](const QString& path, const QString& what) {
-    error = RealPath(path) + what + QStringLiteral("（") + FileErrorText(LastFileError()) + QStringLiteral("）");
+    error = RealPath(path) + what + QStringLiteral("（") + FileErrorReason(LastFileError()) + QStringLiteral("）");
     return false;
   };
   if (IsFile(bookPath) && !FileCopy(bookPath, backupPath(bookPath)))

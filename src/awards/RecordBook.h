@@ -36,6 +36,7 @@ struct RecordBookLoad {
   int32_t cutFields = 0;      // values longer than their width, shown cut: the book is not written back
   int32_t longLines = 0;      // more than six fields: the book is not written back
   int32_t unreadable = 0;     // bytes that are no Windows-31J text: the book is not written back
+  QString encoding;           // "UTF-8", "UTF-16LE", ... when the book was saved so: not written back
   QString error;              // why the load stopped, in the operator's words ("" when it did not)
   QByteArray stamp;           // RecordBookStamp of the book as it was read
 };

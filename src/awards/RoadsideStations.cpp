@@ -270,7 +270,7 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
   scan.CellRecordNo.assign(scan.marks.size(), 0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
     return scan;
   }
   scan.opened = true;
@@ -331,7 +331,7 @@ bool WriteBandStationList(const BandListRequest& request, const std::vector<Road
                           const RoadsideScan& scan) {
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
     return false;
   }
   struct Line {

@@ -28,6 +28,10 @@ QString definitionPath() { return JoinPath(ProgramFolder(), QString::fromUtf8(kD
 
 int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine) {
   DesignatedCityDef = {};
+  if (const QString encoding = FileForeignEncoding(definitionPath()); !encoding.isEmpty()) {
+    DesignatedCityDef.FileEncoding = encoding;
+    return -2;
+  }
 
   // Every data line must be "name,code,date"; the first that is not is reported by its number.
   QStringList dataLines;

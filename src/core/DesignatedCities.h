@@ -22,6 +22,7 @@ struct DesignatedCityDefState {
   int32_t DesignatedCityCount = 0;
   // Every code followed by ",", then "1001" (Tokyo's 23 wards, never a city of its own).
   QString DesignatedCityCodes;
+  QString FileEncoding;  // "UTF-8", "UTF-16LE", ... after a load that answered -2
 };
 
 extern DesignatedCityDefState DesignatedCityDef;
@@ -30,7 +31,8 @@ inline constexpr char kDesignatedCityFile[] = "政令指定都市定義.txt";
 
 // Loads the file. Returns the number of definitions; 0 when the file is missing or unreadable, holds
 // no data line or a first day that is not a whole number; -1 when a data line does not hold exactly
-// two commas, with its number (comment lines not counted) in `badDefinitionLine`.
+// two commas, with its number (comment lines not counted) in `badDefinitionLine`; -2 when the file was
+// saved in another encoding than Windows-31J (its names would come out garbled), named in FileEncoding.
 int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine);
 
 // True when `code` is in DesignatedCityCodes ("1001" always is).

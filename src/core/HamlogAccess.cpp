@@ -132,7 +132,11 @@ int32_t takeBasic(int32_t depth, bool report) {
 
 }  // namespace
 
-QString HamlogChangedText() { return QStringLiteral("HAMLOG.HDB was changed while it was being read"); }
+QString HamlogChangedText() {
+  return QStringLiteral("HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。"
+                        "\r\n") +
+         Hamlog.HamlogDbPath + QStringLiteral("\r\nもう一度読み込んで下さい");
+}
 
 int FieldWidth(int field) { return field >= 0 && field < 17 ? kFieldWidths[field] : 0; }
 
@@ -143,8 +147,40 @@ int32_t HamlogOpenDb() {
     Hamlog.LastResult =
         HamlogOpen(0, Hamlog.Thw, Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 4), 1);
     Hamlog.HamlogClosed = Hamlog.LastResult != 0 ? 1 : 0;
+    Hamlog.LastOpenResult = Hamlog.LastResult;
+  } else {
+    Hamlog.LastOpenResult = 0;
   }
   return Hamlog.HamlogClosed;
+}
+
+QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
+  const QString path = Hamlog.HamlogDbPath;
+  switch (result) {
+    case HAMLOG_READ_ONLY:
+      return path + QStringLiteral(" は読み取り専用で書き込めません");
+    case HAMLOG_NO_SPACE:
+      return path + QStringLiteral(" のディスクに空きがありません");
+    case HAMLOG_NO_RECORD:
+    case HAMLOG_DELETED:
+      return QStringLiteral("交信番号 %1 のレコードはもうありません (HAMLOG で削除されています)").arg(recNo);
+    case HAMLOG_STALE:
+    case HAMLOG_CHANGED:
+      return QStringLiteral("このデータはHAMLOGで変更（または削除）されています。表示し直してください");
+    case HAMLOG_BAD_COUNT:
+      return HamlogProblem();
+    case HAMLOG_IN_USE:
+      return QStringLiteral("他のプログラムが HAMLOG.HDB を使用中です");
+    case HAMLOG_IO_ERROR:
+      return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
+    default:
+      return QStringLiteral("エラー番号 %1").arg(result);
+  }
+}
+
+QString WithOpenFailureCause(const QString& text) {
+  if (Hamlog.LastOpenResult == 0) return text;
+  return text + QStringLiteral("\r\n") + HamlogOpenFailureText(Hamlog.LastOpenResult);
 }
 
 void HamlogCloseDb(int32_t flag) {
@@ -155,6 +191,8 @@ void HamlogCloseDb(int32_t flag) {
 QString HamlogOpenFailureText(int32_t result) {
   const QString path = Hamlog.HamlogDbPath;
   switch (result) {
+    case HAMLOG_BAD_COUNT:
+      return HamlogProblem() + QStringLiteral("\r\n") + path;
     case HAMLOG_IN_USE:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます");
     case HAMLOG_MISSING:

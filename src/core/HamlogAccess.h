@@ -21,6 +21,7 @@ struct HamlogAccessState {
   ThwRecord Thw{};             // the library's record block
   int32_t HamlogClosed = 1;    // 1 while the log is closed
   int32_t LastResult = 0;      // last library result (also message-box answers elsewhere)
+  int32_t LastOpenResult = 0;  // the library's result of the last HamlogOpenDb (0: it opened)
   QString HamlogDbPath;        // full path of HAMLOG.HDB
   QString HamlogExePath;       // HAMLOG's program file; may be empty
   QString HdbFileName;         // "\" + upper-cased file name of HAMLOG.HDB
@@ -39,6 +40,12 @@ int32_t SetHamlogShare();
 // 0 = open (also when it was open already), 1 = not opened. Shows nothing.
 int32_t HamlogOpenDb();
 void HamlogCloseDb(int32_t flag);
+// Why a write of record `recNo` (0: a new one) failed, from the library's result: a read-only log, a
+// full disk, a record gone or changed by another program, a damaged header count.
+QString HamlogWriteFailureText(int32_t result, int32_t recNo);
+// `text` (the window's own words, "HAMLOGデータがOpen出来ません。") followed by why the last HamlogOpenDb
+// failed, in the operator's words: the file gone, its header count damaged, held by another program...
+QString WithOpenFailureCause(const QString& text);
 // Number of records, 0 after its message when the log cannot be counted.
 int32_t CountHdbRecords();
 // Why HAMLOG.HDB (Hamlog.HamlogDbPath) did not open, for the operator, from the library's result: a
@@ -73,7 +80,7 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
                        int width = hamlog::kHdbRecordLength);
 // The parts a pass uses on this machine.
 int HdbScanParts();
-// "HAMLOG.HDB was changed while it was being read"
+// HAMLOG.HDB was cut short, replaced or written while it was being read: said with its path.
 QString HamlogChangedText();
 
 // For scans that look at a few fields of every record: ReadQsoRecord loads the record (1 after the

@@ -18,8 +18,7 @@ QString IniFilePath() { return JoinPath(ProgramFolder(), "ORBEX5.INI"); }
 QString IniForeignEncoding() {
   QByteArray bytes;
   if (!ReadWholeFile(IniFilePath(), bytes)) return {};
-  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
-  return LooksLikeUtf8(bytes) ? QStringLiteral("UTF-8") : QString();
+  return ForeignEncoding(bytes);
 }
 
 void ReadIni(const QString& section, const QString& key, QString& value) {

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 
 #include "core/HamlogAccess.h"
+#include "platform/hamlog/master_file.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
 
@@ -39,6 +40,20 @@ QString rightTrimmed(QString s) {
 }
 
 }  // namespace
+
+QString CodeMasterProblem() {
+  // Named as HAMLOG names it when it is not there to give its own spelling.
+  const QString path = HamlogCompanionPath("MST");
+  if (!IsFile(path)) return path + QStringLiteral(" (HAMLOG のコードマスタ) がありません");
+  QByteArray bytes;
+  if (!ReadWholeFile(path, bytes))
+    return path + QStringLiteral(" (HAMLOG のコードマスタ) を読めません");
+  if (hamlog::HasMasterHeader(bytes) && !hamlog::ParseMasterHeader(bytes, bytes.size()))
+    return path + QStringLiteral(" (HAMLOG のコードマスタ) が途中で切れているか壊れています");
+  const CodeMasterIndex dx2("dx2");
+  if (!dx2.IsOpen()) return HamlogCompanionPath("dx2") + QStringLiteral(" (コードマスタの索引) が作れません");
+  return {};
+}
 
 CodeMasterHit HitOf(const MasterRecord& r) {
   return {rightTrimmed(r.Code), rightTrimmed(r.Name.left(28)), r.Idx, r.Area};

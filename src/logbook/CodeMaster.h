@@ -58,6 +58,11 @@ struct CodeMasterHit {
 };
 CodeMasterHit HitOf(const MasterRecord& record);
 
+// Why the code master beside HAMLOG.HDB cannot answer a search, in the operator's words: missing, cut
+// short or damaged, or its code index cannot be made; "" when it can. A code a whole master lacks is
+// not in it; a code a broken master lacks may well be.
+QString CodeMasterProblem();
+
 // The master's entry for a typed code (through "dx2"); nothing when the master has none. An index
 // answer of 0 means "none", never master record 0.
 std::optional<CodeMasterHit> LookUpCode(const QString& code);

@@ -46,8 +46,12 @@ void digitLongitude(const QString& code, const QString& key) {
 }
 
 DxCodeSearchResult notFound() {
+  const QString problem = CodeMasterProblem();
   MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-  MsgBoxTimeout(QString::fromUtf8("このﾌﾟﾘﾌｨｯｸｽはﾏｽﾀﾃﾞｰﾀに存在しません"), QString::fromUtf8("DX Code検索"), 1);
+  if (!problem.isEmpty())
+    MsgBox(QString::fromUtf8("ﾌﾟﾘﾌｨｯｸｽを調べられません") + "\r\n" + problem, vbOKOnly, QString::fromUtf8("DX Code検索"));
+  else
+    MsgBoxTimeout(QString::fromUtf8("このﾌﾟﾘﾌｨｯｸｽはﾏｽﾀﾃﾞｰﾀに存在しません"), QString::fromUtf8("DX Code検索"), 1);
   DxCodeSearchResult r;
   r.outcome = DxCodeSearchResult::NotFound;
   return r;
@@ -71,7 +75,7 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   if (key.isEmpty()) return result;
 
   CodeMasterIndex dx4("dx4");
-  if (!dx4.IsOpen()) return result;
+  if (!dx4.IsOpen()) return notFound();  // no master or no index: said, with the cause
   int32_t r = 0;
   int n = 3;
   for (; n >= 1 && r < 1; --n) r = dx4.Search("3" + key.left(n));

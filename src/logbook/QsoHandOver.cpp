@@ -22,7 +22,7 @@ bool ReadRecordAgain(int32_t recNo) {
   DoEvents();
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(QString::fromUtf8("HAMLOGデータがOpen出来ません。")));
     return false;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);

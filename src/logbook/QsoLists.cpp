@@ -96,7 +96,7 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
   if (list.capped) MsgBox(u8("大量のデータがありますので打ち止め・・・m(__)m"));
 
   if (HamlogOpenDb() != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     list.outcome = QsoList::OpenFailed;
     return list;
   }
@@ -175,7 +175,7 @@ QsoList ListStationQsos(QString& call) {
 
   HamlogCloseDb(0);
   if (HamlogOpenDb() != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     HamlogCloseDb(0);
     list.outcome = QsoList::OpenFailed;
     return list;

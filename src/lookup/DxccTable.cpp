@@ -100,7 +100,8 @@ int32_t LoadDXCCTable() {
   }
   if (stated == 0) {
     MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-    MsgBox(QStringLiteral("eds  "));
+    MsgBox(QStringLiteral("eds  ") + "\r\n" + ResourceFilePath(kLibrary) +
+           QStringLiteral(" の件数が 0 です (DXCC の表が作れません)"));
     return -1;
   }
   // The count is bounded by the strings really there: a wrong one neither overflows nor makes the

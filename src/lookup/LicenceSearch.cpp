@@ -20,6 +20,8 @@ const QStringList kJapanesePrefixes =
     QStringLiteral("JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N")
         .split(QLatin1Char(','));
 constexpr int kLongestCall = 20;
+// A field longer than any licence holds is cut: an unbroken line of that size would stall the viewer.
+constexpr int kLongestField = 4000;
 
 QString Base(const QString& key, const QString& fallback) {
   QString base = ReadIniOr(QStringLiteral("WEBHOST"), key, fallback).trimmed();
@@ -152,7 +154,8 @@ LicenceParse ParseLicenceXML(const QByteArray& answer, const QString& call) {
     const bool known = name == QLatin1String("LASTUPDATEDATE") || name == QLatin1String("TOTALCOUNT") ||
                        name == QLatin1String("NO") || (current && FieldOf(*current, name));
     if (!known) continue;
-    const QString value = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toUpper();
+    const QString value =
+        xml.readElementText(QXmlStreamReader::IncludeChildElements).left(kLongestField).trimmed().toUpper();
     if (xml.hasError()) break;
     if (name == QLatin1String("LASTUPDATEDATE")) {
       if (!lastUpdate) lastUpdate = value;

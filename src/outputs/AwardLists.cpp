@@ -277,7 +277,7 @@ OutputRun WriteAwardLists(int32_t mode, int32_t bandColumn, const DxccLookup& dx
   }
   if (HamlogOpenDb() == 1) {
     HamlogCloseDb(0);
-    run.error = kNoHamlogMessage;
+    run.error = WithOpenFailureCause(kNoHamlogMessage);
     return run;
   }
   const DxccLookup none = [](const QString&) { return QStringLiteral("unKnown"); };

@@ -107,7 +107,7 @@ OutputRun WriteKuLists(int32_t bandColumn, int32_t mode) {
 
   if (HamlogOpenDb() == 1) {
     HamlogCloseDb(0);
-    run.error = kNoHamlogMessage;
+    run.error = WithOpenFailureCause(kNoHamlogMessage);
     return run;
   }
   const QString stem = waku ? QStringLiteral("-WAKU") : QStringLiteral("-ORB_KU");
@@ -136,7 +136,9 @@ OutputRun WriteKuLists(int32_t bandColumn, int32_t mode) {
   // The list goes in last: a run that fails leaves the old list, the one with the score, in place.
   ok = ok && remain.Close() && list.Close();
   if (!ok) {
-    run.error = error;
+    // The list that could not be written, and why (a read-only or full data folder).
+    const QString why = !list.ErrorText().isEmpty() ? list.ErrorText() : remain.ErrorText();
+    run.error = why.isEmpty() ? error : error + kCrLf + why;
     return run;
   }
 

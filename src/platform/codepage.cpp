@@ -224,7 +224,13 @@ QString ByteOrderMark(QByteArrayView bytes, int* size) {
 }
 
 QString ForeignEncoding(QByteArrayView bytes) {
-  if (const QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  if (QString mark = ByteOrderMark(bytes); !mark.isEmpty()) return mark;
+  qsizetype evenNuls = 0, oddNuls = 0;
+  for (qsizetype i = 0; i < bytes.size(); ++i)
+    if (bytes[i] == '\0') ++(i % 2 == 0 ? evenNuls : oddNuls);
+  // Windows-31J text holds no NUL at all; UTF-16 holds one in every ASCII character's unit.
+  if (oddNuls > 0 && oddNuls >= bytes.size() / 4 && oddNuls > 4 * evenNuls) return QStringLiteral("UTF-16LE");
+  if (evenNuls > 0 && evenNuls >= bytes.size() / 4 && evenNuls > 4 * oddNuls) return QStringLiteral("UTF-16BE");
   if (LooksLikeUtf8(bytes)) return QStringLiteral("UTF-8");
   if (!IsValidAnsi(bytes)) return QStringLiteral("不明な文字コード");
   return {};
@@ -235,5 +241,3 @@ QString ForeignEncodingText(const QString& path, const QString& encoding) {
   return path + QStringLiteral(" は ") + encoding +
          QStringLiteral(" で保存されています（Windows-31J (Shift_JIS) ではありません）。");
 }
-
-

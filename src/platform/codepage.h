@@ -61,8 +61,8 @@ bool LooksLikeUtf8(QByteArrayView bytes);
 QString ByteOrderMark(QByteArrayView bytes, int* size = nullptr);
 
 // What the bytes of a text file meant to be Windows-31J are instead: "UTF-8", "UTF-16LE" or "UTF-16BE"
-// (by the byte-order mark, or UTF-8 by its bytes), "不明な文字コード" for other bytes Windows-31J does
-// not hold; "" for Windows-31J text (plain ASCII included).
+// (by the byte-order mark, by the NUL beside every ASCII character of UTF-16, or UTF-8 by its bytes),
+// "不明な文字コード" for other bytes Windows-31J does not hold; "" for Windows-31J text (ASCII included).
 QString ForeignEncoding(QByteArrayView bytes);
 // The operator's note on such a file: "<path> は UTF-8 で保存されています（Windows-31J (Shift_JIS)
 // ではありません）。"; "" when `encoding` is empty.

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/ui/doevents.h"
+
 HttpSettingsState HttpSettings;
 
 namespace {
@@ -62,7 +64,7 @@ HttpAnswer HttpGet(const QString& address) {
   const QUrl url(address, QUrl::StrictMode);
   answer.finalUrl = address;
   if (!Allowed(url)) {
-    answer.error = QStringLiteral("not an https address: ") + address;
+    answer.error = QStringLiteral("https のアドレスではないので問い合わせません: ") + address;
     return answer;
   }
 
@@ -71,6 +73,7 @@ HttpAnswer HttpGet(const QString& address) {
   request.setTransferTimeout(0);  // the timer below covers the whole request
   QNetworkReply* reply = Manager().get(request);
 
+  const InputHold hold;
   QEventLoop loop;
   QTimer timer;
   timer.setSingleShot(true);
@@ -81,40 +84,56 @@ HttpAnswer HttpGet(const QString& address) {
     reply->abort();
   });
   QObject::connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& target) {
-    if (target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) {
+    const bool sameHost = target.host().compare(url.host(), Qt::CaseInsensitive) == 0 &&
+                          target.port(443) == url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
+    if (target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 && sameHost) {
       emit reply->redirectAllowed();
       return;
     }
-    refused = QStringLiteral("redirect to an address that is not https refused: ") + target.toString();
+    refused = QStringLiteral("問い合わせたホストの外 (または https でないアドレス) への転送は断りました: ") +
+              target.toString();
+    reply->abort();
+  });
+  bool tooLarge = false;
+  QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+    if (tooLarge || (received <= HttpSettings.MaxAnswerBytes && total <= HttpSettings.MaxAnswerBytes)) return;
+    tooLarge = true;
     reply->abort();
   });
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   timer.start(HttpSettings.TimeoutMs);
-  if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (!reply->isFinished()) loop.exec(WaitFlags());
   timer.stop();
 
   answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   answer.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
   answer.finalUrl = reply->url().toString();
-  if (reply->isOpen()) answer.body = reply->readAll();
+  if (reply->isOpen() && !tooLarge) answer.body = reply->readAll();
   const bool good = reply->error() == QNetworkReply::NoError && answer.status >= 200 && answer.status < 300;
+  answer.tooLarge = tooLarge;
   if (timedOut)
-    answer.error = QStringLiteral("no answer within %1 ms").arg(HttpSettings.TimeoutMs);
+    answer.error = QStringLiteral("%1 ミリ秒待っても答えがありません").arg(HttpSettings.TimeoutMs);
+  else if (tooLarge)
+    answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
   else if (!refused.isEmpty())
     answer.error = refused;
-  else if (answer.status >= 400)
-    answer.error = QStringLiteral("HTTP status %1").arg(answer.status);
+  else if (answer.status >= 400 || (!good && reply->error() == QNetworkReply::NoError))
+    answer.error = QStringLiteral("サーバーがエラー (HTTP %1) を返しました").arg(answer.status);
   else if (!good)
-    answer.error = reply->error() != QNetworkReply::NoError ? reply->errorString()
-                                                            : QStringLiteral("HTTP status %1").arg(answer.status);
+    answer.error = QStringLiteral("接続できません (") + reply->errorString() + QLatin1Char(')');
   answer.ok = answer.error.isEmpty();
   reply->deleteLater();
   return answer;
 }
 
+InternetTransfer::~InternetTransfer() { *alive_ = false; }
+
 HttpAnswer InternetTransfer::Request(const QString& url) {
-  last_ = HttpGet(url);
-  const HttpAnswer answer = last_;
+  const std::shared_ptr<bool> alive = alive_;
+  const HttpAnswer answer = HttpGet(url);
+  // The window that owns this control may have gone while the request was out.
+  if (!*alive) return answer;
+  last_ = answer;
   if (StateChanged) StateChanged(answer.ok ? icResponseCompleted : icError);
   return answer;
 }

@@ -11,14 +11,18 @@
 //   QByteArray body = Inet1.OpenURLBytes(url);      // "" and icError on any failure
 //
 // Addresses must be https. Plain http is taken only for the loopback host, where tests run their
-// local server; a redirect is followed only to an https address (at most five).
+// local server; a redirect is followed only to an https address of the same host and port (at most
+// five), so no other site's page is ever taken for the one asked. An answer longer than MaxAnswerBytes
+// is not read on: the request fails as too large. Failures are told in the operator's words.
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 struct HttpSettingsState {
   int TimeoutMs = 20000;  // for the whole request, redirects included
+  qint64 MaxAnswerBytes = 4 * 1024 * 1024;
 };
 extern HttpSettingsState HttpSettings;
 
@@ -29,6 +33,7 @@ struct HttpAnswer {
   QString contentType;   // the Content-Type header as sent
   QString finalUrl;      // the address answered, after redirects
   QString error;         // why it failed, in plain words; "" when ok
+  bool tooLarge = false;  // the answer went beyond MaxAnswerBytes
 
   // The body as text, by the charset of the Content-Type (UTF-8 when none or unknown).
   QString Text() const;
@@ -44,6 +49,10 @@ constexpr int icError = 11;
 
 class InternetTransfer {
  public:
+  InternetTransfer() = default;
+  ~InternetTransfer();
+  InternetTransfer(const InternetTransfer&) = delete;
+  InternetTransfer& operator=(const InternetTransfer&) = delete;
   // The whole answer, returned by value: the state handler may close the window that owns this control.
   HttpAnswer Request(const QString& url);
   // The body of a successful answer; "" after a failure, when StateChanged has been told icError.
@@ -56,4 +65,5 @@ class InternetTransfer {
 
  private:
   HttpAnswer last_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

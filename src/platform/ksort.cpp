@@ -61,7 +61,7 @@ Command parseCommand(const QString& spec) {
     if (spec[i] == '/' && opt == 'k' && i + 2 < spec.size() && (spec[i + 2] == '(' || spec[i + 2] == ' ')) {
       i += 2;
       if (!readKeys(spec, i, c.keys)) {
-        c.error = QStringLiteral("bad key list");
+        c.error = QStringLiteral("並べ替えのキーの指定が正しくありません");
         return c;
       }
     } else if (spec[i] == '/' && opt == 'e' && isOptionEnd(spec, i + 2)) {
@@ -72,7 +72,7 @@ Command parseCommand(const QString& spec) {
       // "/home/o'neil" keeps its own quote.
       const qsizetype close = spec.lastIndexOf(spec[i]);
       if (close <= i) {
-        c.error = QStringLiteral("unclosed quote around the file name");
+        c.error = QStringLiteral("ファイル名の引用符が閉じていません");
         return c;
       }
       c.path = spec.mid(i + 1, close - i - 1);
@@ -82,8 +82,8 @@ Command parseCommand(const QString& spec) {
       break;
     }
   }
-  if (c.keys.empty()) c.error = QStringLiteral("no sort key");
-  if (c.path.trimmed().isEmpty() && c.error.isEmpty()) c.error = QStringLiteral("no file name");
+  if (c.keys.empty()) c.error = QStringLiteral("並べ替えのキーがありません");
+  if (c.path.trimmed().isEmpty() && c.error.isEmpty()) c.error = QStringLiteral("ファイル名がありません");
   return c;
 }
 
@@ -97,30 +97,30 @@ int ksort(const QString& spec, QString& reply) {
   }
   QByteArray data;
   if (!ReadWholeFile(cmd.path, data)) {
-    reply = QStringLiteral("ksort: cannot read the file");
+    reply = QStringLiteral("ksort: ") + cmd.path + QStringLiteral(" を読めません");
     return KsortGaveUp;
   }
 
-  // Lines end as Line Input ends them: at CR LF or a lone CR; a lone LF stays inside its line.
+  // Lines end as Line Input ends them: at CR LF, a lone CR or a lone LF.
   std::vector<qsizetype> begin, end;
   const char* d = data.constData();
   const qsizetype n = data.size();
   for (qsizetype at = 0; at < n;) {
-    const char* cr = static_cast<const char*>(std::memchr(d + at, '\r', n - at));
-    const qsizetype stop = cr ? cr - d : n;
+    qsizetype stop = at;
+    while (stop < n && d[stop] != '\r' && d[stop] != '\n') ++stop;
     if (!(cmd.dropEmptyLines && stop == at)) {
       begin.push_back(at);
       end.push_back(stop);
     }
     at = stop + 1;
-    if (at < n && d[at] == '\n') ++at;
+    if (stop < n && d[stop] == '\r' && at < n && d[at] == '\n') ++at;
   }
   const size_t lines = begin.size();
   qsizetype keyBytes = 0;
   for (const SortKey& k : cmd.keys) keyBytes += k.length;
   if (keyBytes > kMaxKeyBytes || lines >= std::numeric_limits<uint32_t>::max() ||
       qsizetype(lines) * keyBytes > kMaxKeyTableBytes) {
-    reply = QStringLiteral("ksort: keys too long for this file");
+    reply = QStringLiteral("ksort: キーが長すぎて ") + cmd.path + QStringLiteral(" を並べ替えられません");
     return KsortGaveUp;
   }
 
@@ -147,8 +147,9 @@ int ksort(const QString& spec, QString& reply) {
     sorted.append(d + begin[i], end[i] - begin[i]);
     sorted.append("\r\n", 2);
   }
-  if (sorted != data && !AtomicWriteFile(cmd.path, sorted)) {
-    reply = QStringLiteral("ksort: cannot write the file");
+  QString why;
+  if (sorted != data && !AtomicWriteFile(cmd.path, sorted, &why)) {
+    reply = QStringLiteral("ksort: ") + cmd.path + QStringLiteral(" に書き込めません (") + why + QStringLiteral(")");
     return KsortGaveUp;
   }
   reply = QStringLiteral("ksort: %1 lines sorted").arg(lines);

@@ -10,8 +10,8 @@
 // Option "/e": empty lines are left out of the sorted file.
 //
 // The sort is stable and bytewise; a line shorter than a key compares as if padded with blanks
-// (0x20), so "AB" sorts with "AB  ". Lines end where Line Input ends them (CR LF or a lone CR; a lone
-// LF stays inside its line) and are all written back with CR LF (a last line without one gets it). The file
+// (0x20), so "AB" sorts with "AB  ". Lines end where Line Input ends them (CR LF, a lone CR or a lone
+// LF) and are all written back with CR LF (a last line without one gets it). The file
 // is replaced atomically: on any failure it is untouched.
 
 #include <QString>

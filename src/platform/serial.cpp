@@ -7,6 +7,8 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 
+#include "platform/ui/doevents.h"
+
 namespace {
 
 // The serial library takes the port's lock file before it opens the device, so a missing device that
@@ -97,6 +99,7 @@ void SerialPort::PurgeOutput() {
 }
 
 bool SerialPort::WaitFor(int ms, const std::function<bool()>& done) {
+  const InputHold hold;
   QElapsedTimer clock;
   clock.start();
   while (!done()) {
@@ -111,7 +114,7 @@ bool SerialPort::WaitFor(int ms, const std::function<bool()>& done) {
     connect(&port_, &QIODevice::aboutToClose, &loop, &QEventLoop::quit);
     connect(&port_, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
     deadline.start(static_cast<int>(left));
-    loop.exec();
+    loop.exec(WaitFlags());
   }
   return true;
 }
@@ -138,13 +141,14 @@ QByteArray SerialPort::Read(int32_t max, const std::function<bool(const QByteArr
 }
 
 void WaitWithEvents(int32_t ms) {
+  const InputHold hold;
   QElapsedTimer clock;
   clock.start();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  QCoreApplication::processEvents(WaitFlags());
   while (clock.elapsed() <= ms) {
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(ms - clock.elapsed()) + 1, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(WaitFlags());
   }
 }
 

@@ -31,13 +31,12 @@ void syncFolderOf(const QString& path) {
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
 bool commitSaveFile(QSaveFile& f, QString* why = nullptr) {
   if (!f.flush() || ::fsync(f.handle()) != 0) {
-    if (why)
-      *why = f.error() != QFileDevice::NoError ? f.errorString() : QString::fromLocal8Bit(strerror(errno));
+    if (why) *why = FileErrorReason(errno);
     f.cancelWriting();
     return false;
   }
   if (!f.commit()) {
-    if (why) *why = f.errorString();
+    if (why) *why = FileErrorReason(errno);
     return false;
   }
   syncFolderOf(f.fileName());
@@ -74,15 +73,51 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
+QString FileErrorReason(int err) {
+  switch (err) {
+    case 0:
+      return QStringLiteral("原因は分かりません");
+    case ENOSPC:
+      return QStringLiteral("ディスクに空きがありません");
+    case EDQUOT:
+      return QStringLiteral("ディスクの使用量の上限に達しています");
+    case ENAMETOOLONG:
+      return QStringLiteral("ファイル名が長すぎます");
+    case EROFS:
+      return QStringLiteral("読み取り専用のディスクです");
+    case EACCES:
+    case EPERM:
+      return QStringLiteral("許可がありません (読み取り専用のファイルかフォルダーです)");
+    case ENOENT:
+      return QStringLiteral("ファイルかフォルダーがありません");
+    case ENOTDIR:
+      return QStringLiteral("途中のフォルダーがありません");
+    case EISDIR:
+      return QStringLiteral("フォルダーです");
+    case EIO:
+      return QStringLiteral("ディスクの読み書きに失敗しました");
+    case EFBIG:
+      return QStringLiteral("ファイルが大きすぎます");
+    case EMFILE:
+    case ENFILE:
+      return QStringLiteral("開いているファイルが多すぎます");
+    case EBUSY:
+    case ETXTBSY:
+      return QStringLiteral("他のプログラムが使用中です");
+    default:
+      return QStringLiteral("システムのエラー: ") + QString::fromLocal8Bit(strerror(err));
+  }
+}
+
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
   if (real.isEmpty() || QFileInfo(real).isDir()) {
-    if (why) *why = QStringLiteral("not a file name");
+    if (why) *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : QStringLiteral("同じ名前のフォルダーがあります");
     noteFailure(real, real.isEmpty() ? ENOENT : EISDIR);
     return false;
   }
   if (const int fault = injectedFault(real)) {
-    if (why) *why = QString::fromLocal8Bit(strerror(fault));
+    if (why) *why = FileErrorReason(fault);
     noteFailure(real, fault);
     return false;
   }
@@ -91,12 +126,12 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   errno = 0;
   if (!f.open(QIODevice::WriteOnly)) {
     noteFailure(real);
-    if (why) *why = f.errorString();
+    if (why) *why = FileErrorReason(LastFileError());
     return false;
   }
   if (f.write(bytes.data(), bytes.size()) != bytes.size()) {
     noteFailure(real);
-    if (why) *why = f.errorString();
+    if (why) *why = FileErrorReason(LastFileError());
     f.cancelWriting();
     return false;
   }
@@ -127,7 +162,7 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
   }
   if (!ok) {
     if (why)
-      *why = real.isEmpty() ? QStringLiteral("not a file name") : QString::fromLocal8Bit(strerror(cause));
+      *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : FileErrorReason(cause);
     if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
   }
   return ok;
@@ -159,35 +194,6 @@ bool MoveFileOver(const QString& from, const QString& to) {
 
 int LastFileError() { return lastFileError; }
 
-QString FileErrorText(int error) {
-  switch (error) {
-    case 0:
-      return QStringLiteral("原因は分かりません");
-    case ENOSPC:
-      return QStringLiteral("ディスクの空きがありません");
-    case EDQUOT:
-      return QStringLiteral("ディスクの使用量の上限に達しています");
-    case EACCES:
-    case EPERM:
-      return QStringLiteral("書き込みが許可されていません");
-    case EROFS:
-      return QStringLiteral("読み取り専用の場所です");
-    case EISDIR:
-      return QStringLiteral("同じ名前のフォルダがあります");
-    case ENOENT:
-    case ENOTDIR:
-      return QStringLiteral("フォルダがありません");
-    case EFBIG:
-      return QStringLiteral("ファイルが大きすぎます");
-    case EIO:
-      return QStringLiteral("ディスクの読み書きに失敗しました");
-    case ENAMETOOLONG:
-      return QStringLiteral("ファイル名が長すぎます");
-    default:
-      return QStringLiteral("システムのエラー %1: %2").arg(error).arg(QString::fromLocal8Bit(strerror(error)));
-  }
-}
-
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {
   bytes.clear();
   const QString real = RealPath(path);
@@ -197,13 +203,25 @@ bool ReadWholeFile(const QString& path, QByteArray& bytes) {
   return f.error() == QFileDevice::NoError;
 }
 
-bool FileCopy(const QString& source, const QString& destination) {
+QString FileForeignEncoding(const QString& path) {
+  QByteArray bytes;
+  return ReadWholeFile(path, bytes) ? ForeignEncoding(bytes) : QString();
+}
+
+bool FileCopy(const QString& source, const QString& destination, QString* why) {
   const QString from = RealPath(source);
   QByteArray bytes;
   // A read cut short must not become a short copy.
-  if (!ReadWholeFile(from, bytes)) return false;
+  if (!ReadWholeFile(from, bytes)) {
+    if (why) *why = from + QStringLiteral(" を読めません (") + FileErrorReason(errno) + QStringLiteral(")");
+    return false;
+  }
   const QDateTime modified = QFileInfo(from).lastModified();
-  if (!AtomicWriteFile(destination, bytes)) return false;
+  QString cause;
+  if (!AtomicWriteFile(destination, bytes, &cause)) {
+    if (why) *why = RealPath(destination) + QStringLiteral(" に書き込めません (") + cause + QStringLiteral(")");
+    return false;
+  }
   QFile out(RealPath(destination));
   if (out.open(QIODevice::Append)) out.setFileTime(modified, QFileDevice::FileModificationTime);
   return true;
@@ -241,6 +259,10 @@ bool VbFile::fail(const QString& why) {
   return false;
 }
 
+bool VbFile::failWith(const QString& what, int err) {
+  return fail(path_ + what + QStringLiteral(" (") + FileErrorReason(err) + QStringLiteral(")"));
+}
+
 bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess access) {
   if (open_) Close();
   reset();
@@ -249,16 +271,16 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
   mode_ = mode;
   recordLength_ = recordLength;
   const QFileInfo info(path_);
-  if (path_.isEmpty()) return fail(QStringLiteral("no file name"));
+  if (path_.isEmpty()) return fail(QStringLiteral("ファイル名がありません"));
   if (info.isDir()) {
     if (mode != VbMode::Input) noteFailure(path_, EISDIR);
-    return fail(QStringLiteral("a folder, not a file: ") + path_);
+    return fail(path_ + QStringLiteral(" はフォルダーでファイルではありません"));
   }
 
   switch (mode) {
     case VbMode::Input: {
-      if (!info.exists()) return fail(QStringLiteral("file not found: ") + path_);
-      if (!ReadWholeFile(path_, data_)) return fail(QStringLiteral("cannot read: ") + path_);
+      if (!info.exists()) return fail(path_ + QStringLiteral(" がありません"));
+      if (!ReadWholeFile(path_, data_)) return failWith(QStringLiteral(" を読めません"), errno);
       break;
     }
     case VbMode::Output: {
@@ -267,7 +289,7 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
         auto f = std::make_unique<QFile>(path_);
         if (!f->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
           noteFailure(path_);
-          return fail(QStringLiteral("cannot write: ") + path_);
+          return failWith(QStringLiteral(" に書き込めません"), LastFileError());
         }
         device_ = std::move(f);
         break;
@@ -276,7 +298,7 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
       f->setDirectWriteFallback(false);
       if (!f->open(QIODevice::WriteOnly)) {
         noteFailure(path_);
-        return fail(QStringLiteral("cannot write: ") + path_);
+        return failWith(QStringLiteral(" に書き込めません"), LastFileError());
       }
       device_ = std::move(f);
       break;
@@ -284,7 +306,7 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
     case VbMode::Append: {
       auto f = std::make_unique<QFile>(path_);
       if (!f->open(QIODevice::WriteOnly | QIODevice::Append))
-        return fail(QStringLiteral("cannot append to: ") + path_);
+        return failWith(QStringLiteral(" に書き足せません"), errno);
       written_ = f->size();
       device_ = std::move(f);
       break;
@@ -292,12 +314,12 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
     case VbMode::Binary:
     case VbMode::Random: {
       if (mode == VbMode::Random && recordLength <= 0)
-        return fail(QStringLiteral("a random file needs a record length"));
-      if (access == VbAccess::Read && !info.exists()) return fail(QStringLiteral("file not found: ") + path_);
+        return fail(path_ + QStringLiteral(" のレコード長がありません"));
+      if (access == VbAccess::Read && !info.exists()) return fail(path_ + QStringLiteral(" がありません"));
       auto f = std::make_unique<QFile>(path_);
       const bool ok = (access == VbAccess::ReadWrite && f->open(QIODevice::ReadWrite)) ||
                       (info.exists() && f->open(QIODevice::ReadOnly));
-      if (!ok) return fail(QStringLiteral("cannot open: ") + path_);
+      if (!ok) return failWith(QStringLiteral(" を開けません"), errno);
       device_ = std::move(f);
       break;
     }
@@ -309,7 +331,7 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
 
 bool VbFile::flushBuffer() {
   if (data_.isEmpty() || !device_) return !failed_;
-  if (device_->write(data_) != data_.size()) fail(QStringLiteral("write failed: ") + path_);
+  if (device_->write(data_) != data_.size()) failWith(QStringLiteral(" に書き込めません"), errno);
   data_.clear();
   return !failed_;
 }
@@ -321,17 +343,19 @@ bool VbFile::Close() {
     ok = flushBuffer() && device_->flush();
     if (!ok) {
       noteFailure(path_);
-      error_ = QStringLiteral("could not write: ") + path_;
+      if (!failed_) failWith(QStringLiteral(" に書き込めません"), LastFileError());
     }
   } else if (mode_ == VbMode::Output) {
     auto* f = static_cast<QSaveFile*>(device_.get());
     const int fault = injectedFault(path_);
+    QString why = fault ? FileErrorReason(fault) : QString();
     errno = 0;
-    ok = fault == 0 && flushBuffer() && commitSaveFile(*f);
+    const bool written = fault == 0 && flushBuffer();
+    ok = written && commitSaveFile(*f, &why);
     if (!ok) {
       noteFailure(path_, fault);
       f->cancelWriting();
-      error_ = QStringLiteral("could not replace: ") + path_;
+      if (written || fault) error_ = path_ + QStringLiteral(" を書き換えられません (") + why + QStringLiteral(")");
     }
   } else if (mode_ == VbMode::Append) {
     ok = flushBuffer() && device_->flush();
@@ -356,15 +380,14 @@ bool VbFile::Eof() const { return !open_ || mode_ != VbMode::Input || pos_ >= da
 
 bool VbFile::LineInputBytes(QByteArray& line) {
   line.clear();
-  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("not open for input"));
+  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("読むために開いたファイルではありません"));
   const qsizetype n = data_.size();
-  if (pos_ >= n) return fail(QStringLiteral("input past end of file"));
+  if (pos_ >= n) return fail(path_ + QStringLiteral(" の終わりを過ぎて読もうとしました"));
   const char* d = data_.constData();
   qsizetype i = pos_;
-  while (i < n && d[i] != '\r') ++i;
+  while (i < n && !isLineEnd(d[i])) ++i;
   line = data_.mid(pos_, i - pos_);
-  if (i < n) ++i;
-  if (i < n && d[i] == '\n') ++i;
+  if (i < n && d[i++] == '\r' && i < n && d[i] == '\n') ++i;
   pos_ = i;
   afterComma_ = false;
   return true;
@@ -379,7 +402,7 @@ bool VbFile::LineInput(QString& line) {
 
 bool VbFile::Input(QString& field) {
   field.clear();
-  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("not open for input"));
+  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("読むために開いたファイルではありません"));
   const char* d = data_.constData();
   const qsizetype n = data_.size();
   qsizetype i = pos_;
@@ -388,7 +411,7 @@ bool VbFile::Input(QString& field) {
   while (i < n && (isBlank(d[i]) || (!afterComma_ && isLineEnd(d[i])))) ++i;
   if (i >= n) {
     pos_ = n;
-    if (!afterComma_) return fail(QStringLiteral("input past end of file"));
+    if (!afterComma_) return fail(path_ + QStringLiteral(" の終わりを過ぎて読もうとしました"));
     afterComma_ = false;
     return true;  // "a," at the very end: the last field is empty
   }
@@ -423,8 +446,9 @@ bool VbFile::Input(QString& field) {
 // --- Output and Append
 
 bool VbFile::writable() {
+  if (!open_ && failed_) return false;  // the open's own reason stays the one told
   if (!open_ || (mode_ != VbMode::Output && mode_ != VbMode::Append))
-    return fail(QStringLiteral("not open for output"));
+    return fail(QStringLiteral("書くために開いたファイルではありません"));
   return !failed_;
 }
 
@@ -507,7 +531,7 @@ int64_t VbFile::Lof() const {
 
 QByteArray VbFile::Get(int64_t position, int64_t count) {
   if (!open_ || (mode_ != VbMode::Binary && mode_ != VbMode::Random)) {
-    fail(QStringLiteral("not open for binary access"));
+    fail(QStringLiteral("バイナリで開いたファイルではありません"));
     return {};
   }
   if (position < 1 || count <= 0 || position > device_->size() || !device_->seek(position - 1)) return {};
@@ -516,11 +540,11 @@ QByteArray VbFile::Get(int64_t position, int64_t count) {
 
 bool VbFile::Put(int64_t position, QByteArrayView bytes) {
   if (!open_ || (mode_ != VbMode::Binary && mode_ != VbMode::Random))
-    return fail(QStringLiteral("not open for binary access"));
+    return fail(QStringLiteral("バイナリで開いたファイルではありません"));
   if (position < 1 || !device_->isWritable() || !device_->seek(position - 1))
-    return fail(QStringLiteral("cannot write at this position: ") + path_);
+    return fail(path_ + QStringLiteral(" のこの位置には書き込めません"));
   if (device_->write(bytes.data(), bytes.size()) != bytes.size() || !device_->flush())
-    return fail(QStringLiteral("write failed: ") + path_);
+    return failWith(QStringLiteral(" に書き込めません"), errno);
   return true;
 }
 
@@ -532,7 +556,7 @@ bool VbFile::GetRecord(int64_t k, QByteArray& record) {
 }
 
 bool VbFile::PutRecord(int64_t k, QByteArrayView record) {
-  if (mode_ != VbMode::Random || k < 1) return fail(QStringLiteral("no such record"));
+  if (mode_ != VbMode::Random || k < 1) return fail(path_ + QStringLiteral(" にそのレコードはありません"));
   QByteArray fixed = CutAnsiBytes(record, recordLength_);
   fixed.append(recordLength_ - fixed.size(), ' ');
   return Put((k - 1) * recordLength_ + 1, fixed);

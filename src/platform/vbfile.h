@@ -1,5 +1,5 @@
 #pragma once
-// VB's file statements on Windows-31J text with CR LF line ends, and the one atomic rewrite that every
+// VB's file statements on Windows-31J text with CR LF line ends (read: LF alone as well), and the one atomic rewrite that every
 // file holding the operator's data goes through.
 //
 //   VbFile f(path, VbMode::Input);          Line Input / Input # / EOF
@@ -9,7 +9,8 @@
 //   VbFile f(path, VbMode::Random, 33);     GetRecord / PutRecord of fixed-length records
 //
 // Paths are Windows-style texts resolved through RealPath (paths.h). No call ever throws or crashes on a
-// missing, empty, truncated or binary file: it answers false (or an empty result) and ErrorText() says why.
+// missing, empty, truncated or binary file: it answers false (or an empty result) and ErrorText() says why,
+// in Japanese, naming the file and the cause.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -22,6 +23,10 @@
 #include "platform/codepage.h"
 
 class QFileDevice;
+
+// The system's reason (an errno value) in the operator's words: a full disk, a read-only file or folder,
+// a missing file ... ("ディスクに空きがありません").
+QString FileErrorReason(int err);
 
 // Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
@@ -42,10 +47,9 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = 
 // errno says why when it fails.
 bool MoveFileOver(const QString& from, const QString& to);
 
-// The system's error number of the last write here that failed on this thread (0 when none did), and
-// a cause in the operator's words ("ディスクの空きがありません" ...), for the messages that name it.
+// The system's error number of the last write here that failed on this thread (0 when none did), for
+// the messages that name its cause (FileErrorReason).
 int LastFileError();
-QString FileErrorText(int error);
 // Tests make the writes of files fail as a full disk or a read-only folder would: called with the path
 // about to be written, it returns the error number to fail with (0 = write).
 inline int (*writeFaultForTest)(const QString& path) = nullptr;
@@ -53,8 +57,13 @@ inline int (*writeFaultForTest)(const QString& path) = nullptr;
 // Reads a whole file; false (and `bytes` empty) when it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);
 
+// The encoding a text file was saved in when it is not Windows-31J ("UTF-8", "UTF-16LE", ...; see
+// ForeignEncoding); "" for Windows-31J and for a file that cannot be read.
+QString FileForeignEncoding(const QString& path);
+
 // Copies a file, replacing the destination atomically; the copy keeps the source's modification time.
-bool FileCopy(const QString& source, const QString& destination);
+// `why` names the file and the cause when it fails.
+bool FileCopy(const QString& source, const QString& destination, QString* why = nullptr);
 
 enum class VbMode { Input, Output, Append, Binary, Random };
 // Binary and Random files open for reading and writing (created when missing) unless Read is asked.
@@ -117,7 +126,8 @@ class VbFile {
   // --- Input
   // True at the end of the data (and for a file that is not open for input).
   bool Eof() const;
-  // One line: up to CR LF or a lone CR; a lone LF stays inside the line. False at the end of the file.
+  // One line: up to CR LF, a lone CR or a lone LF (files saved by Linux editors read as the Windows ones
+  // do). False at the end of the file.
   bool LineInput(QString& line);
   bool LineInputBytes(QByteArray& line);
   // One comma-separated field as VB's Input # reads it into a String. False past the end of the file.
@@ -159,6 +169,8 @@ class VbFile {
   void append(QByteArrayView bytes);
   bool flushBuffer();
   bool fail(const QString& why);
+  // The path, `what` and the system's reason for `err`.
+  bool failWith(const QString& what, int err);
   void reset();
 
   QString path_;

@@ -96,11 +96,7 @@ class Civ : public RigDriver {
     // The read ends as soon as the answer is whole; room for the echo and other stations' frames.
     const std::optional<QByteArray> freq = ask(*a, 0x03, kBusRead);
     const std::optional<int64_t> hz = freq && freq->size() == 5 ? bcdLittleEndian(*freq) : std::nullopt;
-    if (!hz) {
-      RigReadFailed();
-      return;
-    }
-    RigReadGood();
+    if (!RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, false);
     const std::optional<QByteArray> mode = ask(*a, 0x04, kBusRead);
     if (!mode || mode->isEmpty()) return;

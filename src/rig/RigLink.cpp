@@ -81,8 +81,14 @@ QString openFailureText(const SerialPort& p) {
       return " が見つかりません";
     case QSerialPort::PermissionError:
       return " は他で使用中です";
+    case QSerialPort::OpenError:
+      return " は既に開かれています";
+    case QSerialPort::UnsupportedOperationError:
+      return " はこの通信設定を受け付けません";
+    case QSerialPort::ResourceError:
+      return " が抜かれたか応答しません";
     default:
-      return " を開けません (" + p.ErrorText() + ")";
+      return " を開けません (エラー番号 " + QString::number(int(p.Error())) + ")";
   }
 }
 
@@ -128,6 +134,10 @@ void RigPortOpen() {
   if (s.PortOpen == 1) RigPortClose();
   RigModelTable();
   ++link().generation;
+  if (const QString why = RigUnusableSettingText(); !why.isEmpty()) {
+    openFailed(why);
+    return;
+  }
   const std::optional<int32_t> baud = WholeNumber(s.BaudText);
   if (!baud || *baud <= 0) {
     openFailed(" の通信速度 " + s.BaudText + " は使えません");
@@ -293,6 +303,38 @@ void RigReadFailed() {
 }
 
 void RigReadGood() { RigSetStatus(""); }
+
+bool RigReadingGood(const std::optional<int64_t>& rigHz) {
+  if (!rigHz) {
+    RigReadFailed();
+    return false;
+  }
+  // A reading of zeros is the rig's own way of saying nothing; the publisher passes it over.
+  const RigModelInfo* m = FindRigModel(RigPortState.RigModel);
+  if (m && *rigHz != 0 && !RigCanTune(*rigHz, *m)) {
+    if (usable())
+      RigSetStatus(RigPortFailureText(" から " + RigPortState.RigModel + " にはない周波数 (" +
+                                      QString::number(*rigHz) + " Hz) が届きました。読み取りに失敗しています"));
+    return false;
+  }
+  RigReadGood();
+  return true;
+}
+
+QString RigUnusableSettingText() {
+  const RigPortStateData& s = RigPortState;
+  if (s.RigModel != QLatin1String("Not Use") && !FindRigModel(s.RigModel))
+    return " の機種 " + s.RigModel + " はこのプログラムで扱えません";
+  if (!QStringList{"", "0", "1", "2"}.contains(s.StopBitText))
+    return " のストップビット " + s.StopBitText + " は使えません (1 か 2)";
+  if (isModel("ICOM")) {
+    bool hex = false;
+    s.CivAddress.toUInt(&hex, 16);
+    if (!hex || s.CivAddress.size() != 2 || s.CivAddress.startsWith(u'+') || s.CivAddress.startsWith(u'-'))
+      return " の ICOM アドレス " + s.CivAddress + " は使えません (16進数2桁)";
+  }
+  return {};
+}
 
 RigDriver& DriverOf(const RigModelInfo& model) {
   switch (model.Family) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class VbTimer;
 
@@ -87,8 +88,14 @@ void RigPublishMode(const QString& mode);
 void RigReadFailed();
 // A good read: a failure text shown before goes.
 void RigReadGood();
+// The frequency a read gave (nothing: the read failed). A frequency no transceiver of the model can be
+// on (garbage on the line) is a failed read too, said with the reading. True: the read was good
+// (RigReadGood done) and the frequency may be published.
+bool RigReadingGood(const std::optional<int64_t>& rigHz);
 // StatusText := text, listeners told when it changed.
 void RigSetStatus(const QString& text);
 
 // Texts of the link's status.
 QString RigPortFailureText(const QString& what);  // "RIG Control Port-" & PortName & what
+// Why the current rig's settings cannot be used to open its port ("" when they can).
+QString RigUnusableSettingText();

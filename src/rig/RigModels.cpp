@@ -1,6 +1,7 @@
 #include "rig/RigModels.h"
 
 #include <array>
+#include <utility>
 
 #include "rig/RigPortState.h"
 
@@ -8,18 +9,48 @@ namespace {
 
 using F = RigFamily;
 constexpr std::array<RigModelInfo, 11> kModels{{
-    // name, family, reply, LSB, USB, CW, entry, status, digits, VFO swap, RIT digits
-    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 10, true, 0},
-    {"KENWOOD", F::TextCommands, 38, "1", "2", "3", 3, 6, 11, false, 5},
-    {"FT767", F::YaesuBinary, 86, "10", "11", "12", 4, 5, 9, false, 0},
-    {"FT817", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, true, 0},
-    {"FT847", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, false, 0},
-    {"FT900", F::YaesuBinary, 10, "00", "01", "02", 4, 5, 9, false, 0},
-    {"FT920", F::YaesuBinary, 28, "00", "01", "02", 4, 5, 9, false, 0},
-    {"FT1000MP", F::YaesuBinary, 16, "00", "01", "02", 4, 5, 9, false, 0},
-    {"JST-245", F::TextCommands, 13, "1", "2", "7", 4, 5, 8, false, 0},
-    {"FT2000", F::TextCommands, 26, "01", "02", "03", 3, 6, 8, true, 4},
-    {"FT991", F::TextCommands, 27, "01", "02", "03", 6, 6, 9, true, 4},
+    // name, family, reply, LSB, USB, CW, entry, status, digits, VFO swap, RIT digits, highest Hz
+    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 10, true, 0, 10'500'000'000},
+    {"KENWOOD", F::TextCommands, 38, "1", "2", "3", 3, 6, 11, false, 5, 1'300'000'000},
+    {"FT767", F::YaesuBinary, 86, "10", "11", "12", 4, 5, 9, false, 0, 470'000'000},
+    {"FT817", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, true, 0, 470'000'000},
+    {"FT847", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, false, 0, 512'000'000},
+    {"FT900", F::YaesuBinary, 10, "00", "01", "02", 4, 5, 9, false, 0, 30'000'000},
+    {"FT920", F::YaesuBinary, 28, "00", "01", "02", 4, 5, 9, false, 0, 56'000'000},
+    {"FT1000MP", F::YaesuBinary, 16, "00", "01", "02", 4, 5, 9, false, 0, 30'000'000},
+    {"JST-245", F::TextCommands, 13, "1", "2", "7", 4, 5, 8, false, 0, 54'000'000},
+    {"FT2000", F::TextCommands, 26, "01", "02", "03", 3, 6, 8, true, 4, 60'000'000},
+    {"FT991", F::TextCommands, 27, "01", "02", "03", 6, 6, 9, true, 4, 470'000'000},
+}};
+
+// The lowest frequency a transceiver's receiver tunes.
+constexpr int64_t kLowestHz = 30'000;
+
+// Amateur bands of the world, Hz, from 135 kHz to 77 GHz.
+constexpr std::array<std::pair<int64_t, int64_t>, 23> kAmateurBands{{
+    {135'700, 137'800},
+    {472'000, 479'000},
+    {1'800'000, 2'000'000},
+    {3'500'000, 4'000'000},
+    {5'250'000, 5'450'000},
+    {7'000'000, 7'300'000},
+    {10'100'000, 10'150'000},
+    {14'000'000, 14'350'000},
+    {18'068'000, 18'168'000},
+    {21'000'000, 21'450'000},
+    {24'890'000, 24'990'000},
+    {28'000'000, 29'700'000},
+    {50'000'000, 54'000'000},
+    {144'000'000, 148'000'000},
+    {420'000'000, 450'000'000},
+    {1'240'000'000, 1'300'000'000},
+    {2'300'000'000, 2'450'000'000},
+    {3'300'000'000, 3'500'000'000},
+    {5'650'000'000, 5'925'000'000},
+    {10'000'000'000, 10'500'000'000},
+    {24'000'000'000, 24'250'000'000},
+    {47'000'000'000, 47'200'000'000},
+    {75'500'000'000, 81'000'000'000},
 }};
 
 // Hz as MHz with `decimals` decimals, rounded half up.
@@ -47,6 +78,13 @@ QStringList RigModelChoices() {
   QStringList names{"Not Use"};
   for (const RigModelInfo& m : kModels) names << m.Name;
   return names;
+}
+
+bool RigCanTune(int64_t hz, const RigModelInfo& model) {
+  if (hz >= kLowestHz && hz <= model.HighestHz) return true;
+  for (const auto& [low, high] : kAmateurBands)
+    if (hz >= low && hz <= high) return true;
+  return false;
 }
 
 void RigModelTable() {

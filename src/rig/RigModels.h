@@ -20,6 +20,7 @@ struct RigModelInfo {
   int FreqDigits;      // digits of the frequency in Hz handed to the setter
   bool VfoSwap;        // has a VFO exchange command
   int RitDigits;       // digits of a RIT/XIT offset; 0 = no RIT/XIT commands
+  int64_t HighestHz;   // the top of what the models of this name tune
 };
 
 // The model of that exact name; nullptr for "Not Use" and every name not in the table.
@@ -27,6 +28,10 @@ const RigModelInfo* FindRigModel(const QString& name);
 
 // The models in the order of the settings dialog's list, "Not Use" first.
 QStringList RigModelChoices();
+
+// True when a transceiver of `model` can be on `hz`: within its range or on an amateur band (a
+// transverter's or an option's). Garbage on the line reads as a frequency that is neither.
+bool RigCanTune(int64_t hz, const RigModelInfo& model);
 
 // ReplyLength and the three mode codes of RigPortState for its RigModel; other names keep them.
 void RigModelTable();

@@ -85,11 +85,7 @@ class TextCommands : public RigDriver {
       return;
     }
     const std::optional<int64_t> hz = answer.startsWith("IF") ? digitsAt(answer, 6, ft991 ? 14 : 13) : std::nullopt;
-    if (!hz) {
-      RigReadFailed();
-      return;
-    }
-    RigReadGood();
+    if (!RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, true);
   }
 
@@ -97,11 +93,7 @@ class TextCommands : public RigDriver {
     if (!send("IF;")) return;
     const QString answer = RigReadText(m.ReplyLength, ';');
     const std::optional<int64_t> hz = answer.size() >= 30 ? digitsAt(answer, 3, 13) : std::nullopt;
-    if (!hz) {
-      RigReadFailed();
-      return;
-    }
-    RigReadGood();
+    if (!RigReadingGood(hz)) return;
     const QChar mode = answer[29];
     RigPublishMode(mode == u'1' ? "LSB" : mode == u'2' ? "USB" : "OTR");
     int64_t total = *hz;
@@ -119,11 +111,7 @@ class TextCommands : public RigDriver {
     const QString answer = RigReadText(m.ReplyLength, '\0');
     if (!send("I0\r") || !send("H0\r")) return;
     const std::optional<int64_t> hz = digitsAt(answer, 5, 12);
-    if (!hz) {
-      RigReadFailed();
-      return;
-    }
-    RigReadGood();
+    if (!RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, true);
     const QString mode = jstMode(answer[3]);
     if (!mode.isEmpty()) RigPublishMode(mode);

@@ -124,11 +124,7 @@ class YaesuBinary : public RigDriver {
       tens = bcd(r, {0, 1, 2, 3});
       if (is(m, "FT847")) mode = ft847Mode(at(r, 4));
     }
-    if (!tens) {
-      RigReadFailed();
-      return;
-    }
-    RigReadGood();
+    if (!RigReadingGood(tens ? std::optional<int64_t>(*tens * 10) : std::nullopt)) return;
     RigPublishFrequency(*tens * 10, true);
     if (!mode.isEmpty()) RigPublishMode(mode);
   }

@@ -131,7 +131,7 @@ TEST_F(LeagueStationTest, MissingListOrHamlogIsToldAndNothingIsCounted) {
   Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
   boxes.Answer(vbOK);
   CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。");
+  EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
   EXPECT_EQ(LeagueStation.LeaguePointCount, 0);
   EXPECT_TRUE(shell.opened().isEmpty());
 }

@@ -5,6 +5,7 @@
 
 #include "awards/CsvFields.h"
 #include "awards/RecordBook.h"
+#include <QDir>
 #include <QFile>
 
 #include "platform/codepage.h"
@@ -102,6 +103,17 @@ TEST_F(RecordBookTest, CarelessLinesAreCountedAndAnUnsafeBookIsNotForWriting) {
   l = load();
   EXPECT_EQ(l.unreadable, 1);
   EXPECT_FALSE(l.complete);
+  // Saved by a Linux editor: LF line ends read as lines; in UTF-8: named, and not written back.
+  const QString two = "\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\"\n\"20050101\",\"1002\",\"東京都\",\"\",\"\",\"\"\n";
+  writeBook(two);
+  l = load();
+  EXPECT_EQ(codes(l), QStringList({"1001", "1002"}));
+  EXPECT_TRUE(l.complete);
+  home.write("ORBEX_整理簿.txt", two.toUtf8());
+  l = load();
+  EXPECT_FALSE(l.complete);
+  EXPECT_TRUE(RecordBookLoadNotice(l).startsWith(
+      "整理簿は UTF-8 で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい"));
 }
 
 TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
@@ -115,6 +127,13 @@ TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
   const RecordBookLoad l = load();
   ASSERT_EQ(l.rows.size(), 1u);
   EXPECT_EQ(l.rows[0].remark, "備考, 一");
+  // A backup that cannot be made keeps the book and says which file and why, in Japanese.
+  QFile::remove(home.file("ORBEX_整理簿.bak"));
+  QDir(home.path()).mkdir("ORBEX_整理簿.bak");
+  EXPECT_FALSE(WriteRecordBook(book(), {}, error));
+  EXPECT_EQ(error, "控え (.bak) を作れないので書き戻しませんでした: " + home.file("ORBEX_整理簿.bak") +
+                       " に書き込めません (同じ名前のフォルダーがあります)");
+  EXPECT_EQ(load().rows.size(), 1u);
 }
 
 struct BookFilterTest : ::testing::Test {

@@ -103,7 +103,7 @@ TEST_F(RoadsideTest, TheModeAndAMissingLogLimitTheScan) {
   boxes.Answer(vbOK);
   scan = ScanHamlogForStations(listed);
   EXPECT_FALSE(scan.opened);
-  EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。");
+  EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
 }
 
 TEST(StationMatcherTest, FirstListedNumberInTheRemarkWins) {

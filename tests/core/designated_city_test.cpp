@@ -38,6 +38,20 @@ TEST_F(DesignatedCityTest, ReadsDefinitionsAndBuildsTheCodeList) {
   EXPECT_EQ(d.DesignatedCityCodes, "1101,1821,1001");
 }
 
+TEST_F(DesignatedCityTest, LinuxLineEndsReadAsWindowsOnesAndAnotherEncodingIsNamed) {
+  writeDefinitions("# 注釈\n横浜市,1101,19560901\n浜松市,1821,20070401\n");
+  EXPECT_EQ(load(), 2);
+  EXPECT_EQ(DesignatedCityDef.DesignatedCities[1].Name, QString::fromUtf8("浜松市"));
+  home.write(QString::fromUtf8(kDesignatedCityFile), QString::fromUtf8("横浜市,1101,19560901\r\n").toUtf8());
+  EXPECT_EQ(load(), -2);
+  EXPECT_EQ(DesignatedCityDef.FileEncoding, "UTF-8");
+  const QString text = QString::fromUtf8("横浜市,1101,19560901\r\n");
+  home.write(QString::fromUtf8(kDesignatedCityFile),
+             QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+  EXPECT_EQ(load(), -2);
+  EXPECT_EQ(DesignatedCityDef.FileEncoding, "UTF-16LE");
+}
+
 TEST_F(DesignatedCityTest, ShippedFileLoads) {
   QFile shipped(QStringLiteral(ORBEX_DATA_DIR "/home/") + QString::fromUtf8(kDesignatedCityFile));
   ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));

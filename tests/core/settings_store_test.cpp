@@ -53,7 +53,8 @@ TEST(SettingsStore, FileHelpers) {
   EXPECT_EQ(FromAnsi(home.read("1_Datacheck.txt")), QString::fromUtf8("\"集計 1\"\r\n\"2\"\r\n"));
 
   EXPECT_EQ(IsShortListFile(home.write("crlf.txt", "a\r\nb\r\nc\r\n")), 0);
-  EXPECT_EQ(IsShortListFile(home.write("lf.txt", "a\nb\nc\n")), 1);
+  EXPECT_EQ(IsShortListFile(home.write("lf.txt", "a\nb\nc\n")), 0) << "LF ends lines as CR LF does";
+  EXPECT_EQ(IsShortListFile(home.write("two.txt", "a\r\nb\r\n")), 1);
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   EXPECT_EQ(IsShortListFile(home.file("missing.txt")), 9);

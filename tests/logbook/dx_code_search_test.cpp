@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QTimeZone>
 
 #include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/vbfile.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
 
@@ -89,6 +92,22 @@ TEST_F(DxSearch, AnAbolishedEntityHandsOnWithinItsPrefixOnly) {
   EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("このﾌﾟﾘﾌｨｯｸｽはﾏｽﾀﾃﾞｰﾀに存在しません")});
   EXPECT_EQ(boxes.shown()[0].title, QString::fromUtf8("DX Code検索"));
   EXPECT_EQ(boxes.shown()[0].timeoutSeconds, 1);
+}
+
+TEST_F(DxSearch, AMasterCutShortOrGoneIsNamedNotTakenForAPrefixItLacks) {
+  const QString mst = hamlogdb::MasterPath(dir);
+  QByteArray whole;
+  ASSERT_TRUE(ReadWholeFile(mst, whole));
+  ASSERT_TRUE(AtomicWriteFile(mst, whole.left(whole.size() - 56 * 3)));
+  boxes.Answer(vbOK);
+  EXPECT_EQ(SearchDxCode("ZL8AA").outcome, DxCodeSearchResult::NotFound);
+  EXPECT_EQ(boxes.texts().value(0), QString::fromUtf8("ﾌﾟﾘﾌｨｯｸｽを調べられません\r\n") + mst +
+                                        QString::fromUtf8(" (HAMLOG のコードマスタ) が途中で切れているか壊れています"));
+  ASSERT_TRUE(QFile::remove(mst));
+  boxes.Answer(vbOK);
+  EXPECT_EQ(SearchDxCode("KH6XX").outcome, DxCodeSearchResult::NotFound);
+  EXPECT_EQ(boxes.texts().value(1),
+            QString::fromUtf8("ﾌﾟﾘﾌｨｯｸｽを調べられません\r\n") + mst + QString::fromUtf8(" (HAMLOG のコードマスタ) がありません"));
 }
 
 TEST_F(DxSearch, NoPrefixJapanAndAnEmptyCall) {

@@ -2,6 +2,7 @@
 // nothing at all.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <cstring>
 
 #include "core/HamlogAccess.h"
@@ -73,10 +74,23 @@ TEST_F(HandOver, ReadingTheShownRecordAgain) {
   EXPECT_FALSE(ReadRecordAgain(99));  // silently
   EXPECT_EQ(Hamlog.HamlogClosed, 1) << "the next station list would find HAMLOG busy";
   HamlogCloseDb(0);
+  const QString good = Hamlog.HamlogDbPath;
   Hamlog.HamlogDbPath = dir + "/NONE.HDB";
   boxes.Answer(vbOK);
   EXPECT_FALSE(ReadRecordAgain(1));
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("HAMLOGデータがOpen出来ません。")});
+  EXPECT_EQ(boxes.texts(), QStringList{"HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + dir + "/NONE.HDB"});
+  // A log whose header count is damaged is told apart from one that is gone.
+  Hamlog.HamlogDbPath = good;
+  {
+    QFile hdb(Hamlog.HamlogDbPath);
+    ASSERT_TRUE(hdb.open(QIODevice::ReadWrite));
+    hdb.seek(4);
+    hdb.write(QByteArray("\x09\0\0\0", 4));
+  }
+  boxes.Answer(vbOK);
+  EXPECT_FALSE(ReadRecordAgain(1));
+  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB のヘッダの件数 9 件が"))
+      << boxes.texts().last().toStdString();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "core/QsoRules.h"
 #include "lookup/DxccTable.h"
+#include "platform/resources.h"
 #include "platform/codepage.h"
 #include "platform/ui/responders.h"
 #include "support/cty_csv.h"
@@ -242,7 +243,8 @@ TEST_F(DxccTableTest, WithoutAUsableLibraryTheTableStaysEmpty) {
   Library({"100\t0"});
   boxes.Answer(vbOK);
   EXPECT_EQ(LoadDXCCTable(), -1);
-  EXPECT_EQ(boxes.texts().value(1), "eds  ");
+  EXPECT_EQ(boxes.texts().value(1),
+            "eds  \r\n" + ResourceFilePath("CodeLib") + " の件数が 0 です (DXCC の表が作れません)");
 }
 
 TEST_F(DxccTableTest, ACountBeyondTheLinesThereIsBoundedByThemAndSaid) {

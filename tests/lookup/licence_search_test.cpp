@@ -127,7 +127,7 @@ TEST_F(LicenceSearchTest, AFailedTransferIsLeftToTheViewersControl) {
   ui.steps.clear();
   Search("JA1ABC");
   EXPECT_EQ(ui.steps, QStringList({"busy", "viewer hidden", "transfer error", "not busy"}));
-  EXPECT_EQ(ui.inet.LastAnswer().error, "no answer within 400 ms");
+  EXPECT_EQ(ui.inet.LastAnswer().error, "400 ミリ秒待っても答えがありません");
   EXPECT_TRUE(boxes.shown().empty());
 }
 

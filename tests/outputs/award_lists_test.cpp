@@ -246,7 +246,7 @@ TEST_F(AwardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
 
   Hamlog.HamlogDbPath = log.home.file("none/HAMLOG.HDB");
   run = WriteAwardLists(kAwardJcg, 9, dxcc);
-  EXPECT_EQ(run.error, "HAMLOGデータがOpen出来ません。");
+  EXPECT_EQ(run.error, "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
   EXPECT_EQ(WriteAwardLists(kAwardJcc, kNoBandColumn, dxcc).error, "バンドを一つ選んでからGOを押して下さい");
 }
 

@@ -104,7 +104,7 @@ TEST_F(WardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
   QDir(log.home.path()).mkdir("7MHz_MIX-WAKU残.txt");  // a folder where the remaining list goes
   const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
   EXPECT_FALSE(run.ok);
-  EXPECT_EQ(run.error, "WAKU error");
+  EXPECT_EQ(run.error, "WAKU error\r\n" + log.home.file("7MHz_MIX-WAKU残.txt") + " はフォルダーでファイルではありません");
   EXPECT_TRUE(run.messages.isEmpty());
   EXPECT_TRUE(run.opened.isEmpty());
   EXPECT_EQ(log.home.read("7MHz_MIX-WAKU.txt"), "old list\r\n");

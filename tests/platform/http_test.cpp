@@ -35,18 +35,18 @@ TEST_F(Http, AnErrorStatusIsAFailureThatStillCarriesThePage) {
   const HttpAnswer a = HttpGet(server.Url("/nothing-here"));
   EXPECT_FALSE(a.ok);
   EXPECT_EQ(a.status, 404);
-  EXPECT_EQ(a.error, "HTTP status 404");
+  EXPECT_EQ(a.error, "サーバーがエラー (HTTP 404) を返しました");
   EXPECT_TRUE(a.body.contains("404 Not Found"));
 
   server.Answer("/broken", {500, "text/html", "<html>Internal error</html>", {}});
-  EXPECT_EQ(HttpGet(server.Url("/broken")).error, "HTTP status 500");
+  EXPECT_EQ(HttpGet(server.Url("/broken")).error, "サーバーがエラー (HTTP 500) を返しました");
 }
 
 TEST_F(Http, AServerThatAcceptsAndNeverAnswersEndsAtTheTimeOut) {
   server.Silent("/hang");
   const HttpAnswer a = HttpGet(server.Url("/hang"));
   EXPECT_FALSE(a.ok);
-  EXPECT_EQ(a.error, "no answer within 400 ms");
+  EXPECT_EQ(a.error, "400 ミリ秒待っても答えがありません");
   EXPECT_EQ(server.requests(), QStringList({"/hang"}));
 }
 
@@ -66,18 +66,31 @@ TEST_F(Http, OnlyHttpsLeavesThisMachine) {
                               "https:///no-host", "", "not an address"}) {
     const HttpAnswer a = HttpGet(address);
     EXPECT_FALSE(a.ok) << address;
-    EXPECT_TRUE(a.error.startsWith("not an https address")) << address;
+    EXPECT_TRUE(a.error.startsWith("https のアドレスではないので問い合わせません")) << address;
   }
-  EXPECT_TRUE(HttpGet(QString("http://localhost:%1/").arg(server.port())).error.startsWith("HTTP status"));
+  EXPECT_TRUE(HttpGet(QString("http://localhost:%1/").arg(server.port())).error.startsWith("サーバーがエラー"));
 }
 
-TEST_F(Http, ARedirectIsFollowedOnlyToHttps) {
+TEST_F(Http, ARedirectIsFollowedOnlyToHttpsOnTheSameHost) {
   server.Answer("/to-http", LocalHttpServer::Redirect(server.Url("/target").toLatin1()));
   server.Answer("/target", {200, "text/plain", "should not be read", {}});
   const HttpAnswer refused = HttpGet(server.Url("/to-http"));
   EXPECT_FALSE(refused.ok);
-  EXPECT_TRUE(refused.error.startsWith("redirect to an address that is not https refused")) << refused.error.toStdString();
+  EXPECT_TRUE(refused.error.startsWith("問い合わせたホストの外 (または https でないアドレス) への転送は断りました"))
+      << refused.error.toStdString();
   EXPECT_EQ(server.requests(), QStringList({"/to-http"}));
+
+  // Another host's page is never taken for the one asked, nor another port's.
+  LocalHttpServer other;
+  for (const QString& elsewhere : {QString("https://localhost:%1/target").arg(server.port()),
+                                   QString("https://127.0.0.1:%1/target").arg(other.port())}) {
+    server.Answer("/to-other", LocalHttpServer::Redirect(elsewhere.toLatin1()));
+    const HttpAnswer a = HttpGet(server.Url("/to-other"));
+    EXPECT_FALSE(a.ok);
+    EXPECT_TRUE(a.error.endsWith(elsewhere)) << a.error.toStdString();
+  }
+  EXPECT_EQ(other.foreignConnections() + other.requests().size(), 0);
+  EXPECT_EQ(server.foreignConnections(), 0);
 
   // The https target is asked for: the plain server sees a TLS hello instead of a request.
   const QByteArray https = QString("https://127.0.0.1:%1/target").arg(server.port()).toLatin1();
@@ -85,7 +98,18 @@ TEST_F(Http, ARedirectIsFollowedOnlyToHttps) {
   const HttpAnswer followed = HttpGet(server.Url("/to-https"));
   EXPECT_FALSE(followed.ok);
   EXPECT_EQ(server.foreignConnections(), 1);
-  EXPECT_EQ(server.requests(), QStringList({"/to-http", "/to-https"}));
+  EXPECT_EQ(server.requests(), QStringList({"/to-http", "/to-other", "/to-other", "/to-https"}));
+}
+
+TEST_F(Http, AnAnswerBeyondTheLimitIsNotReadAndSaidToBeTooLarge) {
+  server.Answer("/huge", {200, "text/xml", QByteArray(HttpSettings.MaxAnswerBytes + 1, 'x'), {}});
+  const HttpAnswer a = HttpGet(server.Url("/huge"));
+  EXPECT_FALSE(a.ok);
+  EXPECT_TRUE(a.tooLarge);
+  EXPECT_TRUE(a.body.isEmpty());
+  EXPECT_EQ(a.error, "答えが大きすぎるので読むのをやめました (4194304 バイトまで)");
+  server.Answer("/limit", {200, "text/xml", QByteArray(HttpSettings.MaxAnswerBytes, 'x'), {}});
+  EXPECT_TRUE(HttpGet(server.Url("/limit")).ok);
 }
 
 TEST_F(Http, TheTransferControlReportsEachRequestAndNeverHandsBackAnOldBody) {

@@ -5,6 +5,10 @@
 #include <QLocalSocket>
 #include <QtEndian>
 
+#include <QDir>
+#include <QTemporaryDir>
+#include <unistd.h>
+
 #include "platform/ipc/ipc.h"
 
 namespace {
@@ -61,4 +65,38 @@ TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   int32_t answer = 0;
   EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer)) << "the limit itself passes";
   EXPECT_EQ(answer, 1);
+}
+
+TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  QTemporaryDir base;
+  qputenv("XDG_RUNTIME_DIR", base.path().toLocal8Bit());
+  const QString folder = base.path() + "/orbex5-ipc";
+  auto refused = [&](const char* what) {
+    IpcReceiver receiver("Receiver D");
+    EXPECT_FALSE(receiver.Listening()) << what;
+    EXPECT_FALSE(IpcSend("Receiver D", "hello")) << what;
+    EXPECT_TRUE(IpcSocketPath("Receiver D").isEmpty()) << what;
+    return IpcFolderProblem();
+  };
+
+  ASSERT_TRUE(QDir().mkdir(folder));
+  QFile::setPermissions(folder, QFile::Permissions(0x7777));  // rwx for everyone
+  EXPECT_EQ(refused("open to all"), folder + " に他のユーザーも書き込めます");
+  if (::chown(folder.toLocal8Bit().constData(), 54321, 54321) == 0) {
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(refused("another's"), folder + " は他のユーザー (uid 54321) のフォルダーです");
+  }
+  ASSERT_TRUE(QDir(folder).removeRecursively());
+  QTemporaryDir elsewhere;
+  ASSERT_TRUE(QFile::link(elsewhere.path(), folder));
+  EXPECT_EQ(refused("a link"), folder + " がフォルダーではありません (リンクかファイルです)");
+
+  QFile::remove(folder);
+  {
+    IpcReceiver receiver("Receiver D");
+    EXPECT_TRUE(receiver.Listening()) << "made afresh, private";
+    EXPECT_EQ(IpcFolderProblem(), "");
+  }
+  qputenv("XDG_RUNTIME_DIR", runtime);
 }

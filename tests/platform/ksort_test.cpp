@@ -53,8 +53,8 @@ TEST(Ksort, WorkFileCommandWithTheEOptionAndLineEnds) {
 
   home.write("keep.txt", "b\r\n\r\na\nz\r\n");
   EXPECT_EQ(sortFile("/k(1:1) '" + home.file("keep.txt") + "'"), KsortDone);
-  // Without /e empty lines stay (sorted as blanks); a lone LF does not end a line.
-  EXPECT_EQ(home.read("keep.txt"), "\r\na\nz\r\nb\r\n");
+  // Without /e empty lines stay (sorted as blanks); a lone LF ends a line as CR LF does.
+  EXPECT_EQ(home.read("keep.txt"), "\r\na\r\nb\r\nz\r\n");
 
   home.write("empty.txt", "");
   EXPECT_EQ(sortFile("/k(1:20) '" + home.file("empty.txt") + "' "), KsortDone);

@@ -6,6 +6,7 @@
 
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
+#include "support/small_disk.h"
 #include "support/temp_home.h"
 
 namespace {
@@ -30,10 +31,12 @@ QByteArray sjis(const char* utf8) { return ToAnsi(QString::fromUtf8(utf8)); }
 
 }  // namespace
 
-TEST(VbFileLines, EndAtCrOrCrLfButNotAtALoneLf) {
+TEST(VbFileLines, EndAtCrLfCrOrLf) {
   TempHome home;
   EXPECT_EQ(allLines(home.write("a.txt", "one\r\ntwo\rthree\nstill three\r\n\r\nlast")),
-            (QStringList{"one", "two", "three\nstill three", "", "last"}));
+            (QStringList{"one", "two", "three", "still three", "", "last"}));
+  // A file saved by a Linux editor reads line for line as its Windows twin.
+  EXPECT_EQ(allLines(home.write("lf.txt", "one\ntwo\n\nlast\n")), (QStringList{"one", "two", "", "last"}));
   EXPECT_EQ(allLines(home.write("b.txt", "x\r\n")), QStringList{"x"});
   EXPECT_EQ(allLines(home.write("jp.txt", sjis("東京都\r\n表示"))),
             (QStringList{QString::fromUtf8("東京都"), QString::fromUtf8("表示")}));
@@ -49,7 +52,7 @@ TEST(VbFileLines, BadFilesGiveAClearAnswer) {
   TempHome home;
   VbFile missing(home.file("missing.txt"), VbMode::Input);
   EXPECT_FALSE(missing.IsOpen());
-  EXPECT_TRUE(missing.ErrorText().contains("not found"));
+  EXPECT_EQ(missing.ErrorText(), home.file("missing.txt") + " がありません");
   EXPECT_TRUE(missing.Eof());
   QString s;
   EXPECT_FALSE(missing.LineInput(s));
@@ -63,7 +66,7 @@ TEST(VbFileLines, BadFilesGiveAClearAnswer) {
   for (int i = 0; i < 256; ++i) junk.append(char(i));
   junk.append("\x82");
   const QStringList lines = allLines(home.write("junk.bin", junk));
-  EXPECT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines.size(), 3);  // its LF and CR bytes end lines
   const QByteArray longLine(2 << 20, 'x');
   EXPECT_EQ(allLines(home.write("long.txt", longLine + "\r\nend")), (QStringList{QString(longLine), "end"}));
 }
@@ -181,7 +184,7 @@ TEST(VbFileOutput, AScratchFileIsWrittenInPlaceAndAScratchNameTakesItsBytesDurab
   EXPECT_EQ(home.read("work.dat"), "lines\r\n");
   QDir(home.path()).mkdir("taken.new");
   EXPECT_FALSE(WriteScratchFile(home.file("taken.new"), "x", &why));
-  EXPECT_EQ(why, "Is a directory");
+  EXPECT_EQ(why, "フォルダーです");
 }
 
 TEST(VbFileOutput, AppendAddsAtTheEnd) {
@@ -221,4 +224,24 @@ TEST(VbFileRandom, RecordsAndBytesAtOneBasedPositions) {
   VbFile missing(home.file("none.dat"), VbMode::Binary, 0, VbAccess::Read);
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(QFileInfo::exists(home.file("none.dat")));  // reading never creates the file
+}
+
+TEST(VbFileOutput, AFullDiskAndAReadOnlyOneAreToldApartAndTheOldFileKept) {
+  SmallDisk disk(64);
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  ASSERT_TRUE(AtomicWriteFile(disk.file("book.txt"), "old\r\n"));
+  disk.Fill();
+  VbFile full(disk.file("book.txt"), VbMode::Output);
+  full.Print({QString(8000, 'x')});
+  EXPECT_FALSE(full.Close());
+  EXPECT_EQ(full.ErrorText(), disk.file("book.txt") + " を書き換えられません (ディスクに空きがありません)");
+  disk.Free();
+  disk.ReadOnly();
+  VbFile readOnly(disk.file("book.txt"), VbMode::Output);
+  EXPECT_FALSE(readOnly.IsOpen());
+  EXPECT_EQ(readOnly.ErrorText(), disk.file("book.txt") + " に書き込めません (読み取り専用のディスクです)");
+  QByteArray kept;
+  ASSERT_TRUE(ReadWholeFile(disk.file("book.txt"), kept));
+  EXPECT_EQ(kept, "old\r\n");
+  disk.Writable();
 }

@@ -36,12 +36,28 @@ TEST_F(CatPort, ModelTableFillsReplyLengthAndModeCodes) {
   EXPECT_EQ(RigPortState.ReplyLength, 86);
   EXPECT_EQ(QStringList({RigPortState.ModeCodeLsb, RigPortState.ModeCodeUsb, RigPortState.ModeCodeCw}),
             QStringList({"10", "11", "12"}));
-  // A model outside the table opens the port, keeps the last values and polls nothing.
-  RigPortState.RigModel = "IC-705";
-  RigPortOpen();
-  EXPECT_EQ(RigPortState.PortOpen, 1);
-  EXPECT_EQ(RigPortState.ReplyLength, 86);
-  EXPECT_TRUE(Poll().isEmpty());
+}
+
+TEST_F(CatPort, SettingsNoRigTakesLeaveThePortClosedAndSayWhy) {
+  PtyTransceiver& r = Connect("ICOM");
+  const QString port = "RIG Control Port-" + r.PortName();
+  struct Case {
+    const char* model;
+    const char* stop;
+    const char* address;
+    QString status;
+  };
+  for (const Case& c : {Case{"IC-705", "0", "94", port + " の機種 IC-705 はこのプログラムで扱えません"},
+                        Case{"ICOM", "7", "94", port + " のストップビット 7 は使えません (1 か 2)"},
+                        Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"}}) {
+    RigPortState.RigModel = c.model;
+    RigPortState.StopBitText = c.stop;
+    RigPortState.CivAddress = c.address;
+    RigPortOpen();
+    EXPECT_EQ(RigPortState.PortOpen, 0) << c.model << c.stop << c.address;
+    EXPECT_EQ(heard.statuses.last(), c.status);
+    EXPECT_TRUE(Poll().isEmpty());
+  }
   EXPECT_TRUE(heard.hz.isEmpty());
 }
 
@@ -210,13 +226,29 @@ TEST_F(CatPort, TransverterOffsetAndZeroReadings) {
   EXPECT_EQ(heard.hz.last(), 2'430'100'000);
   EXPECT_EQ(heard.statusBarTexts.last(), "2430.100.00");
 
-  // A reading of zeros changes nothing.
+  // Readings no transceiver gives are failed reads: nothing shown, the status says why.
+  r.FreqHz = 760'000'000;
+  RigPoll();
+  EXPECT_EQ(heard.hz.last(), 2'430'100'000);
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() +
+                                         " から FT847 にはない周波数 (760000000 Hz) が届きました。読み取りに失敗しています");
   RigPortState.TransverterOn = "0";
-  r.FreqHz = 0;
+  PtyTransceiver& kenwood = Connect("KENWOOD");
+  kenwood.FreqHz = 99'999'999'999;
+  RigPoll();
+  EXPECT_EQ(heard.hz.last(), 2'430'100'000);
+  EXPECT_TRUE(RigPortState.StatusText.contains("(99999999999 Hz)"));
+  kenwood.FreqHz = 10'368'100'000;  // a 10 GHz transverter's band is on no rig's dial but is real
+  RigPoll();
+  EXPECT_EQ(heard.hz.last(), 10'368'100'000);
+  EXPECT_EQ(RigPortState.StatusText, "");
+
+  // A reading of zeros changes nothing.
+  Connect("FT847").FreqHz = 0;
   const qsizetype before = heard.hz.size();
   RigPoll();
   EXPECT_EQ(heard.hz.size(), before);
-  EXPECT_EQ(RigPortState.FreqHz, 2'430'100'000);
+  EXPECT_EQ(RigPortState.FreqHz, 10'368'100'000);
 }
 
 TEST(RigModelTexts, FrequencyFormats) {

@@ -184,8 +184,9 @@ TEST_F(WholeLogExtraction, AHeaderCountThatDoesNotFitIsReportedAndNothingIsRead)
   EXPECT_EQ(Hamlog.HdbRecordCount, 0);
   ASSERT_FALSE(boxes.texts().isEmpty());
   EXPECT_EQ(boxes.texts().back(),
-            "HAMLOG.HDB: its header counts 10000 records, but its length (" +
-                QString::number(hamlog::HdbRecordOffset(20001) + 1) + " bytes) holds 20000");
+            "HAMLOG.HDB のヘッダの件数 10000 件がファイルの長さ (" +
+                QString::number(hamlog::HdbRecordOffset(20001) + 1) +
+                " バイト = 20000 件分) と合いません。ファイルが壊れているか途中で切れています");
   log.Load();
   EXPECT_EQ(SheetTally.ReadFailed, 1);
   EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);

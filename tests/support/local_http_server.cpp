@@ -60,6 +60,15 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
   out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
   out += "Connection: close\r\n\r\n";
   out += reply.body;
+  if (const int ms = delays_.value(path); ms > 0) {
+    const QPointer<QTcpSocket> later(socket);
+    QTimer::singleShot(ms, this, [later, out] {
+      if (!later) return;
+      later->write(out);
+      later->disconnectFromHost();
+    });
+    return;
+  }
   socket->write(out);
   socket->disconnectFromHost();
 }

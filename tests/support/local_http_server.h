@@ -7,6 +7,7 @@
 //   server.Answer("/musen/SearchServlet", {200, "text/html; charset=UTF-8", page});
 //   server.Answer("/musen/SearchServlet?pageID=4", LocalHttpServer::Html(detail));  // longest start wins
 //   server.Silent("/slow");                                          // accepts, never answers
+//   server.Delay("/musen/list", 300);                                // answers 300 ms late
 //   HttpGet(server.Url("/musen/list?MA=JA1AA"));
 //   server.requests()   -> {"/musen/list?MA=JA1AA"}
 //
@@ -22,6 +23,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 
 class LocalHttpServer : public QObject {
@@ -47,6 +49,8 @@ class LocalHttpServer : public QObject {
   void Answer(const QString& path, const Reply& reply) { replies_[path] = reply; }
   // Connections to this path are accepted and left hanging.
   void Silent(const QString& path) { silent_ << path; }
+  // Answers to this path go out `ms` milliseconds after the request came.
+  void Delay(const QString& path, int ms) { delays_[path] = ms; }
 
   // Request targets (path and query, as sent) in arrival order.
   const QStringList& requests() const { return requests_; }
@@ -59,6 +63,7 @@ class LocalHttpServer : public QObject {
   QTcpServer server_;
   QMap<QString, Reply> replies_;
   QStringList silent_;
+  QMap<QString, int> delays_;
   QStringList requests_;
   QList<QPointer<QTcpSocket>> hanging_;
   int foreign_ = 0;

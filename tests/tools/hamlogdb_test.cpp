@@ -225,8 +225,8 @@ TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
   }();
   const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(good));
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_TRUE(o.message.contains("its header counts 1 records")) << o.message.toStdString();
-  EXPECT_TRUE(o.message.contains("holds 3")) << o.message.toStdString();
+  EXPECT_TRUE(o.message.contains("件数 1 件")) << o.message.toStdString();
+  EXPECT_TRUE(o.message.contains("= 3 件分")) << o.message.toStdString();
   QFile after(hamlogdb::DatabasePath(dir_));
   ASSERT_TRUE(after.open(QIODevice::ReadOnly));
   EXPECT_EQ(after.readAll(), before);

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
     err << "orbexsend: the text is longer than " << kIpcMaxMessage << " bytes\n";
     return 2;
   }
+  if (const QString why = IpcFolderProblem(); !why.isEmpty()) {
+    err << "orbexsend: " << why << "\n";
+    return 1;
+  }
   int32_t answer = 0;
   if (!IpcSend(to, message, &answer)) {
     err << "orbexsend: no answer from \"" << to << "\" (is it running?)\n";

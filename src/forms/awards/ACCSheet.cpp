@@ -163,7 +163,7 @@ void ACCSheet::ShowCellQso(int button) {
     const bool read = opened && ReadQsoFull(rec) == 0;
     HamlogCloseDb(0);
     if (!opened) {
-      MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+      MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
       return;  // the panel keeps the QSO it showed: the shared fields are not this cell's
     }
     if (!read) return;
@@ -216,7 +216,7 @@ void ACCSheet::WriteBandList() {
       ::WriteBandList(kind, BandListKey, MSFlexGrid2, SheetRowCount, Settings.ExtendedBandSet == 1);
   if (!out.opened) {
     Frame3.hide();
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
     return;
   }
   if (out.unreadable > 0)

@@ -107,12 +107,14 @@ void RunMemberCheck(ACCSheet& s) {
   s.AmaListPath = acc ? JoinPath(Settings.DataFolder, "cfmAMA.txt") : QString();
 
   const auto abort = [&s] {
+    // The list file that could not be made, and why (a read-only or full data folder).
+    const QString why = !s.MemberListFile.IsOpen() ? s.MemberListFile.ErrorText() : s.AmaListFile.ErrorText();
     HamlogCloseDb(0);
     s.MemberListFile.Abandon();
     s.AmaListFile.Abandon();
     s.DispAMA.SetEnabled(false);
     s.SheetFilled = 0;
-    MsgBox(QStringLiteral("ACCCG ") + QStringLiteral("中断されました"));
+    MsgBox(QStringLiteral("ACCCG ") + QStringLiteral("中断されました") + (why.isEmpty() ? QString() : "\r\n" + why));
     s.Unload();
   };
   if (!s.MemberListFile.Open(listPath, VbMode::Output) ||
@@ -125,7 +127,7 @@ void RunMemberCheck(ACCSheet& s) {
   if (HamlogOpenDb() != 0) {
     s.MemberListFile.Close();
     if (s.AmaListFile.IsOpen()) s.AmaListFile.Close();
-    MsgBox(kOpenFailed);
+    MsgBox(WithOpenFailureCause(kOpenFailed));
     return;
   }
   QsoRules.FreqErrorFound = 0;
@@ -299,7 +301,11 @@ void SelectMemberList() {
   }
   AwardSheets.MemberTag = list.tag;
   if (list.tag.isEmpty()) {
-    MsgBox(notChosen + "\r\n" + QStringLiteral("（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）"));
+    MsgBox(notChosen + "\r\n" +
+           (list.encoding.isEmpty()
+                ? QStringLiteral("（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）")
+                : "（" + dialog.FileName + " は " + list.encoding +
+                      QStringLiteral(" で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい）")));
     top.EndReading();
     return;
   }

@@ -151,7 +151,8 @@ void MichinoekiSheet::Form_Load() {
 void MichinoekiSheet::LoadMichinoekiList(const QString& path, int32_t& count) {
   const StationListRead list = ReadStationList(path, false);
   if (!list.ok || list.stations.empty())
-    MsgBox(QStringLiteral("Serr Michinoeki.txt不備 ") + (list.ok ? QStringLiteral("0") : list.error));
+    MsgBox(QStringLiteral("Serr Michinoeki.txt不備 ") +
+           (list.ok ? QStringLiteral("0\r\n") + path + QStringLiteral(" に道の駅が1件もありません") : "\r\n" + list.error));
   if (list.longLines > 0)
     MsgBox(QStringLiteral("michinoeki.txt の %1 行は項目が５つを超えています（先頭の５項目を読みました）").arg(list.longLines));
   Stations = list.stations;
@@ -294,7 +295,7 @@ void MichinoekiSheet::MSFlexGrid2_MouseUp(int button) {
     } else {
       Hamlog.LastResult = HamlogOpenDb();
       if (Hamlog.LastResult != 0) {
-        MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"));
+        MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
       } else if (ReadQsoFull(rec) == 0) {
         Label10.setText(Qso.QsoCall);
         Label9.setText(Qso.QsoDate);
@@ -359,8 +360,8 @@ void OpenMichinoekiSheet() {
   ORBTOP& top = Form<ORBTOP>();
   top.BeginReading();
   const QString path = MichinoekiTxtPath();
-  const auto fail = [&top](const QString& code) {
-    MsgBox(QStringLiteral("Merr ") + code);
+  const auto fail = [&top](const QString& code, const QString& why) {
+    MsgBox(QStringLiteral("Merr ") + code + "\r\n" + why);
     top.EndReading();
   };
   if (!IsFile(path)) {
@@ -372,7 +373,8 @@ void OpenMichinoekiSheet() {
     d.Flags = cdlOFNFileMustExist | cdlOFNHideReadOnly;
     d.InitDir = HamlogFolder();
     if (!d.ShowOpen()) {
-      fail(QStringLiteral("32755"));  // the dialog's own code for a cancel
+      // The dialog's own code for a cancel.
+      fail(QStringLiteral("32755"), QStringLiteral("道の駅.mcsv が指定されなかったので道の駅 整理簿を開きません"));
       return;
     }
     const StationImport import = ImportMichinoekiCsv(d.FileName);
@@ -380,8 +382,9 @@ void OpenMichinoekiSheet() {
     const QString notice = StationImportNotice(import);
     if (!notice.isEmpty()) MsgBox(notice);
     if (!IsFile(path)) {
-      MsgBox(QStringLiteral("???"));
-      fail(QStringLiteral("0"));
+      MsgBox(QStringLiteral("??? ") + path + QStringLiteral(" が作られませんでした") +
+             (import.error.isEmpty() ? QString() : "\r\n" + import.error));
+      fail(QStringLiteral("0"), path + QStringLiteral(" がないので道の駅 整理簿を開きません"));
       return;
     }
   }

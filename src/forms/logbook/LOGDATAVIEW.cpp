@@ -198,7 +198,7 @@ void LOGDATAVIEW::MSFlexGrid1_DblClick() {
   if (LogSelectedRow < 1) return;
   SetQsoOrMaster(1);
   if (HamlogOpenDb() != 0) {
-    MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(u8("HAMLOGデータがOpen出来ません。")));
     return;
   }
   const int32_t r = RecordNumberOf(MSFlexGrid1.TextMatrix(LogSelectedRow, 18));

@@ -130,7 +130,7 @@ bool MemoDAT::writeMemo(const QString& path) {
   bool written = f.IsOpen() && f.Print({text.replace('\n', "\r\n")});
   written = f.IsOpen() && f.Close() && written;
   if (!written)
-    MsgBox(RealPath(path) + u8(" に保存できませんでした（") + FileErrorText(LastFileError()) + u8("）。") + "\r\n" +
+    MsgBox(RealPath(path) + u8(" に保存できませんでした（") + FileErrorReason(LastFileError()) + u8("）。") + "\r\n" +
                u8("メモはこの窓に残っています。"),
            vbOKOnly | vbExclamation);
   return written;

@@ -108,10 +108,15 @@ void QSODATA::ShowQSLReissueHistory() {
     MSFlexGrid1.SetColAlignment(c, c == 0 ? flexAlignCenterTop : flexAlignLeftCenter);
   }
   MSFlexGrid1.SetCol(1);
-  VbFile f(JoinPath(Settings.DataFolder, "QSLAGN.DAT"), VbMode::Input);
+  const QString path = JoinPath(Settings.DataFolder, "QSLAGN.DAT");
+  VbFile f(path, VbMode::Input);
   bool failed = !f.IsOpen();
+  // A file that is there but holds no Windows-31J text, or ends inside a record, is damaged, not missing.
+  QByteArray bytes;
+  const bool damagedText = !failed && ReadWholeFile(path, bytes) && !IsValidAnsi(bytes);
+  int n = 1;
   MSFlexGrid1.SetRedraw(false);
-  for (int n = 1; !failed && !f.Eof(); ++n) {
+  for (; !failed && !damagedText && !f.Eof(); ++n) {
     QString fields[7];
     if (!f.Input(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6])) {
       failed = true;
@@ -122,7 +127,11 @@ void QSODATA::ShowQSLReissueHistory() {
   }
   MSFlexGrid1.SetRedraw(true);
   f.Close();
-  if (failed) MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした"));
+  if (damagedText || (failed && IsFile(path)))
+    MsgBox(u8("ＱＳＬ再発行歴 ") + path + u8(" が壊れています") +
+           (damagedText ? u8(" (文字として読めないバイトがあります)") : u8(" (%1 件目が途中で切れています)").arg(n)));
+  else if (failed)
+    MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした") + "\r\n" + path + u8(" がありません"));
 }
 
 void QSODATA::fillRows(const QsoList& list) {
@@ -270,7 +279,7 @@ void QSODATA::MSFlexGrid1_DblClick() {
     SetQsoOrMaster(1);
     HamlogCloseDb(0);
     if (HamlogOpenDb() != 0) {
-      MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+      MsgBox(WithOpenFailureCause(u8("HAMLOGデータがOpen出来ません。")));
       return;
     }
     openQso(RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0)), true);
@@ -288,7 +297,7 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   SetQsoOrMaster(1);
   HamlogCloseDb(0);
   if (HamlogOpenDb() != 0) {
-    MsgBox(u8("HAMLOGデータがOpen出来ません。"));
+    MsgBox(WithOpenFailureCause(u8("HAMLOGデータがOpen出来ません。")));
     return;
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));

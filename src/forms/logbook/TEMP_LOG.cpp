@@ -493,7 +493,7 @@ bool TEMP_LOG::openHamlogOrSay() {
   HamlogCloseDb(0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult == 0) return true;
-  MsgBox(u8(kOpenFailed));
+  MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
   return false;
 }
 
@@ -641,7 +641,7 @@ void TEMP_LOG::SaveQso() {
   if (Hamlog.HamlogClosed != 0) {
     Hamlog.LastResult = HamlogOpenDb();
     if (Hamlog.LastResult != 0) {
-      MsgBox(u8(kOpenFailed));
+      MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
       return;
     }
   }
@@ -655,10 +655,8 @@ void TEMP_LOG::SaveQso() {
   if (w.result != 0) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
-    MsgBox(w.result == HAMLOG_STALE || w.result == HAMLOG_CHANGED
-               ? u8("書き込みに失敗しました") + "\r\n" +
-                     u8("このデータはHAMLOGで変更（または削除）されています。表示し直してください")
-               : u8("書き込みに失敗しました"));
+    MsgBox(u8("書き込みに失敗しました") + "\r\n" +
+           HamlogWriteFailureText(w.result, stored ? LogWindowState.ShownRecordNo : 0));
     return;
   }
   LogWindowState.LogRecNo = w.recNo;
@@ -697,7 +695,7 @@ void TEMP_LOG::readBack() {
   HamlogCloseDb(0);
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
@@ -798,7 +796,7 @@ void TEMP_LOG::rebuildIndexes() {
     QCoreApplication::processEvents();
   }
   if (!RebuildHamlogIndexes()) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   if ((sheet = LoadedForm<CWSHEET>())) {
@@ -820,13 +818,13 @@ void TEMP_LOG::markQslReceived() {
   // Only the record shown is marked: without one there is nothing to update.
   if (LogWindowState.EditMode != 1 || LogWindowState.ShownRecordNo < 1) return;
   if (Hamlog.HamlogClosed != 0 && HamlogOpenDb() != 0) {
-    MsgBox(u8(kOpenFailed));
+    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
   if (w.result == HAMLOG_DECLINED) return;
   if (w.result != 0) {
-    MsgBox(u8("書き込みに失敗しました"));
+    MsgBox(u8("書き込みに失敗しました") + "\r\n" + HamlogWriteFailureText(w.result, LogWindowState.ShownRecordNo));
     return;
   }
   LogWindowState.LogRecNo = w.recNo;

@@ -390,7 +390,9 @@ void TEMP_LOG::lookUpCode() {
   HamlogCloseDb(0);
   const std::optional<CodeMasterHit> hit = LookUpCode(Text9.text());
   if (!hit) {
-    MsgBox(u8("このコードはマスタデータに存在しません"));
+    const QString problem = CodeMasterProblem();
+    MsgBox(problem.isEmpty() ? u8("このコードはマスタデータに存在しません")
+                             : u8("コードを調べられません") + "\r\n" + problem);
     Text9.SetSelStart(int(Text9.text().size()));
     Text9.setFocus();
     return;

@@ -34,7 +34,12 @@ class SheetAndViewer : public LicenceSearchUi {
 }  // namespace
 
 void SearchLicence(QString& call) {
+  // One search at a time: a second one would close the viewer the first is still filling.
+  static bool searching = false;
+  if (searching) return;
+  searching = true;
   UnloadForm<ViewMenkyo>();
   SheetAndViewer ui;
   LicenceSearch(call, ui);
+  searching = false;
 }

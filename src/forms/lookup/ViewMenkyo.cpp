@@ -1,5 +1,6 @@
 #include "forms/lookup/ViewMenkyo.h"
 
+#include <QPointer>
 #include <QSignalBlocker>
 
 #include "core/SettingsStore.h"
@@ -124,8 +125,9 @@ void ViewMenkyo::ShowLicenceAnswer(const QString& call) {
   // Showing adds the desktop's frame to the outer size; the operator's resizes count from here.
   lastWidth_ = Width();
   lastHeight_ = Height();
+  const QPointer<ViewMenkyo> self(this);
   SetLabel5(QStringLiteral("1"));
-  if (IsUnloaded()) return;  // the detail page's transfer failed and closed the window
+  if (!self || IsUnloaded()) return;  // the detail page's transfer failed and closed the window
   Text7.setFocus();
   LicenceAnswer.LicenceViewerFilled = 1;
 }
@@ -160,10 +162,12 @@ void ViewMenkyo::SetLabel5(const QString& caption) {
 }
 
 void ViewMenkyo::ShowEmissionDetails() {
+  // A failed transfer closes this window, which may be gone when the request returns.
+  const QPointer<ViewMenkyo> self(this);
   const QString link = FetchLicenceDetailPage(Text1.text().trimmed(), ShownRecord(), Inet1);
-  if (IsUnloaded()) return;
+  if (!self || IsUnloaded()) return;
   const std::optional<QStringList> rows = FetchEmissionRows(link, Inet1);
-  if (IsUnloaded()) return;
+  if (!self || IsUnloaded()) return;
   if (!rows) {
     MsgBox(QStringLiteral("Link Error"));
     return;
@@ -175,14 +179,18 @@ void ViewMenkyo::ShowEmissionDetails() {
 
 void ViewMenkyo::Inet1_StateChanged(int state) {
   if (state != icError) return;
+  const HttpAnswer& a = Inet1.LastAnswer();
   MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-  MsgBoxTimeout(QStringLiteral("インターネット接続エラーです"), QStringLiteral("無線局検索"), 3);
+  MsgBoxTimeout(a.tooLarge ? QStringLiteral("免許情報の答えが大きすぎるので読みませんでした。") + "\r\n" + a.error
+                           : QStringLiteral("インターネット接続エラーです"),
+                QStringLiteral("無線局検索"), 3);
   Unload();
 }
 
 void ViewMenkyo::Text7_DblClick() {
+  const QPointer<ViewMenkyo> self(this);
   const QString link = FetchLicenceDetailPage(Text1.text().trimmed(), ShownRecord(), Inet1);
-  if (IsUnloaded()) return;
+  if (!self || IsUnloaded()) return;
   if (link.isEmpty()) {
     MsgBox(QStringLiteral("Link Error"));
     return;

@@ -193,7 +193,7 @@ void SheetWorkbooks::MakeOrbBook() {
   Hamlog.LastResult = result;
   if (err != 0) return excelError(err);
   if (HamlogOpenDb() != 0) {
-    MsgBox(QStringLiteral("HAMLOGデータをOpen出来ません。"), vbOKOnly + vbSystemModal);
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータをOpen出来ません。")), vbOKOnly + vbSystemModal);
     s.Frame1.hide();
     HamlogCloseDb(0);
     s.FUKUGEN.SetEnabled(false);
@@ -304,7 +304,7 @@ void SheetWorkbooks::MakeChousonExcel() {
   }
   if (HamlogOpenDb() != 0) {
     s.Frame1.hide();
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"), vbOKOnly);
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")), vbOKOnly);
     HamlogCloseDb(0);
     s.FUKUGEN.SetEnabled(false);
     return end();
@@ -374,7 +374,7 @@ void SheetWorkbooks::MakeAcaExcel() {
   book->SelectSheet(QStringLiteral("ACAデータ"));
   if (HamlogOpenDb() != 0) {
     s.SheetJobRunning = 0;
-    MsgBox(QStringLiteral("HAMLOGデータをOpen出来ません。"), vbOKOnly);
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータをOpen出来ません。")), vbOKOnly);
     HamlogCloseDb(0);
     return rigPollStart();
   }

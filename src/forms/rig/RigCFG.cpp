@@ -199,7 +199,13 @@ void RigCFG::Form_Load() {
   const QString interval = ReadIniOr(kSection, "Interval", "100");
   const std::optional<int32_t> pollMs = WholeNumber(ReadIniOr(kSection, "Poll_Time", "500"));
   if (!WholeNumber(interval) || !pollMs || *pollMs < HScroll3.minimum() || *pollMs > HScroll3.maximum()) {
-    MsgBox(QStringLiteral("ORBEX CFG ERROR"));
+    QStringList bad;
+    if (!WholeNumber(interval)) bad << "Interval=" + interval + QStringLiteral(" (ミリ秒の整数)");
+    if (!pollMs || *pollMs < HScroll3.minimum() || *pollMs > HScroll3.maximum())
+      bad << "Poll_Time=" + ReadIniOr(kSection, "Poll_Time", "500") +
+                 QStringLiteral(" (%1〜%2 ミリ秒)").arg(HScroll3.minimum()).arg(HScroll3.maximum());
+    MsgBox(QStringLiteral("ORBEX CFG ERROR") + "\r\n" + IniFilePath() + " の [" + kSection +
+           QStringLiteral("] の次の値が使えません:") + "\r\n" + bad.join("\r\n"));
     return;
   }
   Text5.setText(interval);

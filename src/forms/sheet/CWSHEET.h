@@ -22,6 +22,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/lists.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/shell.h"
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
@@ -84,7 +85,7 @@ class CWSHEET : public VbForm {
   int32_t CountRowShown = 0, CountRowMaster = 0, CountRowTotal = 0;
   std::vector<QString> SavedRowCells;
   int32_t CallListIndex = -1;    // the call list's entry last clicked
-  int64_t SpotProgramTask = 0;   // the spot program started from here; 0 none
+  StartedTask SpotProgramTask;  // the spot program started from here
   int32_t SheetJobRunning = 0;   // 1 while a long sheet job runs; Esc sets 0
   int32_t DisplayForced = 0;     // 1 while an output forces the display items
   QStringList BandColumnTitles;  // heading of band column c at index c - 5

@@ -138,7 +138,7 @@ void CWSHEET::showCellQso(const QString& qth) {
   CountRowShown = 0;
   Hamlog.LastResult = HamlogOpenDb();
   if (Hamlog.LastResult != 0) {
-    MsgBox(QStringLiteral("HAMLOGデータがOpen出来ません。"), vbOKOnly);
+    MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")), vbOKOnly);
   } else {
     SetMousePointer(vbHourglass);
     ReadQsoFull(Qso.QsoRecNo);

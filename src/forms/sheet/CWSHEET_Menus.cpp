@@ -1,8 +1,6 @@
 // The progress sheet's ways out to other windows, files and programs: the call list, the panel's
 // clear buttons, the QSO count file, memo files, the tips, the spot program and the league's pages.
 
-#include <signal.h>
-
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
@@ -33,8 +31,6 @@ namespace {
 const QString kLeaguePage =
     QStringLiteral("https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm");
 const QString kQsoPanelCaption = QStringLiteral("QSO ﾃﾞｰﾀ");
-
-bool running(int64_t pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0; }
 
 }  // namespace
 
@@ -239,9 +235,8 @@ void CWSHEET::OnePointHelp_Click() {
 }
 
 void CWSHEET::SNDIF_Click() {
-  if (running(SpotProgramTask)) {
-    ::kill(static_cast<pid_t>(SpotProgramTask), SIGTERM);
-    SpotProgramTask = 0;
+  if (TaskRunning(SpotProgramTask)) {
+    EndTask(SpotProgramTask);
     return;
   }
   const QString text = Text2.text().trimmed();
@@ -254,7 +249,7 @@ void CWSHEET::SNDIF_Click() {
     return;
   }
   address += kind <= 501 ? "=6=1" : "=1=1";
-  SpotProgramTask = ShellStart(JoinPath(ProgramFolder(), "SSPT.EXE"), {address});
+  SpotProgramTask = ShellStartTask(JoinPath(ProgramFolder(), "SSPT.EXE"), {address});
 }
 
 void CWSHEET::openStoredAddress(const QString& address) {

@@ -7,6 +7,7 @@
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/ipc/ipc.h"
+#include "platform/ui/msgbox.h"
 #include "platform/vbnumber.h"
 #include "rig/RigPortState.h"
 #include "rig/RigSetters.h"
@@ -14,6 +15,9 @@
 
 void CWSHEET::listenToOtherPrograms() {
   messages_ = std::make_unique<IpcReceiver>(QString::fromLatin1(kProgramMessageTitle));
+  if (const QString why = IpcFolderProblem(); !why.isEmpty())
+    MsgBox(QStringLiteral("他のプログラム (リグコン, SatMate) からの指示は受け取りません。") + "\r\n" + why,
+           vbOKOnly | vbExclamation);
   messages_->Received = [this](const QByteArray& bytes) {
     HandleProgramMessage(bytes);
     return 0;

@@ -210,8 +210,9 @@ void ORBEX_CFG::Form_Load() {
   loading_ = true;
   try {
     loadSettings();
-  } catch (const std::exception&) {
-    MsgBox("ORBEX5-CFG ERROR");
+  } catch (const std::exception& e) {
+    MsgBox("ORBEX5-CFG ERROR" + vbCrLf + IniFilePath() + " の設定を読む途中で止まりました (" +
+           QString::fromLocal8Bit(e.what()) + ")");
   }
   loading_ = false;
   reportFailedWrites();

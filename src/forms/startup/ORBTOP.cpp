@@ -334,6 +334,13 @@ bool ORBTOP::loadDesignatedCities() {
         "この先進めませんので終了します");
     return false;
   }
+  if (definitions == -2) {
+    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) は " + DesignatedCityDef.FileEncoding +
+                          " で保存されています。" + vbCrLf +
+                          "Windows-31J (Shift_JIS) で保存して下さい (このままでは市名が化けます)。" + vbCrLf +
+                          "この先進めませんので終了します");
+    return false;
+  }
   if (definitions == -1) {
     endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
                           QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + vbCrLf +
@@ -567,7 +574,7 @@ void ORBTOP::MakeBandStationList(const QString& bandKey) {
   DoEvents();
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
-    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    MsgBox(WithOpenFailureCause("HAMLOGデータがOpen出来ません。"), vbOKOnly, kTitle);
     return;
   }
   BeginReading();
@@ -679,7 +686,7 @@ void ORBTOP::MODCH_Click() {
   Label11.setText(QString::number(Hamlog.HdbRecordCount));
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
-    MsgBox("HAMLOGデータがOpen出来ません。", vbOKOnly, kTitle);
+    MsgBox(WithOpenFailureCause("HAMLOGデータがOpen出来ません。"), vbOKOnly, kTitle);
     return;
   }
   BeginReading();

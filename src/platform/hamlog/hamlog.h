@@ -64,6 +64,7 @@ enum HamlogResult : int32_t {
   HAMLOG_CHANGED = 12,    // the file was cut short or replaced while it was being read
   HAMLOG_BAD_COUNT = 13,  // the header's record count does not fit the file's length (HamlogProblem)
   HAMLOG_DECLINED = 14,   // THW_append / THW_update: the operator answered "いいえ" to the confirmation
+  HAMLOG_NO_SPACE = 15,   // a write found the disk full
 };
 
 namespace hamlog {

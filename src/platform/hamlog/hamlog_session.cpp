@@ -1,6 +1,7 @@
 #include "platform/hamlog/hamlog_session.h"
 
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/hamlog/index_build.h"
@@ -161,7 +162,7 @@ int32_t QsoDatabase::write(Write&& op) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock_);
-  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
   if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
@@ -170,7 +171,11 @@ int32_t QsoDatabase::write(Write&& op) {
   const IndexStamp before = table_.Stamp();
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
-  if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) return r;
+  if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) {
+    // The write that failed left its reason: a full disk is told apart from other failures.
+    if (r == HAMLOG_IO_ERROR && (errno == ENOSPC || errno == EDQUOT)) return HAMLOG_NO_SPACE;
+    return r;
+  }
   const IndexStamp after = table_.Stamp();
   for (int i = 0; i < 2; ++i) {
     const QString path = CompanionPath(path_, kHdbIndexes[i]->suffix);

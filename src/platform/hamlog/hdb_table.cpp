@@ -75,12 +75,14 @@ TableStatus HdbTable::readHeader() {
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
     const QString name = QFileInfo(path_).fileName();
     if (h.count > uint32_t(INT32_MAX))
-      problem_ = QString("%1: its header counts %2 records, more than record numbers reach (%3)")
+      problem_ = QString("%1 のヘッダの件数 %2 件はレコード番号の上限 (%3) を超えています。"
+                         "ファイルが壊れています")
                      .arg(name)
                      .arg(h.count)
                      .arg(INT32_MAX);
     else
-      problem_ = QString("%1: its header counts %2 records, but its length (%3 bytes) holds %4")
+      problem_ = QString("%1 のヘッダの件数 %2 件がファイルの長さ (%3 バイト = %4 件分) と合いません。"
+                         "ファイルが壊れているか途中で切れています")
                      .arg(name)
                      .arg(h.count)
                      .arg(size)

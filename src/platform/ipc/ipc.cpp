@@ -7,21 +7,47 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/ui/doevents.h"
 
 namespace {
 
 constexpr qsizetype kHeader = 4;
 
-// The folder of the sockets: the user's runtime folder is private already, ours is made private too.
-QString socketFolder() {
-  QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (base.isEmpty()) base = QDir::tempPath();
-  const QString folder = base + "/orbex5-ipc";
-  QDir().mkpath(folder);
-  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+// The folder of the sockets, inside the user's runtime folder (or the temporary folder, under a name
+// of this user): used only when it is a real folder of this user that nobody else may write into, since
+// whoever can write there could put a socket of their own in place of ours. "" and `why` otherwise.
+QString socketFolder(QString* why = nullptr) {
+  QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  QString folder = base + "/orbex5-ipc";
+  if (base.isEmpty() || !QDir::isAbsolutePath(base))
+    folder = QDir::tempPath() + "/orbex5-ipc-" + QString::number(::geteuid());
+  const QByteArray path = QFile::encodeName(folder);
+  if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+    if (why) *why = folder + " を作れません (" + QString::fromLocal8Bit(std::strerror(errno)) + ")";
+    return {};
+  }
+  struct stat st {};
+  QString problem;
+  if (::lstat(path.constData(), &st) != 0)
+    problem = folder + " を調べられません (" + QString::fromLocal8Bit(std::strerror(errno)) + ")";
+  else if (!S_ISDIR(st.st_mode))
+    problem = folder + " がフォルダーではありません (リンクかファイルです)";
+  else if (st.st_uid != ::geteuid())
+    problem = folder + " は他のユーザー (uid " + QString::number(st.st_uid) + ") のフォルダーです";
+  else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    problem = folder + " に他のユーザーも書き込めます";
+  if (!problem.isEmpty()) {
+    if (why) *why = problem;
+    return {};
+  }
   return folder;
 }
 
@@ -34,27 +60,39 @@ QByteArray header(uint32_t n) {
 }  // namespace
 
 QString IpcSocketPath(const QString& title) {
+  const QString folder = socketFolder();
+  if (folder.isEmpty()) return {};
   QString name;
   for (QChar c : title) name += (c.isLetterOrNumber() && c.unicode() < 128) ? c : QChar(u'_');
-  return socketFolder() + "/" + name;
+  return folder + "/" + name;
+}
+
+QString IpcFolderProblem() {
+  QString why;
+  socketFolder(&why);
+  return why;
 }
 
 bool IpcFind(const QString& title) {
+  const QString path = IpcSocketPath(title);
+  if (path.isEmpty()) return false;
   QLocalSocket socket;
-  socket.connectToServer(IpcSocketPath(title));
+  socket.connectToServer(path);
   const bool up = socket.waitForConnected(200);
   socket.abort();
   return up;
 }
 
 bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, int timeoutMs) {
-  if (message.size() > kIpcMaxMessage) return false;
+  const QString path = IpcSocketPath(title);
+  if (message.size() > kIpcMaxMessage || path.isEmpty()) return false;
   QLocalSocket socket;
-  socket.connectToServer(IpcSocketPath(title));
+  socket.connectToServer(path);
   if (!socket.waitForConnected(200)) return false;
   socket.write(header(uint32_t(message.size())) + message);
 
   // The receiver may live in this process: its socket needs our events to run while we wait.
+  const InputHold hold;
   QEventLoop loop;
   QTimer timeout;
   timeout.setSingleShot(true);
@@ -64,7 +102,7 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   });
   QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
   timeout.start(timeoutMs);
-  if (socket.bytesAvailable() < kHeader) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  if (socket.bytesAvailable() < kHeader) loop.exec(WaitFlags());
   if (socket.bytesAvailable() < kHeader) {
     socket.abort();
     return false;
@@ -79,6 +117,7 @@ IpcReceiver::IpcReceiver(const QString& title, QObject* parent)
     : QObject(parent), server_(std::make_unique<QLocalServer>()) {
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   const QString path = IpcSocketPath(title);
+  if (path.isEmpty()) return;
   // A socket left by a receiver that died answers nobody: it is replaced. A live one is kept.
   if (!IpcFind(title)) QLocalServer::removeServer(path);
   if (server_->listen(path))

@@ -9,7 +9,8 @@
 //   if (IpcFind("SendSpot for JCV/HWCV")) IpcSend("SendSpot for JCV/HWCV", ToAnsi(text), &answer);
 //
 // One socket per receiver, named after its title, in a folder of the user's runtime folder that only
-// the user can enter; the socket itself is the user's alone. A message is a 4-byte little-endian
+// the user can enter; the socket itself is the user's alone. A folder that belongs to another user or
+// that others may write into is never used: then nothing is sent or received (IpcFolderProblem says why). A message is a 4-byte little-endian
 // length and that many bytes (Windows-31J text); the receiver answers with a 4-byte little-endian
 // result once its handler returned. A length above kIpcMaxMessage, or a connection that sends less
 // than it announced, is dropped without reaching the handler.
@@ -26,8 +27,10 @@ class QLocalSocket;
 
 inline constexpr int32_t kIpcMaxMessage = 64 * 1024;
 
-// Full path of the socket of a receiver with this title.
+// Full path of the socket of a receiver with this title; "" when the folder may not be used.
 QString IpcSocketPath(const QString& title);
+// Why the sockets' folder may not be used, in the operator's words; "" when it may.
+QString IpcFolderProblem();
 
 // True when a receiver with this title listens now.
 bool IpcFind(const QString& title);

@@ -12,6 +12,7 @@
 // stays disabled). A window unloaded meanwhile is simply skipped.
 
 #include <QAction>
+#include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
 #include <initializer_list>
@@ -20,8 +21,31 @@
 #include "platform/ui/form.h"
 #include "platform/ui/menu.h"
 
-// Runs the events that are waiting (clicks, key strokes, timers, repaints) and returns.
+// Runs the events that are waiting (clicks, key strokes, timers, repaints) and returns; inside a wait
+// that holds the operator's input (below), the input stays held.
 void DoEvents();
+
+// A wait of the program (a serial exchange, a web request, a message to another program) lets timers,
+// sockets and repaints run but holds the operator's input off every window that was open when it
+// began, so that no click or key stroke reaches the windows whose work is half done: such input waits
+// in the system's queue until the wait ends (input handed to a window directly is dropped). A wait
+// inside another (a rig poll during a web request) keeps the outer one's windows held. A window opened
+// meanwhile (a message box) takes input as usual.
+//
+//   InputHold hold;
+//   loop.exec(WaitFlags());
+class InputHold {
+ public:
+  InputHold();
+  ~InputHold();
+  InputHold(const InputHold&) = delete;
+  InputHold& operator=(const InputHold&) = delete;
+
+ private:
+  size_t heldBefore_;
+};
+// The flags for an event loop or processEvents now: user input excluded while a hold lives.
+QEventLoop::ProcessEventsFlags WaitFlags();
 
 class LockItem {
  public:

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
+#include <signal.h>
+
+#include <algorithm>
 
 #include "platform/codepage.h"
 #include "platform/ui/testhooks.h"
@@ -83,3 +86,50 @@ int64_t ShellStart(const QString& program, const QStringList& arguments) {
 }
 
 int OpenHelpFile(const QString& path) { return ShellOpen(path); }
+
+namespace {
+
+QByteArray ProcFile(int64_t pid, const char* name) {
+  QFile f(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Field 22 of /proc/PID/stat, counted after the command name (which may hold blanks and parentheses).
+QByteArray StartTimeOf(int64_t pid) {
+  const QByteArray stat = ProcFile(pid, "stat");
+  const qsizetype close = stat.lastIndexOf(')');
+  if (pid <= 0 || close < 0) return {};
+  const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+  return fields.size() > 19 ? fields[19] : QByteArray();
+}
+
+// The program's path among the process's first arguments (itself, or the script an interpreter runs).
+bool RunsProgram(int64_t pid, const QString& program) {
+  const QList<QByteArray> args = ProcFile(pid, "cmdline").split('\0');
+  const QString wanted = QFileInfo(program).absoluteFilePath();
+  for (qsizetype i = 0; i < std::min<qsizetype>(args.size(), 2); ++i) {
+    const QString arg = QFile::decodeName(args[i]);
+    if (!arg.isEmpty() && QFileInfo(arg).absoluteFilePath() == wanted) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+StartedTask ShellStartTask(const QString& program, const QStringList& arguments) {
+  StartedTask task;
+  task.pid = ShellStart(program, arguments);
+  task.program = program;
+  if (task.pid > 0) task.startTime = StartTimeOf(task.pid);
+  return task;
+}
+
+bool TaskRunning(const StartedTask& task) {
+  if (task.pid <= 0 || task.startTime.isEmpty()) return false;
+  return StartTimeOf(task.pid) == task.startTime && RunsProgram(task.pid, task.program);
+}
+
+void EndTask(StartedTask& task) {
+  if (TaskRunning(task)) ::kill(static_cast<pid_t>(task.pid), SIGTERM);
+  task = {};
+}

@@ -25,6 +25,20 @@ int ShellOpen(const QString& target);
 // Starts a program; its process id, or 0 when it could not be started.
 int64_t ShellStart(const QString& program, const QStringList& arguments = QStringList());
 int OpenHelpFile(const QString& path);
+
+// A program started here, known by its process id and by what the system says of that process when it
+// started: an id alone may belong to any other program once the first one has ended.
+struct StartedTask {
+  int64_t pid = 0;
+  QString program;
+  QByteArray startTime;  // the process's start as the system keeps it; empty when it was already gone
+};
+// Starts a program as ShellStart does and notes which process it is.
+StartedTask ShellStartTask(const QString& program, const QStringList& arguments = QStringList());
+// True while that very process runs: its id, its start and its program all match.
+bool TaskRunning(const StartedTask& task);
+// Asks that process to end (SIGTERM); never signals a process that is not it. The task is cleared.
+void EndTask(StartedTask& task);
 // The address on the URL= line of an internet-shortcut file ("" when there is none).
 QString UrlOfShortcut(const QString& path);
 

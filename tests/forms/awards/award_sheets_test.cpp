@@ -127,7 +127,8 @@ TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSh
   Settings.DataFolder = home.file("gone");  // the data folder went away
   boxes.Answer(vbOK);
   Form<ACCSheet>().Form_Activate();
-  EXPECT_EQ(boxes.texts(), QStringList({"ACCCG 中断されました"}));
+  EXPECT_EQ(boxes.texts(), QStringList({"ACCCG 中断されました\r\n" + home.file("gone") +
+                                        "/cfmACCstn.txt に書き込めません (ファイルかフォルダーがありません)"}));
   EXPECT_FALSE(IsLoaded<ACCSheet>());
   EXPECT_TRUE(shell.opened().isEmpty());
   EXPECT_FALSE(top->isHidden());
@@ -144,10 +145,17 @@ TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
   EXPECT_EQ(boxes.texts(), QStringList({"ACC/JAGメンバーリストが指定されませんでした\r\n"
                                         "（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）",
                                         "ACC/JAGメンバーリストが指定されませんでした"}));
+  const QString utf16 = "ACC MEMBER LIST\r\n\r\n JA1AAA ACC#0012\r\n";
+  files.Choose(home.write("utf16.txt", QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()),
+                                                                             utf16.size() * 2)));
+  boxes.Answer(vbOK);
+  top->ACCchk.Trigger();
+  EXPECT_EQ(boxes.texts().value(2), "ACC/JAGメンバーリストが指定されませんでした\r\n（" + home.file("utf16.txt") +
+                                          " は UTF-16LE で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい）");
   files.Choose(home.write("one.txt", "JAG MEMBER LIST"));
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
-  EXPECT_EQ(boxes.texts().value(2), "1 CRの無いファイル？　読み込み出来ませんでした");
+  EXPECT_EQ(boxes.texts().value(3), "1 CRの無いファイル？　読み込み出来ませんでした");
   EXPECT_FALSE(IsLoaded<ACCSheet>());
   EXPECT_TRUE(top->Command1.isEnabled());
 }

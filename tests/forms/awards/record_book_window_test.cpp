@@ -325,7 +325,7 @@ TEST_F(RecordBookWindowTest, ABookThatFailedToLoadIsToldTakesNoEditsAndIsLeftAsI
   boxes.Answer(vbOK);
   EXPECT_FALSE(book().ListEdit.Enabled());
   EXPECT_TRUE(boxes.texts().value(0).startsWith(log.home.file("DMYSBMST.dat") +
-                                                " を書き込めませんでした（同じ名前のフォルダがあります）。"));
+                                                " を書き込めませんでした（フォルダーです）。"));
   // The sheet's right click still opens the editor; the list takes nothing from it.
   Form<CWSHEET>().Show();
   Operator::ClickCell(Form<CWSHEET>().MSFlexGrid2, 1, 2, Qt::RightButton);
@@ -355,7 +355,7 @@ TEST_F(RecordBookWindowTest, AFailedWriteKeepsTheWindowAndTheEditsAndAChangedBoo
   Form<CWSHEET>().BYE.Trigger();  // nor does the end of the program take the edits with it
   writeFaultForTest = nullptr;
   EXPECT_TRUE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().value(1).contains("を書き込めませんでした（ディスクの空きがありません）。"));
+  EXPECT_TRUE(boxes.texts().value(1).contains("を書き込めませんでした（ディスクに空きがありません）。"));
   EXPECT_EQ(g.TextMatrix(g.Rows() - 1, 1), "4701");
 
   // Another editor adds a line meanwhile: the list asks before it goes over it.

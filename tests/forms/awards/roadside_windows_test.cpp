@@ -3,6 +3,7 @@
 // the stations in a code.
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTest>
@@ -107,9 +108,32 @@ TEST_F(RoadsideSheetTest, ACancelledDialogLeavesTheStartWindowUsable) {
   files.Cancel();
   top->MichiGet.Trigger();
   EXPECT_FALSE(IsLoaded<MichinoekiSheet>());
-  EXPECT_TRUE(boxes.texts().back().startsWith("Merr "));
+  EXPECT_EQ(boxes.texts().back(), "Merr 32755\r\n道の駅.mcsv が指定されなかったので道の駅 整理簿を開きません");
   EXPECT_TRUE(top->Command1.isEnabled());
   EXPECT_EQ(top->Label9.text(), "ｶｳﾝﾀ");
+}
+
+TEST_F(RoadsideSheetTest, AnEmptyStationListIsNamedWithItsCause) {
+  const QString path = home.write("HAMLOG/michinoeki.txt", "");
+  boxes.Answer(vbOK).Answer(vbOK);
+  top->MichiGet.Trigger();
+  EXPECT_FALSE(IsLoaded<MichinoekiSheet>());
+  EXPECT_EQ(boxes.texts(), QStringList({"Serr Michinoeki.txt不備 0\r\n" + MichinoekiTxtPath() +
+                                            " に道の駅が1件もありません",
+                                        "道の駅データなし"}));
+  EXPECT_TRUE(top->Command1.isEnabled());
+
+  // A list whose import made no file (a folder stands in its place): the boxes say which file and why.
+  QFile::remove(path);
+  QDir().mkpath(path);
+  boxes.Answer(vbOK).Answer(vbOK).Answer(vbOK).Answer(vbOK);
+  files.Choose(home.file("道の駅.mcsv"));
+  top->MichiGet.Trigger();
+  const QStringList said = boxes.texts().mid(2);
+  ASSERT_GE(said.size(), 2);
+  EXPECT_TRUE(said[said.size() - 2].startsWith("??? " + MichinoekiTxtPath() + " が作られませんでした\r\n"))
+      << said.join(" | ").toStdString();
+  EXPECT_EQ(said.last(), "Merr 0\r\n" + MichinoekiTxtPath() + " がないので道の駅 整理簿を開きません");
 }
 
 TEST_F(RoadsideSheetTest, AreasNarrowTheRowsAndNameTheBandLists) {

@@ -366,7 +366,7 @@ TEST_F(EntryFromSheet, AMemoThatCannotBeSavedStaysWithItsTextAndAForeignFileIsLe
   m.RCVMEMOue.Trigger();
   m.Send.Trigger();
   writeFaultForTest = nullptr;
-  EXPECT_TRUE(boxes.texts().value(3).contains(u8("に保存できませんでした（ディスクの空きがありません）")));
+  EXPECT_TRUE(boxes.texts().value(3).contains(u8("に保存できませんでした（ディスクに空きがありません）")));
   ASSERT_TRUE(IsLoaded<MemoDAT>());
   EXPECT_EQ(m.Text1.text(), "note\nmore");
   EXPECT_EQ(log.home.read("ORBEX_MyHelp.TXT"), "note\r\n");

@@ -220,7 +220,17 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   ASSERT_TRUE(QFile::remove(home.file("QSLAGN.DAT")));
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("ＱＳＬ再発行歴 が見つかりませんでした")});
+  EXPECT_EQ(boxes.texts(), QStringList{"ＱＳＬ再発行歴 が見つかりませんでした\r\n" + home.file("QSLAGN.DAT") + " がありません"});
+  // Damaged: a record cut short, or bytes that are no text.
+  home.write("QSLAGN.DAT", "\"2024-06-01\",\"12\",\"JA1ABC\",\"2024-05-06\",\"CW\",\"1001\",\"Q\"\r\n\"2024-06-02\",\"13\"");
+  boxes.Answer(vbOK);
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(column(2), QStringList{"12"});
+  EXPECT_EQ(boxes.texts().last(), "ＱＳＬ再発行歴 " + home.file("QSLAGN.DAT") + " が壊れています (2 件目が途中で切れています)");
+  home.write("QSLAGN.DAT", QByteArray("\x85\xFF\x00\x01", 4));
+  boxes.Answer(vbOK);
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(boxes.texts().last(), "ＱＳＬ再発行歴 " + home.file("QSLAGN.DAT") + " が壊れています (文字として読めないバイトがあります)");
   // A code's list after the history, which the program unloaded, is a list again.
   QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
   EXPECT_EQ(grid().Cols(), 19);

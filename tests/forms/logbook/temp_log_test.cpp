@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <QApplication>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QTest>
 
@@ -34,6 +35,7 @@
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
 #include "support/operator.h"
+#include "support/small_disk.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -200,7 +202,7 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   boxes.Answer(vbOK);
   press(w.Text1, Qt::Key_F1);
   ::close(fd);
-  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。")});
+  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます")});
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   EXPECT_EQ(w.Text12.text(), "Taro");
@@ -274,6 +276,47 @@ TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndK
   EXPECT_EQ(w.Text1.text(), "JA1BBB");
   EXPECT_EQ(w.Text12.text(), "Hanako");
   EXPECT_EQ(LogWindowState.EditMode, 1);
+}
+
+TEST_F(EntryWindow, AnEditThatCannotBeWrittenSaysWhyAVanishedRecordOrAFullDisk) {
+  TEMP_LOG& w = open();
+  w.Command2.click();
+  ASSERT_EQ(w.Text1.text(), "JA1BBB");
+  // Another program deletes the record shown and packs the log.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 2), 0);
+  ASSERT_EQ(Vdbf_packwk(Hamlog.Thw, QString(), 58), 0);
+  HamlogCloseDb(0);
+  Operator::Click(w.Text12);
+  Operator::Type("X");
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(0),
+            u8("書き込みに失敗しました\r\n交信番号 2 のレコードはもうありません (HAMLOG で削除されています)"));
+  EXPECT_EQ(w.Text12.text(), "JiroX");
+  w.Unload();
+
+  // The log on a disk that is full by the time the edit is saved.
+  SmallDisk disk(512);
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  dir = disk.file("HAMLOG");
+  ASSERT_TRUE(hamlogdb::Create(dir).Ok());
+  Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
+  AddQsos({{"JA1CCC", "1001"}});
+  TEMP_LOG& onDisk = open();
+  onDisk.Command2.click();
+  ASSERT_EQ(onDisk.Text1.text(), "JA1CCC");
+  const QStringList before = Dump();
+  disk.Fill();
+  Operator::Click(onDisk.Text12);
+  Operator::Type("Y");
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(1), u8("書き込みに失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません"));
+  EXPECT_EQ(onDisk.Text12.text(), "Y");
+  disk.Free();
+  EXPECT_EQ(Dump(), before);
+  onDisk.Unload();
 }
 
 TEST_F(EntryWindow, BrowsingAwayFromAnUnsavedQsoAsksAndNoKeepsIt) {
@@ -506,6 +549,15 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   boxes.Answer(vbOK);
   press(w.Text9, Qt::Key_Down);
   EXPECT_EQ(boxes.texts(), QStringList{u8("このコードはマスタデータに存在しません")});
+  // Without its master the code is not said to be missing from it.
+  const QString mst = hamlogdb::MasterPath(dir);
+  const QByteArray master = home.read("HAMLOG/" + QFileInfo(mst).fileName());
+  ASSERT_TRUE(QFile::remove(mst));
+  w.Text9.setText("1101");
+  boxes.Answer(vbOK);
+  press(w.Text9, Qt::Key_Down);
+  EXPECT_EQ(boxes.texts().value(1), u8("コードを調べられません\r\n") + mst + u8(" (HAMLOG のコードマスタ) がありません"));
+  ASSERT_TRUE(AtomicWriteFile(mst, master));
   w.Text9.setText("500A");
   EXPECT_EQ(w.Check1.Value(), 1);
   EXPECT_EQ(LogWindowState.DxFlagText, "8");

@@ -13,6 +13,10 @@
 #include "forms/sheet/CWSHEET.h"
 #include "platform/http.h"
 #include "platform/ui/responders.h"
+#include "rig/RigLink.h"
+#include "rig/RigPortState.h"
+#include "support/operator.h"
+#include "support/pty_transceiver.h"
 #include "support/qt_print.h"
 #include "support/recorded_service.h"
 #include "support/shared_state.h"
@@ -57,6 +61,37 @@ TEST_F(SheetLookupTest, TheLicenceButtonSearchesTheCallBoxInUpperCase) {
   QTest::mouseClick(&sheet.Command11, Qt::LeftButton);
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());
   EXPECT_EQ(server.requests().size(), 3);
+  EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(SheetLookupTest, ASecondPressDuringASlowSearchWithTheRigPolledReachesNothing) {
+  PtyTransceiver rig("ICOM");
+  RigPortState.Rig1 = {rig.PortName(), "ICOM", "9600", "0", "94"};
+  RigPortState.PostWriteWaitMs = 5;
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 20;
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  ASSERT_EQ(RigPortState.PortOpen, 1);
+  server.Delay("/musen/list", 300);
+  Operator::Click(sheet.Text3);
+  Operator::Type("JA1ABC");
+  // The operator presses again while the rig answers a poll inside the search's wait.
+  int pressedDuringAPoll = 0;
+  rig.Answer = [&](const QByteArray&) -> std::optional<QByteArray> {
+    if (pressedDuringAPoll == 0 && server.requests().size() == 1) {
+      ++pressedDuringAPoll;
+      Operator::Click(sheet.Command11);
+    }
+    return std::nullopt;
+  };
+  Operator::Click(sheet.Command11);
+  rig.Answer = nullptr;
+  RigPortClose();
+  EXPECT_EQ(pressedDuringAPoll, 1);
+  EXPECT_EQ(server.requests().filter("/musen/list").size(), 1);
+  ASSERT_TRUE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(Form<ViewMenkyo>().Text1.text(), "JA1ABC");
   EXPECT_TRUE(boxes.shown().empty());
 }
 

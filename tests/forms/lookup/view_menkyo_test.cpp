@@ -135,6 +135,23 @@ TEST_F(ViewMenkyoTest, AFailedTransferIsReportedAndClosesTheViewer) {
   EXPECT_EQ(LicenceAnswer.LicenceViewerFilled, 0);
 }
 
+TEST_F(ViewMenkyoTest, AnEndlessFieldIsCutAndAnAnswerTooLargeIsNamedAsSuch) {
+  QByteArray list = Recorded("list_one.xml");
+  list.replace("4HA 1910kHz 50W", QByteArray(300'000, 'W'));
+  service.server.Answer("/musen/list", LocalHttpServer::Xml(list));
+  service.Pages("search_page.html", "detail_page.html");
+  Search("JA1ABC");
+  ASSERT_TRUE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(Text7Lines().first(), QString(4000, 'W'));
+
+  list.replace(QByteArray(300'000, 'W'), QByteArray(5'000'000, 'W'));
+  service.server.Answer("/musen/list", LocalHttpServer::Xml(list));
+  Search("JA1ABC");
+  EXPECT_FALSE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(boxes.texts(), QStringList({"免許情報の答えが大きすぎるので読みませんでした。\r\n"
+                                        "答えが大きすぎるので読むのをやめました (4194304 バイトまで)"}));
+}
+
 TEST_F(ViewMenkyoTest, ARecordWithoutADetailLinkKeepsItsSpecAndSaysLinkError) {
   service.List("list_one.xml");
   service.server.Answer("/musen/SearchServlet", LocalHttpServer::Html("<html><body>該当なし</body></html>"));

@@ -154,7 +154,8 @@ TEST_F(RigCFGTest, UnreadableNumbersStopTheLoadWithAMessage) {
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   Form<RigCFG>();
-  EXPECT_EQ(boxes.texts(), QStringList({"ORBEX CFG ERROR"}));
+  EXPECT_EQ(boxes.texts(), QStringList({"ORBEX CFG ERROR\r\n" + IniFilePath() +
+                                        " の [RIG_CON_CFG] の次の値が使えません:\r\nPoll_Time=fast (50〜30000 ミリ秒)"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -44,7 +45,11 @@
 #include "support/cty_csv.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
+#include "support/operator.h"
 #include "support/sheet_log.h"
+
+#include <signal.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -357,7 +362,8 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   Form<CWSHEET>();
   HdbScan::afterBeginForTest = nullptr;
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB was changed while it was being read");
+  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。\r\n" +
+                                      hdb + "\r\nもう一度読み込んで下さい");
   EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
   ASSERT_TRUE(AtomicWriteFile(hdb, whole));
   // A master cut short says so.
@@ -391,7 +397,7 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (Is a directory)"))
+  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (フォルダーです)"))
       << boxes.texts().last().toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath()));
   QDir(log.home.path()).rmdir("DMYDBS.new");
@@ -808,6 +814,59 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   EXPECT_EQ(shell.opened(),
             QStringList{"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm"});
   EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
+}
+
+TEST_F(CWSHEETTest, ASocketFolderOthersCanWriteIntoIsRefusedAndNamed) {
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  QTemporaryDir base;
+  qputenv("XDG_RUNTIME_DIR", base.path().toLocal8Bit());
+  ASSERT_TRUE(QDir().mkdir(base.path() + "/orbex5-ipc"));
+  QFile::setPermissions(base.path() + "/orbex5-ipc", QFile::Permissions(0x7777));
+  boxes.Answer(vbOK);
+  sheet().Show();
+  qputenv("XDG_RUNTIME_DIR", runtime);
+  ASSERT_EQ(boxes.texts().size(), 1);
+  EXPECT_EQ(boxes.texts()[0], "他のプログラム (リグコン, SatMate) からの指示は受け取りません。\r\n" + base.path() +
+                                  "/orbex5-ipc に他のユーザーも書き込めます");
+}
+
+TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
+  const QString spot = log.home.path() + "/SSPT.EXE";
+  {
+    QFile f(spot);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nsleep 30\n");
+  }
+  QFile::setPermissions(spot, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  // Another program of the operator's, which the spot program's old id now names.
+  QProcess other;
+  other.start("sleep", {"30"});
+  ASSERT_TRUE(other.waitForStarted());
+  int64_t startedPid = 0;
+  ShellHook previous = SetShellHook([&](const ShellCall& call) -> int64_t {
+    if (call.kind != ShellCall::Start) return kShellDone;
+    if (startedPid == 0) return other.processId();
+    qint64 pid = 0;
+    QProcess::startDetached(call.target, call.arguments, QString(), &pid);
+    return startedPid = pid;
+  });
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Click(s.Text2);
+  Operator::Type("1001");
+  s.SNDIF.Trigger();  // "started": the id the shell gave is the other program's
+  startedPid = -1;
+  s.SNDIF.Trigger();  // not the spot program: it is left alone and the spot program started
+  EXPECT_EQ(other.state(), QProcess::Running);
+  ASSERT_GT(startedPid, 0);
+  EXPECT_EQ(::kill(pid_t(startedPid), 0), 0);
+  s.SNDIF.Trigger();  // the spot program itself ends
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ::waitpid(pid_t(startedPid), nullptr, WNOHANG) != 0 ||
+                                           ::kill(pid_t(startedPid), 0) != 0; }, 5000));
+  EXPECT_EQ(other.state(), QProcess::Running);
+  SetShellHook(previous);
+  other.kill();
+  other.waitForFinished();
 }
 
 TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {

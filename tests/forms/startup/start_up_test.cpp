@@ -180,7 +180,10 @@ TEST_F(StartWindowTest, MissingDefinitionFileEndsTheProgram) {
   QFile::remove(home.file(QString::fromUtf8("政令指定都市定義.txt")));
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
-  EXPECT_EQ(load(), nullptr);
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  EXPECT_EQ(exitCode, 1) << "an end the operator did not ask for";
+  EXPECT_EQ(LoadedForm<ORBTOP>(), nullptr);
   EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8(
                                "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しく"
                                "ありません\r\nこの先進めませんので終了します")}));
@@ -196,7 +199,10 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
     home.write("ORBEX5.INI", bytes);
     MsgBoxResponder boxes;
     boxes.Answer(vbOK);
-    EXPECT_EQ(load(), nullptr);
+    int exitCode = 0;
+    EXPECT_FALSE(StartProgram(&exitCode));
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(LoadedForm<ORBTOP>(), nullptr);
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") +
                                             " は UTF-8 で保存されています。\r\n"
@@ -210,6 +216,17 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
   set("ORB", "TopTips_DISP", "NO");
   MsgBoxResponder none;
   EXPECT_NE(load(), nullptr);
+}
+
+TEST_F(StartWindowTest, ADefinitionFileInUtf8IsNamedAndEndsTheProgram) {
+  home.write(QString::fromUtf8("政令指定都市定義.txt"), QString::fromUtf8("横浜市,1101,19560901\r\n").toUtf8());
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  EXPECT_EQ(load(), nullptr);
+  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8(
+                               "政令指定都市定義ファイル (政令指定都市定義.txt) は UTF-8 で保存されています。\r\n"
+                               "Windows-31J (Shift_JIS) で保存して下さい (このままでは市名が化けます)。\r\n"
+                               "この先進めませんので終了します")}));
 }
 
 TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
@@ -231,7 +248,12 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   ASSERT_TRUE(first.tryLock(0));
   const QStringList before = QDir(home.path()).entryList(QDir::Files);
   MsgBoxResponder boxes;
-  EXPECT_FALSE(StartProgram());
+  boxes.Answer(vbOK);
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(boxes.texts(), QStringList({"ORBEX5 は既に起動しています (" + home.file("ORBEX5.lock") +
+                                        " を使用中)。\r\n起動している ORBEX5 をお使い下さい。"}));
   EXPECT_FALSE(IsLoaded<ORBTOP>());
   EXPECT_EQ(QDir(home.path()).entryList(QDir::Files), before);
   first.unlock();
@@ -275,6 +297,15 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
   lock.close();
   MsgBoxResponder none;
+  EXPECT_TRUE(StartProgram());
+  EXPECT_TRUE(IsLoaded<ORBTOP>());
+  UnloadForm<ORBTOP>();
+  ReleaseProgramLock();
+
+  // A copy that crashed right after it made the file, before writing its name into it: no wait.
+  QFile fresh(home.file("ORBEX5.lock"));
+  ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
+  fresh.close();
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
 }

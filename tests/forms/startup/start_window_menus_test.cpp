@@ -165,7 +165,7 @@ TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
   Hamlog.HamlogDbPath = home.file("nowhere/HAMLOG.HDB");
   boxes.Answer(vbOK).Answer(vbOK);
   top->v144.Trigger();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("HAMLOGデータがOpen出来ません。"));
+  EXPECT_EQ(boxes.texts().last(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
   EXPECT_EQ(shell.opened().size(), 2);
 }
 

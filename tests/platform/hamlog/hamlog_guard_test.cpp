@@ -105,8 +105,8 @@ TEST_F(HamlogGuard, AHeaderCountingFewerRecordsThanTheFileHoldsIsRefusedBeforeAn
   setHeaderCount(Db(), 2);
   const QByteArray before = ReadFile(Db());
   EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
-  EXPECT_EQ(HamlogProblem(), "HAMLOG.HDB: its header counts 2 records, but its length (" +
-                                 QString::number(endOf(4) + 1) + " bytes) holds 4");
+  EXPECT_EQ(HamlogProblem(), "HAMLOG.HDB のヘッダの件数 2 件がファイルの長さ (" + QString::number(endOf(4) + 1) +
+                                 " バイト = 4 件分) と合いません。ファイルが壊れているか途中で切れています");
   FillQso(thw_, {"JA1NEW"});
   int32_t confirm = 0;
   EXPECT_NE(THW_append(thw_, 16, confirm), 0);
@@ -118,13 +118,13 @@ TEST_F(HamlogGuard, AHeaderCountingFewerRecordsThanTheFileHoldsIsRefusedBeforeAn
 TEST_F(HamlogGuard, AHeaderCountingMoreRecordsThanTheFileHoldsIsRefused) {
   setHeaderCount(Db(), 6);
   EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
-  EXPECT_TRUE(HamlogProblem().contains("counts 6 records")) << HamlogProblem().toStdString();
-  EXPECT_TRUE(HamlogProblem().contains("holds 4")) << HamlogProblem().toStdString();
+  EXPECT_TRUE(HamlogProblem().contains("件数 6 件")) << HamlogProblem().toStdString();
+  EXPECT_TRUE(HamlogProblem().contains("= 4 件分")) << HamlogProblem().toStdString();
   // A count that only fits when a size is taken modulo 2^32, or that no 32-bit record number reaches.
   for (uint32_t count : {0xFFFFFFFFu, 0x80000001u, 4u + 5308983u}) {
     setHeaderCount(Db(), count);
     EXPECT_EQ(Open(), HAMLOG_BAD_COUNT) << count;
-    EXPECT_TRUE(HamlogProblem().contains(QString("counts %1 records").arg(count)))
+    EXPECT_TRUE(HamlogProblem().contains(QString("件数 %1 件").arg(count)))
         << HamlogProblem().toStdString();
   }
   // Repaired, it opens again.
@@ -151,7 +151,7 @@ TEST_F(HamlogGuard, ACountDamagedWhileOpenIsReportedByTheNextWrite) {
   FillQso(thw_, {"JA1NEW"});
   int32_t confirm = 0;
   EXPECT_EQ(THW_append(thw_, 16, confirm), HAMLOG_BAD_COUNT);
-  EXPECT_TRUE(HamlogProblem().contains("counts 3 records"));
+  EXPECT_TRUE(HamlogProblem().contains("件数 3 件"));
   Close();
 }
 

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/doevents.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/responders.h"
 #include "platform/ui/textbox.h"
 #include "platform/ui/timer.h"
+#include "platform/serial.h"
 #include "support/operator.h"
 #include "ui_test.h"
 
@@ -247,6 +249,46 @@ TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
   d.Text1.setFocus();
   Operator::Type("x");
   EXPECT_EQ(d.Text1.text(), "x");
+}
+
+TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat) {
+  StartWindow& w = Form<StartWindow>();
+  w.Move(0, 0, 6000, 3000);
+  w.Command1.Move(150, 150, 1500, 450);
+  w.Text2.Move(150, 900, 1500, 300);
+  w.Show();
+  int clicks = 0;
+  w.Command1.Click = [&] { ++clicks; };
+  Operator::Click(w.Text2);
+  {
+    const InputHold request;  // a web request out
+    // A rig poll inside it: its own wait ends first, the request's rule stays.
+    QTimer::singleShot(5, [&] {
+      Operator::Click(w.Command1);
+      Operator::Type("ab");
+    });
+    WaitWithEvents(30);
+    EXPECT_EQ(WaitFlags(), QEventLoop::ExcludeUserInputEvents);
+    Operator::Click(w.Command1);
+    w.close();
+    DoEvents();
+    EXPECT_TRUE(IsLoaded<StartWindow>()) << "its close box waits too";
+    // A window opened meanwhile (a message box) takes input.
+    SettingsDialog& box = Form<SettingsDialog>();
+    box.Move(0, 0, 6000, 3000);
+    box.OK.Move(150, 150, 1500, 450);
+    box.Text1.Move(150, 900, 1500, 300);
+    box.Show();
+    Operator::Click(box.Text1);
+    Operator::Type("ok");
+    EXPECT_EQ(box.Text1.text(), "ok");
+    box.Hide();
+  }
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(w.Text2.text(), "");
+  EXPECT_EQ(WaitFlags(), QEventLoop::AllEvents);
+  Operator::Click(w.Command1);
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Forms, GeometryIsInTwips) {
