@@ -397,7 +397,7 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (フォルダーです)"))
+  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (同じ名前のフォルダーがあります)"))
       << boxes.texts().last().toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath()));
   QDir(log.home.path()).rmdir("DMYDBS.new");
