@@ -93,7 +93,7 @@ QString FileErrorReason(int err) {
     case ENOTDIR:
       return QStringLiteral("途中のフォルダーがありません");
     case EISDIR:
-      return QStringLiteral("フォルダーです");
+      return QStringLiteral("同じ名前のフォルダーがあります");
     case EIO:
       return QStringLiteral("ディスクの読み書きに失敗しました");
     case EFBIG:

@@ -131,8 +131,7 @@ TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
   QFile::remove(home.file("ORBEX_整理簿.bak"));
   QDir(home.path()).mkdir("ORBEX_整理簿.bak");
   EXPECT_FALSE(WriteRecordBook(book(), {}, error));
-  EXPECT_EQ(error, "控え (.bak) を作れないので書き戻しませんでした: " + home.file("ORBEX_整理簿.bak") +
-                       " に書き込めません (同じ名前のフォルダーがあります)");
+  EXPECT_EQ(error, home.file("ORBEX_整理簿.bak") + " を作れませんでした（同じ名前のフォルダーがあります）");
   EXPECT_EQ(load().rows.size(), 1u);
 }
 

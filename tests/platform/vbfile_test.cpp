@@ -184,7 +184,7 @@ TEST(VbFileOutput, AScratchFileIsWrittenInPlaceAndAScratchNameTakesItsBytesDurab
   EXPECT_EQ(home.read("work.dat"), "lines\r\n");
   QDir(home.path()).mkdir("taken.new");
   EXPECT_FALSE(WriteScratchFile(home.file("taken.new"), "x", &why));
-  EXPECT_EQ(why, "フォルダーです");
+  EXPECT_EQ(why, "同じ名前のフォルダーがあります");
 }
 
 TEST(VbFileOutput, AppendAddsAtTheEnd) {

@@ -325,7 +325,7 @@ TEST_F(RecordBookWindowTest, ABookThatFailedToLoadIsToldTakesNoEditsAndIsLeftAsI
   boxes.Answer(vbOK);
   EXPECT_FALSE(book().ListEdit.Enabled());
   EXPECT_TRUE(boxes.texts().value(0).startsWith(log.home.file("DMYSBMST.dat") +
-                                                " を書き込めませんでした（フォルダーです）。"));
+                                                " を書き込めませんでした（同じ名前のフォルダーがあります）。"));
   // The sheet's right click still opens the editor; the list takes nothing from it.
   Form<CWSHEET>().Show();
   Operator::ClickCell(Form<CWSHEET>().MSFlexGrid2, 1, 2, Qt::RightButton);

@@ -397,7 +397,7 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   boxes.Answer(vbOK);
   Form<CWSHEET>();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (フォルダーです)"))
+  EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません (同じ名前のフォルダーがあります)"))
       << boxes.texts().last().toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath()));
   QDir(log.home.path()).rmdir("DMYDBS.new");
@@ -835,7 +835,8 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
   {
     QFile f(spot);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\nsleep 30\n");
+    // Its output goes nowhere and its sleep ends with it, so nothing of it outlives the test.
+    f.write("#!/bin/sh\nexec >/dev/null 2>&1\nsleep 30 &\ntrap 'kill $!; exit' TERM\nwait\n");
   }
   QFile::setPermissions(spot, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   // Another program of the operator's, which the spot program's old id now names.
@@ -861,8 +862,14 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
   ASSERT_GT(startedPid, 0);
   EXPECT_EQ(::kill(pid_t(startedPid), 0), 0);
   s.SNDIF.Trigger();  // the spot program itself ends
-  EXPECT_TRUE(QTest::qWaitFor([&] { return ::waitpid(pid_t(startedPid), nullptr, WNOHANG) != 0 ||
-                                           ::kill(pid_t(startedPid), 0) != 0; }, 5000));
+  // Gone, or a zombie nobody has reaped yet (a detached program is not this process's child).
+  const auto ended = [&] {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(startedPid));
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray s = stat.readAll();
+    return s.mid(s.lastIndexOf(')') + 2, 1) == "Z";
+  };
+  EXPECT_TRUE(QTest::qWaitFor(ended, 5000));
   EXPECT_EQ(other.state(), QProcess::Running);
   SetShellHook(previous);
   other.kill();
