@@ -16,6 +16,8 @@ PACKAGES=(
   libxml2-utils python3
   hamradio-files
   fonts-ipafont-gothic  # the windows' font: their layouts are drawn for its widths (tests measure them)
+  # The journey test: a virtual display, a window manager, the accessibility bus, keys and screenshots.
+  xvfb openbox xdotool imagemagick dbus-daemon at-spi2-core python3-pyatspi
 )
 
 orbex_install_missing() {
