@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <thread>
+#include <tuple>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -13,6 +15,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -86,41 +89,74 @@ int32_t cell(const std::vector<int32_t>& table, int index, int slot) {
   return at < table.size() ? table[at] : 0;
 }
 
-// Keeps the lowest passing record number: the scan runs upwards, so the first one stays.
+// Keeps the lowest passing record number (the record-by-record scan runs upwards, so its first one
+// stays; the parts of the column scan may come in any order).
 void keepFirst(std::vector<int32_t>& table, int index, int slot, int32_t rec) {
   const size_t at = static_cast<size_t>(index) * GridTables.Slots + slot;
-  if (at < table.size() && table[at] < 1) table[at] = rec;
+  if (at < table.size() && (table[at] < 1 || rec < table[at])) table[at] = rec;
 }
 
-// What a scan passed over, told once at its end.
+// What a scan passed over, told once at its end; each line with its record number, as the parts of
+// the column scan find them out of order.
 struct PassedOver {
-  QStringList freqLines;                                // frequencies that fit no band
-  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
-  QStringList locatorLines;                             // locators out of range
+  std::vector<std::pair<int32_t, QString>> freqLines;     // frequencies that fit no band
+  std::vector<std::pair<int32_t, QString>> badDates;      // record number, date as stored
+  std::vector<std::pair<int32_t, QByteArray>> locatorLines;  // locators out of range, in Windows-31J
+  void Take(PassedOver& part) {
+    auto move = [](auto& to, auto& from) {
+      to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+    };
+    move(freqLines, part.freqLines), move(badDates, part.badDates), move(locatorLines, part.locatorLines);
+  }
+  void Sort() {
+    auto byRecord = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::stable_sort(freqLines.begin(), freqLines.end(), byRecord);
+    std::stable_sort(badDates.begin(), badDates.end(), byRecord);
+    std::stable_sort(locatorLines.begin(), locatorLines.end(), byRecord);
+  }
 };
 
-QString isoDate(int32_t d) { return QString::asprintf("%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100); }
+// "YYYY-MM-DD" of yyyymmdd.
+QByteArray isoDate(int32_t d) {
+  const char text[10] = {char('0' + d / 10000000),    char('0' + d / 1000000 % 10), char('0' + d / 100000 % 10),
+                         char('0' + d / 10000 % 10),  '-',
+                         char('0' + d / 1000 % 10),   char('0' + d / 100 % 10),     '-',
+                         char('0' + d / 10 % 10),     char('0' + d % 10)};
+  return QByteArray(text, 10);
+}
 
-void noteBadLocator(PassedOver& passed, int32_t n, const QString& call, const QString& date, const QString& loc,
+// A line of the locator list; the texts in Windows-31J (the call and locator of a plain record are
+// ASCII), the labels encoded once.
+void noteBadLocator(PassedOver& passed, int32_t n, QByteArrayView call, QByteArrayView date, QByteArrayView loc,
                     int position, int kind) {
-  passed.locatorLines << QStringLiteral("交信番号=") + QString::number(n) + QStringLiteral(" コール=") + call +
-                             QStringLiteral(" 交信日=") + date + QStringLiteral(" グリッドロケータ=") + loc +
-                             QStringLiteral(" は ") + QString::number(position) +
-                             (kind == 4 ? QStringLiteral(" 桁目が怪しいナンバーです")
-                                        : QStringLiteral(" 桁目が JA としては怪しいナンバーです"));
+  static const QByteArray labels[] = {
+      ToAnsi(QStringLiteral("交信番号=")), ToAnsi(QStringLiteral(" コール=")), ToAnsi(QStringLiteral(" 交信日=")),
+      ToAnsi(QStringLiteral(" グリッドロケータ=")), ToAnsi(QStringLiteral(" は ")),
+      ToAnsi(QStringLiteral(" 桁目が怪しいナンバーです")), ToAnsi(QStringLiteral(" 桁目が JA としては怪しいナンバーです"))};
+  QByteArray line;
+  line.reserve(128);
+  line.append(labels[0]).append(QByteArray::number(n)).append(labels[1]).append(call).append(labels[2]).append(date);
+  line.append(labels[3]).append(loc).append(labels[4]).append(QByteArray::number(position));
+  line.append(labels[kind == 4 ? 5 : 6]);
+  passed.locatorLines.emplace_back(n, std::move(line));
 }
 
 // The frequency report in one go, then one message for each kind of record passed over.
-void tellPassedOver(const PassedOver& passed) {
-  AppendFreqErrorReport(passed.freqLines);
+void tellPassedOver(PassedOver& passed) {
+  passed.Sort();
+  QStringList freqLines;
+  for (auto& l : passed.freqLines) freqLines << std::move(l.second);
+  AppendFreqErrorReport(freqLines);
   if (!passed.badDates.empty()) MsgBox(BadQsoDatesMessage(passed.badDates));
-  if (passed.locatorLines.isEmpty()) return;
+  if (passed.locatorLines.empty()) return;
   const QString path = JoinPath(Settings.DataFolder, kLocatorReportFile);
-  VbFile report(path, VbMode::Output);
-  for (const QString& line : passed.locatorLines)
-    if (report.IsOpen()) report.Print({line});
+  // A list for the operator to read now, made again by the next scan: not waited on to reach the disk.
+  VbFile report(path, VbMode::Output, 0, VbAccess::Scratch);
+  QByteArray text;  // printed as one item: the lines are told apart by their CR LF all the same
+  for (const auto& line : passed.locatorLines) (text.isEmpty() ? text : text.append("\r\n")).append(line.second);
+  if (report.IsOpen()) report.Print({text});
   const bool written = report.IsOpen() && report.Close();
-  MsgBox(QStringLiteral("グリッドロケータが怪しいQSOが ") + QString::number(passed.locatorLines.size()) +
+  MsgBox(QStringLiteral("グリッドロケータが怪しいQSOが ") + QString::number(qsizetype(passed.locatorLines.size())) +
          QStringLiteral(" 件あり、ロケータ無しとしてパスしました。") + kCrLf +
          (written ? QStringLiteral("一覧は ") + path + QStringLiteral(" に書きました。")
                   : path + QStringLiteral(" に一覧を書けませんでした。")));
@@ -166,7 +202,12 @@ bool japaneseStation() {
 
 // The same for the bytes of an ASCII call: SplitCallSign's base and affix without a string made.
 bool japaneseCall(std::string_view call) {
-  static const QStringList prefixes = JapanesePrefixes.split(',');
+  static const std::vector<bool> japaneseHead = [] {
+    std::vector<bool> heads(65536, false);
+    for (const QString& p : JapanesePrefixes.split(','))
+      if (p.size() == 2 && p[0].unicode() < 256 && p[1].unicode() < 256) heads[p[0].unicode() << 8 | p[1].unicode()] = true;
+    return heads;
+  }();
   std::string_view base = call, affix;
   if (const size_t p = call.rfind('/'); p != std::string_view::npos) {
     const std::string_view left = call.substr(0, p), right = call.substr(p + 1);
@@ -184,14 +225,11 @@ bool japaneseCall(std::string_view call) {
       if (base.size() <= affix.size()) std::swap(base, affix);
     }
   }
-  if (base.size() < 2) return false;
-  const QLatin1StringView head(base.data(), 2);
-  if (!std::any_of(prefixes.begin(), prefixes.end(), [&](const QString& p) { return p == head; })) return false;
-  const QLatin1StringView b(base.data(), qsizetype(base.size()));
-  for (const QString& o : kOwnStations)
-    if (o.contains(b)) return false;
-  const QString a = QString::fromLatin1(affix.data(), qsizetype(affix.size()));
-  return japaneseAffix(a);
+  if (base.size() < 2 || !japaneseHead[uchar(base[0]) << 8 | uchar(base[1])]) return false;
+  for (std::string_view own : {"8J1RL", "8J1RM", "8J1RF"})
+    if (own.find(base) != std::string_view::npos) return false;
+  return affix.size() <= 1 || affix.find("JR") != std::string_view::npos || affix.find("JD") != std::string_view::npos ||
+         affix.find("SO2005") != std::string_view::npos;
 }
 
 // What a record-by-record pass does with record n: `take` examines it with its band and date in Qso,
@@ -203,7 +241,7 @@ bool readAndTake(int32_t n, PassedOver& passed, bool& found, Take& take) {
   const int32_t read = ReadQsoRecord(n);
   if (read == kQsoDeleted) return true;  // no QSO: passed over as every reader does
   if (read != 0) return false;
-  if (!TakeQsoFreqBand()) passed.freqLines << FreqErrorLine(n, Qso.QsoFreq);
+  if (!TakeQsoFreqBand()) passed.freqLines.emplace_back(n, FreqErrorLine(n, Qso.QsoFreq));
   if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return true;
   TakeQsoDate();
   if (!QsoDateIsValid(Qso.QsoDate)) {
@@ -234,6 +272,7 @@ TableScan scanPerRecord(int32_t recordCount, PassedOver& passed, Take take) {
 struct ColumnConditions {
   bool extended = Settings.ExtendedBandSet == 1;
   std::array<int8_t, 32> slotOfBand{};  // band number -> slot in this band set, -1 none
+  std::array<bool, 32> noBand{};        // the band number is no band in this set
   std::array<bool, 256> received{}, excluded{};
   std::vector<char> modeSelected;
   std::optional<std::pair<int32_t, int32_t>> period;  // both ends eight digits: compared as numbers
@@ -241,6 +280,7 @@ struct ColumnConditions {
   ColumnConditions() {
     for (int b = 0; b < 32; ++b) {
       const QString label = PaddedBandLabel(b, extended).trimmed();
+      noBand[size_t(b)] = label.isEmpty();
       slotOfBand[size_t(b)] = int8_t(label.isEmpty() ? -1 : GridBandSlot(label, extended));
     }
     for (int c = 0; c < 256; ++c) {
@@ -260,7 +300,7 @@ struct ColumnConditions {
   }
   bool InPeriod(int32_t date) const {
     if (period) return date >= period->first && date <= period->second;
-    const QString d = isoDate(date).remove(u'-');
+    const QString d = QString::fromLatin1(isoDate(date)).remove(u'-');
     return !(d < ReadConditions.StartDate || d > ReadConditions.EndDate);
   }
   bool Pass(const QsoColumnRecord& r, bool satelliteExempt) const {
@@ -271,39 +311,82 @@ struct ColumnConditions {
   static inline const int kSatBand = BandIndexOf(u"9999");
 };
 
-// One pass over the column copy: `plain` examines a Plain record whose band has slot `slot`, and says
-// whether it passed the conditions; other records go through the reader as the record-by-record pass
-// reads them (`take`). Nothing when the copy cannot be had: the caller reads record by record.
+// Where a part of the column scan keeps what it finds: its first record of each cell it reaches, and
+// what it passed over.
+class ColumnPart {
+ public:
+  explicit ColumnPart(size_t cells) : reached_((cells + 63) / 64, 0) {}
+  void Keep(int index, int slot, int32_t n) {
+    const size_t at = size_t(index) * size_t(GridTables.Slots) + size_t(slot);
+    if (at / 64 >= reached_.size() || (reached_[at / 64] >> (at % 64) & 1)) return;
+    reached_[at / 64] |= uint64_t(1) << (at % 64);
+    firsts_.emplace_back(index, slot, n);
+  }
+  void Into(std::vector<int32_t>& table) const {
+    for (const auto& [index, slot, n] : firsts_) keepFirst(table, index, slot, n);
+  }
+  PassedOver passed;
+  std::vector<int32_t> irregular;  // for the reader, on the window thread
+  bool found = false;
+
+ private:
+  std::vector<uint64_t> reached_;
+  std::vector<std::tuple<int, int, int32_t>> firsts_;
+};
+
+// One pass over the column copy, in parallel parts: `plain` examines a Plain record whose band has slot
+// `slot` (keeping its cell in the part) and says whether it passed the conditions; the other records
+// go through the reader as the record-by-record pass reads them (`take`). Nothing when the copy cannot
+// be had: the caller reads record by record.
 template <class Plain, class Take>
-std::optional<TableScan> scanColumns(int32_t recordCount, PassedOver& passed, Plain plain, Take take) {
+std::optional<TableScan> scanColumns(int32_t recordCount, std::vector<int32_t>& table, PassedOver& passed,
+                                     Plain plain, Take take) {
   if (LocatorTableSource != TableSource::Columns) return std::nullopt;
   if (QsoColumns.ReadToLogEnd() != HAMLOG_OK || QsoColumns.Count() < recordCount) return std::nullopt;
   const ColumnConditions c;
-  bool found = false, opened = false;
-  for (int32_t n = 1; n <= recordCount; ++n) {
-    const QsoColumnRecord& r = QsoColumns[n];
-    if (!r.Live()) continue;
-    if (!r.Plain()) {
+  const int parts = recordCount < 65536 ? 1 : HdbScanParts();
+  std::vector<ColumnPart> found(size_t(parts), ColumnPart(table.size()));
+  auto run = [&](int part) {
+    ColumnPart& mine = found[size_t(part)];
+    const int32_t from = 1 + int32_t(int64_t(recordCount) * part / parts);
+    const int32_t to = int32_t(int64_t(recordCount) * (part + 1) / parts);
+    for (int32_t n = from; n <= to; ++n) {
+      const QsoColumnRecord& r = QsoColumns[n];
+      if (!r.Live()) continue;
+      if (!r.Plain()) {
+        mine.irregular.push_back(n);
+        continue;
+      }
+      if (c.noBand[r.band & 31]) {
+        mine.passed.freqLines.emplace_back(n, FreqErrorLine(n, QsoColumns.Freq(n)));
+        continue;
+      }
+      mine.found = plain(n, r, c.slotOfBand[r.band & 31], c, mine) || mine.found;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int p = 1; p < parts; ++p) threads.emplace_back(run, p);
+  run(0);
+  for (std::thread& t : threads) t.join();
+  bool any = false, opened = false;
+  for (ColumnPart& part : found) {
+    part.Into(table);
+    passed.Take(part.passed);
+    any = any || part.found;
+    for (int32_t n : part.irregular) {
       if (!opened && HamlogOpenDb() != 0) {
         HamlogCloseDb(0);
         return TableScan::NotOpened;
       }
       opened = true;
-      if (!readAndTake(n, passed, found, take)) {
+      if (!readAndTake(n, passed, any, take)) {
         HamlogCloseDb(0);
         return TableScan::ReadFailed;
       }
-      continue;
     }
-    const int slot = c.slotOfBand[r.band];
-    if (PaddedBandLabel(r.band, c.extended).at(0) == u' ') {
-      passed.freqLines << FreqErrorLine(n, QsoColumns.Freq(n));
-      continue;
-    }
-    found = plain(n, r, slot, c) || found;
   }
   if (opened) HamlogCloseDb(0);
-  return found ? TableScan::Found : TableScan::NothingFound;
+  return any ? TableScan::Found : TableScan::NothingFound;
 }
 
 }  // namespace
@@ -360,8 +443,8 @@ QString qsoDate8() { return Qso.QsoDate.left(4) + Qso.QsoDate.mid(5, 2) + Qso.Qs
 
 // The copy's pass when it can be had, else the record-by-record one; then what was passed over is told.
 template <class Plain, class Take>
-TableScan runScan(int32_t recordCount, PassedOver& passed, Plain plain, Take take) {
-  std::optional<TableScan> outcome = scanColumns(recordCount, passed, plain, take);
+TableScan runScan(int32_t recordCount, std::vector<int32_t>& table, PassedOver& passed, Plain plain, Take take) {
+  std::optional<TableScan> outcome = scanColumns(recordCount, table, passed, plain, take);
   if (!outcome) outcome = scanPerRecord(recordCount, passed, take);
   tellPassedOver(passed);
   return *outcome;
@@ -384,28 +467,28 @@ TableScan MakeGridTable(int kind, int32_t recordCount) {
     const QString loc = grid.left(width);
     if (const int p = BadLocatorPosition(loc, kind); p > 0) {
       if (kind == 4) TakeQsoCall();  // for the report: the other kinds have taken it
-      noteBadLocator(passed, n, Qso.QsoCall, Qso.QsoDate, loc, p, kind);
+      noteBadLocator(passed, n, ToAnsi(Qso.QsoCall), ToAnsi(Qso.QsoDate), ToAnsi(loc), p, kind);
       return true;
     }
     const int slot = GridBandSlot(Qso.QsoBand.trimmed(), Settings.ExtendedBandSet == 1);
     if (slot >= 0) keepFirst(table, sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
     return true;
   };
-  auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c) {
+  auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c, ColumnPart& part) {
     if (r.date < 19850101 || !c.Pass(r, !sub)) return false;
     const QByteArrayView call = QsoColumns.Call(n);
     if (kind != 4 && !japaneseCall(std::string_view(call.data(), size_t(call.size())))) return false;
-    const QByteArrayView grid = r.Grid();
-    if (sub ? grid.size() != 6 : grid.size() < 4) return true;
-    const QByteArrayView loc = grid.first(width);
+    // The locator is NUL-padded and holds no NUL: its length shows in its bytes.
+    if (sub ? (r.grid[5] == 0) : (r.grid[3] == 0)) return true;
+    const QByteArrayView loc(r.grid, width);
     if (const int p = badPosition(loc, kind); p > 0) {
-      noteBadLocator(passed, n, QString::fromLatin1(call), isoDate(r.date), QString::fromLatin1(loc), p, kind);
+      noteBadLocator(part.passed, n, call, isoDate(r.date), loc, p, kind);
       return true;
     }
-    if (slot >= 0) keepFirst(table, sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
+    if (slot >= 0) part.Keep(sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
     return true;
   };
-  return runScan(recordCount, passed, plain, take);
+  return runScan(recordCount, table, passed, plain, take);
 }
 
 TableScan MakeDXCCTable(int32_t recordCount) {
@@ -422,21 +505,22 @@ TableScan MakeDXCCTable(int32_t recordCount) {
     if (slot >= 0) keepFirst(GridTables.DxccTable, entity - kFirstEntity, slot, n);
     return true;
   };
-  // The entity of each three-character code head, worked out once.
-  std::unordered_map<uint32_t, int> entities;
-  auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c) {
+  // The entity of a code's three-character head, worked out as the reader's text would give it.
+  auto plain = [](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c, ColumnPart& part) {
     if (!c.Pass(r, true)) return false;
-    if (r.Code().size() != 4) return true;
-    const uint32_t head = uint32_t(uchar(r.code[0])) | uint32_t(uchar(r.code[1])) << 8 | uint32_t(uchar(r.code[2])) << 16;
-    auto it = entities.find(head);
-    if (it == entities.end()) {
+    if (r.code[3] == 0 || r.code[4] != 0) return true;  // NUL-padded, no NUL inside: four characters
+    int entity = 0;
+    if (r.code[0] >= '0' && r.code[0] <= '9' && r.code[1] >= '0' && r.code[1] <= '9' && r.code[2] >= '0' &&
+        r.code[2] <= '9') {
+      entity = (r.code[0] - '0') * 100 + (r.code[1] - '0') * 10 + (r.code[2] - '0');
+    } else {
       bool numeric = false;
-      const int entity = QString::fromLatin1(r.code, 3).toInt(&numeric);
-      it = entities.emplace(head, numeric ? entity : -1).first;
+      entity = QString::fromLatin1(r.code, 3).toInt(&numeric);
+      if (!numeric) return true;
     }
-    if (it->second < kFirstEntity) return true;
-    if (slot >= 0) keepFirst(GridTables.DxccTable, it->second - kFirstEntity, slot, n);
+    if (entity < kFirstEntity) return true;
+    if (slot >= 0) part.Keep(entity - kFirstEntity, slot, n);
     return true;
   };
-  return runScan(recordCount, passed, plain, take);
+  return runScan(recordCount, GridTables.DxccTable, passed, plain, take);
 }
