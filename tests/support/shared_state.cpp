@@ -40,6 +40,7 @@
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 
 void ResetSharedState() {
   Settings = {};
@@ -60,6 +61,7 @@ void ResetSharedState() {
   DesignatedCityDef = {};
   RigPollStop();
   RigPortState = {};
+  ReleaseWorkFileLines();
   SheetTally = {};
   BandTotals = {};
   StartWindowHooks = {};
