@@ -28,6 +28,7 @@ TEMP_LOG& entryWindow(int64_t qsos = kQsos) {
   PrepareSyntheticLog(SyntheticLogFolder(qsos));
   hamlogLib = HamlogLib{};
   Settings.ModeCount = "0";
+  Settings.Hlyn = "NO";  // no "このQSOをHAMLOGに登録しますか？" before each save
   TEMP_LOG& w = Form<TEMP_LOG>();
   w.Combo1.AddItem("CW");
   return w;
