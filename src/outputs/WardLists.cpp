@@ -20,6 +20,7 @@
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
 
 namespace {
 
@@ -70,9 +71,10 @@ OutputRun WriteKuLists(int32_t bandColumn, int32_t mode) {
     finds.insert(code, {});
   }
 
-  // One walk over the work file: per ward its first confirmed QSO in file order.
+  // One walk over the work file's lines (those the sheet holds): per ward its first confirmed QSO in
+  // file order.
   QByteArray work;
-  if (!ReadWholeFile(DmyDbsPath(), work)) {
+  if (!ReadWorkFileLines(work)) {
     run.error = error + kCrLf + DmyDbsPath();
     return run;
   }

@@ -35,6 +35,7 @@
 #include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 
 namespace {
 
@@ -80,8 +81,10 @@ bool ksortFile(SheetProgress& progress, const QString& path) {
 
 // Sorts work-file bytes by the file's key. Lines of the form the builder writes are sorted here;
 // anything else (a file edited by hand) goes through the file sort, which splits lines its own way.
-bool sortBytes(SheetProgress& progress, QByteArray& data) {
-  if (IsPlainDmyDbs(data)) {
+// `inKeyOrder` tells whether the bytes came out in the key's byte order (the first way).
+bool sortBytes(SheetProgress& progress, QByteArray& data, bool& inKeyOrder) {
+  inKeyOrder = IsPlainDmyDbs(data);
+  if (inKeyOrder) {
     data = SortDmyDbsBytes(data);
     return true;
   }
@@ -119,7 +122,8 @@ void reusePreviousFile(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
-  if (IsPlainDmyDbs(data)) {
+  const bool plain = IsPlainDmyDbs(data);
+  if (plain) {
     const QByteArray sorted = SortDmyDbsBytes(data);
     if (sorted != data && !AtomicWriteFile(DmyDbsPath(), sorted)) {
       progress.PreviousDataUnusable();
@@ -132,90 +136,26 @@ void reusePreviousFile(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
+  HoldWorkFileLines(data, plain);
   collateAndFill(progress, data);
 }
 
-// [ORB] LASTP := value; false when the settings file does not hold it afterwards.
-bool writeLastp(const QString& value) {
-  WriteIni("ORB", "LASTP", value);
-  QString stored;
-  ReadIni("ORB", "LASTP", stored);
-  return stored == value;
-}
-
-// The new work file, written durably under a scratch name and hashed for its stamp while the marks
-// are collated from the same bytes; `Commit` then makes it the work file together with LASTP.
-class WorkFileWriter {
- public:
-  explicit WorkFileWriter(const QByteArray& bytes)
-      : scratch_(JoinPath(ProgramFolder(), "DMYDBS.new")),
-        size_(bytes.size()),
-        thread_([this, bytes] { written_ = WriteScratchFile(scratch_, bytes, &why_); }),
-        hasher_([this, bytes] { hash_ = WorkFileHash(bytes); }) {}
-  ~WorkFileWriter() {
-    if (thread_.joinable()) thread_.join();
-    if (hasher_.joinable()) hasher_.join();
-    if (!committed_) Kill(scratch_);
-  }
-  WorkFileWriter(const WorkFileWriter&) = delete;
-  WorkFileWriter& operator=(const WorkFileWriter&) = delete;
-
-  // LASTP goes first because its old value is at hand to put back when the file cannot take its
-  // place; the old file is not. Empty when done, else the file and the reason.
-  QString Commit(const QString& lastp) {
-    thread_.join();
-    if (!written_) return DmyDbsPath() + QStringLiteral(" を書き込めません (") + why_ + ")。";
-    const QString previous = Settings.LastExtractedRecord;
-    if (!writeLastp(lastp))
-      return IniFilePath() +
-             QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
-    if (!MoveFileOver(scratch_, DmyDbsPath())) {
-      const int cause = errno;
-      writeLastp(previous);
-      errno = cause;
-      return DmyDbsPath() + QStringLiteral(" を書き込めません (") +
-             QString::fromLocal8Bit(std::strerror(errno)) + ")。";
-    }
-    committed_ = true;
-    Settings.LastExtractedRecord = lastp;
-    return {};
-  }
-
-  // The stamp of the committed file.
-  void RecordComplete() {
-    hasher_.join();
-    RecordWorkFileComplete(size_, hash_);
-  }
-
- private:
-  QString scratch_;
-  qsizetype size_;
-  QString why_, hash_;
-  bool written_ = false;
-  bool committed_ = false;
-  std::thread thread_, hasher_;
-};
-
 // The append's usual way, at a cost that follows the new lines: they are sorted alone and merged into
-// the sorted file, and only the cells they reach are collated again and redrawn. False, with nothing
-// done, when the file is not in the form the builder writes or not sorted (edited by hand): the append
-// then goes the whole way.
-bool appendInOrder(SheetProgress& progress, const QByteArray& previous, const QByteArray& lines,
-                   int32_t lastTaken) {
-  if (!IsPlainDmyDbs(previous) || !IsPlainDmyDbs(lines) || !DmyDbsIsSorted(previous)) return false;
+// the sorted lines the sheet holds, only the cells they reach are collated again and redrawn, and the
+// file goes to disk after the sheet shows them. False, with nothing done, when the previous lines are
+// not in the form the builder writes or not sorted (edited by hand): the append then goes the whole way.
+bool appendInOrder(SheetProgress& progress, const QByteArray& previous, bool previousSorted,
+                   const QByteArray& lines, int32_t lastTaken) {
+  if (!IsPlainDmyDbs(lines) || (!previousSorted && (!IsPlainDmyDbs(previous) || !DmyDbsIsSorted(previous))))
+    return false;
   std::vector<qsizetype> added;
   const QByteArray merged = MergeSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
-  WorkFileWriter writer(merged);
+  StoreWorkFile(merged, true, QString::number(lastTaken), true);
   progress.Status(QStringLiteral("照合中"));
   progress.SetGridRedraw(false);
   RefreshProgressCells(CollateNewDmyDbsLines(merged, added, CurrentConfirmRule(), progress), progress);
   progress.SetGridRedraw(true);
   reportFreqErrors();
-  if (const QString why = writer.Commit(QString::number(lastTaken)); !why.isEmpty()) {
-    fail(progress, kReadFileError, why);
-    return true;
-  }
-  writer.RecordComplete();
   return true;
 }
 
@@ -604,6 +544,7 @@ bool QsoPassesConditions() {
 void BuildDmyDbs(SheetProgress& progress) {
   SheetTallyState& t = SheetTally;
   const auto lock = progress.LockJobs();
+  SettleWorkFile();  // the previous append's file in place before anything is read or written
   if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {
     reusePreviousFile(progress);
     return;
@@ -671,13 +612,17 @@ void BuildDmyDbs(SheetProgress& progress) {
 
   progress.Status(QStringLiteral("SORT中"));
   QByteArray all;
+  bool sortedForm = false;
   if (append) {
-    // The lines already there stay: a file that is there but cannot be read stops the append.
-    if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
+    // The lines already there stay: those the sheet holds, else the file's. A file that is there but
+    // cannot be read stops the append.
+    if (const QByteArray* held = HeldWorkFileLines(&sortedForm)) {
+      all = *held;
+    } else if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
       fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
-    if (appendInOrder(progress, all, lines, lastTaken)) return;
+    if (appendInOrder(progress, all, sortedForm, lines, lastTaken)) return;
     all += lines;
     lines.clear();
     // Every line is collated again: the counts start from nothing.
@@ -685,19 +630,15 @@ void BuildDmyDbs(SheetProgress& progress) {
   } else {
     all.swap(lines);
   }
-  if ((append || !x.sorted) && !sortBytes(progress, all)) {
+  bool sortedLines = x.sorted && !append;
+  if ((append || !x.sorted) && !sortBytes(progress, all, sortedLines)) {
     progress.PreviousDataUnusable();
     fail(progress, kReadSortGaveUp);
     return;
   }
   // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
   // line writes the previous LASTP back.
-  WorkFileWriter writer(all);
+  StoreWorkFile(all, sortedLines, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord, false);
   collateAndFill(progress, all);
-  if (const QString why = writer.Commit(tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord);
-      !why.isEmpty()) {
-    fail(progress, kReadFileError, why);
-    return;
-  }
-  writer.RecordComplete();
+  if (const QString why = SettleWorkFile(); !why.isEmpty()) fail(progress, kReadFileError, why);
 }

@@ -15,6 +15,7 @@
 #include "platform/codepage.h"
 #include "platform/vbfile.h"
 #include "sheet/DmyDbsLine.h"
+#include "sheet/WorkFileStore.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
@@ -313,7 +314,7 @@ class Walk {
 void readAndCollate(ConfirmRule rule, SheetProgress& progress) {
   progress.SetGridRedraw(false);
   QByteArray data;
-  ReadWholeFile(DmyDbsPath(), data);  // a missing file collates as an empty one
+  ReadWorkFileLines(data);  // a missing file collates as an empty one
   CollateDmyDbs(data, rule, progress);
   FillProgressSheet(progress);
   progress.SetGridRedraw(true);

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/vbfile.h"
 #include "sheet/DmyDbsLine.h"
+#include "sheet/WorkFileStore.h"
 
 namespace {
 
@@ -70,14 +71,18 @@ QString WorkFileHash(QByteArrayView bytes) {
 }
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
-  WorkFileStampState& noted = WorkFileStamp;
-  if (noted.NotedTime.isEmpty()) NoteHamlogBeforeReading();
+  if (WorkFileStamp.NotedTime.isEmpty()) NoteHamlogBeforeReading();
+  RecordWorkFileComplete(workSize, workHash, WorkFileStamp);
+  WorkFileStamp = {};
+}
+
+void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const WorkFileStampState& noted) {
+  if (noted.NotedTime.isEmpty()) return RecordWorkFileComplete(workSize, workHash);
   // One rewrite of the settings file for the four keys.
   WriteIniKeys("ORB", {{"DBSStampTime", noted.NotedTime},
                        {"DBSStampSize", noted.NotedSize},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
-  noted = {};
 }
 
 void RecordWorkFileComplete() {
@@ -87,10 +92,13 @@ void RecordWorkFileComplete() {
 }
 
 WorkFileState CheckWorkFile() {
+  SettleWorkFile();
   const int64_t work = FileLen(DmyDbsPath());
   const QString time = modifiedMs(Hamlog.HamlogDbPath);
   const QString storedWork = readOrb("DBSStampWork");
   if (work < 0 || time.isEmpty() || storedWork == "ORB") return WorkFileState::None;
+  // Cleared while a new file takes the place of the one it described.
+  if (storedWork.isEmpty()) return WorkFileState::Damaged;
   if (readOrb("DBSStampTime") != time ||
       readOrb("DBSStampSize") != QString::number(FileLen(Hamlog.HamlogDbPath)))
     return WorkFileState::LogChanged;

@@ -8,7 +8,8 @@
 //   DBSStampWork  DMYDBS.DAT's size in bytes
 //   DBSStampHash  DMYDBS.DAT's content hash (WorkFileHash, hexadecimal), which tells a file damaged at
 //                 the same size from the one completed
-// A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk.
+// A reading stopped by Esc or a failure commits nothing, so the stamp keeps describing the file on disk;
+// while a new file takes its place the last two keys are empty, and the file counts as damaged.
 // The start window ticks "前回データで起動" only when WorkFileStillValid() says so.
 
 #include <QByteArrayView>
@@ -32,6 +33,8 @@ QString WorkFileHash(QByteArrayView bytes);
 // Writes the four keys: HAMLOG.HDB as noted when the reading started (as it is now when nothing was
 // noted) and the work file of `workSize` bytes and hash `workHash` just made durable.
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash);
+// The same with HAMLOG.HDB as `noted` when its reading started.
+void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const WorkFileStampState& noted);
 // The same for the DMYDBS.DAT now on disk.
 void RecordWorkFileComplete();
 
@@ -41,6 +44,7 @@ enum class WorkFileState {
   LogChanged,  // HAMLOG.HDB has changed since
   Damaged,     // DMYDBS.DAT is not the file that was completed (changed, cut short or damaged)
 };
+// A store of the work file under way is completed first (WorkFileStore.h).
 WorkFileState CheckWorkFile();
 
 // True when DMYDBS.DAT exists with the recorded size and content and HAMLOG.HDB still has the

@@ -13,6 +13,7 @@
 #include "outputs/ListChoices.h"
 #include "outputs/WardLists.h"
 #include "support/outputs_log.h"
+#include "sheet/WorkFileStore.h"
 #include "support/shared_state.h"
 
 namespace {
@@ -92,7 +93,10 @@ TEST_F(WardListsTest, AllBandsLeaveTheSatelliteOutAndAMissingWorkFileIsReported)
   ASSERT_TRUE(WriteAwardLists(kAwardOrbKu, kAllBandColumn, nullptr).ok);
   EXPECT_EQ(table("allBand_MIX-ORB_KU.txt").value(2).value(5), "CW");  // 100105 by its 7 MHz QSO
 
+  // The lines the sheet holds serve while it is open; after it, the file.
   QFile::remove(log.WorkFile());
+  ASSERT_TRUE(WriteAwardLists(kAwardWaku, 7, nullptr).ok);
+  ReleaseWorkFileLines();
   const OutputRun run = WriteAwardLists(kAwardWaku, 7, nullptr);
   EXPECT_FALSE(run.ok);
   EXPECT_TRUE(run.error.startsWith("WAKU error"));

@@ -2,6 +2,9 @@
 // conditions, the three ways of building the file, Esc and failures.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -17,6 +20,7 @@
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
@@ -24,6 +28,7 @@
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -50,7 +55,9 @@ const QStringList kLog = {
     "JA1AAO,2020/01/10,7.030,RTTY,1002,J  ",   // 17 digital mode
 };
 
+// What the settings file holds once the work file is on disk.
 QString readOrb(const QString& key) {
+  SettleWorkFile();
   QString v;
   ReadIni("ORB", key, v);
   return v;
@@ -66,7 +73,10 @@ struct BuildDmyDbsTest : ::testing::Test {
   }
   void TearDown() override { ResetSharedState(); }
   static QString cell(int row, int column) { return MasterTable(column, row); }
-  QByteArray work() const { return log.home.read("DMYDBS.DAT"); }
+  QByteArray work() const {
+    SettleWorkFile();
+    return log.home.read("DMYDBS.DAT");
+  }
   QList<int> recordsInFile() const {
     QList<int> out;
     const QByteArray w = work();
@@ -359,6 +369,74 @@ TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {
   EXPECT_EQ(work(), before);
   EXPECT_EQ(readOrb("LASTP"), "17");
   EXPECT_EQ(cell(kRow1002, kCol7), "");  // nothing collated
+}
+
+// An append whose file is not yet durable when the process is killed (at each step of its store) or
+// whose file cannot be written: the next start either reads HAMLOG afresh or uses the file it finds,
+// and an append on that file gives what a full reading gives.
+TEST_F(BuildDmyDbsTest, AnAppendCutShortBeforeItsFileIsDurableLeavesAFileTheNextStartCanUse) {
+  hamlog::durableWrites = false;
+  auto append = [] {
+    Hamlog.HdbRecordCount = CountHdbRecords();
+    SheetTally.AppendRead = 1;
+    BuildDmyDbs();
+  };
+  uint32_t seed = 40;
+  for (int cut : {0, 1, 2, 3}) {
+    SCOPED_TRACE(cut);
+    log.Prepare();
+    log.Load();
+    ASSERT_TRUE(hamlogdb::Generate(log.dir, 300, seed++).Ok());
+    if (cut < 3) {
+      const pid_t pid = fork();
+      if (pid == 0) {
+        (void)hamlogLib.session.release();  // the parent's descriptors and locks stay as they are
+        hamlogLib = HamlogLib{};
+        workFileStoreHookForTest = [cut](WorkFileStoreStep s) {
+          if (int(s) == cut) raise(SIGKILL);
+        };
+        append();
+        SettleWorkFile();
+        _exit(4);
+      }
+      int status = 0;
+      waitpid(pid, &status, 0);
+      ASSERT_TRUE(WIFSIGNALED(status)) << status;
+      EXPECT_NE(CheckWorkFile(), WorkFileState::Valid);
+      // A start on the previous data: refused when the file is not the one stamped, else appended to.
+      log.Prepare();
+      StartFlags.StartWithPreviousData = 1;
+      log.Load();
+      if (SheetTally.ReadFailed) {
+        StartFlags.StartWithPreviousData = 0;
+        log.Prepare();
+        log.Load();
+      } else {
+        Settings.LastExtractedRecord = readOrb("LASTP");  // as the start reads it
+        append();
+      }
+    } else {
+      // The scratch file cannot be written: the operator is told; the next append writes it all.
+      ASSERT_TRUE(QDir().mkpath(log.home.file("DMYDBS.new")));
+      boxes.Answer(vbOK);
+      append();
+      SettleWorkFile();
+      ASSERT_TRUE(boxes.texts().last().contains("DMYDBS.DAT を書き込めません"));
+      EXPECT_NE(CheckWorkFile(), WorkFileState::Valid);
+      ASSERT_TRUE(QDir().rmdir(log.home.file("DMYDBS.new")));
+      ASSERT_TRUE(hamlogdb::Generate(log.dir, 50, seed++).Ok());
+      append();
+    }
+    ASSERT_EQ(SheetTally.ReadFailed, 0);
+    const QByteArray got = work();
+    const QString lastp = readOrb("LASTP");
+    EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+    log.Prepare();
+    log.Load();
+    EXPECT_TRUE(got == work()) << "the file a full reading writes";
+    EXPECT_EQ(lastp, readOrb("LASTP"));
+  }
+  hamlog::durableWrites = true;
 }
 
 }  // namespace

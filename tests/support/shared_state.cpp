@@ -41,6 +41,7 @@
 #include "sheet/SheetSearch.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 
 void ResetSharedState() {
   Settings = {};
@@ -61,6 +62,7 @@ void ResetSharedState() {
   DesignatedCityDef = {};
   RigPollStop();
   RigPortState = {};
+  ReleaseWorkFileLines();
   SheetTally = {};
   BandTotals = {};
   StartWindowHooks = {};

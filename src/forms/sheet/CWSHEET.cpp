@@ -34,6 +34,7 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 
 namespace {
 
@@ -87,7 +88,7 @@ CWSHEET::CWSHEET() {
   wireHandlers();
 }
 
-CWSHEET::~CWSHEET() = default;
+CWSHEET::~CWSHEET() { ReleaseWorkFileLines(); }
 
 void CWSHEET::buildLayout() {
   Move(0, 0, 12000, 7905);
@@ -547,6 +548,7 @@ void CWSHEET::Form_Resize() {
 // ---- Return and exits
 
 void CWSHEET::FreeSheetTables() {
+  ReleaseWorkFileLines();
   MasterTable.Redim(0, 0);
   SheetTally.EraseCellArrays();
   BandColumnTitles.clear();

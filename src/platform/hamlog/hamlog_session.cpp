@@ -38,7 +38,27 @@ QByteArray keyOf(const unsigned char* image, const IndexKind& kind) {
 // ---- Session
 
 Session::Session() = default;
-Session::~Session() = default;
+Session::~Session() { FinishIndexMerges(); }
+
+void Session::MergeIndexesInBackground(const QString& hdbPath) {
+  if (merging_) return;
+  FinishIndexMerges();
+  merging_ = true;
+  const QString lockPath = QFileInfo(CompanionPath(hdbPath, "lck")).absoluteFilePath();
+  merger_ = std::thread([this, hdbPath, lockPath] {
+    DbLock lock;
+    if (lock.Open(lockPath))
+      for (const IndexKind* kind : kHdbIndexes) {
+        const QString path = CompanionPath(hdbPath, kind->suffix);
+        if (IndexWantsMerge(path, *kind)) CompactIndex(path, *kind, lock);
+      }
+    merging_ = false;
+  });
+}
+
+void Session::FinishIndexMerges() {
+  if (merger_.joinable()) merger_.join();
+}
 
 DbLock* Session::LockFor(const QString& hdbPath) {
   const QString path = QFileInfo(CompanionPath(hdbPath, "lck")).absoluteFilePath();
@@ -139,19 +159,18 @@ void QsoDatabase::Close() {
   path_.clear();
 }
 
-// Missing or disagreeing indexes are rebuilt; long change logs are merged (the one costly index
-// write, done here at open rather than in the middle of a save).
+// Missing or disagreeing indexes are rebuilt; long change logs are merged in the background.
 int32_t QsoDatabase::ensureHdbIndexes() {
   int32_t result = HAMLOG_OK;
+  bool merge = false;
   for (const IndexKind* kind : kHdbIndexes) {
     const QString path = CompanionPath(path_, kind->suffix);
-    if (const int32_t r = session_.EnsureIndexFile(path, *kind); r != HAMLOG_OK) {
+    if (const int32_t r = session_.EnsureIndexFile(path, *kind); r != HAMLOG_OK)
       result = r;
-    } else if (table_.Writable()) {
-      WriteGuard guard(lock_);
-      if (guard.Held()) CompactIndex(path, *kind);
-    }
+    else
+      merge = merge || IndexWantsMerge(path, *kind);
   }
+  if (merge && table_.Writable()) session_.MergeIndexesInBackground(path_);
   return result;
 }
 
@@ -177,11 +196,15 @@ int32_t QsoDatabase::write(Write&& op) {
     return r;
   }
   const IndexStamp after = table_.Stamp();
+  bool merge = false;
   for (int i = 0; i < 2; ++i) {
     const QString path = CompanionPath(path_, kHdbIndexes[i]->suffix);
-    if (rebuild || !ApplyIndexChanges(path, *kHdbIndexes[i], before, changes[i], after))
+    bool wants = false;
+    if (rebuild || !ApplyIndexChanges(path, *kHdbIndexes[i], before, changes[i], after, &wants))
       BuildHdbIndex(table_, *kHdbIndexes[i], path);
+    merge = merge || wants;
   }
+  if (merge) session_.MergeIndexesInBackground(path_);
   return HAMLOG_OK;
 }
 

@@ -4,10 +4,12 @@
 // Also the write operations shared by the library calls and the hamlogdb tool.
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/hamlog/db_lock.h"
@@ -86,6 +88,14 @@ class Session {
   // Brings an index file in step with its source (HAMLOG.HDB or HAMLOG.MST beside it).
   int32_t EnsureIndexFile(const QString& indexPath, const IndexKind& kind);
 
+  // Merges the QSO indexes' logs grown past their share into their bases on a thread of its own, one
+  // merge at a time: the rewrite of a whole index never holds up an operator's write. The thread
+  // takes the write lock through a lock of its own, as another process would, and only to put a
+  // finished file in place.
+  void MergeIndexesInBackground(const QString& hdbPath);
+  // Waits for a merge under way.
+  void FinishIndexMerges();
+
   QsoDatabase db{*this};
   // HamlogProblem's text.
   QString problem;
@@ -100,6 +110,10 @@ class Session {
     uint32_t serial = 0;
   };
   std::vector<std::unique_ptr<IndexSlot>> indexSlots;
+
+ private:
+  std::thread merger_;
+  std::atomic<bool> merging_{false};
 };
 
 Session& CurrentSession();

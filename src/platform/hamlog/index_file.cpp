@@ -4,9 +4,11 @@
 #include <array>
 #include <cstring>
 #include <numeric>
+#include <thread>
 
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/master_file.h"
+#include "platform/paths.h"
 #include "platform/vbfile.h"
 
 namespace hamlog {
@@ -27,7 +29,11 @@ struct Header {
   uint32_t baseCount = 0;
   uint32_t logCount = 0;
   IndexStamp stamp;
+  bool busy = false;  // a write is putting its entries into the log
 };
+
+// Byte 23 of a header whose log is being rewritten; its stamp is then no source's.
+constexpr unsigned char kBusyMark = '*';
 
 void put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
@@ -50,6 +56,7 @@ std::array<unsigned char, kHeaderLength> encodeHeader(const IndexKind& kind, con
   put32(b.data() + 12, h.baseCount);
   put32(b.data() + 16, h.logCount);
   std::memcpy(b.data() + 20, kind.suffix, 3);
+  if (h.busy) b[23] = kBusyMark;
   put32(b.data() + 24, h.stamp.identity);
   put32(b.data() + 28, h.stamp.generation);
   put32(b.data() + 32, h.stamp.count);
@@ -71,6 +78,7 @@ bool readHeader(const UnixFile& f, const IndexKind& kind, Header& h) {
   h.stamp.count = get32(b + 32);
   h.stamp.size = int64_t(get64(b + 40));
   h.stamp.mtimeNs = int64_t(get64(b + 48));
+  h.busy = b[23] == kBusyMark;
   if (int(h.width) != kind.keyWidth) return false;
   const int64_t need = kHeaderLength + (int64_t(h.baseCount) + h.logCount) * (h.width + 4);
   return f.Stat().size >= need;
@@ -118,6 +126,15 @@ void sortEntries(std::vector<unsigned char>& bytes, int width) {
   }
 }
 
+// Whether a log is folded already: in (key, record) order, one entry per (key, record). Logs are kept
+// so; an index written before they were is folded when it is read, and by its next write.
+bool isFolded(const unsigned char* log, uint32_t count, int width) {
+  const int entry = width + 4;
+  for (uint32_t i = 1; i < count; ++i)
+    if (compareEntries(log + size_t(i - 1) * entry, log + size_t(i) * entry, width) >= 0) return false;
+  return true;
+}
+
 // Folds a log in writing order into one entry per (key, record): the last change wins.
 std::vector<unsigned char> foldLog(const unsigned char* log, uint32_t count, int width) {
   const int entry = width + 4;
@@ -146,9 +163,33 @@ bool writeAll(const QString& path, const IndexKind& kind, const Header& h,
   return AtomicWriteFile(path, bytes);
 }
 
-// The log may grow to this many entries before the next open merges it into the base.
+// The folded log `log` with the folded changes `add` put in: a change takes the place of the entry of
+// its (key, record). The entries before `*firstChanged` are those of `log`.
+std::vector<unsigned char> mergeLog(const std::vector<unsigned char>& log, const std::vector<unsigned char>& add,
+                                    int width, size_t* firstChanged) {
+  const int entry = width + 4;
+  const size_t n = log.size() / entry, k = add.size() / entry;
+  std::vector<unsigned char> out;
+  out.reserve(log.size() + add.size());
+  size_t i = 0, j = 0;
+  *firstChanged = SIZE_MAX;
+  while (i < n || j < k) {
+    const unsigned char* a = i < n ? &log[i * entry] : nullptr;
+    const unsigned char* b = j < k ? &add[j * entry] : nullptr;
+    const int c = !a ? 1 : !b ? -1 : compareEntries(a, b, width);
+    if (c < 0) {
+      out.insert(out.end(), a, a + entry), ++i;
+      continue;
+    }
+    if (*firstChanged == SIZE_MAX) *firstChanged = out.size() / entry;
+    out.insert(out.end(), b, b + entry), ++j;
+    if (c == 0) ++i;
+  }
+  return out;
+}
+
+// The log may grow to this many entries before it is merged into the base.
 uint32_t logLimit(uint32_t baseCount) { return std::clamp<uint32_t>(baseCount / 64, 1024, 16384); }
-constexpr uint32_t kHardLogLimit = 1u << 18;
 
 }  // namespace
 
@@ -177,6 +218,12 @@ bool WriteIndex(const QString& path, const IndexKind& kind, IndexEntries& entrie
   return writeAll(path, kind, h, entries.Bytes());
 }
 
+bool IndexWantsMerge(const QString& path, const IndexKind& kind) {
+  UnixFile f;
+  Header h;
+  return f.OpenReadOnly(path) && readHeader(f, kind, h) && h.logCount > logLimit(h.baseCount);
+}
+
 bool ReadIndexStamp(const QString& path, const IndexKind& kind, IndexStamp& stamp) {
   UnixFile f;
   Header h;
@@ -187,14 +234,14 @@ bool ReadIndexStamp(const QString& path, const IndexKind& kind, IndexStamp& stam
 
 bool RestampIndex(const QString& path, const IndexKind& kind, const IndexStamp& before,
                   const IndexStamp& after) {
-  return ApplyIndexChanges(path, kind, before, {}, after);
+  return ApplyIndexChanges(path, kind, before, {}, after, nullptr);
 }
 
 bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexStamp& before,
-                       const std::vector<IndexChange>& changes, const IndexStamp& after) {
+                       const std::vector<IndexChange>& changes, const IndexStamp& after, bool* wantsMerge) {
   UnixFile f;
   Header h;
-  if (!f.Open(path) || !f.Writable() || !readHeader(f, kind, h) || !(h.stamp == before)) return false;
+  if (!f.Open(path) || !f.Writable() || !readHeader(f, kind, h) || h.busy || !(h.stamp == before)) return false;
   const int entry = h.width + 4;
   std::vector<unsigned char> add(changes.size() * entry);
   for (size_t i = 0; i < changes.size(); ++i) {
@@ -202,22 +249,43 @@ bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexSt
     std::memcpy(&add[i * entry], changes[i].key.constData(), h.width);
     putBig(&add[i * entry + h.width], changes[i].record | (changes[i].remove ? kRemoveBit : 0));
   }
-  // Log entries first, then the header that counts them and carries the new stamp.
-  const int64_t end = kHeaderLength + (int64_t(h.baseCount) + h.logCount) * entry;
-  if (!add.empty() && (!f.WriteAt(end, add.data(), add.size()) || !f.Sync())) return false;
-  h.logCount += uint32_t(changes.size());
+  const int64_t end = kHeaderLength + int64_t(h.baseCount) * entry;
+  if (!add.empty()) {
+    // The log stays folded, so that no open sorts it: the changes go to their places and the entries
+    // from the first place that changed on are written again.
+    std::vector<unsigned char> log(size_t(h.logCount) * entry);
+    if (!log.empty() && !f.ReadAt(end, log.data(), log.size())) return false;
+    const bool refolded = !isFolded(log.data(), h.logCount, h.width);
+    if (refolded) log = foldLog(log.data(), h.logCount, h.width);
+    add = foldLog(add.data(), uint32_t(changes.size()), h.width);
+    size_t first = 0;
+    const std::vector<unsigned char> merged = mergeLog(log, add, h.width, &first);
+    if (refolded) first = 0;
+    // The counted entries are about to change: readers that come meanwhile see a header that no
+    // source's stamp matches (and a crash leaves one), so they wait for the write or rebuild.
+    if (first < h.logCount) {
+      Header busy = h;
+      busy.busy = true;
+      busy.stamp = {};
+      const auto head = encodeHeader(kind, busy);
+      if (!f.WriteAt(0, head.data(), head.size())) return false;
+    }
+    if (!f.WriteAt(end + int64_t(first) * entry, merged.data() + first * entry, merged.size() - first * entry) ||
+        !f.Sync())
+      return false;
+    h.logCount = uint32_t(merged.size() / entry);
+  }
   h.stamp = after;
   const auto head = encodeHeader(kind, h);
   if (!f.WriteAt(0, head.data(), head.size()) || !f.Sync()) return false;
-  // Merging costs a rewrite of the whole index: it waits for the next open (CompactIndex), unless a
-  // process that never reopens lets the log grow without bound.
-  return h.logCount <= kHardLogLimit || CompactIndex(path, kind);
+  if (wantsMerge) *wantsMerge = h.logCount > logLimit(h.baseCount);
+  return true;
 }
 
-bool CompactIndex(const QString& path, const IndexKind& kind) {
+bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock) {
   IndexView view;
   if (!view.Open(path, kind)) return false;
-  if (view.logCount_ <= logLimit(uint32_t(view.baseCount_))) return true;
+  if (view.storedLogCount_ <= logLimit(uint32_t(view.baseCount_))) return true;
   const int entry = kind.keyWidth + 4;
   QByteArray bytes(kHeaderLength, '\0');
   bytes.reserve(kHeaderLength + qsizetype(view.baseCount_ + view.logCount_) * entry);
@@ -238,28 +306,50 @@ bool CompactIndex(const QString& path, const IndexKind& kind) {
   h.stamp = view.Stamp();
   const auto head = encodeHeader(kind, h);
   std::memcpy(bytes.data(), head.data(), kHeaderLength);
-  return AtomicWriteFile(path, bytes);
+  const QString scratch = path + ".mrg";
+  if (!WriteScratchFile(scratch, bytes)) return false;
+  // It takes the index's place only when no write came since the snapshot.
+  WriteGuard guard(&lock);
+  UnixFile f;
+  Header now;
+  const bool same = guard.Held() && f.OpenReadOnly(path) && readHeader(f, kind, now) && !now.busy &&
+                    now.stamp == view.Stamp() && now.baseCount == view.baseCount_ &&
+                    now.logCount == view.storedLogCount_;
+  if (same && MoveFileOver(scratch, path)) return true;
+  Kill(scratch);
+  return false;
 }
 
 bool IndexView::Open(const QString& path, const IndexKind& kind) {
-  Header h;
   map_.Unmap();
-  if (!file_.OpenReadOnly(path) || !readHeader(file_, kind, h)) return false;
-  width_ = int(h.width);
-  const int entry = width_ + 4;
-  baseCount_ = h.baseCount;
-  stamp_ = h.stamp;
-  const int64_t end = kHeaderLength + int64_t(h.baseCount) * entry;
-  if (!map_.Map(file_.Fd(), size_t(end))) return false;
-  base_ = map_.Data() + kHeaderLength;
-  log_.clear();
-  if (h.logCount) {
-    std::vector<unsigned char> raw(size_t(h.logCount) * entry);
-    if (!file_.ReadAt(end, raw.data(), raw.size())) return false;
-    log_ = foldLog(raw.data(), h.logCount, width_);
+  if (!file_.OpenReadOnly(path)) return false;
+  // A write may be rewriting the log meanwhile (another process): the header read again after the
+  // log tells a snapshot it did not touch.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    Header h, again;
+    if (!readHeader(file_, kind, h)) return false;
+    if (h.busy) {
+      std::this_thread::yield();
+      continue;
+    }
+    width_ = int(h.width);
+    const int entry = width_ + 4;
+    baseCount_ = h.baseCount;
+    stamp_ = h.stamp;
+    const int64_t end = kHeaderLength + int64_t(h.baseCount) * entry;
+    if (!map_.Map(file_.Fd(), size_t(end))) return false;
+    base_ = map_.Data() + kHeaderLength;
+    log_.resize(size_t(h.logCount) * entry);
+    if (h.logCount && !file_.ReadAt(end, log_.data(), log_.size())) return false;
+    if (!readHeader(file_, kind, again) || again.busy || !(again.stamp == h.stamp) ||
+        again.logCount != h.logCount || again.baseCount != h.baseCount)
+      continue;
+    if (!isFolded(log_.data(), h.logCount, width_)) log_ = foldLog(log_.data(), h.logCount, width_);
+    storedLogCount_ = h.logCount;
+    logCount_ = uint32_t(log_.size() / entry);
+    return true;
   }
-  logCount_ = uint32_t(log_.size() / entry);
-  return true;
+  return false;
 }
 
 // The first position in base and in log whose entry does not satisfy `before` (both are sorted).

@@ -6,16 +6,19 @@
 //   "dx2"  code master by code   key = code (6 bytes) of HAMLOG.MST
 //   "dx4"  code master by kind   key = kind (1) + IDX (2) + AREA (1) of HAMLOG.MST
 //
-// File: a 64-byte header, then the sorted base entries, then an append-only log of changes. Header:
-// "OXIDX001", key width, base count, log count (little-endian 32-bit), the suffix, and the stamp of
-// the source file the index agrees with (identity, change counter, record count, size and
-// modification time of HAMLOG.HDB or HAMLOG.MST). An entry is the key bytes and the record number
-// big-endian, so that plain byte order is (key, record number) order; a log entry with the top bit of
-// the number set removes that entry. A write adds its entries to the log and rewrites the stamp last,
-// so it costs a few small writes however large the index is; the next open of the database merges a
-// log grown past a share of the base into a new file that replaces the old one. An index whose stamp is not
-// the source's current one (a write cut short, a file copied from elsewhere, a database changed by another
-// program) is rebuilt from the source.
+// File: a 64-byte header, then the sorted base entries, then a log of changes. Header: "OXIDX001",
+// key width, base count, log count (little-endian 32-bit), the suffix, a byte "*" while a write
+// rewrites the log, and the stamp of the source file the index agrees with (identity, change counter,
+// record count, size and modification time of HAMLOG.HDB or HAMLOG.MST). An entry is the key bytes
+// and the record number big-endian, so that plain byte order is (key, record number) order; a log
+// entry with the top bit of the number set removes that entry. The log is kept folded (sorted, one
+// entry per key and record, the last change winning), so that reading it costs no sort; a log written
+// in writing order (earlier versions) is folded when read. A write puts its entries into the log,
+// writing it again from the first place that changed, and rewrites the stamp last, so it costs no more
+// than the log however large the index is; a log grown past a share of the base is merged into a new
+// file on a thread of its own, never inside a write. An index whose stamp is not the source's current
+// one (a write cut short, a file copied from elsewhere, a database changed by another program) is
+// rebuilt from the source.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -23,6 +26,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/unix_file.h"
 
 namespace hamlog {
@@ -75,11 +79,17 @@ struct IndexChange {
   bool remove;
 };
 // Adds changes to an index that agrees with `before` and stamps it `after`. False when the index does
-// not agree with `before` (or cannot be written): the caller then rebuilds it.
+// not agree with `before` (or cannot be written): the caller then rebuilds it. `wantsMerge` tells
+// whether the log has grown past its share of the base.
 bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexStamp& before,
-                       const std::vector<IndexChange>& changes, const IndexStamp& after);
-// Merges a log grown past its share of the base into a new base (the stamp stays).
-bool CompactIndex(const QString& path, const IndexKind& kind);
+                       const std::vector<IndexChange>& changes, const IndexStamp& after,
+                       bool* wantsMerge = nullptr);
+// Merges a log grown past its share of the base into a new base (the stamp stays). The new file is
+// made from a snapshot without the write lock and takes the index's place under it only when no write
+// came since; false when it did not (or could not be written).
+bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock);
+// Whether the index's log has grown past its share of the base.
+bool IndexWantsMerge(const QString& path, const IndexKind& kind);
 // Gives an index that agrees with `before` the stamp `after` (a write that moved no key).
 bool RestampIndex(const QString& path, const IndexKind& kind, const IndexStamp& before,
                   const IndexStamp& after);
@@ -107,7 +117,7 @@ class IndexView {
   bool Next(Cursor& c, const unsigned char*& key, uint32_t& record) const;
 
  private:
-  friend bool CompactIndex(const QString& path, const IndexKind& kind);
+  friend bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock);
   template <class Before>
   Cursor partition(Before before) const;
   const unsigned char* baseEntry(uint64_t i) const { return base_ + i * (width_ + 4); }
@@ -121,6 +131,7 @@ class IndexView {
   const unsigned char* base_ = nullptr;
   std::vector<unsigned char> log_;  // folded: sorted, one entry per (key, record), last change wins
   uint32_t logCount_ = 0;
+  uint32_t storedLogCount_ = 0;  // as the header counts them
 };
 
 }  // namespace hamlog

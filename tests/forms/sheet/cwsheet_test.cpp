@@ -42,6 +42,7 @@
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "sheet/WorkFileStore.h"
 #include "support/cty_csv.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
@@ -111,6 +112,7 @@ struct CWSHEETTest : ::testing::Test {
     for (int32_t w = kFirstTokyoWard; w <= kLastTokyoWard; ++w)
       for (int c = 5; c <= SheetTally.TokyoWardRecordsTable.LastColumn(); ++c)
         st.wards.push_back(SheetTally.TokyoWardRecords(w, c));
+    SettleWorkFile();  // the file as it is once on disk
     st.workFile = log.home.read("DMYDBS.DAT");
     st.lastp = ReadIni("ORB", "LASTP");
     return st;

@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "hamlog_fixture.h"
+#include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/unix_file.h"
+#include <tuple>
 
 namespace {
 
@@ -191,29 +193,68 @@ TEST_F(HamlogIndex, AnIndexThatDisagreesWithTheDatabaseIsRebuilt) {
   EXPECT_EQ(Run("dx2", "1101"), V{});
 }
 
-TEST_F(HamlogIndex, ChangeLogGrowsWithWritesAndIsMergedAtTheNextOpen) {
-  hamlog::durableWrites = false;  // flushes to the disk do not matter here
+// Appends, updates and deletes through the change log: every lookup equals that of indexes built afresh
+// from the same log, the log stays folded on disk (read without a sort), and a log past its share of
+// the base is merged into it on a thread of its own.
+TEST_F(HamlogIndex, LookupsThroughTheChangeLogEqualFreshlyBuiltIndexes) {
+  hamlog::durableWrites = false;
+  const char* codes[] = {"1101", "1102", "1103", "2201"};
+  auto qso = [&](int i) { return TestQso(QString("JA%1A%2").arg(i % 7).arg(i % 300, 3, 10, QChar('0')), codes[i % 4]); };
   std::vector<TestQso> qsos;
-  for (int i = 0; i < 1500; ++i)
-    qsos.push_back({QString("JA1A%1").arg(i, 4, 10, QChar('0')), i % 2 ? "1101" : "1102"});
-  AddQsos(qsos);  // one open: 1,500 entries in the log of each QSO index
-  // Base and log counts of the index header (little-endian at bytes 12 and 16).
-  auto counts = [&] {
-    const QByteArray h = ReadFile(Index("dx1"));
-    auto at = [&](int i) { return qFromLittleEndian<quint32>(h.constData() + i); };
-    return std::pair<quint32, quint32>(at(12), at(16));
-  };
-  EXPECT_EQ(counts().second, 1500u);
-  const V odd = Run("dx1", "1101", 4);
-  ASSERT_EQ(odd.size(), 750u);
-  EXPECT_EQ(odd.front(), 2);
-  EXPECT_EQ(odd.back(), 1500);
+  for (int i = 0; i < 700; ++i) qsos.push_back(qso(i));
+  AddQsos(qsos);
   ASSERT_EQ(Open(), 0);
-  EXPECT_EQ(CallWalk("JA1A1499"), (V{1500}));
+  for (int i = 1; i <= 700; i += 7) {  // a new code and call for every seventh, every eleventh deleted
+    ASSERT_EQ(THW_read(thw_, i, 3), 0);
+    const ThwRecord old = thw_;
+    FillQso(thw_, qso(i * 13 + 5));
+    int32_t noQuestion = 17;
+    ASSERT_EQ(THW_update(thw_, old, i, 16, noQuestion), 0);
+  }
+  for (int i = 3; i <= 700; i += 11) ASSERT_EQ(Vdbf_delete(thw_, i), 0);
   Close();
-  // The open merged the log into the base.
-  EXPECT_EQ(counts(), std::make_pair(1500u, 0u));
-  EXPECT_EQ(Run("dx1", "1101", 4), odd);
+  auto lookups = [&] {
+    std::vector<V> all;
+    for (const char* c : codes) all.push_back(Run("dx1", c, 4));
+    EXPECT_EQ(Open(), 0);
+    all.push_back(CallWalk("JA"));
+    Close();
+    return all;
+  };
+  // Base and log counts of a header (little-endian at bytes 12 and 16), and whether its log is folded.
+  auto counts = [&](const char* suffix) {
+    const QByteArray f = ReadFile(Index(suffix));
+    auto at = [&](qsizetype i) { return qFromLittleEndian<quint32>(f.constData() + i); };
+    const int entry = at(8) + 4;
+    const QByteArray log = f.mid(64 + qsizetype(at(12)) * entry, qsizetype(at(16)) * entry);
+    bool folded = true;
+    for (qsizetype i = entry; i < log.size(); i += entry) {
+      QByteArray a = log.mid(i - entry, entry), b = log.mid(i, entry);
+      a[entry - 4] = char(a[entry - 4] & 0x7F), b[entry - 4] = char(b[entry - 4] & 0x7F);
+      folded = folded && a < b;
+    }
+    return std::make_tuple(at(12), at(16), folded);
+  };
+  // Every change in the log: 700 QSOs and the new keys of the 100 updated ones.
+  EXPECT_EQ(counts("dx1"), std::make_tuple(0u, 800u, true));
+  EXPECT_EQ(counts("dxc"), std::make_tuple(0u, 800u, true));
+  const std::vector<V> logged = lookups();
+  ASSERT_FALSE(logged[0].empty());
+  for (const char* s : {"dx1", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s)));
+  EXPECT_EQ(lookups(), logged) << "indexes built afresh";
+
+  // Past its share (1,024 entries) the log is merged in the background; lookups stay the same.
+  qsos.clear();
+  for (int i = 0; i < 1100; ++i) qsos.push_back(qso(i + 1000));
+  AddQsos(qsos);
+  hamlog::CurrentSession().FinishIndexMerges();
+  ASSERT_EQ(Open(), 0);  // a merge that writes came in the way of is taken up again
+  Close();
+  hamlog::CurrentSession().FinishIndexMerges();
+  EXPECT_EQ(counts("dx1"), std::make_tuple(1800u - 64u, 0u, true));  // 64 deleted
+  const std::vector<V> merged = lookups();
+  for (const char* s : {"dx1", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s)));
+  EXPECT_EQ(lookups(), merged);
   hamlog::durableWrites = true;
 }
 
