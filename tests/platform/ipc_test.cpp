@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QtEndian>
-
-#include <QDir>
 #include <QTemporaryDir>
-#include <unistd.h>
+#include <QtEndian>
 
 #include "platform/ipc/ipc.h"
 
-namespace {
-
-class IpcTest : public ::testing::Test {
-};
-
-}  // namespace
+using IpcTest = ::testing::Test;
 
 TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
   EXPECT_FALSE(IpcFind("Receiver A"));

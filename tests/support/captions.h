@@ -5,11 +5,11 @@
 //
 //   DesktopLook look;
 //   EXPECT_TRUE(CutCaptions(window).isEmpty());   // one line per fault: "title: 'caption' needs .."
-//   EXPECT_TRUE(CaptionFits(sheet.Label6));
+//   EXPECT_EQ(CaptionCut(sheet.Label6), "");
 //   EXPECT_EQ(CellCut(grid, 1, 3), "");
 
 #include <QFont>
-#include <QStringList>
+#include "support/qt_print.h"
 
 class QWidget;
 class FlexGrid;
@@ -27,6 +27,5 @@ class DesktopLook {
 };
 
 QString CaptionCut(const QWidget& control);  // empty when it shows whole
-inline bool CaptionFits(const QWidget& control) { return CaptionCut(control).isEmpty(); }
 QStringList CutCaptions(QWidget& window);
 QString CellCut(const FlexGrid& grid, int row, int col);  // row 0: the heading

@@ -32,9 +32,3 @@ int CtyCsv::Head(const QString& text) const {
 }
 
 int CtyCsv::Call(const QString& call) const { return byCall_.value(call, Head(call)); }
-
-int CtyCsv::Find(const QString& main) const {
-  for (size_t i = 0; i < entities_.size(); ++i)
-    if (entities_[i].main == main) return int(i);
-  return -1;
-}

@@ -26,7 +26,6 @@ class CtyCsv {
   // A whole call first, else as Head.
   int Call(const QString& call) const;
   bool IsWholeCall(const QString& call) const { return byCall_.contains(call); }
-  int Find(const QString& main) const;
 
  private:
   std::vector<CtyEntity> entities_;

@@ -78,6 +78,14 @@ void Mouse(QWidget& control, QPoint at, Qt::MouseButton button, Qt::KeyboardModi
   QCoreApplication::processEvents();
 }
 
+void MouseOnCell(FlexGrid& grid, int row, int col, Qt::MouseButton button, bool twice) {
+  const QPoint at = CellCentre(grid, row, col);
+  if (at.x() < 0)
+    ADD_FAILURE() << "cell (" << row << ", " << col << ") is not in view";
+  else
+    Mouse(grid, at, button, Qt::NoModifier, twice);
+}
+
 }  // namespace
 
 void Activate(QWidget& widget) {
@@ -96,29 +104,22 @@ void Activate(QWidget& widget) {
 QWidget* Focus() { return QApplication::focusWidget(); }
 
 void Key(Qt::Key key, Qt::KeyboardModifiers mods) {
-  QWindow* w = KeyboardWindow();
-  if (!w) {
+  if (QWindow* w = KeyboardWindow())
+    QTest::keyClick(w, key, mods);
+  else
     ADD_FAILURE() << "a key with no window holding the keyboard";
-    return;
-  }
-  QTest::keyClick(w, key, mods);
   QCoreApplication::processEvents();
 }
 
 void Type(const QString& text) {
   for (QChar c : text) {
-    QWindow* w = KeyboardWindow();
-    if (!w) {
-      ADD_FAILURE() << "typing with no window holding the keyboard";
-      return;
-    }
     const char ch = c.toLatin1();
-    if (ch <= 0) {
-      ADD_FAILURE() << "Type() takes ASCII; use Commit() for other text";
+    QWindow* w = ch > 0 ? KeyboardWindow() : nullptr;
+    if (!w) {
+      ADD_FAILURE() << (ch > 0 ? "typing with no window holding the keyboard" : "Type() takes ASCII; use Commit()");
       return;
     }
-    const Qt::KeyboardModifiers mods = (ch >= 'A' && ch <= 'Z') ? Qt::ShiftModifier : Qt::NoModifier;
-    QTest::keyClick(w, ch, mods);
+    QTest::keyClick(w, ch, (ch >= 'A' && ch <= 'Z') ? Qt::ShiftModifier : Qt::NoModifier);
     QCoreApplication::processEvents();
   }
 }
@@ -206,23 +207,9 @@ QPoint CellCentre(FlexGrid& grid, int row, int col) {
   return cell.center();
 }
 
-void ClickCell(FlexGrid& grid, int row, int col, Qt::MouseButton button) {
-  const QPoint at = CellCentre(grid, row, col);
-  if (at.x() < 0) {
-    ADD_FAILURE() << "cell (" << row << ", " << col << ") is not in view";
-    return;
-  }
-  Mouse(grid, at, button, Qt::NoModifier, false);
-}
+void ClickCell(FlexGrid& grid, int row, int col, Qt::MouseButton button) { MouseOnCell(grid, row, col, button, false); }
 
-void DoubleClickCell(FlexGrid& grid, int row, int col) {
-  const QPoint at = CellCentre(grid, row, col);
-  if (at.x() < 0) {
-    ADD_FAILURE() << "cell (" << row << ", " << col << ") is not in view";
-    return;
-  }
-  Mouse(grid, at, Qt::LeftButton, Qt::NoModifier, true);
-}
+void DoubleClickCell(FlexGrid& grid, int row, int col) { MouseOnCell(grid, row, col, Qt::LeftButton, true); }
 
 void Wheel(QWidget& control, int notches) {
   if (!MouseWindow(control)) return;

@@ -6,8 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <cerrno>
-#include <QHeaderView>
-#include <QTest>
 
 #include "awards/RecordBook.h"
 #include "core/SettingsStore.h"
@@ -68,25 +66,15 @@ struct RecordBookWindowTest : ::testing::Test {
     return c;
   }
   QString bookText() const { return FromAnsi(log.home.read("ORBEX_整理簿.txt")); }
-  void rightClick(int row, int col) {
-    FlexGrid& g = book().MSFlexGrid2;
-    QTest::mouseClick(g.viewport(), Qt::RightButton, {},
-                      g.visualRect(g.gridModel().index(row - 1, col)).center());
-  }
-  void leftClick(int row, int col) {
-    FlexGrid& g = book().MSFlexGrid2;
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(row - 1, col)).center());
+  // Row 0: the column's heading.
+  void click(int row, int col, Qt::MouseButton button = Qt::LeftButton) {
+    Operator::ClickCell(book().MSFlexGrid2, row, col, button);
   }
   // The search's row is picked and drawn whole where the operator looks.
   static ::testing::AssertionResult Landed(FlexGrid& g, int row) {
     if (g.RowSel() != row) return ::testing::AssertionFailure() << "row " << g.RowSel() << " picked";
     if (Operator::CellCentre(g, row, 1).x() < 0) return ::testing::AssertionFailure() << "row " << row << " not in view";
     return ::testing::AssertionSuccess();
-  }
-  void clickHeading(int col) {
-    FlexGrid& g = book().MSFlexGrid2;
-    QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
-                      QPoint(g.columnViewportPosition(col) + 5, 5));
   }
 };
 
@@ -139,11 +127,11 @@ TEST_F(RecordBookWindowTest, TheCodesAndDatesShowWhole) {
 
 TEST_F(RecordBookWindowTest, HeadingClicksSortAndTheFilterRestoresTheLoadOrder) {
   book();
-  clickHeading(2);
+  click(0, 2);
   EXPECT_EQ(column(1).first(), "0101");  // 北海道 sorts last in the code page: descending puts it first
-  clickHeading(1);
+  click(0, 1);
   EXPECT_EQ(column(1), QStringList({"0101", "1001", "1002", "1101", "11001A"}));
-  clickHeading(1);
+  click(0, 1);
   EXPECT_EQ(column(1), QStringList({"11001A", "1101", "1002", "1001", "0101"}));
   book().SALL1.Trigger();
   EXPECT_EQ(column(1), QStringList({"0101", "1001", "1002", "1101", "11001A"}));
@@ -206,7 +194,7 @@ TEST_F(RecordBookWindowTest, TheSheetAndTheBookSearchInStep) {
   EXPECT_EQ(sheet.StatusBar1.PanelText(5), "2005/03/01 に ()");
   b.Show();
   b.MSFlexGrid2.SetTopRow(1);
-  leftClick(3, 2);
+  click(3, 2);
   EXPECT_EQ(sheet.Text2.text(), "1002");
   b.Text2.setText("1001");
   EXPECT_EQ(sheet.Text2.text(), "1001");
@@ -221,12 +209,11 @@ TEST_F(RecordBookWindowTest, ASheetRowRightClickedFillsTheEditor) {
   FlexGrid& g = sheet.MSFlexGrid2;
   int row = 1;
   while (row < g.Rows() && g.TextMatrix(row, 1).trimmed() != "1002") ++row;
-  const QPoint at = g.visualRect(g.gridModel().index(row - 1, 2)).center();
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {}, at);
+  Operator::ClickCell(g, row, 2, Qt::RightButton);
   EXPECT_FALSE(IsLoaded<Editor>());  // no record book: nothing to edit
   book();
   Form<Editor>().Text1[3].setText("20990101");
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {}, at);
+  Operator::ClickCell(g, row, 2, Qt::RightButton);
   Editor& e = Form<Editor>();
   EXPECT_EQ(e.Text1[1].text(), "1002");
   EXPECT_EQ(e.Text1[2].text(), "東京都八王子市");
@@ -234,7 +221,7 @@ TEST_F(RecordBookWindowTest, ASheetRowRightClickedFillsTheEditor) {
 }
 
 TEST_F(RecordBookWindowTest, EditorOverwritesARowThroughThePickListAndCloses) {
-  rightClick(3, 2);
+  click(3, 2, Qt::RightButton);
   Editor& e = Form<Editor>();
   EXPECT_EQ(RecordBook.RecordEditorOpen, 1);
   EXPECT_EQ(e.Text1[1].text(), "1002");
@@ -256,7 +243,7 @@ TEST_F(RecordBookWindowTest, EditorOverwritesARowThroughThePickListAndCloses) {
 }
 
 TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
-  rightClick(3, 2);
+  click(3, 2, Qt::RightButton);
   Editor& e = Form<Editor>();
   for (int i = 3; i <= 6; ++i) e.Text1[i].setText(QString());
   e.Text1[1].setText("2001");
@@ -281,7 +268,7 @@ TEST_F(RecordBookWindowTest, InsertAppendDeleteAndTheBookWrittenOnClose) {
   book().SALL.Trigger();
   EXPECT_EQ(column(1), QStringList({"0101", "1001", "1002", "1101", "11001A", "2001", "2002", "4701"}));
 
-  rightClick(2, 2);
+  click(2, 2, Qt::RightButton);
   boxes.Answer(vbYes);
   Form<Editor>().Edelete.click();
   EXPECT_EQ(book().SeiriboCount, 7);

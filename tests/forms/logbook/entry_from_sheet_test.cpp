@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <cerrno>
 #include <QSignalSpy>
 #include <QTest>
@@ -14,10 +13,8 @@
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
-#include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
-#include "lookup/DxccTable.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
@@ -66,9 +63,8 @@ struct EntryFromSheet : ::testing::Test {
     return -1;
   }
   void doubleClick(FlexGrid& g, int row, int col) {
-    const QPoint at = g.visualRect(g.gridModel().index(row - 1, col)).center();
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, at);
+    Operator::ClickCell(g, row, col);
+    Operator::DoubleClickCell(g, row, col);
   }
 };
 
@@ -90,7 +86,7 @@ TEST_F(EntryFromSheet, ADoubleClickOnABandCellOpensANewQsoOfThatCodeAndBand) {
   ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
   EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1AAB");
   // While the entry window is open the grid's clicks only bring it forward.
-  doubleClick(g, gridRow(g, "1001"), 7);
+  doubleClick(g, gridRow(g, "1101"), 7);
   EXPECT_EQ(w->Text9.text(), "1002");
 }
 
@@ -104,8 +100,7 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
   EXPECT_EQ(w->Text1.text(), "JA1AAB");
   // A QSO's cell gives its band to the entry window's frequency, still unseen.
-  QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
-                    g.visualRect(g.gridModel().index(gridRow(g, "1002") - 1, 9)).center());
+  Operator::ClickCell(g, gridRow(g, "1002"), 9);
   EXPECT_EQ(s.Label3.text(), "JA1AAB");
   EXPECT_EQ(w->Text8.text(), "14");
   EXPECT_FALSE(w->isVisible());
@@ -132,18 +127,6 @@ TEST_F(EntryFromSheet, TheCallBoxFillsTheEntryWindowUnseenAndTheGridBringsItForw
                     g.visualRect(g.gridModel().index(gridRow(g, "1002") - 1, 7)).center());
   EXPECT_EQ(boxes.texts().last(), u8("LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10"));
   EXPECT_EQ(forward.count(), 2);
-}
-
-TEST_F(EntryFromSheet, AForeignCallTypedInTheEntryWindowIsLookedUpOnTheSheetAndTheKeysStayThere) {
-  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
-  ConnectLookupWindows();
-  sheet().LOGOPEN.Trigger();
-  TEMP_LOG& w = Form<TEMP_LOG>();
-  Operator::Click(w.Text1);
-  Operator::Type("W1AW");
-  EXPECT_EQ(w.Text1.text(), "W1AW") << "the prefix list the sheet's look-up shows takes no key";
-  EXPECT_EQ(Form<CWSHEET>().Text2.text(), "784A") << "the United States";
-  SetDxccHitsListener(nullptr);
 }
 
 TEST_F(EntryFromSheet, TheClearButtonsAndTheCallListCloseTheEntryWindowAskingForAnUnsavedQso) {

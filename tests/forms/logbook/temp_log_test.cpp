@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
 #include <QApplication>
 #include <QFileInfo>
-#include <QInputMethodEvent>
 #include <QTest>
 
 #include "core/HamlogAccess.h"
@@ -439,15 +439,11 @@ TEST_F(EntryWindow, TypingFiltersApplyToKeysAndToCommittedInputMethodText) {
   EXPECT_EQ(w.Text9.text(), "10A");
   QTest::keyClicks(&w.Text8, "7.025");
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
-  w.Text10.setFocus();
-  QInputMethodEvent grid;
-  grid.setCommitString(u8("pm９5"));  // a full-width digit is no grid character
-  QApplication::sendEvent(&w.Text10, &grid);
+  Operator::Click(w.Text10);
+  Operator::Commit(u8("pm９5"));  // a full-width digit is no grid character
   EXPECT_EQ(w.Text10.text(), "PM5");
-  w.Text12.setFocus();
-  QInputMethodEvent name;
-  name.setCommitString(u8("田中\U0001F600さん"));
-  QApplication::sendEvent(&w.Text12, &name);
+  Operator::Click(w.Text12);
+  Operator::Commit(u8("田中\U0001F600さん"));
   EXPECT_EQ(w.Text12.text(), u8("田中\U0001F600さん")) << "kept in sight: the save names it";
 }
 
@@ -607,25 +603,6 @@ TEST_F(EntryWindow, TheFrequencyPickListFillsTheFieldOnlyWithAPick) {
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
 }
 
-TEST_F(EntryWindow, EscClosesAtOnceWhenNothingIsTypedAndAsksOtherwise) {
-  TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  press(w.Text4, Qt::Key_Escape);
-  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
-  EXPECT_TRUE(boxes.texts().isEmpty());
-  TEMP_LOG& again = open();
-  typeQso(again);
-  boxes.Answer(vbNo);
-  press(again.Text4, Qt::Key_Escape);
-  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
-  boxes.Answer(vbYes);
-  press(again.Text4, Qt::Key_Escape);
-  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(boxes.texts(),
-            (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
-}
-
 TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotTyped) {
   TEMP_LOG& w = open();
   w.RigFrequency(7025000, "7.025", "7.025.00");
@@ -694,21 +671,6 @@ TEST_F(EntryWindow, ARightClickOnTheStatusBarRebuildsTheIndexes) {
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
 }
 
-TEST_F(EntryWindow, TheCloseMenuAsksOnlyForAnUnsavedNewQso) {
-  TEMP_LOG& w = open();
-  typeQso(w);
-  boxes.Answer(vbNo);
-  w.LCan.Trigger();
-  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
-  w.Text1.setText(QString());
-  w.Command2.click();
-  w.Text12.setText("edited");
-  w.LCan.Trigger();  // a stored record closes without a question
-  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(boxes.texts().size(), 1);
-  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
-}
-
 TEST_F(EntryWindow, F12InQslCheckModeMarksTheShownQsoReceived) {
   LogWindowState.QslCheckMode = 1;
   ASSERT_EQ(HamlogOpenDb(), 0);
@@ -761,18 +723,14 @@ TEST_F(EntryWindow, WideCharactersCountTwiceAgainstAFieldsWidthSoTheBoxShowsWhat
   TEMP_LOG& w = open();
   typeQso(w);
   w.Text12.setText(QString());
-  w.Text12.setFocus();
-  QInputMethodEvent name;
-  name.setCommitString(QString(40, QChar(0x3042)));  // 80 bytes for a 64-byte field
-  QApplication::sendEvent(&w.Text12, &name);
+  Operator::Click(w.Text12);
+  Operator::Commit(QString(40, QChar(0x3042)));  // 80 bytes for a 64-byte field
   EXPECT_EQ(w.Text12.text(), QString(32, QChar(0x3042)));
   w.Text14.setText("A" + QString(200, QChar(0x3044)));  // pasted: 401 bytes for 254
   EXPECT_EQ(w.Text14.text(), "A" + QString(126, QChar(0x3044)));
   // The sent and received marks share HAMLOG's three-byte QSL field with the via mark.
-  w.Text16.setFocus();
-  QInputMethodEvent sent;
-  sent.setCommitString(u8("済"));
-  QApplication::sendEvent(&w.Text16, &sent);
+  Operator::Click(w.Text16);
+  Operator::Commit(u8("済"));
   EXPECT_EQ(w.Text16.text(), "");
   QTest::keyClicks(&w.Text16, "S");
   QTest::keyClicks(&w.Text17, "*");
@@ -849,8 +807,15 @@ TEST_F(EntryWindow, AQsoTypedAndNotSavedIsReplacedFromAnotherWindowOnlyWhenTheOp
   EXPECT_EQ(boxes.texts().size(), 2);
 }
 
-TEST_F(EntryWindow, TheDateCaretStepsOverItsDashesAndDeleteRemovesNothing) {
+TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKeyboardArrives) {
   TEMP_LOG& w = open();
+  Operator::Activate(w);
+  Operator::Type("0815");  // the window opens in the time
+  EXPECT_EQ(w.Text4.text(), "08:15J");
+  Operator::Key(Qt::Key_D, Qt::AltModifier);
+  Operator::Type("20240507");
+  EXPECT_EQ(w.Text3.text(), "2024-05-07");
+  EXPECT_EQ(Operator::Focus(), &w.Text4);
   w.Text3.setText("2024-01-02");
   Operator::ClickCaret(w.Text3, 0);
   Operator::Key(Qt::Key_Delete);
@@ -861,24 +826,13 @@ TEST_F(EntryWindow, TheDateCaretStepsOverItsDashesAndDeleteRemovesNothing) {
   // The time of a new QSO keeps its colon too; the report moves on after three digits.
   Operator::ClickCaret(w.Text4, 0);
   Operator::Key(Qt::Key_Delete);
-  EXPECT_EQ(w.Text4.text(), "21:30J");
-  Operator::Type("0815");
   EXPECT_EQ(w.Text4.text(), "08:15J");
+  Operator::Type("0745");
+  EXPECT_EQ(w.Text4.text(), "07:45J");
   Operator::Click(w.Text5);
   Operator::Type("599");
   EXPECT_EQ(focused(w), &w.Text6);
   EXPECT_EQ(w.Text5.text(), "599");
-}
-
-TEST_F(EntryWindow, TheDateAndTimeAreTypedOverWhereverTheKeyboardArrives) {
-  TEMP_LOG& w = open();
-  Operator::Activate(w);
-  Operator::Type("0815");  // the window opens in the time
-  EXPECT_EQ(w.Text4.text(), "08:15J");
-  Operator::Key(Qt::Key_D, Qt::AltModifier);
-  Operator::Type("20240507");
-  EXPECT_EQ(w.Text3.text(), "2024-05-07");
-  EXPECT_EQ(Operator::Focus(), &w.Text4);
   for (const auto& [key, mods] :
        {std::pair{Qt::Key_F3, Qt::KeyboardModifiers{}}, {Qt::Key_T, Qt::AltModifier}, {Qt::Key_Return, {}}}) {
     Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO: the time now, the keyboard in the frequency
@@ -889,17 +843,35 @@ TEST_F(EntryWindow, TheDateAndTimeAreTypedOverWhereverTheKeyboardArrives) {
   }
 }
 
-TEST_F(EntryWindow, TheCloseBoxAsksForAnUnsavedNewQsoButAnotherWindowsUnloadDoesNot) {
+TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForAnUnsavedNewQso) {
   TEMP_LOG& w = open();
-  typeQso(w);
-  boxes.Answer(vbNo);
-  w.close();
-  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(boxes.texts(), QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")});
-  UnloadForm<TEMP_LOG>();  // the sheet going back to the menu
+  w.Text1.setText(QString());
+  press(w.Text4, Qt::Key_Escape);  // nothing typed: closed at once
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
-  EXPECT_EQ(boxes.texts().size(), 1);
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+  for (const auto& close : std::initializer_list<std::function<void(TEMP_LOG&)>>{
+           [this](TEMP_LOG& w) { press(w.Text4, Qt::Key_Escape); }, [](TEMP_LOG& w) { w.close(); },
+           [](TEMP_LOG& w) { w.LCan.Trigger(); }}) {
+    TEMP_LOG& typed = open();
+    typeQso(typed);
+    boxes.Answer(vbNo).Answer(vbYes);
+    close(typed);
+    EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+    close(typed);
+    EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  }
+  EXPECT_EQ(boxes.texts(), QStringList(6, u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")));
+  typeQso(open());
+  UnloadForm<TEMP_LOG>();  // the sheet going back to the menu asks nothing
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+  TEMP_LOG& stored = open();
+  stored.Text1.setText(QString());
+  stored.Command2.click();
+  stored.Text12.setText("edited");
+  stored.LCan.Trigger();  // nor does an edited stored record
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts().size(), 6);
+  EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
 }
 
 TEST_F(EntryWindow, WithoutStoredModesTheModeListIsEmptyAndTheSaveSaysSo) {

@@ -136,6 +136,7 @@ TEST_F(DxCodeListTest, TheListComesUpBesideAForeignCallTypedAndTheKeyboardStaysI
   Operator::Type("VK9X");  // the entry window copies each key's call to the sheet's call box
   EXPECT_EQ(w.Text1.text(), "VK9X");
   EXPECT_EQ(s.Text3.text(), "VK9X");
+  EXPECT_EQ(s.Text2.text(), "522A") << "looked up on the sheet";
   EXPECT_EQ(Operator::Focus(), &w.Text1);
 
   Operator::Click(s.Text3);

@@ -46,7 +46,6 @@
 #include "support/cty_csv.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
-#include "support/operator.h"
 #include "support/sheet_log.h"
 
 #include <signal.h>
@@ -629,10 +628,7 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
   s.Show();
   FlexGrid& g = s.MSFlexGrid2;
   const int row = gridRow(kRow1002);
-  auto click = [&](int col) {
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
-                      g.visualRect(g.gridModel().index(row - 1, col)).center());
-  };
+  const auto click = [&](int col) { Operator::ClickCell(g, row, col); };
   click(9);  // 14 MHz: worked, JA1AAB
   EXPECT_EQ(s.Label3.text(), "JA1AAB");
   EXPECT_EQ(s.Label4.text(), "2020-01-02");
@@ -657,18 +653,16 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
 
   // The QTH cells of two rows one after the other: the first gets its marks back, the second counts.
   const int other = gridRow(kRow0901);
-  auto clickAt = [&](int r, int col) {
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(r - 1, col)).center());
-  };
-  clickAt(row, 2);
-  clickAt(other, 2);
+  click(2);
+  g.SetTopRow(other);  // scrolled up to it, as the scroll bar does
+  Operator::ClickCell(g, other, 2);
   EXPECT_EQ(g.TextMatrix(row, 7), "C");
   EXPECT_EQ(g.TextMatrix(other, kColSat), "1");
   EXPECT_EQ(g.TextMatrix(0, 5), "1.9MHz") << "the heading row never shows counts";
-  clickAt(other, 2);
+  Operator::ClickCell(g, other, 2);
   EXPECT_EQ(g.TextMatrix(other, kColSat), "C");
   // A click on another row's code cell takes that row.
-  clickAt(row, 1);
+  click(1);
   EXPECT_EQ(s.Text2.text(), "1002");
   EXPECT_EQ(g.RowSel(), row);
 }
@@ -735,8 +729,7 @@ TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRul
     QCoreApplication::processEvents();
     // A row showing its counts: the append gives it its marks back.
     FlexGrid& g = s.MSFlexGrid2;
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
-                      g.visualRect(g.gridModel().index(gridRow(kRowGun) - 1, 2)).center());
+    Operator::ClickCell(g, gridRow(kRowGun), 2);
     ASSERT_EQ(s.CountRowShown, 1);
     for (int round = 0; round < 2; ++round, ++seed) {
       ASSERT_TRUE(hamlogdb::Generate(log.dir, 400, seed).Ok());
@@ -1033,12 +1026,10 @@ TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
   s.Show();
   FlexGrid& g = s.MSFlexGrid2;
   const int row = gridRow(kRow1002);
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
-                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  Operator::ClickCell(g, row, 7, Qt::RightButton);
   ASSERT_NE(LoadedForm<QSODATA>(), nullptr);
   EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 1回") << "7 MHz only";
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
-                    g.visualRect(g.gridModel().index(row - 1, 2)).center());
+  Operator::ClickCell(g, row, 2, Qt::RightButton);
   EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), "1002とのＱＳＯ一覧 2回") << "off the bands: every band";
 
   s.Text3.setText("JA1AAB");
@@ -1051,8 +1042,7 @@ TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
 
   LogWindowState.StoredRecordShown = 1;
   boxes.Answer(vbOK);
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {},
-                    g.visualRect(g.gridModel().index(row - 1, 7)).center());
+  Operator::ClickCell(g, row, 7, Qt::RightButton);
   EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
   EXPECT_EQ(boxes.texts().last(), "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
   LogWindowState = {};

@@ -5,8 +5,10 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "platform/ui/buttons.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/form.h"
+#include "platform/ui/frame.h"
 #include "platform/vbnumber.h"
 #include "support/operator.h"
 #include "ui_test.h"
@@ -16,6 +18,9 @@ namespace {
 class GridWindow : public VbForm {
  public:
   GridWindow() {
+    Panel.Move(600, 600, 4200, 1500);
+    Go.Move(240, 600, 900, 360);
+    Panel.hide();
     Grid.Move(0, 0, 9000, 4500);
     Grid.MouseDown = [this](int b, int s, float, float) {
       log << QString("down %1 %2 %3,%4").arg(b).arg(s).arg(Grid.MouseRow()).arg(Grid.MouseCol());
@@ -31,6 +36,8 @@ class GridWindow : public VbForm {
     };
     Grid.KeyDown = [this](int& k, int s) { log << QString("key %1 %2").arg(k).arg(s); };
   }
+  Frame Panel{this, "作成リストの設定"};  // built before the grid, so Qt stacks it underneath
+  CommandButton Go{&Panel, "Go"};
   FlexGrid Grid{this};
   QStringList log;
 };
@@ -328,6 +335,15 @@ TEST_F(Grid, TheWheelCanBeTakenOverAndFocusIsReported) {
   EXPECT_EQ(g->TopRow(), 2);
   g->clearFocus();
   EXPECT_EQ(seen, QStringList({"got", "wheel -120 0", "lost"}));
+}
+
+// As the windows show their notices and panels over their grids.
+TEST_F(Grid, AFrameShownAgainComesInFrontOfTheGrid) {
+  w->Panel.show();
+  int clicks = 0;
+  w->Go.Click = [&] { ++clicks; };
+  Operator::Click(w->Go);  // fails when the click lands on the grid
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST(GridValues, ValAndNumbersAsVbReadsThem) {

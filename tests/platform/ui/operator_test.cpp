@@ -52,8 +52,6 @@ TEST(OperatorDriver, KeysFollowTheFocusThatTabAndClicksMove) {
 
   EXPECT_NE(Operator::CellCentre(p.Grid, 1, 1).x(), -1);
   EXPECT_EQ(Operator::CellCentre(p.Grid, 39, 1).x(), -1) << "the last row is below the grid's edge";
-  UnloadForm<Pad>();
-  FlushDeletes();
 }
 
 }  // namespace
