@@ -149,12 +149,13 @@ bool appendInOrder(SheetProgress& progress, const QByteArray& previous, bool pre
     return false;
   std::vector<qsizetype> added;
   const QByteArray merged = MergeSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
-  StoreWorkFile(merged, true, QString::number(lastTaken), true);
   progress.Status(QStringLiteral("照合中"));
   progress.SetGridRedraw(false);
   RefreshProgressCells(CollateNewDmyDbsLines(merged, added, CurrentConfirmRule(), progress), progress);
   progress.SetGridRedraw(true);
   reportFreqErrors();
+  // The sheet shows the new QSOs; the file follows.
+  StoreWorkFile(merged, true, QString::number(lastTaken), true);
   return true;
 }
 
