@@ -141,21 +141,23 @@ void reusePreviousFile(SheetProgress& progress) {
 }
 
 // The append's usual way, at a cost that follows the new lines: they are sorted alone and merged into
-// the sorted lines the sheet holds, only the cells they reach are collated again and redrawn, and the
-// file goes to disk after the sheet shows them. False, with nothing done, when the previous lines are
-// not in the form the builder writes or not sorted (edited by hand): the append then goes the whole way.
-bool appendInOrder(SheetProgress& progress, const QByteArray& previous, bool previousSorted,
-                   const QByteArray& lines, int32_t lastTaken) {
+// the previous lines in place (those the sheet holds, as a rule), only the cells they reach are
+// collated again and redrawn, and the file goes to disk after the sheet shows them. False, with
+// nothing done, when the previous lines are not in the form the builder writes or not sorted (edited
+// by hand): the append then goes the whole way.
+bool appendInOrder(SheetProgress& progress, QByteArray& previous, bool previousSorted, const QByteArray& lines,
+                   int32_t lastTaken) {
   if (!IsPlainDmyDbs(lines) || (!previousSorted && (!IsPlainDmyDbs(previous) || !DmyDbsIsSorted(previous))))
     return false;
   std::vector<qsizetype> added;
-  const QByteArray merged = MergeSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
-  StoreWorkFile(merged, true, QString::number(lastTaken), true);
+  MergeIntoSortedDmyDbs(previous, SortDmyDbsBytes(lines), added);
   progress.Status(QStringLiteral("照合中"));
   progress.SetGridRedraw(false);
-  RefreshProgressCells(CollateNewDmyDbsLines(merged, added, CurrentConfirmRule(), progress), progress);
+  RefreshProgressCells(CollateNewDmyDbsLines(previous, added, CurrentConfirmRule(), progress), progress);
   progress.SetGridRedraw(true);
   reportFreqErrors();
+  // The sheet shows the new QSOs; the file follows.
+  StoreWorkFile(previous, true, QString::number(lastTaken), true);
   return true;
 }
 
@@ -616,13 +618,13 @@ void BuildDmyDbs(SheetProgress& progress) {
   if (append) {
     // The lines already there stay: those the sheet holds, else the file's. A file that is there but
     // cannot be read stops the append.
-    if (const QByteArray* held = HeldWorkFileLines(&sortedForm)) {
-      all = *held;
-    } else if (IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
+    QByteArray* held = HeldWorkFileLines(&sortedForm);
+    if (!held && IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
       fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
-    if (appendInOrder(progress, all, sortedForm, lines, lastTaken)) return;
+    if (appendInOrder(progress, held ? *held : all, sortedForm, lines, lastTaken)) return;
+    if (held) all = *held;
     all += lines;
     lines.clear();
     // Every line is collated again: the counts start from nothing.

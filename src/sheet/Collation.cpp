@@ -40,6 +40,7 @@ struct CodeInfo {
   bool isTown = false;
   QString gunCode;        // first five characters of a town's code
   int32_t tokyoWard = 0;  // 100101 .. 100123, else 0
+  bool touched = false;   // in the marks pass: a row of the code holds a cell to work out again
 };
 
 class Walk {
@@ -126,15 +127,28 @@ class Walk {
     QElapsedTimer pumpClock;
     pumpClock.start();
     size_t next = 0;  // in `only`
-    for (qsizetype i = 0; i < n; ++i) {
-      if ((i & 4095) == 4095 && pumpClock.elapsed() >= 50) {
+    for (qsizetype i = 0, steps = 0; i < n; ++i) {
+      if ((++steps & 4095) == 0 && pumpClock.elapsed() >= 50) {
         progress.Pump();
         pumpClock.restart();
       }
       const bool listed = !only || (next < only->size() && (*only)[next] == i);
       if (listed && only) ++next;
-      line(i, listed);
+      // A line that only passed by: so do the other lines of its code up to the next listed one.
+      if (line(i, listed)) i = lastOfRun(i, only && next < only->size() ? (*only)[next] : n);
     }
+  }
+
+  // The last line before `limit` that has the code of line `i` (the file keeps a code's lines
+  // together).
+  qsizetype lastOfRun(qsizetype i, qsizetype limit) const {
+    const char* code = data_.data() + i * kDmyDbsRecordBytes + 1;
+    auto same = [&](qsizetype j) { return std::memcmp(data_.data() + j * kDmyDbsRecordBytes + 1, code, 6) == 0; };
+    qsizetype good = i, step = 1;
+    while (good + step < limit && same(good + step)) good += step, step *= 2;
+    for (; step > 0; step /= 2)
+      if (good + step < limit && same(good + step)) good += step;
+    return good;
   }
 
   size_t cell(int32_t column, int32_t row) const { return size_t(row - 1) * width_ + (column - 5); }
@@ -167,19 +181,26 @@ class Walk {
     return d[8] == '\r' ? v : static_cast<int32_t>(VbValBytes(dateAndEnd));
   }
 
-  void line(qsizetype i, bool listed) {
+  // True when the line only passed by (it reaches no cell to work out and moves the walk on not at all).
+  bool line(qsizetype i, bool listed) {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
     if (field != QByteArrayView(lastField_)) {
       lastField_ = field.toByteArray();
       info_ = describe(FromAnsi(field).trimmed());
+      if (mode_ == Mode::Marks && info_.rows)
+        info_.touched = std::any_of(info_.rows->begin(), info_.rows->end(),
+                                    [&](int32_t r) { return r <= rows_ && rowTouched_[size_t(r)]; });
     }
+    // The marks pass sets marks only in the rows the new lines reached: the lines of other codes just
+    // move the walk on, unless a town's gun is pending (its row may be one of them).
+    if (mode_ == Mode::Marks) listed = info_.touched || !SheetTally.PendingGunCode.isEmpty();
     // A line not listed matters only where it moves the walk's start row.
-    if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return;
-    if (info_.neverCounts) return;
+    if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return true;
+    if (info_.neverCounts) return false;
     // Only a designated city's lines and the Tokyo wards' look at the date.
     const int32_t date = info_.designatedFrom >= 0 || info_.tokyoWard ? dateOf(rec.DateAndEnd()) : 0;
-    if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return;
+    if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return false;
     if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
 
     const int32_t start = SheetTally.CollationStartRow;
@@ -198,6 +219,7 @@ class Walk {
       }
     }
     if (own > 0 && listed) apply(own, rec, date, i);
+    return false;
   }
 
   static int32_t firstAtOrAfter(const std::vector<int32_t>* rows, int32_t start) {

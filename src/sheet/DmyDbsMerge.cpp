@@ -41,18 +41,16 @@ bool DmyDbsIsSorted(QByteArrayView data) {
   return true;
 }
 
-QByteArray MergeSortedDmyDbs(QByteArrayView sorted, QByteArrayView sortedNew, std::vector<qsizetype>& newLines) {
+void MergeIntoSortedDmyDbs(QByteArray& sorted, QByteArrayView sortedNew, std::vector<qsizetype>& newLines) {
   const qsizetype oldCount = sorted.size() / kDmyDbsRecordBytes, newCount = sortedNew.size() / kDmyDbsRecordBytes;
   newLines.clear();
   newLines.reserve(size_t(newCount));
-  QByteArray out(sorted.size() + sortedNew.size(), Qt::Uninitialized);
-  char* o = out.data();
-  qsizetype taken = 0;  // old lines copied so far
+  // Where each new line goes among the old ones: after every old line of an equal key, as a stable
+  // sort of old-then-new leaves it.
+  qsizetype lo = 0;
   for (qsizetype j = 0; j < newCount; ++j) {
-    const char* line = lineAt(sortedNew, j);
-    const Key key(line);
-    // After every old line of an equal key, as a stable sort of old-then-new leaves it.
-    qsizetype lo = taken, hi = oldCount;
+    const Key key(lineAt(sortedNew, j));
+    qsizetype hi = oldCount;
     while (lo < hi) {
       const qsizetype mid = lo + (hi - lo) / 2;
       if (key < Key(lineAt(sorted, mid)))
@@ -60,15 +58,19 @@ QByteArray MergeSortedDmyDbs(QByteArrayView sorted, QByteArrayView sortedNew, st
       else
         lo = mid + 1;
     }
-    if (const size_t run = size_t(lo - taken) * kDmyDbsRecordBytes; run > 0) {
-      std::memcpy(o, lineAt(sorted, taken), run);
-      o += run;
-    }
-    taken = lo;
-    newLines.push_back(taken + j);
-    std::memcpy(o, line, kDmyDbsRecordBytes);
-    o += kDmyDbsRecordBytes;
+    newLines.push_back(lo + j);
   }
-  if (taken < oldCount) std::memcpy(o, lineAt(sorted, taken), size_t(oldCount - taken) * kDmyDbsRecordBytes);
-  return out;
+  // The array grows in place (a large block is remapped, not copied); from the back, each run of old
+  // lines moves up by the number of new lines before it, and each new line takes its place.
+  sorted.resize(sorted.size() + sortedNew.size());
+  char* data = sorted.data();
+  qsizetype oldEnd = oldCount;
+  for (qsizetype j = newCount - 1; j >= 0; --j) {
+    const qsizetype before = newLines[size_t(j)] - j;  // old lines before new line j
+    if (oldEnd > before)
+      std::memmove(data + (before + j + 1) * kDmyDbsRecordBytes, data + before * kDmyDbsRecordBytes,
+                   size_t(oldEnd - before) * kDmyDbsRecordBytes);
+    std::memcpy(data + newLines[size_t(j)] * kDmyDbsRecordBytes, lineAt(sortedNew, j), kDmyDbsRecordBytes);
+    oldEnd = before;
+  }
 }

