@@ -264,14 +264,15 @@ TEST_F(Grid, SortsTheChosenRowsOnTheChosenColumns) {
   for (const char* r : {"10\tb\tx", "9\ta\ty", "abc\tc\tz", "100\ta\tw", "-5\tB\tv"}) g->AddItem(r);
   g->SetCol(0);
   g->SetRow(1);
+  const auto col0 = [this] {
+    QStringList c;
+    for (int r = 1; r < g->Rows(); ++r) c << g->TextMatrix(r, 0);
+    return c;
+  };
   g->Sort(flexSortGenericAscending);  // numbers as numbers; text after them in code-page order
-  QStringList col0;
-  for (int r = 1; r < g->Rows(); ++r) col0 << g->TextMatrix(r, 0);
-  EXPECT_EQ(col0, QStringList({"-5", "9", "10", "100", "abc"}));
+  EXPECT_EQ(col0(), QStringList({"-5", "9", "10", "100", "abc"}));
   g->Sort(flexSortNumericDescending);  // "abc" counts as 0
-  col0.clear();
-  for (int r = 1; r < g->Rows(); ++r) col0 << g->TextMatrix(r, 0);
-  EXPECT_EQ(col0, QStringList({"100", "10", "9", "abc", "-5"}));
+  EXPECT_EQ(col0(), QStringList({"100", "10", "9", "abc", "-5"}));
   // Columns 1..2 as keys, rows 2..4 only.
   g->SetCol(1);
   g->SetColSel(2);
