@@ -38,8 +38,9 @@ bool ReadXlsxBook(const QString& path, XlsxBook& book, QString& error);
 bool ReadXlsxCells(const XlsxBook& book, size_t index, XlsxSheet& sheet, QString& error);
 
 // The part of a worksheet holding `cells`, strings inline, numbers as libxlsxwriter writes them; a
-// text with a line break takes the cell format `wrapStyle` (the styles part's wrapping one) unless -1.
-// Empty when a text is longer than a cell takes (32,767 characters).
+// text with a line break takes the cell format `wrapStyle` (the styles part's wrapping one). Empty
+// when a text is longer than a cell takes (32,767 characters), or has a line break and `wrapStyle`
+// is -1 (no such format known).
 QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle);
 // Writes `target` as a copy of the zip `source` whose members named in `replaced` hold the new bytes;
 // every other member is copied as it is stored, without inflating it. False when either file fails.

@@ -161,7 +161,8 @@ QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& c
       if (!isText) converted = value.toString();
       const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
       if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
-      if (wrapStyle >= 0 && text.contains('\n')) {
+      if (text.contains('\n')) {
+        if (wrapStyle < 0) return QByteArray();
         body += "\" s=\"";
         AppendNumber(body, wrapStyle);
       }

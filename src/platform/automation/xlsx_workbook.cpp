@@ -278,8 +278,6 @@ class XlsxWorkbook : public Workbook {
     std::map<QString, QByteArray> replaced;
     auto replace = [&](size_t i, const XlsxSheet& s) {
       if (kept[i].name != s.name || !kept[i].replaceable) return false;
-      for (const auto& [at, value] : s.cells)
-        if (value.typeId() == QMetaType::QString && value.toString().contains('\n')) return false;
       QByteArray& xml = replaced[kept[i].part];
       xml = WorksheetXml(s.cells, -1);
       return !xml.isEmpty();
@@ -300,13 +298,15 @@ class XlsxWorkbook : public Workbook {
   // wrapping format, the properties); the worksheets are then put in, strings inline, at the fastest
   // deflate, which spares the shared string table and most of the compression time.
   bool writeFile(const QString& target) const {
-    std::vector<XlsxSheet> sheets = sheets_;
-    if (sheets.empty()) sheets.push_back({kFirstSheet, {}});
-    if (hasMacroLog()) sheets.push_back(macroLog());
+    const XlsxSheet first{kFirstSheet, {}}, log = hasMacroLog() ? macroLog() : XlsxSheet{};
+    std::vector<const XlsxSheet*> sheets;
+    for (const XlsxSheet& s : sheets_) sheets.push_back(&s);
+    if (sheets.empty()) sheets.push_back(&first);
+    if (hasMacroLog()) sheets.push_back(&log);
     std::map<QString, QByteArray> parts;
     for (size_t i = 0; i < sheets.size(); ++i) {
       QByteArray& xml = parts[QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1)];
-      xml = WorksheetXml(sheets[i].cells, 1);
+      xml = WorksheetXml(sheets[i]->cells, 1);
       if (xml.isEmpty()) return false;
     }
     const QString base = target + QStringLiteral(".base");
@@ -318,7 +318,7 @@ class XlsxWorkbook : public Workbook {
     // The sheets' cells are written with the format's place in the styles: the first after the default.
     bool ok = lxw_format_get_xf_index(wrap) == 1;
     for (size_t i = 0; i < sheets.size() && ok; ++i)
-      ok = workbook_add_worksheet(wb, sheets[i].name.toUtf8().constData()) != nullptr;
+      ok = workbook_add_worksheet(wb, sheets[i]->name.toUtf8().constData()) != nullptr;
     ok = workbook_close(wb) == LXW_NO_ERROR && ok && CopyZipReplacing(base, target, parts);
     QFile::remove(base);
     return ok;
