@@ -1,8 +1,8 @@
-// Speed of the spreadsheet outputs on the sheet of a synthetic log (sample master, 1,000,000 QSOs):
-// the ORB book (a HAMLOG read per confirmed cell) and the cfm/wkd list (data file, the macro's rows),
-// each with its .xlsx written into the program folder. Target: under 2 s each. With them the award
-// book's posting into that ORB book: the workbook read back whole, the book put on its second
-// sheet and the workbook written again.
+// Speed of the spreadsheet outputs on the sheet of a synthetic log (sample master, 100,000 and
+// 1,000,000 QSOs): the ORB book (each record behind a confirmed cell read once) and the cfm/wkd list
+// (data file, the macro's rows), each with its .xlsx written into the program folder. With them the
+// award book's posting into that ORB book: the workbook opened to be kept, the book put on its second
+// sheet and only that sheet and the macro log replaced in the file. Target: under 100 ms each.
 
 #include <benchmark/benchmark.h>
 
@@ -62,7 +62,7 @@ void BM_OrbBookWorkbook(benchmark::State& state) {
   state.counters["confirmed"] = double(result.confirmed);
   state.counters["bytes"] = double(QFile(OrbWorkbookPath()).size());
 }
-BENCHMARK(BM_OrbBookWorkbook)->ArgNames({"qsos"})->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OrbBookWorkbook)->ArgNames({"qsos"})->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_CfmWkdWorkbook(benchmark::State& state) {
   loadSheet(state.range(0));
@@ -81,7 +81,7 @@ void BM_CfmWkdWorkbook(benchmark::State& state) {
   }
   state.counters["rows"] = double(MasterTableRows().LastDataRow());
 }
-BENCHMARK(BM_CfmWkdWorkbook)->ArgNames({"qsos"})->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CfmWkdWorkbook)->ArgNames({"qsos"})->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_PostBookToOrbWorkbook(benchmark::State& state) {
   loadSheet(state.range(0));
@@ -108,7 +108,7 @@ void BM_PostBookToOrbWorkbook(benchmark::State& state) {
   }
   state.counters["bytes"] = double(QFile(OrbWorkbookPath()).size());
 }
-BENCHMARK(BM_PostBookToOrbWorkbook)->ArgNames({"qsos"})->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostBookToOrbWorkbook)->ArgNames({"qsos"})->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

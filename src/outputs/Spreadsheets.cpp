@@ -1,6 +1,9 @@
 #include "outputs/Spreadsheets.h"
 
 #include <QLocale>
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
@@ -24,6 +27,34 @@ void ReadCellQso(int32_t row, int32_t column, int32_t depth) {
   const int32_t recNo = numbers.Contains(column, row) ? numbers(column, row).toInt() : 0;
   Qso.QsoRecNo = recNo;
   if (recNo > 0) ReadQsoBasic(recNo, depth);
+}
+
+int32_t CellRecordNumber(int32_t row, int32_t column) {
+  const BandCellArray<QString>& numbers = SheetTally.GridCellRecordNumbers;
+  return numbers.Contains(column, row) ? numbers(column, row).toInt() : 0;
+}
+
+// The mode, call and date of every QSO behind the confirmed band cells, each record read once and in
+// file order rather than once per cell wherever the sheet puts it.
+struct CellQso {
+  QString mode, call, date;
+};
+std::unordered_map<int32_t, CellQso> ReadConfirmedQsos(const SearchRows& rows, int32_t depth) {
+  std::vector<int32_t> wanted;
+  for (int32_t row = 1; row <= rows.LastDataRow(); ++row)
+    for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band)
+      if (Mark(rows, row, band) == QLatin1String("C"))
+        if (const int32_t recNo = CellRecordNumber(row, band); recNo > 0) wanted.push_back(recNo);
+  std::sort(wanted.begin(), wanted.end());
+  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+  std::unordered_map<int32_t, CellQso> out;
+  out.reserve(wanted.size());
+  for (const int32_t recNo : wanted) {
+    Qso.QsoRecNo = recNo;
+    ReadQsoBasic(recNo, depth);
+    out[recNo] = {Qso.QsoMode, Qso.QsoCall, Qso.QsoDate};
+  }
+  return out;
 }
 
 QString Grouped(int32_t n) { return QLocale(QLocale::English).toString(n); }
@@ -157,20 +188,23 @@ int32_t OrbBookColumn(int32_t bandColumn) { return 3 + 2 * (bandColumn - kFirstB
 
 OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const KeepGoing& keepGoing) {
   OrbBookResult out;
+  const std::unordered_map<int32_t, CellQso> qsos = ReadConfirmedQsos(rows, 2);
+  // A confirmed cell without a record shows the QSO shown before it, as when each cell was read alone.
+  CellQso shown{Qso.QsoMode, Qso.QsoCall, Qso.QsoDate};
   int32_t r = 4;
   for (int32_t row = 1; row <= rows.LastDataRow(); ++row) {
     const QString code = rows.Cell(row, 1).trimmed();
     const QString name = rows.Cell(row, 2).trimmed();
     if (code == QLatin1String("1001")) continue;
+    book.SetCell(r, 1, code);
+    book.SetCell(r, 2, name);
     for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band) {
       const int32_t c = OrbBookColumn(band);
-      book.SetCell(r, 1, code);
-      book.SetCell(r, 2, name);
       if (Mark(rows, row, band) == QLatin1String("C")) {
-        ReadCellQso(row, band, 2);
-        book.SetCell(r, c, Qso.QsoMode);
-        book.SetCell(r, c + 1, Qso.QsoCall);
-        book.SetCell(r + 1, c + 1, Qso.QsoDate);
+        if (const auto it = qsos.find(CellRecordNumber(row, band)); it != qsos.end()) shown = it->second;
+        book.SetCell(r, c, shown.mode);
+        book.SetCell(r, c + 1, shown.call);
+        book.SetCell(r + 1, c + 1, shown.date);
         ++out.confirmed;
       } else {
         book.SetCell(r, c, QString());

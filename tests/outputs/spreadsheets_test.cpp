@@ -3,8 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
 #include "outputs/Spreadsheets.h"
+#include "sheet/SheetTally.h"
 #include "support/automation_recorders.h"
+#include "support/sheet_log.h"
 
 namespace {
 
@@ -75,6 +82,42 @@ TEST(OrbBookCells, TokyoTakesNoRowsAndEscStopsAfterTheCurrentCode) {
   EXPECT_EQ(excel.cell(4, 34), "") << "the satellite's call cell is written empty";
   EXPECT_TRUE(excel.calls().contains("Cell 4,34="));
   EXPECT_FALSE(excel.calls().contains("Cell 4,36="));
+}
+
+// Codes whose band cells are confirmed wherever the sheet holds a record number for them.
+class ConfirmedRows : public PlainRows {
+ public:
+  using PlainRows::PlainRows;
+  QString Cell(int32_t row, int32_t column) const override {
+    if (column < 5) return PlainRows::Cell(row, column);
+    const auto& numbers = SheetTally.GridCellRecordNumbers;
+    return numbers.Contains(column, row) && !numbers(column, row).isEmpty() ? QStringLiteral("C") : QString();
+  }
+};
+
+TEST(OrbBookCells, EveryConfirmedCellShowsTheQsoItsRecordHolds) {
+  SheetLog log;
+  log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *", "JA1AAB,2020/01/02,14.050,SSB,1002,J *",
+           "JA7TWN,2021/05/06,21.100,FM,1101,J *", "JA0AAA,2020/03/01,7.025,RTTY,1101,J *",
+           "JH1XYZ,2019/02/03,145.00,FM,1003,J *"});
+  log.Prepare();
+  SheetTally.SizeCellArrays(BandLayout.LastBandColumn, 3);
+  // Records out of file order, one record behind two cells, a row without any.
+  const std::map<std::pair<int32_t, int32_t>, int32_t> behind{
+      {{1, 7}, 4}, {{1, 9}, 2}, {{1, 11}, 4}, {{3, 7}, 1}, {{3, 20}, 5}, {{3, 9}, 3}};
+  for (const auto& [at, recNo] : behind) SheetTally.GridCellRecordNumbers(at.second, at.first) = QString::number(recNo);
+  WorkbookRecorder excel;
+  std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  EXPECT_EQ(WriteOrbBookCells(*book, ConfirmedRows({"1002", "1004", "1101"}), nullptr).confirmed, 6);
+  for (const auto& [at, recNo] : behind) {
+    ASSERT_EQ(ReadQsoBasic(recNo, 2), 0);
+    const int32_t r = 4 + 2 * (at.first - 1), c = OrbBookColumn(at.second);
+    EXPECT_EQ(excel.cell(r, c) + excel.cell(r, c + 1) + excel.cell(r + 1, c + 1), Qso.QsoMode + Qso.QsoCall + Qso.QsoDate);
+  }
+  HamlogCloseDb(0);
+  EXPECT_EQ(excel.cell(6, 1) + excel.cell(6, 7) + excel.cell(6, 8), "1004") << "a code without records";
+  SheetTally = {};
 }
 
 TEST(TownListCells, AnEmptySheetGetsOnlyTheFrameOfTheList) {

@@ -3,9 +3,11 @@
 // driven here.
 
 #include <gtest/gtest.h>
+#include <unzip.h>
 #include <zip.h>
 
 #include <QFile>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -201,6 +203,71 @@ TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
   EXPECT_EQ(shell.opened(), QStringList({path, path, path}));
 }
 
+// Every member of a zip, inflated.
+std::map<QString, QByteArray> Unpacked(const QString& path) {
+  std::map<QString, QByteArray> out;
+  unzFile z = unzOpen64(QFile::encodeName(path).constData());
+  for (int e = unzGoToFirstFile(z); z && e == UNZ_OK; e = unzGoToNextFile(z)) {
+    char name[512];
+    unz_file_info64 info{};
+    unzGetCurrentFileInfo64(z, &info, name, sizeof name, nullptr, 0, nullptr, 0);
+    QByteArray& bytes = out[QString::fromUtf8(name)];
+    bytes.resize(qsizetype(info.uncompressed_size));
+    unzOpenCurrentFile(z);
+    EXPECT_EQ(unzReadCurrentFile(z, bytes.data(), unsigned(bytes.size())), int(bytes.size()));
+    EXPECT_EQ(unzCloseCurrentFile(z), UNZ_OK) << name;
+  }
+  unzClose(z);
+  return out;
+}
+
+TEST(SpreadsheetStandIn, APostingReplacesOnlyItsSheetsAndReadsBackAsTheWholeRewrite) {
+  TempHome home;
+  ShellRecorder shell;
+  // Blanks around and inside texts, XML's marks, control characters, Japanese; whole, fractional and
+  // large numbers; truth values.
+  const QVariantList values{QStringLiteral(" 八王子 "), "A&B <c>", "tab\there", "cr\rx\x01", QStringLiteral("ＪＡ１"),
+                            3, -2.25, 0.1 + 0.2, 1e20, true, false};
+  auto fill = [&](Workbook& b, int seed) {
+    for (int i = 0; i < 60; ++i)
+      b.SetCell(1 + (i * 7 + seed) % 23, 1 + (i * 5 + seed) % 31, values[(i + seed) % values.size()]);
+  };
+  std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
+  ASSERT_GT(book->Open(), 32);
+  fill(*book, 0);
+  book->SelectSheet(QStringLiteral("集計表"));
+  fill(*book, 1);
+  int32_t result = 0;
+  ASSERT_EQ(book->Run("Main", {8, 0}, result), 0);
+  QString error;
+  ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+  const QString path = home.file("ORB_SHEET.xlsx");
+  const auto before = Unpacked(path);
+  // The same posting into the book and into a copy with a calculation chain, which is written whole.
+  ASSERT_TRUE(QFile::copy(path, home.file("WHOLE.xlsx")));
+  zipFile z = zipOpen64(QFile::encodeName(home.file("WHOLE.xlsx")).constData(), APPEND_STATUS_ADDINZIP);
+  zip_fileinfo info{};
+  ASSERT_EQ(zipOpenNewFileInZip64(z, "xl/calcChain.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6, 0), ZIP_OK);
+  ASSERT_EQ(zipWriteInFileInZip(z, "<calcChain/>", 12) + zipCloseFileInZip(z) + zipClose(z, nullptr), ZIP_OK);
+  for (const char* name : {"ORB_SHEET.XLS", "WHOLE.XLS"}) {
+    book = NewWorkbook(name);
+    ASSERT_EQ(book->OpenExisting(), 42) << book->ErrorText().toStdString();
+    ASSERT_EQ(book->SelectSheetAt(2), 0);
+    fill(*book, 2);
+    book->SetCell(1, 1, QString());
+    ASSERT_EQ(book->Run("totalMain", {0, 1}, result), 0);
+    ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+  }
+  EXPECT_EQ(Contents(path), Contents(home.file("WHOLE.xlsx")));
+  EXPECT_FALSE(Unpacked(home.file("WHOLE.xlsx")).count("xl/calcChain.xml")) << "the copy was written whole";
+  const auto after = Unpacked(path);
+  EXPECT_EQ(after.size(), before.size());
+  for (const auto& [member, bytes] : before) {
+    const bool posted = member == "xl/worksheets/sheet2.xml" || member == "xl/worksheets/sheet3.xml";
+    EXPECT_EQ(after.at(member) == bytes, !posted) << member.toStdString();
+  }
+}
+
 TEST(SpreadsheetStandIn, AWorkbookOfAnotherProgramKeepsItsWorksheetsAndValues) {
   TempHome home;
   ShellRecorder shell;
@@ -263,8 +330,6 @@ TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
   const std::vector<std::pair<Members, QString>> partsWrong{
       {{{"a.txt", "x"}}, "xl/workbook.xml がありません"},
       {noStrings, "xl/sharedStrings.xml がありません"},
-      {badXml, "xl/worksheets/sheet2.xml"},
-      {badNumber, "zwölf"},
   };
   std::vector<std::pair<QByteArray, QString>> all = damaged;
   for (const auto& [members, why] : partsWrong) {
@@ -280,6 +345,20 @@ TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
     EXPECT_EQ(book->Attach(), 424);
     book->SetCell(1, 1, "x");
     EXPECT_FALSE(book->Publish(error));
+    EXPECT_EQ(home.read("ORB_SHEET.xlsx"), bytes) << why.toStdString();
+  }
+  // A sheet whose XML or values are damaged is found when it is first written to.
+  for (const auto& [members, why] : std::vector<std::pair<Members, QString>>{{badXml, "xl/worksheets/sheet2.xml"},
+                                                                           {badNumber, "zwölf"}}) {
+    QFile::remove(path);
+    WriteZip(path, members);
+    const QByteArray bytes = home.read("ORB_SHEET.xlsx");
+    book = NewWorkbook("ORB_SHEET.XLS");
+    ASSERT_EQ(book->OpenExisting(), 42);
+    book->SetCell(1, 1, "x");
+    EXPECT_EQ(book->Attach(), 424);
+    EXPECT_FALSE(book->Publish(error));
+    EXPECT_TRUE(error.contains(why)) << error.toStdString();
     EXPECT_EQ(home.read("ORB_SHEET.xlsx"), bytes) << why.toStdString();
   }
 

@@ -46,8 +46,9 @@ QString XlsxFile::Ref(int row, int column) {
 XlsxFile::XlsxFile(const QString& path) {
   bool ok = true;
   const QByteArray workbook = Unzip(path, "xl/workbook.xml", ok);
-  const QByteArray strings = Unzip(path, "xl/sharedStrings.xml", ok);
   if (!ok || workbook.isEmpty()) return;
+  bool hasStrings = true;  // a workbook whose strings are all inline has no table of them
+  const QByteArray strings = Unzip(path, "xl/sharedStrings.xml", hasStrings);
   {
     QXmlStreamReader r(workbook);
     while (!r.atEnd()) {
@@ -56,7 +57,7 @@ XlsxFile::XlsxFile(const QString& path) {
         names_ << r.attributes().value("name").toString();
     }
   }
-  const QStringList shared = SharedStrings(strings);
+  const QStringList shared = hasStrings ? SharedStrings(strings) : QStringList();
   for (int i = 0; i < names_.size(); ++i) {
     const QByteArray xml = Unzip(path, QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1), ok);
     if (!ok) return;

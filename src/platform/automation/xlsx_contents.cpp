@@ -1,12 +1,14 @@
-// Reads an .xlsx: the zip through minizip, the parts with QXmlStreamReader. The parts are found the
+// Reads an .xlsx: the zip through minizip, the workbook's small parts with QXmlStreamReader. The parts are found the
 // way every spreadsheet program finds them: the workbook's sheet list names each sheet's part
 // through the workbook's relationships, so a sheet's file name says nothing about its place.
 
 #include "platform/automation/xlsx_contents.h"
 
+#include <expat.h>
 #include <unzip.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,7 @@ class Zip {
   Zip(const Zip&) = delete;
   Zip& operator=(const Zip&) = delete;
   bool isOpen() const { return zip_ != nullptr; }
+  bool has(const QString& member) { return unzLocateFile(zip_, member.toUtf8().constData(), 1) == UNZ_OK; }
 
   // The member's bytes, checked against its CRC (minizip checks it at the close once all is read);
   // false with `error` when it is missing or damaged.
@@ -92,160 +95,178 @@ QHash<QString, Relationship> Relationships(const QByteArray& xml, QString& error
   return out;
 }
 
-// The text of a string item (<si> or <is>): plain <t>, or the <t> of its runs; the phonetic
-// reading of Japanese text (<rPh>) is not part of the value.
-QString ItemText(QXmlStreamReader& r) {
-  QString out;
-  while (r.readNextStartElement()) {
-    if (r.name() == QLatin1String("t")) {
-      out += r.readElementText();
-    } else if (r.name() == QLatin1String("r")) {
-      while (r.readNextStartElement()) {
-        if (r.name() == QLatin1String("t"))
-          out += r.readElementText();
-        else
-          r.skipCurrentElement();
-      }
-    } else {
-      r.skipCurrentElement();
-    }
-  }
-  return out;
-}
-
-QStringList SharedStrings(const QByteArray& xml, QString& error) {
-  QStringList out;
-  QXmlStreamReader r(xml);
-  if (r.readNextStartElement()) {
-    while (r.readNextStartElement()) {
-      if (r.name() == QLatin1String("si"))
-        out << ItemText(r);
-      else
-        r.skipCurrentElement();
-    }
-  }
-  if (r.hasError()) error = QStringLiteral("sharedStrings.xml: ") + r.errorString();
-  return out;
-}
-
-// "AB12" -> (12, 28); false for anything else.
-bool ParseRef(QStringView ref, int32_t& row, int32_t& column) {
-  qsizetype i = 0;
-  int64_t c = 0, r = 0;
-  for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= kMaxColumn; ++i)
-    c = c * 26 + (ref[i].unicode() - 'A' + 1);
-  if (i == 0 || i == ref.size()) return false;
-  for (; i < ref.size() && ref[i].isDigit() && r <= kMaxRow; ++i) r = r * 10 + ref[i].digitValue();
-  if (i != ref.size() || c > kMaxColumn || r < 1 || r > kMaxRow) return false;
-  row = int32_t(r);
-  column = int32_t(c);
-  return true;
-}
-
-class SheetReader {
+// The string table and the worksheets, the bulk of a workbook, go through expat: a worksheet of a
+// large log's ORB book holds a few hundred thousand cells, and expat reads them several times faster
+// than QXmlStreamReader.
+class PartParser {
  public:
-  SheetReader(const QStringList& shared, XlsxSheet& sheet) : shared_(shared), sheet_(sheet) {}
-
-  bool read(const QByteArray& xml, QString& error) {
-    QXmlStreamReader r(xml);
-    if (r.readNextStartElement()) {  // <worksheet>
-      while (r.readNextStartElement()) {
-        if (r.name() == QLatin1String("sheetData"))
-          sheetData(r);
-        else
-          r.skipCurrentElement();
-      }
-    }
-    if (r.hasError()) error = r.errorString();
-    return !r.hasError();
+  enum class Kind { Sst, Sheet };
+  PartParser(Kind kind, const QStringList* shared, XlsxSheet* sheet)
+      : kind_(kind), shared_(shared), sheet_(sheet), p_(XML_ParserCreate(nullptr)) {
+    XML_SetUserData(p_, this);
+    XML_SetElementHandler(p_, &PartParser::start, &PartParser::end);
+    XML_SetCharacterDataHandler(p_, &PartParser::text);
   }
+  ~PartParser() { XML_ParserFree(p_); }
+  PartParser(const PartParser&) = delete;
+  PartParser& operator=(const PartParser&) = delete;
+
+  bool parse(const QByteArray& xml, QString& error) {
+    if (XML_Parse(p_, xml.constData(), int(xml.size()), XML_TRUE) == XML_STATUS_ERROR && error_.isEmpty())
+      error_ = QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(p_))) + QStringLiteral(" (%1 行目)")
+                                                                               .arg(XML_GetCurrentLineNumber(p_));
+    error = error_;
+    return error_.isEmpty();
+  }
+  QStringList strings;  // the table's items, for Kind::Sst
 
  private:
-  static void fail(QXmlStreamReader& r, const QString& why) { r.raiseError(why); }
+  // What an element is, from its parent and its local name.
+  enum class Role { Other, Root, SheetData, Row, Cell, V, Item, Run, T };
 
-  void sheetData(QXmlStreamReader& r) {
-    int32_t row = 0;
-    while (r.readNextStartElement()) {
-      if (r.name() != QLatin1String("row")) {
-        r.skipCurrentElement();
-        continue;
-      }
-      // Row and cell positions may be left out; each then follows the one before.
-      const QXmlStreamAttributes rowAttributes = r.attributes();
-      const QStringView given = rowAttributes.value("r");
-      row = given.isEmpty() ? row + 1 : given.toInt();
-      if (row < 1 || row > kMaxRow)
-        return fail(r, QStringLiteral("行番号 ") + given.toString() + QStringLiteral(" が不正です"));
-      int32_t column = 0;
-      while (r.readNextStartElement()) {
-        if (r.name() != QLatin1String("c")) {
-          r.skipCurrentElement();
-          continue;
-        }
-        const QXmlStreamAttributes cellAttributes = r.attributes();
-        const QStringView ref = cellAttributes.value("r");
-        int32_t cellRow = row;
-        if (ref.isEmpty())
-          ++column;
-        else if (!ParseRef(ref, cellRow, column) || cellRow != row)
-          return fail(r, QStringLiteral("セル番地 ") + ref.toString() + QStringLiteral(" が不正です"));
-        if (column > kMaxColumn) return fail(r, QStringLiteral("列が多すぎます"));
-        if (!cell(r, row, column)) return;
-      }
+  // "x:row" -> "row": the parts' elements are all of the spreadsheet namespace, named with or
+  // without a prefix (namespace processing would cost as much again).
+  static const char* local(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return colon ? colon + 1 : name;
+  }
+  static const char* attribute(const char** atts, const char* name) {
+    for (; *atts; atts += 2)
+      if (std::strcmp(local(atts[0]), name) == 0) return atts[1];
+    return "";
+  }
+
+  Role roleOf(const char* name) const {
+    if (stack_.empty()) return Role::Root;
+    const Role parent = stack_.back();
+    auto is = [name](const char* n) { return std::strcmp(name, n) == 0; };
+    switch (parent) {
+      case Role::Root:
+        if (kind_ == Kind::Sheet) return is("sheetData") ? Role::SheetData : Role::Other;
+        return is("si") ? Role::Item : Role::Other;
+      case Role::SheetData: return is("row") ? Role::Row : Role::Other;
+      case Role::Row: return is("c") ? Role::Cell : Role::Other;
+      case Role::Cell: return is("v") ? Role::V : is("is") ? Role::Item : Role::Other;
+      case Role::Item: return is("t") ? Role::T : is("r") ? Role::Run : Role::Other;
+      case Role::Run: return is("t") ? Role::T : Role::Other;
+      default: return Role::Other;
     }
   }
 
-  bool cell(QXmlStreamReader& r, int32_t row, int32_t column) {
-    const QString type = r.attributes().value("t").toString();
-    QString value;
-    bool hasValue = false;
-    while (r.readNextStartElement()) {
-      if (r.name() == QLatin1String("v")) {
-        value = r.readElementText();
-        hasValue = true;
-      } else if (r.name() == QLatin1String("is")) {
-        value = ItemText(r);
-        hasValue = true;
-      } else {
-        r.skipCurrentElement();  // the formula, extensions
-      }
+  void fail(const QString& why) {
+    if (error_.isEmpty()) error_ = why;
+    XML_StopParser(p_, XML_FALSE);
+  }
+
+  static void start(void* self, const char* name, const char** atts) {
+    static_cast<PartParser*>(self)->started(local(name), atts);
+  }
+  static void end(void* self, const char*) { static_cast<PartParser*>(self)->ended(); }
+  static void text(void* self, const char* s, int n) {
+    PartParser& me = *static_cast<PartParser*>(self);
+    const Role r = me.stack_.back();
+    if (r == Role::V || r == Role::T) me.text_.append(s, n);
+  }
+
+  void started(const char* name, const char** atts) {
+    const Role role = roleOf(name);
+    stack_.push_back(role);
+    if (role == Role::Row) {
+      // Row and cell positions may be left out; each then follows the one before.
+      const char* given = attribute(atts, "r");
+      row_ = *given ? QByteArray::fromRawData(given, int(std::strlen(given))).toInt() : row_ + 1;
+      if (row_ < 1 || row_ > kMaxRow) return fail(QStringLiteral("行番号 ") + QString::fromUtf8(given) + QStringLiteral(" が不正です"));
+      column_ = 0;
+    } else if (role == Role::Cell) {
+      const char* ref = attribute(atts, "r");
+      int32_t cellRow = row_;
+      if (!*ref)
+        ++column_;
+      else if (!ParseRef(ref, cellRow, column_) || cellRow != row_)
+        return fail(QStringLiteral("セル番地 ") + QString::fromUtf8(ref) + QStringLiteral(" が不正です"));
+      if (column_ > kMaxColumn) return fail(QStringLiteral("列が多すぎます"));
+      type_ = attribute(atts, "t");
+      hasValue_ = false;
+      text_.clear();
+    } else if (role == Role::Item && kind_ == Kind::Sst) {
+      text_.clear();
     }
-    if (!hasValue) return true;  // a formatted empty cell
+  }
+
+  void ended() {
+    const Role role = stack_.back();
+    stack_.pop_back();
+    if (role == Role::Item) {
+      if (kind_ == Kind::Sst) strings << QString::fromUtf8(text_);
+      else hasValue_ = true;
+    } else if (role == Role::V) {
+      hasValue_ = true;
+    } else if (role == Role::Cell && hasValue_) {
+      cell();
+    }
+  }
+
+  void cell() {
     QVariant v;
-    if (type == QLatin1String("s")) {
+    if (type_ == "s") {
       bool ok = false;
-      const int i = value.toInt(&ok);
-      if (!ok || i < 0 || i >= shared_.size()) {
-        fail(r, QStringLiteral("共有文字列 ") + value + QStringLiteral(" がありません"));
-        return false;
-      }
-      v = shared_[i];
-    } else if (type == QLatin1String("b")) {
-      v = value.trimmed() == QLatin1String("1");
-    } else if (type == QLatin1String("inlineStr") || type == QLatin1String("str") ||
-               type == QLatin1String("e") || type == QLatin1String("d")) {
-      v = value;
+      const int i = text_.toInt(&ok);
+      if (!ok || i < 0 || i >= shared_->size())
+        return fail(QStringLiteral("共有文字列 ") + QString::fromUtf8(text_) + QStringLiteral(" がありません"));
+      v = (*shared_)[i];
+    } else if (type_ == "b") {
+      v = text_.trimmed() == "1";
+    } else if (type_ == "inlineStr" || type_ == "str" || type_ == "e" || type_ == "d") {
+      v = QString::fromUtf8(text_);
     } else {
       bool ok = false;
-      const double d = value.trimmed().toDouble(&ok);
-      if (!ok) {
-        fail(r, QStringLiteral("数値 ") + value + QStringLiteral(" が読めません"));
-        return false;
-      }
+      const double d = text_.trimmed().toDouble(&ok);
+      if (!ok) return fail(QStringLiteral("数値 ") + QString::fromUtf8(text_) + QStringLiteral(" が読めません"));
       v = d;
     }
-    sheet_.cells[{row, column}] = v;
+    sheet_->cells.insert_or_assign(sheet_->cells.end(), std::make_pair(row_, column_), std::move(v));
+  }
+
+  // "AB12" -> (12, 28); false for anything else.
+  static bool ParseRef(const char* ref, int32_t& row, int32_t& column) {
+    int64_t c = 0, r = 0;
+    const char* p = ref;
+    for (; *p >= 'A' && *p <= 'Z' && c <= kMaxColumn; ++p) c = c * 26 + (*p - 'A' + 1);
+    if (p == ref || !*p) return false;
+    for (; *p >= '0' && *p <= '9' && r <= kMaxRow; ++p) r = r * 10 + (*p - '0');
+    if (*p || c > kMaxColumn || r < 1 || r > kMaxRow) return false;
+    row = int32_t(r);
+    column = int32_t(c);
     return true;
   }
 
-  const QStringList& shared_;
-  XlsxSheet& sheet_;
+  Kind kind_;
+  const QStringList* shared_;
+  XlsxSheet* sheet_;
+  XML_Parser p_;
+  QString error_;
+  std::vector<Role> stack_;
+  QByteArray text_, type_;
+  bool hasValue_ = false;
+  int32_t row_ = 0, column_ = 0;
 };
+
+QStringList SharedStrings(const QByteArray& xml, QString& error) {
+  PartParser parser(PartParser::Kind::Sst, nullptr, nullptr);
+  if (!parser.parse(xml, error)) error = QStringLiteral("sharedStrings.xml: ") + error;
+  return parser.strings;
+}
+
+// "xl/worksheets/sheet1.xml" -> "xl/worksheets/_rels/sheet1.xml.rels"
+QString PartRelsPath(const QString& part) {
+  const qsizetype slash = part.lastIndexOf('/');
+  return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) + QStringLiteral(".rels");
+}
 
 }  // namespace
 
-bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString& error) {
-  sheets.clear();
+bool ReadXlsxBook(const QString& path, XlsxBook& book, QString& error) {
+  book = {};
   error.clear();
   Zip zip(path);
   if (!zip.isOpen()) {
@@ -259,7 +280,7 @@ bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString
   const QHash<QString, Relationship> rels = Relationships(relsXml, error);
   if (!error.isEmpty()) return false;
 
-  QStringList shared;
+  QStringList& shared = book.shared;
   for (const Relationship& rel : rels) {
     if (!rel.type.endsWith(QLatin1String("/sharedStrings"))) continue;
     QByteArray xml;
@@ -269,6 +290,7 @@ bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString
   }
 
   std::vector<std::pair<QString, QString>> listed;  // name, part
+  bool worksheetsOnly = true;
   QXmlStreamReader r(workbookXml);
   while (!r.atEnd()) {
     r.readNext();
@@ -285,6 +307,8 @@ bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString
     // Chart and dialog sheets hold no cells.
     if (rel->type.endsWith(QLatin1String("/worksheet")))
       listed.emplace_back(r.attributes().value("name").toString(), PartPath(rel->target));
+    else
+      worksheetsOnly = false;
   }
   if (r.hasError()) {
     error = QStringLiteral("xl/workbook.xml: ") + r.errorString();
@@ -294,15 +318,19 @@ bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString
     error = QStringLiteral("ワークシートがありません");
     return false;
   }
+  const bool chained = zip.has(QStringLiteral("xl/calcChain.xml"));
   for (const auto& [name, part] : listed) {
-    QByteArray xml;
-    if (!zip.read(part, xml, error)) return false;
-    XlsxSheet sheet{name, {}};
-    if (!SheetReader(shared, sheet).read(xml, error)) {
-      error = part + ": " + error;
-      return false;
-    }
-    sheets.push_back(std::move(sheet));
+    XlsxBook::Sheet sheet{name, part, worksheetsOnly && !chained && !zip.has(PartRelsPath(part)), {}};
+    if (!zip.read(part, sheet.xml, error)) return false;
+    book.sheets.push_back(std::move(sheet));
   }
   return true;
+}
+
+bool ReadXlsxCells(const XlsxBook& book, size_t index, XlsxSheet& sheet, QString& error) {
+  const XlsxBook::Sheet& part = book.sheets.at(index);
+  sheet = {part.name, {}};
+  if (PartParser(PartParser::Kind::Sheet, &book.shared, &sheet).parse(part.xml, error)) return true;
+  error = part.part + ": " + error;
+  return false;
 }

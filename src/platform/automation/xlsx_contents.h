@@ -3,7 +3,9 @@
 // A cell holds text, a number or a truth value; a formula is kept as the value it last showed.
 // Formats, column widths, comments, charts and pictures are not kept.
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <map>
@@ -15,6 +17,31 @@ struct XlsxSheet {
   std::map<std::pair<int32_t, int32_t>, QVariant> cells;  // (row, column) from 1
 };
 
-// The worksheets of an .xlsx file (a zip of XML parts). False, with the reason in words in `error`,
-// when the file is no workbook that can be read whole: not a zip, a part missing or damaged.
-bool ReadXlsxSheets(const QString& path, std::vector<XlsxSheet>& sheets, QString& error);
+// A workbook read to be kept: its worksheets in order, each part inflated and checked against its
+// CRC; their cells are read when asked for (ReadXlsxCells), so a sheet nobody touches costs no parse.
+struct XlsxBook {
+  struct Sheet {
+    QString name, part;
+    // The part can be put in place of its own without touching any other member: the book holds
+    // worksheets only and no calculation chain, and the sheet has no parts of its own.
+    bool replaceable = false;
+    QByteArray xml;
+  };
+  std::vector<Sheet> sheets;
+  QStringList shared;  // the shared string table
+};
+// False, with the reason in words in `error`, when the file is no workbook: not a zip, a part missing
+// or damaged, its sheet list or string table unreadable.
+bool ReadXlsxBook(const QString& path, XlsxBook& book, QString& error);
+// The cells of the book's index-th worksheet into `sheet`; false with the reason when its XML or a
+// value is damaged.
+bool ReadXlsxCells(const XlsxBook& book, size_t index, XlsxSheet& sheet, QString& error);
+
+// The part of a worksheet holding `cells`, strings inline, numbers as libxlsxwriter writes them; a
+// text with a line break takes the cell format `wrapStyle` (the styles part's wrapping one). Empty
+// when a text is longer than a cell takes (32,767 characters), or has a line break and `wrapStyle`
+// is -1 (no such format known).
+QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle);
+// Writes `target` as a copy of the zip `source` whose members named in `replaced` hold the new bytes;
+// every other member is copied as it is stored, without inflating it. False when either file fails.
+bool CopyZipReplacing(const QString& source, const QString& target, const std::map<QString, QByteArray>& replaced);

@@ -55,6 +55,7 @@ class XlsxWorkbook : public Workbook {
   }
 
   int Open() override {
+    kept_ = {};
     const int r = checkWritable();
     opened_ = r > 32;
     return r;
@@ -62,7 +63,10 @@ class XlsxWorkbook : public Workbook {
 
   int OpenExisting() override {
     sheets_.clear();
+    touched_.clear();
+    unread_.clear();
     priorLog_.clear();
+    kept_ = {};
     opened_ = false;
     if (!QFileInfo::exists(path_)) {
       error_ = path_ + QStringLiteral(" がありません");
@@ -74,19 +78,29 @@ class XlsxWorkbook : public Workbook {
       return kAccessDenied;
     }
     QString why;
-    std::vector<XlsxSheet> sheets;
-    if (!ReadXlsxSheets(path_, sheets, why)) {
+    XlsxBook book;
+    XlsxSheet log;
+    bool read = ReadXlsxBook(path_, book, why);
+    // The log of earlier macro calls goes on below its last row; the worksheets' cells are read when
+    // a sheet is first written to.
+    for (size_t i = 0; read && i < book.sheets.size(); ++i) {
+      if (book.sheets[i].name == kMacroSheet) {
+        read = ReadXlsxCells(book, i, log, why);
+        priorLog_ = std::move(log.cells);
+      } else {
+        sheets_.push_back({book.sheets[i].name, {}});
+        unread_.push_back(int(i));
+      }
+    }
+    if (!read) {
+      sheets_.clear();
+      unread_.clear();
       error_ = path_ + QStringLiteral(" を読めませんでした（") + why + QStringLiteral("）");
       return kBadFormat;
     }
-    // The log of earlier macro calls goes on below its last row.
-    for (XlsxSheet& s : sheets) {
-      if (s.name == kMacroSheet)
-        priorLog_ = std::move(s.cells);
-      else
-        sheets_.push_back(std::move(s));
-    }
-    if (sheets_.empty()) sheets_.push_back({kFirstSheet, {}});
+    kept_ = std::move(book);
+    if (sheets_.empty()) SelectSheet(QString());
+    touched_.assign(sheets_.size(), false);
     active_ = 0;
     opened_ = true;
     return kShellDone;
@@ -97,7 +111,7 @@ class XlsxWorkbook : public Workbook {
   void SelectSheet(const QString& name) override {
     const QString wanted = name.isEmpty() ? QString() : name;
     if (wanted.isEmpty()) {
-      if (sheets_.empty()) sheets_.push_back({kFirstSheet, {}});
+      if (sheets_.empty()) addSheet(kFirstSheet);
       active_ = 0;
       return;
     }
@@ -106,7 +120,7 @@ class XlsxWorkbook : public Workbook {
         active_ = i;
         return;
       }
-    sheets_.push_back({wanted, {}});
+    addSheet(wanted);
     active_ = sheets_.size() - 1;
   }
 
@@ -118,13 +132,18 @@ class XlsxWorkbook : public Workbook {
   }
 
   void ClearSheet() override {
-    if (!sheets_.empty()) sheets_[active_].cells.clear();
+    if (sheets_.empty()) return;
+    sheets_[active_].cells.clear();
+    unread_[active_] = -1;  // what the file held is of no more use
+    touch();
   }
 
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
     if (row < 1 || column < 1 || row > 1048576 || column > 16384) return;
     if (sheets_.empty()) SelectSheet(QString());
+    if (!readCells(active_)) return;
     auto& cells = sheets_[active_].cells;
+    touch();
     if (!IsNumber(value) && value.toString().isEmpty())
       cells.erase({row, column});
     else
@@ -163,9 +182,10 @@ class XlsxWorkbook : public Workbook {
     const QFileInfo target(ReplaceTarget(path_));
     const QString temp = target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".part"));
     QFile::remove(temp);
-    if (!writeFile(temp) || !MoveFileOver(temp, path_)) {
+    if (!(patchFile(temp) || (readAllCells() && writeFile(temp))) || !MoveFileOver(temp, path_)) {
       QFile::remove(temp);
-      error = path_ + QStringLiteral(" を書き込めませんでした");
+      // A sheet read on the way was damaged: its reason, else the write's.
+      error = opened_ ? path_ + QStringLiteral(" を書き込めませんでした") : error_;
       return false;
     }
     ShellOpen(path_);
@@ -205,52 +225,111 @@ class XlsxWorkbook : public Workbook {
     return kShellDone;
   }
 
+  void addSheet(const QString& name) {
+    sheets_.push_back({name, {}});
+    touched_.resize(sheets_.size(), false);
+    unread_.resize(sheets_.size(), -1);
+  }
+
+  // Reads the cells the file holds for sheet i on first need; a damaged sheet closes the book
+  // (nothing is written) with the reason in error_.
+  bool readCells(size_t i) {
+    if (i >= unread_.size() || unread_[i] < 0) return true;
+    QString why;
+    XlsxBook::Sheet& part = kept_.sheets[size_t(unread_[i])];
+    const bool read = ReadXlsxCells(kept_, size_t(unread_[i]), sheets_[i], why);
+    part.xml.clear();
+    unread_[i] = -1;
+    if (!read) {
+      error_ = path_ + QStringLiteral(" を読めませんでした（") + why + QStringLiteral("）");
+      opened_ = false;
+    }
+    return read;
+  }
+
+  bool readAllCells() {
+    for (size_t i = 0; i < sheets_.size(); ++i)
+      if (!readCells(i)) return false;
+    return true;
+  }
+
+  void touch() {
+    if (active_ < touched_.size()) touched_[active_] = true;
+  }
+
+  bool hasMacroLog() const { return !macroCalls_.empty() || !priorLog_.empty(); }
+
+  // The macro sheet: the calls the file held with this session's below them.
+  XlsxSheet macroLog() const {
+    XlsxSheet log{kMacroSheet, priorLog_};
+    const int32_t below = priorLog_.empty() ? 0 : priorLog_.rbegin()->first.first;
+    for (size_t i = 0; i < macroCalls_.size(); ++i)
+      for (int c = 0; c < macroCalls_[i].size(); ++c) log.cells[{below + int32_t(i) + 1, c + 1}] = macroCalls_[i][c];
+    return log;
+  }
+
+  // A kept workbook whose worksheets are still those of its file, in their order: written as a copy of
+  // the file with the changed worksheets' parts replaced. False (nothing written) when the book has
+  // grown a sheet, or a changed sheet cannot be replaced alone (a sheet with parts of its own, a
+  // wrapped text that needs the writer's format).
+  bool patchFile(const QString& target) const {
+    const std::vector<XlsxBook::Sheet>& kept = kept_.sheets;
+    if (kept.empty() || kept.size() != sheets_.size() + (hasMacroLog() ? 1 : 0)) return false;
+    std::map<QString, QByteArray> replaced;
+    auto replace = [&](size_t i, const XlsxSheet& s) {
+      if (kept[i].name != s.name || !kept[i].replaceable) return false;
+      QByteArray& xml = replaced[kept[i].part];
+      xml = WorksheetXml(s.cells, -1);
+      return !xml.isEmpty();
+    };
+    for (size_t i = 0; i < sheets_.size(); ++i) {
+      if (kept[i].name != sheets_[i].name) return false;
+      if (touched_[i] && !replace(i, sheets_[i])) return false;
+    }
+    if (hasMacroLog() && (kept.back().name != kMacroSheet ||
+                          (!macroCalls_.empty() && !replace(kept.size() - 1, macroLog()))))
+      return false;
+    if (CopyZipReplacing(path_, target, replaced)) return true;
+    QFile::remove(target);
+    return false;
+  }
+
+  // libxlsxwriter lays out the package around empty worksheets (its parts, the styles with the
+  // wrapping format, the properties); the worksheets are then put in, strings inline, at the fastest
+  // deflate, which spares the shared string table and most of the compression time.
   bool writeFile(const QString& target) const {
-    const QByteArray name = QFile::encodeName(target);
-    lxw_workbook* wb = workbook_new(name.constData());
+    const XlsxSheet first{kFirstSheet, {}}, log = hasMacroLog() ? macroLog() : XlsxSheet{};
+    std::vector<const XlsxSheet*> sheets;
+    for (const XlsxSheet& s : sheets_) sheets.push_back(&s);
+    if (sheets.empty()) sheets.push_back(&first);
+    if (hasMacroLog()) sheets.push_back(&log);
+    std::map<QString, QByteArray> parts;
+    for (size_t i = 0; i < sheets.size(); ++i) {
+      QByteArray& xml = parts[QStringLiteral("xl/worksheets/sheet%1.xml").arg(i + 1)];
+      xml = WorksheetXml(sheets[i]->cells, 1);
+      if (xml.isEmpty()) return false;
+    }
+    const QString base = target + QStringLiteral(".base");
+    QFile::remove(base);
+    lxw_workbook* wb = workbook_new(QFile::encodeName(base).constData());
     if (!wb) return false;
     lxw_format* wrap = workbook_add_format(wb);
     format_set_text_wrap(wrap);
-    std::vector<XlsxSheet> sheets = sheets_;
-    if (sheets.empty()) sheets.push_back({kFirstSheet, {}});
-    if (!macroCalls_.empty() || !priorLog_.empty()) {
-      XlsxSheet log{kMacroSheet, priorLog_};
-      const int32_t below = priorLog_.empty() ? 0 : priorLog_.rbegin()->first.first;
-      for (size_t i = 0; i < macroCalls_.size(); ++i)
-        for (int c = 0; c < macroCalls_[i].size(); ++c)
-          log.cells[{below + int32_t(i) + 1, c + 1}] = macroCalls_[i][c];
-      sheets.push_back(std::move(log));
-    }
-    bool ok = true;
-    for (const XlsxSheet& s : sheets) {
-      lxw_worksheet* ws = workbook_add_worksheet(wb, s.name.toUtf8().constData());
-      if (!ws) {
-        ok = false;
-        break;
-      }
-      for (const auto& [at, value] : s.cells) {
-        const lxw_row_t row = lxw_row_t(at.first - 1);
-        const lxw_col_t col = lxw_col_t(at.second - 1);
-        lxw_error e;
-        if (value.typeId() == QMetaType::Bool) {
-          e = worksheet_write_boolean(ws, row, col, value.toBool(), nullptr);
-        } else if (IsNumber(value)) {
-          e = worksheet_write_number(ws, row, col, value.toDouble(), nullptr);
-        } else {
-          const QString text = value.toString();
-          e = worksheet_write_string(ws, row, col, text.toUtf8().constData(),
-                                     text.contains('\n') ? wrap : nullptr);
-        }
-        if (e != LXW_NO_ERROR) ok = false;
-      }
-    }
-    const lxw_error closed = workbook_close(wb);
-    return ok && closed == LXW_NO_ERROR;
+    // The sheets' cells are written with the format's place in the styles: the first after the default.
+    bool ok = lxw_format_get_xf_index(wrap) == 1;
+    for (size_t i = 0; i < sheets.size() && ok; ++i)
+      ok = workbook_add_worksheet(wb, sheets[i]->name.toUtf8().constData()) != nullptr;
+    ok = workbook_close(wb) == LXW_NO_ERROR && ok && CopyZipReplacing(base, target, parts);
+    QFile::remove(base);
+    return ok;
   }
 
   QString name_, path_, error_;
   bool opened_ = false;
   std::vector<XlsxSheet> sheets_;
+  std::vector<bool> touched_;  // by sheet: its cells were set or cleared since the file was read
+  std::vector<int> unread_;  // by sheet: its index in kept_ while the file's cells are not yet read, or -1
+  XlsxBook kept_;  // the file opened to be kept
   size_t active_ = 0;
   std::map<std::pair<int32_t, int32_t>, QVariant> priorLog_;  // the macro log the file already held
   std::vector<QVariantList> macroCalls_;

@@ -1,0 +1,222 @@
+// A kept workbook written again with only its changed worksheets replaced: the other members are
+// copied as stored (no inflate, no deflate), so a posting costs the size of the sheet it changes.
+
+#include <unzip.h>
+#include <zip.h>
+
+#include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include "platform/automation/xlsx_contents.h"
+
+namespace {
+
+constexpr int32_t kMaxColumns = 16384;
+
+bool IsNumber(const QVariant& v) {
+  switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void AppendNumber(std::string& out, int32_t n) {
+  char digits[12];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
+}
+
+void AppendRef(std::string& out, int32_t row, int32_t column) {
+  char letters[4];
+  int n = 0;
+  for (int32_t c = column; c > 0; c = (c - 1) / 26) letters[n++] = char('A' + (c - 1) % 26);
+  while (n > 0) out += letters[--n];
+  AppendNumber(out, row);
+}
+
+// Text as UTF-8 XML character data; control characters (a carriage return too, which a reader would
+// fold into a newline) take the _xHHHH_ form spreadsheet programs read back, as libxlsxwriter writes them.
+void AppendText(std::string& out, const QString& text) {
+  const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+  const char16_t* const end = p + text.size();
+  for (; p < end; ++p) {
+    char32_t u = *p;
+    if (u < 0x80) {
+      if (u == '&') out += "&amp;";
+      else if (u == '<') out += "&lt;";
+      else if (u == '>') out += "&gt;";
+      else if (u < 0x20 && u != '\t' && u != '\n') {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "_x%04X_", unsigned(u));
+        out += escaped;
+      } else {
+        out += char(u);
+      }
+      continue;
+    }
+    if (u >= 0xD800 && u < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
+      u = 0x10000 + ((u - 0xD800) << 10) + (*++p - 0xDC00);
+    else if (u >= 0xD800 && u < 0xE000)
+      u = 0xFFFD;  // a lone half of a pair, as QString::toUtf8 makes it
+    if (u < 0x800) {
+      out += char(0xC0 | (u >> 6));
+    } else if (u < 0x10000) {
+      out += char(0xE0 | (u >> 12));
+      out += char(0x80 | ((u >> 6) & 0x3F));
+    } else {
+      out += char(0xF0 | (u >> 18));
+      out += char(0x80 | ((u >> 12) & 0x3F));
+      out += char(0x80 | ((u >> 6) & 0x3F));
+    }
+    out += char(0x80 | (u & 0x3F));
+  }
+}
+
+class Unzip {
+ public:
+  explicit Unzip(const QString& path) : z_(unzOpen64(QFile::encodeName(path).constData())) {}
+  ~Unzip() {
+    if (z_) unzClose(z_);
+  }
+  Unzip(const Unzip&) = delete;
+  Unzip& operator=(const Unzip&) = delete;
+  unzFile get() const { return z_; }
+
+ private:
+  unzFile z_;
+};
+
+// Copies the current member of `from` into `to` still deflated as it is.
+bool CopyStored(unzFile from, zipFile to, const QByteArray& name, const unz_file_info64& info) {
+  int method = 0, level = 0;
+  if (unzOpenCurrentFile2(from, &method, &level, 1) != UNZ_OK) return false;
+  zip_fileinfo zi{};
+  zi.dosDate = info.dosDate;
+  zi.internal_fa = info.internal_fa;
+  zi.external_fa = info.external_fa;
+  const int zip64 = info.uncompressed_size >= 0xffffffffu || info.compressed_size >= 0xffffffffu;
+  bool ok = zipOpenNewFileInZip4_64(to, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, method, level, 1,
+                                    -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                                    info.version, info.flag & 0x800, zip64) == ZIP_OK;
+  QByteArray buffer(1 << 20, Qt::Uninitialized);
+  for (int n; ok && (n = unzReadCurrentFile(from, buffer.data(), unsigned(buffer.size()))) != 0;)
+    ok = n > 0 && zipWriteInFileInZip(to, buffer.constData(), unsigned(n)) == ZIP_OK;
+  ok = unzCloseCurrentFile(from) == UNZ_OK && ok;
+  return zipCloseFileInZipRaw64(to, info.uncompressed_size, info.crc) == ZIP_OK && ok;
+}
+
+bool WriteNew(zipFile to, const QByteArray& name, const unz_file_info64& info, const QByteArray& bytes) {
+  zip_fileinfo zi{};
+  zi.dosDate = info.dosDate;
+  zi.external_fa = info.external_fa;
+  // The fastest deflate: a worksheet's XML is repetitive enough that it still shrinks several times.
+  bool ok = zipOpenNewFileInZip4_64(to, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                    Z_BEST_SPEED, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                                    info.version, info.flag & 0x800, bytes.size() >= 0xffffffffll) == ZIP_OK;
+  ok = ok && zipWriteInFileInZip(to, bytes.constData(), unsigned(bytes.size())) == ZIP_OK;
+  return zipCloseFileInZip(to) == ZIP_OK && ok;
+}
+
+}  // namespace
+
+QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle) {
+  constexpr qsizetype kLongest = 32767;  // the most characters a cell takes
+  std::string body;
+  body.reserve(cells.size() * 56 + 256);
+  int32_t row = 0, left = kMaxColumns, right = 1;
+  QString converted;
+  for (const auto& [at, value] : cells) {
+    left = std::min(left, at.second);
+    right = std::max(right, at.second);
+    if (at.first != row) {
+      if (row) body += "</row>";
+      row = at.first;
+      body += "<row r=\"";
+      AppendNumber(body, row);
+      body += "\">";
+    }
+    body += "<c r=\"";
+    AppendRef(body, at.first, at.second);
+    if (value.typeId() == QMetaType::Bool) {
+      body += value.toBool() ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
+    } else if (IsNumber(value)) {
+      char number[32];
+      std::snprintf(number, sizeof number, "%.16G", value.toDouble());  // libxlsxwriter's own form
+      body += "\"><v>";
+      body += number;
+      body += "</v></c>";
+    } else {
+      const bool isText = value.typeId() == QMetaType::QString;
+      if (!isText) converted = value.toString();
+      const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
+      if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
+      if (text.contains('\n')) {
+        if (wrapStyle < 0) return QByteArray();
+        body += "\" s=\"";
+        AppendNumber(body, wrapStyle);
+      }
+      // Blanks around a text are kept only when said so, as libxlsxwriter says it.
+      const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+      body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
+      AppendText(body, text);
+      body += "</t></is></c>";
+    }
+  }
+  if (row) body += "</row>";
+  std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><dimension ref=\"";
+  if (cells.empty()) {
+    head += "A1";
+  } else {
+    AppendRef(head, cells.begin()->first.first, left);
+    head += ':';
+    AppendRef(head, cells.rbegin()->first.first, right);
+  }
+  head += "\"/><sheetData>";
+  static const char tail[] =
+      "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
+      "footer=\"0.3\"/></worksheet>";
+  QByteArray out;
+  out.reserve(qsizetype(head.size() + body.size() + sizeof tail));
+  out.append(head.data(), qsizetype(head.size())).append(body.data(), qsizetype(body.size())).append(tail);
+  return out;
+}
+
+bool CopyZipReplacing(const QString& source, const QString& target, const std::map<QString, QByteArray>& replaced) {
+  Unzip from(source);
+  if (!from.get()) return false;
+  zipFile to = zipOpen64(QFile::encodeName(target).constData(), APPEND_STATUS_CREATE);
+  if (!to) return false;
+  bool ok = true;
+  size_t done = 0;
+  int e = unzGoToFirstFile(from.get());
+  for (; ok && e == UNZ_OK; e = unzGoToNextFile(from.get())) {
+    unz_file_info64 info{};
+    char name[1024];
+    ok = unzGetCurrentFileInfo64(from.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK &&
+         info.size_filename < sizeof name;
+    if (!ok) break;
+    const auto it = replaced.find(QString::fromUtf8(name));
+    if (it == replaced.end()) {
+      ok = CopyStored(from.get(), to, name, info);
+    } else {
+      ok = WriteNew(to, name, info, it->second);
+      ++done;
+    }
+  }
+  ok = ok && e == UNZ_END_OF_LIST_OF_FILE && done == replaced.size();
+  return zipClose(to, nullptr) == ZIP_OK && ok;
+}
