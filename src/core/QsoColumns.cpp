@@ -62,9 +62,17 @@ struct Trimmed {
   }
   Trimmed(const unsigned char* p, int width) {
     int b = 0, e = width;
-    // The padding is blanks: eight at a time from the end.
-    constexpr uint64_t kBlanks = 0x2020202020202020ull;
+    // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
+    // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
+    constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
     for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
+    if (e >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p + e - 8, 8);
+      const uint64_t x = w ^ kBlanks;
+      const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
+      e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
+    }
     while (e > b && blank(p[e - 1])) --e;
     while (b < e && blank(p[b])) ++b;
     text = reinterpret_cast<const char*>(p) + b;
