@@ -303,10 +303,11 @@ struct ColumnConditions {
     const QString d = QString::fromLatin1(isoDate(date)).remove(u'-');
     return !(d < ReadConditions.StartDate || d > ReadConditions.EndDate);
   }
-  bool Pass(const QsoColumnRecord& r, bool satelliteExempt) const {
+  bool Pass(int32_t n, const QsoColumnRecord& r, bool satelliteExempt) const {
     if (!received[uchar(r.received())]) return false;
     if (!(satelliteExempt && r.band == kSatBand) && excluded[uchar(r.via())]) return false;
-    return InPeriod(r.date) && r.mode < modeSelected.size() && modeSelected[r.mode];
+    if (!InPeriod(r.date)) return false;
+    return r.mode < modeSelected.size() ? modeSelected[r.mode] != 0 : ModeIsSelected(QsoColumns.Mode(n));
   }
   static inline const int kSatBand = BandIndexOf(u"9999");
 };
@@ -475,7 +476,7 @@ TableScan MakeGridTable(int kind, int32_t recordCount) {
     return true;
   };
   auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c, ColumnPart& part) {
-    if (r.date < 19850101 || !c.Pass(r, !sub)) return false;
+    if (r.date < 19850101 || !c.Pass(n, r, !sub)) return false;
     const QByteArrayView call = QsoColumns.Call(n);
     if (kind != 4 && !japaneseCall(std::string_view(call.data(), size_t(call.size())))) return false;
     // The locator is NUL-padded and holds no NUL: its length shows in its bytes.
@@ -507,7 +508,7 @@ TableScan MakeDXCCTable(int32_t recordCount) {
   };
   // The entity of a code's three-character head, worked out as the reader's text would give it.
   auto plain = [](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c, ColumnPart& part) {
-    if (!c.Pass(r, true)) return false;
+    if (!c.Pass(n, r, true)) return false;
     if (r.code[3] == 0 || r.code[4] != 0) return true;  // NUL-padded, no NUL inside: four characters
     int entity = 0;
     if (r.code[0] >= '0' && r.code[0] <= '9' && r.code[1] >= '0' && r.code[1] <= '9' && r.code[2] >= '0' &&

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
@@ -49,13 +50,34 @@ struct Trimmed {
   int size = 0;
   char buffer[32];
   static bool blank(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13); }
+  static bool hasNul(const unsigned char* p, int n) {
+    int i = 0;
+    for (uint64_t w; i + 8 <= n; i += 8) {
+      std::memcpy(&w, p + i, 8);
+      if ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull) return true;
+    }
+    for (; i < n; ++i)
+      if (p[i] == 0) return true;
+    return false;
+  }
   Trimmed(const unsigned char* p, int width) {
     int b = 0, e = width;
-    while (b < e && blank(p[b])) ++b;
+    // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
+    // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
+    constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
+    for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
+    if (e >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p + e - 8, 8);
+      const uint64_t x = w ^ kBlanks;
+      const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
+      e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
+    }
     while (e > b && blank(p[e - 1])) --e;
+    while (b < e && blank(p[b])) ++b;
     text = reinterpret_cast<const char*>(p) + b;
     size = e - b;
-    if (!std::memchr(text, 0, size_t(size))) return;
+    if (!hasNul(p + b, size)) return;
     int n = 0;
     for (int i = b; i < e; ++i)
       if (p[i] != 0) buffer[n++] = char(p[i]);
@@ -149,13 +171,19 @@ struct QsoColumnFill::Part {
   int32_t low = INT32_MAX, high = 0;
   std::vector<std::array<char, 16>> modes;  // the part's own mode numbers: their bytes
   std::vector<uint8_t> modeSizes;
+  size_t last = 0;  // the mode found last: most records repeat the one before
   std::vector<int32_t> slashed;
-  std::vector<std::pair<int32_t, QString>> oddFreqs;
+  std::vector<std::pair<int32_t, QString>> oddFreqs, oddModes;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;  // for the reader
 
   uint8_t modeOf(const Trimmed& m) {
+    if (last < modes.size() && modeSizes[last] == m.size && std::memcmp(modes[last].data(), m.text, size_t(m.size)) == 0)
+      return uint8_t(last);
     for (size_t i = 0; i < modes.size(); ++i)
-      if (modeSizes[i] == m.size && std::memcmp(modes[i].data(), m.text, size_t(m.size)) == 0) return uint8_t(i);
+      if (modeSizes[i] == m.size && std::memcmp(modes[i].data(), m.text, size_t(m.size)) == 0) return uint8_t(last = i);
+    return add(m);
+  }
+  uint8_t add(const Trimmed& m) {
     if (modes.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
     std::array<char, 16> bytes{};
     std::memcpy(bytes.data(), m.text, size_t(m.size));
@@ -207,7 +235,9 @@ void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
   r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size));
   if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
     p.oddFreqs.emplace_back(recNo, QString::fromLatin1(freq.text, freq.size));
-  r.mode = p.modeOf(Trimmed(head + kMode.offset, kMode.width));
+  const Trimmed mode(head + kMode.offset, kMode.width);
+  r.mode = p.modeOf(mode);
+  if (r.mode == QsoColumnRecord::kModeInTexts) p.oddModes.emplace_back(recNo, QString::fromLatin1(mode.text, mode.size));
   const Trimmed code(head + kCode.offset, kCode.width), grid(head + kGrid.offset, kGrid.width);
   std::memcpy(r.code, code.text, size_t(code.size));
   std::memcpy(r.grid, grid.text, size_t(grid.size));
@@ -221,7 +251,7 @@ void QsoColumnFill::Commit() {
     // The sheet's appending reading starts after the last QSO it took, which may be before the end the
     // copy holds: those records are taken again.
     auto from = [this](auto& m) { m.erase(m.lower_bound(first_), m.end()); };
-    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.remarks_);
+    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.remarks_), from(c.modeTexts_);
     for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_})
       v->erase(std::lower_bound(v->begin(), v->end(), first_), v->end());
     c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
@@ -235,37 +265,41 @@ void QsoColumnFill::Commit() {
   };
   std::vector<int32_t> slashed;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;
-  for (auto& part : parts_) {
-    Part& p = *part;
+  // Each part's calls go after the ones before it and its mode numbers become the copy's; its records
+  // are renumbered on threads of their own.
+  std::vector<std::thread> renumber;
+  std::vector<std::vector<uint8_t>> globals(parts_.size());
+  std::vector<std::vector<std::pair<int32_t, QString>>> overflow(parts_.size());
+  for (size_t k = 0; k < parts_.size(); ++k) {
+    Part& p = *parts_[k];
     if (p.high == 0) continue;
-    std::vector<uint8_t> global(p.modes.size());
+    std::vector<uint8_t>& global = globals[k];
+    global.resize(p.modes.size());
     for (size_t i = 0; i < p.modes.size(); ++i)
       global[i] = internMode(QString::fromLatin1(p.modes[i].data(), p.modeSizes[i]));
     const uint32_t base = uint32_t(c.calls_.size());
     c.calls_.insert(c.calls_.end(), p.calls.begin(), p.calls.end());
-    for (int32_t n = p.low; n <= p.high; ++n) {
-      QsoColumnRecord& r = records_.At(n);
-      if (!r.Plain()) continue;
-      r.callAt += base;
-      const uint8_t m = r.mode == QsoColumnRecord::kModeInTexts ? r.mode : global[r.mode];
-      r.mode = m;
-      if (m == QsoColumnRecord::kModeInTexts) {
-        // More modes than the number holds: this record's texts are kept whole.
-        QsoColumnTexts t;
-        t.call = QString::fromLatin1(c.calls_.data() + r.callAt, r.callSize);
-        const int32_t d = r.date;
-        t.rawDate = QString::asprintf("%02d/%02d/%02d", d / 10000 % 100, d / 100 % 100, d % 100);
-        t.code = QString::fromLatin1(r.Code());
-        t.grid = QString::fromLatin1(r.Grid());
-        t.qsl = QString::fromLatin1(r.qsl, 3);
-        c.texts_[n] = std::move(t);
-        r.flags |= QsoColumnRecord::kIrregular;
+    renumber.emplace_back([this, &p, &global, &kept = overflow[k], base] {
+      for (int32_t n = p.low; n <= p.high; ++n) {
+        QsoColumnRecord& r = records_.At(n);
+        if (!r.Plain()) continue;
+        r.callAt += base;
+        if (r.mode == QsoColumnRecord::kModeInTexts) continue;  // in oddModes
+        const uint8_t m = global[r.mode];
+        // More modes than the number holds: the mode's text is kept apart.
+        if (m == QsoColumnRecord::kModeInTexts)
+          kept.emplace_back(n, QString::fromLatin1(p.modes[r.mode].data(), p.modeSizes[r.mode]));
+        r.mode = m;
       }
-    }
+    });
     for (auto& f : p.oddFreqs) c.oddFreqs_[f.first] = std::move(f.second);
+    for (auto& f : p.oddModes) c.modeTexts_[f.first] = std::move(f.second);
     slashed.insert(slashed.end(), p.slashed.begin(), p.slashed.end());
     for (auto& l : p.later) later.push_back(std::move(l));
   }
+  for (std::thread& t : renumber) t.join();
+  for (auto& kept : overflow)
+    for (auto& [n, text] : kept) c.modeTexts_[n] = std::move(text);
   // Records the fast rules do not read: as the reader gives them.
   for (auto& [n, image] : later) {
     QsoColumnRecord& r = records_.At(n);
@@ -322,6 +356,7 @@ void QsoColumnCopy::Drop() {
   texts_.clear();
   oddFreqs_.clear();
   rawDates_.clear();
+  modeTexts_.clear();
   remarks_.clear();
   slashed_.clear();
   undated_.clear();
@@ -380,6 +415,14 @@ QString QsoColumnCopy::Freq(int32_t recNo) const {
     v /= 10;
   }
   return QString::fromLatin1(text, length);
+}
+
+QString QsoColumnCopy::Mode(int32_t recNo) const {
+  const QsoColumnRecord& r = records_.At(recNo);
+  if (!r.Plain()) return Texts(recNo).mode;
+  if (r.mode < modes_.size()) return modes_[r.mode];
+  const auto it = modeTexts_.find(recNo);
+  return it == modeTexts_.end() ? QString() : it->second;
 }
 
 QString QsoColumnCopy::RawDate(int32_t recNo) const {

@@ -12,8 +12,9 @@
 //     ... r.date, r.band, QsoColumns.Call(n), r.Code(), r.Grid(), r.via(), r.received(), r.mode ...
 //   }
 //
-// Every live record has date, band, call (bytes) and, unless it is kModeInTexts, mode; code, grid, QSL
-// and the frequency's digits are in the record for Plain records only, in Texts for the others.
+// Every live record has date, band, call (bytes) and mode (Mode(n) when it is kModeInTexts: more than
+// 254 modes); code, grid, QSL and the frequency's digits are in the record for Plain records only, in
+// Texts for the others.
 //
 // What a record holds is what the access layer's readers (ReadQsoBasic depth 0) leave in Qso: texts
 // with NULs removed and blanks trimmed, the date as a number when the reader turns it into
@@ -59,7 +60,7 @@ struct QsoColumnRecord {
   uint8_t band;       // BandIndexOf(frequency): 0 = no band; PaddedBandLabel gives the label
   uint8_t freqShape;  // 0: the text is kept apart; else its length (low 4 bits), 1 + the place of its "."
                       // (high 4 bits, 0 when none)
-  uint8_t mode;       // index into QsoColumnCopy::Modes(); kModeInTexts: only in Texts
+  uint8_t mode;       // index into QsoColumnCopy::Modes(); kModeInTexts: see QsoColumnCopy::Mode
   char code[6];       // trimmed, NUL-padded (Plain records)
   char grid[6];       // trimmed, NUL-padded (Plain records)
   char qsl[3];        // via, sent, received as stored (Plain records)
@@ -135,6 +136,8 @@ class QsoColumnCopy {
   }
   // The frequency text as the reader gives it.
   QString Freq(int32_t recNo) const;
+  // The mode text (Modes()[mode], or the text kept apart for kModeInTexts, or Texts(n).mode).
+  QString Mode(int32_t recNo) const;
   // The date text as stored, for messages about a record whose date is 0.
   QString RawDate(int32_t recNo) const;
   // Texts of a record that is not Plain (empty texts for any other).
@@ -171,7 +174,7 @@ class QsoColumnCopy {
   std::vector<char> calls_;
   QStringList modes_;
   std::map<int32_t, QsoColumnTexts> texts_;
-  std::map<int32_t, QString> oddFreqs_, rawDates_;
+  std::map<int32_t, QString> oddFreqs_, rawDates_, modeTexts_;
   std::map<int32_t, QByteArray> remarks_;
   std::vector<int32_t> slashed_, undated_;
 };

@@ -245,6 +245,7 @@ TEST_F(LocatorTablesTest, TheColumnCopyGivesWhatTheRecordByRecordScanGives) {
   for (int64_t r = 1; r <= 6000; ++r) {
     if (r % 97 == 0) put(r, 0, "*");
     if (r == 1234) put(r, 0, QByteArray(hamlog::kHdbRecordLength, '\0'));  // a zeroed record
+    if (r % 7 == 0) put(r, hamlog::SpanOf(7).offset, ("X" + QByteArray::number(r)).leftJustified(16));  // 857 modes
     if (r % 3 != 0) continue;
     for (int i = 0; i < 7; ++i) {
       if (rng.bounded(4) != 0) continue;
