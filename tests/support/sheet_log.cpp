@@ -15,6 +15,7 @@
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
 #include "support/shared_state.h"
 
 namespace {
@@ -54,6 +55,8 @@ void SheetLog::Add(const QStringList& qsos) {
   const hamlogdb::Outcome o = hamlogdb::Import(dir, home.file("qsos.csv"));
   EXPECT_TRUE(o.Ok()) << o.message.toStdString();
 }
+
+SheetLog::~SheetLog() { ReleaseWorkFileLines(); }
 
 void SheetLog::AddRaw(const QString& rawDate) {
   ThwRecord thw{};

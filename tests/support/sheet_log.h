@@ -14,6 +14,8 @@ class SheetLog {
   //   1 0901 旧市*05/01  2 1001  3 100101  4 100105  5 1002  6 10001 (gun)  7 10001A (town)  8 10001B
   //   (village)  9 1101 (designated from 1956-09-01)  10 110101  11 500A  12 501A
   SheetLog();
+  // A work file still on its way to disk gets there while the folder exists.
+  ~SheetLog();
 
   // Appends QSOs: call, date, frequency, mode, code, QSL (via, sent, received) each, then remarks 1
   // and 2 and a grid locator when given.
