@@ -80,7 +80,7 @@ void BM_RoadsideScan(benchmark::State& state) {
   state.counters["wkd"] = scan.ScanWkdCount;
   state.counters["cfm"] = scan.ScanCfmCount;
 }
-BENCHMARK(BM_RoadsideScan)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RoadsideScan)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 QString recordBookHome(int rows) {
   const QString home = root().filePath(QString("home%1").arg(rows));

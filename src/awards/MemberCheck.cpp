@@ -75,29 +75,54 @@ MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
   load.tag = lines.isEmpty() ? previousTag : MemberTagOfHeader(lines.first());
   if (load.tag.isEmpty()) return load;
   if (lines.isEmpty()) lines.push_back(QString());
-  QStringList seen;
+  int32_t number = 0;
   for (const QString& line : lines) {
+    ++number;
     ++load.lineCount;
     if (load.lineCount <= 2) continue;
-    if (line.size() < 2) {
-      --load.lineCount;
-      continue;
-    }
     MemberRow m;
     m.call = line.mid(1, kMemberCallChars).trimmed().toUpper();
     const qsizetype tagAt = line.toUpper().lastIndexOf(load.tag);
     m.number = (tagAt >= 0 ? line.mid(tagAt + load.tag.size(), 4) : line.mid(3, 4)).trimmed();
-    // Column headings, rules and a member listed twice are no further members.
-    if (!looksLikeCall(m.call) || seen.contains(m.call)) {
+    // Column headings and rules are no members; a call listed twice is (a re-issued call keeps both
+    // numbers and both earn their points).
+    if (line.size() < 2 || !looksLikeCall(m.call)) {
       --load.lineCount;
-      ++load.skipped;
+      // The code page's decoder leaves U+FFFD or SUB where bytes are no Windows-31J.
+      const bool unreadable = line.contains(QChar::ReplacementCharacter) || line.contains(QChar(0x1A));
+      QList<int32_t>& why = line.trimmed().isEmpty() ? load.blankLines
+                            : unreadable             ? load.unreadableLines
+                                                     : load.noCallLines;
+      why << number;
       continue;
     }
-    seen.push_back(m.call);
     load.members.push_back(m);
   }
   load.outcome = load.lineCount == 1 ? MemberListLoad::SingleLine : MemberListLoad::Loaded;
   return load;
+}
+
+QString MemberListSkipNotice(const MemberListLoad& load) {
+  const auto numbers = [](const QList<int32_t>& lines) {
+    constexpr qsizetype kShown = 10;
+    QStringList n;
+    for (qsizetype i = 0; i < std::min(lines.size(), kShown); ++i) n << QString::number(lines[i]);
+    return n.join(u',') + (lines.size() > kShown ? QStringLiteral(",…") : QString());
+  };
+  const std::pair<const QList<int32_t>*, QString> reasons[] = {
+      {&load.noCallLines, QStringLiteral("コールサインのない行")},
+      {&load.unreadableLines, QStringLiteral("読めない文字のある行")},
+      {&load.blankLines, QStringLiteral("空行")}};
+  QStringList parts;
+  qsizetype total = 0;
+  for (const auto& [lines, why] : reasons) {
+    if (lines->isEmpty()) continue;
+    total += lines->size();
+    parts << QStringLiteral("%1 %2 行（%3 行目）").arg(why).arg(lines->size()).arg(numbers(*lines));
+  }
+  if (total == 0) return {};
+  return QStringLiteral("メンバーリストの %1 行を読み飛ばしました。").arg(total) + QStringLiteral("\r\n") +
+         parts.join(QStringLiteral("\r\n"));
 }
 
 // ---- The search
@@ -247,15 +272,18 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   line.date = date->toString("yyyy/MM/dd");
   line.band = Qso.QsoBand;
   line.number = grid_.TextMatrix(row, 1);
+  settle(row, firstHit, qualifies, line, ModeClassLetter(setup_.modes, line.mode),
+         MemberBandColumn(freq, setup_.extendedBandSet), listed);
+}
 
+void MemberCheck::settle(int row, bool firstHit, bool qualifies, const Line& line, const QString& letter, int col,
+                         bool& listed) {
   if (qualifies && !listed) {
     print(&memberList_, line);
     listed = true;
     ++ListedCount;
   }
-  const QString letter = ModeClassLetter(setup_.modes, line.mode);
-  if (letter == "N") return;
-  const int col = MemberBandColumn(freq, setup_.extendedBandSet);
+  if (letter == u"N") return;
   if (firstHit) {
     if (col > 0) {
       grid_.SetTextMatrix(row, col, qualifies ? letter : "(" + letter.toLower() + ")");

@@ -33,7 +33,9 @@ struct MemberListLoad {
   QString tag;  // "ACC#", "JAG#", or the previous tag for an empty file
   std::vector<MemberRow> members;
   int32_t lineCount = 0;  // lines read: members + 2 (skipped lines do not count)
-  int32_t skipped = 0;    // member lines that name no call sign, and repeated members
+  // Member lines passed over, by their line numbers in the file: blank ones, ones holding characters
+  // the code page could not decode, and ones that name no call sign (headings, rules).
+  QList<int32_t> blankLines, unreadableLines, noCallLines;
   QString encoding;       // "UTF-16LE", "UTF-8", ... when the list was not saved in Windows-31J
 };
 
@@ -43,6 +45,8 @@ QString MemberTagOfHeader(const QString& header);
 // member: the call sign at characters 2 to 7, the member number after the list's tag (else characters
 // 4 to 7). Lines shorter than 2 characters are skipped.
 MemberListLoad ReadMemberList(const QString& path, const QString& previousTag);
+// The operator's note on the member lines the list read passed over; "" when none.
+QString MemberListSkipNotice(const MemberListLoad& load);
 
 // ---- The search
 
@@ -107,6 +111,8 @@ class MemberCheck {
     QString code, call, date, band, mode, number;
   };
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
+  // The marks and list lines of one QSO of the member, its fields taken.
+  void settle(int row, bool firstHit, bool qualifies, const Line& line, const QString& letter, int col, bool& listed);
   void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line);
   void print(VbFile* file, const Line& line);
 

@@ -263,6 +263,46 @@ void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bo
   ++scan.ScanWkdCount;
 }
 
+namespace {
+
+enum class RecordScan { Next, Stop };
+
+// One record of the pass read from the log: its mark when its remarks name a station.
+RecordScan scanRecord(RoadsideScan& scan, const StationMatcher& matcher, int32_t r) {
+  Qso.QsoRecNo = r;
+  const int32_t read = THW_read(Hamlog.Thw, r, 3);
+  if (read == HAMLOG_DELETED) return RecordScan::Next;  // no QSO any more, nothing to tie to a station
+  if (read != 0) {
+    MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+    return RecordScan::Stop;
+  }
+  int remark = 0;
+  for (int field : {13, 14}) {
+    const QByteArrayView f = ThwBytes(Hamlog.Thw, field);
+    if (HasBoxMark(f.data(), int(f.size()))) {
+      remark = field;
+      break;
+    }
+  }
+  if (remark == 0) return RecordScan::Next;
+  if (ReadQsoBasic(r, 0) != 0) return RecordScan::Stop;
+  if (!passesConditions()) return RecordScan::Next;
+  char buffer[256];
+  const char* text = nullptr;
+  const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
+  const int station = matcher.Match(text, length);
+  if (station < 0) {
+    ++scan.UnlistedCount;
+    return RecordScan::Next;
+  }
+  const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
+  if (column == 0) return RecordScan::Next;
+  MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
+  return RecordScan::Next;
+}
+
+}  // namespace
+
 RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations) {
   RoadsideScan scan;
   scan.stations = static_cast<int32_t>(stations.size());
@@ -275,39 +315,13 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
   }
   scan.opened = true;
   const StationMatcher matcher(stations);
-  char buffer[256];
-  const int32_t total = Hamlog.HdbRecordCount;
+  // The log as it stands now: QSOs logged since the start window counted it are in the sheet too.
+  const int32_t total = Vdbf_rcount(Hamlog.Thw);
   for (int32_t r = 1; r <= total; ++r) {
-    Qso.QsoRecNo = r;
-    if (THW_read(Hamlog.Thw, r, 3) != 0) {
-      MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+    if (scanRecord(scan, matcher, r) == RecordScan::Stop) {
       HamlogCloseDb(0);
       return scan;
     }
-    int remark = 0;
-    for (int field : {13, 14}) {
-      const QByteArrayView f = ThwBytes(Hamlog.Thw, field);
-      if (HasBoxMark(f.data(), int(f.size()))) {
-        remark = field;
-        break;
-      }
-    }
-    if (remark == 0) continue;
-    if (ReadQsoBasic(r, 0) != 0) {
-      HamlogCloseDb(0);
-      return scan;
-    }
-    if (!passesConditions()) continue;
-    const char* text = nullptr;
-    const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
-    const int station = matcher.Match(text, length);
-    if (station < 0) {
-      ++scan.UnlistedCount;
-      continue;
-    }
-    const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
-    if (column == 0) continue;
-    MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
   }
   HamlogCloseDb(0);
   scan.complete = true;

@@ -33,14 +33,17 @@ struct MemberListTest : ::testing::Test {
 TEST_F(MemberListTest, MembersAreReadFromTheThirdLineWithTheirNumbers) {
   const MemberListLoad l = read(
       "acc member list 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n w1aw   acc#0005 x\r\n JA1LONGER 0777\r\n"
-      " -------------\r\n JA1AAA ACC#0012\r\n JA2BB  9999ACC#0003\r\n");
+      " -------------\r\n JA1AAA ACC#0020\r\n JA2BB  9999ACC#0003\r\n \x81\x20\x81 ACC#0004\r\n   \r\n");
   EXPECT_EQ(l.outcome, MemberListLoad::Loaded);
   EXPECT_EQ(l.tag, "ACC#");
   // A lower-case call is taken in upper case; without the tag the number is characters 4 to 7; the
-  // number follows the last tag; a rule line and a repeated member are no members.
-  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0012", "W1AW=0005", "JA1LON=1LON", "JA2BB=0003"}));
-  EXPECT_EQ(l.lineCount, 6);
-  EXPECT_EQ(l.skipped, 2);
+  // number follows the last tag; a re-issued call keeps both its lines; a rule line is no member.
+  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0012", "W1AW=0005", "JA1LON=1LON", "JA1AAA=0020", "JA2BB=0003"}));
+  EXPECT_EQ(l.lineCount, 7);
+  EXPECT_EQ(MemberListSkipNotice(l).toStdString(), std::string(
+            "メンバーリストの 4 行を読み飛ばしました。\r\nコールサインのない行 1 行（7 行目）\r\n"
+            "読めない文字のある行 1 行（10 行目）\r\n空行 2 行（4,11 行目）"));
+  EXPECT_EQ(MemberListSkipNotice(read("ACC MEMBER\r\n\r\n JA1AAA 0001\r\n")), "");
 }
 
 TEST_F(MemberListTest, ALineFeedOnlyListIsSplitAtItsLineFeeds) {

@@ -316,6 +316,7 @@ void SelectMemberList() {
     MsgBox(QString::number(list.lineCount) + QStringLiteral(" CRの無いファイル？　読み込み出来ませんでした"));
     return;
   }
+  if (const QString notice = MemberListSkipNotice(list); !notice.isEmpty()) MsgBox(notice);
   ACCSheet& sheet = Form<ACCSheet>();
   if (!IsLoaded<ACCSheet>()) return;
   FlexGrid& g = sheet.MSFlexGrid2;
