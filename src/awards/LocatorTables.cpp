@@ -1,13 +1,22 @@
 #include "awards/LocatorTables.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/paths.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
 
 GridTablesState GridTables;
@@ -17,7 +26,6 @@ namespace {
 constexpr int kSquareCells = 18 * 18 * 10 * 10;
 constexpr int kSubSquareCells = 2 * 3 * 10 * 10 * 24 * 24;
 constexpr int kEntities = kLastEntity - kFirstEntity + 1;
-const QString kLocatorStart = "19850101";
 const QString kCrLf = "\r\n";
 
 const char* const kSlotLabels[] = {"1.9", "3.5", "7",   "10",   "14",   "18",  "21", "24",
@@ -33,12 +41,13 @@ void size(std::vector<int32_t>& table, int cells, bool extended) {
 }
 
 // Index of a character within [low, high], -1 outside.
-int within(QChar c, char low, char high) {
-  return c.unicode() >= uchar(low) && c.unicode() <= uchar(high) ? c.unicode() - uchar(low) : -1;
-}
+int within(char16_t c, char low, char high) { return c >= uchar(low) && c <= uchar(high) ? c - uchar(low) : -1; }
+int within(QChar c, char low, char high) { return within(c.unicode(), low, high); }
+int within(char c, char low, char high) { return within(char16_t(uchar(c)), low, high); }
 
-// Cell number of a locator, -1 when a character is out of range.
-int squareIndex(const QString& loc) {
+// Cell number of a locator (a QString or the bytes of an ASCII one), -1 when a character is out of range.
+template <class Text>
+int squareIndex(const Text& loc) {
   if (loc.size() < 4) return -1;
   const int a = within(loc[0], 'A', 'R'), b = within(loc[1], 'A', 'R'), c = within(loc[2], '0', '9'),
             d = within(loc[3], '0', '9');
@@ -46,12 +55,29 @@ int squareIndex(const QString& loc) {
   return ((a * 18 + b) * 10 + c) * 10 + d;
 }
 
-int subSquareIndex(const QString& loc) {
+template <class Text>
+int subSquareIndex(const Text& loc) {
   if (loc.size() < 6) return -1;
   const int a = within(loc[0], 'P', 'Q'), b = within(loc[1], 'L', 'N'), c = within(loc[2], '0', '9'),
             d = within(loc[3], '0', '9'), e = within(loc[4], 'A', 'X'), f = within(loc[5], 'A', 'X');
   if (a < 0 || b < 0 || c < 0 || d < 0 || e < 0 || f < 0) return -1;
   return ((((a * 3 + b) * 10 + c) * 10 + d) * 24 + e) * 24 + f;
+}
+
+template <class Text>
+int badPosition(const Text& loc, int kind) {
+  struct Range {
+    char low, high;
+  };
+  static const Range kSquare75[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}};
+  static const Range kWasa[] = {{'A', 'R'}, {'A', 'R'}, {'0', '9'}, {'0', '9'}};
+  static const Range kSub[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}, {'A', 'X'}, {'A', 'X'}};
+  const Range* ranges = kind == 3 ? kSub : kind == 4 ? kWasa : kSquare75;
+  const int count = kind == 3 ? 6 : 4;
+  int bad = 0;
+  for (int i = 0; i < count; ++i)
+    if (i >= loc.size() || within(loc[i], ranges[i].low, ranges[i].high) < 0) bad = i + 1;
+  return bad;
 }
 
 int32_t cell(const std::vector<int32_t>& table, int index, int slot) {
@@ -66,21 +92,38 @@ void keepFirst(std::vector<int32_t>& table, int index, int slot, int32_t rec) {
   if (at < table.size() && table[at] < 1) table[at] = rec;
 }
 
-QString recordHead(int32_t n) {
-  return QStringLiteral("HAMLOGデータ　レコードナンバー ( ") + QString::number(n) + QStringLiteral(" ) の") + kCrLf;
+// What a scan passed over, told once at its end.
+struct PassedOver {
+  QStringList freqLines;                                // frequencies that fit no band
+  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
+  QStringList locatorLines;                             // locators out of range
+};
+
+QString isoDate(int32_t d) { return QString::asprintf("%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100); }
+
+void noteBadLocator(PassedOver& passed, int32_t n, const QString& call, const QString& date, const QString& loc,
+                    int position, int kind) {
+  passed.locatorLines << QStringLiteral("交信番号=") + QString::number(n) + QStringLiteral(" コール=") + call +
+                             QStringLiteral(" 交信日=") + date + QStringLiteral(" グリッドロケータ=") + loc +
+                             QStringLiteral(" は ") + QString::number(position) +
+                             (kind == 4 ? QStringLiteral(" 桁目が怪しいナンバーです")
+                                        : QStringLiteral(" 桁目が JA としては怪しいナンバーです"));
 }
 
-// The QSO's date as "yyyymmdd"; empty after the message for a record whose date is no date (the
-// reader then leaves the raw text in place of "YYYY-MM-DD").
-QString dateOrTell(int32_t n) {
-  const QString& d = Qso.QsoDate;
-  if (d.size() == 10 && d[4] == u'-' && d[7] == u'-') {
-    const QChar digits[] = {d[0], d[1], d[2], d[3], d[5], d[6], d[8], d[9]};
-    return QString(digits, 8);
-  }
-  MsgBox(QStringLiteral("HAMLOGデータ　レコードナンバー (") + QString::number(n) + QStringLiteral(") は") + kCrLf +
-         QStringLiteral("日付(") + Qso.RawDate + QStringLiteral(")異常です、無視しました。"));
-  return {};
+// The frequency report in one go, then one message for each kind of record passed over.
+void tellPassedOver(const PassedOver& passed) {
+  AppendFreqErrorReport(passed.freqLines);
+  if (!passed.badDates.empty()) MsgBox(BadQsoDatesMessage(passed.badDates));
+  if (passed.locatorLines.isEmpty()) return;
+  const QString path = JoinPath(Settings.DataFolder, kLocatorReportFile);
+  VbFile report(path, VbMode::Output);
+  for (const QString& line : passed.locatorLines)
+    if (report.IsOpen()) report.Print({line});
+  const bool written = report.IsOpen() && report.Close();
+  MsgBox(QStringLiteral("グリッドロケータが怪しいQSOが ") + QString::number(passed.locatorLines.size()) +
+         QStringLiteral(" 件あり、ロケータ無しとしてパスしました。") + kCrLf +
+         (written ? QStringLiteral("一覧は ") + path + QStringLiteral(" に書きました。")
+                  : path + QStringLiteral(" に一覧を書けませんでした。")));
 }
 
 // Received mark, excluded QSL kinds (a satellite QSO passes those when `satelliteExempt`), period and
@@ -102,50 +145,164 @@ bool passesConditions(const QString& date, bool satelliteExempt) {
   return ModeIsSelected(Qso.QsoMode);
 }
 
+const QString kOwnStations[] = {"8J1RL", "8J1RM", "8J1RF"};
+
+bool japaneseAffix(QStringView affix) {
+  return affix.size() <= 1 || affix.contains(u"JR") || affix.contains(u"JD") || affix.contains(u"SO2005");
+}
+
 // SQUARE-75 and SUBSQUARE-100 count Japanese stations only, not the league's own stations, and a
 // portable affix only for Japanese areas.
 bool japaneseStation() {
   static const QStringList prefixes = JapanesePrefixes.split(',');
-  static const QString own[] = {"8J1RL", "8J1RM", "8J1RF"};
   if (TakeQsoCall() != 0) return false;
   SplitCallSign(Qso.QsoCall);
   const QString& base = QsoRules.CallBase;
   if (!prefixes.contains(QStringView(base).left(2))) return false;
-  for (const QString& o : own)
+  for (const QString& o : kOwnStations)
     if (o.contains(base)) return false;
-  const QString& affix = QsoRules.CallAffix;
-  return affix.size() <= 1 || affix.contains("JR") || affix.contains("JD") || affix.contains("SO2005");
+  return japaneseAffix(QsoRules.CallAffix);
 }
 
-// The slot of the QSO's band; -1 after the message for a band that has none.
-int slotOrTell(int32_t n) {
-  const int slot = GridBandSlot(Qso.QsoBand.trimmed(), Settings.ExtendedBandSet == 1);
-  if (slot < 0)
-    MsgBox(recordHead(n) + "[ " + Qso.QsoFreq.leftJustified(16) + QStringLiteral(" ] は 周波数データ不正です、パスします"));
-  return slot;
+// The same for the bytes of an ASCII call: SplitCallSign's base and affix without a string made.
+bool japaneseCall(std::string_view call) {
+  static const QStringList prefixes = JapanesePrefixes.split(',');
+  std::string_view base = call, affix;
+  if (const size_t p = call.rfind('/'); p != std::string_view::npos) {
+    const std::string_view left = call.substr(0, p), right = call.substr(p + 1);
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (right == "P" || right == "M" || right == "MM" || right == "QRP" || right == "B") {
+      base = left;
+    } else if (right.size() == 1 && digit(right[0])) {
+      base = left, affix = right;
+    } else if (left.empty()) {
+      base = right;
+    } else if (digit(left.back())) {
+      base = right, affix = left;
+    } else {
+      base = left, affix = right;
+      if (base.size() <= affix.size()) std::swap(base, affix);
+    }
+  }
+  if (base.size() < 2) return false;
+  const QLatin1StringView head(base.data(), 2);
+  if (!std::any_of(prefixes.begin(), prefixes.end(), [&](const QString& p) { return p == head; })) return false;
+  const QLatin1StringView b(base.data(), qsizetype(base.size()));
+  for (const QString& o : kOwnStations)
+    if (o.contains(b)) return false;
+  const QString a = QString::fromLatin1(affix.data(), qsizetype(affix.size()));
+  return japaneseAffix(a);
 }
 
-// One pass over the log; `take` examines record n, whose band and date are in Qso, takes the other
-// fields it looks at, and says whether it passed the conditions.
+// What a record-by-record pass does with record n: `take` examines it with its band and date in Qso,
+// takes the other fields it looks at, and says whether it passed the conditions. False when the record
+// could not be read (after its message).
 template <class Take>
-TableScan scan(int32_t recordCount, Take take) {
+bool readAndTake(int32_t n, PassedOver& passed, bool& found, Take& take) {
+  Qso.QsoRecNo = n;
+  const int32_t read = ReadQsoRecord(n);
+  if (read == kQsoDeleted) return true;  // no QSO: passed over as every reader does
+  if (read != 0) return false;
+  if (!TakeQsoFreqBand()) passed.freqLines << FreqErrorLine(n, Qso.QsoFreq);
+  if (QStringView(Qso.QsoBand).trimmed().isEmpty()) return true;
+  TakeQsoDate();
+  if (!QsoDateIsValid(Qso.QsoDate)) {
+    passed.badDates.emplace_back(n, Qso.RawDate);
+    return true;
+  }
+  found = take(n) || found;
+  return true;
+}
+
+template <class Take>
+TableScan scanPerRecord(int32_t recordCount, PassedOver& passed, Take take) {
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
     return TableScan::NotOpened;
   }
   bool found = false;
-  for (int32_t n = 1; n <= recordCount; ++n) {
-    Qso.QsoRecNo = n;
-    if (ReadQsoRecord(n) != 0) {
+  for (int32_t n = 1; n <= recordCount; ++n)
+    if (!readAndTake(n, passed, found, take)) {
       HamlogCloseDb(0);
       return TableScan::ReadFailed;
     }
-    TakeQsoBand();
-    if (QStringView(Qso.QsoBand).trimmed().isEmpty()) continue;
-    TakeQsoDate();
-    found = take(n) || found;
-  }
   HamlogCloseDb(0);
+  return found ? TableScan::Found : TableScan::NothingFound;
+}
+
+// The tests of passesConditions on a Plain record of the column copy, set up once per scan.
+struct ColumnConditions {
+  bool extended = Settings.ExtendedBandSet == 1;
+  std::array<int8_t, 32> slotOfBand{};  // band number -> slot in this band set, -1 none
+  std::array<bool, 256> received{}, excluded{};
+  std::vector<char> modeSelected;
+  std::optional<std::pair<int32_t, int32_t>> period;  // both ends eight digits: compared as numbers
+
+  ColumnConditions() {
+    for (int b = 0; b < 32; ++b) {
+      const QString label = PaddedBandLabel(b, extended).trimmed();
+      slotOfBand[size_t(b)] = int8_t(label.isEmpty() ? -1 : GridBandSlot(label, extended));
+    }
+    for (int c = 0; c < 256; ++c) {
+      const QString mark = QString(QChar(char16_t(c)));
+      if (Settings.QslRcvOnly == "YES")
+        received[size_t(c)] = !QStringView(mark).trimmed().isEmpty();
+      else
+        for (const QString& m : Settings.QslReceivedMarks) received[size_t(c)] = received[size_t(c)] || m == mark;
+      for (const QString& kind : ReadConditions.ExcludedQslKinds) excluded[size_t(c)] = excluded[size_t(c)] || kind == mark;
+    }
+    for (const QString& m : QsoColumns.Modes()) modeSelected.push_back(ModeIsSelected(m) ? 1 : 0);
+    auto eightDigits = [](const QString& t) {
+      return t.size() == 8 && std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (eightDigits(ReadConditions.StartDate) && eightDigits(ReadConditions.EndDate))
+      period.emplace(ReadConditions.StartDate.toInt(), ReadConditions.EndDate.toInt());
+  }
+  bool InPeriod(int32_t date) const {
+    if (period) return date >= period->first && date <= period->second;
+    const QString d = isoDate(date).remove(u'-');
+    return !(d < ReadConditions.StartDate || d > ReadConditions.EndDate);
+  }
+  bool Pass(const QsoColumnRecord& r, bool satelliteExempt) const {
+    if (!received[uchar(r.received())]) return false;
+    if (!(satelliteExempt && r.band == kSatBand) && excluded[uchar(r.via())]) return false;
+    return InPeriod(r.date) && r.mode < modeSelected.size() && modeSelected[r.mode];
+  }
+  static inline const int kSatBand = BandIndexOf(u"9999");
+};
+
+// One pass over the column copy: `plain` examines a Plain record whose band has slot `slot`, and says
+// whether it passed the conditions; other records go through the reader as the record-by-record pass
+// reads them (`take`). Nothing when the copy cannot be had: the caller reads record by record.
+template <class Plain, class Take>
+std::optional<TableScan> scanColumns(int32_t recordCount, PassedOver& passed, Plain plain, Take take) {
+  if (LocatorTableSource != TableSource::Columns) return std::nullopt;
+  if (QsoColumns.ReadToLogEnd() != HAMLOG_OK || QsoColumns.Count() < recordCount) return std::nullopt;
+  const ColumnConditions c;
+  bool found = false, opened = false;
+  for (int32_t n = 1; n <= recordCount; ++n) {
+    const QsoColumnRecord& r = QsoColumns[n];
+    if (!r.Live()) continue;
+    if (!r.Plain()) {
+      if (!opened && HamlogOpenDb() != 0) {
+        HamlogCloseDb(0);
+        return TableScan::NotOpened;
+      }
+      opened = true;
+      if (!readAndTake(n, passed, found, take)) {
+        HamlogCloseDb(0);
+        return TableScan::ReadFailed;
+      }
+      continue;
+    }
+    const int slot = c.slotOfBand[r.band];
+    if (PaddedBandLabel(r.band, c.extended).at(0) == u' ') {
+      passed.freqLines << FreqErrorLine(n, QsoColumns.Freq(n));
+      continue;
+    }
+    found = plain(n, r, slot, c) || found;
+  }
+  if (opened) HamlogCloseDb(0);
   return found ? TableScan::Found : TableScan::NothingFound;
 }
 
@@ -194,57 +351,92 @@ int32_t DxccCell(int entity, int slot) {
   return entity < kFirstEntity || entity > kLastEntity ? 0 : cell(GridTables.DxccTable, entity - kFirstEntity, slot);
 }
 
-int BadLocatorPosition(const QString& loc, int kind) {
-  struct Range {
-    char low, high;
-  };
-  static const Range kSquare75[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}};
-  static const Range kWasa[] = {{'A', 'R'}, {'A', 'R'}, {'0', '9'}, {'0', '9'}};
-  static const Range kSub[] = {{'P', 'Q'}, {'L', 'N'}, {'0', '9'}, {'0', '9'}, {'A', 'X'}, {'A', 'X'}};
-  const Range* ranges = kind == 3 ? kSub : kind == 4 ? kWasa : kSquare75;
-  const int count = kind == 3 ? 6 : 4;
-  int bad = 0;
-  for (int i = 0; i < count; ++i)
-    if (i >= loc.size() || within(loc[i], ranges[i].low, ranges[i].high) < 0) bad = i + 1;
-  return bad;
+int BadLocatorPosition(const QString& loc, int kind) { return badPosition(loc, kind); }
+
+namespace {
+
+// The date of the QSO now in Qso (its reader turned it into "YYYY-MM-DD") as "yyyymmdd".
+QString qsoDate8() { return Qso.QsoDate.left(4) + Qso.QsoDate.mid(5, 2) + Qso.QsoDate.mid(8, 2); }
+
+// The copy's pass when it can be had, else the record-by-record one; then what was passed over is told.
+template <class Plain, class Take>
+TableScan runScan(int32_t recordCount, PassedOver& passed, Plain plain, Take take) {
+  std::optional<TableScan> outcome = scanColumns(recordCount, passed, plain, take);
+  if (!outcome) outcome = scanPerRecord(recordCount, passed, take);
+  tellPassedOver(passed);
+  return *outcome;
 }
+
+}  // namespace
 
 TableScan MakeGridTable(int kind, int32_t recordCount) {
   const bool sub = kind == 3;
   std::vector<int32_t>& table = sub ? GridTables.SubSquareTable : GridTables.SquareTable;
-  const QString suspect = kind == 4 ? QStringLiteral(" 桁目は怪しいナンバーです、パスします")
-                                    : QStringLiteral(" 桁目は JA としては怪しいナンバーです、パスします");
-  return scan(recordCount, [&](int32_t n) {
-    // Every kind tells a record without a date; the silent tests then run cheapest first.
-    const QString date = dateOrTell(n);
-    if (date.isEmpty() || date < kLocatorStart || !passesConditions(date, !sub)) return false;
+  const int width = sub ? 6 : 4;
+  PassedOver passed;
+  auto take = [&](int32_t n) {
+    const QString date = qsoDate8();
+    if (date < QLatin1String("19850101") || !passesConditions(date, !sub)) return false;
     if (kind != 4 && !japaneseStation()) return false;
     TakeQsoGrid();
     const QString& grid = Qso.GridLocator;
     if (sub ? grid.size() != 6 : grid.size() < 4) return true;
-    const QString loc = grid.left(sub ? 6 : 4);
+    const QString loc = grid.left(width);
     if (const int p = BadLocatorPosition(loc, kind); p > 0) {
-      MsgBox(recordHead(n) + "[ " + loc + " ] " + QString::number(p) + suspect);
+      if (kind == 4) TakeQsoCall();  // for the report: the other kinds have taken it
+      noteBadLocator(passed, n, Qso.QsoCall, Qso.QsoDate, loc, p, kind);
       return true;
     }
-    const int slot = slotOrTell(n);
+    const int slot = GridBandSlot(Qso.QsoBand.trimmed(), Settings.ExtendedBandSet == 1);
     if (slot >= 0) keepFirst(table, sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
     return true;
-  });
+  };
+  auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c) {
+    if (r.date < 19850101 || !c.Pass(r, !sub)) return false;
+    const QByteArrayView call = QsoColumns.Call(n);
+    if (kind != 4 && !japaneseCall(std::string_view(call.data(), size_t(call.size())))) return false;
+    const QByteArrayView grid = r.Grid();
+    if (sub ? grid.size() != 6 : grid.size() < 4) return true;
+    const QByteArrayView loc = grid.first(width);
+    if (const int p = badPosition(loc, kind); p > 0) {
+      noteBadLocator(passed, n, QString::fromLatin1(call), isoDate(r.date), QString::fromLatin1(loc), p, kind);
+      return true;
+    }
+    if (slot >= 0) keepFirst(table, sub ? subSquareIndex(loc) : squareIndex(loc), slot, n);
+    return true;
+  };
+  return runScan(recordCount, passed, plain, take);
 }
 
 TableScan MakeDXCCTable(int32_t recordCount) {
-  return scan(recordCount, [](int32_t n) {
-    const QString date = dateOrTell(n);
-    if (date.isEmpty() || !passesConditions(date, true)) return false;
+  PassedOver passed;
+  auto take = [](int32_t n) {
+    if (!passesConditions(qsoDate8(), true)) return false;
     TakeQsoCode();
     if (Qso.QsoCode.size() != 4) return true;
     bool numeric = false;
     const int entity = Qso.QsoCode.left(3).toInt(&numeric);
     // A code whose first three characters are no number is no entity: passed over silently.
     if (!numeric || entity < kFirstEntity) return true;
-    const int slot = slotOrTell(n);
+    const int slot = GridBandSlot(Qso.QsoBand.trimmed(), Settings.ExtendedBandSet == 1);
     if (slot >= 0) keepFirst(GridTables.DxccTable, entity - kFirstEntity, slot, n);
     return true;
-  });
+  };
+  // The entity of each three-character code head, worked out once.
+  std::unordered_map<uint32_t, int> entities;
+  auto plain = [&](int32_t n, const QsoColumnRecord& r, int slot, const ColumnConditions& c) {
+    if (!c.Pass(r, true)) return false;
+    if (r.Code().size() != 4) return true;
+    const uint32_t head = uint32_t(uchar(r.code[0])) | uint32_t(uchar(r.code[1])) << 8 | uint32_t(uchar(r.code[2])) << 16;
+    auto it = entities.find(head);
+    if (it == entities.end()) {
+      bool numeric = false;
+      const int entity = QString::fromLatin1(r.code, 3).toInt(&numeric);
+      it = entities.emplace(head, numeric ? entity : -1).first;
+    }
+    if (it->second < kFirstEntity) return true;
+    if (slot >= 0) keepFirst(GridTables.DxccTable, it->second - kFirstEntity, slot, n);
+    return true;
+  };
+  return runScan(recordCount, passed, plain, take);
 }

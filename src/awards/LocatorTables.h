@@ -44,8 +44,10 @@ int32_t DxccCell(int entity, int slot);
 // 3 SUBSQUARE-100, 4 WASA), 0 when the locator is one; the locator has 4 (6 for kind 3) characters.
 int BadLocatorPosition(const QString& locator, int sheetKind);
 
-// The scans. Each opens HAMLOG, reads every record once, tells each record it has to pass over (no
-// date, a locator out of range, a frequency without a band) in a message, and closes HAMLOG again.
+// The scans. Each goes over every record once (deleted ones skipped), counts a record without a date
+// or with a locator out of range as passed over, writes the frequencies that fit no band to the
+// frequency report in one go and the passed-over locators to kLocatorReportFile, and tells each kind
+// of record passed over in one message with its count.
 enum class TableScan {
   Found,        // at least one QSO passed the conditions
   NothingFound, // no QSO passed the period, mode, exclusion and confirmation tests
@@ -56,3 +58,12 @@ enum class TableScan {
 // (SUBSQUARE-100, Japanese stations).
 TableScan MakeGridTable(int sheetKind, int32_t recordCount);
 TableScan MakeDXCCTable(int32_t recordCount);
+
+// Where the scans read the records: from the column copy of the sheet's reading (core/QsoColumns.h,
+// brought to the log's end first), or record by record through the access layer, which stays as the
+// reference the copy is checked against. Both give the same tables, files and messages.
+enum class TableSource { Columns, PerRecord };
+inline TableSource LocatorTableSource = TableSource::Columns;
+
+// The data folder's list of the locators a grid scan passed over.
+inline constexpr char kLocatorReportFile[] = "GridLocError_Report.txt";

@@ -21,7 +21,6 @@ namespace {
 constexpr int kStationItems = 5;
 constexpr int kYieldEvery = 500;  // lines between two looks at the window messages
 const QString kBox = QStringLiteral("□");
-constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
 
 const char* const kBandNames[kRoadsideMarkedBands] = {"1.9", "3.5", "7",  "10",  "14",   "18",   "21",  "24",
                                                       "28",  "50",  "144", "430", "1200", "2400", "5600"};
@@ -186,17 +185,6 @@ int StationMatcher::Match(const char* remark, int length) const {
     i += IsAnsiLeadByte(static_cast<unsigned char>(remark[i])) ? 2 : 1;
   }
   return best == INT32_MAX ? -1 : best;
-}
-
-bool HasBoxMark(const char* bytes, int length) {
-  // Most remarks hold no double-byte character at all: look for the lead byte first.
-  if (!std::memchr(bytes, kBoxLead, size_t(length))) return false;
-  for (int i = 0; i + 1 < length;) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b == kBoxLead && static_cast<unsigned char>(bytes[i + 1]) == kBoxTrail) return true;
-    i += IsAnsiLeadByte(b) ? 2 : 1;
-  }
-  return false;
 }
 
 char RoadsideScan::Mark(int station, int column) const {

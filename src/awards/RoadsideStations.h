@@ -12,6 +12,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/QsoColumns.h"  // HasBoxMark
+
 inline constexpr char kMichinoekiFile[] = "michinoeki.txt";
 inline constexpr char kRoadsideTableFile[] = "道の駅_整理簿.TXT";
 inline constexpr int kRoadsideFirstBandColumn = 7;   // 1.9 MHz
@@ -77,9 +79,6 @@ class StationMatcher {
   std::vector<int> lengths_;                          // the lengths of the numbers, each once
   int emptyNumber_ = -1;                              // first station without a number
 };
-
-// True when the remark's bytes hold "□" (at a character boundary).
-bool HasBoxMark(const char* bytes, int length);
 
 // What the pass over the log found: per station and band column 7 .. 21 the mark ('C', 'W' or 0) and
 // the record number of the QSO that set it.

@@ -255,7 +255,7 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
 int HdbScanParts() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 8); }
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
-                       int width) {
+                       int width, int offset) {
   HdbScan scan;
   if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
   first = std::max(first, 1);
@@ -264,7 +264,8 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
   const int64_t total = int64_t(last) - first + 1;
   constexpr int32_t kRun = 1024;  // records per read: 809 KB
   parts = int(std::clamp<int64_t>(parts, 1, std::max<int64_t>(1, total / (4 * kRun))));
-  width = std::clamp(width, 1, hamlog::kHdbRecordLength);
+  offset = std::clamp(offset, 0, hamlog::kHdbRecordLength - 1);
+  width = std::clamp(width, 1, hamlog::kHdbRecordLength - offset);
   const bool whole = width == hamlog::kHdbRecordLength;
 
   std::atomic<bool> stop{false};
@@ -278,7 +279,7 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
     std::vector<unsigned char> buffer(size_t(kRun) * size_t(width));
     for (int32_t r = from; r <= to && !stop; r += kRun) {
       const int32_t n = std::min(kRun, to - r + 1);
-      const int32_t e = whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data());
+      const int32_t e = whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data(), offset);
       if (e != HAMLOG_OK) {
         failure = e;
         stop = true;
@@ -286,7 +287,7 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
       }
       for (int32_t i = 0; i < n; ++i) {
         const unsigned char* image = buffer.data() + size_t(i) * size_t(width);
-        if (image[0] != '*') visit(part, r + i, image);
+        if (offset > 0 || image[0] != '*') visit(part, r + i, image);
       }
       done += n;
     }
@@ -329,6 +330,11 @@ void TakeQsoMode() { take(7, Qso.QsoMode); }
 void TakeQsoBand() {
   take(6, Qso.QsoFreq);
   FreqToBand();
+}
+
+bool TakeQsoFreqBand() {
+  take(6, Qso.QsoFreq);
+  return SetBandOfFreq();
 }
 
 void TakeQsoCode() {

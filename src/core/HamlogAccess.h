@@ -72,12 +72,14 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo);
 // record's first `width` bytes (a pass over a few leading fields then reads only those). `pump(done)` runs on
 // the calling thread before the reading, about every 30 ms during it and after it, with the records read so
 // far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the file was cut short,
-// replaced or written during the pass), HAMLOG_BAD_COUNT or another library result.
+// replaced or written during the pass), HAMLOG_BAD_COUNT or another library result. With an `offset` the
+// image holds bytes `offset` .. `offset` + `width` - 1 of the record, and deleted records are visited too
+// (the deletion flag is not in the image).
 inline constexpr int32_t kHdbScanStopped = -1;
 using HdbVisit = std::function<void(int part, int32_t recNo, const unsigned char* image)>;
 using HdbPump = std::function<bool(int32_t done)>;
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
-                       int width = hamlog::kHdbRecordLength);
+                       int width = hamlog::kHdbRecordLength, int offset = 0);
 // The parts a pass uses on this machine.
 int HdbScanParts();
 // HAMLOG.HDB was cut short, replaced or written while it was being read: said with its path.
@@ -92,6 +94,7 @@ int32_t TakeQsoCall();
 void TakeQsoDate();
 void TakeQsoMode();
 void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
+bool TakeQsoFreqBand();  // the same, not reported: false when no band fits (the caller gathers those)
 void TakeQsoCode();
 void TakeQsoGrid();
 void TakeQsoQsl();  // via and received mark

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 struct QsoFieldsState {
   int32_t QsoRecNo = 0;  // set by the callers before a read
@@ -37,3 +39,6 @@ inline bool QsoDateIsValid(const QString& qsoDate) {
 
 // What the operator is told of a record whose date is no date; the record is passed over.
 QString BadQsoDateMessage(int32_t recNo, const QString& rawDate);
+// One message for all such records of a reading (record number, date as stored; ascending): the one
+// above for a single record, else their count and the first of them.
+QString BadQsoDatesMessage(const std::vector<std::pair<int32_t, QString>>& records);

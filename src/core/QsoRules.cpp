@@ -90,6 +90,15 @@ const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool ext
   return label(bandOf(AsciiView{freq, length}, extendedBandSet));
 }
 
+int BandIndexOf(QStringView freq) { return bandOf(freq, true); }
+
+int BandIndexOfAscii(const unsigned char* freq, int length) { return bandOf(AsciiView{freq, length}, true); }
+
+const QString& PaddedBandLabel(int index, bool extendedBandSet) {
+  if (index <= None || index >= BandCount || (!extendedBandSet && index >= G10)) return label(None);
+  return label(Band(index));
+}
+
 bool SetBandOfFreq() {
   Qso.QsoBand = label(bandOf(QStringView(Qso.QsoFreq), Settings.ExtendedBandSet == 1));
   return Qso.QsoBand.at(0) != u' ';

@@ -25,6 +25,14 @@ QString BandLabelOf(const QString& freq, bool extendedBandSet);
 // The band label padded to 4 ("    " when no band fits) of an ASCII frequency text, trimmed.
 const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool extendedBandSet);
 
+// The band of a frequency text as a number, by the extended set's rules (a superset of the standard
+// set's): 0 when no band fits. Whole-log copies keep this one number for both band sets.
+int BandIndexOf(QStringView freq);
+int BandIndexOfAscii(const unsigned char* freq, int length);
+// The label of a band number padded to 4: "    " for 0, and in the standard set for the bands only the
+// extended set has (10G, 24G, 47G, 77G, 135K, 475K), as those frequencies fit no band there.
+const QString& PaddedBandLabel(int bandIndex, bool extendedBandSet);
+
 // Sets Qso.QsoBand (padded to 4) from Qso.QsoFreq; false when no band fits.
 bool SetBandOfFreq();
 // Sets Qso.QsoBand; a frequency that fits no band is reported.

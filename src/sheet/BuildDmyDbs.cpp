@@ -16,6 +16,7 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
 #include "core/ModeList.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -232,16 +233,12 @@ bool inDateRange(QStringView yyyymmdd) {
   return yyyymmdd.compare(ReadConditions.StartDate) >= 0 && yyyymmdd.compare(ReadConditions.EndDate) <= 0;
 }
 
-void showBadDate(int32_t recNo, const QString& rawDate) {
-  MsgBox(BadQsoDateMessage(recNo, rawDate), vbOKOnly);
-}
-
-enum class QsoLine { Taken, Passed, BadDate };
+enum class QsoLine { Taken, Passed };
 
 // The line of the QSO now in Qso when it passes the reading conditions and the date range.
 QsoLine lineOfQso(int32_t recNo, QByteArray& lines) {
   if (!QsoPassesConditions()) return QsoLine::Passed;
-  if (!QsoDateIsValid(Qso.QsoDate)) return QsoLine::BadDate;
+  if (!QsoDateIsValid(Qso.QsoDate)) return QsoLine::Passed;  // the callers have counted it
   const Yyyymmdd date(Qso.QsoDate);
   if (!inDateRange(date.view())) return QsoLine::Passed;
   AppendDmyDbsLine(lines, Qso.QsoCode, Qso.QsoBand, Qso.QslReceived, Qso.QslVia, recNo, date.view());
@@ -254,7 +251,7 @@ struct Extraction {
   bool sorted = false;  // the lines already in the work file's order
   int32_t lastTaken = 0;
   std::vector<std::pair<int32_t, QString>> freqErrors;  // record number, report line
-  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored
+  std::vector<std::pair<int32_t, QString>> badDates;    // record number, date as stored: no QSO
 };
 
 // ---- The record-by-record extraction through the access layer's readers.
@@ -281,16 +278,11 @@ ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
       pumpClock.restart();
     }
     if (read == kQsoDeleted) continue;
-    switch (lineOfQso(t.ReadPosition, x.lines)) {
-      case QsoLine::Taken:
-        x.lastTaken = t.ReadPosition;
-        break;
-      case QsoLine::BadDate:
-        showBadDate(t.ReadPosition, Qso.RawDate);
-        break;
-      case QsoLine::Passed:
-        break;
+    if (!QsoDateIsValid(Qso.QsoDate)) {
+      x.badDates.emplace_back(t.ReadPosition, Qso.RawDate);  // told once, after the reading
+      continue;
     }
+    if (lineOfQso(t.ReadPosition, x.lines) == QsoLine::Taken) x.lastTaken = t.ReadPosition;
   }
 }
 
@@ -375,6 +367,7 @@ constexpr int kHeadWidth = [] {
     end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
   return end;
 }();
+static_assert(kHeadWidth >= kQsoColumnHeadWidth, "the pass fills the column copy from the same bytes");
 
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
 // record gives one line at most), and are grouped by their sort key as they come; the parts then go
@@ -533,6 +526,10 @@ void joinParts(std::vector<Part>& parts, Extraction& x) {
     for (const Part::Later& l : p.later) {
       TakeQsoBasicFromImage(l.image.data(), l.recNo);
       if (Qso.QsoBand.at(0) == u' ') x.freqErrors.emplace_back(l.recNo, FreqErrorLine(l.recNo, Qso.QsoFreq));
+      if (!QsoDateIsValid(Qso.QsoDate)) {
+        x.badDates.emplace_back(l.recNo, Qso.RawDate);
+        continue;
+      }
       QByteArray one;
       const QsoLine outcome = lineOfQso(l.recNo, one);
       if (outcome == QsoLine::Taken) {
@@ -540,8 +537,6 @@ void joinParts(std::vector<Part>& parts, Extraction& x) {
         std::memcpy(line, one.constData(), kDmyDbsRecordBytes);
         p.run.groupOfLine[l.line] = p.run.groups.Add(line);
         x.lastTaken = std::max(x.lastTaken, l.recNo);
-      } else if (outcome == QsoLine::BadDate) {
-        x.badDates.emplace_back(l.recNo, Qso.RawDate);
       }
     }
     runs.push_back(std::move(p.run));
@@ -572,9 +567,12 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   // Room for a line per record; the pages no line reaches are never touched.
   const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
   char* buffer = room.Data();
+  // The award sheets, the member check and the roadside sheet read their fields from the same pass.
+  QsoColumnFill columns(first, total, int(parts.size()));
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),
       [&](int part, int32_t recNo, const unsigned char* image) {
+        columns.Take(part, recNo, image);
         onWorker(image, recNo, first, conditions, parts[part], buffer);
       },
       [&](int32_t done) {
@@ -585,6 +583,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
       kHeadWidth);
   if (result != HAMLOG_OK) return passFailure(result);
   t.ReadPosition = std::max(t.ReadPosition, total);
+  columns.Commit();
   joinParts(parts, x);
   return 0;
 }
@@ -637,6 +636,7 @@ void BuildDmyDbs(SheetProgress& progress) {
 
   Extraction x;
   if (DmyDbsExtractionPath == DmyDbsExtraction::PerRecord) {
+    if (t.ReadPosition == 0) QsoColumns.Drop();  // this way fills no copy
     x.lines.reserve(qsizetype(std::clamp(Hamlog.HdbRecordCount - t.ReadPosition, 0, 4'000'000)) *
                     kDmyDbsRecordBytes);
     const ReadEnd end = extractPerRecord(progress, x);
@@ -659,7 +659,9 @@ void BuildDmyDbs(SheetProgress& progress) {
     for (const auto& e : x.freqErrors) report << e.second;
     return report;
   }());
-  for (const auto& [recNo, raw] : x.badDates) showBadDate(recNo, raw);
+  // The records the reading could not use (zeroed or damaged records, dates that are no date), in one
+  // message: one box each would keep the operator pressing Enter.
+  if (!x.badDates.empty()) MsgBox(BadQsoDatesMessage(x.badDates), vbOKOnly);
   const bool tookLine = !x.lines.isEmpty();
   const int32_t lastTaken = x.lastTaken;
   if (tookLine) t.NewLinesWritten = 1;

@@ -8,11 +8,20 @@
 #include "awards/LocatorSheets.h"
 #include "awards/LocatorTables.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/responders.h"
+#include "sheet/BuildDmyDbs.h"
+#include "sheet/SheetTally.h"
 #include "support/sheet_log.h"
+#include "hamlogdb/hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
+
+#include <QFile>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -87,11 +96,14 @@ TEST_F(LocatorTablesTest, Square75CountsConfirmedJapaneseSquaresFrom1985) {
            "8J1RL,1994/01/01,21.0,CW,1001,J *,,,PM98",        // 10 the league's station
            "JA1III,1994/01/01,21.0,CW,1001,P *,,,PM99",       // 11 excluded kind
            "JA1JJJ,1994/01/01,21.0,CW,1001,J *,,,PM9"});     // 12 too short: silent
-  boxes.Answer(vbOK).Answer(vbOK);
+  boxes.Answer(vbOK);
   EXPECT_EQ(scan(2), TableScan::Found);
-  EXPECT_EQ(boxes.texts(),
-            QStringList({"HAMLOGデータ　レコードナンバー ( 5 ) の\r\n[ OM95 ] 1 桁目は JA としては怪しいナンバーです、パスします",
-                         "HAMLOGデータ　レコードナンバー ( 9 ) の\r\n[ pm95 ] 2 桁目は JA としては怪しいナンバーです、パスします"}));
+  // The locators passed over: one message with their count, and their list in the data folder.
+  EXPECT_EQ(boxes.texts(), QStringList({"グリッドロケータが怪しいQSOが 2 件あり、ロケータ無しとしてパスしました。\r\n一覧は " +
+                                        log.home.file("GridLocError_Report.txt") + " に書きました。"}));
+  EXPECT_EQ(listLines("GridLocError_Report.txt"),
+            QStringList({"交信番号=5 コール=JA1EEE 交信日=1993-01-01 グリッドロケータ=OM95 は 1 桁目が JA としては怪しいナンバーです",
+                         "交信番号=9 コール=JA1HHH 交信日=1994-01-01 グリッドロケータ=pm95 は 2 桁目が JA としては怪しいナンバーです"}));
   EXPECT_EQ(SquareCell("PM95", 2), 1);
   EXPECT_EQ(SquareCell("PM95", 15), 3);
   const int n = FillLocatorRows(grid, 2, false);
@@ -110,15 +122,16 @@ TEST_F(LocatorTablesTest, WasaTakesTheWholeWorldAndSubSquaresSixCharacters) {
            "JA1CCC,1991/01/01,3.5,CW,1001,J *,,,PM95ab", "JA1DDD,1991/01/01,435.0/145.9,FM,1001,P *,,,PM95AC"});
   boxes.Answer(vbOK);
   EXPECT_EQ(scan(4), TableScan::Found);
-  EXPECT_EQ(boxes.texts().value(0),
-            "HAMLOGデータ　レコードナンバー ( 2 ) の\r\n[ SM95 ] 1 桁目は怪しいナンバーです、パスします");
+  EXPECT_TRUE(boxes.texts().value(0).startsWith("グリッドロケータが怪しいQSOが 1 件あり"));
+  EXPECT_EQ(listLines("GridLocError_Report.txt"),
+            QStringList({"交信番号=2 コール=JA1AAA 交信日=1990-01-01 グリッドロケータ=SM95 は 1 桁目が怪しいナンバーです"}));
   EXPECT_EQ(rows(FillLocatorRows(grid, 4, false)),
             QStringList({" 1|IO91 11:C", " 2|PM95 8:C 22:C", " Band計| 8:1 11:1 22:1"}));
 
   boxes.Answer(vbOK);
   EXPECT_EQ(scan(3), TableScan::Found);
-  EXPECT_EQ(boxes.texts().value(1),
-            "HAMLOGデータ　レコードナンバー ( 5 ) の\r\n[ PM95ab ] 6 桁目は JA としては怪しいナンバーです、パスします");
+  EXPECT_EQ(listLines("GridLocError_Report.txt"),
+            QStringList({"交信番号=5 コール=JA1CCC 交信日=1991-01-01 グリッドロケータ=PM95ab は 6 桁目が JA としては怪しいナンバーです"}));
   // The 4-character locators pass silently; the satellite QSO of an excluded kind does not count here.
   EXPECT_EQ(rows(FillLocatorRows(grid, 3, false)),
             QStringList({" 1|PM95AA 8:C", " 2|PM95AB 8:C", " Band計| 8:2"}));
@@ -204,6 +217,106 @@ TEST_F(LocatorTablesTest, ARecordThatCannotBeReadGivesNoLineOfAnotherQso) {
   EXPECT_TRUE(hf.written);
   EXPECT_EQ(listLines("SQUARE_HF.TXT"), QStringList({"PM95          JA1BBB        1990-01-02    14            SSB",
                                                      "QN01          JA1CCC        1990-01-03    7             CW"}));
+}
+
+// The column copy that the sheet load leaves (extended by an appending reading) against the
+// record-by-record scan on a log with every kind of odd field: the same tables, sheet rows, band
+// lists, reports and messages, in both band sets.
+TEST_F(LocatorTablesTest, TheColumnCopyGivesWhatTheRecordByRecordScanGives) {
+  ASSERT_TRUE(hamlogdb::Generate(log.dir, 6000, 23).Ok());
+  const QByteArray sj = ToAnsi(QString::fromUtf8("ＰＭ９５"));
+  const QList<QByteArray> odd[] = {
+      {"24/05/06", "24/02/30", "2024/5/6", QByteArray(8, '\0'), ToAnsi(QString::fromUtf8("２４/05/06")), "84/12/31"},
+      {"7.025", "4.630", "", "435/145", "*10.2", "0.1375", "0.475", ToAnsi(QString::fromUtf8("１４．０")), "14.2\t", "1.9"},
+      {"PM95", "pm95", "OM95", "PM95AX", "PM95ay", "QN99XX", "IO91", "PM9", "", sj, "AR00", QByteArray("P\0M95", 5)},
+      {"JA1AAA/1", "W1AW/JA1", "/JA1XYZ", "JA1AAA/P", "JA1XYZ/QRP", "8J1RL", "JR1/JA1AB", "JA1A/SO2005", "J",
+       ToAnsi(QString::fromUtf8("ＪＡ１")), "JD1ABC/JD1", "KH0/JA1AA"},
+      {"J *", "P *", "J E", QByteArray(3, '\0'), "D M", ToAnsi(QString::fromUtf8("ﾃ *")), "J  ", "P E"},
+      {"501A", "5X1A", "1001", "+50A", "999A", "100105", ToAnsi(QString::fromUtf8("東京"))},
+      {"CW", "FT8", "", ToAnsi(QString::fromUtf8("ｼｰﾀﾞﾌﾞﾘｭ")), "SSB"}};
+  const int fields[] = {2, 6, 9, 0, 10, 8, 7};
+  QFile f(log.Hdb());
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  QRandomGenerator rng(3);
+  auto put = [&](int64_t r, int64_t at, const QByteArray& bytes) {
+    ASSERT_TRUE(f.seek(hamlog::HdbRecordOffset(r) + at));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  };
+  for (int64_t r = 1; r <= 6000; ++r) {
+    if (r % 97 == 0) put(r, 0, "*");
+    if (r == 1234) put(r, 0, QByteArray(hamlog::kHdbRecordLength, '\0'));  // a zeroed record
+    if (r % 3 != 0) continue;
+    for (int i = 0; i < 7; ++i) {
+      if (rng.bounded(4) != 0) continue;
+      const hamlog::FieldSpan span = hamlog::SpanOf(fields[i]);
+      const QByteArray v = odd[i][rng.bounded(int(odd[i].size()))].left(span.width);
+      put(r, span.offset, v + QByteArray(span.width - v.size(), ' '));
+    }
+  }
+  f.close();
+  log.Prepare();
+  Settings.QslReceivedMarks[2] = "M";
+  ReadConditions.StartDate = "19520729";
+  ReadConditions.EndDate = "20231231";
+  ReadConditions.SelMode = "MIX";
+  boxes.OnShow = [this](const MsgBoxCall&) { boxes.Answer(vbOK); };
+  log.Load();
+  ASSERT_EQ(QsoColumns.Count(), 6000);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *,,,QM05", "JA1NEW/2,2021/05/06,21.010,CW,1002,J E,,,PM96",
+           "VK2AB,2021/05/07,14.010,CW,501A,J *,,,QF56"});
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  SheetTally.AppendRead = 1;
+  BuildDmyDbs();
+  ASSERT_EQ(QsoColumns.Count(), 6003);  // extended by the appending reading
+  ASSERT_TRUE(QsoColumns.CoversLogEnd());
+  ASSERT_FALSE(QsoColumns.UndatedRecords().empty());
+  ASSERT_FALSE(QsoColumns.SlashedCalls().empty());
+
+  struct Outcome {
+    TableScan scan;
+    std::vector<int32_t> table;
+    QStringList rows, messages;
+    QByteArray list, freqReport, locatorReport;
+  };
+  auto run = [&](int kind, bool extended, TableSource source) {
+    Settings.ExtendedBandSet = extended ? 1 : 0;
+    LocatorTableSource = source;
+    for (const char* file : {"FreqError_Report.txt", "GridLocError_Report.txt"}) QFile::remove(log.home.file(file));
+    const size_t before = boxes.shown().size();
+    if (kind == 5) SizeDxccTable(extended); else if (kind == 3) SizeSubSquareTable(extended); else SizeSquareTable(extended);
+    grid.SetCols(extended ? 31 : 25);
+    Outcome o;
+    o.scan = kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);
+    o.table = kind == 5 ? GridTables.DxccTable : kind == 3 ? GridTables.SubSquareTable : GridTables.SquareTable;
+    const int n = kind == 5 ? FillDxccRows(grid, extended) : FillLocatorRows(grid, kind, extended);
+    o.rows = rows(n);
+    const QString key = extended ? "ALL(0R135to77G_and_SAT)" : "ALL(1R9to5600_and_SAT)";
+    WriteBandList(kind, key, grid, n, extended);
+    o.list = log.home.read(QFileInfo(BandListPath(kind, key)).fileName());
+    o.freqReport = log.home.read("FreqError_Report.txt");
+    o.locatorReport = log.home.read("GridLocError_Report.txt");
+    for (size_t i = before; i < boxes.shown().size(); ++i) o.messages << boxes.shown()[i].text;
+    LocatorTableSource = TableSource::Columns;
+    return o;
+  };
+  for (int kind : {2, 3, 4, 5})
+    for (bool extended : {false, true}) {
+      const Outcome fast = run(kind, extended, TableSource::Columns);
+      const Outcome reference = run(kind, extended, TableSource::PerRecord);
+      const std::string name = std::to_string(kind) + (extended ? " extended" : " standard");
+      EXPECT_EQ(fast.scan, TableScan::Found) << name;
+      EXPECT_EQ(fast.scan, reference.scan) << name;
+      EXPECT_GE(reference.rows.size(), 3) << name;  // two rows at least, and the totals
+      EXPECT_EQ(fast.table, reference.table) << name;
+      EXPECT_EQ(fast.rows, reference.rows) << name;
+      EXPECT_EQ(fast.list, reference.list) << name;
+      EXPECT_FALSE(reference.freqReport.isEmpty()) << name;
+      EXPECT_EQ(fast.freqReport, reference.freqReport) << name;
+      EXPECT_EQ(fast.locatorReport, reference.locatorReport) << name;
+      EXPECT_EQ(fast.locatorReport.isEmpty(), kind == 5) << name;
+      EXPECT_EQ(fast.messages, reference.messages) << name;
+      EXPECT_EQ(fast.messages.size(), kind == 5 ? 1 : 2) << name;  // the dates, the locators
+    }
 }
 
 }  // namespace

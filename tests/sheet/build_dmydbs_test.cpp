@@ -17,6 +17,7 @@
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
@@ -145,7 +146,7 @@ TEST_F(BuildDmyDbsTest, AnyReceivedMarkConfirmsWhenSoSet) {
   EXPECT_EQ(SheetTally.TokyoWardRecords(100105, kCol14), 14);
 }
 
-TEST_F(BuildDmyDbsTest, ARecordWithoutADateIsReportedAndSkipped) {
+TEST_F(BuildDmyDbsTest, RecordsWithoutADateAreSkippedAndToldInOneMessage) {
   log.AddRaw("23/02/30");
   log.Prepare();
   boxes.Answer(vbOK);
@@ -154,6 +155,28 @@ TEST_F(BuildDmyDbsTest, ARecordWithoutADateIsReportedAndSkipped) {
             QStringList{"HAMLOGデータ　レコードナンバー (18) は\r\n日付(23/02/30)異常です、無視しました。"});
   EXPECT_EQ(SheetTally.ReadFailed, 0);
   EXPECT_FALSE(recordsInFile().contains(18));
+
+  // Thirty more, and a zeroed record (which passed silently before): one message for the 32, by either
+  // way of reading.
+  for (int i = 0; i < 30; ++i) log.AddRaw("ab/cd/ef");
+  QFile f(log.Hdb());
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(f.seek(hamlog::HdbRecordOffset(3)));
+  f.write(QByteArray(hamlog::kHdbRecordLength, '\0'));
+  f.close();
+  const QString one = "HAMLOGデータに 日付が異常なレコードが 32 件あります、無視しました。\r\n(最初はレコードナンバー (3) 日付(" +
+                      QString(8, QChar(0)) + "))";
+  for (DmyDbsExtraction way : {DmyDbsExtraction::WholeLog, DmyDbsExtraction::PerRecord}) {
+    DmyDbsExtractionPath = way;
+    log.Prepare();
+    const qsizetype before = boxes.texts().size();
+    boxes.Answer(vbOK);
+    log.Load();
+    EXPECT_EQ(boxes.texts().mid(before), QStringList{one});
+    EXPECT_EQ(SheetTally.ReadFailed, 0);
+    EXPECT_FALSE(recordsInFile().contains(3));
+  }
+  DmyDbsExtractionPath = DmyDbsExtraction::WholeLog;
 }
 
 TEST_F(BuildDmyDbsTest, JapaneseCodesOnlyLeaveTheDxLineWithoutARow) {

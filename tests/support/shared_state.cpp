@@ -13,6 +13,7 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
@@ -84,6 +85,7 @@ void ResetSharedState() {
   QsoWindowState = {};
   MemoState = {};
   GridTables = {};
+  QsoColumns.Drop();
   SheetSearch = {};
   WorkFileStamp = {};
   MsgBoxCentre = {};

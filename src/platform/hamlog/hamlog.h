@@ -143,8 +143,8 @@ class HdbScan {
   int32_t Count() const { return count_; }
   // Record images (deletion flag at byte 0) of first .. first + n - 1 into `out` (n x 809 bytes).
   int32_t Read(int32_t first, int32_t n, unsigned char* out) const;
-  // Only the first `width` bytes of each of those records, packed (n x width bytes).
-  int32_t ReadHeads(int32_t first, int32_t n, int width, unsigned char* out) const;
+  // Only the first `width` bytes of each of those records (from byte `offset` on), packed (n x width bytes).
+  int32_t ReadHeads(int32_t first, int32_t n, int width, unsigned char* out, int offset = 0) const;
   int32_t End() const;
 
   // Tests change the file at this point (right after Begin noted it); null otherwise.

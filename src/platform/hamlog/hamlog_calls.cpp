@@ -191,11 +191,11 @@ int32_t HdbScan::Read(int32_t first, int32_t n, unsigned char* out) const {
   return HAMLOG_CHANGED;
 }
 
-int32_t HdbScan::ReadHeads(int32_t first, int32_t n, int width, unsigned char* out) const {
+int32_t HdbScan::ReadHeads(int32_t first, int32_t n, int width, unsigned char* out, int offset) const {
   if (n <= 0) return HAMLOG_OK;
   if (first < 1 || int64_t(first) + n - 1 > count_) return HAMLOG_NO_RECORD;
   if (!hamlogLib.session || !hamlogLib.session->db.IsOpen()) return HAMLOG_NOT_OPEN;
-  if (hamlogLib.session->db.Table().ReadRecordHeads(first, n, width, out)) return HAMLOG_OK;
+  if (hamlogLib.session->db.Table().ReadRecordHeads(first, n, width, out, offset)) return HAMLOG_OK;
   fellShort_ = true;
   return HAMLOG_CHANGED;
 }

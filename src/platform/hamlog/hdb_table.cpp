@@ -123,21 +123,31 @@ bool HdbTable::ReadRecords(int64_t first, int64_t n, unsigned char* out) const {
   return file_.ReadAt(HdbRecordOffset(first), out, size_t(n) * kHdbRecordLength);
 }
 
-bool HdbTable::ReadRecordHeads(int64_t first, int64_t n, int width, unsigned char* out) const {
-  if (n <= 0 || width <= 0 || width > kHdbRecordLength || !Has(first) || !Has(first + n - 1)) return false;
+bool HdbTable::ReadRecordHeads(int64_t first, int64_t n, int width, unsigned char* out, int offset) const {
+  if (n <= 0 || width <= 0 || offset < 0 || offset + width > kHdbRecordLength || !Has(first) || !Has(first + n - 1))
+    return false;
   const size_t at = size_t(HdbRecordOffset(first)), length = size_t(n) * kHdbRecordLength;
   if (map_.Data() && at + length <= map_.Size() &&
-      GuardedGather(out, map_.Data() + at, size_t(n), kHdbRecordLength, size_t(width))) {
+      GuardedGather(out, map_.Data() + at + offset, size_t(n), kHdbRecordLength, size_t(width))) {
     // A file cut short under the map reads as zeros to the end of its last page: such a flag sends the
     // run to the file, which tells the truth.
-    bool flags = true;
-    for (int64_t i = 0; i < n && flags; ++i) flags = out[i * width] == ' ' || out[i * width] == '*';
-    if (flags) return true;
+    std::vector<unsigned char> flagBytes;
+    const unsigned char* flags = out;
+    size_t step = size_t(width);
+    if (offset > 0) {
+      flagBytes.resize(size_t(n));
+      if (!GuardedGather(flagBytes.data(), map_.Data() + at, size_t(n), kHdbRecordLength, 1)) flagBytes.assign(size_t(n), 0);
+      flags = flagBytes.data();
+      step = 1;
+    }
+    bool sound = true;
+    for (int64_t i = 0; i < n && sound; ++i) sound = flags[size_t(i) * step] == ' ' || flags[size_t(i) * step] == '*';
+    if (sound) return true;
   }
   std::vector<unsigned char> whole(length);
   if (!ReadRecords(first, n, whole.data())) return false;
   for (int64_t i = 0; i < n; ++i)
-    std::memcpy(out + i * width, whole.data() + i * kHdbRecordLength, size_t(width));
+    std::memcpy(out + i * width, whole.data() + i * kHdbRecordLength + offset, size_t(width));
   return true;
 }
 

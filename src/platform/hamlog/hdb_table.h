@@ -51,9 +51,10 @@ class HdbTable {
   // Records first .. first + n - 1 (n x kHdbRecordLength bytes) into `out`; false when a number is out
   // of range or the file no longer holds them. Safe from several threads at once.
   bool ReadRecords(int64_t first, int64_t n, unsigned char* out) const;
-  // The first `width` bytes of each of those records, packed (n x width bytes), straight from the map
-  // where it holds them: a pass that looks at a few leading fields reads only those. Same answers.
-  bool ReadRecordHeads(int64_t first, int64_t n, int width, unsigned char* out) const;
+  // The first `width` bytes of each of those records (bytes `offset` .. `offset` + `width` - 1 with an
+  // offset), packed (n x width bytes), straight from the map where it holds them: a pass that looks at
+  // a few fields reads only those. Same answers.
+  bool ReadRecordHeads(int64_t first, int64_t n, int width, unsigned char* out, int offset = 0) const;
   bool ReadRecord(int64_t recNo, unsigned char* out) const;
   FileStat FileNow() const { return file_.Stat(); }
   // The stamp its indexes carry while they agree with the table as it is now.

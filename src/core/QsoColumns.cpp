@@ -1,0 +1,461 @@
+#include "core/QsoColumns.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <new>
+
+#include "core/HamlogAccess.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/unix_file.h"
+#include "platform/vbdate.h"
+
+QsoColumnCopy QsoColumns;
+
+namespace {
+
+constexpr hamlog::FieldSpan kCall = hamlog::SpanOf(0), kDate = hamlog::SpanOf(2), kFreq = hamlog::SpanOf(6),
+                            kMode = hamlog::SpanOf(7), kCode = hamlog::SpanOf(8), kGrid = hamlog::SpanOf(9),
+                            kQsl = hamlog::SpanOf(10), kRemark1 = hamlog::SpanOf(13), kRemark2 = hamlog::SpanOf(14);
+static_assert(kRemark2.offset == kRemark1.offset + kRemark1.width);
+static_assert(kCall.offset == 1 && kQsl.offset + kQsl.width == 50 && kFreq.offset + kFreq.width == kMode.offset);
+
+constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
+
+// The bytes of the fields the copy holds are all ASCII: the call, date, code, locator and QSL lie
+// together at the head of the record, the frequency and mode together further on.
+bool asciiFields(const unsigned char* head) {
+  auto ascii = [head](int from, int to) {
+    uint64_t high = 0;
+    int i = from;
+    for (; i + 8 <= to; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, head + i, 8);
+      high |= w;
+    }
+    for (; i < to; ++i) high |= head[i];
+    return (high & 0x8080808080808080ull) == 0;
+  };
+  return ascii(kCall.offset, kQsl.offset + kQsl.width) && ascii(kFreq.offset, kMode.offset + kMode.width);
+}
+
+// A field's bytes with NULs taken out and ASCII blanks trimmed, as the reader leaves an ASCII field;
+// most fields hold no NUL and are trimmed in place.
+struct Trimmed {
+  const char* text;
+  int size = 0;
+  char buffer[32];
+  static bool blank(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13); }
+  Trimmed(const unsigned char* p, int width) {
+    int b = 0, e = width;
+    while (b < e && blank(p[b])) ++b;
+    while (e > b && blank(p[e - 1])) --e;
+    text = reinterpret_cast<const char*>(p) + b;
+    size = e - b;
+    if (!std::memchr(text, 0, size_t(size))) return;
+    int n = 0;
+    for (int i = b; i < e; ++i)
+      if (p[i] != 0) buffer[n++] = char(p[i]);
+    b = 0;
+    while (b < n && blank(uchar(buffer[b]))) ++b;
+    while (n > b && blank(uchar(buffer[n - 1]))) --n;
+    text = buffer + b;
+    size = n - b;
+  }
+  Trimmed(const Trimmed&) = delete;
+};
+
+bool isDay(int year, int month, int day) {
+  static constexpr int kDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
+  return month != 2 || day < 29 || (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
+}
+
+// yyyymmdd of a stored "YY/MM/DD" that is a real day; 0 for anything else.
+int32_t storedDate(const unsigned char* d) {
+  auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
+  if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7))) return 0;
+  const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
+  const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
+  return isDay(year, month, day) ? year * 10000 + month * 100 + day : 0;
+}
+
+// yyyymmdd of the reader's "YYYY-MM-DD"; 0 when it left the raw text.
+int32_t readerDate(const QString& d) {
+  if (!QsoDateIsValid(d)) return 0;
+  int32_t v = 0;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+    const char16_t c = d[i].unicode();
+    if (c < u'0' || c > u'9') return 0;
+    v = v * 10 + (c - u'0');
+  }
+  return v;
+}
+
+// A frequency of digits with at most one "." (at most 9 digits, 15 characters) as digits and shape.
+bool encodeFreq(const char* t, int n, uint32_t& digits, uint8_t& shape) {
+  if (n < 1 || n > 15) return false;
+  int point = -1, count = 0;
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    if (t[i] == '.') {
+      if (point >= 0) return false;
+      point = i;
+    } else if (t[i] >= '0' && t[i] <= '9') {
+      if (++count > 9) return false;
+      v = v * 10 + uint32_t(t[i] - '0');
+    } else {
+      return false;
+    }
+  }
+  if (count == 0) return false;
+  digits = v;
+  shape = uint8_t(n | ((point + 1) << 4));
+  return true;
+}
+
+const QsoColumnTexts kNoTexts;
+
+}  // namespace
+
+// ---- Records block
+
+QsoColumnRecords::QsoColumnRecords(int32_t first, int32_t last) : first_(first) {
+  size_ = last >= first ? size_t(last - first + 1) : 0;
+  if (size_ == 0) return;
+  data_ = static_cast<QsoColumnRecord*>(std::calloc(size_, sizeof(QsoColumnRecord)));
+  if (!data_) throw std::bad_alloc();
+}
+
+QsoColumnRecords::~QsoColumnRecords() { std::free(data_); }
+
+void QsoColumnRecords::Extend(int32_t last) {
+  const size_t want = last >= first_ ? size_t(last - first_ + 1) : 0;
+  if (want <= size_) return;
+  auto* grown = static_cast<QsoColumnRecord*>(std::realloc(data_, want * sizeof(QsoColumnRecord)));
+  if (!grown) throw std::bad_alloc();
+  std::memset(static_cast<void*>(grown + size_), 0, (want - size_) * sizeof(QsoColumnRecord));
+  data_ = grown;
+  size_ = want;
+}
+
+// ---- The fill
+
+struct QsoColumnFill::Part {
+  std::vector<char> calls;
+  int32_t low = INT32_MAX, high = 0;
+  std::vector<std::array<char, 16>> modes;  // the part's own mode numbers: their bytes
+  std::vector<uint8_t> modeSizes;
+  std::vector<int32_t> slashed;
+  std::vector<std::pair<int32_t, QString>> oddFreqs;
+  std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;  // for the reader
+
+  uint8_t modeOf(const Trimmed& m) {
+    for (size_t i = 0; i < modes.size(); ++i)
+      if (modeSizes[i] == m.size && std::memcmp(modes[i].data(), m.text, size_t(m.size)) == 0) return uint8_t(i);
+    if (modes.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
+    std::array<char, 16> bytes{};
+    std::memcpy(bytes.data(), m.text, size_t(m.size));
+    modes.push_back(bytes);
+    modeSizes.push_back(uint8_t(m.size));
+    return uint8_t(modes.size() - 1);
+  }
+};
+
+QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
+    : first_(std::max(first, 1)), last_(last), records_(std::max(first, 1), last) {
+  const hamlog::FileStat st = hamlog::StatPath(Hamlog.HamlogDbPath);
+  size_ = st.size, mtimeNs_ = st.mtimeNs, device_ = st.device, inode_ = st.inode;
+  QsoColumnCopy& c = QsoColumns;
+  if (first_ == 1)
+    c.Drop();
+  else
+    active_ = c.count_ > 0 && first_ <= c.count_ + 1 && c.path_ == Hamlog.HamlogDbPath && c.device_ == device_ &&
+              c.inode_ == inode_;
+  if (!active_) c.Drop();
+  for (int p = 0; p < std::max(parts, 1); ++p) parts_.push_back(std::make_unique<Part>());
+}
+
+QsoColumnFill::~QsoColumnFill() = default;
+
+void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
+  if (!active_ || recNo < first_ || recNo > last_ || part < 0 || size_t(part) >= parts_.size()) return;
+  Part& p = *parts_[size_t(part)];
+  p.low = std::min(p.low, recNo);
+  p.high = std::max(p.high, recNo);
+  QsoColumnRecord& r = records_.At(recNo);
+  r.flags = QsoColumnRecord::kLive;
+  const int32_t date = asciiFields(head) ? storedDate(head + kDate.offset) : 0;
+  if (date == 0) {
+    // The reader takes it on the calling thread: its fields beyond the head are blanks it does not read.
+    r.flags |= QsoColumnRecord::kIrregular;
+    std::vector<unsigned char> whole(hamlog::kHdbRecordLength, ' ');
+    std::copy(head, head + kQsoColumnHeadWidth, whole.begin());
+    p.later.emplace_back(recNo, std::move(whole));
+    return;
+  }
+  r.date = date;
+  const Trimmed call(head + kCall.offset, kCall.width);
+  r.callAt = uint32_t(p.calls.size());
+  r.callSize = uint8_t(call.size);
+  p.calls.insert(p.calls.end(), call.text, call.text + call.size);
+  if (std::memchr(call.text, '/', size_t(call.size))) p.slashed.push_back(recNo);
+  const Trimmed freq(head + kFreq.offset, kFreq.width);
+  r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size));
+  if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
+    p.oddFreqs.emplace_back(recNo, QString::fromLatin1(freq.text, freq.size));
+  r.mode = p.modeOf(Trimmed(head + kMode.offset, kMode.width));
+  const Trimmed code(head + kCode.offset, kCode.width), grid(head + kGrid.offset, kGrid.width);
+  std::memcpy(r.code, code.text, size_t(code.size));
+  std::memcpy(r.grid, grid.text, size_t(grid.size));
+  std::memcpy(r.qsl, head + kQsl.offset, 3);
+}
+
+void QsoColumnFill::Commit() {
+  QsoColumnCopy& c = QsoColumns;
+  if (!active_) return;
+  if (first_ > 1) {
+    // The sheet's appending reading starts after the last QSO it took, which may be before the end the
+    // copy holds: those records are taken again.
+    auto from = [this](auto& m) { m.erase(m.lower_bound(first_), m.end()); };
+    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.remarks_);
+    for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_})
+      v->erase(std::lower_bound(v->begin(), v->end(), first_), v->end());
+    c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
+  }
+  auto internMode = [&c](const QString& m) -> uint8_t {
+    const qsizetype at = c.modes_.indexOf(m);
+    if (at >= 0) return uint8_t(at);
+    if (c.modes_.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
+    c.modes_ << m;
+    return uint8_t(c.modes_.size() - 1);
+  };
+  std::vector<int32_t> slashed;
+  std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;
+  for (auto& part : parts_) {
+    Part& p = *part;
+    if (p.high == 0) continue;
+    std::vector<uint8_t> global(p.modes.size());
+    for (size_t i = 0; i < p.modes.size(); ++i)
+      global[i] = internMode(QString::fromLatin1(p.modes[i].data(), p.modeSizes[i]));
+    const uint32_t base = uint32_t(c.calls_.size());
+    c.calls_.insert(c.calls_.end(), p.calls.begin(), p.calls.end());
+    for (int32_t n = p.low; n <= p.high; ++n) {
+      QsoColumnRecord& r = records_.At(n);
+      if (!r.Plain()) continue;
+      r.callAt += base;
+      const uint8_t m = r.mode == QsoColumnRecord::kModeInTexts ? r.mode : global[r.mode];
+      r.mode = m;
+      if (m == QsoColumnRecord::kModeInTexts) {
+        // More modes than the number holds: this record's texts are kept whole.
+        QsoColumnTexts t;
+        t.call = QString::fromLatin1(c.calls_.data() + r.callAt, r.callSize);
+        const int32_t d = r.date;
+        t.rawDate = QString::asprintf("%02d/%02d/%02d", d / 10000 % 100, d / 100 % 100, d % 100);
+        t.code = QString::fromLatin1(r.Code());
+        t.grid = QString::fromLatin1(r.Grid());
+        t.qsl = QString::fromLatin1(r.qsl, 3);
+        c.texts_[n] = std::move(t);
+        r.flags |= QsoColumnRecord::kIrregular;
+      }
+    }
+    for (auto& f : p.oddFreqs) c.oddFreqs_[f.first] = std::move(f.second);
+    slashed.insert(slashed.end(), p.slashed.begin(), p.slashed.end());
+    for (auto& l : p.later) later.push_back(std::move(l));
+  }
+  // Records the fast rules do not read: as the reader gives them.
+  for (auto& [n, image] : later) {
+    QsoColumnRecord& r = records_.At(n);
+    QsoColumnTexts t;
+    if (TakeQsoBasicFromImage(image.data(), n) == 0) {
+      t.call = Qso.QsoCall;
+      t.rawDate = Qso.RawDate;
+      t.freq = Qso.QsoFreq;
+      t.mode = Qso.QsoMode;
+      t.code = Qso.QsoCode;
+      t.grid = Qso.GridLocator;
+      ImageString(t.qsl, image.data(), 10);
+    }
+    r.date = readerDate(Qso.QsoDate);
+    const QByteArray call = ToAnsi(t.call);
+    r.callAt = uint32_t(c.calls_.size());
+    r.callSize = uint8_t(std::min<qsizetype>(call.size(), 255));
+    c.calls_.insert(c.calls_.end(), call.begin(), call.begin() + r.callSize);
+    r.band = uint8_t(BandIndexOf(t.freq));
+    r.mode = internMode(t.mode);
+    if (t.call.contains(u'/')) slashed.push_back(n);
+    if (r.date == 0) c.rawDates_[n] = t.rawDate;
+    c.texts_[n] = std::move(t);
+  }
+  std::sort(slashed.begin(), slashed.end());
+  c.slashed_.insert(c.slashed_.end(), slashed.begin(), slashed.end());
+  for (auto& [n, image] : later)
+    if (records_.At(n).date == 0) c.undated_.push_back(n);
+  std::sort(c.undated_.begin(), c.undated_.end());
+
+  if (first_ == 1) {
+    c.records_ = std::move(records_);
+  } else {
+    c.records_.Extend(last_);
+    for (int32_t n = first_; n <= last_; ++n) c.records_.At(n) = records_.At(n);
+  }
+  c.count_ = std::max(last_, c.count_);
+  c.path_ = Hamlog.HamlogDbPath;
+  c.size_ = size_, c.mtimeNs_ = mtimeNs_, c.device_ = device_, c.inode_ = inode_;
+  active_ = false;
+}
+
+// ---- The copy
+
+void QsoColumnCopy::Drop() {
+  path_.clear();
+  size_ = mtimeNs_ = -1;
+  device_ = inode_ = 0;
+  count_ = marksThrough_ = 0;
+  records_ = QsoColumnRecords();
+  calls_.clear();
+  calls_.shrink_to_fit();
+  modes_.clear();
+  texts_.clear();
+  oddFreqs_.clear();
+  rawDates_.clear();
+  remarks_.clear();
+  slashed_.clear();
+  undated_.clear();
+}
+
+bool QsoColumnCopy::CoversLogEnd() const {
+  if (path_.isEmpty() || path_ != Hamlog.HamlogDbPath) return false;
+  const hamlog::FileStat st = hamlog::StatPath(path_);
+  return st.exists && st.size == size_ && st.mtimeNs == mtimeNs_ && st.device == device_ && st.inode == inode_ &&
+         hamlog::RecordsInLength(st.size) == count_;
+}
+
+int32_t QsoColumnCopy::ReadToLogEnd() {
+  if (CoversLogEnd()) return HAMLOG_OK;
+  const bool opened = Hamlog.HamlogClosed == 1;
+  if (opened && HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    Drop();
+    return Hamlog.LastOpenResult;
+  }
+  const int32_t total = Vdbf_rcount(Hamlog.Thw);
+  const hamlog::FileStat st = hamlog::StatPath(Hamlog.HamlogDbPath);
+  // New records after the ones held extend the copy; anything else is read again from the start.
+  const bool appended = count_ > 0 && path_ == Hamlog.HamlogDbPath && st.device == device_ && st.inode == inode_ &&
+                        total > count_;
+  const int32_t first = appended ? count_ + 1 : 1;
+  const int parts = HdbScanParts();
+  QsoColumnFill fill(first, total, parts);
+  const int32_t r = ScanHdbRecords(
+      first, total, parts, [&fill](int part, int32_t n, const unsigned char* head) { fill.Take(part, n, head); },
+      nullptr, kQsoColumnHeadWidth);
+  if (r == HAMLOG_OK)
+    fill.Commit();
+  else
+    Drop();
+  if (opened) HamlogCloseDb(0);
+  return r;
+}
+
+QString QsoColumnCopy::Freq(int32_t recNo) const {
+  const QsoColumnRecord& r = records_.At(recNo);
+  if (!r.Plain()) return Texts(recNo).freq;
+  if (r.freqShape == 0) {
+    const auto it = oddFreqs_.find(recNo);
+    return it == oddFreqs_.end() ? QString() : it->second;
+  }
+  const int length = r.freqShape & 15, point = (r.freqShape >> 4) - 1;
+  char text[16];
+  uint32_t v = r.freqDigits;
+  for (int i = length - 1; i >= 0; --i) {
+    if (i == point) {
+      text[i] = '.';
+      continue;
+    }
+    text[i] = char('0' + v % 10);
+    v /= 10;
+  }
+  return QString::fromLatin1(text, length);
+}
+
+QString QsoColumnCopy::RawDate(int32_t recNo) const {
+  const auto it = rawDates_.find(recNo);
+  if (it != rawDates_.end()) return it->second;
+  const auto t = texts_.find(recNo);
+  if (t != texts_.end()) return t->second.rawDate;
+  const int32_t d = records_.At(recNo).date;
+  return QString::asprintf("%02d/%02d/%02d", d / 10000 % 100, d / 100 % 100, d % 100);
+}
+
+const QsoColumnTexts& QsoColumnCopy::Texts(int32_t recNo) const {
+  const auto it = texts_.find(recNo);
+  return it == texts_.end() ? kNoTexts : it->second;
+}
+
+int32_t QsoColumnCopy::ReadRemarkMarks() {
+  if (count_ == 0 || marksThrough_ >= count_) return HAMLOG_OK;
+  const int32_t first = marksThrough_ + 1, last = count_;
+  const bool opened = Hamlog.HamlogClosed == 1;
+  if (opened && HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    return Hamlog.LastOpenResult;
+  }
+  const int parts = HdbScanParts();
+  struct Found {
+    std::vector<std::pair<int32_t, uint8_t>> marks;
+    std::vector<std::pair<int32_t, QByteArray>> remarks;
+  };
+  std::vector<Found> found(size_t(std::max(parts, 1)));
+  const int32_t r = ScanHdbRecords(
+      first, last, parts,
+      [&](int part, int32_t n, const unsigned char* remarks) {
+        if (!records_.At(n).Live()) return;
+        const char* bytes = reinterpret_cast<const char*>(remarks);
+        uint8_t flag = 0;
+        if (HasBoxMark(bytes, kRemark1.width))
+          flag = QsoColumnRecord::kBox13;
+        else if (HasBoxMark(bytes + kRemark1.width, kRemark2.width))
+          flag = QsoColumnRecord::kBox14;
+        if (flag == 0) return;
+        Found& f = found[size_t(part)];
+        f.marks.emplace_back(n, flag);
+        f.remarks.emplace_back(n, flag == QsoColumnRecord::kBox13 ? QByteArray(bytes, kRemark1.width)
+                                                                 : QByteArray(bytes + kRemark1.width, kRemark2.width));
+      },
+      nullptr, kRemark1.width + kRemark2.width, kRemark1.offset);
+  if (opened) HamlogCloseDb(0);
+  if (r != HAMLOG_OK) return r;
+  for (Found& f : found) {
+    for (const auto& [n, flag] : f.marks) records_.At(n).flags |= flag;
+    for (auto& [n, bytes] : f.remarks) remarks_[n] = std::move(bytes);
+  }
+  marksThrough_ = last;
+  return HAMLOG_OK;
+}
+
+QByteArrayView QsoColumnCopy::MarkedRemark(int32_t recNo) const {
+  const auto it = remarks_.find(recNo);
+  return it == remarks_.end() ? QByteArrayView() : QByteArrayView(it->second);
+}
+
+size_t QsoColumnCopy::Footprint() const {
+  size_t bytes = records_.Size() * sizeof(QsoColumnRecord) + calls_.capacity();
+  bytes += (texts_.size() + oddFreqs_.size() + rawDates_.size() + remarks_.size()) * 96;
+  bytes += (slashed_.capacity() + undated_.capacity()) * sizeof(int32_t);
+  return bytes;
+}
+
+bool HasBoxMark(const char* bytes, int length) {
+  // Most remarks hold no double-byte character at all: look for the lead byte first.
+  if (!std::memchr(bytes, kBoxLead, size_t(length))) return false;
+  for (int i = 0; i + 1 < length;) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b == kBoxLead && static_cast<unsigned char>(bytes[i + 1]) == kBoxTrail) return true;
+    i += IsAnsiLeadByte(b) ? 2 : 1;
+  }
+  return false;
+}

@@ -1,0 +1,217 @@
+#pragma once
+// A compact in-memory copy of the QSO fields that the award sheets, the member check and the roadside
+// sheet look at: one entry of 32 bytes per record of HAMLOG.HDB (index = record number) plus the call
+// signs, made by the progress sheet's whole-log pass, so that those views are group-bys in memory
+// instead of a read of the log record by record.
+//
+//   if (QsoColumns.ReadToLogEnd() != HAMLOG_OK) { the record-by-record way }  // at once when current
+//   for (int32_t n = 1; n <= QsoColumns.Count(); ++n) {
+//     const QsoColumnRecord& r = QsoColumns[n];
+//     if (!r.Live()) continue;                                                  // deleted
+//     if (!r.Plain()) { const QsoColumnTexts& t = QsoColumns.Texts(n); ... }   // texts as the reader gives
+//     ... r.date, r.band, QsoColumns.Call(n), r.Code(), r.Grid(), r.via(), r.received(), r.mode ...
+//   }
+//
+// Every live record has date, band, call (bytes) and, unless it is kModeInTexts, mode; code, grid, QSL
+// and the frequency's digits are in the record for Plain records only, in Texts for the others.
+//
+// What a record holds is what the access layer's readers (ReadQsoBasic depth 0) leave in Qso: texts
+// with NULs removed and blanks trimmed, the date as a number when the reader turns it into
+// "YYYY-MM-DD", the band of the frequency by the extended set's rules. A record whose fields hold a
+// byte outside ASCII, or whose date is not the stored "YY/MM/DD" of a real day, is taken through the
+// reader itself; its texts are then kept as QStrings (Texts), so every consumer sees exactly what the
+// reader would give.
+//
+// The copy belongs to one log: Hamlog.HamlogDbPath as it was when the copy was read (same file, same
+// size and time). A reading from the first record makes it anew; the sheet's appending read (records
+// after SheetTally.ReadPosition) extends it when it held every record before them, and drops it
+// otherwise; a log replaced, cut short or written since is not covered any more (CoversLogEnd false):
+// ReadToLogEnd then reads the records after the end it holds, or the whole log again when the log is
+// no longer the one it was read from or holds fewer records (an edit in place without a new record is
+// seen too: the log's count is unchanged but its time is not, and the whole log is read again).
+// An edit in place followed by new records before the copy is looked at again is not seen until the
+// log is read from the start, as on the progress sheet.
+//
+// Thread use: filled on worker threads through QsoColumnFill, read on the window thread.
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/hamlog/hdb_layout.h"
+
+struct QsoColumnRecord {
+  enum Flag : uint8_t {
+    kLive = 1,       // a QSO: not marked deleted (a record never read is not live either)
+    kIrregular = 2,  // its texts are in QsoColumnCopy::Texts (see above)
+    kBox13 = 4,      // remarks 1 carries the roadside box mark (valid once RemarkMarks() is true)
+    kBox14 = 8,      // remarks 2 carries it (and remarks 1 does not)
+  };
+  int32_t date;         // yyyymmdd; 0 when the reader gives no "YYYY-MM-DD"
+  uint32_t callAt;      // where the call's bytes begin in the call pool
+  uint32_t freqDigits;  // the frequency's digits as a number (see QsoColumnCopy::Freq)
+  uint8_t callSize;
+  uint8_t band;       // BandIndexOf(frequency): 0 = no band; PaddedBandLabel gives the label
+  uint8_t freqShape;  // 0: the text is kept apart; else its length (low 4 bits), 1 + the place of its "."
+                      // (high 4 bits, 0 when none)
+  uint8_t mode;       // index into QsoColumnCopy::Modes(); kModeInTexts: only in Texts
+  char code[6];       // trimmed, NUL-padded (Plain records)
+  char grid[6];       // trimmed, NUL-padded (Plain records)
+  char qsl[3];        // via, sent, received as stored (Plain records)
+  uint8_t flags;
+
+  static constexpr uint8_t kModeInTexts = 255;
+  bool Live() const { return (flags & kLive) != 0; }
+  bool Plain() const { return (flags & (kLive | kIrregular)) == kLive; }
+  QByteArrayView Code() const { return QByteArrayView(code, qsizetype(strnlen(code, 6))); }
+  QByteArrayView Grid() const { return QByteArrayView(grid, qsizetype(strnlen(grid, 6))); }
+  char via() const { return qsl[0]; }
+  char received() const { return qsl[2]; }
+};
+static_assert(sizeof(QsoColumnRecord) == 32);
+
+// A record's fields as the reader gives them, for records that are not Plain.
+struct QsoColumnTexts {
+  QString call, rawDate, freq, mode, code, grid, qsl;  // qsl: the three characters as delivered
+};
+
+// Records first .. last in one zeroed block (a zeroed record is no QSO), given by the system in pages
+// that are touched only when written.
+class QsoColumnRecords {
+ public:
+  QsoColumnRecords() = default;
+  QsoColumnRecords(int32_t first, int32_t last);
+  ~QsoColumnRecords();
+  QsoColumnRecords(QsoColumnRecords&& o) noexcept { swap(o); }
+  QsoColumnRecords& operator=(QsoColumnRecords&& o) noexcept {
+    swap(o);
+    return *this;
+  }
+  void swap(QsoColumnRecords& o) noexcept {
+    std::swap(data_, o.data_);
+    std::swap(first_, o.first_);
+    std::swap(size_, o.size_);
+  }
+  QsoColumnRecord& At(int32_t recNo) { return data_[size_t(recNo - first_)]; }
+  const QsoColumnRecord& At(int32_t recNo) const { return data_[size_t(recNo - first_)]; }
+  // Grows to hold records through `last`, the new ones zeroed.
+  void Extend(int32_t last);
+  size_t Size() const { return size_; }
+
+ private:
+  QsoColumnRecord* data_ = nullptr;
+  int32_t first_ = 1;
+  size_t size_ = 0;
+};
+
+class QsoColumnCopy {
+ public:
+  // ---- Which log, how far
+
+  // Records 1 .. Count() are held (Count() may be 0: nothing held).
+  int32_t Count() const { return count_; }
+  // Whether the copy is of the log now named by Hamlog.HamlogDbPath and nothing was written to it
+  // since the copy read it (so it holds every record and each as it is).
+  bool CoversLogEnd() const;
+  // Brings the copy to the log's current end: the records after Count() read in parallel (the whole
+  // log when the copy is of another log, or the log was cut short or written in place). Opens and closes
+  // the log itself when it is closed. HAMLOG_OK, or the library's result (the copy is then dropped).
+  int32_t ReadToLogEnd();
+  // Forgets everything (a log replaced, a reading from the start about to begin).
+  void Drop();
+
+  // ---- Per record (1 <= recNo <= Count())
+
+  const QsoColumnRecord& operator[](int32_t recNo) const { return records_.At(recNo); }
+  // The call's bytes as stored (Windows-31J; NULs removed, blanks trimmed).
+  QByteArrayView Call(int32_t recNo) const {
+    const QsoColumnRecord& r = records_.At(recNo);
+    return QByteArrayView(calls_.data() + r.callAt, r.callSize);
+  }
+  // The frequency text as the reader gives it.
+  QString Freq(int32_t recNo) const;
+  // The date text as stored, for messages about a record whose date is 0.
+  QString RawDate(int32_t recNo) const;
+  // Texts of a record that is not Plain (empty texts for any other).
+  const QsoColumnTexts& Texts(int32_t recNo) const;
+  // The modes, each once; QsoColumnRecord::mode indexes this list.
+  const QStringList& Modes() const { return modes_; }
+  // Records whose call holds a "/", ascending.
+  const std::vector<int32_t>& SlashedCalls() const { return slashed_; }
+  // Live records whose date is 0 (zeroed or damaged records, dates that are no date), ascending.
+  const std::vector<int32_t>& UndatedRecords() const { return undated_; }
+
+  // ---- Roadside box marks (read on first need: the sheet load does not read the remarks)
+
+  // Whether kBox13 / kBox14 are set for every held record; false until ReadRemarkMarks ran.
+  bool RemarkMarks() const { return marksThrough_ == count_ && count_ > 0; }
+  // Reads remarks 1 and 2 of the held records not read for marks yet, in parallel, and keeps the bytes
+  // of the marked remark (13 before 14) of each marked record (call ReadToLogEnd first for a current
+  // copy). Opens and closes the log itself when it is closed. HAMLOG_OK or the library's result.
+  int32_t ReadRemarkMarks();
+  // The marked remark's bytes (254, as stored) of a record with kBox13 or kBox14; empty otherwise.
+  QByteArrayView MarkedRemark(int32_t recNo) const;
+
+  // Bytes the copy holds (records, calls, side tables), for the benches.
+  size_t Footprint() const;
+
+ private:
+  friend class QsoColumnFill;
+  QString path_;
+  int64_t size_ = -1, mtimeNs_ = -1;
+  uint64_t device_ = 0, inode_ = 0;
+  int32_t count_ = 0;
+  int32_t marksThrough_ = 0;
+  QsoColumnRecords records_;
+  std::vector<char> calls_;
+  QStringList modes_;
+  std::map<int32_t, QsoColumnTexts> texts_;
+  std::map<int32_t, QString> oddFreqs_, rawDates_;
+  std::map<int32_t, QByteArray> remarks_;
+  std::vector<int32_t> slashed_, undated_;
+};
+
+extern QsoColumnCopy QsoColumns;
+
+// True when the remark's bytes hold the roadside box mark "□" (at a character boundary).
+bool HasBoxMark(const char* bytes, int length);
+
+// The leading bytes of a record that the fill looks at (fields 0, 2, 6, 7, 8, 9 and 10).
+inline constexpr int kQsoColumnHeadWidth = [] {
+  int end = 0;
+  for (int f : {0, 2, 6, 7, 8, 9, 10})
+    end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
+  return end;
+}();
+
+// Filling the copy during a whole-log pass over records first .. last (ScanHdbRecords with at least
+// kQsoColumnHeadWidth leading bytes). first == 1 makes the copy anew; a later first extends a copy of
+// this log that holds at least records 1 .. first - 1 (the records from first on are taken again), and
+// drops any other. Take runs on the pass's threads;
+// Commit, on the calling thread after a pass that ran to its end, takes the records left for the reader
+// (this uses Qso) and makes the records part of the copy. A fill from the first record drops the copy
+// at once; an extension leaves it as it was until Commit.
+class QsoColumnFill {
+ public:
+  QsoColumnFill(int32_t first, int32_t last, int parts);
+  ~QsoColumnFill();
+  QsoColumnFill(const QsoColumnFill&) = delete;
+  QsoColumnFill& operator=(const QsoColumnFill&) = delete;
+  void Take(int part, int32_t recNo, const unsigned char* head);
+  void Commit();
+
+  struct Part;
+
+ private:
+  int32_t first_, last_;
+  bool active_ = true;  // false: an extension of a copy that does not end just before first
+  QsoColumnRecords records_;
+  int64_t size_ = -1, mtimeNs_ = -1;
+  uint64_t device_ = 0, inode_ = 0;
+  std::vector<std::unique_ptr<Part>> parts_;
+};
