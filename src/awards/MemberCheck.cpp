@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -45,6 +46,21 @@ bool looksLikeCall(const QString& call) {
 QString noNul(QString text) {
   if (text.contains(QChar(0))) text.remove(QChar(0));
   return text;
+}
+
+// MemberBaseCall of an ASCII call's bytes, blanks trimmed.
+QByteArrayView memberBaseBytes(QByteArrayView call) {
+  qsizetype slash = call.size() - 1;
+  while (slash >= 0 && call[slash] != '/') --slash;
+  QByteArrayView base = call;
+  if (slash >= 0) {
+    const QByteArrayView left = call.first(slash), right = call.sliced(slash + 1);
+    base = right.size() > left.size() ? right : left;
+  }
+  const auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
+  while (!base.isEmpty() && blank(base.front())) base = base.sliced(1);
+  while (!base.isEmpty() && blank(base.back())) base.chop(1);
+  return base;
 }
 
 bool isReceivedMark(const QString& mark) {
@@ -174,15 +190,35 @@ int MemberBandColumn(const QString& freqText, bool extended) {
   return 0;
 }
 
-void MemberQsoFinder::Prepare(int32_t recordCount) {
+void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   prefixed_.clear();
-  QString call;
-  for (int32_t n = 1; n <= recordCount; ++n) {
-    if (THW_read(Hamlog.Thw, n, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0) continue;
-    if (!call.contains('/')) continue;
-    const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
-    if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
-    prefixed_[base].push_back({ToAnsi(call), n});
+  copy_ = copy && copy->Count() >= recordCount ? copy : nullptr;
+  if (copy_) {
+    for (int32_t n : copy_->SlashedCalls()) {
+      if (n > recordCount) break;
+      const QsoColumnRecord& q = (*copy_)[n];
+      if (!q.Live()) continue;
+      QByteArray call, base;
+      if (q.Plain()) {
+        call = copy_->Call(n).toByteArray();
+        base = memberBaseBytes(call).toByteArray();
+      } else {
+        const QString text = copy_->Texts(n).call;
+        call = ToAnsi(text);
+        base = ToAnsi(MemberBaseCall(text).trimmed());
+      }
+      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      prefixed_[base].push_back({call, n});
+    }
+  } else {
+    QString call;
+    for (int32_t n = 1; n <= recordCount; ++n) {
+      if (THW_read(Hamlog.Thw, n, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0) continue;
+      if (!call.contains('/')) continue;
+      const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
+      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      prefixed_[ToAnsi(base)].push_back({ToAnsi(call), n});
+    }
   }
   for (auto& list : prefixed_)
     std::sort(list.begin(), list.end(), [](const Slashed& a, const Slashed& b) {
@@ -195,17 +231,25 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
   const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
   if (first <= 0) return records;
   records.push_back(first);
+  const QByteArray key = ToAnsi(callBase);
+  // Whether the record's call begins with the base call; a record that cannot be read is examined
+  // (and counted) by the check, and the run goes on.
   QString call;
+  const auto inRun = [&](int32_t r) {
+    if (copy_ && r <= copy_->Count()) {
+      const QsoColumnRecord& q = (*copy_)[r];
+      if (!q.Live()) return true;
+      return q.Plain() ? copy_->Call(r).startsWith(key) : copy_->Texts(r).call.startsWith(callBase);
+    }
+    return THW_read(Hamlog.Thw, r, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0 || call.startsWith(callBase);
+  };
   for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
-    // A record that cannot be read is examined (and counted) by the check; the run goes on.
-    if (THW_read(Hamlog.Thw, r, 3) == 0 && ThwString(call, Hamlog.Thw, 0) == 0 && !call.startsWith(callBase))
-      break;
+    if (!inRun(r)) break;
     records.push_back(r);
   }
   // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
-  const auto it = prefixed_.constFind(callBase);
+  const auto it = prefixed_.constFind(key);
   if (it != prefixed_.constEnd()) {
-    const QByteArray key = ToAnsi(callBase);
     for (const Slashed& s : *it)
       if (s.key > key) records.push_back(s.rec);
   }
@@ -214,14 +258,19 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
 
 // ---- The check
 
-MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList)
-    : grid_(grid), setup_(setup), memberList_(memberList), amaList_(amaList) {}
+MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
+                         const QsoColumnCopy* copy)
+    : grid_(grid), setup_(setup), memberList_(memberList), amaList_(amaList), copy_(copy) {
+  for (const QString& m : Settings.QslReceivedMarks)
+    if (m.size() == 1 && m.at(0).unicode() < 128) received_[m.at(0).unicode()] = true;
+}
 
 void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   const QString call = grid_.TextMatrix(row, 2).trimmed().toUpper();
   if (!call.isEmpty()) {
     SplitCallSign(call);
     const QString callBase = QsoRules.CallBase;
+    callBase_ = ToAnsi(callBase);
     bool listed = false;
     const std::vector<int32_t> records = source(callBase);
     for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
@@ -240,6 +289,7 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
 }
 
 void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed) {
+  if (copy_ && examineInCopy(rec, firstHit, row, listed)) return;
   ClearQsoFieldBuffers();
   if (THW_read(Hamlog.Thw, rec, 3) != 0) {
     ++Unreadable;
@@ -272,14 +322,74 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   line.date = date->toString("yyyy/MM/dd");
   line.band = Qso.QsoBand;
   line.number = grid_.TextMatrix(row, 1);
-  settle(row, firstHit, qualifies, line, ModeClassLetter(setup_.modes, line.mode),
+  settle(row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, line.mode),
          MemberBandColumn(freq, setup_.extendedBandSet), listed);
 }
 
-void MemberCheck::settle(int row, bool firstHit, bool qualifies, const Line& line, const QString& letter, int col,
-                         bool& listed) {
+bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& listed) {
+  if (rec < 1 || rec > copy_->Count()) return false;
+  const QsoColumnRecord& q = (*copy_)[rec];
+  // Deleted records, texts outside ASCII and dates that are no day: as the log gives them.
+  if (!q.Plain() || q.date == 0) return false;
+  char mark = 0;  // the QSL field's last character, NULs left out
+  for (int i = 2; i >= 0 && mark == 0; --i) mark = q.qsl[i];
+  const bool qualifies = setup_.worked || (mark > 0 && received_[int(mark)]);
+  const QByteArrayView call = copy_->Call(rec);
+  if (memberBaseBytes(call) != QByteArrayView(callBase_)) return true;
+  if (firstHit) grid_.SetTopRow(row);
+  if (setup_.tag == u"ACC#" && q.date < kAccFirstDate) return true;
+
+  const FreqFacts& f = freqFacts(rec);
+  if (!f.banded) {  // reported as the log's reading reports it
+    Qso.QsoRecNo = rec;
+    Qso.QsoFreq = f.freq;
+    FreqToBand();
+  }
+  if (letters_.empty()) {
+    for (const QString& mode : copy_->Modes()) letters_.push_back(ModeClassLetter(setup_.modes, mode));
+  }
+  const auto line = [&] {
+    Line l;
+    l.call = QString::fromLatin1(call);
+    l.mode = copy_->Modes().at(q.mode);
+    l.code = QString::fromLatin1(q.Code());
+    l.date = QString::asprintf("%04d/%02d/%02d", q.date / 10000, q.date / 100 % 100, q.date % 100);
+    l.band = f.band;
+    l.number = grid_.TextMatrix(row, 1);
+    return l;
+  };
+  settle(row, firstHit, qualifies, line, letters_.at(q.mode), f.col, listed);
+  return true;
+}
+
+const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
+  const auto make = [this](const QString& text) {
+    FreqFacts f;
+    f.freq = text.contains(u'/') ? QStringLiteral("9999") : text;
+    f.freq.replace("G", "000");
+    Qso.QsoFreq = f.freq;
+    f.banded = SetBandOfFreq();
+    f.band = Qso.QsoBand;
+    f.col = MemberBandColumn(f.freq, setup_.extendedBandSet);
+    return f;
+  };
+  const QsoColumnRecord& q = (*copy_)[rec];
+  if (q.freqShape != 0) {
+    const uint64_t key = uint64_t(q.freqDigits) << 8 | q.freqShape;
+    auto it = freqs_.find(key);
+    if (it == freqs_.end()) it = freqs_.insert(key, make(copy_->Freq(rec)));
+    return *it;
+  }
+  const QString text = copy_->Freq(rec);
+  auto it = oddFreqs_.find(text);
+  if (it == oddFreqs_.end()) it = oddFreqs_.insert(text, make(text));
+  return *it;
+}
+
+void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter,
+                         int col, bool& listed) {
   if (qualifies && !listed) {
-    print(&memberList_, line);
+    print(&memberList_, line());
     listed = true;
     ++ListedCount;
   }
@@ -289,13 +399,13 @@ void MemberCheck::settle(int row, bool firstHit, bool qualifies, const Line& lin
       grid_.SetTextMatrix(row, col, qualifies ? letter : "(" + letter.toLower() + ")");
       ++(qualifies ? CfmMarkCount : WkdMarkCount);
     }
-    if (qualifies) print(amaList_, line);
+    if (qualifies) print(amaList_, line());
     return;
   }
   if (col > 0) FormatModeMarks(letter, row, col, qualifies, line);
 }
 
-void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line) {
+void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line) {
   QString cell = grid_.TextMatrix(row, col);
   const QString worked = "(" + letter.toLower() + ")";
   if (cell.contains(letter)) return;
@@ -304,11 +414,11 @@ void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool 
     cell.replace(worked, letter);
     ++CfmMarkCount;
     --WkdMarkCount;
-    print(amaList_, line);
+    print(amaList_, line());
   } else if (qualifies) {
     cell += letter;
     ++CfmMarkCount;
-    print(amaList_, line);
+    print(amaList_, line());
   } else {
     cell += worked;
     ++WkdMarkCount;

@@ -4,10 +4,12 @@
 //
 //   MemberListLoad list = ReadMemberList(path, AwardSheets.MemberTag);
 //   ... one grid row per list.members entry ...
-//   MemberQsoFinder finder;  finder.Prepare(Hamlog.HdbRecordCount);    // log open
-//   MemberCheck check(grid, setup, memberFile, amaFile);
+//   const QsoColumnCopy* copy = QsoColumns.ReadToLogEnd() == HAMLOG_OK ? &QsoColumns : nullptr;
+//   MemberQsoFinder finder;  finder.Prepare(Hamlog.HdbRecordCount, copy);    // log open
+//   MemberCheck check(grid, setup, memberFile, amaFile, copy);
 //   for (int row = 1; row <= count; ++row) check.CheckMember(row, finder.Source());
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,7 @@
 #include "awards/AwardSheets.h"
 
 class FlexGrid;
+class QsoColumnCopy;
 class VbFile;
 
 // ---- The member list file
@@ -68,8 +71,9 @@ using MemberRecordSource = std::function<std::vector<int32_t>(const QString& cal
 // that sort after that run, which one pass over the log's calls has set aside.
 class MemberQsoFinder {
  public:
-  // One pass over the log's call signs; the log is open.
-  void Prepare(int32_t recordCount);
+  // One pass over the log's call signs; the log is open. With a copy of the log's columns that holds
+  // every record, the calls are taken from it instead of the log.
+  void Prepare(int32_t recordCount, const QsoColumnCopy* copy = nullptr);
   std::vector<int32_t> Records(const QString& callBase) const;
   MemberRecordSource Source() const {
     return [this](const QString& callBase) { return Records(callBase); };
@@ -80,7 +84,8 @@ class MemberQsoFinder {
     QByteArray key;  // the call as stored, for call-sign order
     int32_t rec;
   };
-  QHash<QString, std::vector<Slashed>> prefixed_;  // by base call
+  QHash<QByteArray, std::vector<Slashed>> prefixed_;  // by base call
+  const QsoColumnCopy* copy_ = nullptr;
 };
 
 struct MemberCheckSetup {
@@ -94,7 +99,9 @@ struct MemberCheckSetup {
 // column 2) and writes the member list and AMA list lines.
 class MemberCheck {
  public:
-  MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList);
+  // With `copy` (holding every record of the open log) the member's QSOs are looked at in memory.
+  MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
+              const QsoColumnCopy* copy = nullptr);
   void CheckMember(int row, const MemberRecordSource& source);
 
   int32_t SheetTotal = 0;
@@ -110,10 +117,22 @@ class MemberCheck {
   struct Line {
     QString code, call, date, band, mode, number;
   };
+  // What a frequency text gives the check (the same for every QSO on it).
+  struct FreqFacts {
+    QString freq;  // as the band is taken from it ("/" = "9999", "G" = "000")
+    QString band;  // Qso.QsoBand of it
+    bool banded = false;
+    int col = 0;
+  };
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
-  // The marks and list lines of one QSO of the member, its fields taken.
-  void settle(int row, bool firstHit, bool qualifies, const Line& line, const QString& letter, int col, bool& listed);
-  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line);
+  // examine() on the copy's fields; false when the record must be read from the log.
+  bool examineInCopy(int32_t rec, bool firstHit, int row, bool& listed);
+  const FreqFacts& freqFacts(int32_t rec);
+  // The marks and list lines of one QSO of the member, its fields taken; `line()` gives its list line.
+  using LineMaker = std::function<Line()>;
+  void settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter, int col,
+              bool& listed);
+  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line);
   void print(VbFile* file, const Line& line);
 
   FlexGrid& grid_;
@@ -121,4 +140,10 @@ class MemberCheck {
   VbFile& memberList_;
   VbFile* amaList_;
   QString fields_[11];
+  const QsoColumnCopy* copy_ = nullptr;
+  QByteArray callBase_;                  // the member's base call in the log's bytes
+  QHash<uint64_t, FreqFacts> freqs_;     // by the copy's digits and shape
+  QHash<QString, FreqFacts> oddFreqs_;   // frequencies the copy keeps as text
+  std::vector<QString> letters_;         // by the copy's mode number
+  bool received_[128] = {};              // QSL marks that confirm
 };

@@ -5,7 +5,9 @@
 
 #include "awards/CsvFields.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -289,9 +291,48 @@ RecordScan scanRecord(RoadsideScan& scan, const StationMatcher& matcher, int32_t
   return RecordScan::Next;
 }
 
+// The pass on the column copy, which holds every record of the open log with its remark marks: only
+// the marked QSOs are looked at, those the copy does not hold as plain text read from the log.
+bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumnCopy& copy) {
+  const bool extended = Settings.ExtendedBandSet == 1;
+  std::vector<signed char> modeSelected(size_t(copy.Modes().size()), -1);
+  char buffer[256];
+  for (int32_t r = 1; r <= copy.Count(); ++r) {
+    const QsoColumnRecord& q = copy[r];
+    if ((q.flags & (QsoColumnRecord::kBox13 | QsoColumnRecord::kBox14)) == 0) continue;
+    const QString& band = PaddedBandLabel(q.band, extended);
+    // A frequency of no band is reported as the reading of the record reports it.
+    if (!q.Plain() || q.date == 0 || band.at(0) == u' ') {
+      if (scanRecord(scan, matcher, r) == RecordScan::Stop) return false;
+      continue;
+    }
+    const QString date = QString::number(q.date).rightJustified(8, u'0');
+    if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) continue;
+    signed char& selected = modeSelected[q.mode];
+    if (selected < 0) selected = ModeIsSelected(copy.Modes().at(q.mode)) ? 1 : 0;
+    if (!selected) continue;
+    const QChar via = QLatin1Char(q.via());
+    bool excluded = false;
+    for (const QString& kind : ReadConditions.ExcludedQslKinds) excluded |= kind.size() == 1 && kind.at(0) == via;
+    if (excluded) continue;
+    const char* text = nullptr;
+    const int length = cleanRemark(copy.MarkedRemark(r), buffer, text);
+    const int station = matcher.Match(text, length);
+    if (station < 0) {
+      ++scan.UnlistedCount;
+      continue;
+    }
+    const int column = RoadsideColumnOfBand(band.trimmed());
+    if (column == 0) continue;
+    const char received = q.received();
+    MarkBandCell(scan, station, column, r, !(received == ' ' || (received >= 9 && received <= 13)));
+  }
+  return true;
+}
+
 }  // namespace
 
-RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations) {
+RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations, QsoColumnCopy* copy) {
   RoadsideScan scan;
   scan.stations = static_cast<int32_t>(stations.size());
   scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
@@ -305,6 +346,11 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
   const StationMatcher matcher(stations);
   // The log as it stands now: QSOs logged since the start window counted it are in the sheet too.
   const int32_t total = Vdbf_rcount(Hamlog.Thw);
+  if (copy && copy->ReadToLogEnd() == HAMLOG_OK && copy->ReadRemarkMarks() == HAMLOG_OK && copy->Count() == total) {
+    scan.complete = scanCopy(scan, matcher, *copy);
+    HamlogCloseDb(0);
+    return scan;
+  }
   for (int32_t r = 1; r <= total; ++r) {
     if (scanRecord(scan, matcher, r) == RecordScan::Stop) {
       HamlogCloseDb(0);
