@@ -73,6 +73,7 @@ void memberCheck(benchmark::State& state, bool inMemory) {
     MemberCheck check(grid, {"ACC#", false, false, {}}, list, &ama, copy);
     const MemberRecordSource source = finder.Source();
     for (int row = 1; row <= kMembers; ++row) check.CheckMember(row, source);
+    check.Finish();
     HamlogCloseDb(0);
     list.Close();
     ama.Close();

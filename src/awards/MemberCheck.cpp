@@ -168,8 +168,12 @@ int MemberBandColumn(const QString& freqText, bool extended) {
   freq.replace("G", "000");
   bool ok = false;
   const double mhz = noNul(freq).trimmed().toDouble(&ok);
+  return MemberBandColumnOfMhz(mhz, !ok, extended);
+}
+
+int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extended) {
   // Not a number: no band (the band label's report names the frequency).
-  if (!ok || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
+  if (notANumber || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
   const long f = std::lrint(mhz);  // half to even
   struct Range {
     long low, high;
@@ -190,9 +194,17 @@ int MemberBandColumn(const QString& freqText, bool extended) {
   return 0;
 }
 
+MemberQsoFinder::~MemberQsoFinder() {
+  if (indexOpen_) idx_close(index_);
+}
+
 void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   prefixed_.clear();
   copy_ = copy && copy->Count() >= recordCount ? copy : nullptr;
+  if (indexOpen_) idx_close(index_);
+  // The index holds no deleted record, and its keys are the calls as stored: a run of keys that begin
+  // with the base call is the run the log's call-sign order gives.
+  indexOpen_ = copy_ && idx_open(Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + "dxc", index_) == 0;
   if (copy_) {
     for (int32_t n : copy_->SlashedCalls()) {
       if (n > recordCount) break;
@@ -228,24 +240,21 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
 
 std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
   std::vector<int32_t> records;
-  const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
-  if (first <= 0) return records;
-  records.push_back(first);
   const QByteArray key = ToAnsi(callBase);
-  // Whether the record's call begins with the base call; a record that cannot be read is examined
-  // (and counted) by the check, and the run goes on.
-  QString call;
-  const auto inRun = [&](int32_t r) {
-    if (copy_ && r <= copy_->Count()) {
-      const QsoColumnRecord& q = (*copy_)[r];
-      if (!q.Live()) return true;
-      return q.Plain() ? copy_->Call(r).startsWith(key) : copy_->Texts(r).call.startsWith(callBase);
+  if (indexOpen_) {
+    for (int32_t r = idx_search(index_, callBase, 0); r > 0; r = idx_next(index_)) records.push_back(r);
+    if (records.empty()) return records;
+  } else {
+    const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
+    if (first <= 0) return records;
+    records.push_back(first);
+    QString call;
+    for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
+      // A record that cannot be read is examined (and counted) by the check; the run goes on.
+      if (THW_read(Hamlog.Thw, r, 3) == 0 && ThwString(call, Hamlog.Thw, 0) == 0 && !call.startsWith(callBase))
+        break;
+      records.push_back(r);
     }
-    return THW_read(Hamlog.Thw, r, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0 || call.startsWith(callBase);
-  };
-  for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
-    if (!inRun(r)) break;
-    records.push_back(r);
   }
   // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
   const auto it = prefixed_.constFind(key);
@@ -260,7 +269,12 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
 
 MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
                          const QsoColumnCopy* copy)
-    : grid_(grid), setup_(setup), memberList_(memberList), amaList_(amaList), copy_(copy) {
+    : grid_(grid),
+      setup_(setup),
+      memberList_(memberList),
+      amaList_(amaList),
+      copy_(copy),
+      japanesePrefixes_(JapanesePrefixes.split(',')) {
   for (const QString& m : Settings.QslReceivedMarks)
     if (m.size() == 1 && m.at(0).unicode() < 128) received_[m.at(0).unicode()] = true;
 }
@@ -283,7 +297,7 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   if (setup_.tag != "ACC#") return;
   // A member number that is not a number earns no points (and stops nothing).
   int32_t points = grid_.TextMatrix(row, 1).trimmed().toInt() * marks;
-  if (!JapanesePrefixes.split(',').contains(call.left(2))) points *= 10;
+  if (!japanesePrefixes_.contains(call.left(2))) points *= 10;
   grid_.SetTextMatrix(row, PointColumn(), QString::number(points));
   SheetTotal += points;
 }
@@ -318,7 +332,7 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   line.code = noNul(fields_[8]).trimmed();
   Qso.QsoRecNo = rec;
   Qso.QsoFreq = noNul(freq).trimmed();
-  FreqToBand();
+  if (!SetBandOfFreq()) freqErrors_ << FreqErrorLine(rec, Qso.QsoFreq);
   line.date = date->toString("yyyy/MM/dd");
   line.band = Qso.QsoBand;
   line.number = grid_.TextMatrix(row, 1);
@@ -339,12 +353,8 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
   if (firstHit) grid_.SetTopRow(row);
   if (setup_.tag == u"ACC#" && q.date < kAccFirstDate) return true;
 
-  const FreqFacts& f = freqFacts(rec);
-  if (!f.banded) {  // reported as the log's reading reports it
-    Qso.QsoRecNo = rec;
-    Qso.QsoFreq = f.freq;
-    FreqToBand();
-  }
+  const FreqFacts f = freqFacts(rec);
+  if (!f.banded) freqErrors_ << FreqErrorLine(rec, f.freq);
   if (letters_.empty()) {
     for (const QString& mode : copy_->Modes()) letters_.push_back(ModeClassLetter(setup_.modes, mode));
   }
@@ -362,8 +372,25 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
   return true;
 }
 
-const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
-  const auto make = [this](const QString& text) {
+MemberCheck::FreqFacts MemberCheck::freqFacts(int32_t rec) {
+  const QsoColumnRecord& q = (*copy_)[rec];
+  if (q.freqShape != 0) {
+    // Digits with at most one ".": the copy's band, and the whole MHz from the digits (their quotient
+    // is the double the text reads as).
+    const int length = q.freqShape & 15, point = (q.freqShape >> 4) - 1;
+    double scale = 1;
+    for (int i = point < 0 ? length : point + 1; i < length; ++i) scale *= 10;
+    const double mhz = q.freqDigits / scale;
+    FreqFacts f;
+    f.band = PaddedBandLabel(q.band, Settings.ExtendedBandSet == 1);
+    f.banded = f.band.at(0) != u' ';
+    if (!f.banded) f.freq = copy_->Freq(rec);
+    f.col = MemberBandColumnOfMhz(mhz, false, setup_.extendedBandSet);
+    return f;
+  }
+  const QString text = copy_->Freq(rec);
+  auto it = oddFreqs_.find(text);
+  if (it == oddFreqs_.end()) {
     FreqFacts f;
     f.freq = text.contains(u'/') ? QStringLiteral("9999") : text;
     f.freq.replace("G", "000");
@@ -371,19 +398,14 @@ const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
     f.banded = SetBandOfFreq();
     f.band = Qso.QsoBand;
     f.col = MemberBandColumn(f.freq, setup_.extendedBandSet);
-    return f;
-  };
-  const QsoColumnRecord& q = (*copy_)[rec];
-  if (q.freqShape != 0) {
-    const uint64_t key = uint64_t(q.freqDigits) << 8 | q.freqShape;
-    auto it = freqs_.find(key);
-    if (it == freqs_.end()) it = freqs_.insert(key, make(copy_->Freq(rec)));
-    return *it;
+    it = oddFreqs_.insert(text, f);
   }
-  const QString text = copy_->Freq(rec);
-  auto it = oddFreqs_.find(text);
-  if (it == oddFreqs_.end()) it = oddFreqs_.insert(text, make(text));
   return *it;
+}
+
+void MemberCheck::Finish() {
+  AppendFreqErrorReport(freqErrors_);
+  freqErrors_.clear();
 }
 
 void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter,

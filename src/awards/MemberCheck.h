@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "awards/AwardSheets.h"
+#include "platform/hamlog/hamlog.h"
 
 class FlexGrid;
 class QsoColumnCopy;
@@ -61,6 +62,8 @@ QString ModeClassLetter(const ModeClassLists& lists, const QString& mode);
 // The member sheet's grid column of a frequency text (MHz), 0 when it has none: whole MHz rounded
 // half to even, "/" anywhere = satellite, "G" = "000".
 int MemberBandColumn(const QString& freq, bool extendedBandSet);
+// The same of a frequency already read as MHz.
+int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extendedBandSet);
 
 // Record numbers to examine for one member's base call: the first is the call's first place in
 // call-sign order (examined as the first hit even when it is another call's), then the later ones.
@@ -71,6 +74,10 @@ using MemberRecordSource = std::function<std::vector<int32_t>(const QString& cal
 // that sort after that run, which one pass over the log's calls has set aside.
 class MemberQsoFinder {
  public:
+  MemberQsoFinder() = default;
+  ~MemberQsoFinder();
+  MemberQsoFinder(const MemberQsoFinder&) = delete;
+  MemberQsoFinder& operator=(const MemberQsoFinder&) = delete;
   // One pass over the log's call signs; the log is open. With a copy of the log's columns that holds
   // every record, the calls are taken from it instead of the log.
   void Prepare(int32_t recordCount, const QsoColumnCopy* copy = nullptr);
@@ -86,6 +93,9 @@ class MemberQsoFinder {
   };
   QHash<QByteArray, std::vector<Slashed>> prefixed_;  // by base call
   const QsoColumnCopy* copy_ = nullptr;
+  // With the copy: the call-sign index file itself, whose runs need no look at the log per record.
+  mutable IndexHandle index_{};
+  bool indexOpen_ = false;
 };
 
 struct MemberCheckSetup {
@@ -103,6 +113,8 @@ class MemberCheck {
   MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
               const QsoColumnCopy* copy = nullptr);
   void CheckMember(int row, const MemberRecordSource& source);
+  // Writes the frequency report lines of the QSOs looked at (in their order), after the last member.
+  void Finish();
 
   int32_t SheetTotal = 0;
   int32_t CfmMarkCount = 0;
@@ -127,7 +139,7 @@ class MemberCheck {
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
   // examine() on the copy's fields; false when the record must be read from the log.
   bool examineInCopy(int32_t rec, bool firstHit, int row, bool& listed);
-  const FreqFacts& freqFacts(int32_t rec);
+  FreqFacts freqFacts(int32_t rec);
   // The marks and list lines of one QSO of the member, its fields taken; `line()` gives its list line.
   using LineMaker = std::function<Line()>;
   void settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter, int col,
@@ -142,8 +154,9 @@ class MemberCheck {
   QString fields_[11];
   const QsoColumnCopy* copy_ = nullptr;
   QByteArray callBase_;                  // the member's base call in the log's bytes
-  QHash<uint64_t, FreqFacts> freqs_;     // by the copy's digits and shape
   QHash<QString, FreqFacts> oddFreqs_;   // frequencies the copy keeps as text
   std::vector<QString> letters_;         // by the copy's mode number
   bool received_[128] = {};              // QSL marks that confirm
+  QStringList japanesePrefixes_;
+  QStringList freqErrors_;               // frequency report lines, written by Finish()
 };

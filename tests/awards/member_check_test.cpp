@@ -138,6 +138,7 @@ struct MemberCheckTest : ::testing::Test {
     VbFile list(log.home.file("list.txt"), VbMode::Output), ama(log.home.file("ama.txt"), VbMode::Output);
     MemberCheck c(grid, setup, list, &ama, copy);
     for (int r = 1; r <= rows.size(); ++r) c.CheckMember(r, source);
+    c.Finish();
     QString result = QString("%1 %2 %3 %4 %5 %6\n")
                          .arg(c.SheetTotal)
                          .arg(c.CfmMarkCount)

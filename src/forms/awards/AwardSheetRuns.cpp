@@ -154,6 +154,7 @@ void RunMemberCheck(ACCSheet& s) {
       pumped.restart();
     }
   }
+  check.Finish();
   HamlogCloseDb(0);
   const bool saved = s.MemberListFile.Close() && (!s.AmaListFile.IsOpen() || s.AmaListFile.Close());
   if (!saved) {
