@@ -296,18 +296,32 @@ RecordScan scanRecord(RoadsideScan& scan, const StationMatcher& matcher, int32_t
 bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumnCopy& copy) {
   const bool extended = Settings.ExtendedBandSet == 1;
   std::vector<signed char> modeSelected(size_t(copy.Modes().size()), -1);
+  std::vector<int> columns;  // by band number; -1 for a band the reading of the record reports
+  for (int band = 0; band < 256; ++band) {
+    const QString& label = PaddedBandLabel(band, extended);
+    columns.push_back(label.at(0) == u' ' ? -1 : RoadsideColumnOfBand(label.trimmed()));
+  }
+  // The period as numbers when both ends are eight digits, as they are when the settings wrote them.
+  const auto dateNumber = [](const QString& text) {
+    bool ok = text.size() == 8;
+    for (QChar c : text) ok = ok && c >= u'0' && c <= u'9';
+    return ok ? text.toInt() : -1;
+  };
+  const int firstDay = dateNumber(ReadConditions.StartDate), lastDay = dateNumber(ReadConditions.EndDate);
   char buffer[256];
-  for (int32_t r = 1; r <= copy.Count(); ++r) {
+  for (const auto& [r, remark] : copy.MarkedRemarks()) {
     const QsoColumnRecord& q = copy[r];
-    if ((q.flags & (QsoColumnRecord::kBox13 | QsoColumnRecord::kBox14)) == 0) continue;
-    const QString& band = PaddedBandLabel(q.band, extended);
-    // A frequency of no band is reported as the reading of the record reports it.
-    if (!q.Plain() || q.date == 0 || band.at(0) == u' ') {
+    const int column = columns[q.band];
+    if (!q.Plain() || q.date == 0 || column < 0) {
       if (scanRecord(scan, matcher, r) == RecordScan::Stop) return false;
       continue;
     }
-    const QString date = QString::number(q.date).rightJustified(8, u'0');
-    if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) continue;
+    if (firstDay >= 0 && lastDay >= 0) {
+      if (q.date < firstDay || q.date > lastDay) continue;
+    } else {
+      const QString date = QString::number(q.date).rightJustified(8, u'0');
+      if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) continue;
+    }
     signed char& selected = modeSelected[q.mode];
     if (selected < 0) selected = ModeIsSelected(copy.Modes().at(q.mode)) ? 1 : 0;
     if (!selected) continue;
@@ -316,13 +330,12 @@ bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumn
     for (const QString& kind : ReadConditions.ExcludedQslKinds) excluded |= kind.size() == 1 && kind.at(0) == via;
     if (excluded) continue;
     const char* text = nullptr;
-    const int length = cleanRemark(copy.MarkedRemark(r), buffer, text);
+    const int length = cleanRemark(remark, buffer, text);
     const int station = matcher.Match(text, length);
     if (station < 0) {
       ++scan.UnlistedCount;
       continue;
     }
-    const int column = RoadsideColumnOfBand(band.trimmed());
     if (column == 0) continue;
     const char received = q.received();
     MarkBandCell(scan, station, column, r, !(received == ' ' || (received >= 9 && received <= 13)));
