@@ -212,8 +212,10 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
       if (!q.Live()) continue;
       QByteArray call, base;
       if (q.Plain()) {
-        call = copy_->Call(n).toByteArray();
-        base = memberBaseBytes(call).toByteArray();
+        const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
+        if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
+        call = stored.toByteArray();
+        base = storedBase.toByteArray();
       } else {
         const QString text = copy_->Texts(n).call;
         call = ToAnsi(text);
