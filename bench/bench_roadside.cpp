@@ -1,7 +1,10 @@
 // Speed of the record book and the roadside stations.
 //
 //   BM_RoadsideScan/N       the pass over an N-QSO log whose every 20th QSO names one of 1,200 stations
-//                           in its remarks ("道の駅 □" + number)
+//                           in its remarks ("道の駅 □" + number), on the column copy the sheet load leaves
+//                           (made before the timing) with its remark marks read
+//   BM_RoadsideFirstOpen/N  the same with the remark marks read inside the timing, as on the sheet's first open
+//   BM_RoadsideScanPerRecord/N  the pass record by record
 //   BM_RecordBookLoad/N     reading, sorting and filtering a record book of N rows (no window)
 //   BM_RecordBookWindow/N   the record book window over N rows: load, list, one area filter
 
@@ -18,6 +21,7 @@
 #include "awards/RoadsideStations.h"
 #include "bench_main.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/SeiriboSheet.h"
 #include "hamlogdb/hamlogdb.h"
@@ -68,19 +72,38 @@ std::vector<RoadsideStation> stations() {
   return s;
 }
 
-void BM_RoadsideScan(benchmark::State& state) {
+enum class RoadsidePass { Copy, FirstOpen, PerRecord };
+
+void roadsideScan(benchmark::State& state, RoadsidePass pass) {
   const QString dir = roadsideLog(state.range(0));
   Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
   Hamlog.HamlogClosed = 1;
   Hamlog.HdbRecordCount = CountHdbRecords();
   ReadConditions = {};
   const std::vector<RoadsideStation> list = stations();
+  QsoColumns.Drop();
+  if (pass != RoadsidePass::PerRecord && QsoColumns.ReadToLogEnd() != HAMLOG_OK) state.SkipWithError("no copy");
+  if (pass == RoadsidePass::Copy) QsoColumns.ReadRemarkMarks();
   RoadsideScan scan;
-  for (auto _ : state) scan = ScanHamlogForStations(list);
+  for (auto _ : state) {
+    if (pass == RoadsidePass::FirstOpen) {
+      state.PauseTiming();
+      QsoColumns.Drop();
+      QsoColumns.ReadToLogEnd();
+      state.ResumeTiming();
+    }
+    scan = ScanHamlogForStations(list, pass == RoadsidePass::PerRecord ? nullptr : &QsoColumns);
+  }
   state.counters["wkd"] = scan.ScanWkdCount;
   state.counters["cfm"] = scan.ScanCfmCount;
+  QsoColumns.Drop();
 }
-BENCHMARK(BM_RoadsideScan)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+void BM_RoadsideScan(benchmark::State& state) { roadsideScan(state, RoadsidePass::Copy); }
+void BM_RoadsideFirstOpen(benchmark::State& state) { roadsideScan(state, RoadsidePass::FirstOpen); }
+void BM_RoadsideScanPerRecord(benchmark::State& state) { roadsideScan(state, RoadsidePass::PerRecord); }
+BENCHMARK(BM_RoadsideScan)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RoadsideFirstOpen)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RoadsideScanPerRecord)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 QString recordBookHome(int rows) {
   const QString home = root().filePath(QString("home%1").arg(rows));

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
@@ -47,6 +48,21 @@ QString noNul(QString text) {
   return text;
 }
 
+// MemberBaseCall of an ASCII call's bytes, blanks trimmed.
+QByteArrayView memberBaseBytes(QByteArrayView call) {
+  qsizetype slash = call.size() - 1;
+  while (slash >= 0 && call[slash] != '/') --slash;
+  QByteArrayView base = call;
+  if (slash >= 0) {
+    const QByteArrayView left = call.first(slash), right = call.sliced(slash + 1);
+    base = right.size() > left.size() ? right : left;
+  }
+  const auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
+  while (!base.isEmpty() && blank(base.front())) base = base.sliced(1);
+  while (!base.isEmpty() && blank(base.back())) base.chop(1);
+  return base;
+}
+
 bool isReceivedMark(const QString& mark) {
   for (const QString& m : Settings.QslReceivedMarks)
     if (!m.isEmpty() && m == mark) return true;
@@ -75,29 +91,54 @@ MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
   load.tag = lines.isEmpty() ? previousTag : MemberTagOfHeader(lines.first());
   if (load.tag.isEmpty()) return load;
   if (lines.isEmpty()) lines.push_back(QString());
-  QStringList seen;
+  int32_t number = 0;
   for (const QString& line : lines) {
+    ++number;
     ++load.lineCount;
     if (load.lineCount <= 2) continue;
-    if (line.size() < 2) {
-      --load.lineCount;
-      continue;
-    }
     MemberRow m;
     m.call = line.mid(1, kMemberCallChars).trimmed().toUpper();
     const qsizetype tagAt = line.toUpper().lastIndexOf(load.tag);
     m.number = (tagAt >= 0 ? line.mid(tagAt + load.tag.size(), 4) : line.mid(3, 4)).trimmed();
-    // Column headings, rules and a member listed twice are no further members.
-    if (!looksLikeCall(m.call) || seen.contains(m.call)) {
+    // Column headings and rules are no members; a call listed twice is (a re-issued call keeps both
+    // numbers and both earn their points).
+    if (line.size() < 2 || !looksLikeCall(m.call)) {
       --load.lineCount;
-      ++load.skipped;
+      // The code page's decoder leaves U+FFFD or SUB where bytes are no Windows-31J.
+      const bool unreadable = line.contains(QChar::ReplacementCharacter) || line.contains(QChar(0x1A));
+      QList<int32_t>& why = line.trimmed().isEmpty() ? load.blankLines
+                            : unreadable             ? load.unreadableLines
+                                                     : load.noCallLines;
+      why << number;
       continue;
     }
-    seen.push_back(m.call);
     load.members.push_back(m);
   }
   load.outcome = load.lineCount == 1 ? MemberListLoad::SingleLine : MemberListLoad::Loaded;
   return load;
+}
+
+QString MemberListSkipNotice(const MemberListLoad& load) {
+  const auto numbers = [](const QList<int32_t>& lines) {
+    constexpr qsizetype kShown = 10;
+    QStringList n;
+    for (qsizetype i = 0; i < std::min(lines.size(), kShown); ++i) n << QString::number(lines[i]);
+    return n.join(u',') + (lines.size() > kShown ? QStringLiteral(",…") : QString());
+  };
+  const std::pair<const QList<int32_t>*, QString> reasons[] = {
+      {&load.noCallLines, QStringLiteral("コールサインのない行")},
+      {&load.unreadableLines, QStringLiteral("読めない文字のある行")},
+      {&load.blankLines, QStringLiteral("空行")}};
+  QStringList parts;
+  qsizetype total = 0;
+  for (const auto& [lines, why] : reasons) {
+    if (lines->isEmpty()) continue;
+    total += lines->size();
+    parts << QStringLiteral("%1 %2 行（%3 行目）").arg(why).arg(lines->size()).arg(numbers(*lines));
+  }
+  if (total == 0) return {};
+  return QStringLiteral("メンバーリストの %1 行を読み飛ばしました。").arg(total) + QStringLiteral("\r\n") +
+         parts.join(QStringLiteral("\r\n"));
 }
 
 // ---- The search
@@ -127,8 +168,12 @@ int MemberBandColumn(const QString& freqText, bool extended) {
   freq.replace("G", "000");
   bool ok = false;
   const double mhz = noNul(freq).trimmed().toDouble(&ok);
+  return MemberBandColumnOfMhz(mhz, !ok, extended);
+}
+
+int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extended) {
   // Not a number: no band (the band label's report names the frequency).
-  if (!ok || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
+  if (notANumber || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
   const long f = std::lrint(mhz);  // half to even
   struct Range {
     long low, high;
@@ -149,15 +194,45 @@ int MemberBandColumn(const QString& freqText, bool extended) {
   return 0;
 }
 
-void MemberQsoFinder::Prepare(int32_t recordCount) {
+MemberQsoFinder::~MemberQsoFinder() {
+  if (indexOpen_) idx_close(index_);
+}
+
+void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   prefixed_.clear();
-  QString call;
-  for (int32_t n = 1; n <= recordCount; ++n) {
-    if (THW_read(Hamlog.Thw, n, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0) continue;
-    if (!call.contains('/')) continue;
-    const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
-    if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
-    prefixed_[base].push_back({ToAnsi(call), n});
+  copy_ = copy && copy->Count() >= recordCount ? copy : nullptr;
+  if (indexOpen_) idx_close(index_);
+  // The index holds no deleted record, and its keys are the calls as stored: a run of keys that begin
+  // with the base call is the run the log's call-sign order gives.
+  indexOpen_ = copy_ && idx_open(Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + "dxc", index_) == 0;
+  if (copy_) {
+    for (int32_t n : copy_->SlashedCalls()) {
+      if (n > recordCount) break;
+      const QsoColumnRecord& q = (*copy_)[n];
+      if (!q.Live()) continue;
+      QByteArray call, base;
+      if (q.Plain()) {
+        const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
+        if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
+        call = stored.toByteArray();
+        base = storedBase.toByteArray();
+      } else {
+        const QString text = copy_->Texts(n).call;
+        call = ToAnsi(text);
+        base = ToAnsi(MemberBaseCall(text).trimmed());
+      }
+      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      prefixed_[base].push_back({call, n});
+    }
+  } else {
+    QString call;
+    for (int32_t n = 1; n <= recordCount; ++n) {
+      if (THW_read(Hamlog.Thw, n, 3) != 0 || ThwString(call, Hamlog.Thw, 0) != 0) continue;
+      if (!call.contains('/')) continue;
+      const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
+      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      prefixed_[ToAnsi(base)].push_back({ToAnsi(call), n});
+    }
   }
   for (auto& list : prefixed_)
     std::sort(list.begin(), list.end(), [](const Slashed& a, const Slashed& b) {
@@ -167,20 +242,25 @@ void MemberQsoFinder::Prepare(int32_t recordCount) {
 
 std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
   std::vector<int32_t> records;
-  const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
-  if (first <= 0) return records;
-  records.push_back(first);
-  QString call;
-  for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
-    // A record that cannot be read is examined (and counted) by the check; the run goes on.
-    if (THW_read(Hamlog.Thw, r, 3) == 0 && ThwString(call, Hamlog.Thw, 0) == 0 && !call.startsWith(callBase))
-      break;
-    records.push_back(r);
+  const QByteArray key = ToAnsi(callBase);
+  if (indexOpen_) {
+    for (int32_t r = idx_search(index_, callBase, 0); r > 0; r = idx_next(index_)) records.push_back(r);
+    if (records.empty()) return records;
+  } else {
+    const int32_t first = Vidx_search(Hamlog.Thw, callBase, 16);
+    if (first <= 0) return records;
+    records.push_back(first);
+    QString call;
+    for (int32_t r = Vidx_next(Hamlog.Thw, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) {
+      // A record that cannot be read is examined (and counted) by the check; the run goes on.
+      if (THW_read(Hamlog.Thw, r, 3) == 0 && ThwString(call, Hamlog.Thw, 0) == 0 && !call.startsWith(callBase))
+        break;
+      records.push_back(r);
+    }
   }
   // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
-  const auto it = prefixed_.constFind(callBase);
+  const auto it = prefixed_.constFind(key);
   if (it != prefixed_.constEnd()) {
-    const QByteArray key = ToAnsi(callBase);
     for (const Slashed& s : *it)
       if (s.key > key) records.push_back(s.rec);
   }
@@ -189,14 +269,24 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
 
 // ---- The check
 
-MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList)
-    : grid_(grid), setup_(setup), memberList_(memberList), amaList_(amaList) {}
+MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
+                         const QsoColumnCopy* copy)
+    : grid_(grid),
+      setup_(setup),
+      memberList_(memberList),
+      amaList_(amaList),
+      copy_(copy),
+      japanesePrefixes_(JapanesePrefixes.split(',')) {
+  for (const QString& m : Settings.QslReceivedMarks)
+    if (m.size() == 1 && m.at(0).unicode() < 128) received_[m.at(0).unicode()] = true;
+}
 
 void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   const QString call = grid_.TextMatrix(row, 2).trimmed().toUpper();
   if (!call.isEmpty()) {
     SplitCallSign(call);
     const QString callBase = QsoRules.CallBase;
+    callBase_ = ToAnsi(callBase);
     bool listed = false;
     const std::vector<int32_t> records = source(callBase);
     for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
@@ -209,12 +299,13 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   if (setup_.tag != "ACC#") return;
   // A member number that is not a number earns no points (and stops nothing).
   int32_t points = grid_.TextMatrix(row, 1).trimmed().toInt() * marks;
-  if (!JapanesePrefixes.split(',').contains(call.left(2))) points *= 10;
+  if (!japanesePrefixes_.contains(call.left(2))) points *= 10;
   grid_.SetTextMatrix(row, PointColumn(), QString::number(points));
   SheetTotal += points;
 }
 
 void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed) {
+  if (copy_ && examineInCopy(rec, firstHit, row, listed)) return;
   ClearQsoFieldBuffers();
   if (THW_read(Hamlog.Thw, rec, 3) != 0) {
     ++Unreadable;
@@ -243,31 +334,102 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   line.code = noNul(fields_[8]).trimmed();
   Qso.QsoRecNo = rec;
   Qso.QsoFreq = noNul(freq).trimmed();
-  FreqToBand();
+  if (!SetBandOfFreq()) freqErrors_ << FreqErrorLine(rec, Qso.QsoFreq);
   line.date = date->toString("yyyy/MM/dd");
   line.band = Qso.QsoBand;
   line.number = grid_.TextMatrix(row, 1);
+  settle(row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, line.mode),
+         MemberBandColumn(freq, setup_.extendedBandSet), listed);
+}
 
+bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& listed) {
+  if (rec < 1 || rec > copy_->Count()) return false;
+  const QsoColumnRecord& q = (*copy_)[rec];
+  // Deleted records, texts outside ASCII and dates that are no day: as the log gives them.
+  if (!q.Plain() || q.date == 0) return false;
+  char mark = 0;  // the QSL field's last character, NULs left out
+  for (int i = 2; i >= 0 && mark == 0; --i) mark = q.qsl[i];
+  const bool qualifies = setup_.worked || (mark > 0 && received_[int(mark)]);
+  const QByteArrayView call = copy_->Call(rec);
+  if (memberBaseBytes(call) != QByteArrayView(callBase_)) return true;
+  if (firstHit) grid_.SetTopRow(row);
+  if (setup_.tag == u"ACC#" && q.date < kAccFirstDate) return true;
+
+  const FreqFacts f = freqFacts(rec);
+  if (!f.banded) freqErrors_ << FreqErrorLine(rec, f.freq);
+  if (letters_.empty()) {
+    for (const QString& mode : copy_->Modes()) letters_.push_back(ModeClassLetter(setup_.modes, mode));
+  }
+  const auto line = [&] {
+    Line l;
+    l.call = QString::fromLatin1(call);
+    l.mode = copy_->Modes().at(q.mode);
+    l.code = QString::fromLatin1(q.Code());
+    l.date = QString::asprintf("%04d/%02d/%02d", q.date / 10000, q.date / 100 % 100, q.date % 100);
+    l.band = f.band;
+    l.number = grid_.TextMatrix(row, 1);
+    return l;
+  };
+  settle(row, firstHit, qualifies, line, letters_.at(q.mode), f.col, listed);
+  return true;
+}
+
+MemberCheck::FreqFacts MemberCheck::freqFacts(int32_t rec) {
+  const QsoColumnRecord& q = (*copy_)[rec];
+  if (q.freqShape != 0) {
+    // Digits with at most one ".": the copy's band, and the whole MHz from the digits (their quotient
+    // is the double the text reads as).
+    const int length = q.freqShape & 15, point = (q.freqShape >> 4) - 1;
+    double scale = 1;
+    for (int i = point < 0 ? length : point + 1; i < length; ++i) scale *= 10;
+    const double mhz = q.freqDigits / scale;
+    FreqFacts f;
+    f.band = PaddedBandLabel(q.band, Settings.ExtendedBandSet == 1);
+    f.banded = f.band.at(0) != u' ';
+    if (!f.banded) f.freq = copy_->Freq(rec);
+    f.col = MemberBandColumnOfMhz(mhz, false, setup_.extendedBandSet);
+    return f;
+  }
+  const QString text = copy_->Freq(rec);
+  auto it = oddFreqs_.find(text);
+  if (it == oddFreqs_.end()) {
+    FreqFacts f;
+    f.freq = text.contains(u'/') ? QStringLiteral("9999") : text;
+    f.freq.replace("G", "000");
+    Qso.QsoFreq = f.freq;
+    f.banded = SetBandOfFreq();
+    f.band = Qso.QsoBand;
+    f.col = MemberBandColumn(f.freq, setup_.extendedBandSet);
+    it = oddFreqs_.insert(text, f);
+  }
+  return *it;
+}
+
+void MemberCheck::Finish() {
+  AppendFreqErrorReport(freqErrors_);
+  freqErrors_.clear();
+}
+
+void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter,
+                         int col, bool& listed) {
   if (qualifies && !listed) {
-    print(&memberList_, line);
+    print(&memberList_, line());
     listed = true;
     ++ListedCount;
   }
-  const QString letter = ModeClassLetter(setup_.modes, line.mode);
-  if (letter == "N") return;
-  const int col = MemberBandColumn(freq, setup_.extendedBandSet);
+  if (letter == u"N") return;
   if (firstHit) {
     if (col > 0) {
       grid_.SetTextMatrix(row, col, qualifies ? letter : "(" + letter.toLower() + ")");
       ++(qualifies ? CfmMarkCount : WkdMarkCount);
     }
-    if (qualifies) print(amaList_, line);
+    if (qualifies) print(amaList_, line());
     return;
   }
   if (col > 0) FormatModeMarks(letter, row, col, qualifies, line);
 }
 
-void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line) {
+void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line) {
   QString cell = grid_.TextMatrix(row, col);
   const QString worked = "(" + letter.toLower() + ")";
   if (cell.contains(letter)) return;
@@ -276,11 +438,11 @@ void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool 
     cell.replace(worked, letter);
     ++CfmMarkCount;
     --WkdMarkCount;
-    print(amaList_, line);
+    print(amaList_, line());
   } else if (qualifies) {
     cell += letter;
     ++CfmMarkCount;
-    print(amaList_, line);
+    print(amaList_, line());
   } else {
     cell += worked;
     ++WkdMarkCount;

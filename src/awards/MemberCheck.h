@@ -4,10 +4,12 @@
 //
 //   MemberListLoad list = ReadMemberList(path, AwardSheets.MemberTag);
 //   ... one grid row per list.members entry ...
-//   MemberQsoFinder finder;  finder.Prepare(Hamlog.HdbRecordCount);    // log open
-//   MemberCheck check(grid, setup, memberFile, amaFile);
+//   const QsoColumnCopy* copy = QsoColumns.ReadToLogEnd() == HAMLOG_OK ? &QsoColumns : nullptr;
+//   MemberQsoFinder finder;  finder.Prepare(Hamlog.HdbRecordCount, copy);    // log open
+//   MemberCheck check(grid, setup, memberFile, amaFile, copy);
 //   for (int row = 1; row <= count; ++row) check.CheckMember(row, finder.Source());
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -16,8 +18,10 @@
 #include <vector>
 
 #include "awards/AwardSheets.h"
+#include "platform/hamlog/hamlog.h"
 
 class FlexGrid;
+class QsoColumnCopy;
 class VbFile;
 
 // ---- The member list file
@@ -33,7 +37,9 @@ struct MemberListLoad {
   QString tag;  // "ACC#", "JAG#", or the previous tag for an empty file
   std::vector<MemberRow> members;
   int32_t lineCount = 0;  // lines read: members + 2 (skipped lines do not count)
-  int32_t skipped = 0;    // member lines that name no call sign, and repeated members
+  // Member lines passed over, by their line numbers in the file: blank ones, ones holding characters
+  // the code page could not decode, and ones that name no call sign (headings, rules).
+  QList<int32_t> blankLines, unreadableLines, noCallLines;
   QString encoding;       // "UTF-16LE", "UTF-8", ... when the list was not saved in Windows-31J
 };
 
@@ -43,6 +49,8 @@ QString MemberTagOfHeader(const QString& header);
 // member: the call sign at characters 2 to 7, the member number after the list's tag (else characters
 // 4 to 7). Lines shorter than 2 characters are skipped.
 MemberListLoad ReadMemberList(const QString& path, const QString& previousTag);
+// The operator's note on the member lines the list read passed over; "" when none.
+QString MemberListSkipNotice(const MemberListLoad& load);
 
 // ---- The search
 
@@ -54,6 +62,8 @@ QString ModeClassLetter(const ModeClassLists& lists, const QString& mode);
 // The member sheet's grid column of a frequency text (MHz), 0 when it has none: whole MHz rounded
 // half to even, "/" anywhere = satellite, "G" = "000".
 int MemberBandColumn(const QString& freq, bool extendedBandSet);
+// The same of a frequency already read as MHz.
+int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extendedBandSet);
 
 // Record numbers to examine for one member's base call: the first is the call's first place in
 // call-sign order (examined as the first hit even when it is another call's), then the later ones.
@@ -64,8 +74,13 @@ using MemberRecordSource = std::function<std::vector<int32_t>(const QString& cal
 // that sort after that run, which one pass over the log's calls has set aside.
 class MemberQsoFinder {
  public:
-  // One pass over the log's call signs; the log is open.
-  void Prepare(int32_t recordCount);
+  MemberQsoFinder() = default;
+  ~MemberQsoFinder();
+  MemberQsoFinder(const MemberQsoFinder&) = delete;
+  MemberQsoFinder& operator=(const MemberQsoFinder&) = delete;
+  // One pass over the log's call signs; the log is open. With a copy of the log's columns that holds
+  // every record, the calls are taken from it instead of the log.
+  void Prepare(int32_t recordCount, const QsoColumnCopy* copy = nullptr);
   std::vector<int32_t> Records(const QString& callBase) const;
   MemberRecordSource Source() const {
     return [this](const QString& callBase) { return Records(callBase); };
@@ -76,7 +91,11 @@ class MemberQsoFinder {
     QByteArray key;  // the call as stored, for call-sign order
     int32_t rec;
   };
-  QHash<QString, std::vector<Slashed>> prefixed_;  // by base call
+  QHash<QByteArray, std::vector<Slashed>> prefixed_;  // by base call
+  const QsoColumnCopy* copy_ = nullptr;
+  // With the copy: the call-sign index file itself, whose runs need no look at the log per record.
+  mutable IndexHandle index_{};
+  bool indexOpen_ = false;
 };
 
 struct MemberCheckSetup {
@@ -90,8 +109,12 @@ struct MemberCheckSetup {
 // column 2) and writes the member list and AMA list lines.
 class MemberCheck {
  public:
-  MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList);
+  // With `copy` (holding every record of the open log) the member's QSOs are looked at in memory.
+  MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
+              const QsoColumnCopy* copy = nullptr);
   void CheckMember(int row, const MemberRecordSource& source);
+  // Writes the frequency report lines of the QSOs looked at (in their order), after the last member.
+  void Finish();
 
   int32_t SheetTotal = 0;
   int32_t CfmMarkCount = 0;
@@ -106,8 +129,22 @@ class MemberCheck {
   struct Line {
     QString code, call, date, band, mode, number;
   };
+  // What a frequency text gives the check (the same for every QSO on it).
+  struct FreqFacts {
+    QString freq;  // as the band is taken from it ("/" = "9999", "G" = "000")
+    QString band;  // Qso.QsoBand of it
+    bool banded = false;
+    int col = 0;
+  };
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
-  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const Line& line);
+  // examine() on the copy's fields; false when the record must be read from the log.
+  bool examineInCopy(int32_t rec, bool firstHit, int row, bool& listed);
+  FreqFacts freqFacts(int32_t rec);
+  // The marks and list lines of one QSO of the member, its fields taken; `line()` gives its list line.
+  using LineMaker = std::function<Line()>;
+  void settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter, int col,
+              bool& listed);
+  void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line);
   void print(VbFile* file, const Line& line);
 
   FlexGrid& grid_;
@@ -115,4 +152,11 @@ class MemberCheck {
   VbFile& memberList_;
   VbFile* amaList_;
   QString fields_[11];
+  const QsoColumnCopy* copy_ = nullptr;
+  QByteArray callBase_;                  // the member's base call in the log's bytes
+  QHash<QString, FreqFacts> oddFreqs_;   // frequencies the copy keeps as text
+  std::vector<QString> letters_;         // by the copy's mode number
+  bool received_[128] = {};              // QSL marks that confirm
+  QStringList japanesePrefixes_;
+  QStringList freqErrors_;               // frequency report lines, written by Finish()
 };

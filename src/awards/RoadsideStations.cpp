@@ -5,7 +5,9 @@
 
 #include "awards/CsvFields.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -251,7 +253,99 @@ void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bo
   ++scan.ScanWkdCount;
 }
 
-RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations) {
+namespace {
+
+enum class RecordScan { Next, Stop };
+
+// One record of the pass read from the log: its mark when its remarks name a station.
+RecordScan scanRecord(RoadsideScan& scan, const StationMatcher& matcher, int32_t r) {
+  Qso.QsoRecNo = r;
+  const int32_t read = THW_read(Hamlog.Thw, r, 3);
+  if (read == HAMLOG_DELETED) return RecordScan::Next;  // no QSO any more, nothing to tie to a station
+  if (read != 0) {
+    MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+    return RecordScan::Stop;
+  }
+  int remark = 0;
+  for (int field : {13, 14}) {
+    const QByteArrayView f = ThwBytes(Hamlog.Thw, field);
+    if (HasBoxMark(f.data(), int(f.size()))) {
+      remark = field;
+      break;
+    }
+  }
+  if (remark == 0) return RecordScan::Next;
+  if (ReadQsoBasic(r, 0) != 0) return RecordScan::Stop;
+  if (!passesConditions()) return RecordScan::Next;
+  char buffer[256];
+  const char* text = nullptr;
+  const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
+  const int station = matcher.Match(text, length);
+  if (station < 0) {
+    ++scan.UnlistedCount;
+    return RecordScan::Next;
+  }
+  const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
+  if (column == 0) return RecordScan::Next;
+  MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
+  return RecordScan::Next;
+}
+
+// The pass on the column copy, which holds every record of the open log with its remark marks: only
+// the marked QSOs are looked at, those the copy does not hold as plain text read from the log.
+bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumnCopy& copy) {
+  const bool extended = Settings.ExtendedBandSet == 1;
+  std::vector<signed char> modeSelected(size_t(copy.Modes().size()), -1);
+  std::vector<int> columns;  // by band number; -1 for a band the reading of the record reports
+  for (int band = 0; band < 256; ++band) {
+    const QString& label = PaddedBandLabel(band, extended);
+    columns.push_back(label.at(0) == u' ' ? -1 : RoadsideColumnOfBand(label.trimmed()));
+  }
+  // The period as numbers when both ends are eight digits, as they are when the settings wrote them.
+  const auto dateNumber = [](const QString& text) {
+    bool ok = text.size() == 8;
+    for (QChar c : text) ok = ok && c >= u'0' && c <= u'9';
+    return ok ? text.toInt() : -1;
+  };
+  const int firstDay = dateNumber(ReadConditions.StartDate), lastDay = dateNumber(ReadConditions.EndDate);
+  char buffer[256];
+  for (const auto& [r, remark] : copy.MarkedRemarks()) {
+    const QsoColumnRecord& q = copy[r];
+    const int column = columns[q.band];
+    if (!q.Plain() || q.date == 0 || column < 0) {
+      if (scanRecord(scan, matcher, r) == RecordScan::Stop) return false;
+      continue;
+    }
+    if (firstDay >= 0 && lastDay >= 0) {
+      if (q.date < firstDay || q.date > lastDay) continue;
+    } else {
+      const QString date = QString::number(q.date).rightJustified(8, u'0');
+      if (date < ReadConditions.StartDate || date > ReadConditions.EndDate) continue;
+    }
+    signed char& selected = modeSelected[q.mode];
+    if (selected < 0) selected = ModeIsSelected(copy.Modes().at(q.mode)) ? 1 : 0;
+    if (!selected) continue;
+    const QChar via = QLatin1Char(q.via());
+    bool excluded = false;
+    for (const QString& kind : ReadConditions.ExcludedQslKinds) excluded |= kind.size() == 1 && kind.at(0) == via;
+    if (excluded) continue;
+    const char* text = nullptr;
+    const int length = cleanRemark(remark, buffer, text);
+    const int station = matcher.Match(text, length);
+    if (station < 0) {
+      ++scan.UnlistedCount;
+      continue;
+    }
+    if (column == 0) continue;
+    const char received = q.received();
+    MarkBandCell(scan, station, column, r, !(received == ' ' || (received >= 9 && received <= 13)));
+  }
+  return true;
+}
+
+}  // namespace
+
+RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations, QsoColumnCopy* copy) {
   RoadsideScan scan;
   scan.stations = static_cast<int32_t>(stations.size());
   scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
@@ -263,39 +357,18 @@ RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations)
   }
   scan.opened = true;
   const StationMatcher matcher(stations);
-  char buffer[256];
-  const int32_t total = Hamlog.HdbRecordCount;
+  // The log as it stands now: QSOs logged since the start window counted it are in the sheet too.
+  const int32_t total = Vdbf_rcount(Hamlog.Thw);
+  if (copy && copy->ReadToLogEnd() == HAMLOG_OK && copy->ReadRemarkMarks() == HAMLOG_OK && copy->Count() == total) {
+    scan.complete = scanCopy(scan, matcher, *copy);
+    HamlogCloseDb(0);
+    return scan;
+  }
   for (int32_t r = 1; r <= total; ++r) {
-    Qso.QsoRecNo = r;
-    if (THW_read(Hamlog.Thw, r, 3) != 0) {
-      MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+    if (scanRecord(scan, matcher, r) == RecordScan::Stop) {
       HamlogCloseDb(0);
       return scan;
     }
-    int remark = 0;
-    for (int field : {13, 14}) {
-      const QByteArrayView f = ThwBytes(Hamlog.Thw, field);
-      if (HasBoxMark(f.data(), int(f.size()))) {
-        remark = field;
-        break;
-      }
-    }
-    if (remark == 0) continue;
-    if (ReadQsoBasic(r, 0) != 0) {
-      HamlogCloseDb(0);
-      return scan;
-    }
-    if (!passesConditions()) continue;
-    const char* text = nullptr;
-    const int length = cleanRemark(ThwBytes(Hamlog.Thw, remark), buffer, text);
-    const int station = matcher.Match(text, length);
-    if (station < 0) {
-      ++scan.UnlistedCount;
-      continue;
-    }
-    const int column = RoadsideColumnOfBand(Qso.QsoBand.trimmed());
-    if (column == 0) continue;
-    MarkBandCell(scan, station, column, r, !Qso.QslReceived.trimmed().isEmpty());
   }
   HamlogCloseDb(0);
   scan.complete = true;

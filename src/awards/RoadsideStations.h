@@ -99,8 +99,10 @@ int RoadsideColumnOfBand(const QString& band);
 // Marks the cell of a QSO (record `recNo`, confirmed or not) on the station's band column; a "C" cell
 // keeps its QSO.
 void MarkBandCell(RoadsideScan& scan, int station, int column, int32_t recNo, bool confirmed);
-// One pass over HAMLOG under the reading conditions (messages as the sheet shows them).
-RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations);
+// One pass over HAMLOG, to the log's current end, under the reading conditions (messages as the sheet
+// shows them). With `copy` the pass is made on the column copy, brought to the log's end first; without
+// one, or when the copy cannot be read, record by record.
+RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations, QsoColumnCopy* copy = &QsoColumns);
 
 // ---- Outputs
 

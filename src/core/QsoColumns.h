@@ -159,6 +159,8 @@ class QsoColumnCopy {
   int32_t ReadRemarkMarks();
   // The marked remark's bytes (254, as stored) of a record with kBox13 or kBox14; empty otherwise.
   QByteArrayView MarkedRemark(int32_t recNo) const;
+  // Every record with kBox13 or kBox14, ascending, with its marked remark's bytes.
+  const std::map<int32_t, QByteArray>& MarkedRemarks() const { return remarks_; }
 
   // Bytes the copy holds (records, calls, side tables), for the benches.
   size_t Footprint() const;

@@ -7,12 +7,17 @@
 
 #include "awards/MemberCheck.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
+#include "core/QsoFields.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/flexgrid.h"
+#include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "support/sheet_log.h"
+#include "support/varied_log.h"
 
 namespace {
 
@@ -33,14 +38,17 @@ struct MemberListTest : ::testing::Test {
 TEST_F(MemberListTest, MembersAreReadFromTheThirdLineWithTheirNumbers) {
   const MemberListLoad l = read(
       "acc member list 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n w1aw   acc#0005 x\r\n JA1LONGER 0777\r\n"
-      " -------------\r\n JA1AAA ACC#0012\r\n JA2BB  9999ACC#0003\r\n");
+      " -------------\r\n JA1AAA ACC#0020\r\n JA2BB  9999ACC#0003\r\n \x81\x20\x81 ACC#0004\r\n   \r\n");
   EXPECT_EQ(l.outcome, MemberListLoad::Loaded);
   EXPECT_EQ(l.tag, "ACC#");
   // A lower-case call is taken in upper case; without the tag the number is characters 4 to 7; the
-  // number follows the last tag; a rule line and a repeated member are no members.
-  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0012", "W1AW=0005", "JA1LON=1LON", "JA2BB=0003"}));
-  EXPECT_EQ(l.lineCount, 6);
-  EXPECT_EQ(l.skipped, 2);
+  // number follows the last tag; a re-issued call keeps both its lines; a rule line is no member.
+  EXPECT_EQ(calls(l), QStringList({"JA1AAA=0012", "W1AW=0005", "JA1LON=1LON", "JA1AAA=0020", "JA2BB=0003"}));
+  EXPECT_EQ(l.lineCount, 7);
+  EXPECT_EQ(MemberListSkipNotice(l),
+            "メンバーリストの 4 行を読み飛ばしました。\r\nコールサインのない行 1 行（7 行目）\r\n"
+            "読めない文字のある行 1 行（10 行目）\r\n空行 2 行（4,11 行目）");
+  EXPECT_EQ(MemberListSkipNotice(read("ACC MEMBER\r\n\r\n JA1AAA 0001\r\n")), "");
 }
 
 TEST_F(MemberListTest, ALineFeedOnlyListIsSplitAtItsLineFeeds) {
@@ -120,6 +128,26 @@ struct MemberCheckTest : ::testing::Test {
     for (int c = 7; c < grid.Cols(); ++c)
       if (!grid.TextMatrix(r, c).isEmpty()) cells << QString::number(c) + ":" + grid.TextMatrix(r, c);
     return cells;
+  }
+  // The whole check of the member rows: counts, the rows, both list files and the frequency report.
+  QString check(const QStringList& rows, const MemberRecordSource& source, const MemberCheckSetup& setup,
+                const QsoColumnCopy* copy = nullptr) {
+    members(rows);
+    grid.SetCols(setup.extendedBandSet ? 31 : 25);
+    QFile::remove(log.home.file("FreqError_Report.txt"));
+    VbFile list(log.home.file("list.txt"), VbMode::Output), ama(log.home.file("ama.txt"), VbMode::Output);
+    MemberCheck c(grid, setup, list, &ama, copy);
+    for (int r = 1; r <= rows.size(); ++r) c.CheckMember(r, source);
+    c.Finish();
+    QString result = QString("%1 %2 %3 %4 %5 %6\n")
+                         .arg(c.SheetTotal)
+                         .arg(c.CfmMarkCount)
+                         .arg(c.WkdMarkCount)
+                         .arg(c.ListedCount)
+                         .arg(c.Unreadable)
+                         .arg(grid.TopRow());
+    for (int r = 1; r <= rows.size(); ++r) result += row(r).join(' ') + "\n";
+    return result + lines(list) + lines(ama) + FromAnsi(log.home.read("FreqError_Report.txt"));
   }
 };
 
@@ -229,28 +257,56 @@ TEST_F(MemberCheckTest, TheIndexSearchGivesWhatAWalkToTheEndGives) {
   MemberQsoFinder finder;
   finder.Prepare(Hamlog.HdbRecordCount);
 
+  const QStringList rows = {" 1\t0012\tJA1ABC", " 2\t0001\tJA1AB", " 3\t0100\tW1AW",   " 4\t0002\tJR1XYZ",
+                            " 5\t0003\tJA2ZZ",  " 6\t0004\tK1A",   " 7\t0005\tJH1QQQ", " 8\t0006\tJA9NOT"};
   for (bool worked : {false, true}) {
     for (bool extended : {false, true}) {
-      QStringList results;
-      for (const MemberRecordSource& source : {MemberRecordSource(walk), finder.Source()}) {
-        members({" 1\t0012\tJA1ABC", " 2\t0001\tJA1AB", " 3\t0100\tW1AW", " 4\t0002\tJR1XYZ", " 5\t0003\tJA2ZZ",
-                 " 6\t0004\tK1A", " 7\t0005\tJH1QQQ", " 8\t0006\tJA9NOT"});
-        grid.SetCols(extended ? 31 : 25);
-        VbFile list(log.home.file("list.txt"), VbMode::Output), ama(log.home.file("ama.txt"), VbMode::Output);
-        MemberCheck check(grid, {"ACC#", worked, extended, {}}, list, &ama);
-        for (int r = 1; r <= 8; ++r) check.CheckMember(r, source);
-        QString result = QString("%1 %2 %3 %4 %5\n")
-                             .arg(check.SheetTotal)
-                             .arg(check.CfmMarkCount)
-                             .arg(check.WkdMarkCount)
-                             .arg(check.ListedCount)
-                             .arg(check.Unreadable);
-        for (int r = 1; r <= 8; ++r) result += row(r).join(' ') + "\n";
-        result += lines(list) + lines(ama);
-        results << result;
-      }
-      EXPECT_EQ(results[0], results[1]) << "worked " << worked << " extended " << extended;
-      EXPECT_GT(results[1].size(), 1000);  // the log gave the members plenty of marks and lines
+      const MemberCheckSetup setup{"ACC#", worked, extended, {}};
+      const QString expected = check(rows, walk, setup);
+      EXPECT_EQ(check(rows, finder.Source(), setup), expected) << "worked " << worked << " extended " << extended;
+      EXPECT_GT(expected.size(), 1000);  // the log gave the members plenty of marks and lines
+    }
+  }
+}
+
+// The check on the sheet load's column copy, extended by QSOs logged after the load, gives what the log
+// read record by record gives.
+TEST_F(MemberCheckTest, TheColumnCopyGivesWhatTheLogGives) {
+  MsgBoxResponder boxes;
+  boxes.OnShow = [&boxes](const MsgBoxCall&) { boxes.Answer(vbOK); };
+  MakeVariedLog(log.dir, 3000);
+  log.Prepare();
+  log.Load();
+  const int32_t loaded = QsoColumns.Count();
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  QStringList rows;
+  for (int32_t r = 5; r <= 3000 && rows.size() < 80; r += 29) {
+    if (ReadQsoBasic(r, 1) != 0) continue;
+    SplitCallSign(Qso.QsoCall);
+    rows << QString(" %1\t%2\t%3").arg(rows.size() + 1).arg(r).arg(QsoRules.CallBase.left(6));
+  }
+  rows << rows[3] << " 99\t0099\tJA9NOT";  // a member listed twice, one the log does not hold
+  HamlogCloseDb(0);
+  QStringList later;
+  for (int i = 0; i < 8; ++i) {
+    const QString call = rows[i].section('\t', 2);
+    later << "7J1/" + call + ",2020/01/01,7.025,CW,1001,J *" << call + "/P,2020/01/02,14.5,SSB,1001,J  "
+          << call + ",2020/01/03,10G,CW,1001,J E" << call + ",1978/01/03,21.0,FM,1001,J *";
+  }
+  log.Add(later);
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(QsoColumns.ReadToLogEnd(), HAMLOG_OK);
+  EXPECT_GT(QsoColumns.Count(), loaded);
+  MemberQsoFinder fromLog, fromCopy;
+  fromLog.Prepare(Vdbf_rcount(Hamlog.Thw));
+  fromCopy.Prepare(Vdbf_rcount(Hamlog.Thw), &QsoColumns);
+  for (bool worked : {false, true}) {
+    for (bool extended : {false, true}) {
+      Settings.ExtendedBandSet = extended ? 1 : 0;
+      const MemberCheckSetup setup{"ACC#", worked, extended, {}};
+      const QString expected = check(rows, fromLog.Source(), setup);
+      EXPECT_EQ(check(rows, fromCopy.Source(), setup, &QsoColumns), expected) << worked << extended;
+      EXPECT_GT(expected.size(), 3000);
     }
   }
 }

@@ -14,6 +14,7 @@
 #include "platform/ui/responders.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/varied_log.h"
 
 namespace {
 
@@ -104,6 +105,50 @@ TEST_F(RoadsideTest, TheModeAndAMissingLogLimitTheScan) {
   scan = ScanHamlogForStations(listed);
   EXPECT_FALSE(scan.opened);
   EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
+}
+
+// The pass on the sheet load's column copy, extended by QSOs logged after the load, gives what the log
+// read record by record gives, under several reading conditions.
+TEST(RoadsideCopyTest, TheColumnCopyGivesWhatTheLogGives) {
+  SheetLog log;
+  MsgBoxResponder boxes;
+  boxes.OnShow = [&boxes](const MsgBoxCall&) { boxes.Answer(vbOK); };
+  MakeVariedLog(log.dir, 3000);
+  log.Prepare();
+  log.Load();
+  log.Add({"JA1AAA,2020/01/01,7.025,CW,1001,J *,□13001", "JA1AAB,2020/01/02,14.025,CW,1001,J  ,,道の駅 □13002",
+           "JA1AAC,2020/01/03,x,CW,1001,J *,□13003", "JA1AAD,2020/01/04,7.025,CW,1001,J *,□99999"});
+  std::vector<RoadsideStation> stations = {{"1300", "", "", ""}};
+  for (int i = 1; i <= 40; ++i) stations.push_back({QString::number(13000 + i), "", "", ""});
+  const auto scan = [&](QsoColumnCopy* copy) {
+    QFile::remove(log.home.file("FreqError_Report.txt"));
+    const size_t shown = boxes.shown().size();
+    const RoadsideScan s = ScanHamlogForStations(stations, copy);
+    QString text = QString("%1 %2 %3 complete %4\n")
+                       .arg(s.ScanCfmCount)
+                       .arg(s.ScanWkdCount)
+                       .arg(s.UnlistedCount)
+                       .arg(int(s.complete));
+    for (size_t i = 0; i < s.marks.size(); ++i)
+      if (s.marks[i]) text += QString("%1%2:%3 ").arg(i).arg(s.marks[i]).arg(s.CellRecordNo[i]);
+    for (size_t i = shown; i < boxes.shown().size(); ++i) text += boxes.shown()[i].text + "\n";
+    return text + FromAnsi(log.home.read("FreqError_Report.txt"));
+  };
+  const std::function<void()> conditions[] = {
+      [] {},
+      [] {
+        ReadConditions.StartDate = "20000101";
+        ReadConditions.SelMode = "CW";
+        Settings.ExtendedBandSet = 1;
+      },
+      [] { ReadConditions.ExcludedQslKinds[1] = "J"; }};
+  for (const auto& set : conditions) {
+    set();
+    const QString expected = scan(nullptr);
+    EXPECT_EQ(scan(&QsoColumns), expected);
+    EXPECT_TRUE(expected.contains("complete 1\n"));  // deleted records do not stop the pass
+    EXPECT_GT(expected.size(), 500);
+  }
 }
 
 TEST(StationMatcherTest, FirstListedNumberInTheRemarkWins) {

@@ -7,6 +7,7 @@
 #include "awards/LocatorTables.h"
 #include "awards/MemberCheck.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/MasterList.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
@@ -131,10 +132,13 @@ void RunMemberCheck(ACCSheet& s) {
     return;
   }
   QsoRules.FreqErrorFound = 0;
+  // The members' QSOs from the column copy of the log when it can be brought to the log's end.
+  const QsoColumnCopy* copy = QsoColumns.ReadToLogEnd() == HAMLOG_OK ? &QsoColumns : nullptr;
   MemberQsoFinder finder;
-  finder.Prepare(Vdbf_rcount(Hamlog.Thw));
+  finder.Prepare(Vdbf_rcount(Hamlog.Thw), copy);
   const MemberCheckSetup setup{AwardSheets.MemberTag, worked, extendedSet(), s.ModeClasses};
-  MemberCheck check(s.MSFlexGrid2, setup, s.MemberListFile, s.AmaListFile.IsOpen() ? &s.AmaListFile : nullptr);
+  MemberCheck check(s.MSFlexGrid2, setup, s.MemberListFile, s.AmaListFile.IsOpen() ? &s.AmaListFile : nullptr,
+                    copy);
   const MemberRecordSource source = finder.Source();
   QElapsedTimer pumped;
   pumped.start();
@@ -150,6 +154,7 @@ void RunMemberCheck(ACCSheet& s) {
       pumped.restart();
     }
   }
+  check.Finish();
   HamlogCloseDb(0);
   const bool saved = s.MemberListFile.Close() && (!s.AmaListFile.IsOpen() || s.AmaListFile.Close());
   if (!saved) {
@@ -316,6 +321,7 @@ void SelectMemberList() {
     MsgBox(QString::number(list.lineCount) + QStringLiteral(" CRの無いファイル？　読み込み出来ませんでした"));
     return;
   }
+  if (const QString notice = MemberListSkipNotice(list); !notice.isEmpty()) MsgBox(notice);
   ACCSheet& sheet = Form<ACCSheet>();
   if (!IsLoaded<ACCSheet>()) return;
   FlexGrid& g = sheet.MSFlexGrid2;

@@ -57,31 +57,38 @@ struct AwardSheets_ : StartWindowTest {
 };
 
 TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
+  // JA1AAA listed again under its re-issued number: a row of its own with its own points.
   files.Choose(home.write("acc.txt", "ACC Member List 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n"
-                                     " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n"));
+                                     " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n ------\r\n JA1AAA ACC#0020\r\n"));
+  boxes.Answer(vbOK);
   top->ACCchk.Trigger();
   ASSERT_TRUE(IsLoaded<ACCSheet>());
+  EXPECT_EQ(boxes.texts(), QStringList({"メンバーリストの 2 行を読み飛ばしました。\r\n"
+                                        "コールサインのない行 1 行（7 行目）\r\n空行 1 行（4 行目）"}));
   EXPECT_EQ(AwardSheets.MemberTag, "ACC#");
-  EXPECT_EQ(AwardSheets.MemberLineCount, 5);
+  EXPECT_EQ(AwardSheets.MemberLineCount, 6);
   ACCSheet& s = sheet();
   EXPECT_EQ(s.SheetFilled, 1);
   EXPECT_EQ(s.windowTitle(), "ＡＣＣメンバーとのＱＳＯ実績(1979/11/01 以降)");
   FlexGrid& g = s.MSFlexGrid2;
-  ASSERT_EQ(g.Rows(), 4);
+  ASSERT_EQ(g.Rows(), 5);
   EXPECT_EQ(g.Cols(), 25);
   EXPECT_EQ(g.TextMatrix(0, 24), "Point");
   EXPECT_EQ(g.ColWidth(24), 730);
   EXPECT_EQ(g.TextMatrix(2, 2), "JA2BBB");
   EXPECT_EQ(g.TextMatrix(1, 9), "P");     // 7 MHz phone, confirmed
   EXPECT_EQ(g.TextMatrix(2, 11), "(c)");  // 14 MHz CW, worked only
+  EXPECT_EQ(g.TextMatrix(4, 9), "P");
   EXPECT_EQ(g.TextMatrix(1, 24), "12");
   EXPECT_EQ(g.TextMatrix(2, 24), "0");
   EXPECT_EQ(g.TextMatrix(3, 24), "0");
-  EXPECT_EQ(s.Label4.text(), "12");
-  EXPECT_EQ(s.Label1.text(), "cfm/wkd=1/2");
-  EXPECT_EQ(s.Label6.text(), "cfm局数＝ 1");
+  EXPECT_EQ(g.TextMatrix(4, 24), "20");
+  EXPECT_EQ(s.Label4.text(), "32");
+  EXPECT_EQ(s.Label1.text(), "cfm/wkd=2/3");
+  EXPECT_EQ(s.Label6.text(), "cfm局数＝ 2");
   EXPECT_EQ(lines("cfmACCstn.txt"),
-            QStringList({"1001          JA1AAA        2023/04/01    7             SSB           0012"}));
+            QStringList({"1001          JA1AAA        2023/04/01    7             SSB           0012",
+                         "1001          JA1AAA        2023/04/01    7             SSB           0020"}));
   EXPECT_EQ(lines("cfmAMA.txt"), lines("cfmACCstn.txt"));
   EXPECT_EQ(shell.opened(), QStringList({home.file("cfmACCstn.txt")}));
   EXPECT_TRUE(top->isHidden());

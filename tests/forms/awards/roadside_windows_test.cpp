@@ -103,6 +103,16 @@ TEST_F(RoadsideSheetTest, TheListIsConvertedOnFirstUseAndTheSheetShowsTheMarks) 
   EXPECT_NE(stored("ORBEXPOS", "MEPOSHeight"), "<missing>");
 }
 
+TEST_F(RoadsideSheetTest, QsosLoggedAfterTheStartWindowReadTheLogAreMarked) {
+  // HAMLOG logs one more roadside QSO while the start window is up.
+  ASSERT_TRUE(hamlogdb::Import(hamlogDir, home.write("later.csv", QByteArray(
+      "\"JA2RRD\",\"2023/06/01\",\"10:00J\",\"59\",\"59\",\"7.050\",\"SSB\",\"2001\",\"\",\"J *\",\"\",\"\","
+      "\"\x81\xa0" "20001\",\"\"\r\n"))).Ok());
+  MichinoekiSheet& s = open();
+  EXPECT_EQ(s.MSFlexGrid2.TextMatrix(2, 9), "C");
+  EXPECT_EQ(s.Label4.text(), "3/4");
+}
+
 TEST_F(RoadsideSheetTest, ACancelledDialogLeavesTheStartWindowUsable) {
   boxes.Answer(vbOK).Answer(vbOK);
   files.Cancel();
