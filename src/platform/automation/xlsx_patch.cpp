@@ -16,21 +16,6 @@ namespace {
 
 constexpr int32_t kMaxColumns = 16384;
 
-bool IsNumber(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-      return true;
-    default:
-      return false;
-  }
-}
-
 void AppendNumber(std::string& out, int32_t n) {
   char digits[12];
   const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -130,60 +115,57 @@ bool WriteNew(zipFile to, const QByteArray& name, const unz_file_info64& info, c
 
 }  // namespace
 
-QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle) {
+QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
   constexpr qsizetype kLongest = 32767;  // the most characters a cell takes
   std::string body;
-  body.reserve(cells.size() * 56 + 256);
-  int32_t row = 0, left = kMaxColumns, right = 1;
-  QString converted;
-  for (const auto& [at, value] : cells) {
-    left = std::min(left, at.second);
-    right = std::max(right, at.second);
-    if (at.first != row) {
-      if (row) body += "</row>";
-      row = at.first;
-      body += "<row r=\"";
-      AppendNumber(body, row);
-      body += "\">";
-    }
-    body += "<c r=\"";
-    AppendRef(body, at.first, at.second);
-    if (value.typeId() == QMetaType::Bool) {
-      body += value.toBool() ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
-    } else if (IsNumber(value)) {
-      char number[32];
-      std::snprintf(number, sizeof number, "%.16G", value.toDouble());  // libxlsxwriter's own form
-      body += "\"><v>";
-      body += number;
-      body += "</v></c>";
-    } else {
-      const bool isText = value.typeId() == QMetaType::QString;
-      if (!isText) converted = value.toString();
-      const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
-      if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
-      if (text.contains('\n')) {
-        if (wrapStyle < 0) return QByteArray();
-        body += "\" s=\"";
-        AppendNumber(body, wrapStyle);
+  size_t count = 0;
+  for (const XlsxCells::Row& r : cells.Rows()) count += r.cells.size();
+  body.reserve(count * 56 + cells.Rows().size() * 24 + 256);
+  int32_t left = kMaxColumns, right = 1;
+  for (const XlsxCells::Row& r : cells.Rows()) {
+    left = std::min(left, r.cells.front().column);
+    right = std::max(right, r.cells.back().column);
+    body += "<row r=\"";
+    AppendNumber(body, r.row);
+    body += "\">";
+    for (const XlsxCell& cell : r.cells) {
+      body += "<c r=\"";
+      AppendRef(body, r.row, cell.column);
+      if (cell.kind == XlsxCell::Kind::Truth) {
+        body += cell.truth ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
+      } else if (cell.kind == XlsxCell::Kind::Number) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.16G", cell.number);  // libxlsxwriter's own form
+        body += "\"><v>";
+        body += number;
+        body += "</v></c>";
+      } else {
+        const QString& text = cell.text;
+        if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
+        if (text.contains('\n')) {
+          if (wrapStyle < 0) return QByteArray();
+          body += "\" s=\"";
+          AppendNumber(body, wrapStyle);
+        }
+        // Blanks around a text are kept only when said so, as libxlsxwriter says it.
+        const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+        body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
+        AppendText(body, text);
+        body += "</t></is></c>";
       }
-      // Blanks around a text are kept only when said so, as libxlsxwriter says it.
-      const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-      body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
-      AppendText(body, text);
-      body += "</t></is></c>";
     }
+    body += "</row>";
   }
-  if (row) body += "</row>";
   std::string head =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
       "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
       "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><dimension ref=\"";
-  if (cells.empty()) {
+  if (cells.Empty()) {
     head += "A1";
   } else {
-    AppendRef(head, cells.begin()->first.first, left);
+    AppendRef(head, cells.Rows().front().row, left);
     head += ':';
-    AppendRef(head, cells.rbegin()->first.first, right);
+    AppendRef(head, cells.LastRow(), right);
   }
   head += "\"/><sheetData>";
   static const char tail[] =
