@@ -203,6 +203,38 @@ TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
   EXPECT_EQ(shell.opened(), QStringList({path, path, path}));
 }
 
+// Cells set in any order, overwritten and emptied again, before and after the workbook is read back:
+// the file holds what the last setting of each cell said, as another reader sees it.
+TEST(SpreadsheetStandIn, CellsSetInAnyOrderHoldTheirLastValue) {
+  TempHome home;
+  ShellRecorder shell;
+  const QVariantList values{QStringLiteral(" 八王子 "), "A&B <c>", QStringLiteral("ＪＡ１"), QString(), 3, -2.25, 1e20, true, false};
+  QMap<QString, QString> expected;
+  uint32_t seed = 7;
+  auto fill = [&](Workbook& b, int count) {
+    for (int i = 0; i < count; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      const int row = 1 + int(seed >> 8) % 40, column = 1 + int(seed >> 20) % 40;
+      const QVariant& v = values[int(seed >> 4) % values.size()];
+      b.SetCell(row, column, v);
+      const QString ref = XlsxFile::Ref(row, column);
+      if (v.typeId() == QMetaType::Bool) expected[ref] = v.toBool() ? "1" : "0";
+      else if (v.typeId() != QMetaType::QString) expected[ref] = QString::number(v.toDouble(), 'g', 15);
+      else if (v.toString().isEmpty()) expected.remove(ref);
+      else expected[ref] = v.toString();
+    }
+  };
+  QString error;
+  for (const bool kept : {false, true}) {
+    std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
+    ASSERT_GT(kept ? book->OpenExisting() : book->Open(), 32);
+    book->SelectSheet(QString());
+    fill(*book, 900);
+    ASSERT_TRUE(book->Publish(error)) << error.toStdString();
+    EXPECT_EQ(XlsxFile(home.file("ORB_SHEET.xlsx")).Cells("Sheet1"), expected) << (kept ? "kept" : "new");
+  }
+}
+
 // Every member of a zip, inflated.
 std::map<QString, QByteArray> Unpacked(const QString& path) {
   std::map<QString, QByteArray> out;

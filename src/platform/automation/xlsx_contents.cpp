@@ -207,24 +207,26 @@ class PartParser {
   }
 
   void cell() {
-    QVariant v;
+    XlsxCell v;
+    v.column = column_;
     if (type_ == "s") {
       bool ok = false;
       const int i = text_.toInt(&ok);
       if (!ok || i < 0 || i >= shared_->size())
         return fail(QStringLiteral("共有文字列 ") + QString::fromUtf8(text_) + QStringLiteral(" がありません"));
-      v = (*shared_)[i];
+      v.text = (*shared_)[i];
     } else if (type_ == "b") {
-      v = text_.trimmed() == "1";
+      v.kind = XlsxCell::Kind::Truth;
+      v.truth = text_.trimmed() == "1";
     } else if (type_ == "inlineStr" || type_ == "str" || type_ == "e" || type_ == "d") {
-      v = QString::fromUtf8(text_);
+      v.text = QString::fromUtf8(text_);
     } else {
       bool ok = false;
-      const double d = text_.trimmed().toDouble(&ok);
+      v.kind = XlsxCell::Kind::Number;
+      v.number = text_.trimmed().toDouble(&ok);
       if (!ok) return fail(QStringLiteral("数値 ") + QString::fromUtf8(text_) + QStringLiteral(" が読めません"));
-      v = d;
     }
-    sheet_->cells.insert_or_assign(sheet_->cells.end(), std::make_pair(row_, column_), std::move(v));
+    sheet_->cells.Put(row_, std::move(v));
   }
 
   // "AB12" -> (12, 28); false for anything else.

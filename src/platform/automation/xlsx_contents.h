@@ -12,9 +12,48 @@
 #include <utility>
 #include <vector>
 
+// One cell's value. A large log's ORB book holds a few hundred thousand of them: kept flat, a row's
+// cells side by side, a text sharing the caller's string, so filling, writing and freeing them costs
+// no node or variant per cell.
+struct XlsxCell {
+  enum class Kind : uint8_t { Text, Number, Truth };
+  int32_t column = 0;  // from 1
+  Kind kind = Kind::Text;
+  bool truth = false;
+  double number = 0;
+  QString text;
+  // A text, a number or a truth value as a workbook takes it: any other kind of value as its text.
+  static XlsxCell Of(int32_t column, const QVariant& value);
+  // The value as a workbook gives it back: QString, double or bool.
+  QVariant Value() const;
+  bool IsEmptyText() const { return kind == Kind::Text && text.isEmpty(); }
+};
+
+// The cells of a worksheet by row, each row's cells by column; rows and columns from 1.
+class XlsxCells {
+ public:
+  struct Row {
+    int32_t row;
+    std::vector<XlsxCell> cells;
+  };
+  // Sets a cell (a text may be empty: the cell is then kept as an empty text).
+  void Put(int32_t row, XlsxCell cell);
+  void Erase(int32_t row, int32_t column);
+  void Clear() { rows_.clear(); }
+  bool Empty() const { return rows_.empty(); }
+  const std::vector<Row>& Rows() const { return rows_; }
+  // The last row holding a cell; 0 when none.
+  int32_t LastRow() const { return rows_.empty() ? 0 : rows_.back().row; }
+
+ private:
+  // The row's place (made when `make`), or nullptr.
+  Row* find(int32_t row, bool make);
+  std::vector<Row> rows_;  // ascending, none empty
+};
+
 struct XlsxSheet {
   QString name;
-  std::map<std::pair<int32_t, int32_t>, QVariant> cells;  // (row, column) from 1
+  XlsxCells cells;
 };
 
 // A workbook read to be kept: its worksheets in order, each part inflated and checked against its
@@ -41,7 +80,7 @@ bool ReadXlsxCells(const XlsxBook& book, size_t index, XlsxSheet& sheet, QString
 // text with a line break takes the cell format `wrapStyle` (the styles part's wrapping one). Empty
 // when a text is longer than a cell takes (32,767 characters), or has a line break and `wrapStyle`
 // is -1 (no such format known).
-QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle);
+QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle);
 // Writes `target` as a copy of the zip `source` whose members named in `replaced` hold the new bytes;
 // every other member is copied as it is stored, without inflating it. False when either file fails.
 bool CopyZipReplacing(const QString& source, const QString& target, const std::map<QString, QByteArray>& replaced);

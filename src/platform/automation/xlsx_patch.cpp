@@ -6,30 +6,18 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/automation/xlsx_contents.h"
 
 namespace {
 
 constexpr int32_t kMaxColumns = 16384;
-
-bool IsNumber(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-      return true;
-    default:
-      return false;
-  }
-}
 
 void AppendNumber(std::string& out, int32_t n) {
   char digits[12];
@@ -116,74 +104,119 @@ bool CopyStored(unzFile from, zipFile to, const QByteArray& name, const unz_file
   return zipCloseFileInZipRaw64(to, info.uncompressed_size, info.crc) == ZIP_OK && ok;
 }
 
+// `bytes` as one raw deflate stream at the fastest level, its pieces deflated side by side: each piece
+// but the last ends on a byte boundary (a sync flush) and none refers back into another, so the pieces
+// laid end to end are the stream a single pass would have made, a little larger. Empty on failure.
+QByteArray DeflatedInPieces(const QByteArray& bytes) {
+  constexpr qsizetype kPiece = 1 << 20;
+  const qsizetype pieces = std::max<qsizetype>(1, (bytes.size() + kPiece - 1) / kPiece);
+  std::vector<QByteArray> out(static_cast<size_t>(pieces));
+  std::vector<char> ok(static_cast<size_t>(pieces), 0);
+  auto deflatePiece = [&](qsizetype i) {
+    const qsizetype from = i * kPiece, size = std::min(kPiece, bytes.size() - from);
+    z_stream z{};
+    if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) return;
+    QByteArray& piece = out[size_t(i)];
+    piece.resize(qsizetype(deflateBound(&z, uLong(size))) + 16);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData() + from));
+    z.avail_in = uInt(size);
+    z.next_out = reinterpret_cast<Bytef*>(piece.data());
+    z.avail_out = uInt(piece.size());
+    const bool last = i + 1 == pieces;
+    const int r = deflate(&z, last ? Z_FINISH : Z_SYNC_FLUSH);
+    ok[size_t(i)] = (last ? r == Z_STREAM_END : r == Z_OK && z.avail_in == 0 && z.avail_out > 0);
+    piece.resize(qsizetype(z.total_out));
+    deflateEnd(&z);
+  };
+  const qsizetype helpers = std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
+  std::atomic<qsizetype> next{0};
+  auto work = [&] {
+    for (qsizetype i; (i = next++) < pieces;) deflatePiece(i);
+  };
+  std::vector<std::thread> threads;
+  for (qsizetype t = 1; t < helpers; ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+  QByteArray joined;
+  qsizetype total = 0;
+  for (const QByteArray& piece : out) total += piece.size();
+  joined.reserve(total);
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (!ok[i]) return QByteArray();
+    joined.append(out[i]);
+  }
+  return joined;
+}
+
 bool WriteNew(zipFile to, const QByteArray& name, const unz_file_info64& info, const QByteArray& bytes) {
   zip_fileinfo zi{};
   zi.dosDate = info.dosDate;
   zi.external_fa = info.external_fa;
   // The fastest deflate: a worksheet's XML is repetitive enough that it still shrinks several times.
+  const QByteArray deflated = DeflatedInPieces(bytes);
+  if (deflated.isEmpty()) return false;
+  const int zip64 = bytes.size() >= 0xffffffffll || deflated.size() >= 0xffffffffll;
   bool ok = zipOpenNewFileInZip4_64(to, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                    Z_BEST_SPEED, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                    info.version, info.flag & 0x800, bytes.size() >= 0xffffffffll) == ZIP_OK;
-  ok = ok && zipWriteInFileInZip(to, bytes.constData(), unsigned(bytes.size())) == ZIP_OK;
-  return zipCloseFileInZip(to) == ZIP_OK && ok;
+                                    Z_BEST_SPEED, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
+                                    info.version, info.flag & 0x800, zip64) == ZIP_OK;
+  ok = ok && zipWriteInFileInZip(to, deflated.constData(), unsigned(deflated.size())) == ZIP_OK;
+  const uLong crc = crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.constData()), size_t(bytes.size()));
+  return zipCloseFileInZipRaw64(to, ZPOS64_T(bytes.size()), crc) == ZIP_OK && ok;
 }
 
 }  // namespace
 
-QByteArray WorksheetXml(const std::map<std::pair<int32_t, int32_t>, QVariant>& cells, int wrapStyle) {
+QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
   constexpr qsizetype kLongest = 32767;  // the most characters a cell takes
   std::string body;
-  body.reserve(cells.size() * 56 + 256);
-  int32_t row = 0, left = kMaxColumns, right = 1;
-  QString converted;
-  for (const auto& [at, value] : cells) {
-    left = std::min(left, at.second);
-    right = std::max(right, at.second);
-    if (at.first != row) {
-      if (row) body += "</row>";
-      row = at.first;
-      body += "<row r=\"";
-      AppendNumber(body, row);
-      body += "\">";
-    }
-    body += "<c r=\"";
-    AppendRef(body, at.first, at.second);
-    if (value.typeId() == QMetaType::Bool) {
-      body += value.toBool() ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
-    } else if (IsNumber(value)) {
-      char number[32];
-      std::snprintf(number, sizeof number, "%.16G", value.toDouble());  // libxlsxwriter's own form
-      body += "\"><v>";
-      body += number;
-      body += "</v></c>";
-    } else {
-      const bool isText = value.typeId() == QMetaType::QString;
-      if (!isText) converted = value.toString();
-      const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
-      if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
-      if (text.contains('\n')) {
-        if (wrapStyle < 0) return QByteArray();
-        body += "\" s=\"";
-        AppendNumber(body, wrapStyle);
+  size_t count = 0;
+  for (const XlsxCells::Row& r : cells.Rows()) count += r.cells.size();
+  body.reserve(count * 56 + cells.Rows().size() * 24 + 256);
+  int32_t left = kMaxColumns, right = 1;
+  for (const XlsxCells::Row& r : cells.Rows()) {
+    left = std::min(left, r.cells.front().column);
+    right = std::max(right, r.cells.back().column);
+    body += "<row r=\"";
+    AppendNumber(body, r.row);
+    body += "\">";
+    for (const XlsxCell& cell : r.cells) {
+      body += "<c r=\"";
+      AppendRef(body, r.row, cell.column);
+      if (cell.kind == XlsxCell::Kind::Truth) {
+        body += cell.truth ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
+      } else if (cell.kind == XlsxCell::Kind::Number) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.16G", cell.number);  // libxlsxwriter's own form
+        body += "\"><v>";
+        body += number;
+        body += "</v></c>";
+      } else {
+        const QString& text = cell.text;
+        if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
+        if (text.contains('\n')) {
+          if (wrapStyle < 0) return QByteArray();
+          body += "\" s=\"";
+          AppendNumber(body, wrapStyle);
+        }
+        // Blanks around a text are kept only when said so, as libxlsxwriter says it.
+        const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+        body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
+        AppendText(body, text);
+        body += "</t></is></c>";
       }
-      // Blanks around a text are kept only when said so, as libxlsxwriter says it.
-      const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-      body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
-      AppendText(body, text);
-      body += "</t></is></c>";
     }
+    body += "</row>";
   }
-  if (row) body += "</row>";
   std::string head =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
       "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
       "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><dimension ref=\"";
-  if (cells.empty()) {
+  if (cells.Empty()) {
     head += "A1";
   } else {
-    AppendRef(head, cells.begin()->first.first, left);
+    AppendRef(head, cells.Rows().front().row, left);
     head += ':';
-    AppendRef(head, cells.rbegin()->first.first, right);
+    AppendRef(head, cells.LastRow(), right);
   }
   head += "\"/><sheetData>";
   static const char tail[] =

@@ -33,21 +33,6 @@ WorkbookFactory& Factory() {
   return f;
 }
 
-bool IsNumber(const QVariant& v) {
-  switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-      return true;
-    default:
-      return false;
-  }
-}
-
 class XlsxWorkbook : public Workbook {
  public:
   explicit XlsxWorkbook(const QString& name) : name_(name) {
@@ -65,7 +50,7 @@ class XlsxWorkbook : public Workbook {
     sheets_.clear();
     touched_.clear();
     unread_.clear();
-    priorLog_.clear();
+    priorLog_.Clear();
     kept_ = {};
     opened_ = false;
     if (!QFileInfo::exists(path_)) {
@@ -133,7 +118,7 @@ class XlsxWorkbook : public Workbook {
 
   void ClearSheet() override {
     if (sheets_.empty()) return;
-    sheets_[active_].cells.clear();
+    sheets_[active_].cells.Clear();
     unread_[active_] = -1;  // what the file held is of no more use
     touch();
   }
@@ -144,10 +129,11 @@ class XlsxWorkbook : public Workbook {
     if (!readCells(active_)) return;
     auto& cells = sheets_[active_].cells;
     touch();
-    if (!IsNumber(value) && value.toString().isEmpty())
-      cells.erase({row, column});
+    XlsxCell cell = XlsxCell::Of(column, value);
+    if (cell.IsEmptyText())
+      cells.Erase(row, column);
     else
-      cells[{row, column}] = value;
+      cells.Put(row, std::move(cell));
   }
 
   void SetScreenUpdating(bool) override {}  // a file has no screen to spare
@@ -257,14 +243,15 @@ class XlsxWorkbook : public Workbook {
     if (active_ < touched_.size()) touched_[active_] = true;
   }
 
-  bool hasMacroLog() const { return !macroCalls_.empty() || !priorLog_.empty(); }
+  bool hasMacroLog() const { return !macroCalls_.empty() || !priorLog_.Empty(); }
 
   // The macro sheet: the calls the file held with this session's below them.
   XlsxSheet macroLog() const {
     XlsxSheet log{kMacroSheet, priorLog_};
-    const int32_t below = priorLog_.empty() ? 0 : priorLog_.rbegin()->first.first;
+    const int32_t below = priorLog_.LastRow();
     for (size_t i = 0; i < macroCalls_.size(); ++i)
-      for (int c = 0; c < macroCalls_[i].size(); ++c) log.cells[{below + int32_t(i) + 1, c + 1}] = macroCalls_[i][c];
+      for (int c = 0; c < macroCalls_[i].size(); ++c)
+        log.cells.Put(below + int32_t(i) + 1, XlsxCell::Of(c + 1, macroCalls_[i][c]));
     return log;
   }
 
@@ -331,7 +318,7 @@ class XlsxWorkbook : public Workbook {
   std::vector<int> unread_;  // by sheet: its index in kept_ while the file's cells are not yet read, or -1
   XlsxBook kept_;  // the file opened to be kept
   size_t active_ = 0;
-  std::map<std::pair<int32_t, int32_t>, QVariant> priorLog_;  // the macro log the file already held
+  XlsxCells priorLog_;  // the macro log the file already held
   std::vector<QVariantList> macroCalls_;
   std::map<QString, Macro> macros_;
 };
