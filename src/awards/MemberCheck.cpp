@@ -221,6 +221,9 @@ MemberQsoFinder::~MemberQsoFinder() {
 
 void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   prefixed_.clear();
+  owned_.clear();
+  const auto view = [](QByteArrayView bytes) { return std::string_view(bytes.data(), size_t(bytes.size())); };
+  const auto own = [this, &view](QByteArray bytes) { return view(owned_.emplace_back(std::move(bytes))); };
   copy_ = copy && copy->Count() >= recordCount ? copy : nullptr;
   if (indexOpen_) idx_close(index_);
   // The index holds no deleted record, and its keys are the calls as stored: a run of keys that begin
@@ -231,18 +234,18 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
       if (n > recordCount) break;
       const QsoColumnRecord& q = (*copy_)[n];
       if (!q.Live()) continue;
-      QByteArray call, base;
+      std::string_view call, base;
       if (q.Plain()) {
         const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
         if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
-        call = stored.toByteArray();
-        base = storedBase.toByteArray();
+        call = view(stored);
+        base = view(storedBase);
       } else {
         const QString text = copy_->Texts(n).call;
-        call = ToAnsi(text);
-        base = ToAnsi(MemberBaseCall(text).trimmed());
+        call = own(ToAnsi(text));
+        base = own(ToAnsi(MemberBaseCall(text).trimmed()));
       }
-      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      if (base.empty() || call.starts_with(base)) continue;  // in the run of its base call
       prefixed_[base].push_back({call, n});
     }
   } else {
@@ -252,10 +255,10 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
       if (!call.contains('/')) continue;
       const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
       if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
-      prefixed_[ToAnsi(base)].push_back({ToAnsi(call), n});
+      prefixed_[own(ToAnsi(base))].push_back({own(ToAnsi(call)), n});
     }
   }
-  for (auto& list : prefixed_)
+  for (auto& [base, list] : prefixed_)
     std::sort(list.begin(), list.end(), [](const Slashed& a, const Slashed& b) {
       return a.key != b.key ? a.key < b.key : a.rec < b.rec;
     });
@@ -280,10 +283,11 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
     }
   }
   // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
-  const auto it = prefixed_.constFind(key);
-  if (it != prefixed_.constEnd()) {
-    for (const Slashed& s : *it)
-      if (s.key > key) records.push_back(s.rec);
+  const std::string_view k(key.constData(), size_t(key.size()));
+  const auto it = prefixed_.find(k);
+  if (it != prefixed_.end()) {
+    for (const Slashed& s : it->second)
+      if (s.key > k) records.push_back(s.rec);
   }
   return records;
 }

@@ -14,7 +14,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "awards/AwardSheets.h"
@@ -88,10 +91,12 @@ class MemberQsoFinder {
 
  private:
   struct Slashed {
-    QByteArray key;  // the call as stored, for call-sign order
+    std::string_view key;  // the call as stored, for call-sign order
     int32_t rec;
   };
-  QHash<QByteArray, std::vector<Slashed>> prefixed_;  // by base call
+  // By base call; the views are into the copy's calls, or into `owned_` when the log was read.
+  std::unordered_map<std::string_view, std::vector<Slashed>> prefixed_;
+  std::deque<QByteArray> owned_;
   const QsoColumnCopy* copy_ = nullptr;
   // With the copy: the call-sign index file itself, whose runs need no look at the log per record.
   mutable IndexHandle index_{};
