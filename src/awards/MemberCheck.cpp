@@ -1,7 +1,9 @@
 #include "awards/MemberCheck.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdio>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoColumns.h"
@@ -61,6 +63,25 @@ QByteArrayView memberBaseBytes(QByteArrayView call) {
   while (!base.isEmpty() && blank(base.front())) base = base.sliced(1);
   while (!base.isEmpty() && blank(base.back())) base.chop(1);
   return base;
+}
+
+// The class letters' bits of a band cell: "CPSRF" upper case in `upper`, lower case in `lower`.
+uint8_t classBit(QChar letter) {
+  switch (letter.unicode()) {
+    case u'C': return 1;
+    case u'P': return 2;
+    case u'S': return 4;
+    case u'R': return 8;
+    case u'F': return 16;
+    default: return 0;
+  }
+}
+
+QByteArray dateBytes(int32_t yyyymmdd) {
+  char text[24];
+  const int n = std::snprintf(text, sizeof text, "%04d/%02d/%02d", yyyymmdd / 10000, yyyymmdd / 100 % 100,
+                              yyyymmdd % 100);
+  return QByteArray(text, n);
 }
 
 bool isReceivedMark(const QString& mark) {
@@ -200,6 +221,9 @@ MemberQsoFinder::~MemberQsoFinder() {
 
 void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   prefixed_.clear();
+  owned_.clear();
+  const auto view = [](QByteArrayView bytes) { return std::string_view(bytes.data(), size_t(bytes.size())); };
+  const auto own = [this, &view](QByteArray bytes) { return view(owned_.emplace_back(std::move(bytes))); };
   copy_ = copy && copy->Count() >= recordCount ? copy : nullptr;
   if (indexOpen_) idx_close(index_);
   // The index holds no deleted record, and its keys are the calls as stored: a run of keys that begin
@@ -210,18 +234,18 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
       if (n > recordCount) break;
       const QsoColumnRecord& q = (*copy_)[n];
       if (!q.Live()) continue;
-      QByteArray call, base;
+      std::string_view call, base;
       if (q.Plain()) {
         const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
         if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
-        call = stored.toByteArray();
-        base = storedBase.toByteArray();
+        call = view(stored);
+        base = view(storedBase);
       } else {
         const QString text = copy_->Texts(n).call;
-        call = ToAnsi(text);
-        base = ToAnsi(MemberBaseCall(text).trimmed());
+        call = own(ToAnsi(text));
+        base = own(ToAnsi(MemberBaseCall(text).trimmed()));
       }
-      if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
+      if (base.empty() || call.starts_with(base)) continue;  // in the run of its base call
       prefixed_[base].push_back({call, n});
     }
   } else {
@@ -231,10 +255,10 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
       if (!call.contains('/')) continue;
       const QString base = MemberBaseCall(noNul(call).trimmed()).trimmed();
       if (base.isEmpty() || call.startsWith(base)) continue;  // in the run of its base call
-      prefixed_[ToAnsi(base)].push_back({ToAnsi(call), n});
+      prefixed_[own(ToAnsi(base))].push_back({own(ToAnsi(call)), n});
     }
   }
-  for (auto& list : prefixed_)
+  for (auto& [base, list] : prefixed_)
     std::sort(list.begin(), list.end(), [](const Slashed& a, const Slashed& b) {
       return a.key != b.key ? a.key < b.key : a.rec < b.rec;
     });
@@ -259,10 +283,11 @@ std::vector<int32_t> MemberQsoFinder::Records(const QString& callBase) const {
     }
   }
   // "<prefix>/<call>" records that sort before the call are never reached in call-sign order.
-  const auto it = prefixed_.constFind(key);
-  if (it != prefixed_.constEnd()) {
-    for (const Slashed& s : *it)
-      if (s.key > key) records.push_back(s.rec);
+  const std::string_view k(key.constData(), size_t(key.size()));
+  const auto it = prefixed_.find(k);
+  if (it != prefixed_.end()) {
+    for (const Slashed& s : it->second)
+      if (s.key > k) records.push_back(s.rec);
   }
   return records;
 }
@@ -281,8 +306,26 @@ MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& 
     if (m.size() == 1 && m.at(0).unicode() < 128) received_[m.at(0).unicode()] = true;
 }
 
+void MemberCheck::RowCells::Set(int cell, const QString& value) {
+  upper[cell] = lower[cell] = 0;
+  if (!held[cell]) return;  // a column the grid does not have keeps no text
+  text[cell] = value;
+  changed[cell] = true;
+  for (QChar c : value) {
+    upper[cell] |= classBit(c);
+    lower[cell] |= classBit(c.toUpper()) & (c.isLower() ? 0xff : 0);
+  }
+}
+
 void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   const QString call = grid_.TextMatrix(row, 2).trimmed().toUpper();
+  number_ = ToAnsi(grid_.TextMatrix(row, 1));
+  const int lastCell = LastBandColumn() - kFirstBandColumn;
+  for (int i = 0; i <= lastCell; ++i) {
+    cells_.held[i] = kFirstBandColumn + i < grid_.Cols();
+    cells_.Set(i, grid_.TextMatrix(row, kFirstBandColumn + i));
+    cells_.changed[i] = false;
+  }
   if (!call.isEmpty()) {
     SplitCallSign(call);
     const QString callBase = QsoRules.CallBase;
@@ -292,9 +335,9 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
     for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
   }
   int marks = 0;
-  for (int c = kFirstBandColumn; c <= LastBandColumn(); ++c) {
-    const QString cell = grid_.TextMatrix(row, c);
-    for (QChar letter : QStringLiteral("CPSRF")) marks += cell.contains(letter) ? 1 : 0;
+  for (int i = 0; i <= lastCell; ++i) {
+    if (cells_.changed[i]) grid_.SetTextMatrix(row, kFirstBandColumn + i, cells_.text[i]);
+    marks += std::popcount(cells_.upper[i]);
   }
   if (setup_.tag != "ACC#") return;
   // A member number that is not a number earns no points (and stops nothing).
@@ -319,8 +362,9 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   const QString qsl = noNul(fields_[10]);
   const bool qualifies = setup_.worked || isReceivedMark(qsl.right(1));
   Line line;
-  line.call = noNul(fields_[0]).trimmed();
-  if (MemberBaseCall(line.call).trimmed() != callBase) return;
+  const QString logged = noNul(fields_[0]).trimmed();
+  if (MemberBaseCall(logged).trimmed() != callBase) return;
+  line.call = ToAnsi(logged);
   if (firstHit) grid_.SetTopRow(row);
 
   const std::optional<QDate> date = VbDateValue(fields_[2]);
@@ -330,15 +374,16 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   QString freq = fields_[6];
   if (freq.contains('/')) freq = "9999";
   freq.replace("G", "000");
-  line.mode = noNul(fields_[7]).trimmed();
-  line.code = noNul(fields_[8]).trimmed();
+  const QString mode = noNul(fields_[7]).trimmed();
+  line.mode = ToAnsi(mode);
+  line.code = ToAnsi(noNul(fields_[8]).trimmed());
   Qso.QsoRecNo = rec;
   Qso.QsoFreq = noNul(freq).trimmed();
   if (!SetBandOfFreq()) freqErrors_ << FreqErrorLine(rec, Qso.QsoFreq);
-  line.date = date->toString("yyyy/MM/dd");
-  line.band = Qso.QsoBand;
-  line.number = grid_.TextMatrix(row, 1);
-  settle(row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, line.mode),
+  line.date = ToAnsi(date->toString("yyyy/MM/dd"));
+  line.band = ToAnsi(Qso.QsoBand);
+  line.number = number_;
+  settle(row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, mode),
          MemberBandColumn(freq, setup_.extendedBandSet), listed);
 }
 
@@ -358,19 +403,26 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
   const FreqFacts f = freqFacts(rec);
   if (!f.banded) freqErrors_ << FreqErrorLine(rec, f.freq);
   if (letters_.empty()) {
-    for (const QString& mode : copy_->Modes()) letters_.push_back(ModeClassLetter(setup_.modes, mode));
+    for (const QString& mode : copy_->Modes()) {
+      letters_.push_back(ModeClassLetter(setup_.modes, mode));
+      modeBytes_.push_back(ToAnsi(mode));
+    }
   }
+  // A mode past the numbered ones (more than the number holds) is kept as text.
+  const bool numbered = q.mode < letters_.size();
+  const QString oddMode = numbered ? QString() : copy_->Mode(rec);
   const auto line = [&] {
     Line l;
-    l.call = QString::fromLatin1(call);
-    l.mode = copy_->Modes().at(q.mode);
-    l.code = QString::fromLatin1(q.Code());
-    l.date = QString::asprintf("%04d/%02d/%02d", q.date / 10000, q.date / 100 % 100, q.date % 100);
-    l.band = f.band;
-    l.number = grid_.TextMatrix(row, 1);
+    l.call = call.toByteArray();
+    l.mode = numbered ? modeBytes_[q.mode] : ToAnsi(oddMode);
+    l.code = q.Code().toByteArray();
+    l.date = dateBytes(q.date);
+    l.band = bandBytes(f.band);
+    l.number = number_;
     return l;
   };
-  settle(row, firstHit, qualifies, line, letters_.at(q.mode), f.col, listed);
+  settle(row, firstHit, qualifies, line, numbered ? letters_[q.mode] : ModeClassLetter(setup_.modes, oddMode),
+         f.col, listed);
   return true;
 }
 
@@ -405,6 +457,12 @@ MemberCheck::FreqFacts MemberCheck::freqFacts(int32_t rec) {
   return *it;
 }
 
+const QByteArray& MemberCheck::bandBytes(const QString& band) {
+  auto it = bandBytes_.find(band);
+  if (it == bandBytes_.end()) it = bandBytes_.insert(band, ToAnsi(band));
+  return *it;
+}
+
 void MemberCheck::Finish() {
   AppendFreqErrorReport(freqErrors_);
   freqErrors_.clear();
@@ -420,7 +478,7 @@ void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker
   if (letter == u"N") return;
   if (firstHit) {
     if (col > 0) {
-      grid_.SetTextMatrix(row, col, qualifies ? letter : "(" + letter.toLower() + ")");
+      cells_.Set(col - kFirstBandColumn, qualifies ? letter : "(" + letter.toLower() + ")");
       ++(qualifies ? CfmMarkCount : WkdMarkCount);
     }
     if (qualifies) print(amaList_, line());
@@ -429,11 +487,19 @@ void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker
   if (col > 0) FormatModeMarks(letter, row, col, qualifies, line);
 }
 
-void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line) {
-  QString cell = grid_.TextMatrix(row, col);
+void MemberCheck::FormatModeMarks(const QString& letter, int, int col, bool qualifies, const LineMaker& line) {
+  const int i = col - kFirstBandColumn;
+  const uint8_t bit = classBit(letter.at(0));
+  if (cells_.upper[i] & bit) return;
+  if (!cells_.held[i]) {
+    // A column the grid does not have: every QSO finds it empty.
+    ++(qualifies ? CfmMarkCount : WkdMarkCount);
+    if (qualifies) print(amaList_, line());
+    return;
+  }
+  QString cell = cells_.text[i];
   const QString worked = "(" + letter.toLower() + ")";
-  if (cell.contains(letter)) return;
-  if (cell.contains(letter.toLower())) {
+  if (cells_.lower[i] & bit) {
     if (!qualifies) return;
     cell.replace(worked, letter);
     ++CfmMarkCount;
@@ -447,7 +513,7 @@ void MemberCheck::FormatModeMarks(const QString& letter, int row, int col, bool 
     cell += worked;
     ++WkdMarkCount;
   }
-  grid_.SetTextMatrix(row, col, cell);
+  cells_.Set(i, cell);
 }
 
 void MemberCheck::print(VbFile* file, const Line& l) {

@@ -14,7 +14,10 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "awards/AwardSheets.h"
@@ -88,10 +91,12 @@ class MemberQsoFinder {
 
  private:
   struct Slashed {
-    QByteArray key;  // the call as stored, for call-sign order
+    std::string_view key;  // the call as stored, for call-sign order
     int32_t rec;
   };
-  QHash<QByteArray, std::vector<Slashed>> prefixed_;  // by base call
+  // By base call; the views are into the copy's calls, or into `owned_` when the log was read.
+  std::unordered_map<std::string_view, std::vector<Slashed>> prefixed_;
+  std::deque<QByteArray> owned_;
   const QsoColumnCopy* copy_ = nullptr;
   // With the copy: the call-sign index file itself, whose runs need no look at the log per record.
   mutable IndexHandle index_{};
@@ -126,8 +131,9 @@ class MemberCheck {
   int LastBandColumn() const { return setup_.extendedBandSet ? 28 : 22; }
 
  private:
+  // A list line's items in the file's bytes.
   struct Line {
-    QString code, call, date, band, mode, number;
+    QByteArray code, call, date, band, mode, number;
   };
   // What a frequency text gives the check (the same for every QSO on it).
   struct FreqFacts {
@@ -135,6 +141,16 @@ class MemberCheck {
     QString band;  // Qso.QsoBand of it
     bool banded = false;
     int col = 0;
+  };
+  // The band cells of the member's row while its QSOs are looked at, written to the grid once after
+  // them; `upper` / `lower`: which of the classes' letters each cell holds (bits in "CPSRF" order).
+  static constexpr int kBandCells = 22;
+  struct RowCells {
+    QString text[kBandCells];
+    uint8_t upper[kBandCells] = {}, lower[kBandCells] = {};
+    bool changed[kBandCells] = {};
+    bool held[kBandCells] = {};  // the grid has the cell's column
+    void Set(int cell, const QString& value);
   };
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
   // examine() on the copy's fields; false when the record must be read from the log.
@@ -146,6 +162,12 @@ class MemberCheck {
               bool& listed);
   void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line);
   void print(VbFile* file, const Line& line);
+  const QByteArray& bandBytes(const QString& band);
+
+  RowCells cells_;
+  QByteArray number_;  // the member's number (column 1) in the file's bytes
+  std::vector<QByteArray> modeBytes_;    // by the copy's mode number
+  QHash<QString, QByteArray> bandBytes_;
 
   FlexGrid& grid_;
   MemberCheckSetup setup_;

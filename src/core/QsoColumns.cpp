@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <new>
 #include <thread>
@@ -141,6 +142,18 @@ bool encodeFreq(const char* t, int n, uint32_t& digits, uint8_t& shape) {
 
 const QsoColumnTexts kNoTexts;
 
+// kBox13 / kBox14 of remarks 1 and 2 (their bytes one after the other), 0 when neither is marked.
+uint8_t remarkMark(const char* remarks) {
+  if (HasBoxMark(remarks, kRemark1.width)) return QsoColumnRecord::kBox13;
+  if (HasBoxMark(remarks + kRemark1.width, kRemark2.width)) return QsoColumnRecord::kBox14;
+  return 0;
+}
+
+QByteArray markedRemark(const char* remarks, uint8_t flag) {
+  return flag == QsoColumnRecord::kBox13 ? QByteArray(remarks, kRemark1.width)
+                                         : QByteArray(remarks + kRemark1.width, kRemark2.width);
+}
+
 }  // namespace
 
 // ---- Records block
@@ -247,6 +260,7 @@ void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
 void QsoColumnFill::Commit() {
   QsoColumnCopy& c = QsoColumns;
   if (!active_) return;
+  c.endAhead();  // its findings would be of the copy as it was
   if (first_ > 1) {
     // The sheet's appending reading starts after the last QSO it took, which may be before the end the
     // copy holds: those records are taken again.
@@ -344,7 +358,79 @@ void QsoColumnFill::Commit() {
 
 // ---- The copy
 
+struct QsoColumnCopy::Ahead {
+  QString path;
+  int64_t size = -1, mtimeNs = -1;
+  uint64_t device = 0, inode = 0;
+  int32_t first = 0, last = 0;
+  std::atomic<bool> stop{false};
+  bool sound = false;  // read to its end from the log as stamped
+  std::vector<std::pair<int32_t, uint8_t>> marks;
+  std::vector<std::pair<int32_t, QByteArray>> remarks;
+  std::thread thread;
+
+  void Read() {
+    hamlog::UnixFile file;
+    if (!file.OpenReadOnly(path)) return;
+    constexpr int32_t kRun = 1024;
+    std::vector<unsigned char> buffer(size_t(kRun) * hamlog::kHdbRecordLength);
+    for (int32_t r = first; r <= last; r += kRun) {
+      if (stop) return;
+      const int32_t n = std::min(kRun, last - r + 1);
+      if (!file.ReadAt(hamlog::HdbRecordOffset(r), buffer.data(), size_t(n) * hamlog::kHdbRecordLength)) return;
+      for (int32_t i = 0; i < n; ++i) {
+        const char* bytes = reinterpret_cast<const char*>(buffer.data()) + size_t(i) * hamlog::kHdbRecordLength +
+                            kRemark1.offset;
+        const uint8_t flag = remarkMark(bytes);
+        if (flag == 0) continue;
+        marks.emplace_back(r + i, flag);
+        remarks.emplace_back(r + i, markedRemark(bytes, flag));
+      }
+    }
+    // Bytes read while the log was written are no reading of the log the copy holds.
+    const hamlog::FileStat st = file.Stat();
+    sound = st.size == size && st.mtimeNs == mtimeNs && st.device == device && st.inode == inode;
+  }
+};
+
+QsoColumnCopy::~QsoColumnCopy() { endAhead(); }
+
+void QsoColumnCopy::endAhead() {
+  if (!ahead_) return;
+  ahead_->stop = true;
+  ahead_->thread.join();
+  ahead_.reset();
+}
+
+void QsoColumnCopy::ReadRemarkMarksAhead() {
+  if (count_ == 0 || marksThrough_ >= count_ || ahead_) return;
+  auto a = std::make_unique<Ahead>();
+  a->path = path_;
+  a->size = size_, a->mtimeNs = mtimeNs_, a->device = device_, a->inode = inode_;
+  a->first = marksThrough_ + 1;
+  a->last = count_;
+  a->thread = std::thread([p = a.get()] { p->Read(); });
+  ahead_ = std::move(a);
+}
+
+void QsoColumnCopy::takeAhead() {
+  if (!ahead_) return;
+  Ahead& a = *ahead_;
+  a.thread.join();
+  if (a.sound && a.path == path_ && a.size == size_ && a.mtimeNs == mtimeNs_ && a.device == device_ &&
+      a.inode == inode_ && a.first == marksThrough_ + 1 && a.last <= count_) {
+    for (const auto& [n, flag] : a.marks)
+      if (records_.At(n).Live()) records_.At(n).flags |= flag;
+    // Records after the ones read for marks: each goes at the map's end.
+    for (auto& [n, bytes] : a.remarks)
+      if (records_.At(n).Live()) remarks_.insert_or_assign(remarks_.end(), n, std::move(bytes));
+    marksThrough_ = a.last;
+  }
+  ahead_.reset();
+}
+
 void QsoColumnCopy::Drop() {
+  endAhead();
   path_.clear();
   size_ = mtimeNs_ = -1;
   device_ = inode_ = 0;
@@ -440,6 +526,7 @@ const QsoColumnTexts& QsoColumnCopy::Texts(int32_t recNo) const {
 }
 
 int32_t QsoColumnCopy::ReadRemarkMarks() {
+  takeAhead();
   if (count_ == 0 || marksThrough_ >= count_) return HAMLOG_OK;
   const int32_t first = marksThrough_ + 1, last = count_;
   const bool opened = Hamlog.HamlogClosed == 1;
@@ -458,23 +545,18 @@ int32_t QsoColumnCopy::ReadRemarkMarks() {
       [&](int part, int32_t n, const unsigned char* remarks) {
         if (!records_.At(n).Live()) return;
         const char* bytes = reinterpret_cast<const char*>(remarks);
-        uint8_t flag = 0;
-        if (HasBoxMark(bytes, kRemark1.width))
-          flag = QsoColumnRecord::kBox13;
-        else if (HasBoxMark(bytes + kRemark1.width, kRemark2.width))
-          flag = QsoColumnRecord::kBox14;
+        const uint8_t flag = remarkMark(bytes);
         if (flag == 0) return;
         Found& f = found[size_t(part)];
         f.marks.emplace_back(n, flag);
-        f.remarks.emplace_back(n, flag == QsoColumnRecord::kBox13 ? QByteArray(bytes, kRemark1.width)
-                                                                 : QByteArray(bytes + kRemark1.width, kRemark2.width));
+        f.remarks.emplace_back(n, markedRemark(bytes, flag));
       },
       nullptr, kRemark1.width + kRemark2.width, kRemark1.offset);
   if (opened) HamlogCloseDb(0);
   if (r != HAMLOG_OK) return r;
   for (Found& f : found) {
     for (const auto& [n, flag] : f.marks) records_.At(n).flags |= flag;
-    for (auto& [n, bytes] : f.remarks) remarks_[n] = std::move(bytes);
+    for (auto& [n, bytes] : f.remarks) remarks_.insert_or_assign(remarks_.end(), n, std::move(bytes));
   }
   marksThrough_ = last;
   return HAMLOG_OK;

@@ -156,7 +156,13 @@ class QsoColumnCopy {
   // Reads remarks 1 and 2 of the held records not read for marks yet, in parallel, and keeps the bytes
   // of the marked remark (13 before 14) of each marked record (call ReadToLogEnd first for a current
   // copy). Opens and closes the log itself when it is closed. HAMLOG_OK or the library's result.
+  // What a reading ahead (ReadRemarkMarksAhead) found of this very log is taken first: only the rest
+  // is read.
   int32_t ReadRemarkMarks();
+  // Starts reading the marks of the held records on a thread of its own that runs when the processors
+  // are otherwise idle, so that the roadside sheet's first open finds them read; a copy dropped,
+  // extended or of a log written since takes nothing of it.
+  void ReadRemarkMarksAhead();
   // The marked remark's bytes (254, as stored) of a record with kBox13 or kBox14; empty otherwise.
   QByteArrayView MarkedRemark(int32_t recNo) const;
   // Every record with kBox13 or kBox14, ascending, with its marked remark's bytes.
@@ -165,8 +171,18 @@ class QsoColumnCopy {
   // Bytes the copy holds (records, calls, side tables), for the benches.
   size_t Footprint() const;
 
+  QsoColumnCopy() = default;
+  ~QsoColumnCopy();
+  QsoColumnCopy(const QsoColumnCopy&) = delete;
+  QsoColumnCopy& operator=(const QsoColumnCopy&) = delete;
+
  private:
   friend class QsoColumnFill;
+  struct Ahead;
+  // The reading ahead's findings when they are of the log as the copy holds it; it is ended either way.
+  void takeAhead();
+  void endAhead();
+  std::unique_ptr<Ahead> ahead_;
   QString path_;
   int64_t size_ = -1, mtimeNs_ = -1;
   uint64_t device_ = 0, inode_ = 0;

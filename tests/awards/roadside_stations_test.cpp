@@ -149,6 +149,12 @@ TEST(RoadsideCopyTest, TheColumnCopyGivesWhatTheLogGives) {
     EXPECT_TRUE(expected.contains("complete 1\n"));  // deleted records do not stop the pass
     EXPECT_GT(expected.size(), 500);
   }
+  // The marks read ahead while the sheet is looked at give the same.
+  QsoColumns.Drop();
+  ASSERT_EQ(QsoColumns.ReadToLogEnd(), HAMLOG_OK);
+  QsoColumns.ReadRemarkMarksAhead();
+  const QString ahead = scan(&QsoColumns);
+  EXPECT_EQ(ahead, scan(nullptr));
 }
 
 TEST(StationMatcherTest, FirstListedNumberInTheRemarkWins) {

@@ -30,6 +30,7 @@
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
 #include "rig/RigPortState.h"
+#include "core/QsoColumns.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
@@ -266,6 +267,8 @@ void CWSHEET::LoadSheet() {
   SNDIF.SetVisible(FileExists(JoinPath(ProgramFolder(), "SSPT.EXE")) == 1);
   WFopn.SetVisible(FileExists(JoinPath(ProgramFolder(), "ORBEX5wf.exe")) == 1);
   t.SheetOpen = 1;
+  // The roadside sheet's marks are read while the operator looks at the sheet.
+  QsoColumns.ReadRemarkMarksAhead();
   StartFlags.TipsPath = QStringLiteral("ORBEX_Tips.TXT");
   if (!FindFileOnPath(JoinPath(ProgramFolder(), StartFlags.TipsPath)).isEmpty()) {
     StartFlags.TipsMode = 2;
