@@ -89,6 +89,9 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
   std::vector<RecordBookRow> rows;
   std::vector<QByteArray> workLines;
   int32_t cuts = 0;  // counted once the rows are in
+  const auto lineEnds = std::count(book.cbegin(), book.cend(), '\n') + std::count(book.cbegin(), book.cend(), '\r');
+  rows.reserve(size_t(lineEnds) + 1);
+  workLines.reserve(size_t(lineEnds) + 1);
   const char* d = book.constData();
   const qsizetype n = book.size();
   // Lines end as Line Input ends them: at CR LF, a lone CR or a lone LF.
