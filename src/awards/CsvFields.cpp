@@ -12,17 +12,20 @@ QList<QByteArray> SplitCsvBytes(QByteArrayView line) {
     QByteArray field;
     if (i < n && line[i] == '"') {
       ++i;
+      // Runs between quotes are taken whole; a doubled quote adds one quote and the run goes on.
       while (i < n) {
-        if (line[i] == '"') {
-          if (i + 1 < n && line[i + 1] == '"') {
-            field.append('"');
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
+        const qsizetype quote = line.indexOf('"', i);
+        const qsizetype stop = quote < 0 ? n : quote;
+        field.append(line.sliced(i, stop - i));
+        i = stop;
+        if (i >= n) break;
+        if (i + 1 < n && line[i + 1] == '"') {
+          field.append('"');
+          i += 2;
+          continue;
         }
-        field.append(line[i++]);
+        ++i;
+        break;
       }
       while (i < n && line[i] != ',') ++i;
     } else {
@@ -50,10 +53,27 @@ QString CsvLine(const QStringList& fields) {
 }
 
 QString QuotedCsvLine(const QStringList& fields) {
-  QStringList out;
-  out.reserve(fields.size());
-  for (const QString& f : fields) out << u'"' + QString(f).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-  return out.join(u',');
+  // Built in one buffer: the record book writes one such line per row on every open.
+  qsizetype size = 0;
+  for (const QString& f : fields) size += f.size() + f.count(u'"') + 3;
+  QString out;
+  out.reserve(size);
+  for (const QString& f : fields) {
+    if (!out.isEmpty()) out += u',';
+    out += u'"';
+    for (qsizetype from = 0;;) {
+      const qsizetype quote = f.indexOf(u'"', from);
+      if (quote < 0) {
+        out += QStringView(f).sliced(from);
+        break;
+      }
+      out += QStringView(f).sliced(from, quote + 1 - from);
+      out += u'"';
+      from = quote + 1;
+    }
+    out += u'"';
+  }
+  return out;
 }
 
 bool IsAnsiText(QByteArrayView bytes) {

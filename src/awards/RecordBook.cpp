@@ -9,7 +9,6 @@
 #include "platform/codepage.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
-#include "platform/ui/doevents.h"
 #include "platform/vbfile.h"
 
 RecordBookState RecordBook;
@@ -70,34 +69,44 @@ QByteArray RecordBookStamp(const QString& bookPath) {
 
 RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) {
   RecordBookLoad load;
-  load.stamp = RecordBookStamp(bookPath);
   // No book yet is an empty book: rows the editor adds make the first one.
   if (!QFileInfo::exists(RealPath(bookPath))) {
     load.complete = true;
     return load;
   }
-  VbFile in(bookPath, VbMode::Input, 0, VbAccess::Read);
-  if (!in.IsOpen()) {
+  QByteArray book;
+  if (!ReadWholeFile(bookPath, book)) {
     load.error = RealPath(bookPath) + QStringLiteral(" を読めませんでした");
     return load;
   }
-  load.encoding = FileForeignEncoding(bookPath);
+  load.stamp = QCryptographicHash::hash(book, QCryptographicHash::Sha256);
+  load.encoding = ForeignEncoding(book);
   const auto workFailed = [&load, &workPath] {
     load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorReason(LastFileError()) +
                  QStringLiteral("）");
   };
-  VbFile work(workPath, VbMode::Output);
-  if (!work.IsOpen()) {
-    workFailed();
-    return load;
-  }
-  QByteArray bytes;
-  while (in.LineInputBytes(bytes)) {
+  // Each line's row, and its line of the work file, whose bytes the sort keys are taken from.
+  std::vector<RecordBookRow> rows;
+  std::vector<QByteArray> workLines;
+  int32_t cuts = 0;  // counted once the rows are in
+  const auto lineEnds = std::count(book.cbegin(), book.cend(), '\n') + std::count(book.cbegin(), book.cend(), '\r');
+  rows.reserve(size_t(lineEnds) + 1);
+  workLines.reserve(size_t(lineEnds) + 1);
+  const char* d = book.constData();
+  const qsizetype n = book.size();
+  // Lines end as Line Input ends them: at CR LF, a lone CR or a lone LF.
+  for (qsizetype at = 0; at < n;) {
+    qsizetype stop = at;
+    while (stop < n && d[stop] != '\r' && d[stop] != '\n') ++stop;
+    const QByteArrayView bytes(d + at, stop - at);
+    at = stop + 1;
+    if (stop < n && d[stop] == '\r' && at < n && d[at] == '\n') ++at;
     if (bytes.trimmed().isEmpty()) {
       ++load.blankLines;
       continue;
     }
-    if (!IsAnsiText(bytes)) ++load.unreadable;
+    const bool readable = IsAnsiText(bytes);
+    if (!readable) ++load.unreadable;
     QList<QByteArray> raw = SplitCsvBytes(bytes);
     if (raw.size() < kBookFields) ++load.shortLines;
     if (raw.size() > kBookFields) ++load.longLines;
@@ -105,42 +114,52 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     QString f[kBookFields];
     for (int i = 0; i < kBookFields; ++i) f[i] = FromAnsi(raw[i]).trimmed();
     const QString code = NormalizeBookCode(f[1]);
-    work.Print({QuotedCsvLine({BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)})});
+    std::array<QString, 8> v{BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)};
+    workLines.push_back(ToAnsi(QuotedCsvLine(QStringList(v.begin(), v.end()))));
+    // Text from bytes that are all Windows-31J comes back from the work file as it went in; any other
+    // is read back as the work file's bytes give it.
+    if (!readable)
+      for (QString& x : v) x = FromAnsi(ToAnsi(x));
+    RecordBookRow row;
+    row.code = within(v[1], kBookCodeWidth, cuts);
+    row.qth = within(v[2], kBookQthWidth, cuts);
+    row.date = within(v[3], kBookDateWidth, cuts);
+    row.mark = within(v[4], kBookMarkWidth, cuts);
+    row.remark = within(v[5], kBookRemarkWidth, cuts);
+    row.status = within(v[6], kBookStatusWidth, cuts);
+    row.area = v[7].left(1);
+    rows.push_back(std::move(row));
   }
+  const std::vector<QByteArrayView> keyed(workLines.cbegin(), workLines.cend());
+  std::vector<uint32_t> order;
+  QString reply;
+  if (!KsortOrder(QStringLiteral("/k(6:2)(2:1)(8:4)"), keyed, order, reply)) {
+    load.error = RealPath(workPath) + QStringLiteral(" を並べ替えられませんでした（") + reply + QStringLiteral("）");
+    return load;
+  }
+  // The work file stays as the sorted list the other programs know; it is made afresh on every open.
+  VbFile work(workPath, VbMode::Output, 0, VbAccess::Scratch);
+  if (!work.IsOpen()) {
+    // Nothing was read when the work file could not be made: the notice names that alone.
+    load.blankLines = load.shortLines = load.longLines = load.unreadable = 0;
+    workFailed();
+    return load;
+  }
+  // One write of all lines: Print ends the last one as it ends each.
+  QByteArray sorted;
+  sorted.reserve(qsizetype(book.size() * 2));
+  for (uint32_t i : order) {
+    if (!sorted.isEmpty()) sorted.append("\r\n", 2);
+    sorted.append(workLines[i]);
+  }
+  if (!order.empty()) work.Print({sorted});
   if (!work.Close()) {
     workFailed();
     return load;
   }
-  const QString command = QStringLiteral("/k(6:2)(2:1)(8:4) '") + workPath + QStringLiteral("' ");
-  for (;;) {
-    DoEvents();
-    QString reply;
-    const int r = ksort(command, reply);
-    if (r == KsortBusy) continue;
-    if (r == KsortGaveUp) {
-      load.error = RealPath(workPath) + QStringLiteral(" を並べ替えられませんでした（") + reply + QStringLiteral("）");
-      return load;
-    }
-    break;
-  }
-  VbFile sorted(workPath, VbMode::Input, 0, VbAccess::Read);
-  if (!sorted.IsOpen()) {
-    load.error = RealPath(workPath) + QStringLiteral(" を読めませんでした");
-    return load;
-  }
-  while (sorted.LineInputBytes(bytes)) {
-    QList<QByteArray> raw = SplitCsvBytes(bytes);
-    raw.resize(8);
-    RecordBookRow row;
-    row.code = within(FromAnsi(raw[1]), kBookCodeWidth, load.cutFields);
-    row.qth = within(FromAnsi(raw[2]), kBookQthWidth, load.cutFields);
-    row.date = within(FromAnsi(raw[3]), kBookDateWidth, load.cutFields);
-    row.mark = within(FromAnsi(raw[4]), kBookMarkWidth, load.cutFields);
-    row.remark = within(FromAnsi(raw[5]), kBookRemarkWidth, load.cutFields);
-    row.status = within(FromAnsi(raw[6]), kBookStatusWidth, load.cutFields);
-    row.area = FromAnsi(raw[7]).left(1);
-    load.rows.push_back(std::move(row));
-  }
+  load.rows.reserve(order.size());
+  for (uint32_t i : order) load.rows.push_back(std::move(rows[i]));
+  load.cutFields = cuts;
   load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0 && load.encoding.isEmpty();
   return load;
 }

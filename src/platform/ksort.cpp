@@ -49,7 +49,7 @@ bool readKeys(const QString& s, qsizetype& i, std::vector<SortKey>& keys) {
   }
 }
 
-Command parseCommand(const QString& spec) {
+Command parseCommand(const QString& spec, bool withPath = true) {
   Command c;
   qsizetype i = 0;
   while (i < spec.size()) {
@@ -83,8 +83,35 @@ Command parseCommand(const QString& spec) {
     }
   }
   if (c.keys.empty()) c.error = QStringLiteral("並べ替えのキーがありません");
-  if (c.path.trimmed().isEmpty() && c.error.isEmpty()) c.error = QStringLiteral("ファイル名がありません");
+  if (withPath && c.path.trimmed().isEmpty() && c.error.isEmpty()) c.error = QStringLiteral("ファイル名がありません");
   return c;
+}
+
+// The stable bytewise order of the lines under the keys; false when the key table would be too large.
+bool sortOrder(const std::vector<SortKey>& sortKeys, const std::vector<QByteArrayView>& lines,
+               std::vector<uint32_t>& order) {
+  qsizetype keyBytes = 0;
+  for (const SortKey& k : sortKeys) keyBytes += k.length;
+  if (keyBytes > kMaxKeyBytes || lines.size() >= std::numeric_limits<uint32_t>::max() ||
+      qsizetype(lines.size()) * keyBytes > kMaxKeyTableBytes)
+    return false;
+  // Each line's key bytes side by side, blank-padded, so that one memcmp orders two lines.
+  std::vector<char> keys(lines.size() * keyBytes, ' ');
+  for (size_t i = 0; i < lines.size(); ++i) {
+    char* out = keys.data() + i * keyBytes;
+    const qsizetype len = lines[i].size();
+    for (const SortKey& k : sortKeys) {
+      if (k.column < len) std::memcpy(out, lines[i].data() + k.column, std::min(k.length, len - k.column));
+      out += k.length;
+    }
+  }
+  order.resize(lines.size());
+  std::iota(order.begin(), order.end(), 0u);
+  const char* kb = keys.data();
+  std::stable_sort(order.begin(), order.end(), [kb, keyBytes](uint32_t a, uint32_t b) {
+    return std::memcmp(kb + a * keyBytes, kb + b * keyBytes, keyBytes) < 0;
+  });
+  return true;
 }
 
 }  // namespace
@@ -102,49 +129,26 @@ int ksort(const QString& spec, QString& reply) {
   }
 
   // Lines end as Line Input ends them: at CR LF, a lone CR or a lone LF.
-  std::vector<qsizetype> begin, end;
+  std::vector<QByteArrayView> lines;
   const char* d = data.constData();
   const qsizetype n = data.size();
   for (qsizetype at = 0; at < n;) {
     qsizetype stop = at;
     while (stop < n && d[stop] != '\r' && d[stop] != '\n') ++stop;
-    if (!(cmd.dropEmptyLines && stop == at)) {
-      begin.push_back(at);
-      end.push_back(stop);
-    }
+    if (!(cmd.dropEmptyLines && stop == at)) lines.emplace_back(d + at, stop - at);
     at = stop + 1;
     if (stop < n && d[stop] == '\r' && at < n && d[at] == '\n') ++at;
   }
-  const size_t lines = begin.size();
-  qsizetype keyBytes = 0;
-  for (const SortKey& k : cmd.keys) keyBytes += k.length;
-  if (keyBytes > kMaxKeyBytes || lines >= std::numeric_limits<uint32_t>::max() ||
-      qsizetype(lines) * keyBytes > kMaxKeyTableBytes) {
+  std::vector<uint32_t> order;
+  if (!sortOrder(cmd.keys, lines, order)) {
     reply = QStringLiteral("ksort: キーが長すぎて ") + cmd.path + QStringLiteral(" を並べ替えられません");
     return KsortGaveUp;
   }
 
-  // Each line's key bytes side by side, blank-padded, so that one memcmp orders two lines.
-  std::vector<char> keys(lines * keyBytes, ' ');
-  for (size_t i = 0; i < lines; ++i) {
-    char* out = keys.data() + i * keyBytes;
-    const qsizetype len = end[i] - begin[i];
-    for (const SortKey& k : cmd.keys) {
-      if (k.column < len) std::memcpy(out, d + begin[i] + k.column, std::min(k.length, len - k.column));
-      out += k.length;
-    }
-  }
-  std::vector<uint32_t> order(lines);
-  std::iota(order.begin(), order.end(), 0u);
-  const char* kb = keys.data();
-  std::stable_sort(order.begin(), order.end(), [kb, keyBytes](uint32_t a, uint32_t b) {
-    return std::memcmp(kb + a * keyBytes, kb + b * keyBytes, keyBytes) < 0;
-  });
-
   QByteArray sorted;
-  sorted.reserve(n + qsizetype(lines) * 2);
+  sorted.reserve(n + qsizetype(lines.size()) * 2);
   for (uint32_t i : order) {
-    sorted.append(d + begin[i], end[i] - begin[i]);
+    sorted.append(lines[i]);
     sorted.append("\r\n", 2);
   }
   QString why;
@@ -152,6 +156,20 @@ int ksort(const QString& spec, QString& reply) {
     reply = QStringLiteral("ksort: ") + cmd.path + QStringLiteral(" に書き込めません (") + why + QStringLiteral(")");
     return KsortGaveUp;
   }
-  reply = QStringLiteral("ksort: %1 lines sorted").arg(lines);
+  reply = QStringLiteral("ksort: %1 lines sorted").arg(lines.size());
   return KsortDone;
+}
+
+bool KsortOrder(const QString& keySpec, const std::vector<QByteArrayView>& lines, std::vector<uint32_t>& order,
+                QString& reply) {
+  const Command cmd = parseCommand(keySpec, false);
+  if (!cmd.error.isEmpty()) {
+    reply = QStringLiteral("ksort: ") + cmd.error;
+    return false;
+  }
+  if (!sortOrder(cmd.keys, lines, order)) {
+    reply = QStringLiteral("ksort: キーが長すぎて並べ替えられません");
+    return false;
+  }
+  return true;
 }

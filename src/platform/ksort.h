@@ -14,7 +14,10 @@
 // LF) and are all written back with CR LF (a last line without one gets it). The file
 // is replaced atomically: on any failure it is untouched.
 
+#include <QByteArrayView>
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 inline constexpr int KsortDone = 0;
 inline constexpr int KsortGaveUp = 2001;  // missing or unreadable file, unusable command, failed write
@@ -24,3 +27,9 @@ inline constexpr int KsortBusy = 7000;
 
 // Sorts the file named in `spec`; `reply` gets a short text on what was done or why it gave up.
 int ksort(const QString& spec, QString& reply);
+
+// The order the keys of `keySpec` ("/k(col:len)...", no file) give lines already in memory, as ksort
+// would sort them in a file: order[i] is the index of the line that goes i-th. False (why in `reply`)
+// when the keys are unusable.
+bool KsortOrder(const QString& keySpec, const std::vector<QByteArrayView>& lines, std::vector<uint32_t>& order,
+                QString& reply);

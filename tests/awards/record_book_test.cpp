@@ -9,6 +9,8 @@
 #include <QFile>
 
 #include "platform/codepage.h"
+#include "platform/ksort.h"
+#include "platform/vbfile.h"
 #include "platform/paths.h"
 #include "support/temp_home.h"
 
@@ -114,6 +116,49 @@ TEST_F(RecordBookTest, CarelessLinesAreCountedAndAnUnsafeBookIsNotForWriting) {
   EXPECT_FALSE(l.complete);
   EXPECT_TRUE(RecordBookLoadNotice(l).startsWith(
       "整理簿は UTF-8 で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい"));
+}
+
+// The rows come from the book in one pass; they must be what the sorted work file holds, read back
+// line by line, on a book with every kind of careless line.
+TEST_F(RecordBookTest, RowsAreTheSortedWorkFileReadBack) {
+  home.write("ORBEX_整理簿.txt",
+             ToAnsi("\"20050401\",\"11001A\",\"埼玉県　ときがわ町　\",\"\",\"say \"\"hi\"\"\",\"告\"\r\n"
+                    "\"20050101\",\"13440*\",\" 東京都某区 \",\"消滅\",\"" + QString("あ").repeated(40) + "\",\"\"\n"
+                    "\r\n20050301,1101,ｻｲﾀﾏ市,,,\r\"20060101\",\"1005\"\r\n") +
+                 "\"2006\",\"4701\",\"\xED\x40\xFA\x40\",\"\",\"\",\"\xFB\xFC\"\r\n"
+                 "\"2007\",\"47*\",\"\x85\xFF\",\"\x81\",\"\",\"\",\"x\"\r\n\"2008\",\"0101\",\"\x82\"");
+  const RecordBookLoad l = load();
+  // Each line of the work file gives its row as the window showed it before.
+  VbFile workFile(work(), VbMode::Input);
+  QByteArray line;
+  std::vector<RecordBookRow> fromWork;
+  int32_t cuts = 0;
+  const auto cut = [&cuts](const QByteArray& b, int width) {
+    const QString v = FromAnsi(b);
+    return v.size() <= width ? v : (++cuts, v.left(width).trimmed());
+  };
+  while (workFile.LineInputBytes(line)) {
+    QList<QByteArray> f = SplitCsvBytes(line);
+    f.resize(8);
+    fromWork.push_back({cut(f[1], kBookCodeWidth), cut(f[2], kBookQthWidth), cut(f[3], kBookDateWidth),
+                        cut(f[4], kBookMarkWidth), cut(f[5], kBookRemarkWidth), cut(f[6], kBookStatusWidth),
+                        FromAnsi(f[7]).left(1)});
+  }
+  ASSERT_EQ(l.rows.size(), 7u);
+  ASSERT_EQ(fromWork.size(), l.rows.size());
+  for (size_t i = 0; i < fromWork.size(); ++i) {
+    const RecordBookRow &a = l.rows[i], &b = fromWork[i];
+    EXPECT_EQ(QStringList({a.code, a.qth, a.date, a.mark, a.remark, a.status, a.area}),
+              QStringList({b.code, b.qth, b.date, b.mark, b.remark, b.status, b.area})) << i;
+  }
+  EXPECT_EQ(l.cutFields, cuts);
+  EXPECT_GE(l.unreadable, 2);
+  EXPECT_EQ(l.blankLines, 1);
+  // The work file is already in the order the file sort gives it.
+  const QByteArray sorted = home.read("DMYSBMST.dat");
+  QString reply;
+  EXPECT_EQ(ksort("/k(6:2)(2:1)(8:4) '" + work() + "' ", reply), KsortDone);
+  EXPECT_EQ(home.read("DMYSBMST.dat"), sorted);
 }
 
 TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
