@@ -85,6 +85,8 @@ void roadsideScan(benchmark::State& state, RoadsidePass pass) {
   Hamlog.HamlogClosed = 1;
   Hamlog.HdbRecordCount = CountHdbRecords();
   ReadConditions = {};
+  // The frequency report goes to the data folder, never into the folder the bench is run from.
+  Settings.DataFolder = root().path();
   const std::vector<RoadsideStation> list = stations();
   QsoColumns.Drop();
   if (pass != RoadsidePass::PerRecord && QsoColumns.ReadToLogEnd() != HAMLOG_OK) state.SkipWithError("no copy");
