@@ -11,6 +11,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/cores.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
@@ -252,7 +253,7 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
   return r;
 }
 
-int HdbScanParts() { return std::clamp(int(std::thread::hardware_concurrency()), 1, 8); }
+int HdbScanParts() { return std::clamp(UsableCores(), 1, 8); }
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {

@@ -222,8 +222,8 @@ QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
 
 QsoColumnFill::~QsoColumnFill() = default;
 
-void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
-  if (!active_ || recNo < first_ || recNo > last_ || part < 0 || size_t(part) >= parts_.size()) return;
+const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
+  if (recNo < first_ || recNo > last_ || part < 0 || size_t(part) >= parts_.size()) return nullptr;
   Part& p = *parts_[size_t(part)];
   p.low = std::min(p.low, recNo);
   p.high = std::max(p.high, recNo);
@@ -236,7 +236,7 @@ void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
     std::vector<unsigned char> whole(hamlog::kHdbRecordLength, ' ');
     std::copy(head, head + kQsoColumnHeadWidth, whole.begin());
     p.later.emplace_back(recNo, std::move(whole));
-    return;
+    return nullptr;
   }
   r.date = date;
   const Trimmed call(head + kCall.offset, kCall.width);
@@ -255,6 +255,7 @@ void QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
   std::memcpy(r.code, code.text, size_t(code.size));
   std::memcpy(r.grid, grid.text, size_t(grid.size));
   std::memcpy(r.qsl, head + kQsl.offset, 3);
+  return &r;
 }
 
 void QsoColumnFill::Commit() {

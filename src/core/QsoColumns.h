@@ -213,7 +213,8 @@ inline constexpr int kQsoColumnHeadWidth = [] {
 // Filling the copy during a whole-log pass over records first .. last (ScanHdbRecords with at least
 // kQsoColumnHeadWidth leading bytes). first == 1 makes the copy anew; a later first extends a copy of
 // this log that holds at least records 1 .. first - 1 (the records from first on are taken again), and
-// drops any other. Take runs on the pass's threads;
+// drops any other. Take runs on the pass's threads and gives the record it made (nullptr for a record
+// left for the reader), also when the copy is not extended, so the pass can read its fields from it;
 // Commit, on the calling thread after a pass that ran to its end, takes the records left for the reader
 // (this uses Qso) and makes the records part of the copy. A fill from the first record drops the copy
 // at once; an extension leaves it as it was until Commit.
@@ -223,7 +224,7 @@ class QsoColumnFill {
   ~QsoColumnFill();
   QsoColumnFill(const QsoColumnFill&) = delete;
   QsoColumnFill& operator=(const QsoColumnFill&) = delete;
-  void Take(int part, int32_t recNo, const unsigned char* head);
+  const QsoColumnRecord* Take(int part, int32_t recNo, const unsigned char* head);
   void Commit();
 
   struct Part;

@@ -228,10 +228,10 @@ ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
   }
 }
 
-// ---- The whole-log extraction: the records read in parallel ranges and their lines made straight
-// from the record bytes. A record with a byte outside ASCII in a field read, or a date not in the
-// stored "YY/MM/DD" form, goes through the access layer's reader afterwards, on this thread, so both
-// extractions give the same lines.
+// ---- The whole-log extraction: the records read in parallel ranges, their fields taken into the column
+// copy and their lines made from those. A record the copy leaves for the reader (a byte outside ASCII
+// in a field it takes, or a date not in the stored "YY/MM/DD" form) goes through the access layer's
+// reader afterwards, on this thread, so both extractions give the same lines.
 
 // Field bytes with NULs taken out and ASCII blanks trimmed, as the readers leave an ASCII field.
 struct FieldBytes {
@@ -254,11 +254,8 @@ struct FieldBytes {
 struct Span {
   int offset, width;
 };
-const Span kDate{hamlog::SpanOf(2).offset, hamlog::SpanOf(2).width};
 const Span kMode{hamlog::SpanOf(7).offset, hamlog::SpanOf(7).width};
 const Span kFreq{hamlog::SpanOf(6).offset, hamlog::SpanOf(6).width};
-const Span kCode{hamlog::SpanOf(8).offset, hamlog::SpanOf(8).width};
-const Span kQsl{hamlog::SpanOf(10).offset, hamlog::SpanOf(10).width};
 
 // The reading conditions as the worker threads test them (read only while they run).
 struct Conditions {
@@ -303,13 +300,7 @@ struct Conditions {
 };
 
 // The leading bytes of a record that the pass looks at: every field the reader takes as well.
-constexpr int kHeadWidth = [] {
-  int end = 0;
-  for (int f : {0, 2, 6, 7, 8, 9, 10})
-    end = std::max(end, hamlog::SpanOf(f).offset + hamlog::SpanOf(f).width);
-  return end;
-}();
-static_assert(kHeadWidth >= kQsoColumnHeadWidth, "the pass fills the column copy from the same bytes");
+constexpr int kHeadWidth = kQsoColumnHeadWidth;
 
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
 // record gives one line at most), and are grouped by their sort key as they come; the parts then go
@@ -324,85 +315,66 @@ struct Part {
     std::vector<unsigned char> image;
   };
   std::vector<Later> later;
+  std::vector<int8_t> modeSelected;  // by the column fill's mode number: -1 not known yet, else 0 or 1
 };
 
-// Whether the fields the pass reads hold ASCII bytes only, eight bytes at a time.
-bool asciiFields(const unsigned char* image) {
-  uint64_t high = 0;
-  for (const Span& s : {kDate, kMode, kFreq, kCode, kQsl}) {
-    int i = 0;
-    for (; i + 8 <= s.width; i += 8) {
-      uint64_t w;
-      std::memcpy(&w, image + s.offset + i, 8);
-      high |= w;
-    }
-    for (; i < s.width; ++i) high |= image[s.offset + i];
-  }
-  return (high & 0x8080808080808080ull) == 0;
+// Whether a mode passes the reading's mode, by the mode's text.
+bool modeSelected(QLatin1StringView mode, const Conditions& c) {
+  if (c.digital) return c.digitalModes.contains(mode);
+  return c.allModes || mode == c.selMode;
 }
 
-bool isDate(int year, int month, int day) {
-  static constexpr int kDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
-  return month != 2 || day < 29 || (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
-}
-
-// One record on a worker thread, its line (if any) written at `line`; false when the record is left
-// for the reader. `taken` tells whether a line was written.
-bool takeRecord(const unsigned char* image, int32_t recNo, const Conditions& c, Extraction& x, char* line,
-                bool& taken) {
+// One record on a worker thread, from the fields the column copy took of it (the frequency's and the
+// mode's texts from the record's bytes where the copy keeps a number); its line (if any) is written at
+// `line`. `taken` tells whether a line was written.
+void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t recNo, const Conditions& c, Part& part,
+                char* line, bool& taken) {
   taken = false;
-  if (!asciiFields(image)) return false;
-  const unsigned char* d = image + kDate.offset;
-  auto digit = [&](int i) { return d[i] >= '0' && d[i] <= '9'; };
-  if (!(digit(0) && digit(1) && d[2] == '/' && digit(3) && digit(4) && d[5] == '/' && digit(6) && digit(7)))
-    return false;
-  const int year = VbCentury((d[0] - '0') * 10 + d[1] - '0');
-  const int month = (d[3] - '0') * 10 + d[4] - '0', day = (d[6] - '0') * 10 + d[7] - '0';
-  if (!isDate(year, month, day)) return false;
-
-  const FieldBytes freq(image + kFreq.offset, kFreq.width);
-  const QString& band =
-      PaddedBandOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size, c.extendedBands);
+  const QString& band = PaddedBandLabel(r.band, c.extendedBands);
   if (band[0] == u' ') {
-    x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
-    return true;
+    const FieldBytes freq(image + kFreq.offset, kFreq.width);
+    part.x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
+    return;
   }
-  const FieldBytes code(image + kCode.offset, kCode.width);
-  if (code.size < 4 || (code.size == 4 && std::memcmp(code.text, "0100", 4) == 0)) return true;
-  const FieldBytes mode(image + kMode.offset, kMode.width);
-  if (c.digital) {
-    if (!c.digitalModes.contains(mode.latin1())) return true;
-  } else if (!c.allModes && mode.latin1() != c.selMode) {
-    return true;
+  const QByteArrayView code = r.Code();
+  if (code.size() < 4 || code == QByteArrayView("0100", 4)) return;
+  // A part numbers its modes as it meets them: each number's selection is worked out once.
+  bool selected;
+  if (r.mode == QsoColumnRecord::kModeInTexts) {
+    selected = modeSelected(FieldBytes(image + kMode.offset, kMode.width).latin1(), c);
+  } else {
+    if (r.mode >= part.modeSelected.size()) part.modeSelected.resize(size_t(r.mode) + 1, -1);
+    int8_t& known = part.modeSelected[r.mode];
+    if (known < 0) known = modeSelected(FieldBytes(image + kMode.offset, kMode.width).latin1(), c) ? 1 : 0;
+    selected = known == 1;
   }
-  const unsigned char via = image[kQsl.offset], received = image[kQsl.offset + 2];
+  if (!selected) return;
   for (char16_t kind : c.excludedVia)
-    if (kind == via) return true;
+    if (kind == char16_t(static_cast<unsigned char>(r.via()))) return;
+  const int year = r.date / 10000, month = r.date / 100 % 100, day = r.date % 100;
   const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
                          char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
                          char('0' + day / 10),    char('0' + day % 10)};
-  if (!c.InPeriod(year * 10000 + month * 100 + day, date8)) return true;
+  if (!c.InPeriod(r.date, date8)) return;
   char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
-  WriteDmyDbsLine(
-      line, {DmyDbsKindFlag(code.size, code.size ? char16_t(code.text[code.size - 1]) : u'\0'), code.view(),
-             QByteArrayView(band4, 4), char(received), char(via), recNo, QByteArrayView(date8, 8)});
-  x.lastTaken = recNo;
+  WriteDmyDbsLine(line, {DmyDbsKindFlag(int(code.size()), char16_t(code.back())), code, QByteArrayView(band4, 4),
+                         r.received(), r.via(), recNo, QByteArrayView(date8, 8)});
+  part.x.lastTaken = recNo;
   taken = true;
-  return true;
 }
 
-void onWorker(const unsigned char* image, int32_t recNo, int32_t first, const Conditions& c, Part& part,
-              char* buffer) {
+void onWorker(const QsoColumnRecord* record, const unsigned char* image, int32_t recNo, int32_t first,
+              const Conditions& c, Part& part, char* buffer) {
   if (part.base < 0) {
     part.base = qsizetype(recNo - first) * kDmyDbsRecordBytes;
     part.run.lines = buffer + part.base;
   }
   const size_t at = part.run.groupOfLine.size();
   char* line = buffer + part.base + qsizetype(at) * kDmyDbsRecordBytes;
-  bool taken;
-  if (takeRecord(image, recNo, c, part.x, line, taken)) {
+  if (record) {
+    bool taken;
+    takeRecord(*record, image, recNo, c, part, line, taken);
     if (taken) part.run.groupOfLine.push_back(part.run.groups.Add(line));
     return;
   }
@@ -509,13 +481,13 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   // Room for a line per record; the pages no line reaches are never touched.
   const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
   char* buffer = room.Data();
-  // The award sheets, the member check and the roadside sheet read their fields from the same pass.
+  // The column copy takes each record's fields first (the award sheets, the member check and the roadside
+// sheet read them later); the line is made from what it took.
   QsoColumnFill columns(first, total, int(parts.size()));
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),
       [&](int part, int32_t recNo, const unsigned char* image) {
-        columns.Take(part, recNo, image);
-        onWorker(image, recNo, first, conditions, parts[part], buffer);
+        onWorker(columns.Take(part, recNo, image), image, recNo, first, conditions, parts[part], buffer);
       },
       [&](int32_t done) {
         t.ReadPosition = first - 1 + done;

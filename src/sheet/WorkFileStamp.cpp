@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/HamlogAccess.h"
+#include "platform/cores.h"
 #include "core/SettingsStore.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -60,7 +61,7 @@ QString WorkFileHash(QByteArrayView bytes) {
           bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
   };
   const qsizetype threads =
-      std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
+      std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
   std::vector<std::thread> helpers;
   for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
   hashFrom(0, threads);

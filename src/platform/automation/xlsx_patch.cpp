@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/automation/xlsx_contents.h"
+#include "platform/cores.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ QByteArray DeflatedInPieces(const QByteArray& bytes) {
     piece.resize(qsizetype(z.total_out));
     deflateEnd(&z);
   };
-  const qsizetype helpers = std::clamp<qsizetype>(std::thread::hardware_concurrency(), 1, std::min<qsizetype>(pieces, 8));
+  const qsizetype helpers = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
   std::atomic<qsizetype> next{0};
   auto work = [&] {
     for (qsizetype i; (i = next++) < pieces;) deflatePiece(i);
