@@ -2,14 +2,22 @@
 
 #include "platform/codepage.h"
 
-QList<QByteArray> SplitCsvBytes(QByteArrayView line) {
-  QList<QByteArray> fields;
+namespace {
+
+QByteArray owned(QByteArrayView v) { return v.toByteArray(); }
+QString owned(QStringView v) { return v.toString(); }
+
+// One reading for bytes and for text: the marks it looks for (blank, tab, quote, comma) are single
+// bytes that no double-byte character of Windows-31J holds, so both give the same fields.
+template <class View, class Field>
+QList<Field> splitCsv(View line) {
+  QList<Field> fields;
   const qsizetype n = line.size();
   qsizetype i = 0;
   const auto blank = [&](qsizetype k) { return line[k] == ' ' || line[k] == '\t'; };
   while (true) {
     while (i < n && blank(i)) ++i;
-    QByteArray field;
+    Field field;
     if (i < n && line[i] == '"') {
       ++i;
       // Runs between quotes are taken whole; a doubled quote adds one quote and the run goes on.
@@ -33,7 +41,7 @@ QList<QByteArray> SplitCsvBytes(QByteArrayView line) {
       while (i < n && line[i] != ',') ++i;
       qsizetype end = i;
       while (end > start && blank(end - 1)) --end;
-      field = line.sliced(start, end - start).toByteArray();
+      field = owned(line.sliced(start, end - start));
     }
     fields.append(field);
     if (i >= n) break;
@@ -41,6 +49,12 @@ QList<QByteArray> SplitCsvBytes(QByteArrayView line) {
   }
   return fields;
 }
+
+}  // namespace
+
+QList<QByteArray> SplitCsvBytes(QByteArrayView line) { return splitCsv<QByteArrayView, QByteArray>(line); }
+
+QList<QString> SplitCsvText(QStringView line) { return splitCsv<QStringView, QString>(line); }
 
 QString CsvLine(const QStringList& fields) {
   QStringList out;
@@ -52,14 +66,10 @@ QString CsvLine(const QStringList& fields) {
   return out.join(u',');
 }
 
-QString QuotedCsvLine(const QStringList& fields) {
-  // Built in one buffer: the record book writes one such line per row on every open.
-  qsizetype size = 0;
-  for (const QString& f : fields) size += f.size() + f.count(u'"') + 3;
-  QString out;
-  out.reserve(size);
-  for (const QString& f : fields) {
-    if (!out.isEmpty()) out += u',';
+void AppendQuotedCsvLine(QString& out, std::span<const QString> fields) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const QString& f = fields[i];
+    if (i > 0) out += u',';
     out += u'"';
     for (qsizetype from = 0;;) {
       const qsizetype quote = f.indexOf(u'"', from);
@@ -73,6 +83,14 @@ QString QuotedCsvLine(const QStringList& fields) {
     }
     out += u'"';
   }
+}
+
+QString QuotedCsvLine(const QStringList& fields) {
+  qsizetype size = 0;
+  for (const QString& f : fields) size += f.size() + f.count(u'"') + 3;
+  QString out;
+  out.reserve(size);
+  AppendQuotedCsvLine(out, fields);
   return out;
 }
 

@@ -1,6 +1,5 @@
 #include "awards/RecordBook.h"
 
-#include <QCryptographicHash>
 #include <QDate>
 #include <QFileInfo>
 #include <algorithm>
@@ -61,13 +60,123 @@ QString BookAreaDigit(const QString& code) {
   return QString(QChar(kAreaOfPrefecture[prefecture]));
 }
 
-QByteArray RecordBookStamp(const QString& bookPath) {
+std::optional<QByteArray> RecordBookStamp(const QString& bookPath) {
   QByteArray bytes;
-  if (!ReadWholeFile(bookPath, bytes)) return {};
-  return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+  if (!ReadWholeFile(bookPath, bytes)) return std::nullopt;
+  return bytes;
 }
 
-RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) {
+namespace {
+
+// A line's row from its values (kind, code, QTH, date, mark, remark, status, area): each cut to its width.
+RecordBookRow bookRow(const std::array<QString, 8>& v, int32_t& cuts) {
+  RecordBookRow row;
+  row.code = within(v[1], kBookCodeWidth, cuts);
+  row.qth = within(v[2], kBookQthWidth, cuts);
+  row.date = within(v[3], kBookDateWidth, cuts);
+  row.mark = within(v[4], kBookMarkWidth, cuts);
+  row.remark = within(v[5], kBookRemarkWidth, cuts);
+  row.status = within(v[6], kBookStatusWidth, cuts);
+  row.area = v[7].left(1);
+  return row;
+}
+
+// The values of a line from its six trimmed fields (date, code, QTH, mark, remark, status).
+std::array<QString, 8> bookValues(const QString (&f)[kBookFields]) {
+  const QString code = NormalizeBookCode(f[1]);
+  return {BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)};
+}
+
+// Blank as the bytes' trimmed() sees it: ASCII white space only (an ideographic space is text).
+bool blankLine(QStringView line) {
+  for (QChar c : line)
+    if (c != u' ' && c != u'\t' && c != u'\v' && c != u'\f' && c != u'\r' && c != u'\n') return false;
+  return true;
+}
+
+// Calls each(line) for every line of `text` (bytes or text), ending lines as Line Input ends them: at
+// CR LF, a lone CR or a lone LF.
+template <class View, class Each>
+void forEachLine(View text, Each each) {
+  const qsizetype n = text.size();
+  for (qsizetype at = 0; at < n;) {
+    qsizetype stop = at;
+    while (stop < n && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    const View line = text.sliced(at, stop - at);
+    at = stop + 1;
+    if (stop < n && text[stop] == '\r' && at < n && text[at] == '\n') ++at;
+    each(line);
+  }
+}
+
+// Lines read from the book: each one's row, and its line of the work file, whose bytes the sort keys
+// are taken from (views into `workBytes`, or into `ownLines`).
+struct ReadLines {
+  std::vector<RecordBookRow> rows;
+  std::vector<QByteArrayView> work;
+  QByteArray workBytes;
+  std::vector<QByteArray> ownLines;
+  int32_t cuts = 0;
+};
+
+// Every line by itself: a book with bytes foreign to the code page is read so, and the lines that
+// hold them keep the text the work file's bytes give back.
+void readEachLine(const QByteArray& book, RecordBookLoad& load, ReadLines& out) {
+  forEachLine(QByteArrayView(book), [&](QByteArrayView bytes) {
+    if (bytes.trimmed().isEmpty()) {
+      ++load.blankLines;
+      return;
+    }
+    const bool readable = IsAnsiText(bytes);
+    if (!readable) ++load.unreadable;
+    QList<QByteArray> raw = SplitCsvBytes(bytes);
+    if (raw.size() < kBookFields) ++load.shortLines;
+    if (raw.size() > kBookFields) ++load.longLines;
+    raw.resize(kBookFields);
+    QString f[kBookFields];
+    for (int i = 0; i < kBookFields; ++i) f[i] = FromAnsi(raw[i]).trimmed();
+    std::array<QString, 8> v = bookValues(f);
+    out.ownLines.push_back(ToAnsi(QuotedCsvLine(QStringList(v.begin(), v.end()))));
+    // Text from bytes that are all Windows-31J comes back from the work file as it went in; any other
+    // is read back as the work file's bytes give it.
+    if (!readable)
+      for (QString& x : v) x = FromAnsi(ToAnsi(x));
+    out.rows.push_back(bookRow(v, out.cuts));
+  });
+  out.work.assign(out.ownLines.cbegin(), out.ownLines.cend());
+}
+
+// The whole book as one text: it holds only Windows-31J characters (its text turns back into the very
+// same bytes), so each line's text is what decoding that line alone gives, and the work file's lines
+// are all encoded in one go.
+void readWholeText(const QString& text, RecordBookLoad& load, ReadLines& out) {
+  QString workText;
+  workText.reserve(text.size() + text.size() / 2);
+  forEachLine(QStringView(text), [&](QStringView line) {
+    if (blankLine(line)) {
+      ++load.blankLines;
+      return;
+    }
+    QList<QString> raw = SplitCsvText(line);
+    if (raw.size() < kBookFields) ++load.shortLines;
+    if (raw.size() > kBookFields) ++load.longLines;
+    raw.resize(kBookFields);
+    QString f[kBookFields];
+    for (int i = 0; i < kBookFields; ++i) f[i] = raw[i].trimmed();
+    const std::array<QString, 8> v = bookValues(f);
+    if (!out.rows.empty()) workText += u'\n';
+    AppendQuotedCsvLine(workText, v);
+    out.rows.push_back(bookRow(v, out.cuts));
+  });
+  // No value holds a line end: the lines come apart again at each one.
+  out.workBytes = ToAnsi(workText);
+  out.work.reserve(out.rows.size());
+  forEachLine(QByteArrayView(out.workBytes), [&](QByteArrayView line) { out.work.push_back(line); });
+}
+
+}  // namespace
+
+RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, BookReading reading) {
   RecordBookLoad load;
   // No book yet is an empty book: rows the editor adds make the first one.
   if (!QFileInfo::exists(RealPath(bookPath))) {
@@ -79,61 +188,24 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     load.error = RealPath(bookPath) + QStringLiteral(" を読めませんでした");
     return load;
   }
-  load.stamp = QCryptographicHash::hash(book, QCryptographicHash::Sha256);
+  load.stamp = book;
   load.encoding = ForeignEncoding(book);
   const auto workFailed = [&load, &workPath] {
     load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorReason(LastFileError()) +
                  QStringLiteral("）");
   };
-  // Each line's row, and its line of the work file, whose bytes the sort keys are taken from.
-  std::vector<RecordBookRow> rows;
-  std::vector<QByteArray> workLines;
-  int32_t cuts = 0;  // counted once the rows are in
+  ReadLines lines;
   const auto lineEnds = std::count(book.cbegin(), book.cend(), '\n') + std::count(book.cbegin(), book.cend(), '\r');
-  rows.reserve(size_t(lineEnds) + 1);
-  workLines.reserve(size_t(lineEnds) + 1);
-  const char* d = book.constData();
-  const qsizetype n = book.size();
-  // Lines end as Line Input ends them: at CR LF, a lone CR or a lone LF.
-  for (qsizetype at = 0; at < n;) {
-    qsizetype stop = at;
-    while (stop < n && d[stop] != '\r' && d[stop] != '\n') ++stop;
-    const QByteArrayView bytes(d + at, stop - at);
-    at = stop + 1;
-    if (stop < n && d[stop] == '\r' && at < n && d[at] == '\n') ++at;
-    if (bytes.trimmed().isEmpty()) {
-      ++load.blankLines;
-      continue;
-    }
-    const bool readable = IsAnsiText(bytes);
-    if (!readable) ++load.unreadable;
-    QList<QByteArray> raw = SplitCsvBytes(bytes);
-    if (raw.size() < kBookFields) ++load.shortLines;
-    if (raw.size() > kBookFields) ++load.longLines;
-    raw.resize(kBookFields);
-    QString f[kBookFields];
-    for (int i = 0; i < kBookFields; ++i) f[i] = FromAnsi(raw[i]).trimmed();
-    const QString code = NormalizeBookCode(f[1]);
-    std::array<QString, 8> v{BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)};
-    workLines.push_back(ToAnsi(QuotedCsvLine(QStringList(v.begin(), v.end()))));
-    // Text from bytes that are all Windows-31J comes back from the work file as it went in; any other
-    // is read back as the work file's bytes give it.
-    if (!readable)
-      for (QString& x : v) x = FromAnsi(ToAnsi(x));
-    RecordBookRow row;
-    row.code = within(v[1], kBookCodeWidth, cuts);
-    row.qth = within(v[2], kBookQthWidth, cuts);
-    row.date = within(v[3], kBookDateWidth, cuts);
-    row.mark = within(v[4], kBookMarkWidth, cuts);
-    row.remark = within(v[5], kBookRemarkWidth, cuts);
-    row.status = within(v[6], kBookStatusWidth, cuts);
-    row.area = v[7].left(1);
-    rows.push_back(std::move(row));
-  }
-  const std::vector<QByteArrayView> keyed(workLines.cbegin(), workLines.cend());
+  lines.rows.reserve(size_t(lineEnds) + 1);
+  QString text;
+  if (reading == BookReading::Whole) text = FromAnsi(book);
+  if (reading == BookReading::Whole && ToAnsi(text) == book)
+    readWholeText(text, load, lines);
+  else
+    readEachLine(book, load, lines);
   std::vector<uint32_t> order;
   QString reply;
-  if (!KsortOrder(QStringLiteral("/k(6:2)(2:1)(8:4)"), keyed, order, reply)) {
+  if (!KsortOrder(QStringLiteral("/k(6:2)(2:1)(8:4)"), lines.work, order, reply)) {
     load.error = RealPath(workPath) + QStringLiteral(" を並べ替えられませんでした（") + reply + QStringLiteral("）");
     return load;
   }
@@ -150,7 +222,7 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
   sorted.reserve(qsizetype(book.size() * 2));
   for (uint32_t i : order) {
     if (!sorted.isEmpty()) sorted.append("\r\n", 2);
-    sorted.append(workLines[i]);
+    sorted.append(lines.work[i]);
   }
   if (!order.empty()) work.Print({sorted});
   if (!work.Close()) {
@@ -158,8 +230,8 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath) 
     return load;
   }
   load.rows.reserve(order.size());
-  for (uint32_t i : order) load.rows.push_back(std::move(rows[i]));
-  load.cutFields = cuts;
+  for (uint32_t i : order) load.rows.push_back(std::move(lines.rows[i]));
+  load.cutFields = lines.cuts;
   load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0 && load.encoding.isEmpty();
   return load;
 }

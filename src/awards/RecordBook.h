@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 inline constexpr char kRecordBookWorkFile[] = "DMYSBMST.dat";
@@ -38,7 +39,7 @@ struct RecordBookLoad {
   int32_t unreadable = 0;     // bytes that are no Windows-31J text: the book is not written back
   QString encoding;           // "UTF-8", "UTF-16LE", ... when the book was saved so: not written back
   QString error;              // why the load stopped, in the operator's words ("" when it did not)
-  QByteArray stamp;           // RecordBookStamp of the book as it was read
+  std::optional<QByteArray> stamp;  // RecordBookStamp of the book as it was read
 };
 
 // Who is linked to the progress sheet: the record book window and its row editor.
@@ -55,12 +56,17 @@ QString BookKindFlag(const QString& code);
 // The call area of the code's prefecture ("01" -> "8", ...); "" for a prefecture outside 01-47.
 QString BookAreaDigit(const QString& code);
 
-// What the book holds now, to tell whether another program changed it since it was read: a digest of
-// its bytes; empty when there is no book.
-QByteArray RecordBookStamp(const QString& bookPath);
+// What the book holds now, to tell whether another program changed it since it was read: its bytes
+// (compared whole, no digest to pay for on every open); none when there is no book.
+std::optional<QByteArray> RecordBookStamp(const QString& bookPath);
+
+// How the load decodes the book: the whole file as one text when it is all Windows-31J (else line by
+// line), or always line by line (the way a book with foreign bytes is read; both give the same load).
+enum class BookReading { Whole, PerLine };
 
 // Reads the book at `bookPath` through the work file `workPath`; a missing book reads as an empty one.
-RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath);
+RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath,
+                              BookReading reading = BookReading::Whole);
 
 // The operator's note on what the load skipped, completed or cut; "" when nothing.
 QString RecordBookLoadNotice(const RecordBookLoad& load);

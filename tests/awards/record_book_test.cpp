@@ -161,6 +161,43 @@ TEST_F(RecordBookTest, RowsAreTheSortedWorkFileReadBack) {
   EXPECT_EQ(home.read("DMYSBMST.dat"), sorted);
 }
 
+// A book all in Windows-31J is decoded as one text; it must load exactly as line by line does, on
+// lines of every kind: quotes, blanks of both widths, marks, half-width kana, cut and missing fields.
+TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
+  const QStringList pieces = {"東京都", "　埼玉県　", " ｻｲﾀﾏ ", "say \"\"hi\"\"", "a\\b~c", "①ⅰ～", "消滅",
+                              "", " ", "13440*", "0101", "47*", "１２", QString("あ").repeated(40), "x,y"};
+  const QStringList ends = {"\r\n", "\n", "\r"};
+  QString text;
+  for (int i = 0; i < 400; ++i) {
+    const int fields = 1 + i * 7 % 8;
+    QStringList f;
+    for (int k = 0; k < fields; ++k) {
+      const QString p = pieces[(i * 5 + k * 3 + i / 15) % pieces.size()];
+      f << ((i + k) % 4 == 0 && !p.contains(u'"') && !p.contains(u',') ? p : "\"" + p + "\"");
+    }
+    text += (i % 23 == 0 ? QString(i % 2 ? " \t" : "　") : f.join(u',')) + ends[i % 3];
+  }
+  const QByteArray bytes = ToAnsi(text);
+  ASSERT_EQ(ToAnsi(FromAnsi(bytes)), bytes) << "the book must be one the whole text can be read from";
+  home.write("ORBEX_整理簿.txt", bytes);
+  const auto rowsOf = [](const RecordBookLoad& l) {
+    QStringList all;
+    for (const RecordBookRow& r : l.rows) all << r.code << r.qth << r.date << r.mark << r.remark << r.status << r.area;
+    return all;
+  };
+  const RecordBookLoad whole = load();
+  const QByteArray wholeWork = home.read("DMYSBMST.dat");
+  const RecordBookLoad perLine = LoadRecordBook(book(), work(), BookReading::PerLine);
+  EXPECT_EQ(rowsOf(whole), rowsOf(perLine));
+  EXPECT_EQ(wholeWork, home.read("DMYSBMST.dat"));
+  EXPECT_EQ(QList<int>({whole.blankLines, whole.shortLines, whole.longLines, whole.cutFields, whole.unreadable}),
+            QList<int>({perLine.blankLines, perLine.shortLines, perLine.longLines, perLine.cutFields,
+                        perLine.unreadable}));
+  EXPECT_GT(whole.cutFields, 0);
+  EXPECT_GT(whole.longLines, 0);
+  EXPECT_EQ(RecordBookLoadNotice(whole), RecordBookLoadNotice(perLine));
+}
+
 TEST_F(RecordBookTest, WriteBackReplacesTheBookAndKeepsTheOldOneAsBackup) {
   writeBook("\"20050101\",\"1001\",\"東京都\",\"\",\"\",\"\"\r\n");
   QString error;

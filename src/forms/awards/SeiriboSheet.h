@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "awards/RecordBook.h"
@@ -143,6 +144,6 @@ class SeiriboSheet : public VbForm {
   int32_t nextStartRow_ = 1;
   QString lastDirection_;
   bool loadedWhole_ = false;
-  QByteArray stamp_;                                  // the book as it was read
+  std::optional<QByteArray> stamp_;                   // the book as it was read
   std::vector<std::array<QString, 6>> loadedLines_;   // the list as it was filled
 };
