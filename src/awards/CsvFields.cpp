@@ -12,6 +12,7 @@ QString owned(QStringView v) { return v.toString(); }
 template <class View, class Field>
 QList<Field> splitCsv(View line) {
   QList<Field> fields;
+  fields.reserve(8);
   const qsizetype n = line.size();
   qsizetype i = 0;
   const auto blank = [&](qsizetype k) { return line[k] == ' ' || line[k] == '\t'; };
@@ -20,8 +21,15 @@ QList<Field> splitCsv(View line) {
     Field field;
     if (i < n && line[i] == '"') {
       ++i;
+      // Mostly the field is one run up to its closing quote: taken as it is.
+      const qsizetype close = line.indexOf('"', i);
+      const bool oneRun = close >= 0 && (close + 1 == n || line[close + 1] != '"');
+      if (oneRun) {
+        if (close > i) field = owned(line.sliced(i, close - i));
+        i = close + 1;
+      }
       // Runs between quotes are taken whole; a doubled quote adds one quote and the run goes on.
-      while (i < n) {
+      while (!oneRun && i < n) {
         const qsizetype quote = line.indexOf('"', i);
         const qsizetype stop = quote < 0 ? n : quote;
         field.append(line.sliced(i, stop - i));
@@ -43,7 +51,7 @@ QList<Field> splitCsv(View line) {
       while (end > start && blank(end - 1)) --end;
       field = owned(line.sliced(start, end - start));
     }
-    fields.append(field);
+    fields.append(std::move(field));
     if (i >= n) break;
     ++i;  // the comma: another field follows, empty at the line end
   }
@@ -67,21 +75,21 @@ QString CsvLine(const QStringList& fields) {
 }
 
 void AppendQuotedCsvLine(QString& out, std::span<const QString> fields) {
+  if (fields.empty()) return;
+  qsizetype size = qsizetype(fields.size()) * 3 - 1;
+  for (const QString& f : fields) size += f.size() + f.count(u'"');
+  const qsizetype at = out.size();
+  out.resize(at + size);
+  // Written in place: one size check for the line rather than one for each piece.
+  char16_t* p = reinterpret_cast<char16_t*>(out.data()) + at;
   for (size_t i = 0; i < fields.size(); ++i) {
-    const QString& f = fields[i];
-    if (i > 0) out += u',';
-    out += u'"';
-    for (qsizetype from = 0;;) {
-      const qsizetype quote = f.indexOf(u'"', from);
-      if (quote < 0) {
-        out += QStringView(f).sliced(from);
-        break;
-      }
-      out += QStringView(f).sliced(from, quote + 1 - from);
-      out += u'"';
-      from = quote + 1;
+    if (i > 0) *p++ = u',';
+    *p++ = u'"';
+    for (QChar c : fields[i]) {
+      *p++ = c.unicode();
+      if (c == u'"') *p++ = u'"';
     }
-    out += u'"';
+    *p++ = u'"';
   }
 }
 

@@ -18,10 +18,10 @@ namespace {
 constexpr int kBookFields = 6;
 
 // Call area by prefecture number 1 .. 47.
-constexpr char kAreaOfPrefecture[48] = {
-    0,   '8', '7', '7', '7', '7', '7', '7', '0', '0', '1', '1', '1', '1', '1', '1', '1',
-    '1', '2', '2', '2', '2', '3', '3', '3', '3', '3', '3', '9', '9', '9', '4', '4', '4',
-    '4', '4', '5', '5', '5', '5', '6', '6', '6', '6', '6', '6', '6', '6'};
+constexpr char16_t kAreaOfPrefecture[48] = {
+    0,   u'8', u'7', u'7', u'7', u'7', u'7', u'7', u'0', u'0', u'1', u'1', u'1', u'1', u'1', u'1', u'1',
+    u'1', u'2', u'2', u'2', u'2', u'3', u'3', u'3', u'3', u'3', u'3', u'9', u'9', u'9', u'4', u'4', u'4',
+    u'4', u'4', u'5', u'5', u'5', u'5', u'6', u'6', u'6', u'6', u'6', u'6', u'6', u'6'};
 
 // The value cut to `width` characters; counts a cut.
 QString within(const QString& value, int width, int32_t& cuts) {
@@ -55,9 +55,13 @@ QString BookKindFlag(const QString& code) {
 
 QString BookAreaDigit(const QString& code) {
   if (code.size() < 2 || !code.at(0).isDigit() || !code.at(1).isDigit()) return {};
-  const int prefecture = code.left(2).toInt();
+  const char16_t a = code.at(0).unicode(), b = code.at(1).unicode();
+  // Two ASCII digits (nearly every code) are read here; other digits as toInt reads them.
+  const bool ascii = a <= u'9' && b <= u'9';
+  const int prefecture = ascii ? (a - u'0') * 10 + (b - u'0') : code.left(2).toInt();
   if (prefecture < 1 || prefecture > 47) return {};
-  return QString(QChar(kAreaOfPrefecture[prefecture]));
+  // The digit's text lives in the table: no copy is made for each code.
+  return QString::fromRawData(reinterpret_cast<const QChar*>(&kAreaOfPrefecture[prefecture]), 1);
 }
 
 std::optional<QByteArray> RecordBookStamp(const QString& bookPath) {

@@ -1,6 +1,7 @@
 #include "forms/awards/SeiriboSheet.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/HamlogAccess.h"
 #include "core/ProgramHelp.h"
@@ -172,11 +173,11 @@ void SeiriboSheet::Form_Load() {
   SALL.SetVisible(false);
   LA1.SetVisible(false);
   LayoutList();
-  const RecordBookLoad load = LoadRecordBook(bookPath(), JoinPath(ProgramFolder(), kRecordBookWorkFile));
+  RecordBookLoad load = LoadRecordBook(bookPath(), JoinPath(ProgramFolder(), kRecordBookWorkFile));
   loadedWhole_ = load.complete;
-  stamp_ = load.stamp;
-  if (load.error.isEmpty()) FillList(load);
-  loadedLines_ = listLines();
+  stamp_ = std::move(load.stamp);
+  loadedLines_.clear();
+  if (load.error.isEmpty()) FillList(std::move(load.rows));
   // A list that will not be written back takes no edits: they would be lost at the close.
   ListEdit.SetEnabled(loadedWhole_);
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Frame1.hide();
@@ -202,17 +203,25 @@ void SeiriboSheet::LayoutList() {
   g.SetRedraw(true);
 }
 
-void SeiriboSheet::FillList(const RecordBookLoad& load) {
+void SeiriboSheet::FillList(std::vector<RecordBookRow>&& rows) {
   FlexGrid& g = MSFlexGrid2;
   g.SetRedraw(false);
-  const int n = static_cast<int>(load.rows.size());
+  const int n = static_cast<int>(rows.size());
   g.SetRows(n + 1);
+  // The cells in one go, and the list as filled (what the close compares with) taken on the way.
+  std::vector<QString> cells;
+  cells.reserve(size_t(n) * 8);
+  loadedLines_.reserve(size_t(n));
   for (int r = 1; r <= n; ++r) {
-    const RecordBookRow& row = load.rows[size_t(r - 1)];
-    g.SetTextMatrix(r, 0, " " + QString::number(r).rightJustified(2, '0'));
-    const QString* cells[] = {&row.code, &row.qth, &row.date, &row.mark, &row.remark, &row.status, &row.area};
-    for (int c = 1; c <= 7; ++c) g.SetTextMatrix(r, c, *cells[c - 1]);
+    RecordBookRow& row = rows[size_t(r - 1)];
+    loadedLines_.push_back({row.date, row.code, row.qth, row.mark, row.remark, row.status});
+    char number[16];
+    const int length = std::snprintf(number, sizeof number, " %02d", r);
+    cells.push_back(QString::fromLatin1(number, length));
+    for (QString* cell : {&row.code, &row.qth, &row.date, &row.mark, &row.remark, &row.status, &row.area})
+      cells.push_back(std::move(*cell));
   }
+  g.SetRowTexts(1, std::move(cells));
   SeiriboCount = n;
   g.SetRow(0);
   g.SetCol(0);

@@ -115,7 +115,7 @@ class SeiriboSheet : public VbForm {
  private:
   void wireMenus();
   void LayoutList();
-  void FillList(const RecordBookLoad& load);
+  void FillList(std::vector<RecordBookRow>&& rows);
   void selectArea(const QString& digit, const QString& prefecture = {}, const QStringList& prefixes = {});
   void selectPrefecture(const QString& name, const QStringList& prefixes);
   void selectOther(const QString& text, int32_t mode, const QString& dateText);

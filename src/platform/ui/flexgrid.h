@@ -92,6 +92,9 @@ class FlexGrid : public VbControl<QTableView> {
 
   QString TextMatrix(int row, int col) const { return model_.text(row, col); }
   void SetTextMatrix(int row, int col, const QString& text) { model_.setText(row, col, text); }
+  // Fills whole rows from `row` on in one go: `cells` row-major, Cols() to a row (a long list is
+  // filled without a change signal and a comparison for every cell).
+  void SetRowTexts(int row, std::vector<QString> cells) { model_.setRowTexts(row, std::move(cells)); }
   // The current cell's text.
   QString Text() const { return model_.text(row_, col_); }
   void SetText(const QString& text);

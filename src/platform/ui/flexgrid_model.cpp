@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <algorithm>
 
 #include "platform/ui/color.h"
 #include "platform/vbnumber.h"
@@ -144,6 +145,22 @@ void FlexGridModel::setText(int row, int col, const QString& text) {
   if (cell == text) return;
   cell = text;
   CellChanged(row, col);
+}
+
+void FlexGridModel::setRowTexts(int row, std::vector<QString>&& cells) {
+  if (row < 0 || row >= rows_ || cols_ == 0) return;
+  const size_t first = At(row, 0);
+  const size_t n = std::min(cells.size() / size_t(cols_) * size_t(cols_), cells_.size() - first);
+  if (n == 0) return;
+  std::move(cells.begin(), cells.begin() + qsizetype(n), cells_.begin() + qsizetype(first));
+  if (suspended_) {
+    dataDirty_ = true;
+    return;
+  }
+  const int last = row + int(n / size_t(cols_)) - 1;
+  if (row < headerRows_) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+  const int top = std::max(row, headerRows_);
+  if (top <= last) emit dataChanged(index(top - headerRows_, 0), index(last - headerRows_, cols_ - 1));
 }
 
 void FlexGridModel::CellChanged(int row, int col) {

@@ -30,6 +30,9 @@ class FlexGridModel : public QAbstractTableModel {
   void setShape(int rows, int cols, int fixedRows, int fixedCols);
   const QString& text(int row, int col) const;
   void setText(int row, int col, const QString& text);
+  // Whole rows from `row` on, row-major, as many as `cells` fills (cells past the last row are
+  // dropped); the texts are moved in and the view told once.
+  void setRowTexts(int row, std::vector<QString>&& cells);
   void insertRow(int at, const QStringList& cells);
   void removeRow(int at);
   // Empties every cell (fixed ones too) and drops the cell colours.
