@@ -1,5 +1,7 @@
 #include "awards/CsvFields.h"
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 
 namespace {
@@ -81,13 +83,18 @@ void AppendQuotedCsvLine(QString& out, std::span<const QString> fields) {
   const qsizetype at = out.size();
   out.resize(at + size);
   // Written in place: one size check for the line rather than one for each piece.
-  char16_t* p = reinterpret_cast<char16_t*>(out.data()) + at;
+  QChar* p = out.data() + at;
   for (size_t i = 0; i < fields.size(); ++i) {
+    const QString& f = fields[i];
     if (i > 0) *p++ = u',';
     *p++ = u'"';
-    for (QChar c : fields[i]) {
-      *p++ = c.unicode();
-      if (c == u'"') *p++ = u'"';
+    for (qsizetype from = 0;;) {
+      const qsizetype quote = f.indexOf(u'"', from);
+      const qsizetype stop = quote < 0 ? f.size() : quote + 1;
+      p = std::copy(f.constData() + from, f.constData() + stop, p);
+      if (quote < 0) break;
+      *p++ = u'"';
+      from = stop;
     }
     *p++ = u'"';
   }

@@ -103,9 +103,12 @@ bool blankLine(QStringView line) {
 template <class View, class Each>
 void forEachLine(View text, Each each) {
   const qsizetype n = text.size();
+  // The next CR and LF, each found by a whole-run search and looked for again only once passed.
+  qsizetype cr = -1, lf = -1;
   for (qsizetype at = 0; at < n;) {
-    qsizetype stop = at;
-    while (stop < n && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    if (cr < at) cr = text.indexOf('\r', at), cr = cr < 0 ? n : cr;
+    if (lf < at) lf = text.indexOf('\n', at), lf = lf < 0 ? n : lf;
+    const qsizetype stop = std::min(cr, lf);
     const View line = text.sliced(at, stop - at);
     at = stop + 1;
     if (stop < n && text[stop] == '\r' && at < n && text[at] == '\n') ++at;
@@ -199,8 +202,6 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, 
                  QStringLiteral("）");
   };
   ReadLines lines;
-  const auto lineEnds = std::count(book.cbegin(), book.cend(), '\n') + std::count(book.cbegin(), book.cend(), '\r');
-  lines.rows.reserve(size_t(lineEnds) + 1);
   QString text;
   if (reading == BookReading::Whole) text = FromAnsi(book);
   if (reading == BookReading::Whole && ToAnsi(text) == book)
@@ -286,15 +287,15 @@ BookDayWindow BookDayWindowOf(const QString& dateText) {
   return {d.toString(QStringLiteral("yyyyMMdd")), other.toString(QStringLiteral("yyyyMMdd"))};
 }
 
-bool BookRowShown(const RecordBookRow& row, const BookSelection& s, const QString& dateText,
+bool BookRowShown(const BookRowTexts& row, const BookSelection& s, const QString& dateText,
                   const BookDayWindow& day) {
-  const QString code = row.code.trimmed();
+  const QStringView code = row.code.trimmed();
   if (s.noTownsOrVillages && code.size() == 6 && code.at(5).unicode() > 64) return false;
   if (!s.area.isEmpty()) return row.area == s.area;
   if (!s.text.isEmpty() && s.mode == kBookAreaOrAll) return row.qth.contains(s.text);
   if (!s.text.isEmpty() && s.mode == kBookStatus) return row.status.trimmed() == s.text;
   if (s.mode == kBookNewCities) return row.status.trimmed().isEmpty() && row.mark.trimmed().isEmpty();
-  if (s.mode == kBookDisappearing) return row.mark.contains(s.text.isEmpty() ? QStringLiteral("消") : s.text);
+  if (s.mode == kBookDisappearing) return row.mark.contains(s.text.isEmpty() ? QStringView(u"消") : QStringView(s.text));
   if (s.mode == kBookDate) {
     if (!day.day.isEmpty()) return row.date.contains(day.day) || row.date.contains(day.neighbour);
     if (dateText.size() == 9) return false;  // a day that does not exist

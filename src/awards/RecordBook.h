@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -101,6 +102,15 @@ struct BookDayWindow {
 };
 BookDayWindow BookDayWindowOf(const QString& dateText);
 
+// The texts of a row the filters look at, as views (of a loaded row, or of the window's list).
+struct BookRowTexts {
+  QStringView code, qth, date, mark, status, area;
+  BookRowTexts(QStringView code, QStringView qth, QStringView date, QStringView mark, QStringView status,
+               QStringView area)
+      : code(code), qth(qth), date(date), mark(mark), status(status), area(area) {}
+  BookRowTexts(const RecordBookRow& r) : BookRowTexts(r.code, r.qth, r.date, r.mark, r.status, r.area) {}
+};
+
 // Whether the row is shown under the selection (dateText: the month or day asked for).
-bool BookRowShown(const RecordBookRow& row, const BookSelection& s, const QString& dateText,
+bool BookRowShown(const BookRowTexts& row, const BookSelection& s, const QString& dateText,
                   const BookDayWindow& day);

@@ -1,7 +1,7 @@
 #include "forms/awards/SeiriboSheet.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "core/HamlogAccess.h"
 #include "core/ProgramHelp.h"
@@ -215,9 +215,10 @@ void SeiriboSheet::FillList(std::vector<RecordBookRow>&& rows) {
   for (int r = 1; r <= n; ++r) {
     RecordBookRow& row = rows[size_t(r - 1)];
     loadedLines_.push_back({row.date, row.code, row.qth, row.mark, row.remark, row.status});
-    char number[16];
-    const int length = std::snprintf(number, sizeof number, " %02d", r);
-    cells.push_back(QString::fromLatin1(number, length));
+    // " 01", " 02", ...: the load order a heading sort goes back to.
+    char number[16] = {' ', '0'};
+    const char* end = std::to_chars(number + (r < 10 ? 2 : 1), number + sizeof number, r).ptr;
+    cells.push_back(QString::fromLatin1(number, end - number));
     for (QString* cell : {&row.code, &row.qth, &row.date, &row.mark, &row.remark, &row.status, &row.area})
       cells.push_back(std::move(*cell));
   }
@@ -308,16 +309,15 @@ void SeiriboSheet::ApplySeiriboFilter(const QString& dateText) {
   const BookDayWindow day = BookDayWindowOf(dateText);
   g.SetRedraw(false);
   RestoreLoadOrder();
-  RecordBookRow row;
+  // The cells are looked at where they are: nothing below changes a text.
+  const FlexGridModel& cells = g.gridModel();
+  QString addedArea;
   for (int r = 1; r < g.Rows(); ++r) {
-    row.code = g.TextMatrix(r, 1);
-    row.qth = g.TextMatrix(r, 2);
-    row.date = g.TextMatrix(r, 3);
-    row.mark = g.TextMatrix(r, 4);
-    row.status = g.TextMatrix(r, 6);
-    row.area = g.TextMatrix(r, kAreaColumn);
+    const QString& code = cells.text(r, 1);
+    QStringView area = cells.text(r, kAreaColumn);
     // A row the editor added has no area yet: its code names it.
-    if (row.area.isEmpty()) row.area = BookAreaDigit(row.code.trimmed());
+    if (area.isEmpty()) area = addedArea = BookAreaDigit(code.trimmed());
+    const BookRowTexts row(code, cells.text(r, 2), cells.text(r, 3), cells.text(r, 4), cells.text(r, 6), area);
     g.SetRowHeight(r, BookRowShown(row, selection_, dateText, day) ? kShownRow : 0);
   }
   if (g.Rows() > 1) g.SetTopRow(1);
