@@ -3,9 +3,11 @@
 #include <QDate>
 #include <QFileInfo>
 #include <algorithm>
+#include <thread>
 
 #include "awards/CsvFields.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -24,8 +26,8 @@ constexpr char16_t kAreaOfPrefecture[48] = {
     u'4', u'4', u'5', u'5', u'5', u'5', u'6', u'6', u'6', u'6', u'6', u'6', u'6', u'6'};
 
 // The value cut to `width` characters; counts a cut.
-QString within(const QString& value, int width, int32_t& cuts) {
-  if (value.size() <= width) return value;
+QString within(QString&& value, int width, int32_t& cuts) {
+  if (value.size() <= width) return std::move(value);
   ++cuts;
   return value.left(width).trimmed();
 }
@@ -73,22 +75,25 @@ std::optional<QByteArray> RecordBookStamp(const QString& bookPath) {
 namespace {
 
 // A line's row from its values (kind, code, QTH, date, mark, remark, status, area): each cut to its width.
-RecordBookRow bookRow(const std::array<QString, 8>& v, int32_t& cuts) {
+RecordBookRow bookRow(std::array<QString, 8>&& v, int32_t& cuts) {
   RecordBookRow row;
-  row.code = within(v[1], kBookCodeWidth, cuts);
-  row.qth = within(v[2], kBookQthWidth, cuts);
-  row.date = within(v[3], kBookDateWidth, cuts);
-  row.mark = within(v[4], kBookMarkWidth, cuts);
-  row.remark = within(v[5], kBookRemarkWidth, cuts);
-  row.status = within(v[6], kBookStatusWidth, cuts);
+  row.code = within(std::move(v[1]), kBookCodeWidth, cuts);
+  row.qth = within(std::move(v[2]), kBookQthWidth, cuts);
+  row.date = within(std::move(v[3]), kBookDateWidth, cuts);
+  row.mark = within(std::move(v[4]), kBookMarkWidth, cuts);
+  row.remark = within(std::move(v[5]), kBookRemarkWidth, cuts);
+  row.status = within(std::move(v[6]), kBookStatusWidth, cuts);
   row.area = v[7].left(1);
   return row;
 }
 
-// The values of a line from its six trimmed fields (date, code, QTH, mark, remark, status).
-std::array<QString, 8> bookValues(const QString (&f)[kBookFields]) {
-  const QString code = NormalizeBookCode(f[1]);
-  return {BookKindFlag(code), code, f[2], f[0], f[3], f[4], f[5], BookAreaDigit(code)};
+// The values of a line from its six fields (date, code, QTH, mark, remark, status), trimmed here.
+std::array<QString, 8> bookValues(QList<QString>& f) {
+  for (QString& x : f) x = std::move(x).trimmed();
+  QString code = NormalizeBookCode(std::move(f[1]));
+  QString kind = BookKindFlag(code), area = BookAreaDigit(code);
+  return {std::move(kind), std::move(code), std::move(f[2]), std::move(f[0]), std::move(f[3]),
+          std::move(f[4]),  std::move(f[5]), std::move(area)};
 }
 
 // Blank as the bytes' trimmed() sees it: ASCII white space only (an ideographic space is text).
@@ -116,69 +121,94 @@ void forEachLine(View text, Each each) {
   }
 }
 
-// Lines read from the book: each one's row, and its line of the work file, whose bytes the sort keys
-// are taken from (views into `workBytes`, or into `ownLines`).
+// Lines read from a piece of the book: each one's row, and its line of the work file, whose bytes the
+// sort keys are taken from (views into `workBytes`, or into `ownLines`); and what was made of them.
 struct ReadLines {
   std::vector<RecordBookRow> rows;
   std::vector<QByteArrayView> work;
   QByteArray workBytes;
   std::vector<QByteArray> ownLines;
-  int32_t cuts = 0;
+  int32_t blankLines = 0, shortLines = 0, longLines = 0, unreadable = 0, cuts = 0;
+
+  // The six fields of a line, any number given: the missing ones empty, the ones past six dropped.
+  void countFields(QList<QString>& f) {
+    if (f.size() < kBookFields) ++shortLines;
+    if (f.size() > kBookFields) ++longLines;
+    f.resize(kBookFields);
+  }
 };
 
-// Every line by itself: a book with bytes foreign to the code page is read so, and the lines that
+// Every line by itself: a piece with bytes foreign to the code page is read so, and the lines that
 // hold them keep the text the work file's bytes give back.
-void readEachLine(const QByteArray& book, RecordBookLoad& load, ReadLines& out) {
-  forEachLine(QByteArrayView(book), [&](QByteArrayView bytes) {
+void readEachLine(QByteArrayView piece, ReadLines& out) {
+  forEachLine(piece, [&](QByteArrayView bytes) {
     if (bytes.trimmed().isEmpty()) {
-      ++load.blankLines;
+      ++out.blankLines;
       return;
     }
     const bool readable = IsAnsiText(bytes);
-    if (!readable) ++load.unreadable;
-    QList<QByteArray> raw = SplitCsvBytes(bytes);
-    if (raw.size() < kBookFields) ++load.shortLines;
-    if (raw.size() > kBookFields) ++load.longLines;
-    raw.resize(kBookFields);
-    QString f[kBookFields];
-    for (int i = 0; i < kBookFields; ++i) f[i] = FromAnsi(raw[i]).trimmed();
+    if (!readable) ++out.unreadable;
+    QList<QString> f;
+    for (const QByteArray& b : SplitCsvBytes(bytes)) f << FromAnsi(b);
+    out.countFields(f);
     std::array<QString, 8> v = bookValues(f);
     out.ownLines.push_back(ToAnsi(QuotedCsvLine(QStringList(v.begin(), v.end()))));
     // Text from bytes that are all Windows-31J comes back from the work file as it went in; any other
     // is read back as the work file's bytes give it.
     if (!readable)
       for (QString& x : v) x = FromAnsi(ToAnsi(x));
-    out.rows.push_back(bookRow(v, out.cuts));
+    out.rows.push_back(bookRow(std::move(v), out.cuts));
   });
   out.work.assign(out.ownLines.cbegin(), out.ownLines.cend());
 }
 
-// The whole book as one text: it holds only Windows-31J characters (its text turns back into the very
-// same bytes), so each line's text is what decoding that line alone gives, and the work file's lines
-// are all encoded in one go.
-void readWholeText(const QString& text, RecordBookLoad& load, ReadLines& out) {
+// A piece that holds only Windows-31J characters (its text turns back into the very same bytes) as
+// one text: each line's text is what decoding that line alone gives, and the work lines are all
+// encoded in one go.
+void readWholeText(const QString& text, ReadLines& out) {
   QString workText;
   workText.reserve(text.size() + text.size() / 2);
   forEachLine(QStringView(text), [&](QStringView line) {
     if (blankLine(line)) {
-      ++load.blankLines;
+      ++out.blankLines;
       return;
     }
-    QList<QString> raw = SplitCsvText(line);
-    if (raw.size() < kBookFields) ++load.shortLines;
-    if (raw.size() > kBookFields) ++load.longLines;
-    raw.resize(kBookFields);
-    QString f[kBookFields];
-    for (int i = 0; i < kBookFields; ++i) f[i] = raw[i].trimmed();
-    const std::array<QString, 8> v = bookValues(f);
+    QList<QString> f = SplitCsvText(line);
+    out.countFields(f);
+    std::array<QString, 8> v = bookValues(f);
     if (!out.rows.empty()) workText += u'\n';
     AppendQuotedCsvLine(workText, v);
-    out.rows.push_back(bookRow(v, out.cuts));
+    out.rows.push_back(bookRow(std::move(v), out.cuts));
   });
   // No value holds a line end: the lines come apart again at each one.
   out.workBytes = ToAnsi(workText);
   out.work.reserve(out.rows.size());
   forEachLine(QByteArrayView(out.workBytes), [&](QByteArrayView line) { out.work.push_back(line); });
+}
+
+void readPiece(QByteArrayView piece, BookReading reading, ReadLines& out) {
+  if (reading == BookReading::Whole) {
+    const QString text = FromAnsi(piece);
+    if (ToAnsi(text) == piece) return readWholeText(text, out);
+  }
+  readEachLine(piece, out);
+}
+
+// The book cut into pieces of whole lines (each ends after an LF), one for each core that may work on
+// them; a small book is one piece.
+std::vector<QByteArrayView> bookPieces(QByteArrayView book) {
+  constexpr qsizetype kSmallestPiece = 64 * 1024;
+  const qsizetype count = std::clamp<qsizetype>(std::min<qsizetype>(UsableCores(), book.size() / kSmallestPiece), 1, 8);
+  std::vector<QByteArrayView> pieces;
+  qsizetype from = 0;
+  for (qsizetype k = 1; k < count && from < book.size(); ++k) {
+    const qsizetype lf = book.indexOf('\n', std::max(from, book.size() * k / count));
+    if (lf < 0) break;
+    pieces.push_back(book.sliced(from, lf + 1 - from));
+    from = lf + 1;
+  }
+  if (from < book.size()) pieces.push_back(book.sliced(from));
+  return pieces;
 }
 
 }  // namespace
@@ -196,21 +226,33 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, 
     return load;
   }
   load.stamp = book;
-  load.encoding = ForeignEncoding(book);
   const auto workFailed = [&load, &workPath] {
     load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorReason(LastFileError()) +
                  QStringLiteral("）");
   };
-  ReadLines lines;
-  QString text;
-  if (reading == BookReading::Whole) text = FromAnsi(book);
-  if (reading == BookReading::Whole && ToAnsi(text) == book)
-    readWholeText(text, load, lines);
-  else
-    readEachLine(book, load, lines);
+  // The pieces are read side by side, the first here after the look at the book's encoding.
+  const std::vector<QByteArrayView> pieces =
+      reading == BookReading::Whole ? bookPieces(book) : std::vector<QByteArrayView>{book};
+  std::vector<ReadLines> read(pieces.size());
+  std::vector<std::thread> helpers;
+  for (size_t k = 1; k < pieces.size(); ++k)
+    helpers.emplace_back([&, k] { readPiece(pieces[k], reading, read[k]); });
+  load.encoding = ForeignEncoding(book);
+  if (!pieces.empty()) readPiece(pieces[0], reading, read[0]);
+  for (std::thread& h : helpers) h.join();
+  std::vector<QByteArrayView> workLines;
+  int32_t cuts = 0;
+  for (const ReadLines& r : read) {
+    workLines.insert(workLines.end(), r.work.cbegin(), r.work.cend());
+    load.blankLines += r.blankLines;
+    load.shortLines += r.shortLines;
+    load.longLines += r.longLines;
+    load.unreadable += r.unreadable;
+    cuts += r.cuts;
+  }
   std::vector<uint32_t> order;
   QString reply;
-  if (!KsortOrder(QStringLiteral("/k(6:2)(2:1)(8:4)"), lines.work, order, reply)) {
+  if (!KsortOrder(QStringLiteral("/k(6:2)(2:1)(8:4)"), workLines, order, reply)) {
     load.error = RealPath(workPath) + QStringLiteral(" を並べ替えられませんでした（") + reply + QStringLiteral("）");
     return load;
   }
@@ -227,16 +269,21 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, 
   sorted.reserve(qsizetype(book.size() * 2));
   for (uint32_t i : order) {
     if (!sorted.isEmpty()) sorted.append("\r\n", 2);
-    sorted.append(lines.work[i]);
+    sorted.append(workLines[i]);
   }
   if (!order.empty()) work.Print({sorted});
   if (!work.Close()) {
     workFailed();
     return load;
   }
+  // Line i of the whole book is row i - start of the piece it fell in.
+  std::vector<RecordBookRow*> rowOf;
+  rowOf.reserve(workLines.size());
+  for (ReadLines& r : read)
+    for (RecordBookRow& row : r.rows) rowOf.push_back(&row);
   load.rows.reserve(order.size());
-  for (uint32_t i : order) load.rows.push_back(std::move(lines.rows[i]));
-  load.cutFields = lines.cuts;
+  for (uint32_t i : order) load.rows.push_back(std::move(*rowOf[i]));
+  load.cutFields = cuts;
   load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0 && load.encoding.isEmpty();
   return load;
 }

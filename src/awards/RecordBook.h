@@ -61,8 +61,9 @@ QString BookAreaDigit(const QString& code);
 // (compared whole, no digest to pay for on every open); none when there is no book.
 std::optional<QByteArray> RecordBookStamp(const QString& bookPath);
 
-// How the load decodes the book: the whole file as one text when it is all Windows-31J (else line by
-// line), or always line by line (the way a book with foreign bytes is read; both give the same load).
+// How the load decodes the book: in pieces read side by side, each as one text when it is all
+// Windows-31J (else line by line), or all of it line by line in one pass (the plain way, which a book
+// with foreign bytes takes; both give the same load).
 enum class BookReading { Whole, PerLine };
 
 // Reads the book at `bookPath` through the work file `workPath`; a missing book reads as an empty one.

@@ -161,14 +161,15 @@ TEST_F(RecordBookTest, RowsAreTheSortedWorkFileReadBack) {
   EXPECT_EQ(home.read("DMYSBMST.dat"), sorted);
 }
 
-// A book all in Windows-31J is decoded as one text; it must load exactly as line by line does, on
-// lines of every kind: quotes, blanks of both widths, marks, half-width kana, cut and missing fields.
+// A book all in Windows-31J is decoded as one text (in pieces, side by side); it must load exactly as
+// line by line does, on lines of every kind: quotes, blanks of both widths, marks, half-width kana, cut
+// and missing fields, and a line of bytes foreign to the code page in one piece.
 TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
   const QStringList pieces = {"東京都", "　埼玉県　", " ｻｲﾀﾏ ", "say \"\"hi\"\"", "a\\b~c", "①ⅰ～", "消滅",
                               "", " ", "13440*", "0101", "47*", "１２", QString("あ").repeated(40), "x,y"};
   const QStringList ends = {"\r\n", "\n", "\r"};
   QString text;
-  for (int i = 0; i < 400; ++i) {
+  for (int i = 0; i < 4000; ++i) {
     const int fields = 1 + i * 7 % 8;
     QStringList f;
     for (int k = 0; k < fields; ++k) {
@@ -177,8 +178,10 @@ TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
     }
     text += (i % 23 == 0 ? QString(i % 2 ? " \t" : "　") : f.join(u',')) + ends[i % 3];
   }
-  const QByteArray bytes = ToAnsi(text);
+  QByteArray bytes = ToAnsi(text);
   ASSERT_EQ(ToAnsi(FromAnsi(bytes)), bytes) << "the book must be one the whole text can be read from";
+  ASSERT_GT(bytes.size(), 3 * 64 * 1024) << "a book of several pieces";
+  bytes.insert(bytes.indexOf('\n', bytes.size() * 2 / 3) + 1, "\"2007\",\"47*\",\"\x85\xFF\",\"\x81\"\r\n");
   home.write("ORBEX_整理簿.txt", bytes);
   const auto rowsOf = [](const RecordBookLoad& l) {
     QStringList all;
@@ -195,6 +198,7 @@ TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
                         perLine.unreadable}));
   EXPECT_GT(whole.cutFields, 0);
   EXPECT_GT(whole.longLines, 0);
+  EXPECT_EQ(whole.unreadable, 1);
   EXPECT_EQ(RecordBookLoadNotice(whole), RecordBookLoadNotice(perLine));
 }
 
