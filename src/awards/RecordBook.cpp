@@ -125,10 +125,17 @@ void forEachLine(View text, Each each) {
 // sort keys are taken from (views into `workBytes`, or into `ownLines`); and what was made of them.
 struct ReadLines {
   std::vector<RecordBookRow> rows;
+  std::vector<std::array<QString, 6>> lines;  // of the rows
   std::vector<QByteArrayView> work;
   QByteArray workBytes;
   std::vector<QByteArray> ownLines;
   int32_t blankLines = 0, shortLines = 0, longLines = 0, unreadable = 0, cuts = 0;
+
+  // Copies for the lines are made here, where the texts were just written (and side by side).
+  void addRow(RecordBookRow&& row) {
+    lines.push_back({row.date, row.code, row.qth, row.mark, row.remark, row.status});
+    rows.push_back(std::move(row));
+  }
 
   // The six fields of a line, any number given: the missing ones empty, the ones past six dropped.
   void countFields(QList<QString>& f) {
@@ -157,7 +164,7 @@ void readEachLine(QByteArrayView piece, ReadLines& out) {
     // is read back as the work file's bytes give it.
     if (!readable)
       for (QString& x : v) x = FromAnsi(ToAnsi(x));
-    out.rows.push_back(bookRow(std::move(v), out.cuts));
+    out.addRow(bookRow(std::move(v), out.cuts));
   });
   out.work.assign(out.ownLines.cbegin(), out.ownLines.cend());
 }
@@ -178,7 +185,7 @@ void readWholeText(const QString& text, ReadLines& out) {
     std::array<QString, 8> v = bookValues(f);
     if (!out.rows.empty()) workText += u'\n';
     AppendQuotedCsvLine(workText, v);
-    out.rows.push_back(bookRow(std::move(v), out.cuts));
+    out.addRow(bookRow(std::move(v), out.cuts));
   });
   // No value holds a line end: the lines come apart again at each one.
   out.workBytes = ToAnsi(workText);
@@ -277,12 +284,16 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, 
     return load;
   }
   // Line i of the whole book is row i - start of the piece it fell in.
-  std::vector<RecordBookRow*> rowOf;
+  std::vector<std::pair<RecordBookRow*, std::array<QString, 6>*>> rowOf;
   rowOf.reserve(workLines.size());
   for (ReadLines& r : read)
-    for (RecordBookRow& row : r.rows) rowOf.push_back(&row);
+    for (size_t i = 0; i < r.rows.size(); ++i) rowOf.emplace_back(&r.rows[i], &r.lines[i]);
   load.rows.reserve(order.size());
-  for (uint32_t i : order) load.rows.push_back(std::move(*rowOf[i]));
+  load.lines.reserve(order.size());
+  for (uint32_t i : order) {
+    load.rows.push_back(std::move(*rowOf[i].first));
+    load.lines.push_back(std::move(*rowOf[i].second));
+  }
   load.cutFields = cuts;
   load.complete = load.longLines == 0 && load.unreadable == 0 && load.cutFields == 0 && load.encoding.isEmpty();
   return load;

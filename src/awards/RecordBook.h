@@ -30,6 +30,9 @@ struct RecordBookRow {
 
 struct RecordBookLoad {
   std::vector<RecordBookRow> rows;  // in sorted order
+  // The same rows as WriteRecordBook takes them (date, code, QTH, mark, remark, status): what writing
+  // the list back unchanged would write.
+  std::vector<std::array<QString, 6>> lines;
   // The whole file was read and sorted and nothing in it had to be cut or left out: only then may the
   // list be written back over it.
   bool complete = false;

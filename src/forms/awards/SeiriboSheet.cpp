@@ -176,7 +176,7 @@ void SeiriboSheet::Form_Load() {
   RecordBookLoad load = LoadRecordBook(bookPath(), JoinPath(ProgramFolder(), kRecordBookWorkFile));
   loadedWhole_ = load.complete;
   stamp_ = std::move(load.stamp);
-  loadedLines_.clear();
+  loadedLines_ = std::move(load.lines);
   if (load.error.isEmpty()) FillList(std::move(load.rows));
   // A list that will not be written back takes no edits: they would be lost at the close.
   ListEdit.SetEnabled(loadedWhole_);
@@ -207,14 +207,11 @@ void SeiriboSheet::FillList(std::vector<RecordBookRow>&& rows) {
   FlexGrid& g = MSFlexGrid2;
   g.SetRedraw(false);
   const int n = static_cast<int>(rows.size());
-  g.SetRows(n + 1);
-  // The cells in one go, and the list as filled (what the close compares with) taken on the way.
+  // The cells in one go (with room for the heading row the grid keeps), the loaded texts moved in.
   std::vector<QString> cells;
-  cells.reserve(size_t(n) * 8);
-  loadedLines_.reserve(size_t(n));
+  cells.reserve(size_t(n + 1) * 8);
   for (int r = 1; r <= n; ++r) {
     RecordBookRow& row = rows[size_t(r - 1)];
-    loadedLines_.push_back({row.date, row.code, row.qth, row.mark, row.remark, row.status});
     // " 01", " 02", ...: the load order a heading sort goes back to.
     char number[16] = {' ', '0'};
     const char* end = std::to_chars(number + (r < 10 ? 2 : 1), number + sizeof number, r).ptr;

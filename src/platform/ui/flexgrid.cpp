@@ -81,6 +81,15 @@ void FlexGrid::SetRows(int rows) {
   if (!model_.suspended()) UpdateHBar();
 }
 
+void FlexGrid::SetRowTexts(int row, std::vector<QString> cells) {
+  if (Cols() == 0) return;
+  row = std::clamp(row, 0, Rows());
+  rowHeightTw_.resize(size_t(row) + cells.size() / size_t(Cols()), -1);
+  KeepTop([&] { model_.setRowTexts(row, std::move(cells)); });
+  ClampState();
+  if (!model_.suspended()) UpdateHBar();
+}
+
 void FlexGrid::SetCols(int cols) {
   cols = std::max(cols, 0);
   if (cols == Cols()) return;

@@ -92,9 +92,11 @@ class FlexGrid : public VbControl<QTableView> {
 
   QString TextMatrix(int row, int col) const { return model_.text(row, col); }
   void SetTextMatrix(int row, int col, const QString& text) { model_.setText(row, col, text); }
-  // Fills whole rows from `row` on in one go: `cells` row-major, Cols() to a row (a long list is
-  // filled without a change signal and a comparison for every cell).
-  void SetRowTexts(int row, std::vector<QString> cells) { model_.setRowTexts(row, std::move(cells)); }
+  // The rows from `row` on become the ones `cells` holds (row-major, Cols() to a row), in one go: the
+  // same as SetRows(row + cells.size() / Cols()) and SetTextMatrix for each of their cells, without a
+  // signal or a comparison for every cell. Room reserved in `cells` for the rows above `row` spares a
+  // copy of the list.
+  void SetRowTexts(int row, std::vector<QString> cells);
   // The current cell's text.
   QString Text() const { return model_.text(row_, col_); }
   void SetText(const QString& text);

@@ -148,19 +148,34 @@ void FlexGridModel::setText(int row, int col, const QString& text) {
 }
 
 void FlexGridModel::setRowTexts(int row, std::vector<QString>&& cells) {
-  if (row < 0 || row >= rows_ || cols_ == 0) return;
-  const size_t first = At(row, 0);
-  const size_t n = std::min(cells.size() / size_t(cols_) * size_t(cols_), cells_.size() - first);
-  if (n == 0) return;
-  std::move(cells.begin(), cells.begin() + qsizetype(n), cells_.begin() + qsizetype(first));
+  if (cols_ == 0) return;
+  row = std::clamp(row, 0, rows_);
+  cells.resize(cells.size() / size_t(cols_) * size_t(cols_));
+  const int rows = row + static_cast<int>(cells.size() / size_t(cols_));
+  const int newHeader = rows > 0 && wantHeader_ ? 1 : 0;
+  const int oldView = rows_ - headerRows_;
+  const int newView = rows - newHeader;
+  Begin(newHeader != headerRows_ ? kReset
+        : newView > oldView      ? kInsert
+        : newView < oldView      ? kRemove
+                                 : kNone,
+        std::min(oldView, newView), std::max(oldView, newView) - 1);
+  // The rows above `row` stay, moved in front of the new ones; the new texts are not copied.
+  const auto kept = static_cast<qsizetype>(At(row, 0));
+  cells.insert(cells.begin(), std::make_move_iterator(cells_.begin()), std::make_move_iterator(cells_.begin() + kept));
+  cells_.swap(cells);
+  for (auto* v : {&back_, &fore_})
+    if (!v->empty()) v->resize(cells_.size(), -1);
+  rows_ = rows;
+  headerRows_ = newHeader;
+  End();
   if (suspended_) {
     dataDirty_ = true;
     return;
   }
-  const int last = row + int(n / size_t(cols_)) - 1;
   if (row < headerRows_) emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
-  const int top = std::max(row, headerRows_);
-  if (top <= last) emit dataChanged(index(top - headerRows_, 0), index(last - headerRows_, cols_ - 1));
+  const int top = std::max(row, headerRows_) - headerRows_;
+  if (top < rowCount()) emit dataChanged(index(top, 0), index(rowCount() - 1, cols_ - 1));
 }
 
 void FlexGridModel::CellChanged(int row, int col) {

@@ -30,8 +30,9 @@ class FlexGridModel : public QAbstractTableModel {
   void setShape(int rows, int cols, int fixedRows, int fixedCols);
   const QString& text(int row, int col) const;
   void setText(int row, int col, const QString& text);
-  // Whole rows from `row` on, row-major, as many as `cells` fills (cells past the last row are
-  // dropped); the texts are moved in and the view told once.
+  // The rows from `row` on become the ones `cells` holds (row-major, cols() to a row): as setShape to
+  // row + cells.size() / cols() rows and then setText for each cell, with the texts moved in and the
+  // view told once. Room reserved in `cells` for the rows above `row` spares a copy.
   void setRowTexts(int row, std::vector<QString>&& cells);
   void insertRow(int at, const QStringList& cells);
   void removeRow(int at);

@@ -91,6 +91,36 @@ TEST_F(Grid, ABatchFillWithRedrawOffIsOneResetAndRowZeroIsTheHeading) {
   EXPECT_EQ(g->horizontalHeader()->model()->headerData(3, Qt::Horizontal).toString(), "CODE");
 }
 
+// Rows filled in one go are what filling them cell by cell gives: the rows above kept, the count
+// grown or shrunk, the colours of rows still there kept; with the redraw on or off.
+TEST_F(Grid, RowTextsInOneGoAreTheCellByCellFill) {
+  FlexGrid other(w);
+  for (FlexGrid* x : {g, &other}) {
+    x->SetCols(3);
+    x->SetRows(4);
+    x->SetTextMatrix(0, 1, "H");
+    x->SetTextMatrix(1, 2, "kept");
+    x->SetCellBackColor(3, 1, 255);
+  }
+  const auto shown = [](FlexGrid& x) {
+    QStringList t{QString::number(x.Rows()), QString::number(x.gridModel().rowCount()),
+                  QString::number(x.gridModel().cellBack(3, 1))};
+    for (int r = 0; r < x.Rows(); ++r)
+      for (int c = 0; c < 3; ++c) t << x.TextMatrix(r, c);
+    return t;
+  };
+  for (int rows : {6, 1, 3}) {
+    std::vector<QString> cells;
+    for (int i = 0; i < rows * 3; ++i) cells.push_back(QString::number(i * rows));
+    for (FlexGrid* x : {g, &other}) x->SetRedraw(rows != 1);
+    g->SetRows(2 + rows);
+    for (int i = 0; i < rows * 3; ++i) g->SetTextMatrix(2 + i / 3, i % 3, cells[size_t(i)]);
+    other.SetRowTexts(2, cells);
+    for (FlexGrid* x : {g, &other}) x->SetRedraw(true);
+    EXPECT_EQ(shown(*g), shown(other)) << rows;
+  }
+}
+
 TEST_F(Grid, RowsAddedOneByOneFromTabSeparatedText) {
   g->SetCols(3);
   g->SetRows(1);
