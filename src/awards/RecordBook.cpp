@@ -347,8 +347,10 @@ BookDayWindow BookDayWindowOf(const QString& dateText) {
 
 bool BookRowShown(const BookRowTexts& row, const BookSelection& s, const QString& dateText,
                   const BookDayWindow& day) {
-  const QStringView code = row.code.trimmed();
-  if (s.noTownsOrVillages && code.size() == 6 && code.at(5).unicode() > 64) return false;
+  if (s.noTownsOrVillages) {
+    const QStringView code = row.code.trimmed();
+    if (code.size() == 6 && code.at(5).unicode() > 64) return false;
+  }
   if (!s.area.isEmpty()) return row.area == s.area;
   if (!s.text.isEmpty() && s.mode == kBookAreaOrAll) return row.qth.contains(s.text);
   if (!s.text.isEmpty() && s.mode == kBookStatus) return row.status.trimmed() == s.text;

@@ -282,7 +282,7 @@ void SeiriboSheet::RestoreLoadOrder() {
   int previous = 0;
   for (int r = 1; r < g.Rows() && inOrder; ++r) {
     bool numbered = false;
-    const int n = QStringView(g.TextMatrix(r, 0)).trimmed().toInt(&numbered);
+    const int n = QStringView(g.gridModel().text(r, 0)).trimmed().toInt(&numbered);
     inOrder = numbered ? previous >= 0 && n >= previous : true;
     previous = numbered ? n : -1;
   }

@@ -1,6 +1,7 @@
 #include "platform/ui/flexgrid.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -442,8 +443,13 @@ void FlexGrid::ApplyRowHeight(int row) {
 void FlexGrid::ApplyRowHeights() {
   QHeaderView* vh = verticalHeader();
   vh->setUpdatesEnabled(false);  // one repaint for all rows, not one per row
-  for (int r = 0; r < Rows(); ++r) ApplyRowHeight(r);
+  {
+    // Nor a signal for each row resized: the view's layout and paint follow once, below.
+    const QSignalBlocker quiet(vh);
+    for (int r = 0; r < Rows(); ++r) ApplyRowHeight(r);
+  }
   vh->setUpdatesEnabled(true);
+  updateGeometries();
   viewport()->update();
 }
 
