@@ -468,8 +468,11 @@ bool VbFile::printItems(const Items& items) {
     switch (item.kind()) {
       case VbItem::Kind::Separator:
         if (item.zone()) {
+          // The blanks to the next zone, straight into the buffer: a line has several zones.
           const int64_t next = (column_ / kPrintZone + 1) * kPrintZone;
-          append(QByteArray(next - column_, ' '));
+          data_.append(qsizetype(next - column_), ' ');
+          written_ += next - column_;
+          column_ = next;
         }
         endLine = false;
         break;
