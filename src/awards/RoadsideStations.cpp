@@ -347,6 +347,7 @@ bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumn
 
 RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations, QsoColumnCopy* copy) {
   RoadsideScan scan;
+  const FreqErrorReportBatch report;
   scan.stations = static_cast<int32_t>(stations.size());
   scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
   scan.CellRecordNo.assign(scan.marks.size(), 0);
