@@ -174,7 +174,7 @@ class QsoColumnCopy {
   // The marked remark's bytes (254, as stored) of a record with kBox13 or kBox14; empty otherwise.
   QByteArrayView MarkedRemark(int32_t recNo) const;
   // Every record with kBox13 or kBox14, ascending, with its marked remark's bytes.
-  const std::map<int32_t, QByteArray>& MarkedRemarks() const { return remarks_; }
+  const std::vector<std::pair<int32_t, QByteArray>>& MarkedRemarks() const { return remarks_; }
 
   // Bytes the copy holds (records, calls, side tables), for the benches.
   size_t Footprint() const;
@@ -201,7 +201,7 @@ class QsoColumnCopy {
   QStringList modes_;
   std::map<int32_t, QsoColumnTexts> texts_;
   std::map<int32_t, QString> oddFreqs_, rawDates_, modeTexts_;
-  std::map<int32_t, QByteArray> remarks_;
+  std::vector<std::pair<int32_t, QByteArray>> remarks_;  // ascending: walked in order by the roadside scan
   std::vector<int32_t> slashed_, undated_;
 };
 
