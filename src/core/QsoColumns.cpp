@@ -217,7 +217,13 @@ QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
     active_ = c.count_ > 0 && first_ <= c.count_ + 1 && c.path_ == Hamlog.HamlogDbPath && c.device_ == device_ &&
               c.inode_ == inode_;
   if (!active_) c.Drop();
-  for (int p = 0; p < std::max(parts, 1); ++p) parts_.push_back(std::make_unique<Part>());
+  // Room for the calls of a part's share of the records (most calls are six or seven bytes), so the
+  // pool is not copied over and over as it grows.
+  const size_t share = last_ >= first_ ? size_t(last_ - first_ + 1) / size_t(std::max(parts, 1)) : 0;
+  for (int p = 0; p < std::max(parts, 1); ++p) {
+    parts_.push_back(std::make_unique<Part>());
+    parts_.back()->calls.reserve(share * 8);
+  }
 }
 
 QsoColumnFill::~QsoColumnFill() = default;
