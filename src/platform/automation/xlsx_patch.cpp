@@ -36,8 +36,8 @@ void AppendRef(std::string& out, int32_t row, int32_t column) {
 
 // Text as UTF-8 XML character data; control characters (a carriage return too, which a reader would
 // fold into a newline) take the _xHHHH_ form spreadsheet programs read back, as libxlsxwriter writes them.
-void AppendText(std::string& out, const QString& text) {
-  const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+void AppendText(std::string& out, QStringView text) {
+  const char16_t* p = text.utf16();
   const char16_t* const end = p + text.size();
   for (; p < end; ++p) {
     char32_t u = *p;
@@ -192,9 +192,9 @@ QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
         body += number;
         body += "</v></c>";
       } else {
-        const QString& text = cell.text;
+        const QStringView text = cells.Text(cell);
         if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
-        if (text.contains('\n')) {
+        if (std::find(text.utf16(), text.utf16() + text.size(), u'\n') != text.utf16() + text.size()) {
           if (wrapStyle < 0) return QByteArray();
           body += "\" s=\"";
           AppendNumber(body, wrapStyle);
