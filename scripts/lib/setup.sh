@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
   libgl-dev
   libshp-dev shapelib
-  libxlsxwriter-dev libminizip-dev libexpat1-dev unzip
+  libxlsxwriter-dev libminizip-dev libexpat1-dev libxxhash-dev unzip
   libxml2-utils python3
   hamradio-files
   fonts-ipafont-gothic  # the windows' font: their layouts are drawn for its widths (tests measure them)

@@ -88,6 +88,7 @@ QString BandStationListPath(const BandStationListDef& def) {
 
 BandStationScan ScanBandStations(const BandStationListDef& def) {
   BandStationScan scan;
+  const FreqErrorReportBatch report;
   VbFile out(BandStationListPath(def), VbMode::Output);
   const Confirmation confirmed;
   const ReadConditionsState& rc = ReadConditions;

@@ -144,7 +144,10 @@ void CheckJARLStationAward(int32_t bandIndex) {
     MsgBox(WithOpenFailureCause(QStringLiteral("HAMLOGデータがOpen出来ません。")));
     return;
   }
-  for (const QString& call : list.calls) countStation(call, bandKey, report);
+  {
+    const FreqErrorReportBatch freqReport;
+    for (const QString& call : list.calls) countStation(call, bandKey, report);
+  }
   HamlogCloseDb(0);
   if (!report.Close()) {
     MsgBox(reportPath + QStringLiteral(" を書き込めませんでした。") + "\r\n" + report.ErrorText());

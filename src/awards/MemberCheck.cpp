@@ -332,6 +332,7 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
     callBase_ = ToAnsi(callBase);
     bool listed = false;
     const std::vector<int32_t> records = source(callBase);
+    if (copy_) copy_->Prefetch(records);
     for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
   }
   int marks = 0;
@@ -497,11 +498,11 @@ void MemberCheck::FormatModeMarks(const QString& letter, int, int col, bool qual
     if (qualifies) print(amaList_, line());
     return;
   }
+  if ((cells_.lower[i] & bit) && !qualifies) return;
   QString cell = cells_.text[i];
-  const QString worked = "(" + letter.toLower() + ")";
+  const auto worked = [&letter] { return "(" + letter.toLower() + ")"; };
   if (cells_.lower[i] & bit) {
-    if (!qualifies) return;
-    cell.replace(worked, letter);
+    cell.replace(worked(), letter);
     ++CfmMarkCount;
     --WkdMarkCount;
     print(amaList_, line());
@@ -510,7 +511,7 @@ void MemberCheck::FormatModeMarks(const QString& letter, int, int col, bool qual
     ++CfmMarkCount;
     print(amaList_, line());
   } else {
-    cell += worked;
+    cell += worked();
     ++WkdMarkCount;
   }
   cells_.Set(i, cell);

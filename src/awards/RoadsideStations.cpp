@@ -170,6 +170,12 @@ StationMatcher::StationMatcher(const std::vector<RoadsideStation>& stations) {
       continue;
     }
     first_.try_emplace(std::string_view(n.constData(), size_t(n.size())), i);
+    const auto byte = [&n](int k) { return static_cast<unsigned char>(n[k]); };
+    firstByte_.set(byte(0));
+    if (n.size() == 1)
+      oneByteNumber_ = true;
+    else
+      firstTwo_.set(size_t(byte(0)) << 8 | byte(1));
     if (std::find(lengths_.begin(), lengths_.end(), int(n.size())) == lengths_.end())
       lengths_.push_back(int(n.size()));
   }
@@ -177,14 +183,16 @@ StationMatcher::StationMatcher(const std::vector<RoadsideStation>& stations) {
 
 int StationMatcher::Match(const char* remark, int length) const {
   int best = emptyNumber_ < 0 ? INT32_MAX : emptyNumber_;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(remark);
   // A number occurs in the text when its bytes start at a character boundary.
-  for (int i = 0; i < length && best > 0;) {
+  for (int i = 0; i < length && best > 0; i += IsAnsiLeadByte(bytes[i]) ? 2 : 1) {
+    if (!firstByte_.test(bytes[i])) continue;
+    if (!oneByteNumber_ && (i + 1 >= length || !firstTwo_.test(size_t(bytes[i]) << 8 | bytes[i + 1]))) continue;
     for (int len : lengths_) {
       if (i + len > length) continue;
       auto it = first_.find(std::string_view(remark + i, size_t(len)));
       if (it != first_.end() && it->second < best) best = it->second;
     }
-    i += IsAnsiLeadByte(static_cast<unsigned char>(remark[i])) ? 2 : 1;
   }
   return best == INT32_MAX ? -1 : best;
 }
@@ -347,6 +355,7 @@ bool scanCopy(RoadsideScan& scan, const StationMatcher& matcher, const QsoColumn
 
 RoadsideScan ScanHamlogForStations(const std::vector<RoadsideStation>& stations, QsoColumnCopy* copy) {
   RoadsideScan scan;
+  const FreqErrorReportBatch report;
   scan.stations = static_cast<int32_t>(stations.size());
   scan.marks.assign(size_t(scan.stations) * kRoadsideMarkedBands, 0);
   scan.CellRecordNo.assign(scan.marks.size(), 0);

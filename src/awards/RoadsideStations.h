@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <bitset>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -78,6 +79,11 @@ class StationMatcher {
   std::unordered_map<std::string_view, int> first_;  // number -> first station holding it
   std::vector<int> lengths_;                          // the lengths of the numbers, each once
   int emptyNumber_ = -1;                              // first station without a number
+  // The first byte, and the first two bytes, of some number: most places of a remark begin none, and
+  // need no look in the table.
+  std::bitset<256> firstByte_;
+  std::bitset<65536> firstTwo_;
+  bool oneByteNumber_ = false;
 };
 
 // What the pass over the log found: per station and band column 7 .. 21 the mark ('C', 'W' or 0) and

@@ -217,7 +217,13 @@ QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
     active_ = c.count_ > 0 && first_ <= c.count_ + 1 && c.path_ == Hamlog.HamlogDbPath && c.device_ == device_ &&
               c.inode_ == inode_;
   if (!active_) c.Drop();
-  for (int p = 0; p < std::max(parts, 1); ++p) parts_.push_back(std::make_unique<Part>());
+  // Room for the calls of a part's share of the records (most calls are six or seven bytes), so the
+  // pool is not copied over and over as it grows.
+  const size_t share = last_ >= first_ ? size_t(last_ - first_ + 1) / size_t(std::max(parts, 1)) : 0;
+  for (int p = 0; p < std::max(parts, 1); ++p) {
+    parts_.push_back(std::make_unique<Part>());
+    parts_.back()->calls.reserve(share * 8);
+  }
 }
 
 QsoColumnFill::~QsoColumnFill() = default;
@@ -266,7 +272,10 @@ void QsoColumnFill::Commit() {
     // The sheet's appending reading starts after the last QSO it took, which may be before the end the
     // copy holds: those records are taken again.
     auto from = [this](auto& m) { m.erase(m.lower_bound(first_), m.end()); };
-    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.remarks_), from(c.modeTexts_);
+    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.modeTexts_);
+    c.remarks_.erase(std::lower_bound(c.remarks_.begin(), c.remarks_.end(), first_,
+                                      [](const auto& e, int32_t n) { return e.first < n; }),
+                     c.remarks_.end());
     for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_})
       v->erase(std::lower_bound(v->begin(), v->end(), first_), v->end());
     c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
@@ -422,9 +431,9 @@ void QsoColumnCopy::takeAhead() {
       a.inode == inode_ && a.first == marksThrough_ + 1 && a.last <= count_) {
     for (const auto& [n, flag] : a.marks)
       if (records_.At(n).Live()) records_.At(n).flags |= flag;
-    // Records after the ones read for marks: each goes at the map's end.
+    // Records after the ones read for marks: each goes at the end.
     for (auto& [n, bytes] : a.remarks)
-      if (records_.At(n).Live()) remarks_.insert_or_assign(remarks_.end(), n, std::move(bytes));
+      if (records_.At(n).Live()) remarks_.emplace_back(n, std::move(bytes));
     marksThrough_ = a.last;
   }
   ahead_.reset();
@@ -557,15 +566,16 @@ int32_t QsoColumnCopy::ReadRemarkMarks() {
   if (r != HAMLOG_OK) return r;
   for (Found& f : found) {
     for (const auto& [n, flag] : f.marks) records_.At(n).flags |= flag;
-    for (auto& [n, bytes] : f.remarks) remarks_.insert_or_assign(remarks_.end(), n, std::move(bytes));
+    for (auto& [n, bytes] : f.remarks) remarks_.emplace_back(n, std::move(bytes));
   }
   marksThrough_ = last;
   return HAMLOG_OK;
 }
 
 QByteArrayView QsoColumnCopy::MarkedRemark(int32_t recNo) const {
-  const auto it = remarks_.find(recNo);
-  return it == remarks_.end() ? QByteArrayView() : QByteArrayView(it->second);
+  const auto it = std::lower_bound(remarks_.begin(), remarks_.end(), recNo,
+                                   [](const auto& e, int32_t n) { return e.first < n; });
+  return it == remarks_.end() || it->first != recNo ? QByteArrayView() : QByteArrayView(it->second);
 }
 
 size_t QsoColumnCopy::Footprint() const {

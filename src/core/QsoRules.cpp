@@ -113,9 +113,27 @@ void FreqToBand() {
   if (!SetBandOfFreq()) AppendFreqErrorReport({FreqErrorLine(Qso.QsoRecNo, Qso.QsoFreq)});
 }
 
+namespace {
+int batchDepth = 0;
+QStringList batchedLines;
+}  // namespace
+
+FreqErrorReportBatch::FreqErrorReportBatch() { ++batchDepth; }
+
+FreqErrorReportBatch::~FreqErrorReportBatch() {
+  if (--batchDepth > 0) return;
+  QStringList lines;
+  lines.swap(batchedLines);
+  AppendFreqErrorReport(lines);
+}
+
 void AppendFreqErrorReport(const QStringList& lines) {
   if (lines.isEmpty()) return;
   QsoRules.FreqErrorFound = 1;
+  if (batchDepth > 0) {
+    batchedLines += lines;
+    return;
+  }
   // A report that cannot be written must not stop the reading; the flag is set all the same.
   VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
   if (f.IsOpen())

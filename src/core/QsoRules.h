@@ -41,6 +41,15 @@ void FreqToBand();
 QString FreqErrorLine(int32_t recNo, QStringView freq);
 // Appends lines to the frequency report (one open of the file for all of them).
 void AppendFreqErrorReport(const QStringList& lines);
+// While one lives, the report's lines are gathered and written in one go when it ends: a pass over the
+// log may meet thousands of bad frequencies, and each would open the file again. Batches nest.
+class FreqErrorReportBatch {
+ public:
+  FreqErrorReportBatch();
+  ~FreqErrorReportBatch();
+  FreqErrorReportBatch(const FreqErrorReportBatch&) = delete;
+  FreqErrorReportBatch& operator=(const FreqErrorReportBatch&) = delete;
+};
 // Tells the operator that frequencies were reported and opens the report.
 void ShowFreqErrorReport();
 

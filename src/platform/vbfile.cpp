@@ -148,11 +148,24 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
                                 : ::open(QFile::encodeName(real).constData(),
                                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   bool ok = fd >= 0;
+  // A large file goes to the disk piece by piece as it is written, each piece waited for before the
+  // next but one: one flush of it all at the end would hold up every other program's (and our own
+  // saves') flushes for as long as the whole file takes.
+  constexpr qsizetype kPiece = qsizetype(4) << 20;
+  qsizetype previousPiece = -1;
   for (qsizetype at = 0; ok && at < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + at, size_t(bytes.size() - at));
+    const qsizetype pieceEnd = std::min(bytes.size(), (at / kPiece + 1) * kPiece);
+    const ssize_t n = ::write(fd, bytes.data() + at, size_t(pieceEnd - at));
     if (n < 0 && errno == EINTR) continue;
     ok = n > 0;
     at += n > 0 ? n : 0;
+    if (ok && at % kPiece == 0 && at < bytes.size()) {
+      if (previousPiece >= 0)
+        ::sync_file_range(fd, previousPiece, kPiece, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                         SYNC_FILE_RANGE_WAIT_AFTER);
+      previousPiece = at - kPiece;
+      ::sync_file_range(fd, previousPiece, kPiece, SYNC_FILE_RANGE_WRITE);
+    }
   }
   ok = ok && ::fsync(fd) == 0;
   int cause = errno;
@@ -468,8 +481,11 @@ bool VbFile::printItems(const Items& items) {
     switch (item.kind()) {
       case VbItem::Kind::Separator:
         if (item.zone()) {
+          // The blanks to the next zone, straight into the buffer: a line has several zones.
           const int64_t next = (column_ / kPrintZone + 1) * kPrintZone;
-          append(QByteArray(next - column_, ' '));
+          data_.append(qsizetype(next - column_), ' ');
+          written_ += next - column_;
+          column_ = next;
         }
         endLine = false;
         break;

@@ -1,15 +1,18 @@
 #include "sheet/WorkFileStamp.h"
 
+#include <xxhash.h>
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "core/HamlogAccess.h"
-#include "platform/cores.h"
 #include "core/SettingsStore.h"
+#include "platform/cores.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
 #include "sheet/DmyDbsLine.h"
@@ -32,12 +35,33 @@ QString md5Hex(QByteArrayView bytes) {
   return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
-// Whether the file holds the stamped content: by its hash, or by the whole-file MD5 that earlier
-// versions stored.
+// The hash earlier versions stored: MD5 for a file up to 1 MiB, else the MD5 of the MD5s of its 1 MiB
+// pieces, hashed side by side.
+QString piecewiseMd5Hex(QByteArrayView bytes) {
+  constexpr qsizetype kPiece = 1 << 20;
+  const qsizetype pieces = (bytes.size() + kPiece - 1) / kPiece;
+  if (pieces <= 1) return md5Hex(bytes);
+  std::vector<QByteArray> digests(static_cast<size_t>(pieces));
+  auto hashFrom = [&](qsizetype first, qsizetype step) {
+    for (qsizetype i = first; i < pieces; i += step)
+      digests[size_t(i)] = QCryptographicHash::hash(
+          bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
+  };
+  const qsizetype threads = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
+  std::vector<std::thread> helpers;
+  for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
+  hashFrom(0, threads);
+  for (std::thread& h : helpers) h.join();
+  QCryptographicHash all(QCryptographicHash::Md5);
+  for (const QByteArray& d : digests) all.addData(d);
+  return QString::fromLatin1(all.result().toHex());
+}
+
+// Whether the file holds the stamped content: by its hash, or by a hash that earlier versions stored.
 bool hashMatches(const QString& path, const QString& stored) {
   QByteArray bytes;
   if (!ReadWholeFile(path, bytes)) return false;
-  return stored == WorkFileHash(bytes) || stored == md5Hex(bytes);
+  return stored == WorkFileHash(bytes) || stored == piecewiseMd5Hex(bytes) || stored == md5Hex(bytes);
 }
 
 }  // namespace
@@ -50,25 +74,11 @@ void NoteHamlogBeforeReading() {
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
-  constexpr qsizetype kPiece = 1 << 20;
-  const qsizetype pieces = (bytes.size() + kPiece - 1) / kPiece;
-  if (pieces <= 1) return md5Hex(bytes);
-  // The pieces are hashed side by side; the stamp is the hash of their hashes in order.
-  std::vector<QByteArray> digests(static_cast<size_t>(pieces));
-  auto hashFrom = [&](qsizetype first, qsizetype step) {
-    for (qsizetype i = first; i < pieces; i += step)
-      digests[size_t(i)] = QCryptographicHash::hash(
-          bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
-  };
-  const qsizetype threads =
-      std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
-  std::vector<std::thread> helpers;
-  for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
-  hashFrom(0, threads);
-  for (std::thread& h : helpers) h.join();
-  QCryptographicHash all(QCryptographicHash::Md5);
-  for (const QByteArray& d : digests) all.addData(d);
-  return QString::fromLatin1(all.result().toHex());
+  const XXH128_hash_t h = XXH3_128bits(bytes.data(), size_t(bytes.size()));
+  char text[33];
+  std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(h.high64),
+                static_cast<unsigned long long>(h.low64));
+  return QString::fromLatin1(text, 32);
 }
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {

@@ -93,14 +93,23 @@ TEST(BandRules, AFrequencyWithNoBandIsReportedInTheDataFolder) {
   Qso.QsoFreq = "0.1375";
   FreqToBand();
   EXPECT_EQ(Qso.QsoBand, "    ");
-  Qso.QsoRecNo = 13;
-  Qso.QsoFreq = "";
-  FreqToBand();
+  {
+    // A pass's lines land together when it ends, after the lines before it, in the order met.
+    const FreqErrorReportBatch pass;
+    Qso.QsoRecNo = 13;
+    Qso.QsoFreq = "";
+    FreqToBand();
+    const FreqErrorReportBatch inner;
+    Qso.QsoRecNo = 14;
+    Qso.QsoFreq = "x";
+    FreqToBand();
+  }
   Qso.QsoFreq = "145.00";
   FreqToBand();
   EXPECT_EQ(Qso.QsoBand, "144 ");
   EXPECT_EQ(QsoRules.FreqErrorFound, 1);
   EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")),
             QString::fromUtf8("\"交信番号=12 の交信周波数=0.1375 は無効です\"\r\n"
-                              "\"交信番号=13 の交信周波数= は無効です\"\r\n"));
+                              "\"交信番号=13 の交信周波数= は無効です\"\r\n"
+                              "\"交信番号=14 の交信周波数=x は無効です\"\r\n"));
 }

@@ -275,9 +275,12 @@ bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexSt
       return false;
     h.logCount = uint32_t(merged.size() / entry);
   }
+  // The header goes without a wait for the disk: lost in a crash, it leaves the stamp of before (or
+  // busy), which no longer matches the log, and the next open builds the index again. The entries
+  // above were on the disk before it claims them.
   h.stamp = after;
   const auto head = encodeHeader(kind, h);
-  if (!f.WriteAt(0, head.data(), head.size()) || !f.Sync()) return false;
+  if (!f.WriteAt(0, head.data(), head.size())) return false;
   if (wantsMerge) *wantsMerge = h.logCount > logLimit(h.baseCount);
   return true;
 }
