@@ -98,6 +98,7 @@ void ReadQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
 bool CopiedQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
   const QsoColumnCopy& copy = QsoColumns;
   if (wanted.empty() || wanted.back() > copy.Count() || !copy.CoversLogEnd()) return false;
+  copy.Prefetch(wanted);
   for (const int32_t n : wanted) {
     const QsoColumnRecord& r = copy[n];
     if (!r.Live())  // a deleted record shows nothing
