@@ -63,6 +63,13 @@ bool take(int field, QString& out) {
   return Hamlog.LastResult == 0;
 }
 
+// "YYYY-MM-DD" of a day into text[0 .. 9].
+void isoDate(int y, int m, int day, char16_t* text) {
+  const int parts[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, day / 10, day % 10};
+  int k = 0;
+  for (int i = 0; i < 10; ++i) text[i] = (i == 4 || i == 7) ? u'-' : char16_t(u'0' + parts[k++]);
+}
+
 void takeDate() {
   takeRaw(2, Qso.RawDate);
   // A text that is no date stays as it is, as the runtime's date formatting leaves it.
@@ -72,10 +79,7 @@ void takeDate() {
     return;
   }
   char16_t text[10];
-  const int y = d->year(), m = d->month(), day = d->day();
-  const int parts[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, day / 10, day % 10};
-  int k = 0;
-  for (int i = 0; i < 10; ++i) text[i] = (i == 4 || i == 7) ? u'-' : char16_t(u'0' + parts[k++]);
+  isoDate(d->year(), d->month(), d->day(), text);
   assign(Qso.QsoDate, QStringView(text, 10));
 }
 
@@ -132,6 +136,17 @@ int32_t takeBasic(int32_t depth, bool report) {
 }
 
 }  // namespace
+
+QString QsoDateText(const QString& rawDate) {
+  const auto d = VbDateValue(rawDate);
+  return d ? QsoDateText(d->year() * 10000 + d->month() * 100 + d->day()) : rawDate;
+}
+
+QString QsoDateText(int32_t yyyymmdd) {
+  QString out(10, Qt::Uninitialized);
+  isoDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100, reinterpret_cast<char16_t*>(out.data()));
+  return out;
+}
 
 QString HamlogChangedText() {
   return QStringLiteral("HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。"

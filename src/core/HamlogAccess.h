@@ -62,6 +62,10 @@ int32_t ReadQsoMode(int32_t recNo);
 // Depth 1: call and date; 2: and mode; 3: and frequency and band; anything else: and code, grid, QSL.
 int32_t ReadQsoBasic(int32_t recNo, int32_t depth);
 int32_t ReadQsoFull(int32_t recNo);
+// The date the readers give (Qso.QsoDate) for a stored date text: "YYYY-MM-DD" when it names a day,
+// else the text as it stands; and for a day as yyyymmdd.
+QString QsoDateText(const QString& rawDate);
+QString QsoDateText(int32_t yyyymmdd);
 // ReadQsoBasic(recNo, 0) on a record image read by a whole-log pass; a frequency that fits no band is
 // left for the caller to report.
 int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo);

@@ -2,12 +2,12 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 #include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "platform/paths.h"
 #include "platform/vbdate.h"
@@ -34,27 +34,84 @@ int32_t CellRecordNumber(int32_t row, int32_t column) {
   return numbers.Contains(column, row) ? numbers(column, row).toInt() : 0;
 }
 
-// The mode, call and date of every QSO behind the confirmed band cells, each record read once and in
-// file order rather than once per cell wherever the sheet puts it.
-struct CellQso {
-  QString mode, call, date;
+// The mode, call and date the book shows of each QSO behind its confirmed cells, the texts one after
+// another in one store: a large log's book shows tens of thousands of QSOs.
+class CellQsos {
+ public:
+  explicit CellQsos(size_t count) {
+    spans_.reserve(count + 1);
+    chars_.reserve(count * 24);
+  }
+  size_t Count() const { return spans_.size(); }
+  QStringView Mode(size_t i) const { return text(i, 0); }
+  QStringView Call(size_t i) const { return text(i, 1); }
+  QStringView Date(size_t i) const { return text(i, 2); }
+
+  void Add(QStringView mode, QStringView call, QStringView date) {
+    Span& s = begin();
+    s.ends[0] = append(mode);
+    s.ends[1] = append(call);
+    s.ends[2] = append(date);
+  }
+  // The same with the call's bytes in Latin-1 (ASCII).
+  void Add(QStringView mode, QByteArrayView call, QStringView date) {
+    Span& s = begin();
+    s.ends[0] = append(mode);
+    for (const char b : call) chars_.push_back(char16_t(uchar(b)));
+    s.ends[1] = uint32_t(chars_.size());
+    s.ends[2] = append(date);
+  }
+  // The QSO Qso holds.
+  void AddQso() { Add(Qso.QsoMode, Qso.QsoCall, Qso.QsoDate); }
+
+ private:
+  struct Span {
+    uint32_t at;
+    uint32_t ends[3];  // of the mode, the call and the date
+  };
+  Span& begin() { return spans_.emplace_back(Span{uint32_t(chars_.size()), {}}); }
+  uint32_t append(QStringView text) {
+    chars_.insert(chars_.end(), text.utf16(), text.utf16() + text.size());
+    return uint32_t(chars_.size());
+  }
+  QStringView text(size_t i, int part) const {
+    const Span& s = spans_[i];
+    const uint32_t from = part == 0 ? s.at : s.ends[part - 1];
+    return QStringView(chars_.data() + from, qsizetype(s.ends[part] - from));
+  }
+  std::vector<Span> spans_;
+  std::vector<char16_t> chars_;
 };
-std::unordered_map<int32_t, CellQso> ReadConfirmedQsos(const SearchRows& rows, int32_t depth) {
-  std::vector<int32_t> wanted;
-  for (int32_t row = 1; row <= rows.LastDataRow(); ++row)
-    for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band)
-      if (Mark(rows, row, band) == QLatin1String("C"))
-        if (const int32_t recNo = CellRecordNumber(row, band); recNo > 0) wanted.push_back(recNo);
-  std::sort(wanted.begin(), wanted.end());
-  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-  std::unordered_map<int32_t, CellQso> out;
-  out.reserve(wanted.size());
+
+// The QSOs of records `wanted` (ascending, distinct) as ReadQsoBasic gives them at depth 2, read one
+// after another in file order.
+void ReadQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
   for (const int32_t recNo : wanted) {
     Qso.QsoRecNo = recNo;
-    ReadQsoBasic(recNo, depth);
-    out[recNo] = {Qso.QsoMode, Qso.QsoCall, Qso.QsoDate};
+    ReadQsoBasic(recNo, 2);
+    qsos.AddQso();
   }
-  return out;
+}
+
+// The same from the column copy when it holds the log as it is now and every record wanted; false
+// (nothing added) otherwise. Qso is left as the reading one by one leaves it: the last record read.
+bool CopiedQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
+  const QsoColumnCopy& copy = QsoColumns;
+  if (wanted.empty() || wanted.back() > copy.Count() || !copy.CoversLogEnd()) return false;
+  copy.Prefetch(wanted);
+  for (const int32_t n : wanted) {
+    const QsoColumnRecord& r = copy[n];
+    if (!r.Live())  // a deleted record shows nothing
+      qsos.Add(QStringView(), QStringView(), QStringView());
+    else if (r.Plain())  // its fields are ASCII
+      qsos.Add(copy.Mode(n), copy.Call(n), QsoDateText(r.date));
+    else
+      qsos.Add(copy.Mode(n), copy.Texts(n).call,
+               r.date != 0 ? QsoDateText(r.date) : QsoDateText(copy.Texts(n).rawDate));
+  }
+  Qso.QsoRecNo = wanted.back();
+  ReadQsoBasic(wanted.back(), 2);
+  return true;
 }
 
 QString Grouped(int32_t n) { return QLocale(QLocale::English).toString(n); }
@@ -188,29 +245,54 @@ int32_t OrbBookColumn(int32_t bandColumn) { return 3 + 2 * (bandColumn - kFirstB
 
 OrbBookResult WriteOrbBookCells(Workbook& book, const SearchRows& rows, const KeepGoing& keepGoing) {
   OrbBookResult out;
-  const std::unordered_map<int32_t, CellQso> qsos = ReadConfirmedQsos(rows, 2);
+  // The confirmed cells first: each record behind them is read once, in file order (from the column
+  // copy when it holds the log), rather than once per cell wherever the sheet puts it.
+  constexpr int32_t kNotConfirmed = -1, kShownBefore = -2;
+  const int32_t lastRow = rows.LastDataRow(), bands = std::max(0, BandLayout.LastBandColumn - kFirstBand + 1);
+  // Per row and band: the QSO the cell shows (its place in `qsos`), or one of the marks above.
+  std::vector<int32_t> shows(size_t(std::max(lastRow, 0)) * size_t(bands), kNotConfirmed);
+  std::vector<std::pair<int32_t, int32_t>> behind;  // record number, cell
+  for (int32_t row = 1; row <= lastRow; ++row)
+    for (int32_t b = 0; b < bands; ++b)
+      if (Mark(rows, row, kFirstBand + b) == QLatin1String("C")) {
+        const size_t cell = size_t(row - 1) * size_t(bands) + size_t(b);
+        const int32_t recNo = CellRecordNumber(row, kFirstBand + b);
+        shows[cell] = kShownBefore;
+        if (recNo > 0) behind.emplace_back(recNo, int32_t(cell));
+      }
+  std::sort(behind.begin(), behind.end());
+  std::vector<int32_t> wanted;
+  for (const auto& [recNo, cell] : behind) {
+    if (wanted.empty() || wanted.back() != recNo) wanted.push_back(recNo);
+    shows[size_t(cell)] = int32_t(wanted.size() - 1);
+  }
+  CellQsos qsos(wanted.size());
+  if (!CopiedQsos(wanted, qsos)) ReadQsos(wanted, qsos);
   // A confirmed cell without a record shows the QSO shown before it, as when each cell was read alone.
-  CellQso shown{Qso.QsoMode, Qso.QsoCall, Qso.QsoDate};
+  qsos.AddQso();
+  size_t shown = qsos.Count() - 1;
+  const QString empty;
   int32_t r = 4;
-  for (int32_t row = 1; row <= rows.LastDataRow(); ++row) {
+  for (int32_t row = 1; row <= lastRow; ++row) {
     const QString code = rows.Cell(row, 1).trimmed();
     const QString name = rows.Cell(row, 2).trimmed();
     if (code == QLatin1String("1001")) continue;
     book.SetCell(r, 1, code);
     book.SetCell(r, 2, name);
-    for (int32_t band = kFirstBand; band <= BandLayout.LastBandColumn; ++band) {
-      const int32_t c = OrbBookColumn(band);
-      if (Mark(rows, row, band) == QLatin1String("C")) {
-        if (const auto it = qsos.find(CellRecordNumber(row, band)); it != qsos.end()) shown = it->second;
-        book.SetCell(r, c, shown.mode);
-        book.SetCell(r, c + 1, shown.call);
-        book.SetCell(r + 1, c + 1, shown.date);
-        ++out.confirmed;
-      } else {
-        book.SetCell(r, c, QString());
-        book.SetCell(r, c + 1, QString());
-        book.SetCell(r + 1, c + 1, QString());
+    const int32_t* cells = shows.data() + size_t(row - 1) * size_t(bands);
+    for (int32_t b = 0; b < bands; ++b) {
+      const int32_t c = OrbBookColumn(kFirstBand + b);
+      if (cells[b] == kNotConfirmed) {
+        book.SetCell(r, c, empty);
+        book.SetCell(r, c + 1, empty);
+        book.SetCell(r + 1, c + 1, empty);
+        continue;
       }
+      if (cells[b] >= 0) shown = size_t(cells[b]);
+      book.SetCell(r, c, qsos.Mode(shown));
+      book.SetCell(r, c + 1, qsos.Call(shown));
+      book.SetCell(r + 1, c + 1, qsos.Date(shown));
+      ++out.confirmed;
     }
     if (keepGoing && !keepGoing()) {
       out.stopped = true;

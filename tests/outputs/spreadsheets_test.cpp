@@ -7,11 +7,13 @@
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
+#include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "outputs/Spreadsheets.h"
 #include "sheet/SheetTally.h"
 #include "support/automation_recorders.h"
 #include "support/sheet_log.h"
+#include "support/varied_log.h"
 
 namespace {
 
@@ -117,6 +119,37 @@ TEST(OrbBookCells, EveryConfirmedCellShowsTheQsoItsRecordHolds) {
   }
   HamlogCloseDb(0);
   EXPECT_EQ(excel.cell(6, 1) + excel.cell(6, 7) + excel.cell(6, 8), "1004") << "a code without records";
+  SheetTally = {};
+}
+
+// The book made from the sheet load's column copy shows what the records read one by one show, on a
+// log as years of logging leave it (deleted records, dates that are no date, odd modes and QSL marks):
+// every cell confirmed by a record spread over the log, a few confirmed by none.
+TEST(OrbBookCells, TheColumnCopyShowsWhatTheRecordsReadOneByOneShow) {
+  SheetLog log;
+  MakeVariedLog(log.dir, 3000);
+  log.Prepare();
+  QStringList codes;
+  for (int i = 0; i < 60; ++i) codes << (i == 7 ? QStringLiteral("1001") : QString::number(1100 + i));
+  SheetTally.SizeCellArrays(BandLayout.LastBandColumn, int32_t(codes.size()));
+  for (int32_t row = 1, i = 0; row <= codes.size(); ++row)
+    for (int32_t c = 5; c <= BandLayout.LastBandColumn; ++c, ++i)
+      if (i % 13 != 0) SheetTally.GridCellRecordNumbers(c, row) = QString::number(i % 41 == 0 ? 0 : 1 + i * 89 % 3000);
+  const auto book = [&] {
+    WorkbookRecorder excel;
+    std::unique_ptr<Workbook> b = NewWorkbook(kOrbBookWorkbook);
+    EXPECT_EQ(HamlogOpenDb(), 0);
+    const int32_t confirmed = WriteOrbBookCells(*b, ConfirmedRows(codes), nullptr).confirmed;
+    HamlogCloseDb(0);
+    return excel.calls().join('\n') + QStringLiteral("\n%1 %2 %3").arg(confirmed).arg(Qso.QsoRecNo).arg(Qso.QsoCall);
+  };
+  ASSERT_EQ(QsoColumns.ReadToLogEnd(), HAMLOG_OK);
+  ASSERT_TRUE(QsoColumns.CoversLogEnd());
+  const QString copied = book();
+  QsoColumns.Drop();
+  const QString read = book();
+  EXPECT_EQ(copied, read);
+  EXPECT_TRUE(read.contains(QStringLiteral("=24/02/30\n"))) << "a date that is no day, as stored";
   SheetTally = {};
 }
 

@@ -37,6 +37,7 @@ class RecordingWorkbook : public Workbook {
     return s_.sheetError;
   }
   void ClearSheet() override { *calls_ << "Clear " + sheet_; }
+  using Workbook::SetCell;
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
     *calls_ << QStringLiteral("Cell %1,%2=%3").arg(row).arg(column).arg(Text(value));
     (*cells_)[QStringLiteral("%1!%2,%3").arg(sheet_).arg(row).arg(column)] = Text(value);

@@ -5,14 +5,10 @@
 
 #include "platform/automation/xlsx_contents.h"
 
-XlsxCell XlsxCell::Of(int32_t column, const QVariant& value) {
-  XlsxCell c;
-  c.column = column;
+void XlsxCells::Put(int32_t row, int32_t column, const QVariant& value, bool emptyErases) {
   switch (value.typeId()) {
     case QMetaType::Bool:
-      c.kind = Kind::Truth;
-      c.truth = value.toBool();
-      break;
+      return PutTruth(row, column, value.toBool());
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -20,24 +16,43 @@ XlsxCell XlsxCell::Of(int32_t column, const QVariant& value) {
     case QMetaType::Double:
     case QMetaType::Short:
     case QMetaType::UShort:
-      c.kind = Kind::Number;
-      c.number = value.toDouble();
-      break;
-    case QMetaType::QString:
-      c.text = *static_cast<const QString*>(value.constData());
-      break;
-    default:
-      c.text = value.toString();
+      return PutNumber(row, column, value.toDouble());
+    case QMetaType::QString: {
+      const QString& text = *static_cast<const QString*>(value.constData());
+      if (text.isEmpty() && emptyErases) return Erase(row, column);
+      return PutText(row, column, text);
+    }
+    default: {
+      const QString text = value.toString();
+      if (text.isEmpty() && emptyErases) return Erase(row, column);
+      return PutText(row, column, text);
+    }
   }
-  return c;
 }
 
-QVariant XlsxCell::Value() const {
-  switch (kind) {
-    case Kind::Truth: return truth;
-    case Kind::Number: return number;
-    default: return text;
-  }
+void XlsxCells::PutText(int32_t row, int32_t column, QStringView text) {
+  XlsxCell c;
+  c.column = column;
+  c.at = texts_.size();
+  c.size = uint32_t(text.size());
+  texts_.insert(texts_.end(), text.utf16(), text.utf16() + text.size());
+  put(row, c);
+}
+
+void XlsxCells::PutNumber(int32_t row, int32_t column, double number) {
+  XlsxCell c;
+  c.column = column;
+  c.kind = XlsxCell::Kind::Number;
+  c.number = number;
+  put(row, c);
+}
+
+void XlsxCells::PutTruth(int32_t row, int32_t column, bool truth) {
+  XlsxCell c;
+  c.column = column;
+  c.kind = XlsxCell::Kind::Truth;
+  c.truth = truth;
+  put(row, c);
 }
 
 XlsxCells::Row* XlsxCells::find(int32_t row, bool make) {
@@ -53,18 +68,18 @@ XlsxCells::Row* XlsxCells::find(int32_t row, bool make) {
   return &*rows_.insert(at, Row{row, {}});
 }
 
-void XlsxCells::Put(int32_t row, XlsxCell cell) {
+void XlsxCells::put(int32_t row, const XlsxCell& cell) {
   std::vector<XlsxCell>& cells = find(row, true)->cells;
   if (cells.empty() || cells.back().column < cell.column) {
-    cells.push_back(std::move(cell));
+    cells.push_back(cell);
     return;
   }
   const auto at = std::lower_bound(cells.begin(), cells.end(), cell.column,
                                    [](const XlsxCell& c, int32_t n) { return c.column < n; });
   if (at != cells.end() && at->column == cell.column)
-    *at = std::move(cell);
+    *at = cell;
   else
-    cells.insert(at, std::move(cell));
+    cells.insert(at, cell);
 }
 
 void XlsxCells::Erase(int32_t row, int32_t column) {

@@ -207,26 +207,23 @@ class PartParser {
   }
 
   void cell() {
-    XlsxCell v;
-    v.column = column_;
+    XlsxCells& cells = sheet_->cells;
     if (type_ == "s") {
       bool ok = false;
       const int i = text_.toInt(&ok);
       if (!ok || i < 0 || i >= shared_->size())
         return fail(QStringLiteral("共有文字列 ") + QString::fromUtf8(text_) + QStringLiteral(" がありません"));
-      v.text = (*shared_)[i];
+      cells.PutText(row_, column_, (*shared_)[i]);
     } else if (type_ == "b") {
-      v.kind = XlsxCell::Kind::Truth;
-      v.truth = text_.trimmed() == "1";
+      cells.PutTruth(row_, column_, text_.trimmed() == "1");
     } else if (type_ == "inlineStr" || type_ == "str" || type_ == "e" || type_ == "d") {
-      v.text = QString::fromUtf8(text_);
+      cells.PutText(row_, column_, QString::fromUtf8(text_));
     } else {
       bool ok = false;
-      v.kind = XlsxCell::Kind::Number;
-      v.number = text_.trimmed().toDouble(&ok);
+      const double number = text_.trimmed().toDouble(&ok);
       if (!ok) return fail(QStringLiteral("数値 ") + QString::fromUtf8(text_) + QStringLiteral(" が読めません"));
+      cells.PutNumber(row_, column_, number);
     }
-    sheet_->cells.Put(row_, std::move(v));
   }
 
   // "AB12" -> (12, 28); false for anything else.

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
@@ -13,20 +14,18 @@
 #include <vector>
 
 // One cell's value. A large log's ORB book holds a few hundred thousand of them: kept flat, a row's
-// cells side by side, a text sharing the caller's string, so filling, writing and freeing them costs
-// no node or variant per cell.
+// cells side by side and every text of a sheet in one store, so filling, writing and freeing them
+// costs no node, variant or string of its own per cell.
 struct XlsxCell {
   enum class Kind : uint8_t { Text, Number, Truth };
   int32_t column = 0;  // from 1
+  uint32_t size = 0;   // a text's length in UTF-16 units
+  union {
+    double number = 0;
+    uint64_t at;  // where a text begins in its sheet's store (XlsxCells::Text)
+  };
   Kind kind = Kind::Text;
   bool truth = false;
-  double number = 0;
-  QString text;
-  // A text, a number or a truth value as a workbook takes it: any other kind of value as its text.
-  static XlsxCell Of(int32_t column, const QVariant& value);
-  // The value as a workbook gives it back: QString, double or bool.
-  QVariant Value() const;
-  bool IsEmptyText() const { return kind == Kind::Text && text.isEmpty(); }
 };
 
 // The cells of a worksheet by row, each row's cells by column; rows and columns from 1.
@@ -36,19 +35,31 @@ class XlsxCells {
     int32_t row;
     std::vector<XlsxCell> cells;
   };
-  // Sets a cell (a text may be empty: the cell is then kept as an empty text).
-  void Put(int32_t row, XlsxCell cell);
+  // Sets a cell to a value as a workbook takes it: a text, a number or a truth value, any other kind
+  // of value as its text. An empty text empties the cell when `emptyErases`, else the cell is kept as
+  // an empty text (as a file may hold one).
+  void Put(int32_t row, int32_t column, const QVariant& value, bool emptyErases = false);
+  void PutText(int32_t row, int32_t column, QStringView text);
+  void PutNumber(int32_t row, int32_t column, double number);
+  void PutTruth(int32_t row, int32_t column, bool truth);
   void Erase(int32_t row, int32_t column);
-  void Clear() { rows_.clear(); }
+  void Clear() {
+    rows_.clear();
+    texts_.clear();
+  }
   bool Empty() const { return rows_.empty(); }
   const std::vector<Row>& Rows() const { return rows_; }
+  // A text cell's text.
+  QStringView Text(const XlsxCell& cell) const { return QStringView(texts_.data() + cell.at, qsizetype(cell.size)); }
   // The last row holding a cell; 0 when none.
   int32_t LastRow() const { return rows_.empty() ? 0 : rows_.back().row; }
 
  private:
+  void put(int32_t row, const XlsxCell& cell);
   // The row's place (made when `make`), or nullptr.
   Row* find(int32_t row, bool make);
   std::vector<Row> rows_;  // ascending, none empty
+  std::vector<char16_t> texts_;  // the texts one after another (a text overwritten stays, unused)
 };
 
 struct XlsxSheet {

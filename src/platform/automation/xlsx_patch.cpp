@@ -36,40 +36,94 @@ void AppendRef(std::string& out, int32_t row, int32_t column) {
 
 // Text as UTF-8 XML character data; control characters (a carriage return too, which a reader would
 // fold into a newline) take the _xHHHH_ form spreadsheet programs read back, as libxlsxwriter writes them.
-void AppendText(std::string& out, const QString& text) {
-  const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+// Written through a buffer on the stack: a character takes at most 7 bytes ("_x000D_").
+void AppendText(std::string& out, QStringView text) {
+  constexpr qsizetype kRun = 256;
+  char buffer[kRun * 7];
+  const char16_t* p = text.utf16();
   const char16_t* const end = p + text.size();
-  for (; p < end; ++p) {
-    char32_t u = *p;
-    if (u < 0x80) {
-      if (u == '&') out += "&amp;";
-      else if (u == '<') out += "&lt;";
-      else if (u == '>') out += "&gt;";
-      else if (u < 0x20 && u != '\t' && u != '\n') {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "_x%04X_", unsigned(u));
-        out += escaped;
-      } else {
-        out += char(u);
+  while (p < end) {
+    const char16_t* const stop = end - p > kRun ? p + kRun - 1 : end;  // a pair may take one more
+    char* o = buffer;
+    for (; p < stop; ++p) {
+      char32_t u = *p;
+      if (u < 0x80) {
+        if (u == '&') o = std::copy_n("&amp;", 5, o);
+        else if (u == '<') o = std::copy_n("&lt;", 4, o);
+        else if (u == '>') o = std::copy_n("&gt;", 4, o);
+        else if (u < 0x20 && u != '\t' && u != '\n') {
+          static const char kHex[] = "0123456789ABCDEF";
+          o = std::copy_n("_x00", 4, o);
+          *o++ = kHex[u >> 4];
+          *o++ = kHex[u & 15];
+          *o++ = '_';
+        } else {
+          *o++ = char(u);
+        }
+        continue;
       }
-      continue;
+      if (u >= 0xD800 && u < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
+        u = 0x10000 + ((u - 0xD800) << 10) + (*++p - 0xDC00);
+      else if (u >= 0xD800 && u < 0xE000)
+        u = 0xFFFD;  // a lone half of a pair, as QString::toUtf8 makes it
+      if (u < 0x800) {
+        *o++ = char(0xC0 | (u >> 6));
+      } else if (u < 0x10000) {
+        *o++ = char(0xE0 | (u >> 12));
+        *o++ = char(0x80 | ((u >> 6) & 0x3F));
+      } else {
+        *o++ = char(0xF0 | (u >> 18));
+        *o++ = char(0x80 | ((u >> 12) & 0x3F));
+        *o++ = char(0x80 | ((u >> 6) & 0x3F));
+      }
+      *o++ = char(0x80 | (u & 0x3F));
     }
-    if (u >= 0xD800 && u < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
-      u = 0x10000 + ((u - 0xD800) << 10) + (*++p - 0xDC00);
-    else if (u >= 0xD800 && u < 0xE000)
-      u = 0xFFFD;  // a lone half of a pair, as QString::toUtf8 makes it
-    if (u < 0x800) {
-      out += char(0xC0 | (u >> 6));
-    } else if (u < 0x10000) {
-      out += char(0xE0 | (u >> 12));
-      out += char(0x80 | ((u >> 6) & 0x3F));
-    } else {
-      out += char(0xF0 | (u >> 18));
-      out += char(0x80 | ((u >> 12) & 0x3F));
-      out += char(0x80 | ((u >> 6) & 0x3F));
-    }
-    out += char(0x80 | (u & 0x3F));
+    out.append(buffer, size_t(o - buffer));
   }
+}
+
+// The XML of rows [from, to) of `cells` after `body`; false when a text cannot be written (see
+// WorksheetXml).
+bool AppendRows(std::string& body, const XlsxCells& cells, size_t from, size_t to, int wrapStyle) {
+  constexpr qsizetype kLongest = 32767;  // the most characters a cell takes
+  const std::vector<XlsxCells::Row>& rows = cells.Rows();
+  size_t count = 0;
+  for (size_t i = from; i < to; ++i) count += rows[i].cells.size();
+  body.reserve(count * 56 + (to - from) * 24);
+  for (size_t i = from; i < to; ++i) {
+    const XlsxCells::Row& r = rows[i];
+    body += "<row r=\"";
+    AppendNumber(body, r.row);
+    body += "\">";
+    for (const XlsxCell& cell : r.cells) {
+      body += "<c r=\"";
+      AppendRef(body, r.row, cell.column);
+      if (cell.kind == XlsxCell::Kind::Truth) {
+        body += cell.truth ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
+      } else if (cell.kind == XlsxCell::Kind::Number) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.16G", cell.number);  // libxlsxwriter's own form
+        body += "\"><v>";
+        body += number;
+        body += "</v></c>";
+      } else {
+        const QStringView text = cells.Text(cell);
+        if (text.size() > kLongest && text.toUcs4().size() > kLongest) return false;
+        if (std::find(text.utf16(), text.utf16() + text.size(), u'\n') != text.utf16() + text.size()) {
+          if (wrapStyle < 0) return false;
+          body += "\" s=\"";
+          AppendNumber(body, wrapStyle);
+        }
+        // Blanks around a text are kept only when said so, as libxlsxwriter says it.
+        const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+        body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
+        AppendText(body, text);
+        body += "</t></is></c>";
+      }
+    }
+    body += "</row>";
+  }
+  return true;
 }
 
 class Unzip {
@@ -108,13 +162,16 @@ bool CopyStored(unzFile from, zipFile to, const QByteArray& name, const unz_file
 // `bytes` as one raw deflate stream at the fastest level, its pieces deflated side by side: each piece
 // but the last ends on a byte boundary (a sync flush) and none refers back into another, so the pieces
 // laid end to end are the stream a single pass would have made, a little larger. Empty on failure.
-QByteArray DeflatedInPieces(const QByteArray& bytes) {
+// `crc` receives the CRC-32 of `bytes`, its pieces' reckoned on the same threads.
+QByteArray DeflatedInPieces(const QByteArray& bytes, uLong& crc) {
   constexpr qsizetype kPiece = 1 << 20;
   const qsizetype pieces = std::max<qsizetype>(1, (bytes.size() + kPiece - 1) / kPiece);
   std::vector<QByteArray> out(static_cast<size_t>(pieces));
   std::vector<char> ok(static_cast<size_t>(pieces), 0);
+  std::vector<uLong> crcs(static_cast<size_t>(pieces), 0);
   auto deflatePiece = [&](qsizetype i) {
     const qsizetype from = i * kPiece, size = std::min(kPiece, bytes.size() - from);
+    crcs[size_t(i)] = crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.constData() + from), size_t(size));
     z_stream z{};
     if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) return;
     QByteArray& piece = out[size_t(i)];
@@ -138,6 +195,9 @@ QByteArray DeflatedInPieces(const QByteArray& bytes) {
   for (qsizetype t = 1; t < helpers; ++t) threads.emplace_back(work);
   work();
   for (std::thread& t : threads) t.join();
+  crc = crc32_z(0L, Z_NULL, 0);
+  for (qsizetype i = 0; i < pieces; ++i)
+    crc = crc32_combine(crc, crcs[size_t(i)], z_off_t(std::min(kPiece, bytes.size() - i * kPiece)));
   QByteArray joined;
   qsizetype total = 0;
   for (const QByteArray& piece : out) total += piece.size();
@@ -154,60 +214,42 @@ bool WriteNew(zipFile to, const QByteArray& name, const unz_file_info64& info, c
   zi.dosDate = info.dosDate;
   zi.external_fa = info.external_fa;
   // The fastest deflate: a worksheet's XML is repetitive enough that it still shrinks several times.
-  const QByteArray deflated = DeflatedInPieces(bytes);
+  uLong crc = 0;
+  const QByteArray deflated = DeflatedInPieces(bytes, crc);
   if (deflated.isEmpty()) return false;
   const int zip64 = bytes.size() >= 0xffffffffll || deflated.size() >= 0xffffffffll;
   bool ok = zipOpenNewFileInZip4_64(to, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                     Z_BEST_SPEED, 1, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
                                     info.version, info.flag & 0x800, zip64) == ZIP_OK;
   ok = ok && zipWriteInFileInZip(to, deflated.constData(), unsigned(deflated.size())) == ZIP_OK;
-  const uLong crc = crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.constData()), size_t(bytes.size()));
   return zipCloseFileInZipRaw64(to, ZPOS64_T(bytes.size()), crc) == ZIP_OK && ok;
 }
 
 }  // namespace
 
 QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
-  constexpr qsizetype kLongest = 32767;  // the most characters a cell takes
-  std::string body;
-  size_t count = 0;
-  for (const XlsxCells::Row& r : cells.Rows()) count += r.cells.size();
-  body.reserve(count * 56 + cells.Rows().size() * 24 + 256);
+  const std::vector<XlsxCells::Row>& rows = cells.Rows();
   int32_t left = kMaxColumns, right = 1;
-  for (const XlsxCells::Row& r : cells.Rows()) {
+  size_t count = 0;
+  for (const XlsxCells::Row& r : rows) {
     left = std::min(left, r.cells.front().column);
     right = std::max(right, r.cells.back().column);
-    body += "<row r=\"";
-    AppendNumber(body, r.row);
-    body += "\">";
-    for (const XlsxCell& cell : r.cells) {
-      body += "<c r=\"";
-      AppendRef(body, r.row, cell.column);
-      if (cell.kind == XlsxCell::Kind::Truth) {
-        body += cell.truth ? "\" t=\"b\"><v>1</v></c>" : "\" t=\"b\"><v>0</v></c>";
-      } else if (cell.kind == XlsxCell::Kind::Number) {
-        char number[32];
-        std::snprintf(number, sizeof number, "%.16G", cell.number);  // libxlsxwriter's own form
-        body += "\"><v>";
-        body += number;
-        body += "</v></c>";
-      } else {
-        const QString& text = cell.text;
-        if (text.size() > kLongest && text.toUcs4().size() > kLongest) return QByteArray();
-        if (text.contains('\n')) {
-          if (wrapStyle < 0) return QByteArray();
-          body += "\" s=\"";
-          AppendNumber(body, wrapStyle);
-        }
-        // Blanks around a text are kept only when said so, as libxlsxwriter says it.
-        const bool padded = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-        body += padded ? "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" : "\" t=\"inlineStr\"><is><t>";
-        AppendText(body, text);
-        body += "</t></is></c>";
-      }
-    }
-    body += "</row>";
+    count += r.cells.size();
   }
+  // A large sheet's rows are written in runs side by side, then laid end to end.
+  const size_t parts = size_t(std::clamp<qsizetype>(UsableCores(), 1, qsizetype(std::min<size_t>(8, count / 16384 + 1))));
+  std::vector<std::string> bodies(parts);
+  std::vector<char> written(parts, 0);
+  auto write = [&](size_t k) {
+    const size_t from = rows.size() * k / parts, to = rows.size() * (k + 1) / parts;
+    written[k] = AppendRows(bodies[k], cells, from, to, wrapStyle);
+  };
+  std::vector<std::thread> threads;
+  for (size_t k = 1; k < parts; ++k) threads.emplace_back(write, k);
+  write(0);
+  for (std::thread& t : threads) t.join();
+  if (std::find(written.begin(), written.end(), 0) != written.end()) return QByteArray();
+
   std::string head =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
       "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
@@ -215,7 +257,7 @@ QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
   if (cells.Empty()) {
     head += "A1";
   } else {
-    AppendRef(head, cells.Rows().front().row, left);
+    AppendRef(head, rows.front().row, left);
     head += ':';
     AppendRef(head, cells.LastRow(), right);
   }
@@ -223,9 +265,13 @@ QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
   static const char tail[] =
       "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" "
       "footer=\"0.3\"/></worksheet>";
+  size_t total = head.size() + sizeof tail;
+  for (const std::string& body : bodies) total += body.size();
   QByteArray out;
-  out.reserve(qsizetype(head.size() + body.size() + sizeof tail));
-  out.append(head.data(), qsizetype(head.size())).append(body.data(), qsizetype(body.size())).append(tail);
+  out.reserve(qsizetype(total));
+  out.append(head.data(), qsizetype(head.size()));
+  for (const std::string& body : bodies) out.append(body.data(), qsizetype(body.size()));
+  out.append(tail);
   return out;
 }
 

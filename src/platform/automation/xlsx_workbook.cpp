@@ -124,16 +124,16 @@ class XlsxWorkbook : public Workbook {
   }
 
   void SetCell(int32_t row, int32_t column, const QVariant& value) override {
-    if (row < 1 || column < 1 || row > 1048576 || column > 16384) return;
-    if (sheets_.empty()) SelectSheet(QString());
-    if (!readCells(active_)) return;
-    auto& cells = sheets_[active_].cells;
-    touch();
-    XlsxCell cell = XlsxCell::Of(column, value);
-    if (cell.IsEmptyText())
-      cells.Erase(row, column);
+    if (XlsxCells* cells = cellsToSet(row, column)) cells->Put(row, column, value, true);
+  }
+
+  void SetCell(int32_t row, int32_t column, QStringView text) override {
+    XlsxCells* cells = cellsToSet(row, column);
+    if (!cells) return;
+    if (text.isEmpty())
+      cells->Erase(row, column);
     else
-      cells.Put(row, std::move(cell));
+      cells->PutText(row, column, text);
   }
 
   void SetScreenUpdating(bool) override {}  // a file has no screen to spare
@@ -239,6 +239,16 @@ class XlsxWorkbook : public Workbook {
     return true;
   }
 
+  // The active sheet's cells, about to be set at (row, column); nullptr when the cell is off the sheet
+  // or the sheet's cells could not be read from the file.
+  XlsxCells* cellsToSet(int32_t row, int32_t column) {
+    if (row < 1 || column < 1 || row > 1048576 || column > 16384) return nullptr;
+    if (sheets_.empty()) SelectSheet(QString());
+    if (!readCells(active_)) return nullptr;
+    touch();
+    return &sheets_[active_].cells;
+  }
+
   void touch() {
     if (active_ < touched_.size()) touched_[active_] = true;
   }
@@ -251,7 +261,7 @@ class XlsxWorkbook : public Workbook {
     const int32_t below = priorLog_.LastRow();
     for (size_t i = 0; i < macroCalls_.size(); ++i)
       for (int c = 0; c < macroCalls_[i].size(); ++c)
-        log.cells.Put(below + int32_t(i) + 1, XlsxCell::Of(c + 1, macroCalls_[i][c]));
+        log.cells.Put(below + int32_t(i) + 1, c + 1, macroCalls_[i][c]);
     return log;
   }
 
