@@ -88,8 +88,12 @@ class CellQsos {
 void ReadQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
   for (const int32_t recNo : wanted) {
     Qso.QsoRecNo = recNo;
-    ReadQsoBasic(recNo, 2);
-    qsos.AddQso();
+    // A record that cannot be read (the reader told the operator) shows nothing rather than the QSO
+    // read before it; a deleted one reads as empty fields.
+    if (ReadQsoBasic(recNo, 2) != 0 && Hamlog.LastResult != HAMLOG_DELETED)
+      qsos.Add(QStringView(), QStringView(), QStringView());
+    else
+      qsos.AddQso();
   }
 }
 

@@ -10,6 +10,7 @@
 #include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "outputs/Spreadsheets.h"
+#include "platform/ui/responders.h"
 #include "sheet/SheetTally.h"
 #include "support/automation_recorders.h"
 #include "support/sheet_log.h"
@@ -150,6 +151,17 @@ TEST(OrbBookCells, TheColumnCopyShowsWhatTheRecordsReadOneByOneShow) {
   const QString read = book();
   EXPECT_EQ(copied, read);
   EXPECT_TRUE(read.contains(QStringLiteral("=24/02/30\n"))) << "a date that is no day, as stored";
+
+  // A record past the log's end cannot be read: the operator is told, and its cell shows no QSO.
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  SheetTally.GridCellRecordNumbers(6, 1) = QStringLiteral("9999");
+  const QString unreadable = book();
+  const int32_t c = OrbBookColumn(6);
+  for (const QString& cell : {QStringLiteral("4,%1").arg(c), QStringLiteral("4,%1").arg(c + 1),
+                              QStringLiteral("5,%1").arg(c + 1)})
+    EXPECT_TRUE(unreadable.contains(QStringLiteral("\nCell %1=\n").arg(cell))) << cell.toStdString();
+  EXPECT_FALSE(boxes.texts().isEmpty());
   SheetTally = {};
 }
 
