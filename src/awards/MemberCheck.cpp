@@ -333,7 +333,10 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
     bool listed = false;
     const std::vector<int32_t> records = source(callBase);
     if (copy_) copy_->Prefetch(records);
-    for (size_t i = 0; i < records.size(); ++i) examine(records[i], i == 0, row, callBase, listed);
+    for (size_t i = 0; i < records.size(); ++i) {
+      if (copy_) copy_->PrefetchAhead(records, i);
+      examine(records[i], i == 0, row, callBase, listed);
+    }
   }
   int marks = 0;
   for (int i = 0; i <= lastCell; ++i) {

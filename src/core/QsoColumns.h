@@ -137,10 +137,16 @@ class QsoColumnCopy {
   // Asks the processor for the records and their calls ahead of a walk over them in this order (a
   // call's records lie all over the copy: fetched one by one, each waits for memory).
   void Prefetch(const std::vector<int32_t>& recNos) const {
-    for (int32_t n : recNos)
-      if (n >= 1 && n <= count_) __builtin_prefetch(&records_.At(n));
-    for (int32_t n : recNos)
+    for (size_t i = 0; i < recNos.size() && i < kPrefetchDistance; ++i) PrefetchAhead(recNos, i);
+  }
+  // During such a walk, at its i-th record: the record some places on, and the call of one nearer
+  // (its record has arrived by then). Prefetch starts the walk.
+  void PrefetchAhead(const std::vector<int32_t>& recNos, size_t i) const {
+    if (i + kPrefetchDistance < recNos.size()) prefetchRecord(recNos[i + kPrefetchDistance]);
+    if (i + kPrefetchDistance / 2 < recNos.size()) {
+      const int32_t n = recNos[i + kPrefetchDistance / 2];
       if (n >= 1 && n <= count_) __builtin_prefetch(calls_.data() + records_.At(n).callAt);
+    }
   }
   // The frequency text as the reader gives it.
   QString Freq(int32_t recNo) const;
@@ -185,6 +191,10 @@ class QsoColumnCopy {
   QsoColumnCopy& operator=(const QsoColumnCopy&) = delete;
 
  private:
+  static constexpr size_t kPrefetchDistance = 8;
+  void prefetchRecord(int32_t n) const {
+    if (n >= 1 && n <= count_) __builtin_prefetch(&records_.At(n));
+  }
   friend class QsoColumnFill;
   struct Ahead;
   // The reading ahead's findings when they are of the log as the copy holds it; it is ended either way.

@@ -103,7 +103,9 @@ bool CopiedQsos(const std::vector<int32_t>& wanted, CellQsos& qsos) {
   const QsoColumnCopy& copy = QsoColumns;
   if (wanted.empty() || wanted.back() > copy.Count() || !copy.CoversLogEnd()) return false;
   copy.Prefetch(wanted);
-  for (const int32_t n : wanted) {
+  for (size_t i = 0; i < wanted.size(); ++i) {
+    copy.PrefetchAhead(wanted, i);
+    const int32_t n = wanted[i];
     const QsoColumnRecord& r = copy[n];
     if (!r.Live())  // a deleted record shows nothing
       qsos.Add(QStringView(), QStringView(), QStringView());
