@@ -101,10 +101,7 @@ void AppendQuotedCsvLine(QString& out, std::span<const QString> fields) {
 }
 
 QString QuotedCsvLine(const QStringList& fields) {
-  qsizetype size = 0;
-  for (const QString& f : fields) size += f.size() + f.count(u'"') + 3;
   QString out;
-  out.reserve(size);
   AppendQuotedCsvLine(out, fields);
   return out;
 }

@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <thread>
 #include <tuple>
 #include <array>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -347,8 +347,8 @@ std::optional<TableScan> scanColumns(int32_t recordCount, std::vector<int32_t>& 
   const ColumnConditions c;
   const int parts = recordCount < 65536 ? 1 : HdbScanParts();
   std::vector<ColumnPart> found(size_t(parts), ColumnPart(table.size()));
-  auto run = [&](int part) {
-    ColumnPart& mine = found[size_t(part)];
+  RunParts(size_t(parts), [&](size_t part) {
+    ColumnPart& mine = found[part];
     const int32_t from = 1 + int32_t(int64_t(recordCount) * part / parts);
     const int32_t to = int32_t(int64_t(recordCount) * (part + 1) / parts);
     for (int32_t n = from; n <= to; ++n) {
@@ -364,11 +364,7 @@ std::optional<TableScan> scanColumns(int32_t recordCount, std::vector<int32_t>& 
       }
       mine.found = plain(n, r, c.slotOfBand[r.band & 31], c, mine) || mine.found;
     }
-  };
-  std::vector<std::thread> threads;
-  for (int p = 1; p < parts; ++p) threads.emplace_back(run, p);
-  run(0);
-  for (std::thread& t : threads) t.join();
+  });
   bool any = false, opened = false;
   for (ColumnPart& part : found) {
     part.Into(table);

@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QFileInfo>
 #include <algorithm>
-#include <thread>
 
 #include "awards/CsvFields.h"
 #include "platform/codepage.h"
@@ -237,16 +236,12 @@ RecordBookLoad LoadRecordBook(const QString& bookPath, const QString& workPath, 
     load.error = RealPath(workPath) + QStringLiteral(" を書き込めませんでした（") + FileErrorReason(LastFileError()) +
                  QStringLiteral("）");
   };
-  // The pieces are read side by side, the first here after the look at the book's encoding.
+  load.encoding = ForeignEncoding(book);
+  // The pieces are read side by side.
   const std::vector<QByteArrayView> pieces =
       reading == BookReading::Whole ? bookPieces(book) : std::vector<QByteArrayView>{book};
   std::vector<ReadLines> read(pieces.size());
-  std::vector<std::thread> helpers;
-  for (size_t k = 1; k < pieces.size(); ++k)
-    helpers.emplace_back([&, k] { readPiece(pieces[k], reading, read[k]); });
-  load.encoding = ForeignEncoding(book);
-  if (!pieces.empty()) readPiece(pieces[0], reading, read[0]);
-  for (std::thread& h : helpers) h.join();
+  RunParts(pieces.size(), [&](size_t k) { readPiece(pieces[k], reading, read[k]); });
   std::vector<QByteArrayView> workLines;
   int32_t cuts = 0;
   for (const ReadLines& r : read) {

@@ -10,8 +10,8 @@
 
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
-#include "platform/hamlog/hamlog.h"
 #include "platform/cores.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"

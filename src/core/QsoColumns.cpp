@@ -44,53 +44,6 @@ bool asciiFields(const unsigned char* head) {
   return ascii(kCall.offset, kQsl.offset + kQsl.width) && ascii(kFreq.offset, kMode.offset + kMode.width);
 }
 
-// A field's bytes with NULs taken out and ASCII blanks trimmed, as the reader leaves an ASCII field;
-// most fields hold no NUL and are trimmed in place.
-struct Trimmed {
-  const char* text;
-  int size = 0;
-  char buffer[32];
-  static bool blank(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13); }
-  static bool hasNul(const unsigned char* p, int n) {
-    int i = 0;
-    for (uint64_t w; i + 8 <= n; i += 8) {
-      std::memcpy(&w, p + i, 8);
-      if ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull) return true;
-    }
-    for (; i < n; ++i)
-      if (p[i] == 0) return true;
-    return false;
-  }
-  Trimmed(const unsigned char* p, int width) {
-    int b = 0, e = width;
-    // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
-    // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
-    constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
-    for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
-    if (e >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p + e - 8, 8);
-      const uint64_t x = w ^ kBlanks;
-      const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
-      e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
-    }
-    while (e > b && blank(p[e - 1])) --e;
-    while (b < e && blank(p[b])) ++b;
-    text = reinterpret_cast<const char*>(p) + b;
-    size = e - b;
-    if (!hasNul(p + b, size)) return;
-    int n = 0;
-    for (int i = b; i < e; ++i)
-      if (p[i] != 0) buffer[n++] = char(p[i]);
-    b = 0;
-    while (b < n && blank(uchar(buffer[b]))) ++b;
-    while (n > b && blank(uchar(buffer[n - 1]))) --n;
-    text = buffer + b;
-    size = n - b;
-  }
-  Trimmed(const Trimmed&) = delete;
-};
-
 bool isDay(int year, int month, int day) {
   static constexpr int kDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (month < 1 || month > 12 || day < 1 || day > kDays[month]) return false;
@@ -154,7 +107,50 @@ QByteArray markedRemark(const char* remarks, uint8_t flag) {
                                          : QByteArray(remarks + kRemark1.width, kRemark2.width);
 }
 
+bool blankByte(unsigned char c) { return c == ' ' || (c >= 9 && c <= 13); }
+
+bool hasNul(const unsigned char* p, int n) {
+  int i = 0;
+  for (uint64_t w; i + 8 <= n; i += 8) {
+    std::memcpy(&w, p + i, 8);
+    if ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull) return true;
+  }
+  for (; i < n; ++i)
+    if (p[i] == 0) return true;
+  return false;
+}
+
 }  // namespace
+
+// ---- Fields
+
+TrimmedField::TrimmedField(const unsigned char* p, int width) {
+  int b = 0, e = width;
+  // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
+  // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
+  constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
+  for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
+  if (e >= 8) {
+    uint64_t w;
+    std::memcpy(&w, p + e - 8, 8);
+    const uint64_t x = w ^ kBlanks;
+    const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
+    e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
+  }
+  while (e > b && blankByte(p[e - 1])) --e;
+  while (b < e && blankByte(p[b])) ++b;
+  text = reinterpret_cast<const char*>(p) + b;
+  size = e - b;
+  if (!hasNul(p + b, size)) return;
+  int n = 0;
+  for (int i = b; i < e; ++i)
+    if (p[i] != 0) buffer[n++] = char(p[i]);
+  b = 0;
+  while (b < n && blankByte(uchar(buffer[b]))) ++b;
+  while (n > b && blankByte(uchar(buffer[n - 1]))) --n;
+  text = buffer + b;
+  size = n - b;
+}
 
 // ---- Records block
 
@@ -189,14 +185,14 @@ struct QsoColumnFill::Part {
   std::vector<std::pair<int32_t, QString>> oddFreqs, oddModes;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;  // for the reader
 
-  uint8_t modeOf(const Trimmed& m) {
+  uint8_t modeOf(const TrimmedField& m) {
     if (last < modes.size() && modeSizes[last] == m.size && std::memcmp(modes[last].data(), m.text, size_t(m.size)) == 0)
       return uint8_t(last);
     for (size_t i = 0; i < modes.size(); ++i)
       if (modeSizes[i] == m.size && std::memcmp(modes[i].data(), m.text, size_t(m.size)) == 0) return uint8_t(last = i);
     return add(m);
   }
-  uint8_t add(const Trimmed& m) {
+  uint8_t add(const TrimmedField& m) {
     if (modes.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
     std::array<char, 16> bytes{};
     std::memcpy(bytes.data(), m.text, size_t(m.size));
@@ -245,19 +241,19 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
     return nullptr;
   }
   r.date = date;
-  const Trimmed call(head + kCall.offset, kCall.width);
+  const TrimmedField call(head + kCall.offset, kCall.width);
   r.callAt = uint32_t(p.calls.size());
   r.callSize = uint8_t(call.size);
   p.calls.insert(p.calls.end(), call.text, call.text + call.size);
   if (std::memchr(call.text, '/', size_t(call.size))) p.slashed.push_back(recNo);
-  const Trimmed freq(head + kFreq.offset, kFreq.width);
+  const TrimmedField freq(head + kFreq.offset, kFreq.width);
   r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size));
   if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
     p.oddFreqs.emplace_back(recNo, QString::fromLatin1(freq.text, freq.size));
-  const Trimmed mode(head + kMode.offset, kMode.width);
+  const TrimmedField mode(head + kMode.offset, kMode.width);
   r.mode = p.modeOf(mode);
   if (r.mode == QsoColumnRecord::kModeInTexts) p.oddModes.emplace_back(recNo, QString::fromLatin1(mode.text, mode.size));
-  const Trimmed code(head + kCode.offset, kCode.width), grid(head + kGrid.offset, kGrid.width);
+  const TrimmedField code(head + kCode.offset, kCode.width), grid(head + kGrid.offset, kGrid.width);
   std::memcpy(r.code, code.text, size_t(code.size));
   std::memcpy(r.grid, grid.text, size_t(grid.size));
   std::memcpy(r.qsl, head + kQsl.offset, 3);

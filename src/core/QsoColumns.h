@@ -217,6 +217,17 @@ class QsoColumnCopy {
 
 extern QsoColumnCopy QsoColumns;
 
+// A field's bytes with NULs taken out and ASCII blanks trimmed, as the reader leaves an ASCII field;
+// most fields hold no NUL and are trimmed in place (`text` then points into the field).
+struct TrimmedField {
+  const char* text;
+  int size = 0;
+  char buffer[32];  // the kept bytes of a field with NULs (fields are 16 bytes wide at most)
+  TrimmedField(const unsigned char* p, int width);
+  TrimmedField(const TrimmedField&) = delete;
+  QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
+};
+
 // True when the remark's bytes hold the roadside box mark "□" (at a character boundary).
 bool HasBoxMark(const char* bytes, int length);
 

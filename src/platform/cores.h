@@ -1,5 +1,13 @@
 #pragma once
-// How many processors this process may run on: those of its affinity mask (a program started under
-// `taskset` or in a container limited to two cores gets 2), at least 1. Threads beyond these only
-// take turns on the same cores.
+// How many processors this process may use, and work cut into parts that run on them.
+
+#include <cstddef>
+#include <functional>
+
+// The processors of this process's affinity mask (a program started under `taskset` or in a container
+// limited to two cores gets 2), at least 1. Threads beyond these only take turns on the same cores.
 int UsableCores();
+
+// Runs part(0) .. part(parts - 1) side by side, part(0) on the calling thread, and returns when every
+// one has.
+void RunParts(size_t parts, const std::function<void(size_t)>& part);

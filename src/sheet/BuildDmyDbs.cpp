@@ -233,24 +233,6 @@ ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
 // in a field it takes, or a date not in the stored "YY/MM/DD" form) goes through the access layer's
 // reader afterwards, on this thread, so both extractions give the same lines.
 
-// Field bytes with NULs taken out and ASCII blanks trimmed, as the readers leave an ASCII field.
-struct FieldBytes {
-  char text[16];
-  int size = 0;
-  FieldBytes(const unsigned char* p, int width) {
-    for (int i = 0; i < width; ++i)
-      if (p[i] != 0) text[size++] = char(p[i]);
-    auto blank = [](char c) { return c == ' ' || (c >= 9 && c <= 13); };
-    int b = 0;
-    while (b < size && blank(text[b])) ++b;
-    while (size > b && blank(text[size - 1])) --size;
-    std::memmove(text, text + b, size_t(size - b));
-    size -= b;
-  }
-  QByteArrayView view() const { return QByteArrayView(text, size); }
-  QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
-};
-
 struct Span {
   int offset, width;
 };
@@ -332,7 +314,7 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
   taken = false;
   const QString& band = PaddedBandLabel(r.band, c.extendedBands);
   if (band[0] == u' ') {
-    const FieldBytes freq(image + kFreq.offset, kFreq.width);
+    const TrimmedField freq(image + kFreq.offset, kFreq.width);
     part.x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
     return;
   }
@@ -341,11 +323,11 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
   // A part numbers its modes as it meets them: each number's selection is worked out once.
   bool selected;
   if (r.mode == QsoColumnRecord::kModeInTexts) {
-    selected = modeSelected(FieldBytes(image + kMode.offset, kMode.width).latin1(), c);
+    selected = modeSelected(TrimmedField(image + kMode.offset, kMode.width).latin1(), c);
   } else {
     if (r.mode >= part.modeSelected.size()) part.modeSelected.resize(size_t(r.mode) + 1, -1);
     int8_t& known = part.modeSelected[r.mode];
-    if (known < 0) known = modeSelected(FieldBytes(image + kMode.offset, kMode.width).latin1(), c) ? 1 : 0;
+    if (known < 0) known = modeSelected(TrimmedField(image + kMode.offset, kMode.width).latin1(), c) ? 1 : 0;
     selected = known == 1;
   }
   if (!selected) return;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/paths.h"
 
 QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
@@ -284,10 +284,7 @@ QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
         std::memcpy(to + size_t(places[g]++) * kDmyDbsRecordBytes, run.lines + i * kDmyDbsRecordBytes,
                     kDmyDbsRecordBytes);
   };
-  std::vector<std::thread> helpers;
-  for (size_t r = 1; r < runs.size(); ++r) helpers.emplace_back(fill, r);
-  if (!runs.empty()) fill(0);
-  for (std::thread& h : helpers) h.join();
+  RunParts(runs.size(), fill);
   return out;
 }
 

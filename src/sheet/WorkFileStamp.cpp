@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "core/HamlogAccess.h"
@@ -42,16 +41,12 @@ QString piecewiseMd5Hex(QByteArrayView bytes) {
   const qsizetype pieces = (bytes.size() + kPiece - 1) / kPiece;
   if (pieces <= 1) return md5Hex(bytes);
   std::vector<QByteArray> digests(static_cast<size_t>(pieces));
-  auto hashFrom = [&](qsizetype first, qsizetype step) {
-    for (qsizetype i = first; i < pieces; i += step)
+  const qsizetype threads = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
+  RunParts(size_t(threads), [&](size_t first) {
+    for (qsizetype i = qsizetype(first); i < pieces; i += threads)
       digests[size_t(i)] = QCryptographicHash::hash(
           bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
-  };
-  const qsizetype threads = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
-  std::vector<std::thread> helpers;
-  for (qsizetype t = 1; t < threads; ++t) helpers.emplace_back(hashFrom, t, threads);
-  hashFrom(0, threads);
-  for (std::thread& h : helpers) h.join();
+  });
   QCryptographicHash all(QCryptographicHash::Md5);
   for (const QByteArray& d : digests) all.addData(d);
   return QString::fromLatin1(all.result().toHex());

@@ -17,11 +17,6 @@ void XlsxCells::Put(int32_t row, int32_t column, const QVariant& value, bool emp
     case QMetaType::Short:
     case QMetaType::UShort:
       return PutNumber(row, column, value.toDouble());
-    case QMetaType::QString: {
-      const QString& text = *static_cast<const QString*>(value.constData());
-      if (text.isEmpty() && emptyErases) return Erase(row, column);
-      return PutText(row, column, text);
-    }
     default: {
       const QString text = value.toString();
       if (text.isEmpty() && emptyErases) return Erase(row, column);
@@ -30,9 +25,19 @@ void XlsxCells::Put(int32_t row, int32_t column, const QVariant& value, bool emp
   }
 }
 
-void XlsxCells::PutText(int32_t row, int32_t column, QStringView text) {
+namespace {
+
+XlsxCell cellOf(int32_t column, XlsxCell::Kind kind) {
   XlsxCell c;
   c.column = column;
+  c.kind = kind;
+  return c;
+}
+
+}  // namespace
+
+void XlsxCells::PutText(int32_t row, int32_t column, QStringView text) {
+  XlsxCell c = cellOf(column, XlsxCell::Kind::Text);
   c.at = texts_.size();
   c.size = uint32_t(text.size());
   texts_.insert(texts_.end(), text.utf16(), text.utf16() + text.size());
@@ -40,17 +45,13 @@ void XlsxCells::PutText(int32_t row, int32_t column, QStringView text) {
 }
 
 void XlsxCells::PutNumber(int32_t row, int32_t column, double number) {
-  XlsxCell c;
-  c.column = column;
-  c.kind = XlsxCell::Kind::Number;
+  XlsxCell c = cellOf(column, XlsxCell::Kind::Number);
   c.number = number;
   put(row, c);
 }
 
 void XlsxCells::PutTruth(int32_t row, int32_t column, bool truth) {
-  XlsxCell c;
-  c.column = column;
-  c.kind = XlsxCell::Kind::Truth;
+  XlsxCell c = cellOf(column, XlsxCell::Kind::Truth);
   c.truth = truth;
   put(row, c);
 }

@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/automation/xlsx_contents.h"
@@ -188,13 +187,9 @@ QByteArray DeflatedInPieces(const QByteArray& bytes, uLong& crc) {
   };
   const qsizetype helpers = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
   std::atomic<qsizetype> next{0};
-  auto work = [&] {
+  RunParts(size_t(helpers), [&](size_t) {
     for (qsizetype i; (i = next++) < pieces;) deflatePiece(i);
-  };
-  std::vector<std::thread> threads;
-  for (qsizetype t = 1; t < helpers; ++t) threads.emplace_back(work);
-  work();
-  for (std::thread& t : threads) t.join();
+  });
   crc = crc32_z(0L, Z_NULL, 0);
   for (qsizetype i = 0; i < pieces; ++i)
     crc = crc32_combine(crc, crcs[size_t(i)], z_off_t(std::min(kPiece, bytes.size() - i * kPiece)));
@@ -240,14 +235,10 @@ QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
   const size_t parts = size_t(std::clamp<qsizetype>(UsableCores(), 1, qsizetype(std::min<size_t>(8, count / 16384 + 1))));
   std::vector<std::string> bodies(parts);
   std::vector<char> written(parts, 0);
-  auto write = [&](size_t k) {
+  RunParts(parts, [&](size_t k) {
     const size_t from = rows.size() * k / parts, to = rows.size() * (k + 1) / parts;
     written[k] = AppendRows(bodies[k], cells, from, to, wrapStyle);
-  };
-  std::vector<std::thread> threads;
-  for (size_t k = 1; k < parts; ++k) threads.emplace_back(write, k);
-  write(0);
-  for (std::thread& t : threads) t.join();
+  });
   if (std::find(written.begin(), written.end(), 0) != written.end()) return QByteArray();
 
   std::string head =
