@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdio>
+#include <ranges>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoColumns.h"
@@ -12,6 +12,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/vbdate.h"
@@ -77,11 +78,16 @@ uint8_t classBit(QChar letter) {
   }
 }
 
+// "yyyy/MM/dd" of a day the copy holds (years 1 .. 9999).
 QByteArray dateBytes(int32_t yyyymmdd) {
-  char text[24];
-  const int n = std::snprintf(text, sizeof text, "%04d/%02d/%02d", yyyymmdd / 10000, yyyymmdd / 100 % 100,
-                              yyyymmdd % 100);
-  return QByteArray(text, n);
+  char text[10];
+  int32_t rest = yyyymmdd;
+  for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+    text[i] = char('0' + rest % 10);
+    rest /= 10;
+  }
+  text[4] = text[7] = '/';
+  return QByteArray(text, 10);
 }
 
 bool isReceivedMark(const QString& mark) {
@@ -230,16 +236,33 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
   // with the base call is the run the log's call-sign order gives.
   indexOpen_ = copy_ && idx_open(Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 3) + "dxc", index_) == 0;
   if (copy_) {
-    for (int32_t n : copy_->SlashedCalls()) {
-      if (n > recordCount) break;
+    // The slashed calls are looked at side by side; the few outside their base call's run are kept, in
+    // the log's order.
+    const std::vector<int32_t>& slashed = copy_->SlashedCalls();
+    const size_t end = size_t(std::upper_bound(slashed.begin(), slashed.end(), recordCount) - slashed.begin());
+    const size_t parts = end < 256 ? 1 : size_t(UsableCores());
+    std::vector<std::vector<int32_t>> kept(parts);
+    RunParts(parts, [&](size_t part) {
+      const size_t from = end * part / parts, to = end * (part + 1) / parts;
+      for (size_t i = from; i < to; ++i) {
+        copy_->PrefetchAhead(slashed, i);
+        const int32_t n = slashed[i];
+        const QsoColumnRecord& q = (*copy_)[n];
+        if (!q.Live()) continue;
+        if (q.Plain()) {
+          const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
+          if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
+        }
+        kept[part].push_back(n);
+      }
+    });
+    for (const int32_t n : std::views::join(kept)) {
       const QsoColumnRecord& q = (*copy_)[n];
-      if (!q.Live()) continue;
       std::string_view call, base;
       if (q.Plain()) {
-        const QByteArrayView stored = copy_->Call(n), storedBase = memberBaseBytes(stored);
-        if (storedBase.isEmpty() || stored.startsWith(storedBase)) continue;  // most "<call>/<suffix>"
+        const QByteArrayView stored = copy_->Call(n);
         call = view(stored);
-        base = view(storedBase);
+        base = view(memberBaseBytes(stored));
       } else {
         const QString text = copy_->Texts(n).call;
         call = own(ToAnsi(text));
@@ -404,7 +427,7 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
   if (firstHit) grid_.SetTopRow(row);
   if (setup_.tag == u"ACC#" && q.date < kAccFirstDate) return true;
 
-  const FreqFacts f = freqFacts(rec);
+  const FreqFacts& f = freqFacts(rec);
   if (!f.banded) freqErrors_ << FreqErrorLine(rec, f.freq);
   if (letters_.empty()) {
     for (const QString& mode : copy_->Modes()) {
@@ -430,7 +453,7 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
   return true;
 }
 
-MemberCheck::FreqFacts MemberCheck::freqFacts(int32_t rec) {
+const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
   const QsoColumnRecord& q = (*copy_)[rec];
   if (q.freqShape != 0) {
     // Digits with at most one ".": the copy's band, and the whole MHz from the digits (their quotient
@@ -439,8 +462,10 @@ MemberCheck::FreqFacts MemberCheck::freqFacts(int32_t rec) {
     double scale = 1;
     for (int i = point < 0 ? length : point + 1; i < length; ++i) scale *= 10;
     const double mhz = q.freqDigits / scale;
-    FreqFacts f;
-    f.band = PaddedBandLabel(q.band, Settings.ExtendedBandSet == 1);
+    FreqFacts& f = digitFacts_;
+    // The labels are shared: most QSOs take the label already held, with no string copied.
+    const QString& label = PaddedBandLabel(q.band, Settings.ExtendedBandSet == 1);
+    if (!f.band.isSharedWith(label)) f.band = label;
     f.banded = f.band.at(0) != u' ';
     if (!f.banded) f.freq = copy_->Freq(rec);
     f.col = MemberBandColumnOfMhz(mhz, false, setup_.extendedBandSet);
@@ -482,7 +507,7 @@ void MemberCheck::settle(int row, bool firstHit, bool qualifies, const LineMaker
   if (letter == u"N") return;
   if (firstHit) {
     if (col > 0) {
-      cells_.Set(col - kFirstBandColumn, qualifies ? letter : "(" + letter.toLower() + ")");
+      cells_.Set(col - kFirstBandColumn, qualifies ? letter : workedMark(letter));
       ++(qualifies ? CfmMarkCount : WkdMarkCount);
     }
     if (qualifies) print(amaList_, line());
@@ -503,9 +528,8 @@ void MemberCheck::FormatModeMarks(const QString& letter, int, int col, bool qual
   }
   if ((cells_.lower[i] & bit) && !qualifies) return;
   QString cell = cells_.text[i];
-  const auto worked = [&letter] { return "(" + letter.toLower() + ")"; };
   if (cells_.lower[i] & bit) {
-    cell.replace(worked(), letter);
+    cell.replace(workedMark(letter), letter);
     ++CfmMarkCount;
     --WkdMarkCount;
     print(amaList_, line());
@@ -514,10 +538,16 @@ void MemberCheck::FormatModeMarks(const QString& letter, int, int col, bool qual
     ++CfmMarkCount;
     print(amaList_, line());
   } else {
-    cell += worked();
+    cell += workedMark(letter);
     ++WkdMarkCount;
   }
   cells_.Set(i, cell);
+}
+
+const QString& MemberCheck::workedMark(const QString& letter) {
+  for (const auto& [known, mark] : workedMarks_)
+    if (known == letter) return mark;
+  return workedMarks_.emplace_back(letter, "(" + letter.toLower() + ")").second;
 }
 
 void MemberCheck::print(VbFile* file, const Line& l) {

@@ -155,13 +155,16 @@ class MemberCheck {
   void examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed);
   // examine() on the copy's fields; false when the record must be read from the log.
   bool examineInCopy(int32_t rec, bool firstHit, int row, bool& listed);
-  FreqFacts freqFacts(int32_t rec);
+  // Valid until the next call: a frequency the copy holds as digits fills `digitFacts_`.
+  const FreqFacts& freqFacts(int32_t rec);
   // The marks and list lines of one QSO of the member, its fields taken; `line()` gives its list line.
   using LineMaker = std::function<Line()>;
   void settle(int row, bool firstHit, bool qualifies, const LineMaker& line, const QString& letter, int col,
               bool& listed);
   void FormatModeMarks(const QString& letter, int row, int col, bool qualifies, const LineMaker& line);
   void print(VbFile* file, const Line& line);
+  // "(c)" of the class letter "C": the mark of a QSO worked and not confirmed.
+  const QString& workedMark(const QString& letter);
   const QByteArray& bandBytes(const QString& band);
 
   RowCells cells_;
@@ -177,7 +180,9 @@ class MemberCheck {
   const QsoColumnCopy* copy_ = nullptr;
   QByteArray callBase_;                  // the member's base call in the log's bytes
   QHash<QString, FreqFacts> oddFreqs_;   // frequencies the copy keeps as text
+  FreqFacts digitFacts_;
   std::vector<QString> letters_;         // by the copy's mode number
+  std::deque<std::pair<QString, QString>> workedMarks_;  // class letter, its worked mark
   bool received_[128] = {};              // QSL marks that confirm
   QStringList japanesePrefixes_;
   QStringList freqErrors_;               // frequency report lines, written by Finish()
