@@ -369,8 +369,9 @@ struct QsoColumnCopy::Ahead {
   int64_t size = -1, mtimeNs = -1;
   uint64_t device = 0, inode = 0;
   int32_t first = 0, last = 0;
+  int32_t through = 0;  // the last record looked at
   std::atomic<bool> stop{false};
-  bool sound = false;  // read to its end from the log as stamped
+  bool sound = false;  // first .. through read from the log as stamped
   std::vector<std::pair<int32_t, uint8_t>> marks;
   std::vector<std::pair<int32_t, QByteArray>> remarks;
   std::thread thread;
@@ -380,8 +381,8 @@ struct QsoColumnCopy::Ahead {
     if (!file.OpenReadOnly(path)) return;
     constexpr int32_t kRun = 1024;
     std::vector<unsigned char> buffer(size_t(kRun) * hamlog::kHdbRecordLength);
-    for (int32_t r = first; r <= last; r += kRun) {
-      if (stop) return;
+    through = first - 1;
+    for (int32_t r = first; r <= last && !stop; r += kRun) {
       const int32_t n = std::min(kRun, last - r + 1);
       if (!file.ReadAt(hamlog::HdbRecordOffset(r), buffer.data(), size_t(n) * hamlog::kHdbRecordLength)) return;
       for (int32_t i = 0; i < n; ++i) {
@@ -392,6 +393,7 @@ struct QsoColumnCopy::Ahead {
         marks.emplace_back(r + i, flag);
         remarks.emplace_back(r + i, markedRemark(bytes, flag));
       }
+      through = r + n - 1;
     }
     // Bytes read while the log was written are no reading of the log the copy holds.
     const hamlog::FileStat st = file.Stat();
@@ -422,15 +424,17 @@ void QsoColumnCopy::ReadRemarkMarksAhead() {
 void QsoColumnCopy::takeAhead() {
   if (!ahead_) return;
   Ahead& a = *ahead_;
+  // What it has not read yet, the caller's scan over all cores reads sooner.
+  a.stop = true;
   a.thread.join();
   if (a.sound && a.path == path_ && a.size == size_ && a.mtimeNs == mtimeNs_ && a.device == device_ &&
-      a.inode == inode_ && a.first == marksThrough_ + 1 && a.last <= count_) {
+      a.inode == inode_ && a.first == marksThrough_ + 1 && a.through <= count_) {
     for (const auto& [n, flag] : a.marks)
       if (records_.At(n).Live()) records_.At(n).flags |= flag;
     // Records after the ones read for marks: each goes at the end.
     for (auto& [n, bytes] : a.remarks)
       if (records_.At(n).Live()) remarks_.emplace_back(n, std::move(bytes));
-    marksThrough_ = a.last;
+    marksThrough_ = a.through;
   }
   ahead_.reset();
 }

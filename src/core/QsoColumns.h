@@ -170,8 +170,8 @@ class QsoColumnCopy {
   // Reads remarks 1 and 2 of the held records not read for marks yet, in parallel, and keeps the bytes
   // of the marked remark (13 before 14) of each marked record (call ReadToLogEnd first for a current
   // copy). Opens and closes the log itself when it is closed. HAMLOG_OK or the library's result.
-  // What a reading ahead (ReadRemarkMarksAhead) found of this very log is taken first: only the rest
-  // is read.
+  // A reading ahead (ReadRemarkMarksAhead) is stopped where it is, and what it found of this very log
+  // is taken first: only the rest is read.
   int32_t ReadRemarkMarks();
   // Starts reading the marks of the held records on a thread of its own that runs when the processors
   // are otherwise idle, so that the roadside sheet's first open finds them read; a copy dropped,
