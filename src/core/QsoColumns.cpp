@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <new>
 #include <thread>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"
@@ -120,28 +123,54 @@ bool hasNul(const unsigned char* p, int n) {
   return false;
 }
 
+#ifdef __SSE2__
+// Bit i set where byte i of the first `width` (16 .. 32) bytes at p is `c`.
+uint64_t bytesEqualTo(const unsigned char* p, int width, char c) {
+  const __m128i k = _mm_set1_epi8(c);
+  const auto mask = [&k](const unsigned char* at) {
+    return uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), k))));
+  };
+  return mask(p) | mask(p + width - 16) << (width - 16);
+}
+#endif
+
 }  // namespace
 
 // ---- Fields
 
 TrimmedField::TrimmedField(const unsigned char* p, int width) {
   int b = 0, e = width;
-  // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
-  // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
-  constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
-  for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
-  if (e >= 8) {
-    uint64_t w;
-    std::memcpy(&w, p + e - 8, 8);
-    const uint64_t x = w ^ kBlanks;
-    const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
-    e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
+  bool nul;
+#ifdef __SSE2__
+  if (width >= 16 && width <= 32) {
+    // A wide field in two 16-byte looks: the last byte that is no ' ', and whether a NUL is there.
+    const uint64_t field = (uint64_t(1) << width) - 1;
+    const uint64_t filled = ~bytesEqualTo(p, width, ' ') & field;
+    e = filled == 0 ? 0 : 64 - __builtin_clzll(filled);
+    while (e > b && blankByte(p[e - 1])) --e;
+    while (b < e && blankByte(p[b])) ++b;
+    nul = (bytesEqualTo(p, width, 0) >> b) & ((uint64_t(1) << (e - b)) - 1);
+  } else
+#endif
+  {
+    // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
+    // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
+    constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
+    for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
+    if (e >= 8) {
+      uint64_t w;
+      std::memcpy(&w, p + e - 8, 8);
+      const uint64_t x = w ^ kBlanks;
+      const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
+      e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
+    }
+    while (e > b && blankByte(p[e - 1])) --e;
+    while (b < e && blankByte(p[b])) ++b;
+    nul = hasNul(p + b, e - b);
   }
-  while (e > b && blankByte(p[e - 1])) --e;
-  while (b < e && blankByte(p[b])) ++b;
   text = reinterpret_cast<const char*>(p) + b;
   size = e - b;
-  if (!hasNul(p + b, size)) return;
+  if (!nul) return;
   int n = 0;
   for (int i = b; i < e; ++i)
     if (p[i] != 0) buffer[n++] = char(p[i]);
