@@ -298,9 +298,7 @@ void QsoColumnFill::Commit() {
     // copy holds: those records are taken again.
     auto from = [this](auto& m) { m.erase(m.lower_bound(first_), m.end()); };
     from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.modeTexts_);
-    c.remarks_.erase(std::lower_bound(c.remarks_.begin(), c.remarks_.end(), first_,
-                                      [](const auto& e, int32_t n) { return e.first < n; }),
-                     c.remarks_.end());
+    c.remarks_.erase(c.remarkFrom(first_), c.remarks_.cend());
     for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_})
       v->erase(std::lower_bound(v->begin(), v->end(), first_), v->end());
     c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
@@ -601,9 +599,12 @@ int32_t QsoColumnCopy::ReadRemarkMarks() {
   return HAMLOG_OK;
 }
 
+std::vector<std::pair<int32_t, QByteArray>>::const_iterator QsoColumnCopy::remarkFrom(int32_t n) const {
+  return std::lower_bound(remarks_.cbegin(), remarks_.cend(), n, [](const auto& e, int32_t k) { return e.first < k; });
+}
+
 QByteArrayView QsoColumnCopy::MarkedRemark(int32_t recNo) const {
-  const auto it = std::lower_bound(remarks_.begin(), remarks_.end(), recNo,
-                                   [](const auto& e, int32_t n) { return e.first < n; });
+  const auto it = remarkFrom(recNo);
   return it == remarks_.end() || it->first != recNo ? QByteArrayView() : QByteArrayView(it->second);
 }
 

@@ -192,6 +192,8 @@ class QsoColumnCopy {
 
  private:
   static constexpr size_t kPrefetchDistance = 8;
+  // The first of remarks_ at or after record n.
+  std::vector<std::pair<int32_t, QByteArray>>::const_iterator remarkFrom(int32_t n) const;
   void prefetchRecord(int32_t n) const {
     if (n >= 1 && n <= count_) __builtin_prefetch(&records_.At(n));
   }
@@ -222,7 +224,7 @@ extern QsoColumnCopy QsoColumns;
 struct TrimmedField {
   const char* text;
   int size = 0;
-  char buffer[32];  // the kept bytes of a field with NULs (fields are 16 bytes wide at most)
+  char buffer[32];  // the kept bytes of a field with NULs (the widest field taken, the call, is 20)
   TrimmedField(const unsigned char* p, int width);
   TrimmedField(const TrimmedField&) = delete;
   QLatin1StringView latin1() const { return QLatin1StringView(text, size); }

@@ -233,11 +233,7 @@ ReadEnd extractPerRecord(SheetProgress& progress, Extraction& x) {
 // in a field it takes, or a date not in the stored "YY/MM/DD" form) goes through the access layer's
 // reader afterwards, on this thread, so both extractions give the same lines.
 
-struct Span {
-  int offset, width;
-};
-const Span kMode{hamlog::SpanOf(7).offset, hamlog::SpanOf(7).width};
-const Span kFreq{hamlog::SpanOf(6).offset, hamlog::SpanOf(6).width};
+constexpr hamlog::FieldSpan kMode = hamlog::SpanOf(7), kFreq = hamlog::SpanOf(6);
 
 // The reading conditions as the worker threads test them (read only while they run).
 struct Conditions {
@@ -463,8 +459,8 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   // Room for a line per record; the pages no line reaches are never touched.
   const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
   char* buffer = room.Data();
-  // The column copy takes each record's fields first (the award sheets, the member check and the roadside
-// sheet read them later); the line is made from what it took.
+  // The column copy takes each record's fields first (the award sheets, the member check and the
+  // roadside sheet read them later); the line is made from what it took.
   QsoColumnFill columns(first, total, int(parts.size()));
   const int32_t result = ScanHdbRecords(
       first, total, int(parts.size()),

@@ -34,18 +34,18 @@ QString md5Hex(QByteArrayView bytes) {
   return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
-// The hash earlier versions stored: MD5 for a file up to 1 MiB, else the MD5 of the MD5s of its 1 MiB
-// pieces, hashed side by side.
+constexpr qsizetype kMd5Piece = 1 << 20;
+
+// The hash earlier versions stored for a file over 1 MiB: the MD5 of the MD5s of its 1 MiB pieces,
+// hashed side by side.
 QString piecewiseMd5Hex(QByteArrayView bytes) {
-  constexpr qsizetype kPiece = 1 << 20;
-  const qsizetype pieces = (bytes.size() + kPiece - 1) / kPiece;
-  if (pieces <= 1) return md5Hex(bytes);
+  const qsizetype pieces = (bytes.size() + kMd5Piece - 1) / kMd5Piece;
   std::vector<QByteArray> digests(static_cast<size_t>(pieces));
   const qsizetype threads = std::clamp<qsizetype>(UsableCores(), 1, std::min<qsizetype>(pieces, 8));
   RunParts(size_t(threads), [&](size_t first) {
     for (qsizetype i = qsizetype(first); i < pieces; i += threads)
       digests[size_t(i)] = QCryptographicHash::hash(
-          bytes.sliced(i * kPiece, std::min(kPiece, bytes.size() - i * kPiece)), QCryptographicHash::Md5);
+          bytes.sliced(i * kMd5Piece, std::min(kMd5Piece, bytes.size() - i * kMd5Piece)), QCryptographicHash::Md5);
   });
   QCryptographicHash all(QCryptographicHash::Md5);
   for (const QByteArray& d : digests) all.addData(d);
@@ -56,7 +56,8 @@ QString piecewiseMd5Hex(QByteArrayView bytes) {
 bool hashMatches(const QString& path, const QString& stored) {
   QByteArray bytes;
   if (!ReadWholeFile(path, bytes)) return false;
-  return stored == WorkFileHash(bytes) || stored == piecewiseMd5Hex(bytes) || stored == md5Hex(bytes);
+  return stored == WorkFileHash(bytes) || stored == md5Hex(bytes) ||
+         (bytes.size() > kMd5Piece && stored == piecewiseMd5Hex(bytes));
 }
 
 }  // namespace
