@@ -2,10 +2,10 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <tuple>
 #include <array>
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 
 #include "core/HamlogAccess.h"

@@ -239,7 +239,8 @@ void MemberQsoFinder::Prepare(int32_t recordCount, const QsoColumnCopy* copy) {
     // The slashed calls are looked at side by side; the few outside their base call's run are kept, in
     // the log's order.
     const std::vector<int32_t>& slashed = copy_->SlashedCalls();
-    const size_t end = size_t(std::upper_bound(slashed.begin(), slashed.end(), recordCount) - slashed.begin());
+    const size_t end =
+        size_t(std::upper_bound(slashed.begin(), slashed.end(), recordCount) - slashed.begin());
     const size_t parts = end < 256 ? 1 : size_t(UsableCores());
     std::vector<std::vector<int32_t>> kept(parts);
     RunParts(parts, [&](size_t part) {

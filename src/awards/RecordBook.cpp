@@ -20,9 +20,9 @@ constexpr int kBookFields = 6;
 
 // Call area by prefecture number 1 .. 47.
 constexpr char16_t kAreaOfPrefecture[48] = {
-    0,   u'8', u'7', u'7', u'7', u'7', u'7', u'7', u'0', u'0', u'1', u'1', u'1', u'1', u'1', u'1', u'1',
-    u'1', u'2', u'2', u'2', u'2', u'3', u'3', u'3', u'3', u'3', u'3', u'9', u'9', u'9', u'4', u'4', u'4',
-    u'4', u'4', u'5', u'5', u'5', u'5', u'6', u'6', u'6', u'6', u'6', u'6', u'6', u'6'};
+    0,    u'8', u'7', u'7', u'7', u'7', u'7', u'7', u'0', u'0', u'1', u'1', u'1', u'1', u'1', u'1',
+    u'1', u'1', u'2', u'2', u'2', u'2', u'3', u'3', u'3', u'3', u'3', u'3', u'9', u'9', u'9', u'4',
+    u'4', u'4', u'4', u'4', u'5', u'5', u'5', u'5', u'6', u'6', u'6', u'6', u'6', u'6', u'6', u'6'};
 
 // The value cut to `width` characters; counts a cut.
 QString within(QString&& value, int width, int32_t& cuts) {
@@ -91,8 +91,8 @@ std::array<QString, 8> bookValues(QList<QString>& f) {
   for (QString& x : f) x = std::move(x).trimmed();
   QString code = NormalizeBookCode(std::move(f[1]));
   QString kind = BookKindFlag(code), area = BookAreaDigit(code);
-  return {std::move(kind), std::move(code), std::move(f[2]), std::move(f[0]), std::move(f[3]),
-          std::move(f[4]),  std::move(f[5]), std::move(area)};
+  return {std::move(kind), std::move(code), std::move(f[2]), std::move(f[0]),
+          std::move(f[3]), std::move(f[4]), std::move(f[5]), std::move(area)};
 }
 
 // Blank as the bytes' trimmed() sees it: ASCII white space only (an ideographic space is text).
@@ -204,7 +204,8 @@ void readPiece(QByteArrayView piece, BookReading reading, ReadLines& out) {
 // them; a small book is one piece.
 std::vector<QByteArrayView> bookPieces(QByteArrayView book) {
   constexpr qsizetype kSmallestPiece = 64 * 1024;
-  const qsizetype count = std::clamp<qsizetype>(std::min<qsizetype>(UsableCores(), book.size() / kSmallestPiece), 1, 8);
+  const qsizetype count =
+      std::clamp<qsizetype>(std::min<qsizetype>(UsableCores(), book.size() / kSmallestPiece), 1, 8);
   std::vector<QByteArrayView> pieces;
   qsizetype from = 0;
   for (qsizetype k = 1; k < count && from < book.size(); ++k) {
@@ -350,7 +351,8 @@ bool BookRowShown(const BookRowTexts& row, const BookSelection& s, const QString
   if (!s.text.isEmpty() && s.mode == kBookAreaOrAll) return row.qth.contains(s.text);
   if (!s.text.isEmpty() && s.mode == kBookStatus) return row.status.trimmed() == s.text;
   if (s.mode == kBookNewCities) return row.status.trimmed().isEmpty() && row.mark.trimmed().isEmpty();
-  if (s.mode == kBookDisappearing) return row.mark.contains(s.text.isEmpty() ? QStringView(u"消") : QStringView(s.text));
+  if (s.mode == kBookDisappearing)
+    return row.mark.contains(s.text.isEmpty() ? QStringView(u"消") : QStringView(s.text));
   if (s.mode == kBookDate) {
     if (!day.day.isEmpty()) return row.date.contains(day.day) || row.date.contains(day.neighbour);
     if (dateText.size() == 9) return false;  // a day that does not exist

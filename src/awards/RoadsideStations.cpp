@@ -187,7 +187,8 @@ int StationMatcher::Match(const char* remark, int length) const {
   // A number occurs in the text when its bytes start at a character boundary.
   for (int i = 0; i < length && best > 0; i += IsAnsiLeadByte(bytes[i]) ? 2 : 1) {
     if (!firstByte_.test(bytes[i])) continue;
-    if (!oneByteNumber_ && (i + 1 >= length || !firstTwo_.test(size_t(bytes[i]) << 8 | bytes[i + 1]))) continue;
+    if (!oneByteNumber_ && (i + 1 >= length || !firstTwo_.test(size_t(bytes[i]) << 8 | bytes[i + 1])))
+      continue;
     for (int len : lengths_) {
       if (i + len > length) continue;
       auto it = first_.find(std::string_view(remark + i, size_t(len)));

@@ -128,7 +128,8 @@ bool hasNul(const unsigned char* p, int n) {
 uint64_t bytesEqualTo(const unsigned char* p, int width, char c) {
   const __m128i k = _mm_set1_epi8(c);
   const auto mask = [&k](const unsigned char* at) {
-    return uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), k))));
+    return uint64_t(uint32_t(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), k))));
   };
   return mask(p) | mask(p + width - 16) << (width - 16);
 }
@@ -600,7 +601,8 @@ int32_t QsoColumnCopy::ReadRemarkMarks() {
 }
 
 std::vector<std::pair<int32_t, QByteArray>>::const_iterator QsoColumnCopy::remarkFrom(int32_t n) const {
-  return std::lower_bound(remarks_.cbegin(), remarks_.cend(), n, [](const auto& e, int32_t k) { return e.first < k; });
+  return std::lower_bound(remarks_.cbegin(), remarks_.cend(), n,
+                          [](const auto& e, int32_t k) { return e.first < k; });
 }
 
 QByteArrayView QsoColumnCopy::MarkedRemark(int32_t recNo) const {

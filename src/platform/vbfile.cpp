@@ -161,8 +161,8 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
     at += n > 0 ? n : 0;
     if (ok && at % kPiece == 0 && at < bytes.size()) {
       if (previousPiece >= 0)
-        ::sync_file_range(fd, previousPiece, kPiece, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                                         SYNC_FILE_RANGE_WAIT_AFTER);
+        ::sync_file_range(fd, previousPiece, kPiece,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
       previousPiece = at - kPiece;
       ::sync_file_range(fd, previousPiece, kPiece, SYNC_FILE_RANGE_WRITE);
     }

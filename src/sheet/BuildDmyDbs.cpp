@@ -305,8 +305,8 @@ bool modeSelected(QLatin1StringView mode, const Conditions& c) {
 // One record on a worker thread, from the fields the column copy took of it (the frequency's and the
 // mode's texts from the record's bytes where the copy keeps a number); its line (if any) is written at
 // `line`. `taken` tells whether a line was written.
-void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t recNo, const Conditions& c, Part& part,
-                char* line, bool& taken) {
+void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t recNo, const Conditions& c,
+                Part& part, char* line, bool& taken) {
   taken = false;
   const QString& band = PaddedBandLabel(r.band, c.extendedBands);
   if (band[0] == u' ') {
@@ -336,8 +336,8 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
   if (!c.InPeriod(r.date, date8)) return;
   char band4[4];
   for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
-  WriteDmyDbsLine(line, {DmyDbsKindFlag(int(code.size()), char16_t(code.back())), code, QByteArrayView(band4, 4),
-                         r.received(), r.via(), recNo, QByteArrayView(date8, 8)});
+  WriteDmyDbsLine(line, {DmyDbsKindFlag(int(code.size()), char16_t(code.back())), code,
+                         QByteArrayView(band4, 4), r.received(), r.via(), recNo, QByteArrayView(date8, 8)});
   part.x.lastTaken = recNo;
   taken = true;
 }

@@ -45,7 +45,8 @@ QString piecewiseMd5Hex(QByteArrayView bytes) {
   RunParts(size_t(threads), [&](size_t first) {
     for (qsizetype i = qsizetype(first); i < pieces; i += threads)
       digests[size_t(i)] = QCryptographicHash::hash(
-          bytes.sliced(i * kMd5Piece, std::min(kMd5Piece, bytes.size() - i * kMd5Piece)), QCryptographicHash::Md5);
+          bytes.sliced(i * kMd5Piece, std::min(kMd5Piece, bytes.size() - i * kMd5Piece)),
+          QCryptographicHash::Md5);
   });
   QCryptographicHash all(QCryptographicHash::Md5);
   for (const QByteArray& d : digests) all.addData(d);

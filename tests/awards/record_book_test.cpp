@@ -165,8 +165,10 @@ TEST_F(RecordBookTest, RowsAreTheSortedWorkFileReadBack) {
 // line by line does, on lines of every kind: quotes, blanks of both widths, marks, half-width kana, cut
 // and missing fields, and a line of bytes foreign to the code page in one piece.
 TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
-  const QStringList pieces = {"東京都", "　埼玉県　", " ｻｲﾀﾏ ", "say \"\"hi\"\"", "a\\b~c", "①ⅰ～", "消滅",
-                              "", " ", "13440*", "0101", "47*", "１２", QString("あ").repeated(40), "x,y"};
+  const QStringList pieces = {
+      "東京都", "　埼玉県　", " ｻｲﾀﾏ ", "say \"\"hi\"\"", "a\\b~c", "①ⅰ～", "消滅",
+      "",       " ",          "13440*", "0101",           "47*",    "１２", QString("あ").repeated(40),
+      "x,y"};
   const QStringList ends = {"\r\n", "\n", "\r"};
   QString text;
   for (int i = 0; i < 4000; ++i) {
@@ -185,7 +187,8 @@ TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
   home.write("ORBEX_整理簿.txt", bytes);
   const auto rowsOf = [](const RecordBookLoad& l) {
     QStringList all;
-    for (const RecordBookRow& r : l.rows) all << r.code << r.qth << r.date << r.mark << r.remark << r.status << r.area;
+    for (const RecordBookRow& r : l.rows)
+      all << r.code << r.qth << r.date << r.mark << r.remark << r.status << r.area;
     return all;
   };
   const RecordBookLoad whole = load();
@@ -193,9 +196,10 @@ TEST_F(RecordBookTest, WholeTextReadsAsLineByLine) {
   const RecordBookLoad perLine = LoadRecordBook(book(), work(), BookReading::PerLine);
   EXPECT_EQ(rowsOf(whole), rowsOf(perLine));
   EXPECT_EQ(wholeWork, home.read("DMYSBMST.dat"));
-  EXPECT_EQ(QList<int>({whole.blankLines, whole.shortLines, whole.longLines, whole.cutFields, whole.unreadable}),
-            QList<int>({perLine.blankLines, perLine.shortLines, perLine.longLines, perLine.cutFields,
-                        perLine.unreadable}));
+  EXPECT_EQ(
+      QList<int>({whole.blankLines, whole.shortLines, whole.longLines, whole.cutFields, whole.unreadable}),
+      QList<int>({perLine.blankLines, perLine.shortLines, perLine.longLines, perLine.cutFields,
+                  perLine.unreadable}));
   EXPECT_GT(whole.cutFields, 0);
   EXPECT_GT(whole.longLines, 0);
   EXPECT_EQ(whole.unreadable, 1);

@@ -135,14 +135,16 @@ TEST(OrbBookCells, TheColumnCopyShowsWhatTheRecordsReadOneByOneShow) {
   SheetTally.SizeCellArrays(BandLayout.LastBandColumn, int32_t(codes.size()));
   for (int32_t row = 1, i = 0; row <= codes.size(); ++row)
     for (int32_t c = 5; c <= BandLayout.LastBandColumn; ++c, ++i)
-      if (i % 13 != 0) SheetTally.GridCellRecordNumbers(c, row) = QString::number(i % 41 == 0 ? 0 : 1 + i * 89 % 3000);
+      if (i % 13 != 0)
+        SheetTally.GridCellRecordNumbers(c, row) = QString::number(i % 41 == 0 ? 0 : 1 + i * 89 % 3000);
   const auto book = [&] {
     WorkbookRecorder excel;
     std::unique_ptr<Workbook> b = NewWorkbook(kOrbBookWorkbook);
     EXPECT_EQ(HamlogOpenDb(), 0);
     const int32_t confirmed = WriteOrbBookCells(*b, ConfirmedRows(codes), nullptr).confirmed;
     HamlogCloseDb(0);
-    return excel.calls().join('\n') + QStringLiteral("\n%1 %2 %3").arg(confirmed).arg(Qso.QsoRecNo).arg(Qso.QsoCall);
+    return excel.calls().join('\n') +
+           QStringLiteral("\n%1 %2 %3").arg(confirmed).arg(Qso.QsoRecNo).arg(Qso.QsoCall);
   };
   ASSERT_EQ(QsoColumns.ReadToLogEnd(), HAMLOG_OK);
   ASSERT_TRUE(QsoColumns.CoversLogEnd());
@@ -158,8 +160,8 @@ TEST(OrbBookCells, TheColumnCopyShowsWhatTheRecordsReadOneByOneShow) {
   SheetTally.GridCellRecordNumbers(6, 1) = QStringLiteral("9999");
   const QString unreadable = book();
   const int32_t c = OrbBookColumn(6);
-  for (const QString& cell : {QStringLiteral("4,%1").arg(c), QStringLiteral("4,%1").arg(c + 1),
-                              QStringLiteral("5,%1").arg(c + 1)})
+  for (const QString& cell :
+       {QStringLiteral("4,%1").arg(c), QStringLiteral("4,%1").arg(c + 1), QStringLiteral("5,%1").arg(c + 1)})
     EXPECT_TRUE(unreadable.contains(QStringLiteral("\nCell %1=\n").arg(cell))) << cell.toStdString();
   EXPECT_FALSE(boxes.texts().isEmpty());
   SheetTally = {};

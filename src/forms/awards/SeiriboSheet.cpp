@@ -314,7 +314,8 @@ void SeiriboSheet::ApplySeiriboFilter(const QString& dateText) {
     QStringView area = cells.text(r, kAreaColumn);
     // A row the editor added has no area yet: its code names it.
     if (area.isEmpty()) area = addedArea = BookAreaDigit(code.trimmed());
-    const BookRowTexts row(code, cells.text(r, 2), cells.text(r, 3), cells.text(r, 4), cells.text(r, 6), area);
+    const BookRowTexts row(code, cells.text(r, 2), cells.text(r, 3), cells.text(r, 4), cells.text(r, 6),
+                           area);
     g.SetRowHeight(r, BookRowShown(row, selection_, dateText, day) ? kShownRow : 0);
   }
   if (g.Rows() > 1) g.SetTopRow(1);

@@ -55,9 +55,13 @@ class Workbook {
   // A cell of the active sheet. Text, a number or a truth value; an empty text empties the cell.
   virtual void SetCell(int32_t row, int32_t column, const QVariant& value) = 0;
   // The same for a text, without a variant made of it: the outputs write texts by the hundred thousand.
-  virtual void SetCell(int32_t row, int32_t column, QStringView text) { SetCell(row, column, QVariant(text.toString())); }
+  virtual void SetCell(int32_t row, int32_t column, QStringView text) {
+    SetCell(row, column, QVariant(text.toString()));
+  }
   void SetCell(int32_t row, int32_t column, const QString& text) { SetCell(row, column, QStringView(text)); }
-  void SetCell(int32_t row, int32_t column, const char* utf8) { SetCell(row, column, QString::fromUtf8(utf8)); }
+  void SetCell(int32_t row, int32_t column, const char* utf8) {
+    SetCell(row, column, QString::fromUtf8(utf8));
+  }
   virtual void SetScreenUpdating(bool on) = 0;
   // Runs a workbook macro: 0, or a run-time error number; `result` receives its return value.
   virtual int Run(const QString& macro, const QVariantList& args, int32_t& result) = 0;

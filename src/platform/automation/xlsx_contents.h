@@ -5,8 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringView>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
 #include <cstdint>
 #include <map>
@@ -50,7 +50,9 @@ class XlsxCells {
   bool Empty() const { return rows_.empty(); }
   const std::vector<Row>& Rows() const { return rows_; }
   // A text cell's text.
-  QStringView Text(const XlsxCell& cell) const { return QStringView(texts_.data() + cell.at, qsizetype(cell.size)); }
+  QStringView Text(const XlsxCell& cell) const {
+    return QStringView(texts_.data() + cell.at, qsizetype(cell.size));
+  }
   // The last row holding a cell; 0 when none.
   int32_t LastRow() const { return rows_.empty() ? 0 : rows_.back().row; }
 

@@ -47,9 +47,12 @@ void AppendText(std::string& out, QStringView text) {
     for (; p < stop; ++p) {
       char32_t u = *p;
       if (u < 0x80) {
-        if (u == '&') o = std::copy_n("&amp;", 5, o);
-        else if (u == '<') o = std::copy_n("&lt;", 4, o);
-        else if (u == '>') o = std::copy_n("&gt;", 4, o);
+        if (u == '&')
+          o = std::copy_n("&amp;", 5, o);
+        else if (u == '<')
+          o = std::copy_n("&lt;", 4, o);
+        else if (u == '>')
+          o = std::copy_n("&gt;", 4, o);
         else if (u < 0x20 && u != '\t' && u != '\n') {
           static const char kHex[] = "0123456789ABCDEF";
           o = std::copy_n("_x00", 4, o);
@@ -170,7 +173,8 @@ QByteArray DeflatedInPieces(const QByteArray& bytes, uLong& crc) {
   std::vector<uLong> crcs(static_cast<size_t>(pieces), 0);
   auto deflatePiece = [&](qsizetype i) {
     const qsizetype from = i * kPiece, size = std::min(kPiece, bytes.size() - from);
-    crcs[size_t(i)] = crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.constData() + from), size_t(size));
+    crcs[size_t(i)] = crc32_z(crc32_z(0L, Z_NULL, 0),
+                              reinterpret_cast<const Bytef*>(bytes.constData() + from), size_t(size));
     z_stream z{};
     if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) return;
     QByteArray& piece = out[size_t(i)];
@@ -232,7 +236,8 @@ QByteArray WorksheetXml(const XlsxCells& cells, int wrapStyle) {
     count += r.cells.size();
   }
   // A large sheet's rows are written in runs side by side, then laid end to end.
-  const size_t parts = size_t(std::clamp<qsizetype>(UsableCores(), 1, qsizetype(std::min<size_t>(8, count / 16384 + 1))));
+  const size_t parts =
+      size_t(std::clamp<qsizetype>(UsableCores(), 1, qsizetype(std::min<size_t>(8, count / 16384 + 1))));
   std::vector<std::string> bodies(parts);
   std::vector<char> written(parts, 0);
   RunParts(parts, [&](size_t k) {

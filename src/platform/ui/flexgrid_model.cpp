@@ -162,7 +162,8 @@ void FlexGridModel::setRowTexts(int row, std::vector<QString>&& cells) {
         std::min(oldView, newView), std::max(oldView, newView) - 1);
   // The rows above `row` stay, moved in front of the new ones; the new texts are not copied.
   const auto kept = static_cast<qsizetype>(At(row, 0));
-  cells.insert(cells.begin(), std::make_move_iterator(cells_.begin()), std::make_move_iterator(cells_.begin() + kept));
+  cells.insert(cells.begin(), std::make_move_iterator(cells_.begin()),
+               std::make_move_iterator(cells_.begin() + kept));
   cells_.swap(cells);
   for (auto* v : {&back_, &fore_})
     if (!v->empty()) v->resize(cells_.size(), -1);
