@@ -14,8 +14,10 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/unix_file.h"
+#include "platform/hugepages.h"
 #include "platform/vbdate.h"
 
 QsoColumnCopy QsoColumns;
@@ -27,6 +29,7 @@ constexpr hamlog::FieldSpan kCall = hamlog::SpanOf(0), kDate = hamlog::SpanOf(2)
                             kQsl = hamlog::SpanOf(10), kRemark1 = hamlog::SpanOf(13), kRemark2 = hamlog::SpanOf(14);
 static_assert(kRemark2.offset == kRemark1.offset + kRemark1.width);
 static_assert(kCall.offset == 1 && kQsl.offset + kQsl.width == 50 && kFreq.offset + kFreq.width == kMode.offset);
+static_assert(kCall.width >= 16 && kCall.width <= 32);  // looked at in two 16-byte looks
 
 constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
 
@@ -123,63 +126,54 @@ bool hasNul(const unsigned char* p, int n) {
   return false;
 }
 
+// Whether byte `c` is among the `width` (16 .. 32) bytes at p.
+bool fieldHolds(const unsigned char* p, int width, char c) {
 #ifdef __SSE2__
-// Bit i set where byte i of the first `width` (16 .. 32) bytes at p is `c`.
-uint64_t bytesEqualTo(const unsigned char* p, int width, char c) {
   const __m128i k = _mm_set1_epi8(c);
-  const auto mask = [&k](const unsigned char* at) {
-    return uint64_t(uint32_t(
-        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), k))));
+  const auto at = [&k](const unsigned char* q) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(q)), k));
   };
-  return mask(p) | mask(p + width - 16) << (width - 16);
-}
+  return (at(p) | at(p + width - 16)) != 0;
+#else
+  return std::memchr(p, c, size_t(width)) != nullptr;
 #endif
+}
 
 }  // namespace
 
 // ---- Fields
 
-TrimmedField::TrimmedField(const unsigned char* p, int width) {
+// The trim without a 16-byte look: the padding is blanks, eight at a time from the end, then the
+// blanks ending the last word with no byte-by-byte loop (the other blank characters, seldom there, go
+// the slow way).
+void TrimmedField::trimByWords(const unsigned char* p, int width) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
   int b = 0, e = width;
-  bool nul;
-#ifdef __SSE2__
-  if (width >= 16 && width <= 32) {
-    // A wide field in two 16-byte looks: the last byte that is no ' ', and whether a NUL is there.
-    const uint64_t field = (uint64_t(1) << width) - 1;
-    const uint64_t filled = ~bytesEqualTo(p, width, ' ') & field;
-    e = filled == 0 ? 0 : 64 - __builtin_clzll(filled);
-    while (e > b && blankByte(p[e - 1])) --e;
-    while (b < e && blankByte(p[b])) ++b;
-    nul = (bytesEqualTo(p, width, 0) >> b) & ((uint64_t(1) << (e - b)) - 1);
-  } else
-#endif
-  {
-    // The padding is blanks: eight at a time from the end, then the blanks ending the last word with
-    // no byte-by-byte loop (the other blank characters, seldom there, go the slow way).
-    constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow = 0x7f7f7f7f7f7f7f7full;
-    for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
-    if (e >= 8) {
-      uint64_t w;
-      std::memcpy(&w, p + e - 8, 8);
-      const uint64_t x = w ^ kBlanks;
-      const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;  // high bit of each byte that is no ' '
-      e -= __builtin_clzll(other) >> 3;  // `other` is not 0: the word is not all blanks
-    }
-    while (e > b && blankByte(p[e - 1])) --e;
-    while (b < e && blankByte(p[b])) ++b;
-    nul = hasNul(p + b, e - b);
+  for (uint64_t w; e >= 8 && (std::memcpy(&w, p + e - 8, 8), w == kBlanks);) e -= 8;
+  if (e >= 8) {
+    uint64_t w;
+    std::memcpy(&w, p + e - 8, 8);
+    const uint64_t x = w ^ kBlanks;
+    // The high bit of each byte that is no ' ': not 0, the word is not all blanks.
+    const uint64_t other = (((x & kLow) + kLow) | x) & ~kLow;
+    e -= __builtin_clzll(other) >> 3;
   }
+  while (e > b && blankByte(p[e - 1])) --e;
+  while (b < e && blankByte(p[b])) ++b;
   text = reinterpret_cast<const char*>(p) + b;
   size = e - b;
-  if (!nul) return;
-  int n = 0;
-  for (int i = b; i < e; ++i)
-    if (p[i] != 0) buffer[n++] = char(p[i]);
-  b = 0;
-  while (b < n && blankByte(uchar(buffer[b]))) ++b;
-  while (n > b && blankByte(uchar(buffer[n - 1]))) --n;
+  if (hasNul(p + b, e - b)) dropNuls(p + b, e - b);
+}
+
+void TrimmedField::dropNuls(const unsigned char* p, int n) {
+  int kept = 0;
+  for (int i = 0; i < n; ++i)
+    if (p[i] != 0) buffer[kept++] = char(p[i]);
+  int b = 0;
+  while (b < kept && blankByte(uchar(buffer[b]))) ++b;
+  while (kept > b && blankByte(uchar(buffer[kept - 1]))) --kept;
   text = buffer + b;
-  size = n - b;
+  size = kept - b;
 }
 
 // ---- Records block
@@ -189,6 +183,7 @@ QsoColumnRecords::QsoColumnRecords(int32_t first, int32_t last) : first_(first) 
   if (size_ == 0) return;
   data_ = static_cast<QsoColumnRecord*>(std::calloc(size_, sizeof(QsoColumnRecord)));
   if (!data_) throw std::bad_alloc();
+  PreferHugePages(data_, size_ * sizeof(QsoColumnRecord));
 }
 
 QsoColumnRecords::~QsoColumnRecords() { std::free(data_); }
@@ -205,29 +200,48 @@ void QsoColumnRecords::Extend(int32_t last) {
 
 // ---- The fill
 
-struct QsoColumnFill::Part {
-  std::vector<char> calls;
+// Written by one thread of the pass for each record.
+struct alignas(kCacheLineBytes) QsoColumnFill::Part {
+  // The part's calls one after the other, in room grown in steps and never zeroed: adding one is a
+  // copy of its bytes.
+  std::unique_ptr<char[]> calls;
+  size_t callsUsed = 0, callRoom = 0;
   int32_t low = INT32_MAX, high = 0;
-  std::vector<std::array<char, 16>> modes;  // the part's own mode numbers: their bytes
-  std::vector<uint8_t> modeSizes;
-  size_t last = 0;  // the mode found last: most records repeat the one before
+  // A mode's bytes NUL-padded (a trimmed mode holds no NUL), compared as two words.
+  struct ModeBytes {
+    uint64_t words[2] = {0, 0};
+    bool operator==(const ModeBytes&) const = default;
+  };
+  std::vector<ModeBytes> modes;  // the part's own mode numbers: their bytes
+  size_t last = 0;               // the mode found last: most records repeat the one before
   std::vector<int32_t> slashed;
   std::vector<std::pair<int32_t, QString>> oddFreqs, oddModes;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;  // for the reader
 
-  uint8_t modeOf(const TrimmedField& m) {
-    if (last < modes.size() && modeSizes[last] == m.size && std::memcmp(modes[last].data(), m.text, size_t(m.size)) == 0)
-      return uint8_t(last);
-    for (size_t i = 0; i < modes.size(); ++i)
-      if (modeSizes[i] == m.size && std::memcmp(modes[i].data(), m.text, size_t(m.size)) == 0) return uint8_t(last = i);
-    return add(m);
+  void addCall(const TrimmedField& call) {
+    const size_t size = size_t(call.size);
+    if (callsUsed + size > callRoom) {
+      const size_t room = std::max(callRoom * 2, callsUsed + size + 4096);
+      auto grown = std::make_unique_for_overwrite<char[]>(room);
+      std::memcpy(grown.get(), calls.get(), callsUsed);
+      calls = std::move(grown);
+      callRoom = room;
+    }
+    std::memcpy(calls.get() + callsUsed, call.text, size);
+    callsUsed += size;
   }
-  uint8_t add(const TrimmedField& m) {
+  static QString TextOf(const ModeBytes& m) {
+    const char* text = reinterpret_cast<const char*>(m.words);
+    return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof m.words)));
+  }
+  uint8_t modeOf(const TrimmedField& m) {
+    ModeBytes bytes;
+    std::memcpy(bytes.words, m.text, size_t(m.size));
+    if (last < modes.size() && modes[last] == bytes) return uint8_t(last);
+    for (size_t i = 0; i < modes.size(); ++i)
+      if (modes[i] == bytes) return uint8_t(last = i);
     if (modes.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
-    std::array<char, 16> bytes{};
-    std::memcpy(bytes.data(), m.text, size_t(m.size));
     modes.push_back(bytes);
-    modeSizes.push_back(uint8_t(m.size));
     return uint8_t(modes.size() - 1);
   }
 };
@@ -248,7 +262,8 @@ QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
   const size_t share = last_ >= first_ ? size_t(last_ - first_ + 1) / size_t(std::max(parts, 1)) : 0;
   for (int p = 0; p < std::max(parts, 1); ++p) {
     parts_.push_back(std::make_unique<Part>());
-    parts_.back()->calls.reserve(share * 8);
+    parts_.back()->calls = std::make_unique_for_overwrite<char[]>(share * 8);
+    parts_.back()->callRoom = share * 8;
   }
 }
 
@@ -272,10 +287,11 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
   }
   r.date = date;
   const TrimmedField call(head + kCall.offset, kCall.width);
-  r.callAt = uint32_t(p.calls.size());
+  r.callAt = uint32_t(p.callsUsed);
   r.callSize = uint8_t(call.size);
-  p.calls.insert(p.calls.end(), call.text, call.text + call.size);
-  if (std::memchr(call.text, '/', size_t(call.size))) p.slashed.push_back(recNo);
+  p.addCall(call);
+  // A "/" of the call is one of the field's bytes (trimming takes only blanks and NULs away).
+  if (fieldHolds(head + kCall.offset, kCall.width, '/')) p.slashed.push_back(recNo);
   const TrimmedField freq(head + kFreq.offset, kFreq.width);
   r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size));
   if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
@@ -283,7 +299,8 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
   const TrimmedField mode(head + kMode.offset, kMode.width);
   r.mode = p.modeOf(mode);
   if (r.mode == QsoColumnRecord::kModeInTexts) p.oddModes.emplace_back(recNo, QString::fromLatin1(mode.text, mode.size));
-  const TrimmedField code(head + kCode.offset, kCode.width), grid(head + kGrid.offset, kGrid.width);
+  const TrimmedField code(head + kCode.offset, kCode.width, kQsoColumnHeadWidth - kCode.offset),
+      grid(head + kGrid.offset, kGrid.width, kQsoColumnHeadWidth - kGrid.offset);
   std::memcpy(r.code, code.text, size_t(code.size));
   std::memcpy(r.grid, grid.text, size_t(grid.size));
   std::memcpy(r.qsl, head + kQsl.offset, 3);
@@ -323,10 +340,9 @@ void QsoColumnFill::Commit() {
     if (p.high == 0) continue;
     std::vector<uint8_t>& global = globals[k];
     global.resize(p.modes.size());
-    for (size_t i = 0; i < p.modes.size(); ++i)
-      global[i] = internMode(QString::fromLatin1(p.modes[i].data(), p.modeSizes[i]));
+    for (size_t i = 0; i < p.modes.size(); ++i) global[i] = internMode(Part::TextOf(p.modes[i]));
     const uint32_t base = uint32_t(c.calls_.size());
-    c.calls_.insert(c.calls_.end(), p.calls.begin(), p.calls.end());
+    c.calls_.insert(c.calls_.end(), p.calls.get(), p.calls.get() + p.callsUsed);
     renumber.emplace_back([this, &p, &global, &kept = overflow[k], base] {
       for (int32_t n = p.low; n <= p.high; ++n) {
         QsoColumnRecord& r = records_.At(n);
@@ -335,8 +351,7 @@ void QsoColumnFill::Commit() {
         if (r.mode == QsoColumnRecord::kModeInTexts) continue;  // in oddModes
         const uint8_t m = global[r.mode];
         // More modes than the number holds: the mode's text is kept apart.
-        if (m == QsoColumnRecord::kModeInTexts)
-          kept.emplace_back(n, QString::fromLatin1(p.modes[r.mode].data(), p.modeSizes[r.mode]));
+        if (m == QsoColumnRecord::kModeInTexts) kept.emplace_back(n, Part::TextOf(p.modes[r.mode]));
         r.mode = m;
       }
     });

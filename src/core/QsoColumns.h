@@ -43,6 +43,9 @@
 #include <map>
 #include <memory>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "platform/hamlog/hdb_layout.h"
 
@@ -220,14 +223,56 @@ class QsoColumnCopy {
 extern QsoColumnCopy QsoColumns;
 
 // A field's bytes with NULs taken out and ASCII blanks trimmed, as the reader leaves an ASCII field;
-// most fields hold no NUL and are trimmed in place (`text` then points into the field).
+// most fields hold no NUL and are trimmed in place (`text` then points into the field). Made five times
+// for each record of the log, hence here, to be inlined.
 struct TrimmedField {
   const char* text;
   int size = 0;
   char buffer[32];  // the kept bytes of a field with NULs (the widest field taken, the call, is 20)
-  TrimmedField(const unsigned char* p, int width);
+  // `readable`: how many bytes from p may be read, when more than the field's (a narrow field is then
+  // looked at in one go).
+  TrimmedField(const unsigned char* p, int width, int readable = 0) {
+#ifdef __SSE2__
+    if (width >= 1 && width <= 32 && (width >= 16 || readable >= 16)) {
+      trimBy16(p, width);
+      return;
+    }
+#endif
+    trimByWords(p, width);
+  }
   TrimmedField(const TrimmedField&) = delete;
   QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
+
+ private:
+#ifdef __SSE2__
+  // Bits of the 16 bytes at p: which are blanks (' ' or 9 .. 13) and which are NUL.
+  static void classesOf16(const unsigned char* p, uint64_t& blank, uint64_t& nul) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i fromTab = _mm_sub_epi8(v, _mm_set1_epi8(9));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, _mm_set1_epi8(4)), fromTab);  // 9 .. 13
+    blank = uint32_t(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), control)));
+    nul = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+  }
+  // Up to 32 bytes (at least 16 readable) in one or two 16-byte looks: the first and last bytes that
+  // are no blank, and whether a NUL lies between them.
+  void trimBy16(const unsigned char* p, int width) {
+    uint64_t blank, nul;
+    classesOf16(p, blank, nul);
+    if (width > 16) {
+      uint64_t highBlank, highNul;
+      classesOf16(p + width - 16, highBlank, highNul);
+      blank |= highBlank << (width - 16);
+      nul |= highNul << (width - 16);
+    }
+    const uint64_t solid = ~blank & ((uint64_t(1) << width) - 1);
+    const int b = solid == 0 ? 0 : __builtin_ctzll(solid), e = solid == 0 ? 0 : 64 - __builtin_clzll(solid);
+    text = reinterpret_cast<const char*>(p) + b;
+    size = e - b;
+    if ((nul >> b) & ((uint64_t(1) << (e - b)) - 1)) dropNuls(p + b, e - b);
+  }
+#endif
+  void trimByWords(const unsigned char* p, int width);
+  void dropNuls(const unsigned char* p, int n);  // the `n` bytes at p trimmed, with a NUL among them
 };
 
 // True when the remark's bytes hold the roadside box mark "□" (at a character boundary).

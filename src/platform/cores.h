@@ -8,6 +8,10 @@
 // limited to two cores gets 2), at least 1. Threads beyond these only take turns on the same cores.
 int UsableCores();
 
+// The bytes of one cache line: what threads write side by side is kept this far apart, so that one
+// thread's writes do not take the line away from another.
+inline constexpr size_t kCacheLineBytes = 64;
+
 // Runs part(0) .. part(parts - 1) side by side, part(0) on the calling thread, and returns when every
 // one has.
 void RunParts(size_t parts, const std::function<void(size_t)>& part);

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -21,8 +22,10 @@
 #include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hugepages.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
@@ -81,7 +84,7 @@ bool ksortFile(SheetProgress& progress, const QString& path) {
 
 // Sorts work-file bytes by the file's key. Lines of the form the builder writes are sorted here;
 // anything else (a file edited by hand) goes through the file sort, which splits lines its own way.
-// `inKeyOrder` tells whether the bytes came out in the key's byte order (the first way).
+// `inKeyOrder` tells whether the bytes came out as plain lines in the key's byte order (the first way).
 bool sortBytes(SheetProgress& progress, QByteArray& data, bool& inKeyOrder) {
   inKeyOrder = IsPlainDmyDbs(data);
   if (inKeyOrder) {
@@ -249,7 +252,13 @@ struct Conditions {
   std::optional<std::pair<QByteArray, QByteArray>> asciiPeriod;
   // The period as numbers when both ends are eight digits (then the numbers compare as the texts).
   std::optional<std::pair<int32_t, int32_t>> numericPeriod;
+  // The line's band bytes by the column copy's band number; 0 for a number of no band.
+  std::array<uint32_t, 256> bandWords{};
   Conditions() {
+    for (size_t i = 0; i < bandWords.size(); ++i) {
+      const QByteArray label = PaddedBandLabel(int(i), extendedBands).toLatin1();
+      if (label.size() == 4 && label[0] != ' ') std::memcpy(&bandWords[i], label.constData(), 4);
+    }
     for (const QString& kind : ReadConditions.ExcludedQslKinds)
       if (kind.size() == 1) excludedVia.push_back(kind[0].unicode());
     auto ascii = [](const QString& t) {
@@ -282,8 +291,8 @@ constexpr int kHeadWidth = kQsoColumnHeadWidth;
 
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
 // record gives one line at most), and are grouped by their sort key as they come; the parts then go
-// to their places in the sorted file side by side.
-struct Part {
+// to their places in the sorted file side by side. Each part is written by its own thread.
+struct alignas(kCacheLineBytes) Part {
   Extraction x;  // x.lines unused: the lines are at `base` in the shared buffer
   qsizetype base = -1;
   DmyDbsRun run;
@@ -302,20 +311,40 @@ bool modeSelected(QLatin1StringView mode, const Conditions& c) {
   return c.allModes || mode == c.selMode;
 }
 
+// The eight digits of yyyymmdd as a word, in memory order.
+uint64_t digitsOfDate(int32_t yyyymmdd) {
+  static constexpr auto kPairs = [] {
+    std::array<uint16_t, 100> pairs{};
+    for (int i = 0; i < 100; ++i) pairs[size_t(i)] = uint16_t(('0' + i / 10) | ('0' + i % 10) << 8);
+    return pairs;
+  }();
+  const int32_t yyyy = yyyymmdd / 10000, mmdd = yyyymmdd % 10000;
+  return uint64_t(kPairs[size_t(yyyy / 100 % 100)]) | uint64_t(kPairs[size_t(yyyy % 100)]) << 16 |
+         uint64_t(kPairs[size_t(mmdd / 100)]) << 32 | uint64_t(kPairs[size_t(mmdd % 100)]) << 48;
+}
+
 // One record on a worker thread, from the fields the column copy took of it (the frequency's and the
 // mode's texts from the record's bytes where the copy keeps a number); its line (if any) is written at
 // `line`. `taken` tells whether a line was written.
 void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t recNo, const Conditions& c,
                 Part& part, char* line, bool& taken) {
   taken = false;
-  const QString& band = PaddedBandLabel(r.band, c.extendedBands);
-  if (band[0] == u' ') {
+  const uint32_t band = c.bandWords[r.band];
+  if (band == 0) {
     const TrimmedField freq(image + kFreq.offset, kFreq.width);
     part.x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
     return;
   }
-  const QByteArrayView code = r.Code();
-  if (code.size() < 4 || code == QByteArrayView("0100", 4)) return;
+  // The code's bytes, NUL-padded (a trimmed code holds no NUL); read in the two pieces the copy's
+  // fill has just written them in, which the processor hands on without waiting.
+  uint32_t codeHead;
+  uint16_t codeTail;
+  std::memcpy(&codeHead, r.code, 4);
+  std::memcpy(&codeTail, r.code + 4, 2);
+  const uint64_t code = codeHead | uint64_t(codeTail) << 32;
+  const int codeSize = code == 0 ? 0 : (71 - __builtin_clzll(code)) / 8;
+  constexpr uint64_t k0100 = 0x30303130;  // "0100"
+  if (codeSize < 4 || code == k0100) return;
   // A part numbers its modes as it meets them: each number's selection is worked out once.
   bool selected;
   if (r.mode == QsoColumnRecord::kModeInTexts) {
@@ -329,15 +358,11 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
   if (!selected) return;
   for (char16_t kind : c.excludedVia)
     if (kind == char16_t(static_cast<unsigned char>(r.via()))) return;
-  const int year = r.date / 10000, month = r.date / 100 % 100, day = r.date % 100;
-  const char date8[8] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
-                         char('0' + year % 10),   char('0' + month / 10),      char('0' + month % 10),
-                         char('0' + day / 10),    char('0' + day % 10)};
-  if (!c.InPeriod(r.date, date8)) return;
-  char band4[4];
-  for (int i = 0; i < 4; ++i) band4[i] = char(band[i].unicode());
-  WriteDmyDbsLine(line, {DmyDbsKindFlag(int(code.size()), char16_t(code.back())), code,
-                         QByteArrayView(band4, 4), r.received(), r.via(), recNo, QByteArrayView(date8, 8)});
+  const uint64_t date = digitsOfDate(r.date);
+  if (!c.InPeriod(r.date, reinterpret_cast<const char*>(&date))) return;
+  const char last = char(code >> (8 * (codeSize - 1)));
+  WriteDmyDbsLine(line, DmyDbsLineWords{DmyDbsKindFlag(codeSize, char16_t(uint8_t(last))), code, band,
+                                        r.received(), r.via(), recNo, date});
   part.x.lastTaken = recNo;
   taken = true;
 }
@@ -372,6 +397,7 @@ class LineRoom {
     void* p = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
     data_ = static_cast<char*>(p);
+    PreferHugePages(p, size_);
   }
   ~LineRoom() {
     if (data_) ::munmap(data_, size_);

@@ -13,12 +13,13 @@
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/vbfile.h"
 #include "sheet/DmyDbsLine.h"
-#include "sheet/WorkFileStore.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
 
 namespace {
 
@@ -41,6 +42,19 @@ struct CodeInfo {
   QString gunCode;        // first five characters of a town's code
   int32_t tokyoWard = 0;  // 100101 .. 100123, else 0
   bool touched = false;   // in the marks pass: a row of the code holds a cell to work out again
+};
+
+// What one walk over a stretch of lines keeps as it goes: the row it looks from, a town's gun still to
+// be marked, and what it last looked up.
+struct Lane {
+  int32_t startRow = 1;
+  QString pendingGun;
+  QByteArray lastField = QByteArray(1, '\0');  // never equal to a six-byte code field
+  CodeInfo info;
+  uint32_t lastBand = 0;  // never four band bytes: they hold no NUL
+  int32_t bandColumn = 0;
+  QString pendingLookedUp;
+  const std::vector<int32_t>* pendingRows = nullptr;
 };
 
 class Walk {
@@ -76,7 +90,8 @@ class Walk {
   }
 
   void Run(QByteArrayView data, SheetProgress& progress) {
-    pass(data, progress, nullptr);
+    data_ = data;
+    if (!runInParts(progress)) pass(data, progress, nullptr);
     writeBack();
   }
 
@@ -120,10 +135,8 @@ class Walk {
   // line lands where a walk of all lines puts it.
   void pass(QByteArrayView data, SheetProgress& progress, const std::vector<qsizetype>* only) {
     data_ = data;
-    lastField_ = QByteArray(1, '\0');
+    Lane lane;
     const qsizetype n = data.size() / kDmyDbsRecordBytes;
-    SheetTally.CollationStartRow = 1;
-    SheetTally.PendingGunCode.clear();
     QElapsedTimer pumpClock;
     pumpClock.start();
     size_t next = 0;  // in `only`
@@ -135,8 +148,69 @@ class Walk {
       const bool listed = !only || (next < only->size() && (*only)[next] == i);
       if (listed && only) ++next;
       // A line that only passed by: so do the other lines of its code up to the next listed one.
-      if (line(i, listed)) i = lastOfRun(i, only && next < only->size() ? (*only)[next] : n);
+      if (line(i, listed, lane)) i = lastOfRun(i, only && next < only->size() ? (*only)[next] : n);
     }
+    SheetTally.CollationStartRow = lane.startRow;
+    SheetTally.PendingGunCode = lane.pendingGun;
+  }
+
+  // The walk of all lines in parts side by side, when the lines are many and fall into stretches that
+  // reach no row in common. A stretch begins where the kind flag or the prefecture changes (a town
+  // and its gun share them) with no town's gun pending; the lane at each cut is found first by a walk
+  // that moves over the lines without marking (a run of one code moves it as its first line does, or
+  // its first line that counts). False, with nothing done, when the walk is to go in one: few lines,
+  // one core, or a code whose rows two stretches would reach (lines not in the file's order, or codes
+  // that differ only in blanks).
+  bool runInParts(SheetProgress& progress) {
+    const qsizetype n = data_.size() / kDmyDbsRecordBytes;
+    const size_t parts = size_t(std::min(UsableCores(), 8));
+    constexpr qsizetype kLinesForParts = 65536;
+    if (parts < 2 || n < kLinesForParts) return false;
+    struct Cut {
+      qsizetype from;
+      Lane lane;
+    };
+    std::vector<Cut> cuts{{0, Lane()}};
+    // The stretch each code's rows are reached from (by its own lines, or by its towns' for a gun).
+    std::unordered_map<QString, size_t> stretchOfCode;
+    auto claim = [&](const QString& code) {
+      const auto [at, added] = stretchOfCode.try_emplace(code, cuts.size() - 1);
+      return added || at->second == cuts.size() - 1;
+    };
+    Lane lane;
+    bool runSettled = false;
+    for (qsizetype i = 0; i < n; ++i) {
+      const char* bytes = data_.data() + i * kDmyDbsRecordBytes;
+      const bool newRun = i == 0 || std::memcmp(bytes + 1, bytes + 1 - kDmyDbsRecordBytes, 6) != 0;
+      if (newRun) {
+        runSettled = false;
+        if (i > 0 && std::memcmp(bytes, bytes - kDmyDbsRecordBytes, 3) != 0 && cuts.size() < parts &&
+            i >= qsizetype(cuts.size()) * n / qsizetype(parts) && lane.pendingGun.isEmpty())
+          cuts.push_back({i, lane});
+      }
+      if (runSettled) continue;
+      const bool passedBy = line(i, false, lane);
+      if (newRun && (!claim(lane.info.code) || (lane.info.isTown && !claim(lane.info.gunCode)))) return false;
+      runSettled = passedBy || lane.info.isTown;
+    }
+    RunParts(cuts.size(), [&](size_t k) {
+      Lane own = cuts[k].lane;
+      const qsizetype to = k + 1 < cuts.size() ? cuts[k + 1].from : n;
+      QElapsedTimer pumpClock;
+      pumpClock.start();
+      for (qsizetype i = cuts[k].from; i < to; ++i) {
+        // Only the window thread's part lets events through.
+        if (k == 0 && (i & 4095) == 0 && pumpClock.elapsed() >= 50) {
+          progress.Pump();
+          pumpClock.restart();
+        }
+        line(i, true, own);
+      }
+      if (k + 1 == cuts.size()) lane = own;
+    });
+    SheetTally.CollationStartRow = lane.startRow;
+    SheetTally.PendingGunCode = lane.pendingGun;
+    return true;
   }
 
   // The last line before `limit` that has the code of line `i` (the file keeps a code's lines
@@ -160,14 +234,14 @@ class Walk {
   }
 
   // The band's column, 0 when it has none; the last band looked up is kept, as lines come by band.
-  int32_t columnOf(const char* band) {
+  int32_t columnOf(const char* band, Lane& lane) const {
     const uint32_t w = bandWord(band);
-    if (w == lastBand_) return bandColumnFound_;
-    lastBand_ = w;
-    bandColumnFound_ = 0;
+    if (w == lane.lastBand) return lane.bandColumn;
+    lane.lastBand = w;
+    lane.bandColumn = 0;
     for (const auto& [b, col] : bandColumns_)
-      if (b == w) bandColumnFound_ = col;
-    return bandColumnFound_;
+      if (b == w) lane.bandColumn = col;
+    return lane.bandColumn;
   }
 
   // The date of "yyyymmdd" + CR, as VbVal reads it.
@@ -182,43 +256,44 @@ class Walk {
   }
 
   // True when the line only passed by (it reaches no cell to work out and moves the walk on not at all).
-  bool line(qsizetype i, bool listed) {
+  bool line(qsizetype i, bool listed, Lane& lane) {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
-    if (field != QByteArrayView(lastField_)) {
-      lastField_ = field.toByteArray();
-      info_ = describe(FromAnsi(field).trimmed());
-      if (mode_ == Mode::Marks && info_.rows)
-        info_.touched = std::any_of(info_.rows->begin(), info_.rows->end(),
-                                    [&](int32_t r) { return r <= rows_ && rowTouched_[size_t(r)]; });
+    CodeInfo& info = lane.info;
+    if (field != QByteArrayView(lane.lastField)) {
+      lane.lastField = field.toByteArray();
+      info = describe(FromAnsi(field).trimmed());
+      if (mode_ == Mode::Marks && info.rows)
+        info.touched = std::any_of(info.rows->begin(), info.rows->end(),
+                                   [&](int32_t r) { return r <= rows_ && rowTouched_[size_t(r)]; });
     }
     // The marks pass sets marks only in the rows the new lines reached: the lines of other codes just
     // move the walk on, unless a town's gun is pending (its row may be one of them).
-    if (mode_ == Mode::Marks) listed = info_.touched || !SheetTally.PendingGunCode.isEmpty();
+    if (mode_ == Mode::Marks) listed = info.touched || !lane.pendingGun.isEmpty();
     // A line not listed matters only where it moves the walk's start row.
-    if (!listed && !info_.isTown && SheetTally.PendingGunCode.isEmpty()) return true;
-    if (info_.neverCounts) return false;
+    if (!listed && !info.isTown && lane.pendingGun.isEmpty()) return true;
+    if (info.neverCounts) return false;
     // Only a designated city's lines and the Tokyo wards' look at the date.
-    const int32_t date = info_.designatedFrom >= 0 || info_.tokyoWard ? dateOf(rec.DateAndEnd()) : 0;
-    if (info_.designatedFrom >= 0 && date >= info_.designatedFrom) return false;
-    if (info_.isTown) SheetTally.PendingGunCode = info_.gunCode;
+    const int32_t date = info.designatedFrom >= 0 || info.tokyoWard ? dateOf(rec.DateAndEnd()) : 0;
+    if (info.designatedFrom >= 0 && date >= info.designatedFrom) return false;
+    if (info.isTown) lane.pendingGun = info.gunCode;
 
-    const int32_t start = SheetTally.CollationStartRow;
-    const int32_t own = firstAtOrAfter(info_.rows, start);
-    if (!SheetTally.PendingGunCode.isEmpty()) {
-      if (SheetTally.PendingGunCode != pendingLookedUp_) {
-        pendingLookedUp_ = SheetTally.PendingGunCode;
-        auto it = rowsByCode_.find(pendingLookedUp_);
-        pendingRows_ = it == rowsByCode_.end() ? nullptr : &it->second;
+    const int32_t start = lane.startRow;
+    const int32_t own = firstAtOrAfter(info.rows, start);
+    if (!lane.pendingGun.isEmpty()) {
+      if (lane.pendingGun != lane.pendingLookedUp) {
+        lane.pendingLookedUp = lane.pendingGun;
+        auto it = rowsByCode_.find(lane.pendingLookedUp);
+        lane.pendingRows = it == rowsByCode_.end() ? nullptr : &it->second;
       }
-      const int32_t gun = firstAtOrAfter(pendingRows_, start);
+      const int32_t gun = firstAtOrAfter(lane.pendingRows, start);
       if (gun > 0 && (own == 0 || gun < own)) {
-        if (listed) apply(gun, rec, date, i);
-        SheetTally.CollationStartRow = gun;
-        SheetTally.PendingGunCode.clear();
+        if (listed) apply(gun, rec, date, i, lane);
+        lane.startRow = gun;
+        lane.pendingGun.clear();
       }
     }
-    if (own > 0 && listed) apply(own, rec, date, i);
+    if (own > 0 && listed) apply(own, rec, date, i, lane);
     return false;
   }
 
@@ -228,7 +303,7 @@ class Walk {
     return it == rows->end() ? 0 : *it;
   }
 
-  CodeInfo describe(const QString& code) {
+  CodeInfo describe(const QString& code) const {
     CodeInfo c;
     c.code = code;
     auto it = rowsByCode_.find(code);
@@ -255,9 +330,9 @@ class Walk {
     return c;
   }
 
-  void apply(int32_t row, const DmyDbsRecord& rec, int32_t date, qsizetype line) {
+  void apply(int32_t row, const DmyDbsRecord& rec, int32_t date, qsizetype line, Lane& lane) {
     if (row > rows_ || (mode_ == Mode::Marks && !rowTouched_[size_t(row)])) return;
-    const int32_t col = columnOf(rec.Band().data());
+    const int32_t col = columnOf(rec.Band().data(), lane);
     if (col == 0) return;  // no band column: the line marks nothing
     if (col > lastColumn_) return;
     const size_t k = cell(col, row);
@@ -274,9 +349,9 @@ class Walk {
       setMark(k, confirmed, line);
     else
       touched_[k] = true;
-    if (info_.tokyoWard && date >= kTokyoWardCityDate) {
+    if (lane.info.tokyoWard && date >= kTokyoWardCityDate) {
       const auto recordNumber = static_cast<int32_t>(VbValBytes(rec.RecordNumber()));
-      int32_t& entry = SheetTally.TokyoWardRecords(info_.tokyoWard, col);
+      int32_t& entry = SheetTally.TokyoWardRecords(lane.info.tokyoWard, col);
       if (rule_ == ConfirmRule::ListedMarks) {
         if (entry < 1) entry = confirmed ? recordNumber : -recordNumber;
       } else if (entry < 1) {
@@ -319,18 +394,12 @@ class Walk {
   QByteArrayView data_;
   std::unordered_map<QString, std::vector<int32_t>> rowsByCode_;
   std::vector<std::pair<uint32_t, int32_t>> bandColumns_;  // band bytes, column
-  uint32_t lastBand_ = 0;                                  // never four band bytes: they hold no NUL
-  int32_t bandColumnFound_ = 0;
   std::vector<Mark> marks_;
   std::vector<int32_t> lastLine_;  // line that set the cell's current mark in this walk; -1 none
   std::array<bool, 256> listed_{};
-  QByteArray lastField_ = QByteArray(1, '\0');  // never equal to a six-byte code field
-  CodeInfo info_;
   Mode mode_ = Mode::All;
   std::vector<bool> touched_;     // cells reached by a listed line
   std::vector<bool> rowTouched_;  // rows holding such a cell
-  QString pendingLookedUp_;
-  const std::vector<int32_t>* pendingRows_ = nullptr;
 };
 
 void readAndCollate(ConfirmRule rule, SheetProgress& progress) {

@@ -1,12 +1,14 @@
 #include "sheet/DmyDbsLine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "platform/cores.h"
+#include "platform/hugepages.h"
 #include "platform/paths.h"
 
 QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
@@ -42,20 +44,18 @@ char* putField(char* out, QStringView text, int width) {
   return out;
 }
 
-// Exactly `width` bytes of ASCII text: control characters become blanks, the rest blank-padded.
-char* putBytes(char* out, QByteArrayView text, int width) {
-  int n = 0;
-  for (; n < text.size() && n < width; ++n) {
-    const char c = text[n];
-    *out++ = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-  }
-  for (; n < width; ++n) *out++ = ' ';
-  return out;
-}
-
 void putRecordNumber(char* p, int32_t recordNumber) {
   uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
   for (int i = 9; i >= 0; --i, v /= 10) p[i] = static_cast<char>('0' + v % 10);
+}
+
+constexpr uint64_t kBlankWord = 0x2020202020202020ull;
+
+// The eight bytes of a word with those below 0x20 made blanks (the others as they are).
+uint64_t controlsBlanked(uint64_t w) {
+  const uint64_t below = ~(((w & 0x7F7F7F7F7F7F7F7Full) + 0x6060606060606060ull) | w) & 0x8080808080808080ull;
+  const uint64_t m = (below >> 7) * 0xFF;
+  return (w & ~m) | (kBlankWord & m);
 }
 
 }  // namespace
@@ -77,16 +77,30 @@ void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band,
 }
 
 void WriteDmyDbsLine(char* line, const DmyDbsAsciiFields& f) {
-  char* p = line;
-  *p++ = f.kindFlag;
-  p = putBytes(p, f.code, 6);
-  p = putBytes(p, f.band, 4);
-  p = putBytes(p, QByteArrayView(&f.received, 1), 1);
-  p = putBytes(p, QByteArrayView(&f.via, 1), 1);
-  putRecordNumber(p, f.recordNumber);
-  p = putBytes(p + 10, f.yyyymmdd, 8);
-  *p++ = '\r';
-  *p = '\n';
+  DmyDbsLineWords w{f.kindFlag, 0, 0, f.received, f.via, f.recordNumber, 0};
+  std::memcpy(&w.code, f.code.data(), size_t(std::clamp<qsizetype>(f.code.size(), 0, 6)));
+  uint64_t band = kBlankWord, date = kBlankWord;
+  std::memcpy(&band, f.band.data(), size_t(std::clamp<qsizetype>(f.band.size(), 0, 4)));
+  std::memcpy(&date, f.yyyymmdd.data(), size_t(std::clamp<qsizetype>(f.yyyymmdd.size(), 0, 8)));
+  w.band = uint32_t(band);
+  w.yyyymmdd = date;
+  WriteDmyDbsLine(line, w);
+}
+
+void WriteDmyDbsLine(char* line, const DmyDbsLineWords& f) {
+  static_assert(std::endian::native == std::endian::little);
+  // Written once per QSO of the log: in words, straight to the line.
+  const uint64_t codeAndBand = (f.code & 0xFFFFFFFFFFFFull) | uint64_t(f.band & 0xFFFF) << 48;
+  const uint64_t rest = f.band >> 16 | uint64_t(uint8_t(f.received)) << 16 | uint64_t(uint8_t(f.via)) << 24;
+  const uint64_t bytes1to8 = controlsBlanked(codeAndBand), bytes9to12 = controlsBlanked(rest),
+                 date = controlsBlanked(f.yyyymmdd);
+  line[0] = f.kindFlag;
+  std::memcpy(line + 1, &bytes1to8, 8);
+  std::memcpy(line + 9, &bytes9to12, 4);
+  putRecordNumber(line + 13, f.recordNumber);
+  std::memcpy(line + 23, &date, 8);
+  line[31] = '\r';
+  line[32] = '\n';
 }
 
 bool IsPlainDmyDbs(QByteArrayView data) {
@@ -276,6 +290,7 @@ QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
 
   QByteArray out(qsizetype(at) * kDmyDbsRecordBytes, Qt::Uninitialized);
   char* to = out.data();
+  PreferHugePages(to, size_t(out.size()));
   auto fill = [&](size_t r) {
     const DmyDbsRun& run = runs[r];
     std::vector<uint32_t>& places = next[r];

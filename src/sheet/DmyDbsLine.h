@@ -47,6 +47,19 @@ struct DmyDbsAsciiFields {
 };
 void WriteDmyDbsLine(char* line, const DmyDbsAsciiFields& fields);
 
+// The same from words, as the whole-log pass holds the fields: each word's bytes in memory order; the
+// code NUL-padded (NULs and other bytes below 0x20 become blanks, as above).
+struct DmyDbsLineWords {
+  char kindFlag;
+  uint64_t code;  // bytes 0 .. 5
+  uint32_t band;
+  char received;
+  char via;
+  int32_t recordNumber;
+  uint64_t yyyymmdd;
+};
+void WriteDmyDbsLine(char* line, const DmyDbsLineWords& fields);
+
 // Fields of one fixed record (33 bytes; the last field holds the date and the line end).
 struct DmyDbsRecord {
   QByteArrayView bytes;

@@ -70,7 +70,7 @@ class Store {
         }),
         hasher_([this, bytes, sorted] {
           hash_ = WorkFileHash(bytes);
-          plainSorted_ = IsPlainDmyDbs(bytes) && (sorted || DmyDbsIsSorted(bytes));
+          plainSorted_ = sorted || (IsPlainDmyDbs(bytes) && DmyDbsIsSorted(bytes));
           finished();
         }) {
     WorkFileStamp = {};

@@ -16,9 +16,10 @@
 #include <functional>
 
 // Starts storing `lines` as the work file that LASTP `lastp` goes with; the lines are held from now
-// on. `sorted` tells that they are in the file's order (DmyDbsIsSorted); whether they are plain lines
-// (IsPlainDmyDbs), and sorted when not told, is looked at while they are written. A `deferred` store completes on its own and tells its
-// failure in a message box; any other is completed by SettleWorkFile, which gives its failure back.
+// on. `sorted` tells that they are plain lines (IsPlainDmyDbs) in the file's order (DmyDbsIsSorted);
+// when not told, both are looked at while they are written. A `deferred` store completes on its own
+// and tells its failure in a message box; any other is completed by SettleWorkFile, which gives its
+// failure back.
 void StoreWorkFile(const QByteArray& lines, bool sorted, const QString& lastp, bool deferred);
 
 // Waits for the store under way and completes it. "" when it is done, deferred or none was under

@@ -158,7 +158,8 @@ struct CollationWalkTest : ::testing::Test {
          << "110102"
          << "100110"
          << "100124"
-         << "1001";
+         << "1001"
+         << " 1002";  // a code with a blank before it, as a hand-edited file may hold
   }
 
   QByteArray makeLines(int count, int firstRecord) {
@@ -213,6 +214,16 @@ TEST_F(CollationWalkTest, UnsortedLinesAndAShuffledMaster) {
   makeMaster(true);
   expectSameAsReference(makeLines(2000, 1), ConfirmRule::ListedMarks);
   expectSameAsReference(makeLines(2000, 5001), ConfirmRule::AnyMark);
+}
+
+// Enough lines for the walk to go in parts side by side (where the machine has the cores).
+TEST_F(CollationWalkTest, ManyLinesInPartsOverAMasterInItsOrderOrShuffled) {
+  for (bool shuffled : {false, true}) {
+    makeMaster(shuffled);
+    const QByteArray lines = makeLines(70000, 1);
+    expectSameAsReference(SortDmyDbsBytes(lines), shuffled ? ConfirmRule::AnyMark : ConfirmRule::ListedMarks);
+    expectSameAsReference(lines, ConfirmRule::ListedMarks);
+  }
 }
 
 TEST_F(CollationWalkTest, ExtendedBandSet) {
