@@ -181,9 +181,12 @@ void TrimmedField::dropNuls(const unsigned char* p, int n) {
 QsoColumnRecords::QsoColumnRecords(int32_t first, int32_t last) : first_(first) {
   size_ = last >= first ? size_t(last - first + 1) : 0;
   if (size_ == 0) return;
-  data_ = static_cast<QsoColumnRecord*>(std::calloc(size_, sizeof(QsoColumnRecord)));
+  // A whole log's block has room for the QSOs of many appends after it: it grows in place, and the
+  // huge pages it asks for are never split by a move.
+  capacity_ = first == 1 ? size_ + kRoomAhead : size_;
+  data_ = static_cast<QsoColumnRecord*>(std::calloc(capacity_, sizeof(QsoColumnRecord)));
   if (!data_) throw std::bad_alloc();
-  PreferHugePages(data_, size_ * sizeof(QsoColumnRecord));
+  if (first == 1) PreferHugePages(data_, capacity_ * sizeof(QsoColumnRecord));
 }
 
 QsoColumnRecords::~QsoColumnRecords() { std::free(data_); }
@@ -191,10 +194,14 @@ QsoColumnRecords::~QsoColumnRecords() { std::free(data_); }
 void QsoColumnRecords::Extend(int32_t last) {
   const size_t want = last >= first_ ? size_t(last - first_ + 1) : 0;
   if (want <= size_) return;
-  auto* grown = static_cast<QsoColumnRecord*>(std::realloc(data_, want * sizeof(QsoColumnRecord)));
-  if (!grown) throw std::bad_alloc();
-  std::memset(static_cast<void*>(grown + size_), 0, (want - size_) * sizeof(QsoColumnRecord));
-  data_ = grown;
+  if (want > capacity_) {
+    const size_t room = want + kRoomAhead;
+    auto* grown = static_cast<QsoColumnRecord*>(std::realloc(data_, room * sizeof(QsoColumnRecord)));
+    if (!grown) throw std::bad_alloc();
+    data_ = grown;
+    capacity_ = room;
+  }
+  std::memset(static_cast<void*>(data_ + size_), 0, (want - size_) * sizeof(QsoColumnRecord));
   size_ = want;
 }
 

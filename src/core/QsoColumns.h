@@ -100,6 +100,7 @@ class QsoColumnRecords {
     std::swap(data_, o.data_);
     std::swap(first_, o.first_);
     std::swap(size_, o.size_);
+    std::swap(capacity_, o.capacity_);
   }
   QsoColumnRecord& At(int32_t recNo) { return data_[size_t(recNo - first_)]; }
   const QsoColumnRecord& At(int32_t recNo) const { return data_[size_t(recNo - first_)]; }
@@ -110,7 +111,8 @@ class QsoColumnRecords {
  private:
   QsoColumnRecord* data_ = nullptr;
   int32_t first_ = 1;
-  size_t size_ = 0;
+  size_t size_ = 0, capacity_ = 0;
+  static constexpr size_t kRoomAhead = 65536;  // records: 2 MB
 };
 
 class QsoColumnCopy {

@@ -8,7 +8,6 @@
 
 #include "platform/codepage.h"
 #include "platform/cores.h"
-#include "platform/hugepages.h"
 #include "platform/paths.h"
 
 QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
@@ -290,7 +289,6 @@ QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
 
   QByteArray out(qsizetype(at) * kDmyDbsRecordBytes, Qt::Uninitialized);
   char* to = out.data();
-  PreferHugePages(to, size_t(out.size()));
   auto fill = [&](size_t r) {
     const DmyDbsRun& run = runs[r];
     std::vector<uint32_t>& places = next[r];
