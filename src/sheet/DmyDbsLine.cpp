@@ -8,6 +8,7 @@
 
 #include "platform/codepage.h"
 #include "platform/cores.h"
+#include "platform/hugepages.h"
 #include "platform/paths.h"
 
 QString DmyDbsPath() { return JoinPath(ProgramFolder(), kDmyDbsFileName); }
@@ -287,7 +288,16 @@ QByteArray SortDmyDbsRuns(const std::vector<DmyDbsRun>& runs) {
   }
   for (; o < others.size(); ++o) place(others[o].run, others[o].group);
 
-  QByteArray out(qsizetype(at) * kDmyDbsRecordBytes, Qt::Uninitialized);
+  // The lines of a whole log get room after them for those of the appends to come: the sheet holds
+  // them and appends grow them in place, so the huge pages they ask for are never split by a move.
+  const qsizetype bytes = qsizetype(at) * kDmyDbsRecordBytes;
+  constexpr qsizetype kWholeLog = qsizetype(8) << 20, kAppendRoom = qsizetype(2) << 20;
+  QByteArray out;
+  if (bytes >= kWholeLog) {
+    out.reserve(bytes + kAppendRoom);
+    PreferHugePages(out.data(), size_t(out.capacity()));
+  }
+  out.resize(bytes);
   char* to = out.data();
   auto fill = [&](size_t r) {
     const DmyDbsRun& run = runs[r];
