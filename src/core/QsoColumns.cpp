@@ -1,14 +1,10 @@
 #include "core/QsoColumns.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <new>
 #include <thread>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "core/HamlogAccess.h"
 #include "core/QsoFields.h"

@@ -335,8 +335,8 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
     part.x.freqErrors.emplace_back(recNo, FreqErrorLine(recNo, QString(freq.latin1())));
     return;
   }
-  // The code's bytes, NUL-padded (a trimmed code holds no NUL); read in the two pieces the copy's
-  // fill has just written them in, which the processor hands on without waiting.
+  // The code's bytes, NUL-padded (a trimmed code holds no NUL). The fill has only just stored them in
+  // small pieces: read as a 4- and a 2-byte piece, not as one word that would wait for those stores.
   uint32_t codeHead;
   uint16_t codeTail;
   std::memcpy(&codeHead, r.code, 4);
