@@ -1,6 +1,7 @@
 #include "core/QsoColumns.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -26,6 +27,7 @@ constexpr hamlog::FieldSpan kCall = hamlog::SpanOf(0), kDate = hamlog::SpanOf(2)
 static_assert(kRemark2.offset == kRemark1.offset + kRemark1.width);
 static_assert(kCall.offset == 1 && kQsl.offset + kQsl.width == 50 && kFreq.offset + kFreq.width == kMode.offset);
 static_assert(kCall.width >= 16 && kCall.width <= 32);  // looked at in two 16-byte looks
+static_assert(kCode.width <= 6 && kGrid.width <= 6 && kMode.width <= 16);  // each field taken in one look
 
 constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
 
@@ -74,23 +76,24 @@ int32_t readerDate(const QString& d) {
 }
 
 // A frequency of digits with at most one "." (at most 9 digits, 15 characters) as digits and shape.
+// Without a branch per character: where the "." falls differs from band to band.
 bool encodeFreq(const char* t, int n, uint32_t& digits, uint8_t& shape) {
   if (n < 1 || n > 15) return false;
-  int point = -1, count = 0;
-  uint32_t v = 0;
+  uint64_t v = 0;
+  int point = -1, dots = 0, count = 0;
+  bool sound = true;
   for (int i = 0; i < n; ++i) {
-    if (t[i] == '.') {
-      if (point >= 0) return false;
-      point = i;
-    } else if (t[i] >= '0' && t[i] <= '9') {
-      if (++count > 9) return false;
-      v = v * 10 + uint32_t(t[i] - '0');
-    } else {
-      return false;
-    }
+    const unsigned c = static_cast<unsigned char>(t[i]);
+    const bool dot = c == '.';
+    const unsigned d = c - '0';
+    sound &= dot || d <= 9;
+    dots += dot;
+    point = dot ? i : point;
+    v = dot ? v : v * 10 + d;
+    count += !dot;
   }
-  if (count == 0) return false;
-  digits = v;
+  if (!sound || dots > 1 || count == 0 || count > 9) return false;
+  digits = uint32_t(v);
   shape = uint8_t(n | ((point + 1) << 4));
   return true;
 }
@@ -216,7 +219,9 @@ struct alignas(kCacheLineBytes) QsoColumnFill::Part {
     bool operator==(const ModeBytes&) const = default;
   };
   std::vector<ModeBytes> modes;  // the part's own mode numbers: their bytes
-  size_t last = 0;               // the mode found last: most records repeat the one before
+  // A mode's number + 1 by a hash of its bytes (0: none), so that most records find their mode in one
+  // look; a mode that shares its slot is found by the walk over all.
+  std::array<uint8_t, 64> modeSlots{};
   std::vector<int32_t> slashed;
   std::vector<std::pair<int32_t, QString>> oddFreqs, oddModes;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;  // for the reader
@@ -238,13 +243,18 @@ struct alignas(kCacheLineBytes) QsoColumnFill::Part {
     return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof m.words)));
   }
   uint8_t modeOf(const TrimmedField& m) {
-    ModeBytes bytes;
-    std::memcpy(bytes.words, m.text, size_t(m.size));
-    if (last < modes.size() && modes[last] == bytes) return uint8_t(last);
+    const unsigned __int128 low = m.Low16();
+    const ModeBytes bytes{{uint64_t(low), uint64_t(low >> 64)}};
+    uint8_t& slot = modeSlots[((bytes.words[0] + bytes.words[1] * 31) * 0x9E3779B97F4A7C15ull) >> 58];
+    if (slot != 0 && modes[slot - 1u] == bytes) return uint8_t(slot - 1u);
     for (size_t i = 0; i < modes.size(); ++i)
-      if (modes[i] == bytes) return uint8_t(last = i);
+      if (modes[i] == bytes) {
+        slot = uint8_t(i + 1);
+        return uint8_t(i);
+      }
     if (modes.size() >= QsoColumnRecord::kModeInTexts) return QsoColumnRecord::kModeInTexts;
     modes.push_back(bytes);
+    slot = uint8_t(modes.size());  // at most kModeInTexts
     return uint8_t(modes.size() - 1);
   }
 };
@@ -304,8 +314,10 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
   if (r.mode == QsoColumnRecord::kModeInTexts) p.oddModes.emplace_back(recNo, QString::fromLatin1(mode.text, mode.size));
   const TrimmedField code(head + kCode.offset, kCode.width, kQsoColumnHeadWidth - kCode.offset),
       grid(head + kGrid.offset, kGrid.width, kQsoColumnHeadWidth - kGrid.offset);
-  std::memcpy(r.code, code.text, size_t(code.size));
-  std::memcpy(r.grid, grid.text, size_t(grid.size));
+  // In pieces of a fixed size, which the pass's reads of the code take over as they are stored.
+  const uint64_t codeBytes = uint64_t(code.Low16()), gridBytes = uint64_t(grid.Low16());
+  std::memcpy(r.code, &codeBytes, sizeof r.code);
+  std::memcpy(r.grid, &gridBytes, sizeof r.grid);
   std::memcpy(r.qsl, head + kQsl.offset, 3);
   return &r;
 }

@@ -38,6 +38,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -244,8 +245,23 @@ struct TrimmedField {
   }
   TrimmedField(const TrimmedField&) = delete;
   QLatin1StringView latin1() const { return QLatin1StringView(text, size); }
+  // The kept bytes of a field of at most 16, zero-padded, as a number in memory order (the first byte
+  // lowest). Made from the bytes the trim looked at, in registers: a copy of `size` bytes through
+  // memory would make a following read of the whole word wait for the copy's stores.
+  unsigned __int128 Low16() const {
+    if (!inLook_) {
+      unsigned __int128 v = 0;
+      std::memcpy(&v, text, size_t(std::clamp(size, 0, 16)));
+      return v;
+    }
+    const unsigned __int128 v = look_ >> (8 * (text - reinterpret_cast<const char*>(from_)));
+    return size >= 16 ? v : v & ((static_cast<unsigned __int128>(1) << (8 * size)) - 1);
+  }
 
  private:
+  const unsigned char* from_ = nullptr;
+  unsigned __int128 look_ = 0;  // the 16 bytes at from_, when inLook_
+  bool inLook_ = false;         // the kept bytes lie among them
 #ifdef __SSE2__
   // Bits of the 16 bytes at p: which are blanks (' ' or 9 .. 13) and which are NUL.
   static void classesOf16(const unsigned char* p, uint64_t& blank, uint64_t& nul) {
@@ -260,6 +276,8 @@ struct TrimmedField {
   void trimBy16(const unsigned char* p, int width) {
     uint64_t blank, nul;
     classesOf16(p, blank, nul);
+    std::memcpy(&look_, p, 16);
+    from_ = p;
     if (width > 16) {
       uint64_t highBlank, highNul;
       classesOf16(p + width - 16, highBlank, highNul);
@@ -270,7 +288,11 @@ struct TrimmedField {
     const int b = solid == 0 ? 0 : __builtin_ctzll(solid), e = solid == 0 ? 0 : 64 - __builtin_clzll(solid);
     text = reinterpret_cast<const char*>(p) + b;
     size = e - b;
-    if ((nul >> b) & ((uint64_t(1) << (e - b)) - 1)) dropNuls(p + b, e - b);
+    inLook_ = e <= 16;
+    if ((nul >> b) & ((uint64_t(1) << (e - b)) - 1)) {
+      dropNuls(p + b, e - b);
+      inLook_ = false;
+    }
   }
 #endif
   void trimByWords(const unsigned char* p, int width);

@@ -303,24 +303,24 @@ struct alignas(kCacheLineBytes) Part {
   };
   std::vector<Later> later;
   std::vector<int8_t> modeSelected;  // by the column fill's mode number: -1 not known yet, else 0 or 1
+  // Lines whose groups are still to be found, a batch at a time: their places among the part's lines.
+  std::array<size_t, DmyDbsGroups::kBatch> waiting;
+  size_t waitingCount = 0;
+
+  void findGroups() {
+    const char* lines[DmyDbsGroups::kBatch];
+    uint32_t groups[DmyDbsGroups::kBatch];
+    for (size_t i = 0; i < waitingCount; ++i) lines[i] = run.lines + waiting[i] * kDmyDbsRecordBytes;
+    run.groups.AddMany(lines, waitingCount, groups);
+    for (size_t i = 0; i < waitingCount; ++i) run.groupOfLine[waiting[i]] = groups[i];
+    waitingCount = 0;
+  }
 };
 
 // Whether a mode passes the reading's mode, by the mode's text.
 bool modeSelected(QLatin1StringView mode, const Conditions& c) {
   if (c.digital) return c.digitalModes.contains(mode);
   return c.allModes || mode == c.selMode;
-}
-
-// The eight digits of yyyymmdd as a word, in memory order.
-uint64_t digitsOfDate(int32_t yyyymmdd) {
-  static constexpr auto kPairs = [] {
-    std::array<uint16_t, 100> pairs{};
-    for (int i = 0; i < 100; ++i) pairs[size_t(i)] = uint16_t(('0' + i / 10) | ('0' + i % 10) << 8);
-    return pairs;
-  }();
-  const int32_t yyyy = yyyymmdd / 10000, mmdd = yyyymmdd % 10000;
-  return uint64_t(kPairs[size_t(yyyy / 100 % 100)]) | uint64_t(kPairs[size_t(yyyy % 100)]) << 16 |
-         uint64_t(kPairs[size_t(mmdd / 100)]) << 32 | uint64_t(kPairs[size_t(mmdd % 100)]) << 48;
 }
 
 // One record on a worker thread, from the fields the column copy took of it (the frequency's and the
@@ -358,7 +358,7 @@ void takeRecord(const QsoColumnRecord& r, const unsigned char* image, int32_t re
   if (!selected) return;
   for (char16_t kind : c.excludedVia)
     if (kind == char16_t(static_cast<unsigned char>(r.via()))) return;
-  const uint64_t date = digitsOfDate(r.date);
+  const uint64_t date = DmyDbsEightDigits(uint32_t(r.date));
   if (!c.InPeriod(r.date, reinterpret_cast<const char*>(&date))) return;
   const char last = char(code >> (8 * (codeSize - 1)));
   WriteDmyDbsLine(line, DmyDbsLineWords{DmyDbsKindFlag(codeSize, char16_t(uint8_t(last))), code, band,
@@ -378,7 +378,11 @@ void onWorker(const QsoColumnRecord* record, const unsigned char* image, int32_t
   if (record) {
     bool taken;
     takeRecord(*record, image, recNo, c, part, line, taken);
-    if (taken) part.run.groupOfLine.push_back(part.run.groups.Add(line));
+    if (taken) {
+      part.run.groupOfLine.push_back(kDmyDbsNoGroup);
+      part.waiting[part.waitingCount++] = at;
+      if (part.waitingCount == part.waiting.size()) part.findGroups();
+    }
     return;
   }
   // The reader takes the record afterwards: its fields beyond the head are blanks it does not read.
@@ -439,6 +443,7 @@ void joinParts(std::vector<Part>& parts, Extraction& x) {
   std::vector<DmyDbsRun> runs;
   for (Part& p : parts) {
     if (p.base < 0) continue;
+    p.findGroups();
     x.lastTaken = std::max(x.lastTaken, p.x.lastTaken);
     for (auto& e : p.x.freqErrors) x.freqErrors.push_back(std::move(e));
     for (const Part::Later& l : p.later) {

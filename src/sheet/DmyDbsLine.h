@@ -59,6 +59,8 @@ struct DmyDbsLineWords {
   uint64_t yyyymmdd;
 };
 void WriteDmyDbsLine(char* line, const DmyDbsLineWords& fields);
+// The eight decimal digits of `v` (below 100000000, leading zeros kept) as a word in memory order.
+uint64_t DmyDbsEightDigits(uint32_t v);
 
 // Fields of one fixed record (33 bytes; the last field holds the date and the line end).
 struct DmyDbsRecord {
@@ -107,6 +109,8 @@ class DmyDbsKeyBook {
   DmyDbsKeyBook(std::vector<uint64_t> codes, std::vector<uint32_t> bands);
   // The number of the line's group; kDmyDbsNoGroup when its code or band is not in the book.
   uint32_t Find(const char* line) const;
+  // Asks the processor for the table entry that Find of the line reads first.
+  void Prefetch(const char* line) const;
   uint32_t Size() const { return uint32_t(codes_.size() * bands_.size()); }
   DmyDbsGroupKey KeyOf(uint32_t group) const {
     return DmyDbsGroupKey::Of(codes_[group / bands_.size()], bands_[group % bands_.size()]);
@@ -126,6 +130,10 @@ class DmyDbsGroups {
   explicit DmyDbsGroups(const DmyDbsKeyBook* book = nullptr);
   // The group of the 33-byte line at `line`, counted once more.
   uint32_t Add(const char* line);
+  // Add of `n` lines (at most kBatch), their groups in `groups`: the tables they read are asked for
+  // side by side, where line after line each would wait for memory on its own.
+  static constexpr size_t kBatch = 16;
+  void AddMany(const char* const* lines, size_t n, uint32_t* groups);
   uint32_t Count() const { return uint32_t(counts_.size()); }
   uint32_t BookSize() const { return bookSize_; }
   DmyDbsGroupKey KeyOfGroup(uint32_t group) const {

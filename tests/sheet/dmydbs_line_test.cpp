@@ -21,6 +21,14 @@ TEST(DmyDbsLine, WorkedExampleAndKindFlags) {
   EXPECT_EQ(out.mid(66, 1), "0");  // ward: six characters ending in a digit
   EXPECT_EQ(out.mid(99, 1), "1");  // town: ending in a capital letter
   EXPECT_TRUE(IsPlainDmyDbs(out));
+  // Record numbers take all ten places; none is below zero.
+  const std::pair<int32_t, QByteArray> numbers[] = {
+      {2147483647, "2147483647"}, {100000000, "0100000000"}, {99999999, "0099999999"}, {-5, "0000000000"}};
+  for (const auto& [n, digits] : numbers) {
+    QByteArray line;
+    AppendDmyDbsLine(line, "1001", "7", " ", " ", n, u"20230115");
+    EXPECT_EQ(line.mid(13, 10), digits);
+  }
 }
 
 TEST(DmyDbsLine, TextThatDoesNotFitOneByteKeepsTheLineWidth) {
