@@ -28,6 +28,7 @@ static_assert(kRemark2.offset == kRemark1.offset + kRemark1.width);
 static_assert(kCall.offset == 1 && kQsl.offset + kQsl.width == 50 && kFreq.offset + kFreq.width == kMode.offset);
 static_assert(kCall.width >= 16 && kCall.width <= 32);  // looked at in two 16-byte looks
 static_assert(kCode.width <= 6 && kGrid.width <= 6 && kMode.width <= 16);  // each field taken in one look
+static_assert(kFreq.width >= 16 && kFreq.width <= 32);                     // looked through for "/" at once
 
 constexpr unsigned char kBoxLead = 0x81, kBoxTrail = 0xA0;  // "□" in Windows-31J
 
@@ -125,7 +126,8 @@ bool hasNul(const unsigned char* p, int n) {
   return false;
 }
 
-// Whether byte `c` is among the `width` (16 .. 32) bytes at p.
+// Whether byte `c` is among the `width` (16 .. 32) bytes at p (a field's bytes: trimming keeps all but
+// blanks and NULs).
 bool fieldHolds(const unsigned char* p, int width, char c) {
 #ifdef __SSE2__
   const __m128i k = _mm_set1_epi8(c);
@@ -306,7 +308,8 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
   // A "/" of the call is one of the field's bytes (trimming takes only blanks and NULs away).
   if (fieldHolds(head + kCall.offset, kCall.width, '/')) p.slashed.push_back(recNo);
   const TrimmedField freq(head + kFreq.offset, kFreq.width);
-  r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size));
+  r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
+                                    fieldHolds(head + kFreq.offset, kFreq.width, '/')));
   if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
     p.oddFreqs.emplace_back(recNo, QString::fromLatin1(freq.text, freq.size));
   const TrimmedField mode(head + kMode.offset, kMode.width);

@@ -1,6 +1,7 @@
 #include "core/QsoRules.h"
 
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "core/QsoFields.h"
@@ -80,6 +81,33 @@ struct AsciiView {
   unsigned char at(qsizetype i) const { return p[i]; }
 };
 
+// The extended set's rules for ASCII text as two table reads, by the first two characters and then
+// by the third, in place of the chain of tests, whose branches a log of mixed bands keeps
+// mispredicting. Two blanks stand for a missing character, as the rules read none there.
+struct BandTables {
+  // The band of the first two characters; or, where the rules also look at the third (after "14",
+  // "24" and "0."), BandCount + n: row n of byThird decides.
+  std::array<std::array<uint8_t, 128>, 128> byTwo{};
+  std::array<std::array<uint8_t, 128>, BandCount + 3> byThird{};
+
+  BandTables() {
+    auto band = [](char a, char b, char c) {
+      const unsigned char text[3] = {uchar(a), uchar(b), uchar(c)};
+      return uint8_t(bandOf(AsciiView{text, c ? 3 : b ? 2 : a ? 1 : 0}, true));
+    };
+    for (size_t row = 0; row < byThird.size(); ++row) byThird[row].fill(uint8_t(row));
+    const char* byThirdToo[] = {"14", "24", "0."};
+    for (int a = 0; a < 128; ++a)
+      for (int b = 0; b < 128; ++b) byTwo[size_t(a)][size_t(b)] = band(char(a), a ? char(b) : 0, 0);
+    for (int n = 0; n < 3; ++n) {
+      const char* two = byThirdToo[n];
+      byTwo[uchar(two[0])][uchar(two[1])] = uint8_t(BandCount + n);
+      for (int c = 0; c < 128; ++c) byThird[size_t(BandCount + n)][size_t(c)] = band(two[0], two[1], char(c));
+    }
+  }
+};
+const BandTables kBandTables;
+
 }  // namespace
 
 QString BandLabelOf(const QString& freq, bool extendedBandSet) {
@@ -93,6 +121,13 @@ const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool ext
 int BandIndexOf(QStringView freq) { return bandOf(freq, true); }
 
 int BandIndexOfAscii(const unsigned char* freq, int length) { return bandOf(AsciiView{freq, length}, true); }
+
+int BandIndexOfAscii(const unsigned char* freq, int length, bool slash) {
+  if (slash || (length == 4 && std::memcmp(freq, "9999", 4) == 0)) return Sat;
+  const unsigned a = length > 0 ? freq[0] : 0, b = length > 1 ? freq[1] : 0, c = length > 2 ? freq[2] : 0;
+  if ((a | b | c) >= 128) return bandOf(AsciiView{freq, length}, true);
+  return kBandTables.byThird[kBandTables.byTwo[a][b]][c];
+}
 
 const QString& PaddedBandLabel(int index, bool extendedBandSet) {
   if (index <= None || index >= BandCount || (!extendedBandSet && index >= G10)) return label(None);

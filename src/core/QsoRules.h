@@ -29,6 +29,8 @@ const QString& PaddedBandOfAscii(const unsigned char* freq, int length, bool ext
 // set's): 0 when no band fits. Whole-log copies keep this one number for both band sets.
 int BandIndexOf(QStringView freq);
 int BandIndexOfAscii(const unsigned char* freq, int length);
+// The same for a frequency whose bytes the caller has looked through for a "/" (`slash`) already.
+int BandIndexOfAscii(const unsigned char* freq, int length, bool slash);
 // The label of a band number padded to 4: "    " for 0, and in the standard set for the bands only the
 // extended set has (10G, 24G, 47G, 77G, 135K, 475K), as those frequencies fit no band there.
 const QString& PaddedBandLabel(int bandIndex, bool extendedBandSet);

@@ -1,7 +1,6 @@
 #include "sheet/DmyDbsLine.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -45,18 +44,12 @@ char* putField(char* out, QStringView text, int width) {
   return out;
 }
 
-// Two digits at a time from a table: a number is written once per QSO of the log.
-constexpr auto kDigitPairs = [] {
-  std::array<uint16_t, 100> pairs{};
-  for (int i = 0; i < 100; ++i) pairs[size_t(i)] = uint16_t(('0' + i / 10) | ('0' + i % 10) << 8);
-  return pairs;
-}();
-
 void putRecordNumber(char* p, int32_t recordNumber) {
   const uint32_t v = recordNumber < 0 ? 0u : static_cast<uint32_t>(recordNumber);
-  const uint16_t high = kDigitPairs[v / 100000000];  // a 32-bit number has ten digits at most
+  const uint32_t high = v / 100000000;  // a 32-bit number has ten digits at most
+  const uint16_t highDigits = uint16_t(('0' + high / 10) | ('0' + high % 10) << 8);
   const uint64_t low = DmyDbsEightDigits(v % 100000000);
-  std::memcpy(p, &high, 2);
+  std::memcpy(p, &highDigits, 2);
   std::memcpy(p + 2, &low, 8);
 }
 
@@ -70,12 +63,6 @@ uint64_t controlsBlanked(uint64_t w) {
 }
 
 }  // namespace
-
-uint64_t DmyDbsEightDigits(uint32_t v) {
-  const uint32_t high = v / 10000 % 10000, low = v % 10000;
-  return uint64_t(kDigitPairs[high / 100]) | uint64_t(kDigitPairs[high % 100]) << 16 |
-         uint64_t(kDigitPairs[low / 100]) << 32 | uint64_t(kDigitPairs[low % 100]) << 48;
-}
 
 void AppendDmyDbsLine(QByteArray& out, const QString& code, const QString& band, const QString& received,
                       const QString& via, int32_t recordNumber, QStringView yyyymmdd) {

@@ -60,7 +60,15 @@ struct DmyDbsLineWords {
 };
 void WriteDmyDbsLine(char* line, const DmyDbsLineWords& fields);
 // The eight decimal digits of `v` (below 100000000, leading zeros kept) as a word in memory order.
-uint64_t DmyDbsEightDigits(uint32_t v);
+// Written twice for each QSO of the log: all digits side by side in one word, each step a multiply
+// that divides every lane of it at once.
+inline uint64_t DmyDbsEightDigits(uint32_t v) {
+  const uint64_t halves = v / 10000 | uint64_t(v % 10000) << 32;             // 4 + 4 digits
+  const uint64_t hundreds = (halves * 10486 >> 20) & 0x0000007F0000007Full;  // x / 100 for x < 10000
+  const uint64_t pairs = hundreds | (halves - hundreds * 100) << 16;         // 2 + 2 + 2 + 2 digits
+  const uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000Full;         // x / 10 for x < 100
+  return (tens | (pairs - tens * 10) << 8) + 0x3030303030303030ull;
+}
 
 // Fields of one fixed record (33 bytes; the last field holds the date and the line end).
 struct DmyDbsRecord {

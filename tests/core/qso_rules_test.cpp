@@ -36,6 +36,27 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
   EXPECT_EQ(BandLabelOf("7.0", true), "7");
 }
 
+TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {
+  // Every text of up to four characters from those the rules look at, and some beyond.
+  const QByteArray chars = QByteArray("0123456789./* A~") + char(0x7F);
+  std::vector<QByteArray> texts = {"", "9999", "99999", "999"};
+  for (char a : chars) {
+    texts.push_back(QByteArray(1, a));
+    for (char b : chars) {
+      texts.push_back(QByteArray(1, a) + b);
+      for (char c : chars) {
+        texts.push_back(QByteArray(1, a) + b + c);
+        texts.push_back(QByteArray(1, a) + b + c + "0");
+      }
+    }
+  }
+  for (const QByteArray& t : texts) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(t.constData());
+    ASSERT_EQ(BandIndexOfAscii(bytes, int(t.size()), t.contains('/')), BandIndexOf(QString::fromLatin1(t)))
+        << t.toStdString();
+  }
+}
+
 TEST(CallSigns, SplitsAtTheLastSlash) {
   struct Case {
     const char* call;
