@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "platform/paths.h"
 
@@ -203,6 +204,17 @@ bool MoveFileOver(const QString& from, const QString& to) {
     return false;
   syncFolderOf(target);
   return true;
+}
+
+ReplacedFileHold::ReplacedFileHold(const QString& path) {
+  const QString real = RealPath(path);
+  if (!real.isEmpty()) fd_ = ::open(QFile::encodeName(real).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+void ReplacedFileHold::Release() {
+  if (fd_ < 0) return;
+  std::thread([fd = fd_] { ::close(fd); }).detach();
+  fd_ = -1;
 }
 
 int LastFileError() { return lastFileError; }

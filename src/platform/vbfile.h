@@ -47,6 +47,22 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = 
 // errno says why when it fails.
 bool MoveFileOver(const QString& from, const QString& to);
 
+// A handle on the file now at `path` (at the end of its links) that keeps its content alive after a
+// MoveFileOver takes its name: a file is freed when its last name and handle go, and for one of tens of
+// megabytes that takes milliseconds, which every flush to the disk meanwhile waits for. Release (or the
+// end of the object) lets it go on a thread of its own, after the caller's flushes.
+class ReplacedFileHold {
+ public:
+  explicit ReplacedFileHold(const QString& path);
+  ~ReplacedFileHold() { Release(); }
+  ReplacedFileHold(const ReplacedFileHold&) = delete;
+  ReplacedFileHold& operator=(const ReplacedFileHold&) = delete;
+  void Release();
+
+ private:
+  int fd_ = -1;
+};
+
 // The system's error number of the last write here that failed on this thread (0 when none did), for
 // the messages that name its cause (FileErrorReason).
 int LastFileError();

@@ -100,6 +100,7 @@ class Store {
       return IniFilePath() +
              QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
     step(WorkFileStoreStep::LastpWritten);
+    ReplacedFileHold previous(DmyDbsPath());  // freed after the stamp is written
     if (!MoveFileOver(scratch_, DmyDbsPath())) {
       const int cause = errno;
       WriteIniKeys("ORB", {{"LASTP", oldLastp}, {"DBSStampWork", oldWork}, {"DBSStampHash", oldHash}});
