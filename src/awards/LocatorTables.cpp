@@ -345,7 +345,7 @@ std::optional<TableScan> scanColumns(int32_t recordCount, std::vector<int32_t>& 
   if (LocatorTableSource != TableSource::Columns) return std::nullopt;
   if (QsoColumns.ReadToLogEnd() != HAMLOG_OK || QsoColumns.Count() < recordCount) return std::nullopt;
   const ColumnConditions c;
-  const int parts = recordCount < 65536 ? 1 : HdbScanParts();
+  const int parts = recordCount < 65536 ? 1 : std::clamp(UsableCores(), 1, 8);
   std::vector<ColumnPart> found(size_t(parts), ColumnPart(table.size()));
   RunParts(size_t(parts), [&](size_t part) {
     ColumnPart& mine = found[part];

@@ -70,21 +70,23 @@ QString QsoDateText(int32_t yyyymmdd);
 // left for the caller to report.
 int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo);
 
-// Whole-log passes: records first .. last of the open log split into `parts` ranges read on as many
-// threads; `visit(part, recNo, image)` runs on the part's thread for each record not marked deleted,
-// in record order within a part. With `width` below the record length the image holds only the
-// record's first `width` bytes (a pass over a few leading fields then reads only those). `pump(done)` runs on
-// the calling thread before the reading, about every 30 ms during it and after it, with the records read so
-// far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the file was cut short,
-// replaced or written during the pass), HAMLOG_BAD_COUNT or another library result. With an `offset` the
-// image holds bytes `offset` .. `offset` + `width` - 1 of the record, and deleted records are visited too
-// (the deletion flag is not in the image).
+// Whole-log passes: records first .. last of the open log split into `parts` ranges in order, read on
+// as many threads as there are cores (at most one per part), each thread taking the next range not
+// begun when it ends one; `visit(part, recNo, image)` runs on the thread reading the part for each
+// record not marked deleted, in record order within a part. With `width` below the record length the image
+// holds only the record's first `width` bytes (a pass over a few leading fields then reads only those).
+// `pump(done)` runs on the calling thread before the reading, about every 30 ms during it and after it, with
+// the records read so far; false stops the pass. Answers HAMLOG_OK, kHdbScanStopped, HAMLOG_CHANGED (the file
+// was cut short, replaced or written during the pass), HAMLOG_BAD_COUNT or another library result. With an
+// `offset` the image holds bytes `offset` .. `offset` + `width` - 1 of the record, and deleted records are
+// visited too (the deletion flag is not in the image).
 inline constexpr int32_t kHdbScanStopped = -1;
 using HdbVisit = std::function<void(int part, int32_t recNo, const unsigned char* image)>;
 using HdbPump = std::function<bool(int32_t done)>;
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width = hamlog::kHdbRecordLength, int offset = 0);
-// The parts a pass uses on this machine.
+// The parts a pass uses on this machine: a few for each core, so that the parts left when a core falls
+// behind are taken by the others.
 int HdbScanParts();
 // HAMLOG.HDB was cut short, replaced or written while it was being read: said with its path.
 QString HamlogChangedText();

@@ -348,37 +348,43 @@ void QsoColumnFill::Commit() {
   };
   std::vector<int32_t> slashed;
   std::vector<std::pair<int32_t, std::vector<unsigned char>>> later;
-  // Each part's calls go after the ones before it and its mode numbers become the copy's; its records
-  // are renumbered on threads of their own.
-  std::vector<std::thread> renumber;
+  // Each part's calls go after the ones before it and its mode numbers become the copy's.
   std::vector<std::vector<uint8_t>> globals(parts_.size());
-  std::vector<std::vector<std::pair<int32_t, QString>>> overflow(parts_.size());
+  std::vector<uint32_t> bases(parts_.size());
+  uint32_t callsEnd = uint32_t(c.calls_.size());
   for (size_t k = 0; k < parts_.size(); ++k) {
-    Part& p = *parts_[k];
-    if (p.high == 0) continue;
-    std::vector<uint8_t>& global = globals[k];
-    global.resize(p.modes.size());
-    for (size_t i = 0; i < p.modes.size(); ++i) global[i] = internMode(Part::TextOf(p.modes[i]));
-    const uint32_t base = uint32_t(c.calls_.size());
-    c.calls_.insert(c.calls_.end(), p.calls.get(), p.calls.get() + p.callsUsed);
-    renumber.emplace_back([this, &p, &global, &kept = overflow[k], base] {
+    const Part& p = *parts_[k];
+    for (const Part::ModeBytes& m : p.modes) globals[k].push_back(internMode(Part::TextOf(m)));
+    bases[k] = callsEnd;
+    callsEnd += uint32_t(p.callsUsed);
+  }
+  // The records are renumbered on threads of their own while the calls are copied here.
+  std::vector<std::vector<std::pair<int32_t, QString>>> overflow(parts_.size());
+  std::thread renumbering([&] {
+    RunParts(parts_.size(), [&](size_t k) {
+      const Part& p = *parts_[k];
       for (int32_t n = p.low; n <= p.high; ++n) {
         QsoColumnRecord& r = records_.At(n);
         if (!r.Plain()) continue;
-        r.callAt += base;
+        r.callAt += bases[k];
         if (r.mode == QsoColumnRecord::kModeInTexts) continue;  // in oddModes
-        const uint8_t m = global[r.mode];
+        const uint8_t m = globals[k][r.mode];
         // More modes than the number holds: the mode's text is kept apart.
-        if (m == QsoColumnRecord::kModeInTexts) kept.emplace_back(n, Part::TextOf(p.modes[r.mode]));
+        if (m == QsoColumnRecord::kModeInTexts) overflow[k].emplace_back(n, Part::TextOf(p.modes[r.mode]));
         r.mode = m;
       }
     });
+  });
+  c.calls_.reserve(callsEnd);
+  for (const std::unique_ptr<Part>& part : parts_) {
+    Part& p = *part;
+    c.calls_.insert(c.calls_.end(), p.calls.get(), p.calls.get() + p.callsUsed);
     for (auto& f : p.oddFreqs) c.oddFreqs_[f.first] = std::move(f.second);
     for (auto& f : p.oddModes) c.modeTexts_[f.first] = std::move(f.second);
     slashed.insert(slashed.end(), p.slashed.begin(), p.slashed.end());
     for (auto& l : p.later) later.push_back(std::move(l));
   }
-  for (std::thread& t : renumber) t.join();
+  renumbering.join();
   for (auto& kept : overflow)
     for (auto& [n, text] : kept) c.modeTexts_[n] = std::move(text);
   // Records the fast rules do not read: as the reader gives them.

@@ -6,6 +6,7 @@
 
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
@@ -171,8 +172,13 @@ void AppendFreqErrorReport(const QStringList& lines) {
   }
   // A report that cannot be written must not stop the reading; the flag is set all the same.
   VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
-  if (f.IsOpen())
-    for (const QString& line : lines) f.Write({line});
+  if (!f.IsOpen()) return;
+  // Each line as Write # puts it ("line" CR LF), all turned into the code page in one go: a reading
+  // may report thousands, and each conversion on its own costs more than the text.
+  QString text;
+  for (const QString& line : lines) text += u'"' + line + QStringLiteral("\"\r\n");
+  text.chop(2);  // Print ends the last line
+  f.Print({ToAnsi(text)});
 }
 
 void ShowFreqErrorReport() {

@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -15,9 +16,15 @@ int UsableCores() {
 
 void RunParts(size_t parts, const std::function<void(size_t)>& part) {
   if (parts == 0) return;
+  std::atomic<size_t> next{1};
+  auto takeTheRest = [&] {
+    for (size_t k; (k = next++) < parts;) part(k);
+  };
   std::vector<std::thread> helpers;
-  helpers.reserve(parts - 1);
-  for (size_t k = 1; k < parts; ++k) helpers.emplace_back(part, k);
+  const size_t threads = std::min(parts, size_t(UsableCores()));
+  helpers.reserve(threads - 1);
+  for (size_t t = 1; t < threads; ++t) helpers.emplace_back(takeTheRest);
   part(0);
+  takeTheRest();
   for (std::thread& h : helpers) h.join();
 }

@@ -12,6 +12,7 @@ int UsableCores();
 // thread's writes do not take the line away from another.
 inline constexpr size_t kCacheLineBytes = 64;
 
-// Runs part(0) .. part(parts - 1) side by side, part(0) on the calling thread, and returns when every
-// one has.
+// Runs part(0) .. part(parts - 1) side by side on as many threads as there are cores, part(0) on the
+// calling thread, and returns when every one has. A thread that ends a part takes the next one not
+// begun, so more parts than cores keep every core busy to the end.
 void RunParts(size_t parts, const std::function<void(size_t)>& part);

@@ -486,7 +486,12 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
   const Conditions conditions;
   const DmyDbsKeyBook book = keyBookOfMaster();
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
-  for (Part& p : parts) p.run = DmyDbsRun(&book);
+  // A part's share of the records at most gives its lines (the pages no line reaches are not touched).
+  const size_t share = size_t(std::max(total - first + 1, 0)) / parts.size() + 1;
+  for (Part& p : parts) {
+    p.run = DmyDbsRun(&book);
+    p.run.groupOfLine.reserve(share);
+  }
   // Room for a line per record; the pages no line reaches are never touched.
   const LineRoom room(size_t(std::max(total - first + 1, 0)) * kDmyDbsRecordBytes);
   char* buffer = room.Data();

@@ -375,18 +375,24 @@ class Walk {
     }
   }
 
+  // A string or two for each marked cell: the rows are shared out among the cores.
   void writeBack() {
     static const QString w = QStringLiteral("W"), c = QStringLiteral("C");
-    for (int32_t r = 1; r <= rows_; ++r)
-      for (int32_t col = 5; col <= lastColumn_; ++col) {
-        const size_t k = cell(col, r);
-        if (lastLine_[k] < 0) continue;
-        MasterTable(col, r) = marks_[k] == kConfirmed ? c : w;
-        const DmyDbsRecord rec{
-            data_.sliced(qsizetype(lastLine_[k]) * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
-        SheetTally.CellRecordNumbers(col, r) = QString::fromLatin1(rec.RecordNumber());
-        SheetTally.CellRecordDates(col, r) = dateOf(rec.DateAndEnd());
-      }
+    const int32_t parts = rows_ >= 256 ? std::clamp(UsableCores(), 1, 8) : 1;
+    RunParts(size_t(parts), [&](size_t part) {
+      const int32_t from = 1 + int32_t(int64_t(rows_) * int32_t(part) / parts),
+                    to = int32_t(int64_t(rows_) * (int32_t(part) + 1) / parts);
+      for (int32_t r = from; r <= to; ++r)
+        for (int32_t col = 5; col <= lastColumn_; ++col) {
+          const size_t k = cell(col, r);
+          if (lastLine_[k] < 0) continue;
+          MasterTable(col, r) = marks_[k] == kConfirmed ? c : w;
+          const DmyDbsRecord rec{
+              data_.sliced(qsizetype(lastLine_[k]) * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
+          SheetTally.CellRecordNumbers(col, r) = QString::fromLatin1(rec.RecordNumber());
+          SheetTally.CellRecordDates(col, r) = dateOf(rec.DateAndEnd());
+        }
+    });
   }
 
   ConfirmRule rule_;

@@ -19,6 +19,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
+#include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/hdb_layout.h"
@@ -95,7 +96,9 @@ TEST_F(BuildDmyDbsTest, ConditionsLinesAndMarksOfAFreshReading) {
   EXPECT_EQ(work().mid(6 * 33, 33), QByteArray("01002  7   *J000000000120200101\r\n"));
   EXPECT_EQ(readOrb("LASTP"), "17");
   EXPECT_EQ(Settings.LastExtractedRecord, "17");
-  EXPECT_TRUE(log.home.read("FreqError_Report.txt").contains("4.630"));
+  // As Write # puts each line, in the code page.
+  EXPECT_EQ(FromAnsi(log.home.read("FreqError_Report.txt")),
+            QStringLiteral("\"交信番号=5 の交信周波数=4.630 は無効です\"\r\n"));
 
   EXPECT_EQ(cell(kRow0901, kColSat), "C");
   EXPECT_EQ(cell(kRow1001, kCol7), "");
