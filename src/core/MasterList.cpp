@@ -1,10 +1,14 @@
 #include "core/MasterList.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "core/MasterTable.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/cores.h"
 #include "platform/hamlog/master_file.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
@@ -52,9 +56,11 @@ struct WorkLine {
   QString kind;
 };
 
-void writeWorkLine(VbFile& out, const QString& flag, const WorkLine& w) {
-  out.Write({flag, w.code.leftJustified(6, ' '), w.name, w.idx, w.area, w.kind});
+QList<VbItem> workLine(const QString& flag, const WorkLine& w) {
+  return {flag, w.code.leftJustified(6, ' '), w.name, w.idx, w.area, w.kind};
 }
+
+void writeWorkLine(VbFile& out, const QString& flag, const WorkLine& w) { out.Write(workLine(flag, w)); }
 
 // Sorts the work file and reads it into MasterTable; the number of rows loaded, 0 when the sort gave up.
 int32_t sortAndLoad(const QString& workPath) {
@@ -152,20 +158,30 @@ int32_t LoadMasterList(int32_t recordLength) {
     if (!MasterList.LoadProblem.isEmpty()) return 0;
   }
 
-  int32_t recordsRead = 0;
+  // Record k starts at 1-based position k x length + header; a partial record at the end is not one.
+  std::vector<int64_t> starts;
   for (int64_t k = 1;; ++k) {
-    // Record k starts at 1-based position k x length + header; a partial record at the end is not one.
     const int64_t start = k * recordLength + MasterList.MasterHeaderLen - 1;
     if (start < 0 || start + recordLength > master.size()) break;
-    const QByteArrayView rec = QByteArrayView(master).sliced(start, recordLength);
-    ++recordsRead;
-    const MasterRecord r = ParseMasterRecord(rec);
-    const QString code = withoutNuls(r.Code).trimmed();
-    bool listed = false;
-    const QString flag = groupFlag(code, r.Last, listed);
-    if (!listed) continue;
-    writeWorkLine(out, flag, {code, withoutNuls(r.Name).leftJustified(34, ' '), r.Idx, r.Area, r.Kind});
+    starts.push_back(start);
   }
+  // The records are read side by side (each name goes through the code page both ways), then written
+  // in their order.
+  std::vector<std::optional<QList<VbItem>>> lines(starts.size());
+  const size_t parts = starts.size() < 1024 ? 1 : size_t(std::clamp(UsableCores(), 1, 8));
+  RunParts(parts, [&](size_t part) {
+    for (size_t i = starts.size() * part / parts; i < starts.size() * (part + 1) / parts; ++i) {
+      const MasterRecord r = ParseMasterRecord(QByteArrayView(master).sliced(starts[i], recordLength));
+      const QString code = withoutNuls(r.Code).trimmed();
+      bool listed = false;
+      const QString flag = groupFlag(code, r.Last, listed);
+      if (listed)
+        lines[i] = workLine(flag, {code, withoutNuls(r.Name).leftJustified(34, ' '), r.Idx, r.Area, r.Kind});
+    }
+  });
+  for (const std::optional<QList<VbItem>>& line : lines)
+    if (line) out.Write(*line);
+  const int32_t recordsRead = int32_t(starts.size());
   if (!out.Close() || recordsRead == 0) return 0;
   return sortAndLoad(workPath);
 }

@@ -520,20 +520,20 @@ bool VbFile::printItems(const Items& items) {
 template <class Items>
 bool VbFile::writeItems(const Items& items) {
   if (!writable()) return false;
+  // The line is put together first and added to the file's buffer in one piece.
+  QByteArray line;
   bool first = true;
   for (const VbItem& item : items) {
     if (item.kind() == VbItem::Kind::Separator) continue;
-    if (!first) append(",");
+    if (!first) line += ',';
     first = false;
-    if (item.kind() == VbItem::Kind::Text) {
-      append("\"");
-      append(item.bytes());
-      append("\"");
-    } else {
-      append(item.bytes());
-    }
+    if (item.kind() == VbItem::Kind::Text)
+      line += '"' + item.bytes() + '"';
+    else
+      line += item.bytes();
   }
-  append("\r\n");
+  line += "\r\n";
+  append(line);
   return !failed_;
 }
 

@@ -49,7 +49,7 @@ struct CodeInfo {
 struct Lane {
   int32_t startRow = 1;
   QString pendingGun;
-  QByteArray lastField = QByteArray(1, '\0');  // never equal to a six-byte code field
+  uint64_t lastCode = ~uint64_t(0);  // never a line's code (six bytes)
   CodeInfo info;
   uint32_t lastBand = 0;  // never four band bytes: they hold no NUL
   int32_t bandColumn = 0;
@@ -181,7 +181,7 @@ class Walk {
     bool runSettled = false;
     for (qsizetype i = 0; i < n; ++i) {
       const char* bytes = data_.data() + i * kDmyDbsRecordBytes;
-      const bool newRun = i == 0 || std::memcmp(bytes + 1, bytes + 1 - kDmyDbsRecordBytes, 6) != 0;
+      const bool newRun = i == 0 || codeOf(bytes) != codeOf(bytes - kDmyDbsRecordBytes);
       if (newRun) {
         runSettled = false;
         if (i > 0 && std::memcmp(bytes, bytes - kDmyDbsRecordBytes, 3) != 0 && cuts.size() < parts &&
@@ -192,6 +192,7 @@ class Walk {
       const bool passedBy = line(i, false, lane);
       if (newRun && (!claim(lane.info.code) || (lane.info.isTown && !claim(lane.info.gunCode)))) return false;
       runSettled = passedBy || lane.info.isTown;
+      if (runSettled) i = lastOfRun(i, n);  // the rest of the run moves the walk no further
     }
     RunParts(cuts.size(), [&](size_t k) {
       Lane own = cuts[k].lane;
@@ -216,8 +217,8 @@ class Walk {
   // The last line before `limit` that has the code of line `i` (the file keeps a code's lines
   // together).
   qsizetype lastOfRun(qsizetype i, qsizetype limit) const {
-    const char* code = data_.data() + i * kDmyDbsRecordBytes + 1;
-    auto same = [&](qsizetype j) { return std::memcmp(data_.data() + j * kDmyDbsRecordBytes + 1, code, 6) == 0; };
+    const uint64_t code = codeOf(data_.data() + i * kDmyDbsRecordBytes);
+    auto same = [&](qsizetype j) { return codeOf(data_.data() + j * kDmyDbsRecordBytes) == code; };
     qsizetype good = i, step = 1;
     while (good + step < limit && same(good + step)) good += step, step *= 2;
     for (; step > 0; step /= 2)
@@ -226,6 +227,15 @@ class Walk {
   }
 
   size_t cell(int32_t column, int32_t row) const { return size_t(row - 1) * width_ + (column - 5); }
+
+  // The six code bytes of a line as a number (compared once or twice for every line).
+  static uint64_t codeOf(const char* line) {
+    uint32_t head;
+    uint16_t tail;
+    std::memcpy(&head, line + 1, 4);
+    std::memcpy(&tail, line + 5, 2);
+    return head | uint64_t(tail) << 32;
+  }
 
   static uint32_t bandWord(const char* b) {
     uint32_t w;
@@ -260,8 +270,8 @@ class Walk {
     const DmyDbsRecord rec{data_.sliced(i * kDmyDbsRecordBytes, kDmyDbsRecordBytes)};
     const QByteArrayView field = rec.Code();
     CodeInfo& info = lane.info;
-    if (field != QByteArrayView(lane.lastField)) {
-      lane.lastField = field.toByteArray();
+    if (const uint64_t code = codeOf(rec.bytes.data()); code != lane.lastCode) {
+      lane.lastCode = code;
       info = describe(FromAnsi(field).trimmed());
       if (mode_ == Mode::Marks && info.rows)
         info.touched = std::any_of(info.rows->begin(), info.rows->end(),
