@@ -166,7 +166,7 @@ class Walk {
     // A few stretches for each core: the cores that end theirs first take the rest.
     const size_t parts = size_t(std::min(4 * UsableCores(), 32));
     constexpr qsizetype kLinesForParts = 65536;
-    if (parts < 2 || n < kLinesForParts) return false;
+    if (UsableCores() < 2 || n < kLinesForParts) return false;
     struct Cut {
       qsizetype from;
       Lane lane;
