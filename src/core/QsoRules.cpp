@@ -84,7 +84,8 @@ struct AsciiView {
 
 // The extended set's rules for ASCII text as two table reads, by the first two characters and then
 // by the third, in place of the chain of tests, whose branches a log of mixed bands keeps
-// mispredicting. Two blanks stand for a missing character, as the rules read none there.
+// mispredicting. A NUL stands for a missing character, as the rules read one there (a trimmed field
+// holds none).
 struct BandTables {
   // The band of the first two characters; or, where the rules also look at the third (after "14",
   // "24" and "0."), BandCount + n: row n of byThird decides.
