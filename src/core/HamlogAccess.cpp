@@ -268,7 +268,7 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
   return r;
 }
 
-int HdbScanParts() { return std::clamp(4 * UsableCores(), 1, 32); }
+int HdbScanParts() { return BalancedParts(); }
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {
@@ -286,55 +286,52 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
 
   std::atomic<bool> stop{false};
   std::atomic<int32_t> done{0}, failure{HAMLOG_OK};
-  std::atomic<int> nextPart{0};
-  std::mutex m;
-  std::condition_variable finished;
-  // A thread takes the next part not begun when it ends one: a core that falls behind (another
-  // program, the system's own work) is made up by the others.
-  const int threads = std::min(parts, UsableCores());
-  int running = threads;
-  auto run = [&] {
+  auto readPart = [&](size_t part) {
+    if (stop) return;
+    const int32_t from = first + int32_t(total * int64_t(part) / parts);
+    const int32_t to = first + int32_t(total * int64_t(part + 1) / parts) - 1;
     std::vector<unsigned char> buffer(size_t(kRun) * size_t(width));
-    for (int part; !stop && (part = nextPart++) < parts;) {
-      const int32_t from = first + int32_t(total * part / parts);
-      const int32_t to = first + int32_t(total * (part + 1) / parts) - 1;
-      for (int32_t r = from; r <= to && !stop; r += kRun) {
-        const int32_t n = std::min(kRun, to - r + 1);
-        const int32_t e =
-            whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data(), offset);
-        if (e != HAMLOG_OK) {
-          failure = e;
-          stop = true;
-          break;
-        }
-        for (int32_t i = 0; i < n; ++i) {
-          const unsigned char* image = buffer.data() + size_t(i) * size_t(width);
-          if (offset > 0 || image[0] != '*') visit(part, r + i, image);
-        }
-        done += n;
+    for (int32_t r = from; r <= to && !stop; r += kRun) {
+      const int32_t n = std::min(kRun, to - r + 1);
+      const int32_t e =
+          whole ? scan.Read(r, n, buffer.data()) : scan.ReadHeads(r, n, width, buffer.data(), offset);
+      if (e != HAMLOG_OK) {
+        failure = e;
+        stop = true;
+        break;
       }
+      for (int32_t i = 0; i < n; ++i) {
+        const unsigned char* image = buffer.data() + size_t(i) * size_t(width);
+        if (offset > 0 || image[0] != '*') visit(int(part), r + i, image);
+      }
+      done += n;
     }
-    std::lock_guard<std::mutex> g(m);
-    --running;
-    finished.notify_one();
   };
   // The pump runs before, during and after the reading, so a stop request reaches even a short pass.
   if (pump && !pump(0)) return kHdbScanStopped;
-  std::vector<std::thread> helpers;
-  helpers.reserve(size_t(threads));
-  for (int t = 0; t < threads; ++t) helpers.emplace_back(run);
+  // The parts are read on the cores there are, a core taking the next part when it ends one (a core
+  // that falls behind is made up by the others); this thread pumps meanwhile.
+  std::mutex m;
+  std::condition_variable finished;
+  bool allRead = false;
+  std::thread reader([&] {
+    RunParts(size_t(parts), readPart);
+    std::lock_guard<std::mutex> g(m);
+    allRead = true;
+    finished.notify_one();
+  });
   bool stopped = false;
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(m);
-      if (finished.wait_for(lock, std::chrono::milliseconds(30), [&] { return running == 0; })) break;
+      if (finished.wait_for(lock, std::chrono::milliseconds(30), [&] { return allRead; })) break;
     }
     if (!stopped && pump && !pump(done)) {
       stopped = true;
       stop = true;
     }
   }
-  for (std::thread& t : helpers) t.join();
+  reader.join();
   if (stopped) return kHdbScanStopped;
   if (failure != HAMLOG_OK) return failure;
   if (pump && !pump(done)) return kHdbScanStopped;

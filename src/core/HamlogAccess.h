@@ -85,8 +85,7 @@ using HdbVisit = std::function<void(int part, int32_t recNo, const unsigned char
 using HdbPump = std::function<bool(int32_t done)>;
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width = hamlog::kHdbRecordLength, int offset = 0);
-// The parts a pass uses on this machine: a few for each core, so that the parts left when a core falls
-// behind are taken by the others.
+// The parts a pass uses on this machine (BalancedParts).
 int HdbScanParts();
 // HAMLOG.HDB was cut short, replaced or written while it was being read: said with its path.
 QString HamlogChangedText();

@@ -14,6 +14,8 @@ int UsableCores() {
   return std::max(int(std::thread::hardware_concurrency()), 1);
 }
 
+int BalancedParts() { return std::clamp(4 * UsableCores(), 1, 32); }
+
 void RunParts(size_t parts, const std::function<void(size_t)>& part) {
   if (parts == 0) return;
   std::atomic<size_t> next{1};

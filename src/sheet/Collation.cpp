@@ -163,10 +163,9 @@ class Walk {
   // that differ only in blanks).
   bool runInParts(SheetProgress& progress) {
     const qsizetype n = data_.size() / kDmyDbsRecordBytes;
-    // A few stretches for each core: the cores that end theirs first take the rest.
-    const size_t parts = size_t(std::min(4 * UsableCores(), 32));
     constexpr qsizetype kLinesForParts = 65536;
     if (UsableCores() < 2 || n < kLinesForParts) return false;
+    const size_t parts = size_t(BalancedParts());
     struct Cut {
       qsizetype from;
       Lane lane;

@@ -205,16 +205,24 @@ DmyDbsKeyBook::DmyDbsKeyBook(std::vector<uint64_t> codes, std::vector<uint32_t> 
   }
 }
 
-void DmyDbsKeyBook::Prefetch(const char* line) const {
-  if (!codes_.empty())
-    __builtin_prefetch(&codeTable_[mix(DmyDbsGroupKey::CodeOf(line)) & (codeTable_.size() - 1)]);
+DmyDbsKeyBook::Probe DmyDbsKeyBook::probeOf(const char* line) const {
+  if (codes_.empty()) return {0, 0};
+  const uint64_t code = DmyDbsGroupKey::CodeOf(line);
+  return {code + 1, mix(code) & (codeTable_.size() - 1)};
 }
 
-uint32_t DmyDbsKeyBook::Find(const char* line) const {
+DmyDbsKeyBook::Probe DmyDbsKeyBook::Prefetch(const char* line) const {
+  const Probe probe = probeOf(line);
+  if (!codes_.empty()) __builtin_prefetch(&codeTable_[probe.slot]);
+  return probe;
+}
+
+uint32_t DmyDbsKeyBook::Find(const char* line) const { return Find(line, probeOf(line)); }
+
+uint32_t DmyDbsKeyBook::Find(const char* line, const Probe& probe) const {
   if (codes_.empty()) return kDmyDbsNoGroup;
-  const uint64_t code = DmyDbsGroupKey::CodeOf(line) + 1;
-  size_t s = mix(code - 1) & (codeTable_.size() - 1);
-  while (codeTable_[s].first != code) {
+  size_t s = probe.slot;
+  while (codeTable_[s].first != probe.code) {
     if (codeTable_[s].first == 0) return kDmyDbsNoGroup;
     s = (s + 1) & (codeTable_.size() - 1);
   }
@@ -269,10 +277,11 @@ void DmyDbsGroups::AddMany(const char* const* lines, size_t n, uint32_t* groups)
     for (size_t i = 0; i < n; ++i) groups[i] = Add(lines[i]);
     return;
   }
-  for (size_t i = 0; i < n; ++i) book_->Prefetch(lines[i]);
+  DmyDbsKeyBook::Probe probes[kBatch];
+  for (size_t i = 0; i < n; ++i) probes[i] = book_->Prefetch(lines[i]);
   uint32_t found[kBatch];
   for (size_t i = 0; i < n; ++i) {
-    found[i] = book_->Find(lines[i]);
+    found[i] = book_->Find(lines[i], probes[i]);
     if (found[i] != kDmyDbsNoGroup) __builtin_prefetch(&counts_[found[i]], 1);
   }
   for (size_t i = 0; i < n; ++i) {

@@ -117,14 +117,21 @@ class DmyDbsKeyBook {
   DmyDbsKeyBook(std::vector<uint64_t> codes, std::vector<uint32_t> bands);
   // The number of the line's group; kDmyDbsNoGroup when its code or band is not in the book.
   uint32_t Find(const char* line) const;
-  // Asks the processor for the table entry that Find of the line reads first.
-  void Prefetch(const char* line) const;
+  // Where Find of a line begins to look, with that table entry asked of the processor ahead: Find of
+  // the line from its probe looks there without working it out again.
+  struct Probe {
+    uint64_t code;  // the line's code + 1, as the table holds it
+    size_t slot;
+  };
+  Probe Prefetch(const char* line) const;
+  uint32_t Find(const char* line, const Probe& probe) const;
   uint32_t Size() const { return uint32_t(codes_.size() * bands_.size()); }
   DmyDbsGroupKey KeyOf(uint32_t group) const {
     return DmyDbsGroupKey::Of(codes_[group / bands_.size()], bands_[group % bands_.size()]);
   }
 
  private:
+  Probe probeOf(const char* line) const;
   std::vector<uint64_t> codes_;                           // ascending
   std::vector<uint32_t> bands_;                           // ascending
   std::vector<std::pair<uint64_t, uint32_t>> codeTable_;  // code + 1 (0 free), its place in codes_
