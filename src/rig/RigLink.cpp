@@ -247,6 +247,8 @@ void RigExchange(const std::function<void()>& body) {
   l.running = false;
 }
 
+bool RigPortUsable() { return usable(); }
+
 bool RigSendBytes() {
   if (!usable()) return false;
   writeOut(RigPortState.TxFrame);

@@ -71,6 +71,8 @@ bool RigExchangeRunning();
 // is closed or was closed or reopened since the running exchange began: the caller then stops.
 bool RigSendBytes();
 bool RigSendText();
+// The port the running exchange began on is still open: the operator has not closed nor switched it.
+bool RigPortUsable();
 void RigWaitAfterSend();
 void RigPurgeInput();
 // Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is

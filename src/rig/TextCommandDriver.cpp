@@ -78,7 +78,9 @@ class TextCommands : public RigDriver {
     if (!send("IF;")) return;
     const QString answer = RigReadText(m.ReplyLength, ';');
     if (ft991 && answer.trimmed().isEmpty()) {
-      // Switched off or the link lost: the port is opened again for the next poll.
+      // Switched off or the link lost: the port is opened again for the next poll, unless the operator
+      // closed or switched it while the rig kept silent.
+      if (!RigPortUsable()) return;
       RigReadFailed();
       RigPortOpen();
       RigPollStart();
