@@ -36,13 +36,9 @@ QList<Frame> framesIn(const QByteArray& bytes) {
 }
 
 std::optional<unsigned char> rigAddress() {
-  bool ok = false;
-  const uint value = RigPortState.CivAddress.trimmed().toUInt(&ok, 16);
-  if (!ok || value > 0xFF || RigPortState.CivAddress.trimmed().size() != 2) {
-    RigSetStatus("RIG Control ICOM アドレス " + RigPortState.CivAddress + " が不正です");
-    return std::nullopt;
-  }
-  return static_cast<unsigned char>(value);
+  const std::optional<unsigned char> a = CivAddressValue(RigPortState.CivAddress);
+  if (!a) RigSetStatus("RIG Control ICOM アドレス " + RigPortState.CivAddress + " が不正です");
+  return a;
 }
 
 // The rig's answer to `command` among the frames read; nothing while it has not come.
@@ -122,6 +118,13 @@ class Civ : public RigDriver {
 };
 
 }  // namespace
+
+std::optional<unsigned char> CivAddressValue(const QString& text) {
+  const QString digits = text.trimmed();
+  const auto hex = [](QChar c) { return QStringLiteral("0123456789ABCDEFabcdef").contains(c); };
+  if (digits.size() != 2 || !hex(digits[0]) || !hex(digits[1])) return std::nullopt;
+  return static_cast<unsigned char>(digits.toUInt(nullptr, 16));
+}
 
 bool RigSendCiv(const QByteArray& commandAndData) {
   const std::optional<unsigned char> a = rigAddress();

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 #include "rig/RigModels.h"
 
@@ -19,6 +20,10 @@ class RigDriver {
   // Exchange VFO A and B, where the model has it.
   virtual void SwapVfo(const RigModelInfo& model) = 0;
 };
+
+// The CI-V address a setting gives: two hexadecimal digits, blanks around them passed over; nothing
+// otherwise. The settings' check and every frame go by it.
+std::optional<unsigned char> CivAddressValue(const QString& text);
 
 // Sends FE FE, the rig's CI-V address, E0, `commandAndData`, FD. False when the address setting is not
 // two hexadecimal digits (StatusText then says so) or the port is not usable.

@@ -329,12 +329,8 @@ QString RigUnusableSettingText() {
     return " の機種 " + s.RigModel + " はこのプログラムで扱えません";
   if (!QStringList{"", "0", "1", "2"}.contains(s.StopBitText))
     return " のストップビット " + s.StopBitText + " は使えません (1 か 2)";
-  if (isModel("ICOM")) {
-    bool hex = false;
-    s.CivAddress.toUInt(&hex, 16);
-    if (!hex || s.CivAddress.size() != 2 || s.CivAddress.startsWith(u'+') || s.CivAddress.startsWith(u'-'))
-      return " の ICOM アドレス " + s.CivAddress + " は使えません (16進数2桁)";
-  }
+  if (isModel("ICOM") && !CivAddressValue(s.CivAddress))
+    return " の ICOM アドレス " + s.CivAddress + " は使えません (16進数2桁)";
   return {};
 }
 

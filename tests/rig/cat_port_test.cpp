@@ -49,7 +49,9 @@ TEST_F(CatPort, SettingsNoRigTakesLeaveThePortClosedAndSayWhy) {
   };
   for (const Case& c : {Case{"IC-705", "0", "94", port + " の機種 IC-705 はこのプログラムで扱えません"},
                         Case{"ICOM", "7", "94", port + " のストップビット 7 は使えません (1 か 2)"},
-                        Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"}}) {
+                        Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"},
+                        Case{"ICOM", "0", " 9", port + " の ICOM アドレス  9 は使えません (16進数2桁)"},
+                        Case{"ICOM", "0", "+9", port + " の ICOM アドレス +9 は使えません (16進数2桁)"}}) {
     RigPortState.RigModel = c.model;
     RigPortState.StopBitText = c.stop;
     RigPortState.CivAddress = c.address;
