@@ -189,7 +189,8 @@ void RigCFG::Form_Load() {
   keys.TwoRig = ReadIniOr(kSection, "TWORIG", "") == "YES" ? "YES" : "NO";
   Check2.SetValue(keys.TwoRig == "YES" ? 1 : 0);
   SetHeight(keys.TwoRig == "YES" ? kTallHeight : kShortHeight);
-  keys.VfoCheck = ReadIni(kSection, "VFOCHECK");
+  // Missing, it is stored as the unticked box says; any other value is kept as it stands.
+  keys.VfoCheck = ReadIniOr(kSection, "VFOCHECK", "No");
   if (keys.VfoCheck == "YesP") Check1.SetValue(1);
   keys.TrvIfFreq = ReadIniOr(kSection, "TRVIFfreq", "22");
   Text16.setText(keys.TrvIfFreq);

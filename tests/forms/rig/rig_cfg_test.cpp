@@ -44,7 +44,7 @@ TEST_F(RigCFGTest, EmptySectionOpensWithDefaultsAndCfgendWritesThemAll) {
   EXPECT_EQ(d.Text16.text(), "22");
   d.CFGEND.Click();
   const QList<std::pair<const char*, const char*>> written = {
-      {"Interval", "100"},  {"ICOM_RIGadrs", "00"}, {"VFOCHECK", "RIG_CON_CFG"}, {"TRVIFfreq", "22"},
+      {"Interval", "100"},  {"ICOM_RIGadrs", "00"}, {"VFOCHECK", "No"}, {"TRVIFfreq", "22"},
       {"RIG_TYPE", "Not Use"}, {"STOP_BIT", "0"},   {"RIGCOMCONT", "NONE"},    {"BAUD_RATE", "4800"},
       {"Poll_Time", "500"}, {"ICOM_RIGadrs2", "00"}, {"RIG_TYPE2", "Not Use"}, {"STOP_BIT2", "1"},
       {"RIGCOMCONT2", "NONE"}, {"BAUD_RATE2", "4800"}, {"TWORIG", "NO"}};
