@@ -78,6 +78,9 @@ TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
   ASSERT_TRUE(QDir().mkdir(folder));
   QFile::setPermissions(folder, QFile::Permissions(0x7777));  // rwx for everyone
   EXPECT_EQ(refused("open to all"), folder + " に他のユーザーも書き込めます");
+  QFile::setPermissions(folder, QFile::Permissions(0x7755));  // rwxr-xr-x
+  EXPECT_EQ(refused("0755"),
+            folder + " に他のユーザーも入れます (chmod 700 で自分だけのフォルダーにして下さい)");
   if (::chown(folder.toLocal8Bit().constData(), 54321, 54321) == 0) {
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(refused("another's"), folder + " は他のユーザー (uid 54321) のフォルダーです");

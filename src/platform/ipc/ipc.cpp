@@ -22,8 +22,9 @@ namespace {
 constexpr qsizetype kHeader = 4;
 
 // The folder of the sockets, inside the user's runtime folder (or the temporary folder, under a name
-// of this user): used only when it is a real folder of this user that nobody else may write into, since
-// whoever can write there could put a socket of their own in place of ours. "" and `why` otherwise.
+// of this user): used only when it is a real folder of this user that nobody else may enter, since
+// whoever can write there could put a socket of their own in place of ours, and whoever can look in
+// sees who is listening. "" and `why` otherwise.
 QString socketFolder(QString* why = nullptr) {
   QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
   QString folder = base + "/orbex5-ipc";
@@ -44,6 +45,8 @@ QString socketFolder(QString* why = nullptr) {
     problem = folder + " は他のユーザー (uid " + QString::number(st.st_uid) + ") のフォルダーです";
   else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
     problem = folder + " に他のユーザーも書き込めます";
+  else if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+    problem = folder + " に他のユーザーも入れます (chmod 700 で自分だけのフォルダーにして下さい)";
   if (!problem.isEmpty()) {
     if (why) *why = problem;
     return {};

@@ -10,10 +10,10 @@
 //
 // One socket per receiver, named after its title, in a folder of the user's runtime folder that only
 // the user can enter; the socket itself is the user's alone. A folder that belongs to another user or
-// that others may write into is never used: then nothing is sent or received (IpcFolderProblem says why). A message is a 4-byte little-endian
-// length and that many bytes (Windows-31J text); the receiver answers with a 4-byte little-endian
-// result once its handler returned. A length above kIpcMaxMessage, or a connection that sends less
-// than it announced, is dropped without reaching the handler.
+// that others may enter is never used: then nothing is sent or received (IpcFolderProblem says why). A
+// message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
+// a 4-byte little-endian result once its handler returned. A length above kIpcMaxMessage, or a connection
+// that sends less than it announced, is dropped without reaching the handler.
 
 #include <QByteArray>
 #include <QObject>
