@@ -31,6 +31,11 @@ bool Allowed(const QUrl& url) {
   return scheme == QLatin1String("https") || (scheme == QLatin1String("http") && IsLoopback(url));
 }
 
+QString RefusedRedirect(const QUrl& target) {
+  return QStringLiteral("問い合わせたホストの外 (または https でないアドレス) への転送は断りました: ") +
+         target.toString();
+}
+
 QNetworkAccessManager& Manager() {
   static QNetworkAccessManager* m = [] {
     auto* n = new QNetworkAccessManager();
@@ -83,15 +88,22 @@ HttpAnswer HttpGet(const QString& address) {
     timedOut = true;
     reply->abort();
   });
+  QList<QUrl> visited{url};
   QObject::connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& target) {
+    if (visited.contains(target)) {
+      refused = QStringLiteral("サーバーの転送が同じアドレスへ戻ってくるので問い合わせをやめました: ") +
+                target.toString();
+      reply->abort();
+      return;
+    }
+    visited << target;
     const bool sameHost = target.host().compare(url.host(), Qt::CaseInsensitive) == 0 &&
                           target.port(443) == url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
     if (target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 && sameHost) {
       emit reply->redirectAllowed();
       return;
     }
-    refused = QStringLiteral("問い合わせたホストの外 (または https でないアドレス) への転送は断りました: ") +
-              target.toString();
+    refused = RefusedRedirect(target);
     reply->abort();
   });
   bool tooLarge = false;
@@ -117,6 +129,13 @@ HttpAnswer HttpGet(const QString& address) {
     answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
   else if (!refused.isEmpty())
     answer.error = refused;
+  else if (reply->error() == QNetworkReply::TooManyRedirectsError)
+    answer.error =
+        QStringLiteral("サーバーの転送が %1 回を超えたので問い合わせをやめました").arg(kMaxRedirects);
+  else if (reply->error() ==
+           QNetworkReply::ProtocolUnknownError)  // the library's refusal of a file: or ftp: target
+    answer.error =
+        RefusedRedirect(reply->url().resolved(reply->header(QNetworkRequest::LocationHeader).toUrl()));
   else if (answer.status >= 400 || (!good && reply->error() == QNetworkReply::NoError))
     answer.error = QStringLiteral("サーバーがエラー (HTTP %1) を返しました").arg(answer.status);
   else if (!good)

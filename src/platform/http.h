@@ -12,8 +12,9 @@
 //
 // Addresses must be https. Plain http is taken only for the loopback host, where tests run their
 // local server; a redirect is followed only to an https address of the same host and port (at most
-// five), so no other site's page is ever taken for the one asked. An answer longer than MaxAnswerBytes
-// is not read on: the request fails as too large. Failures are told in the operator's words.
+// five, none back to an address already asked), so no other site's page is ever taken for the one asked. An
+// answer longer than MaxAnswerBytes is not read on: the request fails as too large. Failures are told in the
+// operator's words.
 
 #include <QByteArray>
 #include <QString>

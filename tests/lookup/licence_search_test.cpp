@@ -123,8 +123,17 @@ TEST_F(LicenceSearchTest, AnAnswerThatCannotBeCutEndsWithTheFullStopNotice) {
 TEST_F(LicenceSearchTest, AFailedTransferIsLeftToTheViewersControl) {
   Search("JA1ABC");  // nothing recorded: 404
   EXPECT_EQ(ui.steps, QStringList({"busy", "viewer hidden", "transfer error", "not busy"}));
-  service.server.Silent("/musen/list");
+  service.server.Answer("/musen/list", LocalHttpServer::Redirect((kList + "JA1ABC").toLatin1()));
+  Search("JA1ABC");
+  EXPECT_EQ(ui.inet.LastAnswer().error,
+            "サーバーの転送が同じアドレスへ戻ってくるので問い合わせをやめました: " +
+                service.server.Url(kList + "JA1ABC"));
+  service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
+  Search("JA1ABC");
+  EXPECT_EQ(ui.inet.LastAnswer().error,
+            "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
   ui.steps.clear();
+  service.server.Silent("/musen/list");
   Search("JA1ABC");
   EXPECT_EQ(ui.steps, QStringList({"busy", "viewer hidden", "transfer error", "not busy"}));
   EXPECT_EQ(ui.inet.LastAnswer().error, "400 ミリ秒待っても答えがありません");
