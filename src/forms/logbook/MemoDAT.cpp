@@ -54,8 +54,10 @@ MemoDAT::MemoDAT() {
   RCVMEMOue.Click = [this] { RCVMEMOue_Click(); };
   MEMCLR.Click = [this] { Text1.setText(QString()); };
   Send.Click = [this] {
-    if (!MemoFileName.isEmpty() && !writeMemo(MemoFileName)) return;  // the text stays to be saved
-    Unload();
+    // Nothing typed is dropped: the help memo goes back to its file, a memo without a file yet is given
+    // a name first; a cancelled name or a failed write leaves the text to be saved.
+    if (MemoState.HelpMemoMode == 1) MemoFileName = helpMemoPath();
+    if (MemoFileName.isEmpty() ? RCVMEMO_Click() : writeMemo(MemoFileName)) Unload();
   };
   RDEND.Click = [this] { Unload(); };
 }
@@ -154,18 +156,18 @@ void MemoDAT::MEMOPEN_Click() {
   MEMOPEN.SetEnabled(true);
 }
 
-void MemoDAT::RCVMEMO_Click() {
+bool MemoDAT::RCVMEMO_Click() {
   CommonDialog1.InitDir = memoFolder(ProgramFolder());
   CommonDialog1.Filter = u8(kFilter);
   CommonDialog1.DialogTitle = u8("ﾒﾓﾃﾞｰﾀ保存");
   CommonDialog1.FileName = "ORBEX_MEMO" + TodayJst().toString("yyMMdd");
   CommonDialog1.DefaultExt = "TXT";
   CommonDialog1.Flags = cdlOFNOverwritePrompt;
-  if (!CommonDialog1.ShowSave()) return;
-  if (!writeMemo(CommonDialog1.FileName)) return;
+  if (!CommonDialog1.ShowSave() || !writeMemo(CommonDialog1.FileName)) return false;
   MemoFileName = CommonDialog1.FileName;
   WriteIni("ORB", "RCVDFOL", QFileInfo(MemoFileName).absolutePath());
   Fname.SetCaption(MemoFileName);
+  return true;
 }
 
 void MemoDAT::RCVMEMOue_Click() {

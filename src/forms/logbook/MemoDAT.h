@@ -47,7 +47,8 @@ class MemoDAT : public VbForm {
 
  private:
   void MEMOPEN_Click();
-  void RCVMEMO_Click();
+  // True when the memo was written under the name the operator chose.
+  bool RCVMEMO_Click();
   void RCVMEMOue_Click();
   bool writeMemo(const QString& path);
   QString memoFolder(const QString& fallback) const;
