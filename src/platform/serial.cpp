@@ -1,26 +1,45 @@
 #include "platform/serial.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QTimer>
+
+#include <cerrno>
 
 #include "platform/ui/doevents.h"
 
 namespace {
 
+// The library's own rule: a bare name is a device of /dev.
+QString devicePath(const QString& name) {
+  return name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
+}
+
 // The serial library takes the port's lock file before it opens the device, so a missing device that
 // another program probes at the same moment would be reported as in use: a missing one is told first.
 bool deviceMissing(const QString& name) {
-  if (name.trimmed().isEmpty()) return true;
-  // The library's own rule: a bare name is a device of /dev.
-  const QString device = name.startsWith('/') ? name : QStringLiteral("/dev/") + name;
-  return !QFileInfo::exists(device);
+  return name.trimmed().isEmpty() || !QFileInfo::exists(devicePath(name));
 }
 
 }  // namespace
+
+bool SerialAccessDenied(const QString& name) {
+  return !deviceMissing(name) &&
+         ::access(QFile::encodeName(devicePath(name)).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+
+QString SerialDeniedText(const QString& name) {
+  const QFileInfo device(devicePath(name));
+  if (device.permission(QFile::ReadGroup | QFile::WriteGroup))
+    return QStringLiteral(" を開く権限がありません (このユーザーを ") + device.group() +
+           QStringLiteral(" グループに入れ、ログインし直して下さい)");
+  return QStringLiteral(" を開く権限がありません (このユーザーが読み書きできるよう機器の設定を変えて下さい)");
+}
 
 SerialPort::SerialPort() {
   connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::Failed);
@@ -168,6 +187,7 @@ SerialProbe ProbeSerialPort(const QString& name) {
   }
   r.opened = probe.open(QIODevice::ReadWrite);
   r.error = r.opened ? QSerialPort::NoError : probe.error();
+  r.denied = r.error == QSerialPort::PermissionError && SerialAccessDenied(name);
   probe.close();
   return r;
 }

@@ -63,11 +63,19 @@ void WaitWithEvents(int32_t ms);
 // Device paths of this machine's serial ports (ttyS*, ttyUSB*, ttyACM*, ...), in the system's order.
 QStringList SerialDeviceNames();
 
+// The device is there but this user may not read and write it: the library says PermissionError for
+// this as for a port another program holds.
+bool SerialAccessDenied(const QString& name);
+// " を開く権限がありません (...)" with what the operator does about it (join the device's group).
+QString SerialDeniedText(const QString& name);
+
 // The trial open of the port list: `opened` when the port could be opened (it is closed again at
-// once), otherwise `error` tells why (busy: held by this or another program; missing: no such device).
+// once), otherwise `error` tells why (busy: held by this or another program; missing: no such device;
+// `denied`: this user may not open it).
 struct SerialProbe {
   bool opened = false;
   QSerialPort::SerialPortError error = QSerialPort::NoError;
-  bool InUse() const { return !opened && error == QSerialPort::PermissionError; }
+  bool denied = false;
+  bool InUse() const { return !opened && error == QSerialPort::PermissionError && !denied; }
 };
 SerialProbe ProbeSerialPort(const QString& name);

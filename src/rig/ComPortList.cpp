@@ -12,7 +12,7 @@ std::vector<ComPortEntry> ComPortList(const QStringList& given) {
     seen << name;
     const SerialProbe p = ProbeSerialPort(name);
     // Device nodes without hardware behind them (most ttyS*) are left out.
-    if (p.opened || p.InUse()) list.push_back({name, p});
+    if (p.opened || p.InUse() || p.denied) list.push_back({name, p});
   }
   for (const QString& raw : given) {
     const QString name = raw.trimmed();
@@ -24,7 +24,10 @@ std::vector<ComPortEntry> ComPortList(const QStringList& given) {
 }
 
 QString ComPortItemText(const ComPortEntry& e) {
-  const char* state = e.Probe.opened ? "使用可能" : e.Probe.InUse() ? "他で使用中" : "見つかりません";
+  const char* state = e.Probe.opened    ? "使用可能"
+                      : e.Probe.InUse() ? "他で使用中"
+                      : e.Probe.denied  ? "権限がありません"
+                                        : "見つかりません";
   return e.Name + kSeparator + QString::fromUtf8(state);
 }
 

@@ -13,12 +13,12 @@ struct ComPortEntry {
   SerialProbe Probe;
 };
 
-// Every serial device of this machine that is free or in use, then each of `given` (the ports in the
-// settings, names typed) whatever its state; each name once. The CAT link's own port is listed in use
-// and keeps working.
+// Every serial device of this machine that is free, in use or barred to this user, then each of `given` (the
+// ports in the settings, names typed) whatever its state; each name once. The CAT link's own port is listed
+// in use and keeps working.
 std::vector<ComPortEntry> ComPortList(const QStringList& given);
 
-// The list item: name & " > 使用可能", " > 他で使用中" or " > 見つかりません".
+// The list item: name & " > 使用可能", " > 他で使用中", " > 権限がありません" or " > 見つかりません".
 QString ComPortItemText(const ComPortEntry& entry);
 // The port name of a list item.
 QString ComPortOfItem(const QString& item);

@@ -80,7 +80,8 @@ QString openFailureText(const SerialPort& p) {
     case QSerialPort::DeviceNotFoundError:
       return " が見つかりません";
     case QSerialPort::PermissionError:
-      return " は他で使用中です";
+      return SerialAccessDenied(RigPortState.PortName) ? SerialDeniedText(RigPortState.PortName)
+                                                       : " は他で使用中です";
     case QSerialPort::OpenError:
       return " は既に開かれています";
     case QSerialPort::UnsupportedOperationError:

@@ -176,7 +176,9 @@ void RigCFG::FillPortBox(ComboBox& box, const QString& port, Label& state) {
   box.SetListIndex(box.findText(port));
   const SerialProbe p = ProbeSerialPort(port);
   // A port of a settings file copied from Windows ("COM3") names no device here.
-  state.setText(p.opened || p.InUse() ? QString() : port + QStringLiteral(" は見つかりません"));
+  state.setText(p.opened || p.InUse() ? QString()
+                : p.denied            ? port + SerialDeniedText(port)
+                                      : port + QStringLiteral(" は見つかりません"));
 }
 
 void RigCFG::Form_Load() {
