@@ -36,6 +36,33 @@ QString RefusedRedirect(const QUrl& target) {
          target.toString();
 }
 
+// What went wrong on the way, in the operator's words; the library's own text only for rare failures.
+QString FailureText(const QNetworkReply& reply) {
+  const QString host = reply.url().host();
+  switch (reply.error()) {
+    case QNetworkReply::TooManyRedirectsError:
+      return QStringLiteral("サーバーの転送が %1 回を超えたので問い合わせをやめました").arg(kMaxRedirects);
+    case QNetworkReply::ProtocolUnknownError:  // the library's own refusal of a file: or ftp: target
+      return RefusedRedirect(reply.url().resolved(reply.header(QNetworkRequest::LocationHeader).toUrl()));
+    case QNetworkReply::ConnectionRefusedError:
+      return QStringLiteral("サーバー %1 が接続を受け付けません (アドレスの誤りか、サーバーが止まっています)")
+          .arg(host);
+    case QNetworkReply::RemoteHostClosedError:
+      return QStringLiteral("サーバー %1 が途中で接続を切りました").arg(host);
+    case QNetworkReply::HostNotFoundError:
+      return QStringLiteral("サーバー %1 が見つかりません (アドレスとインターネットへの接続を確かめて下さい)")
+          .arg(host);
+    case QNetworkReply::SslHandshakeFailedError:
+      return QStringLiteral("サーバー %1 と暗号化した通信を始められません (証明書を確かめられません)")
+          .arg(host);
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+      return QStringLiteral("インターネットにつながっていません");
+    default:
+      return QStringLiteral("接続できません (") + reply.errorString() + QLatin1Char(')');
+  }
+}
+
 QNetworkAccessManager& Manager() {
   static QNetworkAccessManager* m = [] {
     auto* n = new QNetworkAccessManager();
@@ -129,17 +156,10 @@ HttpAnswer HttpGet(const QString& address) {
     answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
   else if (!refused.isEmpty())
     answer.error = refused;
-  else if (reply->error() == QNetworkReply::TooManyRedirectsError)
-    answer.error =
-        QStringLiteral("サーバーの転送が %1 回を超えたので問い合わせをやめました").arg(kMaxRedirects);
-  else if (reply->error() ==
-           QNetworkReply::ProtocolUnknownError)  // the library's refusal of a file: or ftp: target
-    answer.error =
-        RefusedRedirect(reply->url().resolved(reply->header(QNetworkRequest::LocationHeader).toUrl()));
   else if (answer.status >= 400 || (!good && reply->error() == QNetworkReply::NoError))
     answer.error = QStringLiteral("サーバーがエラー (HTTP %1) を返しました").arg(answer.status);
   else if (!good)
-    answer.error = QStringLiteral("接続できません (") + reply->errorString() + QLatin1Char(')');
+    answer.error = FailureText(*reply);
   answer.ok = answer.error.isEmpty();
   reply->deleteLater();
   return answer;

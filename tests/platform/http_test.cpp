@@ -58,7 +58,8 @@ TEST_F(Http, NothingListeningIsAFailureWithTheReason) {
   const HttpAnswer a = HttpGet(QString("http://127.0.0.1:%1/x").arg(port));
   EXPECT_FALSE(a.ok);
   EXPECT_EQ(a.status, 0);
-  EXPECT_FALSE(a.error.isEmpty());
+  EXPECT_EQ(a.error,
+            "サーバー 127.0.0.1 が接続を受け付けません (アドレスの誤りか、サーバーが止まっています)");
 }
 
 TEST_F(Http, OnlyHttpsLeavesThisMachine) {

@@ -12,7 +12,6 @@
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
-#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -195,25 +194,4 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
   EXPECT_EQ(pad.windowTitle(), QString::fromUtf8("メモ帳"));
   EXPECT_TRUE(top->myMemo.Enabled());
   UnloadForm<MemoDAT>();
-}
-
-TEST_F(StartWindowMenusTest, SaveAndCloseNeverDropsWhatWasTyped) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
-  top->myMemo.Trigger();  // the help memo goes back to its file
-  Operator::Click(LoadedForm<MemoDAT>()->Text1);
-  Operator::Type("help");
-  LoadedForm<MemoDAT>()->Send.Trigger();
-  EXPECT_EQ(home.read("ORBEX_MyHelp.TXT"), "help\r\n");
-  // A memo without a file yet is given a name first; a cancel leaves it open with its text.
-  Form<MemoDAT>().Show();
-  Operator::Click(Form<MemoDAT>().Text1);
-  Operator::Type("note");
-  FileDialogResponder files;
-  files.Cancel().Choose(home.file("memo.TXT"));
-  Form<MemoDAT>().Send.Trigger();
-  ASSERT_TRUE(IsLoaded<MemoDAT>());
-  Form<MemoDAT>().Send.Trigger();
-  EXPECT_EQ(home.read("memo.TXT"), "note\r\n");
-  EXPECT_FALSE(IsLoaded<MemoDAT>());
 }
