@@ -7,6 +7,7 @@
 
 #include "platform/serial.h"
 #include "platform/ui/timer.h"
+#include "rig/ComPortList.h"
 #include "rig/RigModels.h"
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
@@ -49,7 +50,8 @@ TEST_F(CatPort, SettingsNoRigTakesLeaveThePortClosedAndSayWhy) {
   };
   for (const Case& c : {Case{"IC-705", "0", "94", port + " の機種 IC-705 はこのプログラムで扱えません"},
                         Case{"ICOM", "7", "94", port + " のストップビット 7 は使えません (1 か 2)"},
-                        Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"}}) {
+                        Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"},
+                        Case{"ICOM", "0", " 9", port + " の ICOM アドレス  9 は使えません (16進数2桁)"}}) {
     RigPortState.RigModel = c.model;
     RigPortState.StopBitText = c.stop;
     RigPortState.CivAddress = c.address;
@@ -124,6 +126,16 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + other.PortName() + " は他で使用中です");
 
   holder.Close();
+  // A port of a group this user is not in. Root opens any: ctest runs this again in a user namespace.
+  QFile::setPermissions(other.PortName(), QFile::ReadGroup | QFile::WriteGroup);
+  if (!QFileInfo(other.PortName()).isWritable()) {
+    RigPortOpen();
+    EXPECT_EQ(RigPortState.StatusText,
+              "RIG Control Port-" + other.PortName() + " を開く権限がありません (このユーザーを " +
+                  QFileInfo(other.PortName()).group() + " グループに入れ、ログインし直して下さい)");
+    EXPECT_EQ(ComPortItemText(ComPortList({other.PortName()}).back()),
+              other.PortName() + " > 権限がありません");
+  }
   RigPortState.BaudText = "fast";
   RigPortOpen();
   EXPECT_EQ(RigPortState.PortOpen, 0);

@@ -1,4 +1,6 @@
 // The text-command models against the simulated rig.
+#include <QTimer>
+
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
 
@@ -29,6 +31,9 @@ TEST_F(TextCommands, Ft991WithoutAnswerReopensThePort) {
   EXPECT_EQ(Poll(), QList<QByteArray>({"IF;", "AI0;"}));
   EXPECT_EQ(RigPortState.PortOpen, 1);
   EXPECT_TRUE(heard.hz.isEmpty());
+  QTimer::singleShot(50, [] { RigPortClose(); });  // by the operator, while the rig keeps silent
+  EXPECT_EQ(Poll(), QList<QByteArray>({"IF;"}));
+  EXPECT_EQ(RigPortState.PortOpen, 0);
 }
 
 TEST_F(TextCommands, KenwoodReadsFrequencyModeAndReceiveVfo) {

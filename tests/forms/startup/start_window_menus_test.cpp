@@ -12,6 +12,7 @@
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
+#include "support/operator.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -169,7 +170,7 @@ TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
   EXPECT_EQ(shell.opened().size(), 2);
 }
 
-TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
+TEST_F(StartWindowMenusTest, TheHelpMemoOpensOnceAndSaveAndCloseLosesNothing) {
   ORBTOP* top = start();
   ASSERT_NE(top, nullptr);
   home.write("ORBEX_MyHelp.TXT", "line 1\r\nline 2\r\n");
@@ -179,7 +180,11 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
   EXPECT_TRUE(memo->isVisible());
   EXPECT_EQ(memo->Text1.text(), "line 1\nline 2\n");
   EXPECT_FALSE(top->myMemo.Enabled()) << "a second copy of the memo would be read over the first";
-  UnloadForm<MemoDAT>();
+  Operator::Click(memo->Text1);
+  Operator::Key(Qt::Key_End, Qt::ControlModifier);
+  Operator::Type("3");
+  memo->Send.Trigger();  // "保存して終了" writes it back
+  EXPECT_EQ(home.read("ORBEX_MyHelp.TXT"), "line 1\r\nline 2\r\n3\r\n");
   EXPECT_TRUE(top->myMemo.Enabled());
 
   // The memo pad left open from the sheet keeps what the operator typed there.
@@ -193,5 +198,15 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensFromTheMenuOnce) {
   EXPECT_EQ(pad.Text1.text(), "typed, not saved");
   EXPECT_EQ(pad.windowTitle(), QString::fromUtf8("メモ帳"));
   EXPECT_TRUE(top->myMemo.Enabled());
-  UnloadForm<MemoDAT>();
+  // Without a file yet it is given a name first; a cancelled name leaves it open with its text.
+  FileDialogResponder files;
+  files.Cancel().Choose(home.file("memo.TXT"));
+  Operator::Click(pad.Text1);
+  Operator::Key(Qt::Key_End, Qt::ControlModifier);
+  Operator::Type("!");
+  pad.Send.Trigger();
+  ASSERT_TRUE(IsLoaded<MemoDAT>());
+  pad.Send.Trigger();
+  EXPECT_EQ(home.read("memo.TXT"), "typed, not saved!\r\n");
+  EXPECT_FALSE(IsLoaded<MemoDAT>());
 }
