@@ -125,13 +125,10 @@ TEST_F(LicenceSearchTest, AFailedTransferIsLeftToTheViewersControl) {
   EXPECT_EQ(ui.steps, QStringList({"busy", "viewer hidden", "transfer error", "not busy"}));
   service.server.Answer("/musen/list", LocalHttpServer::Redirect((kList + "JA1ABC").toLatin1()));
   Search("JA1ABC");
-  EXPECT_EQ(ui.inet.LastAnswer().error,
-            "サーバーの転送が同じアドレスへ戻ってくるので問い合わせをやめました: " +
-                service.server.Url(kList + "JA1ABC"));
+  EXPECT_TRUE(ui.inet.LastAnswer().error.startsWith("サーバーの転送が同じアドレスへ戻ってくるので"));
   service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
   Search("JA1ABC");
-  EXPECT_EQ(ui.inet.LastAnswer().error,
-            "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
+  EXPECT_TRUE(ui.inet.LastAnswer().error.endsWith("への転送は断りました: file:///etc/passwd"));
   ui.steps.clear();
   service.server.Silent("/musen/list");
   Search("JA1ABC");

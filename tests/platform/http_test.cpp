@@ -58,8 +58,7 @@ TEST_F(Http, NothingListeningIsAFailureWithTheReason) {
   const HttpAnswer a = HttpGet(QString("http://127.0.0.1:%1/x").arg(port));
   EXPECT_FALSE(a.ok);
   EXPECT_EQ(a.status, 0);
-  EXPECT_EQ(a.error,
-            "サーバー 127.0.0.1 が接続を受け付けません (アドレスの誤りか、サーバーが止まっています)");
+  EXPECT_TRUE(a.error.startsWith("サーバー 127.0.0.1 が接続を受け付けません")) << a.error.toStdString();
 }
 
 TEST_F(Http, OnlyHttpsLeavesThisMachine) {

@@ -126,15 +126,13 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + other.PortName() + " は他で使用中です");
 
   holder.Close();
-  // A port of a group this user is not in. Root opens any: ctest runs this again in a user namespace.
-  QFile::setPermissions(other.PortName(), QFile::ReadGroup | QFile::WriteGroup);
-  if (!QFileInfo(other.PortName()).isWritable()) {
+  QFile::setPermissions(other.PortName(), QFile::ReadGroup | QFile::WriteGroup);  // its group's alone
+  if (!QFileInfo(other.PortName()).isWritable()) {  // root opens any: ctest runs this in a user namespace
     RigPortOpen();
     EXPECT_EQ(RigPortState.StatusText,
               "RIG Control Port-" + other.PortName() + " を開く権限がありません (このユーザーを " +
                   QFileInfo(other.PortName()).group() + " グループに入れ、ログインし直して下さい)");
-    EXPECT_EQ(ComPortItemText(ComPortList({other.PortName()}).back()),
-              other.PortName() + " > 権限がありません");
+    EXPECT_TRUE(ComPortItemText(ComPortList({other.PortName()}).back()).endsWith(" > 権限がありません"));
   }
   RigPortState.BaudText = "fast";
   RigPortOpen();

@@ -180,8 +180,7 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensOnceAndSaveAndCloseLosesNothing) {
   EXPECT_TRUE(memo->isVisible());
   EXPECT_EQ(memo->Text1.text(), "line 1\nline 2\n");
   EXPECT_FALSE(top->myMemo.Enabled()) << "a second copy of the memo would be read over the first";
-  Operator::Click(memo->Text1);
-  Operator::Key(Qt::Key_End, Qt::ControlModifier);
+  Operator::Click(memo->Text1);  // below its last line: the caret goes to the end
   Operator::Type("3");
   memo->Send.Trigger();  // "保存して終了" writes it back
   EXPECT_EQ(home.read("ORBEX_MyHelp.TXT"), "line 1\r\nline 2\r\n3\r\n");
@@ -198,13 +197,11 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensOnceAndSaveAndCloseLosesNothing) {
   EXPECT_EQ(pad.Text1.text(), "typed, not saved");
   EXPECT_EQ(pad.windowTitle(), QString::fromUtf8("メモ帳"));
   EXPECT_TRUE(top->myMemo.Enabled());
-  // Without a file yet it is given a name first; a cancelled name leaves it open with its text.
   FileDialogResponder files;
   files.Cancel().Choose(home.file("memo.TXT"));
   Operator::Click(pad.Text1);
-  Operator::Key(Qt::Key_End, Qt::ControlModifier);
   Operator::Type("!");
-  pad.Send.Trigger();
+  pad.Send.Trigger();  // no file yet: a name is asked for first, and a cancel leaves the memo open
   ASSERT_TRUE(IsLoaded<MemoDAT>());
   pad.Send.Trigger();
   EXPECT_EQ(home.read("memo.TXT"), "typed, not saved!\r\n");
