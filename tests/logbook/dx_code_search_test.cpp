@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTimeZone>
+#include <algorithm>
+#include <cstdio>
+#include <map>
 
 #include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
@@ -12,6 +15,7 @@
 #include "platform/clock.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/vbfile.h"
+#include "support/cty_csv.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
 
@@ -118,9 +122,9 @@ TEST_F(DxSearch, NoPrefixJapanAndAnEmptyCall) {
 }
 
 TEST_F(DxSearch, APrefixOperatedUnderWinsOverTheHomeCall) {
-  // Two characters or more after the "/" are searched; a single area digit is not.
+  // Two characters or more after the "/" are searched; a single area digit moves the home call there.
   EXPECT_EQ(codes(SearchDxCode("JA1ABC/KH6")), QStringList{"704A"});
-  EXPECT_EQ(SearchDxCode("KH6XX/7").rows.size(), 1u);
+  EXPECT_EQ(codes(SearchDxCode("UA3XX/9")), QStringList{"758A"});
 }
 
 TEST_F(DxSearch, RussianAndAmericanLongitudesComeFromTheLowestDigitOfTheCall) {
@@ -142,6 +146,45 @@ TEST_F(DxSearch, AustralianRecordsChooseByTheThirdCharacter) {
   EXPECT_EQ(codes(SearchDxCode("VK6XX")).value(0), "733A");
   EXPECT_EQ(codes(SearchDxCode("VK2XX")).value(0), "732E");  // 2: the record found stays
   EXPECT_EQ(SearchDxCode("VK7XX").outcome, DxCodeSearchResult::NotFound);
+}
+
+// The shipped master with its prefix list, as scripts/run loads it.
+class ShippedMasterSearch : public LogbookTest {
+ protected:
+  void SetUp() override {
+    LogbookTest::SetUp();
+    AddQsos({{"JA1AAA"}});
+    ASSERT_TRUE(
+        hamlogdb::LoadMaster(dir, ORBEX_DATA_DIR "/master.csv", ORBEX_DATA_DIR "/dx_prefixes.csv").Ok());
+  }
+};
+
+TEST_F(ShippedMasterSearch, FindsTheEntityCtyCsvGivesForTheCallsOfEveryPrefix) {
+  const CtyCsv cty;
+  const auto& entities = cty.Entities();
+  ASSERT_GT(entities.size(), 300u) << "cty.csv of the package hamradio-files";
+  // Found: the one entity, or a list short enough for the operator's pick that holds it; a Japanese
+  // call is left to the code of its city without a word.
+  const auto finds = [&](const QString& call, int want) {
+    if (want < 0) return false;
+    const DxCodeSearchResult r = SearchDxCode(call);
+    if (r.outcome == DxCodeSearchResult::Silent) return entities[want].main == "JA";
+    return r.rows.size() <= 8 && std::any_of(r.rows.begin(), r.rows.end(), [&](const DxEntityRow& row) {
+             return row.name == entities[want].name.left(28);
+           });
+  };
+  std::map<QString, int> missed;
+  int hits = 0;
+  const std::vector<CtyCall> calls = CallsOfEveryPrefix(cty);
+  for (const auto& [call, want] : calls)
+    if (finds(call, want))
+      ++hits;
+    else
+      ++missed[want >= 0 ? entities[want].name : call];
+  std::printf("The master finds %d of %zu calls (%.1f %%)\n", hits, calls.size(),
+              100.0 * hits / calls.size());
+  for (const auto& [name, n] : missed) std::printf("  missed %d of %s\n", n, qPrintable(name));
+  EXPECT_GE(1000 * hits / int(calls.size()), 980) << hits << " of " << calls.size() << " calls found";
 }
 
 TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {

@@ -26,6 +26,7 @@ import re
 from collections import defaultdict
 
 LINE_BYTES = 149
+HOME_CALLS_ABROAD = ("Antarctica",)
 JAPAN = "JA"
 PORTABLE_SUFFIX = "/JA1ABC"
 LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
@@ -131,6 +132,21 @@ def test_calls(entities, cty):
     return calls
 
 
+def home_calls_abroad(entities):
+    """(call, entity) for the whole calls of the entities whose stations keep the calls of their home
+    countries (the bases in Antarctica: KC4AAA, KC4USV ...)."""
+    return [(c, i) for i, e in enumerate(entities) if e["name"] in HOME_CALLS_ABROAD
+            for c in e["exact"] if "/" not in c]
+
+
+def ordinary_heads():
+    """The first three characters of ordinary calls: letter digit letter, two letters and a digit,
+    digit letter digit."""
+    return ([a + d + b for a in LETTERS for d in DIGITS for b in LETTERS]
+            + [a + b + d for a in LETTERS for b in LETTERS for d in DIGITS]
+            + [d + a + e for d in DIGITS for a in LETTERS for e in DIGITS])
+
+
 class _Index:
     """Which entities hold a listed prefix that begins with each text."""
 
@@ -180,9 +196,7 @@ def choose(entities, tails, used_calls=()):
 
     # What to get right, with weights: the calls of the test, ordinary call heads, calls in use.
     goals = [(key, want, 1) for _call, key, want in test_calls(entities, cty) if want is not None]
-    for head in ([a + d + b for a in LETTERS for d in DIGITS for b in LETTERS]
-                 + [a + b + d for a in LETTERS for b in LETTERS for d in DIGITS]
-                 + [d + a + e for d in DIGITS for a in LETTERS for e in DIGITS]):
+    for head in ordinary_heads():
         want = cty.head(head)
         if want is not None:
             goals.append((head + "ZZ", want, 1))

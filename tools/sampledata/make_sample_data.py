@@ -17,6 +17,7 @@ import random
 import re
 import sys
 
+import dx_prefix_list
 import dxcc_table
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -295,6 +296,7 @@ def build_dx(entities):
     for e in entities:
         idx, area = dx_prefix_field(e["prefix"])
         e["code"] = "%03dA" % numbers[e["prefix"]]
+        e["own"] = idx.ljust(2) + area.ljust(1)  # the prefix of its master record
         rows.append({"code": e["code"], "name": e["name"], "kind": KIND_DX,
                      "idx": idx, "area": area, "lon": e["lon"]})
     rows.sort(key=lambda r: r["code"])
@@ -789,16 +791,20 @@ def dxcc_table_lines(entities, calls_in_use):
     return lines
 
 
-def dx_prefix_lines(entities):
-    """Every short prefix of each entity, for an index from prefix to entity."""
-    lines = []
-    for e in sorted(entities, key=lambda e: e["code"]):
-        seen = set()
-        for p in sorted(e["prefixes"], key=lambda p: (len(p), p)):
-            if re.fullmatch(r"[A-Z0-9]{1,3}", p) and p not in seen:
-                seen.add(p)
-                lines.append(quoted([e["code"], p]))
-    return lines
+def dx_prefix_lines(entities, calls_in_use):
+    """The prefixes of 1 to 3 characters that lead the entry window's DX code search to each entity
+    (tools/sampledata/dx_prefix_list.py)."""
+    pairs, search = dx_prefix_list.choose(entities, calls_in_use)
+    cty = dxcc_table.Cty(entities)
+    for what, calls in (("test calls", [(c, want) for c, _text, want in dxcc_table.test_calls(entities, cty)]),
+                        ("calls in use", [(c, cty.call(c)) for c in calls_in_use])):
+        if calls:
+            found, total, misses = dx_prefix_list.found_share(entities, search, calls)
+            missed = sorted({entities[want]["name"] for _call, want in misses if want is not None})
+            print("dx_prefixes.csv: the entry window finds %d of %d %s (%.1f %%)%s" % (
+                found, total, what, 100.0 * found / total,
+                "; misses in: " + ", ".join(missed) if what == "test calls" else ""))
+    return [quoted([code, p]) for code, p in sorted(pairs, key=lambda cp: (cp[0], len(cp[1]), cp[1]))]
 
 
 def main():
@@ -839,7 +845,7 @@ def main():
     write_lines(os.path.join(home, "ORBEX_Tips.TXT"), SHEET_TIPS)
     write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities, calls_in_use))
     write_lines(os.path.join(home, "合併情報.url"), ["[InternetShortcut]", "URL=" + MERGER_SITE])
-    write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities))
+    write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities, calls_in_use))
     qsos = build_log(japan, entities)
     write_lines(os.path.join(args.out, "sample_log.csv"), list(log_lines(qsos)))
 
