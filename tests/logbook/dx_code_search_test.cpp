@@ -181,7 +181,7 @@ TEST_F(ShippedMasterSearch, FindsTheEntityCtyCsvGivesForTheCallsOfEveryPrefix) {
       ++hits;
     else
       ++missed[want >= 0 ? entities[want].name : call];
-  std::printf("The master finds %d of %zu calls (%.1f %%)\n", hits, calls.size(),
+  std::printf("The master finds %d of %zu calls (%.2f %%)\n", hits, calls.size(),
               100.0 * hits / calls.size());
   for (const auto& [name, n] : missed) std::printf("  missed %d of %s\n", n, qPrintable(name));
   EXPECT_GE(1000 * hits / int(calls.size()), 980) << hits << " of " << calls.size() << " calls found";

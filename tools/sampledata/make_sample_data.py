@@ -24,8 +24,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 DEFAULT_SHARED = os.path.join(REPO, "..", "shared", "data")
 DEFAULT_CTY = "/usr/share/hamradio-files/cty.csv"
-# Calls in use (the contesters' check list of the same package), beside cty.csv: where a line of the
-# DXCC table cannot hold every prefix, it keeps those that decide the calls in use.
+# Calls in use (the contesters' check list of the same package), beside cty.csv: they weigh the
+# prefixes of the master's prefix list and measure both tables.
 CALLS_IN_USE = "MASTER.SCP"
 DEFAULT_OUT = os.path.join(REPO, "data")
 INITIALS = os.path.join(HERE, "initials.tsv")
@@ -768,23 +768,23 @@ def read_calls_in_use(path):
 
 
 def dxcc_table_lines(entities, calls_in_use):
-    """Strings of the DXCC entity table: id 100 the count, then one entity per id, in the order
-    and with the prefixes that let the prefix search find each entity (tools/sampledata/dxcc_table.py)."""
+    """Strings of the DXCC entity table: id 100 the count of lines, then the lines, each an entity
+    with some of its prefixes, in the order that lets the prefix search find each entity
+    (tools/sampledata/dxcc_table.py)."""
     tails = [",%s,%s,%s,%s,%03d,%s" % (e["name"], e["cont"], ";".join(map(str, e["itu_all"])),
                                        ";".join(map(str, e["cq_all"])), e["adif"], e["code"])
              for e in entities]
-    prefixes, order = dxcc_table.choose(entities, tails, calls_in_use)
-    found, total, misses = dxcc_table.found_share(entities, prefixes, order)
+    table = dxcc_table.table_lines(entities, tails)
+    found, total, misses = dxcc_table.found_share(entities, table)
     missed = sorted({entities[want]["name"] for _call, want, _got in misses})
-    print("CodeLib.txt: the prefix search finds %d of %d test calls (%.1f %%); misses in: %s" % (
-        found, total, 100.0 * found / total, ", ".join(missed)))
+    print("CodeLib.txt: %d lines for %d entities; the prefix search finds %d of %d test calls (%.1f %%); "
+          "misses in: %s" % (len(table), len(entities), found, total, 100.0 * found / total, ", ".join(missed)))
     if calls_in_use:
-        found, total, _misses = dxcc_table.found_share(entities, prefixes, order,
-                                                       [(c, c) for c in calls_in_use])
+        found, total, _misses = dxcc_table.found_share(entities, table, [(c, c) for c in calls_in_use])
         print("CodeLib.txt: and %d of %d calls in use (%.1f %%)" % (found, total, 100.0 * found / total))
-    lines = ["100\t%d" % len(entities)]
-    for n, i in enumerate(order):
-        line = ";".join(prefixes[i]) + tails[i]
+    lines = ["100\t%d" % len(table)]
+    for n, (i, prefixes) in enumerate(table):
+        line = ";".join(prefixes) + tails[i]
         if len(line.encode("ascii")) > dxcc_table.LINE_BYTES:
             sys.exit("DXCC table line longer than %d bytes: %s" % (dxcc_table.LINE_BYTES, line))
         lines.append("%d\t%s" % (101 + n, line))
