@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <cstdio>
+#include <map>
 
 CtyCsv::CtyCsv(const QString& path) {
   QFile f(path);
@@ -71,4 +73,15 @@ std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty) {
     if (!main.isEmpty()) calls.push_back({main + "/JA1ABC", cty.Head(main)});
   }
   return calls;
+}
+
+int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds) {
+  const std::vector<CtyCall> calls = CallsOfEveryPrefix(cty);
+  std::map<QString, int> missed;
+  int hits = 0;
+  for (const CtyCall& c : calls)
+    c.entity >= 0 && finds(c) ? ++hits : ++missed[c.entity < 0 ? c.call : cty.Entities()[c.entity].name];
+  std::printf("%s finds %d of %zu calls (%.2f %%)\n", what, hits, calls.size(), 100.0 * hits / calls.size());
+  for (const auto& [name, n] : missed) std::printf("  missed %d of %s\n", n, qPrintable(name));
+  return calls.empty() ? 0 : 1000 * hits / int(calls.size());
 }

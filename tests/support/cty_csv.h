@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 struct CtyEntity {
@@ -41,3 +42,5 @@ struct CtyCall {
   int entity = -1;
 };
 std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
+// Those calls that `finds` finds, in tenths of a percent; prints the share as `what` and the misses.
+int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds);

@@ -149,8 +149,7 @@ TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSh
   Form<ACCSheet>().Form_Activate();
   EXPECT_EQ(boxes.texts().value(1), "ACCCG 中断されました\r\n2 番目のメンバー JA2BBB の ACC#「00x5」が数字ではありません。"
                                     "メンバーリストを直して読み込み直してください。");
-  EXPECT_FALSE(IsLoaded<ACCSheet>());
-  EXPECT_TRUE(shell.opened().isEmpty());
+  EXPECT_TRUE(!IsLoaded<ACCSheet>() && shell.opened().isEmpty());
 }
 
 TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
