@@ -341,7 +341,7 @@ void MemberCheck::RowCells::Set(int cell, const QString& value) {
   }
 }
 
-void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
+bool MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
   const QString call = grid_.TextMatrix(row, 2).trimmed().toUpper();
   number_ = ToAnsi(grid_.TextMatrix(row, 1));
   const int lastCell = LastBandColumn() - kFirstBandColumn;
@@ -367,12 +367,14 @@ void MemberCheck::CheckMember(int row, const MemberRecordSource& source) {
     if (cells_.changed[i]) grid_.SetTextMatrix(row, kFirstBandColumn + i, cells_.text[i]);
     marks += std::popcount(cells_.upper[i]);
   }
-  if (setup_.tag != "ACC#") return;
-  // A member number that is not a number earns no points (and stops nothing).
-  int32_t points = grid_.TextMatrix(row, 1).trimmed().toInt() * marks;
+  if (setup_.tag != "ACC#") return true;
+  bool number = false;
+  int32_t points = grid_.TextMatrix(row, 1).trimmed().toInt(&number) * marks;
+  if (!number) return false;
   if (!japanesePrefixes_.contains(call.left(2))) points *= 10;
   grid_.SetTextMatrix(row, PointColumn(), QString::number(points));
   SheetTotal += points;
+  return true;
 }
 
 void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& callBase, bool& listed) {

@@ -117,7 +117,8 @@ class MemberCheck {
   // With `copy` (holding every record of the open log) the member's QSOs are looked at in memory.
   MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& memberList, VbFile* amaList,
               const QsoColumnCopy* copy = nullptr);
-  void CheckMember(int row, const MemberRecordSource& source);
+  // False when an ACC member's number is no number: no points can be given, and the check stops.
+  bool CheckMember(int row, const MemberRecordSource& source);
   // Writes the frequency report lines of the QSOs looked at (in their order), after the last member.
   void Finish();
 

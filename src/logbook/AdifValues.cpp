@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/QsoRules.h"
+
 namespace {
 
 // ADIF 3.1's band table, edges included, in Hz.
@@ -11,7 +13,7 @@ struct BandEdge {
   int64_t low, high;
 };
 constexpr int64_t kMHz = 1000000;
-constexpr std::array<BandEdge, 30> kBands = {{
+constexpr std::array<BandEdge, 33> kBands = {{
     {"2190m", 135700, 137800},
     {"630m", 472000, 479000},
     {"560m", 501000, 504000},
@@ -25,7 +27,9 @@ constexpr std::array<BandEdge, 30> kBands = {{
     {"15m", 21000000, 21450000},
     {"12m", 24890000, 24990000},
     {"10m", 28000000, 29700000},
+    {"8m", 40 * kMHz, 45 * kMHz},
     {"6m", 50 * kMHz, 54 * kMHz},
+    {"5m", 54000001, 69900000},
     {"4m", 70 * kMHz, 71 * kMHz},
     {"2m", 144 * kMHz, 148 * kMHz},
     {"1.25m", 222 * kMHz, 225 * kMHz},
@@ -39,13 +43,28 @@ constexpr std::array<BandEdge, 30> kBands = {{
     {"1.25cm", 24000 * kMHz, 24250 * kMHz},
     {"6mm", 47000 * kMHz, 47200 * kMHz},
     {"4mm", 75500 * kMHz, 81000 * kMHz},
-    {"2.5mm", 119980 * kMHz, 120020 * kMHz},
+    {"2.5mm", 119980 * kMHz, 123000 * kMHz},
     {"2mm", 134000 * kMHz, 149000 * kMHz},
     {"1mm", 241000 * kMHz, 250000 * kMHz},
+    {"submm", 300000 * kMHz, 7500000 * kMHz},
 }};
 
+// The program's bands by ADIF's names: what a QSO counts in when its text names a band rather than
+// a frequency within ADIF's edges ("10", "1200" or "0.135" logged for the band).
+struct CountedBand {
+  const char* label;
+  const char* band;
+};
+constexpr CountedBand kCounted[] = {
+    {"1.9", "160m"},  {"3.5", "80m"},    {"7", "40m"},     {"10", "30m"},  {"14", "20m"},     {"18", "17m"},
+    {"21", "15m"},    {"24", "12m"},     {"28", "10m"},    {"50", "6m"},   {"144", "2m"},     {"430", "70cm"},
+    {"1200", "23cm"}, {"2400", "13cm"},  {"5600", "6cm"},  {"10G", "3cm"}, {"24G", "1.25cm"}, {"47G", "6mm"},
+    {"77G", "4mm"},   {"135K", "2190m"}, {"475K", "630m"},
+};
+
 // Modes as HAMLOG operators and the rig drivers write them, with ADIF's MODE and SUBMODE (ADIF 3.1:
-// FT4, JS8, FST4 and Q65 are submodes of MFSK, PSK31 and its kin of PSK, LSB and USB of SSB).
+// FT4, JS8, FST4 and Q65 are submodes of MFSK, PSK31 and its kin of PSK, LSB and USB of SSB; DSTAR,
+// C4FM and DMR of DIGITALVOICE, as ADIF since 3.1.3 takes DSTAR and C4FM as modes on import only).
 struct ModeName {
   const char* logged;
   const char* mode;
@@ -65,8 +84,8 @@ constexpr ModeName kModes[] = {
     {"WSPR", "WSPR", ""},      {"OLIV", "OLIVIA", ""},    {"OLIVIA", "OLIVIA", ""},  {"MT63", "MT63", ""},
     {"HELL", "HELL", ""},      {"THOR", "THOR", ""},      {"CONTESTI", "CONTESTI", ""}, {"DOMINO", "DOMINO", ""},
     {"ROS", "ROS", ""},        {"PKT", "PKT", ""},        {"PACKET", "PKT", ""},     {"DV", "DIGITALVOICE", ""},
-    {"DSTAR", "DSTAR", ""},    {"D-STAR", "DSTAR", ""},   {"C4FM", "C4FM", ""},      {"DMR", "DIGITALVOICE", ""},
-    {"DIGITALVOICE", "DIGITALVOICE", ""},
+    {"DSTAR", "DIGITALVOICE", "DSTAR"}, {"D-STAR", "DIGITALVOICE", "DSTAR"}, {"C4FM", "DIGITALVOICE", "C4FM"},
+    {"DMR", "DIGITALVOICE", "DMR"}, {"DIGITALVOICE", "DIGITALVOICE", ""}, {"VOI", "VOI", ""},
 };
 
 // A decimal number of digits with at most one point; false for anything else.
@@ -125,6 +144,15 @@ AdifFreq AdifFrequency(const QString& logged) {
   }
   for (const BandEdge& b : kBands)
     if (hz >= b.low && hz <= b.high) f.band = QString::fromLatin1(b.band);
+  // A band logged by its label is no frequency; nor is a text outside ADIF's edges that the program
+  // counts in a band: the QSO goes out under that band, without FREQ.
+  const QString counted = BandLabelOf(logged.trimmed(), true);
+  if (!counted.isEmpty() && (f.band.isEmpty() || logged.trimmed() == counted))
+    for (const CountedBand& c : kCounted)
+      if (counted == QLatin1String(c.label)) {
+        f.band = QString::fromLatin1(c.band);
+        f.mhz.clear();
+      }
   return f;
 }
 

@@ -6,15 +6,17 @@
 //
 //   AdifFrequency("*10.368")   // {"10368", "3cm"}
 //   AdifFrequency("435/145")   // {"435", "70cm"}: a satellite QSO by its first frequency
+//   AdifFrequency("1200")      // {"", "23cm"}: a band's label, counted in that band, is no frequency
 //   AdifModeOf("FT4")          // {"MFSK", "FT4"}
 //   AdifModeOf("BPSK")         // {"PSK", "PSK31"}
+//   AdifModeOf("DSTAR")        // {"DIGITALVOICE", "DSTAR"}
 
 #include <QString>
 #include <QStringList>
 
 struct AdifFreq {
-  QString mhz;   // FREQ: "7.025"; "" when the text holds no frequency
-  QString band;  // BAND: "40m"; "" when the frequency lies in no band of ADIF's table
+  QString mhz;   // FREQ: "7.025"; "" when the text holds no frequency within the band
+  QString band;  // BAND: "40m"; "" when the text lies in no band of ADIF's table nor of the program's
 };
 // The frequency as HAMLOG keeps it: MHz ("7", "0.1357", "2427"), GHz after "*" or before "G"
 // ("*10.368", "24G"), two frequencies of a satellite QSO ("435/145", the first taken), "9999" (none).

@@ -1,6 +1,7 @@
 #include "logbook/DxCodeSearch.h"
 
 #include <QByteArray>
+#include <algorithm>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -30,6 +31,26 @@ DxEntityRow rowOf(const MasterRecord& r) {
 }
 
 int codeNumber(const QString& code) { return static_cast<int>(VbVal(code.left(3))); }
+
+// A record that stands for the entity coded as its first three characters and "A".
+bool isPlaceholder(const MasterRecord& r) { return r.Code.size() >= 4 && r.Code.at(3) == '_'; }
+
+// What the search looks up: the prefix a call is operated under when it has two characters or more,
+// else the home call; a single area digit after the "/" takes the place of the home call's own, as
+// the station is in that area (UA3ABC/9 in Asiatic Russia, K1ABC/6 on Pacific time).
+QString searchKey(const QString& text) {
+  SplitCallSign(text);
+  if (text.contains('/') && QsoRules.CallAffix.size() > 1) return QsoRules.CallAffix;
+  QString key = QsoRules.CallBase;
+  const QString& affix = QsoRules.CallAffix;
+  if (affix.size() == 1 && affix.at(0).isDigit())
+    for (qsizetype i = key.size() - 1; i >= 0; --i)
+      if (key.at(i).isDigit()) {
+        key[i] = affix.at(0);
+        break;
+      }
+  return key;
+}
 
 // Longitudes chosen by the lowest digit that occurs in the key (not the first by position).
 void digitLongitude(const QString& code, const QString& key) {
@@ -68,10 +89,7 @@ int32_t byCode(const QString& code) {
 DxCodeSearchResult SearchDxCode(const QString& callText) {
   DxCodeSearchResult result;
   LocalTime.LongitudeOverrideSet = 0;
-  const QString text = callText.trimmed();
-  SplitCallSign(text);
-  const QString key =
-      text.contains('/') && QsoRules.CallAffix.size() > 1 ? QsoRules.CallAffix : QsoRules.CallBase;
+  const QString key = searchKey(callText.trimmed());
   if (key.isEmpty()) return result;
 
   CodeMasterIndex dx4("dx4");
@@ -96,6 +114,12 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
     r = dx4.Next();
     if (r < 1) return notFound();
   }
+  // Entities that share the three characters with the hit ("UA9": Asiatic Russia, and European
+  // Russia for Perm and Komi) are offered beside it: the fourth character, which tells them apart, is
+  // not searched.
+  std::vector<int32_t> sharing;
+  if (n == 3 && key.size() >= 3)
+    for (int32_t k = dx4.Next(); k > 0; k = dx4.Next()) sharing.push_back(k);
   dx4.Close();
 
   // Placeholder records stand for an entity found under another code.
@@ -106,7 +130,7 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
                           : QString("890").contains(c) && !c.isNull() ? "732A"
                                                                        : QString();
     if (!other.isEmpty()) r = byCode(other);
-  } else if (rec.Code.size() >= 4 && rec.Code.at(3) == '_') {
+  } else if (isPlaceholder(rec)) {
     r = byCode(rec.Code.left(3) + "A");
   }
   if (r < 1 || !master.Has(r)) return notFound();
@@ -114,12 +138,22 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   result.rows.push_back(rowOf(rec));
   digitLongitude(result.rows[0].code, key);
 
+  std::vector<int32_t> listed{r};
+  const auto list = [&](int32_t k, const MasterRecord& m) {
+    if (std::find(listed.begin(), listed.end(), k) != listed.end() || isPlaceholder(m)) return;
+    listed.push_back(k);
+    result.rows.push_back(rowOf(m));
+  };
+  for (int32_t k : sharing)
+    if (master.Has(k)) {
+      const MasterRecord m = master.Read(k);
+      if (!m.Name.contains('*') && codeNumber(m.Code) != 500) list(k, m);
+    }
   // Every later entity of the master whose prefix begins as the key does.
   const QString want = key.left(n);
   for (int32_t k = r + 1; master.Has(k); ++k) {
     const MasterRecord m = master.Read(k);
-    if ((m.Idx + m.Area).left(n) == want && !(m.Code.size() >= 4 && m.Code.at(3) == '_'))
-      result.rows.push_back(rowOf(m));
+    if ((m.Idx + m.Area).left(n) == want) list(k, m);
   }
   result.outcome = DxCodeSearchResult::Found;
   if (result.rows.size() == 1) {

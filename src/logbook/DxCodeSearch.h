@@ -1,7 +1,8 @@
 #pragma once
 // Finds the DX entity of a call's prefix in HAMLOG's code master through its kind index ("dx4") and
 // code index ("dx2"), reading master records by position. One entity sets the longitude and the
-// local time at once; several are left for the operator to pick in the code list.
+// local time at once; several (those the index holds under the same three characters, and the later
+// ones whose own prefix begins as the call) are left for the operator to pick in the code list.
 
 #include <QString>
 #include <cstdint>

@@ -32,6 +32,7 @@ QString withoutSpaces(QString text) { return text.remove(' ').remove(QChar(0x300
 
 struct Candidate {
   QString code, name, date;
+  bool tokyoWard = false;  // a city from 2010-04-01 on
 };
 
 struct AwardSpec {
@@ -164,7 +165,7 @@ class AwardWriter {
           if (!readQso(record) || !printLine(list, code6(), remarks)) return false;
           listed = true;
         }
-        if (!listed && !abolished) candidates_.push_back({code, name.trimmed(), QStringLiteral("2010-04-01")});
+        if (!listed && !abolished) candidates_.push_back({code, name.trimmed(), QStringLiteral("2010-04-01"), true});
       } else if ((mode_ == kAwardJcc && k == QLatin1String("K")) || (mode_ == kAwardJcg && k == QLatin1String("G")) ||
                  (mode_ == kAwardDx && k == QLatin1String("DX"))) {
         const int keyLength = k == QLatin1String("G") ? 5 : 4;
@@ -204,9 +205,10 @@ class AwardWriter {
     int n = 0;
     for (const Candidate& c : candidates_) {
       if (!ok) break;
-      // A unit founded after the latest listed QSO was not there to be worked; with no QSO listed
-      // nothing is left out.
-      if (!dx && !c.date.isEmpty() && !latest_.isEmpty() && c.date > latest_) continue;
+      // A unit founded after the latest listed QSO was not there to be worked; with no QSO listed no
+      // founding date is passed over. Tokyo's wards, cities from 2010-04-01 on, stand beside a listed
+      // QSO of that time only.
+      if (!dx && !c.date.isEmpty() && (!latest_.isEmpty() || c.tokyoWard) && c.date > latest_) continue;
       ++n;
       ok = dx ? printText(out, {QString::number(n), c.code, dxcc_(c.code.left(4)), c.name})
               : printText(out, {QString::number(n), c.code, c.name, c.date});

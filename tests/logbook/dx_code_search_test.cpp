@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTimeZone>
+#include <algorithm>
 
 #include "logbook/DxCodeSearch.h"
 #include "logbook/LocalTime.h"
@@ -12,6 +13,7 @@
 #include "platform/clock.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/vbfile.h"
+#include "support/cty_csv.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
 
@@ -118,9 +120,9 @@ TEST_F(DxSearch, NoPrefixJapanAndAnEmptyCall) {
 }
 
 TEST_F(DxSearch, APrefixOperatedUnderWinsOverTheHomeCall) {
-  // Two characters or more after the "/" are searched; a single area digit is not.
+  // Two characters or more after the "/" are searched; a single area digit moves the home call there.
   EXPECT_EQ(codes(SearchDxCode("JA1ABC/KH6")), QStringList{"704A"});
-  EXPECT_EQ(SearchDxCode("KH6XX/7").rows.size(), 1u);
+  EXPECT_EQ(codes(SearchDxCode("UA3XX/9")), QStringList{"758A"});
 }
 
 TEST_F(DxSearch, RussianAndAmericanLongitudesComeFromTheLowestDigitOfTheCall) {
@@ -142,6 +144,26 @@ TEST_F(DxSearch, AustralianRecordsChooseByTheThirdCharacter) {
   EXPECT_EQ(codes(SearchDxCode("VK6XX")).value(0), "733A");
   EXPECT_EQ(codes(SearchDxCode("VK2XX")).value(0), "732E");  // 2: the record found stays
   EXPECT_EQ(SearchDxCode("VK7XX").outcome, DxCodeSearchResult::NotFound);
+}
+
+TEST_F(DxSearch, TheShippedMasterFindsTheEntityCtyCsvGivesForTheCallsOfEveryPrefix) {
+  // The master and its prefix list as scripts/run loads them.
+  ASSERT_TRUE(hamlogdb::LoadMaster(dir, ORBEX_DATA_DIR "/master.csv", ORBEX_DATA_DIR "/dx_prefixes.csv").Ok());
+  const CtyCsv cty;
+  const auto& entities = cty.Entities();
+  ASSERT_GT(entities.size(), 300u) << "cty.csv of the package hamradio-files";
+  // Found: the one entity, or a list short enough for the operator's pick that holds it; a Japanese
+  // call is left to the code of its city without a word.
+  EXPECT_GE(FoundPerMille(cty, "The master",
+                          [&](const CtyCall& c) {
+                            const DxCodeSearchResult r = SearchDxCode(c.call);
+                            if (r.outcome == DxCodeSearchResult::Silent) return entities[c.entity].main == "JA";
+                            return r.rows.size() <= 8 &&
+                                   std::any_of(r.rows.begin(), r.rows.end(), [&](const DxEntityRow& row) {
+                                     return row.name == entities[c.entity].name.left(28);
+                                   });
+                          }),
+            980);
 }
 
 TEST(LocalTimeRule, OneHourPerFullFifteenDegrees) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -65,26 +66,28 @@ namespace {
 const std::map<QString, std::pair<double, double>> kAdifBands = {
     {"2190m", {.1357, .1378}}, {"630m", {.472, .479}}, {"560m", {.501, .504}}, {"160m", {1.8, 2}},
     {"80m", {3.5, 4}}, {"60m", {5.06, 5.45}}, {"40m", {7, 7.3}}, {"30m", {10.1, 10.15}}, {"20m", {14, 14.35}},
-    {"17m", {18.068, 18.168}}, {"15m", {21, 21.45}}, {"12m", {24.89, 24.99}}, {"10m", {28, 29.7}}, {"6m", {50, 54}},
-    {"4m", {70, 71}}, {"2m", {144, 148}}, {"1.25m", {222, 225}}, {"70cm", {420, 450}}, {"33cm", {902, 928}},
+    {"17m", {18.068, 18.168}}, {"15m", {21, 21.45}}, {"12m", {24.89, 24.99}}, {"10m", {28, 29.7}}, {"8m", {40, 45}},
+    {"6m", {50, 54}}, {"5m", {54.000001, 69.9}}, {"4m", {70, 71}}, {"2m", {144, 148}}, {"1.25m", {222, 225}}, {"70cm", {420, 450}}, {"33cm", {902, 928}},
     {"23cm", {1240, 1300}}, {"13cm", {2300, 2450}}, {"9cm", {3300, 3500}}, {"6cm", {5650, 5925}},
     {"3cm", {10000, 10500}}, {"1.25cm", {24000, 24250}}, {"6mm", {47000, 47200}}, {"4mm", {75500, 81000}},
-    {"2.5mm", {119980, 120020}}, {"2mm", {134000, 149000}}, {"1mm", {241000, 250000}}};
-const QStringList kAdifModes = {"AM", "ARDOP", "ATV", "C4FM", "CHIP", "CLO", "CONTESTI", "CW", "DIGITALVOICE",
-    "DOMINO", "DSTAR", "FAX", "FM", "FSK441", "FT8", "HELL", "ISCAT", "JT4", "JT6M", "JT9", "JT44", "JT65", "MFSK",
+    {"2.5mm", {119980, 123000}}, {"2mm", {134000, 149000}}, {"1mm", {241000, 250000}}, {"submm", {300000, 7500000}}};
+// MODE values for export (DSTAR and C4FM are taken on import only since 3.1.3).
+const QStringList kAdifModes = {"AM", "ARDOP", "ATV", "CHIP", "CLO", "CONTESTI", "CW", "DIGITALVOICE",
+    "DOMINO", "FAX", "FM", "FSK441", "FT8", "HELL", "ISCAT", "JT4", "JT6M", "JT9", "JT44", "JT65", "MFSK",
     "MSK144", "MT63", "OLIVIA", "OPERA", "PAC", "PAX", "PKT", "PSK", "PSK2K", "Q15", "QRA64", "ROS", "RTTY", "RTTYM",
     "SSB", "SSTV", "T10", "THOR", "THRB", "TOR", "V4", "VOI", "WINMOR", "WSPR"};
 const QMap<QString, QString> kAdifSubmodes = {{"LSB", "SSB"}, {"USB", "SSB"}, {"PSK31", "PSK"}, {"PSK63", "PSK"},
     {"PSK125", "PSK"}, {"QPSK31", "PSK"}, {"QPSK63", "PSK"}, {"FT4", "MFSK"}, {"JS8", "MFSK"}, {"FST4", "MFSK"},
-    {"Q65", "MFSK"}, {"MFSK16", "MFSK"}};
+    {"Q65", "MFSK"}, {"MFSK16", "MFSK"}, {"C4FM", "DIGITALVOICE"}, {"DMR", "DIGITALVOICE"}, {"DSTAR", "DIGITALVOICE"}};
 
-// Frequencies as HAMLOG holds them, at the edges of each of the program's bands in Japan.
+// Frequencies as HAMLOG holds them, at the edges of each of the program's bands in Japan, and bands
+// logged by their labels.
 const std::map<QString, QStringList> kLogged = {{"1.9", {"1.810", "1.9125"}}, {"3.5", {"3.500", "3.805"}},
-    {"7", {"7", "7.200"}}, {"10", {"10.100", "10.150"}}, {"14", {"14.000", "14.350"}}, {"18", {"18.068", "18.168"}},
-    {"21", {"21.000", "21.450"}}, {"24", {"24.890", "24.990"}}, {"28", {"28.000", "29.300", "29.700"}},
-    {"50", {"50.000", "54.000"}}, {"144", {"144.000", "145.990"}}, {"430", {"430.000", "439.990"}},
-    {"1200", {"1260.000", "1299.99"}}, {"2400", {"2400.000", "2427", "2450"}}, {"5600", {"5650", "5760", "5850.0"}},
-    {"135K", {"0.1357", "0.1378"}}, {"475K", {"0.472", "0.479"}}, {"10G", {"*10.024", "*10.45"}},
+    {"7", {"7", "7.200"}}, {"10", {"10.100", "10.150", "10"}}, {"14", {"14.000", "14.350"}},
+    {"18", {"18.068", "18.168", "18"}}, {"21", {"21.000", "21.450"}}, {"24", {"24.890", "24.990", "24"}},
+    {"28", {"28.000", "29.300", "29.700"}}, {"50", {"50.000", "54.000"}}, {"144", {"144.000", "145.990"}},
+    {"430", {"430.000", "439.990"}}, {"1200", {"1260.000", "1299.99", "1200"}}, {"2400", {"2400.000", "2427", "2450"}},
+    {"5600", {"5650", "5760", "5850.0", "5600"}}, {"135K", {"0.1357", "0.1378", "0.135"}}, {"475K", {"0.472", "0.479"}}, {"10G", {"*10.024", "*10.45"}},
     {"24G", {"*24.048"}}, {"47G", {"*47.088"}}, {"77G", {"*77.5", "*78.0"}}, {"SAT", {"435/145", "145.9/435.8"}}};
 
 }  // namespace
@@ -107,9 +110,15 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
     for (size_t i = 0; i + 1 < qsos.size(); ++i) {
       const QMap<QString, QString>& r = a.records[i];
       const std::string what = (qsos[i].freq + " " + qsos[i].mode + " -> " + QStringList(r.values()).join(' ')).toStdString();
-      ASSERT_TRUE(kAdifBands.count(r.value("BAND").toLower())) << what;
-      const auto [low, high] = kAdifBands.at(r["BAND"].toLower());
-      EXPECT_TRUE(r.value("FREQ").toDouble() >= low && r.value("FREQ").toDouble() <= high) << what;
+      ASSERT_TRUE(kAdifBands.count(r.value("BAND"))) << what;
+      const auto [low, high] = kAdifBands.at(r["BAND"]);
+      EXPECT_TRUE(!r.contains("FREQ") || (r["FREQ"].toDouble() >= low && r["FREQ"].toDouble() <= high)) << what;
+      // A frequency within ADIF's edges goes out; a band's label, or a text outside them, does not.
+      const QString f = qsos[i].freq.section('/', 0, 0);
+      const double mhz = f.startsWith('*') ? f.mid(1).toDouble() * 1000 : f.toDouble();
+      const bool inBand = std::any_of(kAdifBands.begin(), kAdifBands.end(),
+                                      [&](const auto& b) { return mhz >= b.second.first && mhz <= b.second.second; });
+      EXPECT_EQ(r.contains("FREQ"), inBand && BandLabelOf(f, true) != f) << what;
       EXPECT_TRUE(kAdifModes.contains(r.value("MODE"))) << what;
       EXPECT_EQ(r.contains("SUBMODE") ? kAdifSubmodes.value(r["SUBMODE"]) : r["MODE"], r["MODE"]) << what;
     }
@@ -117,10 +126,16 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
     ASSERT_EQ(w.leftOut.size(), 1);
     EXPECT_TRUE(w.leftOut[0].contains("ZZZ") && w.leftOut[0].contains("9999")) << w.leftOut[0].toStdString();
   }
+  // The band a label counts in; outside the program's bands, ADIF's own, its newer ones included.
   for (const auto& [f, band] : std::map<QString, QString>{{"2427", "13cm"}, {"29.300", "10m"}, {"7", "40m"},
-                                                          {"5760", "6cm"}, {"0.1357", "2190m"}, {"*10.024", "3cm"}})
+                                                          {"5760", "6cm"}, {"0.1357", "2190m"}, {"*10.024", "3cm"},
+                                                          {"40.680", "8m"}, {"60.0", "5m"}, {"*122.25", "2.5mm"},
+                                                          {"*400", "submm"}, {"0.135", "2190m"}, {"1200", "23cm"},
+                                                          {"10", "30m"}, {"18", "17m"}, {"24", "12m"}, {"5600", "6cm"}})
     EXPECT_EQ(AdifFrequency(f).band, band) << f.toStdString();
-  for (const auto& [m, adif] : std::map<QString, QString>{{"FT4", "MFSK FT4"}, {"PSK31", "PSK PSK31"}, {"BPSK", "PSK PSK31"}})
+  for (const auto& [m, adif] : std::map<QString, QString>{{"FT4", "MFSK FT4"}, {"PSK31", "PSK PSK31"}, {"BPSK", "PSK PSK31"},
+                                                          {"DSTAR", "DIGITALVOICE DSTAR"}, {"C4FM", "DIGITALVOICE C4FM"},
+                                                          {"DMR", "DIGITALVOICE DMR"}, {"VOI", "VOI "}})
     EXPECT_EQ(AdifModeOf(m).mode + " " + AdifModeOf(m).submode, adif);
 }
 

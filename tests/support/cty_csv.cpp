@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <cstdio>
+#include <map>
 
 CtyCsv::CtyCsv(const QString& path) {
   QFile f(path);
@@ -32,3 +34,54 @@ int CtyCsv::Head(const QString& text) const {
 }
 
 int CtyCsv::Call(const QString& call) const { return byCall_.value(call, Head(call)); }
+
+namespace {
+
+QString ordinaryCall(const CtyCsv& cty, const QString& prefix, int entity) {
+  const bool digit = prefix.contains(QRegularExpression("[0-9]"));
+  for (const char* suffix : {"AB", "XZ", "QQ"}) {
+    if (digit) {
+      if (!cty.IsWholeCall(prefix + suffix)) return prefix + suffix;
+      continue;
+    }
+    for (QChar d : QStringLiteral("1234567890")) {
+      const QString call = prefix + d + suffix;
+      if (!cty.IsWholeCall(call) && cty.Call(call) == entity) return call;
+    }
+    if (!cty.IsWholeCall(prefix + "1" + suffix)) return prefix + "1" + suffix;
+  }
+  return prefix + "1AB";
+}
+
+}  // namespace
+
+std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty) {
+  std::vector<CtyCall> calls;
+  const auto& entities = cty.Entities();
+  for (int i = 0; i < int(entities.size()); ++i) {
+    const CtyEntity& e = entities[i];
+    for (const QString& p : e.prefixes) {
+      const QString call = ordinaryCall(cty, p, i);
+      calls.push_back({call, cty.Call(call)});
+    }
+    for (const QString& c : e.exact)
+      if (e.prefixes.isEmpty() && !c.contains('/')) {
+        calls.push_back({c, i});
+        break;
+      }
+    const QString main = e.prefixes.contains(e.main) ? e.main : e.prefixes.value(0);
+    if (!main.isEmpty()) calls.push_back({main + "/JA1ABC", cty.Head(main)});
+  }
+  return calls;
+}
+
+int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds) {
+  const std::vector<CtyCall> calls = CallsOfEveryPrefix(cty);
+  std::map<QString, int> missed;
+  int hits = 0;
+  for (const CtyCall& c : calls)
+    c.entity >= 0 && finds(c) ? ++hits : ++missed[c.entity < 0 ? c.call : cty.Entities()[c.entity].name];
+  std::printf("%s finds %d of %zu calls (%.2f %%)\n", what, hits, calls.size(), 100.0 * hits / calls.size());
+  for (const auto& [name, n] : missed) std::printf("  missed %d of %s\n", n, qPrintable(name));
+  return calls.empty() ? 0 : 1000 * hits / int(calls.size());
+}

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 struct CtyEntity {
@@ -31,3 +32,15 @@ class CtyCsv {
   std::vector<CtyEntity> entities_;
   QHash<QString, int> byPrefix_, byCall_;
 };
+
+// The calls a look-up is measured with, each with the entity cty.csv gives it (-1 for none): one built
+// from every prefix (with the first area digit that keeps it with the prefix's entity when the prefix
+// has none; never one of the whole calls listed), the first whole call of an entity known only by
+// whole calls, and every entity's main prefix in front of a Japanese call, as a station operating there.
+struct CtyCall {
+  QString call;
+  int entity = -1;
+};
+std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
+// Those calls that `finds` finds, in tenths of a percent; prints the share as `what` and the misses.
+int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds);

@@ -13,7 +13,8 @@
 // - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file), and
 //   optionally the longitude in whole degrees (0 to 180) and its side ("E" or "W"), which the master
 //   keeps for the station's local time (without them the longitude is 0);
-// - DX prefix list: entity code, prefix (1 to 3 characters) per record, every prefix of each entity;
+// - DX prefix list: entity code, prefix (1 to 3 characters) per record: the prefixes under which the
+//   kind index finds each entity (one prefix may lead to several entities);
 // - QSO CSV: call, date ("YYYY/MM/DD" or "YY/MM/DD"), time ("hh:mm" + "J" or "U"), his RST, my RST,
 //   frequency in MHz, mode, code, grid, QSL (via, sent mark, received mark), name, QTH, remarks 1,
 //   remarks 2 per record; dates from 1930 to 2029 (the log keeps two-digit years).

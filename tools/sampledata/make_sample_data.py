@@ -17,14 +17,15 @@ import random
 import re
 import sys
 
+import dx_prefix_list
 import dxcc_table
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 DEFAULT_SHARED = os.path.join(REPO, "..", "shared", "data")
 DEFAULT_CTY = "/usr/share/hamradio-files/cty.csv"
-# Calls in use (the contesters' check list of the same package), beside cty.csv: where a line of the
-# DXCC table cannot hold every prefix, it keeps those that decide the calls in use.
+# Calls in use (the contesters' check list of the same package), beside cty.csv: they weigh the
+# prefixes of the master's prefix list and measure both tables.
 CALLS_IN_USE = "MASTER.SCP"
 DEFAULT_OUT = os.path.join(REPO, "data")
 INITIALS = os.path.join(HERE, "initials.tsv")
@@ -295,6 +296,7 @@ def build_dx(entities):
     for e in entities:
         idx, area = dx_prefix_field(e["prefix"])
         e["code"] = "%03dA" % numbers[e["prefix"]]
+        e["own"] = idx.ljust(2) + area.ljust(1)  # the prefix of its master record
         rows.append({"code": e["code"], "name": e["name"], "kind": KIND_DX,
                      "idx": idx, "area": area, "lon": e["lon"]})
     rows.sort(key=lambda r: r["code"])
@@ -766,39 +768,43 @@ def read_calls_in_use(path):
 
 
 def dxcc_table_lines(entities, calls_in_use):
-    """Strings of the DXCC entity table: id 100 the count, then one entity per id, in the order
-    and with the prefixes that let the prefix search find each entity (tools/sampledata/dxcc_table.py)."""
+    """Strings of the DXCC entity table: id 100 the count of lines, then the lines, each an entity
+    with some of its prefixes, in the order that lets the prefix search find each entity
+    (tools/sampledata/dxcc_table.py)."""
     tails = [",%s,%s,%s,%s,%03d,%s" % (e["name"], e["cont"], ";".join(map(str, e["itu_all"])),
                                        ";".join(map(str, e["cq_all"])), e["adif"], e["code"])
              for e in entities]
-    prefixes, order = dxcc_table.choose(entities, tails, calls_in_use)
-    found, total, misses = dxcc_table.found_share(entities, prefixes, order)
+    table = dxcc_table.table_lines(entities, tails)
+    found, total, misses = dxcc_table.found_share(entities, table)
     missed = sorted({entities[want]["name"] for _call, want, _got in misses})
-    print("CodeLib.txt: the prefix search finds %d of %d test calls (%.1f %%); misses in: %s" % (
-        found, total, 100.0 * found / total, ", ".join(missed)))
+    print("CodeLib.txt: %d lines for %d entities; the prefix search finds %d of %d test calls (%.1f %%); "
+          "misses in: %s" % (len(table), len(entities), found, total, 100.0 * found / total, ", ".join(missed)))
     if calls_in_use:
-        found, total, _misses = dxcc_table.found_share(entities, prefixes, order,
-                                                       [(c, c) for c in calls_in_use])
+        found, total, _misses = dxcc_table.found_share(entities, table, [(c, c) for c in calls_in_use])
         print("CodeLib.txt: and %d of %d calls in use (%.1f %%)" % (found, total, 100.0 * found / total))
-    lines = ["100\t%d" % len(entities)]
-    for n, i in enumerate(order):
-        line = ";".join(prefixes[i]) + tails[i]
+    lines = ["100\t%d" % len(table)]
+    for n, (i, prefixes) in enumerate(table):
+        line = ";".join(prefixes) + tails[i]
         if len(line.encode("ascii")) > dxcc_table.LINE_BYTES:
             sys.exit("DXCC table line longer than %d bytes: %s" % (dxcc_table.LINE_BYTES, line))
         lines.append("%d\t%s" % (101 + n, line))
     return lines
 
 
-def dx_prefix_lines(entities):
-    """Every short prefix of each entity, for an index from prefix to entity."""
-    lines = []
-    for e in sorted(entities, key=lambda e: e["code"]):
-        seen = set()
-        for p in sorted(e["prefixes"], key=lambda p: (len(p), p)):
-            if re.fullmatch(r"[A-Z0-9]{1,3}", p) and p not in seen:
-                seen.add(p)
-                lines.append(quoted([e["code"], p]))
-    return lines
+def dx_prefix_lines(entities, calls_in_use):
+    """The prefixes of 1 to 3 characters that lead the entry window's DX code search to each entity
+    (tools/sampledata/dx_prefix_list.py)."""
+    pairs, search = dx_prefix_list.choose(entities, calls_in_use)
+    cty = dxcc_table.Cty(entities)
+    for what, calls in (("test calls", [(c, want) for c, _text, want in dxcc_table.test_calls(entities, cty)]),
+                        ("calls in use", [(c, cty.call(c)) for c in calls_in_use])):
+        if calls:
+            found, total, misses = dx_prefix_list.found_share(entities, search, calls)
+            missed = sorted({entities[want]["name"] for _call, want in misses if want is not None})
+            print("dx_prefixes.csv: the entry window finds %d of %d %s (%.1f %%)%s" % (
+                found, total, what, 100.0 * found / total,
+                "; misses in: " + ", ".join(missed) if what == "test calls" else ""))
+    return [quoted([code, p]) for code, p in sorted(pairs, key=lambda cp: (cp[0], len(cp[1]), cp[1]))]
 
 
 def main():
@@ -839,7 +845,7 @@ def main():
     write_lines(os.path.join(home, "ORBEX_Tips.TXT"), SHEET_TIPS)
     write_lines(os.path.join(home, "CodeLib.txt"), dxcc_table_lines(entities, calls_in_use))
     write_lines(os.path.join(home, "合併情報.url"), ["[InternetShortcut]", "URL=" + MERGER_SITE])
-    write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities))
+    write_lines(os.path.join(args.out, "dx_prefixes.csv"), dx_prefix_lines(entities, calls_in_use))
     qsos = build_log(japan, entities)
     write_lines(os.path.join(args.out, "sample_log.csv"), list(log_lines(qsos)))
 

@@ -33,7 +33,11 @@ const AwardSheetKind* kindOf(int32_t sheetKind) {
 
 }  // namespace
 
-QString FormatSheetTotal(int32_t total) { return total == 0 ? QString() : QLocale::c().toString(total); }
+QString FormatSheetTotal(int32_t total) {
+  QLocale grouped = QLocale::c();  // "6,519": C's numbers leave out the group separator unless asked
+  grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+  return total == 0 ? QString() : grouped.toString(total);
+}
 
 ACCSheet::ACCSheet() : bandMenusOfExtendedSet_{&a135k, &a475k, &a10G, &a24G, &a47G, &a77G} {
   setWindowTitle(QStringLiteral("ACCSheet"));

@@ -107,9 +107,11 @@ void RunMemberCheck(ACCSheet& s) {
   s.Label6.setText(countCaption);
   s.AmaListPath = acc ? JoinPath(Settings.DataFolder, "cfmAMA.txt") : QString();
 
-  const auto abort = [&s] {
-    // The list file that could not be made, and why (a read-only or full data folder).
-    const QString why = !s.MemberListFile.IsOpen() ? s.MemberListFile.ErrorText() : s.AmaListFile.ErrorText();
+  // `why`: the list file that could not be made and why (a read-only or full data folder), or the
+  // member whose number is none.
+  const auto abort = [&s](QString why = {}) {
+    if (why.isEmpty())
+      why = !s.MemberListFile.IsOpen() ? s.MemberListFile.ErrorText() : s.AmaListFile.ErrorText();
     HamlogCloseDb(0);
     s.MemberListFile.Abandon();
     s.AmaListFile.Abandon();
@@ -144,7 +146,13 @@ void RunMemberCheck(ACCSheet& s) {
   pumped.start();
   const int members = AwardSheets.MemberLineCount - 2;
   for (int row = 1; row <= members && row < s.MSFlexGrid2.Rows(); ++row) {
-    check.CheckMember(row, source);
+    if (!check.CheckMember(row, source)) {
+      abort(QStringLiteral("%1 番目のメンバー %2 の ACC#「%3」が数字ではありません。"
+                           "メンバーリストを直して読み込み直してください。")
+                .arg(row)
+                .arg(s.MSFlexGrid2.TextMatrix(row, 2).trimmed(), s.MSFlexGrid2.TextMatrix(row, 1).trimmed()));
+      return;
+    }
     if (acc)
       s.Label1.setText("cfm/wkd=" + QString::number(check.CfmMarkCount) + "/" +
                        QString::number(check.CfmMarkCount + check.WkdMarkCount));

@@ -59,7 +59,7 @@ struct AwardSheets_ : StartWindowTest {
 TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
   // JA1AAA listed again under its re-issued number: a row of its own with its own points.
   files.Choose(home.write("acc.txt", "ACC Member List 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n"
-                                     " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n ------\r\n JA1AAA ACC#0020\r\n"));
+                                     " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n ------\r\n JA1AAA ACC#6507\r\n"));
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
   ASSERT_TRUE(IsLoaded<ACCSheet>());
@@ -82,13 +82,13 @@ TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
   EXPECT_EQ(g.TextMatrix(1, 24), "12");
   EXPECT_EQ(g.TextMatrix(2, 24), "0");
   EXPECT_EQ(g.TextMatrix(3, 24), "0");
-  EXPECT_EQ(g.TextMatrix(4, 24), "20");
-  EXPECT_EQ(s.Label4.text(), "32");
+  EXPECT_EQ(g.TextMatrix(4, 24), "6507");
+  EXPECT_EQ(s.Label4.text(), "6,519");
   EXPECT_EQ(s.Label1.text(), "cfm/wkd=2/3");
   EXPECT_EQ(s.Label6.text(), "cfm局数＝ 2");
   EXPECT_EQ(lines("cfmACCstn.txt"),
             QStringList({"1001          JA1AAA        2023/04/01    7             SSB           0012",
-                         "1001          JA1AAA        2023/04/01    7             SSB           0020"}));
+                         "1001          JA1AAA        2023/04/01    7             SSB           6507"}));
   EXPECT_EQ(lines("cfmAMA.txt"), lines("cfmACCstn.txt"));
   EXPECT_EQ(shell.opened(), QStringList({home.file("cfmACCstn.txt")}));
   EXPECT_TRUE(top->isHidden());
@@ -140,6 +140,16 @@ TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSh
   EXPECT_TRUE(shell.opened().isEmpty());
   EXPECT_FALSE(top->isHidden());
   EXPECT_TRUE(top->Command1.isEnabled());
+
+  // A member number that is no number gives no points: the run stops the same way, naming it.
+  Settings.DataFolder = home.path();
+  files.Choose(home.write("acc.txt", "ACC MEMBER LIST\r\n\r\n JA1AAA ACC#0012\r\n JA2BBB ACC#00x5\r\n"));
+  top->ACCchk.Trigger();
+  boxes.Answer(vbOK);
+  Form<ACCSheet>().Form_Activate();
+  EXPECT_EQ(boxes.texts().value(1), "ACCCG 中断されました\r\n2 番目のメンバー JA2BBB の ACC#「00x5」が数字ではありません。"
+                                    "メンバーリストを直して読み込み直してください。");
+  EXPECT_TRUE(!IsLoaded<ACCSheet>() && shell.opened().isEmpty());
 }
 
 TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
