@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/hamlog/index_build.h"
@@ -123,11 +124,10 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   session_.problem.clear();
   path_ = hdbPath;
   if (lock_) {
-    if (!lock_->HoldOpen(exclusive)) {
+    if (const int32_t r = holdOpen(exclusive); r != HAMLOG_OK) {
       Close();
-      return HAMLOG_IN_USE;
+      return r;
     }
-    holdsOpen_ = true;
   } else if (table_.Writable()) {
     // A writable database whose folder takes no lock file: refuse rather than write unguarded.
     Close();
@@ -146,6 +146,32 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
     if (StatPath(CompanionPath(path_, "MST")).exists)
       session_.EnsureIndexFile(CompanionPath(path_, kind->suffix), *kind);
   return HAMLOG_OK;
+}
+
+// Programs that only read the database (a dump, a backup, a viewer) hold it for a moment at a time: an
+// open that wants it alone waits for them a little. One that holds it alone is not waited for.
+int32_t QsoDatabase::holdOpen(bool exclusive) {
+  for (int32_t look = 1;; ++look) {
+    if (lock_->HoldOpen(exclusive)) {
+      holdsOpen_ = true;
+      exclusive_ = exclusive;
+      return HAMLOG_OK;
+    }
+    if (!exclusive || !lock_->OthersOnlyShare()) return HAMLOG_IN_USE;
+    if (look > kReaderWaitLooks) return HAMLOG_BUSY;
+    if (hamlogLib.readerWait) hamlogLib.readerWait(look, kReaderWaitLooks);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void QsoDatabase::LetGo() {
+  if (holdsOpen_ && lock_) lock_->ReleaseOpen();
+  holdsOpen_ = false;
+}
+
+int32_t QsoDatabase::HoldAgain() {
+  if (!IsOpen()) return HAMLOG_NOT_OPEN;
+  return holdsOpen_ || !lock_ ? int32_t(HAMLOG_OK) : holdOpen(exclusive_);
 }
 
 void QsoDatabase::Close() {
@@ -186,13 +212,16 @@ int32_t QsoDatabase::write(Write&& op) {
     session_.problem = table_.Problem();
     return r;
   }
+  session_.problem.clear();
   if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
   const IndexStamp before = table_.Stamp();
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
   if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) {
-    // The write that failed left its reason: a full disk is told apart from other failures.
+    // The write that failed left its reason: a full disk is told apart from other failures, a file
+    // that could not be written is named.
     if (r == HAMLOG_IO_ERROR && (errno == ENOSPC || errno == EDQUOT)) return HAMLOG_NO_SPACE;
+    session_.problem = table_.Problem();
     return r;
   }
   const IndexStamp after = table_.Stamp();

@@ -7,11 +7,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
 #include <csignal>
 #include <functional>
-#include <QApplication>
-#include <QFileInfo>
-#include <QTest>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -173,7 +175,16 @@ TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQ
   for (auto [box, text] : {std::pair{&w.Text1, "ja1xyz"}, {&w.Text8, "7.025"}, {&w.Text9, "11009"}, {&w.Text12, "Taro"}})
     typeInto(*box, text);
   boxes.Answer(vbNo).Answer(vbYes);
+  // While the question is up, another program reads the log.
+  QProcess reader;
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    if (reader.state() != QProcess::NotRunning) return;
+    reader.start(HAMLOGDB_PATH, {"dump", dir});
+    reader.waitForFinished();
+  };
   Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+  EXPECT_EQ(reader.readAllStandardOutput().count('\n'), 2);
   EXPECT_EQ(boxes.texts().value(0), u8("JA1XYZ  24/05/06\r\nこのQSOをHAMLOGに登録しますか？"));
   EXPECT_EQ(Dump().size(), 2);
   EXPECT_EQ(w.Text1.text() + w.Text12.text(), "JA1XYZTaro");
@@ -184,6 +195,56 @@ TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQ
   Operator::Key(Qt::Key_F1);
   EXPECT_EQ(boxes.texts().value(2), u8("JA1XYZ  24/05/06\r\nHAMLOGのレコード 3 をこの内容に更新しますか？"));
   EXPECT_TRUE(Dump().value(2).contains("\"Taro\""));
+}
+
+// `hamlogdb dump DIR` run again and again by another process until stopped: a program that only reads.
+class DumpLoop {
+ public:
+  explicit DumpLoop(const QString& dir) : stop_(dir + "/stop"), runs_(dir + "/runs") {
+    loop_.start("/bin/sh",
+                {"-c", "while [ ! -e \"$2\" ]; do \"$0\" dump \"$1\" >/dev/null && echo >>\"$3\"; done",
+                 HAMLOGDB_PATH, dir, stop_, runs_});
+    loop_.waitForStarted();
+    while (Runs() == 0 && loop_.state() == QProcess::Running) QTest::qWait(5);
+  }
+  ~DumpLoop() {
+    QFile(stop_).open(QIODevice::WriteOnly);
+    loop_.waitForFinished();
+  }
+  int Runs() const { return QFileInfo(runs_).size(); }
+
+ private:
+  QString stop_, runs_;
+  QProcess loop_;
+};
+
+TEST_F(EntryWindow, FiveQsosTypedAndSavedWhileAnotherProgramReadsTheLogInALoopAreAllStored) {
+  ASSERT_TRUE(hamlogdb::Generate(dir, 3000, 5).Ok());  // each reading holds the log a while
+  TEMP_LOG& w = open();
+  DumpLoop reader(dir);
+  const int runsBefore = reader.Runs();
+  ASSERT_GT(runsBefore, 0);
+  for (const char* call : {"ja1vaa", "ja1vbb", "ja1vcc", "ja1vdd", "ja1vee"}) {
+    Operator::Activate(w);
+    Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO
+    Operator::Key(Qt::Key_F2);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_F5);
+    Operator::Type("7.025");
+    Operator::Key(Qt::Key_F1);
+    Operator::Key(Qt::Key_F11);  // and a remark, saved into the record just stored
+    Operator::Type("ok");
+    Operator::Key(Qt::Key_F1);
+  }
+  const int runs = reader.Runs();
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  const QStringList dump = Dump().mid(3002);
+  ASSERT_EQ(dump.size(), 5) << runs << " readings";
+  for (int i = 0; i < 5; ++i)
+    EXPECT_TRUE(dump[i].startsWith(QString("%1,\"JA1V%2%2\"").arg(3003 + i).arg(QChar('A' + i))) &&
+                dump[i].endsWith("\"ok\""))
+        << dump[i].toStdString();
+  EXPECT_GT(runs, runsBefore);  // it went on reading all along
 }
 
 TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
@@ -199,10 +260,22 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   lock.l_start = 0;
   lock.l_len = 1;
   ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
-  boxes.Answer(vbOK);
+  boxes.Answer(vbOK).Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  // A program that only reads it, but reads on and on: waited for as long as the count goes, then told.
+  lock.l_type = F_RDLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
   press(w.Text1, Qt::Key_F1);
   ::close(fd);
-  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます")});
+  EXPECT_EQ(
+      boxes.texts(),
+      (QStringList{
+          u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"),
+          u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n") + Hamlog.HamlogDbPath +
+              u8("\r\nを他のプログラム (hamlogdb、バックアップ、ビューアなど) が読み込み中で、3 秒待っても"
+                 "終わりませんでした。\r\nそのプログラムが終わってから、もう一度やり直して下さい")}));
+  EXPECT_EQ(w.StatusBar1.PanelText(2),
+            u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています 300/300"));
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   EXPECT_EQ(w.Text12.text(), "Taro");
@@ -300,11 +373,13 @@ TEST_F(EntryWindow, AnEditOnALogWhoseDiskIsFullIsRefusedSayingWhyAndKeptInTheWin
   ASSERT_EQ(onDisk.Text1.text(), "JA1CCC");
   const QStringList before = Dump();
   disk.Fill();
-  typeInto(onDisk.Text12, "Y");
+  typeInto(onDisk.Text12, "Yamada");
   boxes.Answer(vbOK);
   Operator::Key(Qt::Key_F1);
   EXPECT_EQ(boxes.texts().value(0), u8("書き込みに失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません"));
-  EXPECT_EQ(onDisk.Text12.text(), "Y");
+  EXPECT_EQ(onDisk.Text12.text(), "Yamada");
+  // Neither a journal nor a copy of the log is left behind.
+  EXPECT_EQ(QDir(dir).entryList({"*.jnl", "*.pack"}, QDir::Files), QStringList());
   disk.Free();
   EXPECT_EQ(Dump(), before);
   onDisk.Unload();

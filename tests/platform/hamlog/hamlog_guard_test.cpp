@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "hamlog_fixture.h"
@@ -179,6 +181,45 @@ TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter)
   AddQsos({{"JA1EEE"}});
   EXPECT_EQ(Field(5, 0), "JA1EEE");
   EXPECT_EQ(QFile(Db()).size(), endOf(5) + 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A viewer or a backup reads the whole file while QSOs are edited, taking no lock: it finds each
+// record as it was or as it became. Record 5 lies across the end of the file's first page.
+TEST_F(HamlogGuard, AReaderThatTakesNoLockFindsAnEditedRecordOldOrNewNeverPartly) {
+  AddQsos({{"JA1EEE"}});
+  std::atomic<bool> stop{false};
+  std::atomic<int> reads{0}, mixed{0};
+  const QString path = Db();
+  std::thread reader([&] {
+    while (!stop) {
+      const QByteArray rec = ReadFile(path).mid(hamlog::HdbRecordOffset(5), kHdbRecordLength);
+      ++reads;
+      // The name and remarks 1 are written with one letter each time.
+      if (rec.size() == kHdbRecordLength &&
+          rec[hamlog::SpanOf(11).offset] != rec[hamlog::SpanOf(13).offset + 253])
+        ++mixed;
+    }
+  });
+  ASSERT_EQ(Open(), 0);
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(THW_read(thw_, 5, 3), 0);
+    const ThwRecord old = thw_;
+    const QString letters(254, QChar(i % 2 ? 'B' : 'A'));
+    SetThBuffer(thw_, letters, 11);
+    SetThBuffer(thw_, letters, 13);
+    int32_t confirm = 17;
+    ASSERT_EQ(THW_update(thw_, old, 5, 16, confirm), 0);
+  }
+  stop = true;
+  reader.join();
+  Close();
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(mixed, 0) << "of " << reads << " readings";
+  EXPECT_EQ(Field(5, 11), QString(64, 'B'));
 }
 
 }  // namespace
