@@ -136,8 +136,12 @@ int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();
 
-// Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), "" otherwise.
+// Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), or for the last write
+// that failed on a file it names, "" otherwise.
 QString HamlogProblem();
+// Why the index last asked for (idx_open, Vidx_search) could not be had, naming its file and the cause
+// (a read-only folder, a folder in its place, a full disk); "" when it was there.
+QString HamlogIndexProblem();
 
 // ---- Whole-log passes (the calls above read one record at a time)
 

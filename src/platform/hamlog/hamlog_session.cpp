@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/hamlog/index_build.h"
+#include "platform/vbfile.h"
 
 namespace hamlog {
 
@@ -68,7 +69,24 @@ DbLock* Session::LockFor(const QString& hdbPath) {
   return lock->Open(path) ? lock.get() : nullptr;
 }
 
+int32_t Session::IndexFailed(const QString& indexPath, const QString& cause) {
+  indexProblem = QString("HAMLOG の索引ファイル %1 がないか古くなっていて、作り直せませんでした (%2)")
+                     .arg(indexPath, cause);
+  return HAMLOG_IO_ERROR;
+}
+
+namespace {
+
+// Why the write lock of the database could not be had: its lock file cannot be made, or only read.
+QString lockCause(const QString& hdbPath) {
+  return QString("ロックファイル %1 を使えません: %2")
+      .arg(CompanionPath(hdbPath, "lck"), FileErrorReason(errno == EBADF ? EACCES : errno));
+}
+
+}  // namespace
+
 int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind) {
+  indexProblem.clear();
   IndexStamp stamp;
   if (kind.source == IndexSource::Master) {
     const QString master = CompanionPath(indexPath, "MST");
@@ -76,10 +94,11 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
     IndexStamp have;
     if (ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
     WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")));
-    if (!guard.Held()) return HAMLOG_IO_ERROR;
+    if (!guard.Held()) return IndexFailed(indexPath, lockCause(CompanionPath(indexPath, "HDB")));
     if (ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
       return HAMLOG_OK;
-    if (!BuildMasterIndex(master, kind, indexPath)) return HAMLOG_IO_ERROR;
+    if (!BuildMasterIndex(master, kind, indexPath))
+      return IndexFailed(indexPath, FileErrorReason(LastFileError()));
     ++hamlogLib.indexRebuilds;
     return HAMLOG_OK;
   }
@@ -96,12 +115,13 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   IndexStamp have;
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   WriteGuard guard(LockFor(hdbPath));
-  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
   if (table->Writable()) table->RecoverJournal();
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
-  if (!BuildHdbIndex(*table, kind, indexPath)) return HAMLOG_IO_ERROR;
+  if (!BuildHdbIndex(*table, kind, indexPath))
+    return IndexFailed(indexPath, FileErrorReason(LastFileError()));
   ++hamlogLib.indexRebuilds;
   return HAMLOG_OK;
 }
@@ -343,12 +363,14 @@ const IndexView* QsoDatabase::CallIndex(uint32_t* serial) {
   if (!callLoaded_ || !(callIndex_.Stamp() == table_.Stamp())) {
     const QString path = CompanionPath(path_, kQsoByCall.suffix);
     if (session_.EnsureIndexFile(path, kQsoByCall) != HAMLOG_OK || !callIndex_.Open(path, kQsoByCall)) {
+      if (session_.indexProblem.isEmpty()) session_.IndexFailed(path, FileErrorReason(errno));
       callLoaded_ = false;
       return nullptr;
     }
     callLoaded_ = true;
     callSerial_ = session_.NextSerial();
   }
+  session_.indexProblem.clear();
   if (serial) *serial = callSerial_;
   return &callIndex_;
 }

@@ -105,6 +105,9 @@ class Session {
   QsoDatabase db{*this};
   // HamlogProblem's text.
   QString problem;
+  // HamlogIndexProblem's text; IndexFailed sets it and answers HAMLOG_IO_ERROR.
+  QString indexProblem;
+  int32_t IndexFailed(const QString& indexPath, const QString& cause);
 
   struct DbfSlot {
     HdbTable table;
