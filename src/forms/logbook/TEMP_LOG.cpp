@@ -595,20 +595,22 @@ bool TEMP_LOG::NewRecord() {
   HLQ.SetEnabled(false);
   ClearEqslMarks();
   showEqslButtons(false);
+  // The new QSO's call, date and time whether HAMLOG opens now or not: a QSO typed after a failed open
+  // is never saved with the call or the time of the one before.
+  EntryTime = NowJst().time();
+  LogWindowState.UtcMode = 0;
+  Text3.setText(DateText(TodayJst()));
+  Text4.setText(TimeText(EntryTime, 'J'));
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  Text1.setText(sheet ? sheet->Text3.text() : QString());
+  Text15.setText(QString());
   if (!openHamlogOrSay()) return false;
   const int32_t count = Vdbf_rcount(Hamlog.Thw);
   LogWindowState.LogRecordCount = count;
   LogWindowState.ShownRecordNo = count + 1;
   HamlogCloseDb(0);
-  EntryTime = NowJst().time();
-  LogWindowState.UtcMode = 0;
-  Text3.setText(DateText(TodayJst()));
-  Text4.setText(TimeText(EntryTime, 'J'));
   StatusBar1.SetPanelText(1, "Record No=" + QString::number(LogWindowState.ShownRecordNo));
   StatusBar1.SetPanelText(2, QString());
-  CWSHEET* sheet = LoadedForm<CWSHEET>();
-  Text1.setText(sheet ? sheet->Text3.text() : QString());
-  Text15.setText(QString());
   Command4.hide();
   Text1.setFocus();
   return true;

@@ -284,6 +284,21 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   // Once it lets go, the same QSO is saved.
   press(w.Text1, Qt::Key_F1);
   EXPECT_EQ(Dump().size(), 3);
+  // The next QSO, begun while it holds the log again, takes its own time, not that of the one before.
+  SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(13, 0), Qt::UTC));
+  const int again = ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR);
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(::fcntl(again, F_OFD_SETLK, &lock), 0);
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  ::close(again);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja1new");
+  Operator::Key(Qt::Key_F5);
+  Operator::Type("7.030");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(3).startsWith("4,\"JA1NEW\",\"2024/05/06\",\"22:00J\""))
+      << Dump().value(3).toStdString();
 }
 
 TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
