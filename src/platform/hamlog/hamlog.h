@@ -136,6 +136,11 @@ int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();
 
+// What a writer killed half way left beside the database (an unfinished append, a journal, a copy of
+// the log that never took its place) is completed or removed, under the write lock: for a program's
+// start. HAMLOG_OK when nothing is left.
+int32_t HamlogRecover(const QString& hdbPath);
+
 // Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), or for the last write
 // that failed on a file it names, "" otherwise.
 QString HamlogProblem();

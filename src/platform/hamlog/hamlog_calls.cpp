@@ -78,6 +78,17 @@ int32_t HamlogClose(ThwRecord&, int32_t) {
   return HAMLOG_OK;
 }
 
+int32_t HamlogRecover(const QString& hdbPath) {
+  const QString path = CompanionPath(hdbPath, "HDB");
+  DbLock* lock = session().LockFor(path);
+  HdbTable table;
+  if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
+  if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
+  WriteGuard guard(lock);
+  return guard.Held() && table.Refresh() == TableStatus::Ok && table.RecoverJournal() ? HAMLOG_OK
+                                                                                      : HAMLOG_IO_ERROR;
+}
+
 int32_t dbf_open(const QString& hdbPath, int32_t& handle) {
   handle = 0;
   if (hdbPath.isEmpty()) return HAMLOG_BAD_ARGUMENT;
