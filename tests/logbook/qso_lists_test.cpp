@@ -246,24 +246,20 @@ TEST_F(StationList, ARecordThatCannotBeReadIsLeftOutAndCountedInBothLists) {
 }
 
 TEST_F(StationList, IndexesThatCannotBeBuiltAreNamedOnceAndTheListsReadTheLog) {
-  for (const QString index : {"dx1", "dxc"}) {  // a folder in the index file's place
-    ASSERT_TRUE(QFile::remove(dir + "/HAMLOG." + index));
-    ASSERT_TRUE(QDir().mkdir(dir + "/HAMLOG." + index));
-  }
+  for (const QString index : {"dx1", "dxc"})  // a folder in the index file's place
+    ASSERT_TRUE(QFile::remove(dir + "/HAMLOG." + index) && QDir().mkdir(dir + "/HAMLOG." + index));
   boxes.Answer(vbOK).Answer(vbOK);
-  for (int twice = 0; twice < 2; ++twice) {
+  for (int twice = 0; twice < 2; ++twice) {  // said once
     QString call = "JA1ABC";
     EXPECT_EQ(NumbersAndCalls(ListStationQsos(call).rows),
               (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
     EXPECT_EQ(NumbersAndCalls(ListAreaQsos("1101", kAllBands, "MIX").rows), (L{"5 JA1ABC/1/P"}));
   }
   const QString why = QString::fromUtf8(
-      " がないか古くなっていて、作り直せませんでした (同じ名前のフォルダーがあります)。\r\nQSOの一覧は "
-      "HAMLOG.HDB "
-      "を直接読んで作ります (時間がかかります)。\r\n原因を取り除くと、次に HAMLOG "
-      "を開くときに索引を作り直します");
-  EXPECT_EQ(boxes.texts(), (L{QString::fromUtf8("HAMLOG の索引ファイル ") + dir + "/HAMLOG.dxc" + why,
-                              QString::fromUtf8("HAMLOG の索引ファイル ") + dir + "/HAMLOG.dx1" + why}));
+      "HAMLOG の索引ファイル %1/HAMLOG.%2 がないか古くなっていて、作り直せませんでした "
+      "(同じ名前のフォルダーがあります)。\r\nQSOの一覧は HAMLOG.HDB を直接読んで作ります "
+      "(時間がかかります)。\r\n原因を取り除くと、次に HAMLOG を開くときに索引を作り直します");
+  EXPECT_EQ(boxes.texts(), (L{why.arg(dir, "dxc"), why.arg(dir, "dx1")}));
 }
 
 TEST(CallSigns, PortableSuffixesAndJapaneseDesignators) {

@@ -8,7 +8,6 @@
 #include <functional>
 
 #include "hamlog_fixture.h"
-#include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
 
@@ -92,10 +91,10 @@ TEST_F(HamlogCrash, UpdateKilledAfterItsJournalIsCompletedAtTheNextOpen) {
   EXPECT_EQ(Field(2, 8), "1102");
   EXPECT_FALSE(QFile::exists(Db() + ".pack"));
 
-  // On a disk without room for a copy the record is written in place behind a journal; one left by a
-  // kill is completed at the next open. Made here as its format is described, checksum and all.
-  QByteArray image = ReadFile(Db()).mid(hamlog::HdbRecordOffset(2), hamlog::kHdbRecordLength);
-  image.replace(hamlog::kCodeOffset, 4, "1101");
+  // Without room for a copy, a record goes in place behind a journal: one left by a kill, made here as
+  // its format is described, is completed at the next open.
+  const QByteArray image =
+      ReadFile(Db()).mid(hamlog::HdbRecordOffset(2), 809).replace(hamlog::kCodeOffset, 4, "1101");
   uint64_t fnv = 0xcbf29ce484222325ull;
   for (char c : image) fnv = (fnv ^ uint8_t(c)) * 0x100000001b3ull;
   QByteArray journal = "OXJNL001" + QByteArray("\x02\0\0\0", 4) + ReadFile(Db()).mid(20, 4);
