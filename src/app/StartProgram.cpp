@@ -4,13 +4,15 @@
 #include <QLockFile>
 #include <memory>
 
-#include "forms/awards/AwardWindows.h"
+#include "core/HamlogAccess.h"
 #include "core/StartupSettings.h"
+#include "forms/awards/AwardWindows.h"
 #include "forms/logbook/LogbookWindows.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "forms/startup/OrbexTips.h"
+#include "outputs/Seiribo.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
 #include "platform/ui/msgbox.h"
@@ -78,6 +80,10 @@ bool StartProgram(int* exitCode) {
     ReleaseProgramLock();
     return false;
   }
+  // What a copy killed while writing left behind: temporaries beside its books, a journal or a copy of
+  // the log beside HAMLOG.HDB.
+  RemoveLeftoverTemporaries(ProgramFolder(), {"ORBEX_BOOK*.CSV", "ORB-*.DAT", kSeiriboFile});
+  if (IsFile(Hamlog.HamlogDbPath)) HamlogRecover(Hamlog.HamlogDbPath);
   top->Show();
   // The tips and the settings dialog opened by the start-up stay in front of the start window.
   if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();

@@ -148,6 +148,19 @@ QString QsoDateText(int32_t yyyymmdd) {
   return out;
 }
 
+namespace {
+
+// A log that other programs kept reading all the time an open waited for them.
+QString readersText(const QString& path) {
+  return path +
+         QStringLiteral("\r\nを他のプログラム (hamlogdb、バックアップ、ビューアなど) が読み込み中で、") +
+         QString::number(kReaderWaitLooks / 100) +
+         QStringLiteral(
+             " 秒待っても終わりませんでした。\r\nそのプログラムが終わってから、もう一度やり直して下さい");
+}
+
+}  // namespace
+
 QString HamlogChangedText() {
   return QStringLiteral("HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。"
                         "\r\n") +
@@ -187,7 +200,11 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
       return HamlogProblem();
     case HAMLOG_IN_USE:
       return QStringLiteral("他のプログラムが HAMLOG.HDB を使用中です");
+    case HAMLOG_BUSY:
+      return readersText(path);
     case HAMLOG_IO_ERROR:
+      if (!HamlogProblem().isEmpty())
+        return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度保存して下さい");
       return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
     default:
       return QStringLiteral("エラー番号 %1").arg(result);
@@ -211,6 +228,8 @@ QString HamlogOpenFailureText(int32_t result) {
       return HamlogProblem() + QStringLiteral("\r\n") + path;
     case HAMLOG_IN_USE:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます");
+    case HAMLOG_BUSY:
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + readersText(path);
     case HAMLOG_MISSING:
       return QStringLiteral("HAMLOG.HDB が見つかりません\r\n") + path;
     case HAMLOG_FOREIGN:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 #include "core/HamlogAccess.h"
 #include "core/ModeList.h"
@@ -9,6 +10,8 @@
 #include "core/SharedSettings.h"
 #include "logbook/LogWindowState.h"
 #include "logbook/QsoRow.h"
+#include "platform/codepage.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
 
@@ -57,6 +60,30 @@ QString trimmedField(int field) {
   return text.remove(QChar(0)).trimmed();
 }
 
+// The records whose leading `width` bytes pass `keep`, read from the log itself (open), in record order:
+// the lists' way when an index cannot be had. Deleted records are left out, as the indexes leave them.
+std::vector<int32_t> scanLog(int width, const std::function<bool(QByteArrayView)>& keep) {
+  std::vector<std::vector<int32_t>> found(size_t(HdbScanParts()), std::vector<int32_t>{});
+  const int32_t r = ScanHdbRecords(
+      1, Vdbf_rcount(Hamlog.Thw), int(found.size()),
+      [&](int part, int32_t recNo, const unsigned char* image) {
+        if (keep(QByteArrayView(image, width))) found[size_t(part)].push_back(recNo);
+      },
+      nullptr, width);
+  std::vector<int32_t> hits;
+  if (r == HAMLOG_OK)
+    for (const auto& part : found) hits.insert(hits.end(), part.begin(), part.end());
+  return hits;
+}
+
+// Said once per run and cause: an index could not be built, so the lists read the log itself.
+void tellIndexProblemOnce(const QString& problem) {
+  if (problem.isEmpty() || QsoListShared.IndexProblemsTold.contains(problem)) return;
+  QsoListShared.IndexProblemsTold << problem;
+  MsgBox(problem + u8("。\r\nQSOの一覧は HAMLOG.HDB を直接読んで作ります (時間がかかります)。\r\n"
+                      "原因を取り除くと、次に HAMLOG を開くときに索引を作り直します"));
+}
+
 bool countsAsReceived(const QString& mark) {
   for (const QString& m : Settings.QslReceivedMarks)
     if (!m.isEmpty() && m == mark) return true;
@@ -72,16 +99,15 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
 
   // The record numbers of the run, up to the 2,001 hits.
   std::vector<int32_t> hits;
-  {
-    OpenIndex index(indexPath("dx1"));
-    if (!index.open) {
-      list.outcome = QsoList::NoIndex;
-      return list;
-    }
+  const QString none = u8("この地域のQSOデータはありません");
+  OpenIndex index(indexPath("dx1"));
+  const QString problem = HamlogIndexProblem();
+  const bool indexed = index.open;
+  if (indexed) {
     TellIndexRebuildOnce();
     const int32_t first = key.isEmpty() ? 0 : idx_search(index.handle, key, int32_t(key.size()));
     if (first < 1) {
-      list.notice = u8("この地域のQSOデータはありません");
+      list.notice = none;
       return list;
     }
     hits.reserve(kAreaListSlots);
@@ -91,15 +117,29 @@ QsoList ListAreaQsos(const QString& key, int32_t band, const QString& mode) {
       if (next < 1) break;
       hits.push_back(next);
     }
-    list.capped = int(hits.size()) == kAreaListSlots;
+    index.Close();
   }
-  if (list.capped) MsgBox(u8("大量のデータがありますので打ち止め・・・m(__)m"));
-
   if (HamlogOpenDb() != 0) {
     MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     list.outcome = QsoList::OpenFailed;
     return list;
   }
+  if (!indexed) {
+    tellIndexProblemOnce(problem);
+    const QByteArray code = ToAnsi(key);
+    if (!code.isEmpty())
+      hits = scanLog(hamlog::kCodeOffset + hamlog::kCodeWidth, [&code](QByteArrayView image) {
+        return image.sliced(hamlog::kCodeOffset).startsWith(code);
+      });
+    if (hits.empty()) {
+      HamlogCloseDb(0);
+      list.notice = none;
+      return list;
+    }
+    if (int(hits.size()) > kAreaListSlots) hits.resize(kAreaListSlots);
+  }
+  list.capped = int(hits.size()) == kAreaListSlots;
+  if (list.capped) MsgBox(u8("大量のデータがありますので打ち止め・・・m(__)m"));
   // A town or village (six characters ending in a letter) counts for the gun of its first five.
   const bool gunKey = key.size() == 5;
   NumberedRows rows;
@@ -188,7 +228,21 @@ QsoList ListStationQsos(QString& call) {
   NumberedRows rows;
   ClearQsoFieldBuffers();
   bool first = true;
-  for (int32_t recNo = Vidx_search(Hamlog.Thw, call, 16); recNo > 0; recNo = Vidx_next(Hamlog.Thw, 16)) {
+  int32_t recNo = Vidx_search(Hamlog.Thw, call, 16);
+  // Without the call-sign index: the records of the call and its "/" forms, read from the log itself.
+  std::vector<int32_t> scanned;
+  const bool noIndex = recNo <= 0 && !HamlogIndexProblem().isEmpty();
+  if (noIndex) {
+    tellIndexProblemOnce(HamlogIndexProblem());
+    const QByteArray bytes = ToAnsi(call), slashed = ToAnsi(slashForm);
+    scanned = scanLog(hamlog::kCallOffset + hamlog::kCallWidth, [&](QByteArrayView image) {
+      const QByteArray stored = image.sliced(hamlog::kCallOffset).toByteArray().replace(" ", "");
+      return stored == bytes || stored.startsWith(slashed);
+    });
+  }
+  for (size_t next = 0; noIndex ? next < scanned.size() : recNo > 0;
+       recNo = noIndex ? 0 : Vidx_next(Hamlog.Thw, 16)) {
+    if (noIndex) recNo = scanned[next++];
     const bool wasFirst = first;
     first = false;
     if (THW_read(Hamlog.Thw, recNo, 3) != 0) {

@@ -1,7 +1,9 @@
 #pragma once
 // The QSO lists behind the QSO window: every QSO of one code (optionally one band and mode) found
 // through HAMLOG's code index, and every QSO of one station found through its call-sign order.
-// Neither scans the log. The window shows what they return (forms/logbook/QSODATA).
+// When an index cannot be had (a read-only HAMLOG folder, a folder in its place), the operator is told
+// why, once, and the QSOs are found by reading the log itself. The window shows what they return
+// (forms/logbook/QSODATA).
 //
 //   QsoList list = ListAreaQsos("11009", 99, "MIX");
 //   if (list.outcome == QsoList::Listed) ... list.rows, list.caption ... else ... list.notice ...
@@ -15,7 +17,6 @@ struct QsoList {
   enum Outcome {
     Listed,      // rows to show
     NoQso,       // nothing to list: `notice` says why, for the sheet's notice frame
-    NoIndex,     // the code index could not be opened: nothing is said
     OpenFailed,  // HAMLOG could not be opened (already said)
     Busy,        // HAMLOG was open for another operation: nothing is done
     BadCall,     // the call holds characters no call sign has (said)
@@ -51,5 +52,6 @@ void TellIndexRebuildOnce();
 
 struct QsoListState {
   bool IndexRebuildTold = false;
+  QStringList IndexProblemsTold;  // the index problems said so far
 };
 extern QsoListState QsoListShared;

@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -191,6 +194,27 @@ QString ReplaceTarget(const QString& path) {
     at = link.symLinkTarget();
   }
   return at;
+}
+
+void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names) {
+  QStringList patterns;
+  for (const QString& name : names)
+    patterns << QRegularExpression::wildcardToRegularExpression(
+                    name, QRegularExpression::UnanchoredWildcardConversion)
+                    .prepend('^')
+                    .append("\\.[A-Za-z0-9]{6}$");
+  const QRegularExpression temporary(patterns.join('|'), QRegularExpression::CaseInsensitiveOption);
+  // The six are drawn from letters of both cases and digits: an ending of one kind only (".backup") is
+  // taken for a name someone gave.
+  const auto mixed = [](QStringView six) {
+    const int kinds = int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isLower(); })) +
+                      int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isUpper(); })) +
+                      int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isDigit(); }));
+    return kinds > 1;
+  };
+  for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+    if (temporary.match(f.fileName()).hasMatch() && mixed(QStringView(f.fileName()).right(6)))
+      QFile::remove(f.filePath());
 }
 
 bool MoveFileOver(const QString& from, const QString& to) {

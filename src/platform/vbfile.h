@@ -16,6 +16,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -36,6 +37,12 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = n
 // linked file stays a link and the file it points to takes the new content); `path` itself otherwise.
 // A scratch file for MoveFileOver belongs in this file's folder.
 QString ReplaceTarget(const QString& path);
+
+// Removes from `folder` the temporaries that a replacement (AtomicWriteFile, an Output file) killed half
+// way leaves where the file system keeps no unnamed ones: "<name>.XXXXXX" (six letters and digits, of
+// more than one kind: lower case, upper case, digits) for
+// a file name matching one of `names` (wildcards "*" and "?"). Only while no such write can be under way.
+void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names);
 
 // Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
 // its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure.

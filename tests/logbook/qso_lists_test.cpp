@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "core/HamlogAccess.h"
@@ -84,8 +85,11 @@ TEST_F(AreaList, AMissingIndexIsBuiltAgainAndSaidOnce) {
 
 TEST_F(AreaList, HamlogThatCannotBeOpenedIsSaid) {
   Hamlog.HamlogDbPath = dir + "/NOWHERE.HDB";
-  EXPECT_EQ(ListAreaQsos("1101", kAllBands, "MIX").outcome, QsoList::NoIndex);  // silent: no index
-  EXPECT_TRUE(boxes.texts().isEmpty());
+  boxes.Answer(vbOK);
+  EXPECT_EQ(ListAreaQsos("1101", kAllBands, "MIX").outcome, QsoList::OpenFailed);
+  EXPECT_EQ(boxes.texts(),
+            L{QString::fromUtf8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n") +
+              Hamlog.HamlogDbPath});
 }
 
 class AreaListCap : public LogbookTest {
@@ -239,6 +243,23 @@ TEST_F(StationList, ARecordThatCannotBeReadIsLeftOutAndCountedInBothLists) {
   l = ListAreaQsos("1101", kAllBands, "MIX");
   EXPECT_EQ(l.outcome, QsoList::NoQso);
   EXPECT_EQ(l.notice, QString::fromUtf8("この地域とは1st QSO です。　（読めなかったデータ 1 件）"));
+}
+
+TEST_F(StationList, IndexesThatCannotBeBuiltAreNamedOnceAndTheListsReadTheLog) {
+  for (const QString index : {"dx1", "dxc"})  // a folder in the index file's place
+    ASSERT_TRUE(QFile::remove(dir + "/HAMLOG." + index) && QDir().mkdir(dir + "/HAMLOG." + index));
+  boxes.Answer(vbOK).Answer(vbOK);
+  for (int twice = 0; twice < 2; ++twice) {  // said once
+    QString call = "JA1ABC";
+    EXPECT_EQ(NumbersAndCalls(ListStationQsos(call).rows),
+              (L{"2 JA1ABC/1", "3 JA1ABC", "4 JA1ABC/P", "5 JA1ABC/1/P", "10 JA1ABC"}));
+    EXPECT_EQ(NumbersAndCalls(ListAreaQsos("1101", kAllBands, "MIX").rows), (L{"5 JA1ABC/1/P"}));
+  }
+  const QString why = QString::fromUtf8(
+      "HAMLOG の索引ファイル %1/HAMLOG.%2 がないか古くなっていて、作り直せませんでした "
+      "(同じ名前のフォルダーがあります)。\r\nQSOの一覧は HAMLOG.HDB を直接読んで作ります "
+      "(時間がかかります)。\r\n原因を取り除くと、次に HAMLOG を開くときに索引を作り直します");
+  EXPECT_EQ(boxes.texts(), (L{why.arg(dir, "dxc"), why.arg(dir, "dx1")}));
 }
 
 TEST(CallSigns, PortableSuffixesAndJapaneseDesignators) {

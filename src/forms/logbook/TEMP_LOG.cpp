@@ -86,9 +86,18 @@ TEMP_LOG::TEMP_LOG() {
   wireFields();
   wireCodeField();
   AddRigListener(this);
+  // An open of HAMLOG that waits for programs reading it counts its looks where the operator sees them.
+  hamlogLib.readerWait = [this](int32_t look, int32_t most) {
+    StatusBar1.SetPanelText(2, u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
+                                   QString("%1/%2").arg(look).arg(most));
+    StatusBar1.widget()->repaint();
+  };
 }
 
-TEMP_LOG::~TEMP_LOG() { RemoveRigListener(this); }
+TEMP_LOG::~TEMP_LOG() {
+  RemoveRigListener(this);
+  hamlogLib.readerWait = nullptr;
+}
 
 void TEMP_LOG::layOut() {
   struct Cell {
@@ -586,20 +595,22 @@ bool TEMP_LOG::NewRecord() {
   HLQ.SetEnabled(false);
   ClearEqslMarks();
   showEqslButtons(false);
+  // The new QSO's call, date and time whether HAMLOG opens now or not: a QSO typed after a failed open
+  // is never saved with the call or the time of the one before.
+  EntryTime = NowJst().time();
+  LogWindowState.UtcMode = 0;
+  Text3.setText(DateText(TodayJst()));
+  Text4.setText(TimeText(EntryTime, 'J'));
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  Text1.setText(sheet ? sheet->Text3.text() : QString());
+  Text15.setText(QString());
   if (!openHamlogOrSay()) return false;
   const int32_t count = Vdbf_rcount(Hamlog.Thw);
   LogWindowState.LogRecordCount = count;
   LogWindowState.ShownRecordNo = count + 1;
   HamlogCloseDb(0);
-  EntryTime = NowJst().time();
-  LogWindowState.UtcMode = 0;
-  Text3.setText(DateText(TodayJst()));
-  Text4.setText(TimeText(EntryTime, 'J'));
   StatusBar1.SetPanelText(1, "Record No=" + QString::number(LogWindowState.ShownRecordNo));
   StatusBar1.SetPanelText(2, QString());
-  CWSHEET* sheet = LoadedForm<CWSHEET>();
-  Text1.setText(sheet ? sheet->Text3.text() : QString());
-  Text15.setText(QString());
   Command4.hide();
   Text1.setFocus();
   return true;
@@ -690,15 +701,18 @@ void TEMP_LOG::refreshLogViewer() {
   activateWindow();
 }
 
-// The record just written, as HAMLOG holds it now.
+// The record just written, as HAMLOG holds it now. The block holds it as the write stored it: when the
+// log cannot be opened again at once, that is what the window takes, so that the next save of the record
+// is compared with what is stored and a save that worked never looks failed.
 void TEMP_LOG::readBack() {
+  const ThwRecord written = Hamlog.Thw;
   HamlogCloseDb(0);
-  Hamlog.LastResult = HamlogOpenDb();
-  if (Hamlog.LastResult != 0) {
-    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
-    return;
+  if (HamlogOpenDb() == 0) {
+    Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
+  } else {
+    Hamlog.Thw = written;
+    Hamlog.LastResult = 0;
   }
-  Hamlog.LastResult = THW_read(Hamlog.Thw, LogWindowState.LogRecNo, 3);
   if (Hamlog.LastResult == 0 && ShowQsoInLogWindow()) {
     LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
     LogWindowState.StoredRecordShown = 1;

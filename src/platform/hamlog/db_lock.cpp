@@ -18,6 +18,12 @@ bool DbLock::HoldOpen(bool exclusive) {
   return true;
 }
 
+bool DbLock::OthersOnlyShare() {
+  if (!file_.IsOpen() || openHolds_ > 0 || !file_.LockByte(0, false, false)) return false;
+  file_.UnlockByte(0);
+  return true;
+}
+
 void DbLock::ReleaseOpen() {
   if (openHolds_ == 0) return;
   if (--openHolds_ == 0) file_.UnlockByte(0);

@@ -18,6 +18,9 @@ class DbLock {
   bool Open(const QString& path);
   bool HoldOpen(bool exclusive);  // does not wait
   void ReleaseOpen();
+  // Whether the others who have the database open only share it (programs that read it), so that a
+  // hold of our own alone can be had once they are through; false while one holds it alone.
+  bool OthersOnlyShare();
   bool HeldOpen() const { return openHolds_ > 0; }
   bool BeginWrite();  // waits
   void EndWrite();

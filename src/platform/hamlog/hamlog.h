@@ -25,12 +25,14 @@
 //
 // The confirmation of THW_append (1) and of THW_update (0) asks the operator, as HAMLOG does, before the
 // record is written (any other value writes without asking); "いいえ" writes nothing and answers
-// HAMLOG_DECLINED.
+// HAMLOG_DECLINED. The database is not held while the question is up: others read and write it
+// meanwhile, and the update compares the stored record with the old one after the answer.
 
 #include <QByteArrayView>
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // The record block the program owns and passes to every call. Opaque: the library keeps the current
@@ -65,6 +67,7 @@ enum HamlogResult : int32_t {
   HAMLOG_BAD_COUNT = 13,  // the header's record count does not fit the file's length (HamlogProblem)
   HAMLOG_DECLINED = 14,   // THW_append / THW_update: the operator answered "いいえ" to the confirmation
   HAMLOG_NO_SPACE = 15,   // a write found the disk full
+  HAMLOG_BUSY = 16,       // asked for alone, still read by other programs when the wait for them ran out
 };
 
 namespace hamlog {
@@ -78,6 +81,9 @@ struct HamlogLib {
   int32_t qsoOrMaster = 1;         // SetQsoOrMaster; 1 = the QSO database (the only one served)
   int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
   int32_t indexRebuilds = 0;       // index files built again because missing or out of step with their source
+  // Heard while an open that holds the database alone waits for programs that only read it: the look
+  // just failed (1 ..) and the most it takes (kReaderWaitLooks, 10 ms apart) before HAMLOG_BUSY.
+  std::function<void(int32_t look, int32_t most)> readerWait;
   std::unique_ptr<hamlog::Session> session;
 
   HamlogLib();
@@ -90,7 +96,9 @@ extern HamlogLib hamlogLib;
 // ---- Hamlog50.dll
 
 // 1 = later opens share the database with other processes (the program, the hamlogdb tool); 0 = an
-// open holds it alone. Returns 1 (done).
+// open holds it alone. Returns 1 (done). An open that holds it alone waits up to kReaderWaitLooks x
+// 10 ms for programs that only read it (they share it) and never for one that holds it alone.
+inline constexpr int32_t kReaderWaitLooks = 300;
 int32_t SetDbsShare(int32_t share);
 // Opens `basePath` + ".HDB" (name matched without case) for the record calls; closes one opened
 // before. Replays an interrupted update and rebuilds missing or disagreeing indexes.
@@ -128,8 +136,17 @@ int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();
 
-// Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), "" otherwise.
+// What a writer killed half way left beside the database (an unfinished append, a journal, a copy of
+// the log that never took its place) is completed or removed, under the write lock: for a program's
+// start. HAMLOG_OK when nothing is left.
+int32_t HamlogRecover(const QString& hdbPath);
+
+// Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), or for the last write
+// that failed on a file it names, "" otherwise.
 QString HamlogProblem();
+// Why the index last asked for (idx_open, Vidx_search) could not be had, naming its file and the cause
+// (a read-only folder, a folder in its place, a full disk); "" when it was there.
+QString HamlogIndexProblem();
 
 // ---- Whole-log passes (the calls above read one record at a time)
 

@@ -21,13 +21,18 @@ namespace {
 
 Session& session() { return CurrentSession(); }
 
-// HAMLOG's question before it writes the record in the block, when the caller asked for it.
-bool writeAgreed(const ThwRecord& thw, const QString& question) {
+// HAMLOG's question before it writes the record in the block, when the caller asked for it: HAMLOG_OK
+// for yes, HAMLOG_DECLINED for no. Nobody is kept out of the database while the operator decides; its
+// hold is taken back afterwards (which may find it held by another program).
+int32_t askBeforeWrite(QsoDatabase& db, const ThwRecord& thw, const QString& question) {
   QString call, date;
   ThwString(call, thw, 0);
   ThwString(date, thw, 2);
-  return MsgBox(call.trimmed() + "  " + date.trimmed() + "\r\n" + question, vbYesNo + vbQuestion,
-                QStringLiteral("HAMLOG")) == vbYes;
+  db.LetGo();
+  const bool agreed = MsgBox(call.trimmed() + "  " + date.trimmed() + "\r\n" + question, vbYesNo + vbQuestion,
+                             QStringLiteral("HAMLOG")) == vbYes;
+  if (const int32_t r = db.HoldAgain(); r != HAMLOG_OK) return r;
+  return agreed ? HAMLOG_OK : HAMLOG_DECLINED;
 }
 
 void loaded(ThwRecord& thw, int32_t recNo, const unsigned char* stored) {
@@ -71,6 +76,17 @@ int32_t HamlogOpen(int32_t, ThwRecord& thw, const QString& basePath, int32_t) {
 int32_t HamlogClose(ThwRecord&, int32_t) {
   if (hamlogLib.session) hamlogLib.session->db.Close();
   return HAMLOG_OK;
+}
+
+int32_t HamlogRecover(const QString& hdbPath) {
+  const QString path = CompanionPath(hdbPath, "HDB");
+  DbLock* lock = session().LockFor(path);
+  HdbTable table;
+  if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
+  if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
+  WriteGuard guard(lock);
+  return guard.Held() && table.Refresh() == TableStatus::Ok && table.RecoverJournal() ? HAMLOG_OK
+                                                                                      : HAMLOG_IO_ERROR;
 }
 
 int32_t dbf_open(const QString& hdbPath, int32_t& handle) {
@@ -138,8 +154,10 @@ int32_t THW_append(ThwRecord& thw, int32_t, int32_t& confirm) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   PrepareBlock(thw);
   QsoDatabase& db = session().db;
-  if (confirm == 1 && db.IsOpen() && !writeAgreed(thw, QStringLiteral("このQSOをHAMLOGに登録しますか？")))
-    return HAMLOG_DECLINED;
+  if (confirm == 1 && db.IsOpen())
+    if (const int32_t r = askBeforeWrite(db, thw, QStringLiteral("このQSOをHAMLOGに登録しますか？"));
+        r != HAMLOG_OK)
+      return r;
   int64_t recNo = 0;
   const int32_t r = db.Append(Image(thw), &recNo);
   return r == HAMLOG_OK ? reload(thw, recNo) : r;
@@ -150,10 +168,12 @@ int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t,
   if (ReadHead(old).magic != kThwMagic) return HAMLOG_BAD_ARGUMENT;
   PrepareBlock(thw);
   QsoDatabase& db = session().db;
-  if (confirm == 0 && db.IsOpen() &&
-      !writeAgreed(thw, QStringLiteral("HAMLOGのレコード ") + QString::number(recNo) +
-                            QStringLiteral(" をこの内容に更新しますか？")))
-    return HAMLOG_DECLINED;
+  if (confirm == 0 && db.IsOpen())
+    if (const int32_t r = askBeforeWrite(db, thw,
+                                         QStringLiteral("HAMLOGのレコード ") + QString::number(recNo) +
+                                             QStringLiteral(" をこの内容に更新しますか？"));
+        r != HAMLOG_OK)
+      return r;
   const int32_t r = db.Update(recNo, Image(old), Image(thw));
   return r == HAMLOG_OK ? reload(thw, recNo) : r;
 }

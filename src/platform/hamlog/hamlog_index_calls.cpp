@@ -6,6 +6,7 @@
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/index_build.h"
 #include "platform/hamlog/thw_block.h"
+#include "platform/vbfile.h"
 
 using namespace hamlog;
 
@@ -67,7 +68,10 @@ int32_t idx_open(const QString& path, IndexHandle& handle) {
   const QString file = CompanionPath(path, path.right(3));
   if (const int32_t r = s.EnsureIndexFile(file, *kind); r != HAMLOG_OK) return r;
   auto slot = std::make_unique<Session::IndexSlot>();
-  if (!slot->view.Open(file, *kind)) return HAMLOG_FOREIGN;
+  if (!slot->view.Open(file, *kind)) {
+    s.IndexFailed(file, FileErrorReason(errno));
+    return HAMLOG_FOREIGN;
+  }
   slot->serial = s.NextSerial();
   size_t i = 0;
   while (i < s.indexSlots.size() && s.indexSlots[i]) ++i;
@@ -147,3 +151,5 @@ int32_t Vidx_next(ThwRecord& thw, int32_t) {
   rememberCall(thw, serial, c, key, rec);
   return int32_t(rec);
 }
+
+QString HamlogIndexProblem() { return hamlogLib.session ? hamlogLib.session->indexProblem : QString(); }

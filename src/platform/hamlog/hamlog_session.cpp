@@ -2,9 +2,11 @@
 
 #include <QFileInfo>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/hamlog/index_build.h"
+#include "platform/vbfile.h"
 
 namespace hamlog {
 
@@ -67,7 +69,24 @@ DbLock* Session::LockFor(const QString& hdbPath) {
   return lock->Open(path) ? lock.get() : nullptr;
 }
 
+int32_t Session::IndexFailed(const QString& indexPath, const QString& cause) {
+  indexProblem = QString("HAMLOG の索引ファイル %1 がないか古くなっていて、作り直せませんでした (%2)")
+                     .arg(indexPath, cause);
+  return HAMLOG_IO_ERROR;
+}
+
+namespace {
+
+// Why the write lock of the database could not be had: its lock file cannot be made, or only read.
+QString lockCause(const QString& hdbPath) {
+  return QString("ロックファイル %1 を使えません: %2")
+      .arg(CompanionPath(hdbPath, "lck"), FileErrorReason(errno == EBADF ? EACCES : errno));
+}
+
+}  // namespace
+
 int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind) {
+  indexProblem.clear();
   IndexStamp stamp;
   if (kind.source == IndexSource::Master) {
     const QString master = CompanionPath(indexPath, "MST");
@@ -75,10 +94,11 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
     IndexStamp have;
     if (ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
     WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")));
-    if (!guard.Held()) return HAMLOG_IO_ERROR;
+    if (!guard.Held()) return IndexFailed(indexPath, lockCause(CompanionPath(indexPath, "HDB")));
     if (ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
       return HAMLOG_OK;
-    if (!BuildMasterIndex(master, kind, indexPath)) return HAMLOG_IO_ERROR;
+    if (!BuildMasterIndex(master, kind, indexPath))
+      return IndexFailed(indexPath, FileErrorReason(LastFileError()));
     ++hamlogLib.indexRebuilds;
     return HAMLOG_OK;
   }
@@ -95,12 +115,13 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   IndexStamp have;
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   WriteGuard guard(LockFor(hdbPath));
-  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
   if (table->Writable()) table->RecoverJournal();
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
-  if (!BuildHdbIndex(*table, kind, indexPath)) return HAMLOG_IO_ERROR;
+  if (!BuildHdbIndex(*table, kind, indexPath))
+    return IndexFailed(indexPath, FileErrorReason(LastFileError()));
   ++hamlogLib.indexRebuilds;
   return HAMLOG_OK;
 }
@@ -123,11 +144,10 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   session_.problem.clear();
   path_ = hdbPath;
   if (lock_) {
-    if (!lock_->HoldOpen(exclusive)) {
+    if (const int32_t r = holdOpen(exclusive); r != HAMLOG_OK) {
       Close();
-      return HAMLOG_IN_USE;
+      return r;
     }
-    holdsOpen_ = true;
   } else if (table_.Writable()) {
     // A writable database whose folder takes no lock file: refuse rather than write unguarded.
     Close();
@@ -146,6 +166,32 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
     if (StatPath(CompanionPath(path_, "MST")).exists)
       session_.EnsureIndexFile(CompanionPath(path_, kind->suffix), *kind);
   return HAMLOG_OK;
+}
+
+// Programs that only read the database (a dump, a backup, a viewer) hold it for a moment at a time: an
+// open that wants it alone waits for them a little. One that holds it alone is not waited for.
+int32_t QsoDatabase::holdOpen(bool exclusive) {
+  for (int32_t look = 1;; ++look) {
+    if (lock_->HoldOpen(exclusive)) {
+      holdsOpen_ = true;
+      exclusive_ = exclusive;
+      return HAMLOG_OK;
+    }
+    if (!exclusive || !lock_->OthersOnlyShare()) return HAMLOG_IN_USE;
+    if (look > kReaderWaitLooks) return HAMLOG_BUSY;
+    if (hamlogLib.readerWait) hamlogLib.readerWait(look, kReaderWaitLooks);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void QsoDatabase::LetGo() {
+  if (holdsOpen_ && lock_) lock_->ReleaseOpen();
+  holdsOpen_ = false;
+}
+
+int32_t QsoDatabase::HoldAgain() {
+  if (!IsOpen()) return HAMLOG_NOT_OPEN;
+  return holdsOpen_ || !lock_ ? int32_t(HAMLOG_OK) : holdOpen(exclusive_);
 }
 
 void QsoDatabase::Close() {
@@ -186,13 +232,16 @@ int32_t QsoDatabase::write(Write&& op) {
     session_.problem = table_.Problem();
     return r;
   }
+  session_.problem.clear();
   if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
   const IndexStamp before = table_.Stamp();
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
   if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) {
-    // The write that failed left its reason: a full disk is told apart from other failures.
+    // The write that failed left its reason: a full disk is told apart from other failures, a file
+    // that could not be written is named.
     if (r == HAMLOG_IO_ERROR && (errno == ENOSPC || errno == EDQUOT)) return HAMLOG_NO_SPACE;
+    session_.problem = table_.Problem();
     return r;
   }
   const IndexStamp after = table_.Stamp();
@@ -314,12 +363,14 @@ const IndexView* QsoDatabase::CallIndex(uint32_t* serial) {
   if (!callLoaded_ || !(callIndex_.Stamp() == table_.Stamp())) {
     const QString path = CompanionPath(path_, kQsoByCall.suffix);
     if (session_.EnsureIndexFile(path, kQsoByCall) != HAMLOG_OK || !callIndex_.Open(path, kQsoByCall)) {
+      if (session_.indexProblem.isEmpty()) session_.IndexFailed(path, FileErrorReason(errno));
       callLoaded_ = false;
       return nullptr;
     }
     callLoaded_ = true;
     callSerial_ = session_.NextSerial();
   }
+  session_.indexProblem.clear();
   if (serial) *serial = callSerial_;
   return &callIndex_;
 }

@@ -34,6 +34,10 @@ class QsoDatabase {
   int32_t Open(const QString& hdbPath, bool exclusive);
   void Close();
   bool IsOpen() const { return table_.IsOpen(); }
+  // While the operator is asked before a write, the database is not held against others: LetGo
+  // releases the hold of the open, HoldAgain takes it back as Open took it (waiting for readers).
+  void LetGo();
+  int32_t HoldAgain();
   HdbTable& Table() { return table_; }
   const HdbTable& Table() const { return table_; }
   const QString& Path() const { return path_; }
@@ -60,12 +64,14 @@ class QsoDatabase {
   template <class Write>
   int32_t write(Write&& op);
   int32_t ensureHdbIndexes();
+  int32_t holdOpen(bool exclusive);
 
   Session& session_;
   QString path_;
   HdbTable table_;
   DbLock* lock_ = nullptr;
   bool holdsOpen_ = false;
+  bool exclusive_ = false;
   IndexView callIndex_;
   bool callLoaded_ = false;
   uint32_t callSerial_ = 0;
@@ -99,6 +105,9 @@ class Session {
   QsoDatabase db{*this};
   // HamlogProblem's text.
   QString problem;
+  // HamlogIndexProblem's text; IndexFailed sets it and answers HAMLOG_IO_ERROR.
+  QString indexProblem;
+  int32_t IndexFailed(const QString& indexPath, const QString& cause);
 
   struct DbfSlot {
     HdbTable table;

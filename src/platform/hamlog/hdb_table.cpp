@@ -1,8 +1,11 @@
 #include "platform/hamlog/hdb_table.h"
 
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -195,12 +198,66 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
 
 QString HdbTable::journalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
+QString RewritePath(const QString& hdbPath) { return hdbPath + ".pack"; }
+
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   if (!Writable() || !Has(recNo)) return false;
-  std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
-  unsigned char* clean = j.data() + kJournalHead;
+  problem_.clear();
+  unsigned char clean[kHdbRecordLength], stored[kHdbRecordLength];
   std::memcpy(clean, image, kHdbRecordLength);
   CleanRecord(clean);
+  if (!ReadRecord(recNo, stored)) return false;
+  int differing = 0, at = 0;
+  for (int i = 0; i < kHdbRecordLength; ++i)
+    if (clean[i] != stored[i]) ++differing, at = i;
+  if (differing == 0) return true;
+  // A single byte (a QSL mark) is seen whole by any reader, old or new.
+  if (differing == 1)
+    return file_.WriteAt(HdbRecordOffset(recNo) + at, clean + at, 1) && file_.Sync() &&
+           commitHeader(header_.count, true);
+  // A reader that takes no lock (a viewer, a backup) could catch a record written in place half way,
+  // whatever the size of the write: the new record goes into a copy of the log that takes its place.
+  // Readers keep the file they opened, with the old record; the next ones open the new.
+  if (rewriteWith(recNo, clean)) return true;
+  if (errno != ENOSPC && errno != EDQUOT) return false;
+  problem_.clear();
+  // No room for a copy: in place behind the journal, which a crash half way replays.
+  return overwriteInPlace(recNo, clean);
+}
+
+bool HdbTable::rewriteWith(int64_t recNo, const unsigned char* clean) {
+  unsigned char head[32];
+  if (!file_.ReadAt(0, head, sizeof head)) return false;
+  HdbHeader next = header_;
+  ++next.generation;
+  StampHdbHeader(head, next, TodayJst());
+  UnixFile out;
+  const bool ok =
+      out.Open(RewritePath(path_), true) && out.Writable() && CopyFileData(file_, out, file_.Stat().size) &&
+      out.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength) && out.WriteAt(0, head, sizeof head);
+  return takeRewrite(out, ok);
+}
+
+bool HdbTable::takeRewrite(UnixFile& out, bool written) {
+  const QString temp = RewritePath(path_);
+  bool ok = written && ::fchmod(out.Fd(), file_.Stat().mode) == 0 && out.Sync();
+  if (ok) step(WriteStep::RewriteWritten);
+  int cause = errno;
+  out.Close();
+  if (ok && !ReplaceFile(temp, path_)) ok = false, cause = errno;
+  if (!ok) {
+    if (StatPath(temp).exists) RemoveFile(temp);
+    problem_ = QString("%1 を書き込めませんでした (%2)").arg(temp, FileErrorReason(cause));
+    errno = cause;
+    return false;
+  }
+  const QString p = path_;
+  return Open(p, lock_) == TableStatus::Ok;
+}
+
+bool HdbTable::overwriteInPlace(int64_t recNo, const unsigned char* clean) {
+  std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
+  std::memcpy(j.data() + kJournalHead, clean, kHdbRecordLength);
   std::memcpy(j.data(), kJournalMagic, 8);
   put32(j.data() + 8, uint32_t(recNo));
   put32(j.data() + 12, header_.identity);
@@ -210,8 +267,14 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
 
   UnixFile journal;
   if (!journal.Open(journalPath(), true) || !journal.Truncate(0) || !journal.WriteAt(0, j.data(), j.size()) ||
-      !journal.Sync())
+      !journal.Sync()) {
+    const int cause = errno;
+    // A journal that could not be written whole is no journal: nothing is left for the next open.
+    if (journal.IsOpen()) RemoveFile(journalPath());
+    problem_ = QString("%1 を書き込めませんでした (%2)").arg(journalPath(), FileErrorReason(cause));
+    errno = cause;
     return false;
+  }
   journal.Close();
   step(WriteStep::JournalWritten);
   if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
@@ -229,6 +292,7 @@ bool HdbTable::rollBackAppend() {
 
 bool HdbTable::RecoverJournal() {
   if (header_.pending != 0 && (!Writable() || !rollBackAppend())) return false;
+  if (StatPath(RewritePath(path_)).exists && Writable()) RemoveFile(RewritePath(path_));
   const QString jp = journalPath();
   if (!StatPath(jp).exists) return true;
   if (!Writable()) return false;
@@ -240,8 +304,10 @@ bool HdbTable::RecoverJournal() {
   const unsigned char* image = j.data() + kJournalHead;
   const uint64_t hash = get32(j.data() + 16) | uint64_t(get32(j.data() + 20)) << 32;
   const int64_t recNo = get32(j.data() + 8);
-  whole = whole && get32(j.data() + 12) == header_.identity && hash == Fnv1a(image, kHdbRecordLength) &&
-          Has(recNo);
+  whole =
+      whole && get32(j.data() + 12) == header_.identity &&
+      (hash == Fnv1a(image, kHdbRecordLength) || hash == Fnv1aOfEarlierJournals(image, kHdbRecordLength)) &&
+      Has(recNo);
   if (whole) {
     if (!file_.WriteAt(HdbRecordOffset(recNo), image, kHdbRecordLength) || !file_.Sync()) return false;
     if (!commitHeader(header_.count, true)) return false;
@@ -276,9 +342,8 @@ bool HdbTable::Pack() {
   next.count = kept;
   next.pending = 0;
   ++next.generation;
-  const QString temp = path_ + ".pack";
   UnixFile out;
-  bool ok = out.Open(temp, true) && out.Writable() && out.Truncate(0);
+  bool ok = out.Open(RewritePath(path_), true) && out.Writable() && out.Truncate(0);
   const QByteArray head = BuildHdbHeader(next, TodayJst());
   ok = ok && out.WriteAt(0, head.constData(), head.size());
   std::vector<unsigned char> chunk;
@@ -296,14 +361,7 @@ bool HdbTable::Pack() {
     ok = ok && out.WriteAt(at, chunk.data(), chunk.size());
     at += int64_t(chunk.size());
   }
-  ok = ok && out.Sync();
-  out.Close();
-  if (!ok || !ReplaceFile(temp, path_)) {
-    RemoveFile(temp);
-    return false;
-  }
-  const QString p = path_;
-  return Open(p, lock_) == TableStatus::Ok;
+  return takeRewrite(out, ok);
 }
 
 bool HdbTable::CreateEmpty(const QString& path) {

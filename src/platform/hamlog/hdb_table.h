@@ -12,10 +12,16 @@
 //   end-of-file byte after them) are written and flushed; only then the header's record count. A write
 //   cut short leaves the old count, every earlier QSO readable and the pending note, by which the next
 //   writer (under the write lock, so the appender is known dead) cuts the unfinished records off.
-// - Overwrite of a stored record: the new image goes to a journal ("<stem>jnl": "OXJNL001", record
-//   number, database identity, FNV-1a of the image, the image) that is flushed before the record is
-//   written in place; the next open or write replays a whole journal and drops a torn one.
-// - Pack: the kept records go to a new file that replaces the old one by rename.
+// - Overwrite of a stored record: a reader that takes no lock must find the old record or the new one,
+//   never a piece of each, and no write in place gives that. So the log is copied (block clones or a
+//   copy inside the kernel) with the new record into "HAMLOG.HDB.pack", which replaces it by rename. A
+//   change of one byte only (a QSL mark) is written in place: a byte is read whole.
+// - When the disk has no room for the copy, the record is written in place behind a journal
+//   ("<stem>jnl", 833 bytes: "OXJNL001", then little-endian 32-bit record number, database identity
+//   (header bytes 20-23), the 64-bit FNV-1a of the image as its low and high halves, then the 809-byte
+//   image) flushed before the record is written; the next open or write replays a whole journal and
+//   drops a torn one. FNV-1a: offset basis 0xcbf29ce484222325, prime 0x100000001b3, over the image.
+// - Pack: the kept records go to "HAMLOG.HDB.pack" too, which replaces the log by rename.
 // Callers hold the database's write lock around every write (DbLock).
 
 #include <QDate>
@@ -43,7 +49,8 @@ class HdbTable {
 
   uint32_t Count() const { return header_.count; }
   const HdbHeader& Header() const { return header_; }
-  // What is wrong with the table after BadCount, in words naming the counts.
+  // What is wrong with the table after BadCount, in words naming the counts; after a failed write,
+  // which file could not be written and why.
   const QString& Problem() const { return problem_; }
   // Follows what other processes did: a replaced file is reopened, a new count taken.
   TableStatus Refresh();
@@ -69,12 +76,12 @@ class HdbTable {
   bool MarkDeleted(int64_t recNo);
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
-  // Under the write lock: replays or drops a journal left by an overwrite that was cut short, and cuts
-  // off the records of an append that was.
+  // Under the write lock: replays or drops a journal left by an overwrite that was cut short, cuts off
+  // the records of an append that was, and removes a rewrite that never took the log's place.
   bool RecoverJournal();
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
-  enum class WriteStep { RecordWritten, JournalWritten };
+  enum class WriteStep { RecordWritten, JournalWritten, RewriteWritten };
   static inline void (*stepHookForTest)(WriteStep) = nullptr;
 
   // Creates an empty table; false when a file is already there or the write failed.
@@ -82,6 +89,10 @@ class HdbTable {
 
  private:
   bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0);
+  bool rewriteWith(int64_t recNo, const unsigned char* clean);
+  // Puts a finished rewrite in place of the log (or drops it, naming the cause in Problem()).
+  bool takeRewrite(UnixFile& out, bool written);
+  bool overwriteInPlace(int64_t recNo, const unsigned char* clean);
   // Reads the header and checks its count against the length (waiting for the lock when they disagree).
   TableStatus readHeader();
   bool rollBackAppend();
@@ -95,6 +106,9 @@ class HdbTable {
   HdbHeader header_;
   QString problem_;
 };
+
+// The file a rewrite of the whole log is made in before it takes the log's place: "HAMLOG.HDB.pack".
+QString RewritePath(const QString& hdbPath);
 
 // Every record image is written through this: NUL bytes become blanks and the flag is " ".
 void CleanRecord(unsigned char* image);

@@ -1,18 +1,22 @@
 #include "platform/hamlog/unix_file.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <setjmp.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace hamlog {
 
@@ -27,6 +31,7 @@ FileStat fromStat(const struct stat& st) {
   s.inode = st.st_ino;
   s.size = st.st_size;
   s.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.mode = st.st_mode & 07777;
   return s;
 }
 
@@ -65,9 +70,14 @@ bool UnixFile::OpenReadOnly(const QString& path) {
 
 // Folders and devices are not files of ours.
 bool UnixFile::keepRegularFile() {
-  struct stat st;
-  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) Close();
-  return fd_ >= 0;
+  if (fd_ < 0) return false;
+  struct stat st {};
+  const bool known = ::fstat(fd_, &st) == 0;
+  if (known && S_ISREG(st.st_mode)) return true;
+  const int cause = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  Close();
+  errno = cause;
+  return false;
 }
 
 void UnixFile::Close() {
@@ -228,11 +238,41 @@ bool ReplaceFile(const QString& from, const QString& to) {
 
 bool RemoveFile(const QString& path) { return ::unlink(native(path).constData()) == 0 || errno == ENOENT; }
 
-uint64_t Fnv1a(const void* data, size_t count) {
-  uint64_t h = 1469598103934665603ull;
+namespace {
+
+uint64_t fnv1a(uint64_t h, const void* data, size_t count) {
   const auto* p = static_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < count; ++i) h = (h ^ p[i]) * 1099511628211ull;
+  for (size_t i = 0; i < count; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
   return h;
+}
+
+}  // namespace
+
+uint64_t Fnv1a(const void* data, size_t count) { return fnv1a(0xcbf29ce484222325ull, data, count); }
+
+uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count) {
+  return fnv1a(1469598103934665603ull, data, count);
+}
+
+bool CopyFileData(const UnixFile& from, UnixFile& to, int64_t length) {
+  if (!to.Truncate(0)) return false;
+  if (length == from.Stat().size && ::ioctl(to.Fd(), FICLONE, from.Fd()) == 0) return true;
+  loff_t in = 0, out = 0;
+  while (in < length) {
+    const ssize_t n = ::copy_file_range(from.Fd(), &in, to.Fd(), &out, size_t(length - in), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n > 0) continue;
+    if (n == 0) return false;
+    if (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL) return false;
+    // File systems that copy nothing themselves: through a buffer.
+    std::vector<char> buffer(size_t(1) << 20);
+    while (in < length) {
+      const size_t chunk = size_t(std::min<int64_t>(int64_t(buffer.size()), length - in));
+      if (!from.ReadAt(in, buffer.data(), chunk) || !to.WriteAt(out, buffer.data(), chunk)) return false;
+      in += loff_t(chunk), out += loff_t(chunk);
+    }
+  }
+  return true;
 }
 
 }  // namespace hamlog

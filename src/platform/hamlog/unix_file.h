@@ -20,6 +20,7 @@ struct FileStat {
   uint64_t inode = 0;
   int64_t size = 0;
   int64_t mtimeNs = 0;
+  uint32_t mode = 0;  // permission bits
 };
 FileStat StatPath(const QString& path);
 
@@ -87,11 +88,19 @@ bool GuardedCopy(void* to, const void* from, size_t count);
 // The first `width` bytes of each of `count` items `stride` bytes apart, packed at `to`; the same guard.
 bool GuardedGather(unsigned char* to, const unsigned char* from, size_t count, size_t stride, size_t width);
 
+// The first `length` bytes of `from` into `to` (from offset 0 on both), inside the kernel where it can:
+// a clone of the blocks on file systems that share them, else a copy that never passes through us.
+bool CopyFileData(const UnixFile& from, UnixFile& to, int64_t length);
+
 // rename(2) of `from` over `to`, then fsync of the folder so the new name survives a crash.
 bool ReplaceFile(const QString& from, const QString& to);
 bool RemoveFile(const QString& path);
 
-// 64-bit FNV-1a over bytes: enough to tell a torn journal from a whole one.
+// 64-bit FNV-1a over bytes (offset basis 0xcbf29ce484222325, prime 0x100000001b3): enough to tell a torn
+// journal from a whole one, and any tool that knows FNV-1a can check one.
 uint64_t Fnv1a(const void* data, size_t count);
+// The same with the offset basis 1469598103934665603 that journals written before took: such a journal
+// left by a crash is still replayed.
+uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count);
 
 }  // namespace hamlog

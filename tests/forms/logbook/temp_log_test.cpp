@@ -2,16 +2,17 @@
 // edited and deleted, with HAMLOG checked field by field after each; the Enter chain, the typing
 // filters, the date and time, the code lookups, and the close questions.
 #include <gtest/gtest.h>
+#include <QProcess>
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <functional>
 #include <QApplication>
 #include <QFileInfo>
 #include <QTest>
+#include <csignal>
+#include <functional>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -173,7 +174,12 @@ TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQ
   for (auto [box, text] : {std::pair{&w.Text1, "ja1xyz"}, {&w.Text8, "7.025"}, {&w.Text9, "11009"}, {&w.Text12, "Taro"}})
     typeInto(*box, text);
   boxes.Answer(vbNo).Answer(vbYes);
+  QProcess reader;  // while a question is up, another program reads the log
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    reader.start(HAMLOGDB_PATH, {"dump", dir}), reader.waitForFinished();
+  };
   Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
   EXPECT_EQ(boxes.texts().value(0), u8("JA1XYZ  24/05/06\r\nこのQSOをHAMLOGに登録しますか？"));
   EXPECT_EQ(Dump().size(), 2);
   EXPECT_EQ(w.Text1.text() + w.Text12.text(), "JA1XYZTaro");
@@ -184,6 +190,36 @@ TEST_F(EntryWindow, WithTheConfirmationSetHamlogAsksBeforeItWritesAndNoKeepsTheQ
   Operator::Key(Qt::Key_F1);
   EXPECT_EQ(boxes.texts().value(2), u8("JA1XYZ  24/05/06\r\nHAMLOGのレコード 3 をこの内容に更新しますか？"));
   EXPECT_TRUE(Dump().value(2).contains("\"Taro\""));
+}
+
+TEST_F(EntryWindow, FiveQsosTypedAndSavedWhileAnotherProgramReadsTheLogInALoopAreAllStored) {
+  ASSERT_TRUE(hamlogdb::Generate(dir, 3000, 5).Ok());  // each reading holds the log a while
+  TEMP_LOG& w = open();
+  // `hamlogdb dump` over and over in another process, each reading counted in a file.
+  QProcess reader;
+  reader.start("/bin/sh", {"-c", "while :; do \"$0\" dump \"$1\" >/dev/null && echo >>\"$1/runs\"; done",
+                           HAMLOGDB_PATH, dir});
+  const auto runs = [this] { return QFileInfo(dir + "/runs").size(); };
+  for (int i = 0; i < 2000 && runs() == 0; ++i) QTest::qWait(5);
+  const qint64 before = runs();
+  for (const char* call : {"ja1vaa", "ja1vbb", "ja1vcc", "ja1vdd", "ja1vee"}) {
+    Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO, saved, then a remark saved into it
+    typeInto(w.Text1, call);
+    typeInto(w.Text8, "7.025");
+    Operator::Key(Qt::Key_F1);
+    typeInto(w.Text15, "ok");
+    Operator::Key(Qt::Key_F1);
+  }
+  EXPECT_GT(runs(), before);  // it went on reading all along
+  reader.kill();
+  reader.waitForFinished();
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  const QStringList dump = Dump().mid(3002);
+  ASSERT_EQ(dump.size(), 5);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_TRUE(dump[i].startsWith(QString("%1,\"JA1V%2%2\"").arg(3003 + i).arg(QChar('A' + i))) &&
+                dump[i].endsWith("\"ok\""))
+        << dump[i].toStdString();
 }
 
 TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
@@ -199,10 +235,19 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   lock.l_start = 0;
   lock.l_len = 1;
   ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
-  boxes.Answer(vbOK);
+  boxes.Answer(vbOK).Answer(vbOK);
   press(w.Text1, Qt::Key_F1);
-  ::close(fd);
-  EXPECT_EQ(boxes.texts(), QStringList{u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます")});
+  // A program that only reads it, but reads on and on: waited for as long as the count goes, then told.
+  lock.l_type = F_RDLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  press(w.Text1, Qt::Key_F1);
+  lock.l_type = F_UNLCK;
+  ::fcntl(fd, F_OFD_SETLK, &lock);
+  EXPECT_EQ(boxes.texts().value(0),
+            u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+  EXPECT_TRUE(boxes.texts().value(1).contains(u8("が読み込み中で、3 秒待っても終わりませんでした。")));
+  EXPECT_EQ(w.StatusBar1.PanelText(2),
+            u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています 300/300"));
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   EXPECT_EQ(w.Text12.text(), "Taro");
@@ -211,6 +256,17 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   // Once it lets go, the same QSO is saved.
   press(w.Text1, Qt::Key_F1);
   EXPECT_EQ(Dump().size(), 3);
+  // The next QSO, begun while it holds the log again, takes its own call and time at once.
+  SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(13, 0), Qt::UTC));
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  ::close(fd);
+  typeInto(w.Text1, "ja1new");
+  typeInto(w.Text8, "7.030");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(3).startsWith("4,\"JA1NEW\",\"2024/05/06\",\"22:00J\""));
 }
 
 TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
@@ -300,11 +356,13 @@ TEST_F(EntryWindow, AnEditOnALogWhoseDiskIsFullIsRefusedSayingWhyAndKeptInTheWin
   ASSERT_EQ(onDisk.Text1.text(), "JA1CCC");
   const QStringList before = Dump();
   disk.Fill();
-  typeInto(onDisk.Text12, "Y");
+  typeInto(onDisk.Text12, "Yamada");
   boxes.Answer(vbOK);
   Operator::Key(Qt::Key_F1);
   EXPECT_EQ(boxes.texts().value(0), u8("書き込みに失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません"));
-  EXPECT_EQ(onDisk.Text12.text(), "Y");
+  EXPECT_EQ(onDisk.Text12.text(), "Yamada");
+  EXPECT_FALSE(QFile::exists(dir + "/HAMLOG.jnl") ||
+               QFile::exists(dir + "/HAMLOG.HDB.pack"));  // nothing left
   disk.Free();
   EXPECT_EQ(Dump(), before);
   onDisk.Unload();

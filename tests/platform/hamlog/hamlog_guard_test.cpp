@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "hamlog_fixture.h"
@@ -179,6 +182,34 @@ TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter)
   AddQsos({{"JA1EEE"}});
   EXPECT_EQ(Field(5, 0), "JA1EEE");
   EXPECT_EQ(QFile(Db()).size(), endOf(5) + 1);
+}
+
+// A viewer or a backup reads the whole file while QSOs are edited, taking no lock: it finds record 5
+// (across the end of the first page; its name and remarks 1 one letter each time) old or new, not both.
+TEST_F(HamlogGuard, AReaderThatTakesNoLockFindsAnEditedRecordOldOrNewNeverPartly) {
+  AddQsos({{"JA1EEE"}});
+  ASSERT_TRUE(QDir().mkdir(Path("HAMLOG.jnl")));  // a folder where the journal would go is no obstacle
+  ASSERT_EQ(Open(), 0);
+  std::atomic<int> reads{0}, mixed{0}, updates{0};
+  std::thread reader([&, path = Db()] {
+    for (; updates < 300; ++reads) {
+      const QByteArray rec = ReadFile(path).mid(hamlog::HdbRecordOffset(5), kHdbRecordLength);
+      mixed += rec.size() == kHdbRecordLength &&
+               rec[hamlog::SpanOf(11).offset] != rec[hamlog::SpanOf(13).offset + 253];
+    }
+  });
+  for (int32_t confirm = 17; updates < 300; ++updates) {
+    EXPECT_EQ(THW_read(thw_, 5, 3), 0);
+    const ThwRecord old = thw_;
+    const QString letters(254, QChar(updates % 2 ? 'B' : 'A'));
+    SetThBuffer(thw_, letters, 11);
+    SetThBuffer(thw_, letters, 13);
+    EXPECT_EQ(THW_update(thw_, old, 5, 16, confirm), 0);
+  }
+  reader.join();
+  Close();
+  EXPECT_EQ(mixed, 0) << "of " << reads << " readings";
+  EXPECT_EQ(Field(5, 11), QString(64, 'B'));
 }
 
 }  // namespace
