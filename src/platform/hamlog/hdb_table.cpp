@@ -40,7 +40,8 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
   Close();
   if (!StatPath(path).exists) return TableStatus::Missing;
   if (!file_.Open(path)) return TableStatus::Failed;
-  path_ = path;
+  // A log reached through a link is replaced where the link points, so the link stays a link.
+  path_ = ReplaceTarget(path);
   lock_ = lock;
   const TableStatus s = readHeader();
   if (s != TableStatus::Ok) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -213,3 +214,18 @@ TEST_F(HamlogGuard, AReaderThatTakesNoLockFindsAnEditedRecordOldOrNewNeverPartly
 }
 
 }  // namespace
+
+// A log kept elsewhere and reached through a link (a synchronised folder): an edit is written where the
+// link points and the link stays a link.
+TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkWritesWhereTheLinkPoints) {
+  ASSERT_TRUE(QFile::rename(Db(), Path("kept.HDB")) && QFile::link(Path("kept.HDB"), Db()));
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(THW_read(thw_, 2, 3), 0);
+  const ThwRecord old = thw_;
+  int32_t confirm = 17;
+  SetThBuffer(thw_, "Yamada", 11);
+  EXPECT_EQ(THW_update(thw_, old, 2, 16, confirm), 0);
+  Close();
+  EXPECT_TRUE(QFileInfo(Db()).isSymLink());
+  EXPECT_EQ(Field(2, 11), "Yamada");
+}
