@@ -151,6 +151,7 @@ BandStationScan ScanBandStations(const BandStationListDef& def) {
     ++scan.Lines;
   }
   scan.FileWritten = out.Close();
+  scan.WriteError = out.ErrorNumber();
   return scan;
 }
 

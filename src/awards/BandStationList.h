@@ -35,6 +35,7 @@ struct BandStationScan {
   bool AnyPassed = false;  // some QSO passed every condition
   bool LimitReached = false;
   bool FileWritten = false;  // false when the file could not be written
+  int WriteError = 0;        // then the system's reason (FileErrorReason)
 };
 
 // Reads HAMLOG records 1 .. Hamlog.HdbRecordCount (the log open) and writes the list's file anew.

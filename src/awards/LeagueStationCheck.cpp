@@ -4,6 +4,7 @@
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <vector>
 
 #include "core/HamlogAccess.h"
@@ -93,7 +94,10 @@ QString LeagueBandKey(int32_t bandIndex) {
 bool ReadStationList(const QString& path, StationList& list) {
   list = {};
   VbFile f(path, VbMode::Input, 0, VbAccess::Read);
-  if (!f.IsOpen()) return false;
+  if (!f.IsOpen()) {
+    list.readError = f.ErrorNumber();
+    return false;
+  }
   static const QRegularExpression callPattern(QStringLiteral("^[A-Z0-9/]+$"));
   QSet<QString> seen;
   QString raw;
@@ -134,7 +138,9 @@ void CheckJARLStationAward(int32_t bandIndex) {
   StationList list;
   if (!ReadStationList(listPath, list)) {
     report.Close();
-    MsgBox(listPath + QStringLiteral("が見つかりません"));
+    MsgBox(list.readError == ENOENT
+               ? listPath + QStringLiteral("が見つかりません")
+               : FileFaultText(listPath, QStringLiteral(" を読めません"), list.readError));
     return;
   }
   // One open of HAMLOG serves the whole list: every station is a call-index lookup.

@@ -25,6 +25,7 @@ QString LeagueBandKey(int32_t bandIndex);
 struct StationList {
   QStringList calls;
   QStringList skipped;
+  int readError = 0;  // the system's reason when the file could not be read (FileErrorReason)
 };
 // False when the file cannot be read.
 bool ReadStationList(const QString& path, StationList& list);

@@ -116,6 +116,10 @@ struct PassedOver {
   }
 };
 
+// A locator that stops inside its square ("PM7") or, for SUBSQUARE-100, inside its sub-square
+// ("PM95A"): a typing slip that is told, where an empty one or a plain square is no locator to look at.
+bool cutShort(int length, bool sub) { return (length > 0 && length < 4) || (sub && length == 5); }
+
 // "YYYY-MM-DD" of yyyymmdd.
 QByteArray isoDate(int32_t d) {
   const char text[10] = {char('0' + d / 10000000),    char('0' + d / 1000000 % 10), char('0' + d / 100000 % 10),
@@ -150,16 +154,17 @@ void tellPassedOver(PassedOver& passed) {
   if (!passed.badDates.empty()) MsgBox(BadQsoDatesMessage(passed.badDates));
   if (passed.locatorLines.empty()) return;
   const QString path = JoinPath(Settings.DataFolder, kLocatorReportFile);
-  // A list for the operator to read now, made again by the next scan: not waited on to reach the disk.
-  VbFile report(path, VbMode::Output, 0, VbAccess::Scratch);
+  // Replaced in one step: a disk that fills on the way leaves the last list, not an empty one.
+  VbFile report(path, VbMode::Output);
   QByteArray text;  // printed as one item: the lines are told apart by their CR LF all the same
   for (const auto& line : passed.locatorLines) (text.isEmpty() ? text : text.append("\r\n")).append(line.second);
   if (report.IsOpen()) report.Print({text});
   const bool written = report.IsOpen() && report.Close();
-  MsgBox(QStringLiteral("グリッドロケータが怪しいQSOが ") + QString::number(qsizetype(passed.locatorLines.size())) +
+  MsgBox(QStringLiteral("グリッドロケータが怪しいQSOが ") +
+         QString::number(qsizetype(passed.locatorLines.size())) +
          QStringLiteral(" 件あり、ロケータ無しとしてパスしました。") + kCrLf +
          (written ? QStringLiteral("一覧は ") + path + QStringLiteral(" に書きました。")
-                  : path + QStringLiteral(" に一覧を書けませんでした。")));
+                  : FileFaultText(path, QStringLiteral(" に一覧を書けませんでした"), report.ErrorNumber())));
 }
 
 // Received mark, excluded QSL kinds (a satellite QSO passes those when `satelliteExempt`), period and
@@ -460,7 +465,7 @@ TableScan MakeGridTable(int kind, int32_t recordCount) {
     if (kind != 4 && !japaneseStation()) return false;
     TakeQsoGrid();
     const QString& grid = Qso.GridLocator;
-    if (sub ? grid.size() != 6 : grid.size() < 4) return true;
+    if (!cutShort(grid.size(), sub) && (sub ? grid.size() != 6 : grid.size() < 4)) return true;
     const QString loc = grid.left(width);
     if (const int p = BadLocatorPosition(loc, kind); p > 0) {
       if (kind == 4) TakeQsoCall();  // for the report: the other kinds have taken it
@@ -476,8 +481,9 @@ TableScan MakeGridTable(int kind, int32_t recordCount) {
     const QByteArrayView call = QsoColumns.Call(n);
     if (kind != 4 && !japaneseCall(std::string_view(call.data(), size_t(call.size())))) return false;
     // The locator is NUL-padded and holds no NUL: its length shows in its bytes.
-    if (sub ? (r.grid[5] == 0) : (r.grid[3] == 0)) return true;
-    const QByteArrayView loc(r.grid, width);
+    const int length = int(std::find(r.grid, r.grid + width, 0) - r.grid);
+    if (!cutShort(length, sub) && length < width) return true;
+    const QByteArrayView loc(r.grid, length);
     if (const int p = badPosition(loc, kind); p > 0) {
       noteBadLocator(part.passed, n, call, isoDate(r.date), loc, p, kind);
       return true;

@@ -24,10 +24,14 @@ constexpr int kFirstBandColumn = 7;
 constexpr qsizetype kMemberCallChars = 6;
 constexpr int32_t kAccFirstDate = 19791101;
 
-// The lines of a file as Line Input reads them (CR LF, CR or LF); false when it cannot be read.
-bool readLines(const QString& path, QStringList& lines) {
+// The lines of a file as Line Input reads them (CR LF, CR or LF); false (why in `error`) when it cannot
+// be read.
+bool readLines(const QString& path, QStringList& lines, QString* error) {
   VbFile in(path, VbMode::Input);
-  if (!in.IsOpen()) return false;
+  if (!in.IsOpen()) {
+    *error = FileFaultText(in.Path(), QStringLiteral(" を読めません"), in.ErrorNumber());
+    return false;
+  }
   QString line;
   while (in.LineInput(line)) lines.push_back(line);
   return true;
@@ -110,7 +114,7 @@ QString MemberTagOfHeader(const QString& header) {
 MemberListLoad ReadMemberList(const QString& path, const QString& previousTag) {
   MemberListLoad load;
   QStringList lines;
-  if (!readLines(path, lines)) {
+  if (!readLines(path, lines, &load.error)) {
     load.outcome = MemberListLoad::Unreadable;
     return load;
   }

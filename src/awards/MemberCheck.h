@@ -44,6 +44,7 @@ struct MemberListLoad {
   // the code page could not decode, and ones that name no call sign (headings, rules).
   QList<int32_t> blankLines, unreadableLines, noCallLines;
   QString encoding;       // "UTF-16LE", "UTF-8", ... when the list was not saved in Windows-31J
+  QString error;          // Unreadable: the file and why, with what the operator can do
 };
 
 // "ACC#" when the upper-cased header holds "ACC MEMBER", else "JAG#" for "JAG MEMBER", else "".

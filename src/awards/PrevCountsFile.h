@@ -18,9 +18,11 @@ enum class PrevCountsRead {
 // Fills the previous-count rows from base + ".DAT". In the extended set a standard-set file (16
 // fields) spreads over the bands: fields 1 .. 15 to the first fifteen, "0" to the six extra bands,
 // field 16 to the satellite. Fields may be quoted or not (a comma inside quotes belongs to the field);
-// each gives its leading number ("007" -> "7", "" -> "0"). Blank lines are ignored. All or nothing: an
-// incomplete file changes no cell.
-PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t extendedBandSet);
+// each gives its leading number ("007" -> "7", "" -> "0"); a field that does not begin with a digit, or
+// whose number has more than nine digits, is no count. Blank lines are ignored. All or nothing: an
+// incomplete file changes no cell, and `why` says where it stopped being a counts file.
+PrevCountsRead LoadPrevCounts(TextTable& book, const QString& base, int32_t extendedBandSet,
+                              QString* why = nullptr);
 
 // Writes rows (three of them) as the counts file base + ".DAT": the cell texts of the band columns,
 // quoted. Replaces the old file in one step; false (reason in `error`) leaves it as it was, also when a

@@ -24,6 +24,16 @@ constexpr int kStationItems = 5;
 constexpr int kYieldEvery = 500;  // lines between two looks at the window messages
 const QString kBox = QStringLiteral("□");
 
+const QString kRemakeList = QStringLiteral(
+    "\r\n道の駅.mcsv から取り込み直して下さい（michinoeki.txt を消すと次に道の駅 "
+    "整理簿を開くときに取り込めます）。");
+
+QString lineNumbers(const QList<int32_t>& lines) {
+  QStringList numbers;
+  for (int32_t n : lines) numbers << QString::number(n);
+  return numbers.join(u',');
+}
+
 const char* const kBandNames[kRoadsideMarkedBands] = {"1.9", "3.5", "7",  "10",  "14",   "18",   "21",  "24",
                                                       "28",  "50",  "144", "430", "1200", "2400", "5600"};
 
@@ -43,7 +53,12 @@ StationListRead ReadStationList(const QString& path, bool keepMark) {
   StationListRead read;
   VbFile in(path, VbMode::Input, 0, VbAccess::Read);
   if (!in.IsOpen()) {
-    read.error = in.ErrorText();
+    read.error = FileFaultText(in.Path(), QStringLiteral(" を読めません"), in.ErrorNumber());
+    return read;
+  }
+  // Bytes of another code page (or none at all) would become stations no remark names.
+  if (const QString encoding = FileForeignEncoding(in.Path()); !encoding.isEmpty()) {
+    read.error = ForeignEncodingText(in.Path(), encoding) + kRemakeList;
     return read;
   }
   QByteArray bytes;
@@ -58,11 +73,28 @@ StationListRead ReadStationList(const QString& path, bool keepMark) {
     if (items.size() > kStationItems) ++read.longLines;
     items.resize(kStationItems);
     RoadsideStation s{FromAnsi(items[0]), FromAnsi(items[1]), FromAnsi(items[2]), FromAnsi(items[3])};
+    if (QString(s.number).remove(kBox).trimmed().isEmpty()) {
+      read.unnumberedLines << lines;
+      continue;
+    }
     if (!keepMark) s.number.remove(kBox);
     read.stations.push_back(std::move(s));
   }
   read.ok = true;
+  if (read.stations.empty())
+    read.error = in.Path() + QStringLiteral(" に道の駅が1件もありません。") + kRemakeList;
   return read;
+}
+
+QString StationListNotice(const StationListRead& list) {
+  QStringList parts;
+  if (list.longLines > 0)
+    parts << QStringLiteral("michinoeki.txt の %1 行は項目が５つを超えています（先頭の５項目を読みました）")
+                 .arg(list.longLines);
+  if (!list.unnumberedLines.isEmpty())
+    parts << QStringLiteral("michinoeki.txt の道の駅No のない行は読み飛ばしました（%1 行目）")
+                 .arg(lineNumbers(list.unnumberedLines));
+  return parts.join(QStringLiteral("\r\n"));
 }
 
 StationImport ImportMichinoekiCsv(const QString& source) {
@@ -78,12 +110,12 @@ StationImport ImportMichinoekiCsv(const QString& source) {
   }
   VbFile in(source, VbMode::Input, 0, VbAccess::Read);
   if (!in.IsOpen()) {
-    import.error = in.ErrorText();
+    import.error = FileFaultText(in.Path(), QStringLiteral(" を読めません"), in.ErrorNumber());
     return import;
   }
   VbFile out(MichinoekiTxtPath(), VbMode::Output);
   if (!out.IsOpen()) {
-    import.error = out.ErrorText();
+    import.error = FileFaultText(out.Path(), QStringLiteral(" を書き込めません"), out.ErrorNumber()) + kept;
     return import;
   }
   QByteArray bytes;
@@ -111,14 +143,14 @@ StationImport ImportMichinoekiCsv(const QString& source) {
     if (!out.Print({bytes})) break;
     ++import.stations;
   }
-  // Lines that were there but none usable: the earlier list is better than none.
-  if (import.stations == 0 && (!import.longLines.isEmpty() || !import.unnumberedLines.isEmpty())) {
+  // No usable line: the earlier list is better than none.
+  if (import.stations == 0) {
     out.Abandon();
     import.error = RealPath(source) + QStringLiteral(" に読み込める道の駅がありません。") + kept;
     return import;
   }
   if (!out.Close()) {
-    import.error = out.ErrorText();
+    import.error = FileFaultText(out.Path(), QStringLiteral(" を書き込めません"), out.ErrorNumber()) + kept;
     return import;
   }
   import.ok = true;
@@ -127,16 +159,12 @@ StationImport ImportMichinoekiCsv(const QString& source) {
 
 QString StationImportNotice(const StationImport& import) {
   QStringList parts;
-  if (!import.longLines.isEmpty()) {
-    QStringList numbers;
-    for (int32_t n : import.longLines) numbers << QString::number(n);
-    parts << QStringLiteral("項目が５つを超える行は読み込みませんでした（%1 行目）").arg(numbers.join(u','));
-  }
-  if (!import.unnumberedLines.isEmpty()) {
-    QStringList numbers;
-    for (int32_t n : import.unnumberedLines) numbers << QString::number(n);
-    parts << QStringLiteral("道の駅No のない行は読み込みませんでした（%1 行目）").arg(numbers.join(u','));
-  }
+  if (!import.longLines.isEmpty())
+    parts << QStringLiteral("項目が５つを超える行は読み込みませんでした（%1 行目）")
+                 .arg(lineNumbers(import.longLines));
+  if (!import.unnumberedLines.isEmpty())
+    parts << QStringLiteral("道の駅No のない行は読み込みませんでした（%1 行目）")
+                 .arg(lineNumbers(import.unnumberedLines));
   if (import.blankLines > 0) parts << QStringLiteral("空行 %1 行を飛ばしました").arg(import.blankLines);
   return parts.join(QStringLiteral("\r\n"));
 }
@@ -144,9 +172,10 @@ QString StationImportNotice(const StationImport& import) {
 int32_t LoadMichinoekiTxt(const QString& path) {
   Roadside.RoadsideStationCount = 0;
   StationListRead read = ReadStationList(path, true);
-  if (!read.ok || read.stations.empty()) {
+  if (!read.error.isEmpty()) {
     Roadside.RoadsideStations.clear();
-    MsgBox(HamlogFolder() + QStringLiteral("/ にMichinoeki.txtがありますか？"));
+    MsgBox(read.error + QStringLiteral("\r\n") + HamlogFolder() +
+           QStringLiteral("/ にMichinoeki.txtがありますか？"));
     return 0;
   }
   Roadside.RoadsideStations = std::move(read.stations);

@@ -41,11 +41,16 @@ struct StationListRead {
   std::vector<RoadsideStation> stations;
   int32_t longLines = 0;   // lines with more than five items: the first five are read
   int32_t blankLines = 0;  // skipped
+  QList<int32_t> unnumberedLines;  // line numbers of stations without a number, skipped
   bool ok = false;         // the file was read
-  QString error;
+  QString error;           // else the file and why, with what the operator can do
 };
-// Reads a station list file (five items a line); keepMark false takes "□" out of the numbers.
+// Reads a station list file (five items a line); keepMark false takes "□" out of the numbers. A file
+// that is no Windows-31J text is refused whole; a station without a number is left out (it would
+// take every remark that holds "□").
 StationListRead ReadStationList(const QString& path, bool keepMark);
+// The operator's note on the stations a list read left out; "" when none.
+QString StationListNotice(const StationListRead& list);
 
 struct StationImport {
   bool ok = false;
@@ -56,8 +61,8 @@ struct StationImport {
   QString error;
 };
 // Converts the operator's list into michinoeki.txt in the HAMLOG folder, in one step: a conversion
-// that fails leaves the earlier file as it was. A list that is no Windows-31J text, or whose lines
-// are all unusable, is refused.
+// that fails leaves the earlier file as it was. A list that is no Windows-31J text, or that holds no
+// usable station, is refused.
 StationImport ImportMichinoekiCsv(const QString& source);
 // The operator's note on lines the import left out; "" when none.
 QString StationImportNotice(const StationImport& import);

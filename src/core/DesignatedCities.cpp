@@ -1,6 +1,7 @@
 #include "core/DesignatedCities.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "platform/paths.h"
 #include "platform/ui/doevents.h"
@@ -62,8 +63,11 @@ int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine) {
     bool number = false;
     dateText.toInt(&number);
     if (!number) return 0;
-    // A line cut short ("神戸市,2701,19") would otherwise count as a date in the year 19.
-    if (code.isEmpty() || !IsEightDigitDate(dateText)) {
+    // A line cut short ("神戸市,2701,19") would otherwise count as a date in the year 19; a code that is
+    // no four-digit city code ("27012701270127") would match every code holding it.
+    const bool cityCode = code.size() == 4 && std::all_of(code.begin(), code.end(),
+                                                          [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!cityCode || !IsEightDigitDate(dateText)) {
       badDefinitionLine = static_cast<int32_t>(k + 1);
       return -1;
     }

@@ -31,8 +31,9 @@ inline constexpr char kDesignatedCityFile[] = "政令指定都市定義.txt";
 
 // Loads the file. Returns the number of definitions; 0 when the file is missing or unreadable, holds
 // no data line or a first day that is not a whole number; -1 when a data line does not hold exactly
-// two commas, with its number (comment lines not counted) in `badDefinitionLine`; -2 when the file was
-// saved in another encoding than Windows-31J (its names would come out garbled), named in FileEncoding.
+// two commas, a four-digit JCC code and an eight-digit first day, with its number (comment lines not
+// counted) in `badDefinitionLine`; -2 when the file was saved in another encoding than Windows-31J (its
+// names would come out garbled), named in FileEncoding.
 int32_t LoadDesignatedCityDef(int32_t& badDefinitionLine);
 
 // True when `code` is in DesignatedCityCodes ("1001" always is).

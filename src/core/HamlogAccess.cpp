@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -211,6 +212,21 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
   }
 }
 
+QString HamlogWriteFailureAdvice(int32_t result) {
+  switch (result) {
+    case HAMLOG_NO_SPACE:
+      return FileErrorAdvice(ENOSPC);
+    case HAMLOG_READ_ONLY:
+      return FileErrorAdvice(EROFS);
+    case HAMLOG_IN_USE:
+      return FileErrorAdvice(EBUSY);
+    case HAMLOG_IO_ERROR:
+      return FileErrorAdvice(EIO);
+    default:
+      return {};
+  }
+}
+
 QString WithOpenFailureCause(const QString& text) {
   if (Hamlog.LastOpenResult == 0) return text;
   return text + QStringLiteral("\r\n") + HamlogOpenFailureText(Hamlog.LastOpenResult);
@@ -230,7 +246,12 @@ QString HamlogOpenFailureText(int32_t result) {
       return QStringLiteral("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます");
     case HAMLOG_BUSY:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + readersText(path);
+    case HAMLOG_BAD_ARGUMENT:
     case HAMLOG_MISSING:
+      if (path.trimmed().isEmpty() || result == HAMLOG_BAD_ARGUMENT)
+        return QStringLiteral("HAMLOG.HDB の場所 ([ORB] HAMLOGPOS) が正しくありません: 「") + path +
+               QStringLiteral("」\r\n環境設定で HAMLOG.HDB の場所を指定して下さい。");
+      if (IsFolder(path)) return FileFaultText(RealPath(path), QStringLiteral(" を開けません"), EISDIR);
       return QStringLiteral("HAMLOG.HDB が見つかりません\r\n") + path;
     case HAMLOG_FOREIGN:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +

@@ -43,6 +43,8 @@ void HamlogCloseDb(int32_t flag);
 // Why a write of record `recNo` (0: a new one) failed, from the library's result: a read-only log, a
 // full disk, a record gone or changed by another program, a damaged header count.
 QString HamlogWriteFailureText(int32_t result, int32_t recNo);
+// What the operator can do about it (FileErrorAdvice of the disk's fault); "" when nothing.
+QString HamlogWriteFailureAdvice(int32_t result);
 // `text` (the window's own words, "HAMLOGデータがOpen出来ません。") followed by why the last HamlogOpenDb
 // failed, in the operator's words: the file gone, its header count damaged, held by another program...
 QString WithOpenFailureCause(const QString& text);

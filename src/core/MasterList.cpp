@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -62,6 +63,16 @@ QList<VbItem> workLine(const QString& flag, const WorkLine& w) {
 
 void writeWorkLine(VbFile& out, const QString& flag, const WorkLine& w) { out.Write(workLine(flag, w)); }
 
+// Keeps which file stopped a load, and why, for the operator; 0.
+int32_t refused(const QString& file, const QString& why) {
+  MasterList.LoadProblemFile = RealPath(file);
+  MasterList.LoadProblem = why;
+  return 0;
+}
+int32_t refused(const QString& file, const QString& what, int err) {
+  return refused(file, FileFaultText(QString(), what, FileFaultCause(file, err)));
+}
+
 // Sorts the work file and reads it into MasterTable; the number of rows loaded, 0 when the sort gave up.
 int32_t sortAndLoad(const QString& workPath) {
   const QString spec = QString::fromLatin1(kMasterSortKey) + "'" + workPath + "'";
@@ -73,11 +84,11 @@ int32_t sortAndLoad(const QString& workPath) {
   } while (result == KsortBusy);
   if (result == KsortGaveUp) {
     if (MasterList.ClearStartWithPreviousData) MasterList.ClearStartWithPreviousData();
-    return 0;
+    return refused(workPath, QStringLiteral("を並べ替えられませんでした"), 0);
   }
 
   VbFile in(workPath, VbMode::Input);
-  if (!in.IsOpen()) return 0;
+  if (!in.IsOpen()) return refused(workPath, QStringLiteral("を読めません"), in.ErrorNumber());
   MasterList.WardCodeCount = 0;
   MasterList.AbolishedWardCount = 0;
   int32_t n = 0;
@@ -152,11 +163,16 @@ int32_t LoadMasterList(int32_t recordLength) {
   MasterList.LoadProblem.clear();
   const QString workPath = JoinPath(ProgramFolder(), "DMYMST.dat");
   VbFile out(workPath, VbMode::Output, 0, VbAccess::Scratch);
-  if (!ReadWholeFile(MasterList.MasterFilePath, master) || !out.IsOpen() || recordLength <= 0) return 0;
-  if (recordLength == hamlog::kMasterRecordLength) {
-    MasterList.LoadProblem = masterFileProblem(master);
-    if (!MasterList.LoadProblem.isEmpty()) return 0;
-  }
+  if (const QString& path = MasterList.MasterFilePath; !ReadWholeFile(path, master))
+    return refused(path, QStringLiteral("を読めません"),
+                   IsFolder(path)  ? EISDIR
+                   : !IsFile(path) ? ENOENT
+                                   : errno);
+  if (!out.IsOpen()) return refused(workPath, QStringLiteral("を書き込めません"), out.ErrorNumber());
+  if (recordLength <= 0) return 0;
+  if (recordLength == hamlog::kMasterRecordLength)
+    if (const QString problem = masterFileProblem(master); !problem.isEmpty())
+      return refused(MasterList.MasterFilePath, problem);
 
   // Record k starts at 1-based position k x length + header; a partial record at the end is not one.
   std::vector<int64_t> starts;
@@ -182,16 +198,18 @@ int32_t LoadMasterList(int32_t recordLength) {
   for (const std::optional<QList<VbItem>>& line : lines)
     if (line) out.Write(*line);
   const int32_t recordsRead = int32_t(starts.size());
-  if (!out.Close() || recordsRead == 0) return 0;
+  if (!out.Close()) return refused(workPath, QStringLiteral("を書き込めません"), out.ErrorNumber());
+  if (recordsRead == 0) return 0;
   return sortAndLoad(workPath);
 }
 
 int32_t LoadQTHMasterList(int32_t /*unused*/) {
+  MasterList.LoadProblem.clear();
   VbFile in(MasterList.QthDataPath, VbMode::Input);
-  if (!in.IsOpen()) return 0;
+  if (!in.IsOpen()) return refused(MasterList.QthDataPath, QStringLiteral("を読めません"), in.ErrorNumber());
   const QString workPath = JoinPath(ProgramFolder(), "dmyQTHdata.dat");
   VbFile out(workPath, VbMode::Output, 0, VbAccess::Scratch);
-  if (!out.IsOpen()) return 0;
+  if (!out.IsOpen()) return refused(workPath, QStringLiteral("を書き込めません"), out.ErrorNumber());
   int32_t recordsRead = 0;
   while (!in.Eof()) {
     WorkLine w;
@@ -206,6 +224,8 @@ int32_t LoadQTHMasterList(int32_t /*unused*/) {
     if (!listed) continue;
     writeWorkLine(out, flag, w);
   }
-  if (!out.Close() || recordsRead == 0) return 0;
+  if (!out.Close()) return refused(workPath, QStringLiteral("を書き込めません"), out.ErrorNumber());
+  if (recordsRead == 0)
+    return refused(MasterList.QthDataPath, QStringLiteral("QTH データが1件もありません。"));
   return sortAndLoad(workPath);
 }

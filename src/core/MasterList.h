@@ -16,7 +16,8 @@ struct MasterListState {
   int32_t FirstDxRow = 0;          // MasterTable row of "500A  "; 0 until it is loaded
   int32_t WardCodeCount = 0;       // six-character codes ending in a digit
   int32_t AbolishedWardCount = 0;  // of those, the ones whose name holds "*"
-  QString LoadProblem;             // what is wrong with the code master the last load refused
+  QString LoadProblemFile;         // the file that gave the last load no row
+  QString LoadProblem;             // and what is wrong with it
   // Clears the start window's "start from the previous data" option when a sort gives up, so the next
   // start cannot rely on stale work files. The start window installs it.
   std::function<void()> ClearStartWithPreviousData;

@@ -22,13 +22,14 @@ bool ModeInReadingMode(const QString& mode, const QString& readingMode) {
 
 QString ModeNameProblem(const QString& name) {
   if (name.isEmpty()) return QString::fromUtf8("モード名がありません");
-  if (name.size() > kModeNameLength)
-    return QString::fromUtf8("モード名は英数字%1文字までです").arg(kModeNameLength);
+  // The character that cannot be used is named first: it is the cause whatever the length.
   for (QChar c : name) {
     const char16_t u = c.unicode();
     if (!((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9')))
-      return QString::fromUtf8("モード名に使えるのは英字と数字だけです");
+      return QString::fromUtf8("モード名に「%1」は使えません（使えるのは英字と数字だけです）").arg(c);
   }
+  if (name.size() > kModeNameLength)
+    return QString::fromUtf8("モード名は英数字%1文字までです").arg(kModeNameLength);
   return {};
 }
 

@@ -86,7 +86,7 @@ void readHamlogAndConditions(StartupReading& r) {
   r.Boxes.StartDateBox = start;
   r.LoadedStartDate = start;
 
-  s.HamLogQslMark = ReadIniOr("ORB", "HamLogQSLMK", "");
+  s.HamLogQslMark = NarrowText(ReadIniOr("ORB", "HamLogQSLMK", ""));
   const QString hlyn = ReadIniOr("ORB", "HLYN", "YES");
   s.Hlyn = hlyn == "YES" ? "YES" : "NO";
   s.HlynConfirm = s.Hlyn == "YES" ? 1 : 0;

@@ -183,5 +183,9 @@ QString UnstorableFields(const QsoEntry& e) {
   for (const auto& [name, text] : fields)
     if (const QString bad = NonAnsiCharacters(*text); !bad.isEmpty())
       lines << QString::fromUtf8(name) + ": " + bad;
+  // HAMLOG keeps each QSL mark in one byte: a double-byte mark ("あ") would be stored as a blank.
+  for (const QString* mark : {&e.qslVia, &e.qslSent, &e.qslRcvd})
+    if (AnsiLen(*mark) > 1 && NonAnsiCharacters(*mark).isEmpty())
+      lines << QStringLiteral("qsL: ") + *mark + QStringLiteral(" (QSL の印は半角１文字です)");
   return lines.join("\r\n");
 }

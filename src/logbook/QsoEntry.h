@@ -87,5 +87,6 @@ std::optional<bool> DxFlagOfCode(const QString& code);
 QString FreqOfPick(const QString& item);
 
 // HAMLOG stores Windows-31J only. The fields holding characters it cannot store, each by the name the
-// window gives it with those characters ("Name: 𠮷"), one a line; "" when every field can be stored.
+// window gives it with those characters ("Name: 𠮷"), and a QSL mark of more than its one byte, one a
+// line; "" when every field can be stored.
 QString UnstorableFields(const QsoEntry& entry);

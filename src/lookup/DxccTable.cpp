@@ -101,7 +101,9 @@ int32_t LoadDXCCTable() {
   if (stated == 0) {
     MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
     MsgBox(QStringLiteral("eds  ") + "\r\n" + ResourceFilePath(kLibrary) +
-           QStringLiteral(" の件数が 0 です (DXCC の表が作れません)"));
+           QStringLiteral(" の %1 番の件数が 0 です（DXCC の表を作れません）。\r\n"
+                          "プログラムに付いてきた CodeLib.txt に戻して下さい。")
+               .arg(kFirstEntityId - 1));
     return -1;
   }
   // The count is bounded by the strings really there: a wrong one neither overflows nor makes the

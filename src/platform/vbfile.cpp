@@ -77,42 +77,6 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-QString FileErrorReason(int err) {
-  switch (err) {
-    case 0:
-      return QStringLiteral("原因は分かりません");
-    case ENOSPC:
-      return QStringLiteral("ディスクに空きがありません");
-    case EDQUOT:
-      return QStringLiteral("ディスクの使用量の上限に達しています");
-    case ENAMETOOLONG:
-      return QStringLiteral("ファイル名が長すぎます");
-    case EROFS:
-      return QStringLiteral("読み取り専用のディスクです");
-    case EACCES:
-    case EPERM:
-      return QStringLiteral("許可がありません (読み取り専用のファイルかフォルダーです)");
-    case ENOENT:
-      return QStringLiteral("ファイルかフォルダーがありません");
-    case ENOTDIR:
-      return QStringLiteral("途中のフォルダーがありません");
-    case EISDIR:
-      return QStringLiteral("同じ名前のフォルダーがあります");
-    case EIO:
-      return QStringLiteral("ディスクの読み書きに失敗しました");
-    case EFBIG:
-      return QStringLiteral("ファイルが大きすぎます");
-    case EMFILE:
-    case ENFILE:
-      return QStringLiteral("開いているファイルが多すぎます");
-    case EBUSY:
-    case ETXTBSY:
-      return QStringLiteral("他のプログラムが使用中です");
-    default:
-      return QStringLiteral("システムのエラー: ") + QString::fromLocal8Bit(strerror(err));
-  }
-}
-
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why) {
   const QString real = RealPath(path);
   if (real.isEmpty() || QFileInfo(real).isDir()) {
@@ -178,9 +142,10 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
     cause = errno;
   }
   if (!ok) {
-    if (why)
-      *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : FileErrorReason(cause);
+    if (real.isEmpty()) cause = ENOENT;
+    if (why) *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : FileErrorReason(cause);
     if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
+    errno = cause;
   }
   return ok;
 }
@@ -302,33 +267,35 @@ void VbFile::reset() {
   open_ = false;
 }
 
-bool VbFile::fail(const QString& why) {
+bool VbFile::fail(const QString& why, int err) {
   error_ = why;
+  errorNumber_ = err;
   failed_ = true;
   return false;
 }
 
 bool VbFile::failWith(const QString& what, int err) {
-  return fail(path_ + what + QStringLiteral(" (") + FileErrorReason(err) + QStringLiteral(")"));
+  return fail(path_ + what + QStringLiteral(" (") + FileErrorReason(err) + QStringLiteral(")"), err);
 }
 
 bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess access) {
   if (open_) Close();
   reset();
   error_.clear();
+  errorNumber_ = 0;
   path_ = RealPath(path);
   mode_ = mode;
   recordLength_ = recordLength;
   const QFileInfo info(path_);
-  if (path_.isEmpty()) return fail(QStringLiteral("ファイル名がありません"));
+  if (path_.isEmpty()) return fail(QStringLiteral("ファイル名がありません"), ENOENT);
   if (info.isDir()) {
     if (mode != VbMode::Input) noteFailure(path_, EISDIR);
-    return fail(path_ + QStringLiteral(" はフォルダーでファイルではありません"));
+    return fail(path_ + QStringLiteral(" はフォルダーでファイルではありません"), EISDIR);
   }
 
   switch (mode) {
     case VbMode::Input: {
-      if (!info.exists()) return fail(path_ + QStringLiteral(" がありません"));
+      if (!info.exists()) return fail(path_ + QStringLiteral(" がありません"), ENOENT);
       if (!ReadWholeFile(path_, data_)) return failWith(QStringLiteral(" を読めません"), errno);
       break;
     }
@@ -364,7 +331,8 @@ bool VbFile::Open(const QString& path, VbMode mode, int recordLength, VbAccess a
     case VbMode::Random: {
       if (mode == VbMode::Random && recordLength <= 0)
         return fail(path_ + QStringLiteral(" のレコード長がありません"));
-      if (access == VbAccess::Read && !info.exists()) return fail(path_ + QStringLiteral(" がありません"));
+      if (access == VbAccess::Read && !info.exists())
+        return fail(path_ + QStringLiteral(" がありません"), ENOENT);
       auto f = std::make_unique<QFile>(path_);
       const bool ok = (access == VbAccess::ReadWrite && f->open(QIODevice::ReadWrite)) ||
                       (info.exists() && f->open(QIODevice::ReadOnly));
@@ -405,6 +373,7 @@ bool VbFile::Close() {
       noteFailure(path_, fault);
       f->cancelWriting();
       if (written || fault) error_ = path_ + QStringLiteral(" を書き換えられません (") + why + QStringLiteral(")");
+      errorNumber_ = LastFileError();
     }
   } else if (mode_ == VbMode::Append) {
     ok = flushBuffer() && device_->flush();

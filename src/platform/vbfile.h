@@ -22,12 +22,9 @@
 #include <memory>
 
 #include "platform/codepage.h"
+#include "platform/file_fault.h"
 
 class QFileDevice;
-
-// The system's reason (an errno value) in the operator's words: a full disk, a read-only file or folder,
-// a missing file ... ("ディスクに空きがありません").
-QString FileErrorReason(int err);
 
 // Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
@@ -45,7 +42,8 @@ QString ReplaceTarget(const QString& path);
 void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names);
 
 // Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
-// its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure.
+// its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure,
+// errno its number.
 bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
 // Renames `from` over `to` (over the file its links end at, when `to` is a symbolic link) and syncs
@@ -144,6 +142,9 @@ class VbFile {
   // Output: drops what was written; the old file stays. Other modes: the same as Close.
   void Abandon();
   QString ErrorText() const { return error_; }
+  // The system's reason for the failure ErrorText tells (FileErrorReason); 0 for a file that opened but
+  // holds what cannot be read.
+  int ErrorNumber() const { return errorNumber_; }
   QString Path() const { return path_; }
 
   // --- Input
@@ -191,13 +192,14 @@ class VbFile {
   bool writable();
   void append(QByteArrayView bytes);
   bool flushBuffer();
-  bool fail(const QString& why);
+  bool fail(const QString& why, int err = 0);
   // The path, `what` and the system's reason for `err`.
   bool failWith(const QString& what, int err);
   void reset();
 
   QString path_;
   QString error_;
+  int errorNumber_ = 0;
   VbMode mode_ = VbMode::Input;
   bool open_ = false;
   int recordLength_ = 0;

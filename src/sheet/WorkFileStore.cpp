@@ -6,7 +6,6 @@
 #include <QFile>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -48,7 +47,9 @@ struct Held {
 };
 std::optional<Held> held;
 
-QString notWritten(const QString& why) { return DmyDbsPath() + QStringLiteral(" を書き込めません (") + why + ")。"; }
+QString notWritten(const QString& path, int cause) {
+  return FileFaultText(path, QStringLiteral(" を書き込めません"), FileFaultCause(path, cause));
+}
 
 void step(WorkFileStoreStep s) {
   if (workFileStoreHookForTest) workFileStoreHookForTest(s);
@@ -65,7 +66,8 @@ class Store {
         noted_(WorkFileStamp),
         size_(bytes.size()),
         writer_([this, bytes] {
-          written_ = WriteScratchFile(scratch_, bytes, &why_);
+          written_ = WriteScratchFile(scratch_, bytes);
+          cause_ = written_ ? 0 : errno;
           finished();
         }),
         hasher_([this, bytes, sorted] {
@@ -90,7 +92,7 @@ class Store {
   // The three steps; "" when the file, LASTP and stamp are in place.
   QString Complete() {
     join();
-    if (!written_) return notWritten(why_);
+    if (!written_) return notWritten(scratch_, cause_);
     step(WorkFileStoreStep::ScratchWritten);
     // What the settings file says of the file on disk, put back when the new one cannot take its place.
     const QString oldLastp = ReadIni("ORB", "LASTP"), oldWork = ReadIni("ORB", "DBSStampWork"),
@@ -104,7 +106,7 @@ class Store {
     if (!MoveFileOver(scratch_, DmyDbsPath())) {
       const int cause = errno;
       WriteIniKeys("ORB", {{"LASTP", oldLastp}, {"DBSStampWork", oldWork}, {"DBSStampHash", oldHash}});
-      return notWritten(QString::fromLocal8Bit(std::strerror(cause)));
+      return notWritten(DmyDbsPath(), cause);
     }
     replaced_ = true;
     step(WorkFileStoreStep::FileReplaced);
@@ -129,7 +131,8 @@ class Store {
   const qsizetype size_;
   std::atomic<int> running_{2};
   bool written_ = false, replaced_ = false, plainSorted_ = false;
-  QString why_, hash_;
+  int cause_ = 0;
+  QString hash_;
   std::thread writer_, hasher_;
 };
 

@@ -13,9 +13,11 @@
 #include "platform/codepage.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
 #include "support/sheet_log.h"
+#include "support/small_disk.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
@@ -51,8 +53,9 @@ struct LocatorTablesTest : ::testing::Test {
   FlexGrid grid{nullptr};
 
   void TearDown() override { ReleaseGridTables(); }
-  TableScan scan(int kind, bool extended = false) {
+  TableScan scan(int kind, bool extended = false, const QString& dataFolder = {}) {
     log.Prepare();
+    if (!dataFolder.isEmpty()) Settings.DataFolder = dataFolder;
     ReadConditions.StartDate = "19520729";
     ReadConditions.EndDate = "99999999";
     ReadConditions.SelMode = "MIX";
@@ -95,15 +98,16 @@ TEST_F(LocatorTablesTest, Square75CountsConfirmedJapaneseSquaresFrom1985) {
            "JA1HHH,1994/01/01,21.0,CW,1001,J *,,,pm95",       // 9 lower case: told
            "8J1RL,1994/01/01,21.0,CW,1001,J *,,,PM98",        // 10 the league's station
            "JA1III,1994/01/01,21.0,CW,1001,P *,,,PM99",       // 11 excluded kind
-           "JA1JJJ,1994/01/01,21.0,CW,1001,J *,,,PM9"});     // 12 too short: silent
+           "JA1JJJ,1994/01/01,21.0,CW,1001,J *,,,PM9"});     // 12 cut short: told
   boxes.Answer(vbOK);
   EXPECT_EQ(scan(2), TableScan::Found);
   // The locators passed over: one message with their count, and their list in the data folder.
-  EXPECT_EQ(boxes.texts(), QStringList({"グリッドロケータが怪しいQSOが 2 件あり、ロケータ無しとしてパスしました。\r\n一覧は " +
+  EXPECT_EQ(boxes.texts(), QStringList({"グリッドロケータが怪しいQSOが 3 件あり、ロケータ無しとしてパスしました。\r\n一覧は " +
                                         log.home.file("GridLocError_Report.txt") + " に書きました。"}));
   EXPECT_EQ(listLines("GridLocError_Report.txt"),
             QStringList({"交信番号=5 コール=JA1EEE 交信日=1993-01-01 グリッドロケータ=OM95 は 1 桁目が JA としては怪しいナンバーです",
-                         "交信番号=9 コール=JA1HHH 交信日=1994-01-01 グリッドロケータ=pm95 は 2 桁目が JA としては怪しいナンバーです"}));
+                         "交信番号=9 コール=JA1HHH 交信日=1994-01-01 グリッドロケータ=pm95 は 2 桁目が JA としては怪しいナンバーです",
+                         "交信番号=12 コール=JA1JJJ 交信日=1994-01-01 グリッドロケータ=PM9 は 4 桁目が JA としては怪しいナンバーです"}));
   EXPECT_EQ(SquareCell("PM95", 2), 1);
   EXPECT_EQ(SquareCell("PM95", 15), 3);
   const int n = FillLocatorRows(grid, 2, false);
@@ -114,6 +118,15 @@ TEST_F(LocatorTablesTest, Square75CountsConfirmedJapaneseSquaresFrom1985) {
   // A refill starts from the heading row again.
   EXPECT_EQ(FillLocatorRows(grid, 2, false), 2);
   EXPECT_EQ(grid.Rows(), 4);
+  // On a full disk the last list is kept whole and the box says why the new one is not there.
+  SmallDisk disk(64);
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  ASSERT_TRUE(AtomicWriteFile(disk.file("GridLocError_Report.txt"), QByteArray(9000, 'x')));
+  disk.Fill();
+  boxes.Answer(vbOK);
+  scan(2, false, disk.path());
+  EXPECT_TRUE(boxes.texts().last().endsWith(disk.file("GridLocError_Report.txt") + " に一覧を書けませんでした（ディスクに空きがありません）。\r\nディスクに空きを作ってから、もう一度行って下さい。"));
+  EXPECT_EQ(QFile(disk.file("GridLocError_Report.txt")).size(), 9000);
 }
 
 TEST_F(LocatorTablesTest, WasaTakesTheWholeWorldAndSubSquaresSixCharacters) {

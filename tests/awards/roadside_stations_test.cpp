@@ -199,13 +199,21 @@ TEST_F(RoadsideTest, AFailedImportKeepsTheListAndAnEmptyListIsReported) {
   EXPECT_FALSE(ImportMichinoekiCsv(log.home.file("missing.mcsv")).ok);
   EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), before);
 
-  log.home.write("道の駅.mcsv", ToAnsi("番号,名前,コード,QTH,予備\r\n"));
-  ASSERT_TRUE(ImportMichinoekiCsv(log.home.file("道の駅.mcsv")).ok);
-  EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), "");
-  boxes.Answer(vbOK);
-  EXPECT_EQ(LoadMichinoekiTxt(MichinoekiTxtPath()), 0);
-  EXPECT_TRUE(boxes.texts().back().endsWith(" にMichinoeki.txtがありますか？"));
-  EXPECT_EQ(Roadside.RoadsideStationCount, 0);
+  log.home.write("道の駅.mcsv", ToAnsi("番号,名前,コード,QTH,予備\r\n"));  // the heading alone
+  EXPECT_FALSE(ImportMichinoekiCsv(log.home.file("道の駅.mcsv")).ok);
+  EXPECT_EQ(log.home.read("HAMLOG/michinoeki.txt"), before);
+  // A list of no station, or of bytes that are no text, is named with its cause: no junk station is read.
+  for (const QByteArray& bytes : {QByteArray(), QByteArray("\xA0,\x85\xFF\r\n\xFC\x7F,\x81", 10).repeated(400)}) {
+    log.home.write("HAMLOG/michinoeki.txt", bytes);
+    boxes.Answer(vbOK);
+    EXPECT_EQ(LoadMichinoekiTxt(MichinoekiTxtPath()), 0);
+    EXPECT_TRUE(boxes.texts().back().startsWith(MichinoekiTxtPath() + (bytes.isEmpty() ? " に道の駅が1件もありません。" : " は 不明な文字コード で保存")) && boxes.texts().back().endsWith(" にMichinoeki.txtがありますか？"));
+  }
+  // A station without a number would take every remark's "□": it is left out and named.
+  log.home.write("HAMLOG/michinoeki.txt", ToAnsi("□13001,あ,1001,東京,\r\n□,名無し,1001,東京,\r\n"));
+  const StationListRead read = ReadStationList(MichinoekiTxtPath(), false);
+  EXPECT_EQ(read.stations.size(), 1u);
+  EXPECT_EQ(StationListNotice(read), "michinoeki.txt の道の駅No のない行は読み飛ばしました（2 行目）");
 }
 
 TEST_F(RoadsideTest, AListInAnotherCodePageOrWithoutNumbersIsCheckedBeforeTheStationsAreReplaced) {

@@ -206,7 +206,7 @@ TEST_F(DxccTableTest, ACountLineThatIsNoCountIsToldAndOneBeyondTheLinesThereIsBo
   beyond[0] = "100\t2147483600";
   for (const auto& [lines, loaded, message] : std::initializer_list<std::tuple<QStringList, int, QString>>{
            {{"100\tmany"}, 0, wrong + "「many」が数ではありません。\r\nDX の表は作りませんでした。"},
-           {{"100\t0"}, -1, "eds  \r\n" + ResourceFilePath("CodeLib") + " の件数が 0 です (DXCC の表が作れません)"},
+           {{"100\t0"}, -1, "eds  \r\n" + ResourceFilePath("CodeLib") + " の 100 番の件数が 0 です（DXCC の表を作れません）。\r\nプログラムに付いてきた CodeLib.txt に戻して下さい。"},
            {beyond, -1, wrong + "は 2147483600 ですが、データは 7 件分しかありません。\r\nDX の表は読めた 7 件で作りました。"}}) {
     Library(lines);
     boxes.Answer(vbOK);

@@ -427,7 +427,7 @@ TEST_F(BuildDmyDbsTest, AnAppendCutShortBeforeItsFileIsDurableLeavesAFileTheNext
       boxes.Answer(vbOK);
       append();
       SettleWorkFile();
-      ASSERT_TRUE(boxes.texts().last().contains("DMYDBS.DAT を書き込めません"));
+      ASSERT_TRUE(boxes.texts().last().contains("DMYDBS.new を書き込めません"));
       EXPECT_NE(CheckWorkFile(), WorkFileState::Valid);
       ASSERT_TRUE(QDir().rmdir(log.home.file("DMYDBS.new")));
       ASSERT_TRUE(hamlogdb::Generate(log.dir, 50, seed++).Ok());

@@ -308,7 +308,7 @@ void SelectMemberList() {
   DoEvents();
   const MemberListLoad list = ReadMemberList(dialog.FileName, AwardSheets.MemberTag);
   if (list.outcome == MemberListLoad::Unreadable) {
-    MsgBox(QStringLiteral("File が読めません"));
+    MsgBox(QStringLiteral("File が読めません") + "\r\n" + list.error);
     top.EndReading();
     return;
   }

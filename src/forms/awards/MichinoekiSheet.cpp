@@ -150,11 +150,8 @@ void MichinoekiSheet::Form_Load() {
 
 void MichinoekiSheet::LoadMichinoekiList(const QString& path, int32_t& count) {
   const StationListRead list = ReadStationList(path, false);
-  if (!list.ok || list.stations.empty())
-    MsgBox(QStringLiteral("Serr Michinoeki.txt不備 ") +
-           (list.ok ? QStringLiteral("0\r\n") + path + QStringLiteral(" に道の駅が1件もありません") : "\r\n" + list.error));
-  if (list.longLines > 0)
-    MsgBox(QStringLiteral("michinoeki.txt の %1 行は項目が５つを超えています（先頭の５項目を読みました）").arg(list.longLines));
+  if (!list.error.isEmpty()) MsgBox(QStringLiteral("Serr Michinoeki.txt不備\r\n") + list.error);
+  if (const QString notice = StationListNotice(list); !notice.isEmpty()) MsgBox(notice);
   Stations = list.stations;
   Roadside.RoadsideStations = list.stations;
   Roadside.RoadsideStationCount = static_cast<int32_t>(Stations.size());
@@ -360,8 +357,8 @@ void OpenMichinoekiSheet() {
   ORBTOP& top = Form<ORBTOP>();
   top.BeginReading();
   const QString path = MichinoekiTxtPath();
-  const auto fail = [&top](const QString& code, const QString& why) {
-    MsgBox(QStringLiteral("Merr ") + code + "\r\n" + why);
+  const auto fail = [&top](const QString& why) {
+    MsgBox(why + QStringLiteral("\r\n道の駅 整理簿を開きません（Merr）。"));
     top.EndReading();
   };
   if (!IsFile(path)) {
@@ -373,18 +370,17 @@ void OpenMichinoekiSheet() {
     d.Flags = cdlOFNFileMustExist | cdlOFNHideReadOnly;
     d.InitDir = HamlogFolder();
     if (!d.ShowOpen()) {
-      // The dialog's own code for a cancel.
-      fail(QStringLiteral("32755"), QStringLiteral("道の駅.mcsv が指定されなかったので道の駅 整理簿を開きません"));
+      fail(QStringLiteral("道の駅.mcsv が指定されませんでした。"));
       return;
     }
     const StationImport import = ImportMichinoekiCsv(d.FileName);
-    if (!import.ok) MsgBox(QStringLiteral("エラーです　") + import.error);
     const QString notice = StationImportNotice(import);
     if (!notice.isEmpty()) MsgBox(notice);
-    if (!IsFile(path)) {
-      MsgBox(QStringLiteral("??? ") + path + QStringLiteral(" が作られませんでした") +
-             (import.error.isEmpty() ? QString() : "\r\n" + import.error));
-      fail(QStringLiteral("0"), path + QStringLiteral(" がないので道の駅 整理簿を開きません"));
+    // A failed import is told once, with its file and cause; the sheet does not open without a list.
+    if (!import.ok || !IsFile(path)) {
+      fail(QStringLiteral("エラーです　") +
+           (import.ok ? QStringLiteral("??? ") + path + QStringLiteral(" が作られませんでした。")
+                      : import.error));
       return;
     }
   }

@@ -64,13 +64,25 @@ void ORBBOOK::Form_Load() {
   standardBase_ = BookCountsBase(ReadConditions.SelMode, false);
   extendedBase_ = BookCountsBase(ReadConditions.SelMode, true);
   baseInForce_ = set == 1 ? extendedBase_ : standardBase_;
+  modeProblem_.clear();
+  for (const QChar separator : {u'/', u'\\'})
+    if (ReadConditions.SelMode.contains(separator))
+      modeProblem_ =
+          QStringLiteral(
+              "抽出モード「%1」の「%2」はファイル名に使えないため、前回申請数のファイル "
+              "ORB-%1前回申請数%3.DAT "
+              "を作れません。前回申請数は保存しません。\r\n「%2」のないモード名で読み込み直して下さい。")
+              .arg(ReadConditions.SelMode, separator, set == 1 ? QStringLiteral("sp") : QString());
   setWindowTitle(QStringLiteral("ORB本用 集計  抽出モード = ") + ReadConditions.SelMode);
   Frame1.hide();
   PlaceStoredWindow(*this, "ABPOS");
   SetWidth(BandLayout.BookWindowWidth);
   book_ = NewBookTable(set, TodayJst());
   LayoutGrid();
-  LoadPreviousCounts();
+  if (modeProblem_.isEmpty())
+    LoadPreviousCounts();
+  else
+    MsgBox(modeProblem_);
   FitWindowToGrid(*this, MSFlexGrid1, BandLayout.BookGridWidth);
   RecalcBookTotals();
   WriteCsv();
@@ -105,10 +117,13 @@ void ORBBOOK::LoadPreviousCounts() {
   else if (Settings.ExtendedBandSet == 1 && FileExists(standardBase_ + ".DAT") == 1)
     base = standardBase_;
   if (base.isEmpty()) return;  // no previous application yet: every previous count is "0"
-  if (LoadPrevCounts(book_, base, Settings.ExtendedBandSet) != PrevCountsRead::Incomplete) return;
+  QString why;
+  if (LoadPrevCounts(book_, base, Settings.ExtendedBandSet, &why) != PrevCountsRead::Incomplete) return;
   if (base == baseInForce_) unreadableCountsFile_ = base + ".DAT";
-  MsgBox(RealPath(base + ".DAT") + QStringLiteral(" を最後まで読めませんでした。") + kCrLf +
-         QStringLiteral("前回申請数は 0 として表示します。ファイルは書き換えずにそのまま残します。"));
+  MsgBox(RealPath(base + ".DAT") + QStringLiteral(" を最後まで読めませんでした。") + kCrLf + why +
+         QStringLiteral("。") + kCrLf +
+         QStringLiteral("前回申請数は 0 として表示します。ファイルは書き換えずにそのまま残します。") + kCrLf +
+         QStringLiteral("ファイルを直すか消してから、もう一度開いて下さい。"));
 }
 
 void ORBBOOK::ShowBook() { CopyTableToGrid(book_, MSFlexGrid1); }
@@ -244,6 +259,10 @@ void ORBBOOK::PostBookToWorkbook() {
 
 void ORBBOOK::B4UPDT_Click() {
   Frame1.hide();
+  if (!modeProblem_.isEmpty()) {
+    MsgBox(modeProblem_);
+    return;
+  }
   const QString first = QStringLiteral("集計（累計）表への書き込みはお済みですか？") + kCrLf + kCrLf +
                         QStringLiteral("この先へ進むと最新CFM値に書き変わりますのでその前に「この表を転記」で") +
                         kCrLf + kCrLf + QStringLiteral("現況を転記される事をお奨めします") + kCrLf + kCrLf +
@@ -279,6 +298,7 @@ void ORBBOOK::B4UPDT_Click() {
 // ---- Closing
 
 bool ORBBOOK::SavePrevCountsOnClose() {
+  if (!modeProblem_.isEmpty()) return true;  // told at the opening
   if (!unreadableCountsFile_.isEmpty()) {
     MsgBox(RealPath(unreadableCountsFile_) + QStringLiteral(" は読めなかったため、上書きせずに残しました。"));
     return true;

@@ -65,6 +65,8 @@ class ORBBOOK : public VbForm {
   QString baseInForce_;
   // The counts file of the band set in force could not be read whole: it is kept as it is.
   QString unreadableCountsFile_;
+  // Why the mode's counts file cannot be named (told once, at the opening); "" when it can.
+  QString modeProblem_;
   int editRow_ = -1;
   int editCol_ = -1;
 };

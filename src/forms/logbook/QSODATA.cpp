@@ -1,5 +1,7 @@
 #include "forms/logbook/QSODATA.h"
 
+#include <cerrno>
+
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/QsoRules.h"
@@ -111,9 +113,11 @@ void QSODATA::ShowQSLReissueHistory() {
   const QString path = JoinPath(Settings.DataFolder, "QSLAGN.DAT");
   VbFile f(path, VbMode::Input);
   bool failed = !f.IsOpen();
-  // A file that is there but holds no Windows-31J text, or ends inside a record, is damaged, not missing.
+  // A file that is there but holds no Windows-31J text, or ends inside a record, is damaged, not missing;
+  // UTF-8 text, which often passes as Windows-31J bytes, would show garbled.
   QByteArray bytes;
-  const bool damagedText = !failed && ReadWholeFile(path, bytes) && !IsValidAnsi(bytes);
+  const bool read = !failed && ReadWholeFile(path, bytes), utf8 = read && LooksLikeUtf8(bytes);
+  const bool damagedText = read && (utf8 || !IsValidAnsi(bytes));
   int n = 1;
   MSFlexGrid1.SetRedraw(false);
   for (; !failed && !damagedText && !f.Eof(); ++n) {
@@ -127,11 +131,16 @@ void QSODATA::ShowQSLReissueHistory() {
   }
   MSFlexGrid1.SetRedraw(true);
   f.Close();
-  if (damagedText || (failed && IsFile(path)))
+  if (utf8)
+    MsgBox(u8("ＱＳＬ再発行歴 ") + ForeignEncodingText(path, u8("UTF-8")) + "\r\n" +
+           u8("Windows-31J (Shift_JIS) で保存し直して下さい。"));
+  else if (damagedText || (failed && IsFile(path)))
     MsgBox(u8("ＱＳＬ再発行歴 ") + path + u8(" が壊れています") +
            (damagedText ? u8(" (文字として読めないバイトがあります)") : u8(" (%1 件目が途中で切れています)").arg(n)));
   else if (failed)
-    MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした") + "\r\n" + path + u8(" がありません"));
+    MsgBox(u8("ＱＳＬ再発行歴 が見つかりませんでした") + "\r\n" +
+           (f.ErrorNumber() == ENOENT ? path + u8(" がありません")
+                                      : FileFaultText(path, u8(" を読めません"), f.ErrorNumber())));
 }
 
 void QSODATA::fillRows(const QsoList& list) {

@@ -789,7 +789,9 @@ void TEMP_LOG::deleteShownRecord() {
     return;
   }
   if (outcome == DeleteOutcome::Failed) {
-    MsgBox(u8("削除に失敗しました"));
+    const QString advice = HamlogWriteFailureAdvice(Hamlog.LastResult);
+    MsgBox(u8("削除に失敗しました") + "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) +
+           (advice.isEmpty() ? QString() : "\r\n" + advice));
     return;
   }
   MsgBox(QString::number(recNo) + u8(" を削除しました"));

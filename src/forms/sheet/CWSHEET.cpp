@@ -236,7 +236,7 @@ void CWSHEET::LoadSheet() {
   if (t.MasterRowCount == 0) {
     QString text = QStringLiteral("HAMLOG.MST/QTH data READ ERROR");
     if (!MasterList.LoadProblem.isEmpty())
-      text += vbCrLf + MasterList.MasterFilePath + vbCrLf + MasterList.LoadProblem;
+      text += vbCrLf + MasterList.LoadProblemFile + vbCrLf + MasterList.LoadProblem;
     abandonLoad(text);
     return;
   }

@@ -160,7 +160,13 @@ void ORBEX_CFG::wireHandlers() {
   Text1.KeyPress = [this](int& k) { Text1_KeyPress(k); };
   Text1.Change = [this] { Text1_Change(); };
   Text2.KeyPress = [this](int& k) { OverwriteKeyPress(Text2, k); };
-  Text2.Change = [this] { Settings.HamLogQslMark = Text2.text(); };
+  Text2.Change = [this] {
+    // A mark typed full-width is the half-width mark HAMLOG keeps, as in the received-mark boxes.
+    if (const QString narrow = NarrowText(Text2.text()); narrow != Text2.text())
+      Text2.setText(narrow);
+    else
+      Settings.HamLogQslMark = Text2.text();
+  };
   Text9.KeyPress = [this](int& k) { OverwriteKeyPress(Text9, k); };
   Text9.Change = [this] { Settings.EqslMark = Text9.text(); };
   Text23.Change = [this] { Settings.QslSendMark = Text23.text(); };
@@ -270,7 +276,7 @@ void ORBEX_CFG::loadSettings() {
     Check1.SetValue(1);
   }
 
-  s.HamLogQslMark = ReadIniOr("ORB", "HamLogQSLMK", "");
+  s.HamLogQslMark = NarrowText(ReadIniOr("ORB", "HamLogQSLMK", ""));
   Text2.setText(s.HamLogQslMark);
 
   const std::array<TextBox*, 15> marks = MarkBoxes();

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <cerrno>
 
 #include "awards/BandStationList.h"
 #include "core/BandLayout.h"
@@ -79,6 +80,16 @@ QString masterMissingText(const QString& masterPath, const QString& hdbPath) {
 
 // HAMLOG's code master beside the database: "HDB" at the end becomes "MST".
 QString masterPathOf(const QString& hdbPath) { return hdbPath.left(hdbPath.size() - 3) + "MST"; }
+
+// Why the code master beside the database cannot give the sheet its codes; "" when it can.
+QString masterProblem(const QString& masterPath, const QString& hdbPath) {
+  if (IsFolder(masterPath)) return FileFaultText(RealPath(masterPath), " を読めません", EISDIR);
+  const QString found = FindFileOnPath(masterPath);
+  if (found.isEmpty()) return masterMissingText(masterPath, hdbPath);
+  if ((FileLen(found) - 290) / std::max(MasterList.MasterRecLen, 1) >= 1) return {};
+  return found + " は " + QString::number(FileLen(found)) + " バイトしかなく、コードが1件もありません。" +
+         vbCrLf + "HAMLOG でコードマスターを作り直すか、バックアップから戻して下さい。";
+}
 
 bool isUpperOrDigit(int c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
 
@@ -415,14 +426,15 @@ void ORBTOP::normalStart() {
     Label11.setText(QString::number(Hamlog.HdbRecordCount));
 
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
-    if (FindFileOnPath(MasterList.MasterFilePath).isEmpty())
-      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
+    if (const QString problem = masterProblem(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
+        !problem.isEmpty())
+      MsgBox(problem);
   }
 
   ReadRigSettings(failures_);
 
   if (!hdbFound_)
-    MsgBox("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath + vbCrLf +
+    MsgBox(HamlogOpenFailureText(HAMLOG_MISSING) + vbCrLf +
            "HAMLOG.HDB の場所 ([ORB] HAMLOGPOS) を確認下さい。設定はそのまま残してあります。");
   reportFailures();
   showStartWindowTips(0);
@@ -589,7 +601,8 @@ void ORBTOP::MakeBandStationList(const QString& bandKey) {
   if (!scan.AnyPassed) return;
   const QString path = BandStationListPath(*def);
   if (!scan.FileWritten) {
-    MsgBox(path + vbCrLf + "が書き込めませんでした。", vbOKOnly | vbExclamation, kTitle);
+    MsgBox(FileFaultText(path, vbCrLf + "が書き込めませんでした", scan.WriteError), vbOKOnly | vbExclamation,
+           kTitle);
     return;
   }
   if (!SortBandStationList(*def)) return;
@@ -829,24 +842,27 @@ int32_t ORBTOP::CheckHamlogReady() {
 
   if (Settings.UseOwnQthData == 0) {
     MasterList.MasterFilePath = masterPathOf(Hamlog.HamlogDbPath);
-    const QString found = FindFileOnPath(MasterList.MasterFilePath);
-    if (found.isEmpty()) {
-      MsgBox(masterMissingText(MasterList.MasterFilePath, Hamlog.HamlogDbPath));
+    // Shorter than its header and one record: no code to read, and no table to size.
+    if (const QString problem = masterProblem(MasterList.MasterFilePath, Hamlog.HamlogDbPath);
+        !problem.isEmpty()) {
+      MsgBox(problem);
       return 1;
     }
+    const QString found = FindFileOnPath(MasterList.MasterFilePath);
     MasterList.MasterRowCap = static_cast<int32_t>((FileLen(found) - 290) / MasterList.MasterRecLen);
-    // Shorter than its header and one record: no code to read, and no table to size.
-    if (MasterList.MasterRowCap < 1) return 1;
   } else {
     VbFile in(MasterList.QthDataPath, VbMode::Input);
     if (!in.IsOpen()) {
-      MsgBox("File Open Error です");
+      MsgBox("File Open Error です" + vbCrLf + FileFaultText(in.Path(), " を開けません", in.ErrorNumber()));
       return 1;
     }
     int32_t lines = 0;
     QString line;
     while (in.LineInput(line)) ++lines;
-    if (lines == 0) return 1;
+    if (lines == 0) {
+      MsgBox(in.Path() + " に QTH データが1件もありません。");
+      return 1;
+    }
     MasterList.MasterRowCap = lines;
   }
   MasterTable.Redim(BandLayout.KindColumn, std::max<int32_t>(MasterList.MasterRowCap, 0));

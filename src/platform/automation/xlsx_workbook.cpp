@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <map>
 #include <utility>
 #include <vector>
@@ -169,9 +170,12 @@ class XlsxWorkbook : public Workbook {
     const QString temp = target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".part"));
     QFile::remove(temp);
     if (!(patchFile(temp) || (readAllCells() && writeFile(temp))) || !MoveFileOver(temp, path_)) {
+      // Looked at before the part file goes: a full disk has its room back afterwards.
+      const int said = errno, seen = FileFaultCause(temp);
       QFile::remove(temp);
       // A sheet read on the way was damaged: its reason, else the write's.
-      error = opened_ ? path_ + QStringLiteral(" を書き込めませんでした") : error_;
+      error = opened_ ? FileFaultText(path_, QStringLiteral(" を書き込めませんでした"), seen ? seen : said)
+                      : error_;
       return false;
     }
     ShellOpen(path_);

@@ -337,9 +337,11 @@ int32_t QsoDatabase::Delete(int64_t recNo) {
 
 int32_t QsoDatabase::Pack() {
   bool packed = false;
+  int packError = 0;
   const int32_t r = write([&](std::vector<IndexChange>* changes, bool& rebuild) {
     const uint32_t before = table_.Count();
     packed = table_.Pack();
+    packError = packed ? 0 : errno;
     if (packed) {
       rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
       return int32_t(HAMLOG_OK);
@@ -354,7 +356,9 @@ int32_t QsoDatabase::Pack() {
     return int32_t(HAMLOG_OK);
   });
   unpacked_.clear();
-  return r == HAMLOG_OK && !packed ? int32_t(HAMLOG_IO_ERROR) : r;
+  // No room for the packed copy (a full disk, or a file-size limit as tight): said as a full disk.
+  const bool noRoom = packError == ENOSPC || packError == EDQUOT || packError == EFBIG;
+  return r == HAMLOG_OK && !packed ? int32_t(noRoom ? HAMLOG_NO_SPACE : HAMLOG_IO_ERROR) : r;
 }
 
 const IndexView* QsoDatabase::CallIndex(uint32_t* serial) {

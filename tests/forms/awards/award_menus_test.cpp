@@ -20,6 +20,7 @@
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/small_disk.h"
 
 namespace {
 
@@ -65,6 +66,23 @@ TEST_F(StartWindowAwardMenus, TheBandChoiceAnswersAndTheCheckRunsWhileTheWindowI
   EXPECT_EQ(top->Label9.text(), "ｶｳﾝﾀ");
   EXPECT_FALSE(IsLoaded<CFG>());
   EXPECT_EQ(Cfg.CfgMode, 0);
+}
+
+TEST_F(StartWindowAwardMenus, AListThatCannotBeReadOrWrittenIsNamedWithItsCause) {
+  MsgBoxResponder boxes;
+  FileDialogResponder files;
+  QDir().mkdir(home.file("members.txt"));  // a folder chosen as the member list
+  files.Choose(home.file("members.txt"));
+  boxes.Answer(vbOK).Answer(vbOK);
+  top->ACCchk.Trigger();
+  EXPECT_TRUE(boxes.texts().last().startsWith("File が読めません\r\n" + home.file("members.txt") + " を読めません（同じ名前のフォルダーがあります）。"));
+  SmallDisk disk(64);  // a data folder on a read-only disk
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  Settings.DataFolder = disk.path();
+  disk.ReadOnly();
+  top->v430.Trigger();
+  disk.Writable();
+  EXPECT_TRUE(boxes.texts().last().startsWith(disk.file("430MHz-100.txt") + "\r\nが書き込めませんでした（読み取り専用のディスクです）。\r\nファイルとフォルダーに書き込めるか"));
 }
 
 TEST_F(StartWindowAwardMenus, ModeSettingsHideTheStartWindowWhileOpen) {

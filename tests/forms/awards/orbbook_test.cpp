@@ -17,6 +17,7 @@
 #include "support/automation_recorders.h"
 #include "support/operator.h"
 #include "support/qt_print.h"
+#include "support/small_disk.h"
 #include "support/xlsx_reader.h"
 
 namespace {
@@ -243,6 +244,16 @@ TEST_F(ORBBOOKTest, AWorkbookLinkedFromElsewhereStaysLinkedAndItsFileTakesThePos
   expectPostedGrid(XlsxFile(kept));
 }
 
+TEST_F(ORBBOOKTest, AWorkbookOnAFullDiskIsToldWithTheCause) {
+  SmallDisk disk(256);
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  writeOrbWorkbook();
+  ASSERT_TRUE(QFile::rename(home.file(kWorkbook), disk.file(kWorkbook)) && QFile::link(disk.file(kWorkbook), home.file(kWorkbook)));
+  disk.Fill();
+  post(vbYes, 1);
+  EXPECT_EQ(boxes.texts().last(), home.file(kWorkbook) + " を書き込めませんでした（ディスクに空きがありません）。\r\nディスクに空きを作ってから、もう一度行って下さい。");
+}
+
 TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
   writeOrbWorkbook();
   const QByteArray before = home.read(kWorkbook);
@@ -415,6 +426,22 @@ TEST_F(ORBBOOKTest, OnlyAWholeCountIsTakenAndTheCountsFileReadsBackWhole) {
   home.write(kDat, ("\"1,2\"," + QString("\"3\",").repeated(14) + "\"3\"\r\n").repeated(3).toUtf8());
   EXPECT_EQ(grid().TextMatrix(7, 17), "3");
   EXPECT_EQ(boxes.texts().size(), 1) << "no word of an unreadable file";
+}
+
+TEST_F(ORBBOOKTest, ACountThatIsNoNumberOrAModeThatNamesNoFileIsToldOnceAndNothingIsWritten) {
+  for (const QString bad : {"abc", "12345678901234567890"}) {
+    const QByteArray damaged = ("\"1\",\"" + bad + "\"" + QString(",\"1\"").repeated(14) + "\r\n").repeated(3).toUtf8();
+    home.write(kDat, damaged);
+    boxes.Answer(vbOK);
+    book();
+    EXPECT_TRUE(boxes.texts().last().contains(" を最後まで読めませんでした。\r\n1 行目 2 番目の「" + bad + "」は数ではありません。"));
+    reopen();
+    EXPECT_EQ(home.read(kDat), damaged);
+  }
+  ReadConditions.SelMode = "AM/FM";
+  boxes.Answer(vbOK);
+  book().CLSCNT.Trigger();  // no second box as the book closes
+  EXPECT_EQ(boxes.texts().mid(2).join('|'), "抽出モード「AM/FM」の「/」はファイル名に使えないため、前回申請数のファイル ORB-AM/FM前回申請数.DAT を作れません。前回申請数は保存しません。\r\n「/」のないモード名で読み込み直して下さい。");
 }
 
 }  // namespace

@@ -231,6 +231,12 @@ TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   boxes.Answer(vbOK);
   QSODATA::ShowReissueHistory();
   EXPECT_EQ(boxes.texts().last(), "ＱＳＬ再発行歴 " + home.file("QSLAGN.DAT") + " が壊れています (文字として読めないバイトがあります)");
+  // Saved as UTF-8, whose bytes pass as Windows-31J: said, nothing garbled shown.
+  home.write("QSLAGN.DAT", QString("\"2024-06-01\",\"12\",\"JA1ABC\",\"2024-05-06\",\"CW\",\"1001\",\"東京都\"\r\n").toUtf8());
+  boxes.Answer(vbOK);
+  QSODATA::ShowReissueHistory();
+  EXPECT_EQ(grid().Rows(), 1);
+  EXPECT_TRUE(boxes.texts().last().startsWith("ＱＳＬ再発行歴 " + home.file("QSLAGN.DAT") + " は UTF-8 で保存されています"));
   // A code's list after the history, which the program unloaded, is a list again.
   QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
   EXPECT_EQ(grid().Cols(), 19);

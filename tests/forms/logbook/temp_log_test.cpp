@@ -150,6 +150,16 @@ TEST_F(EntryWindow, PastedAndFullWidthTextIsTakenAsTypedTextIs) {
                         "\"J E\",\"Taro\",\"\",\"notemore\",\"\""));
 }
 
+TEST_F(EntryWindow, AQslMarkHamlogCannotKeepInOneByteIsNamedAndNothingIsWritten) {
+  Settings.HamLogQslMark = u8("あ");  // as a settings file edited by hand holds it
+  TEMP_LOG& w = open();
+  typeQso(w);
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().value(0), u8("次の文字はHAMLOGに保存できません。書き換えてから保存して下さい。\r\nqsL: あ (QSL の印は半角１文字です)"));
+  EXPECT_EQ(Dump().size(), 2);
+}
+
 TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   TEMP_LOG& w = open();
   boxes.Answer(vbOK).Answer(vbOK).Answer(vbNo);
@@ -450,7 +460,7 @@ TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
   w.DATDEL.Trigger();
   setrlimit(RLIMIT_FSIZE, &normal);
   std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました"));
+  EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません\r\nディスクに空きを作ってから、もう一度行って下さい。"));
   EXPECT_EQ(Dump(), before);
 }
 

@@ -177,4 +177,20 @@ TEST_F(StartToSheetTest, EscOnTheStartWindowStopsTheReading) {
   EXPECT_FALSE(QFile::exists(log.WorkFile()));
 }
 
+TEST_F(StartToSheetTest, AFolderOrNoPlaceWhereHamlogsFilesBelongIsNamedWithTheCause) {
+  // HAMLOG.HDB a folder, then no place set for it: told so at the start and at the start button.
+  for (const QString& place : {log.Hdb(), QString()}) {
+    UnloadAllForms();
+    ReleaseProgramLock();
+    WritePrivateProfileString("ORB", "HAMLOGPOS", place, log.home.file("ORBEX5.INI"));
+    QFile::remove(place);
+    QDir().mkdir(place);
+    boxes.Answer(vbOK).Answer(vbOK);
+    start();
+    pressStart();
+    for (const QString& said : boxes.texts().mid(boxes.texts().size() - 2))
+      EXPECT_TRUE(said.contains(place.isEmpty() ? "HAMLOG.HDB の場所 ([ORB] HAMLOGPOS) が正しくありません" : place + " を開けません（同じ名前のフォルダーがあります）。"));
+  }
+}
+
 }  // namespace

@@ -121,6 +121,11 @@ TEST_F(ModeListTest, ANamePutInOtherThanByTypingIsCheckedBeforeItIsStored) {
   enter = vbKeyReturn;
   top->Combo1_KeyPress(enter);
   EXPECT_EQ(items(top), QStringList({"MIX", "FT8", "DIGITAL"})) << "DIGITAL comes with the first mode";
+  Operator::Click(*top->Combo1.lineEdit());
+  Operator::Paste("/FM");  // the character that cannot be used is named, whatever the length
+  boxes.Answer(vbOK);
+  Operator::Key(Qt::Key_Return);
+  EXPECT_TRUE(boxes.texts().last().startsWith("モード名に「/」は使えません（使えるのは英字と数字だけです）\r\n「"));
 }
 
 TEST_F(ModeListTest, DeletingTheChosenModeRewritesTheList) {

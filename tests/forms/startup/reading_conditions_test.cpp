@@ -167,9 +167,12 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesAMissingMaster) {
   master.write(QByteArray(200, ' '));
   master.close();
   MsgBoxResponder cut;
+  cut.Answer(vbOK);
+  QFile::resize(master.fileName(), 0);  // an empty one is named with its cause
   QTest::mouseClick(&top->Command1, Qt::LeftButton);
   EXPECT_EQ(sheets, 0) << "a master cut short of its header";
   EXPECT_TRUE(top->Command1.isEnabled());
+  EXPECT_EQ(cut.texts().value(0), master.fileName() + " は 0 バイトしかなく、コードが1件もありません。\r\nHAMLOG でコードマスターを作り直すか、バックアップから戻して下さい。");
 }
 
 TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
@@ -273,7 +276,8 @@ TEST_F(ReadingConditionsTest, OwnQthDataIsCountedByLines) {
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   EXPECT_EQ(top->CheckHamlogReady(), 1);
-  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("File Open Error です")}));
+  EXPECT_EQ(boxes.texts(), QStringList({"File Open Error です\r\n" + home.file("none.csv") +
+                                         " を開けません（ファイルかフォルダーがありません）。\r\nファイルの場所と名前を確かめて下さい。"}));
 }
 
 TEST_F(ReadingConditionsTest, StartButtonHandsOverToTheProgressSheet) {

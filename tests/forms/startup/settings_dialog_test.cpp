@@ -330,10 +330,14 @@ TEST_F(SettingsDialogTest, AQslMarkTypedFullWidthIsTheHalfWidthMark) {
   Operator::Commit("Ｅ");
   EXPECT_EQ(Settings.QslReceivedMarks[1], "E");
   EXPECT_EQ(stored("ORB", "QSL_RCV1"), "E");
+  Operator::Click(cfg->Text2);  // HAMLOG's QSL mark, which the entry window would store as a blank
+  Operator::Commit("Ｊ");
+  EXPECT_EQ(cfg->Text2.text() + Settings.HamLogQslMark, "JJ");
   // A mark stored full-width before reads as the mark it stands for.
   WriteIni("ORB", "QSL_RCV2", "＊");
+  WriteIni("ORB", "HamLogQSLMK", "Ｊ");
   ReadStartupSettings();
-  EXPECT_EQ(Settings.QslReceivedMarks[2], "*");
+  EXPECT_EQ(Settings.QslReceivedMarks[2] + Settings.HamLogQslMark, "*J");
 }
 
 TEST_F(SettingsDialogTest, AltPSavesTheClipboardPicture) {

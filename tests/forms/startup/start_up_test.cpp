@@ -240,6 +240,11 @@ TEST_F(StartWindowTest, MalformedDefinitionNamesItsLine) {
             QString::fromUtf8(
                 "政令指定都市定義ファイル (政令指定都市定義.txt) の 2 行目(コメント行は除く)が異常です\r\n"
                 "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。"));
+  // A code that is no four-digit city code would take every code holding it.
+  home.write(QString::fromUtf8("政令指定都市定義.txt"), ToAnsi(QString::fromUtf8("横浜市,11011101110111,19560901\r\n")));
+  boxes.Answer(vbOK);
+  EXPECT_EQ(load(), nullptr);
+  EXPECT_TRUE(boxes.texts().last().contains(QString::fromUtf8(" の 1 行目(コメント行は除く)が異常です")));
 }
 
 TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
