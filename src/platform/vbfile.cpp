@@ -167,18 +167,19 @@ void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names) 
     patterns << QRegularExpression::wildcardToRegularExpression(
                     name, QRegularExpression::UnanchoredWildcardConversion)
                     .prepend('^')
-                    .append("\\.[A-Za-z0-9]{6}$");
+                    .append("\\.[A-Za-z]{6}$");
   const QRegularExpression temporary(patterns.join('|'), QRegularExpression::CaseInsensitiveOption);
-  // The six are drawn from letters of both cases and digits: an ending of one kind only (".backup") is
-  // taken for a name someone gave.
-  const auto mixed = [](QStringView six) {
-    const int kinds = int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isLower(); })) +
-                      int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isUpper(); })) +
-                      int(std::any_of(six.begin(), six.end(), [](QChar c) { return c.isDigit(); }));
-    return kinds > 1;
+  // Qt draws the six from letters of both cases, never digits. A file of the operator's is kept at the
+  // cost of a leftover now and then: an ending of one case only (".backup") or a word (".Backup").
+  const auto drawn = [](QStringView six) {
+    const bool lower = std::any_of(six.begin(), six.end(), [](QChar c) { return c.isLower(); });
+    const bool upper = std::any_of(six.begin(), six.end(), [](QChar c) { return c.isUpper(); });
+    const bool word =
+        six[0].isUpper() && std::all_of(six.begin() + 1, six.end(), [](QChar c) { return c.isLower(); });
+    return lower && upper && !word;
   };
   for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
-    if (temporary.match(f.fileName()).hasMatch() && mixed(QStringView(f.fileName()).right(6)))
+    if (temporary.match(f.fileName()).hasMatch() && drawn(QStringView(f.fileName()).right(6)))
       QFile::remove(f.filePath());
 }
 

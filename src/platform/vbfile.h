@@ -36,9 +36,9 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = n
 QString ReplaceTarget(const QString& path);
 
 // Removes from `folder` the temporaries that a replacement (AtomicWriteFile, an Output file) killed half
-// way leaves where the file system keeps no unnamed ones: "<name>.XXXXXX" (six letters and digits, of
-// more than one kind: lower case, upper case, digits) for
-// a file name matching one of `names` (wildcards "*" and "?"). Only while no such write can be under way.
+// way leaves where the file system keeps no unnamed ones: "<name>.XXXXXX" (six letters of both cases,
+// not a capitalised word) for a file name matching one of `names` (wildcards "*" and "?"). Only while
+// no such write can be under way.
 void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names);
 
 // Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,

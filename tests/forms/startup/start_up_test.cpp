@@ -302,16 +302,17 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
   lock.close();
   // ... and what it was writing (a file of the operator's with a like name stays).
-  const QStringList left = {"ORBEX_BOOK.CSV.a1B2c3", QString::fromUtf8("ORB-CW前回申請数.DAT.Zz9Yy8"),
-                            QString::fromUtf8("ORBEX_整理簿.txt.Qq1Ww2")};
-  for (const QString& name : left + QStringList{"ORBEX_BOOK.CSV.backup"}) home.write(name, "x");
+  const QStringList left = {"ORBEX_BOOK.CSV.aQbRcS", QString::fromUtf8("ORB-CW前回申請数.DAT.ZzkYyw"),
+                            QString::fromUtf8("ORBEX_整理簿.txt.QqnWwm")};
+  const QStringList kept = {"ORBEX_BOOK.CSV.backup", "ORBEX_BOOK.CSV.Backup", "ORB-CW.DAT.copy01"};
+  for (const QString& name : left + kept) home.write(name, "x");
   for (const char* name : {"HAMLOG.jnl", "HAMLOG.HDB.pack"})
     QFile(hamlogDir + "/" + name).open(QIODevice::WriteOnly);
   MsgBoxResponder none;
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
-  for (const QString& name : left + QStringList{"ORBEX_BOOK.CSV.backup"})
-    EXPECT_EQ(QFile::exists(home.file(name)), name.endsWith("backup")) << name.toStdString();
+  for (const QString& name : left + kept)
+    EXPECT_EQ(QFile::exists(home.file(name)), kept.contains(name)) << name.toStdString();
   EXPECT_EQ(QDir(hamlogDir).entryList({"*.jnl", "*.pack"}), QStringList());
   UnloadForm<ORBTOP>();
   ReleaseProgramLock();
