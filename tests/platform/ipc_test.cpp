@@ -96,5 +96,8 @@ TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
     EXPECT_TRUE(receiver.Listening()) << "made afresh, private";
     EXPECT_EQ(IpcFolderProblem(), "");
   }
+  QFile(base.path() + "/file").open(QIODevice::WriteOnly);  // a runtime folder that is a file
+  qputenv("XDG_RUNTIME_DIR", (base.path() + "/file").toLocal8Bit());
+  EXPECT_EQ(refused("under a file"), base.path() + "/file/orbex5-ipc を作れません (途中のフォルダーがありません)");
   qputenv("XDG_RUNTIME_DIR", runtime);
 }

@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
+#include "platform/file_fault.h"
 #include "platform/ui/doevents.h"
 
 namespace {
@@ -32,13 +32,13 @@ QString socketFolder(QString* why = nullptr) {
     folder = QDir::tempPath() + "/orbex5-ipc-" + QString::number(::geteuid());
   const QByteArray path = QFile::encodeName(folder);
   if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-    if (why) *why = folder + " を作れません (" + QString::fromLocal8Bit(std::strerror(errno)) + ")";
+    if (why) *why = folder + " を作れません (" + FileErrorReason(errno) + ")";
     return {};
   }
   struct stat st {};
   QString problem;
   if (::lstat(path.constData(), &st) != 0)
-    problem = folder + " を調べられません (" + QString::fromLocal8Bit(std::strerror(errno)) + ")";
+    problem = folder + " を調べられません (" + FileErrorReason(errno) + ")";
   else if (!S_ISDIR(st.st_mode))
     problem = folder + " がフォルダーではありません (リンクかファイルです)";
   else if (st.st_uid != ::geteuid())
