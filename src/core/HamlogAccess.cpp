@@ -205,7 +205,7 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
       return readersText(path);
     case HAMLOG_IO_ERROR:
       if (!HamlogProblem().isEmpty())
-        return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度保存して下さい");
+        return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");
       return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
     default:
       return QStringLiteral("エラー番号 %1").arg(result);
@@ -221,7 +221,8 @@ QString HamlogWriteFailureAdvice(int32_t result) {
     case HAMLOG_IN_USE:
       return FileErrorAdvice(EBUSY);
     case HAMLOG_IO_ERROR:
-      return FileErrorAdvice(EIO);
+      // A named file and cause come with their own advice in the text.
+      return HamlogProblem().isEmpty() ? FileErrorAdvice(EIO) : QString();
     default:
       return {};
   }

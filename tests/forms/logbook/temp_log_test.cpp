@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTest>
 #include <csignal>
@@ -462,6 +463,11 @@ TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
   setrlimit(RLIMIT_FSIZE, &normal);
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません\r\nディスクに空きを作ってから、もう一度行って下さい。"));
+  EXPECT_EQ(Dump(), before);
+  ASSERT_TRUE(QDir().mkdir(dir + "/HAMLOG.HDB.pack"));  // a folder where the packed copy goes: named
+  boxes.Answer(vbYes).Answer(vbOK);
+  w.DATDEL.Trigger();
+  EXPECT_EQ(boxes.texts().value(3), u8("削除に失敗しました\r\n") + dir + u8("/HAMLOG.HDB.pack を書き込めませんでした (同じ名前のフォルダーがあります)\r\n原因を取り除いてから、もう一度行って下さい"));
   EXPECT_EQ(Dump(), before);
 }
 
