@@ -40,8 +40,9 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
   Close();
   if (!StatPath(path).exists) return TableStatus::Missing;
   if (!file_.Open(path)) return TableStatus::Failed;
+  path_ = path;
   // A log reached through a link is replaced where the link points, so the link stays a link.
-  path_ = ReplaceTarget(path);
+  target_ = ReplaceTarget(path);
   lock_ = lock;
   const TableStatus s = readHeader();
   if (s != TableStatus::Ok) {
@@ -234,18 +235,18 @@ bool HdbTable::rewriteWith(int64_t recNo, const unsigned char* clean) {
   StampHdbHeader(head, next, TodayJst());
   UnixFile out;
   const bool ok =
-      out.Open(RewritePath(path_), true) && out.Writable() && CopyFileData(file_, out, file_.Stat().size) &&
+      out.Open(RewritePath(target_), true) && out.Writable() && CopyFileData(file_, out, file_.Stat().size) &&
       out.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength) && out.WriteAt(0, head, sizeof head);
   return takeRewrite(out, ok);
 }
 
 bool HdbTable::takeRewrite(UnixFile& out, bool written) {
-  const QString temp = RewritePath(path_);
+  const QString temp = RewritePath(target_);
   bool ok = written && ::fchmod(out.Fd(), file_.Stat().mode) == 0 && out.Sync();
   if (ok) step(WriteStep::RewriteWritten);
   int cause = errno;
   out.Close();
-  if (ok && !ReplaceFile(temp, path_)) ok = false, cause = errno;
+  if (ok && !ReplaceFile(temp, target_)) ok = false, cause = errno;
   if (!ok) {
     if (StatPath(temp).exists) RemoveFile(temp);
     problem_ = QString("%1 を書き込めませんでした (%2)").arg(temp, FileErrorReason(cause));
@@ -293,7 +294,7 @@ bool HdbTable::rollBackAppend() {
 
 bool HdbTable::RecoverJournal() {
   if (header_.pending != 0 && (!Writable() || !rollBackAppend())) return false;
-  if (StatPath(RewritePath(path_)).exists && Writable()) RemoveFile(RewritePath(path_));
+  if (StatPath(RewritePath(target_)).exists && Writable()) RemoveFile(RewritePath(target_));
   const QString jp = journalPath();
   if (!StatPath(jp).exists) return true;
   if (!Writable()) return false;
@@ -344,7 +345,7 @@ bool HdbTable::Pack() {
   next.pending = 0;
   ++next.generation;
   UnixFile out;
-  bool ok = out.Open(RewritePath(path_), true) && out.Writable() && out.Truncate(0);
+  bool ok = out.Open(RewritePath(target_), true) && out.Writable() && out.Truncate(0);
   const QByteArray head = BuildHdbHeader(next, TodayJst());
   ok = ok && out.WriteAt(0, head.constData(), head.size());
   std::vector<unsigned char> chunk;

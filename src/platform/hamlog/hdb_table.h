@@ -100,6 +100,7 @@ class HdbTable {
   QString journalPath() const;
 
   QString path_;
+  QString target_;  // the file a link at path_ points to, which a rewrite replaces
   UnixFile file_;
   FileMap map_;
   DbLock* lock_ = nullptr;
