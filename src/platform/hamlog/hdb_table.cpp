@@ -221,9 +221,11 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   // whatever the size of the write: the new record goes into a copy of the log that takes its place.
   // Readers keep the file they opened, with the old record; the next ones open the new.
   if (rewriteWith(recNo, clean)) return true;
-  if (errno != ENOSPC && errno != EDQUOT) return false;
+  // The copy took the log's place but could not be opened again: there is nothing left to write into.
+  if (!IsOpen()) return false;
   problem_.clear();
-  // No room for a copy: in place behind the journal, which a crash half way replays.
+  // No copy could be made (no room for one, a folder that takes no new file, a folder in its place):
+  // the edit is not refused for that, it goes in place behind the journal, which a crash half way replays.
   return overwriteInPlace(recNo, clean);
 }
 

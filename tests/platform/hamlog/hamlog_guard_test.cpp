@@ -217,7 +217,7 @@ TEST_F(HamlogGuard, AReaderThatTakesNoLockFindsAnEditedRecordOldOrNewNeverPartly
 
 // A log kept elsewhere and reached through a link (a synchronised folder): an edit is written where the
 // link points and the link stays a link.
-TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkWritesWhereTheLinkPoints) {
+TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkOrWithNoRoomForACopyIsStored) {
   ASSERT_TRUE(QFile::rename(Db(), Path("kept.HDB")) && QFile::link(Path("kept.HDB"), Db()));
   ASSERT_EQ(Open(), 0);
   ASSERT_EQ(THW_read(thw_, 2, 3), 0);
@@ -225,7 +225,12 @@ TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkWritesWhereTheLinkPoints) {
   int32_t confirm = 17;
   SetThBuffer(thw_, "Yamada", 11);
   EXPECT_EQ(THW_update(thw_, old, 2, 16, confirm), 0);
+  // Where no copy can be made (a folder in its place), the edit is written in place all the same.
+  ASSERT_TRUE(QDir().mkdir(Path("kept.HDB.pack")));
+  const ThwRecord named = thw_;
+  SetThBuffer(thw_, "Suzuki", 11);
+  EXPECT_EQ(THW_update(thw_, named, 2, 16, confirm), 0);
   Close();
   EXPECT_TRUE(QFileInfo(Db()).isSymLink());
-  EXPECT_EQ(Field(2, 11), "Yamada");
+  EXPECT_EQ(Field(2, 11), "Suzuki");
 }
