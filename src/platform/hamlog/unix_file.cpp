@@ -27,6 +27,7 @@ FileStat fromStat(const struct stat& st) {
   s.inode = st.st_ino;
   s.size = st.st_size;
   s.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   return s;
 }
 

@@ -20,6 +20,10 @@ struct FileStat {
   uint64_t inode = 0;
   int64_t size = 0;
   int64_t mtimeNs = 0;
+  // The status change time: every write moves it, and no program can set it back as it can the
+  // modification time.
+  int64_t ctimeNs = 0;
+  bool operator==(const FileStat&) const = default;
 };
 FileStat StatPath(const QString& path);
 
