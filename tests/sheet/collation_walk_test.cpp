@@ -13,7 +13,6 @@
 #include "core/SharedSettings.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
-#include "sheet/DmyDbsMerge.h"
 #include "sheet/SheetTally.h"
 #include "support/shared_state.h"
 
@@ -175,13 +174,6 @@ struct CollationWalkTest : ::testing::Test {
     return out;
   }
 
-  // No marks, counts or record numbers.
-  static void clearSheet() {
-    SheetTally.SizeCellArrays(BandLayout.LastBandColumn, SheetTally.MasterRowCount);
-    for (int r = 1; r <= SheetTally.MasterRowCount; ++r)
-      for (int c = 5; c <= BandLayout.LastBandColumn; ++c) MasterTable(c, r).clear();
-  }
-
   void expectSameAsReference(const QByteArray& lines, ConfirmRule rule) {
     const MasterTableData masterBefore = MasterTable;
     const SheetTallyState tallyBefore = SheetTally;
@@ -207,7 +199,9 @@ struct CollationWalkTest : ::testing::Test {
 TEST_F(CollationWalkTest, SortedLinesOverTheMasterInItsOrder) {
   makeMaster(false);
   for (ConfirmRule rule : {ConfirmRule::ListedMarks, ConfirmRule::AnyMark}) {
-    clearSheet();
+    SheetTally.SizeCellArrays(BandLayout.LastBandColumn, SheetTally.MasterRowCount);
+    for (int r = 1; r <= SheetTally.MasterRowCount; ++r)
+      for (int c = 5; c <= BandLayout.LastBandColumn; ++c) MasterTable(c, r).clear();
     const QByteArray lines = SortDmyDbsBytes(makeLines(3000, 1));
     expectSameAsReference(lines, rule);
     // A second collation over more lines (the append read) builds on the first.
@@ -237,33 +231,6 @@ TEST_F(CollationWalkTest, ExtendedBandSet) {
   ApplyBandSetLayout();
   makeMaster(false);
   expectSameAsReference(SortDmyDbsBytes(makeLines(2000, 1)), ConfirmRule::ListedMarks);
-}
-
-// Lines added in batches and collated through the new lines alone leave what a whole collation of the
-// same lines leaves, whichever town of a gun (listed in the master or not) the new lines belong to.
-TEST_F(CollationWalkTest, NewLinesCollatedAloneEqualAWholeCollation) {
-  makeMaster(false);
-  for (ConfirmRule rule : {ConfirmRule::ListedMarks, ConfirmRule::AnyMark}) {
-    clearSheet();
-    QByteArray lines = SortDmyDbsBytes(makeLines(60, 1));
-    CollateDmyDbs(lines, rule);
-    for (int batch = 0; batch < 40; ++batch) {
-      std::vector<qsizetype> added;
-      MergeIntoSortedDmyDbs(lines, SortDmyDbsBytes(makeLines(1 + batch % 3, 1000 + batch * 10)), added);
-      CollateNewDmyDbsLines(lines, added, rule);
-      const MasterTableData merged = MasterTable;
-      const SheetTallyState tally = SheetTally;
-      clearSheet();
-      CollateDmyDbs(lines, rule);
-      for (int32_t r = 1; r <= SheetTally.MasterRowCount; ++r)
-        for (int32_t c = 5; c <= BandLayout.LastBandColumn; ++c) {
-          SCOPED_TRACE(QString("batch %1 row %2 column %3").arg(batch).arg(r).arg(c).toStdString());
-          ASSERT_EQ(merged(c, r), MasterTable(c, r));
-          ASSERT_EQ(tally.CellQsoCounts(c, r), SheetTally.CellQsoCounts(c, r));
-          ASSERT_EQ(tally.CellRecordNumbers(c, r), SheetTally.CellRecordNumbers(c, r));
-        }
-    }
-  }
 }
 
 }  // namespace
