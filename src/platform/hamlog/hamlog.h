@@ -76,9 +76,9 @@ class Session;
 
 // A write this process made to a table through the library (the calls below, the hamlogdb tool), for
 // the readers that keep a copy of its records: the file just before and just after (both under the
-// write lock: no other writer came between) and what changed. A reader that noted the file as one write's
-// `before` finds, by following the writes on, every record that changed, as long as the file it then finds is
-// the last `after`.
+// write lock: no other writer came between) and what changed. A reader that noted the file as one
+// write's `before` finds, by following the writes on, every record that changed, as long as the file it
+// then finds is the last `after`.
 struct HdbWrite {
   uint64_t serial = 0;  // counts the writes of the process, from 1
   FileStat before, after;

@@ -228,13 +228,14 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
   const int32_t result = op(changes, rebuild);
+  const int cause = errno;
   noted.after = table_.FileNow();
   noted.countAfter = table_.Count();
   if (result != HAMLOG_OK) noted.rewritten = -1;  // a write that failed half-way may have changed any record
   if (!(noted.after == noted.before)) noteWrite(noted);
   if (const int32_t r = result; r != HAMLOG_OK) {
     // The write that failed left its reason: a full disk is told apart from other failures.
-    if (r == HAMLOG_IO_ERROR && (errno == ENOSPC || errno == EDQUOT)) return HAMLOG_NO_SPACE;
+    if (r == HAMLOG_IO_ERROR && (cause == ENOSPC || cause == EDQUOT)) return HAMLOG_NO_SPACE;
     return r;
   }
   const IndexStamp after = table_.Stamp();
