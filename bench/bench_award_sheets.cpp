@@ -12,6 +12,12 @@
 //   BM_DxccTable/N        the DXCC scan
 //   BM_SquareTablePerRecord/N  the SQUARE-75 scan record by record, the reference the copy is checked
 //                         against
+//   BM_DxccTableAfterOwnWrite/N  the DXCC scan right after this program wrote the log: a received mark
+//                         set on one QSO (as the QSO window does) and one QSO appended (as the entry
+//                         window does); the copy takes those two records again
+//   BM_DxccTableAfterOtherWrite/N  the DXCC scan right after another program (HAMLOG) set a received
+//                         mark on one QSO: the copy reads the whole log again, as the first view after an
+//                         outside change does
 
 #include <benchmark/benchmark.h>
 
@@ -24,9 +30,12 @@
 #include "core/QsoColumns.h"
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
+#include "hamlogdb/tool_support.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
+#include "support/other_process.h"
 #include "synthetic_log.h"
 
 namespace {
@@ -123,6 +132,43 @@ BENCHMARK(BM_SubSquareTable)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillis
 BENCHMARK(BM_WasaTable)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DxccTable)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SquareTablePerRecord)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+enum class Writer { Own, Other };
+
+void dxccAfterWrite(benchmark::State& state, Writer writer) {
+  const QString dir = SyntheticLogFolder(state.range(0));
+  PrepareSyntheticLog(dir);
+  if (QsoColumns.ReadToLogEnd() != HAMLOG_OK) state.SkipWithError("no column copy");
+  SetMsgBoxHook([](const MsgBoxCall&) { return MsgBoxAnswer{}; });
+  char mark = '*';
+  for (auto _ : state) {
+    state.PauseTiming();
+    mark = mark == '*' ? ' ' : '*';
+    if (writer == Writer::Own) {
+      HamlogOpenDb();
+      QSL_Rcv(Hamlog.Thw, Hamlog.HdbRecordCount / 2, mark);
+      int32_t confirm = 0;
+      THW_read(Hamlog.Thw, Hamlog.HdbRecordCount / 2, 3);
+      THW_append(Hamlog.Thw, 16, confirm);
+      HamlogCloseDb(1);
+    } else if (!InOtherProcess([&] {
+                 hamlogdb::OpenedLog other;
+                 return other.Open(dir).Ok() &&
+                        other.Db().PutQslMark(Hamlog.HdbRecordCount / 2, 2, mark) == 0;
+               })) {
+      state.SkipWithError("the other program's write failed");
+    }
+    state.ResumeTiming();
+    SizeDxccTable(false);
+    if (MakeDXCCTable(CountHdbRecords()) != TableScan::Found) state.SkipWithError("nothing found");
+  }
+  SetMsgBoxHook({});
+  ReleaseGridTables();
+}
+void BM_DxccTableAfterOwnWrite(benchmark::State& state) { dxccAfterWrite(state, Writer::Own); }
+void BM_DxccTableAfterOtherWrite(benchmark::State& state) { dxccAfterWrite(state, Writer::Other); }
+BENCHMARK(BM_DxccTableAfterOwnWrite)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_DxccTableAfterOtherWrite)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

@@ -263,15 +263,15 @@ struct alignas(kCacheLineBytes) QsoColumnFill::Part {
 
 QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
     : first_(std::max(first, 1)), last_(last), records_(std::max(first, 1), last) {
-  const hamlog::FileStat st = hamlog::StatPath(Hamlog.HamlogDbPath);
-  size_ = st.size, mtimeNs_ = st.mtimeNs, device_ = st.device, inode_ = st.inode;
   QsoColumnCopy& c = QsoColumns;
-  if (first_ == 1)
-    c.Drop();
-  else
-    active_ = c.count_ > 0 && first_ <= c.count_ + 1 && c.path_ == Hamlog.HamlogDbPath && c.device_ == device_ &&
-              c.inode_ == inode_;
-  if (!active_) c.Drop();
+  if (first_ == 1) {
+    // Noted before the pass: a write while it runs leaves the log other than noted.
+    writesSeen_ = hamlog::LastHdbWriteSerial();
+    note_ = hamlog::StatPath(Hamlog.HamlogDbPath);
+  } else {
+    active_ = first_ <= c.count_ + 1 && c.catchUp();
+  }
+  if (!active_ || first_ == 1) c.Drop();
   // Room for the calls of a part's share of the records (most calls are six or seven bytes), so the
   // pool is not copied over and over as it grows.
   const size_t share = last_ >= first_ ? size_t(last_ - first_ + 1) / size_t(std::max(parts, 1)) : 0;
@@ -330,14 +330,17 @@ void QsoColumnFill::Commit() {
   if (!active_) return;
   c.endAhead();  // its findings would be of the copy as it was
   if (first_ > 1) {
-    // The sheet's appending reading starts after the last QSO it took, which may be before the end the
-    // copy holds: those records are taken again.
-    auto from = [this](auto& m) { m.erase(m.lower_bound(first_), m.end()); };
-    from(c.texts_), from(c.oddFreqs_), from(c.rawDates_), from(c.modeTexts_);
-    c.remarks_.erase(c.remarkFrom(first_), c.remarks_.cend());
-    for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_})
-      v->erase(std::lower_bound(v->begin(), v->end(), first_), v->end());
-    c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
+    // Records the copy holds are taken again (the sheet's appending reading starts after the last QSO
+    // it took, which may be before the copy's end; a record this process rewrote): what the copy kept
+    // of them goes.
+    auto within = [this](auto& m) { m.erase(m.lower_bound(first_), m.upper_bound(last_)); };
+    within(c.texts_), within(c.oddFreqs_), within(c.rawDates_), within(c.modeTexts_);
+    c.remarks_.erase(c.remarkFrom(first_), c.remarkFrom(last_ + 1));
+    for (std::vector<int32_t>* v : {&c.slashed_, &c.undated_, &c.stale_})
+      v->erase(std::lower_bound(v->begin(), v->end(), first_), std::upper_bound(v->begin(), v->end(), last_));
+    // New records get their remark marks when the roadside sheet asks; a record taken again inside the
+    // copy gets them from the caller.
+    if (last_ >= c.count_) c.marksThrough_ = std::min(c.marksThrough_, first_ - 1);
   }
   auto internMode = [&c](const QString& m) -> uint8_t {
     const qsizetype at = c.modes_.indexOf(m);
@@ -412,7 +415,8 @@ void QsoColumnFill::Commit() {
     c.texts_[n] = std::move(t);
   }
   std::sort(slashed.begin(), slashed.end());
-  c.slashed_.insert(c.slashed_.end(), slashed.begin(), slashed.end());
+  c.slashed_.insert(std::lower_bound(c.slashed_.begin(), c.slashed_.end(), first_), slashed.begin(),
+                    slashed.end());
   for (auto& [n, image] : later)
     if (records_.At(n).date == 0) c.undated_.push_back(n);
   std::sort(c.undated_.begin(), c.undated_.end());
@@ -425,7 +429,7 @@ void QsoColumnFill::Commit() {
   }
   c.count_ = std::max(last_, c.count_);
   c.path_ = Hamlog.HamlogDbPath;
-  c.size_ = size_, c.mtimeNs_ = mtimeNs_, c.device_ = device_, c.inode_ = inode_;
+  if (first_ == 1) c.note_ = note_, c.writesSeen_ = writesSeen_;
   active_ = false;
 }
 
@@ -433,8 +437,7 @@ void QsoColumnFill::Commit() {
 
 struct QsoColumnCopy::Ahead {
   QString path;
-  int64_t size = -1, mtimeNs = -1;
-  uint64_t device = 0, inode = 0;
+  hamlog::FileStat note;
   int32_t first = 0, last = 0;
   int32_t through = 0;  // the last record looked at
   std::atomic<bool> stop{false};
@@ -463,8 +466,7 @@ struct QsoColumnCopy::Ahead {
       through = r + n - 1;
     }
     // Bytes read while the log was written are no reading of the log the copy holds.
-    const hamlog::FileStat st = file.Stat();
-    sound = st.size == size && st.mtimeNs == mtimeNs && st.device == device && st.inode == inode;
+    sound = file.Stat() == note;
   }
 };
 
@@ -481,7 +483,7 @@ void QsoColumnCopy::ReadRemarkMarksAhead() {
   if (count_ == 0 || marksThrough_ >= count_ || ahead_) return;
   auto a = std::make_unique<Ahead>();
   a->path = path_;
-  a->size = size_, a->mtimeNs = mtimeNs_, a->device = device_, a->inode = inode_;
+  a->note = note_;
   a->first = marksThrough_ + 1;
   a->last = count_;
   a->thread = std::thread([p = a.get()] { p->Read(); });
@@ -494,8 +496,7 @@ void QsoColumnCopy::takeAhead() {
   // What it has not read yet, the caller's scan over all cores reads sooner.
   a.stop = true;
   a.thread.join();
-  if (a.sound && a.path == path_ && a.size == size_ && a.mtimeNs == mtimeNs_ && a.device == device_ &&
-      a.inode == inode_ && a.first == marksThrough_ + 1 && a.through <= count_) {
+  if (a.sound && a.path == path_ && a.note == note_ && a.first == marksThrough_ + 1 && a.through <= count_) {
     for (const auto& [n, flag] : a.marks)
       if (records_.At(n).Live()) records_.At(n).flags |= flag;
     // Records after the ones read for marks: each goes at the end.
@@ -509,8 +510,9 @@ void QsoColumnCopy::takeAhead() {
 void QsoColumnCopy::Drop() {
   endAhead();
   path_.clear();
-  size_ = mtimeNs_ = -1;
-  device_ = inode_ = 0;
+  note_ = {};
+  writesSeen_ = 0;
+  stale_.clear();
   count_ = marksThrough_ = 0;
   records_ = QsoColumnRecords();
   calls_.clear();
@@ -526,14 +528,75 @@ void QsoColumnCopy::Drop() {
 }
 
 bool QsoColumnCopy::CoversLogEnd() const {
-  if (path_.isEmpty() || path_ != Hamlog.HamlogDbPath) return false;
+  if (path_.isEmpty() || path_ != Hamlog.HamlogDbPath || !stale_.empty()) return false;
   const hamlog::FileStat st = hamlog::StatPath(path_);
-  return st.exists && st.size == size_ && st.mtimeNs == mtimeNs_ && st.device == device_ && st.inode == inode_ &&
-         hamlog::RecordsInLength(st.size) == count_;
+  return st.exists && st == note_ && hamlog::RecordsInLength(st.size) == count_;
+}
+
+bool QsoColumnCopy::catchUp() {
+  if (count_ == 0 || path_.isEmpty() || path_ != Hamlog.HamlogDbPath) return false;
+  const hamlog::FileStat now = hamlog::StatPath(path_);
+  if (!now.exists) return false;
+  if (now == note_) return true;
+  const auto writes = hamlog::HdbWritesSince(writesSeen_);
+  if (!writes) return false;
+  hamlog::FileStat at = note_;
+  std::vector<int32_t> rewritten;
+  for (const hamlog::HdbWrite& w : *writes) {
+    if (w.before.device != at.device || w.before.inode != at.inode) continue;  // another file
+    // Someone else wrote before this write, or it may have touched any record.
+    if (!(w.before == at) || w.rewritten < 0) return false;
+    if (w.rewritten > 0 && w.rewritten <= count_) rewritten.push_back(int32_t(w.rewritten));
+    at = w.after;
+  }
+  if (!(at == now)) return false;  // written by someone else after this process
+  std::sort(rewritten.begin(), rewritten.end());
+  std::vector<int32_t> all;
+  std::set_union(stale_.begin(), stale_.end(), rewritten.begin(), rewritten.end(), std::back_inserter(all));
+  stale_.swap(all);
+  note_ = now;
+  writesSeen_ = writes->empty() ? writesSeen_ : writes->back().serial;
+  return true;
+}
+
+int32_t QsoColumnCopy::fillRange(int32_t first, int32_t last, bool wholeRecords,
+                                 const std::function<void(int32_t, const unsigned char*)>& alsoSee) {
+  const int parts = wholeRecords ? 1 : HdbScanParts();
+  QsoColumnFill fill(first, last, parts);
+  if (!fill.Active()) return kNotExtended;
+  const int32_t r = ScanHdbRecords(
+      first, last, parts,
+      [&](int part, int32_t n, const unsigned char* head) {
+        fill.Take(part, n, head);
+        if (alsoSee) alsoSee(n, head);
+      },
+      nullptr, wholeRecords ? hamlog::kHdbRecordLength : kQsoColumnHeadWidth);
+  if (r == HAMLOG_OK) fill.Commit();
+  return r;
+}
+
+int32_t QsoColumnCopy::retakeStale() {
+  const std::vector<int32_t> stale = stale_;
+  for (const int32_t n : stale) {
+    QByteArray remark;
+    uint8_t flag = 0;
+    const int32_t r = fillRange(n, n, true, [&](int32_t, const unsigned char* image) {
+      flag = remarkMark(reinterpret_cast<const char*>(image) + kRemark1.offset);
+      if (flag) remark = markedRemark(reinterpret_cast<const char*>(image) + kRemark1.offset, flag);
+    });
+    if (r != HAMLOG_OK) return r;
+    // Its remark marks, where the copy holds those of the records around it.
+    if (n <= marksThrough_ && flag != 0 && records_.At(n).Live()) {
+      records_.At(n).flags |= flag;
+      remarks_.insert(remarkFrom(n), {n, remark});
+    }
+  }
+  return HAMLOG_OK;
 }
 
 int32_t QsoColumnCopy::ReadToLogEnd() {
-  if (CoversLogEnd()) return HAMLOG_OK;
+  const bool known = catchUp();
+  if (known && stale_.empty() && hamlog::RecordsInLength(note_.size) == count_) return HAMLOG_OK;
   const bool opened = Hamlog.HamlogClosed == 1;
   if (opened && HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
@@ -541,20 +604,16 @@ int32_t QsoColumnCopy::ReadToLogEnd() {
     return Hamlog.LastOpenResult;
   }
   const int32_t total = Vdbf_rcount(Hamlog.Thw);
-  const hamlog::FileStat st = hamlog::StatPath(Hamlog.HamlogDbPath);
-  // New records after the ones held extend the copy; anything else is read again from the start.
-  const bool appended = count_ > 0 && path_ == Hamlog.HamlogDbPath && st.device == device_ && st.inode == inode_ &&
-                        total > count_;
-  const int32_t first = appended ? count_ + 1 : 1;
-  const int parts = HdbScanParts();
-  QsoColumnFill fill(first, total, parts);
-  const int32_t r = ScanHdbRecords(
-      first, total, parts, [&fill](int part, int32_t n, const unsigned char* head) { fill.Take(part, n, head); },
-      nullptr, kQsoColumnHeadWidth);
-  if (r == HAMLOG_OK)
-    fill.Commit();
-  else
-    Drop();
+  // The records this process rewrote are taken again and new records after the ones held extend the
+  // copy, as long as they are few; anything else is read again from the start.
+  constexpr size_t kFewRecords = 1024;
+  int32_t r = kNotExtended;
+  if (known && total >= count_ && stale_.size() <= std::min(kFewRecords, size_t(count_) / 8 + 1)) {
+    r = retakeStale();
+    if (r == HAMLOG_OK && total > count_) r = fillRange(count_ + 1, total);
+  }
+  if (r == kNotExtended) r = fillRange(1, total);
+  if (r != HAMLOG_OK) Drop();
   if (opened) HamlogCloseDb(0);
   return r;
 }

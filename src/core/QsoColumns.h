@@ -23,15 +23,16 @@
 // reader itself; its texts are then kept as QStrings (Texts), so every consumer sees exactly what the
 // reader would give.
 //
-// The copy belongs to one log: Hamlog.HamlogDbPath as it was when the copy was read (same file, same
-// size and time). A reading from the first record makes it anew; the sheet's appending read (records
-// after SheetTally.ReadPosition) extends it when it held every record before them, and drops it
-// otherwise; a log replaced, cut short or written since is not covered any more (CoversLogEnd false):
-// ReadToLogEnd then reads the records after the end it holds, or the whole log again when the log is
-// no longer the one it was read from or holds fewer records (an edit in place without a new record is
-// seen too: the log's count is unchanged but its time is not, and the whole log is read again).
-// An edit in place followed by new records before the copy is looked at again is not seen until the
-// log is read from the start, as on the progress sheet.
+// The copy belongs to one log: Hamlog.HamlogDbPath as it was when the copy took its records, noted
+// by the file's identity, size, modification and change times. A reading from the first record makes
+// it anew; the sheet's appending read (records after SheetTally.ReadPosition) and ReadToLogEnd extend
+// it. A log found as noted is the copy's log (a stat, no read). A log written since is followed through
+// the writes this process made to it (HdbWrite, hamlog.h): the records they rewrote are taken again
+// one by one and the records they appended are added, when the file found is the one the last of them
+// left.
+// Any other change (another program's write, a log replaced, cut short, packed, or rewritten at the same
+// size and time) may have touched any record: ReadToLogEnd then reads the whole log again, and an
+// extension drops the copy instead (CoversLogEnd is false until then).
 //
 // Thread use: filled on worker threads through QsoColumnFill, read on the window thread.
 
@@ -41,6 +42,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -49,6 +51,7 @@
 #endif
 
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hamlog/unix_file.h"
 
 struct QsoColumnRecord {
   enum Flag : uint8_t {
@@ -125,9 +128,9 @@ class QsoColumnCopy {
   // Whether the copy is of the log now named by Hamlog.HamlogDbPath and nothing was written to it
   // since the copy read it (so it holds every record and each as it is).
   bool CoversLogEnd() const;
-  // Brings the copy to the log's current end: the records after Count() read in parallel (the whole
-  // log when the copy is of another log, or the log was cut short or written in place). Opens and closes
-  // the log itself when it is closed. HAMLOG_OK, or the library's result (the copy is then dropped).
+  // Brings the copy up to the log as it is now (see above): the records this process rewrote taken
+  // again, the records after Count() read in parallel, or the whole log. Opens and closes the log itself
+  // when it is closed. HAMLOG_OK, or the library's result (the copy is then dropped).
   int32_t ReadToLogEnd();
   // Forgets everything (a log replaced, a reading from the start about to begin).
   void Drop();
@@ -208,10 +211,21 @@ class QsoColumnCopy {
   // The reading ahead's findings when they are of the log as the copy holds it; it is ended either way.
   void takeAhead();
   void endAhead();
+  // True when the log is as noted, or was changed since only by writes of this process: the note then
+  // moves on to the log as it is, and the records they rewrote join stale_. False for any other change.
+  bool catchUp();
+  // Takes the records of stale_ again, one by one, with their remark marks when those were read.
+  int32_t retakeStale();
+  // A fill of records first .. last through a pass over them; kNotExtended when the copy could not be
+  // extended by it (the log changed meanwhile).
+  int32_t fillRange(int32_t first, int32_t last, bool wholeRecords = false,
+                    const std::function<void(int32_t, const unsigned char*)>& alsoSee = {});
+  static constexpr int32_t kNotExtended = -1;
   std::unique_ptr<Ahead> ahead_;
   QString path_;
-  int64_t size_ = -1, mtimeNs_ = -1;
-  uint64_t device_ = 0, inode_ = 0;
+  hamlog::FileStat note_;       // the log whose records the copy holds (all but stale_)
+  uint64_t writesSeen_ = 0;     // the last write of this process the note takes in
+  std::vector<int32_t> stale_;  // records this process rewrote since the copy took them, ascending
   int32_t count_ = 0;
   int32_t marksThrough_ = 0;
   QsoColumnRecords records_;
@@ -312,12 +326,13 @@ inline constexpr int kQsoColumnHeadWidth = [] {
 
 // Filling the copy during a whole-log pass over records first .. last (ScanHdbRecords with at least
 // kQsoColumnHeadWidth leading bytes). first == 1 makes the copy anew; a later first extends a copy of
-// this log that holds at least records 1 .. first - 1 (the records from first on are taken again), and
-// drops any other. Take runs on the pass's threads and gives the record it made (nullptr for a record
-// left for the reader), also when the copy is not extended, so the pass can read its fields from it;
-// Commit, on the calling thread after a pass that ran to its end, takes the records left for the reader
-// (this uses Qso) and makes the records part of the copy. A fill from the first record drops the copy
-// at once; an extension leaves it as it was until Commit.
+// this log that holds at least records 1 .. first - 1, as they are now or as this process rewrote them
+// (the records first .. last are taken again), and drops any other (Active false). Take runs on the
+// pass's threads and gives the record it made (nullptr for a record left for the reader), also when the
+// copy is not extended, so the pass can read its fields from it; Commit, on the calling thread after a
+// pass that ran to its end, takes the records left for the reader (this uses Qso) and makes the records
+// part of the copy. A fill from the first record drops the copy at once; an extension leaves it as it
+// was until Commit.
 class QsoColumnFill {
  public:
   QsoColumnFill(int32_t first, int32_t last, int parts);
@@ -326,6 +341,7 @@ class QsoColumnFill {
   QsoColumnFill& operator=(const QsoColumnFill&) = delete;
   const QsoColumnRecord* Take(int part, int32_t recNo, const unsigned char* head);
   void Commit();
+  bool Active() const { return active_; }
 
   struct Part;
 
@@ -333,7 +349,7 @@ class QsoColumnFill {
   int32_t first_, last_;
   bool active_ = true;  // false: an extension of a copy that does not end just before first
   QsoColumnRecords records_;
-  int64_t size_ = -1, mtimeNs_ = -1;
-  uint64_t device_ = 0, inode_ = 0;
+  hamlog::FileStat note_;  // a fill from the first record: the log as the pass found it
+  uint64_t writesSeen_ = 0;
   std::vector<std::unique_ptr<Part>> parts_;
 };

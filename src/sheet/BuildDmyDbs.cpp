@@ -111,6 +111,16 @@ void collateAndFill(SheetProgress& progress, const QByteArray& sorted) {
   reportFreqErrors();
 }
 
+// No mark, count, record number or ward record on the sheet: what a collation of every line afresh
+// starts from.
+void clearCollation() {
+  const int32_t rows = std::min(SheetTally.MasterRowCount, MasterTable.Rows());
+  const int32_t lastBand = std::min(BandLayout.LastBandColumn, MasterTable.Columns());
+  for (int32_t r = 1; r <= rows; ++r)
+    for (int32_t c = 5; c <= lastBand; ++c) MasterTable(c, r).clear();
+  SheetTally.SizeCellArrays(SheetTally.CellQsoCounts.LastColumn(), SheetTally.CellQsoCounts.Rows());
+}
+
 // "前回データで起動": the previous file, sorted and collated as it stands; LASTP is not touched.
 void reusePreviousFile(SheetProgress& progress) {
   progress.Status(QStringLiteral("SORT中"));
@@ -144,7 +154,7 @@ void reusePreviousFile(SheetProgress& progress) {
 }
 
 // The append's usual way, at a cost that follows the new lines: they are sorted alone and merged into
-// the previous lines in place (those the sheet holds, as a rule), only the cells they reach are
+// the previous lines in place (those the sheet holds), only the cells they reach are
 // collated again and redrawn, and the file goes to disk after the sheet shows them. False, with
 // nothing done, when the previous lines are not in the form the builder writes or not sorted (edited
 // by hand): the append then goes the whole way.
@@ -602,19 +612,23 @@ void BuildDmyDbs(SheetProgress& progress) {
   QByteArray all;
   bool sortedForm = false;
   if (append) {
-    // The lines already there stay: those the sheet holds, else the file's. A file that is there but
-    // cannot be read stops the append.
+    // The lines already there stay: those the sheet holds when they are the file, else the file's. A
+    // file that is there but cannot be read stops the append.
     QByteArray* held = HeldWorkFileLines(&sortedForm);
     if (!held && IsFile(DmyDbsPath()) && !ReadWholeFile(DmyDbsPath(), all)) {
       fail(progress, kReadFileError, DmyDbsPath() + QStringLiteral(" が読めません。"));
       return;
     }
-    if (appendInOrder(progress, held ? *held : all, sortedForm, lines, lastTaken)) return;
+    if (held && appendInOrder(progress, *held, sortedForm, lines, lastTaken)) return;
     if (held) all = *held;
     all += lines;
     lines.clear();
-    // Every line is collated again: the counts start from nothing.
-    SheetTally.CellQsoCounts.Redim(SheetTally.CellQsoCounts.LastColumn(), SheetTally.CellQsoCounts.Rows());
+    // Every line is collated again: the counts start from nothing, and so do the marks when the sheet
+    // showed other lines than the file's (a store that failed, a file edited by hand).
+    if (held)
+      SheetTally.CellQsoCounts.Redim(SheetTally.CellQsoCounts.LastColumn(), SheetTally.CellQsoCounts.Rows());
+    else
+      clearCollation();
   } else {
     all.swap(lines);
   }

@@ -273,9 +273,11 @@ class Walk {
     if (const uint64_t code = codeOf(rec.bytes.data()); code != lane.lastCode) {
       lane.lastCode = code;
       info = describe(FromAnsi(field).trimmed());
-      if (mode_ == Mode::Marks && info.rows)
-        info.touched = std::any_of(info.rows->begin(), info.rows->end(),
-                                   [&](int32_t r) { return r <= rows_ && rowTouched_[size_t(r)]; });
+      // A town's lines mark its gun's row as well: every town of a gun whose cell is worked out again
+      // takes part, not only the towns the new lines came from.
+      if (mode_ == Mode::Marks)
+        info.touched =
+            reachesTouchedRow(info.rows) || (info.isTown && reachesTouchedRow(rowsOf(info.gunCode)));
     }
     // The marks pass sets marks only in the rows the new lines reached: the lines of other codes just
     // move the walk on, unless a town's gun is pending (its row may be one of them).
@@ -293,8 +295,7 @@ class Walk {
     if (!lane.pendingGun.isEmpty()) {
       if (lane.pendingGun != lane.pendingLookedUp) {
         lane.pendingLookedUp = lane.pendingGun;
-        auto it = rowsByCode_.find(lane.pendingLookedUp);
-        lane.pendingRows = it == rowsByCode_.end() ? nullptr : &it->second;
+        lane.pendingRows = rowsOf(lane.pendingLookedUp);
       }
       const int32_t gun = firstAtOrAfter(lane.pendingRows, start);
       if (gun > 0 && (own == 0 || gun < own)) {
@@ -307,6 +308,16 @@ class Walk {
     return false;
   }
 
+  const std::vector<int32_t>* rowsOf(const QString& code) const {
+    const auto it = rowsByCode_.find(code);
+    return it == rowsByCode_.end() ? nullptr : &it->second;
+  }
+
+  bool reachesTouchedRow(const std::vector<int32_t>* rows) const {
+    return rows && std::any_of(rows->begin(), rows->end(),
+                               [&](int32_t r) { return r <= rows_ && rowTouched_[size_t(r)]; });
+  }
+
   static int32_t firstAtOrAfter(const std::vector<int32_t>* rows, int32_t start) {
     if (!rows) return 0;
     auto it = std::lower_bound(rows->begin(), rows->end(), start);
@@ -316,8 +327,7 @@ class Walk {
   CodeInfo describe(const QString& code) const {
     CodeInfo c;
     c.code = code;
-    auto it = rowsByCode_.find(code);
-    c.rows = it == rowsByCode_.end() ? nullptr : &it->second;
+    c.rows = rowsOf(code);
     const int64_t prefecture = VbValBytes(ToAnsi(code.left(2)));
     if (code.size() == 4 && prefecture >= 1 && prefecture <= 47) {
       if (code == QLatin1String("1001")) {

@@ -40,9 +40,9 @@ std::optional<FileId> fileIdOf(const QString& path) {
 struct Held {
   QByteArray lines;
   bool plainSorted = false;
-  // The file they were stored as; none while a store is under way, or after one failed (the lines
-  // are then what the sheet shows, and the next store writes them all).
+  // The file they were stored as; none while a store is under way, or after one failed.
   std::optional<FileId> file;
+  // The store failed: the lines are what the sheet shows, the file on disk and LASTP are older.
   bool storeFailed = false;
 };
 std::optional<Held> held;
@@ -147,8 +147,7 @@ void settleIfDone() {
 void StoreWorkFile(const QByteArray& lines, bool sorted, const QString& lastp, bool deferred) {
   SettleWorkFile();
   pending = std::make_unique<Store>(lines, sorted, lastp, deferred);
-  // A deferred store's lines and LASTP are the sheet's from now on, whatever becomes of the file.
-  if (deferred) Settings.LastExtractedRecord = lastp;
+  // The lines are the sheet's from now on; LASTP moves only with the file (SettleWorkFile).
   held = Held{lines, false, std::nullopt, false};
 }
 
@@ -159,15 +158,14 @@ QString SettleWorkFile() {
   if (why.isEmpty()) {
     Settings.LastExtractedRecord = store->Lastp();
     if (held) *held = Held{held->lines, store->PlainSorted(), fileIdOf(DmyDbsPath()), false};
-  } else if (store->Deferred()) {
-    // The sheet has shown its lines long since: the operator learns here that they are not on disk.
-    if (held) held->storeFailed = true;
-    MsgBox(why, vbOKOnly);
-    return {};
-  } else {
-    held.reset();
+    return why;
   }
-  return why;
+  // The sheet shows lines the file does not hold: the next reading after LASTP takes them again.
+  if (held) held->storeFailed = true;
+  if (!store->Deferred()) return why;
+  // The sheet has shown its lines long since: the operator learns here that they are not on disk.
+  MsgBox(why, vbOKOnly);
+  return {};
 }
 
 void HoldWorkFileLines(const QByteArray& sorted, bool plainSorted) {
@@ -177,8 +175,8 @@ void HoldWorkFileLines(const QByteArray& sorted, bool plainSorted) {
 
 QByteArray* HeldWorkFileLines(bool* plainSorted) {
   SettleWorkFile();
-  if (!held) return nullptr;
-  if (!held->storeFailed && (!held->file || held->file != fileIdOf(DmyDbsPath()))) {
+  if (!held || held->storeFailed) return nullptr;
+  if (!held->file || held->file != fileIdOf(DmyDbsPath())) {
     held.reset();
     return nullptr;
   }

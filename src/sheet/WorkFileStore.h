@@ -9,7 +9,9 @@
 // Until step 1 the previous file, LASTP and stamp stand as they were and still agree.
 // A full reading waits for these steps. An append lets the sheet show first: its steps run as soon
 // as the write is done (an event of the window thread), and at the latest before the next reading,
-// before the work file is checked, and when the sheet lets its lines go.
+// before the work file is checked, and when the sheet lets its lines go. LASTP in memory
+// (Settings.LastExtractedRecord) moves only when the file is in place, so that a store that fails
+// leaves its QSOs to the next reading.
 
 #include <QByteArray>
 #include <QString>
@@ -30,8 +32,9 @@ QString SettleWorkFile();
 void HoldWorkFileLines(const QByteArray& sorted, bool plainSorted);
 
 // The held lines when DMYDBS.DAT is still the file they were stored as (settled first); nullptr when
-// none are held or the file was changed meanwhile (edited by hand). `plainSorted` tells their form.
-// An append merges its lines into them in place, then stores them.
+// none are held, the file was changed meanwhile (edited by hand) or their store failed (they are then
+// still the lines the sheet shows, but not the file's). `plainSorted` tells their form. An append
+// merges its lines into them in place, then stores them.
 QByteArray* HeldWorkFileLines(bool* plainSorted = nullptr);
 
 // The work file's lines for the lists: the held ones (what the sheet shows), else the file's.

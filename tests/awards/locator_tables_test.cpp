@@ -10,17 +10,23 @@
 #include "core/HamlogAccess.h"
 #include "core/QsoColumns.h"
 #include "core/SharedSettings.h"
+#include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/record_image.h"
+#include "hamlogdb/tool_support.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
+#include "support/other_process.h"
 #include "support/sheet_log.h"
 #include "support/small_disk.h"
-#include "hamlogdb/hamlogdb.h"
-#include "platform/hamlog/hamlog.h"
-#include "platform/hamlog/hdb_layout.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -331,6 +337,80 @@ TEST_F(LocatorTablesTest, TheColumnCopyGivesWhatTheRecordByRecordScanGives) {
       EXPECT_EQ(fast.messages, reference.messages) << name;
       EXPECT_EQ(fast.messages.size(), kind == 5 ? 1 : 2) << name;  // the dates, the locators
     }
+}
+
+// The column copy after the log changed in place and grew, by this program's own writes, by another
+// program, and by a rewrite at the same size and time: each time the tables show the log as it is now,
+// as a scan of it record by record gives them.
+TEST_F(LocatorTablesTest, TheColumnCopyFollowsEveryChangeOfTheLog) {
+  ASSERT_TRUE(hamlogdb::Generate(log.dir, 3000, 9).Ok());
+  log.Prepare();
+  ReadConditions.EndDate = "20991231";
+  log.Load();
+  ASSERT_EQ(QsoColumns.Count(), 3000);
+  auto tables = [&](TableSource source) {
+    LocatorTableSource = source;
+    SizeSquareTable(false);
+    EXPECT_EQ(MakeGridTable(2, CountHdbRecords()), TableScan::Found);
+    const std::vector<int32_t> squares = GridTables.SquareTable;
+    SizeDxccTable(false);
+    EXPECT_EQ(MakeDXCCTable(CountHdbRecords()), TableScan::Found);
+    LocatorTableSource = TableSource::Columns;
+    return std::pair(squares, GridTables.DxccTable);
+  };
+  auto shown = tables(TableSource::Columns);
+  auto expectCurrent = [&](const char* step) {
+    const auto now = tables(TableSource::Columns);
+    EXPECT_NE(now, shown) << step << ": the change shows";
+    EXPECT_EQ(now, tables(TableSource::PerRecord)) << step;
+    shown = now;
+  };
+  // The fields of a confirmed QSO of a new square.
+  auto fieldsOf = [](const char* grid) {
+    return std::vector<std::pair<int, const char*>>{{0, "JA1ZZZ"}, {2, "20/01/01"}, {6, "50.1"},
+                                                    {8, "1002"},   {9, grid},       {10, "J *"}};
+  };
+  auto square = [&](unsigned char* image, const char* grid) {
+    for (auto [field, text] : fieldsOf(grid)) hamlogdb::PutField(image, field, text);
+  };
+
+  // This program's writes: a record changed in place, then one more QSO.
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  ASSERT_EQ(THW_read(Hamlog.Thw, 1000, 3), 0);
+  const ThwRecord old = Hamlog.Thw;
+  for (auto [field, text] : fieldsOf("PM42")) SetThBuffer(Hamlog.Thw, text, field);
+  int32_t confirm = 17;  // written without asking
+  ASSERT_EQ(THW_update(Hamlog.Thw, old, 1000, 16, confirm), 0);
+  HamlogCloseDb(1);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *,,,QM05"});
+  expectCurrent("own writes");
+
+  // Another program's: a record changed in place, a received mark taken away, one more QSO.
+  ASSERT_TRUE(InOtherProcess([&] {
+    hamlogdb::OpenedLog other;
+    if (!other.Open(log.dir).Ok()) return false;
+    unsigned char before[hamlog::kHdbRecordLength], after[hamlog::kHdbRecordLength];
+    if (!other.Db().Table().ReadRecord(1500, before)) return false;
+    std::copy(before, before + sizeof before, after);
+    square(after, "QM17");
+    return other.Db().Update(1500, before, after) == 0 && other.Db().PutQslMark(1000, 2, ' ') == 0 &&
+           hamlogdb::Generate(log.dir, 5, 77).Ok();
+  }));
+  expectCurrent("another program's writes");
+
+  // Rewritten in place with other bytes at the same size and modification time.
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(log.Hdb()).constData(), &st), 0);
+  QFile f(log.Hdb());
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  QByteArray bytes = f.readAll();
+  square(reinterpret_cast<unsigned char*>(bytes.data()) + hamlog::HdbRecordOffset(2000), "PN13");
+  ASSERT_TRUE(f.seek(0));
+  ASSERT_EQ(f.write(bytes), bytes.size());
+  f.close();
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(log.Hdb()).constData(), times, 0), 0);
+  expectCurrent("rewritten at the same size and time");
 }
 
 }  // namespace

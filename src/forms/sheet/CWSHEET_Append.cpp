@@ -16,6 +16,7 @@
 #include "rig/RigLink.h"
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
 
 void CWSHEET::HLAPD_Click() {
   SheetTallyState& t = SheetTally;
@@ -30,6 +31,7 @@ void CWSHEET::HLAPD_Click() {
     if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Text8.setText(today);
     ReadConditions.EndDate = today;
   }
+  SettleWorkFile();  // the previous append's file in place: the position read moves with it
   Hamlog.HdbRecordCount = CountHdbRecords();
   const std::optional<int32_t> last = WholeNumber(Settings.LastExtractedRecord);
   if (!last) {

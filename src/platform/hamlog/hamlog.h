@@ -34,6 +34,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/hamlog/unix_file.h"
 
 // The record block the program owns and passes to every call. Opaque: the library keeps the current
 // record's image (the dBase record, deletion flag included), its number and the call-sign search
@@ -72,7 +76,23 @@ enum HamlogResult : int32_t {
 
 namespace hamlog {
 class Session;
-}
+
+// A write this process made to a table through the library (the calls below, the hamlogdb tool), for
+// the readers that keep a copy of its records: the file just before and just after (both under the
+// write lock: no other writer came between) and what changed. A reader that noted the file as one
+// write's `before` finds, by following the writes on, every record that changed, as long as the file it
+// then finds is the last `after`.
+struct HdbWrite {
+  uint64_t serial = 0;  // counts the writes of the process, from 1
+  FileStat before, after;
+  int64_t countBefore = 0, countAfter = 0;  // records countBefore + 1 .. countAfter were appended
+  int64_t rewritten = 0;                    // the record rewritten in place; 0 none; -1 any (a pack)
+};
+// The serial of the last write made (0 before the first).
+uint64_t LastHdbWriteSerial();
+// The writes after `serial`, oldest first; nothing when some of them are no longer kept.
+std::optional<std::vector<HdbWrite>> HdbWritesSince(uint64_t serial);
+}  // namespace hamlog
 
 // The library's shared state, one instance. `hamlogLib = HamlogLib{}` closes everything and starts
 // afresh (tests).

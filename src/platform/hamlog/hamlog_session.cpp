@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
+#include <mutex>
 
 #include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
@@ -35,7 +37,41 @@ QByteArray keyOf(const unsigned char* image, const IndexKind& kind) {
   return QByteArray(reinterpret_cast<const char*>(image + kind.keyOffset), kind.keyWidth);
 }
 
+// The writes of the process, the last few thousand of them.
+struct WriteRecord {
+  std::mutex mutex;
+  std::deque<HdbWrite> kept;
+  uint64_t last = 0;
+  static constexpr size_t kKept = 4096;
+};
+WriteRecord& writeRecord() {
+  static WriteRecord r;
+  return r;
+}
+
+void noteWrite(HdbWrite w) {
+  WriteRecord& r = writeRecord();
+  const std::lock_guard lock(r.mutex);
+  w.serial = ++r.last;
+  r.kept.push_back(w);
+  if (r.kept.size() > WriteRecord::kKept) r.kept.pop_front();
+}
+
 }  // namespace
+
+uint64_t LastHdbWriteSerial() {
+  WriteRecord& r = writeRecord();
+  const std::lock_guard lock(r.mutex);
+  return r.last;
+}
+
+std::optional<std::vector<HdbWrite>> HdbWritesSince(uint64_t serial) {
+  WriteRecord& r = writeRecord();
+  const std::lock_guard lock(r.mutex);
+  if (serial > r.last || (serial < r.last && (r.kept.empty() || r.kept.front().serial > serial + 1)))
+    return std::nullopt;
+  return std::vector<HdbWrite>(r.kept.end() - std::ptrdiff_t(r.last - serial), r.kept.end());
+}
 
 // ---- Session
 
@@ -223,7 +259,7 @@ int32_t QsoDatabase::ensureHdbIndexes() {
 // Runs one write under the write lock: `op` writes the table and fills the changes per index
 // (dx1, dxc); the indexes then take those changes, or are rebuilt when they did not agree before.
 template <class Write>
-int32_t QsoDatabase::write(Write&& op) {
+int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock_);
@@ -235,12 +271,19 @@ int32_t QsoDatabase::write(Write&& op) {
   session_.problem.clear();
   if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
   const IndexStamp before = table_.Stamp();
+  HdbWrite noted{0, table_.FileNow(), {}, table_.Count(), 0, rewritten};
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
-  if (const int32_t r = op(changes, rebuild); r != HAMLOG_OK) {
+  const int32_t result = op(changes, rebuild);
+  const int cause = errno;
+  noted.after = table_.FileNow();
+  noted.countAfter = table_.Count();
+  if (result != HAMLOG_OK) noted.rewritten = -1;  // a write that failed half-way may have changed any record
+  if (!(noted.after == noted.before)) noteWrite(noted);
+  if (const int32_t r = result; r != HAMLOG_OK) {
     // The write that failed left its reason: a full disk is told apart from other failures, a file
     // that could not be written is named.
-    if (r == HAMLOG_IO_ERROR && (errno == ENOSPC || errno == EDQUOT)) return HAMLOG_NO_SPACE;
+    if (r == HAMLOG_IO_ERROR && (cause == ENOSPC || cause == EDQUOT)) return HAMLOG_NO_SPACE;
     session_.problem = table_.Problem();
     return r;
   }
@@ -258,7 +301,7 @@ int32_t QsoDatabase::write(Write&& op) {
 }
 
 int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
-  return write([&](std::vector<IndexChange>* changes, bool&) {
+  return write(0, [&](std::vector<IndexChange>* changes, bool&) {
     if (!table_.Append(image)) return int32_t(HAMLOG_IO_ERROR);
     const uint32_t r = table_.Count();
     unsigned char stored[kHdbRecordLength];
@@ -270,7 +313,7 @@ int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
 }
 
 int32_t QsoDatabase::AppendMany(size_t count, const BulkFill& fill, const BulkProgress& progress) {
-  return write([&](std::vector<IndexChange>* changes, bool& rebuild) {
+  return write(0, [&](std::vector<IndexChange>* changes, bool& rebuild) {
     const uint32_t first = table_.Count() + 1;
     constexpr size_t kChunk = 65536;  // one write and one count commit per chunk
     std::vector<unsigned char> images;
@@ -293,7 +336,7 @@ int32_t QsoDatabase::AppendMany(size_t count, const BulkFill& fill, const BulkPr
 }
 
 int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage) {
-  return write([&](std::vector<IndexChange>* changes, bool&) {
+  return write(recNo, [&](std::vector<IndexChange>* changes, bool&) {
     unsigned char stored[kHdbRecordLength];
     if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
@@ -312,7 +355,7 @@ int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const 
 }
 
 int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark) {
-  return write([&](std::vector<IndexChange>*, bool&) {
+  return write(recNo, [&](std::vector<IndexChange>*, bool&) {
     unsigned char stored[kHdbRecordLength];
     if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
@@ -322,7 +365,7 @@ int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark)
 }
 
 int32_t QsoDatabase::Delete(int64_t recNo) {
-  return write([&](std::vector<IndexChange>* changes, bool&) {
+  return write(recNo, [&](std::vector<IndexChange>* changes, bool&) {
     unsigned char stored[kHdbRecordLength];
     if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
@@ -338,7 +381,7 @@ int32_t QsoDatabase::Delete(int64_t recNo) {
 int32_t QsoDatabase::Pack() {
   bool packed = false;
   int packError = 0;
-  const int32_t r = write([&](std::vector<IndexChange>* changes, bool& rebuild) {
+  const int32_t r = write(-1, [&](std::vector<IndexChange>* changes, bool& rebuild) {
     const uint32_t before = table_.Count();
     packed = table_.Pack();
     packError = packed ? 0 : errno;
@@ -351,7 +394,8 @@ int32_t QsoDatabase::Pack() {
     for (int64_t recNo : unpacked_) {
       if (!table_.ReadRecord(recNo, stored) || stored[0] != '*') continue;
       if (!table_.PutByte(recNo, 0, ' ')) return int32_t(HAMLOG_IO_ERROR);
-      for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), uint32_t(recNo), false});
+      for (int i = 0; i < 2; ++i)
+        changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), uint32_t(recNo), false});
     }
     return int32_t(HAMLOG_OK);
   });

@@ -61,8 +61,9 @@ class QsoDatabase {
   const IndexView* CallIndex(uint32_t* serial);
 
  private:
+  // `rewritten`: as HdbWrite::rewritten.
   template <class Write>
-  int32_t write(Write&& op);
+  int32_t write(int64_t rewritten, Write&& op);
   int32_t ensureHdbIndexes();
   int32_t holdOpen(bool exclusive);
 

@@ -32,6 +32,7 @@ FileStat fromStat(const struct stat& st) {
   s.size = st.st_size;
   s.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   s.mode = st.st_mode & 07777;
+  s.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   return s;
 }
 

@@ -21,6 +21,10 @@ struct FileStat {
   int64_t size = 0;
   int64_t mtimeNs = 0;
   uint32_t mode = 0;  // permission bits
+  // The status change time: every write moves it, and no program can set it back as it can the
+  // modification time.
+  int64_t ctimeNs = 0;
+  bool operator==(const FileStat&) const = default;
 };
 FileStat StatPath(const QString& path);
 

@@ -17,8 +17,8 @@
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
-#include "core/SettingsStore.h"
 #include "core/QsoRules.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
@@ -29,6 +29,8 @@
 #include "hamlogdb/hamlogdb.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
+#include "outputs/AwardLists.h"
+#include "outputs/ListChoices.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
@@ -748,6 +750,30 @@ TEST_F(CWSHEETTest, TheMarkOfAGunStaysWithItsOwnFirstQsoWhenItComesLater) {
   s.HLAPD.Trigger();
   // The gun's own lines come first in the work file: its QSO is the one behind the mark.
   EXPECT_EQ(SheetTally.GridCellRecordNumbers(kCol7, gun), "0000000006");
+  const SheetState appended = state();
+  expectSame(appended, reloaded());
+}
+
+// A gun confirmed through one of its towns stays confirmed when a worked QSO of a town comes in, in the
+// grid, the totals and the JCG list alike.
+TEST_F(CWSHEETTest, AnAppendKeepsTheGunConfirmedThroughItsTowns) {
+  log.Add({"JA3TWN,2020/02/02,7.010,CW,10001A,J *", "JA3GUN,2020/02/03,7.020,CW,10001,J  "});
+  log.Prepare();
+  CWSHEET& s = sheet();
+  const int gun = gridRow(kRowGun);
+  ASSERT_EQ(s.MSFlexGrid2.TextMatrix(gun, kCol7), "C");
+  for (const char* code : {"10001A", "10001B"}) {
+    SCOPED_TRACE(code);
+    log.Add({QString("JA3NEW,2021/05/05,7.015,CW,%1,J  ").arg(code)});
+    boxes.Answer(vbOK);
+    s.HLAPD.Trigger();
+    EXPECT_EQ(
+        (s.MSFlexGrid2.TextMatrix(gun, kCol7) + SheetTally.GridCellRecordNumbers(kCol7, gun)).toStdString(),
+        "C0000000005");
+    EXPECT_EQ(BandTotals.GunConfirmed[kCol7 - 5], 1);
+    const OutputRun jcg = WriteAwardLists(kAwardJcg, kCol7, [](const QString&) { return QString(); });
+    EXPECT_EQ(jcg.messages.value(0).toStdString(), "JCG 7MHz/MIX = 1ポイント ");
+  }
   const SheetState appended = state();
   expectSame(appended, reloaded());
 }

@@ -8,7 +8,9 @@
 #include <QTimer>
 
 #include "app/StartProgram.h"
+#include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
+#include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "forms/awards/ORBBOOK.h"
 #include "forms/awards/ORBTOTAL1.h"
@@ -21,10 +23,13 @@
 #include "platform/ui/responders.h"
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
+#include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
 #include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/small_disk.h"
 
 namespace {
 
@@ -151,6 +156,52 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   LoadedForm<CWSHEET>()->RTNMN.Trigger();
   EXPECT_EQ(top().Check1.Value(), 0);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+}
+
+// A work file the full program folder could not take leaves its QSO to the next reading: once there is
+// room, the append again or the previous data after the return picks it up.
+TEST_F(StartToSheetTest, AWorkFileThatCouldNotBeWrittenLeavesItsQsoToTheNextReading) {
+  SmallDisk disk(2048);
+  if (!disk.Available()) GTEST_SKIP() << disk.Why().toStdString();
+  UnloadAllForms();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ReleaseProgramLock();
+  for (const char* name : {"ORBEX5.INI", "政令指定都市定義.txt"})
+    ASSERT_TRUE(QFile::copy(log.home.file(name), disk.file(name)));
+  qputenv("ORBEX_HOME", QFile::encodeName(disk.path()));
+  ResetSharedState();
+  ASSERT_NE(start(), nullptr);
+  pressStart();
+  for (const QString call : {"JA1NEW", "JA1NEX"}) {
+    SCOPED_TRACE(call.toStdString());
+    log.Add({call + ",2021/05/05,21.010,CW,1002,J *"});
+    disk.Fill();
+    boxes.Answer(vbOK).Answer(vbOK);
+    LoadedForm<CWSHEET>()->HLAPD.Trigger();
+    QCoreApplication::processEvents();  // the file goes to disk after the sheet shows the QSO
+    EXPECT_TRUE(boxes.texts().last().startsWith(DmyDbsPath() + " を書き込めません"))
+        << boxes.texts().last().toStdString();
+    disk.Free();
+    if (call == "JA1NEX") {  // back to the start window, and the previous data ticked by hand
+      LoadedForm<CWSHEET>()->RTNMN.Trigger();
+      Operator::Click(top().Check1);
+      pressStart();
+    }
+    const qsizetype shown = boxes.texts().size();
+    boxes.Answer(vbOK);
+    LoadedForm<CWSHEET>()->HLAPD.Trigger();
+    EXPECT_EQ(boxes.texts().size(), shown + 1) << boxes.texts().last().toStdString();
+    SettleWorkFile();
+    QFile work(DmyDbsPath());
+    ASSERT_TRUE(work.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(work.readAll().contains(QByteArray::number(Hamlog.HdbRecordCount).rightJustified(10, '0') +
+                                        "20210505"));
+    EXPECT_EQ(ReadIni("ORB", "LASTP"), QString::number(Hamlog.HdbRecordCount));
+    EXPECT_EQ(MasterTable(kCol21, kRow1002), "C");
+  }
+  UnloadAllForms();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  qputenv("ORBEX_HOME", QFile::encodeName(log.home.path()));
 }
 
 TEST_F(StartToSheetTest, EscOnTheStartWindowStopsTheReading) {

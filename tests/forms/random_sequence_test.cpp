@@ -1,0 +1,399 @@
+// Seeded random sequences of what an operator and HAMLOG do, each view on screen compared after every
+// step with the same view of a fresh start of the program on copies of the same files (a process of
+// its own). ORBEX_SEQUENCE_STEPS and ORBEX_SEQUENCE_SEED choose the run; scripts/random-sequence runs a
+// long one. On a failure the seed and the step are named.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTimeZone>
+
+#include "core/BandLayout.h"
+#include "core/HamlogAccess.h"
+#include "forms/awards/ACCSheet.h"
+#include "forms/awards/AwardSheetRuns.h"
+#include "forms/awards/MichinoekiSheet.h"
+#include "forms/awards/ORBTOTAL1.h"
+#include "forms/logbook/LogbookWindows.h"
+#include "forms/logbook/QSODATA.h"
+#include "forms/logbook/TEMP_LOG.h"
+#include "forms/sheet/CWSHEET.h"
+#include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/tool_support.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/profile.h"
+#include "platform/ui/responders.h"
+#include "platform/vbfile.h"
+#include "sheet/SheetTally.h"
+#include "sheet/WorkFileStore.h"
+#include "startup/start_window_fixture.h"
+#include "support/operator.h"
+#include "support/other_process.h"
+#include "support/shared_state.h"
+
+namespace {
+
+const char* const kCalls[] = {"JA1AAA", "JA2BBB", "JH1RSQ", "JA3CCC/3", "W1AW", "VK2ABC"};
+const char* const kJapaneseCalls[] = {"JA1AAA", "JA2BBB", "JH1RSQ", "JA3CCC"};
+// A gun and its towns often: the marks of a gun come from the lines of all of them.
+const char* const kCodes[] = {"1001",   "1002",   "100105", "110101", "25002",
+                              "25002A", "25002B", "25002C", "501A"};
+const char* const kBands[] = {"7.015", "14.025", "21.030", "435.00"};
+const char* const kGrids[] = {"PM95", "QM05", "PM74AB", "FN31", "QF56", "PM53XX", ""};
+const char* const kStations[] = {
+    "\xe2\x96\xa1"
+    "10001",
+    "\xe2\x96\xa1"
+    "20001",
+    ""};  // "□"
+
+// Every box answered as an operator who goes on: OK, Yes.
+struct GoOnAnswers {
+  QStringList texts;  // what the program said, for the message of a failure
+  GoOnAnswers() {
+    SetMsgBoxHook([this](const MsgBoxCall& c) {
+      texts << c.text;
+      const int buttons = c.style & 7;
+      MsgBoxAnswer a;
+      a.code = buttons == vbYesNo || buttons == vbYesNoCancel ? vbYes : vbOK;
+      return a;
+    });
+  }
+  ~GoOnAnswers() { SetMsgBoxHook({}); }
+};
+
+QStringList gridLines(FlexGrid& g) {
+  QStringList lines;
+  for (int r = 0; r < g.Rows(); ++r) {
+    QStringList cells;
+    for (int c = 0; c < g.Cols(); ++c) cells << g.TextMatrix(r, c);
+    lines << cells.join('\t');
+  }
+  return lines;
+}
+
+// The band cells the sheet shows: "code band mark" for each row and band column in view.
+QStringList sheetCells(CWSHEET& s) {
+  FlexGrid& g = s.MSFlexGrid2;
+  QStringList cells;
+  for (int r = 1; r <= SheetTally.GridDataRows && r < g.Rows(); ++r)
+    for (int c = 5; c <= BandLayout.LastBandColumn && g.RowHeight(r) > 0; ++c)
+      if (g.ColWidth(c) > 0)
+        cells << g.TextMatrix(r, 1).trimmed() + " " + g.TextMatrix(0, c) + " " + g.TextMatrix(r, c);
+  return cells;
+}
+
+// A QSO list of the sheet: "codes CODE" (a right click on the code's QTH cell) or "station CALL".
+QStringList qsoList(CWSHEET& s, const QStringList& what) {
+  Operator::Click(what[0] == "codes" ? s.Text2 : s.Text3);
+  Operator::Key(Qt::Key_A, Qt::ControlModifier);
+  Operator::Type(what[1]);
+  if (what[0] == "station") Operator::Key(Qt::Key_Return);
+  FlexGrid& g = s.MSFlexGrid2;
+  for (int r = 1; what[0] == "codes" && r < g.Rows(); ++r)
+    if (g.TextMatrix(r, 1).trimmed() == what[1] && g.RowHeight(r) > 0) {
+      Operator::ClickCell(g, r, 2, Qt::RightButton);
+      break;
+    }
+  QSODATA* list = LoadedForm<QSODATA>();
+  const QStringList lines =
+      list ? QStringList{list->windowTitle()} + gridLines(list->MSFlexGrid1) : QStringList{};
+  Operator::Click(s.Command8);
+  Operator::Click(s.Command2);
+  return lines;
+}
+
+// An award view of the start window: "square", "subsquare", "wasa", "dxcc", "member" or "roadside".
+QStringList awardView(ORBTOP& top, const QString& view, const QString& home) {
+  FileDialogResponder files;
+  if (view == "member") files.Choose(home + "/acc.txt");
+  Menu* menus[] = {&top.aGrigSrh, &top.aGrigSrh100, &top.aGrigSrhDX, &top.xDXCC, &top.ACCchk, &top.MichiGet};
+  const QStringList names = {"square", "subsquare", "wasa", "dxcc", "member", "roadside"};
+  menus[names.indexOf(view)]->Trigger();
+  QStringList lines;
+  if (MichinoekiSheet* m = LoadedForm<MichinoekiSheet>()) {
+    lines = gridLines(m->MSFlexGrid2);
+    m->RTNMN.Trigger();
+  } else if (ACCSheet* a = LoadedForm<ACCSheet>()) {
+    Operator::Activate(*a);
+    lines = gridLines(a->MSFlexGrid2);
+    a->RTNMN.Trigger();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return lines;
+}
+
+struct RandomSequence : StartWindowTest {
+  QRandomGenerator rng;
+  GoOnAnswers answers;
+  ORBTOP* top = nullptr;
+
+  void SetUp() override {
+    StartWindowTest::SetUp();
+    setUpOperator();
+    set("ORB", "DataFol", home.path());
+    for (auto [key, mode] : {std::pair("MODE1", "CW"), {"MODE2", "SSB"}, {"MODE3", "FM"}})
+      set("ORB", key, mode);
+    set("ORB", "MODEC", "3");
+    home.write("acc.txt",
+               "ACC Member List\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n JA2BBB ACC#0003\r\n"
+               " JH1RSQ ACC#0040\r\n W1AW   ACC#0001\r\n");
+    home.write("道の駅.mcsv",
+               ToAnsi(QString::fromUtf8("番号,名前,コード,所在地,予備\r\n□10001,道の駅東京,1001,東京都\r\n"
+                                        "□20001,道の駅愛知,2001,愛知県\r\n")));
+    // A master of some prefectures and entities, so that a fresh start costs little.
+    QByteArray master, codes;
+    ASSERT_TRUE(ReadWholeFile(QStringLiteral(ORBEX_DATA_DIR "/master.csv"), master));
+    for (const QByteArray& line : master.split('\n'))
+      if (QRegularExpression("^\"(01|10|11|25|5[0-2])").match(QString::fromLatin1(line)).hasMatch())
+        codes += line + '\n';
+    ASSERT_TRUE(hamlogdb::LoadMaster(hamlogDir, home.write("codes.csv", codes)).Ok());
+    ASSERT_TRUE(hamlogdb::Generate(hamlogDir, 150, 5).Ok());
+    ASSERT_TRUE(appendQsos(30));
+    ConnectAwardSheets();
+    ConnectLogbookWindows();
+    top = load();
+    ASSERT_NE(top, nullptr);
+    top->Show();
+    FileDialogResponder files;  // the station list is taken in once
+    files.Choose(home.file("道の駅.mcsv"));
+    top->MichiGet.Trigger();
+    LoadedForm<MichinoekiSheet>()->RTNMN.Trigger();
+  }
+
+  template <class T, size_t N>
+  T any(T (&items)[N]) {
+    return items[rng.bounded(int(N))];
+  }
+
+  // QSOs logged in HAMLOG (the tool's import, in this process or another).
+  bool appendQsos(int n) {
+    VbFile csv(home.file("qsos.csv"), VbMode::Output);
+    for (int i = 0; i < n; ++i) {
+      const QString qsl = QString("J ") + (rng.bounded(2) ? "*" : " ");
+      csv.Write(
+          {any(kCalls),
+           QString("20%1/0%2/1%3").arg(10 + rng.bounded(14)).arg(1 + rng.bounded(9)).arg(rng.bounded(9)),
+           "12:00J", "599", "599", any(kBands), rng.bounded(2) ? "CW" : "SSB", any(kCodes), any(kGrids), qsl,
+           "", "", rng.bounded(3) ? "" : QString::fromUtf8("道の駅 ") + QString::fromUtf8(any(kStations)),
+           ""});
+    }
+    return csv.Close() && hamlogdb::Import(hamlogDir, home.file("qsos.csv")).Ok();
+  }
+
+  CWSHEET* sheet() {
+    CWSHEET* s = LoadedForm<CWSHEET>();
+    return s && s->isVisible() ? s : nullptr;
+  }
+
+  // The start button, from the previous data or reading HAMLOG afresh.
+  void start(bool previous) {
+    if ((top->Check1.Value() == 1) != previous) Operator::Click(top->Check1);
+    Operator::Click(top->Command1);
+  }
+
+  void entryWindow(bool stored) {
+    sheet()->LOGOPEN.Trigger();
+    TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+    Operator::Activate(w);
+    if (stored) {
+      for (int k = 1 + rng.bounded(12); k > 0; --k) Operator::Click(w.Command2);
+    } else {
+      for (auto [key, text] : {std::pair(Qt::Key_F2, any(kCalls)), {Qt::Key_F6, any(kCodes)}}) {
+        Operator::Key(key);
+        Operator::Key(Qt::Key_A, Qt::ControlModifier);
+        Operator::Type(text);
+      }
+      Operator::Pick(w.Combo1, rng.bounded(3));
+    }
+    Operator::Key(Qt::Key_F5);
+    Operator::Key(Qt::Key_A, Qt::ControlModifier);
+    Operator::Type(any(kBands));
+    Operator::Click(w.Text17);
+    Operator::Key(Qt::Key_A, Qt::ControlModifier);
+    Operator::Type(rng.bounded(2) ? "*" : " ");
+    Operator::Key(Qt::Key_F1);
+    Operator::Key(Qt::Key_Escape);
+  }
+
+  // HAMLOG, another program: QSOs logged, a received mark set or taken away, a QSO deleted.
+  bool hamlogWrites(int what) {
+    const int32_t count = CountHdbRecords(), at = 1 + rng.bounded(count);
+    const char mark = rng.bounded(2) ? '*' : ' ';
+    return InOtherProcess([&] {
+      if (what == 0) return appendQsos(1 + rng.bounded(4));
+      hamlogdb::OpenedLog log;
+      if (!log.Open(hamlogDir).Ok()) return false;
+      const int32_t r = what == 1 ? log.Db().PutQslMark(at, 2, mark) : log.Db().Delete(at);
+      return r == HAMLOG_OK || r == HAMLOG_DELETED;  // a QSO deleted before has no marks to set
+    });
+  }
+
+  // One step (HAMLOG "logs", "mark", "delete"; at the start window "previous" or "afresh" start and
+  // the "award" views; on the sheet "append" (HAMLOG追加読込), a "new" or an "edit"ed QSO in the entry
+  // window, a band or area "view", "totals", the QSO lists of "codes" and "station", "back" to the
+  // start window); the views it opened and closed again, with what they showed. Appends and the append
+  // reading come often: the sheet's marks after them are what the merge keeps.
+  std::map<QString, QStringList> step(QString& name) {
+    static const QStringList kAtStart = {"logs",   "logs",  "mark",  "delete", "previous",
+                                         "afresh", "award", "award", "award"};
+    static const QStringList kOnSheet = {"logs",   "logs",   "mark",  "delete",  "append",
+                                         "append", "append", "new",   "new",     "edit",
+                                         "view",   "totals", "codes", "station", "back"};
+    CWSHEET* s = sheet();
+    const QStringList& steps = s ? kOnSheet : kAtStart;
+    name = steps[rng.bounded(int(steps.size()))];
+    std::map<QString, QStringList> shown;
+    if (const int what = QStringList{"logs", "mark", "delete"}.indexOf(name); what >= 0) {
+      EXPECT_TRUE(hamlogWrites(what)) << name.toStdString();
+    } else if (name == "previous" || name == "afresh") {
+      start(name == "previous");
+    } else if (name == "award") {
+      name = QStringList{"square", "subsquare", "wasa", "dxcc", "member", "roadside"}[rng.bounded(6)];
+      shown[name] = awardView(*top, name, home.path());
+    } else if (name == "append") {
+      s->HLAPD.Trigger();
+    } else if (name == "new" || name == "edit") {
+      entryWindow(name == "edit");
+    } else if (name == "view") {
+      Menu* views[] = {&s->ALLB, &s->BandView[2], &s->BandView[4], &s->SALL, &s->SALL1, &s->SALL3};
+      any(views)->Trigger();
+    } else if (name == "totals") {
+      s->SYUDSP.Trigger();
+      shown[name] = gridLines(LoadedForm<ORBTOTAL1>()->MSFlexGrid1);
+      LoadedForm<ORBTOTAL1>()->CLSCNT.Trigger();
+    } else if (name == "codes" || name == "station") {
+      const QStringList marked = sheetCells(*s).filter(QRegularExpression(" [WC]$"));
+      name = name == "codes" && !marked.isEmpty()
+                 ? "codes " + marked[rng.bounded(int(marked.size()))].section(' ', 0, 0)
+                 : QString("station ") + any(kJapaneseCalls);
+      shown[name] = qsoList(*s, name.split(' '));
+    } else {
+      s->RTNMN.Trigger();
+    }
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (sheet()) shown["sheet"] = sheetCells(*sheet());
+    return shown;
+  }
+
+  // The same views in a fresh start on copies of the files; "" when they agree, else the first
+  // difference.
+  QString compareWithFreshStart(const std::map<QString, QStringList>& shown) {
+    SettleWorkFile();  // the file the sheet shows, on disk
+    QTemporaryDir fresh;
+    const QString copy = fresh.filePath("home");
+    for (QDirIterator it(home.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+      const QString from = it.next(), to = copy + from.mid(home.path().size());
+      QDir().mkpath(QFileInfo(to).path());
+      QFile::copy(from, to);
+    }
+    const QString ini = copy + "/ORBEX5.INI";
+    for (const char* key : {"HAMLOGPOS", "HAMLOGexePOS", "DataFol"})
+      WritePrivateProfileString("ORB", key,
+                                GetPrivateProfileString("ORB", key, "", ini).replace(home.path(), copy), ini);
+    QStringList views;
+    for (const auto& [view, lines] : shown) views << view;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORBEX_FRESH_START", copy + "\n" + views.join('\n'));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RandomSequenceFreshStart.Views"});
+    if (!child.waitForFinished(60000) || child.exitCode() != 0)
+      return "the fresh start failed: " + QString::fromLocal8Bit(child.readAllStandardOutput().right(2000));
+    QFile f(copy + "/views.txt");
+    if (!f.open(QIODevice::ReadOnly)) return "the fresh start wrote no views";
+    const QStringList blocks = QString::fromUtf8(f.readAll()).split("\f");
+    for (int i = 0; i < views.size(); ++i) {
+      const QStringList want = blocks.value(i).split('\n', Qt::SkipEmptyParts);
+      const QSet<QString> cells(want.begin(), want.end());
+      const QStringList& got = shown.at(views[i]);
+      for (int k = 0; k < got.size(); ++k)
+        if (views[i] == "sheet" ? !cells.contains(got[k]) : got[k] != want.value(k))
+          return views[i] + ": " + got[k] +
+                 " / fresh: " + (views[i] == "sheet" ? QString("(other mark)") : want.value(k));
+      if (views[i] != "sheet" && got.size() != want.size())
+        return views[i] + ": lines " + QString::number(got.size());
+    }
+    return {};
+  }
+};
+
+TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
+  const uint32_t seed = qEnvironmentVariableIsSet("ORBEX_SEQUENCE_SEED")
+                            ? qEnvironmentVariableIntValue("ORBEX_SEQUENCE_SEED")
+                            : 41;
+#if defined(__SANITIZE_ADDRESS__)
+  const int defaultSteps = 100;
+#else
+  const int defaultSteps = 250;
+#endif
+  const int steps = qEnvironmentVariableIsSet("ORBEX_SEQUENCE_STEPS")
+                        ? qEnvironmentVariableIntValue("ORBEX_SEQUENCE_STEPS")
+                        : defaultSteps;
+  rng.seed(seed);
+  QStringList done;
+  for (int i = 1; i <= steps; ++i) {
+    QString name;
+    const auto shown = step(name);
+    done << name;
+    const QString difference = shown.empty() ? QString() : compareWithFreshStart(shown);
+    ASSERT_TRUE(difference.isEmpty())
+        << "seed " << seed << ", step " << i << " (" << name.toStdString()
+        << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()
+        << "\nlast messages: " << answers.texts.mid(answers.texts.size() - 8).join(" | ").toStdString();
+  }
+}
+
+// The other side of the comparison, run in a process of its own: the program started afresh on the
+// copied folder, the asked views opened as the operator opens them.
+TEST(RandomSequenceFreshStart, Views) {
+  const QStringList request = qEnvironmentVariable("ORBEX_FRESH_START").split('\n');
+  if (request.size() < 2) GTEST_SKIP() << "run by RandomSequence.EveryViewEqualsAFreshStartAfterEveryStep";
+  const QString home = request[0];
+  qputenv("ORBEX_HOME", QFile::encodeName(home));
+  ResetSharedState();
+  hamlogLib = HamlogLib{};
+  SetFixedClock(QDateTime(QDate(2024, 5, 1), QTime(12, 0), QTimeZone(9 * 3600)));
+  GoOnAnswers answers;
+  ConnectAwardSheets();
+  ConnectLogbookWindows();
+  ORBTOP& top = Form<ORBTOP>();
+  top.Show();
+  QStringList blocks;
+  for (const QString& view : request.mid(1)) {
+    CWSHEET* s = LoadedForm<CWSHEET>();
+    if (!s &&
+        (view == "sheet" || view == "totals" || view.startsWith("codes") || view.startsWith("station"))) {
+      if (top.Check1.Value() != 1) Operator::Click(top.Check1);
+      Operator::Click(top.Command1);
+      s = LoadedForm<CWSHEET>();
+      ASSERT_NE(s, nullptr);
+    }
+    QStringList lines;
+    if (view == "sheet") {
+      lines = sheetCells(*s);
+    } else if (view == "totals") {
+      s->SYUDSP.Trigger();
+      lines = gridLines(LoadedForm<ORBTOTAL1>()->MSFlexGrid1);
+      LoadedForm<ORBTOTAL1>()->CLSCNT.Trigger();
+    } else if (s) {
+      lines = qsoList(*s, view.split(' '));
+    } else {
+      lines = awardView(top, view, home);
+    }
+    blocks << lines.join('\n');
+  }
+  QFile out(home + "/views.txt");
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(blocks.join('\f').toUtf8());
+}
+
+}  // namespace

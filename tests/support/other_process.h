@@ -1,0 +1,8 @@
+#pragma once
+// Another program beside this one, for changes of the operator's files that the program has not made
+// itself (HAMLOG writing its log): `work` runs in a child process that leaves what this process holds
+// of HAMLOG alone. True when `work` said so in the child.
+
+#include <functional>
+
+bool InOtherProcess(const std::function<bool()>& work);
