@@ -145,10 +145,16 @@ void dxccAfterWrite(benchmark::State& state, Writer writer) {
     state.PauseTiming();
     mark = mark == '*' ? ' ' : '*';
     if (writer == Writer::Own) {
+      // A QSL mark, an edit of a stored QSO (the log replaced by its copy) and a new QSO.
       HamlogOpenDb();
-      QSL_Rcv(Hamlog.Thw, Hamlog.HdbRecordCount / 2, mark);
+      const int32_t half = Hamlog.HdbRecordCount / 2;
+      QSL_Rcv(Hamlog.Thw, half, mark);
       int32_t confirm = 0;
-      THW_read(Hamlog.Thw, Hamlog.HdbRecordCount / 2, 3);
+      THW_read(Hamlog.Thw, half - 1, 3);
+      const ThwRecord old = Hamlog.Thw;
+      SetThBuffer(Hamlog.Thw, mark == '*' ? "edited" : "again", 13);
+      THW_update(Hamlog.Thw, old, half - 1, 16, confirm);
+      THW_read(Hamlog.Thw, half, 3);
       THW_append(Hamlog.Thw, 16, confirm);
       HamlogCloseDb(1);
     } else if (!InOtherProcess([&] {
