@@ -167,6 +167,7 @@ class FlexGrid : public VbControl<QTableView> {
   void wheelEvent(QWheelEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   // Typed letters are for KeyPress; the grid does not jump to a matching row by itself.
@@ -199,7 +200,6 @@ class FlexGrid : public VbControl<QTableView> {
   bool IsFixedCol(int col) const { return col >= 0 && col < fixedCols_; }
 
   FlexGridModel& model_;
-  QScrollBar hbar_;
   int fixedRows_ = 1, fixedCols_ = 1;
   int row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
   int leftCol_ = 1;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -205,11 +207,47 @@ TEST_F(Grid, HiddenRowsSurviveABatchAndASort) {
   EXPECT_GT(g->RowHeight(3), 0);
 }
 
+// The first scrollable column the operator sees whole.
+int FirstColumnInView(FlexGrid& grid) {
+  for (int c = grid.FixedCols(); c < grid.Cols(); ++c)
+    if (Operator::CellCentre(grid, 1, c).x() >= 0) return c;
+  return -1;
+}
+
+// The bar drawn at the grid's foot, as the operator finds it there, and a part of it (its centre).
+QPoint BarPart(FlexGrid& grid, QStyle::SubControl part) {
+  auto* bar = qobject_cast<QScrollBar*>(Operator::WidgetAt(grid, {grid.width() / 2, grid.height() - 4}));
+  if (!bar) return {-1, -1};
+  QStyleOptionSlider opt;
+  opt.initFrom(bar);
+  opt.orientation = bar->orientation();
+  opt.minimum = bar->minimum(), opt.maximum = bar->maximum(), opt.sliderPosition = bar->sliderPosition();
+  opt.sliderValue = bar->value(), opt.singleStep = bar->singleStep(), opt.pageStep = bar->pageStep();
+  return bar->mapTo(&grid, bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center());
+}
+
+TEST_F(Grid, TheSidewaysBarScrollsByItsArrowItsTrackAndItsThumb) {
+  Fill(20, 30, 2);
+  ASSERT_EQ(FirstColumnInView(*g), 2);
+  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarAddLine));
+  EXPECT_EQ(FirstColumnInView(*g), 3) << "the right arrow: one column";
+  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarAddPage));
+  const int paged = FirstColumnInView(*g);
+  EXPECT_GT(paged, 4) << "the track right of the thumb: a page";
+  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarSubLine));
+  EXPECT_EQ(FirstColumnInView(*g), paged - 1) << "the left arrow";
+  const QPoint thumb = BarPart(*g, QStyle::SC_ScrollBarSlider);
+  Operator::Drag(*g, thumb, {g->width() - 20, thumb.y()});
+  EXPECT_EQ(FirstColumnInView(*g), g->LeftCol());
+  EXPECT_NE(Operator::CellCentre(*g, 1, 29).x(), -1) << "the thumb dragged to the end: the last column";
+  Operator::Drag(*g, BarPart(*g, QStyle::SC_ScrollBarSlider), {2, thumb.y()});
+  EXPECT_EQ(FirstColumnInView(*g), 2) << "and back to the first";
+}
+
 TEST_F(Grid, FixedColumnsStayWhileLeftColScrollsTheRest) {
   Fill(20, 30, 2);
   g->SetColWidth(0, 0);
   EXPECT_EQ(g->LeftCol(), 2);
-  EXPECT_TRUE(g->findChild<QScrollBar*>() != nullptr);
   g->SetLeftCol(10);
   EXPECT_EQ(g->LeftCol(), 10);
   EXPECT_EQ(g->ColWidth(5), 960);  // scrolled off, still its width
