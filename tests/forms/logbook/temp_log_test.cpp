@@ -818,6 +818,23 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   EXPECT_EQ(w.Text4.text(), "08:15J");
   Operator::Type("0745");
   EXPECT_EQ(w.Text4.text(), "07:45J");
+  // The caret keys move within a box: Left walks over the colon, End stays in the date.
+  Operator::Key(Qt::Key_End);
+  for (int i = 0; i < 5; ++i) Operator::Key(Qt::Key_Left);
+  Operator::Type("1");
+  EXPECT_EQ(w.Text4.text(), "01:45J");
+  Operator::Key(Qt::Key_D, Qt::AltModifier);
+  Operator::Key(Qt::Key_End);
+  EXPECT_EQ(focused(w), &w.Text3);
+  // An impossible date is said once: the Return that answers the box is let go over the date.
+  boxes.Answer(vbOK);
+  Operator::ClickCaret(w.Text3, 0);
+  Operator::Type("20240230");
+  Operator::Release(Qt::Key_Return);
+  EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
+  EXPECT_EQ(focused(w), &w.Text3);
+  Operator::Type("20240229");
+  EXPECT_EQ(w.Text3.text(), "2024-02-29");
   typeInto(w.Text5, "599");
   EXPECT_EQ(focused(w), &w.Text6);
   EXPECT_EQ(w.Text5.text(), "599");

@@ -114,6 +114,10 @@ TEST_F(Controls, TypingRunsKeyDownKeyPressChangeKeyUpAndTheFilterRewritesOrSwall
   w->log.clear();
   QTest::keyClick(&w->Text2, Qt::Key_Escape);
   EXPECT_EQ(w->log, QStringList({"down 27 0", "up 27"}));
+  // A key whose press went elsewhere (a message box that closed on it) is let go here: not its key.
+  w->log.clear();
+  Operator::Release(Qt::Key_Return);
+  EXPECT_EQ(w->log, QStringList());
 }
 
 TEST_F(Controls, TextFromTheInputMethodPassesTheSameFilter) {
