@@ -35,14 +35,14 @@ bool isInput(const QEvent& e) {
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
       return true;
-    case QEvent::Close:
-      return e.spontaneous();  // the window's close box
     default:
       return false;
   }
 }
 
-bool isHeld(const QObject* target) {
+}  // namespace
+
+bool HeldByWait(const QObject* target) {
   for (const QPointer<QWidget>& w : holds().windows) {
     if (!w) continue;
     if (target == w.data() || (target->isWindowType() && w->windowHandle() == target)) return true;
@@ -51,10 +51,12 @@ bool isHeld(const QObject* target) {
   return false;
 }
 
+namespace {
+
 class HoldFilter : public QObject {
  protected:
   bool eventFilter(QObject* target, QEvent* e) override {
-    if (!isInput(*e) || !isHeld(target)) return false;
+    if (!isInput(*e) || !HeldByWait(target)) return false;
     // Taken by the window: no menu shortcut fires from it either.
     if (e->type() == QEvent::ShortcutOverride) e->accept();
     return true;
@@ -87,9 +89,7 @@ InputHold::~InputHold() {
   }
 }
 
-QEventLoop::ProcessEventsFlags WaitFlags() {
-  return holds().depth > 0 ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-}
+QEventLoop::ProcessEventsFlags WaitFlags() { return QEventLoop::AllEvents; }
 
 LongJobGuard::LongJobGuard(VbForm& form, std::initializer_list<LockItem> items)
     : form_(&form), items_(items) {

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 
 #include "platform/ui/control.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/testhooks.h"
 #include "platform/ui/timer.h"
 
@@ -336,7 +337,7 @@ void VbForm::closeEvent(QCloseEvent* e) {
   // The program itself never closes a window (it unloads it), so a close is the operator's, unless the
   // whole application is going down.
   e->ignore();
-  if (unloaded_ || closeLocks_ > 0) return;
+  if (unloaded_ || closeLocks_ > 0 || HeldByWait(this)) return;
   Unload(QCoreApplication::closingDown() ? vbAppWindows : vbFormControlMenu);
 }
 
