@@ -252,12 +252,18 @@ TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
   EXPECT_EQ(d.Text1.text(), "x");
 }
 
-TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat) {
+// The start window at the top left, 400 x 200 pixels, its button and box in its top left corner.
+StartWindow& ShownStartWindow() {
   StartWindow& w = Form<StartWindow>();
   w.Move(0, 0, 6000, 3000);
   w.Command1.Move(150, 150, 1500, 450);
   w.Text2.Move(150, 900, 1500, 300);
   w.Show();
+  return w;
+}
+
+TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat) {
+  StartWindow& w = ShownStartWindow();
   int clicks = 0;
   w.Command1.Click = [&] { ++clicks; };
   Operator::Click(w.Text2);
@@ -293,6 +299,39 @@ TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat
   EXPECT_EQ(WaitFlags(), QEventLoop::AllEvents);
   Operator::Click(w.Command1);
   EXPECT_EQ(clicks, 1);
+}
+
+// A window with no place stored, 300 x 200 pixels, with a button.
+template <int N>
+class Unplaced : public VbForm {
+ public:
+  Unplaced() {
+    Move(0, 0, 4500, 3000);
+    MoveToStoredPlace(std::nullopt, 0);
+  }
+  CommandButton Go{this, "Go"};
+};
+
+// It opens at its rule's place (the top left) when that leaves the controls of the window it is opened
+// from in sight; else beside that window, clear of its controls and of the other windows.
+TEST_F(Forms, AWindowWithNoPlaceStoredOpensClearOfItsOpenersControlsAndOfTheOthers) {
+  StartWindow& w = ShownStartWindow();
+  const auto at = [](QWidget& c) { return QRect(c.mapToGlobal(QPoint(0, 0)), c.size()); };
+  std::vector<QRect> opened;
+  for (VbForm* f :
+       std::initializer_list<VbForm*>{&Form<Unplaced<1>>(), &Form<Unplaced<2>>(), &Form<Unplaced<3>>()}) {
+    Operator::Activate(w);
+    f->Show();
+    const QRect r = f->frameGeometry();
+    EXPECT_FALSE(r.intersects(at(w.Command1)) || r.intersects(at(w.Text2)))
+        << f->pos().x() << "," << f->pos().y();
+    for (const QRect& o : opened) EXPECT_FALSE(r.intersects(o)) << "on another";
+    EXPECT_TRUE(f->screen()->availableGeometry().contains(r));
+    opened.push_back(r);
+  }
+  Operator::Activate(Form<Unplaced<1>>());
+  Form<Unplaced<4>>().Show();
+  EXPECT_EQ(Form<Unplaced<4>>().pos(), QPoint(0, 0));
 }
 
 TEST_F(Forms, GeometryIsInTwips) {
