@@ -146,7 +146,7 @@ void TEMP_LOG::layOut() {
   Label14.setToolTip(u8("道の駅選択"));
   Label15.setToolTip(u8("道の駅選択"));
   StatusBar1.widget()->setToolTip(u8("右クリックでIndex再構築"));
-  List1.Move(6200, 555, 1000, 1800);
+  List1.Move(Text8.Left(), Text8.Top() + Text8.Height(), 1000, 1800);  // drops down under the frequency
   List1.hide();
   for (const char* f :
        {"1.9",  "3.5",  "7",    "10",      "14",      "18",     "21",    "24",    "28",  "50",  "144", "430",

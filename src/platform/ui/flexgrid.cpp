@@ -486,6 +486,19 @@ void FlexGrid::SetRedraw(bool on) {
   viewport()->update();
 }
 
+int FlexGrid::WholeWidth() const {
+  int px = 2 * frameWidth();
+  for (int c = 0; c < Cols(); ++c) px += WidthPx(c);
+  return PxToTwips(px);
+}
+
+int FlexGrid::WholeHeight() const {
+  int px = 2 * frameWidth();
+  if (WholeWidth() > PxToTwips(width())) px += horizontalScrollBar()->sizeHint().height();
+  for (int r = 0; r < Rows(); ++r) px += HeightPx(r);
+  return PxToTwips(px);
+}
+
 int FlexGrid::RowPos(int row) const {
   if (row < Hdr()) return PxToTwips(horizontalHeader()->y());
   return PxToTwips(viewport()->y() + rowViewportPosition(row - Hdr()));

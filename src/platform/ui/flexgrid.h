@@ -131,6 +131,10 @@ class FlexGrid : public VbControl<QTableView> {
   void SetColAlignment(int col, int alignment) { model_.setAlignment(col, alignment, false); }
   int FixedAlignment(int col) const { return model_.alignment(col, true); }
   void SetFixedAlignment(int col, int alignment) { model_.setAlignment(col, alignment, true); }
+  // The grid's width and height in twips that show every column and row whole, at the sizes the
+  // program's font draws them (the height with room for the sideways bar while the columns need it).
+  int WholeWidth() const;
+  int WholeHeight() const;
   // Left and top of a row or column in twips, from the grid's corner (as shown now).
   int RowPos(int row) const;
   int ColPos(int col) const;

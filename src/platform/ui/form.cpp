@@ -57,6 +57,16 @@ bool& EndWhenNoForms() {
   return on;
 }
 
+// What the window system's frame adds to a window's size. A window not shown yet has no frame of its
+// own: it gets the one the shown windows have, so that a size stored with the frame opens as stored.
+QSize FrameExtra(const QWidget& window) {
+  const auto extraOf = [](const QWidget& w) { return w.frameGeometry().size() - w.size(); };
+  if (extraOf(window) != QSize(0, 0)) return extraOf(window);
+  for (const QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowType() == Qt::Window && extraOf(*w) != QSize(0, 0)) return extraOf(*w);
+  return {0, 0};
+}
+
 }  // namespace
 
 namespace ui_detail {
@@ -201,7 +211,7 @@ void VbForm::Move(int left, int top, int width, int height) {
   move(TwipsToPx(left), TwipsToPx(top));
   if (width < 0 && height < 0) return;
   // Width and height count the frame; Qt sizes the inside.
-  const QSize extra = frameGeometry().size() - size();
+  const QSize extra = FrameExtra(*this);
   const int w = width >= 0 ? TwipsToPx(width) - extra.width() : this->width();
   const int h = height >= 0 ? TwipsToPx(height) - extra.height() : this->height();
   resize(std::max(1, w), std::max(1, h));
@@ -258,8 +268,7 @@ void VbForm::PlaceBeside(const QWidget* opener) {
   const QScreen* screen = opener->screen() ? opener->screen() : QGuiApplication::primaryScreen();
   const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const QRect frame = opener->frameGeometry();
-  // Not shown yet, the window has no frame of its own: it will get one as the opener's.
-  const QSize size = geometry().size() + (frame.size() - opener->geometry().size());
+  const QSize size = this->size() + FrameExtra(*this);
   const auto onScreen = [&](QPoint p) {
     return QPoint(std::clamp(p.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)),
                   std::clamp(p.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));

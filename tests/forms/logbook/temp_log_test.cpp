@@ -580,6 +580,7 @@ TEST_F(EntryWindow, TheFrequencyPickListFillsTheFieldOnlyWithAPick) {
   Operator::Key(Qt::Key_F5);
   Operator::Key(Qt::Key_Down);
   EXPECT_TRUE(w.List1.isVisible());
+  EXPECT_EQ(w.List1.geometry().topLeft(), w.Text8.geometry().bottomLeft() + QPoint(0, 1)) << "under the box";
   EXPECT_EQ(Operator::Focus(), &w.List1);
   EXPECT_EQ(w.Text8.text(), "7.025") << "nothing picked yet";
   w.RigFrequency(14025000, "14.025", "14.025.00");
