@@ -234,6 +234,9 @@ void TEMP_LOG::fillModeList() {
 
 void TEMP_LOG::storeModeIndex() {
   Label17.setText(Combo1.Text());
+  // A stored QSO's mode that the settings lack is offered in the list while it is shown only: the
+  // next start reads the stored modes, so the choice kept is one of them.
+  if (Combo1.ListIndex() >= int(VbVal(Settings.ModeCount))) return;
   LastModeIndex = QString::number(Combo1.ListIndex());
   WriteIni("Hamlog", "LastMode", LastModeIndex);
 }

@@ -7,11 +7,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <functional>
 #include <QApplication>
 #include <QFileInfo>
+#include <QMenuBar>
 #include <QTest>
+#include <csignal>
+#include <functional>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -906,6 +907,14 @@ TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
   Operator::Pick(w.Combo1, 2);
   w.Unload();
   EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "FT8");  // the next window starts with it
+  // A stored QSO's mode that the list lacks is shown, and not kept as a choice the next start cannot read.
+  AddQsos({{"JA1CCC", "1001", "7.025", "RTTY"}});
+  Operator::Click(open().Command2);
+  EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "RTTY");
+  QMenuBar& bar = *Form<TEMP_LOG>().menuBar();
+  Operator::Click(bar, bar.actionGeometry(Form<TEMP_LOG>().LCan.action()).center());  // 閉（Esc）
+  EXPECT_EQ(open().Label17.text(), "FT8");
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
 }
 
 TEST_F(EntryWindow, F12OutsideQslCheckAndAltPWithoutAPictureDoNothing) {
