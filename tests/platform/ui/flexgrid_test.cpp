@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -121,6 +122,20 @@ TEST_F(Grid, RowTextsInOneGoAreTheCellByCellFill) {
     for (FlexGrid* x : {g, &other}) x->SetRedraw(true);
     EXPECT_EQ(shown(*g), shown(other)) << rows;
   }
+}
+
+// Emptied or cut short, a grid whose cells a screen reader has read goes in one step, not as a
+// removal that walks every cell read once for each of them.
+TEST_F(Grid, AGridEmptiedGoesInOneStepWhileAScreenReaderHoldsItsCells) {
+  Fill(300, 23);
+  QAccessible::setActive(true);
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(g);
+  for (int i = 0; i < table->childCount(); ++i) table->child(i)->text(QAccessible::Name);
+  QSignalSpy removals(&g->gridModel(), &QAbstractItemModel::rowsRemoved);
+  g->SetRows(1);
+  EXPECT_EQ(removals.count(), 0);
+  EXPECT_EQ(table->tableInterface()->rowCount(), 0);
+  QAccessible::setActive(false);
 }
 
 TEST_F(Grid, RowsAddedOneByOneFromTabSeparatedText) {
