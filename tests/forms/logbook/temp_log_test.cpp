@@ -7,12 +7,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QMenuBar>
-#include <QTest>
 #include <csignal>
 #include <functional>
+#include <QApplication>
+#include <QFileInfo>
+#include <QTest>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -911,8 +910,7 @@ TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
   AddQsos({{"JA1CCC", "1001", "7.025", "RTTY"}});
   Operator::Click(open().Command2);
   EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "RTTY");
-  QMenuBar& bar = *Form<TEMP_LOG>().menuBar();
-  Operator::Click(bar, bar.actionGeometry(Form<TEMP_LOG>().LCan.action()).center());  // 閉（Esc）
+  Form<TEMP_LOG>().LCan.Trigger();  // 閉（Esc）
   EXPECT_EQ(open().Label17.text(), "FT8");
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
 }

