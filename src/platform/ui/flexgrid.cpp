@@ -308,7 +308,13 @@ void FlexGrid::SetLeftCol(int col) {
 }
 
 int FlexGrid::MaxLeftCol() const {
-  const int width = viewport()->width();
+  // The columns' room: the upright bar's width is taken from it only when the rows need that bar even
+  // without a sideways one, else each bar would keep the other shown.
+  const QSize room = maximumViewportSize();
+  const int barHeight =
+      horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? horizontalScrollBar()->sizeHint().height() : 0;
+  const bool rowsFit = verticalHeader()->length() <= room.height() + barHeight;
+  const int width = room.width() - (rowsFit ? 0 : verticalScrollBar()->sizeHint().width());
   int used = 0;
   for (int c = 0; c < fixedCols_ && c < Cols(); ++c) used += WidthPx(c);
   for (int c = Cols() - 1; c >= fixedCols_; --c) {

@@ -243,6 +243,15 @@ TEST_F(Grid, TheSidewaysBarScrollsByItsThumbItsArrowAndItsTrack) {
   EXPECT_GT(FirstColumnInView(*g), 4) << "the track right of the thumb: a page";
 }
 
+TEST_F(Grid, AGridGivenItsWholeSizeShowsEveryCellWithNoBars) {
+  Fill(12, 8, 1);
+  g->Move(0, 0, 1500, 1500);  // both bars
+  g->SetWidth(g->WholeWidth());
+  g->SetHeight(g->WholeHeight());
+  QCoreApplication::processEvents();
+  EXPECT_NE(Operator::CellCentre(*g, 12, 7).x(), -1);
+}
+
 TEST_F(Grid, FixedColumnsStayWhileLeftColScrollsTheRest) {
   Fill(20, 30, 2);
   g->SetColWidth(0, 0);
