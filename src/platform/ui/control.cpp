@@ -75,10 +75,6 @@ KeyAsciiHandler Chain(const KeyAsciiHandler& first, const KeyAsciiHandler& secon
   };
 }
 
-}  // namespace
-
-namespace {
-
 // Keys pressed on a control and not yet let go. A key's release belongs to the control that had its
 // press: the Return that answered a message box is let go over the box behind it, which must not take
 // it for a key of its own. The modifiers are let through wherever they are let go.

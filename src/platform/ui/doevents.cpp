@@ -74,8 +74,6 @@ std::function<std::unique_ptr<QEvent>()> Kept(const QEvent& e) {
   return [copy = std::shared_ptr<QEvent>(e.clone())] { return std::unique_ptr<QEvent>(copy->clone()); };
 }
 
-void PostHandOn();
-
 // Hands the held input on, in order, once no wait lives; a wait begun by one of them keeps the rest.
 void HandOnHeldInput() {
   Holds& h = holds();

@@ -131,7 +131,7 @@ int Show(const MsgBoxCall& call) {
   if (call.timeoutSeconds > 0)
     QTimer::singleShot(call.timeoutSeconds * 1000, &box, [&] {
       timedOut = true;
-      box.hide();  // ends its wait for an answer, with no close for a wait's hold to keep
+      box.done(0);
     });
   box.exec();
   if (timedOut) return vbTimedOut;
