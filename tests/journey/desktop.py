@@ -152,6 +152,12 @@ def click_at(x, y, button=1, double=False):
     settle()
 
 
+def drag(x1, y1, x2, y2):
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x1), str(y1), "mousedown", "1", "mousemove", "--sync",
+                    str((x1 + x2) // 2), str(y2), "mousemove", "--sync", str(x2), str(y2), "mouseup", "1"], check=True)
+    settle()
+
+
 def click(acc, dx=None, dy=None, button=1, double=False):
     """A click at the control's place (its centre, or dx, dy from its left top)."""
     x, y, w, h = extents(acc)

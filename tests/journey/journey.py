@@ -13,6 +13,7 @@ import desktop as d
 
 ARGS = None
 STEPS = []
+SHEET_SIZE = None
 
 
 def step(fn):
@@ -95,6 +96,23 @@ def start_to_sheet():
     t = grid.queryTable()
     d.wait_for("the sheet's rows", lambda: t.nRows > 1000)
     check(t.getAccessibleAt(0, 1).name.strip() == "0101", "the sheet does not start at code 0101")
+    global SHEET_SIZE
+    SHEET_SIZE = d.extents(sheet)[2:]
+
+
+@step
+def sheet_scrolls_sideways_with_the_mouse():
+    grid = d.find(sheet_window(), "table")
+    t = grid.queryTable()
+    x, y, w, h = d.extents(grid)
+    shown = lambda: [t.getColumnHeader(c).name for c in range(5, t.nColumns) if d.extents(t.getAccessibleAt(0, c))[2] > 0]
+    check(shown()[0] == "1.9MHz", "the bands start at %r" % shown()[0])
+    d.drag(x + 20, y + h - 8, x + w - 30, y + h - 8)  # the sideways bar's thumb to the right end
+    check(shown()[-1] == "ｻﾃﾗｲﾄ" and d.extents(t.getAccessibleAt(0, 20))[0] + 20 < x + w, "the last band out of reach")
+    d.drag(x + w - 36, y + h - 8, x + 1, y + h - 8)  # and back
+    check(shown()[0] == "1.9MHz", "dragged back, the bands start at %r" % shown()[0])
+    d.click_at(x + w - 26, y + h - 8)  # the bar's right arrow, beside the upright bar
+    check(shown()[0] == "3.5MHz", "the arrow shows %r first" % shown()[0])
 
 
 @step
@@ -162,6 +180,37 @@ def browse_back_and_correct_the_call_in_the_middle():
 
 
 @step
+def a_second_qso_after_new_and_a_wrong_date_said_once():
+    sheet = sheet_window()
+    count = len(log_lines())
+    d.menu(sheet, "LOG", "LOG帳を開く")
+    log = d.window("ORBEXログ")
+    d.key("alt+c")
+    d.type_text("ja2aaa")
+    d.key("alt+d")
+    d.type_text("20240230")  # no such day: said as the date box is left
+    d.wait_for("the date refused", lambda: any(w.name == "ORBEX5" for w in d.windows()))
+    d.key("Return")
+    d.settle(1.0)
+    check(not any(w.name == "ORBEX5" for w in d.windows()), "the refusal comes back after Return")
+    d.type_text("20241226")  # typed over from the start of the date
+    d.type_text("2105")
+    for call, freq in (("ja2aaa", "7.025"), ("ja2bbb", "7.030")):
+        if call == "ja2bbb":
+            d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
+            d.type_text(call)
+        d.key("F5")
+        d.type_text(freq)
+        d.key("F1")
+        answer_hamlogs_question()
+        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + (1 if call == "ja2aaa" else 2))
+    check([r[1] for r in (record(count + 1), record(count + 2))] == ["JA2AAA", "JA2BBB"], "saved other calls")
+    check(record(count + 1)[2] == "2024/12/26", "saved date %r" % record(count + 1)[2])
+    d.key("Escape")
+    d.window_gone("ORBEXログ")
+
+
+@step
 def qso_window_of_a_confirmed_cell():
     sheet = sheet_window()
     d.click(d.find(sheet, "push button", "<= AC =>"))  # both boxes cleared, the grid back at its top
@@ -213,7 +262,10 @@ def award_sheet_scrolls_to_its_totals_row():
 
 @step
 def wanted_list_is_written():
-    sheet = next((w for w in d.windows() if "進捗シート" in w.name), None) or start_reading()
+    sheet = next((w for w in d.windows() if "進捗シート" in w.name), None)
+    if sheet is None:
+        sheet = start_reading()
+        check(d.extents(sheet)[2:] == SHEET_SIZE, "the sheet opened again as %r, not %r" % (d.extents(sheet)[2:], SHEET_SIZE))
     d.menu(sheet, "Ｗａｎｔｅｄ", "Wantedの作成")
     # Only 7 MHz and only cities; "未QSO" (ticked by default) lists the cities not worked there.
     d.click(d.find(sheet, "push button", "全解除", index=0))

@@ -111,6 +111,11 @@ void Key(Qt::Key key, Qt::KeyboardModifiers mods) {
   QCoreApplication::processEvents();
 }
 
+void Release(Qt::Key key) {
+  if (QWindow* w = KeyboardWindow()) QTest::keyRelease(w, key);
+  QCoreApplication::processEvents();
+}
+
 void Type(const QString& text) {
   for (QChar c : text) {
     const char ch = c.toLatin1();

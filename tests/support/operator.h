@@ -35,6 +35,9 @@ QWidget* Focus();
 // marks; upper case with Shift).
 void Type(const QString& text);
 void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
+// A key let go whose press went elsewhere (to a message box that closed on it): the release reaches
+// whatever holds the keyboard now.
+void Release(Qt::Key key);
 // Text the input method commits into the focus (Japanese, full-width characters).
 void Commit(const QString& text);
 // `text` put on the clipboard, then Ctrl+V into the focus.

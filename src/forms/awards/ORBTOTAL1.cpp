@@ -44,7 +44,10 @@ void ORBTOTAL1::Form_Load() {
   lastBandColumn_ = TotalsLastBandColumn(Settings.ExtendedBandSet);
   range_ = ReadBandRange(Settings.ExtendedBandSet);
   LayoutGrid();
-  FitWindowToGrid(*this, MSFlexGrid1, BandLayout.TotalsGridWidth);
+  // Rows and columns drawn in the program's font may be larger than the design's: all show whole.
+  FlexGrid& g = MSFlexGrid1;
+  FitWindowToGrid(*this, g, std::max(BandLayout.TotalsGridWidth, g.WholeWidth()));
+  g.SetHeight(std::max(kGridHeight, g.WholeHeight()));
   ShowBandRangeTotals();
 }
 

@@ -155,7 +155,7 @@ void TEMP_LOG::layOut() {
   Label14.setToolTip(u8("道の駅選択"));
   Label15.setToolTip(u8("道の駅選択"));
   StatusBar1.widget()->setToolTip(u8("右クリックでIndex再構築"));
-  List1.Move(6200, 555, 1000, 1800);
+  List1.Move(Text8.Left(), Text8.Top() + Text8.Height(), 1000, 1800);  // drops down under the frequency
   List1.hide();
   for (const char* f :
        {"1.9",  "3.5",  "7",    "10",      "14",      "18",     "21",    "24",    "28",  "50",  "144", "430",
@@ -243,6 +243,9 @@ void TEMP_LOG::fillModeList() {
 
 void TEMP_LOG::storeModeIndex() {
   Label17.setText(Combo1.Text());
+  // A stored QSO's mode that the settings lack is offered in the list while it is shown only: the
+  // next start reads the stored modes, so the choice kept is one of them.
+  if (Combo1.ListIndex() >= int(VbVal(Settings.ModeCount))) return;
   LastModeIndex = QString::number(Combo1.ListIndex());
   WriteIni("Hamlog", "LastMode", LastModeIndex);
 }

@@ -51,6 +51,13 @@ QString typedForm(const QString& text, int keep, bool narrow) {
   return out;
 }
 
+// The fields' own caret steps follow the characters typed only: the caret keys, Backspace and the
+// modifiers leave the caret where they put it.
+bool typesACharacter(int keyCode) {
+  return keyCode == vbKeySpace || (keyCode >= vbKey0 && keyCode <= vbKeyZ) ||
+         (keyCode >= vbKeyNumpad0 && keyCode < vbKeyF1) || keyCode > 145;
+}
+
 }  // namespace
 
 void TEMP_LOG::enterMoves(int& keyAscii, QWidget& next) {
@@ -135,7 +142,8 @@ void TEMP_LOG::wireFields() {
   Text3.KeyDown = [](int& keyCode, int) {
     if (keyCode == vbKeyDelete) keyCode = 0;
   };
-  Text3.KeyUp = [this](int&, int) {
+  Text3.KeyUp = [this](int& keyCode, int) {
+    if (!typesACharacter(keyCode)) return;
     const int at = Text3.SelStart();
     if (at == 4 || at == 7) Text3.SetSelStart(at + 1);
     if (at == 10) Text4.setFocus();
@@ -147,6 +155,7 @@ void TEMP_LOG::wireFields() {
       return;
     }
     MsgBox(u8("不正な日付です"), vbCritical, "ORBEX5");
+    Text3.SetSelStart(0);  // typed over from its start, as a new date is
     Text3.setFocus();
   };
 
@@ -154,8 +163,8 @@ void TEMP_LOG::wireFields() {
     if (keyCode == vbKeyDelete && LogWindowState.EditMode != 1) keyCode = 0;
     if (keyCode == vbKeyDown && LogWindowState.EditMode != 1) fillNow();
   };
-  Text4.KeyUp = [this](int&, int) {
-    if (Text4.SelStart() == 2) Text4.SetSelStart(3);
+  Text4.KeyUp = [this](int& keyCode, int) {
+    if (typesACharacter(keyCode) && Text4.SelStart() == 2) Text4.SetSelStart(3);
   };
   Text4.LostFocus = [this] {
     if (Text4.text().trimmed().isEmpty()) return;
@@ -164,10 +173,11 @@ void TEMP_LOG::wireFields() {
       return;
     }
     MsgBox(u8("不正な時刻です"), vbCritical, "ORBEX5");
+    Text4.SetSelStart(0);
     Text4.setFocus();
   };
-  Text5.KeyUp = [this](int&, int) {
-    if (Text5.SelStart() == 3) Text6.setFocus();
+  Text5.KeyUp = [this](int& keyCode, int) {
+    if (typesACharacter(keyCode) && Text5.SelStart() == 3) Text6.setFocus();
   };
   Text8.KeyDown = [this](int& keyCode, int) {
     if (keyCode != vbKeyDown) return;

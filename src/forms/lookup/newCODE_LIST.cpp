@@ -112,7 +112,7 @@ void ShowDXCCHits(int32_t hitCount) {
     g.SetTopRow(1);
     g.SetRow(1);
     g.SetCol(1);
-    list.ShowInactive();  // the call goes on being typed where it is typed
+    list.ShowInactive(LoadedForm<CWSHEET>());  // the sheet's list; the call goes on being typed where it is
     HandToSheet(g.TextMatrix(1, 7));
   } else {
     HandToSheet(g.TextMatrix(g.Row(), 7));

@@ -189,6 +189,8 @@ void CWSHEET::LoadSheet() {
   RigPortState.CatBusy = 0;
   AwardCheckMode = 0;
   FUKUGEN.SetEnabled(false);
+  // The ACA application lists the QSOs of one year.
+  MKACA.SetEnabled(ReadConditions.StartDate.left(4) == ReadConditions.EndDate.left(4));
   // Transceiver controls.
   const QString twoRig = ReadIni("RIG_CON_CFG", "TWORIG");
   if (twoRig == "YES") {

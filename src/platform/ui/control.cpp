@@ -2,6 +2,9 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QPointer>
+#include <algorithm>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/ui/testhooks.h"
@@ -72,10 +75,39 @@ KeyAsciiHandler Chain(const KeyAsciiHandler& first, const KeyAsciiHandler& secon
   };
 }
 
+// Keys pressed on a control and not yet let go. A key's release belongs to the control that had its
+// press: the Return that answered a message box is let go over the box behind it, which must not take
+// it for a key of its own. The modifiers are let through wherever they are let go.
+std::vector<std::pair<QPointer<QWidget>, int>>& KeysDown() {
+  static std::vector<std::pair<QPointer<QWidget>, int>> keys;
+  return keys;
+}
+
+bool IsModifier(int key) {
+  return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+         key == Qt::Key_AltGr;
+}
+
+void NotePress(QWidget& w, const QKeyEvent& e) {
+  auto& keys = KeysDown();
+  std::erase_if(keys, [&](const auto& k) { return k.second == e.key() || !k.first; });
+  keys.emplace_back(&w, e.key());
+}
+
+// True when `w` had the press of the key now let go.
+bool TakePress(QWidget& w, const QKeyEvent& e) {
+  auto& keys = KeysDown();
+  const auto it = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.second == e.key(); });
+  const bool here = it != keys.end() && it->first == &w;
+  if (it != keys.end()) keys.erase(it);
+  return here || IsModifier(e.key());
+}
+
 }  // namespace
 
 bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const KeyAsciiHandler& keyPress,
                  std::unique_ptr<QKeyEvent>& out) {
+  if (!e.isAutoRepeat()) NotePress(w, e);
   if (Quiet(w)) return true;
   const KeyPreview preview = PreviewOf(w);
   int code = VbKeyCode(e);
@@ -97,7 +129,7 @@ bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const 
 }
 
 void RunKeyUp(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyUp) {
-  if (e.isAutoRepeat() || Quiet(w)) return;
+  if (e.isAutoRepeat() || !TakePress(w, e) || Quiet(w)) return;
   int code = VbKeyCode(e);
   if (code == 0) return;
   const int shift = VbShift(e.modifiers());

@@ -1,15 +1,32 @@
 #include "platform/ui/doevents.h"
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWindow>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "platform/ui/control.h"
 
 namespace {
 
-// The windows held by the waits that live now, outermost first; a hold drops what it added.
+// An input event held for a window while a wait lives, to reach it when the wait is over.
+struct HeldInput {
+  QPointer<QObject> target;
+  std::function<std::unique_ptr<QEvent>()> event;
+};
+
+// The windows held by the waits that live now, outermost first (a hold drops what it added), and the
+// input held for them, in the order it came.
 struct Holds {
   std::vector<QPointer<QWidget>> windows;
   int depth = 0;
   QObject* filter = nullptr;
+  std::deque<HeldInput> input;
+  int replaying = 0;  // held input being handed on
+  bool handOnPosted = false;
 };
 
 Holds& holds() {
@@ -35,14 +52,79 @@ bool isInput(const QEvent& e) {
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
       return true;
-    case QEvent::Close:
-      return e.spontaneous();  // the window's close box
     default:
       return false;
   }
 }
 
-bool isHeld(const QObject* target) {
+// What makes an input event again when it is handed on. A pointer event's point is shared with the
+// window system's own, which the events after it change: the event is made afresh from its values.
+std::function<std::unique_ptr<QEvent>()> Kept(const QEvent& e) {
+  if (const auto* m = dynamic_cast<const QMouseEvent*>(&e))
+    return [t = m->type(), at = m->position(), scene = m->scenePosition(), global = m->globalPosition(),
+            b = m->button(), bs = m->buttons(), mods = m->modifiers(), dev = m->pointingDevice()] {
+      return std::make_unique<QMouseEvent>(t, at, scene, global, b, bs, mods, dev);
+    };
+  if (const auto* w = dynamic_cast<const QWheelEvent*>(&e))
+    return [at = w->position(), global = w->globalPosition(), pixels = w->pixelDelta(),
+            angle = w->angleDelta(), bs = w->buttons(), mods = w->modifiers(), phase = w->phase(),
+            inverted = w->inverted(), source = w->source(), dev = w->pointingDevice()] {
+      return std::make_unique<QWheelEvent>(at, global, pixels, angle, bs, mods, phase, inverted, source, dev);
+    };
+  return [copy = std::shared_ptr<QEvent>(e.clone())] { return std::unique_ptr<QEvent>(copy->clone()); };
+}
+
+// Hands the held input on, in order, once no wait lives; a wait begun by one of them keeps the rest.
+void HandOnHeldInput() {
+  Holds& h = holds();
+  h.handOnPosted = false;
+  while (!h.input.empty() && h.depth == 0) {
+    HeldInput next = std::move(h.input.front());
+    h.input.pop_front();
+    QObject* target = next.target;
+    const std::unique_ptr<QEvent> event = next.event();
+    // Text from the input method goes where the keyboard is now, as the keys before it went.
+    if (auto* window = qobject_cast<QWidget*>(target); window && event->type() == QEvent::InputMethod)
+      target = window->focusWidget();
+    if (!target) continue;
+    const ui_detail::Hold replaying(h.replaying);
+    QCoreApplication::sendEvent(target, event.get());
+  }
+}
+
+void PostHandOn() {
+  Holds& h = holds();
+  if (h.handOnPosted || !h.filter) return;
+  h.handOnPosted = true;
+  QMetaObject::invokeMethod(h.filter, &HandOnHeldInput, Qt::QueuedConnection);
+}
+
+class HoldFilter : public QObject {
+ protected:
+  bool eventFilter(QObject* target, QEvent* e) override {
+    Holds& h = holds();
+    if (!isInput(*e)) return false;
+    // Input for a held window waits; so does any input behind it, until it has been handed on (input
+    // that the handing on itself gives rise to goes at once).
+    const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty();
+    if (!HeldByWait(target) && !behind) return false;
+    // Taken by the window: no menu shortcut fires from it either; the key itself is held.
+    if (e->type() == QEvent::ShortcutOverride) {
+      e->accept();
+      return true;
+    }
+    QObject* to = target;
+    if (e->type() == QEvent::InputMethod && target->isWidgetType())
+      to = static_cast<QWidget*>(target)->window();
+    h.input.push_back({to, Kept(*e)});
+    if (h.depth == 0) PostHandOn();
+    return true;
+  }
+};
+
+}  // namespace
+
+bool HeldByWait(const QObject* target) {
   for (const QPointer<QWidget>& w : holds().windows) {
     if (!w) continue;
     if (target == w.data() || (target->isWindowType() && w->windowHandle() == target)) return true;
@@ -50,18 +132,6 @@ bool isHeld(const QObject* target) {
   }
   return false;
 }
-
-class HoldFilter : public QObject {
- protected:
-  bool eventFilter(QObject* target, QEvent* e) override {
-    if (!isInput(*e) || !isHeld(target)) return false;
-    // Taken by the window: no menu shortcut fires from it either.
-    if (e->type() == QEvent::ShortcutOverride) e->accept();
-    return true;
-  }
-};
-
-}  // namespace
 
 void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
 
@@ -71,8 +141,11 @@ InputHold::InputHold() : heldBefore_(holds().windows.size()) {
   QCoreApplication* app = QCoreApplication::instance();
   if (qobject_cast<QApplication*>(app))
     for (QWidget* w : QApplication::topLevelWidgets()) h.windows.emplace_back(w);
-  if (h.depth++ == 0 && app) {
+  ++h.depth;
+  if (!h.filter && app) {
+    // Stays for the program's life: held input may still be waiting to be handed on after a wait.
     h.filter = new HoldFilter;
+    h.filter->setParent(app);
     app->installEventFilter(h.filter);
   }
 }
@@ -80,16 +153,10 @@ InputHold::InputHold() : heldBefore_(holds().windows.size()) {
 InputHold::~InputHold() {
   Holds& h = holds();
   h.windows.resize(heldBefore_);
-  if (--h.depth == 0 && h.filter) {
-    if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(h.filter);
-    delete h.filter;
-    h.filter = nullptr;
-  }
+  if (--h.depth == 0 && !h.input.empty()) PostHandOn();
 }
 
-QEventLoop::ProcessEventsFlags WaitFlags() {
-  return holds().depth > 0 ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
-}
+QEventLoop::ProcessEventsFlags WaitFlags() { return QEventLoop::AllEvents; }
 
 LongJobGuard::LongJobGuard(VbForm& form, std::initializer_list<LockItem> items)
     : form_(&form), items_(items) {

@@ -22,15 +22,17 @@
 #include "platform/ui/menu.h"
 
 // Runs the events that are waiting (clicks, key strokes, timers, repaints) and returns; inside a wait
-// that holds the operator's input (below), the input stays held.
+// that holds the operator's input (below), the input for the held windows stays held.
 void DoEvents();
 
 // A wait of the program (a serial exchange, a web request, a message to another program) lets timers,
 // sockets and repaints run but holds the operator's input off every window that was open when it
-// began, so that no click or key stroke reaches the windows whose work is half done: such input waits
-// in the system's queue until the wait ends (input handed to a window directly is dropped). A wait
-// inside another (a rig poll during a web request) keeps the outer one's windows held. A window opened
-// meanwhile (a message box) takes input as usual.
+// began, so that no click or key stroke reaches the windows whose work is half done. The input is
+// kept, all of it (clicks, keys, text from the input method), and handed on in the order it came once
+// the wait is over; only the close box of a held window does nothing. A window the program closes
+// meanwhile (a notice that closes after a few seconds) closes. A wait inside another (a rig poll
+// during a web request) keeps the outer one's windows held. A window opened meanwhile (a message box)
+// takes input as usual.
 //
 //   InputHold hold;
 //   loop.exec(WaitFlags());
@@ -44,8 +46,10 @@ class InputHold {
  private:
   size_t heldBefore_;
 };
-// The flags for an event loop or processEvents now: user input excluded while a hold lives.
+// The flags for a wait's event loop: every event runs; the hold keeps what is not for now.
 QEventLoop::ProcessEventsFlags WaitFlags();
+// True when `target` (a window, or a widget in one) is held by a wait that lives now.
+bool HeldByWait(const QObject* target);
 
 class LockItem {
  public:

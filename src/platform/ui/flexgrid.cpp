@@ -14,8 +14,7 @@ constexpr int kDefaultColTwips = 960;
 
 }  // namespace
 
-FlexGrid::FlexGrid(QWidget* parent)
-    : VbControl(parent), model_(*new FlexGridModel(this)), hbar_(Qt::Horizontal, this) {
+FlexGrid::FlexGrid(QWidget* parent) : VbControl(parent), model_(*new FlexGridModel(this)) {
   defaultRowPx_ = std::max(TwipsToPx(240), fontMetrics().height() + 2);
   defaultColPx_ = TwipsToPx(kDefaultColTwips);
   setModel(&model_);
@@ -25,7 +24,8 @@ FlexGrid::FlexGrid(QWidget* parent)
   QAbstractItemView::setSelectionMode(ContiguousSelection);
   setVerticalScrollMode(ScrollPerItem);
   setHorizontalScrollMode(ScrollPerItem);
-  // Sideways the grid scrolls by whole columns behind its fixed ones, with a scroll bar of its own.
+  // Sideways the grid scrolls by whole columns behind its fixed ones: the bar's value is LeftCol, the
+  // columns scrolled off are drawn zero wide and the view itself never scrolls sideways.
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setMouseTracking(true);
 
@@ -49,10 +49,12 @@ FlexGrid::FlexGrid(QWidget* parent)
     if (syncing_ == 0 && col < static_cast<int>(colWidthTw_.size())) colWidthTw_[col] = PxToTwips(size);
   });
 
-  hbar_.hide();
-  connect(&hbar_, &QScrollBar::valueChanged, this, [this](int v) {
+  connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
     if (syncing_ == 0) SetLeftCol(v);
   });
+  // The table puts its sideways offset where the bar's value says when the columns change: the
+  // value is a column number here, and the offset stays 0.
+  connect(hh, &QHeaderView::sectionCountChanged, this, [hh] { hh->setOffset(0); });
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int) {
     if (syncing_ == 0) wantedTop_ = -1;  // the operator scrolled
     if (Scroll && !model_.suspended() && !ui_detail::Quiet(*this)) Scroll();
@@ -306,7 +308,13 @@ void FlexGrid::SetLeftCol(int col) {
 }
 
 int FlexGrid::MaxLeftCol() const {
-  const int width = viewport()->width();
+  // The columns' room: the upright bar's width is taken from it only when the rows need that bar even
+  // without a sideways one, else each bar would keep the other shown.
+  const QSize room = maximumViewportSize();
+  const int barHeight =
+      horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? horizontalScrollBar()->sizeHint().height() : 0;
+  const bool rowsFit = verticalHeader()->length() <= room.height() + barHeight;
+  const int width = room.width() - (rowsFit ? 0 : verticalScrollBar()->sizeHint().width());
   int used = 0;
   for (int c = 0; c < fixedCols_ && c < Cols(); ++c) used += WidthPx(c);
   for (int c = Cols() - 1; c >= fixedCols_; --c) {
@@ -320,33 +328,35 @@ void FlexGrid::UpdateHBar() {
   if (model_.suspended()) return;
   const int maxLeft = std::max(MaxLeftCol(), leftCol_);
   const bool show = maxLeft > fixedCols_;
+  // A page is the scrollable columns that fit beside the fixed ones.
+  int page = 0;
+  for (int c = leftCol_, used = 0; c < Cols(); ++c) {
+    used += WidthPx(c);
+    if (used > viewport()->width() - columnViewportPosition(leftCol_)) break;
+    ++page;
+  }
+  QScrollBar* bar = horizontalScrollBar();
   {
     ui_detail::Hold h(syncing_);
-    hbar_.setRange(fixedCols_, std::max(maxLeft, fixedCols_));
-    hbar_.setPageStep(1);
-    hbar_.setValue(leftCol_);
+    bar->setRange(fixedCols_, maxLeft);
+    bar->setPageStep(std::max(page, 1));
+    bar->setSingleStep(1);
+    bar->setValue(leftCol_);
   }
-  // Qt's own sideways bar (never scrolled) keeps the room below the rows; the grid's bar lies on it.
   const Qt::ScrollBarPolicy policy = show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
   if (horizontalScrollBarPolicy() != policy) setHorizontalScrollBarPolicy(policy);
-  if (!show) {
-    hbar_.hide();
-    return;
-  }
-  hbar_.setGeometry(horizontalScrollBar()->parentWidget()->geometry());
-  hbar_.raise();
-  hbar_.show();
 }
 
 void FlexGrid::updateGeometries() {
   {
     ui_detail::Hold h(syncing_);
     QTableView::updateGeometries();
-    horizontalScrollBar()->setRange(0, 0);  // sideways scrolling is the grid's own
   }
   ApplyWantedTop();
   UpdateHBar();
 }
+
+void FlexGrid::scrollContentsBy(int, int dy) { QTableView::scrollContentsBy(0, dy); }
 
 void FlexGrid::resizeEvent(QResizeEvent* e) {
   VbControl::resizeEvent(e);
@@ -361,9 +371,11 @@ void FlexGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
     while (leftCol_ < c && columnViewportPosition(c) + columnWidth(c) > viewport()->width())
       SetLeftCol(leftCol_ + 1);
   }
-  QTableView::scrollTo(index, hint);
-  ui_detail::Hold h(syncing_);
-  horizontalScrollBar()->setValue(0);
+  {
+    ui_detail::Hold h(syncing_);
+    QTableView::scrollTo(index, hint);
+  }
+  UpdateHBar();
 }
 
 QModelIndex FlexGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
@@ -478,6 +490,19 @@ void FlexGrid::SetRedraw(bool on) {
   savedTop_ = -1;
   setUpdatesEnabled(true);
   viewport()->update();
+}
+
+int FlexGrid::WholeWidth() const {
+  int px = 2 * frameWidth();
+  for (int c = 0; c < Cols(); ++c) px += WidthPx(c);
+  return PxToTwips(px);
+}
+
+int FlexGrid::WholeHeight() const {
+  int px = 2 * frameWidth();
+  if (WholeWidth() > PxToTwips(width())) px += horizontalScrollBar()->sizeHint().height();
+  for (int r = 0; r < Rows(); ++r) px += HeightPx(r);
+  return PxToTwips(px);
 }
 
 int FlexGrid::RowPos(int row) const {

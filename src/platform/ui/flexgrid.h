@@ -131,6 +131,10 @@ class FlexGrid : public VbControl<QTableView> {
   void SetColAlignment(int col, int alignment) { model_.setAlignment(col, alignment, false); }
   int FixedAlignment(int col) const { return model_.alignment(col, true); }
   void SetFixedAlignment(int col, int alignment) { model_.setAlignment(col, alignment, true); }
+  // The grid's width and height in twips that show every column and row whole, at the sizes the
+  // program's font draws them (the height with room for the sideways bar while the columns need it).
+  int WholeWidth() const;
+  int WholeHeight() const;
   // Left and top of a row or column in twips, from the grid's corner (as shown now).
   int RowPos(int row) const;
   int ColPos(int col) const;
@@ -167,6 +171,7 @@ class FlexGrid : public VbControl<QTableView> {
   void wheelEvent(QWheelEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void updateGeometries() override;
+  void scrollContentsBy(int dx, int dy) override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
   // Typed letters are for KeyPress; the grid does not jump to a matching row by itself.
@@ -199,7 +204,6 @@ class FlexGrid : public VbControl<QTableView> {
   bool IsFixedCol(int col) const { return col >= 0 && col < fixedCols_; }
 
   FlexGridModel& model_;
-  QScrollBar hbar_;
   int fixedRows_ = 1, fixedCols_ = 1;
   int row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
   int leftCol_ = 1;

@@ -36,6 +36,11 @@ Qt::Alignment AlignmentOf(int code, const QString& text) {
   }
 }
 
+// Rows taken from the end one at a time go as a removal; more go in one reset. A removal of many rows
+// walks, for each kept index into their cells, all the others, and a screen reader keeps an index for
+// every cell it has read: a whole sheet emptied that way takes minutes.
+bool Removal(int oldRows, int newRows) { return newRows == oldRows - 1; }
+
 }  // namespace
 
 FlexGridModel::FlexGridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -55,9 +60,9 @@ void FlexGridModel::setShape(int rows, int cols, int fixedRows, int fixedCols) {
   const int oldView = rows_ - headerRows_;
   const int newView = rows - newHeader;
   const bool rowsOnly = cols == cols_ && newHeader == headerRows_;
-  Begin(rowsOnly && newView > oldView   ? kInsert
-        : rowsOnly && newView < oldView ? kRemove
-                                        : kReset,
+  Begin(rowsOnly && newView > oldView           ? kInsert
+        : rowsOnly && Removal(oldView, newView) ? kRemove
+                                                : kReset,
         std::min(oldView, newView), std::max(oldView, newView) - 1);
   if (cols == cols_) {
     cells_.resize(static_cast<size_t>(rows) * cols);
@@ -155,10 +160,11 @@ void FlexGridModel::setRowTexts(int row, std::vector<QString>&& cells) {
   const int newHeader = rows > 0 && wantHeader_ ? 1 : 0;
   const int oldView = rows_ - headerRows_;
   const int newView = rows - newHeader;
-  Begin(newHeader != headerRows_ ? kReset
-        : newView > oldView      ? kInsert
-        : newView < oldView      ? kRemove
-                                 : kNone,
+  Begin(newHeader != headerRows_    ? kReset
+        : newView > oldView         ? kInsert
+        : Removal(oldView, newView) ? kRemove
+        : newView < oldView         ? kReset
+                                    : kNone,
         std::min(oldView, newView), std::max(oldView, newView) - 1);
   // The rows above `row` stay, moved in front of the new ones; the new texts are not copied.
   const auto kept = static_cast<qsizetype>(At(row, 0));

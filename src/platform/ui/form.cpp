@@ -1,21 +1,27 @@
 #include "platform/ui/form.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
-#include <QEventLoop>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWheelEvent>
+#include <tuple>
 
 #include "platform/ui/control.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/testhooks.h"
 #include "platform/ui/timer.h"
 
@@ -41,9 +47,24 @@ void Forget(const VbForm* form) {
   std::erase_if(r, [form](const Entry& e) { return e.form.isNull() || e.form == form; });
 }
 
+QPointer<VbForm>& LastActiveForm() {
+  static QPointer<VbForm> form;
+  return form;
+}
+
 bool& EndWhenNoForms() {
   static bool on = false;
   return on;
+}
+
+// What the window system's frame adds to a window's size. A window not shown yet has no frame of its
+// own: it gets the one the shown windows have, so that a size stored with the frame opens as stored.
+QSize FrameExtra(const QWidget& window) {
+  const auto extraOf = [](const QWidget& w) { return w.frameGeometry().size() - w.size(); };
+  if (extraOf(window) != QSize(0, 0)) return extraOf(window);
+  for (const QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowType() == Qt::Window && extraOf(*w) != QSize(0, 0)) return extraOf(*w);
+  return {0, 0};
 }
 
 }  // namespace
@@ -104,6 +125,11 @@ bool UnloadAllForms(int unloadMode) {
 void EndProgramWhenAllUnloaded(bool on) { EndWhenNoForms() = on; }
 
 ModalFormHook SetModalFormHook(ModalFormHook hook) { return ReplaceHook(ModalHook(), std::move(hook)); }
+
+VbForm* VbForm::LastActive() {
+  VbForm* f = LastActiveForm();
+  return f && !f->unloaded_ && f->isVisible() ? f : nullptr;
+}
 
 VbForm::VbForm() : client_(new QWidget(this)) {
   setCentralWidget(client_);
@@ -185,7 +211,7 @@ void VbForm::Move(int left, int top, int width, int height) {
   move(TwipsToPx(left), TwipsToPx(top));
   if (width < 0 && height < 0) return;
   // Width and height count the frame; Qt sizes the inside.
-  const QSize extra = frameGeometry().size() - size();
+  const QSize extra = FrameExtra(*this);
   const int w = width >= 0 ? TwipsToPx(width) - extra.width() : this->width();
   const int h = height >= 0 ? TwipsToPx(height) - extra.height() : this->height();
   resize(std::max(1, w), std::max(1, h));
@@ -203,46 +229,78 @@ void VbForm::KeepInFrontOf(QWidget* owner) {
   windowHandle()->setTransientParent(owner->windowHandle());
 }
 
-void VbForm::PlaceBeside(const QWidget* opener) {
-  // Where the operator types in the opener: those stay in sight.
-  std::vector<QRect> boxes;
-  for (const QWidget* w : opener->findChildren<QWidget*>()) {
-    const bool input = qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
-                       qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QTextEdit*>(w) ||
-                       qobject_cast<const QPlainTextEdit*>(w);
-    if (input && w->isVisible() && !qobject_cast<const QComboBox*>(w->parentWidget()))
-      boxes.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+namespace {
+
+// What the operator reads or works with in a window: boxes, lists, grids, buttons, captions, menus.
+bool IsControl(const QWidget& w) {
+  for (const QWidget* p = w.parentWidget(); p; p = p->parentWidget())
+    if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractItemView*>(p) ||
+        qobject_cast<const QAbstractSpinBox*>(p))
+      return false;  // a part of a control
+  const auto* label = qobject_cast<const QLabel*>(&w);
+  return (label && !label->text().isEmpty()) || qobject_cast<const QLineEdit*>(&w) ||
+         qobject_cast<const QComboBox*>(&w) || qobject_cast<const QAbstractButton*>(&w) ||
+         qobject_cast<const QAbstractItemView*>(&w) || qobject_cast<const QAbstractSpinBox*>(&w) ||
+         qobject_cast<const QTextEdit*>(&w) || qobject_cast<const QPlainTextEdit*>(&w) ||
+         qobject_cast<const QMenuBar*>(&w);
+}
+
+long long Overlap(const QRect& a, const std::vector<QRect>& rects) {
+  long long area = 0;
+  for (const QRect& r : rects) {
+    const QRect over = a & r;
+    area += static_cast<long long>(over.width()) * over.height();
   }
+  return area;
+}
+
+}  // namespace
+
+void VbForm::PlaceBeside(const QWidget* opener) {
+  std::vector<QRect> controls;
+  for (const QWidget* w : opener->findChildren<QWidget*>())
+    if (w->isVisible() && IsControl(*w)) controls.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+  std::vector<QRect> others;
+  for (const QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w != opener && w->isVisible() && w->windowType() != Qt::Popup &&
+        w->windowType() != Qt::ToolTip)
+      others.push_back(w->frameGeometry());
   const QScreen* screen = opener->screen() ? opener->screen() : QGuiApplication::primaryScreen();
   const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const QSize size = frameGeometry().size();
-  QRect inputs;
-  for (const QRect& b : boxes) inputs |= b;
   const QRect frame = opener->frameGeometry();
-  constexpr int kGap = 8;
-  const QPoint tries[] = {{frame.left(), inputs.bottom() + kGap},   // below the boxes
-                          {inputs.right() + kGap, frame.top()},     // beside them
-                          {room.left(), room.bottom() - size.height() + 1},
-                          {room.right() - size.width() + 1, room.bottom() - size.height() + 1}};
-  auto onScreen = [&](QPoint p) {
+  const QSize size = this->size() + FrameExtra(*this);
+  const auto onScreen = [&](QPoint p) {
     return QPoint(std::clamp(p.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)),
                   std::clamp(p.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
   };
-  auto covered = [&](QPoint p) {
-    long long area = 0;
-    for (const QRect& b : boxes) {
-      const QRect over = b & QRect(p, size);
-      area += static_cast<long long>(over.width()) * over.height();
-    }
-    return area;
-  };
-  QPoint best = onScreen(tries[0]);
-  for (const QPoint& t : tries) {
-    const QPoint p = onScreen(t);
-    if (covered(p) < covered(best)) best = p;
-    if (covered(best) == 0) break;
+  // The place of the window's own rule, while it leaves the opener's controls in sight.
+  const QPoint home = onScreen(pos());
+  if (Overlap(QRect(home, size), controls) == 0) {
+    move(home);
+    return;
   }
-  move(best);
+  // Else beside the opener: below it, to its right, above, to its left, or wherever on the screen
+  // covers the least of its controls, then of the other windows, then of the opener; nearest first.
+  constexpr int kGap = 4, kStep = 16;
+  std::vector<QPoint> tries = {{frame.left(), frame.bottom() + kGap},
+                               {frame.right() + kGap, frame.top()},
+                               {frame.left(), frame.top() - size.height() - kGap},
+                               {frame.left() - size.width() - kGap, frame.top()}};
+  const size_t sides = tries.size();
+  for (int y = room.top(); y <= room.bottom(); y += kStep)
+    for (int x = room.left(); x <= room.right(); x += kStep) tries.emplace_back(x, y);
+  const auto cost = [&](size_t i) {
+    const QPoint p = onScreen(tries[i]);
+    const QRect r(p, size);
+    const long long distance = i < sides ? 0 : (p - frame.topLeft()).manhattanLength();
+    return std::tuple(Overlap(r, controls), Overlap(r, others), Overlap(r, {frame}), i < sides ? i : sides,
+                      distance);
+  };
+  size_t best = 0;
+  auto bestCost = cost(0);
+  for (size_t i = 1; i < tries.size(); ++i)
+    if (const auto c = cost(i); c < bestCost) best = i, bestCost = c;
+  move(onScreen(tries[best]));
 }
 
 int VbForm::WindowState() const {
@@ -264,9 +322,9 @@ void VbForm::PlaceOnFirstShow(QWidget* opener) {
   if (opener && opener != this) PlaceBeside(opener);
 }
 
-void VbForm::ShowInactive() {
+void VbForm::ShowInactive(QWidget* opener) {
   if (unloaded_) return;
-  PlaceOnFirstShow(QApplication::activeWindow());
+  PlaceOnFirstShow(opener ? opener : QApplication::activeWindow());
   if (isMinimized()) showNormal();
   setAttribute(Qt::WA_ShowWithoutActivating);  // the window manager leaves the keyboard where it is
   if (!isVisible() && HeadlessUi()) {
@@ -325,7 +383,10 @@ bool VbForm::event(QEvent* e) {
   QPointer<VbForm> self(this);
   const bool r = QMainWindow::event(e);
   if (self && !unloaded_ && loaded_) {
-    if (e->type() == QEvent::WindowActivate) Form_Activate();
+    if (e->type() == QEvent::WindowActivate) {
+      LastActiveForm() = this;
+      Form_Activate();
+    }
     if (e->type() == QEvent::WindowDeactivate) Form_Deactivate();
   }
   return r;
@@ -336,7 +397,7 @@ void VbForm::closeEvent(QCloseEvent* e) {
   // The program itself never closes a window (it unloads it), so a close is the operator's, unless the
   // whole application is going down.
   e->ignore();
-  if (unloaded_ || closeLocks_ > 0) return;
+  if (unloaded_ || closeLocks_ > 0 || HeldByWait(this)) return;
   Unload(QCoreApplication::closingDown() ? vbAppWindows : vbFormControlMenu);
 }
 

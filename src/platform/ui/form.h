@@ -85,12 +85,15 @@ class VbForm : public QMainWindow {
   // front of the window that was active when it was shown.
   void Show(int modal = vbModeless, QWidget* owner = nullptr);
   // Shows the window in front without taking the keyboard from the window the operator types in (a
-  // list that follows the typing).
-  void ShowInactive();
+  // list that follows the typing). `opener`: the window it serves (the active one by default).
+  void ShowInactive(QWidget* opener = nullptr);
   void Hide() { hide(); }
   // Unloads this window ("Unload Me"). False when a handler cancelled.
   bool Unload(int unloadMode = vbFormCode);
   bool IsUnloaded() const { return unloaded_; }
+  // The window of the program that was active last (null when none is loaded): what a message
+  // speaks for while the window system has not yet given the keyboard back after another one.
+  static VbForm* LastActive();
   // Where the controls live (below the menu bar, above the status bar).
   QWidget* ClientArea() const { return client_; }
 
@@ -104,8 +107,9 @@ class VbForm : public QMainWindow {
   void SetWidth(int tw) { Move(Left(), Top(), tw, -1); }
   void SetHeight(int tw) { Move(Left(), Top(), -1, tw); }
   // The place the window keeps in the settings (twips, PlaceOnScreen's rule). With none stored (no
-  // top, or a negative one) the window opens, when first shown, beside the window that opens it:
-  // clear of that window's input boxes and inside the screen.
+  // top, or a negative one) the window opens, when first shown, at the rule's place when that leaves
+  // the controls of the window that opens it in sight, else beside that window: clear of its
+  // controls, of the program's other windows where there is room, inside the screen.
   void MoveToStoredPlace(std::optional<int32_t> top, int32_t left);
   // The client area's size in twips.
   int ScaleWidth() const;

@@ -19,11 +19,11 @@ void Remember(QAction* a, Menu* m) { a->setProperty(kMenuProperty, QVariant::fro
 
 }  // namespace
 
+// A menu of the menu bar is a command of its own until it gets items: one click runs it, and no empty
+// pop-up opens.
 Menu::Menu(QMainWindow* window, const QString& caption) : window_(window) {
-  auto* m = new QMenu(caption, window);
-  window->menuBar()->addMenu(m);
-  submenu_ = m;
-  action_ = m->menuAction();
+  action_ = new QAction(caption, window);
+  window->menuBar()->addAction(action_);
   Init(caption);
 }
 
@@ -34,8 +34,7 @@ Menu::Menu(Menu* parent, const QString& caption) : window_(parent->window_) {
 }
 
 Menu::~Menu() {
-  const bool ownsAction = !submenu_ || action_ != submenu_->menuAction();
-  if (ownsAction) delete action_.data();
+  delete action_.data();
   delete submenu_.data();
 }
 
@@ -45,11 +44,6 @@ void Menu::Init(const QString& caption) {
   QObject::connect(action_, &QAction::triggered, action_, [this] {
     if (Click) Click();
   });
-  if (submenu_) {
-    QObject::connect(submenu_, &QMenu::aboutToShow, submenu_, [this] {
-      if (Click) Click();
-    });
-  }
 }
 
 QMenu* Menu::submenu() {
@@ -63,13 +57,18 @@ QMenu* Menu::submenu() {
   return submenu_;
 }
 
-QString Menu::Caption() const { return action_ ? action_->text() : QString(); }
+QString Menu::Caption() const {
+  if (!action_) return QString();
+  return action_->isSeparator() ? QStringLiteral("-") : action_->text();
+}
 
 void Menu::SetCaption(const QString& caption) {
   if (!action_) return;
-  action_->setSeparator(caption == QLatin1String("-"));
-  action_->setText(caption);
-  if (submenu_) submenu_->setTitle(caption);
+  // A separator is a line: a text on it would be drawn as a heading.
+  const bool line = caption == QLatin1String("-");
+  action_->setSeparator(line);
+  action_->setText(line ? QString() : caption);
+  if (submenu_) submenu_->setTitle(action_->text());
 }
 
 bool Menu::Visible() const { return action_ && action_->isVisible(); }

@@ -10,7 +10,8 @@
 //
 //   PopupMenu(JCCG);                                 // JCCG's items at the mouse pointer, waits for a pick
 //
-// A menu with items also gets Click, just before it opens. Hidden menu-bar menus can still pop up.
+// A menu with items also gets Click, just before it opens; a menu of the menu bar with none is a
+// command that one click runs. Hidden menu-bar menus can still pop up.
 
 #include <QAction>
 #include <QMenu>

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "platform/ui/form.h"
 #include "platform/ui/testhooks.h"
 
 ScreenPoint MsgBoxCentre;
@@ -77,6 +78,13 @@ int DismissAnswer(int style) {
   return buttons.back().code;
 }
 
+// The window a box speaks for, which it opens over: the active one, or the one active last while the
+// window system has not given the keyboard back after an earlier box.
+QWidget* Owner() {
+  if (QWidget* w = QApplication::activeWindow()) return w;
+  return VbForm::LastActive();
+}
+
 void PlaceAndStyle(QWidget& box, int style, const std::optional<QPoint>& at) {
   if (style & vbSystemModal) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   if (at) box.move(*at);  // the top-left corner of the box itself, frame included
@@ -105,7 +113,7 @@ int Show(const MsgBoxCall& call) {
     default:
       break;
   }
-  QMessageBox box(icon, call.title, Plain(call.text), QMessageBox::NoButton, QApplication::activeWindow());
+  QMessageBox box(icon, call.title, Plain(call.text), QMessageBox::NoButton, Owner());
   box.setTextFormat(Qt::PlainText);
   const auto buttons = ButtonsOf(call.style);
   std::vector<QPushButton*> made;
@@ -173,7 +181,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     ReportUiFailure(QStringLiteral("Input box shown with no responder: \"%1\"").arg(prompt));
     return QString();
   }
-  QInputDialog dialog(QApplication::activeWindow());
+  QInputDialog dialog(Owner());
   dialog.setWindowTitle(call.title);
   dialog.setLabelText(Plain(prompt));
   dialog.setTextValue(defaultText);

@@ -3,19 +3,55 @@
 TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   setText(text);
   connect(this, &QLineEdit::textChanged, this, [this] {
+    const ui_detail::Hold echo(echo_);
     if (Change && !ui_detail::Quiet(*this)) Change();
   });
 }
 
 void TextBox::setText(const QString& text) {
-  if (text.left(maxLength()) == this->text()) return;
-  QLineEdit::setText(text);
-  setCursorPosition(0);
+  const bool same = text.left(maxLength()) == this->text();
+  if (echo_ > 0) {
+    if (same) return;
+    QLineEdit::setText(text);
+    setCursorPosition(0);
+    return;
+  }
+  if (!same) QLineEdit::setText(text);
+  filled_ = true;
+  if (hasFocus())
+    SelectForTyping();
+  else
+    setCursorPosition(0);
+}
+
+void TextBox::SelectForTyping() { setSelection(int(text().size()), -int(text().size())); }
+
+void TextBox::keyPressEvent(QKeyEvent* e) {
+  filled_ = false;
+  VbControl::keyPressEvent(e);
+}
+
+void TextBox::keyReleaseEvent(QKeyEvent* e) {
+  const ui_detail::Hold echo(echo_);
+  VbControl::keyReleaseEvent(e);
+}
+
+void TextBox::mousePressEvent(QMouseEvent* e) {
+  filled_ = false;
+  VbControl::mousePressEvent(e);
+}
+
+void TextBox::focusInEvent(QFocusEvent* e) {
+  VbControl::focusInEvent(e);
+  const Qt::FocusReason r = e->reason();
+  if (filled_ && r != Qt::MouseFocusReason && r != Qt::PopupFocusReason && r != Qt::ActiveWindowFocusReason)
+    SelectForTyping();
 }
 
 int TextBox::SelStart() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }
 
 void TextBox::SetSelStart(int pos) {
+  filled_ = false;
   deselect();
   setCursorPosition(pos);
 }
@@ -23,6 +59,7 @@ void TextBox::SetSelStart(int pos) {
 int TextBox::SelLength() const { return hasSelectedText() ? static_cast<int>(selectedText().size()) : 0; }
 
 void TextBox::SetSelLength(int length) {
+  filled_ = false;
   const int start = SelStart();
   if (length <= 0) {
     SetSelStart(start);

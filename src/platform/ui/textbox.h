@@ -14,12 +14,16 @@
 // SelStart / SelLength / SelText are VB's caret and selection, counted in characters.
 //
 // Change runs whenever the text changes: typed, pasted, committed by the input method, or set by the
-// program. setText() with a new text puts the caret at the start, where the overwrite rules of the
-// windows expect it when the keyboard next arrives; setText() with the text the box holds already
-// changes nothing, so a window that writes back what the operator is typing leaves the caret and the
-// selection where they are. GotFocus and LostFocus as every control (control.h). When the keyboard
-// arrives by the program (Enter, an F-key, setFocus) the caret stays where it was; Tab selects the
-// whole text; a click puts the caret where the mouse is.
+// program. A text the program puts in a box (setText(), even the one it holds already) is typed over:
+// its whole text is selected with the caret at the start, now when the box holds the keyboard and
+// again when the keyboard next comes to it other than by a click, until the operator types, clicks or
+// the program places the caret in it (SetSelStart, SetSelLength). The overwrite rules of the windows
+// take the character at the start, a plain box replaces the whole. The one exception is a write-back
+// of what the operator is typing (setText() from the box's own Change or KeyUp, or from handlers
+// they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
+// control (control.h). When the keyboard arrives at a box the operator typed in (Enter, an F-key,
+// setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
+// the mouse is.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,6 +42,17 @@ class TextBox : public VbControl<QLineEdit> {
   int SelLength() const;
   void SetSelLength(int length);  // selects `length` characters from SelStart
   QString SelText() const { return selectedText(); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+
+ private:
+  void SelectForTyping();
+  int echo_ = 0;         // the box's own Change or KeyUp is running
+  bool filled_ = false;  // the program's text, not yet typed in
 };
 
 class MultiLineTextBox : public VbControl<QPlainTextEdit> {

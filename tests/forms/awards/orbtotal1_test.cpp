@@ -15,6 +15,7 @@
 #include "forms/awards/ORBTOTAL1.h"
 #include "platform/ui/snapshot.h"
 #include "sheet/SheetTally.h"
+#include "support/operator.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ TEST_F(ORBTOTAL1Test, TheWindowShowsTheTallyAndTheWholeRange) {
   EXPECT_EQ(g.RowHeight(9), 120);
   EXPECT_EQ(g.ColWidth(13), 720);
   EXPECT_EQ(g.ColWidth(12), 680);
+  window().Show();
+  EXPECT_NE(Operator::CellCentre(g, 16, 1).x(), -1) << "WKD-DX whole at the default size";
 }
 
 TEST_F(ORBTOTAL1Test, ExtendedSetHasItsOwnColumns) {

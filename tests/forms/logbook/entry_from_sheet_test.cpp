@@ -187,6 +187,25 @@ TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsAndAfterEscTheCallBoxListsAg
   EXPECT_EQ(LoadedForm<QSODATA>()->MSFlexGrid1.TextMatrix(1, 1), "JA1AAA");
 }
 
+// The call the program puts in the box (the sheet's copy after 新, a browsed record's) is typed over.
+TEST_F(EntryFromSheet, ACallThatTheProgramPutInTheBoxIsTypedOver) {
+  sheet().LOGOPEN.Trigger();
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  Operator::Activate(w);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja1aaa");
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja1bbb");
+  EXPECT_EQ(w.Text1.text(), "JA1BBB");
+  Operator::Key(Qt::Key_Insert);
+  boxes.Answer(vbYes);
+  Operator::Click(w.Command2);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja1dd");
+  EXPECT_EQ(w.Text1.text(), "JA1DD") << "insert mode: the whole call replaced";
+}
+
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {
   CWSHEET& s = sheet();
   LogWindowState.StoredRecordShown = 1;

@@ -655,6 +655,7 @@ TEST_F(EntryWindow, TheFrequencyPickListFillsTheFieldOnlyWithAPick) {
   Operator::Key(Qt::Key_F5);
   Operator::Key(Qt::Key_Down);
   EXPECT_TRUE(w.List1.isVisible());
+  EXPECT_EQ(w.List1.geometry().topLeft(), w.Text8.geometry().bottomLeft() + QPoint(0, 1)) << "under the box";
   EXPECT_EQ(Operator::Focus(), &w.List1);
   EXPECT_EQ(w.Text8.text(), "7.025") << "nothing picked yet";
   w.RigFrequency(14025000, "14.025", "14.025.00");
@@ -893,6 +894,23 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   EXPECT_EQ(w.Text4.text(), "08:15J");
   Operator::Type("0745");
   EXPECT_EQ(w.Text4.text(), "07:45J");
+  // The caret keys move within a box: Left walks over the colon, End stays in the date.
+  Operator::Key(Qt::Key_End);
+  for (int i = 0; i < 5; ++i) Operator::Key(Qt::Key_Left);
+  Operator::Type("1");
+  EXPECT_EQ(w.Text4.text(), "01:45J");
+  Operator::Key(Qt::Key_D, Qt::AltModifier);
+  Operator::Key(Qt::Key_End);
+  EXPECT_EQ(focused(w), &w.Text3);
+  // An impossible date is said once: the Return that answers the box is let go over the date.
+  boxes.Answer(vbOK);
+  Operator::ClickCaret(w.Text3, 0);
+  Operator::Type("20240230");
+  Operator::Release(Qt::Key_Return);
+  EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
+  EXPECT_EQ(focused(w), &w.Text3);
+  Operator::Type("20240229");
+  EXPECT_EQ(w.Text3.text(), "2024-02-29");
   typeInto(w.Text5, "599");
   EXPECT_EQ(focused(w), &w.Text6);
   EXPECT_EQ(w.Text5.text(), "599");
@@ -963,6 +981,13 @@ TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
   Operator::Pick(w.Combo1, 2);
   w.Unload();
   EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "FT8");  // the next window starts with it
+  // A stored QSO's mode that the list lacks is shown, and not kept as a choice the next start cannot read.
+  AddQsos({{"JA1CCC", "1001", "7.025", "RTTY"}});
+  Operator::Click(open().Command2);
+  EXPECT_EQ(Form<TEMP_LOG>().Label17.text(), "RTTY");
+  Form<TEMP_LOG>().LCan.Trigger();  // 閉（Esc）
+  EXPECT_EQ(open().Label17.text(), "FT8");
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
 }
 
 TEST_F(EntryWindow, F12OutsideQslCheckAndAltPWithoutAPictureDoNothing) {

@@ -135,6 +135,7 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   EXPECT_TRUE(LoadedForm<CWSHEET>()->isVisible());
   EXPECT_FALSE(top().isVisible());
   EXPECT_EQ(MasterTable(kCol7, kRow1002), "C");
+  EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "no ACA list of a period over several years";
 
   LoadedForm<CWSHEET>()->RTNMN.Trigger();
   QCoreApplication::processEvents();
@@ -156,6 +157,12 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   LoadedForm<CWSHEET>()->RTNMN.Trigger();
   EXPECT_EQ(top().Check1.Value(), 0);
   EXPECT_EQ(StartFlags.StartWithPreviousData, 0);
+  for (auto [box, date] : {std::pair{&top().Text7, "20200101"}, {&top().Text8, "20201231"}}) {
+    Operator::DoubleClick(*box);
+    Operator::Type(date);
+  }
+  pressStart();
+  EXPECT_TRUE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period within one year";
 }
 
 // A work file the full program folder could not take leaves its QSO to the next reading: once there is

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QInputMethodEvent>
+#include <QMenuBar>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -71,6 +72,8 @@ class Sheet : public VbForm {
   Label Label4{this, "Time(F3)"};
   Menu MENU{this, "Menu(&M)"};
   Menu RTNMN{&MENU, "起動画面に戻る(&B)"};
+  Menu sep1{&MENU, "-"};
+  Menu HYOJI{this, "表示項目変更"};
   Menu JCCG{this, "市郡区"};
   Menu CCTY{&JCCG, "市"};
   Menu CGUN{&JCCG, "郡"};
@@ -114,6 +117,10 @@ TEST_F(Controls, TypingRunsKeyDownKeyPressChangeKeyUpAndTheFilterRewritesOrSwall
   w->log.clear();
   QTest::keyClick(&w->Text2, Qt::Key_Escape);
   EXPECT_EQ(w->log, QStringList({"down 27 0", "up 27"}));
+  // A key whose press went elsewhere (a message box that closed on it) is let go here: not its key.
+  w->log.clear();
+  Operator::Release(Qt::Key_Return);
+  EXPECT_EQ(w->log, QStringList());
 }
 
 TEST_F(Controls, TextFromTheInputMethodPassesTheSameFilter) {
@@ -234,6 +241,17 @@ TEST_F(Controls, MenusPopUpsStatusPanelsAndLabels) {
   QTest::mouseClick(w->StatusBar1.widget()->findChildren<QLabel*>().at(1), Qt::LeftButton);
   QTest::mouseClick(&w->Label4, Qt::LeftButton);
   EXPECT_EQ(w->log, QStringList({"return", "city", "panel 2", "label"}));
+}
+
+TEST_F(Controls, AMenuBarCommandRunsOnOneClickAndASeparatorIsALine) {
+  w->HYOJI.Click = [this] { w->log << "hyoji"; };
+  QMenuBar& bar = *w->menuBar();
+  Operator::Click(bar, bar.actionGeometry(w->HYOJI.action()).center());
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "no empty pop-up left open";
+  Operator::Click(w->Text3);
+  EXPECT_EQ(Operator::Focus(), &w->Text3) << "the next click is not spent closing it";
+  EXPECT_EQ(w->log, QStringList{"hyoji"});
+  for (QAction* a : w->MENU.submenu()->actions()) EXPECT_TRUE(!a->isSeparator() || a->text().isEmpty());
 }
 
 TEST_F(Controls, MenuArraysAndFocusAndTheWheel) {

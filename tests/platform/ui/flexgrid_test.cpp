@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -121,6 +123,19 @@ TEST_F(Grid, RowTextsInOneGoAreTheCellByCellFill) {
   }
 }
 
+// A grid a screen reader has read is emptied in one step, not by a removal that walks every cell read
+// once for each of them.
+TEST_F(Grid, AGridEmptiedGoesInOneStepWhileAScreenReaderHoldsItsCells) {
+  Fill(300, 23);
+  QAccessible::setActive(true);
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(g);
+  for (int i = 0; i < table->childCount(); ++i) table->child(i)->text(QAccessible::Name);
+  QSignalSpy removals(&g->gridModel(), &QAbstractItemModel::rowsRemoved);
+  g->SetRows(1);
+  EXPECT_EQ(removals.count() + table->tableInterface()->rowCount(), 0);
+  QAccessible::setActive(false);
+}
+
 TEST_F(Grid, RowsAddedOneByOneFromTabSeparatedText) {
   g->SetCols(3);
   g->SetRows(1);
@@ -205,11 +220,42 @@ TEST_F(Grid, HiddenRowsSurviveABatchAndASort) {
   EXPECT_GT(g->RowHeight(3), 0);
 }
 
+// The first scrollable column the operator sees whole.
+int FirstColumnInView(FlexGrid& grid) {
+  for (int c = grid.FixedCols(); c < grid.Cols(); ++c)
+    if (Operator::CellCentre(grid, 1, c).x() >= 0) return c;
+  return -1;
+}
+
+TEST_F(Grid, TheSidewaysBarScrollsByItsThumbItsArrowAndItsTrack) {
+  Fill(20, 30, 2);
+  auto* bar = qobject_cast<QScrollBar*>(Operator::WidgetAt(*g, {g->width() / 2, g->height() - 4}));
+  ASSERT_NE(bar, nullptr) << "no bar at the grid's foot";
+  const int w = bar->width(), e = bar->height();
+  const auto at = [&](int x) { return bar->mapTo(g, QPoint(x, e / 2)); };
+  Operator::Drag(*g, at(e + 3), at(w - e - 1));
+  EXPECT_NE(Operator::CellCentre(*g, 1, 29).x(), -1) << "the thumb dragged to the end: the last column";
+  Operator::Drag(*g, at(w - e - 3), at(0));
+  EXPECT_EQ(FirstColumnInView(*g), 2) << "and back";
+  Operator::Click(*g, at(w - e / 2));
+  EXPECT_EQ(FirstColumnInView(*g), 3) << "the right arrow: one column";
+  Operator::Click(*g, at(w - e - 2));
+  EXPECT_GT(FirstColumnInView(*g), 4) << "the track right of the thumb: a page";
+}
+
+TEST_F(Grid, AGridGivenItsWholeSizeShowsEveryCellWithNoBars) {
+  Fill(12, 8, 1);
+  g->Move(0, 0, 1500, 1500);  // both bars
+  g->SetWidth(g->WholeWidth());
+  g->SetHeight(g->WholeHeight());
+  QCoreApplication::processEvents();
+  EXPECT_NE(Operator::CellCentre(*g, 12, 7).x(), -1);
+}
+
 TEST_F(Grid, FixedColumnsStayWhileLeftColScrollsTheRest) {
   Fill(20, 30, 2);
   g->SetColWidth(0, 0);
   EXPECT_EQ(g->LeftCol(), 2);
-  EXPECT_TRUE(g->findChild<QScrollBar*>() != nullptr);
   g->SetLeftCol(10);
   EXPECT_EQ(g->LeftCol(), 10);
   EXPECT_EQ(g->ColWidth(5), 960);  // scrolled off, still its width

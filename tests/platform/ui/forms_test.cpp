@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -251,28 +252,37 @@ TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
   EXPECT_EQ(d.Text1.text(), "x");
 }
 
-TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat) {
+// The start window at the top left, 400 x 200 pixels, its button and box in its top left corner.
+StartWindow& ShownStartWindow() {
   StartWindow& w = Form<StartWindow>();
   w.Move(0, 0, 6000, 3000);
   w.Command1.Move(150, 150, 1500, 450);
   w.Text2.Move(150, 900, 1500, 300);
   w.Show();
-  int clicks = 0;
-  w.Command1.Click = [&] { ++clicks; };
-  Operator::Click(w.Text2);
+  return w;
+}
+
+TEST_F(Forms, AWaitKeepsTheInputOfTheWindowsOpenWhenItBeganAndHandsItOnInOrderAfterIt) {
+  StartWindow& w = ShownStartWindow();
+  QStringList seen;
+  w.Command1.Click = [&] { seen << "click " + w.Text2.text(); };
+  QMessageBox notice(QMessageBox::Information, "ORBEX5", "JA1ZZZ", QMessageBox::Ok, &w);
+  notice.show();  // up when the wait begins, and closed by the program meanwhile
   {
     const InputHold request;  // a web request out
-    // A rig poll inside it: its own wait ends first, the request's rule stays.
-    QTimer::singleShot(5, [&] {
+    QTimer::singleShot(10, [&] {
+      const InputHold poll;  // a rig poll inside it ends first: the request's hold stays
+      Operator::Click(w.Text2);
+      Operator::Type("ja2");
+      Operator::Commit(QString::fromUtf8("局"));
       Operator::Click(w.Command1);
-      Operator::Type("ab");
     });
+    QTimer::singleShot(5, &notice, [&] { notice.done(0); });
     WaitWithEvents(30);
-    EXPECT_EQ(WaitFlags(), QEventLoop::ExcludeUserInputEvents);
-    Operator::Click(w.Command1);
-    w.close();
+    EXPECT_FALSE(notice.isVisible()) << "closed by the program, not by the operator";
+    EXPECT_TRUE(seen.isEmpty() && w.Text2.text().isEmpty()) << "nothing reaches the held window meanwhile";
+    w.close();  // its close box
     DoEvents();
-    EXPECT_TRUE(IsLoaded<StartWindow>()) << "its close box waits too";
     // A window opened meanwhile (a message box) takes input.
     SettingsDialog& box = Form<SettingsDialog>();
     box.Move(0, 0, 6000, 3000);
@@ -284,11 +294,33 @@ TEST_F(Forms, AWaitHoldsInputOffTheWindowsOpenWhenItBeganAndAWaitInsideKeepsThat
     EXPECT_EQ(box.Text1.text(), "ok");
     box.Hide();
   }
-  EXPECT_EQ(clicks, 0);
-  EXPECT_EQ(w.Text2.text(), "");
-  EXPECT_EQ(WaitFlags(), QEventLoop::AllEvents);
-  Operator::Click(w.Command1);
-  EXPECT_EQ(clicks, 1);
+  DoEvents();
+  EXPECT_EQ(seen, QStringList{QString::fromUtf8("click ja2局")})
+      << "the clicks, the keys and the text, in order";
+  EXPECT_TRUE(w.isVisible()) << "the close box does nothing during a wait";
+}
+
+// A window with no place stored (300 x 200 pixels) opens at the top left when that leaves the controls
+// of the window it is opened from in sight; else beside that window, clear of them and of the others.
+template <int N>
+struct Unplaced : VbForm {
+  Unplaced() { Move(0, 0, 4500, 3000), MoveToStoredPlace(std::nullopt, 0); }
+};
+
+TEST_F(Forms, AWindowWithNoPlaceStoredOpensClearOfItsOpenersControlsAndOfTheOthers) {
+  StartWindow& w = ShownStartWindow();
+  std::vector<QRect> taken{{w.Command1.mapToGlobal(QPoint()), w.Command1.size()},
+                           {w.Text2.mapToGlobal(QPoint()), w.Text2.size()}};
+  for (VbForm* f :
+       std::initializer_list<VbForm*>{&Form<Unplaced<1>>(), &Form<Unplaced<2>>(), &Form<Unplaced<3>>()}) {
+    Operator::Activate(w);
+    f->Show();
+    for (const QRect& r : taken) EXPECT_FALSE(f->frameGeometry().intersects(r));
+    taken.push_back(f->frameGeometry());
+  }
+  Operator::Activate(Form<Unplaced<1>>());
+  Form<Unplaced<4>>().Show();
+  EXPECT_EQ(Form<Unplaced<4>>().pos(), QPoint(0, 0));
 }
 
 TEST_F(Forms, GeometryIsInTwips) {
