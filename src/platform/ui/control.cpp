@@ -2,6 +2,8 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
 #include <vector>
@@ -159,11 +161,28 @@ void RunMouse(QWidget& w, const MouseHandler& h, const QMouseEvent& e, bool move
     static_cast<float>(PxToTwipsF(p.y())));
 }
 
-bool FocusCounts(const QFocusEvent& e, bool in) {
+namespace {
+// The control that kept the keyboard of its window while the operator turned to another program or
+// answered a message box: the keyboard coming back to it is no focus change either.
+QPointer<const QWidget> keptWhileAway;
+}  // namespace
+
+bool FocusCounts(const QFocusEvent& e, bool in, const QWidget& control) {
   if (e.reason() == Qt::PopupFocusReason) return false;
-  // Leaving for another program is not a focus change inside the program.
-  if (!in && e.reason() == Qt::ActiveWindowFocusReason) return QApplication::activeWindow() != nullptr;
-  return true;
+  if (e.reason() != Qt::ActiveWindowFocusReason) return true;
+  if (in) {
+    const bool back = keptWhileAway == &control;
+    if (back) keptWhileAway = nullptr;
+    return !back;
+  }
+  // Leaving for another program, or for a message box over the window, is not a focus change inside
+  // the program: a box's own check would otherwise come up over the message (a date refused while the
+  // operator is asked whether to close).
+  const QWidget* active = QApplication::activeWindow();
+  if (active && !qobject_cast<const QMessageBox*>(active) && !qobject_cast<const QInputDialog*>(active))
+    return true;
+  keptWhileAway = &control;
+  return false;
 }
 
 void BringForward(QWidget& window) {

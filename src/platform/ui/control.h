@@ -76,7 +76,7 @@ void RunKeyUp(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyUp);
 std::unique_ptr<QInputMethodEvent> RunImeCommit(QWidget& w, QInputMethodEvent& e,
                                                 const KeyAsciiHandler& keyPress);
 void RunMouse(QWidget& w, const MouseHandler& h, const QMouseEvent& e, bool move);
-bool FocusCounts(const QFocusEvent& e, bool in);
+bool FocusCounts(const QFocusEvent& e, bool in, const QWidget& control);
 // Puts the keyboard on `w`; its window, shown but not active, comes forward to take it.
 void SetFocus(QWidget& w, Qt::FocusReason reason);
 // Raises and activates a shown top-level window.
@@ -160,11 +160,11 @@ class VbControl : public Base, public VbControlBase {
   }
   void focusInEvent(QFocusEvent* e) override {
     Base::focusInEvent(e);
-    if (GotFocus && ui_detail::FocusCounts(*e, true) && !ui_detail::Quiet(*this)) GotFocus();
+    if (ui_detail::FocusCounts(*e, true, *this) && GotFocus && !ui_detail::Quiet(*this)) GotFocus();
   }
   void focusOutEvent(QFocusEvent* e) override {
     Base::focusOutEvent(e);
-    if (LostFocus && ui_detail::FocusCounts(*e, false) && !ui_detail::Quiet(*this)) LostFocus();
+    if (ui_detail::FocusCounts(*e, false, *this) && LostFocus && !ui_detail::Quiet(*this)) LostFocus();
   }
 };
 

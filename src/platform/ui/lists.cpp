@@ -194,7 +194,7 @@ void ListBox::focusInEvent(QFocusEvent* e) {
     // Qt makes the first item current when the keyboard arrives; nothing is picked yet.
     if (none && currentRow() >= 0) selectionModel()->clearCurrentIndex();
   }
-  if (GotFocus && ui_detail::FocusCounts(*e, true) && !ui_detail::Quiet(*this)) GotFocus();
+  if (ui_detail::FocusCounts(*e, true, *this) && GotFocus && !ui_detail::Quiet(*this)) GotFocus();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* e) {

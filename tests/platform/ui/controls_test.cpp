@@ -2,6 +2,7 @@
 
 #include <QInputMethodEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -273,6 +274,21 @@ TEST_F(Controls, MenuArraysAndFocusAndTheWheel) {
   QCoreApplication::sendEvent(w, &wheel);
   EXPECT_EQ(w->log, QStringList({QString::fromUtf8("pref 1 東京都"), QString::fromUtf8("pref 3 千葉県"),
                                  "lost 2", "got 3", "wheel -120 1"}));
+}
+
+// A message box over the window (asked whether to close, say) takes the keyboard for a while; the box
+// that had it neither loses nor gets it again, so its own check does not come up over the question.
+TEST_F(Controls, AMessageBoxOverTheWindowIsNoFocusChangeOfItsControls) {
+  w->Text2.LostFocus = [this] { w->log << "lost 2"; };
+  w->Text2.GotFocus = [this] { w->log << "got 2"; };
+  QMessageBox box(QMessageBox::Question, "ORBEX5", "?", QMessageBox::Yes, w);
+  box.show();
+  Operator::Activate(box);
+  box.close();
+  Operator::Activate(*w);
+  EXPECT_EQ(Operator::Focus(), &w->Text2);
+  Operator::Key(Qt::Key_Tab);
+  EXPECT_EQ(w->log, QStringList{"lost 2"});
 }
 
 TEST(ControlLook, ColoursAreVbValues) {
