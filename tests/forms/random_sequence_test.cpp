@@ -239,23 +239,27 @@ struct RandomSequence : StartWindowTest {
   // One step (HAMLOG "logs", "mark", "delete"; at the start window "previous" or "afresh" start and
   // the "award" views; on the sheet "append" (HAMLOG追加読込), a "new" or an "edit"ed QSO in the entry
   // window, a band or area "view", "totals", the QSO lists of "codes" and "station", "back" to the
-  // start window); the views it opened and closed again, with what they showed. Appends and the append
-  // reading come often: the sheet's marks after them are what the merge keeps.
+  // start window, or back to it for an "award" view); the views it opened and closed again, with what
+  // they showed. Appends and the append reading come often: the sheet's marks after them are what the
+  // merge keeps. HAMLOG's writes come less often than the operator's, so that an award view often
+  // follows the operator's own saves with no other program's write between (which would have the log
+  // read whole again).
   std::map<QString, QStringList> step(QString& name) {
-    static const QStringList kAtStart = {"logs",   "logs",  "mark",  "delete", "previous",
-                                         "afresh", "award", "award", "award"};
-    static const QStringList kOnSheet = {"logs",   "logs",   "mark",  "delete",  "append",
-                                         "append", "append", "new",   "new",     "edit",
-                                         "view",   "totals", "codes", "station", "back"};
+    static const QStringList kAtStart = {"hamlog", "previous", "afresh", "award", "award", "award"};
+    static const QStringList kOnSheet = {"hamlog",  "hamlog", "append", "append", "append", "new",
+                                         "new",     "edit",   "edit",   "view",   "totals", "codes",
+                                         "station", "award",  "award",  "back"};
     CWSHEET* s = sheet();
     const QStringList& steps = s ? kOnSheet : kAtStart;
     name = steps[rng.bounded(int(steps.size()))];
+    if (name == "hamlog") name = QStringList{"logs", "logs", "mark", "delete"}[rng.bounded(4)];
     std::map<QString, QStringList> shown;
     if (const int what = QStringList{"logs", "mark", "delete"}.indexOf(name); what >= 0) {
       EXPECT_TRUE(hamlogWrites(what)) << name.toStdString();
     } else if (name == "previous" || name == "afresh") {
       start(name == "previous");
     } else if (name == "award") {
+      if (s) s->RTNMN.Trigger();
       name = QStringList{"square", "subsquare", "wasa", "dxcc", "member", "roadside"}[rng.bounded(6)];
       shown[name] = awardView(*top, name, home.path());
     } else if (name == "append") {

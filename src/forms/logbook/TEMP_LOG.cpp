@@ -852,5 +852,7 @@ void TEMP_LOG::markQslReceived() {
 
 void TEMP_LOG::RigFrequency(int64_t, const QString& entryText, const QString&) {
   if (LogWindowState.StoredRecordShown == 1 || RigPortState.ManualFreqFlag == 1) return;
-  Text8.setText(entryText);
+  // Every poll brings the frequency again: only a new one is a text to type over; the same one leaves
+  // the caret where the operator clicked it.
+  if (Text8.text() != entryText) Text8.setText(entryText);
 }

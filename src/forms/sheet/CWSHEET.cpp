@@ -189,8 +189,7 @@ void CWSHEET::LoadSheet() {
   RigPortState.CatBusy = 0;
   AwardCheckMode = 0;
   FUKUGEN.SetEnabled(false);
-  // The ACA application lists the QSOs of one year.
-  MKACA.SetEnabled(ReadConditions.StartDate.left(4) == ReadConditions.EndDate.left(4));
+  offerAcaList();
   // Transceiver controls.
   const QString twoRig = ReadIni("RIG_CON_CFG", "TWORIG");
   if (twoRig == "YES") {
@@ -456,6 +455,11 @@ int32_t CWSHEET::BringCodeRowUp(const QString& code, int32_t fromRow) {
       return r;
     }
   return 0;
+}
+
+void CWSHEET::offerAcaList() {
+  // The ACA application lists the QSOs of one year.
+  MKACA.SetEnabled(ReadConditions.StartDate.left(4) == ReadConditions.EndDate.left(4));
 }
 
 void CWSHEET::Timer1_Timer() {

@@ -253,6 +253,8 @@ class CWSHEET : public VbForm {
   void buildLayout();
   void wireHandlers();
   void LoadSheet();
+  // The ACA list menu, for a reading within one year (the append moves its end to today).
+  void offerAcaList();
   // A fresh sheet: no reading under way, no failure, no area view.
   void resetReadingAndViewState();
   // Ends the load when the master or the reading failed: the sheet goes, the start window comes back.

@@ -30,6 +30,7 @@ void CWSHEET::HLAPD_Click() {
   if (ReadConditions.EndDate != today) {
     if (ORBTOP* top = LoadedForm<ORBTOP>()) top->Text8.setText(today);
     ReadConditions.EndDate = today;
+    offerAcaList();
   }
   SettleWorkFile();  // the previous append's file in place: the position read moves with it
   Hamlog.HdbRecordCount = CountHdbRecords();

@@ -83,9 +83,15 @@ void HandOnHeldInput() {
     h.input.pop_front();
     QObject* target = next.target;
     const std::unique_ptr<QEvent> event = next.event();
+    // Keys typed after a click or key that closed their window (handed on just before them) go where
+    // the keyboard is now, as they would have gone with no wait.
+    const QEvent::Type type = event->type();
+    if (auto* window = qobject_cast<QWindow*>(target);
+        window && !window->isVisible() && (type == QEvent::KeyPress || type == QEvent::KeyRelease))
+      target = QGuiApplication::focusWindow();
     // Text from the input method goes where the keyboard is now, as the keys before it went.
-    if (auto* window = qobject_cast<QWidget*>(target); window && event->type() == QEvent::InputMethod)
-      target = window->focusWidget();
+    if (auto* window = qobject_cast<QWidget*>(target); window && type == QEvent::InputMethod)
+      target = window->isVisible() ? window->focusWidget() : QApplication::focusWidget();
     if (!target) continue;
     const ui_detail::Hold replaying(h.replaying);
     QCoreApplication::sendEvent(target, event.get());

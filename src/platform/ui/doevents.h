@@ -29,7 +29,8 @@ void DoEvents();
 // sockets and repaints run but holds the operator's input off every window that was open when it
 // began, so that no click or key stroke reaches the windows whose work is half done. The input is
 // kept, all of it (clicks, keys, text from the input method), and handed on in the order it came once
-// the wait is over; only the close box of a held window does nothing. A window the program closes
+// the wait is over (keys whose window a click handed on before them closed go where the keyboard is
+// then); only the close box of a held window does nothing. A window the program closes
 // meanwhile (a notice that closes after a few seconds) closes. A wait inside another (a rig poll
 // during a web request) keeps the outer one's windows held. A window opened meanwhile (a message box)
 // takes input as usual.

@@ -672,10 +672,12 @@ TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotType
   TEMP_LOG& w = open();
   w.RigFrequency(7025000, "7.025", "7.025.00");
   EXPECT_EQ(w.Text8.text(), "7.025");
-  Operator::ClickCaret(w.Text8, 5);
-  Operator::Type("0");  // the operator types: the rig leaves it alone
+  Operator::ClickCaret(w.Text8, 4);
+  // A poll between the click and the first key leaves the caret there.
+  w.RigFrequency(7025000, "7.025", "7.025.00");
+  Operator::Type("30");  // the operator types: the rig leaves it alone
   w.RigFrequency(14025000, "14.025", "14.025.00");
-  EXPECT_EQ(w.Text8.text(), "7.0250");
+  EXPECT_EQ(w.Text8.text(), "7.0230");
   w.Text1.setText(QString());
   w.Command2.click();  // a stored record keeps its own
   w.RigFrequency(21025000, "21.025", "21.025.00");

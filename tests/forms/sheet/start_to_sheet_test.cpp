@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTimeZone>
 #include <QTimer>
 
 #include "app/StartProgram.h"
@@ -18,6 +19,7 @@
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "hamlogdb/hamlogdb.h"
+#include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
@@ -56,6 +58,7 @@ struct StartToSheetTest : ::testing::Test {
     ReleaseProgramLock();
     StartWindowHooks = {};
     SetUiFailureReporter({});
+    ResetClock();
     ResetSharedState();
   }
   ORBTOP* start() {
@@ -163,6 +166,12 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   }
   pressStart();
   EXPECT_TRUE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period within one year";
+  // The append reads up to today, which carries the reading into the next year.
+  SetFixedClock(QDateTime(QDate(2021, 1, 5), QTime(12, 0), QTimeZone(9 * 3600)));
+  log.Add({"JA1AAD,2021/01/04,7.025,CW,1002,J *"});
+  boxes.Answer(vbOK);
+  LoadedForm<CWSHEET>()->HLAPD.Trigger();
+  EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period over two years after the append";
 }
 
 // A work file the full program folder could not take leaves its QSO to the next reading: once there is

@@ -300,6 +300,32 @@ TEST_F(Forms, AWaitKeepsTheInputOfTheWindowsOpenWhenItBeganAndHandsItOnInOrderAf
   EXPECT_TRUE(w.isVisible()) << "the close box does nothing during a wait";
 }
 
+// Keys typed during a wait behind a click that closes their window reach, after the wait, the window
+// the window manager then gives the keyboard to.
+TEST_F(Forms, KeysHeldBehindAClickThatClosesTheirWindowGoWhereTheKeyboardIsThen) {
+  StartWindow& w = ShownStartWindow();
+  Operator::Click(w.Text2);
+  SettingsDialog& d = Form<SettingsDialog>();
+  d.Move(6000, 0, 6000, 3000);
+  d.OK.Move(150, 150, 1500, 450);
+  d.Show();
+  Operator::Activate(d);
+  // The window manager gives the keyboard back to the start window when the dialog goes.
+  const auto manager = QObject::connect(&d, &VbForm::hiddenOrUnloaded, &w, [&] { Operator::Activate(w); });
+  {
+    const InputHold hold;
+    QTimer::singleShot(5, [&] {
+      Operator::Click(d.OK);  // the dialog goes
+      Operator::Type("ab");
+      Operator::Commit(QString::fromUtf8("局"));
+    });
+    WaitWithEvents(30);
+  }
+  DoEvents();
+  QObject::disconnect(manager);
+  EXPECT_EQ(w.Text2.text(), QString::fromUtf8("ab局"));
+}
+
 // A window with no place stored (300 x 200 pixels) opens at the top left when that leaves the controls
 // of the window it is opened from in sight; else beside that window, clear of them and of the others.
 template <int N>
