@@ -47,23 +47,17 @@ const char* const kCodes[] = {"1001",   "1002",   "100105", "110101", "25002",
                               "25002A", "25002B", "25002C", "501A"};
 const char* const kBands[] = {"7.015", "14.025", "21.030", "435.00"};
 const char* const kGrids[] = {"PM95", "QM05", "PM74AB", "FN31", "QF56", "PM53XX", ""};
-const char* const kStations[] = {
-    "\xe2\x96\xa1"
-    "10001",
-    "\xe2\x96\xa1"
-    "20001",
-    ""};  // "□"
+const char* const kStations[] = {"□10001", "□20001", ""};
+const QStringList kAwards = {"square", "subsquare", "wasa", "dxcc", "member", "roadside"};
 
-// Every box answered as an operator who goes on: OK, Yes.
+// Every box answered as an operator who goes on: OK, Yes; what the boxes said kept for a failure.
 struct GoOnAnswers {
-  QStringList texts;  // what the program said, for the message of a failure
+  QStringList texts;
   GoOnAnswers() {
     SetMsgBoxHook([this](const MsgBoxCall& c) {
       texts << c.text;
       const int buttons = c.style & 7;
-      MsgBoxAnswer a;
-      a.code = buttons == vbYesNo || buttons == vbYesNoCancel ? vbYes : vbOK;
-      return a;
+      return MsgBoxAnswer{buttons == vbYesNo || buttons == vbYesNoCancel ? vbYes : vbOK, {}};
     });
   }
   ~GoOnAnswers() { SetMsgBoxHook({}); }
@@ -79,54 +73,65 @@ QStringList gridLines(FlexGrid& g) {
   return lines;
 }
 
-// The band cells the sheet shows: "code band mark" for each row and band column in view.
-QStringList sheetCells(CWSHEET& s) {
-  FlexGrid& g = s.MSFlexGrid2;
-  QStringList cells;
-  for (int r = 1; r <= SheetTally.GridDataRows && r < g.Rows(); ++r)
-    for (int c = 5; c <= BandLayout.LastBandColumn && g.RowHeight(r) > 0; ++c)
-      if (g.ColWidth(c) > 0)
-        cells << g.TextMatrix(r, 1).trimmed() + " " + g.TextMatrix(0, c) + " " + g.TextMatrix(r, c);
-  return cells;
-}
-
-// A QSO list of the sheet: "codes CODE" (a right click on the code's QTH cell) or "station CALL".
-QStringList qsoList(CWSHEET& s, const QStringList& what) {
-  Operator::Click(what[0] == "codes" ? s.Text2 : s.Text3);
+// The text of the box that holds the focus typed over.
+void typeOver(const QString& text) {
   Operator::Key(Qt::Key_A, Qt::ControlModifier);
-  Operator::Type(what[1]);
-  if (what[0] == "station") Operator::Key(Qt::Key_Return);
-  FlexGrid& g = s.MSFlexGrid2;
-  for (int r = 1; what[0] == "codes" && r < g.Rows(); ++r)
-    if (g.TextMatrix(r, 1).trimmed() == what[1] && g.RowHeight(r) > 0) {
-      Operator::ClickCell(g, r, 2, Qt::RightButton);
-      break;
-    }
-  QSODATA* list = LoadedForm<QSODATA>();
-  const QStringList lines =
-      list ? QStringList{list->windowTitle()} + gridLines(list->MSFlexGrid1) : QStringList{};
-  Operator::Click(s.Command8);
-  Operator::Click(s.Command2);
-  return lines;
+  Operator::Type(text);
 }
 
-// An award view of the start window: "square", "subsquare", "wasa", "dxcc", "member" or "roadside".
-QStringList awardView(ORBTOP& top, const QString& view, const QString& home) {
-  FileDialogResponder files;
-  if (view == "member") files.Choose(home + "/acc.txt");
-  Menu* menus[] = {&top.aGrigSrh, &top.aGrigSrh100, &top.aGrigSrhDX, &top.xDXCC, &top.ACCchk, &top.MichiGet};
-  const QStringList names = {"square", "subsquare", "wasa", "dxcc", "member", "roadside"};
-  menus[names.indexOf(view)]->Trigger();
+// The start button, from the previous data or reading HAMLOG afresh.
+void start(ORBTOP& top, bool previous) {
+  if ((top.Check1.Value() == 1) != previous) Operator::Click(top.Check1);
+  Operator::Click(top.Command1);
+}
+
+// What a view shows, opened and closed again as the operator does: "sheet" (its band cells in view,
+// "code band mark" each), "totals", a QSO list of the sheet ("codes CODE", a right click on the code's
+// QTH cell, or "station CALL"), or an award view of the start window (kAwards).
+QStringList view(ORBTOP& top, const QString& name, const QString& home) {
+  CWSHEET* s = LoadedForm<CWSHEET>();
   QStringList lines;
-  if (MichinoekiSheet* m = LoadedForm<MichinoekiSheet>()) {
-    lines = gridLines(m->MSFlexGrid2);
-    m->RTNMN.Trigger();
-  } else if (ACCSheet* a = LoadedForm<ACCSheet>()) {
-    Operator::Activate(*a);
-    lines = gridLines(a->MSFlexGrid2);
-    a->RTNMN.Trigger();
+  const QStringList list = name.split(' ');
+  if (name == "sheet") {
+    FlexGrid& g = s->MSFlexGrid2;
+    for (int r = 1; r <= SheetTally.GridDataRows && r < g.Rows(); ++r)
+      for (int c = 5; c <= BandLayout.LastBandColumn && g.RowHeight(r) > 0; ++c)
+        if (g.ColWidth(c) > 0)
+          lines << g.TextMatrix(r, 1).trimmed() + " " + g.TextMatrix(0, c) + " " + g.TextMatrix(r, c);
+  } else if (name == "totals") {
+    s->SYUDSP.Trigger();
+    lines = gridLines(LoadedForm<ORBTOTAL1>()->MSFlexGrid1);
+    LoadedForm<ORBTOTAL1>()->CLSCNT.Trigger();
+  } else if (list.size() == 2) {
+    Operator::Click(list[0] == "codes" ? s->Text2 : s->Text3);
+    typeOver(list[1]);
+    if (list[0] == "station") Operator::Key(Qt::Key_Return);
+    FlexGrid& g = s->MSFlexGrid2;
+    for (int r = 1; list[0] == "codes" && r < g.Rows(); ++r)
+      if (g.TextMatrix(r, 1).trimmed() == list[1] && g.RowHeight(r) > 0) {
+        Operator::ClickCell(g, r, 2, Qt::RightButton);
+        break;
+      }
+    if (QSODATA* qsos = LoadedForm<QSODATA>())
+      lines = QStringList{qsos->windowTitle()} + gridLines(qsos->MSFlexGrid1);
+    Operator::Click(s->Command8);
+    Operator::Click(s->Command2);
+  } else {
+    FileDialogResponder files;
+    if (name == "member") files.Choose(home + "/acc.txt");
+    Menu* menus[] = {&top.aGrigSrh, &top.aGrigSrh100, &top.aGrigSrhDX,
+                     &top.xDXCC,    &top.ACCchk,      &top.MichiGet};
+    menus[kAwards.indexOf(name)]->Trigger();
+    if (MichinoekiSheet* m = LoadedForm<MichinoekiSheet>()) {
+      lines = gridLines(m->MSFlexGrid2);
+      m->RTNMN.Trigger();
+    } else if (ACCSheet* a = LoadedForm<ACCSheet>()) {
+      Operator::Activate(*a);
+      lines = gridLines(a->MSFlexGrid2);
+      a->RTNMN.Trigger();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return lines;
 }
 
@@ -138,10 +143,12 @@ struct RandomSequence : StartWindowTest {
   void SetUp() override {
     StartWindowTest::SetUp();
     setUpOperator();
-    set("ORB", "DataFol", home.path());
-    for (auto [key, mode] : {std::pair("MODE1", "CW"), {"MODE2", "SSB"}, {"MODE3", "FM"}})
-      set("ORB", key, mode);
-    set("ORB", "MODEC", "3");
+    for (auto [key, value] : {std::pair<const char*, QString>{"DataFol", home.path()},
+                              {"MODE1", "CW"},
+                              {"MODE2", "SSB"},
+                              {"MODE3", "FM"},
+                              {"MODEC", "3"}})
+      set("ORB", key, value);
     home.write("acc.txt",
                "ACC Member List\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n JA2BBB ACC#0003\r\n"
                " JH1RSQ ACC#0040\r\n W1AW   ACC#0001\r\n");
@@ -159,8 +166,7 @@ struct RandomSequence : StartWindowTest {
     ASSERT_TRUE(appendQsos(30));
     ConnectAwardSheets();
     ConnectLogbookWindows();
-    top = load();
-    ASSERT_NE(top, nullptr);
+    ASSERT_NE(top = load(), nullptr);
     top->Show();
     FileDialogResponder files;  // the station list is taken in once
     files.Choose(home.file("道の駅.mcsv"));
@@ -193,12 +199,6 @@ struct RandomSequence : StartWindowTest {
     return s && s->isVisible() ? s : nullptr;
   }
 
-  // The start button, from the previous data or reading HAMLOG afresh.
-  void start(bool previous) {
-    if ((top->Check1.Value() == 1) != previous) Operator::Click(top->Check1);
-    Operator::Click(top->Command1);
-  }
-
   void entryWindow(bool stored) {
     sheet()->LOGOPEN.Trigger();
     TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
@@ -206,19 +206,16 @@ struct RandomSequence : StartWindowTest {
     if (stored) {
       for (int k = 1 + rng.bounded(12); k > 0; --k) Operator::Click(w.Command2);
     } else {
-      for (auto [key, text] : {std::pair(Qt::Key_F2, any(kCalls)), {Qt::Key_F6, any(kCodes)}}) {
-        Operator::Key(key);
-        Operator::Key(Qt::Key_A, Qt::ControlModifier);
-        Operator::Type(text);
-      }
+      Operator::Key(Qt::Key_F2);
+      typeOver(any(kCalls));
+      Operator::Key(Qt::Key_F6);
+      typeOver(any(kCodes));
       Operator::Pick(w.Combo1, rng.bounded(3));
     }
     Operator::Key(Qt::Key_F5);
-    Operator::Key(Qt::Key_A, Qt::ControlModifier);
-    Operator::Type(any(kBands));
+    typeOver(any(kBands));
     Operator::Click(w.Text17);
-    Operator::Key(Qt::Key_A, Qt::ControlModifier);
-    Operator::Type(rng.bounded(2) ? "*" : " ");
+    typeOver(rng.bounded(2) ? "*" : " ");
     Operator::Key(Qt::Key_F1);
     Operator::Key(Qt::Key_Escape);
   }
@@ -253,15 +250,13 @@ struct RandomSequence : StartWindowTest {
     const QStringList& steps = s ? kOnSheet : kAtStart;
     name = steps[rng.bounded(int(steps.size()))];
     if (name == "hamlog") name = QStringList{"logs", "logs", "mark", "delete"}[rng.bounded(4)];
-    std::map<QString, QStringList> shown;
     if (const int what = QStringList{"logs", "mark", "delete"}.indexOf(name); what >= 0) {
       EXPECT_TRUE(hamlogWrites(what)) << name.toStdString();
     } else if (name == "previous" || name == "afresh") {
-      start(name == "previous");
+      start(*top, name == "previous");
     } else if (name == "award") {
       if (s) s->RTNMN.Trigger();
-      name = QStringList{"square", "subsquare", "wasa", "dxcc", "member", "roadside"}[rng.bounded(6)];
-      shown[name] = awardView(*top, name, home.path());
+      name = kAwards[rng.bounded(6)];
     } else if (name == "append") {
       s->HLAPD.Trigger();
     } else if (name == "new" || name == "edit") {
@@ -269,22 +264,20 @@ struct RandomSequence : StartWindowTest {
     } else if (name == "view") {
       Menu* views[] = {&s->ALLB, &s->BandView[2], &s->BandView[4], &s->SALL, &s->SALL1, &s->SALL3};
       any(views)->Trigger();
-    } else if (name == "totals") {
-      s->SYUDSP.Trigger();
-      shown[name] = gridLines(LoadedForm<ORBTOTAL1>()->MSFlexGrid1);
-      LoadedForm<ORBTOTAL1>()->CLSCNT.Trigger();
     } else if (name == "codes" || name == "station") {
-      const QStringList marked = sheetCells(*s).filter(QRegularExpression(" [WC]$"));
+      const QStringList marked = view(*top, "sheet", home.path()).filter(QRegularExpression(" [WC]$"));
       name = name == "codes" && !marked.isEmpty()
                  ? "codes " + marked[rng.bounded(int(marked.size()))].section(' ', 0, 0)
                  : QString("station ") + any(kJapaneseCalls);
-      shown[name] = qsoList(*s, name.split(' '));
-    } else {
+    } else if (name == "back") {
       s->RTNMN.Trigger();
     }
+    std::map<QString, QStringList> shown;
+    if (name == "totals" || name.contains(' ') || kAwards.contains(name))
+      shown[name] = view(*top, name, home.path());
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (sheet()) shown["sheet"] = sheetCells(*sheet());
+    if (sheet()) shown["sheet"] = view(*top, "sheet", home.path());
     return shown;
   }
 
@@ -293,55 +286,51 @@ struct RandomSequence : StartWindowTest {
   QString compareWithFreshStart(const std::map<QString, QStringList>& shown) {
     SettleWorkFile();  // the file the sheet shows, on disk
     QTemporaryDir fresh;
-    const QString copy = fresh.filePath("home");
+    const QString copy = fresh.filePath("home"), ini = copy + "/ORBEX5.INI";
     for (QDirIterator it(home.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
       const QString from = it.next(), to = copy + from.mid(home.path().size());
       QDir().mkpath(QFileInfo(to).path());
       QFile::copy(from, to);
     }
-    const QString ini = copy + "/ORBEX5.INI";
     for (const char* key : {"HAMLOGPOS", "HAMLOGexePOS", "DataFol"})
       WritePrivateProfileString("ORB", key,
                                 GetPrivateProfileString("ORB", key, "", ini).replace(home.path(), copy), ini);
-    QStringList views;
-    for (const auto& [view, lines] : shown) views << view;
+    QStringList request{copy};
+    for (const auto& [view, lines] : shown) request << view;
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORBEX_FRESH_START", copy + "\n" + views.join('\n'));
-    child.setProcessEnvironment(env);
+    qputenv("ORBEX_FRESH_START", request.join('\n').toUtf8());
     child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=RandomSequenceFreshStart.Views"});
+    qunsetenv("ORBEX_FRESH_START");
     if (!child.waitForFinished(60000) || child.exitCode() != 0)
       return "the fresh start failed: " + QString::fromLocal8Bit(child.readAllStandardOutput().right(2000));
     QFile f(copy + "/views.txt");
     if (!f.open(QIODevice::ReadOnly)) return "the fresh start wrote no views";
     const QStringList blocks = QString::fromUtf8(f.readAll()).split("\f");
-    for (int i = 0; i < views.size(); ++i) {
-      const QStringList want = blocks.value(i).split('\n', Qt::SkipEmptyParts);
+    int i = 0;
+    for (const auto& [view, got] : shown) {
+      const QStringList want = blocks.value(i++).split('\n', Qt::SkipEmptyParts);
       const QSet<QString> cells(want.begin(), want.end());
-      const QStringList& got = shown.at(views[i]);
       for (int k = 0; k < got.size(); ++k)
-        if (views[i] == "sheet" ? !cells.contains(got[k]) : got[k] != want.value(k))
-          return views[i] + ": " + got[k] +
-                 " / fresh: " + (views[i] == "sheet" ? QString("(other mark)") : want.value(k));
-      if (views[i] != "sheet" && got.size() != want.size())
-        return views[i] + ": lines " + QString::number(got.size());
+        if (view == "sheet" ? !cells.contains(got[k]) : got[k] != want.value(k))
+          return view + ": " + got[k] +
+                 " / fresh: " + (view == "sheet" ? QString("(other mark)") : want.value(k));
+      if (view != "sheet" && got.size() != want.size())
+        return view + ": lines " + QString::number(got.size());
     }
     return {};
   }
 };
 
 TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
-  const uint32_t seed = qEnvironmentVariableIsSet("ORBEX_SEQUENCE_SEED")
-                            ? qEnvironmentVariableIntValue("ORBEX_SEQUENCE_SEED")
-                            : 41;
+  const auto env = [](const char* name, int otherwise) {
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : otherwise;
+  };
 #if defined(__SANITIZE_ADDRESS__)
-  const int defaultSteps = 100;
+  const int steps = env("ORBEX_SEQUENCE_STEPS", 100);
 #else
-  const int defaultSteps = 250;
+  const int steps = env("ORBEX_SEQUENCE_STEPS", 250);
 #endif
-  const int steps = qEnvironmentVariableIsSet("ORBEX_SEQUENCE_STEPS")
-                        ? qEnvironmentVariableIntValue("ORBEX_SEQUENCE_STEPS")
-                        : defaultSteps;
+  const uint32_t seed = env("ORBEX_SEQUENCE_SEED", 41);
   rng.seed(seed);
   QStringList done;
   for (int i = 1; i <= steps; ++i) {
@@ -372,28 +361,12 @@ TEST(RandomSequenceFreshStart, Views) {
   ORBTOP& top = Form<ORBTOP>();
   top.Show();
   QStringList blocks;
-  for (const QString& view : request.mid(1)) {
-    CWSHEET* s = LoadedForm<CWSHEET>();
-    if (!s &&
-        (view == "sheet" || view == "totals" || view.startsWith("codes") || view.startsWith("station"))) {
-      if (top.Check1.Value() != 1) Operator::Click(top.Check1);
-      Operator::Click(top.Command1);
-      s = LoadedForm<CWSHEET>();
-      ASSERT_NE(s, nullptr);
+  for (const QString& name : request.mid(1)) {
+    if (!LoadedForm<CWSHEET>() && !kAwards.contains(name)) {
+      start(top, true);
+      ASSERT_NE(LoadedForm<CWSHEET>(), nullptr);
     }
-    QStringList lines;
-    if (view == "sheet") {
-      lines = sheetCells(*s);
-    } else if (view == "totals") {
-      s->SYUDSP.Trigger();
-      lines = gridLines(LoadedForm<ORBTOTAL1>()->MSFlexGrid1);
-      LoadedForm<ORBTOTAL1>()->CLSCNT.Trigger();
-    } else if (s) {
-      lines = qsoList(*s, view.split(' '));
-    } else {
-      lines = awardView(top, view, home);
-    }
-    blocks << lines.join('\n');
+    blocks << view(top, name, home).join('\n');
   }
   QFile out(home + "/views.txt");
   ASSERT_TRUE(out.open(QIODevice::WriteOnly));
