@@ -180,12 +180,13 @@ QString UnstorableFields(const QsoEntry& e) {
       {"Qth", &e.qth},       {"qsL", &e.qslVia},      {"qsL s", &e.qslSent},    {"qsL r", &e.qslRcvd},
       {"Remk1", &e.remarks1}, {"remK2", &e.remarks2}};
   QStringList lines;
-  for (const auto& [name, text] : fields)
-    if (const QString bad = NonAnsiCharacters(*text); !bad.isEmpty())
+  for (const auto& [name, text] : fields) {
+    const QString bad = NonAnsiCharacters(*text);
+    const bool mark = text == &e.qslVia || text == &e.qslSent || text == &e.qslRcvd;
+    if (!bad.isEmpty())
       lines << QString::fromUtf8(name) + ": " + bad;
-  // HAMLOG keeps each QSL mark in one byte: a double-byte mark ("あ") would be stored as a blank.
-  for (const QString* mark : {&e.qslVia, &e.qslSent, &e.qslRcvd})
-    if (AnsiLen(*mark) > 1 && NonAnsiCharacters(*mark).isEmpty())
-      lines << QStringLiteral("qsL: ") + *mark + QStringLiteral(" (QSL の印は半角１文字です)");
+    else if (mark && AnsiLen(*text) > 1)  // HAMLOG keeps a QSL mark in one byte: "あ" would be a blank
+      lines << QString::fromUtf8(name) + ": " + *text + QStringLiteral(" (QSL の印は半角１文字です)");
+  }
   return lines.join("\r\n");
 }

@@ -133,17 +133,24 @@ def call_box_takes_japanese_and_foreign_calls():
     d.click(d.find(sheet, "push button", "CLR", index=1))
 
 
-@step
-def entry_window_saves_a_typed_qso():
+def open_entry_window_and_type(call, date):
+    """The entry window opened from the sheet's menu, a call and a date typed; the sheet, the number of
+    QSOs before and the window."""
     sheet = sheet_window()
     count = len(log_lines())
     d.menu(sheet, "LOG", "LOG帳を開く")
     log = d.window("ORBEXログ")
     d.key("alt+c")
-    d.type_text("ja1xyz")
-    check(d.text_of(call_box(sheet)) == "JA1XYZ", "the sheet's call box did not follow the entry window")
+    d.type_text(call)
     d.key("alt+d")
-    d.type_text("20241225")
+    d.type_text(date)
+    return sheet, count, log
+
+
+@step
+def entry_window_saves_a_typed_qso():
+    sheet, count, log = open_entry_window_and_type("ja1xyz", "20241225")
+    check(d.text_of(call_box(sheet)) == "JA1XYZ", "the sheet's call box did not follow the entry window")
     d.type_text("2105")
     d.key("F5")
     d.type_text("7.025")
@@ -181,14 +188,7 @@ def browse_back_and_correct_the_call_in_the_middle():
 
 @step
 def a_second_qso_after_new_and_a_wrong_date_said_once():
-    sheet = sheet_window()
-    count = len(log_lines())
-    d.menu(sheet, "LOG", "LOG帳を開く")
-    log = d.window("ORBEXログ")
-    d.key("alt+c")
-    d.type_text("ja2aaa")
-    d.key("alt+d")
-    d.type_text("20240230")  # no such day: said as the date box is left
+    _, count, log = open_entry_window_and_type("ja2aaa", "20240230")  # no such day: said as the box is left
     d.wait_for("the date refused", lambda: any(w.name == "ORBEX5" for w in d.windows()))
     d.key("Return")
     d.settle(1.0)
