@@ -1,7 +1,9 @@
 #include "logbook/AdifValues.h"
 
+#include <QHash>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "core/QsoRules.h"
 
@@ -49,8 +51,8 @@ constexpr std::array<BandEdge, 33> kBands = {{
     {"submm", 300000 * kMHz, 7500000 * kMHz},
 }};
 
-// The program's bands by ADIF's names: what a QSO counts in when its text names a band rather than
-// a frequency within ADIF's edges ("10", "1200" or "0.135" logged for the band).
+// The program's band labels by ADIF's names: what a QSO counts in when its text names a band rather
+// than a frequency within ADIF's edges ("10", "1200", "10G" or "0.135" logged for the band).
 struct CountedBand {
   const char* label;
   const char* band;
@@ -62,31 +64,91 @@ constexpr CountedBand kCounted[] = {
     {"77G", "4mm"},   {"135K", "2190m"}, {"475K", "630m"},
 };
 
-// Modes as HAMLOG operators and the rig drivers write them, with ADIF's MODE and SUBMODE (ADIF 3.1:
-// FT4, JS8, FST4 and Q65 are submodes of MFSK, PSK31 and its kin of PSK, LSB and USB of SSB; DSTAR,
-// C4FM and DMR of DIGITALVOICE, as ADIF since 3.1.3 takes DSTAR and C4FM as modes on import only).
-struct ModeName {
-  const char* logged;
+// ADIF 3.1's Mode enumeration: each MODE with its SUBMODEs, comma-separated. A submode goes out with
+// its mode (PSK250 as PSK + PSK250); the modes ADIF now takes as submodes only (DSTAR, C4FM, JT65B …)
+// go out that way too.
+struct AdifModeEntry {
   const char* mode;
-  const char* submode;
+  const char* submodes;
 };
-constexpr ModeName kModes[] = {
-    {"CW", "CW", ""},          {"CW-R", "CW", ""},        {"SSB", "SSB", ""},        {"LSB", "SSB", "LSB"},
-    {"USB", "SSB", "USB"},     {"AM", "AM", ""},          {"FM", "FM", ""},          {"NFM", "FM", ""},
-    {"RTTY", "RTTY", ""},      {"RTY", "RTTY", ""},       {"TTY", "RTTY", ""},       {"FSK", "RTTY", ""},
-    {"AFSK", "RTTY", ""},      {"SSTV", "SSTV", ""},      {"FAX", "FAX", ""},        {"ATV", "ATV", ""},
-    {"PSK", "PSK", ""},        {"BPSK", "PSK", "PSK31"},  {"PSK31", "PSK", "PSK31"}, {"BPSK31", "PSK", "PSK31"},
-    {"PSK63", "PSK", "PSK63"}, {"PSK125", "PSK", "PSK125"}, {"QPSK", "PSK", "QPSK31"}, {"QPSK31", "PSK", "QPSK31"},
-    {"QPSK63", "PSK", "QPSK63"}, {"FT8", "FT8", ""},      {"FT4", "MFSK", "FT4"},    {"JS8", "MFSK", "JS8"},
-    {"FST4", "MFSK", "FST4"},  {"Q65", "MFSK", "Q65"},    {"MFSK", "MFSK", ""},      {"MFSK16", "MFSK", "MFSK16"},
-    {"JT65", "JT65", ""},      {"JT9", "JT9", ""},        {"JT4", "JT4", ""},        {"JT6M", "JT6M", ""},
-    {"MSK", "MSK144", ""},     {"MSK144", "MSK144", ""},  {"ISCAT", "ISCAT", ""},    {"FSK441", "FSK441", ""},
-    {"WSPR", "WSPR", ""},      {"OLIV", "OLIVIA", ""},    {"OLIVIA", "OLIVIA", ""},  {"MT63", "MT63", ""},
-    {"HELL", "HELL", ""},      {"THOR", "THOR", ""},      {"CONTESTI", "CONTESTI", ""}, {"DOMINO", "DOMINO", ""},
-    {"ROS", "ROS", ""},        {"PKT", "PKT", ""},        {"PACKET", "PKT", ""},     {"DV", "DIGITALVOICE", ""},
-    {"DSTAR", "DIGITALVOICE", "DSTAR"}, {"D-STAR", "DIGITALVOICE", "DSTAR"}, {"C4FM", "DIGITALVOICE", "C4FM"},
-    {"DMR", "DIGITALVOICE", "DMR"}, {"DIGITALVOICE", "DIGITALVOICE", ""}, {"VOI", "VOI", ""},
+constexpr AdifModeEntry kAdifModes[] = {
+    {"AM", ""},
+    {"ARDOP", ""},
+    {"ATV", ""},
+    {"CHIP", "CHIP64,CHIP128"},
+    {"CLO", ""},
+    {"CONTESTI", ""},
+    {"CW", "PCW"},
+    {"DIGITALVOICE", "C4FM,DMR,DSTAR,FREEDV,M17"},
+    {"DOMINO", "DOM-M,DOM4,DOM5,DOM8,DOM11,DOM16,DOM22,DOM44,DOM88,DOMINOEX,DOMINOF"},
+    {"DYNAMIC", "VARA HF,VARA SATELLITE,VARA FM 1200,VARA FM 9600"},
+    {"FAX", ""},
+    {"FM", ""},
+    {"FSK441", ""},
+    {"FT8", ""},
+    {"HELL", "FMHELL,FSKHELL,HELL80,HELLX5,HELLX9,HFSK,PSKHELL,SLOWHELL"},
+    {"ISCAT", "ISCAT-A,ISCAT-B"},
+    {"JT4", "JT4A,JT4B,JT4C,JT4D,JT4E,JT4F,JT4G"},
+    {"JT6M", ""},
+    {"JT9", "JT9-1,JT9-2,JT9-5,JT9-10,JT9-30,JT9A,JT9B,JT9C,JT9D,JT9E,JT9E FAST,JT9F,JT9F FAST,JT9G,JT9G FAST,"
+            "JT9H,JT9H FAST"},
+    {"JT44", ""},
+    {"JT65", "JT65A,JT65B,JT65B2,JT65C,JT65C2"},
+    {"MFSK", "FSQCALL,FST4,FST4W,FT4,JS8,JTMS,MFSK4,MFSK8,MFSK11,MFSK16,MFSK22,MFSK31,MFSK32,MFSK64,MFSK64L,"
+             "MFSK128,MFSK128L,Q65"},
+    {"MSK144", ""},
+    {"MT63", ""},
+    {"OLIVIA", "OLIVIA 4/125,OLIVIA 4/250,OLIVIA 8/250,OLIVIA 8/500,OLIVIA 16/500,OLIVIA 16/1000,OLIVIA 32/1000"},
+    {"OPERA", "OPERA-BEACON,OPERA-QSO"},
+    {"PAC", "PAC2,PAC3,PAC4"},
+    {"PAX", "PAX2"},
+    {"PKT", ""},
+    {"PSK", "8PSK125,8PSK125F,8PSK125FL,8PSK250,8PSK250F,8PSK250FL,8PSK500,8PSK500F,8PSK1000,8PSK1000F,8PSK1200F,"
+            "FSK31,PSK10,PSK31,PSK63,PSK63F,PSK63RC4,PSK63RC5,PSK63RC10,PSK63RC20,PSK63RC32,PSK125,PSK125C12,"
+            "PSK125R,PSK125RC10,PSK125RC12,PSK125RC16,PSK125RC4,PSK125RC5,PSK250,PSK250C6,PSK250R,PSK250RC2,"
+            "PSK250RC3,PSK250RC5,PSK250RC6,PSK250RC7,PSK500,PSK500C2,PSK500C4,PSK500R,PSK500RC2,PSK500RC3,"
+            "PSK500RC4,PSK800C2,PSK800RC2,PSK1000,PSK1000C2,PSK1000R,PSK1000RC2,PSKAM10,PSKAM31,PSKAM50,"
+            "PSKFEC31,QPSK31,QPSK63,QPSK125,QPSK250,QPSK500,SIM31"},
+    {"PSK2K", ""},
+    {"Q15", ""},
+    {"QRA64", "QRA64A,QRA64B,QRA64C,QRA64D,QRA64E"},
+    {"ROS", "ROS-EME,ROS-HF,ROS-MF"},
+    {"RTTY", "ASCI"},
+    {"RTTYM", ""},
+    {"SSB", "LSB,USB"},
+    {"SSTV", ""},
+    {"T10", ""},
+    {"THOR", "THOR-M,THOR4,THOR5,THOR8,THOR11,THOR16,THOR22,THOR25X4,THOR50X1,THOR50X2,THOR100"},
+    {"THRB", "THRBX,THRBX1,THRBX2,THRBX4,THROB1,THROB2,THROB4"},
+    {"TOR", "AMTORFEC,GTOR,NAVTEX,SITORB"},
+    {"V4", ""},
+    {"VOI", ""},
+    {"WINMOR", ""},
+    {"WSPR", ""},
 };
+
+// Modes as HAMLOG operators and the rig drivers write them where ADIF names them otherwise: the
+// logged name and ADIF's mode or submode it stands for.
+constexpr std::pair<const char*, const char*> kSpellings[] = {
+    {"CW-R", "CW"},     {"NFM", "FM"},         {"RTY", "RTTY"},     {"TTY", "RTTY"},  {"FSK", "RTTY"},
+    {"AFSK", "RTTY"},   {"BPSK", "PSK31"},     {"BPSK31", "PSK31"}, {"QPSK", "QPSK31"}, {"OLIV", "OLIVIA"},
+    {"MSK", "MSK144"},  {"PACKET", "PKT"},     {"DV", "DIGITALVOICE"}, {"D-STAR", "DSTAR"},
+};
+
+// Every name AdifModeOf knows, upper case, with ADIF's pair.
+const QHash<QString, AdifMode>& knownModes() {
+  static const QHash<QString, AdifMode> known = [] {
+    QHash<QString, AdifMode> k;
+    for (const AdifModeEntry& e : kAdifModes) {
+      const QString mode = QString::fromLatin1(e.mode);
+      k.insert(mode, {mode, QString()});
+      for (const QString& sub : QString::fromLatin1(e.submodes).split(u',', Qt::SkipEmptyParts)) k.insert(sub, {mode, sub});
+    }
+    for (const auto& [logged, adif] : kSpellings) k.insert(QString::fromLatin1(logged), k.value(QString::fromLatin1(adif)));
+    return k;
+  }();
+  return known;
+}
 
 // A decimal number of digits with at most one point; false for anything else.
 bool isDecimal(const QString& t) {
@@ -115,6 +177,9 @@ int64_t scaled(const QString& t, int shift) {
 
 AdifFreq AdifFrequency(const QString& logged) {
   QString t = logged.trimmed();
+  // A band logged by its label ("7", "1200", "10G", "135K") is no frequency: BAND alone goes out.
+  for (const CountedBand& c : kCounted)
+    if (t.compare(QLatin1String(c.label), Qt::CaseInsensitive) == 0) return {QString(), QString::fromLatin1(c.band)};
   if (const qsizetype slash = t.indexOf(u'/'); slash >= 0) t = t.left(slash).trimmed();
   if (t == QLatin1String("9999")) return {};  // HAMLOG's mark of a satellite QSO without a frequency
   bool ghz = false;
@@ -144,10 +209,10 @@ AdifFreq AdifFrequency(const QString& logged) {
   }
   for (const BandEdge& b : kBands)
     if (hz >= b.low && hz <= b.high) f.band = QString::fromLatin1(b.band);
-  // A band logged by its label is no frequency; nor is a text outside ADIF's edges that the program
-  // counts in a band: the QSO goes out under that band, without FREQ.
-  const QString counted = BandLabelOf(logged.trimmed(), true);
-  if (!counted.isEmpty() && (f.band.isEmpty() || logged.trimmed() == counted))
+  // A text outside ADIF's edges that the program counts in a band is no frequency either: the QSO goes
+  // out under that band, without FREQ.
+  const QString counted = f.band.isEmpty() ? BandLabelOf(logged.trimmed(), true) : QString();
+  if (!counted.isEmpty())
     for (const CountedBand& c : kCounted)
       if (counted == QLatin1String(c.label)) {
         f.band = QString::fromLatin1(c.band);
@@ -156,16 +221,11 @@ AdifFreq AdifFrequency(const QString& logged) {
   return f;
 }
 
-AdifMode AdifModeOf(const QString& logged) {
-  const QString m = logged.trimmed().toUpper();
-  for (const ModeName& n : kModes)
-    if (m == QLatin1String(n.logged)) return {QString::fromLatin1(n.mode), QString::fromLatin1(n.submode)};
-  return {};
-}
+AdifMode AdifModeOf(const QString& logged) { return knownModes().value(logged.trimmed().toUpper()); }
 
 QStringList AdifKnownModes() {
-  QStringList out;
-  for (const ModeName& n : kModes) out << QString::fromLatin1(n.logged);
+  QStringList out = knownModes().keys();
+  out.sort();
   return out;
 }
 

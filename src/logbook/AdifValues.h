@@ -6,8 +6,10 @@
 //
 //   AdifFrequency("*10.368")   // {"10368", "3cm"}
 //   AdifFrequency("435/145")   // {"435", "70cm"}: a satellite QSO by its first frequency
-//   AdifFrequency("1200")      // {"", "23cm"}: a band's label, counted in that band, is no frequency
+//   AdifFrequency("1200")      // {"", "23cm"}: a band's label is no frequency
+//   AdifFrequency("135K")      // {"", "2190m"}
 //   AdifModeOf("FT4")          // {"MFSK", "FT4"}
+//   AdifModeOf("PSK250")       // {"PSK", "PSK250"}: every mode and submode of ADIF 3.1's table
 //   AdifModeOf("BPSK")         // {"PSK", "PSK31"}
 //   AdifModeOf("DSTAR")        // {"DIGITALVOICE", "DSTAR"}
 
@@ -18,8 +20,9 @@ struct AdifFreq {
   QString mhz;   // FREQ: "7.025"; "" when the text holds no frequency within the band
   QString band;  // BAND: "40m"; "" when the text lies in no band of ADIF's table nor of the program's
 };
-// The frequency as HAMLOG keeps it: MHz ("7", "0.1357", "2427"), GHz after "*" or before "G"
-// ("*10.368", "24G"), two frequencies of a satellite QSO ("435/145", the first taken), "9999" (none).
+// The frequency as HAMLOG keeps it: MHz ("7.025", "0.1357", "2427"), GHz after "*" or before "G"
+// ("*10.368", "10.368G"), a band's label ("7", "10G", "475K"), two frequencies of a satellite QSO
+// ("435/145", the first taken), "9999" (none).
 AdifFreq AdifFrequency(const QString& logged);
 
 struct AdifMode {
@@ -28,7 +31,7 @@ struct AdifMode {
 };
 // A logged mode (case and blanks ignored) as ADIF names it.
 AdifMode AdifModeOf(const QString& logged);
-// The logged mode names AdifModeOf knows.
+// The logged mode names AdifModeOf knows: ADIF's modes and submodes and the spellings of HAMLOG's users.
 QStringList AdifKnownModes();
 
 // QSL_SENT / QSL_RCVD from HAMLOG's sent or received mark: any mark "Y", none "N".

@@ -102,24 +102,30 @@ EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const
   const QString message = EqslMessage(format, Settings.EqslMesg);
   EqslExportResult r;
   std::vector<EqslQso> qsos;
-  if (Eqsl.EqslStartMark < 1) {
+  const bool single = Eqsl.EqslStartMark < 1;
+  if (single)
     Eqsl.EqslStartMark = Eqsl.EqslEndMark = Eqsl.EqslCurrentRecNo = shownRecNo;
-    qsos.push_back(shown);
-  } else {
+  else
     NormaliseEqslMarks();
-    SetQsoOrMaster(1);
+  SetQsoOrMaster(1);
+  HamlogCloseDb(0);
+  Hamlog.LastResult = HamlogOpenDb();
+  if (Hamlog.LastResult != 0) {
     HamlogCloseDb(0);
-    Hamlog.LastResult = HamlogOpenDb();
-    if (Hamlog.LastResult != 0) {
-      HamlogCloseDb(0);
-      r.ok = false;
-      r.failure = HamlogOpenFailureText();
-      return r;
-    }
-    r = ReadEqslRecords(Eqsl.EqslStartMark, Eqsl.EqslEndMark, Settings.EqslMark, qsos);
-    HamlogCloseDb(0);
-    if (!r.ok) return r;
+    r.ok = false;
+    r.failure = HamlogOpenFailureText();
+    return r;
   }
+  if (single) {
+    // The QSO on the screen goes out only once HAMLOG holds it: one never saved writes nothing, on the
+    // first press as on every later one, which reads its record through the marks left here.
+    r = ReadEqslRecords(shownRecNo, shownRecNo, QString(), qsos);
+    if (r.ok && r.skipped.empty()) qsos = {shown};
+  } else {
+    r = ReadEqslRecords(Eqsl.EqslStartMark, Eqsl.EqslEndMark, Settings.EqslMark, qsos);
+  }
+  HamlogCloseDb(0);
+  if (!r.ok) return r;
   static_cast<EqslWriteResult&>(r) = WriteEqslFile(path, format, qsos, message);
   if (r.nothing) {
     // Say why the run holds no QSO: records never saved or deleted, or all sent already.

@@ -36,10 +36,11 @@ struct EqslExportResult : EqslWriteResult {
 };
 
 // Records EqslStartMark..EqslEndMark of HAMLOG (opened and closed here), leaving out those whose QSL
-// via mark is the setting's eQSL_Mark; without a start mark the `shown` QSO alone (both marks then take
-// its record number). The QSL message comes from the settings. Nothing is written when a record
-// cannot be read for another reason than being gone, or cannot be converted, nor when no QSO is left
-// (`nothing`, with the reason in `failure`).
+// via mark is the setting's eQSL_Mark; without a start mark the `shown` QSO alone, once HAMLOG holds
+// its record (both marks then take its record number). The QSL message comes from the settings.
+// Nothing is written when a record cannot be read for another reason than being gone, or cannot be
+// converted, nor when no QSO is left, a QSO never saved included (`nothing`, with the reason in
+// `failure`).
 EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const EqslQso& shown,
                                    int32_t shownRecNo);
 
