@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "hamlogdb/hamlogdb.h"
 #include "platform/codepage.h"
@@ -407,4 +408,29 @@ TEST_F(Hamlogdb, ImportTakesDoubledQuotesInsideAQuotedField) {
   EXPECT_EQ(Field(1, 12), "a, \"b\"");
   EXPECT_EQ(Field(1, 13), "\"");
   EXPECT_EQ(Field(1, 14), "x");
+}
+
+TEST_F(Hamlogdb, DumpedFieldsImportBackAsTheyWereAndAQuoteImportCannotReadIsRefusedWithItsLine) {
+  const QByteArray line = "\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  \","
+                          "\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\",\"x\"\r\n";
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(line)).Ok());
+  const auto dump = [&](const char* record) {
+    QString text;
+    QTextStream out(&text), err(&text);
+    EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, record, record}, out, err), 0);
+    return text.section(',', 1).trimmed();  // without the record number
+  };
+  const QString first = dump("1");
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(first.toUtf8())).Ok());
+  EXPECT_EQ(dump("2"), first);
+  EXPECT_EQ(Field(2, 11), "say \"hi\"");
+  EXPECT_EQ(Field(2, 12), "a, \"b\"");
+  // A quote that is not doubled, or one left open: the file is refused with the line.
+  for (const auto& [good, bad, field] : {std::tuple("\"say \"\"hi\"\"\"", "\"say \"hi\"\"", "field 11 has text after"),
+                                          std::tuple("\"x\"", "\"x", "field 14 opens a quote")}) {
+    const hamlogdb::Outcome o = hamlogdb::Import(dir_, Csv(line + QByteArray(line).replace(good, bad)));
+    EXPECT_EQ(o.exitCode, 1) << bad;
+    EXPECT_TRUE(o.message.contains(QString("QSO 2 (line 2) cannot be read: ") + field)) << o.message.toStdString();
+  }
+  EXPECT_EQ(Count(), 2);
 }

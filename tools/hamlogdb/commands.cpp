@@ -131,7 +131,8 @@ QString fullDate(const QString& yymmdd) {
   return QString::number(yy < 30 ? 2000 + yy : 1900 + yy) + yymmdd.mid(2);
 }
 
-QString quoted(const QString& text) { return '"' + text + '"'; }
+// As import reads it back: a quote inside is doubled.
+QString quoted(QString text) { return '"' + text.replace('"', "\"\"") + '"'; }
 
 }  // namespace
 

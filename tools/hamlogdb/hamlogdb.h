@@ -9,7 +9,8 @@
 //   hamlogdb dump DIR [FROM [TO]]                lists records FROM..TO (UTF-8 on standard output)
 //
 // Input files are Windows-31J or UTF-8 text (with or without a byte-order mark; UTF-16 is refused), one
-// record a line, fields comma-separated, quoted or bare; "" inside a quoted field is one quote:
+// record a line, fields comma-separated, quoted or bare; "" inside a quoted field is one quote, and a
+// quote left open or followed by more than blanks refuses the file with the line's number:
 // - code list: code, QTH name, kind, IDX, AREA per record (the layout of the own QTH data file), and
 //   optionally the longitude in whole degrees (0 to 180) and its side ("E" or "W"), which the master
 //   keeps for the station's local time (without them the longitude is 0);
@@ -48,7 +49,8 @@ Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& p
 Outcome Import(const QString& dir, const QString& csv, const Progress& progress = {});
 // A reproducible log: the same count and seed give the same records.
 Outcome Generate(const QString& dir, int64_t count, uint32_t seed, const Progress& progress = {});
-// One line per record: the number, then the fourteen CSV fields quoted, the date as "YYYY/MM/DD".
+// One line per record: the number, then the fourteen CSV fields quoted as import reads them (a quote
+// inside doubled), the date as "YYYY/MM/DD".
 Outcome Dump(const QString& dir, int64_t from, int64_t to, QTextStream& out);
 
 // The command line (arguments without the program name); returns the exit code.

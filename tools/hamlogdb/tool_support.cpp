@@ -9,9 +9,9 @@ namespace hamlogdb {
 namespace {
 
 // The fields of one line: comma-separated, each bare (blanks around it dropped) or quoted (a doubled
-// quote inside stands for one quote; what follows the closing quote up to the comma is dropped).
-// Empty for a blank line.
-QStringList splitFields(const QString& line) {
+// quote inside stands for one quote; only blanks may follow the closing quote). Empty for a blank line.
+// A quote left open or text after a closing one makes the line unreadable: `why` says which field.
+QStringList splitFields(const QString& line, QString& why) {
   QStringList fields;
   const qsizetype n = line.size();
   auto blank = [&](qsizetype k) { return line[k] == ' ' || line[k] == '\t'; };
@@ -22,17 +22,27 @@ QStringList splitFields(const QString& line) {
     while (i < n && blank(i)) ++i;
     QString field;
     if (i < n && line[i] == '"') {
-      for (++i; i < n; ++i) {
+      bool closed = false;
+      for (++i; i < n && !closed; ++i) {
         if (line[i] != '"') {
           field += line[i];
         } else if (i + 1 < n && line[i + 1] == '"') {
           field += '"';
           ++i;
         } else {
-          break;
+          closed = true;
         }
       }
-      while (i < n && line[i] != ',') ++i;
+      if (!closed) {
+        why = QString("field %1 opens a quote that is not closed").arg(fields.size() + 1);
+        return {};
+      }
+      while (i < n && blank(i)) ++i;
+      if (i < n && line[i] != ',') {
+        why = QString("field %1 has text after its closing quote (a quote inside is written \"\")")
+                  .arg(fields.size() + 1);
+        return {};
+      }
     } else {
       const qsizetype start = i;
       while (i < n && line[i] != ',') ++i;
@@ -89,7 +99,14 @@ Outcome ReadRecords(const QString& file, int fields, const char* recordName, std
   QStringList lines;
   if (const QString why = decode(file, std::move(bytes), lines); !why.isEmpty()) return {1, why};
   for (qsizetype k = 0; k < lines.size(); ++k) {
-    QStringList f = splitFields(lines[k]);
+    QString why;
+    QStringList f = splitFields(lines[k], why);
+    if (!why.isEmpty())
+      return {1, QString("%1: %2 %3 (line %4) cannot be read: %5")
+                     .arg(file, recordName)
+                     .arg(records.size() + 1)
+                     .arg(k + 1)
+                     .arg(why)};
     if (f.isEmpty()) continue;
     if (f.size() != fields && (longer == 0 || f.size() != longer))
       return {1, QString("%1: %2 %3 (line %4) has %5 fields, not %6")
