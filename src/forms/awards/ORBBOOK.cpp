@@ -223,14 +223,17 @@ void ORBBOOK::PostBookToWorkbook() {
     MsgBox(QStringLiteral("記帳を中止しました。"));
     return;
   }
+  // No macro waits in the workbook here: the program itself writes the sheet, into a workbook that no
+  // spreadsheet program holds open.
+  const QString workbook = XlsxFileName(kOrbBookWorkbook);
   if (Hamlog.LastResult == vbNo) {
-    MsgBox(Parts({"EXCELの方へ移動して（EXCELシートを画面前面にする事です）", "シート「集計表」を選択して下さい。",
-                  "後はシート内のコメントを参照下さい。", "セル A5 にマウスポインタを合わせるとコメントが出ます",
-                  "セル A5 をダブルクリックすると記帳を開始します"}));
+    MsgBox(workbook + QStringLiteral(" へは転記していません。") + kCrLf + kCrLf + QStringLiteral("表計算ソフトで ") +
+           workbook + QStringLiteral(" を開いていれば閉じてから、もう一度「この集計表を転記」で「はい」を選んで下さい。"));
     return;
   }
-  MsgBox(Parts({"これより ORB_SHEET.XLS を起動致します。", "EXCELが起動しましたら", "シート内のコメントを参照下さい。",
-                "セル A5 にマウスポインタを合わせるとコメントが出ます", "セル A5 をダブルクリックすると記帳を開始します"}));
+  MsgBox(QStringLiteral("これよりこの集計表を ") + workbook +
+         QStringLiteral(" のシート「集計表」へ転記して、表計算ソフトで開きます。") + kCrLf + kCrLf +
+         QStringLiteral("ほかのシートの値はそのまま残ります。"));
   // The workbook holds the ORB book the sheet wrote: it is opened to be kept, never started afresh.
   std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
   book->DefineMacro("totalMain", [this](Workbook& b, const QVariantList&) {
@@ -239,7 +242,7 @@ void ORBBOOK::PostBookToWorkbook() {
   });
   PostingShellResult = book->OpenExisting();
   if (PostingShellResult <= 32) {
-    MsgBox(WorkbookOpenFailureText(*book, PostingShellResult, kOrbBookWorkbook));
+    MsgBox(WorkbookOpenFailureText(*book, PostingShellResult, workbook));
     return;
   }
   int32_t result = 0;

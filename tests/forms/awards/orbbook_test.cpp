@@ -31,8 +31,8 @@ const QString kQuestion =
     "記帳を中止する場合は「キャンセル」をクリックして下さい\r\n\r\n"
     "二重起動すると保存前の状態に戻ってしまいますのでご確認を！\r\n\r\n如何致しましょうか？";
 const QString kStarting =
-    "これより ORB_SHEET.XLS を起動致します。\r\n\r\nEXCELが起動しましたら\r\n\r\nシート内のコメントを参照下さい。\r\n\r\n"
-    "セル A5 にマウスポインタを合わせるとコメントが出ます\r\n\r\nセル A5 をダブルクリックすると記帳を開始します";
+    "これよりこの集計表を ORB_SHEET.xlsx のシート「集計表」へ転記して、表計算ソフトで開きます。\r\n\r\n"
+    "ほかのシートの値はそのまま残ります。";
 
 struct ORBBOOKTest : AwardWindowTest {
   void SetUp() override {
@@ -263,9 +263,8 @@ TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
   ASSERT_EQ(boxes.texts().size(), 4);
   EXPECT_EQ(boxes.texts()[1], "記帳を中止しました。");
   EXPECT_EQ(boxes.texts()[3],
-            "EXCELの方へ移動して（EXCELシートを画面前面にする事です）\r\n\r\nシート「集計表」を選択して下さい。\r\n\r\n"
-            "後はシート内のコメントを参照下さい。\r\n\r\nセル A5 にマウスポインタを合わせるとコメントが出ます\r\n\r\n"
-            "セル A5 をダブルクリックすると記帳を開始します");
+            "ORB_SHEET.xlsx へは転記していません。\r\n\r\n表計算ソフトで ORB_SHEET.xlsx を開いていれば閉じてから、"
+            "もう一度「この集計表を転記」で「はい」を選んで下さい。");
   EXPECT_EQ(home.read(kWorkbook), before);
   EXPECT_EQ(shell.opened().size(), openedBefore);
 }
@@ -273,7 +272,7 @@ TEST_F(ORBBOOKTest, CancelOrNoWritesAndOpensNothing) {
 TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   post(vbYes, 1);
   ASSERT_EQ(boxes.texts().size(), 3);
-  EXPECT_TRUE(boxes.texts()[2].startsWith("ORB_SHEET.XLSが見つかりません")) << boxes.texts()[2].toStdString();
+  EXPECT_TRUE(boxes.texts()[2].startsWith("ORB_SHEET.xlsxが見つかりません")) << boxes.texts()[2].toStdString();
   EXPECT_EQ(book().PostingShellResult, 2);
   EXPECT_FALSE(QFile::exists(home.file(kWorkbook)));
 
