@@ -142,9 +142,11 @@ const QHash<QString, AdifMode>& knownModes() {
     for (const AdifModeEntry& e : kAdifModes) {
       const QString mode = QString::fromLatin1(e.mode);
       k.insert(mode, {mode, QString()});
-      for (const QString& sub : QString::fromLatin1(e.submodes).split(u',', Qt::SkipEmptyParts)) k.insert(sub, {mode, sub});
+      for (const QString& sub : QString::fromLatin1(e.submodes).split(u',', Qt::SkipEmptyParts))
+        k.insert(sub, {mode, sub});
     }
-    for (const auto& [logged, adif] : kSpellings) k.insert(QString::fromLatin1(logged), k.value(QString::fromLatin1(adif)));
+    for (const auto& [logged, adif] : kSpellings)
+      k.insert(QString::fromLatin1(logged), k.value(QString::fromLatin1(adif)));
     return k;
   }();
   return known;
