@@ -147,7 +147,7 @@ std::optional<DxCodeSearchResult> fromDxccTable(const QString& callText) {
   const DxccCallEntities found = DxccEntitiesOfCall(callText);
   DxCodeSearchResult result;
   // Japan is left to the code of the city.
-  if (found.noEntity || found.japanese) return result;
+  if (found.japanese) return result;
   if (found.ids.empty()) return notFound();
   const CodeMasterFile master;
   CodeMasterIndex dx2("dx2");
@@ -172,8 +172,11 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   LocalTime.LongitudeOverrideSet = 0;
   const DxCallKey reading = DxKeyOfCall(callText);
   const QString& key = reading.key;
+  if (reading.noEntity) {
+    result.outcome = DxCodeSearchResult::NoEntity;
+    return result;
+  }
   if (key.isEmpty()) return result;
-  if (reading.noEntity) return result;
   std::optional<DxCodeSearchResult> found = fromDxccTable(callText);
   result = found ? std::move(*found) : searchPrefixIndex(key);
   if (result.outcome != DxCodeSearchResult::Found) return result;

@@ -23,6 +23,7 @@ struct DxCodeSearchResult {
     Found,     // rows[0] and any further entities of the prefix
     NotFound,  // said with a box that closes itself
     Silent,    // empty key, no index, Japan itself: nothing is said
+    NoEntity,  // aeronautical or maritime mobile (/AM, /MM): the code is emptied
   };
   Outcome outcome = Silent;
   std::vector<DxEntityRow> rows;

@@ -184,8 +184,8 @@ TEST_F(DxSearch, TheShippedMasterAndTableGiveTheEntityCtyCsvGivesFirstAndAgreeWi
            {"DL1ABC/LH", "Fed. Rep. of Germany"}, {"EA8/DL1ABC/P", "Canary Islands"}, {"UA3ABC/9", "Asiatic Russia"}})
     EXPECT_EQ(names(call), entity) << call.toStdString();
   EXPECT_TRUE(names("VK9").startsWith("Norfolk Island | ")) << names("VK9").toStdString();
-  EXPECT_EQ(SearchDxCode("DL1ABC/MM").outcome, DxCodeSearchResult::Silent);
-  EXPECT_EQ(SearchDxCode("DL1ABC/AM").outcome, DxCodeSearchResult::Silent);
+  EXPECT_EQ(SearchDxCode("DL1ABC/MM").outcome, DxCodeSearchResult::NoEntity);
+  EXPECT_EQ(SearchDxCode("DL1ABC/AM").outcome, DxCodeSearchResult::NoEntity);
   EXPECT_EQ(SearchDxCode("JA1ABC/F").rows.size(), 1u);
 }
 
