@@ -253,6 +253,44 @@ constexpr std::array<std::pair<int, const char*>, 16> kQslFlagTable{{
 
 }  // namespace
 
+DxCallKey DxKeyOfCall(const QString& call) {
+  static const QStringList kWaysOfOperating = {"P", "M", "QRP", "B", "LH", "LGT"};
+  QStringList parts = call.trimmed().toUpper().split('/', Qt::SkipEmptyParts);
+  QChar area;
+  while (parts.size() > 1) {
+    const QString& last = parts.last();
+    if (last == "AM" || last == "MM") return {QString(), true};
+    if (kWaysOfOperating.contains(last)) {
+      parts.removeLast();
+    } else if (last.size() == 1 && last.at(0).isDigit() && area.isNull()) {
+      area = last.at(0);
+      parts.removeLast();
+    } else {
+      break;
+    }
+  }
+  if (parts.isEmpty()) return {};
+  // The home call is the longest part (the later one of equal length); a part beside it is the
+  // prefix operated under, the one in front first. A single letter is one only for the countries
+  // that hold the whole letter: "DL1ABC/A" and "LU1ABC/D" stay at home.
+  qsizetype home = 0;
+  for (qsizetype i = 1; i < parts.size(); ++i)
+    if (parts[i].size() >= parts[home].size()) home = i;
+  const auto isPrefix = [](const QString& p) {
+    return p.size() > 1 || QStringLiteral("FGIKMNRW").contains(p.at(0));
+  };
+  for (qsizetype i = 0; i < parts.size(); ++i)
+    if (i != home && isPrefix(parts[i])) return {parts[i], false, true};
+  QString key = parts[home];
+  if (!area.isNull())
+    for (qsizetype i = key.size() - 1; i >= 0; --i)
+      if (key.at(i).isDigit()) {
+        key[i] = area;
+        break;
+      }
+  return {key};
+}
+
 void QslFlagsToText(const QString& code) {
   const int value = static_cast<int>(VbVal(code));
   for (const auto& [c, text] : kQslFlagTable)

@@ -57,5 +57,16 @@ void ShowFreqErrorReport();
 
 void SplitCallSign(const QString& call);
 
+// The part of a call, as operators write it, that tells its DX entity: the prefix operated under
+// ("EA8/DL1ABC", "JA1ABC/KH6", "F/JA1ABC"), else the home call with its area digit changed by a
+// "/digit" ("W1ABC/6" is W6ABC); the ways of operating (/P, /M, /QRP, /B, /LH, /LGT) are dropped.
+// Aeronautical and maritime mobile (/AM, /MM) are in no entity.
+struct DxCallKey {
+  QString key;  // upper case; "" for an empty call
+  bool noEntity = false;
+  bool written = false;  // a prefix written beside the call: whole as it stands
+};
+DxCallKey DxKeyOfCall(const QString& call);
+
 void QslFlagsToText(const QString& code);
 QString QslTextToFlags(const QString& text);

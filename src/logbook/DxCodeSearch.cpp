@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <optional>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -9,6 +10,7 @@
 #include "logbook/CodeMaster.h"
 #include "logbook/LocalTime.h"
 #include "lookup/CodeListState.h"
+#include "lookup/DxccTable.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
@@ -34,23 +36,6 @@ int codeNumber(const QString& code) { return static_cast<int>(VbVal(code.left(3)
 
 // A record that stands for the entity coded as its first three characters and "A".
 bool isPlaceholder(const MasterRecord& r) { return r.Code.size() >= 4 && r.Code.at(3) == '_'; }
-
-// What the search looks up: the prefix a call is operated under when it has two characters or more,
-// else the home call; a single area digit after the "/" takes the place of the home call's own, as
-// the station is in that area (UA3ABC/9 in Asiatic Russia, K1ABC/6 on Pacific time).
-QString searchKey(const QString& text) {
-  SplitCallSign(text);
-  if (text.contains('/') && QsoRules.CallAffix.size() > 1) return QsoRules.CallAffix;
-  QString key = QsoRules.CallBase;
-  const QString& affix = QsoRules.CallAffix;
-  if (affix.size() == 1 && affix.at(0).isDigit())
-    for (qsizetype i = key.size() - 1; i >= 0; --i)
-      if (key.at(i).isDigit()) {
-        key[i] = affix.at(0);
-        break;
-      }
-  return key;
-}
 
 // Longitudes chosen by the lowest digit that occurs in the key (not the first by position).
 void digitLongitude(const QString& code, const QString& key) {
@@ -84,14 +69,10 @@ int32_t byCode(const QString& code) {
   return dx2.Search(code);
 }
 
-}  // namespace
-
-DxCodeSearchResult SearchDxCode(const QString& callText) {
+// Without the DXCC table: the master's prefix index, by the first 3, else 2, else 1 characters of
+// the key, and the entities that begin alike.
+DxCodeSearchResult searchPrefixIndex(const QString& key) {
   DxCodeSearchResult result;
-  LocalTime.LongitudeOverrideSet = 0;
-  const QString key = searchKey(callText.trimmed());
-  if (key.isEmpty()) return result;
-
   CodeMasterIndex dx4("dx4");
   if (!dx4.IsOpen()) return notFound();  // no master or no index: said, with the cause
   int32_t r = 0;
@@ -136,7 +117,6 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   if (r < 1 || !master.Has(r)) return notFound();
   rec = master.Read(r);
   result.rows.push_back(rowOf(rec));
-  digitLongitude(result.rows[0].code, key);
 
   std::vector<int32_t> listed{r};
   const auto list = [&](int32_t k, const MasterRecord& m) {
@@ -156,6 +136,51 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
     if ((m.Idx + m.Area).left(n) == want) list(k, m);
   }
   result.outcome = DxCodeSearchResult::Found;
+  return result;
+}
+
+// The entities the DXCC table gives the call, the likely one first, as the master holds them (its
+// prefix index has three characters at most, too few for FT0Y or VK9M); nothing without the table.
+std::optional<DxCodeSearchResult> fromDxccTable(const QString& callText) {
+  EnsureDXCCTable();
+  if (DxccTable.DxccEntityCount <= 0) return std::nullopt;
+  const DxccCallEntities found = DxccEntitiesOfCall(callText);
+  DxCodeSearchResult result;
+  // Japan is left to the code of the city.
+  if (found.japanese) return result;
+  if (found.ids.empty()) return notFound();
+  const CodeMasterFile master;
+  CodeMasterIndex dx2("dx2");
+  result.outcome = DxCodeSearchResult::Found;
+  for (int32_t id : found.ids) {
+    const QString& code = DxccTable.DxccEntityTable[id].HLcode;
+    const int32_t r = dx2.Search(code);
+    if (r < 1 || !master.Has(r)) continue;
+    const MasterRecord rec = master.Read(r);
+    if (QString(rec.Code).remove(QChar(0)).trimmed() == code && !rec.Name.contains('*'))
+      result.rows.push_back(rowOf(rec));
+  }
+  dx2.Close();
+  if (result.rows.empty()) return notFound();
+  return result;
+}
+
+}  // namespace
+
+DxCodeSearchResult SearchDxCode(const QString& callText) {
+  DxCodeSearchResult result;
+  LocalTime.LongitudeOverrideSet = 0;
+  const DxCallKey reading = DxKeyOfCall(callText);
+  const QString& key = reading.key;
+  if (reading.noEntity) {
+    result.outcome = DxCodeSearchResult::NoEntity;
+    return result;
+  }
+  if (key.isEmpty()) return result;
+  std::optional<DxCodeSearchResult> found = fromDxccTable(callText);
+  result = found ? std::move(*found) : searchPrefixIndex(key);
+  if (result.outcome != DxCodeSearchResult::Found) return result;
+  digitLongitude(result.rows[0].code, key);
   if (result.rows.size() == 1) {
     CodeListShared.LocalLongitude = result.rows[0].degrees;
     CodeListShared.LocalLongitudeSide = result.rows[0].side;
@@ -163,3 +188,4 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
   }
   return result;
 }
+

@@ -1,8 +1,9 @@
 #pragma once
-// Finds the DX entity of a call's prefix in HAMLOG's code master through its kind index ("dx4") and
-// code index ("dx2"), reading master records by position. One entity sets the longitude and the
-// local time at once; several (those the index holds under the same three characters, and the later
-// ones whose own prefix begins as the call) are left for the operator to pick in the code list.
+// Finds the DX entity of a call in HAMLOG's code master: the entities the DXCC table gives the call
+// (as the sheet's call box does), the likely one first, read through the code index ("dx2"); without
+// the table, through the master's prefix index ("dx4") by the first three characters. One entity sets
+// the longitude and the local time at once; several are left for the operator to pick in the code
+// list.
 
 #include <QString>
 #include <cstdint>
@@ -22,6 +23,7 @@ struct DxCodeSearchResult {
     Found,     // rows[0] and any further entities of the prefix
     NotFound,  // said with a box that closes itself
     Silent,    // empty key, no index, Japan itself: nothing is said
+    NoEntity,  // aeronautical or maritime mobile (/AM, /MM): the code is emptied
   };
   Outcome outcome = Silent;
   std::vector<DxEntityRow> rows;

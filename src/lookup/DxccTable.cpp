@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "core/QsoRules.h"
 #include "core/SettingsStore.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -69,11 +70,58 @@ QString ZoneRange(const QString& key, int32_t mode) {
 
 void SetDxccHitsListener(std::function<void(int32_t)> listener) { HitsListener() = std::move(listener); }
 
-void DXCCSearchLeadingParts(const QString& text) {
-  for (qsizetype k = 1; k <= text.size(); ++k) {
-    QString key = text.left(k);
-    DXCCCodeSearch(key, kFirstEntityId, 0);
+DxccCallEntities DxccEntitiesOfCall(const QString& call) {
+  const DxCallKey reading = DxKeyOfCall(call);
+  DxccCallEntities out;
+  out.noEntity = reading.noEntity;
+  const QString& key = reading.key;
+  if (key.isEmpty()) return out;
+  const int32_t last = std::min<int32_t>(kFirstEntityId + DxccTable.DxccEntityCount - 1,
+                                         static_cast<int32_t>(DxccTable.DxccEntityTable.size()) - 1);
+  int32_t best = 0;
+  qsizetype bestLength = 0;
+  std::vector<int32_t> longer;  // entities whose prefixes go on beyond the key
+  for (int32_t id = kFirstEntityId; id <= last; ++id) {
+    const DxccEntity& e = DxccTable.DxccEntityTable[id];
+    if (!e.present) continue;
+    bool beyond = false;
+    for (const QString& p : e.prefixKeys) {
+      if (p.size() > bestLength && key.startsWith(p)) {
+        best = id;
+        bestLength = p.size();
+      }
+      beyond = beyond || (p.size() > key.size() && p.startsWith(key));
+    }
+    if (beyond) longer.push_back(id);
   }
+  // An entity may take several lines of the table: it is listed once, by its first.
+  const auto add = [&](int32_t id) {
+    const QString& code = DxccTable.DxccEntityTable[id].HLcode;
+    for (int32_t listed : out.ids)
+      if (DxccTable.DxccEntityTable[listed].HLcode == code) return;
+    out.ids.push_back(id);
+  };
+  if (best > 0) add(best);
+  // A call being typed may still become another entity's; a prefix written with a call is whole.
+  if (best == 0 || !reading.written)
+    for (int32_t id : longer) add(id);
+  out.japanese = !out.ids.empty() && DxccTable.DxccEntityTable[out.ids.front()].HLcode.startsWith("500");
+  if (out.japanese) out.ids.clear();
+  return out;
+}
+
+bool DXCCLookUpCall(const QString& call) {
+  const DxccCallEntities found = DxccEntitiesOfCall(call);
+  if (found.ids.empty()) return !found.noEntity;
+  DxccTable.DxccHitList = found.ids;
+  DxccTable.DxccHitCount = static_cast<int32_t>(found.ids.size());
+  DxccTable.DxccSearchResult = QStringLiteral("Hit!");
+  if (HitsListener()) HitsListener()(DxccTable.DxccHitCount);
+  return true;
+}
+
+void EnsureDXCCTable() {
+  if (!DxccTable.loadTried) LoadDXCCTable();
 }
 
 QString LoadCodeLibString(int32_t id) {
@@ -81,6 +129,7 @@ QString LoadCodeLibString(int32_t id) {
 }
 
 int32_t LoadDXCCTable() {
+  DxccTable.loadTried = true;
   DxccTable.DxccEntityTable.clear();
   DxccTable.DxccEntityCount = 0;
   const QString path = RealPath(ResourceFilePath(kLibrary));

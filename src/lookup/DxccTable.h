@@ -31,6 +31,7 @@ struct DxccTableState {
   int32_t DxccHitCount = 0;
   std::vector<int32_t> DxccHitList;  // ids of the hits in search order
   QString DxccSearchResult;
+  bool loadTried = false;
 };
 extern DxccTableState DxccTable;
 
@@ -49,9 +50,23 @@ int32_t LoadDXCCTable();
 // by its zone range. A mode-0 search with hits hands their count to the hits listener.
 QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
 
-// The look-up of a typed call: prefix searches of its first 1, 2, 3 ... characters in turn, each with
-// hits handing them on, so that the longest leading part that still matches a prefix decides.
-void DXCCSearchLeadingParts(const QString& text);
+// The entities a typed call may belong to (see DxKeyOfCall), each once, the likely one first: the
+// entity of the longest listed prefix its key begins with, then those with a prefix that begins with
+// the whole key, which is too short to tell. None for a call of no entity, for one the table does not
+// know and for a Japanese one (Japan's HAMLOG code 500 first).
+struct DxccCallEntities {
+  bool noEntity = false;     // /AM, /MM
+  bool japanese = false;     // Japan came first: no ids
+  std::vector<int32_t> ids;  // string ids
+};
+DxccCallEntities DxccEntitiesOfCall(const QString& call);
+
+// The look-up of a call typed into the sheet's call box: its entities become the hits and go to the
+// hits listener. False for a call of no entity.
+bool DXCCLookUpCall(const QString& call);
+
+// The table for a window that needs it without the sheet: loaded once when nothing loaded it yet.
+void EnsureDXCCTable();
 
 // The window that lists prefix-search hits registers here; empty = nobody listens.
 void SetDxccHitsListener(std::function<void(int32_t hitCount)> listener);

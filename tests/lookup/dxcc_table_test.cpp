@@ -64,36 +64,78 @@ TEST_F(DxccTableTest, TheShippedLibraryLoadsEveryEntity) {
   EXPECT_EQ(DXCCCodeSearch(code, 101, 6), "339");
 }
 
-TEST_F(DxccTableTest, TheShippedTableFindsTheEntityCtyCsvGivesForTheCallsOfEveryPrefix) {
+TEST_F(DxccTableTest, TheShippedTableFindsTheEntityCtyCsvGivesForTheCallsOfEveryPrefixAndItsWholeCalls) {
   const CtyCsv cty;
   const auto& entities = cty.Entities();
   ASSERT_GT(entities.size(), 300u) << "cty.csv of the package hamradio-files";
   ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", home.file("CodeLib.txt")));
   ASSERT_GT(LoadDXCCTable(), 0);
-  // What the progress sheet does with a typed call: the first hit of the last search with hits.
-  QString found;
-  SetDxccHitsListener([&](int32_t) { found = DxccTable.DxccEntityTable[DxccTable.DxccHitList.front()].DXCC; });
+  // What the progress sheet does with a typed call: the first hit goes to its search box; a Japanese
+  // call is left to its city.
   const auto dxcc = [&](int entity) { return QStringLiteral("%1").arg(entities[entity].adif, 3, 10, QLatin1Char('0')); };
+  const auto found = [&](const QString& call) {
+    const DxccCallEntities f = DxccEntitiesOfCall(call);
+    return f.japanese ? QStringLiteral("Japan") : f.ids.empty() ? QString() : DxccTable.DxccEntityTable[f.ids.front()].DXCC;
+  };
+  const auto right = [&](const CtyCall& c) {
+    return found(c.call) == (entities[c.entity].main == "JA" ? QStringLiteral("Japan") : dxcc(c.entity));
+  };
   QStringList mainsMissed;
-  EXPECT_GE(FoundPerMille(cty, "CodeLib.txt",
+  EXPECT_GE(FoundPerMille(cty, "The sheet's call box",
                           [&](const CtyCall& c) {
-                            found.clear();
-                            SplitCallSign(c.call);
-                            DXCCSearchLeadingParts(c.call.contains('/') ? QsoRules.CallAffix : c.call);
-                            if (found != dxcc(c.entity) && c.call.endsWith("/JA1ABC")) mainsMissed << c.call;
-                            return found == dxcc(c.entity);
+                            if (!right(c) && c.call.endsWith("/JA1ABC")) mainsMissed << c.call;
+                            return right(c);
                           }),
-            980);
+            990);
   EXPECT_EQ(mainsMissed, QStringList()) << "every entity is found by its main prefix";
+  EXPECT_GE(FoundPerMille(cty, "The sheet's call box (whole calls)", right, WholeCallsOfTheirPrefix(cty)), 990);
   // Entities whose calls begin alike: Asiatic and European Russia (Perm and Komi count European),
   // Kaliningrad, the islands of Fiji, and a base in Antarctica under a United States call.
   for (const QString call :
        {"RX9ABC", "RV0A", "UB9AA", "RD0AB", "UA9FAA", "UA9GA", "UA9XA", "R9FAB", "RA9XA", "RW2FA", "RV2FAB",
-        "RZ2FA", "RA3AA", "RW6HS", "3D2AB", "3D2C", "3D2R", "KC4AAA", "KC4ABC"}) {
-    found.clear();
-    DXCCSearchLeadingParts(call);
-    EXPECT_EQ(found, dxcc(cty.Call(call))) << call.toStdString();
+        "RZ2FA", "RA3AA", "RW6HS", "3D2AB", "3D2C", "3D2R", "KC4AAA", "KC4ABC"})
+    EXPECT_EQ(found(call), dxcc(cty.Call(call))) << call.toStdString();
+}
+
+TEST_F(DxccTableTest, CallsAsOperatorsWriteThemFindTheirEntityFirstAndListOnlyWhatTheCallLeavesOpen) {
+  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", home.file("CodeLib.txt")));
+  ASSERT_GT(LoadDXCCTable(), 0);
+  const auto names = [](const QString& call) {
+    QStringList out;
+    for (int32_t id : DxccEntitiesOfCall(call).ids) out << DxccTable.DxccEntityTable[id].Entity;
+    return out.join(" | ");
+  };
+  for (const auto& [call, entity] : std::initializer_list<std::pair<QString, QString>>{
+           // an area digit moves the home call; a letter no country holds whole is no prefix
+           {"W1ABC/6", "United States"}, {"UA3ABC/9", "Asiatic Russia"}, {"VE3ABC/1", "Canada"},
+           {"K6ABC/7", "United States"}, {"DL1ABC/2", "Fed. Rep. of Germany"}, {"DL1ABC/A", "Fed. Rep. of Germany"},
+           {"LU1ABC/D", "Argentina"},
+           // ways of operating are dropped
+           {"DL1ABC/P", "Fed. Rep. of Germany"}, {"UA9ABC/P", "Asiatic Russia"}, {"EA8/DL1ABC/P", "Canary Islands"},
+           {"DL1ABC/QRP", "Fed. Rep. of Germany"}, {"LA1ABC/LH", "Norway"}, {"EA1ABC/LGT", "Spain"},
+           {"W1ABC/B", "United States"},
+           // one letter in front of or behind a call
+           {"F/JA1ABC", "France"}, {"G/JA1ABC", "England"}, {"W/JA1ABC", "United States"}, {"I/JA1ABC", "Italy"},
+           {"JA1ABC/F", "France"}, {"JA1ABC/G", "England"}, {"JA1ABC/KH6", "Hawaii"},
+           // the call decides
+           {"LU1ABC", "Argentina"}, {"LU1ZZ", "Antarctica"}, {"VP8ABC", "Falkland Islands"},
+           {"CE9AB", "South Shetland Islands"}, {"KH6ABC", "Hawaii"}, {"KL7ABC", "Alaska"}, {"KP4ABC", "Puerto Rico"},
+           {"KP2AB", "US Virgin Islands"}, {"NP2AB", "US Virgin Islands"}, {"WP4ABC", "Puerto Rico"},
+           {"FT0YAB", "Antarctica"}, {"FT8YA", "Antarctica"}, {"AX9MA", "Mellish Reef"}, {"VI9MA", "Mellish Reef"},
+           {"AX9XA", "Christmas Island"}, {"VI9XA", "Christmas Island"}, {"VZ9XA", "Christmas Island"},
+           {"SY2A", "Mount Athos"}})
+    EXPECT_EQ(names(call), entity) << call.toStdString();
+  // A key too short to tell lists the entities it may still become, the one it already is first.
+  EXPECT_TRUE(names("VK9").startsWith("Norfolk Island | ")) << names("VK9").toStdString();
+  EXPECT_TRUE(names("VK9").contains("Mellish Reef"));
+  // Aeronautical and maritime mobile stations are in no entity; Japan is left to the city's code.
+  for (const QString call : {"DL1ABC/AM", "DL1ABC/MM", "JA1ABC/MM"}) {
+    EXPECT_TRUE(DxccEntitiesOfCall(call).noEntity) << call.toStdString();
+    EXPECT_FALSE(DXCCLookUpCall(call));
   }
+  EXPECT_TRUE(DxccEntitiesOfCall("JA1ABC/P").japanese);
+  EXPECT_TRUE(DxccEntitiesOfCall("JA1ABC/3").ids.empty());
+  EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(DxccTableTest, FieldsAreStoredInTheTablesForm) {

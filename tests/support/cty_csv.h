@@ -42,5 +42,10 @@ struct CtyCall {
   int entity = -1;
 };
 std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
-// Those calls that `finds` finds, in tenths of a percent; prints the share as `what` and the misses.
-int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds);
+// The whole calls ("=") whose entity is the one their prefix gives, as the call's form names it
+// (DxKeyOfCall), portable forms included; those listed as exceptions to it are not asked.
+std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty);
+// Those calls that `finds` finds, in tenths of a percent; prints the share as `what` and the misses
+// (by entity, with a call of each). Without calls: those of every prefix.
+int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds,
+                  std::vector<CtyCall> calls = {});

@@ -81,6 +81,11 @@ void SearchDxCodeToWindows(const QString& callText) {
   // A list left from an earlier search is not mixed with this one.
   UnloadForm<CODE_LIST>();
   const DxCodeSearchResult result = SearchDxCode(callText);
+  if (result.outcome == DxCodeSearchResult::NoEntity) {
+    // As the sheet's search box: a station at sea or in the air has no entity's code.
+    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(QString());
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(QString(), QString());
+  }
   if (result.outcome != DxCodeSearchResult::Found) return;
   const DxEntityRow& first = result.rows.front();
   if (result.rows.size() == 1) {

@@ -1,5 +1,5 @@
 // The progress sheet's call-sign box Text3: a typed call is prepared for the log, a foreign call's
-// prefix is looked up in the DXCC table (the prefix list shows the candidates and the search box jumps
+// entity is looked up in the DXCC table (the prefix list shows the candidates and the search box jumps
 // to the entity), and Enter or Down keeps the call in the call list.
 
 #include "core/BandLayout.h"
@@ -13,13 +13,6 @@
 #include "lookup/DxccTable.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
-
-namespace {
-
-const QString kJapanesePrefixList =
-    QStringLiteral("JA,JD,JE,JF,JG,JH,JI,JJ,JK,JL,JM,JN,JO,JP,JQ,JR,JS,7J,7K,7L,7M,7N,8J,8K,8L,8M,8N");
-
-}  // namespace
 
 void CWSHEET::wireCallBox() {
   Text3.setToolTip(QStringLiteral("↓でCall検索、EnterでCall-Listに追加"));
@@ -39,18 +32,12 @@ void CWSHEET::Text3_Change() {
   // The entry window takes the call even before it is opened: it is loaded unseen to hold it.
   TEMP_LOG& log = Form<TEMP_LOG>();
   log.Text1.setText(call);
-  if (!kJapanesePrefixList.contains(call.left(2))) {
-    if (call.contains(u'/')) {
-      SplitCallSign(call);
-      DXCCSearchLeadingParts(QsoRules.CallAffix);
-      if (call.contains("/MM")) Text2.setText(QString());
-    } else {
-      DXCCSearchLeadingParts(call);
-    }
-    // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
-    // here), it stays there.
-    if (isActiveWindow()) Text3.setFocus();
-  }
+  // A Japanese call finds no entity here and leaves the search box to its city's code; a maritime or
+  // aeronautical mobile one empties it (its change runs).
+  if (!DXCCLookUpCall(call)) Text2.setText(QString());
+  // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
+  // here), it stays there.
+  if (isActiveWindow()) Text3.setFocus();
   // Found anew: a look-up may show a message box, and no window reference outlives one.
   if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>()) {
     shown->Text12.setText(QString());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QTest>
 #include <QTimeZone>
 
@@ -129,6 +130,32 @@ TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) 
        {"RA3AA", "RW6HS", "RZ1AB", "UA4ABC", "R7AA", "UA9FAA", "RA9XA", "RX9ABC", "KC4AAA"})
     look(call, cty.Entities()[cty.Call(call)]);
   look("UA3ABC/9", cty.Entities()[cty.Call("UA9ABC")]);
+}
+
+TEST_F(ShippedMasterLocalTime, WithTheDxccTableTheCallAsWrittenDecidesAndFillsTheCodeByItself) {
+  ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", home.file("CodeLib.txt")));
+  const CtyCsv cty;
+  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Show();
+  Operator::Activate(w);
+  // Each call with the text whose entity cty.csv gives it ("" for none).
+  for (const auto& [call, whose] : std::initializer_list<std::pair<QString, QString>>{
+           {"DL1ABC/MM", ""}, {"DL1ABC/AM", ""}, {"F/JA1ABC", "F"}, {"G/JA1ABC", "G"}, {"W/JA1ABC", "W"},
+           {"K/JA1ABC", "K"}, {"I/JA1ABC", "I"}, {"JA1ABC/F", "F"}, {"JA1ABC/G", "G"}, {"W1ABC/6", "W6ABC"},
+           {"DL1ABC/P", "DL1ABC"}, {"EA8/DL1ABC/P", "EA8"}, {"LA1ABC/LH", "LA1ABC"}, {"EA1ABC/AM", ""},
+           {"LU1ABC", "LU1ABC"}, {"VP8ABC", "VP8ABC"}, {"CE9AB", "CE9AB"}, {"KH6ABC", "KH6ABC"},
+           {"KL7ABC", "KL7ABC"}, {"KP4ABC", "KP4ABC"}, {"KP2AB", "KP2AB"}, {"NP2AB", "NP2AB"}, {"WP4ABC", "WP4ABC"},
+           {"FT0YA", "FT0YA"}, {"FT8YA", "FT8YA"}, {"AX9MA", "AX9MA"}, {"VI9MA", "VI9MA"}, {"AX9XA", "AX9XA"},
+           {"VZ9XA", "VZ9XA"}, {"SY2A", "SY2A"}}) {
+    Operator::Click(w.Text1);
+    Operator::Key(Qt::Key_End);
+    for (int i = 0; i < 12; ++i) Operator::Key(Qt::Key_Backspace);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_Down);
+    EXPECT_FALSE(IsLoaded<CODE_LIST>()) << call.toStdString() << ": the call decides, no list";
+    EXPECT_EQ(w.Text13.text(), whose.isEmpty() ? QString() : cty.Entities()[cty.Call(whose)].name) << call.toStdString();
+  }
 }
 
 }  // namespace
