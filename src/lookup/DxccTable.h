@@ -31,6 +31,7 @@ struct DxccTableState {
   int32_t DxccHitCount = 0;
   std::vector<int32_t> DxccHitList;  // ids of the hits in search order
   QString DxccSearchResult;
+  QString Missing;  // why the library gave no table at all, in the operator's words; "" when it gave one
 };
 extern DxccTableState DxccTable;
 
