@@ -145,10 +145,11 @@ HttpAnswer HttpGet(const QString& address) {
   QUrl url = asked;
   for (int redirects = 0;; ++redirects) {
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setTransferTimeout(0);
+    request.setTransferTimeout(0);  // the deadline covers the whole request
     Hop hop{Manager().get(request)};
-    Run(hop, deadline);
+    hop.timedOut = !deadline.isActive();  // the time ran out between two hops
+    if (hop.timedOut) hop.reply->abort();
+    else Run(hop, deadline);
     const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
         hop.reply, [](QNetworkReply* r) { r->deleteLater(); });
 
