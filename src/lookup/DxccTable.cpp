@@ -88,7 +88,10 @@ int32_t LoadDXCCTable() {
   DxccTable.Missing.clear();
   const QString path = RealPath(ResourceFilePath(kLibrary));
   if (FileExists(path) == 0) {
-    DxccTable.Missing = path + (QFileInfo(path).isDir() ? QStringLiteral(" がフォルダーです") : QStringLiteral(" がありません")) +
+    // Short enough for the sheet's status bar; the file is the program folder's.
+    const QFileInfo file(path);
+    DxccTable.Missing = file.fileName() +
+                        (file.isDir() ? QStringLiteral(" がフォルダーです") : QStringLiteral(" がありません")) +
                         QStringLiteral("（DX の表は空です）");
     return 0;
   }

@@ -819,7 +819,7 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   Operator::Click(s.Command7);
   EXPECT_FALSE(s.Frame10.isVisible());
 
-  EXPECT_EQ(s.StatusBar1.PanelText(5), log.home.file("CodeLib.txt") + " がありません（DX の表は空です）");
+  EXPECT_EQ(s.StatusBar1.PanelText(5), "CodeLib.txt がありません（DX の表は空です）");
   ShellRecorder shell;
   s.goJARLaward.Trigger();
   s.goJARL.Trigger();  // the award committee's page, kept in the settings for the operator to change
