@@ -244,7 +244,9 @@ QString HamlogOpenFailureText(int32_t result) {
     case HAMLOG_BAD_COUNT:
       return HamlogProblem() + QStringLiteral("\r\n") + path;
     case HAMLOG_IN_USE:
-      return QStringLiteral("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます");
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
+             QStringLiteral("\r\n既に先客が使用中と思われます\r\n"
+                            "このファイルを使っている HAMLOG などのプログラムを閉じてから、もう一度して下さい。");
     case HAMLOG_BUSY:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + readersText(path);
     case HAMLOG_BAD_ARGUMENT:

@@ -14,7 +14,10 @@ void OpenHelpPage(const char* page) {
   const QString path = JoinPath(HelpFolder(), QString::fromUtf8(page));
   if (!IsFile(path)) {
     Hamlog.LastResult = SE_ERR_FNF;
-    MsgBox(QStringLiteral("ヘルプのページ ") + path + QStringLiteral(" がありません。"), vbOKOnly);
+    MsgBox(QStringLiteral("ヘルプのページ ") + path +
+               (IsFolder(path) ? QStringLiteral(" はフォルダーです。ページのファイルに置き換えて下さい。")
+                               : QStringLiteral(" がありません。")),
+           vbOKOnly);
     return;
   }
   Hamlog.LastResult = OpenHelpFile(RealPath(path));

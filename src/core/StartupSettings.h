@@ -72,3 +72,5 @@ inline constexpr int32_t kModeCountLimit = 999;
 
 // Addresses the start-up writes and restores.
 inline constexpr char kAwardEntryPageUrl[] = "https://www.jarl.org/page/award/AwardEntry.aspx";
+// [JARL] JARLcommittee when it is missing: the league's award committee.
+inline constexpr char kAwardCommitteePageUrl[] = "https://www.jarl.org/award/index.html";

@@ -1,5 +1,7 @@
 #include "lookup/DxccTable.h"
 
+#include <QFileInfo>
+
 #include <QStringList>
 #include <algorithm>
 
@@ -132,8 +134,16 @@ int32_t LoadDXCCTable() {
   DxccTable.loadTried = true;
   DxccTable.DxccEntityTable.clear();
   DxccTable.DxccEntityCount = 0;
+  DxccTable.Missing.clear();
   const QString path = RealPath(ResourceFilePath(kLibrary));
-  if (FileExists(path) == 0) return 0;
+  if (FileExists(path) == 0) {
+    // Short enough for the sheet's status bar; the file is the program folder's.
+    const QFileInfo file(path);
+    DxccTable.Missing = file.fileName() +
+                        (file.isDir() ? QStringLiteral(" がフォルダーです") : QStringLiteral(" がありません")) +
+                        QStringLiteral("（DX の表は空です）");
+    return 0;
+  }
   const auto tell = [&path](const QStringList& problems, const QString& outcome) {
     MsgBox(path + QStringLiteral(" に誤りがあります。") + "\r\n" + problems.join(QStringLiteral("\r\n")) + "\r\n" +
                outcome,
@@ -149,7 +159,7 @@ int32_t LoadDXCCTable() {
   }
   if (stated == 0) {
     MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-    MsgBox(QStringLiteral("eds  ") + "\r\n" + ResourceFilePath(kLibrary) +
+    MsgBox(ResourceFilePath(kLibrary) +
            QStringLiteral(" の %1 番の件数が 0 です（DXCC の表を作れません）。\r\n"
                           "プログラムに付いてきた CodeLib.txt に戻して下さい。")
                .arg(kFirstEntityId - 1));

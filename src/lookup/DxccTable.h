@@ -32,6 +32,7 @@ struct DxccTableState {
   std::vector<int32_t> DxccHitList;  // ids of the hits in search order
   QString DxccSearchResult;
   bool loadTried = false;
+  QString Missing;  // why the library gave no table at all, in the operator's words; "" when it gave one
 };
 extern DxccTableState DxccTable;
 

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
+#include <memory>
 
 #include "platform/ui/doevents.h"
 
@@ -40,10 +41,6 @@ QString RefusedRedirect(const QUrl& target) {
 QString FailureText(const QNetworkReply& reply) {
   const QString host = reply.url().host();
   switch (reply.error()) {
-    case QNetworkReply::TooManyRedirectsError:
-      return QStringLiteral("サーバーの転送が %1 回を超えたので問い合わせをやめました").arg(kMaxRedirects);
-    case QNetworkReply::ProtocolUnknownError:  // the library's own refusal of a file: or ftp: target
-      return RefusedRedirect(reply.url().resolved(reply.header(QNetworkRequest::LocationHeader).toUrl()));
     case QNetworkReply::ConnectionRefusedError:
       return QStringLiteral("サーバー %1 が接続を受け付けません (アドレスの誤りか、サーバーが止まっています)")
           .arg(host);
@@ -66,7 +63,7 @@ QString FailureText(const QNetworkReply& reply) {
 QNetworkAccessManager& Manager() {
   static QNetworkAccessManager* m = [] {
     auto* n = new QNetworkAccessManager();
-    n->setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
+    n->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);  // each hop is checked here
     return n;
   }();
   return *m;
@@ -91,77 +88,111 @@ QString HttpAnswer::Text() const {
   return QString::fromUtf8(body);
 }
 
+namespace {
+
+// One request of the chain; a redirect's target is asked by the caller.
+struct Hop {
+  QNetworkReply* reply = nullptr;
+  bool timedOut = false;
+  bool tooLarge = false;
+};
+
+bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+// Where a redirect of the service may lead: the same host and port as asked, over https, or over the
+// asked scheme itself (plain http is only ever asked of this machine).
+bool WithinService(const QUrl& target, const QUrl& asked) {
+  const QString scheme = target.scheme().toLower();
+  const bool https = scheme == QLatin1String("https");
+  if (!https && scheme != asked.scheme().toLower()) return false;
+  const int askedPort = asked.port(asked.scheme().toLower() == QLatin1String("https") ? 443 : 80);
+  return target.host().compare(asked.host(), Qt::CaseInsensitive) == 0 &&
+         target.port(https ? 443 : 80) == askedPort;
+}
+
+void Run(Hop& hop, QTimer& deadline) {
+  const InputHold hold;
+  QEventLoop loop;
+  QNetworkReply* reply = hop.reply;
+  QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+    hop.timedOut = true;
+    reply->abort();
+  });
+  QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+    if (hop.tooLarge || (received <= HttpSettings.MaxAnswerBytes && total <= HttpSettings.MaxAnswerBytes)) return;
+    hop.tooLarge = true;
+    reply->abort();
+  });
+  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+  if (!reply->isFinished()) loop.exec(WaitFlags());
+}
+
+}  // namespace
+
 HttpAnswer HttpGet(const QString& address) {
   HttpAnswer answer;
-  const QUrl url(address, QUrl::StrictMode);
+  const QUrl asked(address, QUrl::StrictMode);
   answer.finalUrl = address;
-  if (!Allowed(url)) {
+  if (!Allowed(asked)) {
     answer.error = QStringLiteral("https のアドレスではないので問い合わせません: ") + address;
     return answer;
   }
 
-  QNetworkRequest request(url);
-  request.setMaximumRedirectsAllowed(kMaxRedirects);
-  request.setTransferTimeout(0);  // the timer below covers the whole request
-  QNetworkReply* reply = Manager().get(request);
+  QTimer deadline;  // for the whole request, redirects included
+  deadline.setSingleShot(true);
+  deadline.start(HttpSettings.TimeoutMs);
+  QList<QUrl> visited{asked};
+  QUrl url = asked;
+  for (int redirects = 0;; ++redirects) {
+    QNetworkRequest request(url);
+    request.setTransferTimeout(0);  // the deadline covers the whole request
+    Hop hop{Manager().get(request)};
+    hop.timedOut = !deadline.isActive();  // the time ran out between two hops
+    if (hop.timedOut) hop.reply->abort();
+    else Run(hop, deadline);
+    const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
+        hop.reply, [](QNetworkReply* r) { r->deleteLater(); });
 
-  const InputHold hold;
-  QEventLoop loop;
-  QTimer timer;
-  timer.setSingleShot(true);
-  bool timedOut = false;
-  QString refused;
-  QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-    timedOut = true;
-    reply->abort();
-  });
-  QList<QUrl> visited{url};
-  QObject::connect(reply, &QNetworkReply::redirected, &loop, [&](const QUrl& target) {
-    if (visited.contains(target)) {
-      refused = QStringLiteral("サーバーの転送が同じアドレスへ戻ってくるので問い合わせをやめました: ") +
-                target.toString();
-      reply->abort();
-      return;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
+    answer.finalUrl = reply->url().toString();
+    answer.tooLarge = hop.tooLarge;
+    if (reply->isOpen() && !hop.tooLarge) answer.body = reply->readAll();
+    if (hop.timedOut) {
+      answer.error = QStringLiteral("%1 ミリ秒待っても答えがありません").arg(HttpSettings.TimeoutMs);
+    } else if (hop.tooLarge) {
+      answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
+    } else if (reply->error() != QNetworkReply::NoError && answer.status == 0) {
+      answer.error = FailureText(*reply);
+    } else if (IsRedirect(answer.status)) {
+      const QByteArray location = reply->rawHeader("Location").trimmed();
+      const QUrl relative(QString::fromLatin1(location), QUrl::StrictMode);
+      const QUrl target = url.resolved(relative);
+      if (location.isEmpty())
+        answer.error = QStringLiteral("サーバーが転送先を示さずに転送 (HTTP %1) してきたので問い合わせをやめました: ")
+                           .arg(answer.status) + url.toString();
+      else if (!relative.isValid() || !target.isValid())
+        answer.error = QStringLiteral("転送先のアドレスが正しくないので問い合わせをやめました: ") +
+                       QString::fromLatin1(location);
+      else if (visited.contains(target))
+        answer.error = QStringLiteral("サーバーの転送が同じアドレスへ戻ってくるので問い合わせをやめました: ") +
+                       target.toString();
+      else if (!WithinService(target, asked))
+        answer.error = RefusedRedirect(target);
+      else if (redirects == kMaxRedirects)
+        answer.error = QStringLiteral("サーバーの転送が %1 回を超えたので問い合わせをやめました").arg(kMaxRedirects);
+      if (answer.error.isEmpty()) {
+        visited << target;
+        url = target;
+        answer.body.clear();
+        continue;
+      }
+    } else if (answer.status < 200 || answer.status >= 300) {
+      answer.error = QStringLiteral("サーバーがエラー (HTTP %1) を返しました").arg(answer.status);
     }
-    visited << target;
-    const bool sameHost = target.host().compare(url.host(), Qt::CaseInsensitive) == 0 &&
-                          target.port(443) == url.port(url.scheme() == QLatin1String("https") ? 443 : 80);
-    if (target.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 && sameHost) {
-      emit reply->redirectAllowed();
-      return;
-    }
-    refused = RefusedRedirect(target);
-    reply->abort();
-  });
-  bool tooLarge = false;
-  QObject::connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-    if (tooLarge || (received <= HttpSettings.MaxAnswerBytes && total <= HttpSettings.MaxAnswerBytes)) return;
-    tooLarge = true;
-    reply->abort();
-  });
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  timer.start(HttpSettings.TimeoutMs);
-  if (!reply->isFinished()) loop.exec(WaitFlags());
-  timer.stop();
-
-  answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  answer.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
-  answer.finalUrl = reply->url().toString();
-  if (reply->isOpen() && !tooLarge) answer.body = reply->readAll();
-  const bool good = reply->error() == QNetworkReply::NoError && answer.status >= 200 && answer.status < 300;
-  answer.tooLarge = tooLarge;
-  if (timedOut)
-    answer.error = QStringLiteral("%1 ミリ秒待っても答えがありません").arg(HttpSettings.TimeoutMs);
-  else if (tooLarge)
-    answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
-  else if (!refused.isEmpty())
-    answer.error = refused;
-  else if (answer.status >= 400 || (!good && reply->error() == QNetworkReply::NoError))
-    answer.error = QStringLiteral("サーバーがエラー (HTTP %1) を返しました").arg(answer.status);
-  else if (!good)
-    answer.error = FailureText(*reply);
+    break;
+  }
   answer.ok = answer.error.isEmpty();
-  reply->deleteLater();
   return answer;
 }
 

@@ -11,8 +11,9 @@
 //   QByteArray body = Inet1.OpenURLBytes(url);      // "" and icError on any failure
 //
 // Addresses must be https. Plain http is taken only for the loopback host, where tests run their
-// local server; a redirect is followed only to an https address of the same host and port (at most
-// five, none back to an address already asked), so no other site's page is ever taken for the one asked. An
+// local server; a redirect is followed only within the service asked: the same host and port, over https
+// or the scheme asked (at most five, none back to an address already asked), so no other site's page is
+// ever taken for the one asked; a refused redirect names its target. An
 // answer longer than MaxAnswerBytes is not read on: the request fails as too large. Failures are told in the
 // operator's words.
 

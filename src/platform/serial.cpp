@@ -1,5 +1,7 @@
 #include "platform/serial.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,6 +26,21 @@ QString devicePath(const QString& name) {
 // another program probes at the same moment would be reported as in use: a missing one is told first.
 bool deviceMissing(const QString& name) {
   return name.trimmed().isEmpty() || !QFileInfo::exists(devicePath(name));
+}
+
+// A folder or a plain file cannot carry a serial line.
+bool notDevice(const QString& name) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(devicePath(name)).constData(), &st) == 0 && !S_ISCHR(st.st_mode);
+}
+
+// Nor can a device that is no terminal (/dev/null); one that cannot be opened is told for that instead.
+bool notTerminal(const QString& name) {
+  const int fd = ::open(QFile::encodeName(devicePath(name)).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool terminal = ::isatty(fd) != 0;
+  ::close(fd);
+  return !terminal;
 }
 
 }  // namespace
@@ -53,15 +70,23 @@ bool SerialPort::Open(const QString& name, int32_t baud, bool twoStopBits) {
   error_ = QSerialPort::NoError;
   errorText_.clear();
   port_.setPortName(name);
+  notSerial_ = false;
   if (deviceMissing(name)) {
     error_ = QSerialPort::DeviceNotFoundError;
     errorText_ = QStringLiteral("No such file or directory");
+    return false;
+  }
+  if (notDevice(name)) {
+    notSerial_ = true;
+    error_ = QSerialPort::UnsupportedOperationError;
+    errorText_ = QStringLiteral("Not a serial device");
     return false;
   }
   if (!port_.open(QIODevice::ReadWrite)) {
     error_ = port_.error();
     errorText_ = port_.errorString();
     port_.clearError();
+    notSerial_ = notTerminal(name);
     return false;
   }
   // Settings a line cannot take (a pseudo-terminal has no RTS or DTR) are passed over, as the

@@ -39,6 +39,8 @@ class SerialPort : public QObject {
   // Why the last Open failed, or what failed since.
   QSerialPort::SerialPortError Error() const { return error_; }
   QString ErrorText() const { return errorText_; }
+  // The last Open failed because the name is no serial device at all (a folder, a file, /dev/null).
+  bool NotSerialDevice() const { return notSerial_; }
 
   void PurgeInput();
   void PurgeOutput();
@@ -53,6 +55,7 @@ class SerialPort : public QObject {
   bool WaitFor(int ms, const std::function<bool()>& done);
   QSerialPort port_;
   bool lost_ = false;
+  bool notSerial_ = false;
   QSerialPort::SerialPortError error_ = QSerialPort::NoError;
   QString errorText_;
 };

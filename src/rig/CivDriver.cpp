@@ -119,11 +119,28 @@ class Civ : public RigDriver {
 
 }  // namespace
 
-std::optional<unsigned char> CivAddressValue(const QString& text) {
+QString CivAddressProblem(const QString& text) {
   const QString digits = text.trimmed();
   const auto hex = [](QChar c) { return QStringLiteral("0123456789ABCDEFabcdef").contains(c); };
-  if (digits.size() != 2 || !hex(digits[0]) || !hex(digits[1])) return std::nullopt;
-  return static_cast<unsigned char>(digits.toUInt(nullptr, 16));
+  if (digits.size() != 2 || !hex(digits[0]) || !hex(digits[1])) return "16進数2桁";
+  switch (digits.toUInt(nullptr, 16)) {
+    case 0x00:
+      return "00 は全部の機器に宛てる同報のアドレスです";
+    case static_cast<unsigned char>(kController):
+      return "E0 はこのプログラム側のアドレスです";
+    case 0xFD:
+    case 0xFE:
+      return digits.toUpper() + " は CI-V の区切りの符号です";
+    case 0xFF:
+      return "FF はアドレスに使えない値です";
+    default:
+      return {};
+  }
+}
+
+std::optional<unsigned char> CivAddressValue(const QString& text) {
+  if (!CivAddressProblem(text).isEmpty()) return std::nullopt;
+  return static_cast<unsigned char>(text.trimmed().toUInt(nullptr, 16));
 }
 
 bool RigSendCiv(const QByteArray& commandAndData) {

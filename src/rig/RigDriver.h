@@ -21,9 +21,11 @@ class RigDriver {
   virtual void SwapVfo(const RigModelInfo& model) = 0;
 };
 
-// The CI-V address a setting gives: two hexadecimal digits, blanks around them passed over; nothing
-// otherwise. The settings' check and every frame go by it.
+// The CI-V address a setting gives: two hexadecimal digits, blanks around them passed over, that name
+// one transceiver; nothing otherwise. The settings' check and every frame go by it.
 std::optional<unsigned char> CivAddressValue(const QString& text);
+// Why a setting names no transceiver's address ("" when it does), in the operator's words.
+QString CivAddressProblem(const QString& text);
 
 // Sends FE FE, the rig's CI-V address, E0, `commandAndData`, FD. False when the address setting is not
 // two hexadecimal digits (StatusText then says so) or the port is not usable.

@@ -1,6 +1,7 @@
 #include "rig/RigLink.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <deque>
 #include <vector>
@@ -25,6 +26,7 @@ struct LinkState {
   int32_t exchangeGeneration = 0;  // the port the running exchange began on
   bool ownFrame = false;           // the open's or the close's own frame is going out
   std::deque<std::function<void()>> queued;
+  bool queueTurnPosted = false;
 };
 
 LinkState& link() {
@@ -76,6 +78,7 @@ void openFailed(const QString& what) {
 }
 
 QString openFailureText(const SerialPort& p) {
+  if (p.NotSerialDevice()) return " はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)";
   switch (p.Error()) {
     case QSerialPort::DeviceNotFoundError:
       return " が見つかりません";
@@ -94,6 +97,38 @@ QString openFailureText(const SerialPort& p) {
 }
 
 bool isModel(const char* name) { return RigPortState.RigModel == QLatin1String(name); }
+
+void runQueuedLater();
+
+void runExchange(const std::function<void()>& body) {
+  LinkState& l = link();
+  l.running = true;
+  l.exchangeGeneration = l.generation;
+  body();
+  if (RigPortState.PortOpen == 1 && port().Lost()) {
+    // Unplugged or failed: say so and try the port again; if it does not come back polling stays off.
+    RigSetStatus(RigPortFailureText(" 異常ですrc"));
+    RigPortOpen();
+  }
+  l.running = false;
+  runQueuedLater();
+}
+
+// Commands that came during an exchange (a burst from the companion program) run one per turn of
+// the event loop: the operator's held input, the poll and the screen get their turn between them.
+void runQueuedLater() {
+  LinkState& l = link();
+  if (l.queued.empty() || l.queueTurnPosted) return;
+  l.queueTurnPosted = true;
+  QTimer::singleShot(0, [] {
+    LinkState& l = link();
+    l.queueTurnPosted = false;
+    if (l.queued.empty() || l.running) return;  // the running exchange posts the next turn
+    const std::function<void()> next = std::move(l.queued.front());
+    l.queued.pop_front();
+    runExchange(next);
+  });
+}
 
 }  // namespace
 
@@ -220,32 +255,20 @@ void RigPoll() {
   if (!m) return;
   // The CAT test window talks to these two on the same line.
   if ((isModel("FT2000") || isModel("FT991")) && RigPortState.CatBusy != 0) return;
-  RigExchange([m] { DriverOf(*m).Poll(*m); });
+  // Between queued commands, not behind all of them.
+  runExchange([m] { DriverOf(*m).Poll(*m); });
 }
 
 bool RigExchangeRunning() { return link().running; }
 
 void RigExchange(const std::function<void()>& body) {
   LinkState& l = link();
-  if (l.running) {
+  if (l.running || !l.queued.empty()) {
     l.queued.push_back(body);
+    runQueuedLater();
     return;
   }
-  l.running = true;
-  std::function<void()> next = body;
-  for (;;) {
-    l.exchangeGeneration = l.generation;
-    next();
-    if (RigPortState.PortOpen == 1 && port().Lost()) {
-      // Unplugged or failed: say so and try the port again; if it does not come back polling stays off.
-      RigSetStatus(RigPortFailureText(" 異常ですrc"));
-      RigPortOpen();
-    }
-    if (l.queued.empty()) break;
-    next = std::move(l.queued.front());
-    l.queued.pop_front();
-  }
-  l.running = false;
+  runExchange(body);
 }
 
 bool RigPortUsable() { return usable(); }
@@ -330,8 +353,8 @@ QString RigUnusableSettingText() {
     return " の機種 " + s.RigModel + " はこのプログラムで扱えません";
   if (!QStringList{"", "0", "1", "2"}.contains(s.StopBitText))
     return " のストップビット " + s.StopBitText + " は使えません (1 か 2)";
-  if (isModel("ICOM") && !CivAddressValue(s.CivAddress))
-    return " の ICOM アドレス " + s.CivAddress + " は使えません (16進数2桁)";
+  if (const QString why = CivAddressProblem(s.CivAddress); isModel("ICOM") && !why.isEmpty())
+    return " の ICOM アドレス " + s.CivAddress + " は使えません (" + why + ")";
   return {};
 }
 

@@ -62,8 +62,8 @@ VbTimer& RigPollTimer();
 // The start window hands its timer over (its tick runs RigPollTick); nullptr gives the link's own back.
 void SetRigPollTimer(VbTimer* timer);
 
-// Runs `body` as one exchange: now, or when the running exchange ends. After it, a port that went away
-// is reported and opened again.
+// Runs `body` as one exchange: now, or after the running exchange and those queued before it, one per
+// turn of the event loop. After it, a port that went away is reported and opened again.
 void RigExchange(const std::function<void()>& body);
 bool RigExchangeRunning();
 

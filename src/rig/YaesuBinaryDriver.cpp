@@ -84,6 +84,16 @@ QString ft847Mode(unsigned char b) {
   }
 }
 
+// The mode bytes an FT-817 sends (narrow filters with the high bit).
+bool ft817ModeByte(unsigned char b) {
+  switch (b & 0x7F) {
+    case 0x00: case 0x01: case 0x02: case 0x03: case 0x04: case 0x06: case 0x08: case 0x0A: case 0x0C:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The four BCD pairs of the frequency in 10 Hz (the first eight of the nine digits), pair 1 first.
 QByteArray pairs(const QString& digits) {
   QByteArray p;
@@ -123,6 +133,13 @@ class YaesuBinary : public RigDriver {
     } else {
       tens = bcd(r, {0, 1, 2, 3});
       if (is(m, "FT847")) mode = ft847Mode(at(r, 4));
+      // Its reply has no framing: stray bytes on the line would read as a frequency. A reading is
+      // taken with a mode byte the rig sends, or when the same five bytes came twice in a row.
+      if (is(m, "FT817")) {
+        const bool plausible = ft817ModeByte(at(r, 4)) || r == last817_;
+        last817_ = r;
+        if (!plausible) return;
+      }
     }
     if (!RigReadingGood(tens ? std::optional<int64_t>(*tens * 10) : std::nullopt)) return;
     RigPublishFrequency(*tens * 10, true);
@@ -156,6 +173,9 @@ class YaesuBinary : public RigDriver {
   void SwapVfo(const RigModelInfo& m) override {
     if (is(m, "FT817")) send("0000000081");
   }
+
+ private:
+  QByteArray last817_;  // the last FT-817 reply
 };
 
 }  // namespace

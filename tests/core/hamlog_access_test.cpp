@@ -140,7 +140,9 @@ TEST_F(HamlogAccessTest, EachReasonALogDoesNotOpenForHasItsOwnMessage) {
   std::swap(hamlogLib, other);
   HamlogCloseDb(0);
   EXPECT_EQ(boxes.texts().last(),
-            QString::fromUtf8("HAMLOG.HDB が開けません\r\n既に先客が使用中と思われます"));
+            QString::fromUtf8("HAMLOG.HDB が開けません\r\n") + Hamlog.HamlogDbPath +
+                QString::fromUtf8("\r\n既に先客が使用中と思われます\r\n"
+                                  "このファイルを使っている HAMLOG などのプログラムを閉じてから、もう一度して下さい。"));
 
   // A HAMLOG folder that takes no lock file (a folder in the lock file's place stands for it).
   hamlogLib = HamlogLib{};  // a new session: no lock file held open

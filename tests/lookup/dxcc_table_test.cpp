@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <QFile>
 #include <QSet>
 
@@ -238,9 +240,14 @@ TEST_F(DxccTableTest, AMalformedLibraryLoadsWhatItCanAndSaysSo) {
 }
 
 TEST_F(DxccTableTest, ACountLineThatIsNoCountIsToldAndOneBeyondTheLinesThereIsBoundedByThem) {
-  EXPECT_EQ(LoadDXCCTable(), 0);  // no library at all: no message
+  EXPECT_EQ(LoadDXCCTable(), 0);  // no library at all: said without a box
   QString key = "JA";
   EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "");
+  EXPECT_EQ(DxccTable.Missing, "CodeLib.txt がありません（DX の表は空です）");
+  ASSERT_TRUE(QDir(home.path()).mkdir("CodeLib.txt"));
+  EXPECT_EQ(LoadDXCCTable(), 0);
+  EXPECT_EQ(DxccTable.Missing, "CodeLib.txt がフォルダーです（DX の表は空です）");
+  ASSERT_TRUE(QDir(home.path()).rmdir("CodeLib.txt"));
 
   MsgBoxResponder boxes;
   const QString wrong = home.file("CodeLib.txt") + " に誤りがあります。\r\n100 番の件数";
@@ -248,12 +255,13 @@ TEST_F(DxccTableTest, ACountLineThatIsNoCountIsToldAndOneBeyondTheLinesThereIsBo
   beyond[0] = "100\t2147483600";
   for (const auto& [lines, loaded, message] : std::initializer_list<std::tuple<QStringList, int, QString>>{
            {{"100\tmany"}, 0, wrong + "「many」が数ではありません。\r\nDX の表は作りませんでした。"},
-           {{"100\t0"}, -1, "eds  \r\n" + ResourceFilePath("CodeLib") + " の 100 番の件数が 0 です（DXCC の表を作れません）。\r\nプログラムに付いてきた CodeLib.txt に戻して下さい。"},
+           {{"100\t0"}, -1, ResourceFilePath("CodeLib") + " の 100 番の件数が 0 です（DXCC の表を作れません）。\r\nプログラムに付いてきた CodeLib.txt に戻して下さい。"},
            {beyond, -1, wrong + "は 2147483600 ですが、データは 7 件分しかありません。\r\nDX の表は読めた 7 件で作りました。"}}) {
     Library(lines);
     boxes.Answer(vbOK);
     EXPECT_EQ(LoadDXCCTable(), loaded);
     EXPECT_EQ(boxes.texts().last(), message);
+    EXPECT_EQ(DxccTable.Missing, "");
   }
   key = "KH6";
   EXPECT_EQ(DXCCCodeSearch(key, 101, 0), "Hit!");

@@ -72,12 +72,12 @@ TEST_F(Http, OnlyHttpsLeavesThisMachine) {
 }
 
 TEST_F(Http, ARedirectIsFollowedOnlyToHttpsOnTheSameHost) {
-  server.Answer("/to-http", LocalHttpServer::Redirect(server.Url("/target").toLatin1()));
+  const QString ftp = QString("ftp://127.0.0.1:%1/target").arg(server.port());
+  server.Answer("/to-http", LocalHttpServer::Redirect(ftp.toLatin1()));
   server.Answer("/target", {200, "text/plain", "should not be read", {}});
   const HttpAnswer refused = HttpGet(server.Url("/to-http"));
   EXPECT_FALSE(refused.ok);
-  EXPECT_TRUE(refused.error.startsWith("問い合わせたホストの外 (または https でないアドレス) への転送は断りました"))
-      << refused.error.toStdString();
+  EXPECT_EQ(refused.error, "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: " + ftp);
   EXPECT_EQ(server.requests(), QStringList({"/to-http"}));
 
   // Another host's page is never taken for the one asked, nor another port's.
@@ -99,6 +99,31 @@ TEST_F(Http, ARedirectIsFollowedOnlyToHttpsOnTheSameHost) {
   EXPECT_FALSE(followed.ok);
   EXPECT_EQ(server.foreignConnections(), 1);
   EXPECT_EQ(server.requests(), QStringList({"/to-http", "/to-other", "/to-other", "/to-https"}));
+}
+
+TEST_F(Http, UpToFiveRedirectsWithinTheServiceAreFollowedAndARefusedOneNamesItsTarget) {
+  for (int i = 1; i <= 6; ++i)
+    server.Answer(QString("/hop%1").arg(i), LocalHttpServer::Redirect(QString("/hop%1").arg(i + 1).toLatin1()));
+  server.Answer("/hop6", LocalHttpServer::Xml("<a>6</a>"));
+  const HttpAnswer five = HttpGet(server.Url("/hop1"));
+  EXPECT_TRUE(five.ok) << five.error.toStdString();
+  EXPECT_EQ(five.body, "<a>6</a>");
+  EXPECT_EQ(five.finalUrl, server.Url("/hop6"));
+  EXPECT_EQ(server.requests(), QStringList({"/hop1", "/hop2", "/hop3", "/hop4", "/hop5", "/hop6"}));
+
+  server.Answer("/hop6", LocalHttpServer::Redirect("/hop7"));
+  const HttpAnswer six = HttpGet(server.Url("/hop1"));
+  EXPECT_EQ(six.error, "サーバーの転送が 5 回を超えたので問い合わせをやめました");
+  EXPECT_EQ(server.requests().size(), 12) << "each hop asked once, the sixth redirect not followed";
+
+  server.Answer("/none", {302, "text/html", {}, {}});
+  EXPECT_EQ(HttpGet(server.Url("/none")).error,
+            "サーバーが転送先を示さずに転送 (HTTP 302) してきたので問い合わせをやめました: " + server.Url("/none"));
+  server.Answer("/data", LocalHttpServer::Redirect("data:text/plain,hello"));
+  EXPECT_EQ(HttpGet(server.Url("/data")).error,
+            "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: data:text/plain,hello");
+  server.Answer("/broken", LocalHttpServer::Redirect("https://[::1"));
+  EXPECT_EQ(HttpGet(server.Url("/broken")).error, "転送先のアドレスが正しくないので問い合わせをやめました: https://[::1");
 }
 
 TEST_F(Http, AnAnswerBeyondTheLimitIsNotReadAndSaidToBeTooLarge) {

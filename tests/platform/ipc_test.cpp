@@ -1,15 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 
 #include "platform/ipc/ipc.h"
+#include "support/other_process.h"
 
 using IpcTest = ::testing::Test;
 
@@ -100,4 +110,55 @@ TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
   qputenv("XDG_RUNTIME_DIR", (base.path() + "/file").toLocal8Bit());
   EXPECT_EQ(refused("under a file"), base.path() + "/file/orbex5-ipc を作れません (途中のフォルダーがありません)");
   qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
+TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesTheOpenFileLimit) {
+  IpcSettings.IdleMs = 200;
+  {
+    IpcReceiver receiver("Receiver I");
+    QLocalSocket half;
+    half.connectToServer(IpcSocketPath("Receiver I"));
+    ASSERT_TRUE(half.waitForConnected(1000));
+    half.write(QByteArray("\x10\0\0\0abc", 7));  // 16 bytes announced, 3 sent
+    half.flush();
+    for (int i = 0; i < 300 && half.state() == QLocalSocket::ConnectedState; ++i) QTest::qWait(10);
+    EXPECT_EQ(half.state(), QLocalSocket::UnconnectedState) << "dropped after the idle time";
+  }
+
+  // A child with few descriptors left: idle callers take them all and an accept fails.
+  EXPECT_TRUE(InOtherProcess([] {
+    int open = 0;
+    for (int fd = 0; fd < 4096; ++fd) open += ::fcntl(fd, F_GETFD) != -1;
+    const rlimit low{rlim_t(open + 24), rlim_t(open + 24)};
+    if (::setrlimit(RLIMIT_NOFILE, &low) != 0) return false;
+    IpcReceiver receiver("Receiver J");
+    QStringList told;
+    receiver.Lost = [&](const QString& why) { told << why; };
+    receiver.Received = [](const QByteArray&) { return 7; };
+    const QByteArray path = QFile::encodeName(IpcSocketPath("Receiver J"));
+    std::vector<int> callers;  // connected, never served: the server's accept finds no descriptor left
+    for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0;) {
+      sockaddr_un a{};
+      a.sun_family = AF_UNIX;
+      ::strncpy(a.sun_path, path.constData(), sizeof(a.sun_path) - 1);
+      ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+      callers.push_back(fd);
+    }
+    QElapsedTimer t;
+    t.start();
+    while (receiver.Listening() && t.elapsed() < 1000) QCoreApplication::processEvents();
+    // The descriptor the lost socket gave back is taken too, past the idle time: the socket cannot be
+    // made again meanwhile, and the operator is told once.
+    for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0;) callers.push_back(fd);
+    while (t.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (told.size() != 1 || !told[0].contains("Receiver_J を作り直せません") || receiver.Listening()) return false;
+    for (int fd : callers) ::close(fd);
+    int32_t answer = 0;
+    bool answered = false;
+    while (!answered && t.elapsed() < 5000) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      answered = IpcSend("Receiver J", "back?", &answer, 500);
+    }
+    return answered && answer == 7 && receiver.Listening() && told.size() == 1;
+  })) << "the socket came back for the companions";
 }

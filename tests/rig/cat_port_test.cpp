@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <QTemporaryDir>
+
 #include "platform/serial.h"
 #include "platform/ui/timer.h"
 #include "rig/ComPortList.h"
@@ -51,7 +53,10 @@ TEST_F(CatPort, SettingsNoRigTakesLeaveThePortClosedAndSayWhy) {
   for (const Case& c : {Case{"IC-705", "0", "94", port + " の機種 IC-705 はこのプログラムで扱えません"},
                         Case{"ICOM", "7", "94", port + " のストップビット 7 は使えません (1 か 2)"},
                         Case{"ICOM", "0", "ZZ", port + " の ICOM アドレス ZZ は使えません (16進数2桁)"},
-                        Case{"ICOM", "0", " 9", port + " の ICOM アドレス  9 は使えません (16進数2桁)"}}) {
+                        Case{"ICOM", "0", " 9", port + " の ICOM アドレス  9 は使えません (16進数2桁)"},
+                        Case{"ICOM", "0", "00", port + " の ICOM アドレス 00 は使えません (00 は全部の機器に宛てる同報のアドレスです)"},
+                        Case{"ICOM", "0", "e0", port + " の ICOM アドレス e0 は使えません (E0 はこのプログラム側のアドレスです)"},
+                        Case{"ICOM", "0", "FF", port + " の ICOM アドレス FF は使えません (FF はアドレスに使えない値です)"}}) {
     RigPortState.RigModel = c.model;
     RigPortState.StopBitText = c.stop;
     RigPortState.CivAddress = c.address;
@@ -109,6 +114,7 @@ TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
 
 TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
   RigPortState.RigModel = "ICOM";
+  RigPortState.CivAddress = "94";
   RigPortState.PortName = "COM3";  // from a settings file copied from Windows
   RigPortOpen();
   EXPECT_EQ(RigPortState.PortOpen, 0);
@@ -134,6 +140,19 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
                   QFileInfo(other.PortName()).group() + " グループに入れ、ログインし直して下さい)");
     EXPECT_TRUE(ComPortItemText(ComPortList({other.PortName()}).back()).endsWith(" > 権限がありません"));
   }
+  // Names that are no serial device at all.
+  QTemporaryDir folder;
+  QFile plain(folder.filePath("plain"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.close();
+  for (const QString& name : {folder.path(), plain.fileName(), QString("/dev/null"), QString("/proc/self/status")}) {
+    RigPortState.PortName = name;
+    RigPortOpen();
+    EXPECT_EQ(RigPortState.PortOpen, 0);
+    EXPECT_EQ(RigPortState.StatusText,
+              "RIG Control Port-" + name + " はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+  }
+  RigPortState.PortName = other.PortName();
   RigPortState.BaudText = "fast";
   RigPortOpen();
   EXPECT_EQ(RigPortState.PortOpen, 0);
@@ -202,6 +221,7 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   });
   RigPoll();
   EXPECT_TRUE(clicked);
+  for (int i = 0; i < 100 && r.Commands().size() < 3; ++i) QTest::qWait(10);  // at the next turn
   const QList<QByteArray> sent = r.Commands();
   ASSERT_EQ(sent.size(), 3);
   EXPECT_EQ(sent[0], Hex("FEFE94E003FD"));

@@ -1,4 +1,7 @@
 // Mode by band segment, tuning from the sheet, and the companion program's XIT and CW commands.
+#include <QKeyEvent>
+#include <QLineEdit>
+
 #include "platform/ui/responders.h"
 #include "platform/ui/timer.h"
 #include "rig/RigModels.h"
@@ -132,4 +135,34 @@ TEST_F(Tuning, BandCommandsFromTheSheetsHeadings) {
   PtyTransceiver& k = Connect("KENWOOD");
   EXPECT_FALSE(RigSendBandCommand("7MHz"));
   EXPECT_TRUE(k.Commands().isEmpty());
+}
+
+TEST_F(Tuning, CommandsThatComeDuringAnExchangeLetTheOperatorsKeysThroughBetweenThem) {
+  PtyTransceiver& r = Connect("KENWOOD");
+  QLineEdit box;
+  box.show();
+  int sentWhenTyped = -1;
+  struct KeyWatch : QObject {
+    std::function<void()> typed;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress) typed();
+      return false;
+    }
+  } watch;
+  watch.typed = [&] { sentWhenTyped = int(r.TextCommands().size()); };
+  box.installEventFilter(&watch);
+  RigExchange([&] {
+    // A burst from the companion program while the link is busy, and a key typed meanwhile.
+    for (int i = 1; i <= 5; ++i) RigTxShift(100 * i);
+    QCoreApplication::postEvent(&box, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    RigPortState.TxCommand = "XT0;";
+    RigSendText();
+  });
+  for (int i = 0; i < 500 && r.TextCommands().size() < 1 + 5 * 3; ++i)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(r.TextCommands().size(), 16);
+  EXPECT_EQ(r.TextCommands().last(), "RU00500;") << "in the order they came";
+  EXPECT_EQ(box.text(), "a");
+  EXPECT_GE(sentWhenTyped, 1);
+  EXPECT_LE(sentWhenTyped, 4) << "the key waited for one command at most, not for the whole burst";
 }

@@ -71,6 +71,25 @@ TEST_F(YaesuBinary, ShortOrZeroRepliesPublishNothing) {
   EXPECT_TRUE(heard.hz.isEmpty());
 }
 
+TEST_F(YaesuBinary, AnFt817ReadingIsTakenOnlyWithItsModeByteOrTwiceTheSame) {
+  PtyTransceiver& r = Connect("FT817");
+  QByteArray reply;
+  r.Answer = [&reply](const QByteArray&) { return std::optional<QByteArray>(reply); };
+  for (const char* garbage : {"0138952440", "0860656233", "1441000091"}) {  // BCD, but no mode it sends
+    reply = Hex(garbage);
+    Poll();
+  }
+  EXPECT_TRUE(heard.hz.isEmpty()) << "stray bytes are no reading";
+  Poll();
+  EXPECT_EQ(heard.hz, QList<int64_t>({144'100'000})) << "the same five bytes twice";
+  reply = Hex("0070250002");
+  Poll();
+  EXPECT_EQ(heard.hz.last(), 7'025'000) << "CW: a mode the rig sends";
+  reply = Hex("0145000088");
+  Poll();
+  EXPECT_EQ(heard.hz.last(), 14'500'000) << "narrow FM";
+}
+
 TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {
   struct Case {
     const char* model;

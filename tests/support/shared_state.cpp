@@ -35,6 +35,7 @@
 #include "lookup/LicenceSearch.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/http.h"
+#include "platform/ipc/ipc.h"
 #include "platform/ui/msgbox.h"
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
@@ -77,6 +78,7 @@ void ResetSharedState() {
   DxccTable = {};
   CodeListShared = {};
   HttpSettings = {};
+  IpcSettings = {};
   LogWindowState = {};
   EntryWindowHooks = {};
   LocalTime = {};

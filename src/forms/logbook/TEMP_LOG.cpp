@@ -87,9 +87,11 @@ TEMP_LOG::TEMP_LOG() {
   wireCodeField();
   AddRigListener(this);
   // An open of HAMLOG that waits for programs reading it counts its looks where the operator sees them.
-  hamlogLib.readerWait = [this](int32_t look, int32_t most) {
-    StatusBar1.SetPanelText(2, u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
-                                   QString("%1/%2").arg(look).arg(most));
+  hamlogLib.readerWait = [this, before = QString()](int32_t look, int32_t most) mutable {
+    if (look == 1) before = StatusBar1.PanelText(2);
+    StatusBar1.SetPanelText(2, look == 0 ? before
+                                         : u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
+                                               QString("%1/%2").arg(look).arg(most));
     StatusBar1.widget()->repaint();
   };
 }

@@ -181,8 +181,9 @@ void ViewMenkyo::Inet1_StateChanged(int state) {
   if (state != icError) return;
   const HttpAnswer& a = Inet1.LastAnswer();
   MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-  MsgBoxTimeout(a.tooLarge ? QStringLiteral("免許情報の答えが大きすぎるので読みませんでした。") + "\r\n" + a.error
-                           : QStringLiteral("インターネット接続エラーです"),
+  MsgBoxTimeout((a.tooLarge ? QStringLiteral("免許情報の答えが大きすぎるので読みませんでした。")
+                            : QStringLiteral("インターネット接続エラーです")) +
+                    "\r\n" + a.error,
                 QStringLiteral("無線局検索"), 3);
   Unload();
 }

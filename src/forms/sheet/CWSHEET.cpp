@@ -280,6 +280,8 @@ void CWSHEET::LoadSheet() {
   }
   RigBkup.SetVisible(false);
   LoadDXCCTable();
+  // Without the library a DX call finds no entity: the operator is told why, without a box to answer.
+  if (!DxccTable.Missing.isEmpty()) StatusBar1.SetPanelText(5, DxccTable.Missing);
 }
 
 void CWSHEET::resetReadingAndViewState() {

@@ -5,6 +5,7 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "core/StartupSettings.h"
 #include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
@@ -68,7 +69,12 @@ void CWSHEET::wireMenus() {
   OnePointHelp.Click = [this] { OnePointHelp_Click(); };
   SNDIF.Click = [this] { SNDIF_Click(); };
   goJARLaward.Click = [] { ShellOpen(kLeaguePage); };
-  goJARL.Click = [this] { openStoredAddress(ReadIniOr("JARL", "JARLcommittee", QString())); };
+  goJARL.Click = [this] {
+    // Kept in the settings, as the award-entry page is, for the operator to change.
+    const std::optional<QString> stored = ReadIniKey("JARL", "JARLcommittee");
+    if (!stored) WriteIni("JARL", "JARLcommittee", kAwardCommitteePageUrl);
+    openStoredAddress(stored.value_or(kAwardCommitteePageUrl));
+  };
   jarlweb.Click = [this] { openStoredAddress(Settings.AwardEntryPageUrl); };
   LOGOPEN.Click = [] {
     if (LogWindowState.LogWindowOpen == 1) {

@@ -18,6 +18,7 @@ void CWSHEET::listenToOtherPrograms() {
   if (const QString why = IpcFolderProblem(); !why.isEmpty())
     MsgBox(QStringLiteral("他のプログラム (リグコン, SatMate) からの指示は受け取りません。") + "\r\n" + why,
            vbOKOnly | vbExclamation);
+  messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Received = [this](const QByteArray& bytes) {
     HandleProgramMessage(bytes);
     return 0;

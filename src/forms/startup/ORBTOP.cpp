@@ -272,6 +272,12 @@ void ORBTOP::Form_Load() {
                           "この先進めませんので終了します");
     return;
   }
+  if (IsFolder(IniFilePath())) {
+    endProgramWithMessage(IniFilePath() + " がフォルダーなので設定を読み書きできません。" + vbCrLf +
+                          "このフォルダーの名前を変えるか別の場所へ移して下さい。" + vbCrLf +
+                          "この先進めませんので終了します");
+    return;
+  }
   CleanIniViewPos();
   HamlogDllVersion = ThdllVersionNumber(GetThdllVersion()).value_or(0);
 

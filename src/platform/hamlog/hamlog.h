@@ -102,7 +102,8 @@ struct HamlogLib {
   int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
   int32_t indexRebuilds = 0;       // index files built again because missing or out of step with their source
   // Heard while an open that holds the database alone waits for programs that only read it: the look
-  // just failed (1 ..) and the most it takes (kReaderWaitLooks, 10 ms apart) before HAMLOG_BUSY.
+  // just failed (1 ..) and the most it takes (kReaderWaitLooks, 10 ms apart) before HAMLOG_BUSY; then
+  // look 0 once the wait is over, however it ended.
   std::function<void(int32_t look, int32_t most)> readerWait;
   std::unique_ptr<hamlog::Session> session;
 

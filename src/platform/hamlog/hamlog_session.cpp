@@ -1,5 +1,7 @@
 #include "platform/hamlog/hamlog_session.h"
 
+#include <QScopeGuard>
+
 #include <QFileInfo>
 #include <cerrno>
 #include <chrono>
@@ -207,7 +209,11 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
 // Programs that only read the database (a dump, a backup, a viewer) hold it for a moment at a time: an
 // open that wants it alone waits for them a little. One that holds it alone is not waited for.
 int32_t QsoDatabase::holdOpen(bool exclusive) {
-  for (int32_t look = 1;; ++look) {
+  int32_t look = 1;
+  const auto waitOver = qScopeGuard([&look] {
+    if (look > 1 && hamlogLib.readerWait) hamlogLib.readerWait(0, kReaderWaitLooks);
+  });
+  for (;; ++look) {
     if (lock_->HoldOpen(exclusive)) {
       holdsOpen_ = true;
       exclusive_ = exclusive;

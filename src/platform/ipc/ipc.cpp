@@ -20,6 +20,7 @@
 namespace {
 
 constexpr qsizetype kHeader = 4;
+constexpr int kWatchMs = 500;
 
 // The folder of the sockets, inside the user's runtime folder (or the temporary folder, under a name
 // of this user): used only when it is a real folder of this user that nobody else may enter, since
@@ -62,6 +63,8 @@ QByteArray header(uint32_t n) {
 
 }  // namespace
 
+IpcSettingsState IpcSettings;
+
 QString IpcSocketPath(const QString& title) {
   const QString folder = socketFolder();
   if (folder.isEmpty()) return {};
@@ -76,8 +79,9 @@ QString IpcFolderProblem() {
   return why;
 }
 
-bool IpcFind(const QString& title) {
-  const QString path = IpcSocketPath(title);
+namespace {
+
+bool listensAt(const QString& path) {
   if (path.isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(path);
@@ -85,6 +89,10 @@ bool IpcFind(const QString& title) {
   socket.abort();
   return up;
 }
+
+}  // namespace
+
+bool IpcFind(const QString& title) { return listensAt(IpcSocketPath(title)); }
 
 bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, int timeoutMs) {
   const QString path = IpcSocketPath(title);
@@ -117,14 +125,16 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
 }
 
 IpcReceiver::IpcReceiver(const QString& title, QObject* parent)
-    : QObject(parent), server_(std::make_unique<QLocalServer>()) {
+    : QObject(parent), path_(IpcSocketPath(title)), server_(std::make_unique<QLocalServer>()) {
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  const QString path = IpcSocketPath(title);
-  if (path.isEmpty()) return;
-  // A socket left by a receiver that died answers nobody: it is replaced. A live one is kept.
-  if (!IpcFind(title)) QLocalServer::removeServer(path);
-  if (server_->listen(path))
-    connect(server_.get(), &QLocalServer::newConnection, this, &IpcReceiver::accept);
+  connect(server_.get(), &QLocalServer::newConnection, this, &IpcReceiver::accept);
+  clock_.start();
+  if (path_.isEmpty() || !listen()) return;
+  // The server closes its socket for good when an accept fails (no descriptor left): watched for.
+  watch_ = new QTimer(this);
+  watch_->setInterval(kWatchMs);
+  connect(watch_, &QTimer::timeout, this, &IpcReceiver::keepListening);
+  watch_->start();
 }
 
 IpcReceiver::~IpcReceiver() {
@@ -133,8 +143,44 @@ IpcReceiver::~IpcReceiver() {
 
 bool IpcReceiver::Listening() const { return server_->isListening(); }
 
+bool IpcReceiver::listen() {
+  // A socket left by a receiver that died answers nobody: it is replaced. A live one is kept.
+  if (listensAt(path_)) return false;
+  QLocalServer::removeServer(path_);
+  errno = 0;
+  return server_->listen(path_);
+}
+
+void IpcReceiver::keepListening() {
+  if (server_->isListening()) return;
+  if (lostAt_ < 0) {
+    lostAt_ = clock_.elapsed();
+    qWarning("ipc: the socket %s went (%s); listening again", qPrintable(path_), qPrintable(server_->errorString()));
+  }
+  if (listen()) {
+    lostAt_ = -1;
+    told_ = false;
+    return;
+  }
+  const int why = errno;
+  // Idle connections are dropped within IdleMs and give their descriptors back: only a socket still
+  // missing after that is worth the operator's attention.
+  if (told_ || clock_.elapsed() - lostAt_ < 2 * qint64(IpcSettings.IdleMs) + kWatchMs) return;
+  told_ = true;
+  if (Lost)
+    Lost(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
+         QStringLiteral(" を作り直せません (") + (why ? FileErrorReason(why) : server_->errorString()) +
+         QStringLiteral(")。このプログラムを起動し直すまで指示は届きません。"));
+}
+
 void IpcReceiver::accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    // A connection that never finishes its message would hold a descriptor for ever.
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    idle->setObjectName(QStringLiteral("idle"));
+    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+    idle->start(IpcSettings.IdleMs);
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
     if (socket->bytesAvailable() > 0) readFrom(socket);
@@ -154,6 +200,7 @@ void IpcReceiver::readFrom(QLocalSocket* socket) {
     if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
     socket->read(kHeader);
     const QByteArray message = socket->read(n);
+    if (auto* idle = socket->findChild<QTimer*>(QStringLiteral("idle"))) idle->start(IpcSettings.IdleMs);
     const int32_t result = Received ? Received(message) : 0;
     socket->write(header(uint32_t(result)));
     socket->flush();

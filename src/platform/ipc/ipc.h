@@ -13,9 +13,11 @@
 // that others may enter is never used: then nothing is sent or received (IpcFolderProblem says why). A
 // message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
 // a 4-byte little-endian result once its handler returned. A length above kIpcMaxMessage, or a connection
-// that sends less than it announced, is dropped without reaching the handler.
+// that has not sent a whole message within IpcSettings.IdleMs, is dropped without reaching the handler.
+// A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -24,8 +26,14 @@
 
 class QLocalServer;
 class QLocalSocket;
+class QTimer;
 
 inline constexpr int32_t kIpcMaxMessage = 64 * 1024;
+
+struct IpcSettingsState {
+  int IdleMs = 5000;  // a connection that says nothing whole this long is dropped
+};
+extern IpcSettingsState IpcSettings;
 
 // Full path of the socket of a receiver with this title; "" when the folder may not be used.
 QString IpcSocketPath(const QString& title);
@@ -52,13 +60,23 @@ class IpcReceiver : public QObject {
   bool Listening() const;
   // The handler's answer goes back to the sender.
   std::function<int32_t(const QByteArray& message)> Received;
+  // Told once, in the operator's words, when the socket went and could not be made again; told
+  // again only after it had come back.
+  std::function<void(const QString& why)> Lost;
   // Messages refused for their size or shape, for the log line and the tests.
   int Refused() const { return refused_; }
 
  private:
+  bool listen();
+  void keepListening();
   void accept();
   void readFrom(QLocalSocket* socket);
 
+  QString path_;
   std::unique_ptr<QLocalServer> server_;
+  QTimer* watch_ = nullptr;
+  qint64 lostAt_ = -1;  // ms on clock_ when the socket was found gone; -1 while it listens
+  QElapsedTimer clock_;
+  bool told_ = false;
   int refused_ = 0;
 };

@@ -113,25 +113,31 @@ TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
   EXPECT_EQ(boxes.texts(), QStringList({"Link Error = 31", "Link Error = 31"}));
 }
 
-TEST_F(ViewMenkyoTest, AFailedTransferIsReportedAndClosesTheViewer) {
+TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) {
   service.List("list_one.xml");
   service.Pages("search_page.html", "detail_page.html");
   Search("JA1ABC");
   ASSERT_TRUE(viewer().isVisible());
+  service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
+  Search("JA1ABC");
+  EXPECT_EQ(boxes.texts().value(0), "インターネット接続エラーです\r\n"
+                                    "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
+  service.List("list_one.xml");
+  Search("JA1ABC");
   service.server.Silent("/musen/list");
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());  // the earlier licence is not left on show
-  ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(boxes.shown()[0].text, "インターネット接続エラーです");
-  EXPECT_EQ(boxes.shown()[0].title, "無線局検索");
-  EXPECT_EQ(boxes.shown()[0].timeoutSeconds, 3);
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(boxes.shown()[1].text, "インターネット接続エラーです\r\n400 ミリ秒待っても答えがありません");
+  EXPECT_EQ(boxes.shown()[1].title, "無線局検索");
+  EXPECT_EQ(boxes.shown()[1].timeoutSeconds, 3);
 
   // The list comes, the detail page does not: one report, no "Link Error" after it.
   service.List("list_one.xml");
   service.server.Answer("/musen/SearchServlet?SC=1&pageID=3", LocalHttpServer::Html(Recorded("search_page.html")));
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());
-  EXPECT_EQ(boxes.texts(), QStringList({"インターネット接続エラーです", "インターネット接続エラーです"}));
+  EXPECT_EQ(boxes.texts().mid(1), QStringList({boxes.texts()[1], boxes.texts()[1]}));
   EXPECT_EQ(LicenceAnswer.LicenceViewerFilled, 0);
 }
 

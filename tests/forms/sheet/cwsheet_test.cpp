@@ -819,12 +819,18 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   Operator::Click(s.Command7);
   EXPECT_FALSE(s.Frame10.isVisible());
 
+  EXPECT_EQ(s.StatusBar1.PanelText(5), "CodeLib.txt がありません（DX の表は空です）");
   ShellRecorder shell;
   s.goJARLaward.Trigger();
-  boxes.Answer(vbOK);
+  s.goJARL.Trigger();  // the award committee's page, kept in the settings for the operator to change
+  EXPECT_EQ(ReadIniOr("JARL", "JARLcommittee", "?"), "https://www.jarl.org/award/index.html");
+  WriteIni("JARL", "JARLcommittee", "https://example.jp/award/");
   s.goJARL.Trigger();
-  EXPECT_EQ(shell.opened(),
-            QStringList{"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm"});
+  EXPECT_EQ(shell.opened(), QStringList({"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm",
+                                         "https://www.jarl.org/award/index.html", "https://example.jp/award/"}));
+  boxes.Answer(vbOK);
+  WriteIni("JARL", "JARLcommittee", "");
+  s.goJARL.Trigger();
   EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
 }
 
@@ -920,6 +926,7 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   ConnectLookupWindows();
   CWSHEET& s = sheet();
   s.Show();
+  EXPECT_EQ(s.StatusBar1.PanelText(5), "");
   QTest::keyClicks(&s.Text3, "w1aw");
   EXPECT_EQ(CallBox.StationCall, "W1AW");
   EXPECT_EQ(s.Text2.text(), "501A") << "the entity of the longest matching prefix";

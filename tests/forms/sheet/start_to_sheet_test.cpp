@@ -95,6 +95,11 @@ TEST_F(StartToSheetTest, EachWindowsHelpOpensItsShippedPageAndAMissingPageIsTold
   boxes.Answer(vbOK);
   LoadedForm<CWSHEET>()->HELP.Trigger();
   EXPECT_EQ(boxes.texts().last(), "ヘルプのページ " + log.home.file("help/sheet.html") + " がありません。");
+  ASSERT_TRUE(QDir().mkdir(log.home.file("help/sheet.html")));
+  boxes.Answer(vbOK);
+  LoadedForm<CWSHEET>()->HELP.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "ヘルプのページ " + log.home.file("help/sheet.html") +
+                                      " はフォルダーです。ページのファイルに置き換えて下さい。");
 }
 
 TEST_F(StartToSheetTest, ABandSetSwitchClosesTheViewsOfTheOtherSetAndTheNextReadingShowsTheNewOne) {

@@ -218,6 +218,20 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
   EXPECT_NE(load(), nullptr);
 }
 
+TEST_F(StartWindowTest, ASettingsFileThatIsAFolderIsNamedAndEndsTheProgram) {
+  ASSERT_TRUE(QDir().mkdir(home.file("ORBEX5.INI")));
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(boxes.texts(), QStringList({home.file("ORBEX5.INI") +
+                                        " がフォルダーなので設定を読み書きできません。\r\n"
+                                        "このフォルダーの名前を変えるか別の場所へ移して下さい。\r\n"
+                                        "この先進めませんので終了します"}));
+  EXPECT_TRUE(QFileInfo(home.file("ORBEX5.INI")).isDir());
+}
+
 TEST_F(StartWindowTest, ADefinitionFileInUtf8IsNamedAndEndsTheProgram) {
   home.write(QString::fromUtf8("政令指定都市定義.txt"), QString::fromUtf8("横浜市,1101,19560901\r\n").toUtf8());
   MsgBoxResponder boxes;
