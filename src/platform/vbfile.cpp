@@ -6,20 +6,20 @@
 
 #include <QDateTime>
 #include <QDebug>
-#include <QSet>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
 #include <atomic>
-#include <climits>
-#include <mutex>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "platform/paths.h"
@@ -169,19 +169,19 @@ QString ReplaceTarget(const QString& path) {
 
 QString OwnScratchPath(const QString& path) {
   static std::atomic<unsigned> made{0};
-  return QString("%1.~orbex5.%2.%3").arg(path).arg(::getpid()).arg(++made);
+  return path + ".~orbex5." + QString::number(::getpid()) + '.' + QString::number(++made);
 }
 
 void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names) {
   QStringList patterns;
   for (const QString& name : names)
     patterns << QRegularExpression::wildcardToRegularExpression(name, QRegularExpression::UnanchoredWildcardConversion);
-  const QRegularExpression scratch("^(?:" + patterns.join('|') + ")\\.~orbex5\\.([1-9][0-9]{0,9})\\.[1-9][0-9]*$");
+  const QRegularExpression scratch("^(?:" + patterns.join('|') + ")\\.~orbex5\\.(?<pid>[1-9][0-9]{0,9})\\.[1-9][0-9]*$");
   for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
     const QRegularExpressionMatch m = scratch.match(f.fileName());
     if (!m.hasMatch()) continue;
     // A process of that number still running may be the one writing it.
-    const qint64 pid = m.captured(m.lastCapturedIndex()).toLongLong();
+    const qint64 pid = m.captured(u"pid").toLongLong();
     if (pid > INT32_MAX || pid == ::getpid() || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
     QFile::remove(f.filePath());
   }
