@@ -1,11 +1,13 @@
 // The HAMLOG stand-in on a log of 1,000,000 QSOs: generating it, reading every record one by one as
-// the windows do and in one whole-log pass as the progress sheet does, and appending one QSO with its
-// indexes.
+// the windows do and in one whole-log pass as the progress sheet does, appending one QSO with its
+// indexes, editing a stored one and deleting one (its pack).
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -42,6 +44,13 @@ QString logPath() {
   return logFolder()->filePath("HAMLOG");
 }
 
+// The library started afresh on the log, opened as the windows open it.
+void openLog(benchmark::State& state, ThwRecord& thw) {
+  const QString path = logPath();
+  hamlogLib = HamlogLib{};
+  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+}
+
 void BM_Generate1M(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
@@ -57,10 +66,8 @@ BENCHMARK(BM_Generate1M)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // ReadQsoBasic with depth 0 for every record: call, date, mode, frequency, code, grid, QSL.
 void BM_ReadAllForTheSheet(benchmark::State& state) {
-  const QString path = logPath();
-  hamlogLib = HamlogLib{};
   ThwRecord thw{};
-  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  openLog(state, thw);
   QString call(20, ' '), date(8, ' '), mode(16, ' '), freq(16, ' '), code(6, ' '), grid(6, ' '), qsl(3, ' ');
   int64_t chars = 0;
   for (auto _ : state) {
@@ -84,10 +91,8 @@ BENCHMARK(BM_ReadAllForTheSheet)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // The whole-log pass of the access layer: every record read in parallel ranges, its code looked at.
 void BM_ScanAllInParallel(benchmark::State& state) {
-  const QString path = logPath();
-  hamlogLib = HamlogLib{};
   ThwRecord thw{};
-  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  openLog(state, thw);
   std::vector<int64_t> sums(size_t(state.range(0)), 0);
   for (auto _ : state) {
     const int32_t r = ScanHdbRecords(
@@ -104,10 +109,8 @@ BENCHMARK(BM_ScanAllInParallel)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->
 
 // One QSO as the entry window saves it: fifteen fields, then the append (record, count, dx1, call index).
 void BM_AppendOneTo1M(benchmark::State& state) {
-  const QString path = logPath();
-  hamlogLib = HamlogLib{};
   ThwRecord thw{};
-  if (HamlogOpen(0, thw, path + "/HAMLOG", 1) != 0) state.SkipWithError("open failed");
+  openLog(state, thw);
   int32_t confirm = 0, n = 0;
   double slowest = 0;
   for (auto _ : state) {
@@ -137,6 +140,63 @@ void BM_AppendOneTo1M(benchmark::State& state) {
   state.counters["slowest_ms"] = slowest;
 }
 BENCHMARK(BM_AppendOneTo1M)->Unit(benchmark::kMillisecond)->Iterations(20000);
+
+// Bytes this process has handed to write calls so far (/proc/self/io "wchar").
+int64_t bytesWritten() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  int64_t value = 0;
+  while (io >> key >> value)
+    if (key == "wchar:") return value;
+  return 0;
+}
+
+// An edit of a stored QSO as the entry window saves it: its name and remarks, keys unchanged.
+void BM_EditOneIn1M(benchmark::State& state) {
+  ThwRecord thw{};
+  openLog(state, thw);
+  int32_t n = 0;
+  double slowest = 0;
+  int64_t written = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++n;
+    const int32_t recNo = 1 + int32_t((int64_t(n) * 7919) % kQsos);
+    if (THW_read(thw, recNo, 3) != 0) state.SkipWithError("read failed");
+    const ThwRecord old = thw;
+    SetThBuffer(thw, QString::fromUtf8("山田 %1").arg(n), 11);
+    SetThBuffer(thw, QString("edited %1").arg(n), 13);
+    int32_t confirm = 17;
+    const int64_t before = bytesWritten();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    if (THW_update(thw, old, recNo, 16, confirm) != 0) state.SkipWithError("edit failed");
+    slowest = std::max(
+        slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    written += bytesWritten() - before;
+  }
+  HamlogClose(thw, 0);
+  state.counters["slowest_ms"] = slowest;
+  state.counters["bytes_per_edit"] = double(written) / double(std::max<int64_t>(state.iterations(), 1));
+}
+BENCHMARK(BM_EditOneIn1M)->Unit(benchmark::kMillisecond)->Iterations(2000);
+
+// A deletion as the entry window makes it: the mark, then the pack, with the record in the middle of
+// the log (half of it moves up) and its indexes rebuilt.
+void BM_DeleteOneIn1M(benchmark::State& state) {
+  ThwRecord thw{};
+  openLog(state, thw);
+  int64_t written = 0;
+  for (auto _ : state) {
+    const int64_t before = bytesWritten();
+    if (Vdbf_delete(thw, int32_t(Vdbf_rcount(thw) / 2)) != 0 || Vdbf_packwk(thw, QString(), 58) != 0)
+      state.SkipWithError("delete failed");
+    written += bytesWritten() - before;
+  }
+  HamlogClose(thw, 0);
+  state.counters["MB_per_deletion"] = double(written) / 1e6 / double(std::max<int64_t>(state.iterations(), 1));
+}
+BENCHMARK(BM_DeleteOneIn1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Open and close, as the program does around every use. The first open after the appends above merges
 // their index logs (reported as first_open_ms); the later ones only check the files.

@@ -80,9 +80,7 @@ bool StartProgram(int* exitCode) {
     ReleaseProgramLock();
     return false;
   }
-  // What a copy killed while writing left behind: temporaries beside its books, a journal or a copy of
-  // the log beside HAMLOG.HDB.
-  RemoveLeftoverTemporaries(ProgramFolder(), {"ORBEX_BOOK*.CSV", "ORB-*.DAT", kSeiriboFile});
+  // What a copy killed while writing the log left behind: an append cut short, a journal of ours.
   if (IsFile(Hamlog.HamlogDbPath)) HamlogRecover(Hamlog.HamlogDbPath);
   top->Show();
   // The tips and the settings dialog opened by the start-up stay in front of the start window.

@@ -1,19 +1,25 @@
 #include "platform/vbfile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDateTime>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "platform/paths.h"
@@ -161,26 +167,34 @@ QString ReplaceTarget(const QString& path) {
   return at;
 }
 
+QString OwnScratchPath(const QString& path) {
+  static std::atomic<unsigned> made{0};
+  return path + ".~orbex5." + QString::number(::getpid()) + '.' + QString::number(++made);
+}
+
 void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names) {
   QStringList patterns;
   for (const QString& name : names)
-    patterns << QRegularExpression::wildcardToRegularExpression(
-                    name, QRegularExpression::UnanchoredWildcardConversion)
-                    .prepend('^')
-                    .append("\\.[A-Za-z]{6}$");
-  const QRegularExpression temporary(patterns.join('|'), QRegularExpression::CaseInsensitiveOption);
-  // Qt draws the six from letters of both cases, never digits. A file of the operator's is kept at the
-  // cost of a leftover now and then: an ending of one case only (".backup") or a word (".Backup").
-  const auto drawn = [](QStringView six) {
-    const bool lower = std::any_of(six.begin(), six.end(), [](QChar c) { return c.isLower(); });
-    const bool upper = std::any_of(six.begin(), six.end(), [](QChar c) { return c.isUpper(); });
-    const bool word =
-        six[0].isUpper() && std::all_of(six.begin() + 1, six.end(), [](QChar c) { return c.isLower(); });
-    return lower && upper && !word;
-  };
-  for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
-    if (temporary.match(f.fileName()).hasMatch() && drawn(QStringView(f.fileName()).right(6)))
-      QFile::remove(f.filePath());
+    patterns << QRegularExpression::wildcardToRegularExpression(name, QRegularExpression::UnanchoredWildcardConversion);
+  const QRegularExpression scratch("^(?:" + patterns.join('|') + ")\\.~orbex5\\.(?<pid>[1-9][0-9]{0,9})\\.[1-9][0-9]*$");
+  for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+    const QRegularExpressionMatch m = scratch.match(f.fileName());
+    if (!m.hasMatch()) continue;
+    // A process of that number still running may be the one writing it.
+    const qint64 pid = m.captured(u"pid").toLongLong();
+    if (pid > INT32_MAX || pid == ::getpid() || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+    QFile::remove(f.filePath());
+  }
+}
+
+void NameOnce(const QString& text) {
+  static std::mutex mutex;
+  static QSet<QString> said;
+  const std::lock_guard lock(mutex);
+  if (!said.contains(text)) {
+    said.insert(text);
+    qWarning().noquote() << text;
+  }
 }
 
 bool MoveFileOver(const QString& from, const QString& to) {

@@ -26,7 +26,8 @@
 
 class QFileDevice;
 
-// Replaces the file with `bytes` in one step: temporary file in the same folder, flush, fsync, rename.
+// Replaces the file with `bytes` in one step: scratch file (OwnScratchPath) in the same folder with the
+// file's permission bits, fsync, rename.
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 
@@ -35,11 +36,17 @@ bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = n
 // A scratch file for MoveFileOver belongs in this file's folder.
 QString ReplaceTarget(const QString& path);
 
-// Removes from `folder` the temporaries that a replacement (AtomicWriteFile, an Output file) killed half
-// way leaves where the file system keeps no unnamed ones: "<name>.XXXXXX" (six letters of both cases,
-// not a capitalised word) for a file name matching one of `names` (wildcards "*" and "?"). Only while
-// no such write can be under way.
+// The name a scratch file of this process takes beside `path`: "<path>.~orbex5.<pid>.<n>". Only this
+// program makes names of that form, so a start can tell its own leftovers from the operator's files.
+QString OwnScratchPath(const QString& path);
+
+// Removes from `folder` the scratch files (OwnScratchPath, names compared with case) of a file name
+// matching one of `names` (wildcards "*" and "?") that a process no longer running left. Every other
+// file stays.
 void RemoveLeftoverTemporaries(const QString& folder, const QStringList& names);
+
+// Says once per process (a line on the program's log output) that a file was found and left alone.
+void NameOnce(const QString& text);
 
 // Writes a scratch file that MoveFileOver puts in place next: its bytes are on disk when this returns,
 // its name is not (the rename's folder sync covers both). `why` holds the system's reason on failure,

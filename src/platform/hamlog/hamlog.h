@@ -8,7 +8,7 @@
 //   HAMLOG.PFX   optional further DX prefixes of the master's entities, for "dx4" (master_file.h)
 //   <stem>dx1    QSOs by code, <stem>dxc QSOs by call sign, <stem>dx2 master by code, <stem>dx4 master
 //                by kind + IDX + AREA (format: index_file.h); any missing or disagreeing one is rebuilt
-//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an update under way (hdb_table.h)
+//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an edit or a pack under way (hdb_table.h)
 //   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
 //
 // Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a
@@ -157,9 +157,9 @@ int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();
 
-// What a writer killed half way left beside the database (an unfinished append, a journal, a copy of
-// the log that never took its place) is completed or removed, under the write lock: for a program's
-// start. HAMLOG_OK when nothing is left.
+// What a writer of ours killed half way left (an append our pending note covers, a journal of ours or
+// its scratch file) is completed or removed, under the write lock: for a program's start. Files that
+// are not provably ours stay where they are. HAMLOG_OK when nothing of ours is left.
 int32_t HamlogRecover(const QString& hdbPath);
 
 // Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), or for the last write

@@ -1,4 +1,5 @@
 // The record calls: open, close, count, read, write, QSL marks, fields, version.
+#include <QFileInfo>
 #include <cstring>
 
 #include "platform/codepage.h"
@@ -7,6 +8,7 @@
 #include "platform/hamlog/index_build.h"
 #include "platform/hamlog/thw_block.h"
 #include "platform/ui/msgbox.h"
+#include "platform/vbfile.h"
 
 using namespace hamlog;
 
@@ -85,8 +87,10 @@ int32_t HamlogRecover(const QString& hdbPath) {
   if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock);
-  return guard.Held() && table.Refresh() == TableStatus::Ok && table.RecoverJournal() ? HAMLOG_OK
-                                                                                      : HAMLOG_IO_ERROR;
+  if (!guard.Held() || table.Refresh() != TableStatus::Ok || !table.RecoverJournal()) return HAMLOG_IO_ERROR;
+  // A journal's scratch file of a writer killed before it named it.
+  RemoveLeftoverTemporaries(QFileInfo(path).absolutePath(), {QFileInfo(CompanionPath(path, "jnl")).fileName()});
+  return HAMLOG_OK;
 }
 
 int32_t dbf_open(const QString& hdbPath, int32_t& handle) {

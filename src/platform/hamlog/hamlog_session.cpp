@@ -406,10 +406,10 @@ int32_t QsoDatabase::Pack() {
     return int32_t(HAMLOG_OK);
   });
   unpacked_.clear();
-  // The write itself went through (the marks were undone): the packed copy's file and cause still tell
+  // The write itself went through (the marks were undone): the journal's file and cause still tell
   // the operator why the delete did not.
   if (r == HAMLOG_OK && !packed) session_.problem = table_.Problem();
-  // No room for the packed copy (a full disk, or a file-size limit as tight): said as a full disk.
+  // No room for the journal of the packed records (a full disk, or a file-size limit as tight): said as a full disk.
   const bool noRoom = packError == ENOSPC || packError == EDQUOT || packError == EFBIG;
   return r == HAMLOG_OK && !packed ? int32_t(noRoom ? HAMLOG_NO_SPACE : HAMLOG_IO_ERROR) : r;
 }

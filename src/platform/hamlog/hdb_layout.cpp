@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/hamlog/unix_file.h"
+
 namespace hamlog {
 
 namespace {
@@ -35,6 +37,13 @@ void put32(unsigned char* p, uint32_t v) {
 uint32_t get16(const unsigned char* p) { return p[0] | p[1] << 8; }
 uint32_t get32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
+uint32_t pendingCheck(const unsigned char* h) {
+  unsigned char fields[16];
+  std::memcpy(fields, h + 4, 4);
+  std::memcpy(fields + 4, h + 16, 12);
+  return uint32_t(Fnv1a(fields, sizeof fields)) & 0xFFFF;
+}
+
 }  // namespace
 
 std::optional<FieldSpan> RecordFieldSpan(int recordField) {
@@ -52,6 +61,7 @@ void StampHdbHeader(unsigned char* h, const HdbHeader& v, QDate written) {
   put32(h + 16, v.generation);
   put32(h + 20, v.identity);
   put32(h + 24, v.pending);
+  put16(h + 12, v.pending != 0 ? pendingCheck(h) : 0);
 }
 
 QByteArray BuildHdbHeader(const HdbHeader& v, QDate written) {
@@ -91,6 +101,7 @@ std::optional<HdbHeader> ParseHdbHeader(QByteArrayView bytes) {
   v.generation = get32(h + 16);
   v.identity = get32(h + 20);
   v.pending = get32(h + 24);
+  v.pendingOurs = v.pending != 0 && get16(h + 12) == pendingCheck(h);
   return v;
 }
 
@@ -103,7 +114,7 @@ CountFit FitCountToLength(const HdbHeader& h, int64_t fileSize) {
   if (h.count > uint32_t(INT32_MAX)) return CountFit::Disagrees;
   const int64_t end = HdbRecordOffset(int64_t(h.count) + 1);
   if (fileSize == end || fileSize == end + 1) return CountFit::Agrees;
-  if (h.pending > h.count && h.pending <= uint32_t(INT32_MAX) && fileSize >= end &&
+  if (h.pendingOurs && h.pending > h.count && h.pending <= uint32_t(INT32_MAX) && fileSize >= end &&
       fileSize <= HdbRecordOffset(int64_t(h.pending) + 1) + 1)
     return CountFit::AppendUnderWay;
   return CountFit::Disagrees;

@@ -27,9 +27,11 @@
 //
 // Header (32 bytes, little-endian): 0 version 0x03; 1-3 date of the last write (year - 1900, month,
 // day); 4-7 record count; 8-9 header length (545); 10-11 record length (809: deletion flag + 808);
-// 12-15 zero; 16-19 our change counter (bumped by every write that moves a record or a key); 20-23 the
-// database's identity (random, set by create); 24-27 the count an append under way will commit (0 when
-// none: a non-zero value found under the write lock is an append cut short); 28 zero; 29 language
+// 12-13 the check of our pending note (below), zero without one; 14-15 zero; 16-19 our change counter
+// (bumped by every write that moves a record or a key); 20-23 the database's identity (random, set by
+// create); 24-27 our pending note: the count an append (or the end of a pack) under way will commit, 0
+// when none. The note is ours when 12-13 hold the low 16 bits of the FNV-1a of bytes 4-7 and 16-27;
+// only then are records past the count taken for a write of ours cut short; 28 zero; 29 language
 // driver 0x13 (code page 932); 30-31 zero. Then 16 descriptors of 32 bytes and the terminator 0x0D; the records follow, each a
 // deletion flag (" " or "*") and the fields; 0x1A after the last record.
 
@@ -109,6 +111,7 @@ struct HdbHeader {
   uint32_t generation = 0;
   uint32_t identity = 0;
   uint32_t pending = 0;  // count of an append under way, 0 when none
+  bool pendingOurs = false;  // the pending note carries our check (set by ParseHdbHeader)
 };
 
 // Where record recNo (1-based) begins; record count + 1 is where the end-of-file byte goes.

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <functional>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -19,6 +20,8 @@ namespace {
 
 constexpr char kJournalMagic[8] = {'O', 'X', 'J', 'N', 'L', '0', '0', '1'};
 constexpr int kJournalHead = 8 + 4 + 4 + 8;
+constexpr char kPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '1'};
+constexpr int kPackHead = 8 + 4 + 4 + 4 + 4 + 4 + 8;
 
 void put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
@@ -41,8 +44,6 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
   if (!StatPath(path).exists) return TableStatus::Missing;
   if (!file_.Open(path)) return TableStatus::Failed;
   path_ = path;
-  // A log reached through a link is replaced where the link points, so the link stays a link.
-  target_ = ReplaceTarget(path);
   lock_ = lock;
   const TableStatus s = readHeader();
   if (s != TableStatus::Ok) {
@@ -167,6 +168,7 @@ bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pendin
   HdbHeader next = header_;
   next.count = count;
   next.pending = pending;
+  next.pendingOurs = pending != 0;
   if (bumpGeneration) ++next.generation;
   StampHdbHeader(head, next, TodayJst());
   if (!file_.WriteAt(0, head, sizeof head)) return false;
@@ -200,8 +202,6 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
 
 QString HdbTable::journalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
-QString RewritePath(const QString& hdbPath) { return hdbPath + ".pack"; }
-
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   if (!Writable() || !Has(recNo)) return false;
   problem_.clear();
@@ -213,53 +213,11 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   for (int i = 0; i < kHdbRecordLength; ++i)
     if (clean[i] != stored[i]) ++differing, at = i;
   if (differing == 0) return true;
-  // A single byte (a QSL mark) is seen whole by any reader, old or new.
+  // A single byte (a QSL mark) cannot be torn: no journal needed.
   if (differing == 1)
     return file_.WriteAt(HdbRecordOffset(recNo) + at, clean + at, 1) && file_.Sync() &&
            commitHeader(header_.count, true);
-  // A reader that takes no lock (a viewer, a backup) could catch a record written in place half way,
-  // whatever the size of the write: the new record goes into a copy of the log that takes its place.
-  // Readers keep the file they opened, with the old record; the next ones open the new.
-  if (rewriteWith(recNo, clean)) return true;
-  // The copy took the log's place but could not be opened again: there is nothing left to write into.
-  if (!IsOpen()) return false;
-  problem_.clear();
-  // No copy could be made (no room for one, a folder that takes no new file, a folder in its place):
-  // the edit is not refused for that, it goes in place behind the journal, which a crash half way replays.
-  return overwriteInPlace(recNo, clean);
-}
 
-bool HdbTable::rewriteWith(int64_t recNo, const unsigned char* clean) {
-  unsigned char head[32];
-  if (!file_.ReadAt(0, head, sizeof head)) return false;
-  HdbHeader next = header_;
-  ++next.generation;
-  StampHdbHeader(head, next, TodayJst());
-  UnixFile out;
-  const bool ok =
-      out.Open(RewritePath(target_), true) && out.Writable() && CopyFileData(file_, out, file_.Stat().size) &&
-      out.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength) && out.WriteAt(0, head, sizeof head);
-  return takeRewrite(out, ok);
-}
-
-bool HdbTable::takeRewrite(UnixFile& out, bool written) {
-  const QString temp = RewritePath(target_);
-  bool ok = written && ::fchmod(out.Fd(), file_.Stat().mode) == 0 && out.Sync();
-  if (ok) step(WriteStep::RewriteWritten);
-  int cause = errno;
-  out.Close();
-  if (ok && !ReplaceFile(temp, target_)) ok = false, cause = errno;
-  if (!ok) {
-    if (StatPath(temp).exists) RemoveFile(temp);
-    problem_ = QString("%1 を書き込めませんでした (%2)").arg(temp, FileErrorReason(cause));
-    errno = cause;
-    return false;
-  }
-  const QString p = path_;
-  return Open(p, lock_) == TableStatus::Ok;
-}
-
-bool HdbTable::overwriteInPlace(int64_t recNo, const unsigned char* clean) {
   std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
   std::memcpy(j.data() + kJournalHead, clean, kHdbRecordLength);
   std::memcpy(j.data(), kJournalMagic, 8);
@@ -268,23 +226,40 @@ bool HdbTable::overwriteInPlace(int64_t recNo, const unsigned char* clean) {
   const uint64_t hash = Fnv1a(clean, kHdbRecordLength);
   put32(j.data() + 16, uint32_t(hash));
   put32(j.data() + 20, uint32_t(hash >> 32));
+  if (!writeJournal([&](UnixFile& journal) { return journal.WriteAt(0, j.data(), j.size()); })) return false;
+  step(WriteStep::JournalWritten);
+  // The record and the header's change counter reach the disk in one flush: the journal covers both.
+  if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
+  step(WriteStep::RecordWritten);
+  return commitHeader(header_.count, true) && RemoveFile(journalPath());
+}
 
-  UnixFile journal;
-  if (!journal.Open(journalPath(), true) || !journal.Truncate(0) || !journal.WriteAt(0, j.data(), j.size()) ||
-      !journal.Sync()) {
-    const int cause = errno;
-    // A journal that could not be written whole is no journal: nothing is left for the next open.
-    if (journal.IsOpen()) RemoveFile(journalPath());
-    problem_ = QString("%1 を書き込めませんでした (%2)").arg(journalPath(), FileErrorReason(cause));
-    errno = cause;
+bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
+  const QString name = journalPath();
+  // Anything already there is not ours (our own was completed or dropped under this lock before the
+  // write began): it stays, and the write that needs the journal is refused naming it.
+  if (QFileInfo::exists(name) || QFileInfo(name).isSymLink()) {
+    problem_ = QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
+                       "(記録の変更と削除がこの名前を使います)")
+                   .arg(name);
+    errno = EEXIST;
     return false;
   }
+  // Written whole under a name of this process, then named: a journal found under its name is whole.
+  const QString scratch = OwnScratchPath(name);
+  UnixFile journal;
+  bool ok = journal.Create(scratch, file_.Stat().mode & 0666);
+  const bool made = ok;
+  ok = ok && fill(journal) && journal.Sync();
+  int cause = errno;
   journal.Close();
-  step(WriteStep::JournalWritten);
-  if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
-  if (!file_.Sync()) return false;
-  if (!commitHeader(header_.count, true)) return false;
-  return RemoveFile(journalPath());
+  if (ok) step(WriteStep::JournalFilled);
+  if (ok && !PlaceFile(scratch, name)) ok = false, cause = errno;
+  if (ok) return true;
+  if (made) RemoveFile(scratch);
+  problem_ = QString("%1 を書き込めませんでした (%2)").arg(name, FileErrorReason(cause));
+  errno = cause;
+  return false;
 }
 
 bool HdbTable::rollBackAppend() {
@@ -294,29 +269,74 @@ bool HdbTable::rollBackAppend() {
          commitHeader(header_.count, false, 0);
 }
 
-bool HdbTable::RecoverJournal() {
-  if (header_.pending != 0 && (!Writable() || !rollBackAppend())) return false;
-  if (StatPath(RewritePath(target_)).exists && Writable()) RemoveFile(RewritePath(target_));
-  const QString jp = journalPath();
-  if (!StatPath(jp).exists) return true;
-  if (!Writable()) return false;
-  UnixFile journal;
-  std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
-  bool whole = journal.OpenReadOnly(jp) && journal.Stat().size == int64_t(j.size()) &&
-               journal.ReadAt(0, j.data(), j.size()) && std::memcmp(j.data(), kJournalMagic, 8) == 0;
-  journal.Close();
-  const unsigned char* image = j.data() + kJournalHead;
-  const uint64_t hash = get32(j.data() + 16) | uint64_t(get32(j.data() + 20)) << 32;
-  const int64_t recNo = get32(j.data() + 8);
-  whole =
-      whole && get32(j.data() + 12) == header_.identity &&
-      (hash == Fnv1a(image, kHdbRecordLength) || hash == Fnv1aOfEarlierJournals(image, kHdbRecordLength)) &&
-      Has(recNo);
-  if (whole) {
-    if (!file_.WriteAt(HdbRecordOffset(recNo), image, kHdbRecordLength) || !file_.Sync()) return false;
-    if (!commitHeader(header_.count, true)) return false;
+HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
+  head.assign(kPackHead, 0);
+  if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
+  const int64_t size = journal.Stat().size;
+  if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16 ||
+      get32(head.data() + 12) != header_.identity)
+    return JournalKind::Foreign;
+  if (std::memcmp(head.data(), kJournalMagic, 8) == 0) {
+    std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
+    const unsigned char* image = j.data() + kJournalHead;
+    const bool whole = size == int64_t(j.size()) && journal.ReadAt(0, j.data(), j.size());
+    const uint64_t hash = get32(j.data() + 16) | uint64_t(get32(j.data() + 20)) << 32;
+    head = j;
+    return whole && Has(get32(j.data() + 8)) &&
+                   (hash == Fnv1a(image, kHdbRecordLength) || hash == Fnv1aOfEarlierJournals(image, kHdbRecordLength))
+               ? JournalKind::Record
+               : JournalKind::Torn;
   }
+  if (std::memcmp(head.data(), kPackMagic, 8) != 0) return JournalKind::Foreign;
+  const uint64_t check = get32(head.data() + 28) | uint64_t(get32(head.data() + 32)) << 32;
+  const int64_t first = get32(head.data() + 16), kept = get32(head.data() + 20);
+  // The log is the one packed, before the pack's end (its old count) or after it (the kept count).
+  return check == Fnv1a(head.data(), 28) && first >= 1 && kept >= first - 1 &&
+                 size == kPackHead + (kept - first + 1) * int64_t(kHdbRecordLength) &&
+                 kept <= int64_t(header_.count) && first <= int64_t(header_.count)
+             ? JournalKind::Pack
+             : JournalKind::Torn;
+}
+
+bool HdbTable::RecoverJournal() {
+  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return false;
+  const QString jp = journalPath();
+  if (!QFileInfo::exists(jp) && !QFileInfo(jp).isSymLink()) return true;
+  std::vector<unsigned char> head;
+  UnixFile journal;
+  const JournalKind kind = readJournal(jp, head, journal);
+  if (kind == JournalKind::Foreign) {
+    NameOnce(QString("%1 はこのプログラムのジャーナルではないので、消さずに残しています").arg(jp));
+    return true;
+  }
+  if (!Writable()) return false;
+  if (kind == JournalKind::Record) {
+    const int64_t recNo = get32(head.data() + 8);
+    if (!file_.WriteAt(HdbRecordOffset(recNo), head.data() + kJournalHead, kHdbRecordLength) || !file_.Sync() ||
+        !commitHeader(header_.count, true))
+      return false;
+  } else if (kind == JournalKind::Pack && !finishPack(journal, get32(head.data() + 16), get32(head.data() + 20))) {
+    return false;
+  }
+  journal.Close();
   return RemoveFile(jp);
+}
+
+// Puts the packed records from the journal in place of records first.. and cuts the log after them.
+// Each step leaves a log that opens: until the new count is committed the length is the old one; the
+// count's commit notes the old records past it as ours, so a kill before the cut has them cut next.
+bool HdbTable::finishPack(const UnixFile& journal, int64_t first, int64_t kept) {
+  const int64_t end = HdbRecordOffset(kept + 1);
+  const unsigned char eof = kDbfEof;
+  const uint32_t wholeNow = uint32_t(std::max<int64_t>(RecordsInLength(file_.Stat().size), kept));
+  if (!CopyFileData(journal, kPackHead, file_, HdbRecordOffset(first), end - HdbRecordOffset(first)) ||
+      !file_.Sync())
+    return false;
+  step(WriteStep::PackCopied);
+  if (!commitHeader(uint32_t(kept), true, wholeNow > kept ? wholeNow : 0)) return false;
+  step(WriteStep::PackCounted);
+  return file_.Truncate(end) && file_.WriteAt(end, &eof, 1) && file_.Sync() &&
+         (header_.pending == 0 || commitHeader(header_.count, false, 0));
 }
 
 bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
@@ -330,42 +350,51 @@ bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
 
 bool HdbTable::Pack() {
   if (!Writable()) return false;
+  problem_.clear();
   constexpr int64_t kRun = 4096;
-  std::vector<unsigned char> run(size_t(kRun) * kHdbRecordLength);
   const int64_t count = header_.count;
-  uint32_t kept = 0;
-  for (int64_t r = 1; r <= count; r += kRun) {
+  // The first deleted record: the records before it stay where they are.
+  int64_t first = 0;
+  std::vector<unsigned char> flags(static_cast<size_t>(kRun));
+  for (int64_t r = 1; first == 0 && r <= count; r += kRun) {
     const int64_t n = std::min(kRun, count - r + 1);
-    if (!ReadRecords(r, n, run.data())) return false;
-    for (int64_t i = 0; i < n; ++i)
-      if (run[size_t(i) * kHdbRecordLength] != '*') ++kept;
+    if (!ReadRecordHeads(r, n, 1, flags.data())) return false;
+    for (int64_t i = 0; first == 0 && i < n; ++i)
+      if (flags[size_t(i)] == '*') first = r + i;
   }
-  if (kept == header_.count) return true;
+  if (first == 0) return true;
 
-  HdbHeader next = header_;
-  next.count = kept;
-  next.pending = 0;
-  ++next.generation;
-  UnixFile out;
-  bool ok = out.Open(RewritePath(target_), true) && out.Writable() && out.Truncate(0);
-  const QByteArray head = BuildHdbHeader(next, TodayJst());
-  ok = ok && out.WriteAt(0, head.constData(), head.size());
-  std::vector<unsigned char> chunk;
-  chunk.reserve(run.size() + 1);
-  int64_t at = kHdbHeaderLength;
-  for (int64_t r = 1; ok && r <= count; r += kRun) {
-    const int64_t n = std::min(kRun, count - r + 1);
-    ok = ReadRecords(r, n, run.data());
-    chunk.clear();
-    for (int64_t i = 0; ok && i < n; ++i) {
-      const unsigned char* rec = run.data() + size_t(i) * kHdbRecordLength;
-      if (rec[0] != '*') chunk.insert(chunk.end(), rec, rec + kHdbRecordLength);
+  // The records from the first deleted one on, packed, go into the journal; then back into the log.
+  std::vector<unsigned char> head(kPackHead, 0), run(size_t(kRun) * kHdbRecordLength), chunk;
+  int64_t kept = first - 1;
+  const bool journaled = writeJournal([&](UnixFile& journal) {
+    int64_t at = kPackHead;
+    for (int64_t r = first; r <= count; r += kRun) {
+      const int64_t n = std::min(kRun, count - r + 1);
+      if (!ReadRecords(r, n, run.data())) return false;
+      chunk.clear();
+      for (int64_t i = 0; i < n; ++i) {
+        const unsigned char* rec = run.data() + size_t(i) * kHdbRecordLength;
+        if (rec[0] != '*') chunk.insert(chunk.end(), rec, rec + kHdbRecordLength), ++kept;
+      }
+      if (!journal.WriteAt(at, chunk.data(), chunk.size())) return false;
+      at += int64_t(chunk.size());
     }
-    if (r + n > count) chunk.push_back(kDbfEof);
-    ok = ok && out.WriteAt(at, chunk.data(), chunk.size());
-    at += int64_t(chunk.size());
-  }
-  return takeRewrite(out, ok);
+    std::memcpy(head.data(), kPackMagic, 8);
+    put32(head.data() + 12, header_.identity);
+    put32(head.data() + 16, uint32_t(first));
+    put32(head.data() + 20, uint32_t(kept));
+    const uint64_t check = Fnv1a(head.data(), 28);
+    put32(head.data() + 28, uint32_t(check));
+    put32(head.data() + 32, uint32_t(check >> 32));
+    return journal.WriteAt(0, head.data(), head.size());
+  });
+  if (!journaled) return false;
+  step(WriteStep::JournalWritten);
+  UnixFile journal;
+  if (!journal.OpenReadOnly(journalPath()) || !finishPack(journal, first, kept)) return false;
+  journal.Close();
+  return RemoveFile(journalPath());
 }
 
 bool HdbTable::CreateEmpty(const QString& path) {

@@ -12,21 +12,33 @@
 //   end-of-file byte after them) are written and flushed; only then the header's record count. A write
 //   cut short leaves the old count, every earlier QSO readable and the pending note, by which the next
 //   writer (under the write lock, so the appender is known dead) cuts the unfinished records off.
-// - Overwrite of a stored record: a reader that takes no lock must find the old record or the new one,
-//   never a piece of each, and no write in place gives that. So the log is copied (block clones or a
-//   copy inside the kernel) with the new record into "HAMLOG.HDB.pack", which replaces it by rename. A
-//   change of one byte only (a QSL mark) is written in place: a byte is read whole.
-// - When the disk has no room for the copy, the record is written in place behind a journal
+// - Every change is written into the file itself, so the log stays the operator's file: its owner,
+//   group, mode, ACLs, extended attributes and hard links, and every descriptor another program holds
+//   on it, see each write.
+// - Overwrite of a stored record: one positioned write of the whole record, behind a journal
 //   ("<stem>jnl", 833 bytes: "OXJNL001", then little-endian 32-bit record number, database identity
 //   (header bytes 20-23), the 64-bit FNV-1a of the image as its low and high halves, then the 809-byte
-//   image) flushed before the record is written; the next open or write replays a whole journal and
-//   drops a torn one. FNV-1a: offset basis 0xcbf29ce484222325, prime 0x100000001b3, over the image.
-// - Pack: the kept records go to "HAMLOG.HDB.pack" too, which replaces the log by rename.
+//   image; FNV-1a: offset basis 0xcbf29ce484222325, prime 0x100000001b3). A change of one byte only (a
+//   QSL mark) needs no journal.
+// - Pack: the records from the first deleted one on, packed, go into the journal ("OXPAK001", 4 zero
+//   bytes, identity, the first record they replace, the count kept, 4 zero bytes, the FNV-1a of those
+//   28 bytes; then the records); then into the log at that record, the new count committed with the old
+//   records past it noted as pending, and the log cut after the kept ones.
+// - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>") and only
+//   then named; it is never written over a file already there. The next open or write completes a
+//   journal with our magic and this log's identity and removes it; any other file there is left alone
+//   (and a write that needs the name refused). A scratch journal of a writer that died is removed at
+//   the program's start (HamlogRecover).
+// - Readers: one taking the shared lock on the write byte (db_lock.h) never meets a write half done. One
+//   taking no lock gets what one write gives, as with any dBase program: it may meet a record while it is
+//   being written, and during a pack records moving.
 // Callers hold the database's write lock around every write (DbLock).
 
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hdb_layout.h"
@@ -76,12 +88,12 @@ class HdbTable {
   bool MarkDeleted(int64_t recNo);
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
-  // Under the write lock: replays or drops a journal left by an overwrite that was cut short, cuts off
-  // the records of an append that was, and removes a rewrite that never took the log's place.
+  // Under the write lock: completes a journal of ours left by an overwrite or a pack that was cut short
+  // (or drops a torn one), cuts off the records our pending note says an append cut short left.
   bool RecoverJournal();
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
-  enum class WriteStep { RecordWritten, JournalWritten, RewriteWritten };
+  enum class WriteStep { RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted };
   static inline void (*stepHookForTest)(WriteStep) = nullptr;
 
   // Creates an empty table; false when a file is already there or the write failed.
@@ -89,10 +101,13 @@ class HdbTable {
 
  private:
   bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0);
-  bool rewriteWith(int64_t recNo, const unsigned char* clean);
-  // Puts a finished rewrite in place of the log (or drops it, naming the cause in Problem()).
-  bool takeRewrite(UnixFile& out, bool written);
-  bool overwriteInPlace(int64_t recNo, const unsigned char* clean);
+  // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
+  // cannot be written or its name is taken.
+  bool writeJournal(const std::function<bool(UnixFile&)>& fill);
+  enum class JournalKind { Foreign, Torn, Record, Pack };
+  // What the file at the journal's name is; `head` gets a record journal whole, a pack journal's head.
+  JournalKind readJournal(const QString& path, std::vector<unsigned char>& head, UnixFile& journal) const;
+  bool finishPack(const UnixFile& journal, int64_t first, int64_t kept);
   // Reads the header and checks its count against the length (waiting for the lock when they disagree).
   TableStatus readHeader();
   bool rollBackAppend();
@@ -100,16 +115,12 @@ class HdbTable {
   QString journalPath() const;
 
   QString path_;
-  QString target_;  // the file a link at path_ points to, which a rewrite replaces
   UnixFile file_;
   FileMap map_;
   DbLock* lock_ = nullptr;
   HdbHeader header_;
   QString problem_;
 };
-
-// The file a rewrite of the whole log is made in before it takes the log's place: "HAMLOG.HDB.pack".
-QString RewritePath(const QString& hdbPath);
 
 // Every record image is written through this: NUL bytes become blanks and the flag is " ".
 void CleanRecord(unsigned char* image);

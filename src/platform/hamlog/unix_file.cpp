@@ -1,10 +1,9 @@
 #include "platform/hamlog/unix_file.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
+#include <stdio.h>
 #include <setjmp.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,8 +58,19 @@ bool UnixFile::Open(const QString& path, bool create) {
   const QByteArray p = native(path);
   fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
   writable_ = fd_ >= 0;
-  if (fd_ < 0 && (errno == EACCES || errno == EROFS)) fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0 && (errno == EACCES || errno == EROFS)) {
+    const int refused = errno;
+    fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) errno = refused;
+  }
   return keepRegularFile();
+}
+
+bool UnixFile::Create(const QString& path, uint32_t mode) {
+  Close();
+  fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0777);
+  writable_ = fd_ >= 0;
+  return fd_ >= 0;
 }
 
 bool UnixFile::OpenReadOnly(const QString& path) {
@@ -226,10 +236,14 @@ bool GuardedCopy(void* to, const void* from, size_t count) {
                        count);
 }
 
-bool ReplaceFile(const QString& from, const QString& to) {
-  if (::rename(native(from).constData(), native(to).constData()) != 0) return false;
-  const int dir =
-      ::open(native(QFileInfo(to).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool PlaceFile(const QString& from, const QString& to) {
+  const QByteArray source = native(from), target = native(to);
+  if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
+    // File systems without the flag: a second link, then the first goes.
+    if ((errno != EINVAL && errno != ENOSYS) || ::link(source.constData(), target.constData()) != 0) return false;
+    ::unlink(source.constData());
+  }
+  const int dir = ::open(native(QFileInfo(to).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -255,20 +269,19 @@ uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count) {
   return fnv1a(1469598103934665603ull, data, count);
 }
 
-bool CopyFileData(const UnixFile& from, UnixFile& to, int64_t length) {
-  if (!to.Truncate(0)) return false;
-  if (length == from.Stat().size && ::ioctl(to.Fd(), FICLONE, from.Fd()) == 0) return true;
-  loff_t in = 0, out = 0;
-  while (in < length) {
-    const ssize_t n = ::copy_file_range(from.Fd(), &in, to.Fd(), &out, size_t(length - in), 0);
+bool CopyFileData(const UnixFile& from, int64_t fromAt, UnixFile& to, int64_t toAt, int64_t length) {
+  loff_t in = fromAt, out = toAt;
+  const loff_t end = fromAt + length;
+  while (in < end) {
+    const ssize_t n = ::copy_file_range(from.Fd(), &in, to.Fd(), &out, size_t(end - in), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n > 0) continue;
     if (n == 0) return false;
     if (errno != EXDEV && errno != ENOSYS && errno != EOPNOTSUPP && errno != EINVAL) return false;
     // File systems that copy nothing themselves: through a buffer.
     std::vector<char> buffer(size_t(1) << 20);
-    while (in < length) {
-      const size_t chunk = size_t(std::min<int64_t>(int64_t(buffer.size()), length - in));
+    while (in < end) {
+      const size_t chunk = size_t(std::min<int64_t>(int64_t(buffer.size()), end - in));
       if (!from.ReadAt(in, buffer.data(), chunk) || !to.WriteAt(out, buffer.data(), chunk)) return false;
       in += loff_t(chunk), out += loff_t(chunk);
     }

@@ -37,8 +37,11 @@ class UnixFile {
   UnixFile(const UnixFile&) = delete;
   UnixFile& operator=(const UnixFile&) = delete;
 
-  // Read and write when allowed, else read only. `create` makes a missing file.
+  // Read and write when allowed, else read only (errno keeps why the write open was refused when the
+  // read-only one fails too). `create` makes a missing file.
   bool Open(const QString& path, bool create = false);
+  // A new file for reading and writing with the permission bits `mode`; false when one is there.
+  bool Create(const QString& path, uint32_t mode);
   bool OpenReadOnly(const QString& path);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -92,12 +95,12 @@ bool GuardedCopy(void* to, const void* from, size_t count);
 // The first `width` bytes of each of `count` items `stride` bytes apart, packed at `to`; the same guard.
 bool GuardedGather(unsigned char* to, const unsigned char* from, size_t count, size_t stride, size_t width);
 
-// The first `length` bytes of `from` into `to` (from offset 0 on both), inside the kernel where it can:
-// a clone of the blocks on file systems that share them, else a copy that never passes through us.
-bool CopyFileData(const UnixFile& from, UnixFile& to, int64_t length);
+// `length` bytes of `from` at `fromAt` into `to` at `toAt`, inside the kernel where it can.
+bool CopyFileData(const UnixFile& from, int64_t fromAt, UnixFile& to, int64_t toAt, int64_t length);
 
-// rename(2) of `from` over `to`, then fsync of the folder so the new name survives a crash.
-bool ReplaceFile(const QString& from, const QString& to);
+// Gives the file `from` the name `to` unless a file (or anything) already has it, then syncs the folder
+// so the name survives a crash. errno says why when it fails (EEXIST: the name is taken).
+bool PlaceFile(const QString& from, const QString& to);
 bool RemoveFile(const QString& path);
 
 // 64-bit FNV-1a over bytes (offset basis 0xcbf29ce484222325, prime 0x100000001b3): enough to tell a torn

@@ -453,10 +453,10 @@ TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
   Operator::Click(w.Command2);  // record 1
   ASSERT_EQ(w.Text1.text(), "JA1AAA");
   const QStringList before = Dump();
-  // HAMLOG's disk nearly full: room for no file as large as the log, so no packed copy of it.
+  // HAMLOG's disk nearly full: no room for the packed records' journal (a file past one record).
   rlimit normal{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &normal), 0);
-  const rlimit nearlyFull{rlim_t(hamlog::kHdbHeaderLength + hamlog::kHdbRecordLength), normal.rlim_max};
+  const rlimit nearlyFull{rlim_t(hamlog::kHdbRecordLength), normal.rlim_max};
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &nearlyFull), 0);
   boxes.Answer(vbYes).Answer(vbOK);
@@ -465,10 +465,10 @@ TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(boxes.texts().value(1), u8("削除に失敗しました\r\n") + Hamlog.HamlogDbPath + u8(" のディスクに空きがありません\r\nディスクに空きを作ってから、もう一度行って下さい。"));
   EXPECT_EQ(Dump(), before);
-  ASSERT_TRUE(QDir().mkdir(dir + "/HAMLOG.HDB.pack"));  // a folder where the packed copy goes: named
+  ASSERT_TRUE(QDir().mkdir(dir + "/HAMLOG.jnl"));  // something of another's where the journal goes: named
   boxes.Answer(vbYes).Answer(vbOK);
   w.DATDEL.Trigger();
-  EXPECT_EQ(boxes.texts().value(3), u8("削除に失敗しました\r\n") + dir + u8("/HAMLOG.HDB.pack を書き込めませんでした (同じ名前のフォルダーがあります)\r\n原因を取り除いてから、もう一度行って下さい"));
+  EXPECT_EQ(boxes.texts().value(3), u8("削除に失敗しました\r\n") + dir + u8("/HAMLOG.jnl はこのプログラムの作ったファイルではないので、そのままにしてあります (記録の変更と削除がこの名前を使います)\r\n原因を取り除いてから、もう一度行って下さい"));
   EXPECT_EQ(Dump(), before);
 }
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/StartProgram.h"
 #include "core/HamlogAccess.h"
@@ -315,19 +317,26 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   lock.flush();
   lock.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
   lock.close();
-  // ... and what it was writing (a file of the operator's with a like name stays).
-  const QStringList left = {"ORBEX_BOOK.CSV.aQbRcS", QString::fromUtf8("ORB-CW前回申請数.DAT.ZzkYyw"),
-                            QString::fromUtf8("ORBEX_整理簿.txt.QqnWwm")};
-  const QStringList kept = {"ORBEX_BOOK.CSV.backup", "ORBEX_BOOK.CSV.Backup", "ORB-CW.DAT.copy01"};
-  for (const QString& name : left + kept) home.write(name, "x");
-  for (const char* name : {"HAMLOG.jnl", "HAMLOG.HDB.pack"})
-    QFile(hamlogDir + "/" + name).open(QIODevice::WriteOnly);
+  // ... and what it was writing: a journal's scratch file of its own goes; the operator's copies of the
+  // books, files of another program where the journal and the old copy of the log go, stay.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const QString scratch = QString("HAMLOG.jnl.~orbex5.%1.1").arg(gone);
+  const QStringList kept = {QString::fromUtf8("ORB-MIX前回申請数.DAT.myCopy"), QString::fromUtf8("ORBEX_整理簿.txt.OldVer"), "ORBEX_BOOK.CSV.SaveMe",
+                            QString::fromUtf8("orb-mix前回申請数.dat.KeepMe"), "ORBEX_BOOK.CSV.backup", "ORB-CW.DAT.copy01",
+                            QString("ORBEX_BOOK.CSV.~ORBEX5.%1.1").arg(gone)};
+  for (const QString& name : kept) home.write(name, "x");
+  for (const QString& name : {QString("HAMLOG.jnl"), QString("HAMLOG.HDB.pack"), scratch}) {
+    QFile f(hamlogDir + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("my own notes\n");
+  }
   MsgBoxResponder none;
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
-  for (const QString& name : left + kept)
-    EXPECT_EQ(QFile::exists(home.file(name)), kept.contains(name)) << name.toStdString();
-  EXPECT_EQ(QDir(hamlogDir).entryList({"*.jnl", "*.pack"}), QStringList());
+  for (const QString& name : kept) EXPECT_TRUE(QFile::exists(home.file(name))) << name.toStdString();
+  EXPECT_EQ(QDir(hamlogDir).entryList({"*.jnl*", "*.pack"}), QStringList({"HAMLOG.HDB.pack", "HAMLOG.jnl"}));
   UnloadForm<ORBTOP>();
   ReleaseProgramLock();
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <functional>
 
@@ -71,28 +72,77 @@ TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCoun
   Close();
 }
 
-TEST_F(HamlogCrash, UpdateKilledAfterItsJournalIsCompletedAtTheNextOpen) {
-  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
-  // Killed before its copy of the log took the log's place: the log is as it was, the copy goes.
-  const int status = InChild([this] {
-    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
-      if (s == HdbTable::WriteStep::RewriteWritten) raise(SIGKILL);
-    };
-    if (Open() != 0 || THW_read(thw_, 2, 3) != 0) _exit(3);
-    const ThwRecord old = thw_;
-    SetThBuffer(thw_, "1101", 8);
-    SetThBuffer(thw_, "Taro", 11);
-    int32_t confirm = 17;
-    THW_update(thw_, old, 2, 16, confirm);
-    _exit(4);
-  });
-  ASSERT_TRUE(killedBySigkill(status)) << status;
-  EXPECT_TRUE(QFile::exists(Db() + ".pack"));
-  EXPECT_EQ(Field(2, 8), "1102");
-  EXPECT_FALSE(QFile::exists(Db() + ".pack"));
+HdbTable::WriteStep killAt;
 
-  // Without room for a copy, a record goes in place behind a journal: one left by a kill, made here as
-  // its format is described, is completed at the next open.
+// An edit and a deletion killed at each of their steps: the next open finds the old log or the new one,
+// every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
+TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
+  using S = HdbTable::WriteStep;
+  const std::vector<TestQso> qsos = {{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
+                                     {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}};
+  auto killed = [this](S at, const std::function<void()>& write) {
+    killAt = at;
+    const int status = InChild([&] {
+      HdbTable::stepHookForTest = [](S s) {
+        if (s == killAt) raise(SIGKILL);
+      };
+      if (Open() != 0) _exit(3);
+      write();
+      _exit(4);
+    });
+    EXPECT_TRUE(killedBySigkill(status)) << status;
+  };
+  auto fresh = [&] {
+    for (const QString& name : QDir(Path("")).entryList(QDir::Files)) QFile::remove(Path(name));
+    ASSERT_TRUE(HdbTable::CreateEmpty(Db()));
+    AddQsos(qsos);
+  };
+  auto calls = [this] {
+    QStringList out;
+    EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
+    EXPECT_EQ(Open(), 0);
+    for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) {
+      QString call;
+      const int32_t read = THW_read(thw_, r, 3);
+      if (read == 0) ThwString(call, thw_, 0);
+      out << (read == HAMLOG_DELETED ? "*" : call.trimmed());
+    }
+    EXPECT_EQ(QFile(Db()).size(), hamlog::HdbRecordOffset(Vdbf_rcount(thw_) + 1) + 1);
+    Close();
+    EXPECT_EQ(QDir(Path("")).entryList({"*jnl*"}), QStringList());
+    return out;
+  };
+
+  for (S at : {S::JournalFilled, S::JournalWritten, S::RecordWritten}) {
+    fresh();
+    killed(at, [this] { EditQso(2, {{8, "1101"}, {11, "Taro"}}); });
+    const bool done = at != S::JournalFilled;
+    EXPECT_EQ(Field(2, 8), done ? "1101" : "1102") << int(at);
+    EXPECT_EQ(Field(2, 11), done ? "Taro" : "") << int(at);
+    EXPECT_EQ(Run("dx1", "1101", 4), done ? (V{1, 2, 5}) : (V{1, 5})) << int(at);
+    EXPECT_EQ(calls(), QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
+  }
+  for (S at : {S::JournalFilled, S::JournalWritten, S::PackCopied, S::PackCounted}) {
+    fresh();
+    killed(at, [this] {
+      Vdbf_delete(thw_, 2);
+      Vdbf_delete(thw_, 4);
+      Vdbf_packwk(thw_, "", 58);
+    });
+    const QStringList packed = {"JA1AAA", "JA1CCC", "JA1EEE", "JA1FFF"};
+    EXPECT_EQ(calls(), at == S::JournalFilled ? QStringList({"JA1AAA", "*", "JA1CCC", "*", "JA1EEE", "JA1FFF"})
+                                              : packed)
+        << int(at);
+    EXPECT_EQ(Run("dx1", "1101", 4), at == S::JournalFilled ? (V{1, 5}) : (V{1, 3})) << int(at);
+    ASSERT_EQ(Open(), 0);
+    EXPECT_EQ(CallWalk("JA1"), at == S::JournalFilled ? (V{1, 3, 5, 6}) : (V{1, 2, 3, 4})) << int(at);
+    Close();
+  }
+}
+
+TEST_F(HamlogCrash, AJournalLeftByAKillIsCompletedAtTheNextOpen) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  // One made here as its format is described.
   const QByteArray image =
       ReadFile(Db()).mid(hamlog::HdbRecordOffset(2), 809).replace(hamlog::kCodeOffset, 4, "1101");
   uint64_t fnv = 0xcbf29ce484222325ull;
@@ -105,14 +155,28 @@ TEST_F(HamlogCrash, UpdateKilledAfterItsJournalIsCompletedAtTheNextOpen) {
   EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
 }
 
-TEST_F(HamlogCrash, TornJournalIsDroppedAndTheRecordStaysAsItWas) {
+// A journal of ours cut short is dropped; a file of another's in its place stays, and so does the log.
+TEST_F(HamlogCrash, TornJournalIsDroppedAndAnotherFileInItsPlaceStays) {
   AddQsos({{"JA1AAA", "1101"}});
-  QByteArray journal("OXJNL001");
+  QByteArray journal = "OXJNL001" + QByteArray("\x01\0\0\0", 4) + ReadFile(Db()).mid(20, 4);
   journal.append(QByteArray(30, '\x01'));  // cut short long before the image
   WriteFile(Path("HAMLOG.jnl"), journal);
   EXPECT_EQ(Field(1, 0), "JA1AAA");
   EXPECT_EQ(Field(1, 8), "1101");
   EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+
+  const QByteArray notes = "OXJNL001 is what my logger's journal starts with, too\n";
+  WriteFile(Path("HAMLOG.jnl"), notes);
+  EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);
+  EXPECT_EQ(Field(1, 0), "JA1AAA");
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl")), notes);
+  // An edit that needs the journal's name is refused, naming the file.
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(EditQso(1, {{8, "1102"}, {11, "Taro"}}), HAMLOG_IO_ERROR);
+  Close();
+  EXPECT_TRUE(HamlogProblem().startsWith(Path("HAMLOG.jnl") + " はこのプログラムの作ったファイルではない"));
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl")), notes);
+  EXPECT_EQ(Field(1, 8), "1101");
 }
 
 TEST_F(HamlogCrash, UnsharedOpenHoldsTheDatabaseAlone) {

@@ -48,6 +48,14 @@ int32_t HamlogFolder::Open() { return HamlogOpen(0, thw_, Base(), 1); }
 
 void HamlogFolder::Close() { HamlogClose(thw_, 0); }
 
+int32_t HamlogFolder::EditQso(int32_t recNo, const std::vector<std::pair<int, QString>>& fields) {
+  if (const int32_t r = THW_read(thw_, recNo, 3); r != 0) return r;
+  const ThwRecord old = thw_;
+  for (const auto& [field, text] : fields) SetThBuffer(thw_, text, field);
+  int32_t noQuestion = 17;
+  return THW_update(thw_, old, recNo, 16, noQuestion);
+}
+
 QString HamlogFolder::Field(int32_t recNo, int field) {
   const bool wasOpen = hamlogLib.session && hamlogLib.session->db.IsOpen();
   if (!wasOpen) {

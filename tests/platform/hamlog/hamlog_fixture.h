@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <utility>
 #include <vector>
 
 #include "platform/hamlog/hamlog.h"
@@ -42,6 +43,9 @@ class HamlogFolder : public ::testing::Test {
   void AddQsos(const std::vector<TestQso>& qsos);
   int32_t Open();
   void Close();
+  // Edits stored record recNo on the open database as the entry window saves it: the fields given
+  // (field number, text) set on the record as read, written without a question.
+  int32_t EditQso(int32_t recNo, const std::vector<std::pair<int, QString>>& fields);
   // A field of record recNo as ThwString gives it, trimmed (opens and closes when needed).
   QString Field(int32_t recNo, int field);
   // All record numbers of an index run for the key.

@@ -1,5 +1,8 @@
 // A log file that changes under the library, or whose header count does not fit its length.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -11,7 +14,9 @@
 #include <vector>
 
 #include "hamlog_fixture.h"
+#include "platform/file_fault.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hamlog/hdb_table.h"
 
 namespace {
 
@@ -164,14 +169,21 @@ TEST_F(HamlogGuard, ACountDamagedWhileOpenIsReportedByTheNextWrite) {
 namespace {
 
 // An append that died between its steps: the header notes the count to come, the records are half there.
+// Only our own note (its check in bytes 12-13) has them cut off; bytes 24-27 set by another program do not.
 TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter) {
   QByteArray bytes = ReadFile(Db());
-  bytes.chop(1);                                  // the end-of-file byte
+  bytes.chop(1);                                     // the end-of-file byte
   bytes += QByteArray(kHdbRecordLength + 300, 'X');  // one record whole, one torn
-  const uint32_t pending = 6;
-  for (int i = 0; i < 4; ++i) bytes[24 + i] = char((pending >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i) bytes[24 + i] = char(i == 0 ? 6 : 0);
   WriteFile(Db(), bytes);
+  EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);  // not ours: named, left as it is
+  EXPECT_TRUE(HamlogProblem().contains("件数 4 件"));
+  EXPECT_EQ(ReadFile(Db()), bytes);
 
+  hamlog::HdbHeader noted = *hamlog::ParseHdbHeader(bytes);
+  noted.pending = 6;
+  hamlog::StampHdbHeader(reinterpret_cast<unsigned char*>(bytes.data()), noted, QDate(2024, 5, 6));
+  WriteFile(Db(), bytes);
   int32_t h = 0;
   ASSERT_EQ(dbf_open(Db(), h), 0);  // a reader takes the committed count
   EXPECT_EQ(dbf_rcount(h), 4);
@@ -185,16 +197,106 @@ TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter)
   EXPECT_EQ(QFile(Db()).size(), endOf(5) + 1);
 }
 
-// A viewer or a backup reads the whole file while QSOs are edited, taking no lock: it finds record 5
-// (across the end of the first page; its name and remarks 1 one letter each time) old or new, not both.
-TEST_F(HamlogGuard, AReaderThatTakesNoLockFindsAnEditedRecordOldOrNewNeverPartly) {
+// Another program that opened the log before an edit and a deletion (a logger, a second copy of the
+// library) reads them through its descriptor, and its own append stays. The file keeps its inode,
+// owner, group, mode, extended attribute and second link.
+TEST_F(HamlogGuard, EditsAndDeletionsAreWrittenIntoTheOperatorsOwnFile) {
+  const QByteArray db = QFile::encodeName(Db());
+  ASSERT_EQ(::link(db.constData(), QFile::encodeName(Path("SECOND.HDB")).constData()), 0);
+  ASSERT_EQ(::chmod(db.constData(), 0660), 0);
+  if (::geteuid() == 0) ASSERT_EQ(::chown(db.constData(), 4242, 4243), 0);
+  const bool xattrs = ::setxattr(db.constData(), "user.orbex.test", "kept", 4, 0) == 0;
+  struct stat before {};
+  ASSERT_EQ(::stat(db.constData(), &before), 0);
+  hamlog::HdbTable other;
+  ASSERT_EQ(other.Open(Db()), hamlog::TableStatus::Ok);
+
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(EditQso(2, {{11, "Yamada"}}), 0);
+  Close();
+  unsigned char image[kHdbRecordLength];
+  ASSERT_TRUE(other.ReadRecord(2, image));
+  EXPECT_EQ(QByteArray(reinterpret_cast<char*>(image) + hamlog::SpanOf(11).offset, 6), "Yamada");
+  std::memcpy(image + 1, "JA1EEE   ", 9);
+  ASSERT_TRUE(other.Append(image));
+  other.Close();
+  EXPECT_EQ(Field(5, 0), "JA1EEE");
+
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(Vdbf_delete(thw_, 1), 0);
+  ASSERT_EQ(Vdbf_packwk(thw_, "", 58), 0);
+  EXPECT_EQ(Vdbf_rcount(thw_), 4);
+  Close();
+  EXPECT_EQ(Field(1, 11), "Yamada");
+  EXPECT_EQ(Field(4, 0), "JA1EEE");
+  struct stat after {};
+  ASSERT_EQ(::stat(db.constData(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_nlink, 2u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(ReadFile(Path("SECOND.HDB")), ReadFile(Db()));
+  char value[8] = {};
+  if (xattrs) EXPECT_EQ(QByteArray(value, int(::getxattr(db.constData(), "user.orbex.test", value, sizeof value))), "kept");
+}
+
+// A log whose folder takes no new file, edited by the log's owner (an ordinary user): a QSO and a QSL
+// mark are saved; an edit, which needs its journal beside the log, is refused with the true cause.
+TEST_F(HamlogGuard, AnEditInAFolderThatTakesNoNewFileIsRefusedWithTheTrueCause) {
+  const bool root = ::geteuid() == 0;
+  const QString folder = QFileInfo(Db()).absolutePath();
+  for (const QString& name : QDir(folder).entryList(QDir::Files))
+    if (root) ASSERT_EQ(::chown(QFile::encodeName(Path(name)).constData(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+  int toParent[2];
+  ASSERT_EQ(pipe(toParent), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+    hamlog::UnixFile probe;
+    const bool opened = probe.Open(Path("new.txt"), true);
+    QByteArray said = QByteArray::number(opened ? 0 : errno) + "\n";
+    if (Open() != 0) _exit(3);
+    FillQso(thw_, {"JA1EEE"});
+    int32_t confirm = 0;
+    said += QByteArray::number(THW_append(thw_, 16, confirm));
+    said += QByteArray::number(QSL_Rcv(thw_, 5, 'M')) + "\n";
+    said += QByteArray::number(EditQso(5, {{11, "Yamada"}})) + "\n";
+    said += HamlogProblem().toUtf8();
+    (void)!write(toParent[1], said.constData(), size_t(said.size()));
+    _exit(0);
+  }
+  ::close(toParent[1]);
+  QByteArray said;
+  char buffer[512];
+  for (ssize_t n; (n = read(toParent[0], buffer, sizeof buffer)) > 0;) said.append(buffer, int(n));
+  waitpid(pid, nullptr, 0);
+  ::chmod(QFile::encodeName(folder).constData(), 0700);
+  const QStringList lines = QString::fromUtf8(said).split('\n');
+  ASSERT_EQ(lines.size(), 4) << said.toStdString();
+  EXPECT_EQ(lines[0], QString::number(EACCES));
+  EXPECT_EQ(lines[1], "00");
+  EXPECT_EQ(lines[2], QString::number(HAMLOG_IO_ERROR));
+  EXPECT_EQ(lines[3], Path("HAMLOG.jnl") + " を書き込めませんでした (" + FileErrorReason(EACCES) + ")");
+  EXPECT_EQ(Field(5, 10), "J M");
+  EXPECT_EQ(Field(5, 11), "");
+}
+
+// A viewer or a backup reads the whole file while QSOs are edited, taking the shared lock on the write
+// byte of the lock file: it finds record 5 (across the end of the first page; its name and remarks 1 one
+// letter each time) old or new, not both.
+TEST_F(HamlogGuard, AReaderThatTakesTheSharedLockFindsAnEditedRecordOldOrNewNeverPartly) {
   AddQsos({{"JA1EEE"}});
-  ASSERT_TRUE(QDir().mkdir(Path("HAMLOG.jnl")));  // a folder where the journal would go is no obstacle
   ASSERT_EQ(Open(), 0);
   std::atomic<int> reads{0}, mixed{0}, updates{0};
-  std::thread reader([&, path = Db()] {
+  std::thread reader([&, path = Db(), lockPath = Path("HAMLOG.lck")] {
+    hamlog::UnixFile lock;
+    ASSERT_TRUE(lock.Open(lockPath));
     for (; updates < 300; ++reads) {
+      ASSERT_TRUE(lock.LockByte(1, false, true));
       const QByteArray rec = ReadFile(path).mid(hamlog::HdbRecordOffset(5), kHdbRecordLength);
+      lock.UnlockByte(1);
       mixed += rec.size() == kHdbRecordLength &&
                rec[hamlog::SpanOf(11).offset] != rec[hamlog::SpanOf(13).offset + 253];
     }
@@ -225,7 +327,7 @@ TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkOrWithNoRoomForACopyIsStored)
   int32_t confirm = 17;
   SetThBuffer(thw_, "Yamada", 11);
   EXPECT_EQ(THW_update(thw_, old, 2, 16, confirm), 0);
-  // Where no copy can be made (a folder in its place), the edit is written in place all the same.
+  // A folder named as the copy of the log earlier versions made is no obstacle.
   ASSERT_TRUE(QDir().mkdir(Path("kept.HDB.pack")));
   const ThwRecord named = thw_;
   SetThBuffer(thw_, "Suzuki", 11);
