@@ -98,7 +98,8 @@ class Store {
     const QString oldLastp = ReadIni("ORB", "LASTP"), oldWork = ReadIni("ORB", "DBSStampWork"),
                   oldHash = ReadIni("ORB", "DBSStampHash"), oldPrint = ReadIni("ORB", "DBSLogPrint");
     const QString print = noted_.Print ? noted_.Print->Text() : QString();
-    if (!WriteIniKeys("ORB", {{"LASTP", lastp_}, {"DBSLogPrint", print}, {"DBSStampWork", ""}, {"DBSStampHash", ""}}) ||
+    if (!WriteIniKeys(
+            "ORB", {{"LASTP", lastp_}, {"DBSLogPrint", print}, {"DBSStampWork", ""}, {"DBSStampHash", ""}}) ||
         ReadIni("ORB", "LASTP") != lastp_)
       return IniFilePath() +
              QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");

@@ -268,15 +268,15 @@ struct RandomSequence : StartWindowTest {
   // the "award" views; on the sheet "append" (HAMLOG追加読込), a "new", an "edit"ed or a "remove"d QSO
   // in the entry window, a band or area "view", "totals", the QSO lists of "codes" and "station", "back"
   // to the start window, or back to it for an "award" view); the views it opened and closed again, with
-  // what they showed. `offered` is back()'s answer. Appends and the append reading come often: the sheet's marks after them are what the
-  // merge keeps. HAMLOG's writes come less often than the operator's, so that an award view often
-  // follows the operator's own saves with no other program's write between (which would have the log
-  // read whole again).
+  // what they showed. `offered` is back()'s answer. Appends and the append reading come often: the sheet's
+  // marks after them are what the merge keeps. HAMLOG's writes come less often than the operator's, so that
+  // an award view often follows the operator's own saves with no other program's write between (which would
+  // have the log read whole again).
   std::map<QString, QStringList> step(QString& name, QString& offered) {
     static const QStringList kAtStart = {"hamlog", "previous", "afresh", "award", "award", "award"};
-    static const QStringList kOnSheet = {"hamlog", "hamlog", "append", "append", "append",  "new",
-                                         "new",    "edit",   "edit",   "remove", "view",    "totals",
-                                         "codes",  "station", "award", "award",  "back"};
+    static const QStringList kOnSheet = {"hamlog", "hamlog",  "append", "append", "append", "new",
+                                         "new",    "edit",    "edit",   "remove", "view",   "totals",
+                                         "codes",  "station", "award",  "award",  "back"};
     CWSHEET* s = sheet();
     const QStringList& steps = s ? kOnSheet : kAtStart;
     name = steps[rng.bounded(int(steps.size()))];
@@ -368,7 +368,9 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
     QString name, offered;
     const auto shown = step(name, offered);
     done << name;
-    const QString difference = !offered.isEmpty() ? offered : shown.empty() ? QString() : compareWithFreshStart(shown);
+    const QString difference = !offered.isEmpty() ? offered
+                               : shown.empty()    ? QString()
+                                                  : compareWithFreshStart(shown);
     ASSERT_TRUE(difference.isEmpty())
         << "seed " << seed << ", step " << i << " (" << name.toStdString()
         << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()

@@ -65,7 +65,6 @@ constexpr int32_t kBusyButton = 0xC0FFC0;
 constexpr int32_t kCategoryBack = 0xC0FFC0;
 constexpr int32_t kDateBack = 0xFFFFC0;
 
-
 QString today() { return TodayJst().toString("yyyyMMdd"); }
 
 // HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
@@ -510,7 +509,6 @@ void ORBTOP::Form_QueryUnload(int& cancel, int unloadMode) {
   if (!unloadOtherWindows()) cancel = 1;
 }
 
-
 // Each window's own unload handling runs (the sheet closes its port and HAMLOG). False when one of
 // them refused, for a job of its own that still runs.
 bool ORBTOP::unloadOtherWindows() {
@@ -937,8 +935,8 @@ void ORBTOP::Command1_Click() {
 }
 
 void DeleteWorkFilesOnExit() {
-  for (const char* name : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "DMYMST.dat", "DMYSBMST.dat",
-                           "dmyQTHdata.dat"}) {
+  for (const char* name :
+       {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "DMYMST.dat", "DMYSBMST.dat", "dmyQTHdata.dat"}) {
     const QString path = JoinPath(ProgramFolder(), name);
     if (FileExists(path) == 1) Kill(path);
   }

@@ -427,7 +427,8 @@ TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
 TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndRemovesTheWorkFilesAsTheCloseBoxDoes) {
   sheet().Move(1500, 900, 10500, 7200);
   const int top = sheet().Top(), left = sheet().Left(), width = sheet().Width(), height = sheet().Height();
-  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"}) log.home.write(f, "x");
+  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"})
+    log.home.write(f, "x");
   ASSERT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
   sheet().BYE.Trigger();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
