@@ -533,6 +533,7 @@ void CWSHEET::Form_KeyDown(int& keyCode, int shift) {
       ClearClipboard();
     }
   } else if (keyCode == vbKeyZ && shift == (vbCtrlMask | vbAltMask)) {
+    DeleteWorkFilesOnExit();
     QCoreApplication::quit();
   }
 }

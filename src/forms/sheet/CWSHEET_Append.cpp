@@ -24,6 +24,7 @@ namespace {
 
 // True also when HAMLOG cannot be opened or read: the reading then tells why.
 bool logRewrittenSinceReading(SheetProgress& progress) {
+  const auto lock = progress.LockJobs();  // the pass lets events through
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
     return true;
