@@ -34,6 +34,7 @@
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/DmyDbsMerge.h"
+#include "sheet/LogPrint.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetProgress.h"
 #include "sheet/SheetTally.h"
@@ -296,7 +297,8 @@ struct Conditions {
   }
 };
 
-// The leading bytes of a record that the pass looks at: every field the reader takes as well.
+// The leading bytes of a record that the pass looks at: every field the reader takes as well, and the
+// bytes of the log's print (LogPrint.h).
 constexpr int kHeadWidth = kQsoColumnHeadWidth;
 
 // A part's lines go into one buffer for the whole pass, from the place of its first record on (a
@@ -489,13 +491,14 @@ int32_t passFailure(int32_t result) {
   return kReadRecordFailed;
 }
 
-int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
+int32_t extractWholeLog(SheetProgress& progress, Extraction& x, int32_t printFrom, LogPrint& print) {
   SheetTallyState& t = SheetTally;
   if (progress.StopRequested()) return kReadStoppedByEsc;
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
   const DmyDbsKeyBook book = keyBookOfMaster();
   std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  std::vector<LogPrint> prints(parts.size());
   // A part's share of the records at most gives its lines (the pages no line reaches are not touched).
   const size_t share = size_t(std::max(total - first + 1, 0)) / parts.size() + 1;
   for (Part& p : parts) {
@@ -512,6 +515,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
       first, total, int(parts.size()),
       [&](int part, int32_t recNo, const unsigned char* image) {
         onWorker(columns.Take(part, recNo, image), image, recNo, first, conditions, parts[part], buffer);
+        if (recNo > printFrom) prints[size_t(part)].Add(recNo, image);
       },
       [&](int32_t done) {
         t.ReadPosition = first - 1 + done;
@@ -520,6 +524,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x) {
       },
       kHeadWidth);
   if (result != HAMLOG_OK) return passFailure(result);
+  for (const LogPrint& p : prints) print += p;
   t.ReadPosition = std::max(t.ReadPosition, total);
   columns.Commit();
   joinParts(parts, x);
@@ -547,7 +552,7 @@ void BuildDmyDbs(SheetProgress& progress) {
     reusePreviousFile(progress);
     return;
   }
-  const bool append = t.AppendRead == 1;
+  bool append = t.AppendRead == 1;
 
   // HAMLOG first: when it does not open, the previous work file is not touched.
   if (HamlogOpenDb() != 0) {
@@ -557,6 +562,22 @@ void BuildDmyDbs(SheetProgress& progress) {
   }
   NoteHamlogBeforeReading();
   t.ReadPosition = 0;
+  LogPrint print;  // of the records read before, then of those read now as well
+  if (append) {
+    // Records gone or moved since they were read: what the sheet holds of them no longer stands, and
+    // the records after LASTP are not the new ones. The whole log is read again.
+    LogSinceReading since;
+    if (const int32_t r = CompareLogWithReading(progress, since, print); r != HAMLOG_OK) {
+      closeHamlog();
+      fail(progress, passFailure(r));
+      return;
+    }
+    append = since != LogSinceReading::Rewritten;
+    WorkFileStamp.AsFullReading = since != LogSinceReading::MarksChanged;
+    // As at a start, the reading reports its frequencies anew.
+    if (!append) Kill(JoinPath(Settings.DataFolder, "FreqError_Report.txt"));
+  }
+  const bool readAgain = t.AppendRead == 1 && !append;
   if (append) {
     // Where the last reading stopped; a value outside the log would read the wrong records.
     QStringList unusable;
@@ -588,11 +609,21 @@ void BuildDmyDbs(SheetProgress& progress) {
         fail(progress, kReadRecordFailed, recordFailureText(t.ReadPosition, result));
       return;
     }
-  } else if (const int32_t failure = extractWholeLog(progress, x); failure != 0) {
+  } else if (const int32_t failure = extractWholeLog(progress, x, print.Records, print); failure != 0) {
     closeHamlog();
     fail(progress, failure);
     return;
   }
+  if (DmyDbsExtractionPath == DmyDbsExtraction::PerRecord) {
+    if (const int32_t r = PrintHdbRecords(print.Records + 1, Hamlog.HdbRecordCount, print, progress);
+        r != HAMLOG_OK) {
+      closeHamlog();
+      fail(progress, passFailure(r));
+      return;
+    }
+  }
+  print.Records = std::max(print.Records, Hamlog.HdbRecordCount);
+  WorkFileStamp.Print = print;
   AppendFreqErrorReport([&] {
     QStringList report;
     for (const auto& e : x.freqErrors) report << e.second;
@@ -641,6 +672,10 @@ void BuildDmyDbs(SheetProgress& progress) {
   // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
   // line writes the previous LASTP back.
   StoreWorkFile(all, sortedLines, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord, false);
+  if (readAgain) {
+    clearCollation();
+    t.NewLinesWritten = 1;  // the whole sheet is drawn again
+  }
   collateAndFill(progress, all);
   if (const QString why = SettleWorkFile(); !why.isEmpty()) fail(progress, kReadFileError, why);
 }

@@ -66,8 +66,7 @@ bool hashMatches(const QString& path, const QString& stored) {
 WorkFileStampState WorkFileStamp;
 
 void NoteHamlogBeforeReading() {
-  WorkFileStamp.NotedTime = modifiedMs(Hamlog.HamlogDbPath);
-  WorkFileStamp.NotedSize = QString::number(FileLen(Hamlog.HamlogDbPath));
+  WorkFileStamp = {modifiedMs(Hamlog.HamlogDbPath), QString::number(FileLen(Hamlog.HamlogDbPath)), {}, true};
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
@@ -87,8 +86,8 @@ void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const WorkFileStampState& noted) {
   if (noted.NotedTime.isEmpty()) return RecordWorkFileComplete(workSize, workHash);
   // One rewrite of the settings file for the four keys.
-  WriteIniKeys("ORB", {{"DBSStampTime", noted.NotedTime},
-                       {"DBSStampSize", noted.NotedSize},
+  WriteIniKeys("ORB", {{"DBSStampTime", noted.AsFullReading ? noted.NotedTime : QString()},
+                       {"DBSStampSize", noted.AsFullReading ? noted.NotedSize : QString()},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
 }

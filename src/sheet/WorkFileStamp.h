@@ -3,8 +3,10 @@
 //
 // The sheet records, in the same step that commits a newly built or extended work file, the
 // modification time and size of HAMLOG.HDB and the size and hash of the work file, in section "ORB":
-//   DBSStampTime  HAMLOG.HDB's modification time, milliseconds since 1970-01-01 UTC
-//   DBSStampSize  HAMLOG.HDB's size in bytes
+//   DBSStampTime  HAMLOG.HDB's modification time, milliseconds since 1970-01-01 UTC; empty when the
+//                 work file is not what a full reading gives (an append that left QSL marks changed
+//                 in place unread)
+//   DBSStampSize  HAMLOG.HDB's size in bytes (empty with the time)
 //   DBSStampWork  DMYDBS.DAT's size in bytes
 //   DBSStampHash  DMYDBS.DAT's content hash (WorkFileHash, hexadecimal), which tells a file damaged at
 //                 the same size from the one completed
@@ -15,10 +17,16 @@
 #include <QByteArrayView>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
-// HAMLOG.HDB's time and size as noted when the running reading started; empty between readings.
+#include "sheet/LogPrint.h"
+
+// HAMLOG.HDB's time and size as noted when the running reading started, and what the reading saw of
+// it; empty between readings.
 struct WorkFileStampState {
   QString NotedTime, NotedSize;
+  std::optional<LogPrint> Print;  // kept with LASTP
+  bool AsFullReading = true;      // false: the log's time and size are not stamped
 };
 extern WorkFileStampState WorkFileStamp;
 

@@ -96,8 +96,10 @@ class Store {
     step(WorkFileStoreStep::ScratchWritten);
     // What the settings file says of the file on disk, put back when the new one cannot take its place.
     const QString oldLastp = ReadIni("ORB", "LASTP"), oldWork = ReadIni("ORB", "DBSStampWork"),
-                  oldHash = ReadIni("ORB", "DBSStampHash");
-    if (!WriteIniKeys("ORB", {{"LASTP", lastp_}, {"DBSStampWork", ""}, {"DBSStampHash", ""}}) ||
+                  oldHash = ReadIni("ORB", "DBSStampHash"), oldPrint = ReadIni("ORB", "DBSLogPrint");
+    const QString print = noted_.Print ? noted_.Print->Text() : QString();
+    if (!WriteIniKeys(
+            "ORB", {{"LASTP", lastp_}, {"DBSLogPrint", print}, {"DBSStampWork", ""}, {"DBSStampHash", ""}}) ||
         ReadIni("ORB", "LASTP") != lastp_)
       return IniFilePath() +
              QStringLiteral(" に書き込めません (読み取り専用か、フォルダーに空きがありません)。");
@@ -105,7 +107,10 @@ class Store {
     ReplacedFileHold previous(DmyDbsPath());  // freed after the stamp is written
     if (!MoveFileOver(scratch_, DmyDbsPath())) {
       const int cause = errno;
-      WriteIniKeys("ORB", {{"LASTP", oldLastp}, {"DBSStampWork", oldWork}, {"DBSStampHash", oldHash}});
+      WriteIniKeys("ORB", {{"LASTP", oldLastp},
+                           {"DBSLogPrint", oldPrint},
+                           {"DBSStampWork", oldWork},
+                           {"DBSStampHash", oldHash}});
       return notWritten(DmyDbsPath(), cause);
     }
     replaced_ = true;

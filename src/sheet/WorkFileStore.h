@@ -2,7 +2,8 @@
 // The sorted lines of the progress work file DMYDBS.DAT as the open sheet holds them, and their way to
 // disk. A reading hands its sorted lines over; they are written under a scratch name and hashed on
 // threads of their own while the sheet collates and shows them, and then put in place:
-//   1. LASTP, with the stamp's work-file keys cleared, in one write of the settings file: from here
+//   1. LASTP and the print of the log read (LogPrint.h), with the stamp's work-file keys cleared, in
+//      one write of the settings file: from here
 //      until step 3 the stamp claims no file, so a crash leaves a start that reads HAMLOG afresh;
 //   2. the scratch file renamed over DMYDBS.DAT (its folder synced);
 //   3. the stamp of the file now on disk (WorkFileStamp.h).

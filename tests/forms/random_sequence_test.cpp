@@ -199,25 +199,42 @@ struct RandomSequence : StartWindowTest {
     return s && s->isVisible() ? s : nullptr;
   }
 
-  void entryWindow(bool stored) {
+  // In the entry window: a "new" QSO, a stored one "edit"ed, or one "remove"d, `backs` back from the
+  // last ("<" pressed so often; a few when 0). `fields`: call, code, frequency and received mark
+  // (random when not given; the first two only for a new QSO).
+  void entryWindow(const QString& what, int backs = 0, QStringList fields = {}) {
+    if (fields.isEmpty()) fields = {any(kCalls), any(kCodes), any(kBands), rng.bounded(2) ? "*" : " "};
     sheet()->LOGOPEN.Trigger();
     TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
     Operator::Activate(w);
-    if (stored) {
-      for (int k = 1 + rng.bounded(12); k > 0; --k) Operator::Click(w.Command2);
-    } else {
+    if (what != "new")
+      for (int k = backs > 0 ? backs : 1 + rng.bounded(12); k > 0; --k) Operator::Click(w.Command2);
+    if (what == "remove") {
+      w.DATDEL.Trigger();
+      Operator::Key(Qt::Key_Escape);
+      return;
+    }
+    if (what == "new") {
       Operator::Key(Qt::Key_F2);
-      typeOver(any(kCalls));
+      typeOver(fields[0]);
       Operator::Key(Qt::Key_F6);
-      typeOver(any(kCodes));
+      typeOver(fields[1]);
       Operator::Pick(w.Combo1, rng.bounded(3));
     }
     Operator::Key(Qt::Key_F5);
-    typeOver(any(kBands));
+    typeOver(fields[2]);
     Operator::Click(w.Text17);
-    typeOver(rng.bounded(2) ? "*" : " ");
+    typeOver(fields[3]);
     Operator::Key(Qt::Key_F1);
     Operator::Key(Qt::Key_Escape);
+  }
+
+  // A code of the master that no QSO on the sheet has reached.
+  QString unworkedCode() {
+    const QStringList cells = view(*top, "sheet", home.path());
+    for (const char* code : {"010102", "010103", "010104", "010105", "010106", "010107"})
+      if (cells.filter(QRegularExpression(QString("^%1 .* [WC]$").arg(code))).isEmpty()) return code;
+    return {};
   }
 
   // HAMLOG, another program: QSOs logged, a received mark set or taken away, a QSO deleted.
@@ -233,19 +250,33 @@ struct RandomSequence : StartWindowTest {
     });
   }
 
+  // Back to the start window. Where it offers the previous data, a start from them shows what a full
+  // reading shows: "" when it does, else the first difference (then back again).
+  QString back() {
+    sheet()->RTNMN.Trigger();
+    if (top->Check1.Value() != 1) return {};
+    start(*top, true);
+    if (!sheet()) return "the start from the previous data failed";
+    const std::map<QString, QStringList> shown{{"sheet", view(*top, "sheet", home.path())},
+                                               {"totals", view(*top, "totals", home.path())}};
+    const QString difference = compareWithFreshStart(shown, true);
+    sheet()->RTNMN.Trigger();
+    return difference.isEmpty() ? QString() : "from the previous data, " + difference;
+  }
+
   // One step (HAMLOG "logs", "mark", "delete"; at the start window "previous" or "afresh" start and
-  // the "award" views; on the sheet "append" (HAMLOG追加読込), a "new" or an "edit"ed QSO in the entry
-  // window, a band or area "view", "totals", the QSO lists of "codes" and "station", "back" to the
-  // start window, or back to it for an "award" view); the views it opened and closed again, with what
-  // they showed. Appends and the append reading come often: the sheet's marks after them are what the
-  // merge keeps. HAMLOG's writes come less often than the operator's, so that an award view often
-  // follows the operator's own saves with no other program's write between (which would have the log
-  // read whole again).
-  std::map<QString, QStringList> step(QString& name) {
+  // the "award" views; on the sheet "append" (HAMLOG追加読込), a "new", an "edit"ed or a "remove"d QSO
+  // in the entry window, a band or area "view", "totals", the QSO lists of "codes" and "station", "back"
+  // to the start window, or back to it for an "award" view); the views it opened and closed again, with
+  // what they showed. `offered` is back()'s answer. Appends and the append reading come often: the sheet's
+  // marks after them are what the merge keeps. HAMLOG's writes come less often than the operator's, so that
+  // an award view often follows the operator's own saves with no other program's write between (which would
+  // have the log read whole again).
+  std::map<QString, QStringList> step(QString& name, QString& offered) {
     static const QStringList kAtStart = {"hamlog", "previous", "afresh", "award", "award", "award"};
-    static const QStringList kOnSheet = {"hamlog",  "hamlog", "append", "append", "append", "new",
-                                         "new",     "edit",   "edit",   "view",   "totals", "codes",
-                                         "station", "award",  "award",  "back"};
+    static const QStringList kOnSheet = {"hamlog", "hamlog",  "append", "append", "append", "new",
+                                         "new",    "edit",    "edit",   "remove", "view",   "totals",
+                                         "codes",  "station", "award",  "award",  "back"};
     CWSHEET* s = sheet();
     const QStringList& steps = s ? kOnSheet : kAtStart;
     name = steps[rng.bounded(int(steps.size()))];
@@ -255,12 +286,12 @@ struct RandomSequence : StartWindowTest {
     } else if (name == "previous" || name == "afresh") {
       start(*top, name == "previous");
     } else if (name == "award") {
-      if (s) s->RTNMN.Trigger();
+      if (s) offered = back();
       name = kAwards[rng.bounded(6)];
     } else if (name == "append") {
       s->HLAPD.Trigger();
-    } else if (name == "new" || name == "edit") {
-      entryWindow(name == "edit");
+    } else if (name == "new" || name == "edit" || name == "remove") {
+      entryWindow(name);
     } else if (name == "view") {
       Menu* views[] = {&s->ALLB, &s->BandView[2], &s->BandView[4], &s->SALL, &s->SALL1, &s->SALL3};
       any(views)->Trigger();
@@ -270,7 +301,7 @@ struct RandomSequence : StartWindowTest {
                  ? "codes " + marked[rng.bounded(int(marked.size()))].section(' ', 0, 0)
                  : QString("station ") + any(kJapaneseCalls);
     } else if (name == "back") {
-      s->RTNMN.Trigger();
+      offered = back();
     }
     std::map<QString, QStringList> shown;
     if (name == "totals" || name.contains(' ') || kAwards.contains(name))
@@ -281,9 +312,9 @@ struct RandomSequence : StartWindowTest {
     return shown;
   }
 
-  // The same views in a fresh start on copies of the files; "" when they agree, else the first
-  // difference.
-  QString compareWithFreshStart(const std::map<QString, QStringList>& shown) {
+  // The same views in a fresh start on copies of the files, from the previous data or a `fullReading`;
+  // "" when they agree, else the first difference.
+  QString compareWithFreshStart(const std::map<QString, QStringList>& shown, bool fullReading = false) {
     SettleWorkFile();  // the file the sheet shows, on disk
     QTemporaryDir fresh;
     const QString copy = fresh.filePath("home"), ini = copy + "/ORBEX5.INI";
@@ -295,7 +326,7 @@ struct RandomSequence : StartWindowTest {
     for (const char* key : {"HAMLOGPOS", "HAMLOGexePOS", "DataFol"})
       WritePrivateProfileString("ORB", key,
                                 GetPrivateProfileString("ORB", key, "", ini).replace(home.path(), copy), ini);
-    QStringList request{copy};
+    QStringList request{copy, fullReading ? "afresh" : "previous"};
     for (const auto& [view, lines] : shown) request << view;
     QProcess child;
     qputenv("ORBEX_FRESH_START", request.join('\n').toUtf8());
@@ -334,10 +365,12 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
   rng.seed(seed);
   QStringList done;
   for (int i = 1; i <= steps; ++i) {
-    QString name;
-    const auto shown = step(name);
+    QString name, offered;
+    const auto shown = step(name, offered);
     done << name;
-    const QString difference = shown.empty() ? QString() : compareWithFreshStart(shown);
+    const QString difference = !offered.isEmpty() ? offered
+                               : shown.empty()    ? QString()
+                                                  : compareWithFreshStart(shown);
     ASSERT_TRUE(difference.isEmpty())
         << "seed " << seed << ", step " << i << " (" << name.toStdString()
         << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()
@@ -345,11 +378,65 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
   }
 }
 
+// A QSO deleted in the entry window, then new ones logged (more, as many or fewer records than were
+// read): the append reads the whole log again and shows what a full reading shows.
+TEST_F(RandomSequence, AnAppendAfterADeletionInTheEntryWindowShowsWhatAFullReadingShows) {
+  rng.seed(3);
+  for (const auto& [backs, saves] : {std::pair{1, 2}, {10, 1}, {10, 3}}) {
+    SCOPED_TRACE(QString("%1 back, %2 saved").arg(backs).arg(saves).toStdString());
+    start(*top, false);
+    ASSERT_NE(sheet(), nullptr);
+    const QString code = unworkedCode();
+    ASSERT_FALSE(code.isEmpty());
+    entryWindow("remove", backs);
+    entryWindow("new", 0, {"JA8DLA", code, "7.010", "*"});
+    for (int i = 1; i < saves; ++i) entryWindow("new");
+    answers.texts.clear();
+    sheet()->HLAPD.Trigger();
+    EXPECT_FALSE(answers.texts.join('|').contains("増えていません")) << answers.texts.join('|').toStdString();
+    EXPECT_TRUE(view(*top, "sheet", home.path()).contains(code + " 7MHz C"));
+    const std::map<QString, QStringList> shown{{"sheet", view(*top, "sheet", home.path())},
+                                               {"totals", view(*top, "totals", home.path())}};
+    EXPECT_EQ(compareWithFreshStart(shown, true).toStdString(), "");
+    sheet()->RTNMN.Trigger();
+  }
+}
+
+// A received mark set in place on a QSO already read, by another program or in the entry window, then a
+// QSO logged and appended (it reads the records after the last one read): the previous data are not
+// what a full reading gives, and the start window does not offer them.
+TEST_F(RandomSequence, AMarkSetInPlaceSinceTheReadingLeavesThePreviousDataUnticked) {
+  rng.seed(4);
+  for (const bool ours : {false, true}) {
+    SCOPED_TRACE(ours ? "in the entry window" : "by HAMLOG");
+    start(*top, false);
+    ASSERT_NE(sheet(), nullptr);
+    entryWindow("new", 0, {"JA8DLA", unworkedCode(), "7.010", " "});
+    sheet()->HLAPD.Trigger();
+    sheet()->RTNMN.Trigger();
+    EXPECT_EQ(top->Check1.Value(), 1) << "the append read every record changed since the reading";
+    start(*top, true);
+    if (ours) {
+      entryWindow("edit", 1, {"", "", "7.010", "*"});
+    } else {
+      const int32_t last = CountHdbRecords();
+      ASSERT_TRUE(InOtherProcess([&] {
+        hamlogdb::OpenedLog log;
+        return log.Open(hamlogDir).Ok() && log.Db().PutQslMark(last, 2, '*') == HAMLOG_OK;
+      }));
+    }
+    entryWindow("new");
+    sheet()->HLAPD.Trigger();
+    sheet()->RTNMN.Trigger();
+    EXPECT_EQ(top->Check1.Value(), 0);
+  }
+}
+
 // The other side of the comparison, run in a process of its own: the program started afresh on the
 // copied folder, the asked views opened as the operator opens them.
 TEST(RandomSequenceFreshStart, Views) {
   const QStringList request = qEnvironmentVariable("ORBEX_FRESH_START").split('\n');
-  if (request.size() < 2) GTEST_SKIP() << "run by RandomSequence.EveryViewEqualsAFreshStartAfterEveryStep";
+  if (request.size() < 3) GTEST_SKIP() << "run by RandomSequence.EveryViewEqualsAFreshStartAfterEveryStep";
   const QString home = request[0];
   qputenv("ORBEX_HOME", QFile::encodeName(home));
   ResetSharedState();
@@ -361,9 +448,9 @@ TEST(RandomSequenceFreshStart, Views) {
   ORBTOP& top = Form<ORBTOP>();
   top.Show();
   QStringList blocks;
-  for (const QString& name : request.mid(1)) {
+  for (const QString& name : request.mid(2)) {
     if (!LoadedForm<CWSHEET>() && !kAwards.contains(name)) {
-      start(top, true);
+      start(top, request[1] == "previous");
       ASSERT_NE(LoadedForm<CWSHEET>(), nullptr);
     }
     blocks << view(top, name, home).join('\n');

@@ -19,6 +19,7 @@
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/tool_support.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hamlog_session.h"
@@ -251,6 +252,55 @@ TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
   EXPECT_EQ(SheetTally.ReadFailed, 0);
   EXPECT_EQ(cell(kRow1002, kCol21), "C");
   EXPECT_EQ(readOrb("LASTP"), "18");
+}
+
+// Another program deletes a QSO already read and packs the log, then one is logged: as many records as
+// were read. The append reads the whole log and writes what a full reading writes.
+TEST_F(BuildDmyDbsTest, AnAppendToALogPackedByAnotherProgramReadsItWhole) {
+  log.Load();
+  {
+    hamlogdb::OpenedLog other;
+    ASSERT_TRUE(other.Open(log.dir).Ok());
+    ASSERT_EQ(other.Db().Delete(1), HAMLOG_OK);  // JA1AAA, the 7 MHz confirmation of 1002
+    ASSERT_EQ(other.Db().Pack(), HAMLOG_OK);
+  }
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  Hamlog.HdbRecordCount = CountHdbRecords();
+  ASSERT_EQ(QString::number(Hamlog.HdbRecordCount), readOrb("LASTP"));
+  SheetTally.AppendRead = 1;
+  BuildDmyDbs();
+  EXPECT_EQ(SheetTally.ReadFailed, 0);
+  EXPECT_EQ(cell(kRow1002, kCol7), "W");
+  EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 1);
+  const QByteArray appended = work();
+  EXPECT_TRUE(WorkFileStillValid());
+  log.Prepare();
+  log.Load();
+  EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+}
+
+// A received mark set in place on a QSO already read: the appends after it read only the QSOs logged
+// since, and the work file is no longer stamped as the log's until a full reading.
+TEST_F(BuildDmyDbsTest, AppendsAfterAMarkSetInPlaceLeaveTheWorkFileUnstamped) {
+  log.Load();
+  {
+    hamlogdb::OpenedLog other;
+    ASSERT_TRUE(other.Open(log.dir).Ok());
+    ASSERT_EQ(other.Db().PutQslMark(2, 2, '*'), HAMLOG_OK);  // JA1AAB, 1002 on 14 MHz
+  }
+  for (const char* call : {"JA1NEW", "JA1NEX"}) {
+    log.Add({QString(call) + ",2021/05/05,21.010,CW,1002,J *"});
+    Hamlog.HdbRecordCount = CountHdbRecords();
+    SheetTally.AppendRead = 1;
+    BuildDmyDbs();
+    EXPECT_EQ(cell(kRow1002, kCol21), "C");
+    EXPECT_EQ(cell(kRow1002, kCol14), "W") << "the record changed in place is not read again";
+    EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged) << call;
+  }
+  log.Prepare();
+  log.Load();
+  EXPECT_EQ(cell(kRow1002, kCol14), "C");
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
 }
 
 TEST_F(BuildDmyDbsTest, AnAppendFromAStoredPositionOutsideTheLogIsRefusedAndNothingWritten) {

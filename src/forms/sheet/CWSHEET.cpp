@@ -72,17 +72,6 @@ QString ReadFailureMessage(int32_t code) {
   return programFile("DMYDBS.DAT") + QStringLiteral(" が開けませんでした。err code=") + QString::number(code);
 }
 
-namespace {
-
-void deleteProgramFiles(std::initializer_list<const char*> names) {
-  for (const char* name : names) {
-    const QString path = JoinPath(ProgramFolder(), QString::fromUtf8(name));
-    if (FileExists(path) == 1) Kill(path);
-  }
-}
-
-}  // namespace
-
 CWSHEET::CWSHEET() {
   setWindowTitle(QStringLiteral("ORBEX5 進捗シート"));
   buildLayout();
@@ -546,6 +535,7 @@ void CWSHEET::Form_KeyDown(int& keyCode, int shift) {
       ClearClipboard();
     }
   } else if (keyCode == vbKeyZ && shift == (vbCtrlMask | vbAltMask)) {
+    DeleteWorkFilesOnExit();
     QCoreApplication::quit();
   }
 }
@@ -620,14 +610,8 @@ bool CWSHEET::ExitProgram(bool fromCloseBox) {
   Frame1.raise();
   DoEvents();
   HamlogCloseDb(0);
-  if (fromCloseBox) {
-    deleteProgramFiles(
-        {"FOREXCEL.DAT", "FOREXCELsp.DAT", "DMYMST.dat", "DMYSBMST.dat", "dmyQTHdata.dat", "ORBEX_MEMO.TXT"});
-    FreeSheetTables();
-  } else {
-    FreeSheetTables();
-    deleteProgramFiles({"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT"});
-  }
+  FreeSheetTables();
+  DeleteWorkFilesOnExit();
   SaveGeometry();
   SheetTally.SheetOpen = 0;
   for (VbForm* f : LoadedForms()) {

@@ -9,14 +9,34 @@
 #include "forms/startup/ORBTOP.h"
 #include "logbook/LogWindowState.h"
 #include "platform/clock.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/ui/color.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
 #include "rig/RigLink.h"
 #include "sheet/BuildDmyDbs.h"
+#include "sheet/LogPrint.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStore.h"
+
+namespace {
+
+// True also when HAMLOG cannot be opened or read: the reading then tells why.
+bool logRewrittenSinceReading(SheetProgress& progress) {
+  const auto lock = progress.LockJobs();  // the pass lets events through
+  if (HamlogOpenDb() != 0) {
+    HamlogCloseDb(0);
+    return true;
+  }
+  LogSinceReading since;
+  LogPrint kept;
+  const int32_t r = CompareLogWithReading(progress, since, kept);
+  HamlogCloseDb(0);
+  return r != HAMLOG_OK || since == LogSinceReading::Rewritten;
+}
+
+}  // namespace
 
 void CWSHEET::HLAPD_Click() {
   SheetTallyState& t = SheetTally;
@@ -42,14 +62,10 @@ void CWSHEET::HLAPD_Click() {
            vbOKOnly);
     return;
   }
-  if (Hamlog.HdbRecordCount == *last) {
+  // As many records as were read may still hide one deleted and another logged. A log that lost
+  // records is read whole (BuildDmyDbs).
+  if (Hamlog.HdbRecordCount == *last && !logRewrittenSinceReading(progress_)) {
     MsgBox(QStringLiteral("HAMLOG.HDB は前回より増えていません。"), vbOKOnly);
-    return;
-  }
-  if (Hamlog.HdbRecordCount < *last) {
-    MsgBox(QStringLiteral("HAMLOG.HDB は前回より減っていますので") + vbCrLf +
-               QStringLiteral(" 起動画面に戻って HAMLOG データを読み直してください"),
-           vbOKOnly);
     return;
   }
   QString qslFlags;

@@ -65,10 +65,6 @@ constexpr int32_t kBusyButton = 0xC0FFC0;
 constexpr int32_t kCategoryBack = 0xC0FFC0;
 constexpr int32_t kDateBack = 0xFFFFC0;
 
-// Work files of the sheet and the outputs; DMYDBS.DAT stays for the next start.
-const char* const kWorkFiles[] = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT",
-                                  "DMYMST.dat",   "DMYSBMST.dat",   "dmyQTHdata.dat"};
-
 QString today() { return TodayJst().toString("yyyyMMdd"); }
 
 // HAMLOG's code master is not beside the database: the folder (up to the database's last separator)
@@ -514,16 +510,9 @@ void ORBTOP::endProgramWithMessage(const QString& text) {
 // Help windows belong to the desktop's viewer here and stay; only the operator's close ends the rest.
 void ORBTOP::Form_QueryUnload(int& cancel, int unloadMode) {
   if (unloadMode != vbFormControlMenu) return;
-  deleteWorkFiles();
+  DeleteWorkFilesOnExit();
   ClearClipboard();
   if (!unloadOtherWindows()) cancel = 1;
-}
-
-void ORBTOP::deleteWorkFiles() {
-  for (const char* name : kWorkFiles) {
-    const QString path = JoinPath(ProgramFolder(), name);
-    if (FileExists(path) == 1) Kill(path);
-  }
 }
 
 // Each window's own unload handling runs (the sheet closes its port and HAMLOG). False when one of
@@ -537,7 +526,7 @@ bool ORBTOP::unloadOtherWindows() {
 }
 
 void ORBTOP::PEND_Click() {
-  deleteWorkFiles();
+  DeleteWorkFilesOnExit();
   ClearClipboard();
   if (!unloadOtherWindows()) return;
   Unload(vbFormCode);
@@ -949,4 +938,12 @@ void ORBTOP::Command1_Click() {
   StartFlags.CfgFromSettings = 0;
   StartFlags.AbortReading = 0;
   EndReading();
+}
+
+void DeleteWorkFilesOnExit() {
+  for (const char* name :
+       {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "DMYMST.dat", "DMYSBMST.dat", "dmyQTHdata.dat"}) {
+    const QString path = JoinPath(ProgramFolder(), name);
+    if (FileExists(path) == 1) Kill(path);
+  }
 }

@@ -161,7 +161,6 @@ class ORBTOP : public VbForm {
   void setReadingInputsEnabled(bool on);
   void endProgramWithMessage(const QString& text);
   void showSettingsDialog();
-  void deleteWorkFiles();
   bool unloadOtherWindows();
   void OnePointHelp_Click();
   void JCCchk_Click();
@@ -194,3 +193,7 @@ class ORBTOP : public VbForm {
 
 // The caption "ORBEX5    Ver 1.18" of a version; a revision other than 0 adds its hexadecimal digits.
 QString StartWindowCaption(int major, int minor, int revision);
+
+// Removes the work files of the sheet and the outputs, as every way out of the program does;
+// DMYDBS.DAT stays for the next start.
+void DeleteWorkFilesOnExit();

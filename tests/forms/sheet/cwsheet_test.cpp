@@ -424,16 +424,17 @@ TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
   EXPECT_TRUE(sheet().RTNMN.Enabled());
 }
 
-TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndTheMasterWorkFiles) {
+TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndRemovesTheWorkFilesAsTheCloseBoxDoes) {
   sheet().Move(1500, 900, 10500, 7200);
   const int top = sheet().Top(), left = sheet().Left(), width = sheet().Width(), height = sheet().Height();
-  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT"}) log.home.write(f, "x");
+  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"})
+    log.home.write(f, "x");
+  ASSERT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
   sheet().BYE.Trigger();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT"})
+  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat", "DMYMST.dat"})
     EXPECT_FALSE(QFile::exists(log.home.file(f))) << f;
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
-  EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSTop"), QString::number(top));
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSLeft"), QString::number(left));
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), QString::number(width));
@@ -693,10 +694,12 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   sheet().HLAPD.Trigger();
   EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB は前回より増えていませんでした。");
 
+  // A position read past the log's end is no place to go on from.
   Settings.LastExtractedRecord = "99";
-  boxes.Answer(vbOK);
+  boxes.Answer(vbOK).Answer(vbOK);
   sheet().HLAPD.Trigger();
-  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.HDB は前回より減っていますので"));
+  EXPECT_TRUE(boxes.texts().last().contains("LASTP=99")) << boxes.texts().last().toStdString();
+  Settings.LastExtractedRecord = ReadIni("ORB", "LASTP");
 
   // The entry window open: nothing is read. Only loaded, unseen: it is closed before the reading.
   LogWindowState.LogWindowOpen = 1;
@@ -705,7 +708,7 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
   LogWindowState.LogWindowOpen = 0;
   Form<TEMP_LOG>();
-  boxes.Answer(vbOK);
+  boxes.Answer(vbOK).Answer(vbOK);
   sheet().HLAPD.Trigger();
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
 }
