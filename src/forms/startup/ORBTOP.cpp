@@ -740,7 +740,7 @@ void ORBTOP::Text1_KeyPress(int& k) {
     k = 0;
     return;
   }
-  Text1.SetSelLength(1);
+  Text1.TypeOver();
 }
 
 void ORBTOP::CategoryBox_KeyPress(int box, int& k) {
@@ -774,7 +774,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
     k = 0;
     return;
   }
-  box.SetSelLength(1);
+  box.TypeOver();
 }
 
 void ORBTOP::Text7_Change() {

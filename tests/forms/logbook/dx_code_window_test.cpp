@@ -81,6 +81,25 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   EXPECT_FALSE(IsLoaded<CODE_LIST>());
 }
 
+// The details the lookup gave one station never stay with another call looked up after it.
+TEST_F(DxCodeWindow, ALookupForAnotherCallKeepsNothingOfTheStationBefore) {
+  TEMP_LOG& w = Form<TEMP_LOG>();
+  w.Show();
+  Operator::Activate(w);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("kh6abc");
+  Operator::Key(Qt::Key_Down);
+  ASSERT_EQ(entry(), "704A|Hawaii");
+  ASSERT_EQ(w.Check1.Value(), 1);
+  Operator::Click(w.Text1);
+  Operator::Key(Qt::Key_End);
+  for (int i = 0; i < 6; ++i) Operator::Key(Qt::Key_Backspace);
+  Operator::Type("jh8xyi");  // a prefix the master does not list
+  Operator::Key(Qt::Key_Down);
+  EXPECT_EQ(entry(), "|");
+  EXPECT_EQ(w.Check1.Value(), 0);
+}
+
 // The shipped master, as scripts/run loads it: the entry window gives the station's local time from the
 // entity's longitude, one hour for every full 15 degrees.
 class ShippedMasterLocalTime : public DxCodeWindow {
