@@ -56,7 +56,7 @@ Editor::Editor() {
   };
   // The date is typed over, as in the other date boxes.
   Text1[3].KeyPress = [this](int& k) {
-    if (k != vbKeyBack) Text1[3].TypeOver();
+    if (k != vbKeyBack) Text1[3].SetSelLength(1);
   };
   // Town and village codes end in a capital letter.
   Text1[1].KeyPress = [](int& k) {

@@ -93,7 +93,10 @@ void TEMP_LOG::wireFields() {
       const bool letters = (r.keep & kLetters) != 0;
       if (letters && k >= 'a' && k <= 'z') k -= 32;
       if (!kept(k, r.keep)) k = 0;
-      if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->TypeOver();
+      // The date, the time and the one-mark QSL boxes keep their form: each character replaces one,
+      // from the start of a date the program put there; the others replace a selection whole.
+      if (k != 0 && r.alwaysOverwrite) r.box->SetSelLength(1);
+      if (k != 0 && !r.alwaysOverwrite && InsertMode == 0) r.box->TypeOver();
     };
     // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
     // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.

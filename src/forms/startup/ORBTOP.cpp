@@ -774,7 +774,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
     k = 0;
     return;
   }
-  box.TypeOver();
+  box.SetSelLength(1);  // a date keeps its eight digits: each typed one replaces one
 }
 
 void ORBTOP::Text7_Change() {

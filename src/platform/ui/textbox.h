@@ -18,9 +18,10 @@
 // its whole text is selected with the caret at the start, now when the box holds the keyboard and
 // again when the keyboard next comes to it other than by a click, until the operator types, clicks or
 // the program places the caret in it (SetSelStart, SetSelLength). The first typed character replaces
-// the whole selection, in overwrite typing too. The one exception is a write-back
-// of what the operator is typing (setText() from the box's own Change or KeyUp, or from handlers
-// they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
+// the whole selection, in overwrite typing too (TypeOver); a box of fixed form (a date, a time) selects
+// one character before each typed one instead and is typed over from the start. The one exception is
+// a write-back of what the operator is typing (setText() from the box's own Change or KeyUp, or from
+// handlers they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
 // control (control.h). When the keyboard arrives at a box the operator typed in (Enter, an F-key,
 // setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
 // the mouse is.
