@@ -342,15 +342,13 @@ TEST_F(Forms, InputHeldDuringAWaitThatEndsInAModalBoxIsHandedOnWhenTheBoxCloses)
     WaitWithEvents(30);
   }
   QMessageBox notice(QMessageBox::Information, "ORBEX5", "JA1SLOWNO", QMessageBox::Ok, &w);
-  QStringList whileUp{"box not up"};
   QTimer::singleShot(20, [&] {
-    whileUp = seen;
+    EXPECT_TRUE(seen.isEmpty()) << "nothing reaches the window behind the box";
     Operator::Key(Qt::Key_Return);
   });
   QTimer::singleShot(2000, &notice, [&] { notice.done(0); });  // never blocks the test
   notice.exec();
   EXPECT_NE(notice.clickedButton(), nullptr) << "the Return of the operator answered the box";
-  EXPECT_TRUE(whileUp.isEmpty()) << "nothing reaches the window behind the box";
   DoEvents();
   EXPECT_EQ(seen, QStringList{"search ja1aaa"});
 }
