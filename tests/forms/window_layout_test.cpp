@@ -111,6 +111,23 @@ TEST_F(WindowLayout, TheWidestValuesShowWhole) {
   TEMP_LOG& entry = Form<TEMP_LOG>();
   LocalTime.ShowLocalTime("Local Time(Abt)=> 23:59");
   EXPECT_TRUE(CutWhenShown(entry).isEmpty()) << CutCaptions(entry).join("\n").toStdString();
+
+  // The rig's messages with their advice: in the sheet's status bar and under the dialog's port box.
+  const QString denied = QString::fromUtf8(
+      "/dev/ttyUSB7 を開く権限がありません (このユーザーを dialout グループに入れ、ログインし直して下さい)");
+  CWSHEET& progress = Form<CWSHEET>();
+  for (const QString& status :
+       {"RIG Control Port-" + denied, QString::fromUtf8("RIG Control Port-/dev/ttyUSB7 の ICOM アドレス 1G は使えません (16進数2桁)")}) {
+    progress.StatusBar1.SetPanelText(3, status);
+    EXPECT_TRUE(CutWhenShown(progress).isEmpty()) << CutCaptions(progress).join("\n").toStdString();
+  }
+  RigCFG& rig = Form<RigCFG>();
+  rig.PortState1.setText(denied);
+  EXPECT_TRUE(CutWhenShown(rig).isEmpty()) << CutCaptions(rig).join("\n").toStdString();
+  // The port list opens inside the dialog, its CLOSE button in sight.
+  Operator::Click(rig.Command1);
+  EXPECT_TRUE(rig.ClientArea()->rect().contains(rig.Frame7.geometry()));
+  EXPECT_EQ(CaptionCut(rig.Command3), "");
 }
 
 QRect OnScreen(const QWidget& w) { return QRect(w.mapToGlobal(QPoint(0, 0)), w.size()); }

@@ -197,16 +197,21 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     check(not any(w.name == "ORBEX5" for w in d.windows()), "the refusal comes back after Return")
     d.type_text("20241226")  # typed over from the start of the date
     d.type_text("2105")
-    for call, freq in (("ja2aaa", "7.025"), ("ja2bbb", "7.030")):
-        if call == "ja2bbb":
+    for call, freq in (("ja2aaa", "7.025"), ("ja2bb", "7.030")):
+        if call == "ja2bb":
             d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
-            d.type_text(call)
+            d.type_text(call)  # shorter: nothing of JA2AAA stays
+            d.key("F4")
+            d.type_text("599")
+            d.click(d.find(log, "text", text="599"), double=True)  # the report selected, typed over
+            d.type_text("55")
         d.key("F5")
         d.type_text(freq)
         d.key("F1")
         answer_hamlogs_question()
         d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + (1 if call == "ja2aaa" else 2))
-    check([r[1] for r in (record(count + 1), record(count + 2))] == ["JA2AAA", "JA2BBB"], "saved other calls")
+    check([r[1] for r in (record(count + 1), record(count + 2))] == ["JA2AAA", "JA2BB"], "saved other calls")
+    check(record(count + 2)[4] == "55", "saved his report %r" % record(count + 2)[4])
     check(record(count + 1)[2] == "2024/12/26", "saved date %r" % record(count + 1)[2])
     d.key("Escape")
     d.window_gone("ORBEXログ")

@@ -154,7 +154,7 @@ void RightClick(QWidget& control, QPoint at) { Mouse(control, at, Qt::RightButto
 
 void DoubleClick(QWidget& control, QPoint at) { Mouse(control, at, Qt::LeftButton, Qt::NoModifier, true); }
 
-void ClickCaret(QLineEdit& box, int position) {
+void ClickCaret(QLineEdit& box, int position, Qt::KeyboardModifiers mods) {
   // The span of places that give that caret; its middle is where the operator aims.
   int first = -1, last = -1;
   for (int x = 0; x < box.width(); ++x)
@@ -166,7 +166,7 @@ void ClickCaret(QLineEdit& box, int position) {
     ADD_FAILURE() << "no place in " << Describe(&box).toStdString() << " puts the caret at " << position;
     return;
   }
-  Click(box, QPoint((first + last) / 2, box.height() / 2));
+  Click(box, QPoint((first + last) / 2, box.height() / 2), Qt::LeftButton, mods);
 }
 
 void Drag(QWidget& control, QPoint from, QPoint to) {

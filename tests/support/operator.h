@@ -50,8 +50,9 @@ void Click(QWidget& control, QPoint at = {-1, -1}, Qt::MouseButton button = Qt::
            Qt::KeyboardModifiers mods = Qt::NoModifier);
 void RightClick(QWidget& control, QPoint at = {-1, -1});
 void DoubleClick(QWidget& control, QPoint at = {-1, -1});
-// A click in a one-line box where it leaves the caret before character `position` of the text shown.
-void ClickCaret(QLineEdit& box, int position);
+// A click in a one-line box where it leaves the caret before character `position` of the text shown
+// (with Shift, the selection runs from the caret to there).
+void ClickCaret(QLineEdit& box, int position, Qt::KeyboardModifiers mods = Qt::NoModifier);
 // Press at `from`, move, release at `to` (both inside `control`).
 void Drag(QWidget& control, QPoint from, QPoint to);
 // The widget a click at `at` inside `control` would land on.

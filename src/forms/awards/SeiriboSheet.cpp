@@ -331,7 +331,7 @@ void SeiriboSheet::Form_KeyDown(int& keyCode, int /*shift*/) {
 void SeiriboSheet::Text2_KeyPress(int& keyAscii) {
   if (keyAscii >= 'a' && keyAscii <= 'z') keyAscii -= 32;
   if (keyAscii == vbKeyBack || insertMode_ != 0) return;
-  Text2.SetSelLength(1);
+  Text2.TypeOver();
 }
 
 void SeiriboSheet::landOn(int32_t row) {

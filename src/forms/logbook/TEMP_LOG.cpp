@@ -476,6 +476,7 @@ void TEMP_LOG::PutCodeAndQth(const QString& code, const QString& qth) {
 }
 
 void TEMP_LOG::SetEntry(const QsoEntry& e) {
+  stationCall_ = e.call.trimmed();
   Text1.setText(e.call);
   Text3.setText(e.date);
   Text4.setText(e.time);
@@ -578,9 +579,11 @@ bool TEMP_LOG::NewRecord() {
   // The station of the last save stays for its next QSO; nothing of a record only browsed to does. A
   // window not shown yet holds only what the sheet put there for this QSO (call, name, band, code).
   const bool prepared = !shownOnce_;
+  if (prepared) stationCall_.clear();
   if (!prepared && (Text1.text().trimmed() != LastSavedCall ||
                     (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0))) {
     for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14, &Text15}) t->setText(QString());
+    stationCall_.clear();
   }
   for (TextBox* t : {&Text8, &Text16, &Text17})
     if (!prepared || t != &Text8) t->setText(QString());
@@ -689,6 +692,7 @@ void TEMP_LOG::SaveQso() {
   }
   storeModeIndex();
   RecordSaved = 1;
+  stationCall_ = LastSavedCall;
   readBack();
   refreshLogViewer();
   RigPortState.ManualFreqFlag = 0;

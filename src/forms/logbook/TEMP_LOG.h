@@ -161,6 +161,9 @@ class TEMP_LOG : public VbForm, public RigListener {
  private:
   friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
+  // The call whose station details (code, grid, name, QTH, D) the fields hold: looked up, stored or
+  // carried by 新; empty while they are only what was typed or put there for this QSO.
+  QString stationCall_;
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
   void wireEqsl();

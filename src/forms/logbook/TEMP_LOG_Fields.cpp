@@ -93,7 +93,10 @@ void TEMP_LOG::wireFields() {
       const bool letters = (r.keep & kLetters) != 0;
       if (letters && k >= 'a' && k <= 'z') k -= 32;
       if (!kept(k, r.keep)) k = 0;
-      if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->SetSelLength(1);
+      // The date, the time and the one-mark QSL boxes keep their form: each character replaces one,
+      // from the start of a date the program put there; the others replace a selection whole.
+      if (k != 0 && r.alwaysOverwrite) r.box->SetSelLength(1);
+      if (k != 0 && !r.alwaysOverwrite && InsertMode == 0) r.box->TypeOver();
     };
     // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
     // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.
@@ -131,6 +134,12 @@ void TEMP_LOG::wireFields() {
     UnloadForm<QSODATA>();
     HamlogCloseDb(0);
     QString call = Text1.text().trimmed();
+    // A lookup for another call never keeps the details of the station the fields were filled for.
+    if (!stationCall_.isEmpty() && call != stationCall_) {
+      for (TextBox* t : {&Text9, &Text10, &Text12, &Text13}) t->setText(QString());
+      Check1.SetValue(0);
+    }
+    stationCall_ = call;
     QSODATA::ShowStationQsos(call);
     SearchDxCodeToWindows(Text1.text());
     Text4.setFocus();
@@ -333,7 +342,7 @@ void TEMP_LOG::wireCodeField() {
     }
     if (k >= 'a' && k <= 'z') k -= 32;
     if (!((k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || k == 226)) k = 0;
-    if (k != 0 && InsertMode == 0) Text9.SetSelLength(1);
+    if (k != 0 && InsertMode == 0) Text9.TypeOver();
   };
   Text9.KeyDown = [this](int& keyCode, int) { Text9_KeyDown(keyCode); };
   Text9.DblClick = [this] {

@@ -1,5 +1,8 @@
 #include "forms/rig/RigCFG.h"
 
+#include <algorithm>
+#include <tuple>
+
 #include "core/SettingsStore.h"
 #include "forms/sheet/CWSHEET.h"
 #include "platform/serial.h"
@@ -18,6 +21,7 @@ constexpr char kSection[] = "RIG_CON_CFG";
 const char* const kBauds[] = {"4800", "9600", "19200", "38400", "1200"};
 constexpr int kTallHeight = 7470;
 constexpr int kShortHeight = 4095;
+constexpr int kListFrameHeight = 2400;  // the port list's frame where the dialog has the room
 
 RigSetting settingOf(const QString& port, const QString& model, const QString& baud, const QString& stop,
                      const QString& address) {
@@ -94,7 +98,8 @@ RigCFG::RigCFG() {
 }
 
 void RigCFG::buildLayout() {
-  // Rig 1 on the left, the shared settings on the right; rig 2 below, shown with "Rig 2台を使う".
+  // Rig 1 on the left, its port in the middle with room for the port's fault and its advice, the shared
+  // settings on the right; rig 2 below, shown with "Rig 2台を使う".
   Frame1.Move(120, 120, 3600, 700);
   Frame11.Move(120, 4000, 3600, 700);
   for (auto [model, address] : {std::pair{&Combo1, &Text11}, std::pair{&Combo2, &Text1}}) {
@@ -126,15 +131,14 @@ void RigCFG::buildLayout() {
       ++k;
     }
   }
-  Frame5.Move(3840, 120, 3120, 1000);
-  Combo3.Move(120, 240, 1800, 300);
-  Command1.Move(1980, 240, 1060, 300);
-  PortState1.Move(120, 620, 2800, 240);
-  Frame15.Move(3840, 4000, 3120, 1000);
-  Combo4.Move(120, 240, 1800, 300);
-  Command2.Move(1980, 240, 1060, 300);
-  PortState2.Move(120, 620, 2800, 240);
-  Frame6.Move(3840, 1200, 3000, 1300);
+  for (auto [frame, box, button, state] : {std::tuple{&Frame5, &Combo3, &Command1, &PortState1},
+                                           std::tuple{&Frame15, &Combo4, &Command2, &PortState2}}) {
+    frame->Move(3840, frame == &Frame5 ? 120 : 4000, 3600, 1400);
+    box->Move(120, 240, 2200, 300);
+    button->Move(2400, 240, 1080, 300);
+    state->Move(120, 600, 3360, 760);
+  }
+  Frame6.Move(3840, 1600, 3600, 1300);
   Check1.Move(120, 240, 1400, 240);
   Label40.Move(120, 560, 1400, 240);
   Text5.Move(1600, 520, 700, 300);
@@ -145,21 +149,21 @@ void RigCFG::buildLayout() {
   HScroll3.setPageStep(500);
   Label41.Move(2200, 900, 500, 240);
   Label42.Move(2700, 900, 280, 240);
-  Frame2.Move(3840, 2600, 3000, 600);
+  Frame2.Move(7560, 120, 3000, 600);
   Text16.Move(120, 240, 800, 300);
   Label43.Move(960, 260, 600, 240);
-  Label44.Move(3840, 3300, 3000, 240);
-  Check2.Move(3840, 3600, 2000, 240);
-  Frame7.Move(5280, 8280, 3000, 2400);
-  List1.Move(120, 240, 2760, 1700);
-  Command3.Move(120, 2000, 900, 300);
+  Label44.Move(7560, 840, 3000, 240);
+  Check2.Move(7560, 1140, 2000, 240);
+  Frame7.Move(5280, 8280, 4400, kListFrameHeight);
+  List1.Move(120, 240, 4160, kListFrameHeight - 660);
+  Command3.Move(120, kListFrameHeight - 390, 900, 300);
   Frame7.hide();
   for (const QString& m : RigModelChoices()) {
     Combo1.AddItem(m);
     Combo2.AddItem(m);
   }
   Combo1.setToolTip(QStringLiteral("Select Rig"));
-  SetWidth(7080);
+  SetWidth(10800);
   SetHeight(kShortHeight);
 }
 
@@ -292,7 +296,12 @@ void RigCFG::ListPorts(int target) {
   List1.Clear();
   ComListTarget = target;
   for (const ComPortEntry& e : ComPortList({keys.Port, keys.Port2})) List1.AddItem(ComPortItemText(e));
-  Frame7.Move(3480, target == 1 ? 1560 : 4920);
+  // The frame ends inside the dialog at its height now, its CLOSE button in sight.
+  const int top = target == 1 ? 1560 : 4920;
+  const int height = std::clamp(ScaleHeight() - top - 60, 1200, kListFrameHeight);
+  Frame7.Move(3480, top, 4400, height);
+  List1.Move(120, 240, 4160, height - 660);
+  Command3.Move(120, height - 390, 900, 300);
   Frame7.show();
   Frame7.raise();
 }

@@ -60,8 +60,9 @@ void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
     keyAscii = 0;
   }
   if (keyAscii == 0 || InsertMode != 0) return;
-  // Overwrite: the typed character replaces the character(s) at the caret.
-  box.SetSelLength(frequency ? 1 : TypedSelLength);
+  // Overwrite: the typed character replaces the selection, or the character at the caret; the search
+  // and call boxes insert until the first mouse release in one of them.
+  box.TypeOver(frequency ? 1 : std::min(TypedSelLength, 1));
 }
 
 void CWSHEET::Text2_Change() {

@@ -401,7 +401,7 @@ void ORBEX_CFG::Text1_KeyPress(int& k) {
     MsgBox(kCallSignRule);
     return;
   }
-  Text1.SetSelLength(10);
+  Text1.TypeOver(10);
 }
 
 // Text that arrives other than by typing (pasted) is held to the same characters; a stored call sign
@@ -424,7 +424,7 @@ void ORBEX_CFG::OverwriteKeyPress(TextBox& box, int& k) {
   k = NarrowAnsiCode(k);  // these boxes hold one-byte marks
   if (k >= 'a' && k <= 'z') k -= 32;
   if (k == vbKeyBack) return;
-  box.SetSelLength(1);
+  box.TypeOver();
 }
 
 void ORBEX_CFG::Text24_KeyPress(int& k) {
@@ -433,7 +433,7 @@ void ORBEX_CFG::Text24_KeyPress(int& k) {
     k = 0;
     return;
   }
-  Text24.SetSelLength(1);
+  Text24.TypeOver();
 }
 
 void ORBEX_CFG::MarkBox_Change(int slot) {

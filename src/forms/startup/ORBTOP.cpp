@@ -735,7 +735,7 @@ void ORBTOP::Text1_KeyPress(int& k) {
     k = 0;
     return;
   }
-  Text1.SetSelLength(1);
+  Text1.TypeOver();
 }
 
 void ORBTOP::CategoryBox_KeyPress(int box, int& k) {
@@ -769,7 +769,7 @@ void ORBTOP::DateBox_KeyPress(TextBox& box, int& k) {
     k = 0;
     return;
   }
-  box.SetSelLength(1);
+  box.SetSelLength(1);  // a date keeps its eight digits: each typed one replaces one
 }
 
 void ORBTOP::Text7_Change() {

@@ -74,11 +74,29 @@ std::function<std::unique_ptr<QEvent>()> Kept(const QEvent& e) {
   return [copy = std::shared_ptr<QEvent>(e.clone())] { return std::unique_ptr<QEvent>(copy->clone()); };
 }
 
-// Hands the held input on, in order, once no wait lives; a wait begun by one of them keeps the rest.
+// True while a modal window (a message box shown after the wait, a notice that closes by itself)
+// shuts `target`'s window off: Qt drops input handed to it, so the input waits until the box is gone.
+bool ShutOffByModal(const QObject* target) {
+  const QWindow* modal = QGuiApplication::modalWindow();
+  if (!modal || !target) return false;
+  const QWindow* window = qobject_cast<const QWindow*>(target);
+  if (!window && target->isWidgetType()) window = static_cast<const QWidget*>(target)->window()->windowHandle();
+  if (!window) return false;
+  for (const QWindow* w = window; w; w = w->transientParent())
+    if (w == modal) return false;  // the box itself, or a window it opened
+  if (modal->modality() == Qt::ApplicationModal) return true;
+  for (const QWindow* w = modal->transientParent(); w; w = w->transientParent())
+    if (w == window) return true;
+  return false;
+}
+
+// Hands the held input on, in order, once no wait lives; a wait begun by one of them keeps the rest,
+// and so does a modal box over their window until it closes.
 void HandOnHeldInput() {
   Holds& h = holds();
   h.handOnPosted = false;
   while (!h.input.empty() && h.depth == 0) {
+    if (ShutOffByModal(h.input.front().target)) return;
     HeldInput next = std::move(h.input.front());
     h.input.pop_front();
     QObject* target = next.target;
@@ -109,10 +127,13 @@ class HoldFilter : public QObject {
  protected:
   bool eventFilter(QObject* target, QEvent* e) override {
     Holds& h = holds();
+    // A modal box that kept the held input back has closed.
+    if (e->type() == QEvent::WindowUnblocked && h.depth == 0 && !h.input.empty()) PostHandOn();
     if (!isInput(*e)) return false;
     // Input for a held window waits; so does any input behind it, until it has been handed on (input
-    // that the handing on itself gives rise to goes at once).
-    const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty();
+    // that the handing on itself gives rise to goes at once, and so does the answer to a modal box
+    // the held input waits behind).
+    const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty() && !ShutOffByModal(h.input.front().target);
     if (!HeldByWait(target) && !behind) return false;
     // Taken by the window: no menu shortcut fires from it either; the key itself is held.
     if (e->type() == QEvent::ShortcutOverride) {

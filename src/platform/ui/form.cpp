@@ -257,14 +257,19 @@ long long Overlap(const QRect& a, const std::vector<QRect>& rects) {
 }  // namespace
 
 void VbForm::PlaceBeside(const QWidget* opener) {
-  std::vector<QRect> controls;
-  for (const QWidget* w : opener->findChildren<QWidget*>())
-    if (w->isVisible() && IsControl(*w)) controls.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
-  std::vector<QRect> others;
+  const auto controlsOf = [](const QWidget& window, std::vector<QRect>& into) {
+    for (const QWidget* w : window.findChildren<QWidget*>())
+      if (w->isVisible() && IsControl(*w)) into.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+  };
+  // The opener's controls come first; the operator works in the program's other windows as well.
+  std::vector<QRect> controls, otherControls, others;
+  controlsOf(*opener, controls);
   for (const QWidget* w : QApplication::topLevelWidgets())
     if (w != this && w != opener && w->isVisible() && w->windowType() != Qt::Popup &&
-        w->windowType() != Qt::ToolTip)
+        w->windowType() != Qt::ToolTip) {
       others.push_back(w->frameGeometry());
+      controlsOf(*w, otherControls);
+    }
   const QScreen* screen = opener->screen() ? opener->screen() : QGuiApplication::primaryScreen();
   const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const QRect frame = opener->frameGeometry();
@@ -273,14 +278,15 @@ void VbForm::PlaceBeside(const QWidget* opener) {
     return QPoint(std::clamp(p.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)),
                   std::clamp(p.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
   };
-  // The place of the window's own rule, while it leaves the opener's controls in sight.
+  // The place of the window's own rule, while it leaves the controls of every open window in sight.
   const QPoint home = onScreen(pos());
-  if (Overlap(QRect(home, size), controls) == 0) {
+  if (Overlap(QRect(home, size), controls) == 0 && Overlap(QRect(home, size), otherControls) == 0) {
     move(home);
     return;
   }
   // Else beside the opener: below it, to its right, above, to its left, or wherever on the screen
-  // covers the least of its controls, then of the other windows, then of the opener; nearest first.
+  // covers the least of its controls, then of the other windows' controls, then of the other windows,
+  // then of the opener; nearest first.
   constexpr int kGap = 4, kStep = 16;
   std::vector<QPoint> tries = {{frame.left(), frame.bottom() + kGap},
                                {frame.right() + kGap, frame.top()},
@@ -293,7 +299,8 @@ void VbForm::PlaceBeside(const QWidget* opener) {
     const QPoint p = onScreen(tries[i]);
     const QRect r(p, size);
     const long long distance = i < sides ? 0 : (p - frame.topLeft()).manhattanLength();
-    return std::tuple(Overlap(r, controls), Overlap(r, others), Overlap(r, {frame}), i < sides ? i : sides,
+    return std::tuple(Overlap(r, controls), Overlap(r, otherControls), Overlap(r, others), Overlap(r, {frame}),
+                      i < sides ? i : sides,
                       distance);
   };
   size_t best = 0;

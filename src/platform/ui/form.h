@@ -108,8 +108,9 @@ class VbForm : public QMainWindow {
   void SetHeight(int tw) { Move(Left(), Top(), -1, tw); }
   // The place the window keeps in the settings (twips, PlaceOnScreen's rule). With none stored (no
   // top, or a negative one) the window opens, when first shown, at the rule's place when that leaves
-  // the controls of the window that opens it in sight, else beside that window: clear of its
-  // controls, of the program's other windows where there is room, inside the screen.
+  // the controls of the program's open windows in sight, else beside the window that opens it: clear
+  // of its controls, then of the other windows' controls, then of those windows where there is room,
+  // inside the screen.
   void MoveToStoredPlace(std::optional<int32_t> top, int32_t left);
   // The client area's size in twips.
   int ScaleWidth() const;

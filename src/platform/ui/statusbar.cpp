@@ -2,19 +2,48 @@
 
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QResizeEvent>
+#include <algorithm>
 #include <QStatusBar>
 
 #include "platform/ui/keys.h"
 #include "platform/ui/twips.h"
 
+namespace {
+
+// A panel asks for its text on one line; where the bar has less room it wraps the text onto more
+// lines (a port's fault and what to do about it), and the bar grows to show them.
+class PanelLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize sizeHint() const override {
+    const QMargins m = contentsMargins();
+    const QSize line = fontMetrics().size(Qt::TextSingleLine, text().isEmpty() ? QStringLiteral(" ") : text());
+    return QSize(line.width() + m.left() + m.right() + 2 * margin(), line.height() + m.top() + m.bottom());
+  }
+  // The bar is as tall as the lines the text takes at the panel's width now.
+  QSize minimumSizeHint() const override {
+    return {QLabel::minimumSizeHint().width(), std::max(sizeHint().height(), heightForWidth(width()))};
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override {
+    QLabel::resizeEvent(e);
+    if (e->oldSize().width() != width()) updateGeometry();
+  }
+};
+
+}  // namespace
+
 StatusBar::StatusBar(QMainWindow* window, int panels) : bar_(window->statusBar()) {
   bar_->setSizeGripEnabled(true);
   bar_->installEventFilter(this);
   for (int i = 1; i <= panels; ++i) {
-    auto* l = new QLabel(bar_);
+    auto* l = new PanelLabel(bar_);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(true);
     l->installEventFilter(this);
     bar_->addPermanentWidget(l, i == panels ? 1 : 0);
     panels_.push_back(l);

@@ -68,6 +68,14 @@ void TextBox::SetSelLength(int length) {
   setSelection(start, length);
 }
 
+void TextBox::TypeOver(int length) {
+  if (hasSelectedText()) {
+    filled_ = false;
+    return;
+  }
+  SetSelLength(length);
+}
+
 MultiLineTextBox::MultiLineTextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   setPlainText(text);
   last_ = text;

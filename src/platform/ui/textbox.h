@@ -7,7 +7,7 @@
 //   Text2.KeyPress = [this](int& keyAscii) {
 //     if (keyAscii >= 'a' && keyAscii <= 'z') keyAscii -= 32;     // rewrite
 //     if (keyAscii == '*') keyAscii = 0;                          // swallow
-//     if (keyAscii != 0 && !insertMode) Text2.SetSelLength(1);   // overwrite the character at the caret
+//     if (keyAscii != 0 && !insertMode) Text2.TypeOver();        // overwrite the character at the caret
 //   };
 //   Text2.setText("1001");                            // runs Change when the text really changes
 //
@@ -17,10 +17,11 @@
 // program. A text the program puts in a box (setText(), even the one it holds already) is typed over:
 // its whole text is selected with the caret at the start, now when the box holds the keyboard and
 // again when the keyboard next comes to it other than by a click, until the operator types, clicks or
-// the program places the caret in it (SetSelStart, SetSelLength). The overwrite rules of the windows
-// take the character at the start, a plain box replaces the whole. The one exception is a write-back
-// of what the operator is typing (setText() from the box's own Change or KeyUp, or from handlers
-// they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
+// the program places the caret in it (SetSelStart, SetSelLength). The first typed character replaces
+// the whole selection, in overwrite typing too (TypeOver); a box of fixed form (a date, a time) selects
+// one character before each typed one instead and is typed over from the start. The one exception is
+// a write-back of what the operator is typing (setText() from the box's own Change or KeyUp, or from
+// handlers they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
 // control (control.h). When the keyboard arrives at a box the operator typed in (Enter, an F-key,
 // setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
 // the mouse is.
@@ -42,6 +43,9 @@ class TextBox : public VbControl<QLineEdit> {
   int SelLength() const;
   void SetSelLength(int length);  // selects `length` characters from SelStart
   QString SelText() const { return selectedText(); }
+  // Overwrite typing, from KeyPress: the typed character replaces the selection, the operator's or the
+  // program's, when there is one, else `length` characters at the caret (0: it is inserted).
+  void TypeOver(int length = 1);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

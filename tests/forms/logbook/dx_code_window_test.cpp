@@ -103,12 +103,15 @@ TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) 
   w.Show();
   Operator::Activate(w);
   // One entity goes straight into the entry window; of several the operator picks it in the code list.
-  const auto look = [&](const QString& call, const CtyEntity& e) {
+  const auto lookUp = [&](const QString& call) {
     Operator::Click(w.Text1);
     Operator::Key(Qt::Key_End);
     for (int i = 0; i < 9; ++i) Operator::Key(Qt::Key_Backspace);
     Operator::Type(call);
     Operator::Key(Qt::Key_Down);
+  };
+  const auto look = [&](const QString& call, const CtyEntity& e) {
+    lookUp(call);
     if (CODE_LIST* list = LoadedForm<CODE_LIST>()) {
       int row = 1;
       while (row < list->MSFlexGrid1.Rows() - 1 && list->MSFlexGrid1.TextMatrix(row, 2) != e.name) ++row;
@@ -130,6 +133,10 @@ TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) 
        {"RA3AA", "RW6HS", "RZ1AB", "UA4ABC", "R7AA", "UA9FAA", "RA9XA", "RX9ABC", "KC4AAA"})
     look(call, cty.Entities()[cty.Call(call)]);
   look("UA3ABC/9", cty.Entities()[cty.Call("UA9ABC")]);
+  // A Japanese call after it keeps nothing of that station: no code, QTH or D tick.
+  lookUp("JH8XYI");
+  EXPECT_EQ(w.Text9.text() + w.Text13.text(), "");
+  EXPECT_EQ(w.Check1.Value(), 0);
 }
 
 TEST_F(ShippedMasterLocalTime, WithTheDxccTableTheCallAsWrittenDecidesAndFillsTheCodeByItself) {

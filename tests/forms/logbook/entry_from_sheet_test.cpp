@@ -198,6 +198,16 @@ TEST_F(EntryFromSheet, ACallThatTheProgramPutInTheBoxIsTypedOver) {
   Operator::Key(Qt::Key_F2);
   Operator::Type("ja1bbb");
   EXPECT_EQ(w.Text1.text(), "JA1BBB");
+  // A shorter call keeps nothing of the carried one; a report selected by the operator goes whole.
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("jr2xy");
+  EXPECT_EQ(w.Text1.text(), "JR2XY");
+  Operator::Key(Qt::Key_F4);
+  Operator::Type("599");
+  Operator::DoubleClick(w.Text5);
+  Operator::Type("55");
+  EXPECT_EQ(w.Text5.text(), "55");
   Operator::Key(Qt::Key_Insert);
   boxes.Answer(vbYes);
   Operator::Click(w.Command2);

@@ -508,6 +508,11 @@ TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
   Operator::ClickCaret(s.Text3, 0);
   Operator::Type("7k");
   EXPECT_EQ(s.Text3.text(), "7K1ABC");
+  // A selection made with the mouse goes with the first character; the next replaces one.
+  Operator::ClickCaret(s.Text3, 2);
+  Operator::ClickCaret(s.Text3, 4, Qt::ShiftModifier);
+  Operator::Type("22");
+  EXPECT_EQ(s.Text3.text(), "7K22C");
 }
 
 TEST_F(CWSHEETTest, AreaAndPrefectureViewsNarrowOneFill) {

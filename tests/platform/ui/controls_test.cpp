@@ -142,12 +142,20 @@ TEST_F(Controls, TextFromTheInputMethodPassesTheSameFilter) {
 TEST_F(Controls, OverwriteByTakingTheCharacterAtTheCaret) {
   w->Text3.setText("2024-01-02");
   w->Text3.KeyPress = [this](int& k) {
-    if (k != 8) w->Text3.SetSelLength(1);
+    if (k != 8) w->Text3.TypeOver();
   };
   Operator::ClickCaret(w->Text3, 5);
   Operator::Type("05");
   EXPECT_EQ(w->Text3.text(), "2024-05-02");
   EXPECT_EQ(w->Text3.SelStart(), 7);
+  // A selection, the program's or the operator's, goes whole with the first character typed over it.
+  w->Text3.setText("599");
+  Operator::Type("55");
+  EXPECT_EQ(w->Text3.text(), "55");
+  w->Text3.setText("JA2MOUJA3AB");
+  Operator::DoubleClick(w->Text3);
+  Operator::Type("JA3AB");
+  EXPECT_EQ(w->Text3.text(), "JA3AB");
 }
 
 TEST_F(Controls, ValuesSetInCodeRunTheHandlersWhenTheyReallyChange) {

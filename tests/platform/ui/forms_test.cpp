@@ -326,6 +326,33 @@ TEST_F(Forms, KeysHeldBehindAClickThatClosesTheirWindowGoWhereTheKeyboardIsThen)
   EXPECT_EQ(w.Text2.text(), QString::fromUtf8("ab局"));
 }
 
+// A wait that ends in a modal box (a notice that closes by itself): the input held for the window
+// behind the box reaches it once the box is gone, and the box takes the operator's answer meanwhile.
+TEST_F(Forms, InputHeldDuringAWaitThatEndsInAModalBoxIsHandedOnWhenTheBoxCloses) {
+  StartWindow& w = ShownStartWindow();
+  QStringList seen;
+  w.Command1.Click = [&] { seen << "search " + w.Text2.text(); };
+  {
+    const InputHold request;
+    QTimer::singleShot(5, [&] {
+      Operator::Click(w.Text2);
+      Operator::Type("ja1aaa");
+      Operator::Click(w.Command1);
+    });
+    WaitWithEvents(30);
+  }
+  QMessageBox notice(QMessageBox::Information, "ORBEX5", "JA1SLOWNO", QMessageBox::Ok, &w);
+  QTimer::singleShot(20, [&] {
+    EXPECT_TRUE(seen.isEmpty()) << "nothing reaches the window behind the box";
+    Operator::Key(Qt::Key_Return);
+  });
+  QTimer::singleShot(2000, &notice, [&] { notice.done(0); });  // never blocks the test
+  notice.exec();
+  EXPECT_NE(notice.clickedButton(), nullptr) << "the Return of the operator answered the box";
+  DoEvents();
+  EXPECT_EQ(seen, QStringList{"search ja1aaa"});
+}
+
 // A window with no place stored (300 x 200 pixels) opens at the top left when that leaves the controls
 // of the window it is opened from in sight; else beside that window, clear of them and of the others.
 template <int N>
@@ -344,9 +371,14 @@ TEST_F(Forms, AWindowWithNoPlaceStoredOpensClearOfItsOpenersControlsAndOfTheOthe
     for (const QRect& r : taken) EXPECT_FALSE(f->frameGeometry().intersects(r));
     taken.push_back(f->frameGeometry());
   }
+  // Opened from a window whose own place leaves its controls free: still clear of the start window's.
   Operator::Activate(Form<Unplaced<1>>());
   Form<Unplaced<4>>().Show();
-  EXPECT_EQ(Form<Unplaced<4>>().pos(), QPoint(0, 0));
+  for (const QRect& r : {taken[0], taken[1]}) EXPECT_FALSE(Form<Unplaced<4>>().frameGeometry().intersects(r));
+  w.Hide();
+  Operator::Activate(Form<Unplaced<1>>());
+  Form<Unplaced<5>>().Show();
+  EXPECT_EQ(Form<Unplaced<5>>().pos(), QPoint(0, 0)) << "its own place covers no control";
 }
 
 TEST_F(Forms, GeometryIsInTwips) {
