@@ -204,7 +204,7 @@ TEST_F(HamlogGuard, EditsAndDeletionsAreWrittenIntoTheOperatorsOwnFile) {
   const QByteArray db = QFile::encodeName(Db());
   ASSERT_EQ(::link(db.constData(), QFile::encodeName(Path("SECOND.HDB")).constData()), 0);
   ASSERT_EQ(::chmod(db.constData(), 0660), 0);
-  if (::geteuid() == 0) ASSERT_EQ(::chown(db.constData(), 4242, 4243), 0);
+  if (::geteuid() == 0) { ASSERT_EQ(::chown(db.constData(), 4242, 4243), 0); }
   const bool xattrs = ::setxattr(db.constData(), "user.orbex.test", "kept", 4, 0) == 0;
   struct stat before {};
   ASSERT_EQ(::stat(db.constData(), &before), 0);
@@ -238,7 +238,7 @@ TEST_F(HamlogGuard, EditsAndDeletionsAreWrittenIntoTheOperatorsOwnFile) {
   EXPECT_EQ(after.st_mode, before.st_mode);
   EXPECT_EQ(ReadFile(Path("SECOND.HDB")), ReadFile(Db()));
   char value[8] = {};
-  if (xattrs) EXPECT_EQ(QByteArray(value, int(::getxattr(db.constData(), "user.orbex.test", value, sizeof value))), "kept");
+  if (xattrs) { EXPECT_EQ(QByteArray(value, int(::getxattr(db.constData(), "user.orbex.test", value, sizeof value))), "kept"); }
 }
 
 // A log whose folder takes no new file, edited by the log's owner (an ordinary user): a QSO and a QSL
@@ -247,7 +247,7 @@ TEST_F(HamlogGuard, AnEditInAFolderThatTakesNoNewFileIsRefusedWithTheTrueCause) 
   const bool root = ::geteuid() == 0;
   const QString folder = QFileInfo(Db()).absolutePath();
   for (const QString& name : QDir(folder).entryList(QDir::Files))
-    if (root) ASSERT_EQ(::chown(QFile::encodeName(Path(name)).constData(), 65534, 65534), 0);
+    if (root) { ASSERT_EQ(::chown(QFile::encodeName(Path(name)).constData(), 65534, 65534), 0); }
   ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
   int toParent[2];
   ASSERT_EQ(pipe(toParent), 0);
