@@ -214,7 +214,6 @@ TEST_F(HamlogGuard, EditsAndDeletionsAreWrittenIntoTheOperatorsOwnFile) {
   const auto before = kept();
   hamlog::HdbTable other;
   ASSERT_EQ(other.Open(Db()), hamlog::TableStatus::Ok);
-
   ASSERT_EQ(Open(), 0);
   ASSERT_EQ(EditQso(2, {{11, "Yamada"}}), 0);
   Close();
@@ -225,7 +224,6 @@ TEST_F(HamlogGuard, EditsAndDeletionsAreWrittenIntoTheOperatorsOwnFile) {
   ASSERT_TRUE(other.Append(image));
   other.Close();
   EXPECT_EQ(Field(5, 0), "JA1EEE");
-
   ASSERT_EQ(Open(), 0);
   ASSERT_EQ(Vdbf_delete(thw_, 1), 0);
   ASSERT_EQ(Vdbf_packwk(thw_, "", 58), 0);
