@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
@@ -135,30 +134,20 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     QStringList told;
     receiver.Lost = [&](const QString& why) { told << why; };
     receiver.Received = [](const QByteArray&) { return 7; };
-    const QByteArray path = QFile::encodeName(IpcSocketPath("Receiver J"));
+    sockaddr_un a{AF_UNIX, {}};
+    ::strncpy(a.sun_path, QFile::encodeName(IpcSocketPath("Receiver J")).constData(), sizeof(a.sun_path) - 1);
     std::vector<int> callers;  // connected, never served: the server's accept finds no descriptor left
-    for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0;) {
-      sockaddr_un a{};
-      a.sun_family = AF_UNIX;
-      ::strncpy(a.sun_path, path.constData(), sizeof(a.sun_path) - 1);
+    for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0; callers.push_back(fd))
       ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-      callers.push_back(fd);
-    }
-    QElapsedTimer t;
-    t.start();
-    while (receiver.Listening() && t.elapsed() < 1000) QCoreApplication::processEvents();
+    if (!QTest::qWaitFor([&] { return !receiver.Listening(); }, 1000)) return false;
     // The descriptor the lost socket gave back is taken too, past the idle time: the socket cannot be
     // made again meanwhile, and the operator is told once.
     for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0;) callers.push_back(fd);
-    while (t.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QTest::qWait(2000);
     if (told.size() != 1 || !told[0].contains("Receiver_J を作り直せません") || receiver.Listening()) return false;
     for (int fd : callers) ::close(fd);
     int32_t answer = 0;
-    bool answered = false;
-    while (!answered && t.elapsed() < 5000) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-      answered = IpcSend("Receiver J", "back?", &answer, 500);
-    }
+    const bool answered = QTest::qWaitFor([&] { return IpcSend("Receiver J", "back?", &answer, 500); }, 3000);
     return answered && answer == 7 && receiver.Listening() && told.size() == 1;
   })) << "the socket came back for the companions";
 }

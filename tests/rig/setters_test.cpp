@@ -142,15 +142,7 @@ TEST_F(Tuning, CommandsThatComeDuringAnExchangeLetTheOperatorsKeysThroughBetween
   QLineEdit box;
   box.show();
   int sentWhenTyped = -1;
-  struct KeyWatch : QObject {
-    std::function<void()> typed;
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::KeyPress) typed();
-      return false;
-    }
-  } watch;
-  watch.typed = [&] { sentWhenTyped = int(r.TextCommands().size()); };
-  box.installEventFilter(&watch);
+  QObject::connect(&box, &QLineEdit::textChanged, [&] { sentWhenTyped = int(r.TextCommands().size()); });
   RigExchange([&] {
     // A burst from the companion program while the link is busy, and a key typed meanwhile.
     for (int i = 1; i <= 5; ++i) RigTxShift(100 * i);

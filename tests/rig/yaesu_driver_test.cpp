@@ -75,18 +75,17 @@ TEST_F(YaesuBinary, AnFt817ReadingIsTakenOnlyWithItsModeByteOrTwiceTheSame) {
   PtyTransceiver& r = Connect("FT817");
   QByteArray reply;
   r.Answer = [&reply](const QByteArray&) { return std::optional<QByteArray>(reply); };
-  for (const char* garbage : {"0138952440", "0860656233", "1441000091"}) {  // BCD, but no mode it sends
-    reply = Hex(garbage);
+  const auto poll = [&](const char* hex) {
+    reply = Hex(hex);
     Poll();
-  }
+  };
+  for (const char* garbage : {"0138952440", "0860656233", "1441000091"}) poll(garbage);  // BCD, no mode it sends
   EXPECT_TRUE(heard.hz.isEmpty()) << "stray bytes are no reading";
   Poll();
   EXPECT_EQ(heard.hz, QList<int64_t>({144'100'000})) << "the same five bytes twice";
-  reply = Hex("0070250002");
-  Poll();
+  poll("0070250002");
   EXPECT_EQ(heard.hz.last(), 7'025'000) << "CW: a mode the rig sends";
-  reply = Hex("0145000088");
-  Poll();
+  poll("0145000088");
   EXPECT_EQ(heard.hz.last(), 14'500'000) << "narrow FM";
 }
 

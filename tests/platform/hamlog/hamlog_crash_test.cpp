@@ -78,65 +78,48 @@ HdbTable::WriteStep killAt;
 // every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
 TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
   using S = HdbTable::WriteStep;
-  const std::vector<TestQso> qsos = {{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
-                                     {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}};
-  auto killed = [this](S at, const std::function<void()>& write) {
+  for (const auto& [at, edit] : std::initializer_list<std::pair<S, bool>>{
+           {S::JournalFilled, true}, {S::JournalWritten, true}, {S::RecordWritten, true}, {S::JournalFilled, false},
+           {S::JournalWritten, false}, {S::PackCopied, false}, {S::PackCounted, false}}) {
+    SCOPED_TRACE(testing::Message() << int(at) << (edit ? " edit" : " deletion"));
+    for (const QString& name : QDir(Path("")).entryList(QDir::Files)) QFile::remove(Path(name));
+    SetUp();
+    AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
+             {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}});
     killAt = at;
-    const int status = InChild([&] {
+    EXPECT_TRUE(killedBySigkill(InChild([this, edit = edit] {
       HdbTable::stepHookForTest = [](S s) {
         if (s == killAt) raise(SIGKILL);
       };
-      if (Open() != 0) _exit(3);
-      write();
-      _exit(4);
-    });
-    EXPECT_TRUE(killedBySigkill(status)) << status;
-  };
-  auto fresh = [&] {
-    for (const QString& name : QDir(Path("")).entryList(QDir::Files)) QFile::remove(Path(name));
-    ASSERT_TRUE(HdbTable::CreateEmpty(Db()));
-    AddQsos(qsos);
-  };
-  auto calls = [this] {
-    QStringList out;
-    EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
-    EXPECT_EQ(Open(), 0);
+      if (Open() != 0) return;
+      if (edit) EditQso(2, {{8, "1101"}, {11, "Taro"}});
+      if (!edit) Vdbf_delete(thw_, 2), Vdbf_delete(thw_, 4), Vdbf_packwk(thw_, "", 58);
+    })));
+    ASSERT_EQ(Open(), 0);
+    QStringList calls;
     for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) {
       QString call;
       const int32_t read = THW_read(thw_, r, 3);
       if (read == 0) ThwString(call, thw_, 0);
-      out << (read == HAMLOG_DELETED ? "*" : call.trimmed());
+      calls << (read == HAMLOG_DELETED ? "*" : call.trimmed());
     }
     EXPECT_EQ(QFile(Db()).size(), hamlog::HdbRecordOffset(Vdbf_rcount(thw_) + 1) + 1);
+    const V walk = CallWalk("JA1");
     Close();
+    EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
     EXPECT_EQ(QDir(Path("")).entryList({"*jnl*"}), QStringList());
-    return out;
-  };
-
-  for (S at : {S::JournalFilled, S::JournalWritten, S::RecordWritten}) {
-    fresh();
-    killed(at, [this] { EditQso(2, {{8, "1101"}, {11, "Taro"}}); });
     const bool done = at != S::JournalFilled;
-    EXPECT_EQ(Field(2, 8), done ? "1101" : "1102") << int(at);
-    EXPECT_EQ(Field(2, 11), done ? "Taro" : "") << int(at);
-    EXPECT_EQ(Run("dx1", "1101", 4), done ? (V{1, 2, 5}) : (V{1, 5})) << int(at);
-    EXPECT_EQ(calls(), QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
-  }
-  for (S at : {S::JournalFilled, S::JournalWritten, S::PackCopied, S::PackCounted}) {
-    fresh();
-    killed(at, [this] {
-      Vdbf_delete(thw_, 2);
-      Vdbf_delete(thw_, 4);
-      Vdbf_packwk(thw_, "", 58);
-    });
-    const QStringList packed = {"JA1AAA", "JA1CCC", "JA1EEE", "JA1FFF"};
-    EXPECT_EQ(calls(), at == S::JournalFilled ? QStringList({"JA1AAA", "*", "JA1CCC", "*", "JA1EEE", "JA1FFF"})
-                                              : packed)
-        << int(at);
-    EXPECT_EQ(Run("dx1", "1101", 4), at == S::JournalFilled ? (V{1, 5}) : (V{1, 3})) << int(at);
-    ASSERT_EQ(Open(), 0);
-    EXPECT_EQ(CallWalk("JA1"), at == S::JournalFilled ? (V{1, 3, 5, 6}) : (V{1, 2, 3, 4})) << int(at);
-    Close();
+    if (edit) {
+      EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
+      EXPECT_EQ(Field(2, 8), done ? "1101" : "1102");
+      EXPECT_EQ(Field(2, 11), done ? "Taro" : "");
+      EXPECT_EQ(Run("dx1", "1101", 4), done ? (V{1, 2, 5}) : (V{1, 5}));
+    } else {
+      EXPECT_EQ(calls, done ? QStringList({"JA1AAA", "JA1CCC", "JA1EEE", "JA1FFF"})
+                            : QStringList({"JA1AAA", "*", "JA1CCC", "*", "JA1EEE", "JA1FFF"}));
+      EXPECT_EQ(Run("dx1", "1101", 4), done ? (V{1, 3}) : (V{1, 5}));
+      EXPECT_EQ(walk, done ? (V{1, 2, 3, 4}) : (V{1, 3, 5, 6}));
+    }
   }
 }
 

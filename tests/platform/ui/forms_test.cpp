@@ -326,8 +326,7 @@ TEST_F(Forms, KeysHeldBehindAClickThatClosesTheirWindowGoWhereTheKeyboardIsThen)
   EXPECT_EQ(w.Text2.text(), QString::fromUtf8("ab局"));
 }
 
-// A wait that ends in a modal box (a notice that closes by itself): the input held for the window
-// behind the box reaches it once the box is gone, and the box takes the operator's answer meanwhile.
+// Input held during a wait that ends in a modal box reaches the window behind once the box is gone.
 TEST_F(Forms, InputHeldDuringAWaitThatEndsInAModalBoxIsHandedOnWhenTheBoxCloses) {
   StartWindow& w = ShownStartWindow();
   QStringList seen;
