@@ -282,8 +282,7 @@ TEST_F(BuildDmyDbsTest, AnAppendToALogPackedByAnotherProgramReadsItWhole) {
   EXPECT_TRUE(appended == work()) << "the file a full reading writes";
 }
 
-// A received mark set in place on a QSO already read: the appends after it read only the new QSOs, and
-// the work file is not the log's until a full reading.
+// A received mark set in place on a QSO read: the appends read only the new QSOs, the full reading all.
 TEST_F(BuildDmyDbsTest, AppendsAfterAMarkSetInPlaceLeaveTheWorkFileUnstamped) {
   log.Load();
   ASSERT_TRUE(byAnotherProgram([](auto& db) { return db.PutQslMark(2, 2, '*') == HAMLOG_OK; }));  // JA1AAB
