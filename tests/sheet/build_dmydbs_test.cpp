@@ -79,6 +79,17 @@ struct BuildDmyDbsTest : ::testing::Test {
     SettleWorkFile();
     return log.home.read("DMYDBS.DAT");
   }
+  // An append of what HAMLOG.HDB holds now.
+  static void append() {
+    Hamlog.HdbRecordCount = CountHdbRecords();
+    SheetTally.AppendRead = 1;
+    BuildDmyDbs();
+  }
+  // A change another program makes to the log while it holds it.
+  bool byAnotherProgram(const std::function<bool(hamlog::QsoDatabase&)>& change) {
+    hamlogdb::OpenedLog other;
+    return other.Open(log.dir).Ok() && change(other.Db());
+  }
   QList<int> recordsInFile() const {
     QList<int> out;
     const QByteArray w = work();
@@ -220,9 +231,7 @@ TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
   EXPECT_FALSE(WorkFileStillValid());  // HAMLOG.HDB changed
 
   // Append: only the records after LASTP are read; the counts keep what they had and gain the new QSOs.
-  Hamlog.HdbRecordCount = CountHdbRecords();
-  SheetTally.AppendRead = 1;
-  BuildDmyDbs();
+  append();
   EXPECT_EQ(SheetTally.ReadFailed, 0);
   EXPECT_EQ(SheetTally.NewLinesWritten, 1);
   EXPECT_EQ(work().size(), first.size() + 33);
@@ -254,21 +263,15 @@ TEST_F(BuildDmyDbsTest, AppendAfterLastpAndStartFromThePreviousFile) {
   EXPECT_EQ(readOrb("LASTP"), "18");
 }
 
-// Another program deletes a QSO already read and packs the log, then one is logged: as many records as
-// were read. The append reads the whole log and writes what a full reading writes.
+// A QSO read, deleted and packed away by another program, then one logged: as many records as were read.
 TEST_F(BuildDmyDbsTest, AnAppendToALogPackedByAnotherProgramReadsItWhole) {
   log.Load();
-  {
-    hamlogdb::OpenedLog other;
-    ASSERT_TRUE(other.Open(log.dir).Ok());
-    ASSERT_EQ(other.Db().Delete(1), HAMLOG_OK);  // JA1AAA, the 7 MHz confirmation of 1002
-    ASSERT_EQ(other.Db().Pack(), HAMLOG_OK);
-  }
+  ASSERT_TRUE(byAnotherProgram([](auto& db) {  // JA1AAA, the 7 MHz confirmation of 1002
+    return db.Delete(1) == HAMLOG_OK && db.Pack() == HAMLOG_OK;
+  }));
   log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
-  Hamlog.HdbRecordCount = CountHdbRecords();
-  ASSERT_EQ(QString::number(Hamlog.HdbRecordCount), readOrb("LASTP"));
-  SheetTally.AppendRead = 1;
-  BuildDmyDbs();
+  ASSERT_EQ(QString::number(CountHdbRecords()), readOrb("LASTP"));
+  append();
   EXPECT_EQ(SheetTally.ReadFailed, 0);
   EXPECT_EQ(cell(kRow1002, kCol7), "W");
   EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 1);
@@ -279,20 +282,13 @@ TEST_F(BuildDmyDbsTest, AnAppendToALogPackedByAnotherProgramReadsItWhole) {
   EXPECT_TRUE(appended == work()) << "the file a full reading writes";
 }
 
-// A received mark set in place on a QSO already read: the appends after it read only the QSOs logged
-// since, and the work file is no longer stamped as the log's until a full reading.
+// A received mark set in place on a QSO read: the appends read only the new QSOs, the full reading all.
 TEST_F(BuildDmyDbsTest, AppendsAfterAMarkSetInPlaceLeaveTheWorkFileUnstamped) {
   log.Load();
-  {
-    hamlogdb::OpenedLog other;
-    ASSERT_TRUE(other.Open(log.dir).Ok());
-    ASSERT_EQ(other.Db().PutQslMark(2, 2, '*'), HAMLOG_OK);  // JA1AAB, 1002 on 14 MHz
-  }
+  ASSERT_TRUE(byAnotherProgram([](auto& db) { return db.PutQslMark(2, 2, '*') == HAMLOG_OK; }));  // JA1AAB
   for (const char* call : {"JA1NEW", "JA1NEX"}) {
     log.Add({QString(call) + ",2021/05/05,21.010,CW,1002,J *"});
-    Hamlog.HdbRecordCount = CountHdbRecords();
-    SheetTally.AppendRead = 1;
-    BuildDmyDbs();
+    append();
     EXPECT_EQ(cell(kRow1002, kCol21), "C");
     EXPECT_EQ(cell(kRow1002, kCol14), "W") << "the record changed in place is not read again";
     EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged) << call;
@@ -432,11 +428,6 @@ TEST_F(BuildDmyDbsTest, EscDuringTheExtractionKeepsThePreviousFileAndLastp) {
 // and an append on that file gives what a full reading gives.
 TEST_F(BuildDmyDbsTest, AnAppendCutShortBeforeItsFileIsDurableLeavesAFileTheNextStartCanUse) {
   hamlog::durableWrites = false;
-  auto append = [] {
-    Hamlog.HdbRecordCount = CountHdbRecords();
-    SheetTally.AppendRead = 1;
-    BuildDmyDbs();
-  };
   uint32_t seed = 40;
   for (int cut : {0, 1, 2, 3}) {
     SCOPED_TRACE(cut);

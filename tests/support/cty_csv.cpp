@@ -79,30 +79,24 @@ std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty) {
 
 std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty) {
   std::vector<CtyCall> calls;
-  const auto& entities = cty.Entities();
-  for (int i = 0; i < int(entities.size()); ++i)
-    for (const QString& c : entities[i].exact) {
-      const DxCallKey reading = DxKeyOfCall(c);
-      if (!reading.noEntity && cty.Head(reading.key) == i) calls.push_back({c, i});
-    }
+  for (int i = 0; i < int(cty.Entities().size()); ++i)
+    for (const QString& c : cty.Entities()[i].exact)
+      if (const DxCallKey k = DxKeyOfCall(c); !k.noEntity && cty.Head(k.key) == i) calls.push_back({c, i});
   return calls;
 }
 
 int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds,
                   std::vector<CtyCall> calls) {
   if (calls.empty()) calls = CallsOfEveryPrefix(cty);
-  std::map<QString, std::pair<int, QString>> missed;  // entity: count, first call
+  std::map<QString, QStringList> missed;  // by entity
   int hits = 0;
-  for (const CtyCall& c : calls) {
-    if (c.entity >= 0 && finds(c)) {
+  for (const CtyCall& c : calls)
+    if (c.entity >= 0 && finds(c))
       ++hits;
-      continue;
-    }
-    auto& [n, example] = missed[c.entity < 0 ? c.call : cty.Entities()[c.entity].name];
-    if (n++ == 0) example = c.call;
-  }
+    else
+      missed[c.entity < 0 ? c.call : cty.Entities()[c.entity].name] << c.call;
   std::printf("%s finds %d of %zu calls (%.2f %%)\n", what, hits, calls.size(), 100.0 * hits / calls.size());
-  for (const auto& [name, miss] : missed)
-    std::printf("  missed %d of %s (%s)\n", miss.first, qPrintable(name), qPrintable(miss.second));
+  for (const auto& [name, its] : missed)
+    std::printf("  missed %lld of %s (%s)\n", qlonglong(its.size()), qPrintable(name), qPrintable(its[0]));
   return calls.empty() ? 0 : 1000 * hits / int(calls.size());
 }

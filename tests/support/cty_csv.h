@@ -42,10 +42,9 @@ struct CtyCall {
   int entity = -1;
 };
 std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
-// The whole calls ("=") whose entity is the one their prefix gives, as the call's form names it
-// (DxKeyOfCall), portable forms included; those listed as exceptions to it are not asked.
+// The whole calls ("=") whose entity is the one their prefix (DxKeyOfCall) gives, portable ones included.
 std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty);
-// Those calls that `finds` finds, in tenths of a percent; prints the share as `what` and the misses
-// (by entity, with a call of each). Without calls: those of every prefix.
+// Those `calls` (else those of every prefix) that `finds` finds, in tenths of a percent; prints the share
+// as `what` and the misses by entity, with a call of each.
 int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds,
                   std::vector<CtyCall> calls = {});

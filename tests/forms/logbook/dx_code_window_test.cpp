@@ -93,23 +93,24 @@ class ShippedMasterLocalTime : public DxCodeWindow {
     HamlogCloseDb(0);
     hamlogLib.indexRebuilds = 0;
     SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(12, 0), QTimeZone(0)));
+    ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
+    Form<TEMP_LOG>().Show();
+    Operator::Activate(Form<TEMP_LOG>());
   }
+  // `call` typed over in the entry window's call box and looked up (Down).
+  static void lookUp(const QString& call) {
+    Operator::Click(Form<TEMP_LOG>().Text1);
+    Operator::Key(Qt::Key_End);
+    for (int i = 0; i < 12; ++i) Operator::Key(Qt::Key_Backspace);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_Down);
+  }
+  const CtyCsv cty;
 };
 
 TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) {
-  const CtyCsv cty;
-  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
   TEMP_LOG& w = Form<TEMP_LOG>();
-  w.Show();
-  Operator::Activate(w);
   // One entity goes straight into the entry window; of several the operator picks it in the code list.
-  const auto lookUp = [&](const QString& call) {
-    Operator::Click(w.Text1);
-    Operator::Key(Qt::Key_End);
-    for (int i = 0; i < 9; ++i) Operator::Key(Qt::Key_Backspace);
-    Operator::Type(call);
-    Operator::Key(Qt::Key_Down);
-  };
   const auto look = [&](const QString& call, const CtyEntity& e) {
     lookUp(call);
     if (CODE_LIST* list = LoadedForm<CODE_LIST>()) {
@@ -141,27 +142,18 @@ TEST_F(ShippedMasterLocalTime, TheStationsLocalTimeIsThatOfItsEntitysUtcOffset) 
 
 TEST_F(ShippedMasterLocalTime, WithTheDxccTableTheCallAsWrittenDecidesAndFillsTheCodeByItself) {
   ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", home.file("CodeLib.txt")));
-  const CtyCsv cty;
-  ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
-  TEMP_LOG& w = Form<TEMP_LOG>();
-  w.Show();
-  Operator::Activate(w);
-  // Each call with the text whose entity cty.csv gives it ("" for none).
-  for (const auto& [call, whose] : std::initializer_list<std::pair<QString, QString>>{
-           {"DL1ABC/MM", ""}, {"DL1ABC/AM", ""}, {"F/JA1ABC", "F"}, {"G/JA1ABC", "G"}, {"W/JA1ABC", "W"},
-           {"K/JA1ABC", "K"}, {"I/JA1ABC", "I"}, {"JA1ABC/F", "F"}, {"JA1ABC/G", "G"}, {"W1ABC/6", "W6ABC"},
-           {"DL1ABC/P", "DL1ABC"}, {"EA8/DL1ABC/P", "EA8"}, {"LA1ABC/LH", "LA1ABC"}, {"EA1ABC/AM", ""},
-           {"LU1ABC", "LU1ABC"}, {"VP8ABC", "VP8ABC"}, {"CE9AB", "CE9AB"}, {"KH6ABC", "KH6ABC"},
-           {"KL7ABC", "KL7ABC"}, {"KP4ABC", "KP4ABC"}, {"KP2AB", "KP2AB"}, {"NP2AB", "NP2AB"}, {"WP4ABC", "WP4ABC"},
-           {"FT0YA", "FT0YA"}, {"FT8YA", "FT8YA"}, {"AX9MA", "AX9MA"}, {"VI9MA", "VI9MA"}, {"AX9XA", "AX9XA"},
-           {"VZ9XA", "VZ9XA"}, {"SY2A", "SY2A"}}) {
-    Operator::Click(w.Text1);
-    Operator::Key(Qt::Key_End);
-    for (int i = 0; i < 12; ++i) Operator::Key(Qt::Key_Backspace);
-    Operator::Type(call);
-    Operator::Key(Qt::Key_Down);
+  // "CALL=WHOSE": the entity cty.csv gives WHOSE (none when ""); "CALL": its own.
+  for (const QString& entry :
+       QString(
+           "DL1ABC/MM= DL1ABC/AM= F/JA1ABC=F G/JA1ABC=G W/JA1ABC=W K/JA1ABC=K I/JA1ABC=I JA1ABC/F=F "
+           "JA1ABC/G=G W1ABC/6=W6ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC EA1ABC/AM= LU1ABC "
+           "VP8ABC CE9AB KH6ABC KL7ABC KP4ABC KP2AB NP2AB WP4ABC FT0YA FT8YA AX9MA VI9MA AX9XA VZ9XA SY2A")
+           .split(' ')) {
+    const QString call = entry.section('=', 0, 0), whose = entry.section('=', -1);
+    lookUp(call);
     EXPECT_FALSE(IsLoaded<CODE_LIST>()) << call.toStdString() << ": the call decides, no list";
-    EXPECT_EQ(w.Text13.text(), whose.isEmpty() ? QString() : cty.Entities()[cty.Call(whose)].name) << call.toStdString();
+    EXPECT_EQ(Form<TEMP_LOG>().Text13.text(), whose.isEmpty() ? QString() : cty.Entities()[cty.Call(whose)].name)
+        << call.toStdString();
   }
 }
 

@@ -297,8 +297,6 @@ TEST_F(EqslExport, AnUnsavedEntryQsoWritesAndStartsNothingAndSaysWhyEveryTime) {
   Operator::Type("JA9NEW");
   Operator::Click(w.Text8);
   Operator::Type("7.040");
-  const QString why = u8("書き出す交信がありません (No.3 ～ No.3)。\r\n1 件は HAMLOG にありません"
-                         "（保存されていないか削除されています）。\r\nファイルは作成していません。");
   // eQSL, then QSOBank twice: record 3 was never saved.
   for (const char* file : {"first.ADI", "second.xml", "third.xml"}) {
     if (QString(file) == "second.xml") Operator::RightClick(w.Command7);
@@ -306,9 +304,10 @@ TEST_F(EqslExport, AnUnsavedEntryQsoWritesAndStartsNothingAndSaysWhyEveryTime) {
     boxes.Answer(vbOK);
     Operator::Click(w.Command7);
     EXPECT_FALSE(QFile::exists(home.file(file))) << file;
-    EXPECT_EQ(boxes.texts().last(), why) << file;
   }
-  EXPECT_EQ(boxes.texts().size(), 3);
+  EXPECT_EQ(boxes.texts(),
+            QStringList(3, u8("書き出す交信がありません (No.3 ～ No.3)。\r\n1 件は HAMLOG にありません"
+                              "（保存されていないか削除されています）。\r\nファイルは作成していません。")));
   EXPECT_TRUE(shell.started().isEmpty());
 }
 

@@ -27,6 +27,13 @@ namespace {
 const QString kWelcome = QString::fromUtf8("ご利用ありがとうございます、まず環境設定をお願いします。");
 const QString kIncomplete = QString::fromUtf8("環境設定が不完全です、HAMLOGﾃﾞｰﾀの指定漏れと思われます。");
 
+// The exit code of a start that ends the program.
+int EndedStart() {
+  int exitCode = 0;
+  EXPECT_FALSE(StartProgram(&exitCode));
+  return exitCode;
+}
+
 }  // namespace
 
 TEST_F(StartWindowTest, NormalStartShowsTheDatabaseAndTheTips) {
@@ -182,9 +189,7 @@ TEST_F(StartWindowTest, MissingDefinitionFileEndsTheProgram) {
   QFile::remove(home.file(QString::fromUtf8("政令指定都市定義.txt")));
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
-  int exitCode = 0;
-  EXPECT_FALSE(StartProgram(&exitCode));
-  EXPECT_EQ(exitCode, 1) << "an end the operator did not ask for";
+  EXPECT_EQ(EndedStart(), 1) << "an end the operator did not ask for";
   EXPECT_EQ(LoadedForm<ORBTOP>(), nullptr);
   EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8(
                                "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しく"
@@ -201,9 +206,7 @@ TEST_F(StartWindowTest, ASettingsFileSavedAsUtf8IsToldAndLeftAsItIs) {
     home.write("ORBEX5.INI", bytes);
     MsgBoxResponder boxes;
     boxes.Answer(vbOK);
-    int exitCode = 0;
-    EXPECT_FALSE(StartProgram(&exitCode));
-    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(EndedStart(), 1);
     EXPECT_EQ(LoadedForm<ORBTOP>(), nullptr);
     ASSERT_EQ(boxes.texts().size(), 1);
     EXPECT_TRUE(boxes.texts()[0].startsWith(home.file("ORBEX5.INI") +
@@ -224,9 +227,7 @@ TEST_F(StartWindowTest, ASettingsFileThatIsAFolderIsNamedAndEndsTheProgram) {
   ASSERT_TRUE(QDir().mkdir(home.file("ORBEX5.INI")));
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
-  int exitCode = 0;
-  EXPECT_FALSE(StartProgram(&exitCode));
-  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(EndedStart(), 1);
   EXPECT_EQ(boxes.texts(), QStringList({home.file("ORBEX5.INI") +
                                         " がフォルダーなので設定を読み書きできません。\r\n"
                                         "このフォルダーの名前を変えるか別の場所へ移して下さい。\r\n"
@@ -270,9 +271,7 @@ TEST_F(StartWindowTest, SecondCopyEndsAtOnce) {
   const QStringList before = QDir(home.path()).entryList(QDir::Files);
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
-  int exitCode = 0;
-  EXPECT_FALSE(StartProgram(&exitCode));
-  EXPECT_EQ(exitCode, 1);
+  EXPECT_EQ(EndedStart(), 1);
   EXPECT_EQ(boxes.texts(), QStringList({"ORBEX5 は既に起動しています (" + home.file("ORBEX5.lock") +
                                         " を使用中)。\r\n起動している ORBEX5 をお使い下さい。"}));
   EXPECT_FALSE(IsLoaded<ORBTOP>());
@@ -296,8 +295,7 @@ TEST_F(StartWindowTest, AProgramFolderThatTakesNoFileIsToldAndTheProgramEndsWith
   qputenv("ORBEX_HOME", (blocker + "/ORBEX5").toUtf8());
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
-  int exitCode = 0;
-  EXPECT_FALSE(StartProgram(&exitCode));
+  const int exitCode = EndedStart();
   qputenv("ORBEX_HOME", previous);
   EXPECT_EQ(exitCode, 1);
   EXPECT_FALSE(IsLoaded<ORBTOP>());
@@ -323,15 +321,15 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   if (gone == 0) _exit(0);
   waitpid(gone, nullptr, 0);
   const QString scratch = QString("HAMLOG.jnl.~orbex5.%1.1").arg(gone);
-  const QStringList kept = {QString::fromUtf8("ORB-MIX前回申請数.DAT.myCopy"), QString::fromUtf8("ORBEX_整理簿.txt.OldVer"), "ORBEX_BOOK.CSV.SaveMe",
-                            QString::fromUtf8("orb-mix前回申請数.dat.KeepMe"), "ORBEX_BOOK.CSV.backup", "ORB-CW.DAT.copy01",
-                            QString("ORBEX_BOOK.CSV.~ORBEX5.%1.1").arg(gone)};
+  const QStringList kept = QString::fromUtf8(
+                               "ORB-MIX前回申請数.DAT.myCopy ORBEX_整理簿.txt.OldVer ORBEX_BOOK.CSV.SaveMe "
+                               "orb-mix前回申請数.dat.KeepMe ORBEX_BOOK.CSV.backup ORB-CW.DAT.copy01 "
+                               "ORBEX_BOOK.CSV.~ORBEX5.%1.1")
+                               .arg(gone)
+                               .split(' ');
   for (const QString& name : kept) home.write(name, "x");
-  for (const QString& name : {QString("HAMLOG.jnl"), QString("HAMLOG.HDB.pack"), scratch}) {
-    QFile f(hamlogDir + "/" + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("my own notes\n");
-  }
+  for (const QString& name : {QString("HAMLOG.jnl"), QString("HAMLOG.HDB.pack"), scratch})
+    home.write("HAMLOG/" + name, "my own notes\n");
   MsgBoxResponder none;
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
