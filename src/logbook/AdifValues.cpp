@@ -175,13 +175,19 @@ int64_t scaled(const QString& t, int shift) {
   return (whole + fraction).toLongLong();
 }
 
+// ADIF's band of one of the program's band labels; "" for any other text.
+QString countedBand(const QString& label) {
+  for (const CountedBand& c : kCounted)
+    if (label.compare(QLatin1String(c.label), Qt::CaseInsensitive) == 0) return QString::fromLatin1(c.band);
+  return {};
+}
+
 }  // namespace
 
 AdifFreq AdifFrequency(const QString& logged) {
   QString t = logged.trimmed();
   // A band logged by its label ("7", "1200", "10G", "135K") is no frequency: BAND alone goes out.
-  for (const CountedBand& c : kCounted)
-    if (t.compare(QLatin1String(c.label), Qt::CaseInsensitive) == 0) return {QString(), QString::fromLatin1(c.band)};
+  if (QString band = countedBand(t); !band.isEmpty()) return {QString(), band};
   if (const qsizetype slash = t.indexOf(u'/'); slash >= 0) t = t.left(slash).trimmed();
   if (t == QLatin1String("9999")) return {};  // HAMLOG's mark of a satellite QSO without a frequency
   bool ghz = false;
@@ -213,13 +219,11 @@ AdifFreq AdifFrequency(const QString& logged) {
     if (hz >= b.low && hz <= b.high) f.band = QString::fromLatin1(b.band);
   // A text outside ADIF's edges that the program counts in a band is no frequency either: the QSO goes
   // out under that band, without FREQ.
-  const QString counted = f.band.isEmpty() ? BandLabelOf(logged.trimmed(), true) : QString();
-  if (!counted.isEmpty())
-    for (const CountedBand& c : kCounted)
-      if (counted == QLatin1String(c.label)) {
-        f.band = QString::fromLatin1(c.band);
-        f.mhz.clear();
-      }
+  if (QString band = f.band.isEmpty() ? countedBand(BandLabelOf(logged.trimmed(), true)) : QString();
+      !band.isEmpty()) {
+    f.band = band;
+    f.mhz.clear();
+  }
   return f;
 }
 

@@ -141,10 +141,10 @@ DxCodeSearchResult searchPrefixIndex(const QString& key) {
 
 // The entities the DXCC table gives the call, the likely one first, as the master holds them (its
 // prefix index has three characters at most, too few for FT0Y or VK9M); nothing without the table.
-std::optional<DxCodeSearchResult> fromDxccTable(const QString& callText) {
+std::optional<DxCodeSearchResult> fromDxccTable(const DxCallKey& reading) {
   EnsureDXCCTable();
   if (DxccTable.DxccEntityCount <= 0) return std::nullopt;
-  const DxccCallEntities found = DxccEntitiesOfCall(callText);
+  const DxccCallEntities found = DxccEntitiesOfKey(reading);
   DxCodeSearchResult result;
   // Japan is left to the code of the city.
   if (found.japanese) return result;
@@ -157,8 +157,8 @@ std::optional<DxCodeSearchResult> fromDxccTable(const QString& callText) {
     const int32_t r = dx2.Search(code);
     if (r < 1 || !master.Has(r)) continue;
     const MasterRecord rec = master.Read(r);
-    if (QString(rec.Code).remove(QChar(0)).trimmed() == code && !rec.Name.contains('*'))
-      result.rows.push_back(rowOf(rec));
+    if (DxEntityRow row = rowOf(rec); row.code == code && !rec.Name.contains('*'))
+      result.rows.push_back(std::move(row));
   }
   dx2.Close();
   if (result.rows.empty()) return notFound();
@@ -177,7 +177,7 @@ DxCodeSearchResult SearchDxCode(const QString& callText) {
     return result;
   }
   if (key.isEmpty()) return result;
-  std::optional<DxCodeSearchResult> found = fromDxccTable(callText);
+  std::optional<DxCodeSearchResult> found = fromDxccTable(reading);
   result = found ? std::move(*found) : searchPrefixIndex(key);
   if (result.outcome != DxCodeSearchResult::Found) return result;
   digitLongitude(result.rows[0].code, key);

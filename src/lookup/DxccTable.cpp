@@ -68,18 +68,24 @@ QString ZoneRange(const QString& key, int32_t mode) {
   return QString();
 }
 
+// The table ends early when its last strings were malformed.
+int32_t lastEntityId() {
+  return std::min<int32_t>(kFirstEntityId + DxccTable.DxccEntityCount - 1,
+                           static_cast<int32_t>(DxccTable.DxccEntityTable.size()) - 1);
+}
+
 }  // namespace
 
 void SetDxccHitsListener(std::function<void(int32_t)> listener) { HitsListener() = std::move(listener); }
 
-DxccCallEntities DxccEntitiesOfCall(const QString& call) {
-  const DxCallKey reading = DxKeyOfCall(call);
+DxccCallEntities DxccEntitiesOfCall(const QString& call) { return DxccEntitiesOfKey(DxKeyOfCall(call)); }
+
+DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
   DxccCallEntities out;
   out.noEntity = reading.noEntity;
   const QString& key = reading.key;
   if (key.isEmpty()) return out;
-  const int32_t last = std::min<int32_t>(kFirstEntityId + DxccTable.DxccEntityCount - 1,
-                                         static_cast<int32_t>(DxccTable.DxccEntityTable.size()) - 1);
+  const int32_t last = lastEntityId();
   int32_t best = 0;
   qsizetype bestLength = 0;
   std::vector<int32_t> longer;  // entities whose prefixes go on beyond the key
@@ -138,9 +144,8 @@ int32_t LoadDXCCTable() {
   const QString path = RealPath(ResourceFilePath(kLibrary));
   if (FileExists(path) == 0) {
     // Short enough for the sheet's status bar; the file is the program folder's.
-    const QFileInfo file(path);
-    DxccTable.Missing = file.fileName() +
-                        (file.isDir() ? QStringLiteral(" がフォルダーです") : QStringLiteral(" がありません")) +
+    DxccTable.Missing = QFileInfo(path).fileName() +
+                        (IsFolder(path) ? QStringLiteral(" がフォルダーです") : QStringLiteral(" がありません")) +
                         QStringLiteral("（DX の表は空です）");
     return 0;
   }
@@ -202,9 +207,7 @@ QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode) {
   DxccTable.DxccHitList.clear();
   if (mode < 0 || mode > 6) return QString();
 
-  // The table ends early when its last strings were malformed.
-  const int32_t last = std::min<int32_t>(kFirstEntityId + DxccTable.DxccEntityCount - 1,
-                                         static_cast<int32_t>(DxccTable.DxccEntityTable.size()) - 1);
+  const int32_t last = lastEntityId();
   const QString upperKey = key.toUpper();
   auto scan = [&](auto&& hits) {
     for (int32_t id = std::max(startId, 0); id <= last; ++id) {

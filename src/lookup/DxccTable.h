@@ -61,6 +61,9 @@ struct DxccCallEntities {
   std::vector<int32_t> ids;  // string ids
 };
 DxccCallEntities DxccEntitiesOfCall(const QString& call);
+struct DxCallKey;
+// The same for a call already read (DxKeyOfCall).
+DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading);
 
 // The look-up of a call typed into the sheet's call box: its entities become the hits and go to the
 // hits listener. False for a call of no entity.

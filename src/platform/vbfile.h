@@ -26,8 +26,8 @@
 
 class QFileDevice;
 
-// Replaces the file with `bytes` in one step: scratch file (OwnScratchPath) in the same folder with the
-// file's permission bits, fsync, rename.
+// Replaces the file with `bytes` in one step: temporary file in the same folder (unnamed where the file
+// system allows), fsync, rename.
 // The old file is left as it was when anything fails; `why` then holds the system's reason.
 bool AtomicWriteFile(const QString& path, QByteArrayView bytes, QString* why = nullptr);
 

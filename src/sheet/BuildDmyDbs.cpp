@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
+#include <utility>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -547,6 +548,7 @@ bool QsoPassesConditions() {
 void BuildDmyDbs(SheetProgress& progress) {
   SheetTallyState& t = SheetTally;
   const auto lock = progress.LockJobs();
+  const bool knownRewritten = std::exchange(t.LogKnownRewritten, false);
   SettleWorkFile();  // the previous append's file in place before anything is read or written
   if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {
     reusePreviousFile(progress);
@@ -566,8 +568,8 @@ void BuildDmyDbs(SheetProgress& progress) {
   if (append) {
     // Records gone or moved since they were read: what the sheet holds of them no longer stands, and
     // the records after LASTP are not the new ones. The whole log is read again.
-    LogSinceReading since;
-    if (const int32_t r = CompareLogWithReading(progress, since, print); r != HAMLOG_OK) {
+    LogSinceReading since = LogSinceReading::Rewritten;
+    if (const int32_t r = knownRewritten ? HAMLOG_OK : CompareLogWithReading(progress, since, print); r != HAMLOG_OK) {
       closeHamlog();
       fail(progress, passFailure(r));
       return;

@@ -69,6 +69,9 @@ struct SheetTallyState {
 
   // Reading state.
   int32_t AppendRead = 0;       // 1 while the append read runs
+  // The append's click already found the log rewritten since the reading: the reading need not look
+  // again before it reads the whole log.
+  bool LogKnownRewritten = false;
   int32_t ReadPosition = 0;     // last record number read
   int32_t NewLinesWritten = 0;  // 1 once this run took a line
   int32_t ReadFailed = 0;       // 1 when the builder stopped (Esc, failure); read by the sheet load

@@ -154,9 +154,7 @@ void RigCFG::buildLayout() {
   Label43.Move(960, 260, 600, 240);
   Label44.Move(7560, 840, 3000, 240);
   Check2.Move(7560, 1140, 2000, 240);
-  Frame7.Move(5280, 8280, 4400, kListFrameHeight);
-  List1.Move(120, 240, 4160, kListFrameHeight - 660);
-  Command3.Move(120, kListFrameHeight - 390, 900, 300);
+  placePortList(5280, 8280, kListFrameHeight);
   Frame7.hide();
   for (const QString& m : RigModelChoices()) {
     Combo1.AddItem(m);
@@ -299,11 +297,15 @@ void RigCFG::ListPorts(int target) {
   // The frame ends inside the dialog at its height now, its CLOSE button in sight.
   const int top = target == 1 ? 1560 : 4920;
   const int height = std::clamp(ScaleHeight() - top - 60, 1200, kListFrameHeight);
-  Frame7.Move(3480, top, 4400, height);
-  List1.Move(120, 240, 4160, height - 660);
-  Command3.Move(120, height - 390, 900, 300);
+  placePortList(3480, top, height);
   Frame7.show();
   Frame7.raise();
+}
+
+void RigCFG::placePortList(int left, int top, int height) {
+  Frame7.Move(left, top, 4400, height);
+  List1.Move(120, 240, 4160, height - 660);
+  Command3.Move(120, height - 390, 900, 300);
 }
 
 void RigCFG::List1_Click() {

@@ -80,6 +80,8 @@ class RigCFG : public VbForm {
   void Combo2_Click();
   void Text5_KeyPress(int& keyAscii);
   void ListPorts(int target);
+  // The COM port list's frame, its list and its CLOSE button, for a frame `height` twips tall.
+  void placePortList(int left, int top, int height);
   void List1_Click();
   // The port's box: "NONE", this machine's serial devices, and the stored name whatever it is.
   void FillPortBox(ComboBox& box, const QString& port, Label& state);

@@ -33,6 +33,7 @@ bool logRewrittenSinceReading(SheetProgress& progress) {
   LogPrint kept;
   const int32_t r = CompareLogWithReading(progress, since, kept);
   HamlogCloseDb(0);
+  SheetTally.LogKnownRewritten = r == HAMLOG_OK && since == LogSinceReading::Rewritten;
   return r != HAMLOG_OK || since == LogSinceReading::Rewritten;
 }
 
@@ -40,6 +41,7 @@ bool logRewrittenSinceReading(SheetProgress& progress) {
 
 void CWSHEET::HLAPD_Click() {
   SheetTallyState& t = SheetTally;
+  t.LogKnownRewritten = false;
   if (LogWindowState.LogWindowOpen == 1) {
     bringLogWindowForward();
     MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);

@@ -30,7 +30,7 @@ void CWSHEET::wireEntryBoxes() {
   Text1.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text1, keyAscii); };
   Text2.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text2, keyAscii); };
   Text3.KeyPress = [this](int& keyAscii) { EntryBox_KeyPress(Text3, keyAscii); };
-  // A mouse release in the search or call box sets how many characters each typed one replaces.
+  // A mouse release in the search or call box notes its selection; from then on typing overwrites there.
   auto selection = [this](TextBox& box) {
     return
         [this, &box](int, int, float, float) { TypedSelLength = box.SelLength() > 0 ? box.SelLength() : 1; };

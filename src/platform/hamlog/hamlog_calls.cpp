@@ -89,7 +89,8 @@ int32_t HamlogRecover(const QString& hdbPath) {
   WriteGuard guard(lock);
   if (!guard.Held() || table.Refresh() != TableStatus::Ok || !table.RecoverJournal()) return HAMLOG_IO_ERROR;
   // A journal's scratch file of a writer killed before it named it.
-  RemoveLeftoverTemporaries(QFileInfo(path).absolutePath(), {QFileInfo(CompanionPath(path, "jnl")).fileName()});
+  const QFileInfo journal(table.JournalPath());
+  RemoveLeftoverTemporaries(journal.absolutePath(), {journal.fileName()});
   return HAMLOG_OK;
 }
 

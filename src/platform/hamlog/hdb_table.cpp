@@ -200,7 +200,7 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
   return true;
 }
 
-QString HdbTable::journalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
+QString HdbTable::JournalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   if (!Writable() || !Has(recNo)) return false;
@@ -231,14 +231,14 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   // The record and the header's change counter reach the disk in one flush: the journal covers both.
   if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
   step(WriteStep::RecordWritten);
-  return commitHeader(header_.count, true) && RemoveFile(journalPath());
+  return commitHeader(header_.count, true) && RemoveFile(JournalPath());
 }
 
 bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
-  const QString name = journalPath();
+  const QString name = JournalPath();
   // Anything already there is not ours (our own was completed or dropped under this lock before the
   // write began): it stays, and the write that needs the journal is refused naming it.
-  if (QFileInfo::exists(name) || QFileInfo(name).isSymLink()) {
+  if (NameTaken(name)) {
     problem_ = QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
                        "(記録の変更と削除がこの名前を使います)")
                    .arg(name);
@@ -300,8 +300,8 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
 
 bool HdbTable::RecoverJournal() {
   if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return false;
-  const QString jp = journalPath();
-  if (!QFileInfo::exists(jp) && !QFileInfo(jp).isSymLink()) return true;
+  const QString jp = JournalPath();
+  if (!NameTaken(jp)) return true;
   std::vector<unsigned char> head;
   UnixFile journal;
   const JournalKind kind = readJournal(jp, head, journal);
@@ -392,9 +392,9 @@ bool HdbTable::Pack() {
   if (!journaled) return false;
   step(WriteStep::JournalWritten);
   UnixFile journal;
-  if (!journal.OpenReadOnly(journalPath()) || !finishPack(journal, first, kept)) return false;
+  if (!journal.OpenReadOnly(JournalPath()) || !finishPack(journal, first, kept)) return false;
   journal.Close();
-  return RemoveFile(journalPath());
+  return RemoveFile(JournalPath());
 }
 
 bool HdbTable::CreateEmpty(const QString& path) {

@@ -91,6 +91,8 @@ class HdbTable {
   // Under the write lock: completes a journal of ours left by an overwrite or a pack that was cut short
   // (or drops a torn one), cuts off the records our pending note says an append cut short left.
   bool RecoverJournal();
+  // Where the journal of this log's edits and packs goes: "<stem>jnl" beside it.
+  QString JournalPath() const;
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
   enum class WriteStep { RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted };
@@ -112,7 +114,6 @@ class HdbTable {
   TableStatus readHeader();
   bool rollBackAppend();
   bool remap();
-  QString journalPath() const;
 
   QString path_;
   UnixFile file_;

@@ -43,6 +43,11 @@ FileStat StatPath(const QString& path) {
   return fromStat(st);
 }
 
+bool NameTaken(const QString& path) {
+  struct stat st;
+  return !path.isEmpty() && ::lstat(native(path).constData(), &st) == 0;
+}
+
 UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
   if (this != &o) {
     Close();

@@ -27,6 +27,8 @@ struct FileStat {
   bool operator==(const FileStat&) const = default;
 };
 FileStat StatPath(const QString& path);
+// Anything at all under that name: a file, a folder, a link (even one that leads nowhere).
+bool NameTaken(const QString& path);
 
 class UnixFile {
  public:

@@ -178,16 +178,15 @@ void IpcReceiver::accept() {
     // A connection that never finishes its message would hold a descriptor for ever.
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
-    idle->setObjectName(QStringLiteral("idle"));
     connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
     idle->start(IpcSettings.IdleMs);
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
-    if (socket->bytesAvailable() > 0) readFrom(socket);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] { readFrom(socket, idle); });
+    if (socket->bytesAvailable() > 0) readFrom(socket, idle);
   }
 }
 
-void IpcReceiver::readFrom(QLocalSocket* socket) {
+void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
   while (socket->bytesAvailable() >= kHeader) {
     QByteArray head = socket->peek(kHeader);
     const uint32_t n = qFromLittleEndian<uint32_t>(head.constData());
@@ -200,7 +199,7 @@ void IpcReceiver::readFrom(QLocalSocket* socket) {
     if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
     socket->read(kHeader);
     const QByteArray message = socket->read(n);
-    if (auto* idle = socket->findChild<QTimer*>(QStringLiteral("idle"))) idle->start(IpcSettings.IdleMs);
+    idle->start(IpcSettings.IdleMs);
     const int32_t result = Received ? Received(message) : 0;
     socket->write(header(uint32_t(result)));
     socket->flush();

@@ -70,7 +70,8 @@ class IpcReceiver : public QObject {
   bool listen();
   void keepListening();
   void accept();
-  void readFrom(QLocalSocket* socket);
+  // `idle` drops the connection when no whole message comes in time; each message restarts it.
+  void readFrom(QLocalSocket* socket, QTimer* idle);
 
   QString path_;
   std::unique_ptr<QLocalServer> server_;
