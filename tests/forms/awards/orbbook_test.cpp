@@ -299,8 +299,7 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   boxes.Answer(vbYes);
   post(vbYes);
   ASSERT_EQ(boxes.texts().size(), 7);
-  EXPECT_TRUE(boxes.texts()[5].startsWith(lock + " が残っていますが")) << boxes.texts()[5].toStdString();
-  EXPECT_EQ(boxes.texts()[6], kQuestion);
+  EXPECT_TRUE(boxes.texts()[5].startsWith(lock + " が残っていますが") && boxes.texts()[6] == kQuestion);
   expectPostedGrid(XlsxFile(home.file(kWorkbook)));
 }
 

@@ -358,10 +358,8 @@ TEST_F(SheetWorkbooksTest, EveryWorkbookOutputSaysWhenItsWorkbookIsBusyOrUnwrita
       const qsizetype before = boxes.texts().size();
       run(kind == "crashed" ? vbNo : 0);
       const QString said = boxes.texts().mid(before).join("\n");
-      EXPECT_TRUE(said.contains(path) && said.contains(kind == "busy"      ? "他のプログラムで開かれています（ロックファイル " + lock
-                                                       : kind == "crashed" ? lock + " が残っていますが"
-                                                                           : "書き込めません"))
-          << said.toStdString();
+      const QString why = kind == "busy" ? "開かれています（ロックファイル " + lock : kind == "crashed" ? lock + " が残って" : "書き込めません";
+      EXPECT_TRUE(said.contains(path) && said.contains(why)) << said.toStdString();
       EXPECT_EQ(QFileInfo::exists(path), kind == "unwritable") << "left as it was";
       EXPECT_TRUE(RigPollWatch::Polling() && !s.Frame3.isVisibleTo(&s));
       QFile::remove(lock), QDir(path).removeRecursively();
