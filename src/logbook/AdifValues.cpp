@@ -9,7 +9,7 @@
 
 namespace {
 
-// ADIF 3.1's band table, edges included, in Hz.
+// ADIF's band table, edges included, in Hz.
 struct BandEdge {
   const char* band;
   int64_t low, high;
@@ -64,7 +64,7 @@ constexpr CountedBand kCounted[] = {
     {"77G", "4mm"},   {"135K", "2190m"}, {"475K", "630m"},
 };
 
-// ADIF 3.1's Mode enumeration: each MODE with its SUBMODEs, comma-separated. A submode goes out with
+// ADIF's Mode enumeration (as of kAdifVersion): each MODE with its SUBMODEs, comma-separated. A submode goes out with
 // its mode (PSK250 as PSK + PSK250); the modes ADIF now takes as submodes only (DSTAR, C4FM, JT65B …)
 // go out that way too.
 struct AdifModeEntry {
@@ -84,9 +84,10 @@ constexpr AdifModeEntry kAdifModes[] = {
     {"DYNAMIC", "VARA HF,VARA SATELLITE,VARA FM 1200,VARA FM 9600"},
     {"FAX", ""},
     {"FM", ""},
+    {"FSK", "SCAMP_FAST,SCAMP_SLOW,SCAMP_VSLOW"},
     {"FSK441", ""},
     {"FT8", ""},
-    {"HELL", "FMHELL,FSKHELL,HELL80,HELLX5,HELLX9,HFSK,PSKHELL,SLOWHELL"},
+    {"HELL", "FMHELL,FSKH105,FSKH245,FSKHELL,HELL80,HELLX5,HELLX9,HFSK,PSKHELL,SLOWHELL"},
     {"ISCAT", "ISCAT-A,ISCAT-B"},
     {"JT4", "JT4A,JT4B,JT4C,JT4D,JT4E,JT4F,JT4G"},
     {"JT6M", ""},
@@ -98,6 +99,7 @@ constexpr AdifModeEntry kAdifModes[] = {
              "MFSK128,MFSK128L,Q65"},
     {"MSK144", ""},
     {"MT63", ""},
+    {"MTONE", "SCAMP_OO,SCAMP_OO_SLW"},
     {"OLIVIA", "OLIVIA 4/125,OLIVIA 4/250,OLIVIA 8/250,OLIVIA 8/500,OLIVIA 16/500,OLIVIA 16/1000,OLIVIA 32/1000"},
     {"OPERA", "OPERA-BEACON,OPERA-QSO"},
     {"PAC", "PAC2,PAC3,PAC4"},
@@ -128,7 +130,8 @@ constexpr AdifModeEntry kAdifModes[] = {
 };
 
 // Modes as HAMLOG operators and the rig drivers write them where ADIF names them otherwise: the
-// logged name and ADIF's mode or submode it stands for.
+// logged name and ADIF's mode or submode it stands for. A logged "FSK" is RTTY keyed by FSK, as the
+// rigs call it, not ADIF's FSK of the SCAMP submodes.
 constexpr std::pair<const char*, const char*> kSpellings[] = {
     {"CW-R", "CW"},     {"NFM", "FM"},         {"RTY", "RTTY"},     {"TTY", "RTTY"},  {"FSK", "RTTY"},
     {"AFSK", "RTTY"},   {"BPSK", "PSK31"},     {"BPSK31", "PSK31"}, {"QPSK", "QPSK31"}, {"OLIV", "OLIVIA"},
@@ -166,13 +169,16 @@ bool isDecimal(const QString& t) {
   return digit;
 }
 
-// The decimal text times 10^shift as a whole number (digits beyond it dropped); -1 when too large.
-int64_t scaled(const QString& t, int shift) {
+// The decimal text times 10^shift as a whole number, digits beyond it dropped (`beyond` tells whether
+// one of them was not 0); -1 when too large.
+int64_t scaled(const QString& t, int shift, bool& beyond) {
   const qsizetype dot = t.indexOf(u'.');
   const QString whole = dot < 0 ? t : t.left(dot);
-  const QString fraction = (dot < 0 ? QString() : t.mid(dot + 1)).leftJustified(shift, u'0', true);
+  const QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
+  beyond = false;
+  for (qsizetype i = shift; i < fraction.size(); ++i) beyond = beyond || fraction[i] != u'0';
   if (whole.size() + shift > 17) return -1;
-  return (whole + fraction).toLongLong();
+  return (whole + fraction.leftJustified(shift, u'0', true)).toLongLong();
 }
 
 // ADIF's band of one of the program's band labels; "" for any other text.
@@ -185,9 +191,10 @@ QString countedBand(const QString& label) {
 }  // namespace
 
 AdifFreq AdifFrequency(const QString& logged) {
-  QString t = logged.trimmed();
+  const QString text = logged.trimmed();
   // A band logged by its label ("7", "1200", "10G", "135K") is no frequency: BAND alone goes out.
-  if (QString band = countedBand(t); !band.isEmpty()) return {QString(), band};
+  if (QString band = countedBand(text); !band.isEmpty()) return {QString(), band};
+  QString t = text;
   if (const qsizetype slash = t.indexOf(u'/'); slash >= 0) t = t.left(slash).trimmed();
   if (t == QLatin1String("9999")) return {};  // HAMLOG's mark of a satellite QSO without a frequency
   bool ghz = false;
@@ -198,29 +205,29 @@ AdifFreq AdifFrequency(const QString& logged) {
     ghz = true;
     t.chop(1);
   }
-  if (!isDecimal(t)) return {};
-  const int64_t hz = scaled(t, ghz ? 9 : 6);
-  if (hz <= 0) return {};
   AdifFreq f;
-  if (!ghz) {
-    f.mhz = t;
-  } else {
-    // The point moves three places: 10.368 GHz is 10368 MHz.
-    const qsizetype dot = t.indexOf(u'.');
-    QString whole = dot < 0 ? t : t.left(dot);
-    QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
-    fraction = fraction.leftJustified(3, u'0');
-    whole += fraction.left(3);
-    fraction = fraction.mid(3);
-    while (whole.size() > 1 && whole.startsWith(u'0')) whole.remove(0, 1);
-    f.mhz = fraction.isEmpty() ? whole : whole + u'.' + fraction;
+  bool beyond = false;
+  if (const int64_t hz = isDecimal(t) ? scaled(t, ghz ? 9 : 6, beyond) : 0; hz > 0) {
+    if (!ghz) {
+      f.mhz = t;
+    } else {
+      // The point moves three places: 10.368 GHz is 10368 MHz.
+      const qsizetype dot = t.indexOf(u'.');
+      QString whole = dot < 0 ? t : t.left(dot);
+      QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
+      fraction = fraction.leftJustified(3, u'0');
+      whole += fraction.left(3);
+      fraction = fraction.mid(3);
+      while (whole.size() > 1 && whole.startsWith(u'0')) whole.remove(0, 1);
+      f.mhz = fraction.isEmpty() ? whole : whole + u'.' + fraction;
+    }
+    // A fraction of a hertz past the upper edge is outside the band ("54.0000005").
+    for (const BandEdge& b : kBands)
+      if (hz >= b.low && (hz < b.high || (hz == b.high && !beyond))) f.band = QString::fromLatin1(b.band);
   }
-  for (const BandEdge& b : kBands)
-    if (hz >= b.low && hz <= b.high) f.band = QString::fromLatin1(b.band);
-  // A text outside ADIF's edges that the program counts in a band is no frequency either: the QSO goes
-  // out under that band, without FREQ.
-  if (QString band = f.band.isEmpty() ? countedBand(BandLabelOf(logged.trimmed(), true)) : QString();
-      !band.isEmpty()) {
+  // A text that is no frequency within ADIF's edges (another program's label, a number past a band's
+  // edge, no number at all) goes out under the band the program counts it in, without FREQ.
+  if (QString band = f.band.isEmpty() ? countedBand(BandLabelOf(text, true)) : QString(); !band.isEmpty()) {
     f.band = band;
     f.mhz.clear();
   }

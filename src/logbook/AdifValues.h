@@ -1,20 +1,27 @@
 #pragma once
 // The values of ADIF's typed and enumerated fields, from what HAMLOG holds, for every ADIF file the
-// program writes: FREQ as a number of MHz and BAND by ADIF 3.1's band table, MODE and SUBMODE from the
-// logged mode, QSL_SENT and QSL_RCVD from HAMLOG's marks. An empty value is one ADIF has no value for:
-// the writer leaves the field out rather than write something a reader would refuse.
+// program writes: FREQ as a number of MHz and BAND by ADIF's band table, MODE and SUBMODE from the
+// logged mode, QSL_SENT and QSL_RCVD from HAMLOG's marks, by the ADIF version the files' headers name.
+// An empty value is one ADIF has no value for: the writer leaves the field out rather than write
+// something a reader would refuse.
 //
 //   AdifFrequency("*10.368")   // {"10368", "3cm"}
 //   AdifFrequency("435/145")   // {"435", "70cm"}: a satellite QSO by its first frequency
 //   AdifFrequency("1200")      // {"", "23cm"}: a band's label is no frequency
 //   AdifFrequency("135K")      // {"", "2190m"}
+//   AdifFrequency("54.0000005") // {"", "6m"}: past the band's edge, counted in the band all the same
+//   AdifFrequency("7.02.5")    // {"", "40m"}: no number
 //   AdifModeOf("FT4")          // {"MFSK", "FT4"}
-//   AdifModeOf("PSK250")       // {"PSK", "PSK250"}: every mode and submode of ADIF 3.1's table
+//   AdifModeOf("PSK250")       // {"PSK", "PSK250"}: every mode and submode of ADIF's table
 //   AdifModeOf("BPSK")         // {"PSK", "PSK31"}
 //   AdifModeOf("DSTAR")        // {"DIGITALVOICE", "DSTAR"}
+//   AdifModeOf("SCAMP_OO")     // {"MTONE", "SCAMP_OO"}
 
 #include <QString>
 #include <QStringList>
+
+// The ADIF version whose band and mode tables the values follow (the header's ADIF_VER).
+inline constexpr char kAdifVersion[] = "3.1.6";
 
 struct AdifFreq {
   QString mhz;   // FREQ: "7.025"; "" when the text holds no frequency within the band
@@ -22,7 +29,8 @@ struct AdifFreq {
 };
 // The frequency as HAMLOG keeps it: MHz ("7.025", "0.1357", "2427"), GHz after "*" or before "G"
 // ("*10.368", "10.368G"), a band's label ("7", "10G", "475K"), two frequencies of a satellite QSO
-// ("435/145", the first taken), "9999" (none).
+// ("435/145", the first taken), "9999" (none). FREQ goes out only within the edges of the BAND beside
+// it; any other text goes out under the band the progress sheet counts it in, without FREQ.
 AdifFreq AdifFrequency(const QString& logged);
 
 struct AdifMode {

@@ -227,6 +227,8 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
   }
   const bool full = format == EqslFormat::LogAdif;
   bytes += full ? kLogHeader : kEqslHeader;
+  bytes += "\r\n";
+  adifField(bytes, "ADIF_VER", QString::fromLatin1(kAdifVersion));
   bytes += "\r\n<EOH>\r\n";
   QByteArray fixed;  // the element every line ends with (QSL message) or begins with (operator)
   adifField(fixed, full ? "OPERATOR" : "QSLMSG", message);

@@ -7,6 +7,9 @@
 #include <zip.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
 #include <map>
 #include <utility>
 #include <vector>
@@ -151,10 +154,22 @@ TEST(SpreadsheetStandIn, AnOpenOrWriteProtectedWorkbookIsRefusedAndLeftAsItWas) 
   home.write(".~lock.ORB_SHEET.xlsx#", "opened meanwhile");
   QString error;
   EXPECT_FALSE(book->Publish(error));
-  EXPECT_TRUE(error.contains("開かれています"));
+  EXPECT_TRUE(error.contains("開かれています") && error.contains(lock)) << error.toStdString();
   EXPECT_EQ(home.read("ORB_SHEET.xlsx"), "old");
   EXPECT_TRUE(shell.opened().isEmpty());
 
+  // LibreOffice's lock of this user on this machine holds while a spreadsheet program of the user runs.
+  const QString me = QFileInfo(lock).owner();
+  home.write(".~lock.ORB_SHEET.xlsx#", ("," + me + "," + QSysInfo::machineHostName() + ",09.12.2026 00:19,x;").toUtf8());
+  ASSERT_TRUE(QFile::copy("/bin/sleep", home.file("soffice.bin")));
+  QProcess running;
+  running.start(home.file("soffice.bin"), {"60"});
+  ASSERT_TRUE(running.waitForStarted());
+  book = NewWorkbook("ORB_SHEET.XLS");
+  EXPECT_EQ(book->Open(), 5);
+  EXPECT_TRUE(book->ErrorText().contains("（ロックファイル " + lock + "、" + me + "@")) << book->ErrorText().toStdString();
+  running.kill();
+  running.waitForFinished();
 }
 
 TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {

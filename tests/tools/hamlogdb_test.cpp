@@ -433,4 +433,11 @@ TEST_F(Hamlogdb, DumpedFieldsImportBackAsTheyWereAndAQuoteImportCannotReadIsRefu
     EXPECT_TRUE(o.message.contains(QString("QSO 2 (line 2) cannot be read: ") + field)) << o.message.toStdString();
   }
   EXPECT_EQ(Count(), 2);
+  // Line breaks inside a field, as another program may leave them, go out raw in their quotes and come back.
+  const QString breaks = "one\r\ntwo\nthree\rfour\n\r\tfive";
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(QByteArray(line).replace("\"\"\"\",", "\"" + breaks.toUtf8() + "\","))).Ok());
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(dump("3").toUtf8() + "\n" + line)).Ok());
+  EXPECT_EQ(dump("4"), dump("3"));
+  EXPECT_EQ(Field(4, 13), breaks);
+  EXPECT_EQ(Field(5, 13), "\"") << "the record after it";
 }

@@ -8,10 +8,12 @@ namespace hamlogdb {
 
 namespace {
 
-// The fields of one line: comma-separated, each bare (blanks around it dropped) or quoted (a doubled
+// The fields of one record: comma-separated, each bare (blanks around it dropped) or quoted (a doubled
 // quote inside stands for one quote; only blanks may follow the closing quote). Empty for a blank line.
-// A quote left open or text after a closing one makes the line unreadable: `why` says which field.
-QStringList splitFields(const QString& line, QString& why) {
+// A quote left open or text after a closing one makes the record unreadable: `why` says which field,
+// and `open` is set for the quote left open (the record may go on in the next line).
+QStringList splitFields(const QString& line, QString& why, bool& open) {
+  open = false;
   QStringList fields;
   const qsizetype n = line.size();
   auto blank = [&](qsizetype k) { return line[k] == ' ' || line[k] == '\t'; };
@@ -34,6 +36,7 @@ QStringList splitFields(const QString& line, QString& why) {
         }
       }
       if (!closed) {
+        open = true;
         why = QString("field %1 opens a quote that is not closed").arg(fields.size() + 1);
         return {};
       }
@@ -55,8 +58,9 @@ QStringList splitFields(const QString& line, QString& why) {
   }
 }
 
-// The text of the file in the encoding it was written in; the reason when it is none the tool reads.
-QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
+// The text of the file in the encoding it was written in, by line, with each line's end as written
+// (CR LF, CR, LF or none); the reason when it is none the tool reads.
+QString decode(const QString& file, QByteArray bytes, QStringList& lines, QStringList& ends) {
   int markSize = 0;
   const QString mark = ByteOrderMark(bytes, &markSize);
   if (!mark.isEmpty() && mark != "UTF-8")
@@ -82,12 +86,17 @@ QString decode(const QString& file, QByteArray bytes, QStringList& lines) {
     } else {
       lines << FromAnsi(line);
     }
+    const qsizetype end = e;
     if (e < bytes.size() && bytes[e] == '\r') ++e;
     if (e < bytes.size() && bytes[e] == '\n') ++e;
+    ends << QString::fromLatin1(QByteArrayView(bytes).sliced(end, e - end));
     i = e;
   }
   return {};
 }
+
+// Far beyond any record of the tool's files: a quote left open stops being followed there.
+constexpr qsizetype kLongestRecord = 65536;
 
 }  // namespace
 
@@ -96,26 +105,35 @@ Outcome ReadRecords(const QString& file, int fields, const char* recordName, std
   records.clear();
   QByteArray bytes;
   if (!ReadWholeFile(file, bytes)) return {1, file + ": cannot read"};
-  QStringList lines;
-  if (const QString why = decode(file, std::move(bytes), lines); !why.isEmpty()) return {1, why};
+  QStringList lines, ends;
+  if (const QString why = decode(file, std::move(bytes), lines, ends); !why.isEmpty()) return {1, why};
   for (qsizetype k = 0; k < lines.size(); ++k) {
-    QString why;
-    QStringList f = splitFields(lines[k], why);
+    // A quoted field holds its line breaks as they were written: the record goes on in the next line.
+    const qsizetype first = k;
+    QString text = lines[k], why;
+    bool open = false;
+    QStringList f = splitFields(text, why, open);
+    while (open && k + 1 < lines.size() && text.size() < kLongestRecord) {
+      text += ends[k] + lines[k + 1];
+      ++k;
+      why.clear();
+      f = splitFields(text, why, open);
+    }
     if (!why.isEmpty())
       return {1, QString("%1: %2 %3 (line %4) cannot be read: %5")
                      .arg(file, recordName)
                      .arg(records.size() + 1)
-                     .arg(k + 1)
+                     .arg(first + 1)
                      .arg(why)};
     if (f.isEmpty()) continue;
     if (f.size() != fields && (longer == 0 || f.size() != longer))
       return {1, QString("%1: %2 %3 (line %4) has %5 fields, not %6")
                      .arg(file, recordName)
                      .arg(records.size() + 1)
-                     .arg(k + 1)
+                     .arg(first + 1)
                      .arg(f.size())
                      .arg(longer == 0 ? QString::number(fields) : QString("%1 or %2").arg(fields).arg(longer))};
-    records.push_back({std::move(f), int64_t(k + 1)});
+    records.push_back({std::move(f), int64_t(first + 1)});
   }
   return {};
 }

@@ -1,7 +1,6 @@
 #include "forms/awards/ORBBOOK.h"
 
 #include <QStringList>
-#include <initializer_list>
 
 #include "awards/ApplicationBook.h"
 #include "core/BandLayout.h"
@@ -17,6 +16,7 @@
 #include "platform/ui/color.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/shell.h"
 #include "sheet/SheetTally.h"
 
 namespace {
@@ -26,13 +26,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kUpdateTitle = QStringLiteral("実績値書き換え");
 const QString kPostingTitle = QStringLiteral("集計（累積）表の作成");
 constexpr int kSilentExcelError = 1004;
-
-// Message parts, two line breaks apart.
-QString Parts(std::initializer_list<const char*> parts) {
-  QStringList texts;
-  for (const char* p : parts) texts << QString::fromUtf8(p);
-  return texts.join(kCrLf + kCrLf);
-}
 
 const int32_t kGroupColors[4] = {VbRgb(192, 192, 255), VbRgb(192, 255, 255), VbRgb(192, 255, 192),
                                  VbRgb(255, 192, 192)};
@@ -213,28 +206,10 @@ void ORBBOOK::StorePrevValue(int& keyAscii) {
 
 void ORBBOOK::PostBookToWorkbook() {
   Frame1.hide();
-  Hamlog.LastResult =
-      MsgBox(Parts({"EXCEL版ORB本が開いていなければここでEXCELを起動しますので「はい」をクリックして下さい",
-                    "既にEXCEL版ORB本が開いていたら「いいえ」をクリックして下さい",
-                    "記帳を中止する場合は「キャンセル」をクリックして下さい",
-                    "二重起動すると保存前の状態に戻ってしまいますのでご確認を！", "如何致しましょうか？"}),
-             vbYesNoCancel + vbExclamation, kPostingTitle);
-  if (Hamlog.LastResult == vbCancel) {
-    MsgBox(QStringLiteral("記帳を中止しました。"));
-    return;
-  }
   // No macro waits in the workbook here: the program itself writes the sheet, into a workbook that no
-  // spreadsheet program holds open.
+  // spreadsheet program holds open. The workbook holds the ORB book the sheet wrote: it is opened to be
+  // kept, never started afresh, and before the question, so that what stands in the way is said first.
   const QString workbook = XlsxFileName(kOrbBookWorkbook);
-  if (Hamlog.LastResult == vbNo) {
-    MsgBox(workbook + QStringLiteral(" へは転記していません。") + kCrLf + kCrLf + QStringLiteral("表計算ソフトで ") +
-           workbook + QStringLiteral(" を開いていれば閉じてから、もう一度「この集計表を転記」で「はい」を選んで下さい。"));
-    return;
-  }
-  MsgBox(QStringLiteral("これよりこの集計表を ") + workbook +
-         QStringLiteral(" のシート「集計表」へ転記して、表計算ソフトで開きます。") + kCrLf + kCrLf +
-         QStringLiteral("ほかのシートの値はそのまま残ります。"));
-  // The workbook holds the ORB book the sheet wrote: it is opened to be kept, never started afresh.
   std::unique_ptr<Workbook> book = NewWorkbook(kOrbBookWorkbook);
   book->DefineMacro("totalMain", [this](Workbook& b, const QVariantList&) {
     PutBookOnSheet(b, book_, windowTitle());
@@ -242,7 +217,20 @@ void ORBBOOK::PostBookToWorkbook() {
   });
   PostingShellResult = book->OpenExisting();
   if (PostingShellResult <= 32) {
-    MsgBox(WorkbookOpenFailureText(*book, PostingShellResult, workbook));
+    QString text = WorkbookOpenFailureText(*book, PostingShellResult, workbook);
+    if (PostingShellResult == SE_ERR_FNF)
+      text += kCrLf + kCrLf + QStringLiteral("転記先のブックは、進捗状況表の「Excel Sheet作成」→「ORB本の作成」で作ります。") +
+              kCrLf + QStringLiteral("作ってから、もう一度「この集計表を転記」を選んで下さい。");
+    MsgBox(text, vbOKOnly + vbExclamation, kPostingTitle);
+    return;
+  }
+  Hamlog.LastResult =
+      MsgBox(QStringLiteral("この集計表を ") + workbook + QStringLiteral(" のシート「集計表」へ転記して、表計算ソフトで開きます。") +
+                 kCrLf + kCrLf + QStringLiteral("ほかのシートの値はそのまま残ります。") + kCrLf + kCrLf +
+                 QStringLiteral("転記しますか？"),
+             vbYesNo + vbQuestion, kPostingTitle);
+  if (Hamlog.LastResult != vbYes) {
+    MsgBox(QStringLiteral("記帳を中止しました。"));
     return;
   }
   int32_t result = 0;

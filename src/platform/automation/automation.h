@@ -20,7 +20,9 @@
 // Open starts an empty workbook that replaces the file when published. OpenExisting starts from the
 // worksheets and cell values the file holds (not its formats or formulas) and writes them back with
 // the changes: 2 when the file is missing, 11 when it is no workbook that can be read whole, 5 when
-// it is open in another program; the file is then left as it is.
+// it is open in another program (ErrorText names the lock file); the file is then left as it is. A
+// lock file left by a spreadsheet program that no longer runs (this machine, this user, no such
+// program running) is named to the operator, who may go on past it (26 when they do not).
 //
 // MMQSL: NewMmqsl(why) gives nothing on Linux, and `why` says so in words for the operator.
 //

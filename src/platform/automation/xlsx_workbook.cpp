@@ -7,14 +7,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <cerrno>
 #include <map>
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include "platform/automation/automation.h"
 #include "platform/automation/xlsx_contents.h"
 #include "platform/paths.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/testhooks.h"
 #include "platform/vbfile.h"
@@ -26,8 +31,60 @@ constexpr int kNoPath = 3;
 constexpr int kBadFormat = 11;   // the shell's ERROR_BAD_FORMAT
 constexpr int kNoSuchSheet = 9;  // subscript out of range
 constexpr int kBookClosed = 424;
+constexpr int kShareRefused = 26;  // the shell's SE_ERR_SHARE
 const QString kFirstSheet = QStringLiteral("Sheet1");
 const QString kMacroSheet = QStringLiteral("マクロ");
+
+// The spreadsheet programs that keep a lock file beside a workbook they hold, by their process names.
+const QStringList kSpreadsheetPrograms = {"soffice.bin", "soffice", "oosplash", "libreoffice", "localc",
+                                          "ooffice", "et", "wps", "DesktopEditors"};
+
+// A spreadsheet program's lock file beside a workbook.
+struct WorkbookLock {
+  QString path;
+  QString owner;       // "user@host（date）" as far as the lock names them
+  bool stale = false;  // its user on this machine runs no spreadsheet program: left behind by a crash
+  QByteArray held;     // what the lock holds, to know it again
+};
+
+QString LoginName() {
+  const passwd* pw = getpwuid(geteuid());
+  return pw ? QString::fromLocal8Bit(pw->pw_name) : qEnvironmentVariable("USER");
+}
+
+bool IsThisMachine(const QString& host) {
+  const QString here = QSysInfo::machineHostName();
+  const auto bare = [](const QString& h) { return h.section(u'.', 0, 0); };
+  return !host.isEmpty() && bare(host).compare(bare(here), Qt::CaseInsensitive) == 0;
+}
+
+// LibreOffice's lock is one line "name,user,host,date,profile;" ("\" before a comma, semicolon or
+// backslash of a value). Office's "~$" file names no machine: it is taken as held.
+std::optional<WorkbookLock> FindLock(const QString& folder, const QString& workbook) {
+  for (const QString& name : {QStringLiteral(".~lock.") + workbook + u'#', QStringLiteral("~$") + workbook}) {
+    WorkbookLock lock{folder + u'/' + name, {}, false, {}};
+    if (!QFileInfo::exists(lock.path)) continue;
+    if (QFile f(lock.path); f.open(QIODevice::ReadOnly)) lock.held = f.read(4096);
+    const QString text = QString::fromUtf8(lock.held).trimmed();
+    QStringList fields{QString()};
+    for (qsizetype i = 0; i < text.size() && text[i] != u';'; ++i) {
+      if (text[i] == u'\\' && i + 1 < text.size())
+        fields.back() += text[++i];
+      else if (text[i] == u',')
+        fields << QString();
+      else
+        fields.back() += text[i];
+    }
+    if (name.startsWith(u'.') && fields.size() >= 4) {
+      const QString user = fields[1].trimmed(), host = fields[2].trimmed(), since = fields[3].trimmed();
+      lock.owner = user + u'@' + host + (since.isEmpty() ? QString() : QStringLiteral("（") + since + QStringLiteral("）"));
+      lock.stale = !user.isEmpty() && user == LoginName() && IsThisMachine(host) &&
+                   !UserRunsProgram(user, kSpreadsheetPrograms);
+    }
+    return lock;
+  }
+  return std::nullopt;
+}
 
 WorkbookFactory& Factory() {
   static WorkbookFactory f;
@@ -198,11 +255,27 @@ class XlsxWorkbook : public Workbook {
       error_ = folder.absoluteFilePath() + QStringLiteral(" に書き込めません");
       return kAccessDenied;
     }
-    const QString base = file.fileName();
-    if (QFileInfo::exists(folder.absoluteFilePath() + "/.~lock." + base + "#") ||
-        QFileInfo::exists(folder.absoluteFilePath() + "/~$" + base)) {
-      error_ = path_ + QStringLiteral(" は他のプログラムで開かれています。閉じてからやり直して下さい");
-      return kAccessDenied;
+    if (const std::optional<WorkbookLock> lock = FindLock(folder.absoluteFilePath(), file.fileName())) {
+      const QString owner = lock->owner.isEmpty() ? QString() : QStringLiteral("、") + lock->owner;
+      if (!lock->stale) {
+        error_ = path_ + QStringLiteral(" は他のプログラムで開かれています（ロックファイル ") + lock->path + owner +
+                 QStringLiteral("）。そのプログラムで閉じてからやり直して下さい");
+        return kAccessDenied;
+      }
+      // The lock is the spreadsheet program's own: it stays, and that program sorts it out when it
+      // opens the workbook again. Asked once per workbook for the same lock.
+      if (acceptedLock_ != lock->path.toUtf8() + lock->held) {
+        const QString question =
+            lock->path + QStringLiteral(" が残っていますが、これを作った表計算ソフト（") + lock->owner +
+            QStringLiteral("）はもう動いていません。異常終了で残った古いロックファイルです。") + "\r\n\r\n" +
+            QStringLiteral("このまま ") + path_ + QStringLiteral(" を書き込んで続けますか？") + "\r\n" +
+            QStringLiteral("（ロックファイルは、表計算ソフトでこのブックを開いて閉じれば片付きます）");
+        if (MsgBox(question, vbYesNo + vbQuestion + vbDefaultButton2) != vbYes) {
+          error_ = lock->path + QStringLiteral(" が残っているため、") + path_ + QStringLiteral(" には書き込みませんでした");
+          return kShareRefused;
+        }
+        acceptedLock_ = lock->path.toUtf8() + lock->held;
+      }
     }
     if (file.exists() && !file.isWritable()) {
       error_ = path_ + QStringLiteral(" は書き込み禁止です");
@@ -326,6 +399,7 @@ class XlsxWorkbook : public Workbook {
   }
 
   QString name_, path_, error_;
+  QByteArray acceptedLock_;  // a stale lock the operator chose to write past
   bool opened_ = false;
   std::vector<XlsxSheet> sheets_;
   std::vector<bool> touched_;  // by sheet: its cells were set or cleared since the file was read

@@ -133,3 +133,14 @@ void EndTask(StartedTask& task) {
   if (TaskRunning(task)) ::kill(static_cast<pid_t>(task.pid), SIGTERM);
   task = {};
 }
+
+bool UserRunsProgram(const QString& user, const QStringList& names) {
+  const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  for (const QString& pid : pids) {
+    bool number = false;
+    const int64_t id = pid.toLongLong(&number);
+    if (!number || !names.contains(QString::fromLocal8Bit(ProcFile(id, "comm").trimmed()))) continue;
+    if (QFileInfo(QStringLiteral("/proc/") + pid).owner() == user) return true;
+  }
+  return false;
+}

@@ -39,6 +39,9 @@ StartedTask ShellStartTask(const QString& program, const QStringList& arguments 
 bool TaskRunning(const StartedTask& task);
 // Asks that process to end (SIGTERM); never signals a process that is not it. The task is cleared.
 void EndTask(StartedTask& task);
+// True while a process of the login `user` runs a program by one of these names (the name the system
+// gives the process: the program file's name, cut at 15 characters).
+bool UserRunsProgram(const QString& user, const QStringList& names);
 // The address on the URL= line of an internet-shortcut file ("" when there is none).
 QString UrlOfShortcut(const QString& path);
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <functional>
 #include <map>
 #include <QTimeZone>
@@ -341,20 +342,25 @@ TEST_F(SheetWorkbooksTest, TheAcaFormNamesTheBandOfEachColumn) {
 TEST_F(SheetWorkbooksTest, EveryWorkbookOutputSaysWhenItsWorkbookIsBusyOrUnwritable) {
   readOneYear();
   CWSHEET& s = sheet();
-  const std::vector<std::pair<QString, std::function<void()>>> outputs = {
-      {"ORBEX5.xlsx", [&] { boxes.Answer(vbOK).Answer(vbOK), s.EXCC.Trigger(); }},
-      {"ORB_SHEET.xlsx", [&] { boxes.Answer(vbOK).Answer(vbNo).Answer(vbOK), s.ORB_SHEET.Trigger(); }},
-      {"町村管理.xlsx", [&] { boxes.Answer(vbOK), s.MKchouson.Trigger(); }},
-      {"ACA特定申請書.xlsx", [&] { boxes.Answer(vbYes).Answer(vbOK).Answer(vbOK), s.MKACA.Trigger(); }}};
+  // `stale`: the answer to the question about a lock left by a crash, when there is one.
+  const auto crashed = [&](int stale) { if (stale) boxes.Answer(stale); };
+  const std::vector<std::pair<QString, std::function<void(int)>>> outputs = {
+      {"ORBEX5.xlsx", [&](int stale) { crashed(stale), boxes.Answer(vbOK).Answer(vbOK), s.EXCC.Trigger(); }},
+      {"ORB_SHEET.xlsx", [&](int stale) { crashed(stale), boxes.Answer(vbOK).Answer(vbNo).Answer(vbOK), s.ORB_SHEET.Trigger(); }},
+      {"町村管理.xlsx", [&](int stale) { crashed(stale), boxes.Answer(vbOK), s.MKchouson.Trigger(); }},
+      {"ACA特定申請書.xlsx", [&](int stale) { boxes.Answer(vbYes), crashed(stale), boxes.Answer(vbOK).Answer(vbOK), s.MKACA.Trigger(); }}};
+  const QString me = QFileInfo(log.home.file(".")).owner();
   for (const auto& [file, run] : outputs)
-    for (const bool busy : {true, false}) {
+    for (const QString kind : {"busy", "crashed", "unwritable"}) {
       const QString path = log.home.file(file), lock = log.home.write(".~lock." + file + "#", "LibreOffice");
-      if (!busy) QFile::remove(lock), QDir().mkpath(path);  // something in its place that is no file
+      if (kind == "crashed") log.home.write(".~lock." + file + "#", ("," + me + "," + QSysInfo::machineHostName() + ",09.12.2026 00:19,file:///x;").toUtf8());
+      if (kind == "unwritable") QFile::remove(lock), QDir().mkpath(path);  // something in its place that is no file
       const qsizetype before = boxes.texts().size();
-      run();
+      run(kind == "crashed" ? vbNo : 0);
       const QString said = boxes.texts().mid(before).join("\n");
-      EXPECT_TRUE(said.contains(path) && said.contains(busy ? "他のプログラムで開かれています" : "書き込めません")) << said.toStdString();
-      EXPECT_EQ(QFileInfo::exists(path), !busy) << "left as it was";
+      const QString why = kind == "busy" ? "開かれています（ロックファイル " + lock : kind == "crashed" ? lock + " が残って" : "書き込めません";
+      EXPECT_TRUE(said.contains(path) && said.contains(why)) << said.toStdString();
+      EXPECT_EQ(QFileInfo::exists(path), kind == "unwritable") << "left as it was";
       EXPECT_TRUE(RigPollWatch::Polling() && !s.Frame3.isVisibleTo(&s));
       QFile::remove(lock), QDir(path).removeRecursively();
     }
