@@ -92,7 +92,7 @@ TEST_F(DxccTableTest, TheShippedTableFindsTheEntityCtyCsvGivesForTheCallsOfEvery
   // Kaliningrad, the islands of Fiji, and a base in Antarctica under a United States call.
   for (const QString call :
        {"RX9ABC", "RV0A", "UB9AA", "RD0AB", "UA9FAA", "UA9GA", "UA9XA", "R9FAB", "RA9XA", "RW2FA", "RV2FAB",
-        "RZ2FA", "RA3AA", "RW6HS", "3D2AB", "3D2C", "3D2R", "KC4AAA", "KC4ABC"})
+        "RZ2FA", "RA3AA", "RW6HS", "3D2AB", "3D2C", "3D2R", "KC4AAA", "KC4ABC", "9V0AB", "E51MQ", "D8ABC"})
     EXPECT_EQ(found(call), dxcc(cty.Call(call))) << call.toStdString();
 }
 

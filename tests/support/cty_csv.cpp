@@ -91,7 +91,8 @@ std::vector<CtyCall> CallsPastWholeCalls(const CtyCsv& cty) {
   for (int i = 0; i < int(cty.Entities().size()); ++i)
     for (const QString& c : cty.Entities()[i].exact) {
       const QString past = c + (cty.IsWholeCall(c + "W") ? "XW" : "W");
-      if (!c.contains('/') && cty.Call(past) >= 0 && cty.Call(past) != i) calls.push_back({past, cty.Call(past)});
+      const int want = cty.Call(past);
+      if (!c.contains('/') && want >= 0 && want != i) calls.push_back({past, want});
       if (c.contains(designated)) calls.push_back({c, i});
     }
   return calls;
