@@ -55,8 +55,8 @@ QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
 // The entities a typed call may belong to (see DxKeyOfCall), each once, the likely one first: the
 // entity of the home call when it is a listed whole call, else of the longest listed prefix its key
 // begins with, then those with a prefix or whole call that begins with the whole key, which is too
-// short to tell. None for a call of no entity, for one the table does not
-// know and for a Japanese one (Japan's HAMLOG code 500 first).
+// short to tell. None for a call of no entity, for one the table does not know and for a Japanese
+// one (Japan's HAMLOG code 500 first).
 struct DxccCallEntities {
   bool noEntity = false;     // /AM, /MM
   bool japanese = false;     // Japan came first: no ids
