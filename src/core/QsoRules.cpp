@@ -256,13 +256,22 @@ constexpr std::array<std::pair<int, const char*>, 16> kQslFlagTable{{
 DxCallKey DxKeyOfCall(const QString& call) {
   static const QStringList kWaysOfOperating = {"P", "M", "QRP", "B", "LH", "LGT"};
   QStringList parts = call.trimmed().toUpper().split('/', Qt::SkipEmptyParts);
+  const auto isDigit = [](const QString& p) { return p.size() == 1 && p.at(0).isDigit(); };
+  // After an area digit the operator is in that area of his own country: a part after it names no
+  // other country but is a designator, as /P is ("UA6IC/6/FF", "UA9KBF/4/N").
+  for (qsizetype i = 1; i + 1 < parts.size(); ++i)
+    if (isDigit(parts[i])) {
+      for (qsizetype j = i + 1; j < parts.size(); ++j)
+        if (parts[j] == "AM" || parts[j] == "MM") return {QString(), true};
+      parts.resize(i + 1);
+    }
   QChar area;
   while (parts.size() > 1) {
     const QString& last = parts.last();
     if (last == "AM" || last == "MM") return {QString(), true};
     if (kWaysOfOperating.contains(last)) {
       parts.removeLast();
-    } else if (last.size() == 1 && last.at(0).isDigit() && area.isNull()) {
+    } else if (isDigit(last) && area.isNull()) {
       area = last.at(0);
       parts.removeLast();
     } else {

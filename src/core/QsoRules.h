@@ -59,7 +59,8 @@ void SplitCallSign(const QString& call);
 
 // The part of a call, as operators write it, that tells its DX entity: the prefix operated under
 // ("EA8/DL1ABC", "JA1ABC/KH6", "F/JA1ABC"), else the home call with its area digit changed by a
-// "/digit" ("W1ABC/6" is W6ABC); the ways of operating (/P, /M, /QRP, /B, /LH, /LGT) are dropped.
+// "/digit" ("W1ABC/6" is W6ABC); the ways of operating (/P, /M, /QRP, /B, /LH, /LGT) and whatever
+// follows a "/digit" ("UA6IC/6/FF") are dropped.
 // Aeronautical and maritime mobile (/AM, /MM) are in no entity.
 struct DxCallKey {
   QString key;  // upper case; "" for an empty call

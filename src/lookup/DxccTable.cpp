@@ -30,7 +30,13 @@ DxccEntity EntityOf(const QString& text) {
   DxccEntity e;
   e.present = true;
   e.Prefix = QString(f[0]).replace(QLatin1Char(';'), QLatin1Char(','));
-  if (!e.Prefix.isEmpty()) e.prefixKeys = e.Prefix.toUpper().split(QLatin1Char(','));
+  if (!e.Prefix.isEmpty())
+    for (const QString& item : e.Prefix.toUpper().split(QLatin1Char(','))) {
+      if (item.startsWith(QLatin1Char('=')))
+        e.wholeCalls << item.mid(1);
+      else
+        e.prefixKeys << item;
+    }
   e.Entity = QString(f[1]).remove(QLatin1Char(';'));
   e.Cont = QString(f[2]).replace(QLatin1Char(';'), QLatin1Char(','));
   e.ITU = QString(f[3]).replace(QLatin1Char(';'), QLatin1Char(','));
@@ -48,8 +54,9 @@ bool ListHolds(const QString& list, const QString& item) {
 }
 
 bool PrefixHits(const DxccEntity& e, const QString& upperKey) {
-  for (const QString& p : e.prefixKeys)
-    if (p.startsWith(upperKey)) return true;
+  for (const QStringList* items : {&e.prefixKeys, &e.wholeCalls})
+    for (const QString& p : *items)
+      if (p.startsWith(upperKey)) return true;
   return false;
 }
 
@@ -86,9 +93,9 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
   const QString& key = reading.key;
   if (key.isEmpty()) return out;
   const int32_t last = lastEntityId();
-  int32_t best = 0;
+  int32_t best = 0, whole = 0;
   qsizetype bestLength = 0;
-  std::vector<int32_t> longer;  // entities whose prefixes go on beyond the key
+  std::vector<int32_t> longer;  // entities whose prefixes or whole calls go on beyond the key
   for (int32_t id = kFirstEntityId; id <= last; ++id) {
     const DxccEntity& e = DxccTable.DxccEntityTable[id];
     if (!e.present) continue;
@@ -100,8 +107,14 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
       }
       beyond = beyond || (p.size() > key.size() && p.startsWith(key));
     }
+    for (const QString& c : e.wholeCalls) {
+      // A prefix written beside a call is no whole call.
+      if (whole == 0 && !reading.written && c == key) whole = id;
+      beyond = beyond || (c.size() > key.size() && c.startsWith(key));
+    }
     if (beyond) longer.push_back(id);
   }
+  if (whole > 0) best = whole;
   // An entity may take several lines of the table: it is listed once, by its first.
   const auto add = [&](int32_t id) {
     const QString& code = DxccTable.DxccEntityTable[id].HLcode;
@@ -120,12 +133,14 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
 
 bool DXCCLookUpCall(const QString& call) {
   const DxccCallEntities found = DxccEntitiesOfCall(call);
-  if (found.ids.empty()) return !found.noEntity;
+  // Without a table nothing is known of any call: what the box and the list show stays.
+  if (DxccTable.DxccEntityCount <= 0) return !found.noEntity;
+  // What the whole call gives, nothing of what the call typed so far gave.
   DxccTable.DxccHitList = found.ids;
   DxccTable.DxccHitCount = static_cast<int32_t>(found.ids.size());
-  DxccTable.DxccSearchResult = QStringLiteral("Hit!");
+  DxccTable.DxccSearchResult = found.ids.empty() ? QString() : QStringLiteral("Hit!");
   if (HitsListener()) HitsListener()(DxccTable.DxccHitCount);
-  return true;
+  return !found.ids.empty() || found.japanese;
 }
 
 void EnsureDXCCTable() {

@@ -23,6 +23,7 @@ struct DxccEntity {
   QString DXCC;  // three digits at least
   QString HLcode;
   QStringList prefixKeys;  // the prefixes in upper case, for the prefix search
+  QStringList wholeCalls;  // the whole calls ("=3D2C" in the list) in upper case: each matches only itself
 };
 
 struct DxccTableState {
@@ -52,9 +53,10 @@ int32_t LoadDXCCTable();
 QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
 
 // The entities a typed call may belong to (see DxKeyOfCall), each once, the likely one first: the
-// entity of the longest listed prefix its key begins with, then those with a prefix that begins with
-// the whole key, which is too short to tell. None for a call of no entity, for one the table does not
-// know and for a Japanese one (Japan's HAMLOG code 500 first).
+// entity of the home call when it is a listed whole call, else of the longest listed prefix its key
+// begins with, then those with a prefix or whole call that begins with the whole key, which is too
+// short to tell. None for a call of no entity, for one the table does not know and for a Japanese
+// one (Japan's HAMLOG code 500 first).
 struct DxccCallEntities {
   bool noEntity = false;     // /AM, /MM
   bool japanese = false;     // Japan came first: no ids
@@ -66,7 +68,8 @@ struct DxCallKey;
 DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading);
 
 // The look-up of a call typed into the sheet's call box: its entities become the hits and go to the
-// hits listener. False for a call of no entity.
+// hits listener; a call that gives none empties the hits and tells the listener 0. False when the call
+// gives no entity and is no Japanese call either. Without a table only /AM and /MM give false.
 bool DXCCLookUpCall(const QString& call);
 
 // The table for a window that needs it without the sheet: loaded once when nothing loaded it yet.

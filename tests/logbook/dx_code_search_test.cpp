@@ -167,6 +167,7 @@ TEST_F(DxSearch, TheShippedMasterAndTableGiveTheEntityCtyCsvGivesFirstAndAgreeWi
   };
   EXPECT_GE(FoundPerMille(cty, "The entry window", first), 990);
   EXPECT_GE(FoundPerMille(cty, "The entry window (whole calls)", first, WholeCallsOfTheirPrefix(cty)), 990);
+  EXPECT_EQ(FoundPerMille(cty, "The entry window (past whole calls)", first, CallsPastWholeCalls(cty)), 1000);
   EXPECT_EQ(disagree, QStringList());
 
   // A list only where the call cannot tell (the calls it decides: tests/forms, DxCodeWindow).

@@ -85,6 +85,19 @@ std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty) {
   return calls;
 }
 
+std::vector<CtyCall> CallsPastWholeCalls(const CtyCsv& cty) {
+  static const QRegularExpression designated(R"(/[0-9]/(?!(P|M|QRP|B|LH|LGT|AM|MM)\b))");
+  std::vector<CtyCall> calls;
+  for (int i = 0; i < int(cty.Entities().size()); ++i)
+    for (const QString& c : cty.Entities()[i].exact) {
+      const QString past = c + (cty.IsWholeCall(c + "W") ? "XW" : "W");
+      const int want = cty.Call(past);
+      if (!c.contains('/') && want >= 0 && want != i) calls.push_back({past, want});
+      if (c.contains(designated)) calls.push_back({c, i});
+    }
+  return calls;
+}
+
 int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds,
                   std::vector<CtyCall> calls) {
   if (calls.empty()) calls = CallsOfEveryPrefix(cty);

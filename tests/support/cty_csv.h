@@ -44,6 +44,8 @@ struct CtyCall {
 std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
 // The whole calls ("=") whose entity is the one their prefix (DxKeyOfCall) gives, portable ones included.
 std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty);
+// Calls a whole call of another entity begins (SY2APF, 3D2RW), whole calls with a designator (UA9KBF/4/N).
+std::vector<CtyCall> CallsPastWholeCalls(const CtyCsv& cty);
 // Those `calls` (else those of every prefix) that `finds` finds, in tenths of a percent; prints the share
 // as `what` and the misses by entity, with a call of each.
 int FoundPerMille(const CtyCsv& cty, const char* what, const std::function<bool(const CtyCall&)>& finds,

@@ -12,9 +12,11 @@ the table's reader takes as many lines as the count line says, and each line is 
 its own, so an entity takes as many lines as its prefixes need. The lines are made so that the
 search gives what cty.csv's longest prefix gives:
 
-- every prefix of cty.csv is listed (the whole calls of an entity known only by whole calls, and of
-  the bases in Antarctica, as prefixes), but for one that only repeats the entity of the prefix
-  above it;
+- every prefix of cty.csv is listed, but for one that only repeats the entity of the prefix above it;
+- the whole calls of an entity known only by whole calls, and of the bases in Antarctica, are listed
+  apart, marked "=" as cty.csv marks them ("=3D2C"), on lines after all the prefixes: a whole call
+  matches only itself (a call that only begins as one, 3D2CJ or SY2APF, goes by its prefix), and
+  before any prefix; one that its prefix already gives is left out;
 - where listed prefixes of other entities branch off below a text that is no prefix itself, that
   text is listed for the entity above it ("RA" for European Russia beside "RA9" of Asiatic Russia),
   so that the calls that end there are not handed to the entity below;
@@ -153,14 +155,18 @@ def ordinary_heads():
 
 
 def table_lines(entities, tails):
-    """The lines of the table in order: (entity index, prefixes). `tails` are the bytes each entity's
-    line needs after its prefixes."""
-    listed = {}
+    """The lines of the table in order: (entity index, items), an item a prefix or "=" and a whole
+    call. `tails` are the bytes each entity's line needs after its items."""
+    listed, whole = {}, {}
     for i, e in enumerate(entities):
-        for p in e["prefixes"] or [c for c in e["exact"] if "/" not in c]:
+        for p in e["prefixes"]:
             listed.setdefault(p, i)
+        if not e["prefixes"]:
+            for c in e["exact"]:
+                if "/" not in c:
+                    whole.setdefault(c, i)
     for c, i in home_calls_abroad(entities):
-        listed.setdefault(c, i)
+        whole.setdefault(c, i)
 
     def above(text):
         """The entity of the longest listed prefix that begins `text` (itself included), or None."""
@@ -185,10 +191,15 @@ def table_lines(entities, tails):
     for p, i in listed.items():
         groups[(depth(p), i)].append(p)
     japan = next(i for i, e in enumerate(entities) if e["prefix"] == JAPAN)
+    calls = defaultdict(list)
+    for c, i in whole.items():
+        if above(c) != i:
+            calls[i].append("=" + c)
     lines = []
-    for d, i in sorted(groups, key=lambda g: (g[0], g[1] != japan, g[1])):
+    for items, i in [(groups[g], g[1]) for g in sorted(groups, key=lambda g: (g[0], g[1] != japan, g[1]))] + \
+            [(calls[i], i) for i in sorted(calls)]:
         line = []
-        for p in sorted(groups[(d, i)], key=lambda p: (len(p), p)):
+        for p in sorted(items, key=lambda p: (len(p), p)):
             if line and len(";".join(line + [p]) + tails[i]) > LINE_BYTES:
                 lines.append((i, line))
                 line = []
@@ -208,8 +219,12 @@ def found_share(entities, lines, calls=None):
     misses as (call, wanted, found)."""
     cty = Cty(entities)
     first = {}  # a searched text -> the entity of the first line holding a prefix that begins with it
-    for i, prefixes in reversed(lines):
-        for p in prefixes:
+    whole = {}  # a whole call -> the entity of the first line holding it
+    for i, items in reversed(lines):
+        for p in items:
+            if p.startswith("="):
+                whole[p[1:]] = i
+                continue
             for n in range(1, len(p) + 1):
                 first[p[:n]] = i
     if calls is None:
@@ -218,8 +233,8 @@ def found_share(entities, lines, calls=None):
         calls = [(call, key, cty.call(call)) for call, key in calls if cty.call(call) is not None]
     misses = []
     for call, key, want in calls:
-        got = None
-        for n in range(1, len(key) + 1):  # the last search with hits decides
+        got = whole.get(key)
+        for n in range(1, len(key) + 1 if got is None else 0):  # the last search with hits decides
             if key[:n] not in first:
                 break
             got = first[key[:n]]

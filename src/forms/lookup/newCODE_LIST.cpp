@@ -96,7 +96,11 @@ QString newCODE_LIST::CellUnderMouse() const {
 }
 
 void ShowDXCCHits(int32_t hitCount) {
-  if (hitCount <= 0) return;
+  // A call that gives no entity leaves no candidates of the call typed before it.
+  if (hitCount <= 0) {
+    UnloadForm<newCODE_LIST>();
+    return;
+  }
   newCODE_LIST& list = Form<newCODE_LIST>();
   FlexGrid& g = list.MSFlexGrid1;
   for (int32_t i = 1; i <= hitCount; ++i) {

@@ -25,7 +25,7 @@ class newCODE_LIST : public VbForm {
 };
 
 // Lists the hits of the last prefix search (DxccTable) in the window and hands the first hit's code
-// to the sheet; one hit goes to the sheet without the window.
+// to the sheet; one hit goes to the sheet without the window, and none closes the window.
 void ShowDXCCHits(int32_t hitCount);
 
 // The window's placement rule, shared with the code list window: [CFGPOS] CDLSTPOSTop / CDLSTPOSLeft.

@@ -23,6 +23,7 @@
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/LookupWindows.h"
+#include "forms/lookup/newCODE_LIST.h"
 #include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
@@ -987,7 +988,8 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
        QString(
            "JA1ABC= JA1ABC/P= DL1ABC/MM= JA1ABC/KH6=KH6 JD1AB W1AW K1ABC KL7AA N2XX VK2ABC BV2AA UA3ABC "
            "UA9ABC RA2FA KH6/JA1ABC=KH6 VP2E/W1AW=VP2E 3D2AB W1ABC/6=W6ABC UA3ABC/9=UA9ABC DL1ABC/A=DL1ABC "
-           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F")
+           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F C7A= "
+           "W1ABC/QRPP= SY2APF UA6IC/6/FF=UA6IC")
            .split(' ')) {
     const QString call = entry.section('=', 0, 0), whose = entry.section('=', -1);
     s.Text2.setText("1002");
@@ -995,6 +997,7 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
     QString code = s.Text2.text();  // where the sheet jumps: the entity's code in the master
     if (whose.isEmpty()) {
       EXPECT_EQ(code, call.startsWith('J') ? "1002" : "") << call.toStdString();
+      EXPECT_FALSE(IsLoaded<newCODE_LIST>()) << "no candidates of a call typed before " << call.toStdString();
     } else {
       const int want = cty.Call(whose);
       ASSERT_GE(want, 0) << call.toStdString();
