@@ -208,11 +208,16 @@ bool MoveFileOver(const QString& from, const QString& to) {
   const QString source = RealPath(from), target = ReplaceTarget(to);
   if (source.isEmpty() || target.isEmpty()) return false;
   if (QFileInfo(target).isDir()) {
+    noteFailure(target, EISDIR);
     errno = EISDIR;
     return false;
   }
-  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
+    const int cause = errno;
+    noteFailure(target, cause);
+    errno = cause;
     return false;
+  }
   syncFolderOf(target);
   return true;
 }
