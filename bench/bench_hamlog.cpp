@@ -130,7 +130,7 @@ void BM_AppendOneTo1M(benchmark::State& state) {
   openLog(state, thw);
   int32_t confirm = 0, n = 0;
   double slowest = 0;
-  int64_t mostBytes = 0, mostPages = 0, mostFlushes = 0;
+  int64_t mostBytes = 0, mostPages = 0, mostFlushes = 0, pagesOver256K = 0;
   const int64_t bytesAtStart = ioFigure("wchar:"), pagesAtStart = ioFigure("write_bytes:");
   const uint64_t flushesAtStart = FileFlushCount();
   for (auto _ : state) {
@@ -163,6 +163,7 @@ void BM_AppendOneTo1M(benchmark::State& state) {
         slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     mostBytes = std::max(mostBytes, ioFigure("wchar:") - bytes);
     mostPages = std::max(mostPages, ioFigure("write_bytes:") - pages);
+    pagesOver256K += ioFigure("write_bytes:") - pages >= 256 * 1024;
     mostFlushes = std::max(mostFlushes, int64_t(FileFlushCount() - flushes));
   }
   HamlogClose(thw, 0);
@@ -173,6 +174,7 @@ void BM_AppendOneTo1M(benchmark::State& state) {
   state.counters["most_KB"] = double(mostBytes) / 1024;
   state.counters["most_page_KB"] = double(mostPages) / 1024;
   state.counters["most_flushes"] = double(mostFlushes);
+  state.counters["qsos_256KB_pages"] = double(pagesOver256K);
   state.counters["mean_KB"] = double(ioFigure("wchar:") - bytesAtStart) / 1024 / qsos;
   state.counters["mean_page_KB"] = double(ioFigure("write_bytes:") - pagesAtStart) / 1024 / qsos;
   state.counters["mean_flushes"] = double(FileFlushCount() - flushesAtStart) / qsos;

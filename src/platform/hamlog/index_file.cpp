@@ -198,7 +198,7 @@ void takeOwnerAndMode(const QString& path, const QString& like) {
   if (::stat(QFile::encodeName(like).constData(), &st) != 0) return;
   const QByteArray p = QFile::encodeName(path);
   if (::chown(p.constData(), st.st_uid, st.st_gid) != 0) (void)!::chown(p.constData(), uid_t(-1), st.st_gid);
-  ::chmod(p.constData(), st.st_mode & 07777);
+  ::chmod(p.constData(), st.st_mode & 0777);
 }
 
 // A new file for the index `path` under a name of this process, which the start removes when a kill
@@ -379,6 +379,7 @@ bool IndexView::Open(const QString& path, const IndexKind& kind) {
     width_ = int(h.width);
     const int entry = width_ + 4;
     if (!grown) {
+      storedLogCount_ = logCount_ = 0;
       baseCount_ = h.baseCount;
       if (!map_.Map(file_.Fd(), size_t(logStart(h)))) return false;
       base_ = map_.Data() + kHeaderLength;
