@@ -54,8 +54,9 @@ class UnixFile {
   bool WriteAt(int64_t offset, const void* buffer, size_t count);  // all bytes or false
   bool Sync();                                                     // fdatasync when durableWrites
   // When durableWrites: sends the bytes offset .. offset + count to the device and waits for them, with
-  // no flush of the device's cache (sync_file_range). The journal commit that makes a later change of
-  // the file's length durable flushes that cache first, so these bytes are kept before that length.
+  // no flush of the device's cache (sync_file_range). On a journalling file system (ext4, XFS) the
+  // commit that makes a later change of the file's length durable flushes that cache first, so these
+  // bytes are kept before that length.
   bool WriteOut(int64_t offset, size_t count);
   bool Truncate(int64_t size);
   FileStat Stat() const;
