@@ -14,7 +14,9 @@
 #include "core/HamlogAccess.h"
 #include "hamlogdb/hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/flush_count.h"
 
 namespace {
 
@@ -107,12 +109,30 @@ void BM_ScanAllInParallel(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanAllInParallel)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond)->MinTime(2);
 
+// This process's figure `key` of /proc/self/io: "wchar:" bytes handed to write calls, "write_bytes:"
+// bytes of the pages it made dirty (what the disk is sent).
+int64_t ioFigure(const char* key = "wchar:") {
+  std::ifstream io("/proc/self/io");
+  std::string name;
+  int64_t value = 0;
+  while (io >> name >> value)
+    if (name == key) return value;
+  return 0;
+}
+int64_t bytesWritten() { return ioFigure(); }
+
 // One QSO as the entry window saves it: fifteen fields, then the append (record, count, dx1, call index).
+// Per QSO: the bytes handed to write calls and the pages made dirty (log and indexes), the flushes; the
+// most any one QSO took, and the mean over the run with the indexes' background merges. A merge runs
+// between two QSOs here, not beside one.
 void BM_AppendOneTo1M(benchmark::State& state) {
   ThwRecord thw{};
   openLog(state, thw);
   int32_t confirm = 0, n = 0;
   double slowest = 0;
+  int64_t mostBytes = 0, mostPages = 0, mostFlushes = 0, pagesOver256K = 0;
+  const int64_t bytesAtStart = ioFigure("wchar:"), pagesAtStart = ioFigure("write_bytes:");
+  const uint64_t flushesAtStart = FileFlushCount();
   for (auto _ : state) {
     ++n;
     SetThBuffer(thw, QString("JA1B%1").arg(n % 1000, 3, 10, QChar('0')), 0);
@@ -130,26 +150,66 @@ void BM_AppendOneTo1M(benchmark::State& state) {
     SetThBuffer(thw, "", 13);
     SetThBuffer(thw, "", 14);
     SetThBuffer(thw, "0", 16);
+    // A merge of the indexes' logs a former QSO started is waited for here: its writes count in the
+    // means, not in this QSO's figures.
+    state.PauseTiming();
+    hamlog::CurrentSession().FinishIndexMerges();
+    state.ResumeTiming();
+    const int64_t bytes = ioFigure("wchar:"), pages = ioFigure("write_bytes:");
+    const uint64_t flushes = FileFlushCount();
     const auto start = std::chrono::steady_clock::now();
     if (THW_append(thw, 16, confirm) != 0) state.SkipWithError("append failed");
     slowest = std::max(
         slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    mostBytes = std::max(mostBytes, ioFigure("wchar:") - bytes);
+    mostPages = std::max(mostPages, ioFigure("write_bytes:") - pages);
+    pagesOver256K += ioFigure("write_bytes:") - pages >= 256 * 1024;
+    mostFlushes = std::max(mostFlushes, int64_t(FileFlushCount() - flushes));
   }
   HamlogClose(thw, 0);
+  hamlog::CurrentSession().FinishIndexMerges();
+  const double qsos = double(std::max<int64_t>(state.iterations(), 1));
   state.SetItemsProcessed(state.iterations());
   state.counters["slowest_ms"] = slowest;
+  state.counters["most_KB"] = double(mostBytes) / 1024;
+  state.counters["most_page_KB"] = double(mostPages) / 1024;
+  state.counters["most_flushes"] = double(mostFlushes);
+  state.counters["qsos_256KB_pages"] = double(pagesOver256K);
+  state.counters["mean_KB"] = double(ioFigure("wchar:") - bytesAtStart) / 1024 / qsos;
+  state.counters["mean_page_KB"] = double(ioFigure("write_bytes:") - pagesAtStart) / 1024 / qsos;
+  state.counters["mean_flushes"] = double(FileFlushCount() - flushesAtStart) / qsos;
 }
 BENCHMARK(BM_AppendOneTo1M)->Unit(benchmark::kMillisecond)->Iterations(20000);
 
-// Bytes this process has handed to write calls so far (/proc/self/io "wchar").
-int64_t bytesWritten() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  int64_t value = 0;
-  while (io >> key >> value)
-    if (key == "wchar:") return value;
-  return 0;
+// Index lookups with the change logs the appends above left: the area list's run of one code (a fresh
+// open of "dx1" each time, as the list opens it) and the station list's call search on the open log
+// after a new QSO.
+void BM_IndexLookupsAfterAppends1M(benchmark::State& state) {
+  ThwRecord thw{};
+  openLog(state, thw);
+  const QString dx1 = logPath() + "/HAMLOG.dx1";
+  int64_t hits = 0;
+  int32_t confirm = 0;
+  for (auto _ : state) {
+    if (state.range(0) == 0) {
+      IndexHandle h{};
+      if (idx_open(dx1, h) != 0) state.SkipWithError("no index");
+      for (int32_t r = idx_search(h, "1101", 4), n = 0; r > 0 && n < 2000; r = idx_next(h), ++n) ++hits;
+      idx_close(h);
+    } else {
+      state.PauseTiming();
+      SetThBuffer(thw, "JA1BAA", 0);
+      SetThBuffer(thw, "1101", 8);
+      if (THW_append(thw, 16, confirm) != 0) state.SkipWithError("append failed");
+      state.ResumeTiming();
+      for (int32_t r = Vidx_search(thw, "JA1B", 16), n = 0; r > 0 && n < 100; r = Vidx_next(thw, 16), ++n) ++hits;
+    }
+  }
+  benchmark::DoNotOptimize(hits);
+  HamlogClose(thw, 0);
+  hamlog::CurrentSession().FinishIndexMerges();
 }
+BENCHMARK(BM_IndexLookupsAfterAppends1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 // An edit of a stored QSO as the entry window saves it: its name and remarks, keys unchanged.
 void BM_EditOneIn1M(benchmark::State& state) {

@@ -22,6 +22,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/flush_count.h"
 #include "platform/paths.h"
 
 namespace {
@@ -29,10 +30,13 @@ namespace {
 constexpr int64_t kPrintZone = 14;
 constexpr qsizetype kBufferLimit = 1 << 20;
 
+std::atomic<uint64_t> fileFlushes{0};
+
 void syncFolderOf(const QString& path) {
   const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
   const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
   if (fd >= 0) {
+    NoteFileFlush();
     ::fsync(fd);
     ::close(fd);
   }
@@ -40,6 +44,7 @@ void syncFolderOf(const QString& path) {
 
 // Flush, fsync, rename, then fsync the folder so that the rename itself survives a power cut.
 bool commitSaveFile(QSaveFile& f, QString* why = nullptr) {
+  NoteFileFlush();
   if (!f.flush() || ::fsync(f.handle()) != 0) {
     if (why) *why = FileErrorReason(errno);
     f.cancelWriting();
@@ -141,6 +146,7 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
       ::sync_file_range(fd, previousPiece, kPiece, SYNC_FILE_RANGE_WRITE);
     }
   }
+  if (ok) NoteFileFlush();
   ok = ok && ::fsync(fd) == 0;
   int cause = errno;
   if (fd >= 0 && ::close(fd) != 0 && ok) {
@@ -151,6 +157,7 @@ bool WriteScratchFile(const QString& path, QByteArrayView bytes, QString* why) {
     if (real.isEmpty()) cause = ENOENT;
     if (why) *why = real.isEmpty() ? QStringLiteral("ファイル名ではありません") : FileErrorReason(cause);
     if (fd >= 0) ::unlink(QFile::encodeName(real).constData());
+    noteFailure(real, cause);
     errno = cause;
   }
   return ok;
@@ -201,11 +208,16 @@ bool MoveFileOver(const QString& from, const QString& to) {
   const QString source = RealPath(from), target = ReplaceTarget(to);
   if (source.isEmpty() || target.isEmpty()) return false;
   if (QFileInfo(target).isDir()) {
+    noteFailure(target, EISDIR);
     errno = EISDIR;
     return false;
   }
-  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
+  if (::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
+    const int cause = errno;
+    noteFailure(target, cause);
+    errno = cause;
     return false;
+  }
   syncFolderOf(target);
   return true;
 }
@@ -222,6 +234,9 @@ void ReplacedFileHold::Release() {
 }
 
 int LastFileError() { return lastFileError; }
+
+uint64_t FileFlushCount() { return fileFlushes; }
+void NoteFileFlush() { ++fileFlushes; }
 
 bool ReadWholeFile(const QString& path, QByteArray& bytes) {
   bytes.clear();

@@ -88,9 +88,12 @@ int32_t HamlogRecover(const QString& hdbPath) {
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock);
   if (!guard.Held() || table.Refresh() != TableStatus::Ok || !table.RecoverJournal()) return HAMLOG_IO_ERROR;
-  // A journal's scratch file of a writer killed before it named it.
+  // A journal's or an index's scratch file of a writer killed before it named it.
   const QFileInfo journal(table.JournalPath());
-  RemoveLeftoverTemporaries(journal.absolutePath(), {journal.fileName()});
+  QStringList names{journal.fileName()};
+  for (const IndexKind* kind : {&kQsoByCode, &kQsoByCall, &kMasterByCode, &kMasterByKind})
+    names << QFileInfo(CompanionPath(path, kind->suffix)).fileName();
+  RemoveLeftoverTemporaries(journal.absolutePath(), names);
   return HAMLOG_OK;
 }
 

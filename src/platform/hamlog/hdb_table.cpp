@@ -162,7 +162,7 @@ IndexStamp HdbTable::Stamp() const {
   return {header_.identity, header_.generation, header_.count, s.size, s.mtimeNs};
 }
 
-bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending) {
+bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending, bool flush) {
   unsigned char head[32];
   if (!file_.ReadAt(0, head, sizeof head)) return false;
   HdbHeader next = header_;
@@ -172,7 +172,7 @@ bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pendin
   if (bumpGeneration) ++next.generation;
   StampHdbHeader(head, next, TodayJst());
   if (!file_.WriteAt(0, head, sizeof head)) return false;
-  if (!file_.Sync()) return false;
+  if (!(flush ? file_.Sync() : file_.WriteOut(0, sizeof head))) return false;
   header_ = next;
   return remap();
 }
@@ -190,7 +190,7 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
     for (size_t i = 0; i < n; ++i) CleanRecord(chunk.data() + i * kHdbRecordLength);
     chunk.back() = kDbfEof;
     const uint32_t next = header_.count + uint32_t(n);
-    if (!commitHeader(header_.count, false, next)) return false;
+    if (!commitHeader(header_.count, false, next, false)) return false;
     if (!file_.WriteAt(HdbRecordOffset(int64_t(header_.count) + 1), chunk.data(), chunk.size())) return false;
     if (!file_.Sync()) return false;
     step(WriteStep::RecordWritten);

@@ -8,8 +8,10 @@
 // - The header's count must fit the file's length (header + count records + the end-of-file byte or
 //   not); a table where they disagree does not open (BadCount, Problem() names both counts): reading
 //   it would guess, and an append would overwrite records the count does not cover.
-// - Append: the header first notes the count to come ("pending"), flushed; then the records (and the
-//   end-of-file byte after them) are written and flushed; only then the header's record count. A write
+// - Append: the header first notes the count to come ("pending"), written out to the device before the
+//   records (and the end-of-file byte after them) are written and flushed with it; only then the
+//   header's record count, flushed. The file's new length reaches the disk only with a journal commit,
+//   which keeps the note's earlier write first: the length is never there without the note. A write
 //   cut short leaves the old count, every earlier QSO readable and the pending note, by which the next
 //   writer (under the write lock, so the appender is known dead) cuts the unfinished records off.
 // - Every change is written into the file itself, so the log stays the operator's file: its owner,
@@ -95,14 +97,16 @@ class HdbTable {
   QString JournalPath() const;
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
-  enum class WriteStep { RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted };
+  // IndexWritten: a new index file written under its scratch name, before it takes the index's place.
+  enum class WriteStep { RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted, IndexWritten };
   static inline void (*stepHookForTest)(WriteStep) = nullptr;
 
   // Creates an empty table; false when a file is already there or the write failed.
   static bool CreateEmpty(const QString& path);
 
  private:
-  bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0);
+  // `flush` false: the header is written out to the device without a flush (UnixFile::WriteOut).
+  bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0, bool flush = true);
   // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
   // cannot be written or its name is taken.
   bool writeJournal(const std::function<bool(UnixFile&)>& fill);

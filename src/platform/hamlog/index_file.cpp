@@ -6,7 +6,14 @@
 #include <numeric>
 #include <thread>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hamlog/hdb_table.h"
+#include "platform/hamlog/index_build.h"
 #include "platform/hamlog/master_file.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -20,20 +27,18 @@ const IndexKind kMasterByKind{"dx4", IndexSource::Master, kMasterKindOffset, 4};
 
 namespace {
 
-constexpr char kMagic[8] = {'O', 'X', 'I', 'D', 'X', '0', '0', '1'};
+constexpr char kMagic[8] = {'O', 'X', 'I', 'D', 'X', '0', '0', '2'};
 constexpr int kHeaderLength = 64;
 constexpr uint32_t kRemoveBit = 0x80000000u;
+const uint64_t kEmptyLogCheck = Fnv1a(nullptr, 0);
 
 struct Header {
   uint32_t width = 0;
   uint32_t baseCount = 0;
   uint32_t logCount = 0;
   IndexStamp stamp;
-  bool busy = false;  // a write is putting its entries into the log
+  uint64_t logCheck = kEmptyLogCheck;  // FNV-1a of the log's bytes
 };
-
-// Byte 23 of a header whose log is being rewritten; its stamp is then no source's.
-constexpr unsigned char kBusyMark = '*';
 
 void put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
@@ -56,12 +61,12 @@ std::array<unsigned char, kHeaderLength> encodeHeader(const IndexKind& kind, con
   put32(b.data() + 12, h.baseCount);
   put32(b.data() + 16, h.logCount);
   std::memcpy(b.data() + 20, kind.suffix, 3);
-  if (h.busy) b[23] = kBusyMark;
   put32(b.data() + 24, h.stamp.identity);
   put32(b.data() + 28, h.stamp.generation);
   put32(b.data() + 32, h.stamp.count);
   put64(b.data() + 40, uint64_t(h.stamp.size));
   put64(b.data() + 48, uint64_t(h.stamp.mtimeNs));
+  put64(b.data() + 56, h.logCheck);
   return b;
 }
 
@@ -78,10 +83,22 @@ bool readHeader(const UnixFile& f, const IndexKind& kind, Header& h) {
   h.stamp.count = get32(b + 32);
   h.stamp.size = int64_t(get64(b + 40));
   h.stamp.mtimeNs = int64_t(get64(b + 48));
-  h.busy = b[23] == kBusyMark;
+  h.logCheck = get64(b + 56);
   if (int(h.width) != kind.keyWidth) return false;
   const int64_t need = kHeaderLength + (int64_t(h.baseCount) + h.logCount) * (h.width + 4);
   return f.Stat().size >= need;
+}
+
+int64_t logStart(const Header& h) { return kHeaderLength + int64_t(h.baseCount) * (h.width + 4); }
+
+// The log entries from `from` to the header's count, appended to `log`; false when they cannot be read
+// or do not continue the check `sofar` (of the entries before `from`) to the header's.
+bool readLog(const UnixFile& f, const Header& h, uint32_t from, uint64_t sofar, std::vector<unsigned char>& log) {
+  const size_t entry = h.width + 4, at = log.size();
+  log.resize(at + size_t(h.logCount - from) * entry);
+  if (h.logCount > from && !f.ReadAt(logStart(h) + int64_t(from) * entry, log.data() + at, log.size() - at))
+    return false;
+  return Fnv1aMore(sofar, log.data() + at, log.size() - at) == h.logCheck;
 }
 
 // Order of entries: key bytes, then the record number without the remove bit.
@@ -126,17 +143,8 @@ void sortEntries(std::vector<unsigned char>& bytes, int width) {
   }
 }
 
-// Whether a log is folded already: in (key, record) order, one entry per (key, record). Logs are kept
-// so; an index written before they were is folded when it is read, and by its next write.
-bool isFolded(const unsigned char* log, uint32_t count, int width) {
-  const int entry = width + 4;
-  for (uint32_t i = 1; i < count; ++i)
-    if (compareEntries(log + size_t(i - 1) * entry, log + size_t(i) * entry, width) >= 0) return false;
-  return true;
-}
-
-// Folds a log in writing order into one entry per (key, record): the last change wins.
-std::vector<unsigned char> foldLog(const unsigned char* log, uint32_t count, int width) {
+// Folds log entries in writing order into one entry per (key, record), sorted: the last change wins.
+std::vector<unsigned char> foldLog(const unsigned char* log, size_t count, int width) {
   const int entry = width + 4;
   std::vector<uint32_t> order(count);
   std::iota(order.begin(), order.end(), 0u);
@@ -144,8 +152,8 @@ std::vector<unsigned char> foldLog(const unsigned char* log, uint32_t count, int
     return compareEntries(log + size_t(a) * entry, log + size_t(b) * entry, width) < 0;
   });
   std::vector<unsigned char> out;
-  out.reserve(size_t(count) * entry);
-  for (uint32_t i = 0; i < count; ++i) {
+  out.reserve(count * entry);
+  for (size_t i = 0; i < count; ++i) {
     const unsigned char* e = log + size_t(order[i]) * entry;
     if (i + 1 < count && compareEntries(e, log + size_t(order[i + 1]) * entry, width) == 0) continue;
     out.insert(out.end(), e, e + entry);
@@ -153,26 +161,15 @@ std::vector<unsigned char> foldLog(const unsigned char* log, uint32_t count, int
   return out;
 }
 
-bool writeAll(const QString& path, const IndexKind& kind, const Header& h,
-              const std::vector<unsigned char>& body) {
-  const auto head = encodeHeader(kind, h);
-  QByteArray bytes;
-  bytes.reserve(kHeaderLength + qsizetype(body.size()));
-  bytes.append(reinterpret_cast<const char*>(head.data()), kHeaderLength);
-  bytes.append(reinterpret_cast<const char*>(body.data()), qsizetype(body.size()));
-  return AtomicWriteFile(path, bytes);
-}
-
-// The folded log `log` with the folded changes `add` put in: a change takes the place of the entry of
-// its (key, record). The entries before `*firstChanged` are those of `log`.
+// The folded log `log` with the folded later changes `add` put in: a change takes the place of the entry
+// of its (key, record).
 std::vector<unsigned char> mergeLog(const std::vector<unsigned char>& log, const std::vector<unsigned char>& add,
-                                    int width, size_t* firstChanged) {
+                                    int width) {
   const int entry = width + 4;
   const size_t n = log.size() / entry, k = add.size() / entry;
   std::vector<unsigned char> out;
   out.reserve(log.size() + add.size());
   size_t i = 0, j = 0;
-  *firstChanged = SIZE_MAX;
   while (i < n || j < k) {
     const unsigned char* a = i < n ? &log[i * entry] : nullptr;
     const unsigned char* b = j < k ? &add[j * entry] : nullptr;
@@ -181,15 +178,49 @@ std::vector<unsigned char> mergeLog(const std::vector<unsigned char>& log, const
       out.insert(out.end(), a, a + entry), ++i;
       continue;
     }
-    if (*firstChanged == SIZE_MAX) *firstChanged = out.size() / entry;
     out.insert(out.end(), b, b + entry), ++j;
     if (c == 0) ++i;
   }
   return out;
 }
 
-// The log may grow to this many entries before it is merged into the base.
-uint32_t logLimit(uint32_t baseCount) { return std::clamp<uint32_t>(baseCount / 64, 1024, 16384); }
+// The log may grow to this many entries before it is merged into the base: every open folds it.
+uint32_t logLimit(uint32_t baseCount) { return std::clamp<uint32_t>(baseCount / 256, 1024, 4096); }
+
+// The file an index is made from: its owner, group and mode go to a first index.
+QString sourceOf(const QString& indexPath, const IndexKind& kind) {
+  return CompanionPath(indexPath, kind.source == IndexSource::Hdb ? "HDB" : "MST");
+}
+
+// Gives a new file the owner, group and mode of `like`, as far as the system lets this process.
+void takeOwnerAndMode(const QString& path, const QString& like) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(like).constData(), &st) != 0) return;
+  const QByteArray p = QFile::encodeName(path);
+  if (::chown(p.constData(), st.st_uid, st.st_gid) != 0) (void)!::chown(p.constData(), uid_t(-1), st.st_gid);
+  ::chmod(p.constData(), st.st_mode & 0777);
+}
+
+// A new file for the index `path` under a name of this process, which the start removes when a kill
+// leaves it (OwnScratchPath): written whole, on the disk, with the owner, group and mode of the file it
+// replaces (of the source for a first index).
+QString writeScratch(const QString& path, const IndexKind& kind, QByteArrayView bytes) {
+  const QString target = ReplaceTarget(path);
+  const QString scratch = OwnScratchPath(target);
+  if (!WriteScratchFile(scratch, bytes)) return {};
+  takeOwnerAndMode(scratch, StatPath(target).exists ? target : sourceOf(path, kind));
+  return scratch;
+}
+
+// The scratch file takes the index's place; removed when it cannot.
+bool placeScratch(const QString& scratch, const QString& path) {
+  if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(HdbTable::WriteStep::IndexWritten);
+  if (MoveFileOver(scratch, path)) return true;
+  const int cause = errno;
+  RemoveFile(scratch);
+  errno = cause;
+  return false;
+}
 
 }  // namespace
 
@@ -215,7 +246,13 @@ bool WriteIndex(const QString& path, const IndexKind& kind, IndexEntries& entrie
   h.width = kind.keyWidth;
   h.baseCount = uint32_t(entries.Count());
   h.stamp = stamp;
-  return writeAll(path, kind, h, entries.Bytes());
+  const auto head = encodeHeader(kind, h);
+  QByteArray bytes;
+  bytes.reserve(kHeaderLength + qsizetype(entries.Bytes().size()));
+  bytes.append(reinterpret_cast<const char*>(head.data()), kHeaderLength);
+  bytes.append(reinterpret_cast<const char*>(entries.Bytes().data()), qsizetype(entries.Bytes().size()));
+  const QString scratch = writeScratch(path, kind, bytes);
+  return !scratch.isEmpty() && placeScratch(scratch, path);
 }
 
 bool IndexWantsMerge(const QString& path, const IndexKind& kind) {
@@ -227,7 +264,9 @@ bool IndexWantsMerge(const QString& path, const IndexKind& kind) {
 bool ReadIndexStamp(const QString& path, const IndexKind& kind, IndexStamp& stamp) {
   UnixFile f;
   Header h;
-  if (!f.OpenReadOnly(path) || !readHeader(f, kind, h)) return false;
+  std::vector<unsigned char> log;
+  // A log the disk did not keep whole (a power cut after the header reached it) agrees with nothing.
+  if (!f.OpenReadOnly(path) || !readHeader(f, kind, h) || !readLog(f, h, 0, kEmptyLogCheck, log)) return false;
   stamp = h.stamp;
   return true;
 }
@@ -241,7 +280,7 @@ bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexSt
                        const std::vector<IndexChange>& changes, const IndexStamp& after, bool* wantsMerge) {
   UnixFile f;
   Header h;
-  if (!f.Open(path) || !f.Writable() || !readHeader(f, kind, h) || h.busy || !(h.stamp == before)) return false;
+  if (!f.Open(path) || !f.Writable() || !readHeader(f, kind, h) || !(h.stamp == before)) return false;
   const int entry = h.width + 4;
   std::vector<unsigned char> add(changes.size() * entry);
   for (size_t i = 0; i < changes.size(); ++i) {
@@ -249,35 +288,14 @@ bool ApplyIndexChanges(const QString& path, const IndexKind& kind, const IndexSt
     std::memcpy(&add[i * entry], changes[i].key.constData(), h.width);
     putBig(&add[i * entry + h.width], changes[i].record | (changes[i].remove ? kRemoveBit : 0));
   }
-  const int64_t end = kHeaderLength + int64_t(h.baseCount) * entry;
-  if (!add.empty()) {
-    // The log stays folded, so that no open sorts it: the changes go to their places and the entries
-    // from the first place that changed on are written again.
-    std::vector<unsigned char> log(size_t(h.logCount) * entry);
-    if (!log.empty() && !f.ReadAt(end, log.data(), log.size())) return false;
-    const bool refolded = !isFolded(log.data(), h.logCount, h.width);
-    if (refolded) log = foldLog(log.data(), h.logCount, h.width);
-    add = foldLog(add.data(), uint32_t(changes.size()), h.width);
-    size_t first = 0;
-    const std::vector<unsigned char> merged = mergeLog(log, add, h.width, &first);
-    if (refolded) first = 0;
-    // The counted entries are about to change: readers that come meanwhile see a header that no
-    // source's stamp matches (and a crash leaves one), so they wait for the write or rebuild.
-    if (first < h.logCount) {
-      Header busy = h;
-      busy.busy = true;
-      busy.stamp = {};
-      const auto head = encodeHeader(kind, busy);
-      if (!f.WriteAt(0, head.data(), head.size())) return false;
-    }
-    if (!f.WriteAt(end + int64_t(first) * entry, merged.data() + first * entry, merged.size() - first * entry) ||
-        !f.Sync())
-      return false;
-    h.logCount = uint32_t(merged.size() / entry);
-  }
-  // The header goes without a wait for the disk: lost in a crash, it leaves the stamp of before (or
-  // busy), which no longer matches the log, and the next open builds the index again. The entries
-  // above were on the disk before it claims them.
+  // The changes go after the log's last entry and the header then counts them: nothing written before
+  // moves. Neither waits for the disk: a header the disk kept without its entries fails the log's check,
+  // one it did not keep has the stamp of before, and either way the index is built again.
+  if (!add.empty() &&
+      !f.WriteAt(logStart(h) + int64_t(h.logCount) * entry, add.data(), add.size()))
+    return false;
+  h.logCount += uint32_t(changes.size());
+  h.logCheck = Fnv1aMore(h.logCheck, add.data(), add.size());
   h.stamp = after;
   const auto head = encodeHeader(kind, h);
   if (!f.WriteAt(0, head.data(), head.size())) return false;
@@ -309,66 +327,71 @@ bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock) {
   h.stamp = view.Stamp();
   const auto head = encodeHeader(kind, h);
   std::memcpy(bytes.data(), head.data(), kHeaderLength);
-  const QString scratch = path + ".mrg";
-  if (!WriteScratchFile(scratch, bytes)) return false;
-  // It takes the index's place under the write lock. Writes that came since the snapshot changed the
-  // log only, in place (a rebuild or another merge puts a new file there): the entries they made or
-  // changed go into the new file's log.
+  const QString scratch = writeScratch(path, kind, bytes);
+  if (scratch.isEmpty()) return false;
+  // It takes the index's place under the write lock. Writes that came since the snapshot appended to the
+  // log of the same file (a rebuild or another merge puts a new file there): their entries go into the
+  // new file's log.
   WriteGuard guard(&lock);
   UnixFile f;
   Header now;
-  bool ok = guard.Held() && f.OpenReadOnly(path) && readHeader(f, kind, now) && !now.busy &&
-            f.Stat().inode == view.file_.Stat().inode && now.baseCount == view.baseCount_;
+  std::vector<unsigned char> later;
+  bool ok = guard.Held() && f.OpenReadOnly(path) && readHeader(f, kind, now) &&
+            f.Stat().inode == view.file_.Stat().inode && now.baseCount == view.baseCount_ &&
+            now.logCount >= view.storedLogCount_ && readLog(f, now, view.storedLogCount_, view.logCheck_, later);
   if (ok && !(now.stamp == view.Stamp() && now.logCount == view.storedLogCount_)) {
-    std::vector<unsigned char> log(size_t(now.logCount) * entry);
-    ok = log.empty() || f.ReadAt(kHeaderLength + int64_t(now.baseCount) * entry, log.data(), log.size());
-    if (ok && !isFolded(log.data(), now.logCount, kind.keyWidth))
-      log = foldLog(log.data(), now.logCount, kind.keyWidth);
-    std::vector<unsigned char> changed;
-    for (size_t i = 0, j = 0; ok && i < log.size() / entry; ++i) {
-      const unsigned char* e = &log[i * entry];
-      while (j < view.logCount_ && compareEntries(view.logEntry(uint32_t(j)), e, kind.keyWidth) < 0) ++j;
-      if (j < view.logCount_ && std::memcmp(view.logEntry(uint32_t(j)), e, entry) == 0) continue;
-      changed.insert(changed.end(), e, e + entry);
-    }
-    h.logCount = uint32_t(changed.size() / entry);
+    h.logCount = uint32_t(later.size() / entry);
+    h.logCheck = Fnv1aMore(kEmptyLogCheck, later.data(), later.size());
     h.stamp = now.stamp;
     const auto caughtUp = encodeHeader(kind, h);
     UnixFile out;
-    ok = ok && out.Open(scratch) && (changed.empty() || out.WriteAt(bytes.size(), changed.data(), changed.size())) &&
+    ok = out.Open(scratch) && (later.empty() || out.WriteAt(bytes.size(), later.data(), later.size())) &&
          out.WriteAt(0, caughtUp.data(), caughtUp.size()) && out.Sync();
   }
-  if (ok && MoveFileOver(scratch, path)) return true;
-  Kill(scratch);
+  if (ok) return placeScratch(scratch, path);
+  RemoveFile(scratch);
   return false;
 }
 
 bool IndexView::Open(const QString& path, const IndexKind& kind) {
-  map_.Unmap();
-  if (!file_.OpenReadOnly(path)) return false;
-  // A write may be rewriting the log meanwhile (another process): the header read again after the
-  // log tells a snapshot it did not touch.
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    Header h, again;
+  // The same file as the last open, grown by appends only: the new entries are read and folded in.
+  const FileStat named = StatPath(path);
+  const bool again = file_.IsOpen() && named.exists && named.inode == file_.Stat().inode &&
+                     named.device == file_.Stat().device && width_ == kind.keyWidth;
+  if (!again) {
+    map_.Unmap();
+    log_.clear();
+    storedLogCount_ = logCount_ = 0;
+    if (!file_.OpenReadOnly(path)) return false;
+  }
+  // A write in another process may be appending meanwhile: entries the header counts never change, and
+  // the check tells a header read while it was being written.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Header h;
     if (!readHeader(file_, kind, h)) return false;
-    if (h.busy) {
+    const bool grown = again && h.baseCount == baseCount_ && h.logCount >= storedLogCount_;
+    const uint32_t from = grown ? storedLogCount_ : 0;
+    std::vector<unsigned char> added;
+    if (!readLog(file_, h, from, grown ? logCheck_ : kEmptyLogCheck, added)) {
       std::this_thread::yield();
       continue;
     }
     width_ = int(h.width);
     const int entry = width_ + 4;
-    baseCount_ = h.baseCount;
+    if (!grown) {
+      storedLogCount_ = logCount_ = 0;
+      baseCount_ = h.baseCount;
+      if (!map_.Map(file_.Fd(), size_t(logStart(h)))) return false;
+      base_ = map_.Data() + kHeaderLength;
+      log_.clear();
+    }
+    if (!added.empty()) {
+      std::vector<unsigned char> folded = foldLog(added.data(), added.size() / entry, width_);
+      log_ = log_.empty() ? std::move(folded) : mergeLog(log_, folded, width_);
+    }
     stamp_ = h.stamp;
-    const int64_t end = kHeaderLength + int64_t(h.baseCount) * entry;
-    if (!map_.Map(file_.Fd(), size_t(end))) return false;
-    base_ = map_.Data() + kHeaderLength;
-    log_.resize(size_t(h.logCount) * entry);
-    if (h.logCount && !file_.ReadAt(end, log_.data(), log_.size())) return false;
-    if (!readHeader(file_, kind, again) || again.busy || !(again.stamp == h.stamp) ||
-        again.logCount != h.logCount || again.baseCount != h.baseCount)
-      continue;
-    if (!isFolded(log_.data(), h.logCount, width_)) log_ = foldLog(log_.data(), h.logCount, width_);
     storedLogCount_ = h.logCount;
+    logCheck_ = h.logCheck;
     logCount_ = uint32_t(log_.size() / entry);
     return true;
   }

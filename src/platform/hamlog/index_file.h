@@ -6,19 +6,20 @@
 //   "dx2"  code master by code   key = code (6 bytes) of HAMLOG.MST
 //   "dx4"  code master by kind   key = kind (1) + IDX (2) + AREA (1) of HAMLOG.MST
 //
-// File: a 64-byte header, then the sorted base entries, then a log of changes. Header: "OXIDX001",
-// key width, base count, log count (little-endian 32-bit), the suffix, a byte "*" while a write
-// rewrites the log, and the stamp of the source file the index agrees with (identity, change counter,
-// record count, size and modification time of HAMLOG.HDB or HAMLOG.MST). An entry is the key bytes
-// and the record number big-endian, so that plain byte order is (key, record number) order; a log
-// entry with the top bit of the number set removes that entry. The log is kept folded (sorted, one
-// entry per key and record, the last change winning), so that reading it costs no sort; a log written
-// in writing order (earlier versions) is folded when read. A write puts its entries into the log,
-// writing it again from the first place that changed, and rewrites the stamp last, so it costs no more
-// than the log however large the index is; a log grown past a share of the base is merged into a new
-// file on a thread of its own, never inside a write. An index whose stamp is not the source's current
-// one (a write cut short, a file copied from elsewhere, a database changed by another program) is
-// rebuilt from the source.
+// File: a 64-byte header, then the sorted base entries, then a log of changes. Header: "OXIDX002", key
+// width, base count, log count (little-endian 32-bit), the suffix, a zero byte, the stamp of the source
+// file the index agrees with (identity, change counter, record count, size and modification time of
+// HAMLOG.HDB or HAMLOG.MST) and at 56 the 64-bit FNV-1a of the log's bytes. An entry is the key bytes
+// and the record number big-endian, so that plain byte order is (key, record number) order; a log entry
+// with the top bit of the number set removes that entry. The log is kept in writing order: a write puts
+// its entries after the last one and then the header, nothing written before moves, and neither waits
+// for the disk (the check tells a log the disk did not keep whole). An open folds the log (sorted, one
+// entry per key and record, the last change winning); an open of the same file again folds in only the
+// entries added since. A log grown past a share of the base is merged into a new file on a thread of its
+// own, never inside a write. An index whose stamp is not the source's current one (a write cut short, a
+// file copied from elsewhere, a database changed by another program) or whose log fails its check is
+// rebuilt from the source. A new file is written under a scratch name of this process and then takes the
+// index's place with the owner, group and mode of the file it replaces.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -70,7 +71,7 @@ class IndexEntries {
   std::vector<unsigned char> bytes_;
 };
 
-// Writes a whole index (sorting the entries first) through a temporary file and a rename.
+// Writes a whole index (sorting the entries first) through a scratch file and a rename.
 bool WriteIndex(const QString& path, const IndexKind& kind, IndexEntries& entries, const IndexStamp& stamp);
 
 struct IndexChange {
@@ -93,10 +94,12 @@ bool IndexWantsMerge(const QString& path, const IndexKind& kind);
 // Gives an index that agrees with `before` the stamp `after` (a write that moved no key).
 bool RestampIndex(const QString& path, const IndexKind& kind, const IndexStamp& before,
                   const IndexStamp& after);
-// The stamp written in an index; false when the file is missing or not an index of this kind.
+// The stamp written in an index; false when the file is missing, not an index of this kind or its log
+// fails its check.
 bool ReadIndexStamp(const QString& path, const IndexKind& kind, IndexStamp& stamp);
 
-// A read-only snapshot of an index: the base is mapped, the log is read and folded at open.
+// A read-only snapshot of an index: the base is mapped, the log is read and folded at open. Opened
+// again on the same file, it reads only what was appended since.
 class IndexView {
  public:
   struct Cursor {
@@ -132,6 +135,7 @@ class IndexView {
   std::vector<unsigned char> log_;  // folded: sorted, one entry per (key, record), last change wins
   uint32_t logCount_ = 0;
   uint32_t storedLogCount_ = 0;  // as the header counts them
+  uint64_t logCheck_ = 0;        // of those
 };
 
 }  // namespace hamlog

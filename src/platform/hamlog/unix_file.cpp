@@ -17,6 +17,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/flush_count.h"
+
 namespace hamlog {
 
 namespace {
@@ -124,7 +126,18 @@ bool UnixFile::WriteAt(int64_t offset, const void* buffer, size_t count) {
   return true;
 }
 
-bool UnixFile::Sync() { return !durableWrites || ::fdatasync(fd_) == 0; }
+bool UnixFile::Sync() {
+  if (!durableWrites) return true;
+  NoteFileFlush();
+  return ::fdatasync(fd_) == 0;
+}
+
+bool UnixFile::WriteOut(int64_t offset, size_t count) {
+  if (!durableWrites) return true;
+  constexpr unsigned kWaited = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+  // Where the file system has no such call, a flush does it.
+  return ::sync_file_range(fd_, offset, off64_t(count), kWaited) == 0 || Sync();
+}
 
 bool UnixFile::Truncate(int64_t size) { return ::ftruncate(fd_, size) == 0; }
 
@@ -250,6 +263,7 @@ bool PlaceFile(const QString& from, const QString& to) {
   }
   const int dir = ::open(native(QFileInfo(to).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
+    NoteFileFlush();
     ::fsync(dir);
     ::close(dir);
   }
@@ -269,6 +283,7 @@ uint64_t fnv1a(uint64_t h, const void* data, size_t count) {
 }  // namespace
 
 uint64_t Fnv1a(const void* data, size_t count) { return fnv1a(0xcbf29ce484222325ull, data, count); }
+uint64_t Fnv1aMore(uint64_t sofar, const void* data, size_t count) { return fnv1a(sofar, data, count); }
 
 uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count) {
   return fnv1a(1469598103934665603ull, data, count);

@@ -53,6 +53,11 @@ class UnixFile {
   bool ReadAt(int64_t offset, void* buffer, size_t count) const;   // all bytes or false
   bool WriteAt(int64_t offset, const void* buffer, size_t count);  // all bytes or false
   bool Sync();                                                     // fdatasync when durableWrites
+  // When durableWrites: sends the bytes offset .. offset + count to the device and waits for them, with
+  // no flush of the device's cache (sync_file_range). On a journalling file system (ext4, XFS) the
+  // commit that makes a later change of the file's length durable flushes that cache first, so these
+  // bytes are kept before that length.
+  bool WriteOut(int64_t offset, size_t count);
   bool Truncate(int64_t size);
   FileStat Stat() const;
 
@@ -108,6 +113,8 @@ bool RemoveFile(const QString& path);
 // 64-bit FNV-1a over bytes (offset basis 0xcbf29ce484222325, prime 0x100000001b3): enough to tell a torn
 // journal from a whole one, and any tool that knows FNV-1a can check one.
 uint64_t Fnv1a(const void* data, size_t count);
+// The same continued over more bytes: Fnv1a(a + b) == Fnv1aMore(Fnv1a(a), b).
+uint64_t Fnv1aMore(uint64_t sofar, const void* data, size_t count);
 // The same with the offset basis 1469598103934665603 that journals written before took: such a journal
 // left by a crash is still replayed.
 uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count);

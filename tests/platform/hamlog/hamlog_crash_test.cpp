@@ -1,6 +1,7 @@
 // Writes cut short by a killed process, and two processes on one database.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +121,34 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
       EXPECT_EQ(Run("dx1", "1101", 4), done ? (V{1, 3}) : (V{1, 5}));
       EXPECT_EQ(walk, done ? (V{1, 2, 3, 4}) : (V{1, 3, 5, 6}));
     }
+  }
+}
+
+// A kill while a new index file takes the old one's place leaves nothing after the next start; a new
+// index file keeps the owner, group and mode of the one it replaces.
+TEST_F(HamlogCrash, AnIndexReplacementKilledLeavesNothingAndANewIndexKeepsItsOwner) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1101"}});
+  const bool root = ::geteuid() == 0;
+  for (const char* s : {"dx1", "dxc"}) {
+    const QByteArray index = QFile::encodeName(Index(s));
+    if (root) { ASSERT_EQ(::chown(index.constData(), 4242, 4243), 0); }
+    ASSERT_EQ(::chmod(index.constData(), 0640), 0);
+  }
+  EXPECT_TRUE(killedBySigkill(InChild([this] {
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == HdbTable::WriteStep::IndexWritten) raise(SIGKILL);
+    };
+    if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
+  })));
+  EXPECT_EQ(QDir(Path("")).entryList({"*.dx?.*"}).size(), 1u);
+  EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
+  EXPECT_EQ(QDir(Path("")).entryList({"*.dx?.*", "*.~orbex5.*"}), QStringList());
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
+  for (const char* s : {"dx1", "dxc"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(Index(s)).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << s;
+    if (root) { EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t(4242), gid_t(4243))) << s; }
   }
 }
 
