@@ -1,11 +1,14 @@
 // Writes cut short by a killed process, and two processes on one database.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <fstream>
 #include <functional>
 
 #include "hamlog_fixture.h"
@@ -42,6 +45,42 @@ class HamlogCrash : public HamlogFolder {
 
 bool killedBySigkill(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL; }
 
+// One QSO appended as a dBase program appends it, through a descriptor of its own under a POSIX lock of
+// the whole log: the record and the end-of-file byte, then the header's count.
+bool OutsideAppend(const QString& db, const QByteArray& call) {
+  const int fd = ::open(QFile::encodeName(db).constData(), O_RDWR);
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  unsigned char head[4];
+  if (fd < 0 || fcntl(fd, F_SETLKW, &fl) != 0 || pread(fd, head, 4, 4) != 4) return false;
+  uint32_t count = head[0] | head[1] << 8 | head[2] << 16 | uint32_t(head[3]) << 24;
+  QByteArray record = QByteArray(809, ' ').replace(1, call.size(), call) + '\x1a';
+  const bool ok = pwrite(fd, record.data(), size_t(record.size()), hamlog::HdbRecordOffset(++count)) == record.size();
+  for (int i = 0; i < 4; ++i) head[i] = (count >> (8 * i)) & 0xFF;
+  const bool counted = ok && pwrite(fd, head, 4, 4) == 4;
+  close(fd);
+  return counted;
+}
+
+// Whether process `pid` is ended or waits for a file lock (the kernel's list shows its wait as "->").
+bool EndedOrWaitsForLock(pid_t pid) {
+  if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+  std::ifstream locks("/proc/locks");
+  for (std::string line; std::getline(locks, line);)
+    if (line.find("->") != std::string::npos && line.find(" " + std::to_string(pid) + " ") != std::string::npos)
+      return true;
+  return false;
+}
+
+// Forks a dBase-style writer appending `call` and waits until it is through or waits for the log's lock.
+pid_t StartOutsideAppend(const QString& db, const QByteArray& call) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(OutsideAppend(db, call) ? 0 : 6);
+  for (int look = 0; look < 2000 && !EndedOrWaitsForLock(pid); ++look) usleep(5000);
+  return pid;
+}
+
 TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCount) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
   const int status = InChild([this] {
@@ -73,13 +112,15 @@ TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCoun
 }
 
 HdbTable::WriteStep killAt;
+int killAfter = 0;  // occurrences of the step let through first
 
 // An edit and a deletion killed at each of their steps: the next open finds the old log or the new one,
 // every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
 TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
   using S = HdbTable::WriteStep;
   for (const auto& [at, edit] : std::initializer_list<std::pair<S, bool>>{
-           {S::JournalFilled, true}, {S::JournalWritten, true}, {S::RecordWritten, true}, {S::JournalFilled, false},
+           {S::Locked, true}, {S::HeaderRead, true}, {S::JournalFilled, true}, {S::JournalWritten, true},
+           {S::RecordWritten, true}, {S::Locked, false}, {S::HeaderRead, false}, {S::JournalFilled, false},
            {S::JournalWritten, false}, {S::PackCopied, false}, {S::PackCounted, false}}) {
     SCOPED_TRACE(testing::Message() << int(at) << (edit ? " edit" : " deletion"));
     for (const QString& name : QDir(Path("")).entryList(QDir::Files)) QFile::remove(Path(name));
@@ -87,9 +128,11 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
              {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}});
     killAt = at;
+    // A deletion's pack is its third write, after the two marks.
+    killAfter = !edit && (at == S::Locked || at == S::HeaderRead) ? 2 : 0;
     EXPECT_TRUE(killedBySigkill(InChild([this, edit = edit] {
       HdbTable::stepHookForTest = [](S s) {
-        if (s == killAt) raise(SIGKILL);
+        if (s == killAt && killAfter-- == 0) raise(SIGKILL);
       };
       if (Open() != 0) return;
       if (edit) EditQso(2, {{8, "1101"}, {11, "Taro"}});
@@ -108,7 +151,7 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     Close();
     EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
     EXPECT_EQ(QDir(Path("")).entryList({"*jnl*"}), QStringList());
-    const bool done = at != S::JournalFilled;
+    const bool done = at != S::JournalFilled && at != S::Locked && at != S::HeaderRead;
     if (edit) {
       EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
       EXPECT_EQ(Field(2, 8), done ? "1101" : "1102");
@@ -226,6 +269,144 @@ TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
   EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
   EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
   hamlog::durableWrites = true;
+}
+
+// A dBase program appending while our append is between its record and its count waits for the log's
+// lock: both QSOs are counted and the log opens.
+TEST_F(HamlogCrash, AnOutsideAppendUnderTheLogsLockWaitsForOurs) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  ASSERT_EQ(Open(), 0);
+  static pid_t outside;
+  static QString db;
+  outside = 0, db = Db();
+  HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+    if (s == HdbTable::WriteStep::RecordWritten && !outside) outside = StartOutsideAppend(db, "JA7OUT");
+  };
+  FillQso(thw_, {"JA1NEW", "1101"});
+  int32_t confirm = 0;
+  EXPECT_EQ(THW_append(thw_, 16, confirm), 0);
+  HdbTable::stepHookForTest = nullptr;
+  int status = -1;
+  waitpid(outside, &status, 0);
+  EXPECT_EQ(status, 0);
+  Close();
+  ASSERT_EQ(Open(), 0);
+  QStringList calls;
+  for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) calls << Field(r, 0);
+  Close();
+  EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1NEW", "JA7OUT"}));
+}
+
+// 100 appends of a dBase program beside 60 edits and 5 deletions of ours: every QSO kept, the log whole.
+TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
+  hamlog::durableWrites = false;
+  std::vector<TestQso> own;
+  for (int i = 0; i < 30; ++i) own.push_back({QString("JA1A%1").arg(i, 2, 10, QChar('0')), "1101"});
+  AddQsos(own);
+  const pid_t outside = fork();
+  if (outside == 0) {
+    for (int i = 0; i < 100; ++i) {
+      if (!OutsideAppend(Db(), QString("JA7X%1").arg(i, 3, 10, QChar('0')).toLatin1())) _exit(6);
+      usleep(300);
+    }
+    _exit(0);
+  }
+  ASSERT_EQ(Open(), 0);
+  for (int i = 0; i < 65; ++i) {
+    if (i % 13 == 12) {
+      EXPECT_EQ(Vdbf_delete(thw_, 21), 0);
+      EXPECT_EQ(Vdbf_packwk(thw_, "", 58), 0);
+    } else {
+      EXPECT_EQ(EditQso(1 + i % 20, {{11, QString("Name %1").arg(i)}}), 0);
+    }
+  }
+  Close();
+  int status = -1;
+  waitpid(outside, &status, 0);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(Open(), 0);
+  int outsiders = 0;
+  const int32_t count = Vdbf_rcount(thw_);
+  for (int32_t r = 1; r <= count; ++r) outsiders += Field(r, 0).startsWith("JA7X");
+  Close();
+  EXPECT_EQ(outsiders, 100);
+  EXPECT_EQ(count, 125);
+  hamlog::durableWrites = true;
+}
+
+// A pack journal whose records were damaged is not written back: kept under a name that says so, and
+// named for the operator; a FIFO in its place is not even opened.
+TEST_F(HamlogCrash, ADamagedPackJournalOrAFifoInItsPlaceIsNamedAndLeft) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  killAt = HdbTable::WriteStep::JournalWritten;
+  killAfter = 0;
+  ASSERT_TRUE(killedBySigkill(InChild([this] {
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == killAt) raise(SIGKILL);
+    };
+    if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
+  })));
+  QByteArray journal = ReadFile(Path("HAMLOG.jnl"));
+  ASSERT_GT(journal.size(), 36 + 809);
+  journal[36 + 809 + 5] = char(journal[36 + 809 + 5] ^ 0x04);  // JA1CCC becomes JA1CGC
+  WriteFile(Path("HAMLOG.jnl"), journal);
+  QStringList notices;
+  EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl.damaged")), journal);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
+  EXPECT_EQ(Field(3, 0), "JA1CCC");
+  EXPECT_EQ(Field(2, 0), "JA1BBB");
+
+  ASSERT_EQ(mkfifo(QFile::encodeName(Path("HAMLOG.jnl")).constData(), 0600), 0);
+  const int status = InChild([this] {
+    alarm(20);
+    QStringList said;
+    _exit(HamlogRecover(Db(), &said) == HAMLOG_OK && said.size() == 1 && said[0].startsWith(Path("HAMLOG.jnl") + " ")
+              ? 0 : 7);
+  });
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  struct stat st {};
+  EXPECT_TRUE(lstat(QFile::encodeName(Path("HAMLOG.jnl")).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+// A flush that fails once the new QSO is in the log: said as stored but not confirmed, counted once.
+TEST_F(HamlogCrash, AFlushFailingAfterTheRecordLandedSaysStoredNotConfirmed) {
+  AddQsos({{"JA1AAA", "1101"}});
+  static bool failing;
+  failing = false;
+  HdbTable::stepHookForTest = [](HdbTable::WriteStep s) { failing = failing || s == HdbTable::WriteStep::RecordWritten; };
+  hamlog::syncFailureForTest = [] { return failing ? EIO : 0; };
+  ASSERT_EQ(Open(), 0);
+  FillQso(thw_, {"JA1NEW", "1101"});
+  int32_t confirm = 0;
+  EXPECT_EQ(THW_append(thw_, 16, confirm), HAMLOG_UNCONFIRMED);
+  EXPECT_TRUE(HamlogProblem().contains("書き込みましたが")) << HamlogProblem().toStdString();
+  hamlog::syncFailureForTest = nullptr;
+  HdbTable::stepHookForTest = nullptr;
+  EXPECT_EQ(Vdbf_rcount(thw_), 2);
+  EXPECT_EQ(CallWalk("JA1NEW"), (V{2}));
+  Close();
+}
+
+// Two copies on one log: one deletes a QSO, the other's QSL mark by record number on the QSO it listed
+// is refused, nothing written.
+TEST_F(HamlogCrash, AMarkByRecordNumberOnAQsoMovedByAnotherCopyIsRefused) {
+  AddQsos({{"JA7PMO", "1101"}, {"JA5HUP", "1102", "14.025"}, {"JA1CCC", "1103"}});
+  const PickedQso picked{"JA5HUP", "2024/05/06", "21:05J", "14.025", "CW"};
+  SetDbsShare(1);
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(InChild([this] {
+              SetDbsShare(1);
+              _exit(Open() == 0 && Vdbf_delete(thw_, 1) == 0 && Vdbf_packwk(thw_, "", 58) == 0 ? 0 : 7);
+            }),
+            0);
+  EXPECT_EQ(QSL_Rcv(thw_, 2, 'N', &picked), HAMLOG_STALE);
+  EXPECT_EQ(QSL_Rcv(thw_, 1, 'N', &picked), 0);
+  Close();
+  EXPECT_EQ(Field(1, 10), "J N");
+  EXPECT_EQ(Field(2, 0), "JA1CCC");
+  EXPECT_EQ(Field(2, 10), "J");
 }
 
 }  // namespace
