@@ -8,7 +8,9 @@
 //   HAMLOG.PFX   optional further DX prefixes of the master's entities, for "dx4" (master_file.h)
 //   <stem>dx1    QSOs by code, <stem>dxc QSOs by call sign, <stem>dx2 master by code, <stem>dx4 master
 //                by kind + IDX + AREA (format: index_file.h); any missing or disagreeing one is rebuilt
-//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an edit or a pack under way (hdb_table.h)
+//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an edit or a pack under way (hdb_table.h);
+//                <stem>jnl.damaged a journal of ours that failed its checks, kept for the operator
+//   Every write also holds a whole-file lock of HAMLOG.HDB itself, as dBase programs lock it.
 //   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
 //
 // Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a

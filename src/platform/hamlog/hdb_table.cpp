@@ -344,7 +344,7 @@ bool HdbTable::rollBackAppend() {
 HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
   head.assign(kPackHead, 0);
   if (SpecialFileAt(jp)) return JournalKind::Special;
-  if (!journal.OpenPlainReadOnly(jp)) return SpecialFileAt(jp) ? JournalKind::Special : JournalKind::Foreign;
+  if (!journal.OpenReadOnly(jp)) return SpecialFileAt(jp) ? JournalKind::Special : JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
   if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16 ||
       get32(head.data() + 12) != header_.identity)

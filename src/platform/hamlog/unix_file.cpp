@@ -56,6 +56,17 @@ bool SpecialFileAt(const QString& path) {
          !S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// A FIFO, a device or a socket under a name of ours is not opened at all (the open alone may wait or act).
+bool refuseSpecial(const QString& path) {
+  if (!SpecialFileAt(path)) return false;
+  errno = EINVAL;
+  return true;
+}
+
+}  // namespace
+
 UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
   if (this != &o) {
     Close();
@@ -68,12 +79,13 @@ UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
 
 bool UnixFile::Open(const QString& path, bool create) {
   Close();
+  if (refuseSpecial(path)) return false;
   const QByteArray p = native(path);
-  fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+  fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (create ? O_CREAT : 0), 0644);
   writable_ = fd_ >= 0;
   if (fd_ < 0 && (errno == EACCES || errno == EROFS)) {
     const int refused = errno;
-    fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd_ < 0) errno = refused;
   }
   return keepRegularFile();
@@ -88,22 +100,9 @@ bool UnixFile::Create(const QString& path, uint32_t mode) {
 
 bool UnixFile::OpenReadOnly(const QString& path) {
   Close();
-  fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-  return keepRegularFile();
-}
-
-bool UnixFile::OpenPlainReadOnly(const QString& path) {
-  Close();
-  // Without waiting: the open of a FIFO would wait for a writer, of a device act on it.
+  if (refuseSpecial(path)) return false;
   fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd_ < 0) return false;
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-    Close();
-    errno = EINVAL;
-    return false;
-  }
-  return true;
+  return keepRegularFile();
 }
 
 // Folders and devices are not files of ours.

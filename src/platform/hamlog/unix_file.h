@@ -44,14 +44,12 @@ class UnixFile {
   UnixFile& operator=(const UnixFile&) = delete;
 
   // Read and write when allowed, else read only (errno keeps why the write open was refused when the
-  // read-only one fails too). `create` makes a missing file.
+  // read-only one fails too). `create` makes a missing file. None of the opens opens a FIFO, a device or
+  // a socket (EINVAL), nor waits on one.
   bool Open(const QString& path, bool create = false);
   // A new file for reading and writing with the permission bits `mode`; false when one is there.
   bool Create(const QString& path, uint32_t mode);
   bool OpenReadOnly(const QString& path);
-  // As OpenReadOnly, but a name that is not a plain file (a FIFO, a device, a socket) is never opened
-  // at all: false with errno EINVAL. For names beside the log that anyone may have put there.
-  bool OpenPlainReadOnly(const QString& path);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   bool Writable() const { return writable_; }
