@@ -344,7 +344,7 @@ bool HdbTable::rollBackAppend() {
 HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
   head.assign(kPackHead, 0);
   if (SpecialFileAt(jp)) return JournalKind::Special;
-  if (!journal.OpenReadOnly(jp)) return SpecialFileAt(jp) ? JournalKind::Special : JournalKind::Foreign;
+  if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
   if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16 ||
       get32(head.data() + 12) != header_.identity)
@@ -421,10 +421,11 @@ bool HdbTable::RecoverJournal(const LockWait& wait) {
   if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
     const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
                                                       : QString("このプログラムのジャーナルではないので");
-    notices_ << QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
-                        "要らないファイルなら削除するか別の名前に変えて下さい")
-                    .arg(jp, what);
-    NameOnce(notices_.back());
+    const QString notice = QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
+                                   "要らないファイルなら削除するか別の名前に変えて下さい")
+                               .arg(jp, what);
+    if (!notices_.contains(notice)) notices_ << notice;
+    NameOnce(notice);
     return true;
   }
   if (!Writable()) return false;

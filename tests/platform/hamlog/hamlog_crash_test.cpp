@@ -175,8 +175,9 @@ TEST_F(HamlogCrash, AJournalLeftByAKillIsCompletedAtTheNextOpen) {
   EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
 }
 
-// A journal of ours cut short is dropped; a file of another's in its place stays, and so does the log.
-TEST_F(HamlogCrash, TornJournalIsDroppedAndAnotherFileInItsPlaceStays) {
+// A journal of ours cut short is not replayed but kept aside; a file of another's in its place stays,
+// and so does the log.
+TEST_F(HamlogCrash, TornJournalIsKeptAsideAndAnotherFileInItsPlaceStays) {
   AddQsos({{"JA1AAA", "1101"}});
   QByteArray journal = "OXJNL001" + QByteArray("\x01\0\0\0", 4) + ReadFile(Db()).mid(20, 4);
   journal.append(QByteArray(30, '\x01'));  // cut short long before the image
@@ -184,6 +185,7 @@ TEST_F(HamlogCrash, TornJournalIsDroppedAndAnotherFileInItsPlaceStays) {
   EXPECT_EQ(Field(1, 0), "JA1AAA");
   EXPECT_EQ(Field(1, 8), "1101");
   EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl.damaged")), journal);
 
   const QByteArray notes = "OXJNL001 is what my logger's journal starts with, too\n";
   WriteFile(Path("HAMLOG.jnl"), notes);
