@@ -304,8 +304,7 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   boxes.Answer(vbOK);
   press(w.Text1, Qt::Key_F1);
   ::close(fd);
-  EXPECT_TRUE(waiting.startsWith(u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")))
-      << waiting.toStdString();
+  EXPECT_TRUE(waiting.startsWith(u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
   EXPECT_EQ(boxes.texts().value(0), u8("書き込みに失敗しました\r\n") + Hamlog.HamlogDbPath +
                                         u8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
   EXPECT_EQ(w.StatusBar1.PanelText(2), "");
@@ -322,8 +321,7 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   press(w.Text1, Qt::Key_F1);
   hamlog::syncFailureForTest = nullptr;
   hamlog::HdbTable::stepHookForTest = nullptr;
-  EXPECT_TRUE(boxes.texts().value(1).startsWith(Hamlog.HamlogDbPath + u8(" に書き込みましたが、ディスクへの書き込みを確かめられません")))
-      << boxes.texts().value(1).toStdString();
+  EXPECT_TRUE(boxes.texts().value(1).startsWith(Hamlog.HamlogDbPath + u8(" に書き込みましたが、ディスクへの書き込みを確かめられません")));
   press(w.Text1, Qt::Key_F1);
   EXPECT_EQ(boxes.texts().size(), 2);
   EXPECT_EQ(Dump().size(), before.size() + 1);
