@@ -203,6 +203,9 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
       return QStringLiteral("他のプログラムが HAMLOG.HDB を使用中です");
     case HAMLOG_BUSY:
       return readersText(path);
+    case HAMLOG_LOCKED:
+    case HAMLOG_UNCONFIRMED:
+      return HamlogProblem();
     case HAMLOG_IO_ERROR:
       if (!HamlogProblem().isEmpty())
         return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");

@@ -59,17 +59,17 @@ EntryWrite WriteHamlogRecord(const QsoEntry& e, bool storedRecord, int32_t shown
   if (out.result == 0) {
     if (!storedRecord) {
       out.result = THW_append(thw, 16, appendConfirm);
-      if (out.result == 0) {
+      if (out.result == 0 || out.result == HAMLOG_UNCONFIRMED) {
         out.recNo = Vdbf_rcount(thw);
         out.added = out.recNo != shownRecNo - 1;
       }
     } else {
       out.result = THW_update(thw, backup, shownRecNo, 16, updateConfirm);
-      if (out.result == 0) out.recNo = shownRecNo;
+      if (out.result == 0 || out.result == HAMLOG_UNCONFIRMED) out.recNo = shownRecNo;
     }
   }
   Hamlog.LastResult = out.result;
-  HamlogCloseDb(out.result == 0 ? 1 : 0);
+  HamlogCloseDb(out.Stored() ? 1 : 0);
   return out;
 }
 
@@ -109,9 +109,11 @@ DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown) {
   SetQsoOrMaster(1);
   if (!RecordStillShown(recNo, shown)) return DeleteOutcome::Changed;
   Hamlog.LastResult = Vdbf_delete(Hamlog.Thw, recNo);
-  if (Hamlog.LastResult != 0) return DeleteOutcome::Failed;
+  if (Hamlog.LastResult != 0 && Hamlog.LastResult != HAMLOG_UNCONFIRMED) return DeleteOutcome::Failed;
   Hamlog.LastResult = Vdbf_packwk(Hamlog.Thw, QString(), 58);
-  return Hamlog.LastResult == 0 ? DeleteOutcome::Deleted : DeleteOutcome::Failed;
+  // A pack in the log whose flush failed is a deletion all the same (LastResult says it is unconfirmed).
+  return Hamlog.LastResult == 0 || Hamlog.LastResult == HAMLOG_UNCONFIRMED ? DeleteOutcome::Deleted
+                                                                            : DeleteOutcome::Failed;
 }
 
 bool RebuildHamlogIndexes() {

@@ -14,7 +14,9 @@
 #include "platform/hamlog/hamlog.h"
 
 struct EntryWrite {
-  int32_t result = 0;  // the library's answer; 0 = written
+  int32_t result = 0;  // the library's answer; 0 = written, HAMLOG_UNCONFIRMED = written, not confirmed
+  // In the log, confirmed or not: the window takes the QSO as saved (a second save would store it twice).
+  bool Stored() const { return result == 0 || result == HAMLOG_UNCONFIRMED; }
   int32_t recNo = 0;   // the record written (after an append: the record count)
   bool added = false;  // an append that made the log grow
 };

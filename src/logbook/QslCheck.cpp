@@ -11,13 +11,21 @@
 
 QslCheckStateValues QslCheck;
 
-bool MarkQslReceived(int32_t recNo) {
+bool MarkQslReceived(int32_t recNo, const PickedQso* picked) {
   const QString mark = Settings.QslReceivedMarks[0].left(1);
   const QByteArray ansi = ToAnsi(mark);
   Hamlog.LastResult = mark.isEmpty() ? int32_t(HAMLOG_BAD_ARGUMENT)
-                                     : QSL_Rcv(Hamlog.Thw, recNo, static_cast<unsigned char>(ansi[0]));
-  if (Hamlog.LastResult != 0) {
-    MsgBox(QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=") + QString::number(recNo) + QString::fromUtf8("）"));
+                                     : QSL_Rcv(Hamlog.Thw, recNo, static_cast<unsigned char>(ansi[0]), picked);
+  const int32_t result = Hamlog.LastResult;
+  if (result == HAMLOG_UNCONFIRMED) {
+    MsgBox(HamlogWriteFailureText(result, recNo));
+    return true;
+  }
+  if (result != 0) {
+    const QString why = result == HAMLOG_BAD_ARGUMENT ? QString() : "\r\n" + HamlogWriteFailureText(result, recNo);
+    MsgBox(QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=") + QString::number(recNo) +
+           QString::fromUtf8("）") + why);
+    Hamlog.LastResult = result;
     return false;
   }
   return true;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/hamlog/hamlog.h"
+
 struct QslCheckStateValues {
   QString QslCheckCode;          // code of the picked QSO, cut to the form the sheet shows
   int32_t SheetFoundRow = 0;     // sheet row that holds it
@@ -14,7 +16,8 @@ extern QslCheckStateValues QslCheck;
 
 // Marks record recNo's QSL received with the first character of the first received mark; HAMLOG must
 // be open. False, after a message, when HAMLOG refused (no mark set, record gone, file not written).
-bool MarkQslReceived(int32_t recNo);
+// With `picked`, only while the record still holds that QSO (HAMLOG_STALE in Hamlog.LastResult when not).
+bool MarkQslReceived(int32_t recNo, const PickedQso* picked = nullptr);
 
 // The code as the sheet shows it while towns, villages or wards are hidden. `skip` is set when DX
 // entities are hidden and the code is one (no sheet row to follow).

@@ -50,23 +50,29 @@ PrintWait WaitForPrintEnd(Mmqsl& m) {
   }
 }
 
-bool MarkQslSent(int32_t recNo) {
+bool MarkQslSent(const QslCardQso& q) {
+  const int32_t recNo = q.RecNo;
   HamlogCloseDb(0);
   DoEvents();
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);
     return false;
   }
-  const int sent = QSL_Send(Hamlog.Thw, recNo, AscAnsi(Settings.QslSendMark));
+  // Only on the QSO printed: another program may have moved it since the window showed it.
+  const PickedQso printed{q.Call, q.Date, q.Time, q.Freq, q.Mode};
+  const int sent = QSL_Send(Hamlog.Thw, recNo, AscAnsi(Settings.QslSendMark), &printed);
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
-  if (sent != 0) {
+  if (sent != 0 && sent != HAMLOG_UNCONFIRMED) {
     HamlogCloseDb(0);
-    MsgBox(QStringLiteral("HAMLOG に Sendマークを付けられませんでした。"), vbOKOnly);
+    MsgBox(QStringLiteral("HAMLOG に Sendマークを付けられませんでした。\r\n") + HamlogWriteFailureText(sent, recNo),
+           vbOKOnly);
     return false;
   }
+  const QString unconfirmed = sent == HAMLOG_UNCONFIRMED ? HamlogWriteFailureText(sent, recNo) : QString();
   if (Hamlog.LastResult == 0 && LogWindowState.LogWindowOpen == 1 && EntryWindowHooks.ShowStoredQso)
     EntryWindowHooks.ShowStoredQso(recNo);
   HamlogCloseDb(0);
+  if (!unconfirmed.isEmpty()) MsgBox(unconfirmed, vbOKOnly);
   return true;
 }
 
@@ -160,7 +166,7 @@ bool PrintQslWithMmqsl(const QslCardQso& qso) {
     MsgBox(kTransferError, vbOKOnly);
     return false;
   }
-  return MarkQslSent(qso.RecNo);
+  return MarkQslSent(qso);
 }
 
 QslPrintResult PrintQslCard(const QslCardQso& qso) {

@@ -125,6 +125,9 @@ TEST_F(QslPrintTest, MmqslIsDrivenInOrderAndYesSetsTheSentMark) {
     shown = recNo;
     return true;
   };
+  // The card printed is record 1's QSO: the mark goes only onto a record that still holds it.
+  ChangeStoredField(1, 2, "24/12/31");
+  ChangeStoredField(1, 3, "23:30U");
   boxes.Answer(vbYes);
   EXPECT_EQ(PrintQslCard(Card("2024-12-31", "23:30U")), QslPrintResult::MarkedSent);
   EXPECT_EQ(mmqsl.calls,

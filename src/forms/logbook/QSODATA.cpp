@@ -189,6 +189,7 @@ void QSODATA::ShowStationQsos(QString& call) {
     sheet->Label2.setText(u8("データ読み込み中です  ＱＲＸ"));
   }
   if (!showList(list)) return;
+  Form<QSODATA>().listedCall_ = call;
   if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); entry && entry->Text12.text().trimmed().isEmpty())
     entry->Text12.setText(RTrim(list.rows.back()[11]));
 }
@@ -315,8 +316,11 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
     openQso(recNo, false);
     if (Hamlog.LastResult == 0) return;  // shown in the entry window
   } else if (keyCode == vbKeyInsert) {
-    // A mark HAMLOG did not take is said and not shown.
-    marked = MarkQslReceived(recNo);
+    // A mark HAMLOG did not take is said and not shown; only the QSO of the row is marked.
+    const FlexGrid& g = MSFlexGrid1;
+    const PickedQso picked{g.TextMatrix(row, 1), g.TextMatrix(row, 3), g.TextMatrix(row, 4), g.TextMatrix(row, 7),
+                           g.TextMatrix(row, 8)};
+    marked = MarkQslReceived(recNo, &picked);
     if (marked) {
       MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
       // The progress data kept from the last reading no longer match HAMLOG.
@@ -326,6 +330,16 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   }
   // Left open, HAMLOG would turn away the next station list (it runs only while HAMLOG is closed).
   HamlogCloseDb(0);
+  // The row no longer shows what the log holds: the list is read again.
+  if (!marked && Hamlog.LastResult == HAMLOG_STALE && !listedCall_.isEmpty()) {
+    QString call = listedCall_;
+    const QsoList list = ListStationQsos(call);
+    if (list.outcome == QsoList::Listed)
+      fillRows(list);
+    else
+      MSFlexGrid1.SetRows(1);
+    return;
+  }
   if (marked && QslCheck.SkipNewBandCheck == 0)
     QSLCHECK(MSFlexGrid1.TextMatrix(row, 7).trimmed(), MSFlexGrid1.TextMatrix(row, 8).trimmed());
 }

@@ -61,6 +61,7 @@ class QSODATA : public VbForm {
  private:
   static bool showList(const QsoList& list);
   void fillRows(const QsoList& list);
+  QString listedCall_;  // the station whose QSOs the list shows ("" for other lists)
   void saveLayout(bool position);
   void copyName(int row, bool fullTrim);
   void openQso(int32_t recNo, bool sayFailure);

@@ -1,5 +1,8 @@
 #include "forms/logbook/TEMP_LOG.h"
 
+#include <QPointer>
+#include <memory>
+
 #include "core/ProgramHelp.h"
 #include "forms/logbook/EqslExportFlow.h"
 #include "logbook/EqslExport.h"
@@ -29,6 +32,7 @@
 #include "platform/paths.h"
 #include "platform/ui/color.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/snapshot.h"
@@ -94,11 +98,35 @@ TEMP_LOG::TEMP_LOG() {
                                                QString("%1/%2").arg(look).arg(most));
     StatusBar1.widget()->repaint();
   };
+  // A write waiting for another program that holds HAMLOG.HDB locked says so where the operator looks;
+  // Esc gives up the write.
+  hamlogLib.lockWait = [self = QPointer<TEMP_LOG>(this), before = QString(),
+                        wait = std::shared_ptr<EscapableWait>()](int32_t look) mutable {
+    if (look == 0) {
+      wait.reset();
+      if (self) self->lockWaiting_ = false, self->StatusBar1.SetPanelText(2, before);
+      return false;
+    }
+    if (!self) return false;
+    if (look == 1) {
+      before = self->StatusBar1.PanelText(2);
+      self->lockWaiting_ = true;
+      wait = std::make_shared<EscapableWait>();
+    }
+    if (look % 50 == 1) {
+      self->StatusBar1.SetPanelText(2, u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
+                                           QString::number(look / 100) + u8(" 秒"));
+      self->StatusBar1.widget()->repaint();
+    }
+    return !wait->Escaped() && self;
+  };
 }
 
 TEMP_LOG::~TEMP_LOG() {
   RemoveRigListener(this);
   hamlogLib.readerWait = nullptr;
+  // A wait under way ends by itself (the window is gone); its hook is still running.
+  if (!lockWaiting_) hamlogLib.lockWait = nullptr;
 }
 
 void TEMP_LOG::layOut() {
@@ -671,13 +699,15 @@ void TEMP_LOG::SaveQso() {
     if (!stored) RecordSaved = 0;
     return;
   }
-  if (w.result != 0) {
+  if (!w.Stored()) {
     // Nothing is carried on as saved: the window keeps every field as typed.
     if (!stored) RecordSaved = 0;
     MsgBox(u8("書き込みに失敗しました") + "\r\n" +
            HamlogWriteFailureText(w.result, stored ? LogWindowState.ShownRecordNo : 0));
     return;
   }
+  // In the log though the disk did not confirm it: saved as any other, and said once all is done.
+  const QString unconfirmed = w.result == 0 ? QString() : HamlogWriteFailureText(w.result, w.recNo);
   LogWindowState.LogRecNo = w.recNo;
   Command4.show();
   if (!stored) {
@@ -699,6 +729,7 @@ void TEMP_LOG::SaveQso() {
   UnloadForm<QSODATA>();
   SaveLogWindowPos();
   RefreshHamlogWindow();
+  if (!unconfirmed.isEmpty()) MsgBox(unconfirmed, vbExclamation, "ORBEX5");
 }
 
 void TEMP_LOG::refreshLogViewer() {
@@ -803,7 +834,8 @@ void TEMP_LOG::deleteShownRecord() {
            (advice.isEmpty() ? QString() : "\r\n" + advice));
     return;
   }
-  MsgBox(QString::number(recNo) + u8(" を削除しました"));
+  MsgBox(QString::number(recNo) + u8(" を削除しました") +
+         (Hamlog.LastResult == HAMLOG_UNCONFIRMED ? "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) : QString()));
   // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed.
   LastSavedCall.clear();
   LogWindowState.LogRecNo = 0;
@@ -848,12 +880,13 @@ void TEMP_LOG::markQslReceived() {
   }
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
   if (w.result == HAMLOG_DECLINED) return;
-  if (w.result != 0) {
+  if (!w.Stored()) {
     MsgBox(u8("書き込みに失敗しました") + "\r\n" + HamlogWriteFailureText(w.result, LogWindowState.ShownRecordNo));
     return;
   }
   LogWindowState.LogRecNo = w.recNo;
   readBack();
+  if (w.result == HAMLOG_UNCONFIRMED) MsgBox(HamlogWriteFailureText(w.result, w.recNo), vbExclamation, "ORBEX5");
 }
 
 void TEMP_LOG::RigFrequency(int64_t, const QString& entryText, const QString&) {

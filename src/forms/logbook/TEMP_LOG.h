@@ -159,6 +159,7 @@ class TEMP_LOG : public VbForm, public RigListener {
   StatusBar StatusBar1{this, 3};
 
  private:
+  bool lockWaiting_ = false;  // a write waits for another program's lock of HAMLOG.HDB
   friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
   // The call whose station details (code, grid, name, QTH, D) the fields hold: looked up, stored or

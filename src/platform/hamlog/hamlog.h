@@ -8,7 +8,9 @@
 //   HAMLOG.PFX   optional further DX prefixes of the master's entities, for "dx4" (master_file.h)
 //   <stem>dx1    QSOs by code, <stem>dxc QSOs by call sign, <stem>dx2 master by code, <stem>dx4 master
 //                by kind + IDX + AREA (format: index_file.h); any missing or disagreeing one is rebuilt
-//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an edit or a pack under way (hdb_table.h)
+//   <stem>lck    lock file (db_lock.h); <stem>jnl journal of an edit or a pack under way (hdb_table.h);
+//                <stem>jnl.damaged a journal of ours that failed its checks, kept for the operator
+//   Every write also holds a whole-file lock of HAMLOG.HDB itself, as dBase programs lock it.
 //   Hamlogw.exe  the stand-in program file: an INI text giving the product version (program_file.h)
 //
 // Texts cross as QString and are stored in Windows-31J. Record numbers run 1..count. A call on a
@@ -30,6 +32,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -72,6 +75,8 @@ enum HamlogResult : int32_t {
   HAMLOG_DECLINED = 14,   // THW_append / THW_update: the operator answered "いいえ" to the confirmation
   HAMLOG_NO_SPACE = 15,   // a write found the disk full
   HAMLOG_BUSY = 16,       // asked for alone, still read by other programs when the wait for them ran out
+  HAMLOG_LOCKED = 17,     // another program held HAMLOG.HDB locked and the wait for it was ended: nothing written
+  HAMLOG_UNCONFIRMED = 18,  // the write is in the log, but the disk did not confirm it (a flush failed)
 };
 
 namespace hamlog {
@@ -105,6 +110,10 @@ struct HamlogLib {
   // just failed (1 ..) and the most it takes (kReaderWaitLooks, 10 ms apart) before HAMLOG_BUSY; then
   // look 0 once the wait is over, however it ended.
   std::function<void(int32_t look, int32_t most)> readerWait;
+  // Heard while a write waits for another program that holds HAMLOG.HDB locked (a dBase program, HAMLOG
+  // under a Windows layer): each look (1 .., 10 ms apart), then 0 once the wait is over. False ends the
+  // wait: the write answers HAMLOG_LOCKED with nothing written. Without it a write waits up to 30 s.
+  std::function<bool(int32_t look)> lockWait;
   std::unique_ptr<hamlog::Session> session;
 
   HamlogLib();
@@ -144,10 +153,16 @@ int32_t idx_search(IndexHandle& handle, const QString& key, int32_t length);
 // Next record number of the same run (key still beginning with the searched text); 0 at the end.
 int32_t idx_next(IndexHandle& handle);
 int32_t idx_close(IndexHandle& handle);
+// The QSO an operator picked from a list, for a write by record number: call sign, date ("YY/MM/DD"
+// or with the century; only the digits count), time, frequency (its band counts) and mode.
+struct PickedQso {
+  QString call, date, time, freq, mode;
+};
 // QSL marks: the received (third) or sent (second) character of field 10 := the character `mark`
-// (a one-byte code, as VB's Asc gives it).
-int32_t QSL_Rcv(ThwRecord& thw, int32_t recNo, int32_t mark);
-int32_t QSL_Send(ThwRecord& thw, int32_t recNo, int32_t mark);
+// (a one-byte code, as VB's Asc gives it). With `picked` the record must still hold that QSO when the
+// write has the log: HAMLOG_STALE, nothing written, when another program changed or moved it.
+int32_t QSL_Rcv(ThwRecord& thw, int32_t recNo, int32_t mark, const PickedQso* picked = nullptr);
+int32_t QSL_Send(ThwRecord& thw, int32_t recNo, int32_t mark, const PickedQso* picked = nullptr);
 // Band number of a frequency text in MHz, in the order of the progress sheet's band columns:
 // 0 1.9, 1 3.5, 2 7, 3 10, 4 14, 5 18, 6 21, 7 24, 8 28, 9 50, 10 144, 11 430, 12 1200, 13 2400,
 // 14 5600, 15 satellite, then 16 135 kHz, 17 475 kHz, 18 10 GHz, 19 24 GHz, 20 47 GHz, 21 77 GHz;
@@ -159,8 +174,10 @@ int32_t GetThdllVersion();
 
 // What a writer of ours killed half way left (an append our pending note covers, a journal of ours or
 // its scratch file) is completed or removed, under the write lock: for a program's start. Files that
-// are not provably ours stay where they are. HAMLOG_OK when nothing of ours is left.
-int32_t HamlogRecover(const QString& hdbPath);
+// are not provably ours stay where they are; a journal of ours that fails its checks is kept under
+// another name. `notices` gets, for the operator, each such file with what to do about it.
+// HAMLOG_OK when nothing of ours is left.
+int32_t HamlogRecover(const QString& hdbPath, QStringList* notices = nullptr);
 
 // Words for the last open that failed with HAMLOG_BAD_COUNT (the counts named), or for the last write
 // that failed on a file it names, "" otherwise.

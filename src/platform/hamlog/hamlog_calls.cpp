@@ -54,10 +54,17 @@ int32_t reload(ThwRecord& thw, int64_t recNo) {
   return HAMLOG_OK;
 }
 
-int32_t qslMark(int32_t recNo, int position, int32_t mark) {
+int32_t qslMark(int32_t recNo, int position, int32_t mark, const PickedQso* picked) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   if (mark < 1 || mark > 255) return HAMLOG_BAD_ARGUMENT;
-  return session().db.PutQslMark(recNo, position, static_cast<unsigned char>(mark));
+  return session().db.PutQslMark(recNo, position, static_cast<unsigned char>(mark), picked);
+}
+
+// A write that is in the log (confirmed or not) leaves the record as stored in the block.
+int32_t reloadWritten(ThwRecord& thw, int32_t result, int64_t recNo) {
+  if (result != HAMLOG_OK && result != HAMLOG_UNCONFIRMED) return result;
+  const int32_t r = reload(thw, recNo);
+  return r == HAMLOG_OK ? result : r;
 }
 
 }  // namespace
@@ -80,14 +87,16 @@ int32_t HamlogClose(ThwRecord&, int32_t) {
   return HAMLOG_OK;
 }
 
-int32_t HamlogRecover(const QString& hdbPath) {
+int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
   const QString path = CompanionPath(hdbPath, "HDB");
   DbLock* lock = session().LockFor(path);
   HdbTable table;
   if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock);
-  if (!guard.Held() || table.Refresh() != TableStatus::Ok || !table.RecoverJournal()) return HAMLOG_IO_ERROR;
+  const bool recovered = guard.Held() && table.Refresh() == TableStatus::Ok && table.RecoverJournal(hamlogLib.lockWait);
+  if (notices) *notices = table.TakeNotices();
+  if (!recovered) return HAMLOG_IO_ERROR;
   // A journal's or an index's scratch file of a writer killed before it named it.
   const QFileInfo journal(table.JournalPath());
   QStringList names{journal.fileName()};
@@ -168,7 +177,7 @@ int32_t THW_append(ThwRecord& thw, int32_t, int32_t& confirm) {
       return r;
   int64_t recNo = 0;
   const int32_t r = db.Append(Image(thw), &recNo);
-  return r == HAMLOG_OK ? reload(thw, recNo) : r;
+  return reloadWritten(thw, r, recNo);
 }
 
 int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t, int32_t& confirm) {
@@ -182,13 +191,16 @@ int32_t THW_update(ThwRecord& thw, const ThwRecord& old, int32_t recNo, int32_t,
                                              QStringLiteral(" をこの内容に更新しますか？"));
         r != HAMLOG_OK)
       return r;
-  const int32_t r = db.Update(recNo, Image(old), Image(thw));
-  return r == HAMLOG_OK ? reload(thw, recNo) : r;
+  return reloadWritten(thw, db.Update(recNo, Image(old), Image(thw)), recNo);
 }
 
-int32_t QSL_Rcv(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 2, mark); }
+int32_t QSL_Rcv(ThwRecord&, int32_t recNo, int32_t mark, const PickedQso* picked) {
+  return qslMark(recNo, 2, mark, picked);
+}
 
-int32_t QSL_Send(ThwRecord&, int32_t recNo, int32_t mark) { return qslMark(recNo, 1, mark); }
+int32_t QSL_Send(ThwRecord&, int32_t recNo, int32_t mark, const PickedQso* picked) {
+  return qslMark(recNo, 1, mark, picked);
+}
 
 QString HamlogProblem() { return hamlogLib.session ? session().problem : QString(); }
 

@@ -156,7 +156,7 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  if (table->Writable()) table->RecoverJournal();
+  if (table->Writable()) table->RecoverJournal(hamlogLib.lockWait);
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   if (!BuildHdbIndex(*table, kind, indexPath))
     return IndexFailed(indexPath, FileErrorReason(LastFileError()));
@@ -193,7 +193,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   }
   if (table_.Writable()) {
     WriteGuard guard(lock_);
-    if (table_.Refresh() != TableStatus::Ok || !table_.RecoverJournal()) {
+    if (table_.Refresh() != TableStatus::Ok || !table_.RecoverJournal(hamlogLib.lockWait)) {
       Close();
       return HAMLOG_IO_ERROR;
     }
@@ -270,6 +270,19 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock_);
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
+  // A log replaced by another program is opened afresh before its lock is taken.
+  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
+    session_.problem = table_.Problem();
+    return r;
+  }
+  const HdbTable::LockResult locked = table_.LockFile(hamlogLib.lockWait);
+  if (locked == HdbTable::LockResult::Stopped) {
+    session_.problem = QString("%1 を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません").arg(path_);
+    return HAMLOG_LOCKED;
+  }
+  if (locked != HdbTable::LockResult::Held) return HAMLOG_IO_ERROR;
+  const auto unlock = qScopeGuard([this] { table_.UnlockFile(); });
+  // Everything the write puts back is read now, under the lock.
   if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
@@ -280,8 +293,10 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   HdbWrite noted{0, table_.FileNow(), {}, table_.Count(), 0, rewritten};
   std::vector<IndexChange> changes[2];
   bool rebuild = false;
-  const int32_t result = op(changes, rebuild);
+  int32_t result = op(changes, rebuild);
   const int cause = errno;
+  const bool unconfirmed = result == HAMLOG_UNCONFIRMED;
+  if (unconfirmed) result = HAMLOG_OK;
   noted.after = table_.FileNow();
   noted.countAfter = table_.Count();
   if (result != HAMLOG_OK) noted.rewritten = -1;  // a write that failed half-way may have changed any record
@@ -303,18 +318,53 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
     merge = merge || wants;
   }
   if (merge) session_.MergeIndexesInBackground(path_);
-  return HAMLOG_OK;
+  if (!unconfirmed) return HAMLOG_OK;
+  session_.problem = QString("%1 に書き込みましたが、ディスクへの書き込みを確かめられません (%2)")
+                         .arg(path_, FileErrorReason(cause));
+  return HAMLOG_UNCONFIRMED;
 }
+
+namespace {
+
+// A failed table write: the change may still have reached the log, only its flush failing.
+int32_t failedWrite(const HdbTable& table) { return table.Landed() ? HAMLOG_UNCONFIRMED : HAMLOG_IO_ERROR; }
+
+QString digitsOf(const QString& text) {
+  QString d;
+  for (const QChar c : text)
+    if (c.isDigit()) d += c;
+  return d;
+}
+
+// Whether the stored record is the QSO the operator picked: call sign, date, time, band and mode.
+bool holdsPicked(const unsigned char* stored, const PickedQso& picked) {
+  QString call, date, time, freq, mode;
+  ImageString(call, stored, 0);
+  ImageString(date, stored, 2);
+  ImageString(time, stored, 3);
+  ImageString(freq, stored, 6);
+  ImageString(mode, stored, 7);
+  const auto same = [](QString a, QString b) {
+    return a.remove(' ').compare(b.remove(' '), Qt::CaseInsensitive) == 0;
+  };
+  return same(call, picked.call) && digitsOf(date).right(6) == digitsOf(picked.date).right(6) &&
+         same(time, picked.time) && FreqPCheck(freq.trimmed()) == FreqPCheck(picked.freq.trimmed()) &&
+         same(mode, picked.mode);
+}
+
+}  // namespace
 
 int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
   return write(0, [&](std::vector<IndexChange>* changes, bool&) {
-    if (!table_.Append(image)) return int32_t(HAMLOG_IO_ERROR);
+    const uint32_t before = table_.Count();
+    const bool appended = table_.Append(image);
+    if (!appended && (!table_.Landed() || table_.Count() != before + 1)) return int32_t(HAMLOG_IO_ERROR);
     const uint32_t r = table_.Count();
     unsigned char stored[kHdbRecordLength];
     if (!table_.ReadRecord(r, stored)) return int32_t(HAMLOG_CHANGED);
     for (int i = 0; i < 2; ++i) changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), r, false});
     if (recNo) *recNo = r;
-    return int32_t(HAMLOG_OK);
+    return int32_t(appended ? HAMLOG_OK : HAMLOG_UNCONFIRMED);
   });
 }
 
@@ -348,7 +398,8 @@ int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const 
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     if (std::memcmp(stored, oldImage, kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
     const QByteArray oldKeys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
-    if (!table_.Overwrite(recNo, newImage)) return int32_t(HAMLOG_IO_ERROR);
+    const bool written = table_.Overwrite(recNo, newImage);
+    if (!written && !table_.Landed()) return int32_t(HAMLOG_IO_ERROR);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     for (int i = 0; i < 2; ++i) {
       const QByteArray now = keyOf(stored, *kHdbIndexes[i]);
@@ -356,17 +407,18 @@ int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const 
       changes[i].push_back({oldKeys[i], uint32_t(recNo), true});
       changes[i].push_back({now, uint32_t(recNo), false});
     }
-    return int32_t(HAMLOG_OK);
+    return int32_t(written ? HAMLOG_OK : HAMLOG_UNCONFIRMED);
   });
 }
 
-int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark) {
+int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark, const PickedQso* picked) {
   return write(recNo, [&](std::vector<IndexChange>*, bool&) {
     unsigned char stored[kHdbRecordLength];
-    if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
+    if (!table_.Has(recNo)) return int32_t(picked ? HAMLOG_STALE : HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
+    if (picked && (stored[0] == '*' || !holdsPicked(stored, *picked))) return int32_t(HAMLOG_STALE);
     if (stored[0] == '*') return int32_t(HAMLOG_DELETED);
-    return int32_t(table_.PutByte(recNo, kQslOffset + position, mark) ? HAMLOG_OK : HAMLOG_IO_ERROR);
+    return table_.PutByte(recNo, kQslOffset + position, mark) ? int32_t(HAMLOG_OK) : failedWrite(table_);
   });
 }
 
@@ -377,10 +429,11 @@ int32_t QsoDatabase::Delete(int64_t recNo) {
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     if (stored[0] == '*') return int32_t(HAMLOG_OK);
     const QByteArray keys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
-    if (!table_.MarkDeleted(recNo)) return int32_t(HAMLOG_IO_ERROR);
+    const bool marked = table_.MarkDeleted(recNo);
+    if (!marked && !table_.Landed()) return int32_t(HAMLOG_IO_ERROR);
     for (int i = 0; i < 2; ++i) changes[i].push_back({keys[i], uint32_t(recNo), true});
     unpacked_.push_back(recNo);
-    return int32_t(HAMLOG_OK);
+    return int32_t(marked ? HAMLOG_OK : HAMLOG_UNCONFIRMED);
   });
 }
 
@@ -391,9 +444,12 @@ int32_t QsoDatabase::Pack() {
     const uint32_t before = table_.Count();
     packed = table_.Pack();
     packError = packed ? 0 : errno;
-    if (packed) {
+    // Past the commit of its count a pack is in the log, even when a later step failed.
+    const bool landed = !packed && table_.Landed();
+    if (packed || landed) {
+      packed = true;
       rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
-      return int32_t(HAMLOG_OK);
+      return int32_t(landed ? HAMLOG_UNCONFIRMED : HAMLOG_OK);
     }
     // A deletion takes effect with its pack only: the records this open marked are marked no more.
     unsigned char stored[kHdbRecordLength];

@@ -51,8 +51,8 @@ class QsoDatabase {
   int32_t AppendMany(size_t count, const BulkFill& fill, const BulkProgress& progress = {});
   // Replaces record recNo when it still equals `oldImage`; HAMLOG_STALE when it does not.
   int32_t Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage);
-  // One of the three QSL characters (0 via, 1 sent, 2 received).
-  int32_t PutQslMark(int64_t recNo, int position, unsigned char mark);
+  // One of the three QSL characters (0 via, 1 sent, 2 received); with `picked`, only on that QSO.
+  int32_t PutQslMark(int64_t recNo, int position, unsigned char mark, const PickedQso* picked = nullptr);
   int32_t Delete(int64_t recNo);
   // Drops the deleted records. When that fails the records that Delete marked since this open are
   // restored, so that a deletion which could not be completed leaves its record as it was.
@@ -61,7 +61,9 @@ class QsoDatabase {
   const IndexView* CallIndex(uint32_t* serial);
 
  private:
-  // `rewritten`: as HdbWrite::rewritten.
+  // `rewritten`: as HdbWrite::rewritten. Holds the database's write lock and the log's file lock;
+  // `op` sees the header as read under them. `op` answers HAMLOG_UNCONFIRMED for a change that reached
+  // the log though its flush failed: the indexes still take it.
   template <class Write>
   int32_t write(int64_t rewritten, Write&& op);
   int32_t ensureHdbIndexes();

@@ -53,15 +53,26 @@ std::optional<FieldSpan> RecordFieldSpan(int recordField) {
   return s;
 }
 
-void StampHdbHeader(unsigned char* h, const HdbHeader& v, QDate written) {
+void StampHdbHeader(unsigned char* h, const HdbHeader& v, QDate written, bool notePending) {
   h[1] = static_cast<unsigned char>(std::clamp(written.year() - 1900, 0, 255));
   h[2] = static_cast<unsigned char>(written.month());
   h[3] = static_cast<unsigned char>(written.day());
   put32(h + 4, v.count);
   put32(h + 16, v.generation);
   put32(h + 20, v.identity);
+  if (!notePending) return;
   put32(h + 24, v.pending);
   put16(h + 12, v.pending != 0 ? pendingCheck(h) : 0);
+}
+
+HdbHeader HdbHeadValues(const unsigned char* h) {
+  HdbHeader v;
+  v.count = get32(h + 4);
+  v.generation = get32(h + 16);
+  v.identity = get32(h + 20);
+  v.pending = get32(h + 24);
+  v.pendingOurs = v.pending != 0 && get16(h + 12) == pendingCheck(h);
+  return v;
 }
 
 QByteArray BuildHdbHeader(const HdbHeader& v, QDate written) {
@@ -96,13 +107,7 @@ std::optional<HdbHeader> ParseHdbHeader(QByteArrayView bytes) {
     if (std::strncmp(reinterpret_cast<const char*>(d), kHdbFields[i].name, 11) != 0) return std::nullopt;
     if (d[11] != 'C' || d[16] != kHdbFields[i].width) return std::nullopt;
   }
-  HdbHeader v;
-  v.count = get32(h + 4);
-  v.generation = get32(h + 16);
-  v.identity = get32(h + 20);
-  v.pending = get32(h + 24);
-  v.pendingOurs = v.pending != 0 && get16(h + 12) == pendingCheck(h);
-  return v;
+  return HdbHeadValues(h);
 }
 
 int64_t RecordsInLength(int64_t fileSize) {

@@ -126,8 +126,11 @@ int64_t RecordsInLength(int64_t fileSize);
 
 // The whole header (545 bytes) for the given values.
 QByteArray BuildHdbHeader(const HdbHeader& h, QDate written);
-// The first 32 bytes with the count, the change counter and the date replaced.
-void StampHdbHeader(unsigned char* first32, const HdbHeader& h, QDate written);
+// The first 32 bytes with the count, the change counter, the identity, the pending note (and its
+// check) and the date replaced; without `notePending` the note and its check stay as they are.
+void StampHdbHeader(unsigned char* first32, const HdbHeader& h, QDate written, bool notePending = true);
+// The values of the first 32 bytes as they stand (no check of the rest of the header).
+HdbHeader HdbHeadValues(const unsigned char* first32);
 // Reads a header and checks that it describes exactly our table; nothing for any other file.
 std::optional<HdbHeader> ParseHdbHeader(QByteArrayView bytes);
 

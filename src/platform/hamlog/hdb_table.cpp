@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <utility>
 #include <cstring>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -20,7 +23,9 @@ namespace {
 
 constexpr char kJournalMagic[8] = {'O', 'X', 'J', 'N', 'L', '0', '0', '1'};
 constexpr int kJournalHead = 8 + 4 + 4 + 8;
-constexpr char kPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '1'};
+constexpr char kPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '2'};
+// Pack journals of earlier versions carry no check of their records: never written back.
+constexpr char kUncheckedPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '1'};
 constexpr int kPackHead = 8 + 4 + 4 + 4 + 4 + 4 + 8;
 
 void put32(unsigned char* p, uint32_t v) {
@@ -56,6 +61,7 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
 
 void HdbTable::Close() {
   map_.Unmap();
+  fileLocks_ = 0;  // the close releases them
   file_.Close();
   header_ = {};
   lock_ = nullptr;
@@ -73,9 +79,10 @@ TableStatus HdbTable::readHeader() {
   HdbHeader h;
   int64_t size = 0;
   if (!read(h, size)) return TableStatus::Foreign;
-  if (FitCountToLength(h, size) == CountFit::Disagrees && lock_) {
+  if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
     // Another process may be between the steps of its append: look again once it is through.
     WriteGuard guard(lock_);
+    waitForOutsideWriter();
     if (!read(h, size)) return TableStatus::Foreign;
   }
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
@@ -100,6 +107,50 @@ TableStatus HdbTable::readHeader() {
   return remap() ? TableStatus::Ok : TableStatus::Failed;
 }
 
+void HdbTable::waitForOutsideWriter() {
+  if (fileLocks_ > 0) return;  // held by this write: nobody else is between steps
+  for (int look = 0; look < 300; ++look) {
+    const UnixFile::WholeLock r = file_.TryLockWhole(false);
+    if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
+    if (r != UnixFile::WholeLock::Busy) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
+  if (!file_.IsOpen()) return LockResult::Failed;
+  if (fileLocks_ > 0) {
+    ++fileLocks_;
+    return LockResult::Held;
+  }
+  int32_t look = 0;
+  LockResult result = LockResult::Held;
+  for (;;) {
+    const UnixFile::WholeLock r = file_.TryLockWhole(file_.Writable());
+    if (r == UnixFile::WholeLock::Held) break;
+    if (r == UnixFile::WholeLock::Failed) {
+      result = LockResult::Failed;
+      break;
+    }
+    ++look;
+    if (wait ? !wait(look) : look > kLockLooks) {
+      result = LockResult::Stopped;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (look > 0 && wait) wait(0);
+  if (result != LockResult::Held) return result;
+  fileLocks_ = 1;
+  landed_ = false;
+  step(WriteStep::Locked);
+  return result;
+}
+
+void HdbTable::UnlockFile() {
+  if (fileLocks_ > 0 && --fileLocks_ == 0) file_.UnlockWhole();
+}
+
 bool HdbTable::remap() { return map_.Map(file_.Fd(), size_t(HdbRecordOffset(int64_t(header_.count) + 1))); }
 
 bool HdbTable::ReadRecord(int64_t recNo, unsigned char* out) const {
@@ -118,10 +169,17 @@ TableStatus HdbTable::Refresh() {
   const FileStat onDisk = StatPath(path_);
   const FileStat mine = file_.Stat();
   if (!onDisk.exists || onDisk.inode != mine.inode || onDisk.device != mine.device) {
+    // Under the file's lock the file locked must stay the one written.
+    if (fileLocks_ > 0) {
+      problem_ = QString("%1 が書き込みの途中で別のファイルに置き換えられました").arg(path_);
+      return TableStatus::Failed;
+    }
     const QString p = path_;
     return Open(p, lock_);
   }
-  return readHeader();
+  const TableStatus s = readHeader();
+  if (fileLocks_ > 0 && s == TableStatus::Ok) step(WriteStep::HeaderRead);
+  return s;
 }
 
 bool HdbTable::ReadRecords(int64_t first, int64_t n, unsigned char* out) const {
@@ -162,17 +220,29 @@ IndexStamp HdbTable::Stamp() const {
   return {header_.identity, header_.generation, header_.count, s.size, s.mtimeNs};
 }
 
-bool HdbTable::commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending, bool flush) {
+bool HdbTable::commitHeader(std::optional<uint32_t> count, bool bumpGeneration, std::optional<uint32_t> pending,
+                            bool flush) {
   unsigned char head[32];
   if (!file_.ReadAt(0, head, sizeof head)) return false;
-  HdbHeader next = header_;
-  next.count = count;
-  next.pending = pending;
-  next.pendingOurs = pending != 0;
+  HdbHeader next = HdbHeadValues(head);
+  if (count && next.count != header_.count) {
+    // Another program wrote the count without the file's lock since this write read it.
+    problem_ = QString("%1 の件数が書き込みの途中で他のプログラムに変えられました").arg(path_);
+    errno = ESTALE;
+    return false;
+  }
+  if (count) next.count = *count;
+  if (pending) next.pending = *pending, next.pendingOurs = *pending != 0;
   if (bumpGeneration) ++next.generation;
-  StampHdbHeader(head, next, TodayJst());
+  StampHdbHeader(head, next, TodayJst(), pending.has_value());
   if (!file_.WriteAt(0, head, sizeof head)) return false;
-  if (!(flush ? file_.Sync() : file_.WriteOut(0, sizeof head))) return false;
+  // Only a note of what is to come changes nothing readers see.
+  const bool noteOnly = pending && *pending != 0 && !bumpGeneration && next.count == header_.count;
+  if (!(flush ? file_.Sync() : file_.WriteOut(0, sizeof head))) {
+    header_ = next;
+    landed_ = landed_ || !noteOnly;
+    return false;
+  }
   header_ = next;
   return remap();
 }
@@ -214,9 +284,11 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
     if (clean[i] != stored[i]) ++differing, at = i;
   if (differing == 0) return true;
   // A single byte (a QSL mark) cannot be torn: no journal needed.
-  if (differing == 1)
-    return file_.WriteAt(HdbRecordOffset(recNo) + at, clean + at, 1) && file_.Sync() &&
-           commitHeader(header_.count, true);
+  if (differing == 1) {
+    if (!file_.WriteAt(HdbRecordOffset(recNo) + at, clean + at, 1)) return false;
+    landed_ = true;
+    return file_.Sync() && commitHeader(std::nullopt, true, std::nullopt);
+  }
 
   std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
   std::memcpy(j.data() + kJournalHead, clean, kHdbRecordLength);
@@ -230,8 +302,9 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   step(WriteStep::JournalWritten);
   // The record and the header's change counter reach the disk in one flush: the journal covers both.
   if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
+  landed_ = true;
   step(WriteStep::RecordWritten);
-  return commitHeader(header_.count, true) && RemoveFile(JournalPath());
+  return commitHeader(std::nullopt, true, std::nullopt) && RemoveFile(JournalPath());
 }
 
 bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
@@ -271,6 +344,7 @@ bool HdbTable::rollBackAppend() {
 
 HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
   head.assign(kPackHead, 0);
+  if (SpecialFileAt(jp)) return JournalKind::Special;
   if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
   if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16 ||
@@ -285,35 +359,86 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
     return whole && Has(get32(j.data() + 8)) &&
                    (hash == Fnv1a(image, kHdbRecordLength) || hash == Fnv1aOfEarlierJournals(image, kHdbRecordLength))
                ? JournalKind::Record
-               : JournalKind::Torn;
+               : JournalKind::Damaged;
   }
+  if (std::memcmp(head.data(), kUncheckedPackMagic, 8) == 0) return JournalKind::Damaged;
   if (std::memcmp(head.data(), kPackMagic, 8) != 0) return JournalKind::Foreign;
   const uint64_t check = get32(head.data() + 28) | uint64_t(get32(head.data() + 32)) << 32;
   const int64_t first = get32(head.data() + 16), kept = get32(head.data() + 20);
   // The log is the one packed, before the pack's end (its old count) or after it (the kept count).
-  return check == Fnv1a(head.data(), 28) && first >= 1 && kept >= first - 1 &&
-                 size == kPackHead + (kept - first + 1) * int64_t(kHdbRecordLength) &&
-                 kept <= int64_t(header_.count) && first <= int64_t(header_.count)
-             ? JournalKind::Pack
-             : JournalKind::Torn;
+  if (check != Fnv1a(head.data(), 28) || first < 1 || kept < first - 1 ||
+      size != kPackHead + (kept - first + 1) * int64_t(kHdbRecordLength) || kept > int64_t(header_.count) ||
+      first > int64_t(header_.count) + 1)
+    return JournalKind::Damaged;
+  // Every record, before one of them goes back into the log.
+  std::vector<unsigned char> run(size_t(1) << 20);
+  uint32_t crc = 0;
+  for (int64_t at = kPackHead; at < size;) {
+    const size_t n = size_t(std::min<int64_t>(int64_t(run.size()), size - at));
+    if (!journal.ReadAt(at, run.data(), n)) return JournalKind::Damaged;
+    crc = Crc32c(crc, run.data(), n);
+    at += int64_t(n);
+  }
+  return crc == get32(head.data() + 8) ? JournalKind::Pack : JournalKind::Damaged;
 }
 
-bool HdbTable::RecoverJournal() {
-  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return false;
+void HdbTable::keepDamagedJournal(const QString& jp) {
+  QString kept = jp + ".damaged";
+  for (int n = 2; NameTaken(kept) && n < 1000; ++n) kept = jp + ".damaged." + QString::number(n);
+  if (!PlaceFile(jp, kept)) {
+    notices_ << QString("%1 はこのプログラムのジャーナルですが、壊れているので %2 に書き戻していません。"
+                        "名前を変えられなかったので、そのままにしてあります (%3)。"
+                        "%2 の記録を確かめてから、このファイルを削除して下さい")
+                    .arg(jp, path_, FileErrorReason(errno));
+    return;
+  }
+  notices_ << QString("%1 はこのプログラムのジャーナルですが、壊れていたので %2 に書き戻さず、%3 の名前で"
+                      "残しました。%2 の記録 (特に最後の変更や削除) を確かめてから、%3 を削除して下さい")
+                  .arg(jp, path_, kept);
+}
+
+QStringList HdbTable::TakeNotices() { return std::exchange(notices_, {}); }
+
+bool HdbTable::RecoverJournal(const LockWait& wait) {
   const QString jp = JournalPath();
+  if (!(header_.pending != 0 && header_.pendingOurs) && !NameTaken(jp)) return true;
+  if (Writable()) {
+    if (LockFile(wait) != LockResult::Held) return false;
+  }
+  struct Unlock {
+    HdbTable* t;
+    bool held;
+    ~Unlock() {
+      if (held) t->UnlockFile();
+    }
+  } unlock{this, Writable()};
+  // What another writer left may have been completed while this one waited.
+  if (Writable() && Refresh() != TableStatus::Ok) return false;
+  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return false;
   if (!NameTaken(jp)) return true;
   std::vector<unsigned char> head;
   UnixFile journal;
   const JournalKind kind = readJournal(jp, head, journal);
-  if (kind == JournalKind::Foreign) {
-    NameOnce(QString("%1 はこのプログラムのジャーナルではないので、消さずに残しています").arg(jp));
+  if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
+    const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
+                                                      : QString("このプログラムのジャーナルではないので");
+    const QString notice = QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
+                                   "要らないファイルなら削除するか別の名前に変えて下さい")
+                               .arg(jp, what);
+    if (!notices_.contains(notice)) notices_ << notice;
+    NameOnce(notice);
     return true;
   }
   if (!Writable()) return false;
+  if (kind == JournalKind::Damaged) {
+    journal.Close();
+    keepDamagedJournal(jp);
+    return true;
+  }
   if (kind == JournalKind::Record) {
     const int64_t recNo = get32(head.data() + 8);
     if (!file_.WriteAt(HdbRecordOffset(recNo), head.data() + kJournalHead, kHdbRecordLength) || !file_.Sync() ||
-        !commitHeader(header_.count, true))
+        !commitHeader(std::nullopt, true, std::nullopt))
       return false;
   } else if (kind == JournalKind::Pack && !finishPack(journal, get32(head.data() + 16), get32(head.data() + 20))) {
     return false;
@@ -334,6 +459,7 @@ bool HdbTable::finishPack(const UnixFile& journal, int64_t first, int64_t kept) 
     return false;
   step(WriteStep::PackCopied);
   if (!commitHeader(uint32_t(kept), true, wholeNow > kept ? wholeNow : 0)) return false;
+  landed_ = true;
   step(WriteStep::PackCounted);
   return file_.Truncate(end) && file_.WriteAt(end, &eof, 1) && file_.Sync() &&
          (header_.pending == 0 || commitHeader(header_.count, false, 0));
@@ -342,8 +468,9 @@ bool HdbTable::finishPack(const UnixFile& journal, int64_t first, int64_t kept) 
 bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
   if (!Writable() || !Has(recNo) || offset < 0 || offset >= kHdbRecordLength) return false;
   if (!file_.WriteAt(HdbRecordOffset(recNo) + offset, &value, 1)) return false;
+  landed_ = true;
   if (!file_.Sync()) return false;
-  return commitHeader(header_.count, offset == 0);
+  return commitHeader(std::nullopt, offset == 0, std::nullopt);
 }
 
 bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
@@ -367,6 +494,7 @@ bool HdbTable::Pack() {
   // The records from the first deleted one on, packed, go into the journal; then back into the log.
   std::vector<unsigned char> head(kPackHead, 0), run(size_t(kRun) * kHdbRecordLength), chunk;
   int64_t kept = first - 1;
+  uint32_t crc = 0;
   const bool journaled = writeJournal([&](UnixFile& journal) {
     int64_t at = kPackHead;
     for (int64_t r = first; r <= count; r += kRun) {
@@ -378,9 +506,11 @@ bool HdbTable::Pack() {
         if (rec[0] != '*') chunk.insert(chunk.end(), rec, rec + kHdbRecordLength), ++kept;
       }
       if (!journal.WriteAt(at, chunk.data(), chunk.size())) return false;
+      crc = Crc32c(crc, chunk.data(), chunk.size());
       at += int64_t(chunk.size());
     }
     std::memcpy(head.data(), kPackMagic, 8);
+    put32(head.data() + 8, crc);
     put32(head.data() + 12, header_.identity);
     put32(head.data() + 16, uint32_t(first));
     put32(head.data() + 20, uint32_t(kept));

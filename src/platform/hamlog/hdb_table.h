@@ -22,15 +22,20 @@
 //   (header bytes 20-23), the 64-bit FNV-1a of the image as its low and high halves, then the 809-byte
 //   image; FNV-1a: offset basis 0xcbf29ce484222325, prime 0x100000001b3). A change of one byte only (a
 //   QSL mark) needs no journal.
-// - Pack: the records from the first deleted one on, packed, go into the journal ("OXPAK001", 4 zero
-//   bytes, identity, the first record they replace, the count kept, 4 zero bytes, the FNV-1a of those
-//   28 bytes; then the records); then into the log at that record, the new count committed with the old
-//   records past it noted as pending, and the log cut after the kept ones.
+// - Pack: the records from the first deleted one on, packed, go into the journal ("OXPAK002", the
+//   CRC-32C of the records, identity, the first record they replace, the count kept, 4 zero bytes, the
+//   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
+//   committed with the old records past it noted as pending, and the log cut after the kept ones.
 // - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>") and only
 //   then named; it is never written over a file already there. The next open or write completes a
-//   journal with our magic and this log's identity and removes it; any other file there is left alone
-//   (and a write that needs the name refused). A scratch journal of a writer that died is removed at
-//   the program's start (HamlogRecover).
+//   journal with our magic and this log's identity that passes its checks (head and records) and
+//   removes it. One of ours that fails them is never written back: it is kept as "<stem>jnl.damaged"
+//   (numbered when taken) and named in Notices(). Any other file there is left alone and named (a FIFO
+//   or a device is not even opened), and a write that needs the name is refused. A scratch journal of a
+//   writer that died is removed at the program's start (HamlogRecover).
+// - Other programs: every write holds a whole-file lock on HAMLOG.HDB as dBase programs take one
+//   (LockFile) and reads the header again under it; what it commits to the header is what it just read
+//   there, changed only as the write needs (a record edit: the change counter and the date).
 // - Readers: one taking the shared lock on the write byte (db_lock.h) never meets a write half done. One
 //   taking no lock gets what one write gives, as with any dBase program: it may meet a record while it is
 //   being written, and during a pack records moving.
@@ -39,7 +44,9 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/hamlog/db_lock.h"
@@ -90,27 +97,49 @@ class HdbTable {
   bool MarkDeleted(int64_t recNo);
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
+  // The lock other programs writing the log take, on HAMLOG.HDB itself (UnixFile::TryLockWhole), held
+  // around every write. `wait` hears each look while another program holds it (1, 2, .. 10 ms apart)
+  // and 0 once that wait is over; false from it ends the wait (Stopped, nothing written). Without one
+  // the wait ends after kLockLooks. The caller reads the header again under it (Refresh). Holds nest.
+  using LockWait = std::function<bool(int32_t look)>;
+  enum class LockResult { Held, Stopped, Failed };
+  static constexpr int32_t kLockLooks = 3000;
+  LockResult LockFile(const LockWait& wait = {});
+  void UnlockFile();
+
   // Under the write lock: completes a journal of ours left by an overwrite or a pack that was cut short
-  // (or drops a torn one), cuts off the records our pending note says an append cut short left.
-  bool RecoverJournal();
+  // (one failing its checks is kept under another name), cuts off the records our pending note says an
+  // append cut short left. Takes the file's lock for that (waiting as LockFile).
+  bool RecoverJournal(const LockWait& wait = {});
+  // What the recoveries of this table found and left for the operator, each naming its file and what to
+  // do; taken (and cleared) by the caller.
+  QStringList TakeNotices();
+  // After a write that failed: its change is in the log all the same (what failed was a flush or a step
+  // after the one that made the change count). Cleared when the file's lock is taken.
+  bool Landed() const { return landed_; }
   // Where the journal of this log's edits and packs goes: "<stem>jnl" beside it.
   QString JournalPath() const;
 
   // Tests stop a write at these points (a forked child kills itself there); null otherwise.
   // IndexWritten: a new index file written under its scratch name, before it takes the index's place.
-  enum class WriteStep { RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted, IndexWritten };
+  enum class WriteStep {
+    RecordWritten, JournalFilled, JournalWritten, PackCopied, PackCounted, Locked, HeaderRead, IndexWritten
+  };
   static inline void (*stepHookForTest)(WriteStep) = nullptr;
 
   // Creates an empty table; false when a file is already there or the write failed.
   static bool CreateEmpty(const QString& path);
 
  private:
+  // The first 32 bytes as they are on the disk now, with `count` and `pending` (when given) and the
+  // change counter bumped; the rest as read. False when the count there is not the one this write read.
   // `flush` false: the header is written out to the device without a flush (UnixFile::WriteOut).
-  bool commitHeader(uint32_t count, bool bumpGeneration, uint32_t pending = 0, bool flush = true);
+  bool commitHeader(std::optional<uint32_t> count, bool bumpGeneration, std::optional<uint32_t> pending = 0,
+                    bool flush = true);
   // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
   // cannot be written or its name is taken.
   bool writeJournal(const std::function<bool(UnixFile&)>& fill);
-  enum class JournalKind { Foreign, Torn, Record, Pack };
+  enum class JournalKind { Foreign, Special, Damaged, Record, Pack };
   // What the file at the journal's name is; `head` gets a record journal whole, a pack journal's head.
   JournalKind readJournal(const QString& path, std::vector<unsigned char>& head, UnixFile& journal) const;
   bool finishPack(const UnixFile& journal, int64_t first, int64_t kept);
@@ -118,6 +147,10 @@ class HdbTable {
   TableStatus readHeader();
   bool rollBackAppend();
   bool remap();
+  // Waits a little for another program's write under the file's lock to end (a count that does not
+  // fit the length may be one between its steps).
+  void waitForOutsideWriter();
+  void keepDamagedJournal(const QString& path);
 
   QString path_;
   UnixFile file_;
@@ -125,6 +158,9 @@ class HdbTable {
   DbLock* lock_ = nullptr;
   HdbHeader header_;
   QString problem_;
+  QStringList notices_;
+  int fileLocks_ = 0;
+  bool landed_ = false;
 };
 
 // Every record image is written through this: NUL bytes become blanks and the flag is " ".

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <setjmp.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -50,6 +52,23 @@ bool NameTaken(const QString& path) {
   return !path.isEmpty() && ::lstat(native(path).constData(), &st) == 0;
 }
 
+bool SpecialFileAt(const QString& path) {
+  struct stat st;
+  return !path.isEmpty() && ::stat(native(path).constData(), &st) == 0 && !S_ISREG(st.st_mode) &&
+         !S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// A FIFO, a device or a socket under a name of ours is not opened at all (the open alone may wait or act).
+bool refuseSpecial(const QString& path) {
+  if (!SpecialFileAt(path)) return false;
+  errno = EINVAL;
+  return true;
+}
+
+}  // namespace
+
 UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
   if (this != &o) {
     Close();
@@ -62,12 +81,13 @@ UnixFile& UnixFile::operator=(UnixFile&& o) noexcept {
 
 bool UnixFile::Open(const QString& path, bool create) {
   Close();
+  if (refuseSpecial(path)) return false;
   const QByteArray p = native(path);
-  fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
+  fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (create ? O_CREAT : 0), 0644);
   writable_ = fd_ >= 0;
   if (fd_ < 0 && (errno == EACCES || errno == EROFS)) {
     const int refused = errno;
-    fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(p.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd_ < 0) errno = refused;
   }
   return keepRegularFile();
@@ -82,7 +102,8 @@ bool UnixFile::Create(const QString& path, uint32_t mode) {
 
 bool UnixFile::OpenReadOnly(const QString& path) {
   Close();
-  fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (refuseSpecial(path)) return false;
+  fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   return keepRegularFile();
 }
 
@@ -127,6 +148,10 @@ bool UnixFile::WriteAt(int64_t offset, const void* buffer, size_t count) {
 }
 
 bool UnixFile::Sync() {
+  if (const int failure = syncFailureForTest ? syncFailureForTest() : 0) {
+    errno = failure;
+    return false;
+  }
   if (!durableWrites) return true;
   NoteFileFlush();
   return ::fdatasync(fd_) == 0;
@@ -167,6 +192,31 @@ void UnixFile::UnlockByte(int64_t byte) {
   fl.l_whence = SEEK_SET;
   fl.l_start = byte;
   fl.l_len = 1;
+  ::fcntl(fd_, F_OFD_SETLK, &fl);
+}
+
+UnixFile::WholeLock UnixFile::TryLockWhole(bool exclusive) {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  fl.l_whence = SEEK_SET;
+  while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0)
+    if (errno != EINTR) return errno == EAGAIN || errno == EACCES ? WholeLock::Busy : WholeLock::Failed;
+  int r;
+  while ((r = ::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  // File systems without flock have only the other lock to honour.
+  if (r == 0 || (errno != EWOULDBLOCK && errno != EAGAIN)) return WholeLock::Held;
+  UnlockWhole();
+  return WholeLock::Busy;
+}
+
+void UnixFile::UnlockWhole() {
+  ::flock(fd_, LOCK_UN);
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = F_UNLCK;
+  fl.l_whence = SEEK_SET;
   ::fcntl(fd_, F_OFD_SETLK, &fl);
 }
 
@@ -287,6 +337,45 @@ uint64_t Fnv1aMore(uint64_t sofar, const void* data, size_t count) { return fnv1
 
 uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count) {
   return fnv1a(1469598103934665603ull, data, count);
+}
+
+namespace {
+
+uint32_t crc32cBytes(uint32_t crc, const unsigned char* p, size_t count) {
+  static const auto table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? (c >> 1) ^ 0x82F63B78u : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  for (size_t i = 0; i < count; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("sse4.2"))) uint32_t crc32cWords(uint32_t crc, const unsigned char* p, size_t count) {
+  uint64_t c = crc;
+  for (; count >= 8; p += 8, count -= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    c = __builtin_ia32_crc32di(c, word);
+  }
+  return crc32cBytes(uint32_t(c), p, count);
+}
+#endif
+
+}  // namespace
+
+uint32_t Crc32c(uint32_t crc, const void* data, size_t count) {
+  const auto* p = static_cast<const unsigned char*>(data);
+#if defined(__x86_64__)
+  static const bool words = __builtin_cpu_supports("sse4.2");
+  if (words) return ~crc32cWords(~crc, p, count);
+#endif
+  return ~crc32cBytes(~crc, p, count);
 }
 
 bool CopyFileData(const UnixFile& from, int64_t fromAt, UnixFile& to, int64_t toAt, int64_t length) {

@@ -13,6 +13,8 @@ namespace hamlog {
 // writes still keeps the log whole when a process dies, not when the machine does: for synthetic
 // bulk loads and tests only.
 inline bool durableWrites = true;
+// Tests: while it answers an errno, every flush fails with it; null otherwise.
+inline int (*syncFailureForTest)() = nullptr;
 
 struct FileStat {
   bool exists = false;
@@ -29,6 +31,8 @@ struct FileStat {
 FileStat StatPath(const QString& path);
 // Anything at all under that name: a file, a folder, a link (even one that leads nowhere).
 bool NameTaken(const QString& path);
+// A name that leads to something other than a plain file or a folder: a FIFO, a device, a socket.
+bool SpecialFileAt(const QString& path);
 
 class UnixFile {
  public:
@@ -40,7 +44,8 @@ class UnixFile {
   UnixFile& operator=(const UnixFile&) = delete;
 
   // Read and write when allowed, else read only (errno keeps why the write open was refused when the
-  // read-only one fails too). `create` makes a missing file.
+  // read-only one fails too). `create` makes a missing file. None of the opens opens a FIFO, a device or
+  // a socket (EINVAL), nor waits on one.
   bool Open(const QString& path, bool create = false);
   // A new file for reading and writing with the permission bits `mode`; false when one is there.
   bool Create(const QString& path, uint32_t mode);
@@ -64,6 +69,12 @@ class UnixFile {
   // Open-file-description locks on single bytes of this file.
   bool LockByte(int64_t byte, bool exclusive, bool wait);
   void UnlockByte(int64_t byte);
+  // The whole file as other programs lock it: an open-file-description lock over every byte (classic
+  // POSIX locks of other processes, as dBase programs and Windows layers take them, conflict with it)
+  // and a flock. Does not wait: Busy while another holds either.
+  enum class WholeLock { Held, Busy, Failed };
+  WholeLock TryLockWhole(bool exclusive);
+  void UnlockWhole();
 
  private:
   bool keepRegularFile();
@@ -101,6 +112,10 @@ class FileMap {
 bool GuardedCopy(void* to, const void* from, size_t count);
 // The first `width` bytes of each of `count` items `stride` bytes apart, packed at `to`; the same guard.
 bool GuardedGather(unsigned char* to, const unsigned char* from, size_t count, size_t stride, size_t width);
+
+// CRC-32C (Castagnoli, as iSCSI and ext4 use it) of `count` bytes, going on from `crc` (0 to begin):
+// fast enough to check hundreds of megabytes of records on the way.
+uint32_t Crc32c(uint32_t crc, const void* data, size_t count);
 
 // `length` bytes of `from` at `fromAt` into `to` at `toAt`, inside the kernel where it can.
 bool CopyFileData(const UnixFile& from, int64_t fromAt, UnixFile& to, int64_t toAt, int64_t length);

@@ -1,6 +1,7 @@
 #include "platform/ui/doevents.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWindow>
@@ -184,6 +185,43 @@ InputHold::~InputHold() {
 }
 
 QEventLoop::ProcessEventsFlags WaitFlags() { return QEventLoop::AllEvents; }
+
+namespace {
+
+// Installed after the hold's filter, so it sees the keys first.
+class EscFilter : public QObject {
+ public:
+  explicit EscFilter(bool& escaped) : escaped_(escaped) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ShortcutOverride) return false;
+    if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) return false;
+    if (t == QEvent::KeyPress) escaped_ = true;
+    e->accept();
+    return true;
+  }
+
+ private:
+  bool& escaped_;
+};
+
+}  // namespace
+
+EscapableWait::EscapableWait() {
+  if (QCoreApplication* app = QCoreApplication::instance()) {
+    filter_ = new EscFilter(escaped_);
+    app->installEventFilter(filter_);
+  }
+}
+
+EscapableWait::~EscapableWait() { delete filter_; }
+
+bool EscapableWait::Escaped() {
+  DoEvents();
+  return escaped_;
+}
 
 LongJobGuard::LongJobGuard(VbForm& form, std::initializer_list<LockItem> items)
     : form_(&form), items_(items) {

@@ -52,6 +52,26 @@ QEventLoop::ProcessEventsFlags WaitFlags();
 // True when `target` (a window, or a widget in one) is held by a wait that lives now.
 bool HeldByWait(const QObject* target);
 
+// A wait the operator may end with Esc (a write waiting for another program to let go of a file): input
+// is held as by InputHold, but an Esc pressed meanwhile belongs to the wait.
+//
+//   EscapableWait wait;
+//   while (!ready()) if (wait.Escaped()) return Stopped;
+class EscapableWait {
+ public:
+  EscapableWait();
+  ~EscapableWait();
+  EscapableWait(const EscapableWait&) = delete;
+  EscapableWait& operator=(const EscapableWait&) = delete;
+  // Runs the events that are waiting; true once Esc was pressed.
+  bool Escaped();
+
+ private:
+  InputHold hold_;
+  QObject* filter_ = nullptr;
+  bool escaped_ = false;
+};
+
 class LockItem {
  public:
   LockItem(QWidget& w) : widget_(&w) {}       // NOLINT: implicit on purpose, for brace lists

@@ -147,14 +147,20 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   QString call = "JA1ABC";
   QSODATA::ShowStationQsos(call);
   click(1);
-  // Another program deleted the record meanwhile.
+  // Another copy deleted record 1 meanwhile: record 2 is now JA1ABC/1's.
   ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 2), 0);
+  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 1), 0);
+  ASSERT_EQ(Vdbf_packwk(Hamlog.Thw, "", 58), 0);
   HamlogCloseDb(0);
+  const QStringList before = Dump();
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）")});
-  EXPECT_EQ(grid().TextMatrix(1, 15), " ");
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n"
+                                                         "このデータはHAMLOGで変更（または削除）されています。表示し直してください")});
+  EXPECT_EQ(Dump(), before);
+  // The list is read again: Jiro's QSO is record 1 now, still waiting for its card.
+  EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
+  EXPECT_EQ(column(15), (QStringList{" ", " "}));
 }
 
 TEST_F(QsoWindow, EnterAndDoubleClickOpenTheQsoInTheEntryWindow) {

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <functional>
 
@@ -29,6 +30,8 @@
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hamlog/hdb_table.h"
+#include "platform/hamlog/unix_file.h"
 #include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/snapshot.h"
@@ -280,6 +283,49 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   typeInto(w.Text8, "7.030");
   Operator::Key(Qt::Key_F1);
   EXPECT_TRUE(Dump().value(3).startsWith("4,\"JA1NEW\",\"2024/05/06\",\"22:00J\""));
+}
+
+// Another program holds HAMLOG.HDB locked as dBase programs lock it: the save waits, saying so, and Esc
+// ends the wait with nothing written. A flush failing once the QSO is in the log is said as such, and F1
+// again stores no second copy.
+TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfirmedSaveIsStoredOnce) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  const QStringList before = Dump();
+  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  QString waiting;
+  QTimer::singleShot(30, [&] {
+    waiting = w.StatusBar1.PanelText(2);
+    Operator::Key(Qt::Key_Escape);
+  });
+  boxes.Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  ::close(fd);
+  EXPECT_TRUE(waiting.startsWith(u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
+  EXPECT_EQ(boxes.texts().value(0), u8("書き込みに失敗しました\r\n") + Hamlog.HamlogDbPath +
+                                        u8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
+  EXPECT_EQ(w.StatusBar1.PanelText(2), "");
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+
+  static bool failing;
+  failing = false;
+  hamlog::HdbTable::stepHookForTest = [](hamlog::HdbTable::WriteStep s) {
+    failing = failing || s == hamlog::HdbTable::WriteStep::RecordWritten;
+  };
+  hamlog::syncFailureForTest = [] { return failing ? EIO : 0; };
+  boxes.Answer(vbOK);
+  press(w.Text1, Qt::Key_F1);
+  hamlog::syncFailureForTest = nullptr;
+  hamlog::HdbTable::stepHookForTest = nullptr;
+  EXPECT_TRUE(boxes.texts().value(1).startsWith(Hamlog.HamlogDbPath + u8(" に書き込みましたが、ディスクへの書き込みを確かめられません")));
+  press(w.Text1, Qt::Key_F1);
+  EXPECT_EQ(boxes.texts().size(), 2);
+  EXPECT_EQ(Dump().size(), before.size() + 1);
+  EXPECT_TRUE(Dump().back().contains("\"JA1XYZ\""));
 }
 
 TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {

@@ -330,7 +330,9 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   for (const QString& name : kept) home.write(name, "x");
   for (const QString& name : {QString("HAMLOG.jnl"), QString("HAMLOG.HDB.pack"), scratch})
     home.write("HAMLOG/" + name, "my own notes\n");
-  MsgBoxResponder none;
+  // The file in the journal's place is named, with what to do about it.
+  MsgBoxResponder named;
+  named.Answer(vbOK).Answer(vbOK);
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
   for (const QString& name : kept) EXPECT_TRUE(QFile::exists(home.file(name))) << name.toStdString();
@@ -338,12 +340,20 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   UnloadForm<ORBTOP>();
   ReleaseProgramLock();
 
-  // A copy that crashed right after it made the file, before writing its name into it: no wait.
+  // A copy that crashed right after it made the file, before writing its name into it: no wait. A FIFO
+  // in the journal's place is named and left, never opened.
   QFile fresh(home.file("ORBEX5.lock"));
   ASSERT_TRUE(fresh.open(QIODevice::WriteOnly));
   fresh.close();
+  const QString journal = hamlogDir + "/HAMLOG.jnl";
+  ASSERT_TRUE(QFile::remove(journal));
+  ASSERT_EQ(mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
   EXPECT_TRUE(StartProgram());
   EXPECT_TRUE(IsLoaded<ORBTOP>());
+  ASSERT_EQ(named.texts().size(), 2);
+  EXPECT_TRUE(named.texts()[0].startsWith(journal + QString::fromUtf8(" はこのプログラムのジャーナルではない")));
+  EXPECT_TRUE(named.texts()[1].startsWith(journal + QString::fromUtf8(" は普通のファイルではない")));
+  EXPECT_TRUE(QFileInfo(journal).exists());
 }
 
 TEST(StartWindowCaption, VersionDigits) {

@@ -1,5 +1,6 @@
 // Writes cut short by a killed process, and two processes on one database.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <fstream>
 #include <functional>
 
 #include "hamlog_fixture.h"
@@ -43,6 +45,37 @@ class HamlogCrash : public HamlogFolder {
 
 bool killedBySigkill(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL; }
 
+// One QSO appended as a dBase program appends it, through a descriptor of its own under a POSIX lock of
+// the whole log: the record and the end-of-file byte, then the header's count.
+bool OutsideAppend(const QString& db, const QByteArray& call) {
+  const int fd = ::open(QFile::encodeName(db).constData(), O_RDWR);
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  uint32_t count = 0;  // little-endian on the disk as here
+  if (fd < 0 || fcntl(fd, F_SETLKW, &fl) != 0 || pread(fd, &count, 4, 4) != 4) return false;
+  const QByteArray record = QByteArray(809, ' ').replace(1, call.size(), call) + '\x1a';
+  const bool ok = pwrite(fd, record.data(), size_t(record.size()), hamlog::HdbRecordOffset(++count)) == record.size() &&
+                  pwrite(fd, &count, 4, 4) == 4;
+  close(fd);
+  return ok;
+}
+
+// Forks a dBase-style writer appending `call`; back once it is through or waits for the log's lock (the
+// kernel's list of locks shows its wait as "->").
+pid_t StartOutsideAppend(const QString& db, const QByteArray& call) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(OutsideAppend(db, call) ? 0 : 6);
+  const std::string waits = " " + std::to_string(pid) + " ";
+  for (int look = 0; look < 2000; ++look, usleep(5000)) {
+    siginfo_t ended{};
+    if (waitid(P_PID, id_t(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid) break;
+    std::ifstream locks("/proc/locks");
+    std::string all((std::istreambuf_iterator<char>(locks)), {});
+    if (all.find("->") != std::string::npos && all.find(waits) != std::string::npos) break;
+  }
+  return pid;
+}
+
 TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCount) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
   const int status = InChild([this] {
@@ -74,13 +107,15 @@ TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCoun
 }
 
 HdbTable::WriteStep killAt;
+int killAfter = 0;  // occurrences of the step let through first
 
 // An edit and a deletion killed at each of their steps: the next open finds the old log or the new one,
 // every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
 TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
   using S = HdbTable::WriteStep;
   for (const auto& [at, edit] : std::initializer_list<std::pair<S, bool>>{
-           {S::JournalFilled, true}, {S::JournalWritten, true}, {S::RecordWritten, true}, {S::JournalFilled, false},
+           {S::Locked, true}, {S::HeaderRead, true}, {S::JournalFilled, true}, {S::JournalWritten, true},
+           {S::RecordWritten, true}, {S::Locked, false}, {S::HeaderRead, false}, {S::JournalFilled, false},
            {S::JournalWritten, false}, {S::PackCopied, false}, {S::PackCounted, false}}) {
     SCOPED_TRACE(testing::Message() << int(at) << (edit ? " edit" : " deletion"));
     for (const QString& name : QDir(Path("")).entryList(QDir::Files)) QFile::remove(Path(name));
@@ -88,9 +123,11 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
              {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}});
     killAt = at;
+    // A deletion's pack is its third write, after the two marks.
+    killAfter = !edit && (at == S::Locked || at == S::HeaderRead) ? 2 : 0;
     EXPECT_TRUE(killedBySigkill(InChild([this, edit = edit] {
       HdbTable::stepHookForTest = [](S s) {
-        if (s == killAt) raise(SIGKILL);
+        if (s == killAt && killAfter-- == 0) raise(SIGKILL);
       };
       if (Open() != 0) return;
       if (edit) EditQso(2, {{8, "1101"}, {11, "Taro"}});
@@ -109,7 +146,7 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     Close();
     EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
     EXPECT_EQ(QDir(Path("")).entryList({"*jnl*"}), QStringList());
-    const bool done = at != S::JournalFilled;
+    const bool done = at != S::JournalFilled && at != S::Locked && at != S::HeaderRead;
     if (edit) {
       EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
       EXPECT_EQ(Field(2, 8), done ? "1101" : "1102");
@@ -167,8 +204,9 @@ TEST_F(HamlogCrash, AJournalLeftByAKillIsCompletedAtTheNextOpen) {
   EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
 }
 
-// A journal of ours cut short is dropped; a file of another's in its place stays, and so does the log.
-TEST_F(HamlogCrash, TornJournalIsDroppedAndAnotherFileInItsPlaceStays) {
+// A journal of ours cut short is not replayed but kept aside; a file of another's in its place stays,
+// and so does the log.
+TEST_F(HamlogCrash, TornJournalIsKeptAsideAndAnotherFileInItsPlaceStays) {
   AddQsos({{"JA1AAA", "1101"}});
   QByteArray journal = "OXJNL001" + QByteArray("\x01\0\0\0", 4) + ReadFile(Db()).mid(20, 4);
   journal.append(QByteArray(30, '\x01'));  // cut short long before the image
@@ -176,6 +214,7 @@ TEST_F(HamlogCrash, TornJournalIsDroppedAndAnotherFileInItsPlaceStays) {
   EXPECT_EQ(Field(1, 0), "JA1AAA");
   EXPECT_EQ(Field(1, 8), "1101");
   EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl.damaged")), journal);
 
   const QByteArray notes = "OXJNL001 is what my logger's journal starts with, too\n";
   WriteFile(Path("HAMLOG.jnl"), notes);
@@ -255,6 +294,91 @@ TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
   EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
   EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
   hamlog::durableWrites = true;
+}
+
+// A dBase program appending while our append is between its record and its count waits for the log's
+// lock: both QSOs are counted and the log opens.
+TEST_F(HamlogCrash, AnOutsideAppendUnderTheLogsLockWaitsForOurs) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  ASSERT_EQ(Open(), 0);
+  static pid_t outside;
+  static QString db;
+  outside = 0, db = Db();
+  HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+    if (s == HdbTable::WriteStep::RecordWritten && !outside) outside = StartOutsideAppend(db, "JA7OUT");
+  };
+  FillQso(thw_, {"JA1NEW", "1101"});
+  int32_t confirm = 0;
+  EXPECT_EQ(THW_append(thw_, 16, confirm), 0);
+  HdbTable::stepHookForTest = nullptr;
+  int status = -1;
+  waitpid(outside, &status, 0);
+  EXPECT_EQ(status, 0);
+  QStringList calls;
+  for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) calls << Field(r, 0);
+  Close();
+  EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1NEW", "JA7OUT"}));
+}
+
+// 100 appends of a dBase program beside 60 edits and 5 deletions of ours: every QSO kept, the log whole.
+TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
+  hamlog::durableWrites = false;
+  std::vector<TestQso> own;
+  for (int i = 0; i < 30; ++i) own.push_back({QString("JA1A%1").arg(i, 2, 10, QChar('0')), "1101"});
+  AddQsos(own);
+  const pid_t outside = fork();
+  if (outside == 0) {
+    for (int i = 0; i < 100; ++i) {
+      if (!OutsideAppend(Db(), QString("JA7X%1").arg(i, 3, 10, QChar('0')).toLatin1())) _exit(6);
+      usleep(300);
+    }
+    _exit(0);
+  }
+  ASSERT_EQ(Open(), 0);
+  for (int i = 0; i < 65; ++i) {
+    if (i % 13 == 12) {
+      EXPECT_EQ(Vdbf_delete(thw_, 21), 0);
+      EXPECT_EQ(Vdbf_packwk(thw_, "", 58), 0);
+    } else {
+      EXPECT_EQ(EditQso(1 + i % 20, {{11, QString("Name %1").arg(i)}}), 0);
+    }
+  }
+  Close();
+  int status = -1;
+  waitpid(outside, &status, 0);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(Open(), 0);
+  int outsiders = 0;
+  const int32_t count = Vdbf_rcount(thw_);
+  for (int32_t r = 1; r <= count; ++r) outsiders += Field(r, 0).startsWith("JA7X");
+  Close();
+  EXPECT_EQ(outsiders, 100);
+  EXPECT_EQ(count, 125);
+  hamlog::durableWrites = true;
+}
+
+// A pack journal whose records were damaged is not written back: kept under a name that says so, and
+// named for the operator.
+TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  killAt = HdbTable::WriteStep::JournalWritten;
+  killAfter = 0;
+  ASSERT_TRUE(killedBySigkill(InChild([this] {
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == killAt) raise(SIGKILL);
+    };
+    if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
+  })));
+  QByteArray journal = ReadFile(Path("HAMLOG.jnl"));
+  ASSERT_GT(journal.size(), 36 + 809);
+  journal[36 + 809 + 5] = char(journal[36 + 809 + 5] ^ 0x04);  // JA1CCC becomes JA1CGC
+  WriteFile(Path("HAMLOG.jnl"), journal);
+  QStringList notices;
+  EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+  EXPECT_EQ(ReadFile(Path("HAMLOG.jnl.damaged")), journal);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
+  EXPECT_EQ(Field(3, 0), "JA1CCC");
 }
 
 }  // namespace
