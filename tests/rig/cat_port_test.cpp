@@ -3,7 +3,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <QTemporaryDir>
 #include <QTimer>
+#include <unistd.h>
 
 #include "platform/serial.h"
 #include "platform/ui/timer.h"
@@ -11,6 +13,7 @@
 #include "rig/RigModels.h"
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
+#include "support/other_process.h"
 
 using CatPort = RigLinkTest;
 
@@ -146,7 +149,32 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
     EXPECT_EQ(RigPortState.PortOpen, 0);
     EXPECT_EQ(RigPortState.StatusText,
               "RIG Control Port-" + name + " はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+    EXPECT_EQ(ComPortItemText(ComPortList({name}).back()), name + " > シリアルポートではありません");
   }
+  RigPortState.PortName = "/dev/tty";
+  RigPortOpen();
+  EXPECT_EQ(RigPortState.StatusText,
+            "RIG Control Port-/dev/tty はこのプログラムを動かしている端末の名前で、リグのシリアルポートではありません");
+
+  // As another user: a device only root's group may use, and one behind a folder closed to this user.
+  QTemporaryDir closed;
+  const QString hidden = closed.path() + "/ttyUSB0";
+  ASSERT_TRUE(QFile::link(other.PortName(), hidden));
+  QFile::setPermissions(closed.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  ASSERT_EQ(::chown(QFile::encodeName(other.PortName()).constData(), 0, 0), 0);
+  QFile::setPermissions(other.PortName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+  const QString device = other.PortName();
+  EXPECT_TRUE(InOtherProcess([&] {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return false;
+    const auto said = [](const QString& name) {
+      RigPortState.PortName = name;
+      RigPortOpen();
+      return RigPortState.StatusText.mid(QString("RIG Control Port-").size() + name.size());
+    };
+    return said(device) == " を開く権限がありません (機器 root:root 0660 の権限を、このユーザーかそのグループが読み書きできるよう変えて下さい)" &&
+           said(hidden) == " を開く権限がありません (フォルダー " + closed.path() +
+                               " にこのユーザーは入れません。置き場所かフォルダーの権限を変えて下さい)";
+  }));
   RigPortState.PortName = other.PortName();
   RigPortState.BaudText = "fast";
   RigPortOpen();
@@ -181,7 +209,7 @@ TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
   RigPoll();
   EXPECT_EQ(RigPortState.PortOpen, 0);
   EXPECT_FALSE(RigPollTimer().Running());
-  EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常ですrc"));
+  EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常です"));
   // The reopen finds the device gone.
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + " が見つかりません");
   EXPECT_TRUE(heard.hz.isEmpty());
@@ -223,6 +251,27 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   EXPECT_EQ(sent[1], Hex("FEFE94E004FD"));
   EXPECT_EQ(sent[2], Hex("FEFE94E00601FD"));
   EXPECT_FALSE(RigExchangeRunning());
+}
+
+TEST_F(CatPort, ABurstOfCommandsLetsThePollInAtItsPeriod) {
+  // Each command waits longer than the poll's period: a tick falls within every one, on any machine.
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 2;
+  RigPortState.PostWriteWaitMs = 4;
+  PtyTransceiver& r = Connect("KENWOOD");
+  r.FreqHz = 14'025'000;
+  for (int i = 0; i < 200; ++i) RigXitOff();  // one after the other, as the companion sends them
+  RigPollStop();
+  int sincePoll = 0, most = 0, polls = 0;
+  for (const QByteArray& c : r.TextCommands()) {
+    polls += c == "IF;";
+    sincePoll = c == "IF;" ? 0 : sincePoll + 1;
+    most = std::max(most, sincePoll);
+  }
+  EXPECT_EQ(r.TextCommands().count("XT0;"), 200);
+  EXPECT_GE(polls, 100);
+  EXPECT_LE(most, 2) << "commands between two polls";
+  EXPECT_EQ(heard.hz.value(0), 14'025'000);
 }
 
 TEST_F(CatPort, ClosingWhileAPollWaitsEndsThePollQuietly) {

@@ -1,4 +1,6 @@
 // Yaesu's binary models against the simulated rig.
+#include <cstdlib>
+#include <utility>
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
 
@@ -87,6 +89,31 @@ TEST_F(YaesuBinary, AnFt817ReadingIsTakenOnlyWithItsModeByteOrTwiceTheSame) {
   EXPECT_EQ(heard.hz.last(), 7'025'000) << "CW: a mode the rig sends";
   poll("0145000088");
   EXPECT_EQ(heard.hz.last(), 14'500'000) << "narrow FM";
+}
+
+TEST_F(YaesuBinary, AnFt817AnswerReadOutOfStepIsNeverShown) {
+  PtyTransceiver& r = Connect("FT817");
+  QByteArray before;  // junk ahead of the next answer
+  r.Answer = [&before](const QByteArray&) {
+    return std::optional<QByteArray>(std::exchange(before, QByteArray()) + Hex("0070250002"));
+  };
+  before = Hex("44");  // one stray byte, once
+  Poll();
+  Poll();
+  EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000, 7'025'000}));
+
+  // One to four junk bytes before every answer, whatever they are.
+  for (unsigned seed = 1; seed <= 5; ++seed) {
+    std::srand(seed);
+    r.Answer = [](const QByteArray&) {
+      QByteArray junk;
+      for (int n = 1 + std::rand() % 4; n > 0; --n) junk += char(std::rand() % 256);
+      return std::optional<QByteArray>(junk + Hex("0070250002"));
+    };
+    for (int i = 0; i < 5; ++i) Poll();
+  }
+  EXPECT_EQ(heard.hz.count(7'025'000), heard.hz.size()) << "a wrong frequency was shown";
+  EXPECT_GT(heard.hz.size(), 2);
 }
 
 TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {

@@ -19,6 +19,7 @@ void CWSHEET::listenToOtherPrograms() {
     MsgBox(QStringLiteral("他のプログラム (リグコン, SatMate) からの指示は受け取りません。") + "\r\n" + why,
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
+  messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
   messages_->Received = [this](const QByteArray& bytes) {
     HandleProgramMessage(bytes);
     return 0;
