@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +55,15 @@ QString socketFolder(QString* why = nullptr) {
     return {};
   }
   return folder;
+}
+
+// A pipe's two descriptors could be had: room for a listen and what goes with it.
+bool descriptorsLeft() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+  ::close(ends[0]);
+  ::close(ends[1]);
+  return true;
 }
 
 QByteArray header(uint32_t n) {
@@ -166,16 +176,19 @@ void IpcReceiver::keepListening() {
     lostAt_ = clock_.elapsed();
     qWarning("ipc: the socket %s went (%s); listening again", qPrintable(path_), qPrintable(server_->errorString()));
   }
-  makeServer();
-  if (listen()) {
-    lostAt_ = -1;
-    const bool wasTold = told_;
-    told_ = false;
-    // Last: the handler may run a box, inside which this receiver can go.
-    if (wasTold && Back)
-      Back(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
-           QStringLiteral(" を作り直しました。指示はまた届きます。"));
-    return;
+  // Nothing is tried while no descriptor is left: the attempt itself needs some.
+  if (descriptorsLeft()) {
+    makeServer();
+    if (listen()) {
+      lostAt_ = -1;
+      const bool wasTold = told_;
+      told_ = false;
+      // Last: the handler may run a box, inside which this receiver can go.
+      if (wasTold && Back)
+        Back(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
+             QStringLiteral(" を作り直しました。指示はまた届きます。"));
+      return;
+    }
   }
   const int why = errno;
   // Idle connections are dropped within IdleMs and give their descriptors back: only a socket still
