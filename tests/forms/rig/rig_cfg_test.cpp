@@ -153,15 +153,13 @@ TEST_F(RigCFGTest, AnIcomAddressThatCannotBeUsedIsRefusedAtTheEndWithWhatToType)
   RigCFG& d = Form<RigCFG>();
   d.Show();
   Operator::Pick(d.Combo1, 1);  // ICOM, the address still the default 00
-  EXPECT_EQ(d.AddressLabel1.buddy(), &d.Text11);
-  EXPECT_TRUE(d.AddressLabel1.isVisibleTo(&d));
+  EXPECT_TRUE(d.AddressLabel1.buddy() == &d.Text11 && d.AddressLabel1.isVisibleTo(&d));
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
   d.CFGEND.Click();
   EXPECT_EQ(boxes.texts(), QStringList({"ICOM のアドレス 00 は使えません (00 は全部の機器に宛てる同報のアドレスです)。\r\n"
                                         "リグの CI-V アドレスを16進数2桁で入れて下さい (例えば 94)。"}));
-  ASSERT_TRUE(IsLoaded<RigCFG>());
-  EXPECT_EQ(Operator::Focus(), &d.Text11);
+  ASSERT_TRUE(IsLoaded<RigCFG>() && Operator::Focus() == &d.Text11);
   Operator::Type("94");
   d.CFGEND.Click();
   EXPECT_FALSE(IsLoaded<RigCFG>());

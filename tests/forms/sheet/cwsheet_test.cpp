@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
-#include <utility>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -1038,18 +1037,6 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
   EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "東京都八王子市") << "the QTH of the code's row";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
-  {
-    // The next hand-over asks about the unsaved QSO, answered long after a caller's idle time: the
-    // sender still has its answer and the QSO stays.
-    const int idle = std::exchange(IpcSettings.IdleMs, 100);
-    MsgBoxResponder late;
-    late.Answer(vbNo);
-    late.OnShow = [](const MsgBoxCall&) { QTest::qWait(5 * IpcSettings.IdleMs); };
-    EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1ZZZ+1002+T"), 0);
-    EXPECT_EQ(late.texts(), QStringList{"LOGﾃﾞｰﾀが未保存ですが宜しいですか"});
-    EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
-    IpcSettings.IdleMs = idle;
-  }
   LoadedForm<TEMP_LOG>()->Unload();
   // A code the sheet does not hold: no QTH of the row that happens to be selected.
   QsoRules.QslFlagCode = "4";
