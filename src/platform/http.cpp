@@ -38,7 +38,8 @@ QString RefusedRedirect(const QUrl& target) {
 }
 
 // What went wrong on the way, in the operator's words; the library's own text only for rare failures.
-QString FailureText(const QNetworkReply& reply) {
+// `certificateFaults`: the server spoke TLS and its certificate was refused.
+QString FailureText(const QNetworkReply& reply, bool certificateFaults) {
   const QString host = reply.url().host();
   switch (reply.error()) {
     case QNetworkReply::ConnectionRefusedError:
@@ -50,6 +51,9 @@ QString FailureText(const QNetworkReply& reply) {
       return QStringLiteral("サーバー %1 が見つかりません (アドレスとインターネットへの接続を確かめて下さい)")
           .arg(host);
     case QNetworkReply::SslHandshakeFailedError:
+      if (!certificateFaults)
+        return QStringLiteral("サーバー %1 は暗号化した通信 (TLS) を話しません (https ではなく http のサーバーでは？)")
+            .arg(host);
       return QStringLiteral("サーバー %1 と暗号化した通信を始められません (証明書を確かめられません)")
           .arg(host);
     case QNetworkReply::TemporaryNetworkFailureError:
@@ -95,6 +99,7 @@ struct Hop {
   QNetworkReply* reply = nullptr;
   bool timedOut = false;
   bool tooLarge = false;
+  bool certificateFaults = false;
 };
 
 bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
@@ -124,6 +129,9 @@ void Run(Hop& hop, QTimer& deadline) {
     reply->abort();
   });
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+#if QT_CONFIG(ssl)
+  QObject::connect(reply, &QNetworkReply::sslErrors, &loop, [&] { hop.certificateFaults = true; });
+#endif
   if (!reply->isFinished()) loop.exec(WaitFlags());
 }
 
@@ -163,7 +171,15 @@ HttpAnswer HttpGet(const QString& address) {
     } else if (hop.tooLarge) {
       answer.error = QStringLiteral("答えが大きすぎるので読むのをやめました (%1 バイトまで)").arg(HttpSettings.MaxAnswerBytes);
     } else if (reply->error() != QNetworkReply::NoError && answer.status == 0) {
-      answer.error = FailureText(*reply);
+      answer.error = FailureText(*reply, hop.certificateFaults);
+    } else if (const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+               !IsRedirect(answer.status) && (reply->error() == QNetworkReply::RemoteHostClosedError ||
+                                              (length > 0 && answer.body.size() < length))) {
+      // A body cut short is no answer: read as one it would say "nothing found".
+      answer.error = QStringLiteral("サーバー %1 が答えの途中で接続を切りました (%2 バイトのうち %3 バイトで)")
+                         .arg(reply->url().host())
+                         .arg(length > 0 ? QString::number(length) : QStringLiteral("?"))
+                         .arg(answer.body.size());
     } else if (IsRedirect(answer.status)) {
       const QByteArray location = reply->rawHeader("Location").trimmed();
       const QUrl relative(QString::fromLatin1(location), QUrl::StrictMode);

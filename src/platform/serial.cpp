@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,8 +25,28 @@ QString devicePath(const QString& name) {
 
 // The serial library takes the port's lock file before it opens the device, so a missing device that
 // another program probes at the same moment would be reported as in use: a missing one is told first.
+// One behind a folder this user may not enter is not missing: it is denied.
 bool deviceMissing(const QString& name) {
-  return name.trimmed().isEmpty() || !QFileInfo::exists(devicePath(name));
+  if (name.trimmed().isEmpty()) return true;
+  struct stat st {};
+  return ::stat(QFile::encodeName(devicePath(name)).constData(), &st) != 0 && errno != EACCES;
+}
+
+// The first folder on the way to the device that this user may not enter; "" when none.
+QString closedFolder(const QString& name) {
+  const QString path = devicePath(name);
+  for (qsizetype k = path.indexOf(u'/', 1); k > 0; k = path.indexOf(u'/', k + 1)) {
+    const QString folder = path.left(k);
+    if (::access(QFile::encodeName(folder).constData(), X_OK) != 0 && errno == EACCES) return folder;
+  }
+  return {};
+}
+
+// The name of the process's own terminal, whatever that is: never a rig's line.
+bool ownTerminalName(const QString& name) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(devicePath(name)).constData(), &st) == 0 && S_ISCHR(st.st_mode) &&
+         major(st.st_rdev) == 5 && minor(st.st_rdev) == 0;
 }
 
 // A folder or a plain file cannot carry a serial line.
@@ -51,11 +72,45 @@ bool SerialAccessDenied(const QString& name) {
 }
 
 QString SerialDeniedText(const QString& name) {
+  if (const QString folder = closedFolder(name); !folder.isEmpty())
+    return QStringLiteral(" を開く権限がありません (フォルダー ") + folder +
+           QStringLiteral(" にこのユーザーは入れません。置き場所かフォルダーの権限を変えて下さい)");
   const QFileInfo device(devicePath(name));
-  if (device.permission(QFile::ReadGroup | QFile::WriteGroup))
+  struct stat st {};
+  const bool known = ::stat(QFile::encodeName(device.filePath()).constData(), &st) == 0;
+  // Joining root's group would give far more than the port: the device's permission is what to change.
+  if (known && st.st_gid != 0 && device.permission(QFile::ReadGroup | QFile::WriteGroup))
     return QStringLiteral(" を開く権限がありません (このユーザーを ") + device.group() +
            QStringLiteral(" グループに入れ、ログインし直して下さい)");
-  return QStringLiteral(" を開く権限がありません (このユーザーが読み書きできるよう機器の設定を変えて下さい)");
+  const QString owner = known ? QStringLiteral(" %1:%2 %3")
+                                    .arg(device.owner(), device.group())
+                                    .arg(st.st_mode & 07777, 4, 8, QChar(u'0'))
+                              : QString();
+  return QStringLiteral(" を開く権限がありません (機器") + owner +
+         QStringLiteral(" の権限を、このユーザーかそのグループが読み書きできるよう変えて下さい)");
+}
+
+QString SerialOpenProblem(const QString& name, QSerialPort::SerialPortError error, const QString& libraryText) {
+  if (ownTerminalName(name))
+    return QStringLiteral(" はこのプログラムを動かしている端末の名前で、リグのシリアルポートではありません");
+  if (deviceMissing(name)) return QStringLiteral(" が見つかりません");
+  if (SerialAccessDenied(name)) return SerialDeniedText(name);
+  if (notDevice(name) || notTerminal(name))
+    return QStringLiteral(" はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+  switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+      return QStringLiteral(" が見つかりません");
+    case QSerialPort::PermissionError:
+      return QStringLiteral(" は他で使用中です");
+    case QSerialPort::OpenError:
+      return QStringLiteral(" は既に開かれています");
+    case QSerialPort::UnsupportedOperationError:
+      return QStringLiteral(" はこの通信設定を受け付けません");
+    case QSerialPort::ResourceError:
+      return QStringLiteral(" が抜かれたか応答しません");
+    default:
+      return QStringLiteral(" を開けません (") + libraryText + QStringLiteral(")");
+  }
 }
 
 SerialPort::SerialPort() {
@@ -76,7 +131,7 @@ bool SerialPort::Open(const QString& name, int32_t baud, bool twoStopBits) {
     errorText_ = QStringLiteral("No such file or directory");
     return false;
   }
-  if (notDevice(name)) {
+  if (notDevice(name) || ownTerminalName(name)) {
     notSerial_ = true;
     error_ = QSerialPort::UnsupportedOperationError;
     errorText_ = QStringLiteral("Not a serial device");
@@ -173,14 +228,14 @@ int32_t SerialPort::Write(const QByteArray& bytes) {
   return static_cast<int32_t>(queued - port_.bytesToWrite());
 }
 
-QByteArray SerialPort::Read(int32_t max, const std::function<bool(const QByteArray&)>& complete) {
+QByteArray SerialPort::Read(int32_t max, const std::function<bool(const QByteArray&)>& complete, int timeoutMs) {
   QByteArray got;
   auto take = [&] {
     if (port_.isOpen() && got.size() < max) got += port_.read(max - got.size());
     return got.size() >= max || (complete && !got.isEmpty() && complete(got));
   };
   if (!IsOpen() || max <= 0) return got;
-  WaitFor(kTimeoutMs, take);
+  WaitFor(timeoutMs, take);
   return got;
 }
 
@@ -210,9 +265,16 @@ SerialProbe ProbeSerialPort(const QString& name) {
     r.error = QSerialPort::DeviceNotFoundError;
     return r;
   }
+  r.denied = SerialAccessDenied(name);
+  r.notSerial = !r.denied && (notDevice(name) || ownTerminalName(name));
+  if (r.denied || r.notSerial) {
+    r.error = r.denied ? QSerialPort::PermissionError : QSerialPort::UnsupportedOperationError;
+    return r;
+  }
   r.opened = probe.open(QIODevice::ReadWrite);
   r.error = r.opened ? QSerialPort::NoError : probe.error();
-  r.denied = r.error == QSerialPort::PermissionError && SerialAccessDenied(name);
+  r.errorText = probe.errorString();
+  r.notSerial = !r.opened && notTerminal(name);
   probe.close();
   return r;
 }

@@ -46,8 +46,9 @@ class SerialPort : public QObject {
   void PurgeOutput();
   // Writes the bytes; returns how many went out before the write time-out (0 on a closed port).
   int32_t Write(const QByteArray& bytes);
-  // Reads until `max` bytes came, `complete` says the reply is whole, or the read time-out ends.
-  QByteArray Read(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
+  // Reads until `max` bytes came, `complete` says the reply is whole, or `timeoutMs` ends.
+  QByteArray Read(int32_t max, const std::function<bool(const QByteArray&)>& complete = {},
+                  int timeoutMs = kTimeoutMs);
 
  private:
   void Failed(QSerialPort::SerialPortError e);
@@ -66,19 +67,26 @@ void WaitWithEvents(int32_t ms);
 // Device paths of this machine's serial ports (ttyS*, ttyUSB*, ttyACM*, ...), in the system's order.
 QStringList SerialDeviceNames();
 
-// The device is there but this user may not read and write it: the library says PermissionError for
-// this as for a port another program holds.
+// The device is there but this user may not read and write it, or may not reach it (a folder on the
+// way is closed to this user): the library says PermissionError for this as for a port another program
+// holds, and "not found" for a device behind a closed folder.
 bool SerialAccessDenied(const QString& name);
-// " を開く権限がありません (...)" with what the operator does about it (join the device's group).
+// " を開く権限がありません (...)" with what the operator does about it: join the device's group, or,
+// when only root's group may use it or a folder is closed, have the permission changed.
 QString SerialDeniedText(const QString& name);
+// Why the port `name` cannot be opened, following its name (" が見つかりません", " は他で使用中です", ...),
+// from the library's `error` and its `libraryText` and from what the name is.
+QString SerialOpenProblem(const QString& name, QSerialPort::SerialPortError error, const QString& libraryText);
 
 // The trial open of the port list: `opened` when the port could be opened (it is closed again at
 // once), otherwise `error` tells why (busy: held by this or another program; missing: no such device;
-// `denied`: this user may not open it).
+// `denied`: this user may not open it; `notSerial`: no serial port at all).
 struct SerialProbe {
   bool opened = false;
   QSerialPort::SerialPortError error = QSerialPort::NoError;
+  QString errorText;  // the library's
   bool denied = false;
+  bool notSerial = false;  // a folder, a file or a device that carries no serial line
   bool InUse() const { return !opened && error == QSerialPort::PermissionError && !denied; }
 };
 SerialProbe ProbeSerialPort(const QString& name);

@@ -37,15 +37,16 @@ QString three(int32_t k) { return QString::number(k).rightJustified(3, u'0'); }
 
 void CatCommandTest(const QString& command, const QString& lengthText,
                     const std::function<void(std::optional<QString>)>& done) {
+  // Nothing goes to the rig whose answer could not be read.
+  const std::optional<int32_t> length = WholeNumber(lengthText);
+  if (!length || *length < 0) {
+    done(std::nullopt);
+    return;
+  }
   busyExchange([=] {
     RigPurgeInput();
     RigPortState.TxCommand = command.trimmed() + ";";
     RigSendText();
-    const std::optional<int32_t> length = WholeNumber(lengthText);
-    if (!length || *length < 0) {
-      done(std::nullopt);
-      return;
-    }
     done(cleaned(RigReadText(*length, ';')));
   });
 }

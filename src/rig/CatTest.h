@@ -12,7 +12,7 @@
 #include <vector>
 
 // Sends `command` & ";" and reads `lengthText` characters; `done` gets the answer trimmed with every
-// ";" removed, or nothing when the length is not a number (the command has gone out).
+// ";" removed, or nothing when the length is not a number (then nothing is sent).
 void CatCommandTest(const QString& command, const QString& lengthText,
                     const std::function<void(std::optional<QString>)>& done);
 

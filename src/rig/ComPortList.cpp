@@ -24,10 +24,12 @@ std::vector<ComPortEntry> ComPortList(const QStringList& given) {
 }
 
 QString ComPortItemText(const ComPortEntry& e) {
-  const char* state = e.Probe.opened    ? "使用可能"
-                      : e.Probe.InUse() ? "他で使用中"
-                      : e.Probe.denied  ? "権限がありません"
-                                        : "見つかりません";
+  const char* state = e.Probe.opened       ? "使用可能"
+                      : e.Probe.InUse()    ? "他で使用中"
+                      : e.Probe.denied     ? "権限がありません"
+                      : e.Probe.notSerial  ? "シリアルポートではありません"
+                      : e.Probe.error == QSerialPort::DeviceNotFoundError ? "見つかりません"
+                                                                          : "開けません";
   return e.Name + kSeparator + QString::fromUtf8(state);
 }
 

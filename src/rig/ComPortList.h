@@ -18,7 +18,8 @@ struct ComPortEntry {
 // in use and keeps working.
 std::vector<ComPortEntry> ComPortList(const QStringList& given);
 
-// The list item: name & " > 使用可能", " > 他で使用中", " > 権限がありません" or " > 見つかりません".
+// The list item: name & " > 使用可能", " > 他で使用中", " > 権限がありません", " > シリアルポートではありません",
+// " > 見つかりません" or " > 開けません".
 QString ComPortItemText(const ComPortEntry& entry);
 // The port name of a list item.
 QString ComPortOfItem(const QString& item);

@@ -27,6 +27,8 @@ struct LinkState {
   bool ownFrame = false;           // the open's or the close's own frame is going out
   std::deque<std::function<void()>> queued;
   bool queueTurnPosted = false;
+  bool polling = false;  // the running exchange is a poll
+  bool pollDue = false;  // a poll tick came during another exchange: it runs before the next command
 };
 
 LinkState& link() {
@@ -78,39 +80,31 @@ void openFailed(const QString& what) {
 }
 
 QString openFailureText(const SerialPort& p) {
-  if (p.NotSerialDevice()) return " はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)";
-  switch (p.Error()) {
-    case QSerialPort::DeviceNotFoundError:
-      return " が見つかりません";
-    case QSerialPort::PermissionError:
-      return SerialAccessDenied(RigPortState.PortName) ? SerialDeniedText(RigPortState.PortName)
-                                                       : " は他で使用中です";
-    case QSerialPort::OpenError:
-      return " は既に開かれています";
-    case QSerialPort::UnsupportedOperationError:
-      return " はこの通信設定を受け付けません";
-    case QSerialPort::ResourceError:
-      return " が抜かれたか応答しません";
-    default:
-      return " を開けません (エラー番号 " + QString::number(int(p.Error())) + ")";
-  }
+  return SerialOpenProblem(RigPortState.PortName, p.Error(), p.ErrorText());
 }
 
 bool isModel(const char* name) { return RigPortState.RigModel == QLatin1String(name); }
 
 void runQueuedLater();
 
-void runExchange(const std::function<void()>& body) {
+void runExchange(const std::function<void()>& body, bool isPoll = false) {
   LinkState& l = link();
   l.running = true;
+  l.polling = isPoll;
   l.exchangeGeneration = l.generation;
   body();
   if (RigPortState.PortOpen == 1 && port().Lost()) {
     // Unplugged or failed: say so and try the port again; if it does not come back polling stays off.
-    RigSetStatus(RigPortFailureText(" 異常ですrc"));
+    RigSetStatus(RigPortFailureText(" 異常です"));
     RigPortOpen();
   }
   l.running = false;
+  l.polling = false;
+  // A tick missed while this exchange ran is served now, between commands, so a burst of commands
+  // never holds the poll back for longer than one command.
+  const bool due = l.pollDue && !isPoll;
+  l.pollDue = false;
+  if (due) RigPoll();
   runQueuedLater();
 }
 
@@ -250,13 +244,20 @@ void RigPollTick() {
 }
 
 void RigPoll() {
-  if (link().running || RigPortState.PortOpen != 1) return;
+  LinkState& l = link();
+  if (RigPortState.PortOpen != 1) return;
+  if (l.running) {
+    // Only a tick of the running timer is owed: the poll stopped for a setter is not.
+    l.pollDue = l.pollDue || (!l.polling && RigPollTimer().Enabled() && RigPollTimer().Interval() > 0);
+    return;
+  }
+  l.pollDue = false;
   const RigModelInfo* m = FindRigModel(RigPortState.RigModel);
   if (!m) return;
   // The CAT test window talks to these two on the same line.
   if ((isModel("FT2000") || isModel("FT991")) && RigPortState.CatBusy != 0) return;
   // Between queued commands, not behind all of them.
-  runExchange([m] { DriverOf(*m).Poll(*m); });
+  runExchange([m] { DriverOf(*m).Poll(*m); }, true);
 }
 
 bool RigExchangeRunning() { return link().running; }
@@ -297,6 +298,15 @@ QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)
   if (!usable()) s.RxBytes.clear();
   s.ReadCount = static_cast<int32_t>(s.RxBytes.size());
   return s.RxBytes;
+}
+
+QByteArray RigReadMore(int32_t ms) {
+  RigPortStateData& s = RigPortState;
+  const QByteArray more = usable() ? port().Read(SerialPort::kQueueBytes, {}, ms) : QByteArray();
+  if (!usable()) return {};
+  s.RxBytes += more;
+  s.ReadCount = static_cast<int32_t>(s.RxBytes.size());
+  return more;
 }
 
 QString RigReadText(int32_t max, char terminator) {

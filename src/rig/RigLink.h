@@ -78,6 +78,9 @@ void RigPurgeInput();
 // Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is
 // whole; returns them.
 QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
+// Bytes that come on the line within `ms` after a read (a reply longer than it should be), added to
+// RxBytes; returns them.
+QByteArray RigReadMore(int32_t ms);
 // Reads text (Windows-31J) into RxText, ending early at `terminator` (none: '\0').
 QString RigReadText(int32_t max, char terminator);
 

@@ -1,6 +1,5 @@
 #include "rig/RigSetters.h"
 
-#include "platform/ui/msgbox.h"
 #include "platform/vbnumber.h"
 #include "rig/RigDriver.h"
 #include "rig/RigLink.h"
@@ -13,6 +12,8 @@ const RigModelInfo* model() { return FindRigModel(RigPortState.RigModel); }
 bool inRange(double f, double low, double high) { return f >= low && f <= high; }
 
 enum class CwFamily { None, Kenwood, Yaesu, Icom };
+
+constexpr int kKenwoodCwChars = 24;  // the text field of KY
 
 CwFamily cwFamily(const QString& model) {
   for (const char* m : {"TS2000", "KENWOOD", "TS590", "TS990"})
@@ -81,7 +82,7 @@ void RigSetMode(QString& code) {
 bool RigSetFreqHz(int64_t hz) {
   const RigModelInfo* m = model();
   QString digits = m ? QString::number(hz).rightJustified(m->FreqDigits, u'0') : QString();
-  if (m && RigPortState.PortOpen == 1 && (hz <= 0 || digits.size() > m->FreqDigits)) {
+  if (m && RigPortState.PortOpen == 1 && (hz <= 0 || digits.size() > m->FreqDigits || !RigCanTune(hz, *m))) {
     RigSetStatus("RIG Control " + RigPortState.RigModel + " に " + MhzText(hz) + " MHz は設定できません");
     RigPollStart();
     return false;
@@ -158,8 +159,13 @@ void RigSendCwMessage(const QString& message) {
   }
   const QString& model = RigPortState.RigModel;
   const CwFamily family = cwFamily(model);
-  if (family == CwFamily::Kenwood && !text.startsWith("B4") && text != "L=10" && textSafe(text).size() > 24) {
-    MsgBox("5 プロシージャの呼び出し、または引数が不正です。");
+  // Said on the status line, not in a box: the companion may send many, and waits for the answer.
+  if (family == CwFamily::Kenwood && !text.startsWith("B4") && text != "L=10" &&
+      textSafe(text).size() > kKenwoodCwChars) {
+    RigSetStatus(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ")
+                     .arg(kKenwoodCwChars)
+                     .arg(textSafe(text).size()) +
+                 text);
     return;
   }
   RigExchange([=] {
@@ -185,7 +191,7 @@ void RigSendCwMessage(const QString& message) {
     }
     switch (family) {
       case CwFamily::Kenwood:
-        if (!text.startsWith("B4")) sendText("KY " + textSafe(text).leftJustified(24, u' ') + ";");
+        if (!text.startsWith("B4")) sendText("KY " + textSafe(text).leftJustified(kKenwoodCwChars, u' ') + ";");
         break;
       case CwFamily::Yaesu:
         if (text.startsWith("B4")) {

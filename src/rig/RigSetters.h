@@ -14,7 +14,8 @@ QString MhzText(int64_t hz);
 // The model's set-mode command; with SatMateMode "CW" the CW code replaces `code` (for the caller too).
 void RigSetMode(QString& code);
 // Sends the frequency with the model's digits, then starts polling again. A frequency the model cannot
-// take (0 or below, or more digits than its commands carry) is not sent: StatusText says so, false.
+// take (0 or below, more digits than its commands carry, or one no transceiver of the model tunes) is
+// not sent: StatusText says so, false.
 bool RigSetFreqHz(int64_t hz);
 // The model's set-frequency command(s) for the digits.
 void RigSetFreq(const QString& digits);

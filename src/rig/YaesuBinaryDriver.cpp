@@ -106,13 +106,20 @@ QByteArray reversed(QByteArray b) {
   return b;
 }
 
+// Bytes of one answer follow each other within a few characters' time, even at 4800 bps.
+constexpr int32_t kAnswerGapMs = 30;
+
 class YaesuBinary : public RigDriver {
  public:
   void Poll(const RigModelInfo& m) override {
-    const bool ok = is(m, "FT767")     ? send("0000000000") && send("000000000B") && send("0000000001") &&
-                                             send("000000000B")
-                    : is(m, "FT847") || is(m, "FT817") ? send("0000000003")
-                                                       : send("0000000210");
+    if (is(m, "FT817")) {
+      poll817();
+      return;
+    }
+    const bool ok = is(m, "FT767") ? send("0000000000") && send("000000000B") && send("0000000001") &&
+                                         send("000000000B")
+                    : is(m, "FT847") ? send("0000000003")
+                                     : send("0000000210");
     if (!ok) return;
     const QByteArray r = RigReadBytes(m.ReplyLength);
     if (r.size() < m.ReplyLength) {
@@ -133,14 +140,42 @@ class YaesuBinary : public RigDriver {
     } else {
       tens = bcd(r, {0, 1, 2, 3});
       if (is(m, "FT847")) mode = ft847Mode(at(r, 4));
-      // Its reply has no framing: stray bytes on the line would read as a frequency. A reading is
-      // taken with a mode byte the rig sends, or when the same five bytes came twice in a row.
-      if (is(m, "FT817")) {
-        const bool plausible = ft817ModeByte(at(r, 4)) || r == last817_;
-        last817_ = r;
-        if (!plausible) return;
-      }
     }
+    publish(tens, mode);
+  }
+
+  // The FT-817's answer has no framing: a byte out of step reads as another frequency. An answer with
+  // bytes behind it was read out of step and is asked again; when that one is out of step too, its
+  // last five bytes are taken only if they match the first's (junk came before both). A reading is
+  // taken with a mode byte the rig sends, or when the same five bytes came twice in a row.
+  void poll817() {
+    QByteArray r = ask817();
+    if (r.size() > 5) {
+      const QByteArray again = ask817();
+      if (again.size() > 5 && (again.right(5) != r.right(5) || !ft817ModeByte(at(again, int(again.size()) - 1)))) {
+        if (RigPortUsable()) RigSetStatus(RigPortFailureText(" の応答が乱れています (読み取りを見送りました)"));
+        return;
+      }
+      r = again.right(5);
+    }
+    if (r.size() < 5) {
+      RigReadFailed();
+      return;
+    }
+    const bool plausible = ft817ModeByte(at(r, 4)) || r == last817_;
+    last817_ = r;
+    if (plausible) publish(bcd(r, {0, 1, 2, 3}), {});
+  }
+
+  // The status answer and whatever came right behind it.
+  static QByteArray ask817() {
+    if (!send("0000000003")) return {};
+    QByteArray r = RigReadBytes(5);
+    if (r.size() == 5) r += RigReadMore(kAnswerGapMs);
+    return r;
+  }
+
+  static void publish(const std::optional<int64_t>& tens, const QString& mode) {
     if (!RigReadingGood(tens ? std::optional<int64_t>(*tens * 10) : std::nullopt)) return;
     RigPublishFrequency(*tens * 10, true);
     if (!mode.isEmpty()) RigPublishMode(mode);

@@ -129,6 +129,11 @@ TEST_F(LicenceSearchTest, AFailedTransferIsLeftToTheViewersControl) {
   service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
   Search("JA1ABC");
   EXPECT_TRUE(ui.inet.LastAnswer().error.endsWith("への転送は断りました: file:///etc/passwd"));
+  LocalHttpServer::Reply cut = LocalHttpServer::Xml(Recorded("list_one.xml").leftJustified(5000, ' '));
+  cut.cutAfter = 300;  // "Content-Length: 5000", 300 bytes, closed
+  service.server.Answer("/musen/list", cut);
+  Search("JA1CL");
+  EXPECT_EQ(ui.inet.LastAnswer().error, "サーバー 127.0.0.1 が答えの途中で接続を切りました (5000 バイトのうち 300 バイトで)");
   ui.steps.clear();
   service.server.Silent("/musen/list");
   Search("JA1ABC");

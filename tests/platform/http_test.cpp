@@ -97,6 +97,7 @@ TEST_F(Http, ARedirectIsFollowedOnlyToHttpsOnTheSameHost) {
   server.Answer("/to-https", LocalHttpServer::Redirect(https));
   const HttpAnswer followed = HttpGet(server.Url("/to-https"));
   EXPECT_FALSE(followed.ok);
+  EXPECT_EQ(followed.error, "サーバー 127.0.0.1 は暗号化した通信 (TLS) を話しません (https ではなく http のサーバーでは？)");
   EXPECT_EQ(server.foreignConnections(), 1);
   EXPECT_EQ(server.requests(), QStringList({"/to-http", "/to-other", "/to-other", "/to-https"}));
 }

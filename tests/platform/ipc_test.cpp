@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include <QtEndian>
 
 #include "platform/ipc/ipc.h"
+#include "platform/ui/responders.h"
 #include "support/other_process.h"
 
 using IpcTest = ::testing::Test;
@@ -111,6 +113,26 @@ TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
   qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
+TEST_F(IpcTest, ABoxAnsweredAfterTheIdleTimeStillAnswersAndASenderGoneMeanwhileIsLeftAlone) {
+  const int idle = std::exchange(IpcSettings.IdleMs, 100);
+  IpcReceiver receiver("Receiver K");
+  receiver.Received = [](const QByteArray&) { return MsgBox("unsaved?", vbYesNo) == vbYes ? 5 : 6; };
+  MsgBoxResponder boxes;
+  QLocalSocket raw;  // a sender that gives up while the second box is up
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    if (boxes.shown().size() == 2) raw.abort();
+    QTest::qWait(4 * IpcSettings.IdleMs);  // the operator answers late
+  };
+  boxes.Answer(vbYes).Answer(vbNo).Answer(vbYes);
+  int32_t answer = 0;
+  EXPECT_TRUE(IpcSend("Receiver K", "ORBEX5wf_CWM + CQ", &answer, 5000) && answer == 5);
+  raw.connectToServer(IpcSocketPath("Receiver K"));
+  raw.write(QByteArray("\x02\0\0\0hi", 6));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown().size() == 2 && raw.state() == QLocalSocket::UnconnectedState; }));
+  EXPECT_TRUE(IpcSend("Receiver K", "again", &answer, 5000)) << "the receiver lives on";
+  IpcSettings.IdleMs = idle;
+}
+
 TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesTheOpenFileLimit) {
   IpcSettings.IdleMs = 200;
   {
@@ -133,6 +155,7 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     IpcReceiver receiver("Receiver J");
     QStringList told;
     receiver.Lost = [&](const QString& why) { told << why; };
+    receiver.Back = [&](const QString& what) { told << what; };
     receiver.Received = [](const QByteArray&) { return 7; };
     sockaddr_un a{AF_UNIX, {}};
     ::strncpy(a.sun_path, QFile::encodeName(IpcSocketPath("Receiver J")).constData(), sizeof(a.sun_path) - 1);
@@ -148,6 +171,8 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     for (int fd : callers) ::close(fd);
     int32_t answer = 0;
     const bool answered = QTest::qWaitFor([&] { return IpcSend("Receiver J", "back?", &answer, 500); }, 3000);
-    return answered && answer == 7 && receiver.Listening() && told.size() == 1;
+    QTest::qWait(1000);  // said once, not at each check
+    return answered && answer == 7 && receiver.Listening() && told.size() == 2 &&
+           told[0].endsWith("作り直しを続け、できたらお知らせします。") && told[1].endsWith("Receiver_J を作り直しました。指示はまた届きます。");
   })) << "the socket came back for the companions";
 }

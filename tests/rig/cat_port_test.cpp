@@ -3,7 +3,10 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <QTemporaryDir>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/serial.h"
 #include "platform/ui/timer.h"
@@ -11,6 +14,7 @@
 #include "rig/RigModels.h"
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
+#include "support/other_process.h"
 
 using CatPort = RigLinkTest;
 
@@ -146,7 +150,23 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
     EXPECT_EQ(RigPortState.PortOpen, 0);
     EXPECT_EQ(RigPortState.StatusText,
               "RIG Control Port-" + name + " はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+    EXPECT_EQ(ComPortItemText(ComPortList({name}).back()), name + " > シリアルポートではありません");
   }
+  const auto said = [](const QString& name) {
+    RigPortState.PortName = name;
+    RigPortOpen();
+    return RigPortState.StatusText.mid(QString("RIG Control Port-").size() + name.size());
+  };
+  EXPECT_EQ(said("/dev/tty"), " はこのプログラムを動かしている端末の名前で、リグのシリアルポートではありません");
+  // As another user: a device of root's group alone, and one behind a folder closed to this user.
+  QTemporaryDir closed;
+  ASSERT_TRUE(QFile::link(other.PortName(), closed.path() + "/ttyUSB0") && ::chmod(qPrintable(closed.path()), 0700) == 0 &&
+              ::chown(qPrintable(other.PortName()), 0, 0) == 0 && ::chmod(qPrintable(other.PortName()), 0660) == 0);
+  EXPECT_TRUE(InOtherProcess([&] {
+    return ::setgid(65534) == 0 && ::setuid(65534) == 0 &&
+           said(other.PortName()) == " を開く権限がありません (機器 root:root 0660 の権限を、このユーザーかそのグループが読み書きできるよう変えて下さい)" &&
+           said(closed.path() + "/ttyUSB0") == " を開く権限がありません (フォルダー " + closed.path() + " にこのユーザーは入れません。置き場所かフォルダーの権限を変えて下さい)";
+  }));
   RigPortState.PortName = other.PortName();
   RigPortState.BaudText = "fast";
   RigPortOpen();
@@ -181,7 +201,7 @@ TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
   RigPoll();
   EXPECT_EQ(RigPortState.PortOpen, 0);
   EXPECT_FALSE(RigPollTimer().Running());
-  EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常ですrc"));
+  EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常です"));
   // The reopen finds the device gone.
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + " が見つかりません");
   EXPECT_TRUE(heard.hz.isEmpty());
@@ -223,6 +243,20 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   EXPECT_EQ(sent[1], Hex("FEFE94E004FD"));
   EXPECT_EQ(sent[2], Hex("FEFE94E00601FD"));
   EXPECT_FALSE(RigExchangeRunning());
+}
+
+TEST_F(CatPort, ABurstOfCommandsLetsThePollInAtItsPeriod) {
+  // Each command waits longer than the poll's period: a tick falls within every one, on any machine.
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 2;
+  RigPortState.PostWriteWaitMs = 4;
+  Connect("KENWOOD").FreqHz = 14'025'000;
+  for (int i = 0; i < 200; ++i) RigXitOff();  // one after the other, as the companion sends them
+  RigPollStop();
+  const QByteArray sent = rig->TextCommands().join(' ');
+  EXPECT_EQ(sent.count("XT0;"), 200);
+  EXPECT_FALSE(sent.contains("XT0; XT0; XT0;")) << "at least one poll per period";
+  EXPECT_EQ(heard.hz.value(0), 14'025'000);
 }
 
 TEST_F(CatPort, ClosingWhileAPollWaitsEndsThePollQuietly) {

@@ -107,10 +107,14 @@ TEST_F(Tuning, CwMessagesPerFamily) {
             QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";", "KY #3" + QByteArray(22, ' ') + ";", "PB3;",
                                "PB0;", "KY CQPS0" + QByteArray(19, ' ') + ";"}));
   {
-    MsgBoxResponder boxes;
-    boxes.Answer(vbOK);
+    MsgBoxResponder boxes;  // none is shown
+    kenwood.ClearReceived();
     RigSendCwMessage("CQ CQ CQ DE JA1XYZ JA1XYZ K");  // longer than the 24 characters of KY
-    EXPECT_EQ(boxes.texts(), QStringList({"5 プロシージャの呼び出し、または引数が不正です。"}));
+    EXPECT_EQ(RigPortState.StatusText, "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1XYZ JA1XYZ K");
+    EXPECT_TRUE(kenwood.TextCommands().isEmpty());
+    RigZeroIn(2147483647);  // beyond the model's range: only the XIT goes off
+    EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;"}));
+    EXPECT_EQ(RigPortState.StatusText, "RIG Control KENWOOD に 2147.483647 MHz は設定できません");
   }
 
   PtyTransceiver& ft991 = Connect("FT991");

@@ -1,4 +1,7 @@
 // Yaesu's binary models against the simulated rig.
+#include <cstdlib>
+#include <utility>
+
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
 
@@ -87,6 +90,22 @@ TEST_F(YaesuBinary, AnFt817ReadingIsTakenOnlyWithItsModeByteOrTwiceTheSame) {
   EXPECT_EQ(heard.hz.last(), 7'025'000) << "CW: a mode the rig sends";
   poll("0145000088");
   EXPECT_EQ(heard.hz.last(), 14'500'000) << "narrow FM";
+}
+
+TEST_F(YaesuBinary, AnFt817AnswerReadOutOfStepIsNeverShown) {
+  QByteArray junk = Hex("44");  // one stray byte before the next answer, then 1 to 4 before every answer
+  Connect("FT817").Answer = [&junk](const QByteArray&) {
+    return std::optional<QByteArray>(std::exchange(junk, QByteArray()) + Hex("0070250002"));
+  };
+  Poll();
+  Poll();
+  EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000, 7'025'000}));
+  for (unsigned seed = 1; seed <= 25; ++seed) {
+    std::srand(seed);
+    for (int n = 1 + std::rand() % 4; n > 0; --n) junk += char(std::rand() % 256);
+    Poll();
+  }
+  EXPECT_EQ(heard.hz, QList<int64_t>(heard.hz.size(), 7'025'000)) << "a wrong frequency was shown";
 }
 
 TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {

@@ -30,6 +30,7 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
     // Not a request this server speaks (a TLS hello after an https redirect, for instance).
     socket->setProperty("served", true);
     ++foreign_;
+    socket->write("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     socket->disconnectFromHost();
     return;
   }
@@ -59,7 +60,7 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
   if (!reply.location.isEmpty()) out += "Location: " + reply.location + "\r\n";
   out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
   out += "Connection: close\r\n\r\n";
-  out += reply.body;
+  out += reply.cutAfter < 0 ? reply.body : reply.body.left(reply.cutAfter);
   if (const int ms = delays_.value(path); ms > 0) {
     const QPointer<QTcpSocket> later(socket);
     QTimer::singleShot(ms, this, [later, out] {

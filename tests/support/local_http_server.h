@@ -33,6 +33,7 @@ class LocalHttpServer : public QObject {
     QByteArray contentType = "text/plain; charset=UTF-8";
     QByteArray body;
     QByteArray location;  // sent as the Location header when not empty
+    qsizetype cutAfter = -1;  // when set, only that much of the body goes out before the connection closes
   };
   static Reply Xml(const QByteArray& body) { return {200, "text/xml; charset=UTF-8", body, {}}; }
   static Reply Html(const QByteArray& body) { return {200, "text/html; charset=UTF-8", body, {}}; }

@@ -11,6 +11,7 @@
 #include "platform/ui/twips.h"
 #include "platform/vbnumber.h"
 #include "rig/ComPortList.h"
+#include "rig/RigDriver.h"
 #include "rig/RigModels.h"
 #include "rig/RigPortState.h"
 #include "sheet/SheetTally.h"
@@ -102,10 +103,13 @@ void RigCFG::buildLayout() {
   // settings on the right; rig 2 below, shown with "Rig 2台を使う".
   Frame1.Move(120, 120, 3600, 700);
   Frame11.Move(120, 4000, 3600, 700);
-  for (auto [model, address] : {std::pair{&Combo1, &Text11}, std::pair{&Combo2, &Text1}}) {
+  for (auto [model, address, label] :
+       {std::tuple{&Combo1, &Text11, &AddressLabel1}, std::tuple{&Combo2, &Text1, &AddressLabel2}}) {
     model->Move(120, 240, 1800, 300);
     address->Move(2040, 240, 600, 300);
     address->setToolTip(QStringLiteral("機種ｱﾄﾞﾚｽをSETして下さい"));
+    label->Move(2700, 270, 800, 240);
+    label->setBuddy(address);
   }
   Frame3.Move(120, 900, 3600, 820);
   Frame13.Move(120, 4780, 3600, 820);
@@ -178,9 +182,7 @@ void RigCFG::FillPortBox(ComboBox& box, const QString& port, Label& state) {
   box.SetListIndex(box.findText(port));
   const SerialProbe p = ProbeSerialPort(port);
   // A port of a settings file copied from Windows ("COM3") names no device here.
-  state.setText(p.opened || p.InUse() ? QString()
-                : p.denied            ? port + SerialDeniedText(port)
-                                      : port + QStringLiteral(" は見つかりません"));
+  state.setText(p.opened || p.InUse() ? QString() : port + SerialOpenProblem(port, p.error, p.errorText));
 }
 
 void RigCFG::Form_Load() {
@@ -323,11 +325,33 @@ void RigCFG::Form_QueryUnload(int& /*cancel*/, int unloadMode) {
   if (unloadMode == vbFormControlMenu) Close(false);
 }
 
+bool RigCFG::addressesUsable() {
+  struct Rig {
+    const QString& type;
+    const QString& address;
+    TextBox& box;
+    bool used;
+  };
+  for (const Rig& r : {Rig{keys.RigType, keys.IcomAddress, Text11, true},
+                       Rig{keys.RigType2, keys.IcomAddress2, Text1, keys.TwoRig == "YES"}}) {
+    const QString why = CivAddressProblem(r.address);
+    if (!r.used || r.type != "ICOM" || why.isEmpty()) continue;
+    MsgBox(QStringLiteral("ICOM のアドレス ") + r.address.trimmed() + QStringLiteral(" は使えません (") + why +
+               QStringLiteral(")。\r\nリグの CI-V アドレスを16進数2桁で入れて下さい (例えば 94)。"),
+           vbOKOnly | vbExclamation);
+    r.box.setFocus();
+    r.box.selectAll();
+    return false;
+  }
+  return true;
+}
+
 void RigCFG::Close(bool fromMenu) {
   if (!loaded_) {
     if (fromMenu) Unload();
     return;
   }
+  if (fromMenu && !addressesUsable()) return;
   WriteIni("RCFGPOS", "CFGPOSTop", " " + QString::number(Top()));
   WriteIni("RCFGPOS", "CFGPOSLeft", " " + QString::number(Left()));
   RigPortStateData& s = RigPortState;

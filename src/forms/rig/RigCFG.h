@@ -34,6 +34,7 @@ class RigCFG : public VbForm {
   Frame Frame1{this, "RIG Select"};
   ComboBox Combo1{&Frame1, false};
   TextBox Text11{&Frame1};
+  Label AddressLabel1{&Frame1, "ｱﾄﾞﾚｽ"};
   Frame Frame3{this, "Baud Rate"};
   ControlArray<OptionButton> Option4{&Frame3, 0, 4};
   Frame Frame4{this, "Stop Bit   ( 8bit NoneParity )"};
@@ -58,6 +59,7 @@ class RigCFG : public VbForm {
   Frame Frame11{this, "RIG#2 Select"};
   ComboBox Combo2{&Frame11, false};
   TextBox Text1{&Frame11};
+  Label AddressLabel2{&Frame11, "ｱﾄﾞﾚｽ"};
   Frame Frame13{this, "Baud Rate"};
   ControlArray<OptionButton> Option7{&Frame13, 0, 4};
   Frame Frame14{this, "Stop Bit   ( 8bit NoneParity )"};
@@ -74,6 +76,8 @@ class RigCFG : public VbForm {
  private:
   void buildLayout();
   void Close(bool fromMenu);
+  // False, with a box telling what to type, when an ICOM rig's address cannot be used.
+  bool addressesUsable();
   // Rig 1's or rig 2's keys into their boxes.
   void loadRig(int rig);
   void Combo1_Click();

@@ -1,6 +1,8 @@
 // Commands from other programs while the sheet is up: the companion rig program's zero-in, shifts,
 // CW messages and rig choice, a spot to look at, and a satellite QSO's code.
 
+#include <QPointer>
+
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
@@ -19,6 +21,7 @@ void CWSHEET::listenToOtherPrograms() {
     MsgBox(QStringLiteral("他のプログラム (リグコン, SatMate) からの指示は受け取りません。") + "\r\n" + why,
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
+  messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
   messages_->Received = [this](const QByteArray& bytes) {
     HandleProgramMessage(bytes);
     return 0;
@@ -26,13 +29,16 @@ void CWSHEET::listenToOtherPrograms() {
 }
 
 void CWSHEET::satelliteQsoToLog(const QStringList& f) {
-  if (!OpenLogWindow()) return;  // a QSO typed there and not saved stays
-  TEMP_LOG* log = LoadedForm<TEMP_LOG>();
+  const QPointer<CWSHEET> self(this);
+  if (!OpenLogWindow() || !self) return;  // a QSO typed there and not saved stays
+  const QPointer<TEMP_LOG> log = LoadedForm<TEMP_LOG>();
   if (!log) return;
   RigPortState.ManualFreqFlag = 1;  // the rig's poll must not overwrite the satellite's frequency
   log->Text1.setText(f[kSatMateCallField]);
   QString call = f[kSatMateCallField];
   QSODATA::ShowStationQsos(call);
+  // Its boxes run the event loop: either window may have gone meanwhile.
+  if (!self || !log) return;
   log->Text8.setText(f[kSatMateFreqField]);
   log->Text14.setText(f[kSatMateRemarks1Field]);
   log->Text15.setText(f[kSatMateRemarks2Field]);

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QTimer>
 #include <QtEndian>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +55,15 @@ QString socketFolder(QString* why = nullptr) {
     return {};
   }
   return folder;
+}
+
+// A pipe's two descriptors could be had: room for a listen and what goes with it.
+bool descriptorsLeft() {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0) return false;
+  ::close(ends[0]);
+  ::close(ends[1]);
+  return true;
 }
 
 QByteArray header(uint32_t n) {
@@ -124,10 +135,8 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   return true;
 }
 
-IpcReceiver::IpcReceiver(const QString& title, QObject* parent)
-    : QObject(parent), path_(IpcSocketPath(title)), server_(std::make_unique<QLocalServer>()) {
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  connect(server_.get(), &QLocalServer::newConnection, this, &IpcReceiver::accept);
+IpcReceiver::IpcReceiver(const QString& title, QObject* parent) : QObject(parent), path_(IpcSocketPath(title)) {
+  makeServer();
   clock_.start();
   if (path_.isEmpty() || !listen()) return;
   // The server closes its socket for good when an accept fails (no descriptor left): watched for.
@@ -143,6 +152,16 @@ IpcReceiver::~IpcReceiver() {
 
 bool IpcReceiver::Listening() const { return server_->isListening(); }
 
+void IpcReceiver::makeServer() {
+  if (server_) {
+    server_->disconnect(this);
+    server_.release()->deleteLater();  // its own timers and notifiers may still be on the stack
+  }
+  server_ = std::make_unique<QLocalServer>();
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  connect(server_.get(), &QLocalServer::newConnection, this, &IpcReceiver::accept);
+}
+
 bool IpcReceiver::listen() {
   // A socket left by a receiver that died answers nobody: it is replaced. A live one is kept.
   if (listensAt(path_)) return false;
@@ -157,10 +176,19 @@ void IpcReceiver::keepListening() {
     lostAt_ = clock_.elapsed();
     qWarning("ipc: the socket %s went (%s); listening again", qPrintable(path_), qPrintable(server_->errorString()));
   }
-  if (listen()) {
-    lostAt_ = -1;
-    told_ = false;
-    return;
+  // Nothing is tried while no descriptor is left: the attempt itself needs some.
+  if (descriptorsLeft()) {
+    makeServer();
+    if (listen()) {
+      lostAt_ = -1;
+      const bool wasTold = told_;
+      told_ = false;
+      // Last: the handler may run a box, inside which this receiver can go.
+      if (wasTold && Back)
+        Back(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
+             QStringLiteral(" を作り直しました。指示はまた届きます。"));
+      return;
+    }
   }
   const int why = errno;
   // Idle connections are dropped within IdleMs and give their descriptors back: only a socket still
@@ -170,24 +198,31 @@ void IpcReceiver::keepListening() {
   if (Lost)
     Lost(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
          QStringLiteral(" を作り直せません (") + (why ? FileErrorReason(why) : server_->errorString()) +
-         QStringLiteral(")。このプログラムを起動し直すまで指示は届きません。"));
+         QStringLiteral(")。その間は指示が届きません。作り直しを続け、できたらお知らせします。"));
 }
 
 void IpcReceiver::accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    // Not the server's: a server that closes is replaced, and its connections are served on.
+    socket->setParent(this);
     // A connection that never finishes its message would hold a descriptor for ever.
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
     connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
     idle->start(IpcSettings.IdleMs);
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, [this, socket] { handling_.remove(socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] { readFrom(socket, idle); });
     if (socket->bytesAvailable() > 0) readFrom(socket, idle);
   }
 }
 
 void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
-  while (socket->bytesAvailable() >= kHeader) {
+  // A message read while its previous one is with the handler waits its turn: answers keep their order.
+  if (handling_.contains(socket)) return;
+  const QPointer<IpcReceiver> self(this);
+  const QPointer<QLocalSocket> alive(socket);
+  while (alive && alive->bytesAvailable() >= kHeader) {
     QByteArray head = socket->peek(kHeader);
     const uint32_t n = qFromLittleEndian<uint32_t>(head.constData());
     if (n > uint32_t(kIpcMaxMessage)) {
@@ -199,8 +234,15 @@ void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
     if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
     socket->read(kHeader);
     const QByteArray message = socket->read(n);
-    idle->start(IpcSettings.IdleMs);
+    // The handler may run a box or a wait: the sender is waiting for its answer, not idle. The socket,
+    // its timer and this receiver may all go inside that event loop.
+    idle->stop();
+    handling_.insert(socket);
     const int32_t result = Received ? Received(message) : 0;
+    if (!self || !alive) return;
+    handling_.remove(socket);
+    idle->start(IpcSettings.IdleMs);
+    if (socket->state() != QLocalSocket::ConnectedState) return;
     socket->write(header(uint32_t(result)));
     socket->flush();
   }

@@ -14,11 +14,14 @@
 // message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
 // a 4-byte little-endian result once its handler returned. A length above kIpcMaxMessage, or a connection
 // that has not sent a whole message within IpcSettings.IdleMs, is dropped without reaching the handler.
-// A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can.
+// A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
+// a new server object (one the library closed is not used again). A handler may run a box or a wait:
+// the connection is not dropped as idle meanwhile, and one that went during it is not written to.
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -60,14 +63,18 @@ class IpcReceiver : public QObject {
   bool Listening() const;
   // The handler's answer goes back to the sender.
   std::function<int32_t(const QByteArray& message)> Received;
-  // Told once, in the operator's words, when the socket went and could not be made again; told
-  // again only after it had come back.
+  // Told once, in the operator's words, when the socket went and could not be made again at once (it
+  // is still retried); told again only after it had come back.
   std::function<void(const QString& why)> Lost;
+  // Told once when a socket that Lost had reported listens again.
+  std::function<void(const QString& what)> Back;
   // Messages refused for their size or shape, for the log line and the tests.
   int Refused() const { return refused_; }
 
  private:
   bool listen();
+  // A fresh server object: one that closed on a failed accept is not reused.
+  void makeServer();
   void keepListening();
   void accept();
   // `idle` drops the connection when no whole message comes in time; each message restarts it.
@@ -80,4 +87,5 @@ class IpcReceiver : public QObject {
   QElapsedTimer clock_;
   bool told_ = false;
   int refused_ = 0;
+  QSet<QLocalSocket*> handling_;  // connections whose message is with the handler now
 };

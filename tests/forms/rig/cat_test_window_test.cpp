@@ -60,6 +60,7 @@ TEST_F(CatTestWindow, CommandByHand) {
   w.Text3.setText("");
   w.Command1.Click();
   EXPECT_EQ(boxes.texts(), QStringList({"LEN項が空白では？"}));
+  EXPECT_EQ(rig.TextCommands().size(), 2) << "nothing sent whose answer could not be read";
   EXPECT_EQ(RigPortState.CatBusy, 0);
 }
 

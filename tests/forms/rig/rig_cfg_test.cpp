@@ -72,7 +72,7 @@ TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
   EXPECT_EQ(d.Check1.Value(), 1);
   EXPECT_EQ(d.Height(), 7470);
   EXPECT_EQ(d.Combo4.Text(), "COM3");
-  EXPECT_EQ(d.PortState2.text(), "COM3 は見つかりません");
+  EXPECT_EQ(d.PortState2.text(), "COM3 が見つかりません");
   EXPECT_EQ(d.Combo2.Text(), "TS590");
   EXPECT_EQ(RigPortState.Rig1.PortName, rig.PortName());
 
@@ -147,6 +147,23 @@ TEST_F(RigCFGTest, PortListShowsThePseudoTerminalAndAPickFillsThePortBox) {
   d.Command3.Click();
   EXPECT_FALSE(d.Frame7.isVisibleTo(&d));
   EXPECT_EQ(d.ComListTarget, 0);
+}
+
+TEST_F(RigCFGTest, AnIcomAddressThatCannotBeUsedIsRefusedAtTheEndWithWhatToType) {
+  RigCFG& d = Form<RigCFG>();
+  d.Show();
+  Operator::Pick(d.Combo1, 1);  // ICOM, the address still the default 00
+  EXPECT_TRUE(d.AddressLabel1.buddy() == &d.Text11 && d.AddressLabel1.isVisibleTo(&d));
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK);
+  d.CFGEND.Click();
+  EXPECT_EQ(boxes.texts(), QStringList({"ICOM のアドレス 00 は使えません (00 は全部の機器に宛てる同報のアドレスです)。\r\n"
+                                        "リグの CI-V アドレスを16進数2桁で入れて下さい (例えば 94)。"}));
+  ASSERT_TRUE(IsLoaded<RigCFG>() && Operator::Focus() == &d.Text11);
+  Operator::Type("94");
+  d.CFGEND.Click();
+  EXPECT_FALSE(IsLoaded<RigCFG>());
+  EXPECT_EQ(key("ICOM_RIGadrs"), "94");
 }
 
 TEST_F(RigCFGTest, UnreadableNumbersStopTheLoadWithAMessage) {

@@ -191,6 +191,7 @@ TEST_F(SheetRigPanel, ClosingTheRigSettingsAdjustsTheSheetsRigControls) {
   WriteIni("RIG_CON_CFG", "RIGCOMCONT", kenwood.PortName());
   WriteIni("RIG_CON_CFG", "RIG_TYPE2", "ICOM");
   WriteIni("RIG_CON_CFG", "RIGCOMCONT2", icom.PortName());
+  WriteIni("RIG_CON_CFG", "ICOM_RIGadrs2", "94");
   s.openRCONcfg.Click();
   EXPECT_EQ(RigPortState.PortOpen, 0);
   s.RigSel.SetVisible(false);
