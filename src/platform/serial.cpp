@@ -90,13 +90,16 @@ QString SerialDeniedText(const QString& name) {
          QStringLiteral(" の権限を、このユーザーかそのグループが読み書きできるよう変えて下さい)");
 }
 
+const QString kNotSerialText = QStringLiteral(" はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+
 QString SerialOpenProblem(const QString& name, QSerialPort::SerialPortError error, const QString& libraryText) {
   if (ownTerminalName(name))
     return QStringLiteral(" はこのプログラムを動かしている端末の名前で、リグのシリアルポートではありません");
   if (deviceMissing(name)) return QStringLiteral(" が見つかりません");
+  // A file or a folder is no port whoever may open it.
+  if (notDevice(name)) return kNotSerialText;
   if (SerialAccessDenied(name)) return SerialDeniedText(name);
-  if (notDevice(name) || notTerminal(name))
-    return QStringLiteral(" はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
+  if (notTerminal(name)) return kNotSerialText;
   switch (error) {
     case QSerialPort::DeviceNotFoundError:
       return QStringLiteral(" が見つかりません");
@@ -265,8 +268,8 @@ SerialProbe ProbeSerialPort(const QString& name) {
     r.error = QSerialPort::DeviceNotFoundError;
     return r;
   }
-  r.denied = SerialAccessDenied(name);
-  r.notSerial = !r.denied && (notDevice(name) || ownTerminalName(name));
+  r.notSerial = notDevice(name) || ownTerminalName(name);
+  r.denied = !r.notSerial && SerialAccessDenied(name);
   if (r.denied || r.notSerial) {
     r.error = r.denied ? QSerialPort::PermissionError : QSerialPort::UnsupportedOperationError;
     return r;
