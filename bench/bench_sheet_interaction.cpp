@@ -4,6 +4,7 @@
 //   BM_CallBoxLookup       a foreign call typed into the call box: the prefix looked up, the entity's row
 //   BM_AreaViewSwitch      an area view and back to all codes (two fills of the grid)
 //   BM_AppendThousand/N    1,000 QSOs logged since the last reading added to the open sheet (N QSOs)
+//   BM_AppendNothingNew/N  the append when nothing was logged since the last reading
 
 #include <benchmark/benchmark.h>
 
@@ -91,6 +92,20 @@ void BM_AppendThousand(benchmark::State& state) {
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 BENCHMARK(BM_AppendThousand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_AppendNothingNew(benchmark::State& state) {
+  CWSHEET& s = loadedSheet(state.range(0));
+  MsgBoxResponder boxes;
+  for (auto _ : state) {
+    state.PauseTiming();
+    boxes.Answer(vbOK).Answer(vbOK);  // the reading filter confirmed; nothing new told
+    state.ResumeTiming();
+    s.HLAPD.Trigger();
+    if (SheetTally.ReadFailed) state.SkipWithError("the append failed");
+  }
+  if (!WorkFileStillValid()) state.SkipWithError("the work file's stamp does not hold");
+}
+BENCHMARK(BM_AppendNothingNew)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 

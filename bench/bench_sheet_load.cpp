@@ -88,8 +88,8 @@ void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
 // anew, as an operator's first load of the day does.
 void forgetLastReading() {
   WriteIniKeys("ORB", {{"LASTP", ""},
-                       {"DBSStampTime", ""},
-                       {"DBSStampSize", ""},
+                       {"DBSStampLog", ""},
+                       {"DBSLogPrint", ""},
                        {"DBSStampWork", ""},
                        {"DBSStampHash", ""}});
 }
