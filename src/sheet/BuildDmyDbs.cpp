@@ -569,10 +569,11 @@ void BuildDmyDbs(SheetProgress& progress) {
     // Records gone or moved since they were read: what the sheet holds of them no longer stands, and
     // the records after LASTP are not the new ones. The whole log is read again.
     LogSinceReading since = LogSinceReading::Rewritten;
-    // A log with the stamp recorded at the last reading is as that reading found it: not read again.
+    // A log with the stamp recorded at the last reading, or grown since by this process alone, holds
+    // the records that reading read as it found them: they are not read again.
     const std::optional<LogPrint> kept = LogPrint::FromText(ReadIni("ORB", "DBSLogPrint"));
     if (!knownRewritten && kept && kept->Records <= Hamlog.HdbRecordCount &&
-        WorkFileStamp.NotedLog == ReadIni("ORB", "DBSStampLog")) {
+        (WorkFileStamp.NotedLog == ReadIni("ORB", "DBSStampLog") || HamlogGrownOnlyByUs(kept->Records))) {
       since = LogSinceReading::Grown;
       print = *kept;
     } else if (const int32_t r = knownRewritten ? HAMLOG_OK : CompareLogWithReading(progress, since, print);

@@ -1,5 +1,7 @@
 #include "sheet/LogPrint.h"
 
+// Inlined: a hash of a few dozen bytes a record costs little more than the call otherwise.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <QStringList>

@@ -2,7 +2,8 @@
 // What a reading saw of HAMLOG.HDB's records, so that the append ("HAMLOG追加読込") can tell a log that
 // only grew from one changed under it: packed (by this program or another), cut short, replaced or
 // written in place. No file identity, size or time tells that: a pack may keep the file, and a log that
-// lost one record and gained another has the size it had. Two sums of a hash of each live record's
+// lost one record and gained another has the size it had (the log's stamp, WorkFileStamp.h, tells
+// only that nothing was written since). Two sums of a hash of each live record's
 // fields that a reading takes (date, code, frequency, mode, QSL), the hash keyed by the record's number:
 //   Same   without the QSL field: which QSO stands at each number, as far as a reading sees it
 //   Whole  with it

@@ -11,6 +11,7 @@
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "platform/cores.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/unix_file.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -73,14 +74,11 @@ bool logReadsAsPrinted(const QString& stampNow) {
   return same;
 }
 
-}  // namespace
-
-WorkFileStampState WorkFileStamp;
-
-QString HamlogStampNow() {
+QString stampOf(hamlog::FileStat& s) {
   hamlog::UnixFile log;
+  s = {};
   if (!log.OpenReadOnly(RealPath(Hamlog.HamlogDbPath))) return {};
-  const hamlog::FileStat s = log.Stat();
+  s = log.Stat();
   unsigned char counter[4];
   if (!s.exists || !log.ReadAt(16, counter, sizeof counter)) return {};
   const uint32_t changes = uint32_t(counter[0]) | uint32_t(counter[1]) << 8 | uint32_t(counter[2]) << 16 |
@@ -88,12 +86,54 @@ QString HamlogStampNow() {
   return QStringLiteral("%1:%2:%3:%4:%5").arg(s.size).arg(s.mtimeNs).arg(s.ctimeNs).arg(s.inode).arg(changes);
 }
 
+// The log as the stamp last recorded by this process found it (empty when it recorded none, or no
+// full reading's).
+struct RecordedLog {
+  QString stamp;
+  hamlog::FileStat file;
+  uint64_t writes = 0;
+};
+RecordedLog lastRecorded;
+
+void noteRecorded(const WorkFileStampState& noted) {
+  lastRecorded = noted.AsFullReading ? RecordedLog{noted.NotedLog, noted.NotedFile, noted.NotedWrites}
+                                     : RecordedLog{};
+}
+
+}  // namespace
+
+WorkFileStampState WorkFileStamp;
+
+QString HamlogStampNow() {
+  hamlog::FileStat file;
+  return stampOf(file);
+}
+
+bool HamlogGrownOnlyByUs(int32_t records) {
+  if (lastRecorded.stamp.isEmpty() || lastRecorded.stamp != readOrb("DBSStampLog")) return false;
+  const auto writes = hamlog::HdbWritesSince(lastRecorded.writes);
+  if (!writes) return false;
+  hamlog::FileStat at = lastRecorded.file;
+  for (const hamlog::HdbWrite& w : *writes) {
+    if (w.before.device != at.device || w.before.inode != at.inode) continue;  // another file
+    if (!(w.before == at) || w.rewritten < 0 || (w.rewritten > 0 && w.rewritten <= records)) return false;
+    at = w.after;
+  }
+  return at == hamlog::StatPath(RealPath(Hamlog.HamlogDbPath));
+}
+
 bool HamlogAsStamped() {
   const QString stamped = readOrb("DBSStampLog");
   return !stamped.isEmpty() && stamped != "ORB" && stamped == HamlogStampNow();
 }
 
-void NoteHamlogBeforeReading() { WorkFileStamp = {HamlogStampNow(), {}, true}; }
+void NoteHamlogBeforeReading() {
+  // The writes first: one between the two then shows as a file that is not the first write's own.
+  const uint64_t writes = hamlog::LastHdbWriteSerial();
+  hamlog::FileStat file;
+  const QString stamp = stampOf(file);
+  WorkFileStamp = {stamp, {}, true, file, writes};
+}
 
 QString WorkFileHash(QByteArrayView bytes) {
   const XXH128_hash_t h = XXH3_128bits(bytes.data(), size_t(bytes.size()));
@@ -115,6 +155,7 @@ void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const Wor
   WriteIniKeys("ORB", {{"DBSStampLog", noted.AsFullReading ? noted.NotedLog : QString()},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
+  noteRecorded(noted);
 }
 
 void RecordWorkFileComplete() {
@@ -129,6 +170,7 @@ void RecordLogReadUnchangedFile() {
   const QString print = noted.Print->Text(), log = noted.AsFullReading ? noted.NotedLog : QString();
   if (print != readOrb("DBSLogPrint") || log != readOrb("DBSStampLog"))
     WriteIniKeys("ORB", {{"DBSLogPrint", print}, {"DBSStampLog", log}});
+  noteRecorded(noted);
 }
 
 WorkFileState CheckWorkFile() {

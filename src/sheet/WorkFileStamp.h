@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/hamlog/unix_file.h"
 #include "sheet/LogPrint.h"
 
 // HAMLOG.HDB's stamp as noted when the running reading started, and what the reading saw of it; empty
@@ -30,6 +31,8 @@ struct WorkFileStampState {
   QString NotedLog;
   std::optional<LogPrint> Print;  // kept with LASTP
   bool AsFullReading = true;      // false: the log's stamp is not recorded
+  hamlog::FileStat NotedFile;     // the file as noted, and this process's writes to logs until then
+  uint64_t NotedWrites = 0;
 };
 extern WorkFileStampState WorkFileStamp;
 
@@ -40,6 +43,9 @@ QString HamlogStampNow();
 // Whether HAMLOG.HDB is as the stamp recorded with the work file: then nothing a reading takes has
 // changed, and the log need not be read to know it.
 bool HamlogAsStamped();
+// Whether HAMLOG.HDB changed since the stamp recorded with the work file only by this process's own
+// writes, none of which touched records 1 .. `records`: those then give what they gave, unread.
+bool HamlogGrownOnlyByUs(int32_t records);
 // After an append that took no new line: the print and stamp of the reading that just ran, with the
 // work file as it was.
 void RecordLogReadUnchangedFile();

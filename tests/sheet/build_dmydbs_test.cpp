@@ -303,12 +303,6 @@ TEST_F(BuildDmyDbsTest, AppendsAfterAMarkSetInPlaceLeaveTheWorkFileUnstamped) {
 // an append, a mark set and taken back by a tool that keeps the file's time. Not a mark left set so.
 TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) {
   log.Load();
-  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,P *"});
-  SheetTally.NewLinesWritten = 0;
-  append();
-  EXPECT_EQ(SheetTally.NewLinesWritten, 0);
-  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
-  const QByteArray appended = work();
   const auto markKeepingTime = [&](char mark) {  // JA1AAB's received mark
     QFile hdb(log.Hdb());
     ASSERT_TRUE(hdb.open(QIODevice::ReadWrite));
@@ -320,6 +314,12 @@ TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) 
   EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged);
   markKeepingTime(' ');
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,P *"});
+  SheetTally.NewLinesWritten = 0;
+  append();
+  EXPECT_EQ(SheetTally.NewLinesWritten, 0);
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  const QByteArray appended = work();
   log.Prepare();
   log.Load();
   EXPECT_TRUE(appended == work()) << "the file a full reading writes";
