@@ -5,6 +5,8 @@
 //   BM_BuildDmyDbs/N      the reading and the tally without a window
 //   BM_CollateAndFill/N   collation, kinds and totals of an extracted work file
 //   BM_StartToFilledSheet/N  the start window's start button to the shown sheet with its grid filled
+//   BM_LogPrint/N         the log's print over all its records, as an append after another program's
+//                         QSOs takes it (the log opened, read and closed)
 // Counters: QSOs per second, the peak of the process's own memory (MB) during the runs, and for the
 // loads the processor time of all the process's threads per run (cpu_ms).
 
@@ -43,6 +45,7 @@
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
+#include "sheet/LogPrint.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "synthetic_log.h"
@@ -165,6 +168,19 @@ void BM_BuildDmyDbs(benchmark::State& state) {
   finish(state, state.range(0), peak);
 }
 BENCHMARK(BM_BuildDmyDbs)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_LogPrint(benchmark::State& state) {
+  PrepareSyntheticLog(SyntheticLogFolder(state.range(0)));
+  for (auto _ : state) {
+    LogPrint print;
+    HamlogOpenDb();
+    if (PrintHdbRecords(1, Hamlog.HdbRecordCount, print, SilentSheetProgress()) != HAMLOG_OK)
+      state.SkipWithError("the log was not read");
+    HamlogCloseDb(0);
+    benchmark::DoNotOptimize(print.Whole[0]);
+  }
+}
+BENCHMARK(BM_LogPrint)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_CollateAndFill(benchmark::State& state) {
   const QString dir = SyntheticLogFolder(state.range(0));
