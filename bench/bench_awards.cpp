@@ -1,6 +1,7 @@
 // Speed of the award views on the tally of a synthetic log over the sample master.
 //
 //   BM_TotalsWindow/N        opening the totals window on the sheet of an N-QSO log (table and grid)
+//   BM_TotalsWindowShown/N   the same, shown and painted once, as the sheet's menu opens it
 //   BM_TotalsTable/N         the totals table alone, for a range drag
 //   BM_ApplicationBook/N     opening the application book (counts file, arithmetic, book CSV)
 //   BM_LeagueStationCheck/N  the league-station check of a 1,000-call station list against an N-QSO log
@@ -63,6 +64,20 @@ void BM_TotalsWindow(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TotalsWindow)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_TotalsWindowShown(benchmark::State& state) {
+  tallyOf(state.range(0));
+  for (auto _ : state) {
+    ORBTOTAL1& totals = Form<ORBTOTAL1>();
+    totals.Show();
+    benchmark::DoNotOptimize(totals.grab());
+    state.PauseTiming();
+    UnloadForm<ORBTOTAL1>();
+    flush();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_TotalsWindowShown)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_TotalsTable(benchmark::State& state) {
   tallyOf(state.range(0));

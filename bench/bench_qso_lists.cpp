@@ -1,6 +1,7 @@
 // The QSO lists and the log viewer on a log of 1,000,000 QSOs with its indexes: the QSOs of one code and
 // of one station (targets: under 20 ms for up to 2,000 hits), a viewer page at the start, the middle and
-// the end (under 10 ms), and marking a QSL received (under 50 ms).
+// the end (under 10 ms), marking a QSL received (under 50 ms), and the log viewer's window opened on the
+// last page, shown and painted (under 50 ms).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -10,11 +11,13 @@
 
 #include "core/HamlogAccess.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LOGDATAVIEW.h"
 #include "forms/logbook/QSODATA.h"
 #include "logbook/LogPage.h"
 #include "logbook/QslCheck.h"
 #include "logbook/QsoLists.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/ui/form.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
 
@@ -142,6 +145,25 @@ void BM_ViewerPage1M(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ViewerPage1M)->Arg(100)->Arg(500000)->Arg(kQsos)->Unit(benchmark::kMillisecond);
+
+// The viewer as the operator opens it from the sheet's menu, painted once, then closed.
+void BM_LogViewerOpen1M(benchmark::State& state) {
+  log1M();
+  for (auto _ : state) {
+    LOGDATAVIEW::OpenViewer();
+    LOGDATAVIEW* viewer = LoadedForm<LOGDATAVIEW>();
+    if (!viewer) {
+      state.SkipWithError("the viewer did not open");
+      break;
+    }
+    benchmark::DoNotOptimize(viewer->grab());
+    state.PauseTiming();
+    UnloadForm<LOGDATAVIEW>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_LogViewerOpen1M)->Unit(benchmark::kMillisecond);
 
 // Insert in the QSO window: HAMLOG opened, the mark written, HAMLOG closed.
 void BM_MarkQslReceived1M(benchmark::State& state) {

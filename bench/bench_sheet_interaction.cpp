@@ -4,6 +4,8 @@
 //   BM_CallBoxLookup       a foreign call typed into the call box: the prefix looked up, the entity's row
 //   BM_AreaViewSwitch      an area view and back to all codes (two fills of the grid)
 //   BM_AppendThousand/N    1,000 QSOs logged since the last reading added to the open sheet (N QSOs)
+//   BM_AppendThousandByAnotherProgram/N  the same QSOs logged by another program
+//   BM_AppendNothingNew/N  the append when nothing was logged since the last reading
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +23,7 @@
 #include "platform/ui/responders.h"
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
+#include "support/other_process.h"
 #include "synthetic_log.h"
 
 namespace {
@@ -71,14 +74,20 @@ BENCHMARK(BM_AreaViewSwitch)->Unit(benchmark::kMillisecond);
 
 // The time until the sheet shows the new QSOs, the previous append's file on disk (as minutes apart);
 // to_disk_ms is the further wait, after the last run, until the work file and its stamp are on disk.
-void BM_AppendThousand(benchmark::State& state) {
+// The QSOs logged by this program (its entry window), or by another (HAMLOG): then no record read
+// before is known to be as it was without a look at it.
+void appendThousand(benchmark::State& state, bool byAnotherProgram) {
   CWSHEET& s = loadedSheet(state.range(0));
   const QString dir = SyntheticLogFolder(state.range(0));
   MsgBoxResponder boxes;
   uint32_t seed = 1;
   for (auto _ : state) {
     state.PauseTiming();
-    hamlogdb::Generate(dir, 1000, seed++);
+    if (byAnotherProgram)
+      InOtherProcess([&] { return hamlogdb::Generate(dir, 1000, seed).Ok(); });
+    else
+      hamlogdb::Generate(dir, 1000, seed);
+    ++seed;
     CheckWorkFile();
     boxes.Answer(vbOK);  // the reading filter confirmed
     state.ResumeTiming();
@@ -90,7 +99,24 @@ void BM_AppendThousand(benchmark::State& state) {
   state.counters["to_disk_ms"] =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
+void BM_AppendThousand(benchmark::State& state) { appendThousand(state, false); }
+void BM_AppendThousandByAnotherProgram(benchmark::State& state) { appendThousand(state, true); }
 BENCHMARK(BM_AppendThousand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AppendThousandByAnotherProgram)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_AppendNothingNew(benchmark::State& state) {
+  CWSHEET& s = loadedSheet(state.range(0));
+  MsgBoxResponder boxes;
+  for (auto _ : state) {
+    state.PauseTiming();
+    boxes.Answer(vbOK);  // "nothing new" told
+    state.ResumeTiming();
+    s.HLAPD.Trigger();
+    if (SheetTally.ReadFailed) state.SkipWithError("the append failed");
+  }
+  if (!WorkFileStillValid()) state.SkipWithError("the work file's stamp does not hold");
+}
+BENCHMARK(BM_AppendNothingNew)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 

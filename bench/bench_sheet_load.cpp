@@ -5,7 +5,10 @@
 //   BM_BuildDmyDbs/N      the reading and the tally without a window
 //   BM_CollateAndFill/N   collation, kinds and totals of an extracted work file
 //   BM_StartToFilledSheet/N  the start window's start button to the shown sheet with its grid filled
-// Counters: QSOs per second, and the peak of the process's own memory (MB) during the runs.
+//   BM_LogPrint/N         the log's print over all its records, as an append after another program's
+//                         QSOs takes it (the log opened, read and closed)
+// Counters: QSOs per second, the peak of the process's own memory (MB) during the runs, and for the
+// loads the processor time of all the process's threads per run (cpu_ms).
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +24,7 @@
 #include <cstring>
 #include <map>
 #include <thread>
+#include <time.h>
 
 #include "app/StartProgram.h"
 #include "core/BandLayout.h"
@@ -41,6 +45,7 @@
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/Collation.h"
 #include "sheet/DmyDbsLine.h"
+#include "sheet/LogPrint.h"
 #include "sheet/SheetFill.h"
 #include "sheet/SheetTally.h"
 #include "synthetic_log.h"
@@ -79,6 +84,26 @@ class PeakSampler {
   std::thread thread_;
 };
 
+// The processor time of all the process's threads so far.
+double processCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Adds up the processor time of the timed parts of the runs.
+class CpuTally {
+ public:
+  void Start() { from_ = processCpuMs(); }
+  void Stop() { total_ += processCpuMs() - from_; }
+  void Report(benchmark::State& state) const {
+    state.counters["cpu_ms"] = state.iterations() ? total_ / double(state.iterations()) : 0;
+  }
+
+ private:
+  double from_ = 0, total_ = 0;
+};
+
 void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
   state.counters["QSOs/s"] = benchmark::Counter(double(qsos), benchmark::Counter::kIsIterationInvariantRate);
   state.counters["peakMB"] = double(peak.PeakMb());
@@ -88,8 +113,8 @@ void finish(benchmark::State& state, int64_t qsos, const PeakSampler& peak) {
 // anew, as an operator's first load of the day does.
 void forgetLastReading() {
   WriteIniKeys("ORB", {{"LASTP", ""},
-                       {"DBSStampTime", ""},
-                       {"DBSStampSize", ""},
+                       {"DBSStampLog", ""},
+                       {"DBSLogPrint", ""},
                        {"DBSStampWork", ""},
                        {"DBSStampHash", ""}});
 }
@@ -97,6 +122,7 @@ void forgetLastReading() {
 void BM_SheetLoad(benchmark::State& state) {
   const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
+  CpuTally cpu;
   for (auto _ : state) {
     state.PauseTiming();
     UnloadForm<CWSHEET>();
@@ -106,10 +132,15 @@ void BM_SheetLoad(benchmark::State& state) {
     // As at the day's first start: no copy of the log yet, so the last run's reading ahead of the
     // remark marks does not share the processors with this load.
     QsoColumns.Drop();
+    cpu.Start();
     state.ResumeTiming();
     Form<CWSHEET>();
+    state.PauseTiming();
+    cpu.Stop();
+    state.ResumeTiming();
     if (SheetTally.ReadFailed) state.SkipWithError("the load failed");
   }
+  cpu.Report(state);
   finish(state, state.range(0), peak);
   UnloadForm<CWSHEET>();
 }
@@ -118,19 +149,38 @@ BENCHMARK(BM_SheetLoad)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond
 void BM_BuildDmyDbs(benchmark::State& state) {
   const QString dir = SyntheticLogFolder(state.range(0));
   PeakSampler peak;
+  CpuTally cpu;
   for (auto _ : state) {
     state.PauseTiming();
     PrepareSyntheticLog(dir);
     SheetTally = {};
     SheetTally.MasterRowCount = LoadMasterList(MasterList.MasterRecLen);
     SheetTally.SizeCellArrays(BandLayout.LastBandColumn, MasterList.MasterRowCap);
+    cpu.Start();
     state.ResumeTiming();
     BuildDmyDbs();
+    state.PauseTiming();
+    cpu.Stop();
+    state.ResumeTiming();
     if (SheetTally.ReadFailed) state.SkipWithError("the reading failed");
   }
+  cpu.Report(state);
   finish(state, state.range(0), peak);
 }
 BENCHMARK(BM_BuildDmyDbs)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_LogPrint(benchmark::State& state) {
+  PrepareSyntheticLog(SyntheticLogFolder(state.range(0)));
+  for (auto _ : state) {
+    LogPrint print;
+    HamlogOpenDb();
+    if (PrintHdbRecords(1, Hamlog.HdbRecordCount, print, SilentSheetProgress()) != HAMLOG_OK)
+      state.SkipWithError("the log was not read");
+    HamlogCloseDb(0);
+    benchmark::DoNotOptimize(print.Whole[0]);
+  }
+}
+BENCHMARK(BM_LogPrint)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_CollateAndFill(benchmark::State& state) {
   const QString dir = SyntheticLogFolder(state.range(0));

@@ -1,5 +1,8 @@
 #include "core/QsoColumns.h"
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -261,8 +264,17 @@ struct alignas(kCacheLineBytes) QsoColumnFill::Part {
   }
 };
 
+namespace {
+
+uint64_t headHash(const unsigned char* head) { return XXH3_64bits(head, kQsoColumnHeadWidth); }
+
+}  // namespace
+
 QsoColumnFill::QsoColumnFill(int32_t first, int32_t last, int parts)
-    : first_(std::max(first, 1)), last_(last), records_(std::max(first, 1), last) {
+    : first_(std::max(first, 1)),
+      last_(last),
+      records_(std::max(first, 1), last),
+      heads_(size_t(std::max(last - std::max(first, 1) + 1, 0))) {
   QsoColumnCopy& c = QsoColumns;
   if (first_ == 1) {
     // Noted before the pass: a write while it runs leaves the log other than noted.
@@ -287,6 +299,7 @@ QsoColumnFill::~QsoColumnFill() = default;
 const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsigned char* head) {
   if (recNo < first_ || recNo > last_ || part < 0 || size_t(part) >= parts_.size()) return nullptr;
   Part& p = *parts_[size_t(part)];
+  heads_[size_t(recNo - first_)] = headHash(head);
   p.low = std::min(p.low, recNo);
   p.high = std::max(p.high, recNo);
   QsoColumnRecord& r = records_.At(recNo);
@@ -423,9 +436,12 @@ void QsoColumnFill::Commit() {
 
   if (first_ == 1) {
     c.records_ = std::move(records_);
+    c.heads_ = std::move(heads_);
   } else {
     c.records_.Extend(last_);
     for (int32_t n = first_; n <= last_; ++n) c.records_.At(n) = records_.At(n);
+    if (c.heads_.size() < size_t(last_)) c.heads_.resize(size_t(last_));
+    std::copy(heads_.begin(), heads_.end(), c.heads_.begin() + (first_ - 1));
   }
   c.count_ = std::max(last_, c.count_);
   c.path_ = Hamlog.HamlogDbPath;
@@ -513,6 +529,7 @@ void QsoColumnCopy::Drop() {
   note_ = {};
   writesSeen_ = 0;
   stale_.clear();
+  heads_.clear();
   count_ = marksThrough_ = 0;
   records_ = QsoColumnRecords();
   calls_.clear();
@@ -594,6 +611,57 @@ int32_t QsoColumnCopy::retakeStale() {
   return HAMLOG_OK;
 }
 
+int32_t QsoColumnCopy::retakeChanged(int32_t total) {
+  constexpr size_t kFewRecords = 1024;
+  if (count_ == 0 || heads_.size() != size_t(count_)) return kNotExtended;
+  // The writes first: one between the two then shows as a file other than noted.
+  const uint64_t writes = hamlog::LastHdbWriteSerial();
+  const hamlog::FileStat before = hamlog::StatPath(path_);
+  if (!before.exists || before.device != note_.device || before.inode != note_.inode) return kNotExtended;
+  int64_t live = 0;
+  for (int32_t n = 1; n <= count_; ++n) live += records_.At(n).Live() ? 1 : 0;
+  const int parts = std::max(HdbScanParts(), 1);
+  struct alignas(kCacheLineBytes) Found {
+    std::vector<int32_t> changed;
+    int64_t live = 0;
+  };
+  std::vector<Found> found(static_cast<size_t>(parts));
+  const int32_t r = ScanHdbRecords(
+      1, count_, parts,
+      [&](int part, int32_t n, const unsigned char* head) {
+        Found& f = found[size_t(part)];
+        const bool wasLive = records_.At(n).Live();
+        f.live += wasLive ? 1 : 0;
+        if (!wasLive || heads_[size_t(n - 1)] != headHash(head)) f.changed.push_back(n);
+      },
+      nullptr, kQsoColumnHeadWidth);
+  if (r != HAMLOG_OK) return r;
+  std::vector<int32_t> changed;
+  for (Found& f : found) {
+    live -= f.live;
+    changed.insert(changed.end(), f.changed.begin(), f.changed.end());
+  }
+  std::sort(changed.begin(), changed.end());
+  // A QSO the copy holds is not in the log any more (deleted), or the log was written during the pass.
+  if (live != 0 || !(hamlog::StatPath(path_) == before)) return kNotExtended;
+  // A fill from the first record makes the copy anew.
+  if (changed.size() > kFewRecords || (!changed.empty() && changed.front() == 1)) return kNotExtended;
+  // Another program may have changed any remark: the marks are read again when asked for.
+  endAhead();
+  for (int32_t n = 1; n <= count_; ++n)
+    records_.At(n).flags &= uint8_t(~(QsoColumnRecord::kBox13 | QsoColumnRecord::kBox14));
+  remarks_.clear();
+  marksThrough_ = 0;
+  note_ = before;
+  writesSeen_ = writes;
+  std::vector<int32_t> all;
+  std::set_union(stale_.begin(), stale_.end(), changed.begin(), changed.end(), std::back_inserter(all));
+  stale_.swap(all);
+  int32_t result = retakeStale();
+  if (result == HAMLOG_OK && total > count_) result = fillRange(count_ + 1, total);
+  return result;
+}
+
 int32_t QsoColumnCopy::ReadToLogEnd() {
   const bool known = catchUp();
   if (known && stale_.empty() && hamlog::RecordsInLength(note_.size) == count_) return HAMLOG_OK;
@@ -611,6 +679,8 @@ int32_t QsoColumnCopy::ReadToLogEnd() {
   if (known && total >= count_ && stale_.size() <= std::min(kFewRecords, size_t(count_) / 8 + 1)) {
     r = retakeStale();
     if (r == HAMLOG_OK && total > count_) r = fillRange(count_ + 1, total);
+  } else if (!known && total >= count_ && path_ == Hamlog.HamlogDbPath) {
+    r = retakeChanged(total);
   }
   if (r == kNotExtended) r = fillRange(1, total);
   if (r != HAMLOG_OK) Drop();
@@ -712,6 +782,7 @@ size_t QsoColumnCopy::Footprint() const {
   size_t bytes = records_.Size() * sizeof(QsoColumnRecord) + calls_.capacity();
   bytes += (texts_.size() + oddFreqs_.size() + rawDates_.size() + remarks_.size()) * 96;
   bytes += (slashed_.capacity() + undated_.capacity()) * sizeof(int32_t);
+  bytes += heads_.capacity() * sizeof(uint64_t);
   return bytes;
 }
 

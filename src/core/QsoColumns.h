@@ -31,8 +31,10 @@
 // one by one and the records they appended are added, when the file found is the one the last of them
 // left.
 // Any other change (another program's write, a log replaced, cut short, packed, or rewritten at the same
-// size and time) may have touched any record: ReadToLogEnd then reads the whole log again, and an
-// extension drops the copy instead (CoversLogEnd is false until then).
+// size and time) may have touched any record: ReadToLogEnd then looks at every record's leading bytes
+// (a hash of those each record was taken from is kept) and takes again the few that differ, or reads
+// the whole log again (a record gone, a file replaced, many changed); an extension drops the copy
+// instead (CoversLogEnd is false until then).
 //
 // Thread use: filled on worker threads through QsoColumnFill, read on the window thread.
 
@@ -216,6 +218,11 @@ class QsoColumnCopy {
   bool catchUp();
   // Takes the records of stale_ again, one by one, with their remark marks when those were read.
   int32_t retakeStale();
+  // After another program's write to the log the copy holds: the records whose leading bytes are not
+  // the ones the copy took them from (their hashes compared in one pass) are taken again, the remark
+  // marks left to be read anew, and new records added; kNotExtended when that cannot tell (a record
+  // gone, the first or many changed, the file replaced or written meanwhile).
+  int32_t retakeChanged(int32_t total);
   // A fill of records first .. last through a pass over them; kNotExtended when the copy could not be
   // extended by it (the log changed meanwhile).
   int32_t fillRange(int32_t first, int32_t last, bool wholeRecords = false,
@@ -226,6 +233,7 @@ class QsoColumnCopy {
   hamlog::FileStat note_;       // the log whose records the copy holds (all but stale_)
   uint64_t writesSeen_ = 0;     // the last write of this process the note takes in
   std::vector<int32_t> stale_;  // records this process rewrote since the copy took them, ascending
+  std::vector<uint64_t> heads_;  // by record number - 1: the hash of the leading bytes each was taken from
   int32_t count_ = 0;
   int32_t marksThrough_ = 0;
   QsoColumnRecords records_;
@@ -351,5 +359,6 @@ class QsoColumnFill {
   QsoColumnRecords records_;
   hamlog::FileStat note_;  // a fill from the first record: the log as the pass found it
   uint64_t writesSeen_ = 0;
+  std::vector<uint64_t> heads_;  // by record number - first_ (QsoColumnCopy::heads_)
   std::vector<std::unique_ptr<Part>> parts_;
 };

@@ -569,7 +569,15 @@ void BuildDmyDbs(SheetProgress& progress) {
     // Records gone or moved since they were read: what the sheet holds of them no longer stands, and
     // the records after LASTP are not the new ones. The whole log is read again.
     LogSinceReading since = LogSinceReading::Rewritten;
-    if (const int32_t r = knownRewritten ? HAMLOG_OK : CompareLogWithReading(progress, since, print); r != HAMLOG_OK) {
+    // A log with the stamp recorded at the last reading, or grown since by this process alone, holds
+    // the records that reading read as it found them: they are not read again.
+    const std::optional<LogPrint> kept = LogPrint::FromText(ReadIni("ORB", "DBSLogPrint"));
+    if (!knownRewritten && kept && kept->Records <= Hamlog.HdbRecordCount &&
+        (WorkFileStamp.NotedLog == ReadIni("ORB", "DBSStampLog") || HamlogGrownOnlyByUs(kept->Records))) {
+      since = LogSinceReading::Grown;
+      print = *kept;
+    } else if (const int32_t r = knownRewritten ? HAMLOG_OK : CompareLogWithReading(progress, since, print);
+               r != HAMLOG_OK) {
       closeHamlog();
       fail(progress, passFailure(r));
       return;
@@ -639,7 +647,12 @@ void BuildDmyDbs(SheetProgress& progress) {
   if (tookLine) t.NewLinesWritten = 1;
   QByteArray& lines = x.lines;
   closeHamlog();
-  if (append && !tookLine) return;  // nothing new: no sort, no collation, LASTP as it was
+  if (append && !tookLine) {
+    // Nothing new: no sort, no collation, LASTP as it was; the file stays what a reading of the log
+    // as it is now gives.
+    RecordLogReadUnchangedFile();
+    return;
+  }
 
   progress.Status(QStringLiteral("SORT中"));
   QByteArray all;

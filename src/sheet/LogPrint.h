@@ -2,10 +2,11 @@
 // What a reading saw of HAMLOG.HDB's records, so that the append ("HAMLOG追加読込") can tell a log that
 // only grew from one changed under it: packed (by this program or another), cut short, replaced or
 // written in place. No file identity, size or time tells that: a pack may keep the file, and a log that
-// lost one record and gained another has the size it had. Two sums of a hash of each live record's
-// leading bytes (all the fields a work-file line comes from), the hash keyed by the record's number:
-//   Same   the record with its QSL field and QSL flag blanked: which QSO stands at each number
-//   Whole  the record as it is
+// lost one record and gained another has the size it had (the log's stamp, WorkFileStamp.h, tells
+// only that nothing was written since). Two sums of a hash of each live record's
+// fields that a reading takes (date, code, frequency, mode, QSL), the hash keyed by the record's number:
+//   Same   without the QSL field: which QSO stands at each number, as far as a reading sees it
+//   Whole  with it
 // Sums, so that the parts of a pass add up in any order and an append's new records add on to the
 // records read before. Kept beside LASTP (WorkFileStore.h), in section "ORB":
 //   DBSLogPrint   "records:same:whole": the records 1 .. records covered, then 32 hexadecimal digits each
@@ -20,7 +21,7 @@ struct LogPrint {
   int32_t Records = 0;
   uint64_t Same[2] = {}, Whole[2] = {};
 
-  // A live record's leading kLogPrintWidth bytes.
+  // A live record's leading kLogPrintWidth bytes (the fields a reading takes lie in them).
   void Add(int32_t recNo, const unsigned char* head);
   // The sums only: Records is the caller's.
   LogPrint& operator+=(const LogPrint& other);

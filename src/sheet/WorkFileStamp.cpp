@@ -3,26 +3,22 @@
 #include <xxhash.h>
 
 #include <QCryptographicHash>
-#include <QDateTime>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
 #include "platform/cores.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/unix_file.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/WorkFileStore.h"
 
 namespace {
-
-QString modifiedMs(const QString& path) {
-  const QFileInfo info(RealPath(path));
-  return info.exists() ? QString::number(info.lastModified().toMSecsSinceEpoch()) : QString();
-}
 
 QString readOrb(const QString& key) {
   QString value;
@@ -61,12 +57,82 @@ bool hashMatches(const QString& path, const QString& stored) {
          (bytes.size() > kMd5Piece && stored == piecewiseMd5Hex(bytes));
 }
 
+// Whether the log, its stamp changed, still gives a reading what it gave the one that made the work
+// file: its print over the records as they are now equals the one kept. The stamp is then recorded
+// anew, so that the next look costs nothing.
+bool logReadsAsPrinted(const QString& stampNow) {
+  const std::optional<LogPrint> kept = LogPrint::FromText(readOrb("DBSLogPrint"));
+  if (!kept) return false;
+  const bool wasOpen = Hamlog.HamlogClosed == 0;
+  if (HamlogOpenDb() != 0) return false;
+  LogPrint now;
+  const bool same = Vdbf_rcount(Hamlog.Thw) == kept->Records &&
+                    PrintHdbRecords(1, kept->Records, now, SilentSheetProgress()) == HAMLOG_OK &&
+                    std::equal(now.Whole, now.Whole + 2, kept->Whole);
+  if (!wasOpen) HamlogCloseDb(0);
+  if (same && HamlogStampNow() == stampNow) WriteIni("ORB", "DBSStampLog", stampNow);
+  return same;
+}
+
+QString stampOf(hamlog::FileStat& s) {
+  hamlog::UnixFile log;
+  s = {};
+  if (!log.OpenReadOnly(RealPath(Hamlog.HamlogDbPath))) return {};
+  s = log.Stat();
+  unsigned char counter[4];
+  if (!s.exists || !log.ReadAt(16, counter, sizeof counter)) return {};
+  const uint32_t changes = uint32_t(counter[0]) | uint32_t(counter[1]) << 8 | uint32_t(counter[2]) << 16 |
+                           uint32_t(counter[3]) << 24;
+  return QStringLiteral("%1:%2:%3:%4:%5").arg(s.size).arg(s.mtimeNs).arg(s.ctimeNs).arg(s.inode).arg(changes);
+}
+
+// The log as the stamp last recorded by this process found it (empty when it recorded none, or no
+// full reading's).
+struct RecordedLog {
+  QString stamp;
+  hamlog::FileStat file;
+  uint64_t writes = 0;
+};
+RecordedLog lastRecorded;
+
+void noteRecorded(const WorkFileStampState& noted) {
+  lastRecorded = noted.AsFullReading ? RecordedLog{noted.NotedLog, noted.NotedFile, noted.NotedWrites}
+                                     : RecordedLog{};
+}
+
 }  // namespace
 
 WorkFileStampState WorkFileStamp;
 
+QString HamlogStampNow() {
+  hamlog::FileStat file;
+  return stampOf(file);
+}
+
+bool HamlogGrownOnlyByUs(int32_t records) {
+  if (lastRecorded.stamp.isEmpty() || lastRecorded.stamp != readOrb("DBSStampLog")) return false;
+  const auto writes = hamlog::HdbWritesSince(lastRecorded.writes);
+  if (!writes) return false;
+  hamlog::FileStat at = lastRecorded.file;
+  for (const hamlog::HdbWrite& w : *writes) {
+    if (w.before.device != at.device || w.before.inode != at.inode) continue;  // another file
+    if (!(w.before == at) || w.rewritten < 0 || (w.rewritten > 0 && w.rewritten <= records)) return false;
+    at = w.after;
+  }
+  return at == hamlog::StatPath(RealPath(Hamlog.HamlogDbPath));
+}
+
+bool HamlogAsStamped() {
+  const QString stamped = readOrb("DBSStampLog");
+  return !stamped.isEmpty() && stamped != "ORB" && stamped == HamlogStampNow();
+}
+
 void NoteHamlogBeforeReading() {
-  WorkFileStamp = {modifiedMs(Hamlog.HamlogDbPath), QString::number(FileLen(Hamlog.HamlogDbPath)), {}, true};
+  // The writes first: one between the two then shows as a file that is not the first write's own.
+  const uint64_t writes = hamlog::LastHdbWriteSerial();
+  hamlog::FileStat file;
+  const QString stamp = stampOf(file);
+  WorkFileStamp = {stamp, {}, true, file, writes};
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
@@ -78,18 +144,18 @@ QString WorkFileHash(QByteArrayView bytes) {
 }
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
-  if (WorkFileStamp.NotedTime.isEmpty()) NoteHamlogBeforeReading();
+  if (WorkFileStamp.NotedLog.isEmpty()) NoteHamlogBeforeReading();
   RecordWorkFileComplete(workSize, workHash, WorkFileStamp);
   WorkFileStamp = {};
 }
 
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const WorkFileStampState& noted) {
-  if (noted.NotedTime.isEmpty()) return RecordWorkFileComplete(workSize, workHash);
-  // One rewrite of the settings file for the four keys.
-  WriteIniKeys("ORB", {{"DBSStampTime", noted.AsFullReading ? noted.NotedTime : QString()},
-                       {"DBSStampSize", noted.AsFullReading ? noted.NotedSize : QString()},
+  if (noted.NotedLog.isEmpty()) return RecordWorkFileComplete(workSize, workHash);
+  // One rewrite of the settings file for the three keys.
+  WriteIniKeys("ORB", {{"DBSStampLog", noted.AsFullReading ? noted.NotedLog : QString()},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
+  noteRecorded(noted);
 }
 
 void RecordWorkFileComplete() {
@@ -98,17 +164,24 @@ void RecordWorkFileComplete() {
   RecordWorkFileComplete(FileLen(DmyDbsPath()), read ? WorkFileHash(bytes) : QString());
 }
 
+void RecordLogReadUnchangedFile() {
+  const WorkFileStampState noted = std::exchange(WorkFileStamp, {});
+  if (noted.NotedLog.isEmpty() || !noted.Print) return;
+  const QString print = noted.Print->Text(), log = noted.AsFullReading ? noted.NotedLog : QString();
+  if (print != readOrb("DBSLogPrint") || log != readOrb("DBSStampLog"))
+    WriteIniKeys("ORB", {{"DBSLogPrint", print}, {"DBSStampLog", log}});
+  noteRecorded(noted);
+}
+
 WorkFileState CheckWorkFile() {
   SettleWorkFile();
   const int64_t work = FileLen(DmyDbsPath());
-  const QString time = modifiedMs(Hamlog.HamlogDbPath);
+  const QString log = HamlogStampNow();
   const QString storedWork = readOrb("DBSStampWork");
-  if (work < 0 || time.isEmpty() || storedWork == "ORB") return WorkFileState::None;
+  if (work < 0 || log.isEmpty() || storedWork == "ORB") return WorkFileState::None;
   // Cleared while a new file takes the place of the one it described.
   if (storedWork.isEmpty()) return WorkFileState::Damaged;
-  if (readOrb("DBSStampTime") != time ||
-      readOrb("DBSStampSize") != QString::number(FileLen(Hamlog.HamlogDbPath)))
-    return WorkFileState::LogChanged;
+  if (readOrb("DBSStampLog") != log && !logReadsAsPrinted(log)) return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");
   if (storedWork != QString::number(work) || hash == "ORB" || !hashMatches(DmyDbsPath(), hash))
     return WorkFileState::Damaged;

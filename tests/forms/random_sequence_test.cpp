@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
+#include <utility>
 
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
@@ -137,6 +138,7 @@ QStringList view(ORBTOP& top, const QString& name, const QString& home) {
 
 struct RandomSequence : StartWindowTest {
   QRandomGenerator rng;
+  bool offeredTick = false;  // the last step started from the previous data the window ticked itself
   GoOnAnswers answers;
   ORBTOP* top = nullptr;
 
@@ -286,6 +288,11 @@ struct RandomSequence : StartWindowTest {
     if (const int what = QStringList{"logs", "mark", "delete"}.indexOf(name); what >= 0) {
       EXPECT_TRUE(hamlogWrites(what)) << name.toStdString();
     } else if (name == "previous" || name == "afresh") {
+      // Often after HAMLOG's writes while the start window shows, its tick decided before them.
+      if (rng.bounded(2)) {
+        EXPECT_TRUE(hamlogWrites(rng.bounded(3))) << name.toStdString();
+      }
+      offeredTick = name == "previous" && top->Check1.Value() == 1;
       start(*top, name == "previous");
     } else if (name == "award") {
       if (s) offered = back();
@@ -370,7 +377,11 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
     QString name, offered;
     const auto shown = step(name, offered);
     done << name;
-    const QString difference = offered.isEmpty() && !shown.empty() ? compareWithFreshStart(shown) : offered;
+    // A start from the previous data the window offered, after HAMLOG's writes while it showed, shows
+    // what a full reading shows.
+    const QString difference =
+        offered.isEmpty() && !shown.empty() ? compareWithFreshStart(shown, std::exchange(offeredTick, false))
+                                            : offered;
     ASSERT_TRUE(difference.isEmpty())
         << "seed " << seed << ", step " << i << " (" << name.toStdString()
         << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()

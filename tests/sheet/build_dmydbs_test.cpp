@@ -299,6 +299,32 @@ TEST_F(BuildDmyDbsTest, AppendsAfterAMarkSetInPlaceLeaveTheWorkFileUnstamped) {
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
 }
 
+// The previous data stand while the log gives a reading what it gave: a QSO of an excluded kind read by
+// an append, a mark set and taken back by a tool that keeps the file's time. Not a mark left set so.
+TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) {
+  log.Load();
+  const auto markKeepingTime = [&](char mark) {  // JA1AAB's received mark
+    QFile hdb(log.Hdb());
+    ASSERT_TRUE(hdb.open(QIODevice::ReadWrite));
+    const QDateTime time = hdb.fileTime(QFileDevice::FileModificationTime);
+    ASSERT_TRUE(hdb.seek(hamlog::HdbRecordOffset(2) + hamlog::kQslOffset + 2) && hdb.putChar(mark) && hdb.flush());
+    ASSERT_TRUE(hdb.setFileTime(time, QFileDevice::FileModificationTime));
+  };
+  markKeepingTime('*');
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged);
+  markKeepingTime(' ');
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,P *"});
+  SheetTally.NewLinesWritten = 0;
+  append();
+  EXPECT_EQ(SheetTally.NewLinesWritten, 0);
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  const QByteArray appended = work();
+  log.Prepare();
+  log.Load();
+  EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+}
+
 TEST_F(BuildDmyDbsTest, AnAppendFromAStoredPositionOutsideTheLogIsRefusedAndNothingWritten) {
   log.Load();
   const QByteArray first = work();

@@ -18,12 +18,14 @@
 #include "sheet/BuildDmyDbs.h"
 #include "sheet/LogPrint.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
 #include "sheet/WorkFileStore.h"
 
 namespace {
 
 // True also when HAMLOG cannot be opened or read: the reading then tells why.
 bool logRewrittenSinceReading(SheetProgress& progress) {
+  if (HamlogAsStamped()) return false;  // as the last reading found it: not read again
   const auto lock = progress.LockJobs();  // the pass lets events through
   if (HamlogOpenDb() != 0) {
     HamlogCloseDb(0);

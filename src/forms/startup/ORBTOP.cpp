@@ -309,8 +309,13 @@ void ORBTOP::Form_Load() {
   normalStart();
 }
 
+void ORBTOP::tickPrevious(bool usable) {
+  Check1.SetValue(usable ? 1 : 0);
+  tickedOnStamp_ = usable ? HamlogStampNow() : QString();
+}
+
 void ORBTOP::ReturnFromSheet(bool previousUsable) {
-  Check1.SetValue(previousUsable ? 1 : 0);
+  tickPrevious(previousUsable);
   if (previousUsable) {
     Text6.setText(ReadConditions.SelMode);
     Combo1.SetText(ReadConditions.SelMode);
@@ -380,7 +385,7 @@ void ORBTOP::checkDatabaseFile() {
   if (hdbFound_) {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
     const WorkFileState work = CheckWorkFile();
-    Check1.SetValue(work == WorkFileState::Valid ? 1 : 0);
+    tickPrevious(work == WorkFileState::Valid);
     if (work == WorkFileState::Damaged) MsgBox(WorkFileDamagedText(), vbOKOnly | vbExclamation, kTitle);
   } else {
     Label5.setText("HAMLOG.HDB が見つかりません" + vbCrLf + Hamlog.HamlogDbPath);
@@ -726,7 +731,10 @@ void ORBTOP::MODCH_Click() {
 
 // ---- Reading conditions
 
-void ORBTOP::Check1_Click() { StartFlags.StartWithPreviousData = Check1.Value() == 1 ? 1 : 0; }
+void ORBTOP::Check1_Click() {
+  StartFlags.StartWithPreviousData = Check1.Value() == 1 ? 1 : 0;
+  tickedOnStamp_.clear();
+}
 
 void ORBTOP::Text1_KeyPress(int& k) {
   if (k == vbKeyBack) return;
@@ -906,7 +914,22 @@ void ORBTOP::Command1_Click() {
   ReadIni("ORB", "JA_Only", jaOnly);
   Settings.JaOnly = jaOnly == "1" ? "1" : "0";
 
+  // The window's own tick was decided when it came; the log may have changed since (a card entered in
+  // HAMLOG meanwhile): the previous data stand only when they still are what a reading gives. The
+  // operator's own tick stands.
+  const bool recheck = StartFlags.StartWithPreviousData == 1 && !tickedOnStamp_.isEmpty() &&
+                       tickedOnStamp_ != HamlogStampNow();
+  const WorkFileState previous = recheck ? CheckWorkFile() : WorkFileState::Valid;
+  if (previous != WorkFileState::Valid) {
+    Check1.SetValue(0);
+    StartFlags.StartWithPreviousData = 0;
+  }
+
   BeginReading();
+  if (previous == WorkFileState::LogChanged)
+    Label9.setText(QStringLiteral("HAMLOG変更あり 全件読込中"));
+  else if (previous != WorkFileState::Valid)
+    Label9.setText(QStringLiteral("前回データ不可 全件読込中"));
   for (int i = 0; i < 5; ++i)
     WriteIni("LASTCONDX", QString("QSL%1").arg(i + 1), ReadConditions.ExcludedQslKinds[i]);
   WriteIni("LASTCONDX", "SELMODE", ReadConditions.SelMode);

@@ -176,6 +176,7 @@ class ORBTOP : public VbForm {
 
   void Command1_Click();
   void Check1_Click();
+  void tickPrevious(bool usable);
   void Text1_KeyPress(int& keyAscii);
   void CategoryBox_KeyPress(int box, int& keyAscii);
   void CategoryBox_Change(int box);
@@ -188,6 +189,9 @@ class ORBTOP : public VbForm {
   bool hdbFound_ = false;
   bool reading_ = false;   // between BeginReading and EndReading
   bool starting_ = false;  // the start button's handler runs
+  // HAMLOG.HDB's stamp when this window ticked "前回データで起動" itself (empty once the operator
+  // clicks the box): a log changed since is looked at again at the press.
+  QString tickedOnStamp_;
   QStringList failures_;   // settings that could not be used, told once the start-up has ended
 };
 

@@ -20,6 +20,7 @@
 #include "forms/startup/ORBEX_CFG.h"
 #include "forms/startup/ORBTOP.h"
 #include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/tool_support.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/profile.h"
@@ -154,6 +155,25 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   EXPECT_EQ(StartFlags.StartWithPreviousData, 1);
   EXPECT_EQ(top().Label9.text(), "ｶｳﾝﾀ");
   EXPECT_TRUE(top().Command1.isEnabled());
+
+  // A card entered in HAMLOG while the start window shows: the press reads the log whole, and says so.
+  {
+    hamlogdb::OpenedLog hamlog;
+    ASSERT_TRUE(hamlog.Open(log.dir).Ok());
+    ASSERT_EQ(hamlog.Db().PutQslMark(2, 2, '*'), HAMLOG_OK);  // JA1AAB on 14 MHz
+  }
+  QString counter;
+  StartWindowHooks.ShowProgressSheet = [&] {
+    counter = top().Label9.text();
+    Form<CWSHEET>().Show();
+    return IsLoaded<CWSHEET>();
+  };
+  pressStart();
+  StartWindowHooks.ShowProgressSheet = {};
+  EXPECT_EQ(counter, "HAMLOG変更あり 全件読込中");
+  EXPECT_EQ(MasterTable(kCol14, kRow1002), "C");
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  EXPECT_EQ(top().Check1.Value(), 1);
 
   // From the previous data: HAMLOG is not read again.
   SheetTally.ReadPosition = 0;
