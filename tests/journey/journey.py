@@ -217,6 +217,89 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     d.window_gone("ORBEXログ")
 
 
+def save(count):
+    d.key("F1")
+    answer_hamlogs_question()
+    d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count)
+    return record(count)
+
+
+@step
+def a_new_call_keeps_only_what_was_typed_for_it():
+    _, count, log = open_entry_window_and_type("ja1abc/1", "20241227")
+    for k, text in (("F3", "2105"), ("F5", "7.025"), ("F9", "Koganei city")):
+        d.key(k)
+        d.type_text(text)
+    save(count + 1)
+    d.click(d.find(log, "push button", "新(A)"))  # the call selected: typed over
+    d.type_text("jr2xy")
+    d.key("F5")
+    d.type_text("7.030")
+    rec = save(count + 2)
+    check(rec[1] == "JR2XY" and rec[12] == "", "JR2XY stored with QTH %r" % rec[12])
+    d.click(d.find(log, "push button", "新(A)"))
+    d.type_text("ja4xyz")
+    for k, text in (("F5", "7.041"), ("F8", "Hanako"), ("F10", "rig 50W")):
+        d.key(k)
+        d.type_text(text)
+    d.click(d.find(log, "text", text="JA4XYZ"))  # the call corrected at its end
+    d.key("End", "BackSpace")
+    d.type_text("w")
+    rec = save(count + 3)
+    check([rec[1], rec[11], rec[13]] == ["JA4XYW", "Hanako", "rig 50W"], "stored %r" % rec[1:15])
+    # A code reached by its Alt key is typed over whole, the one carried for the same station too.
+    d.click(d.find(log, "push button", "新(A)"))
+    d.key("F2")
+    d.type_text("ja8fff")
+    for k, text in (("F5", "7.025"), ("alt+e", "0103"), ("F8", "Taro")):
+        d.key(k)
+        d.type_text(text)
+    save(count + 4)
+    d.key("Escape")  # the initial-letter panel closes
+    d.key("alt+a")
+    d.type_text("14.025")
+    for k, text in (("alt+n", "Jiro"), ("alt+e", "0104")):
+        d.key(k)
+        d.type_text(text)
+    rec = save(count + 5)
+    check([rec[1], rec[8]] == ["JA8FFF", "0104"], "stored %r" % rec[1:15])
+    # Ctrl+A selects the whole text of every box: what is typed then replaces it.
+    d.click(d.find(log, "push button", "新(A)"))
+    for k, first, final in (("alt+c", "ja1ctl", "ja1ctm"), ("alt+d", "2024", "20241229"), ("alt+t", "21", "2110"),
+                            ("alt+h", "57", "559"), ("alt+y", "55", "579"), ("alt+f", "7.025", "7.030"),
+                            ("alt+e", "1001", "1002"), ("alt+g", "pm95", "pm96"), ("alt+n", "Taro", "Jiro"),
+                            ("alt+q", "Tokyo", "Chiba"), ("alt+r", "r1", "rem1"), ("alt+k", "r2", "rem2")):
+        d.key(k)
+        d.type_text(first)
+        d.key("End", "ctrl+a")
+        d.type_text(final)
+    rec = save(count + 6)
+    check(rec[1:7] + rec[8:10] + rec[11:15] == ["JA1CTM", "2024/12/29", "21:10J", "559", "579", "7.030", "1002",
+                                                "PM96", "Jiro", "Chiba", "rem1", "rem2"], "stored %r" % rec[1:15])
+    d.key("Escape")
+    d.window_gone("ORBEXログ")
+
+
+@step
+def input_during_a_reading_that_ends_in_a_box_arrives():
+    sheet = sheet_window()
+    csv = os.path.join(ARGS.shots, "new.csv")
+    open(csv, "w").write("JA1BAD,2024/12/30,21:05J,599,599,7.025,CW,1001,,J,,,,\n")
+    subprocess.run([ARGS.hamlogdb, "import", ARGS.hamlog, csv], check=True, capture_output=True)
+    count = len(log_lines())
+    with open(os.path.join(ARGS.hamlog, "HAMLOG.HDB"), "r+b") as f:
+        f.seek(545 + (count - 1) * 809 + 21)  # the new record's date
+        f.write(b"99/99/99")
+    d.click(d.find(sheet, "push button", "CLR", index=1))  # the call box empty, the keyboard in it
+    d.menu(sheet, "Menu(M)", "HAMLOG追加読込(表の更新)")
+    d.window("ORBEX5")  # the reading filter confirmed, the call typed while it reads
+    subprocess.run(["xdotool", "key", "Return", "type", "--delay", "10", "ja1newd"], check=True)
+    said = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: "日付" in (a.name or ""))
+    box = d.wait_for("the damaged date said", lambda: next((w for w in d.windows() if said(w)), None))
+    d.click(d.find(box, "push button", "OK"))
+    d.wait_for("the call typed", lambda: d.text_of(call_box(sheet)) == "JA1NEWD")
+
+
 @step
 def qso_window_of_a_confirmed_cell():
     sheet = sheet_window()

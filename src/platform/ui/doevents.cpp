@@ -160,14 +160,17 @@ bool HeldByWait(const QObject* target) {
   return false;
 }
 
+bool WaitHoldsInput() { return holds().depth > 0; }
+
 void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
 
-InputHold::InputHold() : heldBefore_(holds().windows.size()) {
+InputHold::InputHold(const QWidget* leftFree) : heldBefore_(holds().windows.size()) {
   Holds& h = holds();
   // A tool without windows (the command sender) has nothing to hold.
   QCoreApplication* app = QCoreApplication::instance();
   if (qobject_cast<QApplication*>(app))
-    for (QWidget* w : QApplication::topLevelWidgets()) h.windows.emplace_back(w);
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != leftFree) h.windows.emplace_back(w);
   ++h.depth;
   if (!h.filter && app) {
     // Stays for the program's life: held input may still be waiting to be handed on after a wait.

@@ -33,13 +33,14 @@ void DoEvents();
 // then); only the close box of a held window does nothing. A window the program closes
 // meanwhile (a notice that closes after a few seconds) closes. A wait inside another (a rig poll
 // during a web request) keeps the outer one's windows held. A window opened meanwhile (a message box)
-// takes input as usual.
+// takes input as usual, and a box shown during the wait first takes in the input that came before it.
+// A window left free (the one whose Esc stops a long job) takes its input at once.
 //
 //   InputHold hold;
 //   loop.exec(WaitFlags());
 class InputHold {
  public:
-  InputHold();
+  explicit InputHold(const QWidget* leftFree = nullptr);
   ~InputHold();
   InputHold(const InputHold&) = delete;
   InputHold& operator=(const InputHold&) = delete;
@@ -51,6 +52,8 @@ class InputHold {
 QEventLoop::ProcessEventsFlags WaitFlags();
 // True when `target` (a window, or a widget in one) is held by a wait that lives now.
 bool HeldByWait(const QObject* target);
+// True while a wait holds input.
+bool WaitHoldsInput();
 
 class LockItem {
  public:
