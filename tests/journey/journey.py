@@ -217,67 +217,65 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     d.window_gone("ORBEXログ")
 
 
-def save(count):
-    d.key("F1")
-    answer_hamlogs_question()
-    d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count)
-    return record(count)
+def typed(*pairs, then=None):
+    """Each key followed by its text (None: the key alone); F1 then stores the QSO as record `then`."""
+    for k, text in pairs:
+        d.key(*k.split())
+        if text:
+            d.type_text(text)
+    if then:
+        d.key("F1")
+        answer_hamlogs_question()
+        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
+        return record(then)
 
 
 @step
-def a_new_call_keeps_only_what_was_typed_for_it():
+def a_new_call_after_new_stores_nothing_of_the_station_before():
     _, count, log = open_entry_window_and_type("ja1abc/1", "20241227")
-    for k, text in (("F3", "2105"), ("F5", "7.025"), ("F9", "Koganei city")):
-        d.key(k)
-        d.type_text(text)
-    save(count + 1)
+    typed(("F3", "2105"), ("F5", "7.025"), ("F9", "Koganei city"), then=count + 1)
     d.click(d.find(log, "push button", "新(A)"))  # the call selected: typed over
-    d.type_text("jr2xy")
-    d.key("F5")
-    d.type_text("7.030")
-    rec = save(count + 2)
-    check(rec[1] == "JR2XY" and rec[12] == "", "JR2XY stored with QTH %r" % rec[12])
+    rec = typed(("F2", "jr2xy"), ("F5", "7.030"), then=count + 2)
+    check(rec[12] == "", "JR2XY stored with QTH %r" % rec[12])
+
+
+@step
+def a_corrected_call_keeps_the_typed_name_and_remarks():
+    log, count = d.window("ORBEXログ"), len(log_lines())
     d.click(d.find(log, "push button", "新(A)"))
-    d.type_text("ja4xyz")
-    for k, text in (("F5", "7.041"), ("F8", "Hanako"), ("F10", "rig 50W")):
-        d.key(k)
-        d.type_text(text)
+    typed(("F2", "ja4xyz"), ("F5", "7.041"), ("F8", "Hanako"), ("F10", "rig 50W"))
     d.click(d.find(log, "text", text="JA4XYZ"))  # the call corrected at its end
-    d.key("End", "BackSpace")
-    d.type_text("w")
-    rec = save(count + 3)
+    rec = typed(("End BackSpace", "w"), then=count + 1)
     check([rec[1], rec[11], rec[13]] == ["JA4XYW", "Hanako", "rig 50W"], "stored %r" % rec[1:15])
-    # A code reached by its Alt key is typed over whole, the one carried for the same station too.
+
+
+@step
+def a_code_reached_by_its_alt_key_is_typed_over_whole():
+    log, count = d.window("ORBEXログ"), len(log_lines())
     d.click(d.find(log, "push button", "新(A)"))
-    d.key("F2")
-    d.type_text("ja8fff")
-    for k, text in (("F5", "7.025"), ("alt+e", "0103"), ("F8", "Taro")):
-        d.key(k)
-        d.type_text(text)
-    save(count + 4)
-    d.key("Escape")  # the initial-letter panel closes
-    d.key("alt+a")
-    d.type_text("14.025")
-    for k, text in (("alt+n", "Jiro"), ("alt+e", "0104")):
-        d.key(k)
-        d.type_text(text)
-    rec = save(count + 5)
+    typed(("F2", "ja8fff"), ("F5", "7.025"), ("alt+e", "0103"), ("F8", "Taro"), then=count + 1)
+    rec = typed(("Escape alt+a", "14.025"), ("alt+n", "Jiro"), ("alt+e", "0104"), then=count + 2)
     check([rec[1], rec[8]] == ["JA8FFF", "0104"], "stored %r" % rec[1:15])
-    # Ctrl+A selects the whole text of every box: what is typed then replaces it.
+
+
+@step
+def ctrl_a_then_typing_replaces_in_every_box():
+    log, count = d.window("ORBEXログ"), len(log_lines())
     d.click(d.find(log, "push button", "新(A)"))
-    for k, first, final in (("alt+c", "ja1ctl", "ja1ctm"), ("alt+d", "2024", "20241229"), ("alt+t", "21", "2110"),
-                            ("alt+h", "57", "559"), ("alt+y", "55", "579"), ("alt+f", "7.025", "7.030"),
-                            ("alt+e", "1001", "1002"), ("alt+g", "pm95", "pm96"), ("alt+n", "Taro", "Jiro"),
-                            ("alt+q", "Tokyo", "Chiba"), ("alt+r", "r1", "rem1"), ("alt+k", "r2", "rem2")):
-        d.key(k)
-        d.type_text(first)
-        d.key("End", "ctrl+a")
-        d.type_text(final)
-    rec = save(count + 6)
+    boxes = (("alt+c", "ja1ctl", "ja1ctm"), ("alt+d", "2024", "20241229"), ("alt+t", "21", "2110"),
+             ("alt+h", "57", "559"), ("alt+y", "55", "579"), ("alt+f", "7.025", "7.030"), ("alt+e", "1001", "1002"),
+             ("alt+g", "pm95", "pm96"), ("alt+n", "Taro", "Jiro"), ("alt+q", "Tokyo", "Chiba"),
+             ("alt+r", "r1", "rem1"), ("alt+k", "r2", "rem2"))
+    rec = typed(*[p for k, first, final in boxes for p in ((k, first), ("End ctrl+a", final))], then=count + 1)
     check(rec[1:7] + rec[8:10] + rec[11:15] == ["JA1CTM", "2024/12/29", "21:10J", "559", "579", "7.030", "1002",
                                                 "PM96", "Jiro", "Chiba", "rem1", "rem2"], "stored %r" % rec[1:15])
     d.key("Escape")
     d.window_gone("ORBEXログ")
+
+
+def box_saying(part):
+    saying = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: part in (a.name or ""))
+    return d.wait_for("a box saying " + part, lambda: next((w for w in d.windows() if saying(w)), None))
 
 
 @step
@@ -292,11 +290,11 @@ def input_during_a_reading_that_ends_in_a_box_arrives():
         f.write(b"99/99/99")
     d.click(d.find(sheet, "push button", "CLR", index=1))  # the call box empty, the keyboard in it
     d.menu(sheet, "Menu(M)", "HAMLOG追加読込(表の更新)")
-    d.window("ORBEX5")  # the reading filter confirmed, the call typed while it reads
-    subprocess.run(["xdotool", "key", "Return", "type", "--delay", "10", "ja1newd"], check=True)
-    said = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: "日付" in (a.name or ""))
-    box = d.wait_for("the damaged date said", lambda: next((w for w in d.windows() if said(w)), None))
-    d.click(d.find(box, "push button", "OK"))
+    box_saying("読込みフィルタ")  # confirmed, the call typed into the sheet while it reads
+    sheet_id = subprocess.run(["xdotool", "search", "--name", "進捗シート"], capture_output=True, text=True).stdout.split()[0]
+    subprocess.run(["xdotool", "key", "Return", "type", "--window", sheet_id, "--delay", "0", "ja1newd"], check=True)
+    for said in ("日付", "増えていません"):  # the damaged date; nothing new to read
+        d.click(d.find(box_saying(said), "push button", "OK"))
     d.wait_for("the call typed", lambda: d.text_of(call_box(sheet)) == "JA1NEWD")
 
 
@@ -391,6 +389,35 @@ def wanted_list_is_written():
     check(listed == wanted, "listed but not wanted: %s; wanted but not listed: %s" % (
         sorted(listed - wanted)[:5], sorted(wanted - listed)[:5]))
     check(all(l.endswith(",7MHz") for l in lines[1:]), "a line names another band")
+
+
+CONTROL_ROLES = {"push button", "text", "table", "menu bar", "label", "check box", "combo box", "list"}
+
+
+@step
+def windows_opened_together_cover_no_control():
+    """Each window opened finds a place clear of the controls of those open before it: the screen has
+    room for them all."""
+    sheet = sheet_window()
+    d.click(d.find(sheet, "push button", "CLR", index=1))
+    d.type_text("vk9")
+    opened = [sheet, d.window("DX Code List")]
+    d.menu(sheet, "LOG", "LOG帳を開く")
+    opened.append(d.window("ORBEXログ"))
+    d.key("alt+c", "Down")  # the entry window's own list of VK9's entities
+    opened.append(d.wait_for("Code List", lambda: next((w for w in d.windows() if w.name == "Code List"), None)))
+    d.menu(sheet, "集計表示")
+    totals = d.window("ORB 集計表")
+    d.menu(totals, "ORB本の手引き(V)")
+    opened += [totals, d.window("ORB本用 集計")]
+    for i, w in enumerate(opened):
+        x, y, width, height = d.extents(w)
+        for other in opened[:i]:
+            for c in d.walk(other):
+                cx, cy, cw, ch = d.extents(c)
+                covered = c.getRoleName() in CONTROL_ROLES and cw > 0 and ch > 0 and \
+                    cx < x + width and x < cx + cw and cy < y + height and y < cy + ch
+                check(not covered, "%r covers %r %r of %r" % (w.name, c.getRoleName(), c.name, other.name))
 
 
 def main():
