@@ -189,7 +189,7 @@ InputHold::~InputHold() {
 QEventLoop::ProcessEventsFlags WaitFlags() { return QEventLoop::AllEvents; }
 
 LongJobGuard::LongJobGuard(VbForm& form, std::initializer_list<LockItem> items)
-    : form_(&form), items_(items) {
+    : form_(&form), items_(items), focus_(form.focusWidget()) {
   form.LockClose();
   for (LockItem& i : items_) {
     if (i.widget_) {
@@ -208,6 +208,7 @@ LongJobGuard::~LongJobGuard() {
     if (i.action_) i.action_->setEnabled(i.wasEnabled_);
   }
   if (form_) form_->UnlockClose();
+  if (focus_ && form_ && focus_->isEnabled() && form_->focusWidget() != focus_) focus_->setFocus(Qt::OtherFocusReason);
 }
 
 MousePointerGuard::MousePointerGuard(VbForm& form, int pointer)

@@ -9,7 +9,8 @@
 //
 // While a LongJobGuard lives, the operator's close box of its window is refused and the listed
 // controls and menus are disabled; each gets back the state it had before (one that was disabled
-// stays disabled). A window unloaded meanwhile is simply skipped.
+// stays disabled). A window unloaded meanwhile is simply skipped. The keyboard, pushed off a control
+// the guard disabled, goes back to it: what the operator types meanwhile (held) arrives there.
 
 #include <QAction>
 #include <QEventLoop>
@@ -76,6 +77,7 @@ class LongJobGuard {
  private:
   QPointer<VbForm> form_;
   std::vector<LockItem> items_;
+  QPointer<QWidget> focus_;
 };
 
 class MousePointerGuard {
