@@ -406,6 +406,10 @@ def windows_opened_together_cover_no_control():
     if next((w for w in d.windows() if w.name == "ORBEX5"), None):
         d.key("Return")  # the log's indexes made again after the reading's damaged record
     opened.append(d.wait_for("Code List", lambda: next((w for w in d.windows() if w.name == "Code List"), None)))
+    d.menu(sheet, "LOG", "HAMLOG DATA表示(V)")
+    opened.append(d.window("HAMLOG Data"))
+    d.menu(sheet, "Ｗａｎｔｅｄ", "新市 整理簿")
+    opened.append(d.window("新市 整理簿"))
     d.menu(sheet, "集計表示")
     totals = d.window("ORB 集計表")
     d.menu(totals, "ORB本の手引き(V)")
