@@ -273,29 +273,6 @@ def ctrl_a_then_typing_replaces_in_every_box():
     d.window_gone("ORBEXログ")
 
 
-def box_saying(part):
-    saying = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: part in (a.name or ""))
-    return d.wait_for("a box saying " + part, lambda: next((w for w in d.windows() if saying(w)), None))
-
-
-@step
-def input_during_a_reading_that_ends_in_a_box_arrives():
-    sheet = sheet_window()
-    csv = os.path.join(ARGS.shots, "new.csv")
-    open(csv, "w").write("JA1NEW,2024/12/30,21:05J,599,599,7.025,CW,1001,,J,,,,\n" * 100000)  # long to read
-    subprocess.run([ARGS.hamlogdb, "import", ARGS.hamlog, csv], check=True, capture_output=True)
-    count = len(log_lines())
-    with open(os.path.join(ARGS.hamlog, "HAMLOG.HDB"), "r+b") as f:
-        f.seek(545 + (count - 1) * 809 + 21)  # the new record's date
-        f.write(b"99/99/99")
-    d.click(d.find(sheet, "push button", "CLR", index=1))  # the call box empty, the keyboard in it
-    d.menu(sheet, "Menu(M)", "HAMLOG追加読込(表の更新)")
-    box_saying("読込みフィルタ")  # confirmed, the call typed into the sheet while it reads
-    subprocess.run(["xdotool", "key", "Return", "type", "--delay", "1", "ja1newd"], check=True)
-    d.click(d.find(box_saying("日付"), "push button", "OK"))
-    d.wait_for("the call typed", lambda: d.text_of(call_box(sheet)) == "JA1NEWD")
-
-
 @step
 def qso_window_of_a_confirmed_cell():
     sheet = sheet_window()
@@ -389,6 +366,29 @@ def wanted_list_is_written():
     check(all(l.endswith(",7MHz") for l in lines[1:]), "a line names another band")
 
 
+def box_saying(part):
+    saying = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: part in (a.name or ""))
+    return d.wait_for("a box saying " + part, lambda: next((w for w in d.windows() if saying(w)), None))
+
+
+@step
+def input_during_a_reading_that_ends_in_a_box_arrives():
+    sheet = sheet_window()
+    csv = os.path.join(ARGS.shots, "new.csv")
+    open(csv, "w").write("JA1NEW,2024/12/30,21:05J,599,599,7.025,CW,1001,,J,,,,\n" * 100000)  # long to read
+    subprocess.run([ARGS.hamlogdb, "import", ARGS.hamlog, csv], check=True, capture_output=True)
+    count = len(log_lines())
+    with open(os.path.join(ARGS.hamlog, "HAMLOG.HDB"), "r+b") as f:
+        f.seek(545 + (count - 1) * 809 + 21)  # the new record's date
+        f.write(b"99/99/99")
+    d.click(d.find(sheet, "push button", "CLR", index=1))  # the call box empty, the keyboard in it
+    d.menu(sheet, "Menu(M)", "HAMLOG追加読込(表の更新)")
+    box_saying("読込みフィルタ")  # confirmed, the call typed into the sheet while it reads
+    subprocess.run(["xdotool", "key", "Return", "type", "--delay", "1", "ja1newd"], check=True)
+    d.click(d.find(box_saying("日付"), "push button", "OK"))
+    d.wait_for("the call typed", lambda: d.text_of(call_box(sheet)) == "JA1NEWD")
+
+
 CONTROL_ROLES = {"push button", "text", "table", "menu bar", "label", "check box", "combo box", "list"}
 
 
@@ -416,6 +416,8 @@ def windows_opened_together_cover_no_control():
     opened += [totals, d.window("ORB本用 集計")]
     overlap = lambda a, b: a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
     for i, w in enumerate(opened):
+        if "ORBEXログ" in w.name:
+            continue  # it keeps the place of its last save
         at = d.extents(w)
         taken = [(d.extents(c), c.name, other.name) for other in opened[:i] for c in d.walk(other)
                  if c.getRoleName() in CONTROL_ROLES and (c.name or c.getRoleName() != "label")]
