@@ -33,6 +33,26 @@ bool prefectureInArea(int32_t prefecture, QChar area) {
   return true;  // a letter: not tested
 }
 
+// A frequency as the log keeps one: MHz ("7.025"), GHz after a "*" or before a "G" ("*10", "10G"), a
+// satellite's up and down links ("145/435"). Anything else is no frequency at all.
+bool isFrequency(QStringView text) {
+  for (QStringView part : text.trimmed().split(u'/')) {
+    if (part.startsWith(u'*')) part = part.mid(1);
+    if (part.endsWith(u'G')) part.chop(1);
+    int digits = 0, dots = 0;
+    for (QChar c : part) {
+      if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        ++digits;
+      else if (c == QLatin1Char('.') && ++dots == 1)
+        continue;
+      else
+        return false;
+    }
+    if (digits == 0) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 QString EntryCheckMessage(EntryCheck check) {
@@ -51,7 +71,7 @@ QString EntryCheckMessage(EntryCheck check) {
 
 EntryCheck CheckEntry(const QsoEntry& e) {
   if (e.call.isEmpty()) return EntryCheck::NoCall;
-  if (e.freq.isEmpty()) return EntryCheck::NoFreq;
+  if (!isFrequency(e.freq)) return EntryCheck::NoFreq;
   Qso.QsoFreq = e.freq;
   QsoRules.FreqErrorFound = 0;
   FreqToBand();

@@ -38,7 +38,7 @@ struct QsoEntry {
 // The save's checks, in the order it makes them; the first that fails stops the save.
 enum class EntryCheck { Ok, NoCall, NoFreq, BadFreq, NoMode, BadCode, BadDate, BadTime };
 QString EntryCheckMessage(EntryCheck check);
-// Call, frequency (its band through FreqToBand, which reports a frequency that fits none), mode, code,
+// Call, frequency (missing or no number; its band through FreqToBand, which reports a frequency that fits none), mode, code,
 // then the date and the time as they would be stored.
 EntryCheck CheckEntry(const QsoEntry& entry);
 

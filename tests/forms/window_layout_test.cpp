@@ -119,7 +119,7 @@ TEST_F(WindowLayout, TheWidestValuesShowWhole) {
   progress.StatusBar1.SetPanelText(3, "RIG Control Port-" + denied);  // the longest of them
   EXPECT_TRUE(CutWhenShown(progress).isEmpty()) << CutCaptions(progress).join("\n").toStdString();
   RigCFG& rig = Form<RigCFG>();
-  rig.PortState1.setText(denied);
+  rig.PortState1.setText(QString(denied).replace("/dev/ttyUSB7", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
   EXPECT_TRUE(CutWhenShown(rig).isEmpty()) << CutCaptions(rig).join("\n").toStdString();
   // The port list opens inside the dialog, its CLOSE button in sight.
   Operator::Click(rig.Command1);

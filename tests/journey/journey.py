@@ -217,6 +217,62 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     d.window_gone("ORBEXログ")
 
 
+def typed(*pairs, then=None):
+    """Each key followed by its text (None: the key alone); F1 then stores the QSO as record `then`."""
+    for k, text in pairs:
+        d.key(*k.split())
+        if text:
+            d.type_text(text)
+    if then:
+        d.key("F1")
+        answer_hamlogs_question()
+        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
+        return record(then)
+
+
+@step
+def a_new_call_after_new_stores_nothing_of_the_station_before():
+    _, count, log = open_entry_window_and_type("ja1abc/1", "20241227")
+    typed(("F3", "2105"), ("F5", "7.025"), ("F9", "Koganei city"), then=count + 1)
+    d.click(d.find(log, "push button", "新(A)"))  # the call selected: typed over
+    rec = typed(("F2", "jr2xy"), ("F5", "7.030"), then=count + 2)
+    check(rec[12] == "", "JR2XY stored with QTH %r" % rec[12])
+
+
+@step
+def a_corrected_call_keeps_the_typed_name_and_remarks():
+    log, count = d.window("ORBEXログ"), len(log_lines())
+    d.click(d.find(log, "push button", "新(A)"))
+    typed(("F2", "ja4xyz"), ("F5", "7.041"), ("F8", "Hanako"), ("F10", "rig 50W"))
+    d.click(d.find(log, "text", text="JA4XYZ"))  # the call corrected at its end
+    rec = typed(("End BackSpace", "w"), then=count + 1)
+    check([rec[1], rec[11], rec[13]] == ["JA4XYW", "Hanako", "rig 50W"], "stored %r" % rec[1:15])
+
+
+@step
+def a_code_reached_by_its_alt_key_is_typed_over_whole():
+    log, count = d.window("ORBEXログ"), len(log_lines())
+    d.click(d.find(log, "push button", "新(A)"))
+    typed(("F2", "ja8fff"), ("F5", "7.025"), ("alt+e", "0103"), ("F8", "Taro"), then=count + 1)
+    rec = typed(("Escape alt+a", "14.025"), ("alt+n", "Jiro"), ("alt+e", "0104"), then=count + 2)
+    check([rec[1], rec[8]] == ["JA8FFF", "0104"], "stored %r" % rec[1:15])
+
+
+@step
+def ctrl_a_then_typing_replaces_in_every_box():
+    log, count = d.window("ORBEXログ"), len(log_lines())
+    d.click(d.find(log, "push button", "新(A)"))
+    boxes = (("alt+c", "ja1ctl", "ja1ctm"), ("alt+d", "2024", "20241229"), ("alt+t", "21", "2110"),
+             ("alt+h", "57", "559"), ("alt+y", "55", "579"), ("alt+f", "7.025", "7.030"), ("alt+e", "1001", "1002"),
+             ("alt+g", "pm95", "pm96"), ("alt+n", "Taro", "Jiro"), ("alt+q", "Tokyo", "Chiba"),
+             ("alt+r", "r1", "rem1"), ("alt+k", "r2", "rem2"))
+    rec = typed(*[p for k, first, final in boxes for p in ((k, first), ("End ctrl+a", final))], then=count + 1)
+    check(rec[1:7] + rec[8:10] + rec[11:15] == ["JA1CTM", "2024/12/29", "21:10J", "559", "579", "7.030", "1002",
+                                                "PM96", "Jiro", "Chiba", "rem1", "rem2"], "stored %r" % rec[1:15])
+    d.key("Escape")
+    d.window_gone("ORBEXログ")
+
+
 @step
 def qso_window_of_a_confirmed_cell():
     sheet = sheet_window()
@@ -308,6 +364,67 @@ def wanted_list_is_written():
     check(listed == wanted, "listed but not wanted: %s; wanted but not listed: %s" % (
         sorted(listed - wanted)[:5], sorted(wanted - listed)[:5]))
     check(all(l.endswith(",7MHz") for l in lines[1:]), "a line names another band")
+
+
+def box_saying(part):
+    saying = lambda w: w.name == "ORBEX5" and d.find_all(w, pred=lambda a: part in (a.name or ""))
+    return d.wait_for("a box saying " + part, lambda: next((w for w in d.windows() if saying(w)), None))
+
+
+@step
+def input_during_a_reading_that_ends_in_a_box_arrives():
+    sheet = sheet_window()
+    csv = os.path.join(ARGS.shots, "new.csv")
+    open(csv, "w").write("JA1NEW,2024/12/30,21:05J,599,599,7.025,CW,1001,,J,,,,\n" * 100000)  # long to read
+    subprocess.run([ARGS.hamlogdb, "import", ARGS.hamlog, csv], check=True, capture_output=True)
+    count = len(log_lines())
+    with open(os.path.join(ARGS.hamlog, "HAMLOG.HDB"), "r+b") as f:
+        f.seek(545 + (count - 1) * 809 + 21)  # the new record's date
+        f.write(b"99/99/99")
+    d.click(d.find(sheet, "push button", "CLR", index=1))  # the call box empty, the keyboard in it
+    d.menu(sheet, "Menu(M)", "HAMLOG追加読込(表の更新)")
+    box_saying("読込みフィルタ")  # confirmed, the call typed into the sheet while it reads
+    subprocess.run(["xdotool", "key", "Return", "type", "--delay", "1", "ja1newd"], check=True)
+    d.click(d.find(box_saying("日付"), "push button", "OK"))
+    d.wait_for("the call typed", lambda: d.text_of(call_box(sheet)) == "JA1NEWD")
+
+
+CONTROL_ROLES = {"push button", "text", "table", "menu bar", "label", "check box", "combo box", "list"}
+
+
+@step
+def windows_opened_together_cover_no_control():
+    """Each window opened finds a place clear of the controls of those open before it: the screen has
+    room for them all."""
+    sheet = sheet_window()
+    d.click(d.find(sheet, "push button", "CLR", index=1))
+    d.type_text("vk9")
+    opened = [sheet, d.window("DX Code List")]
+    d.menu(sheet, "LOG", "LOG帳を開く")
+    opened.append(d.window("ORBEXログ"))
+    d.key("alt+c", "Down")  # the entry window's own list of VK9's entities
+    if next((w for w in d.windows() if w.name == "ORBEX5"), None):
+        d.key("Return")  # the log's indexes made again after the reading's damaged record
+    opened.append(d.wait_for("Code List", lambda: next((w for w in d.windows() if w.name == "Code List"), None)))
+    d.menu(sheet, "LOG", "HAMLOG DATA表示(V)")
+    opened.append(d.window("HAMLOG Data"))
+    d.menu(sheet, "Ｗａｎｔｅｄ", "新市 整理簿")
+    opened.append(d.window("新市 整理簿"))
+    d.menu(sheet, "集計表示")
+    totals = d.window("ORB 集計表")
+    d.menu(totals, "ORB本の手引き(V)")
+    opened += [totals, d.window("ORB本用 集計")]
+    overlap = lambda a, b: a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+    for i, w in enumerate(opened):
+        if "ORBEXログ" in w.name:
+            continue  # it keeps the place of its last save
+        at = d.extents(w)
+        taken = [(d.extents(c), c.name, other.name) for other in opened[:i] for c in d.walk(other)
+                 if c.getRoleName() in CONTROL_ROLES and (c.name or c.getRoleName() != "label")]
+        covered = [(name, window) for e, name, window in taken if overlap(at, e)]
+        free = any(not any(overlap((x, y) + at[2:], e) for e, _, _ in taken)
+                   for y in range(0, 1000 - at[3], 16) for x in range(0, 1600 - at[2], 16))
+        check(not (covered and free), "%r covers %r though the screen has room" % (w.name, covered[:3]))
 
 
 def main():

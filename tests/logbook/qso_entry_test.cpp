@@ -42,7 +42,9 @@ TEST_F(EntryChecks, TheFirstMissingOrWrongFieldNamesTheMessage) {
   e = valid();
   e.freq.clear();
   EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Band DATA がありません"));
-  e.freq = "99999.9x";
+  e.freq = "7.02521.1";  // no number at all
+  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Band DATA がありません"));
+  e.freq = "99999.9";
   EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("この周波数は正常ではありません"));
   e = valid();
   e.mode.clear();

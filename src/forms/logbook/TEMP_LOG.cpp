@@ -323,8 +323,12 @@ void TEMP_LOG::closeWindowAndLists(bool unloadSelf) {
   if (unloadSelf) Unload();
 }
 
+bool TEMP_LOG::nothingTypedInNewQso() const {
+  return Text1.text().trimmed().isEmpty() || (leftByDelete_ && Entry() == *leftByDelete_);
+}
+
 bool TEMP_LOG::MayDropNewQso() {
-  return Text1.text().trimmed().isEmpty() || LogWindowState.EditMode == 1 || RecordSaved != 0 ||
+  return nothingTypedInNewQso() || LogWindowState.EditMode == 1 || RecordSaved != 0 ||
          askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"));
 }
 
@@ -356,7 +360,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
     // Esc inside the initial-letter panel closes the panel only.
     if (Frame2.isVisible() && Text18.hasFocus()) return;
     keyCode = 0;
-    if (!Text1.text().trimmed().isEmpty() && RecordSaved == 0 &&
+    if (!nothingTypedInNewQso() && RecordSaved == 0 &&
         !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
       return;
     SaveLogWindowPos();
@@ -364,8 +368,10 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
     Unload();
     return;
   }
+  // A box reached by its key has its text selected: what is typed replaces it, as after Tab.
   const auto focus = [&keyCode](QWidget& w) {
-    w.setFocus();
+    w.setFocus(Qt::ShortcutFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(&w)) box->selectAll();
     keyCode = 0;
   };
   if (shift == vbAltMask) {
@@ -504,6 +510,8 @@ void TEMP_LOG::PutCodeAndQth(const QString& code, const QString& qth) {
 }
 
 void TEMP_LOG::SetEntry(const QsoEntry& e) {
+  carried_.clear();
+  leftByDelete_.reset();
   stationCall_ = e.call.trimmed();
   Text1.setText(e.call);
   Text3.setText(e.date);
@@ -607,6 +615,8 @@ bool TEMP_LOG::NewRecord() {
   // The station of the last save stays for its next QSO; nothing of a record only browsed to does. A
   // window not shown yet holds only what the sheet put there for this QSO (call, name, band, code).
   const bool prepared = !shownOnce_;
+  carried_.clear();
+  leftByDelete_.reset();
   if (prepared) stationCall_.clear();
   if (!prepared && (Text1.text().trimmed() != LastSavedCall ||
                     (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0))) {
@@ -640,6 +650,7 @@ bool TEMP_LOG::NewRecord() {
   CWSHEET* sheet = LoadedForm<CWSHEET>();
   Text1.setText(sheet ? sheet->Text3.text() : QString());
   Text15.setText(QString());
+  if (!prepared) keepCarriedDetails();
   if (!openHamlogOrSay()) return false;
   const int32_t count = Vdbf_rcount(Hamlog.Thw);
   LogWindowState.LogRecordCount = count;
@@ -657,6 +668,7 @@ void TEMP_LOG::SaveQso() {
   if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
   if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
     Text4.setText(*t);
+  dropCarriedDetails(true);
   const QsoEntry typed = Entry();
   QsoEntry e = typed;
   List1.hide();
@@ -841,7 +853,7 @@ void TEMP_LOG::deleteShownRecord() {
   LogWindowState.LogRecNo = 0;
   UnloadForm<QSODATA>();
   refreshLogViewer();
-  NewRecord();
+  if (NewRecord()) leftByDelete_ = Entry();
 }
 
 void TEMP_LOG::rebuildIndexes() {

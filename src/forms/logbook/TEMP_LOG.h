@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "logbook/QsoEntry.h"
 #include "platform/hamlog/hamlog.h"
@@ -165,6 +167,15 @@ class TEMP_LOG : public VbForm, public RigListener {
   // The call whose station details (code, grid, name, QTH, D) the fields hold: looked up, stored or
   // carried by 新; empty while they are only what was typed or put there for this QSO.
   QString stationCall_;
+  // Those of the station details that came with stationCall_ when 新 kept them, not typed or looked up
+  // for this QSO since: they go once the call box holds another station.
+  std::vector<QWidget*> carried_;
+  int settingDetails_ = 0;  // the window itself fills or empties the details
+  // The new QSO as the deletion of the record shown left it: nothing typed in it is nothing to lose.
+  std::optional<QsoEntry> leftByDelete_;
+  void keepCarriedDetails();
+  void dropCarriedDetails(bool callComplete);
+  bool nothingTypedInNewQso() const;
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
   void wireEqsl();

@@ -2,6 +2,7 @@
 // report locks, the code field with its code-master lookups, and the pick lists.
 #include <QCoreApplication>
 
+#include "awards/MemberCheck.h"
 #include "awards/RoadsideStations.h"
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
@@ -52,8 +53,9 @@ QString typedForm(const QString& text, int keep, bool narrow) {
 }
 
 // The fields' own caret steps follow the characters typed only: the caret keys, Backspace and the
-// modifiers leave the caret where they put it.
-bool typesACharacter(int keyCode) {
+// modifiers (Ctrl+A too) leave the caret where they put it.
+bool typesACharacter(int keyCode, int shift) {
+  if (shift & vbCtrlMask) return false;
   return keyCode == vbKeySpace || (keyCode >= vbKey0 && keyCode <= vbKeyZ) ||
          (keyCode >= vbKeyNumpad0 && keyCode < vbKeyF1) || keyCode > 145;
 }
@@ -124,7 +126,17 @@ void TEMP_LOG::wireFields() {
 
   Text1.Change = [this] {
     if (LogWindowState.QslCheckMode != 1) LSave.SetEnabled(true);
+    dropCarriedDetails(false);
   };
+  Text1.LostFocus = [this] { dropCarriedDetails(true); };
+  // A detail typed or looked up for this QSO is the new station's, whatever the call box holds.
+  for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14})
+    QObject::connect(t, &QLineEdit::textChanged, t, [this, t] {
+      if (settingDetails_ == 0) std::erase(carried_, t);
+    });
+  QObject::connect(&Check1, &QCheckBox::toggled, &Check1, [this] {
+    if (settingDetails_ == 0) std::erase(carried_, &Check1);
+  });
   Text1.KeyUp = [this](int&, int) {
     if (LogWindowState.EditMode == 1) return;
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text3.setText(Text1.text().trimmed());
@@ -151,8 +163,8 @@ void TEMP_LOG::wireFields() {
   Text3.KeyDown = [](int& keyCode, int) {
     if (keyCode == vbKeyDelete) keyCode = 0;
   };
-  Text3.KeyUp = [this](int& keyCode, int) {
-    if (!typesACharacter(keyCode)) return;
+  Text3.KeyUp = [this](int& keyCode, int shift) {
+    if (!typesACharacter(keyCode, shift)) return;
     const int at = Text3.SelStart();
     if (at == 4 || at == 7) Text3.SetSelStart(at + 1);
     if (at == 10) Text4.setFocus();
@@ -172,8 +184,8 @@ void TEMP_LOG::wireFields() {
     if (keyCode == vbKeyDelete && LogWindowState.EditMode != 1) keyCode = 0;
     if (keyCode == vbKeyDown && LogWindowState.EditMode != 1) fillNow();
   };
-  Text4.KeyUp = [this](int& keyCode, int) {
-    if (typesACharacter(keyCode) && Text4.SelStart() == 2) Text4.SetSelStart(3);
+  Text4.KeyUp = [this](int& keyCode, int shift) {
+    if (typesACharacter(keyCode, shift) && Text4.SelStart() == 2) Text4.SetSelStart(3);
   };
   Text4.LostFocus = [this] {
     if (Text4.text().trimmed().isEmpty()) return;
@@ -185,8 +197,8 @@ void TEMP_LOG::wireFields() {
     Text4.SetSelStart(0);
     Text4.setFocus();
   };
-  Text5.KeyUp = [this](int& keyCode, int) {
-    if (typesACharacter(keyCode) && Text5.SelStart() == 3) Text6.setFocus();
+  Text5.KeyUp = [this](int& keyCode, int shift) {
+    if (typesACharacter(keyCode, shift) && Text5.SelStart() == 3) Text6.setFocus();
   };
   Text8.KeyDown = [this](int& keyCode, int) {
     if (keyCode != vbKeyDown) return;
@@ -241,6 +253,32 @@ void TEMP_LOG::wireFields() {
     if (button == vbRightButton) Frame7.hide();
   };
   Frame7.Click = [this] { Frame7.hide(); };
+}
+
+void TEMP_LOG::keepCarriedDetails() {
+  carried_.clear();
+  if (stationCall_.isEmpty()) return;
+  for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14})
+    if (!t->text().isEmpty()) carried_.push_back(t);
+  if (Check1.Value() == 1) carried_.push_back(&Check1);
+}
+
+// While the call is typed, one still on the way to the carried station's keeps its details; a
+// finished call of another base call (the call box left, the save) drops them.
+void TEMP_LOG::dropCarriedDetails(bool callComplete) {
+  if (carried_.empty() || LogWindowState.EditMode != 0) return;
+  const QString station = MemberBaseCall(stationCall_);
+  const QString typed = MemberBaseCall(Text1.text().trimmed());
+  if (typed.isEmpty() || typed == station || (!callComplete && station.startsWith(typed))) return;
+  const ui_detail::Hold own(settingDetails_);
+  for (QWidget* w : carried_) {
+    if (w == &Check1)
+      Check1.SetValue(0);
+    else
+      static_cast<TextBox*>(w)->setText(QString());
+  }
+  carried_.clear();
+  stationCall_.clear();
 }
 
 void TEMP_LOG::fillNow() {

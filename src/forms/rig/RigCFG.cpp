@@ -137,12 +137,14 @@ void RigCFG::buildLayout() {
   }
   for (auto [frame, box, button, state] : {std::tuple{&Frame5, &Combo3, &Command1, &PortState1},
                                            std::tuple{&Frame15, &Combo4, &Command2, &PortState2}}) {
-    frame->Move(3840, frame == &Frame5 ? 120 : 4000, 3600, 1400);
+    frame->Move(3840, frame == &Frame5 ? 120 : 4000, 3600, 1900);
     box->Move(120, 240, 2200, 300);
     button->Move(2400, 240, 1080, 300);
-    state->Move(120, 600, 3360, 760);
+    // A port's long name and the advice after it, whole.
+    state->Move(120, 600, 3360, 1260);
+    state->SetWrapAnywhere(true);
   }
-  Frame6.Move(3840, 1600, 3600, 1300);
+  Frame6.Move(3840, 2100, 3600, 1300);
   Check1.Move(120, 240, 1400, 240);
   Label40.Move(120, 560, 1400, 240);
   Text5.Move(1600, 520, 700, 300);
@@ -381,6 +383,11 @@ void RigCFG::Close(bool fromMenu) {
       if (fromMenu) sheet->RigSel.SetVisible(false);
     }
     sheet->Rig2.SetVisible(keys.TwoRig == "YES");
+    // The rig menu names the models just stored; rig 1 is the one in use again.
+    sheet->Rig1.SetCaption(keys.RigType);
+    sheet->Rig2.SetCaption(keys.RigType2);
+    sheet->Rig1.SetChecked(true);
+    sheet->Rig2.SetChecked(false);
     if (keys.TwoRig == "YES") {
       sheet->Check9.show();
     } else {

@@ -106,7 +106,7 @@ void CWSHEET::buildLayout() {
   Check9.Move(1400, 380, 800, 200);
   Command5.Move(2200, 360, 700, 220);
   Label1.Move(3300, 760, 2000, 300);
-  Label8.Move(5400, 240, 1600, 300);
+  Label8.Move(5700, 440, 2200, 260);  // under "<= AC =>", where "QSO 一覧" is hidden meanwhile
   Label8.hide();
   Frame10.Move(8400, 960, 1800, 2000);
   Frame10.hide();

@@ -362,6 +362,7 @@ class CWSHEET : public VbForm {
   void Check9_Click();
   void Rig1_Click();
   void Rig2_Click();
+  void tickRigInUse();
   void StatusBar1_PanelClick(int panel);
   void Command5_Click();
   void Command15_Click();

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/color.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbnumber.h"
 #include "platform/vbstrings.h"
@@ -101,7 +102,12 @@ void CWSHEET::HLAPD_Click() {
   ResetQsoPanel();
   Frame1.show();
   Frame1.raise();
-  BuildDmyDbs(progress_);
+  {
+    // What the operator types meanwhile arrives after the reading, a box it ends in too; the start
+    // window's Esc still stops it.
+    const InputHold hold(LoadedForm<ORBTOP>());
+    BuildDmyDbs(progress_);
+  }
   Frame1.hide();
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ShowReadStatus(QStringLiteral("ｶｳﾝﾀ"));
   if (t.ReadFailed == 1) {

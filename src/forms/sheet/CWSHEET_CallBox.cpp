@@ -38,8 +38,10 @@ void CWSHEET::Text3_Change() {
   // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
   // here), it stays there.
   if (isActiveWindow()) Text3.setFocus();
-  // Found anew: a look-up may show a message box, and no window reference outlives one.
-  if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>()) {
+  // Found anew: a look-up may show a message box, and no window reference outlives one. A window
+  // loaded unseen holds only what was put there for the call before; a shown one keeps what the
+  // operator typed and drops itself what came with another station.
+  if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>(); shown && !shown->isVisible()) {
     shown->Text12.setText(QString());
     shown->Text14.setText(QString());
   }

@@ -59,6 +59,11 @@ void CWSHEET::wireMenus() {
   Command6.setToolTip(QStringLiteral("右クリックで全モード"));
   Command6.MouseUp = [this](int button, int, float, float) {
     if (button != vbLeftButton && button != vbRightButton) return;
+    if (Text2.text().trimmed().isEmpty()) {
+      MsgBox(QStringLiteral("検索欄にコードを入れてから押してください"), vbOKOnly);
+      Text2.setFocus();
+      return;
+    }
     QSODATA::ShowAreaQsos(Text2.text().trimmed(), kAllBands,
                           button == vbLeftButton ? ReadConditions.SelMode : "MIX");
     Text3.setFocus();
@@ -124,7 +129,6 @@ void CWSHEET::QSLCHK_Click() {
   LOGOPEN.SetEnabled(!on);
   Label8.setVisible(on);
   if (on) {
-    Label8.SetTop(240);
     for (Label* l : {&Label3, &Label4, &Label5, &Label6}) l->setText(QString());
   } else {
     SheetSearch.SearchStartRow = 1;

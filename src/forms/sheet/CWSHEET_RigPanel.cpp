@@ -77,26 +77,35 @@ void CWSHEET::Check9_Click() {
   Text3.setFocus();
 }
 
+// The menu's marks toggle themselves on a click; they follow the rig in use only.
+void CWSHEET::tickRigInUse() {
+  const RigPortStateData& s = RigPortState;
+  const auto inUse = [&s](const RigSetting& r) {
+    return r.PortName != "NONE" && s.PortName == r.PortName && s.RigModel == r.RigModel;
+  };
+  const bool two = inUse(s.Rig2) && !inUse(s.Rig1);
+  Rig1.SetChecked(!two);
+  Rig2.SetChecked(two);
+}
+
 void CWSHEET::Rig1_Click() {
-  if (RigPortState.PortOpen != 1) return;
+  if (RigPortState.PortOpen != 1) return tickRigInUse();
   RigPortClose();
   SelectRig(1);
-  Rig1.SetChecked(true);
-  Rig2.SetChecked(false);
+  tickRigInUse();
   Check9.SetValue(0);
   ApplyRigModelRule();
   RigPortOpen();
 }
 
 void CWSHEET::Rig2_Click() {
-  if (RigPortState.PortOpen != 1) return;
+  if (RigPortState.PortOpen != 1) return tickRigInUse();
   RigPortClose();
   if (RigPortState.Rig2.PortName != "NONE") {
     SelectRig(2);
-    Rig1.SetChecked(false);
-    Rig2.SetChecked(true);
     Check9.SetValue(1);  // finds the port closed: nothing more
   }
+  tickRigInUse();
   ApplyRigModelRule();
   RigPortOpen();
 }

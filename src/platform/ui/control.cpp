@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QKeySequence>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -120,6 +121,8 @@ bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const 
     if (keyDown) keyDown(code, shift);
     if (code == 0) return false;
   }
+  // Ctrl+A selects the whole text whatever characters the control keeps: no typed character.
+  if (e.matches(QKeySequence::SelectAll)) return true;
   const KeyAsciiHandler press = Chain(preview.press, keyPress);
   if (!press || e.text().isEmpty()) return true;
   const QString kept = FilterTypedText(e.text(), press);

@@ -161,14 +161,17 @@ bool HeldByWait(const QObject* target) {
   return false;
 }
 
+bool WaitHoldsInput() { return holds().depth > 0; }
+
 void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
 
-InputHold::InputHold() : heldBefore_(holds().windows.size()) {
+InputHold::InputHold(const QWidget* leftFree) : heldBefore_(holds().windows.size()) {
   Holds& h = holds();
   // A tool without windows (the command sender) has nothing to hold.
   QCoreApplication* app = QCoreApplication::instance();
   if (qobject_cast<QApplication*>(app))
-    for (QWidget* w : QApplication::topLevelWidgets()) h.windows.emplace_back(w);
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w != leftFree) h.windows.emplace_back(w);
   ++h.depth;
   if (!h.filter && app) {
     // Stays for the program's life: held input may still be waiting to be handed on after a wait.
@@ -224,7 +227,7 @@ bool EscapableWait::Escaped() {
 }
 
 LongJobGuard::LongJobGuard(VbForm& form, std::initializer_list<LockItem> items)
-    : form_(&form), items_(items) {
+    : form_(&form), items_(items), focus_(form.focusWidget()) {
   form.LockClose();
   for (LockItem& i : items_) {
     if (i.widget_) {
@@ -243,6 +246,7 @@ LongJobGuard::~LongJobGuard() {
     if (i.action_) i.action_->setEnabled(i.wasEnabled_);
   }
   if (form_) form_->UnlockClose();
+  if (focus_ && form_ && focus_->isEnabled() && form_->focusWidget() != focus_) focus_->setFocus(Qt::OtherFocusReason);
 }
 
 MousePointerGuard::MousePointerGuard(VbForm& form, int pointer)

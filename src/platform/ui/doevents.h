@@ -9,7 +9,8 @@
 //
 // While a LongJobGuard lives, the operator's close box of its window is refused and the listed
 // controls and menus are disabled; each gets back the state it had before (one that was disabled
-// stays disabled). A window unloaded meanwhile is simply skipped.
+// stays disabled). A window unloaded meanwhile is simply skipped. The keyboard, pushed off a control
+// the guard disabled, goes back to it: what the operator types meanwhile (held) arrives there.
 
 #include <QAction>
 #include <QEventLoop>
@@ -33,13 +34,14 @@ void DoEvents();
 // then); only the close box of a held window does nothing. A window the program closes
 // meanwhile (a notice that closes after a few seconds) closes. A wait inside another (a rig poll
 // during a web request) keeps the outer one's windows held. A window opened meanwhile (a message box)
-// takes input as usual.
+// takes input as usual, and a box shown during the wait first takes in the input that came before it.
+// A window left free (the one whose Esc stops a long job) takes its input at once.
 //
 //   InputHold hold;
 //   loop.exec(WaitFlags());
 class InputHold {
  public:
-  InputHold();
+  explicit InputHold(const QWidget* leftFree = nullptr);
   ~InputHold();
   InputHold(const InputHold&) = delete;
   InputHold& operator=(const InputHold&) = delete;
@@ -51,6 +53,8 @@ class InputHold {
 QEventLoop::ProcessEventsFlags WaitFlags();
 // True when `target` (a window, or a widget in one) is held by a wait that lives now.
 bool HeldByWait(const QObject* target);
+// True while a wait holds input.
+bool WaitHoldsInput();
 
 // A wait the operator may end with Esc (a write waiting for another program to let go of a file): input
 // is held as by InputHold, but an Esc pressed meanwhile belongs to the wait.
@@ -93,6 +97,7 @@ class LongJobGuard {
  private:
   QPointer<VbForm> form_;
   std::vector<LockItem> items_;
+  QPointer<QWidget> focus_;
 };
 
 class MousePointerGuard {

@@ -218,6 +218,7 @@ void VbForm::Move(int left, int top, int width, int height) {
 }
 
 void VbForm::MoveToStoredPlace(std::optional<int32_t> top, int32_t left) {
+  placedByProgram_ = true;
   placeBesideOpener_ = !top || *top < 0;
   const QPoint at = PlaceOnScreen(placeBesideOpener_ ? std::nullopt : top, left);
   Move(at.x(), at.y());
@@ -256,7 +257,7 @@ long long Overlap(const QRect& a, const std::vector<QRect>& rects) {
 
 }  // namespace
 
-void VbForm::PlaceBeside(const QWidget* opener) {
+void VbForm::PlaceBeside(const QWidget* opener, bool onlyWhereFree) {
   const auto controlsOf = [](const QWidget& window, std::vector<QRect>& into) {
     for (const QWidget* w : window.findChildren<QWidget*>())
       if (w->isVisible() && IsControl(*w)) into.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
@@ -307,6 +308,7 @@ void VbForm::PlaceBeside(const QWidget* opener) {
   auto bestCost = cost(0);
   for (size_t i = 1; i < tries.size(); ++i)
     if (const auto c = cost(i); c < bestCost) best = i, bestCost = c;
+  if (onlyWhereFree && (std::get<0>(bestCost) > 0 || std::get<1>(bestCost) > 0)) return;
   move(onScreen(tries[best]));
 }
 
@@ -324,9 +326,13 @@ void VbForm::SetWindowState(int state) {
 }
 
 void VbForm::PlaceOnFirstShow(QWidget* opener) {
-  if (!placeBesideOpener_ || isVisible()) return;
+  if (isVisible()) return;
+  const bool free = !placedByProgram_;
+  if (!placeBesideOpener_ && !free) return;
   placeBesideOpener_ = false;
-  if (opener && opener != this) PlaceBeside(opener);
+  placedByProgram_ = true;
+  if (!opener || opener == this) opener = LastActive();
+  if (opener && opener != this) PlaceBeside(opener, free);
 }
 
 void VbForm::ShowInactive(QWidget* opener) {

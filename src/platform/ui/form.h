@@ -110,7 +110,8 @@ class VbForm : public QMainWindow {
   // top, or a negative one) the window opens, when first shown, at the rule's place when that leaves
   // the controls of the program's open windows in sight, else beside the window that opens it: clear
   // of its controls, then of the other windows' controls, then of those windows where there is room,
-  // inside the screen.
+  // inside the screen. A window that never asks for a place opens at its own place unless that covers
+  // a control of an open window and the screen has a place that covers none.
   void MoveToStoredPlace(std::optional<int32_t> top, int32_t left);
   // The client area's size in twips.
   int ScaleWidth() const;
@@ -146,13 +147,16 @@ class VbForm : public QMainWindow {
   friend struct FormRegistry;
   // A window with no stored place opens beside the window it was opened from, the first time it shows.
   void PlaceOnFirstShow(QWidget* opener);
-  void PlaceBeside(const QWidget* opener);
+  void PlaceBeside(const QWidget* opener, bool onlyWhereFree);
   void KeepInFrontOf(QWidget* owner);
   // The flags come first: making the client area already sends this window events that read them.
   bool unloaded_ = false;
   bool inUnload_ = false;
   bool loaded_ = false;
   bool placeBesideOpener_ = false;
+  // Placed by none of the program's rules: its own place stands unless it covers a control of an open
+  // window and another place on the screen covers none.
+  bool placedByProgram_ = false;
   int closeLocks_ = 0;
   int mousePointer_ = vbDefault;
   QWidget* client_;

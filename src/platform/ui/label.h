@@ -14,4 +14,11 @@
 class Label : public ClickControl<QLabel> {
  public:
   explicit Label(QWidget* parent, const QString& caption = QString());
+  // A text with long words (a device path) wraps after "/", "-", "_" and "." as well.
+  void SetWrapAnywhere(bool on);
+  void setText(const QString& text);
+  QString text() const;
+
+ private:
+  bool anywhere_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "platform/ui/doevents.h"
 #include "platform/ui/form.h"
 #include "platform/ui/testhooks.h"
 
@@ -96,6 +97,9 @@ int Show(const MsgBoxCall& call) {
     ReportUiFailure(QStringLiteral("Message box shown with no responder: \"%1\"").arg(call.text));
     return DismissAnswer(call.style);
   }
+  // Input that came during a wait and is not taken in yet would be lost to the box's window system
+  // queue (the windows behind a modal box get none): taken in now, it is held for them.
+  if (WaitHoldsInput()) DoEvents();
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (call.style & 0x70) {
     case vbCritical:

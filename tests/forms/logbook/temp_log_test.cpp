@@ -467,6 +467,25 @@ TEST_F(EntryWindow, ANewRecordAfterASaveKeepsTheStationButNoQslMarks) {
   EXPECT_TRUE(IsLoaded<TEMP_LOG>());
 }
 
+// After 新 another call drops the details that came with the station before, not those typed for it.
+TEST_F(EntryWindow, AnotherCallAfterNewKeepsNothingOfTheStationBeforeButWhatWasTypedForIt) {
+  TEMP_LOG& w = open();
+  typeQso(w);
+  Operator::Key(Qt::Key_F1);
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  Operator::Type("14.025");
+  Operator::Key(Qt::Key_F8);
+  Operator::Type("Jiro");
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja1x");  // on the way to JA1XYZ: its details stay
+  EXPECT_EQ(w.Text9.text(), "11009");
+  Operator::Key(Qt::Key_A, Qt::ControlModifier);
+  Operator::Type("jr2xy");
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(3).startsWith(u8("4,\"JR2XY\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"14.025\",\"CW\",\"\",\"\",\"J  \",\"Jiro\"")))
+      << Dump().value(3).toStdString();
+}
+
 TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
   TEMP_LOG& w = open();
   w.Text1.setText(QString());

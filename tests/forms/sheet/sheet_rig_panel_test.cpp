@@ -84,7 +84,8 @@ TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel)
   // Rig 2 without a port: the same rig again, marks unchanged.
   RigPortState.Rig2.PortName = "NONE";
   icom.ClearReceived();
-  s.Rig2.Click();
+  s.Show();
+  Choose(s, s.RigSel, &s.Rig2);
   EXPECT_EQ(RigPortState.RigModel, "ICOM");
   EXPECT_TRUE(s.Rig1.Checked());
   EXPECT_FALSE(s.Rig2.Checked());
