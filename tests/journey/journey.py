@@ -135,6 +135,20 @@ def call_box_takes_japanese_and_foreign_calls():
     d.click(d.find(sheet, "push button", "CLR", index=1))
 
 
+def typed(*pairs, then=None):
+    """Each key followed by its text (key "": typed where the keyboard is; text None: the key alone); F1 then stores the QSO as record `then`."""
+    for k, text in pairs:
+        if k:
+            d.key(*k.split())
+        if text:
+            d.type_text(text)
+    if then:
+        d.key("F1")
+        answer_hamlogs_question()
+        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
+        return record(then)
+
+
 def open_entry_window_and_type(call, date):
     """The entry window opened from the sheet's menu, a call and a date typed; the sheet, the number of
     QSOs before and the window."""
@@ -153,16 +167,10 @@ def open_entry_window_and_type(call, date):
 def entry_window_saves_a_typed_qso():
     sheet, count, log = open_entry_window_and_type("ja1xyz", "20241225")
     check(d.text_of(call_box(sheet)) == "JA1XYZ", "the sheet's call box did not follow the entry window")
-    d.type_text("2105")
-    d.key("F5")
-    d.type_text("7.025")
-    d.key("F1")
+    typed(("", "2105"), ("F5", "7.025"), ("F1", None))
     answer_hamlogs_question("いいえ")
     check(len(log_lines()) == count, "a QSO was written after HAMLOG was told not to")
-    d.key("F1")
-    answer_hamlogs_question()
-    d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + 1)
-    rec = record(count + 1)
+    rec = typed(then=count + 1)
     check(rec[1:4] == ["JA1XYZ", "2024/12/25", "21:05J"], "saved %r" % rec[1:4])
     check(rec[6] == "7.025", "saved frequency %r" % rec[6])
     check("ORBEXログ" in log.name, "entry window closed")
@@ -196,38 +204,15 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     d.settle(1.0)
     check(not any(w.name == "ORBEX5" for w in d.windows()), "the refusal comes back after Return")
     d.type_text("20241226")  # typed over from the start of the date
-    d.type_text("2105")
-    for call, freq in (("ja2aaa", "7.025"), ("ja2bb", "7.030")):
-        if call == "ja2bb":
-            d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
-            d.type_text(call)  # shorter: nothing of JA2AAA stays
-            d.key("F4")
-            d.type_text("599")
-            d.click(d.find(log, "text", text="599"), double=True)  # the report selected, typed over
-            d.type_text("55")
-        d.key("F5")
-        d.type_text(freq)
-        d.key("F1")
-        answer_hamlogs_question()
-        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + (1 if call == "ja2aaa" else 2))
-    check([r[1] for r in (record(count + 1), record(count + 2))] == ["JA2AAA", "JA2BB"], "saved other calls")
-    check(record(count + 2)[4] == "55", "saved his report %r" % record(count + 2)[4])
-    check(record(count + 1)[2] == "2024/12/26", "saved date %r" % record(count + 1)[2])
+    typed(("", "2105"), ("F5", "7.025"), then=count + 1)
+    d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
+    typed(("", "ja2bb"), ("F4", "599"))  # shorter: nothing of JA2AAA stays
+    d.click(d.find(log, "text", text="599"), double=True)  # the report selected, typed over
+    second, first = typed(("", "55"), ("F5", "7.030"), then=count + 2), record(count + 1)
+    check([first[1], second[1]] == ["JA2AAA", "JA2BB"], "saved other calls")
+    check(second[4] == "55" and first[2] == "2024/12/26", "saved report %r, date %r" % (second[4], first[2]))
     d.key("Escape")
     d.window_gone("ORBEXログ")
-
-
-def typed(*pairs, then=None):
-    """Each key followed by its text (None: the key alone); F1 then stores the QSO as record `then`."""
-    for k, text in pairs:
-        d.key(*k.split())
-        if text:
-            d.type_text(text)
-    if then:
-        d.key("F1")
-        answer_hamlogs_question()
-        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
-        return record(then)
 
 
 @step

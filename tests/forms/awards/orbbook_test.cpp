@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QTest>
+#include <tuple>
 
 #include "award_window_fixture.h"
 #include "core/BandLayout.h"
@@ -97,13 +98,9 @@ struct ORBBOOKTest : AwardWindowTest {
 
 TEST_F(ORBBOOKTest, FirstOpeningOfAModeShowsEverythingAsAdded) {
   EXPECT_EQ(book().windowTitle(), "ORB本用 集計  抽出モード = MIX");
-  EXPECT_EQ(grid().TextMatrix(2, 1), "今回追加数 2026/12/07");
-  EXPECT_EQ(grid().TextMatrix(1, 2), "0");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(3, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(5, 4), "2");
-  EXPECT_EQ(grid().TextMatrix(8, 17), "1");
-  EXPECT_EQ(grid().TextMatrix(11, 18), "8");
+  for (const auto& [r, c, text] : std::initializer_list<std::tuple<int, int, QString>>{
+           {2, 1, "今回追加数 2026/12/07"}, {1, 2, "0"}, {2, 2, "5"}, {3, 2, "5"}, {5, 4, "2"}, {8, 17, "1"}, {11, 18, "8"}})
+    EXPECT_EQ(grid().TextMatrix(r, c), text) << r << "," << c;
   EXPECT_TRUE(book().Frame1.isHidden());
   EXPECT_TRUE(book().KICHOU_EXCEL.Enabled());
   EXPECT_EQ(lines("ORBEX_BOOK.CSV").size(), 8);
@@ -204,10 +201,8 @@ TEST_F(ORBBOOKTest, PostingPutsTheBookOnTheSecondSheetAndKeepsTheOrbBook) {
   expectPostedGrid(x);
   EXPECT_EQ(x.Cell("集計表", "C5"), "3") << "the city additions on 1.9 MHz after the correction";
   EXPECT_EQ(x.Cell("集計表", "S14"), "6") << "all additions";
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
-  EXPECT_EQ(x.Cell("マクロ", "A2"), "totalMain");
-  EXPECT_EQ(x.Cell("マクロ", "B2"), "0");
-  EXPECT_EQ(x.Cell("マクロ", "C2"), "0");
+  EXPECT_EQ(QStringList({x.Cell("マクロ", "A1"), x.Cell("マクロ", "A2"), x.Cell("マクロ", "B2"), x.Cell("マクロ", "C2")}),
+            QStringList({"Main", "totalMain", "0", "0"}));
   EXPECT_EQ(shell.opened().mid(openedBefore), QStringList({path}));
 
   // The extended set's book, then the standard one again: nothing of the wider table is left.
@@ -264,15 +259,15 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   // What stands in the way is said first, with no question before it.
   post(vbOK);
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("ORB_SHEET.xlsxが見つかりません")) << boxes.texts()[0].toStdString();
-  EXPECT_TRUE(boxes.texts()[0].contains("「Excel Sheet作成」→「ORB本の作成」で作ります"));
+  EXPECT_TRUE(boxes.texts()[0].startsWith("ORB_SHEET.xlsxが見つかりません") &&
+              boxes.texts()[0].contains("「Excel Sheet作成」→「ORB本の作成」で作ります")) << boxes.texts()[0].toStdString();
   EXPECT_EQ(book().PostingShellResult, 2);
   EXPECT_FALSE(QFile::exists(home.file(kWorkbook)));
 
   home.write(kWorkbook, "not a workbook");
   post(vbOK);
-  EXPECT_TRUE(boxes.texts()[1].startsWith("不正な形式とみなされました\r\n")) << boxes.texts()[1].toStdString();
-  EXPECT_TRUE(boxes.texts()[1].contains("ORB_SHEET.xlsx を読めませんでした"));
+  EXPECT_TRUE(boxes.texts()[1].startsWith("不正な形式とみなされました\r\n") &&
+              boxes.texts()[1].contains("ORB_SHEET.xlsx を読めませんでした")) << boxes.texts()[1].toStdString();
   EXPECT_EQ(home.read(kWorkbook), "not a workbook");
 
   // A workbook of one sheet has no second sheet to post into.
@@ -285,8 +280,8 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
 
   const QString lock = home.write(".~lock.ORB_SHEET.xlsx#", "LibreOffice");
   post(vbOK);
-  EXPECT_TRUE(boxes.texts()[4].startsWith("何故かアクセスが拒否されました\r\n")) << boxes.texts()[4].toStdString();
-  EXPECT_TRUE(boxes.texts()[4].contains("他のプログラムで開かれています（ロックファイル " + lock));
+  EXPECT_TRUE(boxes.texts()[4].startsWith("何故かアクセスが拒否されました\r\n") &&
+              boxes.texts()[4].contains("他のプログラムで開かれています（ロックファイル " + lock)) << boxes.texts()[4].toStdString();
   EXPECT_EQ(home.read(kWorkbook), oneSheet);
   EXPECT_EQ(boxes.texts().size(), 5);
   EXPECT_TRUE(shell.opened().filter("ORB_SHEET").size() == 1) << "only the setup's own workbook was opened";
