@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QTest>
-#include <tuple>
 
 #include "award_window_fixture.h"
 #include "core/BandLayout.h"
@@ -45,6 +44,12 @@ struct ORBBOOKTest : AwardWindowTest {
   }
   ORBBOOK& book() { return Form<ORBBOOK>(); }
   FlexGrid& grid() { return book().MSFlexGrid1; }
+  // The texts of the grid's cells at (row, column), joined by "|".
+  QString cells(std::initializer_list<std::pair<int, int>> at) {
+    QStringList texts;
+    for (const auto& [r, c] : at) texts << grid().TextMatrix(r, c);
+    return texts.join('|');
+  }
   void reopen() {
     book().Unload();
     FlushDeletes();
@@ -98,9 +103,7 @@ struct ORBBOOKTest : AwardWindowTest {
 
 TEST_F(ORBBOOKTest, FirstOpeningOfAModeShowsEverythingAsAdded) {
   EXPECT_EQ(book().windowTitle(), "ORB本用 集計  抽出モード = MIX");
-  for (const auto& [r, c, text] : std::initializer_list<std::tuple<int, int, QString>>{
-           {2, 1, "今回追加数 2026/12/07"}, {1, 2, "0"}, {2, 2, "5"}, {3, 2, "5"}, {5, 4, "2"}, {8, 17, "1"}, {11, 18, "8"}})
-    EXPECT_EQ(grid().TextMatrix(r, c), text) << r << "," << c;
+  EXPECT_EQ(cells({{2, 1}, {1, 2}, {2, 2}, {3, 2}, {5, 4}, {8, 17}, {11, 18}}), "今回追加数 2026/12/07|0|5|5|2|1|8");
   EXPECT_TRUE(book().Frame1.isHidden());
   EXPECT_TRUE(book().KICHOU_EXCEL.Enabled());
   EXPECT_EQ(lines("ORBEX_BOOK.CSV").size(), 8);
@@ -118,17 +121,14 @@ TEST_F(ORBBOOKTest, TwoApplicationsInARowKeepTheCountsFileAndItsBackup) {
   EXPECT_FALSE(boxes.texts()[2].contains(".bak"));  // there was nothing to back up
   EXPECT_FALSE(QFile::exists(home.file(kBak)));
   EXPECT_EQ(lines(kDat).value(0), "\"5\"," + QString("\"0\",").repeated(14) + "\"0\"");
-  for (int r : {2, 5, 8, 11}) EXPECT_EQ(grid().TextMatrix(r, 18), "0") << r;
-  EXPECT_EQ(grid().TextMatrix(1, 2), "5");
+  EXPECT_EQ(cells({{2, 18}, {5, 18}, {8, 18}, {11, 18}, {1, 2}}), "0|0|0|0|5");
   const QByteArray firstApplication = home.read(kDat);
 
   // The sheet counts more; the book opens again on the first application.
   book().CLSCNT.Trigger();
   FlushDeletes();
   BandTotals.CityConfirmed[0] = 8;
-  EXPECT_EQ(grid().TextMatrix(1, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "3");
-  EXPECT_EQ(grid().TextMatrix(2, 18), "3");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}, {2, 18}}), "5|3|3");
   applicationDone();
   EXPECT_TRUE(boxes.texts().back().contains("ORB-MIX前回申請数.bak として保存しました。"));
   EXPECT_EQ(home.read(kBak), firstApplication);
@@ -154,8 +154,7 @@ TEST_F(ORBBOOKTest, ACorrectedPreviousCountIsStoredAndRecounted) {
   QTest::keyClicks(&book().Text1, "2");
   QTest::keyClick(&book().Text1, Qt::Key_Return);
   EXPECT_FALSE(book().Frame1.isVisible());
-  EXPECT_EQ(grid().TextMatrix(1, 2), "2");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "3");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "2|3");
   EXPECT_EQ(ReadIni("ORB", "C1R9"), "2");
   EXPECT_EQ(book().Text1.text(), "");
 
@@ -345,8 +344,7 @@ TEST_F(ORBBOOKTest, ExtendedSetReadsTheStandardFileAndWritesItsOwn) {
   Settings.ExtendedBandSet = 1;
   ApplyBandSetLayout();
   ASSERT_EQ(grid().Cols(), 25);
-  EXPECT_EQ(grid().TextMatrix(1, 17), "0");
-  EXPECT_EQ(grid().TextMatrix(1, 23), "7");
+  EXPECT_EQ(cells({{1, 17}, {1, 23}}), "0|7");
   book().CLSCNT.Trigger();
   EXPECT_EQ(home.read(kDat), standard);
   EXPECT_EQ(lines("ORB-MIX前回申請数sp.DAT").size(), 3);
@@ -368,8 +366,7 @@ TEST_F(ORBBOOKTest, FailedWritesAreToldAndNeverReportedAsDone) {
   EXPECT_TRUE(boxes.texts()[3].contains("を書き込めませんでした。前回申請数は書き換えていません。"))
       << boxes.texts()[3].toStdString();
   EXPECT_FALSE(boxes.texts().join("|").contains("前回申請数を更新しました。"));
-  EXPECT_EQ(grid().TextMatrix(1, 2), "0") << "the previous counts stay as they were";
-  EXPECT_EQ(grid().TextMatrix(2, 2), "5");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "0|5") << "the previous counts stay as they were";
   EXPECT_FALSE(QFile::exists(home.file(kBak)));
 
   // Closing cannot save the counts either: the book says so and stays open with what it shows.
@@ -390,8 +387,7 @@ TEST_F(ORBBOOKTest, WithoutItsBackupTheCountsFileIsNotReplaced) {
   EXPECT_TRUE(boxes.texts()[2].contains("ORB-MIX前回申請数.bak を作れませんでした。")) << boxes.texts()[2].toStdString();
   EXPECT_TRUE(boxes.texts()[2].endsWith("前回申請数は書き換えていません。"));
   EXPECT_EQ(home.read(kDat), before);
-  EXPECT_EQ(grid().TextMatrix(1, 2), "1");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "4");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "1|4");
 }
 
 TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {
