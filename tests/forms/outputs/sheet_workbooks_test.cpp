@@ -166,10 +166,9 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GE(r, 4);
   EXPECT_EQ((r - 4) % 2, 0);
-  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
-  EXPECT_EQ(x.Cell("Sheet1", r, 7), "CW");  // 7 MHz: the third band, column 3 + 2 * 2
-  EXPECT_EQ(x.Cell("Sheet1", r, 8), "JA1AAA");
-  EXPECT_EQ(x.Cell("Sheet1", r + 1, 8), "2020-01-01");
+  // 7 MHz: the third band, columns 3 + 2 * 2 and the next
+  EXPECT_EQ(cellsAt(x, "Sheet1", {XlsxFile::Ref(r, 2), XlsxFile::Ref(r, 7), XlsxFile::Ref(r, 8), XlsxFile::Ref(r + 1, 8)}),
+            "東京都八王子市|CW|JA1AAA|2020-01-01");
   EXPECT_EQ(x.Cell("Sheet1", r, 11), "") << "14 MHz only worked";
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 1), "");
   const int gun = rowOf(x, "Sheet1", "10001");
@@ -285,24 +284,20 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   s.MKACA.Trigger();
   EXPECT_EQ(boxes.texts().last(), " Total Count = 3\r\n でした。\r\n所用時間 = 0:00:00");
   EXPECT_EQ(excel.calls().mid(0, 3), QStringList({"Open ACA特定申請書.xls", "Attach", "Sheet ACAデータ"}));
-  EXPECT_EQ(excel.cell(1, 2, "ACAデータ"), "2020");
+  const auto at = [&excel](int r, int c) { return excel.cell(r, c, "ACAデータ"); };
+  EXPECT_EQ(at(1, 2), "2020");
   // 1002 (prefecture 10) after the ward 100101: same prefecture, no gap.
   int ward = 0, city = 0;
   for (int r = 4; r < 40; r += 2) {
-    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 3, "ACAデータ") == "01") ward = r;
-    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 2, "ACAデータ") == "02") city = r;
+    if (at(r, 1) == "10" && at(r, 3) == "01") ward = r;
+    if (at(r, 1) == "10" && at(r, 2) == "02") city = r;
   }
   ASSERT_EQ(ward, 6) << "prefecture 10 after the starting 01 leaves one empty row pair";
   EXPECT_EQ(city, 8);
-  EXPECT_EQ(excel.cell(ward + 1, 1, "ACAデータ"), "東京");
-  EXPECT_EQ(excel.cell(ward + 1, 2, "ACAデータ"), "２３区");
-  EXPECT_EQ(excel.cell(ward + 1, 3, "ACAデータ"), "千代田");
-  EXPECT_EQ(excel.cell(city + 1, 1, "ACAデータ"), "東京");
-  EXPECT_EQ(excel.cell(city + 1, 2, "ACAデータ"), "八王子");
-  EXPECT_EQ(excel.cell(ward, 6, "ACAデータ"), "JA1WRD");  // 7 MHz: sheet column 6
-  EXPECT_EQ(excel.cell(ward + 1, 6, "ACAデータ"), "2/3");
-  EXPECT_EQ(excel.cell(city, 8, "ACAデータ"), "JA1AAB") << "worked-only bands are written too";
-  EXPECT_EQ(excel.cell(city + 1, 8, "ACAデータ"), "1/2");
+  EXPECT_EQ(QStringList({at(ward + 1, 1), at(ward + 1, 2), at(ward + 1, 3), at(city + 1, 1), at(city + 1, 2)}),
+            QStringList({"東京", "２３区", "千代田", "東京", "八王子"}));
+  EXPECT_EQ(at(ward, 6) + " " + at(ward + 1, 6), "JA1WRD 2/3");  // 7 MHz: sheet column 6
+  EXPECT_EQ(at(city, 8) + " " + at(city + 1, 8), "JA1AAB 1/2") << "worked-only bands are written too";
   EXPECT_EQ(excel.published(), 1);
   EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
   EXPECT_TRUE(RigPollWatch::Polling());
