@@ -92,8 +92,7 @@ def start_reading():
 @step
 def start_to_sheet():
     sheet = start_reading()
-    grid = d.find(sheet, "table")
-    t = grid.queryTable()
+    t = d.find(sheet, "table").queryTable()
     d.wait_for("the sheet's rows", lambda: t.nRows > 1000)
     check(t.getAccessibleAt(0, 1).name.strip() == "0101", "the sheet does not start at code 0101")
     global SHEET_SIZE
@@ -135,6 +134,21 @@ def call_box_takes_japanese_and_foreign_calls():
     d.click(d.find(sheet, "push button", "CLR", index=1))
 
 
+def typed(*pairs, then=None):
+    """Each key followed by its text (key "": where the keyboard is; text None: the key alone); F1 then
+    stores the QSO as record `then`."""
+    for k, text in pairs:
+        if k:
+            d.key(*k.split())
+        if text:
+            d.type_text(text)
+    if then:
+        d.key("F1")
+        answer_hamlogs_question()
+        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
+        return record(then)
+
+
 def open_entry_window_and_type(call, date):
     """The entry window opened from the sheet's menu, a call and a date typed; the sheet, the number of
     QSOs before and the window."""
@@ -153,18 +167,11 @@ def open_entry_window_and_type(call, date):
 def entry_window_saves_a_typed_qso():
     sheet, count, log = open_entry_window_and_type("ja1xyz", "20241225")
     check(d.text_of(call_box(sheet)) == "JA1XYZ", "the sheet's call box did not follow the entry window")
-    d.type_text("2105")
-    d.key("F5")
-    d.type_text("7.025")
-    d.key("F1")
+    typed(("", "2105"), ("F5", "7.025"), ("F1", None))
     answer_hamlogs_question("いいえ")
     check(len(log_lines()) == count, "a QSO was written after HAMLOG was told not to")
-    d.key("F1")
-    answer_hamlogs_question()
-    d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + 1)
-    rec = record(count + 1)
-    check(rec[1:4] == ["JA1XYZ", "2024/12/25", "21:05J"], "saved %r" % rec[1:4])
-    check(rec[6] == "7.025", "saved frequency %r" % rec[6])
+    rec = typed(then=count + 1)
+    check(rec[1:4] + rec[6:7] == ["JA1XYZ", "2024/12/25", "21:05J", "7.025"], "saved %r" % rec[1:7])
     check("ORBEXログ" in log.name, "entry window closed")
 
 
@@ -196,38 +203,15 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     d.settle(1.0)
     check(not any(w.name == "ORBEX5" for w in d.windows()), "the refusal comes back after Return")
     d.type_text("20241226")  # typed over from the start of the date
-    d.type_text("2105")
-    for call, freq in (("ja2aaa", "7.025"), ("ja2bb", "7.030")):
-        if call == "ja2bb":
-            d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
-            d.type_text(call)  # shorter: nothing of JA2AAA stays
-            d.key("F4")
-            d.type_text("599")
-            d.click(d.find(log, "text", text="599"), double=True)  # the report selected, typed over
-            d.type_text("55")
-        d.key("F5")
-        d.type_text(freq)
-        d.key("F1")
-        answer_hamlogs_question()
-        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == count + (1 if call == "ja2aaa" else 2))
-    check([r[1] for r in (record(count + 1), record(count + 2))] == ["JA2AAA", "JA2BB"], "saved other calls")
-    check(record(count + 2)[4] == "55", "saved his report %r" % record(count + 2)[4])
-    check(record(count + 1)[2] == "2024/12/26", "saved date %r" % record(count + 1)[2])
+    typed(("", "2105"), ("F5", "7.025"), then=count + 1)
+    d.click(d.find(log, "push button", "新(A)"))  # the call box still holds JA2AAA, the keyboard in it
+    typed(("", "ja2bb"), ("F4", "599"))  # shorter: nothing of JA2AAA stays
+    d.click(d.find(log, "text", text="599"), double=True)  # the report selected, typed over
+    second, first = typed(("", "55"), ("F5", "7.030"), then=count + 2), record(count + 1)
+    check([first[1], second[1]] == ["JA2AAA", "JA2BB"], "saved other calls")
+    check(second[4] == "55" and first[2] == "2024/12/26", "saved report %r, date %r" % (second[4], first[2]))
     d.key("Escape")
     d.window_gone("ORBEXログ")
-
-
-def typed(*pairs, then=None):
-    """Each key followed by its text (None: the key alone); F1 then stores the QSO as record `then`."""
-    for k, text in pairs:
-        d.key(*k.split())
-        if text:
-            d.type_text(text)
-    if then:
-        d.key("F1")
-        answer_hamlogs_question()
-        d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
-        return record(then)
 
 
 @step
@@ -278,15 +262,8 @@ def qso_window_of_a_confirmed_cell():
     sheet = sheet_window()
     d.click(d.find(sheet, "push button", "<= AC =>"))  # both boxes cleared, the grid back at its top
     t = d.find(sheet, "table").queryTable()
-    target = None
-    for r in range(min(t.nRows, 40)):
-        for c in range(5, 20):
-            cell = t.getAccessibleAt(r, c)
-            if cell.name == "C" and d.showing(cell):
-                target = (r, c, cell)
-                break
-        if target:
-            break
+    target = next(((r, c, cell) for r in range(min(t.nRows, 40)) for c in range(5, 20)
+                   if (cell := t.getAccessibleAt(r, c)).name == "C" and d.showing(cell)), None)
     check(target, "no confirmed cell in view")
     r, c, cell = target
     code = t.getAccessibleAt(r, 1).name.strip()
@@ -307,8 +284,7 @@ def award_sheet_scrolls_to_its_totals_row():
     top = d.window("Ver 5.00")
     d.menu(top, "MENU(M)", "ORB 以外のアワード処理", "GridSquareLocater", "SQUARE 75(国内のみ）")
     award = d.window("SQUARE-75")
-    grid = d.find(award, "table")
-    t = grid.queryTable()
+    t = d.find(award, "table").queryTable()
     d.wait_for("the award sheet's rows", lambda: t.nRows > 10)
     d.click(t.getAccessibleAt(0, 0))
     d.key("ctrl+End")
@@ -316,8 +292,7 @@ def award_sheet_scrolls_to_its_totals_row():
     label = " ".join(t.getAccessibleAt(last, c).name for c in range(3))
     check("Band計" in label, "the last row is %r, not the totals" % label)
     # Seen whole, the row takes a click: one under the grid's scroll bar does not.
-    cell = t.getAccessibleAt(last, 2)
-    d.click(cell)
+    d.click(t.getAccessibleAt(last, 2))
     check(t.isSelected(last, 2), "a click on the totals row does not reach it")
     d.click(d.find(award, "menu item", "閉じる(X)"))
     d.window_gone("SQUARE-75")
@@ -353,13 +328,9 @@ def wanted_list_is_written():
     kind = next(c for c in range(t.nColumns) if t.getColumnHeader(c).name == "FLG")
     definitions = open(os.path.join(ARGS.home, "政令指定都市定義.txt"), "rb").read().decode("cp932")
     designated = {l.split(",")[1] for l in definitions.splitlines() if l and not l.startswith("#")}
-    wanted = set()
-    for r in range(t.nRows):
-        code = t.getAccessibleAt(r, 1).name.strip()
-        vanished = "*" in t.getAccessibleAt(r, 2).name
-        if (t.getAccessibleAt(r, kind).name.strip() == "C" and t.getAccessibleAt(r, band).name == ""
-                and code not in designated and code != "1001" and not vanished):
-            wanted.add(code)
+    wanted = {code for r in range(t.nRows) if (code := t.getAccessibleAt(r, 1).name.strip()) not in designated
+              and code != "1001" and "*" not in t.getAccessibleAt(r, 2).name  # vanished
+              and t.getAccessibleAt(r, kind).name.strip() == "C" and t.getAccessibleAt(r, band).name == ""}
     listed = {l.split(",")[0].strip() for l in lines[1:]}
     check(listed == wanted, "listed but not wanted: %s; wanted but not listed: %s" % (
         sorted(listed - wanted)[:5], sorted(wanted - listed)[:5]))

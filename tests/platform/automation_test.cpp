@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSysInfo>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -124,15 +125,10 @@ TEST(SpreadsheetStandIn, CellsAndMacroCallsLandInTheXlsxOfTheProgramFolder) {
   XlsxFile x(path);
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(x.SheetNames(), QStringList({"ACAデータ", "マクロ"}));
-  EXPECT_EQ(x.Cell("ACAデータ", "B1"), "2020");
-  EXPECT_EQ(x.Cell("ACAデータ", "A4"), "10");
-  EXPECT_EQ(x.Cell("ACAデータ", "C5"), "");
-  EXPECT_EQ(x.Cell("ACAデータ", "B6"), "01001\n    -1");
-  EXPECT_EQ(x.Cell("ACAデータ", "D7"), "2.5");
-  EXPECT_EQ(x.Cell("ACAデータ", "A1"), "全国");
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
-  EXPECT_EQ(x.Cell("マクロ", "B1"), "全国");
-  EXPECT_EQ(x.Cell("マクロ", "C1"), "1");
+  for (const auto& [sheet, ref, text] : std::initializer_list<std::tuple<QString, QString, QString>>{
+           {"ACAデータ", "B1", "2020"}, {"ACAデータ", "A4", "10"}, {"ACAデータ", "C5", ""}, {"ACAデータ", "B6", "01001\n    -1"},
+           {"ACAデータ", "D7", "2.5"}, {"ACAデータ", "A1", "全国"}, {"マクロ", "A1", "Main"}, {"マクロ", "B1", "全国"}, {"マクロ", "C1", "1"}})
+    EXPECT_EQ(x.Cell(sheet, ref), text) << sheet.toStdString() << " " << ref.toStdString();
   EXPECT_FALSE(QFile::exists(home.file(".ACA特定申請書.xlsx.part")));
 }
 

@@ -58,6 +58,12 @@ class Hamlogdb : public ::testing::Test {
     HamlogClose(thw, 0);
     return text.trimmed();
   }
+  // Those fields of record recNo, joined by "|".
+  QString Fields(int32_t recNo, std::initializer_list<int> fields) {
+    QStringList texts;
+    for (const int f : fields) texts << Field(recNo, f);
+    return texts.join('|');
+  }
   int32_t FirstHit(const char* suffix, const QString& key) {
     IndexHandle h{};
     if (idx_open(File(QString("HAMLOG.") + suffix), h) != 0) return -1;
@@ -156,25 +162,14 @@ TEST_F(Hamlogdb, ImportAppendsTheSampleLogFieldForField) {
   // "BX6VS","1975/01/03","14:11U","57","57","21.292","SSB","569A","","N  ","Jose","Taiwan","",""
   // "JH1AZW","1975/01/08","19:55J","599","599","3.521","CW","1011","","J *","Osamu","東京都小金井市",
   //   "ALL JA コンテスト",""
-  EXPECT_EQ(Field(1, 0), "BX6VS");
-  EXPECT_EQ(Field(1, 2), "75/01/03");
-  EXPECT_EQ(Field(1, 3), "14:11U");
-  EXPECT_EQ(Field(1, 8), "569A");
-  EXPECT_EQ(Field(1, 12), "Taiwan");
-  EXPECT_EQ(Field(1, 16), "8");  // the DX flag of a DX code
-  EXPECT_EQ(Field(2, 6), "3.521");
-  EXPECT_EQ(Field(2, 10), "J *");
-  EXPECT_EQ(Field(2, 11), "Osamu");
-  EXPECT_EQ(Field(2, 12), QString::fromUtf8("東京都小金井市"));
-  EXPECT_EQ(Field(2, 13), QString::fromUtf8("ALL JA コンテスト"));
-  EXPECT_EQ(Field(2, 16), "0");
+  EXPECT_EQ(Fields(1, {0, 2, 3, 8, 12, 16}), "BX6VS|75/01/03|14:11U|569A|Taiwan|8");  // 16: the DX flag of a DX code
+  EXPECT_EQ(Fields(2, {6, 10, 11, 12, 13, 16}), QString::fromUtf8("3.521|J *|Osamu|東京都小金井市|ALL JA コンテスト|0"));
   // A second import goes on after the first.
   ASSERT_TRUE(
       hamlogdb::Import(dir_, Csv("W1AW,24/05/06,21:05u,599,599,14.025,CW,784A,FN31,J  ,Hiram,USA,,\r\n"))
           .Ok());
   EXPECT_EQ(Count(), 3001);
-  EXPECT_EQ(Field(3001, 3), "21:05U");
-  EXPECT_EQ(Field(3001, 16), "8");  // the DX flag of a DX code
+  EXPECT_EQ(Fields(3001, {3, 16}), "21:05U|8");
 }
 
 TEST_F(Hamlogdb, BadQsoFileIsRefusedWholeWithTheQsoAndFieldNamed) {
@@ -362,10 +357,7 @@ TEST_F(Hamlogdb, ImportReadsUtf8WithOrWithoutAByteOrderMarkAndRefusesUtf16) {
       hamlogdb::Import(dir_, Csv("\xEF\xBB\xBFW1AW,24/05/06,21:05U,599,599,14.025,CW,784A,,J  ,,,,\r\n"))
           .Ok());
   EXPECT_EQ(Count(), 3);
-  for (int r : {1, 2}) {
-    EXPECT_EQ(Field(r, 11), QString::fromUtf8("太田")) << r;
-    EXPECT_EQ(Field(r, 12), QString::fromUtf8("丹羽郡")) << r;
-  }
+  for (int r : {1, 2}) EXPECT_EQ(Fields(r, {11, 12}), QString::fromUtf8("太田|丹羽郡")) << r;
   EXPECT_EQ(Field(3, 0), "W1AW");
   // The same text in Windows-31J still reads as Windows-31J.
   ASSERT_TRUE(hamlogdb::Import(dir_, Csv(ToAnsi(QString::fromUtf8(utf8)))).Ok());
@@ -398,21 +390,16 @@ TEST_F(Hamlogdb, ImportRefusesBytesThatAreNoTextWithTheLine) {
   EXPECT_EQ(Count(), 0);
 }
 
+const QByteArray kQuoted = "\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  \","
+                           "\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\",\"x\"\r\n";
+
 TEST_F(Hamlogdb, ImportTakesDoubledQuotesInsideAQuotedField) {
-  ASSERT_TRUE(
-      hamlogdb::Import(dir_, Csv("\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\","
-                                 "\"1001\",\"\",\"J  \",\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\","
-                                 "\"x\"\r\n"))
-          .Ok());
-  EXPECT_EQ(Field(1, 11), "say \"hi\"");
-  EXPECT_EQ(Field(1, 12), "a, \"b\"");
-  EXPECT_EQ(Field(1, 13), "\"");
-  EXPECT_EQ(Field(1, 14), "x");
+  ASSERT_TRUE(hamlogdb::Import(dir_, Csv(kQuoted)).Ok());
+  EXPECT_EQ(Fields(1, {11, 12, 13, 14}), "say \"hi\"|a, \"b\"|\"|x");
 }
 
 TEST_F(Hamlogdb, DumpedFieldsImportBackAsTheyWereAndAQuoteImportCannotReadIsRefusedWithItsLine) {
-  const QByteArray line = "\"JA1ABC\",\"2024/05/06\",\"21:05J\",\"599\",\"599\",\"7.025\",\"CW\",\"1001\",\"\",\"J  \","
-                          "\"say \"\"hi\"\"\",\"a, \"\"b\"\"\",\"\"\"\",\"x\"\r\n";
+  const QByteArray& line = kQuoted;
   ASSERT_TRUE(hamlogdb::Import(dir_, Csv(line)).Ok());
   const auto dump = [&](const char* record) {
     QString text;
@@ -423,8 +410,7 @@ TEST_F(Hamlogdb, DumpedFieldsImportBackAsTheyWereAndAQuoteImportCannotReadIsRefu
   const QString first = dump("1");
   ASSERT_TRUE(hamlogdb::Import(dir_, Csv(first.toUtf8())).Ok());
   EXPECT_EQ(dump("2"), first);
-  EXPECT_EQ(Field(2, 11), "say \"hi\"");
-  EXPECT_EQ(Field(2, 12), "a, \"b\"");
+  EXPECT_EQ(Fields(2, {11, 12}), "say \"hi\"|a, \"b\"");
   // A quote that is not doubled, or one left open: the file is refused with the line.
   for (const auto& [good, bad, field] : {std::tuple("\"say \"\"hi\"\"\"", "\"say \"hi\"\"", "field 11 has text after"),
                                           std::tuple("\"x\"", "\"x", "field 14 opens a quote")}) {

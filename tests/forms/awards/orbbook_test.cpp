@@ -44,6 +44,12 @@ struct ORBBOOKTest : AwardWindowTest {
   }
   ORBBOOK& book() { return Form<ORBBOOK>(); }
   FlexGrid& grid() { return book().MSFlexGrid1; }
+  // The texts of the grid's cells at (row, column), joined by "|".
+  QString cells(std::initializer_list<std::pair<int, int>> at) {
+    QStringList texts;
+    for (const auto& [r, c] : at) texts << grid().TextMatrix(r, c);
+    return texts.join('|');
+  }
   void reopen() {
     book().Unload();
     FlushDeletes();
@@ -97,13 +103,7 @@ struct ORBBOOKTest : AwardWindowTest {
 
 TEST_F(ORBBOOKTest, FirstOpeningOfAModeShowsEverythingAsAdded) {
   EXPECT_EQ(book().windowTitle(), "ORB本用 集計  抽出モード = MIX");
-  EXPECT_EQ(grid().TextMatrix(2, 1), "今回追加数 2026/12/07");
-  EXPECT_EQ(grid().TextMatrix(1, 2), "0");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(3, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(5, 4), "2");
-  EXPECT_EQ(grid().TextMatrix(8, 17), "1");
-  EXPECT_EQ(grid().TextMatrix(11, 18), "8");
+  EXPECT_EQ(cells({{2, 1}, {1, 2}, {2, 2}, {3, 2}, {5, 4}, {8, 17}, {11, 18}}), "今回追加数 2026/12/07|0|5|5|2|1|8");
   EXPECT_TRUE(book().Frame1.isHidden());
   EXPECT_TRUE(book().KICHOU_EXCEL.Enabled());
   EXPECT_EQ(lines("ORBEX_BOOK.CSV").size(), 8);
@@ -121,17 +121,14 @@ TEST_F(ORBBOOKTest, TwoApplicationsInARowKeepTheCountsFileAndItsBackup) {
   EXPECT_FALSE(boxes.texts()[2].contains(".bak"));  // there was nothing to back up
   EXPECT_FALSE(QFile::exists(home.file(kBak)));
   EXPECT_EQ(lines(kDat).value(0), "\"5\"," + QString("\"0\",").repeated(14) + "\"0\"");
-  for (int r : {2, 5, 8, 11}) EXPECT_EQ(grid().TextMatrix(r, 18), "0") << r;
-  EXPECT_EQ(grid().TextMatrix(1, 2), "5");
+  EXPECT_EQ(cells({{2, 18}, {5, 18}, {8, 18}, {11, 18}, {1, 2}}), "0|0|0|0|5");
   const QByteArray firstApplication = home.read(kDat);
 
   // The sheet counts more; the book opens again on the first application.
   book().CLSCNT.Trigger();
   FlushDeletes();
   BandTotals.CityConfirmed[0] = 8;
-  EXPECT_EQ(grid().TextMatrix(1, 2), "5");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "3");
-  EXPECT_EQ(grid().TextMatrix(2, 18), "3");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}, {2, 18}}), "5|3|3");
   applicationDone();
   EXPECT_TRUE(boxes.texts().back().contains("ORB-MIX前回申請数.bak として保存しました。"));
   EXPECT_EQ(home.read(kBak), firstApplication);
@@ -157,8 +154,7 @@ TEST_F(ORBBOOKTest, ACorrectedPreviousCountIsStoredAndRecounted) {
   QTest::keyClicks(&book().Text1, "2");
   QTest::keyClick(&book().Text1, Qt::Key_Return);
   EXPECT_FALSE(book().Frame1.isVisible());
-  EXPECT_EQ(grid().TextMatrix(1, 2), "2");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "3");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "2|3");
   EXPECT_EQ(ReadIni("ORB", "C1R9"), "2");
   EXPECT_EQ(book().Text1.text(), "");
 
@@ -204,10 +200,8 @@ TEST_F(ORBBOOKTest, PostingPutsTheBookOnTheSecondSheetAndKeepsTheOrbBook) {
   expectPostedGrid(x);
   EXPECT_EQ(x.Cell("集計表", "C5"), "3") << "the city additions on 1.9 MHz after the correction";
   EXPECT_EQ(x.Cell("集計表", "S14"), "6") << "all additions";
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
-  EXPECT_EQ(x.Cell("マクロ", "A2"), "totalMain");
-  EXPECT_EQ(x.Cell("マクロ", "B2"), "0");
-  EXPECT_EQ(x.Cell("マクロ", "C2"), "0");
+  EXPECT_EQ(QStringList({x.Cell("マクロ", "A1"), x.Cell("マクロ", "A2"), x.Cell("マクロ", "B2"), x.Cell("マクロ", "C2")}),
+            QStringList({"Main", "totalMain", "0", "0"}));
   EXPECT_EQ(shell.opened().mid(openedBefore), QStringList({path}));
 
   // The extended set's book, then the standard one again: nothing of the wider table is left.
@@ -264,15 +258,15 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   // What stands in the way is said first, with no question before it.
   post(vbOK);
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("ORB_SHEET.xlsxが見つかりません")) << boxes.texts()[0].toStdString();
-  EXPECT_TRUE(boxes.texts()[0].contains("「Excel Sheet作成」→「ORB本の作成」で作ります"));
+  EXPECT_TRUE(boxes.texts()[0].startsWith("ORB_SHEET.xlsxが見つかりません") &&
+              boxes.texts()[0].contains("「Excel Sheet作成」→「ORB本の作成」で作ります")) << boxes.texts()[0].toStdString();
   EXPECT_EQ(book().PostingShellResult, 2);
   EXPECT_FALSE(QFile::exists(home.file(kWorkbook)));
 
   home.write(kWorkbook, "not a workbook");
   post(vbOK);
-  EXPECT_TRUE(boxes.texts()[1].startsWith("不正な形式とみなされました\r\n")) << boxes.texts()[1].toStdString();
-  EXPECT_TRUE(boxes.texts()[1].contains("ORB_SHEET.xlsx を読めませんでした"));
+  EXPECT_TRUE(boxes.texts()[1].startsWith("不正な形式とみなされました\r\n") &&
+              boxes.texts()[1].contains("ORB_SHEET.xlsx を読めませんでした")) << boxes.texts()[1].toStdString();
   EXPECT_EQ(home.read(kWorkbook), "not a workbook");
 
   // A workbook of one sheet has no second sheet to post into.
@@ -285,8 +279,8 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
 
   const QString lock = home.write(".~lock.ORB_SHEET.xlsx#", "LibreOffice");
   post(vbOK);
-  EXPECT_TRUE(boxes.texts()[4].startsWith("何故かアクセスが拒否されました\r\n")) << boxes.texts()[4].toStdString();
-  EXPECT_TRUE(boxes.texts()[4].contains("他のプログラムで開かれています（ロックファイル " + lock));
+  EXPECT_TRUE(boxes.texts()[4].startsWith("何故かアクセスが拒否されました\r\n") &&
+              boxes.texts()[4].contains("他のプログラムで開かれています（ロックファイル " + lock)) << boxes.texts()[4].toStdString();
   EXPECT_EQ(home.read(kWorkbook), oneSheet);
   EXPECT_EQ(boxes.texts().size(), 5);
   EXPECT_TRUE(shell.opened().filter("ORB_SHEET").size() == 1) << "only the setup's own workbook was opened";
@@ -350,8 +344,7 @@ TEST_F(ORBBOOKTest, ExtendedSetReadsTheStandardFileAndWritesItsOwn) {
   Settings.ExtendedBandSet = 1;
   ApplyBandSetLayout();
   ASSERT_EQ(grid().Cols(), 25);
-  EXPECT_EQ(grid().TextMatrix(1, 17), "0");
-  EXPECT_EQ(grid().TextMatrix(1, 23), "7");
+  EXPECT_EQ(cells({{1, 17}, {1, 23}}), "0|7");
   book().CLSCNT.Trigger();
   EXPECT_EQ(home.read(kDat), standard);
   EXPECT_EQ(lines("ORB-MIX前回申請数sp.DAT").size(), 3);
@@ -373,8 +366,7 @@ TEST_F(ORBBOOKTest, FailedWritesAreToldAndNeverReportedAsDone) {
   EXPECT_TRUE(boxes.texts()[3].contains("を書き込めませんでした。前回申請数は書き換えていません。"))
       << boxes.texts()[3].toStdString();
   EXPECT_FALSE(boxes.texts().join("|").contains("前回申請数を更新しました。"));
-  EXPECT_EQ(grid().TextMatrix(1, 2), "0") << "the previous counts stay as they were";
-  EXPECT_EQ(grid().TextMatrix(2, 2), "5");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "0|5") << "the previous counts stay as they were";
   EXPECT_FALSE(QFile::exists(home.file(kBak)));
 
   // Closing cannot save the counts either: the book says so and stays open with what it shows.
@@ -395,8 +387,7 @@ TEST_F(ORBBOOKTest, WithoutItsBackupTheCountsFileIsNotReplaced) {
   EXPECT_TRUE(boxes.texts()[2].contains("ORB-MIX前回申請数.bak を作れませんでした。")) << boxes.texts()[2].toStdString();
   EXPECT_TRUE(boxes.texts()[2].endsWith("前回申請数は書き換えていません。"));
   EXPECT_EQ(home.read(kDat), before);
-  EXPECT_EQ(grid().TextMatrix(1, 2), "1");
-  EXPECT_EQ(grid().TextMatrix(2, 2), "4");
+  EXPECT_EQ(cells({{1, 2}, {2, 2}}), "1|4");
 }
 
 TEST_F(ORBBOOKTest, AnUnreadableCountsFileIsToldAndNeverOverwritten) {

@@ -62,6 +62,12 @@ struct SheetWorkbooksTest : ::testing::Test {
       if (x.Cell(sheetName, r, 1) == code) return r;
     return 0;
   }
+  // The cells `refs` of a sheet, joined by "|".
+  static QString cellsAt(const XlsxFile& x, const QString& sheetName, const QStringList& refs) {
+    QStringList texts;
+    for (const QString& ref : refs) texts << x.Cell(sheetName, ref);
+    return texts.join('|');
+  }
 };
 
 TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows) {
@@ -89,17 +95,14 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
   const XlsxFile x(log.home.file("ORBEX5.xlsx"));
   ASSERT_TRUE(x.ok());
   EXPECT_EQ(shell.opened(), QStringList({log.home.file("ORBEX5.xlsx")}));
-  EXPECT_EQ(x.Cell("Sheet1", "A1"), "CODE");
-  EXPECT_EQ(x.Cell("Sheet1", "E1"), "1.9MHz");
-  EXPECT_EQ(x.Cell("Sheet1", "T1"), "ｻﾃﾗｲﾄ");
+  EXPECT_EQ(cellsAt(x, "Sheet1", {"A1", "E1", "T1"}), "CODE|1.9MHz|ｻﾃﾗｲﾄ");
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GT(r, 1) << "codes as the other workbooks hold them, without the sheet's padding";
   EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
   for (const QString& v : x.Cells("Sheet1")) EXPECT_EQ(v, v.trimmed());
   EXPECT_EQ(x.Cell("Sheet1", r, 7), "C");
   EXPECT_EQ(x.Cell("Sheet1", r, 9), "W");
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
-  EXPECT_EQ(x.Cell("マクロ", "B1"), "0");
+  EXPECT_EQ(cellsAt(x, "マクロ", {"A1", "B1"}), "Main|0");
   EXPECT_TRUE(s.EXCC.Enabled());
   EXPECT_TRUE(s.Frame5.isEnabled());
   EXPECT_FALSE(s.Frame1.isVisible());
@@ -163,10 +166,9 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   const int r = rowOf(x, "Sheet1", "1002");
   ASSERT_GE(r, 4);
   EXPECT_EQ((r - 4) % 2, 0);
-  EXPECT_EQ(x.Cell("Sheet1", r, 2), "東京都八王子市");
-  EXPECT_EQ(x.Cell("Sheet1", r, 7), "CW");  // 7 MHz: the third band, column 3 + 2 * 2
-  EXPECT_EQ(x.Cell("Sheet1", r, 8), "JA1AAA");
-  EXPECT_EQ(x.Cell("Sheet1", r + 1, 8), "2020-01-01");
+  // 7 MHz: the third band, columns 3 + 2 * 2 and the next
+  EXPECT_EQ(cellsAt(x, "Sheet1", {XlsxFile::Ref(r, 2), XlsxFile::Ref(r, 7), XlsxFile::Ref(r, 8), XlsxFile::Ref(r + 1, 8)}),
+            "東京都八王子市|CW|JA1AAA|2020-01-01");
   EXPECT_EQ(x.Cell("Sheet1", r, 11), "") << "14 MHz only worked";
   EXPECT_EQ(x.Cell("Sheet1", r + 1, 1), "");
   const int gun = rowOf(x, "Sheet1", "10001");
@@ -181,8 +183,7 @@ TEST_F(SheetWorkbooksTest, OrbBookHasTwoRowsPerCodeAndTheDisplayComesBack) {
   // Each band's column pair is headed by the band: 1.9 MHz over C, 7 MHz over G, the satellite over AG.
   EXPECT_EQ(x.Cell("Sheet1", "C3") + " " + x.Cell("Sheet1", "G3") + " " + x.Cell("Sheet1", "AG3"), "1.9MHz 7MHz ｻﾃﾗｲﾄ");
   EXPECT_EQ(x.Cell("Sheet1", "A1"), "ORB本");
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "Main");
-  EXPECT_EQ(x.Cell("マクロ", "C1"), "0");
+  EXPECT_EQ(cellsAt(x, "マクロ", {"A1", "C1"}), "Main|0");
   EXPECT_EQ(x.SheetNames(), QStringList({"Sheet1", "集計表", "マクロ"})) << "the award book posts into 集計表";
   // Opened again to be kept, the workbook comes back with every sheet and value.
   {
@@ -261,22 +262,11 @@ TEST_F(SheetWorkbooksTest, TownListBlocksAcrossTheSheetWithJagCodesAndTheTotal) 
   EXPECT_EQ(boxes.texts().last(), "町村 Total Count = 1\r\n でした。\r\n所用時間 = 0:00:00");
   const XlsxFile x(log.home.file("町村管理.xlsx"));
   ASSERT_TRUE(x.ok());
-  EXPECT_EQ(x.Cell("Sheet1", "A4"), "1");
-  EXPECT_EQ(x.Cell("Sheet1", "A5"), "1");
-  EXPECT_EQ(x.Cell("Sheet1", "B4"), "東京都大島町");
-  EXPECT_EQ(x.Cell("Sheet1", "C4"), "10001\n    -1");
-  EXPECT_EQ(x.Cell("Sheet1", "D4"), "CW");
+  EXPECT_EQ(cellsAt(x, "Sheet1", {"A4", "A5", "B4", "C4", "D4", "D5", "E5", "F4", "G4", "N6", "A7"}),
+            "1|1|東京都大島町|10001\n    -1|CW|7   |2021-05-07|東京都利島村|10001\n    -2| cfm 合　計  = 1/2|SUM");
   EXPECT_EQ(x.Cell("Sheet1", "E4"), "JA7TWO") << "the lowest confirmed band";
-  EXPECT_EQ(x.Cell("Sheet1", "D5"), "7   ");
-  EXPECT_EQ(x.Cell("Sheet1", "E5"), "2021-05-07");
-  EXPECT_EQ(x.Cell("Sheet1", "F4"), "東京都利島村");
-  EXPECT_EQ(x.Cell("Sheet1", "G4"), "10001\n    -2");
   EXPECT_EQ(x.Cell("Sheet1", "H4"), "") << "the satellite column is not searched";
-  EXPECT_EQ(x.Cell("Sheet1", "N6"), " cfm 合　計  = 1/2");
-  EXPECT_EQ(x.Cell("Sheet1", "A7"), "SUM");
-  EXPECT_EQ(x.Cell("マクロ", "A1"), "DataCls");
-  EXPECT_EQ(x.Cell("マクロ", "B1"), "　全　国　");
-  EXPECT_EQ(x.Cell("マクロ", "A2"), "keisen1");
+  EXPECT_EQ(cellsAt(x, "マクロ", {"A1", "B1", "A2"}), "DataCls|　全　国　|keisen1");
   EXPECT_EQ(s.ChousonListMode, 0);
   EXPECT_TRUE(s.FUKUGEN.Enabled());
   EXPECT_TRUE(s.Frame3.isVisibleTo(&s)) << "Go can be pressed again";
@@ -294,24 +284,20 @@ TEST_F(SheetWorkbooksTest, AcaSheetGroupsByPrefectureWithCallsAndDays) {
   s.MKACA.Trigger();
   EXPECT_EQ(boxes.texts().last(), " Total Count = 3\r\n でした。\r\n所用時間 = 0:00:00");
   EXPECT_EQ(excel.calls().mid(0, 3), QStringList({"Open ACA特定申請書.xls", "Attach", "Sheet ACAデータ"}));
-  EXPECT_EQ(excel.cell(1, 2, "ACAデータ"), "2020");
+  const auto at = [&excel](int r, int c) { return excel.cell(r, c, "ACAデータ"); };
+  EXPECT_EQ(at(1, 2), "2020");
   // 1002 (prefecture 10) after the ward 100101: same prefecture, no gap.
   int ward = 0, city = 0;
   for (int r = 4; r < 40; r += 2) {
-    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 3, "ACAデータ") == "01") ward = r;
-    if (excel.cell(r, 1, "ACAデータ") == "10" && excel.cell(r, 2, "ACAデータ") == "02") city = r;
+    if (at(r, 1) == "10" && at(r, 3) == "01") ward = r;
+    if (at(r, 1) == "10" && at(r, 2) == "02") city = r;
   }
   ASSERT_EQ(ward, 6) << "prefecture 10 after the starting 01 leaves one empty row pair";
   EXPECT_EQ(city, 8);
-  EXPECT_EQ(excel.cell(ward + 1, 1, "ACAデータ"), "東京");
-  EXPECT_EQ(excel.cell(ward + 1, 2, "ACAデータ"), "２３区");
-  EXPECT_EQ(excel.cell(ward + 1, 3, "ACAデータ"), "千代田");
-  EXPECT_EQ(excel.cell(city + 1, 1, "ACAデータ"), "東京");
-  EXPECT_EQ(excel.cell(city + 1, 2, "ACAデータ"), "八王子");
-  EXPECT_EQ(excel.cell(ward, 6, "ACAデータ"), "JA1WRD");  // 7 MHz: sheet column 6
-  EXPECT_EQ(excel.cell(ward + 1, 6, "ACAデータ"), "2/3");
-  EXPECT_EQ(excel.cell(city, 8, "ACAデータ"), "JA1AAB") << "worked-only bands are written too";
-  EXPECT_EQ(excel.cell(city + 1, 8, "ACAデータ"), "1/2");
+  EXPECT_EQ(QStringList({at(ward + 1, 1), at(ward + 1, 2), at(ward + 1, 3), at(city + 1, 1), at(city + 1, 2)}),
+            QStringList({"東京", "２３区", "千代田", "東京", "八王子"}));
+  EXPECT_EQ(at(ward, 6) + " " + at(ward + 1, 6), "JA1WRD 2/3");  // 7 MHz: sheet column 6
+  EXPECT_EQ(at(city, 8) + " " + at(city + 1, 8), "JA1AAB 1/2") << "worked-only bands are written too";
   EXPECT_EQ(excel.published(), 1);
   EXPECT_EQ(DisplayItems.TownOn, 1) << "the display is read back";
   EXPECT_TRUE(RigPollWatch::Polling());

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <fstream>
 #include <functional>
 
@@ -27,23 +28,51 @@ void detachFromParent() {
   hamlogLib = HamlogLib{};
 }
 
+int reaped(pid_t pid) {
+  int status = -1;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+HdbTable::WriteStep killAt;
+int killAfter = 0;  // occurrences of the step let through first
+
 class HamlogCrash : public HamlogFolder {
  protected:
-  // Runs `work` in a child process and returns its wait status.
-  int InChild(const std::function<void()>& work) {
+  // Starts `work` in a child process of its own library state.
+  pid_t InChild(const std::function<void()>& work) {
     const pid_t pid = fork();
-    if (pid == 0) {
-      detachFromParent();
+    if (pid == 0) detachFromParent(), work(), _exit(0);
+    return pid;
+  }
+  // Runs `work` in a child killed the (`after` + 1)th time a write reaches `step`.
+  testing::AssertionResult KilledAt(HdbTable::WriteStep step, const std::function<void()>& work, int after = 0) {
+    killAt = step, killAfter = after;
+    const int status = reaped(InChild([&work] {
+      HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+        if (s == killAt && killAfter-- == 0) raise(SIGKILL);
+      };
       work();
-      _exit(0);
+    }));
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "wait status " << status;
+  }
+  int32_t Append(const TestQso& q) {
+    int32_t confirm = 0;
+    return FillQso(thw_, q), THW_append(thw_, 16, confirm);
+  }
+  // The call of every record of the open log, "*" for a deleted one.
+  QStringList Calls() {
+    QStringList calls;
+    for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) {
+      QString call;
+      const int32_t read = THW_read(thw_, r, 3);
+      if (read == 0) ThwString(call, thw_, 0);
+      calls << (read == HAMLOG_DELETED ? "*" : call.trimmed());
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return status;
+    return calls;
   }
 };
-
-bool killedBySigkill(int status) { return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL; }
 
 // One QSO appended as a dBase program appends it, through a descriptor of its own under a POSIX lock of
 // the whole log: the record and the end-of-file byte, then the header's count.
@@ -78,23 +107,13 @@ pid_t StartOutsideAppend(const QString& db, const QByteArray& call) {
 
 TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCount) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
-  const int status = InChild([this] {
-    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
-      if (s == HdbTable::WriteStep::RecordWritten) raise(SIGKILL);
-    };
-    if (Open() != 0) _exit(3);
-    FillQso(thw_, {"JA1KIL", "1101"});
-    int32_t confirm = 0;
-    THW_append(thw_, 16, confirm);
-    _exit(4);
-  });
-  ASSERT_TRUE(killedBySigkill(status)) << status;
+  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::RecordWritten, [this] {
+    if (Open() == 0) Append({"JA1KIL", "1101"});
+  }));
 
   ASSERT_EQ(Open(), 0);
-  EXPECT_EQ(Vdbf_rcount(thw_), 2);
+  EXPECT_EQ(Calls(), QStringList({"JA1AAA", "JA1BBB"}));
   Close();
-  EXPECT_EQ(Field(1, 0), "JA1AAA");
-  EXPECT_EQ(Field(2, 0), "JA1BBB");
   EXPECT_EQ(Run("dx1", "1101", 4), (V{1}));
   // The next append takes the place of the lost one.
   AddQsos({{"JA1CCC", "1101"}});
@@ -105,9 +124,6 @@ TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCoun
   EXPECT_EQ(Vidx_search(thw_, "JA1KIL", 16), 0);
   Close();
 }
-
-HdbTable::WriteStep killAt;
-int killAfter = 0;  // occurrences of the step let through first
 
 // An edit and a deletion killed at each of their steps: the next open finds the old log or the new one,
 // every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
@@ -122,25 +138,15 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     SetUp();
     AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"},
              {"JA1DDD", "1104"}, {"JA1EEE", "1101"}, {"JA1FFF", "1102"}});
-    killAt = at;
     // A deletion's pack is its third write, after the two marks.
-    killAfter = !edit && (at == S::Locked || at == S::HeaderRead) ? 2 : 0;
-    EXPECT_TRUE(killedBySigkill(InChild([this, edit = edit] {
-      HdbTable::stepHookForTest = [](S s) {
-        if (s == killAt && killAfter-- == 0) raise(SIGKILL);
-      };
+    const int after = !edit && (at == S::Locked || at == S::HeaderRead) ? 2 : 0;
+    EXPECT_TRUE(KilledAt(at, [this, edit = edit] {
       if (Open() != 0) return;
       if (edit) EditQso(2, {{8, "1101"}, {11, "Taro"}});
       if (!edit) Vdbf_delete(thw_, 2), Vdbf_delete(thw_, 4), Vdbf_packwk(thw_, "", 58);
-    })));
+    }, after));
     ASSERT_EQ(Open(), 0);
-    QStringList calls;
-    for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) {
-      QString call;
-      const int32_t read = THW_read(thw_, r, 3);
-      if (read == 0) ThwString(call, thw_, 0);
-      calls << (read == HAMLOG_DELETED ? "*" : call.trimmed());
-    }
+    const QStringList calls = Calls();
     EXPECT_EQ(QFile(Db()).size(), hamlog::HdbRecordOffset(Vdbf_rcount(thw_) + 1) + 1);
     const V walk = CallWalk("JA1");
     Close();
@@ -171,12 +177,9 @@ TEST_F(HamlogCrash, AnIndexReplacementKilledLeavesNothingAndANewIndexKeepsItsOwn
     if (root) { ASSERT_EQ(::chown(index.constData(), 4242, 4243), 0); }
     ASSERT_EQ(::chmod(index.constData(), 0640), 0);
   }
-  EXPECT_TRUE(killedBySigkill(InChild([this] {
-    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
-      if (s == HdbTable::WriteStep::IndexWritten) raise(SIGKILL);
-    };
+  EXPECT_TRUE(KilledAt(HdbTable::WriteStep::IndexWritten, [this] {
     if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
-  })));
+  }));
   EXPECT_EQ(QDir(Path("")).entryList({"*.dx?.*"}).size(), 1u);
   EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
   EXPECT_EQ(QDir(Path("")).entryList({"*.dx?.*", "*.~orbex5.*"}), QStringList());
@@ -235,14 +238,11 @@ TEST_F(HamlogCrash, UnsharedOpenHoldsTheDatabaseAlone) {
   int toChild[2], toParent[2];
   ASSERT_EQ(pipe(toChild), 0);
   ASSERT_EQ(pipe(toParent), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    detachFromParent();
+  const pid_t pid = InChild([&] {
     char c = Open() == 0 ? 'o' : 'x';
     (void)!write(toParent[1], &c, 1);
     (void)!read(toChild[0], &c, 1);
-    _exit(0);
-  }
+  });
   char c = 0;
   ASSERT_EQ(read(toParent[0], &c, 1), 1);
   ASSERT_EQ(c, 'o');
@@ -262,34 +262,21 @@ TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
   AddQsos({{"JA1AAA", "1101"}});
   SetDbsShare(1);
   ASSERT_EQ(Open(), 0);  // the parent keeps the database open, shared, while the children write
-  auto writer = [this](const char* prefix) {
-    return [this, prefix] {
-      detachFromParent();
+  const auto writer = [this](const char* prefix) {
+    return InChild([this, prefix] {
       SetDbsShare(1);
       if (Open() != 0) _exit(3);
-      for (int i = 0; i < 300; ++i) {
-        FillQso(thw_, {QString("%1%2").arg(prefix).arg(i, 3, 10, QChar('0')), i % 2 ? "1101" : "1102"});
-        int32_t confirm = 0;
-        if (THW_append(thw_, 16, confirm) != 0) _exit(5);
-      }
-      _exit(0);
-    };
+      for (int i = 0; i < 300; ++i)
+        if (Append({QString("%1%2").arg(prefix).arg(i, 3, 10, QChar('0')), i % 2 ? "1101" : "1102"}) != 0) _exit(5);
+    });
   };
-  const pid_t a = fork();
-  if (a == 0) writer("JA2A")();
-  const pid_t b = fork();
-  if (b == 0) writer("JA3B")();
-  int sa = 0, sb = 0;
-  waitpid(a, &sa, 0);
-  waitpid(b, &sb, 0);
-  EXPECT_EQ(WEXITSTATUS(sa), 0);
-  EXPECT_EQ(WEXITSTATUS(sb), 0);
+  const pid_t a = writer("JA2A"), b = writer("JA3B");
+  EXPECT_EQ(WEXITSTATUS(reaped(a)), 0);
+  EXPECT_EQ(WEXITSTATUS(reaped(b)), 0);
 
   EXPECT_EQ(Vdbf_rcount(thw_), 601);
   EXPECT_EQ(CallWalk("JA2A").size(), 600u);  // from JA2A000 to the end: every child QSO
-  V mine;
-  for (int32_t r = Vidx_search(thw_, "JA3B", 16); r > 0; r = Vidx_next(thw_, 16)) mine.push_back(r);
-  EXPECT_EQ(mine.size(), 300u);
+  EXPECT_EQ(CallWalk("JA3B").size(), 300u);
   Close();
   EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
   EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
@@ -307,15 +294,10 @@ TEST_F(HamlogCrash, AnOutsideAppendUnderTheLogsLockWaitsForOurs) {
   HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
     if (s == HdbTable::WriteStep::RecordWritten && !outside) outside = StartOutsideAppend(db, "JA7OUT");
   };
-  FillQso(thw_, {"JA1NEW", "1101"});
-  int32_t confirm = 0;
-  EXPECT_EQ(THW_append(thw_, 16, confirm), 0);
+  EXPECT_EQ(Append({"JA1NEW", "1101"}), 0);
   HdbTable::stepHookForTest = nullptr;
-  int status = -1;
-  waitpid(outside, &status, 0);
-  EXPECT_EQ(status, 0);
-  QStringList calls;
-  for (int32_t r = 1; r <= Vdbf_rcount(thw_); ++r) calls << Field(r, 0);
+  EXPECT_EQ(reaped(outside), 0);
+  const QStringList calls = Calls();
   Close();
   EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1NEW", "JA7OUT"}));
 }
@@ -344,16 +326,12 @@ TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
     }
   }
   Close();
-  int status = -1;
-  waitpid(outside, &status, 0);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(reaped(outside), 0);
   ASSERT_EQ(Open(), 0);
-  int outsiders = 0;
-  const int32_t count = Vdbf_rcount(thw_);
-  for (int32_t r = 1; r <= count; ++r) outsiders += Field(r, 0).startsWith("JA7X");
+  const QStringList calls = Calls();
   Close();
-  EXPECT_EQ(outsiders, 100);
-  EXPECT_EQ(count, 125);
+  EXPECT_EQ(calls.filter(QRegularExpression("^JA7X")).size(), 100);
+  EXPECT_EQ(calls.size(), 125);
   hamlog::durableWrites = true;
 }
 
@@ -361,14 +339,9 @@ TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
 // named for the operator.
 TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
-  killAt = HdbTable::WriteStep::JournalWritten;
-  killAfter = 0;
-  ASSERT_TRUE(killedBySigkill(InChild([this] {
-    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
-      if (s == killAt) raise(SIGKILL);
-    };
+  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::JournalWritten, [this] {
     if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
-  })));
+  }));
   QByteArray journal = ReadFile(Path("HAMLOG.jnl"));
   ASSERT_GT(journal.size(), 36 + 809);
   journal[36 + 809 + 5] = char(journal[36 + 809 + 5] ^ 0x04);  // JA1CCC becomes JA1CGC

@@ -236,8 +236,7 @@ TEST_F(HamlogIndex, LookupsThroughTheChangeLogEqualFreshlyBuiltIndexes) {
     }
     return std::make_tuple(at(12), at(16), folded);
   };
-  // Every change in the log as written: 700 QSOs, the old and new keys of the 100 updated ones, 64
-  // deletions.
+  // Every change as written: 700 QSOs, the old and new keys of the 100 updated ones, 64 deletions.
   EXPECT_EQ(counts("dx1"), std::make_tuple(0u, 964u, false));
   EXPECT_EQ(counts("dxc"), std::make_tuple(0u, 964u, false));
   const std::vector<V> logged = lookups();
