@@ -202,7 +202,11 @@ void IpcReceiver::keepListening() {
 }
 
 void IpcReceiver::accept() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
+  // The handler that readFrom runs may end this receiver.
+  const QPointer<IpcReceiver> self(this);
+  while (self) {
+    QLocalSocket* socket = server_->nextPendingConnection();
+    if (!socket) return;
     // Not the server's: a server that closes is replaced, and its connections are served on.
     socket->setParent(this);
     // A connection that never finishes its message would hold a descriptor for ever.
@@ -238,7 +242,9 @@ void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
     // its timer and this receiver may all go inside that event loop.
     idle->stop();
     handling_.insert(socket);
-    const int32_t result = Received ? Received(message) : 0;
+    // A copy: the handler may end this receiver, and the function with it, while it runs.
+    const std::function<int32_t(const QByteArray&)> handler = Received;
+    const int32_t result = handler ? handler(message) : kIpcHandled;
     if (!self || !alive) return;
     handling_.remove(socket);
     idle->start(IpcSettings.IdleMs);
