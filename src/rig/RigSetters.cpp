@@ -139,7 +139,8 @@ bool RigShiftRitXit(int32_t hz) {
   const QString offset = QString::number(size).rightJustified(m->RitDigits, u'0');
   if (offset.size() > m->RitDigits) {
     if (RigPortState.PortOpen == 1)
-      RigSetStatus("RIG Control " + RigPortState.RigModel + " に " + QString::number(hz) + " Hz のずらしは設定できません");
+      RigSetStatus("RIG Control " + RigPortState.RigModel + " に XIT " + QString::number(hz) + " Hz は設定できません (" +
+                   QString::number(m->RitDigits) + " 桁まで)");
     return false;
   }
   RigExchange([hz, offset] {

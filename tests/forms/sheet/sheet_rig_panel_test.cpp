@@ -104,12 +104,11 @@ TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
   int32_t answer = -1;
   ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
   kenwood.ClearReceived();
-  for (const char* command : {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647",
-                              "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
+  for (const char* command :
+       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
     EXPECT_TRUE(IpcSend("ORBEX5", command, &answer) && answer == kIpcRefused) << command;
   EXPECT_EQ(s.StatusBar1.PanelText(3), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
   EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer) && answer == kIpcHandled);
-  // The zero-in clears the shift and reads the rig again; nothing refused went out.
   EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;", "IF;", "FR;", "KY CQ" + QByteArray(22, ' ') + ";"}));
 }
 
