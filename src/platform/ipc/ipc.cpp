@@ -202,11 +202,7 @@ void IpcReceiver::keepListening() {
 }
 
 void IpcReceiver::accept() {
-  // The handler that readFrom runs may end this receiver.
-  const QPointer<IpcReceiver> self(this);
-  while (self) {
-    QLocalSocket* socket = server_->nextPendingConnection();
-    if (!socket) return;
+  while (QLocalSocket* socket = server_->nextPendingConnection()) {
     // Not the server's: a server that closes is replaced, and its connections are served on.
     socket->setParent(this);
     // A connection that never finishes its message would hold a descriptor for ever.
@@ -217,7 +213,9 @@ void IpcReceiver::accept() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, [this, socket] { handling_.remove(socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] { readFrom(socket, idle); });
-    if (socket->bytesAvailable() > 0) readFrom(socket, idle);
+    // Not from inside the server's signal: the handler may end this receiver or its server meanwhile.
+    if (socket->bytesAvailable() > 0)
+      QMetaObject::invokeMethod(socket, [this, socket, idle] { readFrom(socket, idle); }, Qt::QueuedConnection);
   }
 }
 
