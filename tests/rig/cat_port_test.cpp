@@ -264,10 +264,7 @@ TEST_F(CatPort, ABurstOfCommandsLetsThePollInAtItsPeriod) {
   // A tick during a command whose job then stops the poll is not owed a poll.
   RigPollStart();
   rig->ClearReceived();
-  RigExchange([] {
-    RigPortState.TxCommand = "XT0;";
-    RigSendText(), RigPollStop();
-  });
+  RigExchange([] { RigPortState.TxCommand = "XT0;", RigSendText(), RigPollStop(); });  // a tick falls in its wait
   EXPECT_EQ(rig->TextCommands(), QList<QByteArray>({"XT0;"}));
 }
 
