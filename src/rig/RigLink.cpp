@@ -87,6 +87,8 @@ bool isModel(const char* name) { return RigPortState.RigModel == QLatin1String(n
 
 void runQueuedLater();
 
+bool pollRunning() { return RigPollTimer().Enabled() && RigPollTimer().Interval() > 0; }
+
 void runExchange(const std::function<void()>& body, bool isPoll = false) {
   LinkState& l = link();
   l.running = true;
@@ -101,8 +103,9 @@ void runExchange(const std::function<void()>& body, bool isPoll = false) {
   l.running = false;
   l.polling = false;
   // A tick missed while this exchange ran is served now, between commands, so a burst of commands
-  // never holds the poll back for longer than one command.
-  const bool due = l.pollDue && !isPoll;
+  // never holds the poll back for longer than one command; unless the poll was stopped meanwhile (a
+  // setter's, or a job's pause).
+  const bool due = l.pollDue && !isPoll && pollRunning();
   l.pollDue = false;
   if (due) RigPoll();
   runQueuedLater();
@@ -153,7 +156,7 @@ VbTimer& RigPollTimer() {
 
 void SetRigPollTimer(VbTimer* timer) {
   VbTimer& before = RigPollTimer();
-  const bool running = before.Enabled() && before.Interval() > 0;
+  const bool running = pollRunning();
   before.SetEnabled(false);
   link().handedTimer = timer;
   if (running) RigPollStart();
@@ -230,7 +233,7 @@ void RigPollStop() {
   t.SetEnabled(false);
 }
 
-RigPollPause::RigPollPause() : wasPolling_(RigPollTimer().Enabled() && RigPollTimer().Interval() > 0) {
+RigPollPause::RigPollPause() : wasPolling_(pollRunning()) {
   RigPollStop();
 }
 
@@ -248,7 +251,7 @@ void RigPoll() {
   if (RigPortState.PortOpen != 1) return;
   if (l.running) {
     // Only a tick of the running timer is owed: the poll stopped for a setter is not.
-    l.pollDue = l.pollDue || (!l.polling && RigPollTimer().Enabled() && RigPollTimer().Interval() > 0);
+    l.pollDue = l.pollDue || (!l.polling && pollRunning());
     return;
   }
   l.pollDue = false;

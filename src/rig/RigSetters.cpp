@@ -132,12 +132,17 @@ bool RigSendBandCommand(const QString& heading) {
   return false;
 }
 
-void RigShiftRitXit(int32_t hz) {
+bool RigShiftRitXit(int32_t hz) {
   const RigModelInfo* m = model();
-  if (!m || m->RitDigits == 0) return;
+  if (!m || m->RitDigits == 0) return true;
   const int64_t size = hz < 0 ? -int64_t{hz} : hz;
   const QString offset = QString::number(size).rightJustified(m->RitDigits, u'0');
-  if (offset.size() > m->RitDigits) return;
+  if (offset.size() > m->RitDigits) {
+    if (RigPortState.PortOpen == 1)
+      RigSetStatus("RIG Control " + RigPortState.RigModel + " に XIT " + QString::number(hz) + " Hz は設定できません (" +
+                   QString::number(m->RitDigits) + " 桁まで)");
+    return false;
+  }
   RigExchange([hz, offset] {
     if (hz == 0) {
       sendText("XT0;");
@@ -145,15 +150,16 @@ void RigShiftRitXit(int32_t hz) {
     }
     sendText("XT1;") && sendText("RC;") && sendText((hz > 0 ? "RU" : "RD") + offset + ";");
   });
+  return true;
 }
 
-void RigSendCwMessage(const QString& message) {
+bool RigSendCwMessage(const QString& message) {
   QString text = message;
-  if (text.isEmpty()) return;
+  if (text.isEmpty()) return true;
   QString k, mem;
   if (text.indexOf(u'#') > 0) {
     k = text.right(1);
-    if (k != "1" && k != "2" && k != "3" && k != "4") return;
+    if (k != "1" && k != "2" && k != "3" && k != "4") return true;
     text.remove("#" + k);
     mem = QString::number(k.toInt() + 5);
   }
@@ -166,7 +172,7 @@ void RigSendCwMessage(const QString& message) {
                      .arg(kKenwoodCwChars)
                      .arg(textSafe(text).size()) +
                  text);
-    return;
+    return false;
   }
   RigExchange([=] {
     if (text == "L=10") {
@@ -207,21 +213,22 @@ void RigSendCwMessage(const QString& message) {
         break;
     }
   });
+  return true;
 }
 
-void RigZeroIn(int32_t hz) {
+bool RigZeroIn(int32_t hz) {
   RigPortStateData& s = RigPortState;
   s.ZeroInHz = hz;
   int64_t rigHz = s.FreqHz;
   if (s.TransverterOn == "1") rigHz -= s.TransverterOffsetHz;
   RigShiftRitXit(0);
   s.TxShiftHz = 0;
-  RigSetFreqHz(rigHz + s.ZeroInHz);
+  return RigSetFreqHz(rigHz + s.ZeroInHz);
 }
 
-void RigTxShift(int32_t hz) {
+bool RigTxShift(int32_t hz) {
   RigPortState.TxShiftHz = hz;
-  RigShiftRitXit(hz);
+  return RigShiftRitXit(hz);
 }
 
 void RigXitOff() {

@@ -28,11 +28,13 @@ void RigTuneTo(int64_t hz);
 // headings, other models and a closed port send nothing. True when the command is on its way.
 bool RigSendBandCommand(const QString& heading);
 
-// XIT on with the offset (Hz), or off for 0: KENWOOD, FT2000 and FT991 only.
-void RigShiftRitXit(int32_t hz);
-// The companion program's CW text or keyer-memory request for the current model's family.
-void RigSendCwMessage(const QString& text);
-// The companion program's commands.
-void RigZeroIn(int32_t hz);
-void RigTxShift(int32_t hz);
+// XIT on with the offset (Hz), or off for 0: KENWOOD, FT2000 and FT991 only. An offset with more
+// digits than the model's command carries is not sent: StatusText says so, false.
+bool RigShiftRitXit(int32_t hz);
+// The companion program's CW text or keyer-memory request for the current model's family. A text too
+// long for the model is not sent: StatusText says so, false.
+bool RigSendCwMessage(const QString& text);
+// The companion program's commands; false when the rig was not given what was asked (out of range).
+bool RigZeroIn(int32_t hz);
+bool RigTxShift(int32_t hz);
 void RigXitOff();

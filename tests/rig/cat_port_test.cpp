@@ -260,6 +260,12 @@ TEST_F(CatPort, ABurstOfCommandsLetsThePollInAtItsPeriod) {
   EXPECT_EQ(sent.count("XT0;"), 200);
   EXPECT_FALSE(sent.contains("XT0; XT0; XT0;")) << "at least one poll per period";
   EXPECT_EQ(heard.hz.value(0), 14'025'000);
+
+  // A tick during a command whose job then stops the poll is not owed a poll.
+  RigPollStart();
+  rig->ClearReceived();
+  RigExchange([] { RigPortState.TxCommand = "XT0;", RigSendText(), RigPollStop(); });  // a tick falls in its wait
+  EXPECT_EQ(rig->TextCommands(), QList<QByteArray>({"XT0;"}));
 }
 
 TEST_F(CatPort, ClosingWhileAPollWaitsEndsThePollQuietly) {

@@ -112,6 +112,8 @@ TEST_F(Tuning, CwMessagesPerFamily) {
     RigSendCwMessage("CQ CQ CQ DE JA1XYZ JA1XYZ K");  // longer than the 24 characters of KY
     EXPECT_EQ(RigPortState.StatusText, "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1XYZ JA1XYZ K");
     EXPECT_TRUE(kenwood.TextCommands().isEmpty());
+    EXPECT_FALSE(RigTxShift(100000));
+    EXPECT_EQ(RigPortState.StatusText, "RIG Control KENWOOD に XIT 100000 Hz は設定できません (5 桁まで)");
     RigZeroIn(2147483647);  // beyond the model's range: only the XIT goes off
     EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;"}));
     EXPECT_EQ(RigPortState.StatusText, "RIG Control KENWOOD に 2147.483647 MHz は設定できません");

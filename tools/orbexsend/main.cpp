@@ -7,7 +7,7 @@
 //   orbexsend --to "SendSpot for JCV/HWCV" "..."
 //
 // The text is sent in Windows-31J. Exit status: 0 handled, 1 nobody listens or no answer came,
-// 2 a usage error or a text the receiver would refuse.
+// 2 a usage error, or a text the receiver would refuse or ORBEX5 refused (its status line says why).
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -18,7 +18,8 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments().mid(1);
-  QString to = QStringLiteral("ORBEX5");
+  const QString ours = QStringLiteral("ORBEX5");
+  QString to = ours;
   QTextStream err(stderr);
   if (args.size() >= 2 && args[0] == "--to") {
     to = args[1];
@@ -41,6 +42,11 @@ int main(int argc, char** argv) {
   if (!IpcSend(to, message, &answer)) {
     err << "orbexsend: no answer from \"" << to << "\" (is it running?)\n";
     return 1;
+  }
+  // Other receivers' answers mean what their programs make of them.
+  if (to == ours && answer == kIpcRefused) {
+    err << "orbexsend: ORBEX5 refused the command (its status line says why)\n";
+    return 2;
   }
   return 0;
 }

@@ -55,8 +55,9 @@ class CWSHEET : public VbForm {
   SheetProgress& Progress() { return progress_; }
   // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
   void SetRigFreq(int64_t& hz);
-  // Carries out one command received from another program.
-  void HandleProgramMessage(const QByteArray& bytes);
+  // Carries out one command received from another program. False: a companion command the rig could
+  // not be given (out of its range, a CW text too long), which its sender is told.
+  bool HandleProgramMessage(const QByteArray& bytes);
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Back to the start window as "起動画面に戻る" goes, the window `keep` left open. Without

@@ -23,8 +23,7 @@ void CWSHEET::listenToOtherPrograms() {
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
   messages_->Received = [this](const QByteArray& bytes) {
-    HandleProgramMessage(bytes);
-    return 0;
+    return HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused;
   };
 }
 
@@ -59,36 +58,33 @@ void CWSHEET::satelliteQsoToLog(const QStringList& f) {
   }
 }
 
-void CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
+bool CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
   const ProgramMessage m = ParseProgramMessage(bytes);
   using Kind = ProgramMessage::Kind;
   switch (m.kind) {
     case Kind::RigNumber:
       Check9.SetValue(m.text == "1" ? 1 : 0);
-      return;
+      return true;
     case Kind::ZeroIn:
-      RigZeroIn(m.hz);
-      return;
+      return RigZeroIn(m.hz);
     case Kind::TxShift:
-      RigTxShift(m.hz);
-      return;
+      return RigTxShift(m.hz);
     case Kind::XitOff:
       RigXitOff();
-      return;
+      return true;
     case Kind::CompanionClosed:
-      return;
+      return true;
     case Kind::CwMessage:
-      RigSendCwMessage(m.text);
-      return;
+      return RigSendCwMessage(m.text);
     case Kind::SatMate:
       QsoRules.QslFlagCode = "0";
       Text2.setText(m.fields[kSatMateCodeField]);
       if (m.fields.size() <= kSatMateLogField) {
         RigPortState.ManualFreqFlag = 0;
-        return;
+        return true;
       }
       if (m.fields[kSatMateLogField] == "T") satelliteQsoToLog(m.fields);
-      return;
+      return true;
     case Kind::Spot:
       Text3.setText(QString());
       Text2.setText(QString());
@@ -97,9 +93,10 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
       RigPortState.SatMateMode = m.fields[kSpotModeField];
       Text3.setText(m.fields[kSpotCallField]);
       Text3.setFocus();
-      return;
+      return true;
     case Kind::Unusable:
       RigPortState.ManualFreqFlag = 0;
-      return;
+      return true;
   }
+  return true;
 }

@@ -213,7 +213,9 @@ void IpcReceiver::accept() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, [this, socket] { handling_.remove(socket); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] { readFrom(socket, idle); });
-    if (socket->bytesAvailable() > 0) readFrom(socket, idle);
+    // Not from inside the server's signal: the handler may end this receiver or its server meanwhile.
+    if (socket->bytesAvailable() > 0)
+      QMetaObject::invokeMethod(socket, [this, socket, idle] { readFrom(socket, idle); }, Qt::QueuedConnection);
   }
 }
 
@@ -238,7 +240,9 @@ void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
     // its timer and this receiver may all go inside that event loop.
     idle->stop();
     handling_.insert(socket);
-    const int32_t result = Received ? Received(message) : 0;
+    // A copy: the handler may end this receiver, and the function with it, while it runs.
+    const std::function<int32_t(const QByteArray&)> handler = Received;
+    const int32_t result = handler ? handler(message) : kIpcHandled;
     if (!self || !alive) return;
     handling_.remove(socket);
     idle->start(IpcSettings.IdleMs);

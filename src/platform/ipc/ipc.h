@@ -12,8 +12,10 @@
 // the user can enter; the socket itself is the user's alone. A folder that belongs to another user or
 // that others may enter is never used: then nothing is sent or received (IpcFolderProblem says why). A
 // message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
-// a 4-byte little-endian result once its handler returned. A length above kIpcMaxMessage, or a connection
-// that has not sent a whole message within IpcSettings.IdleMs, is dropped without reaching the handler.
+// a 4-byte little-endian result once its handler returned: this program's receivers answer kIpcHandled
+// for a command carried out and kIpcRefused for one they refused (said to the operator). A length above
+// kIpcMaxMessage, or a connection that has not sent a whole message within IpcSettings.IdleMs, is
+// dropped without reaching the handler.
 // A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
 // a new server object (one the library closed is not used again). A handler may run a box or a wait:
 // the connection is not dropped as idle meanwhile, and one that went during it is not written to.
@@ -32,6 +34,7 @@ class QLocalSocket;
 class QTimer;
 
 inline constexpr int32_t kIpcMaxMessage = 64 * 1024;
+inline constexpr int32_t kIpcHandled = 0, kIpcRefused = 1;
 
 struct IpcSettingsState {
   int IdleMs = 5000;  // a connection that says nothing whole this long is dropped

@@ -11,6 +11,7 @@
 #include "forms/rig/CATtestMod.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
@@ -97,6 +98,19 @@ TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel)
   s.Check9.SetValue(1);
   EXPECT_EQ(RigPortState.RigModel, "ICOM");
   EXPECT_EQ(RigPortState.PortOpen, 0);
+}
+
+TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
+  CWSHEET& s = sheet();
+  int32_t answer = -1;
+  ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
+  kenwood.ClearReceived();
+  for (const char* command :
+       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
+    EXPECT_TRUE(IpcSend("ORBEX5", command, &answer) && answer == kIpcRefused) << command;
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
+  EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer) && answer == kIpcHandled);
+  EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;", "IF;", "FR;", "KY CQ" + QByteArray(22, ' ') + ";"}));
 }
 
 TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
