@@ -2,8 +2,14 @@
 // the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
 #include <QHeaderView>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -161,6 +167,39 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   // The list is read again: Jiro's QSO is record 1 now, still waiting for its card.
   EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
   EXPECT_EQ(column(15), (QStringList{" ", " "}));
+}
+
+// Another program holds the log locked and the entry window is not loaded: the mark's wait is said in
+// this window, Esc ends it, and nothing is written.
+TEST_F(QsoWindow, AMarkWaitingForAnotherProgramsLockIsShownHereAndEscEndsIt) {
+  LogWindowState.QslCheckMode = 1;
+  QString call = "JA1ABC";
+  QSODATA::ShowStationQsos(call);
+  QApplication::setActiveWindow(LoadedForm<QSODATA>());
+  click(2);
+  ASSERT_FALSE(IsLoaded<TEMP_LOG>());
+  const QStringList before = Dump();
+  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  QString waiting;
+  QTimer::singleShot(30, [&] {
+    if (const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>()) waiting = bar->currentMessage();
+    Operator::Key(Qt::Key_Escape);
+  });
+  boxes.Answer(vbOK);
+  QTest::keyClick(&grid(), Qt::Key_Insert);
+  ::close(fd);
+  EXPECT_TRUE(waiting.startsWith(QString::fromUtf8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
+  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=4）\r\n") +
+                                       Hamlog.HamlogDbPath +
+                                       QString::fromUtf8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません")});
+  ASSERT_TRUE(IsLoaded<QSODATA>());  // the Esc was the wait's, not the window's
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(LoadedForm<QSODATA>()->findChild<QStatusBar*>(), nullptr);
+  EXPECT_EQ(grid().TextMatrix(2, 15), " ");
+  EXPECT_EQ(Dump(), before);
 }
 
 TEST_F(QsoWindow, EnterAndDoubleClickOpenTheQsoInTheEntryWindow) {
