@@ -14,6 +14,7 @@
 #include "hamlog_fixture.h"
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
+#include "platform/vbfile.h"
 
 namespace {
 
@@ -294,6 +295,28 @@ TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
   EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
   EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
   hamlog::durableWrites = true;
+}
+
+// A pack another copy left half done is completed under the lock of the next write; that write failing
+// before its own change reached the log says it failed, not that the change is in the log.
+TEST_F(HamlogCrash, AWriteFailingAfterItCompletedAnotherCopysPackSaysItFailed) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  SetDbsShare(1);
+  ASSERT_EQ(Open(), 0);
+  EXPECT_TRUE(killedBySigkill(InChild([this] {
+    SetDbsShare(1);
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == HdbTable::WriteStep::PackCounted) raise(SIGKILL);
+    };
+    if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
+  })));
+  ASSERT_TRUE(QFile::exists(Path("HAMLOG.jnl")));
+  // The edit's own journal cannot be made: something is at the scratch name it takes next.
+  const QString taken = OwnScratchPath(Path("HAMLOG.jnl"));
+  ASSERT_TRUE(QDir().mkpath(taken.section('.', 0, -2) + '.' + QString::number(taken.section('.', -1).toInt() + 1)));
+  EXPECT_EQ(EditQso(1, {{11, "Jiro"}}), HAMLOG_IO_ERROR);
+  EXPECT_EQ(Field(1, 0), "JA1BBB");
+  EXPECT_EQ(Field(1, 11), "");
 }
 
 // A dBase program appending while our append is between its record and its count waits for the log's
