@@ -2,7 +2,6 @@
 // the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -179,10 +178,8 @@ TEST_F(QsoWindow, AMarkWaitingForAnotherProgramsLockIsShownHereAndEscEndsIt) {
   click(2);
   ASSERT_FALSE(IsLoaded<TEMP_LOG>());
   const QStringList before = Dump();
-  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  const int fd = LockLogAsAnotherProgram();
+  ASSERT_GE(fd, 0);
   QString waiting;
   QTimer::singleShot(30, [&] {
     if (const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>()) waiting = bar->currentMessage();
