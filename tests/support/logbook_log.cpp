@@ -1,7 +1,6 @@
 #include "support/logbook_log.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <QFile>
 #include <QTextStream>
@@ -97,7 +96,5 @@ int LogbookTest::LockLogAsAnotherProgram() {
   const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
   struct flock lock {};
   lock.l_type = F_WRLCK;
-  if (fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0) return fd;
-  if (fd >= 0) ::close(fd);
-  return -1;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
 }

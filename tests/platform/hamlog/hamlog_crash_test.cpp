@@ -310,10 +310,8 @@ TEST_F(HamlogCrash, AWriteFailingAfterItCompletedAnotherCopysPackSaysItFailed) {
     };
     if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
   })));
-  ASSERT_TRUE(QFile::exists(Path("HAMLOG.jnl")));
-  // The edit's own journal cannot be made: something is at the scratch name it takes next.
-  const QString taken = OwnScratchPath(Path("HAMLOG.jnl"));
-  ASSERT_TRUE(QDir().mkpath(taken.section('.', 0, -2) + '.' + QString::number(taken.section('.', -1).toInt() + 1)));
+  const int made = OwnScratchPath(Path("HAMLOG.jnl")).section('.', -1).toInt();  // the edit's is the next
+  ASSERT_TRUE(QDir().mkpath(Path("HAMLOG.jnl.~orbex5.%1.%2").arg(getpid()).arg(made + 1)));
   EXPECT_EQ(EditQso(1, {{11, "Jiro"}}), HAMLOG_IO_ERROR);
   EXPECT_EQ(Field(1, 0), "JA1BBB");
   EXPECT_EQ(Field(1, 11), "");
