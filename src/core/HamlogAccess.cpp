@@ -226,7 +226,8 @@ void showLogWaits() {
         endLogWait();
         return false;
       }
-      LogWait& w = look == 1 || logWaits().empty() ? beginLogWait(true) : logWaits().back();
+      const bool begins = look == 1 || logWaits().empty() || !logWaits().back().esc;
+      LogWait& w = begins ? beginLogWait(true) : logWaits().back();
       // Shown nowhere, the wait ends as one without a window would.
       if (!w.shown) return !w.esc->Escaped() && look <= hamlog::HdbTable::kLockLooks;
       if (!w.window) return false;  // the window the write came from is gone

@@ -157,7 +157,7 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  if (table->Writable()) table->RecoverJournal(hamlogLib.lockWait);
+  if (table->Writable()) table->RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   if (!BuildHdbIndex(*table, kind, indexPath))
     return IndexFailed(indexPath, FileErrorReason(LastFileError()));
@@ -194,7 +194,8 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   }
   if (table_.Writable()) {
     WriteGuard guard(lock_);
-    if (table_.Refresh() != TableStatus::Ok || !table_.RecoverJournal(hamlogLib.lockWait)) {
+    if (table_.Refresh() != TableStatus::Ok ||
+        !table_.RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait))) {
       Close();
       return HAMLOG_IO_ERROR;
     }
@@ -276,7 +277,8 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
     session_.problem = table_.Problem();
     return r;
   }
-  const HdbTable::LockResult locked = table_.LockFile(hamlogLib.lockWait);
+  // The hook is copied: the wait's events may set it anew while it runs.
+  const HdbTable::LockResult locked = table_.LockFile(HdbTable::LockWait(hamlogLib.lockWait));
   if (locked == HdbTable::LockResult::Stopped) {
     session_.problem = QString("%1 を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません").arg(path_);
     return HAMLOG_LOCKED;
