@@ -1,10 +1,14 @@
 #include "core/HamlogAccess.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,8 +18,11 @@
 #include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/paths.h"
+#include "platform/ui/doevents.h"
+#include "platform/ui/form.h"
 #include "platform/ui/msgbox.h"
 #include "platform/vbdate.h"
 #include "platform/vbfile.h"
@@ -172,7 +179,69 @@ int FieldWidth(int field) { return field >= 0 && field < 17 ? kFieldWidths[field
 
 int32_t SetHamlogShare() { return SetDbsShare(1); }
 
+namespace {
+
+// A wait for another program's hold of the log, shown in the window the operator is in when it begins
+// (whichever window started the read or write); a write's wait ends with Esc.
+struct LogWait {
+  QPointer<VbForm> window;
+  bool shown = false;
+  std::unique_ptr<EscapableWait> esc;
+};
+// A deque: a wait begun and ended inside another's events leaves the outer one's entry where it was.
+std::deque<LogWait>& logWaits() {
+  static std::deque<LogWait> waits;
+  return waits;
+}
+
+LogWait& beginLogWait(bool escapable) {
+  LogWait w;
+  w.window = qobject_cast<VbForm*>(QApplication::activeWindow());
+  if (!w.window) w.window = VbForm::LastActive();
+  w.shown = w.window;
+  if (escapable) w.esc = std::make_unique<EscapableWait>();
+  logWaits().push_back(std::move(w));
+  return logWaits().back();
+}
+
+void endLogWait() {
+  if (logWaits().empty()) return;
+  const QPointer<VbForm> window = logWaits().back().window;
+  logWaits().pop_back();
+  if (window) window->ShowWaitNote(QString());
+}
+
+void showLogWaits() {
+  if (!hamlogLib.readerWait)
+    hamlogLib.readerWait = [](int32_t look, int32_t most) {
+      if (look == 0) return endLogWait();
+      LogWait& w = look == 1 || logWaits().empty() ? beginLogWait(false) : logWaits().back();
+      if (w.window)
+        w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
+                               QString("%1/%2").arg(look).arg(most));
+    };
+  if (!hamlogLib.lockWait)
+    hamlogLib.lockWait = [](int32_t look) {
+      if (look == 0) {
+        endLogWait();
+        return false;
+      }
+      const bool begins = look == 1 || logWaits().empty() || !logWaits().back().esc;
+      LogWait& w = begins ? beginLogWait(true) : logWaits().back();
+      // Shown nowhere, the wait ends as one without a window would.
+      if (!w.shown) return !w.esc->Escaped() && look <= hamlog::HdbTable::kLockLooks;
+      if (!w.window) return false;  // the window the write came from is gone
+      if (look % 50 == 1)
+        w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
+                               QString::number(look / 100) + QStringLiteral(" 秒"));
+      return !w.esc->Escaped() && w.window;
+    };
+}
+
+}  // namespace
+
 int32_t HamlogOpenDb() {
+  showLogWaits();
   if (Hamlog.HamlogClosed == 1) {
     Hamlog.LastResult =
         HamlogOpen(0, Hamlog.Thw, Hamlog.HamlogDbPath.left(Hamlog.HamlogDbPath.size() - 4), 1);

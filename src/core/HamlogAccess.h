@@ -37,7 +37,8 @@ extern HamlogAccessState Hamlog;
 int FieldWidth(int field);
 
 int32_t SetHamlogShare();
-// 0 = open (also when it was open already), 1 = not opened. Shows nothing.
+// 0 = open (also when it was open already), 1 = not opened. Shows nothing but a wait for another
+// program's hold of the log, in the window the operator is in (Esc ends a write's wait).
 int32_t HamlogOpenDb();
 void HamlogCloseDb(int32_t flag);
 // Why a write of record `recNo` (0: a new one) failed, from the library's result: a read-only log, a

@@ -1,5 +1,7 @@
 #include "forms/logbook/LOGDATAVIEW.h"
 
+#include <QPointer>
+
 #include "core/HamlogAccess.h"
 #include "core/ProgramHelp.h"
 #include "core/SettingsStore.h"
@@ -190,7 +192,8 @@ void LOGDATAVIEW::QSLprnt_Click() {
   if (LogSelectedRow >= 1 && LogSelectedRow < MSFlexGrid1.Rows())
     QslPrintCall = MSFlexGrid1.TextMatrix(LogSelectedRow, 1);
   // Column 18 keeps the number while the eQSL mode marks column 0.
-  if (PrintQslOfPickedRow(MSFlexGrid1, 18, QslPrintRecNo)) QSLprnt.SetEnabled(false);
+  const QPointer<LOGDATAVIEW> self(this);
+  if (PrintQslOfPickedRow(MSFlexGrid1, 18, QslPrintRecNo) && self) QSLprnt.SetEnabled(false);
 }
 
 void LOGDATAVIEW::MSFlexGrid1_DblClick() {

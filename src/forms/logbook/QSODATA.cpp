@@ -1,5 +1,7 @@
 #include "forms/logbook/QSODATA.h"
 
+#include <QPointer>
+
 #include <cerrno>
 
 #include "core/HamlogAccess.h"
@@ -49,7 +51,8 @@ QSODATA::QSODATA() {
   };
   QSLPRN.Click = [this] {
     // The pick is found by its number: a sort since then has moved it.
-    if (PrintRecNo != 0 && PrintQslOfPickedRow(MSFlexGrid1, 0, PrintRecNo)) QSLPRN.SetEnabled(false);
+    const QPointer<QSODATA> self(this);
+    if (PrintRecNo != 0 && PrintQslOfPickedRow(MSFlexGrid1, 0, PrintRecNo) && self) QSLPRN.SetEnabled(false);
   };
   QSLform.Click = [this] { ChooseMmqslLayoutFile(CommonDialog1); };
   QSLPRN.SetEnabled(false);
@@ -320,7 +323,13 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
     const FlexGrid& g = MSFlexGrid1;
     const PickedQso picked{g.TextMatrix(row, 1), g.TextMatrix(row, 3), g.TextMatrix(row, 4), g.TextMatrix(row, 7),
                            g.TextMatrix(row, 8)};
+    const QPointer<QSODATA> self(this);
     marked = MarkQslReceived(recNo, &picked);
+    // The wait for the log and the box ran events: the window may be gone.
+    if (!self) {
+      HamlogCloseDb(0);
+      return;
+    }
     if (marked) {
       MSFlexGrid1.SetTextMatrix(row, 15, Settings.QslReceivedMarks[0]);
       // The progress data kept from the last reading no longer match HAMLOG.

@@ -90,43 +90,10 @@ TEMP_LOG::TEMP_LOG() {
   wireFields();
   wireCodeField();
   AddRigListener(this);
-  // An open of HAMLOG that waits for programs reading it counts its looks where the operator sees them.
-  hamlogLib.readerWait = [this, before = QString()](int32_t look, int32_t most) mutable {
-    if (look == 1) before = StatusBar1.PanelText(2);
-    StatusBar1.SetPanelText(2, look == 0 ? before
-                                         : u8("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
-                                               QString("%1/%2").arg(look).arg(most));
-    StatusBar1.widget()->repaint();
-  };
-  // A write waiting for another program that holds HAMLOG.HDB locked says so where the operator looks;
-  // Esc gives up the write.
-  hamlogLib.lockWait = [self = QPointer<TEMP_LOG>(this), before = QString(),
-                        wait = std::shared_ptr<EscapableWait>()](int32_t look) mutable {
-    if (look == 0) {
-      wait.reset();
-      if (self) self->lockWaiting_ = false, self->StatusBar1.SetPanelText(2, before);
-      return false;
-    }
-    if (!self) return false;
-    if (look == 1) {
-      before = self->StatusBar1.PanelText(2);
-      self->lockWaiting_ = true;
-      wait = std::make_shared<EscapableWait>();
-    }
-    if (look % 50 == 1) {
-      self->StatusBar1.SetPanelText(2, u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
-                                           QString::number(look / 100) + u8(" 秒"));
-      self->StatusBar1.widget()->repaint();
-    }
-    return !wait->Escaped() && self;
-  };
 }
 
 TEMP_LOG::~TEMP_LOG() {
   RemoveRigListener(this);
-  hamlogLib.readerWait = nullptr;
-  // A wait under way ends by itself (the window is gone); its hook is still running.
-  if (!lockWaiting_) hamlogLib.lockWait = nullptr;
 }
 
 void TEMP_LOG::layOut() {
@@ -705,7 +672,9 @@ void TEMP_LOG::SaveQso() {
     }
   }
   const bool stored = LogWindowState.EditMode != 0;
+  const QPointer<TEMP_LOG> self(this);
   const EntryWrite w = WriteHamlogRecord(e, stored, LogWindowState.ShownRecordNo, ShownRecordBackup);
+  if (!self) return;  // unloaded while the write waited or asked
   if (w.result == HAMLOG_DECLINED) {
     // HAMLOG asked and the operator said no: nothing was written, the window keeps the QSO.
     if (!stored) RecordSaved = 0;
@@ -816,7 +785,8 @@ void TEMP_LOG::PrintShownQsl() {
                      .Mode = e.mode, .Name = e.name, .Qth = e.qth, .Via = e.qslVia, .Sent = e.qslSent,
                      .Received = e.qslRcvd, .Remarks1 = e.remarks1, .Remarks2 = e.remarks2,
                      .RecNo = LogWindowState.LogRecNo};
-  if (PrintQslCard(q) == QslPrintResult::Failed) return;
+  const QPointer<TEMP_LOG> self(this);
+  if (PrintQslCard(q) == QslPrintResult::Failed || !self) return;
   LSave.SetEnabled(false);
 }
 
@@ -834,8 +804,10 @@ void TEMP_LOG::deleteShownRecord() {
              vbYesNo + vbExclamation + vbDefaultButton2, "ORBEX5") != vbYes)
     return;
   if (!openHamlogOrSay()) return;
+  const QPointer<TEMP_LOG> self(this);
   const DeleteOutcome outcome = DeleteShownRecord(recNo, ShownRecordBackup);
   HamlogCloseDb(0);
+  if (!self) return;
   if (outcome == DeleteOutcome::Changed) {
     MsgBox(u8("このデータはHAMLOGで変更されています。削除しませんでした"));
     return;
@@ -890,8 +862,9 @@ void TEMP_LOG::markQslReceived() {
     MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
     return;
   }
+  const QPointer<TEMP_LOG> self(this);
   const EntryWrite w = WriteHamlogRecord(Entry(), true, LogWindowState.ShownRecordNo, ShownRecordBackup);
-  if (w.result == HAMLOG_DECLINED) return;
+  if (w.result == HAMLOG_DECLINED || !self) return;
   if (!w.Stored()) {
     MsgBox(u8("書き込みに失敗しました") + "\r\n" + HamlogWriteFailureText(w.result, LogWindowState.ShownRecordNo));
     return;

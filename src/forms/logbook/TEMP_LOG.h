@@ -32,6 +32,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   ~TEMP_LOG() override;
 
   void Form_Load() override;
+  // The program's waits show in the status bar's message panel.
+  void ShowWaitNote(const QString& text) override { StatusBar1.ShowNote(2, text); }
   void Form_Activate() override;
   void Form_KeyDown(int& keyCode, int shift) override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -161,7 +163,6 @@ class TEMP_LOG : public VbForm, public RigListener {
   StatusBar StatusBar1{this, 3};
 
  private:
-  bool lockWaiting_ = false;  // a write waits for another program's lock of HAMLOG.HDB
   friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
   // The call whose station details (code, grid, name, QTH, D) the fields hold: looked up, stored or

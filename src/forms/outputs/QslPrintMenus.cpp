@@ -1,5 +1,6 @@
 #include "forms/outputs/QslPrintMenus.h"
 
+#include <QPointer>
 #include <QDir>
 
 #include "core/SettingsStore.h"
@@ -52,7 +53,9 @@ bool PrintQslOfPickedRow(FlexGrid& g, int recNoColumn, int32_t recNo) {
   while (row < g.Rows() && RecordNumberOf(g.TextMatrix(row, recNoColumn)) != recNo) ++row;
   // Printing another row's cells under the picked number would mark a QSO whose card never came out.
   if (row >= g.Rows()) return true;
+  const QPointer<FlexGrid> grid(&g);
   const QslPrintResult result = PrintQslCard(QslCardOfGridRow(g, row, recNo));
-  if (result == QslPrintResult::MarkedSent) g.SetTextMatrix(row, kSentColumn, Settings.QslSendMark);
+  // The print's waits and boxes ran events: the window of the grid may be gone.
+  if (grid && result == QslPrintResult::MarkedSent) g.SetTextMatrix(row, kSentColumn, Settings.QslSendMark);
   return result != QslPrintResult::Failed;
 }

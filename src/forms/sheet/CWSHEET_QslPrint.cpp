@@ -1,5 +1,7 @@
 // The sheet's QSL printing: the QSO panel's print button and the menu that starts MMQSL.
 
+#include <QPointer>
+
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "forms/sheet/CWSHEET.h"
@@ -30,11 +32,13 @@ void CWSHEET::Command3_Click() {
   q.Remarks1 = Qso.Remarks1;
   q.Remarks2 = Qso.Remarks2;
   q.RecNo = Qso.QsoRecNo;
-  if (PrintQslCard(q) != QslPrintResult::HandedOver) return;
+  const QPointer<CWSHEET> self(this);
+  if (PrintQslCard(q) != QslPrintResult::HandedOver || !self) return;
   const QslReissueRecord history{TodayJst().toString("yyyy-MM-dd"), Qso.QsoRecNo,  Qso.QsoCall,
                                  Qso.QsoDate, Qso.QsoMode, Qso.CodeFixed.leftJustified(6), Qso.QsoQth};
   if (!AppendQslReissue(history))
     MsgBox(QStringLiteral("QSLAGN.DAT に印刷履歴を書き込めませんでした"), vbOKOnly);
+  if (!self) return;
   ResetQsoPanel();
   LogWindowState.StoredRecordShown = 0;
 }

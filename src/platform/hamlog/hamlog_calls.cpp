@@ -94,7 +94,8 @@ int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
   if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock);
-  const bool recovered = guard.Held() && table.Refresh() == TableStatus::Ok && table.RecoverJournal(hamlogLib.lockWait);
+  const bool recovered = guard.Held() && table.Refresh() == TableStatus::Ok &&
+                         table.RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
   if (notices) *notices = table.TakeNotices();
   if (!recovered) return HAMLOG_IO_ERROR;
   // A journal's or an index's scratch file of a writer killed before it named it.

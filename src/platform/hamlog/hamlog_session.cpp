@@ -3,6 +3,7 @@
 #include <QScopeGuard>
 
 #include <QFileInfo>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -156,7 +157,7 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  if (table->Writable()) table->RecoverJournal(hamlogLib.lockWait);
+  if (table->Writable()) table->RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
   if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   if (!BuildHdbIndex(*table, kind, indexPath))
     return IndexFailed(indexPath, FileErrorReason(LastFileError()));
@@ -193,7 +194,8 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   }
   if (table_.Writable()) {
     WriteGuard guard(lock_);
-    if (table_.Refresh() != TableStatus::Ok || !table_.RecoverJournal(hamlogLib.lockWait)) {
+    if (table_.Refresh() != TableStatus::Ok ||
+        !table_.RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait))) {
       Close();
       return HAMLOG_IO_ERROR;
     }
@@ -275,12 +277,14 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
     session_.problem = table_.Problem();
     return r;
   }
-  const HdbTable::LockResult locked = table_.LockFile(hamlogLib.lockWait);
+  // The hook is copied: the wait's events may set it anew while it runs.
+  const HdbTable::LockResult locked = table_.LockFile(HdbTable::LockWait(hamlogLib.lockWait));
   if (locked == HdbTable::LockResult::Stopped) {
     session_.problem = QString("%1 を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません").arg(path_);
     return HAMLOG_LOCKED;
   }
-  if (locked != HdbTable::LockResult::Held) return HAMLOG_IO_ERROR;
+  // The wait ran events: the log may have been closed meanwhile.
+  if (locked != HdbTable::LockResult::Held) return IsOpen() ? HAMLOG_IO_ERROR : HAMLOG_NOT_OPEN;
   const auto unlock = qScopeGuard([this] { table_.UnlockFile(); });
   // Everything the write puts back is read now, under the lock.
   if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
@@ -355,9 +359,12 @@ bool holdsPicked(const unsigned char* stored, const PickedQso& picked) {
 }  // namespace
 
 int32_t QsoDatabase::Append(const unsigned char* image, int64_t* recNo) {
+  // Taken now: the wait for the file's lock runs events, which may fill the caller's block anew.
+  std::array<unsigned char, kHdbRecordLength> record;
+  std::memcpy(record.data(), image, kHdbRecordLength);
   return write(0, [&](std::vector<IndexChange>* changes, bool&) {
     const uint32_t before = table_.Count();
-    const bool appended = table_.Append(image);
+    const bool appended = table_.Append(record.data());
     if (!appended && (!table_.Landed() || table_.Count() != before + 1)) return int32_t(HAMLOG_IO_ERROR);
     const uint32_t r = table_.Count();
     unsigned char stored[kHdbRecordLength];
@@ -392,13 +399,17 @@ int32_t QsoDatabase::AppendMany(size_t count, const BulkFill& fill, const BulkPr
 }
 
 int32_t QsoDatabase::Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage) {
+  // Taken now, as for an append.
+  std::array<unsigned char, kHdbRecordLength> shown, record;
+  std::memcpy(shown.data(), oldImage, kHdbRecordLength);
+  std::memcpy(record.data(), newImage, kHdbRecordLength);
   return write(recNo, [&](std::vector<IndexChange>* changes, bool&) {
     unsigned char stored[kHdbRecordLength];
     if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
-    if (std::memcmp(stored, oldImage, kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
+    if (std::memcmp(stored, shown.data(), kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
     const QByteArray oldKeys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
-    const bool written = table_.Overwrite(recNo, newImage);
+    const bool written = table_.Overwrite(recNo, record.data());
     if (!written && !table_.Landed()) return int32_t(HAMLOG_IO_ERROR);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
     for (int i = 0; i < 2; ++i) {

@@ -142,7 +142,6 @@ HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
   if (look > 0 && wait) wait(0);
   if (result != LockResult::Held) return result;
   fileLocks_ = 1;
-  landed_ = false;
   step(WriteStep::Locked);
   return result;
 }
@@ -250,6 +249,7 @@ bool HdbTable::commitHeader(std::optional<uint32_t> count, bool bumpGeneration, 
 bool HdbTable::Append(const unsigned char* image) { return AppendMany(image, 1); }
 
 bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t commitEvery) {
+  landed_ = false;
   if (!Writable() || int64_t(header_.count) + int64_t(count) > INT32_MAX) return false;
   commitEvery = std::max<size_t>(commitEvery, 1);
   std::vector<unsigned char> chunk;
@@ -273,6 +273,7 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
 QString HdbTable::JournalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
+  landed_ = false;
   if (!Writable() || !Has(recNo)) return false;
   problem_.clear();
   unsigned char clean[kHdbRecordLength], stored[kHdbRecordLength];
@@ -466,6 +467,7 @@ bool HdbTable::finishPack(const UnixFile& journal, int64_t first, int64_t kept) 
 }
 
 bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
+  landed_ = false;
   if (!Writable() || !Has(recNo) || offset < 0 || offset >= kHdbRecordLength) return false;
   if (!file_.WriteAt(HdbRecordOffset(recNo) + offset, &value, 1)) return false;
   landed_ = true;
@@ -476,6 +478,7 @@ bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
 bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
 
 bool HdbTable::Pack() {
+  landed_ = false;
   if (!Writable()) return false;
   problem_.clear();
   constexpr int64_t kRun = 4096;

@@ -115,7 +115,8 @@ class HdbTable {
   // do; taken (and cleared) by the caller.
   QStringList TakeNotices();
   // After a write that failed: its change is in the log all the same (what failed was a flush or a step
-  // after the one that made the change count). Cleared when the file's lock is taken.
+  // after the one that made the change count). Each write of a record or a pack begins it afresh: what a
+  // recovery under the same lock completed before it is not this write's.
   bool Landed() const { return landed_; }
   // Where the journal of this log's edits and packs goes: "<stem>jnl" beside it.
   QString JournalPath() const;

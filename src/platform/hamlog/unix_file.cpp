@@ -158,10 +158,16 @@ bool UnixFile::Sync() {
 }
 
 bool UnixFile::WriteOut(int64_t offset, size_t count) {
+  if (const int failure = syncFailureForTest ? syncFailureForTest() : 0) {
+    errno = failure;
+    return false;
+  }
   if (!durableWrites) return true;
   constexpr unsigned kWaited = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-  // Where the file system has no such call, a flush does it.
-  return ::sync_file_range(fd_, offset, off64_t(count), kWaited) == 0 || Sync();
+  if (::sync_file_range(fd_, offset, off64_t(count), kWaited) == 0) return true;
+  // Where the file system has no such call, a flush does it. A write-out error is reported once per
+  // descriptor: a flush after it would succeed and hide it.
+  return (errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == ESPIPE) && Sync();
 }
 
 bool UnixFile::Truncate(int64_t size) { return ::ftruncate(fd_, size) == 0; }

@@ -13,7 +13,7 @@ namespace hamlog {
 // writes still keeps the log whole when a process dies, not when the machine does: for synthetic
 // bulk loads and tests only.
 inline bool durableWrites = true;
-// Tests: while it answers an errno, every flush fails with it; null otherwise.
+// Tests: while it answers an errno, every flush and write-out fails with it; null otherwise.
 inline int (*syncFailureForTest)() = nullptr;
 
 struct FileStat {

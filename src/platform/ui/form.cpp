@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QWheelEvent>
 #include <QWindow>
@@ -125,6 +126,22 @@ bool UnloadAllForms(int unloadMode) {
 void EndProgramWhenAllUnloaded(bool on) { EndWhenNoForms() = on; }
 
 ModalFormHook SetModalFormHook(ModalFormHook hook) { return ReplaceHook(ModalHook(), std::move(hook)); }
+
+void VbForm::ShowWaitNote(const QString& text) {
+  auto* bar = static_cast<QStatusBar*>(noteBar_.data());
+  if (text.isEmpty()) {
+    if (bar) bar->clearMessage();
+    if (bar && noteBarMade_) setStatusBar(nullptr);
+    noteBar_ = nullptr;
+    return;
+  }
+  if (!bar) {
+    noteBarMade_ = !findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+    noteBar_ = bar = statusBar();
+  }
+  bar->showMessage(text);
+  bar->repaint();
+}
 
 VbForm* VbForm::LastActive() {
   VbForm* f = LastActiveForm();

@@ -124,6 +124,9 @@ class VbForm : public QMainWindow {
   void SetTopmost(bool on);
   int MousePointer() const { return mousePointer_; }
   void SetMousePointer(int pointer);
+  // A passing note of the program's (a wait it is in), shown at once in the window's status bar; ""
+  // ends it. A window without a status bar shows one for that time.
+  virtual void ShowWaitNote(const QString& text);
   // The operator's close box is refused while a long job runs (doevents.h).
   void LockClose() { ++closeLocks_; }
   void UnlockClose() { --closeLocks_; }
@@ -160,6 +163,8 @@ class VbForm : public QMainWindow {
   int closeLocks_ = 0;
   int mousePointer_ = vbDefault;
   QWidget* client_;
+  QPointer<QWidget> noteBar_;  // the status bar a wait's note is in
+  bool noteBarMade_ = false;   // made for the note: it goes with it
 };
 
 // The registry behind Form<T>() (not for direct use).

@@ -63,6 +63,18 @@ void StatusBar::SetPanelText(int panel, const QString& text) {
   if (QLabel* l = Panel(panel)) l->setText(text);
 }
 
+void StatusBar::ShowNote(int panel, const QString& text) {
+  if (text.isEmpty()) {
+    if (noting_) SetPanelText(panel, beforeNote_);
+    noting_ = false;
+    return;
+  }
+  if (!noting_) beforeNote_ = PanelText(panel);
+  noting_ = true;
+  SetPanelText(panel, text);
+  if (bar_) bar_->repaint();
+}
+
 void StatusBar::SetPanelWidth(int panel, int twips) {
   if (QLabel* l = Panel(panel)) l->setMinimumWidth(TwipsToPx(twips));
 }

@@ -27,6 +27,8 @@ class StatusBar : public QObject {
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   QString PanelText(int panel) const;
   void SetPanelText(int panel, const QString& text);
+  // A passing note (a wait) in `panel`, shown at once; "" ends it and gives the panel back its text.
+  void ShowNote(int panel, const QString& text);
   void SetPanelWidth(int panel, int twips);
   void SetVisible(bool on);
   QStatusBar* widget() const { return bar_; }
@@ -38,4 +40,6 @@ class StatusBar : public QObject {
   QLabel* Panel(int panel) const;
   QPointer<QStatusBar> bar_;
   std::vector<QPointer<QLabel>> panels_;
+  bool noting_ = false;
+  QString beforeNote_;
 };

@@ -1,9 +1,12 @@
 // The QSO window as the operator meets it: the lists it shows, the name it hands to the entry window,
 // the QSL-check mode's Insert, the layout it keeps, and the re-issue history.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QHeaderView>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
@@ -142,11 +145,29 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   }
 }
 
+// A mark waiting for another program's lock of the log is said here until Esc; one on a moved QSO is refused.
 TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   LogWindowState.QslCheckMode = 1;
   QString call = "JA1ABC";
   QSODATA::ShowStationQsos(call);
+  QApplication::setActiveWindow(LoadedForm<QSODATA>());
   click(1);
+  const QStringList unmarked = Dump();
+  const int fd = LockLogAsAnotherProgram();
+  QString waiting;
+  QTimer::singleShot(30, [&] {
+    if (const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>()) waiting = bar->currentMessage();
+    Operator::Key(Qt::Key_Escape);
+  });
+  boxes.Answer(vbOK);
+  QTest::keyClick(&grid(), Qt::Key_Insert);
+  ::close(fd);
+  EXPECT_TRUE(waiting.startsWith(QString::fromUtf8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
+  EXPECT_EQ(boxes.texts().value(0), QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n") +
+                                        Hamlog.HamlogDbPath +
+                                        QString::fromUtf8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
+  EXPECT_EQ(Dump(), unmarked);
+  ASSERT_TRUE(IsLoaded<QSODATA>());  // the Esc was the wait's
   // Another copy deleted record 1 meanwhile: record 2 is now JA1ABC/1's.
   ASSERT_EQ(HamlogOpenDb(), 0);
   ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 1), 0);
@@ -155,7 +176,7 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   const QStringList before = Dump();
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n"
+  EXPECT_EQ(boxes.texts().mid(1), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n"
                                                          "このデータはHAMLOGで変更（または削除）されています。表示し直してください")});
   EXPECT_EQ(Dump(), before);
   // The list is read again: Jiro's QSO is record 1 now, still waiting for its card.

@@ -292,10 +292,8 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   TEMP_LOG& w = open();
   typeQso(w);
   const QStringList before = Dump();
-  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  const int fd = LockLogAsAnotherProgram();
+  ASSERT_GE(fd, 0);
   QString waiting;
   QTimer::singleShot(30, [&] {
     waiting = w.StatusBar1.PanelText(2);

@@ -15,6 +15,7 @@
 #include "hamlog_fixture.h"
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
+#include "platform/vbfile.h"
 
 namespace {
 
@@ -281,6 +282,26 @@ TEST_F(HamlogCrash, TwoProcessesAppendingInSharedModeLoseNothing) {
   EXPECT_EQ(Run("dx1", "1101", 4).size(), 301u);
   EXPECT_EQ(Run("dx1", "1102", 4).size(), 300u);
   hamlog::durableWrites = true;
+}
+
+// A pack another copy left half done is completed under the lock of the next write; that write failing
+// before its own change reached the log says it failed, not that the change is in the log.
+TEST_F(HamlogCrash, AWriteFailingAfterItCompletedAnotherCopysPackSaysItFailed) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  SetDbsShare(1);
+  ASSERT_EQ(Open(), 0);
+  EXPECT_TRUE(killedBySigkill(InChild([this] {
+    SetDbsShare(1);
+    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+      if (s == HdbTable::WriteStep::PackCounted) raise(SIGKILL);
+    };
+    if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
+  })));
+  const int made = OwnScratchPath(Path("HAMLOG.jnl")).section('.', -1).toInt();  // the edit's is the next
+  ASSERT_TRUE(QDir().mkpath(Path("HAMLOG.jnl.~orbex5.%1.%2").arg(getpid()).arg(made + 1)));
+  EXPECT_EQ(EditQso(1, {{11, "Jiro"}}), HAMLOG_IO_ERROR);
+  EXPECT_EQ(Field(1, 0), "JA1BBB");
+  EXPECT_EQ(Field(1, 11), "");
 }
 
 // A dBase program appending while our append is between its record and its count waits for the log's
