@@ -290,13 +290,10 @@ TEST_F(HamlogCrash, AWriteFailingAfterItCompletedAnotherCopysPackSaysItFailed) {
   AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
   SetDbsShare(1);
   ASSERT_EQ(Open(), 0);
-  EXPECT_TRUE(killedBySigkill(InChild([this] {
+  EXPECT_TRUE(KilledAt(HdbTable::WriteStep::PackCounted, [this] {
     SetDbsShare(1);
-    HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
-      if (s == HdbTable::WriteStep::PackCounted) raise(SIGKILL);
-    };
     if (Open() == 0) Vdbf_delete(thw_, 1), Vdbf_packwk(thw_, "", 58);
-  })));
+  }));
   const int made = OwnScratchPath(Path("HAMLOG.jnl")).section('.', -1).toInt();  // the edit's is the next
   ASSERT_TRUE(QDir().mkpath(Path("HAMLOG.jnl.~orbex5.%1.%2").arg(getpid()).arg(made + 1)));
   EXPECT_EQ(EditQso(1, {{11, "Jiro"}}), HAMLOG_IO_ERROR);
