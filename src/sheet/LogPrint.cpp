@@ -64,10 +64,10 @@ void LogPrint::Add(int32_t recNo, const unsigned char* head) {
   static_assert(kDate.width == 8 && kFreq.width + kMode.width == 32 && kCode.width < 8 && kQsl.width < 8);
   const uint64_t seed = uint64_t(uint32_t(recNo)) * kMix[0];
   const unsigned char* run = head + kFreq.offset;
-  const uint64_t used = fold(word(head + kDate.offset) ^ seed ^ kMix[1],
-                             (word(head + kCode.offset) & kCodeMask) ^ kMix[2]) ^
-                        fold(word(run) ^ kMix[3], word(run + 8) ^ kMix[4]) ^
-                        fold(word(run + 16) ^ kMix[5], word(run + 24) ^ seed);
+  const uint64_t used =
+      fold(word(head + kDate.offset) ^ seed ^ kMix[1], (word(head + kCode.offset) & kCodeMask) ^ kMix[2]) ^
+      fold(word(run) ^ kMix[3], word(run + 8) ^ kMix[4]) ^
+      fold(word(run + 16) ^ kMix[5], word(run + 24) ^ seed);
   const uint64_t high = fold(used ^ kMix[6], seed ^ kMix[7]), low = fold(used ^ kMix[8], high ^ kMix[1]);
   // The marks mixed with the rest: marks that moved to another record change the sum.
   const uint64_t q = fold((word(head + kQsl.offset) & kQslMask) ^ kMix[2], low ^ kMix[3]);
