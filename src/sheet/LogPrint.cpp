@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -62,6 +63,7 @@ void LogPrint::Add(int32_t recNo, const unsigned char* head) {
   constexpr uint64_t kCodeMask = (uint64_t(1) << (8 * kCode.width)) - 1;
   constexpr uint64_t kQslMask = (uint64_t(1) << (8 * kQsl.width)) - 1;
   static_assert(kDate.width == 8 && kFreq.width + kMode.width == 32 && kCode.width < 8 && kQsl.width < 8);
+  static_assert(std::endian::native == std::endian::little, "a field's first bytes are a word's low bytes");
   const uint64_t seed = uint64_t(uint32_t(recNo)) * kMix[0];
   const unsigned char* run = head + kFreq.offset;
   const uint64_t used =
