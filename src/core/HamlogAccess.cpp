@@ -385,6 +385,17 @@ int32_t TakeQsoBasicFromImage(const unsigned char* image, int32_t recNo) {
 
 int HdbScanParts() { return BalancedParts(); }
 
+namespace {
+constexpr int32_t kScanRun = 1024;  // records per read: 809 KB
+
+// A part reads four runs at least: a short pass is not spread over threads that would only start.
+int64_t partsFor(int64_t records, int64_t parts) {
+  return std::clamp<int64_t>(parts, 1, std::max<int64_t>(1, records / (4 * kScanRun)));
+}
+}  // namespace
+
+int HdbScanParts(int64_t records) { return int(partsFor(records, HdbScanParts())); }
+
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {
   HdbScan scan;
@@ -393,8 +404,8 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
   last = std::min(last, scan.Count());
   if (last < first) return scan.End();
   const int64_t total = int64_t(last) - first + 1;
-  constexpr int32_t kRun = 1024;  // records per read: 809 KB
-  parts = int(std::clamp<int64_t>(parts, 1, std::max<int64_t>(1, total / (4 * kRun))));
+  constexpr int32_t kRun = kScanRun;
+  parts = int(partsFor(total, parts));
   offset = std::clamp(offset, 0, hamlog::kHdbRecordLength - 1);
   width = std::clamp(width, 1, hamlog::kHdbRecordLength - offset);
   const bool whole = width == hamlog::kHdbRecordLength;

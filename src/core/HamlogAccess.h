@@ -90,6 +90,8 @@ int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& v
                        int width = hamlog::kHdbRecordLength, int offset = 0);
 // The parts a pass uses on this machine (BalancedParts).
 int HdbScanParts();
+// The parts a pass over `records` records is cut into at most: fewer for a short pass.
+int HdbScanParts(int64_t records);
 // HAMLOG.HDB was cut short, replaced or written while it was being read: said with its path.
 QString HamlogChangedText();
 

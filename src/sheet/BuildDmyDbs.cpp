@@ -498,7 +498,8 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x, int32_t printFro
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
   const DmyDbsKeyBook book = keyBookOfMaster();
-  std::vector<Part> parts(static_cast<size_t>(HdbScanParts()));
+  // As many parts as the pass uses: an append's few records need not set up a part for each core.
+  std::vector<Part> parts(static_cast<size_t>(HdbScanParts(int64_t(total) - first + 1)));
   std::vector<LogPrint> prints(parts.size());
   // A part's share of the records at most gives its lines (the pages no line reaches are not touched).
   const size_t share = size_t(std::max(total - first + 1, 0)) / parts.size() + 1;

@@ -1,11 +1,8 @@
 #include "sheet/LogPrint.h"
 
-// Inlined: a hash of a few dozen bytes a record costs little more than the call otherwise.
-#define XXH_INLINE_ALL
-#include <xxhash.h>
-
 #include <QStringList>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -20,7 +17,6 @@ namespace {
 constexpr hamlog::FieldSpan kDate = hamlog::SpanOf(2), kCode = hamlog::SpanOf(8), kFreq = hamlog::SpanOf(6),
                             kMode = hamlog::SpanOf(7), kQsl = hamlog::SpanOf(10);
 static_assert(kFreq.offset + kFreq.width == kMode.offset, "frequency and mode are hashed as one run");
-constexpr int kUsedWidth = kDate.width + kCode.width + kFreq.width + kMode.width;
 
 QString hex(const uint64_t (&sum)[2]) {
   return QStringLiteral("%1%2").arg(sum[1], 16, 16, QChar('0')).arg(sum[0], 16, 16, QChar('0'));
@@ -38,20 +34,49 @@ bool fromHex(const QString& text, uint64_t (&sum)[2]) {
 
 const int kLogPrintWidth = kMode.offset + kMode.width;
 static_assert(kMode.offset + kMode.width <= kQsoColumnHeadWidth && kQsl.offset < kMode.offset);
+static_assert(kCode.offset + 8 <= kMode.offset + kMode.width && kQsl.offset + 8 <= kMode.offset + kMode.width,
+              "the words read lie within the print's bytes");
+
+namespace {
+
+uint64_t word(const unsigned char* p) {
+  uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// The 128-bit product folded to 64 bits: each input bit reaches the result.
+uint64_t fold(uint64_t a, uint64_t b) {
+  const unsigned __int128 r = static_cast<unsigned __int128>(a) * b;
+  return uint64_t(r) ^ uint64_t(r >> 64);
+}
+
+constexpr uint64_t kMix[] = {0xa0761d6478bd642full, 0xe7037ed1a0b428dbull, 0x8ebc6af09c88c6e3ull,
+                             0x589965cc75374cc3ull, 0x1d8e4e27c47d124full, 0x9e3779b97f4a7c15ull,
+                             0xc2b2ae3d27d4eb4full, 0x165667b19e3779f9ull, 0xd6e8feb86659fd93ull};
+
+}  // namespace
 
 void LogPrint::Add(int32_t recNo, const unsigned char* head) {
-  // The fields a reading takes, gathered: one hash of few bytes, no second copy of the record.
-  unsigned char used[kUsedWidth];
-  std::memcpy(used, head + kDate.offset, size_t(kDate.width));
-  std::memcpy(used + kDate.width, head + kCode.offset, size_t(kCode.width));
-  std::memcpy(used + kDate.width + kCode.width, head + kFreq.offset, size_t(kFreq.width + kMode.width));
-  const XXH128_hash_t h = XXH3_128bits_withSeed(used, sizeof used, uint64_t(recNo));
-  // The marks hashed apart, seeded by the rest: marks that moved to another record change the sum.
-  const uint64_t q = XXH3_64bits_withSeed(head + kQsl.offset, size_t(kQsl.width), h.low64);
-  Same[0] += h.low64;
-  Same[1] += h.high64;
-  Whole[0] += h.low64 + q;
-  Whole[1] += h.high64 + (q * 0x9E3779B97F4A7C15ull);
+  // The fields' bytes loaded as words where they lie (a gathered copy would stall the loads that
+  // straddle its pieces); the bytes of the neighbouring fields masked off.
+  constexpr uint64_t kCodeMask = (uint64_t(1) << (8 * kCode.width)) - 1;
+  constexpr uint64_t kQslMask = (uint64_t(1) << (8 * kQsl.width)) - 1;
+  static_assert(kDate.width == 8 && kFreq.width + kMode.width == 32 && kCode.width < 8 && kQsl.width < 8);
+  static_assert(std::endian::native == std::endian::little, "a field's first bytes are a word's low bytes");
+  const uint64_t seed = uint64_t(uint32_t(recNo)) * kMix[0];
+  const unsigned char* run = head + kFreq.offset;
+  const uint64_t used =
+      fold(word(head + kDate.offset) ^ seed ^ kMix[1], (word(head + kCode.offset) & kCodeMask) ^ kMix[2]) ^
+      fold(word(run) ^ kMix[3], word(run + 8) ^ kMix[4]) ^
+      fold(word(run + 16) ^ kMix[5], word(run + 24) ^ seed);
+  const uint64_t high = fold(used ^ kMix[6], seed ^ kMix[7]), low = fold(used ^ kMix[8], high ^ kMix[1]);
+  // The marks mixed with the rest: marks that moved to another record change the sum.
+  const uint64_t q = fold((word(head + kQsl.offset) & kQslMask) ^ kMix[2], low ^ kMix[3]);
+  Same[0] += low;
+  Same[1] += high;
+  Whole[0] += low + q;
+  Whole[1] += high + (q * kMix[5]);
 }
 
 LogPrint& LogPrint::operator+=(const LogPrint& other) {

@@ -15,9 +15,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/cores.h"
 #include "sheet/SheetProgress.h"
 
-struct LogPrint {
+// A line of its own: the parts of a pass add up side by side, one a thread.
+struct alignas(kCacheLineBytes) LogPrint {
   int32_t Records = 0;
   uint64_t Same[2] = {}, Whole[2] = {};
 

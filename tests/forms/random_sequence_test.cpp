@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimeZone>
+#include <algorithm>
 #include <utility>
 
 #include "core/BandLayout.h"
@@ -29,6 +30,8 @@
 #include "hamlogdb/tool_support.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/hamlog_session.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
@@ -432,6 +435,25 @@ TEST_F(RandomSequence, AMarkSetInPlaceSinceTheReadingLeavesThePreviousDataUntick
     entryWindow("new");
     EXPECT_EQ(appendAndBack(), 0);
   }
+}
+
+TEST_F(RandomSequence, AnotherProgramsEditBesideTheFieldsReadLeavesThePreviousDataTicked) {
+  start(*top, false);
+  ASSERT_NE(sheet(), nullptr);
+  // The locator right after the code and the flags right after the QSL marks: nothing a reading takes.
+  ASSERT_TRUE(InOtherProcess([&] {
+    hamlogdb::OpenedLog log;
+    unsigned char old[hamlog::kHdbRecordLength], now[hamlog::kHdbRecordLength];
+    if (!log.Open(hamlogDir).Ok() || !log.Db().Table().ReadRecords(1, 1, old)) return false;
+    std::copy(old, old + hamlog::kHdbRecordLength, now);
+    for (const int field : {9, 16}) now[hamlog::SpanOf(field).offset] ^= 1;
+    return log.Db().Update(1, old, now) == HAMLOG_OK;
+  }));
+  sheet()->HLAPD.Trigger();
+  EXPECT_EQ(answers.texts.value(answers.texts.size() - 1).toStdString(),
+            "HAMLOG.HDB は前回より増えていません。");
+  sheet()->RTNMN.Trigger();
+  EXPECT_EQ(top->Check1.Value(), 1) << "the log gives what the reading took";
 }
 
 // The other side of the comparison, run in a process of its own: the program started afresh on the
