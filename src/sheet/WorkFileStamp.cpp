@@ -12,6 +12,7 @@
 #include "core/SettingsStore.h"
 #include "platform/cores.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/unix_file.h"
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -79,10 +80,9 @@ QString stampOf(hamlog::FileStat& s) {
   s = {};
   if (!log.OpenReadOnly(RealPath(Hamlog.HamlogDbPath))) return {};
   s = log.Stat();
-  unsigned char counter[4];
-  if (!s.exists || !log.ReadAt(16, counter, sizeof counter)) return {};
-  const uint32_t changes = uint32_t(counter[0]) | uint32_t(counter[1]) << 8 | uint32_t(counter[2]) << 16 |
-                           uint32_t(counter[3]) << 24;
+  unsigned char head[32];
+  if (!s.exists || !log.ReadAt(0, head, sizeof head)) return {};
+  const uint32_t changes = hamlog::HdbHeadValues(head).generation;
   return QStringLiteral("%1:%2:%3:%4:%5").arg(s.size).arg(s.mtimeNs).arg(s.ctimeNs).arg(s.inode).arg(changes);
 }
 
