@@ -272,8 +272,9 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock_);
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
-  // A log replaced by another program is opened afresh before its lock is taken.
-  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
+  // A log replaced by another program is opened afresh before its lock is taken; its header is read
+  // under the lock.
+  if (const int32_t r = fromStatus(table_.FollowReplaced()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
   }

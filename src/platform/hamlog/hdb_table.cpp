@@ -163,19 +163,25 @@ bool HdbTable::ReadRecord(int64_t recNo, unsigned char* out) const {
   return ReadRecords(recNo, 1, out);
 }
 
-TableStatus HdbTable::Refresh() {
+TableStatus HdbTable::FollowReplaced(bool* reopened) {
+  if (reopened) *reopened = false;
   if (!IsOpen()) return TableStatus::Missing;
   const FileStat onDisk = StatPath(path_);
   const FileStat mine = file_.Stat();
-  if (!onDisk.exists || onDisk.inode != mine.inode || onDisk.device != mine.device) {
-    // Under the file's lock the file locked must stay the one written.
-    if (fileLocks_ > 0) {
-      problem_ = QString("%1 が書き込みの途中で別のファイルに置き換えられました").arg(path_);
-      return TableStatus::Failed;
-    }
-    const QString p = path_;
-    return Open(p, lock_);
+  if (onDisk.exists && onDisk.inode == mine.inode && onDisk.device == mine.device) return TableStatus::Ok;
+  // Under the file's lock the file locked must stay the one written.
+  if (fileLocks_ > 0) {
+    problem_ = QString("%1 が書き込みの途中で別のファイルに置き換えられました").arg(path_);
+    return TableStatus::Failed;
   }
+  if (reopened) *reopened = true;
+  const QString p = path_;
+  return Open(p, lock_);
+}
+
+TableStatus HdbTable::Refresh() {
+  bool reopened = false;
+  if (const TableStatus s = FollowReplaced(&reopened); s != TableStatus::Ok || reopened) return s;
   const TableStatus s = readHeader();
   if (fileLocks_ > 0 && s == TableStatus::Ok) step(WriteStep::HeaderRead);
   return s;

@@ -75,6 +75,8 @@ class HdbTable {
   const QString& Problem() const { return problem_; }
   // Follows what other processes did: a replaced file is reopened, a new count taken.
   TableStatus Refresh();
+  // Only the first part of that: a replaced file is reopened (Ok and the header as it was otherwise).
+  TableStatus FollowReplaced(bool* reopened = nullptr);
   bool Has(int64_t recNo) const { return recNo >= 1 && recNo <= int64_t(header_.count); }
   // Records first .. first + n - 1 (n x kHdbRecordLength bytes) into `out`; false when a number is out
   // of range or the file no longer holds them. Safe from several threads at once.
