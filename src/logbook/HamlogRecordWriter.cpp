@@ -59,13 +59,13 @@ EntryWrite WriteHamlogRecord(const QsoEntry& e, bool storedRecord, int32_t shown
   if (out.result == 0) {
     if (!storedRecord) {
       out.result = THW_append(thw, 16, appendConfirm);
-      if (out.result == 0 || out.result == HAMLOG_UNCONFIRMED) {
+      if (out.Stored()) {
         out.recNo = Vdbf_rcount(thw);
         out.added = out.recNo != shownRecNo - 1;
       }
     } else {
       out.result = THW_update(thw, backup, shownRecNo, 16, updateConfirm);
-      if (out.result == 0 || out.result == HAMLOG_UNCONFIRMED) out.recNo = shownRecNo;
+      if (out.Stored()) out.recNo = shownRecNo;
     }
   }
   Hamlog.LastResult = out.result;

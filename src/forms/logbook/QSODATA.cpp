@@ -315,6 +315,8 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   }
   const int32_t recNo = RecordNumberOf(MSFlexGrid1.TextMatrix(row, 0));
   bool marked = false;
+  // The waits for the log and the boxes run events: the window may be gone after any of them.
+  const QPointer<QSODATA> self(this);
   if (keyCode == vbKeyReturn) {
     openQso(recNo, false);
     if (Hamlog.LastResult == 0) return;  // shown in the entry window
@@ -323,9 +325,7 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
     const FlexGrid& g = MSFlexGrid1;
     const PickedQso picked{g.TextMatrix(row, 1), g.TextMatrix(row, 3), g.TextMatrix(row, 4), g.TextMatrix(row, 7),
                            g.TextMatrix(row, 8)};
-    const QPointer<QSODATA> self(this);
     marked = MarkQslReceived(recNo, &picked);
-    // The wait for the log and the box ran events: the window may be gone.
     if (!self) {
       HamlogCloseDb(0);
       return;
@@ -339,10 +339,12 @@ void QSODATA::MSFlexGrid1_KeyDown(int keyCode) {
   }
   // Left open, HAMLOG would turn away the next station list (it runs only while HAMLOG is closed).
   HamlogCloseDb(0);
+  if (!self) return;
   // The row no longer shows what the log holds: the list is read again.
   if (!marked && Hamlog.LastResult == HAMLOG_STALE && !listedCall_.isEmpty()) {
     QString call = listedCall_;
     const QsoList list = ListStationQsos(call);
+    if (!self) return;
     if (list.outcome == QsoList::Listed)
       fillRows(list);
     else
