@@ -32,9 +32,9 @@ TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
   IpcReceiver receiver("Receiver A");
   ASSERT_TRUE(receiver.Listening());
   QByteArray got;
-  receiver.Received = [&](const QByteArray& m) {
+  receiver.Received = [&](const QByteArray& m, const IpcAnswer& a) {
     got = m;
-    return 42;
+    a.Send(42);
   };
   EXPECT_TRUE(IpcFind("Receiver A"));
   EXPECT_FALSE(IpcFind("Receiver B"));
@@ -50,10 +50,53 @@ TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
   EXPECT_EQ(folder.permissions() & (QFile::ExeGroup | QFile::ExeOther | QFile::ReadOther), QFile::Permissions());
 }
 
+TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt) {
+  IpcReceiver receiver("Receiver L");
+  QList<QByteArray> got;
+  QList<IpcAnswer> kept;
+  receiver.Received = [&](const QByteArray& m, const IpcAnswer& a) {
+    got << m;
+    if (m != "forgotten") kept << a;
+  };
+  QLocalSocket raw;  // one connection, two messages at once
+  raw.connectToServer(IpcSocketPath("Receiver L"));
+  ASSERT_TRUE(raw.waitForConnected(1000));
+  raw.write(QByteArray("\x05\0\0\0first\x06\0\0\0second", 19));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 1; }));
+  QTest::qWait(50);
+  EXPECT_EQ(got, QList<QByteArray>{"first"}) << "the second waits for the first's answer";
+  EXPECT_EQ(raw.bytesAvailable(), 0);
+
+  kept[0].Send(3);
+  kept[0].Send(9);  // a second send of one answer goes nowhere
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 2 && raw.bytesAvailable() >= 4; }));
+  kept[1].Send(4);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return raw.bytesAvailable() >= 8; }));
+  const QByteArray answers = raw.readAll();
+  EXPECT_EQ(qFromLittleEndian<int32_t>(answers.constData()), 3);
+  EXPECT_EQ(qFromLittleEndian<int32_t>(answers.constData() + 4), 4);
+
+  int32_t answer = 0;
+  ASSERT_TRUE(IpcSend("Receiver L", "forgotten", &answer));
+  EXPECT_EQ(answer, kIpcRefused) << "nothing the handler dropped is claimed as done";
+
+  raw.abort();  // an answer whose sender went is dropped
+  kept.clear();
+  QLocalSocket gone;
+  gone.connectToServer(IpcSocketPath("Receiver L"));
+  ASSERT_TRUE(gone.waitForConnected(1000));
+  gone.write(QByteArray("\x04\0\0\0late", 8));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return kept.size() == 1; }));
+  gone.abort();
+  QTest::qWait(20);
+  kept[0].Send(0);
+  EXPECT_TRUE(IpcSend("Receiver L", "forgotten", &answer)) << "the receiver lives on";
+}
+
 TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   IpcReceiver receiver("Receiver C");
   int handled = 0;
-  receiver.Received = [&](const QByteArray&) { return ++handled; };
+  receiver.Received = [&](const QByteArray&, const IpcAnswer& a) { a.Send(++handled); };
   EXPECT_FALSE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage + 1, 'x'))) << "the sender will not send it";
 
   // A sender that announces more than the limit is cut off unread.
@@ -116,7 +159,9 @@ TEST_F(IpcTest, AFolderOthersCanWriteIntoOrOwnIsNeverUsed) {
 TEST_F(IpcTest, ABoxAnsweredAfterTheIdleTimeStillAnswersAndASenderGoneMeanwhileIsLeftAlone) {
   const int idle = std::exchange(IpcSettings.IdleMs, 100);
   IpcReceiver receiver("Receiver K");
-  receiver.Received = [](const QByteArray&) { return MsgBox("unsaved?", vbYesNo) == vbYes ? 5 : 6; };
+  receiver.Received = [](const QByteArray&, const IpcAnswer& a) {
+    a.Send(MsgBox("unsaved?", vbYesNo) == vbYes ? 5 : 6);
+  };
   MsgBoxResponder boxes;
   QLocalSocket raw;  // a sender that gives up while the second box is up
   boxes.OnShow = [&](const MsgBoxCall&) {
@@ -156,7 +201,7 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     QStringList told;
     receiver.Lost = [&](const QString& why) { told << why; };
     receiver.Back = [&](const QString& what) { told << what; };
-    receiver.Received = [](const QByteArray&) { return 7; };
+    receiver.Received = [](const QByteArray&, const IpcAnswer& a) { a.Send(7); };
     sockaddr_un a{AF_UNIX, {}};
     ::strncpy(a.sun_path, QFile::encodeName(IpcSocketPath("Receiver J")).constData(), sizeof(a.sun_path) - 1);
     std::vector<int> callers;  // connected, never served: the server's accept finds no descriptor left

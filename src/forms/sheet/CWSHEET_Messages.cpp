@@ -22,8 +22,8 @@ void CWSHEET::listenToOtherPrograms() {
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
-  messages_->Received = [this](const QByteArray& bytes) {
-    return HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused;
+  messages_->Received = [this](const QByteArray& bytes, const IpcAnswer& answer) {
+    answer.Send(HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused);
   };
 }
 

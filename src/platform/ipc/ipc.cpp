@@ -219,8 +219,39 @@ void IpcReceiver::accept() {
   }
 }
 
+struct IpcAnswer::Pending {
+  QPointer<IpcReceiver> receiver;
+  QPointer<QLocalSocket> socket;
+  QPointer<QTimer> idle;
+  bool sent = false;
+  void send(int32_t result) {
+    if (sent) return;
+    sent = true;
+    if (receiver && socket && idle) receiver->answer(socket, idle, result);
+  }
+  ~Pending() { send(kIpcRefused); }
+};
+
+void IpcAnswer::Send(int32_t result) const {
+  if (pending_) pending_->send(result);
+}
+
+bool IpcAnswer::Sent() const { return pending_ && pending_->sent; }
+
+void IpcReceiver::answer(QLocalSocket* socket, QTimer* idle, int32_t result) {
+  handling_.remove(socket);
+  idle->start(IpcSettings.IdleMs);
+  if (socket->state() == QLocalSocket::ConnectedState) {
+    socket->write(header(uint32_t(result)));
+    socket->flush();
+  }
+  // The connection's next message may be waiting for this answer; it is taken on the next turn, not
+  // inside the handler that answered.
+  QMetaObject::invokeMethod(socket, [this, socket, idle] { readFrom(socket, idle); }, Qt::QueuedConnection);
+}
+
 void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
-  // A message read while its previous one is with the handler waits its turn: answers keep their order.
+  // A message read while the previous one is not answered waits its turn: answers keep their order.
   if (handling_.contains(socket)) return;
   const QPointer<IpcReceiver> self(this);
   const QPointer<QLocalSocket> alive(socket);
@@ -236,18 +267,24 @@ void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
     if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
     socket->read(kHeader);
     const QByteArray message = socket->read(n);
-    // The handler may run a box or a wait: the sender is waiting for its answer, not idle. The socket,
-    // its timer and this receiver may all go inside that event loop.
+    // The handler may run a box or a wait, or answer later: the sender is waiting for its answer, not
+    // idle. The socket, its timer and this receiver may all go inside that event loop.
     idle->stop();
     handling_.insert(socket);
-    // A copy: the handler may end this receiver, and the function with it, while it runs.
-    const std::function<int32_t(const QByteArray&)> handler = Received;
-    const int32_t result = handler ? handler(message) : kIpcHandled;
-    if (!self || !alive) return;
-    handling_.remove(socket);
-    idle->start(IpcSettings.IdleMs);
-    if (socket->state() != QLocalSocket::ConnectedState) return;
-    socket->write(header(uint32_t(result)));
-    socket->flush();
+    IpcAnswer reply;
+    reply.pending_ = std::make_shared<IpcAnswer::Pending>();
+    reply.pending_->receiver = this;
+    reply.pending_->socket = socket;
+    reply.pending_->idle = idle;
+    {
+      // A copy: the handler may end this receiver, and the function with it, while it runs.
+      const auto handler = Received;
+      if (handler)
+        handler(message, reply);
+      else
+        reply.Send(kIpcHandled);
+    }
+    reply = IpcAnswer();  // a handler that kept no copy and sent nothing has refused
+    if (!self || !alive || handling_.contains(socket)) return;
   }
 }

@@ -3,7 +3,7 @@
 // program's window by its title and sending it WM_COPYDATA.
 //
 //   IpcReceiver spot("SendSpot for JCV/HWCV");          // listens while it lives
-//   spot.Received = [](const QByteArray& text) { ...; return 1; };
+//   spot.Received = [](const QByteArray& text, const IpcAnswer& answer) { ...; answer.Send(1); };
 //
 //   int32_t answer = 0;
 //   if (IpcFind("SendSpot for JCV/HWCV")) IpcSend("SendSpot for JCV/HWCV", ToAnsi(text), &answer);
@@ -12,8 +12,10 @@
 // the user can enter; the socket itself is the user's alone. A folder that belongs to another user or
 // that others may enter is never used: then nothing is sent or received (IpcFolderProblem says why). A
 // message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
-// a 4-byte little-endian result once its handler returned: this program's receivers answer kIpcHandled
-// for a command carried out and kIpcRefused for one they refused (said to the operator). A length above
+// a 4-byte little-endian result when its handler sends it, at once or later (a command the rig carries out
+// after the ones before it): this program's receivers answer kIpcHandled for a command carried out and
+// kIpcRefused for one they refused (said to the operator). The next message of a connection reaches the
+// handler once the one before it was answered, so answers keep their order. A length above
 // kIpcMaxMessage, or a connection that has not sent a whole message within IpcSettings.IdleMs, is
 // dropped without reaching the handler.
 // A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
@@ -54,6 +56,22 @@ bool IpcFind(const QString& title);
 // answer came.
 bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer = nullptr, int timeoutMs = 2000);
 
+class IpcReceiver;
+
+// The answer to one message. Copies share it; the first Send goes to the sender, later ones are ignored,
+// and one whose sender or receiver went meanwhile is dropped. A message whose every copy went unsent is
+// answered kIpcRefused: nothing the handler forgot is claimed as done.
+class IpcAnswer {
+ public:
+  void Send(int32_t result) const;
+  bool Sent() const;
+
+ private:
+  friend class IpcReceiver;
+  struct Pending;
+  std::shared_ptr<Pending> pending_;
+};
+
 class IpcReceiver : public QObject {
   Q_OBJECT
  public:
@@ -64,8 +82,8 @@ class IpcReceiver : public QObject {
 
   // False when the socket could not be made (another receiver of that title is alive).
   bool Listening() const;
-  // The handler's answer goes back to the sender.
-  std::function<int32_t(const QByteArray& message)> Received;
+  // Takes each message with its answer, which it sends now or keeps to send when it is done.
+  std::function<void(const QByteArray& message, const IpcAnswer& answer)> Received;
   // Told once, in the operator's words, when the socket went and could not be made again at once (it
   // is still retried); told again only after it had come back.
   std::function<void(const QString& why)> Lost;
@@ -75,13 +93,15 @@ class IpcReceiver : public QObject {
   int Refused() const { return refused_; }
 
  private:
+  friend struct IpcAnswer::Pending;
   bool listen();
   // A fresh server object: one that closed on a failed accept is not reused.
   void makeServer();
   void keepListening();
   void accept();
-  // `idle` drops the connection when no whole message comes in time; each message restarts it.
+  // `idle` drops the connection when no whole message comes in time; each answer restarts it.
   void readFrom(QLocalSocket* socket, QTimer* idle);
+  void answer(QLocalSocket* socket, QTimer* idle, int32_t result);
 
   QString path_;
   std::unique_ptr<QLocalServer> server_;
@@ -90,5 +110,5 @@ class IpcReceiver : public QObject {
   QElapsedTimer clock_;
   bool told_ = false;
   int refused_ = 0;
-  QSet<QLocalSocket*> handling_;  // connections whose message is with the handler now
+  QSet<QLocalSocket*> handling_;  // connections whose message is not answered yet
 };

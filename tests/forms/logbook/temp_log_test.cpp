@@ -877,10 +877,10 @@ TEST_F(EntryWindow, ASaveAsksARunningHamlogToReadItsDataAgain) {
   IpcReceiver hamlog("TThwin");
   ASSERT_TRUE(hamlog.Listening());
   QList<QByteArray> got;
-  hamlog.Received = [&](const QByteArray& m) {
+  hamlog.Received = [&](const QByteArray& m, const IpcAnswer& a) {
     got << m;
     EXPECT_EQ(Dump().size(), 3) << "the QSO is in the log before HAMLOG is asked";
-    return 0;
+    a.Send(0);
   };
   TEMP_LOG& w = open();
   typeQso(w);

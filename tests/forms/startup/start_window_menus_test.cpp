@@ -131,9 +131,9 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   {
     IpcReceiver spot("SendSpot for JCV/HWCV");
     ASSERT_TRUE(spot.Listening());
-    spot.Received = [&](const QByteArray& m) {
+    spot.Received = [&](const QByteArray& m, const IpcAnswer& a) {
       received << m;
-      return 1;
+      a.Send(1);
     };
     RigPollTick();
   }
