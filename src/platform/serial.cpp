@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QTimer>
 
@@ -92,17 +93,34 @@ QString SerialDeniedText(const QString& name) {
 
 const QString kNotSerialText = QStringLiteral(" はシリアルポートではありません (ファイル、フォルダーか通信のできない機器です)");
 
+namespace {
+
+const QString kChooseAgain = QStringLiteral("「リグコン関係の設定」の「COM ﾁｪｯｸ」でポートを選び直して下さい");
+
+QString missingText(const QString& name) {
+  if (name.trimmed().isEmpty()) return QStringLiteral(" (ポートの名前が空です。") + kChooseAgain + ")";
+  // A settings file copied from Windows names its ports so.
+  if (QRegularExpression(QStringLiteral("^COM[0-9]+$"), QRegularExpression::CaseInsensitiveOption)
+          .match(name.trimmed())
+          .hasMatch())
+    return QStringLiteral(" は Windows のポートの名前で、この機械にはありません (この機械では /dev/ttyUSB0 などの名前です。") +
+           kChooseAgain + ")";
+  return QStringLiteral(" が見つかりません (リグの電源と USB ケーブルを確かめるか、") + kChooseAgain + ")";
+}
+
+}  // namespace
+
 QString SerialOpenProblem(const QString& name, QSerialPort::SerialPortError error, const QString& libraryText) {
   if (ownTerminalName(name))
     return QStringLiteral(" はこのプログラムを動かしている端末の名前で、リグのシリアルポートではありません");
-  if (deviceMissing(name)) return QStringLiteral(" が見つかりません");
+  if (deviceMissing(name)) return missingText(name);
   // A file or a folder is no port whoever may open it.
   if (notDevice(name)) return kNotSerialText;
   if (SerialAccessDenied(name)) return SerialDeniedText(name);
   if (notTerminal(name)) return kNotSerialText;
   switch (error) {
     case QSerialPort::DeviceNotFoundError:
-      return QStringLiteral(" が見つかりません");
+      return missingText(name);
     case QSerialPort::PermissionError:
       return QStringLiteral(" は他で使用中です");
     case QSerialPort::OpenError:

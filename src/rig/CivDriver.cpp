@@ -84,6 +84,11 @@ std::optional<QByteArray> ask(unsigned char address, unsigned char command, int3
   return answer(got, address, command);
 }
 
+// What was read besides the bus echo of the frame we sent.
+QByteArray withoutEcho(const QByteArray& bytes) {
+  return QByteArray(bytes).replace(RigPortState.TxFrame, QByteArray());
+}
+
 class Civ : public RigDriver {
  public:
   void Poll(const RigModelInfo&) override {
@@ -91,8 +96,10 @@ class Civ : public RigDriver {
     if (!a) return;
     // The read ends as soon as the answer is whole; room for the echo and other stations' frames.
     const std::optional<QByteArray> freq = ask(*a, 0x03, kBusRead);
+    // Nothing but our own echo is no answer; anything else without our answer is another layout.
+    const QByteArray got = withoutEcho(RigPortState.RxBytes);
     const std::optional<int64_t> hz = freq && freq->size() == 5 ? bcdLittleEndian(*freq) : std::nullopt;
-    if (!RigReadingGood(hz)) return;
+    if (!RigAnswerFits(got, hz.has_value()) || !RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, false);
     const std::optional<QByteArray> mode = ask(*a, 0x04, kBusRead);
     if (!mode || mode->isEmpty()) return;
@@ -100,21 +107,21 @@ class Civ : public RigDriver {
     if (!name.isEmpty()) RigPublishMode(name);
   }
 
-  void SetMode(const RigModelInfo&, const QString& code) override {
+  bool SetMode(const RigModelInfo&, const QString& code) override {
     bool ok = false;
     const uint m = code.toUInt(&ok, 16);
-    if (!ok || m > 0xFF) return;
-    RigSendCiv(QByteArray("\x06") + static_cast<char>(m));
+    if (!ok || m > 0xFF) return false;
+    return RigCivCommand(QByteArray("\x06") + static_cast<char>(m));
   }
 
-  void SetFreq(const RigModelInfo&, const QString& digits) override {
-    if (digits.size() != 10) return;
+  bool SetFreq(const RigModelInfo&, const QString& digits) override {
+    if (digits.size() != 10) return false;
     QByteArray body("\x05");
     for (int k = 8; k >= 0; k -= 2) body += static_cast<char>(digits.mid(k, 2).toUInt(nullptr, 16));
-    RigSendCiv(body);
+    return RigCivCommand(body);
   }
 
-  void SwapVfo(const RigModelInfo&) override { RigSendCiv(QByteArray::fromHex("07B0")); }
+  bool SwapVfo(const RigModelInfo&) override { return RigCivCommand(QByteArray::fromHex("07B0")); }
 };
 
 }  // namespace
@@ -148,6 +155,18 @@ bool RigSendCiv(const QByteArray& commandAndData) {
   if (!a) return false;
   RigPortState.TxFrame = QByteArray("\xFE\xFE") + static_cast<char>(*a) + kController + commandAndData + '\xFD';
   return RigSendBytes();
+}
+
+bool RigCivCommand(const QByteArray& commandAndData) {
+  const std::optional<unsigned char> a = CivAddressValue(RigPortState.CivAddress);
+  if (!a || !RigSendCiv(commandAndData)) return false;
+  const auto said = [&](const QByteArray& b, unsigned char reply) { return answer(b, *a, reply).has_value(); };
+  const QByteArray got = RigReadBytes(kBusRead, [&](const QByteArray& b) { return said(b, 0xFB) || said(b, 0xFA); });
+  if (said(got, 0xFB)) return true;
+  if (!RigPortUsable()) return false;
+  RigRefuse(said(got, 0xFA) ? QStringLiteral("RIG Control ICOM が指示を受け付けませんでした (NG)")
+                            : QStringLiteral("RIG Control ICOM から指示の返事がありません"));
+  return false;
 }
 
 RigDriver& CivDriver() {

@@ -13,12 +13,14 @@ class RigDriver {
   virtual ~RigDriver() = default;
   // One poll: read frequency (and mode, where the model tells it) and publish them.
   virtual void Poll(const RigModelInfo& model) = 0;
-  // The model's set-mode command for one of its mode codes; nothing for models without one.
-  virtual void SetMode(const RigModelInfo& model, const QString& code) = 0;
+  // The setters return whether the rig took the command: it went out and the rig did not refuse it
+  // (a refusal the rig answers is told through RigRefuse).
+  // The model's set-mode command for one of its mode codes; nothing (true) for models without one.
+  virtual bool SetMode(const RigModelInfo& model, const QString& code) = 0;
   // The set-frequency command(s) for the frequency in Hz written with the model's digits.
-  virtual void SetFreq(const RigModelInfo& model, const QString& digits) = 0;
+  virtual bool SetFreq(const RigModelInfo& model, const QString& digits) = 0;
   // Exchange VFO A and B, where the model has it.
-  virtual void SwapVfo(const RigModelInfo& model) = 0;
+  virtual bool SwapVfo(const RigModelInfo& model) = 0;
 };
 
 // The CI-V address a setting gives: two hexadecimal digits, blanks around them passed over, that name
@@ -30,6 +32,13 @@ QString CivAddressProblem(const QString& text);
 // Sends FE FE, the rig's CI-V address, E0, `commandAndData`, FD. False when the address setting is not
 // two hexadecimal digits (StatusText then says so) or the port is not usable.
 bool RigSendCiv(const QByteArray& commandAndData);
+// RigSendCiv, then the rig's answer to it: true on its "OK" (FB); its "NG" (FA) or no answer is a
+// refusal, told through RigRefuse.
+bool RigCivCommand(const QByteArray& commandAndData);
+
+// Sends a text command that has no answer: false when it did not go out, or the rig answered "?" to it
+// (told through RigRefuse).
+bool RigSendTextCommand(const QString& command);
 
 RigDriver& CivDriver();
 RigDriver& YaesuBinaryDriver();

@@ -29,6 +29,7 @@ struct LinkState {
   bool queueTurnPosted = false;
   bool polling = false;  // the running exchange is a poll
   bool pollDue = false;  // a poll tick came during another exchange: it runs before the next command
+  int32_t refusals = 0;
 };
 
 LinkState& link() {
@@ -142,6 +143,17 @@ void RigSetStatus(const QString& text) {
   if (RigPortState.StatusText == text) return;
   RigPortState.StatusText = text;
   tell([&](RigListener& r) { r.RigStatus(text); });
+}
+
+void RigRefuse(const QString& reason) {
+  ++link().refusals;
+  tell([&](RigListener& r) { r.RigRefused(reason); });
+}
+
+int32_t RigRefusalCount() { return link().refusals; }
+
+QString RigPortClosedText() {
+  return QStringLiteral("RIG Control リグのポートが開いていないので送りません");
 }
 
 VbTimer& RigPollTimer() {
@@ -343,6 +355,17 @@ void RigReadFailed() {
 
 void RigReadGood() { RigSetStatus(""); }
 
+bool RigAnswerFits(const QByteArray& got, bool fits) {
+  if (got.isEmpty()) {
+    RigReadFailed();
+    return false;
+  }
+  if (!fits && usable())
+    RigSetStatus(RigPortFailureText(" の応答が " + RigPortState.RigModel +
+                                    " の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)"));
+  return fits;
+}
+
 bool RigReadingGood(const std::optional<int64_t>& rigHz) {
   if (!rigHz) {
     RigReadFailed();
@@ -350,7 +373,7 @@ bool RigReadingGood(const std::optional<int64_t>& rigHz) {
   }
   // A reading of zeros is the rig's own way of saying nothing; the publisher passes it over.
   const RigModelInfo* m = FindRigModel(RigPortState.RigModel);
-  if (m && *rigHz != 0 && !RigCanTune(*rigHz, *m)) {
+  if (m && *rigHz != 0 && !RigCanShow(*rigHz, *m)) {
     if (usable())
       RigSetStatus(RigPortFailureText(" から " + RigPortState.RigModel + " にはない周波数 (" +
                                       QString::number(*rigHz) + " Hz) が届きました。読み取りに失敗しています"));

@@ -25,6 +25,9 @@ class RigListener {
   virtual void RigMode(const QString& mode) { (void)mode; }
   // The link failed (a text for the operator) or is healthy again ("").
   virtual void RigStatus(const QString& text) { (void)text; }
+  // A command was refused, with the reason in the operator's words: out of the model's range, too
+  // long for it, refused by the rig, or the port not open.
+  virtual void RigRefused(const QString& reason) { (void)reason; }
   // One poll tick has run.
   virtual void RigPolled() {}
 };
@@ -93,14 +96,23 @@ void RigPublishMode(const QString& mode);
 void RigReadFailed();
 // A good read: a failure text shown before goes.
 void RigReadGood();
+// True when the answer `got` came and `fits` the current model's layout (length, terminator, digits
+// where digits belong). Otherwise StatusText says why: no answer at all, or an answer that is not this
+// model's (another model's, or garbage), with what to check.
+bool RigAnswerFits(const QByteArray& got, bool fits);
 // The frequency a read gave (nothing: the read failed). A frequency no transceiver of the model can be
 // on (garbage on the line) is a failed read too, said with the reading. True: the read was good
 // (RigReadGood done) and the frequency may be published.
 bool RigReadingGood(const std::optional<int64_t>& rigHz);
 // StatusText := text, listeners told when it changed.
 void RigSetStatus(const QString& text);
+// A command is refused: the listeners are told why. Nothing is sent for it.
+void RigRefuse(const QString& reason);
+// How many refusals were told so far: a caller whose command failed tells why when nobody did.
+int32_t RigRefusalCount();
 
 // Texts of the link's status.
 QString RigPortFailureText(const QString& what);  // "RIG Control Port-" & PortName & what
+QString RigPortClosedText();                      // a command that finds the port closed
 // Why the current rig's settings cannot be used to open its port ("" when they can).
 QString RigUnusableSettingText();

@@ -8,23 +8,33 @@
 namespace {
 
 using F = RigFamily;
+constexpr int64_t k = 1'000, M = 1'000'000;
 constexpr std::array<RigModelInfo, 11> kModels{{
-    // name, family, reply, LSB, USB, CW, entry, status, digits, VFO swap, RIT digits, highest Hz
-    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 10, true, 0, 10'500'000'000},
-    {"KENWOOD", F::TextCommands, 38, "1", "2", "3", 3, 6, 11, false, 5, 1'300'000'000},
-    {"FT767", F::YaesuBinary, 86, "10", "11", "12", 4, 5, 9, false, 0, 470'000'000},
-    {"FT817", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, true, 0, 470'000'000},
-    {"FT847", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, false, 0, 512'000'000},
-    {"FT900", F::YaesuBinary, 10, "00", "01", "02", 4, 5, 9, false, 0, 30'000'000},
-    {"FT920", F::YaesuBinary, 28, "00", "01", "02", 4, 5, 9, false, 0, 56'000'000},
-    {"FT1000MP", F::YaesuBinary, 16, "00", "01", "02", 4, 5, 9, false, 0, 30'000'000},
-    {"JST-245", F::TextCommands, 13, "1", "2", "7", 4, 5, 8, false, 0, 54'000'000},
-    {"FT2000", F::TextCommands, 26, "01", "02", "03", 3, 6, 8, true, 4, 60'000'000},
-    {"FT991", F::TextCommands, 27, "01", "02", "03", 6, 6, 9, true, 4, 470'000'000},
+    // name, family, answer, LSB, USB, CW, entry, status, digits, VFO swap, RIT digits, ranges.
+    // ICOM: the HF, VHF/UHF and microwave models (IC-7300, IC-705, IC-9700, IC-905, ...).
+    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 10, true, 0,
+     {{{30 * k, 200 * M}, {400 * M, 470 * M}, {1240 * M, 1300 * M}, {2400 * M, 2450 * M}, {5650 * M, 5850 * M},
+       {10'000 * M, 10'500 * M}}}},
+    // KENWOOD: the TS-2000 family (TS-590, TS-990, TS-480: HF and 50 MHz).
+    {"KENWOOD", F::TextCommands, 38, "1", "2", "3", 3, 6, 11, false, 5,
+     {{{30 * k, 60 * M}, {142 * M, 152 * M}, {420 * M, 450 * M}, {1240 * M, 1300 * M}}}},
+    // With its 50, 144 and 430 MHz modules.
+    {"FT767", F::YaesuBinary, 86, "10", "11", "12", 4, 5, 9, false, 0,
+     {{{100 * k, 30 * M}, {50 * M, 54 * M}, {144 * M, 148 * M}, {430 * M, 440 * M}}}},
+    {"FT817", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, true, 0,
+     {{{100 * k, 56 * M}, {76 * M, 154 * M}, {420 * M, 470 * M}}}},
+    {"FT847", F::YaesuBinary, 5, "00", "01", "02", 4, 5, 9, false, 0,
+     {{{100 * k, 30 * M}, {36 * M, 76 * M}, {108 * M, 174 * M}, {420 * M, 512 * M}}}},
+    // Its 19-byte operating data record.
+    {"FT900", F::YaesuBinary, 19, "00", "01", "02", 4, 5, 9, false, 0, {{{100 * k, 30 * M}}}},
+    {"FT920", F::YaesuBinary, 28, "00", "01", "02", 4, 5, 9, false, 0, {{{100 * k, 30 * M}, {48 * M, 56 * M}}}},
+    {"FT1000MP", F::YaesuBinary, 16, "00", "01", "02", 4, 5, 9, false, 0, {{{100 * k, 30 * M}}}},
+    {"JST-245", F::TextCommands, 13, "1", "2", "7", 4, 5, 8, false, 0, {{{100 * k, 30 * M}, {48 * M, 54 * M}}}},
+    // IF answers: "IF", memory channel, frequency, clarifier (sign, 4 digits), 8 status characters, ";".
+    {"FT2000", F::TextCommands, 27, "01", "02", "03", 3, 6, 8, true, 4, {{{30 * k, 60 * M}}}},
+    {"FT991", F::TextCommands, 28, "01", "02", "03", 6, 6, 9, true, 4,
+     {{{30 * k, 56 * M}, {118 * M, 164 * M}, {420 * M, 470 * M}}}},
 }};
-
-// The lowest frequency a transceiver's receiver tunes.
-constexpr int64_t kLowestHz = 30'000;
 
 // Amateur bands of the world, Hz, from 135 kHz to 77 GHz.
 constexpr std::array<std::pair<int64_t, int64_t>, 23> kAmateurBands{{
@@ -80,11 +90,24 @@ QStringList RigModelChoices() {
   return names;
 }
 
-bool RigCanTune(int64_t hz, const RigModelInfo& model) {
-  if (hz >= kLowestHz && hz <= model.HighestHz) return true;
+bool RigInRange(int64_t hz, const RigModelInfo& model) {
+  for (const RigRange& r : model.Ranges)
+    if (r.High > 0 && hz >= r.Low && hz <= r.High) return true;
+  return false;
+}
+
+bool RigCanShow(int64_t hz, const RigModelInfo& model) {
+  if (RigInRange(hz, model)) return true;
   for (const auto& [low, high] : kAmateurBands)
     if (hz >= low && hz <= high) return true;
   return false;
+}
+
+QString RigRangeText(const RigModelInfo& model) {
+  QStringList parts;
+  for (const RigRange& r : model.Ranges)
+    if (r.High > 0) parts << QString::number(double(r.Low) / M) + "-" + QString::number(double(r.High) / M);
+  return parts.join(", ") + " MHz";
 }
 
 void RigModelTable() {

@@ -4,14 +4,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 
 enum class RigFamily { CiV, YaesuBinary, TextCommands };
 
+// One stretch of frequencies a transceiver tunes, Hz, both ends included; {0, 0} is no stretch.
+struct RigRange {
+  int64_t Low, High;
+};
+
 struct RigModelInfo {
   const char* Name;
   RigFamily Family;
-  int32_t ReplyLength;  // bytes or characters of the status read
+  int32_t ReplyLength;  // bytes or characters of the status answer, its terminator included
   const char* Lsb;      // mode codes for setting
   const char* Usb;
   const char* Cw;
@@ -20,7 +26,9 @@ struct RigModelInfo {
   int FreqDigits;      // digits of the frequency in Hz handed to the setter
   bool VfoSwap;        // has a VFO exchange command
   int RitDigits;       // digits of a RIT/XIT offset; 0 = no RIT/XIT commands
-  int64_t HighestHz;   // the top of what the models of this name tune
+  // What the transceivers of this name tune, by their makers' published coverage (for a family name,
+  // the coverage of its models together, options included).
+  std::array<RigRange, 6> Ranges;
 };
 
 // The model of that exact name; nullptr for "Not Use" and every name not in the table.
@@ -29,9 +37,13 @@ const RigModelInfo* FindRigModel(const QString& name);
 // The models in the order of the settings dialog's list, "Not Use" first.
 QStringList RigModelChoices();
 
-// True when a transceiver of `model` can be on `hz`: within its range or on an amateur band (a
-// transverter's or an option's). Garbage on the line reads as a frequency that is neither.
-bool RigCanTune(int64_t hz, const RigModelInfo& model);
+// True when `hz` lies in one of the model's ranges: what may be sent to it.
+bool RigInRange(int64_t hz, const RigModelInfo& model);
+// True when a reading of `hz` can come from a transceiver of `model`: within its ranges or on an
+// amateur band (a transverter's frequency that the rig shows). Garbage on the line reads as neither.
+bool RigCanShow(int64_t hz, const RigModelInfo& model);
+// The model's ranges as the operator reads them ("0.03-60, 142-152 MHz").
+QString RigRangeText(const RigModelInfo& model);
 
 // ReplyLength and the three mode codes of RigPortState for its RigModel; other names keep them.
 void RigModelTable();

@@ -25,7 +25,8 @@ struct RigPortStateData {
   int32_t PollPeriodMs = 500;     // Poll_Time
   int32_t PollMode = 0;           // 2 = poll by the start window's timer (VFOCHECK "YesP"), 0 = once per open
 
-  // The current rig (rig 1 after start-up).
+  // The current rig (rig 1 after start-up): which of the two, and its settings.
+  int32_t RigInUse = 1;
   QString PortName = "NONE";
   QString RigModel = "Not Use";
   QString BaudText = "4800";
@@ -59,14 +60,16 @@ struct RigPortStateData {
   QByteArray RxBytes;
   QString RxText;
 
-  // The current rig := `rig`.
-  void UseRig(const RigSetting& rig) {
+  // The current rig := rig `number` (1 or 2) with the settings `rig`.
+  void UseRig(int32_t number, const RigSetting& rig) {
+    RigInUse = number;
     PortName = rig.PortName;
     RigModel = rig.RigModel;
     BaudText = rig.BaudText;
     StopBitText = rig.StopBitText;
     CivAddress = rig.CivAddress;
   }
+  void UseRig(int32_t number) { UseRig(number, number == 2 ? Rig2 : Rig1); }
 };
 
 inline RigPortStateData RigPortState;

@@ -14,6 +14,7 @@ bool inRange(double f, double low, double high) { return f >= low && f <= high; 
 enum class CwFamily { None, Kenwood, Yaesu, Icom };
 
 constexpr int kKenwoodCwChars = 24;  // the text field of KY
+constexpr int kIcomCwChars = 30;     // the text of CI-V command 17
 
 CwFamily cwFamily(const QString& model) {
   for (const char* m : {"TS2000", "KENWOOD", "TS590", "TS990"})
@@ -23,11 +24,6 @@ CwFamily cwFamily(const QString& model) {
   for (const char* m : {"IC9100", "IC9700", "IC7100", "ICOM"})
     if (model == QLatin1String(m)) return CwFamily::Icom;
   return CwFamily::None;
-}
-
-bool sendText(const QString& command) {
-  RigPortState.TxCommand = command;
-  return RigSendText();
 }
 
 // A message for a text-command rig: no ";" that would end the command early (and start another), no
@@ -45,6 +41,63 @@ QByteArray civSafe(const QString& text) {
   for (QChar c : text)
     if (c >= u' ' && c.unicode() < 0x7F) out += static_cast<char>(c.unicode());
   return out;
+}
+
+// The frequency in Hz with the model's digits.
+QString digitsOf(int64_t hz) {
+  const RigModelInfo* m = model();
+  return m ? QString::number(hz).rightJustified(m->FreqDigits, u'0') : QString();
+}
+
+void refuse(const QString& reason, const RigDone& done) {
+  RigRefuse(reason);
+  if (done) done(false);
+}
+
+bool portOpen(const RigDone& done) {
+  if (RigPortState.PortOpen == 1 && model()) return true;
+  refuse(RigPortClosedText(), done);
+  return false;
+}
+
+// A set of `hz` the model takes; otherwise refused.
+bool freqTakes(int64_t hz, const RigDone& done) {
+  const RigModelInfo* m = model();
+  if (!m || RigPortState.PortOpen != 1) return true;  // nothing goes out anyway
+  if (hz > 0 && digitsOf(hz).size() <= m->FreqDigits && RigInRange(hz, *m)) return true;
+  refuse("RIG Control " + RigPortState.RigModel + " に " + MhzText(hz) + QStringLiteral(" MHz は設定できません (") +
+             RigRangeText(*m) + ")",
+         done);
+  return false;
+}
+
+// Runs `send` as one exchange after those queued before it and tells `done` whether the rig took it.
+void command(const std::function<bool()>& send, const RigDone& done) {
+  RigExchange([send, done] {
+    const int32_t told = RigRefusalCount();
+    const bool taken = send();
+    if (!taken && RigRefusalCount() == told)
+      RigRefuse(RigPortUsable() ? "RIG Control " + RigPortState.RigModel + QStringLiteral(" に送れませんでした")
+                                : RigPortClosedText());
+    if (done) done(taken);
+  });
+}
+
+// The offset's size with the model's digits; "" when it has more.
+QString xitDigits(int32_t hz, const RigModelInfo& m) {
+  const QString offset = QString::number(hz < 0 ? -int64_t{hz} : hz).rightJustified(m.RitDigits, u'0');
+  return offset.size() > m.RitDigits ? QString() : offset;
+}
+
+QString xitTooWide(int32_t hz, const RigModelInfo& m) {
+  return "RIG Control " + RigPortState.RigModel + " に XIT " + QString::number(hz) + QStringLiteral(" Hz は設定できません (") +
+         QString::number(m.RitDigits) + QStringLiteral(" 桁まで)");
+}
+
+// XIT off (0), or on with the offset.
+bool xit(int32_t hz, const QString& offset) {
+  if (hz == 0) return RigSendTextCommand("XT0;");
+  return RigSendTextCommand("XT1;") && RigSendTextCommand("RC;") && RigSendTextCommand((hz > 0 ? "RU" : "RD") + offset + ";");
 }
 
 }  // namespace
@@ -79,23 +132,20 @@ void RigSetMode(QString& code) {
   RigExchange([m, code] { DriverOf(*m).SetMode(*m, code); });
 }
 
-bool RigSetFreqHz(int64_t hz) {
-  const RigModelInfo* m = model();
-  QString digits = m ? QString::number(hz).rightJustified(m->FreqDigits, u'0') : QString();
-  if (m && RigPortState.PortOpen == 1 && (hz <= 0 || digits.size() > m->FreqDigits || !RigCanTune(hz, *m))) {
-    RigSetStatus("RIG Control " + RigPortState.RigModel + " に " + MhzText(hz) + " MHz は設定できません");
+bool RigSetFreqHz(int64_t hz, const RigDone& done) {
+  if (!freqTakes(hz, done)) {
     RigPollStart();
     return false;
   }
-  RigSetFreq(digits);
+  RigSetFreq(digitsOf(hz), done);
   RigPollStart();
   return true;
 }
 
-void RigSetFreq(const QString& digits) {
+void RigSetFreq(const QString& digits, const RigDone& done) {
   const RigModelInfo* m = model();
-  if (RigPortState.PortOpen == 0 || !m) return;
-  RigExchange([m, digits] { DriverOf(*m).SetFreq(*m, digits); });
+  if (RigPortState.PortOpen == 0 || !m) return refuse(RigPortClosedText(), done);
+  command([m, digits] { return DriverOf(*m).SetFreq(*m, digits); }, done);
 }
 
 void RigSwapVFO() {
@@ -106,11 +156,16 @@ void RigSwapVFO() {
 
 void RigTuneTo(int64_t hz) {
   RigPollStop();
+  int64_t rigHz = hz;
+  if (RigPortState.TransverterOn == "1") rigHz -= RigPortState.TransverterOffsetHz;
+  if (!freqTakes(rigHz, {})) {
+    RigPollStart();
+    return;
+  }
   ModeByFreq(MhzText(hz));
   QString code = RigPortState.ModeByFreqCode;
   RigSetMode(code);
-  if (RigPortState.TransverterOn == "1") hz -= RigPortState.TransverterOffsetHz;
-  RigSetFreqHz(hz);
+  RigSetFreqHz(rigHz);
 }
 
 bool RigSendBandCommand(const QString& heading) {
@@ -125,113 +180,102 @@ bool RigSendBandCommand(const QString& heading) {
     if (RigPortState.PortOpen != 1) return false;
     RigExchange([c = QString(code)] {
       RigPurgeInput();
-      sendText("BS" + c + ";");
+      RigSendTextCommand("BS" + c + ";");
     });
     return true;
   }
   return false;
 }
 
-bool RigShiftRitXit(int32_t hz) {
+void RigShiftRitXit(int32_t hz, const RigDone& done) {
+  if (!portOpen(done)) return;
   const RigModelInfo* m = model();
-  if (!m || m->RitDigits == 0) return true;
-  const int64_t size = hz < 0 ? -int64_t{hz} : hz;
-  const QString offset = QString::number(size).rightJustified(m->RitDigits, u'0');
-  if (offset.size() > m->RitDigits) {
-    if (RigPortState.PortOpen == 1)
-      RigSetStatus("RIG Control " + RigPortState.RigModel + " に XIT " + QString::number(hz) + " Hz は設定できません (" +
-                   QString::number(m->RitDigits) + " 桁まで)");
-    return false;
-  }
-  RigExchange([hz, offset] {
+  if (!m || m->RitDigits == 0) {
+    // Nothing to switch off; a shift it cannot make is refused.
     if (hz == 0) {
-      sendText("XT0;");
+      if (done) done(true);
       return;
     }
-    sendText("XT1;") && sendText("RC;") && sendText((hz > 0 ? "RU" : "RD") + offset + ";");
-  });
-  return true;
+    return refuse("RIG Control " + RigPortState.RigModel + QStringLiteral(" には XIT の指示がないので送りません"), done);
+  }
+  const QString offset = xitDigits(hz, *m);
+  if (offset.isEmpty()) return refuse(xitTooWide(hz, *m), done);
+  command([hz, offset] { return xit(hz, offset); }, done);
 }
 
-bool RigSendCwMessage(const QString& message) {
+void RigSendCwMessage(const QString& message, const RigDone& done) {
+  if (!portOpen(done)) return;
   QString text = message;
-  if (text.isEmpty()) return true;
   QString k, mem;
   if (text.indexOf(u'#') > 0) {
     k = text.right(1);
-    if (k != "1" && k != "2" && k != "3" && k != "4") return true;
+    if (k != "1" && k != "2" && k != "3" && k != "4")
+      return refuse(QStringLiteral("CW メッセージのメモリー番号は 1 から 4 です: ") + message, done);
     text.remove("#" + k);
     mem = QString::number(k.toInt() + 5);
   }
   const QString& model = RigPortState.RigModel;
   const CwFamily family = cwFamily(model);
-  // Said on the status line, not in a box: the companion may send many, and waits for the answer.
-  if (family == CwFamily::Kenwood && !text.startsWith("B4") && text != "L=10" &&
-      textSafe(text).size() > kKenwoodCwChars) {
-    RigSetStatus(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ")
-                     .arg(kKenwoodCwChars)
-                     .arg(textSafe(text).size()) +
-                 text);
-    return false;
-  }
-  RigExchange([=] {
-    if (text == "L=10") {
-      switch (family) {
-        case CwFamily::Kenwood:
-          if (model == "TS590" || model == "TS990") {
-            sendText("KY0;");
-          } else {
-            sendText("PB3;") && sendText("PB0;");
+  const bool store = text.startsWith("B4");
+  if (message.isEmpty() || family == CwFamily::None || (store && family != CwFamily::Yaesu))
+    return refuse("RIG Control " + model + QStringLiteral(" には送れない CW メッセージです: ") + message, done);
+  // Never cut: a cut message is a wrong transmission.
+  const int limit = family == CwFamily::Kenwood ? kKenwoodCwChars : family == CwFamily::Icom ? kIcomCwChars : 0;
+  const qsizetype length = family == CwFamily::Icom ? civSafe(text).size() : textSafe(text).size();
+  if (limit > 0 && text != "L=10" && length > limit)
+    return refuse(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ").arg(limit).arg(length) +
+                      text,
+                  done);
+  command(
+      [=] {
+        if (text == "L=10") {
+          switch (family) {
+            case CwFamily::Kenwood:
+              if (model == "TS590" || model == "TS990") return RigSendTextCommand("KY0;");
+              return RigSendTextCommand("PB3;") && RigSendTextCommand("PB0;");
+            case CwFamily::Yaesu:
+              return RigSendTextCommand("KM5};") && RigSendTextCommand("KYA;");
+            case CwFamily::Icom:
+              return RigCivCommand(QByteArray::fromHex("17FF"));
+            case CwFamily::None:
+              break;
           }
-          break;
-        case CwFamily::Yaesu:
-          sendText("KM5};") && sendText("KYA;");
-          break;
-        case CwFamily::Icom:
-          RigSendCiv(QByteArray::fromHex("17FF"));
-          break;
-        case CwFamily::None:
-          break;
-      }
-      return;
-    }
-    switch (family) {
-      case CwFamily::Kenwood:
-        if (!text.startsWith("B4")) sendText("KY " + textSafe(text).leftJustified(kKenwoodCwChars, u' ') + ";");
-        break;
-      case CwFamily::Yaesu:
-        if (text.startsWith("B4")) {
-          sendText("KM" + k + textSafe(text.mid(2)) + "};");
-        } else {
-          sendText("KY" + mem + ";");
+          return false;
         }
-        break;
-      case CwFamily::Icom:
-        if (!text.startsWith("B4")) RigSendCiv('\x17' + civSafe(text).left(30));
-        break;
-      case CwFamily::None:
-        break;
-    }
-  });
-  return true;
+        switch (family) {
+          case CwFamily::Kenwood:
+            return RigSendTextCommand("KY " + textSafe(text).leftJustified(kKenwoodCwChars, u' ') + ";");
+          case CwFamily::Yaesu:
+            return store ? RigSendTextCommand("KM" + k + textSafe(text.mid(2)) + "};") : RigSendTextCommand("KY" + mem + ";");
+          case CwFamily::Icom:
+            return RigCivCommand('\x17' + civSafe(text));
+          case CwFamily::None:
+            break;
+        }
+        return false;
+      },
+      done);
 }
 
-bool RigZeroIn(int32_t hz) {
+void RigZeroIn(int32_t hz, const RigDone& done) {
   RigPortStateData& s = RigPortState;
-  s.ZeroInHz = hz;
-  int64_t rigHz = s.FreqHz;
+  int64_t rigHz = s.FreqHz + hz;
   if (s.TransverterOn == "1") rigHz -= s.TransverterOffsetHz;
-  RigShiftRitXit(0);
+  // Checked before the XIT goes off: a refused zero-in changes nothing on the rig.
+  if (!portOpen(done) || !freqTakes(rigHz, done)) return;
+  const RigModelInfo* m = model();
+  s.ZeroInHz = hz;
   s.TxShiftHz = 0;
-  return RigSetFreqHz(rigHz + s.ZeroInHz);
+  const QString digits = digitsOf(rigHz);
+  command([m, digits] { return (m->RitDigits == 0 || xit(0, {})) && DriverOf(*m).SetFreq(*m, digits); }, done);
+  RigPollStart();
 }
 
-bool RigTxShift(int32_t hz) {
-  RigPortState.TxShiftHz = hz;
-  return RigShiftRitXit(hz);
+void RigTxShift(int32_t hz, const RigDone& done) {
+  RigShiftRitXit(hz, [hz, done](bool taken) {
+    if (taken) RigPortState.TxShiftHz = hz;
+    if (done) done(taken);
+  });
 }
 
-void RigXitOff() {
-  RigPortState.TxShiftHz = 0;
-  RigShiftRitXit(0);
-}
+void RigXitOff(const RigDone& done) { RigTxShift(0, done); }

@@ -45,5 +45,5 @@ void ReadRigSettings(QStringList& failures) {
   const std::optional<QString> poll = ReadIniKey("RIG_CON_CFG", "Poll_Time");
   p.PollPeriodMs =
       poll ? StoredNumber("RIG_CON_CFG", "Poll_Time", *poll, 500, 1, kLongestWaitMs, failures) : 500;
-  p.UseRig(p.Rig1);
+  p.UseRig(1);
 }

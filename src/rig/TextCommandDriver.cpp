@@ -36,6 +36,39 @@ QString jstMode(QChar c) {
   }
 }
 
+bool allDigits(const QString& text, int from, int to) { return digitsAt(text, from, to).has_value(); }
+
+// An answer of `length` characters ending with `terminator` (1-based positions below).
+bool whole(const QString& answer, int length, QChar terminator) {
+  return answer.size() == length && answer.back() == terminator;
+}
+
+// The FT2000 / FT991 answer to IF: "IF", memory channel (3 digits), frequency (`digits`), clarifier
+// (sign, 4 digits), 8 status characters, ";". A KENWOOD's answer, or the other Yaesu's, has its sign
+// elsewhere.
+bool yaesuIfLayout(const QString& a, const RigModelInfo& m, int digits) {
+  const int sign = 6 + digits;
+  return whole(a, m.ReplyLength, u';') && a.startsWith("IF") && allDigits(a, 3, sign - 1) &&
+         (a[sign - 1] == u'+' || a[sign - 1] == u'-') && allDigits(a, sign + 1, sign + 4);
+}
+
+// The KENWOOD answer to IF: "IF", the frequency (11 digits), ..., the mode (a digit) at 30, ";" at 38.
+bool kenwoodIfLayout(const QString& a, const RigModelInfo& m) {
+  return whole(a, m.ReplyLength, u';') && a.startsWith("IF") && allDigits(a, 3, 13) && allDigits(a, 30, 30);
+}
+
+// The JST-245's status: the mode (a digit) at 4, the frequency (8 digits) at 5-12, a carriage return.
+bool jstLayout(const QString& a, const RigModelInfo& m) {
+  return whole(a, m.ReplyLength, u'\r') && allDigits(a, 4, 12);
+}
+
+// What came right after a command that has no answer: a text rig answers "?;" to one it refuses.
+bool refusedByTheRig() {
+  if (!RigPortUsable() || !RigReadMore(0).startsWith('?')) return false;
+  RigRefuse("RIG Control " + RigPortState.RigModel + QStringLiteral(" が指示を受け付けませんでした (?)"));
+  return true;
+}
+
 class TextCommands : public RigDriver {
  public:
   void Poll(const RigModelInfo& m) override {
@@ -48,28 +81,21 @@ class TextCommands : public RigDriver {
     }
   }
 
-  void SetMode(const RigModelInfo& m, const QString& code) override {
-    if (is(m, "KENWOOD")) {
-      send("MD" + code + ";\r");
-    } else if (!is(m, "JST-245")) {
-      send("MD" + code + ";");
-    }
+  bool SetMode(const RigModelInfo& m, const QString& code) override {
+    if (is(m, "JST-245")) return true;
+    return RigSendTextCommand(is(m, "KENWOOD") ? "MD" + code + ";\r" : "MD" + code + ";");
   }
 
-  void SetFreq(const RigModelInfo& m, const QString& d) override {
-    if (is(m, "JST-245")) {
-      send("H1\r") && send("F" + d + "A\r") && send("H0\r");
-    } else if (is(m, "KENWOOD")) {
-      send((RigPortState.KenwoodRxVfo == "1" ? "FB" : "FA") + d + ";");
-    } else if (is(m, "FT2000")) {
-      send("FA" + d + ";") && send(d.toLongLong() < 50'000'000 ? "AN01;" : "AN02;");
-    } else {
-      send("FA" + d + ";");
-    }
+  bool SetFreq(const RigModelInfo& m, const QString& d) override {
+    if (is(m, "JST-245")) return send("H1\r") && send("F" + d + "A\r") && send("H0\r");
+    if (is(m, "KENWOOD")) return RigSendTextCommand((RigPortState.KenwoodRxVfo == "1" ? "FB" : "FA") + d + ";");
+    if (is(m, "FT2000"))
+      return RigSendTextCommand("FA" + d + ";") && RigSendTextCommand(d.toLongLong() < 50'000'000 ? "AN01;" : "AN02;");
+    return RigSendTextCommand("FA" + d + ";");
   }
 
-  void SwapVfo(const RigModelInfo& m) override {
-    if (is(m, "FT2000") || is(m, "FT991")) send("SV;");
+  bool SwapVfo(const RigModelInfo& m) override {
+    return !(is(m, "FT2000") || is(m, "FT991")) || RigSendTextCommand("SV;");
   }
 
  private:
@@ -86,7 +112,9 @@ class TextCommands : public RigDriver {
       RigPollStart();
       return;
     }
-    const std::optional<int64_t> hz = answer.startsWith("IF") ? digitsAt(answer, 6, ft991 ? 14 : 13) : std::nullopt;
+    const int digits = ft991 ? 9 : 8;
+    if (!RigAnswerFits(RigPortState.RxBytes, yaesuIfLayout(answer, m, digits))) return;
+    const std::optional<int64_t> hz = digitsAt(answer, 6, 5 + digits);
     if (!RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, true);
   }
@@ -94,7 +122,8 @@ class TextCommands : public RigDriver {
   static void pollKenwood(const RigModelInfo& m) {
     if (!send("IF;")) return;
     const QString answer = RigReadText(m.ReplyLength, ';');
-    const std::optional<int64_t> hz = answer.size() >= 30 ? digitsAt(answer, 3, 13) : std::nullopt;
+    if (!RigAnswerFits(RigPortState.RxBytes, kenwoodIfLayout(answer, m))) return;
+    const std::optional<int64_t> hz = digitsAt(answer, 3, 13);
     if (!RigReadingGood(hz)) return;
     const QChar mode = answer[29];
     RigPublishMode(mode == u'1' ? "LSB" : mode == u'2' ? "USB" : "OTR");
@@ -103,15 +132,18 @@ class TextCommands : public RigDriver {
     if (total <= 0) return;
     RigPublishFrequency(*hz, true);
     if (!send("FR;")) return;
-    const QString vfo = RigReadText(m.ReplyLength, ';');
-    if (vfo.size() >= 3) RigPortState.KenwoodRxVfo = vfo.mid(2, 1);
+    // "FR0;" or "FR1;"; anything else leaves the VFO as it was.
+    const QString vfo = RigReadText(4, ';');
+    if (whole(vfo, 4, u';') && vfo.startsWith("FR") && allDigits(vfo, 3, 3)) RigPortState.KenwoodRxVfo = vfo.mid(2, 1);
   }
 
   static void pollJst(const RigModelInfo& m) {
     if (!send("H1\r") || !send("I1\r")) return;
     // Its fixed-length status, read whole.
-    const QString answer = RigReadText(m.ReplyLength, '\0');
+    const QString answer = RigReadText(m.ReplyLength, '\r');
+    const QByteArray got = RigPortState.RxBytes;
     if (!send("I0\r") || !send("H0\r")) return;
+    if (!RigAnswerFits(got, jstLayout(answer, m))) return;
     const std::optional<int64_t> hz = digitsAt(answer, 5, 12);
     if (!RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, true);
@@ -121,6 +153,8 @@ class TextCommands : public RigDriver {
 };
 
 }  // namespace
+
+bool RigSendTextCommand(const QString& command) { return send(command) && !refusedByTheRig(); }
 
 RigDriver& TextCommandDriver() {
   static TextCommands driver;

@@ -1,5 +1,6 @@
 // Yaesu's binary CAT: five-byte commands (four parameters, then the opcode) and fixed-length status
-// replies. A reply shorter than its length is a failed read, never decoded as zeros.
+// replies. A reply of another length, or with other than decimal digits where the model sends them, is
+// not this model's and is never decoded (nor one cut short as zeros).
 #include <algorithm>
 #include <optional>
 
@@ -121,13 +122,18 @@ class YaesuBinary : public RigDriver {
                     : is(m, "FT847") ? send("0000000003")
                                      : send("0000000210");
     if (!ok) return;
-    const QByteArray r = RigReadBytes(m.ReplyLength);
-    if (r.size() < m.ReplyLength) {
-      RigReadFailed();
-      return;
-    }
+    QByteArray r = RigReadBytes(m.ReplyLength);
+    // An answer longer than the model's is another model's (the FT-767's own answer may come after an
+    // acknowledgement of the frames before it, so its length is not held against it).
+    if (r.size() == m.ReplyLength && !is(m, "FT767")) r += RigReadMore(kAnswerGapMs);
     std::optional<int64_t> tens;
     QString mode;
+    if (r.size() == m.ReplyLength) decode(m, r, tens, mode);
+    if (!RigAnswerFits(r, tens.has_value())) return;
+    publish(tens, mode);
+  }
+
+  static void decode(const RigModelInfo& m, const QByteArray& r, std::optional<int64_t>& tens, QString& mode) {
     if (is(m, "FT767")) {
       tens = bcd(r, {84, 83, 82, 81});
       mode = ft767Mode(at(r, 79));
@@ -141,7 +147,6 @@ class YaesuBinary : public RigDriver {
       tens = bcd(r, {0, 1, 2, 3});
       if (is(m, "FT847")) mode = ft847Mode(at(r, 4));
     }
-    publish(tens, mode);
   }
 
   // The FT-817's answer has no framing: a byte out of step reads as another frequency. An answer with
@@ -158,10 +163,7 @@ class YaesuBinary : public RigDriver {
       }
       r = again.right(5);
     }
-    if (r.size() < 5) {
-      RigReadFailed();
-      return;
-    }
+    if (!RigAnswerFits(r, r.size() == 5 && bcd(r, {0, 1, 2, 3}))) return;
     const bool plausible = ft817ModeByte(at(r, 4)) || r == last817_;
     last817_ = r;
     if (plausible) publish(bcd(r, {0, 1, 2, 3}), {});
@@ -181,33 +183,25 @@ class YaesuBinary : public RigDriver {
     if (!mode.isEmpty()) RigPublishMode(mode);
   }
 
-  void SetMode(const RigModelInfo& m, const QString& code) override {
+  bool SetMode(const RigModelInfo& m, const QString& code) override {
     bool ok = false;
     const uint v = code.toUInt(&ok, 16);
-    if (!ok || v > 0xFF) return;
+    if (!ok || v > 0xFF) return false;
     const char b = static_cast<char>(v);
-    if (is(m, "FT847") || is(m, "FT817")) {
-      sendFrame(QByteArray(1, b) + QByteArray::fromHex("00000007"));
-    } else {
-      sendFrame(QByteArray::fromHex("000000") + b + (is(m, "FT767") ? '\x0A' : '\x0C'));
-    }
+    if (is(m, "FT847") || is(m, "FT817")) return sendFrame(QByteArray(1, b) + QByteArray::fromHex("00000007"));
+    return sendFrame(QByteArray::fromHex("000000") + b + (is(m, "FT767") ? '\x0A' : '\x0C'));
   }
 
-  void SetFreq(const RigModelInfo& m, const QString& digits) override {
-    if (digits.size() != 9) return;
+  bool SetFreq(const RigModelInfo& m, const QString& digits) override {
+    if (digits.size() != 9) return false;
     const QByteArray p = pairs(digits);
-    if (is(m, "FT847") || is(m, "FT817")) {
-      sendFrame(p + '\x01');
-    } else if (is(m, "FT767")) {
-      sendFrame(reversed(p) + '\x08') && send("000000000B") && send("0000000100") && send("000000000B");
-    } else {
-      sendFrame(reversed(p) + '\x0A');
-    }
+    if (is(m, "FT847") || is(m, "FT817")) return sendFrame(p + '\x01');
+    if (is(m, "FT767"))
+      return sendFrame(reversed(p) + '\x08') && send("000000000B") && send("0000000100") && send("000000000B");
+    return sendFrame(reversed(p) + '\x0A');
   }
 
-  void SwapVfo(const RigModelInfo& m) override {
-    if (is(m, "FT817")) send("0000000081");
-  }
+  bool SwapVfo(const RigModelInfo& m) override { return !is(m, "FT817") || send("0000000081"); }
 
  private:
   QByteArray last817_;  // the last FT-817 reply

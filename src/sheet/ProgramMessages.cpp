@@ -20,6 +20,15 @@ const Companion kCompanion[] = {
     {"ORBEX5wf_CWM", ProgramMessage::Kind::CwMessage},
 };
 
+// The message as the refusal quotes it: a long one is cut.
+QString quoted(const QString& m) { return "\"" + (m.size() > 40 ? m.left(40) + "…" : m) + "\""; }
+
+ProgramMessage unusable(const QString& problem) {
+  ProgramMessage out;
+  out.problem = QStringLiteral("他のプログラムからの指示を受け付けません: ") + problem;
+  return out;
+}
+
 ProgramMessage companion(const QString& m) {
   ProgramMessage out;
   for (const Companion& c : kCompanion) {
@@ -33,12 +42,12 @@ ProgramMessage companion(const QString& m) {
     out.text = c.kind == ProgramMessage::Kind::CwMessage ? rest : rest.trimmed();
     if (c.kind == ProgramMessage::Kind::ZeroIn || c.kind == ProgramMessage::Kind::TxShift) {
       const std::optional<int32_t> hz = WholeNumber(out.text);
-      if (!hz) return {};
+      if (!hz) return unusable(command + QStringLiteral(" の値 ") + quoted(out.text) + QStringLiteral(" は Hz の整数として読めません"));
       out.hz = *hz;
     }
     return out;
   }
-  return out;
+  return unusable(quoted(m) + QStringLiteral(" はリグコンの指示ではありません"));
 }
 
 }  // namespace
@@ -50,11 +59,13 @@ ProgramMessage ParseProgramMessage(const QByteArray& bytes) {
   out.fields = m.split(u'+');
   if (m.left(7) == QLatin1String("SatMate")) {
     // Fields 0 .. 8 are always read; the tenth decides whether the QSO goes to the log.
-    if (out.fields.size() <= kSatMateCodeField) return {};
+    if (out.fields.size() <= kSatMateCodeField)
+      return unusable(QStringLiteral("SatMate の指示の項目が足りません (%1 項目): ").arg(out.fields.size()) + quoted(m));
     out.kind = ProgramMessage::Kind::SatMate;
     return out;
   }
-  if (out.fields.size() <= kSpotModeField) return {};
+  if (out.fields.size() <= kSpotModeField)
+    return unusable(quoted(m) + QStringLiteral(" は読めません (コール+コード+...+周波数+モード の形ではありません)"));
   out.kind = ProgramMessage::Kind::Spot;
   return out;
 }

@@ -14,6 +14,7 @@ struct ProgramMessage {
   QString text;        // the argument of a companion command (number, rig digit, CW text)
   int32_t hz = 0;      // ZeroIn / TxShift
   QStringList fields;  // SatMate and spot: the text split at "+"
+  QString problem;     // Unusable: why, in the operator's words
 };
 
 // The message as received: Windows-31J bytes, NULs removed, blanks trimmed. A companion command whose

@@ -93,6 +93,33 @@ TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt)
   EXPECT_TRUE(IpcSend("Receiver L", "forgotten", &answer)) << "the receiver lives on";
 }
 
+TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
+  IpcReceiver receiver("Receiver H");
+  receiver.Received = [&](const QByteArray&, const IpcAnswer& a) {
+    // A window opens meanwhile, and the close is seen before the answer.
+    (void)QTest::qWaitFor([&] {
+      const auto* socket = receiver.findChild<QLocalSocket*>();
+      return !socket || socket->state() != QLocalSocket::ConnectedState;
+    });
+    a.Send(kIpcHandled);
+  };
+  sockaddr_un address{AF_UNIX, {}};
+  ::strncpy(address.sun_path, QFile::encodeName(IpcSocketPath("Receiver H")).constData(), sizeof(address.sun_path) - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(::write(fd, "\x05\0\0\0hello", 9), 9);
+  ::shutdown(fd, SHUT_WR);
+  QByteArray answer;
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    char b[8];
+    const ssize_t n = ::read(fd, b, sizeof b);
+    if (n > 0) answer.append(b, n);
+    return answer.size() >= 4 || n == 0;
+  }));
+  ::close(fd);
+  EXPECT_EQ(answer, QByteArray(4, '\0'));
+}
+
 TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   IpcReceiver receiver("Receiver C");
   int handled = 0;

@@ -117,10 +117,17 @@ TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
 TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
   RigPortState.RigModel = "ICOM";
   RigPortState.CivAddress = "94";
-  RigPortState.PortName = "COM3";  // from a settings file copied from Windows
-  RigPortOpen();
-  EXPECT_EQ(RigPortState.PortOpen, 0);
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-COM3 が見つかりません");
+  // A name from a settings file copied from Windows, a device not plugged in, no name: what to do.
+  const QString choose = "「リグコン関係の設定」の「COM ﾁｪｯｸ」でポートを選び直して下さい)";
+  for (const auto& [name, text] :
+       {std::pair{QString("COM3"), " は Windows のポートの名前で、この機械にはありません (この機械では /dev/ttyUSB0 などの名前です。" + choose},
+        {QString("/dev/ttyUSB97"), " が見つかりません (リグの電源と USB ケーブルを確かめるか、" + choose},
+        {QString(""), " (ポートの名前が空です。" + choose}}) {
+    RigPortState.PortName = name;
+    RigPortOpen();
+    EXPECT_EQ(RigPortState.PortOpen, 0);
+    EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + text);
+  }
   RigPoll();  // nothing to do, nothing breaks
   QString code = "03";
   RigSetMode(code);
@@ -206,7 +213,7 @@ TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
   EXPECT_FALSE(RigPollTimer().Running());
   EXPECT_TRUE(heard.statuses.contains("RIG Control Port-" + name + " 異常です"));
   // The reopen finds the device gone.
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + name + " が見つかりません");
+  EXPECT_TRUE(RigPortState.StatusText.startsWith("RIG Control Port-" + name + " が見つかりません (リグの電源と"));
   EXPECT_TRUE(heard.hz.isEmpty());
   // The program stays usable: the next poll and a setter do nothing.
   RigPoll();
@@ -224,6 +231,29 @@ TEST_F(CatPort, SlowAnswerWithinTheTimeoutIsRead) {
   RigPoll();
   EXPECT_EQ(heard.hz.size(), 1);
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+}
+
+TEST_F(CatPort, AnAnswerInAnotherModelsLayoutShowsNoFrequencyAndSaysSo) {
+  // The models whose polls send the same command, the rig on the line answering as the other one.
+  // The FT-847's and the FT-817's answers are alike: either reads the other's right.
+  const QList<std::pair<const char*, const char*>> pairs = {
+      {"FT2000", "FT991"}, {"FT2000", "KENWOOD"}, {"FT991", "FT2000"},   {"FT991", "KENWOOD"}, {"KENWOOD", "FT2000"},
+      {"KENWOOD", "FT991"}, {"FT920", "FT900"},   {"FT920", "FT1000MP"}, {"FT900", "FT920"},   {"FT900", "FT1000MP"},
+      {"FT1000MP", "FT920"}, {"FT1000MP", "FT900"}, {"FT847", "FT817"},  {"FT817", "FT847"}};
+  for (const auto& [chosen, onTheLine] : pairs) {
+    for (int64_t hz : {7'025'000, 14'200'000}) {
+      PtyTransceiver& r = Connect(chosen, "94", onTheLine);
+      r.FreqHz = hz;
+      heard.hz.clear();
+      Poll();
+      const bool alike = QString(chosen).startsWith("FT8");
+      EXPECT_EQ(heard.hz, alike ? QList<int64_t>{hz} : QList<int64_t>{}) << chosen << " " << onTheLine;
+      if (!alike) {
+        EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " の応答が " + chosen +
+                                               " の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
+      }
+    }
+  }
 }
 
 TEST_F(CatPort, ExchangesNeverInterleave) {

@@ -62,7 +62,8 @@ TEST_F(Civ, GarbageAndPartialFramesPublishNothing) {
     Poll();
   }
   EXPECT_TRUE(heard.hz.isEmpty());
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() +
+                                         " の応答が ICOM の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
   // A frame of another rig on the bus before ours is passed over.
   r.Answer = [](const QByteArray& c) -> std::optional<QByteArray> {
     if (c == Hex("FEFE94E003FD")) return Hex("FEFEE0A20300000000 00FD FEFEE0940300500207 00FD");
@@ -97,7 +98,7 @@ TEST_F(Civ, SettersSendTheirFrames) {
   EXPECT_EQ(r.FreqHz, 5'760'100'000);
   EXPECT_FALSE(RigSetFreqHz(10'368'100'000));
   EXPECT_EQ(r.Commands().size(), 1);
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control ICOM に 10368.100000 MHz は設定できません");
+  EXPECT_TRUE(heard.refusals.last().startsWith("RIG Control ICOM に 10368.100000 MHz は設定できません"));
 }
 
 TEST_F(Civ, AddressThatIsNotHexSendsNothing) {

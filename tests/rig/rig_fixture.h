@@ -21,7 +21,7 @@ inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | 
 
 struct HeardFromRig : RigListener {
   QList<int64_t> hz;
-  QStringList entryTexts, statusBarTexts, modes, statuses;
+  QStringList entryTexts, statusBarTexts, modes, statuses, refusals;
   int polls = 0;
   void RigFrequency(int64_t f, const QString& entry, const QString& status) override {
     hz << f;
@@ -30,6 +30,7 @@ struct HeardFromRig : RigListener {
   }
   void RigMode(const QString& mode) override { modes << mode; }
   void RigStatus(const QString& text) override { statuses << text; }
+  void RigRefused(const QString& reason) override { refusals << reason; }
   void RigPolled() override { ++polls; }
 };
 
@@ -46,11 +47,13 @@ class RigLinkTest : public ::testing::Test {
     RemoveRigListener(&heard);
     RigPortState = {};
   }
-  // A simulated `model` on its own pseudo-terminal, and the link opened to it.
-  PtyTransceiver& Connect(const QString& model, const QString& civAddress = "94") {
+  // A simulated `model` on its own pseudo-terminal, and the link opened to it; `answering`: the rig
+  // on the line is that model instead (the operator chose the wrong one).
+  PtyTransceiver& Connect(const QString& model, const QString& civAddress = "94", const QString& answering = {}) {
     // The port goes before its terminal: a pseudo-terminal's number is free again once its rig goes.
     RigPortClose();
-    rig = std::make_unique<PtyTransceiver>(model, static_cast<unsigned char>(civAddress.toUInt(nullptr, 16)));
+    rig = std::make_unique<PtyTransceiver>(answering.isEmpty() ? model : answering,
+                                           static_cast<unsigned char>(civAddress.toUInt(nullptr, 16)));
     RigPortState.RigModel = model;
     RigPortState.PortName = rig->PortName();
     RigPortState.CivAddress = civAddress;

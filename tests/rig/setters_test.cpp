@@ -43,11 +43,11 @@ TEST_F(Tuning, TuneSetsModeForTheFrequencyThenTheFrequency) {
   RigTuneTo(144'100'000);
   EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;", "FA122100000;"}));
 
-  // An offset larger than the frequency: nothing goes out as a frequency.
+  // An offset larger than the frequency: nothing goes out, not even the mode.
   r.ClearReceived();
   RigTuneTo(14'000'000);
-  EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;"}));
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control FT991 に -8.000000 MHz は設定できません");
+  EXPECT_TRUE(r.TextCommands().isEmpty());
+  EXPECT_EQ(heard.refusals.last(), "RIG Control FT991 に -8.000000 MHz は設定できません (0.03-56, 118-164, 420-470 MHz)");
 
   // The satellite program asked for CW: every mode set is CW.
   r.ClearReceived();
@@ -86,6 +86,29 @@ TEST_F(Tuning, XitShiftsOfTheTextModels) {
   EXPECT_TRUE(icom.Commands().isEmpty());
 }
 
+TEST_F(Tuning, EachModelIsSetOnlyWithinItsOwnRanges) {
+  // The top of what each model tunes by its maker's coverage, and frequencies it does not tune.
+  const QList<std::pair<const char*, QList<int64_t>>> cases = {
+      {"ICOM", {5'850'000'000, 25'000, 300'000'000, 3'000'000'000}}, {"KENWOOD", {1'300'000'000, 2'400'100'000, 100'000'000}},
+      {"FT767", {440'000'000, 40'000'000, 1'295'000'000}},           {"FT817", {470'000'000, 60'000'000, 1'295'000'000}},
+      {"FT847", {512'000'000, 30'000'010, 1'295'000'000}},           {"FT900", {30'000'000, 144'100'000}},
+      {"FT920", {56'000'000, 144'100'000}},                          {"FT1000MP", {30'000'000, 144'100'000, 433'000'000}},
+      {"JST-245", {54'000'000, 144'100'000}},                        {"FT2000", {60'000'000, 144'100'000}},
+      {"FT991", {470'000'000, 100'000'000, 1'295'000'000}}};
+  for (const auto& [model, hz] : cases) {
+    PtyTransceiver& r = Connect(model);
+    EXPECT_TRUE(RigSetFreqHz(hz[0])) << model;
+    EXPECT_EQ(r.FreqHz, hz[0]) << model;
+    for (int64_t beyond : hz.mid(1)) {
+      r.ClearReceived();
+      EXPECT_FALSE(RigSetFreqHz(beyond)) << model << " " << beyond;
+      EXPECT_TRUE(r.Commands().isEmpty() && heard.refusals.last().startsWith(
+                                                QString("RIG Control %1 に %2 MHz は設定できません (").arg(model, MhzText(beyond))))
+          << model << " " << beyond;
+    }
+  }
+}
+
 TEST_F(Tuning, ZeroInRetunesByTheOffset) {
   PtyTransceiver& r = Connect("FT2000");
   RigPoll();
@@ -110,13 +133,13 @@ TEST_F(Tuning, CwMessagesPerFamily) {
     MsgBoxResponder boxes;  // none is shown
     kenwood.ClearReceived();
     RigSendCwMessage("CQ CQ CQ DE JA1XYZ JA1XYZ K");  // longer than the 24 characters of KY
-    EXPECT_EQ(RigPortState.StatusText, "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1XYZ JA1XYZ K");
+    EXPECT_EQ(heard.refusals.last(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1XYZ JA1XYZ K");
+    RigTxShift(100000);
+    EXPECT_EQ(heard.refusals.last(), "RIG Control KENWOOD に XIT 100000 Hz は設定できません (5 桁まで)");
+    RigZeroIn(2147483647);  // beyond the model's range: not even the XIT goes off
+    EXPECT_EQ(heard.refusals.last(),
+              "RIG Control KENWOOD に 2147.483647 MHz は設定できません (0.03-60, 142-152, 420-450, 1240-1300 MHz)");
     EXPECT_TRUE(kenwood.TextCommands().isEmpty());
-    EXPECT_FALSE(RigTxShift(100000));
-    EXPECT_EQ(RigPortState.StatusText, "RIG Control KENWOOD に XIT 100000 Hz は設定できません (5 桁まで)");
-    RigZeroIn(2147483647);  // beyond the model's range: only the XIT goes off
-    EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;"}));
-    EXPECT_EQ(RigPortState.StatusText, "RIG Control KENWOOD に 2147.483647 MHz は設定できません");
   }
 
   PtyTransceiver& ft991 = Connect("FT991");
@@ -127,11 +150,13 @@ TEST_F(Tuning, CwMessagesPerFamily) {
   EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"KM2CQ TEST};", "KY7;", "KM5};", "KYA;", "KM3CQKY1};"}));
 
   PtyTransceiver& icom = Connect("ICOM");
-  RigSendCwMessage(QString(40, u'A'));
+  RigSendCwMessage(QString(30, u'A'));
+  RigSendCwMessage(QString(31, u'A'));  // cut, it would be another message on the air
   RigSendCwMessage("L=10");
   RigSendCwMessage("5NN\xFD");
   EXPECT_EQ(icom.Commands(), QList<QByteArray>({Hex("FEFE94E017") + QByteArray(30, 'A') + Hex("FD"),
                                                 Hex("FEFE94E017FFFD"), Hex("FEFE94E017") + "5NN" + Hex("FD")}));
+  EXPECT_EQ(heard.refusals.last(), "CW メッセージが長すぎるので送りません (30 文字まで、31 文字): " + QString(31, u'A'));
 }
 
 TEST_F(Tuning, BandCommandsFromTheSheetsHeadings) {

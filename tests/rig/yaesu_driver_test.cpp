@@ -59,7 +59,8 @@ TEST_F(YaesuBinary, ShortOrZeroRepliesPublishNothing) {
   Poll();
   EXPECT_TRUE(heard.hz.isEmpty());
   EXPECT_EQ(RigPortState.ModeText, "USB");
-  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " 応答がありません");
+  EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() +
+                                         " の応答が FT1000MP の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
 
   r.CutReplyTo.reset();
   r.FreqHz = 0;

@@ -287,7 +287,7 @@ QByteArray PtyTransceiver::YaesuReply(const QByteArray& frame) {
   }
   // FT900, FT920, FT1000MP
   if (op == 0x10 && p(3) == 0x02) {
-    const int length = model_ == "FT900" ? 10 : model_ == "FT920" ? 28 : 16;
+    const int length = model_ == "FT900" ? 19 : model_ == "FT920" ? 28 : 16;
     QByteArray status(length, '\0');
     if (model_ == "FT900") {
       status.replace(2, 3, bigEndian(FreqHz / 10, 3));
@@ -323,9 +323,9 @@ QByteArray PtyTransceiver::TextReply(const QByteArray& raw) {
       a = a.leftJustified(29, '0') + mode.kenwood;
       return a.leftJustified(37, '0') + ";";
     }
+    // Memory channel, frequency, clarifier, RX and TX clarifier, mode, VFO, CTCSS, "00", shift.
     const int digits = model_ == "FT991" ? 9 : 8;
-    const QByteArray a = "IF001" + QByteArray::number(FreqHz).rightJustified(digits, '0');
-    return a.leftJustified(model_ == "FT991" ? 26 : 25, '0') + ";";
+    return "IF001" + QByteArray::number(FreqHz).rightJustified(digits, '0') + "+000000" + mode.yaesuText[1] + "00000;";
   }
   if (kenwood && c == "FR;") return VfoB ? "FR1;" : "FR0;";
   if (c.startsWith("FA") || c.startsWith("FB")) FreqHz = c.mid(2, c.size() - 3).toLongLong();

@@ -6,8 +6,9 @@
 //   orbexsend "JA1ABC+1002+x+7.025+CW"
 //   orbexsend --to "SendSpot for JCV/HWCV" "..."
 //
-// The text is sent in Windows-31J. Exit status: 0 handled, 1 nobody listens or no answer came,
-// 2 a usage error, or a text the receiver would refuse or ORBEX5 refused (its status line says why).
+// The text is sent in Windows-31J. ORBEX5 answers a rig command once the rig took it or refused it,
+// after the commands queued before it. Exit status: 0 carried out, 1 nobody listens or no answer came
+// within five minutes, 2 a usage error, or a command ORBEX5 refused (its status bar says why).
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -38,14 +39,17 @@ int main(int argc, char** argv) {
     err << "orbexsend: " << why << "\n";
     return 1;
   }
+  // Each rig command takes the rig well under a second: five minutes cover a burst of some hundred
+  // commands queued before this one, and end the wait for a program that no longer answers.
+  constexpr int kAnswerWaitMs = 5 * 60 * 1000;
   int32_t answer = 0;
-  if (!IpcSend(to, message, &answer)) {
+  if (!IpcSend(to, message, &answer, kAnswerWaitMs)) {
     err << "orbexsend: no answer from \"" << to << "\" (is it running?)\n";
     return 1;
   }
   // Other receivers' answers mean what their programs make of them.
   if (to == ours && answer == kIpcRefused) {
-    err << "orbexsend: ORBEX5 refused the command (its status line says why)\n";
+    err << "orbexsend: ORBEX5 refused the command (its status bar says why)\n";
     return 2;
   }
   return 0;

@@ -286,7 +286,7 @@ void RigCFG::Text5_KeyPress(int& k) {
   if (k == vbKeyBack) return;
   if (k == vbKeyReturn) {
     if (keys.Port != "NONE") {
-      RigPortState.UseRig(settingOf(keys.Port, keys.RigType, keys.BaudRate, keys.StopBit, keys.IcomAddress));
+      RigPortState.UseRig(1, settingOf(keys.Port, keys.RigType, keys.BaudRate, keys.StopBit, keys.IcomAddress));
       RigPortOpen();
     }
     return;
@@ -375,7 +375,7 @@ void RigCFG::Close(bool fromMenu) {
   if (sheet) {
     if (keys.Port != "NONE") {
       sheet->Frame4.show();
-      s.UseRig(s.Rig1);
+      s.UseRig(1);
       RigPortOpen();
       if (fromMenu) sheet->RigSel.SetVisible(true);
     } else {
@@ -383,17 +383,11 @@ void RigCFG::Close(bool fromMenu) {
       if (fromMenu) sheet->RigSel.SetVisible(false);
     }
     sheet->Rig2.SetVisible(keys.TwoRig == "YES");
-    // The rig menu names the models just stored; rig 1 is the one in use again.
+    // The rig menu names the models just stored, and marks the rig in use.
     sheet->Rig1.SetCaption(keys.RigType);
     sheet->Rig2.SetCaption(keys.RigType2);
-    sheet->Rig1.SetChecked(true);
-    sheet->Rig2.SetChecked(false);
-    if (keys.TwoRig == "YES") {
-      sheet->Check9.show();
-    } else {
-      sheet->Check9.SetValue(0);
-      sheet->Check9.hide();
-    }
+    sheet->ShowRigInUse();
+    sheet->Check9.setVisible(keys.TwoRig == "YES");
     sheet->Frame4.SetWidth(3015);
     if (fromMenu) {
       const QString& m = keys.RigType;

@@ -181,12 +181,7 @@ void CWSHEET::LoadSheet() {
   offerAcaList();
   // Transceiver controls.
   const QString twoRig = ReadIni("RIG_CON_CFG", "TWORIG");
-  if (twoRig == "YES") {
-    Check9.show();
-  } else {
-    Check9.SetValue(0);
-    Check9.hide();
-  }
+  Check9.setVisible(twoRig == "YES");
   Frame4.SetWidth(3015);
   Frame4.setVisible(RigPortState.Rig1.PortName != "NONE");
   Text1.setText(QString());
@@ -239,11 +234,10 @@ void CWSHEET::LoadSheet() {
   const bool mmqsl = Settings.QslProgramPath.contains("MMQSL.EXE", Qt::CaseInsensitive);
   mmqLine.SetVisible(mmqsl);
   exMMQSL.SetVisible(mmqsl);
-  RigPortState.UseRig(RigPortState.Rig1);
+  RigPortState.UseRig(1);
   Rig1.SetCaption(RigPortState.Rig1.RigModel);
-  Rig1.SetChecked(true);
   Rig2.SetCaption(RigPortState.Rig2.RigModel);
-  Rig2.SetChecked(false);
+  ShowRigInUse();
   // The rig menu holds the rig settings and the CAT test as well: shown to every operator with a rig.
   RigSel.SetVisible(twoRig == "YES" || RigPortState.Rig1.PortName != "NONE");
   Rig2.SetVisible(twoRig == "YES");
@@ -577,8 +571,8 @@ bool CWSHEET::ReturnToStartWindow(const VbForm* keep, bool offerPrevious) {
   // keeps the sheet as well.
   if (!UnloadCompanionWindows(keep)) return false;
   RigPortClose();
-  RigPortState.UseRig(RigPortState.Rig1);
-  Check9.SetValue(0);
+  RigPortState.UseRig(1);
+  ShowRigInUse();
   UnloadForm<OrbexTips>();
   Label2.setText(kBusyText);
   Frame1.show();

@@ -33,6 +33,15 @@
 inline constexpr char kProgramMessageTitle[] = "ORBEX5";
 
 class IpcReceiver;
+class RefusalNote;
+
+// How long a refusal stands over the sheet's status bar: at most StandsMs, and the operator's key or
+// click ends it once it stood ReadMs.
+struct RefusalNoteTimesData {
+  int StandsMs = 10'000;
+  int ReadMs = 2'000;
+};
+inline RefusalNoteTimesData RefusalNoteTimes;
 
 // What the operator is told when a reading of the sheet stopped (SheetTally's status codes). An Esc
 // counts as an interruption whichever window saw it, not as a file that would not open.
@@ -57,9 +66,17 @@ class CWSHEET : public VbForm {
   SheetProgress& Progress() { return progress_; }
   // Tunes the current rig to `hz` with the mode for that frequency (the transverter's IF when it is on).
   void SetRigFreq(int64_t& hz);
-  // Carries out one command received from another program. False: a companion command the rig could
-  // not be given (out of its range, a CW text too long), which its sender is told.
-  bool HandleProgramMessage(const QByteArray& bytes);
+  // Carries out one command received from another program and tells `done` whether it was carried out
+  // (true) or refused (false: not readable, or a companion command the rig could not be given; the
+  // reason stands on the status bar). A rig command is told when the rig took it, after the ones before.
+  void HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done);
+  // A refused command's reason over the status bar, readable until the operator acts or for some seconds.
+  void ShowRefusal(const QString& reason);
+  // Rig 1 or 2 in use, as the tick, the menu or the companion chose it (the port reopened); false when
+  // it could not be changed (port closed, rig 2 without a port), which is said.
+  bool UseRigNumber(int rig);
+  // The tick "Rig#2", the menu's and the pop-up's marks: the rig in use.
+  void ShowRigInUse();
   // Empties the QSO panel and disarms its QSL print button.
   void ResetQsoPanel();
   // Back to the start window as "起動画面に戻る" goes, the window `keep` left open. Without
@@ -360,12 +377,10 @@ class CWSHEET : public VbForm {
 
   // The rig panel: rig choice, VFO exchange, QSY; the rig's frequency in the status bar.
   void wireRigPanel();
-  void SelectRig(int rig);
   void ApplyRigModelRule();
   void Check9_Click();
   void Rig1_Click();
   void Rig2_Click();
-  void tickRigInUse();
   void StatusBar1_PanelClick(int panel);
   void Command5_Click();
   void Command15_Click();
@@ -377,4 +392,5 @@ class CWSHEET : public VbForm {
   SheetWindowProgress progress_;
   std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;
+  RefusalNote* refusalNote_ = nullptr;  // a child of this window
 };

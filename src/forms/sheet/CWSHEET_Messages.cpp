@@ -22,8 +22,10 @@ void CWSHEET::listenToOtherPrograms() {
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
+  // A rig command is answered when the rig took it or refused it, after those queued before it; only
+  // the answer is kept meanwhile, never this window.
   messages_->Received = [this](const QByteArray& bytes, const IpcAnswer& answer) {
-    answer.Send(HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused);
+    HandleProgramMessage(bytes, [answer](bool carriedOut) { answer.Send(carriedOut ? kIpcHandled : kIpcRefused); });
   };
 }
 
@@ -58,33 +60,37 @@ void CWSHEET::satelliteQsoToLog(const QStringList& f) {
   }
 }
 
-bool CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
+void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done) {
   const ProgramMessage m = ParseProgramMessage(bytes);
   using Kind = ProgramMessage::Kind;
   switch (m.kind) {
-    case Kind::RigNumber:
-      Check9.SetValue(m.text == "1" ? 1 : 0);
-      return true;
+    case Kind::RigNumber: {
+      // As a tick of "Rig#2" does: nothing when that rig is in use already.
+      const int rig = m.text == "1" ? 2 : 1;
+      if (RigPortState.RigInUse == rig) return done(true);
+      const bool changed = UseRigNumber(rig);
+      Text3.setFocus();
+      return done(changed);
+    }
     case Kind::ZeroIn:
-      return RigZeroIn(m.hz);
+      return RigZeroIn(m.hz, done);
     case Kind::TxShift:
-      return RigTxShift(m.hz);
+      return RigTxShift(m.hz, done);
     case Kind::XitOff:
-      RigXitOff();
-      return true;
+      return RigXitOff(done);
     case Kind::CompanionClosed:
-      return true;
+      return done(true);
     case Kind::CwMessage:
-      return RigSendCwMessage(m.text);
+      return RigSendCwMessage(m.text, done);
     case Kind::SatMate:
       QsoRules.QslFlagCode = "0";
       Text2.setText(m.fields[kSatMateCodeField]);
       if (m.fields.size() <= kSatMateLogField) {
         RigPortState.ManualFreqFlag = 0;
-        return true;
+        return done(true);
       }
       if (m.fields[kSatMateLogField] == "T") satelliteQsoToLog(m.fields);
-      return true;
+      return done(true);
     case Kind::Spot:
       Text3.setText(QString());
       Text2.setText(QString());
@@ -93,10 +99,11 @@ bool CWSHEET::HandleProgramMessage(const QByteArray& bytes) {
       RigPortState.SatMateMode = m.fields[kSpotModeField];
       Text3.setText(m.fields[kSpotCallField]);
       Text3.setFocus();
-      return true;
+      return done(true);
     case Kind::Unusable:
       RigPortState.ManualFreqFlag = 0;
-      return true;
+      ShowRefusal(m.problem);
+      return done(false);
   }
-  return true;
+  done(false);
 }

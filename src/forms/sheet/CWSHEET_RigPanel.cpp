@@ -1,5 +1,9 @@
 // The sheet's transceiver panel: which of the two configured rigs is in use, the VFO exchange, the
 // QSY box, and the rig's frequency in panel 3 of the status bar.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSignalBlocker>
+#include <QTimer>
 #include <cmath>
 
 #include "forms/rig/CATtestMod.h"
@@ -22,6 +26,7 @@ class SheetRigListener : public RigListener {
   void RigStatus(const QString& text) override {
     if (!text.isEmpty()) sheet_.StatusBar1.SetPanelText(3, text);
   }
+  void RigRefused(const QString& reason) override { sheet_.ShowRefusal(reason); }
 
  private:
   CWSHEET& sheet_;
@@ -29,7 +34,45 @@ class SheetRigListener : public RigListener {
 
 }  // namespace
 
+// A refusal stands over the status bar, whatever the polls write under it, until the operator's first
+// key or click on the sheet after it could be read, or for some seconds.
+class RefusalNote : public QObject {
+ public:
+  explicit RefusalNote(CWSHEET& sheet) : QObject(&sheet), sheet_(sheet) {
+    end_.setSingleShot(true);
+    connect(&end_, &QTimer::timeout, this, &RefusalNote::End);
+  }
+  void Show(const QString& reason) {
+    sheet_.StatusBar1.ShowAcross(reason);
+    shown_.start();
+    end_.start(RefusalNoteTimes.StandsMs);
+    qApp->installEventFilter(this);
+  }
+  void End() {
+    qApp->removeEventFilter(this);
+    end_.stop();
+    sheet_.StatusBar1.ShowAcross(QString());
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::KeyPress || t == QEvent::MouseButtonPress) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == &sheet_ && shown_.elapsed() >= RefusalNoteTimes.ReadMs)
+      End();
+    return false;
+  }
+
+ private:
+  CWSHEET& sheet_;
+  QTimer end_;
+  QElapsedTimer shown_;
+};
+
+void CWSHEET::ShowRefusal(const QString& reason) { refusalNote_->Show(reason); }
+
 void CWSHEET::wireRigPanel() {
+  refusalNote_ = new RefusalNote(*this);
   rigListener_ = std::make_unique<SheetRigListener>(*this);
   AddRigListener(rigListener_.get());
   connect(this, &QObject::destroyed, [l = rigListener_.get()] { RemoveRigListener(l); });
@@ -40,8 +83,9 @@ void CWSHEET::wireRigPanel() {
   Command5.Click = [this] { Command5_Click(); };
   Command15.Click = [this] { Command15_Click(); };
   openRCONcfg.Click = [this] {
-    Check9.SetValue(0);
     RigPortClose();
+    RigPortState.UseRig(1);  // the dialog's settings are rig 1's
+    ShowRigInUse();
     Form<RigCFG>().Show();
   };
   // The rig's settings and memories saved and written back: the CAT test window.
@@ -57,58 +101,46 @@ bool CWSHEET::BandHeading_RightClick(int column) {
   return RigSendBandCommand(MSFlexGrid2.TextMatrix(0, column));
 }
 
-void CWSHEET::SelectRig(int rig) { RigPortState.UseRig(rig == 2 ? RigPortState.Rig2 : RigPortState.Rig1); }
-
 void CWSHEET::ApplyRigModelRule() {
   const QString& m = RigPortState.RigModel;
   Command5.setVisible(m == "FT2000" || m == "FT991" || m == "FT817" || m == "ICOM");
 }
 
-void CWSHEET::Check9_Click() {
-  if (RigPortState.PortOpen != 1) return;
-  RigPortClose();
-  if (Check9.Value() == 1) {
-    if (RigPortState.Rig2.PortName != "NONE") SelectRig(2);
+bool CWSHEET::UseRigNumber(int rig) {
+  QString refused;
+  if (RigPortState.PortOpen != 1) {
+    refused = QStringLiteral("RIG Control リグのポートが開いていないので切り替えません");
   } else {
-    SelectRig(1);
+    RigPortClose();
+    if (rig == 1 || RigPortState.Rig2.PortName != "NONE") {
+      RigPortState.UseRig(rig);
+    } else {
+      refused = QStringLiteral("RIG Control Rig#2 のポートが設定されていません (「リグコン関係の設定」で設定して下さい)");
+    }
+    ApplyRigModelRule();
+    RigPortOpen();
   }
-  ApplyRigModelRule();
-  RigPortOpen();
-  Text3.setFocus();
+  ShowRigInUse();
+  if (!refused.isEmpty()) ShowRefusal(refused);
+  return refused.isEmpty();
 }
 
-// The menu's marks toggle themselves on a click; they follow the rig in use only.
-void CWSHEET::tickRigInUse() {
-  const RigPortStateData& s = RigPortState;
-  const auto inUse = [&s](const RigSetting& r) {
-    return r.PortName != "NONE" && s.PortName == r.PortName && s.RigModel == r.RigModel;
-  };
-  const bool two = inUse(s.Rig2) && !inUse(s.Rig1);
+void CWSHEET::ShowRigInUse() {
+  const bool two = RigPortState.RigInUse == 2;
+  const QSignalBlocker quiet(Check9);  // showing the rig is no choice of one
+  Check9.SetValue(two ? 1 : 0);
   Rig1.SetChecked(!two);
   Rig2.SetChecked(two);
 }
 
-void CWSHEET::Rig1_Click() {
-  if (RigPortState.PortOpen != 1) return tickRigInUse();
-  RigPortClose();
-  SelectRig(1);
-  tickRigInUse();
-  Check9.SetValue(0);
-  ApplyRigModelRule();
-  RigPortOpen();
+void CWSHEET::Check9_Click() {
+  UseRigNumber(Check9.Value() == 1 ? 2 : 1);
+  Text3.setFocus();
 }
 
-void CWSHEET::Rig2_Click() {
-  if (RigPortState.PortOpen != 1) return tickRigInUse();
-  RigPortClose();
-  if (RigPortState.Rig2.PortName != "NONE") {
-    SelectRig(2);
-    Check9.SetValue(1);  // finds the port closed: nothing more
-  }
-  tickRigInUse();
-  ApplyRigModelRule();
-  RigPortOpen();
-}
+void CWSHEET::Rig1_Click() { UseRigNumber(1); }
+
+void CWSHEET::Rig2_Click() { UseRigNumber(2); }
 
 void CWSHEET::StatusBar1_PanelClick(int panel) {
   if (panel == 3 && RigPortState.TwoRig == "YES") PopupMenu(RigSel);

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtEndian>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,11 +224,20 @@ struct IpcAnswer::Pending {
   QPointer<IpcReceiver> receiver;
   QPointer<QLocalSocket> socket;
   QPointer<QTimer> idle;
+  // The connection's own descriptor, kept for the answer: a sender that closed its writing side after
+  // its message still reads, but the socket object takes that close for the end of the connection.
+  int descriptor = -1;
   bool sent = false;
   void send(int32_t result) {
     if (sent) return;
     sent = true;
+    if (descriptor >= 0 && !(socket && socket->state() == QLocalSocket::ConnectedState)) {
+      const QByteArray h = header(uint32_t(result));
+      (void)!::send(descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    }
     if (receiver && socket && idle) receiver->answer(socket, idle, result);
+    if (descriptor >= 0) ::close(descriptor);
+    descriptor = -1;
   }
   ~Pending() { send(kIpcRefused); }
 };
@@ -276,6 +286,8 @@ void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
     reply.pending_->receiver = this;
     reply.pending_->socket = socket;
     reply.pending_->idle = idle;
+    // Without a descriptor to spare (none left) the answer goes only while the connection is whole.
+    reply.pending_->descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     {
       // A copy: the handler may end this receiver, and the function with it, while it runs.
       const auto handler = Received;

@@ -17,7 +17,8 @@
 // kIpcRefused for one they refused (said to the operator). The next message of a connection reaches the
 // handler once the one before it was answered, so answers keep their order. A length above
 // kIpcMaxMessage, or a connection that has not sent a whole message within IpcSettings.IdleMs, is
-// dropped without reaching the handler.
+// dropped without reaching the handler. A sender that closes its writing side once its message is out
+// still gets the answer.
 // A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
 // a new server object (one the library closed is not used again). A handler may run a box or a wait:
 // the connection is not dropped as idle meanwhile, and one that went during it is not written to.
@@ -58,9 +59,10 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer = 
 
 class IpcReceiver;
 
-// The answer to one message. Copies share it; the first Send goes to the sender, later ones are ignored,
-// and one whose sender or receiver went meanwhile is dropped. A message whose every copy went unsent is
-// answered kIpcRefused: nothing the handler forgot is claimed as done.
+// The answer to one message. Copies share it; the first Send goes to the sender, later ones are ignored.
+// It reaches a sender that closed its writing side, also after the receiver went; one whose sender went
+// meanwhile is dropped. A message whose every copy went unsent is answered kIpcRefused: nothing the
+// handler forgot is claimed as done.
 class IpcAnswer {
  public:
   void Send(int32_t result) const;

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <algorithm>
+#include <QSizeGrip>
 #include <QStatusBar>
 
 #include "platform/ui/keys.h"
@@ -75,6 +76,31 @@ void StatusBar::ShowNote(int panel, const QString& text) {
   if (bar_) bar_->repaint();
 }
 
+void StatusBar::ShowAcross(const QString& text) {
+  acrossText_ = text;
+  if (!bar_) return;
+  if (!across_) {
+    across_ = new QLabel(bar_);
+    across_->setFrameShape(QFrame::Panel);
+    across_->setFrameShadow(QFrame::Sunken);
+    across_->setTextFormat(Qt::PlainText);
+    across_->setAutoFillBackground(true);
+  }
+  across_->setVisible(!text.isEmpty());
+  placeAcross();
+  if (!text.isEmpty()) across_->raise();
+}
+
+void StatusBar::placeAcross() {
+  if (!across_ || !bar_) return;
+  QRect room = bar_->rect();
+  if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible()) room.setRight(grip->x() - 1);
+  across_->setGeometry(room);
+  const int width = across_->contentsRect().width() - 2 * across_->margin();
+  across_->setText(across_->fontMetrics().elidedText(acrossText_, Qt::ElideRight, std::max(width, 0)));
+  across_->setToolTip(across_->text() == acrossText_ ? QString() : acrossText_);
+}
+
 void StatusBar::SetPanelWidth(int panel, int twips) {
   if (QLabel* l = Panel(panel)) l->setMinimumWidth(TwipsToPx(twips));
 }
@@ -84,6 +110,7 @@ void StatusBar::SetVisible(bool on) {
 }
 
 bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && watched == bar_.data()) placeAcross();
   if (event->type() != QEvent::MouseButtonRelease || watched->signalsBlocked()) return false;
   const auto* e = static_cast<QMouseEvent*>(event);
   if (PanelClick && e->button() == Qt::LeftButton) {

@@ -29,6 +29,11 @@ class StatusBar : public QObject {
   void SetPanelText(int panel, const QString& text);
   // A passing note (a wait) in `panel`, shown at once; "" ends it and gives the panel back its text.
   void ShowNote(int panel, const QString& text);
+  // A note over the whole bar, on one line, until ShowAcross("") ends it: the panels under it keep
+  // taking their texts and show them again after it. Cut at the bar's end only when the window is too
+  // narrow for it, with the whole text as its tool tip.
+  void ShowAcross(const QString& text);
+  QString AcrossText() const { return acrossText_; }
   void SetPanelWidth(int panel, int twips);
   void SetVisible(bool on);
   QStatusBar* widget() const { return bar_; }
@@ -40,6 +45,9 @@ class StatusBar : public QObject {
   QLabel* Panel(int panel) const;
   QPointer<QStatusBar> bar_;
   std::vector<QPointer<QLabel>> panels_;
+  void placeAcross();
   bool noting_ = false;
   QString beforeNote_;
+  QPointer<QLabel> across_;
+  QString acrossText_;
 };

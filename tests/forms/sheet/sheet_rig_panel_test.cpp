@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QLocalSocket>
 #include <QMenuBar>
 #include <QTest>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "forms/rig/CATtestMod.h"
 #include "forms/rig/RigCFG.h"
 #include "forms/sheet/CWSHEET.h"
+#include "platform/codepage.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
@@ -50,6 +52,7 @@ struct SheetRigPanel : ::testing::Test {
     s.PollMode = 0;  // one reading after each open
   }
   void TearDown() override {
+    RefusalNoteTimes = {};
     RigPortClose();
     UnloadForm<CWSHEET>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -93,24 +96,96 @@ TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel)
   EXPECT_EQ(s.Check9.Value(), 0);
   EXPECT_EQ(icom.Commands().value(0), Hex("FEFE94E003FD"));  // opened and read again
 
-  // Port closed: the box keeps its tick and nothing changes.
+  // Port closed: nothing changes, and the tick shows the rig still in use.
   RigPortClose();
   s.Check9.SetValue(1);
   EXPECT_EQ(RigPortState.RigModel, "ICOM");
   EXPECT_EQ(RigPortState.PortOpen, 0);
+  EXPECT_EQ(s.Check9.Value(), 0);
 }
 
-TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
+TEST_F(SheetRigPanel, TheRigInUseShowsAlikeInTheTickTheMenuAndThePopUp) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  RigPortState.Rig2 = {ft991.PortName(), "FT991", "4800", "2", "00"};
   CWSHEET& s = sheet();
+  s.Show();
+  PopupMenuResponder popup;
+  const auto shown = [&] {  // the menu's marks are the pop-up's
+    return QString("%1 tick %2 menu %3%4").arg(RigPortState.RigModel).arg(s.Check9.Value()).arg(s.Rig1.Checked()).arg(s.Rig2.Checked());
+  };
+  Operator::Click(s.Check9);
+  EXPECT_EQ(shown(), "FT991 tick 1 menu 01");
+  Operator::Click(s.Check9);
+  EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
+  Choose(s, s.RigSel, &s.Rig2);
+  EXPECT_EQ(shown(), "FT991 tick 1 menu 01");
+  popup.Pick("KENWOOD");
+  s.StatusBar1.PanelClick(3);
+  EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
+  popup.Pick("KENWOOD");  // the rig in use picked again: it stays marked
+  s.StatusBar1.PanelClick(3);
+  EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
+}
+
+TEST_F(SheetRigPanel, EveryCommandRefusedIsAnsweredOneAndChangesNothingOnTheRig) {
+  CWSHEET& s = sheet();
+  icom.Answer = [](const QByteArray& c) -> std::optional<QByteArray> {
+    if (c.startsWith(Hex("FEFE94E017") + "NG")) return Hex("FEFEE094FAFD");  // the rig's own "no"
+    return std::nullopt;
+  };
+  struct Case {
+    const char* command;
+    PtyTransceiver* rig;
+    int reaching = 0;  // commands that reach the rig, which refuses them itself
+  };
+  const QList<Case> refused = {
+      {"ORBEX5wf_TXshift + 100", &icom} /* no XIT */, {"ORBEX5wf_CarZeroin + 300000000", &icom},
+      {"ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", &icom}, {"ORBEX5wf_CWM + NG", &icom, 1},
+      {"ORBEX5wf_CWM + CQ TEST#5", &icom}, {"ORBEX5wf_CWM + B4CQ", &icom}, {"ORBEX5wf_TXshift + abc", &icom},
+      {"ORBEX5wf_TXshift + 99999999999", &icom}, {"hello there", &icom}, {"ORBEX5wfSomethingElse", &icom},
+      {"ORBEX5wf_TXshift + 100000", &kenwood}, {"ORBEX5wf_CarZeroin + 2147483647", &kenwood} /* no XT0; either */,
+      {"ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K", &kenwood}};
   int32_t answer = -1;
-  ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
-  kenwood.ClearReceived();
-  for (const char* command :
-       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
-    EXPECT_TRUE(IpcSend("ORBEX5", command, &answer) && answer == kIpcRefused) << command;
-  EXPECT_EQ(s.StatusBar1.PanelText(3), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
+  for (const Case& c : refused) {
+    if (c.rig == &kenwood && RigPortState.RigModel != "KENWOOD") {
+      ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
+    }
+    c.rig->ClearReceived();
+    s.StatusBar1.ShowAcross(QString());
+    EXPECT_TRUE(IpcSend("ORBEX5", c.command, &answer) && answer == kIpcRefused) << c.command;
+    EXPECT_EQ(c.rig->Commands().size(), c.reaching) << c.command;
+    EXPECT_FALSE(s.StatusBar1.AcrossText().isEmpty()) << c.command;
+  }
+  EXPECT_EQ(s.StatusBar1.AcrossText(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
   EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer) && answer == kIpcHandled);
-  EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;", "IF;", "FR;", "KY CQ" + QByteArray(22, ' ') + ";"}));
+  EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";"}));
+}
+
+TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItInTheOrderTheyCameAlsoAfterTheSheetWent) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  sheet();
+  // Companions that each send one command at the same moment, as a burst of orbexsend calls does.
+  std::vector<std::unique_ptr<QLocalSocket>> senders;
+  QList<qsizetype> heardWhenAnswered;  // which command, and how many the rig had got by then
+  for (int i = 1; i <= 5; ++i) {
+    QLocalSocket& socket = *senders.emplace_back(std::make_unique<QLocalSocket>());
+    socket.connectToServer(IpcSocketPath("ORBEX5"));
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    QObject::connect(&socket, &QLocalSocket::readyRead, [&, i] { heardWhenAnswered << i << kenwood.TextCommands().size(); });
+    const QByteArray text = "ORBEX5wf_TXshift + " + QByteArray::number(100 * i);
+    socket.write(char(text.size()) + QByteArray(3, '\0') + text);
+  }
+  kenwood.ClearReceived();
+  // The sheet goes once the first is answered: the answers kept for the others still go out.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhenAnswered.size() >= 2; }, 10000));
+  UnloadForm<CWSHEET>();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhenAnswered.size() == 10; }, 10000));
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_EQ(heardWhenAnswered[2 * (i - 1)], i) << "in the order they came";
+    EXPECT_GE(heardWhenAnswered[2 * (i - 1) + 1], 3 * i) << "answered once the rig had its XT1; RC; RU for " << i;
+  }
+  EXPECT_EQ(kenwood.TextCommands().mid(12), QList<QByteArray>({"XT1;", "RC;", "RU00500;"}));
 }
 
 TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
@@ -176,7 +251,35 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
   RigPortState.Rig1.PortName = "COM3";
   CWSHEET& s = sheet();
   EXPECT_EQ(RigPortState.PortOpen, 0);
-  EXPECT_EQ(s.StatusBar1.PanelText(3), "RIG Control Port-COM3 が見つかりません");
+  EXPECT_TRUE(s.StatusBar1.PanelText(3).startsWith("RIG Control Port-COM3 は Windows のポートの名前で"));
+}
+
+TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
+  RefusalNoteTimes = {600'000, 600'000};  // neither time runs out on a slow machine
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Activate(s);
+  const int barHeight = s.StatusBar1.widget()->height();
+  int32_t answer = -1;
+  const QString cw = "CQ CQ CQ DE JA1ORB JA1ORB JA1ORB K";
+  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer) && answer == kIpcRefused);
+  const QString reason = "CW メッセージが長すぎるので送りません (30 文字まで、34 文字): " + cw;
+  for (int i = 0; i < 3; ++i) RigPoll();  // readings come meanwhile
+  EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
+  EXPECT_EQ(s.StatusBar1.AcrossText(), reason);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(s.StatusBar1.widget()->height(), barHeight) << "one line";
+  // A key of the operator ends it once it could be read.
+  Operator::Key(Qt::Key_Shift);
+  EXPECT_EQ(s.StatusBar1.AcrossText(), reason) << "too soon to have been read";
+  RefusalNoteTimes.ReadMs = 0;
+  Operator::Key(Qt::Key_Shift);
+  EXPECT_EQ(s.StatusBar1.AcrossText(), "");
+  // Unattended, it goes after its time.
+  RefusalNoteTimes.StandsMs = 50;
+  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer) && answer == kIpcRefused);
+  EXPECT_EQ(s.StatusBar1.AcrossText(), reason);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return s.StatusBar1.AcrossText().isEmpty(); }));
 }
 
 TEST_F(SheetRigPanel, BackupAndRestoreMenuOpensTheCatTestWindow) {
