@@ -1,6 +1,6 @@
 // The HAMLOG stand-in on a log of 1,000,000 QSOs: generating it, reading every record one by one as
 // the windows do and in one whole-log pass as the progress sheet does, appending one QSO with its
-// indexes, editing a stored one and deleting one (its pack).
+// indexes, editing a stored one, marking one's QSL and deleting one (its pack).
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
@@ -211,35 +211,80 @@ void BM_IndexLookupsAfterAppends1M(benchmark::State& state) {
 }
 BENCHMARK(BM_IndexLookupsAfterAppends1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(200);
 
-// An edit of a stored QSO as the entry window saves it: its name and remarks, keys unchanged.
-void BM_EditOneIn1M(benchmark::State& state) {
+// What one write of the log costs, timed around it: the slowest, and per write the bytes handed to
+// write calls and the pages it made dirty (what the disk is sent).
+struct WriteCost {
+  double slowest = 0;
+  int64_t bytes = 0, pages = 0;
+  template <class Write>
+  bool Time(Write&& write) {
+    const int64_t bytesBefore = ioFigure("wchar:"), pagesBefore = ioFigure("write_bytes:");
+    const auto start = std::chrono::steady_clock::now();
+    const bool done = write();
+    slowest = std::max(
+        slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    bytes += ioFigure("wchar:") - bytesBefore;
+    pages += ioFigure("write_bytes:") - pagesBefore;
+    return done;
+  }
+  void Report(benchmark::State& state) const {
+    const double n = double(std::max<int64_t>(state.iterations(), 1));
+    state.counters["slowest_ms"] = slowest;
+    state.counters["KB_each"] = double(bytes) / 1024 / n;
+    state.counters["page_KB_each"] = double(pages) / 1024 / n;
+  }
+};
+
+// Writes of stored records spread over the log, one an iteration: `prepare(thw, n)` with the record read
+// into the block, then `write(thw, recNo, n)` timed with its costs.
+template <class Prepare, class Write>
+void timeRecordWrites(benchmark::State& state, Prepare&& prepare, Write&& write) {
   ThwRecord thw{};
   openLog(state, thw);
   int32_t n = 0;
-  double slowest = 0;
-  int64_t written = 0;
+  WriteCost cost;
   for (auto _ : state) {
     state.PauseTiming();
-    ++n;
-    const int32_t recNo = 1 + int32_t((int64_t(n) * 7919) % kQsos);
+    const int32_t recNo = 1 + int32_t((int64_t(++n) * 7919) % kQsos);
     if (THW_read(thw, recNo, 3) != 0) state.SkipWithError("read failed");
-    const ThwRecord old = thw;
-    SetThBuffer(thw, QString::fromUtf8("山田 %1").arg(n), 11);
-    SetThBuffer(thw, QString("edited %1").arg(n), 13);
-    int32_t confirm = 17;
-    const int64_t before = bytesWritten();
+    prepare(thw, n);
     state.ResumeTiming();
-    const auto start = std::chrono::steady_clock::now();
-    if (THW_update(thw, old, recNo, 16, confirm) != 0) state.SkipWithError("edit failed");
-    slowest = std::max(
-        slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    written += bytesWritten() - before;
+    if (!cost.Time([&] { return write(thw, recNo, n); })) state.SkipWithError("write failed");
   }
   HamlogClose(thw, 0);
-  state.counters["slowest_ms"] = slowest;
-  state.counters["bytes_per_edit"] = double(written) / double(std::max<int64_t>(state.iterations(), 1));
+  cost.Report(state);
+}
+
+// An edit of a stored QSO as the entry window saves it: its name and remarks, keys unchanged.
+void BM_EditOneIn1M(benchmark::State& state) {
+  ThwRecord old{};
+  timeRecordWrites(
+      state,
+      [&](ThwRecord& thw, int32_t n) {
+        old = thw;
+        SetThBuffer(thw, QString::fromUtf8("山田 %1").arg(n), 11);
+        SetThBuffer(thw, QString("edited %1").arg(n), 13);
+      },
+      [&](ThwRecord& thw, int32_t recNo, int32_t) {
+        int32_t confirm = 17;
+        return THW_update(thw, old, recNo, 16, confirm) == 0;
+      });
 }
 BENCHMARK(BM_EditOneIn1M)->Unit(benchmark::kMillisecond)->Iterations(2000);
+
+// A QSL received mark as the QSO window sets it, on the QSO picked (checked under the log's lock).
+void BM_MarkOneIn1M(benchmark::State& state) {
+  PickedQso picked;
+  timeRecordWrites(
+      state,
+      [&](ThwRecord& thw, int32_t) {
+        for (auto [text, field] :
+             {std::pair{&picked.call, 0}, {&picked.date, 2}, {&picked.time, 3}, {&picked.freq, 6}, {&picked.mode, 7}})
+          ThwString(*text, thw, field);
+      },
+      [&](ThwRecord& thw, int32_t recNo, int32_t n) { return QSL_Rcv(thw, recNo, n % 2 ? 'M' : '*', &picked) == 0; });
+}
+BENCHMARK(BM_MarkOneIn1M)->Unit(benchmark::kMillisecond)->Iterations(2000);
 
 // A deletion as the entry window makes it: the mark, then the pack, with the record in the middle of
 // the log (half of it moves up) and its indexes rebuilt.

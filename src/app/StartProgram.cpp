@@ -80,11 +80,6 @@ bool StartProgram(int* exitCode) {
     ReleaseProgramLock();
     return false;
   }
-  // What a copy killed while writing the log left behind: an append cut short, a journal of ours.
-  // Files of ours that failed their checks, and files of others under our names, are left and named once.
-  QStringList left;
-  if (IsFile(Hamlog.HamlogDbPath)) HamlogRecover(Hamlog.HamlogDbPath, &left);
-  if (!left.isEmpty()) MsgBox(left.join(vbCrLf + vbCrLf), vbOKOnly | vbExclamation, "ORBEX5");
   top->Show();
   // The tips and the settings dialog opened by the start-up stay in front of the start window.
   if (OrbexTips* tips = LoadedForm<OrbexTips>()) tips->raise();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QProgressDialog>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -182,11 +183,13 @@ int32_t SetHamlogShare() { return SetDbsShare(1); }
 namespace {
 
 // A wait for another program's hold of the log, shown in the window the operator is in when it begins
-// (whichever window started the read or write); a write's wait ends with Esc.
+// (whichever window started the read or write); a write's wait ends with Esc. With no window up (the
+// start) a write's wait shows in a window of its own, with its cap.
 struct LogWait {
   QPointer<VbForm> window;
   bool shown = false;
   std::unique_ptr<EscapableWait> esc;
+  std::unique_ptr<QProgressDialog> own;
 };
 // A deque: a wait begun and ended inside another's events leaves the outer one's entry where it was.
 std::deque<LogWait>& logWaits() {
@@ -211,6 +214,27 @@ void endLogWait() {
   if (window) window->ShowWaitNote(QString());
 }
 
+// The wait in a window of its own: the log, the seconds waited and the most it waits.
+bool waitInOwnWindow(LogWait& w, int32_t look) {
+  if (!w.own && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    w.own = std::make_unique<QProgressDialog>();
+    w.own->setWindowTitle(QStringLiteral("ORBEX5"));
+    w.own->setCancelButtonText(QStringLiteral("中止"));
+    w.own->setRange(0, hamlog::HdbTable::kLockLooks);
+    w.own->setMinimumDuration(0);
+    w.own->setAutoReset(false);
+    w.own->show();
+    w.own->activateWindow();
+  }
+  if (w.own && look % 50 == 1) {
+    w.own->setLabelText(Hamlog.HamlogDbPath +
+                        QStringLiteral("\r\nを他のプログラムが使用中です。待っています (Esc で中止)\r\n") +
+                        QStringLiteral("%1 秒 (%2 秒まで)").arg(look / 100).arg(hamlog::HdbTable::kLockLooks / 100));
+    w.own->setValue(look);
+  }
+  return !w.esc->Escaped() && !(w.own && w.own->wasCanceled()) && look <= hamlog::HdbTable::kLockLooks;
+}
+
 void showLogWaits() {
   if (!hamlogLib.readerWait)
     hamlogLib.readerWait = [](int32_t look, int32_t most) {
@@ -228,8 +252,7 @@ void showLogWaits() {
       }
       const bool begins = look == 1 || logWaits().empty() || !logWaits().back().esc;
       LogWait& w = begins ? beginLogWait(true) : logWaits().back();
-      // Shown nowhere, the wait ends as one without a window would.
-      if (!w.shown) return !w.esc->Escaped() && look <= hamlog::HdbTable::kLockLooks;
+      if (!w.shown) return waitInOwnWindow(w, look);
       if (!w.window) return false;  // the window the write came from is gone
       if (look % 50 == 1)
         w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
@@ -251,6 +274,17 @@ int32_t HamlogOpenDb() {
     Hamlog.LastOpenResult = 0;
   }
   return Hamlog.HamlogClosed;
+}
+
+QString RecoverHamlogAtStart(bool* completed) {
+  showLogWaits();
+  QStringList told;
+  const int32_t r = HamlogRecover(Hamlog.HamlogDbPath, &told);
+  if (r == HAMLOG_LOCKED)
+    told << HamlogProblem() +
+                QStringLiteral("。\r\nそのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます");
+  if (completed) *completed = r != HAMLOG_LOCKED;
+  return told.join(QStringLiteral("\r\n\r\n"));
 }
 
 QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
@@ -315,6 +349,8 @@ QString HamlogOpenFailureText(int32_t result) {
   switch (result) {
     case HAMLOG_BAD_COUNT:
       return HamlogProblem() + QStringLiteral("\r\n") + path;
+    case HAMLOG_LOCKED:
+      return HamlogProblem();
     case HAMLOG_IN_USE:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
              QStringLiteral("\r\n既に先客が使用中と思われます\r\n"

@@ -41,6 +41,11 @@ int32_t SetHamlogShare();
 // program's hold of the log, in the window the operator is in (Esc ends a write's wait).
 int32_t HamlogOpenDb();
 void HamlogCloseDb(int32_t flag);
+// Before the program's first use of the log: what a copy killed while writing it left is completed or
+// put aside (HamlogRecover), a wait for another program's lock shown in a window of its own (Esc or its
+// cap end it). The text for the operator: every file kept aside with what to check, and the lock when
+// it kept the last write from being completed (`completed` false then); "" when there is nothing to tell.
+QString RecoverHamlogAtStart(bool* completed = nullptr);
 // Why a write of record `recNo` (0: a new one) failed, from the library's result: a read-only log, a
 // full disk, a record gone or changed by another program, a damaged header count.
 QString HamlogWriteFailureText(int32_t result, int32_t recNo);

@@ -118,10 +118,9 @@ DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown) {
 
 bool RebuildHamlogIndexes() {
   HamlogCloseDb(0);
-  const QString& db = Hamlog.HamlogDbPath;
-  Kill(db.left(db.size() - 3) + "dx*");
   // The operator asked for these builds: they are no news to tell later.
   const int32_t rebuildsBefore = hamlogLib.indexRebuilds;
+  idx_rebuild(Hamlog.HamlogDbPath);
   Hamlog.LastResult = HamlogOpenDb();
   hamlogLib.indexRebuilds = rebuildsBefore;
   if (Hamlog.LastResult != 0) return false;

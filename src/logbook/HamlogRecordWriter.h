@@ -36,8 +36,8 @@ bool RecordStillShown(int32_t recNo, const ThwRecord& shown);
 enum class DeleteOutcome { Deleted, Changed, Failed };
 DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown);
 
-// Removes the index files beside HAMLOG.HDB ("<stem>dx*") and opens the log, which builds them
-// again; the log is closed afterwards. False when it could not be opened.
+// Builds the index files beside HAMLOG.HDB anew, each keeping its owner, group and mode, and opens the
+// log (which builds any still missing); the log is closed afterwards. False when it could not be opened.
 bool RebuildHamlogIndexes();
 
 // The window class of a running HAMLOG, the name it takes messages under.

@@ -1,6 +1,11 @@
 // The record writer on a small log: what HAMLOG holds after an append, an update, a refused update,
 // a deletion and an index rebuild, and that the QSO lists find a new QSO at once.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QFile>
+#include <map>
+#include <tuple>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -9,6 +14,7 @@
 #include "logbook/HamlogRecordWriter.h"
 #include "logbook/QsoLists.h"
 #include "platform/paths.h"
+#include "platform/vbfile.h"
 #include "support/logbook_log.h"
 #include "support/qt_print.h"
 
@@ -171,13 +177,30 @@ TEST_F(RecordWriter, DeletionTakesOnlyTheShownRecordWhenItIsStillTheSame) {
   EXPECT_EQ(NumbersAndCalls(ListStationQsos(call).rows), QStringList{"2 JA2XYZ"});
 }
 
-TEST_F(RecordWriter, TheIndexRebuildRemovesTheIndexFilesAndBuildsThemAgain) {
-  ASSERT_TRUE(IsFile(HamlogCompanionPath("dx1")));
-  Kill(HamlogCompanionPath("dx2"));
+// The rebuild writes every index anew, each keeping its owner, group and mode; a file of another beside
+// them stays.
+TEST_F(RecordWriter, TheIndexRebuildBuildsEveryIndexAgainKeepingItsOwnerAndMode) {
+  const bool root = ::geteuid() == 0;
+  const auto stated = [](const char* suffix) {
+    struct stat st {};
+    ::stat(QFile::encodeName(HamlogCompanionPath(suffix)).constData(), &st);
+    return std::tuple(st.st_ino, st.st_mode & 07777, st.st_uid, st.st_gid);
+  };
+  std::map<QString, ino_t> built;
+  for (const char* s : {"dx1", "dxc", "dx2", "dx4"}) {
+    ASSERT_EQ(::chmod(QFile::encodeName(HamlogCompanionPath(s)).constData(), 0660), 0) << s;
+    if (root) { ASSERT_EQ(::chown(QFile::encodeName(HamlogCompanionPath(s)).constData(), 1001, 1001), 0); }
+    built[s] = std::get<0>(stated(s));
+  }
+  ASSERT_TRUE(AtomicWriteFile(HamlogCompanionPath("dx9"), "my notes"));
   EXPECT_TRUE(RebuildHamlogIndexes());
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
-  // Asked for: the lists do not tell the operator about it afterwards.
-  for (const char* s : {"dx1", "dx2", "dx4"}) EXPECT_TRUE(IsFile(HamlogCompanionPath(s))) << s;
+  for (const char* s : {"dx1", "dxc", "dx2", "dx4"}) {
+    const auto [inode, mode, uid, gid] = stated(s);
+    EXPECT_TRUE(inode != built[s] && mode == 0660 && (!root || (uid == 1001 && gid == 1001)))
+        << s << ": built anew, its owner, group and mode kept";
+  }
+  EXPECT_TRUE(IsFile(HamlogCompanionPath("dx9")));
   EXPECT_EQ(NumbersAndCalls(ListAreaQsos("1001", kAllBands, "MIX").rows), QStringList{"1 JA1AAA"});
   Hamlog.HamlogDbPath = home.file("nowhere/HAMLOG.HDB");
   EXPECT_FALSE(RebuildHamlogIndexes());

@@ -11,6 +11,7 @@
 #include "hamlogdb/hamlogdb.h"
 #include "logbook/QsoRow.h"
 #include "platform/clock.h"
+#include "support/other_process.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/vbfile.h"
 #include "support/shared_state.h"
@@ -92,9 +93,4 @@ QStringList NumbersAndCalls(const std::vector<QStringList>& rows) {
   return out;
 }
 
-int LogbookTest::LockLogAsAnotherProgram() {
-  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
-}
+int LogbookTest::LockLogAsAnotherProgram() { return LockAsAnotherProgram(Hamlog.HamlogDbPath); }

@@ -1,7 +1,10 @@
 #include "support/other_process.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QFile>
 
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hamlog_session.h"
@@ -16,4 +19,11 @@ bool InOtherProcess(const std::function<bool()>& work) {
   }
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int LockAsAnotherProgram(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
 }

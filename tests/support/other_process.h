@@ -3,6 +3,11 @@
 // itself (HAMLOG writing its log): `work` runs in a child process that leaves what this process holds
 // of HAMLOG alone. True when `work` said so in the child.
 
+#include <QString>
 #include <functional>
 
 bool InOtherProcess(const std::function<bool()>& work);
+
+// `path` locked whole as another program (a dBase writer) locks it: the descriptor (its close lets go),
+// or -1.
+int LockAsAnotherProgram(const QString& path);

@@ -1,5 +1,7 @@
 // The hamlogdb tool: what its commands leave in the HAMLOG folder and what they refuse.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,7 @@
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/program_file.h"
 #include "platform/vbfile.h"
+#include "support/other_process.h"
 
 namespace {
 
@@ -226,6 +229,27 @@ TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
   QFile after(hamlogdb::DatabasePath(dir_));
   ASSERT_TRUE(after.open(QIODevice::ReadOnly));
   EXPECT_EQ(after.readAll(), before);
+}
+
+// An import that meets another program's lock of the log says at once that it waits; stopped with
+// Ctrl+C, it says that another program holds the lock and that nothing was written.
+TEST_F(Hamlogdb, AnImportWaitingForAnotherProgramsLockSaysSoAndWritesNothingWhenStopped) {
+  const int fd = LockAsAnotherProgram(hamlogdb::DatabasePath(dir_));
+  ASSERT_GE(fd, 0);
+  QProcess tool;
+  tool.setReadChannel(QProcess::StandardError);
+  tool.start(HAMLOGDB_PATH, {"import", dir_, dataFile("sample_log.csv")});
+  QByteArray said;
+  while (!said.contains('\n') && tool.waitForReadyRead(-1)) said += tool.readAllStandardError();
+  EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
+  ::kill(pid_t(tool.processId()), SIGINT);
+  ASSERT_TRUE(tool.waitForFinished(-1));
+  said += tool.readAllStandardError();
+  ::close(fd);
+  EXPECT_EQ(tool.exitCode(), 2);
+  EXPECT_TRUE(said.contains("another program holds it locked (a logger writing it); nothing was written"))
+      << said.toStdString();
+  EXPECT_EQ(Count(), 0);
 }
 
 TEST_F(Hamlogdb, GenerateGivesARealisticReproducibleLog) {

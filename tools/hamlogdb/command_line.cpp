@@ -1,9 +1,43 @@
 // The command line of hamlogdb.
+#include <QScopeGuard>
+#include <array>
+#include <csignal>
+#include <functional>
+#include <memory>
+#include <utility>
+
 #include "hamlogdb.h"
+#include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_table.h"
 
 namespace hamlogdb {
 
 namespace {
+
+volatile std::sig_atomic_t stopAsked = 0;
+void askStop(int) { stopAsked = 1; }
+
+// A write waiting for another program's lock of the log says so once; Ctrl+C ends the wait (nothing is
+// written then), as does its cap.
+std::function<bool(int32_t)> lockWaitSaying(QTextStream& err) {
+  return [&err, before = std::make_shared<std::array<struct sigaction, 2>>()](int32_t look) {
+    if (look == 1) {
+      stopAsked = 0;
+      struct sigaction stop {};
+      stop.sa_handler = askStop;
+      sigemptyset(&stop.sa_mask);
+      sigaction(SIGINT, &stop, &(*before)[0]);
+      sigaction(SIGTERM, &stop, &(*before)[1]);
+      err << "HAMLOG.HDB is locked by another program: waiting for it to let go (up to "
+          << hamlog::HdbTable::kLockLooks / 100 << " s; Ctrl+C stops)\n";
+      err.flush();
+    }
+    if (look > 0) return !stopAsked && look <= hamlog::HdbTable::kLockLooks;
+    sigaction(SIGINT, &(*before)[0], nullptr);
+    sigaction(SIGTERM, &(*before)[1], nullptr);
+    return false;
+  };
+}
 
 constexpr char kUsage[] =
     "usage: hamlogdb create DIR\n"
@@ -32,6 +66,8 @@ Progress counter(QTextStream& err, const QString& what) {
 }  // namespace
 
 int RunCommandLine(const QStringList& args, QTextStream& out, QTextStream& err) {
+  const auto previous = std::exchange(hamlogLib.lockWait, lockWaitSaying(err));
+  const auto restore = qScopeGuard([&previous] { hamlogLib.lockWait = previous; });
   const QString command = args.value(0);
   const QString dir = args.value(1);
   Outcome o{2, ""};

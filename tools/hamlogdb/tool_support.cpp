@@ -170,6 +170,8 @@ QString ResultText(int32_t result) {
       return "in use by a program that holds it alone";
     case HAMLOG_READ_ONLY:
       return "cannot be written";
+    case HAMLOG_LOCKED:
+      return "another program holds it locked (a logger writing it); nothing was written, try again once it lets go";
     default:
       return QString("cannot be read or written (error %1)").arg(result);
   }

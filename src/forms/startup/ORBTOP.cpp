@@ -380,11 +380,18 @@ void ORBTOP::showDatabase() {
 
 // A database that is not there is shown in red and told later; its stored date is kept.
 void ORBTOP::checkDatabaseFile() {
+  // What a copy killed while writing the log left is completed before the log is first used here, and
+  // what could not be is told once.
+  bool completed = true;
+  if (IsFile(Hamlog.HamlogDbPath))
+    if (const QString told = RecoverHamlogAtStart(&completed); !told.isEmpty())
+      MsgBox(told, vbOKOnly | vbExclamation, kTitle);
   Settings.CurrentHdbDate = FileDateTime(Hamlog.HamlogDbPath);
   hdbFound_ = !Settings.CurrentHdbDate.isEmpty();
   if (hdbFound_) {
     WriteIni("ORB", "DBSDate", Settings.CurrentHdbDate);
-    const WorkFileState work = CheckWorkFile();
+    // A write left unfinished: the work file cannot be known to match the log.
+    const WorkFileState work = completed ? CheckWorkFile() : WorkFileState::LogChanged;
     tickPrevious(work == WorkFileState::Valid);
     if (work == WorkFileState::Damaged) MsgBox(WorkFileDamagedText(), vbOKOnly | vbExclamation, kTitle);
   } else {

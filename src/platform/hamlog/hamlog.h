@@ -153,6 +153,10 @@ int32_t idx_search(IndexHandle& handle, const QString& key, int32_t length);
 // Next record number of the same run (key still beginning with the searched text); 0 at the end.
 int32_t idx_next(IndexHandle& handle);
 int32_t idx_close(IndexHandle& handle);
+// Builds every index file of the database `hdbPath` anew from the log and the code master (when there),
+// each new file taking the old one's place with its owner, group and mode; no other file beside the log
+// is touched. Needs no open database. HAMLOG_OK, or the first failure (HamlogIndexProblem names it).
+int32_t idx_rebuild(const QString& hdbPath);
 // The QSO an operator picked from a list, for a write by record number: call sign, date ("YY/MM/DD"
 // or with the century; only the digits count), time, frequency (its band counts) and mode.
 struct PickedQso {

@@ -1,6 +1,8 @@
 // The record calls: open, close, count, read, write, QSL marks, fields, version.
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cstring>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
@@ -91,13 +93,22 @@ int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
   const QString path = CompanionPath(hdbPath, "HDB");
   DbLock* lock = session().LockFor(path);
   HdbTable table;
-  if (table.Open(path, lock) != TableStatus::Ok) return HAMLOG_IO_ERROR;
+  // What this recovery and every one before it (an open's) left for the operator.
+  const auto told = qScopeGuard([notices, &table] {
+    session().TakeNoticesOf(table);
+    if (notices) *notices = std::exchange(session().notices, {});
+  });
+  const HdbTable::LockWait wait(hamlogLib.lockWait);
+  TableStatus s = table.Open(path, lock, &wait);
+  session().problem = table.Problem();
+  if (s != TableStatus::Ok) return ResultOfStatus(s);
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   WriteGuard guard(lock);
-  const bool recovered = guard.Held() && table.Refresh() == TableStatus::Ok &&
-                         table.RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
-  if (notices) *notices = table.TakeNotices();
-  if (!recovered) return HAMLOG_IO_ERROR;
+  if (!guard.Held()) return HAMLOG_IO_ERROR;
+  s = table.Refresh();
+  if (s == TableStatus::Ok) s = table.RecoverJournal(wait);
+  session().problem = table.Problem();
+  if (s != TableStatus::Ok) return ResultOfStatus(s);
   // A journal's or an index's scratch file of a writer killed before it named it.
   const QFileInfo journal(table.JournalPath());
   QStringList names{journal.fileName()};
@@ -114,10 +125,7 @@ int32_t dbf_open(const QString& hdbPath, int32_t& handle) {
   auto slot = std::make_unique<Session::DbfSlot>();
   const TableStatus s = slot->table.Open(path, session().LockFor(path));
   session().problem = slot->table.Problem();
-  if (s == TableStatus::Missing) return HAMLOG_MISSING;
-  if (s == TableStatus::Foreign) return HAMLOG_FOREIGN;
-  if (s == TableStatus::BadCount) return HAMLOG_BAD_COUNT;
-  if (s != TableStatus::Ok) return HAMLOG_IO_ERROR;
+  if (s != TableStatus::Ok) return ResultOfStatus(s);
   // Someone holding the database alone makes it unavailable, as HamlogOpen would find.
   if (DbLock* lock = session().LockFor(path); lock && !lock->HeldOpen()) {
     if (!lock->HoldOpen(false)) return HAMLOG_IN_USE;

@@ -85,6 +85,18 @@ int32_t idx_open(const QString& path, IndexHandle& handle) {
   return HAMLOG_OK;
 }
 
+int32_t idx_rebuild(const QString& hdbPath) {
+  const QString hdb = CompanionPath(hdbPath, "HDB");
+  const bool master = StatPath(CompanionPath(hdb, "MST")).exists;
+  int32_t result = HAMLOG_OK;
+  for (const IndexKind* kind : {&kQsoByCode, &kQsoByCall, &kMasterByCode, &kMasterByKind}) {
+    if (kind->source == IndexSource::Master && !master) continue;
+    const int32_t r = CurrentSession().EnsureIndexFile(CompanionPath(hdb, kind->suffix), *kind, true);
+    if (result == HAMLOG_OK) result = r;
+  }
+  return result;
+}
+
 int32_t idx_search(IndexHandle& handle, const QString& key, int32_t length) {
   Session::IndexSlot* slot = slotOf(handle);
   if (!slot) return 0;

@@ -20,7 +20,9 @@ namespace {
 const IndexKind* const kHdbIndexes[] = {&kQsoByCode, &kQsoByCall};
 const IndexKind* const kMasterIndexes[] = {&kMasterByCode, &kMasterByKind};
 
-int32_t fromStatus(TableStatus s) {
+}  // namespace
+
+int32_t ResultOfStatus(TableStatus s) {
   switch (s) {
     case TableStatus::Ok:
       return HAMLOG_OK;
@@ -30,11 +32,15 @@ int32_t fromStatus(TableStatus s) {
       return HAMLOG_FOREIGN;
     case TableStatus::BadCount:
       return HAMLOG_BAD_COUNT;
+    case TableStatus::Locked:
+      return HAMLOG_LOCKED;
     case TableStatus::Failed:
       break;
   }
   return HAMLOG_IO_ERROR;
 }
+
+namespace {
 
 QByteArray keyOf(const unsigned char* image, const IndexKind& kind) {
   return QByteArray(reinterpret_cast<const char*>(image + kind.keyOffset), kind.keyWidth);
@@ -108,6 +114,11 @@ DbLock* Session::LockFor(const QString& hdbPath) {
   return lock->Open(path) ? lock.get() : nullptr;
 }
 
+void Session::TakeNoticesOf(HdbTable& table) {
+  for (const QString& text : table.TakeNotices())
+    if (!notices.contains(text)) notices << text;
+}
+
 int32_t Session::IndexFailed(const QString& indexPath, const QString& cause) {
   indexProblem = QString("HAMLOG の索引ファイル %1 がないか古くなっていて、作り直せませんでした (%2)")
                      .arg(indexPath, cause);
@@ -124,17 +135,17 @@ QString lockCause(const QString& hdbPath) {
 
 }  // namespace
 
-int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind) {
+int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind, bool anew) {
   indexProblem.clear();
   IndexStamp stamp;
   if (kind.source == IndexSource::Master) {
     const QString master = CompanionPath(indexPath, "MST");
     if (!MasterStamp(master, stamp)) return StatPath(master).exists ? HAMLOG_FOREIGN : HAMLOG_MISSING;
     IndexStamp have;
-    if (ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
+    if (!anew && ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
     WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")));
     if (!guard.Held()) return IndexFailed(indexPath, lockCause(CompanionPath(indexPath, "HDB")));
-    if (ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
+    if (!anew && ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
       return HAMLOG_OK;
     if (!BuildMasterIndex(master, kind, indexPath))
       return IndexFailed(indexPath, FileErrorReason(LastFileError()));
@@ -147,18 +158,19 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   HdbTable* table = &own;
   if (db.IsOpen() && QFileInfo(db.Path()) == QFileInfo(hdbPath)) {
     table = &db.Table();
-    if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  } else if (const int32_t r = fromStatus(own.Open(hdbPath, LockFor(hdbPath))); r != HAMLOG_OK) {
+    if (const int32_t r = ResultOfStatus(table->Refresh()); r != HAMLOG_OK) return r;
+  } else if (const int32_t r = ResultOfStatus(own.Open(hdbPath, LockFor(hdbPath))); r != HAMLOG_OK) {
     return r;
   }
   IndexStamp have;
-  if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
+  if (!anew && ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   WriteGuard guard(LockFor(hdbPath));
   if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
   // Another process may have finished its write (and its index) while we waited for the lock.
-  if (const int32_t r = fromStatus(table->Refresh()); r != HAMLOG_OK) return r;
+  if (const int32_t r = ResultOfStatus(table->Refresh()); r != HAMLOG_OK) return r;
   if (table->Writable()) table->RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
-  if (ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
+  TakeNoticesOf(*table);
+  if (!anew && ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   if (!BuildHdbIndex(*table, kind, indexPath))
     return IndexFailed(indexPath, FileErrorReason(LastFileError()));
   ++hamlogLib.indexRebuilds;
@@ -174,8 +186,10 @@ Session& CurrentSession() {
 
 int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   Close();
+  const auto heard = qScopeGuard([this] { session_.TakeNoticesOf(table_); });
   lock_ = session_.LockFor(hdbPath);
-  if (const int32_t r = fromStatus(table_.Open(hdbPath, lock_)); r != HAMLOG_OK) {
+  const HdbTable::LockWait wait(hamlogLib.lockWait);
+  if (const int32_t r = ResultOfStatus(table_.Open(hdbPath, lock_, &wait)); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     lock_ = nullptr;
     return r;
@@ -194,10 +208,12 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   }
   if (table_.Writable()) {
     WriteGuard guard(lock_);
-    if (table_.Refresh() != TableStatus::Ok ||
-        !table_.RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait))) {
+    TableStatus s = table_.Refresh();
+    if (s == TableStatus::Ok) s = table_.RecoverJournal(wait);
+    if (s != TableStatus::Ok) {
+      session_.problem = table_.Problem();
       Close();
-      return HAMLOG_IO_ERROR;
+      return ResultOfStatus(s);
     }
   }
   // Indexes are derived data: a database whose indexes cannot be written still opens.
@@ -274,26 +290,31 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
   // A log replaced by another program is opened afresh before its lock is taken; its header is read
   // under the lock.
-  if (const int32_t r = fromStatus(table_.FollowReplaced()); r != HAMLOG_OK) {
+  if (const int32_t r = ResultOfStatus(table_.FollowReplaced()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
   }
   // The hook is copied: the wait's events may set it anew while it runs.
   const HdbTable::LockResult locked = table_.LockFile(HdbTable::LockWait(hamlogLib.lockWait));
   if (locked == HdbTable::LockResult::Stopped) {
-    session_.problem = QString("%1 を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません").arg(path_);
+    session_.problem = table_.LockedText(HdbTable::kWriteStopped);
     return HAMLOG_LOCKED;
   }
   // The wait ran events: the log may have been closed meanwhile.
   if (locked != HdbTable::LockResult::Held) return IsOpen() ? HAMLOG_IO_ERROR : HAMLOG_NOT_OPEN;
   const auto unlock = qScopeGuard([this] { table_.UnlockFile(); });
   // Everything the write puts back is read now, under the lock.
-  if (const int32_t r = fromStatus(table_.Refresh()); r != HAMLOG_OK) {
+  if (const int32_t r = ResultOfStatus(table_.Refresh()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
   }
   session_.problem.clear();
-  if (!table_.RecoverJournal()) return HAMLOG_IO_ERROR;
+  const TableStatus recovered = table_.RecoverJournal();
+  session_.TakeNoticesOf(table_);
+  if (recovered != TableStatus::Ok) {
+    session_.problem = table_.Problem();
+    return ResultOfStatus(recovered);
+  }
   const IndexStamp before = table_.Stamp();
   HdbWrite noted{0, table_.FileNow(), {}, table_.Count(), 0, rewritten};
   std::vector<IndexChange> changes[2];
@@ -326,6 +347,9 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!unconfirmed) return HAMLOG_OK;
   session_.problem = QString("%1 に書き込みましたが、ディスクへの書き込みを確かめられません (%2)")
                          .arg(path_, FileErrorReason(cause));
+  if (table_.JournalLeft())
+    session_.problem += QString("。次に HAMLOG.HDB を開くときに、残したジャーナル %1 から書き込みを仕上げます")
+                            .arg(table_.JournalPath());
   return HAMLOG_UNCONFIRMED;
 }
 
@@ -460,7 +484,8 @@ int32_t QsoDatabase::Pack() {
     const bool landed = !packed && table_.Landed();
     if (packed || landed) {
       packed = true;
-      rebuild = table_.Count() != before;  // every record behind a dropped one has a new number
+      // Every record behind a dropped one has a new number, now or once the journal left completes it.
+      rebuild = table_.Count() != before || table_.JournalLeft();
       return int32_t(landed ? HAMLOG_UNCONFIRMED : HAMLOG_OK);
     }
     // A deletion takes effect with its pack only: the records this open marked are marked no more.

@@ -21,6 +21,9 @@ namespace hamlog {
 
 class Session;
 
+// The library's result for a table's status (Failed: HAMLOG_IO_ERROR).
+int32_t ResultOfStatus(TableStatus s);
+
 // HAMLOG.HDB opened for use: the table, its lock and its indexes kept in step with every write.
 class QsoDatabase {
  public:
@@ -94,8 +97,9 @@ class Session {
   DbLock* LockFor(const QString& hdbPath);
   uint32_t NextSerial() { return ++serial_; }
 
-  // Brings an index file in step with its source (HAMLOG.HDB or HAMLOG.MST beside it).
-  int32_t EnsureIndexFile(const QString& indexPath, const IndexKind& kind);
+  // Brings an index file in step with its source (HAMLOG.HDB or HAMLOG.MST beside it); `anew` builds it
+  // again even when it agrees. A new file takes the place of the old one with its owner, group and mode.
+  int32_t EnsureIndexFile(const QString& indexPath, const IndexKind& kind, bool anew = false);
 
   // Merges the QSO indexes' logs grown past their share into their bases on a thread of its own, one
   // merge at a time: the rewrite of a whole index never holds up an operator's write. The thread
@@ -108,6 +112,10 @@ class Session {
   QsoDatabase db{*this};
   // HamlogProblem's text.
   QString problem;
+  // What the recoveries of every table found and left for the operator (HdbTable::TakeNotices), until
+  // HamlogRecover hands them on.
+  QStringList notices;
+  void TakeNoticesOf(HdbTable& table);
   // HamlogIndexProblem's text; IndexFailed sets it and answers HAMLOG_IO_ERROR.
   QString indexProblem;
   int32_t IndexFailed(const QString& indexPath, const QString& cause);

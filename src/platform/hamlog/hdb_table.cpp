@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <functional>
 #include <algorithm>
 #include <cerrno>
@@ -21,17 +22,31 @@ namespace hamlog {
 
 namespace {
 
-constexpr char kJournalMagic[8] = {'O', 'X', 'J', 'N', 'L', '0', '0', '1'};
+constexpr char kJournalMagic[8] = {'O', 'X', 'J', 'N', 'L', '0', '0', '2'};
 constexpr int kJournalHead = 8 + 4 + 4 + 8;
 constexpr char kPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '2'};
-// Pack journals of earlier versions carry no check of their records: never written back.
-constexpr char kUncheckedPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '1'};
 constexpr int kPackHead = 8 + 4 + 4 + 4 + 4 + 4 + 8;
+// Journals of earlier versions: no check covers their heads (a record number, a count), so they are
+// never written back.
+constexpr char kUncheckedJournalMagic[8] = {'O', 'X', 'J', 'N', 'L', '0', '0', '1'};
+constexpr char kUncheckedPackMagic[8] = {'O', 'X', 'P', 'A', 'K', '0', '0', '1'};
+
+// While the count does not fit the length and nobody holds the log's lock, it is read again this many
+// times, kLookMs apart, before it is taken for damage; kOutsideLooks caps the whole wait.
+constexpr int kLookMs = 5;
+constexpr int kQuietLooks = 40;
+constexpr int kOutsideLooks = 600;
 
 void put32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
 }
 uint32_t get32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint64_t get64(const unsigned char* p) { return get32(p) | uint64_t(get32(p + 4)) << 32; }
+
+// The check of a record journal: its bytes but the check itself.
+uint64_t recordJournalCheck(const unsigned char* j) {
+  return Fnv1aMore(Fnv1a(j, 16), j + kJournalHead, kHdbRecordLength);
+}
 
 void step(HdbTable::WriteStep s) {
   if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(s);
@@ -44,13 +59,17 @@ void CleanRecord(unsigned char* image) {
   std::replace(image + 1, image + kHdbRecordLength, '\0', ' ');
 }
 
-TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
+TableStatus HdbTable::Open(const QString& path, DbLock* lock, const LockWait* finish) {
   Close();
   if (!StatPath(path).exists) return TableStatus::Missing;
   if (!file_.Open(path)) return TableStatus::Failed;
   path_ = path;
   lock_ = lock;
-  const TableStatus s = readHeader();
+  TableStatus s = readHeader();
+  if (s == TableStatus::BadCount && finish) {
+    s = finishOverBadCount(*finish);
+    if (s == TableStatus::Ok) s = readHeader();
+  }
   if (s != TableStatus::Ok) {
     const QString problem = problem_;
     Close();
@@ -62,28 +81,42 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock) {
 void HdbTable::Close() {
   map_.Unmap();
   fileLocks_ = 0;  // the close releases them
+  lockWait_ = {};
   file_.Close();
   header_ = {};
   lock_ = nullptr;
   problem_.clear();
 }
 
+bool HdbTable::readHead(HdbHeader& h, int64_t& size) {
+  QByteArray head(kHdbHeaderLength, '\0');
+  size = file_.Stat().size;
+  const auto parsed = file_.ReadAt(0, head.data(), head.size()) ? ParseHdbHeader(head) : std::nullopt;
+  if (parsed) h = *parsed;
+  return parsed.has_value();
+}
+
 TableStatus HdbTable::readHeader() {
-  auto read = [this](HdbHeader& h, int64_t& size) {
-    QByteArray head(kHdbHeaderLength, '\0');
-    size = file_.Stat().size;
-    const auto parsed = file_.ReadAt(0, head.data(), head.size()) ? ParseHdbHeader(head) : std::nullopt;
-    if (parsed) h = *parsed;
-    return parsed.has_value();
-  };
   HdbHeader h;
   int64_t size = 0;
-  if (!read(h, size)) return TableStatus::Foreign;
+  if (!readHead(h, size)) return TableStatus::Foreign;
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
-    // Another process may be between the steps of its append: look again once it is through.
+    // Another process may be between the steps of its append: look again once it is through. A write of
+    // ours holding the file's lock may have taken it between another program's record and its count.
     WriteGuard guard(lock_);
-    waitForOutsideWriter();
-    if (!read(h, size)) return TableStatus::Foreign;
+    const bool held = fileLocks_ > 0;
+    bool settled = true;
+    for (int round = 0; settled && round < 3 && FitCountToLength(h, size) == CountFit::Disagrees; ++round) {
+      if (held) file_.UnlockWhole();
+      settled = waitForOutsideWriter(h, size);
+      if (held && takeFileLock(lockWait_) != LockResult::Held) {
+        fileLocks_ = 0;
+        problem_ = LockedText(kWriteStopped);
+        return TableStatus::Locked;
+      }
+      // Another append may have begun since the wait saw the count fit.
+      if (!readHead(h, size)) return TableStatus::Foreign;
+    }
   }
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
     const QString name = QFileInfo(path_).fileName();
@@ -107,14 +140,20 @@ TableStatus HdbTable::readHeader() {
   return remap() ? TableStatus::Ok : TableStatus::Failed;
 }
 
-void HdbTable::waitForOutsideWriter() {
-  if (fileLocks_ > 0) return;  // held by this write: nobody else is between steps
-  for (int look = 0; look < 300; ++look) {
+bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size) {
+  for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
     const UnixFile::WholeLock r = file_.TryLockWhole(false);
     if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
-    if (r != UnixFile::WholeLock::Busy) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (r == UnixFile::WholeLock::Busy) {
+      quiet = 0;
+      continue;
+    }
+    if (!readHead(h, size)) return false;
+    if (FitCountToLength(h, size) != CountFit::Disagrees) return true;
+    ++quiet;
   }
+  return false;
 }
 
 HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
@@ -123,6 +162,15 @@ HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
     ++fileLocks_;
     return LockResult::Held;
   }
+  const LockResult result = takeFileLock(wait);
+  if (result != LockResult::Held) return result;
+  fileLocks_ = 1;
+  lockWait_ = wait;
+  step(WriteStep::Locked);
+  return result;
+}
+
+HdbTable::LockResult HdbTable::takeFileLock(const LockWait& wait) {
   int32_t look = 0;
   LockResult result = LockResult::Held;
   for (;;) {
@@ -140,14 +188,24 @@ HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (look > 0 && wait) wait(0);
-  if (result != LockResult::Held) return result;
-  fileLocks_ = 1;
-  step(WriteStep::Locked);
   return result;
 }
 
+QString HdbTable::LockedText(const QString& what) const {
+  QString who;
+  if (const int pid = file_.LockHolder()) {
+    QByteArray name;
+    ReadWholeFile(QString("/proc/%1/comm").arg(pid), name);
+    who = " (プロセス " + (QString::number(pid) + ' ' + QString::fromLocal8Bit(name)).trimmed() + ") ";
+  }
+  return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path_, who, what);
+}
+
 void HdbTable::UnlockFile() {
-  if (fileLocks_ > 0 && --fileLocks_ == 0) file_.UnlockWhole();
+  if (fileLocks_ > 0 && --fileLocks_ == 0) {
+    file_.UnlockWhole();
+    lockWait_ = {};
+  }
 }
 
 bool HdbTable::remap() { return map_.Map(file_.Fd(), size_t(HdbRecordOffset(int64_t(header_.count) + 1))); }
@@ -279,7 +337,7 @@ bool HdbTable::AppendMany(const unsigned char* images, size_t count, size_t comm
 QString HdbTable::JournalPath() const { return path_.left(path_.size() - 3) + "jnl"; }
 
 bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
-  landed_ = false;
+  landed_ = journalLeft_ = false;
   if (!Writable() || !Has(recNo)) return false;
   problem_.clear();
   unsigned char clean[kHdbRecordLength], stored[kHdbRecordLength];
@@ -302,16 +360,21 @@ bool HdbTable::Overwrite(int64_t recNo, const unsigned char* image) {
   std::memcpy(j.data(), kJournalMagic, 8);
   put32(j.data() + 8, uint32_t(recNo));
   put32(j.data() + 12, header_.identity);
-  const uint64_t hash = Fnv1a(clean, kHdbRecordLength);
-  put32(j.data() + 16, uint32_t(hash));
-  put32(j.data() + 20, uint32_t(hash >> 32));
+  const uint64_t check = recordJournalCheck(j.data());
+  put32(j.data() + 16, uint32_t(check));
+  put32(j.data() + 20, uint32_t(check >> 32));
   if (!writeJournal([&](UnixFile& journal) { return journal.WriteAt(0, j.data(), j.size()); })) return false;
   step(WriteStep::JournalWritten);
-  // The record and the header's change counter reach the disk in one flush: the journal covers both.
-  if (!file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength)) return false;
-  landed_ = true;
-  step(WriteStep::RecordWritten);
-  return commitHeader(std::nullopt, true, std::nullopt) && RemoveFile(JournalPath());
+  // From here the journal completes the edit, as the pack's does. The record and the header's change
+  // counter reach the disk in one flush: the journal covers both.
+  bool done = file_.WriteAt(HdbRecordOffset(recNo), clean, kHdbRecordLength);
+  if (done) {
+    landed_ = true;
+    step(WriteStep::RecordWritten);
+  }
+  done = done && commitHeader(std::nullopt, true, std::nullopt) && RemoveFile(JournalPath());
+  if (!done) leaveJournal();
+  return done;
 }
 
 bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
@@ -354,28 +417,31 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
   if (SpecialFileAt(jp)) return JournalKind::Special;
   if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
-  if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16 ||
-      get32(head.data() + 12) != header_.identity)
+  if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16)
     return JournalKind::Foreign;
-  if (std::memcmp(head.data(), kJournalMagic, 8) == 0) {
+  const auto is = [&head](const char* magic) { return std::memcmp(head.data(), magic, 8) == 0; };
+  // Ours for this log: its check holds and so does the identity it names (a check that fails may be a
+  // flipped bit of the identity).
+  const bool thisLog = get32(head.data() + 12) == header_.identity;
+  if (is(kUncheckedJournalMagic) || is(kUncheckedPackMagic)) return thisLog ? JournalKind::Unchecked : JournalKind::Foreign;
+  if (is(kJournalMagic)) {
     std::vector<unsigned char> j(kJournalHead + kHdbRecordLength);
-    const unsigned char* image = j.data() + kJournalHead;
-    const bool whole = size == int64_t(j.size()) && journal.ReadAt(0, j.data(), j.size());
-    const uint64_t hash = get32(j.data() + 16) | uint64_t(get32(j.data() + 20)) << 32;
+    if (size != int64_t(j.size()) || !journal.ReadAt(0, j.data(), j.size()) ||
+        get64(j.data() + 16) != recordJournalCheck(j.data()))
+      return JournalKind::Damaged;
+    if (!thisLog) return JournalKind::Foreign;
     head = j;
-    return whole && Has(get32(j.data() + 8)) &&
-                   (hash == Fnv1a(image, kHdbRecordLength) || hash == Fnv1aOfEarlierJournals(image, kHdbRecordLength))
-               ? JournalKind::Record
-               : JournalKind::Damaged;
+    return Has(get32(j.data() + 8)) ? JournalKind::Record : JournalKind::Damaged;
   }
-  if (std::memcmp(head.data(), kUncheckedPackMagic, 8) == 0) return JournalKind::Damaged;
-  if (std::memcmp(head.data(), kPackMagic, 8) != 0) return JournalKind::Foreign;
-  const uint64_t check = get32(head.data() + 28) | uint64_t(get32(head.data() + 32)) << 32;
+  if (!is(kPackMagic)) return JournalKind::Foreign;
+  if (get64(head.data() + 28) != Fnv1a(head.data(), 28)) return JournalKind::Damaged;
+  if (!thisLog) return JournalKind::Foreign;
   const int64_t first = get32(head.data() + 16), kept = get32(head.data() + 20);
-  // The log is the one packed, before the pack's end (its old count) or after it (the kept count).
-  if (check != Fnv1a(head.data(), 28) || first < 1 || kept < first - 1 ||
-      size != kPackHead + (kept - first + 1) * int64_t(kHdbRecordLength) || kept > int64_t(header_.count) ||
-      first > int64_t(header_.count) + 1)
+  // The log is the one packed: before the pack's end (its old records) or after it (the kept ones). Its
+  // length tells that when a torn commit left a count that fits none.
+  const int64_t records = std::max<int64_t>(header_.count, RecordsInLength(file_.Stat().size));
+  if (first < 1 || kept < first - 1 || size != kPackHead + (kept - first + 1) * int64_t(kHdbRecordLength) ||
+      kept > records || first > records + 1)
     return JournalKind::Damaged;
   // Every record, before one of them goes back into the log.
   std::vector<unsigned char> run(size_t(1) << 20);
@@ -389,69 +455,107 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
   return crc == get32(head.data() + 8) ? JournalKind::Pack : JournalKind::Damaged;
 }
 
-void HdbTable::keepDamagedJournal(const QString& jp) {
+void HdbTable::keepJournalAside(const QString& jp, JournalKind kind, const unsigned char* magic) {
+  const QString what = std::memcmp(magic, kPackMagic, 5) == 0 ? QString("QSO の削除") : QString("QSO の修正");
+  const QString why = kind == JournalKind::Unchecked ? QString("以前の版の形式で中身を確かめられない")
+                                                     : QString("壊れている");
   QString kept = jp + ".damaged";
   for (int n = 2; NameTaken(kept) && n < 1000; ++n) kept = jp + ".damaged." + QString::number(n);
+  const QString head = QString("%1 は %2の途中で残ったこのプログラムのジャーナルですが、%3ので %4 に書き戻して")
+                           .arg(jp, what, why, path_);
+  const QString check = QString("最後に行った %1が %2 に入っているか確かめてから、").arg(what, path_);
   if (!PlaceFile(jp, kept)) {
-    notices_ << QString("%1 はこのプログラムのジャーナルですが、壊れているので %2 に書き戻していません。"
-                        "名前を変えられなかったので、そのままにしてあります (%3)。"
-                        "%2 の記録を確かめてから、このファイルを削除して下さい")
-                    .arg(jp, path_, FileErrorReason(errno));
+    notice(head + QString("いません。名前を変えられなかったので、そのままにしてあります (%1)。").arg(FileErrorReason(errno)) +
+           check + "このファイルを削除して下さい");
     return;
   }
-  notices_ << QString("%1 はこのプログラムのジャーナルですが、壊れていたので %2 に書き戻さず、%3 の名前で"
-                      "残しました。%2 の記録 (特に最後の変更や削除) を確かめてから、%3 を削除して下さい")
-                  .arg(jp, path_, kept);
+  notice(head + QString("おらず、%1 の名前で残しました。").arg(kept) + check + kept + " を削除して下さい");
+}
+
+void HdbTable::notice(const QString& text) {
+  if (!notices_.contains(text)) notices_ << text;
 }
 
 QStringList HdbTable::TakeNotices() { return std::exchange(notices_, {}); }
 
-bool HdbTable::RecoverJournal(const LockWait& wait) {
+TableStatus HdbTable::lockToRecover(const LockWait& wait) {
+  const LockResult r = LockFile(wait);
+  if (r == LockResult::Held) return TableStatus::Ok;
+  if (r != LockResult::Stopped) return TableStatus::Failed;
+  problem_ = LockedText(kRecoveryStopped);
+  return TableStatus::Locked;
+}
+
+TableStatus HdbTable::RecoverJournal(const LockWait& wait) {
   const QString jp = JournalPath();
-  if (!(header_.pending != 0 && header_.pendingOurs) && !NameTaken(jp)) return true;
-  if (Writable()) {
-    if (LockFile(wait) != LockResult::Held) return false;
-  }
-  struct Unlock {
-    HdbTable* t;
-    bool held;
-    ~Unlock() {
-      if (held) t->UnlockFile();
-    }
-  } unlock{this, Writable()};
+  if (!(header_.pending != 0 && header_.pendingOurs) && !NameTaken(jp)) return TableStatus::Ok;
+  if (Writable())
+    if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok) return s;
+  const auto unlock = qScopeGuard([this, held = Writable()] {
+    if (held) UnlockFile();
+  });
   // What another writer left may have been completed while this one waited.
-  if (Writable() && Refresh() != TableStatus::Ok) return false;
-  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return false;
-  if (!NameTaken(jp)) return true;
+  if (Writable())
+    if (const TableStatus s = Refresh(); s != TableStatus::Ok) return s;
+  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return TableStatus::Failed;
+  if (!NameTaken(jp)) return TableStatus::Ok;
   std::vector<unsigned char> head;
   UnixFile journal;
   const JournalKind kind = readJournal(jp, head, journal);
   if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
     const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
                                                       : QString("このプログラムのジャーナルではないので");
-    const QString notice = QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
-                                   "要らないファイルなら削除するか別の名前に変えて下さい")
-                               .arg(jp, what);
-    if (!notices_.contains(notice)) notices_ << notice;
-    NameOnce(notice);
-    return true;
+    const QString text = QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
+                                 "要らないファイルなら削除するか別の名前に変えて下さい")
+                             .arg(jp, what);
+    notice(text);
+    NameOnce(text);
+    return TableStatus::Ok;
   }
-  if (!Writable()) return false;
-  if (kind == JournalKind::Damaged) {
-    journal.Close();
-    keepDamagedJournal(jp);
-    return true;
-  }
-  if (kind == JournalKind::Record) {
-    const int64_t recNo = get32(head.data() + 8);
-    if (!file_.WriteAt(HdbRecordOffset(recNo), head.data() + kJournalHead, kHdbRecordLength) || !file_.Sync() ||
-        !commitHeader(std::nullopt, true, std::nullopt))
-      return false;
-  } else if (kind == JournalKind::Pack && !finishPack(journal, get32(head.data() + 16), get32(head.data() + 20))) {
-    return false;
+  return Writable() && settleJournal(kind, head, journal) ? TableStatus::Ok : TableStatus::Failed;
+}
+
+bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>& head, UnixFile& journal) {
+  const QString jp = JournalPath();
+  switch (kind) {
+    case JournalKind::Damaged:
+    case JournalKind::Unchecked:
+      journal.Close();
+      keepJournalAside(jp, kind, head.data());
+      return true;
+    case JournalKind::Record:
+      if (!file_.WriteAt(HdbRecordOffset(get32(head.data() + 8)), head.data() + kJournalHead, kHdbRecordLength) ||
+          !file_.Sync() || !commitHeader(std::nullopt, true, std::nullopt))
+        return false;
+      break;
+    case JournalKind::Pack:
+      if (!finishPack(journal, get32(head.data() + 16), get32(head.data() + 20))) return false;
+      break;
+    default:
+      return true;  // not ours: it stays
   }
   journal.Close();
   return RemoveFile(jp);
+}
+
+TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
+  const QString jp = JournalPath();
+  if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
+  WriteGuard guard(lock_);
+  if (!guard.Held()) return TableStatus::BadCount;
+  if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok)
+    return s == TableStatus::Locked ? s : TableStatus::BadCount;
+  const auto unlock = qScopeGuard([this] { UnlockFile(); });
+  unsigned char first32[32];
+  if (!file_.ReadAt(0, first32, sizeof first32)) return TableStatus::BadCount;
+  header_ = HdbHeadValues(first32);
+  std::vector<unsigned char> head;
+  UnixFile journal;
+  const JournalKind kind = readJournal(jp, head, journal);
+  // Only a pack sets the count; an edit's journal waits for a log that opens.
+  const bool settled = kind != JournalKind::Record && settleJournal(kind, head, journal);
+  header_ = {};
+  return kind == JournalKind::Pack && settled ? TableStatus::Ok : TableStatus::BadCount;
 }
 
 // Puts the packed records from the journal in place of records first.. and cuts the log after them.
@@ -461,9 +565,13 @@ bool HdbTable::finishPack(const UnixFile& journal, int64_t first, int64_t kept) 
   const int64_t end = HdbRecordOffset(kept + 1);
   const unsigned char eof = kDbfEof;
   const uint32_t wholeNow = uint32_t(std::max<int64_t>(RecordsInLength(file_.Stat().size), kept));
-  if (!CopyFileData(journal, kPackHead, file_, HdbRecordOffset(first), end - HdbRecordOffset(first)) ||
-      !file_.Sync())
-    return false;
+  const auto copied = [&] {
+    return CopyFileData(journal, kPackHead, file_, HdbRecordOffset(first), end - HdbRecordOffset(first)) &&
+           file_.Sync();
+  };
+  // A flush that failed is tried once more with the records written anew: the pages it failed on may
+  // have been dropped.
+  if (!copied() && !copied()) return false;
   step(WriteStep::PackCopied);
   if (!commitHeader(uint32_t(kept), true, wholeNow > kept ? wholeNow : 0)) return false;
   landed_ = true;
@@ -484,7 +592,7 @@ bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
 bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
 
 bool HdbTable::Pack() {
-  landed_ = false;
+  landed_ = journalLeft_ = false;
   if (!Writable()) return false;
   problem_.clear();
   constexpr int64_t kRun = 4096;
@@ -530,10 +638,20 @@ bool HdbTable::Pack() {
   });
   if (!journaled) return false;
   step(WriteStep::JournalWritten);
+  // From here the journal completes the deletion: now, or at the next open when a step fails.
   UnixFile journal;
-  if (!journal.OpenReadOnly(JournalPath()) || !finishPack(journal, first, kept)) return false;
+  bool done = journal.OpenReadOnly(JournalPath()) && finishPack(journal, first, kept);
   journal.Close();
-  return RemoveFile(JournalPath());
+  done = done && RemoveFile(JournalPath());
+  if (!done) leaveJournal();
+  return done;
+}
+
+void HdbTable::leaveJournal() {
+  const int cause = errno;
+  journalLeft_ = NameTaken(JournalPath());
+  landed_ = landed_ || journalLeft_;
+  errno = cause;
 }
 
 bool HdbTable::CreateEmpty(const QString& path) {

@@ -18,10 +18,10 @@
 //   group, mode, ACLs, extended attributes and hard links, and every descriptor another program holds
 //   on it, see each write.
 // - Overwrite of a stored record: one positioned write of the whole record, behind a journal
-//   ("<stem>jnl", 833 bytes: "OXJNL001", then little-endian 32-bit record number, database identity
-//   (header bytes 20-23), the 64-bit FNV-1a of the image as its low and high halves, then the 809-byte
-//   image; FNV-1a: offset basis 0xcbf29ce484222325, prime 0x100000001b3). A change of one byte only (a
-//   QSL mark) needs no journal.
+//   ("<stem>jnl", 833 bytes: "OXJNL002", then little-endian 32-bit record number, database identity
+//   (header bytes 20-23), the 64-bit FNV-1a of the journal's other 825 bytes (its first 16 and the
+//   image) as its low and high halves, then the 809-byte image; FNV-1a: offset basis
+//   0xcbf29ce484222325, prime 0x100000001b3). A change of one byte only (a QSL mark) needs no journal.
 // - Pack: the records from the first deleted one on, packed, go into the journal ("OXPAK002", the
 //   CRC-32C of the records, identity, the first record they replace, the count kept, 4 zero bytes, the
 //   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
@@ -29,13 +29,18 @@
 // - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>") and only
 //   then named; it is never written over a file already there. The next open or write completes a
 //   journal with our magic and this log's identity that passes its checks (head and records) and
-//   removes it. One of ours that fails them is never written back: it is kept as "<stem>jnl.damaged"
-//   (numbered when taken) and named in Notices(). Any other file there is left alone and named (a FIFO
-//   or a device is not even opened), and a write that needs the name is refused. A scratch journal of a
-//   writer that died is removed at the program's start (HamlogRecover).
+//   removes it; a pack journal is completed even when the header's count fits no length (its commit
+//   torn). One of ours that fails them, or one of earlier versions ("OXJNL001", "OXPAK001", whose heads
+//   carry no check), is never written back: it is kept as "<stem>jnl.damaged" (numbered when taken) and
+//   named in TakeNotices(). Any other file there is left alone and named (a FIFO or a device is not even
+//   opened), and a write that needs the name is refused. A scratch journal of a writer that died is
+//   removed at the program's start (HamlogRecover).
 // - Other programs: every write holds a whole-file lock on HAMLOG.HDB as dBase programs take one
 //   (LockFile) and reads the header again under it; what it commits to the header is what it just read
-//   there, changed only as the write needs (a record edit: the change counter and the date).
+//   there, changed only as the write needs (a record edit: the change counter and the date). A count
+//   that does not fit the length is read again once the other program's lock is let go and a moment
+//   more has passed (some lock the record and the count apart) before it is taken for damage; a write
+//   that holds the lock lets it go for that wait.
 // - Readers: one taking the shared lock on the write byte (db_lock.h) never meets a write half done. One
 //   taking no lock gets what one write gives, as with any dBase program: it may meet a record while it is
 //   being written, and during a pack records moving.
@@ -56,13 +61,17 @@
 
 namespace hamlog {
 
-enum class TableStatus { Ok, Missing, Foreign, BadCount, Failed };
+// Locked: a write let go of the file's lock for another program and the wait to take it back was ended.
+enum class TableStatus { Ok, Missing, Foreign, BadCount, Failed, Locked };
 
 class HdbTable {
  public:
   // `lock` (the database's, may be null) is waited for before a count that does not fit the length is
-  // taken for damage: a writer in another process may be between its steps.
-  TableStatus Open(const QString& path, DbLock* lock = nullptr);
+  // taken for damage: a writer in another process may be between its steps. With `finish` a checked
+  // pack journal of ours completes the log first whatever its count says (waiting for the file's lock
+  // as LockFile does).
+  using LockWait = std::function<bool(int32_t look)>;
+  TableStatus Open(const QString& path, DbLock* lock = nullptr, const LockWait* finish = nullptr);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
   const QString& Path() const { return path_; }
@@ -103,23 +112,30 @@ class HdbTable {
   // around every write. `wait` hears each look while another program holds it (1, 2, .. 10 ms apart)
   // and 0 once that wait is over; false from it ends the wait (Stopped, nothing written). Without one
   // the wait ends after kLockLooks. The caller reads the header again under it (Refresh). Holds nest.
-  using LockWait = std::function<bool(int32_t look)>;
   enum class LockResult { Held, Stopped, Failed };
   static constexpr int32_t kLockLooks = 3000;
   LockResult LockFile(const LockWait& wait = {});
   void UnlockFile();
+  // "<log> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the program named when the
+  // lock names it. `what` for a write and for the completion of an earlier one that the wait stopped:
+  QString LockedText(const QString& what) const;
+  static constexpr const char* kWriteStopped = "書き込みを取りやめました。何も書き込んでいません";
+  static constexpr const char* kRecoveryStopped = "前回途中で終わった書き込みを仕上げられません";
 
   // Under the write lock: completes a journal of ours left by an overwrite or a pack that was cut short
   // (one failing its checks is kept under another name), cuts off the records our pending note says an
-  // append cut short left. Takes the file's lock for that (waiting as LockFile).
-  bool RecoverJournal(const LockWait& wait = {});
+  // append cut short left. Takes the file's lock for that (waiting as LockFile: Locked, Problem() naming
+  // the lock, when the wait was ended). Failed when a write failed.
+  TableStatus RecoverJournal(const LockWait& wait = {});
   // What the recoveries of this table found and left for the operator, each naming its file and what to
-  // do; taken (and cleared) by the caller.
+  // check; taken (and cleared) by the caller.
   QStringList TakeNotices();
   // After a write that failed: its change is in the log all the same (what failed was a flush or a step
-  // after the one that made the change count). Each write of a record or a pack begins it afresh: what a
-  // recovery under the same lock completed before it is not this write's.
+  // after the one that made the change count), or its journal is left to complete it at the next open
+  // (JournalLeft). Each write of a record or a pack begins it afresh: what a recovery under the same
+  // lock completed before it is not this write's.
   bool Landed() const { return landed_; }
+  bool JournalLeft() const { return journalLeft_; }
   // Where the journal of this log's edits and packs goes: "<stem>jnl" beside it.
   QString JournalPath() const;
 
@@ -142,18 +158,36 @@ class HdbTable {
   // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
   // cannot be written or its name is taken.
   bool writeJournal(const std::function<bool(UnixFile&)>& fill);
-  enum class JournalKind { Foreign, Special, Damaged, Record, Pack };
+  // Unchecked: a journal of ours of an earlier format, whose head no check covers.
+  enum class JournalKind { Foreign, Special, Damaged, Unchecked, Record, Pack };
   // What the file at the journal's name is; `head` gets a record journal whole, a pack journal's head.
   JournalKind readJournal(const QString& path, std::vector<unsigned char>& head, UnixFile& journal) const;
+  // Completes what the journal holds (kind Record or Pack) and removes it, or keeps one that is damaged
+  // or unchecked aside; anything else stays. False when a write failed.
+  bool settleJournal(JournalKind kind, const std::vector<unsigned char>& head, UnixFile& journal);
   bool finishPack(const UnixFile& journal, int64_t first, int64_t kept);
-  // Reads the header and checks its count against the length (waiting for the lock when they disagree).
+  // A pack journal completed under a header whose count fits no length (Open's `finish`): Ok when it was,
+  // Locked when the wait for the file's lock was ended, BadCount otherwise.
+  TableStatus finishOverBadCount(const LockWait& wait);
+  // Reads the header and checks its count against the length (waiting for another program when they
+  // disagree).
   TableStatus readHeader();
   bool rollBackAppend();
   bool remap();
-  // Waits a little for another program's write under the file's lock to end (a count that does not
-  // fit the length may be one between its steps).
-  void waitForOutsideWriter();
-  void keepDamagedJournal(const QString& path);
+  // Takes the file's lock, each look heard by `wait` (or kLockLooks at most).
+  LockResult takeFileLock(const LockWait& wait);
+  // LockFile to complete what an earlier write left: Locked (Problem() naming the lock) when the wait was
+  // ended, Failed when the lock cannot be had.
+  TableStatus lockToRecover(const LockWait& wait);
+  // Waits for another program's write under the file's lock to end, and a moment more while the count
+  // still does not fit the length (a dBase program may lock the record and the count apart): `h` and
+  // `size` as read last; true once they fitted.
+  bool waitForOutsideWriter(HdbHeader& h, int64_t& size);
+  bool readHead(HdbHeader& h, int64_t& size);
+  // After a write that failed past its journal: the journal, if still there, completes it at the next open.
+  void leaveJournal();
+  void keepJournalAside(const QString& path, JournalKind kind, const unsigned char* magic);
+  void notice(const QString& text);
 
   QString path_;
   UnixFile file_;
@@ -163,7 +197,9 @@ class HdbTable {
   QString problem_;
   QStringList notices_;
   int fileLocks_ = 0;
+  LockWait lockWait_;  // the wait of the lock held, to take it again after letting it go
   bool landed_ = false;
+  bool journalLeft_ = false;
 };
 
 // Every record image is written through this: NUL bytes become blanks and the flag is " ".

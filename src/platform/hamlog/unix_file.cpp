@@ -217,6 +217,15 @@ UnixFile::WholeLock UnixFile::TryLockWhole(bool exclusive) {
   return WholeLock::Busy;
 }
 
+int UnixFile::LockHolder() const {
+  struct flock fl;
+  std::memset(&fl, 0, sizeof fl);
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0 || fl.l_type == F_UNLCK) return 0;
+  return fl.l_pid > 0 ? int(fl.l_pid) : 0;
+}
+
 void UnixFile::UnlockWhole() {
   ::flock(fd_, LOCK_UN);
   struct flock fl;
@@ -340,10 +349,6 @@ uint64_t fnv1a(uint64_t h, const void* data, size_t count) {
 
 uint64_t Fnv1a(const void* data, size_t count) { return fnv1a(0xcbf29ce484222325ull, data, count); }
 uint64_t Fnv1aMore(uint64_t sofar, const void* data, size_t count) { return fnv1a(sofar, data, count); }
-
-uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count) {
-  return fnv1a(1469598103934665603ull, data, count);
-}
 
 namespace {
 

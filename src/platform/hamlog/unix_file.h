@@ -75,6 +75,9 @@ class UnixFile {
   enum class WholeLock { Held, Busy, Failed };
   WholeLock TryLockWhole(bool exclusive);
   void UnlockWhole();
+  // The process that holds a classic POSIX lock on the file against a write lock; 0 when none is known
+  // (no lock, or a lock that names no process: an open-file-description lock, a flock).
+  int LockHolder() const;
 
  private:
   bool keepRegularFile();
@@ -130,8 +133,5 @@ bool RemoveFile(const QString& path);
 uint64_t Fnv1a(const void* data, size_t count);
 // The same continued over more bytes: Fnv1a(a + b) == Fnv1aMore(Fnv1a(a), b).
 uint64_t Fnv1aMore(uint64_t sofar, const void* data, size_t count);
-// The same with the offset basis 1469598103934665603 that journals written before took: such a journal
-// left by a crash is still replayed.
-uint64_t Fnv1aOfEarlierJournals(const void* data, size_t count);
 
 }  // namespace hamlog

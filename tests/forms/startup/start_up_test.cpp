@@ -1,8 +1,11 @@
+#include <QApplication>
 #include <QDateTime>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProgressDialog>
+#include <QTimer>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,9 +20,12 @@
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/color.h"
 #include "platform/ui/responders.h"
+#include "platform/vbfile.h"
 #include "rig/RigPortState.h"
 #include "sheet/WorkFileStamp.h"
 #include "start_window_fixture.h"
+#include "support/operator.h"
+#include "support/other_process.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -356,6 +362,46 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
   EXPECT_TRUE(QFileInfo(journal).exists());
 }
 
+// A journal the last run left, while another program locks the log: the wait shows in a window of its
+// own, Esc ends it, one box names the lock, no second wait. Once the lock is let go, the next start keeps
+// the journal (its check fails) aside and names it once, though a work file has it look into the log first.
+TEST_F(StartWindowTest, AJournalOfTheLastRunIsFinishedOrNamedAtTheStartWithItsWaitShown) {
+  setUpPreviousReading();
+  set("ORB", "DBSStampLog", "the log before the write");
+  set("ORB", "DBSLogPrint", "3:" + QString(32, '0') + ":" + QString(32, '0'));
+  QByteArray log, left;
+  ASSERT_TRUE(ReadWholeFile(hdbPath, log));
+  const QByteArray journal = "OXPAK002" + QByteArray(4, '\0') + log.mid(20, 4) + QByteArray(60, '\x01');
+  const QString jnl = home.write("HAMLOG/HAMLOG.jnl", journal);
+  const int fd = LockAsAnotherProgram(hdbPath);
+  ASSERT_GE(fd, 0);
+  QStringList waits;  // the wait window's text, each time it shows; Esc to the keyboard then
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* wait = qobject_cast<QProgressDialog*>(w); wait && wait->isVisible() && !wait->labelText().isEmpty())
+        return waits << wait->labelText(), Operator::Key(Qt::Key_Escape);
+  });
+  look.start(10);
+  MsgBoxResponder boxes;
+  boxes.Answer(vbOK).Answer(vbOK);
+  EXPECT_TRUE(StartProgram());
+  ::close(fd);
+  EXPECT_EQ(waits, QStringList{hdbPath + "\r\nを他のプログラムが使用中です。待っています (Esc で中止)\r\n0 秒 (30 秒まで)"});
+  EXPECT_EQ(boxes.texts(), QStringList{hdbPath + " を他のプログラムがロックしていて、前回途中で終わった書き込みを仕上げられません。\r\n"
+                                       "そのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます"});
+  EXPECT_TRUE(ReadWholeFile(jnl, left) && left == journal);
+  UnloadForm<ORBTOP>();
+  ReleaseProgramLock();
+
+  EXPECT_TRUE(StartProgram());
+  const QString named = boxes.texts().value(1);
+  EXPECT_TRUE(named.startsWith(jnl + " は QSO の削除の途中で残ったこのプログラムのジャーナルですが、壊れているので") &&
+              named.endsWith("最後に行った QSO の削除が " + hdbPath + " に入っているか確かめてから、" + jnl + ".damaged を削除して下さい"));
+  EXPECT_EQ(boxes.texts().size(), 2);
+  EXPECT_FALSE(QFile::exists(jnl));
+}
+
 TEST(StartWindowCaption, VersionDigits) {
   EXPECT_EQ(StartWindowCaption(1, 18, 0), "ORBEX5    Ver 1.18");
   EXPECT_EQ(StartWindowCaption(5, 3, 10), "ORBEX5    Ver 5.03A");
@@ -397,11 +443,7 @@ TEST_F(StartWindowTest, FailedMasterSortUnticksPreviousData) {
 }
 
 TEST_F(StartWindowTest, PreviousDataOnlyWhileTheWorkFileMatchesTheLog) {
-  setUpOperator();
-  set("ORB", "TopTips_DISP", "NO");
-  Hamlog.HamlogDbPath = hdbPath;
-  home.write("DMYDBS.DAT", "previous reading\r\n");
-  RecordWorkFileComplete();
+  setUpPreviousReading();
   ORBTOP* top = load();
   ASSERT_NE(top, nullptr);
   EXPECT_EQ(top->Check1.Value(), 1);

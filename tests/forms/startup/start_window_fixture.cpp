@@ -18,6 +18,7 @@
 #include "platform/ui/form.h"
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
+#include "sheet/WorkFileStamp.h"
 #include "support/shared_state.h"
 
 namespace {
@@ -66,6 +67,14 @@ void StartWindowTest::setUpOperator() {
   set("ORB", "MYCALL", "JA1ZZZ");
   set("ORB", "HAMLOGexePOS", hamlogdb::ProgramPath(hamlogDir));
   set("ORB", "HAMLOGPOS", hdbPath);
+}
+
+void StartWindowTest::setUpPreviousReading() {
+  setUpOperator();
+  set("ORB", "TopTips_DISP", "NO");
+  Hamlog.HamlogDbPath = hdbPath;
+  home.write("DMYDBS.DAT", "previous reading\r\n");
+  RecordWorkFileComplete();
 }
 
 void StartWindowTest::set(const char* section, const char* key, const QString& value) {

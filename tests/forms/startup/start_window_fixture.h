@@ -16,6 +16,8 @@ class StartWindowTest : public ::testing::Test {
 
   // [ORB] MYCALL, HAMLOGexePOS and HAMLOGPOS of an operator whose set-up is complete.
   void setUpOperator();
+  // That operator, without the tips, with the work file of a reading recorded as matching the log.
+  void setUpPreviousReading();
   void set(const char* section, const char* key, const QString& value);
   QString stored(const char* section, const char* key) const;
   // Loads the start window (its start-up runs); null when the start-up ended the program.

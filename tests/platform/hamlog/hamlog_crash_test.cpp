@@ -58,6 +58,7 @@ class HamlogCrash : public HamlogFolder {
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "wait status " << status;
   }
+  void BesideOutsideAppends(bool twoLocks);
   int32_t Append(const TestQso& q) {
     int32_t confirm = 0;
     return FillQso(thw_, q), THW_append(thw_, 16, confirm);
@@ -76,15 +77,19 @@ class HamlogCrash : public HamlogFolder {
 };
 
 // One QSO appended as a dBase program appends it, through a descriptor of its own under a POSIX lock of
-// the whole log: the record and the end-of-file byte, then the header's count.
-bool OutsideAppend(const QString& db, const QByteArray& call) {
+// the whole log: the record and the end-of-file byte, then the header's count; with `twoLocks` the
+// count under a lock of its own a moment later, as some dBase programs write it.
+bool OutsideAppend(const QString& db, const QByteArray& call, bool twoLocks = false) {
   const int fd = ::open(QFile::encodeName(db).constData(), O_RDWR);
   struct flock fl {};
   fl.l_type = F_WRLCK;
   uint32_t count = 0;  // little-endian on the disk as here
   if (fd < 0 || fcntl(fd, F_SETLKW, &fl) != 0 || pread(fd, &count, 4, 4) != 4) return false;
   const QByteArray record = QByteArray(809, ' ').replace(1, call.size(), call) + '\x1a';
+  struct flock off {};
+  off.l_type = F_UNLCK;
   const bool ok = pwrite(fd, record.data(), size_t(record.size()), hamlog::HdbRecordOffset(++count)) == record.size() &&
+                  (!twoLocks || (fcntl(fd, F_SETLK, &off) == 0 && usleep(1000) == 0 && fcntl(fd, F_SETLKW, &fl) == 0)) &&
                   pwrite(fd, &count, 4, 4) == 4;
   close(fd);
   return ok;
@@ -193,19 +198,32 @@ TEST_F(HamlogCrash, AnIndexReplacementKilledLeavesNothingAndANewIndexKeepsItsOwn
   }
 }
 
-TEST_F(HamlogCrash, AJournalLeftByAKillIsCompletedAtTheNextOpen) {
-  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
-  // One made here as its format is described.
-  const QByteArray image =
-      ReadFile(Db()).mid(hamlog::HdbRecordOffset(2), 809).replace(hamlog::kCodeOffset, 4, "1101");
-  uint64_t fnv = 0xcbf29ce484222325ull;
-  for (char c : image) fnv = (fnv ^ uint8_t(c)) * 0x100000001b3ull;
-  QByteArray journal = "OXJNL001" + QByteArray("\x02\0\0\0", 4) + ReadFile(Db()).mid(20, 4);
-  for (int i = 0; i < 8; ++i) journal += char(fnv >> (8 * i));
-  WriteFile(Path("HAMLOG.jnl"), journal + image);
-  EXPECT_EQ(Field(2, 8), "1101");
+// An edit's journal made as its format is described is completed at the next open; one with a bit of its
+// record number flipped (3 to 2), or of the previous format (its head unchecked), is kept aside and named.
+TEST_F(HamlogCrash, AnEditJournalIsCompletedOnlyWhenItsWholeHeadChecks) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  const QByteArray log = ReadFile(Db());
+  const QByteArray image = log.mid(hamlog::HdbRecordOffset(3), 809).replace(hamlog::kCodeOffset, 4, "1101");
+  const auto journal = [&](const char* magic, bool headChecked) {
+    const QByteArray head = magic + QByteArray("\x03\0\0\0", 4) + log.mid(20, 4), checked = headChecked ? head + image : image;
+    const uint64_t fnv = hamlog::Fnv1a(checked.constData(), size_t(checked.size()));  // little-endian, as stored
+    return head + QByteArray(reinterpret_cast<const char*>(&fnv), 8) + image;
+  };
+  QByteArray flipped = journal("OXJNL002", true);
+  flipped[8] = '\x02';
+  for (const QByteArray& kept : {flipped, journal("OXJNL001", false)}) {
+    WriteFile(Path("HAMLOG.jnl"), kept);
+    QStringList notices;
+    EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+    EXPECT_EQ(ReadFile(Db()), log);
+    EXPECT_EQ(ReadFile(Path("HAMLOG.jnl.damaged")), kept);
+    EXPECT_TRUE(notices.size() == 1 && notices[0].contains("QSO の修正") && notices[0].contains(Path("HAMLOG.jnl.damaged")));
+    QFile::remove(Path("HAMLOG.jnl.damaged"));
+  }
+  WriteFile(Path("HAMLOG.jnl"), journal("OXJNL002", true));
+  EXPECT_EQ(Field(3, 8), "1101");
   EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
-  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 2}));
+  EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 3}));
 }
 
 // A journal of ours cut short is not replayed but kept aside; a file of another's in its place stays,
@@ -320,8 +338,9 @@ TEST_F(HamlogCrash, AnOutsideAppendUnderTheLogsLockWaitsForOurs) {
   EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1NEW", "JA7OUT"}));
 }
 
-// 100 appends of a dBase program beside 60 edits and 5 deletions of ours: every QSO kept, the log whole.
-TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
+// 100 appends of a dBase program beside 60 edits and 5 deletions of ours, the log opened for each as the
+// windows open it: every QSO kept, every open and write done, the log whole.
+void HamlogCrash::BesideOutsideAppends(bool twoLocks) {
   hamlog::durableWrites = false;
   std::vector<TestQso> own;
   for (int i = 0; i < 30; ++i) own.push_back({QString("JA1A%1").arg(i, 2, 10, QChar('0')), "1101"});
@@ -329,21 +348,21 @@ TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
   const pid_t outside = fork();
   if (outside == 0) {
     for (int i = 0; i < 100; ++i) {
-      if (!OutsideAppend(Db(), QString("JA7X%1").arg(i, 3, 10, QChar('0')).toLatin1())) _exit(6);
-      usleep(300);
+      if (!OutsideAppend(Db(), QString("JA7X%1").arg(i, 3, 10, QChar('0')).toLatin1(), twoLocks)) _exit(6);
+      usleep(twoLocks ? 2000 : 300);
     }
     _exit(0);
   }
-  ASSERT_EQ(Open(), 0);
   for (int i = 0; i < 65; ++i) {
+    EXPECT_EQ(Open(), 0) << HamlogProblem().toStdString();
     if (i % 13 == 12) {
       EXPECT_EQ(Vdbf_delete(thw_, 21), 0);
       EXPECT_EQ(Vdbf_packwk(thw_, "", 58), 0);
     } else {
       EXPECT_EQ(EditQso(1 + i % 20, {{11, QString("Name %1").arg(i)}}), 0);
     }
+    Close();
   }
-  Close();
   EXPECT_EQ(reaped(outside), 0);
   ASSERT_EQ(Open(), 0);
   const QStringList calls = Calls();
@@ -352,6 +371,10 @@ TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) {
   EXPECT_EQ(calls.size(), 125);
   hamlog::durableWrites = true;
 }
+
+TEST_F(HamlogCrash, OutsideAppendsBesideEditsAndDeletionsAreAllKept) { BesideOutsideAppends(false); }
+// ... also when the program locks its record and its count apart: no count read between them is damage.
+TEST_F(HamlogCrash, AnOutsideWriterLockingRecordAndCountApartIsNoDamage) { BesideOutsideAppends(true); }
 
 // A pack journal whose records were damaged is not written back: kept under a name that says so, and
 // named for the operator.
@@ -370,6 +393,51 @@ TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
   ASSERT_EQ(notices.size(), 1);
   EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
   EXPECT_EQ(Field(3, 0), "JA1CCC");
+}
+
+// A pack killed with its header's commit torn (16 of its 32 bytes written: the new count, the old rest)
+// leaves a count that fits no length: its checked journal is completed all the same, at the start.
+TEST_F(HamlogCrash, APackWhoseHeaderCommitWasTornIsCompletedFromItsJournal) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}, {"JA1DDD", "1104"}});
+  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::PackCopied, [this] {
+    if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
+  }));
+  QByteArray log = ReadFile(Db()), committed = log.left(32);
+  auto* head = reinterpret_cast<unsigned char*>(committed.data());
+  const hamlog::HdbHeader was = hamlog::HdbHeadValues(head);
+  hamlog::StampHdbHeader(head, {3, was.generation + 1, was.identity, was.count}, QDate(2024, 5, 6));
+  WriteFile(Db(), log.replace(0, 16, committed.left(16)));
+  EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
+  EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(Calls(), QStringList({"JA1AAA", "JA1CCC", "JA1DDD"}));
+  Close();
+  EXPECT_EQ(Run("dx1", "1104", 4), (V{3}));
+}
+
+// A deletion whose packed records cannot be flushed: flushed again, it is done; failing on, it is said done
+// but unconfirmed, and its journal completes it at the next open, never undone.
+TEST_F(HamlogCrash, ADeletionWhosePackCannotBeFlushedIsCompletedNotSaidToHaveFailed) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}, {"JA1DDD", "1104"}});
+  static int failures;
+  HdbTable::stepHookForTest = [](HdbTable::WriteStep s) {
+    if (s == HdbTable::WriteStep::JournalWritten) hamlog::syncFailureForTest = [] { return failures-- > 0 ? EIO : 0; };
+  };
+  for (const int failing : {1, 1000}) {
+    failures = failing;
+    ASSERT_EQ(Open(), 0);
+    ASSERT_EQ(Vdbf_delete(thw_, 1), 0);
+    EXPECT_EQ(Vdbf_packwk(thw_, "", 58), failing == 1 ? HAMLOG_OK : HAMLOG_UNCONFIRMED);
+    EXPECT_EQ(failing > 1, HamlogProblem().endsWith("残したジャーナル " + Path("HAMLOG.jnl") + " から書き込みを仕上げます"));
+    hamlog::syncFailureForTest = nullptr;
+    Close();
+  }
+  HdbTable::stepHookForTest = nullptr;
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(Calls(), QStringList({"JA1CCC", "JA1DDD"}));
+  Close();
+  EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
+  EXPECT_EQ(Run("dx1", "1104", 4), (V{2}));
 }
 
 }  // namespace
