@@ -685,9 +685,9 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
-  // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
-  // line writes the previous LASTP back.
-  StoreWorkFile(all, sortedLines, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord, false);
+  // The file goes to disk while the marks are collated from the same bytes. A reading that took no line
+  // lets the next append read from the first record.
+  StoreWorkFile(all, sortedLines, QString::number(tookLine ? lastTaken : 0), false);
   if (readAgain) {
     clearCollation();
     t.NewLinesWritten = 1;  // the whole sheet is drawn again

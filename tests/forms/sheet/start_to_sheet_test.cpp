@@ -200,6 +200,22 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period over two years after the append";
 }
 
+// A reading that took no QSO (a period nothing was logged in): the next append reads from the first
+// record, so the QSOs logged since come onto the sheet.
+TEST_F(StartToSheetTest, AnAppendAfterAReadingThatTookNoQsoTakesTheQsosLoggedSince) {
+  SetFixedClock(QDateTime(QDate(2026, 12, 20), QTime(12, 0), QTimeZone(9 * 3600)));
+  for (auto [box, date] : {std::pair{&top().Text7, "20261201"}, {&top().Text8, "20261220"}}) {
+    Operator::DoubleClick(*box);
+    Operator::Type(date);
+  }
+  pressStart();
+  log.Add({"JA1FMA,2026/12/10,7.025,FM,1002,J *", "JA1FMB,2026/12/11,21.050,FM,1002,J  "});
+  boxes.Answer(vbOK);
+  LoadedForm<CWSHEET>()->HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().size(), 1) << boxes.texts().join('|').toStdString();
+  EXPECT_EQ(MasterTable(kCol7, kRow1002) + MasterTable(kCol21, kRow1002), "CW");
+}
+
 // A work file the full program folder could not take leaves its QSO to the next reading: once there is
 // room, the append again or the previous data after the return picks it up.
 TEST_F(StartToSheetTest, AWorkFileThatCouldNotBeWrittenLeavesItsQsoToTheNextReading) {
