@@ -118,7 +118,9 @@ int32_t load(int32_t recNo, const char* message) {
     Qso.QsoRecNo = recNo;
     return kQsoDeleted;
   }
-  MsgBox(Hamlog.LastResult == HAMLOG_CHANGED ? HamlogChangedText() : QString::fromUtf8(message));
+  MsgBox(Hamlog.LastResult == HAMLOG_CHANGED
+             ? HamlogChangedText()
+             : QString::fromUtf8(message) + "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo));
   return 1;
 }
 
@@ -279,8 +281,18 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
       if (!HamlogProblem().isEmpty())
         return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");
       return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
+    case HAMLOG_NOT_OPEN:
+      return path + QStringLiteral(" が読み書きの前に閉じられていました。何も書き込んでいません。もう一度行って下さい");
+    case HAMLOG_MISSING:
+      return path + QStringLiteral(" が見つかりません (移動されたか削除されています)");
+    case HAMLOG_FOREIGN:
+      return path + QStringLiteral(" は HAMLOG のデータファイルではないか、壊れているか途中で切れています");
+    case HAMLOG_DECLINED:
+      return QStringLiteral("確認で「いいえ」が選ばれたので、何も書き込んでいません");
+    case HAMLOG_BAD_ARGUMENT:
+    case HAMLOG_NOT_QSO:
     default:
-      return QStringLiteral("エラー番号 %1").arg(result);
+      return path + QStringLiteral(" に書き込む値を HAMLOG の項目に入れられませんでした。何も書き込んでいません");
   }
 }
 
@@ -338,8 +350,8 @@ QString HamlogOpenFailureText(int32_t result) {
                  "\r\nファイルが読めないか、HAMLOG のフォルダーに書き込めません"
                  " (読み取り専用、空きがない、ロックファイルが作れない)。");
     default:
-      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\nエラー番号 ") +
-             QString::number(result);
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\n") +
+             HamlogWriteFailureText(result, 0);
   }
 }
 

@@ -66,7 +66,7 @@ QString recordFailureText(int32_t recNo, int32_t result) {
       why = QStringLiteral("レコードがありません (読込中に HAMLOG.HDB が変わりました)");
       break;
     default:
-      why = QStringLiteral("読めません (エラー番号 ") + QString::number(result) + ")";
+      why = QStringLiteral("読めません (") + HamlogWriteFailureText(result, recNo) + ")";
   }
   return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) +
          QStringLiteral(" は") + why + QStringLiteral("。読込を中止しました。");

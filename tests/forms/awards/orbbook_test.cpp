@@ -274,7 +274,7 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   writeOrbWorkbook(false);
   const QByteArray oneSheet = home.read(kWorkbook);
   post(vbYes, 1);
-  EXPECT_EQ(boxes.texts()[3], "EXCEL Error 9 42");
+  EXPECT_EQ(boxes.texts()[3], "EXCEL Error\r\nワークブックに書き込むシートがありません (シートが消されたか、別のワークブックです)");
   EXPECT_EQ(home.read(kWorkbook), oneSheet);
 
   const QString lock = home.write(".~lock.ORB_SHEET.xlsx#", "LibreOffice");
@@ -312,7 +312,7 @@ TEST_F(ORBBOOKTest, SpreadsheetErrorsAreToldByNumberExceptTheSilentOne) {
   excel.runError = 0;
   excel.attachError = 424;
   post(vbYes, 1);
-  EXPECT_EQ(boxes.texts().value(3), "EXCEL Error 424 42");
+  EXPECT_EQ(boxes.texts().value(3), "EXCEL Error\r\nExcel が終了されました。");
 
   excel.attachError = 0;
   excel.publishOk = false;
