@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -184,7 +185,7 @@ int32_t SetHamlogShare() { return SetDbsShare(1); }
 namespace {
 
 // A wait for another program's hold of the log, shown in the window the operator is in when it begins
-// (whichever window started the read or write); a write's wait ends with Esc.
+// (whichever window started the read or write); a wait for its lock ends with Esc.
 struct LogWait {
   QPointer<VbForm> window;
   bool shown = false;
@@ -194,6 +195,39 @@ struct LogWait {
 std::deque<LogWait>& logWaits() {
   static std::deque<LogWait> waits;
   return waits;
+}
+
+// The jobs under way (HamlogInUse) and what waits for them and for the lock waits to end.
+struct HamlogWork {
+  int jobs = 0;
+  bool draining = false;
+  std::deque<std::function<void()>> waiting;
+};
+HamlogWork& work() {
+  static HamlogWork w;
+  return w;
+}
+
+bool lockWaitRuns() {
+  return std::any_of(logWaits().begin(), logWaits().end(), [](const LogWait& w) { return bool(w.esc); });
+}
+
+void runWaiting() {
+  HamlogWork& w = work();
+  if (w.draining) return;
+  w.draining = true;
+  while (!w.waiting.empty() && !HamlogBusy()) {
+    const std::function<void()> next = std::move(w.waiting.front());
+    w.waiting.pop_front();
+    next();
+  }
+  w.draining = false;
+}
+
+// From the event loop, not from inside the write or wait that just ended.
+void runWaitingLater() {
+  if (!work().waiting.empty() && !HamlogBusy())
+    QTimer::singleShot(0, QCoreApplication::instance(), runWaiting);
 }
 
 LogWait& beginLogWait(bool escapable) {
@@ -211,6 +245,7 @@ void endLogWait() {
   const QPointer<VbForm> window = logWaits().back().window;
   logWaits().pop_back();
   if (window) window->ShowWaitNote(QString());
+  runWaitingLater();
 }
 
 void showLogWaits() {
@@ -232,15 +267,35 @@ void showLogWaits() {
       LogWait& w = begins ? beginLogWait(true) : logWaits().back();
       // Shown nowhere, the wait ends as one without a window would.
       if (!w.shown) return !w.esc->Escaped() && look <= hamlog::HdbTable::kLockLooks;
-      if (!w.window) return false;  // the window the write came from is gone
-      if (look % 50 == 1)
-        w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
-                               QString::number(look / 100) + QStringLiteral(" 秒"));
-      return !w.esc->Escaped() && w.window;
+      if (!w.window || w.window->IsUnloaded()) return false;  // the window the write came from went
+      if (look % 50 == 1) {
+        const auto waiting = qsizetype(work().waiting.size());
+        w.window->ShowWaitNote(
+            QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
+            QString::number(look / 100) + QStringLiteral(" 秒") +
+            (waiting ? QStringLiteral("　他のプログラムからの指示 %1 件は待ち終わってから行います").arg(waiting)
+                     : QString()));
+      }
+      return !w.esc->Escaped() && w.window && !w.window->IsUnloaded();
     };
 }
 
 }  // namespace
+
+HamlogInUse::HamlogInUse() { ++work().jobs; }
+
+HamlogInUse::~HamlogInUse() {
+  --work().jobs;
+  runWaitingLater();
+}
+
+bool HamlogBusy() { return work().jobs > 0 || lockWaitRuns(); }
+
+void WhenHamlogIdle(std::function<void()> then, bool evenWhileBusy) {
+  HamlogWork& w = work();
+  if ((evenWhileBusy || !HamlogBusy()) && w.waiting.empty() && !w.draining) return then();
+  w.waiting.push_back(std::move(then));
+}
 
 int32_t HamlogOpenDb() {
   showLogWaits();
@@ -318,6 +373,9 @@ QString WithOpenFailureCause(const QString& text) {
 }
 
 void HamlogCloseDb(int32_t flag) {
+  // Not under a wait for another program's lock (a window unloaded meanwhile): the call that waits
+  // closes the log itself when it is through.
+  if (lockWaitRuns()) return;
   HamlogClose(Hamlog.Thw, flag);
   Hamlog.HamlogClosed = 1;
 }

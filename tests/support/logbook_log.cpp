@@ -1,8 +1,5 @@
 #include "support/logbook_log.h"
 
-#include <fcntl.h>
-
-#include <QFile>
 #include <QTextStream>
 
 #include "core/HamlogAccess.h"
@@ -90,11 +87,4 @@ QStringList NumbersAndCalls(const std::vector<QStringList>& rows) {
   QStringList out;
   for (const QStringList& r : rows) out << QString::number(RecordNumberOf(r[0])) + " " + r[1];
   return out;
-}
-
-int LogbookTest::LockLogAsAnotherProgram() {
-  const int fd = ::open(QFile::encodeName(Hamlog.HamlogDbPath).constData(), O_RDWR);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
 }

@@ -1,5 +1,7 @@
 #include "support/other_process.h"
 
+#include <QFile>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,4 +18,11 @@ bool InOtherProcess(const std::function<bool()>& work) {
   }
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int LockedByAnotherProgram(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
 }

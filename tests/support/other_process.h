@@ -3,6 +3,10 @@
 // itself (HAMLOG writing its log): `work` runs in a child process that leaves what this process holds
 // of HAMLOG alone. True when `work` said so in the child.
 
+#include <QString>
 #include <functional>
 
 bool InOtherProcess(const std::function<bool()>& work);
+
+// HAMLOG.HDB (`path`) locked whole as another program locks it: the descriptor (its close lets go), or -1.
+int LockedByAnotherProgram(const QString& path);

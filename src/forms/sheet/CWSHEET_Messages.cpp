@@ -3,6 +3,7 @@
 
 #include <QPointer>
 
+#include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
@@ -23,7 +24,16 @@ void CWSHEET::listenToOtherPrograms() {
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
   messages_->Received = [this](const QByteArray& bytes, const IpcAnswer& answer) {
-    answer.Send(HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused);
+    const QPointer<CWSHEET> self(this);
+    // One that would change the windows waits while the log is busy (a save waiting for another
+    // program), and the rest wait behind it: each is carried out and answered in the order it came.
+    const ProgramMessage::Kind kind = ParseProgramMessage(bytes).kind;
+    WhenHamlogIdle(
+        [self, bytes, answer] {
+          if (self) answer.Send(self->HandleProgramMessage(bytes) ? kIpcHandled : kIpcRefused);
+        },
+        kind != ProgramMessage::Kind::RigNumber && kind != ProgramMessage::Kind::SatMate &&
+            kind != ProgramMessage::Kind::Spot);
   };
 }
 

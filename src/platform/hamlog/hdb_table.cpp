@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/vbfile.h"
 
 namespace hamlog {
@@ -78,16 +79,21 @@ TableStatus HdbTable::readHeader() {
   };
   HdbHeader h;
   int64_t size = 0;
+  bool waited = true;
   if (!read(h, size)) return TableStatus::Foreign;
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
     // Another process may be between the steps of its append: look again once it is through.
     WriteGuard guard(lock_);
-    waitForOutsideWriter();
+    waited = waitForOutsideWriter();
     if (!read(h, size)) return TableStatus::Foreign;
   }
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
     const QString name = QFileInfo(path_).fileName();
-    if (h.count > uint32_t(INT32_MAX))
+    if (!waited)
+      problem_ = QString("%1 を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
+                         "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい")
+                     .arg(path_);
+    else if (h.count > uint32_t(INT32_MAX))
       problem_ = QString("%1 のヘッダの件数 %2 件はレコード番号の上限 (%3) を超えています。"
                          "ファイルが壊れています")
                      .arg(name)
@@ -107,14 +113,25 @@ TableStatus HdbTable::readHeader() {
   return remap() ? TableStatus::Ok : TableStatus::Failed;
 }
 
-void HdbTable::waitForOutsideWriter() {
-  if (fileLocks_ > 0) return;  // held by this write: nobody else is between steps
-  for (int look = 0; look < 300; ++look) {
+bool HdbTable::waitForOutsideWriter() {
+  if (fileLocks_ > 0) return true;  // held by this write: nobody else is between steps
+  // Heard as a write's wait for the lock is: shown where the operator is, and Esc ends it.
+  const LockWait wait = hamlogLib.lockWait;
+  int32_t look = 0;
+  bool through = true;
+  for (;;) {
     const UnixFile::WholeLock r = file_.TryLockWhole(false);
     if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
-    if (r != UnixFile::WholeLock::Busy) return;
+    if (r != UnixFile::WholeLock::Busy) break;
+    ++look;
+    if (wait ? !wait(look) : look > 300) {
+      through = !wait;
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  if (look > 0 && wait) wait(0);
+  return through;
 }
 
 HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {

@@ -150,9 +150,10 @@ class HdbTable {
   TableStatus readHeader();
   bool rollBackAppend();
   bool remap();
-  // Waits a little for another program's write under the file's lock to end (a count that does not
-  // fit the length may be one between its steps).
-  void waitForOutsideWriter();
+  // Waits for another program's write under the file's lock to end (a count that does not fit the
+  // length may be one between its steps), as a write waits for the lock (hamlogLib.lockWait; a little
+  // without it). False when that wait was ended before the other program let go.
+  bool waitForOutsideWriter();
   void keepDamagedJournal(const QString& path);
 
   QString path_;
