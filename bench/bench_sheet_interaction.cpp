@@ -112,7 +112,9 @@ void appendThousand(benchmark::State& state, Writer by) {
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 void BM_AppendThousand(benchmark::State& state) { appendThousand(state, Writer::Us); }
-void BM_AppendThousandByAnotherProgram(benchmark::State& state) { appendThousand(state, Writer::AnotherProgram); }
+void BM_AppendThousandByAnotherProgram(benchmark::State& state) {
+  appendThousand(state, Writer::AnotherProgram);
+}
 void BM_AppendAfterAnotherProgramsCard(benchmark::State& state) {
   appendThousand(state, Writer::AnotherProgramWithACard);
 }

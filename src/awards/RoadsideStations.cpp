@@ -472,8 +472,9 @@ bool WriteBandStationList(const BandListRequest& request, const std::vector<Road
   }
   if (!out.Close() || !readAll) {
     MsgBox(QStringLiteral("すみません、エラーが発生しました>") + QString::number(readAll ? 2 : 1) + "\r\n" +
-           (readAll ? FileFaultText(out.Path(), QStringLiteral(" を書き込めません"), out.ErrorNumber())
-                    : request.path + QStringLiteral(" の一覧は途中までです (HAMLOG の交信が読めませんでした)")));
+           (readAll
+                ? FileFaultText(out.Path(), QStringLiteral(" を書き込めません"), out.ErrorNumber())
+                : request.path + QStringLiteral(" の一覧は途中までです (HAMLOG の交信が読めませんでした)")));
     return false;
   }
   return true;

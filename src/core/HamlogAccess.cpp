@@ -273,8 +273,9 @@ void showLogWaits() {
         w.window->ShowWaitNote(
             QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
             QString::number(look / 100) + QStringLiteral(" 秒") +
-            (waiting ? QStringLiteral("　他のプログラムからの指示 %1 件は待ち終わってから行います").arg(waiting)
-                     : QString()));
+            (waiting
+                 ? QStringLiteral("　他のプログラムからの指示 %1 件は待ち終わってから行います").arg(waiting)
+                 : QString()));
       }
       return !w.esc->Escaped() && w.window && !w.window->IsUnloaded();
     };
@@ -337,7 +338,8 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
         return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");
       return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
     case HAMLOG_NOT_OPEN:
-      return path + QStringLiteral(" が読み書きの前に閉じられていました。何も書き込んでいません。もう一度行って下さい");
+      return path + QStringLiteral(
+                        " が読み書きの前に閉じられていました。何も書き込んでいません。もう一度行って下さい");
     case HAMLOG_MISSING:
       return path + QStringLiteral(" が見つかりません (移動されたか削除されています)");
     case HAMLOG_FOREIGN:
@@ -347,7 +349,8 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
     case HAMLOG_BAD_ARGUMENT:
     case HAMLOG_NOT_QSO:
     default:
-      return path + QStringLiteral(" に書き込む値を HAMLOG の項目に入れられませんでした。何も書き込んでいません");
+      return path +
+             QStringLiteral(" に書き込む値を HAMLOG の項目に入れられませんでした。何も書き込んでいません");
   }
 }
 
@@ -468,6 +471,8 @@ int HdbScanParts(int64_t records) { return int(partsFor(records, HdbScanParts())
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {
+  // Its pumps let events run: no command of another program closes the log under it.
+  const HamlogInUse passing;
   HdbScan scan;
   if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
   first = std::max(first, 1);

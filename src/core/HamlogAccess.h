@@ -36,7 +36,7 @@ extern HamlogAccessState Hamlog;
 // Widths of the fields the program reads, by field number (0 where a field is never read).
 int FieldWidth(int field);
 
-// A job of a window on the log that lets events run (a save, a QSL mark, a deletion, a reading): while
+// A job on the log that lets events run (a save, a QSL mark, a deletion, a reading, a pass): while
 // one is under way, or anything waits for another program's lock of the log, the commands of other
 // programs that would change windows wait (WhenHamlogIdle). The log is not closed under a lock wait:
 // the call that waits closes it when it is through.

@@ -169,7 +169,8 @@ QString ExcelErrorText(int error) {
       return QStringLiteral("Excelのｾｷｭﾘﾃｨ設定ﾚﾍﾞﾙの問題です") + "\r\n" +
              QStringLiteral("ｾｷｭﾘﾃｨﾚﾍﾞﾙを下げてください");
     case 9:
-      return QStringLiteral("ワークブックに書き込むシートがありません (シートが消されたか、別のワークブックです)");
+      return QStringLiteral(
+          "ワークブックに書き込むシートがありません (シートが消されたか、別のワークブックです)");
     default:
       return QStringLiteral("表計算ソフトとのやり取りが思わぬ理由で失敗しました");
   }

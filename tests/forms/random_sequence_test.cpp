@@ -387,9 +387,9 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
     done << name;
     // A start from the previous data the window offered, after HAMLOG's writes while it showed, shows
     // what a full reading shows.
-    const QString difference =
-        offered.isEmpty() && !shown.empty() ? compareWithFreshStart(shown, std::exchange(asFullReading, false))
-                                            : offered;
+    const QString difference = offered.isEmpty() && !shown.empty()
+                                   ? compareWithFreshStart(shown, std::exchange(asFullReading, false))
+                                   : offered;
     ASSERT_TRUE(difference.isEmpty())
         << "seed " << seed << ", step " << i << " (" << name.toStdString()
         << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()

@@ -1,9 +1,10 @@
 #include "support/other_process.h"
 
-#include <QFile>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <QFile>
 
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hamlog_session.h"

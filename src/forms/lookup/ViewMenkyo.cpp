@@ -61,7 +61,8 @@ ViewMenkyo::ViewMenkyo() {
   MenSrch.Click = [] { ShellOpen(LicenceServiceSearchUrl()); };
   JarlMemb.Click = [] {
     const int r = ShellOpen(LeagueMemberSearchUrl());
-    if (r <= 32) MsgBox(QStringLiteral("Link Error\r\n") + ShellOpenFailureReason(r, LeagueMemberSearchUrl()));
+    if (r <= 32)
+      MsgBox(QStringLiteral("Link Error\r\n") + ShellOpenFailureReason(r, LeagueMemberSearchUrl()));
   };
 }
 

@@ -23,7 +23,8 @@ void SheetWindowProgress::PreviousDataUnusable() {
 
 void SheetWindowProgress::ReadingWholeLog() {
   // Said in the busy frame the append shows, for as long as it runs.
-  if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Label2.setText(QStringLiteral("HAMLOG変更あり 全件読込中"));
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>())
+    sheet->Label2.setText(QStringLiteral("HAMLOG変更あり 全件読込中"));
   DoEvents();
 }
 

@@ -90,8 +90,9 @@ TableStatus HdbTable::readHeader() {
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
     const QString name = QFileInfo(path_).fileName();
     if (!waited)
-      problem_ = QString("%1 を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
-                         "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい")
+      problem_ = QString(
+                     "%1 を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
+                     "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい")
                      .arg(path_);
     else if (h.count > uint32_t(INT32_MAX))
       problem_ = QString("%1 のヘッダの件数 %2 件はレコード番号の上限 (%3) を超えています。"

@@ -87,7 +87,8 @@ QString ShellOpenFailureReason(int result, const QString& target) {
     case SE_ERR_PNF:
       return target + QStringLiteral(" のフォルダーが見つかりません");
     default:
-      return target + QStringLiteral(" を開くプログラムがありません (既定のブラウザーやアプリを設定して下さい)");
+      return target +
+             QStringLiteral(" を開くプログラムがありません (既定のブラウザーやアプリを設定して下さい)");
   }
 }
 

@@ -111,8 +111,9 @@ TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
   v.JarlMemb.Click();
   QTest::mouseDClick(v.Text7.viewport(), Qt::LeftButton);
   const QString noProgram = " を開くプログラムがありません (既定のブラウザーやアプリを設定して下さい)";
-  EXPECT_EQ(boxes.texts(), QStringList({"Link Error\r\n" + base + "/Page/Search/MemberSearch.aspx?Language=Jp" + noProgram,
-                                        "Link Error\r\n" + Link("0000012345") + noProgram}));
+  EXPECT_EQ(boxes.texts(),
+            QStringList({"Link Error\r\n" + base + "/Page/Search/MemberSearch.aspx?Language=Jp" + noProgram,
+                         "Link Error\r\n" + Link("0000012345") + noProgram}));
 }
 
 TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) {

@@ -1152,7 +1152,8 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     });
     watch.start(5);
     Operator::Key(Qt::Key_F1);
-    for (QDeadlineTimer limit(10000); satMate.isOpen() && satMate.bytesAvailable() < 4 && !limit.hasExpired();)
+    for (QDeadlineTimer limit(10000);
+         satMate.isOpen() && satMate.bytesAvailable() < 4 && !limit.hasExpired();)
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     if (satMate.isOpen()) {
       EXPECT_EQ(satMate.read(4) + LoadedForm<TEMP_LOG>()->Text1.text().toLatin1() +
@@ -1189,7 +1190,8 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
     QObject::connect(&watch, &QTimer::timeout, [&] {
       busy << s.Label2.text();
       const QString note = s.StatusBar1.PanelText(5);
-      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty()) return;
+      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty())
+        return;
       if (!note.contains("閉じられません")) return s.close(), void();
       waited = note;
       if (esc) Operator::Key(Qt::Key_Escape);
@@ -1203,9 +1205,10 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
       ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
     }
   }
-  EXPECT_EQ(boxes.texts().value(0), log.Hdb() + " を他のプログラムが書き込み中で (件数がまだ書かれていません)、"
-                                               "待つのをやめました。何も読み込んでいません。"
-                                               "そのプログラムが書き終えてから、もう一度行って下さい");
+  EXPECT_EQ(boxes.texts().value(0), log.Hdb() +
+                                        " を他のプログラムが書き込み中で (件数がまだ書かれていません)、"
+                                        "待つのをやめました。何も読み込んでいません。"
+                                        "そのプログラムが書き終えてから、もう一度行って下さい");
   EXPECT_TRUE(busy.contains("HAMLOG変更あり 全件読込中"));
   expectSame(state(), reloaded());
 }
