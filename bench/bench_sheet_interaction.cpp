@@ -5,6 +5,7 @@
 //   BM_AreaViewSwitch      an area view and back to all codes (two fills of the grid)
 //   BM_AppendThousand/N    1,000 QSOs logged since the last reading added to the open sheet (N QSOs)
 //   BM_AppendThousandByAnotherProgram/N  the same QSOs logged by another program
+//   BM_AppendAfterAnotherProgramsCard/N  and a QSL mark it set on a QSO read: the log read whole
 //   BM_AppendNothingNew/N  the append when nothing was logged since the last reading
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,8 @@
 #include "forms/lookup/LookupWindows.h"
 #include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/tool_support.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/paths.h"
 #include "platform/ui/form.h"
 #include "platform/ui/responders.h"
@@ -75,18 +78,27 @@ BENCHMARK(BM_AreaViewSwitch)->Unit(benchmark::kMillisecond);
 // The time until the sheet shows the new QSOs, the previous append's file on disk (as minutes apart);
 // to_disk_ms is the further wait, after the last run, until the work file and its stamp are on disk.
 // The QSOs logged by this program (its entry window), or by another (HAMLOG): then no record read
-// before is known to be as it was without a look at it.
-void appendThousand(benchmark::State& state, bool byAnotherProgram) {
+// before is known to be as it was without a look at it; with a card entered on a QSO read, the whole
+// log is read again.
+enum class Writer { Us, AnotherProgram, AnotherProgramWithACard };
+void appendThousand(benchmark::State& state, Writer by) {
   CWSHEET& s = loadedSheet(state.range(0));
   const QString dir = SyntheticLogFolder(state.range(0));
   MsgBoxResponder boxes;
   uint32_t seed = 1;
   for (auto _ : state) {
     state.PauseTiming();
-    if (byAnotherProgram)
-      InOtherProcess([&] { return hamlogdb::Generate(dir, 1000, seed).Ok(); });
-    else
+    if (by == Writer::Us)
       hamlogdb::Generate(dir, 1000, seed);
+    else if (!InOtherProcess([&] {
+               if (by == Writer::AnotherProgramWithACard) {
+                 hamlogdb::OpenedLog log;
+                 if (!log.Open(dir).Ok() || log.Db().PutQslMark(seed, 2, seed % 2 ? '*' : ' ') != HAMLOG_OK)
+                   return false;
+               }
+               return hamlogdb::Generate(dir, 1000, seed).Ok();
+             }))
+      state.SkipWithError("another program's write failed");
     ++seed;
     CheckWorkFile();
     boxes.Answer(vbOK);  // the reading filter confirmed
@@ -99,10 +111,16 @@ void appendThousand(benchmark::State& state, bool byAnotherProgram) {
   state.counters["to_disk_ms"] =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
-void BM_AppendThousand(benchmark::State& state) { appendThousand(state, false); }
-void BM_AppendThousandByAnotherProgram(benchmark::State& state) { appendThousand(state, true); }
+void BM_AppendThousand(benchmark::State& state) { appendThousand(state, Writer::Us); }
+void BM_AppendThousandByAnotherProgram(benchmark::State& state) {
+  appendThousand(state, Writer::AnotherProgram);
+}
+void BM_AppendAfterAnotherProgramsCard(benchmark::State& state) {
+  appendThousand(state, Writer::AnotherProgramWithACard);
+}
 BENCHMARK(BM_AppendThousand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_AppendThousandByAnotherProgram)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AppendAfterAnotherProgramsCard)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_AppendNothingNew(benchmark::State& state) {
   CWSHEET& s = loadedSheet(state.range(0));

@@ -301,7 +301,7 @@ RecordScan scanRecord(RoadsideScan& scan, const StationMatcher& matcher, int32_t
   const int32_t read = THW_read(Hamlog.Thw, r, 3);
   if (read == HAMLOG_DELETED) return RecordScan::Next;  // no QSO any more, nothing to tie to a station
   if (read != 0) {
-    MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1"));
+    MsgBox(QStringLiteral("HAMLOGデータが読めませんでした。1\r\n") + HamlogWriteFailureText(read, r));
     return RecordScan::Stop;
   }
   int remark = 0;
@@ -471,7 +471,10 @@ bool WriteBandStationList(const BandListRequest& request, const std::vector<Road
       out.Print({CsvLine({l.number, l.name, l.call, l.date, l.band, l.mode})});
   }
   if (!out.Close() || !readAll) {
-    MsgBox(QStringLiteral("すみません、エラーが発生しました>") + QString::number(readAll ? 2 : 1));
+    MsgBox(QStringLiteral("すみません、エラーが発生しました>") + QString::number(readAll ? 2 : 1) + "\r\n" +
+           (readAll
+                ? FileFaultText(out.Path(), QStringLiteral(" を書き込めません"), out.ErrorNumber())
+                : request.path + QStringLiteral(" の一覧は途中までです (HAMLOG の交信が読めませんでした)")));
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -119,7 +120,9 @@ int32_t load(int32_t recNo, const char* message) {
     Qso.QsoRecNo = recNo;
     return kQsoDeleted;
   }
-  MsgBox(Hamlog.LastResult == HAMLOG_CHANGED ? HamlogChangedText() : QString::fromUtf8(message));
+  MsgBox(Hamlog.LastResult == HAMLOG_CHANGED
+             ? HamlogChangedText()
+             : QString::fromUtf8(message) + "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo));
   return 1;
 }
 
@@ -183,8 +186,8 @@ int32_t SetHamlogShare() { return SetDbsShare(1); }
 namespace {
 
 // A wait for another program's hold of the log, shown in the window the operator is in when it begins
-// (whichever window started the read or write); a write's wait ends with Esc. With no window up (the
-// start) a write's wait shows in a window of its own, with its cap.
+// (whichever window started the read or write); a wait for its lock ends with Esc. With no window up
+// (the start) a write's wait shows in a window of its own, with its cap.
 struct LogWait {
   QPointer<VbForm> window;
   bool shown = false;
@@ -195,6 +198,39 @@ struct LogWait {
 std::deque<LogWait>& logWaits() {
   static std::deque<LogWait> waits;
   return waits;
+}
+
+// The jobs under way (HamlogInUse) and what waits for them and for the lock waits to end.
+struct HamlogWork {
+  int jobs = 0;
+  bool draining = false;
+  std::deque<std::function<void()>> waiting;
+};
+HamlogWork& work() {
+  static HamlogWork w;
+  return w;
+}
+
+bool lockWaitRuns() {
+  return std::any_of(logWaits().begin(), logWaits().end(), [](const LogWait& w) { return bool(w.esc); });
+}
+
+void runWaiting() {
+  HamlogWork& w = work();
+  if (w.draining) return;
+  w.draining = true;
+  while (!w.waiting.empty() && !HamlogBusy()) {
+    const std::function<void()> next = std::move(w.waiting.front());
+    w.waiting.pop_front();
+    next();
+  }
+  w.draining = false;
+}
+
+// From the event loop, not from inside the write or wait that just ended.
+void runWaitingLater() {
+  if (!work().waiting.empty() && !HamlogBusy())
+    QTimer::singleShot(0, QCoreApplication::instance(), runWaiting);
 }
 
 LogWait& beginLogWait(bool escapable) {
@@ -212,6 +248,7 @@ void endLogWait() {
   const QPointer<VbForm> window = logWaits().back().window;
   logWaits().pop_back();
   if (window) window->ShowWaitNote(QString());
+  runWaitingLater();
 }
 
 // The wait in a window of its own: the log, the seconds waited and the most it waits.
@@ -253,15 +290,36 @@ void showLogWaits() {
       const bool begins = look == 1 || logWaits().empty() || !logWaits().back().esc;
       LogWait& w = begins ? beginLogWait(true) : logWaits().back();
       if (!w.shown) return waitInOwnWindow(w, look);
-      if (!w.window) return false;  // the window the write came from is gone
-      if (look % 50 == 1)
-        w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
-                               QString::number(look / 100) + QStringLiteral(" 秒"));
-      return !w.esc->Escaped() && w.window;
+      if (!w.window || w.window->IsUnloaded()) return false;  // the window the write came from went
+      if (look % 50 == 1) {
+        const auto waiting = qsizetype(work().waiting.size());
+        w.window->ShowWaitNote(
+            QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
+            QString::number(look / 100) + QStringLiteral(" 秒") +
+            (waiting
+                 ? QStringLiteral("　他のプログラムからの指示 %1 件は待ち終わってから行います").arg(waiting)
+                 : QString()));
+      }
+      return !w.esc->Escaped() && w.window && !w.window->IsUnloaded();
     };
 }
 
 }  // namespace
+
+HamlogInUse::HamlogInUse() { ++work().jobs; }
+
+HamlogInUse::~HamlogInUse() {
+  --work().jobs;
+  runWaitingLater();
+}
+
+bool HamlogBusy() { return work().jobs > 0 || lockWaitRuns(); }
+
+void WhenHamlogIdle(std::function<void()> then, bool evenWhileBusy) {
+  HamlogWork& w = work();
+  if ((evenWhileBusy || !HamlogBusy()) && w.waiting.empty() && !w.draining) return then();
+  w.waiting.push_back(std::move(then));
+}
 
 int32_t HamlogOpenDb() {
   showLogWaits();
@@ -313,8 +371,20 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
       if (!HamlogProblem().isEmpty())
         return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");
       return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
+    case HAMLOG_NOT_OPEN:
+      return path + QStringLiteral(
+                        " が読み書きの前に閉じられていました。何も書き込んでいません。もう一度行って下さい");
+    case HAMLOG_MISSING:
+      return path + QStringLiteral(" が見つかりません (移動されたか削除されています)");
+    case HAMLOG_FOREIGN:
+      return path + QStringLiteral(" は HAMLOG のデータファイルではないか、壊れているか途中で切れています");
+    case HAMLOG_DECLINED:
+      return QStringLiteral("確認で「いいえ」が選ばれたので、何も書き込んでいません");
+    case HAMLOG_BAD_ARGUMENT:
+    case HAMLOG_NOT_QSO:
     default:
-      return QStringLiteral("エラー番号 %1").arg(result);
+      return path +
+             QStringLiteral(" に書き込む値を HAMLOG の項目に入れられませんでした。何も書き込んでいません");
   }
 }
 
@@ -340,6 +410,9 @@ QString WithOpenFailureCause(const QString& text) {
 }
 
 void HamlogCloseDb(int32_t flag) {
+  // Not under a wait for another program's lock (a window unloaded meanwhile): the call that waits
+  // closes the log itself when it is through.
+  if (lockWaitRuns()) return;
   HamlogClose(Hamlog.Thw, flag);
   Hamlog.HamlogClosed = 1;
 }
@@ -374,8 +447,8 @@ QString HamlogOpenFailureText(int32_t result) {
                  "\r\nファイルが読めないか、HAMLOG のフォルダーに書き込めません"
                  " (読み取り専用、空きがない、ロックファイルが作れない)。");
     default:
-      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\nエラー番号 ") +
-             QString::number(result);
+      return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path + QStringLiteral("\r\n") +
+             HamlogWriteFailureText(result, 0);
   }
 }
 
@@ -434,6 +507,8 @@ int HdbScanParts(int64_t records) { return int(partsFor(records, HdbScanParts())
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {
+  // Its pumps let events run: no command of another program closes the log under it.
+  const HamlogInUse passing;
   HdbScan scan;
   if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
   first = std::max(first, 1);

@@ -168,8 +168,11 @@ QString ExcelErrorText(int error) {
     case 1004:
       return QStringLiteral("Excelのｾｷｭﾘﾃｨ設定ﾚﾍﾞﾙの問題です") + "\r\n" +
              QStringLiteral("ｾｷｭﾘﾃｨﾚﾍﾞﾙを下げてください");
+    case 9:
+      return QStringLiteral(
+          "ワークブックに書き込むシートがありません (シートが消されたか、別のワークブックです)");
     default:
-      return QStringLiteral("何らかのエラー　") + QString::number(error);
+      return QStringLiteral("表計算ソフトとのやり取りが思わぬ理由で失敗しました");
   }
 }
 

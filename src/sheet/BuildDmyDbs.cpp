@@ -66,7 +66,7 @@ QString recordFailureText(int32_t recNo, int32_t result) {
       why = QStringLiteral("レコードがありません (読込中に HAMLOG.HDB が変わりました)");
       break;
     default:
-      why = QStringLiteral("読めません (エラー番号 ") + QString::number(result) + ")";
+      why = QStringLiteral("読めません (") + HamlogWriteFailureText(result, recNo) + ")";
   }
   return Hamlog.HamlogDbPath + QStringLiteral(" のレコード ") + QString::number(recNo) +
          QStringLiteral(" は") + why + QStringLiteral("。読込を中止しました。");
@@ -484,17 +484,21 @@ void joinParts(std::vector<Part>& parts, Extraction& x) {
   std::stable_sort(x.badDates.begin(), x.badDates.end(), byRecord);
 }
 
-// HAMLOG's answer when the pass did not run through: the status code for the sheet.
-int32_t passFailure(int32_t result) {
-  if (result == kHdbScanStopped) return kReadStoppedByEsc;
-  if (result == HAMLOG_CHANGED) return kReadHamlogChanged;
-  if (result == HAMLOG_BAD_COUNT) return kReadHamlogBadCount;
-  return kReadRecordFailed;
+// A pass that did not run through, by HAMLOG's answer: the status code for the sheet, and why when
+// that code does not tell.
+void failPass(SheetProgress& progress, int32_t result) {
+  if (result == kHdbScanStopped) return fail(progress, kReadStoppedByEsc);
+  if (result == HAMLOG_CHANGED) return fail(progress, kReadHamlogChanged);
+  if (result == HAMLOG_BAD_COUNT) return fail(progress, kReadHamlogBadCount);
+  fail(progress, kReadRecordFailed,
+       Hamlog.HamlogDbPath + QStringLiteral(" が読めません (") + HamlogWriteFailureText(result, 0) +
+           QStringLiteral(")。読込を中止しました。"));
 }
 
+// HAMLOG_OK, or the pass's failure (failPass).
 int32_t extractWholeLog(SheetProgress& progress, Extraction& x, int32_t printFrom, LogPrint& print) {
   SheetTallyState& t = SheetTally;
-  if (progress.StopRequested()) return kReadStoppedByEsc;
+  if (progress.StopRequested()) return kHdbScanStopped;
   const int32_t first = t.ReadPosition + 1, total = Hamlog.HdbRecordCount;
   const Conditions conditions;
   const DmyDbsKeyBook book = keyBookOfMaster();
@@ -525,7 +529,7 @@ int32_t extractWholeLog(SheetProgress& progress, Extraction& x, int32_t printFro
         return !progress.StopRequested();
       },
       kHeadWidth);
-  if (result != HAMLOG_OK) return passFailure(result);
+  if (result != HAMLOG_OK) return result;
   for (const LogPrint& p : prints) print += p;
   t.ReadPosition = std::max(t.ReadPosition, total);
   columns.Commit();
@@ -549,6 +553,7 @@ bool QsoPassesConditions() {
 void BuildDmyDbs(SheetProgress& progress) {
   SheetTallyState& t = SheetTally;
   const auto lock = progress.LockJobs();
+  const HamlogInUse reading;  // what other programs send for the windows waits for its end
   const bool knownRewritten = std::exchange(t.LogKnownRewritten, false);
   SettleWorkFile();  // the previous append's file in place before anything is read or written
   if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {
@@ -580,13 +585,17 @@ void BuildDmyDbs(SheetProgress& progress) {
     } else if (const int32_t r = knownRewritten ? HAMLOG_OK : CompareLogWithReading(progress, since, print);
                r != HAMLOG_OK) {
       closeHamlog();
-      fail(progress, passFailure(r));
+      failPass(progress, r);
       return;
     }
-    append = since != LogSinceReading::Rewritten;
-    WorkFileStamp.AsFullReading = since != LogSinceReading::MarksChanged;
-    // As at a start, the reading reports its frequencies anew.
-    if (!append) Kill(JoinPath(Settings.DataFolder, "FreqError_Report.txt"));
+    // QSL marks moved on records read (a card entered in HAMLOG) are taken only by reading them again.
+    append = since == LogSinceReading::Grown;
+    if (!append) {
+      print = {};  // the marks as they are now
+      progress.ReadingWholeLog();
+      // As at a start, the reading reports its frequencies anew.
+      Kill(JoinPath(Settings.DataFolder, "FreqError_Report.txt"));
+    }
   }
   const bool readAgain = t.AppendRead == 1 && !append;
   if (append) {
@@ -620,16 +629,16 @@ void BuildDmyDbs(SheetProgress& progress) {
         fail(progress, kReadRecordFailed, recordFailureText(t.ReadPosition, result));
       return;
     }
-  } else if (const int32_t failure = extractWholeLog(progress, x, print.Records, print); failure != 0) {
+  } else if (const int32_t r = extractWholeLog(progress, x, print.Records, print); r != HAMLOG_OK) {
     closeHamlog();
-    fail(progress, failure);
+    failPass(progress, r);
     return;
   }
   if (DmyDbsExtractionPath == DmyDbsExtraction::PerRecord) {
     if (const int32_t r = PrintHdbRecords(print.Records + 1, Hamlog.HdbRecordCount, print, progress);
         r != HAMLOG_OK) {
       closeHamlog();
-      fail(progress, passFailure(r));
+      failPass(progress, r);
       return;
     }
   }
@@ -685,9 +694,9 @@ void BuildDmyDbs(SheetProgress& progress) {
     fail(progress, kReadSortGaveUp);
     return;
   }
-  // The file goes to disk while the marks are collated from the same bytes. A rewrite that took no
-  // line writes the previous LASTP back.
-  StoreWorkFile(all, sortedLines, tookLine ? QString::number(lastTaken) : Settings.LastExtractedRecord, false);
+  // The file goes to disk while the marks are collated from the same bytes. A reading that took no line
+  // lets the next append read from the first record.
+  StoreWorkFile(all, sortedLines, QString::number(tookLine ? lastTaken : 0), false);
   if (readAgain) {
     clearCollation();
     t.NewLinesWritten = 1;  // the whole sheet is drawn again

@@ -37,8 +37,8 @@ extern const int kLogPrintWidth;
 // How HAMLOG.HDB's records 1 .. Records of the print kept with LASTP stand now.
 enum class LogSinceReading {
   Grown,         // as they were read: an append gives what a full reading gives
-  MarksChanged,  // QSL marks set or taken away in place: an append reads only the new records and
-                 // gives what the sheet showed plus them, which is not what a full reading gives
+  MarksChanged,  // QSL marks set or taken away in place: the QSOs stand, but only a full reading
+                 // takes their new marks
   Rewritten,     // packed, cut short, other QSOs in their places, or no print kept: only a full
                  // reading is sound
 };

@@ -35,6 +35,8 @@ class SheetProgress {
   virtual bool StopRequested() const;
   // The previous work file cannot be used: "前回データで起動" is cleared.
   virtual void PreviousDataUnusable();
+  // An append found the records it read before changed in the log: it reads the whole log instead.
+  virtual void ReadingWholeLog() {}
   virtual std::unique_ptr<JobLock> LockJobs() { return nullptr; }
 
   // The sheet grid: redrawing, the busy frame and the rows of a fill.

@@ -69,7 +69,7 @@ struct SheetTallyState {
 
   // Reading state.
   int32_t AppendRead = 0;       // 1 while the append read runs
-  // The append's click already found the log rewritten since the reading: the reading need not look
+  // The append's click already found the log changed since the reading: the reading need not look
   // again before it reads the whole log.
   bool LogKnownRewritten = false;
   int32_t ReadPosition = 0;     // last record number read

@@ -86,8 +86,7 @@ QString stampOf(hamlog::FileStat& s) {
   return QStringLiteral("%1:%2:%3:%4:%5").arg(s.size).arg(s.mtimeNs).arg(s.ctimeNs).arg(s.inode).arg(changes);
 }
 
-// The log as the stamp last recorded by this process found it (empty when it recorded none, or no
-// full reading's).
+// The log as the stamp last recorded by this process found it (empty when it recorded none).
 struct RecordedLog {
   QString stamp;
   hamlog::FileStat file;
@@ -96,8 +95,7 @@ struct RecordedLog {
 RecordedLog lastRecorded;
 
 void noteRecorded(const WorkFileStampState& noted) {
-  lastRecorded = noted.AsFullReading ? RecordedLog{noted.NotedLog, noted.NotedFile, noted.NotedWrites}
-                                     : RecordedLog{};
+  lastRecorded = RecordedLog{noted.NotedLog, noted.NotedFile, noted.NotedWrites};
 }
 
 }  // namespace
@@ -132,7 +130,7 @@ void NoteHamlogBeforeReading() {
   const uint64_t writes = hamlog::LastHdbWriteSerial();
   hamlog::FileStat file;
   const QString stamp = stampOf(file);
-  WorkFileStamp = {stamp, {}, true, file, writes};
+  WorkFileStamp = {stamp, {}, file, writes};
 }
 
 QString WorkFileHash(QByteArrayView bytes) {
@@ -152,7 +150,7 @@ void RecordWorkFileComplete(int64_t workSize, const QString& workHash) {
 void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const WorkFileStampState& noted) {
   if (noted.NotedLog.isEmpty()) return RecordWorkFileComplete(workSize, workHash);
   // One rewrite of the settings file for the three keys.
-  WriteIniKeys("ORB", {{"DBSStampLog", noted.AsFullReading ? noted.NotedLog : QString()},
+  WriteIniKeys("ORB", {{"DBSStampLog", noted.NotedLog},
                        {"DBSStampWork", QString::number(workSize)},
                        {"DBSStampHash", workHash}});
   noteRecorded(noted);
@@ -167,7 +165,7 @@ void RecordWorkFileComplete() {
 void RecordLogReadUnchangedFile() {
   const WorkFileStampState noted = std::exchange(WorkFileStamp, {});
   if (noted.NotedLog.isEmpty() || !noted.Print) return;
-  const QString print = noted.Print->Text(), log = noted.AsFullReading ? noted.NotedLog : QString();
+  const QString print = noted.Print->Text(), log = noted.NotedLog;
   if (print != readOrb("DBSLogPrint") || log != readOrb("DBSStampLog"))
     WriteIniKeys("ORB", {{"DBSLogPrint", print}, {"DBSStampLog", log}});
   noteRecorded(noted);

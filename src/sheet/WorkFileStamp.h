@@ -5,8 +5,7 @@
 // HAMLOG.HDB and the size and hash of the work file, in section "ORB":
 //   DBSStampLog   HAMLOG.HDB as the reading found it: "size:mtime:ctime:inode:counter", the times in
 //                 nanoseconds, the counter the header's change counter (bumped by every write of ours);
-//                 empty when the work file is not what a full reading gives (an append that left QSL
-//                 marks changed in place unread)
+//                 empty (left by earlier versions) when the work file is not what a full reading gives
 //   DBSStampWork  DMYDBS.DAT's size in bytes
 //   DBSStampHash  DMYDBS.DAT's content hash (WorkFileHash, hexadecimal), which tells a file damaged at
 //                 the same size from the one completed
@@ -30,7 +29,6 @@
 struct WorkFileStampState {
   QString NotedLog;
   std::optional<LogPrint> Print;  // kept with LASTP
-  bool AsFullReading = true;      // false: the log's stamp is not recorded
   hamlog::FileStat NotedFile;     // the file as noted, and this process's writes to logs until then
   uint64_t NotedWrites = 0;
 };

@@ -120,9 +120,12 @@ TEST_F(HamlogAccessTest, FailuresAreReportedWithTheirMessages) {
   boxes.Answer(vbOK);
   EXPECT_EQ(ReadHdbFieldLengths(Hamlog.HamlogDbPath), 0);
   EXPECT_EQ(boxes.texts(),
-            QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2"),
-                         QString::fromUtf8("HAMLOGデータが読めませんでした。1"),
-                         QString::fromUtf8("HAMLOGデータが読めませんでした。3"),
+            QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2\r\n交信番号 99 "
+                                           "のレコードはもうありません (HAMLOG で削除されています)"),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。1\r\n交信番号 99 "
+                                           "のレコードはもうありません (HAMLOG で削除されています)"),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。3\r\n交信番号 0 "
+                                           "のレコードはもうありません (HAMLOG で削除されています)"),
                          QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath,
                          QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath}));
 }

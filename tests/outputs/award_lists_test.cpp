@@ -241,7 +241,8 @@ TEST_F(AwardListsTest, AFailedWriteIsReportedAndKeepsTheOldLists) {
   SheetTally.CellRecordNumbers(9, kRowGun) = "0000000999";
   run = WriteAwardLists(kAwardJcg, 9, dxcc);
   EXPECT_FALSE(run.ok);
-  EXPECT_EQ(boxes.texts(), QStringList{"HAMLOGデータが読めませんでした。2"});
+  EXPECT_EQ(boxes.texts(), QStringList{"HAMLOGデータが読めませんでした。2\r\n交信番号 999 "
+                                       "のレコードはもうありません (HAMLOG で削除されています)"});
   EXPECT_FALSE(QFile::exists(log.home.file("14MHz_MIX-JCG.txt")));
 
   Hamlog.HamlogDbPath = log.home.file("none/HAMLOG.HDB");

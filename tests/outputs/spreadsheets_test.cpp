@@ -52,7 +52,7 @@ TEST(SpreadsheetReports, ShellAndRunTimeFailuresInTheOperatorsWords) {
   EXPECT_EQ(ShellOpenFailureText(31, kOrbBookWorkbook), "．ＸＬＳが関連付けが指定されておりません");
   EXPECT_EQ(ExcelErrorText(424), "Excel が終了されました。");
   EXPECT_EQ(ExcelErrorText(1004), "Excelのｾｷｭﾘﾃｨ設定ﾚﾍﾞﾙの問題です\r\nｾｷｭﾘﾃｨﾚﾍﾞﾙを下げてください");
-  EXPECT_EQ(ExcelErrorText(429), "何らかのエラー　429");
+  EXPECT_EQ(ExcelErrorText(429), "表計算ソフトとのやり取りが思わぬ理由で失敗しました");
 }
 
 // Rows of a sheet without QSOs behind them: code, QTH, and nothing confirmed.

@@ -1,8 +1,5 @@
 #include "support/logbook_log.h"
 
-#include <fcntl.h>
-
-#include <QFile>
 #include <QTextStream>
 
 #include "core/HamlogAccess.h"
@@ -11,7 +8,6 @@
 #include "hamlogdb/hamlogdb.h"
 #include "logbook/QsoRow.h"
 #include "platform/clock.h"
-#include "support/other_process.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/vbfile.h"
 #include "support/shared_state.h"
@@ -92,5 +88,3 @@ QStringList NumbersAndCalls(const std::vector<QStringList>& rows) {
   for (const QStringList& r : rows) out << QString::number(RecordNumberOf(r[0])) + " " + r[1];
   return out;
 }
-
-int LogbookTest::LockLogAsAnotherProgram() { return LockAsAnotherProgram(Hamlog.HamlogDbPath); }

@@ -31,8 +31,6 @@ class LogbookTest : public ::testing::Test {
   void ChangeStoredField(int32_t recNo, int32_t field, const QString& text);
   // Every record as the hamlogdb tool dumps it, one line each.
   QStringList Dump();
-  // HAMLOG.HDB locked whole as another program locks it: the descriptor (its close lets go), or -1.
-  int LockLogAsAnotherProgram();
 
   TempHome home;
   QString dir;

@@ -238,8 +238,7 @@ void ORBBOOK::PostBookToWorkbook() {
   if (err == 0) err = book->SelectSheetAt(2);
   if (err == 0) err = book->Run("totalMain", {0, Settings.ExtendedBandSet}, result);
   if (err != 0) {
-    if (err != kSilentExcelError)
-      MsgBox(QStringLiteral("EXCEL Error ") + QString::number(err) + " " + QString::number(PostingShellResult));
+    if (err != kSilentExcelError) MsgBox(QStringLiteral("EXCEL Error\r\n") + ExcelErrorText(err));
     return;
   }
   QString error;

@@ -631,6 +631,8 @@ bool TEMP_LOG::NewRecord() {
 }
 
 void TEMP_LOG::SaveQso() {
+  // Busy from the first box to the last: what other programs send for this window waits for the end.
+  const HamlogInUse writing;
   // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it.
   if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
   if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
@@ -674,7 +676,7 @@ void TEMP_LOG::SaveQso() {
   const bool stored = LogWindowState.EditMode != 0;
   const QPointer<TEMP_LOG> self(this);
   const EntryWrite w = WriteHamlogRecord(e, stored, LogWindowState.ShownRecordNo, ShownRecordBackup);
-  if (!self) return;  // unloaded while the write waited or asked
+  if (!self || IsUnloaded()) return;  // unloaded while the write waited or asked
   if (w.result == HAMLOG_DECLINED) {
     // HAMLOG asked and the operator said no: nothing was written, the window keeps the QSO.
     if (!stored) RecordSaved = 0;

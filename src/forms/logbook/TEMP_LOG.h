@@ -33,7 +33,7 @@ class TEMP_LOG : public VbForm, public RigListener {
 
   void Form_Load() override;
   // The program's waits show in the status bar's message panel.
-  void ShowWaitNote(const QString& text) override { StatusBar1.ShowNote(2, text); }
+  void showNote(const QString& text) override { StatusBar1.ShowNote(2, text); }
   void Form_Activate() override;
   void Form_KeyDown(int& keyCode, int shift) override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;

@@ -61,7 +61,8 @@ ViewMenkyo::ViewMenkyo() {
   MenSrch.Click = [] { ShellOpen(LicenceServiceSearchUrl()); };
   JarlMemb.Click = [] {
     const int r = ShellOpen(LeagueMemberSearchUrl());
-    if (r <= 32) MsgBox(QStringLiteral("Link Error = %1").arg(r));
+    if (r <= 32)
+      MsgBox(QStringLiteral("Link Error\r\n") + ShellOpenFailureReason(r, LeagueMemberSearchUrl()));
   };
 }
 
@@ -197,5 +198,5 @@ void ViewMenkyo::Text7_DblClick() {
     return;
   }
   const int r = ShellOpen(link);
-  if (r <= 32) MsgBox(QStringLiteral("Link Error = %1").arg(r));
+  if (r <= 32) MsgBox(QStringLiteral("Link Error\r\n") + ShellOpenFailureReason(r, link));
 }

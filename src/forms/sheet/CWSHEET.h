@@ -53,7 +53,7 @@ class CWSHEET : public VbForm {
   ~CWSHEET() override;
   void Form_Load() override;
   // The program's waits show in the status bar's note panel.
-  void ShowWaitNote(const QString& text) override { StatusBar1.ShowNote(5, text); }
+  void showNote(const QString& text) override { StatusBar1.ShowNote(5, text); }
   void Form_QueryUnload(int& cancel, int unloadMode) override;
   void Form_Resize() override;
   void Form_KeyDown(int& keyCode, int shift) override;

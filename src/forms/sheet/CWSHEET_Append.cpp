@@ -25,7 +25,7 @@
 namespace {
 
 // True also when HAMLOG cannot be opened or read: the reading then tells why.
-bool logRewrittenSinceReading(SheetProgress& progress) {
+bool logChangedSinceReading(SheetProgress& progress) {
   if (HamlogAsStamped()) return false;  // as the last reading found it: not read again
   const auto lock = progress.LockJobs();  // the pass lets events through
   if (HamlogOpenDb() != 0) {
@@ -36,8 +36,8 @@ bool logRewrittenSinceReading(SheetProgress& progress) {
   LogPrint kept;
   const int32_t r = CompareLogWithReading(progress, since, kept);
   HamlogCloseDb(0);
-  SheetTally.LogKnownRewritten = r == HAMLOG_OK && since == LogSinceReading::Rewritten;
-  return r != HAMLOG_OK || since == LogSinceReading::Rewritten;
+  SheetTally.LogKnownRewritten = r == HAMLOG_OK && since != LogSinceReading::Grown;
+  return r != HAMLOG_OK || since != LogSinceReading::Grown;
 }
 
 }  // namespace
@@ -59,6 +59,7 @@ void CWSHEET::HLAPD_Click() {
   }
   SettleWorkFile();  // the previous append's file in place: the position read moves with it
   Hamlog.HdbRecordCount = CountHdbRecords();
+  if (Hamlog.HdbRecordCount < 1) return;  // it has said why
   const std::optional<int32_t> last = WholeNumber(Settings.LastExtractedRecord);
   if (!last) {
     MsgBox(QStringLiteral("前回の読込位置 (LASTP=") + Settings.LastExtractedRecord +
@@ -67,9 +68,9 @@ void CWSHEET::HLAPD_Click() {
            vbOKOnly);
     return;
   }
-  // As many records as were read may still hide one deleted and another logged. A log that lost
-  // records is read whole (BuildDmyDbs).
-  if (Hamlog.HdbRecordCount == *last && !logRewrittenSinceReading(progress_)) {
+  // As many records as were read may still hide one deleted and another logged, or a card entered in
+  // HAMLOG. A log changed under the records read is read whole (BuildDmyDbs).
+  if (Hamlog.HdbRecordCount == *last && !logChangedSinceReading(progress_)) {
     MsgBox(QStringLiteral("HAMLOG.HDB は前回より増えていません。"), vbOKOnly);
     return;
   }
@@ -100,6 +101,7 @@ void CWSHEET::HLAPD_Click() {
   t.AppendRead = 1;
   t.NewLinesWritten = 0;
   ResetQsoPanel();
+  const QString busy = Label2.text();
   Frame1.show();
   Frame1.raise();
   {
@@ -109,6 +111,7 @@ void CWSHEET::HLAPD_Click() {
     BuildDmyDbs(progress_);
   }
   Frame1.hide();
+  Label2.setText(busy);
   if (ORBTOP* top = LoadedForm<ORBTOP>()) top->ShowReadStatus(QStringLiteral("ｶｳﾝﾀ"));
   if (t.ReadFailed == 1) {
     t.ReadFailed = 0;

@@ -3,6 +3,7 @@
 
 #include <QPointer>
 
+#include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
@@ -22,10 +23,22 @@ void CWSHEET::listenToOtherPrograms() {
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
-  // A rig command is answered when the rig took it or refused it, after those queued before it; only
-  // the answer is kept meanwhile, never this window.
+  // A command is answered when it was carried out or refused: a rig command once the rig took it, after
+  // those queued before it (only the answer is kept meanwhile, never this window); one that would change
+  // the windows once the log is no longer busy (a save waiting for another program), with the rest
+  // waiting behind it, in the order they came.
   messages_->Received = [this](const QByteArray& bytes, const IpcAnswer& answer) {
-    HandleProgramMessage(bytes, [answer](bool carriedOut) { answer.Send(carriedOut ? kIpcHandled : kIpcRefused); });
+    const QPointer<CWSHEET> self(this);
+    const ProgramMessage::Kind kind = ParseProgramMessage(bytes).kind;
+    WhenHamlogIdle(
+        [self, bytes, answer] {
+          if (!self) return;  // the answer, dropped unsent, refuses
+          self->HandleProgramMessage(bytes, [answer](bool carriedOut) {
+            answer.Send(carriedOut ? kIpcHandled : kIpcRefused);
+          });
+        },
+        kind != ProgramMessage::Kind::RigNumber && kind != ProgramMessage::Kind::SatMate &&
+            kind != ProgramMessage::Kind::Spot);
   };
 }
 

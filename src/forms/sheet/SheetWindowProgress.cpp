@@ -21,6 +21,13 @@ void SheetWindowProgress::PreviousDataUnusable() {
   SheetProgress::PreviousDataUnusable();
 }
 
+void SheetWindowProgress::ReadingWholeLog() {
+  // Said in the busy frame the append shows, for as long as it runs.
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>())
+    sheet->Label2.setText(QStringLiteral("HAMLOG変更あり 全件読込中"));
+  DoEvents();
+}
+
 void SheetWindowProgress::HideBusyFrame() {
   if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Frame1.hide();
 }

@@ -10,6 +10,7 @@ class SheetWindowProgress : public SheetProgress {
   void Pump() override;
   void Status(const QString& text) override;
   void PreviousDataUnusable() override;
+  void ReadingWholeLog() override;
   std::unique_ptr<JobLock> LockJobs() override;
   void SetGridRedraw(bool on) override;
   void HideBusyFrame() override;

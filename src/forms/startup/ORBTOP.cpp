@@ -794,6 +794,15 @@ void ORBTOP::Text7_Change() {
 
 // ---- Reading
 
+void ORBTOP::ShowReadStatus(const QString& text) {
+  // The counter ("読込中 n/N") goes after the note; the steps after the reading leave the note up.
+  static const QString reading = QStringLiteral("読込中");
+  if (readingNote_.isEmpty())
+    Label9.setText(text);
+  else
+    Label9.setText(readingNote_ + (text.startsWith(reading) ? text.mid(reading.size()) : QString()));
+}
+
 // While reading, the operator's close box is refused: the job pumps events and must not find its
 // windows gone when it resumes.
 void ORBTOP::BeginReading() {
@@ -820,6 +829,7 @@ void ORBTOP::EndReading() {
     UnlockClose();
   }
   SetMousePointer(vbDefault);
+  readingNote_.clear();
   Label9.setText(kCounter);
   setReadingInputsEnabled(true);
 }
@@ -934,9 +944,10 @@ void ORBTOP::Command1_Click() {
 
   BeginReading();
   if (previous == WorkFileState::LogChanged)
-    Label9.setText(QStringLiteral("HAMLOG変更あり 全件読込中"));
+    readingNote_ = QStringLiteral("HAMLOG変更あり 全件読込中");
   else if (previous != WorkFileState::Valid)
-    Label9.setText(QStringLiteral("前回データ不可 全件読込中"));
+    readingNote_ = QStringLiteral("前回データ不可 全件読込中");
+  if (!readingNote_.isEmpty()) Label9.setText(readingNote_);
   for (int i = 0; i < 5; ++i)
     WriteIni("LASTCONDX", QString("QSL%1").arg(i + 1), ReadConditions.ExcludedQslKinds[i]);
   WriteIni("LASTCONDX", "SELMODE", ReadConditions.SelMode);

@@ -48,7 +48,8 @@ class ORBTOP : public VbForm {
   // What the progress sheet asks of the start window: the status line, "前回データで起動" unticked,
   // and the window shown again after the sheet closed (the box ticked when the previous data still
   // serves, the log's record count counted anew).
-  void ShowReadStatus(const QString& text) { Label9.setText(text); }
+  // A reading that says why it reads the whole log keeps saying so, with its counter, to its end.
+  void ShowReadStatus(const QString& text);
   void ClearStartWithPreviousData() { Check1.SetValue(0); }
   void ReturnFromSheet(bool previousUsable);
   // The start button's reading runs.
@@ -189,6 +190,7 @@ class ORBTOP : public VbForm {
   bool hdbFound_ = false;
   bool reading_ = false;   // between BeginReading and EndReading
   bool starting_ = false;  // the start button's handler runs
+  QString readingNote_;    // why this reading reads the whole log; "" when it says nothing
   // HAMLOG.HDB's stamp when this window ticked "前回データで起動" itself (empty once the operator
   // clicks the box): a log changed since is looked at again at the press.
   QString tickedOnStamp_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/hamlog/hamlog.h"
 #include "platform/vbfile.h"
 
 namespace hamlog {
@@ -99,6 +100,7 @@ bool HdbTable::readHead(HdbHeader& h, int64_t& size) {
 TableStatus HdbTable::readHeader() {
   HdbHeader h;
   int64_t size = 0;
+  bool stopped = false;
   if (!readHead(h, size)) return TableStatus::Foreign;
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
     // Another process may be between the steps of its append: look again once it is through. A write of
@@ -108,7 +110,7 @@ TableStatus HdbTable::readHeader() {
     bool settled = true;
     for (int round = 0; settled && round < 3 && FitCountToLength(h, size) == CountFit::Disagrees; ++round) {
       if (held) file_.UnlockWhole();
-      settled = waitForOutsideWriter(h, size);
+      settled = waitForOutsideWriter(h, size, stopped);
       if (held && takeFileLock(lockWait_) != LockResult::Held) {
         fileLocks_ = 0;
         problem_ = LockedText(kWriteStopped);
@@ -120,7 +122,12 @@ TableStatus HdbTable::readHeader() {
   }
   if (FitCountToLength(h, size) == CountFit::Disagrees) {
     const QString name = QFileInfo(path_).fileName();
-    if (h.count > uint32_t(INT32_MAX))
+    if (stopped)
+      problem_ = QString(
+                     "%1 を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
+                     "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい")
+                     .arg(path_);
+    else if (h.count > uint32_t(INT32_MAX))
       problem_ = QString("%1 のヘッダの件数 %2 件はレコード番号の上限 (%3) を超えています。"
                          "ファイルが壊れています")
                      .arg(name)
@@ -140,20 +147,36 @@ TableStatus HdbTable::readHeader() {
   return remap() ? TableStatus::Ok : TableStatus::Failed;
 }
 
-bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size) {
-  for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
+bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) {
+  // While the other program holds the lock, waited for as a write waits for it: shown where the
+  // operator is, and Esc ends it.
+  const LockWait wait = hamlogLib.lockWait;
+  int32_t busyLooks = 0;
+  bool fits = false;
+  for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks;) {
     const UnixFile::WholeLock r = file_.TryLockWhole(false);
     if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
     if (r == UnixFile::WholeLock::Busy) {
       quiet = 0;
+      ++busyLooks;
+      if (wait ? !wait(busyLooks) : busyLooks > kOutsideLooks / 2) {  // 3 s with nobody to tell
+        stopped = bool(wait);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
       continue;
     }
-    if (!readHead(h, size)) return false;
-    if (FitCountToLength(h, size) != CountFit::Disagrees) return true;
+    if (!readHead(h, size)) break;
+    if (FitCountToLength(h, size) != CountFit::Disagrees) {
+      fits = true;
+      break;
+    }
     ++quiet;
+    ++look;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
   }
-  return false;
+  if (busyLooks > 0 && wait) wait(0);
+  return fits;
 }
 
 HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {

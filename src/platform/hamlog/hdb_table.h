@@ -179,10 +179,11 @@ class HdbTable {
   // LockFile to complete what an earlier write left: Locked (Problem() naming the lock) when the wait was
   // ended, Failed when the lock cannot be had.
   TableStatus lockToRecover(const LockWait& wait);
-  // Waits for another program's write under the file's lock to end, and a moment more while the count
-  // still does not fit the length (a dBase program may lock the record and the count apart): `h` and
-  // `size` as read last; true once they fitted.
-  bool waitForOutsideWriter(HdbHeader& h, int64_t& size);
+  // Waits for another program's write under the file's lock to end (shown as a write's wait for the
+  // lock is, hamlogLib.lockWait), and a moment more while the count still does not fit the length (a
+  // dBase program may lock the record and the count apart): `h` and `size` as read last; true once they
+  // fitted; `stopped` when the operator ended the wait.
+  bool waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped);
   bool readHead(HdbHeader& h, int64_t& size);
   // After a write that failed past its journal: the journal, if still there, completes it at the next open.
   void leaveJournal();

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
@@ -127,7 +128,18 @@ void EndProgramWhenAllUnloaded(bool on) { EndWhenNoForms() = on; }
 
 ModalFormHook SetModalFormHook(ModalFormHook hook) { return ReplaceHook(ModalHook(), std::move(hook)); }
 
+namespace {
+const char* const kCloseRefused = "終わるまでこの画面は閉じられません";
+constexpr int kCloseRefusedMs = 5000;
+}  // namespace
+
 void VbForm::ShowWaitNote(const QString& text) {
+  waitNote_ = text;
+  if (text.isEmpty()) closeRefused_ = false;
+  showNote(closeRefused_ ? text + QStringLiteral("　(") + QString::fromUtf8(kCloseRefused) + ")" : text);
+}
+
+void VbForm::showNote(const QString& text) {
   auto* bar = static_cast<QStatusBar*>(noteBar_.data());
   if (text.isEmpty()) {
     if (bar) bar->clearMessage();
@@ -427,7 +439,19 @@ void VbForm::closeEvent(QCloseEvent* e) {
   // The program itself never closes a window (it unloads it), so a close is the operator's, unless the
   // whole application is going down.
   e->ignore();
-  if (unloaded_ || closeLocks_ > 0 || HeldByWait(this)) return;
+  if (unloaded_) return;
+  if (closeLocks_ > 0 || HeldByWait(this)) {
+    // Said where the operator looks: beside the wait's note while it lasts, else for a few seconds.
+    if (!waitNote_.isEmpty()) {
+      closeRefused_ = true;
+      return ShowWaitNote(waitNote_);
+    }
+    showNote(QStringLiteral("処理中のため、") + QString::fromUtf8(kCloseRefused));
+    QTimer::singleShot(kCloseRefusedMs, this, [this] {
+      if (waitNote_.isEmpty()) showNote(QString());
+    });
+    return;
+  }
   Unload(QCoreApplication::closingDown() ? vbAppWindows : vbFormControlMenu);
 }
 

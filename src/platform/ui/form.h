@@ -125,8 +125,9 @@ class VbForm : public QMainWindow {
   int MousePointer() const { return mousePointer_; }
   void SetMousePointer(int pointer);
   // A passing note of the program's (a wait it is in), shown at once in the window's status bar; ""
-  // ends it. A window without a status bar shows one for that time.
-  virtual void ShowWaitNote(const QString& text);
+  // ends it. A window without a status bar shows one for that time. A close refused meanwhile (the
+  // operator's close box during a wait or a long job) is said beside it.
+  void ShowWaitNote(const QString& text);
   // The operator's close box is refused while a long job runs (doevents.h).
   void LockClose() { ++closeLocks_; }
   void UnlockClose() { --closeLocks_; }
@@ -137,6 +138,8 @@ class VbForm : public QMainWindow {
   void broughtForward();
 
  protected:
+  // Shows a note in the window's own status bar ("" ends it); by default one made for the note.
+  virtual void showNote(const QString& text);
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void hideEvent(QHideEvent* e) override;
@@ -165,6 +168,8 @@ class VbForm : public QMainWindow {
   QWidget* client_;
   QPointer<QWidget> noteBar_;  // the status bar a wait's note is in
   bool noteBarMade_ = false;   // made for the note: it goes with it
+  QString waitNote_;           // the wait's note shown now
+  bool closeRefused_ = false;  // the operator's close was refused during that wait
 };
 
 // The registry behind Form<T>() (not for direct use).

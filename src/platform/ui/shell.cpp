@@ -80,6 +80,18 @@ int ShellOpen(const QString& target) {
   return static_cast<int>(Act({ShellCall::Open, info.absoluteFilePath(), {}}));
 }
 
+QString ShellOpenFailureReason(int result, const QString& target) {
+  switch (result) {
+    case SE_ERR_FNF:
+      return target + QStringLiteral(" が見つかりません");
+    case SE_ERR_PNF:
+      return target + QStringLiteral(" のフォルダーが見つかりません");
+    default:
+      return target +
+             QStringLiteral(" を開くプログラムがありません (既定のブラウザーやアプリを設定して下さい)");
+  }
+}
+
 int64_t ShellStart(const QString& program, const QStringList& arguments) {
   if (program.trimmed().isEmpty()) return 0;
   return Act({ShellCall::Start, program, arguments});

@@ -22,6 +22,8 @@ constexpr int SE_ERR_PNF = 3;       // folder not found
 constexpr int SE_ERR_NOASSOC = 31;  // nothing to open it with (or a refused address)
 
 int ShellOpen(const QString& target);
+// Why ShellOpen of `target` answered `result` (32 or less), in the operator's words.
+QString ShellOpenFailureReason(int result, const QString& target);
 // Starts a program; its process id, or 0 when it could not be started.
 int64_t ShellStart(const QString& program, const QStringList& arguments = QStringList());
 int OpenHelpFile(const QString& path);

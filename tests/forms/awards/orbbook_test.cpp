@@ -274,7 +274,9 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   writeOrbWorkbook(false);
   const QByteArray oneSheet = home.read(kWorkbook);
   post(vbYes, 1);
-  EXPECT_EQ(boxes.texts()[3], "EXCEL Error 9 42");
+  EXPECT_EQ(
+      boxes.texts()[3],
+      "EXCEL Error\r\nワークブックに書き込むシートがありません (シートが消されたか、別のワークブックです)");
   EXPECT_EQ(home.read(kWorkbook), oneSheet);
 
   const QString lock = home.write(".~lock.ORB_SHEET.xlsx#", "LibreOffice");
@@ -297,7 +299,7 @@ TEST_F(ORBBOOKTest, AMissingDamagedOrBusyWorkbookIsToldAndLeftAsItWas) {
   expectPostedGrid(XlsxFile(home.file(kWorkbook)));
 }
 
-TEST_F(ORBBOOKTest, SpreadsheetErrorsAreToldByNumberExceptTheSilentOne) {
+TEST_F(ORBBOOKTest, SpreadsheetErrorsAreToldWithTheirCauseExceptTheSilentOne) {
   WorkbookRecorder excel;
   post(vbYes);
   EXPECT_EQ(excel.calls(), QStringList({"OpenExisting ORB_SHEET.XLS", "Attach", "SheetAt 2",
@@ -312,7 +314,7 @@ TEST_F(ORBBOOKTest, SpreadsheetErrorsAreToldByNumberExceptTheSilentOne) {
   excel.runError = 0;
   excel.attachError = 424;
   post(vbYes, 1);
-  EXPECT_EQ(boxes.texts().value(3), "EXCEL Error 424 42");
+  EXPECT_EQ(boxes.texts().value(3), "EXCEL Error\r\nExcel が終了されました。");
 
   excel.attachError = 0;
   excel.publishOk = false;

@@ -23,6 +23,7 @@
 #include "support/captions.h"
 #include "support/logbook_log.h"
 #include "support/operator.h"
+#include "support/other_process.h"
 #include "support/qt_print.h"
 
 namespace {
@@ -153,7 +154,7 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   QApplication::setActiveWindow(LoadedForm<QSODATA>());
   click(1);
   const QStringList unmarked = Dump();
-  const int fd = LockLogAsAnotherProgram();
+  const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   QString waiting;
   QTimer::singleShot(30, [&] {
     if (const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>()) waiting = bar->currentMessage();

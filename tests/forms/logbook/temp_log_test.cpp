@@ -40,6 +40,7 @@
 #include "hamlogdb/hamlogdb.h"
 #include "support/logbook_log.h"
 #include "support/operator.h"
+#include "support/other_process.h"
 #include "support/small_disk.h"
 #include "support/qt_print.h"
 
@@ -292,7 +293,7 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   TEMP_LOG& w = open();
   typeQso(w);
   const QStringList before = Dump();
-  const int fd = LockLogAsAnotherProgram();
+  const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   ASSERT_GE(fd, 0);
   QString waiting;
   QTimer::singleShot(30, [&] {

@@ -110,7 +110,10 @@ TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
   boxes.Answer(vbOK).Answer(vbOK);
   v.JarlMemb.Click();
   QTest::mouseDClick(v.Text7.viewport(), Qt::LeftButton);
-  EXPECT_EQ(boxes.texts(), QStringList({"Link Error = 31", "Link Error = 31"}));
+  const QString noProgram = " を開くプログラムがありません (既定のブラウザーやアプリを設定して下さい)";
+  EXPECT_EQ(boxes.texts(),
+            QStringList({"Link Error\r\n" + base + "/Page/Search/MemberSearch.aspx?Language=Jp" + noProgram,
+                         "Link Error\r\n" + Link("0000012345") + noProgram}));
 }
 
 TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) {

@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +31,7 @@
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
+#include "hamlogdb/tool_support.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "outputs/AwardLists.h"
@@ -48,11 +52,13 @@
 #include "sheet/WorkFileStore.h"
 #include "support/cty_csv.h"
 #include "support/operator.h"
+#include "support/other_process.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -1107,4 +1113,102 @@ TEST_F(CWSHEETTest, QslReceiptModeListsTheCardsNotYetCome) {
   EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
   EXPECT_TRUE(s.Text2.isEnabled());
   LogWindowState = {};
+}
+
+// What other programs send while a save waits for another program's lock of the log waits for the save:
+// the typed QSO is stored, then the satellite's QSO takes the entry window and is answered. A close
+// meanwhile says why it cannot be; an entry window unloaded during the wait ends its save unsaid.
+TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSaysNoFailure) {
+  Settings.Hlyn = "NO";  // saved without HAMLOG's question
+  Settings.ModeCount = "1";
+  WriteIni("ORB", "MODE1", "FM");
+  sheet().Show();
+  const int32_t count = CountHdbRecords();
+  QString waiting;
+  for (const QString call : {"JA1WAT", "JA1UNL"}) {
+    sheet().LOGOPEN.Trigger();
+    TEMP_LOG* w = LoadedForm<TEMP_LOG>();
+    Operator::Activate(*w);
+    Operator::Key(Qt::Key_F2);
+    Operator::Type(call);
+    Operator::Key(Qt::Key_F5);
+    Operator::Type("7.025");
+    int other = LockAsAnotherProgram(log.Hdb());
+    QLocalSocket satMate;
+    QTimer watch;  // runs during the save's wait
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      const QString note = w->StatusBar1.PanelText(2);
+      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || other < 0) return;
+      if (call == "JA1WAT" && satMate.state() == QLocalSocket::UnconnectedState) {
+        satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
+        const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1001+T";
+        satMate.write(QByteArray(1, char(m.size())) + QByteArray(3, '\0') + m);
+        w->close();  // the window manager's close
+      } else if (call == "JA1UNL" || note.contains("指示 1 件")) {
+        if (call == "JA1UNL") UnloadForm<TEMP_LOG>();
+        waiting += note;
+        ::close(std::exchange(other, -1));
+      }
+    });
+    watch.start(5);
+    Operator::Key(Qt::Key_F1);
+    for (QDeadlineTimer limit(10000);
+         satMate.isOpen() && satMate.bytesAvailable() < 4 && !limit.hasExpired();)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (satMate.isOpen()) {
+      EXPECT_EQ(satMate.read(4) + LoadedForm<TEMP_LOG>()->Text1.text().toLatin1() +
+                    LoadedForm<TEMP_LOG>()->Label17.text().toLatin1(),
+                QByteArray(4, '\0') + "JA1SATFM");
+    }
+  }
+  EXPECT_TRUE(waiting.contains("(終わるまでこの画面は閉じられません)")) << waiting.toStdString();
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+  EXPECT_EQ(CountHdbRecords(), count + 1) << "JA1WAT's; the save unloaded during its wait wrote nothing";
+}
+
+// "HAMLOG追加読込" while another program is between the steps of its write (the record written, the
+// count not yet, the log locked): the wait shows in the sheet's status bar, a close says why it cannot
+// be, Esc ends it with nothing read; once the other program is through its QSO is read, and with it the
+// cards it entered on QSOs read before (the log read whole, as the busy frame says).
+TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsItEntered) {
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Activate(s);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  ASSERT_TRUE(InOtherProcess([&] {
+    hamlogdb::OpenedLog hamlog;  // a card for JA1AAB, and JA1AAA made portable (excluded)
+    return hamlog.Open(log.dir).Ok() && hamlog.Db().PutQslMark(2, 2, '*') == HAMLOG_OK &&
+           hamlog.Db().PutQslMark(1, 0, 'P') == HAMLOG_OK;
+  }));
+  const uint32_t n = uint32_t(CountHdbRecords()), before = n - 1;
+  QSet<QString> busy;
+  for (const bool esc : {true, false}) {
+    const int other = LockAsAnotherProgram(log.Hdb());
+    ASSERT_EQ(pwrite(other, &before, 4, 4), 4);
+    QString waited;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      busy << s.Label2.text();
+      const QString note = s.StatusBar1.PanelText(5);
+      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty())
+        return;
+      if (!note.contains("閉じられません")) return s.close(), void();
+      waited = note;
+      if (esc) Operator::Key(Qt::Key_Escape);
+      if (!esc && pwrite(other, &n, 4, 4) == 4) ::close(other);
+    });
+    watch.start(0);  // at each turn of the events: the busy frame's text too
+    boxes.Answer(vbOK);
+    s.HLAPD.Trigger();
+    EXPECT_FALSE(waited.isEmpty());
+    if (esc) {
+      ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
+    }
+  }
+  EXPECT_EQ(boxes.texts().value(0), log.Hdb() +
+                                        " を他のプログラムが書き込み中で (件数がまだ書かれていません)、"
+                                        "待つのをやめました。何も読み込んでいません。"
+                                        "そのプログラムが書き終えてから、もう一度行って下さい");
+  EXPECT_TRUE(busy.contains("HAMLOG変更あり 全件読込中"));
+  expectSame(state(), reloaded());
 }
