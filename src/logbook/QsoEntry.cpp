@@ -33,24 +33,16 @@ bool prefectureInArea(int32_t prefecture, QChar area) {
   return true;  // a letter: not tested
 }
 
-// A frequency as the log keeps one: MHz ("7.025"), GHz after a "*" or before a "G" ("*10", "10G"), a
-// satellite's up and down links ("145/435"). Anything else is no frequency at all.
-bool isFrequency(QStringView text) {
-  for (QStringView part : text.trimmed().split(u'/')) {
-    if (part.startsWith(u'*')) part = part.mid(1);
-    if (part.endsWith(u'G')) part.chop(1);
-    int digits = 0, dots = 0;
-    for (QChar c : part) {
-      if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-        ++digits;
-      else if (c == QLatin1Char('.') && ++dots == 1)
-        continue;
-      else
-        return false;
-    }
-    if (digits == 0) return false;
+// A number of MHz or GHz: digits with at most one dot.
+bool isNumber(QStringView part) {
+  int digits = 0, dots = 0;
+  for (QChar c : part) {
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+      ++digits;
+    else if (c != QLatin1Char('.') || ++dots > 1)
+      return false;
   }
-  return true;
+  return digits > 0;
 }
 
 }  // namespace
@@ -71,8 +63,9 @@ QString EntryCheckMessage(EntryCheck check) {
 
 EntryCheck CheckEntry(const QsoEntry& e) {
   if (e.call.isEmpty()) return EntryCheck::NoCall;
-  if (!isFrequency(e.freq)) return EntryCheck::NoFreq;
-  Qso.QsoFreq = e.freq;
+  const std::optional<QString> freq = StoredFreq(e.freq);
+  if (!freq) return EntryCheck::NoFreq;
+  Qso.QsoFreq = *freq;
   QsoRules.FreqErrorFound = 0;
   FreqToBand();
   if (QsoRules.FreqErrorFound == 1) return EntryCheck::BadFreq;
@@ -148,6 +141,18 @@ std::optional<QString> NormalisedTime(const QString& text, QChar defaultZone) {
   return TimeText(time, zone);
 }
 
+std::optional<QString> TypedDate(const QString& text, const QString& typedDigits) {
+  if ((typedDigits.size() == 6 || typedDigits.size() == 8) && allDigits(typedDigits))
+    if (const auto d = NormalisedDate(typedDigits)) return d;
+  return NormalisedDate(text);
+}
+
+std::optional<QString> TypedTime(const QString& text, const QString& typedDigits, QChar zone) {
+  if (typedDigits.size() == 4 && allDigits(typedDigits))
+    if (const auto t = NormalisedTime(typedDigits, zone)) return t;
+  return NormalisedTime(text, zone);
+}
+
 QString HamlogDateText(const QString& date) { return date.right(8).replace('-', '/'); }
 
 QString EntryDateText(const QString& hamlogDate) {
@@ -191,6 +196,24 @@ std::optional<bool> DxFlagOfCode(const QString& code) {
 QString FreqOfPick(const QString& item) {
   if (!item.contains('G')) return item;
   return '*' + QString(item).remove('G');
+}
+
+std::optional<QString> StoredFreq(const QString& text) {
+  const QString t = text.trimmed();
+  if (t.contains(QLatin1Char('/'))) {
+    for (QStringView part : QStringView(t).split(u'/'))
+      if (!isNumber(part)) return std::nullopt;
+    return t;
+  }
+  // GHz: "*10" as the pick list gives it, or "10G" typed. Below 10 GHz HAMLOG keeps MHz.
+  QStringView ghz = QStringView(t);
+  const bool star = ghz.startsWith(u'*');
+  const bool g = ghz.endsWith(u'G');
+  if (!star && !g) return isNumber(ghz) ? std::optional<QString>(t) : std::nullopt;
+  if (star) ghz = ghz.mid(1);
+  if (g) ghz.chop(1);
+  if (!isNumber(ghz) || ghz.toDouble() < 10) return std::nullopt;
+  return '*' + ghz.toString();
 }
 
 QString UnstorableFields(const QsoEntry& e) {

@@ -60,6 +60,10 @@ std::optional<QString> NormalisedDate(const QString& text);
 // "HH:MM" or "HHMM" of a real time, followed by "J", "U" or nothing (then `defaultZone`) ->
 // "HH:MMJ" / "HH:MMU"; nothing for any other text.
 std::optional<QString> NormalisedTime(const QString& text, QChar defaultZone = QLatin1Char('J'));
+// What a date or time box holds once left: the digits typed in a row since it was reached when they
+// make a whole date (six or eight of them) or time (four), else its text, in the forms above.
+std::optional<QString> TypedDate(const QString& text, const QString& typedDigits);
+std::optional<QString> TypedTime(const QString& text, const QString& typedDigits, QChar zone);
 // HAMLOG's date field: "2024-05-06" -> "24/05/06".
 QString HamlogDateText(const QString& date);
 // HAMLOG's "YY/MM/DD" -> "YYYY-MM-DD" (the text as stored when it is no date).
@@ -85,6 +89,9 @@ std::optional<bool> DxFlagOfCode(const QString& code);
 
 // The frequency pick list's item as the frequency field takes it: "10G" -> "*10".
 QString FreqOfPick(const QString& item);
+// A typed frequency as HAMLOG keeps it: MHz ("7.025"), a satellite's two links ("145/435"), a band
+// from 10 GHz up after a "*" ("*10", also typed "10G"). Nothing for any other text, GHz below 10 too.
+std::optional<QString> StoredFreq(const QString& text);
 
 // HAMLOG stores Windows-31J only. The fields holding characters it cannot store, each by the name the
 // window gives it with those characters ("Name: 𠮷"), and a QSL mark of more than its one byte, one a

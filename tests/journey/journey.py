@@ -134,9 +134,9 @@ def call_box_takes_japanese_and_foreign_calls():
     d.click(d.find(sheet, "push button", "CLR", index=1))
 
 
-def typed(*pairs, then=None):
+def typed(*pairs, then=None, asked=None):
     """Each key followed by its text (key "": where the keyboard is; text None: the key alone); F1 then
-    stores the QSO as record `then`."""
+    stores the QSO as record `then`, "はい" answering the program's question `asked` first."""
     for k, text in pairs:
         if k:
             d.key(*k.split())
@@ -144,6 +144,8 @@ def typed(*pairs, then=None):
             d.type_text(text)
     if then:
         d.key("F1")
+        if asked:
+            d.click(d.find(box_saying(asked), "push button", pred=lambda b: (b.name or "").startswith("はい")))
         answer_hamlogs_question()
         d.wait_for("the saved QSO", lambda: len(dump_log() or []) == then)
         return record(then)
@@ -253,6 +255,61 @@ def ctrl_a_then_typing_replaces_in_every_box():
     rec = typed(*[p for k, first, final in boxes for p in ((k, first), ("End ctrl+a", final))], then=count + 1)
     check(rec[1:7] + rec[8:10] + rec[11:15] == ["JA1CTM", "2024/12/29", "21:10J", "559", "579", "7.030", "1002",
                                                 "PM96", "Jiro", "Chiba", "rem1", "rem2"], "stored %r" % rec[1:15])
+    d.key("Escape")
+    d.window_gone("ORBEXログ")
+
+
+def new_qso():
+    """A new QSO in the entry window (opened from the sheet when it is closed); the number of QSOs."""
+    if not any("ORBEXログ" in (w.name or "") for w in d.windows()):
+        d.menu(sheet_window(), "LOG", "LOG帳を開く")
+    d.window("ORBEXログ")
+    d.key("alt+a")
+    return d.window("ORBEXログ"), len(log_lines())
+
+
+def flag_of(number):
+    """The QSL flag code of record `number` as HAMLOG.HDB holds it (its field FLAG, 50 bytes in)."""
+    with open(os.path.join(ARGS.hamlog, "HAMLOG.HDB"), "rb") as f:
+        f.seek(545 + (number - 1) * 809 + 50)
+        return f.read(3).decode().strip()
+
+
+@step
+def a_report_or_a_time_reached_from_the_keyboard_is_typed_over_whole():
+    _, count = new_qso()
+    rec = typed(("F2", "ja5rst"), ("F5", "7.050"), ("F4", "599"), ("", "599"), ("F4", "579"), ("", "599"), then=count + 1)
+    check(rec[4:6] == ["579", "599"], "stored reports %r" % rec[4:6])
+    rec = typed(("alt+a", None), ("Home", "ja5old"), ("alt+t", "1111"), ("F5", "7.025"), ("Home", "ja5new"),
+                ("Return", "2222"), ("alt+d", "240506"), then=count + 2)
+    check(rec[1:4] == ["JA5NEW", "2024/05/06", "22:22J"], "stored %r" % rec[1:4])
+
+
+@step
+def a_new_qso_stores_what_belongs_to_its_station_only():
+    log, count = new_qso()
+    typed(("Home", "ja8sav"), ("F5", "7.025"), ("alt+n", "SavedName"), then=count + 1)
+    rec = typed(("alt+a", None), ("Home", "ja8oth"), ("alt+n", "OtherName"), ("alt+g", "qm05"), ("Home", "ja8sav"),
+                ("alt+a", None), ("Home", "ja8new"), ("F5", "7.012"), then=count + 2)  # JA8OTH's QSO abandoned
+    check(rec[1] == "JA8NEW" and rec[9] == rec[11] == "", "stored %r" % rec[1:15])
+    typed(("alt+a", None), ("Home", "ja7klm"), ("F5", "7.025"), ("alt+e", "1011"), ("alt+g", "qm07"),
+          ("alt+n", "Name7"), ("alt+q", "Qth7"), ("alt+r", "Arem1"), ("alt+k", "Arem2"), then=count + 3, asked="一致しません")
+    rec = typed(("alt+a", None), ("Home", "ja7kl"), ("Down", None), ("F5", "7.030"), then=count + 4)
+    check(rec[1] == "JA7KL" and rec[8:10] + rec[11:15] == [""] * 6, "stored %r" % rec[1:15])
+    typed(("alt+a", None), ("Home", "ja1xyz"), ("Down", None), ("alt+n", "Name5"), ("alt+q", "Qth5"),
+          ("alt+r", "Rem5"), ("alt+k", "Rem25"))
+    d.click(d.find(log, "text", text="JA1XYZ"))
+    rec = typed(("End BackSpace", "w"), ("Down", None), ("F5", "7.025"), then=count + 5)
+    check(rec[1] == "JA1XYW" and rec[11:15] == ["Name5", "Qth5", "Rem5", "Rem25"], "stored %r" % rec[1:15])
+    typed(("alt+a", None), ("Home", "ja1abc"), ("F5", "7.025"), ("alt+e", "1011"), ("alt+n", "Abc"), then=count + 6)
+    rec = typed(("alt+a", None), ("Home", "ja1abc/3/p"), ("F5", "7.025"), then=count + 7)
+    check([rec[1], rec[8], rec[11]] == ["JA1ABC/3/P", "1011", "Abc"], "stored %r" % rec[1:15])
+    typed(("alt+a", None), ("Home", "ja1abc"), ("F5", "7.025"), ("alt+e", "1011"))
+    d.click(d.find(log, "check box", "D"))  # the D ticked by hand
+    typed(then=count + 8)
+    d.click(d.find(log, "push button", "新(A)"))
+    rec = typed(("End", "/p"), ("F5", "7.025"), then=count + 9)
+    check(rec[1] == "JA1ABC/P" and flag_of(count + 9) == "8", "stored %r, flag %r" % (rec[1], flag_of(count + 9)))
     d.key("Escape")
     d.window_gone("ORBEXログ")
 

@@ -4,6 +4,7 @@
 
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
+#include "logbook/QsoDraft.h"
 #include "logbook/QsoEntry.h"
 #include "support/qt_print.h"
 #include "support/shared_state.h"
@@ -103,6 +104,8 @@ TEST(EntryDates, CompactFormsBecomeTheFieldsFormAndImpossibleDatesAreRefused) {
   EXPECT_EQ(NormalisedDate("2024-02-29"), u8("2024-02-29"));
   for (const char* bad : {"2026-02-30", "2023-02-29", "20241301", "2024-5-6", "", "ABCDEF", "2024-05-06X", "2035-01-01"})
     EXPECT_EQ(NormalisedDate(u8(bad)), std::nullopt) << bad;
+  EXPECT_EQ(TypedDate("2405-06-02", "240506"), u8("2024-05-06"));  // six digits typed over it from a click
+  EXPECT_EQ(TypedDate("2023-01-02", "2023"), u8("2023-01-02"));
   EXPECT_EQ(HamlogDateText("2024-05-06"), "24/05/06");
   EXPECT_EQ(EntryDateText("24/05/06"), "2024-05-06");
   EXPECT_EQ(EntryDateText("99/12/31"), "1999-12-31");
@@ -147,6 +150,45 @@ TEST(EntryCodeField, DxFlagFromTheCodesNumberAndPicksOfTheFrequencyList) {
   EXPECT_EQ(FreqOfPick("77G"), "*77");
   EXPECT_EQ(FreqOfPick("145/435"), "145/435");
   EXPECT_EQ(FreqOfPick("0.135"), "0.135");
+  EXPECT_EQ(StoredFreq("10G"), u8("*10"));  // typed: a band from 10 GHz up as the pick list gives it
+  for (const char* bad : {"2.4G", "7.02521.1", "10GG"}) EXPECT_EQ(StoredFreq(bad), std::nullopt) << bad;
+}
+
+// The saved station's details go only with its call, nothing typed for a QSO abandoned comes along, a
+// look-up fills what was not typed and never empties a stored QSO.
+TEST(EntryDraft, WhatASaveStoresComesWithWhereItCameFrom) {
+  QsoEntry saved = valid();
+  saved.name = "Taro", saved.remarks1 = "r1", saved.remarks2 = "r2", saved.dFlag = true;
+  QsoDraft d;
+  d.Saved(saved);
+  const auto kept = [&d] {
+    const QsoEntry e = d.Entry();
+    return e.code + e.name + e.qth + e.remarks1 + e.remarks2 + (e.dFlag ? "D" : "");
+  };
+  for (const char* call : {"JA1ABC/3/P", "KH6/JA1ABC", "JA1AB", "JA1XYZ"}) {
+    d.StartNew(QsoEntry{});
+    d.Type(QsoBox::Call, call);
+    EXPECT_EQ(kept(), QString(call).contains("ABC") ? "1001Taror1D" : "") << call;
+  }
+  d.Type(QsoBox::Name, "Other");
+  d.Type(QsoBox::Call, "JA1ABC");
+  EXPECT_EQ(kept(), "1001Otherr1D");
+  d.StartNew(QsoEntry{});
+  EXPECT_EQ(d.Text(QsoBox::Name), "Taro");
+  d.Type(QsoBox::Call, "W1AW");
+  d.LookUpFor("W1AW");
+  EXPECT_TRUE(d.LookUp(QsoBox::Code, "601A"));
+  d.Type(QsoBox::Qth, "Newington");
+  EXPECT_EQ(kept(), "601ANewingtonD");
+  d.Type(QsoBox::Call, "W1AX");
+  d.LookUpFor("W1AX");
+  EXPECT_FALSE(d.LookUp(QsoBox::Qth, "Tokyo"));
+  EXPECT_EQ(kept(), "Newington");
+  d.EditStored(saved);
+  d.Type(QsoBox::Call, "JA1ABX");
+  d.LookUpFor("JA1ABX");
+  EXPECT_FALSE(d.LookUp(QsoBox::Code, ""));
+  EXPECT_EQ(kept(), "1001Taror1r2D");
 }
 
 }  // namespace

@@ -84,13 +84,15 @@ void SearchDxCodeToWindows(const QString& callText) {
   if (result.outcome == DxCodeSearchResult::NoEntity) {
     // As the sheet's search box: a station at sea or in the air has no entity's code.
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(QString());
-    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(QString(), QString());
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>())
+      entry->PutCodeAndQth(QString(), QString(), TEMP_LOG::Put::LookedUp);
   }
   if (result.outcome != DxCodeSearchResult::Found) return;
   const DxEntityRow& first = result.rows.front();
   if (result.rows.size() == 1) {
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text2.setText(first.code);
-    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(first.code, first.name);
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>())
+      entry->PutCodeAndQth(first.code, first.name, TEMP_LOG::Put::LookedUp);
     return;
   }
   CodeListShared.JaCodeListMode = 0;

@@ -1,5 +1,6 @@
 #include "forms/logbook/QSODATA.h"
 
+#include <QApplication>
 #include <QPointer>
 
 #include <cerrno>
@@ -168,7 +169,11 @@ bool QSODATA::showList(const QsoList& list) {
   }
   QSODATA& w = Form<QSODATA>();
   w.fillRows(list);
-  w.Show();
+  // Listed for the entry window's call: the keyboard stays in the entry window.
+  if (dynamic_cast<TEMP_LOG*>(QApplication::activeWindow()))
+    w.ShowInactive();
+  else
+    w.Show();
   if (LogWindowState.StoredRecordShown == 1) ReloadCurrentQso();
   return true;
 }
@@ -216,7 +221,7 @@ void QSODATA::copyName(int row, bool fullTrim) {
   TEMP_LOG* entry = LoadedForm<TEMP_LOG>();
   if (!entry || row < 1 || row >= MSFlexGrid1.Rows()) return;
   const QString name = MSFlexGrid1.TextMatrix(row, 11);
-  entry->Text12.setText(fullTrim ? name.trimmed() : RTrim(name));
+  entry->PutChosenName(fullTrim ? name.trimmed() : RTrim(name));
 }
 
 void QSODATA::MSFlexGrid1_MouseMove() {

@@ -10,6 +10,8 @@
 #include "platform/ui/dialogs.h"
 
 #include <QCoreApplication>
+#include <QLayout>
+#include <QStatusBar>
 #include <algorithm>
 
 #include "core/HamlogAccess.h"
@@ -89,6 +91,7 @@ TEMP_LOG::TEMP_LOG() {
   JCCG.SetVisible(false);
   wireFields();
   wireCodeField();
+  wireDraft();
   AddRigListener(this);
 }
 
@@ -324,8 +327,14 @@ void TEMP_LOG::Form_QueryUnload(int& cancel, int unloadMode) {
 void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
   const int key = keyCode;
   if (key == vbKeyEscape) {
-    // Esc inside the initial-letter panel closes the panel only.
+    // Esc inside the initial-letter panel closes the panel only, in the frequency list the list.
     if (Frame2.isVisible() && Text18.hasFocus()) return;
+    if (List1.isVisible() && List1.hasFocus()) {
+      keyCode = 0;
+      List1.hide();
+      reach(Text8);
+      return;
+    }
     keyCode = 0;
     if (!nothingTypedInNewQso() && RecordSaved == 0 &&
         !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
@@ -335,10 +344,8 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
     Unload();
     return;
   }
-  // A box reached by its key has its text selected: what is typed replaces it, as after Tab.
-  const auto focus = [&keyCode](QWidget& w) {
-    w.setFocus(Qt::ShortcutFocusReason);
-    if (auto* box = qobject_cast<QLineEdit*>(&w)) box->selectAll();
+  const auto focus = [this, &keyCode](QWidget& w) {
+    reach(w, Qt::ShortcutFocusReason);
     keyCode = 0;
   };
   if (shift == vbAltMask) {
@@ -449,43 +456,23 @@ void TEMP_LOG::snapshot() {
 
 // ---- the QSO and HAMLOG
 
-QsoEntry TEMP_LOG::Entry() const {
-  QsoEntry e;
-  e.call = Text1.text();
-  e.date = Text3.text();
-  e.time = Text4.text();
-  e.hisRst = Text5.text();
-  e.myRst = Text6.text();
-  e.freq = Text8.text();
-  e.mode = Label17.text();
-  e.code = Text9.text();
-  e.grid = Text10.text();
-  e.qslVia = Text11.text();
-  e.qslSent = Text16.text();
-  e.qslRcvd = Text17.text();
-  e.name = Text12.text();
-  e.qth = Text13.text();
-  e.remarks1 = Text14.text();
-  e.remarks2 = Text15.text();
-  e.dFlag = Check1.Value() == 1;
-  return e;
-}
+QsoEntry TEMP_LOG::Entry() const { return draft_.Entry(); }
 
-void TEMP_LOG::PutCodeAndQth(const QString& code, const QString& qth) {
+void TEMP_LOG::PutCodeAndQth(const QString& code, const QString& qth, Put how) {
+  const Putting putting(*this, how);
   Text9.setText(code);
   Text13.setText(qth);
 }
 
+void TEMP_LOG::PutChosenName(const QString& name) {
+  const Putting putting(*this, Put::Chosen);
+  Text12.setText(name);
+}
+
 void TEMP_LOG::SetEntry(const QsoEntry& e) {
-  carried_.clear();
   leftByDelete_.reset();
-  stationCall_ = e.call.trimmed();
-  Text1.setText(e.call);
-  Text3.setText(e.date);
-  Text4.setText(e.time);
-  Text5.setText(e.hisRst);
-  Text6.setText(e.myRst);
-  Text8.setText(e.freq);
+  draft_.EditStored(e);
+  const ui_detail::Hold own(showing_);
   // A stored mode missing from the list is offered, so that the save keeps it.
   int index = Combo1.findText(e.mode);
   if (index < 0 && !e.mode.isEmpty()) {
@@ -494,16 +481,7 @@ void TEMP_LOG::SetEntry(const QsoEntry& e) {
   }
   Combo1.SetListIndex(index);
   Label17.setText(e.mode);
-  Text9.setText(e.code);
-  Check1.SetValue(e.dFlag ? 1 : 0);
-  Text10.setText(e.grid);
-  Text11.setText(e.qslVia);
-  Text16.setText(e.qslSent);
-  Text17.setText(e.qslRcvd);
-  Text12.setText(e.name);
-  Text13.setText(e.qth);
-  Text14.setText(e.remarks1);
-  Text15.setText(e.remarks2);
+  showDraft();
 }
 
 bool TEMP_LOG::openHamlogOrSay() {
@@ -567,7 +545,7 @@ bool TEMP_LOG::ShowQsoInLogWindow() {
   LogWindowState.EditMode = 1;
   LogWindowState.ShownRecordNo = recNo;
   LSave.SetCaption(u8(kSaveCaption));
-  StatusBar1.SetPanelText(1, "Recorde No=" + QString::number(recNo));
+  StatusBar1.SetPanelText(1, "Record No=" + QString::number(recNo));
   StatusBar1.SetPanelText(2, QString());
   // The record is kept in the window; HAMLOG is not held open while the operator edits it.
   HamlogCloseDb(0);
@@ -577,28 +555,34 @@ bool TEMP_LOG::ShowQsoInLogWindow() {
 bool TEMP_LOG::NewRecord() {
   LSave.SetCaption(u8(kSaveCaption));
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
-  Combo1.SetListIndex(int(VbVal(LastModeIndex)));
-  Label17.setText(Combo1.Text());
-  // The station of the last save stays for its next QSO; nothing of a record only browsed to does. A
-  // window not shown yet holds only what the sheet put there for this QSO (call, name, band, code).
-  const bool prepared = !shownOnce_;
-  carried_.clear();
   leftByDelete_.reset();
-  if (prepared) stationCall_.clear();
-  if (!prepared && (Text1.text().trimmed() != LastSavedCall ||
-                    (LogWindowState.StoredRecordShown == 1 && RecordSaved == 0))) {
-    for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14, &Text15}) t->setText(QString());
-    stationCall_.clear();
+  {
+    const ui_detail::Hold own(showing_);
+    Combo1.SetListIndex(int(VbVal(LastModeIndex)));
+    Label17.setText(Combo1.Text());
+    setReportLock(5, Settings.HisRstDefault == 1);
+    setReportLock(6, Settings.MyRstDefault == 1);
   }
-  for (TextBox* t : {&Text8, &Text16, &Text17})
-    if (!prepared || t != &Text8) t->setText(QString());
-  Text11.setText(Settings.HamLogQslMark);
-  setReportLock(5, Settings.HisRstDefault == 1);
-  setReportLock(6, Settings.MyRstDefault == 1);
+  // The new QSO's call, date and time whether HAMLOG opens now or not: a QSO typed after a failed open
+  // is never saved with the call or the time of the one before.
+  EntryTime = NowJst().time();
+  LogWindowState.UtcMode = 0;
+  CWSHEET* sheet = LoadedForm<CWSHEET>();
+  QsoEntry fresh;
+  fresh.call = sheet ? sheet->Text3.text() : QString();
+  fresh.date = DateText(TodayJst());
+  fresh.time = TimeText(EntryTime, 'J');
+  fresh.hisRst = Text5.text();
+  fresh.myRst = Text6.text();
+  fresh.mode = Combo1.Text();
+  fresh.qslVia = Settings.HamLogQslMark;
+  // The station of the last save comes along for its next QSO. A window not shown yet keeps what the
+  // sheet put there for this QSO (call, name, band, code).
+  draft_.StartNew(fresh, !shownOnce_);
+  showDraft();
   // A new QSO carries none of the QSL flags of the record shown before.
   QsoRules.QslFlagText = "    ";
   QsoRules.QslFlagCode = "0";
-  Check1.SetValue(DxFlagOfCode(Text9.text()).value_or(false) ? 1 : 0);
   ShownRecordBackup = ThwRecord{};
   RecordSaved = 0;
   RigPortState.ManualFreqFlag = 0;
@@ -608,16 +592,6 @@ bool TEMP_LOG::NewRecord() {
   HLQ.SetEnabled(false);
   ClearEqslMarks();
   showEqslButtons(false);
-  // The new QSO's call, date and time whether HAMLOG opens now or not: a QSO typed after a failed open
-  // is never saved with the call or the time of the one before.
-  EntryTime = NowJst().time();
-  LogWindowState.UtcMode = 0;
-  Text3.setText(DateText(TodayJst()));
-  Text4.setText(TimeText(EntryTime, 'J'));
-  CWSHEET* sheet = LoadedForm<CWSHEET>();
-  Text1.setText(sheet ? sheet->Text3.text() : QString());
-  Text15.setText(QString());
-  if (!prepared) keepCarriedDetails();
   if (!openHamlogOrSay()) return false;
   const int32_t count = Vdbf_rcount(Hamlog.Thw);
   LogWindowState.LogRecordCount = count;
@@ -633,11 +607,13 @@ bool TEMP_LOG::NewRecord() {
 void TEMP_LOG::SaveQso() {
   // Busy from the first box to the last: what other programs send for this window waits for the end.
   const HamlogInUse writing;
-  // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it.
-  if (const auto d = NormalisedDate(Text3.text()); d && *d != Text3.text()) Text3.setText(*d);
-  if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J'); t && *t != Text4.text())
-    Text4.setText(*t);
-  dropCarriedDetails(true);
+  // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it; a
+  // frequency its form in HAMLOG.
+  normaliseDateOrTime(Text3);
+  normaliseDateOrTime(Text4);
+  if (const auto f = StoredFreq(Text8.text()); f && *f != Text8.text()) Text8.setText(*f);
+  draft_.CallDone();
+  showDraft();
   const QsoEntry typed = Entry();
   QsoEntry e = typed;
   List1.hide();
@@ -705,8 +681,9 @@ void TEMP_LOG::SaveQso() {
   }
   storeModeIndex();
   RecordSaved = 1;
-  stationCall_ = LastSavedCall;
-  readBack();
+  // What the next new QSO starts from: the QSO as HAMLOG holds it now.
+  const bool shown = readBack();
+  if (stored || w.added) draft_.Saved(shown ? Entry() : e);
   refreshLogViewer();
   RigPortState.ManualFreqFlag = 0;
   UnloadForm<QSODATA>();
@@ -727,7 +704,7 @@ void TEMP_LOG::refreshLogViewer() {
 // The record just written, as HAMLOG holds it now. The block holds it as the write stored it: when the
 // log cannot be opened again at once, that is what the window takes, so that the next save of the record
 // is compared with what is stored and a save that worked never looks failed.
-void TEMP_LOG::readBack() {
+bool TEMP_LOG::readBack() {
   const ThwRecord written = Hamlog.Thw;
   HamlogCloseDb(0);
   if (HamlogOpenDb() == 0) {
@@ -736,13 +713,15 @@ void TEMP_LOG::readBack() {
     Hamlog.Thw = written;
     Hamlog.LastResult = 0;
   }
-  if (Hamlog.LastResult == 0 && ShowQsoInLogWindow()) {
+  const bool shown = Hamlog.LastResult == 0 && ShowQsoInLogWindow();
+  if (shown) {
     LogWindowState.LogRecNo = LogWindowState.ShownRecordNo;
     LogWindowState.StoredRecordShown = 1;
   }
   // The record is in HAMLOG now, read back or not: its card can be printed.
   HLQ.SetEnabled(true);
   HamlogCloseDb(0);
+  return shown;
 }
 
 void TEMP_LOG::browse(int step) {
@@ -824,6 +803,7 @@ void TEMP_LOG::deleteShownRecord() {
          (Hamlog.LastResult == HAMLOG_UNCONFIRMED ? "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) : QString()));
   // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed.
   LastSavedCall.clear();
+  draft_.ForgetSaved();
   LogWindowState.LogRecNo = 0;
   UnloadForm<QSODATA>();
   refreshLogViewer();

@@ -14,6 +14,7 @@
 #include <optional>
 #include <vector>
 
+#include "logbook/QsoDraft.h"
 #include "logbook/QsoEntry.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/buttons.h"
@@ -50,8 +51,13 @@ class TEMP_LOG : public VbForm, public RigListener {
   // The fields as they would be written.
   QsoEntry Entry() const;
   void SetEntry(const QsoEntry& e);
-  // A code and its QTH picked in a code list.
-  void PutCodeAndQth(const QString& code, const QString& qth);
+  // How a value put in from outside the box counts: found by a look-up (it fills only what the
+  // operator has not typed), a find the operator chose in a list of them (it replaces what the box
+  // holds), or the operator's own entry made with a pick list.
+  enum class Put { LookedUp, Chosen, Typed };
+  void PutCodeAndQth(const QString& code, const QString& qth, Put how);
+  // A name the operator chose in the QSO window.
+  void PutChosenName(const QString& name);
   void SaveLogWindowPos();
   // True when no new QSO typed here is left unsaved, or the operator lets it go when asked.
   bool MayDropNewQso();
@@ -165,17 +171,29 @@ class TEMP_LOG : public VbForm, public RigListener {
  private:
   friend bool OpenLogWindow();
   bool shownOnce_ = false;  // shown since it was loaded
-  // The call whose station details (code, grid, name, QTH, D) the fields hold: looked up, stored or
-  // carried by 新; empty while they are only what was typed or put there for this QSO.
-  QString stationCall_;
-  // Those of the station details that came with stationCall_ when 新 kept them, not typed or looked up
-  // for this QSO since: they go once the call box holds another station.
-  std::vector<QWidget*> carried_;
-  int settingDetails_ = 0;  // the window itself fills or empties the details
+  QsoDraft draft_;          // the QSO the boxes show
+  int showing_ = 0;         // the window puts the draft into the boxes
+  Put putting_ = Put::LookedUp;  // how the values the window puts in now count
+  // For as long as it lives, values put in count as `how`.
+  struct Putting {
+    Putting(TEMP_LOG& w, Put how) : w_(w), before_(w.putting_) { w.putting_ = how; }
+    ~Putting() { w_.putting_ = before_; }
+    Putting(const Putting&) = delete;
+    Putting& operator=(const Putting&) = delete;
+    TEMP_LOG& w_;
+    Put before_;
+  };
+  QString typedDigits_[2];  // digits typed in a row into the date and the time since either was reached
   // The new QSO as the deletion of the record shown left it: nothing typed in it is nothing to lose.
   std::optional<QsoEntry> leftByDelete_;
-  void keepCarriedDetails();
-  void dropCarriedDetails(bool callComplete);
+  QWidget& boxOf(QsoBox box);
+  void wireDraft();
+  void noteChange(QsoBox box);
+  void showDraft();
+  // A box reached from the keyboard: its text selected, also when it holds the keyboard already.
+  void reach(QWidget& box, Qt::FocusReason reason = Qt::OtherFocusReason);
+  void completeDateOrTime(TextBox& box);
+  bool normaliseDateOrTime(TextBox& box);
   bool nothingTypedInNewQso() const;
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
@@ -194,7 +212,7 @@ class TEMP_LOG : public VbForm, public RigListener {
   void rebuildIndexes();
   void markQslReceived();
   void snapshot();
-  void readBack();
+  bool readBack();
   void reopenIfStored();
   void refreshLogViewer();
   bool openHamlogOrSay();

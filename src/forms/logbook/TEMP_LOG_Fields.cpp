@@ -1,8 +1,8 @@
 // The entry window's fields: typing filters, the Enter chain, caret rules, the date and time, the
 // report locks, the code field with its code-master lookups, and the pick lists.
 #include <QCoreApplication>
+#include <algorithm>
 
-#include "awards/MemberCheck.h"
 #include "awards/RoadsideStations.h"
 #include "core/HamlogAccess.h"
 #include "core/SettingsStore.h"
@@ -67,6 +67,94 @@ void TEMP_LOG::enterMoves(int& keyAscii, QWidget& next) {
   next.setFocus();
 }
 
+QWidget& TEMP_LOG::boxOf(QsoBox box) {
+  QWidget* const boxes[] = {&Text1,  &Text3,  &Text4,  &Text5,  &Text6,  &Text8,  &Combo1, &Text9, &Text10,
+                            &Text11, &Text16, &Text17, &Text12, &Text13, &Text14, &Text15, &Check1};
+  return *boxes[int(box)];
+}
+
+void TEMP_LOG::reach(QWidget& box, Qt::FocusReason reason) {
+  auto* text = qobject_cast<QLineEdit*>(&box);
+  if (text && box.hasFocus()) text->selectAll();
+  if (auto* control = dynamic_cast<TextBox*>(&box))
+    control->setFocus(reason);
+  else
+    ui_detail::SetFocus(box, reason);
+}
+
+// Every change of a box reaches the draft: typed when the operator's hand made it, else looked up (a
+// look-up refused leaves the box as the draft holds it). The draft then decides what the boxes show.
+void TEMP_LOG::wireDraft() {
+  for (int b = 0; b < kQsoBoxCount; ++b) {
+    const QsoBox box = QsoBox(b);
+    if (auto* text = dynamic_cast<TextBox*>(&boxOf(box))) {
+      text->SetKeyboardSelects(true);
+      QObject::connect(text, &QLineEdit::textChanged, text, [this, box] { noteChange(box); });
+    }
+  }
+  QObject::connect(&Check1, &QCheckBox::stateChanged, &Check1, [this] { noteChange(QsoBox::DFlag); });
+  QObject::connect(&Combo1, &QComboBox::currentTextChanged, &Combo1, [this] { noteChange(QsoBox::Mode); });
+  // The digits typed in a row into the date or the time count from the keyboard's or the mouse's arrival.
+  for (int i : {0, 1}) {
+    TextBox& box = i == 0 ? Text3 : Text4;
+    box.GotFocus = [this, i] { typedDigits_[i].clear(); };
+    box.MouseDown = [this, i](int, int, float, float) { typedDigits_[i].clear(); };
+  }
+}
+
+void TEMP_LOG::noteChange(QsoBox box) {
+  if (showing_ > 0) return;
+  QWidget& w = boxOf(box);
+  auto* text = dynamic_cast<TextBox*>(&w);
+  const QString value = box == QsoBox::DFlag  ? (Check1.Value() == 1 ? QStringLiteral("1") : QString())
+                        : box == QsoBox::Mode ? Combo1.Text()
+                                              : text->text();
+  // The check box and the mode list change only by the operator's click or pick, or through the draft.
+  const bool typed = putting_ == Put::Typed || !text || text->Typing();
+  if (typed)
+    draft_.Type(box, value);
+  else if (putting_ == Put::Chosen)
+    draft_.Choose(box, value);
+  else
+    draft_.LookUp(box, value);
+  if (!typed && (box == QsoBox::Date || box == QsoBox::Time))
+    typedDigits_[box == QsoBox::Date ? 0 : 1].clear();
+  showDraft();
+}
+
+void TEMP_LOG::showDraft() {
+  const ui_detail::Hold own(showing_);
+  for (int b = 0; b < kQsoBoxCount; ++b) {
+    const QsoBox box = QsoBox(b);
+    const QString value = draft_.Text(box);
+    if (box == QsoBox::DFlag) {
+      if (Check1.Value() != (value.isEmpty() ? 0 : 1)) Check1.SetValue(value.isEmpty() ? 0 : 1);
+    } else if (auto* text = dynamic_cast<TextBox*>(&boxOf(box)); text && text->text() != value) {
+      text->setText(value);
+    }
+  }
+}
+
+void TEMP_LOG::completeDateOrTime(TextBox& box) {
+  const QString t = box.text();
+  const bool digitsOnly =
+      !t.isEmpty() && std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
+  if (!digitsOnly) return;
+  // Eight digits are a whole date: on to the time, as after the date's last place.
+  if (&box == &Text3 && t.size() == 8) Text4.setFocus();
+  // Four digits are a whole time: it takes its form at once, the zone letter next to be typed over.
+  if (&box == &Text4 && t.size() == 4 && normaliseDateOrTime(Text4)) Text4.SetSelStart(5);
+}
+
+bool TEMP_LOG::normaliseDateOrTime(TextBox& box) {
+  const bool date = &box == &Text3;
+  const QString& typed = typedDigits_[date ? 0 : 1];
+  const std::optional<QString> v =
+      date ? TypedDate(box.text(), typed) : TypedTime(box.text(), typed, draft_.Zone());
+  if (v && *v != box.text()) box.setText(*v);
+  return v.has_value();
+}
+
 void TEMP_LOG::wireFields() {
   // One rule for every text field: its kept characters, Enter to the next field, overwrite.
   struct Rule {
@@ -87,18 +175,20 @@ void TEMP_LOG::wireFields() {
   for (const Rule& r : rules) {
     // The QSL marks, which HAMLOG keeps one byte each, take a full-width mark as the half-width one.
     const bool narrows = r.box == &Text11 || r.box == &Text16 || r.box == &Text17;
-    r.box->KeyPress = [this, r, narrows](int& k) {
+    const int digits = r.box == &Text3 ? 0 : r.box == &Text4 ? 1 : -1;
+    r.box->KeyPress = [this, r, narrows, digits](int& k) {
       if (r.box == &Text8) RigPortState.ManualFreqFlag = 1;
+      if (digits >= 0 && k == 8) typedDigits_[digits].chop(1);
       if (k == 8) return;
       if (narrows) k = NarrowAnsiCode(k);
       if (k == 13) return enterMoves(k, *r.next);
       const bool letters = (r.keep & kLetters) != 0;
       if (letters && k >= 'a' && k <= 'z') k -= 32;
       if (!kept(k, r.keep)) k = 0;
-      // The date, the time and the one-mark QSL boxes keep their form: each character replaces one,
-      // from the start of a date the program put there; the others replace a selection whole.
-      if (k != 0 && r.alwaysOverwrite) r.box->SetSelLength(1);
-      if (k != 0 && !r.alwaysOverwrite && InsertMode == 0) r.box->TypeOver();
+      if (digits >= 0 && k != 0) typedDigits_[digits] += k >= '0' && k <= '9' ? QChar(k) : QChar('x');
+      // A selection is replaced whole. The date, the time and the one-mark QSL boxes keep their form
+      // otherwise: each character replaces the one at the caret.
+      if (k != 0 && (r.alwaysOverwrite || InsertMode == 0)) r.box->TypeOver();
     };
     // Pasted text is cleaned as typed text is (the date box keeps its own form, checked when it is
     // left): a call pasted as " ja1abc" and a line end is stored as JA1ABC.
@@ -126,17 +216,11 @@ void TEMP_LOG::wireFields() {
 
   Text1.Change = [this] {
     if (LogWindowState.QslCheckMode != 1) LSave.SetEnabled(true);
-    dropCarriedDetails(false);
   };
-  Text1.LostFocus = [this] { dropCarriedDetails(true); };
-  // A detail typed or looked up for this QSO is the new station's, whatever the call box holds.
-  for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14})
-    QObject::connect(t, &QLineEdit::textChanged, t, [this, t] {
-      if (settingDetails_ == 0) std::erase(carried_, t);
-    });
-  QObject::connect(&Check1, &QCheckBox::toggled, &Check1, [this] {
-    if (settingDetails_ == 0) std::erase(carried_, &Check1);
-  });
+  Text1.LostFocus = [this] {
+    draft_.CallDone();
+    showDraft();
+  };
   Text1.KeyUp = [this](int&, int) {
     if (LogWindowState.EditMode == 1) return;
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Text3.setText(Text1.text().trimmed());
@@ -146,12 +230,9 @@ void TEMP_LOG::wireFields() {
     UnloadForm<QSODATA>();
     HamlogCloseDb(0);
     QString call = Text1.text().trimmed();
-    // A lookup for another call never keeps the details of the station the fields were filled for.
-    if (!stationCall_.isEmpty() && call != stationCall_) {
-      for (TextBox* t : {&Text9, &Text10, &Text12, &Text13}) t->setText(QString());
-      Check1.SetValue(0);
-    }
-    stationCall_ = call;
+    // What was looked up for another call goes; what the operator typed stays.
+    draft_.LookUpFor(call);
+    showDraft();
     QSODATA::ShowStationQsos(call);
     SearchDxCodeToWindows(Text1.text());
     Text4.setFocus();
@@ -168,15 +249,12 @@ void TEMP_LOG::wireFields() {
     const int at = Text3.SelStart();
     if (at == 4 || at == 7) Text3.SetSelStart(at + 1);
     if (at == 10) Text4.setFocus();
+    completeDateOrTime(Text3);
   };
   // A compact date becomes the field's own form; an impossible one keeps the focus here.
   Text3.LostFocus = [this] {
-    if (const auto d = NormalisedDate(Text3.text())) {
-      if (*d != Text3.text()) Text3.setText(*d);
-      return;
-    }
+    if (normaliseDateOrTime(Text3)) return;
     MsgBox(u8("不正な日付です"), vbCritical, "ORBEX5");
-    Text3.SetSelStart(0);  // typed over from its start, as a new date is
     Text3.setFocus();
   };
 
@@ -185,17 +263,18 @@ void TEMP_LOG::wireFields() {
     if (keyCode == vbKeyDown && LogWindowState.EditMode != 1) fillNow();
   };
   Text4.KeyUp = [this](int& keyCode, int shift) {
-    if (typesACharacter(keyCode, shift) && Text4.SelStart() == 2) Text4.SetSelStart(3);
+    if (!typesACharacter(keyCode, shift)) return;
+    if (Text4.SelStart() == 2) Text4.SetSelStart(3);
+    completeDateOrTime(Text4);
   };
   Text4.LostFocus = [this] {
-    if (Text4.text().trimmed().isEmpty()) return;
-    if (const auto t = NormalisedTime(Text4.text(), LogWindowState.UtcMode == 1 ? 'U' : 'J')) {
-      if (*t != Text4.text()) Text4.setText(*t);
-      return;
-    }
+    if (Text4.text().trimmed().isEmpty() || normaliseDateOrTime(Text4)) return;
     MsgBox(u8("不正な時刻です"), vbCritical, "ORBEX5");
-    Text4.SetSelStart(0);
     Text4.setFocus();
+  };
+  // A frequency takes its form in HAMLOG as the box is left: "10G" shows as the "*10" it is stored as.
+  Text8.LostFocus = [this] {
+    if (const auto f = StoredFreq(Text8.text()); f && *f != Text8.text()) Text8.setText(*f);
   };
   Text5.KeyUp = [this](int& keyCode, int shift) {
     if (typesACharacter(keyCode, shift) && Text5.SelStart() == 3) Text6.setFocus();
@@ -239,7 +318,10 @@ void TEMP_LOG::wireFields() {
     List1.setFocus();
   };
   List1.Click = [this] { pickFrequency(false, false); };
-  List1.DblClick = [this] { pickFrequency(true, false); };
+  List1.DblClick = [this] {
+    pickFrequency(true, false);
+    reach(Text8);
+  };
   List1.KeyDown = [this](int& keyCode, int) {
     if (keyCode != vbKeyReturn) return;
     keyCode = 0;
@@ -253,32 +335,6 @@ void TEMP_LOG::wireFields() {
     if (button == vbRightButton) Frame7.hide();
   };
   Frame7.Click = [this] { Frame7.hide(); };
-}
-
-void TEMP_LOG::keepCarriedDetails() {
-  carried_.clear();
-  if (stationCall_.isEmpty()) return;
-  for (TextBox* t : {&Text9, &Text10, &Text12, &Text13, &Text14})
-    if (!t->text().isEmpty()) carried_.push_back(t);
-  if (Check1.Value() == 1) carried_.push_back(&Check1);
-}
-
-// While the call is typed, one still on the way to the carried station's keeps its details; a
-// finished call of another base call (the call box left, the save) drops them.
-void TEMP_LOG::dropCarriedDetails(bool callComplete) {
-  if (carried_.empty() || LogWindowState.EditMode != 0) return;
-  const QString station = MemberBaseCall(stationCall_);
-  const QString typed = MemberBaseCall(Text1.text().trimmed());
-  if (typed.isEmpty() || typed == station || (!callComplete && station.startsWith(typed))) return;
-  const ui_detail::Hold own(settingDetails_);
-  for (QWidget* w : carried_) {
-    if (w == &Check1)
-      Check1.SetValue(0);
-    else
-      static_cast<TextBox*>(w)->setText(QString());
-  }
-  carried_.clear();
-  stationCall_.clear();
 }
 
 void TEMP_LOG::fillNow() {
@@ -316,6 +372,7 @@ void TEMP_LOG::toggleZone() {
 
 void TEMP_LOG::pickFrequency(bool hide, bool toMode) {
   if (List1.ListIndex() < 0) return;
+  const Putting putting(*this, Put::Typed);
   Text8.setText(FreqOfPick(List1.List(List1.ListIndex())));
   RigPortState.ManualFreqFlag = 1;
   if (hide) List1.hide();
@@ -345,9 +402,10 @@ void TEMP_LOG::pickRoadsideStation() {
   const int i = List2.ListIndex();
   if (i >= 0 && (RemarkTarget == 1 || RemarkTarget == 2)) {
     TextBox& remark = RemarkTarget == 1 ? Text14 : Text15;
+    const Putting putting(*this, Put::Typed);
     remark.setText(remark.text() + u8("□") + QString(List2.List(i)).remove(' ' + Text9.text()));
-    remark.SetSelStart(int(remark.text().size()));
     remark.setFocus();
+    remark.SetSelStart(int(remark.text().size()));  // more typed goes after the station picked
   }
   Frame7.hide();
 }
@@ -400,16 +458,13 @@ void TEMP_LOG::wireCodeField() {
   Command1.Click = [this] {
     Text18.setText(QString());
     Frame2.hide();
-    Text9.setFocus();
+    reach(Text9);
     CodeListShared.JaCodeListMode = 0;
   };
 }
 
 void TEMP_LOG::Text9_Change() {
-  if (const auto dx = DxFlagOfCode(Text9.text())) {
-    LogWindowState.DxFlagText = *dx ? "8" : "0";
-    Check1.SetValue(*dx ? 1 : 0);
-  }
+  // The D box follows a code of a number (through the draft, which knows whose code it is).
   if (LogWindowState.QslCheckMode != 1) return;
   QslCheck.SkipNewBandCheck = 0;
   bool skip = false;
@@ -450,10 +505,12 @@ void TEMP_LOG::lookUpCode() {
     const QString problem = CodeMasterProblem();
     MsgBox(problem.isEmpty() ? u8("このコードはマスタデータに存在しません")
                              : u8("コードを調べられません") + "\r\n" + problem);
-    Text9.SetSelStart(int(Text9.text().size()));
     Text9.setFocus();
+    Text9.SetSelStart(int(Text9.text().size()));
     return;
   }
+  // Asked for by the operator: the master's code and name replace what the boxes hold.
+  const Putting putting(*this, Put::Typed);
   Text9.setText(hit->code);
   Text13.setText(hit->name);
   Text10.setFocus();
@@ -479,8 +536,7 @@ void TEMP_LOG::Text18_KeyPress(int& k) {
     return;
   }
   Text18.setText(QString());
-  Text9.SetSelStart(int(Text9.text().size()));
-  Text9.setFocus();
+  reach(Text9);
   Frame2.hide();
   if (letters.isEmpty()) return;
   searchByInitial(InitialSearchKey(InitialSearchKind, letters, CallAreaDigit, CallAreaPos));
@@ -493,6 +549,7 @@ void TEMP_LOG::searchByInitial(const QString& key) {
     MsgBox(u8("その頭文字は見つかりません。"));
     return;
   }
+  const Putting putting(*this, Put::Typed);
   CodeListShared.JaCodeListMode = 1;
   UnloadForm<CODE_LIST>();
   CODE_LIST& list = Form<CODE_LIST>();

@@ -23,8 +23,11 @@ constexpr ListColumn kShown[] = {{"件数", 0, -1},
                              {"Prfx", 480, flexAlignCenterCenter},
                              {"AREA", 600, flexAlignCenterCenter}};
 
-void PutCodeAndQth(const QString& code, const QString& qth) {
-  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>()) entry->PutCodeAndQth(code, qth);
+// A pick in the JA list is the code the operator enters; one in the DX list chooses among the finds of
+// the call's look-up.
+void PutCodeAndQth(const QString& code, const QString& qth, bool dxList) {
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>())
+    entry->PutCodeAndQth(code, qth, dxList ? TEMP_LOG::Put::Chosen : TEMP_LOG::Put::Typed);
 }
 
 }  // namespace
@@ -92,14 +95,16 @@ void CODE_LIST::MSFlexGrid1_RowColChange() {
   if (!isVisible() || LogWindowState.QslCheckMode == 1) return;
   rowPicked_ = 1;
   pickedRow_ = MSFlexGrid1.RowSel();
-  PutCodeAndQth(RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 1)), RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 2)));
+  PutCodeAndQth(RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 1)), RTrim(MSFlexGrid1.TextMatrix(pickedRow_, 2)),
+                DxList());
   if (DxList()) LocalTimeOfRow(pickedRow_);
 }
 
 void CODE_LIST::MSFlexGrid1_Click() {
   rowPicked_ = 1;
   pickedRow_ = MSFlexGrid1.RowSel();
-  if (LogWindowState.QslCheckMode == 1) PutCodeAndQth(MSFlexGrid1.TextMatrix(pickedRow_, 1), MSFlexGrid1.TextMatrix(pickedRow_, 2));
+  if (LogWindowState.QslCheckMode == 1)
+    PutCodeAndQth(MSFlexGrid1.TextMatrix(pickedRow_, 1), MSFlexGrid1.TextMatrix(pickedRow_, 2), DxList());
   if (!DxList()) return;
   LocalTimeOfRow(pickedRow_);
   TEMP_LOG* entry = LoadedForm<TEMP_LOG>();

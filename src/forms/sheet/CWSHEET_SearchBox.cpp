@@ -68,7 +68,6 @@ void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
 void CWSHEET::Text2_Change() {
   const QString text = Text2.text();
   Label1.setText(text);
-  Command6.setEnabled(!text.isEmpty());
   ResetQsoPanel();
   FlexGrid& g = MSFlexGrid2;
   g.SetRedraw(false);

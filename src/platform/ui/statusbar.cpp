@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <algorithm>
+#include <QLayout>
 #include <QSizeGrip>
 #include <QStatusBar>
 
@@ -56,6 +57,7 @@ QLabel* StatusBar::Panel(int panel) const {
 }
 
 QString StatusBar::PanelText(int panel) const {
+  if (noting_ && panel == notePanel_) return note_;
   const QLabel* l = Panel(panel);
   return l ? l->text() : QString();
 }
@@ -65,15 +67,38 @@ void StatusBar::SetPanelText(int panel, const QString& text) {
 }
 
 void StatusBar::ShowNote(int panel, const QString& text) {
+  QLabel* l = Panel(panel);
+  if (!l || !bar_) return;
   if (text.isEmpty()) {
-    if (noting_) SetPanelText(panel, beforeNote_);
+    if (!noting_) return;
     noting_ = false;
+    l->setWordWrap(true);
+    l->setMinimumWidth(widthBeforeNote_);
+    l->setToolTip(QString());
+    l->setText(beforeNote_);
     return;
   }
-  if (!noting_) beforeNote_ = PanelText(panel);
+  if (!noting_) {
+    beforeNote_ = l->text();
+    widthBeforeNote_ = l->minimumWidth();
+  }
   noting_ = true;
-  SetPanelText(panel, text);
-  if (bar_) bar_->repaint();
+  notePanel_ = panel;
+  note_ = text;
+  // One line: the panel widens to the note as far as the other panels leave room, and what does not fit
+  // is cut at its end (the wait and its Esc come first), whole in the tool tip.
+  int room = bar_->contentsRect().width();
+  if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible()) room -= grip->width();
+  for (const auto& other : panels_)
+    if (other && other != l) room -= other->minimumWidth() + bar_->layout()->spacing();
+  const int margins = l->contentsMargins().left() + l->contentsMargins().right() + 2 * l->margin() + 4;
+  const int wide = l->fontMetrics().horizontalAdvance(text) + margins;
+  l->setWordWrap(false);
+  l->setMinimumWidth(std::clamp(wide, widthBeforeNote_, std::max(room, widthBeforeNote_)));
+  l->setText(wide > room && room > margins ? l->fontMetrics().elidedText(text, Qt::ElideRight, room - margins) : text);
+  l->setToolTip(l->text() == text ? QString() : text);
+  if (bar_->layout()) bar_->layout()->activate();
+  bar_->repaint();
 }
 
 void StatusBar::ShowAcross(const QString& text) {

@@ -27,7 +27,8 @@ class StatusBar : public QObject {
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   QString PanelText(int panel) const;
   void SetPanelText(int panel, const QString& text);
-  // A passing note (a wait) in `panel`, shown at once; "" ends it and gives the panel back its text.
+  // A passing note (a wait) in `panel`, shown at once on one line; "" ends it and gives the panel back
+  // its text and width. PanelText gives the whole note meanwhile.
   void ShowNote(int panel, const QString& text);
   // A note over the whole bar, on one line, until ShowAcross("") ends it: the panels under it keep
   // taking their texts and show them again after it. Cut at the bar's end only when the window is too
@@ -47,7 +48,10 @@ class StatusBar : public QObject {
   std::vector<QPointer<QLabel>> panels_;
   void placeAcross();
   bool noting_ = false;
+  int notePanel_ = 0;
+  QString note_;
   QString beforeNote_;
+  int widthBeforeNote_ = 0;
   QPointer<QLabel> across_;
   QString acrossText_;
 };

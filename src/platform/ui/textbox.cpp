@@ -28,7 +28,28 @@ void TextBox::SelectForTyping() { setSelection(int(text().size()), -int(text().s
 
 void TextBox::keyPressEvent(QKeyEvent* e) {
   filled_ = false;
+  const ui_detail::Hold typing(typing_);
   VbControl::keyPressEvent(e);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent* e) {
+  const ui_detail::Hold typing(typing_);
+  VbControl::inputMethodEvent(e);
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent* e) {
+  const ui_detail::Hold typing(typing_);
+  VbControl::contextMenuEvent(e);
+}
+
+void TextBox::dropEvent(QDropEvent* e) {
+  const ui_detail::Hold typing(typing_);
+  VbControl::dropEvent(e);
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent* e) {
+  const ui_detail::Hold typing(typing_);  // the middle button pastes
+  VbControl::mouseReleaseEvent(e);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent* e) {
@@ -44,8 +65,14 @@ void TextBox::mousePressEvent(QMouseEvent* e) {
 void TextBox::focusInEvent(QFocusEvent* e) {
   VbControl::focusInEvent(e);
   const Qt::FocusReason r = e->reason();
-  if (filled_ && r != Qt::MouseFocusReason && r != Qt::PopupFocusReason && r != Qt::ActiveWindowFocusReason)
+  if ((filled_ || keyboardSelects_) && r != Qt::MouseFocusReason && r != Qt::PopupFocusReason &&
+      r != Qt::ActiveWindowFocusReason)
     SelectForTyping();
+}
+
+void TextBox::setFocus(Qt::FocusReason reason) {
+  VbControl::setFocus(reason);
+  if (keyboardSelects_ && reason != Qt::MouseFocusReason && !hasFocus()) SelectForTyping();
 }
 
 int TextBox::SelStart() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }

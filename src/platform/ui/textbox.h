@@ -24,7 +24,8 @@
 // handlers they run): it leaves the caret and the selection where they are. GotFocus and LostFocus as every
 // control (control.h). When the keyboard arrives at a box the operator typed in (Enter, an F-key,
 // setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
-// the mouse is.
+// the mouse is. A box told SetKeyboardSelects(true) has its whole text selected however the keyboard
+// arrives but by a click (or by coming back to its window), so that typing replaces it.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,17 +47,29 @@ class TextBox : public VbControl<QLineEdit> {
   // Overwrite typing, from KeyPress: the typed character replaces the selection, the operator's or the
   // program's, when there is one, else `length` characters at the caret (0: it is inserted).
   void TypeOver(int length = 1);
+  void SetKeyboardSelects(bool on) { keyboardSelects_ = on; }
+  // The keyboard to this box. In a window not active now it arrives with the window, and then finds
+  // the text selected as any arrival but a click does.
+  void setFocus(Qt::FocusReason reason = Qt::OtherFocusReason);
+  // The text changes by the operator's own hand: a key, the input method, a paste or a drop.
+  bool Typing() const { return typing_ > 0; }
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
 
  private:
   void SelectForTyping();
   int echo_ = 0;         // the box's own Change or KeyUp is running
   bool filled_ = false;  // the program's text, not yet typed in
+  bool keyboardSelects_ = false;
+  int typing_ = 0;
 };
 
 class MultiLineTextBox : public VbControl<QPlainTextEdit> {

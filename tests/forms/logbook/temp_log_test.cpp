@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -128,7 +129,7 @@ TEST_F(EntryWindow, F1SavesTheNewQsoIntoHamlogAndShowsItAsStored) {
   EXPECT_EQ(LogWindowState.EditMode, 1);
   EXPECT_EQ(LogWindowState.StoredRecordShown, 1);
   EXPECT_EQ(LogWindowState.LogRecNo, 3);
-  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=3");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=3");
   EXPECT_EQ(w.RecordSaved, 1);
   EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "0");
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
@@ -173,8 +174,9 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   w.Text8.setText("8.5");
   press(w.Text1, Qt::Key_F1);
   w.Text8.setText("7.025");
-  w.Text9.setText("2501");  // a 3-area code for a 1-area call
-  press(w.Text1, Qt::Key_F1);
+  Operator::Key(Qt::Key_F6);
+  Operator::Type("2501");  // a 3-area code for a 1-area call
+  Operator::Key(Qt::Key_F1);
   EXPECT_EQ(
       boxes.texts(),
       (QStringList{u8("CALL DATA がありません"), u8("この周波数は正常ではありません"),
@@ -309,6 +311,9 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   EXPECT_EQ(w.StatusBar1.PanelText(2), "");
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+  for (const char* count : {"0", "10"}) w.ShowWaitNote(waiting.section(' ', 0, -3) + ' ' + count + u8(" 秒"));
+  const auto* note = w.StatusBar1.widget()->findChildren<QLabel*>().value(1);
+  EXPECT_GE(note->contentsRect().width(), note->fontMetrics().horizontalAdvance(note->text())) << "one line";
 
   static bool failing;
   failing = false;
@@ -336,7 +341,7 @@ TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
   EXPECT_EQ(w.Text12.text(), "Jiro");
   EXPECT_EQ(w.Text17.text(), "*");
   EXPECT_EQ(w.Label17.text(), "SSB");
-  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=2");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=2");
   EXPECT_EQ(LogWindowState.EditMode, 1);
   w.Command5.click();  // "<<" stops at record 1
   EXPECT_EQ(w.Text1.text(), "JA1AAA");
@@ -854,8 +859,7 @@ TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
 TEST_F(EntryWindow, WideCharactersCountTwiceAgainstAFieldsWidthSoTheBoxShowsWhatIsStored) {
   TEMP_LOG& w = open();
   typeQso(w);
-  w.Text12.setText(QString());
-  Operator::Click(w.Text12);
+  Operator::Key(Qt::Key_F8);
   Operator::Commit(QString(40, QChar(0x3042)));  // 80 bytes for a 64-byte field
   EXPECT_EQ(w.Text12.text(), QString(32, QChar(0x3042)));
   w.Text14.setText("A" + QString(200, QChar(0x3044)));  // pasted: 401 bytes for 254
@@ -902,7 +906,7 @@ TEST_F(EntryWindow, AQsoSavedAfterAnotherProgramExtendedTheLogIsTheOneShownAndEd
   press(w.Text1, Qt::Key_F1);
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
   ASSERT_EQ(Dump().size(), 4);
-  EXPECT_EQ(w.StatusBar1.PanelText(1), "Recorde No=4");
+  EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=4");
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
   w.Text12.setText("Hanako");
   press(w.Text1, Qt::Key_F1);
@@ -989,6 +993,133 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
     Operator::Type("0930");
     EXPECT_EQ(w.Text4.text(), "09:30J") << key;
   }
+}
+
+// Every box, however the keyboard reaches it, takes what is typed whole; a click puts it where the
+// caret lands (a date or a time typed as digits only takes its form). HAMLOG holds what was typed.
+TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
+  TEMP_LOG& w = open();
+  Operator::Activate(w);
+  struct Box {
+    QWidget* box;
+    int field;
+    const char *before, *typed, *stored, *clicked;
+    char alt;
+    int f;
+  };
+  // In the order of Tab and Enter.
+  const Box table[] = {
+      {&w.Text1, 1, "JA1ABC", "ja1xyz", "JA1XYZ", "JA1ABCJA1XYZ", 'C', 2},
+      {&w.Text4, 3, "1111", "2105", "21:05J", "21:05J", 'T', 3},
+      {&w.Text5, 4, "571", "559", "559", "571559", 'H', 4},
+      {&w.Text6, 5, "572", "579", "579", "572579", 'Y', 0},
+      {&w.Text8, 6, "14.0", "21", "21", "14.021", 'F', 5},
+      {&w.Combo1, 7, "", "s", "SSB", nullptr, 'M', 0},
+      {&w.Text9, 8, "1001", "01", "01", "100101", 'E', 6},
+      {&w.Text10, 9, "PM95", "ab", "AB", "PM95AB", 'G', 7},
+      {&w.Text12, 11, "Taro", "Jiro", "Jiro", "TaroJiro", 'N', 8},
+      {&w.Text13, 12, "Tokyo", "Chiba", "Chiba", "TokyoChiba", 'Q', 9},
+      {&w.Text11, 10, "J", "n", "NSR", "JSR", 'L', 0},
+      {&w.Text16, 10, "S", "*", "J*R", "JSR", 0, 0},
+      {&w.Text17, 10, "R", "E", "JSE", "JSR", 0, 0},
+      {&w.Text14, 13, "r1", "rem", "rem", "r1rem", 'R', 10},
+      {&w.Text15, 14, "r2", "rem", "rem", "r2rem", 'K', 11},
+      {&w.Text3, 2, "20240102", "240506", "2024/05/06", "2024/05/06", 'D', 0},
+  };
+  const size_t n = std::size(table);
+  const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) { Operator::Key(k, m); };
+  const auto from = [&](const Box& b) {
+    b.alt ? key(Qt::Key(b.alt), Qt::AltModifier) : Operator::Click(*b.box);
+  };
+  enum Way { Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click };
+  // Reaches box i the way asked when that way leads there (go false: only says whether it does).
+  const auto reach = [&](Way way, size_t i, bool go) {
+    const Box& b = table[i];
+    const bool date = b.box == &w.Text3, time = b.box == &w.Text4, freq = b.box == &w.Text8,
+               code = b.box == &w.Text9;
+    const bool can[] = {
+        b.alt != 0,          b.f != 0,       b.box == &w.Text1,         i > 0,
+        i + 1 < n,           i > 0 && !date, b.box == &w.Text6 || time, freq || code || b.box == &w.Combo1,
+        b.clicked != nullptr};
+    if (!go || !can[way]) return can[way];
+    if (way == Alt || way == FKey)
+      way == Alt ? key(Qt::Key(b.alt), Qt::AltModifier) : key(Qt::Key(Qt::Key_F1 + b.f - 1));
+    if (way == Home) key(Qt::Key_Home);
+    if (way == Tab || way == Enter) from(table[i - 1]), key(way == Tab ? Qt::Key_Tab : Qt::Key_Return);
+    if (way == Backtab) from(table[i + 1]), key(Qt::Key_Tab, Qt::ShiftModifier);
+    if (way == Jump)
+      time ? key(Qt::Key_D, Qt::AltModifier) : key(Qt::Key_F4), Operator::Type(time ? "20240506" : "599");
+    if (way == ListClose && code)
+      key(Qt::Key_F6), key(Qt::Key_F5), key(Qt::Key_Escape);  // the initial search
+    if (way == ListClose && !code)  // the frequencies: Esc back to the box, a pick on to the mode
+      key(Qt::Key_F5), key(Qt::Key_Down),
+          freq ? key(Qt::Key_Escape) : (key(Qt::Key_Down), key(Qt::Key_Return));
+    auto* text = qobject_cast<QLineEdit*>(b.box);
+    if (way == Click) Operator::ClickCaret(*text, date || time ? 0 : int(text->text().size()));
+    return true;
+  };
+  for (size_t i = 0; i < n; ++i)
+    for (Way way : {Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click}) {
+      if (!reach(way, i, false)) continue;
+      key(Qt::Key_A, Qt::AltModifier);  // a new QSO, every box typed in first
+      for (const Box& b : table) {
+        b.box == &w.Combo1 ? key(Qt::Key_M, Qt::AltModifier)
+                           : (Operator::Click(*b.box), key(Qt::Key_A, Qt::ControlModifier));
+        Operator::Type(b.before);
+      }
+      reach(way, i, true);
+      EXPECT_EQ(Operator::Focus(), table[i].box) << i << " reached by " << way;
+      Operator::Type(table[i].typed);
+      key(Qt::Key_F1);
+      EXPECT_EQ(Dump().last().split(',').value(table[i].field).remove('"').toStdString(),
+                way == Click ? table[i].clicked : table[i].stored)
+          << i << " reached by " << way;
+    }
+  EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
+}
+
+// After 新 a QSO stores what was typed or looked up for it, and the details of the station saved last
+// while its call still names that station: not after an abandoned QSO, a call that only begins like
+// the saved one, a look-up; a corrected call keeps what was typed; a stored record keeps its own.
+TEST_F(EntryWindow, ANewQsoStoresWhatBelongsToItsStationAndNothingTypedForAnother) {
+  TEMP_LOG& w = open();
+  Operator::Activate(w);
+  // Keys as QKeySequence names them, each followed by what is typed after it.
+  const auto run = [&](const QString& script) {
+    for (const QString& step : script.split('|')) {
+      const QString key = step.section(' ', 0, 0);
+      const QKeyCombination k = QKeySequence::fromString(key)[0];
+      key == u8("新") ? Operator::Click(w.Command4)
+      : key == "<"    ? Operator::Click(w.Command2)
+      : key == "D"    ? Operator::Click(w.Check1)
+      : key == "call" ? Operator::ClickCaret(w.Text1, int(w.Text1.text().size()))
+                      : Operator::Key(k.key(), k.keyboardModifiers());
+      Operator::Type(step.section(' ', 1));
+    }
+  };
+  const auto stored = [&](int record) {
+    return Dump().value(record - 1).split(',').mid(1).join(',').remove('"').toStdString();
+  };
+  run("<|call|Backspace c|Down|F1");  // a stored record's call corrected and looked up: nothing found
+  EXPECT_EQ(stored(2), "JA1BBC,2024/05/06,21:05J,599,579,14.025,SSB,1101,PM95,J *,Jiro,QTH,rem1,rem2");
+  run("Alt+A|Home ja8sav|F5 7.025|F8 SavedName|F7 pm95|F1|"
+      "Alt+A|Home ja8oth|Alt+N OtherName|Alt+G qm05|Home ja8sav|Alt+A|Home ja8new|F5 7.012|F1");  // abandoned
+  EXPECT_EQ(stored(4), "JA8NEW,2024/05/06,21:30J,,,7.012,SSB,,,J  ,,,,");
+  run("Alt+A|Home ja7klm|F5 7.025|F6 0301|Alt+G qm07|F8 Name7|F9 Qth7|F10 Arem1|F11 Arem2|F1|"
+      "Alt+A|Home ja7kl|Down|F5 7.030|F1");
+  EXPECT_EQ(stored(6), "JA7KL,2024/05/06,21:30J,,,7.030,SSB,,,J  ,,,,");
+  run("Alt+A|Home ja1bbc|Down|Alt+N Name5|Alt+Q Qth5|Alt+R Rem5|Alt+K Rem25|"
+      "call|End|Backspace b|Down|F5 7.025|F1");
+  EXPECT_EQ(stored(7), "JA1BBB,2024/05/06,21:30J,,,7.025,SSB,,,J  ,Name5,Qth5,Rem5,Rem25");
+  run("Alt+A|Home ja1abc|F5 7.025|F6 1001|Alt+N Abc|D|F1|新|Home ja1abc/3/p|F5 7.025|F1");
+  EXPECT_EQ(stored(9), "JA1ABC/3/P,2024/05/06,21:30J,,,7.025,SSB,1001,,J  ,Abc,,,");
+  QString flag;
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 9, 3) == 0);
+  ThwString(flag, Hamlog.Thw, 16), HamlogCloseDb(0);
+  EXPECT_EQ(flag.trimmed(), "8") << "the D ticked by hand goes with the station";
+  Settings.ExtendedBandSet = 1;  // a band from 10 GHz up is stored as HAMLOG keeps it
+  run("Alt+A|Home ja1ghz|F5 10g|F1");
+  EXPECT_EQ(stored(10), "JA1GHZ,2024/05/06,21:30J,,,*10,SSB,,,J  ,,,,");
 }
 
 TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForAnUnsavedNewQso) {

@@ -54,7 +54,7 @@ class CodeListTest : public ::testing::Test {
       for (int c = 0; c < 4; ++c) g.SetTextMatrix(r + 1, c + 1, rows[r][c]);
       if (rows[r].size() > 4) g.SetTextMatrix(r + 1, 22, rows[r][4]), g.SetTextMatrix(r + 1, 23, rows[r][5]);
     }
-    entryWindow().PutCodeAndQth({}, {});
+    entryWindow().PutCodeAndQth({}, {}, TEMP_LOG::Put::LookedUp);
     list.Show();
     return list;
   }
