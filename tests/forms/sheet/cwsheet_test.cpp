@@ -48,6 +48,7 @@
 #include "sheet/WorkFileStore.h"
 #include "support/cty_csv.h"
 #include "support/operator.h"
+#include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -988,7 +989,7 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
        QString(
            "JA1ABC= JA1ABC/P= DL1ABC/MM= JA1ABC/KH6=KH6 JD1AB W1AW K1ABC KL7AA N2XX VK2ABC BV2AA UA3ABC "
            "UA9ABC RA2FA KH6/JA1ABC=KH6 VP2E/W1AW=VP2E 3D2AB W1ABC/6=W6ABC UA3ABC/9=UA9ABC DL1ABC/A=DL1ABC "
-           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F C7A= "
+           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F C7A C7B= "
            "W1ABC/QRPP= SY2APF UA6IC/6/FF=UA6IC")
            .split(' ')) {
     const QString call = entry.section('=', 0, 0), whose = entry.section('=', -1);
