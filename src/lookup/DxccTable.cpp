@@ -69,7 +69,8 @@ bool PrefixHits(const DxccEntity& e, const QString& upperKey) {
   return false;
 }
 
-// Whole calls find their entity in one look; those of single stations do nothing else.
+// Whole calls find their entity in one look; those of single stations do nothing else, and a typed
+// key is not searched for among them.
 void IndexWholeCalls(int32_t last) {
   struct Entity {
     int32_t firstLine = 0;
@@ -87,9 +88,10 @@ void IndexWholeCalls(int32_t last) {
   DxccTable.WholeCallIds.reserve(calls);
   for (int32_t id = kFirstEntityId; id <= last; ++id) {
     DxccEntity& e = DxccTable.DxccEntityTable[id];
-    if (!e.present || e.wholeCalls.isEmpty()) continue;
+    if (!e.present) continue;
     const Entity& entity = entities[e.HLcode];
     e.stationsOnly = entity.prefixes && e.prefixKeys.isEmpty();
+    if (!e.stationsOnly) DxccTable.SearchedIds.push_back(id);
     for (const QString& c : e.wholeCalls) DxccTable.WholeCallIds.try_emplace(c, entity.firstLine);
   }
 }
@@ -126,7 +128,6 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
   out.noEntity = reading.noEntity;
   const QString& key = reading.key;
   if (key.isEmpty()) return out;
-  const int32_t last = lastEntityId();
   int32_t best = 0, whole = 0;
   for (const QString& form : reading.whole)
     if (const auto it = DxccTable.WholeCallIds.find(form); it != DxccTable.WholeCallIds.end()) {
@@ -135,9 +136,8 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
     }
   qsizetype bestLength = 0;
   std::vector<int32_t> longer;  // entities whose prefixes or whole calls go on beyond the key
-  for (int32_t id = kFirstEntityId; id <= last; ++id) {
+  for (const int32_t id : DxccTable.SearchedIds) {
     const DxccEntity& e = DxccTable.DxccEntityTable[id];
-    if (!e.present || e.stationsOnly) continue;
     bool beyond = false;
     for (const QString& p : e.prefixKeys) {
       if (p.size() > bestLength && key.startsWith(p)) {
@@ -196,6 +196,7 @@ int32_t LoadDXCCTable() {
   DxccTable.loadTried = true;
   DxccTable.DxccEntityTable.clear();
   DxccTable.WholeCallIds.clear();
+  DxccTable.SearchedIds.clear();
   DxccTable.DxccEntityCount = 0;
   DxccTable.Missing.clear();
   const QString path = RealPath(ResourceFilePath(kLibrary));

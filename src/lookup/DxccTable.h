@@ -38,6 +38,7 @@ struct DxccTableState {
     size_t operator()(const QString& call) const noexcept;
   };
   std::unordered_map<QString, int32_t, CallHash> WholeCallIds;
+  std::vector<int32_t> SearchedIds;  // the lines a typed key is searched in: all but stations' whole calls
   int32_t DxccEntityCount = 0;
   int32_t DxccHitCount = 0;
   std::vector<int32_t> DxccHitList;  // ids of the hits in search order

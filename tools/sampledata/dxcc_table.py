@@ -105,7 +105,7 @@ class Cty:
 
 
 def call_key(call):
-    """The program's reading of a call (DxKeyOfCall): the part that tells its entity, and the forms in
+    """The program's reading of a call (DxKeyOfCall): what tells its entity, and the forms in
     which a whole call is matched, in that order; None for a station in the air or at sea."""
     parts = [p for p in call.upper().split("/") if p]
     forms = ["/".join(parts)]
