@@ -256,19 +256,24 @@ constexpr std::array<std::pair<int, const char*>, 16> kQslFlagTable{{
 DxCallKey DxKeyOfCall(const QString& call) {
   static const QStringList kWaysOfOperating = {"P", "M", "QRP", "B", "LH", "LGT"};
   QStringList parts = call.trimmed().toUpper().split('/', Qt::SkipEmptyParts);
+  QStringList whole{parts.join('/')};
+  for (QStringList less = parts; less.size() > 1 && kWaysOfOperating.contains(less.last());) {
+    less.removeLast();
+    whole << less.join('/');
+  }
   const auto isDigit = [](const QString& p) { return p.size() == 1 && p.at(0).isDigit(); };
   // After an area digit the operator is in that area of his own country: a part after it names no
   // other country but is a designator, as /P is ("UA6IC/6/FF", "UA9KBF/4/N").
   for (qsizetype i = 1; i + 1 < parts.size(); ++i)
     if (isDigit(parts[i])) {
       for (qsizetype j = i + 1; j < parts.size(); ++j)
-        if (parts[j] == "AM" || parts[j] == "MM") return {QString(), true};
+        if (parts[j] == "AM" || parts[j] == "MM") return {QString(), true, false, {}};
       parts.resize(i + 1);
     }
   QChar area;
   while (parts.size() > 1) {
     const QString& last = parts.last();
-    if (last == "AM" || last == "MM") return {QString(), true};
+    if (last == "AM" || last == "MM") return {QString(), true, false, {}};
     if (kWaysOfOperating.contains(last)) {
       parts.removeLast();
     } else if (isDigit(last) && area.isNull()) {
@@ -289,7 +294,7 @@ DxCallKey DxKeyOfCall(const QString& call) {
     return p.size() > 1 || QStringLiteral("FGIKMNRW").contains(p.at(0));
   };
   for (qsizetype i = 0; i < parts.size(); ++i)
-    if (i != home && isPrefix(parts[i])) return {parts[i], false, true};
+    if (i != home && isPrefix(parts[i])) return {parts[i], false, true, whole};
   QString key = parts[home];
   if (!area.isNull())
     for (qsizetype i = key.size() - 1; i >= 0; --i)
@@ -297,7 +302,8 @@ DxCallKey DxKeyOfCall(const QString& call) {
         key[i] = area;
         break;
       }
-  return {key};
+  if (key == parts[home] && !whole.contains(key)) whole << key;
+  return {key, false, false, whole};
 }
 
 void QslFlagsToText(const QString& code) {

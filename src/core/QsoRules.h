@@ -62,10 +62,13 @@ void SplitCallSign(const QString& call);
 // "/digit" ("W1ABC/6" is W6ABC); the ways of operating (/P, /M, /QRP, /B, /LH, /LGT) and whatever
 // follows a "/digit" ("UA6IC/6/FF") are dropped.
 // Aeronautical and maritime mobile (/AM, /MM) are in no entity.
+// A whole call listed for one station ("AH2AV", "NH6BD/4") names it only as written, with or without
+// its ways of operating, or as the home call when no area digit moved it ("TX4A/5" is TX5A by prefix).
 struct DxCallKey {
   QString key;  // upper case; "" for an empty call
   bool noEntity = false;
   bool written = false;  // a prefix written beside the call: whole as it stands
+  QStringList whole;     // the forms a whole call is matched in, in that order
 };
 DxCallKey DxKeyOfCall(const QString& call);
 

@@ -14,6 +14,12 @@
 
 DxccTableState DxccTable;
 
+size_t DxccTableState::CallHash::operator()(const QString& call) const noexcept {
+  size_t h = 14695981039346656037ull;  // FNV-1a
+  for (const QChar c : call) h = (h ^ c.unicode()) * 1099511628211ull;
+  return h;
+}
+
 namespace {
 
 const QString kLibrary = QStringLiteral("CodeLib");
@@ -30,12 +36,13 @@ DxccEntity EntityOf(const QString& text) {
   DxccEntity e;
   e.present = true;
   e.Prefix = QString(f[0]).replace(QLatin1Char(';'), QLatin1Char(','));
-  if (!e.Prefix.isEmpty())
-    for (const QString& item : e.Prefix.toUpper().split(QLatin1Char(','))) {
-      if (item.startsWith(QLatin1Char('=')))
-        e.wholeCalls << item.mid(1);
+  const QString upper = f[0].toUpper();
+  if (!upper.isEmpty())
+    for (const QStringView item : QStringView(upper).split(u';')) {
+      if (item.startsWith(u'='))
+        e.wholeCalls << item.mid(1).toString();
       else
-        e.prefixKeys << item;
+        e.prefixKeys << item.toString();
     }
   e.Entity = QString(f[1]).remove(QLatin1Char(';'));
   e.Cont = QString(f[2]).replace(QLatin1Char(';'), QLatin1Char(','));
@@ -54,10 +61,39 @@ bool ListHolds(const QString& list, const QString& item) {
 }
 
 bool PrefixHits(const DxccEntity& e, const QString& upperKey) {
-  for (const QStringList* items : {&e.prefixKeys, &e.wholeCalls})
-    for (const QString& p : *items)
-      if (p.startsWith(upperKey)) return true;
+  for (const QString& p : e.prefixKeys)
+    if (p.startsWith(upperKey)) return true;
+  if (!e.stationsOnly)
+    for (const QString& c : e.wholeCalls)
+      if (c.startsWith(upperKey)) return true;
   return false;
+}
+
+// Whole calls find their entity in one look; those of single stations do nothing else, and a typed
+// key is not searched for among them.
+void IndexWholeCalls(int32_t last) {
+  struct Entity {
+    int32_t firstLine = 0;
+    bool prefixes = false;
+  };
+  std::unordered_map<QString, Entity, DxccTableState::CallHash> entities;
+  size_t calls = 0;
+  for (int32_t id = kFirstEntityId; id <= last; ++id) {
+    const DxccEntity& e = DxccTable.DxccEntityTable[id];
+    if (!e.present) continue;
+    Entity& entity = entities.try_emplace(e.HLcode, Entity{id, false}).first->second;
+    entity.prefixes = entity.prefixes || !e.prefixKeys.isEmpty();
+    calls += e.wholeCalls.size();
+  }
+  DxccTable.WholeCallIds.reserve(calls);
+  for (int32_t id = kFirstEntityId; id <= last; ++id) {
+    DxccEntity& e = DxccTable.DxccEntityTable[id];
+    if (!e.present) continue;
+    const Entity& entity = entities[e.HLcode];
+    e.stationsOnly = entity.prefixes && e.prefixKeys.isEmpty();
+    if (!e.stationsOnly) DxccTable.SearchedIds.push_back(id);
+    for (const QString& c : e.wholeCalls) DxccTable.WholeCallIds.try_emplace(c, entity.firstLine);
+  }
 }
 
 // The zone range that stands for a single zone in some entities' lists ("20-26"); "" for none.
@@ -92,13 +128,16 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
   out.noEntity = reading.noEntity;
   const QString& key = reading.key;
   if (key.isEmpty()) return out;
-  const int32_t last = lastEntityId();
   int32_t best = 0, whole = 0;
+  for (const QString& form : reading.whole)
+    if (const auto it = DxccTable.WholeCallIds.find(form); it != DxccTable.WholeCallIds.end()) {
+      whole = it->second;
+      break;
+    }
   qsizetype bestLength = 0;
   std::vector<int32_t> longer;  // entities whose prefixes or whole calls go on beyond the key
-  for (int32_t id = kFirstEntityId; id <= last; ++id) {
+  for (const int32_t id : DxccTable.SearchedIds) {
     const DxccEntity& e = DxccTable.DxccEntityTable[id];
-    if (!e.present) continue;
     bool beyond = false;
     for (const QString& p : e.prefixKeys) {
       if (p.size() > bestLength && key.startsWith(p)) {
@@ -107,11 +146,8 @@ DxccCallEntities DxccEntitiesOfKey(const DxCallKey& reading) {
       }
       beyond = beyond || (p.size() > key.size() && p.startsWith(key));
     }
-    for (const QString& c : e.wholeCalls) {
-      // A prefix written beside a call is no whole call.
-      if (whole == 0 && !reading.written && c == key) whole = id;
-      beyond = beyond || (c.size() > key.size() && c.startsWith(key));
-    }
+    for (const QString& c : e.wholeCalls)  // a key never holds a "/"
+      beyond = beyond || (c.size() > key.size() && c.startsWith(key) && !c.contains(QLatin1Char('/')));
     if (beyond) longer.push_back(id);
   }
   if (whole > 0) best = whole;
@@ -147,13 +183,20 @@ void EnsureDXCCTable() {
   if (!DxccTable.loadTried) LoadDXCCTable();
 }
 
-QString LoadCodeLibString(int32_t id) {
-  return CutToAnsiBytes(LoadResString(kLibrary, id), 149).remove(QChar(0));
-}
+namespace {
+
+// A string as the library's loader hands it over: 149 bytes at most, without NULs.
+QString CodeLibText(const QString& stored) { return CutToAnsiBytes(stored, 149).remove(QChar(0)); }
+
+}  // namespace
+
+QString LoadCodeLibString(int32_t id) { return CodeLibText(LoadResString(kLibrary, id)); }
 
 int32_t LoadDXCCTable() {
   DxccTable.loadTried = true;
   DxccTable.DxccEntityTable.clear();
+  DxccTable.WholeCallIds.clear();
+  DxccTable.SearchedIds.clear();
   DxccTable.DxccEntityCount = 0;
   DxccTable.Missing.clear();
   const QString path = RealPath(ResourceFilePath(kLibrary));
@@ -169,7 +212,9 @@ int32_t LoadDXCCTable() {
                outcome,
            vbOKOnly | vbExclamation);
   };
-  const QString countText = LoadCodeLibString(kFirstEntityId - 1).trimmed();
+  // All strings in one read: the start of the sheet waits for this.
+  const QHash<int, QString> strings = LoadResStrings(kLibrary);
+  const QString countText = CodeLibText(strings.value(kFirstEntityId - 1)).trimmed();
   bool number = false;
   const qlonglong stated = countText.toLongLong(&number);
   if (!number || stated < 0) {
@@ -188,7 +233,9 @@ int32_t LoadDXCCTable() {
   // The count is bounded by the strings really there: a wrong one neither overflows nor makes the
   // load walk through ids that hold nothing.
   QStringList problems;
-  const int32_t there = std::max(0, LastResourceId(kLibrary) - (kFirstEntityId - 1));
+  int32_t lastId = 0;
+  for (auto it = strings.keyBegin(); it != strings.keyEnd(); ++it) lastId = std::max(lastId, *it);
+  const int32_t there = std::max(0, lastId - (kFirstEntityId - 1));
   const int32_t n = static_cast<int32_t>(std::min<qlonglong>(stated, there));
   if (stated > there)
     problems << QStringLiteral("%1 番の件数は %2 ですが、データは %3 件分しかありません。")
@@ -197,19 +244,20 @@ int32_t LoadDXCCTable() {
                     .arg(there);
   DxccTable.DxccEntityCount = n;
   QStringList skipped;
+  DxccTable.DxccEntityTable.resize(kFirstEntityId + n);
   for (int32_t id = kFirstEntityId; id < kFirstEntityId + n; ++id) {
-    DxccEntity e = EntityOf(LoadCodeLibString(id));
+    DxccEntity e = EntityOf(CodeLibText(strings.value(id)));
     if (!e.present) {
       skipped << QString::number(id);
       continue;
     }
-    if (DxccTable.DxccEntityTable.size() <= static_cast<size_t>(id)) DxccTable.DxccEntityTable.resize(id + 1);
     DxccTable.DxccEntityTable[id] = std::move(e);
   }
   if (!skipped.isEmpty())
     problems << QStringLiteral("%1 件（%2 番）は 7 項目のデータになっていないため読み飛ばしました。")
                     .arg(skipped.size())
                     .arg(skipped.size() > 10 ? skipped.mid(0, 10).join(u',') + QStringLiteral(" ほか") : skipped.join(u','));
+  IndexWholeCalls(lastEntityId());
   if (problems.isEmpty()) return kFirstEntityId + n;
   tell(problems, QStringLiteral("DX の表は読めた %1 件で作りました。").arg(n - skipped.size()));
   return -1;

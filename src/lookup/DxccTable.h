@@ -11,10 +11,14 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 struct DxccEntity {
   bool present = false;  // ids whose string was missing or malformed hold nothing
+  // A line of whole calls only, of single stations of an entity that has prefixes ("=AH2AV" of the
+  // United States): they name no entity a call being typed may still become.
+  bool stationsOnly = false;
   QString Prefix;        // comma list
   QString Entity;
   QString Cont;
@@ -28,6 +32,13 @@ struct DxccEntity {
 
 struct DxccTableState {
   std::vector<DxccEntity> DxccEntityTable;  // indexed by string id (101 ..)
+  // Each whole call -> the first line of its entity. Filled at every load for some 12,000 calls: a
+  // plain hash of the few characters keeps the load as quick as before they were listed.
+  struct CallHash {
+    size_t operator()(const QString& call) const noexcept;
+  };
+  std::unordered_map<QString, int32_t, CallHash> WholeCallIds;
+  std::vector<int32_t> SearchedIds;  // the lines a typed key is searched in: all but stations' whole calls
   int32_t DxccEntityCount = 0;
   int32_t DxccHitCount = 0;
   std::vector<int32_t> DxccHitList;  // ids of the hits in search order
@@ -53,7 +64,7 @@ int32_t LoadDXCCTable();
 QString DXCCCodeSearch(QString& key, int32_t startId, int32_t mode);
 
 // The entities a typed call may belong to (see DxKeyOfCall), each once, the likely one first: the
-// entity of the home call when it is a listed whole call, else of the longest listed prefix its key
+// entity of a listed whole call the call is written as, else of the longest listed prefix its key
 // begins with, then those with a prefix or whole call that begins with the whole key, which is too
 // short to tell. None for a call of no entity, for one the table does not know and for a Japanese
 // one (Japan's HAMLOG code 500 first).

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHash>
-#include <algorithm>
 
 #include "platform/paths.h"
 #include "platform/vbfile.h"
@@ -44,10 +43,8 @@ QString LoadResString(const QString& library, int id) {
   return Strings(path).value(id);
 }
 
-int LastResourceId(const QString& library) {
+QHash<int, QString> LoadResStrings(const QString& library) {
   const QString path = ResourceFilePath(library);
-  if (!IsFile(path)) return 0;
-  int last = 0;
-  for (auto it = Strings(path).keyBegin(); it != Strings(path).keyEnd(); ++it) last = std::max(last, *it);
-  return last;
+  if (!IsFile(path)) return {};
+  return Strings(path);
 }

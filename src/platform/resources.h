@@ -7,6 +7,7 @@
 // Lines that are not "number<TAB>text" are passed over; the first line of an id counts.
 // The file is read once and read again only when it changes.
 
+#include <QHash>
 #include <QString>
 
 // Where the library's strings live: program folder & "\" & library & ".txt".
@@ -14,5 +15,5 @@ QString ResourceFilePath(const QString& library);
 
 // The string with that id; "" when the library or the id is missing.
 QString LoadResString(const QString& library, int id);
-// The largest id the library holds a string for; 0 when it holds none (or is missing).
-int LastResourceId(const QString& library);
+// Every string of the library by id, for a reader of many: one look at the file for all of them.
+QHash<int, QString> LoadResStrings(const QString& library);

@@ -166,8 +166,12 @@ TEST_F(DxSearch, TheShippedMasterAndTableGiveTheEntityCtyCsvGivesFirstAndAgreeWi
     return !r.rows.empty() && r.rows[0].name == entities[c.entity].name.left(28);
   };
   EXPECT_GE(FoundPerMille(cty, "The entry window", first), 990);
-  EXPECT_GE(FoundPerMille(cty, "The entry window (whole calls)", first, WholeCallsOfTheirPrefix(cty)), 990);
+  EXPECT_EQ(FoundPerMille(cty, "The entry window (whole calls)", first, WholeCallsOfTheirPrefix(cty)), 1000);
   EXPECT_EQ(FoundPerMille(cty, "The entry window (past whole calls)", first, CallsPastWholeCalls(cty)), 1000);
+  EXPECT_EQ(FoundPerMille(cty, "The entry window (whole calls past their prefix)", first, WholeCallsPastTheirPrefix(cty)),
+            1000);
+  EXPECT_EQ(FoundPerMille(cty, "The entry window (calls moved onto whole calls)", first, CallsMovedOntoWholeCalls(cty)),
+            1000);
   EXPECT_EQ(disagree, QStringList());
 
   // A list only where the call cannot tell (the calls it decides: tests/forms, DxCodeWindow).

@@ -85,6 +85,29 @@ std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty) {
   return calls;
 }
 
+std::vector<CtyCall> WholeCallsPastTheirPrefix(const CtyCsv& cty) {
+  std::vector<CtyCall> calls;
+  for (int i = 0; i < int(cty.Entities().size()); ++i)
+    for (const QString& c : cty.Entities()[i].exact)
+      if (const DxCallKey k = DxKeyOfCall(c); !k.noEntity && cty.Call(c) == i && cty.Head(k.key) != i)
+        calls.push_back({c, i});
+  return calls;
+}
+
+std::vector<CtyCall> CallsMovedOntoWholeCalls(const CtyCsv& cty) {
+  static const QRegularExpression lastDigit("[0-9](?=[^0-9]*$)");
+  std::vector<CtyCall> calls;
+  for (const CtyEntity& e : cty.Entities())
+    for (const QString& c : e.exact)
+      if (const QRegularExpressionMatch d = lastDigit.match(c); d.hasMatch() && !c.contains('/')) {
+        QString from = c;
+        from[d.capturedStart()] = QChar('0' + (d.captured().toInt() + 1) % 10);
+        const QString call = from + '/' + d.captured();
+        if (const int want = cty.IsWholeCall(call) ? cty.Call(call) : cty.Head(c); want >= 0) calls.push_back({call, want});
+      }
+  return calls;
+}
+
 std::vector<CtyCall> CallsPastWholeCalls(const CtyCsv& cty) {
   static const QRegularExpression designated(R"(/[0-9]/(?!(P|M|QRP|B|LH|LGT|AM|MM)\b))");
   std::vector<CtyCall> calls;

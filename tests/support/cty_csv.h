@@ -44,6 +44,11 @@ struct CtyCall {
 std::vector<CtyCall> CallsOfEveryPrefix(const CtyCsv& cty);
 // The whole calls ("=") whose entity is the one their prefix (DxKeyOfCall) gives, portable ones included.
 std::vector<CtyCall> WholeCallsOfTheirPrefix(const CtyCsv& cty);
+// The whole calls whose entity is another than their prefix gives ("AH2AV", "NH6BD/4": United States).
+std::vector<CtyCall> WholeCallsPastTheirPrefix(const CtyCsv& cty);
+// Calls whose area digit moved them onto a whole call ("TX4A/5" becomes TX5A, "4U2ITU/1"), each with the
+// entity the prefix of the call it became gives.
+std::vector<CtyCall> CallsMovedOntoWholeCalls(const CtyCsv& cty);
 // Calls a whole call of another entity begins (SY2APF, 3D2RW), whole calls with a designator (UA9KBF/4/N).
 std::vector<CtyCall> CallsPastWholeCalls(const CtyCsv& cty);
 // Those `calls` (else those of every prefix) that `finds` finds, in tenths of a percent; prints the share

@@ -13,10 +13,12 @@ its own, so an entity takes as many lines as its prefixes need. The lines are ma
 search gives what cty.csv's longest prefix gives:
 
 - every prefix of cty.csv is listed, but for one that only repeats the entity of the prefix above it;
-- the whole calls of an entity known only by whole calls, and of the bases in Antarctica, are listed
-  apart, marked "=" as cty.csv marks them ("=3D2C"), on lines after all the prefixes: a whole call
-  matches only itself (a call that only begins as one, 3D2CJ or SY2APF, goes by its prefix), and
-  before any prefix; one that its prefix already gives is left out;
+- every whole call whose entity is another than its prefix gives (those of an entity known only by
+  whole calls, the bases in Antarctica, AH2AV of the United States) is listed apart, marked "=" as
+  cty.csv marks them ("=3D2C"), on lines after all the prefixes: a whole call matches only the call
+  written as it is (a call that only begins as one, 3D2CJ or SY2APF, goes by its prefix), and before
+  any prefix; one that its prefix already gives is left out, and so is one written with a way of
+  operating ("=3D2C/P") when the call without it is listed;
 - where listed prefixes of other entities branch off below a text that is no prefix itself, that
   text is listed for the entity above it ("RA" for European Russia beside "RA9" of Asiatic Russia),
   so that the calls that end there are not handed to the entity below;
@@ -34,6 +36,7 @@ from collections import defaultdict
 
 LINE_BYTES = 149
 HOME_CALLS_ABROAD = ("Antarctica",)
+WAYS_OF_OPERATING = ("P", "M", "QRP", "B", "LH", "LGT")
 JAPAN = "JA"
 PORTABLE_SUFFIX = "/JA1ABC"
 LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
@@ -101,6 +104,86 @@ class Cty:
         return self.head(prefix[:-1]) if len(prefix) > 1 else None
 
 
+def call_key(call):
+    """The program's reading of a call (DxKeyOfCall): what tells its entity, and the forms in
+    which a whole call is matched, in that order; None for a station in the air or at sea."""
+    parts = [p for p in call.upper().split("/") if p]
+    forms = ["/".join(parts)]
+    less = list(parts)
+    while len(less) > 1 and less[-1] in WAYS_OF_OPERATING:
+        less.pop()
+        forms.append("/".join(less))
+
+    def digit(p):
+        return len(p) == 1 and p.isdigit()
+
+    for i in range(1, len(parts) - 1):
+        if digit(parts[i]):
+            if any(p in ("AM", "MM") for p in parts[i + 1:]):
+                return None
+            parts = parts[:i + 1]
+            break
+    area = None
+    while len(parts) > 1:
+        last = parts[-1]
+        if last in ("AM", "MM"):
+            return None
+        if last in WAYS_OF_OPERATING:
+            parts.pop()
+        elif digit(last) and area is None:
+            area = last
+            parts.pop()
+        else:
+            break
+    home = 0
+    for i in range(1, len(parts)):
+        if len(parts[i]) >= len(parts[home]):
+            home = i
+    for i, p in enumerate(parts):
+        if i != home and (len(p) > 1 or p in "FGIKMNRW"):
+            return p, forms
+    key = parts[home]
+    if area is not None:
+        at = max((i for i, ch in enumerate(key) if ch.isdigit()), default=None)
+        if at is not None:
+            key = key[:at] + area + key[at + 1:]
+    if key == parts[home] and key not in forms:
+        forms.append(key)
+    return key, forms
+
+
+def whole_calls_apart(entities, cty):
+    """Entity index -> the whole calls the program would not give it otherwise: those its prefix does
+    not give, and those a form of which without its ways of operating is listed for another entity
+    ("GO4ONL/P" beside "GO4ONL"); not one that a later form listed for its entity finds anyway."""
+    reads = {}
+    for i, e in enumerate(entities):
+        for c in e["exact"]:
+            read = call_key(c)
+            if read is not None and cty.by_call[c] == i:
+                reads[c] = (i, read)
+    listed = {}
+
+    def found(key, forms):
+        return next((listed[f] for f in forms if f in listed), cty.head(key))
+
+    grown = True
+    while grown:
+        grown = False
+        for c, (i, (key, forms)) in reads.items():
+            if c not in listed and found(key, forms) != i:
+                listed[c] = i
+                grown = True
+    for c in list(listed):
+        i, (key, forms) = reads[c]
+        if found(key, forms[1:]) == i:
+            del listed[c]
+    calls = defaultdict(list)
+    for c, i in listed.items():
+        calls[i].append("=" + c)
+    return calls
+
+
 def ordinary_call(cty, prefix, entity):
     """A call built from a prefix: the prefix with a suffix, or with an area digit and a suffix when
     it has no digit (the first digit that keeps the call with its entity)."""
@@ -157,16 +240,10 @@ def ordinary_heads():
 def table_lines(entities, tails):
     """The lines of the table in order: (entity index, items), an item a prefix or "=" and a whole
     call. `tails` are the bytes each entity's line needs after its items."""
-    listed, whole = {}, {}
+    listed = {}
     for i, e in enumerate(entities):
         for p in e["prefixes"]:
             listed.setdefault(p, i)
-        if not e["prefixes"]:
-            for c in e["exact"]:
-                if "/" not in c:
-                    whole.setdefault(c, i)
-    for c, i in home_calls_abroad(entities):
-        whole.setdefault(c, i)
 
     def above(text):
         """The entity of the longest listed prefix that begins `text` (itself included), or None."""
@@ -191,10 +268,7 @@ def table_lines(entities, tails):
     for p, i in listed.items():
         groups[(depth(p), i)].append(p)
     japan = next(i for i, e in enumerate(entities) if e["prefix"] == JAPAN)
-    calls = defaultdict(list)
-    for c, i in whole.items():
-        if above(c) != i:
-            calls[i].append("=" + c)
+    calls = whole_calls_apart(entities, Cty(entities))
     lines = []
     for items, i in [(groups[g], g[1]) for g in sorted(groups, key=lambda g: (g[0], g[1] != japan, g[1]))] + \
             [(calls[i], i) for i in sorted(calls)]:

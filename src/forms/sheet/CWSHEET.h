@@ -323,6 +323,8 @@ class CWSHEET : public VbForm {
   void satelliteQsoToLog(const QStringList& fields);
   void wireCallBox();
   void Text3_Change();
+  // The search box lets go of the call box's code.
+  void dropCallBoxCode();
   void Text3_KeyDown(int keyCode);
   void HLAPD_Click();
   void wireMenus();
@@ -389,6 +391,10 @@ class CWSHEET : public VbForm {
 
   std::vector<int> roadsideItems_;  // station of each List2 item
   bool exiting_ = false;
+  // The code the call box's look-up put into the search box, "" once anything else wrote there: it
+  // goes when the call no longer gives it.
+  QString callBoxCode_;
+  bool callBoxWriting_ = false;
   SheetWindowProgress progress_;
   std::unique_ptr<IpcReceiver> messages_;
   std::unique_ptr<RigListener> rigListener_;

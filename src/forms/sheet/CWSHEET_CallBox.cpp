@@ -2,6 +2,8 @@
 // entity is looked up in the DXCC table (the prefix list shows the candidates and the search box jumps
 // to the entity), and Enter or Down keeps the call in the call list.
 
+#include <QScopedValueRollback>
+
 #include "core/BandLayout.h"
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -23,7 +25,11 @@ void CWSHEET::wireCallBox() {
 void CWSHEET::Text3_Change() {
   UnloadForm<QSODATA>();
   const QString text = Text3.text();
-  if (LogWindowState.StoredRecordShown == 1 || text.isEmpty()) return;
+  if (LogWindowState.StoredRecordShown == 1) return;
+  if (text.isEmpty()) {
+    dropCallBoxCode();
+    return;
+  }
   SetMsgBoxCentre(*this);
   Frame6.setTitle(QStringLiteral("QSO ﾃﾞｰﾀ"));
   Frame10.hide();
@@ -32,9 +38,16 @@ void CWSHEET::Text3_Change() {
   // The entry window takes the call even before it is opened: it is loaded unseen to hold it.
   TEMP_LOG& log = Form<TEMP_LOG>();
   log.Text1.setText(call);
-  // A Japanese call finds no entity here and leaves the search box to its city's code; a maritime or
-  // aeronautical mobile one empties it (its change runs).
-  if (!DXCCLookUpCall(call)) Text2.setText(QString());
+  // The look-up hands the likely entity's code to the search box. A Japanese call finds none and
+  // leaves the box to its city's code; a maritime or aeronautical mobile one empties it.
+  {
+    const QScopedValueRollback writing(callBoxWriting_, true);
+    if (!DXCCLookUpCall(call)) Text2.setText(QString());
+  }
+  if (DxccTable.DxccEntityCount > 0 && DxccTable.DxccHitCount > 0)
+    callBoxCode_ = Text2.text();
+  else
+    dropCallBoxCode();
   // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
   // here), it stays there.
   if (isActiveWindow()) Text3.setFocus();
@@ -54,6 +67,11 @@ void CWSHEET::Text3_Change() {
     MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 0);
     MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
   }
+}
+
+void CWSHEET::dropCallBoxCode() {
+  if (!callBoxCode_.isEmpty() && Text2.text() == callBoxCode_) Text2.setText(QString());
+  callBoxCode_.clear();
 }
 
 void CWSHEET::Text3_KeyDown(int keyCode) {

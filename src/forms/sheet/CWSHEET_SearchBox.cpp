@@ -67,6 +67,8 @@ void CWSHEET::EntryBox_KeyPress(TextBox& box, int& keyAscii) {
 
 void CWSHEET::Text2_Change() {
   const QString text = Text2.text();
+  // Another code, the operator's or another window's, stays when the call changes.
+  if (!callBoxWriting_ && text != callBoxCode_) callBoxCode_.clear();
   Label1.setText(text);
   ResetQsoPanel();
   FlexGrid& g = MSFlexGrid2;

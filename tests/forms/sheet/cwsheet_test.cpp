@@ -53,6 +53,7 @@
 #include "support/cty_csv.h"
 #include "support/operator.h"
 #include "support/other_process.h"
+#include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 
@@ -996,7 +997,7 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
        QString(
            "JA1ABC= JA1ABC/P= DL1ABC/MM= JA1ABC/KH6=KH6 JD1AB W1AW K1ABC KL7AA N2XX VK2ABC BV2AA UA3ABC "
            "UA9ABC RA2FA KH6/JA1ABC=KH6 VP2E/W1AW=VP2E 3D2AB W1ABC/6=W6ABC UA3ABC/9=UA9ABC DL1ABC/A=DL1ABC "
-           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F C7A= "
+           "LU1ABC/D=LU1ABC DL1ABC/P=DL1ABC EA8/DL1ABC/P=EA8 LA1ABC/LH=LA1ABC JA1ABC/F=F F/JA1ABC=F C7A C7B= "
            "W1ABC/QRPP= SY2APF UA6IC/6/FF=UA6IC")
            .split(' ')) {
     const QString call = entry.section('=', 0, 0), whose = entry.section('=', -1);
@@ -1014,6 +1015,28 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
     }
     for (qsizetype i = 0; i < call.size(); ++i) Operator::Key(Qt::Key_Backspace);
   }
+  // Key by key the search box holds the likely entity of what the call box shows, or nothing: Ctrl+A,
+  // the text typed over what the box holds, then BackSpace as often as said.
+  const auto keys = [&](const QString& text, int backSpaces = 0) {
+    Operator::Key(Qt::Key_A, Qt::ControlModifier);
+    for (qsizetype i = 0; i < text.size() + backSpaces; ++i) {
+      i < text.size() ? Operator::Type(text.at(i)) : Operator::Key(Qt::Key_Backspace);
+      const std::vector<int32_t> ids = DxccEntitiesOfCall(s.Text3.text()).ids;
+      EXPECT_EQ(s.Text2.text(), ids.empty() ? QString() : DxccTable.DxccEntityTable[ids[0]].HLcode)
+          << s.Text3.text().toStdString();
+    }
+  };
+  for (const auto& [text, backSpaces] : std::initializer_list<std::pair<QString, int>>{
+           {"IZ8XX", 0}, {"JA2ATE", 0}, {"KH6/JA", 0}, {"JA1ABC/W", 1}, {"8J1RL", 1}, {"JD1ABC", 5}, {"3D2AG", 5}})
+    keys(text, backSpaces);
+  // A code the operator typed is his: a Japanese call leaves it; a call's own goes with the call.
+  Operator::Click(s.Text2);
+  Operator::Type("1002");
+  Operator::Click(s.Text3);
+  Operator::Type("JA1ABC");
+  EXPECT_EQ(s.Text2.text(), "1002");
+  keys("W1AW", 4);
+  EXPECT_EQ(s.Text2.text(), "");
   SetDxccHitsListener(nullptr);
 }
 
