@@ -1,6 +1,7 @@
 #include "forms/logbook/LOGDATAVIEW.h"
 
 #include <QPointer>
+#include <algorithm>
 
 #include "core/HamlogAccess.h"
 #include "core/ProgramHelp.h"
@@ -158,16 +159,13 @@ void LOGDATAVIEW::LOG_JUMP_Click() {
   if (answer.isEmpty()) return;  // Cancel
   bool number = false;
   const qlonglong target = answer.toLongLong(&number);
-  const int32_t count = LogWindowState.LogRecordCount;
   if (!number) {
     MsgBox(u8("交信番号は数字で指定して下さい。"));
     return;
   }
-  if (target < 1 || target > count) {
-    MsgBox(u8("交信番号は 1 から ") + QString::number(count) + u8(" の間で指定して下さい。"));
-    return;
-  }
-  reopenAndFill(PageEndOfJump(int32_t(target), count));
+  // A number past the last record shows the newest page, one before the first the first page.
+  const int32_t count = LogWindowState.LogRecordCount;
+  reopenAndFill(PageEndOfJump(int32_t(std::clamp<qlonglong>(target, 0, count)), count));
 }
 
 void LOGDATAVIEW::QSODat_HELP_Click() { OpenHelpPage(kHelpLogViewer); }
