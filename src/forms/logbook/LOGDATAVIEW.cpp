@@ -326,7 +326,7 @@ void LOGDATAVIEW::SendEqsl() {
     MsgBox(unreachable + "\r\n" + r.failure);
     return;
   }
-  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(EqslFormat::EqslAdif, r.leftOut), vbExclamation);
   if (!OfferEqslSite(path, u8("のファイルを作成保存しました。"))) MsgBox(unreachable);
 }
 
@@ -345,10 +345,14 @@ void LOGDATAVIEW::LOGtoADIF_Click() {
   WriteIni("E-LOG", "eLOGFOL", ViewerExportFolder);
   const EqslWriteResult r = WriteADIF();
   if (!r.ok) MsgBox(r.failure);
-  if (r.ok && !r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+  if (r.ok && !r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(EqslFormat::LogAdif, r.leftOut), vbExclamation);
 }
 
-// Every marked row carries the eQSL mark: nothing is written or started.
+// Every marked row carries the eQSL mark, or lacks a band or mode: nothing is written or started.
 void LOGDATAVIEW::nothingMarked(const EqslWriteResult& r) {
+  if (!r.leftOut.isEmpty()) {
+    MsgBox(r.failure, vbExclamation);
+    return;
+  }
   MsgBox(r.failure + "\r\n" + u8("（電子QSLのマーク「%1」の交信は送りません）").arg(Settings.EqslMark), vbExclamation);
 }
