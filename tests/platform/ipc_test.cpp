@@ -16,11 +16,13 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "support/other_process.h"
+#include "support/waits.h"
 
 using IpcTest = ::testing::Test;
 
@@ -38,7 +40,7 @@ TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
   };
   EXPECT_TRUE(IpcFind("Receiver A"));
   EXPECT_FALSE(IpcFind("Receiver B"));
-  ASSERT_TRUE(IpcSend("Receiver A", QByteArray("ORBEXCall\x82\xa0", 11), &answer));
+  ASSERT_TRUE(IpcSend("Receiver A", QByteArray("ORBEXCall\x82\xa0", 11), &answer, kEventCapMs));
   EXPECT_EQ(got, QByteArray("ORBEXCall\x82\xa0", 11));
   EXPECT_EQ(answer, 42);
 
@@ -59,17 +61,16 @@ TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   // A sender that announces more than the limit is cut off unread.
   QLocalSocket raw;
   raw.connectToServer(IpcSocketPath("Receiver C"));
-  ASSERT_TRUE(raw.waitForConnected(1000));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
   QByteArray head(4, '\0');
   qToLittleEndian<uint32_t>(uint32_t(kIpcMaxMessage) + 1, head.data());
   raw.write(head + QByteArray(100, 'y'));
   raw.flush();
-  for (int i = 0; i < 200 && receiver.Refused() == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  EXPECT_EQ(receiver.Refused(), 1);
+  EXPECT_TRUE(WaitUntil([&] { return receiver.Refused() == 1; }));
   EXPECT_EQ(handled, 0);
 
   int32_t answer = 0;
-  EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer)) << "the limit itself passes";
+  EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer, kEventCapMs)) << "the limit itself passes";
   EXPECT_EQ(answer, 1);
 }
 
@@ -121,15 +122,19 @@ TEST_F(IpcTest, ABoxAnsweredAfterTheIdleTimeStillAnswersAndASenderGoneMeanwhileI
   QLocalSocket raw;  // a sender that gives up while the second box is up
   boxes.OnShow = [&](const MsgBoxCall&) {
     if (boxes.shown().size() == 2) raw.abort();
-    QTest::qWait(4 * IpcSettings.IdleMs);  // the operator answers late
+    // The operator answers late: after the receiver dropped a caller that said nothing for the idle time.
+    QLocalSocket idle;
+    idle.connectToServer(IpcSocketPath("Receiver K"));
+    ASSERT_TRUE(idle.waitForConnected(kEventCapMs));
+    ASSERT_TRUE(WaitUntil([&] { return idle.state() == QLocalSocket::UnconnectedState; }));
   };
   boxes.Answer(vbYes).Answer(vbNo).Answer(vbYes);
   int32_t answer = 0;
-  EXPECT_TRUE(IpcSend("Receiver K", "ORBEX5wf_CWM + CQ", &answer, 5000) && answer == 5);
+  EXPECT_TRUE(IpcSend("Receiver K", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == 5);
   raw.connectToServer(IpcSocketPath("Receiver K"));
   raw.write(QByteArray("\x02\0\0\0hi", 6));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown().size() == 2 && raw.state() == QLocalSocket::UnconnectedState; }));
-  EXPECT_TRUE(IpcSend("Receiver K", "again", &answer, 5000)) << "the receiver lives on";
+  EXPECT_TRUE(WaitUntil([&] { return boxes.shown().size() == 2 && raw.state() == QLocalSocket::UnconnectedState; }));
+  EXPECT_TRUE(IpcSend("Receiver K", "again", &answer, kEventCapMs)) << "the receiver lives on";
   IpcSettings.IdleMs = idle;
 }
 
@@ -139,11 +144,10 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     IpcReceiver receiver("Receiver I");
     QLocalSocket half;
     half.connectToServer(IpcSocketPath("Receiver I"));
-    ASSERT_TRUE(half.waitForConnected(1000));
+    ASSERT_TRUE(half.waitForConnected(kEventCapMs));
     half.write(QByteArray("\x10\0\0\0abc", 7));  // 16 bytes announced, 3 sent
     half.flush();
-    for (int i = 0; i < 300 && half.state() == QLocalSocket::ConnectedState; ++i) QTest::qWait(10);
-    EXPECT_EQ(half.state(), QLocalSocket::UnconnectedState) << "dropped after the idle time";
+    EXPECT_TRUE(WaitUntil([&] { return half.state() == QLocalSocket::UnconnectedState; })) << "dropped after the idle time";
   }
 
   // A child with few descriptors left: idle callers take them all and an accept fails.
@@ -162,16 +166,21 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     std::vector<int> callers;  // connected, never served: the server's accept finds no descriptor left
     for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0; callers.push_back(fd))
       ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-    if (!QTest::qWaitFor([&] { return !receiver.Listening(); }, 1000)) return false;
+    if (!WaitUntil([&] { return !receiver.Listening(); })) return false;
+    // The receiver's checks for its socket, counted.
+    int checks = 0;
+    for (QTimer* t : receiver.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+      QObject::connect(t, &QTimer::timeout, [&] { ++checks; });
+    const auto moreChecks = [&](int n) { const int from = checks; return WaitUntil([&] { return checks >= from + n; }); };
     // The descriptor the lost socket gave back is taken too, past the idle time: the socket cannot be
-    // made again meanwhile, and the operator is told once.
+    // made again meanwhile, and the operator is told once, not at each of the checks after.
     for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0;) callers.push_back(fd);
-    QTest::qWait(2000);
+    if (!WaitUntil([&] { return !told.isEmpty(); }) || !moreChecks(3)) return false;
     if (told.size() != 1 || !told[0].contains("Receiver_J を作り直せません") || receiver.Listening()) return false;
     for (int fd : callers) ::close(fd);
     int32_t answer = 0;
-    const bool answered = QTest::qWaitFor([&] { return IpcSend("Receiver J", "back?", &answer, 500); }, 3000);
-    QTest::qWait(1000);  // said once, not at each check
+    const bool answered = WaitUntil([&] { return IpcSend("Receiver J", "back?", &answer, 500); });
+    if (!moreChecks(3)) return false;  // said once, not at each check
     return answered && answer == 7 && receiver.Listening() && told.size() == 2 &&
            told[0].endsWith("作り直しを続け、できたらお知らせします。") && told[1].endsWith("Receiver_J を作り直しました。指示はまた届きます。");
   })) << "the socket came back for the companions";

@@ -50,6 +50,7 @@
 #include "support/operator.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/waits.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -896,7 +897,7 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
     const QByteArray s = stat.readAll();
     return s.mid(s.lastIndexOf(')') + 2, 1) == "Z";
   };
-  EXPECT_TRUE(QTest::qWaitFor(ended, 5000));
+  EXPECT_TRUE(WaitUntil(ended));
   EXPECT_EQ(other.state(), QProcess::Running);
   SetShellHook(previous);
   other.kill();

@@ -19,6 +19,7 @@
 #include "support/pty_transceiver.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -103,13 +104,13 @@ TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel)
 TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
   CWSHEET& s = sheet();
   int32_t answer = -1;
-  ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
+  ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
   kenwood.ClearReceived();
   for (const char* command :
        {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
-    EXPECT_TRUE(IpcSend("ORBEX5", command, &answer) && answer == kIpcRefused) << command;
+    EXPECT_TRUE(IpcSend("ORBEX5", command, &answer, kEventCapMs) && answer == kIpcRefused) << command;
   EXPECT_EQ(s.StatusBar1.PanelText(3), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
-  EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer) && answer == kIpcHandled);
+  EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == kIpcHandled);
   EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"XT0;", "IF;", "FR;", "KY CQ" + QByteArray(22, ' ') + ";"}));
 }
 
