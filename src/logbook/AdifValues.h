@@ -11,6 +11,7 @@
 //   AdifFrequency("135K")      // {"", "2190m"}
 //   AdifFrequency("54.0000005") // {"", "6m"}: past the band's edge, counted in the band all the same
 //   AdifFrequency("7.02.5")    // {"", "40m"}: no number
+//   AdifFrequency("4.630")     // {"4.630", ""}: in no band, of ADIF's nor of the program's
 //   AdifModeOf("FT4")          // {"MFSK", "FT4"}
 //   AdifModeOf("PSK250")       // {"PSK", "PSK250"}: every mode and submode of ADIF's table
 //   AdifModeOf("BPSK")         // {"PSK", "PSK31"}
@@ -30,7 +31,8 @@ struct AdifFreq {
 // The frequency as HAMLOG keeps it: MHz ("7.025", "0.1357", "2427"), GHz after "*" or before "G"
 // ("*10.368", "10.368G"), a band's label ("7", "10G", "475K"), two frequencies of a satellite QSO
 // ("435/145", the first taken), "9999" (none). FREQ goes out only within the edges of the BAND beside
-// it; any other text goes out under the band the progress sheet counts it in, without FREQ.
+// it; any other text goes out under the band the progress sheet counts it in, without FREQ. A number
+// in no band at all keeps its FREQ alone (the eQSL file leaves such a QSO out).
 AdifFreq AdifFrequency(const QString& logged);
 
 struct AdifMode {

@@ -74,18 +74,35 @@ QString InitialSearchKey(int32_t kind, const QString& initial, const QString& ar
   return QString::number(kind) + initial + (areaPos >= 1 ? areaDigit : QString());
 }
 
+namespace {
+
+// The key with its kana as hiragana (katakana, also half-width, moved over) and as katakana.
+QStringList KanaForms(const QString& key) {
+  QString hiragana = key.normalized(QString::NormalizationForm_KC), katakana = hiragana;
+  for (QChar& c : hiragana)
+    if (c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6) c = QChar(c.unicode() - 0x60);
+  for (QChar& c : katakana)
+    if (c.unicode() >= 0x3041 && c.unicode() <= 0x3096) c = QChar(c.unicode() + 0x60);
+  return hiragana == katakana ? QStringList{key} : QStringList{hiragana, katakana};
+}
+
+}  // namespace
+
 std::vector<CodeMasterHit> SearchCodeByInitial(const QString& key, bool withArea) {
   std::vector<CodeMasterHit> hits;
-  CodeMasterIndex dx4("dx4");
-  int32_t n = dx4.Search(key, 0);
-  if (n < 1) return hits;
-  const CodeMasterFile master;
-  // The first entry is listed as found; the run ends at the first entry of another key.
-  for (bool first = true; n >= 1 && master.Has(n); n = dx4.Next(), first = false) {
-    const MasterRecord r = master.Read(n);
-    const QString own = r.Kind + r.Idx.left(1) + (withArea ? r.Area : QString());
-    if (!first && own != key) break;
-    hits.push_back(HitOf(r));
+  // The master's initials are kana of either kind as its maker wrote them: both are looked for.
+  for (const QString& form : KanaForms(key)) {
+    CodeMasterIndex dx4("dx4");
+    int32_t n = dx4.Search(form, 0);
+    if (n < 1) continue;
+    const CodeMasterFile master;
+    // The first entry is listed as found; the run ends at the first entry of another key.
+    for (bool first = true; n >= 1 && master.Has(n); n = dx4.Next(), first = false) {
+      const MasterRecord r = master.Read(n);
+      const QString own = r.Kind + r.Idx.left(1) + (withArea ? r.Area : QString());
+      if (!first && own != form) break;
+      hits.push_back(HitOf(r));
+    }
   }
   return hits;
 }

@@ -71,5 +71,6 @@ std::optional<CodeMasterHit> LookUpCode(const QString& code);
 // area digit when the call has one (areaPos >= 1).
 QString InitialSearchKey(int32_t kind, const QString& initial, const QString& areaDigit, int32_t areaPos);
 // The master's entries under the key (through "dx4"): the first one found, then those that follow
-// it in the index with the same kind, initial letter (and area, when the key has one).
+// it in the index with the same kind, initial letter (and area, when the key has one). A kana initial
+// finds the entries under its hiragana and its katakana alike ("ア", "ｱ" and "あ" the same).
 std::vector<CodeMasterHit> SearchCodeByInitial(const QString& key, bool withArea);

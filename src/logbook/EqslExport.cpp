@@ -128,12 +128,13 @@ EqslExportResult ExportEqslRecords(EqslFormat format, const QString& path, const
   if (!r.ok) return r;
   static_cast<EqslWriteResult&>(r) = WriteEqslFile(path, format, qsos, message);
   if (r.nothing) {
-    // Say why the run holds no QSO: records never saved or deleted, or all sent already.
+    // Say why the run holds no QSO: records never saved or deleted, all sent already, or none eQSL takes.
     QStringList why;
     if (!r.skipped.empty())
       why << QString::fromUtf8("%1 件は HAMLOG にありません（保存されていないか削除されています）。").arg(r.skipped.size());
     if (r.withEqslMark > 0)
       why << QString::fromUtf8("%1 件は電子QSLのマーク「%2」があるため除いています。").arg(r.withEqslMark).arg(Settings.EqslMark);
+    if (!r.leftOut.isEmpty()) why << AdifLeftOutText(format, r.leftOut);
     r.failure = QString::fromUtf8("書き出す交信がありません (No.%1 ～ No.%2)。").arg(Eqsl.EqslStartMark).arg(Eqsl.EqslEndMark) +
                 (why.isEmpty() ? QString() : "\r\n" + why.join("\r\n")) + "\r\n" +
                 QString::fromUtf8("ファイルは作成していません。");

@@ -143,6 +143,17 @@ EqslWriteResult unreadable(EqslWriteResult& r, const EqslQso& q, QByteArray& byt
 
 }  // namespace
 
+QString AdifLeftOutText(EqslFormat format, const QStringList& leftOut) {
+  QStringList lines = leftOut.mid(0, 20);
+  if (leftOut.size() > 20) lines << QString::fromUtf8("... (%1 件)").arg(leftOut.size());
+  const char* what = format == EqslFormat::LogAdif
+                         ? "次の交信はバンドかモードが ADIF にないため、その項目を書いていません"
+                           "（どのバンドにもない周波数は FREQ だけで書いています）。\r\n"
+                         : "次の交信はバンドかモードが ADIF にないため、ファイルに入れていません"
+                           "（eQSL はバンドとモードのない交信を受け付けません）。\r\n";
+  return QString::fromUtf8(what) + lines.join("\r\n");
+}
+
 QString EqslMessage(EqslFormat format, const QString& setting) {
   if (!setting.isEmpty()) return setting;
   return format == EqslFormat::QsoBankXml ? QStringLiteral("Mny Tks FB QSO and CUL.")
@@ -235,20 +246,27 @@ EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qso
   for (const EqslQso& q : qsos) {
     const std::optional<UtcStamp> utc = EqslUtcStamp(q);
     if (!utc) return unreadable(r, q, bytes);
+    const qsizetype recordStart = bytes.size();
     if (full) bytes += fixed;
     adifField(bytes, "CALL", q.call);
     adifField(bytes, "QSO_DATE", utc->date, "d");
     adifField(bytes, "TIME_ON", utc->time);
     const AdifFreq freq = AdifFrequency(q.freq);
     const AdifMode mode = AdifModeOf(q.mode);
+    if (freq.band.isEmpty() || mode.mode.isEmpty()) {
+      r.leftOut << whose(q) + QString::fromUtf8(": ") +
+                       (freq.band.isEmpty() ? QString::fromUtf8("周波数 \"%1\" ").arg(q.freq) : QString()) +
+                       (mode.mode.isEmpty() ? QString::fromUtf8("モード \"%1\"").arg(q.mode) : QString());
+      // eQSL takes no QSO without its band and mode: such a QSO stays out of the upload.
+      if (!full) {
+        bytes.truncate(recordStart);
+        continue;
+      }
+    }
     adifValue(bytes, "FREQ", freq.mhz);
     adifValue(bytes, "BAND", freq.band);
     adifValue(bytes, "MODE", mode.mode);
     adifValue(bytes, "SUBMODE", mode.submode);
-    if (freq.band.isEmpty() || mode.mode.isEmpty())
-      r.leftOut << whose(q) + QString::fromUtf8(": ") +
-                       (freq.band.isEmpty() ? QString::fromUtf8("周波数 \"%1\" ").arg(q.freq) : QString()) +
-                       (mode.mode.isEmpty() ? QString::fromUtf8("モード \"%1\"").arg(q.mode) : QString());
     adifField(bytes, "RST_SENT", q.his);
     adifField(bytes, "RST_RCVD", q.my);
     if (full) {
@@ -274,10 +292,11 @@ EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std:
   EqslWriteResult r = EqslFileBytes(format, qsos, message, bytes);
   if (!r.ok) return r;
   // A file without a QSO is no upload: nothing is written (an old file stays) and nothing started.
-  if (qsos.empty()) {
+  if (r.written == 0) {
     r.ok = false;
     r.nothing = true;
     r.failure = QString::fromUtf8("書き出す交信がありません。ファイルは作成していません。");
+    if (!r.leftOut.isEmpty()) r.failure = AdifLeftOutText(format, r.leftOut) + "\r\n" + r.failure;
     return r;
   }
   if (!AtomicWriteFile(path, bytes)) {

@@ -60,14 +60,17 @@ struct EqslWriteResult {
   int32_t failedRecNo = 0;  // the record that stopped it (0: the file, or the entry window's QSO)
   QString failure;          // what the operator is told
   bool nothing = false;      // no QSO to write: no file was made
-  QStringList leftOut;       // QSOs whose band or mode ADIF has no value for, those fields left out
+  QStringList leftOut;       // QSOs whose band or mode ADIF has no value for: those fields left out of
+                             // the full export, the QSO itself out of the eQSL file
 };
+// What the operator is told of the QSOs in `leftOut`.
+QString AdifLeftOutText(EqslFormat format, const QStringList& leftOut);
 
 // The whole file as bytes; fails on a QSO whose time cannot be converted. `message` is the QSL
 // message (EqslMessage) or, for the full export, the operator's call sign.
 EqslWriteResult EqslFileBytes(EqslFormat format, const std::vector<EqslQso>& qsos, const QString& message,
                               QByteArray& bytes);
 // Writes the file in one step: a file that could not be written whole is not left behind, and with no
-// QSO nothing is written (`nothing`, the old file left as it was).
+// QSO to write nothing is written (`nothing`, the old file left as it was).
 EqslWriteResult WriteEqslFile(const QString& path, EqslFormat format, const std::vector<EqslQso>& qsos,
                               const QString& message);

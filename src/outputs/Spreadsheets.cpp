@@ -155,7 +155,10 @@ QString ShellOpenFailureText(int result, const QString& name) {
 
 QString WorkbookOpenFailureText(const Workbook& book, int result, const QString& name) {
   const QString why = book.ErrorText();
-  return ShellOpenFailureText(result, name) + (why.isEmpty() ? QString() : "\r\n" + why);
+  if (why.isEmpty()) return ShellOpenFailureText(result, name);
+  // A refusal whose reason is known (a lock, a folder barred) is that reason, not "for some reason".
+  if (result == 5) return why;  // access denied
+  return ShellOpenFailureText(result, name) + "\r\n" + why;
 }
 
 QString ExcelErrorText(int error) {

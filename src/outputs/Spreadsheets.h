@@ -26,7 +26,8 @@ using KeepGoing = std::function<bool()>;
 
 // What the operator is told when the shell would not open a workbook (result 32 or less).
 QString ShellOpenFailureText(int result, const QString& workbookName);
-// The same with what the workbook knows about the refusal, on a line of its own.
+// The same with what the workbook knows about the refusal, on a line of its own; a refusal of access
+// whose reason the workbook knows is told by that reason alone.
 QString WorkbookOpenFailureText(const Workbook& book, int result, const QString& workbookName);
 // What the operator is told when the spreadsheet side failed with a run-time error number.
 QString ExcelErrorText(int error);

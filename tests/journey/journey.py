@@ -202,7 +202,7 @@ def a_second_qso_after_new_and_a_wrong_date_said_once():
     _, count, log = open_entry_window_and_type("ja2aaa", "20240230")  # no such day: said as the box is left
     d.wait_for("the date refused", lambda: any(w.name == "ORBEX5" for w in d.windows()))
     d.key("Return")
-    d.settle(1.0)
+    d.wait_for("the date box back at the keyboard", lambda: d.active_window_title().startswith("ORBEXログ") and d.focused(log) is not None)
     check(not any(w.name == "ORBEX5" for w in d.windows()), "the refusal comes back after Return")
     d.type_text("20241226")  # typed over from the start of the date
     typed(("", "2105"), ("F5", "7.025"), then=count + 1)

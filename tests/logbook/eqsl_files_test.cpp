@@ -111,6 +111,7 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
     const EqslWriteResult w = EqslFileBytes(format, qsos, "x", bytes);
     const AdifFile a = ReadAdif(bytes);
     ASSERT_EQ(a.error, "");
+    ASSERT_EQ(a.records.size(), qsos.size() - (format == EqslFormat::EqslAdif ? 1 : 0));
     for (size_t i = 0; i + 1 < qsos.size(); ++i) {
       const QMap<QString, QString>& r = a.records[i];
       const std::string what = (qsos[i].freq + " " + qsos[i].mode + " -> " + QStringList(r.values()).join(' ')).toStdString();
@@ -127,7 +128,9 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
       EXPECT_NE(r.value("SUBMODE"), r["MODE"]) << what;
       EXPECT_EQ(kAdifSubmodes.value(r.value("SUBMODE"), r["MODE"]), r["MODE"]) << what;
     }
-    for (const char* field : {"MODE", "SUBMODE", "FREQ", "BAND"}) EXPECT_FALSE(a.records.back().contains(field)) << field;
+    if (format == EqslFormat::LogAdif) {
+      for (const char* field : {"MODE", "SUBMODE", "FREQ", "BAND"}) EXPECT_FALSE(a.records.back().contains(field)) << field;
+    }
     ASSERT_EQ(w.leftOut.size(), 1);
     EXPECT_TRUE(w.leftOut[0].contains("ZZZ") && w.leftOut[0].contains("9999")) << w.leftOut[0].toStdString();
   }
@@ -157,6 +160,49 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
   for (const auto& [sub, mode] : kAdifSubmodes.asKeyValueRange())
     EXPECT_EQ(pair(" " + sub.toLower()), mode + "/" + sub);
   EXPECT_EQ(pair("BPSK"), "PSK/PSK31");
+}
+
+// Texts at and beside every edge of ADIF's bands, and between them: a BAND always carries the FREQ
+// beside it; a QSO in no band goes to eQSL not at all and to the full export with FREQ alone, named.
+TEST(AdifValues, EveryTextAtABandsEdgeGoesOutAsEqslAndStrictReadersTakeIt) {
+  std::vector<EqslQso> qsos;
+  const auto add = [&](const QString& f) {
+    qsos.push_back(qso("2024-03-01", "12:00U", QString("JA%1").arg(qsos.size()))), qsos.back().freq = f;
+  };
+  for (const char* f : {"4.630", "27.185", "abc"}) add(f);
+  for (const auto& [band, edges] : kAdifBands)
+    for (const double edge : {edges.first, edges.second})
+      for (const double step : {-0.001, -0.0000005, 0.0, 0.0000005, 0.001})
+        add(edge < 10000 ? QString::number(edge + step, 'f', 7) : "*" + QString::number((edge + step) / 1000, 'f', 10));
+  const auto inBand = [](const QString& band, double mhz) {
+    return std::any_of(kAdifBands.begin(), kAdifBands.end(), [&](const auto& b) {
+      return (band.isEmpty() || b.first == band) && mhz >= b.second.first && mhz <= b.second.second;
+    });
+  };
+  for (const EqslFormat format : {EqslFormat::EqslAdif, EqslFormat::LogAdif}) {
+    QByteArray bytes;
+    const EqslWriteResult w = EqslFileBytes(format, qsos, "x", bytes);
+    const AdifFile a = ReadAdif(bytes);
+    ASSERT_EQ(a.error, "");
+    const auto named = [&](const QString& call) { return !w.leftOut.filter(" (" + call + ")").isEmpty(); };
+    QStringList calls;
+    for (const auto& r : a.records) {
+      calls << r["CALL"];
+      const double mhz = r.value("FREQ", "0").toDouble();
+      EXPECT_TRUE(r.contains("BAND") ? kAdifBands.count(r["BAND"]) && (!r.contains("FREQ") || inBand(r["BAND"], mhz))
+                                     : format == EqslFormat::LogAdif && named(r["CALL"]) && !inBand("", mhz))
+          << QStringList(r.values()).join(' ').toStdString();
+    }
+    // Each QSO is in the file; the eQSL file's, unless named as left out.
+    for (const EqslQso& q : qsos)
+      EXPECT_EQ(calls.count(q.call), format == EqslFormat::LogAdif || !named(q.call) ? 1 : 0) << q.freq.toStdString();
+    EXPECT_TRUE(named(qsos[0].call) && named(qsos[1].call));
+  }
+  // A run of nothing eQSL takes writes no file and says why.
+  TempHome home;
+  const EqslWriteResult none = WriteEqslFile(home.file("cb.ADI"), EqslFormat::EqslAdif, {qsos[1]}, "x");
+  EXPECT_TRUE(none.nothing && !QFile::exists(home.file("cb.ADI")));
+  EXPECT_TRUE(none.failure.contains("27.185") && none.failure.contains(u8("eQSL はバンドとモードのない交信を受け付けません")));
 }
 
 TEST(EqslAdif, LengthsCountTheBytesOfTheFileSoJapaneseAndAmpersandsReadBack) {

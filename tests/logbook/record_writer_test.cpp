@@ -219,6 +219,12 @@ TEST_F(RecordWriter, CodeMasterLookupsByCodeAndByInitial) {
   ASSERT_EQ(towns.size(), 1u);
   EXPECT_EQ(towns[0].code, "11009A");
   EXPECT_TRUE(SearchCodeByInitial(InitialSearchKey(7, u8("あ"), "2", 3), true).empty());
+  // Typed in katakana, full or half width: the master's hiragana index finds the same town.
+  for (const char* kana : {"ア", "ｱ"}) {
+    const auto same = SearchCodeByInitial(InitialSearchKey(7, u8(kana), "1", 3), true);
+    ASSERT_EQ(same.size(), 1u) << kana;
+    EXPECT_EQ(same[0].code, "11009A");
+  }
   // Without an area digit every area's entries of the kind and initial are listed.
   EXPECT_EQ(SearchCodeByInitial(InitialSearchKey(4, u8("と"), u8("全"), 0), false).size(), 1u);
 }

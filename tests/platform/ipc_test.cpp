@@ -16,11 +16,13 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "support/other_process.h"
+#include "support/waits.h"
 
 using IpcTest = ::testing::Test;
 
@@ -38,7 +40,7 @@ TEST_F(IpcTest, AMessageReachesTheReceiverAndItsAnswerComesBack) {
   };
   EXPECT_TRUE(IpcFind("Receiver A"));
   EXPECT_FALSE(IpcFind("Receiver B"));
-  ASSERT_TRUE(IpcSend("Receiver A", QByteArray("ORBEXCall\x82\xa0", 11), &answer));
+  ASSERT_TRUE(IpcSend("Receiver A", QByteArray("ORBEXCall\x82\xa0", 11), &answer, kEventCapMs));
   EXPECT_EQ(got, QByteArray("ORBEXCall\x82\xa0", 11));
   EXPECT_EQ(answer, 42);
 
@@ -62,22 +64,22 @@ TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt)
   raw.connectToServer(IpcSocketPath("Receiver L"));
   ASSERT_TRUE(raw.waitForConnected(1000));
   raw.write(QByteArray("\x05\0\0\0first\x06\0\0\0second", 19));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 1; }));
-  QTest::qWait(50);
+  ASSERT_TRUE(WaitUntil([&] { return got.size() == 1; }));
+  QTest::qWait(50);  // a second message handled early would be there by now; none may be
   EXPECT_EQ(got, QList<QByteArray>{"first"}) << "the second waits for the first's answer";
   EXPECT_EQ(raw.bytesAvailable(), 0);
 
   kept[0].Send(3);
   kept[0].Send(9);  // a second send of one answer goes nowhere
-  ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() == 2 && raw.bytesAvailable() >= 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return got.size() == 2 && raw.bytesAvailable() >= 4; }));
   kept[1].Send(4);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return raw.bytesAvailable() >= 8; }));
+  ASSERT_TRUE(WaitUntil([&] { return raw.bytesAvailable() >= 8; }));
   const QByteArray answers = raw.readAll();
   EXPECT_EQ(qFromLittleEndian<int32_t>(answers.constData()), 3);
   EXPECT_EQ(qFromLittleEndian<int32_t>(answers.constData() + 4), 4);
 
   int32_t answer = 0;
-  ASSERT_TRUE(IpcSend("Receiver L", "forgotten", &answer));
+  ASSERT_TRUE(IpcSend("Receiver L", "forgotten", &answer, kEventCapMs));
   EXPECT_EQ(answer, kIpcRefused) << "nothing the handler dropped is claimed as done";
 
   raw.abort();  // an answer whose sender went is dropped
@@ -86,18 +88,17 @@ TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt)
   gone.connectToServer(IpcSocketPath("Receiver L"));
   ASSERT_TRUE(gone.waitForConnected(1000));
   gone.write(QByteArray("\x04\0\0\0late", 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return kept.size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return kept.size() == 1; }));
   gone.abort();
-  QTest::qWait(20);
   kept[0].Send(0);
-  EXPECT_TRUE(IpcSend("Receiver L", "forgotten", &answer)) << "the receiver lives on";
+  EXPECT_TRUE(IpcSend("Receiver L", "forgotten", &answer, kEventCapMs)) << "the receiver lives on";
 }
 
 TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
   IpcReceiver receiver("Receiver H");
   receiver.Received = [&](const QByteArray&, const IpcAnswer& a) {
     // A window opens meanwhile, and the close is seen before the answer.
-    (void)QTest::qWaitFor([&] {
+    (void)WaitUntil([&] {
       const auto* socket = receiver.findChild<QLocalSocket*>();
       return !socket || socket->state() != QLocalSocket::ConnectedState;
     });
@@ -110,7 +111,7 @@ TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
   ASSERT_EQ(::write(fd, "\x05\0\0\0hello", 9), 9);
   ::shutdown(fd, SHUT_WR);
   QByteArray answer;
-  EXPECT_TRUE(QTest::qWaitFor([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     char b[8];
     const ssize_t n = ::read(fd, b, sizeof b);
     if (n > 0) answer.append(b, n);
@@ -129,17 +130,16 @@ TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   // A sender that announces more than the limit is cut off unread.
   QLocalSocket raw;
   raw.connectToServer(IpcSocketPath("Receiver C"));
-  ASSERT_TRUE(raw.waitForConnected(1000));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
   QByteArray head(4, '\0');
   qToLittleEndian<uint32_t>(uint32_t(kIpcMaxMessage) + 1, head.data());
   raw.write(head + QByteArray(100, 'y'));
   raw.flush();
-  for (int i = 0; i < 200 && receiver.Refused() == 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  EXPECT_EQ(receiver.Refused(), 1);
+  EXPECT_TRUE(WaitUntil([&] { return receiver.Refused() == 1; }));
   EXPECT_EQ(handled, 0);
 
   int32_t answer = 0;
-  EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer)) << "the limit itself passes";
+  EXPECT_TRUE(IpcSend("Receiver C", QByteArray(kIpcMaxMessage, 'z'), &answer, kEventCapMs)) << "the limit itself passes";
   EXPECT_EQ(answer, 1);
 }
 
@@ -193,15 +193,19 @@ TEST_F(IpcTest, ABoxAnsweredAfterTheIdleTimeStillAnswersAndASenderGoneMeanwhileI
   QLocalSocket raw;  // a sender that gives up while the second box is up
   boxes.OnShow = [&](const MsgBoxCall&) {
     if (boxes.shown().size() == 2) raw.abort();
-    QTest::qWait(4 * IpcSettings.IdleMs);  // the operator answers late
+    // The operator answers late: after the receiver dropped a caller that said nothing for the idle time.
+    QLocalSocket idle;
+    idle.connectToServer(IpcSocketPath("Receiver K"));
+    ASSERT_TRUE(idle.waitForConnected(kEventCapMs));
+    ASSERT_TRUE(WaitUntil([&] { return idle.state() == QLocalSocket::UnconnectedState; }));
   };
   boxes.Answer(vbYes).Answer(vbNo).Answer(vbYes);
   int32_t answer = 0;
-  EXPECT_TRUE(IpcSend("Receiver K", "ORBEX5wf_CWM + CQ", &answer, 5000) && answer == 5);
+  EXPECT_TRUE(IpcSend("Receiver K", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == 5);
   raw.connectToServer(IpcSocketPath("Receiver K"));
   raw.write(QByteArray("\x02\0\0\0hi", 6));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return boxes.shown().size() == 2 && raw.state() == QLocalSocket::UnconnectedState; }));
-  EXPECT_TRUE(IpcSend("Receiver K", "again", &answer, 5000)) << "the receiver lives on";
+  EXPECT_TRUE(WaitUntil([&] { return boxes.shown().size() == 2 && raw.state() == QLocalSocket::UnconnectedState; }));
+  EXPECT_TRUE(IpcSend("Receiver K", "again", &answer, kEventCapMs)) << "the receiver lives on";
   IpcSettings.IdleMs = idle;
 }
 
@@ -211,11 +215,10 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     IpcReceiver receiver("Receiver I");
     QLocalSocket half;
     half.connectToServer(IpcSocketPath("Receiver I"));
-    ASSERT_TRUE(half.waitForConnected(1000));
+    ASSERT_TRUE(half.waitForConnected(kEventCapMs));
     half.write(QByteArray("\x10\0\0\0abc", 7));  // 16 bytes announced, 3 sent
     half.flush();
-    for (int i = 0; i < 300 && half.state() == QLocalSocket::ConnectedState; ++i) QTest::qWait(10);
-    EXPECT_EQ(half.state(), QLocalSocket::UnconnectedState) << "dropped after the idle time";
+    EXPECT_TRUE(WaitUntil([&] { return half.state() == QLocalSocket::UnconnectedState; })) << "dropped after the idle time";
   }
 
   // A child with few descriptors left: idle callers take them all and an accept fails.
@@ -234,16 +237,21 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     std::vector<int> callers;  // connected, never served: the server's accept finds no descriptor left
     for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0; callers.push_back(fd))
       ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
-    if (!QTest::qWaitFor([&] { return !receiver.Listening(); }, 1000)) return false;
+    if (!WaitUntil([&] { return !receiver.Listening(); })) return false;
+    // The receiver's checks for its socket, counted.
+    int checks = 0;
+    for (QTimer* t : receiver.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+      QObject::connect(t, &QTimer::timeout, [&] { ++checks; });
+    const auto moreChecks = [&](int n) { const int from = checks; return WaitUntil([&] { return checks >= from + n; }); };
     // The descriptor the lost socket gave back is taken too, past the idle time: the socket cannot be
-    // made again meanwhile, and the operator is told once.
+    // made again meanwhile, and the operator is told once, not at each of the checks after.
     for (int fd; (fd = ::socket(AF_UNIX, SOCK_STREAM, 0)) >= 0;) callers.push_back(fd);
-    QTest::qWait(2000);
+    if (!WaitUntil([&] { return !told.isEmpty(); }) || !moreChecks(3)) return false;
     if (told.size() != 1 || !told[0].contains("Receiver_J を作り直せません") || receiver.Listening()) return false;
     for (int fd : callers) ::close(fd);
     int32_t answer = 0;
-    const bool answered = QTest::qWaitFor([&] { return IpcSend("Receiver J", "back?", &answer, 500); }, 3000);
-    QTest::qWait(1000);  // said once, not at each check
+    const bool answered = WaitUntil([&] { return IpcSend("Receiver J", "back?", &answer, 500); });
+    if (!moreChecks(3)) return false;  // said once, not at each check
     return answered && answer == 7 && receiver.Listening() && told.size() == 2 &&
            told[0].endsWith("作り直しを続け、できたらお知らせします。") && told[1].endsWith("Receiver_J を作り直しました。指示はまた届きます。");
   })) << "the socket came back for the companions";

@@ -15,6 +15,7 @@
 #include "rig/RigSetters.h"
 #include "rig_fixture.h"
 #include "support/other_process.h"
+#include "support/waits.h"
 
 using CatPort = RigLinkTest;
 
@@ -108,7 +109,7 @@ TEST_F(CatPort, TimerTicksPollAndTellTheListeners) {
   RigPortState.PollPeriodMs = 20;
   Connect("FT817");
   rig->FreqHz = 14'074'000;
-  EXPECT_TRUE(QTest::qWaitFor([&] { return heard.polls >= 2; }, 5000)) << RigPortState.StatusText.toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return heard.polls >= 2; })) << RigPortState.StatusText.toStdString();
   EXPECT_EQ(heard.hz.last(), 14'074'000);
   EXPECT_EQ(heard.statusBarTexts.last(), "14.074.00");
   EXPECT_EQ(heard.entryTexts.last(), "14.0740");
@@ -261,7 +262,7 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   r.ReplyDelayMs = 30;
   // A click that comes while the poll waits for the rig: its command goes after the poll's.
   bool clicked = false;
-  QTimer::singleShot(2, [&] {
+  QTimer::singleShot(0, [&] {  // at the poll's first wait
     clicked = true;
     RigPoll();  // a tick meanwhile is skipped
     QString code = "01";
@@ -269,7 +270,7 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   });
   RigPoll();
   EXPECT_TRUE(clicked);
-  for (int i = 0; i < 100 && r.Commands().size() < 3; ++i) QTest::qWait(10);  // at the next turn
+  WaitUntil([&] { return r.Commands().size() >= 3; });  // at the next turn
   const QList<QByteArray> sent = r.Commands();
   ASSERT_EQ(sent.size(), 3);
   EXPECT_EQ(sent[0], Hex("FEFE94E003FD"));
@@ -301,7 +302,7 @@ TEST_F(CatPort, ABurstOfCommandsLetsThePollInAtItsPeriod) {
 TEST_F(CatPort, ClosingWhileAPollWaitsEndsThePollQuietly) {
   PtyTransceiver& r = Connect("FT1000MP");
   r.ReplyDelayMs = 50;
-  QTimer::singleShot(5, [] { RigPortClose(); });
+  QTimer::singleShot(0, [] { RigPortClose(); });  // at the poll's first wait, before the answer
   RigPoll();
   EXPECT_EQ(RigPortState.PortOpen, 0);
   EXPECT_EQ(RigPortState.StatusText, "");

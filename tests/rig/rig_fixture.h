@@ -14,6 +14,7 @@
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "support/pty_transceiver.h"
+#include "support/waits.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QByteArray& b, std::ostream* os) { *os << b.toHex(' ').toStdString(); }
@@ -60,10 +61,10 @@ class RigLinkTest : public ::testing::Test {
     RigPortOpen();
     // A test running beside this one may be reopening the name its own unplugged rig had, which the
     // system has since given to this terminal: its lock goes within moments.
-    for (int i = 0; i < 50 && RigPortState.PortOpen == 0 && RigPortState.StatusText.endsWith("は他で使用中です"); ++i) {
-      QTest::qWait(10);
-      RigPortOpen();
-    }
+    WaitUntil([] {
+      if (RigPortState.PortOpen == 0 && RigPortState.StatusText.endsWith("は他で使用中です")) RigPortOpen();
+      return RigPortState.PortOpen != 0 || !RigPortState.StatusText.endsWith("は他で使用中です");
+    });
     EXPECT_EQ(RigPortState.PortOpen, 1) << RigPortState.StatusText.toStdString();
     rig->ClearReceived();
     return *rig;

@@ -181,8 +181,7 @@ TEST_F(Tuning, CommandsThatComeDuringAnExchangeLetTheOperatorsKeysThroughBetween
     RigPortState.TxCommand = "XT0;";
     RigSendText();
   });
-  for (int i = 0; i < 500 && r.TextCommands().size() < 1 + 5 * 3; ++i)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  WaitUntil([&] { return r.TextCommands().size() >= 1 + 5 * 3; });
   EXPECT_EQ(r.TextCommands().size(), 16);
   EXPECT_EQ(r.TextCommands().last(), "RU00500;") << "in the order they came";
   EXPECT_EQ(box.text(), "a");

@@ -31,7 +31,7 @@ TEST_F(TextCommands, Ft991WithoutAnswerReopensThePort) {
   EXPECT_EQ(Poll(), QList<QByteArray>({"IF;", "AI0;"}));
   EXPECT_EQ(RigPortState.PortOpen, 1);
   EXPECT_TRUE(heard.hz.isEmpty());
-  QTimer::singleShot(50, [] { RigPortClose(); });  // by the operator, while the rig keeps silent
+  QTimer::singleShot(0, [] { RigPortClose(); });  // by the operator, while the poll waits for the silent rig
   EXPECT_EQ(Poll(), QList<QByteArray>({"IF;"}));
   EXPECT_EQ(RigPortState.PortOpen, 0);
 }

@@ -3,12 +3,14 @@
 #include <QProcess>
 #include <QXmlStreamReader>
 
+#include "support/waits.h"
+
 namespace {
 
 QByteArray Unzip(const QString& path, const QString& member, bool& ok) {
   QProcess p;
   p.start(QStringLiteral("unzip"), {QStringLiteral("-p"), path, member});
-  if (!p.waitForFinished(20000) || p.exitCode() != 0) {
+  if (!p.waitForFinished(kEventCapMs) || p.exitCode() != 0) {
     ok = false;
     return {};
   }

@@ -19,6 +19,7 @@
 #include "platform/hamlog/program_file.h"
 #include "platform/vbfile.h"
 #include "support/other_process.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -343,7 +344,7 @@ TEST_F(Hamlogdb, AToolWrittenLogOpensInAnOrdinaryDbaseReader) {
   ASSERT_TRUE(QFile::copy(hamlogdb::DatabasePath(dir_), tmp_.filePath("log.dbf")));  // shapelib wants .dbf
   QProcess p;
   p.start(dbfdump, {tmp_.filePath("log.dbf")});
-  ASSERT_TRUE(p.waitForFinished(20000));
+  ASSERT_TRUE(p.waitForFinished(kEventCapMs));
   EXPECT_EQ(p.exitCode(), 0);
   const QList<QByteArray> rows = p.readAllStandardOutput().split('\n');
   ASSERT_GE(rows.size(), 3001);

@@ -32,12 +32,6 @@ QString skippedText(const std::vector<int32_t>& skipped) {
 
 }  // namespace
 
-QString AdifLeftOutText(const QStringList& leftOut) {
-  QStringList lines = leftOut.mid(0, 20);
-  if (leftOut.size() > 20) lines << QString("... (%1 件)").arg(leftOut.size());
-  return u8("次の交信はバンドかモードが ADIF にないため、その項目を書いていません。\r\n") + lines.join("\r\n");
-}
-
 QString FolderOfChosenFile(const QString& path) {
   const qsizetype k = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
   return k < 0 ? QString() : path.left(k);
@@ -116,7 +110,7 @@ void ExportEqslFromEntry(CommonDialog& dialog, const EqslQso& shown, int32_t sho
     return;
   }
   if (!r.skipped.empty()) MsgBox(skippedText(r.skipped));
-  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(format, r.leftOut), vbExclamation);
   if (format == EqslFormat::QsoBankXml) {
     int64_t task = 0;
     const QString failed = StartQsoBankUpload(path, task);

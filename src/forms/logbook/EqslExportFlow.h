@@ -30,9 +30,6 @@ QString ChooseEqslFile(CommonDialog& dialog, const QString& proposedName);
 // else what to tell the operator (the file stays); `task` gets the process id.
 QString StartQsoBankUpload(const QString& path, int64_t& task);
 
-// The QSOs an ADIF file holds without BAND or MODE, for which ADIF has no value: told to the operator.
-QString AdifLeftOutText(const QStringList& leftOut);
-
 // After an eQSL file: asks whether to connect to the eQSL site now. Yes opens the program folder's
 // shortcut: false when that failed. No tells where the file is, with `savedSuffix` after its path.
 bool OfferEqslSite(const QString& path, const QString& savedSuffix);

@@ -1,6 +1,7 @@
 #include "forms/logbook/LOGDATAVIEW.h"
 
 #include <QPointer>
+#include <algorithm>
 
 #include "core/HamlogAccess.h"
 #include "core/ProgramHelp.h"
@@ -158,16 +159,13 @@ void LOGDATAVIEW::LOG_JUMP_Click() {
   if (answer.isEmpty()) return;  // Cancel
   bool number = false;
   const qlonglong target = answer.toLongLong(&number);
-  const int32_t count = LogWindowState.LogRecordCount;
   if (!number) {
     MsgBox(u8("交信番号は数字で指定して下さい。"));
     return;
   }
-  if (target < 1 || target > count) {
-    MsgBox(u8("交信番号は 1 から ") + QString::number(count) + u8(" の間で指定して下さい。"));
-    return;
-  }
-  reopenAndFill(PageEndOfJump(int32_t(target), count));
+  // A number past the last record shows the newest page, one before the first the first page.
+  const int32_t count = LogWindowState.LogRecordCount;
+  reopenAndFill(PageEndOfJump(int32_t(std::clamp<qlonglong>(target, 0, count)), count));
 }
 
 void LOGDATAVIEW::QSODat_HELP_Click() { OpenHelpPage(kHelpLogViewer); }
@@ -328,7 +326,7 @@ void LOGDATAVIEW::SendEqsl() {
     MsgBox(unreachable + "\r\n" + r.failure);
     return;
   }
-  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+  if (!r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(EqslFormat::EqslAdif, r.leftOut), vbExclamation);
   if (!OfferEqslSite(path, u8("のファイルを作成保存しました。"))) MsgBox(unreachable);
 }
 
@@ -347,10 +345,14 @@ void LOGDATAVIEW::LOGtoADIF_Click() {
   WriteIni("E-LOG", "eLOGFOL", ViewerExportFolder);
   const EqslWriteResult r = WriteADIF();
   if (!r.ok) MsgBox(r.failure);
-  if (r.ok && !r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(r.leftOut), vbExclamation);
+  if (r.ok && !r.leftOut.isEmpty()) MsgBox(AdifLeftOutText(EqslFormat::LogAdif, r.leftOut), vbExclamation);
 }
 
-// Every marked row carries the eQSL mark: nothing is written or started.
+// Every marked row carries the eQSL mark, or lacks a band or mode: nothing is written or started.
 void LOGDATAVIEW::nothingMarked(const EqslWriteResult& r) {
+  if (!r.leftOut.isEmpty()) {
+    MsgBox(r.failure, vbExclamation);
+    return;
+  }
   MsgBox(r.failure + "\r\n" + u8("（電子QSLのマーク「%1」の交信は送りません）").arg(Settings.EqslMark), vbExclamation);
 }

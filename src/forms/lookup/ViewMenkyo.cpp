@@ -181,12 +181,14 @@ void ViewMenkyo::ShowEmissionDetails() {
 void ViewMenkyo::Inet1_StateChanged(int state) {
   if (state != icError) return;
   const HttpAnswer& a = Inet1.LastAnswer();
+  // An error stays until the operator has read it, unlike the search's timed notices.
+  const QPointer<ViewMenkyo> self(this);
   MsgBoxPosHook(MsgBoxCentre.x, MsgBoxCentre.y);
-  MsgBoxTimeout((a.tooLarge ? QStringLiteral("免許情報の答えが大きすぎるので読みませんでした。")
-                            : QStringLiteral("インターネット接続エラーです")) +
-                    "\r\n" + a.error,
-                QStringLiteral("無線局検索"), 3);
-  Unload();
+  MsgBox((a.tooLarge ? QStringLiteral("免許情報の答えが大きすぎるので読みませんでした。")
+                     : QStringLiteral("インターネット接続エラーです")) +
+             "\r\n" + a.error,
+         vbOKOnly + vbExclamation, QStringLiteral("無線局検索"));
+  if (self && !IsUnloaded()) Unload();
 }
 
 void ViewMenkyo::Text7_DblClick() {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <optional>
@@ -18,6 +19,7 @@
 
 #include "platform/automation/automation.h"
 #include "platform/automation/xlsx_contents.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
@@ -58,6 +60,21 @@ bool IsThisMachine(const QString& host) {
   return !host.isEmpty() && bare(host).compare(bare(here), Qt::CaseInsensitive) == 0;
 }
 
+// The user Office's owner file "~$<workbook>" names: a length byte and the name in the ANSI code page,
+// then at byte 54 a 16-bit length and the name again in UTF-16LE, which is taken when it is there.
+QString OfficeOwner(const QByteArray& held) {
+  if (held.size() >= 56) {
+    const int n = uchar(held[54]) | uchar(held[55]) << 8;
+    if (n > 0 && 56 + 2 * n <= held.size()) {
+      QString name(n, QChar());
+      for (int i = 0; i < n; ++i) name[i] = QChar(uchar(held[56 + 2 * i]) | uchar(held[57 + 2 * i]) << 8);
+      if (std::none_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20; })) return name.trimmed();
+    }
+  }
+  const int n = held.isEmpty() ? 0 : uchar(held[0]);
+  return n > 0 && n < held.size() ? FromAnsi(held.mid(1, n)).trimmed() : QString();
+}
+
 // LibreOffice's lock is one line "name,user,host,date,profile;" ("\" before a comma, semicolon or
 // backslash of a value). Office's "~$" file names no machine: it is taken as held.
 std::optional<WorkbookLock> FindLock(const QString& folder, const QString& workbook) {
@@ -75,6 +92,7 @@ std::optional<WorkbookLock> FindLock(const QString& folder, const QString& workb
       else
         fields.back() += text[i];
     }
+    if (name.startsWith(u'~')) lock.owner = OfficeOwner(lock.held);
     if (name.startsWith(u'.') && fields.size() >= 4) {
       const QString user = fields[1].trimmed(), host = fields[2].trimmed(), since = fields[3].trimmed();
       lock.owner = user + u'@' + host + (since.isEmpty() ? QString() : QStringLiteral("（") + since + QStringLiteral("）"));

@@ -25,6 +25,7 @@
 #include "support/operator.h"
 #include "support/other_process.h"
 #include "support/qt_print.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -155,8 +156,12 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   const QStringList unmarked = Dump();
   const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   QString waiting;
-  QTimer::singleShot(30, [&] {
-    if (const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>()) waiting = bar->currentMessage();
+  const auto message = [] {
+    const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>();
+    return bar ? bar->currentMessage() : QString();
+  };
+  WhenShown([&] { return message().contains(QString::fromUtf8("待っています")); }, [&] {
+    waiting = message();
     Operator::Key(Qt::Key_Escape);
   });
   boxes.Answer(vbOK);

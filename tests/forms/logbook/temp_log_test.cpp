@@ -44,6 +44,7 @@
 #include "support/other_process.h"
 #include "support/small_disk.h"
 #include "support/qt_print.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -217,7 +218,7 @@ TEST_F(EntryWindow, FiveQsosTypedAndSavedWhileAnotherProgramReadsTheLogInALoopAr
   reader.start("/bin/sh", {"-c", "while :; do \"$0\" dump \"$1\" >/dev/null && echo >>\"$1/runs\"; done",
                            HAMLOGDB_PATH, dir});
   const auto runs = [this] { return QFileInfo(dir + "/runs").size(); };
-  for (int i = 0; i < 2000 && runs() == 0; ++i) QTest::qWait(5);
+  ASSERT_TRUE(WaitUntil([&] { return runs() > 0; }));
   const qint64 before = runs();
   for (const char* call : {"ja1vaa", "ja1vbb", "ja1vcc", "ja1vdd", "ja1vee"}) {
     Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO, saved, then a remark saved into it
@@ -227,8 +228,7 @@ TEST_F(EntryWindow, FiveQsosTypedAndSavedWhileAnotherProgramReadsTheLogInALoopAr
     typeInto(w.Text15, "ok");
     Operator::Key(Qt::Key_F1);
   }
-  for (int i = 0; i < 2000 && runs() == before; ++i) QTest::qWait(5);
-  EXPECT_GT(runs(), before);  // it went on reading all along (a loaded machine reads slower)
+  EXPECT_TRUE(WaitUntil([&] { return runs() > before; }));  // it went on reading all along
   reader.kill();
   reader.waitForFinished();
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
@@ -298,7 +298,7 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
   const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   ASSERT_GE(fd, 0);
   QString waiting;
-  QTimer::singleShot(30, [&] {
+  WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています")); }, [&] {
     waiting = w.StatusBar1.PanelText(2);
     Operator::Key(Qt::Key_Escape);
   });

@@ -122,22 +122,28 @@ TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) 
   Search("JA1ABC");
   ASSERT_TRUE(viewer().isVisible());
   service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
+  boxes.Answer(vbOK);
   Search("JA1ABC");
   EXPECT_EQ(boxes.texts().value(0), "インターネット接続エラーです\r\n"
                                     "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
   service.List("list_one.xml");
   Search("JA1ABC");
   service.server.Silent("/musen/list");
+  HttpSettings.TimeoutMs = 400;  // the server never answers: the time-out comes whatever the machine's load
+  boxes.Answer(vbOK);
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());  // the earlier licence is not left on show
   ASSERT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(boxes.shown()[1].text, "インターネット接続エラーです\r\n400 ミリ秒待っても答えがありません");
   EXPECT_EQ(boxes.shown()[1].title, "無線局検索");
-  EXPECT_EQ(boxes.shown()[1].timeoutSeconds, 3);
+  EXPECT_EQ(boxes.shown()[1].kind, MsgBoxCall::Box) << "an error waits for the operator";
+  EXPECT_EQ(boxes.shown()[1].style, vbOKOnly + vbExclamation);
+  EXPECT_TRUE(boxes.shown()[1].position.has_value()) << "over the sheet";
 
   // The list comes, the detail page does not: one report, no "Link Error" after it.
   service.List("list_one.xml");
   service.server.Answer("/musen/SearchServlet?SC=1&pageID=3", LocalHttpServer::Html(Recorded("search_page.html")));
+  boxes.Answer(vbOK);
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());
   EXPECT_EQ(boxes.texts().mid(1), QStringList({boxes.texts()[1], boxes.texts()[1]}));
@@ -155,6 +161,7 @@ TEST_F(ViewMenkyoTest, AnEndlessFieldIsCutAndAnAnswerTooLargeIsNamedAsSuch) {
 
   list.replace(QByteArray(300'000, 'W'), QByteArray(5'000'000, 'W'));
   service.server.Answer("/musen/list", LocalHttpServer::Xml(list));
+  boxes.Answer(vbOK);
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());
   EXPECT_EQ(boxes.texts(), QStringList({"免許情報の答えが大きすぎるので読みませんでした。\r\n"

@@ -120,12 +120,19 @@ TEST_F(SheetWorkbooksTest, CfmWkdListWritesTheDataFileAndTheWorkbookGetsItsRows)
 
 TEST_F(SheetWorkbooksTest, AnOpenWorkbookOrAFailingSpreadsheetIsReportedAndTheSheetUnlocked) {
   CWSHEET& s = sheet();
-  log.home.write(".~lock.ORBEX5.xlsx#", "another program");
+  // Office's owner file: the user's name as a length byte and ANSI, then at 54 as a length and UTF-16.
+  const QString user = QString::fromUtf8("山田 太郎");
+  QByteArray owner(165, ' ');
+  owner[0] = char(ToAnsi(user).size());
+  owner.replace(1, ToAnsi(user).size(), ToAnsi(user));
+  owner[54] = char(user.size()), owner[55] = 0;
+  for (int i = 0; i < user.size(); ++i) owner[56 + 2 * i] = char(user[i].unicode()), owner[57 + 2 * i] = char(user[i].unicode() >> 8);
+  const QString lock = log.home.write("~$ORBEX5.xlsx", owner);
   boxes.Answer(vbOK).Answer(vbOK);
   s.EXCC.Trigger();
   ASSERT_EQ(boxes.texts().size(), 2);
-  EXPECT_TRUE(boxes.texts()[1].startsWith("何故かアクセスが拒否されました\r\n"));
-  EXPECT_TRUE(boxes.texts()[1].contains("開かれています"));
+  EXPECT_EQ(boxes.texts()[1], log.home.file("ORBEX5.xlsx") + " は他のプログラムで開かれています（ロックファイル " + lock +
+                                  "、山田 太郎）。そのプログラムで閉じてからやり直して下さい");
   EXPECT_TRUE(log.home.read("ORBEX5.xlsx").isEmpty());
   EXPECT_FALSE(log.home.read("FOREXCEL.DAT").isEmpty()) << "the data file stays written";
   EXPECT_TRUE(s.EXCC.Enabled());

@@ -56,6 +56,7 @@
 #include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/waits.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -905,7 +906,7 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
     const QByteArray s = stat.readAll();
     return s.mid(s.lastIndexOf(')') + 2, 1) == "Z";
   };
-  EXPECT_TRUE(QTest::qWaitFor(ended, 5000));
+  EXPECT_TRUE(WaitUntil(ended));
   EXPECT_EQ(other.state(), QProcess::Running);
   SetShellHook(previous);
   other.kill();
@@ -1177,7 +1178,7 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     });
     watch.start(5);
     Operator::Key(Qt::Key_F1);
-    for (QDeadlineTimer limit(10000);
+    for (QDeadlineTimer limit(kEventCapMs);
          satMate.isOpen() && satMate.bytesAvailable() < 4 && !limit.hasExpired();)
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     if (satMate.isOpen()) {

@@ -21,6 +21,7 @@
 #include "support/pty_transceiver.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -148,16 +149,16 @@ TEST_F(SheetRigPanel, EveryCommandRefusedIsAnsweredOneAndChangesNothingOnTheRig)
   int32_t answer = -1;
   for (const Case& c : refused) {
     if (c.rig == &kenwood && RigPortState.RigModel != "KENWOOD") {
-      ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer) && answer == kIpcHandled);
+      ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
     }
     c.rig->ClearReceived();
     s.StatusBar1.ShowAcross(QString());
-    EXPECT_TRUE(IpcSend("ORBEX5", c.command, &answer) && answer == kIpcRefused) << c.command;
+    EXPECT_TRUE(IpcSend("ORBEX5", c.command, &answer, kEventCapMs) && answer == kIpcRefused) << c.command;
     EXPECT_EQ(c.rig->Commands().size(), c.reaching) << c.command;
     EXPECT_FALSE(s.StatusBar1.AcrossText().isEmpty()) << c.command;
   }
   EXPECT_EQ(s.StatusBar1.AcrossText(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
-  EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer) && answer == kIpcHandled);
+  EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == kIpcHandled);
   EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";"}));
 }
 
@@ -177,10 +178,10 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItInTheOrderTheyCameAls
   }
   kenwood.ClearReceived();
   // The sheet goes once the first is answered: the answers kept for the others still go out.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhenAnswered.size() >= 2; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return heardWhenAnswered.size() >= 2; }));
   UnloadForm<CWSHEET>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return heardWhenAnswered.size() == 10; }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return heardWhenAnswered.size() == 10; }));
   for (int i = 1; i <= 5; ++i) {
     EXPECT_EQ(heardWhenAnswered[2 * (i - 1)], i) << "in the order they came";
     EXPECT_GE(heardWhenAnswered[2 * (i - 1) + 1], 3 * i) << "answered once the rig had its XT1; RC; RU for " << i;
@@ -262,7 +263,7 @@ TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
   const int barHeight = s.StatusBar1.widget()->height();
   int32_t answer = -1;
   const QString cw = "CQ CQ CQ DE JA1ORB JA1ORB JA1ORB K";
-  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer) && answer == kIpcRefused);
+  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer, kEventCapMs) && answer == kIpcRefused);
   const QString reason = "CW メッセージが長すぎるので送りません (30 文字まで、34 文字): " + cw;
   for (int i = 0; i < 3; ++i) RigPoll();  // readings come meanwhile
   EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
@@ -277,9 +278,9 @@ TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
   EXPECT_EQ(s.StatusBar1.AcrossText(), "");
   // Unattended, it goes after its time.
   RefusalNoteTimes.StandsMs = 50;
-  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer) && answer == kIpcRefused);
+  EXPECT_TRUE(IpcSend("ORBEX5", ToAnsi("ORBEX5wf_CWM + " + cw), &answer, kEventCapMs) && answer == kIpcRefused);
   EXPECT_EQ(s.StatusBar1.AcrossText(), reason);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return s.StatusBar1.AcrossText().isEmpty(); }));
+  EXPECT_TRUE(WaitUntil([&] { return s.StatusBar1.AcrossText().isEmpty(); }));
 }
 
 TEST_F(SheetRigPanel, BackupAndRestoreMenuOpensTheCatTestWindow) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -35,6 +34,7 @@
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 #include "support/small_disk.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -245,9 +245,7 @@ TEST_F(StartToSheetTest, AWorkFileThatCouldNotBeWrittenLeavesItsQsoToTheNextRead
     // still be running when the sheet is done.
     const QString full = DmyDbsPath().chopped(3) + "new を書き込めません（ディスクに空き";
     const auto told = [&] { return !boxes.texts().isEmpty() && boxes.texts().last().startsWith(full); };
-    for (QDeadlineTimer limit(10000); !told() && !limit.hasExpired();)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_TRUE(told()) << boxes.texts().join(" | ").toStdString();
+    EXPECT_TRUE(WaitUntil(told)) << boxes.texts().join(" | ").toStdString();
     disk.Free();
     if (call == "JA1NEX") {  // back to the start window, and the previous data ticked by hand
       LoadedForm<CWSHEET>()->RTNMN.Trigger();

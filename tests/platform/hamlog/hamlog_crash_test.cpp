@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
 #include "platform/vbfile.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -101,7 +103,7 @@ pid_t StartOutsideAppend(const QString& db, const QByteArray& call) {
   const pid_t pid = fork();
   if (pid == 0) _exit(OutsideAppend(db, call) ? 0 : 6);
   const std::string waits = " " + std::to_string(pid) + " ";
-  for (int look = 0; look < 2000; ++look, usleep(5000)) {
+  for (QDeadlineTimer cap(kEventCapMs); !cap.hasExpired(); usleep(5000)) {
     siginfo_t ended{};
     if (waitid(P_PID, id_t(pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid) break;
     std::ifstream locks("/proc/locks");

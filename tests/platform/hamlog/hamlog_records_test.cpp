@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hdb_layout.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -197,7 +198,7 @@ TEST_F(HamlogRecords, AnOrdinaryDbaseReaderOpensTheTable) {
   ASSERT_TRUE(QFile::copy(Db(), Path("copy.dbf")));
   QProcess p;
   p.start(dbfdump, {Path("copy.dbf")});
-  ASSERT_TRUE(p.waitForFinished(10000));
+  ASSERT_TRUE(p.waitForFinished(kEventCapMs));
   EXPECT_EQ(p.exitCode(), 0);
   const QString out = QString::fromLatin1(p.readAllStandardOutput());
   EXPECT_TRUE(out.contains("JA1ABC")) << out.toStdString();

@@ -18,6 +18,7 @@
 #include "platform/ui/statusbar.h"
 #include "platform/ui/textbox.h"
 #include "support/operator.h"
+#include "support/waits.h"
 #include "ui_test.h"
 
 namespace {
@@ -89,7 +90,7 @@ class Controls : public ::testing::Test {
     w = &Form<Sheet>();
     w->KeyPreview = true;
     w->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w, kEventCapMs));
     w->Text2.setFocus();
     w->log.clear();
   }

@@ -13,6 +13,7 @@
 #include "platform/ui/frame.h"
 #include "platform/vbnumber.h"
 #include "support/operator.h"
+#include "support/waits.h"
 #include "ui_test.h"
 
 namespace {
@@ -50,7 +51,7 @@ class Grid : public ::testing::Test {
     w = &Form<GridWindow>();
     w->resize(700, 400);
     w->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w, kEventCapMs));
     g = &w->Grid;
   }
   void TearDown() override {

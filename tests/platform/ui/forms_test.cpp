@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 #include "platform/ui/timer.h"
 #include "platform/serial.h"
 #include "support/operator.h"
+#include "support/waits.h"
 #include "ui_test.h"
 
 namespace {
@@ -208,17 +210,20 @@ TEST_F(Forms, MemberControlsInsideAFrameSurviveTheWindowsEnd) {
 
 TEST_F(Forms, TimersStopWithTheirWindow) {
   QPointer<Counting> w = &Form<Counting>();
-  QEventLoop loop;
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);  // only if the timer never fires
   w->Timer1.Timer = [&] {
     g.events << "tick";
-    loop.quit();
+    w->Timer1.SetEnabled(false);
   };
-  loop.exec();
+  ASSERT_TRUE(WaitUntil([] { return !g.events.isEmpty(); }));
   EXPECT_EQ(g.events, QStringList({"tick"}));
+  w->Timer1.SetEnabled(true);
   UnloadForm<Counting>();
-  QTimer::singleShot(20, &loop, &QEventLoop::quit);
-  loop.exec();
+  // A timer of the same interval started after the unload ticks a few times: the window's would have too.
+  int later = 0;
+  QTimer same;
+  QObject::connect(&same, &QTimer::timeout, [&] { ++later; });
+  same.start(1);
+  ASSERT_TRUE(WaitUntil([&] { return later >= 5; }));
   EXPECT_EQ(g.events, QStringList({"tick"}));
 }
 
@@ -252,6 +257,12 @@ TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
   EXPECT_EQ(d.Text1.text(), "x");
 }
 
+// The program's wait (WaitWithEvents) until `done`: what the test set going in it has happened.
+void WaitWithEventsUntil(const std::function<bool()>& done) {
+  for (QDeadlineTimer cap(kEventCapMs); !done() && !cap.hasExpired();) WaitWithEvents(1);
+  ASSERT_TRUE(done());
+}
+
 // The start window at the top left, 400 x 200 pixels, its button and box in its top left corner.
 StartWindow& ShownStartWindow() {
   StartWindow& w = Form<StartWindow>();
@@ -270,15 +281,17 @@ TEST_F(Forms, AWaitKeepsTheInputOfTheWindowsOpenWhenItBeganAndHandsItOnInOrderAf
   notice.show();  // up when the wait begins, and closed by the program meanwhile
   {
     const InputHold request;  // a web request out
+    bool typed = false;
     QTimer::singleShot(10, [&] {
       const InputHold poll;  // a rig poll inside it ends first: the request's hold stays
       Operator::Click(w.Text2);
       Operator::Type("ja2");
       Operator::Commit(QString::fromUtf8("局"));
       Operator::Click(w.Command1);
+      typed = true;
     });
     QTimer::singleShot(5, &notice, [&] { notice.done(0); });
-    WaitWithEvents(30);
+    WaitWithEventsUntil([&] { return typed && !notice.isVisible(); });
     EXPECT_FALSE(notice.isVisible()) << "closed by the program, not by the operator";
     EXPECT_TRUE(seen.isEmpty() && w.Text2.text().isEmpty()) << "nothing reaches the held window meanwhile";
     w.close();  // its close box
@@ -314,12 +327,14 @@ TEST_F(Forms, KeysHeldBehindAClickThatClosesTheirWindowGoWhereTheKeyboardIsThen)
   const auto manager = QObject::connect(&d, &VbForm::hiddenOrUnloaded, &w, [&] { Operator::Activate(w); });
   {
     const InputHold hold;
+    bool typed = false;
     QTimer::singleShot(5, [&] {
       Operator::Click(d.OK);  // the dialog goes
       Operator::Type("ab");
       Operator::Commit(QString::fromUtf8("局"));
+      typed = true;
     });
-    WaitWithEvents(30);
+    WaitWithEventsUntil([&] { return typed; });
   }
   DoEvents();
   QObject::disconnect(manager);
@@ -333,19 +348,21 @@ TEST_F(Forms, InputHeldDuringAWaitThatEndsInAModalBoxIsHandedOnWhenTheBoxCloses)
   w.Command1.Click = [&] { seen << "search " + w.Text2.text(); };
   {
     const InputHold request;
+    bool typed = false;
     QTimer::singleShot(5, [&] {
       Operator::Click(w.Text2);
       Operator::Type("ja1aaa");
       Operator::Click(w.Command1);
+      typed = true;
     });
-    WaitWithEvents(30);
+    WaitWithEventsUntil([&] { return typed; });
   }
   QMessageBox notice(QMessageBox::Information, "ORBEX5", "JA1SLOWNO", QMessageBox::Ok, &w);
-  QTimer::singleShot(20, [&] {
+  QTimer::singleShot(0, [&] {  // once the box is up
     EXPECT_TRUE(seen.isEmpty()) << "nothing reaches the window behind the box";
     Operator::Key(Qt::Key_Return);
   });
-  QTimer::singleShot(2000, &notice, [&] { notice.done(0); });  // never blocks the test
+  QTimer::singleShot(kEventCapMs, &notice, [&] { notice.done(0); });  // never blocks the test
   notice.exec();
   EXPECT_NE(notice.clickedButton(), nullptr) << "the Return of the operator answered the box";
   DoEvents();

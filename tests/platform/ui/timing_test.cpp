@@ -5,10 +5,11 @@
 
 #include "platform/ui/timer.h"
 #include "platform/ui/twips.h"
+#include "support/waits.h"
 
 namespace {
 
-// Runs the event loop until `done` says so (or a generous limit passes, which fails the test).
+// Runs the event loop until `done` says so (or the cap passes, which fails the test).
 void RunUntil(const std::function<bool()>& done) {
   QEventLoop loop;
   QTimer poll;
@@ -16,7 +17,7 @@ void RunUntil(const std::function<bool()>& done) {
     if (done()) loop.quit();
   });
   poll.start(1);
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  QTimer::singleShot(kEventCapMs, &loop, &QEventLoop::quit);
   loop.exec();
   EXPECT_TRUE(done());
 }
