@@ -131,6 +131,8 @@ void TEMP_LOG::showDraft() {
       if (Check1.Value() != (value.isEmpty() ? 0 : 1)) Check1.SetValue(value.isEmpty() ? 0 : 1);
     } else if (auto* text = dynamic_cast<TextBox*>(&boxOf(box)); text && text->text() != value) {
       text->setText(value);
+      // Digits typed for another value (the QSO saved before 新) are not this one's.
+      if (box == QsoBox::Date || box == QsoBox::Time) typedDigits_[box == QsoBox::Date ? 0 : 1].clear();
     }
   }
 }

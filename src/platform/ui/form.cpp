@@ -136,7 +136,8 @@ constexpr int kCloseRefusedMs = 5000;
 void VbForm::ShowWaitNote(const QString& text) {
   waitNote_ = text;
   if (text.isEmpty()) closeRefused_ = false;
-  showNote(closeRefused_ ? text + QStringLiteral("　(") + QString::fromUtf8(kCloseRefused) + ")" : text);
+  // The answer to the operator's close comes first, where a note cut short still shows it.
+  showNote(closeRefused_ ? "(" + QString::fromUtf8(kCloseRefused) + QStringLiteral(")　") + text : text);
 }
 
 void VbForm::showNote(const QString& text) {

@@ -74,6 +74,7 @@ void StatusBar::ShowNote(int panel, const QString& text) {
     noting_ = false;
     l->setWordWrap(true);
     l->setMinimumWidth(widthBeforeNote_);
+    l->setMaximumWidth(QWIDGETSIZE_MAX);
     l->setToolTip(QString());
     l->setText(beforeNote_);
     return;
@@ -85,19 +86,38 @@ void StatusBar::ShowNote(int panel, const QString& text) {
   noting_ = true;
   notePanel_ = panel;
   note_ = text;
-  // One line: the panel widens to the note as far as the other panels leave room, and what does not fit
-  // is cut at its end (the wait and its Esc come first), whole in the tool tip.
+  // One line: the panel widens to the note as far as the other panels leave room for their own line,
+  // and what does not fit is cut at its end, whole in the tool tip.
+  // A wrapping label needs a few pixels beyond its line's width to keep it on one line.
+  const auto oneLine = [](const QLabel* other) {
+    return std::max(other->minimumWidth(), other->sizeHint().width() + 4);
+  };
   int room = bar_->contentsRect().width();
   if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible()) room -= grip->width();
   for (const auto& other : panels_)
-    if (other && other != l) room -= other->minimumWidth() + bar_->layout()->spacing();
+    if (other && other != l) room -= oneLine(other) + bar_->layout()->spacing();
   const int margins = l->contentsMargins().left() + l->contentsMargins().right() + 2 * l->margin() + 4;
   const int wide = l->fontMetrics().horizontalAdvance(text) + margins;
   l->setWordWrap(false);
-  l->setMinimumWidth(std::clamp(wide, widthBeforeNote_, std::max(room, widthBeforeNote_)));
-  l->setText(wide > room && room > margins ? l->fontMetrics().elidedText(text, Qt::ElideRight, room - margins) : text);
+  const auto fit = [&] {
+    const int width = std::clamp(wide, widthBeforeNote_, std::max(room, widthBeforeNote_));
+    const bool cut = wide > room && room > margins;
+    l->setMinimumWidth(width);
+    // A note cut short has its width fixed: the layout would squeeze the other panels' line before it.
+    l->setMaximumWidth(cut ? width : QWIDGETSIZE_MAX);
+    l->setText(cut ? l->fontMetrics().elidedText(text, Qt::ElideRight, room - margins) : text);
+    bar_->layout()->activate();
+  };
+  fit();
+  // The bar's own margins, which the sum above does not know, are taken from the note, not a panel.
+  int squeezed = 0;
+  for (const auto& other : panels_)
+    if (other && other != l) squeezed += std::max(0, oneLine(other) - other->width());
+  if (squeezed > 0 && bar_->isVisible()) {
+    room -= squeezed;
+    fit();
+  }
   l->setToolTip(l->text() == text ? QString() : text);
-  if (bar_->layout()) bar_->layout()->activate();
   bar_->repaint();
 }
 

@@ -1164,7 +1164,7 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     QTimer watch;  // runs during the save's wait
     QObject::connect(&watch, &QTimer::timeout, [&] {
       const QString note = w->StatusBar1.PanelText(2);
-      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || other < 0) return;
+      if (!note.contains("HAMLOG.HDB を他のプログラムが使用中です。待っています") || other < 0) return;
       if (call == "JA1WAT" && satMate.state() == QLocalSocket::UnconnectedState) {
         satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
         const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1001+T";
@@ -1216,7 +1216,7 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
     QObject::connect(&watch, &QTimer::timeout, [&] {
       busy << s.Label2.text();
       const QString note = s.StatusBar1.PanelText(5);
-      if (!note.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty())
+      if (!note.contains("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty())
         return;
       if (!note.contains("閉じられません")) return s.close(), void();
       waited = note;
