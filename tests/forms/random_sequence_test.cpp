@@ -141,9 +141,7 @@ QStringList view(ORBTOP& top, const QString& name, const QString& home) {
 
 struct RandomSequence : StartWindowTest {
   QRandomGenerator rng;
-  // The last step shows what a full reading shows: a start from the previous data the window ticked
-  // itself, or an append.
-  bool asFullReading = false;
+  bool offeredTick = false;  // the last step started from the previous data the window ticked itself
   GoOnAnswers answers;
   ORBTOP* top = nullptr;
 
@@ -243,11 +241,10 @@ struct RandomSequence : StartWindowTest {
     return {};
   }
 
-  // HAMLOG, another program: QSOs logged, a received mark set or taken away (or the QSL category: P is
-  // excluded from the counts), a QSO deleted.
+  // HAMLOG, another program: QSOs logged, a received mark set or taken away, a QSO deleted.
   bool hamlogWrites(int what, int32_t record = 0, char mark = 0) {
     const int32_t count = CountHdbRecords(), at = record ? record : 1 + rng.bounded(count);
-    const int position = mark || rng.bounded(3) ? 2 : 0;
+    const int position = mark || rng.bounded(3) ? 2 : 0;  // or the QSL category: P is left out of the counts
     mark = mark ? mark : position == 0 ? (rng.bounded(2) ? 'P' : 'J') : rng.bounded(2) ? '*' : ' ';
     return InOtherProcess([&] {
       if (what == 0) return appendQsos(1 + rng.bounded(4));
@@ -299,14 +296,14 @@ struct RandomSequence : StartWindowTest {
       if (rng.bounded(2)) {
         EXPECT_TRUE(hamlogWrites(rng.bounded(3))) << name.toStdString();
       }
-      asFullReading = name == "previous" && top->Check1.Value() == 1;
+      offeredTick = name == "previous" && top->Check1.Value() == 1;
       start(*top, name == "previous");
     } else if (name == "award") {
       if (s) offered = back();
       name = kAwards[rng.bounded(6)];
     } else if (name == "append") {
       s->HLAPD.Trigger();
-      asFullReading = true;  // whatever HAMLOG did since the reading
+      offeredTick = true;  // an append shows what a full reading shows, whatever HAMLOG did since the reading
     } else if (name == "new" || name == "edit" || name == "remove") {
       entryWindow(name);
     } else if (name == "view") {
@@ -387,9 +384,9 @@ TEST_F(RandomSequence, EveryViewEqualsAFreshStartAfterEveryStep) {
     done << name;
     // A start from the previous data the window offered, after HAMLOG's writes while it showed, shows
     // what a full reading shows.
-    const QString difference = offered.isEmpty() && !shown.empty()
-                                   ? compareWithFreshStart(shown, std::exchange(asFullReading, false))
-                                   : offered;
+    const QString difference =
+        offered.isEmpty() && !shown.empty() ? compareWithFreshStart(shown, std::exchange(offeredTick, false))
+                                            : offered;
     ASSERT_TRUE(difference.isEmpty())
         << "seed " << seed << ", step " << i << " (" << name.toStdString()
         << "): " << difference.toStdString() << "\nsteps: " << done.join(", ").toStdString()
@@ -417,8 +414,7 @@ TEST_F(RandomSequence, AnAppendAfterADeletionInTheEntryWindowShowsWhatAFullReadi
   }
 }
 
-// A received mark set in place on a QSO read, then a QSO appended: the append reads the log whole, so
-// that its sheet and its file are what a full reading gives.
+// A received mark set in place on a QSO read, then a QSO appended: the append reads the log whole.
 TEST_F(RandomSequence, AMarkSetInPlaceSinceTheReadingIsTakenByTheAppend) {
   rng.seed(4);
   const auto appendAndBack = [&] {

@@ -102,16 +102,19 @@ TEST_F(LogViewer, TheJumpBoxShowsThePageEndingAtTheNumberWithinTheLogAndRefusesT
   boxes.Type("abc").Answer(vbOK);
   viewer().LOG_JUMP.Trigger();
   EXPECT_EQ(page(), "1-100");
-  // Past the last record: the newest page; before the first: the first page.
   boxes.Type("99999999999");
   viewer().LOG_JUMP.Trigger();
   EXPECT_EQ(page(), "151-250");
   boxes.Type("0");
   viewer().LOG_JUMP.Trigger();
   EXPECT_EQ(page(), "1-100");
-  const QString prompt = QString::fromUtf8("指定された交信番号に移動します");
-  EXPECT_EQ(boxes.texts(), (QStringList{prompt, prompt, prompt, prompt, QString::fromUtf8("交信番号は数字で指定して下さい。"),
-                                        prompt, prompt}));
+  EXPECT_EQ(boxes.texts(), (QStringList{QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("交信番号は数字で指定して下さい。"),
+                                        QString::fromUtf8("指定された交信番号に移動します"),
+                                        QString::fromUtf8("指定された交信番号に移動します")}));
 }
 
 TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {

@@ -156,14 +156,10 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   const QStringList unmarked = Dump();
   const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   QString waiting;
-  const auto message = [] {
+  WhenShown([&] {
     const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>();
-    return bar ? bar->currentMessage() : QString();
-  };
-  WhenShown([&] { return message().contains(QString::fromUtf8("待っています")); }, [&] {
-    waiting = message();
-    Operator::Key(Qt::Key_Escape);
-  });
+    return (waiting = bar ? bar->currentMessage() : QString()).contains(QString::fromUtf8("待っています"));
+  }, [] { Operator::Key(Qt::Key_Escape); });
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
   ::close(fd);

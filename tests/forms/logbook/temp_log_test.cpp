@@ -97,6 +97,20 @@ class EntryWindow : public LogbookTest {
     Operator::Click(box);
     Operator::Type(text);
   }
+  // Keys as QKeySequence names them, each followed by what is typed after it; 新, <, D and call click.
+  void run(const QString& script) {
+    TEMP_LOG& w = Form<TEMP_LOG>();
+    for (const QString& step : script.split('|')) {
+      const QString key = step.section(' ', 0, 0);
+      const QKeyCombination k = QKeySequence::fromString(key)[0];
+      key == u8("新") ? Operator::Click(w.Command4)
+      : key == "<"    ? Operator::Click(w.Command2)
+      : key == "D"    ? Operator::Click(w.Check1)
+      : key == "call" ? Operator::ClickCaret(w.Text1, int(w.Text1.text().size()))
+                      : Operator::Key(k.key(), k.keyboardModifiers());
+      Operator::Type(step.section(' ', 1));
+    }
+  }
   void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
     QTest::keyClick(&target, key, mods);
   }
@@ -175,9 +189,8 @@ TEST_F(EntryWindow, TheSavesChecksStopWithTheirMessageAndWriteNothing) {
   w.Text8.setText("8.5");
   press(w.Text1, Qt::Key_F1);
   w.Text8.setText("7.025");
-  Operator::Key(Qt::Key_F6);
-  Operator::Type("2501");  // a 3-area code for a 1-area call
-  Operator::Key(Qt::Key_F1);
+  run("F6 2501");  // a 3-area code for a 1-area call
+  press(w.Text1, Qt::Key_F1);
   EXPECT_EQ(
       boxes.texts(),
       (QStringList{u8("CALL DATA がありません"), u8("この周波数は正常ではありません"),
@@ -1000,15 +1013,8 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
 TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
   TEMP_LOG& w = open();
   Operator::Activate(w);
-  struct Box {
-    QWidget* box;
-    int field;
-    const char *before, *typed, *stored, *clicked;
-    char alt;
-    int f;
-  };
-  // In the order of Tab and Enter.
-  const Box table[] = {
+  struct Box { QWidget* box; int field; const char *before, *typed, *stored, *clicked; char alt; int f; };
+  const Box table[] = {  // in the order of Tab and Enter
       {&w.Text1, 1, "JA1ABC", "ja1xyz", "JA1XYZ", "JA1ABCJA1XYZ", 'C', 2},
       {&w.Text4, 3, "1111", "2105", "21:05J", "21:05J", 'T', 3},
       {&w.Text5, 4, "571", "559", "559", "571559", 'H', 4},
@@ -1027,53 +1033,36 @@ TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
       {&w.Text3, 2, "20240102", "240506", "2024/05/06", "2024/05/06", 'D', 0},
   };
   const size_t n = std::size(table);
-  const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) { Operator::Key(k, m); };
-  const auto from = [&](const Box& b) {
-    b.alt ? key(Qt::Key(b.alt), Qt::AltModifier) : Operator::Click(*b.box);
-  };
   enum Way { Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click };
-  // Reaches box i the way asked when that way leads there (go false: only says whether it does).
-  const auto reach = [&](Way way, size_t i, bool go) {
-    const Box& b = table[i];
-    const bool date = b.box == &w.Text3, time = b.box == &w.Text4, freq = b.box == &w.Text8,
-               code = b.box == &w.Text9;
-    const bool can[] = {
-        b.alt != 0,          b.f != 0,       b.box == &w.Text1,         i > 0,
-        i + 1 < n,           i > 0 && !date, b.box == &w.Text6 || time, freq || code || b.box == &w.Combo1,
-        b.clicked != nullptr};
-    if (!go || !can[way]) return can[way];
-    if (way == Alt || way == FKey)
-      way == Alt ? key(Qt::Key(b.alt), Qt::AltModifier) : key(Qt::Key(Qt::Key_F1 + b.f - 1));
-    if (way == Home) key(Qt::Key_Home);
-    if (way == Tab || way == Enter) from(table[i - 1]), key(way == Tab ? Qt::Key_Tab : Qt::Key_Return);
-    if (way == Backtab) from(table[i + 1]), key(Qt::Key_Tab, Qt::ShiftModifier);
-    if (way == Jump)
-      time ? key(Qt::Key_D, Qt::AltModifier) : key(Qt::Key_F4), Operator::Type(time ? "20240506" : "599");
-    if (way == ListClose && code)
-      key(Qt::Key_F6), key(Qt::Key_F5), key(Qt::Key_Escape);  // the initial search
-    if (way == ListClose && !code)  // the frequencies: Esc back to the box, a pick on to the mode
-      key(Qt::Key_F5), key(Qt::Key_Down),
-          freq ? key(Qt::Key_Escape) : (key(Qt::Key_Down), key(Qt::Key_Return));
-    auto* text = qobject_cast<QLineEdit*>(b.box);
-    if (way == Click) Operator::ClickCaret(*text, date || time ? 0 : int(text->text().size()));
-    return true;
-  };
   for (size_t i = 0; i < n; ++i)
     for (Way way : {Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click}) {
-      if (!reach(way, i, false)) continue;
-      key(Qt::Key_A, Qt::AltModifier);  // a new QSO, every box typed in first
-      for (const Box& b : table) {
-        b.box == &w.Combo1 ? key(Qt::Key_M, Qt::AltModifier)
-                           : (Operator::Click(*b.box), key(Qt::Key_A, Qt::ControlModifier));
-        Operator::Type(b.before);
+      const Box& b = table[i];
+      const bool date = b.box == &w.Text3, time = b.box == &w.Text4, freq = b.box == &w.Text8;
+      const bool code = b.box == &w.Text9, combo = b.box == &w.Combo1;
+      const bool can[] = {b.alt != 0, b.f != 0, b.box == &w.Text1, i > 0, i + 1 < n, i > 0 && !date,
+                          b.box == &w.Text6 || time, freq || code || combo, b.clicked != nullptr};
+      if (!can[way]) continue;
+      run("Alt+A");  // a new QSO, every box typed in first
+      for (const Box& o : table) {
+        if (o.box != &w.Combo1) Operator::Click(*o.box);
+        run((o.box == &w.Combo1 ? "Alt+M " : "Ctrl+A ") + QString(o.before));
       }
-      reach(way, i, true);
-      EXPECT_EQ(Operator::Focus(), table[i].box) << i << " reached by " << way;
-      Operator::Type(table[i].typed);
-      key(Qt::Key_F1);
-      EXPECT_EQ(Dump().last().split(',').value(table[i].field).remove('"').toStdString(),
-                way == Click ? table[i].clicked : table[i].stored)
-          << i << " reached by " << way;
+      if (way == Tab || way == Enter || way == Backtab) {  // from the box before or after
+        const Box& o = table[way == Backtab ? i + 1 : i - 1];
+        o.alt ? run(QString("Alt+") + o.alt) : Operator::Click(*o.box);
+      }
+      // Jump: the box before moves on once typed whole; ListClose: the initial search, or the frequencies'
+      // list (Esc: back to the box, a pick: on to the mode).
+      const QString keys[] = {QString("Alt+") + b.alt, "F" + QString::number(b.f), "Home", "Tab", "Shift+Tab",
+                              "Return", time ? "Alt+D 20240506" : "F4 599",
+                              code ? "F6|F5|Esc" : freq ? "F5|Down|Esc" : "F5|Down|Down|Return"};
+      auto* t = qobject_cast<QLineEdit*>(b.box);
+      way == Click ? Operator::ClickCaret(*t, date || time ? 0 : int(t->text().size())) : run(keys[way]);
+      EXPECT_EQ(Operator::Focus(), b.box) << i << " reached by " << way;
+      Operator::Type(b.typed);
+      Operator::Key(Qt::Key_F1);
+      EXPECT_EQ(Dump().last().split(',').value(b.field).remove('"').toStdString(),
+                way == Click ? b.clicked : b.stored) << i << " reached by " << way;
     }
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
 }
@@ -1082,24 +1071,8 @@ TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
 // while its call still names that station: not after an abandoned QSO, a call that only begins like
 // the saved one, a look-up; a corrected call keeps what was typed; a stored record keeps its own.
 TEST_F(EntryWindow, ANewQsoStoresWhatBelongsToItsStationAndNothingTypedForAnother) {
-  TEMP_LOG& w = open();
-  Operator::Activate(w);
-  // Keys as QKeySequence names them, each followed by what is typed after it.
-  const auto run = [&](const QString& script) {
-    for (const QString& step : script.split('|')) {
-      const QString key = step.section(' ', 0, 0);
-      const QKeyCombination k = QKeySequence::fromString(key)[0];
-      key == u8("新") ? Operator::Click(w.Command4)
-      : key == "<"    ? Operator::Click(w.Command2)
-      : key == "D"    ? Operator::Click(w.Check1)
-      : key == "call" ? Operator::ClickCaret(w.Text1, int(w.Text1.text().size()))
-                      : Operator::Key(k.key(), k.keyboardModifiers());
-      Operator::Type(step.section(' ', 1));
-    }
-  };
-  const auto stored = [&](int record) {
-    return Dump().value(record - 1).split(',').mid(1).join(',').remove('"').toStdString();
-  };
+  Operator::Activate(open());
+  const auto stored = [&](int r) { return Dump().value(r - 1).remove('"').section(',', 1).toStdString(); };
   run("<|call|Backspace c|Down|F1");  // a stored record's call corrected and looked up: nothing found
   EXPECT_EQ(stored(2), "JA1BBC,2024/05/06,21:05J,599,579,14.025,SSB,1101,PM95,J *,Jiro,QTH,rem1,rem2");
   run("Alt+A|Home ja8sav|F5 7.025|F8 SavedName|F7 pm95|F1|"

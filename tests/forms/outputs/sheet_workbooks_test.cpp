@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <QSysInfo>
 #include <functional>
 #include <map>
@@ -122,17 +123,14 @@ TEST_F(SheetWorkbooksTest, AnOpenWorkbookOrAFailingSpreadsheetIsReportedAndTheSh
   CWSHEET& s = sheet();
   // Office's owner file: the user's name as a length byte and ANSI, then at 54 as a length and UTF-16.
   const QString user = QString::fromUtf8("山田 太郎");
-  QByteArray owner(165, ' ');
-  owner[0] = char(ToAnsi(user).size());
-  owner.replace(1, ToAnsi(user).size(), ToAnsi(user));
-  owner[54] = char(user.size()), owner[55] = 0;
-  for (int i = 0; i < user.size(); ++i) owner[56 + 2 * i] = char(user[i].unicode()), owner[57 + 2 * i] = char(user[i].unicode() >> 8);
-  const QString lock = log.home.write("~$ORBEX5.xlsx", owner);
+  const QByteArray ansi = ToAnsi(user), utf16 = QStringEncoder(QStringEncoder::Utf16LE).encode(user);
+  const QByteArray owner = (char(ansi.size()) + ansi).leftJustified(54) + char(user.size()) + '\0' + utf16;
+  const QString lock = log.home.write("~$ORBEX5.xlsx", owner.leftJustified(165));
   boxes.Answer(vbOK).Answer(vbOK);
   s.EXCC.Trigger();
   ASSERT_EQ(boxes.texts().size(), 2);
-  EXPECT_EQ(boxes.texts()[1], log.home.file("ORBEX5.xlsx") + " は他のプログラムで開かれています（ロックファイル " + lock +
-                                  "、山田 太郎）。そのプログラムで閉じてからやり直して下さい");
+  EXPECT_EQ(boxes.texts()[1], log.home.file("ORBEX5.xlsx") + " は他のプログラムで開かれています（ロックファイル " +
+                                  lock + "、山田 太郎）。そのプログラムで閉じてからやり直して下さい");
   EXPECT_TRUE(log.home.read("ORBEX5.xlsx").isEmpty());
   EXPECT_FALSE(log.home.read("FOREXCEL.DAT").isEmpty()) << "the data file stays written";
   EXPECT_TRUE(s.EXCC.Enabled());

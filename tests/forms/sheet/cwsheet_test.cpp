@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
@@ -1017,26 +1016,25 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
     for (qsizetype i = 0; i < call.size(); ++i) Operator::Key(Qt::Key_Backspace);
   }
   // Key by key the search box holds the likely entity of what the call box shows, or nothing: Ctrl+A,
-  // the text typed over what the box holds, then BackSpace as often as said.
-  const auto keys = [&](const QString& text, int backSpaces = 0) {
+  // then each key typed over what the box holds ('<' a BackSpace).
+  const auto keys = [&](const QString& typed) {
     Operator::Key(Qt::Key_A, Qt::ControlModifier);
-    for (qsizetype i = 0; i < text.size() + backSpaces; ++i) {
-      i < text.size() ? Operator::Type(text.at(i)) : Operator::Key(Qt::Key_Backspace);
+    for (const QChar key : typed) {
+      key == '<' ? Operator::Key(Qt::Key_Backspace) : Operator::Type(key);
       const std::vector<int32_t> ids = DxccEntitiesOfCall(s.Text3.text()).ids;
       EXPECT_EQ(s.Text2.text(), ids.empty() ? QString() : DxccTable.DxccEntityTable[ids[0]].HLcode)
           << s.Text3.text().toStdString();
     }
   };
-  for (const auto& [text, backSpaces] : std::initializer_list<std::pair<QString, int>>{
-           {"IZ8XX", 0}, {"JA2ATE", 0}, {"KH6/JA", 0}, {"JA1ABC/W", 1}, {"8J1RL", 1}, {"JD1ABC", 5}, {"3D2AG", 5}})
-    keys(text, backSpaces);
+  for (const char* typed : {"IZ8XX", "JA2ATE", "KH6/JA", "JA1ABC/W<", "8J1RL<", "JD1ABC<<<<<", "3D2AG<<<<<"})
+    keys(typed);
   // A code the operator typed is his: a Japanese call leaves it; a call's own goes with the call.
   Operator::Click(s.Text2);
   Operator::Type("1002");
   Operator::Click(s.Text3);
   Operator::Type("JA1ABC");
   EXPECT_EQ(s.Text2.text(), "1002");
-  keys("W1AW", 4);
+  keys("W1AW<<<<");
   EXPECT_EQ(s.Text2.text(), "");
   SetDxccHitsListener(nullptr);
 }
@@ -1141,9 +1139,8 @@ TEST_F(CWSHEETTest, QslReceiptModeListsTheCardsNotYetCome) {
   LogWindowState = {};
 }
 
-// What other programs send while a save waits for another program's lock of the log waits for the save:
-// the typed QSO is stored, then the satellite's QSO takes the entry window and is answered. A close
-// meanwhile says why it cannot be; an entry window unloaded during the wait ends its save unsaid.
+// A satellite QSO sent while a save waits for another program's lock comes once the typed QSO is stored;
+// a close meanwhile says why it cannot be; an entry window unloaded during the wait ends its save unsaid.
 TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSaysNoFailure) {
   Settings.Hlyn = "NO";  // saved without HAMLOG's question
   Settings.ModeCount = "1";
@@ -1178,24 +1175,19 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     });
     watch.start(5);
     Operator::Key(Qt::Key_F1);
-    for (QDeadlineTimer limit(kEventCapMs);
-         satMate.isOpen() && satMate.bytesAvailable() < 4 && !limit.hasExpired();)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    if (satMate.isOpen()) {
-      EXPECT_EQ(satMate.read(4) + LoadedForm<TEMP_LOG>()->Text1.text().toLatin1() +
-                    LoadedForm<TEMP_LOG>()->Label17.text().toLatin1(),
+    EXPECT_TRUE(WaitUntil([&] { return !satMate.isOpen() || satMate.bytesAvailable() >= 4; }));
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); satMate.isOpen())
+      EXPECT_EQ(satMate.read(4) + entry->Text1.text().toLatin1() + entry->Label17.text().toLatin1(),
                 QByteArray(4, '\0') + "JA1SATFM");
-    }
   }
   EXPECT_TRUE(waiting.contains("(終わるまでこの画面は閉じられません)")) << waiting.toStdString();
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
   EXPECT_EQ(CountHdbRecords(), count + 1) << "JA1WAT's; the save unloaded during its wait wrote nothing";
 }
 
-// "HAMLOG追加読込" while another program is between the steps of its write (the record written, the
-// count not yet, the log locked): the wait shows in the sheet's status bar, a close says why it cannot
-// be, Esc ends it with nothing read; once the other program is through its QSO is read, and with it the
-// cards it entered on QSOs read before (the log read whole, as the busy frame says).
+// "HAMLOG追加読込" while another program is mid-write (record written, count not yet, log locked): the wait
+// shows in the status bar, a close says why it cannot be, Esc ends it with nothing read; once the other
+// program is through, its QSO is read with the cards it entered (the log read whole, as the frame says).
 TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsItEntered) {
   CWSHEET& s = sheet();
   s.Show();
@@ -1227,14 +1219,11 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
     boxes.Answer(vbOK);
     s.HLAPD.Trigger();
     EXPECT_FALSE(waited.isEmpty());
-    if (esc) {
-      ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
-    }
+    if (esc) ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
   }
-  EXPECT_EQ(boxes.texts().value(0), log.Hdb() +
-                                        " を他のプログラムが書き込み中で (件数がまだ書かれていません)、"
-                                        "待つのをやめました。何も読み込んでいません。"
-                                        "そのプログラムが書き終えてから、もう一度行って下さい");
+  EXPECT_EQ(boxes.texts().value(0),
+            log.Hdb() + " を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
+                        "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい");
   EXPECT_TRUE(busy.contains("HAMLOG変更あり 全件読込中"));
   expectSame(state(), reloaded());
 }

@@ -120,43 +120,37 @@ TEST_F(SheetRigPanel, TheRigInUseShowsAlikeInTheTickTheMenuAndThePopUp) {
   EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
   Choose(s, s.RigSel, &s.Rig2);
   EXPECT_EQ(shown(), "FT991 tick 1 menu 01");
-  popup.Pick("KENWOOD");
-  s.StatusBar1.PanelClick(3);
-  EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
-  popup.Pick("KENWOOD");  // the rig in use picked again: it stays marked
-  s.StatusBar1.PanelClick(3);
-  EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10");
+  for (int again : {0, 1}) {  // again: the rig in use picked again stays marked
+    popup.Pick("KENWOOD");
+    s.StatusBar1.PanelClick(3);
+    EXPECT_EQ(shown(), "KENWOOD tick 0 menu 10") << again;
+  }
 }
 
-TEST_F(SheetRigPanel, EveryCommandRefusedIsAnsweredOneAndChangesNothingOnTheRig) {
+TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
   CWSHEET& s = sheet();
+  int32_t answer = -1;
   icom.Answer = [](const QByteArray& c) -> std::optional<QByteArray> {
     if (c.startsWith(Hex("FEFE94E017") + "NG")) return Hex("FEFEE094FAFD");  // the rig's own "no"
     return std::nullopt;
   };
-  struct Case {
-    const char* command;
-    PtyTransceiver* rig;
-    int reaching = 0;  // commands that reach the rig, which refuses them itself
-  };
-  const QList<Case> refused = {
-      {"ORBEX5wf_TXshift + 100", &icom} /* no XIT */, {"ORBEX5wf_CarZeroin + 300000000", &icom},
-      {"ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", &icom}, {"ORBEX5wf_CWM + NG", &icom, 1},
-      {"ORBEX5wf_CWM + CQ TEST#5", &icom}, {"ORBEX5wf_CWM + B4CQ", &icom}, {"ORBEX5wf_TXshift + abc", &icom},
-      {"ORBEX5wf_TXshift + 99999999999", &icom}, {"hello there", &icom}, {"ORBEX5wfSomethingElse", &icom},
-      {"ORBEX5wf_TXshift + 100000", &kenwood}, {"ORBEX5wf_CarZeroin + 2147483647", &kenwood} /* no XT0; either */,
-      {"ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K", &kenwood}};
-  int32_t answer = -1;
-  for (const Case& c : refused) {
-    if (c.rig == &kenwood && RigPortState.RigModel != "KENWOOD") {
-      ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
-    }
-    c.rig->ClearReceived();
+  // Answered as refused, the reason across the bar; only a command the rig refuses itself reaches it.
+  const auto refused = [&](PtyTransceiver& rig, const char* command, int reaching = 0) {
+    rig.ClearReceived();
     s.StatusBar1.ShowAcross(QString());
-    EXPECT_TRUE(IpcSend("ORBEX5", c.command, &answer, kEventCapMs) && answer == kIpcRefused) << c.command;
-    EXPECT_EQ(c.rig->Commands().size(), c.reaching) << c.command;
-    EXPECT_FALSE(s.StatusBar1.AcrossText().isEmpty()) << c.command;
-  }
+    EXPECT_TRUE(IpcSend("ORBEX5", command, &answer, kEventCapMs) && answer == kIpcRefused) << command;
+    EXPECT_EQ(rig.Commands().size(), reaching) << command;
+    EXPECT_FALSE(s.StatusBar1.AcrossText().isEmpty()) << command;
+  };
+  for (const char* command : {"ORBEX5wf_TXshift + 100" /* no XIT */, "ORBEX5wf_CarZeroin + 300000000",
+                              "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", "ORBEX5wf_CWM + NG",
+                              "ORBEX5wf_CWM + CQ TEST#5", "ORBEX5wf_CWM + B4CQ", "ORBEX5wf_TXshift + abc",
+                              "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse"})
+    refused(icom, command, QByteArray(command).endsWith("+ NG"));
+  ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
+  for (const char* command :
+       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
+    refused(kenwood, command);
   EXPECT_EQ(s.StatusBar1.AcrossText(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
   EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == kIpcHandled);
   EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";"}));

@@ -205,8 +205,7 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period over two years after the append";
 }
 
-// A reading that took no QSO (a period nothing was logged in): the next append reads from the first
-// record, so the QSOs logged since come onto the sheet.
+// A reading of a period nothing was logged in: the next append reads from the first record.
 TEST_F(StartToSheetTest, AnAppendAfterAReadingThatTookNoQsoTakesTheQsosLoggedSince) {
   SetFixedClock(QDateTime(QDate(2026, 12, 20), QTime(12, 0), QTimeZone(9 * 3600)));
   for (auto [box, date] : {std::pair{&top().Text7, "20261201"}, {&top().Text8, "20261220"}}) {
