@@ -119,13 +119,12 @@ TEST_F(HamlogAccessTest, FailuresAreReportedWithTheirMessages) {
   EXPECT_EQ(CountHdbRecords(), 0);
   boxes.Answer(vbOK);
   EXPECT_EQ(ReadHdbFieldLengths(Hamlog.HamlogDbPath), 0);
+  const QString gone =
+      QString::fromUtf8("\r\n交信番号 %1 のレコードはもうありません (HAMLOG で削除されています)");
   EXPECT_EQ(boxes.texts(),
-            QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2\r\n交信番号 99 "
-                                           "のレコードはもうありません (HAMLOG で削除されています)"),
-                         QString::fromUtf8("HAMLOGデータが読めませんでした。1\r\n交信番号 99 "
-                                           "のレコードはもうありません (HAMLOG で削除されています)"),
-                         QString::fromUtf8("HAMLOGデータが読めませんでした。3\r\n交信番号 0 "
-                                           "のレコードはもうありません (HAMLOG で削除されています)"),
+            QStringList({QString::fromUtf8("HAMLOGデータが読めませんでした。2") + gone.arg(99),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。1") + gone.arg(99),
+                         QString::fromUtf8("HAMLOGデータが読めませんでした。3") + gone.arg(0),
                          QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath,
                          QString::fromUtf8("HAMLOG.HDB が見つかりません\r\n") + Hamlog.HamlogDbPath}));
 }

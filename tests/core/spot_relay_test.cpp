@@ -36,10 +36,7 @@ TEST_F(SpotRelayTest, SentToTheListeningProgramAndSkippedWhenNoneListens) {
   QList<QByteArray> received;
   IpcReceiver spot(QString::fromUtf8(kSpotProgramTitle));
   ASSERT_TRUE(spot.Listening());
-  spot.Received = [&](const QByteArray& m, const IpcAnswer& a) {
-    received << m;
-    a.Send(0);
-  };
+  spot.Received = [&](const QByteArray& m, const IpcAnswer& a) { received << m, a.Send(0); };
   EXPECT_TRUE(RelaySpot(7'050'000, "JA1ABC", "1001", "SSB"));
   EXPECT_EQ(received, SpotMessages(7'050'000, "JA1ABC", "1001", "SSB"));
 }

@@ -175,18 +175,16 @@ TEST(EntryDraft, WhatASaveStoresComesWithWhereItCameFrom) {
   EXPECT_EQ(kept(), "1001Otherr1D");
   d.StartNew(QsoEntry{});
   EXPECT_EQ(d.Text(QsoBox::Name), "Taro");
-  d.Type(QsoBox::Call, "W1AW");
-  d.LookUpFor("W1AW");
+  const auto lookUpFor = [&d](const char* call) { d.Type(QsoBox::Call, call), d.LookUpFor(call); };
+  lookUpFor("W1AW");
   EXPECT_TRUE(d.LookUp(QsoBox::Code, "601A"));
   d.Type(QsoBox::Qth, "Newington");
   EXPECT_EQ(kept(), "601ANewingtonD");
-  d.Type(QsoBox::Call, "W1AX");
-  d.LookUpFor("W1AX");
+  lookUpFor("W1AX");
   EXPECT_FALSE(d.LookUp(QsoBox::Qth, "Tokyo"));
   EXPECT_EQ(kept(), "Newington");
   d.EditStored(saved);
-  d.Type(QsoBox::Call, "JA1ABX");
-  d.LookUpFor("JA1ABX");
+  lookUpFor("JA1ABX");
   EXPECT_FALSE(d.LookUp(QsoBox::Code, ""));
   EXPECT_EQ(kept(), "1001Taror1r2D");
 }

@@ -88,7 +88,6 @@ TEST_F(DxccTableTest, TheShippedTableFindsTheEntityCtyCsvGivesForTheCallsOfEvery
   EXPECT_EQ(mainsMissed, QStringList()) << "every entity is found by its main prefix";
   EXPECT_EQ(FoundPerMille(cty, "The sheet's whole calls", right, WholeCallsOfTheirPrefix(cty)), 1000);
   EXPECT_EQ(FoundPerMille(cty, "The sheet's calls past whole calls", right, CallsPastWholeCalls(cty)), 1000);
-  // A whole call of a station its prefix does not tell, and a call whose area digit made it one.
   EXPECT_EQ(FoundPerMille(cty, "The sheet's whole calls past their prefix", right, WholeCallsPastTheirPrefix(cty)), 1000);
   std::vector<CtyCall> moved = CallsMovedOntoWholeCalls(cty);
   for (const QString call : {"TX4A/5", "NH7S/8", "4U0ITU/1", "4U1WRC/2", "OR3AX/4", "TX5A/3"})

@@ -9,8 +9,7 @@
 
 namespace {
 
-// The program's own time-out, so that an answer is waited for however busy the machine is; the test of a
-// server that never answers shortens it.
+// The program's own time-out, however busy the machine; the test of a server that never answers shortens it.
 class Http : public ::testing::Test {
  protected:
   void TearDown() override { HttpSettings = {}; }

@@ -235,26 +235,25 @@ TEST_F(CatPort, SlowAnswerWithinTheTimeoutIsRead) {
 }
 
 TEST_F(CatPort, AnAnswerInAnotherModelsLayoutShowsNoFrequencyAndSaysSo) {
-  // The models whose polls send the same command, the rig on the line answering as the other one.
-  // The FT-847's and the FT-817's answers are alike: either reads the other's right.
-  const QList<std::pair<const char*, const char*>> pairs = {
-      {"FT2000", "FT991"}, {"FT2000", "KENWOOD"}, {"FT991", "FT2000"},   {"FT991", "KENWOOD"}, {"KENWOOD", "FT2000"},
-      {"KENWOOD", "FT991"}, {"FT920", "FT900"},   {"FT920", "FT1000MP"}, {"FT900", "FT920"},   {"FT900", "FT1000MP"},
-      {"FT1000MP", "FT920"}, {"FT1000MP", "FT900"}, {"FT847", "FT817"},  {"FT817", "FT847"}};
-  for (const auto& [chosen, onTheLine] : pairs) {
-    for (int64_t hz : {7'025'000, 14'200'000}) {
-      PtyTransceiver& r = Connect(chosen, "94", onTheLine);
-      r.FreqHz = hz;
-      heard.hz.clear();
-      Poll();
-      const bool alike = QString(chosen).startsWith("FT8");
-      EXPECT_EQ(heard.hz, alike ? QList<int64_t>{hz} : QList<int64_t>{}) << chosen << " " << onTheLine;
-      if (!alike) {
-        EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " の応答が " + chosen +
-                                               " の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
-      }
-    }
-  }
+  // Each model, the rig on the line answering as another whose polls send the same command. The FT-847's
+  // and the FT-817's answers are alike: either reads the other's right.
+  for (const QList<const char*>& same :
+       {QList<const char*>{"FT2000", "FT991", "KENWOOD"}, {"FT920", "FT900", "FT1000MP"}, {"FT847", "FT817"}})
+    for (const char* chosen : same)
+      for (const char* onTheLine : same)
+        for (int64_t hz : {7'025'000, 14'200'000}) {
+          if (qstrcmp(onTheLine, chosen) == 0) continue;
+          PtyTransceiver& r = Connect(chosen, "94", onTheLine);
+          r.FreqHz = hz;
+          heard.hz.clear();
+          Poll();
+          const bool alike = QString(chosen).startsWith("FT8");
+          EXPECT_EQ(heard.hz, alike ? QList<int64_t>{hz} : QList<int64_t>{}) << chosen << " " << onTheLine;
+          if (!alike) {
+            EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " の応答が " + chosen +
+                                                   " の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
+          }
+        }
 }
 
 TEST_F(CatPort, ExchangesNeverInterleave) {

@@ -48,8 +48,8 @@ class RigLinkTest : public ::testing::Test {
     RemoveRigListener(&heard);
     RigPortState = {};
   }
-  // A simulated `model` on its own pseudo-terminal, and the link opened to it; `answering`: the rig
-  // on the line is that model instead (the operator chose the wrong one).
+  // A simulated `model` on its own pseudo-terminal, and the link opened to it.
+  // `answering`: the model of the rig on the line instead (the operator chose the wrong one).
   PtyTransceiver& Connect(const QString& model, const QString& civAddress = "94", const QString& answering = {}) {
     // The port goes before its terminal: a pseudo-terminal's number is free again once its rig goes.
     RigPortClose();

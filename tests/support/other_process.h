@@ -8,6 +8,5 @@
 
 bool InOtherProcess(const std::function<bool()>& work);
 
-// `path` locked whole as another program (a dBase writer) locks it: the descriptor (its close lets go),
-// or -1.
+// `path` locked whole as another program (a dBase writer) locks it: the descriptor (close lets go), or -1.
 int LockAsAnotherProgram(const QString& path);

@@ -1,9 +1,6 @@
 #pragma once
 // Tests wait for the event they check, never for a number of milliseconds. The cap only ends a test
 // whose event never comes: a machine however loaded stays far inside it.
-//
-//   EXPECT_TRUE(WaitUntil([&] { return receiver.Refused() == 1; }));
-//   WhenShown([&] { return bar.PanelText(2).contains("待っています"); }, [] { Operator::Key(Qt::Key_Escape); });
 
 #include <QDeadlineTimer>
 #include <QTest>

@@ -232,8 +232,7 @@ TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
   EXPECT_EQ(after.readAll(), before);
 }
 
-// An import that meets another program's lock of the log says at once that it waits; stopped with
-// Ctrl+C, it says that another program holds the lock and that nothing was written.
+// Stopped with Ctrl+C while it waits, it says that another program holds the lock.
 TEST_F(Hamlogdb, AnImportWaitingForAnotherProgramsLockSaysSoAndWritesNothingWhenStopped) {
   const int fd = LockAsAnotherProgram(hamlogdb::DatabasePath(dir_));
   ASSERT_GE(fd, 0);

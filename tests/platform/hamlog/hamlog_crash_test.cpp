@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -79,8 +78,8 @@ class HamlogCrash : public HamlogFolder {
 };
 
 // One QSO appended as a dBase program appends it, through a descriptor of its own under a POSIX lock of
-// the whole log: the record and the end-of-file byte, then the header's count; with `twoLocks` the
-// count under a lock of its own a moment later, as some dBase programs write it.
+// the whole log: the record and the end-of-file byte, then the header's count.
+// With `twoLocks` the count under a lock of its own a moment later, as some dBase programs write it.
 bool OutsideAppend(const QString& db, const QByteArray& call, bool twoLocks = false) {
   const int fd = ::open(QFile::encodeName(db).constData(), O_RDWR);
   struct flock fl {};
@@ -88,10 +87,8 @@ bool OutsideAppend(const QString& db, const QByteArray& call, bool twoLocks = fa
   uint32_t count = 0;  // little-endian on the disk as here
   if (fd < 0 || fcntl(fd, F_SETLKW, &fl) != 0 || pread(fd, &count, 4, 4) != 4) return false;
   const QByteArray record = QByteArray(809, ' ').replace(1, call.size(), call) + '\x1a';
-  struct flock off {};
-  off.l_type = F_UNLCK;
   const bool ok = pwrite(fd, record.data(), size_t(record.size()), hamlog::HdbRecordOffset(++count)) == record.size() &&
-                  (!twoLocks || (fcntl(fd, F_SETLK, &off) == 0 && usleep(1000) == 0 && fcntl(fd, F_SETLKW, &fl) == 0)) &&
+                  (!twoLocks || (lockf(fd, F_ULOCK, 0) == 0 && usleep(1000) == 0 && lockf(fd, F_LOCK, 0) == 0)) &&
                   pwrite(fd, &count, 4, 4) == 4;
   close(fd);
   return ok;
@@ -211,9 +208,8 @@ TEST_F(HamlogCrash, AnEditJournalIsCompletedOnlyWhenItsWholeHeadChecks) {
     const uint64_t fnv = hamlog::Fnv1a(checked.constData(), size_t(checked.size()));  // little-endian, as stored
     return head + QByteArray(reinterpret_cast<const char*>(&fnv), 8) + image;
   };
-  QByteArray flipped = journal("OXJNL002", true);
-  flipped[8] = '\x02';
-  for (const QByteArray& kept : {flipped, journal("OXJNL001", false)}) {
+  for (const QByteArray& kept :
+       {journal("OXJNL002", true).replace(8, 1, "\x02"), journal("OXJNL001", false)}) {
     WriteFile(Path("HAMLOG.jnl"), kept);
     QStringList notices;
     EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
@@ -340,8 +336,7 @@ TEST_F(HamlogCrash, AnOutsideAppendUnderTheLogsLockWaitsForOurs) {
   EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1NEW", "JA7OUT"}));
 }
 
-// 100 appends of a dBase program beside 60 edits and 5 deletions of ours, the log opened for each as the
-// windows open it: every QSO kept, every open and write done, the log whole.
+// 100 appends of a dBase program beside 60 edits and 5 deletions of ours: every QSO kept, the log whole.
 void HamlogCrash::BesideOutsideAppends(bool twoLocks) {
   hamlog::durableWrites = false;
   std::vector<TestQso> own;

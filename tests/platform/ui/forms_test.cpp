@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
@@ -218,12 +217,10 @@ TEST_F(Forms, TimersStopWithTheirWindow) {
   EXPECT_EQ(g.events, QStringList({"tick"}));
   w->Timer1.SetEnabled(true);
   UnloadForm<Counting>();
-  // A timer of the same interval started after the unload ticks a few times: the window's would have too.
-  int later = 0;
-  QTimer same;
-  QObject::connect(&same, &QTimer::timeout, [&] { ++later; });
+  QTimer same;  // of the same interval, started after the unload: the window's would tick too
+  QSignalSpy later(&same, &QTimer::timeout);
   same.start(1);
-  ASSERT_TRUE(WaitUntil([&] { return later >= 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return later.size() >= 5; }));
   EXPECT_EQ(g.events, QStringList({"tick"}));
 }
 
@@ -257,10 +254,12 @@ TEST_F(Forms, SetFocusOnAControlOfAnotherWindowBringsItForward) {
   EXPECT_EQ(d.Text1.text(), "x");
 }
 
-// The program's wait (WaitWithEvents) until `done`: what the test set going in it has happened.
-void WaitWithEventsUntil(const std::function<bool()>& done) {
-  for (QDeadlineTimer cap(kEventCapMs); !done() && !cap.hasExpired();) WaitWithEvents(1);
-  ASSERT_TRUE(done());
+// `act` from a timer of `ms` inside the program's wait (WaitWithEvents), which lasts until it ran.
+void WaitWithEventsAround(int ms, const std::function<void()>& act) {
+  bool done = false;
+  QTimer::singleShot(ms, [&] { act(), done = true; });
+  for (QDeadlineTimer cap(kEventCapMs); !done && !cap.hasExpired();) WaitWithEvents(1);
+  ASSERT_TRUE(done);
 }
 
 // The start window at the top left, 400 x 200 pixels, its button and box in its top left corner.
@@ -281,17 +280,14 @@ TEST_F(Forms, AWaitKeepsTheInputOfTheWindowsOpenWhenItBeganAndHandsItOnInOrderAf
   notice.show();  // up when the wait begins, and closed by the program meanwhile
   {
     const InputHold request;  // a web request out
-    bool typed = false;
-    QTimer::singleShot(10, [&] {
+    QTimer::singleShot(5, &notice, [&] { notice.done(0); });
+    WaitWithEventsAround(10, [&] {
       const InputHold poll;  // a rig poll inside it ends first: the request's hold stays
       Operator::Click(w.Text2);
       Operator::Type("ja2");
       Operator::Commit(QString::fromUtf8("局"));
       Operator::Click(w.Command1);
-      typed = true;
     });
-    QTimer::singleShot(5, &notice, [&] { notice.done(0); });
-    WaitWithEventsUntil([&] { return typed && !notice.isVisible(); });
     EXPECT_FALSE(notice.isVisible()) << "closed by the program, not by the operator";
     EXPECT_TRUE(seen.isEmpty() && w.Text2.text().isEmpty()) << "nothing reaches the held window meanwhile";
     w.close();  // its close box
@@ -327,14 +323,11 @@ TEST_F(Forms, KeysHeldBehindAClickThatClosesTheirWindowGoWhereTheKeyboardIsThen)
   const auto manager = QObject::connect(&d, &VbForm::hiddenOrUnloaded, &w, [&] { Operator::Activate(w); });
   {
     const InputHold hold;
-    bool typed = false;
-    QTimer::singleShot(5, [&] {
+    WaitWithEventsAround(5, [&] {
       Operator::Click(d.OK);  // the dialog goes
       Operator::Type("ab");
       Operator::Commit(QString::fromUtf8("局"));
-      typed = true;
     });
-    WaitWithEventsUntil([&] { return typed; });
   }
   DoEvents();
   QObject::disconnect(manager);
@@ -348,14 +341,11 @@ TEST_F(Forms, InputHeldDuringAWaitThatEndsInAModalBoxIsHandedOnWhenTheBoxCloses)
   w.Command1.Click = [&] { seen << "search " + w.Text2.text(); };
   {
     const InputHold request;
-    bool typed = false;
-    QTimer::singleShot(5, [&] {
+    WaitWithEventsAround(5, [&] {
       Operator::Click(w.Text2);
       Operator::Type("ja1aaa");
       Operator::Click(w.Command1);
-      typed = true;
     });
-    WaitWithEventsUntil([&] { return typed; });
   }
   QMessageBox notice(QMessageBox::Information, "ORBEX5", "JA1SLOWNO", QMessageBox::Ok, &w);
   QTimer::singleShot(0, [&] {  // once the box is up

@@ -9,7 +9,7 @@
 
 namespace {
 
-// Runs the event loop until `done` says so (or the cap passes, which fails the test).
+// Runs the event loop until `done` says so (or a generous limit passes, which fails the test).
 void RunUntil(const std::function<bool()>& done) {
   QEventLoop loop;
   QTimer poll;
