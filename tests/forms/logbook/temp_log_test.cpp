@@ -1093,6 +1093,10 @@ TEST_F(EntryWindow, ANewQsoStoresWhatBelongsToItsStationAndNothingTypedForAnothe
   Settings.ExtendedBandSet = 1;  // a band from 10 GHz up is stored as HAMLOG keeps it
   run("Alt+A|Home ja1ghz|F5 10g|F1");
   EXPECT_EQ(stored(10), "JA1GHZ,2024/05/06,21:30J,,,*10,SSB,,,J  ,,,,");
+  // A date typed as digits, F1 still in its box: not the next QSO's.
+  run("Alt+A|Home ja1ddd|F5 7.025|Alt+D 240101|F1|新|Home ja1eee|F5 7.026|F1");
+  EXPECT_EQ(stored(11), "JA1DDD,2024/01/01,21:30J,,,7.025,SSB,,,J  ,,,,");
+  EXPECT_EQ(stored(12), "JA1EEE,2024/05/06,21:30J,,,7.026,SSB,,,J  ,,,,");
 }
 
 TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForAnUnsavedNewQso) {
