@@ -1176,9 +1176,10 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     watch.start(5);
     Operator::Key(Qt::Key_F1);
     EXPECT_TRUE(WaitUntil([&] { return !satMate.isOpen() || satMate.bytesAvailable() >= 4; }));
-    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); satMate.isOpen())
+    if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); satMate.isOpen()) {
       EXPECT_EQ(satMate.read(4) + entry->Text1.text().toLatin1() + entry->Label17.text().toLatin1(),
                 QByteArray(4, '\0') + "JA1SATFM");
+    }
   }
   EXPECT_TRUE(waiting.contains("(終わるまでこの画面は閉じられません)")) << waiting.toStdString();
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
@@ -1219,7 +1220,9 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
     boxes.Answer(vbOK);
     s.HLAPD.Trigger();
     EXPECT_FALSE(waited.isEmpty());
-    if (esc) ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
+    if (esc) {
+      ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
+    }
   }
   EXPECT_EQ(boxes.texts().value(0),
             log.Hdb() + " を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
