@@ -59,7 +59,7 @@ TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt)
   };
   QLocalSocket raw;  // one connection, two messages at once
   raw.connectToServer(IpcSocketPath("Receiver L"));
-  ASSERT_TRUE(raw.waitForConnected(1000));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
   raw.write(QByteArray("\x05\0\0\0first\x06\0\0\0second", 19));
   ASSERT_TRUE(WaitUntil([&] { return got.size() == 1; }));
   int32_t answer = 0;  // another caller's message, answered while the receiver's events run
@@ -75,7 +75,7 @@ TEST_F(IpcTest, AnAnswerKeptForLaterGoesBackWhenSentAndTheNextMessageWaitsForIt)
   EXPECT_EQ(raw.readAll(), QByteArray("\x03\0\0\0\x04\0\0\0", 8));  // little-endian
   raw.abort();  // an answer whose sender went is dropped
   raw.connectToServer(IpcSocketPath("Receiver L"));
-  ASSERT_TRUE(raw.waitForConnected(1000));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
   raw.write(QByteArray("\x04\0\0\0late", 8));
   ASSERT_TRUE(WaitUntil([&] { return kept.size() == 3; }));
   raw.abort();
@@ -93,7 +93,7 @@ TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
   };
   QLocalSocket raw;
   raw.connectToServer(IpcSocketPath("Receiver H"));
-  ASSERT_TRUE(raw.waitForConnected(1000) && raw.write("\x05\0\0\0hello", 9) == 9 && raw.flush());
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs) && raw.write("\x05\0\0\0hello", 9) == 9 && raw.flush());
   ASSERT_EQ(::shutdown(int(raw.socketDescriptor()), SHUT_WR), 0);
   EXPECT_TRUE(
       WaitUntil([&] { return raw.bytesAvailable() >= 4 || raw.state() != QLocalSocket::ConnectedState; }));
@@ -109,7 +109,7 @@ TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   // A sender that announces more than the limit is cut off unread.
   QLocalSocket raw;
   raw.connectToServer(IpcSocketPath("Receiver C"));
-  ASSERT_TRUE(raw.waitForConnected(1000));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
   QByteArray head(4, '\0');
   qToLittleEndian<uint32_t>(uint32_t(kIpcMaxMessage) + 1, head.data());
   raw.write(head + QByteArray(100, 'y'));
@@ -192,7 +192,7 @@ TEST_F(IpcTest, ACallerThatNeverFinishesItsMessageIsDroppedAndTheSocketOutlivesT
     IpcReceiver receiver("Receiver I");
     QLocalSocket half;
     half.connectToServer(IpcSocketPath("Receiver I"));
-    ASSERT_TRUE(half.waitForConnected(1000));
+    ASSERT_TRUE(half.waitForConnected(kEventCapMs));
     half.write(QByteArray("\x10\0\0\0abc", 7));  // 16 bytes announced, 3 sent
     half.flush();
     EXPECT_TRUE(WaitUntil([&] { return half.state() == QLocalSocket::UnconnectedState; })) << "dropped after the idle time";

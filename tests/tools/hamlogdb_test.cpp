@@ -240,10 +240,10 @@ TEST_F(Hamlogdb, AnImportWaitingForAnotherProgramsLockSaysSoAndWritesNothingWhen
   tool.setReadChannel(QProcess::StandardError);
   tool.start(HAMLOGDB_PATH, {"import", dir_, dataFile("sample_log.csv")});
   QByteArray said;
-  while (!said.contains('\n') && tool.waitForReadyRead(-1)) said += tool.readAllStandardError();
+  while (!said.contains('\n') && tool.waitForReadyRead(kEventCapMs)) said += tool.readAllStandardError();
   EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
   ::kill(pid_t(tool.processId()), SIGINT);
-  ASSERT_TRUE(tool.waitForFinished(-1));
+  ASSERT_TRUE(tool.waitForFinished(kEventCapMs));
   said += tool.readAllStandardError();
   ::close(fd);
   EXPECT_EQ(tool.exitCode(), 2);

@@ -165,7 +165,7 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItInTheOrderTheyCameAls
   for (int i = 1; i <= 5; ++i) {
     QLocalSocket& socket = *senders.emplace_back(std::make_unique<QLocalSocket>());
     socket.connectToServer(IpcSocketPath("ORBEX5"));
-    ASSERT_TRUE(socket.waitForConnected(1000));
+    ASSERT_TRUE(socket.waitForConnected(kEventCapMs));
     QObject::connect(&socket, &QLocalSocket::readyRead, [&, i] { heardWhenAnswered << i << kenwood.TextCommands().size(); });
     const QByteArray text = "ORBEX5wf_TXshift + " + QByteArray::number(100 * i);
     socket.write(char(text.size()) + QByteArray(3, '\0') + text);
