@@ -317,8 +317,15 @@ QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)
 
 QByteArray RigReadMore(int32_t ms) {
   RigPortStateData& s = RigPortState;
-  const QByteArray more = usable() ? port().Read(SerialPort::kQueueBytes, {}, ms) : QByteArray();
-  if (!usable()) return {};
+  // Read until the line has been quiet for `ms`: a long answer at a slow rate is taken whole.
+  QByteArray more;
+  for (;;) {
+    const int32_t room = SerialPort::kQueueBytes - static_cast<int32_t>(more.size());
+    const QByteArray got = usable() ? port().Read(room, {}, ms) : QByteArray();
+    if (!usable()) return {};
+    more += got;
+    if (got.isEmpty() || more.size() >= SerialPort::kQueueBytes) break;
+  }
   s.RxBytes += more;
   s.ReadCount = static_cast<int32_t>(s.RxBytes.size());
   return more;
@@ -360,10 +367,14 @@ bool RigAnswerFits(const QByteArray& got, bool fits) {
     RigReadFailed();
     return false;
   }
-  if (!fits && usable())
-    RigSetStatus(RigPortFailureText(" の応答が " + RigPortState.RigModel +
-                                    " の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)"));
-  return fits;
+  if (fits || !usable()) return fits;
+  QString like;
+  if (const RigModelInfo* m = FindRigModel(RigPortState.RigModel))
+    if (const QString other = RigModelWithAnswerLength(*m, got.size()); !other.isEmpty())
+      like = other + " の応答と同じ長さ (" + QString::number(got.size()) + " バイト) です。";
+  RigSetStatus(RigPortFailureText(" の応答が " + RigPortState.RigModel + " の形式ではありません (" + like +
+                                  "「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)"));
+  return false;
 }
 
 bool RigReadingGood(const std::optional<int64_t>& rigHz) {
@@ -371,12 +382,14 @@ bool RigReadingGood(const std::optional<int64_t>& rigHz) {
     RigReadFailed();
     return false;
   }
-  // A reading of zeros is the rig's own way of saying nothing; the publisher passes it over.
+  // The rig's own dial, before a transverter's offset: zeros and frequencies beyond the model are
+  // garbage or another rig's answer.
   const RigModelInfo* m = FindRigModel(RigPortState.RigModel);
-  if (m && *rigHz != 0 && !RigCanShow(*rigHz, *m)) {
+  if (m && !RigInRange(*rigHz, *m)) {
     if (usable())
       RigSetStatus(RigPortFailureText(" から " + RigPortState.RigModel + " にはない周波数 (" +
-                                      QString::number(*rigHz) + " Hz) が届きました。読み取りに失敗しています"));
+                                      QString::number(*rigHz) + " Hz、" + RigRangeText(*m) +
+                                      " の外) が届きました。読み取りに失敗しています"));
     return false;
   }
   RigReadGood();

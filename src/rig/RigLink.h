@@ -81,8 +81,8 @@ void RigPurgeInput();
 // Reads up to `max` bytes into RxBytes (ReadCount set), ending early once `complete` says the reply is
 // whole; returns them.
 QByteArray RigReadBytes(int32_t max, const std::function<bool(const QByteArray&)>& complete = {});
-// Bytes that come on the line within `ms` after a read (a reply longer than it should be), added to
-// RxBytes; returns them.
+// Bytes that come on the line after a read (a reply longer than it should be) until it has been quiet
+// for `ms`, added to RxBytes; returns them.
 QByteArray RigReadMore(int32_t ms);
 // Reads text (Windows-31J) into RxText, ending early at `terminator` (none: '\0').
 QString RigReadText(int32_t max, char terminator);
@@ -98,11 +98,12 @@ void RigReadFailed();
 void RigReadGood();
 // True when the answer `got` came and `fits` the current model's layout (length, terminator, digits
 // where digits belong). Otherwise StatusText says why: no answer at all, or an answer that is not this
-// model's (another model's, or garbage), with what to check.
+// model's (another model's, named when its length is another model's of the family, or garbage), with
+// what to check.
 bool RigAnswerFits(const QByteArray& got, bool fits);
-// The frequency a read gave (nothing: the read failed). A frequency no transceiver of the model can be
-// on (garbage on the line) is a failed read too, said with the reading. True: the read was good
-// (RigReadGood done) and the frequency may be published.
+// The frequency a read gave (nothing: the read failed). A frequency outside the model's own ranges
+// (0 Hz included; checked before a transverter's offset) is a failed read too, said with the reading.
+// True: the read was good (RigReadGood done) and the frequency may be published.
 bool RigReadingGood(const std::optional<int64_t>& rigHz);
 // StatusText := text, listeners told when it changed.
 void RigSetStatus(const QString& text);

@@ -1,7 +1,6 @@
 #include "rig/RigModels.h"
 
 #include <array>
-#include <utility>
 
 #include "rig/RigPortState.h"
 
@@ -34,33 +33,6 @@ constexpr std::array<RigModelInfo, 11> kModels{{
     {"FT2000", F::TextCommands, 27, "01", "02", "03", 3, 6, 8, true, 4, {{{30 * k, 60 * M}}}},
     {"FT991", F::TextCommands, 28, "01", "02", "03", 6, 6, 9, true, 4,
      {{{30 * k, 56 * M}, {118 * M, 164 * M}, {420 * M, 470 * M}}}},
-}};
-
-// Amateur bands of the world, Hz, from 135 kHz to 77 GHz.
-constexpr std::array<std::pair<int64_t, int64_t>, 23> kAmateurBands{{
-    {135'700, 137'800},
-    {472'000, 479'000},
-    {1'800'000, 2'000'000},
-    {3'500'000, 4'000'000},
-    {5'250'000, 5'450'000},
-    {7'000'000, 7'300'000},
-    {10'100'000, 10'150'000},
-    {14'000'000, 14'350'000},
-    {18'068'000, 18'168'000},
-    {21'000'000, 21'450'000},
-    {24'890'000, 24'990'000},
-    {28'000'000, 29'700'000},
-    {50'000'000, 54'000'000},
-    {144'000'000, 148'000'000},
-    {420'000'000, 450'000'000},
-    {1'240'000'000, 1'300'000'000},
-    {2'300'000'000, 2'450'000'000},
-    {3'300'000'000, 3'500'000'000},
-    {5'650'000'000, 5'925'000'000},
-    {10'000'000'000, 10'500'000'000},
-    {24'000'000'000, 24'250'000'000},
-    {47'000'000'000, 47'200'000'000},
-    {75'500'000'000, 81'000'000'000},
 }};
 
 // Hz as MHz with `decimals` decimals, rounded half up.
@@ -96,11 +68,10 @@ bool RigInRange(int64_t hz, const RigModelInfo& model) {
   return false;
 }
 
-bool RigCanShow(int64_t hz, const RigModelInfo& model) {
-  if (RigInRange(hz, model)) return true;
-  for (const auto& [low, high] : kAmateurBands)
-    if (hz >= low && hz <= high) return true;
-  return false;
+QString RigModelWithAnswerLength(const RigModelInfo& model, qsizetype length) {
+  for (const RigModelInfo& m : kModels)
+    if (m.Family == model.Family && m.ReplyLength != model.ReplyLength && m.ReplyLength == length) return m.Name;
+  return {};
 }
 
 QString RigRangeText(const RigModelInfo& model) {

@@ -23,7 +23,7 @@ struct RigModelInfo {
   const char* Cw;
   int EntryDecimals;   // MHz decimals of the frequency shown in the QSO entry window
   int StatusDecimals;  // MHz decimals of the status-bar text (a point after the third)
-  int FreqDigits;      // digits of the frequency in Hz handed to the setter
+  int FreqDigits;      // digits of the frequency in Hz handed to the setter, as many as its command carries
   bool VfoSwap;        // has a VFO exchange command
   int RitDigits;       // digits of a RIT/XIT offset; 0 = no RIT/XIT commands
   // What the transceivers of this name tune, by their makers' published coverage (for a family name,
@@ -39,9 +39,9 @@ QStringList RigModelChoices();
 
 // True when `hz` lies in one of the model's ranges: what may be sent to it.
 bool RigInRange(int64_t hz, const RigModelInfo& model);
-// True when a reading of `hz` can come from a transceiver of `model`: within its ranges or on an
-// amateur band (a transverter's frequency that the rig shows). Garbage on the line reads as neither.
-bool RigCanShow(int64_t hz, const RigModelInfo& model);
+// Another model of the same protocol family whose status answer is `length` bytes long (and this
+// model's is not); "" when none is.
+QString RigModelWithAnswerLength(const RigModelInfo& model, qsizetype length);
 // The model's ranges as the operator reads them ("0.03-60, 142-152 MHz").
 QString RigRangeText(const RigModelInfo& model);
 

@@ -150,19 +150,11 @@ class YaesuBinary : public RigDriver {
   }
 
   // The FT-817's answer has no framing: a byte out of step reads as another frequency. An answer with
-  // bytes behind it was read out of step and is asked again; when that one is out of step too, its
-  // last five bytes are taken only if they match the first's (junk came before both). A reading is
-  // taken with a mode byte the rig sends, or when the same five bytes came twice in a row.
+  // bytes behind it was read out of step and is asked again; a second long one is no FT-817's answer.
+  // A reading is taken with a mode byte the rig sends, or when the same five bytes came twice in a row.
   void poll817() {
     QByteArray r = ask817();
-    if (r.size() > 5) {
-      const QByteArray again = ask817();
-      if (again.size() > 5 && (again.right(5) != r.right(5) || !ft817ModeByte(at(again, int(again.size()) - 1)))) {
-        if (RigPortUsable()) RigSetStatus(RigPortFailureText(" の応答が乱れています (読み取りを見送りました)"));
-        return;
-      }
-      r = again.right(5);
-    }
+    if (r.size() > 5) r = ask817();
     if (!RigAnswerFits(r, r.size() == 5 && bcd(r, {0, 1, 2, 3}))) return;
     const bool plausible = ft817ModeByte(at(r, 4)) || r == last817_;
     last817_ = r;

@@ -73,11 +73,17 @@ TEST_F(Civ, GarbageAndPartialFramesPublishNothing) {
   EXPECT_EQ(heard.hz, QList<int64_t>({7'025'000})) ;
 }
 
-TEST_F(Civ, ZeroHzIsPublished) {
+TEST_F(Civ, ReadingsOutsideTheRangesAreFailedReads) {
   PtyTransceiver& r = Connect("ICOM");
-  r.FreqHz = 0;
-  Poll();
-  EXPECT_EQ(heard.hz, QList<int64_t>({0}));
+  for (int64_t hz : {int64_t{0}, int64_t{300'000'000}, int64_t{2'300'100'000}}) {
+    r.FreqHz = hz;
+    Poll();
+    EXPECT_TRUE(heard.hz.isEmpty()) << hz;
+    EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() + " から ICOM にはない周波数 (" +
+                                           QString::number(hz) +
+                                           " Hz、0.03-200, 400-470, 1240-1300, 2400-2450, 5650-5850, 10000-10500 MHz "
+                                           "の外) が届きました。読み取りに失敗しています");
+  }
 }
 
 TEST_F(Civ, SettersSendTheirFrames) {

@@ -52,7 +52,7 @@ TEST_F(YaesuBinary, RepliesOfTheParts) {
   EXPECT_EQ(RigPortState.FreqHz, 7'024'400);
 }
 
-TEST_F(YaesuBinary, ShortOrZeroRepliesPublishNothing) {
+TEST_F(YaesuBinary, ShortZeroOrBeyondTheModelRepliesAreFailedReadsSaidSo) {
   PtyTransceiver& r = Connect("FT1000MP");
   r.CutReplyTo = 15;
   RigPortState.ModeText = "USB";
@@ -62,11 +62,22 @@ TEST_F(YaesuBinary, ShortOrZeroRepliesPublishNothing) {
   EXPECT_EQ(RigPortState.StatusText, "RIG Control Port-" + r.PortName() +
                                          " の応答が FT1000MP の形式ではありません (「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)");
 
+  // Frequencies beyond the model (436.224 and 2409.659 MHz), and zero tails: failed reads, said so.
   r.CutReplyTo.reset();
-  r.FreqHz = 0;
-  Poll();
+  for (const char* field : {"00299A0000", "00E5CD90C0"}) {
+    r.Answer = [field](const QByteArray&) { return std::optional<QByteArray>(Hex(field) + QByteArray(11, '\0')); };
+    Poll();
+    EXPECT_TRUE(RigPortState.StatusText.endsWith(" Hz、0.1-30 MHz の外) が届きました。読み取りに失敗しています")) << field;
+  }
+  EXPECT_TRUE(RigPortState.StatusText.contains(" から FT1000MP にはない周波数 (2409659000 Hz、"));
+  for (const auto& [model, length] : {std::pair{"FT900", 19}, {"FT920", 28}, {"FT1000MP", 16}}) {
+    Connect(model).Answer = [length](const QByteArray&) {
+      return std::optional<QByteArray>(Hex("09") + QByteArray(length - 1, '\0'));
+    };
+    Poll();
+    EXPECT_TRUE(RigPortState.StatusText.contains(QString(" から ") + model + " にはない周波数 (0 Hz、")) << model;
+  }
   EXPECT_TRUE(heard.hz.isEmpty());
-  EXPECT_EQ(RigPortState.StatusText, "");
 
   // The FT817 with a reply that is not BCD.
   PtyTransceiver& ft817 = Connect("FT817");
@@ -107,6 +118,28 @@ TEST_F(YaesuBinary, AnFt817AnswerReadOutOfStepIsNeverShown) {
     Poll();
   }
   EXPECT_EQ(heard.hz, QList<int64_t>(heard.hz.size(), 7'025'000)) << "a wrong frequency was shown";
+}
+
+TEST_F(YaesuBinary, AnotherModelsAnswerOnAnFt817IsNeverShownAndNamed) {
+  // An FT-767's status of 7.025 MHz: its last five bytes would read as 2.570 MHz.
+  QByteArray ft767(86, '\0');
+  ft767.replace(81, 4, Hex("00257000"));
+  ft767[79] = char(0xFA);
+  PtyTransceiver& r = Connect("FT817");
+  r.Answer = [&ft767](const QByteArray&) { return std::optional<QByteArray>(ft767); };
+  const QString said = "RIG Control Port-" + r.PortName() +
+                       " の応答が FT817 の形式ではありません (FT767 の応答と同じ長さ (86 バイト) です。"
+                       "「リグコン関係の設定」の機種がつないだリグと合っているか確かめて下さい)";
+  Poll();
+  Poll();
+  EXPECT_TRUE(heard.hz.isEmpty());
+  EXPECT_EQ(RigPortState.StatusText, said);
+  // Also byte by byte on a slow line.
+  RigPortState.StatusText.clear();
+  r.ByteGapMs = 1;
+  Poll();
+  EXPECT_TRUE(heard.hz.isEmpty());
+  EXPECT_EQ(RigPortState.StatusText, said);
 }
 
 TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {

@@ -199,13 +199,16 @@ void PtyTransceiver::Take() {
 void PtyTransceiver::Send(QByteArray bytes) {
   if (Silent || bytes.isEmpty() || master_ < 0) return;
   if (CutReplyTo) bytes = bytes.left(*CutReplyTo);
-  auto write = [this, bytes] {
-    if (master_ >= 0) (void)!::write(master_, bytes.constData(), bytes.size());
+  auto write = [this](const QByteArray& b) {
+    if (master_ >= 0) (void)!::write(master_, b.constData(), b.size());
   };
-  if (ReplyDelayMs > 0) {
-    QTimer::singleShot(ReplyDelayMs, this, write);
+  if (ByteGapMs > 0) {
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+      QTimer::singleShot(ReplyDelayMs + int(i) * ByteGapMs, this, [write, b = bytes.mid(i, 1)] { write(b); });
+  } else if (ReplyDelayMs > 0) {
+    QTimer::singleShot(ReplyDelayMs, this, [write, bytes] { write(bytes); });
   } else {
-    write();
+    write(bytes);
   }
 }
 

@@ -40,6 +40,8 @@ class PtyTransceiver : public QObject {
   bool Silent = false;
   // Answers after this many milliseconds.
   int ReplyDelayMs = 0;
+  // Sends an answer a byte every this many milliseconds, as a slow line does.
+  int ByteGapMs = 0;
   // Sends only the first bytes of each answer.
   std::optional<int> CutReplyTo;
   // Canned answers to text commands (the command with its ";" as key), for the CAT test window.
