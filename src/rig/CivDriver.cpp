@@ -1,5 +1,6 @@
 // ICOM's CI-V: frames FE FE, to-address, from-address, command, data, FD. The controller is E0. Replies
-// are taken frame by frame from the bytes read, so the bus echo of our own command is passed over.
+// are taken frame by frame from the bytes read, so the bus echo of our own command is passed over. A
+// frequency is 5 BCD bytes, least significant first, or 6 on the 10 GHz band and above.
 #include <QList>
 #include <optional>
 
@@ -98,7 +99,8 @@ class Civ : public RigDriver {
     const std::optional<QByteArray> freq = ask(*a, 0x03, kBusRead);
     // Nothing but our own echo is no answer; anything else without our answer is another layout.
     const QByteArray got = withoutEcho(RigPortState.RxBytes);
-    const std::optional<int64_t> hz = freq && freq->size() == 5 ? bcdLittleEndian(*freq) : std::nullopt;
+    const bool frequencyField = freq && (freq->size() == 5 || freq->size() == 6);
+    const std::optional<int64_t> hz = frequencyField ? bcdLittleEndian(*freq) : std::nullopt;
     if (!RigAnswerFits(got, hz.has_value()) || !RigReadingGood(hz)) return;
     RigPublishFrequency(*hz, false);
     const std::optional<QByteArray> mode = ask(*a, 0x04, kBusRead);
@@ -114,10 +116,12 @@ class Civ : public RigDriver {
     return RigCivCommand(QByteArray("\x06") + static_cast<char>(m));
   }
 
+  // Five BCD bytes up to 10 GHz; from there a sixth, which only rigs with the 10 GHz band take.
   bool SetFreq(const RigModelInfo&, const QString& digits) override {
-    if (digits.size() != 10) return false;
+    if (digits.size() != 10 && digits.size() != 12) return false;
+    const QString d = digits.size() == 12 && digits.startsWith("00") ? digits.mid(2) : digits;
     QByteArray body("\x05");
-    for (int k = 8; k >= 0; k -= 2) body += static_cast<char>(digits.mid(k, 2).toUInt(nullptr, 16));
+    for (qsizetype k = d.size() - 2; k >= 0; k -= 2) body += static_cast<char>(d.mid(k, 2).toUInt(nullptr, 16));
     return RigCivCommand(body);
   }
 

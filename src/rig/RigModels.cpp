@@ -11,7 +11,8 @@ constexpr int64_t k = 1'000, M = 1'000'000;
 constexpr std::array<RigModelInfo, 11> kModels{{
     // name, family, answer, LSB, USB, CW, entry, status, digits, VFO swap, RIT digits, ranges.
     // ICOM: the HF, VHF/UHF and microwave models (IC-7300, IC-705, IC-9700, IC-905, ...).
-    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 10, true, 0,
+    // Twelve digits: CI-V carries a sixth byte of frequency (10 and 100 GHz) for the 10 GHz band.
+    {"ICOM", F::CiV, 22, "00", "01", "03", 3, 6, 12, true, 0,
      {{{30 * k, 200 * M}, {400 * M, 470 * M}, {1240 * M, 1300 * M}, {2400 * M, 2450 * M}, {5650 * M, 5850 * M},
        {10'000 * M, 10'500 * M}}}},
     // KENWOOD: the TS-2000 family (TS-590, TS-990, TS-480: HF and 50 MHz).

@@ -98,13 +98,24 @@ TEST_F(Civ, SettersSendTheirFrames) {
   EXPECT_EQ(r.Mode, "LSB");
   EXPECT_EQ(r.VfoSwaps, 1);
 
-  // 5.76 GHz fits the ten digits; 10 GHz does not and is not sent.
+  // 5.76 GHz in five bytes; the 10 GHz band in six, and read back so.
   r.ClearReceived();
   EXPECT_TRUE(RigSetFreqHz(5'760'100'000));
+  EXPECT_EQ(r.Commands(), QList<QByteArray>({Hex("FEFE94E0050000106057FD")}));
   EXPECT_EQ(r.FreqHz, 5'760'100'000);
-  EXPECT_FALSE(RigSetFreqHz(10'368'100'000));
-  EXPECT_EQ(r.Commands().size(), 1);
-  EXPECT_TRUE(heard.refusals.last().startsWith("RIG Control ICOM に 10368.100000 MHz は設定できません"));
+  for (int64_t hz : {int64_t{10'000'000'000}, int64_t{10'368'100'000}}) {
+    EXPECT_TRUE(RigSetFreqHz(hz));
+    EXPECT_EQ(r.FreqHz, hz);
+    Poll();
+    EXPECT_EQ(heard.hz.last(), hz);
+  }
+  EXPECT_EQ(heard.statusBarTexts.last(), "10368.100.000");
+  EXPECT_TRUE(heard.refusals.isEmpty()) << heard.refusals.join("\n").toStdString();
+  r.ClearReceived();
+  EXPECT_TRUE(RigSetFreqHz(10'368'100'000));
+  EXPECT_EQ(r.Commands(), QList<QByteArray>({Hex("FEFE94E005000010680301FD")}));
+  EXPECT_FALSE(RigSetFreqHz(24'048'100'000));
+  EXPECT_TRUE(heard.refusals.last().startsWith("RIG Control ICOM に 24048.100000 MHz は設定できません"));
 }
 
 TEST_F(Civ, AddressThatIsNotHexSendsNothing) {

@@ -234,7 +234,7 @@ QByteArray PtyTransceiver::CivReply(const QByteArray& frame) {
   QByteArray answer = QByteArray("\xFE\xFE\xE0") + static_cast<char>(address_);
   switch (cmd) {
     case 0x03: {
-      QByteArray digits = bcdPairs(FreqHz, 5);
+      QByteArray digits = bcdPairs(FreqHz, FreqHz >= 10'000'000'000 ? 6 : 5);  // 12 digits on 10 GHz
       std::reverse(digits.begin(), digits.end());
       return answer + '\x03' + digits + '\xFD';
     }
