@@ -278,6 +278,15 @@ QStringList SerialDeviceNames() {
   return names;
 }
 
+bool SameSerialDevice(const QString& a, const QString& b) {
+  struct stat sa {}, sb {};
+  if (::stat(QFile::encodeName(devicePath(a)).constData(), &sa) != 0 ||
+      ::stat(QFile::encodeName(devicePath(b)).constData(), &sb) != 0)
+    return devicePath(a) == devicePath(b);
+  return S_ISCHR(sa.st_mode) && S_ISCHR(sb.st_mode) ? sa.st_rdev == sb.st_rdev
+                                                    : sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 SerialProbe ProbeSerialPort(const QString& name) {
   SerialProbe r;
   QSerialPort probe;

@@ -78,6 +78,9 @@ QString SerialDeniedText(const QString& name);
 // from the library's `error` and its `libraryText` and from what the name is.
 QString SerialOpenProblem(const QString& name, QSerialPort::SerialPortError error, const QString& libraryText);
 
+// The two names reach one device ("ttyUSB0", "/dev/ttyUSB0", a link to it).
+bool SameSerialDevice(const QString& a, const QString& b);
+
 // The trial open of the port list: `opened` when the port could be opened (it is closed again at
 // once), otherwise `error` tells why (busy: held by this or another program; missing: no such device;
 // `denied`: this user may not open it; `notSerial`: no serial port at all).

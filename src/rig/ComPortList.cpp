@@ -1,8 +1,19 @@
 #include "rig/ComPortList.h"
 
+#include "rig/RigPortState.h"
+
 namespace {
+
 constexpr char kSeparator[] = " > ";
+
+// A trial open of the link's own port would break the lock it holds (the serial library takes a lock
+// held for long as stale) and, for root, open the line a second time.
+ComPortEntry entryOf(const QString& name) {
+  if (RigPortState.PortOpen == 1 && SameSerialDevice(name, RigPortState.PortName)) return {name, {}, true};
+  return {name, ProbeSerialPort(name)};
 }
+
+}  // namespace
 
 std::vector<ComPortEntry> ComPortList(const QStringList& given) {
   std::vector<ComPortEntry> list;
@@ -10,21 +21,22 @@ std::vector<ComPortEntry> ComPortList(const QStringList& given) {
   for (const QString& name : SerialDeviceNames()) {
     if (seen.contains(name)) continue;
     seen << name;
-    const SerialProbe p = ProbeSerialPort(name);
+    const ComPortEntry e = entryOf(name);
     // Device nodes without hardware behind them (most ttyS*) are left out.
-    if (p.opened || p.InUse() || p.denied) list.push_back({name, p});
+    if (e.HeldHere || e.Probe.opened || e.Probe.InUse() || e.Probe.denied) list.push_back(e);
   }
   for (const QString& raw : given) {
     const QString name = raw.trimmed();
     if (name.isEmpty() || name == "NONE" || seen.contains(name)) continue;
     seen << name;
-    list.push_back({name, ProbeSerialPort(name)});
+    list.push_back(entryOf(name));
   }
   return list;
 }
 
 QString ComPortItemText(const ComPortEntry& e) {
-  const char* state = e.Probe.opened       ? "使用可能"
+  const char* state = e.HeldHere           ? "このプログラムで使用中"
+                      : e.Probe.opened     ? "使用可能"
                       : e.Probe.InUse()    ? "他で使用中"
                       : e.Probe.denied     ? "権限がありません"
                       : e.Probe.notSerial  ? "シリアルポートではありません"

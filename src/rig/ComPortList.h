@@ -11,15 +11,16 @@
 struct ComPortEntry {
   QString Name;
   SerialProbe Probe;
+  bool HeldHere = false;  // the CAT link has it open: not tried
 };
 
 // Every serial device of this machine that is free, in use or barred to this user, then each of `given` (the
 // ports in the settings, names typed) whatever its state; each name once. The CAT link's own port is listed
-// in use and keeps working.
+// as this program's and is never tried, so the link keeps it and its lock.
 std::vector<ComPortEntry> ComPortList(const QStringList& given);
 
-// The list item: name & " > 使用可能", " > 他で使用中", " > 権限がありません", " > シリアルポートではありません",
-// " > 見つかりません" or " > 開けません".
+// The list item: name & " > 使用可能", " > このプログラムで使用中", " > 他で使用中", " > 権限がありません",
+// " > シリアルポートではありません", " > 見つかりません" or " > 開けません".
 QString ComPortItemText(const ComPortEntry& entry);
 // The port name of a list item.
 QString ComPortOfItem(const QString& item);
