@@ -1,20 +1,24 @@
 #include "platform/ui/statusbar.h"
 
+#include <QHelpEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMouseEvent>
-#include <QResizeEvent>
-#include <algorithm>
-#include <QLayout>
+#include <QPainter>
 #include <QSizeGrip>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolTip>
+#include <algorithm>
 
 #include "platform/ui/keys.h"
 #include "platform/ui/twips.h"
 
 namespace {
 
-// A panel asks for its text on one line; where the bar has less room it wraps the text onto more
-// lines (a port's fault and what to do about it), and the bar grows to show them.
+// A panel keeps its text on one line, so the bar keeps its height: where the bar leaves it less room
+// than the text needs (a port's fault and what to do about it), the text is cut at its end and shown
+// whole in the panel's tool tip.
 class PanelLabel : public QLabel {
  public:
   using QLabel::QLabel;
@@ -23,15 +27,26 @@ class PanelLabel : public QLabel {
     const QSize line = fontMetrics().size(Qt::TextSingleLine, text().isEmpty() ? QStringLiteral(" ") : text());
     return QSize(line.width() + m.left() + m.right() + 2 * margin(), line.height() + m.top() + m.bottom());
   }
-  // The bar is as tall as the lines the text takes at the panel's width now.
+  // Squeezed by another panel's long text, a panel keeps its first ten characters or so in sight.
   QSize minimumSizeHint() const override {
-    return {QLabel::minimumSizeHint().width(), std::max(sizeHint().height(), heightForWidth(width()))};
+    const QSize whole = sizeHint();
+    return {std::min(whole.width(), 10 * fontMetrics().horizontalAdvance(QChar(0x3042))), whole.height()};
   }
 
  protected:
-  void resizeEvent(QResizeEvent* e) override {
-    QLabel::resizeEvent(e);
-    if (e->oldSize().width() != width()) updateGeometry();
+  QRect room() const { return contentsRect().adjusted(margin(), margin(), -margin(), -margin()); }
+  bool cut() const { return fontMetrics().horizontalAdvance(text()) > room().width(); }
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    drawFrame(&p);
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room().width());
+    style()->drawItemText(&p, room(), QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), shown, foregroundRole());
+  }
+  bool event(QEvent* e) override {
+    if (e->type() != QEvent::ToolTip || !toolTip().isEmpty() || !cut()) return QLabel::event(e);
+    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text(), this);
+    return true;
   }
 };
 
@@ -45,7 +60,6 @@ StatusBar::StatusBar(QMainWindow* window, int panels) : bar_(window->statusBar()
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setTextFormat(Qt::PlainText);
-    l->setWordWrap(true);
     l->installEventFilter(this);
     bar_->addPermanentWidget(l, i == panels ? 1 : 0);
     panels_.push_back(l);
@@ -72,7 +86,6 @@ void StatusBar::ShowNote(int panel, const QString& text) {
   if (text.isEmpty()) {
     if (!noting_) return;
     noting_ = false;
-    l->setWordWrap(true);
     l->setMinimumWidth(widthBeforeNote_);
     l->setMaximumWidth(QWIDGETSIZE_MAX);
     l->setToolTip(QString());
@@ -88,7 +101,6 @@ void StatusBar::ShowNote(int panel, const QString& text) {
   note_ = text;
   // One line: the panel widens to the note as far as the other panels leave room for their own line,
   // and what does not fit is cut at its end, whole in the tool tip.
-  // A wrapping label needs a few pixels beyond its line's width to keep it on one line.
   const auto oneLine = [](const QLabel* other) {
     return std::max(other->minimumWidth(), other->sizeHint().width() + 4);
   };
@@ -98,7 +110,6 @@ void StatusBar::ShowNote(int panel, const QString& text) {
     if (other && other != l) room -= oneLine(other) + bar_->layout()->spacing();
   const int margins = l->contentsMargins().left() + l->contentsMargins().right() + 2 * l->margin() + 4;
   const int wide = l->fontMetrics().horizontalAdvance(text) + margins;
-  l->setWordWrap(false);
   const auto fit = [&] {
     const int width = std::clamp(wide, widthBeforeNote_, std::max(room, widthBeforeNote_));
     const bool cut = wide > room && room > margins;

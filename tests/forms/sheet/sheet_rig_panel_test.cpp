@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QLocalSocket>
 #include <QMenuBar>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 
 #include "core/SettingsStore.h"
@@ -242,11 +244,20 @@ TEST_F(SheetRigPanel, RightClickOnABandHeadingPutsTheFt991OnThatBand) {
   EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"BS03;"}));
 }
 
-TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
+TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBarOnOneLine) {
   RigPortState.Rig1.PortName = "COM3";
   CWSHEET& s = sheet();
+  s.Show();
+  QCoreApplication::processEvents();
   EXPECT_EQ(RigPortState.PortOpen, 0);
-  EXPECT_TRUE(s.StatusBar1.PanelText(3).startsWith("RIG Control Port-COM3 は Windows のポートの名前で"));
+  const QString text = s.StatusBar1.PanelText(3);
+  EXPECT_TRUE(text.startsWith("RIG Control Port-COM3 は Windows のポートの名前で"));
+  // The bar keeps one line's height; what the panel cannot show is in its tool tip.
+  QLabel* panel = s.StatusBar1.widget()->findChildren<QLabel*>().at(2);
+  EXPECT_LT(panel->contentsRect().height(), 2 * panel->fontMetrics().lineSpacing());
+  QHelpEvent hover(QEvent::ToolTip, panel->rect().center(), panel->mapToGlobal(panel->rect().center()));
+  QCoreApplication::sendEvent(panel, &hover);
+  EXPECT_EQ(QToolTip::text(), text);
 }
 
 TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
