@@ -6,36 +6,38 @@ namespace {
 
 constexpr char kSeparator[] = " > ";
 
-// A trial open of the link's own port would break the lock it holds (the serial library takes a lock
-// held for long as stale) and, for root, open the line a second time.
-ComPortEntry entryOf(const QString& name) {
+// The link's port is not tried while the link holds it: a second open (which root is allowed) would
+// disturb the line. Closed for a while, it is this program's unless another program took it meanwhile.
+ComPortEntry entryOf(const QString& name, const QString& linkPort) {
+  if (linkPort.isEmpty() || !SameSerialDevice(name, linkPort)) return {name, ProbeSerialPort(name)};
   if (RigPortState.PortOpen == 1 && SameSerialDevice(name, RigPortState.PortName)) return {name, {}, true};
-  return {name, ProbeSerialPort(name)};
+  const SerialProbe p = ProbeSerialPort(name);
+  return {name, p, p.opened};
 }
 
 }  // namespace
 
-std::vector<ComPortEntry> ComPortList(const QStringList& given) {
+std::vector<ComPortEntry> ComPortList(const QStringList& given, const QString& linkPort) {
   std::vector<ComPortEntry> list;
   QStringList seen;
   for (const QString& name : SerialDeviceNames()) {
     if (seen.contains(name)) continue;
     seen << name;
-    const ComPortEntry e = entryOf(name);
+    const ComPortEntry e = entryOf(name, linkPort);
     // Device nodes without hardware behind them (most ttyS*) are left out.
-    if (e.HeldHere || e.Probe.opened || e.Probe.InUse() || e.Probe.denied) list.push_back(e);
+    if (e.Ours || e.Probe.opened || e.Probe.InUse() || e.Probe.denied) list.push_back(e);
   }
   for (const QString& raw : given) {
     const QString name = raw.trimmed();
     if (name.isEmpty() || name == "NONE" || seen.contains(name)) continue;
     seen << name;
-    list.push_back(entryOf(name));
+    list.push_back(entryOf(name, linkPort));
   }
   return list;
 }
 
 QString ComPortItemText(const ComPortEntry& e) {
-  const char* state = e.HeldHere           ? "このプログラムで使用中"
+  const char* state = e.Ours               ? "このプログラムで使用中"
                       : e.Probe.opened     ? "使用可能"
                       : e.Probe.InUse()    ? "他で使用中"
                       : e.Probe.denied     ? "権限がありません"

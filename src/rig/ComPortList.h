@@ -11,13 +11,14 @@
 struct ComPortEntry {
   QString Name;
   SerialProbe Probe;
-  bool HeldHere = false;  // the CAT link has it open: not tried
+  bool Ours = false;  // the CAT link's port, held by it or free for it to open again
 };
 
 // Every serial device of this machine that is free, in use or barred to this user, then each of `given` (the
-// ports in the settings, names typed) whatever its state; each name once. The CAT link's own port is listed
-// as this program's and is never tried, so the link keeps it and its lock.
-std::vector<ComPortEntry> ComPortList(const QStringList& given);
+// ports in the settings, names typed) whatever its state; each name once. `linkPort` is the CAT link's port
+// (held now, or closed only while the settings are changed): listed as this program's, and never tried while
+// the link holds it, so the link keeps it and its lock.
+std::vector<ComPortEntry> ComPortList(const QStringList& given, const QString& linkPort = {});
 
 // The list item: name & " > 使用可能", " > このプログラムで使用中", " > 他で使用中", " > 権限がありません",
 // " > シリアルポートではありません", " > 見つかりません" or " > 開けません".

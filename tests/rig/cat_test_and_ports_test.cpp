@@ -156,7 +156,7 @@ TEST_F(PortList, PtyShowsFreeThenInUseAndTheLinkKeepsWorking) {
   ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
   lock.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
   lock.close();
-  const std::vector<ComPortEntry> listed = ComPortList({rig->PortName()});
+  const std::vector<ComPortEntry> listed = ComPortList({rig->PortName()}, RigPortState.PortName);
   EXPECT_EQ(ComPortItemText(listed.back()), rig->PortName() + " > このプログラムで使用中");
   EXPECT_TRUE(lock.exists());
   RigPoll();

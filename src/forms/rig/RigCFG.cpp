@@ -297,7 +297,10 @@ void RigCFG::Text5_KeyPress(int& k) {
 void RigCFG::ListPorts(int target) {
   List1.Clear();
   ComListTarget = target;
-  for (const ComPortEntry& e : ComPortList({keys.Port, keys.Port2})) List1.AddItem(ComPortItemText(e));
+  // The link's port: held now, or closed for this dialog while the sheet is open, which opens it again.
+  const RigPortStateData& s = RigPortState;
+  const QString linkPort = s.PortOpen == 1 || SheetTally.SheetOpen == 1 ? s.PortName : QString();
+  for (const ComPortEntry& e : ComPortList({keys.Port, keys.Port2}, linkPort)) List1.AddItem(ComPortItemText(e));
   // The frame ends inside the dialog at its height now, its CLOSE button in sight.
   const int top = target == 1 ? 1560 : 4920;
   const int height = std::clamp(ScaleHeight() - top - 60, 1200, kListFrameHeight);

@@ -309,6 +309,21 @@ TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
   UnloadForm<RigCFG>();
 }
 
+TEST_F(SheetRigPanel, ThePortListShowsTheRigsPortAsThisProgramsWhileItsSettingsAreOpen) {
+  WriteIni("RIG_CON_CFG", "RIGCOMCONT", icom.PortName());
+  WriteIni("RIG_CON_CFG", "RIG_TYPE", "ICOM");
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Activate(s);
+  Choose(s, s.RigSel, &s.openRCONcfg);  // the port closed while its settings are open
+  RigCFG& d = Form<RigCFG>();
+  Operator::Click(d.Command1);
+  QStringList items;
+  for (int i = 0; i < d.List1.ListCount(); ++i) items << d.List1.List(i);
+  EXPECT_TRUE(items.contains(icom.PortName() + " > このプログラムで使用中")) << items.join(" | ").toStdString();
+  UnloadForm<RigCFG>();
+}
+
 TEST_F(SheetRigPanel, ClosingTheRigSettingsAdjustsTheSheetsRigControls) {
   CWSHEET& s = sheet();
   WriteIni("RIG_CON_CFG", "RIG_TYPE", "KENWOOD");
