@@ -6,11 +6,11 @@ namespace {
 
 constexpr char kSeparator[] = " > ";
 
-// The link's port is not tried while the link holds it: a second open (which root is allowed) would
-// disturb the line. Closed for a while, it is this program's unless another program took it meanwhile.
+// A trial open tells only that a port is taken, not by whom: the link's port is this program's while the
+// link holds it (not tried), and while it is closed for a while unless another program took it meanwhile.
 ComPortEntry entryOf(const QString& name, const QString& linkPort) {
   if (linkPort.isEmpty() || !SameSerialDevice(name, linkPort)) return {name, ProbeSerialPort(name)};
-  if (RigPortState.PortOpen == 1 && SameSerialDevice(name, RigPortState.PortName)) return {name, {}, true};
+  if (RigPortState.PortOpen == 1) return {name, {}, true};
   const SerialProbe p = ProbeSerialPort(name);
   return {name, p, p.opened};
 }

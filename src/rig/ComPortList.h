@@ -16,8 +16,8 @@ struct ComPortEntry {
 
 // Every serial device of this machine that is free, in use or barred to this user, then each of `given` (the
 // ports in the settings, names typed) whatever its state; each name once. `linkPort` is the CAT link's port
-// (held now, or closed only while the settings are changed): listed as this program's, and never tried while
-// the link holds it, so the link keeps it and its lock.
+// (held now, or closed only while the settings are changed): listed as this program's, and not tried while
+// the link holds it.
 std::vector<ComPortEntry> ComPortList(const QStringList& given, const QString& linkPort = {});
 
 // The list item: name & " > 使用可能", " > このプログラムで使用中", " > 他で使用中", " > 権限がありません",
