@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
@@ -18,7 +20,7 @@ TEST(BandRules, StandardBandsAndTheirBoundaries) {
   for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
   // A "/" anywhere makes a satellite frequency; texts close to a band but in none of them fit none.
   EXPECT_EQ(BandLabelOf("146.0/", false), "SAT");
-  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.0"})
+  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1"})
     EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
 }
 
@@ -36,10 +38,35 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
   EXPECT_EQ(BandLabelOf("7.0", true), "7");
 }
 
+TEST(BandRules, AFrequencyCountsOnTheBandItsValueLiesInAsTheAdifExportPutsIt) {
+  // Standard set, extended set; "" for no band.
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"146.500", "144", "144"}, {"148", "144", "144"},     {"10368", "", "10G"}, {"10G", "", "10G"},
+      {"10.368G", "", "10G"},    {"24G", "", "24G"},        {"24048", "", "24G"}, {"47G", "", "47G"},
+      {"77G", "", "77G"},        {"70.2", "", ""},          {"54.5", "", ""},     {"4.0", "3.5", "3.5"},
+      // The value in no band, or no value: the first characters as ever.
+      {"*10", "", "10G"},        {"0.1", "", "135K"},       {"1.9", "1.9", "1.9"}, {"145.00", "144", "144"},
+      {"1295", "1200", "1200"},  {"10.171", "10", "10"},    {"1440", "144", "144"}, {"14,074", "14", "14"},
+      {"1.2G", "1.9", "1.9"},    {"135K", "", ""},          {"146.0/435", "SAT", "SAT"}};
+  for (const auto& [freq, standard, extended] : cases) {
+    EXPECT_EQ(BandLabelOf(freq, false), standard) << freq;
+    EXPECT_EQ(BandLabelOf(freq, true), extended) << freq;
+  }
+  // What the set has no band for is reported, as any frequency of no band.
+  TempHome home;
+  Settings.DataFolder = home.path();
+  Settings.ExtendedBandSet = 0;
+  Qso.QsoRecNo = 5;
+  Qso.QsoFreq = "10368";
+  FreqToBand();
+  EXPECT_EQ(Qso.QsoBand, "    ");
+  EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")), QString::fromUtf8("\"交信番号=5 の交信周波数=10368 は無効です\"\r\n"));
+}
+
 TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {
   // Every text of up to four characters from those the rules look at, and some beyond.
   const QByteArray chars = QByteArray("0123456789./* A~") + char(0x7F);
-  std::vector<QByteArray> texts = {"", "9999", "99999", "999"};
+  std::vector<QByteArray> texts = {"", "9999", "99999", "999", "146.500", "10368", "24048.1", "77G", "70.2", "0.4750"};
   for (char a : chars) {
     texts.push_back(QByteArray(1, a));
     for (char b : chars) {
