@@ -100,10 +100,12 @@ const QHash<QString, AdifMode>& knownModes() {
   return known;
 }
 
-// ADIF's band of one of the program's band labels; "" for any other text.
+// ADIF's band of one of the program's band labels, also as the frequency list stores those from 10 GHz
+// up ("*10"); "" for any other text.
 QString countedBand(const QString& label) {
+  const QString name = label.startsWith(u'*') ? label.mid(1) + u'G' : label;
   for (const BandEdge& b : BandEdges())
-    if (*b.label && label.compare(QLatin1String(b.label), Qt::CaseInsensitive) == 0) return QString::fromLatin1(b.adif);
+    if (*b.label && name.compare(QLatin1String(b.label), Qt::CaseInsensitive) == 0) return QString::fromLatin1(b.adif);
   return {};
 }
 
@@ -111,7 +113,7 @@ QString countedBand(const QString& label) {
 
 AdifFreq AdifFrequency(const QString& logged) {
   const QString text = logged.trimmed();
-  // A band logged by its label ("7", "1200", "10G", "135K") is no frequency: BAND alone goes out.
+  // A band logged by its label ("7", "1200", "10G", "*10", "135K") is no frequency: BAND alone goes out.
   if (QString band = countedBand(text); !band.isEmpty()) return {QString(), band};
   QString t = text;
   if (const qsizetype slash = t.indexOf(u'/'); slash >= 0) t = t.left(slash).trimmed();
