@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
@@ -16,18 +14,22 @@ TEST(BandRules, StandardBandsAndTheirBoundaries) {
       {"50.100", "50"},   {"54.000", "50"},     {"145.000", "144"}, {"144.100", "144"}, {"433.000", "430"},
       {"1295.0", "1200"}, {"2400.100", "2400"}, {"2450.0", "2400"}, {"5760.1", "5600"}, {"435/145", "SAT"},
       {"9999", "SAT"},
+      // A value within a band's edges counts there, whatever its first characters; any other text by them.
+      {"146.500", "144"}, {"148", "144"},       {"4.0", "3.5"},     {"10.171", "10"},   {"1440", "144"},
+      {"14,074", "14"},   {"1.2G", "1.9"},
   };
   for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
   // A "/" anywhere makes a satellite frequency; texts close to a band but in none of them fit none.
   EXPECT_EQ(BandLabelOf("146.0/", false), "SAT");
-  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1"})
+  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1", "70.2", "54.5", "135K"})
     EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
 }
 
 TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
   const std::pair<const char*, const char*> cases[] = {
-      {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"},
-      {"*24.048", "24G"}, {"*47.088", "47G"}, {"*77.500", "77G"},
+      {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"}, {"*24.048", "24G"}, {"*47.088", "47G"},
+      {"*77.500", "77G"}, {"10368", "10G"},   {"10G", "10G"},     {"10.368G", "10G"}, {"24G", "24G"},
+      {"24048", "24G"},   {"47G", "47G"},     {"77G", "77G"},     {"*10", "10G"},     {"0.1", "135K"},
   };
   for (const auto& [freq, band] : cases) {
     EXPECT_EQ(BandLabelOf(freq, true), band) << freq;
@@ -36,31 +38,6 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
   EXPECT_EQ(BandLabelOf("0.9", true), "");
   // "7" wins before everything, in both sets.
   EXPECT_EQ(BandLabelOf("7.0", true), "7");
-}
-
-TEST(BandRules, AFrequencyCountsOnTheBandItsValueLiesInAsTheAdifExportPutsIt) {
-  // Standard set, extended set; "" for no band.
-  const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"146.500", "144", "144"}, {"148", "144", "144"},     {"10368", "", "10G"}, {"10G", "", "10G"},
-      {"10.368G", "", "10G"},    {"24G", "", "24G"},        {"24048", "", "24G"}, {"47G", "", "47G"},
-      {"77G", "", "77G"},        {"70.2", "", ""},          {"54.5", "", ""},     {"4.0", "3.5", "3.5"},
-      // The value in no band, or no value: the first characters as ever.
-      {"*10", "", "10G"},        {"0.1", "", "135K"},       {"1.9", "1.9", "1.9"}, {"145.00", "144", "144"},
-      {"1295", "1200", "1200"},  {"10.171", "10", "10"},    {"1440", "144", "144"}, {"14,074", "14", "14"},
-      {"1.2G", "1.9", "1.9"},    {"135K", "", ""},          {"146.0/435", "SAT", "SAT"}};
-  for (const auto& [freq, standard, extended] : cases) {
-    EXPECT_EQ(BandLabelOf(freq, false), standard) << freq;
-    EXPECT_EQ(BandLabelOf(freq, true), extended) << freq;
-  }
-  // What the set has no band for is reported, as any frequency of no band.
-  TempHome home;
-  Settings.DataFolder = home.path();
-  Settings.ExtendedBandSet = 0;
-  Qso.QsoRecNo = 5;
-  Qso.QsoFreq = "10368";
-  FreqToBand();
-  EXPECT_EQ(Qso.QsoBand, "    ");
-  EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")), QString::fromUtf8("\"交信番号=5 の交信周波数=10368 は無効です\"\r\n"));
 }
 
 TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {

@@ -239,10 +239,10 @@ TEST_F(AwardSheets_, WasaAsksFirstAndDxccListsEntities) {
 
 TEST_F(AwardSheets_, ALocatorOrDxccScanThatNoQsoPassesSaysSoAndOpensNoSheet) {
   top->Show();
-  Operator::DoubleClick(top->Text7);
-  Operator::Type("20261209");
-  Operator::DoubleClick(top->Text8);
-  Operator::Type("20261209");
+  for (TextBox* box : {&top->Text7, &top->Text8}) {
+    Operator::DoubleClick(*box);
+    Operator::Type("20261209");
+  }
   for (int box = 0; box < 5; ++box) boxes.Answer(vbOK);  // four sayings and WASA's question
   for (Menu* menu : {&top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC}) {
     menu->Trigger();
