@@ -1,13 +1,16 @@
 // The core readers on large logs: every record of a 1,000,000-QSO log through ReadQsoBasic at the
-// progress sheet's depth, and the sample code master into the master table.
+// progress sheet's depth, the sample code master into the master table, and the band of a frequency
+// field as the whole-log reading takes it.
 #include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
+#include <cstring>
 
 #include "core/HamlogAccess.h"
 #include "core/MasterList.h"
 #include "core/MasterTable.h"
 #include "core/QsoFields.h"
+#include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "hamlogdb/hamlogdb.h"
 
@@ -56,6 +59,17 @@ void BM_LoadSampleMaster(benchmark::State& state) {
   state.counters["rows"] = rows;
 }
 BENCHMARK(BM_LoadSampleMaster)->Unit(benchmark::kMillisecond);
+
+void BM_BandOfFrequencyField(benchmark::State& state) {
+  const char* const freqs[] = {"7.025", "14.074", "21.010", "145.000", "433.000", "1295.0", "3.535",
+                               "50.150", "28.500", "10.120", "1.910", "*10.241", "18.100", "435/145"};
+  for (auto _ : state)
+    for (const char* f : freqs)
+      benchmark::DoNotOptimize(
+          BandIndexOfAscii(reinterpret_cast<const unsigned char*>(f), int(std::strlen(f)), std::strchr(f, '/')));
+  state.SetItemsProcessed(state.iterations() * int64_t(std::size(freqs)));
+}
+BENCHMARK(BM_BandOfFrequencyField);
 
 }  // namespace
 

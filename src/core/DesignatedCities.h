@@ -1,7 +1,7 @@
 #pragma once
-// The designated cities (cities divided into wards from a given day on), read at start-up from
-// "政令指定都市定義.txt" in the program folder. From its first day a city's QSOs count by ward and
-// no longer for the city itself.
+// The designated cities (cities divided into wards from a given day on), read at start-up and at each
+// reading from "政令指定都市定義.txt" in the program folder. From its first day a city's QSOs count by
+// ward and no longer for the city itself.
 //
 // File: one definition a line, "name,JCC code,yyyymmdd"; lines whose first non-blank character is
 // "#" are comments. Every other line, a blank one included, is a data line and must hold exactly two

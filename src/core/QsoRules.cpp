@@ -7,6 +7,7 @@
 #include "core/QsoFields.h"
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/band_edges.h"
 #include "platform/paths.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/shell.h"
@@ -29,10 +30,11 @@ enum Band { None, Sat, B7, B10, B35, B19, B50, B144, B14, B18, B21, B2400, B24, 
 char16_t unit(QChar c) { return c.unicode(); }
 char16_t unit(unsigned char c) { return c; }
 
-// The first rule that matches wins; the order matters ("7" before everything, "14" vs "144").
-// `F` gives size() and at(i) as UTF-16 code units: a QStringView, or the bytes of an ASCII field.
+// The rule by the first characters. The first that matches wins; the order matters ("7" before
+// everything, "14" vs "144"). `F` gives size() and at(i) as UTF-16 code units: a QStringView, or the
+// bytes of an ASCII field.
 template <class F>
-Band bandOf(const F& f, bool extendedBandSet) {
+Band bandByFirstCharacters(const F& f, bool extendedBandSet) {
   const qsizetype n = f.size();
   auto at = [&](qsizetype i) -> char16_t { return i < n ? unit(f.at(i)) : u'\0'; };
   auto two = [&](char a, char b) { return n >= 2 && at(0) == char16_t(a) && at(1) == char16_t(b); };
@@ -66,12 +68,16 @@ Band bandOf(const F& f, bool extendedBandSet) {
   return None;
 }
 
+const char* const kLabels[BandCount] = {"",    "SAT", "7",   "10",   "3.5",  "1.9",  "50",  "144",
+                                        "14",  "18",  "21",  "2400", "24",   "28",   "430", "1200",
+                                        "5600", "10G", "24G", "47G",  "77G",  "135K", "475K"};
+
 const QString& label(Band b) {
-  static const std::array<QString, BandCount> labels = {
-      padded(""),     padded("SAT"),  padded("7"),   padded("10"),   padded("3.5"), padded("1.9"),
-      padded("50"),   padded("144"),  padded("14"),  padded("18"),   padded("21"),  padded("2400"),
-      padded("24"),   padded("28"),   padded("430"), padded("1200"), padded("5600"), padded("10G"),
-      padded("24G"),  padded("47G"),  padded("77G"), padded("135K"), padded("475K")};
+  static const std::array<QString, BandCount> labels = [] {
+    std::array<QString, BandCount> l;
+    for (int b = 0; b < BandCount; ++b) l[size_t(b)] = padded(kLabels[b]);
+    return l;
+  }();
   return labels[b];
 }
 
@@ -82,8 +88,50 @@ struct AsciiView {
   unsigned char at(qsizetype i) const { return p[i]; }
 };
 
-// The extended set's rules for ASCII text as two table reads, by the first two characters and then
-// by the third, in place of the chain of tests, whose branches a log of mixed bands keeps
+FreqValue valueOf(QStringView f) { return FreqValueOf(f); }
+FreqValue valueOf(const AsciiView& f) {
+  return FreqValueOf(QLatin1StringView(reinterpret_cast<const char*>(f.p), f.n));
+}
+
+// Per band its ADIF band (an index of BandEdges(), -1 for none); per ADIF band its band (None for those
+// the program has none of).
+struct EdgeBands {
+  std::array<int, BandCount> edgeOfBand{};
+  std::array<Band, kBandEdgeCount> bandOfEdge{};
+  EdgeBands() {
+    edgeOfBand.fill(-1);
+    bandOfEdge.fill(None);
+    for (size_t e = 0; e < kBandEdgeCount; ++e)
+      for (int b = 1; b < BandCount; ++b)
+        if (std::strcmp(kLabels[b], BandEdges()[e].label) == 0) {
+          bandOfEdge[e] = Band(b);
+          edgeOfBand[size_t(b)] = int(e);
+        }
+  }
+};
+const EdgeBands kEdgeBands;
+
+// The band whose edges hold the value, in the set in force; for a text whose value lies in no band (or
+// that holds none), `rule`, the band by its first characters.
+Band withValue(const FreqValue& v, Band rule, bool extendedBandSet) {
+  if (v.hz == 0) return rule;
+  // Most QSOs lie in the band their first characters name.
+  if (const int own = kEdgeBands.edgeOfBand[rule]; own >= 0 && BandEdgeHolds(BandEdges()[size_t(own)], v)) return rule;
+  const BandEdge* edge = BandEdgeOf(v);
+  if (!edge) return rule;
+  const Band b = kEdgeBands.bandOfEdge[size_t(edge - BandEdges().data())];
+  return !extendedBandSet && b >= G10 ? None : b;
+}
+
+// A satellite's frequencies and "9999" first; then the value, else the first characters.
+template <class F>
+Band bandOf(const F& f, bool extendedBandSet) {
+  const Band rule = bandByFirstCharacters(f, extendedBandSet);
+  return rule == Sat ? Sat : withValue(valueOf(f), rule, extendedBandSet);
+}
+
+// The extended set's rule by the first characters for ASCII text as two table reads, by the first two
+// characters and then by the third, in place of the chain of tests, whose branches a log of mixed bands keeps
 // mispredicting. A NUL stands for a missing character, as the rules read one there (a trimmed field
 // holds none).
 struct BandTables {
@@ -95,7 +143,7 @@ struct BandTables {
   BandTables() {
     auto band = [](char a, char b, char c) {
       const unsigned char text[3] = {uchar(a), uchar(b), uchar(c)};
-      return uint8_t(bandOf(AsciiView{text, c ? 3 : b ? 2 : a ? 1 : 0}, true));
+      return uint8_t(bandByFirstCharacters(AsciiView{text, c ? 3 : b ? 2 : a ? 1 : 0}, true));
     };
     for (size_t row = 0; row < byThird.size(); ++row) byThird[row].fill(uint8_t(row));
     const char* byThirdToo[] = {"14", "24", "0."};
@@ -126,9 +174,10 @@ int BandIndexOfAscii(const unsigned char* freq, int length) { return bandOf(Asci
 
 int BandIndexOfAscii(const unsigned char* freq, int length, bool slash) {
   if (slash || (length == 4 && std::memcmp(freq, "9999", 4) == 0)) return Sat;
+  const AsciiView f{freq, length};
   const unsigned a = length > 0 ? freq[0] : 0, b = length > 1 ? freq[1] : 0, c = length > 2 ? freq[2] : 0;
-  if ((a | b | c) >= 128) return bandOf(AsciiView{freq, length}, true);
-  return kBandTables.byThird[kBandTables.byTwo[a][b]][c];
+  const Band rule = (a | b | c) >= 128 ? bandByFirstCharacters(f, true) : Band(kBandTables.byThird[kBandTables.byTwo[a][b]][c]);
+  return withValue(valueOf(f), rule, true);
 }
 
 const QString& PaddedBandLabel(int index, bool extendedBandSet) {

@@ -1,68 +1,13 @@
 #include "logbook/AdifValues.h"
 
 #include <QHash>
-#include <array>
 #include <cstdint>
 #include <utility>
 
 #include "core/QsoRules.h"
+#include "platform/hamlog/band_edges.h"
 
 namespace {
-
-// ADIF's band table, edges included, in Hz.
-struct BandEdge {
-  const char* band;
-  int64_t low, high;
-};
-constexpr int64_t kMHz = 1000000;
-constexpr std::array<BandEdge, 33> kBands = {{
-    {"2190m", 135700, 137800},
-    {"630m", 472000, 479000},
-    {"560m", 501000, 504000},
-    {"160m", 1800000, 2000000},
-    {"80m", 3500000, 4000000},
-    {"60m", 5060000, 5450000},
-    {"40m", 7000000, 7300000},
-    {"30m", 10100000, 10150000},
-    {"20m", 14000000, 14350000},
-    {"17m", 18068000, 18168000},
-    {"15m", 21000000, 21450000},
-    {"12m", 24890000, 24990000},
-    {"10m", 28000000, 29700000},
-    {"8m", 40 * kMHz, 45 * kMHz},
-    {"6m", 50 * kMHz, 54 * kMHz},
-    {"5m", 54000001, 69900000},
-    {"4m", 70 * kMHz, 71 * kMHz},
-    {"2m", 144 * kMHz, 148 * kMHz},
-    {"1.25m", 222 * kMHz, 225 * kMHz},
-    {"70cm", 420 * kMHz, 450 * kMHz},
-    {"33cm", 902 * kMHz, 928 * kMHz},
-    {"23cm", 1240 * kMHz, 1300 * kMHz},
-    {"13cm", 2300 * kMHz, 2450 * kMHz},
-    {"9cm", 3300 * kMHz, 3500 * kMHz},
-    {"6cm", 5650 * kMHz, 5925 * kMHz},
-    {"3cm", 10000 * kMHz, 10500 * kMHz},
-    {"1.25cm", 24000 * kMHz, 24250 * kMHz},
-    {"6mm", 47000 * kMHz, 47200 * kMHz},
-    {"4mm", 75500 * kMHz, 81000 * kMHz},
-    {"2.5mm", 119980 * kMHz, 123000 * kMHz},
-    {"2mm", 134000 * kMHz, 149000 * kMHz},
-    {"1mm", 241000 * kMHz, 250000 * kMHz},
-    {"submm", 300000 * kMHz, 7500000 * kMHz},
-}};
-
-// The program's band labels by ADIF's names: what a QSO counts in when its text names a band rather
-// than a frequency within ADIF's edges ("10", "1200", "10G" or "0.135" logged for the band).
-struct CountedBand {
-  const char* label;
-  const char* band;
-};
-constexpr CountedBand kCounted[] = {
-    {"1.9", "160m"},  {"3.5", "80m"},    {"7", "40m"},     {"10", "30m"},  {"14", "20m"},     {"18", "17m"},
-    {"21", "15m"},    {"24", "12m"},     {"28", "10m"},    {"50", "6m"},   {"144", "2m"},     {"430", "70cm"},
-    {"1200", "23cm"}, {"2400", "13cm"},  {"5600", "6cm"},  {"10G", "3cm"}, {"24G", "1.25cm"}, {"47G", "6mm"},
-    {"77G", "4mm"},   {"135K", "2190m"}, {"475K", "630m"},
-};
 
 // ADIF's Mode enumeration (as of kAdifVersion): each MODE with its SUBMODEs, comma-separated. A submode goes out with
 // its mode (PSK250 as PSK + PSK250); the modes ADIF now takes as submodes only (DSTAR, C4FM, JT65B …)
@@ -155,36 +100,12 @@ const QHash<QString, AdifMode>& knownModes() {
   return known;
 }
 
-// A decimal number of digits with at most one point; false for anything else.
-bool isDecimal(const QString& t) {
-  bool digit = false, point = false;
-  for (QChar c : t) {
-    if (c.isDigit() && c.unicode() < 0x80)
-      digit = true;
-    else if (c == u'.' && !point)
-      point = true;
-    else
-      return false;
-  }
-  return digit;
-}
-
-// The decimal text times 10^shift as a whole number, digits beyond it dropped (`beyond` tells whether
-// one of them was not 0); -1 when too large.
-int64_t scaled(const QString& t, int shift, bool& beyond) {
-  const qsizetype dot = t.indexOf(u'.');
-  const QString whole = dot < 0 ? t : t.left(dot);
-  const QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
-  beyond = false;
-  for (qsizetype i = shift; i < fraction.size(); ++i) beyond = beyond || fraction[i] != u'0';
-  if (whole.size() + shift > 17) return -1;
-  return (whole + fraction.leftJustified(shift, u'0', true)).toLongLong();
-}
-
-// ADIF's band of one of the program's band labels; "" for any other text.
+// ADIF's band of one of the program's band labels, also as the frequency list stores those from 10 GHz
+// up ("*10"); "" for any other text.
 QString countedBand(const QString& label) {
-  for (const CountedBand& c : kCounted)
-    if (label.compare(QLatin1String(c.label), Qt::CaseInsensitive) == 0) return QString::fromLatin1(c.band);
+  const QString name = label.startsWith(u'*') ? label.mid(1) + u'G' : label;
+  for (const BandEdge& b : BandEdges())
+    if (*b.label && name.compare(QLatin1String(b.label), Qt::CaseInsensitive) == 0) return QString::fromLatin1(b.adif);
   return {};
 }
 
@@ -192,38 +113,28 @@ QString countedBand(const QString& label) {
 
 AdifFreq AdifFrequency(const QString& logged) {
   const QString text = logged.trimmed();
-  // A band logged by its label ("7", "1200", "10G", "135K") is no frequency: BAND alone goes out.
+  // A band logged by its label ("7", "1200", "10G", "*10", "135K") is no frequency: BAND alone goes out.
   if (QString band = countedBand(text); !band.isEmpty()) return {QString(), band};
   QString t = text;
   if (const qsizetype slash = t.indexOf(u'/'); slash >= 0) t = t.left(slash).trimmed();
   if (t == QLatin1String("9999")) return {};  // HAMLOG's mark of a satellite QSO without a frequency
-  bool ghz = false;
-  if (t.startsWith(u'*')) {
-    ghz = true;
-    t = t.mid(1);
-  } else if (t.endsWith(u'G') || t.endsWith(u'g')) {
-    ghz = true;
-    t.chop(1);
-  }
   AdifFreq f;
-  bool beyond = false;
-  if (const int64_t hz = isDecimal(t) ? scaled(t, ghz ? 9 : 6, beyond) : 0; hz > 0) {
-    if (!ghz) {
-      f.mhz = t;
+  if (const FreqValue v = FreqValueOf(t); v.hz > 0) {
+    const QString number = t.mid(v.from, v.length);
+    if (!v.ghz) {
+      f.mhz = number;
     } else {
       // The point moves three places: 10.368 GHz is 10368 MHz.
-      const qsizetype dot = t.indexOf(u'.');
-      QString whole = dot < 0 ? t : t.left(dot);
-      QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
+      const qsizetype dot = number.indexOf(u'.');
+      QString whole = dot < 0 ? number : number.left(dot);
+      QString fraction = dot < 0 ? QString() : number.mid(dot + 1);
       fraction = fraction.leftJustified(3, u'0');
       whole += fraction.left(3);
       fraction = fraction.mid(3);
       while (whole.size() > 1 && whole.startsWith(u'0')) whole.remove(0, 1);
       f.mhz = fraction.isEmpty() ? whole : whole + u'.' + fraction;
     }
-    // A fraction of a hertz past the upper edge is outside the band ("54.0000005").
-    for (const BandEdge& b : kBands)
-      if (hz >= b.low && (hz < b.high || (hz == b.high && !beyond))) f.band = QString::fromLatin1(b.band);
+    if (const BandEdge* b = BandEdgeOf(v)) f.band = QString::fromLatin1(b->adif);
   }
   // A text that is no frequency within ADIF's edges (another program's label, a number past a band's
   // edge, no number at all) goes out under the band the program counts it in, without FREQ.

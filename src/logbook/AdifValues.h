@@ -8,6 +8,7 @@
 //   AdifFrequency("*10.368")   // {"10368", "3cm"}
 //   AdifFrequency("435/145")   // {"435", "70cm"}: a satellite QSO by its first frequency
 //   AdifFrequency("1200")      // {"", "23cm"}: a band's label is no frequency
+//   AdifFrequency("*10")       // {"", "3cm"}: nor as the frequency list stores it
 //   AdifFrequency("135K")      // {"", "2190m"}
 //   AdifFrequency("54.0000005") // {"", "6m"}: past the band's edge, counted in the band all the same
 //   AdifFrequency("7.02.5")    // {"", "40m"}: no number
@@ -29,7 +30,7 @@ struct AdifFreq {
   QString band;  // BAND: "40m"; "" when the text lies in no band of ADIF's table nor of the program's
 };
 // The frequency as HAMLOG keeps it: MHz ("7.025", "0.1357", "2427"), GHz after "*" or before "G"
-// ("*10.368", "10.368G"), a band's label ("7", "10G", "475K"), two frequencies of a satellite QSO
+// ("*10.368", "10.368G"), a band's label ("7", "10G" or "*10", "475K"), two frequencies of a satellite QSO
 // ("435/145", the first taken), "9999" (none). FREQ goes out only within the edges of the BAND beside
 // it; any other text goes out under the band the progress sheet counts it in, without FREQ. A number
 // in no band at all keeps its FREQ alone (the eQSL file leaves such a QSO out).

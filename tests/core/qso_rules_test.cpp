@@ -14,18 +14,22 @@ TEST(BandRules, StandardBandsAndTheirBoundaries) {
       {"50.100", "50"},   {"54.000", "50"},     {"145.000", "144"}, {"144.100", "144"}, {"433.000", "430"},
       {"1295.0", "1200"}, {"2400.100", "2400"}, {"2450.0", "2400"}, {"5760.1", "5600"}, {"435/145", "SAT"},
       {"9999", "SAT"},
+      // A value within a band's edges counts there, whatever its first characters; any other text by them.
+      {"146.500", "144"}, {"148", "144"},       {"4.0", "3.5"},     {"10.171", "10"},   {"1440", "144"},
+      {"14,074", "14"},   {"1.2G", "1.9"},
   };
   for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
   // A "/" anywhere makes a satellite frequency; texts close to a band but in none of them fit none.
   EXPECT_EQ(BandLabelOf("146.0/", false), "SAT");
-  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.0"})
+  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1", "70.2", "54.5", "135K"})
     EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
 }
 
 TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
   const std::pair<const char*, const char*> cases[] = {
-      {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"},
-      {"*24.048", "24G"}, {"*47.088", "47G"}, {"*77.500", "77G"},
+      {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"}, {"*24.048", "24G"}, {"*47.088", "47G"},
+      {"*77.500", "77G"}, {"10368", "10G"},   {"10G", "10G"},     {"10.368G", "10G"}, {"24G", "24G"},
+      {"24048", "24G"},   {"47G", "47G"},     {"77G", "77G"},     {"*10", "10G"},     {"0.1", "135K"},
   };
   for (const auto& [freq, band] : cases) {
     EXPECT_EQ(BandLabelOf(freq, true), band) << freq;
@@ -39,7 +43,7 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
 TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {
   // Every text of up to four characters from those the rules look at, and some beyond.
   const QByteArray chars = QByteArray("0123456789./* A~") + char(0x7F);
-  std::vector<QByteArray> texts = {"", "9999", "99999", "999"};
+  std::vector<QByteArray> texts = {"", "9999", "99999", "999", "146.500", "10368", "24048.1", "77G", "70.2", "0.4750"};
   for (char a : chars) {
     texts.push_back(QByteArray(1, a));
     for (char b : chars) {

@@ -49,7 +49,7 @@ const char* const kJapaneseCalls[] = {"JA1AAA", "JA2BBB", "JH1RSQ", "JA3CCC"};
 // A gun and its towns often: the marks of a gun come from the lines of all of them.
 const char* const kCodes[] = {"1001",   "1002",   "100105", "110101", "25002",
                               "25002A", "25002B", "25002C", "501A"};
-const char* const kBands[] = {"7.015", "14.025", "21.030", "435.00"};
+const char* const kBands[] = {"7.015", "14.025", "21.030", "435.00", "146.500", "10368"};
 const char* const kGrids[] = {"PM95", "QM05", "PM74AB", "FN31", "QF56", "PM53XX", ""};
 const char* const kStations[] = {"□10001", "□20001", ""};
 const QStringList kAwards = {"square", "subsquare", "wasa", "dxcc", "member", "roadside"};

@@ -11,9 +11,10 @@ CtyCsv::CtyCsv(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return;
   static const QRegularExpression overrides(R"([\(\[<{~].*$)");
+  std::vector<CtyEntity> wae;  // WAE-only rows: their whole calls are their DXCC entity's
   while (!f.atEnd()) {
     const QStringList row = QString::fromLatin1(f.readLine()).trimmed().split(',');
-    if (row.size() < 10 || row[0].startsWith('*')) continue;
+    if (row.size() < 10) continue;
     CtyEntity e{row[0], row[1], row[2].toInt(), -row[8].toDouble(), {}, {}};
     for (QString item : row[9].chopped(row[9].endsWith(';') ? 1 : 0).split(' ', Qt::SkipEmptyParts)) {
       const bool whole = item.startsWith('=');
@@ -21,11 +22,19 @@ CtyCsv::CtyCsv(const QString& path) {
       QStringList& list = whole ? e.exact : e.prefixes;
       if (!list.contains(item)) list << item;
     }
-    const int i = int(entities_.size());
-    for (const QString& p : e.prefixes) byPrefix_.insert(p, i);
-    for (const QString& c : e.exact)
+    (row[0].startsWith('*') ? wae : entities_).push_back(std::move(e));
+  }
+  for (const CtyEntity& w : wae)
+    for (CtyEntity& e : entities_)
+      if (e.adif == w.adif) {
+        for (const QString& c : w.exact)
+          if (!e.exact.contains(c)) e.exact << c;
+        break;
+      }
+  for (int i = 0; i < int(entities_.size()); ++i) {
+    for (const QString& p : entities_[i].prefixes) byPrefix_.insert(p, i);
+    for (const QString& c : entities_[i].exact)
       if (!byCall_.contains(c)) byCall_.insert(c, i);
-    entities_.push_back(std::move(e));
   }
 }
 

@@ -19,7 +19,8 @@ struct CtyEntity {
 
 class CtyCsv {
  public:
-  // The WAE-only rows ("*") are left out; an unreadable file gives no entities.
+  // The WAE-only rows ("*") are no entities: their whole calls are those of the entity of their ADIF
+  // number; an unreadable file gives no entities.
   explicit CtyCsv(const QString& path = QStringLiteral(ORBEX_CTY_CSV));
   const std::vector<CtyEntity>& Entities() const { return entities_; }
   // The entity of the longest prefix that begins `text`; -1 for none.

@@ -49,12 +49,17 @@ def _bare(item):
 
 
 def read_cty(path):
-    """DXCC entities of cty.csv in file order (WAE-only rows left out): prefix, name, ADIF number,
-    continent, zones, position, UTC offset, the prefixes and the whole calls listed with "="."""
-    entities = []
+    """DXCC entities of cty.csv in file order: prefix, name, ADIF number, continent, zones, position,
+    UTC offset, the prefixes and the whole calls listed with "=". A WAE-only row ("*IT9" Sicily) is no
+    entity of its own: its whole calls ("=IT9CKA/CA") are those of the DXCC entity of its ADIF number
+    (Italy); its prefixes lie under that entity's already ("I")."""
+    entities, wae = [], []
     with open(path, encoding="ascii") as f:
         for row in csv.reader(f):
-            if not row or row[0].startswith("*"):
+            if not row:
+                continue
+            if row[0].startswith("*"):
+                wae.append(row)
                 continue
             prefixes, exact, zones_cq, zones_itu = [], [], set(), set()
             for item in row[9].rstrip(";").split():
@@ -76,6 +81,15 @@ def read_cty(path):
                 "cq_all": sorted(zones_cq | {int(row[4])}),
                 "itu_all": sorted(zones_itu | {int(row[5])}),
             })
+    by_adif = {}
+    for e in entities:
+        by_adif.setdefault(e["adif"], e)
+    for row in wae:
+        e = by_adif.get(int(row[2]))
+        if e is None:
+            continue
+        calls = [_bare(item[1:]) for item in row[9].rstrip(";").split() if item.startswith("=")]
+        e["exact"] = list(dict.fromkeys(e["exact"] + calls))
     return entities
 
 

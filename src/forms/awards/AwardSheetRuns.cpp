@@ -32,6 +32,15 @@ constexpr int kPumpMs = 50;
 
 bool extendedSet() { return Settings.ExtendedBandSet == 1; }
 
+// Said when no QSO passes the scan of a sheet kind (2 .. 4 the locator sheets, 5 DXCC); the start
+// window stays, for other conditions.
+void tellNothingPassed(int kind) {
+  const ReadConditionsState& c = ReadConditions;
+  MsgBox(QStringLiteral("抽出条件 (期間 %1～%2%3、モード %4、除外するQSL区分) に合う、QSL の届いた%5QSO がありません。")
+             .arg(c.StartDate, c.EndDate, kind == 5 ? QString() : QStringLiteral(" のうち 1985/01/01 以降"), c.SelMode,
+                  kind == 2 || kind == 3 ? QStringLiteral("国内局との ") : QStringLiteral(" ")));
+}
+
 struct ColumnLook {
   int width;
   int alignment;
@@ -264,6 +273,7 @@ void selectLocatorSheet(int kind) {
   const TableScan outcome = MakeGridTable(kind, Hamlog.HdbRecordCount);
   if (outcome != TableScan::Found) {
     top.EndReading();
+    if (outcome == TableScan::NothingFound) tellNothingPassed(kind);
     return;
   }
   top.SetMousePointer(vbDefault);
@@ -360,18 +370,23 @@ void ShowDxccSheet() {
   top.Label11.setText(QString::number(Hamlog.HdbRecordCount));
   DoEvents();
   SizeDxccTable(extendedSet());
-  [&top] {
-    if (top.CheckHamlogReady() == 1) return;
+  const bool nothingPassed = [&top] {
+    if (top.CheckHamlogReady() == 1) return false;
     top.BeginReading();
     Hamlog.LastResult = LoadMasterList(MasterList.MasterRecLen);
     if (MasterList.FirstDxRow == 0) {
       top.EndReading();
       MsgBox(QStringLiteral("DXマスターがありません"));
-      return;
+      return false;
     }
     TakeDxEntityNames(MasterList.FirstDxRow, Hamlog.LastResult);
-    MakeDXCCTable(Hamlog.HdbRecordCount);
+    const TableScan outcome = MakeDXCCTable(Hamlog.HdbRecordCount);
     top.EndReading();
+    return outcome == TableScan::NothingFound;
   }();
+  if (nothingPassed) {
+    tellNothingPassed(5);
+    return;
+  }
   openSheet();  // also after a failed scan: an empty sheet
 }

@@ -27,6 +27,8 @@ void CWSHEET::Text3_Change() {
   const QString text = Text3.text();
   if (LogWindowState.StoredRecordShown == 1) return;
   if (text.isEmpty()) {
+    // No call gives no entity: the candidates of the call before go as for any such call.
+    DXCCLookUpCall(QString());
     dropCallBoxCode();
     return;
   }

@@ -260,7 +260,7 @@ TextBox& ORBTOP::categoryBox(int box) {
 void ORBTOP::Form_Load() {
   installHooks();
   Settings.HelpFilePath = JoinPath(ProgramFolder(), "help");
-  if (!loadDesignatedCities()) return;
+  if (!loadDesignatedCities(true)) return;
   if (const QString encoding = IniForeignEncoding(); !encoding.isEmpty()) {
     // Read as it is, a Japanese path comes out garbled and the settings look incomplete.
     endProgramWithMessage(IniFilePath() + " は " + encoding + " で保存されています。" + vbCrLf +
@@ -343,29 +343,30 @@ void ORBTOP::installHooks() {
   };
 }
 
-// False when the definitions are unusable: the operator was told and the program ends.
-bool ORBTOP::loadDesignatedCities() {
+// The definitions as the file holds them now. False when they are unusable: the operator was told, and
+// at the start the program ends; at a reading the reading does not start and the definitions before stay.
+bool ORBTOP::loadDesignatedCities(bool atStart) {
+  const DesignatedCityDefState before = DesignatedCityDef;
   const int32_t definitions = LoadDesignatedCityDef(BadDefinitionLine);
-  if (definitions == 0) {
-    endProgramWithMessage(
-        "政令指定都市定義ファイル (政令指定都市定義.txt) が存在しないか書式が正しくありません" + vbCrLf +
-        "この先進めませんので終了します");
+  const QString file = "政令指定都市定義ファイル (政令指定都市定義.txt) ";
+  QString why;
+  if (definitions == 0)
+    why = file + "が存在しないか書式が正しくありません";
+  else if (definitions == -2)
+    why = file + "は " + DesignatedCityDef.FileEncoding + " で保存されています。" + vbCrLf +
+          "Windows-31J (Shift_JIS) で保存して下さい (このままでは市名が化けます)。";
+  else if (definitions == -1)
+    why = file + "の " + QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + vbCrLf +
+          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。";
+  if (why.isEmpty()) return true;
+  if (atStart) {
+    endProgramWithMessage(definitions == -1 ? why : why + vbCrLf + "この先進めませんので終了します");
     return false;
   }
-  if (definitions == -2) {
-    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) は " + DesignatedCityDef.FileEncoding +
-                          " で保存されています。" + vbCrLf +
-                          "Windows-31J (Shift_JIS) で保存して下さい (このままでは市名が化けます)。" + vbCrLf +
-                          "この先進めませんので終了します");
-    return false;
-  }
-  if (definitions == -1) {
-    endProgramWithMessage("政令指定都市定義ファイル (政令指定都市定義.txt) の " +
-                          QString::number(BadDefinitionLine) + " 行目(コメント行は除く)が異常です" + vbCrLf +
-                          "市名,ＪＣＣコード,発足日(yyyymmdd) が正しく区切られているか確認下さい。");
-    return false;
-  }
-  return true;
+  DesignatedCityDef = before;
+  MsgBox(why + vbCrLf + "読み込みを始めませんでした。直してから「読み込み開始」を押して下さい。",
+         vbOKOnly | vbExclamation, kTitle);
+  return false;
 }
 
 void ORBTOP::showDatabase() {
@@ -921,6 +922,8 @@ void ORBTOP::Command1_Click() {
     MsgBox("Digitalモードの内訳設定がありません" + vbCrLf + "「環境設定」から選択設定下さい。");
     return;
   }
+  // Edited while the program runs, they count from this reading on.
+  if (!loadDesignatedCities(false)) return;
   for (const QString& path :
        {JoinPath(ProgramFolder(), "DMYMST.txt"), JoinPath(ProgramFolder(), "DMYSBMST.txt"),
         JoinPath(Settings.DataFolder, "FreqError_Report.txt")})

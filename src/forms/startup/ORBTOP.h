@@ -149,7 +149,7 @@ class ORBTOP : public VbForm {
   void buildLayout();
   void wireHandlers();
   void installHooks();
-  bool loadDesignatedCities();
+  bool loadDesignatedCities(bool atStart);
   void showDatabase();
   void checkDatabaseFile();
   void resetSharedFlags();

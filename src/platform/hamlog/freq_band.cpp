@@ -1,5 +1,9 @@
-// FreqPCheck: band numbers by the first characters of the frequency text, the rules the band labels
-// follow as well, so that a QSO marked on a band is found again under that band's number.
+// FreqPCheck: band numbers by the value of the frequency text where it lies in a band, else by its
+// first characters, the rules the band labels follow as well, so that a QSO marked on a band is found
+// again under that band's number.
+#include <cstring>
+
+#include "platform/hamlog/band_edges.h"
 #include "platform/hamlog/hamlog.h"
 
 namespace {
@@ -30,11 +34,22 @@ enum Band : int32_t {
   BNone = -1
 };
 
+// The number of a band label; BNone for "" (a band the program has none of).
+int32_t bandOfLabel(const char* label) {
+  static const char* const kLabels[] = {"1.9",  "3.5",  "7",    "10",  "14",   "18",   "21",   "24",
+                                        "28",   "50",   "144",  "430", "1200", "2400", "5600", "SAT",
+                                        "135K", "475K", "10G",  "24G", "47G",  "77G"};
+  for (int32_t i = 0; i < int32_t(std::size(kLabels)); ++i)
+    if (std::strcmp(kLabels[i], label) == 0) return i;
+  return BNone;
+}
+
 }  // namespace
 
 int32_t FreqPCheck(const QString& freq) {
   const QString f = freq.trimmed();
   if (f == QLatin1String("9999") || f.contains('/')) return BSat;
+  if (const BandEdge* edge = BandEdgeOf(FreqValueOf(f))) return bandOfLabel(edge->label);
   if (f.startsWith('7')) return B7;
   const QString two = f.left(2);
   const QChar third = f.size() > 2 ? f.at(2) : QChar();

@@ -170,8 +170,10 @@ int32_t QSL_Send(ThwRecord& thw, int32_t recNo, int32_t mark, const PickedQso* p
 // Band number of a frequency text in MHz, in the order of the progress sheet's band columns:
 // 0 1.9, 1 3.5, 2 7, 3 10, 4 14, 5 18, 6 21, 7 24, 8 28, 9 50, 10 144, 11 430, 12 1200, 13 2400,
 // 14 5600, 15 satellite, then 16 135 kHz, 17 475 kHz, 18 10 GHz, 19 24 GHz, 20 47 GHz, 21 77 GHz;
-// -1 for a text that fits no band. The same first-characters rules as the band labels ("7" anything
-// starting with 7, "/" or "9999" satellite, "*1" 10 GHz and so on), so a marked cell finds its QSOs.
+// -1 for a text that fits no band. The same rules as the band labels, so a marked cell finds its QSOs:
+// "/" or "9999" satellite; a value within a band's edges (band_edges.h) that band ("146.500" 144 MHz,
+// "10368" and "10G" 10 GHz), or none where the program has no such band ("70.2"); any other text by its
+// first characters ("7" anything starting with 7, "*1" 10 GHz, "10.171" 10 MHz and so on).
 int32_t FreqPCheck(const QString& freq);
 // 0x54000: hexadecimal digits 54000, version 5.40.
 int32_t GetThdllVersion();

@@ -237,6 +237,24 @@ TEST_F(AwardSheets_, WasaAsksFirstAndDxccListsEntities) {
             QStringList({" 501          W1AW          1993-05-01    14            SSB"}));
 }
 
+TEST_F(AwardSheets_, ALocatorOrDxccScanThatNoQsoPassesSaysSoAndOpensNoSheet) {
+  top->Show();
+  for (TextBox* box : {&top->Text7, &top->Text8}) {
+    Operator::DoubleClick(*box);
+    Operator::Type("20261209");
+  }
+  for (int box = 0; box < 5; ++box) boxes.Answer(vbOK);  // four sayings and WASA's question
+  for (Menu* menu : {&top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC}) {
+    menu->Trigger();
+    EXPECT_FALSE(IsLoaded<ACCSheet>());
+    EXPECT_TRUE(top->Command1.isEnabled());
+  }
+  const QString passed = "抽出条件 (期間 20261209～20261209%1、モード MIX、除外するQSL区分) に合う、QSL の届いた%2QSO がありません。";
+  const QString since = " のうち 1985/01/01 以降";
+  EXPECT_EQ(boxes.texts(), QStringList({passed.arg(since, "国内局との "), passed.arg(since, "国内局との "),
+                                        boxes.texts().value(2), passed.arg(since, " "), passed.arg("", " ")}));
+}
+
 // The sheets open scrolled to their end: the last row, the totals row of a locator sheet, is drawn
 // whole, not under the grid's sideways scroll bar.
 TEST_F(AwardSheets_, ALongSheetShowsItsLastMemberAndItsTotalsRow) {

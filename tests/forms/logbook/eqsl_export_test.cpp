@@ -230,6 +230,19 @@ TEST_F(EqslExport, ThePageExportWritesEveryRowAsAFullAdifRecord) {
   EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
+TEST_F(EqslExport, ABandLoggedByItsLabelGoesOutWithoutFreqAndAFrequencyOnItsBand) {
+  AddQsos({LogQso("JA1VAA", "1001", "*10", "CW", "J* ", ""), LogQso("JA1VAB", "1001", "146.500", "FM", "J* ", ""),
+           LogQso("JA1VAC", "1001", "*24.048", "CW", "J* ", "")});
+  LOGDATAVIEW::OpenViewer();
+  files.Choose(home.file("page.ADI"));
+  viewer().LOGtoADIF.Trigger();
+  const AdifFile a = adif(home.file("page.ADI"));
+  ASSERT_EQ(a.records.size(), 3u);
+  QStringList out;
+  for (const auto& r : a.records) out << r.value("BAND") + " " + r.value("FREQ", "-");
+  EXPECT_EQ(out, (QStringList{"3cm -", "2m 146.500", "1.25cm 24048"}));
+}
+
 TEST_F(EqslExport, AShortLogProposesItsOwnRecordRange) {
   Fill(40);
   LOGDATAVIEW::OpenViewer();

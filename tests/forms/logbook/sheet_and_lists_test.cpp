@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/HamlogAccess.h"
+#include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/LOGDATAVIEW.h"
@@ -150,6 +151,28 @@ TEST_F(ListsBesideTheSheet, ReadInDigitalModeARightClickListsTheCellsDigitalQsos
   Operator::ClickCell(g, row, 10, Qt::RightButton);  // 18 MHz
   ASSERT_TRUE(IsLoaded<QSODATA>()) << sheet().Label2.text().toStdString();
   EXPECT_EQ(QString::number(list().Rows()) + list().TextMatrix(1, 1), "2JA1DDD");
+}
+
+TEST_F(ListsBesideTheSheet, AQsoCountsAndIsListedOnTheBandItsFrequencyLiesIn) {
+  log.Add({"JA2AAA,2020/06/01,146.500,FM,10001,J *", "JA2AAB,2020/06/02,148,FM,10001,J  ",
+           "JA2AAC,2020/06/03,10368,FM,10001,J *", "JA2AAD,2020/06/04,10G,FM,10001,J *",
+           "JA2AAE,2020/06/05,24G,FM,10001,J *", "JA2AAF,2020/06/06,77G,FM,10001,J *"});  // 5 .. 10
+  log.Prepare();
+  FlexGrid& g = sheet().MSFlexGrid2;
+  int row = 1;
+  while (row < g.Rows() && g.TextMatrix(row, 1).trimmed() != "10001") ++row;
+  QStringList marks;
+  for (int c = 5; c <= 20; ++c) marks << g.TextMatrix(row, c);
+  EXPECT_EQ(marks.join(','), ",,,,,,,,,,C,,,,,") << "144 MHz alone, not 7, 10, 14 or 24 MHz";
+  sheet().BandView[10].Trigger();  // 144 MHz alone, in view
+  Operator::ClickCell(g, row, 15, Qt::RightButton);
+  ASSERT_TRUE(IsLoaded<QSODATA>()) << sheet().Label2.text().toStdString();
+  EXPECT_EQ(list().Rows(), 3);
+  EXPECT_EQ(list().TextMatrix(1, 1) + " " + list().TextMatrix(2, 1), "JA2AAA JA2AAB");
+  // The standard set has no band above 5.6 GHz: those QSOs are reported.
+  const QString report = FromAnsi(log.home.read("FreqError_Report.txt"));
+  EXPECT_EQ(report.count(QString::fromUtf8("は無効です")), 4);
+  EXPECT_TRUE(report.contains(QString::fromUtf8("交信番号=7 の交信周波数=10368 は無効です")));
 }
 
 TEST_F(ListsBesideTheSheet, QslCheckModeFollowsTheCodeAndGreetsANewBand) {

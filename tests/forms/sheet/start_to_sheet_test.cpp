@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "app/StartProgram.h"
+#include "core/DesignatedCities.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
 #include "core/SettingsStore.h"
@@ -22,6 +23,7 @@
 #include "hamlogdb/hamlogdb.h"
 #include "hamlogdb/tool_support.h"
 #include "platform/clock.h"
+#include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
@@ -203,6 +205,25 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   boxes.Answer(vbOK);
   LoadedForm<CWSHEET>()->HLAPD.Trigger();
   EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period over two years after the append";
+}
+
+TEST_F(StartToSheetTest, DesignatedCitiesEditedWhileTheProgramRunsCountFromTheNextReading) {
+  Operator::Click(top().Command1);
+  EXPECT_EQ(MasterTable(kCol7, kRow1002), "C");
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  const QByteArray definitions = log.home.read("政令指定都市定義.txt");
+  log.home.write("政令指定都市定義.txt", definitions + ToAnsi(QString::fromUtf8("テスト市,1002,19000101\r\n")));
+  Operator::Click(top().Command1);  // from the previous data
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+  EXPECT_EQ(MasterTable(kCol7, kRow1002), "") << "a designated city counts by its wards";
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  // A definition the reading cannot use: said, no reading, the definitions before stay.
+  log.home.write("政令指定都市定義.txt", definitions + ToAnsi(QString::fromUtf8("テスト市,1002\r\n")));
+  boxes.Answer(vbOK);
+  Operator::Click(top().Command1);
+  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  EXPECT_TRUE(boxes.texts().value(0).contains(QString::fromUtf8("行目(コメント行は除く)が異常です")));
+  EXPECT_TRUE(IsDesignatedCityCode("1002"));
 }
 
 // A reading of a period nothing was logged in: the next append reads from the first record.

@@ -16,6 +16,9 @@ TEST(FreqPCheck, NumbersFollowTheSheetsBandColumns) {
       {"433.000", 11}, {"1295.0", 12}, {"2400.100", 13}, {"5760.1", 14},  {"435/145", 15}, {"9999", 15},
       {"0.1375", 16},  {"0.475", 17},  {"*10.241", 18},  {"*24.048", 19}, {"*47.088", 20}, {"*77.5", 21},
       {"4.630", -1},   {"27.185", -1}, {"", -1},         {"abc", -1},     {" 7.025 ", 2},
+      // A value within a band's edges counts there, whatever its first characters.
+      {"146.500", 10}, {"148", 10},    {"10368", 18},    {"10G", 18},     {"24G", 19},     {"77G", 21},
+      {"70.2", -1},    {"*10", 18},    {"10.171", 3},    {"1440", 10},
   };
   for (const auto& [text, band] : cases) EXPECT_EQ(FreqPCheck(text), band) << text;
 }
