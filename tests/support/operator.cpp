@@ -104,8 +104,13 @@ void Activate(QWidget& widget) {
 QWidget* Focus() { return QApplication::focusWidget(); }
 
 void Key(Qt::Key key, Qt::KeyboardModifiers mods) {
+  // The text X gives the key: with Ctrl a letter brings its control character (Ctrl+C "\x03").
+  const char ascii = QTest::keyToAscii(key);
+  const QString text = (mods & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z
+                           ? QString(QChar(key - Qt::Key_A + 1))
+                           : ascii ? QString(QChar::fromLatin1(ascii)) : QString();
   if (QWindow* w = KeyboardWindow())
-    QTest::keyClick(w, key, mods);
+    QTest::sendKeyEvent(QTest::Click, w, key, text, mods);
   else
     ADD_FAILURE() << "a key with no window holding the keyboard";
   QCoreApplication::processEvents();

@@ -121,8 +121,13 @@ bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const 
     if (keyDown) keyDown(code, shift);
     if (code == 0) return false;
   }
-  // Ctrl+A selects the whole text whatever characters the control keeps: no typed character.
-  if (e.matches(QKeySequence::SelectAll)) return true;
+  // Alt chords and the edit keys (Ctrl+A, Ctrl+C, Shift+Insert, ...) work whatever characters the
+  // control keeps: the control gets them without their text.
+  if (TypesNoCharacter(e)) {
+    if (!e.text().isEmpty())
+      out = std::make_unique<QKeyEvent>(e.type(), e.key(), e.modifiers(), QString(), e.isAutoRepeat(), e.count());
+    return true;
+  }
   const KeyAsciiHandler press = Chain(preview.press, keyPress);
   if (!press || e.text().isEmpty()) return true;
   const QString kept = FilterTypedText(e.text(), press);
