@@ -419,6 +419,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         focus(Text1);
         break;
       case vbKeyInsert:
+        if (shift != 0) break;  // Shift+Insert pastes, Ctrl+Insert copies
         keyCode = 0;
         InsertMode = InsertMode == 0 ? 1 : 0;
         StatusBar1.SetPanelText(3, InsertMode == 1 ? u8("挿入") : u8("上書き"));

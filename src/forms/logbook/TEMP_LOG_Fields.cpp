@@ -52,10 +52,10 @@ QString typedForm(const QString& text, int keep, bool narrow) {
   return out;
 }
 
-// The fields' own caret steps follow the characters typed only: the caret keys, Backspace and the
-// modifiers (Ctrl+A too) leave the caret where they put it.
+// The fields' own caret steps follow the characters typed only: the caret keys, Backspace, the
+// modifiers and their chords (Ctrl+A, Alt+D) leave the caret where they put it.
 bool typesACharacter(int keyCode, int shift) {
-  if (shift & vbCtrlMask) return false;
+  if (shift & (vbCtrlMask | vbAltMask)) return false;
   return keyCode == vbKeySpace || (keyCode >= vbKey0 && keyCode <= vbKeyZ) ||
          (keyCode >= vbKeyNumpad0 && keyCode < vbKeyF1) || keyCode > 145;
 }
