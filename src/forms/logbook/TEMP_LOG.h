@@ -58,6 +58,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   void PutCodeAndQth(const QString& code, const QString& qth, Put how);
   // A name the operator chose in the QSO window.
   void PutChosenName(const QString& name);
+  // The keyboard back in the code field from its pick list, as any keyboard arrival: the code selected.
+  void ReachCodeField() { reach(Text9); }
   void SaveLogWindowPos();
   // True when no new QSO typed here is left unsaved, or the operator lets it go when asked.
   bool MayDropNewQso();
