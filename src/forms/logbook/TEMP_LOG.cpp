@@ -297,6 +297,11 @@ bool TEMP_LOG::nothingTypedInNewQso() const {
   return Text1.text().trimmed().isEmpty() || (leftByDelete_ && Entry() == *leftByDelete_);
 }
 
+bool TEMP_LOG::holdsUnsaved() const {
+  if (LogWindowState.EditMode == 1) return draft_.Edited();
+  return !nothingTypedInNewQso() && RecordSaved == 0;
+}
+
 bool TEMP_LOG::MayDropNewQso() {
   return nothingTypedInNewQso() || LogWindowState.EditMode == 1 || RecordSaved != 0 ||
          askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"));
@@ -336,9 +341,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
       return;
     }
     keyCode = 0;
-    if (!nothingTypedInNewQso() && RecordSaved == 0 &&
-        !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
-      return;
+    if (holdsUnsaved() && !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"))) return;
     SaveLogWindowPos();
     RecordSaved = 0;
     Unload();

@@ -197,6 +197,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   void completeDateOrTime(TextBox& box);
   bool normaliseDateOrTime(TextBox& box);
   bool nothingTypedInNewQso() const;
+  // What HAMLOG does not hold: a new QSO typed and not saved, or an edit of the stored QSO shown.
+  bool holdsUnsaved() const;
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
   void wireEqsl();
