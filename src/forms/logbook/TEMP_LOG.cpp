@@ -805,9 +805,13 @@ void TEMP_LOG::deleteShownRecord() {
   }
   MsgBox(QString::number(recNo) + u8(" を削除しました") +
          (Hamlog.LastResult == HAMLOG_UNCONFIRMED ? "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) : QString()));
-  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed.
+  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed. The
+  // sheet's call box lets go of the station deleted, whose call the new QSO would take from there.
   LastSavedCall.clear();
   draft_.ForgetSaved();
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>();
+      sheet && sheet->Text3.text().trimmed().compare(Text1.text().trimmed(), Qt::CaseInsensitive) == 0)
+    sheet->Text3.setText(QString());
   LogWindowState.LogRecNo = 0;
   UnloadForm<QSODATA>();
   refreshLogViewer();
