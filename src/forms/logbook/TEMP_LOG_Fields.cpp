@@ -1,5 +1,6 @@
 // The entry window's fields: typing filters, the Enter chain, caret rules, the date and time, the
 // report locks, the code field with its code-master lookups, and the pick lists.
+#include <QApplication>
 #include <QCoreApplication>
 #include <algorithm>
 
@@ -457,6 +458,12 @@ void TEMP_LOG::wireCodeField() {
   const std::pair<Menu*, int32_t> kinds[] = {{&CCTY, 4}, {&CGUN, 5}, {&CKU, 6}, {&CTWN, 7}, {&CVLI, 8}};
   for (const auto& [menu, kind] : kinds) menu->Click = [this, kind = kind] { openInitialPanel(kind); };
   Text18.KeyPress = [this](int& k) { Text18_KeyPress(k); };
+  // The panel is there for the keyboard: it goes once the keyboard is elsewhere.
+  Text18.LostFocus = Command1.LostFocus = [this] {
+    if (!Frame2.isVisible() || Frame2.isAncestorOf(QApplication::focusWidget())) return;
+    Text18.setText(QString());
+    Frame2.hide();
+  };
   Command1.Click = [this] {
     Text18.setText(QString());
     Frame2.hide();
