@@ -8,6 +8,7 @@
 //   Text2.Move(120, 240, 1500, 300);                                 // left, top, width, height (twips)
 //
 // Order as the handlers expect it: KeyDown, KeyPress, the change, KeyUp; MouseDown, MouseUp, Click.
+// KeyUp has the Shift state of the key's press (Alt+D is Alt+D's however it is let go).
 // KeyPress also sees text committed by the input method, one character at a time, and may swallow
 // (0) or rewrite each one. Its code is the character's code in the Japanese ANSI code page (negative
 // for double-byte characters), control characters keep their code (8 Backspace, 13 Enter). An Alt
