@@ -144,10 +144,10 @@ def type_text(text):
     settle()
 
 
-def click_at(x, y, button=1, double=False):
+def click_at(x, y, button=1, double=False, times=1):
     cmd = ["xdotool", "mousemove", "--sync", str(x), str(y), "click"]
-    if double:
-        cmd += ["--repeat", "2", "--delay", "80"]
+    if double or times > 1:
+        cmd += ["--repeat", str(max(times, 2)), "--delay", "80"]
     subprocess.run(cmd + [str(button)], check=True)
     settle()
 
@@ -158,10 +158,10 @@ def drag(x1, y1, x2, y2):
     settle()
 
 
-def click(acc, dx=None, dy=None, button=1, double=False):
-    """A click at the control's place (its centre, or dx, dy from its left top)."""
+def click(acc, dx=None, dy=None, button=1, double=False, times=1):
+    """A click at the control's place (its centre, or dx, dy from its left top); `times` clicks in a row."""
     x, y, w, h = extents(acc)
-    click_at(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy), button, double)
+    click_at(x + (w // 2 if dx is None else dx), y + (h // 2 if dy is None else dy), button, double, times)
 
 
 def menu(window_acc, *path):

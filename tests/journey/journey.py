@@ -259,6 +259,17 @@ def ctrl_a_then_typing_replaces_in_every_box():
     d.window_gone("ORBEXログ")
 
 
+@step
+def a_triple_click_offers_the_code_to_the_x_selection():
+    log, count = new_qso()
+    typed(("Home", "ja1abc"), ("F5", "7.025"), ("alt+e", "1015"))
+    texts = d.find_all(log, role="text")
+    d.click(texts[6], times=3)  # the code box: its whole code selected and offered to other programs
+    d.click(texts[13], button=2)  # the middle button pastes it into remarks 1
+    rec = typed(then=count + 1)
+    check([rec[8], rec[13]] == ["1015", "1015"], "stored code %r, remarks %r" % (rec[8], rec[13]))
+
+
 def new_qso():
     """A new QSO in the entry window (opened from the sheet when it is closed); the number of QSOs."""
     if not any("ORBEXログ" in (w.name or "") for w in d.windows()):

@@ -26,6 +26,9 @@ void LogbookTest::SetUp() {
       {"11009", QString::fromUtf8("神奈川県愛甲郡"), "5", a, "1"},
       {"11009A", QString::fromUtf8("神奈川県愛甲郡愛川町"), "7", a, "1"},
       {"11009B", QString::fromUtf8("神奈川県愛甲郡清川村"), "8", QString::fromUtf8("き"), "1"},
+      {"1011", QString::fromUtf8("東京都小金井市"), "4", QString::fromUtf8("こ"), "1"},
+      {"1012", QString::fromUtf8("東京都小平市"), "4", QString::fromUtf8("こ"), "1"},
+      {"1015", QString::fromUtf8("東京都国分寺市"), "4", QString::fromUtf8("こ"), "1"},
   });
   Hamlog.HamlogDbPath = hamlogdb::DatabasePath(dir);
   MasterList.MasterFilePath = hamlogdb::MasterPath(dir);

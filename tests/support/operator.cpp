@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -101,13 +102,28 @@ void Activate(QWidget& widget) {
   QCoreApplication::processEvents();
 }
 
-QWidget* Focus() { return QApplication::focusWidget(); }
+QWidget* Focus() {
+  QCoreApplication::processEvents();  // what the program asked of the window system has happened
+  return QApplication::focusWidget();
+}
 
+// The text X gives a key: with Ctrl a letter brings its control character (Ctrl+C "\x03").
+QString KeyText(Qt::Key key, Qt::KeyboardModifiers mods) {
+  const char ascii = QTest::keyToAscii(key);
+  if ((mods & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) return QString(QChar(key - Qt::Key_A + 1));
+  return ascii ? QString(QChar::fromLatin1(ascii)) : QString();
+}
+
+// As quick hands often do, the modifiers are let go before the key (Alt up, then D).
 void Key(Qt::Key key, Qt::KeyboardModifiers mods) {
-  if (QWindow* w = KeyboardWindow())
-    QTest::keyClick(w, key, mods);
-  else
-    ADD_FAILURE() << "a key with no window holding the keyboard";
+  const QPointer<QWindow> w = KeyboardWindow();  // the key may close it
+  if (!w) ADD_FAILURE() << "a key with no window holding the keyboard";
+  if (!w) return;
+  QTest::sendKeyEvent(QTest::Press, w, key, KeyText(key, mods), mods);
+  for (const auto& [mod, modKey] : {std::pair{Qt::AltModifier, Qt::Key_Alt}, {Qt::ControlModifier, Qt::Key_Control},
+                                    {Qt::ShiftModifier, Qt::Key_Shift}})
+    if (w && (mods & mod)) QTest::simulateEvent(w, false, modKey, mods &= ~mod, QString(), false);
+  if (w) QTest::simulateEvent(w, false, key, Qt::NoModifier, KeyText(key, {}), false);
   QCoreApplication::processEvents();
 }
 

@@ -34,6 +34,8 @@ QWidget* Focus();
 // Key strokes to the focus: each character of `text` pressed and released (ASCII letters, digits and
 // marks; upper case with Shift).
 void Type(const QString& text);
+// A key with the text an X keyboard gives it (Ctrl+C its control character, Alt+Z a "z"); a chord's
+// modifiers are let go before its key.
 void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 // A key let go whose press went elsewhere (to a message box that closed on it): the release reaches
 // whatever holds the keyboard now.

@@ -297,6 +297,11 @@ bool TEMP_LOG::nothingTypedInNewQso() const {
   return Text1.text().trimmed().isEmpty() || (leftByDelete_ && Entry() == *leftByDelete_);
 }
 
+bool TEMP_LOG::holdsUnsaved() const {
+  if (LogWindowState.EditMode == 1) return draft_.Edited();
+  return !nothingTypedInNewQso() && RecordSaved == 0;
+}
+
 bool TEMP_LOG::MayDropNewQso() {
   return nothingTypedInNewQso() || LogWindowState.EditMode == 1 || RecordSaved != 0 ||
          askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"));
@@ -336,9 +341,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
       return;
     }
     keyCode = 0;
-    if (!nothingTypedInNewQso() && RecordSaved == 0 &&
-        !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")))
-      return;
+    if (holdsUnsaved() && !askUnsaved(u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"))) return;
     SaveLogWindowPos();
     RecordSaved = 0;
     Unload();
@@ -419,6 +422,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
         focus(Text1);
         break;
       case vbKeyInsert:
+        if (shift != 0) break;  // Shift+Insert pastes, Ctrl+Insert copies
         keyCode = 0;
         InsertMode = InsertMode == 0 ? 1 : 0;
         StatusBar1.SetPanelText(3, InsertMode == 1 ? u8("挿入") : u8("上書き"));
@@ -801,9 +805,13 @@ void TEMP_LOG::deleteShownRecord() {
   }
   MsgBox(QString::number(recNo) + u8(" を削除しました") +
          (Hamlog.LastResult == HAMLOG_UNCONFIRMED ? "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) : QString()));
-  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed.
+  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed. The
+  // sheet's call box lets go of the station deleted, whose call the new QSO would take from there.
   LastSavedCall.clear();
   draft_.ForgetSaved();
+  if (CWSHEET* sheet = LoadedForm<CWSHEET>();
+      sheet && sheet->Text3.text().trimmed().compare(Text1.text().trimmed(), Qt::CaseInsensitive) == 0)
+    sheet->Text3.setText(QString());
   LogWindowState.LogRecNo = 0;
   UnloadForm<QSODATA>();
   refreshLogViewer();

@@ -58,6 +58,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   void PutCodeAndQth(const QString& code, const QString& qth, Put how);
   // A name the operator chose in the QSO window.
   void PutChosenName(const QString& name);
+  // The keyboard back in the code field from its pick list, as any keyboard arrival: the code selected.
+  void ReachCodeField() { reach(Text9); }
   void SaveLogWindowPos();
   // True when no new QSO typed here is left unsaved, or the operator lets it go when asked.
   bool MayDropNewQso();
@@ -195,6 +197,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   void completeDateOrTime(TextBox& box);
   bool normaliseDateOrTime(TextBox& box);
   bool nothingTypedInNewQso() const;
+  // What HAMLOG does not hold: a new QSO typed and not saved, or an edit of the stored QSO shown.
+  bool holdsUnsaved() const;
   void wireFields();
   // Electronic QSL files of the shown QSO or of a marked run of records.
   void wireEqsl();

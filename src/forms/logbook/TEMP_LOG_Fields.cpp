@@ -1,5 +1,6 @@
 // The entry window's fields: typing filters, the Enter chain, caret rules, the date and time, the
 // report locks, the code field with its code-master lookups, and the pick lists.
+#include <QApplication>
 #include <QCoreApplication>
 #include <algorithm>
 
@@ -52,10 +53,10 @@ QString typedForm(const QString& text, int keep, bool narrow) {
   return out;
 }
 
-// The fields' own caret steps follow the characters typed only: the caret keys, Backspace and the
-// modifiers (Ctrl+A too) leave the caret where they put it.
+// The fields' own caret steps follow the characters typed only: the caret keys, Backspace, the
+// modifiers and their chords (Ctrl+A, Alt+D) leave the caret where they put it.
 bool typesACharacter(int keyCode, int shift) {
-  if (shift & vbCtrlMask) return false;
+  if (shift & (vbCtrlMask | vbAltMask)) return false;
   return keyCode == vbKeySpace || (keyCode >= vbKey0 && keyCode <= vbKeyZ) ||
          (keyCode >= vbKeyNumpad0 && keyCode < vbKeyF1) || keyCode > 145;
 }
@@ -457,6 +458,12 @@ void TEMP_LOG::wireCodeField() {
   const std::pair<Menu*, int32_t> kinds[] = {{&CCTY, 4}, {&CGUN, 5}, {&CKU, 6}, {&CTWN, 7}, {&CVLI, 8}};
   for (const auto& [menu, kind] : kinds) menu->Click = [this, kind = kind] { openInitialPanel(kind); };
   Text18.KeyPress = [this](int& k) { Text18_KeyPress(k); };
+  // The panel is there for the keyboard: it goes once the keyboard is elsewhere.
+  Text18.LostFocus = Command1.LostFocus = [this] {
+    if (!Frame2.isVisible() || Frame2.isAncestorOf(QApplication::focusWidget())) return;
+    Text18.setText(QString());
+    Frame2.hide();
+  };
   Command1.Click = [this] {
     Text18.setText(QString());
     Frame2.hide();

@@ -48,6 +48,7 @@ CODE_LIST::CODE_LIST() {
   MSFlexGrid1.DblClick = [this] {
     CodeListShared.JaCodeListMode = 0;
     Unload();
+    BackToCodeField();
   };
   CLSCD.Click = [this] { CloseAndStore(); };
 }
@@ -115,7 +116,7 @@ void CODE_LIST::MSFlexGrid1_Click() {
 }
 
 void CODE_LIST::Form_KeyPress(int& keyAscii) {
-  if (keyAscii != 13) return;
+  if (keyAscii != 13 && keyAscii != 27) return;
   keyAscii = 0;
   CloseAndStore();
 }
@@ -125,6 +126,7 @@ void CODE_LIST::CloseAndStore() {
   CodeListShared.JaCodeListMode = 0;
   SaveCodeListPosition(*this);
   Unload();
+  BackToCodeField();
 }
 
 void CODE_LIST::Form_QueryUnload(int& cancel, int unloadMode) {
@@ -133,6 +135,14 @@ void CODE_LIST::Form_QueryUnload(int& cancel, int unloadMode) {
   LocalTimeOnClose();
   CodeListShared.JaCodeListMode = 0;
   if (Top() > 0) SaveCodeListPosition(*this);
+  BackToCodeField();
+}
+
+// A list of JA codes holds the picks of the code field: closing it is a keyboard arrival there, which
+// selects the code picked, so that typing replaces it.
+void CODE_LIST::BackToCodeField() const {
+  if (!jaList_) return;
+  if (TEMP_LOG* entry = LoadedForm<TEMP_LOG>(); entry && entry->isVisible()) entry->ReachCodeField();
 }
 
 void CODE_LIST::Form_Resize() { FitListGrid(*this, MSFlexGrid1, 105); }

@@ -80,9 +80,15 @@ KeyAsciiHandler Chain(const KeyAsciiHandler& first, const KeyAsciiHandler& secon
 
 // Keys pressed on a control and not yet let go. A key's release belongs to the control that had its
 // press: the Return that answered a message box is let go over the box behind it, which must not take
-// it for a key of its own. The modifiers are let through wherever they are let go.
-std::vector<std::pair<QPointer<QWidget>, int>>& KeysDown() {
-  static std::vector<std::pair<QPointer<QWidget>, int>> keys;
+// it for a key of its own. It keeps the chord of its press: the D of Alt+D let go after the Alt is
+// still Alt+D's. The modifiers are let through wherever they are let go.
+struct KeyDown {
+  QPointer<QWidget> on;
+  int key;
+  Qt::KeyboardModifiers mods;
+};
+std::vector<KeyDown>& KeysDown() {
+  static std::vector<KeyDown> keys;
   return keys;
 }
 
@@ -93,15 +99,16 @@ bool IsModifier(int key) {
 
 void NotePress(QWidget& w, const QKeyEvent& e) {
   auto& keys = KeysDown();
-  std::erase_if(keys, [&](const auto& k) { return k.second == e.key() || !k.first; });
-  keys.emplace_back(&w, e.key());
+  std::erase_if(keys, [&](const KeyDown& k) { return k.key == e.key() || !k.on; });
+  keys.push_back({&w, e.key(), e.modifiers()});
 }
 
-// True when `w` had the press of the key now let go.
-bool TakePress(QWidget& w, const QKeyEvent& e) {
+// True when `w` had the press of the key now let go; `chord` gets the modifiers it is let go with.
+bool TakePress(QWidget& w, const QKeyEvent& e, Qt::KeyboardModifiers& chord) {
   auto& keys = KeysDown();
-  const auto it = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.second == e.key(); });
-  const bool here = it != keys.end() && it->first == &w;
+  const auto it = std::find_if(keys.begin(), keys.end(), [&](const KeyDown& k) { return k.key == e.key(); });
+  const bool here = it != keys.end() && it->on == &w;
+  chord = here && !IsModifier(e.key()) ? it->mods : e.modifiers();
   if (it != keys.end()) keys.erase(it);
   return here || IsModifier(e.key());
 }
@@ -121,8 +128,13 @@ bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const 
     if (keyDown) keyDown(code, shift);
     if (code == 0) return false;
   }
-  // Ctrl+A selects the whole text whatever characters the control keeps: no typed character.
-  if (e.matches(QKeySequence::SelectAll)) return true;
+  // Alt chords and the edit keys (Ctrl+A, Ctrl+C, Shift+Insert, ...) work whatever characters the
+  // control keeps: the control gets them without their text.
+  if (TypesNoCharacter(e)) {
+    if (!e.text().isEmpty())
+      out = std::make_unique<QKeyEvent>(e.type(), e.key(), e.modifiers(), QString(), e.isAutoRepeat(), e.count());
+    return true;
+  }
   const KeyAsciiHandler press = Chain(preview.press, keyPress);
   if (!press || e.text().isEmpty()) return true;
   const QString kept = FilterTypedText(e.text(), press);
@@ -134,10 +146,11 @@ bool RunKeyPress(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyDown, const 
 }
 
 void RunKeyUp(QWidget& w, QKeyEvent& e, const KeyCodeHandler& keyUp) {
-  if (e.isAutoRepeat() || !TakePress(w, e) || Quiet(w)) return;
+  Qt::KeyboardModifiers chord;
+  if (e.isAutoRepeat() || !TakePress(w, e, chord) || Quiet(w)) return;
   int code = VbKeyCode(e);
   if (code == 0) return;
-  const int shift = VbShift(e.modifiers());
+  const int shift = VbShift(chord);
   if (const KeyPreview preview = PreviewOf(w); preview.up) preview.up(code, shift);
   if (code != 0 && keyUp && !Quiet(w)) keyUp(code, shift);
 }

@@ -8,10 +8,12 @@
 //   Text2.Move(120, 240, 1500, 300);                                 // left, top, width, height (twips)
 //
 // Order as the handlers expect it: KeyDown, KeyPress, the change, KeyUp; MouseDown, MouseUp, Click.
+// KeyUp has the Shift state of the key's press (Alt+D is Alt+D's however it is let go).
 // KeyPress also sees text committed by the input method, one character at a time, and may swallow
 // (0) or rewrite each one. Its code is the character's code in the Japanese ANSI code page (negative
-// for double-byte characters), control characters keep their code (8 Backspace, 13 Enter).
-// Handlers never run once the window is unloaded.
+// for double-byte characters), control characters keep their code (8 Backspace, 13 Enter). An Alt
+// chord and the edit keys (Ctrl+A, Ctrl+C, Ctrl+V, Shift+Insert, ...) type nothing: no KeyPress, and
+// the control does their job whatever characters it keeps. Handlers never run once the window is unloaded.
 //
 // GotFocus and LostFocus run when the keyboard moves between controls of the program (Tab, Enter,
 // a click, setFocus), not when a pop-up list opens over the control, nor when the operator turns to

@@ -475,7 +475,7 @@ void VbForm::keyPressEvent(QKeyEvent* e) {
   }
   int code = VbKeyCode(*e);
   if (code) Form_KeyDown(code, VbShift(e->modifiers()));
-  if (!e->text().isEmpty()) FilterTypedText(e->text(), [this](int& k) { Form_KeyPress(k); });
+  if (!e->text().isEmpty() && !TypesNoCharacter(*e)) FilterTypedText(e->text(), [this](int& k) { Form_KeyPress(k); });
 }
 
 void VbForm::keyReleaseEvent(QKeyEvent* e) {

@@ -1,6 +1,7 @@
 #include "platform/ui/keys.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 
 namespace {
 
@@ -99,4 +100,13 @@ Qt::Key QtKeyOf(int vk) {
   for (const Pair& p : kKeys)
     if (p.vk == vk) return static_cast<Qt::Key>(p.qt);
   return Qt::Key_unknown;
+}
+
+bool TypesNoCharacter(const QKeyEvent& e) {
+  const Qt::KeyboardModifiers m = e.modifiers();
+  if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return true;
+  for (QKeySequence::StandardKey k : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
+                                      QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo})
+    if (e.matches(k)) return true;
+  return false;
 }

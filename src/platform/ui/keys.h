@@ -55,3 +55,7 @@ int VbButton(Qt::MouseButton b);
 int VbButtons(Qt::MouseButtons b);
 // The Qt key for a virtual-key code (Qt::Key_unknown when there is none).
 Qt::Key QtKeyOf(int vk);
+// A key that types no character, whatever text it brings: an Alt chord (Alt with Ctrl is AltGr on some
+// keyboards, which types), or a standard edit key (select all, copy, cut, paste, undo, redo), whose text
+// is its control character.
+bool TypesNoCharacter(const QKeyEvent& e);

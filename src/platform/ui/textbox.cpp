@@ -1,7 +1,14 @@
 #include "platform/ui/textbox.h"
 
+#include <QApplication>
+
 TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   setText(text);
+  tripleWait_.setParent(this);
+  tripleWait_.setSingleShot(true);
+  connect(&tripleWait_, &QTimer::timeout, this, [this] {
+    if (DblClick && !ui_detail::Quiet(*this)) DblClick();
+  });
   connect(this, &QLineEdit::textChanged, this, [this] {
     const ui_detail::Hold echo(echo_);
     if (Change && !ui_detail::Quiet(*this)) Change();
@@ -59,7 +66,13 @@ void TextBox::keyReleaseEvent(QKeyEvent* e) {
 
 void TextBox::mousePressEvent(QMouseEvent* e) {
   filled_ = false;
+  tripleWait_.stop();
   VbControl::mousePressEvent(e);
+}
+
+void TextBox::mouseDoubleClickEvent(QMouseEvent* e) {
+  QLineEdit::mouseDoubleClickEvent(e);
+  if (DblClick && e->button() == Qt::LeftButton) tripleWait_.start(QApplication::doubleClickInterval());
 }
 
 void TextBox::focusInEvent(QFocusEvent* e) {

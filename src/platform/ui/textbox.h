@@ -25,10 +25,13 @@
 // control (control.h). When the keyboard arrives at a box the operator typed in (Enter, an F-key,
 // setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
 // the mouse is. A box told SetKeyboardSelects(true) has its whole text selected however the keyboard
-// arrives but by a click (or by coming back to its window), so that typing replaces it.
+// arrives but by a click (or by coming back to its window), so that typing replaces it. DblClick runs
+// once a double click has proved no triple click, which selects the whole text (and offers it to the
+// X selection) as in any box.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include "platform/ui/control.h"
 
@@ -59,6 +62,7 @@ class TextBox : public VbControl<QLineEdit> {
   void keyReleaseEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -70,6 +74,7 @@ class TextBox : public VbControl<QLineEdit> {
   bool filled_ = false;  // the program's text, not yet typed in
   bool keyboardSelects_ = false;
   int typing_ = 0;
+  QTimer tripleWait_;  // a double click waiting for the third click of a triple click
 };
 
 class MultiLineTextBox : public VbControl<QPlainTextEdit> {

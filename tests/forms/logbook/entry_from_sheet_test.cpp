@@ -174,8 +174,8 @@ TEST_F(EntryFromSheet, TheCallIsTypedWhereTheCaretIsAndAfterEscTheCallBoxListsAg
   Operator::Type("AB");
   EXPECT_EQ(w->Text1.text(), "JA1ABXYZ");
   EXPECT_EQ(s.Text3.text(), "JA1ABXYZ");
-  // A stored QSO shown, then Esc.
-  boxes.Answer(vbYes).Answer(vbYes);
+  // A stored QSO shown, then Esc, which has nothing unsaved to ask about.
+  boxes.Answer(vbYes);
   Operator::Click(w->Command2);
   ASSERT_EQ(w->Text1.text(), "JA1AAB");
   Operator::Key(Qt::Key_Escape);
@@ -214,6 +214,19 @@ TEST_F(EntryFromSheet, ACallThatTheProgramPutInTheBoxIsTypedOver) {
   Operator::Key(Qt::Key_F2);
   Operator::Type("ja1dd");
   EXPECT_EQ(w.Text1.text(), "JA1DD") << "insert mode: the whole call replaced";
+}
+
+// The station of a deleted QSO goes with it: the sheet's call box and the new QSO do not keep its call.
+TEST_F(EntryFromSheet, AfterADeletionTheNewQsoHasNotTheDeletedCall) {
+  CWSHEET& s = sheet();
+  Operator::Click(s.Text3);
+  Operator::Type("ja1aab");
+  s.LOGOPEN.Trigger();
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  boxes.Answer(vbYes).Answer(vbYes).Answer(vbOK);
+  Operator::Click(w.Command2);  // JA1AAB's stored QSO
+  w.DATDEL.Trigger();
+  EXPECT_EQ(w.Text1.text() + s.Text3.text(), "");
 }
 
 TEST_F(EntryFromSheet, ADoubleClickWhileAStoredRecordIsShownIsRefused) {

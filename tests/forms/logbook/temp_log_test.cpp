@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -97,18 +98,26 @@ class EntryWindow : public LogbookTest {
     Operator::Click(box);
     Operator::Type(text);
   }
-  // Keys as QKeySequence names them, each followed by what is typed after it; 新, <, D and call click.
+  // Keys as QKeySequence names them, each followed by what is typed after it; 新, <, D and call click;
+  // "IME こ" commits text; in the code list "pick 2" clicks a row, "twice 3" double-clicks one, "閉じる"
+  // and "close" close it.
   void run(const QString& script) {
     TEMP_LOG& w = Form<TEMP_LOG>();
     for (const QString& step : script.split('|')) {
-      const QString key = step.section(' ', 0, 0);
+      const QString key = step.section(' ', 0, 0), arg = step.section(' ', 1);
       const QKeyCombination k = QKeySequence::fromString(key)[0];
-      key == u8("新") ? Operator::Click(w.Command4)
-      : key == "<"    ? Operator::Click(w.Command2)
-      : key == "D"    ? Operator::Click(w.Check1)
-      : key == "call" ? Operator::ClickCaret(w.Text1, int(w.Text1.text().size()))
-                      : Operator::Key(k.key(), k.keyboardModifiers());
-      Operator::Type(step.section(' ', 1));
+      CODE_LIST* list = LoadedForm<CODE_LIST>();
+      key == u8("新")      ? Operator::Click(w.Command4)
+      : key == "<"         ? Operator::Click(w.Command2)
+      : key == "D"         ? Operator::Click(w.Check1)
+      : key == "call"      ? Operator::ClickCaret(w.Text1, int(w.Text1.text().size()))
+      : key == "IME"       ? Operator::Commit(arg)
+      : key == "pick"      ? Operator::ClickCell(list->MSFlexGrid1, arg.toInt(), 1)
+      : key == "twice"     ? Operator::DoubleClickCell(list->MSFlexGrid1, arg.toInt(), 1)
+      : key == u8("閉じる") ? list->CLSCD.Trigger()
+      : key == "close"     ? (void)list->close()
+                           : Operator::Key(k.key(), k.keyboardModifiers());
+      if (!QStringList{"IME", "pick", "twice"}.contains(key)) Operator::Type(arg);
     }
   }
   void press(QWidget& target, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
@@ -988,11 +997,12 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   EXPECT_EQ(focused(w), &w.Text3);
   // An impossible date is said once: the Return that answers the box is let go over the date.
   boxes.Answer(vbOK);
-  Operator::ClickCaret(w.Text3, 0);
+  Operator::Key(Qt::Key_D, Qt::AltModifier);
   Operator::Type("20240230");
   Operator::Release(Qt::Key_Return);
   EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
   EXPECT_EQ(focused(w), &w.Text3);
+  Operator::Key(Qt::Key_D, Qt::AltModifier);  // back into the date to correct it
   Operator::Type("20240229");
   EXPECT_EQ(w.Text3.text(), "2024-02-29");
   typeInto(w.Text5, "599");
@@ -1008,11 +1018,13 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   }
 }
 
-// Every box, however the keyboard reaches it, takes what is typed whole; a click puts it where the
-// caret lands (a date or a time typed as digits only takes its form). HAMLOG holds what was typed.
+// Every box, however the keyboard reaches it, takes what is typed or pasted whole; a click puts it where
+// the caret lands (a date or a time typed as digits only takes its form). Alt keys without a job type
+// nothing, Ctrl+C copies what the box shows. HAMLOG holds what was typed.
 TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
   TEMP_LOG& w = open();
   Operator::Activate(w);
+  QClipboard& clipboard = *QGuiApplication::clipboard();
   struct Box { QWidget* box; int field; const char *before, *typed, *stored, *clicked; char alt; int f; };
   const Box table[] = {  // in the order of Tab and Enter
       {&w.Text1, 1, "JA1ABC", "ja1xyz", "JA1XYZ", "JA1ABCJA1XYZ", 'C', 2},
@@ -1033,33 +1045,44 @@ TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
       {&w.Text3, 2, "20240102", "240506", "2024/05/06", "2024/05/06", 'D', 0},
   };
   const size_t n = std::size(table);
-  enum Way { Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click };
+  enum Way { Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click, Pasted, Picked, PickedEsc, PickedTwice,
+             PickedMenu, PickedCloseBox };
   for (size_t i = 0; i < n; ++i)
-    for (Way way : {Alt, FKey, Home, Tab, Backtab, Enter, Jump, ListClose, Click}) {
+    for (int way = Alt; way <= PickedCloseBox; ++way) {
       const Box& b = table[i];
       const bool date = b.box == &w.Text3, time = b.box == &w.Text4, freq = b.box == &w.Text8;
       const bool code = b.box == &w.Text9, combo = b.box == &w.Combo1;
       const bool can[] = {b.alt != 0, b.f != 0, b.box == &w.Text1, i > 0, i + 1 < n, i > 0 && !date,
-                          b.box == &w.Text6 || time, freq || code || combo, b.clicked != nullptr};
+                          b.box == &w.Text6 || time, freq || code || combo, b.clicked != nullptr, i > 0 && !combo,
+                          code, code, code, code, code};
       if (!can[way]) continue;
       run("Alt+A");  // a new QSO, every box typed in first
       for (const Box& o : table) {
         if (o.box != &w.Combo1) Operator::Click(*o.box);
         run((o.box == &w.Combo1 ? "Alt+M " : "Ctrl+A ") + QString(o.before));
       }
-      if (way == Tab || way == Enter || way == Backtab) {  // from the box before or after
+      if (way == Tab || way == Pasted || way == Enter || way == Backtab) {  // from the box before or after
         const Box& o = table[way == Backtab ? i + 1 : i - 1];
         o.alt ? run(QString("Alt+") + o.alt) : Operator::Click(*o.box);
       }
       // Jump: the box before moves on once typed whole; ListClose: the initial search, or the frequencies'
-      // list (Esc: back to the box, a pick: on to the mode).
+      // list (Esc: back to the box, a pick: on to the mode); Picked: the code list of the cities with こ
+      // closed after a pick; Pasted: Shift+Insert.
+      const QString list = u8("F6|F5|IME こ|Return|");
       const QString keys[] = {QString("Alt+") + b.alt, "F" + QString::number(b.f), "Home", "Tab", "Shift+Tab",
                               "Return", time ? "Alt+D 20240506" : "F4 599",
-                              code ? "F6|F5|Esc" : freq ? "F5|Down|Esc" : "F5|Down|Down|Return"};
+                              code ? "F6|F5|Esc" : freq ? "F5|Down|Esc" : "F5|Down|Down|Return", "", "Tab",
+                              list + "pick 1|Down|Down|Return", list + "pick 1|Down|Down|Esc", list + "twice 3",
+                              list + u8("pick 3|閉じる"), list + "pick 3|close"};
       auto* t = qobject_cast<QLineEdit*>(b.box);
+      clipboard.setText(way == Pasted ? b.typed : "-");
       way == Click ? Operator::ClickCaret(*t, date || time ? 0 : int(t->text().size())) : run(keys[way]);
       EXPECT_EQ(Operator::Focus(), b.box) << i << " reached by " << way;
-      Operator::Type(b.typed);
+      way == Pasted ? run("Shift+Ins") : Operator::Type(b.typed);
+      run("Alt+Z|Alt+1|Alt+J|Ctrl+A|Ctrl+C");  // the report moves on by itself: where the keyboard is now
+      if (auto* now = qobject_cast<QLineEdit*>(Operator::Focus())) {
+        EXPECT_EQ(clipboard.text(), now->text()) << i << " reached by " << way;
+      }
       Operator::Key(Qt::Key_F1);
       EXPECT_EQ(Dump().last().split(',').value(b.field).remove('"').toStdString(),
                 way == Click ? b.clicked : b.stored) << i << " reached by " << way;
@@ -1099,7 +1122,8 @@ TEST_F(EntryWindow, ANewQsoStoresWhatBelongsToItsStationAndNothingTypedForAnothe
   EXPECT_EQ(stored(12), "JA1EEE,2024/05/06,21:30J,,,7.026,SSB,,,J  ,,,,");
 }
 
-TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForAnUnsavedNewQso) {
+// They ask for an unsaved new QSO; Esc also for an edit of a stored one, and never for one left as it is.
+TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForWhatIsUnsaved) {
   TEMP_LOG& w = open();
   w.Text1.setText(QString());
   press(w.Text4, Qt::Key_Escape);  // nothing typed: closed at once
@@ -1128,6 +1152,14 @@ TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForAnUnsavedNewQso) {
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
   EXPECT_EQ(boxes.texts().size(), 6);
   EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "1");  // the record's SSB was the last choice
+  Operator::Activate(open());
+  run("F2 ja1esc|F5 7.025|F1|<|Esc");  // saved, then another stored QSO shown as it is
+  EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+  Operator::Activate(open());
+  boxes.Answer(vbNo);
+  run("<|F8 Edited|Esc");
+  EXPECT_TRUE(IsLoaded<TEMP_LOG>());
+  EXPECT_EQ(boxes.texts().size(), 7);
 }
 
 TEST_F(EntryWindow, WithoutStoredModesTheModeListIsEmptyAndTheSaveSaysSo) {
@@ -1184,7 +1216,8 @@ TEST_F(EntryWindow, TheAreaOfTheCallNamesTheInitialSearchAndEscOrCancelCloseItsP
   PopupMenuResponder popup;
   popup.Pick(u8("市")).Pick(u8("村"));
   w.Text1.setText("JA1ABC/3");
-  QTest::mouseDClick(&w.Text9, Qt::LeftButton);
+  Operator::DoubleClick(w.Text9);
+  ASSERT_TRUE(WaitUntil([&] { return !popup.shown().isEmpty(); }));  // once it is no triple click
   EXPECT_EQ(popup.shown(), QStringList{u8("市郡区")});
   ASSERT_TRUE(w.Frame2.isVisible());
   EXPECT_EQ(w.Label16.text(), u8("3ｴﾘｱの市名"));
@@ -1203,6 +1236,9 @@ TEST_F(EntryWindow, TheAreaOfTheCallNamesTheInitialSearchAndEscOrCancelCloseItsP
   EXPECT_FALSE(w.Frame2.isVisible());
   EXPECT_EQ(w.Text18.text(), "");
   EXPECT_EQ(CodeListShared.JaCodeListMode, 0);
+  run("Alt+E|F5 a|F8");  // the panel goes once the keyboard leaves it
+  EXPECT_FALSE(w.Frame2.isVisible());
+  EXPECT_EQ(w.Text18.text(), "");
   EXPECT_TRUE(boxes.texts().isEmpty());
 }
 
