@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -232,24 +233,46 @@ TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
   EXPECT_EQ(after.readAll(), before);
 }
 
-// Stopped with Ctrl+C while it waits, it says that another program holds the lock.
+// Stopped with Ctrl+C while it waits, it says that another program holds the lock: the log locked as
+// dBase programs lock it, or the lock file's write lock held by a reader.
 TEST_F(Hamlogdb, AnImportWaitingForAnotherProgramsLockSaysSoAndWritesNothingWhenStopped) {
-  const int fd = LockAsAnotherProgram(hamlogdb::DatabasePath(dir_));
-  ASSERT_GE(fd, 0);
+  for (const bool reader : {false, true}) {
+    const int fd = reader ? -1 : LockAsAnotherProgram(hamlogdb::DatabasePath(dir_));
+    std::optional<LockInOtherProcess> other;
+    if (reader) other.emplace(File("HAMLOG.lck"), 1, 1, false);
+    ASSERT_TRUE(reader ? other->Held() : fd >= 0);
+    QProcess tool;
+    tool.setReadChannel(QProcess::StandardError);
+    tool.start(HAMLOGDB_PATH, {"import", dir_, dataFile("sample_log.csv")});
+    QByteArray said;
+    while (!said.contains('\n') && tool.waitForReadyRead(kEventCapMs)) said += tool.readAllStandardError();
+    EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
+    ::kill(pid_t(tool.processId()), SIGINT);
+    ASSERT_TRUE(tool.waitForFinished(kEventCapMs));
+    said += tool.readAllStandardError();
+    if (fd >= 0) ::close(fd);
+    EXPECT_EQ(tool.exitCode(), 2);
+    EXPECT_TRUE(said.contains("another program holds it locked (a logger writing it); nothing was written"))
+        << said.toStdString();
+    EXPECT_EQ(Count(), 0);
+  }
+}
+
+// Started while the program reads the log holding it alone, it waits, saying so, and appends once the
+// reading is over.
+TEST_F(Hamlogdb, AnImportDuringAReadingThatHoldsTheLogAloneWaitsForIt) {
+  LockInOtherProcess reading(File("HAMLOG.lck"), 0, 1, true);
+  ASSERT_TRUE(reading.Held());
   QProcess tool;
   tool.setReadChannel(QProcess::StandardError);
   tool.start(HAMLOGDB_PATH, {"import", dir_, dataFile("sample_log.csv")});
   QByteArray said;
   while (!said.contains('\n') && tool.waitForReadyRead(kEventCapMs)) said += tool.readAllStandardError();
-  EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
-  ::kill(pid_t(tool.processId()), SIGINT);
+  reading.Release();
   ASSERT_TRUE(tool.waitForFinished(kEventCapMs));
-  said += tool.readAllStandardError();
-  ::close(fd);
-  EXPECT_EQ(tool.exitCode(), 2);
-  EXPECT_TRUE(said.contains("another program holds it locked (a logger writing it); nothing was written"))
-      << said.toStdString();
-  EXPECT_EQ(Count(), 0);
+  EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  EXPECT_GT(Count(), 0);
 }
 
 TEST_F(Hamlogdb, GenerateGivesARealisticReproducibleLog) {

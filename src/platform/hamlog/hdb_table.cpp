@@ -105,9 +105,10 @@ TableStatus HdbTable::readHeader() {
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
     // Another process may be between the steps of its append: look again once it is through. A write of
     // ours holding the file's lock may have taken it between another program's record and its count.
-    WriteGuard guard(lock_);
+    const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
+    stopped = guard.Stopped();
     const bool held = fileLocks_ > 0;
-    bool settled = true;
+    bool settled = !stopped;
     for (int round = 0; settled && round < 3 && FitCountToLength(h, size) == CountFit::Disagrees; ++round) {
       if (held) file_.UnlockWhole();
       settled = waitForOutsideWriter(h, size, stopped);
@@ -179,7 +180,7 @@ bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) 
   return fits;
 }
 
-HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
+LockResult HdbTable::LockFile(const LockWait& wait) {
   if (!file_.IsOpen()) return LockResult::Failed;
   if (fileLocks_ > 0) {
     ++fileLocks_;
@@ -193,36 +194,24 @@ HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
   return result;
 }
 
-HdbTable::LockResult HdbTable::takeFileLock(const LockWait& wait) {
-  int32_t look = 0;
-  LockResult result = LockResult::Held;
-  for (;;) {
-    const UnixFile::WholeLock r = file_.TryLockWhole(file_.Writable());
-    if (r == UnixFile::WholeLock::Held) break;
-    if (r == UnixFile::WholeLock::Failed) {
-      result = LockResult::Failed;
-      break;
-    }
-    ++look;
-    if (wait ? !wait(look) : look > kLockLooks) {
-      result = LockResult::Stopped;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (look > 0 && wait) wait(0);
-  return result;
+LockResult HdbTable::takeFileLock(const LockWait& wait) {
+  const LockResult r = WaitForLock(
+      [this] {
+        switch (file_.TryLockWhole(file_.Writable())) {
+          case UnixFile::WholeLock::Held:
+            return LockTry::Held;
+          case UnixFile::WholeLock::Busy:
+            return LockTry::Busy;
+          case UnixFile::WholeLock::Failed:
+            break;
+        }
+        return LockTry::Failed;
+      },
+      wait);
+  return r == LockResult::Capped ? LockResult::Stopped : r;
 }
 
-QString HdbTable::LockedText(const QString& what) const {
-  QString who;
-  if (const int pid = file_.LockHolder()) {
-    QByteArray name;
-    ReadWholeFile(QString("/proc/%1/comm").arg(pid), name);
-    who = " (プロセス " + (QString::number(pid) + ' ' + QString::fromLocal8Bit(name)).trimmed() + ") ";
-  }
-  return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path_, who, what);
-}
+QString HdbTable::LockedText(const QString& what) const { return hamlog::LockedText(path_, file_.LockHolder(), what); }
 
 void HdbTable::UnlockFile() {
   if (fileLocks_ > 0 && --fileLocks_ == 0) {
@@ -564,7 +553,11 @@ bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>&
 TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
   const QString jp = JournalPath();
   if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
-  WriteGuard guard(lock_);
+  const WriteGuard guard(lock_, wait);
+  if (guard.Stopped()) {
+    problem_ = hamlog::LockedText(path_, lock_->WriteHolder(), kRecoveryStopped);
+    return TableStatus::Locked;
+  }
   if (!guard.Held()) return TableStatus::BadCount;
   if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok)
     return s == TableStatus::Locked ? s : TableStatus::BadCount;

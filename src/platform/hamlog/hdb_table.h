@@ -70,7 +70,6 @@ class HdbTable {
   // taken for damage: a writer in another process may be between its steps. With `finish` a checked
   // pack journal of ours completes the log first whatever its count says (waiting for the file's lock
   // as LockFile does).
-  using LockWait = std::function<bool(int32_t look)>;
   TableStatus Open(const QString& path, DbLock* lock = nullptr, const LockWait* finish = nullptr);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
@@ -109,11 +108,8 @@ class HdbTable {
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
   // The lock other programs writing the log take, on HAMLOG.HDB itself (UnixFile::TryLockWhole), held
-  // around every write. `wait` hears each look while another program holds it (1, 2, .. 10 ms apart)
-  // and 0 once that wait is over; false from it ends the wait (Stopped, nothing written). Without one
-  // the wait ends after kLockLooks. The caller reads the header again under it (Refresh). Holds nest.
-  enum class LockResult { Held, Stopped, Failed };
-  static constexpr int32_t kLockLooks = 3000;
+  // around every write, waited for as WaitForLock waits (Stopped: nothing written). The caller reads
+  // the header again under it (Refresh). Holds nest.
   LockResult LockFile(const LockWait& wait = {});
   void UnlockFile();
   // "<log> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the program named when the

@@ -332,7 +332,8 @@ bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock) {
   // It takes the index's place under the write lock. Writes that came since the snapshot appended to the
   // log of the same file (a rebuild or another merge puts a new file there): their entries go into the
   // new file's log.
-  WriteGuard guard(&lock);
+  // On a thread of its own: nobody to tell of the wait, which its cap ends.
+  const WriteGuard guard(&lock, {});
   UnixFile f;
   Header now;
   std::vector<unsigned char> later;

@@ -217,11 +217,13 @@ UnixFile::WholeLock UnixFile::TryLockWhole(bool exclusive) {
   return WholeLock::Busy;
 }
 
-int UnixFile::LockHolder() const {
+int UnixFile::LockHolder(int64_t start, int64_t length) const {
   struct flock fl;
   std::memset(&fl, 0, sizeof fl);
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
+  fl.l_start = start;
+  fl.l_len = length;
   if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0 || fl.l_type == F_UNLCK) return 0;
   return fl.l_pid > 0 ? int(fl.l_pid) : 0;
 }

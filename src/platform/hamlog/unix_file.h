@@ -75,9 +75,10 @@ class UnixFile {
   enum class WholeLock { Held, Busy, Failed };
   WholeLock TryLockWhole(bool exclusive);
   void UnlockWhole();
-  // The process that holds a classic POSIX lock on the file against a write lock; 0 when none is known
-  // (no lock, or a lock that names no process: an open-file-description lock, a flock).
-  int LockHolder() const;
+  // The process that holds a classic POSIX lock on the file (or on `length` bytes from `start`; 0: to
+  // the end) against a write lock; 0 when none is known (no lock, or a lock that names no process: an
+  // open-file-description lock, a flock).
+  int LockHolder(int64_t start = 0, int64_t length = 0) const;
 
  private:
   bool keepRegularFile();

@@ -1186,6 +1186,27 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
   EXPECT_EQ(CountHdbRecords(), count + 1) << "JA1WAT's; the save unloaded during its wait wrote nothing";
 }
 
+// "HAMLOG追加読込" while another program holds the lock file's write lock: the wait shows in the status
+// bar and Esc ends it with nothing read.
+TEST_F(CWSHEETTest, AnAppendWaitingForTheLockFilesWriteLockShowsItAndEndsWithEsc) {
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Activate(s);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  const SheetState before = state();
+  const LockInOtherProcess other(log.Hdb().chopped(3) + "lck", 1, 1, true);
+  QString waited;
+  WhenShown([&] { return s.StatusBar1.PanelText(5).contains("待っています"); }, [&] {
+    waited = s.StatusBar1.PanelText(5);
+    Operator::Key(Qt::Key_Escape);
+  });
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.HLAPD.Trigger();
+  EXPECT_TRUE(waited.startsWith("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)"));
+  EXPECT_TRUE(boxes.texts().last().endsWith("がロックしていて、待つのをやめました。何も読み書きしていません"));
+  expectSame(state(), before);
+}
+
 // "HAMLOG追加読込" while another program is mid-write (record written, count not yet, log locked): the wait
 // shows in the status bar, a close says why it cannot be, Esc ends it with nothing read; once the other
 // program is through, its QSO is read with the cards it entered (the log read whole, as the frame says).
