@@ -818,8 +818,13 @@ void TEMP_LOG::rebuildIndexes() {
     sheet->Frame1.raise();
     QCoreApplication::processEvents();
   }
-  if (!RebuildHamlogIndexes()) {
-    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
+  QString why;
+  if (!RebuildHamlogIndexes(&why)) {
+    // The busy frame says it did not, for as long as a notice stands.
+    if ((sheet = LoadedForm<CWSHEET>())) sheet->ShowNotice(u8("INDEXを再構築できませんでした"));
+    MsgBox(why.isEmpty() ? WithOpenFailureCause(u8(kOpenFailed))
+                         : u8("INDEXを再構築できませんでした (作り直せなかった索引ファイルは前のままです)。") + "\r\n" + why,
+           vbExclamation, "ORBEX5");
     return;
   }
   if ((sheet = LoadedForm<CWSHEET>())) {

@@ -301,6 +301,41 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   EXPECT_TRUE(Dump().value(3).startsWith("4,\"JA1NEW\",\"2024/05/06\",\"22:00J\""));
 }
 
+// Another program holds the lock file's write lock, shared as a reader takes it or alone: a deletion, an
+// index rebuild and a save each say in the status bar that they wait, Esc ends the wait, and the box
+// names the program. Nothing is written.
+TEST_F(EntryWindow, WaitsForTheLockFilesWriteLockAreShownAndEndWithEsc) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Command2);  // record 2
+  const QStringList before = Dump();
+  QStringList notes;
+  const auto waitThenEsc = [&](bool shared, const std::function<void()>& act) {
+    const LockInOtherProcess other(Hamlog.HamlogDbPath.chopped(3) + "lck", 1, 1, !shared);
+    ASSERT_TRUE(other.Held());
+    WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています")); }, [&] {
+      notes << w.StatusBar1.PanelText(2);
+      Operator::Key(Qt::Key_Escape);
+    });
+    boxes.Answer(vbOK);
+    act();
+  };
+  waitThenEsc(true, [&] { w.DATDEL.Trigger(); });
+  waitThenEsc(false, [&] { w.IDXAGN.Trigger(); });
+  Operator::Key(Qt::Key_A, Qt::AltModifier);
+  typeQso(w);
+  waitThenEsc(false, [&] { Operator::Key(Qt::Key_F1); });
+  ASSERT_EQ(notes.size(), 3);
+  for (const QString& note : notes)
+    EXPECT_TRUE(note.startsWith(u8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
+  const QString named = Hamlog.HamlogDbPath + u8(" を他のプログラム (プロセス ");
+  EXPECT_TRUE(boxes.texts().value(0).contains(named) && boxes.texts().value(0).endsWith(u8("何も読み書きしていません")));
+  EXPECT_TRUE(boxes.texts().value(1).startsWith(u8("INDEXを再構築できませんでした (作り直せなかった索引ファイルは前のままです)。")) &&
+              boxes.texts().value(1).contains(named));
+  EXPECT_TRUE(boxes.texts().value(2).contains(named)) << boxes.texts().join('|').toStdString();
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+}
+
 // Another program holds HAMLOG.HDB locked as dBase programs lock it: the save waits, saying so, and Esc
 // ends the wait with nothing written. A flush failing once the QSO is in the log is said as such, and F1
 // again stores no second copy.
@@ -439,6 +474,14 @@ TEST_F(EntryWindow, AnEditOnALogWhoseDiskIsFullIsRefusedSayingWhyAndKeptInTheWin
   EXPECT_EQ(onDisk.Text12.text(), "Yamada");
   EXPECT_FALSE(QFile::exists(dir + "/HAMLOG.jnl") ||
                QFile::exists(dir + "/HAMLOG.HDB.pack"));  // nothing left
+  // An index rebuild there says it could not be made and why.
+  QByteArray index, after;
+  ASSERT_TRUE(ReadWholeFile(dir + "/HAMLOG.dx1", index));
+  boxes.Answer(vbOK);
+  onDisk.IDXAGN.Trigger();
+  EXPECT_EQ(boxes.texts().value(1), u8("INDEXを再構築できませんでした (作り直せなかった索引ファイルは前のままです)。\r\nHAMLOG の索引ファイル ") + dir +
+                                        u8("/HAMLOG.dx1 を作り直せませんでした (ディスクに空きがありません)"));
+  EXPECT_TRUE(ReadWholeFile(dir + "/HAMLOG.dx1", after) && after == index);
   disk.Free();
   EXPECT_EQ(Dump(), before);
   onDisk.Unload();
