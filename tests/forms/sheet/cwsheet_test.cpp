@@ -726,6 +726,22 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   boxes.Answer(vbOK).Answer(vbOK);
   sheet().HLAPD.Trigger();
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+
+  // Opened by a satellite QSO while the append's question is up: nothing is read either.
+  log.Add({"JA1SAT,2021/05/08,435.100,FM,1002,J *"});
+  QLocalSocket satMate;
+  boxes.OnShow = [&](const MsgBoxCall& box) {
+    if (!box.text.startsWith("現在の読込みフィルタは")) return;
+    satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
+    const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1002+T";
+    satMate.write(QByteArray(1, char(m.size())) + QByteArray(3, '\0') + m);
+    EXPECT_TRUE(WaitUntil([] { return LogWindowState.LogWindowOpen == 1; }));
+  };
+  const QString lastp = ReadIni("ORB", "LASTP");
+  boxes.Answer(vbOK).Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
+  EXPECT_EQ(ReadIni("ORB", "LASTP"), lastp);
 }
 
 TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRules) {
