@@ -82,10 +82,12 @@ void QsoDraft::StartNew(const QsoEntry& defaults, bool keepLookedUp) {
         put(QsoBox(b), before[size_t(b)].text, Origin::LookedUp);
   lookedUpFor_.clear();
   callDone_ = true;
+  stored_.reset();
 }
 
 void QsoDraft::EditStored(const QsoEntry& stored) {
   for (int b = 0; b < kQsoBoxCount; ++b) put(QsoBox(b), EntryText(stored, QsoBox(b)), Origin::Stored);
+  stored_ = stored;
   lookedUpFor_ = stored.call.trimmed();
   callDone_ = true;
 }

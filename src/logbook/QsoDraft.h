@@ -80,6 +80,8 @@ class QsoDraft {
   QsoEntry Entry() const;
   // The zone letter of the time, kept while the time box is typed over.
   QChar Zone() const { return zone_; }
+  // A stored QSO (edited or just saved) whose boxes no longer hold it as stored.
+  bool StoredChanged() const { return stored_ && Entry() != *stored_; }
 
  private:
   struct Cell {
@@ -94,6 +96,7 @@ class QsoDraft {
   bool carriedShown() const;
   std::array<Cell, kQsoBoxCount> cells_{};
   std::optional<QsoEntry> saved_;
+  std::optional<QsoEntry> stored_;  // the stored QSO shown, as stored
   QString lookedUpFor_;
   bool callDone_ = true;
   QChar zone_ = QLatin1Char('J');

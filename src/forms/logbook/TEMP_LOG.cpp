@@ -692,6 +692,13 @@ void TEMP_LOG::SaveQso() {
   if (!unconfirmed.isEmpty()) MsgBox(unconfirmed, vbExclamation, "ORBEX5");
 }
 
+void TEMP_LOG::showUnsaved() {
+  RecordSaved = 0;
+  LSave.SetCaption(u8(kSaveCaption));
+  LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
+  Command4.hide();
+}
+
 void TEMP_LOG::refreshLogViewer() {
   if (LogWindowState.LogViewerOpen != 1) return;
   UnloadForm<LOGDATAVIEW>();

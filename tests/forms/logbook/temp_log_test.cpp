@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <csignal>
 #include <functional>
+#include <optional>
 
 #include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
@@ -334,6 +335,36 @@ TEST_F(EntryWindow, WaitsForTheLockFilesWriteLockAreShownAndEndWithEsc) {
   EXPECT_TRUE(boxes.texts().value(2).contains(named)) << boxes.texts().join('|').toStdString();
   EXPECT_EQ(Dump(), before);
   EXPECT_EQ(w.Text1.text(), "JA1XYZ");
+}
+
+// Keys typed while a save waits for another program's lock arrive once the QSO is stored: the window
+// then shows it as not saved, and F1 stores what they typed.
+TEST_F(EntryWindow, WhatIsTypedDuringASavesWaitShowsTheQsoUnsavedUntilF1StoresIt) {
+  Settings.Hlyn = "YES";
+  TEMP_LOG& w = open();
+  Operator::Activate(w);
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("ja6wat");
+  Operator::Key(Qt::Key_F5);
+  Operator::Type("7.025");
+  std::optional<LockInOtherProcess> other;
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    if (!other) other.emplace(Hamlog.HamlogDbPath.chopped(3) + "lck", 1, 1, true);
+  };
+  WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています")); }, [&] {
+    Operator::Key(Qt::Key_F8);
+    Operator::Type("WaitName");
+    other->Release();
+  });
+  boxes.Answer(vbYes);  // HAMLOG's question
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(WaitUntil([&] { return w.Text12.text() == "WaitName"; }));
+  EXPECT_TRUE(Dump().value(2).startsWith("3,\"JA6WAT\"") && !Dump().value(2).contains("WaitName"));
+  EXPECT_TRUE(w.LSave.Enabled() && w.LSave.Caption() == u8("Ｌog保存(F1)") && w.Command4.isHidden());
+  boxes.Answer(vbYes);
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(2).contains("\"WaitName\"")) << Dump().value(2).toStdString();
+  EXPECT_EQ(Dump().size(), 3);
 }
 
 // Another program holds HAMLOG.HDB locked as dBase programs lock it: the save waits, saying so, and Esc
