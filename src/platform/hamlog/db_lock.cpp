@@ -47,7 +47,13 @@ QString LockedText(const QString& path, int holder, const QString& what) {
   return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path, who, what);
 }
 
-bool DbLock::Open(const QString& path) { return file_.IsOpen() || file_.Open(path, true); }
+bool DbLock::Open(const QString& path, const QString& like) {
+  if (file_.IsOpen()) return true;
+  const bool made = !NameTaken(path);
+  if (!file_.Open(path, true)) return false;
+  if (made && !like.isEmpty()) TakeOwnerAndMode(path, StatPath(like));
+  return true;
+}
 
 bool DbLock::HoldOpen(bool exclusive) {
   if (!file_.IsOpen()) {

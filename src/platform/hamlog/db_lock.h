@@ -37,7 +37,8 @@ QString LockedText(const QString& path, int holder, const QString& what);
 
 class DbLock {
  public:
-  bool Open(const QString& path);
+  // A lock file made here takes the owner, group and mode of `like` (the log).
+  bool Open(const QString& path, const QString& like = {});
   bool HoldOpen(bool exclusive);  // does not wait; errno says why it failed
   void ReleaseOpen();
   // Whether the others who have the database open only share it (programs that read it), so that a

@@ -111,7 +111,7 @@ DbLock* Session::LockFor(const QString& hdbPath) {
   const QString path = QFileInfo(CompanionPath(hdbPath, "lck")).absoluteFilePath();
   auto& lock = locks_[path];
   if (!lock) lock = std::make_unique<DbLock>();
-  return lock->Open(path) ? lock.get() : nullptr;
+  return lock->Open(path, hdbPath) ? lock.get() : nullptr;
 }
 
 void Session::TakeNoticesOf(HdbTable& table) {

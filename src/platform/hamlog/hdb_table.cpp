@@ -1,7 +1,9 @@
 #include "platform/hamlog/hdb_table.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -394,9 +396,11 @@ bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
   // Anything already there is not ours (our own was completed or dropped under this lock before the
   // write began): it stays, and the write that needs the journal is refused naming it.
   if (NameTaken(name)) {
-    problem_ = QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
-                       "(記録の変更と削除がこの名前を使います)")
-                   .arg(name);
+    problem_ = ::access(QFile::encodeName(name).constData(), R_OK) != 0 && errno == EACCES
+                   ? unreadableJournalText(name)
+                   : QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
+                             "(記録の変更と削除がこの名前を使います)")
+                         .arg(name);
     errno = EEXIST;
     return false;
   }
@@ -405,6 +409,7 @@ bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
   UnixFile journal;
   bool ok = journal.Create(scratch, file_.Stat().mode & 0666);
   const bool made = ok;
+  if (made) TakeOwnerAndMode(scratch, file_.Stat());
   ok = ok && fill(journal) && journal.Sync();
   int cause = errno;
   journal.Close();
@@ -427,7 +432,7 @@ bool HdbTable::rollBackAppend() {
 HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
   head.assign(kPackHead, 0);
   if (SpecialFileAt(jp)) return JournalKind::Special;
-  if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
+  if (!journal.OpenReadOnly(jp)) return errno == EACCES ? JournalKind::Unreadable : JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
   if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16)
     return JournalKind::Foreign;
@@ -484,6 +489,26 @@ void HdbTable::keepJournalAside(const QString& jp, JournalKind kind, const unsig
   notice(head + QString("おらず、%1 の名前で残しました。").arg(kept) + check + kept + " を削除して下さい");
 }
 
+namespace {
+
+// "-rw-r----- root:root": what keeps a file from being read.
+QString permissionText(const QString& path) {
+  const uint32_t mode = StatPath(path).mode;
+  QString bits = "-";
+  for (int bit = 8; bit >= 0; --bit) bits += mode & (1u << bit) ? "rwx"[2 - bit % 3] : '-';
+  const QFileInfo f(path);
+  return bits + ' ' + f.owner() + ':' + f.group();
+}
+
+}  // namespace
+
+QString HdbTable::unreadableJournalText(const QString& jp) const {
+  return QString("%1 は前回途中で終わった QSO の修正か削除のジャーナルかもしれませんが、このユーザーには読む許可がない"
+                 "ので仕上げられません (%2)。削除せずに、持ち主か管理者に、このログを使う人が読み書きできるように"
+                 "してもらってから、もう一度 %3 を開いて下さい")
+      .arg(jp, permissionText(jp), path_);
+}
+
 void HdbTable::notice(const QString& text) {
   if (!notices_.contains(text)) notices_ << text;
 }
@@ -514,6 +539,10 @@ TableStatus HdbTable::RecoverJournal(const LockWait& wait) {
   std::vector<unsigned char> head;
   UnixFile journal;
   const JournalKind kind = readJournal(jp, head, journal);
+  if (kind == JournalKind::Unreadable) {
+    notice(unreadableJournalText(jp));
+    return TableStatus::Ok;
+  }
   if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
     const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
                                                       : QString("このプログラムのジャーナルではないので");

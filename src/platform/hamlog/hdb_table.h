@@ -26,14 +26,15 @@
 //   CRC-32C of the records, identity, the first record they replace, the count kept, 4 zero bytes, the
 //   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
 //   committed with the old records past it noted as pending, and the log cut after the kept ones.
-// - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>") and only
-//   then named; it is never written over a file already there. The next open or write completes a
+// - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>"), with the
+//   log's owner, group and mode (a log shared through its group), and only then named; it is never written over a file already there. The next open or write completes a
 //   journal with our magic and this log's identity that passes its checks (head and records) and
 //   removes it; a pack journal is completed even when the header's count fits no length (its commit
 //   torn). One of ours that fails them, or one of earlier versions ("OXJNL001", "OXPAK001", whose heads
 //   carry no check), is never written back: it is kept as "<stem>jnl.damaged" (numbered when taken) and
 //   named in TakeNotices(). Any other file there is left alone and named (a FIFO or a device is not even
-//   opened), and a write that needs the name is refused. A scratch journal of a writer that died is
+//   opened), and a write that needs the name is refused; one this user may not read is named as a
+//   journal, with its permission. A scratch journal of a writer that died is
 //   removed at the program's start (HamlogRecover).
 // - Other programs: every write holds a whole-file lock on HAMLOG.HDB as dBase programs take one
 //   (LockFile) and reads the header again under it; what it commits to the header is what it just read
@@ -154,8 +155,9 @@ class HdbTable {
   // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
   // cannot be written or its name is taken.
   bool writeJournal(const std::function<bool(UnixFile&)>& fill);
-  // Unchecked: a journal of ours of an earlier format, whose head no check covers.
-  enum class JournalKind { Foreign, Special, Damaged, Unchecked, Record, Pack };
+  // Unchecked: a journal of ours of an earlier format, whose head no check covers; Unreadable: one this
+  // process may not read (made by another user), which may be ours.
+  enum class JournalKind { Foreign, Special, Unreadable, Damaged, Unchecked, Record, Pack };
   // What the file at the journal's name is; `head` gets a record journal whole, a pack journal's head.
   JournalKind readJournal(const QString& path, std::vector<unsigned char>& head, UnixFile& journal) const;
   // Completes what the journal holds (kind Record or Pack) and removes it, or keeps one that is damaged
@@ -185,6 +187,8 @@ class HdbTable {
   void leaveJournal();
   void keepJournalAside(const QString& path, JournalKind kind, const unsigned char* magic);
   void notice(const QString& text);
+  // A journal this user may not read, named with its permission: never one to delete.
+  QString unreadableJournalText(const QString& journalPath) const;
 
   QString path_;
   UnixFile file_;

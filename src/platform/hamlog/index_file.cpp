@@ -192,15 +192,6 @@ QString sourceOf(const QString& indexPath, const IndexKind& kind) {
   return CompanionPath(indexPath, kind.source == IndexSource::Hdb ? "HDB" : "MST");
 }
 
-// Gives a new file the owner, group and mode of `like`, as far as the system lets this process.
-void takeOwnerAndMode(const QString& path, const QString& like) {
-  struct stat st {};
-  if (::stat(QFile::encodeName(like).constData(), &st) != 0) return;
-  const QByteArray p = QFile::encodeName(path);
-  if (::chown(p.constData(), st.st_uid, st.st_gid) != 0) (void)!::chown(p.constData(), uid_t(-1), st.st_gid);
-  ::chmod(p.constData(), st.st_mode & 0777);
-}
-
 // A new file for the index `path` under a name of this process, which the start removes when a kill
 // leaves it (OwnScratchPath): written whole, on the disk, with the owner, group and mode of the file it
 // replaces (of the source for a first index).
@@ -208,7 +199,7 @@ QString writeScratch(const QString& path, const IndexKind& kind, QByteArrayView 
   const QString target = ReplaceTarget(path);
   const QString scratch = OwnScratchPath(target);
   if (!WriteScratchFile(scratch, bytes)) return {};
-  takeOwnerAndMode(scratch, StatPath(target).exists ? target : sourceOf(path, kind));
+  TakeOwnerAndMode(scratch, StatPath(StatPath(target).exists ? target : sourceOf(path, kind)));
   return scratch;
 }
 

@@ -1,6 +1,7 @@
 // Writes cut short by a killed process, and two processes on one database.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
 #include "platform/vbfile.h"
+#include "support/other_process.h"
 #include "support/waits.h"
 
 namespace {
@@ -194,6 +196,50 @@ TEST_F(HamlogCrash, AnIndexReplacementKilledLeavesNothingAndANewIndexKeepsItsOwn
     ASSERT_EQ(::stat(QFile::encodeName(Index(s)).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u) << s;
     if (root) { EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t(4242), gid_t(4243))) << s; }
+  }
+}
+
+// A log shared through its group (folder and files the group's, no setgid bit): the lock file and the
+// journal root's killed edit left take the log's group and mode, so that another member completes the edit
+// at its start. A journal it may not read is named as one, with its permission, not as a file to delete.
+TEST_F(HamlogCrash, FilesBesideALogSharedThroughItsGroupAreTheGroupsAndAnUnreadableJournalIsNamedAsOne) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user is made only as root";
+  static constexpr uid_t kMember = 64202;
+  static constexpr gid_t kGroup = 64201;
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  QFile::remove(Path("HAMLOG.lck"));
+  for (const QString& name : QDir(Path("")).entryList(QDir::Files))
+    ASSERT_EQ(::chown(QFile::encodeName(Path(name)).constData(), 0, kGroup) + ::chmod(QFile::encodeName(Path(name)).constData(), 0660), 0);
+  ASSERT_EQ(::chown(QFile::encodeName(Path("")).constData(), 0, kGroup) + ::chmod(QFile::encodeName(Path("")).constData(), 0775), 0);
+  const auto asMember = [](const std::function<bool()>& work) {
+    return InOtherProcess([&] {
+      return ::setgroups(1, &kGroup) == 0 && ::setgid(kMember) == 0 && ::setuid(kMember) == 0 && work();
+    });
+  };
+  for (const bool readable : {true, false}) {
+    ASSERT_TRUE(KilledAt(HdbTable::WriteStep::JournalWritten, [this, readable] {
+      if (Open() == 0) EditQso(2, {{11, readable ? "Taro" : "Jiro"}});
+    }));
+    for (const char* name : {"HAMLOG.lck", "HAMLOG.jnl"}) {
+      struct stat st {};
+      ASSERT_EQ(::stat(QFile::encodeName(Path(name)).constData(), &st), 0);
+      EXPECT_TRUE(st.st_gid == kGroup && (st.st_mode & 0777) == 0660) << name;
+    }
+    if (readable) {
+      EXPECT_TRUE(asMember([this] {
+        QStringList notices;
+        return HamlogRecover(Db(), &notices) == HAMLOG_OK && notices.isEmpty() && Field(2, 11) == "Taro";
+      }));
+    } else {
+      ASSERT_EQ(::chmod(QFile::encodeName(Path("HAMLOG.jnl")).constData(), 0600), 0);
+      EXPECT_TRUE(asMember([this] {
+        QStringList notices;
+        HamlogRecover(Db(), &notices);
+        return notices.size() == 1 && notices[0].startsWith(Path("HAMLOG.jnl") + " は前回途中で終わった QSO の修正か削除のジャーナル") &&
+               notices[0].contains("(-rw------- root:") && !notices[0].contains("削除するか");
+      }));
+      EXPECT_TRUE(QFile::exists(Path("HAMLOG.jnl")));
+    }
   }
 }
 
