@@ -472,15 +472,58 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
   return crc == get32(head.data() + 8) ? JournalKind::Pack : JournalKind::Damaged;
 }
 
+QString HdbTable::twiceStoredText(const unsigned char* packHead) const {
+  // A record moves up by as many places as records were dropped before it; a head that fails its check
+  // tells neither where the pack began nor how far: the whole log is looked at, each record beside the next.
+  const int64_t count = header_.count;
+  const bool known = get64(packHead + 28) == Fnv1a(packHead, 28);
+  const int64_t first = known ? std::max<int64_t>(1, get32(packHead + 16)) : 1;
+  const int64_t reach = known ? std::clamp<int64_t>(count - int64_t(get32(packHead + 20)), 1, 64) : 1;
+  constexpr int64_t kRun = 4096;
+  constexpr size_t kLength = kHdbRecordLength;
+  QStringList found;
+  int64_t more = 0;
+  std::vector<unsigned char> run;
+  for (int64_t at = first; at < count; at += kRun) {
+    const int64_t n = std::min(kRun + reach, count - at + 1);  // with the records the run's last ones meet
+    run.resize(size_t(n) * kLength);
+    if (!ReadRecords(at, n, run.data())) break;
+    for (int64_t i = 0; i < std::min(kRun, n); ++i) {
+      const unsigned char* record = run.data() + size_t(i) * kLength;
+      for (int64_t k = 1; record[0] != '*' && k <= reach && i + k < n; ++k) {
+        if (std::memcmp(record, record + size_t(k) * kLength, kLength) != 0) continue;
+        if (found.size() == 10) {
+          ++more;
+          break;
+        }
+        QString call, date, time;
+        ImageString(call, record, 0);
+        ImageString(date, record, 2);
+        ImageString(time, record, 3);
+        found << QString("%1 番と %2 番 (%3 %4 %5)")
+                     .arg(at + i)
+                     .arg(at + i + k)
+                     .arg(call.trimmed(), date.trimmed(), time.trimmed());
+        break;
+      }
+    }
+  }
+  if (found.isEmpty()) return {};
+  return QString("削除が途中で止まったため、%1 の %2 に同じ QSO が二つあります%3。それぞれどちらか一方を削除して下さい。")
+      .arg(path_, found.join("、"), more > 0 ? QString(" (ほかに %1 件)").arg(more) : QString());
+}
+
 void HdbTable::keepJournalAside(const QString& jp, JournalKind kind, const unsigned char* magic) {
-  const QString what = std::memcmp(magic, kPackMagic, 5) == 0 ? QString("QSO の削除") : QString("QSO の修正");
+  const bool pack = std::memcmp(magic, kPackMagic, 5) == 0;
+  const QString what = pack ? QString("QSO の削除") : QString("QSO の修正");
   const QString why = kind == JournalKind::Unchecked ? QString("以前の版の形式で中身を確かめられない")
                                                      : QString("壊れている");
   QString kept = jp + ".damaged";
   for (int n = 2; NameTaken(kept) && n < 1000; ++n) kept = jp + ".damaged." + QString::number(n);
   const QString head = QString("%1 は %2の途中で残ったこのプログラムのジャーナルですが、%3ので %4 に書き戻して")
                            .arg(jp, what, why, path_);
-  const QString check = QString("最後に行った %1が %2 に入っているか確かめてから、").arg(what, path_);
+  const QString check = (pack ? twiceStoredText(magic) : QString()) +
+                        QString("最後に行った %1が %2 に入っているか確かめてから、").arg(what, path_);
   if (!PlaceFile(jp, kept)) {
     notice(head + QString("いません。名前を変えられなかったので、そのままにしてあります (%1)。").arg(FileErrorReason(errno)) +
            check + "このファイルを削除して下さい");

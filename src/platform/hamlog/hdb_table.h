@@ -186,6 +186,9 @@ class HdbTable {
   // After a write that failed past its journal: the journal, if still there, completes it at the next open.
   void leaveJournal();
   void keepJournalAside(const QString& path, JournalKind kind, const unsigned char* magic);
+  // A pack stopped part way and kept aside leaves the records it had moved up twice, beside the copy not
+  // yet written over: the sentence naming each with its two record numbers ("" when none stands twice).
+  QString twiceStoredText(const unsigned char* packHead) const;
   void notice(const QString& text);
   // A journal this user may not read, named with its permission: never one to delete.
   QString unreadableJournalText(const QString& journalPath) const;

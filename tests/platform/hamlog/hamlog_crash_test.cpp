@@ -436,6 +436,20 @@ TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
   ASSERT_EQ(notices.size(), 1);
   EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
   EXPECT_EQ(Field(3, 0), "JA1CCC");
+  // Killed once the packed records are in the log, before its count (records 1 and 2 deleted, the first
+  // still marked): the QSOs moved up stand twice, and the notice names each with both its numbers.
+  AddQsos({{"JA1DDD", "1104"}});
+  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::PackCopied, [this] {
+    if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
+  }));
+  journal = ReadFile(Path("HAMLOG.jnl"));
+  journal[36 + 5] = char(journal[36 + 5] ^ 0x04);
+  WriteFile(Path("HAMLOG.jnl"), journal);
+  EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(Db() + " の 1 番と 3 番 (JA1CCC 24/05/06 21:05J)、2 番と 4 番 (JA1DDD "
+                                          "24/05/06 21:05J) に同じ QSO が二つあります"))
+      << notices[0].toStdString();
 }
 
 // A pack killed with its header's commit torn (16 of its 32 bytes written: the new count, the old rest)
