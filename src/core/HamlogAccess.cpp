@@ -211,9 +211,7 @@ HamlogWork& work() {
   return w;
 }
 
-bool lockWaitRuns() {
-  return !logWaits().empty();
-}
+bool lockWaitRuns() { return !logWaits().empty(); }
 
 void runWaiting() {
   HamlogWork& w = work();

@@ -23,7 +23,7 @@ class Session;
 
 // What a wait for a lock that was ended leaves undone (after LockedText): an open, an index.
 inline constexpr const char* kOpenStopped = "待つのをやめました。何も読み書きしていません";
-inline constexpr const char* kIndexStopped = "待つのをやめました。索引ファイルはそのままです";
+inline constexpr const char* kIndexStopped = "待つのをやめました";
 
 // The library's result for a table's status (Failed: HAMLOG_IO_ERROR).
 int32_t ResultOfStatus(TableStatus s);

@@ -213,7 +213,9 @@ LockResult HdbTable::takeFileLock(const LockWait& wait) {
   return r == LockResult::Capped ? LockResult::Stopped : r;
 }
 
-QString HdbTable::LockedText(const QString& what) const { return hamlog::LockedText(path_, file_.LockHolder(), what); }
+QString HdbTable::LockedText(const QString& what) const {
+  return hamlog::LockedText(path_, file_.LockHolder(), what);
+}
 
 void HdbTable::UnlockFile() {
   if (fileLocks_ > 0 && --fileLocks_ == 0) {

@@ -27,14 +27,14 @@
 //   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
 //   committed with the old records past it noted as pending, and the log cut after the kept ones.
 // - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>"), with the
-//   log's owner, group and mode (a log shared through its group), and only then named; it is never written over a file already there. The next open or write completes a
-//   journal with our magic and this log's identity that passes its checks (head and records) and
-//   removes it; a pack journal is completed even when the header's count fits no length (its commit
-//   torn). One of ours that fails them, or one of earlier versions ("OXJNL001", "OXPAK001", whose heads
-//   carry no check), is never written back: it is kept as "<stem>jnl.damaged" (numbered when taken) and
-//   named in TakeNotices(). Any other file there is left alone and named (a FIFO or a device is not even
-//   opened), and a write that needs the name is refused; one this user may not read is named as a
-//   journal, with its permission. A scratch journal of a writer that died is
+//   log's owner, group and mode (a log shared through its group), and only then named; it is never written
+//   over a file already there. The next open or write completes a journal with our magic and this log's
+//   identity that passes its checks (head and records) and removes it; a pack journal is completed even when
+//   the header's count fits no length (its commit torn). One of ours that fails them, or one of earlier
+//   versions ("OXJNL001", "OXPAK001", whose heads carry no check), is never written back: it is kept as
+//   "<stem>jnl.damaged" (numbered when taken) and named in TakeNotices(). Any other file there is left alone
+//   and named (a FIFO or a device is not even opened), and a write that needs the name is refused; one this
+//   user may not read is named as a journal, with its permission. A scratch journal of a writer that died is
 //   removed at the program's start (HamlogRecover).
 // - Other programs: every write holds a whole-file lock on HAMLOG.HDB as dBase programs take one
 //   (LockFile) and reads the header again under it; what it commits to the header is what it just read
