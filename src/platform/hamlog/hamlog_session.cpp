@@ -216,12 +216,15 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
     return HAMLOG_IO_ERROR;
   }
   if (table_.Writable()) {
-    const WriteGuard guard(lock_, wait);
+    DbLock* const lock = lock_;
+    const WriteGuard guard(lock, wait);
     if (guard.Stopped()) {
-      session_.problem = LockedText(path_, lock_->WriteHolder(), kOpenStopped);
+      session_.problem = LockedText(hdbPath, lock->WriteHolder(), kOpenStopped);
       Close();
       return HAMLOG_LOCKED;
     }
+    // The wait ran events: the log may have been closed meanwhile.
+    if (!IsOpen()) return HAMLOG_NOT_OPEN;
     TableStatus s = table_.Refresh();
     if (s == TableStatus::Ok) s = table_.RecoverJournal(wait);
     if (s != TableStatus::Ok) {
@@ -299,10 +302,12 @@ template <class Write>
 int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
-  // The hook is copied: the wait's events may set it anew while it runs.
-  const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
+  // The hook is copied: the wait's events may set it anew while it runs (and close the log).
+  DbLock* const lock = lock_;
+  const QString path = path_;
+  const WriteGuard guard(lock, LockWait(hamlogLib.lockWait));
   if (guard.Stopped()) {
-    session_.problem = LockedText(path_, lock_->WriteHolder(), HdbTable::kWriteStopped);
+    session_.problem = LockedText(path, lock->WriteHolder(), HdbTable::kWriteStopped);
     return IsOpen() ? HAMLOG_LOCKED : HAMLOG_NOT_OPEN;
   }
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;

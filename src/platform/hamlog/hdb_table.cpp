@@ -627,11 +627,14 @@ bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>&
 TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
   const QString jp = JournalPath();
   if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
-  const WriteGuard guard(lock_, wait);
+  DbLock* const lock = lock_;
+  const QString path = path_;
+  const WriteGuard guard(lock, wait);
   if (guard.Stopped()) {
-    problem_ = hamlog::LockedText(path_, lock_->WriteHolder(), kRecoveryStopped);
+    problem_ = hamlog::LockedText(path, lock->WriteHolder(), kRecoveryStopped);
     return TableStatus::Locked;
   }
+  if (!IsOpen()) return TableStatus::Failed;  // closed while the wait ran events
   if (!guard.Held()) return TableStatus::BadCount;
   if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok)
     return s == TableStatus::Locked ? s : TableStatus::BadCount;
