@@ -185,9 +185,9 @@ int32_t SetHamlogShare() { return SetDbsShare(1); }
 
 namespace {
 
-// A wait for another program's hold of the log, shown in the window the operator is in when it begins
-// (whichever window started the read or write); a wait for its lock ends with Esc. With no window up
-// (the start) a write's wait shows in a window of its own, with its cap.
+// A wait for another program's hold of the log (any of its locks), shown in the window the operator is
+// in when it begins (whichever window started the read or write) and ended with Esc. With no window up
+// (the start) it shows in a window of its own, with its cap.
 struct LogWait {
   QPointer<VbForm> window;
   bool shown = false;
@@ -211,9 +211,7 @@ HamlogWork& work() {
   return w;
 }
 
-bool lockWaitRuns() {
-  return std::any_of(logWaits().begin(), logWaits().end(), [](const LogWait& w) { return bool(w.esc); });
-}
+bool lockWaitRuns() { return !logWaits().empty(); }
 
 void runWaiting() {
   HamlogWork& w = work();
@@ -233,12 +231,12 @@ void runWaitingLater() {
     QTimer::singleShot(0, QCoreApplication::instance(), runWaiting);
 }
 
-LogWait& beginLogWait(bool escapable) {
+LogWait& beginLogWait() {
   LogWait w;
   w.window = qobject_cast<VbForm*>(QApplication::activeWindow());
   if (!w.window) w.window = VbForm::LastActive();
   w.shown = w.window;
-  if (escapable) w.esc = std::make_unique<EscapableWait>();
+  w.esc = std::make_unique<EscapableWait>();
   logWaits().push_back(std::move(w));
   return logWaits().back();
 }
@@ -257,7 +255,7 @@ bool waitInOwnWindow(LogWait& w, int32_t look) {
     w.own = std::make_unique<QProgressDialog>();
     w.own->setWindowTitle(QStringLiteral("ORBEX5"));
     w.own->setCancelButtonText(QStringLiteral("中止"));
-    w.own->setRange(0, hamlog::HdbTable::kLockLooks);
+    w.own->setRange(0, hamlog::kLockLooks);
     w.own->setMinimumDuration(0);
     w.own->setAutoReset(false);
     w.own->show();
@@ -266,29 +264,20 @@ bool waitInOwnWindow(LogWait& w, int32_t look) {
   if (w.own && look % 50 == 1) {
     w.own->setLabelText(Hamlog.HamlogDbPath +
                         QStringLiteral("\r\nを他のプログラムが使用中です。待っています (Esc で中止)\r\n") +
-                        QStringLiteral("%1 秒 (%2 秒まで)").arg(look / 100).arg(hamlog::HdbTable::kLockLooks / 100));
+                        QStringLiteral("%1 秒 (%2 秒まで)").arg(look / 100).arg(hamlog::kLockLooks / 100));
     w.own->setValue(look);
   }
-  return !w.esc->Escaped() && !(w.own && w.own->wasCanceled()) && look <= hamlog::HdbTable::kLockLooks;
+  return !w.esc->Escaped() && !(w.own && w.own->wasCanceled()) && look <= hamlog::kLockLooks;
 }
 
 void showLogWaits() {
-  if (!hamlogLib.readerWait)
-    hamlogLib.readerWait = [](int32_t look, int32_t most) {
-      if (look == 0) return endLogWait();
-      LogWait& w = look == 1 || logWaits().empty() ? beginLogWait(false) : logWaits().back();
-      if (w.window)
-        w.window->ShowWaitNote(QStringLiteral("HAMLOG.HDB を他のプログラムが読み込み中です。待っています ") +
-                               QString("%1/%2").arg(look).arg(most));
-    };
   if (!hamlogLib.lockWait)
     hamlogLib.lockWait = [](int32_t look) {
       if (look == 0) {
         endLogWait();
         return false;
       }
-      const bool begins = look == 1 || logWaits().empty() || !logWaits().back().esc;
-      LogWait& w = begins ? beginLogWait(true) : logWaits().back();
+      LogWait& w = look == 1 || logWaits().empty() ? beginLogWait() : logWaits().back();
       if (!w.shown) return waitInOwnWindow(w, look);
       if (!w.window || w.window->IsUnloaded()) return false;  // the window the write came from went
       if (look % 50 == 1) {

@@ -118,11 +118,16 @@ DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown) {
                                                                             : DeleteOutcome::Failed;
 }
 
-bool RebuildHamlogIndexes() {
+bool RebuildHamlogIndexes(QString* why) {
   HamlogCloseDb(0);
   // The operator asked for these builds: they are no news to tell later.
   const int32_t rebuildsBefore = hamlogLib.indexRebuilds;
-  idx_rebuild(Hamlog.HamlogDbPath);
+  const int32_t built = idx_rebuild(Hamlog.HamlogDbPath);
+  if (const QString problem = HamlogIndexProblem(); built != HAMLOG_OK && !problem.isEmpty()) {
+    hamlogLib.indexRebuilds = rebuildsBefore;
+    if (why) *why = problem;
+    return false;
+  }
   Hamlog.LastResult = HamlogOpenDb();
   hamlogLib.indexRebuilds = rebuildsBefore;
   if (Hamlog.LastResult != 0) return false;

@@ -37,8 +37,9 @@ enum class DeleteOutcome { Deleted, Changed, Failed };
 DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown);
 
 // Builds the index files beside HAMLOG.HDB anew, each keeping its owner, group and mode, and opens the
-// log (which builds any still missing); the log is closed afterwards. False when it could not be opened.
-bool RebuildHamlogIndexes();
+// log (which builds any still missing); the log is closed afterwards. False when an index could not be
+// built (`why`: which and why, the old one left as it was) or the log could not be opened (`why` as it was).
+bool RebuildHamlogIndexes(QString* why = nullptr);
 
 // The window class of a running HAMLOG, the name it takes messages under.
 inline constexpr const char* kHamlogWindowClass = "TThwin";

@@ -78,7 +78,7 @@ class QsoDraft {
   QString Text(QsoBox box) const;
   // What a save stores: carried details only while the call has the saved QSO's base call.
   QsoEntry Entry() const;
-  // A stored QSO whose boxes no longer show it as stored: an edit not saved.
+  // A stored QSO (edited or just saved) whose boxes no longer hold it as stored: an edit not saved.
   bool Edited() const { return stored_ && Entry() != *stored_; }
   // The zone letter of the time, kept while the time box is typed over.
   QChar Zone() const { return zone_; }
@@ -96,7 +96,7 @@ class QsoDraft {
   bool carriedShown() const;
   std::array<Cell, kQsoBoxCount> cells_{};
   std::optional<QsoEntry> saved_;
-  std::optional<QsoEntry> stored_;  // the stored QSO being edited
+  std::optional<QsoEntry> stored_;  // the stored QSO shown, as stored
   QString lookedUpFor_;
   bool callDone_ = true;
   QChar zone_ = QLatin1Char('J');

@@ -21,9 +21,12 @@ bool InOtherProcess(const std::function<bool()>& work) {
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-int LockAsAnotherProgram(const QString& path) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR);
+int LockAsAnotherProgram(const QString& path, int64_t start, int64_t length, bool exclusive) {
+  // Not handed to the programs a test starts: the lock goes with the close.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
   struct flock lock {};
-  lock.l_type = F_WRLCK;
+  lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  lock.l_start = start;
+  lock.l_len = length;
   return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 ? fd : -1;
 }

@@ -29,10 +29,10 @@ std::function<bool(int32_t)> lockWaitSaying(QTextStream& err) {
       sigaction(SIGINT, &stop, &(*before)[0]);
       sigaction(SIGTERM, &stop, &(*before)[1]);
       err << "HAMLOG.HDB is locked by another program: waiting for it to let go (up to "
-          << hamlog::HdbTable::kLockLooks / 100 << " s; Ctrl+C stops)\n";
+          << hamlog::kLockLooks / 100 << " s; Ctrl+C stops)\n";
       err.flush();
     }
-    if (look > 0) return !stopAsked && look <= hamlog::HdbTable::kLockLooks;
+    if (look > 0) return !stopAsked && look <= hamlog::kLockLooks;
     sigaction(SIGINT, &(*before)[0], nullptr);
     sigaction(SIGTERM, &(*before)[1], nullptr);
     return false;

@@ -108,7 +108,8 @@ Outcome LoadMaster(const QString& dir, const QString& codeList, const QString& p
   if (!MakeSureDirectoryPathExists(RealPath(dir) + "/")) return {2, dir + ": cannot make the folder"};
   {
     // Under the database's write lock, so that nobody rebuilds the master's indexes half way.
-    hamlog::WriteGuard guard(hamlog::CurrentSession().LockFor(DatabasePath(dir)));
+    const hamlog::WriteGuard guard(hamlog::CurrentSession().LockFor(DatabasePath(dir)), hamlogLib.lockWait);
+    if (!guard.Held()) return {2, DatabasePath(dir) + ": " + ResultText(guard.Stopped() ? HAMLOG_LOCKED : HAMLOG_IO_ERROR)};
     const QString prefixPath = hamlog::CompanionPath(MasterPath(dir), "PFX");
     if (!hamlog::WritePrefixFile(prefixPath, prefixes)) return {2, prefixPath + ": cannot write"};
     if (!hamlog::WriteMasterFile(MasterPath(dir), entries)) return {2, MasterPath(dir) + ": cannot write"};

@@ -696,6 +696,13 @@ void TEMP_LOG::SaveQso() {
   if (!unconfirmed.isEmpty()) MsgBox(unconfirmed, vbExclamation, "ORBEX5");
 }
 
+void TEMP_LOG::showUnsaved() {
+  RecordSaved = 0;
+  LSave.SetCaption(u8(kSaveCaption));
+  LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
+  Command4.hide();
+}
+
 void TEMP_LOG::refreshLogViewer() {
   if (LogWindowState.LogViewerOpen != 1) return;
   UnloadForm<LOGDATAVIEW>();
@@ -826,8 +833,13 @@ void TEMP_LOG::rebuildIndexes() {
     sheet->Frame1.raise();
     QCoreApplication::processEvents();
   }
-  if (!RebuildHamlogIndexes()) {
-    MsgBox(WithOpenFailureCause(u8(kOpenFailed)));
+  QString why;
+  if (!RebuildHamlogIndexes(&why)) {
+    // The busy frame says it did not, for as long as a notice stands.
+    if ((sheet = LoadedForm<CWSHEET>())) sheet->ShowNotice(u8("INDEXを再構築できませんでした"));
+    MsgBox(why.isEmpty() ? WithOpenFailureCause(u8(kOpenFailed))
+                         : u8("INDEXを再構築できませんでした (作り直せなかった索引ファイルは前のままです)。") + "\r\n" + why,
+           vbExclamation, "ORBEX5");
     return;
   }
   if ((sheet = LoadedForm<CWSHEET>())) {

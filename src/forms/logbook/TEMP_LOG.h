@@ -191,6 +191,8 @@ class TEMP_LOG : public VbForm, public RigListener {
   QWidget& boxOf(QsoBox box);
   void wireDraft();
   void noteChange(QsoBox box);
+  // The QSO shown is not what HAMLOG holds: F1 is offered, "新" is not.
+  void showUnsaved();
   void showDraft();
   // A box reached from the keyboard: its text selected, also when it holds the keyboard already.
   void reach(QWidget& box, Qt::FocusReason reason = Qt::OtherFocusReason);

@@ -121,6 +121,8 @@ void TEMP_LOG::noteChange(QsoBox box) {
   if (!typed && (box == QsoBox::Date || box == QsoBox::Time))
     typedDigits_[box == QsoBox::Date ? 0 : 1].clear();
   showDraft();
+  // Typed over once saved (keys held during the save's wait arrive after it): not saved any more.
+  if (RecordSaved != 0 && LogWindowState.EditMode == 1 && draft_.Edited()) showUnsaved();
 }
 
 void TEMP_LOG::showDraft() {

@@ -288,6 +288,8 @@ class CWSHEET : public VbForm {
   void BYE_Click();
   // False when a window refused to close: nothing of the exit has happened then.
   bool ExitProgram(bool fromCloseBox);
+  // "HAMLOG追加読込" is refused while the entry window is open: it is brought forward and that is said.
+  bool refusedForLogWindow();
   void Timer1_Timer();
   void VERDISP_Click();
   void WFopn_Click();

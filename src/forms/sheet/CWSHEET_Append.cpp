@@ -42,14 +42,17 @@ bool logChangedSinceReading(SheetProgress& progress) {
 
 }  // namespace
 
+bool CWSHEET::refusedForLogWindow() {
+  if (LogWindowState.LogWindowOpen != 1) return false;
+  bringLogWindowForward();
+  MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
+  return true;
+}
+
 void CWSHEET::HLAPD_Click() {
   SheetTallyState& t = SheetTally;
   t.LogKnownRewritten = false;
-  if (LogWindowState.LogWindowOpen == 1) {
-    bringLogWindowForward();
-    MsgBox(QStringLiteral("LOG帳が開いていますので閉じてからにしてください"), vbOKOnly);
-    return;
-  }
+  if (refusedForLogWindow()) return;
   UnloadForm<TEMP_LOG>();
   const QString today = TodayJst().toString("yyyyMMdd");
   if (ReadConditions.EndDate != today) {
@@ -86,6 +89,8 @@ void CWSHEET::HLAPD_Click() {
            vbOKOnly);
     return;
   }
+  // Another program (a satellite QSO) may have opened the entry window while the question was up.
+  if (refusedForLogWindow()) return;
   const RigPollPause pause;
   // Only the cells the new QSOs reach are redrawn: a row showing its counts gets its marks back first.
   // The counts stay; the builder adds the new QSOs' (or counts everything again when it reads all).

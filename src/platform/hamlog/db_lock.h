@@ -2,28 +2,53 @@
 // The lock file "<stem>lck" beside HAMLOG.HDB, shared by every process that uses the database:
 //   byte 0  open lock: held shared by every open in shared mode, exclusive by an open without it, so
 //           an unshared open fails while anyone else has the database open and the other way round;
-//   byte 1  write lock: held exclusive around every write and every index rebuild (waits for it).
+//   byte 1  write lock: held exclusive around every write and every index rebuild.
 // Open-file-description locks, released by the system when a process dies. One DbLock per lock file
 // in a process (locks of two descriptors of one process would fight each other); both holds count
 // nested use.
+//
+// Every wait for a lock another process holds (these bytes, the whole log as dBase programs lock it)
+// goes through WaitForLock, so that each is heard by the same hook (hamlogLib.lockWait): shown, ended
+// by the operator, capped where nobody sees it.
 
 #include <QString>
+#include <cstdint>
+#include <functional>
 
 #include "platform/hamlog/unix_file.h"
 
 namespace hamlog {
 
+// Hears each look that found the lock taken (1, 2, .. 10 ms apart), then 0 once the wait is over,
+// however it ended; false from it ends the wait.
+using LockWait = std::function<bool(int32_t look)>;
+// Looks a wait takes at most when no hook hears it (30 s).
+inline constexpr int32_t kLockLooks = 3000;
+enum class LockTry { Held, Busy, Failed };
+// Stopped: the hook ended the wait, or nobody heard it for kLockLooks; Capped: `most` looks ran out.
+enum class LockResult { Held, Stopped, Capped, Failed };
+// Tries `take` until it holds or fails; `most` (0: none) caps the looks whatever the hook says. errno
+// is the failed take's.
+LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wait, int32_t most = 0);
+
+// "<path> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the process named when the
+// lock names one (`holder`, 0 when it does not).
+QString LockedText(const QString& path, int holder, const QString& what);
+
 class DbLock {
  public:
-  bool Open(const QString& path);
-  bool HoldOpen(bool exclusive);  // does not wait
+  // A lock file made here takes the owner, group and mode of `like` (the log).
+  bool Open(const QString& path, const QString& like = {});
+  bool HoldOpen(bool exclusive);  // does not wait; errno says why it failed
   void ReleaseOpen();
   // Whether the others who have the database open only share it (programs that read it), so that a
   // hold of our own alone can be had once they are through; false while one holds it alone.
   bool OthersOnlyShare();
   bool HeldOpen() const { return openHolds_ > 0; }
-  bool BeginWrite();  // waits
+  LockResult BeginWrite(const LockWait& wait);
   void EndWrite();
+  // The process that holds the write lock, when its lock names one; 0 otherwise.
+  int WriteHolder() const { return file_.LockHolder(1, 1); }
 
  private:
   UnixFile file_;
@@ -34,17 +59,20 @@ class DbLock {
 
 class WriteGuard {
  public:
-  explicit WriteGuard(DbLock* lock) : lock_(lock), held_(lock && lock->BeginWrite()) {}
+  WriteGuard(DbLock* lock, const LockWait& wait)
+      : lock_(lock), result_(lock ? lock->BeginWrite(wait) : LockResult::Failed) {}
   ~WriteGuard() {
-    if (held_) lock_->EndWrite();
+    if (Held()) lock_->EndWrite();
   }
   WriteGuard(const WriteGuard&) = delete;
   WriteGuard& operator=(const WriteGuard&) = delete;
-  bool Held() const { return held_; }
+  bool Held() const { return result_ == LockResult::Held; }
+  // The wait was ended (by the operator, or by its cap): nothing was done under the lock.
+  bool Stopped() const { return result_ == LockResult::Stopped || result_ == LockResult::Capped; }
 
  private:
   DbLock* lock_;
-  bool held_;
+  LockResult result_;
 };
 
 }  // namespace hamlog

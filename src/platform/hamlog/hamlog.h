@@ -106,13 +106,12 @@ struct HamlogLib {
   int32_t qsoOrMaster = 1;         // SetQsoOrMaster; 1 = the QSO database (the only one served)
   int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
   int32_t indexRebuilds = 0;       // index files built again because missing or out of step with their source
-  // Heard while an open that holds the database alone waits for programs that only read it: the look
-  // just failed (1 ..) and the most it takes (kReaderWaitLooks, 10 ms apart) before HAMLOG_BUSY; then
-  // look 0 once the wait is over, however it ended.
-  std::function<void(int32_t look, int32_t most)> readerWait;
-  // Heard while a write waits for another program that holds HAMLOG.HDB locked (a dBase program, HAMLOG
-  // under a Windows layer): each look (1 .., 10 ms apart), then 0 once the wait is over. False ends the
-  // wait: the write answers HAMLOG_LOCKED with nothing written. Without it a write waits up to 30 s.
+  // Heard while anything waits for another program's lock (db_lock.h: WaitForLock): a write, an open or
+  // an index rebuild waiting for the lock file's write lock or for a program that holds HAMLOG.HDB locked
+  // (a dBase program, HAMLOG under a Windows layer), a shared open waiting for a program that holds the
+  // log alone, an open that wants it alone waiting for programs that read it. Each look (1 .., 10 ms
+  // apart), then 0 once the wait is over. False ends the wait: nothing is written (HAMLOG_LOCKED, or
+  // HAMLOG_IN_USE for an open). Without it a wait ends after 30 s.
   std::function<bool(int32_t look)> lockWait;
   std::unique_ptr<hamlog::Session> session;
 
@@ -127,7 +126,8 @@ extern HamlogLib hamlogLib;
 
 // 1 = later opens share the database with other processes (the program, the hamlogdb tool); 0 = an
 // open holds it alone. Returns 1 (done). An open that holds it alone waits up to kReaderWaitLooks x
-// 10 ms for programs that only read it (they share it) and never for one that holds it alone.
+// 10 ms for programs that only read it (they share it) and never for one that holds it alone; a shared
+// open waits for one that holds it alone (HAMLOG_IN_USE when that wait is ended).
 inline constexpr int32_t kReaderWaitLooks = 300;
 int32_t SetDbsShare(int32_t share);
 // Opens `basePath` + ".HDB" (name matched without case) for the record calls; closes one opened

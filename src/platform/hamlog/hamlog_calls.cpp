@@ -98,12 +98,16 @@ int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
     session().TakeNoticesOf(table);
     if (notices) *notices = std::exchange(session().notices, {});
   });
-  const HdbTable::LockWait wait(hamlogLib.lockWait);
+  const LockWait wait(hamlogLib.lockWait);
   TableStatus s = table.Open(path, lock, &wait);
   session().problem = table.Problem();
   if (s != TableStatus::Ok) return ResultOfStatus(s);
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
-  WriteGuard guard(lock);
+  const WriteGuard guard(lock, wait);
+  if (guard.Stopped()) {
+    session().problem = LockedText(path, lock->WriteHolder(), HdbTable::kRecoveryStopped);
+    return HAMLOG_LOCKED;
+  }
   if (!guard.Held()) return HAMLOG_IO_ERROR;
   s = table.Refresh();
   if (s == TableStatus::Ok) s = table.RecoverJournal(wait);

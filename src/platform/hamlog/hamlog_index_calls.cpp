@@ -89,11 +89,15 @@ int32_t idx_rebuild(const QString& hdbPath) {
   const QString hdb = CompanionPath(hdbPath, "HDB");
   const bool master = StatPath(CompanionPath(hdb, "MST")).exists;
   int32_t result = HAMLOG_OK;
+  QString problem;
   for (const IndexKind* kind : {&kQsoByCode, &kQsoByCall, &kMasterByCode, &kMasterByKind}) {
     if (kind->source == IndexSource::Master && !master) continue;
     const int32_t r = CurrentSession().EnsureIndexFile(CompanionPath(hdb, kind->suffix), *kind, true);
-    if (result == HAMLOG_OK) result = r;
+    if (result == HAMLOG_OK) result = r, problem = CurrentSession().indexProblem;
+    // A wait the operator ended is not begun again for the next index.
+    if (r == HAMLOG_LOCKED) break;
   }
+  CurrentSession().indexProblem = problem;
   return result;
 }
 

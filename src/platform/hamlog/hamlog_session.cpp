@@ -111,7 +111,7 @@ DbLock* Session::LockFor(const QString& hdbPath) {
   const QString path = QFileInfo(CompanionPath(hdbPath, "lck")).absoluteFilePath();
   auto& lock = locks_[path];
   if (!lock) lock = std::make_unique<DbLock>();
-  return lock->Open(path) ? lock.get() : nullptr;
+  return lock->Open(path, hdbPath) ? lock.get() : nullptr;
 }
 
 void Session::TakeNoticesOf(HdbTable& table) {
@@ -119,8 +119,9 @@ void Session::TakeNoticesOf(HdbTable& table) {
     if (!notices.contains(text)) notices << text;
 }
 
-int32_t Session::IndexFailed(const QString& indexPath, const QString& cause) {
-  indexProblem = QString("HAMLOG の索引ファイル %1 がないか古くなっていて、作り直せませんでした (%2)")
+int32_t Session::IndexFailed(const QString& indexPath, const QString& cause, bool asked) {
+  indexProblem = QString(asked ? "HAMLOG の索引ファイル %1 を作り直せませんでした (%2)"
+                               : "HAMLOG の索引ファイル %1 がないか古くなっていて、作り直せませんでした (%2)")
                      .arg(indexPath, cause);
   return HAMLOG_IO_ERROR;
 }
@@ -135,6 +136,14 @@ QString lockCause(const QString& hdbPath) {
 
 }  // namespace
 
+int32_t Session::indexUnlocked(const QString& indexPath, const WriteGuard& guard, bool asked) {
+  const QString hdbPath = CompanionPath(indexPath, "HDB");
+  if (!guard.Stopped()) return IndexFailed(indexPath, lockCause(hdbPath), asked);
+  const DbLock* lock = LockFor(hdbPath);
+  IndexFailed(indexPath, LockedText(hdbPath, lock ? lock->WriteHolder() : 0, kIndexStopped), asked);
+  return HAMLOG_LOCKED;
+}
+
 int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind, bool anew) {
   indexProblem.clear();
   IndexStamp stamp;
@@ -143,12 +152,12 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
     if (!MasterStamp(master, stamp)) return StatPath(master).exists ? HAMLOG_FOREIGN : HAMLOG_MISSING;
     IndexStamp have;
     if (!anew && ReadIndexStamp(indexPath, kind, have) && have == stamp) return HAMLOG_OK;
-    WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")));
-    if (!guard.Held()) return IndexFailed(indexPath, lockCause(CompanionPath(indexPath, "HDB")));
+    const WriteGuard guard(LockFor(CompanionPath(indexPath, "HDB")), LockWait(hamlogLib.lockWait));
+    if (!guard.Held()) return indexUnlocked(indexPath, guard, anew);
     if (!anew && ReadIndexStamp(indexPath, kind, have) && MasterStamp(master, stamp) && have == stamp)
       return HAMLOG_OK;
     if (!BuildMasterIndex(master, kind, indexPath))
-      return IndexFailed(indexPath, FileErrorReason(LastFileError()));
+      return IndexFailed(indexPath, FileErrorReason(LastFileError()), anew);
     ++hamlogLib.indexRebuilds;
     return HAMLOG_OK;
   }
@@ -164,15 +173,15 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   }
   IndexStamp have;
   if (!anew && ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
-  WriteGuard guard(LockFor(hdbPath));
-  if (!guard.Held()) return IndexFailed(indexPath, lockCause(hdbPath));
+  const WriteGuard guard(LockFor(hdbPath), LockWait(hamlogLib.lockWait));
+  if (!guard.Held()) return indexUnlocked(indexPath, guard, anew);
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = ResultOfStatus(table->Refresh()); r != HAMLOG_OK) return r;
-  if (table->Writable()) table->RecoverJournal(HdbTable::LockWait(hamlogLib.lockWait));
+  if (table->Writable()) table->RecoverJournal(LockWait(hamlogLib.lockWait));
   TakeNoticesOf(*table);
   if (!anew && ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   if (!BuildHdbIndex(*table, kind, indexPath))
-    return IndexFailed(indexPath, FileErrorReason(LastFileError()));
+    return IndexFailed(indexPath, FileErrorReason(LastFileError()), anew);
   ++hamlogLib.indexRebuilds;
   return HAMLOG_OK;
 }
@@ -188,7 +197,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   Close();
   const auto heard = qScopeGuard([this] { session_.TakeNoticesOf(table_); });
   lock_ = session_.LockFor(hdbPath);
-  const HdbTable::LockWait wait(hamlogLib.lockWait);
+  const LockWait wait(hamlogLib.lockWait);
   if (const int32_t r = ResultOfStatus(table_.Open(hdbPath, lock_, &wait)); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     lock_ = nullptr;
@@ -207,7 +216,15 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
     return HAMLOG_IO_ERROR;
   }
   if (table_.Writable()) {
-    WriteGuard guard(lock_);
+    DbLock* const lock = lock_;
+    const WriteGuard guard(lock, wait);
+    if (guard.Stopped()) {
+      session_.problem = LockedText(hdbPath, lock->WriteHolder(), kOpenStopped);
+      Close();
+      return HAMLOG_LOCKED;
+    }
+    // The wait ran events: the log may have been closed meanwhile.
+    if (!IsOpen()) return HAMLOG_NOT_OPEN;
     TableStatus s = table_.Refresh();
     if (s == TableStatus::Ok) s = table_.RecoverJournal(wait);
     if (s != TableStatus::Ok) {
@@ -225,23 +242,22 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
 }
 
 // Programs that only read the database (a dump, a backup, a viewer) hold it for a moment at a time: an
-// open that wants it alone waits for them a little. One that holds it alone is not waited for.
+// open that wants it alone waits for them a little, never for one that holds it alone. A shared open
+// waits for one that holds it alone (a program reading it without sharing it holds it for the reading).
 int32_t QsoDatabase::holdOpen(bool exclusive) {
-  int32_t look = 1;
-  const auto waitOver = qScopeGuard([&look] {
-    if (look > 1 && hamlogLib.readerWait) hamlogLib.readerWait(0, kReaderWaitLooks);
-  });
-  for (;; ++look) {
-    if (lock_->HoldOpen(exclusive)) {
-      holdsOpen_ = true;
-      exclusive_ = exclusive;
-      return HAMLOG_OK;
-    }
-    if (!exclusive || !lock_->OthersOnlyShare()) return HAMLOG_IN_USE;
-    if (look > kReaderWaitLooks) return HAMLOG_BUSY;
-    if (hamlogLib.readerWait) hamlogLib.readerWait(look, kReaderWaitLooks);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const LockResult r = WaitForLock(
+      [this, exclusive] {
+        if (lock_->HoldOpen(exclusive)) return LockTry::Held;
+        if (errno != EAGAIN && errno != EACCES) return LockTry::Failed;
+        return !exclusive || lock_->OthersOnlyShare() ? LockTry::Busy : LockTry::Failed;
+      },
+      LockWait(hamlogLib.lockWait), exclusive ? kReaderWaitLooks : 0);
+  if (r == LockResult::Held) {
+    holdsOpen_ = true;
+    exclusive_ = exclusive;
+    return HAMLOG_OK;
   }
+  return exclusive && r == LockResult::Capped ? HAMLOG_BUSY : HAMLOG_IN_USE;
 }
 
 void QsoDatabase::LetGo() {
@@ -286,22 +302,30 @@ template <class Write>
 int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
-  WriteGuard guard(lock_);
+  // The hook is copied: the wait's events may set it anew while it runs (and close the log).
+  DbLock* const lock = lock_;
+  const QString path = path_;
+  const WriteGuard guard(lock, LockWait(hamlogLib.lockWait));
+  if (guard.Stopped()) {
+    session_.problem = LockedText(path, lock->WriteHolder(), HdbTable::kWriteStopped);
+    return IsOpen() ? HAMLOG_LOCKED : HAMLOG_NOT_OPEN;
+  }
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
+  // The wait ran events: the log may have been closed meanwhile.
+  if (!IsOpen()) return HAMLOG_NOT_OPEN;
   // A log replaced by another program is opened afresh before its lock is taken; its header is read
   // under the lock.
   if (const int32_t r = ResultOfStatus(table_.FollowReplaced()); r != HAMLOG_OK) {
     session_.problem = table_.Problem();
     return r;
   }
-  // The hook is copied: the wait's events may set it anew while it runs.
-  const HdbTable::LockResult locked = table_.LockFile(HdbTable::LockWait(hamlogLib.lockWait));
-  if (locked == HdbTable::LockResult::Stopped) {
+  const LockResult locked = table_.LockFile(LockWait(hamlogLib.lockWait));
+  if (locked == LockResult::Stopped) {
     session_.problem = table_.LockedText(HdbTable::kWriteStopped);
     return HAMLOG_LOCKED;
   }
   // The wait ran events: the log may have been closed meanwhile.
-  if (locked != HdbTable::LockResult::Held) return IsOpen() ? HAMLOG_IO_ERROR : HAMLOG_NOT_OPEN;
+  if (locked != LockResult::Held) return IsOpen() ? HAMLOG_IO_ERROR : HAMLOG_NOT_OPEN;
   const auto unlock = qScopeGuard([this] { table_.UnlockFile(); });
   // Everything the write puts back is read now, under the lock.
   if (const int32_t r = ResultOfStatus(table_.Refresh()); r != HAMLOG_OK) {

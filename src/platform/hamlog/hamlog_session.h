@@ -21,6 +21,10 @@ namespace hamlog {
 
 class Session;
 
+// What a wait for a lock that was ended leaves undone (after LockedText): an open, an index.
+inline constexpr const char* kOpenStopped = "待つのをやめました。何も読み書きしていません";
+inline constexpr const char* kIndexStopped = "待つのをやめました";
+
 // The library's result for a table's status (Failed: HAMLOG_IO_ERROR).
 int32_t ResultOfStatus(TableStatus s);
 
@@ -116,9 +120,10 @@ class Session {
   // HamlogRecover hands them on.
   QStringList notices;
   void TakeNoticesOf(HdbTable& table);
-  // HamlogIndexProblem's text; IndexFailed sets it and answers HAMLOG_IO_ERROR.
+  // HamlogIndexProblem's text; IndexFailed sets it and answers HAMLOG_IO_ERROR (`asked`: a build the
+  // operator asked for, not one of an index missing or out of step).
   QString indexProblem;
-  int32_t IndexFailed(const QString& indexPath, const QString& cause);
+  int32_t IndexFailed(const QString& indexPath, const QString& cause, bool asked = false);
 
   struct DbfSlot {
     HdbTable table;
@@ -132,6 +137,9 @@ class Session {
   std::vector<std::unique_ptr<IndexSlot>> indexSlots;
 
  private:
+  // IndexFailed for an index whose write lock could not be had (HAMLOG_LOCKED when its wait was ended).
+  int32_t indexUnlocked(const QString& indexPath, const WriteGuard& guard, bool asked);
+
   std::thread merger_;
   std::atomic<bool> merging_{false};
 };

@@ -1,7 +1,9 @@
 #include "platform/hamlog/hdb_table.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -105,9 +107,10 @@ TableStatus HdbTable::readHeader() {
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
     // Another process may be between the steps of its append: look again once it is through. A write of
     // ours holding the file's lock may have taken it between another program's record and its count.
-    WriteGuard guard(lock_);
+    const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
+    stopped = guard.Stopped();
     const bool held = fileLocks_ > 0;
-    bool settled = true;
+    bool settled = !stopped;
     for (int round = 0; settled && round < 3 && FitCountToLength(h, size) == CountFit::Disagrees; ++round) {
       if (held) file_.UnlockWhole();
       settled = waitForOutsideWriter(h, size, stopped);
@@ -179,7 +182,7 @@ bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) 
   return fits;
 }
 
-HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
+LockResult HdbTable::LockFile(const LockWait& wait) {
   if (!file_.IsOpen()) return LockResult::Failed;
   if (fileLocks_ > 0) {
     ++fileLocks_;
@@ -193,35 +196,25 @@ HdbTable::LockResult HdbTable::LockFile(const LockWait& wait) {
   return result;
 }
 
-HdbTable::LockResult HdbTable::takeFileLock(const LockWait& wait) {
-  int32_t look = 0;
-  LockResult result = LockResult::Held;
-  for (;;) {
-    const UnixFile::WholeLock r = file_.TryLockWhole(file_.Writable());
-    if (r == UnixFile::WholeLock::Held) break;
-    if (r == UnixFile::WholeLock::Failed) {
-      result = LockResult::Failed;
-      break;
-    }
-    ++look;
-    if (wait ? !wait(look) : look > kLockLooks) {
-      result = LockResult::Stopped;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (look > 0 && wait) wait(0);
-  return result;
+LockResult HdbTable::takeFileLock(const LockWait& wait) {
+  const LockResult r = WaitForLock(
+      [this] {
+        switch (file_.TryLockWhole(file_.Writable())) {
+          case UnixFile::WholeLock::Held:
+            return LockTry::Held;
+          case UnixFile::WholeLock::Busy:
+            return LockTry::Busy;
+          case UnixFile::WholeLock::Failed:
+            break;
+        }
+        return LockTry::Failed;
+      },
+      wait);
+  return r == LockResult::Capped ? LockResult::Stopped : r;
 }
 
 QString HdbTable::LockedText(const QString& what) const {
-  QString who;
-  if (const int pid = file_.LockHolder()) {
-    QByteArray name;
-    ReadWholeFile(QString("/proc/%1/comm").arg(pid), name);
-    who = " (プロセス " + (QString::number(pid) + ' ' + QString::fromLocal8Bit(name)).trimmed() + ") ";
-  }
-  return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path_, who, what);
+  return hamlog::LockedText(path_, file_.LockHolder(), what);
 }
 
 void HdbTable::UnlockFile() {
@@ -405,9 +398,11 @@ bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
   // Anything already there is not ours (our own was completed or dropped under this lock before the
   // write began): it stays, and the write that needs the journal is refused naming it.
   if (NameTaken(name)) {
-    problem_ = QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
-                       "(記録の変更と削除がこの名前を使います)")
-                   .arg(name);
+    problem_ = ::access(QFile::encodeName(name).constData(), R_OK) != 0 && errno == EACCES
+                   ? unreadableJournalText(name)
+                   : QString("%1 はこのプログラムの作ったファイルではないので、そのままにしてあります "
+                             "(記録の変更と削除がこの名前を使います)")
+                         .arg(name);
     errno = EEXIST;
     return false;
   }
@@ -416,6 +411,7 @@ bool HdbTable::writeJournal(const std::function<bool(UnixFile&)>& fill) {
   UnixFile journal;
   bool ok = journal.Create(scratch, file_.Stat().mode & 0666);
   const bool made = ok;
+  if (made) TakeOwnerAndMode(scratch, file_.Stat());
   ok = ok && fill(journal) && journal.Sync();
   int cause = errno;
   journal.Close();
@@ -438,7 +434,7 @@ bool HdbTable::rollBackAppend() {
 HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsigned char>& head, UnixFile& journal) const {
   head.assign(kPackHead, 0);
   if (SpecialFileAt(jp)) return JournalKind::Special;
-  if (!journal.OpenReadOnly(jp)) return JournalKind::Foreign;
+  if (!journal.OpenReadOnly(jp)) return errno == EACCES ? JournalKind::Unreadable : JournalKind::Foreign;
   const int64_t size = journal.Stat().size;
   if (!journal.ReadAt(0, head.data(), size_t(std::min<int64_t>(size, kPackHead))) || size < 16)
     return JournalKind::Foreign;
@@ -478,21 +474,84 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
   return crc == get32(head.data() + 8) ? JournalKind::Pack : JournalKind::Damaged;
 }
 
+QString HdbTable::twiceStoredText(const unsigned char* packHead) const {
+  // A record moves up by as many places as records were dropped before it; a head that fails its check
+  // tells neither where the pack began nor how far: the whole log is looked at, each record beside the next.
+  const int64_t count = header_.count;
+  const bool known = get64(packHead + 28) == Fnv1a(packHead, 28);
+  const int64_t first = known ? std::max<int64_t>(1, get32(packHead + 16)) : 1;
+  const int64_t reach = known ? std::clamp<int64_t>(count - int64_t(get32(packHead + 20)), 1, 64) : 1;
+  constexpr int64_t kRun = 4096;
+  constexpr size_t kLength = kHdbRecordLength;
+  QStringList found;
+  int64_t more = 0;
+  std::vector<unsigned char> run;
+  for (int64_t at = first; at < count; at += kRun) {
+    const int64_t n = std::min(kRun + reach, count - at + 1);  // with the records the run's last ones meet
+    run.resize(size_t(n) * kLength);
+    if (!ReadRecords(at, n, run.data())) break;
+    for (int64_t i = 0; i < std::min(kRun, n); ++i) {
+      const unsigned char* record = run.data() + size_t(i) * kLength;
+      for (int64_t k = 1; record[0] != '*' && k <= reach && i + k < n; ++k) {
+        if (std::memcmp(record, record + size_t(k) * kLength, kLength) != 0) continue;
+        if (found.size() == 10) {
+          ++more;
+          break;
+        }
+        QString call, date, time;
+        ImageString(call, record, 0);
+        ImageString(date, record, 2);
+        ImageString(time, record, 3);
+        found << QString("%1 番と %2 番 (%3 %4 %5)")
+                     .arg(at + i)
+                     .arg(at + i + k)
+                     .arg(call.trimmed(), date.trimmed(), time.trimmed());
+        break;
+      }
+    }
+  }
+  if (found.isEmpty()) return {};
+  return QString("削除が途中で止まったため、%1 の %2 に同じ QSO が二つあります%3。それぞれどちらか一方を削除して下さい。")
+      .arg(path_, found.join("、"), more > 0 ? QString(" (ほかに %1 件)").arg(more) : QString());
+}
+
 void HdbTable::keepJournalAside(const QString& jp, JournalKind kind, const unsigned char* magic) {
-  const QString what = std::memcmp(magic, kPackMagic, 5) == 0 ? QString("QSO の削除") : QString("QSO の修正");
+  const bool pack = std::memcmp(magic, kPackMagic, 5) == 0;
+  const QString what = pack ? QString("QSO の削除") : QString("QSO の修正");
   const QString why = kind == JournalKind::Unchecked ? QString("以前の版の形式で中身を確かめられない")
                                                      : QString("壊れている");
   QString kept = jp + ".damaged";
   for (int n = 2; NameTaken(kept) && n < 1000; ++n) kept = jp + ".damaged." + QString::number(n);
   const QString head = QString("%1 は %2の途中で残ったこのプログラムのジャーナルですが、%3ので %4 に書き戻して")
                            .arg(jp, what, why, path_);
-  const QString check = QString("最後に行った %1が %2 に入っているか確かめてから、").arg(what, path_);
+  const QString check = (pack ? twiceStoredText(magic) : QString()) +
+                        QString("最後に行った %1が %2 に入っているか確かめてから、").arg(what, path_);
   if (!PlaceFile(jp, kept)) {
     notice(head + QString("いません。名前を変えられなかったので、そのままにしてあります (%1)。").arg(FileErrorReason(errno)) +
            check + "このファイルを削除して下さい");
     return;
   }
   notice(head + QString("おらず、%1 の名前で残しました。").arg(kept) + check + kept + " を削除して下さい");
+}
+
+namespace {
+
+// "-rw-r----- root:root": what keeps a file from being read.
+QString permissionText(const QString& path) {
+  const uint32_t mode = StatPath(path).mode;
+  QString bits = "-";
+  for (int bit = 8; bit >= 0; --bit) bits += mode & (1u << bit) ? "rwx"[2 - bit % 3] : '-';
+  const QFileInfo f(path);
+  return bits + ' ' + f.owner() + ':' + f.group();
+}
+
+}  // namespace
+
+QString HdbTable::unreadableJournalText(const QString& jp) const {
+  return QString("%1 は前回途中で終わった QSO の修正か削除のジャーナルかもしれませんが、このユーザーには読む許可がない"
+                 "ので仕上げられません (%2)。削除せずに、持ち主か管理者に、このログを使う人が読み書きできるように"
+                 "してもらってから、もう一度 %3 を開いて下さい")
+      .arg(jp, permissionText(jp), path_);
 }
 
 void HdbTable::notice(const QString& text) {
@@ -525,6 +584,10 @@ TableStatus HdbTable::RecoverJournal(const LockWait& wait) {
   std::vector<unsigned char> head;
   UnixFile journal;
   const JournalKind kind = readJournal(jp, head, journal);
+  if (kind == JournalKind::Unreadable) {
+    notice(unreadableJournalText(jp));
+    return TableStatus::Ok;
+  }
   if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
     const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
                                                       : QString("このプログラムのジャーナルではないので");
@@ -564,7 +627,14 @@ bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>&
 TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
   const QString jp = JournalPath();
   if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
-  WriteGuard guard(lock_);
+  DbLock* const lock = lock_;
+  const QString path = path_;
+  const WriteGuard guard(lock, wait);
+  if (guard.Stopped()) {
+    problem_ = hamlog::LockedText(path, lock->WriteHolder(), kRecoveryStopped);
+    return TableStatus::Locked;
+  }
+  if (!IsOpen()) return TableStatus::Failed;  // closed while the wait ran events
   if (!guard.Held()) return TableStatus::BadCount;
   if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok)
     return s == TableStatus::Locked ? s : TableStatus::BadCount;

@@ -26,14 +26,15 @@
 //   CRC-32C of the records, identity, the first record they replace, the count kept, 4 zero bytes, the
 //   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
 //   committed with the old records past it noted as pending, and the log cut after the kept ones.
-// - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>") and only
-//   then named; it is never written over a file already there. The next open or write completes a
-//   journal with our magic and this log's identity that passes its checks (head and records) and
-//   removes it; a pack journal is completed even when the header's count fits no length (its commit
-//   torn). One of ours that fails them, or one of earlier versions ("OXJNL001", "OXPAK001", whose heads
-//   carry no check), is never written back: it is kept as "<stem>jnl.damaged" (numbered when taken) and
-//   named in TakeNotices(). Any other file there is left alone and named (a FIFO or a device is not even
-//   opened), and a write that needs the name is refused. A scratch journal of a writer that died is
+// - A journal is written whole under a name of this process ("<stem>jnl.~orbex5.<pid>.<n>"), with the
+//   log's owner, group and mode (a log shared through its group), and only then named; it is never written
+//   over a file already there. The next open or write completes a journal with our magic and this log's
+//   identity that passes its checks (head and records) and removes it; a pack journal is completed even when
+//   the header's count fits no length (its commit torn). One of ours that fails them, or one of earlier
+//   versions ("OXJNL001", "OXPAK001", whose heads carry no check), is never written back: it is kept as
+//   "<stem>jnl.damaged" (numbered when taken) and named in TakeNotices(). Any other file there is left alone
+//   and named (a FIFO or a device is not even opened), and a write that needs the name is refused; one this
+//   user may not read is named as a journal, with its permission. A scratch journal of a writer that died is
 //   removed at the program's start (HamlogRecover).
 // - Other programs: every write holds a whole-file lock on HAMLOG.HDB as dBase programs take one
 //   (LockFile) and reads the header again under it; what it commits to the header is what it just read
@@ -70,7 +71,6 @@ class HdbTable {
   // taken for damage: a writer in another process may be between its steps. With `finish` a checked
   // pack journal of ours completes the log first whatever its count says (waiting for the file's lock
   // as LockFile does).
-  using LockWait = std::function<bool(int32_t look)>;
   TableStatus Open(const QString& path, DbLock* lock = nullptr, const LockWait* finish = nullptr);
   void Close();
   bool IsOpen() const { return file_.IsOpen(); }
@@ -109,11 +109,8 @@ class HdbTable {
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
   // The lock other programs writing the log take, on HAMLOG.HDB itself (UnixFile::TryLockWhole), held
-  // around every write. `wait` hears each look while another program holds it (1, 2, .. 10 ms apart)
-  // and 0 once that wait is over; false from it ends the wait (Stopped, nothing written). Without one
-  // the wait ends after kLockLooks. The caller reads the header again under it (Refresh). Holds nest.
-  enum class LockResult { Held, Stopped, Failed };
-  static constexpr int32_t kLockLooks = 3000;
+  // around every write, waited for as WaitForLock waits (Stopped: nothing written). The caller reads
+  // the header again under it (Refresh). Holds nest.
   LockResult LockFile(const LockWait& wait = {});
   void UnlockFile();
   // "<log> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the program named when the
@@ -158,8 +155,9 @@ class HdbTable {
   // Writes the journal through `fill` and gives it its name; false (the cause in Problem()) when it
   // cannot be written or its name is taken.
   bool writeJournal(const std::function<bool(UnixFile&)>& fill);
-  // Unchecked: a journal of ours of an earlier format, whose head no check covers.
-  enum class JournalKind { Foreign, Special, Damaged, Unchecked, Record, Pack };
+  // Unchecked: a journal of ours of an earlier format, whose head no check covers; Unreadable: one this
+  // process may not read (made by another user), which may be ours.
+  enum class JournalKind { Foreign, Special, Unreadable, Damaged, Unchecked, Record, Pack };
   // What the file at the journal's name is; `head` gets a record journal whole, a pack journal's head.
   JournalKind readJournal(const QString& path, std::vector<unsigned char>& head, UnixFile& journal) const;
   // Completes what the journal holds (kind Record or Pack) and removes it, or keeps one that is damaged
@@ -188,7 +186,12 @@ class HdbTable {
   // After a write that failed past its journal: the journal, if still there, completes it at the next open.
   void leaveJournal();
   void keepJournalAside(const QString& path, JournalKind kind, const unsigned char* magic);
+  // A pack stopped part way and kept aside leaves the records it had moved up twice, beside the copy not
+  // yet written over: the sentence naming each with its two record numbers ("" when none stands twice).
+  QString twiceStoredText(const unsigned char* packHead) const;
   void notice(const QString& text);
+  // A journal this user may not read, named with its permission: never one to delete.
+  QString unreadableJournalText(const QString& journalPath) const;
 
   QString path_;
   UnixFile file_;

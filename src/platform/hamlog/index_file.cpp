@@ -192,15 +192,6 @@ QString sourceOf(const QString& indexPath, const IndexKind& kind) {
   return CompanionPath(indexPath, kind.source == IndexSource::Hdb ? "HDB" : "MST");
 }
 
-// Gives a new file the owner, group and mode of `like`, as far as the system lets this process.
-void takeOwnerAndMode(const QString& path, const QString& like) {
-  struct stat st {};
-  if (::stat(QFile::encodeName(like).constData(), &st) != 0) return;
-  const QByteArray p = QFile::encodeName(path);
-  if (::chown(p.constData(), st.st_uid, st.st_gid) != 0) (void)!::chown(p.constData(), uid_t(-1), st.st_gid);
-  ::chmod(p.constData(), st.st_mode & 0777);
-}
-
 // A new file for the index `path` under a name of this process, which the start removes when a kill
 // leaves it (OwnScratchPath): written whole, on the disk, with the owner, group and mode of the file it
 // replaces (of the source for a first index).
@@ -208,7 +199,7 @@ QString writeScratch(const QString& path, const IndexKind& kind, QByteArrayView 
   const QString target = ReplaceTarget(path);
   const QString scratch = OwnScratchPath(target);
   if (!WriteScratchFile(scratch, bytes)) return {};
-  takeOwnerAndMode(scratch, StatPath(target).exists ? target : sourceOf(path, kind));
+  TakeOwnerAndMode(scratch, StatPath(StatPath(target).exists ? target : sourceOf(path, kind)));
   return scratch;
 }
 
@@ -332,7 +323,8 @@ bool CompactIndex(const QString& path, const IndexKind& kind, DbLock& lock) {
   // It takes the index's place under the write lock. Writes that came since the snapshot appended to the
   // log of the same file (a rebuild or another merge puts a new file there): their entries go into the
   // new file's log.
-  WriteGuard guard(&lock);
+  // On a thread of its own: nobody to tell of the wait, which its cap ends.
+  const WriteGuard guard(&lock, {});
   UnixFile f;
   Header now;
   std::vector<unsigned char> later;

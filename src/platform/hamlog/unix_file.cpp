@@ -35,6 +35,8 @@ FileStat fromStat(const struct stat& st) {
   s.size = st.st_size;
   s.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   s.mode = st.st_mode & 07777;
+  s.uid = st.st_uid;
+  s.gid = st.st_gid;
   s.ctimeNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   return s;
 }
@@ -45,6 +47,13 @@ FileStat StatPath(const QString& path) {
   struct stat st;
   if (path.isEmpty() || ::stat(native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
   return fromStat(st);
+}
+
+void TakeOwnerAndMode(const QString& path, const FileStat& like) {
+  if (!like.exists) return;
+  const QByteArray p = native(path);
+  if (::chown(p.constData(), like.uid, like.gid) != 0) (void)!::chown(p.constData(), uid_t(-1), like.gid);
+  ::chmod(p.constData(), like.mode & 0777);
 }
 
 bool NameTaken(const QString& path) {
@@ -217,11 +226,13 @@ UnixFile::WholeLock UnixFile::TryLockWhole(bool exclusive) {
   return WholeLock::Busy;
 }
 
-int UnixFile::LockHolder() const {
+int UnixFile::LockHolder(int64_t start, int64_t length) const {
   struct flock fl;
   std::memset(&fl, 0, sizeof fl);
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
+  fl.l_start = start;
+  fl.l_len = length;
   if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0 || fl.l_type == F_UNLCK) return 0;
   return fl.l_pid > 0 ? int(fl.l_pid) : 0;
 }

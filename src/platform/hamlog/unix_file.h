@@ -23,12 +23,16 @@ struct FileStat {
   int64_t size = 0;
   int64_t mtimeNs = 0;
   uint32_t mode = 0;  // permission bits
+  uint32_t uid = 0, gid = 0;
   // The status change time: every write moves it, and no program can set it back as it can the
   // modification time.
   int64_t ctimeNs = 0;
   bool operator==(const FileStat&) const = default;
 };
 FileStat StatPath(const QString& path);
+// Gives a file this process made the owner, group and mode of `like` (the log beside it), as far as the
+// system lets this process: a log shared through its group stays usable by every member.
+void TakeOwnerAndMode(const QString& path, const FileStat& like);
 // Anything at all under that name: a file, a folder, a link (even one that leads nowhere).
 bool NameTaken(const QString& path);
 // A name that leads to something other than a plain file or a folder: a FIFO, a device, a socket.
@@ -75,9 +79,10 @@ class UnixFile {
   enum class WholeLock { Held, Busy, Failed };
   WholeLock TryLockWhole(bool exclusive);
   void UnlockWhole();
-  // The process that holds a classic POSIX lock on the file against a write lock; 0 when none is known
-  // (no lock, or a lock that names no process: an open-file-description lock, a flock).
-  int LockHolder() const;
+  // The process that holds a classic POSIX lock on the file (or on `length` bytes from `start`; 0: to
+  // the end) against a write lock; 0 when none is known (no lock, or a lock that names no process: an
+  // open-file-description lock, a flock).
+  int LockHolder(int64_t start = 0, int64_t length = 0) const;
 
  private:
   bool keepRegularFile();

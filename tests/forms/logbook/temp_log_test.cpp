@@ -310,6 +310,52 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   EXPECT_TRUE(Dump().value(3).startsWith("4,\"JA1NEW\",\"2024/05/06\",\"22:00J\""));
 }
 
+// Another program holds the lock file's write lock, shared as a reader takes it or alone: a deletion, an
+// index rebuild and a save each say in the status bar that they wait, and Esc ends the wait, said.
+TEST_F(EntryWindow, WaitsForTheLockFilesWriteLockAreShownAndEndWithEsc) {
+  TEMP_LOG& w = open();
+  Operator::Click(w.Command2);  // record 2
+  const QStringList before = Dump();
+  for (const int act : {0, 1, 2}) {
+    const int other = LockAsAnotherProgram(Hamlog.HamlogDbPath.chopped(3) + "lck", 1, 1, act > 0);
+    WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています (Esc で中止)")); },
+              [] { Operator::Key(Qt::Key_Escape); });
+    boxes.Answer(vbOK);
+    act == 0 ? w.DATDEL.Trigger() : act == 1 ? w.IDXAGN.Trigger() : Operator::Key(Qt::Key_F1);
+    ::close(other);
+    EXPECT_TRUE(
+        boxes.texts().value(act).contains(u8(" を他のプログラムがロックしていて、待つのをやめました")))
+        << act;
+  }
+  EXPECT_TRUE(boxes.texts().value(1).startsWith(u8("INDEXを再構築できませんでした")));
+  EXPECT_EQ(Dump(), before);
+}
+
+// Keys typed while a save waits for another program's lock arrive once the QSO is stored: the window
+// then shows it as not saved, and F1 stores what they typed.
+TEST_F(EntryWindow, WhatIsTypedDuringASavesWaitShowsTheQsoUnsavedUntilF1StoresIt) {
+  Settings.Hlyn = "YES";
+  TEMP_LOG& w = open();
+  run("F2 ja6wat|F5 7.025");
+  int other = -1;
+  boxes.OnShow = [&](const MsgBoxCall&) {
+    if (other < 0) other = LockAsAnotherProgram(Hamlog.HamlogDbPath.chopped(3) + "lck", 1, 1);
+  };
+  WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています")); },
+            [&] {
+              run("F8 WaitName");
+              ::close(other);
+            });
+  boxes.Answer(vbYes).Answer(vbYes);  // HAMLOG's questions
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(WaitUntil([&] { return w.Text12.text() == "WaitName"; }));
+  EXPECT_TRUE(Dump().value(2).startsWith("3,\"JA6WAT\"") && !Dump().value(2).contains("WaitName"));
+  EXPECT_TRUE(w.LSave.Enabled() && w.LSave.Caption() == u8("Ｌog保存(F1)") && w.Command4.isHidden());
+  Operator::Key(Qt::Key_F1);
+  EXPECT_TRUE(Dump().value(2).contains("\"WaitName\"") && Dump().size() == 3)
+      << Dump().join('|').toStdString();
+}
+
 // Another program holds HAMLOG.HDB locked as dBase programs lock it: the save waits, saying so, and Esc
 // ends the wait with nothing written. A flush failing once the QSO is in the log is said as such, and F1
 // again stores no second copy.
@@ -448,6 +494,16 @@ TEST_F(EntryWindow, AnEditOnALogWhoseDiskIsFullIsRefusedSayingWhyAndKeptInTheWin
   EXPECT_EQ(onDisk.Text12.text(), "Yamada");
   EXPECT_FALSE(QFile::exists(dir + "/HAMLOG.jnl") ||
                QFile::exists(dir + "/HAMLOG.HDB.pack"));  // nothing left
+  // An index rebuild there says it could not be made and why.
+  QByteArray index, after;
+  ASSERT_TRUE(ReadWholeFile(dir + "/HAMLOG.dx1", index));
+  boxes.Answer(vbOK);
+  onDisk.IDXAGN.Trigger();
+  EXPECT_EQ(boxes.texts().value(1),
+            u8("INDEXを再構築できませんでした (作り直せなかった索引ファイルは前のままです)。\r\nHAMLOG "
+               "の索引ファイル ") +
+                dir + u8("/HAMLOG.dx1 を作り直せませんでした (ディスクに空きがありません)"));
+  EXPECT_TRUE(ReadWholeFile(dir + "/HAMLOG.dx1", after) && after == index);
   disk.Free();
   EXPECT_EQ(Dump(), before);
   onDisk.Unload();

@@ -726,6 +726,22 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   boxes.Answer(vbOK).Answer(vbOK);
   sheet().HLAPD.Trigger();
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
+
+  // Opened by a satellite QSO while the append's question is up: nothing is read either.
+  log.Add({"JA1SAT,2021/05/08,435.100,FM,1002,J *"});
+  QLocalSocket satMate;
+  boxes.OnShow = [&](const MsgBoxCall& box) {
+    if (!box.text.startsWith("現在の読込みフィルタは")) return;
+    satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
+    const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1002+T";
+    satMate.write(QByteArray(1, char(m.size())) + QByteArray(3, '\0') + m);
+    EXPECT_TRUE(WaitUntil([] { return LogWindowState.LogWindowOpen == 1; }));
+  };
+  const QString lastp = ReadIni("ORB", "LASTP");
+  boxes.Answer(vbOK).Answer(vbOK);
+  sheet().HLAPD.Trigger();
+  EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
+  EXPECT_EQ(ReadIni("ORB", "LASTP"), lastp);
 }
 
 TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRules) {
@@ -1186,6 +1202,25 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
   EXPECT_TRUE(waiting.contains("(終わるまでこの画面は閉じられません)")) << waiting.toStdString();
   EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join('|').toStdString();
   EXPECT_EQ(CountHdbRecords(), count + 1) << "JA1WAT's; the save unloaded during its wait wrote nothing";
+}
+
+// "HAMLOG追加読込" while another program holds the lock file's write lock: the wait shows in the status
+// bar and Esc ends it with nothing read.
+TEST_F(CWSHEETTest, AnAppendWaitingForTheLockFilesWriteLockShowsItAndEndsWithEsc) {
+  CWSHEET& s = sheet();
+  s.Show();
+  Operator::Activate(s);
+  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
+  const SheetState before = state();
+  const int other = LockAsAnotherProgram(log.Hdb().chopped(3) + "lck", 1, 1);
+  WhenShown([&] { return s.StatusBar1.PanelText(5).contains("待っています (Esc で中止)"); },
+            [] { Operator::Key(Qt::Key_Escape); });
+  boxes.Answer(vbOK).Answer(vbOK);
+  s.HLAPD.Trigger();
+  ::close(other);
+  EXPECT_TRUE(
+      boxes.texts().last().endsWith("がロックしていて、待つのをやめました。何も読み書きしていません"));
+  expectSame(state(), before);
 }
 
 // "HAMLOG追加読込" while another program is mid-write (record written, count not yet, log locked): the wait

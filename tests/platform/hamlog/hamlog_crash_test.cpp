@@ -1,6 +1,7 @@
 // Writes cut short by a killed process, and two processes on one database.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/unix_file.h"
 #include "platform/vbfile.h"
+#include "support/other_process.h"
 #include "support/waits.h"
 
 namespace {
@@ -195,6 +197,43 @@ TEST_F(HamlogCrash, AnIndexReplacementKilledLeavesNothingAndANewIndexKeepsItsOwn
     EXPECT_EQ(st.st_mode & 07777, 0640u) << s;
     if (root) { EXPECT_EQ(std::pair(st.st_uid, st.st_gid), std::pair(uid_t(4242), gid_t(4243))) << s; }
   }
+}
+
+// A log shared through its group (folder and files the group's, no setgid bit): the lock file and the
+// journal root's killed edit left take the log's group and mode, so that another member completes the edit
+// at its start. A journal it may not read is named as one, with its permission, not as a file to delete.
+TEST_F(HamlogCrash, FilesBesideALogSharedThroughItsGroupAreTheGroupsAndAnUnreadableJournalIsNamedAsOne) {
+  if (::geteuid() != 0) GTEST_SKIP() << "another user is made only as root";
+  static constexpr gid_t kGroup = 64201;
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}});
+  QFile::remove(Path("HAMLOG.lck"));
+  const auto give = [](const QString& path, mode_t mode) {
+    return ::chown(QFile::encodeName(path).constData(), 0, kGroup) +
+           ::chmod(QFile::encodeName(path).constData(), mode);
+  };
+  for (const QString& name : QDir(Path("")).entryList(QDir::Files)) ASSERT_EQ(give(Path(name), 0660), 0);
+  ASSERT_EQ(give(Path(""), 0775), 0);
+  for (const char* name : {"Taro", "Jiro"}) {
+    ASSERT_TRUE(KilledAt(HdbTable::WriteStep::JournalWritten, [&] {
+      Open() == 0 && EditQso(2, {{11, name}});
+    }));
+    for (const QString& made : {Path("HAMLOG.lck"), Path("HAMLOG.jnl")})
+      EXPECT_TRUE(QFileInfo(made).groupId() == kGroup &&
+                  QFile::permissions(made) == (QFile::permissions(Db())))
+          << made.toStdString();
+    if (name[0] == 'J')
+      ::chmod(QFile::encodeName(Path("HAMLOG.jnl")).constData(), 0600);  // as an earlier version left it
+    EXPECT_TRUE(InOtherProcess([&] {                                     // another member of the group
+      QStringList notices;
+      const bool started = ::setgroups(1, &kGroup) == 0 && ::setgid(64202) == 0 && ::setuid(64202) == 0 &&
+                           HamlogRecover(Db(), &notices) == HAMLOG_OK;
+      if (name[0] == 'T') return started && notices.isEmpty() && Field(2, 11) == "Taro";
+      return started && notices.size() == 1 &&
+             notices[0].contains(" は前回途中で終わった QSO の修正か削除のジャーナル") &&
+             notices[0].contains("(-rw------- root:") && !notices[0].contains("削除するか");
+    })) << name;
+  }
+  EXPECT_TRUE(QFile::exists(Path("HAMLOG.jnl")));
 }
 
 // An edit's journal made as its format is described is completed at the next open; one with a bit of its
@@ -390,6 +429,20 @@ TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
   ASSERT_EQ(notices.size(), 1);
   EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
   EXPECT_EQ(Field(3, 0), "JA1CCC");
+  // Killed once the packed records are in the log, before its count (records 1 and 2 deleted, the first
+  // still marked): the QSOs moved up stand twice, and the notice names each with both its numbers.
+  AddQsos({{"JA1DDD", "1104"}});
+  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::PackCopied, [this] {
+    if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
+  }));
+  journal = ReadFile(Path("HAMLOG.jnl"));
+  journal[36 + 5] = char(journal[36 + 5] ^ 0x04);
+  WriteFile(Path("HAMLOG.jnl"), journal);
+  EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(Db() + " の 1 番と 3 番 (JA1CCC 24/05/06 21:05J)、2 番と 4 番 (JA1DDD "
+                                         "24/05/06 21:05J) に同じ QSO が二つあります"))
+      << notices[0].toStdString();
 }
 
 // A pack killed with its header's commit torn (16 of its 32 bytes written: the new count, the old rest)
