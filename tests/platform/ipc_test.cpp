@@ -100,6 +100,26 @@ TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
   EXPECT_EQ(raw.readAll(), QByteArray(4, '\0'));
 }
 
+TEST_F(IpcTest, AHandlerThatWaitsWhileItsSenderTakesTheAnswerAndClosesLeavesTheReceiverWhole) {
+  IpcReceiver receiver("Receiver W");
+  QLocalSocket raw;
+  int handled = 0;
+  receiver.Received = [&](const QByteArray&, const IpcAnswer& a) {
+    a.Send(kIpcHandled);
+    if (++handled > 1) return;
+    // A poll of the rig after the command: meanwhile the sender reads its answer and goes.
+    const QPointer<QLocalSocket> socket = receiver.findChild<QLocalSocket*>();
+    EXPECT_TRUE(WaitUntil([&] { return raw.state() == QLocalSocket::UnconnectedState && !socket; }));
+  };
+  QObject::connect(&raw, &QLocalSocket::readyRead, &raw, [&] { raw.abort(); });
+  raw.connectToServer(IpcSocketPath("Receiver W"));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs));
+  raw.write(QByteArray("\x05\0\0\0hello", 9));
+  ASSERT_TRUE(WaitUntil([&] { return handled == 1 && receiver.findChildren<QLocalSocket*>().isEmpty(); }));
+  int32_t answer = 0;
+  EXPECT_TRUE(IpcSend("Receiver W", "more", &answer, kEventCapMs) && answer == kIpcHandled);
+}
+
 TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   IpcReceiver receiver("Receiver C");
   int handled = 0;
