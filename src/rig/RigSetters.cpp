@@ -49,9 +49,12 @@ QString digitsOf(int64_t hz) {
   return m ? QString::number(hz).rightJustified(m->FreqDigits, u'0') : QString();
 }
 
+// Refused before anything goes out: said and answered in turn, after the commands queued before it.
 void refuse(const QString& reason, const RigDone& done) {
-  RigRefuse(reason);
-  if (done) done(false);
+  RigExchange([reason, done] {
+    RigRefuse(reason);
+    if (done) done(false);
+  });
 }
 
 bool portOpen(const RigDone& done) {
@@ -101,6 +104,10 @@ bool xit(int32_t hz, const QString& offset) {
 }
 
 }  // namespace
+
+void RigAnswerInTurn(const RigDone& done, bool taken) {
+  if (done) RigExchange([done, taken] { done(taken); });
+}
 
 QString MhzText(int64_t hz) {
   const QString d = QString::number(hz < 0 ? -hz : hz).rightJustified(7, u'0');
@@ -192,10 +199,7 @@ void RigShiftRitXit(int32_t hz, const RigDone& done) {
   const RigModelInfo* m = model();
   if (!m || m->RitDigits == 0) {
     // Nothing to switch off; a shift it cannot make is refused.
-    if (hz == 0) {
-      if (done) done(true);
-      return;
-    }
+    if (hz == 0) return RigAnswerInTurn(done, true);
     return refuse("RIG Control " + RigPortState.RigModel + QStringLiteral(" には XIT の指示がないので送りません"), done);
   }
   const QString offset = xitDigits(hz, *m);

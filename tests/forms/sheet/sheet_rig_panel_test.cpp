@@ -183,6 +183,42 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItInTheOrderTheyCameAls
   EXPECT_EQ(kenwood.TextCommands().mid(12), QList<QByteArray>({"XT1;", "RC;", "RU00500;"}));
 }
 
+TEST_F(SheetRigPanel, RefusalsAreAnsweredInTheOrderTheCommandsCameOnOneConnectionOrOnMany) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  sheet();
+  const QList<QByteArray> commands = {"ORBEX5wf_TXshift + 100", "ORBEX5wf_TXshift + 100000", "hello there",
+                                      "ORBEX5wf_CWM + CQ",      "ORBEX5wf_CarZeroin + 900000000",
+                                      "ORBEX5wf_XIToff + ",     "JA1ABC+1002+x+7.025+CW"};
+  const QList<int> expected = {kIpcHandled, kIpcRefused, kIpcRefused, kIpcHandled, kIpcRefused, kIpcHandled, kIpcHandled};
+  const auto frame = [](const QByteArray& text) { return char(text.size()) + QByteArray(3, '\0') + text; };
+  // Each from a companion of its own, all at once.
+  std::vector<std::unique_ptr<QLocalSocket>> senders;
+  QList<int> answeredFrom;
+  QList<int> answers;
+  for (int i = 0; i < commands.size(); ++i) {
+    QLocalSocket& socket = *senders.emplace_back(std::make_unique<QLocalSocket>());
+    socket.connectToServer(IpcSocketPath("ORBEX5"));
+    ASSERT_TRUE(socket.waitForConnected(kEventCapMs));
+    QObject::connect(&socket, &QLocalSocket::readyRead, [&, i] {
+      answeredFrom << i;
+      answers << senders[i]->readAll().at(0);
+    });
+    socket.write(frame(commands[i]));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return answers.size() == commands.size(); }));
+  EXPECT_EQ(answeredFrom, QList<int>({0, 1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(answers, expected);
+  // One companion sending them all in one go.
+  QLocalSocket one;
+  one.connectToServer(IpcSocketPath("ORBEX5"));
+  ASSERT_TRUE(one.waitForConnected(kEventCapMs));
+  for (const QByteArray& c : commands) one.write(frame(c));
+  ASSERT_TRUE(WaitUntil([&] { return one.bytesAvailable() >= 4 * commands.size(); }));
+  answers.clear();
+  for (const QByteArray a = one.readAll(); answers.size() < commands.size();) answers << a.at(4 * answers.size());
+  EXPECT_EQ(answers, expected);
+}
+
 TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
   CWSHEET& s = sheet();
   icom.ClearReceived();
