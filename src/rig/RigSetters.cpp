@@ -26,20 +26,17 @@ CwFamily cwFamily(const QString& model) {
   return CwFamily::None;
 }
 
-// A message for a text-command rig: no ";" that would end the command early (and start another), no
-// "}" that ends a keyer memory, no control characters.
-QString textSafe(const QString& text) {
-  QString out;
-  for (QChar c : text)
-    if (c >= u' ' && c != QChar(0x7F) && c != u';' && c != u'}') out += c;
-  return out;
-}
-
-// A message for CI-V: printable ASCII only, so no byte can pass for a frame's end or preamble.
-QByteArray civSafe(const QString& text) {
-  QByteArray out;
-  for (QChar c : text)
-    if (c >= u' ' && c.unicode() < 0x7F) out += static_cast<char>(c.unicode());
+// The characters of a CW text that the family's command cannot carry, each once as the refusal names
+// it: beyond printable ASCII, and for a text-command rig ";" (it would end the command and start
+// another) and "}" (it ends a keyer memory).
+QStringList unsendable(const QString& text, CwFamily family) {
+  QStringList out;
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u >= 0x20 && u < 0x7F && (family == CwFamily::Icom || (u != u';' && u != u'}'))) continue;
+    const QString shown = u < 0x20 || u == 0x7F ? QString("0x%1").arg(int(u), 2, 16, QChar(u'0')) : QString(c);
+    if (!out.contains(shown)) out << shown;
+  }
   return out;
 }
 
@@ -223,11 +220,15 @@ void RigSendCwMessage(const QString& message, const RigDone& done) {
   const bool store = text.startsWith("B4");
   if (message.isEmpty() || family == CwFamily::None || (store && family != CwFamily::Yaesu))
     return refuse("RIG Control " + model + QStringLiteral(" には送れない CW メッセージです: ") + message, done);
-  // Never cut: a cut message is a wrong transmission.
+  // Nothing dropped nor cut: either would be another message on the air.
+  const QString sent = family == CwFamily::Yaesu ? (store ? text.mid(2) : QString()) : text;
+  if (const QStringList bad = unsendable(sent, family); !bad.isEmpty())
+    return refuse("RIG Control " + model + QStringLiteral(" で送れない文字 (") + bad.join(' ') +
+                      QStringLiteral(") があるので CW メッセージを送りません: ") + message,
+                  done);
   const int limit = family == CwFamily::Kenwood ? kKenwoodCwChars : family == CwFamily::Icom ? kIcomCwChars : 0;
-  const qsizetype length = family == CwFamily::Icom ? civSafe(text).size() : textSafe(text).size();
-  if (limit > 0 && text != "L=10" && length > limit)
-    return refuse(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ").arg(limit).arg(length) +
+  if (limit > 0 && text != "L=10" && text.size() > limit)
+    return refuse(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ").arg(limit).arg(text.size()) +
                       text,
                   done);
   command(
@@ -248,11 +249,11 @@ void RigSendCwMessage(const QString& message, const RigDone& done) {
         }
         switch (family) {
           case CwFamily::Kenwood:
-            return RigSendTextCommand("KY " + textSafe(text).leftJustified(kKenwoodCwChars, u' ') + ";");
+            return RigSendTextCommand("KY " + text.leftJustified(kKenwoodCwChars, u' ') + ";");
           case CwFamily::Yaesu:
-            return store ? RigSendTextCommand("KM" + k + textSafe(text.mid(2)) + "};") : RigSendTextCommand("KY" + mem + ";");
+            return store ? RigSendTextCommand("KM" + k + sent + "};") : RigSendTextCommand("KY" + mem + ";");
           case CwFamily::Icom:
-            return RigCivCommand('\x17' + civSafe(text));
+            return RigCivCommand('\x17' + text.toLatin1());
           case CwFamily::None:
             break;
         }

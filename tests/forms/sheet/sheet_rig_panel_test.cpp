@@ -145,11 +145,15 @@ TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
   for (const char* command : {"ORBEX5wf_TXshift + 100" /* no XIT */, "ORBEX5wf_CarZeroin + 300000000",
                               "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", "ORBEX5wf_CWM + NG",
                               "ORBEX5wf_CWM + CQ TEST#5", "ORBEX5wf_CWM + B4CQ", "ORBEX5wf_TXshift + abc",
-                              "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse"})
+                              "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse",
+                              "ORBEX5wf_RigNum + abc", "ORBEX5wf_RigNum + ", "JA1ABC+1002+x+abc+CW", "+++++"})
     refused(icom, command, QByteArray(command).endsWith("+ NG"));
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");
+  EXPECT_EQ(s.Text3.text(), "") << "no garbage in the call box";
   ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
   for (const char* command :
-       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
+       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWMCQ;CQ",
+        "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
     refused(kenwood, command);
   EXPECT_EQ(s.StatusBar1.AcrossText(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
   EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == kIpcHandled);
