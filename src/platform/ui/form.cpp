@@ -249,8 +249,10 @@ void VbForm::Move(int left, int top, int width, int height) {
 
 void VbForm::MoveToStoredPlace(std::optional<int32_t> top, int32_t left) {
   placedByProgram_ = true;
-  placeBesideOpener_ = !top || *top < 0;
-  const QPoint at = PlaceOnScreen(placeBesideOpener_ ? std::nullopt : top, left);
+  // Read as one number first: a test of "none or negative" may look at an empty optional's value.
+  const int32_t stored = top.value_or(-1);
+  placeBesideOpener_ = stored < 0;
+  const QPoint at = PlaceOnScreen(stored, left);
   Move(at.x(), at.y());
 }
 
