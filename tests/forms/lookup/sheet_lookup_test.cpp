@@ -95,6 +95,19 @@ TEST_F(SheetLookupTest, ASecondPressDuringASlowSearchWithTheRigPolledWaitsForIts
   EXPECT_TRUE(boxes.shown().empty()) << boxes.texts().join(" | ").toStdString();
 }
 
+TEST_F(SheetLookupTest, AFailedSearchTakesItsBusyPictureAwayBeforeItsBox) {
+  server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  Operator::Click(sheet.Text3);
+  Operator::Type("JA1ABC");
+  QStringList underTheBox;
+  boxes.OnShow = [&](const MsgBoxCall&) { underTheBox << (sheet.Frame1.isVisible() ? sheet.Label2.text() : ""); };
+  boxes.Answer(vbOK);
+  Operator::Click(sheet.Command11);
+  EXPECT_EQ(underTheBox, QStringList({""}));
+}
+
 TEST_F(SheetLookupTest, TheClearButtonsCloseTheCodeLists) {
   CWSHEET& sheet = Form<CWSHEET>();
   Form<CODE_LIST>();
