@@ -23,7 +23,7 @@ class SheetAndViewer : public LicenceSearchUi {
     }
   }
   void HideBusy() override {
-    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Frame1.hide();
+    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->HideBusyFrame();
   }
   InternetTransfer& HiddenViewerTransfer() override {
     ViewMenkyo& viewer = Form<ViewMenkyo>();

@@ -86,6 +86,10 @@ class CWSHEET : public VbForm {
   bool Busy() const;
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
+  // Hides the busy frame and gives it back its standing words, so no job after shows another's.
+  void HideBusyFrame();
+  // The busy frame's words while a long job holds the sheet.
+  QString JobUnderWay() const override;
   // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
   // selects it; its row, 0 when none.
   int32_t BringCodeRowUp(const QString& code, int32_t fromRow = 1);

@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "core/SettingsStore.h"
@@ -287,6 +288,45 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
   CWSHEET& s = sheet();
   EXPECT_EQ(RigPortState.PortOpen, 0);
   EXPECT_TRUE(s.StatusBar1.PanelText(3).startsWith("RIG Control Port-COM3 は Windows のポートの名前で"));
+}
+
+TEST_F(SheetRigPanel, TheCloseBoxIsRefusedOnlyDuringAJobWhichItNamesAndDuringAPollClosesAfterIt) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  CWSHEET* s = &sheet();
+  s->Show();
+  // While the sheet is filled again for one call area.
+  QString refusal;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!refusal.isEmpty() || s->Frame1.isHidden()) return;
+    s->close();
+    refusal = s->StatusBar1.PanelText(5);
+  });
+  during.start(0);
+  s->SALL1.Trigger();
+  during.stop();
+  EXPECT_EQ(refusal, "終わるまでこの画面は閉じられません: 整理中です　ＱＲＸ");
+  ASSERT_TRUE(IsLoaded<CWSHEET>());
+
+  // While the rig answers a poll, another program's window active.
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 20;
+  RigPollStart();
+  QWidget other;
+  other.show();
+  Operator::Activate(other);
+  int closes = 0;
+  kenwood.Answer = [&](const QByteArray& command) -> std::optional<QByteArray> {
+    if (closes == 0 && command == "IF;") {
+      ++closes;
+      Operator::Activate(*s);
+      s->close();
+    }
+    return std::nullopt;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return !IsLoaded<CWSHEET>() || s->StatusBar1.PanelText(5).startsWith("処理中"); }));
+  kenwood.Answer = nullptr;
+  EXPECT_FALSE(IsLoaded<CWSHEET>()) << "closed once the poll was over";
 }
 
 TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
