@@ -192,36 +192,27 @@ TEST_F(SheetRigPanel, RefusalsAreAnsweredInTheOrderTheCommandsCameOnOneConnectio
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
   sheet();
   const QList<QByteArray> commands = {"ORBEX5wf_TXshift + 100", "ORBEX5wf_TXshift + 100000", "hello there",
-                                      "ORBEX5wf_CWM + CQ",      "ORBEX5wf_CarZeroin + 900000000",
-                                      "ORBEX5wf_XIToff + ",     "JA1ABC+1002+x+7.025+CW"};
-  const QList<int> expected = {kIpcHandled, kIpcRefused, kIpcRefused, kIpcHandled, kIpcRefused, kIpcHandled, kIpcHandled};
-  const auto frame = [](const QByteArray& text) { return char(text.size()) + QByteArray(3, '\0') + text; };
-  // Each from a companion of its own, all at once.
-  std::vector<std::unique_ptr<QLocalSocket>> senders;
-  QList<int> answeredFrom;
-  QList<int> answers;
-  for (int i = 0; i < commands.size(); ++i) {
-    QLocalSocket& socket = *senders.emplace_back(std::make_unique<QLocalSocket>());
-    socket.connectToServer(IpcSocketPath("ORBEX5"));
-    ASSERT_TRUE(socket.waitForConnected(kEventCapMs));
-    QObject::connect(&socket, &QLocalSocket::readyRead, [&, i] {
-      answeredFrom << i;
-      answers << senders[i]->readAll().at(0);
+                                      "ORBEX5wf_CWM + CQ", "ORBEX5wf_CarZeroin + 900000000", "JA1ABC+1002+x+7.025+CW"};
+  const auto frame = [](const QByteArray& c) { return char(c.size()) + QByteArray(3, '\0') + c; };
+  QByteArray all;
+  for (const QByteArray& c : commands) all += frame(c);
+  // Each from a companion of its own, all at once, then all from one.
+  std::vector<std::unique_ptr<QLocalSocket>> senders(commands.size() + 1);
+  QByteArray heard;  // which sender each answer reached, and the answer
+  for (int i = 0; i <= commands.size(); ++i) {
+    QLocalSocket& s = *(senders[i] = std::make_unique<QLocalSocket>());
+    s.connectToServer(IpcSocketPath("ORBEX5"));
+    ASSERT_TRUE(s.waitForConnected(kEventCapMs));
+    QObject::connect(&s, &QLocalSocket::readyRead, [&, i] {
+      for (QLocalSocket& r = *senders[i]; r.bytesAvailable() >= 4;) heard += char('0' + i) + r.read(4).left(1);
     });
-    socket.write(frame(commands[i]));
+    s.write(i < commands.size() ? frame(commands[i]) : all);
+    if (i == commands.size() - 1) {
+      ASSERT_TRUE(WaitUntil([&] { return heard.size() == 2 * commands.size(); }));
+    }
   }
-  ASSERT_TRUE(WaitUntil([&] { return answers.size() == commands.size(); }));
-  EXPECT_EQ(answeredFrom, QList<int>({0, 1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(answers, expected);
-  // One companion sending them all in one go.
-  QLocalSocket one;
-  one.connectToServer(IpcSocketPath("ORBEX5"));
-  ASSERT_TRUE(one.waitForConnected(kEventCapMs));
-  for (const QByteArray& c : commands) one.write(frame(c));
-  ASSERT_TRUE(WaitUntil([&] { return one.bytesAvailable() >= 4 * commands.size(); }));
-  answers.clear();
-  for (const QByteArray a = one.readAll(); answers.size() < commands.size();) answers << a.at(4 * answers.size());
-  EXPECT_EQ(answers, expected);
+  ASSERT_TRUE(WaitUntil([&] { return heard.size() == 4 * commands.size(); }));
+  EXPECT_EQ(heard, QByteArray("0\0" "1\1" "2\1" "3\0" "4\1" "5\0" "6\0" "6\1" "6\1" "6\0" "6\1" "6\0", 24));
 }
 
 TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
@@ -292,39 +283,31 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBar) {
 
 TEST_F(SheetRigPanel, TheCloseBoxIsRefusedOnlyDuringAJobWhichItNamesAndDuringAPollClosesAfterIt) {
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
-  CWSHEET* s = &sheet();
-  s->Show();
-  // While the sheet is filled again for one call area.
-  QString refusal;
+  CWSHEET& s = sheet();
+  s.Show();
+  QString refusal;  // the close box clicked while the sheet is filled again for one call area
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
-    if (!refusal.isEmpty() || s->Frame1.isHidden()) return;
-    s->close();
-    refusal = s->StatusBar1.PanelText(5);
+    if (refusal.isEmpty() && !s.Frame1.isHidden()) s.close(), refusal = s.StatusBar1.PanelText(5);
   });
   during.start(0);
-  s->SALL1.Trigger();
+  s.SALL1.Trigger();
   during.stop();
   EXPECT_EQ(refusal, "終わるまでこの画面は閉じられません: 整理中です　ＱＲＸ");
-  ASSERT_TRUE(IsLoaded<CWSHEET>());
 
-  // While the rig answers a poll, another program's window active.
+  // And while the rig answers a poll, another program's window active.
   RigPortState.PollMode = 2;
   RigPortState.PollPeriodMs = 20;
   RigPollStart();
   QWidget other;
   other.show();
   Operator::Activate(other);
-  int closes = 0;
+  bool clicked = false;
   kenwood.Answer = [&](const QByteArray& command) -> std::optional<QByteArray> {
-    if (closes == 0 && command == "IF;") {
-      ++closes;
-      Operator::Activate(*s);
-      s->close();
-    }
+    if (command == "IF;" && !std::exchange(clicked, true)) Operator::Activate(s), s.close();
     return std::nullopt;
   };
-  EXPECT_TRUE(WaitUntil([&] { return !IsLoaded<CWSHEET>() || s->StatusBar1.PanelText(5).startsWith("処理中"); }));
+  EXPECT_TRUE(WaitUntil([&] { return !IsLoaded<CWSHEET>() || s.StatusBar1.PanelText(5).startsWith("処理中"); }));
   kenwood.Answer = nullptr;
   EXPECT_FALSE(IsLoaded<CWSHEET>()) << "closed once the poll was over";
 }
