@@ -68,7 +68,8 @@ class CWSHEET : public VbForm {
   void SetRigFreq(int64_t& hz);
   // Carries out one command received from another program and tells `done` whether it was carried out
   // (true) or refused (false: not readable, or a companion command the rig could not be given; the
-  // reason stands on the status bar). A rig command is told when the rig took it, after the ones before.
+  // reason stands on the status bar). A rig command is told when the rig took it; every command, a
+  // refused one too, is told after the ones before it.
   void HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done);
   // A refused command's reason over the status bar, readable until the operator acts or for some seconds.
   void ShowRefusal(const QString& reason);
