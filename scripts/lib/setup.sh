@@ -15,6 +15,7 @@ PACKAGES=(
   libxlsxwriter-dev libminizip-dev libexpat1-dev libxxhash-dev unzip
   libxml2-utils python3
   hamradio-files
+  valgrind  # the local-socket tests run under memcheck too: Qt's own reads escape the sanitizer
   fonts-ipafont-gothic  # the windows' font: their layouts are drawn for its widths (tests measure them)
   # The journey test: a virtual display, a window manager, the accessibility bus, keys and screenshots.
   xvfb openbox xdotool imagemagick dbus-daemon at-spi2-core python3-pyatspi

@@ -26,20 +26,17 @@ CwFamily cwFamily(const QString& model) {
   return CwFamily::None;
 }
 
-// A message for a text-command rig: no ";" that would end the command early (and start another), no
-// "}" that ends a keyer memory, no control characters.
-QString textSafe(const QString& text) {
-  QString out;
-  for (QChar c : text)
-    if (c >= u' ' && c != QChar(0x7F) && c != u';' && c != u'}') out += c;
-  return out;
-}
-
-// A message for CI-V: printable ASCII only, so no byte can pass for a frame's end or preamble.
-QByteArray civSafe(const QString& text) {
-  QByteArray out;
-  for (QChar c : text)
-    if (c >= u' ' && c.unicode() < 0x7F) out += static_cast<char>(c.unicode());
+// The characters of a CW text that the family's command cannot carry, each once as the refusal names
+// it: beyond printable ASCII, and for a text-command rig ";" (it would end the command and start
+// another) and "}" (it ends a keyer memory).
+QStringList unsendable(const QString& text, CwFamily family) {
+  QStringList out;
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u >= 0x20 && u < 0x7F && (family == CwFamily::Icom || (u != u';' && u != u'}'))) continue;
+    const QString shown = u < 0x20 || u == 0x7F ? QString("0x%1").arg(int(u), 2, 16, QChar(u'0')) : QString(c);
+    if (!out.contains(shown)) out << shown;
+  }
   return out;
 }
 
@@ -49,9 +46,12 @@ QString digitsOf(int64_t hz) {
   return m ? QString::number(hz).rightJustified(m->FreqDigits, u'0') : QString();
 }
 
+// Refused before anything goes out: said and answered in turn, after the commands queued before it.
 void refuse(const QString& reason, const RigDone& done) {
-  RigRefuse(reason);
-  if (done) done(false);
+  RigExchange([reason, done] {
+    RigRefuse(reason);
+    if (done) done(false);
+  });
 }
 
 bool portOpen(const RigDone& done) {
@@ -101,6 +101,10 @@ bool xit(int32_t hz, const QString& offset) {
 }
 
 }  // namespace
+
+void RigAnswerInTurn(const RigDone& done, bool taken) {
+  if (done) RigExchange([done, taken] { done(taken); });
+}
 
 QString MhzText(int64_t hz) {
   const QString d = QString::number(hz < 0 ? -hz : hz).rightJustified(7, u'0');
@@ -192,10 +196,7 @@ void RigShiftRitXit(int32_t hz, const RigDone& done) {
   const RigModelInfo* m = model();
   if (!m || m->RitDigits == 0) {
     // Nothing to switch off; a shift it cannot make is refused.
-    if (hz == 0) {
-      if (done) done(true);
-      return;
-    }
+    if (hz == 0) return RigAnswerInTurn(done, true);
     return refuse("RIG Control " + RigPortState.RigModel + QStringLiteral(" には XIT の指示がないので送りません"), done);
   }
   const QString offset = xitDigits(hz, *m);
@@ -219,11 +220,15 @@ void RigSendCwMessage(const QString& message, const RigDone& done) {
   const bool store = text.startsWith("B4");
   if (message.isEmpty() || family == CwFamily::None || (store && family != CwFamily::Yaesu))
     return refuse("RIG Control " + model + QStringLiteral(" には送れない CW メッセージです: ") + message, done);
-  // Never cut: a cut message is a wrong transmission.
+  // Nothing dropped nor cut: either would be another message on the air.
+  const QString sent = family == CwFamily::Yaesu ? (store ? text.mid(2) : QString()) : text;
+  if (const QStringList bad = unsendable(sent, family); !bad.isEmpty())
+    return refuse("RIG Control " + model + QStringLiteral(" で送れない文字 (") + bad.join(' ') +
+                      QStringLiteral(") があるので CW メッセージを送りません: ") + message,
+                  done);
   const int limit = family == CwFamily::Kenwood ? kKenwoodCwChars : family == CwFamily::Icom ? kIcomCwChars : 0;
-  const qsizetype length = family == CwFamily::Icom ? civSafe(text).size() : textSafe(text).size();
-  if (limit > 0 && text != "L=10" && length > limit)
-    return refuse(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ").arg(limit).arg(length) +
+  if (limit > 0 && text != "L=10" && text.size() > limit)
+    return refuse(QStringLiteral("CW メッセージが長すぎるので送りません (%1 文字まで、%2 文字): ").arg(limit).arg(text.size()) +
                       text,
                   done);
   command(
@@ -244,11 +249,11 @@ void RigSendCwMessage(const QString& message, const RigDone& done) {
         }
         switch (family) {
           case CwFamily::Kenwood:
-            return RigSendTextCommand("KY " + textSafe(text).leftJustified(kKenwoodCwChars, u' ') + ";");
+            return RigSendTextCommand("KY " + text.leftJustified(kKenwoodCwChars, u' ') + ";");
           case CwFamily::Yaesu:
-            return store ? RigSendTextCommand("KM" + k + textSafe(text.mid(2)) + "};") : RigSendTextCommand("KY" + mem + ";");
+            return store ? RigSendTextCommand("KM" + k + sent + "};") : RigSendTextCommand("KY" + mem + ";");
           case CwFamily::Icom:
-            return RigCivCommand('\x17' + civSafe(text));
+            return RigCivCommand('\x17' + text.toLatin1());
           case CwFamily::None:
             break;
         }

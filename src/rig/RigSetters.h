@@ -16,6 +16,9 @@ QString MhzText(int64_t hz);
 // listeners' RigRefused, and nothing of it changed the rig). Called once, when the rig's exchange for it
 // ran, after the commands queued before it.
 using RigDone = std::function<void(bool taken)>;
+// Tells `done` in the same turn a rig command would be told, for a command carried out or refused
+// without the rig: its answer never overtakes those of the commands before it.
+void RigAnswerInTurn(const RigDone& done, bool taken);
 
 // The model's set-mode command; with SatMateMode "CW" the CW code replaces `code` (for the caller too).
 void RigSetMode(QString& code);

@@ -1,5 +1,7 @@
 #include "sheet/ProgramMessages.h"
 
+#include <QRegularExpression>
+
 #include "platform/codepage.h"
 #include "platform/vbnumber.h"
 
@@ -40,6 +42,9 @@ ProgramMessage companion(const QString& m) {
     QString rest = m.mid(at + command.size());
     if (rest.startsWith(" + ")) rest.remove(0, 3);
     out.text = c.kind == ProgramMessage::Kind::CwMessage ? rest : rest.trimmed();
+    // The rig choice: "1" for rig 2, "0" for rig 1; anything else would switch a rig nobody asked for.
+    if (c.kind == ProgramMessage::Kind::RigNumber && out.text != "0" && out.text != "1")
+      return unusable(command + QStringLiteral(" の値 ") + quoted(out.text) + QStringLiteral(" は 0 か 1 ではありません"));
     if (c.kind == ProgramMessage::Kind::ZeroIn || c.kind == ProgramMessage::Kind::TxShift) {
       const std::optional<int32_t> hz = WholeNumber(out.text);
       if (!hz) return unusable(command + QStringLiteral(" の値 ") + quoted(out.text) + QStringLiteral(" は Hz の整数として読めません"));
@@ -48,6 +53,24 @@ ProgramMessage companion(const QString& m) {
     return out;
   }
   return unusable(quoted(m) + QStringLiteral(" はリグコンの指示ではありません"));
+}
+
+bool asciiOf(const QString& text, QLatin1StringView others) {
+  for (QChar c : text)
+    if (!(c.unicode() < 0x80 && (c.isLetterOrNumber() || others.contains(c)))) return false;
+  return true;
+}
+
+// A call of letters and digits (a "/" for a portable one), a code and a mode of letters and digits
+// (either may be empty), and a frequency in MHz above 0: anything else is no spot but garbage that
+// would land in the sheet's boxes.
+bool spotReadable(const QStringList& f) {
+  const QString& call = f[kSpotCallField];
+  const QString& freq = f[kSpotFreqField];
+  static const QRegularExpression mhz(QStringLiteral("^(\\d+\\.?\\d*|\\.\\d+)$"));
+  return asciiOf(call, QLatin1StringView("/")) && call.contains(QRegularExpression("[A-Za-z]")) &&
+         call.contains(QRegularExpression("[0-9]")) && asciiOf(f[kSpotCodeField], {}) &&
+         asciiOf(f[kSpotModeField], QLatin1StringView("-")) && mhz.match(freq).hasMatch() && freq.toDouble() > 0;
 }
 
 }  // namespace
@@ -64,7 +87,7 @@ ProgramMessage ParseProgramMessage(const QByteArray& bytes) {
     out.kind = ProgramMessage::Kind::SatMate;
     return out;
   }
-  if (out.fields.size() <= kSpotModeField)
+  if (out.fields.size() <= kSpotModeField || !spotReadable(out.fields))
     return unusable(quoted(m) + QStringLiteral(" は読めません (コール+コード+...+周波数+モード の形ではありません)"));
   out.kind = ProgramMessage::Kind::Spot;
   return out;

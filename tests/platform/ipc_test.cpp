@@ -100,6 +100,24 @@ TEST_F(IpcTest, ASenderThatClosesItsWritingSideGetsItsAnswer) {
   EXPECT_EQ(raw.readAll(), QByteArray(4, '\0'));
 }
 
+TEST_F(IpcTest, AHandlerThatWaitsWhileItsSenderTakesTheAnswerAndClosesLeavesTheReceiverWhole) {
+  IpcReceiver receiver("Receiver W");
+  QLocalSocket raw;  // reads its answer and goes
+  QObject::connect(&raw, &QLocalSocket::readyRead, &raw, [&] { raw.abort(); });
+  int handled = 0;
+  receiver.Received = [&](const QByteArray&, const IpcAnswer& a) {
+    a.Send(kIpcHandled);
+    // A poll of the rig after the command, during which the sender goes.
+    const QPointer<QLocalSocket> socket = receiver.findChild<QLocalSocket*>();
+    if (++handled > 1) return;
+    EXPECT_TRUE(WaitUntil([&] { return !raw.isOpen() && !socket; }));
+  };
+  raw.connectToServer(IpcSocketPath("Receiver W"));
+  ASSERT_TRUE(raw.waitForConnected(kEventCapMs) && raw.write("\x05\0\0\0hello", 9) == 9);
+  ASSERT_TRUE(WaitUntil([&] { return handled == 1 && !receiver.findChild<QLocalSocket*>(); }));
+  EXPECT_TRUE(IpcSend("Receiver W", "more", nullptr, kEventCapMs)) << "the receiver lives on";
+}
+
 TEST_F(IpcTest, AnOversizedMessageIsRefusedAndTheReceiverGoesOn) {
   IpcReceiver receiver("Receiver C");
   int handled = 0;

@@ -125,10 +125,10 @@ TEST_F(Tuning, CwMessagesPerFamily) {
   RigSendCwMessage("CQ TEST#5");    // not a memory: nothing
   RigSendCwMessage("L=10");
   RigSendCwMessage("B4CQ");         // not for this family
-  RigSendCwMessage("CQ;PS0");       // cannot end the command and start another
-  EXPECT_EQ(kenwood.TextCommands(),
-            QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";", "KY #3" + QByteArray(22, ' ') + ";", "PB3;",
-                               "PB0;", "KY CQPS0" + QByteArray(19, ' ') + ";"}));
+  RigSendCwMessage("CQ;東京");      // neither ends the command and starts another, nor goes cut
+  EXPECT_EQ(heard.refusals.last(), "RIG Control KENWOOD で送れない文字 (; 東 京) があるので CW メッセージを送りません: CQ;東京");
+  EXPECT_EQ(kenwood.TextCommands(), QList<QByteArray>({"KY CQ" + QByteArray(22, ' ') + ";", "KY #3" + QByteArray(22, ' ') + ";",
+                                                       "PB3;", "PB0;"}));
   {
     MsgBoxResponder boxes;  // none is shown
     kenwood.ClearReceived();
@@ -147,16 +147,18 @@ TEST_F(Tuning, CwMessagesPerFamily) {
   RigSendCwMessage("CQ#2");
   RigSendCwMessage("L=10");
   RigSendCwMessage("B4CQ};KY1#3");
-  EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"KM2CQ TEST};", "KY7;", "KM5};", "KYA;", "KM3CQKY1};"}));
+  EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"KM2CQ TEST};", "KY7;", "KM5};", "KYA;"}));
+  EXPECT_EQ(heard.refusals.last(), "RIG Control FT991 で送れない文字 (} ;) があるので CW メッセージを送りません: B4CQ};KY1#3");
 
   PtyTransceiver& icom = Connect("ICOM");
   RigSendCwMessage(QString(30, u'A'));
   RigSendCwMessage(QString(31, u'A'));  // cut, it would be another message on the air
   RigSendCwMessage("L=10");
-  RigSendCwMessage("5NN\xFD");
-  EXPECT_EQ(icom.Commands(), QList<QByteArray>({Hex("FEFE94E017") + QByteArray(30, 'A') + Hex("FD"),
-                                                Hex("FEFE94E017FFFD"), Hex("FEFE94E017") + "5NN" + Hex("FD")}));
   EXPECT_EQ(heard.refusals.last(), "CW メッセージが長すぎるので送りません (30 文字まで、31 文字): " + QString(31, u'A'));
+  RigSendCwMessage("5NN;\xFD");
+  EXPECT_EQ(heard.refusals.last(), "RIG Control ICOM で送れない文字 (\xFD) があるので CW メッセージを送りません: 5NN;\xFD");
+  EXPECT_EQ(icom.Commands(), QList<QByteArray>({Hex("FEFE94E017") + QByteArray(30, 'A') + Hex("FD"),
+                                                Hex("FEFE94E017FFFD")}));
 }
 
 TEST_F(Tuning, BandCommandsFromTheSheetsHeadings) {

@@ -27,6 +27,11 @@ TEST(ProgramMessages, CompanionCommandsAndTheirArguments) {
   EXPECT_EQ(cw.kind, Kind::CwMessage);
   EXPECT_EQ(cw.text, "CQ TEST");
   EXPECT_EQ(parse("ORBEX5wfSomethingElse").kind, Kind::Unusable);
+  EXPECT_EQ(parse("ORBEX5wf_RigNum + 0").kind, Kind::RigNumber);
+  for (const char* unreadable : {"ORBEX5wf_RigNum + ", "ORBEX5wf_RigNum + 2"})
+    EXPECT_EQ(parse(unreadable).kind, Kind::Unusable) << unreadable;
+  EXPECT_EQ(parse("ORBEX5wf_RigNum + abc").problem,
+            "他のプログラムからの指示を受け付けません: ORBEX5wf_RigNum + の値 \"abc\" は 0 か 1 ではありません");
 }
 
 TEST(ProgramMessages, SatelliteMessagesAndSpots) {
@@ -40,5 +45,9 @@ TEST(ProgramMessages, SatelliteMessagesAndSpots) {
   EXPECT_EQ(spot.kind, Kind::Spot);
   EXPECT_EQ(spot.fields[kSpotFreqField], "7.025");
   EXPECT_EQ(parse("JA1ABC").kind, Kind::Unusable) << "a spot without any + is not carried out";
-  EXPECT_EQ(parse("東京+1001+x+7.0+CW").fields[0], "東京") << "Windows-31J text";
+  EXPECT_EQ(parse("JA1ABC/1+1001+東京+7.0+CW").fields[2], "東京") << "Windows-31J text";
+  EXPECT_EQ(parse("JA1ABC++x+14+").kind, Kind::Spot) << "no code, no mode";
+  for (const char* garbage : {"JA1ABC+1002+x+abc+CW", "+++++", "JA1ABC+1002+x+0+CW", "東京+1001+x+7.0+CW",
+                              "ABC+1002+x+7.0+CW", "JA1ABC+10;02+x+7.0+CW", "JA1ABC+1002+x+7.0+C\x01W"})
+    EXPECT_EQ(parse(garbage).kind, Kind::Unusable) << garbage;
 }

@@ -1,5 +1,8 @@
 #include "forms/lookup/LicenceSearchWindows.h"
 
+#include <QPointer>
+#include <functional>
+
 #include "forms/lookup/ViewMenkyo.h"
 #include "forms/sheet/CWSHEET.h"
 #include "lookup/LicenceSearch.h"
@@ -8,6 +11,9 @@ namespace {
 
 class SheetAndViewer : public LicenceSearchUi {
  public:
+  ~SheetAndViewer() override {
+    if (viewer_) viewer_->Inet1.StateChanged = viewersOwn_;
+  }
   void ShowBusy() override {
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
       sheet->Label2.setText(QStringLiteral(" 検索中です"));
@@ -17,11 +23,18 @@ class SheetAndViewer : public LicenceSearchUi {
     }
   }
   void HideBusy() override {
-    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->Frame1.hide();
+    if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->HideBusyFrame();
   }
   InternetTransfer& HiddenViewerTransfer() override {
     ViewMenkyo& viewer = Form<ViewMenkyo>();
     viewer.Hide();
+    // The viewer's error box comes from inside the request: the busy picture goes before it.
+    viewer_ = &viewer;
+    viewersOwn_ = viewer.Inet1.StateChanged;
+    viewer.Inet1.StateChanged = [this](int state) {
+      if (state == icError) HideBusy();
+      if (viewersOwn_) viewersOwn_(state);
+    };
     return viewer.Inet1;
   }
   void ShowAnswer(const QString& call) override {
@@ -29,6 +42,10 @@ class SheetAndViewer : public LicenceSearchUi {
     HideBusy();
   }
   void UnloadViewer() override { UnloadForm<ViewMenkyo>(); }
+
+ private:
+  QPointer<ViewMenkyo> viewer_;
+  std::function<void(int)> viewersOwn_;
 };
 
 }  // namespace

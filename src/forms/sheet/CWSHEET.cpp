@@ -450,12 +450,18 @@ void CWSHEET::offerAcaList() {
 void CWSHEET::Timer1_Timer() {
   Timer1.SetInterval(0);
   Timer1.SetEnabled(false);
+  HideBusyFrame();
+}
+
+void CWSHEET::HideBusyFrame() {
   Frame1.hide();
   Label2.setText(kBusyText);
   Label2.SetTop(360);
   Label2.SetHeight(495);
   Frame1.setTitle(QStringLiteral("BUSY"));
 }
+
+QString CWSHEET::JobUnderWay() const { return Frame1.isHidden() ? QString() : Label2.text().trimmed(); }
 
 // ---- Small menus
 

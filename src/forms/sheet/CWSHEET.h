@@ -68,7 +68,8 @@ class CWSHEET : public VbForm {
   void SetRigFreq(int64_t& hz);
   // Carries out one command received from another program and tells `done` whether it was carried out
   // (true) or refused (false: not readable, or a companion command the rig could not be given; the
-  // reason stands on the status bar). A rig command is told when the rig took it, after the ones before.
+  // reason stands on the status bar). A rig command is told when the rig took it; every command, a
+  // refused one too, is told after the ones before it.
   void HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done);
   // A refused command's reason over the status bar, readable until the operator acts or for some seconds.
   void ShowRefusal(const QString& reason);
@@ -86,6 +87,10 @@ class CWSHEET : public VbForm {
   bool Busy() const;
   // Shows a notice in the busy frame for `milliseconds` (caption "Information !").
   void ShowNotice(const QString& text, int milliseconds = 2000);
+  // Hides the busy frame and gives it back its standing words, so no job after shows another's.
+  void HideBusyFrame();
+  // The busy frame's words while a long job holds the sheet.
+  QString JobUnderWay() const override;
   // Brings the first filled row from `fromRow` whose code begins with `code` to the top of the grid and
   // selects it; its row, 0 when none.
   int32_t BringCodeRowUp(const QString& code, int32_t fromRow = 1);

@@ -76,14 +76,16 @@ void CWSHEET::satelliteQsoToLog(const QStringList& f) {
 void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done) {
   const ProgramMessage m = ParseProgramMessage(bytes);
   using Kind = ProgramMessage::Kind;
+  // What is done here without the rig is answered behind the rig commands that came before it.
+  const auto answer = [&done](bool carriedOut) { RigAnswerInTurn(done, carriedOut); };
   switch (m.kind) {
     case Kind::RigNumber: {
       // As a tick of "Rig#2" does: nothing when that rig is in use already.
       const int rig = m.text == "1" ? 2 : 1;
-      if (RigPortState.RigInUse == rig) return done(true);
+      if (RigPortState.RigInUse == rig) return answer(true);
       const bool changed = UseRigNumber(rig);
       Text3.setFocus();
-      return done(changed);
+      return answer(changed);
     }
     case Kind::ZeroIn:
       return RigZeroIn(m.hz, done);
@@ -92,7 +94,7 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<
     case Kind::XitOff:
       return RigXitOff(done);
     case Kind::CompanionClosed:
-      return done(true);
+      return answer(true);
     case Kind::CwMessage:
       return RigSendCwMessage(m.text, done);
     case Kind::SatMate:
@@ -100,10 +102,10 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<
       Text2.setText(m.fields[kSatMateCodeField]);
       if (m.fields.size() <= kSatMateLogField) {
         RigPortState.ManualFreqFlag = 0;
-        return done(true);
+        return answer(true);
       }
       if (m.fields[kSatMateLogField] == "T") satelliteQsoToLog(m.fields);
-      return done(true);
+      return answer(true);
     case Kind::Spot:
       Text3.setText(QString());
       Text2.setText(QString());
@@ -112,11 +114,17 @@ void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<
       RigPortState.SatMateMode = m.fields[kSpotModeField];
       Text3.setText(m.fields[kSpotCallField]);
       Text3.setFocus();
-      return done(true);
-    case Kind::Unusable:
+      return answer(true);
+    case Kind::Unusable: {
       RigPortState.ManualFreqFlag = 0;
-      ShowRefusal(m.problem);
-      return done(false);
+      const QPointer<CWSHEET> self(this);
+      return RigAnswerInTurn(
+          [self, problem = m.problem, done](bool) {
+            if (self) self->ShowRefusal(problem);
+            done(false);
+          },
+          false);
+    }
   }
   done(false);
 }

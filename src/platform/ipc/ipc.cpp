@@ -15,7 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 
 #include "platform/file_fault.h"
 #include "platform/ui/doevents.h"
@@ -202,42 +204,68 @@ void IpcReceiver::keepListening() {
          QStringLiteral(")。その間は指示が届きません。作り直しを続け、できたらお知らせします。"));
 }
 
+struct IpcReceiver::Connection {
+  QPointer<QLocalSocket> socket;
+  QPointer<QTimer> idle;
+  std::deque<QByteArray> messages;  // whole, waiting for the answer to the one before
+  bool handling = false;            // a message is with the handler, not answered yet
+  bool ended = false;               // the socket saw the end of the connection (or cut it off)
+  bool turnPosted = false;
+  // The connection's own descriptor, kept for the answers: a sender that closed its writing side after
+  // its messages still reads, but the socket object takes that close for the end of the connection.
+  int descriptor = -1;
+  void closeDescriptor() {
+    if (descriptor >= 0) ::close(descriptor);
+    descriptor = -1;
+  }
+  ~Connection() { closeDescriptor(); }
+};
+
 void IpcReceiver::accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     // Not the server's: a server that closes is replaced, and its connections are served on.
     socket->setParent(this);
+    auto c = std::make_shared<Connection>();
+    c->socket = socket;
     // A connection that never finishes its message would hold a descriptor for ever.
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
-    idle->start(IpcSettings.IdleMs);
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QObject::destroyed, this, [this, socket] { handling_.remove(socket); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] { readFrom(socket, idle); });
-    // Not from inside the server's signal: the handler may end this receiver or its server meanwhile.
-    if (socket->bytesAvailable() > 0)
-      QMetaObject::invokeMethod(socket, [this, socket, idle] { readFrom(socket, idle); }, Qt::QueuedConnection);
+    c->idle = new QTimer(socket);
+    c->idle->setSingleShot(true);
+    connect(c->idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+    c->idle->start(IpcSettings.IdleMs);
+    connections_.push_back(c);
+    // The socket's signals only read and mark: what runs a box or a wait runs from the event loop, and
+    // the socket is let go there too, never while one of its signals is on the stack.
+    const std::weak_ptr<Connection> weak = c;
+    connect(socket, &QLocalSocket::readyRead, this, [this, weak] {
+      if (const auto c = weak.lock()) take(c);
+    });
+    connect(socket, &QLocalSocket::disconnected, this, [this, weak] {
+      if (const auto c = weak.lock()) {
+        take(c);
+        c->ended = true;
+        postTurn(c);
+      }
+    });
+    take(c);
   }
 }
 
 struct IpcAnswer::Pending {
   QPointer<IpcReceiver> receiver;
-  QPointer<QLocalSocket> socket;
-  QPointer<QTimer> idle;
-  // The connection's own descriptor, kept for the answer: a sender that closed its writing side after
-  // its message still reads, but the socket object takes that close for the end of the connection.
-  int descriptor = -1;
+  std::shared_ptr<IpcReceiver::Connection> connection;
   bool sent = false;
   void send(int32_t result) {
     if (sent) return;
     sent = true;
-    if (descriptor >= 0 && !(socket && socket->state() == QLocalSocket::ConnectedState)) {
+    IpcReceiver::Connection& c = *connection;
+    if (c.descriptor >= 0 && !(c.socket && c.socket->state() == QLocalSocket::ConnectedState)) {
       const QByteArray h = header(uint32_t(result));
-      (void)!::send(descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+      (void)!::send(c.descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
-    if (receiver && socket && idle) receiver->answer(socket, idle, result);
-    if (descriptor >= 0) ::close(descriptor);
-    descriptor = -1;
+    if (receiver)
+      receiver->answered(connection, result);
+    else
+      c.closeDescriptor();  // nothing more is read from it
   }
   ~Pending() { send(kIpcRefused); }
 };
@@ -248,55 +276,85 @@ void IpcAnswer::Send(int32_t result) const {
 
 bool IpcAnswer::Sent() const { return pending_ && pending_->sent; }
 
-void IpcReceiver::answer(QLocalSocket* socket, QTimer* idle, int32_t result) {
-  handling_.remove(socket);
-  idle->start(IpcSettings.IdleMs);
-  if (socket->state() == QLocalSocket::ConnectedState) {
-    socket->write(header(uint32_t(result)));
-    socket->flush();
-  }
-  // The connection's next message may be waiting for this answer; it is taken on the next turn, not
-  // inside the handler that answered.
-  QMetaObject::invokeMethod(socket, [this, socket, idle] { readFrom(socket, idle); }, Qt::QueuedConnection);
-}
-
-void IpcReceiver::readFrom(QLocalSocket* socket, QTimer* idle) {
-  // A message read while the previous one is not answered waits its turn: answers keep their order.
-  if (handling_.contains(socket)) return;
-  const QPointer<IpcReceiver> self(this);
-  const QPointer<QLocalSocket> alive(socket);
-  while (alive && alive->bytesAvailable() >= kHeader) {
-    QByteArray head = socket->peek(kHeader);
+void IpcReceiver::take(const std::shared_ptr<Connection>& c) {
+  QLocalSocket* socket = c->socket;
+  if (!socket || c->ended) return;
+  while (socket->bytesAvailable() >= kHeader) {
+    const QByteArray head = socket->peek(kHeader);
     const uint32_t n = qFromLittleEndian<uint32_t>(head.constData());
     if (n > uint32_t(kIpcMaxMessage)) {
       ++refused_;
       qWarning("ipc: a message of %u bytes was refused (limit %d)", n, kIpcMaxMessage);
+      c->ended = true;
       socket->abort();
-      return;
+      break;
     }
-    if (socket->bytesAvailable() < kHeader + qint64(n)) return;  // the rest is still on its way
+    if (socket->bytesAvailable() < kHeader + qint64(n)) break;  // the rest is still on its way
     socket->read(kHeader);
-    const QByteArray message = socket->read(n);
-    // The handler may run a box or a wait, or answer later: the sender is waiting for its answer, not
-    // idle. The socket, its timer and this receiver may all go inside that event loop.
-    idle->stop();
-    handling_.insert(socket);
-    IpcAnswer reply;
-    reply.pending_ = std::make_shared<IpcAnswer::Pending>();
-    reply.pending_->receiver = this;
-    reply.pending_->socket = socket;
-    reply.pending_->idle = idle;
-    // Without a descriptor to spare (none left) the answer goes only while the connection is whole.
-    reply.pending_->descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
-    {
-      // A copy: the handler may end this receiver, and the function with it, while it runs.
-      const auto handler = Received;
-      if (handler)
-        handler(message, reply);
-      else
-        reply.Send(kIpcHandled);
-    }
-    reply = IpcAnswer();  // a handler that kept no copy and sent nothing has refused
-    if (!self || !alive || handling_.contains(socket)) return;
+    c->messages.push_back(socket->read(n));
+    // The sender waits for its answer now, it is not idle.
+    if (c->idle) c->idle->stop();
+    // Without a descriptor to spare (none left) the answers go only while the connection is whole.
+    if (c->descriptor < 0) c->descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+  }
+  postTurn(c);
+}
+
+void IpcReceiver::postTurn(const std::shared_ptr<Connection>& c) {
+  if (c->turnPosted) return;
+  c->turnPosted = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this, weak = std::weak_ptr<Connection>(c)] {
+        if (const auto c = weak.lock()) {
+          c->turnPosted = false;
+          serve(c);
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void IpcReceiver::serve(const std::shared_ptr<Connection>& c) {
+  // A message waits for the answer to the one before it: answers keep their order.
+  if (c->handling) return;
+  if (c->messages.empty()) {
+    if (c->ended) drop(c);
+    return;
+  }
+  const QByteArray message = std::move(c->messages.front());
+  c->messages.pop_front();
+  c->handling = true;
+  IpcAnswer reply;
+  reply.pending_ = std::make_shared<IpcAnswer::Pending>();
+  reply.pending_->receiver = this;
+  reply.pending_->connection = c;
+  {
+    // A copy: the handler may end this receiver, and the function with it, while it runs.
+    const auto handler = Received;
+    if (handler)
+      handler(message, reply);
+    else
+      reply.Send(kIpcHandled);
+  }
+  reply = IpcAnswer();  // a handler that kept no copy and sent nothing has refused
+}
+
+void IpcReceiver::answered(const std::shared_ptr<Connection>& c, int32_t result) {
+  c->handling = false;
+  if (c->socket && c->socket->state() == QLocalSocket::ConnectedState) {
+    c->socket->write(header(uint32_t(result)));
+    c->socket->flush();
+  }
+  if (c->messages.empty() && !c->ended && c->idle) c->idle->start(IpcSettings.IdleMs);
+  // The next message is taken on the next turn, not inside the handler that answered.
+  postTurn(c);
+}
+
+void IpcReceiver::drop(const std::shared_ptr<Connection>& c) {
+  std::erase(connections_, c);
+  c->closeDescriptor();
+  if (c->socket) {
+    c->socket->disconnect(this);
+    c->socket->deleteLater();
   }
 }

@@ -20,17 +20,19 @@
 // dropped without reaching the handler. A sender that closes its writing side once its message is out
 // still gets the answer.
 // A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
-// a new server object (one the library closed is not used again). A handler may run a box or a wait:
-// the connection is not dropped as idle meanwhile, and one that went during it is not written to.
+// a new server object (one the library closed is not used again). The handler is called from the event
+// loop, never inside a socket's signal, so it may run a box or a wait: the connection is not dropped as
+// idle meanwhile, one that went during it is not written to, and a connection is let go only once its
+// messages were answered (whole messages a sender sent before it went are still carried out).
 
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -96,14 +98,19 @@ class IpcReceiver : public QObject {
 
  private:
   friend struct IpcAnswer::Pending;
+  struct Connection;
   bool listen();
   // A fresh server object: one that closed on a failed accept is not reused.
   void makeServer();
   void keepListening();
   void accept();
-  // `idle` drops the connection when no whole message comes in time; each answer restarts it.
-  void readFrom(QLocalSocket* socket, QTimer* idle);
-  void answer(QLocalSocket* socket, QTimer* idle, int32_t result);
+  // Reads the connection's whole messages into its queue; its idle timer drops it when none comes.
+  void take(const std::shared_ptr<Connection>& c);
+  // The connection's next turn, from the event loop: its next message to the handler, or its end.
+  void postTurn(const std::shared_ptr<Connection>& c);
+  void serve(const std::shared_ptr<Connection>& c);
+  void answered(const std::shared_ptr<Connection>& c, int32_t result);
+  void drop(const std::shared_ptr<Connection>& c);
 
   QString path_;
   std::unique_ptr<QLocalServer> server_;
@@ -112,5 +119,5 @@ class IpcReceiver : public QObject {
   QElapsedTimer clock_;
   bool told_ = false;
   int refused_ = 0;
-  QSet<QLocalSocket*> handling_;  // connections whose message is not answered yet
+  std::vector<std::shared_ptr<Connection>> connections_;
 };

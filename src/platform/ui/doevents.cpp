@@ -1,6 +1,7 @@
 #include "platform/ui/doevents.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -124,6 +125,15 @@ void PostHandOn() {
   QMetaObject::invokeMethod(h.filter, &HandOnHeldInput, Qt::QueuedConnection);
 }
 
+// Input for a held window waits; so does any input behind it, until it has been handed on (input that
+// the handing on itself gives rise to goes at once, and so does the answer to a modal box the held
+// input waits behind).
+bool waitsItsTurn(const QObject* target) {
+  const Holds& h = holds();
+  const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty() && !ShutOffByModal(h.input.front().target);
+  return behind || HeldByWait(target);
+}
+
 class HoldFilter : public QObject {
  protected:
   bool eventFilter(QObject* target, QEvent* e) override {
@@ -131,11 +141,7 @@ class HoldFilter : public QObject {
     // A modal box that kept the held input back has closed.
     if (e->type() == QEvent::WindowUnblocked && h.depth == 0 && !h.input.empty()) PostHandOn();
     if (!isInput(*e)) return false;
-    // Input for a held window waits; so does any input behind it, until it has been handed on (input
-    // that the handing on itself gives rise to goes at once, and so does the answer to a modal box
-    // the held input waits behind).
-    const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty() && !ShutOffByModal(h.input.front().target);
-    if (!HeldByWait(target) && !behind) return false;
+    if (!waitsItsTurn(target)) return false;
     // Taken by the window: no menu shortcut fires from it either; the key itself is held.
     if (e->type() == QEvent::ShortcutOverride) {
       e->accept();
@@ -162,6 +168,14 @@ bool HeldByWait(const QObject* target) {
 }
 
 bool WaitHoldsInput() { return holds().depth > 0; }
+
+bool HoldCloseForWait(QWidget& window) {
+  Holds& h = holds();
+  if (!waitsItsTurn(&window)) return false;
+  h.input.push_back({&window, [] { return std::make_unique<QCloseEvent>(); }});
+  if (h.depth == 0) PostHandOn();
+  return true;
+}
 
 void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
 

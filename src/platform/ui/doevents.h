@@ -31,7 +31,7 @@ void DoEvents();
 // began, so that no click or key stroke reaches the windows whose work is half done. The input is
 // kept, all of it (clicks, keys, text from the input method), and handed on in the order it came once
 // the wait is over (keys whose window a click handed on before them closed go where the keyboard is
-// then); only the close box of a held window does nothing. A window the program closes
+// then), and so is a click on a held window's close box. A window the program closes
 // meanwhile (a notice that closes after a few seconds) closes. A wait inside another (a rig poll
 // during a web request) keeps the outer one's windows held. A window opened meanwhile (a message box)
 // takes input as usual, and a box shown during the wait first takes in the input that came before it.
@@ -55,6 +55,9 @@ QEventLoop::ProcessEventsFlags WaitFlags();
 bool HeldByWait(const QObject* target);
 // True while a wait holds input.
 bool WaitHoldsInput();
+// The operator's close of `window` during a wait that holds its input (a rig poll, a message to another
+// program): kept with the input held and carried out once the wait is over. False when nothing holds it.
+bool HoldCloseForWait(QWidget& window);
 
 // A wait the operator may end with Esc (a write waiting for another program to let go of a file): input
 // is held as by InputHold, but an Esc pressed meanwhile belongs to the wait.

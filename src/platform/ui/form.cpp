@@ -249,8 +249,10 @@ void VbForm::Move(int left, int top, int width, int height) {
 
 void VbForm::MoveToStoredPlace(std::optional<int32_t> top, int32_t left) {
   placedByProgram_ = true;
-  placeBesideOpener_ = !top || *top < 0;
-  const QPoint at = PlaceOnScreen(placeBesideOpener_ ? std::nullopt : top, left);
+  // Read as one number first: a test of "none or negative" may look at an empty optional's value.
+  const int32_t stored = top.value_or(-1);
+  placeBesideOpener_ = stored < 0;
+  const QPoint at = PlaceOnScreen(stored, left);
   Move(at.x(), at.y());
 }
 
@@ -441,18 +443,23 @@ void VbForm::closeEvent(QCloseEvent* e) {
   // whole application is going down.
   e->ignore();
   if (unloaded_) return;
-  if (closeLocks_ > 0 || HeldByWait(this)) {
-    // Said where the operator looks: beside the wait's note while it lasts, else for a few seconds.
-    if (!waitNote_.isEmpty()) {
-      closeRefused_ = true;
-      return ShowWaitNote(waitNote_);
-    }
-    showNote(QStringLiteral("処理中のため、") + QString::fromUtf8(kCloseRefused));
+  // Refused only while the window's own job or wait is under way, and said where the operator looks:
+  // beside the wait's note while it lasts, else with the job's name for a few seconds.
+  if (HeldByWait(this) && !waitNote_.isEmpty()) {
+    closeRefused_ = true;
+    return ShowWaitNote(waitNote_);
+  }
+  if (closeLocks_ > 0) {
+    const QString job = JobUnderWay();
+    showNote(job.isEmpty() ? QStringLiteral("処理中のため、") + QString::fromUtf8(kCloseRefused)
+                           : QString::fromUtf8(kCloseRefused) + QStringLiteral(": ") + job);
     QTimer::singleShot(kCloseRefusedMs, this, [this] {
       if (waitNote_.isEmpty()) showNote(QString());
     });
     return;
   }
+  // A wait of a moment (a rig poll, a message to another program): the close follows it.
+  if (HoldCloseForWait(*this)) return;
   Unload(QCoreApplication::closingDown() ? vbAppWindows : vbFormControlMenu);
 }
 

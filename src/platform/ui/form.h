@@ -130,6 +130,8 @@ class VbForm : public QMainWindow {
   void ShowWaitNote(const QString& text);
   // The operator's close box is refused while a long job runs (doevents.h).
   void LockClose() { ++closeLocks_; }
+  // The long job that runs now, as the window shows it, for the refusal of a close ("" when unnamed).
+  virtual QString JobUnderWay() const { return {}; }
   void UnlockClose() { --closeLocks_; }
 
  signals:

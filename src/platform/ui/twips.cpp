@@ -39,8 +39,10 @@ int DesktopWidthTwips() { return PxToTwips(screenArea(true).width()); }
 int DesktopHeightTwips() { return PxToTwips(screenArea(true).height()); }
 
 QPoint PlaceOnScreen(std::optional<int32_t> top, int32_t left) {
-  if (!top || *top < 0) return QPoint(0, 0);
-  const int y = *top >= ScreenHeightTwips() ? 0 : *top;
+  // Read as one number first: a test of "none or negative" may look at an empty optional's value.
+  const int32_t stored = top.value_or(-1);
+  if (stored < 0) return QPoint(0, 0);
+  const int y = stored >= ScreenHeightTwips() ? 0 : stored;
   const int x = left >= ScreenWidthTwips() ? 0 : left;
   return QPoint(x, y);
 }

@@ -95,6 +95,19 @@ TEST_F(SheetLookupTest, ASecondPressDuringASlowSearchWithTheRigPolledWaitsForIts
   EXPECT_TRUE(boxes.shown().empty()) << boxes.texts().join(" | ").toStdString();
 }
 
+TEST_F(SheetLookupTest, AFailedSearchTakesItsBusyPictureAwayBeforeItsBox) {
+  server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  Operator::Click(sheet.Text3);
+  Operator::Type("JA1ABC");
+  bool busyUnderTheBox = true;
+  boxes.OnShow = [&](const MsgBoxCall&) { busyUnderTheBox = sheet.Frame1.isVisible(); };
+  boxes.Answer(vbOK);
+  Operator::Click(sheet.Command11);
+  EXPECT_FALSE(busyUnderTheBox);
+}
+
 TEST_F(SheetLookupTest, TheClearButtonsCloseTheCodeLists) {
   CWSHEET& sheet = Form<CWSHEET>();
   Form<CODE_LIST>();

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QHelpEvent>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 #include <memory>
 
@@ -147,11 +148,15 @@ TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
   for (const char* command : {"ORBEX5wf_TXshift + 100" /* no XIT */, "ORBEX5wf_CarZeroin + 300000000",
                               "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", "ORBEX5wf_CWM + NG",
                               "ORBEX5wf_CWM + CQ TEST#5", "ORBEX5wf_CWM + B4CQ", "ORBEX5wf_TXshift + abc",
-                              "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse"})
+                              "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse",
+                              "ORBEX5wf_RigNum + abc", "ORBEX5wf_RigNum + ", "JA1ABC+1002+x+abc+CW", "+++++"})
     refused(icom, command, QByteArray(command).endsWith("+ NG"));
+  EXPECT_EQ(RigPortState.RigModel, "ICOM");
+  EXPECT_EQ(s.Text3.text(), "") << "no garbage in the call box";
   ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
   for (const char* command :
-       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
+       {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWMCQ;CQ",
+        "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB K"})
     refused(kenwood, command);
   EXPECT_EQ(s.StatusBar1.AcrossText(), "CW メッセージが長すぎるので送りません (24 文字まで、27 文字): CQ CQ CQ DE JA1ORB JA1ORB K");
   EXPECT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_CWM + CQ", &answer, kEventCapMs) && answer == kIpcHandled);
@@ -183,6 +188,33 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItInTheOrderTheyCameAls
     EXPECT_GE(heardWhenAnswered[2 * (i - 1) + 1], 3 * i) << "answered once the rig had its XT1; RC; RU for " << i;
   }
   EXPECT_EQ(kenwood.TextCommands().mid(12), QList<QByteArray>({"XT1;", "RC;", "RU00500;"}));
+}
+
+TEST_F(SheetRigPanel, RefusalsAreAnsweredInTheOrderTheCommandsCameOnOneConnectionOrOnMany) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  sheet();
+  const QList<QByteArray> commands = {"ORBEX5wf_TXshift + 100", "ORBEX5wf_TXshift + 100000", "hello there",
+                                      "ORBEX5wf_CWM + CQ", "ORBEX5wf_CarZeroin + 900000000", "JA1ABC+1002+x+7.025+CW"};
+  const auto frame = [](const QByteArray& c) { return char(c.size()) + QByteArray(3, '\0') + c; };
+  QByteArray all;
+  for (const QByteArray& c : commands) all += frame(c);
+  // Each from a companion of its own, all at once, then all from one.
+  std::vector<std::unique_ptr<QLocalSocket>> senders(commands.size() + 1);
+  QByteArray heard;  // which sender each answer reached, and the answer
+  for (int i = 0; i <= commands.size(); ++i) {
+    QLocalSocket& s = *(senders[i] = std::make_unique<QLocalSocket>());
+    s.connectToServer(IpcSocketPath("ORBEX5"));
+    ASSERT_TRUE(s.waitForConnected(kEventCapMs));
+    QObject::connect(&s, &QLocalSocket::readyRead, [&, i] {
+      for (QLocalSocket& r = *senders[i]; r.bytesAvailable() >= 4;) heard += char('0' + i) + r.read(4).left(1);
+    });
+    s.write(i < commands.size() ? frame(commands[i]) : all);
+    if (i == commands.size() - 1) {
+      ASSERT_TRUE(WaitUntil([&] { return heard.size() == 2 * commands.size(); }));
+    }
+  }
+  ASSERT_TRUE(WaitUntil([&] { return heard.size() == 4 * commands.size(); }));
+  EXPECT_EQ(heard, QByteArray("0\0" "1\1" "2\1" "3\0" "4\1" "5\0" "6\0" "6\1" "6\1" "6\0" "6\1" "6\0", 24));
 }
 
 TEST_F(SheetRigPanel, QsySetsTheModeThenTheFrequency) {
@@ -256,6 +288,37 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBarOnOneLine) {
   QHelpEvent hover(QEvent::ToolTip, panel->rect().center(), panel->mapToGlobal(panel->rect().center()));
   QCoreApplication::sendEvent(panel, &hover);
   EXPECT_EQ(QToolTip::text(), text);
+}
+
+TEST_F(SheetRigPanel, TheCloseBoxIsRefusedOnlyDuringAJobWhichItNamesAndDuringAPollClosesAfterIt) {
+  RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
+  CWSHEET& s = sheet();
+  s.Show();
+  QString refusal;  // the close box clicked while the sheet is filled again for one call area
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (refusal.isEmpty() && !s.Frame1.isHidden()) s.close(), refusal = s.StatusBar1.PanelText(5);
+  });
+  during.start(0);
+  s.SALL1.Trigger();
+  during.stop();
+  EXPECT_EQ(refusal, "終わるまでこの画面は閉じられません: 整理中です　ＱＲＸ");
+
+  // And while the rig answers a poll, another program's window active.
+  RigPortState.PollMode = 2;
+  RigPortState.PollPeriodMs = 20;
+  RigPollStart();
+  QWidget other;
+  other.show();
+  Operator::Activate(other);
+  bool clicked = false;
+  kenwood.Answer = [&](const QByteArray& command) -> std::optional<QByteArray> {
+    if (command == "IF;" && !std::exchange(clicked, true)) Operator::Activate(s), s.close();
+    return std::nullopt;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return !IsLoaded<CWSHEET>() || s.StatusBar1.PanelText(5).startsWith("処理中"); }));
+  kenwood.Answer = nullptr;
+  EXPECT_FALSE(IsLoaded<CWSHEET>()) << "closed once the poll was over";
 }
 
 TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
