@@ -13,9 +13,17 @@ namespace {
 
 const QDate kToday(2026, 12, 7);
 
+struct Cell {
+  int row, col;
+  const char* text;
+};
+
 struct ApplicationBookTest : ::testing::Test {
   TempHome home;
   void TearDown() override { ResetSharedState(); }
+  static void expectCells(const TextTable& t, std::initializer_list<Cell> cells) {
+    for (const Cell& c : cells) EXPECT_EQ(t.At(c.row, c.col), c.text) << "cell " << c.row << "," << c.col;
+  }
   QStringList lines(const QString& name) {
     QStringList l = FromAnsi(home.read(name)).split("\r\n");
     if (!l.isEmpty() && l.back().isEmpty()) l.removeLast();
@@ -28,22 +36,12 @@ TEST_F(ApplicationBookTest, ANewBookHasItsHeadingsLabelsAndZeroPreviousCounts) {
   const TextTable b = NewBookTable(0, kToday);
   ASSERT_EQ(b.Rows(), 13);
   ASSERT_EQ(b.Cols(), 19);
-  EXPECT_EQ(b.At(0, 2), "1.9MHz");
-  EXPECT_EQ(b.At(0, 9), "24.9MHz");
-  EXPECT_EQ(b.At(0, 17), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(b.At(0, 18), "  合 計");
-  EXPECT_EQ(b.At(2, 0), "　市");
-  EXPECT_EQ(b.At(11, 0), "総　計");
-  EXPECT_EQ(b.At(4, 1), "前回申請数");
-  EXPECT_EQ(b.At(5, 1), "今回追加数 2026/12/07");
-  EXPECT_EQ(b.At(9, 1), "今回累計");
-  EXPECT_EQ(b.At(1, 2), "0");
-  EXPECT_EQ(b.At(7, 17), "0");
+  expectCells(b, {{0, 2, "1.9MHz"}, {0, 9, "24.9MHz"}, {0, 17, "ｻﾃﾗｲﾄ"}, {0, 18, "  合 計"}});
+  expectCells(b, {{2, 0, "　市"}, {11, 0, "総　計"}, {4, 1, "前回申請数"}, {5, 1, "今回追加数 2026/12/07"}});
+  expectCells(b, {{9, 1, "今回累計"}, {1, 2, "0"}, {7, 17, "0"}});
   const TextTable e = NewBookTable(1, kToday);
   ASSERT_EQ(e.Cols(), 25);
-  EXPECT_EQ(e.At(0, 17), "135kHz");
-  EXPECT_EQ(e.At(0, 23), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(e.At(0, 24), "  合 計");
+  expectCells(e, {{0, 17, "135kHz"}, {0, 23, "ｻﾃﾗｲﾄ"}, {0, 24, "  合 計"}});
   EXPECT_EQ(BookBandKey(2, 0), "1R9");
   EXPECT_EQ(BookBandKey(17, 0), "ｻﾃﾗｲﾄ");
   EXPECT_EQ(BookBandKey(17, 1), "135k");
@@ -62,23 +60,11 @@ TEST_F(ApplicationBookTest, AdditionsAreCurrentLessPreviousWithTotals) {
   b.Set(4, 2, "3");
   b.Set(7, 17, "1");
   RecalcBookTotals(b, t, 0);
-  EXPECT_EQ(b.At(3, 2), "10");
-  EXPECT_EQ(b.At(2, 2), "2");
-  EXPECT_EQ(b.At(5, 2), "-1");
-  EXPECT_EQ(b.At(12, 2), "12");
-  EXPECT_EQ(b.At(10, 2), "11");
-  EXPECT_EQ(b.At(11, 2), "1");
-  EXPECT_EQ(b.At(9, 17), "3");
-  EXPECT_EQ(b.At(8, 17), "2");
+  expectCells(b, {{3, 2, "10"}, {2, 2, "2"}, {5, 2, "-1"}, {12, 2, "12"}, {10, 2, "11"}, {11, 2, "1"}});
+  expectCells(b, {{9, 17, "3"}, {8, 17, "2"}});
   // Total column.
-  EXPECT_EQ(b.At(1, 18), "8");
-  EXPECT_EQ(b.At(2, 18), "2");
-  EXPECT_EQ(b.At(3, 18), "10");
-  EXPECT_EQ(b.At(5, 18), "-1");
-  EXPECT_EQ(b.At(8, 18), "2");
-  EXPECT_EQ(b.At(10, 18), "12");
-  EXPECT_EQ(b.At(11, 18), "3");
-  EXPECT_EQ(b.At(12, 18), "15");
+  expectCells(b, {{1, 18, "8"}, {2, 18, "2"}, {3, 18, "10"}, {5, 18, "-1"}});
+  expectCells(b, {{8, 18, "2"}, {10, 18, "12"}, {11, 18, "3"}, {12, 18, "15"}});
   // A correction typed as text counts by its leading number.
   b.Set(1, 2, "7件");
   RecalcBookTotals(b, t, 0);
@@ -123,10 +109,7 @@ TEST_F(ApplicationBookTest, CountsFileRoundTripAndBackup) {
   TextTable read = NewBookTable(0, kToday);
   read.Set(1, 3, "99");
   ASSERT_EQ(LoadPrevCounts(read, base(), 0), PrevCountsRead::Read);
-  EXPECT_EQ(read.At(1, 2), "12");
-  EXPECT_EQ(read.At(1, 3), "0");
-  EXPECT_EQ(read.At(4, 5), "3");
-  EXPECT_EQ(read.At(7, 17), "1");
+  expectCells(read, {{1, 2, "12"}, {1, 3, "0"}, {4, 5, "3"}, {7, 17, "1"}});
 
   const QByteArray first = home.read("ORB-MIX前回申請数.DAT");
   b.Set(1, 2, "20");
@@ -146,10 +129,7 @@ TEST_F(ApplicationBookTest, ExtendedSetSpreadsAStandardFileAndWritesOnlyItsOwn) 
   const QByteArray standard = home.read("ORB-MIX前回申請数.DAT");
   TextTable e = NewBookTable(1, kToday);
   ASSERT_EQ(LoadPrevCounts(e, base(), 1), PrevCountsRead::Read);
-  EXPECT_EQ(e.At(1, 16), "15");
-  EXPECT_EQ(e.At(1, 17), "0");
-  EXPECT_EQ(e.At(4, 22), "0");
-  EXPECT_EQ(e.At(7, 23), "16");
+  expectCells(e, {{1, 16, "15"}, {1, 17, "0"}, {4, 22, "0"}, {7, 23, "16"}});
   ASSERT_TRUE(SavePrevCounts(e, kPrevRows, base("MIX", true), 1));
   EXPECT_EQ(home.read("ORB-MIX前回申請数.DAT"), standard);
   const QStringList l = lines("ORB-MIX前回申請数sp.DAT");
@@ -168,12 +148,7 @@ TEST_F(ApplicationBookTest, HandWrittenFilesReadByTheirNumbersOrNotAtAll) {
                  .toUtf8());
   TextTable b = NewBookTable(1, kToday);
   ASSERT_EQ(LoadPrevCounts(b, base("MIX", true), 1), PrevCountsRead::Read);
-  EXPECT_EQ(b.At(1, 2), "7");
-  EXPECT_EQ(b.At(1, 3), "2");
-  EXPECT_EQ(b.At(1, 4), "3");
-  EXPECT_EQ(b.At(1, 5), "0");
-  EXPECT_EQ(b.At(1, 23), "5");
-  EXPECT_EQ(b.At(7, 23), "9");
+  expectCells(b, {{1, 2, "7"}, {1, 3, "2"}, {1, 4, "3"}, {1, 5, "0"}, {1, 23, "5"}, {7, 23, "9"}});
 
   // Nonsense, a missing line, an extended file read in the standard set: no cell changes.
   for (const QByteArray& bad : {QByteArray("hello\r\nworld\r\n"), QByteArray("\"1\",\"2\"\r\n"),

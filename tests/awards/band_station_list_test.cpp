@@ -17,14 +17,19 @@ class BandStationListTest : public ::testing::Test {
   void SetUp() override { SetUiFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); }); }
   void TearDown() override { SetUiFailureReporter({}); }
 
+  // A scan of the list with HAMLOG opened for it and closed after.
+  static BandStationScan scanned(const BandStationListDef& def) {
+    EXPECT_EQ(HamlogOpenDb(), 0);
+    const BandStationScan scan = ScanBandStations(def);
+    HamlogCloseDb(0);
+    return scan;
+  }
   // Scans, sorts and reads back the list of a band key.
   BandStationScan run(const char* key) {
     log.Prepare();
     const BandStationListDef* def = FindBandStationList(key);
     EXPECT_NE(def, nullptr);
-    EXPECT_EQ(HamlogOpenDb(), 0);
-    const BandStationScan scan = ScanBandStations(*def);
-    HamlogCloseDb(0);
+    const BandStationScan scan = scanned(*def);
     EXPECT_TRUE(SortBandStationList(*def));
     lines.clear();
     VbFile f(BandStationListPath(*def), VbMode::Input);
@@ -86,15 +91,11 @@ TEST_F(BandStationListTest, ConfirmationByTheMarksOrByAnyMark) {
   log.Prepare();
   Settings.QslRcvOnly = "YES";
   const BandStationListDef* def = FindBandStationList("50");
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  EXPECT_EQ(ScanBandStations(*def).Count, 2) << "any mark but a blank";
-  HamlogCloseDb(0);
+  EXPECT_EQ(scanned(*def).Count, 2) << "any mark but a blank";
 
   log.Prepare();
   Settings.QslReceivedMarks[2] = " ";
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  EXPECT_EQ(ScanBandStations(*def).Count, 1) << "a QSO without a received mark never counts";
-  HamlogCloseDb(0);
+  EXPECT_EQ(scanned(*def).Count, 1) << "a QSO without a received mark never counts";
 }
 
 TEST_F(BandStationListTest, ReadingConditionsApply) {
@@ -105,20 +106,12 @@ TEST_F(BandStationListTest, ReadingConditionsApply) {
   ReadConditions.EndDate = "20200501";
   ReadConditions.SelMode = "FM";
   const BandStationListDef* def = FindBandStationList("430");
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  const BandStationScan scan = ScanBandStations(*def);
-  HamlogCloseDb(0);
-  EXPECT_EQ(scan.Count, 1) << "JA3CCC only";
+  EXPECT_EQ(scanned(*def).Count, 1) << "JA3CCC only";
   ReadConditions.SelMode = "DIGITAL";
   Settings.DigitalModes = "SSB,";
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  EXPECT_EQ(ScanBandStations(*def).Count, 1) << "JA2BBB: the group takes its modes";
-  HamlogCloseDb(0);
+  EXPECT_EQ(scanned(*def).Count, 1) << "JA2BBB: the group takes its modes";
   ReadConditions.SelMode = "CW";
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  const BandStationScan none = ScanBandStations(*def);
-  HamlogCloseDb(0);
-  EXPECT_FALSE(none.AnyPassed);
+  EXPECT_FALSE(scanned(*def).AnyPassed);
   EXPECT_EQ(FileLen(BandStationListPath(*def)), 0) << "the file is made anew, empty";
 }
 

@@ -37,6 +37,12 @@ struct LeagueStationTest : ::testing::Test {
     return s;
   }
   void writeList(const QByteArray& bytes) { log.home.write("JARLstation.TXT", bytes); }
+  // The check of a band, its message answered: the points it counted.
+  int points(int32_t bandIndex) {
+    boxes.Answer(vbOK);
+    CheckJARLStationAward(bandIndex);
+    return LeagueStation.LeaguePointCount;
+  }
   QStringList report(const QString& key) {
     QStringList l = FromAnsi(log.home.read(key + "-cfm_JARLstation.TXT")).split("\r\n");
     if (!l.isEmpty() && l.back().isEmpty()) l.removeLast();
@@ -55,9 +61,7 @@ TEST_F(LeagueStationTest, TheListIsReadAsBaseCallsOnceEachAndOddLinesAreNamed) {
 }
 
 TEST_F(LeagueStationTest, AllBandsCountsEachStationBandYearAndCodeOnce) {
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 5);
+  EXPECT_EQ(points(kAllBandsChoice), 5);
   const QStringList l = report("allBand");
   ASSERT_EQ(l.size(), 6);
   EXPECT_EQ(l[0], zones({"Count", "Code", "Callsign", "Date", "Band"}) + "Mode");
@@ -74,33 +78,23 @@ TEST_F(LeagueStationTest, AllBandsCountsEachStationBandYearAndCodeOnce) {
 
 TEST_F(LeagueStationTest, OneBandModeAndConfirmationNarrowTheCount) {
   writeList("8J1ITU\r\n8J5ITU\r\n8J1RL\r\n");
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(2);  // 7 MHz
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 2);
+  EXPECT_EQ(points(2), 2);  // 7 MHz
   EXPECT_EQ(report("7").size(), 3);
   EXPECT_TRUE(boxes.texts().back().startsWith("もう一頑張りの  2ポイントです。"));
 
   ReadConditions.SelMode = "CW";
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 4);
+  EXPECT_EQ(points(kAllBandsChoice), 4);
 
   // "DIGITAL" takes the digital modes of the settings, as the sheet does.
   ReadConditions.SelMode = "DIGITAL";
   Settings.DigitalModes = "SSB,";
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 1);
+  EXPECT_EQ(points(kAllBandsChoice), 1);
   ReadConditions.SelMode = "CW";
 
   Settings.QslRcvOnly = "YES";  // the 28 MHz QSO marked "X" counts too
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 5);
+  EXPECT_EQ(points(kAllBandsChoice), 5);
 
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(13);  // 2400 MHz: nothing
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 0);
+  EXPECT_EQ(points(13), 0);  // 2400 MHz: nothing
   EXPECT_EQ(boxes.texts().back(), "対象局が見つかりませんでした。");
   EXPECT_EQ(shell.opened().size(), 4);  // the empty run's report is not shown
 }
@@ -121,18 +115,16 @@ TEST_F(LeagueStationTest, YearRulesOfTheCommemorativeStations) {
 
 TEST_F(LeagueStationTest, MissingListOrHamlogIsToldAndNothingIsCounted) {
   QFile::remove(log.home.file("JARLstation.TXT"));
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
+  points(kAllBandsChoice);
   ASSERT_EQ(boxes.texts().size(), 1);
   EXPECT_TRUE(boxes.texts()[0].endsWith("JARLstation.TXTが見つかりません"));
   EXPECT_EQ(report("allBand").size(), 1);
 
   writeList("8J1RL\r\n");
   Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
-  boxes.Answer(vbOK);
-  CheckJARLStationAward(kAllBandsChoice);
-  EXPECT_EQ(boxes.texts().back(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
-  EXPECT_EQ(LeagueStation.LeaguePointCount, 0);
+  EXPECT_EQ(points(kAllBandsChoice), 0);
+  EXPECT_EQ(boxes.texts().back(),
+            "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
   EXPECT_TRUE(shell.opened().isEmpty());
 }
 

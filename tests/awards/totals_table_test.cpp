@@ -32,84 +32,53 @@ BandTotalsState tally(int32_t set) {
   return t;
 }
 
+struct Cell {
+  int row, col;
+  const char* text;
+};
+
 struct TotalsTableTest : ::testing::Test {
   TempHome home;
   void TearDown() override { ResetSharedState(); }
+  static void expectCells(const TextTable& t, std::initializer_list<Cell> cells) {
+    for (const Cell& c : cells) EXPECT_EQ(t.At(c.row, c.col), c.text) << "cell " << c.row << "," << c.col;
+  }
 };
 
 TEST_F(TotalsTableTest, StandardSetFullRangeCountsEveryKindAndTheOrbRows) {
   const TextTable t = BuildTotalsTable(tally(0), {2, 17}, 0);
   ASSERT_EQ(t.Rows(), 17);
   ASSERT_EQ(t.Cols(), 18);
-  EXPECT_EQ(t.At(0, 0), "ORB");
-  EXPECT_EQ(t.At(0, 1), "　　合　計");
-  EXPECT_EQ(t.At(0, 2), "1.9MHz");
-  EXPECT_EQ(t.At(0, 14), "1.2GHz");
-  EXPECT_EQ(t.At(0, 17), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(t.At(3, 0), "CFM-市");
-  EXPECT_EQ(t.At(16, 0), "WKD-DX");
-  EXPECT_EQ(t.At(9, 0), "");
+  expectCells(t, {{0, 0, "ORB"}, {0, 1, "　　合　計"}, {0, 2, "1.9MHz"}, {0, 14, "1.2GHz"}});
+  expectCells(t, {{0, 17, "ｻﾃﾗｲﾄ"}, {3, 0, "CFM-市"}, {16, 0, "WKD-DX"}, {9, 0, ""}});
   // Band cells.
-  EXPECT_EQ(t.At(3, 4), "3");
-  EXPECT_EQ(t.At(4, 4), "5");
-  EXPECT_EQ(t.At(3, 5), "0");
-  EXPECT_EQ(t.At(7, 17), "1");
-  EXPECT_EQ(t.At(11, 2), "4");
-  EXPECT_EQ(t.At(15, 11), "7");
-  EXPECT_EQ(t.At(9, 4), "");
+  expectCells(t, {{3, 4, "3"}, {4, 4, "5"}, {3, 5, "0"}, {7, 17, "1"}, {11, 2, "4"}, {15, 11, "7"}});
+  expectCells(t, {{9, 4, ""}});
   // Range totals.
-  EXPECT_EQ(t.At(3, 1), "3");
-  EXPECT_EQ(t.At(4, 1), "5");
-  EXPECT_EQ(t.At(6, 1), "2");
-  EXPECT_EQ(t.At(7, 1), "1");
-  EXPECT_EQ(t.At(11, 1), "4");
-  EXPECT_EQ(t.At(16, 1), "9");
+  expectCells(t, {{3, 1, "3"}, {4, 1, "5"}, {6, 1, "2"}, {7, 1, "1"}, {11, 1, "4"}, {16, 1, "9"}});
   // ORB rows: cities, guns and wards only, per band and in the total.
-  EXPECT_EQ(t.At(1, 1), "5");
-  EXPECT_EQ(t.At(2, 1), "8");
-  EXPECT_EQ(t.At(1, 4), "3");
-  EXPECT_EQ(t.At(2, 8), "2");
-  EXPECT_EQ(t.At(1, 11), "0");
+  expectCells(t, {{1, 1, "5"}, {2, 1, "8"}, {1, 4, "3"}, {2, 8, "2"}, {1, 11, "0"}});
 }
 
 TEST_F(TotalsTableTest, ExtendedSetPutsTheSatelliteLastAndCountsTheNewBands) {
   const TextTable t = BuildTotalsTable(tally(1), {2, 23}, 1);
   ASSERT_EQ(t.Cols(), 24);
-  EXPECT_EQ(t.At(0, 17), "135kHz");
-  EXPECT_EQ(t.At(0, 22), "77GHz");
-  EXPECT_EQ(t.At(0, 23), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(t.At(3, 17), "2");
-  EXPECT_EQ(t.At(7, 23), "1");
-  EXPECT_EQ(t.At(7, 17), "0");
-  EXPECT_EQ(t.At(3, 1), "5");
-  EXPECT_EQ(t.At(1, 1), "7");
-  EXPECT_EQ(t.At(2, 1), "10");
+  expectCells(t, {{0, 17, "135kHz"}, {0, 22, "77GHz"}, {0, 23, "ｻﾃﾗｲﾄ"}});
+  expectCells(t, {{3, 17, "2"}, {7, 23, "1"}, {7, 17, "0"}, {3, 1, "5"}, {1, 1, "7"}, {2, 1, "10"}});
 }
 
 TEST_F(TotalsTableTest, RangeTotalsFollowTheRangeAndNeverReadPastTheBands) {
   // 7 MHz to 21 MHz: the satellite ward is outside.
-  TextTable t = BuildTotalsTable(tally(0), {4, 8}, 0);
-  EXPECT_EQ(t.At(3, 1), "3");
-  EXPECT_EQ(t.At(5, 1), "1");
-  EXPECT_EQ(t.At(7, 1), "0");
-  EXPECT_EQ(t.At(1, 1), "4");
+  expectCells(BuildTotalsTable(tally(0), {4, 8}, 0), {{3, 1, "3"}, {5, 1, "1"}, {7, 1, "0"}, {1, 1, "4"}});
   // Starting at the label or total column sums as from the first band.
   EXPECT_EQ(BuildTotalsTable(tally(0), {0, 17}, 0).At(2, 1), "8");
   EXPECT_EQ(BuildTotalsTable(tally(0), {1, 17}, 0).At(2, 1), "8");
   // A click on the total column alone: every total is "0".
-  t = BuildTotalsTable(tally(0), {1, 1}, 0);
-  EXPECT_EQ(t.At(3, 1), "0");
-  EXPECT_EQ(t.At(16, 1), "0");
-  EXPECT_EQ(t.At(1, 1), "0");
+  expectCells(BuildTotalsTable(tally(0), {1, 1}, 0), {{3, 1, "0"}, {16, 1, "0"}, {1, 1, "0"}});
   // A reversed range sums nothing: the kind totals stay empty, the ORB rows show "0".
-  t = BuildTotalsTable(tally(0), {8, 4}, 0);
-  EXPECT_EQ(t.At(3, 1), "");
-  EXPECT_EQ(t.At(1, 1), "0");
-  EXPECT_EQ(t.At(2, 1), "0");
+  expectCells(BuildTotalsTable(tally(0), {8, 4}, 0), {{3, 1, ""}, {1, 1, "0"}, {2, 1, "0"}});
   // A stored end far beyond the grid reads up to the satellite only.
-  t = BuildTotalsTable(tally(0), {2, 99999}, 0);
-  EXPECT_EQ(t.At(7, 1), "1");
-  EXPECT_EQ(t.At(2, 1), "8");
+  expectCells(BuildTotalsTable(tally(0), {2, 99999}, 0), {{7, 1, "1"}, {2, 1, "8"}});
 }
 
 TEST_F(TotalsTableTest, CaptionNamesTheRange) {

@@ -25,6 +25,13 @@ QsoEntry valid() {
   return e;
 }
 
+// The save's message for a valid entry with one field changed.
+QString messageWith(QString QsoEntry::*field, const char* text) {
+  QsoEntry e = valid();
+  e.*field = u8(text);
+  return EntryCheckMessage(CheckEntry(e));
+}
+
 class EntryChecks : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,25 +47,14 @@ TEST_F(EntryChecks, TheFirstMissingOrWrongFieldNamesTheMessage) {
   e.call.clear();
   e.freq.clear();
   EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("CALL DATA がありません"));
+  EXPECT_EQ(messageWith(&QsoEntry::freq, ""), u8("Band DATA がありません"));
+  EXPECT_EQ(messageWith(&QsoEntry::freq, "7.02521.1"), u8("Band DATA がありません"));  // no number at all
+  EXPECT_EQ(messageWith(&QsoEntry::freq, "99999.9"), u8("この周波数は正常ではありません"));
+  EXPECT_EQ(messageWith(&QsoEntry::mode, ""), u8("Mode データがありません"));
+  EXPECT_EQ(messageWith(&QsoEntry::code, "A123"), u8("Code欄の値が変です"));
+  EXPECT_EQ(messageWith(&QsoEntry::date, "2024-02-30"), u8("不正な日付です"));
+  EXPECT_EQ(messageWith(&QsoEntry::time, "25:61J"), u8("不正な時刻です"));
   e = valid();
-  e.freq.clear();
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Band DATA がありません"));
-  e.freq = "7.02521.1";  // no number at all
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Band DATA がありません"));
-  e.freq = "99999.9";
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("この周波数は正常ではありません"));
-  e = valid();
-  e.mode.clear();
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Mode データがありません"));
-  e = valid();
-  e.code = "A123";
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("Code欄の値が変です"));
-  e = valid();
-  e.date = "2024-02-30";
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("不正な日付です"));
-  e = valid();
-  e.time = "25:61J";
-  EXPECT_EQ(EntryCheckMessage(CheckEntry(e)), u8("不正な時刻です"));
   e.time = "21:05";  // no zone: not HAMLOG's form
   EXPECT_EQ(CheckEntry(e), EntryCheck::BadTime);
 }

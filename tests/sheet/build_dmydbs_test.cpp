@@ -90,6 +90,13 @@ struct BuildDmyDbsTest : ::testing::Test {
     hamlogdb::OpenedLog other;
     return other.Open(log.dir).Ok() && change(other.Db());
   }
+  // The file as an append left it is the one a full reading writes.
+  void expectWhatAFullReadingWrites() {
+    const QByteArray appended = work();
+    log.Prepare();
+    log.Load();
+    EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+  }
   QList<int> recordsInFile() const {
     QList<int> out;
     const QByteArray w = work();
@@ -275,11 +282,8 @@ TEST_F(BuildDmyDbsTest, AnAppendToALogPackedByAnotherProgramReadsItWhole) {
   EXPECT_EQ(SheetTally.ReadFailed, 0);
   EXPECT_EQ(cell(kRow1002, kCol7), "W");
   EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 1);
-  const QByteArray appended = work();
   EXPECT_TRUE(WorkFileStillValid());
-  log.Prepare();
-  log.Load();
-  EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+  expectWhatAFullReadingWrites();
 }
 
 // A received mark set in place on a QSO read (a card entered in HAMLOG): the append reads the whole log.
@@ -290,10 +294,7 @@ TEST_F(BuildDmyDbsTest, AnAppendAfterAMarkSetInPlaceReadsTheLogWhole) {
   append();
   EXPECT_EQ(cell(kRow1002, kCol21) + cell(kRow1002, kCol14), "CC");
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
-  const QByteArray appended = work();
-  log.Prepare();
-  log.Load();
-  EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+  expectWhatAFullReadingWrites();
 }
 
 // The previous data stand while the log gives a reading what it gave: a QSO of an excluded kind read by
@@ -316,10 +317,7 @@ TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) 
   append();
   EXPECT_EQ(SheetTally.NewLinesWritten, 0);
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
-  const QByteArray appended = work();
-  log.Prepare();
-  log.Load();
-  EXPECT_TRUE(appended == work()) << "the file a full reading writes";
+  expectWhatAFullReadingWrites();
 }
 
 TEST_F(BuildDmyDbsTest, AnAppendFromAStoredPositionOutsideTheLogIsRefusedAndNothingWritten) {
