@@ -24,6 +24,11 @@
 
 namespace {
 
+// Each "key=value" into the section, as an editor leaves it.
+void WriteIniKeys(const QString& section, const QStringList& keys) {
+  for (const QString& k : keys) WriteIni(section, k.section('=', 0, 0), k.section('=', 1));
+}
+
 class StoredWindowGeometry : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -46,10 +51,8 @@ class StoredWindowGeometry : public ::testing::Test {
 };
 
 TEST_F(StoredWindowGeometry, TheMemoOpensAtItsDefaultSizeAndPaints) {
-  WriteIni("CFGPOS", "MEMPOSTop", "300");
-  WriteIni("CFGPOS", "MEMPOSLeft", "-999999999");
-  WriteIni("CFGPOS", "MEMPOSWidth", "999999999");
-  WriteIni("CFGPOS", "MEMPOSHeight", "1e40");
+  WriteIniKeys("CFGPOS",
+               {"MEMPOSTop=300", "MEMPOSLeft=-999999999", "MEMPOSWidth=999999999", "MEMPOSHeight=1e40"});
   boxes.Answer(vbOK);
   MemoDAT& m = Form<MemoDAT>();
   ExpectNamed({"[CFGPOS] MEMPOSLeft=-999999999", "[CFGPOS] MEMPOSWidth=999999999", "[CFGPOS] MEMPOSHeight=1e40"});
@@ -62,10 +65,7 @@ TEST_F(StoredWindowGeometry, TheMemoOpensAtItsDefaultSizeAndPaints) {
 }
 
 TEST_F(StoredWindowGeometry, TheMemoKeepsASizeTheScreensCanShowWithoutAWord) {
-  WriteIni("CFGPOS", "MEMPOSTop", "300");
-  WriteIni("CFGPOS", "MEMPOSLeft", "450");
-  WriteIni("CFGPOS", "MEMPOSWidth", "9000");
-  WriteIni("CFGPOS", "MEMPOSHeight", "3000");
+  WriteIniKeys("CFGPOS", {"MEMPOSTop=300", "MEMPOSLeft=450", "MEMPOSWidth=9000", "MEMPOSHeight=3000"});
   MemoDAT& m = Form<MemoDAT>();
   EXPECT_TRUE(boxes.texts().isEmpty());
   EXPECT_EQ(m.Left(), 450);
@@ -74,12 +74,8 @@ TEST_F(StoredWindowGeometry, TheMemoKeepsASizeTheScreensCanShowWithoutAWord) {
 }
 
 TEST_F(StoredWindowGeometry, TheLicenceViewerAndItsPanelsOpenAtTheirDefaultSizes) {
-  WriteIni("MSRpos", "MSRposT", "0");
-  WriteIni("MSRpos", "MSRposL", "0");
-  WriteIni("MSRpos", "MSRposW", "2147483647");
-  WriteIni("MSRpos", "MSRposH", "6600");
-  WriteIni("MSRpos", "MSRposFW", "99999999999");
-  WriteIni("MSRpos", "MSRposTH", "-5");
+  WriteIniKeys("MSRpos", {"MSRposT=0", "MSRposL=0", "MSRposW=2147483647", "MSRposH=6600",
+                          "MSRposFW=99999999999", "MSRposTH=-5"});
   boxes.Answer(vbOK);
   ViewMenkyo& v = Form<ViewMenkyo>();
   ExpectNamed({"[MSRpos] MSRposW=2147483647", "[MSRpos] MSRposFW=99999999999", "[MSRpos] MSRposTH=-5"});
@@ -91,8 +87,7 @@ TEST_F(StoredWindowGeometry, TheLicenceViewerAndItsPanelsOpenAtTheirDefaultSizes
 }
 
 TEST_F(StoredWindowGeometry, TheDxCodeListIsPlacedOnTheScreen) {
-  WriteIni("CFGPOS", "CDLSTPOSTop", "abc");
-  WriteIni("CFGPOS", "CDLSTPOSLeft", "-999999999");
+  WriteIniKeys("CFGPOS", {"CDLSTPOSTop=abc", "CDLSTPOSLeft=-999999999"});
   boxes.Answer(vbOK);
   newCODE_LIST& list = Form<newCODE_LIST>();
   ExpectNamed({"[CFGPOS] CDLSTPOSTop=abc", "[CFGPOS] CDLSTPOSLeft=-999999999"});

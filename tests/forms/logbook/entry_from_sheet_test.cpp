@@ -9,16 +9,15 @@
 
 #include "core/SettingsStore.h"
 #include "core/SharedSettings.h"
+#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/MemoDAT.h"
 #include "forms/logbook/QSODATA.h"
-#include "forms/logbook/LogbookWindows.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "logbook/LogWindowState.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
-#include "platform/paths.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "support/operator.h"
@@ -292,42 +291,30 @@ TEST_F(EntryFromSheet, TheMemoOpensOverwritesSavesUnderANameAndClears) {
   boxes.Answer(vbOK);
   m.RCVMEMOue.Trigger();
   EXPECT_EQ(boxes.texts(), QStringList{u8("ファイル名がありません")});
-  const QString path = log.home.file("memo.txt");
-  {
-    VbFile f(path, VbMode::Output);
-    f.Print({u8("一行目")});
-    f.Print({"two"});
-    ASSERT_TRUE(f.Close());
-  }
+  const QString path = log.home.write("memo.txt", ToAnsi(u8("一行目\r\ntwo\r\n")));
+  const auto memo = [&](const char* name) { return FromAnsi(log.home.read(name)); };
   files.Choose(path);
   m.MEMOPEN.Trigger();
-  QByteArray bytes;
   EXPECT_EQ(m.Text1.text(), u8("一行目\ntwo\n"));
   EXPECT_EQ(ReadIniOr("ORB", "RCVDFOL", "?"), log.home.path());
   EXPECT_EQ(m.Fname.Caption(), path);
   m.RCVMEMOue.Trigger();  // saved unchanged: the file stays as it was, no empty line added
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\n"));
+  EXPECT_EQ(memo("memo.txt"), u8("一行目\r\ntwo\r\n"));
   m.Text1.setText(m.Text1.text() + "three");
   m.RCVMEMOue.Trigger();
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\nthree\r\n"));
+  EXPECT_EQ(memo("memo.txt"), u8("一行目\r\ntwo\r\nthree\r\n"));
   EXPECT_TRUE(IsLoaded<MemoDAT>());
-  const QString other = log.home.file("other.txt");
-  files.Choose(other);
+  files.Choose(log.home.file("other.txt"));
   m.RCVMEMO.Trigger();
   ASSERT_EQ(files.shown().size(), 2u);
   EXPECT_EQ(files.shown()[1].fileName, "ORBEX_MEMO240506");
-  ASSERT_TRUE(ReadWholeFile(other, bytes));
-  EXPECT_EQ(FromAnsi(bytes), u8("一行目\r\ntwo\r\nthree\r\n"));
+  EXPECT_EQ(memo("other.txt"), u8("一行目\r\ntwo\r\nthree\r\n"));
   m.MEMCLR.Trigger();
   EXPECT_EQ(m.Text1.text(), "");
-  ASSERT_TRUE(ReadWholeFile(other, bytes));
-  EXPECT_FALSE(bytes.isEmpty());  // clearing leaves the file alone
+  EXPECT_EQ(memo("other.txt"), u8("一行目\r\ntwo\r\nthree\r\n")) << "clearing leaves the file alone";
   m.Send.Trigger();
   EXPECT_FALSE(IsLoaded<MemoDAT>());
-  ASSERT_TRUE(ReadWholeFile(other, bytes));
-  EXPECT_EQ(bytes, "\r\n");
+  EXPECT_EQ(log.home.read("other.txt"), "\r\n");
 }
 
 TEST_F(EntryFromSheet, TheMemoComesBackOnTheScreenAndAMinimisedCloseKeepsItsPlace) {
@@ -348,11 +335,7 @@ TEST_F(EntryFromSheet, TheMemoComesBackOnTheScreenAndAMinimisedCloseKeepsItsPlac
 }
 
 TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
-  {
-    VbFile f(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), VbMode::Output);
-    f.Print({"note"});
-    ASSERT_TRUE(f.Close());
-  }
+  log.home.write("ORBEX_MyHelp.TXT", "note\r\n");
   MemoDAT::ShowHelpMemo();
   MemoDAT* m = LoadedForm<MemoDAT>();
   ASSERT_NE(m, nullptr);
@@ -365,9 +348,7 @@ TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
   m->RCVMEMOue.Trigger();
   EXPECT_FALSE(IsLoaded<MemoDAT>());
   EXPECT_EQ(MemoState.HelpMemoMode, 0);
-  QByteArray bytes;
-  ASSERT_TRUE(ReadWholeFile(JoinPath(ProgramFolder(), "ORBEX_MyHelp.TXT"), bytes));
-  EXPECT_EQ(bytes, "note\r\nmore\r\n");
+  EXPECT_EQ(log.home.read("ORBEX_MyHelp.TXT"), "note\r\nmore\r\n");
 }
 
 TEST_F(EntryFromSheet, AMemoThatCannotBeSavedStaysWithItsTextAndAForeignFileIsLeftAlone) {

@@ -38,6 +38,13 @@ class LogViewer : public LogbookTest {
     return QString::number(RecordNumberOf(g.TextMatrix(1, 18))) + "-" +
            QString::number(RecordNumberOf(g.TextMatrix(g.Rows() - 1, 18)));
   }
+  // A page back ('<') or forward ('>') for each of `ways`, each followed by the page it shows.
+  void expectPaging(const char* ways, const QStringList& pages) {
+    for (int i = 0; ways[i]; ++i) {
+      (ways[i] == '<' ? viewer().GOBACK : viewer().GOFOWARD).Trigger();
+      EXPECT_EQ(page(), pages.value(i)) << "step " << i;
+    }
+  }
 };
 
 TEST_F(LogViewer, OpensOnTheNewestPageAndPagesBackAndForth) {
@@ -53,18 +60,7 @@ TEST_F(LogViewer, OpensOnTheNewestPageAndPagesBackAndForth) {
   EXPECT_EQ(grid().TextMatrix(0, 0), "Rec No");
   EXPECT_GE(Operator::CellCentre(grid(), 100, 0).x(), 0) << "the Rec No column in view";
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "51-150");
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "1-100");
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "1-100");
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "101-200");
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "151-250");
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "151-250");
+  expectPaging("<<<>>>", {"51-150", "1-100", "1-100", "101-200", "151-250", "151-250"});
   EXPECT_EQ(viewer().LogPageEnd, 250);
 }
 
@@ -80,41 +76,26 @@ TEST_F(LogViewer, ARowShowsTheRecordWithItsFieldsAsStored) {
   EXPECT_EQ(grid().TextMatrix(3, 3), "2024-05-06");
   EXPECT_EQ(grid().TextMatrix(3, 13), "J");
   EXPECT_EQ(grid().ColWidth(18), 0);
-  // A small log has no page after it, and no page before it.
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "1-3");
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "1-3");
+  expectPaging("><", {"1-3", "1-3"});  // a small log has no page after it, and no page before it
   EXPECT_EQ(viewer().windowTitle(), QString::fromUtf8("HAMLOG Data　Viewer"));  // nothing unreadable
 }
 
 TEST_F(LogViewer, TheJumpBoxShowsThePageEndingAtTheNumberWithinTheLogAndRefusesText) {
   Fill(250);
   LOGDATAVIEW::OpenViewer();
-  boxes.Type("175");
-  viewer().LOG_JUMP.Trigger();
-  EXPECT_EQ(page(), "76-175");
-  boxes.Type("30");
-  viewer().LOG_JUMP.Trigger();
-  EXPECT_EQ(page(), "1-100");
-  boxes.Type("");  // Cancel
-  viewer().LOG_JUMP.Trigger();
-  boxes.Type("abc").Answer(vbOK);
-  viewer().LOG_JUMP.Trigger();
-  EXPECT_EQ(page(), "1-100");
-  boxes.Type("99999999999");
-  viewer().LOG_JUMP.Trigger();
-  EXPECT_EQ(page(), "151-250");
-  boxes.Type("0");
-  viewer().LOG_JUMP.Trigger();
-  EXPECT_EQ(page(), "1-100");
-  EXPECT_EQ(boxes.texts(), (QStringList{QString::fromUtf8("指定された交信番号に移動します"),
-                                        QString::fromUtf8("指定された交信番号に移動します"),
-                                        QString::fromUtf8("指定された交信番号に移動します"),
-                                        QString::fromUtf8("指定された交信番号に移動します"),
-                                        QString::fromUtf8("交信番号は数字で指定して下さい。"),
-                                        QString::fromUtf8("指定された交信番号に移動します"),
-                                        QString::fromUtf8("指定された交信番号に移動します")}));
+  // "" is Cancel; "abc" is refused, said.
+  const std::pair<const char*, const char*> jumps[] = {
+      {"175", "76-175"},          {"30", "1-100"}, {"", "1-100"}, {"abc", "1-100"},
+      {"99999999999", "151-250"}, {"0", "1-100"}};
+  for (const auto& [typed, want] : jumps) {
+    boxes.Type(typed);
+    if (QString(typed) == "abc") boxes.Answer(vbOK);
+    viewer().LOG_JUMP.Trigger();
+    EXPECT_EQ(page(), want) << typed;
+  }
+  const QString ask = QString::fromUtf8("指定された交信番号に移動します");
+  EXPECT_EQ(boxes.texts(), QStringList(4, ask)
+                               << QString::fromUtf8("交信番号は数字で指定して下さい。") << ask << ask);
 }
 
 TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
@@ -137,15 +118,9 @@ TEST_F(LogViewer, APageShortOfARecordStillPagesOnBothWays) {
   HamlogCloseDb(0);
   LOGDATAVIEW::OpenViewer();
   EXPECT_EQ(page(), "251-350");
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "152-249");
+  expectPaging("<", {"152-249"});
   EXPECT_EQ(viewer().LogPageEnd, 250);
-  viewer().GOBACK.Trigger();
-  EXPECT_EQ(page(), "51-150");
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "152-249");
-  viewer().GOFOWARD.Trigger();
-  EXPECT_EQ(page(), "251-350");
+  expectPaging("<>>", {"51-150", "152-249", "251-350"});
 }
 
 TEST_F(LogViewer, ADoubleClickOpensTheRecordInTheEntryWindow) {

@@ -65,6 +65,7 @@ class QslPrintMenus : public LogbookTest {
     HamlogCloseDb(0);
     return Qso.QslSent;
   }
+  static void showStation(QString call) { QSODATA::ShowStationQsos(call); }
   QString work2() { return home.read("HLQSL/WORK2.DAT"); }
   void click(FlexGrid& g, int row, int col = 1, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(g.viewport(), button, {}, g.visualRect(g.gridModel().index(row - 1, col)).center());
@@ -226,8 +227,7 @@ TEST_F(QslPrintMenus, OpeningARecordFromTheViewerTurnsTheEntryWindowsMenuOn) {
 
 TEST_F(QslPrintMenus, TheQsoWindowPrintsThePickedQsoEvenAfterASort) {
   useHlqsl();
-  QString call = "JA1AAA";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1AAA");
   QSODATA& q = *LoadedForm<QSODATA>();
   FlexGrid& g = q.MSFlexGrid1;
   EXPECT_FALSE(q.QSLPRN.Enabled());
@@ -244,8 +244,7 @@ TEST_F(QslPrintMenus, TheQsoWindowPrintsThePickedQsoEvenAfterASort) {
 
 TEST_F(QslPrintMenus, TheQsoWindowThroughMmqslTakesTheStationListsDateAndMarksOnYes) {
   useMmqsl();
-  QString call = "JA1AAA";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1AAA");
   QSODATA& q = *LoadedForm<QSODATA>();
   EXPECT_TRUE(q.QSLform.Visible());
   ASSERT_EQ(q.MSFlexGrid1.TextMatrix(1, 3), "2024/05/06");
@@ -279,8 +278,7 @@ TEST_F(QslPrintMenus, EachWindowsLayoutMenuStoresTheChosenMqlFile) {
   EXPECT_EQ(files.shown()[0].filter, u8("MMQSL定義ﾌｧｲﾙ(*.MQL)|*.mql"));
   EXPECT_EQ(Settings.MmqslDefFile, first);
   EXPECT_EQ(ReadIni("ORB", "MMQSL"), first);
-  QString call = "JA1AAA";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1AAA");
   files.Cancel();
   LoadedForm<QSODATA>()->QSLform.Trigger();
   EXPECT_EQ(files.shown().back().initDir, home.file("MQL"));

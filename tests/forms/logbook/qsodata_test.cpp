@@ -54,6 +54,7 @@ class QsoWindow : public LogbookTest {
   void click(int row, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(grid().viewport(), button, {}, cell(row, 1));
   }
+  static void showStation(QString call) { QSODATA::ShowStationQsos(call); }
   QStringList column(int c) {
     QStringList out;
     for (int r = 1; r < grid().Rows(); ++r) out << grid().TextMatrix(r, c);
@@ -83,8 +84,7 @@ TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
 TEST_F(QsoWindow, TheDefaultWidthsShowDatesFrequenciesAndCodesWhole) {
   DesktopLook look;
   AddQsos({{"JA1ABC/1", "110101", "1294.100", "FM", "J *", ""}, {"JA1ABC", "11009A", "10368.000", "SSB", "J  ", ""}});
-  QString call = "JA1ABC";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1ABC");
   ASSERT_TRUE(IsLoaded<QSODATA>());
   for (int r = 1; r < grid().Rows(); ++r)
     for (int c : {0, 1, 3, 4, 7, 8, 9}) EXPECT_TRUE(CellCut(grid(), r, c).isEmpty()) << CellCut(grid(), r, c).toStdString();
@@ -93,8 +93,7 @@ TEST_F(QsoWindow, TheDefaultWidthsShowDatesFrequenciesAndCodesWhole) {
 TEST_F(QsoWindow, NothingToListOpensNoWindow) {
   QSODATA::ShowAreaQsos("1101", 0, "MIX");
   EXPECT_FALSE(IsLoaded<QSODATA>());
-  QString call = "JA9ZZZ";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA9ZZZ");
   EXPECT_FALSE(IsLoaded<QSODATA>());
 }
 
@@ -120,8 +119,7 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   MasterList.ClearStartWithPreviousData = [&] { ++cleared; };
   StartFlags.StartWithPreviousData = 1;
   const QStringList before = Dump();
-  QString call = "JA1ABC";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1ABC");
   ASSERT_EQ(column(0), (QStringList{" 02", " 04"}));  // record 3's card has come
   // A key before any pick asks for one.
   boxes.Answer(vbOK);
@@ -136,21 +134,15 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   HamlogCloseDb(0);
   const QStringList after = Dump();
   ASSERT_EQ(after.size(), before.size());
-  for (int i = 0; i < before.size(); ++i) {
-    if (i == 3) {
-      EXPECT_EQ(after[i], QString(before[i]).replace("\"J  \"", "\"J *\""));
-      EXPECT_NE(after[i], before[i]);
-    } else {
-      EXPECT_EQ(after[i], before[i]) << i;
-    }
-  }
+  for (int i = 0; i < before.size(); ++i)
+    EXPECT_EQ(after[i], i == 3 ? QString(before[i]).replace("\"J  \"", "\"J *\"") : before[i]) << i;
+  EXPECT_NE(after[3], before[3]);
 }
 
 // A mark waiting for another program's lock of the log is said here until Esc; one on a moved QSO is refused.
 TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   LogWindowState.QslCheckMode = 1;
-  QString call = "JA1ABC";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1ABC");
   QApplication::setActiveWindow(LoadedForm<QSODATA>());
   click(1);
   const QStringList unmarked = Dump();

@@ -50,6 +50,7 @@ struct ListsBesideTheSheet : ::testing::Test {
     if (!s.isVisible()) s.Show();
     return s;
   }
+  static void showStation(QString call) { QSODATA::ShowStationQsos(call); }
   FlexGrid& list() { return LoadedForm<QSODATA>()->MSFlexGrid1; }
   void pick(int row) {
     FlexGrid& g = list();
@@ -179,8 +180,7 @@ TEST_F(ListsBesideTheSheet, QslCheckModeFollowsTheCodeAndGreetsANewBand) {
   sheet();
   sheet().Text3.setText("JA1AAA");
   LogWindowState.QslCheckMode = 1;
-  QString call = "JA1AAA";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1AAA");
   ASSERT_TRUE(IsLoaded<QSODATA>());
   ASSERT_EQ(list().Rows(), 3);  // record 1 is confirmed already
   // Picking record 3 (code 1101) puts the sheet's 1101 row at the top.
@@ -205,8 +205,7 @@ TEST_F(ListsBesideTheSheet, ABandAlreadyConfirmedOrARightClickGivesNoGreeting) {
   sheet();
   log.Add({"JA1CCC,2020/04/01,7.040,CW,1002,J  "});  // 5: 1002 on 7 MHz, which the sheet shows C
   LogWindowState.QslCheckMode = 1;
-  QString call = "JA1CCC";
-  QSODATA::ShowStationQsos(call);
+  showStation("JA1CCC");
   ASSERT_TRUE(IsLoaded<QSODATA>());
   pick(1);
   QTest::keyClick(&list(), Qt::Key_Insert);

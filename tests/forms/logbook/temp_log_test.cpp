@@ -83,16 +83,14 @@ class EntryWindow : public LogbookTest {
   // A new QSO typed as the operator types it: call, frequency, mode, code and name.
   void typeQso(TEMP_LOG& w) {
     Operator::Activate(w);
-    Operator::Key(Qt::Key_F2);
-    Operator::Type("ja1xyz");
-    Operator::Key(Qt::Key_F5);
-    Operator::Type("7.025");
+    run("F2 ja1xyz|F5 7.025");
     Operator::Pick(w.Combo1, 0);
-    Operator::Key(Qt::Key_F6);
-    Operator::Type("11009");
-    Operator::Key(Qt::Key_Return);  // F5 to F9 in the code field search by initial
-    Operator::Key(Qt::Key_F8);
-    Operator::Type("Taro");
+    run("F6 11009|Return|F8 Taro");  // F5 to F9 in the code field search by initial
+  }
+  // "<" from a new QSO with nothing typed: the last stored record, nothing asked.
+  void back(TEMP_LOG& w) {
+    w.Text1.setText(QString());
+    w.Command2.click();
   }
   void typeInto(QWidget& box, const QString& text) {
     Operator::Click(box);
@@ -402,8 +400,7 @@ TEST_F(EntryWindow, ASaveWaitsForAnotherProgramsLockOfTheLogUntilEscAndAnUnconfi
 
 TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
   TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  w.Command2.click();  // "<" from the new record 3: record 2
+  back(w);  // record 2
   EXPECT_TRUE(boxes.texts().isEmpty());
   EXPECT_EQ(w.Text1.text(), "JA1BBB");
   EXPECT_EQ(w.Text12.text(), "Jiro");
@@ -428,8 +425,7 @@ TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
 
 TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndKeptInTheWindow) {
   TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  w.Command2.click();
+  back(w);
   ASSERT_EQ(w.Text1.text(), "JA1BBB");
   ASSERT_EQ(HamlogOpenDb(), 0);  // HAMLOG marks the card meanwhile
   ASSERT_EQ(QSL_Rcv(Hamlog.Thw, 2, 'E'), 0);
@@ -522,8 +518,7 @@ TEST_F(EntryWindow, BrowsingAwayFromAnUnsavedQsoAsksAndNoKeepsIt) {
 
 TEST_F(EntryWindow, ANewRecordAfterASaveKeepsTheStationButNoQslMarks) {
   TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  w.Command2.click();  // record 2: its card has come
+  back(w);             // record 2: its card has come
   w.Command4.click();  // a new QSO: nothing of record 2 comes along
   EXPECT_EQ(w.Text9.text(), "");
   EXPECT_EQ(w.Text12.text(), "");
@@ -553,25 +548,16 @@ TEST_F(EntryWindow, ANewRecordAfterASaveKeepsTheStationButNoQslMarks) {
 TEST_F(EntryWindow, AnotherCallAfterNewKeepsNothingOfTheStationBeforeButWhatWasTypedForIt) {
   TEMP_LOG& w = open();
   typeQso(w);
-  Operator::Key(Qt::Key_F1);
-  Operator::Key(Qt::Key_A, Qt::AltModifier);
-  Operator::Type("14.025");
-  Operator::Key(Qt::Key_F8);
-  Operator::Type("Jiro");
-  Operator::Key(Qt::Key_F2);
-  Operator::Type("ja1x");  // on the way to JA1XYZ: its details stay
+  run("F1|Alt+A 14.025|F8 Jiro|F2 ja1x");  // on the way to JA1XYZ: its details stay
   EXPECT_EQ(w.Text9.text(), "11009");
-  Operator::Key(Qt::Key_A, Qt::ControlModifier);
-  Operator::Type("jr2xy");
-  Operator::Key(Qt::Key_F1);
+  run("Ctrl+A jr2xy|F1");
   EXPECT_TRUE(Dump().value(3).startsWith(u8("4,\"JR2XY\",\"2024/05/06\",\"21:30J\",\"\",\"\",\"14.025\",\"CW\",\"\",\"\",\"J  \",\"Jiro\"")))
       << Dump().value(3).toStdString();
 }
 
 TEST_F(EntryWindow, DeleteAsksAndRemovesTheRecordShown) {
   TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  w.Command2.click();
+  back(w);
   w.Command2.click();  // record 1
   ASSERT_EQ(w.Text1.text(), "JA1AAA");
   boxes.Answer(vbNo);
@@ -735,8 +721,7 @@ TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtcAndDownFillsOnlyANewQsosTime) {
   EXPECT_EQ(w.Text4.text(), "08:30J");
   EXPECT_EQ(w.Text3.text(), "2024-05-06");
   // A stored QSO: Down leaves its time alone, the label switches its own date and time.
-  w.Text1.setText(QString());
-  w.Command2.click();
+  back(w);
   ASSERT_EQ(w.Text4.text(), "21:05J");
   w.Text4.setFocus();
   press(w.Text4, Qt::Key_Down);
@@ -800,8 +785,7 @@ TEST_F(EntryWindow, TheFrequencyPickListFillsTheFieldOnlyWithAPick) {
   TEMP_LOG& w = open();
   w.RigFrequency(7025000, "7.025", "7.025.00");
   Operator::Activate(w);
-  Operator::Key(Qt::Key_F5);
-  Operator::Key(Qt::Key_Down);
+  run("F5|Down");
   EXPECT_TRUE(w.List1.isVisible());
   EXPECT_EQ(w.List1.geometry().topLeft(), w.Text8.geometry().bottomLeft() + QPoint(0, 1)) << "under the box";
   EXPECT_EQ(Operator::Focus(), &w.List1);
@@ -826,8 +810,7 @@ TEST_F(EntryWindow, TheRigFillsTheFrequencyOnlyOfANewQsoWhoseFrequencyWasNotType
   Operator::Type("30");  // the operator types: the rig leaves it alone
   w.RigFrequency(14025000, "14.025", "14.025.00");
   EXPECT_EQ(w.Text8.text(), "7.0230");
-  w.Text1.setText(QString());
-  w.Command2.click();  // a stored record keeps its own
+  back(w);  // a stored record keeps its own
   w.RigFrequency(21025000, "21.025", "21.025.00");
   EXPECT_EQ(w.Text8.text(), "14.025");
 }
@@ -844,8 +827,7 @@ TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
   w.Label5.Click();
   EXPECT_EQ(w.Text5.text(), "");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "0");
-  w.Text1.setText(QString());
-  w.Command2.click();  // not while a stored record is shown
+  back(w);  // not while a stored record is shown
   w.Label6.Click();
   EXPECT_EQ(w.Text6.text(), "579");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "MyRST", "?"), "?");
@@ -1026,8 +1008,7 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   Operator::Activate(w);
   Operator::Type("0815");  // the window opens in the time
   EXPECT_EQ(w.Text4.text(), "08:15J");
-  Operator::Key(Qt::Key_D, Qt::AltModifier);
-  Operator::Type("20240507");
+  run("Alt+D 20240507");
   EXPECT_EQ(w.Text3.text(), "2024-05-07");
   EXPECT_EQ(Operator::Focus(), &w.Text4);
   w.Text3.setText("2024-01-02");
@@ -1044,33 +1025,25 @@ TEST_F(EntryWindow, TheDateAndTimeStepOverTheirMarksAndAreTypedOverWhereverTheKe
   Operator::Type("0745");
   EXPECT_EQ(w.Text4.text(), "07:45J");
   // The caret keys move within a box: Left walks over the colon, End stays in the date.
-  Operator::Key(Qt::Key_End);
-  for (int i = 0; i < 5; ++i) Operator::Key(Qt::Key_Left);
-  Operator::Type("1");
+  run("End|Left|Left|Left|Left|Left 1");
   EXPECT_EQ(w.Text4.text(), "01:45J");
-  Operator::Key(Qt::Key_D, Qt::AltModifier);
-  Operator::Key(Qt::Key_End);
+  run("Alt+D|End");
   EXPECT_EQ(focused(w), &w.Text3);
   // An impossible date is said once: the Return that answers the box is let go over the date.
   boxes.Answer(vbOK);
-  Operator::Key(Qt::Key_D, Qt::AltModifier);
-  Operator::Type("20240230");
+  run("Alt+D 20240230");
   Operator::Release(Qt::Key_Return);
   EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
   EXPECT_EQ(focused(w), &w.Text3);
-  Operator::Key(Qt::Key_D, Qt::AltModifier);  // back into the date to correct it
-  Operator::Type("20240229");
+  run("Alt+D 20240229");  // back into the date to correct it
   EXPECT_EQ(w.Text3.text(), "2024-02-29");
   typeInto(w.Text5, "599");
   EXPECT_EQ(focused(w), &w.Text6);
   EXPECT_EQ(w.Text5.text(), "599");
-  for (const auto& [key, mods] :
-       {std::pair{Qt::Key_F3, Qt::KeyboardModifiers{}}, {Qt::Key_T, Qt::AltModifier}, {Qt::Key_Return, {}}}) {
-    Operator::Key(Qt::Key_A, Qt::AltModifier);  // a new QSO: the time now, the keyboard in the frequency
-    if (key == Qt::Key_Return) Operator::Key(Qt::Key_Home);  // Enter in the call leads to the time
-    Operator::Key(key, mods);
-    Operator::Type("0930");
-    EXPECT_EQ(w.Text4.text(), "09:30J") << key;
+  // Alt+A: a new QSO, the time now, the keyboard in the frequency; Enter in the call leads to the time.
+  for (const QString keys : {"F3", "Alt+T", "Home|Return"}) {
+    run("Alt+A|" + keys + " 0930");
+    EXPECT_EQ(w.Text4.text(), "09:30J") << keys.toStdString();
   }
 }
 
@@ -1201,8 +1174,7 @@ TEST_F(EntryWindow, EscTheCloseBoxAndTheCloseMenuAskOnlyForWhatIsUnsaved) {
   UnloadForm<TEMP_LOG>();  // the sheet going back to the menu asks nothing
   EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
   TEMP_LOG& stored = open();
-  stored.Text1.setText(QString());
-  stored.Command2.click();
+  back(stored);
   stored.Text12.setText("edited");
   stored.LCan.Trigger();  // nor does an edited stored record
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
@@ -1238,8 +1210,7 @@ TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
   EXPECT_EQ(w.LastModeIndex, "2");
   EXPECT_EQ(focused(w), &w.Text9);  // leaving the list stores the choice
   EXPECT_EQ(ReadIniOr("Hamlog", "LastMode", "?"), "2");
-  Operator::Key(Qt::Key_M, Qt::AltModifier);
-  Operator::Type("s");  // the initial typed in either case
+  run("Alt+M s");  // the initial typed in either case
   EXPECT_EQ(w.Combo1.Text(), "SSB");
   Operator::Pick(w.Combo1, 2);
   w.Unload();
@@ -1255,8 +1226,7 @@ TEST_F(EntryWindow, TheModeListTakesCapitalsAndKeepsTheLastChoice) {
 
 TEST_F(EntryWindow, F12OutsideQslCheckAndAltPWithoutAPictureDoNothing) {
   TEMP_LOG& w = open();
-  w.Text1.setText(QString());
-  w.Command2.click();
+  back(w);
   const QStringList before = Dump();
   ClearClipboard();
   press(w.Text1, Qt::Key_F12);

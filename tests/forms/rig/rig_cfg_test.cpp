@@ -54,15 +54,12 @@ TEST_F(RigCFGTest, EmptySectionOpensWithDefaultsAndCfgendWritesThemAll) {
 
 TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
   PtyTransceiver rig("ICOM");
-  WriteIni("RIG_CON_CFG", "RIG_TYPE", "ICOM");
-  WriteIni("RIG_CON_CFG", "RIGCOMCONT", rig.PortName());
-  WriteIni("RIG_CON_CFG", "BAUD_RATE", "19200");
-  WriteIni("RIG_CON_CFG", "STOP_BIT", "2");
-  WriteIni("RIG_CON_CFG", "ICOM_RIGadrs", "94");
-  WriteIni("RIG_CON_CFG", "VFOCHECK", "YesP");
-  WriteIni("RIG_CON_CFG", "TWORIG", "YES");
-  WriteIni("RIG_CON_CFG", "RIGCOMCONT2", "COM3");  // from Windows
-  WriteIni("RIG_CON_CFG", "RIG_TYPE2", "TS590");
+  // The second rig's port (RIGCOMCONT2) as Windows names it.
+  const QList<std::pair<const char*, QString>> stored = {
+      {"RIG_TYPE", "ICOM"}, {"RIGCOMCONT", rig.PortName()}, {"BAUD_RATE", "19200"},
+      {"STOP_BIT", "2"},    {"ICOM_RIGadrs", "94"},         {"VFOCHECK", "YesP"},
+      {"TWORIG", "YES"},    {"RIGCOMCONT2", "COM3"},        {"RIG_TYPE2", "TS590"}};
+  for (const auto& [k, v] : stored) WriteIni("RIG_CON_CFG", k, v);
   RigCFG& d = Form<RigCFG>();
   EXPECT_EQ(d.Combo3.Text(), rig.PortName());
   EXPECT_EQ(d.Combo1.Text(), "ICOM");
@@ -88,14 +85,10 @@ TEST_F(RigCFGTest, StoredValuesShowAndChangesGoBack) {
   d.Check2.SetValue(0);
   EXPECT_EQ(d.Height(), 4095);
   d.CFGEND.Click();
-  EXPECT_EQ(key("RIG_TYPE"), "KENWOOD");
-  EXPECT_EQ(key("BAUD_RATE"), "9600");
-  EXPECT_EQ(key("TRVIFfreq"), "116");
-  EXPECT_EQ(key("Interval"), "50");
-  EXPECT_EQ(key("Poll_Time"), "800");
-  EXPECT_EQ(key("TWORIG"), "NO");
-  EXPECT_EQ(key("RIGCOMCONT2"), "COM3");
-  EXPECT_EQ(key("RIG_TYPE2"), "TS590");
+  const QList<std::pair<const char*, const char*>> written = {
+      {"RIG_TYPE", "KENWOOD"}, {"BAUD_RATE", "9600"}, {"TRVIFfreq", "116"},    {"Interval", "50"},
+      {"Poll_Time", "800"},    {"TWORIG", "NO"},      {"RIGCOMCONT2", "COM3"}, {"RIG_TYPE2", "TS590"}};
+  for (const auto& [k, v] : written) EXPECT_EQ(key(k), v) << k;
   EXPECT_EQ(RigPortState.Rig1.RigModel, "KENWOOD");
 
   // Choosing no port switches polling off.
