@@ -49,17 +49,23 @@ struct AwardSheets_ : StartWindowTest {
   QStringList lines(const QString& name) const {
     return FromAnsi(home.read(name)).split("\r\n", Qt::SkipEmptyParts);
   }
+  // Texts of grid cells, each {row, column, text}.
+  static void expectCells(FlexGrid& g, std::initializer_list<std::tuple<int, int, QString>> cells) {
+    for (const auto& [row, col, text] : cells) EXPECT_EQ(g.TextMatrix(row, col), text) << row << ", " << col;
+  }
   void clickCell(int row, int col) {
     FlexGrid& g = Form<ACCSheet>().MSFlexGrid2;
     g.SetTopRow(1);
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(row - 1, col)).center());
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                      g.visualRect(g.gridModel().index(row - 1, col)).center());
   }
 };
 
 TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
   // JA1AAA listed again under its re-issued number: a row of its own with its own points.
-  files.Choose(home.write("acc.txt", "ACC Member List 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n"
-                                     " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n ------\r\n JA1AAA ACC#6507\r\n"));
+  files.Choose(home.write("acc.txt",
+                          "ACC Member List 2024\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n\r\n"
+                          " ja2bbb ACC#0003\r\n K1XX   ACC#0001\r\n ------\r\n JA1AAA ACC#6507\r\n"));
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
   ASSERT_TRUE(IsLoaded<ACCSheet>());
@@ -73,16 +79,10 @@ TEST_F(AwardSheets_, TheMemberCheckMarksCountsAndListsTheMembers) {
   FlexGrid& g = s.MSFlexGrid2;
   ASSERT_EQ(g.Rows(), 5);
   EXPECT_EQ(g.Cols(), 25);
-  EXPECT_EQ(g.TextMatrix(0, 24), "Point");
   EXPECT_EQ(g.ColWidth(24), 730);
-  EXPECT_EQ(g.TextMatrix(2, 2), "JA2BBB");
-  EXPECT_EQ(g.TextMatrix(1, 9), "P");     // 7 MHz phone, confirmed
-  EXPECT_EQ(g.TextMatrix(2, 11), "(c)");  // 14 MHz CW, worked only
-  EXPECT_EQ(g.TextMatrix(4, 9), "P");
-  EXPECT_EQ(g.TextMatrix(1, 24), "12");
-  EXPECT_EQ(g.TextMatrix(2, 24), "0");
-  EXPECT_EQ(g.TextMatrix(3, 24), "0");
-  EXPECT_EQ(g.TextMatrix(4, 24), "6507");
+  // (1, 9) 7 MHz phone, confirmed; (2, 11) 14 MHz CW, worked only.
+  expectCells(g, {{0, 24, "Point"}, {2, 2, "JA2BBB"}, {1, 9, "P"}, {2, 11, "(c)"}, {4, 9, "P"}});
+  expectCells(g, {{1, 24, "12"}, {2, 24, "0"}, {3, 24, "0"}, {4, 24, "6507"}});
   EXPECT_EQ(s.Label4.text(), "6,519");
   EXPECT_EQ(s.Label1.text(), "cfm/wkd=2/3");
   EXPECT_EQ(s.Label6.text(), "cfm局数＝ 2");
@@ -111,12 +111,9 @@ TEST_F(AwardSheets_, AJagListInTheExtendedBandSetCountsWorkedQsosWhenAsked) {
   EXPECT_FALSE(s.DispAMA.Visible());
   FlexGrid& g = s.MSFlexGrid2;
   ASSERT_EQ(g.Cols(), 31);
-  EXPECT_EQ(g.TextMatrix(0, 28), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(g.TextMatrix(0, 30), "Point");
   EXPECT_EQ(g.ColWidth(30), 0);
-  EXPECT_EQ(g.TextMatrix(1, 11), "C");  // worked counts as confirmed in worked mode
-  EXPECT_EQ(g.TextMatrix(2, 18), "P");  // 430 MHz from JA3CCC/3
-  EXPECT_EQ(g.TextMatrix(1, 30), "");
+  // (1, 11) worked counts as confirmed in worked mode; (2, 18) 430 MHz from JA3CCC/3.
+  expectCells(g, {{0, 28, "ｻﾃﾗｲﾄ"}, {0, 30, "Point"}, {1, 11, "C"}, {2, 18, "P"}, {1, 30, ""}});
   EXPECT_EQ(s.Label6.text(), "wkd局数＝ 2");
   // No points on a JAG list: its total is the marks, confirmed / all.
   EXPECT_TRUE(s.Label3.isVisibleTo(&s));
@@ -134,8 +131,9 @@ TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSh
   Settings.DataFolder = home.file("gone");  // the data folder went away
   boxes.Answer(vbOK);
   Form<ACCSheet>().Form_Activate();
-  EXPECT_EQ(boxes.texts(), QStringList({"ACCCG 中断されました\r\n" + home.file("gone") +
-                                        "/cfmACCstn.txt に書き込めません (ファイルかフォルダーがありません)"}));
+  EXPECT_EQ(boxes.texts(),
+            QStringList({"ACCCG 中断されました\r\n" + home.file("gone") +
+                         "/cfmACCstn.txt に書き込めません (ファイルかフォルダーがありません)"}));
   EXPECT_FALSE(IsLoaded<ACCSheet>());
   EXPECT_TRUE(shell.opened().isEmpty());
   EXPECT_FALSE(top->isHidden());
@@ -147,8 +145,9 @@ TEST_F(AwardSheets_, AMemberListFileThatCannotBeWrittenStopsTheRunAndClosesTheSh
   top->ACCchk.Trigger();
   boxes.Answer(vbOK);
   Form<ACCSheet>().Form_Activate();
-  EXPECT_EQ(boxes.texts().value(1), "ACCCG 中断されました\r\n2 番目のメンバー JA2BBB の ACC#「00x5」が数字ではありません。"
-                                    "メンバーリストを直して読み込み直してください。");
+  EXPECT_EQ(boxes.texts().value(1),
+            "ACCCG 中断されました\r\n2 番目のメンバー JA2BBB の ACC#「00x5」が数字ではありません。"
+            "メンバーリストを直して読み込み直してください。");
   EXPECT_TRUE(!IsLoaded<ACCSheet>() && shell.opened().isEmpty());
 }
 
@@ -163,12 +162,14 @@ TEST_F(AwardSheets_, AFileThatIsNoMemberListIsRefused) {
                                         "（1行目に \"ACC MEMBER\" も \"JAG MEMBER\" もありません）",
                                         "ACC/JAGメンバーリストが指定されませんでした"}));
   const QString utf16 = "ACC MEMBER LIST\r\n\r\n JA1AAA ACC#0012\r\n";
-  files.Choose(home.write("utf16.txt", QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()),
-                                                                             utf16.size() * 2)));
+  files.Choose(home.write(
+      "utf16.txt",
+      QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2)));
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
-  EXPECT_EQ(boxes.texts().value(2), "ACC/JAGメンバーリストが指定されませんでした\r\n（" + home.file("utf16.txt") +
-                                          " は UTF-16LE で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい）");
+  EXPECT_EQ(boxes.texts().value(2),
+            "ACC/JAGメンバーリストが指定されませんでした\r\n（" + home.file("utf16.txt") +
+                " は UTF-16LE で保存されています。Windows-31J (Shift_JIS) で保存し直して下さい）");
   files.Choose(home.write("one.txt", "JAG MEMBER LIST"));
   boxes.Answer(vbOK);
   top->ACCchk.Trigger();
@@ -184,12 +185,7 @@ TEST_F(AwardSheets_, Square75ShowsConfirmedSquaresTheirQsoAndBandLists) {
   EXPECT_EQ(s.windowTitle(), "グリッドローケータＱＳＯ実績(1985/01/01 以降) for SQUARE-75(ACC)");
   FlexGrid& g = s.MSFlexGrid2;
   ASSERT_EQ(s.SheetRowCount, 2);
-  EXPECT_EQ(g.TextMatrix(1, 1), "PM74");
-  EXPECT_EQ(g.TextMatrix(1, 8), "C");
-  EXPECT_EQ(g.TextMatrix(1, 11), "C");
-  EXPECT_EQ(g.TextMatrix(2, 1), "PM95");
-  EXPECT_EQ(g.TextMatrix(3, 0), " Band計");
-  EXPECT_EQ(g.TextMatrix(3, 8), "2");
+  expectCells(g, {{1, 1, "PM74"}, {1, 8, "C"}, {1, 11, "C"}, {2, 1, "PM95"}, {3, 0, " Band計"}, {3, 8, "2"}});
   EXPECT_EQ(s.Label6.text(), "全バンド通算 cfm局数＝ 2");
   EXPECT_TRUE(s.DOUT.Visible());
   EXPECT_FALSE(s.DispAMA.Visible());
@@ -200,8 +196,9 @@ TEST_F(AwardSheets_, Square75ShowsConfirmedSquaresTheirQsoAndBandLists) {
   EXPECT_EQ(s.Label11.text(), "PM74");
 
   s.aHFall.Trigger();  // PM74 once, with its 3.5 MHz QSO
-  EXPECT_EQ(lines("SQUARE_HF.TXT"), QStringList({"PM74          JA4DDD        1990-05-01    3.5           CW",
-                                                  "PM95          JA5EEE        1991-05-01    3.5           CW"}));
+  EXPECT_EQ(lines("SQUARE_HF.TXT"),
+            QStringList({"PM74          JA4DDD        1990-05-01    3.5           CW",
+                         "PM95          JA5EEE        1991-05-01    3.5           CW"}));
   EXPECT_EQ(s.Label6.text(), "HF cfm局数＝ 2");
   EXPECT_EQ(shell.opened().value(0), home.file("SQUARE_HF.TXT"));
   s.a14.Trigger();
@@ -223,10 +220,7 @@ TEST_F(AwardSheets_, WasaAsksFirstAndDxccListsEntities) {
   EXPECT_EQ(s.windowTitle(), "DXCC実績");
   FlexGrid& g = s.MSFlexGrid2;
   ASSERT_EQ(s.SheetRowCount, 1);
-  EXPECT_EQ(g.TextMatrix(1, 1), "501");
-  EXPECT_EQ(g.TextMatrix(1, 2), "Sov Mil Order of Malta");
-  EXPECT_EQ(g.TextMatrix(1, 11), "C");
-  EXPECT_EQ(g.TextMatrix(2, 2), "    合    計");
+  expectCells(g, {{1, 1, "501"}, {1, 2, "Sov Mil Order of Malta"}, {1, 11, "C"}, {2, 2, "    合    計"}});
   clickCell(1, 11);
   EXPECT_EQ(s.Label10.text(), "W1AW");
   EXPECT_EQ(s.Label11.text(), "501A");
@@ -249,10 +243,13 @@ TEST_F(AwardSheets_, ALocatorOrDxccScanThatNoQsoPassesSaysSoAndOpensNoSheet) {
     EXPECT_FALSE(IsLoaded<ACCSheet>());
     EXPECT_TRUE(top->Command1.isEnabled());
   }
-  const QString passed = "抽出条件 (期間 20261209～20261209%1、モード MIX、除外するQSL区分) に合う、QSL の届いた%2QSO がありません。";
+  const QString passed =
+      "抽出条件 (期間 20261209～20261209%1、モード MIX、除外するQSL区分) に合う、QSL の届いた%2QSO "
+      "がありません。";
   const QString since = " のうち 1985/01/01 以降";
-  EXPECT_EQ(boxes.texts(), QStringList({passed.arg(since, "国内局との "), passed.arg(since, "国内局との "),
-                                        boxes.texts().value(2), passed.arg(since, " "), passed.arg("", " ")}));
+  EXPECT_EQ(boxes.texts(),
+            QStringList({passed.arg(since, "国内局との "), passed.arg(since, "国内局との "),
+                         boxes.texts().value(2), passed.arg(since, " "), passed.arg("", " ")}));
 }
 
 // The sheets open scrolled to their end: the last row, the totals row of a locator sheet, is drawn

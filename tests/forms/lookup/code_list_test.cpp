@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QTest>
-
 #include <QTimeZone>
 
 #include "core/SettingsStore.h"
@@ -35,10 +34,7 @@ class CodeListTest : public ::testing::Test {
   void TearDown() override {
     UnloadForm<CODE_LIST>();
     if (TEMP_LOG* w = LoadedForm<TEMP_LOG>()) w->Unload();
-    UnloadForm<CWSHEET>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetClock();
-    ResetSharedState();
+    CloseSheetAndResetState();
   }
   TEMP_LOG& entryWindow() { return *LoadedForm<TEMP_LOG>(); }
   // The entry window's code and QTH.
@@ -96,7 +92,7 @@ TEST_F(CodeListTest, MovingThroughADxListCopiesEachRowAndItsLocalTime) {
   EXPECT_EQ(entry(), "601A|Hawaii");
   EXPECT_EQ(CodeListShared.LocalTimeText, "02:00");  // 156 west: 10 hours less
   QTest::keyClick(&g, Qt::Key_Up);
-  EXPECT_EQ(entry(), "520A|Cocos (Keeling) Is.");  // right-trimmed
+  EXPECT_EQ(entry(), "520A|Cocos (Keeling) Is.");    // right-trimmed
   EXPECT_EQ(CodeListShared.LocalTimeText, "18:00");  // 97 east: 6 hours more
 }
 

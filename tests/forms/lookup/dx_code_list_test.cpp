@@ -30,20 +30,18 @@ class DxCodeListTest : public ::testing::Test {
     log.Add({"JA1AAA,2020/01/01,7.025,CW,1002,J *"});
     log.Prepare();
     log.home.write("CodeLib.txt", ToAnsi(QStringList({"100\t4", "101\tJA;JE;7J,Japan,AS,45,25,339,500A",
-                                                       "102\tVK9C,Cocos (Keeling) Islands,OC,54,29,038,520A",
-                                                       "103\tVK9L;VK9M,Lord Howe,OC,60,30,147,521A",
-                                                       "104\tVK9X,Christmas Island,OC,54,29,35,522A"})
-                                              .join("\r\n")));
+                                                      "102\tVK9C,Cocos (Keeling) Islands,OC,54,29,038,520A",
+                                                      "103\tVK9L;VK9M,Lord Howe,OC,60,30,147,521A",
+                                                      "104\tVK9X,Christmas Island,OC,54,29,35,522A"})
+                                             .join("\r\n")));
     ConnectLookupWindows();
     Form<CWSHEET>();  // its load builds the table
   }
   void TearDown() override {
     UnloadForm<newCODE_LIST>();
     UnloadForm<TEMP_LOG>();
-    UnloadForm<CWSHEET>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SetDxccHitsListener(nullptr);
-    ResetSharedState();
+    CloseSheetAndResetState();
   }
   QString SearchPrefix(const QString& prefix) {
     QString key = prefix;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTest>
 
 #include "core/SettingsStore.h"
@@ -36,9 +35,7 @@ class SheetLookupTest : public ::testing::Test {
   }
   void TearDown() override {
     UnloadForm<ViewMenkyo>();
-    UnloadForm<CWSHEET>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetSharedState();
+    CloseSheetAndResetState();
   }
 
   SheetLog log;

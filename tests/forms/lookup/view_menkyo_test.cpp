@@ -30,6 +30,12 @@ class ViewMenkyoTest : public ::testing::Test {
     SearchLicence(call);
     return call;
   }
+  // The service answers with `list` and the recorded pages; `call` is searched.
+  QString SearchWith(const char* list, const QString& call) {
+    service.List(list);
+    service.Pages("search_page.html", "detail_page.html");
+    return Search(call);
+  }
   ViewMenkyo& viewer() { return Form<ViewMenkyo>(); }
   // Text7 as lines (its line breaks are CR LF).
   QStringList Text7Lines() { return viewer().Text7.text().remove('\r').split('\n'); }
@@ -42,9 +48,7 @@ class ViewMenkyoTest : public ::testing::Test {
 };
 
 TEST_F(ViewMenkyoTest, TheFirstLicenceOfTheCallIsShownWithItsEmissionRows) {
-  service.List("list_several.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  EXPECT_EQ(Search("JA1AB/3"), "JA1AB");
+  EXPECT_EQ(SearchWith("list_several.xml", "JA1AB/3"), "JA1AB");
   ASSERT_TRUE(IsLoaded<ViewMenkyo>());
   ViewMenkyo& v = viewer();
   EXPECT_TRUE(v.isVisible());
@@ -70,9 +74,7 @@ TEST_F(ViewMenkyoTest, TheFirstLicenceOfTheCallIsShownWithItsEmissionRows) {
 }
 
 TEST_F(ViewMenkyoTest, ScrollingShowsTheCallsOtherLicenceWithItsOwnRows) {
-  service.List("list_scattered.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  Search("JA1AB");
+  SearchWith("list_scattered.xml", "JA1AB");
   ViewMenkyo& v = viewer();
   EXPECT_EQ(v.Text6.text(), "神奈川県横浜市");
   v.HScroll1.setValue(v.HScroll1.maximum());
@@ -85,17 +87,13 @@ TEST_F(ViewMenkyoTest, ScrollingShowsTheCallsOtherLicenceWithItsOwnRows) {
 }
 
 TEST_F(ViewMenkyoTest, ASingleLicenceLeavesTheScrollBarUnusable) {
-  service.List("list_one.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  Search("JA1ABC");
+  SearchWith("list_one.xml", "JA1ABC");
   EXPECT_FALSE(viewer().HScroll1.isEnabled());
   EXPECT_EQ(viewer().Label3.text(), "1/1");
 }
 
 TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
-  service.List("list_all.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  Search("JA1ABC");
+  SearchWith("list_all.xml", "JA1ABC");
   ShellRecorder shell;
   ViewMenkyo& v = viewer();
   v.ViewXML.Click();
@@ -103,9 +101,10 @@ TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
   v.JarlMemb.Click();
   QTest::mouseDClick(v.Text7.viewport(), Qt::LeftButton);
   const QString base = service.server.Base();
-  EXPECT_EQ(shell.opened(), QStringList({base + "/musen/list?ST=1&DA=1&SC=1&DC=1&OF=3&OW=AT&MA=JA1ABC",
-                                         base + "/musen/SearchServlet?pageID=2&SelectID=5",
-                                         base + "/Page/Search/MemberSearch.aspx?Language=Jp", Link("0000012345")}));
+  EXPECT_EQ(shell.opened(),
+            QStringList({base + "/musen/list?ST=1&DA=1&SC=1&DC=1&OF=3&OW=AT&MA=JA1ABC",
+                         base + "/musen/SearchServlet?pageID=2&SelectID=5",
+                         base + "/Page/Search/MemberSearch.aspx?Language=Jp", Link("0000012345")}));
   shell.SetOpenResult(SE_ERR_NOASSOC);
   boxes.Answer(vbOK).Answer(vbOK);
   v.JarlMemb.Click();
@@ -117,15 +116,14 @@ TEST_F(ViewMenkyoTest, TheMenusAndADoubleClickOpenTheServicesPages) {
 }
 
 TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) {
-  service.List("list_one.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  Search("JA1ABC");
+  SearchWith("list_one.xml", "JA1ABC");
   ASSERT_TRUE(viewer().isVisible());
   service.server.Answer("/musen/list", LocalHttpServer::Redirect("file:///etc/passwd"));
   boxes.Answer(vbOK);
   Search("JA1ABC");
-  EXPECT_EQ(boxes.texts().value(0), "インターネット接続エラーです\r\n"
-                                    "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
+  EXPECT_EQ(boxes.texts().value(0),
+            "インターネット接続エラーです\r\n"
+            "問い合わせたホストの外 (または https でないアドレス) への転送は断りました: file:///etc/passwd");
   service.List("list_one.xml");
   Search("JA1ABC");
   service.server.Silent("/musen/list");
@@ -142,7 +140,8 @@ TEST_F(ViewMenkyoTest, AFailedTransferIsReportedWithItsCauseAndClosesTheViewer) 
 
   // The list comes, the detail page does not: one report, no "Link Error" after it.
   service.List("list_one.xml");
-  service.server.Answer("/musen/SearchServlet?SC=1&pageID=3", LocalHttpServer::Html(Recorded("search_page.html")));
+  service.server.Answer("/musen/SearchServlet?SC=1&pageID=3",
+                        LocalHttpServer::Html(Recorded("search_page.html")));
   boxes.Answer(vbOK);
   Search("JA1ABC");
   EXPECT_FALSE(IsLoaded<ViewMenkyo>());
@@ -186,8 +185,8 @@ TEST_F(ViewMenkyoTest, TheGeometryComesFromTheSettingsAndGoesBackOnClose) {
   EXPECT_EQ(fresh.Text7.Height(), 2175);
   UnloadForm<ViewMenkyo>();
   const QByteArray ini = service.home.read("ORBEX5.INI");
-  for (const char* line : {"[MSRpos]\r\nMSRposT= 0\r\nMSRposL= 0\r\nMSRposW=", "MSRposFW= 7335\r\nMSRposFH= 5295\r\n",
-                           "MSRposTW= 6735\r\nMSRposTH= 2175\r\n"})
+  for (const char* line : {"[MSRpos]\r\nMSRposT= 0\r\nMSRposL= 0\r\nMSRposW=",
+                           "MSRposFW= 7335\r\nMSRposFH= 5295\r\n", "MSRposTW= 6735\r\nMSRposTH= 2175\r\n"})
     EXPECT_TRUE(ini.contains(line)) << line << "\n" << ini.toStdString();
 
   WriteIni("MSRpos", "MSRposT", QString::number(ScreenHeightTwips()));  // off the screen
@@ -212,9 +211,7 @@ TEST_F(ViewMenkyoTest, OnlyAShownResultFollowsTheWindowsSize) {
   UnloadForm<ViewMenkyo>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-  service.List("list_one.xml");
-  service.Pages("search_page.html", "detail_page.html");
-  Search("JA1ABC");
+  SearchWith("list_one.xml", "JA1ABC");
   ViewMenkyo& shown = viewer();
   const int frameW = shown.Frame1.Width();
   const int textH = shown.Text7.Height();

@@ -10,8 +10,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSet>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -26,7 +26,6 @@
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/LookupWindows.h"
 #include "forms/lookup/newCODE_LIST.h"
-#include "forms/outputs/ListDialog.h"
 #include "forms/sheet/CFG.h"
 #include "forms/sheet/CWSHEET.h"
 #include "hamlogdb/hamlogdb.h"
@@ -34,7 +33,6 @@
 #include "logbook/LogWindowState.h"
 #include "lookup/DxccTable.h"
 #include "outputs/AwardLists.h"
-#include "outputs/ListChoices.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/hamlog/hamlog.h"
@@ -58,7 +56,6 @@
 #include "support/waits.h"
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -72,12 +69,12 @@ struct CWSHEETTest : ::testing::Test {
              "JA1AAC,2020/01/03,7.030,CW,1001,J *", "JA0AAA,2020/03/01,435/145,FM,0901,J E"});
     log.Prepare();
   }
-  void TearDown() override {
-    UnloadForm<CWSHEET>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ResetSharedState();
-  }
+  void TearDown() override { CloseSheetAndResetState(); }
   CWSHEET& sheet() { return Form<CWSHEET>(); }
+  CWSHEET& shown() {
+    sheet().Show();
+    return sheet();
+  }
   // What the operator can see of a filled sheet and what its files hold: the grid, the QSO behind each
   // cell, the counts a QTH click shows, the totals, the Tokyo wards' QSOs, the work file and LASTP.
   struct SheetState {
@@ -89,9 +86,10 @@ struct CWSHEETTest : ::testing::Test {
   // Names the first difference.
   static void expectSame(const SheetState& got, const SheetState& want) {
     auto first = [](const auto& a, const auto& b) {
-      for (qsizetype i = 0; i < qsizetype(std::min<size_t>(size_t(a.size()), size_t(b.size()))); ++i)
+      const qsizetype n = std::min<qsizetype>(a.size(), b.size());
+      for (qsizetype i = 0; i < n; ++i)
         if (a[i] != b[i]) return i;
-      return a.size() == b.size() ? qsizetype(-1) : qsizetype(std::min<size_t>(size_t(a.size()), size_t(b.size())));
+      return a.size() == b.size() ? qsizetype(-1) : n;
     };
     const qsizetype cellAt = first(got.grid, want.grid);
     EXPECT_EQ(cellAt, -1) << "grid cell " << got.grid.value(cellAt).toStdString() << " / "
@@ -115,8 +113,8 @@ struct CWSHEETTest : ::testing::Test {
       }
     const BandTotalsState& t = BandTotals;
     for (const auto* kind : {&t.CityWorked, &t.CityConfirmed, &t.GunWorked, &t.GunConfirmed, &t.WardWorked,
-                              &t.WardConfirmed, &t.TownWorked, &t.TownConfirmed, &t.VillageWorked,
-                              &t.VillageConfirmed, &t.DxWorked, &t.DxConfirmed})
+                             &t.WardConfirmed, &t.TownWorked, &t.TownConfirmed, &t.VillageWorked,
+                             &t.VillageConfirmed, &t.DxWorked, &t.DxConfirmed})
       st.totals.insert(st.totals.end(), kind->begin(), kind->end());
     for (int32_t w = kFirstTokyoWard; w <= kLastTokyoWard; ++w)
       for (int c = 5; c <= SheetTally.TokyoWardRecordsTable.LastColumn(); ++c)
@@ -136,6 +134,40 @@ struct CWSHEETTest : ::testing::Test {
     ReadConditions.EndDate = TodayJst().toString("yyyyMMdd");
     return state();
   }
+  // The sheet as it stands against the sheet read afresh (in that order).
+  void expectAsReadAfresh() {
+    const SheetState now = state();
+    expectSame(now, reloaded());
+  }
+  // Texts of grid cells, each {row, column, text}.
+  static void expectCells(FlexGrid& g, std::initializer_list<std::tuple<int, int, QString>> cells) {
+    for (const auto& [row, col, text] : cells) EXPECT_EQ(g.TextMatrix(row, col), text) << row << ", " << col;
+  }
+  // The place and size: top, left, width, height.
+  static std::vector<int> place(CWSHEET& s) { return {s.Top(), s.Left(), s.Width(), s.Height()}; }
+  // A load that fails, its box answered; the box's text.
+  QString failedLoad() {
+    boxes.Answer(vbOK);
+    Form<CWSHEET>();
+    EXPECT_FALSE(IsLoaded<CWSHEET>());
+    return lastBox();
+  }
+  // "HAMLOG追加読込" with the next `answers` boxes answered; the last box's text.
+  QString append(int answers = 1) {
+    for (int i = 0; i < answers; ++i) boxes.Answer(vbOK);
+    sheet().HLAPD.Trigger();
+    return lastBox();
+  }
+  QString lastBox() const { return boxes.texts().value(boxes.texts().size() - 1); }
+  // Whether `seen` held at some turn of the events while `act` ran.
+  static bool seenWhile(const std::function<bool()>& seen, const std::function<void()>& act) {
+    bool was = false;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { was = was || seen(); });
+    probe.start(0);
+    act();
+    return was;
+  }
   // Grid row of a master row.
   int gridRow(int masterRow) {
     FlexGrid& g = sheet().MSFlexGrid2;
@@ -149,21 +181,14 @@ TEST_F(CWSHEETTest, TheLoadFillsTheGridOneRowPerCodeAndSixtyEmptyRows) {
   FlexGrid& g = sheet().MSFlexGrid2;
   ASSERT_TRUE(IsLoaded<CWSHEET>());
   EXPECT_EQ(g.Cols(), 23);
-  EXPECT_EQ(g.TextMatrix(0, 1), "CODE");
-  EXPECT_EQ(g.TextMatrix(0, 5), "1.9MHz");
-  EXPECT_EQ(g.TextMatrix(0, 17), "1.2GHz");
-  EXPECT_EQ(g.TextMatrix(0, 20), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(g.TextMatrix(0, 22), "QSO数");
   EXPECT_EQ(g.Rows(), 1 + 12 + 60);
   EXPECT_EQ(sheet().StatusBar1.PanelText(4), "QTHdata= 12");
   EXPECT_EQ(sheet().StatusBar1.PanelText(1), "抽出モード = MIX");
   const int r = gridRow(kRow1002);
-  EXPECT_EQ(g.TextMatrix(r, 1), "1002  ");
-  EXPECT_EQ(g.TextMatrix(r, 7), "C");
-  EXPECT_EQ(g.TextMatrix(r, 9), "W");
-  EXPECT_EQ(g.TextMatrix(r, 21), "C");  // kind
+  expectCells(g, {{0, 1, "CODE"}, {0, 5, "1.9MHz"}, {0, 17, "1.2GHz"}, {0, 20, "ｻﾃﾗｲﾄ"}, {0, 22, "QSO数"}});
+  // Column 21 holds the kind of the row.
+  expectCells(g, {{r, 1, "1002  "}, {r, 7, "C"}, {r, 9, "W"}, {r, 21, "C"}, {gridRow(kRow0901), 20, "C"}});
   EXPECT_EQ(SheetTally.GridCellRecordNumbers(9, r), "0000000002");
-  EXPECT_EQ(g.TextMatrix(gridRow(kRow0901), 20), "C");
   EXPECT_EQ(g.RowHeight(gridRow(kRow1001)), 0);
   EXPECT_GT(g.RowHeight(r), 0);
   EXPECT_EQ(g.ColWidth(21), 0);
@@ -180,10 +205,7 @@ TEST_F(CWSHEETTest, SettingsTheLoadApplies) {
   WriteIni("RIG_CON_CFG", "TWORIG", "YES");
   WriteIni("JCcfg", "JCspotURL", "http://jcv-spot.example.jp/");
   CWSHEET& s = sheet();
-  EXPECT_EQ(s.Top(), 0);
-  EXPECT_EQ(s.Left(), 0);
-  EXPECT_EQ(s.Width(), 12000);
-  EXPECT_EQ(s.Height(), 7905);
+  EXPECT_EQ(place(s), (std::vector{0, 0, 12000, 7905}));
   EXPECT_EQ(s.Check8.Value(), 0);
   EXPECT_EQ(RigPortState.TransverterOn, "0");
   EXPECT_FALSE(s.Check9.isHidden());
@@ -222,10 +244,7 @@ TEST_F(CWSHEETTest, AStoredGeometryNoScreenCanShowIsNamedAndTheDefaultTaken) {
        {"[ORBEXPOS] ACPOSLeft=-999999999", "[ORBEXPOS] ACPOSWidth=999999999", "[ORBEXPOS] ACPOSHeight=-40"})
     EXPECT_TRUE(text.contains(named)) << named;
   EXPECT_FALSE(text.contains("ACPOSTop"));
-  EXPECT_EQ(s.Top(), 1500);
-  EXPECT_EQ(s.Left(), 0);
-  EXPECT_EQ(s.Width(), 12000);
-  EXPECT_EQ(s.Height(), 7905);
+  EXPECT_EQ(place(s), (std::vector{1500, 0, 12000, 7905}));
   s.MSFlexGrid2.grab();  // paints
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), "999999999") << "the file is left as it is";
 }
@@ -238,15 +257,10 @@ TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
   ShownBands[0] = " 1";  // anything but exactly "1" hides
   FlexGrid& g = sheet().MSFlexGrid2;
   EXPECT_EQ(g.Cols(), 29);
-  EXPECT_EQ(g.TextMatrix(0, 20), "135kHz");
-  EXPECT_EQ(g.TextMatrix(0, 26), "ｻﾃﾗｲﾄ");
-  EXPECT_EQ(g.TextMatrix(0, 27), "FLG");
+  expectCells(g, {{0, 20, "135kHz"}, {0, 26, "ｻﾃﾗｲﾄ"}, {0, 27, "FLG"}, {gridRow(kRow0901), 26, "C"}});
   EXPECT_EQ(sheet().BandColumnTitles.value(21), "ｻﾃﾗｲﾄ");
   EXPECT_TRUE(sheet().BandView[15].Visible());
-  EXPECT_EQ(g.ColWidth(26), 0);
-  EXPECT_EQ(g.ColWidth(5), 0);
-  EXPECT_EQ(g.ColWidth(25), 680);
-  EXPECT_EQ(g.TextMatrix(gridRow(kRow0901), 26), "C");
+  for (auto [c, width] : {std::pair{26, 0}, {5, 0}, {25, 680}}) EXPECT_EQ(g.ColWidth(c), width) << c;
 
   sheet().Label3.setText("JA1AAA");  // a QSO shown in the panel, its print button armed
   sheet().Command3.setEnabled(true);
@@ -255,10 +269,7 @@ TEST_F(CWSHEETTest, ExtendedBandSetAndTheBandViews) {
   EXPECT_FALSE(sheet().Command3.isEnabled());
   for (int c = 5; c <= 26; ++c) EXPECT_EQ(g.ColWidth(c), c == 16 ? 730 : 0) << c;
   sheet().ALLB.Trigger();
-  EXPECT_EQ(g.ColWidth(5), 0);
-  EXPECT_EQ(g.ColWidth(6), 680);
-  EXPECT_EQ(g.ColWidth(26), 0);
-  EXPECT_EQ(g.ColWidth(28), 0);
+  for (auto [c, width] : {std::pair{5, 0}, {6, 680}, {26, 0}, {28, 0}}) EXPECT_EQ(g.ColWidth(c), width) << c;
 }
 
 TEST_F(CWSHEETTest, DisplayItemsReadAgainFromTheSettings) {
@@ -289,8 +300,7 @@ TEST_F(CWSHEETTest, AViewWithoutRowsShowsAnEmptyGrid) {
 }
 
 TEST_F(CWSHEETTest, ANoticeStaysUntilTheTimerPutsTheBusyFrameBack) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   s.ShowNotice("この局とは1st QSO です。");
   EXPECT_TRUE(s.Frame1.isVisibleTo(&s));
   EXPECT_EQ(s.Frame1.title(), "Information !");
@@ -339,26 +349,20 @@ TEST_F(CWSHEETTest, EscStopsARunningSheetJobBeforeItClosesHamlog) {
 
 TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   StartFlags.StartWithPreviousData = 1;
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
+  const QString never = failedLoad();
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("まだ一度もHAMLOG.HDBを読み込んでいない為か？で\r\n"));
-  EXPECT_TRUE(boxes.texts()[0].endsWith("/DMYDBS.DAT\r\nが開けませんでした。"));
+  EXPECT_TRUE(never.startsWith("まだ一度もHAMLOG.HDBを読み込んでいない為か？で\r\n"));
+  EXPECT_TRUE(never.endsWith("/DMYDBS.DAT\r\nが開けませんでした。"));
 
   log.Prepare();
   Hamlog.HamlogDbPath = log.home.file("nowhere/HAMLOG.HDB");
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
+  const QString noHdb = failedLoad();
+  EXPECT_EQ(noHdb, "HAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
 
   log.Prepare();
   MasterList.MasterFilePath = log.home.file("nowhere/HAMLOG.MST");
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" + MasterList.MasterFilePath + "\r\nを読めません（ファイルかフォルダーがありません）。"));
+  EXPECT_TRUE(failedLoad().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" + MasterList.MasterFilePath +
+                                      "\r\nを読めません（ファイルかフォルダーがありません）。"));
 
   // HAMLOG.HDB cut short by another program while the sheet reads it: said as such, no crash, the
   // previous work file kept.
@@ -369,12 +373,11 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   QByteArray whole;
   ASSERT_TRUE(ReadWholeFile(hdb, whole));
   HdbScan::afterBeginForTest = [] { QFile(hdb).resize(hamlog::HdbRecordOffset(2)); };
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
+  const QString changed = failedLoad();
   HdbScan::afterBeginForTest = nullptr;
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。\r\n" +
-                                      hdb + "\r\nもう一度読み込んで下さい");
+  EXPECT_EQ(changed,
+            "HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。\r\n" +
+                hdb + "\r\nもう一度読み込んで下さい");
   EXPECT_EQ(log.home.read("DMYDBS.DAT"), before);
   ASSERT_TRUE(AtomicWriteFile(hdb, whole));
   // A master cut short says so.
@@ -382,12 +385,9 @@ TEST_F(CWSHEETTest, LoadFailuresTellTheOperatorAndCloseTheSheet) {
   QByteArray master;
   ASSERT_TRUE(ReadWholeFile(MasterList.MasterFilePath, master));
   ASSERT_TRUE(AtomicWriteFile(MasterList.MasterFilePath, master.left(master.size() - 30)));
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" +
-                                              MasterList.MasterFilePath + "\r\n長さ "))
-      << boxes.texts().last().toStdString();
+  const QString cut = failedLoad();
+  EXPECT_TRUE(cut.startsWith("HAMLOG.MST/QTH data READ ERROR\r\n" + MasterList.MasterFilePath + "\r\n長さ "))
+      << cut.toStdString();
 }
 
 TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCause) {
@@ -396,11 +396,9 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
     log.Prepare();
     QFile::remove(log.home.file(name));  // left by the last load
     QDir(log.home.path()).mkdir(name);
-    boxes.Answer(vbOK);
-    Form<CWSHEET>();
-    EXPECT_FALSE(IsLoaded<CWSHEET>());
-    EXPECT_TRUE(boxes.texts().last().contains(log.home.file(name))) << boxes.texts().last().toStdString();
-    EXPECT_TRUE(boxes.texts().last().contains("を書き込めません（同じ名前のフォルダーがあります）。"));
+    const QString said = failedLoad();
+    EXPECT_TRUE(said.contains(log.home.file(name))) << said.toStdString();
+    EXPECT_TRUE(said.contains("を書き込めません（同じ名前のフォルダーがあります）。"));
     QDir(log.home.path()).rmdir(name);
   }
 
@@ -408,26 +406,18 @@ TEST_F(CWSHEETTest, AWorkFileOrSettingsFileThatCannotBeWrittenIsNamedWithTheCaus
   const QString ini = IniFilePath();
   QFile::remove(ini);
   QDir().mkdir(ini);
-  boxes.Answer(vbOK);
-  Form<CWSHEET>();
-  EXPECT_FALSE(IsLoaded<CWSHEET>());
-  EXPECT_TRUE(boxes.texts().last().startsWith(ini + " に書き込めません"))
-      << boxes.texts().last().toStdString();
+  const QString said = failedLoad();
+  EXPECT_TRUE(said.startsWith(ini + " に書き込めません")) << said.toStdString();
   EXPECT_FALSE(QFile::exists(DmyDbsPath())) << "no work file without its LASTP";
   QDir().rmdir(ini);
 }
 
 TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
-  bool menusOffDuringLoad = false;
-  QTimer probe;
-  QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && SheetTally.MasterRowCount > 0 && !menusOffDuringLoad)
-      menusOffDuringLoad = !s->MENU.Enabled() && !s->DISPBAND.Enabled();
-  });
-  probe.start(0);
-  sheet();
-  probe.stop();
-  EXPECT_TRUE(menusOffDuringLoad);
+  const auto menusOff = [] {
+    CWSHEET* s = LoadedForm<CWSHEET>();
+    return s && SheetTally.MasterRowCount > 0 && !s->MENU.Enabled() && !s->DISPBAND.Enabled();
+  };
+  EXPECT_TRUE(seenWhile(menusOff, [this] { sheet(); })) << "menus off during the load";
   EXPECT_TRUE(sheet().MENU.Enabled());
   EXPECT_TRUE(sheet().RTNMN.Enabled());
 }
@@ -435,13 +425,13 @@ TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
 TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndRemovesTheWorkFilesAsTheCloseBoxDoes) {
   sheet().Move(1500, 900, 10500, 7200);
   const int top = sheet().Top(), left = sheet().Left(), width = sheet().Width(), height = sheet().Height();
-  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"})
-    log.home.write(f, "x");
+  const QStringList work = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"};
+  for (const QString& f : work) log.home.write(f, "x");
   ASSERT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
   sheet().BYE.Trigger();
   EXPECT_FALSE(IsLoaded<CWSHEET>());
-  for (const char* f : {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat", "DMYMST.dat"})
-    EXPECT_FALSE(QFile::exists(log.home.file(f))) << f;
+  for (const QString& f : work + QStringList{"DMYMST.dat"})
+    EXPECT_FALSE(QFile::exists(log.home.file(f))) << f.toStdString();
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSTop"), QString::number(top));
   EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSLeft"), QString::number(left));
@@ -464,16 +454,8 @@ TEST_F(CWSHEETTest, TheCloseBoxAlsoRemovesTheMasterWorkFiles) {
 TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) {
   sheet().Move(1500, 900, 10500, 7200);
   const int width = sheet().Width();
-  bool menusOffDuringReturn = false;
-  QTimer probe;
-  QObject::connect(&probe, &QTimer::timeout, [&] {
-    if (CWSHEET* s = LoadedForm<CWSHEET>(); s && !menusOffDuringReturn)
-      menusOffDuringReturn = !s->MENU.Enabled();
-  });
-  probe.start(0);
-  sheet().RTNMN.Trigger();
-  probe.stop();
-  EXPECT_TRUE(menusOffDuringReturn);
+  const auto menusOff = [] { return LoadedForm<CWSHEET>() && !LoadedForm<CWSHEET>()->MENU.Enabled(); };
+  EXPECT_TRUE(seenWhile(menusOff, [this] { sheet().RTNMN.Trigger(); })) << "menus off during the return";
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
   EXPECT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
@@ -489,8 +471,7 @@ TEST_F(CWSHEETTest, TheReturnKeepsEveryWorkFileAndTheGeometryComesBackNextTime) 
 }  // namespace
 
 TEST_F(CWSHEETTest, TheSearchBoxScrollsToTheRowTyped) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   FlexGrid& g = s.MSFlexGrid2;
   QTest::keyClicks(&s.Text2, "1002");
   EXPECT_EQ(s.Text2.text(), "1002");
@@ -614,8 +595,7 @@ TEST_F(CWSHEETTest, DisplaySettingsDialogAsABandPicker) {
 }
 
 TEST_F(CWSHEETTest, ClearButtonAndTransverterSwitch) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   s.Text2.setText("1101");
   ASSERT_GT(s.MSFlexGrid2.TopRow(), 1);
   QTest::mouseClick(&s.Command1, Qt::LeftButton);
@@ -624,17 +604,15 @@ TEST_F(CWSHEETTest, ClearButtonAndTransverterSwitch) {
   EXPECT_EQ(SheetSearch.SearchStartRow, 1);
 
   s.Frame4.show();
-  QTest::mouseClick(&s.Check8, Qt::LeftButton);
-  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "Yes");
-  EXPECT_EQ(RigPortState.TransverterOn, "1");
-  QTest::mouseClick(&s.Check8, Qt::LeftButton);
-  EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), "No");
-  EXPECT_EQ(RigPortState.TransverterOn, "0");
+  for (auto [stored, on] : {std::pair{"Yes", "1"}, {"No", "0"}}) {
+    QTest::mouseClick(&s.Check8, Qt::LeftButton);
+    EXPECT_EQ(ReadIni("RIG_CON_CFG", "USE_TRV"), stored);
+    EXPECT_EQ(RigPortState.TransverterOn, on);
+  }
 }
 
 TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   FlexGrid& g = s.MSFlexGrid2;
   const int row = gridRow(kRow1002);
   const auto click = [&](int col) { Operator::ClickCell(g, row, col); };
@@ -651,13 +629,10 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
   EXPECT_EQ(s.Label3.text(), "JA1AAA");
 
   click(2);  // the QTH cell: marks become counts
-  EXPECT_EQ(g.TextMatrix(row, 7), "1");
-  EXPECT_EQ(g.TextMatrix(row, 5), "0");
-  EXPECT_EQ(g.TextMatrix(row, 22), "2");
+  expectCells(g, {{row, 7, "1"}, {row, 5, "0"}, {row, 22, "2"}});
   EXPECT_EQ(g.ColWidth(22), 700);
   click(2);  // again: the marks come back
-  EXPECT_EQ(g.TextMatrix(row, 7), "C");
-  EXPECT_EQ(g.TextMatrix(row, 9), "W");
+  expectCells(g, {{row, 7, "C"}, {row, 9, "W"}});
   EXPECT_EQ(g.ColWidth(22), 0);
 
   // The QTH cells of two rows one after the other: the first gets its marks back, the second counts.
@@ -680,8 +655,7 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   CWSHEET& s = sheet();
   FlexGrid& g = s.MSFlexGrid2;
   ReadConditions.EndDate = "20991231";
-  boxes.Answer(vbOK);
-  s.HLAPD.Trigger();
+  append();
   EXPECT_EQ(boxes.texts().value(0), "HAMLOG.HDB は前回より増えていません。");
   EXPECT_EQ(ReadConditions.EndDate, TodayJst().toString("yyyyMMdd")) << "the period is brought up to today";
 
@@ -689,8 +663,7 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   RigPortState.PollMode = 2;
   RigPortState.PollPeriodMs = 60'000;
   RigPollStart();  // the operator's poll runs: the append pauses it and starts it again
-  boxes.Answer(vbOK);
-  s.HLAPD.Trigger();
+  append();
   EXPECT_TRUE(
       boxes.texts().value(1).startsWith("現在の読込みフィルタは \r\n  MODE   -> MIX\r\n  QSLﾌﾗｸﾞ-> P"));
   EXPECT_EQ(boxes.texts().size(), 2) << "new QSOs: no message after the confirmation";
@@ -705,26 +678,20 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   expectSame(appended, reloaded());
 
   log.Add({"JA1OLD,2021/05/07,21.010,CW,1101,P *"});  // excluded: nothing new for the sheet
-  boxes.Answer(vbOK).Answer(vbOK);
-  sheet().HLAPD.Trigger();
-  EXPECT_EQ(boxes.texts().last(), "HAMLOG.HDB は前回より増えていませんでした。");
+  EXPECT_EQ(append(2), "HAMLOG.HDB は前回より増えていませんでした。");
 
   // A position read past the log's end is no place to go on from.
   Settings.LastExtractedRecord = "99";
-  boxes.Answer(vbOK).Answer(vbOK);
-  sheet().HLAPD.Trigger();
-  EXPECT_TRUE(boxes.texts().last().contains("LASTP=99")) << boxes.texts().last().toStdString();
+  const QString past = append(2);
+  EXPECT_TRUE(past.contains("LASTP=99")) << past.toStdString();
   Settings.LastExtractedRecord = ReadIni("ORB", "LASTP");
 
   // The entry window open: nothing is read. Only loaded, unseen: it is closed before the reading.
   LogWindowState.LogWindowOpen = 1;
-  boxes.Answer(vbOK);
-  sheet().HLAPD.Trigger();
-  EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
+  EXPECT_EQ(append(), "LOG帳が開いていますので閉じてからにしてください");
   LogWindowState.LogWindowOpen = 0;
   Form<TEMP_LOG>();
-  boxes.Answer(vbOK).Answer(vbOK);
-  sheet().HLAPD.Trigger();
+  append(2);
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
 
   // Opened by a satellite QSO while the append's question is up: nothing is read either.
@@ -738,9 +705,7 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
     EXPECT_TRUE(WaitUntil([] { return LogWindowState.LogWindowOpen == 1; }));
   };
   const QString lastp = ReadIni("ORB", "LASTP");
-  boxes.Answer(vbOK).Answer(vbOK);
-  sheet().HLAPD.Trigger();
-  EXPECT_EQ(boxes.texts().last(), "LOG帳が開いていますので閉じてからにしてください");
+  EXPECT_EQ(append(2), "LOG帳が開いていますので閉じてからにしてください");
   EXPECT_EQ(ReadIni("ORB", "LASTP"), lastp);
 }
 
@@ -751,8 +716,7 @@ TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRul
     SCOPED_TRACE(rule);
     Settings.QslRcvOnly = rule;
     reloaded();
-    CWSHEET& s = sheet();
-    s.Show();
+    CWSHEET& s = shown();
     QCoreApplication::processEvents();
     // A row showing its counts: the append gives it its marks back.
     FlexGrid& g = s.MSFlexGrid2;
@@ -762,12 +726,10 @@ TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRul
       ASSERT_TRUE(hamlogdb::Generate(log.dir, 400, seed).Ok());
       // An area view on screen: the append shows every code again, as a refill does.
       if (round == 1) sheet().SALL1.Trigger();
-      boxes.Answer(vbOK);
-      sheet().HLAPD.Trigger();
+      append();
       ASSERT_EQ(SheetTally.ReadFailed, 0);
-      const SheetState appended = state();
       SCOPED_TRACE(round);
-      expectSame(appended, reloaded());
+      expectAsReadAfresh();
     }
   }
 }
@@ -780,12 +742,10 @@ TEST_F(CWSHEETTest, TheMarkOfAGunStaysWithItsOwnFirstQsoWhenItComesLater) {
   EXPECT_EQ(s.MSFlexGrid2.TextMatrix(gun, kCol7), "W");
   EXPECT_EQ(SheetTally.GridCellRecordNumbers(kCol7, gun), "0000000005");
   log.Add({"JA1GUN,2021/02/02,7.010,CW,10001,J  "});
-  boxes.Answer(vbOK);
-  s.HLAPD.Trigger();
+  append();
   // The gun's own lines come first in the work file: its QSO is the one behind the mark.
   EXPECT_EQ(SheetTally.GridCellRecordNumbers(kCol7, gun), "0000000006");
-  const SheetState appended = state();
-  expectSame(appended, reloaded());
+  expectAsReadAfresh();
 }
 
 // A gun confirmed through one of its towns stays confirmed when a worked QSO of a town comes in, in the
@@ -799,8 +759,7 @@ TEST_F(CWSHEETTest, AnAppendKeepsTheGunConfirmedThroughItsTowns) {
   for (const char* code : {"10001A", "10001B"}) {
     SCOPED_TRACE(code);
     log.Add({QString("JA3NEW,2021/05/05,7.015,CW,%1,J  ").arg(code)});
-    boxes.Answer(vbOK);
-    s.HLAPD.Trigger();
+    append();
     EXPECT_EQ(
         (s.MSFlexGrid2.TextMatrix(gun, kCol7) + SheetTally.GridCellRecordNumbers(kCol7, gun)).toStdString(),
         "C0000000005");
@@ -808,8 +767,7 @@ TEST_F(CWSHEETTest, AnAppendKeepsTheGunConfirmedThroughItsTowns) {
     const OutputRun jcg = WriteAwardLists(kAwardJcg, kCol7, [](const QString&) { return QString(); });
     EXPECT_EQ(jcg.messages.value(0).toStdString(), "JCG 7MHz/MIX = 1ポイント ");
   }
-  const SheetState appended = state();
-  expectSame(appended, reloaded());
+  expectAsReadAfresh();
 }
 
 TEST_F(CWSHEETTest, AWorkFileEditedOutOfOrderIsSortedWholeByTheAppend) {
@@ -819,16 +777,13 @@ TEST_F(CWSHEETTest, AWorkFileEditedOutOfOrderIsSortedWholeByTheAppend) {
   work = work.right(33) + work.chopped(33);  // the last line moved to the top
   log.home.write("DMYDBS.DAT", work);
   log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
-  boxes.Answer(vbOK);
-  sheet().HLAPD.Trigger();
+  append();
   ASSERT_EQ(SheetTally.ReadFailed, 0);
-  const SheetState appended = state();
-  expectSame(appended, reloaded());
+  expectAsReadAfresh();
 }
 
 TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Settings.DataFolder = log.home.path();
   boxes.Answer(vbOK);
   s.QcntL.Trigger();
@@ -840,8 +795,7 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   EXPECT_TRUE(row1002.startsWith("\"1002  \",\"東京都八王子市")) << qPrintable(row1002);
   EXPECT_TRUE(row1002.endsWith(",0,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0")) << "16 counts: 7 MHz and 14 MHz";
 
-  s.List1.AddItem("JA1ABC");
-  s.List1.AddItem("JA2XYZ");
+  for (const char* call : {"JA1ABC", "JA2XYZ"}) s.List1.AddItem(call);
   Operator::Click(s.Command7);  // "List": over the grid, and opening it picks nothing
   EXPECT_TRUE(s.Frame10.isVisible());
   EXPECT_EQ(s.Text3.text(), "");
@@ -860,8 +814,9 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   EXPECT_EQ(ReadIniOr("JARL", "JARLcommittee", "?"), "https://www.jarl.org/award/index.html");
   WriteIni("JARL", "JARLcommittee", "https://example.jp/award/");
   s.goJARL.Trigger();
-  EXPECT_EQ(shell.opened(), QStringList({"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm",
-                                         "https://www.jarl.org/award/index.html", "https://example.jp/award/"}));
+  EXPECT_EQ(shell.opened(),
+            QStringList({"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm",
+                         "https://www.jarl.org/award/index.html", "https://example.jp/award/"}));
   boxes.Answer(vbOK);
   WriteIni("JARL", "JARLcommittee", "");
   s.goJARL.Trigger();
@@ -878,19 +833,15 @@ TEST_F(CWSHEETTest, ASocketFolderOthersCanWriteIntoIsRefusedAndNamed) {
   sheet().Show();
   qputenv("XDG_RUNTIME_DIR", runtime);
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_EQ(boxes.texts()[0], "他のプログラム (リグコン, SatMate) からの指示は受け取りません。\r\n" + base.path() +
-                                  "/orbex5-ipc に他のユーザーも書き込めます");
+  EXPECT_EQ(boxes.texts()[0], "他のプログラム (リグコン, SatMate) からの指示は受け取りません。\r\n" +
+                                  base.path() + "/orbex5-ipc に他のユーザーも書き込めます");
 }
 
 TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
-  const QString spot = log.home.path() + "/SSPT.EXE";
-  {
-    QFile f(spot);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    // Its output goes nowhere and its sleep ends with it, so nothing of it outlives the test.
-    f.write("#!/bin/sh\nexec >/dev/null 2>&1\nsleep 30 &\ntrap 'kill $!; exit' TERM\nwait\n");
-  }
-  QFile::setPermissions(spot, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  // Its output goes nowhere and its sleep ends with it, so nothing of it outlives the test.
+  const QString spot = log.home.write(
+      "SSPT.EXE", "#!/bin/sh\nexec >/dev/null 2>&1\nsleep 30 &\ntrap 'kill $!; exit' TERM\nwait\n");
+  ASSERT_TRUE(QFile::setPermissions(spot, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
   // Another program of the operator's, which the spot program's old id now names.
   QProcess other;
   other.start("sleep", {"30"});
@@ -903,8 +854,7 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
     QProcess::startDetached(call.target, call.arguments, QString(), &pid);
     return startedPid = pid;
   });
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Operator::Click(s.Text2);
   Operator::Type("1001");
   s.SNDIF.Trigger();  // "started": the id the shell gave is the other program's
@@ -929,8 +879,7 @@ TEST_F(CWSHEETTest, SendInfoEndsOnlyTheSpotProgramItStarted) {
 }
 
 TEST_F(CWSHEETTest, TheWheelMovesTheSheetOneRowAndPassesHiddenRows) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   FlexGrid& g = s.MSFlexGrid2;
   auto wheel = [&](int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const QPointF at(10, 10);
@@ -958,8 +907,7 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
                                                     "102\tK;W,United States,NA,08,05,291,501A"})
                                            .join("\r\n")));
   ConnectLookupWindows();
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   EXPECT_EQ(s.StatusBar1.PanelText(5), "");
   QTest::keyClicks(&s.Text3, "w1aw");
   EXPECT_EQ(CallBox.StationCall, "W1AW");
@@ -1002,8 +950,7 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
 TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTable) {
   ASSERT_TRUE(QFile::copy(ORBEX_DATA_DIR "/home/CodeLib.txt", log.home.file("CodeLib.txt")));
   ConnectLookupWindows();
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   const CtyCsv cty;
   ASSERT_FALSE(cty.Entities().empty()) << "cty.csv of the package hamradio-files";
   Operator::Activate(s);
@@ -1026,7 +973,8 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
     } else {
       const int want = cty.Call(whose);
       ASSERT_GE(want, 0) << call.toStdString();
-      EXPECT_EQ(DXCCCodeSearch(code, kFirstEntityId, 6), QString::number(cty.Entities()[want].adif).rightJustified(3, '0'))
+      EXPECT_EQ(DXCCCodeSearch(code, kFirstEntityId, 6),
+                QString::number(cty.Entities()[want].adif).rightJustified(3, '0'))
           << call.toStdString() << " -> " << code.toStdString();
     }
     for (qsizetype i = 0; i < call.size(); ++i) Operator::Key(Qt::Key_Backspace);
@@ -1044,7 +992,8 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
       EXPECT_EQ(IsLoaded<newCODE_LIST>(), ids.size() > 1) << s.Text3.text().toStdString();
     }
   };
-  for (const char* typed : {"IZ8XX", "JA2ATE", "KH6/JA", "JA1ABC/W<", "8J1RL<", "JD1ABC<<<<<", "3D2AG<<<<<", "I<"})
+  for (const char* typed :
+       {"IZ8XX", "JA2ATE", "KH6/JA", "JA1ABC/W<", "8J1RL<", "JD1ABC<<<<<", "3D2AG<<<<<", "I<"})
     keys(typed);
   // A code the operator typed is his: a Japanese call leaves it; a call's own goes with the call.
   Operator::Click(s.Text2);
@@ -1058,8 +1007,7 @@ TEST_F(CWSHEETTest, TypedForeignCallsBringTheEntityCtyCsvGivesWithTheShippedTabl
 }
 
 TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   auto send = [](const QString& text) {
     QProcess sender;
     sender.start(ORBEXSEND_PATH, {text});
@@ -1110,8 +1058,7 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
 }
 
 TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   FlexGrid& g = s.MSFlexGrid2;
   const int row = gridRow(kRow1002);
   Operator::ClickCell(g, row, 7, Qt::RightButton);
@@ -1137,8 +1084,7 @@ TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
 }
 
 TEST_F(CWSHEETTest, QslReceiptModeListsTheCardsNotYetCome) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   s.QSLCHK.Trigger();
   EXPECT_TRUE(s.QSLCHK.Checked());
   EXPECT_EQ(LogWindowState.QslCheckMode, 1);
@@ -1207,19 +1153,16 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
 // "HAMLOG追加読込" while another program holds the lock file's write lock: the wait shows in the status
 // bar and Esc ends it with nothing read.
 TEST_F(CWSHEETTest, AnAppendWaitingForTheLockFilesWriteLockShowsItAndEndsWithEsc) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Operator::Activate(s);
   log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
   const SheetState before = state();
   const int other = LockAsAnotherProgram(log.Hdb().chopped(3) + "lck", 1, 1);
   WhenShown([&] { return s.StatusBar1.PanelText(5).contains("待っています (Esc で中止)"); },
             [] { Operator::Key(Qt::Key_Escape); });
-  boxes.Answer(vbOK).Answer(vbOK);
-  s.HLAPD.Trigger();
+  const QString said = append(2);
   ::close(other);
-  EXPECT_TRUE(
-      boxes.texts().last().endsWith("がロックしていて、待つのをやめました。何も読み書きしていません"));
+  EXPECT_TRUE(said.endsWith("がロックしていて、待つのをやめました。何も読み書きしていません"));
   expectSame(state(), before);
 }
 
@@ -1227,8 +1170,7 @@ TEST_F(CWSHEETTest, AnAppendWaitingForTheLockFilesWriteLockShowsItAndEndsWithEsc
 // shows in the status bar, a close says why it cannot be, Esc ends it with nothing read; once the other
 // program is through, its QSO is read with the cards it entered (the log read whole, as the frame says).
 TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsItEntered) {
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Operator::Activate(s);
   log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
   ASSERT_TRUE(InOtherProcess([&] {
@@ -1254,16 +1196,16 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
       if (!esc && pwrite(other, &n, 4, 4) == 4) ::close(other);
     });
     watch.start(0);  // at each turn of the events: the busy frame's text too
-    boxes.Answer(vbOK);
-    s.HLAPD.Trigger();
+    append();
     EXPECT_FALSE(waited.isEmpty());
     if (esc) {
       ASSERT_EQ(pwrite(other, &n, 4, 4) + ::close(other), 4);  // it is through
     }
   }
   EXPECT_EQ(boxes.texts().value(0),
-            log.Hdb() + " を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
-                        "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい");
+            log.Hdb() +
+                " を他のプログラムが書き込み中で (件数がまだ書かれていません)、待つのをやめました。"
+                "何も読み込んでいません。そのプログラムが書き終えてから、もう一度行って下さい");
   EXPECT_TRUE(busy.contains("HAMLOG変更あり 全件読込中"));
-  expectSame(state(), reloaded());
+  expectAsReadAfresh();
 }

@@ -1,8 +1,8 @@
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QClipboard>
 #include <QTest>
 #include <QWindow>
 
@@ -27,14 +27,19 @@ namespace {
 
 class SettingsDialogTest : public StartWindowTest {
  protected:
-  // The start window of a complete set-up, then the dialog from its menu.
-  ORBEX_CFG* open() {
+  // The start window of a complete set-up, then the dialog from its menu, in `cfg`.
+  void open() {
     setUpOperator();
-    if (!load()) return nullptr;
+    ASSERT_NE(load(), nullptr);
+    openFromMenu();
+  }
+  void openFromMenu() {
     load()->SETCFG.Trigger();
-    return LoadedForm<ORBEX_CFG>();
+    cfg = LoadedForm<ORBEX_CFG>();
+    ASSERT_NE(cfg, nullptr);
   }
   bool green(QWidget& w) { return BackColor(w) == 0xC0FFC0; }
+  ORBEX_CFG* cfg = nullptr;
 };
 
 }  // namespace
@@ -44,10 +49,10 @@ TEST_F(SettingsDialogTest, FirstRunReachesTheDialogAndACompletedDialogLetsTheSta
   boxes.Answer(vbOK);  // the incomplete set-up
   ORBTOP* top = load();
   ASSERT_NE(top, nullptr);
-  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
+  cfg = LoadedForm<ORBEX_CFG>();
   ASSERT_NE(cfg, nullptr);
-  EXPECT_EQ(cfg->windowTitle(), QString::fromUtf8("環境設定"));
-  EXPECT_EQ(cfg->Label2.text(), QString::fromUtf8("Log-DataBaseは現在設定されていません。"));
+  EXPECT_EQ(cfg->windowTitle(), "環境設定");
+  EXPECT_EQ(cfg->Label2.text(), "Log-DataBaseは現在設定されていません。");
   EXPECT_FALSE(green(cfg->Command6));
 
   QTest::keyClicks(&cfg->Text1, "ja1zzz");
@@ -58,7 +63,7 @@ TEST_F(SettingsDialogTest, FirstRunReachesTheDialogAndACompletedDialogLetsTheSta
   cfg->Command6.click();
   cfg->Command10.click();
   ASSERT_EQ(files.shown().size(), 2u);
-  EXPECT_EQ(files.shown()[0].title, QString::fromUtf8("Hamlog データベースを指定します"));
+  EXPECT_EQ(files.shown()[0].title, "Hamlog データベースを指定します");
   EXPECT_EQ(files.shown()[0].flags, 4100);
   EXPECT_EQ(stored("ORB", "HAMLOGPOS"), hdbPath) << "stored at once";
   EXPECT_EQ(stored("ORB", "HAMLOGexePOS"), hamlogdb::ProgramPath(hamlogDir));
@@ -87,8 +92,7 @@ TEST_F(SettingsDialogTest, FirstRunReachesTheDialogAndACompletedDialogLetsTheSta
 
 TEST_F(SettingsDialogTest, SwitchesStoreAtOnceOrOnlyInMemoryAsTheyShould) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   ORBTOP* top = load();
 
   cfg->Check1.click();
@@ -139,7 +143,7 @@ TEST_F(SettingsDialogTest, SwitchesStoreAtOnceOrOnlyInMemoryAsTheyShould) {
   cfg->Check8.click();
   EXPECT_EQ(stored("ORB", "HL share"), "0");
   EXPECT_FALSE(top->Label13.isVisibleTo(top));
-  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("共有モードを終えるには ORBEX5 を再起動して下さい")}));
+  EXPECT_EQ(boxes.texts(), QStringList({"共有モードを終えるには ORBEX5 を再起動して下さい"}));
   EXPECT_EQ(hamlogLib.share, 1) << "the database stays shared until the restart";
 }
 
@@ -147,8 +151,7 @@ TEST_F(SettingsDialogTest, TheCloseBoxStoresWhatTheMenuStoresAndAnUnloadByThePro
   MsgBoxResponder boxes;
   set("CFGPOS", "CFGPOSTop", "-100");
   set("CFGPOS", "CFGPOSLeft", "700");
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   EXPECT_EQ(cfg->Top(), 0);
   EXPECT_EQ(cfg->Left(), 0);
   EXPECT_EQ(cfg->Text3.text(), "*");
@@ -169,9 +172,7 @@ TEST_F(SettingsDialogTest, TheCloseBoxStoresWhatTheMenuStoresAndAnUnloadByThePro
   EXPECT_EQ(stored("ORB", "QSL_RCV14"), "");
   EXPECT_EQ(stored("CFGPOS", "CFGPOSTop"), "-100") << "a window at the top keeps the stored position";
 
-  load()->SETCFG.Trigger();
-  cfg = LoadedForm<ORBEX_CFG>();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(openFromMenu());
   EXPECT_EQ(cfg->Text1.text(), "JA2XYZ");
   EXPECT_EQ(cfg->Check5.Value(), 1);
   cfg->Text24.setText("5NN");
@@ -186,9 +187,7 @@ TEST_F(SettingsDialogTest, TypingFiltersAndABadCallSign) {
   setUpOperator();
   set("ORB", "MYCALL", "ja1zzz");  // written by hand
   ASSERT_NE(load(), nullptr);
-  load()->SETCFG.Trigger();
-  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(openFromMenu());
   EXPECT_EQ(cfg->Text1.text(), "ja1zzz") << "a stored call sign is shown as it stands";
   cfg->Text1.setText("");
   QTest::keyClicks(&cfg->Text1, "ja1");
@@ -200,7 +199,7 @@ TEST_F(SettingsDialogTest, TypingFiltersAndABadCallSign) {
   EXPECT_EQ(cfg->Text1.text(), "JA1");
   EXPECT_EQ(Settings.MyCall, "JA1");
   EXPECT_EQ(boxes.texts().size(), 2);
-  EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("コールサイン")));
+  EXPECT_TRUE(boxes.texts()[0].contains("コールサイン"));
 
   cfg->Text24.setFocus();
   cfg->Text24.setCursorPosition(0);
@@ -214,8 +213,7 @@ TEST_F(SettingsDialogTest, TypingFiltersAndABadCallSign) {
 
 TEST_F(SettingsDialogTest, PickersRefuseWhatIsNoDatabaseAndTellACancel) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   ORBTOP* top = load();
   FileDialogResponder files;
 
@@ -224,18 +222,18 @@ TEST_F(SettingsDialogTest, PickersRefuseWhatIsNoDatabaseAndTellACancel) {
   boxes.Answer(vbOK);
   cfg->Command6.click();
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("HAMLOG のデータベース (HAMLOG.HDB) ではありません")));
+  EXPECT_TRUE(boxes.texts()[0].contains("HAMLOG のデータベース (HAMLOG.HDB) ではありません"));
   EXPECT_EQ(stored("ORB", "HAMLOGPOS"), hdbPath) << "the previous setting is kept";
   EXPECT_EQ(Hamlog.HamlogDbPath, hdbPath);
   ASSERT_EQ(files.shown().size(), 1u);
   EXPECT_EQ(files.shown()[0].initDir, hamlogDir) << "the picker opens where the database is";
-  EXPECT_EQ(files.shown()[0].filter, QString::fromUtf8("hamlog データベース(*.HDB)|*.HDB|"));
+  EXPECT_EQ(files.shown()[0].filter, "hamlog データベース(*.HDB)|*.HDB|");
 
   files.Cancel();
   boxes.Answer(vbOK);
   cfg->Command6.click();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("log データベースが指定（変更）されませんでした"));
-  EXPECT_NE(top->Label5.text(), QString::fromUtf8("HAMLOG.HDB の場所未登録")) << "one is registered";
+  EXPECT_EQ(boxes.texts().last(), "log データベースが指定（変更）されませんでした");
+  EXPECT_NE(top->Label5.text(), "HAMLOG.HDB の場所未登録") << "one is registered";
 
   // The QSL program decides whether a print definition can be chosen.
   const QString hlqsl = home.write("QSL/HLQSLN.EXE", "");
@@ -263,13 +261,13 @@ TEST_F(SettingsDialogTest, PickersRefuseWhatIsNoDatabaseAndTellACancel) {
   files.Cancel();
   boxes.Answer(vbOK);
   cfg->Command8.click();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("現在設定されている Editor はNOTEPAD.EXE です。"));
+  EXPECT_EQ(boxes.texts().last(), "現在設定されている Editor はNOTEPAD.EXE です。");
 
   files.Cancel();
   boxes.Answer(vbOK);
   cfg->Command10.click();
   EXPECT_EQ(stored("ORB", "HAMLOGexePOS"), hamlogdb::ProgramPath(hamlogDir));
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("Hamlogw.exe の場所は指定（変更）されませんでした"));
+  EXPECT_EQ(boxes.texts().last(), "Hamlogw.exe の場所は指定（変更）されませんでした");
 }
 
 TEST_F(SettingsDialogTest, RemarksAndTheDigitalModeList) {
@@ -279,8 +277,7 @@ TEST_F(SettingsDialogTest, RemarksAndTheDigitalModeList) {
   set("ORB", "MODE3", "CW");
   set("ORB", "DigitalMode", "PSK31,");
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   EXPECT_EQ(cfg->Label7.text(), "PSK31,");
 
   cfg->Command3.click();
@@ -299,7 +296,7 @@ TEST_F(SettingsDialogTest, RemarksAndTheDigitalModeList) {
 
   boxes.Type("").Answer(vbOK);
   cfg->Command14.click();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("Remarks文を記入するまでeQSLccは使用できません"));
+  EXPECT_EQ(boxes.texts().last(), "Remarks文を記入するまでeQSLccは使用できません");
   EXPECT_EQ(Settings.EqslReady, 0);
   boxes.Type("TNX QSO");
   cfg->Command14.click();
@@ -310,22 +307,20 @@ TEST_F(SettingsDialogTest, RemarksAndTheDigitalModeList) {
 
 TEST_F(SettingsDialogTest, AFailedWriteOfTheSettingsFileIsTold) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   // A folder where the file should be: nothing can be written to it.
   QFile::remove(home.file("ORBEX5.INI"));
   QDir().mkpath(home.file("ORBEX5.INI"));
   boxes.Answer(vbOK);
   cfg->Check7.click();
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].contains(QString::fromUtf8("書き込めませんでした")));
+  EXPECT_TRUE(boxes.texts()[0].contains("書き込めませんでした"));
   EXPECT_TRUE(boxes.texts()[0].contains("[ORB] FreqErrReport"));
   EXPECT_EQ(Settings.FreqErrReport, "1") << "still in force for this run";
 }
 
 TEST_F(SettingsDialogTest, AQslMarkTypedFullWidthIsTheHalfWidthMark) {
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   Operator::Click(cfg->Text4);
   Operator::Commit("Ｅ");
   EXPECT_EQ(Settings.QslReceivedMarks[1], "E");
@@ -341,8 +336,7 @@ TEST_F(SettingsDialogTest, AQslMarkTypedFullWidthIsTheHalfWidthMark) {
 }
 
 TEST_F(SettingsDialogTest, AltPSavesTheClipboardPicture) {
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   QImage picture(8, 8, QImage::Format_RGB32);
   picture.fill(Qt::red);
   QGuiApplication::clipboard()->setImage(picture);
@@ -353,8 +347,7 @@ TEST_F(SettingsDialogTest, AltPSavesTheClipboardPicture) {
 }
 
 TEST_F(SettingsDialogTest, TheDisplayAndRigSettingsOpenFromTheDialog) {
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   cfg->Command4.click();
   ASSERT_TRUE(IsLoaded<CFG>());
   EXPECT_TRUE(LoadedForm<CFG>()->isVisible());
@@ -370,8 +363,7 @@ TEST_F(SettingsDialogTest, TheDisplayAndRigSettingsOpenFromTheDialog) {
 
 TEST_F(SettingsDialogTest, AnOpenEntryWindowNamesTheDatabasePickedForIt) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   TEMP_LOG& entry = Form<TEMP_LOG>();
   const QString otherDir = home.file("HAMLOG2");
   ASSERT_TRUE(hamlogdb::Create(otherDir).Ok());
@@ -381,7 +373,7 @@ TEST_F(SettingsDialogTest, AnOpenEntryWindowNamesTheDatabasePickedForIt) {
   files.Choose(other);
   cfg->Command6.click();
   EXPECT_EQ(stored("ORB", "HAMLOGPOS"), other);
-  EXPECT_EQ(entry.windowTitle(), QString::fromUtf8("ORBEX5ログ LogData=>") + other);
+  EXPECT_EQ(entry.windowTitle(), "ORBEX5ログ LogData=>" + other);
   for (CommandButton* b : {&entry.Command6, &entry.Command3, &entry.Command2, &entry.Command5})
     EXPECT_TRUE(b->isVisibleTo(&entry));
 
@@ -393,8 +385,7 @@ TEST_F(SettingsDialogTest, AnOpenEntryWindowNamesTheDatabasePickedForIt) {
 
 TEST_F(SettingsDialogTest, TheSettingsFileOpensInTheEditor) {
   MsgBoxResponder boxes;
-  ORBEX_CFG* cfg = open();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(open());
   ShellRecorder shell;
   cfg->Command5.click();
   EXPECT_EQ(shell.opened(), QStringList({home.file("ORBEX5.INI")}));
@@ -403,8 +394,8 @@ TEST_F(SettingsDialogTest, TheSettingsFileOpensInTheEditor) {
   shell.SetOpenResult(2);
   boxes.Answer(vbOK);
   cfg->Command5.click();
-  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("環境ﾌｧｲﾙがOPEN出来ませんでした、") + home.file("ORBEX5.INI") +
-                                        QString::fromUtf8(" をﾃｷｽﾄｴﾃﾞｨﾀで編集してください")}));
+  EXPECT_EQ(boxes.texts(), QStringList({"環境ﾌｧｲﾙがOPEN出来ませんでした、" + home.file("ORBEX5.INI") +
+                                        " をﾃｷｽﾄｴﾃﾞｨﾀで編集してください"}));
 }
 
 TEST_F(SettingsDialogTest, OpeningWithTheExtendedBandSetSwitchesNothing) {
@@ -416,9 +407,7 @@ TEST_F(SettingsDialogTest, OpeningWithTheExtendedBandSetSwitchesNothing) {
   ORBTOP* top = load();
   ASSERT_NE(top, nullptr);
   top->Check1.SetValue(1);
-  top->SETCFG.Trigger();
-  ORBEX_CFG* cfg = LoadedForm<ORBEX_CFG>();
-  ASSERT_NE(cfg, nullptr);
+  ASSERT_NO_FATAL_FAILURE(openFromMenu());
   EXPECT_EQ(cfg->Check6.Value(), 1);
   EXPECT_EQ(stored("ORB", "BANDST"), "3") << "the totals window's band range is kept";
   EXPECT_EQ(stored("ORB", "BANDED"), "12");

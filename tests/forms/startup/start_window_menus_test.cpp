@@ -22,10 +22,12 @@ const QStringList kWorkFiles = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TX
 
 class StartWindowMenusTest : public StartWindowTest {
  protected:
-  ORBTOP* start() {
+  // The start window of a complete set-up, the work files and two others in the program folder.
+  void start() {
     setUpOperator();
     for (const QString& name : kWorkFiles + QStringList{"DMYDBS.DAT", "other.dat"}) home.write(name, "x");
-    return load();
+    top = load();
+    ASSERT_NE(top, nullptr);
   }
   QStringList workFilesLeft() {
     QStringList left;
@@ -33,13 +35,13 @@ class StartWindowMenusTest : public StartWindowTest {
       if (QFile::exists(home.file(name))) left << name;
     return left;
   }
+  ORBTOP* top = nullptr;
 };
 
 }  // namespace
 
 TEST_F(StartWindowMenusTest, TheCloseBoxDeletesTheWorkFilesAndEndsEveryWindow) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   ASSERT_TRUE(IsLoaded<OrbexTips>());
   QGuiApplication::clipboard()->setText("left over");
   top->close();
@@ -50,8 +52,7 @@ TEST_F(StartWindowMenusTest, TheCloseBoxDeletesTheWorkFilesAndEndsEveryWindow) {
 }
 
 TEST_F(StartWindowMenusTest, PendDoesTheSameAndAnUnloadByTheProgramDeletesNothing) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   top->PEND.Trigger();
   EXPECT_FALSE(IsLoaded<ORBTOP>());
   EXPECT_FALSE(IsLoaded<OrbexTips>());
@@ -64,11 +65,11 @@ TEST_F(StartWindowMenusTest, PendDoesTheSameAndAnUnloadByTheProgramDeletesNothin
 }
 
 TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
-  for (Menu* m : {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp,
-                  &top->hlp, &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet,
-                  &top->ACCchk, &top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC, &top->myMemo})
+  ASSERT_NO_FATAL_FAILURE(start());
+  for (Menu* m :
+       {&top->SETCFG, &top->MODCH, &top->JCCchk, &top->jarlweb, &top->PEND, &top->OnePointHelp, &top->hlp,
+        &top->w10, &top->v1000, &top->v144, &top->ACCmodeset, &top->JARLstn, &top->MichiGet, &top->ACCchk,
+        &top->aGrigSrh, &top->aGrigSrh100, &top->aGrigSrhDX, &top->xDXCC, &top->myMemo})
     EXPECT_TRUE(m->Enabled()) << m->Caption().toStdString();
   for (Menu* m : {&top->aGrigFLDSrh, &top->ELDER_AWARD})
     EXPECT_FALSE(m->Enabled()) << m->Caption().toStdString();
@@ -78,7 +79,7 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   top->JCCchk.Trigger();
   ASSERT_EQ(boxes.texts().size(), 1);
   EXPECT_EQ(boxes.texts()[0].split("\r\n").size(), 4);
-  EXPECT_TRUE(boxes.texts()[0].startsWith(QString::fromUtf8("JCC / JCG のチェックは「読み込み開始」で\r\n")));
+  EXPECT_TRUE(boxes.texts()[0].startsWith("JCC / JCG のチェックは「読み込み開始」で\r\n"));
 
   ShellRecorder shell;
   top->jarlweb.Trigger();
@@ -92,14 +93,13 @@ TEST_F(StartWindowMenusTest, MenusThatWorkAndMenusThatWaitForTheirWindows) {
   QFile::remove(home.file("ORBEX_TopTips.TXT"));
   boxes.Answer(vbOK);
   top->OnePointHelp.Trigger();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("Tips File ORBEX_TopTips.TXT が見つかりませんでした。"));
+  EXPECT_EQ(boxes.texts().last(), "Tips File ORBEX_TopTips.TXT が見つかりませんでした。");
   EXPECT_EQ(StartFlags.TipsMode, 0);
   EXPECT_FALSE(IsLoaded<OrbexTips>());
 }
 
 TEST_F(StartWindowMenusTest, EscAndAltP) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   int key = vbKeyEscape;
   top->Form_KeyDown(key, 0);
   EXPECT_EQ(StartFlags.AbortReading, 1);
@@ -120,8 +120,7 @@ TEST_F(StartWindowMenusTest, EscAndAltP) {
 }
 
 TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   EXPECT_EQ(&RigPollTimer(), &top->Timer2) << "the start window's timer polls";
   RigPortState.FreqHz = 14'025'000;
   RigPortState.ModeText = "CW";
@@ -137,7 +136,8 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
     };
     RigPollTick();
   }
-  EXPECT_EQ(received, QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
+  EXPECT_EQ(received,
+            QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
 
   UnloadForm<ORBTOP>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -146,13 +146,12 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
 }
 
 TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   MsgBoxResponder boxes;
   ShellRecorder shell;
   boxes.Answer(vbOK);
   top->v430.Trigger();  // JA3CCC/3 is confirmed on 430 MHz, but its QSL kind P is left out
-  EXPECT_EQ(boxes.texts(), QStringList({QString::fromUtf8("現在のところ 0 局です")}));
+  EXPECT_EQ(boxes.texts(), QStringList({"現在のところ 0 局です"}));
   EXPECT_EQ(shell.opened(), QStringList({home.file("GeneData/430MHz-100.txt")}));
   EXPECT_TRUE(top->Command1.isEnabled()) << "the reading state has ended";
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
@@ -160,19 +159,19 @@ TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
   top->Text1.setText("");
   boxes.Answer(vbOK);
   top->v430.Trigger();
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("現在のところ 1 局です"));
+  EXPECT_EQ(boxes.texts().last(), "現在のところ 1 局です");
   EXPECT_TRUE(home.read("GeneData/430MHz-100.txt").startsWith("\"JA3CCC              \",\"2023-04-03\""));
 
   Hamlog.HamlogDbPath = home.file("nowhere/HAMLOG.HDB");
   boxes.Answer(vbOK).Answer(vbOK);
   top->v144.Trigger();
-  EXPECT_EQ(boxes.texts().last(), "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
+  EXPECT_EQ(boxes.texts().last(),
+            "HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が見つかりません\r\n" + Hamlog.HamlogDbPath);
   EXPECT_EQ(shell.opened().size(), 2);
 }
 
 TEST_F(StartWindowMenusTest, TheHelpMemoOpensOnceAndSaveAndCloseLosesNothing) {
-  ORBTOP* top = start();
-  ASSERT_NE(top, nullptr);
+  ASSERT_NO_FATAL_FAILURE(start());
   home.write("ORBEX_MyHelp.TXT", "line 1\r\nline 2\r\n");
   top->myMemo.Trigger();
   MemoDAT* memo = LoadedForm<MemoDAT>();
@@ -193,9 +192,9 @@ TEST_F(StartWindowMenusTest, TheHelpMemoOpensOnceAndSaveAndCloseLosesNothing) {
   boxes.Answer(vbOK);
   top->myMemo.Trigger();
   ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_EQ(boxes.texts().last(), QString::fromUtf8("メモ帳が開いています。メモ帳を閉じてから覚え書きを開いて下さい。"));
+  EXPECT_EQ(boxes.texts().last(), "メモ帳が開いています。メモ帳を閉じてから覚え書きを開いて下さい。");
   EXPECT_EQ(pad.Text1.text(), "typed, not saved");
-  EXPECT_EQ(pad.windowTitle(), QString::fromUtf8("メモ帳"));
+  EXPECT_EQ(pad.windowTitle(), "メモ帳");
   EXPECT_TRUE(top->myMemo.Enabled());
   FileDialogResponder files;
   files.Cancel().Choose(home.file("memo.TXT"));

@@ -18,7 +18,7 @@ class TipsTest : public ::testing::Test {
   void SetUp() override {
     SetUiFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
     StartFlags = {};
-    home.write("ORBEX_TopTips.TXT", ToAnsi(QString::fromUtf8("一つ目\r\n二つ目\r\n三つ目\r\n")));
+    home.write("ORBEX_TopTips.TXT", ToAnsi("一つ目\r\n二つ目\r\n三つ目\r\n"));
   }
   void TearDown() override {
     UnloadAllForms();
@@ -46,19 +46,18 @@ class TipsTest : public ::testing::Test {
 TEST_F(TipsTest, StepsThroughTheTipsRoundTheEnds) {
   OrbexTips* tips = open(0);
   ASSERT_NE(tips, nullptr);
-  EXPECT_EQ(tips->windowTitle(), QString::fromUtf8("ORBEX ﾜﾝﾎﾟｲﾝﾄ ｱﾄﾞﾊﾞｲｽ"));
+  EXPECT_EQ(tips->windowTitle(), "ORBEX ﾜﾝﾎﾟｲﾝﾄ ｱﾄﾞﾊﾞｲｽ");
   EXPECT_EQ(tips->Label2.text(), "1");
   EXPECT_EQ(tips->Label4.text(), "3");
-  EXPECT_EQ(tips->lblTipText.text(), QString::fromUtf8("一つ目"));
+  EXPECT_EQ(tips->lblTipText.text(), "一つ目");
   QStringList seen;
   for (int i = 0; i < 3; ++i) {
     QTest::mouseClick(&tips->cmdNextTip, Qt::LeftButton);
     seen << tips->Label2.text() + ":" + tips->lblTipText.text();
   }
-  EXPECT_EQ(seen, QStringList({QString::fromUtf8("2:二つ目"), QString::fromUtf8("3:三つ目"),
-                               QString::fromUtf8("1:一つ目")}));
+  EXPECT_EQ(seen, QStringList({"2:二つ目", "3:三つ目", "1:一つ目"}));
   QTest::mouseClick(&tips->Command1, Qt::LeftButton);
-  EXPECT_EQ(tips->lblTipText.text(), QString::fromUtf8("三つ目"));
+  EXPECT_EQ(tips->lblTipText.text(), "三つ目");
   EXPECT_EQ(tips->Label2.text(), "3");
   QTest::mouseClick(&tips->cmdOK, Qt::LeftButton);
   EXPECT_FALSE(IsLoaded<OrbexTips>());
