@@ -96,9 +96,14 @@ QMap<QString, QMap<QString, QString>> Contents(const QString& path) {
   return out;
 }
 
-TEST(SpreadsheetStandIn, CellsAndMacroCallsLandInTheXlsxOfTheProgramFolder) {
+// Each test's program folder, and the files it hands to the desktop to open.
+class SpreadsheetStandIn : public testing::Test {
+ protected:
   TempHome home;
   ShellRecorder shell;
+};
+
+TEST_F(SpreadsheetStandIn, CellsAndMacroCallsLandInTheXlsxOfTheProgramFolder) {
   std::unique_ptr<Workbook> book = NewWorkbook(QStringLiteral("ACA特定申請書.xls"));
   ASSERT_GT(book->Open(), 32);
   ASSERT_EQ(book->Attach(), 0);
@@ -132,9 +137,7 @@ TEST(SpreadsheetStandIn, CellsAndMacroCallsLandInTheXlsxOfTheProgramFolder) {
   EXPECT_FALSE(QFile::exists(home.file(".ACA特定申請書.xlsx.part")));
 }
 
-TEST(SpreadsheetStandIn, AnOpenOrWriteProtectedWorkbookIsRefusedAndLeftAsItWas) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, AnOpenOrWriteProtectedWorkbookIsRefusedAndLeftAsItWas) {
   EXPECT_EQ(XlsxFileName("ORB_SHEET.XLS"), "ORB_SHEET.xlsx");
   const QString lock = home.write(".~lock.ORB_SHEET.xlsx#", "someone");
   std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
@@ -168,9 +171,7 @@ TEST(SpreadsheetStandIn, AnOpenOrWriteProtectedWorkbookIsRefusedAndLeftAsItWas) 
   running.waitForFinished();
 }
 
-TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
   std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
   ASSERT_GT(book->Open(), 32);
   book->SelectSheet(QString());
@@ -216,9 +217,7 @@ TEST(SpreadsheetStandIn, AWorkbookItWroteOpensAgainWithTheSameSheetsAndValues) {
 
 // Cells set in any order, overwritten and emptied again, before and after the workbook is read back:
 // the file holds what the last setting of each cell said, as another reader sees it.
-TEST(SpreadsheetStandIn, CellsSetInAnyOrderHoldTheirLastValue) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, CellsSetInAnyOrderHoldTheirLastValue) {
   const QVariantList values{QStringLiteral(" 八王子 "), "A&B <c>", QStringLiteral("ＪＡ１"), QString(), 3, -2.25, 1e20, true, false};
   QMap<QString, QString> expected;
   uint32_t seed = 7;
@@ -264,9 +263,7 @@ std::map<QString, QByteArray> Unpacked(const QString& path) {
   return out;
 }
 
-TEST(SpreadsheetStandIn, APostingReplacesOnlyItsSheetsAndReadsBackAsTheWholeRewrite) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, APostingReplacesOnlyItsSheetsAndReadsBackAsTheWholeRewrite) {
   // Blanks around and inside texts, XML's marks, control characters, Japanese; whole, fractional and
   // large numbers; truth values.
   const QVariantList values{QStringLiteral(" 八王子 "), "A&B <c>", "tab\there", "cr\rx\x01", QStringLiteral("ＪＡ１"),
@@ -311,9 +308,7 @@ TEST(SpreadsheetStandIn, APostingReplacesOnlyItsSheetsAndReadsBackAsTheWholeRewr
   }
 }
 
-TEST(SpreadsheetStandIn, AWorkbookOfAnotherProgramKeepsItsWorksheetsAndValues) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, AWorkbookOfAnotherProgramKeepsItsWorksheetsAndValues) {
   const QString path = home.file("ORB_SHEET.xlsx");
   WriteZip(path, OtherProgramsWorkbook());
   std::unique_ptr<Workbook> book = NewWorkbook("orb_sheet.xls");
@@ -337,9 +332,7 @@ TEST(SpreadsheetStandIn, AWorkbookOfAnotherProgramKeepsItsWorksheetsAndValues) {
             (QMap<QString, QString>{{"A1", "Main"}, {"B1", "3"}, {"A2", "totalMain"}, {"B2", "0"}, {"C2", "0"}}));
 }
 
-TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
-  TempHome home;
-  ShellRecorder shell;
+TEST_F(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
   const QString path = home.file("ORB_SHEET.xlsx");
   QString error;
   std::unique_ptr<Workbook> book = NewWorkbook("ORB_SHEET.XLS");
@@ -348,13 +341,14 @@ TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
   EXPECT_FALSE(book->Publish(error));
   EXPECT_FALSE(QFile::exists(path)) << "a missing workbook is not made up";
 
-  WriteZip(path, OtherProgramsWorkbook());
-  QByteArray good;
-  {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    good = f.readAll();
-  }
+  // The bytes of a zip of these members, made in the workbook's place.
+  const auto zipped = [&](const Members& members) {
+    QFile::remove(path);
+    WriteZip(path, members);
+    return home.read("ORB_SHEET.xlsx");
+  };
+  const QByteArray good = zipped(OtherProgramsWorkbook());
+  ASSERT_FALSE(good.isEmpty());
   Members noStrings = OtherProgramsWorkbook();
   noStrings.erase(noStrings.begin() + 3);
   Members badXml = OtherProgramsWorkbook();
@@ -369,18 +363,10 @@ TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
       {"old", "zip"},
       {good.left(good.size() / 2), "zip"},
       {flipped, "xl/worksheets/sheet2.xml"},
+      {zipped({{"a.txt", "x"}}), "xl/workbook.xml がありません"},
+      {zipped(noStrings), "xl/sharedStrings.xml がありません"},
   };
-  const std::vector<std::pair<Members, QString>> partsWrong{
-      {{{"a.txt", "x"}}, "xl/workbook.xml がありません"},
-      {noStrings, "xl/sharedStrings.xml がありません"},
-  };
-  std::vector<std::pair<QByteArray, QString>> all = damaged;
-  for (const auto& [members, why] : partsWrong) {
-    QFile::remove(path);
-    WriteZip(path, members);
-    all.emplace_back(home.read("ORB_SHEET.xlsx"), why);
-  }
-  for (const auto& [bytes, why] : all) {
+  for (const auto& [bytes, why] : damaged) {
     home.write("ORB_SHEET.xlsx", bytes);
     book = NewWorkbook("ORB_SHEET.XLS");
     EXPECT_EQ(book->OpenExisting(), 11) << why.toStdString();
@@ -393,9 +379,7 @@ TEST(SpreadsheetStandIn, AMissingOrDamagedWorkbookIsToldAndLeftAsItWas) {
   // A sheet whose XML or values are damaged is found when it is first written to.
   for (const auto& [members, why] : std::vector<std::pair<Members, QString>>{{badXml, "xl/worksheets/sheet2.xml"},
                                                                            {badNumber, "zwölf"}}) {
-    QFile::remove(path);
-    WriteZip(path, members);
-    const QByteArray bytes = home.read("ORB_SHEET.xlsx");
+    const QByteArray bytes = zipped(members);
     book = NewWorkbook("ORB_SHEET.XLS");
     ASSERT_EQ(book->OpenExisting(), 42);
     book->SetCell(1, 1, "x");

@@ -33,7 +33,6 @@ TEST_F(YaesuBinary, EachModelPollsAndDecodesFrequencyAndMode) {
     EXPECT_EQ(RigPortState.FreqHz, c.hz) << c.model;
     EXPECT_EQ(RigPortState.FreqText, QString::number(c.hz / 1e6, 'f', 4)) << c.model;
     EXPECT_EQ(RigPortState.ModeText, c.expectMode) << c.model;
-    RigPortClose();
   }
 }
 
@@ -74,8 +73,7 @@ TEST_F(YaesuBinary, ShortZeroOrBeyondTheModelRepliesAreFailedReadsSaidSo) {
   EXPECT_TRUE(heard.hz.isEmpty());
 
   // The FT817 with a reply that is not BCD.
-  PtyTransceiver& ft817 = Connect("FT817");
-  ft817.Answer = [](const QByteArray&) { return std::optional<QByteArray>(Hex("0A70250000")); };
+  Connect("FT817").Answer = [](const QByteArray&) { return std::optional<QByteArray>(Hex("0A70250000")); };
   Poll();
   EXPECT_TRUE(heard.hz.isEmpty());
 }
@@ -154,7 +152,6 @@ TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {
     RigSetFreqHz(7'025'000);
     EXPECT_EQ(r.Commands(), c.frames) << c.model;
     EXPECT_EQ(r.FreqHz, 7'025'000) << c.model;
-    RigPortClose();
   }
   PtyTransceiver& r = Connect("FT817");
   RigSwapVFO();

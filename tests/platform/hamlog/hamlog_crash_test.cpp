@@ -62,10 +62,6 @@ class HamlogCrash : public HamlogFolder {
     return testing::AssertionFailure() << "wait status " << status;
   }
   void BesideOutsideAppends(bool twoLocks);
-  int32_t Append(const TestQso& q) {
-    int32_t confirm = 0;
-    return FillQso(thw_, q), THW_append(thw_, 16, confirm);
-  }
   // The call of every record of the open log, "*" for a deleted one.
   QStringList Calls() {
     QStringList calls;

@@ -17,31 +17,22 @@ void HamlogFolder::WriteMaster(const std::vector<hamlog::MasterEntry>& entries) 
 }
 
 void FillQso(ThwRecord& thw, const TestQso& q) {
-  SetThBuffer(thw, q.call, 0);
-  SetThBuffer(thw, q.date, 2);
-  SetThBuffer(thw, q.time, 3);
-  SetThBuffer(thw, "599", 4);
-  SetThBuffer(thw, "599", 5);
-  SetThBuffer(thw, q.freq, 6);
-  SetThBuffer(thw, q.mode, 7);
-  SetThBuffer(thw, q.code, 8);
-  SetThBuffer(thw, "", 9);
-  SetThBuffer(thw, q.qsl, 10);
-  SetThBuffer(thw, q.name, 11);
-  SetThBuffer(thw, q.qth, 12);
-  SetThBuffer(thw, "", 13);
-  SetThBuffer(thw, "", 14);
-  SetThBuffer(thw, "0", 16);
+  const std::pair<int, QString> fields[] = {{0, q.call},  {2, q.date}, {3, q.time}, {4, "599"}, {5, "599"},
+                                            {6, q.freq},  {7, q.mode}, {8, q.code}, {9, ""},    {10, q.qsl},
+                                            {11, q.name}, {12, q.qth}, {13, ""},    {14, ""},   {16, "0"}};
+  for (const auto& [field, text] : fields) SetThBuffer(thw, text, field);
 }
 
 void HamlogFolder::AddQsos(const std::vector<TestQso>& qsos) {
   ASSERT_EQ(Open(), 0);
-  for (const TestQso& q : qsos) {
-    FillQso(thw_, q);
-    int32_t confirm = 0;
-    ASSERT_EQ(THW_append(thw_, 16, confirm), 0);
-  }
+  for (const TestQso& q : qsos) ASSERT_EQ(Append(q), 0);
   Close();
+}
+
+int32_t HamlogFolder::Append(const TestQso& q) {
+  int32_t confirm = 0;
+  FillQso(thw_, q);
+  return THW_append(thw_, 16, confirm);
 }
 
 int32_t HamlogFolder::Open() { return HamlogOpen(0, thw_, Base(), 1); }

@@ -13,19 +13,8 @@
 #include "platform/hamlog/master_file.h"
 
 struct TestQso {
-  TestQso(QString call_, QString code_ = "1001", QString freq_ = "7.025", QString mode_ = "CW",
-          QString date_ = "24/05/06", QString time_ = "21:05J", QString qsl_ = "J  ", QString name_ = {},
-          QString qth_ = {})
-      : call(call_),
-        code(code_),
-        freq(freq_),
-        mode(mode_),
-        date(date_),
-        time(time_),
-        qsl(qsl_),
-        name(name_),
-        qth(qth_) {}
-  QString call, code, freq, mode, date, time, qsl, name, qth;
+  QString call, code = "1001", freq = "7.025", mode = "CW", date = "24/05/06", time = "21:05J", qsl = "J  ";
+  QString name = {}, qth = {};
 };
 
 class HamlogFolder : public ::testing::Test {
@@ -41,6 +30,8 @@ class HamlogFolder : public ::testing::Test {
   void WriteMaster(const std::vector<hamlog::MasterEntry>& entries);
   // Opens, appends the QSOs (numbers 1..n after an empty start) and closes again.
   void AddQsos(const std::vector<TestQso>& qsos);
+  // Appends one QSO to the open database as the entry window saves it.
+  int32_t Append(const TestQso& q);
   int32_t Open();
   void Close();
   // Edits stored record recNo on the open database as the entry window saves it: the fields given

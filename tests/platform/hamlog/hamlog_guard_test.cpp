@@ -116,9 +116,7 @@ TEST_F(HamlogGuard, AHeaderCountingFewerRecordsThanTheFileHoldsIsRefusedBeforeAn
   EXPECT_EQ(Open(), HAMLOG_BAD_COUNT);
   EXPECT_EQ(HamlogProblem(), "HAMLOG.HDB のヘッダの件数 2 件がファイルの長さ (" + QString::number(endOf(4) + 1) +
                                  " バイト = 4 件分) と合いません。ファイルが壊れているか途中で切れています");
-  FillQso(thw_, {"JA1NEW"});
-  int32_t confirm = 0;
-  EXPECT_NE(THW_append(thw_, 16, confirm), 0);
+  EXPECT_NE(Append({"JA1NEW"}), 0);
   EXPECT_EQ(ReadFile(Db()), before);  // the records the count hides are not overwritten
   int32_t h = 0;
   EXPECT_EQ(dbf_open(Db(), h), HAMLOG_BAD_COUNT);
@@ -157,9 +155,7 @@ TEST_F(HamlogGuard, ALengthThatIsNotWholeRecordsIsRefused) {
 TEST_F(HamlogGuard, ACountDamagedWhileOpenIsReportedByTheNextWrite) {
   ASSERT_EQ(Open(), 0);
   setHeaderCount(Db(), 3);
-  FillQso(thw_, {"JA1NEW"});
-  int32_t confirm = 0;
-  EXPECT_EQ(THW_append(thw_, 16, confirm), HAMLOG_BAD_COUNT);
+  EXPECT_EQ(Append({"JA1NEW"}), HAMLOG_BAD_COUNT);
   EXPECT_TRUE(HamlogProblem().contains("件数 3 件"));
   Close();
 }
@@ -249,9 +245,7 @@ TEST_F(HamlogGuard, AnEditInAFolderThatTakesNoNewFileIsRefusedWithTheTrueCause) 
     if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return false;
     hamlog::UnixFile probe;
     if (probe.Open(Path("new.txt"), true) || errno != EACCES || Open() != 0) return false;
-    FillQso(thw_, {"JA1EEE"});
-    int32_t confirm = 0;
-    const bool saved = THW_append(thw_, 16, confirm) == 0 && QSL_Rcv(thw_, 5, 'M') == 0;
+    const bool saved = Append({"JA1EEE"}) == 0 && QSL_Rcv(thw_, 5, 'M') == 0;
     const int32_t edit = EditQso(5, {{11, "Yamada"}});
     std::fprintf(stderr, "saved %d, edit %d: %s\n", saved, edit, qPrintable(HamlogProblem()));
     return saved && edit == HAMLOG_IO_ERROR &&
@@ -281,13 +275,9 @@ TEST_F(HamlogGuard, AReaderThatTakesTheSharedLockFindsAnEditedRecordOldOrNewNeve
                rec[hamlog::SpanOf(11).offset] != rec[hamlog::SpanOf(13).offset + 253];
     }
   });
-  for (int32_t confirm = 17; updates < 300; ++updates) {
-    EXPECT_EQ(THW_read(thw_, 5, 3), 0);
-    const ThwRecord old = thw_;
+  for (; updates < 300; ++updates) {
     const QString letters(254, QChar(updates % 2 ? 'B' : 'A'));
-    SetThBuffer(thw_, letters, 11);
-    SetThBuffer(thw_, letters, 13);
-    EXPECT_EQ(THW_update(thw_, old, 5, 16, confirm), 0);
+    EXPECT_EQ(EditQso(5, {{11, letters}, {13, letters}}), 0);
   }
   reader.join();
   Close();
@@ -302,16 +292,10 @@ TEST_F(HamlogGuard, AReaderThatTakesTheSharedLockFindsAnEditedRecordOldOrNewNeve
 TEST_F(HamlogGuard, AnEditOfALogReachedThroughALinkOrWithNoRoomForACopyIsStored) {
   ASSERT_TRUE(QFile::rename(Db(), Path("kept.HDB")) && QFile::link(Path("kept.HDB"), Db()));
   ASSERT_EQ(Open(), 0);
-  ASSERT_EQ(THW_read(thw_, 2, 3), 0);
-  const ThwRecord old = thw_;
-  int32_t confirm = 17;
-  SetThBuffer(thw_, "Yamada", 11);
-  EXPECT_EQ(THW_update(thw_, old, 2, 16, confirm), 0);
+  EXPECT_EQ(EditQso(2, {{11, "Yamada"}}), 0);
   // A folder named as the copy of the log earlier versions made is no obstacle.
   ASSERT_TRUE(QDir().mkdir(Path("kept.HDB.pack")));
-  const ThwRecord named = thw_;
-  SetThBuffer(thw_, "Suzuki", 11);
-  EXPECT_EQ(THW_update(thw_, named, 2, 16, confirm), 0);
+  EXPECT_EQ(EditQso(2, {{11, "Suzuki"}}), 0);
   Close();
   EXPECT_TRUE(QFileInfo(Db()).isSymLink());
   EXPECT_EQ(Field(2, 11), "Suzuki");

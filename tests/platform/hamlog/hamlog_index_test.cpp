@@ -128,20 +128,13 @@ TEST_F(HamlogIndex, IndexesFollowAppendUpdateDeleteAndPack) {
   EXPECT_EQ(CallWalk("JA1CCC"), (V{3}));
   // Append while a call-sign walk is under way: the walk goes on and sees the new record.
   ASSERT_EQ(Vidx_search(thw_, "JA1BBB", 16), 2);
-  FillQso(thw_, {"JA1BBZ", "1101"});
-  int32_t confirm = 0;
-  ASSERT_EQ(THW_append(thw_, 16, confirm), 0);
+  ASSERT_EQ(Append({"JA1BBZ", "1101"}), 0);
   EXPECT_EQ(Vidx_next(thw_, 16), 4);
   EXPECT_EQ(Vidx_next(thw_, 16), 3);
   EXPECT_EQ(Run("dx1", "1101", 4), (V{1, 3, 4}));
 
   // Update that changes code and call.
-  ASSERT_EQ(THW_read(thw_, 1, 3), 0);
-  const ThwRecord old = thw_;
-  SetThBuffer(thw_, "JA1ZZZ", 0);
-  SetThBuffer(thw_, "1102", 8);
-  int32_t noQuestion = 17;
-  ASSERT_EQ(THW_update(thw_, old, 1, 16, noQuestion), 0);
+  ASSERT_EQ(EditQso(1, {{0, "JA1ZZZ"}, {8, "1102"}}), 0);
   EXPECT_EQ(Run("dx1", "1101", 4), (V{3, 4}));
   EXPECT_EQ(Run("dx1", "1102", 4), (V{1, 2}));
   EXPECT_EQ(CallWalk("JA1AAA"), V{});
@@ -265,9 +258,7 @@ TEST_F(HamlogIndex, ANewQsoTakesTwoFlushesAndMovesNoIndexEntryWrittenBefore) {
   const QByteArray before[2] = {ReadFile(Index("dx1")), ReadFile(Index("dxc"))};
   ASSERT_EQ(Open(), 0);
   const uint64_t flushes = FileFlushCount();
-  FillQso(thw_, {"JA1AAA", "1101"});
-  int32_t confirm = 0;
-  ASSERT_EQ(THW_append(thw_, 16, confirm), 0);
+  ASSERT_EQ(Append({"JA1AAA", "1101"}), 0);
   EXPECT_LE(FileFlushCount() - flushes, 2u);
   Close();
   for (const auto& [suffix, old] : {std::pair{"dx1", before[0]}, std::pair{"dxc", before[1]}})

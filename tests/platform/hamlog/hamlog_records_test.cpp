@@ -54,19 +54,17 @@ TEST_F(HamlogRecords, AppendNumbersFromOneAndFieldsComeBackBlankPaddedToTheirWid
   EXPECT_EQ(Vdbf_rcount(thw_), 2);
   ASSERT_EQ(THW_read(thw_, 2, 3), 0);
   QString b(20, ' ');
-  ThwString(b, thw_, 0);
-  EXPECT_EQ(b, "JA2XYZ/3            ");
-  ThwString(b, thw_, 2);
-  EXPECT_EQ(b, "99/12/31");
-  ThwString(b, thw_, 3);
-  EXPECT_EQ(b, "23:59U");
-  ThwString(b, thw_, 10);
-  EXPECT_EQ(b, "J*E");
-  ThwString(b, thw_, 11);
-  EXPECT_EQ(b.trimmed(), QString::fromUtf8("太郎"));
+  const auto field = [&](int f) {
+    ThwString(b, thw_, f);
+    return b;
+  };
+  EXPECT_EQ(field(0), "JA2XYZ/3            ");
+  EXPECT_EQ(field(2), "99/12/31");
+  EXPECT_EQ(field(3), "23:59U");
+  EXPECT_EQ(field(10), "J*E");
+  EXPECT_EQ(field(11).trimmed(), QString::fromUtf8("太郎"));
   EXPECT_EQ(AnsiLen(b), 64);
-  ThwString(b, thw_, 12);
-  EXPECT_EQ(b.trimmed(), QString::fromUtf8("大阪市北区"));
+  EXPECT_EQ(field(12).trimmed(), QString::fromUtf8("大阪市北区"));
   EXPECT_EQ(ThwString(b, thw_, 27), 2);  // field 27: the record number
   EXPECT_EQ(b, "2");
   EXPECT_NE(ThwString(b, thw_, 15), 0);  // not a stored field

@@ -18,6 +18,11 @@
 
 namespace {
 
+// The current cell and the far corner of the selection, "row,col-rowsel,colsel".
+QString Selection(const FlexGrid& g) {
+  return QString("%1,%2-%3,%4").arg(g.Row()).arg(g.Col()).arg(g.RowSel()).arg(g.ColSel());
+}
+
 class GridWindow : public VbForm {
  public:
   GridWindow() {
@@ -34,9 +39,7 @@ class GridWindow : public VbForm {
     Grid.Click = [this] { log << "click"; };
     Grid.DblClick = [this] { log << "dblclick"; };
     Grid.RowColChange = [this] { log << QString("rowcol %1,%2").arg(Grid.Row()).arg(Grid.Col()); };
-    Grid.SelChange = [this] {
-      log << QString("sel %1,%2-%3,%4").arg(Grid.Row()).arg(Grid.Col()).arg(Grid.RowSel()).arg(Grid.ColSel());
-    };
+    Grid.SelChange = [this] { log << "sel " + Selection(Grid); };
     Grid.KeyDown = [this](int& k, int s) { log << QString("key %1 %2").arg(k).arg(s); };
   }
   Frame Panel{this, "作成リストの設定"};  // built before the grid, so Qt stacks it underneath
@@ -281,8 +284,7 @@ TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
   EXPECT_EQ(selected.size(), 4);
   w->log.clear();
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(5, 4));
-  EXPECT_EQ(g->Row(), 5);
-  EXPECT_EQ(g->ColSel(), 4);
+  EXPECT_EQ(Selection(*g), "5,4-5,4");
   EXPECT_EQ(w->log, QStringList({"down 1 0 5,4", "rowcol 5,4", "sel 5,4-5,4", "up 1 5,4", "click"}));
   w->log.clear();
   // The right button reports where it is but leaves the selection alone.
@@ -298,14 +300,12 @@ TEST_F(Grid, CurrentCellAndSelectionFromCodeAndFromTheMouse) {
   w->log.clear();
   QTest::keyClick(g, Qt::Key_Down, Qt::ShiftModifier);  // extends the selection from row 3
   EXPECT_TRUE(w->log.contains("key 40 1"));
-  EXPECT_EQ(g->Row(), 3);
-  EXPECT_EQ(g->RowSel(), 4);
+  EXPECT_EQ(Selection(*g), "3,1-4,1");
   QTest::keyClicks(g, "15");  // no jump to a row whose text starts so
-  EXPECT_EQ(g->RowSel(), 4);
+  EXPECT_EQ(Selection(*g), "3,1-4,1");
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
                     QPoint(g->viewport()->width() - 2, 5));  // beyond the columns
-  EXPECT_EQ(g->Row(), 3);
-  EXPECT_EQ(g->RowSel(), 4);
+  EXPECT_EQ(Selection(*g), "3,1-4,1");
   w->log.clear();
   QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, CellCentre(2, 1));
   EXPECT_TRUE(w->log.contains("dblclick"));
@@ -316,10 +316,7 @@ TEST_F(Grid, AFixedColumnsCellSelectsItsRowAcrossTheOtherColumns) {
   g->SetRow(3);
   g->SetCol(4);
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(7, 1));
-  EXPECT_EQ(g->Row(), 7);
-  EXPECT_EQ(g->RowSel(), 7);
-  EXPECT_EQ(g->Col(), 2);
-  EXPECT_EQ(g->ColSel(), 5);
+  EXPECT_EQ(Selection(*g), "7,2-7,5");
   QTest::mouseClick(g->viewport(), Qt::RightButton, {}, CellCentre(9, 0));
   EXPECT_EQ(g->Row(), 7) << "the right button leaves it";
 }
@@ -328,10 +325,7 @@ TEST_F(Grid, ByRowSelectionSpansTheScrollableColumns) {
   Fill(10, 5, 1);
   g->SetSelectionMode(flexSelectionByRow);
   QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, CellCentre(4, 3));
-  EXPECT_EQ(g->Row(), 4);
-  EXPECT_EQ(g->RowSel(), 4);
-  EXPECT_EQ(g->Col(), 1);
-  EXPECT_EQ(g->ColSel(), 4);
+  EXPECT_EQ(Selection(*g), "4,1-4,4");
   EXPECT_EQ(g->MouseCol(), 3);
 }
 
