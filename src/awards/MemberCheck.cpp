@@ -55,6 +55,17 @@ QString noNul(QString text) {
   return text;
 }
 
+// A GHz label is written "10G", whose "G" stands for "000"; one with a point ("10.368G") is read by its
+// value, never as 10.368 MHz.
+QString memberFreqText(const QString& logged) {
+  if (logged.contains('/')) return QStringLiteral("9999");
+  const QString text = noNul(logged).trimmed();
+  bool ok = false;
+  if (text.endsWith('G') && text.contains('.'))
+    if (const double ghz = text.chopped(1).toDouble(&ok); ok) return QString::number(ghz * 1000, 'g', 12);
+  return QString(logged).replace("G", "000");
+}
+
 // MemberBaseCall of an ASCII call's bytes, blanks trimmed.
 QByteArrayView memberBaseBytes(QByteArrayView call) {
   qsizetype slash = call.size() - 1;
@@ -194,11 +205,8 @@ QString ModeClassLetter(const ModeClassLists& lists, const QString& mode) {
 }
 
 int MemberBandColumn(const QString& freqText, bool extended) {
-  QString freq = freqText;
-  if (freq.contains('/')) freq = "9999";
-  freq.replace("G", "000");
   bool ok = false;
-  const double mhz = noNul(freq).trimmed().toDouble(&ok);
+  const double mhz = noNul(memberFreqText(freqText)).trimmed().toDouble(&ok);
   return MemberBandColumnOfMhz(mhz, !ok, extended);
 }
 
@@ -405,9 +413,7 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   if (!date) return;  // no date: not a QSO to count
   if (setup_.tag == "ACC#" && date->toString("yyyyMMdd").toInt() < kAccFirstDate) return;
 
-  QString freq = fields_[6];
-  if (freq.contains('/')) freq = "9999";
-  freq.replace("G", "000");
+  const QString freq = memberFreqText(fields_[6]);
   const QString mode = noNul(fields_[7]).trimmed();
   line.mode = ToAnsi(mode);
   line.code = ToAnsi(noNul(fields_[8]).trimmed());
@@ -482,8 +488,7 @@ const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
   auto it = oddFreqs_.find(text);
   if (it == oddFreqs_.end()) {
     FreqFacts f;
-    f.freq = text.contains(u'/') ? QStringLiteral("9999") : text;
-    f.freq.replace("G", "000");
+    f.freq = memberFreqText(text);
     Qso.QsoFreq = f.freq;
     f.banded = SetBandOfFreq();
     f.band = Qso.QsoBand;

@@ -64,7 +64,7 @@ QString MemberBaseCall(const QString& call);
 // "P", "C", "S", "R", "F" by the first list that contains the mode text, else "N".
 QString ModeClassLetter(const ModeClassLists& lists, const QString& mode);
 // The member sheet's grid column of a frequency text (MHz), 0 when it has none: whole MHz rounded
-// half to even, "/" anywhere = satellite, "G" = "000".
+// half to even, "/" anywhere = satellite, "G" = "000" ("10.368G": 10368 MHz).
 int MemberBandColumn(const QString& freq, bool extendedBandSet);
 // The same of a frequency already read as MHz.
 int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extendedBandSet);

@@ -110,7 +110,11 @@ DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown) {
   const HamlogInUse writing;
   SetQsoOrMaster(1);
   if (!RecordStillShown(recNo, shown)) return DeleteOutcome::Changed;
-  Hamlog.LastResult = Vdbf_delete(Hamlog.Thw, recNo);
+  // Compared once more under the log's lock, after any wait for it: a record another program changed
+  // or packed away meanwhile is never the one deleted.
+  ThwRecord expected = shown;
+  Hamlog.LastResult = Vdbf_delete(expected, recNo);
+  if (Hamlog.LastResult == HAMLOG_STALE) return DeleteOutcome::Changed;
   if (Hamlog.LastResult != 0 && Hamlog.LastResult != HAMLOG_UNCONFIRMED) return DeleteOutcome::Failed;
   Hamlog.LastResult = Vdbf_packwk(Hamlog.Thw, QString(), 58);
   // A pack in the log whose flush failed is a deletion all the same (LastResult says it is unconfirmed).

@@ -87,13 +87,19 @@ LogPrint& LogPrint::operator+=(const LogPrint& other) {
   return *this;
 }
 
-QString LogPrint::Text() const { return QString::number(Records) + ':' + hex(Same) + ':' + hex(Whole); }
+// The band rule of the reading the print stands for. A work file read by an earlier rule puts some
+// frequencies on other bands: its print, without this mark, stands for no reading of today's.
+constexpr QLatin1StringView kBandRule("b2");
+
+QString LogPrint::Text() const {
+  return QString::number(Records) + ':' + hex(Same) + ':' + hex(Whole) + ':' + kBandRule;
+}
 
 std::optional<LogPrint> LogPrint::FromText(const QString& text) {
   const QStringList parts = text.split(':');
   LogPrint p;
   bool number = false;
-  if (parts.size() != 3) return std::nullopt;
+  if (parts.size() != 4 || parts[3] != kBandRule) return std::nullopt;
   p.Records = parts[0].toInt(&number);
   if (!number || p.Records < 0 || !fromHex(parts[1], p.Same) || !fromHex(parts[2], p.Whole))
     return std::nullopt;

@@ -179,6 +179,9 @@ WorkFileState CheckWorkFile() {
   if (work < 0 || log.isEmpty() || storedWork == "ORB") return WorkFileState::None;
   // Cleared while a new file takes the place of the one it described.
   if (storedWork.isEmpty()) return WorkFileState::Damaged;
+  // Made by an earlier band rule: its bands are not those a reading gives now.
+  if (const auto print = ReadIniKey("ORB", "DBSLogPrint"); print && !print->isEmpty() && !LogPrint::FromText(*print))
+    return WorkFileState::LogChanged;
   if (readOrb("DBSStampLog") != log && !logReadsAsPrinted(log)) return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");
   if (storedWork != QString::number(work) || hash == "ORB" || !hashMatches(DmyDbsPath(), hash))

@@ -98,6 +98,8 @@ TEST(MemberRulesTest, ModeClassesBaseCallsAndBandColumns) {
   EXPECT_EQ(MemberBandColumn("435.1/145.9", true), 28);
   EXPECT_EQ(MemberBandColumn("10G", false), 0);
   EXPECT_EQ(MemberBandColumn("10G", true), 24);
+  EXPECT_EQ(MemberBandColumn("10.368G", false), 0);  // 10368 MHz, not the 10 MHz column
+  EXPECT_EQ(MemberBandColumn("1.2G", false), 19);
   EXPECT_EQ(MemberBandColumn("0.1357", true), 0);
   EXPECT_EQ(MemberBandColumn("7.0x", false), 0);
 }

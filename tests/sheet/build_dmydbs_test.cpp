@@ -317,6 +317,12 @@ TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) 
   append();
   EXPECT_EQ(SheetTally.NewLinesWritten, 0);
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
+  // A work file of the earlier band rule, whose print names no rule, is read anew.
+  const QString print = ReadIni("ORB", "DBSLogPrint");
+  WriteIni("ORB", "DBSLogPrint", print.left(print.lastIndexOf(':')));
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged);
+  append();
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
   expectWhatAFullReadingWrites();
 }
 

@@ -237,7 +237,8 @@ int32_t SetThBuffer(ThwRecord& thw, const QString& text, int32_t field);
 int32_t Vdbf_rcount(ThwRecord& thw);
 // Loads the record like THW_read; `text` receives "<call> <date> <time>" of it.
 int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text);
-// Marks the record deleted (it stays until Vdbf_packwk).
+// Marks the record deleted (it stays until Vdbf_packwk). When `thw` holds this record as read, only while
+// the stored record is still that one: HAMLOG_STALE when another program changed or moved it meanwhile.
 int32_t Vdbf_delete(ThwRecord& thw, int32_t recNo);
 // Removes the deleted records; the records behind them move up one number each. A pack that fails
 // (a full disk) takes back the marks Vdbf_delete made since HAMLOG was opened: those records stay.

@@ -339,9 +339,10 @@ int32_t Vdbf_read(ThwRecord& thw, int32_t recNo, QString& text) {
   return HAMLOG_OK;
 }
 
-int32_t Vdbf_delete(ThwRecord&, int32_t recNo) {
+int32_t Vdbf_delete(ThwRecord& thw, int32_t recNo) {
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
-  return session().db.Delete(recNo);
+  const ThwHead h = ReadHead(thw);
+  return session().db.Delete(recNo, h.magic == kThwMagic && h.recNo == recNo ? Image(thw) : nullptr);
 }
 
 int32_t Vdbf_packwk(ThwRecord&, const QString&, int32_t) {

@@ -247,6 +247,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
 int32_t QsoDatabase::holdOpen(bool exclusive) {
   const LockResult r = WaitForLock(
       [this, exclusive] {
+        if (!lock_) return LockTry::Failed;  // the wait's events closed the database
         if (lock_->HoldOpen(exclusive)) return LockTry::Held;
         if (errno != EAGAIN && errno != EACCES) return LockTry::Failed;
         return !exclusive || lock_->OthersOnlyShare() ? LockTry::Busy : LockTry::Failed;
@@ -482,11 +483,15 @@ int32_t QsoDatabase::PutQslMark(int64_t recNo, int position, unsigned char mark,
   });
 }
 
-int32_t QsoDatabase::Delete(int64_t recNo) {
+int32_t QsoDatabase::Delete(int64_t recNo, const unsigned char* shownImage) {
+  // Taken now, as for an update: the caller's block may change while the write waits for the lock.
+  std::array<unsigned char, kHdbRecordLength> shown{};
+  if (shownImage) std::memcpy(shown.data(), shownImage, kHdbRecordLength);
   return write(recNo, [&](std::vector<IndexChange>* changes, bool&) {
     unsigned char stored[kHdbRecordLength];
-    if (!table_.Has(recNo)) return int32_t(HAMLOG_NO_RECORD);
+    if (!table_.Has(recNo)) return int32_t(shownImage ? HAMLOG_STALE : HAMLOG_NO_RECORD);
     if (!table_.ReadRecord(recNo, stored)) return int32_t(HAMLOG_CHANGED);
+    if (shownImage && std::memcmp(stored, shown.data(), kHdbRecordLength) != 0) return int32_t(HAMLOG_STALE);
     if (stored[0] == '*') return int32_t(HAMLOG_OK);
     const QByteArray keys[2] = {keyOf(stored, kQsoByCode), keyOf(stored, kQsoByCall)};
     const bool marked = table_.MarkDeleted(recNo);

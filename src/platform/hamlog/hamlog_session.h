@@ -60,7 +60,8 @@ class QsoDatabase {
   int32_t Update(int64_t recNo, const unsigned char* oldImage, const unsigned char* newImage);
   // One of the three QSL characters (0 via, 1 sent, 2 received); with `picked`, only on that QSO.
   int32_t PutQslMark(int64_t recNo, int position, unsigned char mark, const PickedQso* picked = nullptr);
-  int32_t Delete(int64_t recNo);
+  // With `shownImage`, only while the record still equals it (HAMLOG_STALE when it does not or is gone).
+  int32_t Delete(int64_t recNo, const unsigned char* shownImage = nullptr);
   // Drops the deleted records. When that fails the records that Delete marked since this open are
   // restored, so that a deletion which could not be completed leaves its record as it was.
   int32_t Pack();

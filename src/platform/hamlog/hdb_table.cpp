@@ -151,35 +151,28 @@ TableStatus HdbTable::readHeader() {
 }
 
 bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) {
-  // While the other program holds the lock, waited for as a write waits for it: shown where the
-  // operator is, and Esc ends it.
-  const LockWait wait = hamlogLib.lockWait;
-  int32_t busyLooks = 0;
-  bool fits = false;
-  for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks;) {
+  // While the other program holds the lock, waited for as every wait for the log is: shown where the
+  // operator is, ended by Esc, capped where nobody sees it.
+  bool busy = false;
+  const auto othersLetGo = [&] {
     const UnixFile::WholeLock r = file_.TryLockWhole(false);
     if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
-    if (r == UnixFile::WholeLock::Busy) {
-      quiet = 0;
-      ++busyLooks;
-      if (wait ? !wait(busyLooks) : busyLooks > kOutsideLooks / 2) {  // 3 s with nobody to tell
-        stopped = bool(wait);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;
+    busy = busy || r == UnixFile::WholeLock::Busy;
+    // A lock that cannot be tried is not waited for: the count tells.
+    return r == UnixFile::WholeLock::Busy ? LockTry::Busy : LockTry::Held;
+  };
+  for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
+    busy = false;
+    if (WaitForLock(othersLetGo, hamlogLib.lockWait) != LockResult::Held) {
+      stopped = true;
+      return false;
     }
-    if (!readHead(h, size)) break;
-    if (FitCountToLength(h, size) != CountFit::Disagrees) {
-      fits = true;
-      break;
-    }
-    ++quiet;
-    ++look;
+    if (!readHead(h, size)) return false;
+    if (FitCountToLength(h, size) != CountFit::Disagrees) return true;
+    quiet = busy ? 1 : quiet + 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
   }
-  if (busyLooks > 0 && wait) wait(0);
-  return fits;
+  return false;
 }
 
 LockResult HdbTable::LockFile(const LockWait& wait) {

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <utility>
 
 #include "platform/file_fault.h"
 #include "platform/ui/doevents.h"
@@ -186,10 +187,11 @@ void IpcReceiver::keepListening() {
       lostAt_ = -1;
       const bool wasTold = told_;
       told_ = false;
-      // Last: the handler may run a box, inside which this receiver can go.
-      if (wasTold && Back)
-        Back(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
-             QStringLiteral(" を作り直しました。指示はまた届きます。"));
+      if (wasTold)
+        tell([this, what = QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
+                           QStringLiteral(" を作り直しました。指示はまた届きます。")] {
+          if (Back) Back(what);
+        });
       return;
     }
   }
@@ -198,10 +200,30 @@ void IpcReceiver::keepListening() {
   // missing after that is worth the operator's attention.
   if (told_ || clock_.elapsed() - lostAt_ < 2 * qint64(IpcSettings.IdleMs) + kWatchMs) return;
   told_ = true;
-  if (Lost)
-    Lost(QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
-         QStringLiteral(" を作り直せません (") + (why ? FileErrorReason(why) : server_->errorString()) +
-         QStringLiteral(")。その間は指示が届きません。作り直しを続け、できたらお知らせします。"));
+  tell([this, why = QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
+                    QStringLiteral(" を作り直せません (") + (why ? FileErrorReason(why) : server_->errorString()) +
+                    QStringLiteral(")。その間は指示が届きません。作り直しを続け、できたらお知らせします。")] {
+    if (Lost) Lost(why);
+  });
+}
+
+void IpcReceiver::tell(const std::function<void()>& box) {
+  tellings_.push_back(box);
+  if (telling_ || tellings_.size() > 1) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        // The watch goes on ticking inside a box: what it finds meanwhile is told after this one.
+        const QPointer<IpcReceiver> self(this);
+        telling_ = true;
+        while (self && !tellings_.empty()) {
+          const std::function<void()> next = tellings_.front();
+          next();
+          if (self) tellings_.pop_front();
+        }
+        if (self) telling_ = false;
+      },
+      Qt::QueuedConnection);
 }
 
 struct IpcReceiver::Connection {
@@ -250,22 +272,38 @@ void IpcReceiver::accept() {
   }
 }
 
+// An answer's place: whether it went out, and the answers that wait for it.
+struct IpcReceiver::AnswerTurn {
+  bool written = false;
+  std::vector<std::function<void()>> behind;
+};
+
 struct IpcAnswer::Pending {
   QPointer<IpcReceiver> receiver;
   std::shared_ptr<IpcReceiver::Connection> connection;
   bool sent = false;
+  std::shared_ptr<IpcReceiver::AnswerTurn> turn = std::make_shared<IpcReceiver::AnswerTurn>();
+  // The turn of the handler that was running when this message was handed over (this one came inside
+  // its box or wait): this answer goes out after that one.
+  std::weak_ptr<IpcReceiver::AnswerTurn> after;
   void send(int32_t result) {
     if (sent) return;
     sent = true;
-    IpcReceiver::Connection& c = *connection;
-    if (c.descriptor >= 0 && !(c.socket && c.socket->state() == QLocalSocket::ConnectedState)) {
-      const QByteArray h = header(uint32_t(result));
-      (void)!::send(c.descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-    }
-    if (receiver)
-      receiver->answered(connection, result);
-    else
-      c.closeDescriptor();  // nothing more is read from it
+    auto write = [receiver = receiver, connection = connection, turn = turn, result] {
+      IpcReceiver::Connection& c = *connection;
+      if (c.descriptor >= 0 && !(c.socket && c.socket->state() == QLocalSocket::ConnectedState)) {
+        const QByteArray h = header(uint32_t(result));
+        (void)!::send(c.descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+      }
+      if (receiver)
+        receiver->answered(connection, result);
+      else
+        c.closeDescriptor();  // nothing more is read from it
+      turn->written = true;
+      for (const std::function<void()>& next : std::exchange(turn->behind, {})) next();
+    };
+    if (const auto first = after.lock(); first && !first->written) return first->behind.push_back(write);
+    write();
   }
   ~Pending() { send(kIpcRefused); }
 };
@@ -328,13 +366,17 @@ void IpcReceiver::serve(const std::shared_ptr<Connection>& c) {
   reply.pending_ = std::make_shared<IpcAnswer::Pending>();
   reply.pending_->receiver = this;
   reply.pending_->connection = c;
+  if (!running_.empty()) reply.pending_->after = running_.back();
+  const QPointer<IpcReceiver> self(this);
   {
     // A copy: the handler may end this receiver, and the function with it, while it runs.
     const auto handler = Received;
+    running_.push_back(reply.pending_->turn);
     if (handler)
       handler(message, reply);
     else
       reply.Send(kIpcHandled);
+    if (self) running_.pop_back();
   }
   reply = IpcAnswer();  // a handler that kept no copy and sent nothing has refused
 }

@@ -30,6 +30,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -111,6 +112,15 @@ class IpcReceiver : public QObject {
   void serve(const std::shared_ptr<Connection>& c);
   void answered(const std::shared_ptr<Connection>& c, int32_t result);
   void drop(const std::shared_ptr<Connection>& c);
+  // Lost and Back from the event loop, one box at a time, never inside the watch's tick.
+  void tell(const std::function<void()>& box);
+
+  // The answers of the handlers running now, innermost last: a message handed over inside one of them
+  // (its box or wait) is answered after it.
+  struct AnswerTurn;
+  std::vector<std::weak_ptr<AnswerTurn>> running_;
+  std::deque<std::function<void()>> tellings_;
+  bool telling_ = false;
 
   QString path_;
   std::unique_ptr<QLocalServer> server_;

@@ -2,17 +2,27 @@
 
 #include <QApplication>
 
+#include "platform/ui/doevents.h"
+
 TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   setText(text);
   tripleWait_.setParent(this);
   tripleWait_.setSingleShot(true);
   connect(&tripleWait_, &QTimer::timeout, this, [this] {
-    if (DblClick && !ui_detail::Quiet(*this)) DblClick();
+    // As input: a wait that holds this window keeps it, with the clicks and keys, until it is over.
+    QEvent job(DeferredInputEvent());
+    QCoreApplication::sendEvent(this, &job);
   });
   connect(this, &QLineEdit::textChanged, this, [this] {
     const ui_detail::Hold echo(echo_);
     if (Change && !ui_detail::Quiet(*this)) Change();
   });
+}
+
+bool TextBox::event(QEvent* e) {
+  if (e->type() != DeferredInputEvent()) return VbControl::event(e);
+  if (DblClick && !ui_detail::Quiet(*this)) DblClick();
+  return true;
 }
 
 void TextBox::setText(const QString& text) {

@@ -58,6 +58,7 @@ class TextBox : public VbControl<QLineEdit> {
   bool Typing() const { return typing_ > 0; }
 
  protected:
+  bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;

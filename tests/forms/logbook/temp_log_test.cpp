@@ -440,8 +440,9 @@ TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndK
   EXPECT_EQ(w.Text12.text(), "Hanako");
   // Then deletes the record and packs the log: the refusal says so.
   ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 2), 0);
-  ASSERT_EQ(Vdbf_packwk(Hamlog.Thw, QString(), 58), 0);
+  ThwRecord hamlogs{};
+  ASSERT_EQ(Vdbf_delete(hamlogs, 2), 0);
+  ASSERT_EQ(Vdbf_packwk(hamlogs, QString(), 58), 0);
   HamlogCloseDb(0);
   boxes.Answer(vbOK);
   press(w.Text12, Qt::Key_F1);
@@ -602,7 +603,19 @@ TEST_F(EntryWindow, ADeleteThatCannotBeCompletedLeavesTheRecordAsItWas) {
   boxes.Answer(vbYes).Answer(vbOK);
   w.DATDEL.Trigger();
   EXPECT_EQ(boxes.texts().value(3), u8("削除に失敗しました\r\n") + dir + u8("/HAMLOG.jnl はこのプログラムの作ったファイルではないので、そのままにしてあります (記録の変更と削除がこの名前を使います)\r\n原因を取り除いてから、もう一度行って下さい"));
-  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(Dump(), before);  // Another program holds the log while the deletion waits, and changes the QSO meanwhile: it stays.
+  ASSERT_TRUE(QDir().rmdir(dir + "/HAMLOG.jnl"));
+  const int other = LockAsAnotherProgram(Hamlog.HamlogDbPath);
+  WhenShown([&] { return w.StatusBar1.PanelText(2).contains(u8("待っています")); },
+            [&] {
+              EXPECT_EQ(::pwrite(other, "JA9ZZZ", 6, hamlog::HdbRecordOffset(1) + 1), 6);
+              ::close(other);
+            });
+  boxes.Answer(vbYes).Answer(vbOK);
+  w.DATDEL.Trigger();
+  EXPECT_EQ(boxes.texts().value(5), u8("このデータはHAMLOGで変更されています。削除しませんでした"));
+  EXPECT_EQ(Dump().size(), before.size());
+  EXPECT_TRUE(Dump().value(0).startsWith("1,\"JA9ZZZ\"")) << Dump().value(0).toStdString();
 }
 
 TEST_F(EntryWindow, EnterWalksTheChainAndTheKeyMapJumps) {

@@ -446,4 +446,24 @@ TEST_F(SheetRigPanel, WithOneRigTheMenuHoldsTheRigSettingsAndTheCatTestAndSettin
   EXPECT_EQ(s.StatusBar1.PanelText(3), "7.025.000");
 }
 
+// A rig switch from one companion (its port opened and polled in a wait) and a shift from another sent
+// meanwhile are answered in the order they came.
+TEST_F(SheetRigPanel, ARigSwitchAndAShiftFromTwoCompanionsAreAnsweredInTheirOrder) {
+  RigPortState.Rig1 = {icom.PortName(), "ICOM", "9600", "0", "94"};
+  sheet();
+  std::vector<std::unique_ptr<QLocalSocket>> senders;
+  QList<int> heard;
+  const QList<QByteArray> texts = {"ORBEX5wf_RigNum + 1", "ORBEX5wf_TXshift + 100"};
+  for (int i = 0; i < 2; ++i) {
+    QLocalSocket& socket = *senders.emplace_back(std::make_unique<QLocalSocket>());
+    socket.connectToServer(IpcSocketPath("ORBEX5"));
+    ASSERT_TRUE(socket.waitForConnected(kEventCapMs));
+    QObject::connect(&socket, &QLocalSocket::readyRead, [&, i] { heard << i; });
+    socket.write(char(texts[i].size()) + QByteArray(3, '\0') + texts[i]);
+    socket.flush();
+  }
+  ASSERT_TRUE(WaitUntil([&] { return heard.size() == 2; }));
+  EXPECT_EQ(heard, QList<int>({0, 1})) << "the rig switch came first";
+}
+
 }  // namespace

@@ -368,7 +368,7 @@ TEST_F(StartWindowTest, LockLeftByACrashDoesNotKeepTheOperatorOut) {
 TEST_F(StartWindowTest, AJournalOfTheLastRunIsFinishedOrNamedAtTheStartWithItsWaitShown) {
   setUpPreviousReading();
   set("ORB", "DBSStampLog", "the log before the write");
-  set("ORB", "DBSLogPrint", "3:" + QString(32, '0') + ":" + QString(32, '0'));
+  set("ORB", "DBSLogPrint", "3:" + QString(32, '0') + ":" + QString(32, '0') + ":b2");
   QByteArray log, left;
   ASSERT_TRUE(ReadWholeFile(hdbPath, log));
   const QByteArray journal = "OXPAK002" + QByteArray(4, '\0') + log.mid(20, 4) + QByteArray(60, '\x01');

@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QInputMethodEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include "platform/codepage.h"
 #include "platform/ui/buttons.h"
 #include "platform/ui/color.h"
 #include "platform/ui/control_array.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/form.h"
 #include "platform/ui/label.h"
 #include "platform/ui/lists.h"
@@ -324,6 +328,24 @@ TEST(ControlLook, KeyCodesAreVirtualKeys) {
   EXPECT_EQ(VbShift(Qt::ControlModifier | Qt::AltModifier), 6);
   EXPECT_EQ(QtKeyOf(44), Qt::Key_Print);
   EXPECT_EQ(QtKeyOf(80), Qt::Key_P);
+}
+
+// The double click's job waits for a third click; a wait that begins meanwhile keeps it until it is over.
+TEST_F(Controls, ADoubleClicksJobNeverRunsInsideAWaitThatBeganAfterIt) {
+  bool ranInsideWait = false, ran = false;
+  w->Text3.DblClick = [&] {
+    ran = true;
+    ranInsideWait = WaitHoldsInput();
+  };
+  Operator::DoubleClick(w->Text3);
+  {
+    const InputHold hold;
+    QEventLoop loop;
+    QTimer::singleShot(QApplication::doubleClickInterval() + 300, &loop, &QEventLoop::quit);
+    loop.exec(WaitFlags());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return ran; }));
+  EXPECT_FALSE(ranInsideWait) << "the double click's job ran inside the wait, input held";
 }
 
 }  // namespace
