@@ -152,8 +152,16 @@ TableStatus HdbTable::readHeader() {
 
 bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) {
   // While the other program holds the lock, waited for as every wait for the log is: shown where the
-  // operator is, ended by Esc, capped where nobody sees it.
+  // operator is, ended by Esc, capped where nobody sees it. Its holds count as one wait: the note and
+  // the cap go on across the moments it lets go.
+  const LockWait hook = hamlogLib.lockWait;
+  int32_t looks = 0;
   bool busy = false;
+  const LockWait wait = [&](int32_t look) {
+    if (look == 0) return true;  // told once, below
+    ++looks;
+    return hook ? hook(looks) : looks <= kLockLooks;
+  };
   const auto othersLetGo = [&] {
     const UnixFile::WholeLock r = file_.TryLockWhole(false);
     if (r == UnixFile::WholeLock::Held) file_.UnlockWhole();
@@ -161,18 +169,23 @@ bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) 
     // A lock that cannot be tried is not waited for: the count tells.
     return r == UnixFile::WholeLock::Busy ? LockTry::Busy : LockTry::Held;
   };
+  bool fits = false;
   for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
     busy = false;
-    if (WaitForLock(othersLetGo, hamlogLib.lockWait) != LockResult::Held) {
+    if (WaitForLock(othersLetGo, wait) != LockResult::Held) {
       stopped = true;
-      return false;
+      break;
     }
-    if (!readHead(h, size)) return false;
-    if (FitCountToLength(h, size) != CountFit::Disagrees) return true;
+    if (!readHead(h, size)) break;
+    if (FitCountToLength(h, size) != CountFit::Disagrees) {
+      fits = true;
+      break;
+    }
     quiet = busy ? 1 : quiet + 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
   }
-  return false;
+  if (looks > 0 && hook) hook(0);
+  return fits;
 }
 
 LockResult HdbTable::LockFile(const LockWait& wait) {

@@ -180,7 +180,7 @@ class HdbTable {
   // Waits for another program's write under the file's lock to end (shown as a write's wait for the
   // lock is, hamlogLib.lockWait), and a moment more while the count still does not fit the length (a
   // dBase program may lock the record and the count apart): `h` and `size` as read last; true once they
-  // fitted; `stopped` when the operator ended the wait.
+  // fitted; `stopped` when the operator ended the wait, or nobody heard it for 30 s.
   bool waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped);
   bool readHead(HdbHeader& h, int64_t& size);
   // After a write that failed past its journal: the journal, if still there, completes it at the next open.

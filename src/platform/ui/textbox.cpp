@@ -1,6 +1,7 @@
 #include "platform/ui/textbox.h"
 
 #include <QApplication>
+#include <utility>
 
 #include "platform/ui/doevents.h"
 
@@ -21,7 +22,7 @@ TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
 
 bool TextBox::event(QEvent* e) {
   if (e->type() != DeferredInputEvent()) return VbControl::event(e);
-  if (DblClick && !ui_detail::Quiet(*this)) DblClick();
+  if (std::exchange(doubleClickJob_, false) && DblClick && !ui_detail::Quiet(*this)) DblClick();
   return true;
 }
 
@@ -77,12 +78,16 @@ void TextBox::keyReleaseEvent(QKeyEvent* e) {
 void TextBox::mousePressEvent(QMouseEvent* e) {
   filled_ = false;
   tripleWait_.stop();
+  doubleClickJob_ = false;
   VbControl::mousePressEvent(e);
 }
 
 void TextBox::mouseDoubleClickEvent(QMouseEvent* e) {
   QLineEdit::mouseDoubleClickEvent(e);
-  if (DblClick && e->button() == Qt::LeftButton) tripleWait_.start(QApplication::doubleClickInterval());
+  if (DblClick && e->button() == Qt::LeftButton) {
+    doubleClickJob_ = true;
+    tripleWait_.start(QApplication::doubleClickInterval());
+  }
 }
 
 void TextBox::focusInEvent(QFocusEvent* e) {

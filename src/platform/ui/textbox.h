@@ -76,6 +76,7 @@ class TextBox : public VbControl<QLineEdit> {
   bool keyboardSelects_ = false;
   int typing_ = 0;
   QTimer tripleWait_;  // a double click waiting for the third click of a triple click
+  bool doubleClickJob_ = false;  // its job still owed: a later press (a third click held by a wait) drops it
 };
 
 class MultiLineTextBox : public VbControl<QPlainTextEdit> {
