@@ -180,7 +180,8 @@ WorkFileState CheckWorkFile() {
   // Cleared while a new file takes the place of the one it described.
   if (storedWork.isEmpty()) return WorkFileState::Damaged;
   // Made by an earlier band rule: its bands are not those a reading gives now.
-  if (const auto print = ReadIniKey("ORB", "DBSLogPrint"); print && !print->isEmpty() && !LogPrint::FromText(*print))
+  if (const auto print = ReadIniKey("ORB", "DBSLogPrint");
+      print && !print->isEmpty() && !LogPrint::FromText(*print))
     return WorkFileState::LogChanged;
   if (readOrb("DBSStampLog") != log && !logReadsAsPrinted(log)) return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");

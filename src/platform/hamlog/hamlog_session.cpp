@@ -247,7 +247,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
 int32_t QsoDatabase::holdOpen(bool exclusive) {
   const LockResult r = WaitForLock(
       [this, exclusive] {
-        if (!lock_) return LockTry::Failed;  // the wait's events closed the database
+        if (!lock_) return LockTry::Failed;    // the wait's events closed the database
         if (holdsOpen_) return LockTry::Held;  // and opened it again, holding it: no second hold
         if (lock_->HoldOpen(exclusive)) return LockTry::Held;
         if (errno != EAGAIN && errno != EACCES) return LockTry::Failed;

@@ -201,7 +201,8 @@ void IpcReceiver::keepListening() {
   if (told_ || clock_.elapsed() - lostAt_ < 2 * qint64(IpcSettings.IdleMs) + kWatchMs) return;
   told_ = true;
   tell([this, why = QStringLiteral("他のプログラムからの指示を受け取るソケット ") + path_ +
-                    QStringLiteral(" を作り直せません (") + (why ? FileErrorReason(why) : server_->errorString()) +
+                    QStringLiteral(" を作り直せません (") +
+                    (why ? FileErrorReason(why) : server_->errorString()) +
                     QStringLiteral(")。その間は指示が届きません。作り直しを続け、できたらお知らせします。")] {
     if (Lost) Lost(why);
   });
