@@ -13,6 +13,7 @@
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/cores.h"
+#include "platform/hamlog/band_edges.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/vbdate.h"
@@ -60,9 +61,8 @@ QString noNul(QString text) {
 QString memberFreqText(const QString& logged) {
   if (logged.contains('/')) return QStringLiteral("9999");
   const QString text = noNul(logged).trimmed();
-  bool ok = false;
   if (text.endsWith('G') && text.contains('.'))
-    if (const double ghz = text.chopped(1).toDouble(&ok); ok) return QString::number(ghz * 1000, 'g', 12);
+    if (const FreqValue v = FreqValueOf(text); v.hz > 0) return QString::number(double(v.hz) / 1e6, 'g', 12);
   return QString(logged).replace("G", "000");
 }
 

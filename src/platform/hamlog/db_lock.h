@@ -69,6 +69,10 @@ class WriteGuard {
   bool Held() const { return result_ == LockResult::Held; }
   // The wait was ended (by the operator, or by its cap): nothing was done under the lock.
   bool Stopped() const { return result_ == LockResult::Stopped || result_ == LockResult::Capped; }
+  // Why it was ended, naming the program that holds the write lock: LockedText of `path` and `what`.
+  QString StoppedText(const QString& path, const QString& what) const {
+    return LockedText(path, lock_->WriteHolder(), what);
+  }
 
  private:
   DbLock* lock_;

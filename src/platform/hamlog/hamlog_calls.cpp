@@ -105,7 +105,7 @@ int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   const WriteGuard guard(lock, wait);
   if (guard.Stopped()) {
-    session().problem = LockedText(path, lock->WriteHolder(), HdbTable::kRecoveryStopped);
+    session().problem = guard.StoppedText(path, HdbTable::kRecoveryStopped);
     return HAMLOG_LOCKED;
   }
   if (!guard.Held()) return HAMLOG_IO_ERROR;

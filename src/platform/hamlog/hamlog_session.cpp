@@ -139,8 +139,7 @@ QString lockCause(const QString& hdbPath) {
 int32_t Session::indexUnlocked(const QString& indexPath, const WriteGuard& guard, bool asked) {
   const QString hdbPath = CompanionPath(indexPath, "HDB");
   if (!guard.Stopped()) return IndexFailed(indexPath, lockCause(hdbPath), asked);
-  const DbLock* lock = LockFor(hdbPath);
-  IndexFailed(indexPath, LockedText(hdbPath, lock ? lock->WriteHolder() : 0, kIndexStopped), asked);
+  IndexFailed(indexPath, guard.StoppedText(hdbPath, kIndexStopped), asked);
   return HAMLOG_LOCKED;
 }
 
@@ -216,10 +215,9 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
     return HAMLOG_IO_ERROR;
   }
   if (table_.Writable()) {
-    DbLock* const lock = lock_;
-    const WriteGuard guard(lock, wait);
+    const WriteGuard guard(lock_, wait);
     if (guard.Stopped()) {
-      session_.problem = LockedText(hdbPath, lock->WriteHolder(), kOpenStopped);
+      session_.problem = guard.StoppedText(hdbPath, kOpenStopped);
       Close();
       return HAMLOG_LOCKED;
     }
@@ -305,11 +303,10 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   // The hook is copied: the wait's events may set it anew while it runs (and close the log).
-  DbLock* const lock = lock_;
   const QString path = path_;
-  const WriteGuard guard(lock, LockWait(hamlogLib.lockWait));
+  const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
   if (guard.Stopped()) {
-    session_.problem = LockedText(path, lock->WriteHolder(), HdbTable::kWriteStopped);
+    session_.problem = guard.StoppedText(path, HdbTable::kWriteStopped);
     return IsOpen() ? HAMLOG_LOCKED : HAMLOG_NOT_OPEN;
   }
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;

@@ -633,11 +633,10 @@ bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>&
 TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
   const QString jp = JournalPath();
   if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
-  DbLock* const lock = lock_;
-  const QString path = path_;
-  const WriteGuard guard(lock, wait);
+  const QString path = path_;  // the wait's events may close the table
+  const WriteGuard guard(lock_, wait);
   if (guard.Stopped()) {
-    problem_ = hamlog::LockedText(path, lock->WriteHolder(), kRecoveryStopped);
+    problem_ = guard.StoppedText(path, kRecoveryStopped);
     return TableStatus::Locked;
   }
   if (!IsOpen()) return TableStatus::Failed;  // closed while the wait ran events
