@@ -1,11 +1,11 @@
-#include <QApplication>
+#include "platform/ui/application.h"
 
 #include "app/StartProgram.h"
 #include "platform/ui/form.h"
 #include "platform/ui/look.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  ProgramApplication app(argc, argv);
   ApplyDesktopLook(app);
   EndProgramWhenAllUnloaded(true);
   if (int code = 0; !StartProgram(&code)) return code;

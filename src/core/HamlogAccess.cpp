@@ -22,6 +22,7 @@
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/hdb_table.h"
 #include "platform/hamlog/program_file.h"
+#include "platform/ipc/ipc.h"
 #include "platform/paths.h"
 #include "platform/ui/doevents.h"
 #include "platform/ui/form.h"
@@ -174,8 +175,9 @@ QString readersText(const QString& path) {
 }  // namespace
 
 QString HamlogChangedText() {
-  return QStringLiteral("HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。"
-                        "\r\n") +
+  return QStringLiteral(
+             "HAMLOG.HDB が読み込みの途中で書き換えられました (HAMLOG で入力や整理をしていませんか)。"
+             "\r\n") +
          Hamlog.HamlogDbPath + QStringLiteral("\r\nもう一度読み込んで下さい");
 }
 
@@ -200,36 +202,7 @@ std::deque<LogWait>& logWaits() {
   return waits;
 }
 
-// The jobs under way (HamlogInUse) and what waits for them and for the lock waits to end.
-struct HamlogWork {
-  int jobs = 0;
-  bool draining = false;
-  std::deque<std::function<void()>> waiting;
-};
-HamlogWork& work() {
-  static HamlogWork w;
-  return w;
-}
-
 bool lockWaitRuns() { return !logWaits().empty(); }
-
-void runWaiting() {
-  HamlogWork& w = work();
-  if (w.draining) return;
-  w.draining = true;
-  while (!w.waiting.empty() && !HamlogBusy()) {
-    const std::function<void()> next = std::move(w.waiting.front());
-    w.waiting.pop_front();
-    next();
-  }
-  w.draining = false;
-}
-
-// From the event loop, not from inside the write or wait that just ended.
-void runWaitingLater() {
-  if (!work().waiting.empty() && !HamlogBusy())
-    QTimer::singleShot(0, QCoreApplication::instance(), runWaiting);
-}
 
 LogWait& beginLogWait() {
   LogWait w;
@@ -246,7 +219,6 @@ void endLogWait() {
   const QPointer<VbForm> window = logWaits().back().window;
   logWaits().pop_back();
   if (window) window->ShowWaitNote(QString());
-  runWaitingLater();
 }
 
 // The wait in a window of its own: the log, the seconds waited and the most it waits.
@@ -281,7 +253,7 @@ void showLogWaits() {
       if (!w.shown) return waitInOwnWindow(w, look);
       if (!w.window || w.window->IsUnloaded()) return false;  // the window the write came from went
       if (look % 50 == 1) {
-        const auto waiting = qsizetype(work().waiting.size());
+        const int waiting = IpcMessagesWaiting();
         w.window->ShowWaitNote(
             QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
             QString::number(look / 100) + QStringLiteral(" 秒") +
@@ -294,21 +266,6 @@ void showLogWaits() {
 }
 
 }  // namespace
-
-HamlogInUse::HamlogInUse() { ++work().jobs; }
-
-HamlogInUse::~HamlogInUse() {
-  --work().jobs;
-  runWaitingLater();
-}
-
-bool HamlogBusy() { return work().jobs > 0 || lockWaitRuns(); }
-
-void WhenHamlogIdle(std::function<void()> then, bool evenWhileBusy) {
-  HamlogWork& w = work();
-  if ((evenWhileBusy || !HamlogBusy()) && w.waiting.empty() && !w.draining) return then();
-  w.waiting.push_back(std::move(then));
-}
 
 int32_t HamlogOpenDb() {
   showLogWaits();
@@ -329,7 +286,8 @@ QString RecoverHamlogAtStart(bool* completed) {
   const int32_t r = HamlogRecover(Hamlog.HamlogDbPath, &told);
   if (r == HAMLOG_LOCKED)
     told << HamlogProblem() +
-                QStringLiteral("。\r\nそのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます");
+                QStringLiteral(
+                    "。\r\nそのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます");
   if (completed) *completed = r != HAMLOG_LOCKED;
   return told.join(QStringLiteral("\r\n\r\n"));
 }
@@ -359,7 +317,8 @@ QString HamlogWriteFailureText(int32_t result, int32_t recNo) {
     case HAMLOG_IO_ERROR:
       if (!HamlogProblem().isEmpty())
         return HamlogProblem() + QStringLiteral("\r\n原因を取り除いてから、もう一度行って下さい");
-      return path + QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
+      return path +
+             QStringLiteral(" の読み書きに失敗しました (ディスクの異常か、ロックファイルが作れません)");
     case HAMLOG_NOT_OPEN:
       return path + QStringLiteral(
                         " が読み書きの前に閉じられていました。何も書き込んでいません。もう一度行って下さい");
@@ -415,8 +374,9 @@ QString HamlogOpenFailureText(int32_t result) {
       return HamlogProblem();
     case HAMLOG_IN_USE:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + path +
-             QStringLiteral("\r\n既に先客が使用中と思われます\r\n"
-                            "このファイルを使っている HAMLOG などのプログラムを閉じてから、もう一度して下さい。");
+             QStringLiteral(
+                 "\r\n既に先客が使用中と思われます\r\n"
+                 "このファイルを使っている HAMLOG などのプログラムを閉じてから、もう一度して下さい。");
     case HAMLOG_BUSY:
       return QStringLiteral("HAMLOG.HDB が開けません\r\n") + readersText(path);
     case HAMLOG_BAD_ARGUMENT:
@@ -496,8 +456,6 @@ int HdbScanParts(int64_t records) { return int(partsFor(records, HdbScanParts())
 
 int32_t ScanHdbRecords(int32_t first, int32_t last, int parts, const HdbVisit& visit, const HdbPump& pump,
                        int width, int offset) {
-  // Its pumps let events run: no command of another program closes the log under it.
-  const HamlogInUse passing;
   HdbScan scan;
   if (const int32_t r = scan.Begin(); r != HAMLOG_OK) return r;
   first = std::max(first, 1);

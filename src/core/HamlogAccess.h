@@ -36,23 +36,6 @@ extern HamlogAccessState Hamlog;
 // Widths of the fields the program reads, by field number (0 where a field is never read).
 int FieldWidth(int field);
 
-// A job on the log that lets events run (a save, a QSL mark, a deletion, a reading, a pass): while
-// one is under way, or anything waits for another program's lock of the log, the commands of other
-// programs that would change windows wait (WhenHamlogIdle). The log is not closed under a lock wait:
-// the call that waits closes it when it is through.
-class HamlogInUse {
- public:
-  HamlogInUse();
-  ~HamlogInUse();
-  HamlogInUse(const HamlogInUse&) = delete;
-  HamlogInUse& operator=(const HamlogInUse&) = delete;
-};
-bool HamlogBusy();
-// Runs `then` now when the log is not busy (`evenWhileBusy`: also when it is) and nothing waits before
-// it; else in turn, from the event loop, once it is no longer busy. The lock wait's note says how many
-// wait.
-void WhenHamlogIdle(std::function<void()> then, bool evenWhileBusy = false);
-
 int32_t SetHamlogShare();
 // 0 = open (also when it was open already), 1 = not opened. Shows nothing but a wait for another
 // program's hold of the log, in the window the operator is in (Esc ends a write's wait).
@@ -125,7 +108,7 @@ int32_t ReadQsoRecord(int32_t recNo);
 int32_t TakeQsoCall();
 void TakeQsoDate();
 void TakeQsoMode();
-void TakeQsoBand();  // the frequency and its band label (a frequency of no band is reported)
+void TakeQsoBand();      // the frequency and its band label (a frequency of no band is reported)
 bool TakeQsoFreqBand();  // the same, not reported: false when no band fits (the caller gathers those)
 void TakeQsoCode();
 void TakeQsoGrid();

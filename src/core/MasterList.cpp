@@ -1,6 +1,5 @@
 #include "core/MasterList.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "platform/hamlog/master_file.h"
 #include "platform/ksort.h"
 #include "platform/paths.h"
+#include "platform/ui/doevents.h"
 #include "platform/vbfile.h"
 
 MasterListState MasterList;
@@ -79,7 +79,7 @@ int32_t sortAndLoad(const QString& workPath) {
   QString reply;
   int result;
   do {
-    QCoreApplication::processEvents();
+    DoEvents();
     result = ksort(spec, reply);
   } while (result == KsortBusy);
   if (result == KsortGaveUp) {

@@ -25,8 +25,8 @@ QString field(const ThwRecord& thw, int number) {
 
 }  // namespace
 
-EntryWrite WriteHamlogRecord(const QsoEntry& e, bool storedRecord, int32_t shownRecNo, const ThwRecord& backup) {
-  const HamlogInUse writing;
+EntryWrite WriteHamlogRecord(const QsoEntry& e, bool storedRecord, int32_t shownRecNo,
+                             const ThwRecord& backup) {
   const bool confirmWrites = Settings.Hlyn == "YES";
   int32_t appendConfirm = confirmWrites ? 1 : 0;
   int32_t updateConfirm = confirmWrites ? 0 : 17;
@@ -107,7 +107,6 @@ bool RecordStillShown(int32_t recNo, const ThwRecord& shown) {
 }
 
 DeleteOutcome DeleteShownRecord(int32_t recNo, const ThwRecord& shown) {
-  const HamlogInUse writing;
   SetQsoOrMaster(1);
   if (!RecordStillShown(recNo, shown)) return DeleteOutcome::Changed;
   // Compared once more under the log's lock, after any wait for it: a record another program changed

@@ -14,7 +14,6 @@ QslCheckStateValues QslCheck;
 bool MarkQslReceived(int32_t recNo, const PickedQso* picked) {
   const QString mark = Settings.QslReceivedMarks[0].left(1);
   const QByteArray ansi = ToAnsi(mark);
-  const HamlogInUse writing;
   Hamlog.LastResult = mark.isEmpty() ? int32_t(HAMLOG_BAD_ARGUMENT)
                                      : QSL_Rcv(Hamlog.Thw, recNo, static_cast<unsigned char>(ansi[0]), picked);
   const int32_t result = Hamlog.LastResult;

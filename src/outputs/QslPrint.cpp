@@ -60,7 +60,6 @@ bool MarkQslSent(const QslCardQso& q) {
   }
   // Only on the QSO printed: another program may have moved it since the window showed it.
   const PickedQso printed{q.Call, q.Date, q.Time, q.Freq, q.Mode};
-  const HamlogInUse writing;
   const int sent = QSL_Send(Hamlog.Thw, recNo, AscAnsi(Settings.QslSendMark), &printed);
   Hamlog.LastResult = THW_read(Hamlog.Thw, recNo, 3);
   if (sent != 0 && sent != HAMLOG_UNCONFIRMED) {

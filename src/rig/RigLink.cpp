@@ -1,13 +1,14 @@
 #include "rig/RigLink.h"
 
+#include <QCoreApplication>
 #include <QPointer>
-#include <QTimer>
 #include <algorithm>
 #include <deque>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "platform/serial.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/timer.h"
 #include "platform/vbnumber.h"
 #include "rig/RigDriver.h"
@@ -112,13 +113,13 @@ void runExchange(const std::function<void()>& body, bool isPoll = false) {
   runQueuedLater();
 }
 
-// Commands that came during an exchange (a burst from the companion program) run one per turn of
-// the event loop: the operator's held input, the poll and the screen get their turn between them.
+// Commands that came during an exchange run one per turn of the event loop, never inside a box or a
+// wait: the operator's held input, the poll and the screen get their turn between them.
 void runQueuedLater() {
   LinkState& l = link();
   if (l.queued.empty() || l.queueTurnPosted) return;
   l.queueTurnPosted = true;
-  QTimer::singleShot(0, [] {
+  WhenNoOtherWork(QCoreApplication::instance(), [] {
     LinkState& l = link();
     l.queueTurnPosted = false;
     if (l.queued.empty() || l.running) return;  // the running exchange posts the next turn
@@ -152,9 +153,7 @@ void RigRefuse(const QString& reason) {
 
 int32_t RigRefusalCount() { return link().refusals; }
 
-QString RigPortClosedText() {
-  return QStringLiteral("RIG Control リグのポートが開いていないので送りません");
-}
+QString RigPortClosedText() { return QStringLiteral("RIG Control リグのポートが開いていないので送りません"); }
 
 VbTimer& RigPollTimer() {
   LinkState& l = link();
@@ -245,9 +244,7 @@ void RigPollStop() {
   t.SetEnabled(false);
 }
 
-RigPollPause::RigPollPause() : wasPolling_(pollRunning()) {
-  RigPollStop();
-}
+RigPollPause::RigPollPause() : wasPolling_(pollRunning()) { RigPollStop(); }
 
 RigPollPause::~RigPollPause() {
   if (wasPolling_) RigPollStart();

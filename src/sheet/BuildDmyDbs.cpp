@@ -553,7 +553,6 @@ bool QsoPassesConditions() {
 void BuildDmyDbs(SheetProgress& progress) {
   SheetTallyState& t = SheetTally;
   const auto lock = progress.LockJobs();
-  const HamlogInUse reading;  // what other programs send for the windows waits for its end
   const bool knownRewritten = std::exchange(t.LogKnownRewritten, false);
   SettleWorkFile();  // the previous append's file in place before anything is read or written
   if (t.AppendRead != 1 && StartFlags.StartWithPreviousData == 1) {

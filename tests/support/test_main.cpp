@@ -4,9 +4,9 @@
 // fails the running test instead of hanging it.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
+#include "platform/ui/application.h"
 
 #include "platform/ui/form.h"
 #include "platform/ui/testhooks.h"
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   QTemporaryDir runtime, programFolder;
   qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   qputenv("ORBEX_HOME", programFolder.path().toLocal8Bit());
-  QApplication app(argc, argv);
+  ProgramApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   SetUiFailureReporter([](const QString& m) { ADD_FAILURE() << m.toStdString(); });
   ::testing::UnitTest::GetInstance()->listeners().Append(new CleanSlateAfterEachTest);

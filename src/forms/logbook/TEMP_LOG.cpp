@@ -356,7 +356,7 @@ void TEMP_LOG::Form_KeyDown(int& keyCode, int shift) {
       case 'A':
         keyCode = 0;
         NewRecord();
-        QCoreApplication::processEvents();
+        DoEvents();
         if (!IsUnloaded()) Text8.setFocus();
         break;
       case 'C':
@@ -609,8 +609,6 @@ bool TEMP_LOG::NewRecord() {
 }
 
 void TEMP_LOG::SaveQso() {
-  // Busy from the first box to the last: what other programs send for this window waits for the end.
-  const HamlogInUse writing;
   // A compact date or time typed just before F1 takes its normal form, as leaving its box gives it; a
   // frequency its form in HAMLOG.
   normaliseDateOrTime(Text3);
@@ -831,7 +829,7 @@ void TEMP_LOG::rebuildIndexes() {
     sheet->Label2.setText(u8("INDEX再構築中です"));
     sheet->Frame1.show();
     sheet->Frame1.raise();
-    QCoreApplication::processEvents();
+    DoEvents();
   }
   QString why;
   if (!RebuildHamlogIndexes(&why)) {

@@ -3,7 +3,6 @@
 
 #include <QPointer>
 
-#include "core/HamlogAccess.h"
 #include "core/QsoRules.h"
 #include "core/SharedSettings.h"
 #include "forms/logbook/QSODATA.h"
@@ -23,22 +22,12 @@ void CWSHEET::listenToOtherPrograms() {
            vbOKOnly | vbExclamation);
   messages_->Lost = [](const QString& why) { MsgBox(why, vbOKOnly | vbExclamation); };
   messages_->Back = [](const QString& what) { MsgBox(what, vbOKOnly | vbInformation); };
-  // A command is answered when it was carried out or refused: a rig command once the rig took it, after
-  // those queued before it (only the answer is kept meanwhile, never this window); one that would change
-  // the windows once the log is no longer busy (a save waiting for another program), with the rest
-  // waiting behind it, in the order they came.
+  // A command comes in a turn of its own, never inside a box, a wait or another job (a save waiting for
+  // another program, a reading), after the commands before it were answered. It is answered when it was
+  // carried out or refused: a rig command once the rig took it.
   messages_->Received = [this](const QByteArray& bytes, const IpcAnswer& answer) {
-    const QPointer<CWSHEET> self(this);
-    const ProgramMessage::Kind kind = ParseProgramMessage(bytes).kind;
-    WhenHamlogIdle(
-        [self, bytes, answer] {
-          if (!self) return;  // the answer, dropped unsent, refuses
-          self->HandleProgramMessage(bytes, [answer](bool carriedOut) {
-            answer.Send(carriedOut ? kIpcHandled : kIpcRefused);
-          });
-        },
-        kind != ProgramMessage::Kind::RigNumber && kind != ProgramMessage::Kind::SatMate &&
-            kind != ProgramMessage::Kind::Spot);
+    HandleProgramMessage(bytes,
+                         [answer](bool carriedOut) { answer.Send(carriedOut ? kIpcHandled : kIpcRefused); });
   };
 }
 
@@ -73,7 +62,8 @@ void CWSHEET::satelliteQsoToLog(const QStringList& f) {
   }
 }
 
-void CWSHEET::HandleProgramMessage(const QByteArray& bytes, const std::function<void(bool carriedOut)>& done) {
+void CWSHEET::HandleProgramMessage(const QByteArray& bytes,
+                                   const std::function<void(bool carriedOut)>& done) {
   const ProgramMessage m = ParseProgramMessage(bytes);
   using Kind = ProgramMessage::Kind;
   // What is done here without the rig is answered behind the rig commands that came before it.

@@ -1,5 +1,10 @@
 #include "platform/ipc/ipc.h"
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,14 +15,11 @@
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <optional>
 #include <utility>
 
 #include "platform/file_fault.h"
@@ -105,6 +107,12 @@ bool listensAt(const QString& path) {
   return up;
 }
 
+// The receivers of this program.
+std::vector<IpcReceiver*>& liveReceivers() {
+  static std::vector<IpcReceiver*> r;
+  return r;
+}
+
 }  // namespace
 
 bool IpcFind(const QString& title) { return listensAt(IpcSocketPath(title)); }
@@ -117,8 +125,12 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   if (!socket.waitForConnected(200)) return false;
   socket.write(header(uint32_t(message.size())) + message);
 
-  // The receiver may live in this process: its socket needs our events to run while we wait.
-  const InputHold hold;
+  // The receiver may live in this process: its socket needs our events to run while we wait, and its
+  // turn needs a loop that no hold of ours keeps back.
+  std::optional<InputHold> hold;
+  if (std::none_of(liveReceivers().begin(), liveReceivers().end(),
+                   [&](const IpcReceiver* r) { return r->SocketPath() == path; }))
+    hold.emplace();
   QEventLoop loop;
   QTimer timeout;
   timeout.setSingleShot(true);
@@ -139,7 +151,34 @@ bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer, i
   return true;
 }
 
-IpcReceiver::IpcReceiver(const QString& title, QObject* parent) : QObject(parent), path_(IpcSocketPath(title)) {
+struct IpcReceiver::Connection {
+  QPointer<QLocalSocket> socket;
+  QPointer<QTimer> idle;
+  int queued = 0;         // its messages in the receiver's queue
+  bool handling = false;  // one of its messages is with the handler, not answered yet
+  bool ended = false;     // the socket saw the end of the connection (or cut it off)
+  // The connection's own descriptor, kept for the answers: a sender that closed its writing side after
+  // its messages still reads, but the socket object takes that close for the end of the connection.
+  int descriptor = -1;
+  void closeDescriptor() {
+    if (descriptor >= 0) ::close(descriptor);
+    descriptor = -1;
+  }
+  void answer(int32_t result) {
+    const QByteArray h = header(uint32_t(result));
+    if (socket && socket->state() == QLocalSocket::ConnectedState) {
+      socket->write(h);
+      socket->flush();
+    } else if (descriptor >= 0) {
+      (void)!::send(descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+    }
+  }
+  ~Connection() { closeDescriptor(); }
+};
+
+IpcReceiver::IpcReceiver(const QString& title, QObject* parent)
+    : QObject(parent), path_(IpcSocketPath(title)) {
+  liveReceivers().push_back(this);
   makeServer();
   clock_.start();
   if (path_.isEmpty() || !listen()) return;
@@ -151,7 +190,16 @@ IpcReceiver::IpcReceiver(const QString& title, QObject* parent) : QObject(parent
 }
 
 IpcReceiver::~IpcReceiver() {
+  std::erase(liveReceivers(), this);
+  // The messages that never had their turn: nothing of them was done.
+  for (const Message& m : std::exchange(queue_, {})) m.from->answer(kIpcRefused);
   if (server_->isListening()) server_->close();
+}
+
+int IpcMessagesWaiting() {
+  int n = 0;
+  for (const IpcReceiver* r : liveReceivers()) n += r->Waiting();
+  return n;
 }
 
 bool IpcReceiver::Listening() const { return server_->isListening(); }
@@ -178,7 +226,8 @@ void IpcReceiver::keepListening() {
   if (server_->isListening()) return;
   if (lostAt_ < 0) {
     lostAt_ = clock_.elapsed();
-    qWarning("ipc: the socket %s went (%s); listening again", qPrintable(path_), qPrintable(server_->errorString()));
+    qWarning("ipc: the socket %s went (%s); listening again", qPrintable(path_),
+             qPrintable(server_->errorString()));
   }
   // Nothing is tried while no descriptor is left: the attempt itself needs some.
   if (descriptorsLeft()) {
@@ -208,41 +257,7 @@ void IpcReceiver::keepListening() {
   });
 }
 
-void IpcReceiver::tell(const std::function<void()>& box) {
-  tellings_.push_back(box);
-  if (telling_ || tellings_.size() > 1) return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        // The watch goes on ticking inside a box: what it finds meanwhile is told after this one.
-        const QPointer<IpcReceiver> self(this);
-        telling_ = true;
-        while (self && !tellings_.empty()) {
-          const std::function<void()> next = tellings_.front();
-          next();
-          if (self) tellings_.pop_front();
-        }
-        if (self) telling_ = false;
-      },
-      Qt::QueuedConnection);
-}
-
-struct IpcReceiver::Connection {
-  QPointer<QLocalSocket> socket;
-  QPointer<QTimer> idle;
-  std::deque<QByteArray> messages;  // whole, waiting for the answer to the one before
-  bool handling = false;            // a message is with the handler, not answered yet
-  bool ended = false;               // the socket saw the end of the connection (or cut it off)
-  bool turnPosted = false;
-  // The connection's own descriptor, kept for the answers: a sender that closed its writing side after
-  // its messages still reads, but the socket object takes that close for the end of the connection.
-  int descriptor = -1;
-  void closeDescriptor() {
-    if (descriptor >= 0) ::close(descriptor);
-    descriptor = -1;
-  }
-  ~Connection() { closeDescriptor(); }
-};
+void IpcReceiver::tell(const std::function<void()>& box) { WhenNoOtherWork(this, box); }
 
 void IpcReceiver::accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
@@ -256,55 +271,32 @@ void IpcReceiver::accept() {
     connect(c->idle, &QTimer::timeout, socket, &QLocalSocket::abort);
     c->idle->start(IpcSettings.IdleMs);
     connections_.push_back(c);
-    // The socket's signals only read and mark: what runs a box or a wait runs from the event loop, and
-    // the socket is let go there too, never while one of its signals is on the stack.
-    const std::weak_ptr<Connection> weak = c;
-    connect(socket, &QLocalSocket::readyRead, this, [this, weak] {
-      if (const auto c = weak.lock()) take(c);
-    });
-    connect(socket, &QLocalSocket::disconnected, this, [this, weak] {
+    // The socket's signals only read and mark: the handler runs from the event loop, and the socket is
+    // let go there too, never while one of its signals is on the stack.
+    connect(socket, &QLocalSocket::readyRead, this, &IpcReceiver::takeAll);
+    connect(socket, &QLocalSocket::disconnected, this, [this, weak = std::weak_ptr<Connection>(c)] {
       if (const auto c = weak.lock()) {
-        take(c);
+        takeAll();
         c->ended = true;
-        postTurn(c);
+        askTurn();
       }
     });
-    take(c);
   }
+  takeAll();
 }
-
-// An answer's place: whether it went out, and the answers that wait for it.
-struct IpcReceiver::AnswerTurn {
-  bool written = false;
-  std::vector<std::function<void()>> behind;
-};
 
 struct IpcAnswer::Pending {
   QPointer<IpcReceiver> receiver;
   std::shared_ptr<IpcReceiver::Connection> connection;
   bool sent = false;
-  std::shared_ptr<IpcReceiver::AnswerTurn> turn = std::make_shared<IpcReceiver::AnswerTurn>();
-  // The turn of the handler that was running when this message was handed over (this one came inside
-  // its box or wait): this answer goes out after that one.
-  std::weak_ptr<IpcReceiver::AnswerTurn> after;
   void send(int32_t result) {
     if (sent) return;
     sent = true;
-    auto write = [receiver = receiver, connection = connection, turn = turn, result] {
-      IpcReceiver::Connection& c = *connection;
-      if (c.descriptor >= 0 && !(c.socket && c.socket->state() == QLocalSocket::ConnectedState)) {
-        const QByteArray h = header(uint32_t(result));
-        (void)!::send(c.descriptor, h.constData(), size_t(h.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-      }
-      if (receiver)
-        receiver->answered(connection, result);
-      else
-        c.closeDescriptor();  // nothing more is read from it
-      turn->written = true;
-      for (const std::function<void()>& next : std::exchange(turn->behind, {})) next();
-    };
-    if (const auto first = after.lock(); first && !first->written) return first->behind.push_back(write);
-    write();
+    connection->answer(result);
+    if (receiver)
+      receiver->answered(connection);
+    else
+      connection->closeDescriptor();  // nothing more is read from it
   }
   ~Pending() { send(kIpcRefused); }
 };
@@ -315,10 +307,28 @@ void IpcAnswer::Send(int32_t result) const {
 
 bool IpcAnswer::Sent() const { return pending_ && pending_->sent; }
 
+void IpcReceiver::takeAll() {
+  // A connection's readyRead may come after a later connection's: what the earlier ones hold (sent
+  // before the later ones were opened) is read first.
+  if (taking_) return;
+  taking_ = true;
+  for (const std::shared_ptr<Connection>& c : std::vector(connections_)) take(c);
+  taking_ = false;
+  askTurn();
+}
+
 void IpcReceiver::take(const std::shared_ptr<Connection>& c) {
   QLocalSocket* socket = c->socket;
   if (!socket || c->ended) return;
-  while (socket->bytesAvailable() >= kHeader) {
+  // Bytes the socket has not fetched yet: fetched now, its readyRead (taking_) reads nothing twice.
+  int pending = 0;
+  if (socket->state() == QLocalSocket::ConnectedState &&
+      ::ioctl(int(socket->socketDescriptor()), FIONREAD, &pending) == 0 && pending > 0) {
+    const bool wasTaking = std::exchange(taking_, true);
+    socket->waitForReadyRead(0);
+    taking_ = wasTaking;
+  }
+  while (socket && socket->bytesAvailable() >= kHeader) {
     const QByteArray head = socket->peek(kHeader);
     const uint32_t n = qFromLittleEndian<uint32_t>(head.constData());
     if (n > uint32_t(kIpcMaxMessage)) {
@@ -330,67 +340,49 @@ void IpcReceiver::take(const std::shared_ptr<Connection>& c) {
     }
     if (socket->bytesAvailable() < kHeader + qint64(n)) break;  // the rest is still on its way
     socket->read(kHeader);
-    c->messages.push_back(socket->read(n));
+    queue_.push_back({c, socket->read(n)});
+    ++c->queued;
     // The sender waits for its answer now, it is not idle.
     if (c->idle) c->idle->stop();
     // Without a descriptor to spare (none left) the answers go only while the connection is whole.
     if (c->descriptor < 0) c->descriptor = ::fcntl(int(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
   }
-  postTurn(c);
 }
 
-void IpcReceiver::postTurn(const std::shared_ptr<Connection>& c) {
-  if (c->turnPosted) return;
-  c->turnPosted = true;
-  QMetaObject::invokeMethod(
-      this,
-      [this, weak = std::weak_ptr<Connection>(c)] {
-        if (const auto c = weak.lock()) {
-          c->turnPosted = false;
-          serve(c);
-        }
-      },
-      Qt::QueuedConnection);
+void IpcReceiver::askTurn() {
+  if (turnAsked_) return;
+  turnAsked_ = true;
+  WhenNoOtherWork(this, [this] {
+    turnAsked_ = false;
+    serve();
+  });
 }
 
-void IpcReceiver::serve(const std::shared_ptr<Connection>& c) {
-  // A message waits for the answer to the one before it: answers keep their order.
-  if (c->handling) return;
-  if (c->messages.empty()) {
-    if (c->ended) drop(c);
-    return;
-  }
-  const QByteArray message = std::move(c->messages.front());
-  c->messages.pop_front();
-  c->handling = true;
+void IpcReceiver::serve() {
+  for (const std::shared_ptr<Connection>& c : std::vector(connections_))
+    if (c->ended && c->queued == 0 && !c->handling) drop(c);
+  if (handling_ || queue_.empty()) return;
+  const Message m = std::move(queue_.front());
+  queue_.pop_front();
+  --m.from->queued;
+  handling_ = m.from->handling = true;
   IpcAnswer reply;
   reply.pending_ = std::make_shared<IpcAnswer::Pending>();
   reply.pending_->receiver = this;
-  reply.pending_->connection = c;
-  if (!running_.empty()) reply.pending_->after = running_.back();
-  const QPointer<IpcReceiver> self(this);
-  {
-    // A copy: the handler may end this receiver, and the function with it, while it runs.
-    const auto handler = Received;
-    running_.push_back(reply.pending_->turn);
-    if (handler)
-      handler(message, reply);
-    else
-      reply.Send(kIpcHandled);
-    if (self) running_.pop_back();
-  }
+  reply.pending_->connection = m.from;
+  // A copy: the handler may end this receiver, and the function with it, while it runs.
+  if (const auto handler = Received)
+    handler(m.text, reply);
+  else
+    reply.Send(kIpcHandled);
   reply = IpcAnswer();  // a handler that kept no copy and sent nothing has refused
 }
 
-void IpcReceiver::answered(const std::shared_ptr<Connection>& c, int32_t result) {
-  c->handling = false;
-  if (c->socket && c->socket->state() == QLocalSocket::ConnectedState) {
-    c->socket->write(header(uint32_t(result)));
-    c->socket->flush();
-  }
-  if (c->messages.empty() && !c->ended && c->idle) c->idle->start(IpcSettings.IdleMs);
-  // The next message is taken on the next turn, not inside the handler that answered.
-  postTurn(c);
+void IpcReceiver::answered(const std::shared_ptr<Connection>& c) {
+  handling_ = c->handling = false;
+  if (c->queued == 0 && !c->ended && c->idle) c->idle->start(IpcSettings.IdleMs);
+  // The next message is taken in a turn of its own, not inside the handler that answered.
+  askTurn();
 }
 
 void IpcReceiver::drop(const std::shared_ptr<Connection>& c) {

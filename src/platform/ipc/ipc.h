@@ -14,16 +14,19 @@
 // message is a 4-byte little-endian length and that many bytes (Windows-31J text); the receiver answers with
 // a 4-byte little-endian result when its handler sends it, at once or later (a command the rig carries out
 // after the ones before it): this program's receivers answer kIpcHandled for a command carried out and
-// kIpcRefused for one they refused (said to the operator). The next message of a connection reaches the
-// handler once the one before it was answered, so answers keep their order. A length above
-// kIpcMaxMessage, or a connection that has not sent a whole message within IpcSettings.IdleMs, is
-// dropped without reaching the handler. A sender that closes its writing side once its message is out
-// still gets the answer.
+// kIpcRefused for one they refused (said to the operator). A length above kIpcMaxMessage, or a connection
+// that has not sent a whole message within IpcSettings.IdleMs, is dropped without reaching the handler. A
+// sender that closes its writing side once its message is out still gets the answer.
+// One message at a time, whole: the messages of all connections wait in one queue, in the order they
+// were sent (a message sent before another connection was opened comes first), and the next reaches the
+// handler once the one before it was answered, from a turn of the event loop in which no other work runs
+// (no box, no wait, no other job: WhenNoOtherWork). So a handler may run a box or a wait, and no other
+// message is carried out inside it; the connection is not dropped as idle meanwhile, one that went
+// during it is not written to, and a connection is let go only once its messages were answered (whole
+// messages a sender sent before it went are still carried out). Messages still waiting when the
+// receiver goes are answered kIpcRefused.
 // A receiver whose socket went (the process ran out of descriptors) listens again as soon as it can, on
-// a new server object (one the library closed is not used again). The handler is called from the event
-// loop, never inside a socket's signal, so it may run a box or a wait: the connection is not dropped as
-// idle meanwhile, one that went during it is not written to, and a connection is let go only once its
-// messages were answered (whole messages a sender sent before it went are still carried out).
+// a new server object (one the library closed is not used again).
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -54,11 +57,15 @@ QString IpcFolderProblem();
 
 // True when a receiver with this title listens now.
 bool IpcFind(const QString& title);
+// How many messages the receivers of this program hold for their turn.
+int IpcMessagesWaiting();
 
 // Sends one message and waits (letting timers and sockets run, not the operator's input) until the
 // receiver answered or `timeoutMs` passed. False when nobody listens, the message is too long, or no
-// answer came.
-bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer = nullptr, int timeoutMs = 2000);
+// answer came. A receiver of this program answers in a turn free of other work: a message to it holds
+// nothing meanwhile.
+bool IpcSend(const QString& title, const QByteArray& message, int32_t* answer = nullptr,
+             int timeoutMs = 2000);
 
 class IpcReceiver;
 
@@ -96,31 +103,32 @@ class IpcReceiver : public QObject {
   std::function<void(const QString& what)> Back;
   // Messages refused for their size or shape, for the log line and the tests.
   int Refused() const { return refused_; }
+  // Messages held for their turn.
+  int Waiting() const { return int(queue_.size()); }
+  const QString& SocketPath() const { return path_; }
 
  private:
   friend struct IpcAnswer::Pending;
   struct Connection;
+  struct Message {
+    std::shared_ptr<Connection> from;
+    QByteArray text;
+  };
   bool listen();
   // A fresh server object: one that closed on a failed accept is not reused.
   void makeServer();
   void keepListening();
   void accept();
-  // Reads the connection's whole messages into its queue; its idle timer drops it when none comes.
+  // Reads the whole messages of every connection, in the order the connections came, into the queue.
+  void takeAll();
   void take(const std::shared_ptr<Connection>& c);
-  // The connection's next turn, from the event loop: its next message to the handler, or its end.
-  void postTurn(const std::shared_ptr<Connection>& c);
-  void serve(const std::shared_ptr<Connection>& c);
-  void answered(const std::shared_ptr<Connection>& c, int32_t result);
+  // The next message to the handler, in a turn free of other work.
+  void askTurn();
+  void serve();
+  void answered(const std::shared_ptr<Connection>& c);
   void drop(const std::shared_ptr<Connection>& c);
-  // Lost and Back from the event loop, one box at a time, never inside the watch's tick.
+  // Lost and Back, each in a turn free of other work.
   void tell(const std::function<void()>& box);
-
-  // The answers of the handlers running now, innermost last: a message handed over inside one of them
-  // (its box or wait) is answered after it.
-  struct AnswerTurn;
-  std::vector<std::weak_ptr<AnswerTurn>> running_;
-  std::deque<std::function<void()>> tellings_;
-  bool telling_ = false;
 
   QString path_;
   std::unique_ptr<QLocalServer> server_;
@@ -129,5 +137,9 @@ class IpcReceiver : public QObject {
   QElapsedTimer clock_;
   bool told_ = false;
   int refused_ = 0;
-  std::vector<std::shared_ptr<Connection>> connections_;
+  std::vector<std::shared_ptr<Connection>> connections_;  // in the order they came
+  std::deque<Message> queue_;
+  bool handling_ = false;  // a message is with the handler, not answered yet
+  bool turnAsked_ = false;
+  bool taking_ = false;
 };

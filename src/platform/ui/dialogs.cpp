@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "platform/ui/doevents.h"
 #include "platform/ui/testhooks.h"
 
 namespace {
@@ -77,6 +78,7 @@ bool CommonDialog::ShowSave() { return Run(true); }
 QString CommonDialog::FileTitle() const { return QFileInfo(FileName).fileName(); }
 
 bool CommonDialog::Run(bool save) {
+  const WorkUnderWay dialog;
   FileDialogCall call;
   call.save = save;
   call.title = DialogTitle;

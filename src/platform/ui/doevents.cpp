@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/ui/application.h"
 #include "platform/ui/control.h"
 
 namespace {
@@ -83,7 +84,8 @@ bool ShutOffByModal(const QObject* target) {
   const QWindow* modal = QGuiApplication::modalWindow();
   if (!modal || !target) return false;
   const QWindow* window = qobject_cast<const QWindow*>(target);
-  if (!window && target->isWidgetType()) window = static_cast<const QWidget*>(target)->window()->windowHandle();
+  if (!window && target->isWidgetType())
+    window = static_cast<const QWidget*>(target)->window()->windowHandle();
   if (!window) return false;
   for (const QWindow* w = window; w; w = w->transientParent())
     if (w == modal) return false;  // the box itself, or a window it opened
@@ -131,7 +133,8 @@ void PostHandOn() {
 // input waits behind).
 bool waitsItsTurn(const QObject* target) {
   const Holds& h = holds();
-  const bool behind = h.depth == 0 && h.replaying == 0 && !h.input.empty() && !ShutOffByModal(h.input.front().target);
+  const bool behind =
+      h.depth == 0 && h.replaying == 0 && !h.input.empty() && !ShutOffByModal(h.input.front().target);
   return behind || HeldByWait(target);
 }
 
@@ -183,7 +186,88 @@ bool HoldCloseForWait(QWidget& window) {
   return true;
 }
 
-void DoEvents() { QCoreApplication::processEvents(WaitFlags()); }
+namespace {
+
+// Jobs that wait for a turn free of other work, and why the last turn was not free: a wait, a box or a
+// DoEvents is waited out by its end, a nested loop by the end of the outermost event.
+struct FreeTurns {
+  std::deque<std::pair<QPointer<QObject>, std::function<void()>>> jobs;
+  bool posted = false;
+  enum class Blocked { No, ByWait, ByNesting } blocked = Blocked::No;
+  int underWay = 0;  // WorkUnderWay
+};
+
+FreeTurns& freeTurns() {
+  static FreeTurns t;
+  return t;
+}
+
+void postFreeTurn();
+
+void runFreeTurn() {
+  FreeTurns& t = freeTurns();
+  t.posted = false;
+  while (!t.jobs.empty() && !t.jobs.front().first) t.jobs.pop_front();
+  if (t.jobs.empty()) return;
+  if (WaitHoldsInput() || t.underWay > 0) {
+    t.blocked = FreeTurns::Blocked::ByWait;
+    return;
+  }
+  if (EventsUnderWay() > 1) {
+    t.blocked = FreeTurns::Blocked::ByNesting;
+    return;
+  }
+  t.blocked = FreeTurns::Blocked::No;
+  const std::function<void()> job = std::move(t.jobs.front().second);
+  t.jobs.pop_front();
+  job();
+  if (!t.jobs.empty()) postFreeTurn();
+}
+
+void postFreeTurn() {
+  FreeTurns& t = freeTurns();
+  if (t.posted) return;
+  t.posted = true;
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &runFreeTurn, Qt::QueuedConnection);
+}
+
+// A wait, a box or a DoEvents that kept a turn back has ended.
+void waitEnded() {
+  FreeTurns& t = freeTurns();
+  if (t.blocked == FreeTurns::Blocked::ByWait && !WaitHoldsInput() && t.underWay == 0) {
+    t.blocked = FreeTurns::Blocked::No;
+    postFreeTurn();
+  }
+}
+
+}  // namespace
+
+bool OtherWorkRuns() { return WaitHoldsInput() || freeTurns().underWay > 0 || EventsUnderWay() > 1; }
+
+void WhenNoOtherWork(QObject* context, std::function<void()> job) {
+  FreeTurns& t = freeTurns();
+  t.jobs.emplace_back(context, std::move(job));
+  if (t.blocked == FreeTurns::Blocked::No) postFreeTurn();
+}
+
+void OutermostEventDone() {
+  FreeTurns& t = freeTurns();
+  if (t.blocked != FreeTurns::Blocked::ByNesting) return;
+  t.blocked = FreeTurns::Blocked::No;
+  postFreeTurn();
+}
+
+WorkUnderWay::WorkUnderWay() { ++freeTurns().underWay; }
+
+WorkUnderWay::~WorkUnderWay() {
+  --freeTurns().underWay;
+  waitEnded();
+}
+
+void DoEvents() {
+  const WorkUnderWay job;
+  QCoreApplication::processEvents(WaitFlags());
+}
 
 InputHold::InputHold(const QWidget* leftFree) : heldBefore_(holds().windows.size()) {
   Holds& h = holds();
@@ -205,6 +289,7 @@ InputHold::~InputHold() {
   Holds& h = holds();
   h.windows.resize(heldBefore_);
   if (--h.depth == 0 && !h.input.empty()) PostHandOn();
+  waitEnded();
 }
 
 QEventLoop::ProcessEventsFlags WaitFlags() { return QEventLoop::AllEvents; }
@@ -266,7 +351,8 @@ LongJobGuard::~LongJobGuard() {
     if (i.action_) i.action_->setEnabled(i.wasEnabled_);
   }
   if (form_) form_->UnlockClose();
-  if (focus_ && form_ && focus_->isEnabled() && form_->focusWidget() != focus_) focus_->setFocus(Qt::OtherFocusReason);
+  if (focus_ && form_ && focus_->isEnabled() && form_->focusWidget() != focus_)
+    focus_->setFocus(Qt::OtherFocusReason);
 }
 
 MousePointerGuard::MousePointerGuard(VbForm& form, int pointer)

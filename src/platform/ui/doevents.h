@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -55,6 +56,25 @@ class InputHold {
 QEvent::Type DeferredInputEvent();
 // The flags for a wait's event loop: every event runs; the hold keeps what is not for now.
 QEventLoop::ProcessEventsFlags WaitFlags();
+// True while other work runs: a wait that holds input, a box (WorkUnderWay) or any other loop nested in
+// the handling of an event, a long job letting events run (DoEvents). A turn of the outermost event loop
+// is free.
+bool OtherWorkRuns();
+// Runs `job` from the event loop once no other work runs: never inside a box, a wait or another job.
+// Jobs run one a turn, in the order they came; one that opens a box or waits keeps the next back until
+// it is over. A job whose `context` went is dropped.
+void WhenNoOtherWork(QObject* context, std::function<void()> job);
+// Told by the program's QApplication each time the outermost event has been handled.
+void OutermostEventDone();
+// A box, a pop-up menu, a file dialog or a modal window up, or a long job's DoEvents, while it lives: no
+// free turn comes meanwhile, also where the box is answered at once (the tests' responders).
+class WorkUnderWay {
+ public:
+  WorkUnderWay();
+  ~WorkUnderWay();
+  WorkUnderWay(const WorkUnderWay&) = delete;
+  WorkUnderWay& operator=(const WorkUnderWay&) = delete;
+};
 // True when `target` (a window, or a widget in one) is held by a wait that lives now.
 bool HeldByWait(const QObject* target);
 // True while a wait holds input.

@@ -182,6 +182,7 @@ void VbForm::Show(int modal, QWidget* owner) {
     return;
   }
   QPointer<VbForm> self(this);
+  const WorkUnderWay modalWindow;
   if (ModalHook()) {
     show();
     ModalHook()(*this);

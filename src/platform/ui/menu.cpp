@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
+#include "platform/ui/doevents.h"
 #include "platform/ui/testhooks.h"
 
 namespace {
@@ -100,6 +101,7 @@ Menu* MenuOfAction(QAction* action) {
 PopupMenuHook SetPopupMenuHook(PopupMenuHook hook) { return ReplaceHook(Hook(), std::move(hook)); }
 
 void PopupMenu(Menu& menu) {
+  const WorkUnderWay popup;
   if (Hook()) {
     if (menu.Click) menu.Click();
     if (Menu* picked = Hook()(menu)) picked->Trigger();

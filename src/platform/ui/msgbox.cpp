@@ -92,6 +92,7 @@ void PlaceAndStyle(QWidget& box, int style, const std::optional<QPoint>& at) {
 }
 
 int Show(const MsgBoxCall& call) {
+  const WorkUnderWay shown;
   if (Hook()) return Hook()(call).code;
   if (HeadlessUi()) {
     ReportUiFailure(QStringLiteral("Message box shown with no responder: \"%1\"").arg(call.text));
@@ -180,6 +181,7 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
   call.style = vbOKCancel;
   call.position = TakePosition();
   call.defaultText = defaultText;
+  const WorkUnderWay shown;
   if (Hook()) return Hook()(call).text;
   if (HeadlessUi()) {
     ReportUiFailure(QStringLiteral("Input box shown with no responder: \"%1\"").arg(prompt));

@@ -27,6 +27,7 @@
 #include "forms/logbook/QSODATA.h"
 #include "forms/logbook/TEMP_LOG.h"
 #include "forms/lookup/CODE_LIST.h"
+#include "hamlogdb/hamlogdb.h"
 #include "logbook/LogWindowState.h"
 #include "lookup/CodeListState.h"
 #include "platform/clock.h"
@@ -39,12 +40,12 @@
 #include "platform/ui/snapshot.h"
 #include "platform/vbfile.h"
 #include "rig/RigPortState.h"
-#include "hamlogdb/hamlogdb.h"
+#include "support/companion.h"
 #include "support/logbook_log.h"
 #include "support/operator.h"
 #include "support/other_process.h"
-#include "support/small_disk.h"
 #include "support/qt_print.h"
+#include "support/small_disk.h"
 #include "support/waits.h"
 
 namespace {
@@ -952,13 +953,11 @@ TEST_F(EntryWindow, WideCharactersCountTwiceAgainstAFieldsWidthSoTheBoxShowsWhat
 }
 
 TEST_F(EntryWindow, ASaveAsksARunningHamlogToReadItsDataAgain) {
-  IpcReceiver hamlog("TThwin");
+  CompanionListener hamlog(IpcSocketPath("TThwin"));
   ASSERT_TRUE(hamlog.Listening());
-  QList<QByteArray> got;
-  hamlog.Received = [&](const QByteArray& m, const IpcAnswer& a) {
-    got << m;
+  const QList<QByteArray>& got = hamlog.Received();
+  hamlog.OnMessage = [&](const QByteArray&) {
     EXPECT_EQ(Dump().size(), 3) << "the QSO is in the log before HAMLOG is asked";
-    a.Send(0);
   };
   TEMP_LOG& w = open();
   typeQso(w);

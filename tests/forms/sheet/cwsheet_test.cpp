@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
+#include "platform/ui/doevents.h"
 #include "platform/ui/responders.h"
 #include "platform/vbfile.h"
 #include "rig/RigLink.h"
@@ -47,6 +49,7 @@
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "sheet/WorkFileStore.h"
+#include "support/companion.h"
 #include "support/cty_csv.h"
 #include "support/operator.h"
 #include "support/other_process.h"
@@ -694,19 +697,20 @@ TEST_F(CWSHEETTest, AppendingNewQsosEqualsAFullReading) {
   append(2);
   EXPECT_FALSE(IsLoaded<TEMP_LOG>());
 
-  // Opened by a satellite QSO while the append's question is up: nothing is read either.
+  // A satellite QSO that comes while the append's question is up waits for the append's end, then opens
+  // the entry window.
   log.Add({"JA1SAT,2021/05/08,435.100,FM,1002,J *"});
-  QLocalSocket satMate;
+  Companion satMate;
   boxes.OnShow = [&](const MsgBoxCall& box) {
     if (!box.text.startsWith("現在の読込みフィルタは")) return;
-    satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
-    const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1002+T";
-    satMate.write(QByteArray(1, char(m.size())) + QByteArray(3, '\0') + m);
-    EXPECT_TRUE(WaitUntil([] { return LogWindowState.LogWindowOpen == 1; }));
+    satMate.Send("SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1002+T");
+    EXPECT_TRUE(WaitUntil([] { return IpcMessagesWaiting() == 1; }));
   };
-  const QString lastp = ReadIni("ORB", "LASTP");
-  EXPECT_EQ(append(2), "LOG帳が開いていますので閉じてからにしてください");
-  EXPECT_EQ(ReadIni("ORB", "LASTP"), lastp);
+  EXPECT_TRUE(append().startsWith("現在の読込みフィルタは"));
+  EXPECT_EQ(LogWindowState.LogWindowOpen, 0);
+  EXPECT_EQ(state().lastp, "8") << "the satellite QSO of the log is read";
+  ASSERT_TRUE(WaitUntil([&] { return !satMate.Answers().isEmpty(); }));
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1SAT");
 }
 
 TEST_F(CWSHEETTest, AppendsToALargerLogEqualAFullReadingUnderBothConfirmationRules) {
@@ -1055,6 +1059,77 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   UnloadForm<CWSHEET>();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 1) << "nobody listens once the sheet is closed";
+}
+
+// Satellite QSOs from companions while the entry window holds a QSO not saved: one question at a time,
+// in the order they came (the next comes while a question is up, as a box lets events run), and the
+// window ends with the newest.
+TEST_F(CWSHEETTest, SatelliteQsosWhileAQsoIsNotSavedAskOneAtATimeInTheirOrder) {
+  shown().LOGOPEN.Trigger();
+  Operator::Activate(*LoadedForm<TEMP_LOG>());
+  Operator::Key(Qt::Key_F2);
+  Operator::Type("JA1UNS");
+  std::vector<std::unique_ptr<Companion>> satMates;
+  const auto send = [&] {
+    const QByteArray call = "JA1SQ" + QByteArray(1, char('A' + satMates.size()));
+    satMates.emplace_back(std::make_unique<Companion>())
+        ->Send("SatMate+435.100+FM+r1+r2+x+y+" + call + "+1002+T");
+  };
+  int open = 0;
+  QStringList asked;
+  boxes.OnShow = [&](const MsgBoxCall& box) {
+    ++open;
+    asked << QString("%1 %2 %3").arg(box.text, LoadedForm<TEMP_LOG>()->Text1.text()).arg(open);
+    if (satMates.size() < 4) {
+      send();
+      EXPECT_TRUE(WaitUntil([&] { return IpcMessagesWaiting() == 1 || open > 1; }));
+    }
+    --open;
+  };
+  for (int i = 0; i < 4; ++i) boxes.Answer(vbYes);
+  send();
+  ASSERT_TRUE(WaitUntil([&] {
+    return satMates.size() == 4 && std::all_of(satMates.begin(), satMates.end(),
+                                               [](const auto& c) { return !c->Answers().isEmpty(); });
+  }));
+  const QString question = "LOGﾃﾞｰﾀが未保存ですが宜しいですか ";
+  EXPECT_EQ(asked, QStringList({question + "JA1UNS 1", question + "JA1SQA 1", question + "JA1SQB 1",
+                                question + "JA1SQC 1"}));
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1SQD");
+}
+
+// A satellite QSO that comes while a deletion waits for another program's lock of the log is carried
+// out once the deletion is through: the QSO shown is deleted, then the companion's comes.
+TEST_F(CWSHEETTest, ACompanionsQsoDuringADeletionsWaitComesAfterTheDeletion) {
+  shown().LOGOPEN.Trigger();
+  TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+  Operator::Activate(w);
+  Operator::Click(w.Command2);  // the newest stored QSO
+  ASSERT_EQ(w.Text1.text(), "JA0AAA");
+  const int32_t count = CountHdbRecords();
+  int other = LockAsAnotherProgram(log.Hdb());
+  Companion satMate;
+  WhenShown(&WaitHoldsInput, [&] {
+    satMate.Send("SatMate+435.100+FM+r1+r2+x+y+JA1SQA+1002+T");
+    WhenShown([] { return IpcMessagesWaiting() == 1; }, [&] { ::close(std::exchange(other, -1)); });
+  });
+  boxes.OnShow = [](const MsgBoxCall&) {  // a box on the screen lets events run
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+  };
+  boxes.Answer(vbYes).Answer(vbOK);
+  Operator::Click(*w.menuBar(), w.menuBar()->actionGeometry(w.HLMENT.action()).center());
+  Operator::Click(*w.HLMENT.submenu(), w.HLMENT.submenu()->actionGeometry(w.DATDEL.action()).center());
+  ASSERT_TRUE(WaitUntil([&] { return !satMate.Answers().isEmpty(); }));
+  EXPECT_EQ(satMate.Answers(), QList<int32_t>({kIpcHandled}));
+  EXPECT_EQ(boxes.texts().value(1), "4 を削除しました");
+  EXPECT_EQ(boxes.texts().size(), 2) << "no question of the companion's in between";
+  EXPECT_EQ(CountHdbRecords(), count - 1);
+  QString left;
+  QTextStream out(&left);
+  ASSERT_TRUE(hamlogdb::Dump(log.dir, 1, 100, out).Ok());
+  out.flush();
+  EXPECT_FALSE(left.contains("JA0AAA")) << "the QSO the window showed is the one deleted";
+  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1SQA");
 }
 
 TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
