@@ -491,6 +491,17 @@ bool VbFile::Input(QString& field) {
   return true;
 }
 
+bool VbFile::InputLine(QStringList& fields) {
+  fields.clear();
+  if (!open_ || mode_ != VbMode::Input) return fail(QStringLiteral("読むために開いたファイルではありません"));
+  if (pos_ >= data_.size()) return fail(path_ + QStringLiteral(" の終わりを過ぎて読もうとしました"));
+  // As after a comma: the line's end closes its first field too, so no field comes from the next line.
+  afterComma_ = true;
+  QString field;
+  while (afterComma_ && Input(field)) fields << field;
+  return true;
+}
+
 // --- Output and Append
 
 bool VbFile::writable() {

@@ -163,6 +163,9 @@ class VbFile {
   bool LineInputBytes(QByteArray& line);
   // One comma-separated field as VB's Input # reads it into a String. False past the end of the file.
   bool Input(QString& field);
+  // Every field of the next line as Input # reads them, none taken from the line after (a blank line
+  // holds one empty field). False past the end of the file.
+  bool InputLine(QStringList& fields);
   template <class... More>
   bool Input(QString& first, QString& second, More&... more) {
     const bool a = Input(first);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 #include "platform/ui/msgbox.h"
 #include "platform/vbfile.h"
 #include "platform/vbnumber.h"
@@ -51,19 +53,40 @@ void CatCommandTest(const QString& command, const QString& lengthText,
   });
 }
 
-std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path) {
+std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path, QString* why) {
   VbFile in(path, VbMode::Input);
-  if (!in.IsOpen()) return std::nullopt;
+  if (!in.IsOpen()) {
+    if (why) *why = path + "\r\nerr";
+    return std::nullopt;
+  }
   std::vector<CatListEntry> list;
+  QStringList f;
   bool heading = true;
-  while (!in.Eof()) {
-    QString command, length, count;
-    in.Input(command, length, count);
-    if (heading) {
-      heading = false;
-      continue;
+  for (int line = 1; in.InputLine(f); ++line) {
+    if (f == QStringList{QString()}) continue;
+    if (std::exchange(heading, false)) continue;
+    const QString command = f[0];
+    const bool counted = command == "EX" || command == "MR" || command == "MT";
+    const std::optional<int32_t> length = WholeNumber(f.value(1)), count = WholeNumber(f.value(2));
+    // The commands go out as "MR" & three digits: a count beyond that would send other commands.
+    QString wrong;
+    if (f.size() > 3)
+      wrong = QStringLiteral("項目が %1 つあります").arg(f.size());
+    else if (command.isEmpty())
+      wrong = QStringLiteral("コマンドがありません");
+    else if (!length || *length <= 0)
+      wrong = QStringLiteral("応答の長さ「%1」が 1 以上の数ではありません").arg(f.value(1));
+    else if (counted && (!count || *count < 0 || *count > 999))
+      wrong = command + QStringLiteral(" の数「%1」が 0 から 999 の数ではありません").arg(f.value(2));
+    if (!wrong.isEmpty()) {
+      if (why)
+        *why = QStringLiteral(
+                   "%1 の %2 行目を読めません: %3\r\n%4\r\n（コマンド,応答の長さ と、EX, MR, MT では読む数）"
+                   "\r\nリグには何も送っていません")
+                   .arg(path, QString::number(line), f.join(u','), wrong);
+      return std::nullopt;
     }
-    list.push_back({command.trimmed(), WholeNumber(length).value_or(0), WholeNumber(count).value_or(0)});
+    list.push_back({command, *length, counted ? *count : 0});
   }
   return list;
 }

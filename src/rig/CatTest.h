@@ -22,8 +22,11 @@ struct CatListEntry {
   int32_t Length = 0;
   int32_t Count = 0;
 };
-// The records after the first (a heading). Nothing when the file cannot be read.
-std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path);
+// The records after the first (a heading), one a line: the command, its reply length and, for EX, MR
+// and MT only, how many to read (a missing third field is empty; blank lines are passed over).
+// Nothing when the file cannot be opened or a line is no such record: `why` then says so, naming the
+// file and the line, and nothing of the list goes to the rig.
+std::optional<std::vector<CatListEntry>> ReadCatCommandList(const QString& path, QString* why = nullptr);
 
 // The backup line for an answer read (";" removed): AI on becomes off, and the few settings that
 // would lock the rig or switch its antennas are put back to safe values.

@@ -61,22 +61,51 @@ bool asciiOf(const QString& text, QLatin1StringView others) {
   return true;
 }
 
-// A call of letters and digits (a "/" for a portable one), a code and a mode of letters and digits
-// (either may be empty), and a frequency in MHz above 0: anything else is no spot but garbage that
-// would land in the sheet's boxes.
+// A call of letters and digits (a "/" for a portable one), a code and a mode of letters and digits,
+// and a frequency in MHz above 0: anything else is no spot but garbage that would land in the sheet's
+// boxes.
 bool spotReadable(const QStringList& f) {
   const QString& call = f[kSpotCallField];
   const QString& freq = f[kSpotFreqField];
   static const QRegularExpression mhz(QStringLiteral("^(\\d+\\.?\\d*|\\.\\d+)$"));
   return asciiOf(call, QLatin1StringView("/")) && call.contains(QRegularExpression("[A-Za-z]")) &&
-         call.contains(QRegularExpression("[0-9]")) && asciiOf(f[kSpotCodeField], {}) &&
-         asciiOf(f[kSpotModeField], QLatin1StringView("-")) && mhz.match(freq).hasMatch() && freq.toDouble() > 0;
+         call.contains(QRegularExpression("[0-9]")) && !f[kSpotCodeField].isEmpty() &&
+         asciiOf(f[kSpotCodeField], {}) && !f[kSpotModeField].isEmpty() &&
+         asciiOf(f[kSpotModeField], QLatin1StringView("-")) && mhz.match(freq).hasMatch() &&
+         freq.toDouble() > 0;
+}
+
+// The message's text. A byte that is no Windows-31J character (the decoder would put a substitute in
+// its place) is shown as its number, "<0xFF>", and listed in `foreign` as "0xFF": a refusal names the
+// byte the sender sent.
+QString decoded(QByteArrayView bytes, QStringList& foreign) {
+  if (IsValidAnsi(bytes)) return FromAnsi(bytes);
+  QString text;
+  for (qsizetype i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const qsizetype n = IsAnsiLeadByte(b) && i + 1 < bytes.size() ? 2 : 1;
+    if (b < 0x80 || IsValidAnsi(bytes.sliced(i, n))) {
+      text += FromAnsi(bytes.sliced(i, n));
+      i += n;
+      continue;
+    }
+    // A lead byte whose second byte makes no character: the second is read on its own.
+    const QString named = QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, u'0');
+    text += "<" + named + ">";
+    if (!foreign.contains(named)) foreign << named;
+    ++i;
+  }
+  return text;
 }
 
 }  // namespace
 
 ProgramMessage ParseProgramMessage(const QByteArray& bytes) {
-  const QString m = FromAnsi(QByteArray(bytes).replace('\0', QByteArray())).trimmed();
+  QStringList foreign;
+  const QString m = decoded(QByteArray(bytes).replace('\0', QByteArray()), foreign).trimmed();
+  if (!foreign.isEmpty())
+    return unusable(quoted(m) + QStringLiteral(" に Windows-31J の文字でないバイト (") + foreign.join(' ') +
+                    QStringLiteral(") があります"));
   if (m.left(7) == QLatin1String("ORBEX5w")) return companion(m);
   ProgramMessage out;
   out.fields = m.split(u'+');

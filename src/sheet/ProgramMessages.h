@@ -18,7 +18,8 @@ struct ProgramMessage {
 };
 
 // The message as received: Windows-31J bytes, NULs removed, blanks trimmed. A companion command whose
-// number is no number, and a spot or satellite message with too few fields, come back Unusable.
+// number is no number, a spot or satellite message with too few fields, and a message holding a byte
+// that is no Windows-31J character (named as sent, "0xFF") come back Unusable.
 ProgramMessage ParseProgramMessage(const QByteArray& bytes);
 
 // The fields of a satellite message that the sheet and the entry window use.

@@ -46,8 +46,20 @@ TEST(ProgramMessages, SatelliteMessagesAndSpots) {
   EXPECT_EQ(spot.fields[kSpotFreqField], "7.025");
   EXPECT_EQ(parse("JA1ABC").kind, Kind::Unusable) << "a spot without any + is not carried out";
   EXPECT_EQ(parse("JA1ABC/1+1001+東京+7.0+CW").fields[2], "東京") << "Windows-31J text";
-  EXPECT_EQ(parse("JA1ABC++x+14+").kind, Kind::Spot) << "no code, no mode";
   for (const char* garbage : {"JA1ABC+1002+x+abc+CW", "+++++", "JA1ABC+1002+x+0+CW", "東京+1001+x+7.0+CW",
-                              "ABC+1002+x+7.0+CW", "JA1ABC+10;02+x+7.0+CW", "JA1ABC+1002+x+7.0+C\x01W"})
+                              "ABC+1002+x+7.0+CW", "JA1ABC+10;02+x+7.0+CW", "JA1ABC+1002+x+7.0+C\x01W",
+                              "JA1ABC++x+14+", "JA1XYZ++x+7.025+CW", "JA1XYZ+1002+x+7.025+"})
     EXPECT_EQ(parse(garbage).kind, Kind::Unusable) << garbage;
+}
+
+TEST(ProgramMessages, AByteThatIsNoWindows31JCharacterIsNamedAsSent) {
+  const QByteArray sat = ToAnsi(QString::fromUtf8("SatMate+435.100+FM+東京タワー+r2+x+y+JA1ABC+1002+T"));
+  EXPECT_EQ(ParseProgramMessage(sat).kind, ProgramMessage::Kind::SatMate);
+  EXPECT_EQ(ParseProgramMessage("ORBEX5wf_CWMCQ\xFF").problem,
+            "他のプログラムからの指示を受け付けません: \"ORBEX5wf_CWMCQ<0xFF>\" に Windows-31J "
+            "の文字でないバイト (0xFF) があります");
+  // A lead byte without its second byte; the byte after it is read on its own.
+  EXPECT_EQ(ParseProgramMessage("JA1ABC+1002+\x81+7.0+CW\x80").problem,
+            "他のプログラムからの指示を受け付けません: \"JA1ABC+1002+<0x81>+7.0+CW<0x80>\" に Windows-31J "
+            "の文字でないバイト (0x81 0x80) があります");
 }

@@ -2,10 +2,12 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 #include "forms/lookup/ViewMenkyo.h"
 #include "forms/sheet/CWSHEET.h"
 #include "lookup/LicenceSearch.h"
+#include "platform/ui/doevents.h"
 
 namespace {
 
@@ -14,15 +16,19 @@ class SheetAndViewer : public LicenceSearchUi {
   ~SheetAndViewer() override {
     if (viewer_) viewer_->Inet1.StateChanged = viewersOwn_;
   }
+  // The search is a job of the sheet while its busy frame shows: the sheet's close box is refused
+  // meanwhile, naming the frame's words.
   void ShowBusy() override {
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) {
       sheet->Label2.setText(QStringLiteral(" 検索中です"));
       sheet->Frame1.setTitle(QStringLiteral("Busy"));
       sheet->Frame1.show();
       sheet->Frame1.raise();
+      if (!job_) job_ = std::make_unique<LongJobGuard>(*sheet);
     }
   }
   void HideBusy() override {
+    job_.reset();
     if (CWSHEET* sheet = LoadedForm<CWSHEET>()) sheet->HideBusyFrame();
   }
   InternetTransfer& HiddenViewerTransfer() override {
@@ -46,6 +52,7 @@ class SheetAndViewer : public LicenceSearchUi {
  private:
   QPointer<ViewMenkyo> viewer_;
   std::function<void(int)> viewersOwn_;
+  std::unique_ptr<LongJobGuard> job_;
 };
 
 }  // namespace

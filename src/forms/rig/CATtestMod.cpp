@@ -102,9 +102,11 @@ void CATtestMod::memRead_Click() {
   CommonDialog1.Flags = cdlOFNOverwritePrompt;
   CommonDialog1.FileName = QString();
   if (!CommonDialog1.ShowOpen()) return;
-  const std::optional<std::vector<CatListEntry>> list = ReadCatCommandList(CommonDialog1.FileName);
+  QString unreadable;
+  const std::optional<std::vector<CatListEntry>> list =
+      ReadCatCommandList(CommonDialog1.FileName, &unreadable);
   if (!list) {
-    Message(CommonDialog1.FileName + "\r\nerr");
+    Message(unreadable);
     return;
   }
   const QString listModel = CatModelOfListFile(CommonDialog1.FileName);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "core/SettingsStore.h"
 #include "forms/lookup/CODE_LIST.h"
@@ -90,6 +92,30 @@ TEST_F(SheetLookupTest, ASecondPressDuringASlowSearchWithTheRigPolledWaitsForIts
   ASSERT_TRUE(IsLoaded<ViewMenkyo>());
   EXPECT_EQ(Form<ViewMenkyo>().Text1.text(), "JA1ABC");
   EXPECT_TRUE(boxes.shown().empty()) << boxes.texts().join(" | ").toStdString();
+}
+
+TEST_F(SheetLookupTest, TheCloseBoxDuringASearchIsRefusedWithTheWordsOfItsBusyFrame) {
+  CWSHEET& sheet = Form<CWSHEET>();
+  sheet.Show();
+  server.Delay("/musen/list", 300);
+  Operator::Click(sheet.Text3);
+  Operator::Type("JA1ABC");
+  QString refusal;  // the close box clicked once the request is out
+  bool clicked = false;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!clicked && server.requests().size() == 1)
+      clicked = true, sheet.close(), refusal = sheet.StatusBar1.PanelText(5);
+  });
+  during.start(0);
+  Operator::Click(sheet.Command11);
+  during.stop();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(clicked);
+  ASSERT_TRUE(IsLoaded<CWSHEET>()) << "the close was not kept for the search's end";
+  EXPECT_EQ(refusal, "終わるまでこの画面は閉じられません: 検索中です");
+  ASSERT_TRUE(IsLoaded<ViewMenkyo>());
+  EXPECT_EQ(Form<ViewMenkyo>().Text1.text(), "JA1ABC");
 }
 
 TEST_F(SheetLookupTest, AFailedSearchTakesItsBusyPictureAwayBeforeItsBox) {

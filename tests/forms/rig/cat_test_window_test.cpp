@@ -12,6 +12,7 @@
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "support/pty_transceiver.h"
+#include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/temp_home.h"
 
@@ -89,6 +90,35 @@ TEST_F(CatTestWindow, BackupThenWriteBack) {
   EXPECT_EQ(rig.TextCommands(), QList<QByteArray>({"AI0;"}));
   EXPECT_EQ(boxes.texts().last(), "バックアップデータ書き込み完了です。 ");
   EXPECT_EQ(RigPortState.CatBusy, 0);
+}
+
+TEST_F(CatTestWindow, ACommandListIsReadALineARecordAndALineThatIsNoneSendsNothing) {
+  CATtestMod& w = Form<CATtestMod>();
+  // Two-field lines: the third field is empty, never the next line's command.
+  const QString list =
+      home.write("FT991_CMD.TXT", "CMD,LEN,COUNT\r\nAI,4\r\nMR,28,2\r\nEX,10,2\r\n\r\nXX,3\r\nFA,12\r\n");
+  for (const char* c : {"AI;", "MR001;", "MR002;", "EX001;", "EX002;", "XX;", "FA;"}) rig.Answers[c] = "?;";
+  files.Choose(list).Choose(home.file("b.TXT"));
+  boxes.Answer(vbOK).Answer(vbOK);
+  w.memRead.Click();
+  EXPECT_EQ(rig.TextCommands(),
+            QList<QByteArray>({"AI;", "MR001;", "MR002;", "EX001;", "EX002;", "XX;", "FA;"}));
+  EXPECT_EQ(boxes.texts().value(0), "次のコマンドは通りませんでした\r\nAI;\r\nXX;\r\nFA;\r\n");
+
+  // A line that is no record is named, and nothing of the list goes out.
+  for (const char* line : {"MR", "MR,28", "AI,x", "EX,10,1000", ",4", "AI,4,0,1"}) {
+    rig.ClearReceived();
+    const QString bad =
+        home.write("FT991_CMD.TXT", "CMD,LEN,COUNT\r\nAI,4\r\n" + QByteArray(line) + "\r\nFA,12\r\n");
+    files.Choose(bad);
+    boxes.Answer(vbOK);
+    w.memRead.Click();
+    EXPECT_TRUE(boxes.texts().last().startsWith(bad + " の 3 行目を読めません: " + line + "\r\n"))
+        << boxes.texts().last().toStdString();
+    EXPECT_TRUE(boxes.texts().last().endsWith("リグには何も送っていません"));
+    EXPECT_EQ(rig.TextCommands(), QList<QByteArray>()) << line;
+  }
+  EXPECT_EQ(files.shown().size(), 8u) << "no backup asked for";
 }
 
 TEST_F(CatTestWindow, ExchangesNeedAnOpenPort) {

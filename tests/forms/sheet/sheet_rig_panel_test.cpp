@@ -24,6 +24,7 @@
 #include "support/companion.h"
 #include "support/operator.h"
 #include "support/pty_transceiver.h"
+#include "support/qt_print.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 #include "support/waits.h"
@@ -151,10 +152,15 @@ TEST_F(SheetRigPanel, ACompanionCommandTheRigCannotTakeIsAnsweredAsRefused) {
                               "ORBEX5wf_CWM + CQ CQ CQ DE JA1ORB JA1ORB JA1ORB JA1ORB K", "ORBEX5wf_CWM + NG",
                               "ORBEX5wf_CWM + CQ TEST#5", "ORBEX5wf_CWM + B4CQ", "ORBEX5wf_TXshift + abc",
                               "ORBEX5wf_TXshift + 99999999999", "hello there", "ORBEX5wfSomethingElse",
-                              "ORBEX5wf_RigNum + abc", "ORBEX5wf_RigNum + ", "JA1ABC+1002+x+abc+CW", "+++++"})
+                              "ORBEX5wf_RigNum + abc", "ORBEX5wf_RigNum + ", "JA1ABC+1002+x+abc+CW", "+++++",
+                              "JA1XYZ++x+7.025+CW", "JA1XYZ+1002+x+7.025+", "ORBEX5wf_CWMCQ\xFF"})
     refused(icom, command, QByteArray(command).endsWith("+ NG"));
   EXPECT_EQ(RigPortState.RigModel, "ICOM");
   EXPECT_EQ(s.Text3.text(), "") << "no garbage in the call box";
+  EXPECT_EQ(s.StatusBar1.AcrossText(),
+            "他のプログラムからの指示を受け付けません: \"ORBEX5wf_CWMCQ<0xFF>\" に Windows-31J "
+            "の文字でないバイト (0xFF) があります")
+      << "the byte sent";
   ASSERT_TRUE(IpcSend("ORBEX5", "ORBEX5wf_RigNum + 1", &answer, kEventCapMs) && answer == kIpcHandled);
   for (const char* command :
        {"ORBEX5wf_TXshift + 100000", "ORBEX5wf_CarZeroin + 2147483647", "ORBEX5wf_CWMCQ;CQ",

@@ -1,12 +1,20 @@
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QRegularExpression>
+#include <QtEndian>
 
 #include "core/HamlogAccess.h"
 #include "core/SharedSettings.h"
+#include "core/SpotRelay.h"
 #include "forms/logbook/MemoDAT.h"
+#include "forms/sheet/CWSHEET.h"
 #include "forms/startup/OrbexTips.h"
+#include "logbook/HamlogRecordWriter.h"
 #include "platform/ipc/ipc.h"
 #include "platform/ui/responders.h"
 #include "rig/RigLink.h"
@@ -19,6 +27,42 @@ namespace {
 
 const QStringList kWorkFiles = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT",
                                 "DMYMST.dat",   "DMYSBMST.dat",   "dmyQTHdata.dat"};
+
+// The local sockets README.md tells a companion to use (what follows "$XDG_RUNTIME_DIR/orbex5-ipc/"), each
+// with the README's text between it and the one named before it.
+QList<std::pair<QString, QString>> ReadmeSockets() {
+  QFile file(QStringLiteral(ORBEX_README));
+  const QString readme = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  static const QRegularExpression socket(R"(`\$XDG_RUNTIME_DIR/orbex5-ipc/([^`]*)`)");
+  QList<std::pair<QString, QString>> out;
+  qsizetype from = 0;
+  for (const QRegularExpressionMatch& m : socket.globalMatch(readme)) {
+    out.append({m.captured(1), readme.mid(from, m.capturedStart() - from)});
+    from = m.capturedEnd();
+  }
+  return out;
+}
+
+// A companion that listens on a local socket at `path` as the README says: a 4-byte little-endian
+// length and the text, answered 0.
+struct ReadmeListener {
+  QLocalServer server;
+  QList<QByteArray> received;
+  explicit ReadmeListener(const QString& path) {
+    QObject::connect(&server, &QLocalServer::newConnection, [this] {
+      QLocalSocket* c = server.nextPendingConnection();
+      QObject::connect(c, &QLocalSocket::readyRead, c, [this, c] {
+        while (c->bytesAvailable() >= 4) {
+          const qint64 n = qFromLittleEndian<uint32_t>(c->peek(4).constData());
+          if (c->bytesAvailable() < 4 + n) return;
+          received << c->read(4 + n).mid(4);
+          c->write(QByteArray(4, '\0'));
+        }
+      });
+    });
+    server.listen(path);
+  }
+};
 
 class StartWindowMenusTest : public StartWindowTest {
  protected:
@@ -126,15 +170,19 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   RigPortState.ModeText = "CW";
   RigPollTick();  // nobody listens: nothing sent, nothing told
 
+  // The spot program listens where the README tells it to.
+  QString name;
+  for (const auto& [socket, before] : ReadmeSockets())
+    if (name.isEmpty() && before.contains("spot relay")) name = socket;
+  ASSERT_FALSE(name.isEmpty()) << "the README names the spot relay's socket";
+  ASSERT_TRUE(IpcFolderProblem().isEmpty());
   QList<QByteArray> received;
   {
-    IpcReceiver spot("SendSpot for JCV/HWCV");
-    ASSERT_TRUE(spot.Listening());
-    spot.Received = [&](const QByteArray& m, const IpcAnswer& a) {
-      received << m;
-      a.Send(1);
-    };
+    ReadmeListener spot(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/orbex5-ipc/" + name);
+    ASSERT_TRUE(spot.server.isListening())
+        << name.toStdString() << ": " << spot.server.errorString().toStdString();
     RigPollTick();
+    received = spot.received;
   }
   EXPECT_EQ(received,
             QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
@@ -143,6 +191,17 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   RigPollTick();  // the start window is gone and listens no more
   EXPECT_FALSE(RigPollTimer().Running()) << "the link has its own timer back, not the window's";
+}
+
+TEST(CompanionSockets, TheReadmeNamesEachAsTheProgramMakesIt) {
+  QStringList named, made;
+  for (const auto& [socket, before] : ReadmeSockets()) named << socket;
+  for (const char* title : {kProgramMessageTitle, kHamlogWindowClass, kSpotProgramTitle})
+    made << QFileInfo(IpcSocketPath(QString::fromUtf8(title))).fileName();
+  named.removeDuplicates();
+  named.sort();
+  made.sort();
+  EXPECT_EQ(named, made);
 }
 
 TEST_F(StartWindowMenusTest, ABandStationListIsCountedAndOpened) {
