@@ -78,7 +78,7 @@ void QsoDraft::StartNew(const QsoEntry& defaults, bool keepLookedUp) {
       if (const QString v = EntryText(*saved_, b); !v.isEmpty()) put(b, v, Origin::Carried);
   if (keepLookedUp)
     for (int b = 0; b < kQsoBoxCount; ++b)
-      if (before[size_t(b)].origin == Origin::LookedUp)
+      if (before[size_t(b)].origin == Origin::LookedUp && QsoBox(b) != QsoBox::Call)
         put(QsoBox(b), before[size_t(b)].text, Origin::LookedUp);
   lookedUpFor_.clear();
   callDone_ = true;

@@ -53,7 +53,8 @@ class QsoDraft {
  public:
   // A new QSO of `defaults` (Default). The details of the last saved QSO (code, grid, name, QTH,
   // remarks 1, D) are carried: shown and stored while the call is that station's. With
-  // `keepLookedUp`, what was put in for this QSO before it began stays.
+  // `keepLookedUp`, what was put in for this QSO before it began stays, but for the call: the one of
+  // `defaults` is where the QSO's call stands now.
   void StartNew(const QsoEntry& defaults, bool keepLookedUp = false);
   // A stored QSO being edited: its values stay until typed over or replaced by a look-up's finds.
   void EditStored(const QsoEntry& stored);

@@ -260,14 +260,14 @@ def ctrl_a_then_typing_replaces_in_every_box():
 
 
 @step
-def a_triple_click_offers_the_code_to_the_x_selection():
+def a_triple_click_offers_a_box_text_to_the_x_selection():
     log, count = new_qso()
-    typed(("Home", "ja1abc"), ("F5", "7.025"), ("alt+e", "1015"))
+    typed(("Home", "ja1abc"), ("F5", "7.025"), ("alt+g", "pm95"))
     texts = d.find_all(log, role="text")
-    d.click(texts[6], times=3)  # the code box: its whole code selected and offered to other programs
+    d.click(texts[7], times=3)  # the grid box: its whole text selected and offered to other programs
     d.click(texts[13], button=2)  # the middle button pastes it into remarks 1
     rec = typed(then=count + 1)
-    check([rec[8], rec[13]] == ["1015", "1015"], "stored code %r, remarks %r" % (rec[8], rec[13]))
+    check([rec[9], rec[13]] == ["PM95", "PM95"], "stored grid %r, remarks %r" % (rec[9], rec[13]))
 
 
 def new_qso():
@@ -464,6 +464,30 @@ def windows_opened_together_cover_no_control():
         free = any(not any(overlap((x, y) + at[2:], e) for e, _, _ in taken)
                    for y in range(0, 1000 - at[3], 16) for x in range(0, 1600 - at[2], 16))
         check(not (covered and free), "%r covers %r though the screen has room" % (w.name, covered[:3]))
+
+
+# After the placing of windows: a Code List closed with Return or Esc stores its place for the next one.
+@step
+def the_code_list_takes_the_keyboard_as_it_opens():
+    """Alt+E, F5, こ, Return: the Code List comes up holding the keyboard; ↓ and Return pick the next
+    city and close it, Esc closes it as well, and the code box has the keyboard again."""
+    d.menu(sheet_window(), "LOG", "LOG帳を開く")  # the entry window, behind the others, comes forward
+    d.click(d.find_all(d.window("ORBEXログ"), role="text")[0])
+    log, count = new_qso()
+    typed(("Home", "ja1abc"), ("F5", "7.025"))
+    code = d.find_all(log, role="text")[6]
+    for keys in ("Down Return", "Escape"):
+        typed(("alt+e F5", "こ"), ("Return", None))
+        d.window("Code List")
+        check(d.active_window_title() == "Code List", "the keyboard is in %r" % d.active_window_title())
+        first = d.text_of(code)
+        d.key(*keys.split())
+        d.window_gone("Code List")
+        check("ORBEXログ" in d.active_window_title(), "the keyboard is in %r" % d.active_window_title())
+        picked = d.text_of(code)
+        check((picked != first) == (keys != "Escape"), "the code box holds %r after %s" % (picked, keys))
+    rec = typed(then=count + 1)
+    check(rec[8] == picked, "stored code %r, shown %r" % (rec[8], picked))
 
 
 def main():

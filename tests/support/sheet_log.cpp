@@ -75,14 +75,18 @@ void SheetLog::Prepare() {
   Settings.QslReceivedMarks[1] = "E";
   ReadConditions.ExcludedQslKinds[0] = "P";
   Hamlog.HamlogDbPath = Hdb();
-  Hamlog.HdbRecordCount = CountHdbRecords();
   MasterList.MasterFilePath = hamlogdb::MasterPath(dir);
   MasterList.MasterHeaderLen = 235;
+  PrepareSheetState();
+  DesignatedCityDef.DesignatedCities = {{"横浜市", "1101", 19560901}};
+  ShownBands.fill("1");
+}
+
+void PrepareSheetState() {
+  Hamlog.HdbRecordCount = CountHdbRecords();
   MasterList.MasterRowCap = static_cast<int32_t>((FileLen(MasterList.MasterFilePath) - 290) / 56);
   ApplyBandSetLayout();
   MasterTable.Redim(BandLayout.KindColumn, MasterList.MasterRowCap);
-  DesignatedCityDef.DesignatedCities = {{"横浜市", "1101", 19560901}};
-  ShownBands.fill("1");
 }
 
 void SheetLog::Load(SheetProgress& progress) {

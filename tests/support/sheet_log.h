@@ -35,6 +35,10 @@ class SheetLog {
   QString dir;
 };
 
+// What the start button leaves for the sheet of the log and master that Hamlog and MasterList name: the
+// log counted, the master sized, the band set laid out.
+void PrepareSheetState();
+
 // Rows of MasterTable in the test master.
 enum SheetLogRow {
   kRow0901 = 1,

@@ -293,9 +293,7 @@ void TEMP_LOG::closeWindowAndLists(bool unloadSelf) {
   if (unloadSelf) Unload();
 }
 
-bool TEMP_LOG::nothingTypedInNewQso() const {
-  return Text1.text().trimmed().isEmpty() || (leftByDelete_ && Entry() == *leftByDelete_);
-}
+bool TEMP_LOG::nothingTypedInNewQso() const { return Text1.text().trimmed().isEmpty(); }
 
 bool TEMP_LOG::holdsUnsaved() const {
   if (LogWindowState.EditMode == 1) return draft_.Edited();
@@ -474,7 +472,6 @@ void TEMP_LOG::PutChosenName(const QString& name) {
 }
 
 void TEMP_LOG::SetEntry(const QsoEntry& e) {
-  leftByDelete_.reset();
   draft_.EditStored(e);
   const ui_detail::Hold own(showing_);
   // A stored mode missing from the list is offered, so that the save keeps it.
@@ -556,10 +553,9 @@ bool TEMP_LOG::ShowQsoInLogWindow() {
   return true;
 }
 
-bool TEMP_LOG::NewRecord() {
+bool TEMP_LOG::NewRecord(bool sheetCall) {
   LSave.SetCaption(u8(kSaveCaption));
   LSave.SetEnabled(LogWindowState.QslCheckMode != 1);
-  leftByDelete_.reset();
   {
     const ui_detail::Hold own(showing_);
     Combo1.SetListIndex(int(VbVal(LastModeIndex)));
@@ -573,7 +569,8 @@ bool TEMP_LOG::NewRecord() {
   LogWindowState.UtcMode = 0;
   CWSHEET* sheet = LoadedForm<CWSHEET>();
   QsoEntry fresh;
-  fresh.call = sheet ? sheet->Text3.text() : QString();
+  // The call is the sheet's call box as it stands now, read as the box's own look-up reads it.
+  fresh.call = sheet && sheetCall ? sheet->Text3.text().trimmed().toUpper() : QString();
   fresh.date = DateText(TodayJst());
   fresh.time = TimeText(EntryTime, 'J');
   fresh.hisRst = Text5.text();
@@ -581,7 +578,7 @@ bool TEMP_LOG::NewRecord() {
   fresh.mode = Combo1.Text();
   fresh.qslVia = Settings.HamLogQslMark;
   // The station of the last save comes along for its next QSO. A window not shown yet keeps what the
-  // sheet put there for this QSO (call, name, band, code).
+  // sheet put there for this QSO (name, band, code); its call is the box's now, not a copy of before.
   draft_.StartNew(fresh, !shownOnce_);
   showDraft();
   // A new QSO carries none of the QSL flags of the record shown before.
@@ -810,8 +807,8 @@ void TEMP_LOG::deleteShownRecord() {
   }
   MsgBox(QString::number(recNo) + u8(" を削除しました") +
          (Hamlog.LastResult == HAMLOG_UNCONFIRMED ? "\r\n" + HamlogWriteFailureText(Hamlog.LastResult, recNo) : QString()));
-  // The record is gone: the window turns to a new QSO, and the lists showing it are refreshed. The
-  // sheet's call box lets go of the station deleted, whose call the new QSO would take from there.
+  // The record is gone: the window turns to a blank new QSO, no call from the sheet's box either, and
+  // the lists showing it are refreshed. The sheet's call box lets go of the station deleted.
   LastSavedCall.clear();
   draft_.ForgetSaved();
   if (CWSHEET* sheet = LoadedForm<CWSHEET>();
@@ -820,7 +817,7 @@ void TEMP_LOG::deleteShownRecord() {
   LogWindowState.LogRecNo = 0;
   UnloadForm<QSODATA>();
   refreshLogViewer();
-  if (NewRecord()) leftByDelete_ = Entry();
+  NewRecord(false);
 }
 
 void TEMP_LOG::rebuildIndexes() {

@@ -11,7 +11,6 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "logbook/QsoDraft.h"
@@ -41,8 +40,9 @@ class TEMP_LOG : public VbForm, public RigListener {
   void Form_Unload(int& cancel) override;
 
   // Prepares a new QSO (button "新"): clean fields but the station of the last save, today's date and
-  // time, the next record number. False when HAMLOG could not be opened (said).
-  bool NewRecord();
+  // time, the next record number, the call the sheet's call box holds now (none without `sheetCall`).
+  // False when HAMLOG could not be opened (said).
+  bool NewRecord(bool sheetCall = true);
   // Fills the window from the record in Hamlog.Thw and keeps a copy of it for the update. False (said,
   // HAMLOG closed, the window as it was) when the block did not hold a whole record.
   bool ShowQsoInLogWindow();
@@ -186,8 +186,6 @@ class TEMP_LOG : public VbForm, public RigListener {
     Put before_;
   };
   QString typedDigits_[2];  // digits typed in a row into the date and the time since either was reached
-  // The new QSO as the deletion of the record shown left it: nothing typed in it is nothing to lose.
-  std::optional<QsoEntry> leftByDelete_;
   QWidget& boxOf(QsoBox box);
   void wireDraft();
   void noteChange(QsoBox box);

@@ -579,5 +579,7 @@ void TEMP_LOG::searchByInitial(const QString& key) {
   }
   Text9.setText(hits[0].code);
   Text13.setText(hits[0].name);
-  list.ShowInactive();  // beside the code field, which keeps the keyboard
+  // It takes the keyboard: Return, Esc and the arrows work it at once, and each way of closing it hands
+  // the keyboard back to the code field.
+  list.Show();
 }

@@ -2,9 +2,9 @@
 // The code list "Code List": the picker beside the entry window's code field. It lists JA codes from
 // the code master (the initial-letter search; JaCodeListMode 1) or DX prefixes (the DX code search),
 // and copies the picked code and QTH into the entry window; a DX pick also gives the station's local
-// time. Return, Esc, a double click, "閉じる(X)" and the close box close it; the JA list hands the
-// keyboard back to the code field. Placed from [CFGPOS] CDLSTPOSTop / CDLSTPOSLeft, shared with the
-// DXCC prefix list.
+// time. Return, Esc, a double click, "閉じる(X)" and the close box close it. The JA list takes the
+// keyboard when it opens and hands it back to the code field; the DX list leaves it in the entry window.
+// Placed from [CFGPOS] CDLSTPOSTop / CDLSTPOSLeft, shared with the DXCC prefix list.
 // The filling procedures create the rows and set the width after the load.
 
 #include <QString>

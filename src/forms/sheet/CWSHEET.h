@@ -332,6 +332,9 @@ class CWSHEET : public VbForm {
   void Text3_Change();
   // The search box lets go of the call box's code.
   void dropCallBoxCode();
+  // What an entry window loaded unseen holds for the call before: its name and remark, with `call` the
+  // call itself.
+  void dropUnseenEntryStation(bool call);
   void Text3_KeyDown(int keyCode);
   void HLAPD_Click();
   void wireMenus();

@@ -30,6 +30,7 @@ void CWSHEET::Text3_Change() {
     // No call gives no entity: the candidates of the call before go as for any such call.
     DXCCLookUpCall(QString());
     dropCallBoxCode();
+    dropUnseenEntryStation(true);
     return;
   }
   SetMsgBoxCentre(*this);
@@ -53,13 +54,7 @@ void CWSHEET::Text3_Change() {
   // Typed here, the keyboard stays in the box; typed in the entry window (which copies its call
   // here), it stays there.
   if (isActiveWindow()) Text3.setFocus();
-  // Found anew: a look-up may show a message box, and no window reference outlives one. A window
-  // loaded unseen holds only what was put there for the call before; a shown one keeps what the
-  // operator typed and drops itself what came with another station.
-  if (TEMP_LOG* shown = LoadedForm<TEMP_LOG>(); shown && !shown->isVisible()) {
-    shown->Text12.setText(QString());
-    shown->Text14.setText(QString());
-  }
+  dropUnseenEntryStation(false);
   // Keywords that show or hide the grid's two working columns.
   const QString upper = text.toUpper();
   if (upper == "DEBUGON") {
@@ -69,6 +64,18 @@ void CWSHEET::Text3_Change() {
     MSFlexGrid2.SetColWidth(BandLayout.KindColumn, 0);
     MSFlexGrid2.SetColWidth(BandLayout.QsoCountColumn, 0);
   }
+}
+
+void CWSHEET::dropUnseenEntryStation(bool call) {
+  // Found anew: a look-up may show a message box, and no window reference outlives one. A window
+  // loaded unseen holds only what was put there for the call in the box now: nothing of the call
+  // before, nor that call once the box is emptied. A shown one keeps what the operator typed and drops
+  // itself what came with another station.
+  TEMP_LOG* unseen = LoadedForm<TEMP_LOG>();
+  if (!unseen || unseen->isVisible()) return;
+  if (call) unseen->Text1.setText(QString());
+  unseen->Text12.setText(QString());
+  unseen->Text14.setText(QString());
 }
 
 void CWSHEET::dropCallBoxCode() {

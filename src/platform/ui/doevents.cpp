@@ -38,7 +38,6 @@ Holds& holds() {
 }
 
 bool isInput(const QEvent& e) {
-  if (e.type() == DeferredInputEvent()) return true;
   switch (e.type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
@@ -172,11 +171,6 @@ bool HeldByWait(const QObject* target) {
 }
 
 bool WaitHoldsInput() { return holds().depth > 0; }
-
-QEvent::Type DeferredInputEvent() {
-  static const auto type = QEvent::Type(QEvent::registerEventType());
-  return type;
-}
 
 bool HoldCloseForWait(QWidget& window) {
   Holds& h = holds();

@@ -13,7 +13,6 @@
 // the guard disabled, goes back to it: what the operator types meanwhile (held) arrives there.
 
 #include <QAction>
-#include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
@@ -51,9 +50,6 @@ class InputHold {
  private:
   size_t heldBefore_;
 };
-// The event that carries a job the operator's input started but that runs later (a double click's, once
-// no third click came): held and handed on with the input, never run inside a wait that holds its window.
-QEvent::Type DeferredInputEvent();
 // The flags for a wait's event loop: every event runs; the hold keeps what is not for now.
 QEventLoop::ProcessEventsFlags WaitFlags();
 // True while other work runs: a wait that holds input, a box (WorkUnderWay) or any other loop nested in

@@ -105,8 +105,12 @@ Qt::Key QtKeyOf(int vk) {
 bool TypesNoCharacter(const QKeyEvent& e) {
   const Qt::KeyboardModifiers m = e.modifiers();
   if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return true;
+  return EditKeyOf(e) != QKeySequence::UnknownKey;
+}
+
+QKeySequence::StandardKey EditKeyOf(const QKeyEvent& e) {
   for (QKeySequence::StandardKey k : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
                                       QKeySequence::Paste, QKeySequence::Undo, QKeySequence::Redo})
-    if (e.matches(k)) return true;
-  return false;
+    if (e.matches(k)) return k;
+  return QKeySequence::UnknownKey;
 }

@@ -6,6 +6,7 @@
 //   Text2.KeyDown = [this](int& keyCode, int shift) { if (keyCode == vbKeyDown) ...; };
 //   if (keyCode == vbKeyP && shift == vbAltMask) ...
 
+#include <QKeySequence>
 #include <Qt>
 
 class QKeyEvent;
@@ -59,3 +60,6 @@ Qt::Key QtKeyOf(int vk);
 // keyboards, which types), or a standard edit key (select all, copy, cut, paste, undo, redo), whose text
 // is its control character.
 bool TypesNoCharacter(const QKeyEvent& e);
+// The standard edit key a key is (QKeySequence::SelectAll, Copy, Cut, Paste, Undo, Redo, as the desktop
+// binds them: Ctrl+C and Ctrl+Insert copy, Ctrl+V and Shift+Insert paste), else UnknownKey.
+QKeySequence::StandardKey EditKeyOf(const QKeyEvent& e);

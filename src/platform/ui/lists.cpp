@@ -1,6 +1,8 @@
 #include "platform/ui/lists.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -74,7 +76,20 @@ void ComboBox::keyPressEvent(QKeyEvent* e) {
     e->accept();  // keys end at the control, as everywhere
     return;
   }
-  VbControl::keyPressEvent(e);
+  const QKeySequence::StandardKey edit = isEditable() ? QKeySequence::UnknownKey : EditKeyOf(*e);
+  if (edit != QKeySequence::Copy && edit != QKeySequence::Paste) return VbControl::keyPressEvent(e);
+  e->accept();
+  // A drop-down list has no field of its own: a copy takes the item shown, a paste picks the item the
+  // pasted text names (or begins), as typing it does. The key's KeyDown comes first, as in a text box.
+  std::unique_ptr<QKeyEvent> textless;
+  if (!ui_detail::RunKeyPress(*this, *e, KeyDown, KeyPress, textless)) return;
+  QClipboard& clipboard = *QGuiApplication::clipboard();
+  if (edit == QKeySequence::Copy) return clipboard.setText(currentText());
+  const QString pasted = clipboard.text().trimmed();
+  if (pasted.isEmpty()) return;
+  const int exact = findText(pasted, Qt::MatchFixedString);
+  const int picked = exact >= 0 ? exact : findText(pasted, Qt::MatchStartsWith);
+  if (picked >= 0) setCurrentIndex(picked);
 }
 
 void ComboBox::AddItem(const QString& item, int index) {

@@ -23,7 +23,8 @@
 // Change runs when the edit text of an editable box is typed or set with SetText. GotFocus and
 // LostFocus as every control (control.h): opening the drop-down is no focus change. The keys and the
 // input method's text typed into an editable box's field go through KeyDown and KeyPress first, as in
-// a text box; an editable box completes nothing by itself.
+// a text box; an editable box completes nothing by itself. In a drop-down list the clipboard keys work
+// as in a text box: a copy takes the item shown, a paste picks the item the pasted text names.
 
 #include <QComboBox>
 #include <QListWidget>

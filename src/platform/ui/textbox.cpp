@@ -1,29 +1,11 @@
 #include "platform/ui/textbox.h"
 
-#include <QApplication>
-#include <utility>
-
-#include "platform/ui/doevents.h"
-
 TextBox::TextBox(QWidget* parent, const QString& text) : VbControl(parent) {
   setText(text);
-  tripleWait_.setParent(this);
-  tripleWait_.setSingleShot(true);
-  connect(&tripleWait_, &QTimer::timeout, this, [this] {
-    // As input: a wait that holds this window keeps it, with the clicks and keys, until it is over.
-    QEvent job(DeferredInputEvent());
-    QCoreApplication::sendEvent(this, &job);
-  });
   connect(this, &QLineEdit::textChanged, this, [this] {
     const ui_detail::Hold echo(echo_);
     if (Change && !ui_detail::Quiet(*this)) Change();
   });
-}
-
-bool TextBox::event(QEvent* e) {
-  if (e->type() != DeferredInputEvent()) return VbControl::event(e);
-  if (std::exchange(doubleClickJob_, false) && DblClick && !ui_detail::Quiet(*this)) DblClick();
-  return true;
 }
 
 void TextBox::setText(const QString& text) {
@@ -77,17 +59,7 @@ void TextBox::keyReleaseEvent(QKeyEvent* e) {
 
 void TextBox::mousePressEvent(QMouseEvent* e) {
   filled_ = false;
-  tripleWait_.stop();
-  doubleClickJob_ = false;
   VbControl::mousePressEvent(e);
-}
-
-void TextBox::mouseDoubleClickEvent(QMouseEvent* e) {
-  QLineEdit::mouseDoubleClickEvent(e);
-  if (DblClick && e->button() == Qt::LeftButton) {
-    doubleClickJob_ = true;
-    tripleWait_.start(QApplication::doubleClickInterval());
-  }
 }
 
 void TextBox::focusInEvent(QFocusEvent* e) {

@@ -26,12 +26,12 @@
 // setFocus) the caret stays where it was; Tab selects the whole text; a click puts the caret where
 // the mouse is. A box told SetKeyboardSelects(true) has its whole text selected however the keyboard
 // arrives but by a click (or by coming back to its window), so that typing replaces it. DblClick runs
-// once a double click has proved no triple click, which selects the whole text (and offers it to the
-// X selection) as in any box.
+// as the second click lands, as every control's (a double click made during a wait that holds the
+// window is held with the other input, and its job runs once the wait is over); a third click selects
+// the whole text (and offers it to the X selection) as in any box, where the job left the mouse to it.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 #include "platform/ui/control.h"
 
@@ -58,12 +58,10 @@ class TextBox : public VbControl<QLineEdit> {
   bool Typing() const { return typing_ > 0; }
 
  protected:
-  bool event(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
-  void mouseDoubleClickEvent(QMouseEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -75,8 +73,6 @@ class TextBox : public VbControl<QLineEdit> {
   bool filled_ = false;  // the program's text, not yet typed in
   bool keyboardSelects_ = false;
   int typing_ = 0;
-  QTimer tripleWait_;  // a double click waiting for the third click of a triple click
-  bool doubleClickJob_ = false;  // its job still owed: a later press (a third click held by a wait) drops it
 };
 
 class MultiLineTextBox : public VbControl<QPlainTextEdit> {
