@@ -3,10 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QRegularExpression>
-#include <QtEndian>
 
 #include "core/HamlogAccess.h"
 #include "core/SharedSettings.h"
@@ -20,6 +17,7 @@
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
 #include "start_window_fixture.h"
+#include "support/companion.h"
 #include "support/operator.h"
 #include "support/qt_print.h"
 
@@ -42,27 +40,6 @@ QList<std::pair<QString, QString>> ReadmeSockets() {
   }
   return out;
 }
-
-// A companion that listens on a local socket at `path` as the README says: a 4-byte little-endian
-// length and the text, answered 0.
-struct ReadmeListener {
-  QLocalServer server;
-  QList<QByteArray> received;
-  explicit ReadmeListener(const QString& path) {
-    QObject::connect(&server, &QLocalServer::newConnection, [this] {
-      QLocalSocket* c = server.nextPendingConnection();
-      QObject::connect(c, &QLocalSocket::readyRead, c, [this, c] {
-        while (c->bytesAvailable() >= 4) {
-          const qint64 n = qFromLittleEndian<uint32_t>(c->peek(4).constData());
-          if (c->bytesAvailable() < 4 + n) return;
-          received << c->read(4 + n).mid(4);
-          c->write(QByteArray(4, '\0'));
-        }
-      });
-    });
-    server.listen(path);
-  }
-};
 
 class StartWindowMenusTest : public StartWindowTest {
  protected:
@@ -178,11 +155,10 @@ TEST_F(StartWindowMenusTest, EveryPollTickRelaysToTheSpotProgram) {
   ASSERT_TRUE(IpcFolderProblem().isEmpty());
   QList<QByteArray> received;
   {
-    ReadmeListener spot(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/orbex5-ipc/" + name);
-    ASSERT_TRUE(spot.server.isListening())
-        << name.toStdString() << ": " << spot.server.errorString().toStdString();
+    CompanionListener spot(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/orbex5-ipc/" + name);
+    ASSERT_TRUE(spot.Listening()) << name.toStdString() << ": " << spot.Problem().toStdString();
     RigPollTick();
-    received = spot.received;
+    received = spot.Received();
   }
   EXPECT_EQ(received,
             QList<QByteArray>({"ORBEXfreq14025.0", "ORBEXCall", "ORBEXCode         ", "ORBEXModeCW"}));
