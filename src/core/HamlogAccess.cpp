@@ -1,6 +1,7 @@
 #include "core/HamlogAccess.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include "core/QsoFields.h"
 #include "core/QsoRules.h"
 #include "platform/cores.h"
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/hamlog/hdb_table.h"
@@ -187,9 +189,10 @@ int32_t SetHamlogShare() { return SetDbsShare(1); }
 
 namespace {
 
-// A wait for another program's hold of the log (any of its locks), shown in the window the operator is
-// in when it begins (whichever window started the read or write) and ended with Esc. With no window up
-// (the start) it shows in a window of its own, with its cap.
+// A wait for another program's hold of the log (any of its locks), shown in the status bar of the window
+// the operator is in when it begins (whichever window started the read or write) and ended with Esc. With
+// no such window up (the start, the start window, the tips) it shows in a window of its own, with its cap:
+// a window's own controls are never covered by it.
 struct LogWait {
   QPointer<VbForm> window;
   bool shown = false;
@@ -208,7 +211,7 @@ LogWait& beginLogWait() {
   LogWait w;
   w.window = qobject_cast<VbForm*>(QApplication::activeWindow());
   if (!w.window) w.window = VbForm::LastActive();
-  w.shown = w.window;
+  w.shown = w.window && w.window->HasStatusBar();
   w.esc = std::make_unique<EscapableWait>();
   logWaits().push_back(std::move(w));
   return logWaits().back();
@@ -221,7 +224,22 @@ void endLogWait() {
   if (window) window->ShowWaitNote(QString());
 }
 
-// The wait in a window of its own: the log, the seconds waited and the most it waits.
+// "HAMLOG.lck をプロセス 22658 python3 がロック中": the file the wait is for (its whole path on a line of its
+// own in a window of its own) and the program holding it, named where its lock names it.
+QString heldBy(bool ownWindow) {
+  const hamlog::LockHolder held = hamlog::WaitedFor();
+  const QString path = held.path.isEmpty() ? Hamlog.HamlogDbPath : held.path;
+  const QString who = held.process > 0 ? QStringLiteral("プロセス %1 %2")
+                                             .arg(held.process)
+                                             .arg(hamlog::ProcessName(held.process))
+                                             .trimmed()
+                                       : QStringLiteral("他のプログラム");
+  return (ownWindow ? path + QStringLiteral("\r\n") : QFileInfo(path).fileName() + ' ') +
+         QStringLiteral("を") + who + (held.process > 0 ? QStringLiteral(" ") : QString()) +
+         QStringLiteral("がロック中");
+}
+
+// The wait in a window of its own: the file, its holder, the seconds waited and the most it waits.
 bool waitInOwnWindow(LogWait& w, int32_t look) {
   if (!w.own && qobject_cast<QApplication*>(QCoreApplication::instance())) {
     w.own = std::make_unique<QProgressDialog>();
@@ -234,8 +252,7 @@ bool waitInOwnWindow(LogWait& w, int32_t look) {
     w.own->activateWindow();
   }
   if (w.own && look % 50 == 1) {
-    w.own->setLabelText(Hamlog.HamlogDbPath +
-                        QStringLiteral("\r\nを他のプログラムが使用中です。待っています (Esc で中止)\r\n") +
+    w.own->setLabelText(heldBy(true) + QStringLiteral("。\r\n待っています (Esc で中止) ") +
                         QStringLiteral("%1 秒 (%2 秒まで)").arg(look / 100).arg(hamlog::kLockLooks / 100));
     w.own->setValue(look);
   }
@@ -255,8 +272,8 @@ void showLogWaits() {
       if (look % 50 == 1) {
         const int waiting = IpcMessagesWaiting();
         w.window->ShowWaitNote(
-            QStringLiteral("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止) ") +
-            QString::number(look / 100) + QStringLiteral(" 秒") +
+            heldBy(false) + QStringLiteral("。待っています (Esc で中止) ") + QString::number(look / 100) +
+            QStringLiteral(" 秒") +
             (waiting
                  ? QStringLiteral("　他のプログラムからの指示 %1 件は待ち終わってから行います").arg(waiting)
                  : QString()));

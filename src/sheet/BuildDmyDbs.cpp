@@ -490,6 +490,8 @@ void failPass(SheetProgress& progress, int32_t result) {
   if (result == kHdbScanStopped) return fail(progress, kReadStoppedByEsc);
   if (result == HAMLOG_CHANGED) return fail(progress, kReadHamlogChanged);
   if (result == HAMLOG_BAD_COUNT) return fail(progress, kReadHamlogBadCount);
+  // The wait for another program's write was ended: its box names the file and the program.
+  if (result == HAMLOG_LOCKED) return fail(progress, kReadRecordFailed, HamlogProblem());
   fail(progress, kReadRecordFailed,
        Hamlog.HamlogDbPath + QStringLiteral(" が読めません (") + HamlogWriteFailureText(result, 0) +
            QStringLiteral(")。読込を中止しました。"));

@@ -370,9 +370,7 @@ TEST_F(EqslRecords, StoredDatesAndTimesAreWidenedAndConverted) {
 
 TEST_F(EqslRecords, DeletedRecordsAreSkippedAndNamedNeverWrittenFromAnotherRecord) {
   Fill(5);
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 3), 0);
-  HamlogCloseDb(0);
+  MarkDeletedAsAnotherProgram(3);
   const QString path = home.file("gap.ADI");
   Eqsl.EqslStartMark = 2;
   Eqsl.EqslEndMark = 4;

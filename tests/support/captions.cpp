@@ -16,6 +16,7 @@
 
 #include "platform/ui/flexgrid.h"
 #include "platform/ui/look.h"
+#include "platform/ui/statusbar.h"
 
 namespace {
 
@@ -105,4 +106,15 @@ QString CellCut(const FlexGrid& grid, int row, int col) {
   const int need = grid.fontMetrics().horizontalAdvance(text) + 2 * margin;
   const int have = TwipsToPx(grid.ColWidth(col));
   return text.isEmpty() || have == 0 || need <= have ? QString() : Cut(text, need, have) + " in column " + QString::number(col);
+}
+
+QString NoteCut(const StatusBar& bar, int panel) {
+  const QString note = bar.PanelText(panel);
+  for (const QLabel* l : bar.widget()->findChildren<QLabel*>()) {
+    if (l->isHidden() || (l->text() != note && l->toolTip() != note)) continue;
+    const int need = l->fontMetrics().horizontalAdvance(note),
+              have = l->contentsRect().width() - 2 * l->margin();
+    return l->text() == note && need <= have ? QString() : Cut(note, need, have);
+  }
+  return QStringLiteral("'%1' not shown").arg(note);
 }

@@ -13,6 +13,7 @@
 
 class QWidget;
 class FlexGrid;
+class StatusBar;
 
 // The program's look for as long as it lives (the test fails when its font is not installed).
 class DesktopLook {
@@ -29,3 +30,6 @@ class DesktopLook {
 QString CaptionCut(const QWidget& control);  // empty when it shows whole
 QStringList CutCaptions(QWidget& window);
 QString CellCut(const FlexGrid& grid, int row, int col);  // row 0: the heading
+// A wait's note (the status bar's PanelText of `panel` while it stands): empty when it shows whole on its
+// line, else what it needs.
+QString NoteCut(const StatusBar& bar, int panel);

@@ -1,5 +1,6 @@
 #include "support/logbook_log.h"
 
+#include <QFile>
 #include <QTextStream>
 
 #include "core/HamlogAccess.h"
@@ -9,6 +10,7 @@
 #include "logbook/QsoRow.h"
 #include "platform/clock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/hamlog/hdb_layout.h"
 #include "platform/vbfile.h"
 #include "support/shared_state.h"
 
@@ -76,6 +78,12 @@ void LogbookTest::ChangeStoredField(int32_t recNo, int32_t field, const QString&
   int32_t confirm = 17;
   ASSERT_EQ(THW_update(Hamlog.Thw, old, recNo, 16, confirm), 0);
   HamlogCloseDb(0);
+}
+
+void LogbookTest::MarkDeletedAsAnotherProgram(int32_t recNo) {
+  QFile log(hamlogdb::DatabasePath(dir));
+  ASSERT_TRUE(log.open(QIODevice::ReadWrite) && log.seek(hamlog::HdbRecordOffset(recNo)));
+  ASSERT_EQ(log.write("*", 1), 1);
 }
 
 QStringList LogbookTest::Dump() {

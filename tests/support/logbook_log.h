@@ -29,6 +29,8 @@ class LogbookTest : public ::testing::Test {
   void AddQsos(const std::vector<LogQso>& qsos);
   // Record recNo with one field changed (as another program may leave it); HAMLOG closed afterwards.
   void ChangeStoredField(int32_t recNo, int32_t field, const QString& text);
+  // Record recNo marked deleted as another program marks it (a dBase program's DELETE, its pack to come).
+  void MarkDeletedAsAnotherProgram(int32_t recNo);
   // Every record as the hamlogdb tool dumps it, one line each.
   QStringList Dump();
 

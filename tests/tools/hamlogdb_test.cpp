@@ -9,11 +9,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
 #include "hamlogdb/hamlogdb.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hamlog_session.h"
 #include "platform/hamlog/program_file.h"
@@ -208,27 +210,33 @@ TEST_F(Hamlogdb, ALogWhoseCountDoesNotFitItsLengthIsNotWritten) {
   EXPECT_EQ(readAll(hamlogdb::DatabasePath(dir_)), before);
 }
 
-// It says that it waits for another program's lock: the log locked as dBase programs lock it, or the lock
-// file's write lock held by a reader (Ctrl+C ends the wait, nothing written), or the log held alone by the
-// program's reading (the import goes on once the reading lets go).
+// It says that it waits for another program's lock, naming the file held and the process where the lock
+// names one: the log locked as a dBase program of its own locks it, or the lock file's write lock held by a
+// reader (Ctrl+C ends the wait, nothing written), or the log held alone by the program's reading (the import
+// goes on once the reading lets go).
 TEST_F(Hamlogdb, AnImportWaitsForAnotherProgramsLockSayingSoUntilCtrlCOrItLetsGo) {
   for (const int holder : {0, 1, 2}) {
-    const int fd = holder == 0 ? LockAsAnotherProgram(hamlogdb::DatabasePath(dir_))
-                               : LockAsAnotherProgram(File("HAMLOG.lck"), 2 - holder, 1, holder == 2);
-    ASSERT_GE(fd, 0);
+    std::optional<LockInOtherProcess> dBase;
+    if (holder == 0) dBase.emplace(hamlogdb::DatabasePath(dir_));
+    const int fd = holder == 0 ? -1 : LockAsAnotherProgram(File("HAMLOG.lck"), 2 - holder, 1, holder == 2);
+    ASSERT_TRUE(holder == 0 ? dBase->Held() : fd >= 0);
+    const QByteArray held = holder == 0 ? QString("HAMLOG.HDB is locked by another program (process %1 %2)")
+                                              .arg(dBase->Process())
+                                              .arg(hamlog::ProcessName(dBase->Process()))
+                                              .toUtf8()
+                                        : QByteArray("HAMLOG.lck is locked by another program");
     QProcess tool;
     tool.setReadChannel(QProcess::StandardError);
     tool.start(HAMLOGDB_PATH, {"import", dir_, dataFile("sample_log.csv")});
     QByteArray said;
     while (!said.contains('\n') && tool.waitForReadyRead(kEventCapMs)) said += tool.readAllStandardError();
-    EXPECT_TRUE(said.startsWith("HAMLOG.HDB is locked by another program: waiting")) << said.toStdString();
+    EXPECT_TRUE(said.startsWith(held + ": waiting")) << said.toStdString();
     holder == 2 ? ::close(fd) : ::kill(pid_t(tool.processId()), SIGINT);
     ASSERT_TRUE(tool.waitForFinished(kEventCapMs));
     said += tool.readAllStandardError();
-    if (holder < 2) ::close(fd);
+    if (holder == 1) ::close(fd);
     EXPECT_EQ(tool.exitCode(), holder < 2 ? 2 : 0) << said.toStdString();
-    EXPECT_EQ(said.contains("another program holds it locked (a logger writing it); nothing was written"),
-              holder < 2);
+    EXPECT_EQ(said.contains(held + "; nothing was written"), holder < 2) << said.toStdString();
     EXPECT_EQ(Count() > 0, holder == 2);
   }
 }

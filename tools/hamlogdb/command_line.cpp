@@ -9,6 +9,7 @@
 #include "hamlogdb.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_table.h"
+#include "tool_support.h"
 
 namespace hamlogdb {
 
@@ -28,10 +29,11 @@ std::function<bool(int32_t)> lockWaitSaying(QTextStream& err) {
       sigemptyset(&stop.sa_mask);
       sigaction(SIGINT, &stop, &(*before)[0]);
       sigaction(SIGTERM, &stop, &(*before)[1]);
-      err << "HAMLOG.HDB is locked by another program: waiting for it to let go (up to "
+      err << LockedWords(hamlog::WaitedFor()) << ": waiting for it to let go (up to "
           << hamlog::kLockLooks / 100 << " s; Ctrl+C stops)\n";
       err.flush();
     }
+    if (look > 0) lastLockHolder = hamlog::WaitedFor();
     if (look > 0) return !stopAsked && look <= hamlog::kLockLooks;
     sigaction(SIGINT, &(*before)[0], nullptr);
     sigaction(SIGTERM, &(*before)[1], nullptr);

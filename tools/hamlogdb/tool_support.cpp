@@ -1,5 +1,7 @@
 #include "tool_support.h"
 
+#include <QFileInfo>
+
 #include "platform/codepage.h"
 #include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
@@ -171,10 +173,19 @@ QString ResultText(int32_t result) {
     case HAMLOG_READ_ONLY:
       return "cannot be written";
     case HAMLOG_LOCKED:
-      return "another program holds it locked (a logger writing it); nothing was written, try again once it lets go";
+      return LockedWords(lastLockHolder) + "; nothing was written, try again once it lets go";
     default:
       return QString("cannot be read or written (error %1)").arg(result);
   }
+}
+
+QString LockedWords(const hamlog::LockHolder& held) {
+  const QString file = held.path.isEmpty() ? QString("HAMLOG.HDB") : QFileInfo(held.path).fileName();
+  QString words = file + " is locked by another program";
+  if (held.process > 0)
+    words += " (process " +
+             (QString::number(held.process) + ' ' + hamlog::ProcessName(held.process)).trimmed() + ')';
+  return words;
 }
 
 }  // namespace hamlogdb

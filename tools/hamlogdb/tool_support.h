@@ -40,4 +40,10 @@ Outcome ReadRecords(const QString& file, int fields, const char* recordName, std
 // A library result as a sentence for the user.
 QString ResultText(int32_t result);
 
+// The lock the tool's last wait waited for (hamlog::WaitedFor), kept for the words after it.
+inline hamlog::LockHolder lastLockHolder;
+// "HAMLOG.lck is locked by another program (process 123 python3)": the file held and, where its lock names
+// one, the process holding it.
+QString LockedWords(const hamlog::LockHolder& held);
+
 }  // namespace hamlogdb

@@ -1,16 +1,29 @@
 #include "platform/hamlog/db_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/vbfile.h"
 
 namespace hamlog {
 
-LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wait, int32_t most) {
+namespace {
+
+// The holders of the waits under way on this thread, innermost last (a wait's events may begin another).
+thread_local std::vector<LockHolder> waitedFor;
+
+}  // namespace
+
+LockHolder WaitedFor() { return waitedFor.empty() ? LockHolder{} : waitedFor.back(); }
+
+LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wait, int32_t most,
+                       const std::function<LockHolder()>& holder) {
   int32_t look = 0;
   LockResult result = LockResult::Held;
+  const size_t depth = waitedFor.size();
   for (;;) {
     const LockTry t = take();
     if (t == LockTry::Held) break;
@@ -23,12 +36,17 @@ LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wai
       result = LockResult::Capped;
       break;
     }
+    if (wait && holder) {
+      waitedFor.resize(depth + 1);
+      waitedFor[depth] = holder();
+    }
     if (wait ? !wait(look) : look > kLockLooks) {
       result = LockResult::Stopped;
       break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  waitedFor.resize(std::min(waitedFor.size(), depth));
   if (look > 0 && wait) {
     const int cause = errno;
     wait(0);
@@ -37,14 +55,21 @@ LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wai
   return result;
 }
 
+QString ProcessName(int process) {
+  QByteArray name;
+  if (process > 0) ReadWholeFile(QString("/proc/%1/comm").arg(process), name);
+  return QString::fromLocal8Bit(name).trimmed();
+}
+
+QString HolderText(const QString& path, int holder) {
+  const QString who =
+      holder > 0 ? " (プロセス " + (QString::number(holder) + ' ' + ProcessName(holder)).trimmed() + ") "
+                 : QString();
+  return QString("%1 を他のプログラム%2が").arg(path, who);
+}
+
 QString LockedText(const QString& path, int holder, const QString& what) {
-  QString who;
-  if (holder > 0) {
-    QByteArray name;
-    ReadWholeFile(QString("/proc/%1/comm").arg(holder), name);
-    who = " (プロセス " + (QString::number(holder) + ' ' + QString::fromLocal8Bit(name)).trimmed() + ") ";
-  }
-  return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path, who, what);
+  return HolderText(path, holder) + "ロックしていて、" + what;
 }
 
 bool DbLock::Open(const QString& path, const QString& like) {
@@ -52,6 +77,7 @@ bool DbLock::Open(const QString& path, const QString& like) {
   const bool made = !NameTaken(path);
   if (!file_.Open(path, true)) return false;
   if (made && !like.isEmpty()) TakeOwnerAndMode(path, StatPath(like));
+  path_ = path;
   return true;
 }
 
@@ -86,27 +112,49 @@ void DbLock::ReleaseOpen() {
   if (--openHolds_ == 0) file_.UnlockByte(0);
 }
 
-LockResult DbLock::BeginWrite(const LockWait& wait) {
+LockResult DbLock::takeWriteByte(bool exclusive, const LockWait& wait) {
   if (!file_.IsOpen()) {
     errno = EBADF;
     return LockResult::Failed;
   }
-  if (writeDepth_ == 0) {
-    const LockResult r = WaitForLock(
-        [this] {
-          if (file_.LockByte(1, true, false)) return LockTry::Held;
-          return errno == EAGAIN || errno == EACCES ? LockTry::Busy : LockTry::Failed;
-        },
-        wait);
-    if (r != LockResult::Held) return r;
-  }
+  return WaitForLock(
+      [this, exclusive] {
+        if (file_.LockByte(1, exclusive, false)) return LockTry::Held;
+        return errno == EAGAIN || errno == EACCES ? LockTry::Busy : LockTry::Failed;
+      },
+      wait, 0,
+      [this] {
+        return LockHolder{path_, WriteHolder()};
+      });
+}
+
+LockResult DbLock::BeginWrite(const LockWait& wait) {
+  if (writeDepth_ == 0)
+    if (const LockResult r = takeWriteByte(true, wait); r != LockResult::Held) return r;
   ++writeDepth_;
   return LockResult::Held;
 }
 
 void DbLock::EndWrite() {
   if (writeDepth_ == 0) return;
-  if (--writeDepth_ == 0) file_.UnlockByte(1);
+  if (--writeDepth_ > 0) return;
+  // A reading of this process goes on: the byte goes back to shared (no other process can hold it now).
+  if (readDepth_ > 0)
+    file_.LockByte(1, false, false);
+  else
+    file_.UnlockByte(1);
+}
+
+LockResult DbLock::BeginRead(const LockWait& wait) {
+  if (readDepth_ == 0 && writeDepth_ == 0)
+    if (const LockResult r = takeWriteByte(false, wait); r != LockResult::Held) return r;
+  ++readDepth_;
+  return LockResult::Held;
+}
+
+void DbLock::EndRead() {
+  if (readDepth_ == 0) return;
+  if (--readDepth_ == 0 && writeDepth_ == 0) file_.UnlockByte(1);
 }
 
 }  // namespace hamlog

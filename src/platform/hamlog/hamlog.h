@@ -106,12 +106,13 @@ struct HamlogLib {
   int32_t qsoOrMaster = 1;         // SetQsoOrMaster; 1 = the QSO database (the only one served)
   int32_t thdllVersion = 0x54000;  // GetThdllVersion: 5.40 (hex digits 54000 read as decimal / 10000)
   int32_t indexRebuilds = 0;       // index files built again because missing or out of step with their source
-  // Heard while anything waits for another program's lock (db_lock.h: WaitForLock): a write, an open or
-  // an index rebuild waiting for the lock file's write lock or for a program that holds HAMLOG.HDB locked
-  // (a dBase program, HAMLOG under a Windows layer), a shared open waiting for a program that holds the
-  // log alone, an open that wants it alone waiting for programs that read it. Each look (1 .., 10 ms
-  // apart), then 0 once the wait is over. False ends the wait: nothing is written (HAMLOG_LOCKED, or
-  // HAMLOG_IN_USE for an open). Without it a wait ends after 30 s.
+  // Heard while anything waits for another program's lock (db_lock.h: WaitForLock): a write, an open, a
+  // whole-log reading (HdbScan) or an index rebuild waiting for the lock file's write lock or for a
+  // program that holds HAMLOG.HDB or a record of it locked (a dBase program, HAMLOG under a Windows
+  // layer), a shared open waiting for a program that holds the log alone, an open that wants it alone
+  // waiting for programs that read it. Each look (1 .., 10 ms apart; hamlog::WaitedFor names the file
+  // and the holder meanwhile), then 0 once the wait is over. False ends the wait: nothing is read or
+  // written (HAMLOG_LOCKED, or HAMLOG_IN_USE for an open). Without it a wait ends after 30 s.
   std::function<bool(int32_t look)> lockWait;
   std::unique_ptr<hamlog::Session> session;
 
@@ -195,11 +196,18 @@ QString HamlogIndexProblem();
 // ---- Whole-log passes (the calls above read one record at a time)
 
 // One pass over the records of the database opened by HamlogOpen, read in runs with positioned reads:
-// a file cut short or replaced during the pass ends it with HAMLOG_CHANGED, never a fault. Begin notes
-// the file (identity, size, time) and its count; Read may run on several threads at once; End answers
-// HAMLOG_CHANGED when the file is no longer the one noted or a read fell short.
+// a file cut short or replaced during the pass ends it with HAMLOG_CHANGED, never a fault. Begin holds
+// the log for the pass, as QsoDatabase::HoldForReading holds it (waiting for a write under way: another
+// program's lock of HAMLOG.HDB or of a record, or the lock file's write lock; HAMLOG_LOCKED when that
+// wait was ended, nothing read), until the scan ends or begins again; it then notes the file (identity,
+// size, time) and its count. Read may run on several threads at once; End answers HAMLOG_CHANGED when
+// the file is no longer the one noted or a read fell short.
 class HdbScan {
  public:
+  HdbScan() = default;
+  ~HdbScan();
+  HdbScan(const HdbScan&) = delete;
+  HdbScan& operator=(const HdbScan&) = delete;
   int32_t Begin();
   int32_t Count() const { return count_; }
   // Record images (deletion flag at byte 0) of first .. first + n - 1 into `out` (n x 809 bytes).
@@ -212,10 +220,13 @@ class HdbScan {
   static inline void (*afterBeginForTest)() = nullptr;
 
  private:
+  void letGo();
+
   int32_t count_ = 0;
   int64_t size_ = 0, mtimeNs_ = 0;
   uint64_t device_ = 0, inode_ = 0;
   mutable std::atomic<bool> fellShort_{false};
+  bool holding_ = false;
 };
 
 // ---- Thdll2Vb.dll

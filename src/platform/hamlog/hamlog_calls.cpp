@@ -105,7 +105,7 @@ int32_t HamlogRecover(const QString& hdbPath, QStringList* notices) {
   if (!table.Writable() || !lock) return HAMLOG_READ_ONLY;
   const WriteGuard guard(lock, wait);
   if (guard.Stopped()) {
-    session().problem = guard.StoppedText(path, HdbTable::kRecoveryStopped);
+    session().problem = guard.StoppedText(HdbTable::kRecoveryStopped);
     return HAMLOG_LOCKED;
   }
   if (!guard.Held()) return HAMLOG_IO_ERROR;
@@ -217,16 +217,26 @@ int32_t QSL_Send(ThwRecord&, int32_t recNo, int32_t mark, const PickedQso* picke
 
 QString HamlogProblem() { return hamlogLib.session ? session().problem : QString(); }
 
+HdbScan::~HdbScan() { letGo(); }
+
+void HdbScan::letGo() {
+  if (holding_ && hamlogLib.session) hamlogLib.session->db.LetGoReading();
+  holding_ = false;
+}
+
 int32_t HdbScan::Begin() {
+  letGo();
   count_ = 0;
   fellShort_ = false;
   if (hamlogLib.qsoOrMaster != 1) return HAMLOG_NOT_QSO;
   QsoDatabase& db = session().db;
-  if (!db.IsOpen()) return HAMLOG_NOT_OPEN;
+  if (const int32_t r = db.HoldForReading(); r != HAMLOG_OK) return r;
+  holding_ = true;
   HdbTable& table = db.Table();
   if (const TableStatus s = table.Refresh(); s != TableStatus::Ok) {
     session().problem = table.Problem();
-    return s == TableStatus::BadCount ? HAMLOG_BAD_COUNT : HAMLOG_CHANGED;
+    return s == TableStatus::BadCount || s == TableStatus::Locked ? ResultOfStatus(s)
+                                                                  : int32_t(HAMLOG_CHANGED);
   }
   const FileStat st = table.FileNow();
   count_ = int32_t(table.Count());

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 #include "platform/hamlog/index_build.h"
 #include "platform/vbfile.h"
@@ -139,7 +140,7 @@ QString lockCause(const QString& hdbPath) {
 int32_t Session::indexUnlocked(const QString& indexPath, const WriteGuard& guard, bool asked) {
   const QString hdbPath = CompanionPath(indexPath, "HDB");
   if (!guard.Stopped()) return IndexFailed(indexPath, lockCause(hdbPath), asked);
-  IndexFailed(indexPath, guard.StoppedText(hdbPath, kIndexStopped), asked);
+  IndexFailed(indexPath, guard.StoppedText(kWaitStopped), asked);
   return HAMLOG_LOCKED;
 }
 
@@ -174,6 +175,14 @@ int32_t Session::EnsureIndexFile(const QString& indexPath, const IndexKind& kind
   if (!anew && ReadIndexStamp(indexPath, kind, have) && have == table->Stamp()) return HAMLOG_OK;
   const WriteGuard guard(LockFor(hdbPath), LockWait(hamlogLib.lockWait));
   if (!guard.Held()) return indexUnlocked(indexPath, guard, anew);
+  // Another program's write of the log under way is waited for, and none begins before the index is built.
+  if (const LockResult r = table->HoldForReading(LockWait(hamlogLib.lockWait)); r != LockResult::Held) {
+    if (r != LockResult::Stopped || !table->IsOpen())
+      return IndexFailed(indexPath, FileErrorReason(errno), anew);
+    IndexFailed(indexPath, table->LockedText(kWaitStopped), anew);
+    return HAMLOG_LOCKED;
+  }
+  const auto letGo = qScopeGuard([table] { table->LetGoReading(); });
   // Another process may have finished its write (and its index) while we waited for the lock.
   if (const int32_t r = ResultOfStatus(table->Refresh()); r != HAMLOG_OK) return r;
   if (table->Writable()) table->RecoverJournal(LockWait(hamlogLib.lockWait));
@@ -217,7 +226,7 @@ int32_t QsoDatabase::Open(const QString& hdbPath, bool exclusive) {
   if (table_.Writable()) {
     const WriteGuard guard(lock_, wait);
     if (guard.Stopped()) {
-      session_.problem = guard.StoppedText(hdbPath, kOpenStopped);
+      session_.problem = guard.StoppedText(kOpenStopped);
       Close();
       return HAMLOG_LOCKED;
     }
@@ -251,7 +260,10 @@ int32_t QsoDatabase::holdOpen(bool exclusive) {
         if (errno != EAGAIN && errno != EACCES) return LockTry::Failed;
         return !exclusive || lock_->OthersOnlyShare() ? LockTry::Busy : LockTry::Failed;
       },
-      LockWait(hamlogLib.lockWait), exclusive ? kReaderWaitLooks : 0);
+      LockWait(hamlogLib.lockWait), exclusive ? kReaderWaitLooks : 0,
+      [lock = lock_] {
+        return LockHolder{lock->Path(), lock->OpenHolder()};
+      });
   if (r == LockResult::Held) {
     holdsOpen_ = true;
     exclusive_ = exclusive;
@@ -270,7 +282,51 @@ int32_t QsoDatabase::HoldAgain() {
   return holdsOpen_ || !lock_ ? int32_t(HAMLOG_OK) : holdOpen(exclusive_);
 }
 
+int32_t QsoDatabase::HoldForReading() {
+  if (!IsOpen()) return HAMLOG_NOT_OPEN;
+  if (readings_ > 0) {
+    ++readings_;
+    return HAMLOG_OK;
+  }
+  DbLock* const lock = lock_;
+  const LockWait wait(hamlogLib.lockWait);
+  if (lock) {
+    const LockResult r = lock->BeginRead(wait);
+    if (r == LockResult::Stopped || r == LockResult::Capped) {
+      session_.problem = LockedText(lock->Path(), lock->WriteHolder(), HdbTable::kReadStopped);
+      return HAMLOG_LOCKED;
+    }
+    if (r != LockResult::Held) return IsOpen() ? HAMLOG_IO_ERROR : HAMLOG_NOT_OPEN;
+  }
+  auto letGo = qScopeGuard([lock] {
+    if (lock) lock->EndRead();
+  });
+  // The waits ran events: the log may have been closed meanwhile.
+  if (!IsOpen() || lock_ != lock) return HAMLOG_NOT_OPEN;
+  if (const LockResult r = table_.HoldForReading(wait); r != LockResult::Held) {
+    if (!IsOpen()) return HAMLOG_NOT_OPEN;
+    if (r != LockResult::Stopped) return HAMLOG_IO_ERROR;
+    session_.problem = table_.LockedText(HdbTable::kReadStopped);
+    return HAMLOG_LOCKED;
+  }
+  letGo.dismiss();
+  readLock_ = lock;
+  readings_ = 1;
+  return HAMLOG_OK;
+}
+
+void QsoDatabase::LetGoReading() {
+  if (readings_ == 0 || --readings_ > 0) return;
+  table_.LetGoReading();
+  if (readLock_) readLock_->EndRead();
+  readLock_ = nullptr;
+}
+
 void QsoDatabase::Close() {
+  // The table's close lets go of its read lock; the lock file stays open.
+  if (readings_ > 0 && readLock_) readLock_->EndRead();
+  readings_ = 0;
+  readLock_ = nullptr;
   unpacked_.clear();
   if (holdsOpen_ && lock_) lock_->ReleaseOpen();
   holdsOpen_ = false;
@@ -299,14 +355,13 @@ int32_t QsoDatabase::ensureHdbIndexes() {
 // Runs one write under the write lock: `op` writes the table and fills the changes per index
 // (dx1, dxc); the indexes then take those changes, or are rebuilt when they did not agree before.
 template <class Write>
-int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
+int32_t QsoDatabase::write(int64_t rewritten, Write&& op, const char* stopped) {
   if (!IsOpen()) return HAMLOG_NOT_OPEN;
   if (!table_.Writable()) return HAMLOG_READ_ONLY;
   // The hook is copied: the wait's events may set it anew while it runs (and close the log).
-  const QString path = path_;
   const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
   if (guard.Stopped()) {
-    session_.problem = guard.StoppedText(path, HdbTable::kWriteStopped);
+    session_.problem = guard.StoppedText(stopped);
     return IsOpen() ? HAMLOG_LOCKED : HAMLOG_NOT_OPEN;
   }
   if (!guard.Held()) return errno == EROFS || errno == EACCES || errno == EBADF ? HAMLOG_READ_ONLY : HAMLOG_IO_ERROR;
@@ -320,7 +375,7 @@ int32_t QsoDatabase::write(int64_t rewritten, Write&& op) {
   }
   const LockResult locked = table_.LockFile(LockWait(hamlogLib.lockWait));
   if (locked == LockResult::Stopped) {
-    session_.problem = table_.LockedText(HdbTable::kWriteStopped);
+    session_.problem = table_.LockedText(stopped);
     return HAMLOG_LOCKED;
   }
   // The wait ran events: the log may have been closed meanwhile.
@@ -501,31 +556,57 @@ int32_t QsoDatabase::Delete(int64_t recNo, const unsigned char* shownImage) {
 }
 
 int32_t QsoDatabase::Pack() {
-  bool packed = false;
+  bool ran = false, packed = false, marksStay = false;
   int packError = 0;
-  const int32_t r = write(-1, [&](std::vector<IndexChange>* changes, bool& rebuild) {
-    const uint32_t before = table_.Count();
-    packed = table_.Pack();
-    packError = packed ? 0 : errno;
-    // Past the commit of its count a pack is in the log, even when a later step failed.
-    const bool landed = !packed && table_.Landed();
-    if (packed || landed) {
-      packed = true;
-      // Every record behind a dropped one has a new number, now or once the journal left completes it.
-      rebuild = table_.Count() != before || table_.JournalLeft();
-      return int32_t(landed ? HAMLOG_UNCONFIRMED : HAMLOG_OK);
-    }
-    // A deletion takes effect with its pack only: the records this open marked are marked no more.
-    unsigned char stored[kHdbRecordLength];
-    for (int64_t recNo : unpacked_) {
-      if (!table_.ReadRecord(recNo, stored) || stored[0] != '*') continue;
-      if (!table_.PutByte(recNo, 0, ' ')) return int32_t(HAMLOG_IO_ERROR);
-      for (int i = 0; i < 2; ++i)
-        changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), uint32_t(recNo), false});
-    }
-    return int32_t(HAMLOG_OK);
-  });
-  unpacked_.clear();
+  const QString path = path_;
+  const std::vector<int64_t> marked = std::exchange(unpacked_, {});
+  session_.problem.clear();
+  const int32_t r = write(
+      -1,
+      [&](std::vector<IndexChange>* changes, bool& rebuild) {
+        ran = true;
+        const uint32_t before = table_.Count();
+        packed = table_.Pack();
+        packError = packed ? 0 : errno;
+        // Past the commit of its count a pack is in the log, even when a later step failed.
+        const bool landed = !packed && table_.Landed();
+        if (packed || landed) {
+          packed = true;
+          // Every record behind a dropped one has a new number, now or once the journal left completes it.
+          rebuild = table_.Count() != before || table_.JournalLeft();
+          return int32_t(landed ? HAMLOG_UNCONFIRMED : HAMLOG_OK);
+        }
+        // A deletion takes effect with its pack only: the records this open marked are marked no more,
+        // and their note goes with them.
+        unsigned char stored[kHdbRecordLength];
+        for (int64_t recNo : marked) {
+          if (!table_.ReadRecord(recNo, stored) || stored[0] != '*') continue;
+          if (!table_.PutByte(recNo, 0, ' ')) {
+            marksStay = !table_.Landed();
+            return int32_t(HAMLOG_IO_ERROR);
+          }
+          for (int i = 0; i < 2; ++i)
+            changes[i].push_back({keyOf(stored, *kHdbIndexes[i]), uint32_t(recNo), false});
+        }
+        table_.DropDeletionNote();  // else the next open packs nothing and drops it
+        return int32_t(HAMLOG_OK);
+      },
+      kWaitStopped);
+  const int cause = errno;
+  if (!marked.empty() && (!ran || marksStay)) {
+    // The records stay marked, hidden from every reading, and their note has the next open pack them.
+    QStringList numbers;
+    for (const int64_t recNo : marked) numbers << QString::number(recNo);
+    const QString why =
+        !session_.problem.isEmpty()
+            ? session_.problem
+            : QString("%1 の記録を詰められませんでした (%2)").arg(path, FileErrorReason(cause));
+    session_.problem = why + QString(
+                                 "。%1 番の QSO は削除の印が付いて、どの読み込みにも出ません。"
+                                 "記録を詰めるのは、次に HAMLOG.HDB を開くときに行います")
+                                 .arg(numbers.join("、"));
+    return HAMLOG_UNCONFIRMED;
+  }
   // The write itself went through (the marks were undone): the journal's file and cause still tell
   // the operator why the delete did not.
   if (r == HAMLOG_OK && !packed) session_.problem = table_.Problem();

@@ -21,9 +21,10 @@ namespace hamlog {
 
 class Session;
 
-// What a wait for a lock that was ended leaves undone (after LockedText): an open, an index.
+// What a wait for a lock that was ended leaves undone (after LockedText): an open; an index or a pack,
+// which say the rest themselves.
 inline constexpr const char* kOpenStopped = "待つのをやめました。何も読み書きしていません";
-inline constexpr const char* kIndexStopped = "待つのをやめました";
+inline constexpr const char* kWaitStopped = "待つのをやめました";
 
 // The library's result for a table's status (Failed: HAMLOG_IO_ERROR).
 int32_t ResultOfStatus(TableStatus s);
@@ -63,17 +64,28 @@ class QsoDatabase {
   // With `shownImage`, only while the record still equals it (HAMLOG_STALE when it does not or is gone).
   int32_t Delete(int64_t recNo, const unsigned char* shownImage = nullptr);
   // Drops the deleted records. When that fails the records that Delete marked since this open are
-  // restored, so that a deletion which could not be completed leaves its record as it was.
+  // restored, so that a deletion which could not be completed leaves its record as it was. When the pack
+  // could not even begin (a lock that failed or whose wait was ended), or the marks could not be taken
+  // back, they stay (hidden from every reading) with their note, and the next open packs them:
+  // HAMLOG_UNCONFIRMED, HamlogProblem saying so.
   int32_t Pack();
   // The call-sign index as it agrees with the table now; nullptr when it cannot be had.
   const IndexView* CallIndex(uint32_t* serial);
+  // Holds the log for a reading of it: the writes of this and of other programs wait until it lets go
+  // (the lock file's write byte shared, HAMLOG.HDB read-locked as other programs lock it), and it waits
+  // for a write under way, each wait heard by hamlogLib.lockWait. HAMLOG_LOCKED when a wait was ended
+  // (HamlogProblem names the file and its holder), HAMLOG_NOT_OPEN when its events closed the log. Holds
+  // nest; Close lets go of them.
+  int32_t HoldForReading();
+  void LetGoReading();
 
  private:
   // `rewritten`: as HdbWrite::rewritten. Holds the database's write lock and the log's file lock;
   // `op` sees the header as read under them. `op` answers HAMLOG_UNCONFIRMED for a change that reached
   // the log though its flush failed: the indexes still take it.
+  // `stopped`: what the box says after LockedText when a wait for a lock was ended.
   template <class Write>
-  int32_t write(int64_t rewritten, Write&& op);
+  int32_t write(int64_t rewritten, Write&& op, const char* stopped = HdbTable::kWriteStopped);
   int32_t ensureHdbIndexes();
   int32_t holdOpen(bool exclusive);
 
@@ -87,6 +99,8 @@ class QsoDatabase {
   bool callLoaded_ = false;
   uint32_t callSerial_ = 0;
   std::vector<int64_t> unpacked_;  // records Delete marked that no Pack has dropped yet
+  int readings_ = 0;
+  DbLock* readLock_ = nullptr;  // the lock whose write byte the readings hold shared
 };
 
 class Session {

@@ -29,11 +29,12 @@
 // day); 4-7 record count; 8-9 header length (545); 10-11 record length (809: deletion flag + 808);
 // 12-13 the check of our pending note (below), zero without one; 14-15 zero; 16-19 our change counter
 // (bumped by every write that moves a record or a key); 20-23 the database's identity (random, set by
-// create); 24-27 our pending note: the count an append (or the end of a pack) under way will commit, 0
-// when none. The note is ours when 12-13 hold the low 16 bits of the FNV-1a of bytes 4-7 and 16-27;
-// only then are records past the count taken for a write of ours cut short; 28 zero; 29 language
-// driver 0x13 (code page 932); 30-31 zero. Then 16 descriptors of 32 bytes and the terminator 0x0D; the records follow, each a
-// deletion flag (" " or "*") and the fields; 0x1A after the last record.
+// create); 24-27 our pending note: the count an append (or the end of a pack) under way will commit, the
+// count itself while records a deletion of ours marked await their pack, 0 when none. The note is ours when
+// 12-13 hold the low 16 bits of the FNV-1a of bytes 4-7 and 16-27; only then are records past the count taken
+// for a write of ours cut short; 28 zero; 29 language driver 0x13 (code page 932); 30-31 zero. Then 16
+// descriptors of 32 bytes and the terminator 0x0D; the records follow, each a deletion flag (" " or "*") and
+// the fields; 0x1A after the last record.
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -55,6 +55,14 @@ void step(HdbTable::WriteStep s) {
   if (HdbTable::stepHookForTest) HdbTable::stepHookForTest(s);
 }
 
+// A pack journal's head that passes its check as it stands, or with our magic in its first eight bytes.
+bool packHeadChecks(const unsigned char* head) {
+  unsigned char mended[28];
+  std::memcpy(mended, head, sizeof mended);
+  std::memcpy(mended, kPackMagic, 8);
+  return get64(head + 28) == Fnv1a(head, 28) || get64(head + 28) == Fnv1a(mended, 28);
+}
+
 }  // namespace
 
 void CleanRecord(unsigned char* image) {
@@ -83,7 +91,8 @@ TableStatus HdbTable::Open(const QString& path, DbLock* lock, const LockWait* fi
 
 void HdbTable::Close() {
   map_.Unmap();
-  fileLocks_ = 0;  // the close releases them
+  fileLocks_ = readLocks_ = 0;  // the close releases them
+  ownMarks_ = false;
   lockWait_ = {};
   file_.Close();
   header_ = {};
@@ -105,18 +114,19 @@ TableStatus HdbTable::readHeader() {
   bool stopped = false;
   if (!readHead(h, size)) return TableStatus::Foreign;
   if (FitCountToLength(h, size) == CountFit::Disagrees && (lock_ || fileLocks_ == 0)) {
-    // Another process may be between the steps of its append: look again once it is through. A write of
-    // ours holding the file's lock may have taken it between another program's record and its count.
-    const WriteGuard guard(lock_, LockWait(hamlogLib.lockWait));
+    // Another process may be between the steps of its append: look again once it is through. A write or
+    // a reading of ours holding the file's lock may have taken it between another program's record and
+    // its count. A reading of ours holding the write byte keeps every writer of ours out already.
+    const WriteGuard guard(lock_ && !lock_->Reading() ? lock_ : nullptr, LockWait(hamlogLib.lockWait));
     stopped = guard.Stopped();
-    const bool held = fileLocks_ > 0;
+    const bool held = fileLocks_ > 0 || readLocks_ > 0;
     bool settled = !stopped;
     for (int round = 0; settled && round < 3 && FitCountToLength(h, size) == CountFit::Disagrees; ++round) {
       if (held) file_.UnlockWhole();
       settled = waitForOutsideWriter(h, size, stopped);
-      if (held && takeFileLock(lockWait_) != LockResult::Held) {
-        fileLocks_ = 0;
-        problem_ = LockedText(kWriteStopped);
+      if (held && takeFileLock(lockWait_, fileLocks_ > 0 && file_.Writable()) != LockResult::Held) {
+        problem_ = LockedText(fileLocks_ > 0 ? kWriteStopped : kReadStopped);
+        fileLocks_ = readLocks_ = 0;
         return TableStatus::Locked;
       }
       // Another append may have begun since the wait saw the count fit.
@@ -172,7 +182,9 @@ bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) 
   bool fits = false;
   for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
     busy = false;
-    if (WaitForLock(othersLetGo, wait) != LockResult::Held) {
+    if (WaitForLock(othersLetGo, wait, 0, [this] {
+          return LockHolder{path_, file_.LockHolder()};
+        }) != LockResult::Held) {
       stopped = true;
       break;
     }
@@ -194,18 +206,44 @@ LockResult HdbTable::LockFile(const LockWait& wait) {
     ++fileLocks_;
     return LockResult::Held;
   }
-  const LockResult result = takeFileLock(wait);
-  if (result != LockResult::Held) return result;
+  const LockResult result = takeFileLock(wait, file_.Writable());
+  if (result != LockResult::Held) {
+    keepReadingHold();
+    return result;
+  }
   fileLocks_ = 1;
   lockWait_ = wait;
   step(WriteStep::Locked);
   return result;
 }
 
-LockResult HdbTable::takeFileLock(const LockWait& wait) {
+LockResult HdbTable::HoldForReading(const LockWait& wait) {
+  if (!file_.IsOpen()) return LockResult::Failed;
+  if (fileLocks_ == 0 && readLocks_ == 0) {
+    const LockResult result = takeFileLock(wait, false);
+    if (result != LockResult::Held) return result;
+    lockWait_ = wait;
+  }
+  ++readLocks_;
+  return LockResult::Held;
+}
+
+void HdbTable::LetGoReading() {
+  if (readLocks_ == 0 || --readLocks_ > 0 || fileLocks_ > 0) return;
+  file_.UnlockWhole();
+  lockWait_ = {};
+}
+
+void HdbTable::keepReadingHold() {
+  // After a write of ours inside the reading, or an attempt at one that let go of the lock: shared again.
+  if (readLocks_ > 0 && fileLocks_ == 0 && file_.TryLockWhole(false) != UnixFile::WholeLock::Held)
+    readLocks_ = 0;
+}
+
+LockResult HdbTable::takeFileLock(const LockWait& wait, bool exclusive) {
   const LockResult r = WaitForLock(
-      [this] {
-        switch (file_.TryLockWhole(file_.Writable())) {
+      [this, exclusive] {
+        switch (file_.TryLockWhole(exclusive)) {
           case UnixFile::WholeLock::Held:
             return LockTry::Held;
           case UnixFile::WholeLock::Busy:
@@ -215,7 +253,10 @@ LockResult HdbTable::takeFileLock(const LockWait& wait) {
         }
         return LockTry::Failed;
       },
-      wait);
+      wait, 0,
+      [this] {
+        return LockHolder{path_, file_.LockHolder()};
+      });
   return r == LockResult::Capped ? LockResult::Stopped : r;
 }
 
@@ -225,6 +266,7 @@ QString HdbTable::LockedText(const QString& what) const {
 
 void HdbTable::UnlockFile() {
   if (fileLocks_ > 0 && --fileLocks_ == 0) {
+    if (readLocks_ > 0) return keepReadingHold();
     file_.UnlockWhole();
     lockWait_ = {};
   }
@@ -319,7 +361,8 @@ bool HdbTable::commitHeader(std::optional<uint32_t> count, bool bumpGeneration, 
   if (count) next.count = *count;
   if (pending) next.pending = *pending, next.pendingOurs = *pending != 0;
   if (bumpGeneration) ++next.generation;
-  StampHdbHeader(head, next, TodayJst(), pending.has_value());
+  // A note of ours that this write leaves as it is keeps its check over the values written with it.
+  StampHdbHeader(head, next, TodayJst(), pending.has_value() || next.pendingOurs);
   if (!file_.WriteAt(0, head, sizeof head)) return false;
   // Only a note of what is to come changes nothing readers see.
   const bool noteOnly = pending && *pending != 0 && !bumpGeneration && next.count == header_.count;
@@ -458,7 +501,12 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
     head = j;
     return Has(get32(j.data() + 8)) ? JournalKind::Record : JournalKind::Damaged;
   }
-  if (!is(kPackMagic)) return JournalKind::Foreign;
+  if (!is(kPackMagic)) {
+    // Named for this log and as long as a journal of ours: one whose first bytes were damaged.
+    const bool journalLength = size == kJournalHead + kHdbRecordLength ||
+                               (size >= kPackHead && (size - kPackHead) % kHdbRecordLength == 0);
+    return thisLog && journalLength ? JournalKind::Damaged : JournalKind::Foreign;
+  }
   if (get64(head.data() + 28) != Fnv1a(head.data(), 28)) return JournalKind::Damaged;
   if (!thisLog) return JournalKind::Foreign;
   const int64_t first = get32(head.data() + 16), kept = get32(head.data() + 20);
@@ -482,9 +530,10 @@ HdbTable::JournalKind HdbTable::readJournal(const QString& jp, std::vector<unsig
 
 QString HdbTable::twiceStoredText(const unsigned char* packHead) const {
   // A record moves up by as many places as records were dropped before it; a head that fails its check
-  // tells neither where the pack began nor how far: the whole log is looked at, each record beside the next.
+  // (with our magic too, for one damaged in its first bytes) tells neither where the pack began nor how
+  // far: the whole log is looked at, each record beside the next.
   const int64_t count = header_.count;
-  const bool known = get64(packHead + 28) == Fnv1a(packHead, 28);
+  const bool known = packHeadChecks(packHead);
   const int64_t first = known ? std::max<int64_t>(1, get32(packHead + 16)) : 1;
   const int64_t reach = known ? std::clamp<int64_t>(count - int64_t(get32(packHead + 20)), 1, 64) : 1;
   constexpr int64_t kRun = 4096;
@@ -522,7 +571,10 @@ QString HdbTable::twiceStoredText(const unsigned char* packHead) const {
 }
 
 void HdbTable::keepJournalAside(const QString& jp, JournalKind kind, const unsigned char* magic) {
-  const bool pack = std::memcmp(magic, kPackMagic, 5) == 0;
+  // A pack's by its magic; with the magic damaged, by its length (an edit's journal has the one length).
+  const bool pack =
+      std::memcmp(magic, kPackMagic, 5) == 0 ||
+      (std::memcmp(magic, kJournalMagic, 5) != 0 && StatPath(jp).size != kJournalHead + kHdbRecordLength);
   const QString what = pack ? QString("QSO の削除") : QString("QSO の修正");
   const QString why = kind == JournalKind::Unchecked ? QString("以前の版の形式で中身を確かめられない")
                                                      : QString("壊れている");
@@ -576,7 +628,9 @@ TableStatus HdbTable::lockToRecover(const LockWait& wait) {
 
 TableStatus HdbTable::RecoverJournal(const LockWait& wait) {
   const QString jp = JournalPath();
-  if (!(header_.pending != 0 && header_.pendingOurs) && !NameTaken(jp)) return TableStatus::Ok;
+  // The note of this table's own marks waits for its own pack.
+  const bool noted = header_.pending != 0 && header_.pendingOurs && !(DeletionNoted() && ownMarks_);
+  if (!noted && !NameTaken(jp)) return TableStatus::Ok;
   if (Writable())
     if (const TableStatus s = lockToRecover(wait); s != TableStatus::Ok) return s;
   const auto unlock = qScopeGuard([this, held = Writable()] {
@@ -585,26 +639,37 @@ TableStatus HdbTable::RecoverJournal(const LockWait& wait) {
   // What another writer left may have been completed while this one waited.
   if (Writable())
     if (const TableStatus s = Refresh(); s != TableStatus::Ok) return s;
-  if (header_.pending != 0 && header_.pendingOurs && (!Writable() || !rollBackAppend())) return TableStatus::Failed;
-  if (!NameTaken(jp)) return TableStatus::Ok;
-  std::vector<unsigned char> head;
-  UnixFile journal;
-  const JournalKind kind = readJournal(jp, head, journal);
-  if (kind == JournalKind::Unreadable) {
-    notice(unreadableJournalText(jp));
-    return TableStatus::Ok;
+  if (header_.pending != 0 && header_.pendingOurs && !DeletionNoted() && (!Writable() || !rollBackAppend()))
+    return TableStatus::Failed;
+  if (NameTaken(jp)) {
+    std::vector<unsigned char> head;
+    UnixFile journal;
+    const JournalKind kind = readJournal(jp, head, journal);
+    if (kind == JournalKind::Unreadable) {
+      notice(unreadableJournalText(jp));
+      return TableStatus::Ok;
+    }
+    if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
+      const QString what = kind == JournalKind::Special
+                               ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
+                               : QString("このプログラムのジャーナルではないので");
+      const QString text = QString(
+                               "%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
+                               "要らないファイルなら削除するか別の名前に変えて下さい")
+                               .arg(jp, what);
+      notice(text);
+      NameOnce(text);
+      return TableStatus::Ok;
+    }
+    if (!Writable() || !settleJournal(kind, head, journal)) return TableStatus::Failed;
+    // One kept aside leaves the log for the operator to look into as its notice says, by the numbers it
+    // names: no pack comes after it.
+    if (kind == JournalKind::Damaged || kind == JournalKind::Unchecked)
+      return DropDeletionNote() ? TableStatus::Ok : TableStatus::Failed;
   }
-  if (kind == JournalKind::Foreign || kind == JournalKind::Special) {
-    const QString what = kind == JournalKind::Special ? QString("普通のファイルではない (FIFO やデバイスなど) ので開かずに")
-                                                      : QString("このプログラムのジャーナルではないので");
-    const QString text = QString("%1 は%2、そのままにしてあります。記録の変更と削除はこの名前を使うので、"
-                                 "要らないファイルなら削除するか別の名前に変えて下さい")
-                             .arg(jp, what);
-    notice(text);
-    NameOnce(text);
-    return TableStatus::Ok;
-  }
-  return Writable() && settleJournal(kind, head, journal) ? TableStatus::Ok : TableStatus::Failed;
+  // Records marked by a deletion whose pack never came (a kill, a lock or a flush that failed): packed now.
+  if (DeletionNoted() && !ownMarks_ && (!Writable() || !Pack())) return TableStatus::Failed;
+  return TableStatus::Ok;
 }
 
 bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>& head, UnixFile& journal) {
@@ -633,10 +698,9 @@ bool HdbTable::settleJournal(JournalKind kind, const std::vector<unsigned char>&
 TableStatus HdbTable::finishOverBadCount(const LockWait& wait) {
   const QString jp = JournalPath();
   if (!Writable() || !lock_ || !NameTaken(jp)) return TableStatus::BadCount;
-  const QString path = path_;  // the wait's events may close the table
   const WriteGuard guard(lock_, wait);
   if (guard.Stopped()) {
-    problem_ = guard.StoppedText(path, kRecoveryStopped);
+    problem_ = guard.StoppedText(kRecoveryStopped);
     return TableStatus::Locked;
   }
   if (!IsOpen()) return TableStatus::Failed;  // closed while the wait ran events
@@ -687,10 +751,23 @@ bool HdbTable::PutByte(int64_t recNo, int offset, unsigned char value) {
   return commitHeader(std::nullopt, offset == 0, std::nullopt);
 }
 
-bool HdbTable::MarkDeleted(int64_t recNo) { return PutByte(recNo, 0, '*'); }
+bool HdbTable::MarkDeleted(int64_t recNo) {
+  landed_ = false;
+  if (!Writable() || !Has(recNo)) return false;
+  // Noted before the mark: a mark on the disk always has its note, by which the next open or write packs
+  // the log when this one never comes to it.
+  if (!DeletionNoted() && !commitHeader(std::nullopt, false, header_.count)) return false;
+  ownMarks_ = true;
+  return PutByte(recNo, 0, '*');
+}
+
+bool HdbTable::DeletionNoted() const { return header_.pendingOurs && header_.pending == header_.count; }
+
+bool HdbTable::DropDeletionNote() { return !DeletionNoted() || commitHeader(header_.count, false, 0); }
 
 bool HdbTable::Pack() {
   landed_ = journalLeft_ = false;
+  ownMarks_ = false;  // packed now, or taken back by the caller
   if (!Writable()) return false;
   problem_.clear();
   constexpr int64_t kRun = 4096;
@@ -704,7 +781,7 @@ bool HdbTable::Pack() {
     for (int64_t i = 0; first == 0 && i < n; ++i)
       if (flags[size_t(i)] == '*') first = r + i;
   }
-  if (first == 0) return true;
+  if (first == 0) return DropDeletionNote();
 
   // The records from the first deleted one on, packed, go into the journal; then back into the log.
   std::vector<unsigned char> head(kPackHead, 0), run(size_t(kRun) * kHdbRecordLength), chunk;

@@ -22,6 +22,9 @@
 //   (header bytes 20-23), the 64-bit FNV-1a of the journal's other 825 bytes (its first 16 and the
 //   image) as its low and high halves, then the 809-byte image; FNV-1a: offset basis
 //   0xcbf29ce484222325, prime 0x100000001b3). A change of one byte only (a QSL mark) needs no journal.
+// - Deletion: the header first notes that records of ours are marked and await their pack (hdb_layout.h),
+//   then the mark is written; the pack drops the note. A note left (a kill, a lock or a flush that failed
+//   before the pack) has the next open or write pack the log: no mark of ours stays hidden and unpacked.
 // - Pack: the records from the first deleted one on, packed, go into the journal ("OXPAK002", the
 //   CRC-32C of the records, identity, the first record they replace, the count kept, 4 zero bytes, the
 //   FNV-1a of those 28 bytes; then the records); then into the log at that record, the new count
@@ -30,8 +33,9 @@
 //   log's owner, group and mode (a log shared through its group), and only then named; it is never written
 //   over a file already there. The next open or write completes a journal with our magic and this log's
 //   identity that passes its checks (head and records) and removes it; a pack journal is completed even when
-//   the header's count fits no length (its commit torn). One of ours that fails them, or one of earlier
-//   versions ("OXJNL001", "OXPAK001", whose heads carry no check), is never written back: it is kept as
+//   the header's count fits no length (its commit torn). One of ours that fails them, one of earlier
+//   versions ("OXJNL001", "OXPAK001", whose heads carry no check), or a file naming this log's identity with
+//   a journal's length whose magic was damaged, is never written back: it is kept as
 //   "<stem>jnl.damaged" (numbered when taken) and named in TakeNotices(). Any other file there is left alone
 //   and named (a FIFO or a device is not even opened), and a write that needs the name is refused; one this
 //   user may not read is named as a journal, with its permission. A scratch journal of a writer that died is
@@ -42,7 +46,8 @@
 //   that does not fit the length is read again once the other program's lock is let go and a moment
 //   more has passed (some lock the record and the count apart) before it is taken for damage; a write
 //   that holds the lock lets it go for that wait.
-// - Readers: one taking the shared lock on the write byte (db_lock.h) never meets a write half done. One
+// - Readers: one taking the shared lock on the write byte (db_lock.h) never meets a write half done; the
+//   library's whole-log readings (HoldForReading) hold the file's read lock too, against dBase writers. One
 //   taking no lock gets what one write gives, as with any dBase program: it may meet a record while it is
 //   being written, and during a pack records moving.
 // Callers hold the database's write lock around every write (DbLock).
@@ -105,7 +110,13 @@ class HdbTable {
   bool AppendMany(const unsigned char* images, size_t count, size_t commitEvery = 65536);
   bool Overwrite(int64_t recNo, const unsigned char* image);
   bool PutByte(int64_t recNo, int offset, unsigned char value);
+  // A deletion's mark, behind a note in the header (hdb_layout.h) by which the next open or write of
+  // any process packs the log (RecoverJournal) when no pack of this table comes to it.
   bool MarkDeleted(int64_t recNo);
+  // The note of a deletion whose pack is still to come stands.
+  bool DeletionNoted() const;
+  // After the marks of a deletion whose pack failed were taken back: the note goes.
+  bool DropDeletionNote();
   // Drops deleted records (renumbering the rest); true also when there was nothing to drop.
   bool Pack();
   // The lock other programs writing the log take, on HAMLOG.HDB itself (UnixFile::TryLockWhole), held
@@ -113,10 +124,17 @@ class HdbTable {
   // the header again under it (Refresh). Holds nest.
   LockResult LockFile(const LockWait& wait = {});
   void UnlockFile();
+  // The log held as a reader holds it: a read lock on the whole of HAMLOG.HDB as other programs take one,
+  // so that their writes wait until the reading is through; waited for (a write of theirs under way) as
+  // LockFile waits. Holds nest; a write of this process inside one holds the file's lock as LockFile does.
+  LockResult HoldForReading(const LockWait& wait = {});
+  void LetGoReading();
   // "<log> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the program named when the
-  // lock names it. `what` for a write and for the completion of an earlier one that the wait stopped:
+  // lock names it. `what` for a write, a reading and the completion of an earlier write that the wait
+  // stopped:
   QString LockedText(const QString& what) const;
   static constexpr const char* kWriteStopped = "書き込みを取りやめました。何も書き込んでいません";
+  static constexpr const char* kReadStopped = "待つのをやめました。何も読み込んでいません";
   static constexpr const char* kRecoveryStopped = "前回途中で終わった書き込みを仕上げられません";
 
   // Under the write lock: completes a journal of ours left by an overwrite or a pack that was cut short
@@ -172,8 +190,10 @@ class HdbTable {
   TableStatus readHeader();
   bool rollBackAppend();
   bool remap();
-  // Takes the file's lock, each look heard by `wait` (or kLockLooks at most).
-  LockResult takeFileLock(const LockWait& wait);
+  // Takes the file's lock (shared for a reading only), each look heard by `wait` (or kLockLooks at most).
+  LockResult takeFileLock(const LockWait& wait, bool exclusive);
+  // After a hold of the file's lock ended or failed: a reading under way keeps its shared lock.
+  void keepReadingHold();
   // LockFile to complete what an earlier write left: Locked (Problem() naming the lock) when the wait was
   // ended, Failed when the lock cannot be had.
   TableStatus lockToRecover(const LockWait& wait);
@@ -201,7 +221,9 @@ class HdbTable {
   QString problem_;
   QStringList notices_;
   int fileLocks_ = 0;
-  LockWait lockWait_;  // the wait of the lock held, to take it again after letting it go
+  int readLocks_ = 0;
+  bool ownMarks_ = false;  // records this table marked whose pack it has not tried yet
+  LockWait lockWait_;      // the wait of the lock held, to take it again after letting it go
   bool landed_ = false;
   bool journalLeft_ = false;
 };

@@ -187,7 +187,19 @@ FileStat UnixFile::Stat() const {
   return fromStat(st);
 }
 
+namespace {
+
+// A lock refused for a test: errno says why.
+bool lockRefusedForTest() {
+  const int failure = lockFailureForTest ? lockFailureForTest() : 0;
+  if (failure) errno = failure;
+  return failure != 0;
+}
+
+}  // namespace
+
 bool UnixFile::LockByte(int64_t byte, bool exclusive, bool wait) {
+  if (lockRefusedForTest()) return false;
   struct flock fl;
   std::memset(&fl, 0, sizeof fl);
   fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
@@ -211,6 +223,7 @@ void UnixFile::UnlockByte(int64_t byte) {
 }
 
 UnixFile::WholeLock UnixFile::TryLockWhole(bool exclusive) {
+  if (lockRefusedForTest()) return WholeLock::Failed;
   struct flock fl;
   std::memset(&fl, 0, sizeof fl);
   fl.l_type = exclusive ? F_WRLCK : F_RDLCK;

@@ -15,6 +15,8 @@ namespace hamlog {
 inline bool durableWrites = true;
 // Tests: while it answers an errno, every flush and write-out fails with it; null otherwise.
 inline int (*syncFailureForTest)() = nullptr;
+// Tests: the same for every lock taken (a network disk's lock manager failing).
+inline int (*lockFailureForTest)() = nullptr;
 
 struct FileStat {
   bool exists = false;

@@ -140,6 +140,10 @@ void VbForm::ShowWaitNote(const QString& text) {
   showNote(closeRefused_ ? "(" + QString::fromUtf8(kCloseRefused) + QStringLiteral(")　") + text : text);
 }
 
+bool VbForm::HasStatusBar() const {
+  return findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) && !(noteBar_ && noteBarMade_);
+}
+
 void VbForm::showNote(const QString& text) {
   auto* bar = static_cast<QStatusBar*>(noteBar_.data());
   if (text.isEmpty()) {

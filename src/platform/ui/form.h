@@ -128,6 +128,9 @@ class VbForm : public QMainWindow {
   // ends it. A window without a status bar shows one for that time. A close refused meanwhile (the
   // operator's close box during a wait or a long job) is said beside it.
   void ShowWaitNote(const QString& text);
+  // Whether the window has a status bar of its own (not one made for a note): a wait's note shows there
+  // without covering any of its controls.
+  bool HasStatusBar() const;
   // The operator's close box is refused while a long job runs (doevents.h).
   void LockClose() { ++closeLocks_; }
   // The long job that runs now, as the window shows it, for the refusal of a close ("" when unnamed).

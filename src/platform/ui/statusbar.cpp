@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QToolTip>
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/keys.h"
 #include "platform/ui/twips.h"
@@ -81,80 +82,51 @@ void StatusBar::SetPanelText(int panel, const QString& text) {
 }
 
 void StatusBar::ShowNote(int panel, const QString& text) {
-  QLabel* l = Panel(panel);
-  if (!l || !bar_) return;
-  if (text.isEmpty()) {
-    if (!noting_) return;
-    noting_ = false;
-    l->setMinimumWidth(widthBeforeNote_);
-    l->setMaximumWidth(QWIDGETSIZE_MAX);
-    l->setToolTip(QString());
-    l->setText(beforeNote_);
-    return;
-  }
-  if (!noting_) {
-    beforeNote_ = l->text();
-    widthBeforeNote_ = l->minimumWidth();
-  }
-  noting_ = true;
+  noting_ = !text.isEmpty();
   notePanel_ = panel;
   note_ = text;
-  // One line: the panel widens to the note as far as the other panels leave room for their own line,
-  // and what does not fit is cut at its end, whole in the tool tip.
-  const auto oneLine = [](const QLabel* other) {
-    return std::max(other->minimumWidth(), other->sizeHint().width() + 4);
-  };
-  int room = bar_->contentsRect().width();
-  if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible()) room -= grip->width();
-  for (const auto& other : panels_)
-    if (other && other != l) room -= oneLine(other) + bar_->layout()->spacing();
-  const int margins = l->contentsMargins().left() + l->contentsMargins().right() + 2 * l->margin() + 4;
-  const int wide = l->fontMetrics().horizontalAdvance(text) + margins;
-  const auto fit = [&] {
-    const int width = std::clamp(wide, widthBeforeNote_, std::max(room, widthBeforeNote_));
-    const bool cut = wide > room && room > margins;
-    l->setMinimumWidth(width);
-    // A note cut short has its width fixed: the layout would squeeze the other panels' line before it.
-    l->setMaximumWidth(cut ? width : QWIDGETSIZE_MAX);
-    l->setText(cut ? l->fontMetrics().elidedText(text, Qt::ElideRight, room - margins) : text);
-    bar_->layout()->activate();
-  };
-  fit();
-  // The bar's own margins, which the sum above does not know, are taken from the note, not a panel.
-  int squeezed = 0;
-  for (const auto& other : panels_)
-    if (other && other != l) squeezed += std::max(0, oneLine(other) - other->width());
-  if (squeezed > 0 && bar_->isVisible()) {
-    room -= squeezed;
-    fit();
-  }
-  l->setToolTip(l->text() == text ? QString() : text);
+  if (!bar_) return;
+  if (!noteLabel_) noteLabel_ = overLabel();
+  noteLabel_->setVisible(noting_);
+  placeAcross();
+  if (noting_) noteLabel_->raise();
   bar_->repaint();
+}
+
+QLabel* StatusBar::overLabel() {
+  auto* l = new QLabel(bar_);
+  l->setFrameShape(QFrame::Panel);
+  l->setFrameShadow(QFrame::Sunken);
+  l->setTextFormat(Qt::PlainText);
+  l->setAutoFillBackground(true);
+  return l;
 }
 
 void StatusBar::ShowAcross(const QString& text) {
   acrossText_ = text;
   if (!bar_) return;
-  if (!across_) {
-    across_ = new QLabel(bar_);
-    across_->setFrameShape(QFrame::Panel);
-    across_->setFrameShadow(QFrame::Sunken);
-    across_->setTextFormat(Qt::PlainText);
-    across_->setAutoFillBackground(true);
-  }
+  if (!across_) across_ = overLabel();
   across_->setVisible(!text.isEmpty());
   placeAcross();
   if (!text.isEmpty()) across_->raise();
+  // A wait's note stays in front.
+  if (noting_ && noteLabel_) noteLabel_->raise();
 }
 
 void StatusBar::placeAcross() {
-  if (!across_ || !bar_) return;
+  if (!bar_) return;
   QRect room = bar_->rect();
-  if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible()) room.setRight(grip->x() - 1);
-  across_->setGeometry(room);
-  const int width = across_->contentsRect().width() - 2 * across_->margin();
-  across_->setText(across_->fontMetrics().elidedText(acrossText_, Qt::ElideRight, std::max(width, 0)));
-  across_->setToolTip(across_->text() == acrossText_ ? QString() : acrossText_);
+  if (const QSizeGrip* grip = bar_->findChild<QSizeGrip*>(); grip && grip->isVisible())
+    room.setRight(grip->x() - 1);
+  const std::pair<QLabel*, const QString*> labels[] = {{across_.data(), &acrossText_},
+                                                       {noteLabel_.data(), &note_}};
+  for (const auto& [label, text] : labels) {
+    if (!label) continue;
+    label->setGeometry(room);
+    const int width = label->contentsRect().width() - 2 * label->margin();
+    label->setText(label->fontMetrics().elidedText(*text, Qt::ElideRight, std::max(width, 0)));
+    label->setToolTip(label->text() == *text ? QString() : *text);
+  }
 }
 
 void StatusBar::SetPanelWidth(int panel, int twips) {

@@ -27,8 +27,9 @@ class StatusBar : public QObject {
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   QString PanelText(int panel) const;
   void SetPanelText(int panel, const QString& text);
-  // A passing note (a wait) in `panel`, shown at once on one line; "" ends it and gives the panel back
-  // its text and width. PanelText gives the whole note meanwhile.
+  // A passing note (a wait) for `panel`, shown at once on one line over the whole bar, in front of the
+  // panels and of a ShowAcross note (the window's whole width for it: cut at its end, whole in its tool
+  // tip, only when the window is too narrow); "" ends it. PanelText gives the whole note meanwhile.
   void ShowNote(int panel, const QString& text);
   // A note over the whole bar, on one line, until ShowAcross("") ends it: the panels under it keep
   // taking their texts and show them again after it. Cut at the bar's end only when the window is too
@@ -46,12 +47,13 @@ class StatusBar : public QObject {
   QLabel* Panel(int panel) const;
   QPointer<QStatusBar> bar_;
   std::vector<QPointer<QLabel>> panels_;
+  // A label over the whole bar (ShowAcross's, ShowNote's).
+  QLabel* overLabel();
   void placeAcross();
   bool noting_ = false;
   int notePanel_ = 0;
   QString note_;
-  QString beforeNote_;
-  int widthBeforeNote_ = 0;
+  QPointer<QLabel> noteLabel_;
   QPointer<QLabel> across_;
   QString acrossText_;
 };

@@ -100,9 +100,7 @@ TEST_F(LogViewer, TheJumpBoxShowsThePageEndingAtTheNumberWithinTheLogAndRefusesT
 
 TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
   Fill(120);
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 110), 0);
-  HamlogCloseDb(0);
+  MarkDeletedAsAnotherProgram(110);
   LOGDATAVIEW::OpenViewer();
   EXPECT_EQ(page(), "21-120");
   EXPECT_EQ(grid().Rows(), 100);
@@ -112,10 +110,8 @@ TEST_F(LogViewer, RecordsThatCannotBeReadAreLeftOutAndCounted) {
 
 TEST_F(LogViewer, APageShortOfARecordStillPagesOnBothWays) {
   Fill(350);
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 250), 0);  // the last record of the page 151..250
-  ASSERT_EQ(Vdbf_delete(Hamlog.Thw, 151), 0);  // and its first
-  HamlogCloseDb(0);
+  MarkDeletedAsAnotherProgram(250);  // the last record of the page 151..250
+  MarkDeletedAsAnotherProgram(151);  // and its first
   LOGDATAVIEW::OpenViewer();
   EXPECT_EQ(page(), "251-350");
   expectPaging("<", {"152-249"});

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QHeaderView>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -139,7 +140,8 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   EXPECT_NE(after[3], before[3]);
 }
 
-// A mark waiting for another program's lock of the log is said here until Esc; one on a moved QSO is refused.
+// A mark waiting for another program's lock of the log is said until Esc, in a window of its own (this one
+// has no status bar, and none is laid over its list); one on a moved QSO is refused.
 TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   LogWindowState.QslCheckMode = 1;
   showStation("JA1ABC");
@@ -148,17 +150,27 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   const QStringList unmarked = Dump();
   const int fd = LockAsAnotherProgram(Hamlog.HamlogDbPath);
   QString waiting;
-  WhenShown([&] {
-    const auto* bar = LoadedForm<QSODATA>()->findChild<QStatusBar*>();
-    return (waiting = bar ? bar->currentMessage() : QString()).contains(QString::fromUtf8("待っています"));
-  }, [] { Operator::Key(Qt::Key_Escape); });
+  WhenShown(
+      [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+          if (auto* wait = qobject_cast<QProgressDialog*>(w); wait && wait->isVisible())
+            waiting = wait->labelText();
+        return !waiting.isEmpty();
+      },
+      [] { Operator::Key(Qt::Key_Escape); });
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
   ::close(fd);
-  EXPECT_TRUE(waiting.startsWith(QString::fromUtf8("HAMLOG.HDB を他のプログラムが使用中です。待っています (Esc で中止)")));
-  EXPECT_EQ(boxes.texts().value(0), QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n") +
-                                        Hamlog.HamlogDbPath +
-                                        QString::fromUtf8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
+  EXPECT_EQ(LoadedForm<QSODATA>()->findChild<QStatusBar*>(), nullptr);
+  EXPECT_EQ(waiting,
+            Hamlog.HamlogDbPath +
+                QString::fromUtf8(
+                    "\r\nを他のプログラムがロック中。\r\n待っています (Esc で中止) 0 秒 (30 秒まで)"));
+  EXPECT_EQ(boxes.texts().value(0),
+            QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n") +
+                Hamlog.HamlogDbPath +
+                QString::fromUtf8(
+                    " を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
   EXPECT_EQ(Dump(), unmarked);
   ASSERT_TRUE(IsLoaded<QSODATA>());  // the Esc was the wait's
   // Another copy deleted record 1 meanwhile: record 2 is now JA1ABC/1's.

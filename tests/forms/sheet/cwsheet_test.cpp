@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QProcess>
@@ -36,6 +37,7 @@
 #include "outputs/AwardLists.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/hamlog/hdb_layout.h"
 #include "platform/ipc/ipc.h"
@@ -49,6 +51,7 @@
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStamp.h"
 #include "sheet/WorkFileStore.h"
+#include "support/captions.h"
 #include "support/companion.h"
 #include "support/cty_csv.h"
 #include "support/operator.h"
@@ -1200,7 +1203,7 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
     QTimer watch;  // runs during the save's wait
     QObject::connect(&watch, &QTimer::timeout, [&] {
       const QString note = w->StatusBar1.PanelText(2);
-      if (!note.contains("HAMLOG.HDB を他のプログラムが使用中です。待っています") || other < 0) return;
+      if (!note.contains("HAMLOG.HDB を他のプログラムがロック中。待っています") || other < 0) return;
       if (call == "JA1WAT" && satMate.state() == QLocalSocket::UnconnectedState) {
         satMate.connectToServer(IpcSocketPath(kProgramMessageTitle));
         const QByteArray m = "SatMate+435.100+FM+r1+r2+x+y+JA1SAT+1001+T";
@@ -1225,20 +1228,49 @@ TEST_F(CWSHEETTest, ASatelliteQsoDuringASavesWaitComesAfterTheSaveAndAnUnloadSay
   EXPECT_EQ(CountHdbRecords(), count + 1) << "JA1WAT's; the save unloaded during its wait wrote nothing";
 }
 
-// "HAMLOG追加読込" while another program holds the lock file's write lock: the wait shows in the status
-// bar and Esc ends it with nothing read.
-TEST_F(CWSHEETTest, AnAppendWaitingForTheLockFilesWriteLockShowsItAndEndsWithEsc) {
+// "HAMLOG追加読込" while another program holds a lock of the log: the lock file's write lock, the whole of
+// HAMLOG.HDB, or a record as a dBase writer locks the one it writes, each by a process of its own whose lock
+// names it. The wait shows whole on the status bar of the sheet at its opening width, naming the file and
+// the holder; Esc ends it with nothing read, the box naming them too; let go during the wait, the append
+// reads the new QSO.
+TEST_F(CWSHEETTest, AnAppendWaitsForEachLockOfAnotherProgramShownWholeUntilEscOrItsEnd) {
+  const DesktopLook look;
   CWSHEET& s = shown();
   Operator::Activate(s);
-  log.Add({"JA1NEW,2021/05/05,21.010,CW,1002,J *"});
-  const SheetState before = state();
-  const int other = LockAsAnotherProgram(log.Hdb().chopped(3) + "lck", 1, 1);
-  WhenShown([&] { return s.StatusBar1.PanelText(5).contains("待っています (Esc で中止)"); },
-            [] { Operator::Key(Qt::Key_Escape); });
-  const QString said = append(2);
-  ::close(other);
-  EXPECT_TRUE(said.endsWith("がロックしていて、待つのをやめました。何も読み書きしていません"));
-  expectSame(state(), before);
+  s.resize(798, s.height());  // its opening width on a desktop (the frame takes its share)
+  const QString lck = log.Hdb().chopped(3) + "lck";
+  const std::tuple<QString, int64_t, int64_t> holds[] = {
+      {lck, 1, 1}, {log.Hdb(), 0, 0}, {log.Hdb(), hamlog::HdbRecordOffset(5), hamlog::kHdbRecordLength}};
+  int added = 0;
+  for (const auto& [path, start, length] : holds)
+    for (const bool esc : {true, false}) {
+      log.Add({QString("JA1NW%1,2021/05/05,21.010,CW,1002,J *").arg(++added)});
+      const SheetState before = state();
+      LockInOtherProcess other(path, start, length);
+      ASSERT_TRUE(other.Held());
+      const QString holder =
+          QString("プロセス %1 %2").arg(other.Process()).arg(hamlog::ProcessName(other.Process()));
+      QString note, cut;
+      WhenShown([&] { return s.StatusBar1.PanelText(5).contains("待っています"); },
+                [&] {
+                  note = s.StatusBar1.PanelText(5);
+                  cut = NoteCut(s.StatusBar1, 5);
+                  esc ? Operator::Key(Qt::Key_Escape) : other.Release();
+                });
+      const QString said = append(esc ? 2 : 1);
+      EXPECT_EQ(note,
+                QFileInfo(path).fileName() + " を" + holder + " がロック中。待っています (Esc で中止) 0 秒");
+      EXPECT_EQ(cut, "");
+      if (!esc) {
+        EXPECT_EQ(state().lastp, QString::number(4 + added));
+        continue;
+      }
+      const QString what = path == lck ? "待つのをやめました。何も読み書きしていません"
+                                       : "待つのをやめました。何も読み込んでいません";
+      EXPECT_TRUE(said.endsWith(path + " を他のプログラム (" + holder + ") がロックしていて、" + what))
+          << said.toStdString();
+      expectSame(state(), before);
+    }
 }
 
 // "HAMLOG追加読込" while another program is mid-write (record written, count not yet, log locked): the wait
@@ -1263,8 +1295,7 @@ TEST_F(CWSHEETTest, AnAppendShowsItsWaitForAnotherProgramsWriteAndTakesTheCardsI
     QObject::connect(&watch, &QTimer::timeout, [&] {
       busy << s.Label2.text();
       const QString note = s.StatusBar1.PanelText(5);
-      if (!note.contains("HAMLOG.HDB を他のプログラムが使用中です。待っています") || !waited.isEmpty())
-        return;
+      if (!note.contains("HAMLOG.HDB を他のプログラムがロック中。待っています") || !waited.isEmpty()) return;
       if (!note.contains("閉じられません")) return s.close(), void();
       waited = note;
       if (esc) Operator::Key(Qt::Key_Escape);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
 #include <QSet>
 #include <QTimeZone>
 #include <QTimer>
@@ -24,6 +26,7 @@
 #include "hamlogdb/tool_support.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
+#include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
@@ -33,6 +36,7 @@
 #include "sheet/SheetTally.h"
 #include "sheet/WorkFileStore.h"
 #include "support/operator.h"
+#include "support/other_process.h"
 #include "support/shared_state.h"
 #include "support/sheet_log.h"
 #include "support/small_disk.h"
@@ -311,6 +315,38 @@ TEST_F(StartToSheetTest, EscOnTheStartWindowStopsTheReading) {
   EXPECT_FALSE(IsLoaded<CWSHEET>());
   EXPECT_TRUE(top().isVisible());
   EXPECT_FALSE(QFile::exists(log.WorkFile()));
+}
+
+// "読み込み開始" while a dBase writer of its own process holds the log locked: the reading waits, shown in a
+// window of its own (the start window has no status bar) that names the log and the process; Esc ends it
+// with nothing read, the box naming them too; let go during the wait, the reading runs.
+TEST_F(StartToSheetTest, TheReadingWaitsForAnotherProgramsWriteLockShownUntilEscOrItsEnd) {
+  for (const bool esc : {true, false}) {
+    LockInOtherProcess dBase(log.Hdb());
+    ASSERT_TRUE(dBase.Held());
+    const QString holder =
+        QString("プロセス %1 %2").arg(dBase.Process()).arg(hamlog::ProcessName(dBase.Process()));
+    QString waited;
+    WhenShown(
+        [&] {
+          for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* wait = qobject_cast<QProgressDialog*>(w); wait && wait->isVisible())
+              waited = wait->labelText();
+          return !waited.isEmpty();
+        },
+        [&] { esc ? Operator::Key(Qt::Key_Escape) : dBase.Release(); });
+    if (esc) boxes.Answer(vbOK);
+    Operator::Click(top().Command1);
+    EXPECT_EQ(waited,
+              log.Hdb() + "\r\nを" + holder + " がロック中。\r\n待っています (Esc で中止) 0 秒 (30 秒まで)");
+    EXPECT_EQ(IsLoaded<CWSHEET>(), !esc);
+    EXPECT_EQ(QFile::exists(log.WorkFile()), !esc);
+    if (esc) {
+      EXPECT_EQ(boxes.texts(), QStringList{log.Hdb() + " を他のプログラム (" + holder +
+                                           ") がロックしていて、待つのをやめました。何も読み込んでいません"});
+    }
+  }
+  EXPECT_EQ(boxes.texts().size(), 1);
 }
 
 TEST_F(StartToSheetTest, AFolderOrNoPlaceWhereHamlogsFilesBelongIsNamedWithTheCause) {

@@ -387,9 +387,14 @@ TEST_F(StartWindowTest, AJournalOfTheLastRunIsFinishedOrNamedAtTheStartWithItsWa
   boxes.Answer(vbOK).Answer(vbOK);
   EXPECT_TRUE(StartProgram());
   ::close(fd);
-  EXPECT_EQ(waits, QStringList{hdbPath + "\r\nを他のプログラムが使用中です。待っています (Esc で中止)\r\n0 秒 (30 秒まで)"});
-  EXPECT_EQ(boxes.texts(), QStringList{hdbPath + " を他のプログラムがロックしていて、前回途中で終わった書き込みを仕上げられません。\r\n"
-                                       "そのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます"});
+  EXPECT_EQ(waits,
+            QStringList{hdbPath +
+                        "\r\nを他のプログラムがロック中。\r\n待っています (Esc で中止) 0 秒 (30 秒まで)"});
+  EXPECT_EQ(
+      boxes.texts(),
+      QStringList{hdbPath +
+                  " を他のプログラムがロックしていて、前回途中で終わった書き込みを仕上げられません。\r\n"
+                  "そのプログラムが HAMLOG.HDB を放した後、次に HAMLOG.HDB を使うときに仕上げます"});
   EXPECT_TRUE(ReadWholeFile(jnl, left) && left == journal);
   UnloadForm<ORBTOP>();
   ReleaseProgramLock();

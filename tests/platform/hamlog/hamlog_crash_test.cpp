@@ -128,8 +128,9 @@ TEST_F(HamlogCrash, AppendKilledAfterTheRecordLeavesEveryEarlierQsoAndTheOldCoun
   Close();
 }
 
-// An edit and a deletion killed at each of their steps: the next open finds the old log or the new one,
-// every QSO whole, the indexes agreeing, nothing of the killed writer left beside the log.
+// An edit and a deletion killed at each of their steps: the next open finds the old log or the new one
+// (a deletion's marks made, the next open packs them), every QSO whole, the indexes agreeing, nothing of
+// the killed writer left beside the log.
 TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
   using S = HdbTable::WriteStep;
   for (const auto& [at, edit] : std::initializer_list<std::pair<S, bool>>{
@@ -155,7 +156,7 @@ TEST_F(HamlogCrash, EditAndDeletionKilledAtEveryStepLeaveTheOldLogOrTheNew) {
     Close();
     EXPECT_EQ(HamlogRecover(Db()), HAMLOG_OK);  // as the program's start
     EXPECT_EQ(QDir(Path("")).entryList({"*jnl*"}), QStringList());
-    const bool done = at != S::JournalFilled && at != S::Locked && at != S::HeaderRead;
+    const bool done = !edit || (at != S::JournalFilled && at != S::Locked && at != S::HeaderRead);
     if (edit) {
       EXPECT_EQ(calls, QStringList({"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE", "JA1FFF"}));
       EXPECT_EQ(Field(2, 8), done ? "1101" : "1102");
@@ -426,19 +427,30 @@ TEST_F(HamlogCrash, ADamagedPackJournalIsKeptUnderANameThatSaysSoAndNamed) {
   EXPECT_TRUE(notices[0].contains(Path("HAMLOG.jnl.damaged"))) << notices[0].toStdString();
   EXPECT_EQ(Field(3, 0), "JA1CCC");
   // Killed once the packed records are in the log, before its count (records 1 and 2 deleted, the first
-  // still marked): the QSOs moved up stand twice, and the notice names each with both its numbers.
+  // still marked): the QSOs moved up stand twice, and the notice names each with both its numbers. So too
+  // when the damage is in the journal's first eight bytes: a file nearly the journal is a damaged journal.
   AddQsos({{"JA1DDD", "1104"}});
-  ASSERT_TRUE(KilledAt(HdbTable::WriteStep::PackCopied, [this] {
-    if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
-  }));
-  journal = ReadFile(Path("HAMLOG.jnl"));
-  journal[36 + 5] = char(journal[36 + 5] ^ 0x04);
-  WriteFile(Path("HAMLOG.jnl"), journal);
-  EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
-  ASSERT_EQ(notices.size(), 1);
-  EXPECT_TRUE(notices[0].contains(Db() + " の 1 番と 3 番 (JA1CCC 24/05/06 21:05J)、2 番と 4 番 (JA1DDD "
-                                         "24/05/06 21:05J) に同じ QSO が二つあります"))
-      << notices[0].toStdString();
+  const QByteArray unpacked = ReadFile(Db());
+  for (const QString kept : {"HAMLOG.jnl.damaged.2", "HAMLOG.jnl.damaged.3"}) {
+    WriteFile(Db(), unpacked);
+    ASSERT_TRUE(KilledAt(HdbTable::WriteStep::PackCopied, [this] {
+      if (Open() == 0) Vdbf_delete(thw_, 2), Vdbf_packwk(thw_, "", 58);
+    }));
+    journal = ReadFile(Path("HAMLOG.jnl"));
+    if (kept.endsWith('2'))
+      journal[36 + 5] = char(journal[36 + 5] ^ 0x04);
+    else
+      for (int i = 0; i < 8; ++i) journal[i] = char(journal[i] ^ 0x20);
+    WriteFile(Path("HAMLOG.jnl"), journal);
+    EXPECT_EQ(HamlogRecover(Db(), &notices), HAMLOG_OK);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].startsWith(
+        Path("HAMLOG.jnl") + " は QSO の削除の途中で残ったこのプログラムのジャーナルですが、壊れている"));
+    EXPECT_TRUE(notices[0].contains(Db() + " の 1 番と 3 番 (JA1CCC 24/05/06 21:05J)、2 番と 4 番 (JA1DDD "
+                                           "24/05/06 21:05J) に同じ QSO が二つあります"))
+        << notices[0].toStdString();
+    EXPECT_EQ(ReadFile(Path(kept)), journal);
+  }
 }
 
 // A pack killed with its header's commit torn (16 of its 32 bytes written: the new count, the old rest)
@@ -484,6 +496,27 @@ TEST_F(HamlogCrash, ADeletionWhosePackCannotBeFlushedIsCompletedNotSaidToHaveFai
   Close();
   EXPECT_FALSE(QFile::exists(Path("HAMLOG.jnl")));
   EXPECT_EQ(Run("dx1", "1104", 4), (V{2}));
+}
+
+// A deletion whose pack cannot lock the log once the mark is written (an I/O error of a network disk's
+// lock manager): said as a deletion whose QSO is marked, read by nothing, and packed at the next open,
+// which packs it.
+TEST_F(HamlogCrash, ADeletionWhosePackCannotLockTheLogIsSaidAndPackedAtTheNextOpen) {
+  AddQsos({{"JA1AAA", "1101"}, {"JA1BBB", "1102"}, {"JA1CCC", "1103"}});
+  ASSERT_EQ(Open(), 0);
+  ASSERT_EQ(Vdbf_delete(thw_, 2), 0);
+  hamlog::lockFailureForTest = [] { return EIO; };
+  EXPECT_EQ(Vdbf_packwk(thw_, "", 58), HAMLOG_UNCONFIRMED);
+  hamlog::lockFailureForTest = nullptr;
+  EXPECT_EQ(HamlogProblem(), Db() + " の記録を詰められませんでした (" + FileErrorReason(EIO) +
+                                 ")。2 番の QSO は削除の印が付いて、どの読み込みにも出ません。"
+                                 "記録を詰めるのは、次に HAMLOG.HDB を開くときに行います");
+  EXPECT_EQ(THW_read(thw_, 2, 3), HAMLOG_DELETED);
+  Close();
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(Calls(), QStringList({"JA1AAA", "JA1CCC"}));
+  Close();
+  EXPECT_EQ(Run("dx1", "1103", 4), (V{2}));
 }
 
 }  // namespace

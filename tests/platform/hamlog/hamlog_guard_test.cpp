@@ -75,6 +75,14 @@ TEST_F(HamlogGuard, AScanReadsTheRecordsAsStoredAndNoticesAFileCutShortDuringIt)
   EXPECT_EQ(images[kHdbRecordLength], '*');  // the deleted one, flag and all
   EXPECT_EQ(std::memcmp(images.data() + 3 * kHdbRecordLength + 1, "JA1DDD", 6), 0);
   EXPECT_EQ(scan.End(), 0);
+  // Until it begins again, the pass keeps writers out: a dBase writer's lock of the log, or of a record of
+  // it, and the lock file's write lock cannot be had; a reader's can.
+  EXPECT_EQ(LockAsAnotherProgram(Db()), -1);
+  EXPECT_EQ(LockAsAnotherProgram(Db(), hamlog::HdbRecordOffset(2), kHdbRecordLength), -1);
+  EXPECT_EQ(LockAsAnotherProgram(Path("HAMLOG.lck"), 1, 1), -1);
+  const int reader = LockAsAnotherProgram(Path("HAMLOG.lck"), 1, 1, false);
+  EXPECT_GE(reader, 0);
+  ::close(reader);
 
   HdbScan::afterBeginForTest = [] { cutTo(scannedPath, endOf(2)); };
   ASSERT_EQ(scan.Begin(), 0);

@@ -206,13 +206,14 @@ TEST_F(HamlogIndex, LookupsThroughTheChangeLogEqualFreshlyBuiltIndexes) {
     ASSERT_EQ(THW_update(thw_, old, i, 16, noQuestion), 0);
   }
   for (int i = 3; i <= 700; i += 11) ASSERT_EQ(Vdbf_delete(thw_, i), 0);
-  Close();
+  // In the open that marked them (the next one packs them).
   auto lookups = [&] {
     std::vector<V> all;
     for (const char* c : codes) all.push_back(Run("dx1", c, 4));
-    EXPECT_EQ(Open(), 0);
+    const bool open = Vdbf_rcount(thw_) > 0;
+    EXPECT_TRUE(open || Open() == 0);
     all.push_back(CallWalk("JA"));
-    Close();
+    if (!open) Close();
     return all;
   };
   // Base and log counts of a header (little-endian at bytes 12 and 16), and whether its log is folded.
@@ -236,6 +237,7 @@ TEST_F(HamlogIndex, LookupsThroughTheChangeLogEqualFreshlyBuiltIndexes) {
   ASSERT_FALSE(logged[0].empty());
   for (const char* s : {"dx1", "dxc"}) ASSERT_TRUE(QFile::remove(Index(s)));
   EXPECT_EQ(lookups(), logged) << "indexes built afresh";
+  Close();
 
   // Past its share (1,024 entries) the log is merged in the background; lookups stay the same.
   qsos.clear();
