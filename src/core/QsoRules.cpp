@@ -1,5 +1,6 @@
 #include "core/QsoRules.h"
 
+#include <QSet>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -385,13 +386,24 @@ void AppendFreqErrorReport(const QStringList& lines) {
     batchedLines += lines;
     return;
   }
-  // A report that cannot be written must not stop the reading; the flag is set all the same.
-  VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
-  if (!f.IsOpen()) return;
+  // Each QSO once: another reading of the same QSOs (an award view read again) adds none of them.
+  const QString path = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
+  QSet<QString> held;
+  if (QByteArray bytes; ReadWholeFile(path, bytes))
+    for (const QString& line : FromAnsi(bytes).split(QStringLiteral("\r\n"))) held.insert(line);
   // Each line as Write # puts it ("line" CR LF), all turned into the code page in one go: a reading
   // may report thousands, and each conversion on its own costs more than the text.
   QString text;
-  for (const QString& line : lines) text += u'"' + line + QStringLiteral("\"\r\n");
+  for (const QString& line : lines) {
+    const QString written = u'"' + line + u'"';
+    if (held.contains(written)) continue;
+    held.insert(written);
+    text += written + QStringLiteral("\r\n");
+  }
+  if (text.isEmpty()) return;
+  // A report that cannot be written must not stop the reading; the flag is set all the same.
+  VbFile f(path, VbMode::Append);
+  if (!f.IsOpen()) return;
   text.chop(2);  // Print ends the last line
   f.Print({ToAnsi(text)});
 }

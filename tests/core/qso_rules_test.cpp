@@ -152,4 +152,11 @@ TEST(BandRules, AFrequencyWithNoBandIsReportedInTheDataFolder) {
             QString::fromUtf8("\"交信番号=12 の交信周波数=0.1375 は無効です\"\r\n"
                               "\"交信番号=13 の交信周波数= は無効です\"\r\n"
                               "\"交信番号=14 の交信周波数=x は無効です\"\r\n"));
+  // Another reading of the same QSOs (an award view read again) lists each once.
+  QsoRules.FreqErrorFound = 0;
+  AppendFreqErrorReport({FreqErrorLine(14, u"x"), FreqErrorLine(15, u"y"), FreqErrorLine(15, u"y")});
+  EXPECT_EQ(QsoRules.FreqErrorFound, 1);
+  EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")).count(u'\n'), 4);
+  EXPECT_TRUE(FromAnsi(home.read("FreqError_Report.txt"))
+                  .endsWith(QString::fromUtf8("交信番号=15 の交信周波数=y は無効です\"\r\n")));
 }
