@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <ranges>
 
+#include "awards/LocatorTables.h"
 #include "core/HamlogAccess.h"
 #include "core/QsoColumns.h"
 #include "core/QsoFields.h"
@@ -13,7 +13,6 @@
 #include "core/SharedSettings.h"
 #include "platform/codepage.h"
 #include "platform/cores.h"
-#include "platform/hamlog/band_edges.h"
 #include "platform/hamlog/hamlog.h"
 #include "platform/ui/flexgrid.h"
 #include "platform/vbdate.h"
@@ -56,14 +55,11 @@ QString noNul(QString text) {
   return text;
 }
 
-// A GHz label is written "10G", whose "G" stands for "000"; one with a point ("10.368G") is read by its
-// value, never as 10.368 MHz.
-QString memberFreqText(const QString& logged) {
-  if (logged.contains('/')) return QStringLiteral("9999");
-  const QString text = noNul(logged).trimmed();
-  if (text.endsWith('G') && text.contains('.'))
-    if (const FreqValue v = FreqValueOf(text); v.hz > 0) return QString::number(double(v.hz) / 1e6, 'g', 12);
-  return QString(logged).replace("G", "000");
+// The member sheet's column of a band label ("1.9" .. "SAT", blanks around it ignored), as the award
+// sheets lay their band columns out; 0 for none.
+int columnOfLabel(const QString& label, bool extended) {
+  const int slot = GridBandSlot(label.trimmed(), extended);
+  return slot < 0 ? 0 : kFirstBandColumn + slot;
 }
 
 // MemberBaseCall of an ASCII call's bytes, blanks trimmed.
@@ -204,33 +200,8 @@ QString ModeClassLetter(const ModeClassLists& lists, const QString& mode) {
   return "N";
 }
 
-int MemberBandColumn(const QString& freqText, bool extended) {
-  bool ok = false;
-  const double mhz = noNul(memberFreqText(freqText)).trimmed().toDouble(&ok);
-  return MemberBandColumnOfMhz(mhz, !ok, extended);
-}
-
-int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extended) {
-  // Not a number: no band (the band label's report names the frequency).
-  if (notANumber || !std::isfinite(mhz) || std::fabs(mhz) > 1e9) return 0;
-  const long f = std::lrint(mhz);  // half to even
-  struct Range {
-    long low, high;
-    int column;
-  };
-  static const Range kBands[] = {{2, 2, 7},         {4, 4, 8},       {7, 7, 9},         {10, 10, 10},
-                                 {14, 14, 11},      {18, 18, 12},    {21, 22, 13},      {24, 25, 14},
-                                 {28, 30, 15},      {50, 54, 16},    {144, 146, 17},    {430, 440, 18},
-                                 {1200, 1300, 19},  {2400, 2450, 20}, {5600, 5850, 21}};
-  for (const Range& r : kBands)
-    if (f >= r.low && f <= r.high) return r.column;
-  if (f == 9999) return extended ? 28 : 22;
-  if (!extended) return 0;
-  if (f == 10000) return 24;
-  if (f == 24000) return 25;
-  if (f == 47000) return 26;
-  if (f >= 75000 && f <= 77000) return 27;
-  return 0;
+int MemberBandColumn(const QString& freq, bool extended) {
+  return columnOfLabel(PaddedBandLabel(BandIndexOf(noNul(freq).trimmed()), extended), extended);
 }
 
 MemberQsoFinder::~MemberQsoFinder() {
@@ -340,6 +311,9 @@ MemberCheck::MemberCheck(FlexGrid& grid, const MemberCheckSetup& setup, VbFile& 
       japanesePrefixes_(JapanesePrefixes.split(',')) {
   for (const QString& m : Settings.QslReceivedMarks)
     if (m.size() == 1 && m.at(0).unicode() < 128) received_[m.at(0).unicode()] = true;
+  for (size_t band = 0; band < std::size(columnOfBand_); ++band)
+    columnOfBand_[band] =
+        columnOfLabel(PaddedBandLabel(int(band), setup_.extendedBandSet), setup_.extendedBandSet);
 }
 
 void MemberCheck::RowCells::Set(int cell, const QString& value) {
@@ -413,18 +387,20 @@ void MemberCheck::examine(int32_t rec, bool firstHit, int row, const QString& ca
   if (!date) return;  // no date: not a QSO to count
   if (setup_.tag == "ACC#" && date->toString("yyyyMMdd").toInt() < kAccFirstDate) return;
 
-  const QString freq = memberFreqText(fields_[6]);
   const QString mode = noNul(fields_[7]).trimmed();
   line.mode = ToAnsi(mode);
   line.code = ToAnsi(noNul(fields_[8]).trimmed());
   Qso.QsoRecNo = rec;
-  Qso.QsoFreq = noNul(freq).trimmed();
-  if (!SetBandOfFreq()) freqErrors_ << FreqErrorLine(rec, Qso.QsoFreq);
+  Qso.QsoFreq = noNul(fields_[6]).trimmed();
+  const int band = BandIndexOf(Qso.QsoFreq);
+  Qso.QsoBand = PaddedBandLabel(band, setup_.extendedBandSet);
+  if (Qso.QsoBand.at(0) == u' ') freqErrors_ << FreqErrorLine(rec, Qso.QsoFreq);
   line.date = ToAnsi(date->toString("yyyy/MM/dd"));
   line.band = ToAnsi(Qso.QsoBand);
   line.number = number_;
-  settle(row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, mode),
-         MemberBandColumn(freq, setup_.extendedBandSet), listed);
+  settle(
+      row, firstHit, qualifies, [&line] { return line; }, ModeClassLetter(setup_.modes, mode),
+      columnOfBand_[band], listed);
 }
 
 bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& listed) {
@@ -469,30 +445,25 @@ bool MemberCheck::examineInCopy(int32_t rec, bool firstHit, int row, bool& liste
 const MemberCheck::FreqFacts& MemberCheck::freqFacts(int32_t rec) {
   const QsoColumnRecord& q = (*copy_)[rec];
   if (q.freqShape != 0) {
-    // Digits with at most one ".": the copy's band, and the whole MHz from the digits (their quotient
-    // is the double the text reads as).
-    const int length = q.freqShape & 15, point = (q.freqShape >> 4) - 1;
-    double scale = 1;
-    for (int i = point < 0 ? length : point + 1; i < length; ++i) scale *= 10;
-    const double mhz = q.freqDigits / scale;
+    // Digits with at most one ".": the copy's band.
     FreqFacts& f = digitFacts_;
     // The labels are shared: most QSOs take the label already held, with no string copied.
-    const QString& label = PaddedBandLabel(q.band, Settings.ExtendedBandSet == 1);
+    const QString& label = PaddedBandLabel(q.band, setup_.extendedBandSet);
     if (!f.band.isSharedWith(label)) f.band = label;
     f.banded = f.band.at(0) != u' ';
     if (!f.banded) f.freq = copy_->Freq(rec);
-    f.col = MemberBandColumnOfMhz(mhz, false, setup_.extendedBandSet);
+    f.col = columnOfBand_[q.band];
     return f;
   }
   const QString text = copy_->Freq(rec);
   auto it = oddFreqs_.find(text);
   if (it == oddFreqs_.end()) {
     FreqFacts f;
-    f.freq = memberFreqText(text);
-    Qso.QsoFreq = f.freq;
-    f.banded = SetBandOfFreq();
-    f.band = Qso.QsoBand;
-    f.col = MemberBandColumn(f.freq, setup_.extendedBandSet);
+    f.freq = noNul(text).trimmed();
+    const int band = BandIndexOf(f.freq);
+    f.band = PaddedBandLabel(band, setup_.extendedBandSet);
+    f.banded = f.band.at(0) != u' ';
+    f.col = columnOfBand_[band];
     it = oddFreqs_.insert(text, f);
   }
   return *it;

@@ -63,11 +63,9 @@ QString MemberListSkipNotice(const MemberListLoad& load);
 QString MemberBaseCall(const QString& call);
 // "P", "C", "S", "R", "F" by the first list that contains the mode text, else "N".
 QString ModeClassLetter(const ModeClassLists& lists, const QString& mode);
-// The member sheet's grid column of a frequency text (MHz), 0 when it has none: whole MHz rounded
-// half to even, "/" anywhere = satellite, "G" = "000" ("10.368G": 10368 MHz).
+// The member sheet's grid column of a frequency text, 0 when it has none: the column of the band the
+// progress sheet counts it on, in the set given.
 int MemberBandColumn(const QString& freq, bool extendedBandSet);
-// The same of a frequency already read as MHz.
-int MemberBandColumnOfMhz(double mhz, bool notANumber, bool extendedBandSet);
 
 // Record numbers to examine for one member's base call: the first is the call's first place in
 // call-sign order (examined as the first hit even when it is another call's), then the later ones.
@@ -139,8 +137,8 @@ class MemberCheck {
   };
   // What a frequency text gives the check (the same for every QSO on it).
   struct FreqFacts {
-    QString freq;  // as the band is taken from it ("/" = "9999", "G" = "000")
-    QString band;  // Qso.QsoBand of it
+    QString freq;  // as logged, for the report
+    QString band;  // its band label, padded to 4
     bool banded = false;
     int col = 0;
   };
@@ -185,7 +183,8 @@ class MemberCheck {
   FreqFacts digitFacts_;
   std::vector<QString> letters_;         // by the copy's mode number
   std::deque<std::pair<QString, QString>> workedMarks_;  // class letter, its worked mark
-  bool received_[128] = {};              // QSL marks that confirm
+  bool received_[128] = {};                              // QSL marks that confirm
+  int columnOfBand_[32] = {};                            // by band number (BandIndexOf)
   QStringList japanesePrefixes_;
   QStringList freqErrors_;               // frequency report lines, written by Finish()
 };

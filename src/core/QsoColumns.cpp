@@ -321,10 +321,16 @@ const QsoColumnRecord* QsoColumnFill::Take(int part, int32_t recNo, const unsign
   // A "/" of the call is one of the field's bytes (trimming takes only blanks and NULs away).
   if (fieldHolds(head + kCall.offset, kCall.width, '/')) p.slashed.push_back(recNo);
   const TrimmedField freq(head + kFreq.offset, kFreq.width);
-  r.band = uint8_t(BandIndexOfAscii(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
-                                    fieldHolds(head + kFreq.offset, kFreq.width, '/')));
-  if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape))
+  // The band and the digits in one look at the text; a longer one's digits the long way.
+  const FreqField f = ReadFreqField(reinterpret_cast<const unsigned char*>(freq.text), freq.size,
+                                    fieldHolds(head + kFreq.offset, kFreq.width, '/'));
+  r.band = uint8_t(f.band);
+  if (f.plain) {
+    r.freqDigits = f.digits;
+    r.freqShape = uint8_t(freq.size | ((f.point + 1) << 4));
+  } else if (!encodeFreq(freq.text, freq.size, r.freqDigits, r.freqShape)) {
     p.oddFreqs.emplace_back(recNo, QString::fromLatin1(freq.text, freq.size));
+  }
   const TrimmedField mode(head + kMode.offset, kMode.width);
   r.mode = p.modeOf(mode);
   if (r.mode == QsoColumnRecord::kModeInTexts) p.oddModes.emplace_back(recNo, QString::fromLatin1(mode.text, mode.size));

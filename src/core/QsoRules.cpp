@@ -1,6 +1,8 @@
 #include "core/QsoRules.h"
 
+#include <QSet>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -93,41 +95,147 @@ FreqValue valueOf(const AsciiView& f) {
   return FreqValueOf(QLatin1StringView(reinterpret_cast<const char*>(f.p), f.n));
 }
 
-// Per band its ADIF band (an index of BandEdges(), -1 for none); per ADIF band its band (None for those
-// the program has none of).
+// Per band the edges of its ADIF band (none: low above high); per ADIF band its band (None for those the
+// program has none of).
 struct EdgeBands {
-  std::array<int, BandCount> edgeOfBand{};
+  std::array<std::pair<int64_t, int64_t>, BandCount> edges{};
   std::array<Band, kBandEdgeCount> bandOfEdge{};
   EdgeBands() {
-    edgeOfBand.fill(-1);
+    edges.fill({1, 0});
     bandOfEdge.fill(None);
     for (size_t e = 0; e < kBandEdgeCount; ++e)
       for (int b = 1; b < BandCount; ++b)
         if (std::strcmp(kLabels[b], BandEdges()[e].label) == 0) {
           bandOfEdge[e] = Band(b);
-          edgeOfBand[size_t(b)] = int(e);
+          edges[size_t(b)] = {BandEdges()[e].low, BandEdges()[e].high};
         }
   }
 };
 const EdgeBands kEdgeBands;
 
-// The band whose edges hold the value, in the set in force; for a text whose value lies in no band (or
-// that holds none), `rule`, the band by its first characters.
-Band withValue(const FreqValue& v, Band rule, bool extendedBandSet) {
-  if (v.hz == 0) return rule;
+// Marks a value that lies in no ADIF band.
+constexpr Band kNoEdge = BandCount;
+
+// The band whose edges hold `hz` (a fraction of a hertz past it when `beyond`) in the set in force: None
+// for an ADIF band the program or the set has not; kNoEdge outside every ADIF band.
+Band byValue(int64_t hz, bool beyond, Band rule, bool extendedBandSet) {
   // Most QSOs lie in the band their first characters name.
-  if (const int own = kEdgeBands.edgeOfBand[rule]; own >= 0 && BandEdgeHolds(BandEdges()[size_t(own)], v)) return rule;
+  const auto [low, high] = kEdgeBands.edges[rule];
+  if (hz >= low && (hz < high || (hz == high && !beyond))) return rule;
+  FreqValue v;
+  v.hz = hz;
+  v.beyond = beyond;
   const BandEdge* edge = BandEdgeOf(v);
-  if (!edge) return rule;
+  if (!edge) return kNoEdge;
   const Band b = kEdgeBands.bandOfEdge[size_t(edge - BandEdges().data())];
   return !extendedBandSet && b >= G10 ? None : b;
 }
 
-// A satellite's frequencies and "9999" first; then the value, else the first characters.
+// A text outside every ADIF band, or no number: by its first characters, as HAMLOG's band labels go;
+// the kHz bands also by their labels, as the ADIF files take them ("135K", "475k"). A text in GHz
+// ("1.2G") is on no band below 10 GHz that way: only "*" gives the bands from 10 GHz up.
+template <class F>
+Band byText(const F& f, Band rule, bool extendedBandSet) {
+  const qsizetype n = f.size();
+  if (n == 4 && (unit(f.at(3)) | 0x20) == u'k' && extendedBandSet) {
+    const auto digits = [&f](const char* d) {
+      return unit(f.at(0)) == char16_t(d[0]) && unit(f.at(1)) == char16_t(d[1]) &&
+             unit(f.at(2)) == char16_t(d[2]);
+    };
+    if (digits("135")) return K135;
+    if (digits("475")) return K475;
+  }
+  const bool ghz = n > 0 && (unit(f.at(n - 1)) | 0x20) == u'g';
+  return ghz && (rule < G10 || rule > G77) ? None : rule;
+}
+
+// A satellite's frequencies and "9999" first; then the value, else the text.
 template <class F>
 Band bandOf(const F& f, bool extendedBandSet) {
   const Band rule = bandByFirstCharacters(f, extendedBandSet);
-  return rule == Sat ? Sat : withValue(valueOf(f), rule, extendedBandSet);
+  if (rule == Sat) return Sat;
+  if (const FreqValue v = valueOf(f); v.hz != 0)
+    if (const Band b = byValue(v.hz, v.beyond, rule, extendedBandSet); b != kNoEdge) return b;
+  return byText(f, rule, extendedBandSet);
+}
+
+// The first `n` (at most 8) bytes at `p`, zero-padded, the first byte lowest; no byte past them read.
+[[gnu::always_inline]] inline uint64_t loadPadded(const unsigned char* p, int n) {
+  const auto load4 = [](const unsigned char* q) {
+    uint32_t w;
+    std::memcpy(&w, q, 4);
+    return uint64_t(w);
+  };
+  if (n == 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+  }
+  if (n >= 4) return load4(p) | load4(p + n - 4) << (8 * (n - 4));
+  if (n > 0) return p[0] | uint64_t(p[n / 2]) << (8 * (n / 2)) | uint64_t(p[n - 1]) << (8 * (n - 1));
+  return 0;
+}
+
+// The number of eight digits (byte values 0 .. 9), the first the lowest byte: three multiplies, each
+// joining the pairs of the step before.
+uint64_t eightDigits(uint64_t d) {
+  d = (d * 10 + (d >> 8)) & 0x00FF00FF00FF00FFull;
+  d = (d * 100 + (d >> 16)) & 0x0000FFFF0000FFFFull;
+  return (d * 10000 + (d >> 32)) & 0xFFFFFFFFull;
+}
+
+// A number of up to eight digits and points with one point at most, taken as one word, without a
+// branch on its characters (where the point falls differs from band to band): each digit a byte of its
+// value, the first the lowest byte.
+struct WordDigits {
+  uint64_t whole = 0;     // the whole MHz as eight digits, zeros before them
+  uint64_t fraction = 0;  // the digits after them, zeros after them
+  uint64_t digits = 0;    // the number's bytes, the point's 0
+  int point = -1;         // the place of the point in the number
+  int count = 0;          // of digits
+  // Compares as the value does.
+  unsigned __int128 Key() const {
+    return static_cast<unsigned __int128>(__builtin_bswap64(whole)) << 64 | __builtin_bswap64(fraction);
+  }
+  int64_t Hz() const { return int64_t(eightDigits(whole)) * 1000000 + int64_t(eightDigits(fraction << 16)); }
+  // The digits without the point: those before it, then those after it moved down by one.
+  uint64_t Joined() const {
+    const uint64_t before = point >= 0 ? (uint64_t(1) << (8 * point)) - 1 : ~uint64_t(0);
+    return (digits & before) | (digits >> 8 & ~before);
+  }
+  // Every digit, as one number.
+  uint32_t Number() const { return uint32_t(eightDigits(Joined() << (8 * (8 - count)))); }
+};
+
+// `bytes`: the number's n (1 .. 8) bytes as loadPadded gives them; `ghz`: the number is in GHz. False
+// for a text that is no such number, or that FreqValueOf reads to a fraction of a hertz (more than six
+// digits after the whole MHz), or whose value is 0.
+[[gnu::always_inline]] inline bool wordDigits(uint64_t bytes, int n, bool ghz, WordDigits& d) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = kOnes * 0x80, kLow7 = kOnes * 0x7F;
+  const uint64_t used = n == 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * n)) - 1;
+  const uint64_t t = bytes ^ (kOnes * '0');  // a digit's byte is its value
+  // The high bit of each byte over 9 (no digit), and of each byte that is the point.
+  const uint64_t over9 = (((t & kLow7) + kOnes * (0x80 - 10)) | t) & kHigh & used;
+  const uint64_t p = t ^ (kOnes * ('.' ^ '0'));
+  const uint64_t point = ~(((p & kLow7) + kLow7) | p) & kHigh & used;
+  if ((over9 & ~point) != 0 || (point & (point - 1)) != 0) return false;
+  const int at = point ? std::countr_zero(point) / 8 : n;
+  d.digits = t & used & ~((point >> 7) * 0xFF);
+  d.point = point ? at : -1;
+  d.count = point ? n - 1 : n;
+  if (!ghz) {
+    if (d.count - at > 6) return false;
+    d.whole = at == 0 ? 0 : d.digits << (8 * (8 - at));
+    d.fraction = at + 1 >= 8 ? 0 : d.digits >> (8 * (at + 1));
+  } else {
+    // The whole MHz takes three digits more, zeros where the number has none.
+    const int mhz = at + 3;
+    if (mhz > 8) return false;
+    const uint64_t joined = d.Joined();
+    d.whole = (mhz == 8 ? joined : joined & ((uint64_t(1) << (8 * mhz)) - 1)) << (8 * (8 - mhz));
+    d.fraction = mhz == 8 ? 0 : joined >> (8 * mhz);
+  }
+  return (d.whole | d.fraction) != 0;
 }
 
 // The extended set's rule by the first characters for ASCII text as two table reads, by the first two
@@ -158,6 +266,27 @@ struct BandTables {
 };
 const BandTables kBandTables;
 
+// The edges of each band's ADIF band as WordDigits keys (none: low above high).
+struct EdgeKeys {
+  std::array<unsigned __int128, BandCount> low{}, high{};
+  static unsigned __int128 key(int64_t hz) {
+    WordDigits d;
+    for (int64_t mhz = hz / 1000000, i = 0; i < 8; ++i, mhz /= 10)
+      d.whole |= uint64_t(mhz % 10) << (8 * (7 - i));
+    for (int64_t rest = hz % 1000000, i = 0; i < 6; ++i, rest /= 10)
+      d.fraction |= uint64_t(rest % 10) << (8 * (5 - i));
+    return d.Key();
+  }
+  EdgeKeys() {
+    for (size_t b = 0; b < BandCount; ++b) {
+      const auto [from, to] = kEdgeBands.edges[b];
+      low[b] = from <= to ? key(from) : 1;
+      high[b] = from <= to ? key(to) : 0;
+    }
+  }
+};
+const EdgeKeys kEdgeKeys;
+
 }  // namespace
 
 QString BandLabelOf(const QString& freq, bool extendedBandSet) {
@@ -172,12 +301,49 @@ int BandIndexOf(QStringView freq) { return bandOf(freq, true); }
 
 int BandIndexOfAscii(const unsigned char* freq, int length) { return bandOf(AsciiView{freq, length}, true); }
 
+namespace {
+
+// `withDigits`: the digits' number as well.
+template <bool withDigits>
+FreqField readFreqField(const unsigned char* freq, int length, bool slash) {
+  FreqField field;
+  field.band = Sat;
+  if (slash) return field;
+  // Up to eight ASCII characters, as nearly every logged frequency is, are looked at as one word: the
+  // rule by the first three, and the number, in MHz or after "*" in GHz; any other text the long way.
+  if (length >= 1 && length <= 8) {
+    const uint64_t bytes = loadPadded(freq, length);
+    if (length == 4 && bytes == 0x39393939) return field;  // "9999"
+    const int star = (bytes & 0xFF) == '*';
+    WordDigits d;
+    if ((bytes & 0x808080) == 0 && wordDigits(bytes >> (8 * star), length - star, star, d)) {
+      const Band rule =
+          Band(kBandTables.byThird[kBandTables.byTwo[bytes & 0x7F][bytes >> 8 & 0x7F]][bytes >> 16 & 0x7F]);
+      // Most QSOs lie in the band their first characters name.
+      if (const unsigned __int128 key = d.Key(); key >= kEdgeKeys.low[rule] && key <= kEdgeKeys.high[rule]) {
+        field.band = rule;
+      } else {
+        const Band band = byValue(d.Hz(), false, rule, true);
+        field.band = band == kNoEdge ? rule : band;
+      }
+      field.plain = !star;
+      if constexpr (withDigits) field.digits = d.Number();
+      field.point = d.point;
+      return field;
+    }
+  }
+  field.band = bandOf(AsciiView{freq, length}, true);
+  return field;
+}
+
+}  // namespace
+
+FreqField ReadFreqField(const unsigned char* freq, int length, bool slash) {
+  return readFreqField<true>(freq, length, slash);
+}
+
 int BandIndexOfAscii(const unsigned char* freq, int length, bool slash) {
-  if (slash || (length == 4 && std::memcmp(freq, "9999", 4) == 0)) return Sat;
-  const AsciiView f{freq, length};
-  const unsigned a = length > 0 ? freq[0] : 0, b = length > 1 ? freq[1] : 0, c = length > 2 ? freq[2] : 0;
-  const Band rule = (a | b | c) >= 128 ? bandByFirstCharacters(f, true) : Band(kBandTables.byThird[kBandTables.byTwo[a][b]][c]);
-  return withValue(valueOf(f), rule, true);
+  return readFreqField<false>(freq, length, slash).band;
 }
 
 const QString& PaddedBandLabel(int index, bool extendedBandSet) {
@@ -220,13 +386,24 @@ void AppendFreqErrorReport(const QStringList& lines) {
     batchedLines += lines;
     return;
   }
-  // A report that cannot be written must not stop the reading; the flag is set all the same.
-  VbFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"), VbMode::Append);
-  if (!f.IsOpen()) return;
+  // Each QSO once: another reading of the same QSOs (an award view read again) adds none of them.
+  const QString path = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
+  QSet<QString> held;
+  if (QByteArray bytes; ReadWholeFile(path, bytes))
+    for (const QString& line : FromAnsi(bytes).split(QStringLiteral("\r\n"))) held.insert(line);
   // Each line as Write # puts it ("line" CR LF), all turned into the code page in one go: a reading
   // may report thousands, and each conversion on its own costs more than the text.
   QString text;
-  for (const QString& line : lines) text += u'"' + line + QStringLiteral("\"\r\n");
+  for (const QString& line : lines) {
+    const QString written = u'"' + line + u'"';
+    if (held.contains(written)) continue;
+    held.insert(written);
+    text += written + QStringLiteral("\r\n");
+  }
+  if (text.isEmpty()) return;
+  // A report that cannot be written must not stop the reading; the flag is set all the same.
+  VbFile f(path, VbMode::Append);
+  if (!f.IsOpen()) return;
   text.chop(2);  // Print ends the last line
   f.Print({ToAnsi(text)});
 }

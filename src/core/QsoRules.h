@@ -31,6 +31,16 @@ int BandIndexOf(QStringView freq);
 int BandIndexOfAscii(const unsigned char* freq, int length);
 // The same for a frequency whose bytes the caller has looked through for a "/" (`slash`) already.
 int BandIndexOfAscii(const unsigned char* freq, int length, bool slash);
+// What the whole-log reading takes of such a frequency in one look: its band, as above, and for a text
+// of up to eight digits and points (one point at most, six digits after it at most) its digits as one
+// number and the place of the point.
+struct FreqField {
+  int band = 0;
+  bool plain = false;  // such a text: digits and point hold
+  uint32_t digits = 0;
+  int point = -1;  // -1: none
+};
+FreqField ReadFreqField(const unsigned char* freq, int length, bool slash);
 // The label of a band number padded to 4: "    " for 0, and in the standard set for the bands only the
 // extended set has (10G, 24G, 47G, 77G, 135K, 475K), as those frequencies fit no band there.
 const QString& PaddedBandLabel(int bandIndex, bool extendedBandSet);

@@ -179,10 +179,7 @@ WorkFileState CheckWorkFile() {
   if (work < 0 || log.isEmpty() || storedWork == "ORB") return WorkFileState::None;
   // Cleared while a new file takes the place of the one it described.
   if (storedWork.isEmpty()) return WorkFileState::Damaged;
-  // Made by an earlier band rule: its bands are not those a reading gives now.
-  if (const auto print = ReadIniKey("ORB", "DBSLogPrint");
-      print && !print->isEmpty() && !LogPrint::FromText(*print))
-    return WorkFileState::LogChanged;
+  if (WorkFileOfEarlierBandRule()) return WorkFileState::EarlierBandRule;
   if (readOrb("DBSStampLog") != log && !logReadsAsPrinted(log)) return WorkFileState::LogChanged;
   const QString hash = readOrb("DBSStampHash");
   if (storedWork != QString::number(work) || hash == "ORB" || !hashMatches(DmyDbsPath(), hash))
@@ -191,6 +188,10 @@ WorkFileState CheckWorkFile() {
 }
 
 bool WorkFileStillValid() { return CheckWorkFile() == WorkFileState::Valid; }
+
+bool WorkFileOfEarlierBandRule() {
+  return IsFile(DmyDbsPath()) && !LogPrint::FromText(readOrb("DBSLogPrint"));
+}
 
 QString WorkFileDamagedText() {
   return DmyDbsPath() + QStringLiteral(" は前回の読込の後で書き換えられたか壊れています。") + "\r\n" +

@@ -61,10 +61,11 @@ void RecordWorkFileComplete(int64_t workSize, const QString& workHash, const Wor
 void RecordWorkFileComplete();
 
 enum class WorkFileState {
-  Valid,       // the completed file, and HAMLOG.HDB as it was read
-  None,        // no work file, no HAMLOG.HDB, or no stamp
-  LogChanged,  // HAMLOG.HDB has changed since
-  Damaged,     // DMYDBS.DAT is not the file that was completed (changed, cut short or damaged)
+  Valid,            // the completed file, and HAMLOG.HDB as it was read
+  None,             // no work file, no HAMLOG.HDB, or no stamp
+  LogChanged,       // HAMLOG.HDB has changed since
+  Damaged,          // DMYDBS.DAT is not the file that was completed (changed, cut short or damaged)
+  EarlierBandRule,  // read by an earlier version, whose bands came from the first characters alone
 };
 // A store of the work file under way is completed first (WorkFileStore.h).
 WorkFileState CheckWorkFile();
@@ -72,6 +73,10 @@ WorkFileState CheckWorkFile();
 // True when DMYDBS.DAT exists with the recorded size and content and HAMLOG.HDB gives what it gave the
 // reading that made it.
 bool WorkFileStillValid();
+
+// Whether DMYDBS.DAT is there with no print of today's band rule beside it (an earlier version's
+// reading): its lines put some QSOs on other bands than a reading does now. Looks at the settings only.
+bool WorkFileOfEarlierBandRule();
 
 // What the operator is told about a damaged work file.
 QString WorkFileDamagedText();

@@ -90,18 +90,16 @@ TEST(MemberRulesTest, ModeClassesBaseCallsAndBandColumns) {
   EXPECT_EQ(MemberBaseCall("ABC/XYZ"), "ABC");
   EXPECT_EQ(MemberBaseCall("JA1AAA"), "JA1AAA");
 
-  EXPECT_EQ(MemberBandColumn("1.9", false), 7);
-  EXPECT_EQ(MemberBandColumn("3.5", false), 8);   // rounds to 4
-  EXPECT_EQ(MemberBandColumn("21.5", false), 13);  // 22
-  EXPECT_EQ(MemberBandColumn("144.5", false), 17);
-  EXPECT_EQ(MemberBandColumn("435.1/145.9", false), 22);
-  EXPECT_EQ(MemberBandColumn("435.1/145.9", true), 28);
-  EXPECT_EQ(MemberBandColumn("10G", false), 0);
-  EXPECT_EQ(MemberBandColumn("10G", true), 24);
-  EXPECT_EQ(MemberBandColumn("10.368G", false), 0);  // 10368 MHz, not the 10 MHz column
-  EXPECT_EQ(MemberBandColumn("1.2G", false), 19);
-  EXPECT_EQ(MemberBandColumn("0.1357", true), 0);
-  EXPECT_EQ(MemberBandColumn("7.0x", false), 0);
+  // The band the progress sheet counts the text on, in either set.
+  const std::tuple<const char*, int, int> columns[] = {
+      {"1.9", 7, 7},           {"3.5", 8, 8},           {"21.5", 13, 13},   {"144.5", 17, 17},
+      {"435.1/145.9", 22, 28}, {"10G", 0, 24},          {"10.368G", 0, 24}, {"1.2G", 0, 0},
+      {"0.1357", 0, 22},       {"475K", 0, 23},         {"*10", 0, 24},     {"*24", 0, 25},
+      {"*47", 0, 26},          {"*77", 0, 27},          {"10368", 0, 24},   {"24048", 0, 25},
+      {"77G", 0, 27},          {"10.500000001G", 0, 0}, {"7.0x", 9, 9},     {"4.630", 0, 0}};
+  for (const auto& [freq, standard, extended] : columns)
+    EXPECT_EQ(QPoint(MemberBandColumn(freq, false), MemberBandColumn(freq, true)), QPoint(standard, extended))
+        << freq;
 }
 
 // ---- The check on a log
@@ -192,6 +190,28 @@ TEST_F(MemberCheckTest, MarksClassesAndPointsOfAHandCheckedLog) {
   EXPECT_TRUE(ama[1].startsWith("1001          JA1AAA/1      2003/01/01"));
   EXPECT_TRUE(ama[2].startsWith("1001          KH6/JA1AAA    2004/01/01"));
   EXPECT_TRUE(ama[4].contains("SAT"));
+}
+
+// The entry window's "*10" and the other texts of the bands from 10 GHz up count where the sheet counts
+// them; where the set has no such band, the report names each as logged.
+TEST_F(MemberCheckTest, BandsFromTenGigahertzUpCountWhereTheSheetCountsThem) {
+  const QStringList freqs = {"*10", "*24", "*47", "*77", "10368", "24048", "77G", "1.2G"};
+  QStringList qsos, reported;
+  for (const QString& freq : freqs) {
+    qsos << QString("JA1AAA,2001/01/01,%1,CW,1001,J *").arg(freq);
+    reported << QString("\"交信番号=%1 の交信周波数=%2 は無効です\"\r\n").arg(qsos.size()).arg(freq);
+  }
+  log.Add(qsos);
+  open();
+  MemberQsoFinder finder;
+  finder.Prepare(Hamlog.HdbRecordCount);
+  const auto report = [this] { return FromAnsi(log.home.read("FreqError_Report.txt")); };
+  EXPECT_EQ(check({" 1\t0001\tJA1AAA"}, finder.Source(), {"ACC#", false, true, {}}).section('\n', 1, 1),
+            "24:C 25:C 26:C 27:C 30:4");
+  EXPECT_EQ(report(), reported.last());
+  EXPECT_EQ(check({" 1\t0001\tJA1AAA"}, finder.Source(), {"ACC#", false, false, {}}).section('\n', 1, 1),
+            "24:0");
+  EXPECT_EQ(report(), reported.join(""));
 }
 
 TEST_F(MemberCheckTest, WorkedModeAndAJagList) {

@@ -16,13 +16,17 @@ TEST(BandRules, StandardBandsAndTheirBoundaries) {
       {"9999", "SAT"},
       // A value within a band's edges counts there, whatever its first characters; any other text by them.
       {"146.500", "144"}, {"148", "144"},       {"4.0", "3.5"},     {"10.171", "10"},   {"1440", "144"},
-      {"14,074", "14"},   {"1.2G", "1.9"},
+      {"14,074", "14"},   {"5.7G", "5600"},
   };
   for (const auto& [freq, band] : cases) EXPECT_EQ(BandLabelOf(freq, false), band) << freq;
   // A "/" anywhere makes a satellite frequency; texts close to a band but in none of them fit none.
   EXPECT_EQ(BandLabelOf("146.0/", false), "SAT");
-  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1", "70.2", "54.5", "135K"})
+  for (const char* freq : {"", "0.1375", "*10.368", "55.0", "99.0", "4.1", "70.2", "54.5", "135K", "475K"})
     EXPECT_EQ(BandLabelOf(freq, false), "") << freq;
+  // A text in GHz outside every band is on none, in either set, never on a band below by its first
+  // characters.
+  for (const char* freq : {"1.2G", "10.500000001G", "24.250000001G", "12G", "50G", "0.1G", "1.2.3G"})
+    for (const bool extended : {false, true}) EXPECT_EQ(BandLabelOf(freq, extended), "") << freq;
 }
 
 TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
@@ -30,6 +34,7 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
       {"0.1375", "135K"}, {"0.4750", "475K"}, {"*10.368", "10G"}, {"*24.048", "24G"}, {"*47.088", "47G"},
       {"*77.500", "77G"}, {"10368", "10G"},   {"10G", "10G"},     {"10.368G", "10G"}, {"24G", "24G"},
       {"24048", "24G"},   {"47G", "47G"},     {"77G", "77G"},     {"*10", "10G"},     {"0.1", "135K"},
+      {"135K", "135K"},   {"475K", "475K"},   {"475k", "475K"},   {"*10.500000001", "10G"},
   };
   for (const auto& [freq, band] : cases) {
     EXPECT_EQ(BandLabelOf(freq, true), band) << freq;
@@ -42,8 +47,11 @@ TEST(BandRules, ExtendedBandsOnlyInTheExtendedSet) {
 
 TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {
   // Every text of up to four characters from those the rules look at, and some beyond.
-  const QByteArray chars = QByteArray("0123456789./* A~") + char(0x7F);
-  std::vector<QByteArray> texts = {"", "9999", "99999", "999", "146.500", "10368", "24048.1", "77G", "70.2", "0.4750"};
+  const QByteArray chars = QByteArray("0123456789./* A~Gk") + char(0x7F);
+  std::vector<QByteArray> texts = {
+      "",         "9999", "99999",   "999",        "146.500", "10368",    "24048.1",  "77G",  "70.2",
+      "0.4750",   "1.2G", "*10.241", "10.368g",    "*0.5",    "*10.5001", "24.2501G", "135K", "0.1234567",
+      "1.000001", ".5",   "5.",      "00000007.1", "0",       "12345678", "123456789"};
   for (char a : chars) {
     texts.push_back(QByteArray(1, a));
     for (char b : chars) {
@@ -56,8 +64,15 @@ TEST(BandRules, TheWholeLogReadingsBandOfAsciiBytesIsTheTextsBand) {
   }
   for (const QByteArray& t : texts) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(t.constData());
-    ASSERT_EQ(BandIndexOfAscii(bytes, int(t.size()), t.contains('/')), BandIndexOf(QString::fromLatin1(t)))
-        << t.toStdString();
+    const FreqField field = ReadFreqField(bytes, int(t.size()), t.contains('/'));
+    ASSERT_EQ(field.band, BandIndexOf(QString::fromLatin1(t))) << t.toStdString();
+    ASSERT_EQ(BandIndexOfAscii(bytes, int(t.size()), t.contains('/')), field.band) << t.toStdString();
+    // Its digits as the column copy keeps them.
+    if (field.plain) {
+      ASSERT_EQ(field.point, t.indexOf('.')) << t.toStdString();
+      ASSERT_EQ(field.digits, QByteArray(t).remove(field.point, field.point >= 0 ? 1 : 0).toUInt())
+          << t.toStdString();
+    }
   }
 }
 
@@ -137,4 +152,11 @@ TEST(BandRules, AFrequencyWithNoBandIsReportedInTheDataFolder) {
             QString::fromUtf8("\"交信番号=12 の交信周波数=0.1375 は無効です\"\r\n"
                               "\"交信番号=13 の交信周波数= は無効です\"\r\n"
                               "\"交信番号=14 の交信周波数=x は無効です\"\r\n"));
+  // Another reading of the same QSOs (an award view read again) lists each once.
+  QsoRules.FreqErrorFound = 0;
+  AppendFreqErrorReport({FreqErrorLine(14, u"x"), FreqErrorLine(15, u"y"), FreqErrorLine(15, u"y")});
+  EXPECT_EQ(QsoRules.FreqErrorFound, 1);
+  EXPECT_EQ(FromAnsi(home.read("FreqError_Report.txt")).count(u'\n'), 4);
+  EXPECT_TRUE(FromAnsi(home.read("FreqError_Report.txt"))
+                  .endsWith(QString::fromUtf8("交信番号=15 の交信周波数=y は無効です\"\r\n")));
 }

@@ -102,7 +102,7 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
     for (const QString& f : kLogged.at(b.label)) EXPECT_EQ(BandLabelOf(f, true), b.label) << f.toStdString();
     freqs << kLogged.at(b.label);
   }
-  freqs << "54.0000005" << "7.02.5" << "1.2G" << "*1.9";  // past an edge, no number, another program's labels
+  freqs << "54.0000005" << "7.02.5" << "*10.6" << "*1.9";  // past an edge, no number, another program's labels
   std::vector<EqslQso> qsos(size_t(std::max(freqs.size(), modes.size())) + 1, qso("2024-03-01", "12:00U"));
   for (size_t i = 0; i + 1 < qsos.size(); ++i) qsos[i].freq = freqs[i % freqs.size()], qsos[i].mode = modes[i % modes.size()];
   qsos.back().freq = "9999", qsos.back().mode = "ZZZ";  // nothing ADIF has
@@ -143,13 +143,15 @@ TEST(AdifValues, EveryBandAndModeGoesOutAsAdifHasItAndWhatItLacksIsLeftOut) {
            {"28", "10m"},      {"50", "6m"},      {"144", "2m"},  {"430", "70cm"},      {"2400", "13cm"},
            {"10G", "3cm"},     {"24G", "1.25cm"}, {"47G", "6mm"}, {"77G", "4mm"},       {"135K", "2190m"},
            {"475K", "630m"},   {"54", "6m"},      {"54.0000005", "6m"}, {"7.02.5", "40m"}, {"14,074", "20m"},
-           {"1.2G", "160m"},   {"12G", "23cm"},   {"50G", "6m"}}) {
+           {"*10.6", "3cm"},   {"1.2G", ""},      {"12G", ""},    {"50G", ""}}) {
     const AdifFreq adif = AdifFrequency(" " + f + " ");
     EXPECT_EQ(adif.band, band) << f.toStdString();
-    if (kLogged.count(f) || QStringList({"54.0000005", "7.02.5", "14,074", "1.2G", "12G", "50G"}).contains(f)) {
+    if (kLogged.count(f) || QStringList({"54.0000005", "7.02.5", "14,074", "*10.6"}).contains(f)) {
       EXPECT_EQ(adif.mhz, "") << f.toStdString();
     }
   }
+  // A text in GHz outside every band is in none: its frequency alone, as for 4.630 MHz.
+  EXPECT_EQ(AdifFrequency("1.2G").mhz + " " + AdifFrequency("50G").mhz, "1200 50000");
   EXPECT_EQ(AdifFrequency("54").mhz, "54") << "the edge is in the band";
   // ADIF's modes and submodes as typed in any case, and the spellings of HAMLOG's users.
   const auto pair = [](const QString& t) { return AdifModeOf(t).mode + "/" + AdifModeOf(t).submode; };

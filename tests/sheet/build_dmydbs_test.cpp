@@ -320,7 +320,7 @@ TEST_F(BuildDmyDbsTest, ThePreviousDataStandWhileTheLogGivesAReadingWhatItGave) 
   // A work file of the earlier band rule, whose print names no rule, is read anew.
   const QString print = ReadIni("ORB", "DBSLogPrint");
   WriteIni("ORB", "DBSLogPrint", print.left(print.lastIndexOf(':')));
-  EXPECT_EQ(CheckWorkFile(), WorkFileState::LogChanged);
+  EXPECT_EQ(CheckWorkFile(), WorkFileState::EarlierBandRule);
   append();
   EXPECT_EQ(CheckWorkFile(), WorkFileState::Valid);
   expectWhatAFullReadingWrites();

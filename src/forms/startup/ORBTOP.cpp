@@ -925,8 +925,7 @@ void ORBTOP::Command1_Click() {
   // Edited while the program runs, they count from this reading on.
   if (!loadDesignatedCities(false)) return;
   for (const QString& path :
-       {JoinPath(ProgramFolder(), "DMYMST.txt"), JoinPath(ProgramFolder(), "DMYSBMST.txt"),
-        JoinPath(Settings.DataFolder, "FreqError_Report.txt")})
+       {JoinPath(ProgramFolder(), "DMYMST.txt"), JoinPath(ProgramFolder(), "DMYSBMST.txt")})
     if (FileExists(path) == 1) Kill(path);
   UnloadForm<OrbexTips>();
 
@@ -936,14 +935,22 @@ void ORBTOP::Command1_Click() {
 
   // The window's own tick was decided when it came; the log may have changed since (a card entered in
   // HAMLOG meanwhile): the previous data stand only when they still are what a reading gives. The
-  // operator's own tick stands.
-  const bool recheck = StartFlags.StartWithPreviousData == 1 && !tickedOnStamp_.isEmpty() &&
-                       tickedOnStamp_ != HamlogStampNow();
-  const WorkFileState previous = recheck ? CheckWorkFile() : WorkFileState::Valid;
+  // operator's own tick stands, but not for data of an earlier version's band rule, which put QSOs on
+  // other bands than a reading does now.
+  const bool ticked = StartFlags.StartWithPreviousData == 1;
+  const bool recheck = ticked && !tickedOnStamp_.isEmpty() && tickedOnStamp_ != HamlogStampNow();
+  WorkFileState previous = recheck ? CheckWorkFile() : WorkFileState::Valid;
+  if (ticked && previous == WorkFileState::Valid && WorkFileOfEarlierBandRule())
+    previous = WorkFileState::EarlierBandRule;
   if (previous != WorkFileState::Valid) {
     Check1.SetValue(0);
     StartFlags.StartWithPreviousData = 0;
   }
+  // The report of the previous reading lists the QSOs of no band of the data the sheet is to show
+  // again; a reading of the log reports its own.
+  if (const QString report = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
+      StartFlags.StartWithPreviousData != 1 && FileExists(report) == 1)
+    Kill(report);
 
   BeginReading();
   if (previous == WorkFileState::LogChanged)

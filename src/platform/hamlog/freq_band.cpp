@@ -1,6 +1,6 @@
-// FreqPCheck: band numbers by the value of the frequency text where it lies in a band, else by its
-// first characters, the rules the band labels follow as well, so that a QSO marked on a band is found
-// again under that band's number.
+// FreqPCheck: band numbers by the value of the frequency text where it lies in a band, else by the kHz
+// bands' labels or its first characters (never a band below 10 GHz for a text in GHz), the rules the
+// band labels follow as well, so that a QSO marked on a band is found again under that band's number.
 #include <cstring>
 
 #include "platform/hamlog/band_edges.h"
@@ -44,12 +44,8 @@ int32_t bandOfLabel(const char* label) {
   return BNone;
 }
 
-}  // namespace
-
-int32_t FreqPCheck(const QString& freq) {
-  const QString f = freq.trimmed();
-  if (f == QLatin1String("9999") || f.contains('/')) return BSat;
-  if (const BandEdge* edge = BandEdgeOf(FreqValueOf(f))) return bandOfLabel(edge->label);
+// HAMLOG's band labels' rule: the first characters.
+int32_t byFirstCharacters(const QString& f) {
   if (f.startsWith('7')) return B7;
   const QString two = f.left(2);
   const QChar third = f.size() > 2 ? f.at(2) : QChar();
@@ -74,4 +70,17 @@ int32_t FreqPCheck(const QString& freq) {
     if (third == '4') return B475K;
   }
   return BNone;
+}
+
+}  // namespace
+
+int32_t FreqPCheck(const QString& freq) {
+  const QString f = freq.trimmed();
+  if (f == QLatin1String("9999") || f.contains('/')) return BSat;
+  if (const BandEdge* edge = BandEdgeOf(FreqValueOf(f))) return bandOfLabel(edge->label);
+  if (f.compare(QLatin1String("135K"), Qt::CaseInsensitive) == 0) return B135K;
+  if (f.compare(QLatin1String("475K"), Qt::CaseInsensitive) == 0) return B475K;
+  // A text in GHz is on no band below 10 GHz by its first characters.
+  const int32_t band = byFirstCharacters(f);
+  return f.endsWith('G', Qt::CaseInsensitive) && (band < B10G || band > B77G) ? BNone : band;
 }

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/StartProgram.h"
+#include "core/BandLayout.h"
 #include "core/DesignatedCities.h"
 #include "core/HamlogAccess.h"
 #include "core/MasterTable.h"
@@ -28,12 +29,14 @@
 #include "platform/codepage.h"
 #include "platform/hamlog/db_lock.h"
 #include "platform/hamlog/hamlog.h"
+#include "platform/paths.h"
 #include "platform/profile.h"
 #include "platform/ui/responders.h"
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
 #include "sheet/DmyDbsLine.h"
 #include "sheet/SheetTally.h"
+#include "sheet/WorkFileStamp.h"
 #include "sheet/WorkFileStore.h"
 #include "support/operator.h"
 #include "support/other_process.h"
@@ -80,6 +83,21 @@ struct StartToSheetTest : ::testing::Test {
   void pressStart() {
     top().Command1.click();
     QCoreApplication::processEvents();
+  }
+  // The texts of the counter line all the reading long.
+  QSet<QString> pressStartWatchingTheCounter() {
+    QSet<QString> counter;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { counter << top().Label9.text(); });
+    StartWindowHooks.ShowProgressSheet = [&] {
+      watch.start(0);
+      Form<CWSHEET>().Show();
+      watch.stop();
+      return IsLoaded<CWSHEET>();
+    };
+    pressStart();
+    StartWindowHooks.ShowProgressSheet = {};
+    return counter;
   }
 };
 
@@ -169,17 +187,7 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
     ASSERT_TRUE(hamlog.Open(log.dir).Ok());
     ASSERT_EQ(hamlog.Db().PutQslMark(2, 2, '*'), HAMLOG_OK);  // JA1AAB on 14 MHz
   }
-  QSet<QString> counter;  // the counter line all the reading long
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&] { counter << top().Label9.text(); });
-  StartWindowHooks.ShowProgressSheet = [&] {
-    watch.start(0);
-    Form<CWSHEET>().Show();
-    watch.stop();
-    return IsLoaded<CWSHEET>();
-  };
-  pressStart();
-  StartWindowHooks.ShowProgressSheet = {};
+  const QSet<QString> counter = pressStartWatchingTheCounter();
   EXPECT_EQ(QStringList(counter.values()).filter("HAMLOG変更あり 全件読込中").size(), counter.size());
   EXPECT_TRUE(counter.contains("HAMLOG変更あり 全件読込中 2/2"));
   EXPECT_EQ(MasterTable(kCol14, kRow1002), "C");
@@ -209,6 +217,47 @@ TEST_F(StartToSheetTest, StartReturnAndStartFromThePreviousData) {
   boxes.Answer(vbOK);
   LoadedForm<CWSHEET>()->HLAPD.Trigger();
   EXPECT_FALSE(LoadedForm<CWSHEET>()->MKACA.Enabled()) << "a period over two years after the append";
+}
+
+// Data an earlier version kept, whose bands came from the first characters alone ("146.520" on 14 MHz),
+// are not offered, and ticked by hand they are not used: the log is read whole and the counter says so.
+// The previous data of today's rule bring their reading's frequency report back with them.
+TEST_F(StartToSheetTest, DataOfTheEarlierBandRuleTickedByHandAreReadAnew) {
+  ShellRecorder shell;
+  log.Add({"JA1AAC,2020/01/03,146.520,FM,1002,J *", "JA1AAD,2020/01/04,4.630,CW,1002,J *"});
+  const int col144 = BandColumnOfLabel("144");
+  pressStart();
+  const auto report = [] {
+    QFile f(JoinPath(Settings.DataFolder, "FreqError_Report.txt"));
+    return f.open(QIODevice::ReadOnly) ? FromAnsi(f.readAll()) : QString();
+  };
+  const QString reported = report();
+  EXPECT_TRUE(reported.contains("4.630")) << reported.toStdString();
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  ASSERT_EQ(top().Check1.Value(), 1);
+  pressStart();
+  EXPECT_EQ(report(), reported);
+
+  // The work file as the earlier version left it, completed and stamped, with its print unmarked.
+  QByteArray lines = log.home.read("DMYDBS.DAT");
+  for (qsizetype at = 7; at < lines.size(); at += kDmyDbsRecordBytes)
+    if (lines.mid(at, 4) == "144 ") lines.replace(at, 4, "14  ");
+  log.home.write("DMYDBS.DAT", lines);
+  RecordWorkFileComplete();
+  const QString print = ReadIni("ORB", "DBSLogPrint");
+  WriteIni("ORB", "DBSLogPrint", print.left(print.lastIndexOf(':')));
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  EXPECT_EQ(top().Check1.Value(), 0);
+  Operator::Click(top().Check1);
+  ASSERT_EQ(top().Check1.Value(), 1);
+  const QSet<QString> counter = pressStartWatchingTheCounter();
+  EXPECT_TRUE(counter.contains("前回データ不可 全件読込中 4/4"))
+      << QStringList(counter.values()).join('|').toStdString();
+  EXPECT_EQ(MasterTable(kCol14, kRow1002) + MasterTable(col144, kRow1002), "WC");
+  EXPECT_EQ(report(), reported);
+  // Read by today's rule, the data are offered again.
+  LoadedForm<CWSHEET>()->RTNMN.Trigger();
+  EXPECT_EQ(top().Check1.Value(), 1);
 }
 
 TEST_F(StartToSheetTest, DesignatedCitiesEditedWhileTheProgramRunsCountFromTheNextReading) {

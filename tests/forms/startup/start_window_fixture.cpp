@@ -18,6 +18,7 @@
 #include "platform/ui/form.h"
 #include "platform/ui/testhooks.h"
 #include "rig/RigPortState.h"
+#include "sheet/LogPrint.h"
 #include "sheet/WorkFileStamp.h"
 #include "support/shared_state.h"
 
@@ -75,6 +76,13 @@ void StartWindowTest::setUpPreviousReading() {
   Hamlog.HamlogDbPath = hdbPath;
   home.write("DMYDBS.DAT", "previous reading\r\n");
   RecordWorkFileComplete();
+  // Beside LASTP, the print of the log as the reading saw it, by today's band rule.
+  LogPrint print;
+  ASSERT_EQ(HamlogOpenDb(), 0);
+  print.Records = Vdbf_rcount(Hamlog.Thw);
+  ASSERT_EQ(PrintHdbRecords(1, print.Records, print, SilentSheetProgress()), HAMLOG_OK);
+  HamlogCloseDb(0);
+  set("ORB", "DBSLogPrint", print.Text());
 }
 
 void StartWindowTest::set(const char* section, const char* key, const QString& value) {

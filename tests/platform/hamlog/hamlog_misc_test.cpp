@@ -19,6 +19,9 @@ TEST(FreqPCheck, NumbersFollowTheSheetsBandColumns) {
       // A value within a band's edges counts there, whatever its first characters.
       {"146.500", 10}, {"148", 10},    {"10368", 18},    {"10G", 18},     {"24G", 19},     {"77G", 21},
       {"70.2", -1},    {"*10", 18},    {"10.171", 3},    {"1440", 10},
+      // The kHz bands by their labels; a text in GHz on no band below 10 GHz by its first characters.
+      {"135K", 16},    {"475k", 17},   {"1.2G", -1},     {"10.500000001G", -1}, {"24.250000001G", -1},
+      {"*10.500000001", 18},
   };
   for (const auto& [text, band] : cases) EXPECT_EQ(FreqPCheck(text), band) << text;
 }
