@@ -479,7 +479,17 @@ def the_code_list_takes_the_keyboard_as_it_opens():
     typed(("Home", "ja1abc"), ("F5", "7.025"))
     code = d.find_all(log, role="text")[6]
     for keys in ("Down Return", "Escape"):
-        typed(("alt+e F5", "こ"), ("Return", None))
+        d.key("alt+e", "F5")
+        initial = d.wait_for("the initial's box", lambda: d.focused(log))
+        # xdotool binds a spare keycode to a kana only for the moment of its key: now and then the key
+        # reaches the program before the binding does and means nothing. The operator would type again.
+        for _ in range(3):
+            d.type_text("こ")
+            d.settle(0.5)
+            if d.text_of(initial):
+                break
+        check(d.text_of(initial) == "こ", "the initial's box holds %r" % d.text_of(initial))
+        d.key("Return")
         d.window("Code List")
         check(d.active_window_title() == "Code List", "the keyboard is in %r" % d.active_window_title())
         first = d.text_of(code)
