@@ -278,7 +278,7 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
       ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR | O_CREAT, 0644);
   ASSERT_GE(fd, 0);
   const auto lockAs = [fd](short type) {
-    struct flock lock = {.l_type = type, .l_start = 0, .l_len = 1};
+    struct flock lock = {.l_type = type, .l_whence = SEEK_SET, .l_start = 0, .l_len = 1, .l_pid = 0};
     return ::fcntl(fd, F_OFD_SETLK, &lock);
   };
   ASSERT_EQ(lockAs(F_WRLCK), 0);
@@ -795,8 +795,7 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   w.Text18.setText(u8("あ"));
   press(w.Text18, Qt::Key_Return);
   EXPECT_FALSE(w.Frame2.isVisible());
-  EXPECT_EQ(w.Text9.text(), "11009A");
-  EXPECT_EQ(w.Text13.text(), u8("神奈川県愛甲郡愛川町"));
+  EXPECT_EQ(texts({&w.Text9, &w.Text13}), u8("11009A|神奈川県愛甲郡愛川町"));
   CODE_LIST* list = LoadedForm<CODE_LIST>();
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisible());
@@ -852,8 +851,7 @@ TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
   EXPECT_EQ(w.Text5.text(), "599");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "1");
   w.Command4.click();
-  EXPECT_EQ(w.Text5.text(), "599");
-  EXPECT_EQ(w.Text6.text(), "");
+  EXPECT_EQ(texts({&w.Text5, &w.Text6}), "599|");
   w.Label5.Click();
   EXPECT_EQ(w.Text5.text(), "");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "0");
@@ -923,8 +921,7 @@ TEST_F(EntryWindow, APickInTheCodeListFillsCodeAndQth) {
   list.MSFlexGrid1.SetTextMatrix(2, 2, u8("横浜市  "));
   list.Show();
   list.MSFlexGrid1.SetRow(2);
-  EXPECT_EQ(w.Text9.text(), "1101");
-  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+  EXPECT_EQ(texts({&w.Text9, &w.Text13}), u8("1101|横浜市"));
 }
 
 TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
