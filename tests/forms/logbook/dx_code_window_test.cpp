@@ -63,7 +63,7 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   ASSERT_TRUE(IsLoaded<CODE_LIST>());
   CODE_LIST& list = *LoadedForm<CODE_LIST>();
   EXPECT_TRUE(list.isVisible());
-  const FlexGrid& g = list.MSFlexGrid1;
+  FlexGrid& g = list.MSFlexGrid1;
   ASSERT_EQ(g.Rows(), 3);
   EXPECT_EQ(g.TextMatrix(1, 1), "708A");
   EXPECT_EQ(g.LeftCol(), 1);  // the code and name columns in view
@@ -73,9 +73,8 @@ TEST_F(DxCodeWindow, SeveralEntitiesAreListedForAPickThatGivesTheLocalTime) {
   EXPECT_EQ(g.TextMatrix(2, 23), "176");
   EXPECT_EQ(entry(), "|");
   // The operator's pick runs the local time of the logbook.
-  QTest::mouseClick(list.MSFlexGrid1.viewport(), Qt::LeftButton, {},
-                    list.MSFlexGrid1.visualRect(list.MSFlexGrid1.gridModel().index(1, 1)).center());
-  EXPECT_EQ(list.MSFlexGrid1.RowSel(), 2);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(1, 1)).center());
+  EXPECT_EQ(g.RowSel(), 2);
   EXPECT_EQ(CodeListShared.LocalTimeText, "01:00");  // 12:00 UTC, 176 west: 11 hours less
   // A search that finds nothing closes the list of the last one.
   SearchDxCodeToWindows("QQ1A");

@@ -191,27 +191,23 @@ TEST_F(EntryFromSheet, ACallThatTheProgramPutInTheBoxIsTypedOver) {
   sheet().LOGOPEN.Trigger();
   TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
   Operator::Activate(w);
-  Operator::Key(Qt::Key_F2);
-  Operator::Type("ja1aaa");
+  const auto keyThenType = [](Qt::Key key, const char* text) { Operator::Key(key), Operator::Type(text); };
+  keyThenType(Qt::Key_F2, "ja1aaa");
   Operator::Key(Qt::Key_A, Qt::AltModifier);
-  Operator::Key(Qt::Key_F2);
-  Operator::Type("ja1bbb");
+  keyThenType(Qt::Key_F2, "ja1bbb");
   EXPECT_EQ(w.Text1.text(), "JA1BBB");
   // A shorter call keeps nothing of the carried one; a report selected by the operator goes whole.
   Operator::Key(Qt::Key_A, Qt::AltModifier);
-  Operator::Key(Qt::Key_F2);
-  Operator::Type("jr2xy");
+  keyThenType(Qt::Key_F2, "jr2xy");
   EXPECT_EQ(w.Text1.text(), "JR2XY");
-  Operator::Key(Qt::Key_F4);
-  Operator::Type("599");
+  keyThenType(Qt::Key_F4, "599");
   Operator::DoubleClick(w.Text5);
   Operator::Type("55");
   EXPECT_EQ(w.Text5.text(), "55");
   Operator::Key(Qt::Key_Insert);
   boxes.Answer(vbYes);
   Operator::Click(w.Command2);
-  Operator::Key(Qt::Key_F2);
-  Operator::Type("ja1dd");
+  keyThenType(Qt::Key_F2, "ja1dd");
   EXPECT_EQ(w.Text1.text(), "JA1DD") << "insert mode: the whole call replaced";
 }
 
@@ -340,9 +336,8 @@ TEST_F(EntryFromSheet, TheHelpMemoOffersOnlyOverwriteAndClose) {
   MemoDAT* m = LoadedForm<MemoDAT>();
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->windowTitle(), u8("覚え書き"));
-  EXPECT_FALSE(m->MEMOPEN.Visible());
-  EXPECT_FALSE(m->RCVMEMO.Visible());
-  EXPECT_FALSE(m->MEMCLR.Visible());
+  for (const Menu* off : {&m->MEMOPEN, &m->RCVMEMO, &m->MEMCLR})
+    EXPECT_FALSE(off->Visible()) << qPrintable(off->Caption());
   EXPECT_TRUE(m->RCVMEMOue.Visible());
   m->Text1.setText("note\nmore");
   m->RCVMEMOue.Trigger();

@@ -73,6 +73,20 @@ class EqslExport : public LogbookTest {
     for (const auto& r : a.records) out << r["CALL"];
     return out;
   }
+  // An export from the entry window into `path` that writes and starts nothing: one box, beginning with
+  // the line `head` and naming `named`.
+  void expectRefused(const EqslQso& shown, int32_t recNo, const QString& path, const QString& head,
+                     const QString& named) {
+    CommonDialog dialog;
+    files.Choose(path);
+    boxes.Answer(vbOK);
+    ExportEqslFromEntry(dialog, shown, recNo);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(shell.calls().empty());
+    ASSERT_EQ(boxes.texts().size(), 1);
+    EXPECT_TRUE(boxes.texts()[0].startsWith(head + "\r\n")) << boxes.texts()[0].toStdString();
+    EXPECT_TRUE(boxes.texts()[0].contains(named));
+  }
   QString uploader;
   FileDialogResponder files;
   ShellRecorder shell;
@@ -253,14 +267,7 @@ TEST_F(EqslExport, AShortLogProposesItsOwnRecordRange) {
 
 TEST_F(EqslExport, TheEntryWindowExportsItsQsoOrItsMarkedRun) {
   Fill(8);
-  EqslQso shown;
-  shown.call = "JA9NEW";
-  shown.date = QDate(2024, 3, 1);
-  shown.time = "08:59J";
-  shown.his = "59";
-  shown.my = "57";
-  shown.freq = "";
-  shown.mode = "SSB";
+  EqslQso shown = EqslQsoOfEntry("JA9NEW", "2024-03-01", "08:59J", "59", "57", "", "SSB");
   CommonDialog dialog;
   boxes.Answer(vbOK).Answer(vbOK);
   ExportEqslFromEntry(dialog, shown, 9);  // no frequency
@@ -327,16 +334,7 @@ TEST_F(EqslExport, AnEntryQsoWithoutADateIsRefusedAndNoFileIsMade) {
   Settings.EqslType = "1";
   const EqslQso shown = EqslQsoOfEntry(" JA9NEW ", "2024-02-30", "10:00J", "59", "57", "7.1", "SSB");
   EXPECT_EQ(shown.call, "JA9NEW");
-  CommonDialog dialog;
-  const QString xml = home.file("nodate.xml");
-  files.Choose(xml);
-  boxes.Answer(vbOK);
-  ExportEqslFromEntry(dialog, shown, 12);
-  EXPECT_FALSE(QFile::exists(xml));
-  EXPECT_TRUE(shell.calls().empty());
-  ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("EQSL_ERROR!!!  STRT=12  END=12 stop >>12\r\n")) << boxes.texts()[0].toStdString();
-  EXPECT_TRUE(boxes.texts()[0].contains("JA9NEW"));
+  expectRefused(shown, 12, home.file("nodate.xml"), "EQSL_ERROR!!!  STRT=12  END=12 stop >>12", "JA9NEW");
 }
 
 TEST_F(EqslExport, AnEntryExportThatFailsStartsNothingAndSaysWhichRecord) {
@@ -344,21 +342,11 @@ TEST_F(EqslExport, AnEntryExportThatFailsStartsNothingAndSaysWhichRecord) {
   Settings.EqslType = "1";
   ASSERT_EQ(HamlogOpenDb(), 0);
   HamlogCloseDb(0);
-  EqslQso shown;
-  shown.call = "JA9NEW";
-  shown.freq = "7.0";
+  const EqslQso shown = EqslQsoOfEntry("JA9NEW", "", "", "", "", "7.0", "");
   SetEqslStartMark(1);
   SetEqslEndMark(3);
-  CommonDialog dialog;
-  const QString xml = home.file("none/entry.xml");  // a folder that is not there
-  files.Choose(xml);
-  boxes.Answer(vbOK);
-  ExportEqslFromEntry(dialog, shown, 3);
-  EXPECT_TRUE(shell.calls().empty());
-  ASSERT_EQ(boxes.texts().size(), 1);
-  EXPECT_TRUE(boxes.texts()[0].startsWith("EQSL_ERROR!!!  STRT=1  END=3 stop >>3\r\n")) << boxes.texts()[0].toStdString();
-  EXPECT_TRUE(boxes.texts()[0].contains("entry.xml"));
-  EXPECT_FALSE(QFile::exists(xml));
+  // Into a folder that is not there.
+  expectRefused(shown, 3, home.file("none/entry.xml"), "EQSL_ERROR!!!  STRT=1  END=3 stop >>3", "entry.xml");
 }
 
 TEST_F(EqslExport, TheServiceSitesOpenFromTheirShortcuts) {

@@ -30,6 +30,8 @@
 
 namespace {
 
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
 class QsoWindow : public LogbookTest {
  protected:
   void SetUp() override {
@@ -68,9 +70,9 @@ TEST_F(QsoWindow, ACodesQsosStandInRecordOrderWithTheLastInView) {
   QSODATA* w = LoadedForm<QSODATA>();
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(w->windowTitle(), QString::fromUtf8("11009とのＱＳＯ一覧 2回"));
+  EXPECT_EQ(w->windowTitle(), u8("11009とのＱＳＯ一覧 2回"));
   EXPECT_EQ(grid().Cols(), 19);
-  EXPECT_EQ(grid().TextMatrix(0, 0), QString::fromUtf8("件数"));
+  EXPECT_EQ(grid().TextMatrix(0, 0), u8("件数"));
   EXPECT_EQ(grid().TextMatrix(0, 18), "DX");
   EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
   EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
@@ -103,7 +105,7 @@ TEST_F(QsoWindow, AStationListHandsTheLastNameToAnEmptyNameBoxAndAPickCopiesItsN
   QString call = "JA1ABC/P";
   QSODATA::ShowStationQsos(call);
   ASSERT_TRUE(IsLoaded<QSODATA>());
-  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), QString::fromUtf8("JA1ABC局とのＱＳＯ  3回"));
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), u8("JA1ABC局とのＱＳＯ  3回"));
   EXPECT_EQ(name.text(), "Saburo");  // the highest record number's name
   click(1);
   EXPECT_EQ(name.text(), "Jiro");
@@ -125,7 +127,7 @@ TEST_F(QsoWindow, InsertMarksTheCardReceivedInHamlogAndNothingElse) {
   // A key before any pick asks for one.
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("QSOデータを選択（クリック）して下さい。")});
+  EXPECT_EQ(boxes.texts(), QStringList{u8("QSOデータを選択（クリック）して下さい。")});
   click(2);
   QTest::keyClick(&grid(), Qt::Key_Insert);
   EXPECT_EQ(grid().TextMatrix(2, 15), "*");
@@ -164,13 +166,10 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   EXPECT_EQ(LoadedForm<QSODATA>()->findChild<QStatusBar*>(), nullptr);
   EXPECT_EQ(waiting,
             Hamlog.HamlogDbPath +
-                QString::fromUtf8(
-                    "\r\nを他のプログラムがロック中。\r\n待っています (Esc で中止) 0 秒 (30 秒まで)"));
+                u8("\r\nを他のプログラムがロック中。\r\n待っています (Esc で中止) 0 秒 (30 秒まで)"));
   EXPECT_EQ(boxes.texts().value(0),
-            QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n") +
-                Hamlog.HamlogDbPath +
-                QString::fromUtf8(
-                    " を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
+            u8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n") + Hamlog.HamlogDbPath +
+                u8(" を他のプログラムがロックしていて、書き込みを取りやめました。何も書き込んでいません"));
   EXPECT_EQ(Dump(), unmarked);
   ASSERT_TRUE(IsLoaded<QSODATA>());  // the Esc was the wait's
   // Another copy deleted record 1 meanwhile: record 2 is now JA1ABC/1's.
@@ -181,8 +180,9 @@ TEST_F(QsoWindow, AMarkHamlogRefusesIsSaidAndNotShown) {
   const QStringList before = Dump();
   boxes.Answer(vbOK);
   QTest::keyClick(&grid(), Qt::Key_Insert);
-  EXPECT_EQ(boxes.texts().mid(1), QStringList{QString::fromUtf8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n"
-                                                         "このデータはHAMLOGで変更（または削除）されています。表示し直してください")});
+  EXPECT_EQ(boxes.texts().mid(1),
+            QStringList{u8("QSL受領マークを書き込めませんでした。（交信番号=2）\r\n"
+                           "このデータはHAMLOGで変更（または削除）されています。表示し直してください")});
   EXPECT_EQ(Dump(), before);
   // The list is read again: Jiro's QSO is record 1 now, still waiting for its card.
   EXPECT_EQ(column(0), (QStringList{" 01", " 03"}));
@@ -223,23 +223,23 @@ TEST_F(QsoWindow, StoredWidthsAndAMissingOne) {
 
 TEST_F(QsoWindow, RightClickSortsTheColumnDownThenUpAndSkipsTheNewBandCheck) {
   QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
-  QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, cell(1, 1));
+  click(1, Qt::RightButton);
   EXPECT_EQ(column(1), (QStringList{"JA1ABC/1", "JA1AAA"}));
   EXPECT_EQ(QslCheck.SkipNewBandCheck, 1);
-  QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, cell(1, 1));
+  click(1, Qt::RightButton);
   EXPECT_EQ(column(1), (QStringList{"JA1AAA", "JA1ABC/1"}));
 }
 
 TEST_F(QsoWindow, TheReissueHistoryShowsTheFileAsItStands) {
   VbFile f(home.file("QSLAGN.DAT"), VbMode::Output);
-  f.Write({"2024-06-01", "12", "JA1ABC", "2024-05-06", "CW", "1001", QString::fromUtf8("東京23区")});
-  f.Write({"2024-06-02", "13", "JA1XYZ", "2024-05-07", "SSB", "1101", QString::fromUtf8("横浜市")});
+  f.Write({"2024-06-01", "12", "JA1ABC", "2024-05-06", "CW", "1001", u8("東京23区")});
+  f.Write({"2024-06-02", "13", "JA1XYZ", "2024-05-07", "SSB", "1101", u8("横浜市")});
   ASSERT_TRUE(f.Close());
   QSODATA::ShowReissueHistory();
-  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), QString::fromUtf8("ＱＳＬ再発行状況"));
+  EXPECT_EQ(LoadedForm<QSODATA>()->windowTitle(), u8("ＱＳＬ再発行状況"));
   EXPECT_EQ(grid().Cols(), 8);
   EXPECT_EQ(column(0), (QStringList{" 01", " 02"}));
-  EXPECT_EQ(column(7), (QStringList{QString::fromUtf8("東京23区"), QString::fromUtf8("横浜市")}));
+  EXPECT_EQ(column(7), (QStringList{u8("東京23区"), u8("横浜市")}));
   // Closing it keeps no layout.
   LoadedForm<QSODATA>()->LOGCL.Trigger();
   EXPECT_FALSE(ReadIniKey("CFGPOS", "QSODATTop").has_value());
@@ -278,7 +278,7 @@ TEST_F(QsoWindow, TheHeadingsTipTellsWhatAClickDoesAndEscCloses) {
   QSODATA::ShowAreaQsos("11009", kAllBands, "MIX");
   QTest::mouseMove(grid().horizontalHeader()->viewport(),
                    QPoint(grid().horizontalHeader()->sectionViewportPosition(1) + 5, 5));
-  EXPECT_EQ(grid().ToolTipText(), QString::fromUtf8("右ｸﾘｯｸするとﾃﾞｰﾀをソート表示します"));
+  EXPECT_EQ(grid().ToolTipText(), u8("右ｸﾘｯｸするとﾃﾞｰﾀをソート表示します"));
   QTest::keyClick(&grid(), Qt::Key_Escape);
   EXPECT_FALSE(IsLoaded<QSODATA>());
 }

@@ -52,9 +52,9 @@ struct ListsBesideTheSheet : ::testing::Test {
   }
   static void showStation(QString call) { QSODATA::ShowStationQsos(call); }
   FlexGrid& list() { return LoadedForm<QSODATA>()->MSFlexGrid1; }
-  void pick(int row) {
+  void pick(int row, Qt::MouseButton button = Qt::LeftButton) {
     FlexGrid& g = list();
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.gridModel().index(row - 1, 1)).center());
+    QTest::mouseClick(g.viewport(), button, {}, g.visualRect(g.gridModel().index(row - 1, 1)).center());
   }
 };
 
@@ -79,8 +79,7 @@ TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock)
   ConnectLogbookWindows();
   Settings.QslProgramSet = 1;
   sheet();
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 4, 3), 0);
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 4, 3) == 0);
   ShowStoredQso(4);
   QSODATA::ShowAreaQsos("1002", kAllBands, "MIX");  // reads records 1 and 2 into the block
   ASSERT_EQ(list().Rows(), 3);
@@ -97,8 +96,7 @@ TEST_F(ListsBesideTheSheet, AListLeavesTheEntryWindowsStoredQsoInTheRecordBlock)
 TEST_F(ListsBesideTheSheet, AHandOverThatFailsLeavesTheEntryWindowAsItWasAndSaysSo) {
   ConnectLogbookWindows();
   sheet();
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 4, 3), 0);
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 4, 3) == 0);
   ASSERT_TRUE(ShowStoredQso(4));
   TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
   const ThwRecord shown = w.ShownRecordBackup;
@@ -211,8 +209,7 @@ TEST_F(ListsBesideTheSheet, ABandAlreadyConfirmedOrARightClickGivesNoGreeting) {
   QTest::keyClick(&list(), Qt::Key_Insert);
   EXPECT_FALSE(sheet().Frame1.isVisible());
   // A right click sorts and switches the check off until the next pick.
-  QTest::mouseClick(list().viewport(), Qt::RightButton, {},
-                    list().visualRect(list().gridModel().index(0, 1)).center());
+  pick(1, Qt::RightButton);
   EXPECT_EQ(QslCheck.SkipNewBandCheck, 1);
 }
 

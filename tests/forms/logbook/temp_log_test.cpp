@@ -12,9 +12,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
 #include <functional>
 
@@ -129,6 +127,12 @@ class EntryWindow : public LogbookTest {
     QTest::keyClick(&target, key, mods);
   }
   QWidget* focused(TEMP_LOG& w) { return w.focusWidget(); }
+  // The texts of a row of boxes, '|' between: one expectation for them all.
+  static QString texts(std::initializer_list<const QLineEdit*> row) {
+    QStringList out;
+    for (const QLineEdit* box : row) out << box->text();
+    return out.join('|');
+  }
 };
 
 TEST_F(EntryWindow, ANewQsoStartsCleanWithTodaysDateTimeAndTheNextRecordNumber) {
@@ -136,10 +140,8 @@ TEST_F(EntryWindow, ANewQsoStartsCleanWithTodaysDateTimeAndTheNextRecordNumber) 
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(LogWindowState.LogWindowOpen, 1);
   EXPECT_EQ(w.windowTitle(), u8("ORBEXログ LogData=>") + Hamlog.HamlogDbPath);
-  EXPECT_EQ(w.Text3.text(), "2024-05-06");
-  EXPECT_EQ(w.Text4.text(), "21:30J");
+  EXPECT_EQ(texts({&w.Text3, &w.Text4, &w.Text11}), "2024-05-06|21:30J|J");
   EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=3");
-  EXPECT_EQ(w.Text11.text(), "J");
   EXPECT_EQ(w.Combo1.ListCount(), 3);
   EXPECT_EQ(w.Label17.text(), "CW");
   EXPECT_EQ(LogWindowState.EditMode, 0);
@@ -275,19 +277,17 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   const int fd =
       ::open(QFile::encodeName(Hamlog.HamlogDbPath.chopped(3) + "lck").constData(), O_RDWR | O_CREAT, 0644);
   ASSERT_GE(fd, 0);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_start = 0;
-  lock.l_len = 1;
-  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  const auto lockAs = [fd](short type) {
+    struct flock lock = {.l_type = type, .l_whence = SEEK_SET, .l_start = 0, .l_len = 1, .l_pid = 0};
+    return ::fcntl(fd, F_OFD_SETLK, &lock);
+  };
+  ASSERT_EQ(lockAs(F_WRLCK), 0);
   boxes.Answer(vbOK).Answer(vbOK);
   press(w.Text1, Qt::Key_F1);
   // A program that only reads it, but reads on and on: waited for as long as the count goes, then told.
-  lock.l_type = F_RDLCK;
-  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  ASSERT_EQ(lockAs(F_RDLCK), 0);
   press(w.Text1, Qt::Key_F1);
-  lock.l_type = F_UNLCK;
-  ::fcntl(fd, F_OFD_SETLK, &lock);
+  lockAs(F_UNLCK);
   EXPECT_EQ(boxes.texts().value(0),
             u8("HAMLOGデータがOpen出来ません。\r\nHAMLOG.HDB が開けません\r\n") + Hamlog.HamlogDbPath +
                 u8("\r\n既に先客が使用中と思われます\r\n"
@@ -295,8 +295,7 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   EXPECT_TRUE(boxes.texts().value(1).contains(u8("が読み込み中で、3 秒待っても終わりませんでした。")));
   EXPECT_EQ(w.StatusBar1.PanelText(2), "") << "the count goes with the wait";
   EXPECT_EQ(Dump(), before);
-  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
-  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(texts({&w.Text1, &w.Text12}), "JA1XYZ|Taro");
   EXPECT_EQ(w.RecordSaved, 0);
   EXPECT_EQ(LogWindowState.EditMode, 0);
   // Once it lets go, the same QSO is saved.
@@ -304,8 +303,7 @@ TEST_F(EntryWindow, ASaveWhileAnotherProgramHoldsHamlogAloneKeepsTheTypedQso) {
   EXPECT_EQ(Dump().size(), 3);
   // The next QSO, begun while it holds the log again, takes its own call and time at once.
   SetFixedClock(QDateTime(QDate(2024, 5, 6), QTime(13, 0), Qt::UTC));
-  lock.l_type = F_WRLCK;
-  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &lock), 0);
+  ASSERT_EQ(lockAs(F_WRLCK), 0);
   boxes.Answer(vbOK);
   Operator::Key(Qt::Key_A, Qt::AltModifier);
   ::close(fd);
@@ -437,9 +435,7 @@ TEST_F(EntryWindow, BrowsingShowsStoredRecordsAndAnEditUpdatesTheRecordShown) {
   TEMP_LOG& w = open();
   back(w);  // record 2
   EXPECT_TRUE(boxes.texts().isEmpty());
-  EXPECT_EQ(w.Text1.text(), "JA1BBB");
-  EXPECT_EQ(w.Text12.text(), "Jiro");
-  EXPECT_EQ(w.Text17.text(), "*");
+  EXPECT_EQ(texts({&w.Text1, &w.Text12, &w.Text17}), "JA1BBB|Jiro|*");
   EXPECT_EQ(w.Label17.text(), "SSB");
   EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=2");
   EXPECT_EQ(LogWindowState.EditMode, 1);
@@ -487,12 +483,11 @@ TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndK
   // Another program puts a log of other QSOs in its place: refused the same way.
   const QString other = home.file("OTHER");
   ASSERT_TRUE(hamlogdb::Create(other).Ok());
-  {
-    VbFile csv(home.file("other.csv"), VbMode::Output);
-    for (const char* call : {"JA1AAA", "JA9OTH"})
-      csv.Write({call, "2024/05/06", "21:05J", "599", "579", "7.025", "CW", "1001", "PM95", "J  ", "", "QTH", "", ""});
-    ASSERT_TRUE(csv.Close());
-  }
+  VbFile csv(home.file("other.csv"), VbMode::Output);
+  for (const char* call : {"JA1AAA", "JA9OTH"})
+    csv.Write({call, "2024/05/06", "21:05J", "599", "579", "7.025", "CW", "1001", "PM95", "J  ", "", "QTH",
+               "", ""});
+  ASSERT_TRUE(csv.Close());
   ASSERT_TRUE(hamlogdb::Import(other, home.file("other.csv")).Ok());
   ASSERT_TRUE(MoveFileOver(hamlogdb::DatabasePath(other), Hamlog.HamlogDbPath));
   const QStringList replaced = Dump();
@@ -502,8 +497,7 @@ TEST_F(EntryWindow, AnEditOfARecordChangedElsewhereOrOfALogReplacedIsRefusedAndK
   EXPECT_EQ(boxes.texts()[2],
             u8("書き込みに失敗しました\r\nこのデータはHAMLOGで変更（または削除）されています。表示し直してください"));
   EXPECT_EQ(Dump(), replaced);
-  EXPECT_EQ(w.Text1.text(), "JA1BBB");
-  EXPECT_EQ(w.Text12.text(), "Hanako");
+  EXPECT_EQ(texts({&w.Text1, &w.Text12}), "JA1BBB|Hanako");
   EXPECT_EQ(LogWindowState.EditMode, 1);
 }
 
@@ -556,20 +550,14 @@ TEST_F(EntryWindow, ANewRecordAfterASaveKeepsTheStationButNoQslMarks) {
   TEMP_LOG& w = open();
   back(w);             // record 2: its card has come
   w.Command4.click();  // a new QSO: nothing of record 2 comes along
-  EXPECT_EQ(w.Text9.text(), "");
-  EXPECT_EQ(w.Text12.text(), "");
-  EXPECT_EQ(w.Text17.text(), "");
+  EXPECT_EQ(texts({&w.Text9, &w.Text12, &w.Text17}), "||");
   EXPECT_EQ(QsoRules.QslFlagText, "    ");
   typeQso(w);
   w.Text14.setText("rem");
   w.Text15.setText("rem2");
   press(w.Text1, Qt::Key_F1);
   press(w.Text1, Qt::Key_A, Qt::AltModifier);  // the same station again
-  EXPECT_EQ(w.Text9.text(), "11009");
-  EXPECT_EQ(w.Text12.text(), "Taro");
-  EXPECT_EQ(w.Text14.text(), "rem");
-  EXPECT_EQ(w.Text15.text(), "");
-  EXPECT_EQ(w.Text8.text(), "");
+  EXPECT_EQ(texts({&w.Text9, &w.Text12, &w.Text14, &w.Text15, &w.Text8}), "11009|Taro|rem||");
   EXPECT_EQ(w.StatusBar1.PanelText(1), "Record No=4");
   EXPECT_EQ(w.focusWidget(), &w.Text8);
   // A QSO typed after the save is asked about again before it could be lost.
@@ -717,17 +705,15 @@ TEST_F(EntryWindow, InputMethodLookAlikesAreStoredAsWindows31JAndOtherCharacters
 TEST_F(EntryWindow, DatesAndTimesAreStoredInTheirNormalFormAndImpossibleOnesRefused) {
   TEMP_LOG& w = open();
   typeQso(w);
-  w.Text3.setFocus();
-  w.Text3.setText("240507");
-  w.Text4.setFocus();
+  const auto fillAndLeave = [](QLineEdit& box, const char* text, QWidget& next) {
+    box.setFocus(), box.setText(text), next.setFocus();
+  };
+  fillAndLeave(w.Text3, "240507", w.Text4);
   EXPECT_EQ(w.Text3.text(), "2024-05-07");
-  w.Text4.setText("0815");
-  w.Text5.setFocus();
+  fillAndLeave(w.Text4, "0815", w.Text5);
   EXPECT_EQ(w.Text4.text(), "08:15J");
-  w.Text3.setFocus();
-  w.Text3.setText("2026-02-30");
   boxes.Answer(vbOK);
-  w.Text4.setFocus();
+  fillAndLeave(w.Text3, "2026-02-30", w.Text4);
   EXPECT_EQ(boxes.texts(), QStringList{u8("不正な日付です")});
   EXPECT_EQ(focused(w), &w.Text3);
   // A save made before the field is left is refused as well.
@@ -760,14 +746,11 @@ TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtcAndDownFillsOnlyANewQsosTime) {
   SetFixedClock(QDateTime(QDate(2024, 5, 5), QTime(23, 30), Qt::UTC));  // 08:30 JST on the 6th
   w.Text4.setFocus();
   press(w.Text4, Qt::Key_Down);
-  EXPECT_EQ(w.Text4.text(), "08:30J");
-  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  EXPECT_EQ(texts({&w.Text3, &w.Text4}), "2024-05-06|08:30J");
   w.Label4.Click();
-  EXPECT_EQ(w.Text4.text(), "23:30U");
-  EXPECT_EQ(w.Text3.text(), "2024-05-05");
+  EXPECT_EQ(texts({&w.Text3, &w.Text4}), "2024-05-05|23:30U");
   w.Label4.Click();
-  EXPECT_EQ(w.Text4.text(), "08:30J");
-  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  EXPECT_EQ(texts({&w.Text3, &w.Text4}), "2024-05-06|08:30J");
   // A stored QSO: Down leaves its time alone, the label switches its own date and time.
   back(w);
   ASSERT_EQ(w.Text4.text(), "21:05J");
@@ -775,8 +758,7 @@ TEST_F(EntryWindow, TheTimeLabelSwitchesJstAndUtcAndDownFillsOnlyANewQsosTime) {
   press(w.Text4, Qt::Key_Down);
   EXPECT_EQ(w.Text4.text(), "21:05J");
   w.Label4.Click();
-  EXPECT_EQ(w.Text4.text(), "12:05U");
-  EXPECT_EQ(w.Text3.text(), "2024-05-06");
+  EXPECT_EQ(texts({&w.Text3, &w.Text4}), "2024-05-06|12:05U");
 }
 
 TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
@@ -813,8 +795,7 @@ TEST_F(EntryWindow, TheCodeFieldLooksUpTheMasterAndSearchesByInitial) {
   w.Text18.setText(u8("あ"));
   press(w.Text18, Qt::Key_Return);
   EXPECT_FALSE(w.Frame2.isVisible());
-  EXPECT_EQ(w.Text9.text(), "11009A");
-  EXPECT_EQ(w.Text13.text(), u8("神奈川県愛甲郡愛川町"));
+  EXPECT_EQ(texts({&w.Text9, &w.Text13}), u8("11009A|神奈川県愛甲郡愛川町"));
   CODE_LIST* list = LoadedForm<CODE_LIST>();
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisible());
@@ -870,8 +851,7 @@ TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
   EXPECT_EQ(w.Text5.text(), "599");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "1");
   w.Command4.click();
-  EXPECT_EQ(w.Text5.text(), "599");
-  EXPECT_EQ(w.Text6.text(), "");
+  EXPECT_EQ(texts({&w.Text5, &w.Text6}), "599|");
   w.Label5.Click();
   EXPECT_EQ(w.Text5.text(), "");
   EXPECT_EQ(ReadIniOr("LASTCONDX", "HisRST", "?"), "0");
@@ -882,13 +862,11 @@ TEST_F(EntryWindow, ReportLocksPresetTheReportsAndAreKept) {
 }
 
 TEST_F(EntryWindow, RoadsideStationsOfTheCodeGoIntoTheRemarks) {
-  {
-    VbFile f(dir + "/michinoeki.txt", VbMode::Output);
-    f.Write({u8("□あいかわ"), u8("あいかわ公園"), "11009A", u8("愛川町"), "x"});
-    f.Write({u8("□きよかわ"), u8("清川"), "11009A", u8("愛川町"), "x"});
-    f.Write({u8("□よこはま"), u8("横浜"), "1101", u8("横浜市"), "x"});
-    ASSERT_TRUE(f.Close());
-  }
+  VbFile f(dir + "/michinoeki.txt", VbMode::Output);
+  f.Write({u8("□あいかわ"), u8("あいかわ公園"), "11009A", u8("愛川町"), "x"});
+  f.Write({u8("□きよかわ"), u8("清川"), "11009A", u8("愛川町"), "x"});
+  f.Write({u8("□よこはま"), u8("横浜"), "1101", u8("横浜市"), "x"});
+  ASSERT_TRUE(f.Close());
   TEMP_LOG& w = open();
   w.Text9.setText("11009A");
   w.Text14.setText(u8("前"));
@@ -918,8 +896,7 @@ TEST_F(EntryWindow, ARightClickOnTheStatusBarRebuildsTheIndexes) {
 
 TEST_F(EntryWindow, F12InQslCheckModeMarksTheShownQsoReceived) {
   LogWindowState.QslCheckMode = 1;
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 1, 3) == 0);
   ShowStoredQso(1);
   TEMP_LOG& w = Form<TEMP_LOG>();
   EXPECT_FALSE(w.LSave.Enabled());  // only the received mark is written in this mode
@@ -944,8 +921,7 @@ TEST_F(EntryWindow, APickInTheCodeListFillsCodeAndQth) {
   list.MSFlexGrid1.SetTextMatrix(2, 2, u8("横浜市  "));
   list.Show();
   list.MSFlexGrid1.SetRow(2);
-  EXPECT_EQ(w.Text9.text(), "1101");
-  EXPECT_EQ(w.Text13.text(), u8("横浜市"));
+  EXPECT_EQ(texts({&w.Text9, &w.Text13}), u8("1101|横浜市"));
 }
 
 TEST_F(EntryWindow, ASaveReloadsAnOpenLogViewer) {
@@ -1027,23 +1003,19 @@ TEST_F(EntryWindow, AQsoTypedAndNotSavedIsReplacedFromAnotherWindowOnlyWhenTheOp
   TEMP_LOG& w = open();
   typeQso(w);
   // The log viewer's or the QSO window's double click hands over a stored QSO; Ctrl+L a new one.
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 1, 3) == 0);
   boxes.Answer(vbNo).Answer(vbNo);
   EXPECT_FALSE(ShowStoredQso(1));
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   EXPECT_FALSE(OpenLogWindow());
-  EXPECT_EQ(boxes.texts(),
-            (QStringList{u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか"), u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")}));
-  EXPECT_EQ(w.Text1.text(), "JA1XYZ");
-  EXPECT_EQ(w.Text12.text(), "Taro");
+  EXPECT_EQ(boxes.texts(), QStringList(2, u8("LOGﾃﾞｰﾀが未保存ですが宜しいですか")));
+  EXPECT_EQ(texts({&w.Text1, &w.Text12}), "JA1XYZ|Taro");
   EXPECT_EQ(LogWindowState.EditMode, 0);
   EXPECT_EQ(LogWindowState.StoredRecordShown, 0);
   press(w.Text1, Qt::Key_F1);  // still the new QSO it was
   ASSERT_EQ(Dump().size(), 3);
   // Once saved, nothing is asked.
-  ASSERT_EQ(HamlogOpenDb(), 0);
-  ASSERT_EQ(THW_read(Hamlog.Thw, 1, 3), 0);
+  ASSERT_TRUE(HamlogOpenDb() == 0 && THW_read(Hamlog.Thw, 1, 3) == 0);
   EXPECT_TRUE(ShowStoredQso(1));
   EXPECT_EQ(w.Text1.text(), "JA1AAA");
   EXPECT_EQ(boxes.texts().size(), 2);
@@ -1161,26 +1133,33 @@ TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
       const Box& b = table[i];
       const bool date = b.box == &w.Text3, time = b.box == &w.Text4, freq = b.box == &w.Text8;
       const bool code = b.box == &w.Text9, combo = b.box == &w.Combo1;
-      const bool can[] = {b.alt != 0,
-                          b.f != 0,
-                          b.box == &w.Text1,
-                          i > 0,
-                          i + 1 < n,
-                          i > 0 && !date,
-                          b.box == &w.Text6 || time,
-                          freq || code || combo,
-                          b.clicked != nullptr,
-                          i > 0,
-                          code,
-                          code,
-                          code,
-                          code,
-                          code,
-                          i > 0,
-                          code,
-                          code,
-                          code};
-      if (!can[way]) continue;
+      // Each way: whether it reaches this box, and its keys. Jump: the box before moves on once typed whole;
+      // ListClose: the initial search, or the frequencies' list (Esc: back to the box, a pick: on to the
+      // mode); Picked: the code list of the cities with こ closed after a pick; List: that list used from
+      // the keyboard as it opens; Pasted: Shift+Insert.
+      const QString list = u8("F6|F5|IME こ|Return|");
+      const std::pair<bool, QString> ways[] = {
+          {b.alt != 0, QString("Alt+") + b.alt},
+          {b.f != 0, "F" + QString::number(b.f)},
+          {b.box == &w.Text1, "Home"},
+          {i > 0, "Tab"},
+          {i + 1 < n, "Shift+Tab"},
+          {i > 0 && !date, "Return"},
+          {b.box == &w.Text6 || time, time ? "Alt+D 20240506" : "F4 599"},
+          {freq || code || combo, code ? "F6|F5|Esc" : (freq ? "F5|Down|Esc" : "F5|Down|Down|Return")},
+          {b.clicked != nullptr, ""},
+          {i > 0, "Tab"},
+          {code, list + "pick 1|Down|Down|Return"},
+          {code, list + "pick 1|Down|Down|Esc"},
+          {code, list + "twice 3"},
+          {code, list + u8("pick 3|閉じる")},
+          {code, list + "pick 3|close"},
+          {i > 0, "Tab"},
+          {code, list + "Esc"},
+          {code, list + "Return"},
+          {code, list + "Down|Return"}};
+      const auto& [can, keys] = ways[way];
+      if (!can) continue;
       if (way == Alt) {  // the oldest QSO deleted: a blank new QSO follows, which "<" leaves asking nothing
         boxes.Answer(vbYes).Answer(vbOK);
         run("<<");
@@ -1197,35 +1176,10 @@ TEST_F(EntryWindow, EveryBoxTakesWhatIsTypedHoweverItIsReached) {
         const Box& o = table[way == Backtab ? i + 1 : i - 1];
         o.alt ? run(QString("Alt+") + o.alt) : Operator::Click(*o.box);
       }
-      // Jump: the box before moves on once typed whole; ListClose: the initial search, or the frequencies'
-      // list (Esc: back to the box, a pick: on to the mode); Picked: the code list of the cities with こ
-      // closed after a pick; List: that list used from the keyboard as it opens; Pasted: Shift+Insert.
-      const QString list = u8("F6|F5|IME こ|Return|");
-      const QString keys[] = {QString("Alt+") + b.alt,
-                              "F" + QString::number(b.f),
-                              "Home",
-                              "Tab",
-                              "Shift+Tab",
-                              "Return",
-                              time ? "Alt+D 20240506" : "F4 599",
-                              code   ? "F6|F5|Esc"
-                              : freq ? "F5|Down|Esc"
-                                     : "F5|Down|Down|Return",
-                              "",
-                              "Tab",
-                              list + "pick 1|Down|Down|Return",
-                              list + "pick 1|Down|Down|Esc",
-                              list + "twice 3",
-                              list + u8("pick 3|閉じる"),
-                              list + "pick 3|close",
-                              "Tab",
-                              list + "Esc",
-                              list + "Return",
-                              list + "Down|Return"};
       auto* t = qobject_cast<QLineEdit*>(b.box);
       const bool pasted = way == Pasted || way == CtrlV;
       clipboard.setText(pasted ? b.typed : "-");
-      way == Click ? Operator::ClickCaret(*t, date || time ? 0 : int(t->text().size())) : run(keys[way]);
+      way == Click ? Operator::ClickCaret(*t, date || time ? 0 : int(t->text().size())) : run(keys);
       EXPECT_EQ(Operator::Focus(), b.box) << i << " reached by " << way;
       pasted ? run(way == Pasted ? "Shift+Ins" : "Ctrl+V") : Operator::Type(b.typed);
       // The report moves on by itself: the copy is of where the keyboard is now.
