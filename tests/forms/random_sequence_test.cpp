@@ -148,11 +148,8 @@ struct RandomSequence : StartWindowTest {
   void SetUp() override {
     StartWindowTest::SetUp();
     setUpOperator();
-    for (auto [key, value] : {std::pair<const char*, QString>{"DataFol", home.path()},
-                              {"MODE1", "CW"},
-                              {"MODE2", "SSB"},
-                              {"MODE3", "FM"},
-                              {"MODEC", "3"}})
+    set("ORB", "DataFol", home.path());
+    for (auto [key, value] : {std::pair{"MODE1", "CW"}, {"MODE2", "SSB"}, {"MODE3", "FM"}, {"MODEC", "3"}})
       set("ORB", key, value);
     home.write("acc.txt",
                "ACC Member List\r\n CALL   ACC#\r\n JA1AAA ACC#0012\r\n JA2BBB ACC#0003\r\n"

@@ -29,6 +29,9 @@ void WriteIniKeys(const QString& section, const QStringList& keys) {
   for (const QString& k : keys) WriteIni(section, k.section('=', 0, 0), k.section('=', 1));
 }
 
+// Top, left, width and height.
+std::vector<int> Place(const VbForm& w) { return {w.Top(), w.Left(), w.Width(), w.Height()}; }
+
 class StoredWindowGeometry : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -56,10 +59,7 @@ TEST_F(StoredWindowGeometry, TheMemoOpensAtItsDefaultSizeAndPaints) {
   boxes.Answer(vbOK);
   MemoDAT& m = Form<MemoDAT>();
   ExpectNamed({"[CFGPOS] MEMPOSLeft=-999999999", "[CFGPOS] MEMPOSWidth=999999999", "[CFGPOS] MEMPOSHeight=1e40"});
-  EXPECT_EQ(m.Top(), 300);
-  EXPECT_EQ(m.Left(), 0);
-  EXPECT_EQ(m.Width(), 10920);
-  EXPECT_EQ(m.Height(), 3375);
+  EXPECT_EQ(Place(m), (std::vector{300, 0, 10920, 3375}));
   m.grab();  // paints
   EXPECT_EQ(ReadIni("CFGPOS", "MEMPOSWidth"), "999999999") << "the file is left as it is";
 }
@@ -68,9 +68,7 @@ TEST_F(StoredWindowGeometry, TheMemoKeepsASizeTheScreensCanShowWithoutAWord) {
   WriteIniKeys("CFGPOS", {"MEMPOSTop=300", "MEMPOSLeft=450", "MEMPOSWidth=9000", "MEMPOSHeight=3000"});
   MemoDAT& m = Form<MemoDAT>();
   EXPECT_TRUE(boxes.texts().isEmpty());
-  EXPECT_EQ(m.Left(), 450);
-  EXPECT_EQ(m.Width(), 9000);
-  EXPECT_EQ(m.Height(), 3000);
+  EXPECT_EQ(Place(m), (std::vector{300, 450, 9000, 3000}));
 }
 
 TEST_F(StoredWindowGeometry, TheLicenceViewerAndItsPanelsOpenAtTheirDefaultSizes) {
@@ -79,8 +77,7 @@ TEST_F(StoredWindowGeometry, TheLicenceViewerAndItsPanelsOpenAtTheirDefaultSizes
   boxes.Answer(vbOK);
   ViewMenkyo& v = Form<ViewMenkyo>();
   ExpectNamed({"[MSRpos] MSRposW=2147483647", "[MSRpos] MSRposFW=99999999999", "[MSRpos] MSRposTH=-5"});
-  EXPECT_EQ(v.Width(), 7785);
-  EXPECT_EQ(v.Height(), 6600);
+  EXPECT_EQ(Place(v), (std::vector{0, 0, 7785, 6600}));
   EXPECT_EQ(v.Frame1.Width(), 7335);
   EXPECT_EQ(v.Text7.Height(), 2175);
   v.grab();
@@ -107,8 +104,7 @@ class StoredQsoWindowGeometry : public LogbookTest {
 
 TEST_F(StoredQsoWindowGeometry, AWidthAndAColumnNoScreenCanShowAreNamed) {
   AddQsos({{"JA1AAA", "11009"}});
-  WriteIni("CFGPOS", "QSODATTop", "0");
-  WriteIni("CFGPOS", "QSODATWidth", "999999999");
+  WriteIniKeys("CFGPOS", {"QSODATTop=0", "QSODATWidth=999999999"});
   for (int i = 0; i < 18; ++i) WriteIni("LogDisp", "COLWIDTH" + QString::number(i), "300");
   WriteIni("LogDisp", "COLWIDTH3", "77777777");
   boxes.Answer(vbOK).Answer(vbOK);
@@ -127,8 +123,7 @@ TEST_F(StoredQsoWindowGeometry, AWidthAndAColumnNoScreenCanShowAreNamed) {
 TEST_F(StoredQsoWindowGeometry, TheEntryWindowsPlaceAndALastModeBeyondTheModeListAreNamed) {
   AddQsos({{"JA1AAA", "1001"}});
   Settings.ModeCount = "2";
-  WriteIni("ORB", "MODE1", "CW");
-  WriteIni("ORB", "MODE2", "SSB");
+  WriteIniKeys("ORB", {"MODE1=CW", "MODE2=SSB"});
   WriteIni("Hamlog", "LastMode", "7");
   WriteIni("CFGPOS", "LOGPOSTop", "1e99");
   boxes.Answer(vbOK);

@@ -165,6 +165,12 @@ struct CWSHEETTest : ::testing::Test {
     return lastBox();
   }
   QString lastBox() const { return boxes.texts().value(boxes.texts().size() - 1); }
+  // What the box `act` raises says, answered.
+  QString boxOf(const std::function<void()>& act) {
+    boxes.Answer(vbOK);
+    act();
+    return lastBox();
+  }
   // Whether `seen` held at some turn of the events while `act` ran.
   static bool seenWhile(const std::function<bool()>& seen, const std::function<void()>& act) {
     bool was = false;
@@ -197,8 +203,7 @@ TEST_F(CWSHEETTest, TheLoadFillsTheGridOneRowPerCodeAndSixtyEmptyRows) {
   EXPECT_EQ(SheetTally.GridCellRecordNumbers(9, r), "0000000002");
   EXPECT_EQ(g.RowHeight(gridRow(kRow1001)), 0);
   EXPECT_GT(g.RowHeight(r), 0);
-  EXPECT_EQ(g.ColWidth(21), 0);
-  EXPECT_EQ(g.ColWidth(16), 730);
+  for (auto [c, width] : {std::pair{21, 0}, {16, 730}}) EXPECT_EQ(g.ColWidth(c), width) << c;
   EXPECT_FALSE(sheet().Frame1.isVisible());
   EXPECT_EQ(sheet().BandColumnTitles.value(15), "ｻﾃﾗｲﾄ");
   EXPECT_EQ(SheetTally.SheetOpen, 1);
@@ -430,7 +435,7 @@ TEST_F(CWSHEETTest, WhileTheLoadPumpsTheSheetCannotBeLeft) {
 
 TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndRemovesTheWorkFilesAsTheCloseBoxDoes) {
   sheet().Move(1500, 900, 10500, 7200);
-  const int top = sheet().Top(), left = sheet().Left(), width = sheet().Width(), height = sheet().Height();
+  const std::vector<int> was = place(sheet());
   const QStringList work = {"FOREXCEL.DAT", "FOREXCELsp.DAT", "ORBEX_MEMO.TXT", "dmyQTHdata.dat"};
   for (const QString& f : work) log.home.write(f, "x");
   ASSERT_TRUE(QFile::exists(log.home.file("DMYMST.dat")));
@@ -439,10 +444,8 @@ TEST_F(CWSHEETTest, ExitThroughTheMenuKeepsTheProgressDataAndRemovesTheWorkFiles
   for (const QString& f : work + QStringList{"DMYMST.dat"})
     EXPECT_FALSE(QFile::exists(log.home.file(f))) << f.toStdString();
   EXPECT_TRUE(QFile::exists(log.home.file("DMYDBS.DAT")));
-  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSTop"), QString::number(top));
-  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSLeft"), QString::number(left));
-  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSWidth"), QString::number(width));
-  EXPECT_EQ(ReadIni("ORBEXPOS", "ACPOSHeight"), QString::number(height));
+  for (int i = 0; const char* key : {"ACPOSTop", "ACPOSLeft", "ACPOSWidth", "ACPOSHeight"})
+    EXPECT_EQ(ReadIni("ORBEXPOS", key), QString::number(was[i++])) << key;
   EXPECT_EQ(MasterTable.Rows(), 0);
 }
 
@@ -623,10 +626,8 @@ TEST_F(CWSHEETTest, ClickingACellShowsItsQsoAndTheQthCellShowsCounts) {
   const int row = gridRow(kRow1002);
   const auto click = [&](int col) { Operator::ClickCell(g, row, col); };
   click(9);  // 14 MHz: worked, JA1AAB
-  EXPECT_EQ(s.Label3.text(), "JA1AAB");
-  EXPECT_EQ(s.Label4.text(), "2020-01-02");
-  EXPECT_EQ(s.Label5.text(), "CW");
-  EXPECT_EQ(s.Text2.text(), "1002");
+  EXPECT_EQ(QStringList({s.Label3.text(), s.Label4.text(), s.Label5.text(), s.Text2.text()}),
+            QStringList({"JA1AAB", "2020-01-02", "CW", "1002"}));
   EXPECT_FALSE(s.Command3.isEnabled()) << "no QSL program set";
   s.Label3.setText("unchanged");
   click(9);
@@ -792,9 +793,7 @@ TEST_F(CWSHEETTest, AWorkFileEditedOutOfOrderIsSortedWholeByTheAppend) {
 TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   CWSHEET& s = shown();
   Settings.DataFolder = log.home.path();
-  boxes.Answer(vbOK);
-  s.QcntL.Trigger();
-  EXPECT_EQ(boxes.texts().last(), log.home.path() + " に QSO_Count.TXT を保存しました。");
+  EXPECT_EQ(boxOf([&] { s.QcntL.Trigger(); }), log.home.path() + " に QSO_Count.TXT を保存しました。");
   const QStringList lines = FromAnsi(log.home.read("QSO_Count.TXT")).split("\r\n", Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 11) << "every code row but 1001";
   EXPECT_FALSE(lines.join("\n").contains("\"1001  \""));
@@ -824,10 +823,8 @@ TEST_F(CWSHEETTest, QsoCountFileCallListAndTheLeaguePages) {
   EXPECT_EQ(shell.opened(),
             QStringList({"https://www.jarl.org/Japanese/1_Tanoshimo/1-2_Award/Award_Main.htm",
                          "https://www.jarl.org/award/index.html", "https://example.jp/award/"}));
-  boxes.Answer(vbOK);
   WriteIni("JARL", "JARLcommittee", "");
-  s.goJARL.Trigger();
-  EXPECT_EQ(boxes.texts().last(), "このページのアドレスが設定されていません。");
+  EXPECT_EQ(boxOf([&] { s.goJARL.Trigger(); }), "このページのアドレスが設定されていません。");
 }
 
 TEST_F(CWSHEETTest, ASocketFolderOthersCanWriteIntoIsRefusedAndNamed) {
@@ -931,18 +928,16 @@ TEST_F(CWSHEETTest, TheCallBoxLooksUpForeignPrefixesAndKeepsTheCallList) {
   EXPECT_EQ(s.List1.ListCount(), 1) << "a call is listed once however often it is looked up";
   EXPECT_EQ(s.List1.List(0), "JA1ABC/MM");
   s.Text3.setText(QString());
-  boxes.Answer(vbOK);
-  s.Text3.setText(" ");
-  QTest::keyClick(&s.Text3, Qt::Key_Return);
-  EXPECT_EQ(boxes.texts().last(), "CallSign を記入してください");
+  const auto enter = [&](const char* call) {
+    s.Text3.setText(call);
+    QTest::keyClick(&s.Text3, Qt::Key_Return);
+  };
+  EXPECT_EQ(boxOf([&] { enter(" "); }), "CallSign を記入してください");
 
   // Without HAMLOG's place no QSO can be listed: said, and the call is not kept.
   const QString hamlog = Hamlog.HamlogDbPath;
   Hamlog.HamlogDbPath.clear();
-  boxes.Answer(vbOK);
-  s.Text3.setText("JA1NOP");
-  QTest::keyClick(&s.Text3, Qt::Key_Return);
-  EXPECT_EQ(boxes.texts().last(), "HAMLOGの設定がありません");
+  EXPECT_EQ(boxOf([&] { enter("JA1NOP"); }), "HAMLOGの設定がありません");
   EXPECT_EQ(s.List1.ListCount(), 1);
   Hamlog.HamlogDbPath = hamlog;
 
@@ -1026,10 +1021,8 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
     return sender.exitCode();
   };
   EXPECT_EQ(send("JA1XYZ+1002+x+7.025+CW"), 0);
-  EXPECT_EQ(s.Text2.text(), "1002");
-  EXPECT_EQ(s.Text3.text(), "JA1XYZ");
-  EXPECT_EQ(s.Text1.text(), "7.025");
-  EXPECT_EQ(RigPortState.SatMateMode, "CW");
+  EXPECT_EQ(QStringList({s.Text2.text(), s.Text3.text(), s.Text1.text(), RigPortState.SatMateMode}),
+            QStringList({"1002", "JA1XYZ", "7.025", "CW"}));
   EXPECT_EQ(s.MSFlexGrid2.TopRow(), gridRow(kRow1002));
 
   RigPortState.ManualFreqFlag = 1;
@@ -1038,18 +1031,19 @@ TEST_F(CWSHEETTest, OtherProgramsSendCommandsThroughTheSender) {
   EXPECT_EQ(RigPortState.ManualFreqFlag, 0) << "no tenth field: the hand-over fails";
   EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1AAB+1002+T"), 0);
   ASSERT_NE(LoadedForm<TEMP_LOG>(), nullptr) << "the satellite QSO goes to the entry window";
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text1.text(), "JA1AAB");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text8.text(), "435.100");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "1002");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "東京都八王子市") << "the QTH of the code's row";
+  const auto entry = [] {  // call, frequency, code, QTH
+    const TEMP_LOG& w = *LoadedForm<TEMP_LOG>();
+    return QStringList({w.Text1.text(), w.Text8.text(), w.Text9.text(), w.Text13.text()});
+  };
+  EXPECT_EQ(entry(), QStringList({"JA1AAB", "435.100", "1002", "東京都八王子市"}))
+      << "the QTH of the code's row";
   EXPECT_EQ(RigPortState.ManualFreqFlag, 1);
   LoadedForm<TEMP_LOG>()->Unload();
   // A code the sheet does not hold: no QTH of the row that happens to be selected.
   QsoRules.QslFlagCode = "4";
   EXPECT_EQ(send("SatMate+435.100+FM+r1+r2+x+y+JA1AAB+4999+T"), 0);
   ASSERT_NE(LoadedForm<TEMP_LOG>(), nullptr);
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text9.text(), "4999");
-  EXPECT_EQ(LoadedForm<TEMP_LOG>()->Text13.text(), "");
+  EXPECT_EQ(entry().mid(2), QStringList({"4999", ""}));
   EXPECT_EQ(QsoRules.QslFlagCode, "0");
   LoadedForm<TEMP_LOG>()->Unload();
   s.Check9.show();
@@ -1154,10 +1148,9 @@ TEST_F(CWSHEETTest, RightClicksAndTheCallBoxOpenTheQsoLists) {
   EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
 
   LogWindowState.StoredRecordShown = 1;
-  boxes.Answer(vbOK);
-  Operator::ClickCell(g, row, 7, Qt::RightButton);
+  EXPECT_EQ(boxOf([&] { Operator::ClickCell(g, row, 7, Qt::RightButton); }),
+            "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
   EXPECT_EQ(LoadedForm<QSODATA>(), nullptr);
-  EXPECT_EQ(boxes.texts().last(), "LOG帳open中　あるいは\r\nQSL受領処理中はQSOデータを表示出来ません10");
   LogWindowState = {};
 }
 

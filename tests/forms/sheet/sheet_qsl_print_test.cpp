@@ -28,9 +28,7 @@ struct SheetQslPrintTest : ::testing::Test {
     Settings.DataFolder = log.home.path();
     SetFixedClock(QDateTime(QDate(2025, 2, 3), QTime(12, 0), QTimeZone(9 * 3600)));
   }
-  void TearDown() override {
-    CloseSheetAndResetState();
-  }
+  void TearDown() override { CloseSheetAndResetState(); }
   void clickCell(CWSHEET& s, int masterRow, int col) {
     FlexGrid& g = s.MSFlexGrid2;
     for (int r = 1; r < g.Rows(); ++r)

@@ -66,7 +66,33 @@ struct SheetRigPanel : ::testing::Test {
     ResetSharedState();
   }
   CWSHEET& sheet() { return Form<CWSHEET>(); }
+  CWSHEET& shown() {
+    sheet().Show();
+    return sheet();
+  }
 };
+
+// The frames of a transmit shift (XIT on, cleared, the offset) the rig got.
+QList<QByteArray> ShiftFrames(const PtyTransceiver& rig) {
+  QList<QByteArray> frames = rig.TextCommands();
+  frames.removeIf(
+      [](const QByteArray& c) { return !c.startsWith("XT") && !c.startsWith("RC") && !c.startsWith("RU"); });
+  return frames;
+}
+
+// Companions that each send one of `commands` at the same moment, as a burst of orbexsend calls does;
+// `answered` gets each one's number (from 1), negative when refused.
+std::vector<std::unique_ptr<Companion>> SendAtOnce(const QList<QByteArray>& commands, QList<int>& answered) {
+  std::vector<std::unique_ptr<Companion>> companions;
+  for (const QByteArray& command : commands) {
+    Companion& c = *companions.emplace_back(std::make_unique<Companion>());
+    c.Answered = [&answered, i = int(companions.size())](int32_t a) {
+      answered << (a == kIpcHandled ? i : -i);
+    };
+    c.Send(command);
+  }
+  return companions;
+}
 
 TEST_F(SheetRigPanel, LoadOpensRigOneAndTheStatusBarFollowsIt) {
   CWSHEET& s = sheet();
@@ -114,8 +140,7 @@ TEST_F(SheetRigPanel, SwitchingRigsReopensThePortAndTheVfoButtonFollowsTheModel)
 TEST_F(SheetRigPanel, TheRigInUseShowsAlikeInTheTickTheMenuAndThePopUp) {
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
   RigPortState.Rig2 = {ft991.PortName(), "FT991", "4800", "2", "00"};
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   PopupMenuResponder popup;
   const auto shown = [&] {  // the menu's marks are the pop-up's
     return QString("%1 tick %2 menu %3%4").arg(RigPortState.RigModel).arg(s.Check9.Value()).arg(s.Rig1.Checked()).arg(s.Rig2.Checked());
@@ -175,14 +200,10 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItAndThoseLeftWhenTheSh
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
   sheet();
   kenwood.ClearReceived();
-  // Companions that each send one command at the same moment, as a burst of orbexsend calls does.
-  std::vector<std::unique_ptr<Companion>> companions;
-  QList<int> answered;  // which command, answered 0 (plus) or 1 (minus)
-  for (int i = 1; i <= 5; ++i) {
-    Companion& c = *companions.emplace_back(std::make_unique<Companion>());
-    c.Answered = [&, i](int32_t answer) { answered << (answer == kIpcHandled ? i : -i); };
-    c.Send("ORBEX5wf_TXshift + " + QByteArray::number(100 * i));
-  }
+  QList<QByteArray> commands;
+  for (int i = 1; i <= 5; ++i) commands << "ORBEX5wf_TXshift + " + QByteArray::number(100 * i);
+  QList<int> answered;
+  const auto companions = SendAtOnce(commands, answered);
   // The sheet goes once the first is answered: those it did not carry out by then are refused.
   ASSERT_TRUE(WaitUntil([&] { return !answered.isEmpty(); }));
   UnloadForm<CWSHEET>();
@@ -199,10 +220,7 @@ TEST_F(SheetRigPanel, ARigCommandIsAnsweredWhenTheRigTookItAndThoseLeftWhenTheSh
   }
   EXPECT_EQ(answered, expected) << "in the order they came, those carried out first";
   EXPECT_LT(done, 5);
-  QList<QByteArray> atTheRig = kenwood.TextCommands();
-  atTheRig.removeIf(
-      [](const QByteArray& c) { return !c.startsWith("XT1") && !c.startsWith("RC") && !c.startsWith("RU"); });
-  EXPECT_EQ(atTheRig, shifts);
+  EXPECT_EQ(ShiftFrames(kenwood), shifts);
 }
 
 TEST_F(SheetRigPanel, RefusalsAreAnsweredInTheOrderTheCommandsCameOnOneConnectionOrOnMany) {
@@ -278,8 +296,7 @@ TEST_F(SheetRigPanel, StatusBarPanelThreeOpensTheRigMenuOnlyWithTwoRigs) {
 
 TEST_F(SheetRigPanel, RightClickOnABandHeadingPutsTheFt991OnThatBand) {
   RigPortState.Rig1 = {ft991.PortName(), "FT991", "4800", "2", "00"};
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   ft991.ClearReceived();
   QHeaderView* h = s.MSFlexGrid2.horizontalHeader();
   auto rightClick = [&](int col) {
@@ -293,8 +310,7 @@ TEST_F(SheetRigPanel, RightClickOnABandHeadingPutsTheFt991OnThatBand) {
 
 TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBarOnOneLine) {
   RigPortState.Rig1.PortName = "COM3";
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   const QString text = s.StatusBar1.PanelText(3);
   EXPECT_TRUE(text.startsWith("RIG Control Port-COM3 は Windows のポートの名前で"));
   // The bar keeps one line's height; what the panel cannot show is in its tool tip.
@@ -307,8 +323,7 @@ TEST_F(SheetRigPanel, APortThatIsNotThereIsShownInTheStatusBarOnOneLine) {
 
 TEST_F(SheetRigPanel, TheCloseBoxIsRefusedOnlyDuringAJobWhichItNamesAndDuringAPollClosesAfterIt) {
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   QString refusal;  // the close box clicked while the sheet is filled again for one call area
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
@@ -338,8 +353,7 @@ TEST_F(SheetRigPanel, TheCloseBoxIsRefusedOnlyDuringAJobWhichItNamesAndDuringAPo
 
 TEST_F(SheetRigPanel, ARefusalStaysReadableOnOneLineUntilTheOperatorActs) {
   RefusalNoteTimes = {600'000, 600'000};  // neither time runs out on a slow machine
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Operator::Activate(s);
   const int barHeight = s.StatusBar1.widget()->height();
   int32_t answer = -1;
@@ -388,8 +402,7 @@ TEST_F(SheetRigPanel, RigSettingsMenuClosesThePortAndOpensTheDialog) {
 TEST_F(SheetRigPanel, ThePortListShowsTheRigsPortAsThisProgramsWhileItsSettingsAreOpen) {
   WriteIni("RIG_CON_CFG", "RIGCOMCONT", icom.PortName());
   WriteIni("RIG_CON_CFG", "RIG_TYPE", "ICOM");
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Choose(s, s.RigSel, &s.openRCONcfg);  // the port closed while its settings are open
   RigCFG& d = Form<RigCFG>();
   Operator::Click(d.Command1);
@@ -443,8 +456,7 @@ TEST_F(SheetRigPanel, WithOneRigTheMenuHoldsTheRigSettingsAndTheCatTestAndSettin
     WriteIni("RIG_CON_CFG", key, value);
   WriteIni("RIG_CON_CFG", "RIGCOMCONT", icom.PortName());
   RigPortState.TwoRig = "NO";
-  CWSHEET& s = sheet();
-  s.Show();
+  CWSHEET& s = shown();
   Choose(s, s.RigSel, &s.CMDtest);
   EXPECT_TRUE(IsLoaded<CATtestMod>());
   UnloadForm<CATtestMod>();
@@ -524,30 +536,18 @@ TEST_F(SheetRigPanel, RigSwitchesAndShiftsFromSeveralCompanionsGoWholeToTheRigOf
   RigPortState.Rig1 = {kenwood.PortName(), "KENWOOD", "4800", "2", "00"};
   RigPortState.Rig2 = {ft991.PortName(), "FT991", "4800", "2", "00"};
   sheet();
-  const auto shiftFrames = [](const PtyTransceiver& rig) {
-    QList<QByteArray> frames;
-    for (const QByteArray& command : rig.TextCommands())
-      if (command.startsWith("XT") || command.startsWith("RC") || command.startsWith("RU")) frames << command;
-    return frames;
-  };
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     kenwood.ClearReceived();
     ft991.ClearReceived();
-    std::vector<std::unique_ptr<Companion>> companions;
     QList<int> answered;
-    for (const char* command :
-         {"ORBEX5wf_RigNum + 1", "ORBEX5wf_TXshift + 701", "ORBEX5wf_RigNum + 0", "ORBEX5wf_TXshift + 801"}) {
-      Companion& c = *companions.emplace_back(std::make_unique<Companion>());
-      c.Answered = [&, i = int(companions.size())](int32_t answer) {
-        answered << (answer == kIpcHandled ? i : -i);
-      };
-      c.Send(command);
-    }
+    const auto companions = SendAtOnce(
+        {"ORBEX5wf_RigNum + 1", "ORBEX5wf_TXshift + 701", "ORBEX5wf_RigNum + 0", "ORBEX5wf_TXshift + 801"},
+        answered);
     ASSERT_TRUE(WaitUntil([&] { return answered.size() == 4; }));
     EXPECT_EQ(answered, QList<int>({1, 2, 3, 4}));
-    EXPECT_EQ(shiftFrames(ft991), QList<QByteArray>({"XT1;", "RC;", "RU0701;"}));
-    EXPECT_EQ(shiftFrames(kenwood), QList<QByteArray>({"XT1;", "RC;", "RU00801;"}));
+    EXPECT_EQ(ShiftFrames(ft991), QList<QByteArray>({"XT1;", "RC;", "RU0701;"}));
+    EXPECT_EQ(ShiftFrames(kenwood), QList<QByteArray>({"XT1;", "RC;", "RU00801;"}));
     EXPECT_EQ(RigPortState.RigModel, "KENWOOD");
   }
 }
