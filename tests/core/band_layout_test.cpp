@@ -17,17 +17,14 @@ TEST_F(BandLayoutTest, ExtendedSetWidensEveryTableAndTellsTheStartWindow) {
   Settings.ExtendedBandSet = 1;
   ApplyBandSetLayout();
   EXPECT_EQ(told, 1);
-  EXPECT_EQ(BandLayout.LastBandColumn, 26);
-  EXPECT_EQ(BandLayout.KindColumn, 27);
-  EXPECT_EQ(BandLayout.SatelliteColumn, 26);
-  EXPECT_EQ(BandLayout.SheetColumnCount, 29);
-  EXPECT_EQ(BandLayout.QsoCountColumn, 28);
-  EXPECT_EQ(BandLayout.TotalsWindowWidth, 17030);
-  EXPECT_EQ(BandLayout.TotalsGridWidth, 16740);
-  EXPECT_EQ(BandLayout.TotalsColumnCount, 24);
-  EXPECT_EQ(BandLayout.BookWindowWidth, 18930);
-  EXPECT_EQ(BandLayout.BookGridWidth, 18590);
-  EXPECT_EQ(BandLayout.BookColumnCount, 25);
+  const BandLayoutState& l = BandLayout;
+  EXPECT_EQ(
+      (std::vector{l.LastBandColumn, l.KindColumn, l.SatelliteColumn, l.SheetColumnCount, l.QsoCountColumn}),
+      (std::vector{26, 27, 26, 29, 28}));
+  // The totals' and the book's window, grid and columns.
+  EXPECT_EQ((std::vector{l.TotalsWindowWidth, l.TotalsGridWidth, l.TotalsColumnCount, l.BookWindowWidth,
+                         l.BookGridWidth, l.BookColumnCount}),
+            (std::vector{17030, 16740, 24, 18930, 18590, 25}));
 
   Settings.ExtendedBandSet = 0;
   ApplyBandSetLayout();

@@ -56,29 +56,18 @@ TEST_F(HamlogAccessTest, OpensOnceAndReadsRecordsAtEachDepth) {
 
   Qso.QsoRecNo = 1;
   ASSERT_EQ(ReadQsoBasic(1, 0), 0);
-  EXPECT_EQ(Qso.QsoCall, "JA1ABC");
-  EXPECT_EQ(Qso.RawDate, "85/03/12");
-  EXPECT_EQ(Qso.QsoDate, "1985-03-12");
-  EXPECT_EQ(Qso.QsoMode, "CW");
-  EXPECT_EQ(Qso.QsoBand, "7   ");
-  EXPECT_EQ(Qso.QsoCode, "1001");
-  EXPECT_EQ(Qso.CodeFixed, "1001");
-  EXPECT_EQ(Qso.QslVia, "J");
-  EXPECT_EQ(Qso.QslReceived, "E");
+  EXPECT_EQ((QStringList{Qso.QsoCall, Qso.RawDate, Qso.QsoDate, Qso.QsoMode, Qso.QsoBand, Qso.QsoCode,
+                         Qso.CodeFixed, Qso.QslVia, Qso.QslReceived}),
+            (QStringList{"JA1ABC", "85/03/12", "1985-03-12", "CW", "7   ", "1001", "1001", "J", "E"}));
 
   // Depth 1 takes call and date only: mode and band stay as they were.
   ASSERT_EQ(ReadQsoBasic(2, 1), 0);
-  EXPECT_EQ(Qso.QsoCall, "JH3XYZ/3");
-  EXPECT_EQ(Qso.QsoDate, "2012-11-30");
-  EXPECT_EQ(Qso.QsoMode, "CW");
-  EXPECT_EQ(Qso.QsoBand, "7   ");
+  EXPECT_EQ((QStringList{Qso.QsoCall, Qso.QsoDate, Qso.QsoMode, Qso.QsoBand}),
+            (QStringList{"JH3XYZ/3", "2012-11-30", "CW", "7   "}));
 
   ASSERT_EQ(ReadQsoFull(1), 0);
-  EXPECT_EQ(Qso.QsoTime, "21:05J");
-  EXPECT_EQ(Qso.HisRst, "599");
-  EXPECT_EQ(Qso.QsoName, QString::fromUtf8("太郎"));
-  EXPECT_EQ(Qso.QslSent, "*");
-  EXPECT_EQ(Qso.Remarks2, "r2");
+  EXPECT_EQ((QStringList{Qso.QsoTime, Qso.HisRst, Qso.QsoName, Qso.QslSent, Qso.Remarks2}),
+            (QStringList{"21:05J", "599", QString::fromUtf8("太郎"), "*", "r2"}));
 
   // The mode reader takes the mode and nothing else.
   ASSERT_EQ(ReadQsoMode(2), 0);

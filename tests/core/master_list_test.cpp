@@ -47,18 +47,11 @@ class MasterListTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(MasterListTest, FiltersGroupsAndOrdersCodes) {
-  writeMaster(home, {
-                        masterRecord("10005", "東京都西多摩郡"),
-                        masterRecord("1060", "欠番"),
-                        masterRecord("1074", "あきる野市"),
-                        masterRecord("100101", "千代田区"),
-                        masterRecord("1050", "府中市"),
-                        masterRecord("123", "短い"),
-                        masterRecord("10005A", "瑞穂町"),
-                        masterRecord("0102", "旭川市"),
-                        masterRecord("500A", "ALASKA", "3", "KL", "7"),
-                        masterRecord("01001", "阿寒郡"),
-                    });
+  writeMaster(home, {masterRecord("10005", "東京都西多摩郡"), masterRecord("1060", "欠番"),
+                     masterRecord("1074", "あきる野市"), masterRecord("100101", "千代田区"),
+                     masterRecord("1050", "府中市"), masterRecord("123", "短い"),
+                     masterRecord("10005A", "瑞穂町"), masterRecord("0102", "旭川市"),
+                     masterRecord("500A", "ALASKA", "3", "KL", "7"), masterRecord("01001", "阿寒郡")});
   const int n = LoadMasterList(56);
   ASSERT_EQ(n, 8);
   // Per prefecture: cities and wards ("0") first, then guns and towns ("1"), each by the rest of the code.
@@ -135,12 +128,8 @@ TEST_F(MasterListTest, ACutOrGarbledMasterIsRefusedWithWhatIsWrong) {
   EXPECT_EQ(MasterList.LoadProblem, QString::fromUtf8("レコード 2 が壊れています。"));
 
   // A master of this library whose header counts other records than the file holds.
-  std::vector<hamlog::MasterEntry> entries(2);
-  entries[0].code = "0102";
-  entries[0].name = QString::fromUtf8("旭川市");
-  entries[1].code = "0103";
-  entries[1].name = QString::fromUtf8("札幌市");
-  ASSERT_TRUE(hamlog::WriteMasterFile(path, entries));
+  ASSERT_TRUE(hamlog::WriteMasterFile(path, {{"0102", QString::fromUtf8("旭川市"), "", "", ""},
+                                             {"0103", QString::fromUtf8("札幌市"), "", "", ""}}));
   ASSERT_TRUE(ReadWholeFile(path, whole));
   EXPECT_EQ(LoadMasterList(56), 2);
   home.write("HAMLOG.MST", whole + records[2]);

@@ -129,20 +129,17 @@ TEST(BandRules, AFrequencyWithNoBandIsReportedInTheDataFolder) {
   Settings.DataFolder = home.path();
   Settings.ExtendedBandSet = 0;
   QsoRules.FreqErrorFound = 0;
-  Qso.QsoRecNo = 12;
-  Qso.QsoFreq = "0.1375";
-  FreqToBand();
+  const auto band = [](int32_t recNo, const char* freq) {
+    Qso.QsoRecNo = recNo, Qso.QsoFreq = freq, FreqToBand();
+  };
+  band(12, "0.1375");
   EXPECT_EQ(Qso.QsoBand, "    ");
   {
     // A pass's lines land together when it ends, after the lines before it, in the order met.
     const FreqErrorReportBatch pass;
-    Qso.QsoRecNo = 13;
-    Qso.QsoFreq = "";
-    FreqToBand();
+    band(13, "");
     const FreqErrorReportBatch inner;
-    Qso.QsoRecNo = 14;
-    Qso.QsoFreq = "x";
-    FreqToBand();
+    band(14, "x");
   }
   Qso.QsoFreq = "145.00";
   FreqToBand();

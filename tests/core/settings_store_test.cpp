@@ -16,21 +16,20 @@ TEST(SettingsStore, MissingKeysReadAsTheSectionAndValuesAreCut) {
   home.write("ORBEX5.INI",
              ToAnsi(QString::fromUtf8("[ORB]\r\nMYCALL=JA1ABC\r\nEmpty=\r\nLong=") + QString(100, 'x') +
                     QString::fromUtf8("あいうえおかきくけこさしすせそ") + "\r\n"));
-  QString v = "junk";
-  ReadIni("ORB", "mycall", v);
-  EXPECT_EQ(v, "JA1ABC");
-  ReadIni("ORB", "NoSuchKey", v);
-  EXPECT_EQ(v, "ORB");
-  ReadIni("ORB", "Empty", v);
-  EXPECT_EQ(v, "");
-  ReadIni("ORB", "Long", v);  // 100 + 30 bytes: cut to 127 without halving the 14th character
-  EXPECT_EQ(AnsiLen(v), 126);
-  ReadIni("LASTCONDX", "MYCALL", v);
-  EXPECT_EQ(v, "LASTCONDX");
+  const auto read = [](const char* section, const char* key) {
+    QString v = "junk";
+    ReadIni(section, key, v);
+    return v;
+  };
+  EXPECT_EQ(read("ORB", "mycall"), "JA1ABC");
+  EXPECT_EQ(read("ORB", "NoSuchKey"), "ORB");
+  EXPECT_EQ(read("ORB", "Empty"), "");
+  // 100 + 30 bytes: cut to 127 without halving the 14th character.
+  EXPECT_EQ(AnsiLen(read("ORB", "Long")), 126);
+  EXPECT_EQ(read("LASTCONDX", "MYCALL"), "LASTCONDX");
 
   WriteIni("LASTCONDX", "SELMODE", "MIX");
-  ReadIni("LASTCONDX", "SELMODE", v);
-  EXPECT_EQ(v, "MIX");
+  EXPECT_EQ(read("LASTCONDX", "SELMODE"), "MIX");
   EXPECT_TRUE(FromAnsi(home.read("ORBEX5.INI")).contains("[LASTCONDX]\r\nSELMODE=MIX\r\n"));
 
   WriteIni("LASTCONDX", "NEW", "");  // resets to the first-run state

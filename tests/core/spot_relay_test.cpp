@@ -1,18 +1,10 @@
 #include <gtest/gtest.h>
 
-
 #include "core/SpotRelay.h"
 #include "platform/codepage.h"
 #include "platform/ipc/ipc.h"
 
-namespace {
-
-class SpotRelayTest : public ::testing::Test {
-};
-
-}  // namespace
-
-TEST_F(SpotRelayTest, TheFourTextsAndHowMuchOfEachTheReceiverReads) {
+TEST(SpotRelayTest, TheFourTextsAndHowMuchOfEachTheReceiverReads) {
   const QList<QByteArray> m = SpotMessages(14'025'000, "JA1ABC", "100101", "CW");
   ASSERT_EQ(m.size(), 4);
   EXPECT_EQ(m[0], "ORBEXfreq14025.0");
@@ -31,7 +23,7 @@ TEST_F(SpotRelayTest, TheFourTextsAndHowMuchOfEachTheReceiverReads) {
   EXPECT_EQ(SpotMessages(0, "", name, "")[2], ToAnsi("ORBEXCode" + name) + QByteArray(9, ' ')) << "24 of the buffer";
 }
 
-TEST_F(SpotRelayTest, SentToTheListeningProgramAndSkippedWhenNoneListens) {
+TEST(SpotRelayTest, SentToTheListeningProgramAndSkippedWhenNoneListens) {
   EXPECT_FALSE(RelaySpot(7'050'000, "JA1ABC", "1001", "SSB"));
   QList<QByteArray> received;
   IpcReceiver spot(QString::fromUtf8(kSpotProgramTitle));

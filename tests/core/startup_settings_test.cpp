@@ -22,6 +22,12 @@ class StartupSettingsTest : public ::testing::Test {
   void set(const char* section, const char* key, const QString& value) {
     WritePrivateProfileString(section, key, value, ini());
   }
+  void set(std::initializer_list<std::tuple<const char*, const char*, const char*>> entries) {
+    for (const auto& [section, key, value] : entries) set(section, key, value);
+  }
+  void set(const char* section, std::initializer_list<std::pair<const char*, const char*>> values) {
+    for (const auto& [key, value] : values) set(section, key, value);
+  }
   QString stored(const char* section, const char* key) const {
     return GetPrivateProfileString(section, key, "<missing>", ini());
   }
@@ -55,22 +61,12 @@ TEST_F(StartupSettingsTest, NoSettingsFileWritesTheDefaultsThatAreWrittenBack) {
 
 TEST_F(StartupSettingsTest, StoredValuesAndTheirRules) {
   setUpHamlog();
-  set("ORB", "DataFol", "/data/orb/");
-  set("ORB", "exp_Band", "1");
+  set("ORB", {{"DataFol", "/data/orb/"}, {"exp_Band", "1"}, {"WNTP", "0"}, {"QSL_RCVa", "yes"}});
+  set("ORB", {{"HLQSL", "c:\\mmqsl\\mmqsl.exe"}, {"UseorgQTH", "1"}, {"MODEC", "2"}, {"HLYN", "no"}});
+  set("ORB", {{"MODE1", "CW"}, {"MODE2", "SSB"}});
   set("JARL", "JARLwebS", "http://www.jarl.org/Japanese/1_Tanoshimo/award.htm");
-  set("ORB", "WNTP", "0");
-  set("ORB", "QSL_RCVa", "yes");
-  set("ORB", "HLQSL", "c:\\mmqsl\\mmqsl.exe");
-  set("ORB", "UseorgQTH", "1");
-  set("ORB", "MODEC", "2");
-  set("ORB", "MODE1", "CW");
-  set("ORB", "MODE2", "SSB");
-  set("ORB", "HLYN", "no");
   set("DISPBAND_ITEM", "DB10G", "0");
-  set("LASTCONDX", "QSL1", "P");
-  set("LASTCONDX", "QSL2", "N");
-  set("LASTCONDX", "SELMODE", "CW");
-  set("LASTCONDX", "STARTdate", "2001010");
+  set("LASTCONDX", {{"QSL1", "P"}, {"QSL2", "N"}, {"SELMODE", "CW"}, {"STARTdate", "2001010"}});
   set("E-QSL", "PutQSOData", "");
 
   const StartupReading r = ReadStartupSettings();
@@ -98,9 +94,8 @@ TEST_F(StartupSettingsTest, StoredValuesAndTheirRules) {
   EXPECT_EQ(Hamlog.HamlogDbPath, "C:\\Hamlog\\hamlog.hdb");
   EXPECT_EQ(Hamlog.HdbFileName, "\\HAMLOG.HDB");
 
-  EXPECT_EQ(r.Boxes.QslBoxes[0], "P");
-  EXPECT_EQ(r.Boxes.QslBoxes[1], "N");
-  EXPECT_EQ(r.Boxes.QslBoxes[2], "") << "a missing category excludes nothing";
+  EXPECT_EQ(r.Boxes.QslBoxes, (std::array<QString, 5>{"P", "N", "", "", ""}))
+      << "a missing category excludes nothing";
   EXPECT_EQ(r.Boxes.ModeBox, "CW");
   EXPECT_EQ(r.Boxes.ModeListText, "CW");
   EXPECT_EQ(r.Boxes.ModeListItems, QStringList({"CW", "SSB", "DIGITAL"}));
@@ -111,8 +106,7 @@ TEST_F(StartupSettingsTest, StoredValuesAndTheirRules) {
 
 TEST_F(StartupSettingsTest, ModeBoxesWithoutStoredModesOrConditions) {
   setUpHamlog();
-  set("ORB", "MODEC", "0");
-  set("LASTCONDX", "SELMODE", "CW");
+  set({{"ORB", "MODEC", "0"}, {"LASTCONDX", "SELMODE", "CW"}});
   StartupReading r = ReadStartupSettings();
   EXPECT_TRUE(r.Boxes.ModeListItems.isEmpty()) << "no modes, no DIGITAL";
   EXPECT_EQ(r.Boxes.ModeBox, "MIX");
@@ -126,8 +120,7 @@ TEST_F(StartupSettingsTest, ModeBoxesWithoutStoredModesOrConditions) {
 }
 
 TEST_F(StartupSettingsTest, MissingProgramStopsTheReadingAndMissingDatabaseIsTold) {
-  set("ORB", "HAMLOGexePOS", "C:\\Hamlog\\Hamlog.exe");
-  set("LASTCONDX", "STARTdate", "20200101");
+  set({{"ORB", "HAMLOGexePOS", "C:\\Hamlog\\Hamlog.exe"}, {"LASTCONDX", "STARTdate", "20200101"}});
   StartupReading r = ReadStartupSettings();
   EXPECT_TRUE(r.HamlogExeMissing);
   EXPECT_NE(ReadConditions.StartDate, "20200101") << "rows after the program are not read";
@@ -142,8 +135,7 @@ TEST_F(StartupSettingsTest, MissingProgramStopsTheReadingAndMissingDatabaseIsTol
 
 TEST_F(StartupSettingsTest, UnusableNumbersAreListedAndTheFileKept) {
   setUpHamlog();
-  set("DISPCG_ITEM", "KU", "x");
-  set("ORB", "MODEC", "two");
+  set({{"DISPCG_ITEM", "KU", "x"}, {"ORB", "MODEC", "two"}});
   const StartupReading r = ReadStartupSettings();
   EXPECT_EQ(r.Failures, QStringList({"[DISPCG_ITEM] KU=x", "[ORB] MODEC=two"}));
   EXPECT_EQ(DisplayItems.KuOn, 1);
@@ -154,9 +146,7 @@ TEST_F(StartupSettingsTest, UnusableNumbersAreListedAndTheFileKept) {
 
 TEST_F(StartupSettingsTest, AModeCountBeyondItsLimitIsNamedAndNoModeRead) {
   setUpHamlog();
-  set("ORB", "MODEC", "99999999");
-  set("ORB", "MODE1", "CW");
-  set("LASTCONDX", "SELMODE", "CW");
+  set({{"ORB", "MODEC", "99999999"}, {"ORB", "MODE1", "CW"}, {"LASTCONDX", "SELMODE", "CW"}});
   StartupReading r = ReadStartupSettings();
   EXPECT_EQ(r.Failures, QStringList({"[ORB] MODEC=99999999"}));
   EXPECT_TRUE(r.Boxes.ModeListItems.isEmpty());
@@ -190,8 +180,7 @@ TEST_F(StartupSettingsTest, AWantedListFormatThatIsNoneOfTheThreeIsNamed) {
 }
 
 TEST_F(StartupSettingsTest, ADisplayFlagThatIsNeitherOnNorOffIsNamed) {
-  set("DISPCG_ITEM", "GUN", "5");
-  set("DISPCG_ITEM", "TOWN", "1e30");
+  set({{"DISPCG_ITEM", "GUN", "5"}, {"DISPCG_ITEM", "TOWN", "1e30"}});
   EXPECT_EQ(ReadStartupSettings().Failures, QStringList({"[DISPCG_ITEM] GUN=5", "[DISPCG_ITEM] TOWN=1e30"}));
   EXPECT_EQ(DisplayItems.GunOn, 1);
   EXPECT_EQ(DisplayItems.TownOn, 1);

@@ -89,9 +89,7 @@ TEST(FileActions, FoldersDeleteAndCopy) {
   EXPECT_TRUE(QFileInfo(home.file("a/b/d")).isDir());  // existing folders matched without case
   EXPECT_FALSE(QFileInfo(home.file("a/b/d/file.txt")).exists());
 
-  home.write("w/one.dat", "1");
-  home.write("w/TWO.DAT", "2");
-  home.write("w/keep.txt", "3");
+  for (const char* name : {"w/one.dat", "w/TWO.DAT", "w/keep.txt"}) home.write(name, "1");
   QDir().mkpath(home.file("w/sub.dat"));
   EXPECT_TRUE(Kill(home.path() + "\\W\\*.dat"));
   EXPECT_FALSE(QFileInfo::exists(home.file("w/one.dat")));
@@ -114,10 +112,8 @@ TEST(FileActions, FoldersDeleteAndCopy) {
 
 TEST(DirSearch, GivesEachMatchingFileThenEmpty) {
   TempHome home;
-  home.write("m/ORBEX_a.TXT", "");
-  home.write("m/orbex_B.txt", "");
-  home.write("m/other.txt", "");
-  home.write("m/ORBEX_c.dat", "");
+  for (const char* name : {"m/ORBEX_a.TXT", "m/orbex_B.txt", "m/other.txt", "m/ORBEX_c.dat"})
+    home.write(name, "");
   QDir().mkpath(home.file("m/ORBEX_dir.txt"));
 
   EXPECT_EQ(Dir(home.path() + "\\M\\orbex*.txt"), "ORBEX_a.TXT");

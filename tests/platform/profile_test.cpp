@@ -18,20 +18,12 @@ QByteArray sjis(const char* utf8) { return ToAnsi(QString::fromUtf8(utf8)); }
 
 TEST(ProfileRead, NamesWithoutCaseDefaultsAndTrimmedValues) {
   TempHome home;
-  const QString ini = home.write("ORBEX5.INI",
-                                 "; settings\r\n"
-                                 "[ORB]\r\n"
-                                 "  MyCall  =  JA1ABC  \r\n"
-                                 "Empty=\r\n"
-                                 "Quoted=\" spaced \"\r\n"
-                                 "garbage line without equals\r\n"
-                                 "DataFol=" +
-                                     sjis("/home/op/データ") +
-                                     "\r\n"
-                                     "[other]\r\n"
-                                     "MyCall=JA9ZZZ\r\n"
-                                     "[orb]\r\n"
-                                     "MyCall=second section of the same name is not read");
+  const QByteArray head =
+      "; settings\r\n[ORB]\r\n  MyCall  =  JA1ABC  \r\nEmpty=\r\nQuoted=\" spaced \"\r\n"
+      "garbage line without equals\r\nDataFol=";
+  const QByteArray tail =
+      "\r\n[other]\r\nMyCall=JA9ZZZ\r\n[orb]\r\nMyCall=second section of the same name is not read";
+  const QString ini = home.write("ORBEX5.INI", head + sjis("/home/op/データ") + tail);
   EXPECT_EQ(GetPrivateProfileString("orb", "MYCALL", "ORB", ini), "JA1ABC");
   EXPECT_EQ(GetPrivateProfileString("ORB", "Empty", "ORB", ini), "");  // empty is not missing
   EXPECT_EQ(GetPrivateProfileString("ORB", "Quoted", "ORB", ini), " spaced ");
@@ -53,16 +45,9 @@ TEST(ProfileRead, NamesWithoutCaseDefaultsAndTrimmedValues) {
 
 TEST(ProfileWrite, ChangesOnlyItsOwnLine) {
   TempHome home;
+  // No final newline.
   const QByteArray before =
-      "; comment\r\n"
-      "\r\n"
-      "[ORB]\r\n"
-      "MyCall=JA1ABC\r\n"
-      "junk ]]] ===\r\n"
-      "LASTP=10\r\n"
-      "\r\n"
-      "[RIG]\r\n"
-      "Port=COM1";  // no final newline
+      "; comment\r\n\r\n[ORB]\r\nMyCall=JA1ABC\r\njunk ]]] ===\r\nLASTP=10\r\n\r\n[RIG]\r\nPort=COM1";
   const QString ini = home.write("ORBEX5.INI", before);
 
   ASSERT_TRUE(WritePrivateProfileString("orb", "lastp", "20", ini));

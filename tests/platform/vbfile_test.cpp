@@ -11,21 +11,15 @@
 
 namespace {
 
-QStringList allLines(const QString& path) {
+// Every line (Line Input) or every field (Input) the file gives.
+QStringList all(const QString& path, bool fields) {
   VbFile f(path, VbMode::Input);
   QStringList out;
-  QString line;
-  while (!f.Eof() && f.LineInput(line)) out << line;
+  for (QString s; fields ? f.Input(s) : !f.Eof() && f.LineInput(s);) out << s;
   return out;
 }
-
-QStringList allFields(const QString& path) {
-  VbFile f(path, VbMode::Input);
-  QStringList out;
-  QString field;
-  while (f.Input(field)) out << field;
-  return out;
-}
+QStringList allLines(const QString& path) { return all(path, false); }
+QStringList allFields(const QString& path) { return all(path, true); }
 
 QByteArray sjis(const char* utf8) { return ToAnsi(QString::fromUtf8(utf8)); }
 

@@ -135,8 +135,7 @@ TEST_F(CatPort, PortsThatCannotBeOpenedSaySoAndLeaveTheLinkClosed) {
     EXPECT_EQ(RigPortState.PortOpen, 0);
   }
   RigPoll();  // nothing to do, nothing breaks
-  QString code = "03";
-  RigSetMode(code);
+  SetMode("03");
 
   PtyTransceiver other("ICOM");
   SerialPort holder;
@@ -209,8 +208,7 @@ TEST_F(CatPort, UnpluggedRigClosesTheLinkAndStopsPolling) {
   EXPECT_TRUE(heard.hz.isEmpty());
   // The program stays usable: the next poll and a setter do nothing.
   RigPoll();
-  QString code = "1";
-  RigSetMode(code);
+  SetMode("1");
   EXPECT_EQ(RigPortState.PortOpen, 0);
 }
 
@@ -257,17 +255,13 @@ TEST_F(CatPort, ExchangesNeverInterleave) {
   QTimer::singleShot(0, [&] {  // at the poll's first wait
     clicked = true;
     RigPoll();  // a tick meanwhile is skipped
-    QString code = "01";
-    RigSetMode(code);
+    SetMode("01");
   });
   RigPoll();
   EXPECT_TRUE(clicked);
   WaitUntil([&] { return r.Commands().size() >= 3; });  // at the next turn
-  const QList<QByteArray> sent = r.Commands();
-  ASSERT_EQ(sent.size(), 3);
-  EXPECT_EQ(sent[0], Hex("FEFE94E003FD"));
-  EXPECT_EQ(sent[1], Hex("FEFE94E004FD"));
-  EXPECT_EQ(sent[2], Hex("FEFE94E00601FD"));
+  EXPECT_EQ(r.Commands(),
+            QList<QByteArray>({Hex("FEFE94E003FD"), Hex("FEFE94E004FD"), Hex("FEFE94E00601FD")}));
   EXPECT_FALSE(RigExchangeRunning());
 }
 

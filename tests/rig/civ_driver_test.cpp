@@ -86,8 +86,7 @@ TEST_F(Civ, ReadingsOutsideTheRangesAreFailedReads) {
 TEST_F(Civ, SettersSendTheirFrames) {
   PtyTransceiver& r = Connect("ICOM");
   RigSetFreqHz(7'025'000);
-  QString lsb = "00";
-  RigSetMode(lsb);
+  SetMode("00");  // LSB
   RigSwapVFO();
   EXPECT_EQ(r.Commands(), QList<QByteArray>({Hex("FEFE94E0050050020700FD"), Hex("FEFE94E00600FD"),
                                              Hex("FEFE94E007B0FD")}));

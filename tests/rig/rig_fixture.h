@@ -13,6 +13,7 @@
 
 #include "rig/RigLink.h"
 #include "rig/RigPortState.h"
+#include "rig/RigSetters.h"
 #include "support/pty_transceiver.h"
 #include "support/waits.h"
 
@@ -81,3 +82,9 @@ class RigLinkTest : public ::testing::Test {
 };
 
 inline QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+
+// The mode set by its code, as the setter leaves the code.
+inline QString SetMode(QString code) {
+  RigSetMode(code);
+  return code;
+}

@@ -53,9 +53,7 @@ TEST_F(Tuning, TuneSetsModeForTheFrequencyThenTheFrequency) {
   r.ClearReceived();
   RigPortState.TransverterOn = "0";
   RigPortState.SatMateMode = "CW";
-  QString code = "02";
-  RigSetMode(code);
-  EXPECT_EQ(code, "03");
+  EXPECT_EQ(SetMode("02"), "03");
   EXPECT_EQ(r.TextCommands(), QList<QByteArray>({"MD03;"}));
 }
 

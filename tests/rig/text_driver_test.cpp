@@ -66,16 +66,14 @@ TEST_F(TextCommands, Jst245ReadsStatusBetweenRemoteOnAndOff) {
   EXPECT_EQ(heard.modes, QStringList({"LSB"}));
   r.ClearReceived();
   RigSetFreqHz(10'120'000);
-  QString code = "1";
-  RigSetMode(code);  // the JST-245 has no mode command
+  SetMode("1");  // the JST-245 has no mode command
   EXPECT_EQ(r.Wire(), "H1\rF10120000A\rH0\r");
   EXPECT_EQ(r.FreqHz, 10'120'000);
 }
 
 TEST_F(TextCommands, SettersOfEachModel) {
   PtyTransceiver& ft2000 = Connect("FT2000");
-  QString code = "03";
-  RigSetMode(code);
+  SetMode("03");
   RigSetFreqHz(52'000'000);
   RigSetFreqHz(49'999'999);
   RigSwapVFO();
@@ -87,8 +85,7 @@ TEST_F(TextCommands, SettersOfEachModel) {
   EXPECT_EQ(ft991.TextCommands(), QList<QByteArray>({"FA007025000;"}));
 
   PtyTransceiver& kenwood = Connect("KENWOOD");
-  code = "2";
-  RigSetMode(code);
+  SetMode("2");
   RigSetFreqHz(7'025'000);
   RigSwapVFO();
   EXPECT_EQ(kenwood.Wire(), "MD2;\rFA00007025000;");

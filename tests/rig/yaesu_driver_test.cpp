@@ -147,8 +147,7 @@ TEST_F(YaesuBinary, SettersSendTheFramesOfEachModel) {
   for (const Case& c : cases) {
     PtyTransceiver& r = Connect(c.model);
     r.FreqHz = 14'000'000;
-    QString code = c.code;
-    RigSetMode(code);
+    SetMode(c.code);
     RigSetFreqHz(7'025'000);
     EXPECT_EQ(r.Commands(), c.frames) << c.model;
     EXPECT_EQ(r.FreqHz, 7'025'000) << c.model;

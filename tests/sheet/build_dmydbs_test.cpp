@@ -119,21 +119,16 @@ TEST_F(BuildDmyDbsTest, ConditionsLinesAndMarksOfAFreshReading) {
   EXPECT_EQ(FromAnsi(log.home.read("FreqError_Report.txt")),
             QStringLiteral("\"交信番号=5 の交信周波数=4.630 は無効です\"\r\n"));
 
-  EXPECT_EQ(cell(kRow0901, kColSat), "C");
-  EXPECT_EQ(cell(kRow1001, kCol7), "");
-  EXPECT_EQ(cell(kRow100101, kCol7), "C");
-  EXPECT_EQ(cell(kRow100105, kCol14), "W");
-  EXPECT_EQ(cell(kRow1002, kCol7), "C");
+  const std::tuple<int, int, const char*> marks[] = {
+      {kRow0901, kColSat, "C"}, {kRow1001, kCol7, ""},   {kRow100101, kCol7, "C"}, {kRow100105, kCol14, "W"},
+      {kRow1002, kCol7, "C"},   {kRow1002, kCol14, "W"}, {kRow1002, kCol21, ""},   {kRowGun, kCol7, "C"},
+      {kRowTown, kCol7, "C"},   {kRow1101, kCol7, "C"},  {kRow1101, kCol14, ""},   {kRow110101, kCol14, "C"},
+      {kRow501A, kCol14, "C"},
+  };
+  for (const auto& [row, column, mark] : marks)
+    EXPECT_EQ(cell(row, column), mark) << "row " << row << ", column " << column;
   EXPECT_EQ(SheetTally.CellQsoCounts(kCol7, kRow1002), 2);
-  EXPECT_EQ(cell(kRow1002, kCol14), "W");
   EXPECT_EQ(SheetTally.CellRecordNumbers(kCol14, kRow1002), "0000000002");
-  EXPECT_EQ(cell(kRow1002, kCol21), "");
-  EXPECT_EQ(cell(kRowGun, kCol7), "C");
-  EXPECT_EQ(cell(kRowTown, kCol7), "C");
-  EXPECT_EQ(cell(kRow1101, kCol7), "C");
-  EXPECT_EQ(cell(kRow1101, kCol14), "");
-  EXPECT_EQ(cell(kRow110101, kCol14), "C");
-  EXPECT_EQ(cell(kRow501A, kCol14), "C");
   EXPECT_EQ(SheetTally.TokyoWardRecords(100105, kCol14), -14);
 
   EXPECT_EQ(MasterTable(BandLayout.KindColumn, kRowTown), "T");

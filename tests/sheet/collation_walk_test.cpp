@@ -151,15 +151,8 @@ struct CollationWalkTest : ::testing::Test {
     SheetTally.MasterRowCount = int32_t(codes.size());
     SheetTally.SizeCellArrays(BandLayout.LastBandColumn, int32_t(codes.size()));
     pool = codes;
-    pool << "11003A"
-         << "13001A"
-         << "9999"
-         << "123"
-         << "110102"
-         << "100110"
-         << "100124"
-         << "1001"
-         << " 1002";  // a code with a blank before it, as a hand-edited file may hold
+    // The last with a blank before it, as a hand-edited file may hold.
+    pool += QStringList{"11003A", "13001A", "9999", "123", "110102", "100110", "100124", "1001", " 1002"};
   }
 
   QByteArray makeLines(int count, int firstRecord) {
@@ -167,10 +160,9 @@ struct CollationWalkTest : ::testing::Test {
     static const char* marks[] = {"*", "M", "S", " ", "E", "*"};
     static const int32_t dates[] = {19560831, 19560901, 20070331, 20070401, 20100331, 20100401, 20120505};
     QByteArray out;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
       AppendDmyDbsLine(out, pool[rng.bounded(int(pool.size()))], bands[rng.bounded(10)],
                        marks[rng.bounded(6)], "J", firstRecord + i, QString::number(dates[rng.bounded(7)]));
-    }
     return out;
   }
 

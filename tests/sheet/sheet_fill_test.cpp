@@ -47,15 +47,14 @@ struct SheetFillTest : ::testing::Test {
 };
 
 TEST_F(SheetFillTest, KindLetters) {
-  EXPECT_EQ(KindLetterOf("4991", ""), "C");
-  EXPECT_EQ(KindLetterOf("1001", ""), "C");
-  EXPECT_EQ(KindLetterOf("500A", ""), "DX");
-  EXPECT_EQ(KindLetterOf("10001", ""), "G");
-  EXPECT_EQ(KindLetterOf("100101", ""), "K");
-  EXPECT_EQ(KindLetterOf("10001A", QString::fromUtf8("大島町                  ")), "T");
-  EXPECT_EQ(KindLetterOf("10001B", QString::fromUtf8("町田村")), "V");  // the last of the two counts
-  EXPECT_EQ(KindLetterOf("10001C", QString::fromUtf8("*青ヶ島")), "");
-  EXPECT_EQ(KindLetterOf("123", ""), "");
+  // Of "町田村" the last of the two counts.
+  const std::tuple<const char*, const char*, const char*> letters[] = {
+      {"4991", "", "C"},         {"1001", "", "C"},         {"500A", "", "DX"},
+      {"10001", "", "G"},        {"100101", "", "K"},       {"10001A", "大島町                  ", "T"},
+      {"10001B", "町田村", "V"}, {"10001C", "*青ヶ島", ""}, {"123", "", ""},
+  };
+  for (const auto& [code, qth, letter] : letters)
+    EXPECT_EQ(KindLetterOf(code, QString::fromUtf8(qth)), letter) << code;
 }
 
 TEST_F(SheetFillTest, TotalsCountEveryRowByKindAndTheTokyoWardsByDate) {

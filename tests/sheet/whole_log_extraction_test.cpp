@@ -153,10 +153,8 @@ TEST_F(WholeLogExtraction, DeletedRecordsAreSkippedByBothReadings) {
 QString hdbPath;
 
 TEST_F(WholeLogExtraction, ALogCutShortDuringTheReadingStopsItAndKeepsThePreviousFile) {
-  Read(DmyDbsExtraction::WholeLog, [] {});
+  const QString lastp = Read(DmyDbsExtraction::WholeLog, [] {}).lastp;
   const QByteArray before = log.home.read("DMYDBS.DAT");
-  QString lastp;
-  ReadIni("ORB", "LASTP", lastp);
 
   log.Prepare();
   hdbPath = log.Hdb();

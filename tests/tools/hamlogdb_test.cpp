@@ -310,12 +310,13 @@ TEST_F(Hamlogdb, CommandLineDumpsAndRefusesBadArguments) {
   ASSERT_EQ(lines.size(), 2);
   EXPECT_TRUE(lines[0].startsWith("2,\"JH1AZW\",\"1975/01/08\",\"19:55J\"")) << lines[0].toStdString();
   EXPECT_TRUE(lines[1].startsWith("3,\"JA3JGR/0\""));
-  EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "5000"}, out, err), 1);
-  EXPECT_EQ(hamlogdb::RunCommandLine({"dump", dir_, "x"}, out, err), 1);
-  EXPECT_EQ(hamlogdb::RunCommandLine({"generate", dir_}, out, err), 1);
-  EXPECT_EQ(hamlogdb::RunCommandLine({"generate", dir_, "--qsos", "-5"}, out, err), 1);
-  EXPECT_EQ(hamlogdb::RunCommandLine({"frobnicate", dir_}, out, err), 2);
-  EXPECT_EQ(hamlogdb::RunCommandLine({}, out, err), 2);
+  const std::pair<QStringList, int> bad[] = {
+      {{"dump", dir_, "5000"}, 1}, {{"dump", dir_, "x"}, 1},
+      {{"generate", dir_}, 1},     {{"generate", dir_, "--qsos", "-5"}, 1},
+      {{"frobnicate", dir_}, 2},   {{}, 2},
+  };
+  for (const auto& [args, code] : bad)
+    EXPECT_EQ(hamlogdb::RunCommandLine(args, out, err), code) << args.join(' ').toStdString();
   EXPECT_TRUE(errText.contains("usage"));
 }
 

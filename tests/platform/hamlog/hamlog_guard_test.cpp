@@ -168,10 +168,6 @@ TEST_F(HamlogGuard, ACountDamagedWhileOpenIsReportedByTheNextWrite) {
   Close();
 }
 
-}  // namespace
-
-namespace {
-
 // An append that died between its steps: the header notes the count to come, the records are half there.
 // Only our own note (its check in bytes 12-13) has them cut off; bytes 24-27 set by another program do not.
 TEST_F(HamlogGuard, AnAppendCutShortIsReadAsTheOldCountAndCutOffByTheNextWriter) {

@@ -98,13 +98,8 @@ TEST_F(HamlogIndex, IndexCallsOnBadHandlesAndFilesGiveNothing) {
 }
 
 TEST_F(HamlogIndex, CallOrderFindsTheStationAndWalksOnToTheEndOfTheLog) {
-  AddQsos({{"JA1ABC/3"},      // 1
-           {"W1AW"},          // 2
-           {"JA1ABC"},        // 3
-           {"JA1ABD"},        // 4
-           {"JA1ABC/P"},      // 5
-           {"JA1ABC"},        // 6
-           {"KH6/JA1ABC"}});  // 7
+  AddQsos(
+      {{"JA1ABC/3"}, {"W1AW"}, {"JA1ABC"}, {"JA1ABD"}, {"JA1ABC/P"}, {"JA1ABC"}, {"KH6/JA1ABC"}});  // 1 .. 7
   ASSERT_EQ(Open(), 0);
   // Plain call first (blank sorts before "/"), equal calls by number, then its "/" forms, then on.
   EXPECT_EQ(CallWalk("JA1ABC"), (V{3, 6, 1, 5, 4, 7, 2}));
@@ -267,10 +262,6 @@ TEST_F(HamlogIndex, ANewQsoTakesTwoFlushesAndMovesNoIndexEntryWrittenBefore) {
     EXPECT_EQ(ReadFile(Index(suffix)).mid(64, old.size() - 64), old.mid(64)) << suffix;
   EXPECT_EQ(Run("dx1", "110", 3), (V{4, 2, 1, 3}));
 }
-
-}  // namespace
-
-namespace {
 
 // A log where one code has more QSOs than the area list's 2,001 slots, and calls that share a prefix.
 class HamlogIndexLongRuns : public HamlogFolder {

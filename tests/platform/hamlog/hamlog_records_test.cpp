@@ -24,13 +24,10 @@ TEST_F(HamlogRecords, HeaderGivesTheWidthsTheEntryWindowSizesItsBoxesBy) {
   const QByteArray file = ReadFile(Db());
   EXPECT_EQ(file.at(0), 0x03);                               // dBase III, no memo
   EXPECT_EQ(lengthByte(file, 1) + lengthByte(file, 2), 20);  // call sign box
-  EXPECT_EQ(lengthByte(file, 9), 12);                        // his report
-  EXPECT_EQ(lengthByte(file, 10), 12);                       // my report
-  EXPECT_EQ(lengthByte(file, 11), 16);                       // frequency
-  EXPECT_EQ(lengthByte(file, 13), 64);                       // name
-  EXPECT_EQ(lengthByte(file, 14), 128);                      // QTH
-  EXPECT_EQ(lengthByte(file, 15), 254);                      // remarks 1
-  EXPECT_EQ(lengthByte(file, 16), 254);                      // remarks 2
+  // His and my report, frequency, name, QTH, remarks 1 and 2.
+  for (const auto& [i, width] :
+       {std::pair{9, 12}, {10, 12}, {11, 16}, {13, 64}, {14, 128}, {15, 254}, {16, 254}})
+    EXPECT_EQ(lengthByte(file, i), width) << "descriptor " << i;
   EXPECT_EQ(file.at(hamlog::kHdbHeaderLength - 1), 0x0D);
   EXPECT_EQ(file.at(file.size() - 1), 0x1A);
 }

@@ -5,7 +5,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWheelEvent>
 
 #include "platform/ui/buttons.h"
 #include "platform/ui/flexgrid.h"
@@ -394,16 +393,14 @@ TEST_F(Grid, TheWheelCanBeTakenOverAndFocusIsReported) {
   g->GotFocus = [&] { seen << "got"; };
   g->LostFocus = [&] { seen << "lost"; };
   g->setFocus();
-  QWheelEvent down(QPointF(5, 5), g->viewport()->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
-                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(g->viewport(), &down);
+  Operator::Wheel(*g, -1);
   EXPECT_GT(g->TopRow(), 1);  // the grid's own scrolling
   g->SetTopRow(1);
   g->MouseWheel = [&](int delta, int shift) {
     seen << QString("wheel %1 %2").arg(delta).arg(shift);
     g->SetTopRow(g->TopRow() + 1);  // one row per turn, as the sheet windows scroll
   };
-  QCoreApplication::sendEvent(g->viewport(), &down);
+  Operator::Wheel(*g, -1);
   EXPECT_EQ(g->TopRow(), 2);
   g->clearFocus();
   EXPECT_EQ(seen, QStringList({"got", "wheel -120 0", "lost"}));

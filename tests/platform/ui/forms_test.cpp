@@ -390,10 +390,7 @@ TEST_F(Forms, AWindowWithNoPlaceStoredOpensClearOfItsOpenersControlsAndOfTheOthe
 TEST_F(Forms, GeometryIsInTwips) {
   StartWindow& w = Form<StartWindow>();
   w.Move(1500, 3000, 9000, 6000);
-  EXPECT_EQ(w.Left(), 1500);
-  EXPECT_EQ(w.Top(), 3000);
-  EXPECT_EQ(w.Width(), 9000);
-  EXPECT_EQ(w.Height(), 6000);
+  EXPECT_EQ((std::vector{w.Left(), w.Top(), w.Width(), w.Height()}), (std::vector{1500, 3000, 9000, 6000}));
   w.Text2.Move(150, 300, 1500, 300);
   EXPECT_EQ(w.Text2.x(), 10);
   EXPECT_EQ(w.Text2.Width(), 1500);

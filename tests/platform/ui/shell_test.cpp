@@ -23,9 +23,8 @@ TEST(Shell, OpensFilesAndWebAddressesOnly) {
   EXPECT_GT(ShellOpen(list), 32);
   EXPECT_GT(ShellOpen("https://www.example.jp/jp/index.cfm"), 32);
   EXPECT_GT(ShellOpen("HTTP://example.jp/"), 32);
-  EXPECT_EQ(ShellOpen("mailto:someone@example.jp"), SE_ERR_NOASSOC);
-  EXPECT_EQ(ShellOpen("javascript:alert(1)"), SE_ERR_NOASSOC);
-  EXPECT_EQ(ShellOpen("file:///etc/passwd"), SE_ERR_NOASSOC);
+  for (const char* other : {"mailto:someone@example.jp", "javascript:alert(1)", "file:///etc/passwd"})
+    EXPECT_EQ(ShellOpen(other), SE_ERR_NOASSOC) << other;
   EXPECT_EQ(ShellOpen(dir.filePath("missing.txt")), SE_ERR_FNF);
   EXPECT_EQ(ShellOpen(dir.filePath("no/such/missing.txt")), SE_ERR_PNF);
   EXPECT_EQ(ShellOpen(""), SE_ERR_FNF);

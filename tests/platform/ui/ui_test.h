@@ -7,13 +7,7 @@
 #include <QStringList>
 
 #include "platform/ui/testhooks.h"
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-  *os << "{ ";
-  for (const QString& s : l) *os << '"' << s.toStdString() << "\" ";
-  *os << "}";
-}
+#include "support/qt_print.h"
 
 // Deletes the windows unloaded so far (the program does this when its event loop is idle).
 inline void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
