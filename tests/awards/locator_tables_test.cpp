@@ -66,12 +66,7 @@ struct LocatorTablesTest : ::testing::Test {
     ReadConditions.EndDate = "99999999";
     ReadConditions.SelMode = "MIX";
     Settings.ExtendedBandSet = extended ? 1 : 0;
-    if (kind == 5)
-      SizeDxccTable(extended);
-    else if (kind == 3)
-      SizeSubSquareTable(extended);
-    else
-      SizeSquareTable(extended);
+    (kind == 5 ? SizeDxccTable : kind == 3 ? SizeSubSquareTable : SizeSquareTable)(extended);
     grid.SetCols(extended ? 31 : 25);
     return kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);
   }
@@ -303,7 +298,7 @@ TEST_F(LocatorTablesTest, TheColumnCopyGivesWhatTheRecordByRecordScanGives) {
     LocatorTableSource = source;
     for (const char* file : {"FreqError_Report.txt", "GridLocError_Report.txt"}) QFile::remove(log.home.file(file));
     const size_t before = boxes.shown().size();
-    if (kind == 5) SizeDxccTable(extended); else if (kind == 3) SizeSubSquareTable(extended); else SizeSquareTable(extended);
+    (kind == 5 ? SizeDxccTable : kind == 3 ? SizeSubSquareTable : SizeSquareTable)(extended);
     grid.SetCols(extended ? 31 : 25);
     Outcome o;
     o.scan = kind == 5 ? MakeDXCCTable(Hamlog.HdbRecordCount) : MakeGridTable(kind, Hamlog.HdbRecordCount);

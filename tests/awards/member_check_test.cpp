@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <map>
 
 #include "awards/MemberCheck.h"
 #include "core/HamlogAccess.h"
@@ -78,17 +79,12 @@ TEST_F(MemberListTest, ForeignEmptyAndHeaderOnlyFiles) {
 
 TEST(MemberRulesTest, ModeClassesBaseCallsAndBandColumns) {
   const ModeClassLists lists;
-  EXPECT_EQ(ModeClassLetter(lists, "FM"), "P");
-  EXPECT_EQ(ModeClassLetter(lists, ""), "P");
-  EXPECT_EQ(ModeClassLetter(lists, "CW"), "C");
-  EXPECT_EQ(ModeClassLetter(lists, "PSK31"), "R");
-  EXPECT_EQ(ModeClassLetter(lists, "cw"), "N");
-  EXPECT_EQ(ModeClassLetter(lists, "JT65"), "N");
-
-  EXPECT_EQ(MemberBaseCall("KH6/JA1AAA"), "JA1AAA");
-  EXPECT_EQ(MemberBaseCall("JA1AAA/KH6"), "JA1AAA");
-  EXPECT_EQ(MemberBaseCall("ABC/XYZ"), "ABC");
-  EXPECT_EQ(MemberBaseCall("JA1AAA"), "JA1AAA");
+  for (const auto& [mode, letter] : std::map<QString, QString>{
+           {"FM", "P"}, {"", "P"}, {"CW", "C"}, {"PSK31", "R"}, {"cw", "N"}, {"JT65", "N"}})
+    EXPECT_EQ(ModeClassLetter(lists, mode), letter) << mode.toStdString();
+  for (const auto& [call, base] : std::map<QString, QString>{
+           {"KH6/JA1AAA", "JA1AAA"}, {"JA1AAA/KH6", "JA1AAA"}, {"ABC/XYZ", "ABC"}, {"JA1AAA", "JA1AAA"}})
+    EXPECT_EQ(MemberBaseCall(call), base) << call.toStdString();
 
   // The band the progress sheet counts the text on, in either set.
   const std::tuple<const char*, int, int> columns[] = {
@@ -108,10 +104,12 @@ struct MemberCheckTest : ::testing::Test {
   SheetLog log;
   FlexGrid grid{nullptr};
   VbFile memberList, amaList;
+  MemberQsoFinder finder;
 
   void open() {
     log.Prepare();
     ASSERT_EQ(HamlogOpenDb(), 0);
+    finder.Prepare(Hamlog.HdbRecordCount);
   }
   void TearDown() override { HamlogCloseDb(0); }
   void members(const QStringList& rows) {
@@ -139,13 +137,8 @@ struct MemberCheckTest : ::testing::Test {
     MemberCheck c(grid, setup, list, &ama, copy);
     for (int r = 1; r <= rows.size(); ++r) c.CheckMember(r, source);
     c.Finish();
-    QString result = QString("%1 %2 %3 %4 %5 %6\n")
-                         .arg(c.SheetTotal)
-                         .arg(c.CfmMarkCount)
-                         .arg(c.WkdMarkCount)
-                         .arg(c.ListedCount)
-                         .arg(c.Unreadable)
-                         .arg(grid.TopRow());
+    QString result = QString::asprintf("%d %d %d %d %d %d\n", c.SheetTotal, c.CfmMarkCount, c.WkdMarkCount,
+                                       c.ListedCount, c.Unreadable, grid.TopRow());
     for (int r = 1; r <= rows.size(); ++r) result += row(r).join(' ') + "\n";
     return result + lines(list) + lines(ama) + FromAnsi(log.home.read("FreqError_Report.txt"));
   }
@@ -168,8 +161,6 @@ TEST_F(MemberCheckTest, MarksClassesAndPointsOfAHandCheckedLog) {
   members({" 1\t0012\tJA1AAA", " 2\t0005\tW1AW", " 3\t0003\tJA2BB", " 4\t0001\tJA9ZZZ"});
   ASSERT_TRUE(memberList.Open(log.home.file("cfmACCstn.txt"), VbMode::Output));
   ASSERT_TRUE(amaList.Open(log.home.file("cfmAMA.txt"), VbMode::Output));
-  MemberQsoFinder finder;
-  finder.Prepare(Hamlog.HdbRecordCount);
   MemberCheck check(grid, {"ACC#", false, false, {}}, memberList, &amaList);
   for (int r = 1; r <= 4; ++r) check.CheckMember(r, finder.Source());
 
@@ -203,8 +194,6 @@ TEST_F(MemberCheckTest, BandsFromTenGigahertzUpCountWhereTheSheetCountsThem) {
   }
   log.Add(qsos);
   open();
-  MemberQsoFinder finder;
-  finder.Prepare(Hamlog.HdbRecordCount);
   const auto report = [this] { return FromAnsi(log.home.read("FreqError_Report.txt")); };
   EXPECT_EQ(check({" 1\t0001\tJA1AAA"}, finder.Source(), {"ACC#", false, true, {}}).section('\n', 1, 1),
             "24:C 25:C 26:C 27:C 30:4");
@@ -220,8 +209,6 @@ TEST_F(MemberCheckTest, WorkedModeAndAJagList) {
   open();
   members({" 1\t0001\tja1aaa"});
   ASSERT_TRUE(memberList.Open(log.home.file("wkdJAGstn.txt"), VbMode::Output));
-  MemberQsoFinder finder;
-  finder.Prepare(Hamlog.HdbRecordCount);
   MemberCheck check(grid, {"JAG#", true, false, {}}, memberList, nullptr);
   check.CheckMember(1, finder.Source());
   // Every QSO counts, of any date; no points on a JAG list.
@@ -276,8 +263,6 @@ TEST_F(MemberCheckTest, TheIndexSearchGivesWhatAWalkToTheEndGives) {
     for (int32_t r = Vidx_search(Hamlog.Thw, callBase, 16); r > 0; r = Vidx_next(Hamlog.Thw, 16)) all.push_back(r);
     return all;
   };
-  MemberQsoFinder finder;
-  finder.Prepare(Hamlog.HdbRecordCount);
 
   const QStringList rows = {" 1\t0012\tJA1ABC", " 2\t0001\tJA1AB", " 3\t0100\tW1AW",   " 4\t0002\tJR1XYZ",
                             " 5\t0003\tJA2ZZ",  " 6\t0004\tK1A",   " 7\t0005\tJH1QQQ", " 8\t0006\tJA9NOT"};

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "awards/CsvFields.h"
-#include "awards/RecordBook.h"
 #include <QDir>
 #include <QFile>
+#include <map>
+
+#include "awards/CsvFields.h"
+#include "awards/RecordBook.h"
 
 #include "platform/codepage.h"
 #include "platform/ksort.h"
@@ -36,16 +38,12 @@ TEST(RecordBookCodes, NormalisedKindAndArea) {
   EXPECT_EQ(NormalizeBookCode("100*"), "1009");
   EXPECT_EQ(NormalizeBookCode("100129"), "10012Z");
   EXPECT_EQ(NormalizeBookCode("10010*"), "100109");
-  EXPECT_EQ(BookKindFlag("1001"), "0");
-  EXPECT_EQ(BookKindFlag("100101"), "0");
-  EXPECT_EQ(BookKindFlag("10012Z"), "1");
-  EXPECT_EQ(BookKindFlag("10001"), "1");
-  EXPECT_EQ(BookAreaDigit("0101"), "8");
-  EXPECT_EQ(BookAreaDigit("0901"), "0");
-  EXPECT_EQ(BookAreaDigit("2101"), "2");
-  EXPECT_EQ(BookAreaDigit("4701"), "6");
-  EXPECT_EQ(BookAreaDigit("4801"), "");
-  EXPECT_EQ(BookAreaDigit("X1"), "");
+  using Cases = std::map<QString, QString>;
+  for (const auto& [code, kind] : Cases{{"1001", "0"}, {"100101", "0"}, {"10012Z", "1"}, {"10001", "1"}})
+    EXPECT_EQ(BookKindFlag(code), kind) << code.toStdString();
+  for (const auto& [code, area] :
+       Cases{{"0101", "8"}, {"0901", "0"}, {"2101", "2"}, {"4701", "6"}, {"4801", ""}, {"X1", ""}})
+    EXPECT_EQ(BookAreaDigit(code), area) << code.toStdString();
 }
 
 TEST_F(RecordBookTest, LoadSortsByPrefectureThenCitiesBeforeGunsTownsAndVillages) {
@@ -243,26 +241,18 @@ struct BookFilterTest : ::testing::Test {
 };
 
 TEST_F(BookFilterTest, AreaPrefectureStatusAndKinds) {
+  const auto with = [](const QString& area, const QString& text, int32_t mode = kBookAreaOrAll) {
+    BookSelection s;
+    s.area = area, s.text = text, s.mode = mode;
+    return s;
+  };
   BookSelection s;
   EXPECT_EQ(shown(s).size(), 5);
-  s.area = "8";
-  s.text = "北海道";
-  EXPECT_EQ(shown(s), QStringList({"0101"}));
-  s = {};
-  s.text = "愛知県";
-  EXPECT_EQ(shown(s), QStringList({"2001", "2002"}));
-  s = {};
-  s.text = "法";
-  s.mode = kBookStatus;
-  EXPECT_EQ(shown(s), QStringList({"31001A", "2001"}));  // "法議" is another status
-  s = {};
-  s.text = "消";
-  s.mode = kBookDisappearing;
-  EXPECT_EQ(shown(s), QStringList({"31001A"}));
-  s = {};
-  s.mode = kBookNewCities;
-  EXPECT_EQ(shown(s), QStringList({"1001"}));
-  s = {};
+  EXPECT_EQ(shown(with("8", "北海道")), QStringList({"0101"}));
+  EXPECT_EQ(shown(with("", "愛知県")), QStringList({"2001", "2002"}));
+  EXPECT_EQ(shown(with("", "法", kBookStatus)), QStringList({"31001A", "2001"}));  // "法議" is another status
+  EXPECT_EQ(shown(with("", "消", kBookDisappearing)), QStringList({"31001A"}));
+  EXPECT_EQ(shown(with("", "", kBookNewCities)), QStringList({"1001"}));
   s.noTownsOrVillages = true;
   EXPECT_EQ(shown(s), QStringList({"1001", "0101", "2001", "2002"}));
   s.area = "4";

@@ -32,16 +32,12 @@ struct RoadsideTest : ::testing::Test {
   void SetUp() override {
     log.Add({"JA1AAA,2020/01/01,7.025,CW,1001,J  ,□13001",
              "JA1AAB,2020/01/02,7.030,CW,1001,J *,道の駅 □13001 訪問",
-             "JA1AAC,2020/01/03,7.030,CW,1001,J *,□13001",
-             "JA1AAD,2020/01/04,430.00,FM,1002,J  ,□130011",
-             "JA1AAE,2020/01/05,1295.0,FM,1101,J *,,□21002",
-             "JA1AAF,2020/01/06,435/145,FM,1101,J *,□21001",
+             "JA1AAC,2020/01/03,7.030,CW,1001,J *,□13001", "JA1AAD,2020/01/04,430.00,FM,1002,J  ,□130011",
+             "JA1AAE,2020/01/05,1295.0,FM,1101,J *,,□21002", "JA1AAF,2020/01/06,435/145,FM,1101,J *,□21001",
              "JA1AAG,2020/01/07,14.050,CW,1101,P *,□21001",
              "JA1AAH,2020/01/08,14.050,SSB,1101,J *,□21001,□21002",
-             "JA1AAI,2020/01/09,14.050,CW,1101,J *,□99999",
-             "JA1AAJ,2020/01/10,14.050,CW,1101,J *,□ のみ",
-             "JA1AAK,2020/01/11,21.100,CW,1101,J *,21001",
-             "JA1AAL,2021/01/11,21.100,CW,1101,J *,□21001"});
+             "JA1AAI,2020/01/09,14.050,CW,1101,J *,□99999", "JA1AAJ,2020/01/10,14.050,CW,1101,J *,□ のみ",
+             "JA1AAK,2020/01/11,21.100,CW,1101,J *,21001", "JA1AAL,2021/01/11,21.100,CW,1101,J *,□21001"});
     log.Prepare();
     ReadConditions.StartDate = "20200101";
     ReadConditions.EndDate = "20201231";
@@ -124,11 +120,8 @@ TEST(RoadsideCopyTest, TheColumnCopyGivesWhatTheLogGives) {
     QFile::remove(log.home.file("FreqError_Report.txt"));
     const size_t shown = boxes.shown().size();
     const RoadsideScan s = ScanHamlogForStations(stations, copy);
-    QString text = QString("%1 %2 %3 complete %4\n")
-                       .arg(s.ScanCfmCount)
-                       .arg(s.ScanWkdCount)
-                       .arg(s.UnlistedCount)
-                       .arg(int(s.complete));
+    QString text = QString::asprintf("%d %d %d complete %d\n", s.ScanCfmCount, s.ScanWkdCount,
+                                     s.UnlistedCount, int(s.complete));
     for (size_t i = 0; i < s.marks.size(); ++i)
       if (s.marks[i]) text += QString("%1%2:%3 ").arg(i).arg(s.marks[i]).arg(s.CellRecordNo[i]);
     for (size_t i = shown; i < boxes.shown().size(); ++i) text += boxes.shown()[i].text + "\n";

@@ -16,19 +16,12 @@ namespace {
 BandTotalsState tally(int32_t set) {
   BandTotalsState t;
   const int sat = set == 1 ? 21 : 15;
-  t.CityConfirmed[2] = 3;
-  t.CityWorked[2] = 5;
-  t.GunConfirmed[6] = 1;
-  t.GunWorked[6] = 2;
-  t.WardConfirmed[sat] = 1;
-  t.WardWorked[sat] = 1;
+  t.CityConfirmed[2] = 3, t.CityWorked[2] = 5;
+  t.GunConfirmed[6] = 1, t.GunWorked[6] = 2;
+  t.WardConfirmed[sat] = 1, t.WardWorked[sat] = 1;
   t.TownWorked[0] = 4;
-  t.DxConfirmed[9] = 7;
-  t.DxWorked[9] = 9;
-  if (set == 1) {
-    t.CityConfirmed[15] = 2;
-    t.CityWorked[15] = 2;
-  }
+  t.DxConfirmed[9] = 7, t.DxWorked[9] = 9;
+  if (set == 1) t.CityConfirmed[15] = 2, t.CityWorked[15] = 2;
   return t;
 }
 

@@ -32,7 +32,6 @@ class DxSearch : public LogbookTest {
   void SetUp() override {
     LogbookTest::SetUp();
     AddQsos({{"JA1AAA"}});
-    MasterEntry e;
     auto dx = [](const char* code, const char* name, const char* head, const char* tail, int lon) {
       MasterEntry m{code, name, "3", head, tail};
       m.longitude = lon;

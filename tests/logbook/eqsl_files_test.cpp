@@ -24,13 +24,8 @@ QString u8(const char* t) { return QString::fromUtf8(t); }
 
 EqslQso qso(const QString& date, const QString& time, const QString& call = "JA1ABC") {
   EqslQso q;
-  q.call = call;
-  q.date = QDate::fromString(date, "yyyy-MM-dd");
-  q.time = time;
-  q.his = "599";
-  q.my = "579";
-  q.freq = "7.025";
-  q.mode = "CW";
+  q.call = call, q.date = QDate::fromString(date, "yyyy-MM-dd"), q.time = time;
+  q.his = "599", q.my = "579", q.freq = "7.025", q.mode = "CW";
   return q;
 }
 
@@ -233,12 +228,8 @@ TEST(EqslAdif, LengthsCountTheBytesOfTheFileSoJapaneseAndAmpersandsReadBack) {
 
 TEST(EqslAdif, TheFullExportCarriesEveryFieldTheOperatorAndTheBand) {
   EqslQso q = qso("2024-05-06", "21:05J");
-  q.freq = "1296.000";
-  q.name = u8("山田太");
-  q.qth = u8("横浜市 & <港北>");
-  q.qslVia = "J";
-  q.qslSent = "*";
-  q.remarks1 = u8("メモ");
+  q.freq = "1296.000", q.name = u8("山田太"), q.qth = u8("横浜市 & <港北>");
+  q.qslVia = "J", q.qslSent = "*", q.remarks1 = u8("メモ");
   const AdifFile f = adifOf(EqslFormat::LogAdif, {q}, "JA1ZZZ");
   ASSERT_EQ(f.error, "");
   ASSERT_EQ(f.records.size(), 1u);
@@ -314,8 +305,7 @@ class EqslRecords : public LogbookTest {
 TEST_F(EqslRecords, AMarkedRunIsPutInOrderAndLeavesOutTheEqslMark) {
   Fill(6, {{3, "N  "}});
   const QString path = home.file("run.ADI");
-  Eqsl.EqslStartMark = 5;  // marked in reverse
-  Eqsl.EqslEndMark = 2;
+  Eqsl.EqslStartMark = 5, Eqsl.EqslEndMark = 2;  // marked in reverse
   const EqslExportResult r = ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 6);
   ASSERT_TRUE(r.ok) << r.failure.toStdString();
   EXPECT_EQ(Eqsl.EqslStartMark, 2);
@@ -323,8 +313,7 @@ TEST_F(EqslRecords, AMarkedRunIsPutInOrderAndLeavesOutTheEqslMark) {
   EXPECT_EQ(calls(path), QStringList({"JA1E002", "JA1E004", "JA1E005"}));
   EXPECT_EQ(Hamlog.HamlogClosed, 1);
   // A start mark alone: that one stored record, the mark test included; it leaves nothing to write.
-  Eqsl.EqslStartMark = 3;
-  Eqsl.EqslEndMark = 0;
+  Eqsl.EqslStartMark = 3, Eqsl.EqslEndMark = 0;
   const EqslExportResult none = ExportEqslRecords(EqslFormat::EqslAdif, home.file("none.ADI"), shown(), 6);
   EXPECT_EQ(Eqsl.EqslEndMark, 3);
   EXPECT_TRUE(none.nothing);
@@ -350,16 +339,15 @@ TEST_F(EqslRecords, AMarkedRunIsPutInOrderAndLeavesOutTheEqslMark) {
 TEST_F(EqslRecords, StoredDatesAndTimesAreWidenedAndConverted) {
   Fill(3, {}, {{1, {"1999/12/31", "23:59U"}}, {2, {"2005/01/01", "08:00J"}}, {3, {"2024/03/01", "09:00J"}}});
   const QString path = home.file("dates.ADI");
-  Eqsl.EqslStartMark = 1;
-  Eqsl.EqslEndMark = 3;
+  Eqsl.EqslStartMark = 1, Eqsl.EqslEndMark = 3;
   ASSERT_TRUE(ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 3).ok);
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const AdifFile a = ReadAdif(f.readAll());
   ASSERT_EQ(a.records.size(), 3u);
-  EXPECT_EQ(a.records[0]["QSO_DATE"] + " " + a.records[0]["TIME_ON"], "19991231 2359");
-  EXPECT_EQ(a.records[1]["QSO_DATE"] + " " + a.records[1]["TIME_ON"], "20041231 2300");
-  EXPECT_EQ(a.records[2]["QSO_DATE"] + " " + a.records[2]["TIME_ON"], "20240301 0000");
+  QStringList stamps;
+  for (const auto& r : a.records) stamps << r["QSO_DATE"] + " " + r["TIME_ON"];
+  EXPECT_EQ(stamps, QStringList({"19991231 2359", "20041231 2300", "20240301 0000"}));
   // The same records for QSOBank keep their own zone.
   const QString xml = home.file("dates.xml");
   ASSERT_TRUE(ExportEqslRecords(EqslFormat::QsoBankXml, xml, shown(), 3).ok);
@@ -374,8 +362,7 @@ TEST_F(EqslRecords, DeletedRecordsAreSkippedAndNamedNeverWrittenFromAnotherRecor
   Fill(5);
   MarkDeletedAsAnotherProgram(3);
   const QString path = home.file("gap.ADI");
-  Eqsl.EqslStartMark = 2;
-  Eqsl.EqslEndMark = 4;
+  Eqsl.EqslStartMark = 2, Eqsl.EqslEndMark = 4;
   const EqslExportResult r = ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 5);
   ASSERT_TRUE(r.ok) << r.failure.toStdString();
   EXPECT_EQ(r.skipped, std::vector<int32_t>({3}));
@@ -387,8 +374,7 @@ TEST_F(EqslRecords, AFailureLeavesNoPartFileBehind) {
   // A time HAMLOG would not have taken, as another program may leave it.
   ChangeStoredField(2, 3, "  :  J");
   const QString path = home.file("bad.ADI");
-  Eqsl.EqslStartMark = 1;
-  Eqsl.EqslEndMark = 3;
+  Eqsl.EqslStartMark = 1, Eqsl.EqslEndMark = 3;
   EqslExportResult r = ExportEqslRecords(EqslFormat::EqslAdif, path, shown(), 3);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedRecNo, 2);

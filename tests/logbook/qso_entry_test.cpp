@@ -16,12 +16,8 @@ QString u8(const char* s) { return QString::fromUtf8(s); }
 
 QsoEntry valid() {
   QsoEntry e;
-  e.call = "JA1ABC";
-  e.date = "2024-05-06";
-  e.time = "21:05J";
-  e.freq = "7.025";
-  e.mode = "CW";
-  e.code = "1001";
+  e.call = "JA1ABC", e.date = "2024-05-06", e.time = "21:05J";
+  e.freq = "7.025", e.mode = "CW", e.code = "1001";
   return e;
 }
 
@@ -93,10 +89,8 @@ TEST_F(EntryChecks, CallAreaAgainstTheCodesPrefecture) {
 }
 
 TEST(EntryDates, CompactFormsBecomeTheFieldsFormAndImpossibleDatesAreRefused) {
-  EXPECT_EQ(NormalisedDate("2024-05-06"), u8("2024-05-06"));
-  EXPECT_EQ(NormalisedDate("20240506"), u8("2024-05-06"));
-  EXPECT_EQ(NormalisedDate("240506"), u8("2024-05-06"));
-  EXPECT_EQ(NormalisedDate("2024/05/06"), u8("2024-05-06"));
+  for (const char* date : {"2024-05-06", "20240506", "240506", "2024/05/06"})
+    EXPECT_EQ(NormalisedDate(date), u8("2024-05-06")) << date;
   EXPECT_EQ(NormalisedDate("2024-02-29"), u8("2024-02-29"));
   for (const char* bad : {"2026-02-30", "2023-02-29", "20241301", "2024-5-6", "", "ABCDEF", "2024-05-06X", "2035-01-01"})
     EXPECT_EQ(NormalisedDate(u8(bad)), std::nullopt) << bad;

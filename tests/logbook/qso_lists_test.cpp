@@ -263,12 +263,10 @@ TEST_F(StationList, IndexesThatCannotBeBuiltAreNamedOnceAndTheListsReadTheLog) {
 }
 
 TEST(CallSigns, PortableSuffixesAndJapaneseDesignators) {
-  EXPECT_EQ(NormaliseCallSign("JA1ABC/P", true), "JA1ABC");
-  EXPECT_EQ(NormaliseCallSign("JA1ABC/3/P", true), "JA1ABC");
-  EXPECT_EQ(NormaliseCallSign("JA1ABC/JD1", true), "JA1ABC");
-  EXPECT_EQ(NormaliseCallSign("W1AW/R", false), "W1AW");
-  EXPECT_EQ(NormaliseCallSign("W1AW/MM", false), "W1AW");
-  EXPECT_EQ(NormaliseCallSign("W1AW/QRP", false), "W1AW");
+  for (const char* call : {"JA1ABC/P", "JA1ABC/3/P", "JA1ABC/JD1"})
+    EXPECT_EQ(NormaliseCallSign(call, true), "JA1ABC") << call;
+  for (const char* call : {"W1AW/R", "W1AW/MM", "W1AW/QRP"})
+    EXPECT_EQ(NormaliseCallSign(call, false), "W1AW") << call;
   EXPECT_EQ(NormaliseCallSign("W1AW/4/P", false), "W1AW/4");
   EXPECT_EQ(NormaliseCallSign("W1AW/PX", false), "W1AW/PX");  // only a suffix at the end counts
   EXPECT_TRUE(IsJapaneseCall("7K1XYZ"));

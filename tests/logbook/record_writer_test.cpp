@@ -30,20 +30,9 @@ class RecordWriter : public LogbookTest {
   }
   static QsoEntry entry() {
     QsoEntry e;
-    e.call = "JA2XYZ";
-    e.date = "2024-05-06";
-    e.time = "21:05J";
-    e.hisRst = "599";
-    e.myRst = "579  ";
-    e.freq = "7.025";
-    e.mode = "CW";
-    e.code = "11009";
-    e.grid = "PM95";
-    e.qslVia = "J";
-    e.name = "Taro";
-    e.qth = u8("愛甲郡");
-    e.remarks1 = "rem one";
-    e.remarks2 = "rem two";
+    e.call = "JA2XYZ", e.date = "2024-05-06", e.time = "21:05J", e.hisRst = "599", e.myRst = "579  ";
+    e.freq = "7.025", e.mode = "CW", e.code = "11009", e.grid = "PM95", e.qslVia = "J", e.name = "Taro";
+    e.qth = u8("愛甲郡"), e.remarks1 = "rem one", e.remarks2 = "rem two";
     return e;
   }
   EntryWrite append(const QsoEntry& e) {

@@ -58,14 +58,11 @@ TEST_F(LicenceSearchTest, ACallWithOneLicenceFillsTheAnswerAndShowsTheViewer) {
   EXPECT_EQ(LicenceAnswer.firstHit, 0);
   EXPECT_EQ(LicenceAnswer.hitCount, 1);
   const LicenceRecord& r = LicenceAnswer.records[0];
-  EXPECT_EQ(r.identificationSignals, "JA1ABC");
-  EXPECT_EQ(r.name, "山田　太郎");
-  EXPECT_EQ(r.tdfkCd, "東京都");
-  EXPECT_EQ(r.licenseDate, "2020-05-01");
-  EXPECT_EQ(r.validTerms, "2025-04-30");
-  EXPECT_EQ(r.movementArea, "陸上、海上及び上空");
-  EXPECT_EQ(r.radioEuipmentLocation, "東京都千代田区");
-  EXPECT_EQ(r.radioSpec1, "4HA 1910KHZ 50W");  // the answer is read in upper case
+  // The last, the radio's spec, as the answer is read: in upper case.
+  EXPECT_EQ(QStringList({r.identificationSignals, r.name, r.tdfkCd, r.licenseDate, r.validTerms,
+                         r.movementArea, r.radioEuipmentLocation, r.radioSpec1}),
+            QStringList({"JA1ABC", "山田　太郎", "東京都", "2020-05-01", "2025-04-30", "陸上、海上及び上空",
+                         "東京都千代田区", "4HA 1910KHZ 50W"}));
   EXPECT_TRUE(boxes.shown().empty());
 }
 

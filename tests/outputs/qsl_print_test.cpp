@@ -19,17 +19,8 @@ namespace {
 
 QslCardQso Card(const QString& date, const QString& time) {
   QslCardQso q;
-  q.Date = date;
-  q.Time = time;
-  q.Call = "JA1ABC ";
-  q.HisRst = "599";
-  q.Freq = "7.025";
-  q.Mode = "CW";
-  q.Name = " Taro ";
-  q.Qth = QStringLiteral("千代田区*2006");
-  q.Via = "J";
-  q.Sent = " ";
-  q.Received = "*";
+  q.Date = date, q.Time = time, q.Call = "JA1ABC ", q.HisRst = "599", q.Freq = "7.025", q.Mode = "CW";
+  q.Name = " Taro ", q.Qth = QStringLiteral("千代田区*2006"), q.Via = "J", q.Sent = " ", q.Received = "*";
   q.RecNo = 1;
   return q;
 }

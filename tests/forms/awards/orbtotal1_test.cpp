@@ -22,12 +22,9 @@ namespace {
 struct ORBTOTAL1Test : AwardWindowTest {
   void SetUp() override {
     AwardWindowTest::SetUp();
-    BandTotals.CityConfirmed[2] = 3;
-    BandTotals.CityWorked[2] = 5;
-    BandTotals.GunConfirmed[6] = 1;
-    BandTotals.GunWorked[6] = 2;
-    BandTotals.WardConfirmed[15] = 1;
-    BandTotals.WardWorked[15] = 1;
+    BandTotals.CityConfirmed[2] = 3, BandTotals.CityWorked[2] = 5;
+    BandTotals.GunConfirmed[6] = 1, BandTotals.GunWorked[6] = 2;
+    BandTotals.WardConfirmed[15] = 1, BandTotals.WardWorked[15] = 1;
   }
   ORBTOTAL1& window() { return Form<ORBTOTAL1>(); }
 };

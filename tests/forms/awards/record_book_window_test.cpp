@@ -52,19 +52,15 @@ struct RecordBookWindowTest : ::testing::Test {
     b.Show();
     return b;
   }
-  QStringList column(int col) {
-    FlexGrid& g = book().MSFlexGrid2;
-    QStringList c;
-    for (int r = 1; r < g.Rows(); ++r) c << g.TextMatrix(r, col);
-    return c;
-  }
-  QStringList shownCodes() {
+  // With `shownOnly`, the rows the filters leave in view.
+  QStringList column(int col, bool shownOnly = false) {
     FlexGrid& g = book().MSFlexGrid2;
     QStringList c;
     for (int r = 1; r < g.Rows(); ++r)
-      if (g.RowHeight(r) > 0) c << g.TextMatrix(r, 1);
+      if (!shownOnly || g.RowHeight(r) > 0) c << g.TextMatrix(r, col);
     return c;
   }
+  QStringList shownCodes() { return column(1, true); }
   QString bookText() const { return FromAnsi(log.home.read("ORBEX_整理簿.txt")); }
   // Row 0: the column's heading.
   void click(int row, int col, Qt::MouseButton button = Qt::LeftButton) {

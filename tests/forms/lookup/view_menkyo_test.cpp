@@ -58,13 +58,10 @@ TEST_F(ViewMenkyoTest, TheFirstLicenceOfTheCallIsShownWithItsEmissionRows) {
   EXPECT_EQ(v.HScroll1.minimum(), 1);
   EXPECT_EQ(v.HScroll1.maximum(), 2);
   EXPECT_TRUE(v.HScroll1.isEnabled());
-  EXPECT_EQ(v.Text1.text(), "JA1AB");
-  EXPECT_EQ(v.Text2.text(), "佐藤　花子");
-  EXPECT_EQ(v.Text3.text(), "2019-10-10");
-  EXPECT_EQ(v.Text4.text(), "2024-10-09");
-  EXPECT_EQ(v.Text5.text(), "陸上、海上及び上空");
-  EXPECT_EQ(v.Text6.text(), "神奈川県横浜市");
-  EXPECT_EQ(v.Text8.text(), "神奈川県");
+  EXPECT_EQ(QStringList({v.Text1.text(), v.Text2.text(), v.Text3.text(), v.Text4.text(), v.Text5.text(),
+                         v.Text6.text(), v.Text8.text()}),
+            QStringList({"JA1AB", "佐藤　花子", "2019-10-10", "2024-10-09", "陸上、海上及び上空",
+                         "神奈川県横浜市", "神奈川県"}));
   EXPECT_EQ(Text7Lines(), QStringList({"3MA 7MHZ 100W", "", "A1A       \t7MHz      \t100w",
                                        "3HA       \t1910kHz   \t50w", "A1A , F1B \t430MHz    \t20w"}));
   EXPECT_EQ(LicenceAnswer.LicenceViewerFilled, 1);

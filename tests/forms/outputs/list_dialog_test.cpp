@@ -246,9 +246,8 @@ TEST_F(ListDialogTest, AwardMenusLayTheDialogOutForOneBand) {
   EXPECT_FALSE(d.Check1[22].isEnabled());
   EXPECT_EQ(d.Check1[22].text(), "ALL Band(除SAT)");
   EXPECT_EQ(d.Command13.text(), "CLOSE");
-  EXPECT_FALSE(d.Frame9.isEnabled());
-  EXPECT_FALSE(d.Check6.isEnabled());
-  EXPECT_FALSE(d.Option2[1].isEnabled());
+  for (QWidget* w : std::initializer_list<QWidget*>{&d.Frame9, &d.Check6, &d.Option2[1]})
+    EXPECT_FALSE(w->isEnabled());
   EXPECT_TRUE(d.Option2[3].isEnabled());
   for (Menu* m : {&s.MENU, &s.DAREA, &s.wtd, &s.SNDIF}) EXPECT_FALSE(m->Enabled());
   EXPECT_TRUE(s.JccGchkSelect.Enabled());

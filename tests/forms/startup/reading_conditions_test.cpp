@@ -179,9 +179,7 @@ TEST_F(ReadingConditionsTest, StartButtonRefusesDigitalWithoutItsModes) {
   int sheets = 0;
   StartWindowHooks.ShowProgressSheet = [&] { return ++sheets > 0; };
   const QString report = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
-  QFile f(report);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.close();
+  ASSERT_TRUE(QFile(report).open(QIODevice::WriteOnly));
   top->Text6.setText("DIGITAL");
   MsgBoxResponder boxes;
   boxes.Answer(vbOK);
@@ -224,9 +222,7 @@ TEST_F(ReadingConditionsTest, StartButtonStoresTheConditionsAndShowsTheSheet) {
   top->Text6.setText("CW");
   top->Show();
   const QString report = JoinPath(Settings.DataFolder, "FreqError_Report.txt");
-  QFile f(report);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.close();
+  ASSERT_TRUE(QFile(report).open(QIODevice::WriteOnly));
   QString captionDuringLoad;
   StartWindowHooks.ShowProgressSheet = [&] {
     captionDuringLoad = top->Command1.text();
