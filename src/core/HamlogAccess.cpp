@@ -229,10 +229,7 @@ void endLogWait() {
 QString heldBy(bool ownWindow) {
   const hamlog::LockHolder held = hamlog::WaitedFor();
   const QString path = held.path.isEmpty() ? Hamlog.HamlogDbPath : held.path;
-  const QString who = held.process > 0 ? QStringLiteral("プロセス %1 %2")
-                                             .arg(held.process)
-                                             .arg(hamlog::ProcessName(held.process))
-                                             .trimmed()
+  const QString who = held.process > 0 ? QStringLiteral("プロセス ") + hamlog::ProcessLabel(held.process)
                                        : QStringLiteral("他のプログラム");
   return (ownWindow ? path + QStringLiteral("\r\n") : QFileInfo(path).fileName() + ' ') +
          QStringLiteral("を") + who + (held.process > 0 ? QStringLiteral(" ") : QString()) +

@@ -33,8 +33,10 @@ std::function<bool(int32_t)> lockWaitSaying(QTextStream& err) {
           << hamlog::kLockLooks / 100 << " s; Ctrl+C stops)\n";
       err.flush();
     }
-    if (look > 0) lastLockHolder = hamlog::WaitedFor();
-    if (look > 0) return !stopAsked && look <= hamlog::kLockLooks;
+    if (look > 0) {
+      lastLockHolder = hamlog::WaitedFor();
+      return !stopAsked && look <= hamlog::kLockLooks;
+    }
     sigaction(SIGINT, &(*before)[0], nullptr);
     sigaction(SIGTERM, &(*before)[1], nullptr);
     return false;

@@ -182,9 +182,7 @@ QString ResultText(int32_t result) {
 QString LockedWords(const hamlog::LockHolder& held) {
   const QString file = held.path.isEmpty() ? QString("HAMLOG.HDB") : QFileInfo(held.path).fileName();
   QString words = file + " is locked by another program";
-  if (held.process > 0)
-    words += " (process " +
-             (QString::number(held.process) + ' ' + hamlog::ProcessName(held.process)).trimmed() + ')';
+  if (held.process > 0) words += " (process " + hamlog::ProcessLabel(held.process) + ')';
   return words;
 }
 

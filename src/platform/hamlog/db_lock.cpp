@@ -61,15 +61,13 @@ QString ProcessName(int process) {
   return QString::fromLocal8Bit(name).trimmed();
 }
 
-QString HolderText(const QString& path, int holder) {
-  const QString who =
-      holder > 0 ? " (プロセス " + (QString::number(holder) + ' ' + ProcessName(holder)).trimmed() + ") "
-                 : QString();
-  return QString("%1 を他のプログラム%2が").arg(path, who);
+QString ProcessLabel(int process) {
+  return (QString::number(process) + ' ' + ProcessName(process)).trimmed();
 }
 
 QString LockedText(const QString& path, int holder, const QString& what) {
-  return HolderText(path, holder) + "ロックしていて、" + what;
+  const QString who = holder > 0 ? " (プロセス " + ProcessLabel(holder) + ") " : QString();
+  return QString("%1 を他のプログラム%2がロックしていて、%3").arg(path, who, what);
 }
 
 bool DbLock::Open(const QString& path, const QString& like) {

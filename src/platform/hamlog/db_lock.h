@@ -42,13 +42,13 @@ LockResult WaitForLock(const std::function<LockTry()>& take, const LockWait& wai
 // when no wait is under way.
 LockHolder WaitedFor();
 
-// "<path> を他のプログラム (プロセス n name) が": the process and its program named when the lock names
-// one (`holder`, 0 when it does not).
-QString HolderText(const QString& path, int holder);
-// HolderText + "ロックしていて、" + `what`.
+// "<path> を他のプログラム (プロセス n name) がロックしていて、" + `what`: the process named when the
+// lock names one (`holder`, 0 when it does not).
 QString LockedText(const QString& path, int holder, const QString& what);
 // The program of process `process` as the system names it ("python3"); "" when unknown.
 QString ProcessName(int process);
+// The process and its program, "22658 python3" ("22658" when the program is unknown).
+QString ProcessLabel(int process);
 
 class DbLock {
  public:

@@ -182,9 +182,7 @@ bool HdbTable::waitForOutsideWriter(HdbHeader& h, int64_t& size, bool& stopped) 
   bool fits = false;
   for (int look = 0, quiet = 0; look < kOutsideLooks && quiet < kQuietLooks; ++look) {
     busy = false;
-    if (WaitForLock(othersLetGo, wait, 0, [this] {
-          return LockHolder{path_, file_.LockHolder()};
-        }) != LockResult::Held) {
+    if (WaitForLock(othersLetGo, wait, 0, [this] { return holder(); }) != LockResult::Held) {
       stopped = true;
       break;
     }
@@ -253,10 +251,7 @@ LockResult HdbTable::takeFileLock(const LockWait& wait, bool exclusive) {
         }
         return LockTry::Failed;
       },
-      wait, 0,
-      [this] {
-        return LockHolder{path_, file_.LockHolder()};
-      });
+      wait, 0, [this] { return holder(); });
   return r == LockResult::Capped ? LockResult::Stopped : r;
 }
 

@@ -194,6 +194,8 @@ class HdbTable {
   LockResult takeFileLock(const LockWait& wait, bool exclusive);
   // After a hold of the file's lock ended or failed: a reading under way keeps its shared lock.
   void keepReadingHold();
+  // The log and the process holding it locked, for a wait's words.
+  LockHolder holder() const { return {path_, file_.LockHolder()}; }
   // LockFile to complete what an earlier write left: Locked (Problem() naming the lock) when the wait was
   // ended, Failed when the lock cannot be had.
   TableStatus lockToRecover(const LockWait& wait);
